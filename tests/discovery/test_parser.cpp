@@ -1,0 +1,171 @@
+#include "discovery/CPacket.h"
+#include "discovery/ReplyParser.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace ondrel;
+
+namespace {
+
+const std::string kTail = "AppUpTime:1234567890123456789\r\n\r\n";
+
+std::string Wired() {
+    return "IPCamSearch\r\nDevName:Lobby\r\nCableConnect:1\r\nIP:10.0.0.5\r\n"
+           "MacEth0:AA:BB:CC:00:00:01\r\nIPMethod:1\r\nWifiConnect:0\r\nWiFiIP:10.9.9.9\r\n"
+           "MacWiFi:AA:BB:CC:00:00:99\r\nWiFiIPMethod:0\r\nDevId:D1\r\nPort:80\r\n"
+           "DNS0:1.1.1.1\r\nDNS1:1.0.0.1\r\nNetMask:255.255.255.0\r\nGateWay:10.0.0.1\r\n"
+           "WebVersion:w1.2\r\nAppVersion:a3.4\r\n" +
+           kTail;
+}
+
+} // namespace
+
+TEST(GetKeyValue, Rules) {
+    struct Case {
+        const char* key;
+        const char* text;
+        const char* want;
+    } cases[] = {
+        {"Port", "HttpPort:81\r\nPort:80\r\n", "81"}, // matches inside a longer key
+        {"Port", "port:80\r\n", ""},                 // case-sensitive
+        {"A", "A: x \r\n", " x "},                   // nothing trimmed
+        {"A", "A:1\nB:2\r\n", "1\nB:2"},             // LF alone runs on to the next CR LF
+        {"A", "A:1\nB:2\n", ""},                     // no CR LF at all: empty
+        {"A", "B:1\r\n", ""},                        // absent
+        {"A", "A:\r\n", ""},                         // empty value
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(GetKeyValue(c.key, c.text), c.want) << c.key << " in " << c.text;
+    }
+}
+
+TEST(ReadDecimal, Rules) {
+    struct Case {
+        const char* text;
+        int32_t want;
+    } cases[] = {{"", 0},      {"abc", 0},          {"  42x", 42},           {"-7", -7},
+                 {"+9", 9},    {"\t 65536", 65536}, {"99999999999", INT32_MAX}, {"- 3", 0},
+                 {"-99999999999", INT32_MIN}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(ReadDecimal(c.text), c.want) << '"' << c.text << '"';
+    }
+}
+
+TEST(Decode, WiredReply) {
+    const DeviceInfo d = DecodeSearchReply(Wired());
+    EXPECT_EQ(FieldText(d.DevName), "Lobby");
+    EXPECT_EQ(FieldText(d.IP), "10.0.0.5");
+    EXPECT_EQ(FieldText(d.Mac), "AA:BB:CC:00:00:01");
+    EXPECT_EQ(d.IPMode, 0); // IPMethod 1 is a fixed address
+    EXPECT_EQ(FieldText(d.DevId), "D1");
+    EXPECT_EQ(d.HttpPort.get(), 80);
+    EXPECT_EQ(d.Port2.get(), 80);
+    EXPECT_EQ(d.Port3.get(), 80);
+    EXPECT_EQ(d.Port4.get(), 0);
+    EXPECT_EQ(FieldText(d.DNS0), "1.1.1.1");
+    EXPECT_EQ(FieldText(d.DNS1), "1.0.0.1");
+    EXPECT_EQ(FieldText(d.NetMask), "255.255.255.0");
+    EXPECT_EQ(FieldText(d.GateWay), "10.0.0.1");
+    EXPECT_EQ(FieldText(d.WebVersion), "w1.2");
+    EXPECT_EQ(FieldText(d.AppVersion), "a3.4");
+    EXPECT_EQ(FieldText(d.User), "");
+    EXPECT_EQ(FieldText(d.Password), "");
+    // Little-endian on the wire whatever the host.
+    const auto* raw = reinterpret_cast<const uint8_t*>(&d);
+    EXPECT_EQ(raw[80], 80);
+    EXPECT_EQ(raw[81], 0);
+}
+
+TEST(Decode, InterfaceSelection) {
+    struct Case {
+        const char* name;
+        std::string text;
+        const char* ip;
+        const char* mac;
+        int mode;
+    } cases[] = {
+        {"wireless",
+         "DevName:x\r\nCableConnect:0\r\nWifiConnect:1\r\nWiFiIP:10.9.9.9\r\nMacWiFi:W1\r\n"
+         "WiFiIPMethod:0\r\nIPMethod:1\r\n" + kTail,
+         "10.9.9.9", "W1", 1},
+        {"both: wired keys only",
+         "CableConnect:1\r\nWifiConnect:1\r\nIP:1.2.3.4\r\nMacEth0:E\r\nIPMethod:1\r\n"
+         "WiFiIP:9.9.9.9\r\nMacWiFi:W\r\n" + kTail,
+         "1.2.3.4", "E", 0},
+        {"neither", "CableConnect:0\r\nWifiConnect:0\r\nIP:1.2.3.4\r\nMacEth0:E\r\n" + kTail, "",
+         "", 0},
+        {"wired, no method lines", "CableConnect:1\r\nIP:1.2.3.4\r\n" + kTail, "1.2.3.4", "", 1},
+        {"WiFiIPMethod before IPMethod",
+         "CableConnect:1\r\nWiFiIPMethod:0\r\nIPMethod:1\r\nIP:1.2.3.4\r\n" + kTail, "1.2.3.4",
+         "", 1},
+        {"begins with its IP line", "IP:1.2.3.4\r\nCableConnect:1\r\n" + kTail, "", "", 1},
+        {"IP key never read inside WiFiIP", "CableConnect:1\r\nWiFiIP:9.9.9.9\r\n" + kTail, "",
+         "", 1},
+    };
+    for (const auto& c : cases) {
+        const DeviceInfo d = DecodeSearchReply(c.text);
+        EXPECT_EQ(FieldText(d.IP), c.ip) << c.name;
+        EXPECT_EQ(FieldText(d.Mac), c.mac) << c.name;
+        EXPECT_EQ(d.IPMode, c.mode) << c.name;
+    }
+}
+
+TEST(Decode, NumbersBlanksAndLineEnds) {
+    DeviceInfo d = DecodeSearchReply("Port:65536\r\n" + kTail);
+    EXPECT_EQ(d.HttpPort.get(), 0);
+    EXPECT_EQ(d.Port2.get(), 0);
+    d = DecodeSearchReply("Port:65535\r\nDevName: cam \r\n" + kTail);
+    EXPECT_EQ(d.HttpPort.get(), 65535);
+    EXPECT_EQ(FieldText(d.DevName), " cam ");
+    d = DecodeSearchReply("DevName:a\nDevId:b\n");
+    EXPECT_EQ(FieldText(d.DevName), "");
+    EXPECT_EQ(FieldText(d.DevId), "");
+}
+
+TEST(Decode, OverlongValuesAreCutInsideTheirField) {
+    const std::string longText(100, 'Z');
+    const std::string text = "CableConnect:1\r\nIP:" + longText + "\r\nMacEth0:" + longText +
+                             "\r\nDevId:" + longText + "\r\nDevName:" + longText +
+                             "\r\nAppVersion:" + longText + "\r\n" + kTail;
+    const DeviceInfo d = DecodeSearchReply(text);
+    EXPECT_EQ(FieldText(d.IP), std::string(15, 'Z'));
+    EXPECT_EQ(FieldText(d.Mac), std::string(21, 'Z'));
+    EXPECT_EQ(FieldText(d.DevId), std::string(19, 'Z'));
+    EXPECT_EQ(FieldText(d.DevName), std::string(23, 'Z'));
+    EXPECT_EQ(FieldText(d.AppVersion), std::string(23, 'Z'));
+    EXPECT_EQ(FieldText(d.NetMask), ""); // the next field is untouched
+    EXPECT_EQ(d.HttpPort.get(), 0);
+    EXPECT_EQ(d.IPMode, 1);
+    EXPECT_EQ(FieldText(d.WebVersion), "");
+    EXPECT_EQ(FieldText(d.User), "");
+}
+
+TEST(Decode, TwiceGivesIdenticalBytesAndZeroTail) {
+    CPacket a;
+    CPacket b;
+    std::memset(b.m_buffer, 0xEE, sizeof b.m_buffer);
+    uint16_t la = 0;
+    uint16_t lb = 0;
+    a.ParseSearchReply(Wired(), la);
+    b.ParseSearchReply(Wired(), lb);
+    EXPECT_EQ(la, 252);
+    EXPECT_EQ(lb, 252);
+    EXPECT_EQ(std::memcmp(a.m_buffer, b.m_buffer, sizeof a.m_buffer), 0);
+    // Behind each text is zero, so equal values compare equal as whole records.
+    const DeviceInfo& d = b.Record();
+    for (std::size_t i = FieldText(d.DevName).size(); i < sizeof d.DevName; ++i) {
+        ASSERT_EQ(d.DevName[i], 0);
+    }
+}
+
+TEST(SetField, CutsAndTerminates) {
+    char f[4];
+    SetField(f, "abcdef");
+    EXPECT_EQ(std::string(f, 4), std::string("abc\0", 4));
+    SetField(f, "x");
+    EXPECT_EQ(std::string(f, 4), std::string("x\0\0\0", 4));
+    std::memset(f, 'q', sizeof f);
+    EXPECT_EQ(FieldText(f), "qqqq"); // a field without NUL is read to its width only
+}
