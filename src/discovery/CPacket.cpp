@@ -6,7 +6,9 @@
 
 namespace ondrel {
 
-CPacket::CPacket() { std::memset(m_buffer, 0, sizeof m_buffer); }
+CPacket::CPacket() {
+    std::memset(m_buffer, 0, sizeof m_buffer);
+}
 
 uint8_t* CPacket::Build(uint16_t command, uint16_t value, const uint8_t* payload,
                         uint16_t payloadLength, int32_t& length) {

@@ -20,8 +20,8 @@ public:
     // Frames one request. The search command always gives the search text, whatever value
     // or payload is passed. A payload beyond the buffer's capacity is refused: the result is
     // null and length 0, rather than a datagram silently cut short.
-    uint8_t* Build(uint16_t command, uint16_t value, const uint8_t* payload,
-                   uint16_t payloadLength, int32_t& length);
+    uint8_t* Build(uint16_t command, uint16_t value, const uint8_t* payload, uint16_t payloadLength,
+                   int32_t& length);
 
     // Decodes a search reply text into the record at the start of m_buffer.
     uint8_t* ParseSearchReply(std::string_view text, uint16_t& length);

@@ -64,7 +64,8 @@ DeviceInfo DecodeSearchReply(std::string_view text) {
         d.IPMode = ReadDecimal(GetKeyValue("WiFiIPMethod", text)) == 0 ? 1 : 0;
     }
     SetField(d.DevId, GetKeyValue("DevId", text));
-    const auto port = static_cast<uint16_t>(static_cast<uint32_t>(ReadDecimal(GetKeyValue("Port", text))));
+    const auto port =
+        static_cast<uint16_t>(static_cast<uint32_t>(ReadDecimal(GetKeyValue("Port", text))));
     d.HttpPort = port;
     d.Port2 = port;
     d.Port3 = port;
@@ -82,7 +83,8 @@ std::string_view ReplyText(const uint8_t* data, std::size_t count) {
         return {};
     }
     const void* nul = std::memchr(data, 0, count);
-    const std::size_t n = nul ? static_cast<std::size_t>(static_cast<const uint8_t*>(nul) - data) : count;
+    const std::size_t n =
+        nul ? static_cast<std::size_t>(static_cast<const uint8_t*>(nul) - data) : count;
     return std::string_view(reinterpret_cast<const char*>(data), n);
 }
 

@@ -29,12 +29,12 @@ TEST(GetKeyValue, Rules) {
         const char* want;
     } cases[] = {
         {"Port", "HttpPort:81\r\nPort:80\r\n", "81"}, // matches inside a longer key
-        {"Port", "port:80\r\n", ""},                 // case-sensitive
-        {"A", "A: x \r\n", " x "},                   // nothing trimmed
-        {"A", "A:1\nB:2\r\n", "1\nB:2"},             // LF alone runs on to the next CR LF
-        {"A", "A:1\nB:2\n", ""},                     // no CR LF at all: empty
-        {"A", "B:1\r\n", ""},                        // absent
-        {"A", "A:\r\n", ""},                         // empty value
+        {"Port", "port:80\r\n", ""},                  // case-sensitive
+        {"A", "A: x \r\n", " x "},                    // nothing trimmed
+        {"A", "A:1\nB:2\r\n", "1\nB:2"},              // LF alone runs on to the next CR LF
+        {"A", "A:1\nB:2\n", ""},                      // no CR LF at all: empty
+        {"A", "B:1\r\n", ""},                         // absent
+        {"A", "A:\r\n", ""},                          // empty value
     };
     for (const Case& c : cases) {
         EXPECT_EQ(GetKeyValue(c.key, c.text), c.want) << c.key << " in " << c.text;
@@ -45,8 +45,14 @@ TEST(ReadDecimal, Rules) {
     struct Case {
         const char* text;
         int32_t want;
-    } cases[] = {{"", 0},      {"abc", 0},          {"  42x", 42},           {"-7", -7},
-                 {"+9", 9},    {"\t 65536", 65536}, {"99999999999", INT32_MAX}, {"- 3", 0},
+    } cases[] = {{"", 0},
+                 {"abc", 0},
+                 {"  42x", 42},
+                 {"-7", -7},
+                 {"+9", 9},
+                 {"\t 65536", 65536},
+                 {"99999999999", INT32_MAX},
+                 {"- 3", 0},
                  {"-99999999999", INT32_MIN}};
     for (const Case& c : cases) {
         EXPECT_EQ(ReadDecimal(c.text), c.want) << '"' << c.text << '"';
@@ -88,21 +94,23 @@ TEST(Decode, InterfaceSelection) {
     } cases[] = {
         {"wireless",
          "DevName:x\r\nCableConnect:0\r\nWifiConnect:1\r\nWiFiIP:10.9.9.9\r\nMacWiFi:W1\r\n"
-         "WiFiIPMethod:0\r\nIPMethod:1\r\n" + kTail,
+         "WiFiIPMethod:0\r\nIPMethod:1\r\n" +
+             kTail,
          "10.9.9.9", "W1", 1},
         {"both: wired keys only",
          "CableConnect:1\r\nWifiConnect:1\r\nIP:1.2.3.4\r\nMacEth0:E\r\nIPMethod:1\r\n"
-         "WiFiIP:9.9.9.9\r\nMacWiFi:W\r\n" + kTail,
+         "WiFiIP:9.9.9.9\r\nMacWiFi:W\r\n" +
+             kTail,
          "1.2.3.4", "E", 0},
         {"neither", "CableConnect:0\r\nWifiConnect:0\r\nIP:1.2.3.4\r\nMacEth0:E\r\n" + kTail, "",
          "", 0},
         {"wired, no method lines", "CableConnect:1\r\nIP:1.2.3.4\r\n" + kTail, "1.2.3.4", "", 1},
         {"WiFiIPMethod before IPMethod",
-         "CableConnect:1\r\nWiFiIPMethod:0\r\nIPMethod:1\r\nIP:1.2.3.4\r\n" + kTail, "1.2.3.4",
-         "", 1},
+         "CableConnect:1\r\nWiFiIPMethod:0\r\nIPMethod:1\r\nIP:1.2.3.4\r\n" + kTail, "1.2.3.4", "",
+         1},
         {"begins with its IP line", "IP:1.2.3.4\r\nCableConnect:1\r\n" + kTail, "", "", 1},
-        {"IP key never read inside WiFiIP", "CableConnect:1\r\nWiFiIP:9.9.9.9\r\n" + kTail, "",
-         "", 1},
+        {"IP key never read inside WiFiIP", "CableConnect:1\r\nWiFiIP:9.9.9.9\r\n" + kTail, "", "",
+         1},
     };
     for (const auto& c : cases) {
         const DeviceInfo d = DecodeSearchReply(c.text);
