@@ -1,0 +1,59 @@
+#pragma once
+// The rules of the settings form that do not depend on widgets: how a form becomes a settings
+// record, which port is refused, how the port up-down steps, and how an accepted record is
+// stored back into the table. The window and the CLI both build their records here so that
+// they send the same bytes for the same input.
+
+#include "discovery/DeviceInfo.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace ondrel {
+
+// What the form holds, as texts. The four addresses come from the address controls already
+// formatted "%d.%d.%d.%d" (a blank octet reads 0).
+struct FormValues {
+    std::string ip;
+    std::string mask;
+    std::string gateway;
+    std::string dns;
+    std::string portText;
+    bool autoIp = false;
+    std::string user;
+    std::string password;
+};
+
+// Writes the form over a record that the caller first filled from the device's entry: IP,
+// NetMask, GateWay, DNS0, HttpPort, IPMode (sending convention: 0 automatic, 1 fixed), User and
+// Password. Every other field keeps the device's value; texts are cut to their field's width.
+void ApplyFormValues(const FormValues& values, DeviceInfo& record);
+
+// The decimal number at the start of the port text (first 255 characters, digits only, no
+// blanks or sign); 0 when it does not start with a digit. Numbers beyond the 32-bit signed
+// range read as its maximum.
+int32_t LeadingNumber(std::string_view text);
+
+// The port a form text is stored as: the low 16 bits of its leading number.
+uint16_t PortFromText(std::string_view text);
+
+// The one port text an update refuses; the test is on the text, so "010000" passes.
+bool IsRefusedPort(std::string_view text);
+
+// The port text after an up-down step: +1 below 65535 and -1 above 1 give the next number;
+// any other case, an accelerated step of several units included, leaves the text as it is
+// (nullopt).
+std::optional<std::string> StepPort(std::string_view text, int delta);
+
+// Whether a record as decoded from a search reply (and as held by the table) uses automatic
+// addressing: IPMode 1.
+bool IsAutomaticAddress(const DeviceInfo& tableRecord);
+
+// The record the table keeps after the device accepted `sent`: the same bytes, except IPMode
+// turned from the sending convention (0 automatic) into the one a selection reads
+// (1 automatic), so that selecting the device again shows the check box as it was sent.
+DeviceInfo ToTableConvention(const DeviceInfo& sent);
+
+} // namespace ondrel
