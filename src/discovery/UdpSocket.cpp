@@ -1,0 +1,313 @@
+#include "UdpSocket.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <utility>
+
+namespace ondrel {
+
+namespace {
+
+const SocketSyscalls kDefaultSyscalls = {
+    ::socket,  ::setsockopt, ::getsockopt, ::bind,  ::getsockname, ::sendto,
+    ::recvmsg, ::poll,       ::eventfd,    ::write, ::close,
+};
+
+std::atomic<const SocketSyscalls*> g_syscalls{&kDefaultSyscalls};
+
+const SocketSyscalls& Sys() {
+    return *g_syscalls.load(std::memory_order_acquire);
+}
+
+std::string ErrorText(int error) {
+    char buffer[128] = {};
+    // The GNU variant may return a static string instead of filling the buffer.
+    const char* text = strerror_r(error, buffer, sizeof buffer);
+    return text != nullptr ? std::string(text) : std::string("error ") + std::to_string(error);
+}
+
+SocketStatus Failure(int error, std::string_view step) {
+    SocketStatus status;
+    status.error = error != 0 ? error : EIO;
+    status.message = std::string(step) + ": " + ErrorText(status.error);
+    return status;
+}
+
+std::string Where(std::string_view address, uint16_t port) {
+    return std::string(address) + ":" + std::to_string(port);
+}
+
+sockaddr_in MakeAddress(uint32_t hostOrderAddress, uint16_t port) {
+    sockaddr_in sa;
+    std::memset(&sa, 0, sizeof sa);
+    sa.sin_family = AF_INET;
+    sa.sin_port = htons(port);
+    sa.sin_addr.s_addr = htonl(hostOrderAddress);
+    return sa;
+}
+
+void CloseQuietly(int& fd) noexcept {
+    if (fd >= 0) {
+        // Linux releases the descriptor even when close reports EINTR, so it is never retried.
+        Sys().close(fd);
+        fd = -1;
+    }
+}
+
+} // namespace
+
+const SocketSyscalls& SocketSyscalls::Default() {
+    return kDefaultSyscalls;
+}
+
+const SocketSyscalls& SocketSyscalls::Current() {
+    return Sys();
+}
+
+const SocketSyscalls* SocketSyscalls::Install(const SocketSyscalls* table) {
+    return g_syscalls.exchange(table != nullptr ? table : &kDefaultSyscalls,
+                               std::memory_order_acq_rel);
+}
+
+std::optional<uint32_t> ParseIpv4(std::string_view text) {
+    char buffer[INET_ADDRSTRLEN] = {};
+    if (text.empty() || text.size() >= sizeof buffer) {
+        return std::nullopt;
+    }
+    std::memcpy(buffer, text.data(), text.size());
+    in_addr address{};
+    if (inet_pton(AF_INET, buffer, &address) != 1) {
+        return std::nullopt;
+    }
+    return ntohl(address.s_addr);
+}
+
+std::string FormatIpv4(uint32_t hostOrder) {
+    return std::to_string(hostOrder >> 24) + "." + std::to_string((hostOrder >> 16) & 0xFF) + "." +
+           std::to_string((hostOrder >> 8) & 0xFF) + "." + std::to_string(hostOrder & 0xFF);
+}
+
+UdpSocket::~UdpSocket() noexcept {
+    Close();
+}
+
+UdpSocket::UdpSocket(UdpSocket&& other) noexcept
+    : m_fd(std::exchange(other.m_fd, -1)), m_wakeFd(std::exchange(other.m_wakeFd, -1)),
+      m_woken(other.m_woken.exchange(false)) {}
+
+UdpSocket& UdpSocket::operator=(UdpSocket&& other) noexcept {
+    if (this != &other) {
+        Close();
+        m_fd = std::exchange(other.m_fd, -1);
+        m_wakeFd = std::exchange(other.m_wakeFd, -1);
+        m_woken.store(other.m_woken.exchange(false));
+    }
+    return *this;
+}
+
+SocketStatus UdpSocket::Create() {
+    Close();
+    const int fd = Sys().socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        return Failure(errno, "socket");
+    }
+    const int wakeFd = Sys().eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (wakeFd < 0) {
+        const int error = errno;
+        int doomed = fd;
+        CloseQuietly(doomed);
+        return Failure(error, "eventfd");
+    }
+    m_fd = fd;
+    m_wakeFd = wakeFd;
+    m_woken.store(false, std::memory_order_release);
+    return {};
+}
+
+SocketStatus UdpSocket::EnableBroadcast() {
+    if (m_fd < 0) {
+        return Failure(EBADF, "broadcast option");
+    }
+    const int32_t on = 1;
+    if (Sys().setsockopt(m_fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof on) != 0) {
+        return Failure(errno, "broadcast option");
+    }
+    return {};
+}
+
+int UdpSocket::RaiseReceiveBuffer(int bytes) {
+    if (m_fd < 0) {
+        return 0;
+    }
+    // The forcing variant passes the system limit but needs network-admin rights (which a
+    // private network lab has); the ordinary one is capped by the limit. Either may fail.
+    if (Sys().setsockopt(m_fd, SOL_SOCKET, SO_RCVBUFFORCE, &bytes, sizeof bytes) != 0) {
+        Sys().setsockopt(m_fd, SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes);
+    }
+    int granted = 0;
+    socklen_t length = sizeof granted;
+    if (Sys().getsockopt(m_fd, SOL_SOCKET, SO_RCVBUF, &granted, &length) != 0) {
+        return 0;
+    }
+    return granted;
+}
+
+SocketStatus UdpSocket::Bind(std::string_view address, uint16_t port) {
+    const std::string where = "bind " + Where(address, port);
+    if (m_fd < 0) {
+        return Failure(EBADF, where);
+    }
+    const std::optional<uint32_t> parsed = ParseIpv4(address);
+    if (!parsed) {
+        return Failure(EINVAL, where);
+    }
+    const sockaddr_in sa = MakeAddress(*parsed, port);
+    if (Sys().bind(m_fd, reinterpret_cast<const sockaddr*>(&sa), sizeof sa) != 0) {
+        return Failure(errno, where);
+    }
+    return {};
+}
+
+uint16_t UdpSocket::LocalPort() const {
+    if (m_fd < 0) {
+        return 0;
+    }
+    sockaddr_in sa{};
+    socklen_t length = sizeof sa;
+    if (Sys().getsockname(m_fd, reinterpret_cast<sockaddr*>(&sa), &length) != 0 ||
+        sa.sin_family != AF_INET) {
+        return 0;
+    }
+    return ntohs(sa.sin_port);
+}
+
+SocketStatus UdpSocket::SendTo(std::string_view address, uint16_t port,
+                               std::span<const uint8_t> bytes) const {
+    const std::optional<uint32_t> parsed = ParseIpv4(address);
+    if (!parsed) {
+        return Failure(EINVAL, "send to " + Where(address, port));
+    }
+    return SendTo(*parsed, port, bytes);
+}
+
+SocketStatus UdpSocket::SendTo(uint32_t hostOrderAddress, uint16_t port,
+                               std::span<const uint8_t> bytes) const {
+    if (m_fd < 0) {
+        return Failure(EBADF, "send to " + Where(FormatIpv4(hostOrderAddress), port));
+    }
+    const sockaddr_in sa = MakeAddress(hostOrderAddress, port);
+    for (;;) {
+        const ssize_t sent = Sys().sendto(m_fd, bytes.data(), bytes.size(), 0,
+                                          reinterpret_cast<const sockaddr*>(&sa), sizeof sa);
+        if (sent >= 0) {
+            return {};
+        }
+        if (errno != EINTR) {
+            return Failure(errno, "send to " + Where(FormatIpv4(hostOrderAddress), port));
+        }
+    }
+}
+
+ReceiveResult UdpSocket::Receive(std::span<uint8_t> buffer, int timeoutMs) const {
+    ReceiveResult result;
+    auto fail = [&result](int error, std::string_view step) {
+        const SocketStatus status = Failure(error, step);
+        result.status = ReceiveStatus::Error;
+        result.error = status.error;
+        result.message = status.message;
+        return result;
+    };
+    if (m_fd < 0) {
+        return fail(EBADF, "receive");
+    }
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        if (m_woken.load(std::memory_order_acquire)) {
+            result.status = ReceiveStatus::Woken;
+            return result;
+        }
+        // Try the queue first and sleep in poll only when it is empty: in a burst this costs
+        // one system call per datagram, like a plain blocking receive.
+        sockaddr_in from{};
+        iovec part{buffer.data(), buffer.size()};
+        msghdr message{};
+        message.msg_name = &from;
+        message.msg_namelen = sizeof from;
+        message.msg_iov = &part;
+        message.msg_iovlen = 1;
+        // MSG_TRUNC makes the call return the datagram's full length even when it is cut.
+        const ssize_t got = Sys().recvmsg(m_fd, &message, MSG_DONTWAIT | MSG_TRUNC);
+        if (got >= 0) {
+            result.wireLength = static_cast<std::size_t>(got);
+            result.count = std::min(result.wireLength, buffer.size());
+            result.senderAddress = FormatIpv4(ntohl(from.sin_addr.s_addr));
+            result.senderPort = ntohs(from.sin_port);
+            if ((message.msg_flags & MSG_TRUNC) != 0 || result.wireLength > buffer.size()) {
+                result.status = ReceiveStatus::Truncated;
+            } else if (got == 0) {
+                result.status = ReceiveStatus::Empty;
+            } else {
+                result.status = ReceiveStatus::Ok;
+            }
+            return result;
+        }
+        if (errno == EINTR) {
+            continue;
+        }
+        if (errno != EAGAIN && errno != EWOULDBLOCK) {
+            return fail(errno, "receive");
+        }
+        int waitMs = -1;
+        if (timeoutMs >= 0) {
+            const auto left =
+                std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+            waitMs = static_cast<int>(std::max<decltype(left)>(left, 0));
+        }
+        pollfd fds[2] = {{m_fd, POLLIN, 0}, {m_wakeFd, POLLIN, 0}};
+        const int ready = Sys().poll(fds, 2, waitMs);
+        if (ready < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return fail(errno, "poll");
+        }
+        if (ready == 0) {
+            result.status = ReceiveStatus::TimedOut;
+            return result;
+        }
+        if ((fds[1].revents & POLLIN) != 0) {
+            m_woken.store(true, std::memory_order_release);
+        } else if ((fds[0].revents & (POLLERR | POLLNVAL)) != 0 && (fds[0].revents & POLLIN) == 0) {
+            return fail((fds[0].revents & POLLNVAL) != 0 ? EBADF : EIO, "poll");
+        }
+        // A poll that said "readable" with an empty queue afterwards (another reader took the
+        // datagram) goes back to waiting until the same deadline.
+    }
+}
+
+void UdpSocket::Wake() const noexcept {
+    if (m_wakeFd < 0) {
+        return;
+    }
+    m_woken.store(true, std::memory_order_release);
+    const uint64_t one = 1;
+    // The counter only has to become non-zero; a full counter (EAGAIN) is already readable.
+    while (Sys().write(m_wakeFd, &one, sizeof one) < 0 && errno == EINTR) {
+    }
+}
+
+void UdpSocket::Close() noexcept {
+    CloseQuietly(m_fd);
+    CloseQuietly(m_wakeFd);
+    m_woken.store(false, std::memory_order_release);
+}
+
+} // namespace ondrel

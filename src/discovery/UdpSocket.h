@@ -1,0 +1,136 @@
+#pragma once
+// A UDP/IPv4 socket that owns its descriptor, plus a wake-up channel so that a thread blocked
+// in Receive can be released from another thread. This is the one place that talks to the
+// operating system's socket interface; everything above it (the endpoint, the simulator, the
+// command-line tool, the benchmarks) speaks in addresses, ports and byte spans.
+//
+// Threads: one thread may Receive while others SendTo and Wake. Create, Bind, the options and
+// Close are for the owning thread before or after that phase.
+//
+// Addresses are dotted-decimal IPv4 text ("127.0.0.1", "0.0.0.0", "255.255.255.255").
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/types.h>
+
+namespace ondrel {
+
+// The outcome of a socket operation: errno (0 on success) and a readable text naming the
+// failed step, for example "bind 127.0.0.1:9003: Address already in use".
+struct SocketStatus {
+    int error = 0;
+    std::string message;
+
+    bool ok() const { return error == 0; }
+    explicit operator bool() const { return ok(); }
+};
+
+enum class ReceiveStatus {
+    Ok,        // a datagram of `count` bytes is in the buffer
+    Truncated, // the datagram (`wireLength` bytes) was longer than the buffer; dropped
+    Empty,     // a datagram of zero bytes
+    Woken,     // Wake() was called; no datagram was taken
+    TimedOut,  // nothing arrived within the timeout
+    Error,     // the socket failed; `error` and `message` say how
+};
+
+struct ReceiveResult {
+    ReceiveStatus status = ReceiveStatus::Error;
+    std::size_t count = 0;      // bytes written to the buffer
+    std::size_t wireLength = 0; // the datagram's full length (larger than count if truncated)
+    std::string senderAddress;  // dotted decimal; empty for Woken, TimedOut and Error
+    uint16_t senderPort = 0;
+    int error = 0;
+    std::string message;
+};
+
+// The system calls behind UdpSocket. Tests install a table whose entries fail on purpose or
+// observe the calls; production uses Default(). Entries must behave like the POSIX calls
+// they stand for (return value and errno).
+struct SocketSyscalls {
+    int (*socket)(int domain, int type, int protocol);
+    int (*setsockopt)(int fd, int level, int name, const void* value, socklen_t length);
+    int (*getsockopt)(int fd, int level, int name, void* value, socklen_t* length);
+    int (*bind)(int fd, const sockaddr* address, socklen_t length);
+    int (*getsockname)(int fd, sockaddr* address, socklen_t* length);
+    ssize_t (*sendto)(int fd, const void* data, size_t length, int flags, const sockaddr* to,
+                      socklen_t toLength);
+    ssize_t (*recvmsg)(int fd, msghdr* message, int flags);
+    int (*poll)(pollfd* fds, nfds_t count, int timeoutMs);
+    int (*eventfd)(unsigned int initial, int flags);
+    ssize_t (*write)(int fd, const void* data, size_t length);
+    int (*close)(int fd);
+
+    static const SocketSyscalls& Default();
+    // The table in use, process-wide. Install returns the previous one. The table must
+    // outlive every call made through it.
+    static const SocketSyscalls& Current();
+    static const SocketSyscalls* Install(const SocketSyscalls* table);
+};
+
+// Parses dotted-decimal IPv4 text; host byte order.
+std::optional<uint32_t> ParseIpv4(std::string_view text);
+std::string FormatIpv4(uint32_t hostOrder);
+
+class UdpSocket {
+public:
+    // The receive buffer the endpoint asks for, so that a burst of replies from many devices
+    // waits in the kernel instead of being dropped.
+    static constexpr int kLargeReceiveBuffer = 4 * 1024 * 1024;
+
+    UdpSocket() = default; // not open
+    ~UdpSocket() noexcept;
+    UdpSocket(UdpSocket&& other) noexcept;
+    UdpSocket& operator=(UdpSocket&& other) noexcept;
+    UdpSocket(const UdpSocket&) = delete;
+    UdpSocket& operator=(const UdpSocket&) = delete;
+
+    // Makes the datagram socket and its wake-up channel. Closes whatever was open before.
+    SocketStatus Create();
+    bool IsOpen() const { return m_fd >= 0; }
+
+    SocketStatus EnableBroadcast();
+    // Best effort: asks for `bytes` (beyond the system limit where permitted) and returns the
+    // size the kernel actually granted, or 0 if it could not be read.
+    int RaiseReceiveBuffer(int bytes = kLargeReceiveBuffer);
+    // No address reuse is requested: a port that another socket holds fails to bind.
+    SocketStatus Bind(std::string_view address, uint16_t port);
+    // The bound port (useful after binding port 0); 0 if not bound or unknown.
+    uint16_t LocalPort() const;
+
+    // Sends one datagram, once. An interrupted call is repeated (nothing was sent); any other
+    // failure is returned as it is.
+    SocketStatus SendTo(std::string_view address, uint16_t port,
+                        std::span<const uint8_t> bytes) const;
+    SocketStatus SendTo(uint32_t hostOrderAddress, uint16_t port,
+                        std::span<const uint8_t> bytes) const;
+
+    // Waits for one datagram and copies at most buffer.size() bytes of it. timeoutMs < 0
+    // waits without limit. Once Wake() has been called every later Receive returns Woken at
+    // once, whether or not datagrams are queued: a wake-up is never lost and never needs a
+    // second one.
+    ReceiveResult Receive(std::span<uint8_t> buffer, int timeoutMs = -1) const;
+
+    // Releases a blocked Receive (and all later ones). Safe from any thread and more than
+    // once; does nothing on a socket that is not open.
+    void Wake() const noexcept;
+    bool IsWoken() const noexcept { return m_woken.load(std::memory_order_acquire); }
+
+    void Close() noexcept;
+    int NativeHandle() const { return m_fd; }
+
+private:
+    int m_fd = -1;
+    int m_wakeFd = -1;
+    mutable std::atomic<bool> m_woken{false};
+};
+
+} // namespace ondrel
