@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -67,7 +68,15 @@ public:
     int HandleDatagram(const uint8_t* data, int32_t count);
 
     // Wakes the receive thread and joins it; no callback runs once this returns. Safe to
-    // call more than once, and from the callback itself (then it only asks the loop to end).
+    // call more than once, and from the callback itself (then it only asks the loop to end;
+    // no further callback follows the one that is running). The socket stays open, so
+    // requests can still be sent; nothing is received any more.
+    //
+    // A callback that is running when Stop is called is waited for: Stop cannot interrupt
+    // the owner's own code. An owner whose callback can block (for example on a call into
+    // the user-interface thread) must be able to release that wait without the thread that
+    // calls Stop, or release it before calling Stop; otherwise the two wait on each other.
+    // The destructor stops the same way. Never destroy the endpoint from its own callback.
     void Stop();
 
     State GetState() const;
@@ -79,15 +88,22 @@ private:
     SendResult SendBytes(const void* data, std::size_t length);
 
     EndpointConfig m_config;
-    UdpSocket* m_socket;
+    // Set by a successful Open before the receive thread starts and kept until destruction,
+    // so the receive thread and the senders read it without a lock.
+    std::unique_ptr<UdpSocket> m_socket;
     std::atomic<uint32_t> m_stop{1};
     std::thread m_thread;
+    // Lets Stop recognise a call from inside the callback, which must not join itself.
+    std::atomic<std::thread::id> m_receiverId{};
+    // Guards the callback pair, which the owner may replace while datagrams arrive; never
+    // held while the callback runs.
     std::mutex m_callbackMutex;
     SearchEventCallback m_callback = nullptr;
     void* m_context = nullptr;
+    // Serialises Open, Stop and the notifier between owner threads.
+    std::mutex m_lifecycleMutex;
     BindFailureNotifier m_notifier;
     std::atomic<State> m_state{State::Constructed};
-    int m_wakeFd = -1;
 };
 
 } // namespace ondrel
