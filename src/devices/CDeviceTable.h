@@ -74,7 +74,6 @@ private:
         std::size_t operator()(std::string_view bytes) const noexcept;
     };
     static std::string_view Bytes(const DeviceInfo& record);
-    void ForgetIndexOf(const DeviceEntry* entry);
 
     mutable CMyLock m_lock;
     DeviceEntry* m_head = nullptr;
