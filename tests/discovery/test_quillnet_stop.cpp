@@ -1,0 +1,269 @@
+// Stopping the endpoint, and what it does when the system calls beneath it fail.
+
+#include "discovery/CQuillnet.h"
+
+#include "test_quillnet_support.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <future>
+#include <memory>
+
+using namespace ondrel;
+using namespace ondrel::testing;
+
+namespace {
+
+// Observers and fault switches behind the endpoint's socket.
+std::atomic<int> g_recvCalls{0};   // recvmsg calls entered
+std::atomic<int> g_takenAtCall{0}; // the call number that last returned a datagram
+std::atomic<int> g_recvError{0};   // errno for every recvmsg while non-zero
+std::atomic<int> g_wakes{0};
+std::atomic<int> g_sendCalls{0};
+std::atomic<int> g_sendErrors{0}; // how many sends fail, with g_sendErrno
+std::atomic<int> g_sendErrno{0};
+std::atomic<int> g_failSocket{0};
+std::atomic<int> g_failBroadcast{0};
+std::atomic<int> g_failBind{0};
+std::atomic<int> g_failReceiveBuffer{0};
+
+SocketSyscalls ObservedTable() {
+    SocketSyscalls t = SocketSyscalls::Default();
+    t.recvmsg = [](int fd, msghdr* m, int f) -> ssize_t {
+        const int call = ++g_recvCalls;
+        if (g_recvError.load() != 0) {
+            errno = g_recvError.load();
+            return -1;
+        }
+        const ssize_t got = ::recvmsg(fd, m, f);
+        if (got >= 0) {
+            g_takenAtCall = call;
+        }
+        return got;
+    };
+    t.write = [](int fd, const void* d, size_t n) -> ssize_t {
+        ++g_wakes;
+        return ::write(fd, d, n);
+    };
+    t.sendto = [](int fd, const void* d, size_t n, int f, const sockaddr* a,
+                  socklen_t l) -> ssize_t {
+        ++g_sendCalls;
+        if (g_sendErrors.load() > 0) {
+            --g_sendErrors;
+            errno = g_sendErrno.load();
+            return -1;
+        }
+        return ::sendto(fd, d, n, f, a, l);
+    };
+    t.socket = [](int d, int ty, int p) {
+        return g_failSocket.load() != 0 ? (errno = g_failSocket.load(), -1) : ::socket(d, ty, p);
+    };
+    t.setsockopt = [](int fd, int l, int n, const void* v, socklen_t len) {
+        const int fail = n == SO_BROADCAST                         ? g_failBroadcast.load()
+                         : (n == SO_RCVBUF || n == SO_RCVBUFFORCE) ? g_failReceiveBuffer.load()
+                                                                   : 0;
+        return fail != 0 ? (errno = fail, -1) : ::setsockopt(fd, l, n, v, len);
+    };
+    t.bind = [](int fd, const sockaddr* a, socklen_t l) {
+        return g_failBind.load() != 0 ? (errno = g_failBind.load(), -1) : ::bind(fd, a, l);
+    };
+    return t;
+}
+
+class QuillnetStop : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (auto* v :
+             {&g_recvCalls, &g_takenAtCall, &g_recvError, &g_wakes, &g_sendCalls, &g_sendErrors,
+              &g_sendErrno, &g_failSocket, &g_failBroadcast, &g_failBind, &g_failReceiveBuffer}) {
+            v->store(0);
+        }
+    }
+    std::unique_ptr<CQuillnet> OpenEndpoint(Collector* events) {
+        auto e =
+            std::make_unique<CQuillnet>(EndpointConfig{"127.0.0.1", 0, "127.0.0.1", peer.Port()});
+        EXPECT_EQ(e->Open(), 1);
+        if (events != nullptr) {
+            e->SetCallback(&Collector::Callback, events);
+        }
+        return e;
+    }
+    SocketSyscalls table = ObservedTable();
+    ScopedSyscalls scope{table};
+    LoopbackPeer peer;
+};
+
+// Sends replies to a port until told to stop.
+struct Stream {
+    std::atomic<bool> running{true};
+    std::thread thread;
+    Stream(const LoopbackPeer& peer, uint16_t port) {
+        thread = std::thread([this, &peer, port] {
+            for (int i = 0; running.load(); ++i) {
+                peer.socket.SendTo("127.0.0.1", port, AsBytes(SearchReply(i % 1000)));
+            }
+        });
+    }
+    ~Stream() {
+        running = false;
+        thread.join();
+    }
+};
+
+} // namespace
+
+TEST_F(QuillnetStop, StopsWhileIdleAndAgain) {
+    Collector events;
+    auto endpoint = OpenEndpoint(&events);
+    endpoint->Stop();
+    EXPECT_EQ(endpoint->GetState(), CQuillnet::State::Stopped);
+    endpoint->Stop();
+    peer.Send(endpoint->BoundPort(), SearchReply(1));
+    EXPECT_TRUE(endpoint->SendSearch()); // requests still go out once stopped
+    EXPECT_EQ(peer.Take().size(), 32u);
+    EXPECT_EQ(events.Count(), 0u);
+}
+
+TEST_F(QuillnetStop, NoCallbackAfterStopWhileDatagramsStreamIn) {
+    Collector events;
+    std::atomic<bool> stopReturned{false};
+    std::atomic<int> late{0};
+    events.hook = [&](const Event&) { late += stopReturned.load() ? 1 : 0; };
+    auto endpoint = OpenEndpoint(&events);
+    {
+        Stream stream(peer, endpoint->BoundPort());
+        ASSERT_TRUE(events.WaitFor(50));
+        endpoint->Stop();
+        stopReturned = true;
+        const std::size_t atStop = events.Count();
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        EXPECT_EQ(events.Count(), atStop);
+    }
+    EXPECT_EQ(late.load(), 0);
+    // Destruction while datagrams stream in, without an explicit Stop, ends as well.
+    Collector other;
+    auto second = OpenEndpoint(&other);
+    Stream stream(peer, second->BoundPort());
+    ASSERT_TRUE(other.WaitFor(10));
+    second.reset();
+}
+
+TEST_F(QuillnetStop, StopWaitsForABlockedCallbackThenDeliversNothingMore) {
+    Collector events;
+    std::promise<void> entered;
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    events.hook = [&](const Event&) {
+        if (events.Count() == 1) {
+            entered.set_value();
+            released.wait(); // the owner's own wait, which Stop cannot interrupt
+        }
+    };
+    auto endpoint = OpenEndpoint(&events);
+    for (int i = 0; i < 5; ++i) {
+        peer.Send(endpoint->BoundPort(), SearchReply(i));
+    }
+    entered.get_future().wait();
+    auto stopped = std::async(std::launch::async, [&] { endpoint->Stop(); });
+    ASSERT_TRUE(Eventually([] { return g_wakes.load() > 0; }));
+    EXPECT_EQ(stopped.wait_for(std::chrono::milliseconds(20)), std::future_status::timeout);
+    release.set_value();
+    EXPECT_EQ(stopped.wait_for(kPatience), std::future_status::ready);
+    EXPECT_EQ(events.Count(), 1u); // four replies were queued behind it
+}
+
+TEST_F(QuillnetStop, StopFromInsideTheCallbackEndsTheLoopWithoutJoiningItself) {
+    Collector events;
+    CQuillnet* self = nullptr;
+    events.hook = [&](const Event&) { self->Stop(); };
+    auto endpoint = OpenEndpoint(&events);
+    self = endpoint.get();
+    for (int i = 0; i < 3; ++i) {
+        peer.Send(endpoint->BoundPort(), SearchReply(i));
+    }
+    ASSERT_TRUE(Eventually([&] { return endpoint->GetState() == CQuillnet::State::Stopped; }));
+    endpoint.reset();
+    EXPECT_EQ(events.Count(), 1u);
+}
+
+TEST_F(QuillnetStop, WithoutCallbackEventsAreDroppedAndTheLoopGoesOn) {
+    Collector events;
+    auto endpoint = OpenEndpoint(nullptr);
+    peer.Send(endpoint->BoundPort(), "errcode:1\r\n");
+    // Handled once the loop has come back for the next datagram.
+    ASSERT_TRUE(Eventually([] { return g_takenAtCall > 0 && g_recvCalls > g_takenAtCall; }));
+    endpoint->SetCallback(&Collector::Callback, &events);
+    peer.Send(endpoint->BoundPort(), SearchReply(5));
+    ASSERT_TRUE(events.WaitFor(1));
+    endpoint->Stop();
+    ASSERT_EQ(events.Count(), 1u);
+    EXPECT_EQ(events.events[0].code, kEvtSearchReply);
+}
+
+TEST_F(QuillnetStop, ASocketErrorEndsTheLoopForGood) {
+    Collector events;
+    g_recvError = EIO;
+    auto endpoint = OpenEndpoint(&events);
+    ASSERT_TRUE(Eventually([&] { return endpoint->GetState() == CQuillnet::State::Stopped; }));
+    g_recvError = 0;
+    peer.Send(endpoint->BoundPort(), SearchReply(1));
+    EXPECT_EQ(g_recvCalls.load(), 1);
+    EXPECT_EQ(events.Count(), 0u);
+}
+
+TEST_F(QuillnetStop, SendFailuresAreReportedAndNotRetried) {
+    auto endpoint = OpenEndpoint(nullptr);
+    const DeviceInfo record = ZeroDeviceInfo();
+    const std::function<SendResult()> sends[] = {
+        [&] { return endpoint->SendSearch(); },
+        [&] { return endpoint->SendDeviceQuery(kCmdQuery1, record); },
+        [&] { return endpoint->SendSetNetConfig(record); },
+    };
+    for (const auto& send : sends) {
+        g_sendCalls = 0;
+        g_sendErrno = ENETUNREACH;
+        g_sendErrors = 1;
+        const SendResult r = send();
+        EXPECT_FALSE(r);
+        EXPECT_EQ(r.error, ENETUNREACH);
+        EXPECT_NE(r.message.find(std::strerror(ENETUNREACH)), std::string::npos) << r.message;
+        EXPECT_EQ(g_sendCalls.load(), 1);
+        g_sendErrno = EINTR; // interrupted before anything left: repeated, then sent
+        g_sendErrors = 1;
+        EXPECT_TRUE(send());
+        peer.Take();
+    }
+}
+
+TEST_F(QuillnetStop, OpenFailsQuietlyExceptForBind) {
+    struct Row {
+        const char* name;
+        std::atomic<int>* fault;
+        int open;
+        std::size_t notices;
+    } rows[] = {
+        {"socket", &g_failSocket, 0, 0},
+        {"broadcast option", &g_failBroadcast, 0, 0},
+        {"bind", &g_failBind, 0, 1},
+        {"receive buffer (best effort)", &g_failReceiveBuffer, 1, 0},
+    };
+    for (const Row& row : rows) {
+        row.fault->store(EACCES);
+        CQuillnet endpoint(EndpointConfig{"127.0.0.1", 0, "127.0.0.1", peer.Port()});
+        std::size_t notices = 0;
+        endpoint.SetBindFailureNotifier([&](std::string_view, std::string_view) { ++notices; });
+        EXPECT_EQ(endpoint.Open(), row.open) << row.name;
+        EXPECT_EQ(notices, row.notices) << row.name;
+        EXPECT_EQ(endpoint.GetState(),
+                  row.open ? CQuillnet::State::Listening : CQuillnet::State::Closed)
+            << row.name;
+        EXPECT_EQ(static_cast<bool>(endpoint.SendSearch()), row.open == 1) << row.name;
+        if (row.open == 1) {
+            peer.Take();
+        }
+        row.fault->store(0);
+    }
+}

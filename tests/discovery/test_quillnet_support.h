@@ -1,0 +1,124 @@
+#pragma once
+// Helpers for the endpoint and socket tests: reply texts, a loopback peer, an event collector
+// and a way to swap the socket system calls for the length of one test.
+
+#include "discovery/UdpSocket.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <span>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace ondrel::testing {
+
+inline constexpr auto kPatience = std::chrono::seconds(10); // a safety net, never a measure
+
+// A search reply whose tail passes: "AppUpTime:", 19 characters, CR LF CR LF.
+inline std::string SearchReply(int n, std::size_t padTo = 0) {
+    const std::string head = "IPCamSearchReply\r\n";
+    std::string body = "DevName:Cam-" + std::to_string(n) + "\r\nDevId:Z6-" + std::to_string(n) +
+                       "\r\nCableConnect:1\r\nIP:10.9." + std::to_string(n / 250) + "." +
+                       std::to_string(n % 250 + 1) +
+                       "\r\nMacEth0:00:11:22:33:" + std::to_string(10 + n % 90) +
+                       ":00\r\nIPMethod:1\r\nPort:" + std::to_string(80 + n) +
+                       "\r\nAppUpTime:0000000000000000042\r\n\r\n";
+    std::string pad;
+    if (padTo > head.size() + body.size()) {
+        const std::size_t fill = padTo - head.size() - body.size();
+        pad = "Pad:" + std::string(fill - 6, 'p') + "\r\n";
+    }
+    return head + pad + body;
+}
+
+inline std::span<const uint8_t> AsBytes(const std::string& s) {
+    return {reinterpret_cast<const uint8_t*>(s.data()), s.size()};
+}
+
+// A socket on 127.0.0.1 with a port of its own.
+struct LoopbackPeer {
+    UdpSocket socket;
+    LoopbackPeer() {
+        EXPECT_TRUE(socket.Create());
+        EXPECT_TRUE(socket.Bind("127.0.0.1", 0));
+    }
+    uint16_t Port() const { return socket.LocalPort(); }
+    void Send(uint16_t port, const std::string& bytes) const {
+        ASSERT_TRUE(socket.SendTo("127.0.0.1", port, AsBytes(bytes)));
+    }
+    std::string Take() const {
+        std::vector<uint8_t> buffer(65536);
+        const ReceiveResult r = socket.Receive(buffer, 5000);
+        EXPECT_EQ(r.status, ReceiveStatus::Ok) << r.message;
+        return std::string(buffer.begin(), buffer.begin() + static_cast<long>(r.count));
+    }
+};
+
+struct Event {
+    int32_t code;
+    std::vector<uint8_t> data;
+    std::thread::id thread;
+};
+
+// Collects events from the endpoint's callback; `hook` runs inside the callback, after the
+// event is recorded and outside the collector's lock.
+struct Collector {
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<Event> events;
+    std::function<void(const Event&)> hook;
+
+    static void Callback(int32_t code, int32_t length, const uint8_t* data, void* context) {
+        auto* self = static_cast<Collector*>(context);
+        Event e{code, std::vector<uint8_t>(data, data + length), std::this_thread::get_id()};
+        {
+            std::lock_guard lock(self->mutex);
+            self->events.push_back(e);
+        }
+        self->changed.notify_all();
+        if (self->hook) {
+            self->hook(e);
+        }
+    }
+    bool WaitFor(std::size_t n) {
+        std::unique_lock lock(mutex);
+        return changed.wait_for(lock, kPatience, [&] { return events.size() >= n; });
+    }
+    std::size_t Count() {
+        std::lock_guard lock(mutex);
+        return events.size();
+    }
+};
+
+// Polls a condition that another thread makes true.
+template <typename Predicate> bool Eventually(Predicate predicate) {
+    const auto deadline = std::chrono::steady_clock::now() + kPatience;
+    while (!predicate()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+// Installs a system-call table for one scope.
+class ScopedSyscalls {
+public:
+    explicit ScopedSyscalls(const SocketSyscalls& table)
+        : m_previous(SocketSyscalls::Install(&table)) {}
+    ~ScopedSyscalls() { SocketSyscalls::Install(m_previous); }
+    ScopedSyscalls(const ScopedSyscalls&) = delete;
+    ScopedSyscalls& operator=(const ScopedSyscalls&) = delete;
+
+private:
+    const SocketSyscalls* m_previous;
+};
+
+} // namespace ondrel::testing
