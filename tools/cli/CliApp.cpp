@@ -1,0 +1,289 @@
+#include "CliApp.h"
+
+#include "ArgParser.h"
+#include "DeviceFormatter.h"
+#include "ExitCode.h"
+#include "HelpText.h"
+#include "PasswordReader.h"
+#include "SettingsBuilder.h"
+#include "SettingsCheck.h"
+#include "Terminal.h"
+#include "config/DeviceUrl.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+#include <unistd.h>
+
+namespace ondrel::cli {
+
+namespace {
+
+constexpr std::string_view kAccepted = "Device information successfully updated!";
+constexpr std::string_view kRefused = "The viewing account or password is wrong!";
+constexpr std::string_view kConfirm = "Are you sure to update the selected device?";
+
+void Error(const std::string& message) {
+    std::fprintf(stderr, "ondrel-cli: %s\n", message.c_str());
+}
+
+void Print(std::string_view text) {
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fflush(stdout);
+}
+
+// The password must not linger in memory that outlives its use.
+void Wipe(void* data, std::size_t size) {
+    volatile auto* p = static_cast<volatile unsigned char*>(data);
+    for (std::size_t i = 0; i < size; ++i) {
+        p[i] = 0;
+    }
+}
+
+std::string Describe(const DeviceInfo& d) {
+    return "'" + DeviceFormatter::Printable(FieldText(d.DevName)) + "' (MAC " +
+           DeviceFormatter::Printable(FieldText(d.Mac)) + ", DevId " +
+           DeviceFormatter::Printable(FieldText(d.DevId)) + ")";
+}
+
+} // namespace
+
+int CliApp::Main(int argc, char** argv) {
+    std::vector<std::string_view> args;
+    for (int i = 1; i < argc; ++i) {
+        args.emplace_back(argv[i]);
+    }
+    ParseOutcome parsed = ArgParser::Parse(args);
+    if (!parsed.ok()) {
+        Error(parsed.error);
+        std::fputs("Try 'ondrel-cli --help'.\n", stderr);
+        return kExitUsage;
+    }
+    return CliApp(std::move(parsed.options)).Run();
+}
+
+int CliApp::Run() {
+    switch (m_o.command) {
+    case Command::Help:
+        Print(HelpText());
+        return kExitDone;
+    case Command::Version:
+        Print("ondrel-cli " + std::to_string(ONDREL_VERSION_MAJOR) + "." +
+              std::to_string(ONDREL_VERSION_MINOR) + "." + std::to_string(ONDREL_VERSION_PATCH) +
+              "." + std::to_string(ONDREL_VERSION_TWEAK) + "\n");
+        return kExitDone;
+    case Command::Search:
+        return RunSearch();
+    case Command::Set:
+        return RunSet();
+    case Command::Url:
+        return RunUrl();
+    case Command::None:
+        break;
+    }
+    return kExitUsage;
+}
+
+int CliApp::RunSearch() {
+    DiscoverySession session(m_o.endpoint);
+    if (const std::string problem = session.Open(); !problem.empty()) {
+        Error(problem);
+        return kExitError;
+    }
+    Progress progress = Progress::ForStderr();
+    const SearchOutcome found = session.Search(m_o.waitMs, nullptr, progress);
+    if (!found.ok()) {
+        Error(found.error);
+        return kExitError;
+    }
+    switch (m_o.format) {
+    case OutputFormat::Table:
+        Print(DeviceFormatter::Table(found.devices));
+        break;
+    case OutputFormat::Json:
+        Print(DeviceFormatter::Json(found.devices));
+        break;
+    case OutputFormat::Csv:
+        Print(DeviceFormatter::Csv(found.devices));
+        break;
+    }
+    return kExitDone;
+}
+
+int CliApp::FindDevice(DiscoverySession& session, Progress& progress, DeviceInfo& device) {
+    const MacBytes mac = m_o.macBytes;
+    const SearchOutcome found = session.Search(
+        m_o.waitMs, [&mac](const DeviceInfo& d) { return MacMatches(FieldText(d.Mac), mac); },
+        progress);
+    if (!found.ok()) {
+        Error(found.error);
+        return kExitError;
+    }
+    const auto match = SettingsBuilder::FindByMac(found.devices, mac);
+    if (!match) {
+        Error("no device with MAC " + FormatMac(mac) + " answered the search (" +
+              std::to_string(found.devices.size()) + " other device" +
+              (found.devices.size() == 1 ? "" : "s") + " did)");
+        return kExitUsage;
+    }
+    device = *match;
+    return kExitDone;
+}
+
+int CliApp::RunUrl() {
+    DiscoverySession session(m_o.endpoint);
+    if (const std::string problem = session.Open(); !problem.empty()) {
+        Error(problem);
+        return kExitError;
+    }
+    Progress progress = Progress::ForStderr();
+    DeviceInfo device{};
+    if (const int code = FindDevice(session, progress, device); code != kExitDone) {
+        return code;
+    }
+    const auto url = DeviceUrl(device);
+    if (!url) {
+        Error("the device reports no valid address (IP '" +
+              DeviceFormatter::Printable(FieldText(device.IP)) + "')");
+        return kExitError;
+    }
+    Print(*url + "\n");
+    return kExitDone;
+}
+
+int CliApp::Confirm(const DeviceInfo& device, const DeviceInfo& s) {
+    if (m_o.yes) {
+        return kExitDone;
+    }
+    std::string summary = "Device " + Describe(device) + " will be sent:\n";
+    summary += "  address mode  " + std::string(s.IPMode == 0 ? "dhcp" : "static") + "\n";
+    summary += "  IP            " + FieldString(s.IP) + "\n";
+    summary += "  NetMask       " + FieldString(s.NetMask) + "\n";
+    summary += "  GateWay       " + FieldString(s.GateWay) + "\n";
+    summary += "  DNS0          " + FieldString(s.DNS0) + "\n";
+    summary += "  HttpPort      " + std::to_string(s.HttpPort.get()) + "\n";
+    summary += "  account       " + FieldString(s.User) + "\n";
+    if (Terminal::IsTerminal(STDERR_FILENO)) {
+        std::fputs(summary.c_str(), stderr);
+    }
+    switch (Terminal::Confirm(std::string(kConfirm))) {
+    case Answer::Yes:
+        return kExitDone;
+    case Answer::No:
+        Error("not confirmed: nothing was sent");
+        return kExitError;
+    case Answer::NoTerminal:
+        break;
+    }
+    Error("no terminal to confirm on: add --yes to send without asking (nothing was sent)");
+    return kExitUsage;
+}
+
+int CliApp::RunSet() {
+    PasswordOutcome password = PasswordReader::Read(m_o, STDIN_FILENO, &std::getenv);
+    if (!password.ok()) {
+        Error(password.error);
+        return kExitUsage;
+    }
+    DiscoverySession session(m_o.endpoint);
+    if (const std::string problem = session.Open(); !problem.empty()) {
+        Error(problem);
+        return kExitError;
+    }
+    Progress progress = Progress::ForStderr();
+    DeviceInfo device{};
+    if (const int code = FindDevice(session, progress, device); code != kExitDone) {
+        return code;
+    }
+    BuildOutcome built = SettingsBuilder::Build(device, m_o, password.password);
+    Wipe(password.password.data(), password.password.size());
+    if (!built.ok()) {
+        Error(built.error + " (nothing was sent)");
+        return kExitUsage;
+    }
+    if (const int code = Confirm(device, built.record); code != kExitDone) {
+        Wipe(&built.record, sizeof built.record);
+        return code;
+    }
+    const SetOutcome result = session.SendSettings(built.record, m_o.answerWaitMs, progress);
+    DeviceInfo sent = built.record;
+    Wipe(&built.record, sizeof built.record);
+    Wipe(sent.Password, sizeof sent.Password);
+    if (!result.ok()) {
+        Error(result.error);
+        return kExitError;
+    }
+    switch (result.answer) {
+    case SetAnswer::Refused:
+        Error(std::string(kRefused));
+        return kExitRefused;
+    case SetAnswer::NoAnswer:
+        if (!m_o.verify) {
+            Error("No answer from the device. If it accepted the new settings it is restarting "
+                  "now.");
+            return kExitNoAnswer;
+        }
+        Error("No answer from the device; checking after its restart whether it took the "
+              "settings.");
+        return Verify(session, progress, sent, false);
+    case SetAnswer::Accepted:
+        break;
+    }
+    if (!m_o.verify) {
+        Print(std::string(kAccepted) + "\n");
+        return kExitDone;
+    }
+    return Verify(session, progress, sent, true);
+}
+
+void CliApp::WaitForRestart(Progress& progress) {
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(m_o.restartWaitMs);
+    for (auto now = Clock::now(); now < deadline; now = Clock::now()) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count();
+        progress.Show("Device restarting..... " + std::to_string((left + 999) / 1000) + " s");
+        std::this_thread::sleep_for(
+            std::min(std::chrono::milliseconds(200), std::chrono::milliseconds(left)));
+    }
+    progress.Clear();
+}
+
+int CliApp::Verify(DiscoverySession& session, Progress& progress, const DeviceInfo& sent,
+                   bool answered) {
+    WaitForRestart(progress);
+    const auto tookSettings = [&sent](const DeviceInfo& d) {
+        return !SettingsCheck::AnswersOf({d}, sent).empty() &&
+               SettingsCheck::Differences(sent, d).empty();
+    };
+    const SearchOutcome found = session.Search(m_o.waitMs, tookSettings, progress);
+    if (!found.ok()) {
+        Error(found.error);
+        return kExitError;
+    }
+    const int failed = answered ? kExitVerifyFailed : kExitNoAnswer;
+    const std::vector<DeviceInfo> answers = SettingsCheck::AnswersOf(found.devices, sent);
+    if (answers.empty()) {
+        Error("verify failed: the device did not answer the search after its restart");
+        return failed;
+    }
+    for (const DeviceInfo& d : answers) {
+        if (tookSettings(d)) {
+            Print(std::string(answered ? kAccepted : "The device took the settings.") +
+                  " Verified: the device reports the settings sent.\n");
+            return kExitDone;
+        }
+    }
+    // The newest answer is the device's present state.
+    std::string message = "verify failed: after its restart the device does not report the "
+                          "settings sent";
+    for (const std::string& line : SettingsCheck::Differences(sent, answers.back())) {
+        message += "\n  " + line;
+    }
+    Error(message);
+    return failed;
+}
+
+} // namespace ondrel::cli

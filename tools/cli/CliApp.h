@@ -1,0 +1,38 @@
+#pragma once
+// ondrel-cli: the window's search, update and browse jobs from a terminal or a script.
+// Standard output carries only the result; messages go to standard error; the exit code says
+// how it went (see ExitCode.h and --help).
+
+#include "CliOptions.h"
+#include "DiscoverySession.h"
+
+#include <optional>
+#include <string>
+
+namespace ondrel::cli {
+
+class CliApp {
+public:
+    static int Main(int argc, char** argv);
+
+    explicit CliApp(CliOptions options) : m_o(std::move(options)) {}
+    int Run();
+
+private:
+    int RunSearch();
+    int RunSet();
+    int RunUrl();
+
+    // Searches until the device with --mac answers; exit code 0 when found.
+    int FindDevice(DiscoverySession& session, Progress& progress, DeviceInfo& device);
+    // kExitDone to go on, else the exit code (declined, or no terminal to ask on).
+    int Confirm(const DeviceInfo& device, const DeviceInfo& settings);
+    void WaitForRestart(Progress& progress);
+    // The exit code after --verify; answered says whether the device accepted at all.
+    int Verify(DiscoverySession& session, Progress& progress, const DeviceInfo& sent,
+               bool answered);
+
+    CliOptions m_o;
+};
+
+} // namespace ondrel::cli

@@ -1,0 +1,51 @@
+#pragma once
+// What the command line asked for, after every value has been checked. Addresses are kept in
+// their canonical dotted form; the password itself is never part of the options.
+
+#include "InputRules.h"
+#include "discovery/CQuillnet.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace ondrel::cli {
+
+enum class Command { None, Help, Version, Search, Set, Url };
+enum class OutputFormat { Table, Json, Csv };
+enum class AddressMode { Keep, Dhcp, Static };
+enum class PasswordSource { Prompt, Stdin, Env };
+
+inline constexpr int64_t kDefaultSearchWaitMs = 3000;
+inline constexpr int64_t kDefaultAnswerWaitMs = 3000;
+// About the 33 ticks of 1300 ms that the window waits out before it searches again.
+inline constexpr int64_t kDefaultRestartWaitMs = 43000;
+inline constexpr std::string_view kDefaultUser = "admin";
+
+struct CliOptions {
+    Command command = Command::None;
+
+    int64_t waitMs = kDefaultSearchWaitMs;
+    OutputFormat format = OutputFormat::Table;
+
+    std::string mac; // as given, for messages
+    MacBytes macBytes{};
+
+    AddressMode mode = AddressMode::Keep;
+    std::optional<Ipv4> ip;
+    std::optional<Ipv4> mask;
+    std::optional<Ipv4> gateway;
+    std::optional<Ipv4> dns;
+    std::optional<uint16_t> port;
+    std::string user = std::string(kDefaultUser);
+    PasswordSource passwordSource = PasswordSource::Prompt;
+    std::string passwordEnv;
+    bool yes = false;
+    bool verify = false;
+    int64_t restartWaitMs = kDefaultRestartWaitMs;
+    int64_t answerWaitMs = kDefaultAnswerWaitMs;
+
+    EndpointConfig endpoint;
+};
+
+} // namespace ondrel::cli

@@ -1,0 +1,192 @@
+#include "DeviceFormatter.h"
+
+#include <array>
+#include <cstdio>
+#include <functional>
+
+namespace ondrel::cli {
+
+namespace {
+
+std::string Hex(unsigned char c, std::string_view prefix, int digits) {
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "%0*X", digits, static_cast<unsigned>(c));
+    return std::string(prefix) + buf;
+}
+
+// The exported fields in record order, each as a text or a number.
+struct Field {
+    std::string_view name;
+    bool isNumber;
+    std::function<std::string(const DeviceInfo&)> text;
+};
+
+template <std::size_t N> std::string Text(const char (&field)[N]) {
+    return std::string(FieldText(field));
+}
+
+const std::array<Field, 15>& Fields() {
+    static const std::array<Field, 15> fields = {{
+        {"IP", false, [](const DeviceInfo& d) { return Text(d.IP); }},
+        {"NetMask", false, [](const DeviceInfo& d) { return Text(d.NetMask); }},
+        {"GateWay", false, [](const DeviceInfo& d) { return Text(d.GateWay); }},
+        {"DNS0", false, [](const DeviceInfo& d) { return Text(d.DNS0); }},
+        {"DNS1", false, [](const DeviceInfo& d) { return Text(d.DNS1); }},
+        {"HttpPort", true, [](const DeviceInfo& d) { return std::to_string(d.HttpPort.get()); }},
+        {"Port2", true, [](const DeviceInfo& d) { return std::to_string(d.Port2.get()); }},
+        {"Port3", true, [](const DeviceInfo& d) { return std::to_string(d.Port3.get()); }},
+        {"Port4", true, [](const DeviceInfo& d) { return std::to_string(d.Port4.get()); }},
+        {"Mac", false, [](const DeviceInfo& d) { return Text(d.Mac); }},
+        {"DevId", false, [](const DeviceInfo& d) { return Text(d.DevId); }},
+        {"IPMode", true, [](const DeviceInfo& d) { return std::to_string(int{d.IPMode}); }},
+        {"DevName", false, [](const DeviceInfo& d) { return Text(d.DevName); }},
+        {"WebVersion", false, [](const DeviceInfo& d) { return Text(d.WebVersion); }},
+        {"AppVersion", false, [](const DeviceInfo& d) { return Text(d.AppVersion); }},
+    }};
+    return fields;
+}
+
+} // namespace
+
+std::string DeviceFormatter::Printable(std::string_view text) {
+    std::string out;
+    for (char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u >= 0x20 && u < 0x7F) {
+            out += c;
+        } else {
+            out += Hex(u, "\\x", 2);
+        }
+    }
+    return out;
+}
+
+std::string DeviceFormatter::JsonString(std::string_view text) {
+    std::string out = "\"";
+    for (char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        switch (c) {
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        default:
+            // Bytes above ASCII are taken as Latin-1 so that the output stays valid UTF-8
+            // whatever a device sends.
+            if (u < 0x20 || u >= 0x7F) {
+                out += Hex(u, "\\u", 4);
+            } else {
+                out += c;
+            }
+        }
+    }
+    out += '"';
+    return out;
+}
+
+std::string DeviceFormatter::CsvField(std::string_view text) {
+    std::string escaped;
+    bool quote = false;
+    for (char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u == 0x7F) {
+            escaped += Hex(u, "\\x", 2);
+            continue;
+        }
+        if (c == '"') {
+            escaped += '"';
+        }
+        quote = quote || c == '"' || c == ',';
+        escaped += c;
+    }
+    if (!escaped.empty() && (escaped.front() == ' ' || escaped.back() == ' ')) {
+        quote = true;
+    }
+    return quote ? "\"" + escaped + "\"" : escaped;
+}
+
+std::string DeviceFormatter::Json(const std::vector<DeviceInfo>& devices) {
+    if (devices.empty()) {
+        return "[]\n";
+    }
+    std::string out = "[\n";
+    for (std::size_t i = 0; i < devices.size(); ++i) {
+        out += "  {";
+        bool first = true;
+        for (const Field& f : Fields()) {
+            out += first ? "" : ", ";
+            first = false;
+            out += JsonString(f.name) + ": ";
+            const std::string value = f.text(devices[i]);
+            out += f.isNumber ? value : JsonString(value);
+        }
+        out += i + 1 < devices.size() ? "},\n" : "}\n";
+    }
+    out += "]\n";
+    return out;
+}
+
+std::string DeviceFormatter::Csv(const std::vector<DeviceInfo>& devices) {
+    std::string out;
+    for (const Field& f : Fields()) {
+        out += (out.empty() ? "" : ",") + std::string(f.name);
+    }
+    out += '\n';
+    for (const DeviceInfo& d : devices) {
+        bool first = true;
+        for (const Field& f : Fields()) {
+            out += first ? "" : ",";
+            first = false;
+            out += CsvField(f.text(d));
+        }
+        out += '\n';
+    }
+    return out;
+}
+
+std::string DeviceFormatter::Table(const std::vector<DeviceInfo>& devices) {
+    using Row = std::array<std::string, 10>;
+    std::vector<Row> rows;
+    rows.push_back(
+        {"No.", "DevName", "Mac", "IP", "NetMask", "GateWay", "DNS0", "HttpPort", "Mode", "DevId"});
+    for (std::size_t i = 0; i < devices.size(); ++i) {
+        const DeviceInfo& d = devices[i];
+        rows.push_back({std::to_string(i), Printable(FieldText(d.DevName)),
+                        Printable(FieldText(d.Mac)), Printable(FieldText(d.IP)),
+                        Printable(FieldText(d.NetMask)), Printable(FieldText(d.GateWay)),
+                        Printable(FieldText(d.DNS0)), std::to_string(d.HttpPort.get()),
+                        d.IPMode == 1 ? "dhcp" : "static", Printable(FieldText(d.DevId))});
+    }
+    std::array<std::size_t, 10> widths{};
+    for (const Row& row : rows) {
+        for (std::size_t c = 0; c < row.size(); ++c) {
+            widths[c] = std::max(widths[c], row[c].size());
+        }
+    }
+    std::string out;
+    for (const Row& row : rows) {
+        std::string line;
+        for (std::size_t c = 0; c < row.size(); ++c) {
+            line += row[c];
+            if (c + 1 < row.size()) {
+                line.append(widths[c] - row[c].size() + 2, ' ');
+            }
+        }
+        out += line + '\n';
+    }
+    out += std::to_string(devices.size()) + (devices.size() == 1 ? " device\n" : " devices\n");
+    return out;
+}
+
+} // namespace ondrel::cli

@@ -1,0 +1,214 @@
+#include "InputRules.h"
+
+#include <cstdio>
+
+namespace ondrel::cli {
+
+namespace {
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
+}
+
+} // namespace
+
+std::optional<Ipv4> ParseIPv4(std::string_view text) {
+    Ipv4 out{};
+    std::size_t pos = 0;
+    for (std::size_t octet = 0; octet < 4; ++octet) {
+        if (octet > 0) {
+            if (pos >= text.size() || text[pos] != '.') {
+                return std::nullopt;
+            }
+            ++pos;
+        }
+        const std::size_t start = pos;
+        unsigned value = 0;
+        while (pos < text.size() && IsDigit(text[pos]) && pos - start < 3) {
+            value = value * 10 + static_cast<unsigned>(text[pos] - '0');
+            ++pos;
+        }
+        const std::size_t digits = pos - start;
+        if (digits == 0 || value > 255 || (digits > 1 && text[start] == '0')) {
+            return std::nullopt;
+        }
+        out[octet] = static_cast<uint8_t>(value);
+    }
+    if (pos != text.size()) {
+        return std::nullopt;
+    }
+    return out;
+}
+
+std::string FormatIPv4(const Ipv4& a) {
+    return std::to_string(a[0]) + '.' + std::to_string(a[1]) + '.' + std::to_string(a[2]) + '.' +
+           std::to_string(a[3]);
+}
+
+uint32_t ToUint32(const Ipv4& a) {
+    return (uint32_t{a[0]} << 24) | (uint32_t{a[1]} << 16) | (uint32_t{a[2]} << 8) | a[3];
+}
+
+bool IsContiguousMask(const Ipv4& mask) {
+    const uint32_t m = ToUint32(mask);
+    if (m == 0) {
+        return false;
+    }
+    const uint32_t inverted = ~m;
+    // The host part is a run of low ones: adding one carries through it cleanly.
+    return (inverted & (inverted + 1)) == 0;
+}
+
+int MaskPrefix(const Ipv4& mask) {
+    int prefix = 0;
+    for (uint32_t m = ToUint32(mask); m & 0x80000000u; m <<= 1) {
+        ++prefix;
+    }
+    return prefix;
+}
+
+bool IsUsableHostAddress(const Ipv4& a) {
+    return a[0] != 0 && a[0] != 127 && a[0] < 224;
+}
+
+std::string HostOnSubnetProblem(const Ipv4& address, const Ipv4& mask) {
+    if (MaskPrefix(mask) >= 31) {
+        return {};
+    }
+    const uint32_t m = ToUint32(mask);
+    const uint32_t host = ToUint32(address) & ~m;
+    if (host == 0) {
+        return "is the network address of its subnet";
+    }
+    if (host == ~m) {
+        return "is the broadcast address of its subnet";
+    }
+    return {};
+}
+
+bool SameSubnet(const Ipv4& a, const Ipv4& b, const Ipv4& mask) {
+    const uint32_t m = ToUint32(mask);
+    return (ToUint32(a) & m) == (ToUint32(b) & m);
+}
+
+std::optional<MacBytes> ParseMac(std::string_view text) {
+    if (text.size() != 17) {
+        return std::nullopt;
+    }
+    const char separator = text[2];
+    if (separator != ':' && separator != '-') {
+        return std::nullopt;
+    }
+    MacBytes out{};
+    for (std::size_t i = 0; i < 6; ++i) {
+        const std::size_t at = i * 3;
+        if (i > 0 && text[at - 1] != separator) {
+            return std::nullopt;
+        }
+        const int high = HexValue(text[at]);
+        const int low = HexValue(text[at + 1]);
+        if (high < 0 || low < 0) {
+            return std::nullopt;
+        }
+        out[i] = static_cast<uint8_t>(high * 16 + low);
+    }
+    return out;
+}
+
+std::string FormatMac(const MacBytes& mac) {
+    char text[18];
+    std::snprintf(text, sizeof text, "%02X:%02X:%02X:%02X:%02X:%02X", mac[0], mac[1], mac[2],
+                  mac[3], mac[4], mac[5]);
+    return text;
+}
+
+bool MacMatches(std::string_view deviceMacText, const MacBytes& mac) {
+    const auto parsed = ParseMac(deviceMacText);
+    return parsed && *parsed == mac;
+}
+
+std::optional<uint16_t> ParsePort(std::string_view text, uint16_t minimum) {
+    if (text.empty() || text.size() > 5) {
+        return std::nullopt;
+    }
+    unsigned value = 0;
+    for (char c : text) {
+        if (!IsDigit(c)) {
+            return std::nullopt;
+        }
+        value = value * 10 + static_cast<unsigned>(c - '0');
+    }
+    if (value < minimum || value > 65535) {
+        return std::nullopt;
+    }
+    return static_cast<uint16_t>(value);
+}
+
+std::optional<int64_t> ParseSeconds(std::string_view text) {
+    constexpr int64_t kMaxMs = 24 * 3600 * 1000;
+    const std::size_t dot = text.find('.');
+    const std::string_view whole = text.substr(0, dot);
+    const std::string_view fraction =
+        dot == std::string_view::npos ? std::string_view{} : text.substr(dot + 1);
+    if (whole.empty() || whole.size() > 6 || (dot != std::string_view::npos && fraction.empty())) {
+        return std::nullopt;
+    }
+    int64_t ms = 0;
+    for (char c : whole) {
+        if (!IsDigit(c)) {
+            return std::nullopt;
+        }
+        ms = ms * 10 + (c - '0');
+    }
+    ms *= 1000;
+    int64_t scale = 100;
+    bool roundUp = false;
+    for (std::size_t i = 0; i < fraction.size(); ++i) {
+        const char c = fraction[i];
+        if (!IsDigit(c)) {
+            return std::nullopt;
+        }
+        if (scale > 0) {
+            ms += (c - '0') * scale;
+            scale /= 10;
+        } else if (i == 3) {
+            roundUp = c >= '5';
+        }
+    }
+    if (roundUp) {
+        ++ms;
+    }
+    if (ms > kMaxMs) {
+        return std::nullopt;
+    }
+    return ms;
+}
+
+std::string AccountTextProblem(std::string_view text, std::size_t maxLength) {
+    for (char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u == 0x7F) {
+            return "must not contain control characters";
+        }
+    }
+    if (text.size() > maxLength) {
+        return "is longer than the device accepts (" + std::to_string(maxLength) +
+               " characters at most)";
+    }
+    return {};
+}
+
+} // namespace ondrel::cli

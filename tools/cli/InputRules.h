@@ -1,0 +1,54 @@
+#pragma once
+// Strict readings of what a person types for a device: addresses, masks, MACs, ports, waits
+// and account texts. Each returns nothing for text it does not accept; callers name the
+// option in their message.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace ondrel::cli {
+
+using Ipv4 = std::array<uint8_t, 4>;
+using MacBytes = std::array<uint8_t, 6>;
+
+// Four decimal numbers 0-255 separated by dots, nothing else. A number with a leading zero
+// ("010") is refused: some readers take it as octal, so its meaning is unclear.
+std::optional<Ipv4> ParseIPv4(std::string_view text);
+std::string FormatIPv4(const Ipv4& address);
+uint32_t ToUint32(const Ipv4& address); // first octet highest
+
+// A mask is non-zero with its one bits contiguous from the top.
+bool IsContiguousMask(const Ipv4& mask);
+int MaskPrefix(const Ipv4& mask);
+
+// Whether an address can be given to a device as its own: not 0.x.x.x, not loopback, not
+// multicast or reserved (224 and above, the broadcast address included).
+bool IsUsableHostAddress(const Ipv4& address);
+
+// Why address cannot be a host on the subnet address/mask (the subnet's own network or
+// broadcast address), or empty when it can. Masks of /31 and /32 have no such addresses.
+std::string HostOnSubnetProblem(const Ipv4& address, const Ipv4& mask);
+bool SameSubnet(const Ipv4& a, const Ipv4& b, const Ipv4& mask);
+
+// Six pairs of hex digits separated by ':' or by '-' (one separator throughout).
+std::optional<MacBytes> ParseMac(std::string_view text);
+std::string FormatMac(const MacBytes& mac);
+// Whether a device's MAC text names mac: compared as bytes when the text is a MAC in either
+// notation and any letter case, otherwise never.
+bool MacMatches(std::string_view deviceMacText, const MacBytes& mac);
+
+// Decimal digits only, value within [minimum, 65535].
+std::optional<uint16_t> ParsePort(std::string_view text, uint16_t minimum = 1);
+
+// A duration in seconds, digits with an optional fraction ("3", "0.5"), at most a day.
+// Returned in milliseconds, rounded.
+std::optional<int64_t> ParseSeconds(std::string_view text);
+
+// Why text cannot be sent as an account or password field of maxLength characters (too long,
+// or holding a control character that would break the request's lines), or empty when it can.
+std::string AccountTextProblem(std::string_view text, std::size_t maxLength);
+
+} // namespace ondrel::cli

@@ -1,0 +1,64 @@
+#include "PasswordReader.h"
+
+#include "InputRules.h"
+#include "Terminal.h"
+#include "discovery/DeviceInfo.h"
+
+namespace ondrel::cli {
+
+namespace {
+
+constexpr std::size_t kMaxPassword = sizeof(DeviceInfo::Password) - 1;
+constexpr std::string_view kPrompt = "Viewing password: ";
+
+PasswordOutcome Checked(std::string_view origin, std::string password) {
+    PasswordOutcome out;
+    const std::string problem = AccountTextProblem(password, kMaxPassword);
+    if (!problem.empty()) {
+        out.error = std::string(origin) + ": the password " + problem;
+        return out;
+    }
+    out.password = std::move(password);
+    return out;
+}
+
+PasswordOutcome FromStream(std::string_view origin, int fd) {
+    bool tooLong = false;
+    auto line = Terminal::ReadHiddenLine(fd, std::string(kPrompt), kMaxPassword, tooLong);
+    if (tooLong) {
+        return {{},
+                std::string(origin) + ": the password is longer than the device accepts (" +
+                    std::to_string(kMaxPassword) + " characters at most)"};
+    }
+    if (!line) {
+        return {{}, std::string(origin) + ": no password line on standard input"};
+    }
+    return Checked(origin, std::move(*line));
+}
+
+} // namespace
+
+PasswordOutcome PasswordReader::Read(const CliOptions& o, int stdinFd, const EnvLookup& getEnv) {
+    switch (o.passwordSource) {
+    case PasswordSource::Stdin:
+        return FromStream("--password-stdin", stdinFd);
+    case PasswordSource::Env: {
+        const char* value = getEnv(o.passwordEnv.c_str());
+        if (value == nullptr) {
+            return {{},
+                    "--password-env: the environment variable " + o.passwordEnv + " is not set"};
+        }
+        return Checked("--password-env " + o.passwordEnv, value);
+    }
+    case PasswordSource::Prompt:
+        if (Terminal::IsTerminal(stdinFd)) {
+            return FromStream("password", stdinFd);
+        }
+        break;
+    }
+    return {{},
+            "set needs the viewing password: --password-stdin or --password-env VAR (it is "
+            "never taken as an argument)"};
+}
+
+} // namespace ondrel::cli

@@ -1,0 +1,26 @@
+#pragma once
+// Gets the viewing password from where the command line said: standard input (without echo
+// on a terminal) or an environment variable. The password goes into the settings record and
+// nowhere else: no message ever contains it.
+
+#include "CliOptions.h"
+
+#include <functional>
+#include <string>
+
+namespace ondrel::cli {
+
+struct PasswordOutcome {
+    std::string password;
+    std::string error; // a usage error: nothing may be sent
+    bool ok() const { return error.empty(); }
+};
+
+class PasswordReader {
+public:
+    using EnvLookup = std::function<const char*(const char*)>;
+
+    static PasswordOutcome Read(const CliOptions& options, int stdinFd, const EnvLookup& getEnv);
+};
+
+} // namespace ondrel::cli

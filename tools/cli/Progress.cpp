@@ -1,0 +1,32 @@
+#include "Progress.h"
+
+#include "Terminal.h"
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace ondrel::cli {
+
+Progress Progress::ForStderr() {
+    return Progress(Terminal::IsTerminal(STDERR_FILENO));
+}
+
+void Progress::Show(const std::string& line) {
+    if (!m_enabled) {
+        return;
+    }
+    std::fprintf(stderr, "\r\033[K%s", line.c_str());
+    std::fflush(stderr);
+    m_shown = true;
+}
+
+void Progress::Clear() {
+    if (!m_enabled || !m_shown) {
+        return;
+    }
+    std::fputs("\r\033[K", stderr);
+    std::fflush(stderr);
+    m_shown = false;
+}
+
+} // namespace ondrel::cli

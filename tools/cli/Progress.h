@@ -1,0 +1,28 @@
+#pragma once
+// One status line on standard error for long waits, redrawn in place. Shown only when
+// standard error is a terminal; otherwise every call does nothing, so that a script sees
+// nothing but the result.
+
+#include <string>
+
+namespace ondrel::cli {
+
+class Progress {
+public:
+    explicit Progress(bool enabled) : m_enabled(enabled) {}
+    ~Progress() { Clear(); }
+    Progress(const Progress&) = delete;
+    Progress& operator=(const Progress&) = delete;
+
+    static Progress ForStderr();
+
+    bool Enabled() const { return m_enabled; }
+    void Show(const std::string& line);
+    void Clear();
+
+private:
+    bool m_enabled;
+    bool m_shown = false;
+};
+
+} // namespace ondrel::cli

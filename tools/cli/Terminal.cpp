@@ -1,0 +1,124 @@
+#include "Terminal.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace ondrel::cli {
+
+namespace {
+
+// What a signal handler needs to give the terminal its echo back.
+struct termios g_savedTermios;
+volatile sig_atomic_t g_restoreFd = -1;
+
+constexpr int kRestoreSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGTSTP};
+
+extern "C" void RestoreAndRaise(int sig) {
+    if (g_restoreFd >= 0) {
+        tcsetattr(g_restoreFd, TCSANOW, &g_savedTermios);
+    }
+    signal(sig, SIG_DFL);
+    raise(sig);
+}
+
+void WriteStderr(const std::string& text) {
+    std::fputs(text.c_str(), stderr);
+    std::fflush(stderr);
+}
+
+} // namespace
+
+bool Terminal::IsTerminal(int fd) {
+    return isatty(fd) == 1;
+}
+
+std::optional<std::string> Terminal::ReadLine(int fd, std::size_t maxLength, bool& tooLong) {
+    tooLong = false;
+    std::string line;
+    bool any = false;
+    for (;;) {
+        char c = 0;
+        const ssize_t n = read(fd, &c, 1);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            return std::nullopt;
+        }
+        if (n == 0) {
+            break;
+        }
+        any = true;
+        if (c == '\n') {
+            break;
+        }
+        if (line.size() <= maxLength) {
+            line += c;
+        }
+    }
+    if (!any) {
+        return std::nullopt;
+    }
+    if (!line.empty() && line.back() == '\r') {
+        line.pop_back();
+    }
+    if (line.size() > maxLength) {
+        tooLong = true;
+        line.assign(line.size(), '\0');
+        line.clear();
+    }
+    return line;
+}
+
+std::optional<std::string> Terminal::ReadHiddenLine(int fd, const std::string& prompt,
+                                                    std::size_t maxLength, bool& tooLong) {
+    if (!IsTerminal(fd) || tcgetattr(fd, &g_savedTermios) != 0) {
+        return ReadLine(fd, maxLength, tooLong);
+    }
+    WriteStderr(prompt);
+    struct sigaction previous[std::size(kRestoreSignals)];
+    struct sigaction handler {};
+    handler.sa_handler = RestoreAndRaise;
+    sigemptyset(&handler.sa_mask);
+    g_restoreFd = fd;
+    for (std::size_t i = 0; i < std::size(kRestoreSignals); ++i) {
+        sigaction(kRestoreSignals[i], &handler, &previous[i]);
+    }
+    struct termios silent = g_savedTermios;
+    silent.c_lflag &= static_cast<tcflag_t>(~(ECHO | ECHONL));
+    tcsetattr(fd, TCSAFLUSH, &silent);
+    auto line = ReadLine(fd, maxLength, tooLong);
+    tcsetattr(fd, TCSAFLUSH, &g_savedTermios);
+    for (std::size_t i = 0; i < std::size(kRestoreSignals); ++i) {
+        sigaction(kRestoreSignals[i], &previous[i], nullptr);
+    }
+    g_restoreFd = -1;
+    WriteStderr("\n");
+    return line;
+}
+
+Answer Terminal::Confirm(const std::string& question) {
+    if (!IsTerminal(STDERR_FILENO)) {
+        return Answer::NoTerminal;
+    }
+    const int tty = open("/dev/tty", O_RDONLY | O_CLOEXEC);
+    if (tty < 0) {
+        return Answer::NoTerminal;
+    }
+    WriteStderr(question + " [y/N] ");
+    bool tooLong = false;
+    const auto line = ReadLine(tty, 16, tooLong);
+    close(tty);
+    if (!line) {
+        WriteStderr("\n");
+        return Answer::No;
+    }
+    return *line == "y" || *line == "Y" || *line == "yes" || *line == "Yes" ? Answer::Yes
+                                                                            : Answer::No;
+}
+
+} // namespace ondrel::cli

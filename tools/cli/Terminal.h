@@ -1,0 +1,32 @@
+#pragma once
+// The terminal side of the tool: is a stream a terminal, a line read without echo, the
+// confirmation question. Nothing here writes to standard output, which carries only results.
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+namespace ondrel::cli {
+
+enum class Answer { Yes, No, NoTerminal };
+
+class Terminal {
+public:
+    static bool IsTerminal(int fd);
+
+    // One line from fd, read byte by byte so that nothing after it is consumed; without its
+    // line end (LF or CR LF). Nothing when fd ends before any byte or on a read error; a line
+    // longer than maxLength is read to its end and reported through tooLong.
+    static std::optional<std::string> ReadLine(int fd, std::size_t maxLength, bool& tooLong);
+
+    // Shows prompt on standard error and reads one line from fd with echo off when fd is a
+    // terminal; the terminal's settings come back even when a signal ends the program.
+    static std::optional<std::string> ReadHiddenLine(int fd, const std::string& prompt,
+                                                     std::size_t maxLength, bool& tooLong);
+
+    // Asks a yes/no question on the controlling terminal, but only while standard error is a
+    // terminal: a run whose messages go to a file or pipe is not watched by anyone.
+    static Answer Confirm(const std::string& question);
+};
+
+} // namespace ondrel::cli
