@@ -1,0 +1,77 @@
+#include "SimDevice.h"
+
+#include <cstdio>
+
+namespace ondrel::sim {
+
+std::string_view OnSetName(OnSet onSet) {
+    switch (onSet) {
+    case OnSet::Accept:
+        return "accept";
+    case OnSet::Refuse:
+        return "refuse";
+    case OnSet::Silent:
+        return "silent";
+    }
+    return "accept";
+}
+
+std::optional<OnSet> ParseOnSet(std::string_view name) {
+    for (OnSet o : {OnSet::Accept, OnSet::Refuse, OnSet::Silent}) {
+        if (OnSetName(o) == name) {
+            return o;
+        }
+    }
+    return std::nullopt;
+}
+
+namespace {
+template <typename... Args> std::string Format(const char* format, Args... args) {
+    char text[64];
+    std::snprintf(text, sizeof text, format, args...);
+    return text;
+}
+} // namespace
+
+SimDevice SimDevice::Generated(std::size_t index) {
+    const std::size_t n = index + 1;
+    SimDevice d;
+    d.name = Format("Sim Camera %05zu", n);
+    d.devId = Format("SIM%08zu", n);
+    d.mac = Format("02:4F:4E:%02zX:%02zX:%02zX", (n >> 16) & 0xFF, (n >> 8) & 0xFF, n & 0xFF);
+    // 250 hosts per third octet keeps .0 and .255 out; the lab's own 10.77.0.x stays free.
+    d.ip = Format("10.77.%zu.%zu", 1 + index / 250, 1 + index % 250);
+    d.mask = "255.255.0.0";
+    d.gateway = "10.77.0.1";
+    d.dns0 = "10.77.0.1";
+    d.dns1 = "10.77.0.2";
+    d.httpPort = 80;
+    d.dhcp = index % 3 == 2;
+    d.wifi = index % 4 == 3;
+    d.webVersion = "1.4.2";
+    d.appVersion = Format("2.7.%zu", index % 10);
+    d.user = "admin";
+    d.password = "admin";
+    return d;
+}
+
+DeviceInfo SimDevice::ExpectedRecord() const {
+    DeviceInfo r = ZeroDeviceInfo();
+    SetField(r.IP, ip);
+    SetField(r.NetMask, mask);
+    SetField(r.GateWay, gateway);
+    SetField(r.DNS0, dns0);
+    SetField(r.DNS1, dns1);
+    r.HttpPort = httpPort;
+    r.Port2 = httpPort;
+    r.Port3 = httpPort;
+    SetField(r.Mac, mac);
+    SetField(r.DevId, devId);
+    r.IPMode = dhcp ? 1 : 0;
+    SetField(r.DevName, name);
+    SetField(r.WebVersion, webVersion);
+    SetField(r.AppVersion, appVersion);
+    return r;
+}
+
+} // namespace ondrel::sim

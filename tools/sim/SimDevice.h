@@ -1,0 +1,51 @@
+#pragma once
+// One simulated device as it presents itself on the network: what it answers to a search,
+// the account that authorises a change of its settings and how it behaves when asked.
+
+#include "discovery/DeviceInfo.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace ondrel::sim {
+
+enum class OnSet { Accept, Refuse, Silent };
+
+std::string_view OnSetName(OnSet onSet);
+std::optional<OnSet> ParseOnSet(std::string_view name);
+
+class SimDevice {
+public:
+    // Upper bound of generated devices: their addresses must stay distinct.
+    static constexpr std::size_t kMaxGenerated = 60000;
+
+    // The device number index (0-based) of a generated set: distinct name, DevId, MAC and
+    // address; every third one takes its address automatically, every fourth is on Wi-Fi.
+    static SimDevice Generated(std::size_t index);
+
+    // The record that the tool must hold after decoding this device's search reply.
+    DeviceInfo ExpectedRecord() const;
+
+    std::string name;
+    std::string devId;
+    std::string mac;
+    std::string ip;
+    std::string mask;
+    std::string gateway;
+    std::string dns0;
+    std::string dns1;
+    uint16_t httpPort = 80;
+    bool dhcp = false;
+    bool wifi = false;
+    std::string webVersion;
+    std::string appVersion;
+    std::string user;
+    std::string password;
+    OnSet onSet = OnSet::Accept;
+    uint32_t restartMs = 2000;
+};
+
+} // namespace ondrel::sim

@@ -1,0 +1,43 @@
+#pragma once
+// The command line of ondrel-sim.
+
+#include "ReplyComposer.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ondrel::sim {
+
+struct SimOptions {
+    std::size_t devices = 1; // generated devices, unless configFile is set
+    std::string configFile;  // --config
+    bool burst = false;      // --burst N: devices were generated for a burst
+    std::string bindAddress = "0.0.0.0";
+    uint16_t listenPort = 9002;
+    std::string replyTo = "255.255.255.255";
+    bool unicast = false;
+    std::optional<uint16_t> replyPort; // default: 9003, or the sender's port with --unicast
+    std::string logFile;               // empty: no log; "-": standard output
+    std::string readyFile;
+    std::optional<uint32_t> restartMs;
+    std::vector<Fault> faults;
+    uint32_t duplicates = 0;
+    uint32_t delayMs = 0;
+    uint64_t maxSearches = 0; // 0: no limit
+    bool help = false;
+};
+
+struct ParsedOptions {
+    SimOptions options;
+    std::string error; // empty on success
+};
+
+class SimOptionParser {
+public:
+    static ParsedOptions Parse(const std::vector<std::string>& args);
+    static std::string HelpText();
+};
+
+} // namespace ondrel::sim

@@ -1,0 +1,187 @@
+#include "SimResponder.h"
+
+#include "DeviceConfigLoader.h"
+
+#include <algorithm>
+
+namespace ondrel::sim {
+
+using json = nlohmann::ordered_json;
+
+namespace {
+
+std::string_view FieldOr(const SimRequest& request, std::string_view key) {
+    return request.Field(key).value_or(std::string_view());
+}
+
+// Strict decimal: digits only, no sign, no blanks; nullopt otherwise.
+std::optional<long> Decimal(std::string_view text) {
+    if (text.empty() || text.size() > 9) {
+        return std::nullopt;
+    }
+    long value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') {
+            return std::nullopt;
+        }
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+} // namespace
+
+SimResponder::SimResponder(std::vector<SimDevice> devices, ResponderOptions options,
+                           Clock::time_point start)
+    : m_devices(std::move(devices)), m_states(m_devices.size(), State{start}),
+      m_options(std::move(options)) {}
+
+bool SimResponder::IsRestarting(std::size_t index, Clock::time_point now) const {
+    return index < m_states.size() && now < m_states[index].bootedAt;
+}
+
+Response SimResponder::Handle(const SimRequest& request, Clock::time_point now) {
+    switch (request.kind) {
+    case RequestKind::Search:
+        return OnSearch(now);
+    case RequestKind::SetConfig:
+        return OnSetConfig(request, now);
+    case RequestKind::Query:
+        return OnQuery(request);
+    case RequestKind::Unknown:
+        break;
+    }
+    return {};
+}
+
+Response SimResponder::OnSearch(Clock::time_point now) {
+    Response r;
+    const auto seed = static_cast<uint32_t>(m_searches++);
+    std::size_t faulty = 0;
+    // Faults go first: a listener that gives up on one must still see every device after it.
+    for (Fault fault : m_options.faults) {
+        for (std::string& bytes : ReplyComposer::FaultyReplies(fault, seed)) {
+            r.datagrams.push_back(std::move(bytes));
+            ++faulty;
+        }
+    }
+    std::size_t answered = 0;
+    std::size_t restarting = 0;
+    for (std::size_t i = 0; i < m_devices.size(); ++i) {
+        if (IsRestarting(i, now)) {
+            ++restarting;
+            continue;
+        }
+        const auto upSeconds =
+            std::chrono::duration_cast<std::chrono::seconds>(now - m_states[i].bootedAt);
+        std::string reply =
+            ReplyComposer::SearchReply(m_devices[i], static_cast<uint64_t>(upSeconds.count()));
+        for (uint32_t copy = 0; copy < m_options.duplicates; ++copy) {
+            r.datagrams.push_back(reply);
+        }
+        r.datagrams.push_back(std::move(reply));
+        ++answered;
+    }
+    r.outcome = {{"answered", answered}, {"restarting", restarting}, {"faulty", faulty}};
+    return r;
+}
+
+Response SimResponder::OnSetConfig(const SimRequest& request, Clock::time_point now) {
+    Response r;
+    const std::string_view devId = FieldOr(request, "DevId");
+    json results = json::array();
+    for (std::size_t i = 0; i < m_devices.size(); ++i) {
+        SimDevice& d = m_devices[i];
+        if (devId.empty() || d.devId != devId) {
+            continue;
+        }
+        json result = {{"devId", d.devId}, {"index", i}};
+        std::string reason;
+        if (IsRestarting(i, now)) {
+            result["result"] = "restarting";
+        } else if (d.onSet == OnSet::Silent) {
+            result["result"] = "silent";
+        } else if (d.onSet == OnSet::Refuse) {
+            reason = "the device refuses every change";
+        } else if (FieldOr(request, "usr") != d.user || FieldOr(request, "pwd") != d.password) {
+            reason = "wrong account or password";
+        } else {
+            reason = Validate(request);
+        }
+        if (!result.contains("result")) {
+            const bool accepted = reason.empty();
+            r.datagrams.push_back(ReplyComposer::SetConfigResult(accepted));
+            result["result"] = accepted ? "accepted" : "refused";
+            if (accepted) {
+                Apply(request, d);
+                m_states[i].bootedAt = now + std::chrono::milliseconds(d.restartMs);
+                result["restartMs"] = d.restartMs;
+            } else {
+                result["reason"] = reason;
+            }
+        }
+        results.push_back(std::move(result));
+    }
+    r.outcome = {{"devices", std::move(results)}};
+    return r;
+}
+
+Response SimResponder::OnQuery(const SimRequest& request) const {
+    Response r;
+    json match = nullptr;
+    if (request.record) {
+        const std::string_view devId = FieldText(request.record->DevId);
+        for (const SimDevice& d : m_devices) {
+            if (!devId.empty() && d.devId == devId) {
+                match = d.devId;
+                break;
+            }
+        }
+    }
+    r.outcome = {{"device", std::move(match)}};
+    return r;
+}
+
+std::string SimResponder::Validate(const SimRequest& request) {
+    const bool automatic = FieldOr(request, "IPMethod") == "0";
+    const std::string_view ip = FieldOr(request, "IP");
+    if (!request.Field("IPMethod") || !Decimal(FieldOr(request, "IPMethod"))) {
+        return "IPMethod is not a number";
+    }
+    if (!automatic && !DeviceConfigLoader::IsIPv4(ip)) {
+        return "IP is not an IPv4 address";
+    }
+    if (!automatic && !DeviceConfigLoader::IsIPv4(FieldOr(request, "NetMask"))) {
+        return "NetMask is not an IPv4 address";
+    }
+    for (std::string_view key : {"GateWay", "DNS0", "DNS1"}) {
+        const std::string_view value = FieldOr(request, key);
+        if (!value.empty() && !DeviceConfigLoader::IsIPv4(value)) {
+            return std::string(key) + " is not an IPv4 address";
+        }
+    }
+    const std::optional<long> port = Decimal(FieldOr(request, "Port"));
+    if (!port || *port < 1 || *port > 65535) {
+        return "Port is not a number 1..65535";
+    }
+    return {};
+}
+
+void SimResponder::Apply(const SimRequest& request, SimDevice& d) {
+    d.dhcp = FieldOr(request, "IPMethod") == "0";
+    // With automatic addressing a device keeps its last address until a server gives it one.
+    const std::string_view ip = FieldOr(request, "IP");
+    if (DeviceConfigLoader::IsIPv4(ip)) {
+        d.ip = ip;
+    }
+    const std::string_view mask = FieldOr(request, "NetMask");
+    if (DeviceConfigLoader::IsIPv4(mask)) {
+        d.mask = mask;
+    }
+    d.gateway = FieldOr(request, "GateWay");
+    d.dns0 = FieldOr(request, "DNS0");
+    d.dns1 = FieldOr(request, "DNS1");
+    d.httpPort = static_cast<uint16_t>(Decimal(FieldOr(request, "Port")).value_or(d.httpPort));
+}
+
+} // namespace ondrel::sim

@@ -1,0 +1,129 @@
+#include "SimServer.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <thread>
+#include <vector>
+
+namespace ondrel::sim {
+
+SimServer::SimServer(SimResponder& responder, SimLog& log, ServerOptions options)
+    : m_responder(responder), m_log(log), m_options(std::move(options)), m_start(Clock::now()) {}
+
+SocketStatus SimServer::Open() {
+    const std::optional<uint32_t> replyTo = ParseIpv4(m_options.replyTo);
+    if (!replyTo) {
+        return {EINVAL, "reply address " + m_options.replyTo};
+    }
+    m_replyAddress = *replyTo;
+    if (SocketStatus s = m_socket.Create(); !s) {
+        return s;
+    }
+    if (SocketStatus s = m_socket.EnableBroadcast(); !s) {
+        return s;
+    }
+    m_socket.RaiseReceiveBuffer();
+    return m_socket.Bind(m_options.bindAddress, m_options.listenPort);
+}
+
+int SimServer::Run(std::string& error) {
+    // Larger than any datagram UDP/IPv4 can carry, so nothing that arrives is ever cut.
+    std::vector<uint8_t> buffer(65536);
+    for (;;) {
+        if (!SendDue(error)) {
+            return error.empty() ? 0 : 1;
+        }
+        if (m_options.maxSearches != 0 && m_responder.SearchCount() >= m_options.maxSearches &&
+            m_queue.empty()) {
+            return 0;
+        }
+        int timeoutMs = -1;
+        if (!m_queue.empty()) {
+            const auto left =
+                std::chrono::ceil<std::chrono::milliseconds>(m_queue.front().due - Clock::now());
+            timeoutMs = static_cast<int>(std::max<decltype(left.count())>(left.count(), 0));
+        }
+        const ReceiveResult r = m_socket.Receive(buffer, timeoutMs);
+        switch (r.status) {
+        case ReceiveStatus::Woken:
+            return 0;
+        case ReceiveStatus::TimedOut:
+            break;
+        case ReceiveStatus::Error:
+            error = r.message;
+            return 1;
+        case ReceiveStatus::Ok:
+        case ReceiveStatus::Empty:
+        case ReceiveStatus::Truncated:
+            Handle(buffer.data(), r.count, r.senderAddress, r.senderPort);
+            break;
+        }
+    }
+}
+
+void SimServer::Handle(const uint8_t* data, std::size_t length, const std::string& fromAddress,
+                       uint16_t fromPort) {
+    const Clock::time_point now = Clock::now();
+    const SimRequest request = RequestParser::Parse(data, length);
+    Response response = m_responder.Handle(request, now);
+    if (m_log.IsOpen()) {
+        const std::string from = fromAddress + ":" + std::to_string(fromPort);
+        const double seconds = std::chrono::duration<double>(now - m_start).count();
+        nlohmann::ordered_json entry = SimLog::Entry(request, data, length, from, seconds);
+        for (auto& [key, value] : response.outcome.items()) {
+            entry[key] = value;
+        }
+        m_log.Write(entry);
+    }
+    uint32_t address = m_replyAddress;
+    uint16_t port = m_options.replyPort.value_or(9003);
+    if (m_options.unicast) {
+        address = ParseIpv4(fromAddress).value_or(m_replyAddress);
+        port = m_options.replyPort.value_or(fromPort);
+    }
+    const Clock::time_point due = now + std::chrono::milliseconds(m_options.delayMs);
+    for (std::string& bytes : response.datagrams) {
+        m_queue.push_back(Pending{due, address, port, std::move(bytes)});
+    }
+}
+
+bool SimServer::SendDue(std::string& error) {
+    while (!m_queue.empty() && m_queue.front().due <= Clock::now()) {
+        if (m_socket.IsWoken()) {
+            return false;
+        }
+        if (!SendOne(m_queue.front(), error)) {
+            return false;
+        }
+        m_queue.pop_front();
+    }
+    return true;
+}
+
+bool SimServer::SendOne(const Pending& item, std::string& error) {
+    const auto* bytes = reinterpret_cast<const uint8_t*>(item.bytes.data());
+    for (int attempt = 0;; ++attempt) {
+        const SocketStatus s = m_socket.SendTo(item.address, item.port, {bytes, item.bytes.size()});
+        if (s.ok()) {
+            return true;
+        }
+        // A full queue empties within moments; keep the datagram rather than lose it, so that
+        // a burst measures the listener and not the simulator. Anything else is not ours to
+        // mend: the datagram is skipped and the loop goes on.
+        const bool busy = s.error == EAGAIN || s.error == EWOULDBLOCK || s.error == ENOBUFS;
+        if (busy && attempt < 2000 && !m_socket.IsWoken()) {
+            std::this_thread::sleep_for(std::chrono::microseconds(500));
+            continue;
+        }
+        if (s.error == EBADF) {
+            error = s.message;
+            return false;
+        }
+        if (m_sendFailures++ == 0) {
+            std::fprintf(stderr, "ondrel-sim: %s (reported once)\n", s.message.c_str());
+        }
+        return true;
+    }
+}
+
+} // namespace ondrel::sim

@@ -1,0 +1,117 @@
+// ondrel-sim: simulated devices on the device side of the discovery protocol.
+
+#include "DeviceConfigLoader.h"
+#include "SimDevice.h"
+#include "SimLog.h"
+#include "SimOptionParser.h"
+#include "SimResponder.h"
+#include "SimServer.h"
+
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace ondrel::sim;
+
+std::atomic<const SimServer*> g_server{nullptr};
+
+void OnSignal(int) {
+    // Only the wake-up: an atomic store and a write(), both safe in a signal handler.
+    if (const SimServer* server = g_server.load()) {
+        server->Stop();
+    }
+}
+
+int Fail(int code, const std::string& message) {
+    std::fprintf(stderr, "ondrel-sim: %s\n", message.c_str());
+    return code;
+}
+
+// Written under another name and renamed, so that whoever waits for the file never reads it
+// half written.
+bool WriteReady(const std::string& path, uint16_t port, std::string& error) {
+    const std::string temporary = path + ".tmp";
+    {
+        std::ofstream out(temporary, std::ios::trunc);
+        out << port << '\n';
+        if (!out) {
+            error = temporary + ": cannot write";
+            return false;
+        }
+    }
+    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+        error = path + ": cannot create";
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const ParsedOptions parsed =
+        SimOptionParser::Parse(std::vector<std::string>(argv + 1, argv + argc));
+    if (!parsed.error.empty()) {
+        return Fail(2, parsed.error);
+    }
+    const SimOptions& o = parsed.options;
+    if (o.help) {
+        std::fputs(SimOptionParser::HelpText().c_str(), stdout);
+        return 0;
+    }
+
+    std::vector<SimDevice> devices;
+    if (!o.configFile.empty()) {
+        LoadResult loaded = DeviceConfigLoader::LoadFile(o.configFile);
+        if (!loaded.ok()) {
+            return Fail(2, loaded.error);
+        }
+        devices = std::move(loaded.devices);
+    } else {
+        for (std::size_t i = 0; i < o.devices; ++i) {
+            devices.push_back(SimDevice::Generated(i));
+        }
+    }
+    if (o.restartMs) {
+        for (SimDevice& d : devices) {
+            d.restartMs = *o.restartMs;
+        }
+    }
+
+    SimLog log;
+    std::string error;
+    if (!o.logFile.empty() && !log.Open(o.logFile, error)) {
+        return Fail(2, error);
+    }
+
+    SimResponder responder(std::move(devices), ResponderOptions{o.faults, o.duplicates},
+                           SimResponder::Clock::now());
+    ServerOptions serverOptions{o.bindAddress, o.listenPort, o.replyTo,    o.unicast,
+                                o.replyPort,   o.delayMs,    o.maxSearches};
+    SimServer server(responder, log, serverOptions);
+    if (const ondrel::SocketStatus s = server.Open(); !s) {
+        return Fail(1, s.message);
+    }
+
+    g_server.store(&server);
+    struct sigaction action {};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+
+    if (!o.readyFile.empty() && !WriteReady(o.readyFile, server.Port(), error)) {
+        return Fail(1, error);
+    }
+    const int code = server.Run(error);
+    g_server.store(nullptr);
+    if (code != 0) {
+        return Fail(code, error);
+    }
+    return 0;
+}
