@@ -1,0 +1,138 @@
+#include "DeviceFormatter.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <sstream>
+
+namespace ondrel::cli {
+namespace {
+
+DeviceInfo Camera(const char* name, const char* mac, const char* ip, uint16_t port, int mode) {
+    DeviceInfo d = ZeroDeviceInfo();
+    SetField(d.DevName, name);
+    SetField(d.Mac, mac);
+    SetField(d.IP, ip);
+    SetField(d.NetMask, "255.255.255.0");
+    SetField(d.GateWay, "10.77.0.1");
+    SetField(d.DNS0, "10.77.0.2");
+    SetField(d.DNS1, "10.77.0.3");
+    SetField(d.DevId, "ID-0001");
+    SetField(d.WebVersion, "web-1.2");
+    SetField(d.AppVersion, "app-3.4");
+    d.HttpPort = port;
+    d.Port2 = port;
+    d.Port3 = port;
+    d.IPMode = static_cast<int8_t>(mode);
+    return d;
+}
+
+// What a JSON reader should get back for a device text: bytes above ASCII as Latin-1.
+std::string AsUtf8(std::string_view latin1) {
+    std::string out;
+    for (char c : latin1) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x80) {
+            out += c;
+        } else {
+            out += static_cast<char>(0xC0 | (u >> 6));
+            out += static_cast<char>(0x80 | (u & 0x3F));
+        }
+    }
+    return out;
+}
+
+TEST(Json, EveryFieldByItsRecordNameNumbersAsNumbers) {
+    const std::vector<DeviceInfo> devices = {
+        Camera("Front door", "00:11:22:33:44:55", "10.77.0.10", 80, 1),
+        Camera("Yard", "00:11:22:33:44:66", "10.77.0.11", 8080, 0)};
+    const auto parsed = nlohmann::json::parse(DeviceFormatter::Json(devices));
+    ASSERT_TRUE(parsed.is_array());
+    ASSERT_EQ(parsed.size(), 2u);
+    for (std::size_t i = 0; i < devices.size(); ++i) {
+        const auto& o = parsed[i];
+        const DeviceInfo& d = devices[i];
+        EXPECT_EQ(o.size(), 15u) << "User and Password must not be written";
+        EXPECT_EQ(o.at("IP"), FieldString(d.IP));
+        EXPECT_EQ(o.at("NetMask"), FieldString(d.NetMask));
+        EXPECT_EQ(o.at("GateWay"), FieldString(d.GateWay));
+        EXPECT_EQ(o.at("DNS0"), FieldString(d.DNS0));
+        EXPECT_EQ(o.at("DNS1"), FieldString(d.DNS1));
+        EXPECT_EQ(o.at("HttpPort"), d.HttpPort.get());
+        EXPECT_EQ(o.at("Port2"), d.Port2.get());
+        EXPECT_EQ(o.at("Port3"), d.Port3.get());
+        EXPECT_EQ(o.at("Port4"), 0);
+        EXPECT_EQ(o.at("Mac"), FieldString(d.Mac));
+        EXPECT_EQ(o.at("DevId"), FieldString(d.DevId));
+        EXPECT_EQ(o.at("IPMode"), d.IPMode);
+        EXPECT_EQ(o.at("DevName"), FieldString(d.DevName));
+        EXPECT_EQ(o.at("WebVersion"), FieldString(d.WebVersion));
+        EXPECT_EQ(o.at("AppVersion"), FieldString(d.AppVersion));
+        EXPECT_TRUE(o.at("HttpPort").is_number_unsigned());
+    }
+    EXPECT_EQ(DeviceFormatter::Json({}), "[]\n");
+}
+
+TEST(Json, HostileDeviceTextsStayValidAndExact) {
+    const char* texts[] = {"quote\"back\\slash", "line\r\nbreak\ttab", "\x1b[2Jclear",
+                           "latin\xe9\xff", "\x7f\x01"};
+    for (const char* text : texts) {
+        DeviceInfo d = Camera("x", "00:11:22:33:44:55", "10.77.0.10", 80, 0);
+        SetField(d.DevName, text);
+        const std::string json = DeviceFormatter::Json({d});
+        EXPECT_EQ(json.find('\x1b'), std::string::npos);
+        nlohmann::json parsed;
+        ASSERT_NO_THROW(parsed = nlohmann::json::parse(json)) << json;
+        EXPECT_EQ(parsed[0].at("DevName").get<std::string>(), AsUtf8(FieldText(d.DevName)));
+    }
+}
+
+TEST(Csv, HeaderAndQuoting) {
+    DeviceInfo plain = Camera("Front door", "00:11:22:33:44:55", "10.77.0.10", 80, 1);
+    DeviceInfo odd = Camera("a,b \"c\"", "00:11:22:33:44:66", "10.77.0.11", 81, 0);
+    SetField(odd.AppVersion, "line\nbreak");
+    const std::string csv = DeviceFormatter::Csv({plain, odd});
+    std::istringstream in(csv);
+    std::string header, first, second, extra;
+    std::getline(in, header);
+    std::getline(in, first);
+    std::getline(in, second);
+    EXPECT_FALSE(std::getline(in, extra)) << "a device text split a row: " << csv;
+    EXPECT_EQ(header, "IP,NetMask,GateWay,DNS0,DNS1,HttpPort,Port2,Port3,Port4,Mac,DevId,"
+                      "IPMode,DevName,WebVersion,AppVersion");
+    EXPECT_EQ(first, "10.77.0.10,255.255.255.0,10.77.0.1,10.77.0.2,10.77.0.3,80,80,80,0,"
+                     "00:11:22:33:44:55,ID-0001,1,Front door,web-1.2,app-3.4");
+    EXPECT_EQ(second, "10.77.0.11,255.255.255.0,10.77.0.1,10.77.0.2,10.77.0.3,81,81,81,0,"
+                      "00:11:22:33:44:66,ID-0001,0,\"a,b \"\"c\"\"\",web-1.2,line\\x0Abreak");
+}
+
+TEST(Table, AlignedColumnsModeWordsAndEscapedTexts) {
+    DeviceInfo a = Camera("Front door", "00:11:22:33:44:55", "10.77.0.10", 80, 1);
+    DeviceInfo b = Camera("Y\x1b[31m", "00:11:22:33:44:66", "10.77.0.100", 8080, 0);
+    const std::string table = DeviceFormatter::Table({a, b});
+    EXPECT_EQ(table.find('\x1b'), std::string::npos) << "escape sequence reached the terminal";
+    std::istringstream in(table);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[3], "2 devices");
+    // Every column starts at the same offset in every row.
+    for (const char* column : {"Mac", "IP", "HttpPort", "Mode", "DevId"}) {
+        const std::size_t at = lines[0].find(column);
+        ASSERT_NE(at, std::string::npos) << column;
+        EXPECT_NE(lines[1][at], ' ') << column;
+        EXPECT_EQ(lines[1][at - 1], ' ') << column;
+        EXPECT_EQ(lines[2][at - 1], ' ') << column;
+    }
+    EXPECT_NE(lines[1].find("dhcp"), std::string::npos);
+    EXPECT_NE(lines[2].find("static"), std::string::npos);
+    EXPECT_NE(lines[2].find("Y\\x1B[31m"), std::string::npos);
+    EXPECT_EQ(lines[1].rfind("0 ", 0), 0u) << "rows are numbered from 0 like the window's list";
+    EXPECT_EQ(DeviceFormatter::Table({}).substr(DeviceFormatter::Table({}).find('\n') + 1),
+              "0 devices\n");
+}
+
+} // namespace
+} // namespace ondrel::cli

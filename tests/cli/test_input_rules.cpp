@@ -1,0 +1,146 @@
+#include "InputRules.h"
+
+#include <gtest/gtest.h>
+
+namespace ondrel::cli {
+namespace {
+
+struct AddressCase {
+    const char* name;
+    const char* text;
+    bool valid;
+};
+
+class Ipv4Text : public ::testing::TestWithParam<AddressCase> {};
+
+TEST_P(Ipv4Text, AcceptsOnlyPlainDottedQuads) {
+    const auto& c = GetParam();
+    const auto parsed = ParseIPv4(c.text);
+    ASSERT_EQ(parsed.has_value(), c.valid) << c.text;
+    if (c.valid) {
+        EXPECT_EQ(FormatIPv4(*parsed), c.text); // accepted texts are already canonical
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, Ipv4Text,
+    ::testing::Values(
+        AddressCase{"Plain", "192.168.1.88", true}, AddressCase{"AllZero", "0.0.0.0", true},
+        AddressCase{"AllMax", "255.255.255.255", true},
+        AddressCase{"OctetTooBig", "192.168.1.256", false},
+        AddressCase{"LeadingZero", "192.168.01.8", false},
+        AddressCase{"ThreeParts", "192.168.1", false}, AddressCase{"FiveParts", "1.2.3.4.5", false},
+        AddressCase{"TrailingDot", "1.2.3.4.", false}, AddressCase{"EmptyPart", "1..3.4", false},
+        AddressCase{"LeadingBlank", " 1.2.3.4", false},
+        AddressCase{"TrailingBlank", "1.2.3.4 ", false}, AddressCase{"Sign", "+1.2.3.4", false},
+        AddressCase{"Hex", "0x1.2.3.4", false}, AddressCase{"FourDigits", "1000.2.3.4", false},
+        AddressCase{"Empty", "", false}, AddressCase{"Hostname", "camera.local", false}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+TEST(Mask, ContiguityAndPrefix) {
+    const struct {
+        const char* text;
+        bool contiguous;
+        int prefix;
+    } cases[] = {
+        {"255.255.255.0", true, 24},  {"255.255.255.255", true, 32}, {"128.0.0.0", true, 1},
+        {"255.255.254.0", true, 23},  {"0.0.0.0", false, 0},         {"255.0.255.0", false, 8},
+        {"255.255.255.1", false, 24}, {"0.255.255.255", false, 0},
+    };
+    for (const auto& c : cases) {
+        const auto mask = ParseIPv4(c.text);
+        ASSERT_TRUE(mask) << c.text;
+        EXPECT_EQ(IsContiguousMask(*mask), c.contiguous) << c.text;
+        EXPECT_EQ(MaskPrefix(*mask), c.prefix) << c.text;
+    }
+}
+
+TEST(HostAddress, RefusesAddressesNoDeviceCanHold) {
+    const struct {
+        const char* text;
+        bool usable;
+    } cases[] = {
+        {"10.77.0.50", true}, {"1.0.0.1", true},          {"223.255.255.254", true},
+        {"0.1.2.3", false},   {"127.0.0.1", false},       {"224.0.0.1", false},
+        {"240.0.0.1", false}, {"255.255.255.255", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(IsUsableHostAddress(*ParseIPv4(c.text)), c.usable) << c.text;
+    }
+}
+
+TEST(HostAddress, NetworkAndBroadcastOfTheSubnetAreRefused) {
+    const auto mask24 = *ParseIPv4("255.255.255.0");
+    EXPECT_EQ(HostOnSubnetProblem(*ParseIPv4("10.0.0.5"), mask24), "");
+    EXPECT_NE(HostOnSubnetProblem(*ParseIPv4("10.0.0.0"), mask24).find("network"),
+              std::string::npos);
+    EXPECT_NE(HostOnSubnetProblem(*ParseIPv4("10.0.0.255"), mask24).find("broadcast"),
+              std::string::npos);
+    // /31 links and /32 hosts have no network or broadcast address.
+    EXPECT_EQ(HostOnSubnetProblem(*ParseIPv4("10.0.0.0"), *ParseIPv4("255.255.255.254")), "");
+    EXPECT_EQ(HostOnSubnetProblem(*ParseIPv4("10.0.0.0"), *ParseIPv4("255.255.255.255")), "");
+    EXPECT_TRUE(SameSubnet(*ParseIPv4("10.0.0.5"), *ParseIPv4("10.0.0.1"), mask24));
+    EXPECT_FALSE(SameSubnet(*ParseIPv4("10.0.0.5"), *ParseIPv4("10.0.1.1"), mask24));
+}
+
+TEST(Mac, NotationsAndMatching) {
+    const auto colon = ParseMac("00:1a:2B:3c:4D:5e");
+    ASSERT_TRUE(colon);
+    EXPECT_EQ(FormatMac(*colon), "00:1A:2B:3C:4D:5E");
+    EXPECT_EQ(ParseMac("00-1A-2B-3C-4D-5E"), colon);
+
+    for (const char* bad :
+         {"00:1A:2B:3C:4D", "00:1A:2B:3C:4D:5E:6F", "00:1A-2B:3C:4D:5E", "001A2B3C4D5E",
+          "00:1A:2B:3C:4D:5G", "0:1A:2B:3C:4D:5E0", "", "00.1A.2B.3C.4D.5E"}) {
+        EXPECT_FALSE(ParseMac(bad)) << bad;
+    }
+
+    EXPECT_TRUE(MacMatches("00:1A:2B:3C:4D:5E", *colon));
+    EXPECT_TRUE(MacMatches("00-1a-2b-3c-4d-5e", *colon));
+    EXPECT_FALSE(MacMatches("00:1A:2B:3C:4D:5F", *colon));
+    // A device text that is not a MAC names no MAC, not even a prefix of it.
+    EXPECT_FALSE(MacMatches("00:1A:2B:3C:4D:5E ", *colon));
+    EXPECT_FALSE(MacMatches("", *colon));
+}
+
+TEST(Port, RangeAndForm) {
+    EXPECT_EQ(ParsePort("80"), 80);
+    EXPECT_EQ(ParsePort("65535"), 65535);
+    EXPECT_EQ(ParsePort("080"), 80);
+    EXPECT_FALSE(ParsePort("0"));
+    EXPECT_EQ(ParsePort("0", 0), 0);
+    EXPECT_FALSE(ParsePort("65536"));
+    EXPECT_FALSE(ParsePort("100000"));
+    EXPECT_FALSE(ParsePort("-1"));
+    EXPECT_FALSE(ParsePort("+80"));
+    EXPECT_FALSE(ParsePort("80a"));
+    EXPECT_FALSE(ParsePort(""));
+}
+
+TEST(Seconds, WholeAndFractionalToMilliseconds) {
+    EXPECT_EQ(ParseSeconds("3"), 3000);
+    EXPECT_EQ(ParseSeconds("0"), 0);
+    EXPECT_EQ(ParseSeconds("0.5"), 500);
+    EXPECT_EQ(ParseSeconds("1.25"), 1250);
+    EXPECT_EQ(ParseSeconds("0.0015"), 2); // rounded, not cut
+    EXPECT_EQ(ParseSeconds("0.0014"), 1);
+    EXPECT_EQ(ParseSeconds("86400"), 86400000);
+    for (const char* bad :
+         {"", "-1", "1.", ".5", "1e3", "abc", "86401", "3s", "1.2.3", "9999999999999999999"}) {
+        EXPECT_FALSE(ParseSeconds(bad)) << bad;
+    }
+}
+
+TEST(AccountText, LengthAndLineBreaks) {
+    EXPECT_EQ(AccountTextProblem("admin", 23), "");
+    EXPECT_EQ(AccountTextProblem(std::string(23, 'a'), 23), "");
+    EXPECT_NE(AccountTextProblem(std::string(24, 'a'), 23), "");
+    EXPECT_EQ(AccountTextProblem("", 23), "");
+    // A line break would end the field early and let the rest pose as further request lines.
+    EXPECT_NE(AccountTextProblem("x\r\nIP:1.2.3.4", 23), "");
+    EXPECT_NE(AccountTextProblem(std::string("a\0b", 3), 23), "");
+    EXPECT_NE(AccountTextProblem("tab\there", 23), "");
+}
+
+} // namespace
+} // namespace ondrel::cli

@@ -1,0 +1,115 @@
+#include "PasswordReader.h"
+#include "Terminal.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <unistd.h>
+
+namespace ondrel::cli {
+namespace {
+
+// A pipe whose read end stands in for standard input.
+class FakeStdin {
+public:
+    explicit FakeStdin(const std::string& content) {
+        EXPECT_EQ(pipe(m_fds), 0);
+        EXPECT_EQ(write(m_fds[1], content.data(), content.size()),
+                  static_cast<ssize_t>(content.size()));
+        close(m_fds[1]);
+    }
+    ~FakeStdin() { close(m_fds[0]); }
+    int fd() const { return m_fds[0]; }
+
+private:
+    int m_fds[2];
+};
+
+CliOptions FromStdin() {
+    CliOptions o;
+    o.passwordSource = PasswordSource::Stdin;
+    return o;
+}
+
+const char* NoEnv(const char*) {
+    return nullptr;
+}
+
+TEST(ReadLine, StopsAtTheLineEndAndLeavesTheRest) {
+    FakeStdin in("first\r\nsecond\nthird");
+    bool tooLong = false;
+    EXPECT_EQ(Terminal::ReadLine(in.fd(), 24, tooLong), "first");
+    EXPECT_EQ(Terminal::ReadLine(in.fd(), 24, tooLong), "second");
+    EXPECT_EQ(Terminal::ReadLine(in.fd(), 24, tooLong), "third");
+    EXPECT_EQ(Terminal::ReadLine(in.fd(), 24, tooLong), std::nullopt);
+    EXPECT_FALSE(tooLong);
+}
+
+TEST(PasswordStdin, Cases) {
+    const struct {
+        const char* name;
+        std::string input;
+        bool ok;
+        const char* password;
+    } cases[] = {
+        {"Plain", "s3cret\n", true, "s3cret"},
+        {"CrLf", "s3cret\r\n", true, "s3cret"},
+        {"NoLineEnd", "s3cret", true, "s3cret"},
+        {"EmptyLine", "\n", true, ""},
+        {"Blanks kept", " a b \n", true, " a b "},
+        {"Longest", std::string(24, 'p') + "\n", true, nullptr},
+        {"TooLong", std::string(25, 'p') + "\n", false, nullptr},
+        {"NothingAtAll", "", false, nullptr},
+        {"ControlCharacter", "pa\x01ss\n", false, nullptr},
+    };
+    for (const auto& c : cases) {
+        FakeStdin in(c.input);
+        const PasswordOutcome out = PasswordReader::Read(FromStdin(), in.fd(), NoEnv);
+        EXPECT_EQ(out.ok(), c.ok) << c.name << ": " << out.error;
+        if (c.ok && c.password) {
+            EXPECT_EQ(out.password, c.password) << c.name;
+        }
+        if (!c.ok) {
+            EXPECT_NE(out.error.find("--password-stdin"), std::string::npos) << c.name;
+            EXPECT_EQ(out.error.find("ppppp"), std::string::npos) << "password in message";
+            EXPECT_EQ(out.error.find("pa\x01ss"), std::string::npos) << "password in message";
+        }
+    }
+}
+
+TEST(PasswordEnv, SetUnsetAndBad) {
+    std::map<std::string, std::string> env = {
+        {"CAM_PW", "fromenv"}, {"EMPTY", ""}, {"BAD", "x\r\nIP:1.2.3.4"}};
+    const auto lookup = [&env](const char* name) -> const char* {
+        const auto it = env.find(name);
+        return it == env.end() ? nullptr : it->second.c_str();
+    };
+    CliOptions o;
+    o.passwordSource = PasswordSource::Env;
+
+    o.passwordEnv = "CAM_PW";
+    EXPECT_EQ(PasswordReader::Read(o, -1, lookup).password, "fromenv");
+    o.passwordEnv = "EMPTY";
+    EXPECT_TRUE(PasswordReader::Read(o, -1, lookup).ok());
+    o.passwordEnv = "MISSING";
+    const PasswordOutcome missing = PasswordReader::Read(o, -1, lookup);
+    EXPECT_FALSE(missing.ok());
+    EXPECT_NE(missing.error.find("MISSING"), std::string::npos);
+    o.passwordEnv = "BAD";
+    const PasswordOutcome bad = PasswordReader::Read(o, -1, lookup);
+    EXPECT_FALSE(bad.ok());
+    EXPECT_EQ(bad.error.find("IP:1.2.3.4"), std::string::npos);
+}
+
+TEST(PasswordPrompt, WithoutATerminalAsksForAnOption) {
+    FakeStdin in("would-be-password\n");
+    const PasswordOutcome out = PasswordReader::Read(CliOptions{}, in.fd(), NoEnv);
+    EXPECT_FALSE(out.ok());
+    EXPECT_NE(out.error.find("--password-stdin"), std::string::npos);
+    // Nothing was taken from the pipe that was not meant as a password.
+    bool tooLong = false;
+    EXPECT_EQ(Terminal::ReadLine(in.fd(), 64, tooLong), "would-be-password");
+}
+
+} // namespace
+} // namespace ondrel::cli
