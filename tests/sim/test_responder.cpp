@@ -1,0 +1,178 @@
+#include "SimResponder.h"
+
+#include "discovery/ReplyParser.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace ondrel;
+using namespace ondrel::sim;
+using namespace std::chrono_literals;
+
+namespace {
+
+using Clock = SimResponder::Clock;
+const Clock::time_point kStart{};
+
+SimRequest Search() {
+    SimRequest r;
+    r.kind = RequestKind::Search;
+    r.command = "IPCamSearch";
+    return r;
+}
+
+// A set request as the tool sends it, for the given device and account.
+SimRequest Set(std::string devId, std::string usr, std::string pwd, TextFields changes = {}) {
+    SimRequest r;
+    r.kind = RequestKind::SetConfig;
+    r.command = "IPCamSetNetConfig";
+    r.fields = changes;
+    for (auto [k, v] : TextFields{{"DevId", devId},
+                                  {"IPMethod", "1"},
+                                  {"IP", "10.50.0.7"},
+                                  {"Port", "8081"},
+                                  {"NetMask", "255.0.0.0"},
+                                  {"GateWay", "10.50.0.1"},
+                                  {"DNS0", "10.50.0.2"},
+                                  {"DNS1", ""},
+                                  {"usr", usr},
+                                  {"pwd", pwd}}) {
+        r.fields.emplace_back(k, v);
+    }
+    return r;
+}
+
+std::vector<SimDevice> Three() {
+    std::vector<SimDevice> devices;
+    for (std::size_t i = 0; i < 3; ++i) {
+        devices.push_back(SimDevice::Generated(i));
+    }
+    devices[0].restartMs = 500;
+    devices[1].onSet = OnSet::Refuse;
+    devices[2].onSet = OnSet::Silent;
+    return devices;
+}
+
+// The DevIds of the devices that answered, in order.
+std::vector<std::string> Answering(const Response& r) {
+    std::vector<std::string> ids;
+    for (const std::string& d : r.datagrams) {
+        ids.push_back(FieldString(DecodeSearchReply(d).DevId));
+    }
+    return ids;
+}
+
+} // namespace
+
+TEST(SimResponder, SetRequestOutcomes) {
+    struct Case {
+        const char* name;
+        SimRequest request;
+        const char* result; // nullptr: no device named
+        int errcode;        // -1: no answer
+    } cases[] = {
+        {"right account", Set("SIM00000001", "admin", "admin"), "accepted", 0},
+        {"wrong password", Set("SIM00000001", "admin", "nimda"), "refused", 1},
+        {"wrong account", Set("SIM00000001", "Admin", "admin"), "refused", 1},
+        {"missing account", Set("SIM00000001", "", ""), "refused", 1},
+        {"refusing device", Set("SIM00000002", "admin", "admin"), "refused", 1},
+        {"silent device", Set("SIM00000003", "admin", "admin"), "silent", -1},
+        {"unknown DevId", Set("SIM00000004", "admin", "admin"), nullptr, -1},
+        {"DevId prefix", Set("SIM0000000", "admin", "admin"), nullptr, -1},
+        {"port 0", Set("SIM00000001", "admin", "admin", {{"Port", "0"}}), "refused", 1},
+        {"port 65536", Set("SIM00000001", "admin", "admin", {{"Port", "65536"}}), "refused", 1},
+        {"port text", Set("SIM00000001", "admin", "admin", {{"Port", "80a"}}), "refused", 1},
+        {"fixed, no IP", Set("SIM00000001", "admin", "admin", {{"IP", ""}}), "refused", 1},
+        {"bad gateway", Set("SIM00000001", "admin", "admin", {{"GateWay", "10.1"}}), "refused", 1},
+        {"automatic, no IP", Set("SIM00000001", "admin", "admin", {{"IPMethod", "0"}, {"IP", ""}}),
+         "accepted", 0},
+    };
+    for (const Case& c : cases) {
+        SimResponder responder(Three(), {}, kStart);
+        const Response r = responder.Handle(c.request, kStart + 1s);
+        const auto& devices = r.outcome["devices"];
+        if (c.result == nullptr) {
+            EXPECT_TRUE(devices.empty()) << c.name;
+        } else {
+            ASSERT_EQ(devices.size(), 1u) << c.name;
+            EXPECT_EQ(devices[0]["result"], c.result) << c.name;
+        }
+        if (c.errcode < 0) {
+            EXPECT_TRUE(r.datagrams.empty()) << c.name;
+        } else {
+            ASSERT_EQ(r.datagrams.size(), 1u) << c.name;
+            const ReplyClass answer = ClassifyReply(r.datagrams[0]);
+            EXPECT_EQ(answer.kind, ReplyKind::SetConfigResult) << c.name;
+            EXPECT_EQ(answer.result, c.errcode) << c.name;
+        }
+    }
+}
+
+TEST(SimResponder, AcceptedChangeRestartsThenAnswersWithNewSettings) {
+    SimResponder responder(Three(), {}, kStart);
+    const Clock::time_point t = kStart + 10s;
+    ASSERT_EQ(responder.Handle(Set("SIM00000001", "admin", "admin"), t).datagrams.size(), 1u);
+
+    // Silent to searches and to further set requests while restarting.
+    const Response during = responder.Handle(Search(), t + 499ms);
+    EXPECT_EQ(Answering(during), (std::vector<std::string>{"SIM00000002", "SIM00000003"}));
+    EXPECT_EQ(during.outcome["restarting"], 1);
+    const Response again = responder.Handle(Set("SIM00000001", "admin", "admin"), t + 1ms);
+    EXPECT_TRUE(again.datagrams.empty());
+    EXPECT_EQ(again.outcome["devices"][0]["result"], "restarting");
+
+    const Response after = responder.Handle(Search(), t + 500ms);
+    ASSERT_EQ(Answering(after).size(), 3u);
+    const DeviceInfo d = DecodeSearchReply(after.datagrams[0]);
+    EXPECT_EQ(FieldText(d.IP), "10.50.0.7");
+    EXPECT_EQ(FieldText(d.NetMask), "255.0.0.0");
+    EXPECT_EQ(FieldText(d.GateWay), "10.50.0.1");
+    EXPECT_EQ(FieldText(d.DNS0), "10.50.0.2");
+    EXPECT_EQ(FieldText(d.DNS1), "");
+    EXPECT_EQ(d.HttpPort.get(), 8081);
+    EXPECT_EQ(d.IPMode, 0);
+    EXPECT_TRUE(SameRecord(d, responder.Devices()[0].ExpectedRecord()));
+    // Uptime counts from the end of the restart.
+    EXPECT_NE(after.datagrams[0].find("AppUpTime:0000000000000000000\r\n"), std::string::npos);
+}
+
+TEST(SimResponder, AutomaticAddressingKeepsTheLastAddress) {
+    SimResponder responder(Three(), {}, kStart);
+    responder.Handle(Set("SIM00000001", "admin", "admin", {{"IPMethod", "0"}, {"IP", ""}}), kStart);
+    const Response after = responder.Handle(Search(), kStart + 1s);
+    const DeviceInfo d = DecodeSearchReply(after.datagrams[0]);
+    EXPECT_EQ(d.IPMode, 1); // decoded: 1 means automatic
+    EXPECT_EQ(FieldText(d.IP), "10.77.1.1");
+}
+
+TEST(SimResponder, FaultsFirstThenDuplicatedReplies) {
+    SimResponder responder(Three(), {{Fault::Empty, Fault::Garbage}, 2}, kStart);
+    const Response r = responder.Handle(Search(), kStart);
+    ASSERT_EQ(r.datagrams.size(), 2u + 3u * 3u);
+    EXPECT_TRUE(r.datagrams[0].empty());
+    EXPECT_EQ(ClassifyReply(r.datagrams[1]).kind, ReplyKind::Dropped);
+    const std::vector<std::string> replies(r.datagrams.begin() + 2, r.datagrams.end());
+    EXPECT_EQ(Answering({replies, {}}),
+              (std::vector<std::string>{"SIM00000001", "SIM00000001", "SIM00000001", "SIM00000002",
+                                        "SIM00000002", "SIM00000002", "SIM00000003", "SIM00000003",
+                                        "SIM00000003"}));
+    EXPECT_EQ(r.outcome["faulty"], 2);
+    EXPECT_EQ(r.outcome["answered"], 3);
+    EXPECT_EQ(responder.SearchCount(), 1u);
+}
+
+TEST(SimResponder, QueriesNameTheirDeviceAndChangeNothing) {
+    SimResponder responder(Three(), {}, kStart);
+    SimRequest q;
+    q.kind = RequestKind::Query;
+    q.record = responder.Devices()[1].ExpectedRecord();
+    Response r = responder.Handle(q, kStart);
+    EXPECT_TRUE(r.datagrams.empty());
+    EXPECT_EQ(r.outcome["device"], "SIM00000002");
+    SetField(q.record->DevId, "OTHER");
+    EXPECT_TRUE(responder.Handle(q, kStart).outcome["device"].is_null());
+    q.record.reset();
+    EXPECT_TRUE(responder.Handle(q, kStart).outcome["device"].is_null());
+    EXPECT_EQ(responder.SearchCount(), 0u);
+}
