@@ -1,0 +1,243 @@
+#include "config/CUpdateFlow.h"
+#include "config/FormRules.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <latch>
+#include <string>
+#include <thread>
+#include <vector>
+
+using namespace ondrel;
+
+namespace {
+
+DeviceInfo Device(int n) {
+    DeviceInfo d = ZeroDeviceInfo();
+    SetField(d.Mac, "AA:BB:CC:00:00:0" + std::to_string(n));
+    SetField(d.IP, "192.168.1." + std::to_string(n));
+    SetField(d.DevName, "Cam" + std::to_string(n));
+    d.HttpPort = 80;
+    d.IPMode = 0; // fixed address, as decoded
+    return d;
+}
+
+// The record an update sends for device n: new address, automatic addressing checked.
+DeviceInfo Sent(int n) {
+    DeviceInfo d = Device(n);
+    FormValues form;
+    form.ip = "10.9.9." + std::to_string(n);
+    form.mask = "255.255.255.0";
+    form.gateway = "10.9.9.1";
+    form.dns = "10.9.9.1";
+    form.portText = "8080";
+    form.autoIp = true;
+    form.user = "admin";
+    form.password = "secret";
+    ApplyFormValues(form, d);
+    return d;
+}
+
+const uint8_t kAccepted[] = {0, 0};
+const uint8_t kRefused[] = {1, 0};
+
+struct Fixture {
+    CDeviceTable table;
+    CUpdateFlow flow{table};
+
+    Fixture() {
+        for (int n = 1; n <= 3; ++n) {
+            const DeviceInfo d = Device(n);
+            table.AddDevice(&d);
+        }
+    }
+    const DeviceEntry* Entry(int n) {
+        DeviceInfo out = ZeroDeviceInfo();
+        return table.FindDeviceByMac("AA:BB:CC:00:00:0" + std::to_string(n), out);
+    }
+    bool Unchanged() {
+        const auto all = table.Snapshot();
+        bool same = all.size() == 3;
+        for (std::size_t i = 0; same && i < all.size(); ++i) {
+            same = SameRecord(all[i], Device(static_cast<int>(i) + 1));
+        }
+        return same;
+    }
+};
+
+} // namespace
+
+TEST(UpdateFlow, AcceptedWritesSentSettingsInTableConvention) {
+    Fixture f;
+    EXPECT_EQ(f.flow.State(), CUpdateFlow::kIdle);
+    ASSERT_TRUE(f.flow.Begin(f.Entry(2), Sent(2)));
+    EXPECT_EQ(f.flow.State(), CUpdateFlow::kWaiting);
+    EXPECT_TRUE(SameRecord(f.flow.PendingSettings(), Sent(2)));
+
+    EXPECT_EQ(f.flow.OnResult(kAccepted, 2), UpdateOutcome::Accepted);
+    EXPECT_EQ(f.flow.State(), CUpdateFlow::kIdle);
+    const auto all = f.table.Snapshot();
+    ASSERT_EQ(all.size(), 3u);
+    EXPECT_TRUE(SameRecord(all[0], Device(1)));
+    EXPECT_TRUE(SameRecord(all[1], ToTableConvention(Sent(2))));
+    EXPECT_TRUE(IsAutomaticAddress(all[1]));
+    EXPECT_TRUE(SameRecord(all[2], Device(3)));
+
+    // A second answer, and then the timer, find the wait over.
+    EXPECT_EQ(f.flow.OnResult(kAccepted, 2), UpdateOutcome::None);
+    EXPECT_FALSE(f.flow.OnWaitExpired());
+    EXPECT_TRUE(SameRecord(f.table.Snapshot()[1], ToTableConvention(Sent(2))));
+}
+
+TEST(UpdateFlow, ResultBytes) {
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> data;
+        int32_t length;
+        UpdateOutcome want;
+    } cases[] = {
+        {"zero", {0, 0}, 2, UpdateOutcome::Accepted},
+        {"one", {1, 0}, 2, UpdateOutcome::Refused},
+        {"five", {5, 0}, 2, UpdateOutcome::Refused},
+        {"high byte set", {0, 1}, 2, UpdateOutcome::Refused},
+        {"longer data", {0, 0, 7}, 3, UpdateOutcome::Accepted},
+        {"one byte", {0}, 1, UpdateOutcome::None},
+        {"empty", {}, 0, UpdateOutcome::None},
+        {"negative length", {0, 0}, -1, UpdateOutcome::None},
+    };
+    for (const Case& c : cases) {
+        Fixture f;
+        f.flow.Begin(f.Entry(1), Sent(1));
+        EXPECT_EQ(f.flow.OnResult(c.data.data(), c.length), c.want) << c.name;
+        const bool written = !f.Unchanged();
+        EXPECT_EQ(written, c.want == UpdateOutcome::Accepted) << c.name;
+        // An unreadable answer leaves the wait to its timer.
+        EXPECT_EQ(f.flow.OnWaitExpired(), c.want == UpdateOutcome::None) << c.name;
+    }
+    Fixture f;
+    f.flow.Begin(f.Entry(1), Sent(1));
+    EXPECT_EQ(f.flow.OnResult(nullptr, 2), UpdateOutcome::None);
+    EXPECT_EQ(f.flow.State(), CUpdateFlow::kWaiting);
+}
+
+TEST(UpdateFlow, TimerFirstThenLateAnswerWritesNothing) {
+    Fixture f;
+    f.flow.Begin(f.Entry(1), Sent(1));
+    EXPECT_TRUE(f.flow.OnWaitExpired());
+    EXPECT_FALSE(f.flow.OnWaitExpired());
+    EXPECT_EQ(f.flow.OnResult(kAccepted, 2), UpdateOutcome::None);
+    EXPECT_TRUE(f.Unchanged());
+    EXPECT_FALSE(f.table.HasPending());
+}
+
+TEST(UpdateFlow, UnsolicitedAndAbortedWriteNothing) {
+    Fixture f;
+    EXPECT_EQ(f.flow.OnResult(kAccepted, 2), UpdateOutcome::None);
+    EXPECT_FALSE(f.flow.OnWaitExpired());
+    EXPECT_FALSE(f.flow.Abort());
+
+    f.flow.Begin(f.Entry(3), Sent(3));
+    EXPECT_TRUE(f.flow.Abort());
+    EXPECT_EQ(f.flow.State(), CUpdateFlow::kIdle);
+    EXPECT_EQ(f.flow.OnResult(kAccepted, 2), UpdateOutcome::None);
+    EXPECT_FALSE(f.flow.OnWaitExpired());
+    EXPECT_TRUE(f.Unchanged());
+}
+
+TEST(UpdateFlow, RefusedKeepsEntry) {
+    Fixture f;
+    f.flow.Begin(f.Entry(2), Sent(2));
+    EXPECT_EQ(f.flow.OnResult(kRefused, 2), UpdateOutcome::Refused);
+    EXPECT_TRUE(f.Unchanged());
+    EXPECT_FALSE(f.table.HasPending());
+    EXPECT_EQ(f.flow.OnResult(kAccepted, 2), UpdateOutcome::None);
+    EXPECT_TRUE(f.Unchanged());
+}
+
+TEST(UpdateFlow, SearchDuringWaitWritesNothing) {
+    Fixture f;
+    f.flow.Begin(f.Entry(2), Sent(2));
+    f.table.Clear();
+    // The new search finds the devices again, perhaps in freed memory's old places.
+    for (int n = 1; n <= 3; ++n) {
+        const DeviceInfo d = Device(n);
+        f.table.AddDevice(&d);
+    }
+    EXPECT_EQ(f.flow.OnResult(kAccepted, 2), UpdateOutcome::Accepted);
+    EXPECT_TRUE(f.Unchanged());
+}
+
+TEST(UpdateFlow, StaleEntryIsNotTracked) {
+    Fixture f;
+    const DeviceEntry* stale = f.Entry(1);
+    f.table.Clear();
+    EXPECT_FALSE(f.flow.Begin(stale, Sent(1)));
+    EXPECT_EQ(f.flow.State(), CUpdateFlow::kWaiting);
+    EXPECT_EQ(f.flow.OnResult(kAccepted, 2), UpdateOutcome::Accepted);
+    EXPECT_EQ(f.table.Count(), 0u);
+}
+
+TEST(UpdateFlow, NewUpdateWhileWaitingReplacesThePendingOne) {
+    Fixture f;
+    f.flow.Begin(f.Entry(1), Sent(1));
+    f.flow.Begin(f.Entry(3), Sent(3));
+    EXPECT_TRUE(SameRecord(f.flow.PendingSettings(), Sent(3)));
+    EXPECT_EQ(f.flow.OnResult(kAccepted, 2), UpdateOutcome::Accepted);
+    const auto all = f.table.Snapshot();
+    EXPECT_TRUE(SameRecord(all[0], Device(1)));
+    EXPECT_TRUE(SameRecord(all[2], ToTableConvention(Sent(3))));
+}
+
+// The answer on the receive thread and the timer on the user-interface thread at the same
+// moment, with a search now and then on a third: one of them ends each wait, never both.
+TEST(UpdateFlow, ResultAndTimerRaceEndTheWaitOnce) {
+    constexpr int kRounds = 2000;
+    int byResult = 0;
+    int byTimer = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        Fixture f;
+        const bool withSearch = round % 3 == 0;
+        f.flow.Begin(f.Entry(2), Sent(2));
+        std::latch start(withSearch ? 3 : 2);
+        UpdateOutcome outcome = UpdateOutcome::None;
+        bool expired = false;
+        std::thread receive([&] {
+            start.arrive_and_wait();
+            outcome = f.flow.OnResult(kAccepted, 2);
+        });
+        std::thread timer([&] {
+            start.arrive_and_wait();
+            expired = f.flow.OnWaitExpired();
+        });
+        std::thread search;
+        if (withSearch) {
+            search = std::thread([&] {
+                start.arrive_and_wait();
+                f.table.Clear();
+            });
+        }
+        receive.join();
+        timer.join();
+        if (search.joinable()) {
+            search.join();
+        }
+        ASSERT_NE(outcome == UpdateOutcome::Accepted, expired) << "round " << round;
+        EXPECT_EQ(f.flow.State(), CUpdateFlow::kIdle);
+        if (expired) {
+            ++byTimer;
+            if (!withSearch) {
+                EXPECT_TRUE(f.Unchanged()) << "round " << round;
+            }
+        } else {
+            ++byResult;
+            if (!withSearch) {
+                EXPECT_TRUE(SameRecord(f.table.Snapshot()[1], ToTableConvention(Sent(2))));
+            }
+        }
+        EXPECT_FALSE(f.table.HasPending());
+    }
+    EXPECT_EQ(byResult + byTimer, kRounds);
+    RecordProperty("endedByResult", byResult);
+    RecordProperty("endedByTimer", byTimer);
+}
