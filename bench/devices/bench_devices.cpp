@@ -1,0 +1,193 @@
+#include "devices/CDeviceTable.h"
+#include "devices/CSyncCaller.h"
+
+#include <benchmark/benchmark.h>
+
+#include <condition_variable>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+using namespace ondrel;
+
+namespace {
+
+std::string MacOf(unsigned n) {
+    char text[32];
+    std::snprintf(text, sizeof text, "AA:BB:%02X:%02X:%02X:%02X", (n >> 24) & 0xFFu,
+                  (n >> 16) & 0xFFu, (n >> 8) & 0xFFu, n & 0xFFu);
+    return text;
+}
+
+// Distinct records that share most of their bytes, as replies from one model line do.
+std::vector<DeviceInfo> Records(unsigned count) {
+    std::vector<DeviceInfo> records;
+    records.reserve(count);
+    for (unsigned n = 0; n < count; ++n) {
+        DeviceInfo d = ZeroDeviceInfo();
+        SetField(d.Mac, MacOf(n));
+        SetField(d.DevName, "IPCAM");
+        SetField(d.IP, "10.0." + std::to_string(n >> 8) + "." + std::to_string(n & 0xFFu));
+        SetField(d.NetMask, "255.255.0.0");
+        SetField(d.WebVersion, "1.2.3.4");
+        d.HttpPort = 80;
+        records.push_back(d);
+    }
+    return records;
+}
+
+void AddDistinct(benchmark::State& state) {
+    const auto records = Records(static_cast<unsigned>(state.range(0)));
+    for (auto _ : state) {
+        CDeviceTable table;
+        for (const DeviceInfo& d : records) {
+            benchmark::DoNotOptimize(table.AddDevice(&d));
+        }
+        state.PauseTiming();
+        table.Clear();
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(AddDistinct)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// The walk over the whole chain that a table without an index does per addition, for scale.
+void AddDistinctByChainWalk(benchmark::State& state) {
+    const auto records = Records(static_cast<unsigned>(state.range(0)));
+    for (auto _ : state) {
+        std::vector<DeviceInfo> chain;
+        for (const DeviceInfo& d : records) {
+            bool repeat = false;
+            for (const DeviceInfo& stored : chain) {
+                if (std::memcmp(&stored, &d, sizeof d) == 0) {
+                    repeat = true;
+                    break;
+                }
+            }
+            if (!repeat) {
+                chain.push_back(d);
+            }
+        }
+        benchmark::DoNotOptimize(chain.data());
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(AddDistinctByChainWalk)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+void AddRepeats(benchmark::State& state) {
+    const auto records = Records(static_cast<unsigned>(state.range(0)));
+    CDeviceTable table;
+    for (const DeviceInfo& d : records) {
+        table.AddDevice(&d);
+    }
+    for (auto _ : state) {
+        for (const DeviceInfo& d : records) {
+            benchmark::DoNotOptimize(table.AddDevice(&d));
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(AddRepeats)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+void ClearFull(benchmark::State& state) {
+    const auto records = Records(static_cast<unsigned>(state.range(0)));
+    CDeviceTable table;
+    for (auto _ : state) {
+        state.PauseTiming();
+        for (const DeviceInfo& d : records) {
+            table.AddDevice(&d);
+        }
+        state.ResumeTiming();
+        table.Clear();
+    }
+}
+BENCHMARK(ClearFull)->Arg(10000)->Unit(benchmark::kMicrosecond);
+
+// The last arrival: the longest walk a lookup by MAC makes.
+void FindLastByMac(benchmark::State& state) {
+    const auto count = static_cast<unsigned>(state.range(0));
+    const auto records = Records(count);
+    CDeviceTable table;
+    for (const DeviceInfo& d : records) {
+        table.AddDevice(&d);
+    }
+    const std::string mac = MacOf(count - 1);
+    DeviceInfo out = ZeroDeviceInfo();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(table.FindDeviceByMac(mac, out));
+    }
+}
+BENCHMARK(FindLastByMac)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond);
+
+void FindMissingMac(benchmark::State& state) {
+    const auto records = Records(static_cast<unsigned>(state.range(0)));
+    CDeviceTable table;
+    for (const DeviceInfo& d : records) {
+        table.AddDevice(&d);
+    }
+    DeviceInfo out = ZeroDeviceInfo();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(table.FindDeviceByMac("FF:FF:FF:FF:FF:FF", out));
+    }
+}
+BENCHMARK(FindMissingMac)->Arg(10000)->Unit(benchmark::kMicrosecond);
+
+// A minimal event loop on its own thread, standing in for the window's.
+class Loop {
+public:
+    Loop() : m_thread([this] { Run(); }) {}
+    ~Loop() {
+        {
+            std::lock_guard<std::mutex> hold(m_mutex);
+            m_stop = true;
+        }
+        m_wake.notify_all();
+        m_thread.join();
+    }
+    void Post(CSyncCaller::Task task) {
+        {
+            std::lock_guard<std::mutex> hold(m_mutex);
+            m_tasks.push_back(std::move(task));
+        }
+        m_wake.notify_one();
+    }
+    std::thread::id Id() const { return m_thread.get_id(); }
+
+private:
+    void Run() {
+        std::unique_lock<std::mutex> hold(m_mutex);
+        while (true) {
+            m_wake.wait(hold, [this] { return m_stop || !m_tasks.empty(); });
+            if (m_stop) {
+                return;
+            }
+            auto task = std::move(m_tasks.front());
+            m_tasks.pop_front();
+            hold.unlock();
+            task();
+            hold.lock();
+        }
+    }
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::deque<CSyncCaller::Task> m_tasks;
+    bool m_stop = false;
+    std::thread m_thread;
+};
+
+void SyncCallRoundTrip(benchmark::State& state) {
+    Loop loop;
+    CSyncCaller caller([&loop](CSyncCaller::Task task) { loop.Post(std::move(task)); }, loop.Id());
+    int runs = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(caller.Call([&runs] { ++runs; }));
+    }
+    state.counters["runs"] = runs;
+}
+BENCHMARK(SyncCallRoundTrip)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+} // namespace
