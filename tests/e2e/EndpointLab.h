@@ -1,0 +1,101 @@
+#pragma once
+// The fixture of the endpoint's lab tests: an endpoint on the real ports (bound to 9003,
+// sending to 255.255.255.255:9002), a simulator beside it and the events it raised.
+
+#include "LabEvents.h"
+#include "LabSim.h"
+
+#include "SimDevice.h"
+#include "discovery/CQuillnet.h"
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace ondrel::lab {
+
+inline nlohmann::json DeviceJson(const sim::SimDevice& d) {
+    return {{"name", d.name},
+            {"devId", d.devId},
+            {"mac", d.mac},
+            {"ip", d.ip},
+            {"mask", d.mask},
+            {"gateway", d.gateway},
+            {"dns0", d.dns0},
+            {"dns1", d.dns1},
+            {"httpPort", d.httpPort},
+            {"dhcp", d.dhcp},
+            {"wifi", d.wifi},
+            {"webVersion", d.webVersion},
+            {"appVersion", d.appVersion},
+            {"user", d.user},
+            {"password", d.password},
+            {"onSet", sim::OnSetName(d.onSet)},
+            {"restartMs", d.restartMs}};
+}
+
+inline std::string Describe(const DeviceInfo& r) {
+    std::ostringstream out;
+    out << "{" << FieldText(r.DevName) << " " << FieldText(r.DevId) << " " << FieldText(r.Mac)
+        << " " << FieldText(r.IP) << "/" << FieldText(r.NetMask) << " gw " << FieldText(r.GateWay)
+        << " dns " << FieldText(r.DNS0) << "," << FieldText(r.DNS1) << " port " << r.HttpPort.get()
+        << "/" << r.Port2.get() << "/" << r.Port3.get() << "/" << r.Port4.get() << " mode "
+        << int(r.IPMode) << " " << FieldText(r.WebVersion) << " " << FieldText(r.AppVersion) << "}";
+    return out.str();
+}
+
+// Records compared byte for byte, described field by field when they differ.
+inline ::testing::AssertionResult SameRecords(const std::vector<DeviceInfo>& got,
+                                              const std::vector<DeviceInfo>& want) {
+    bool same = got.size() == want.size();
+    for (std::size_t i = 0; same && i < got.size(); ++i) {
+        same = SameRecord(got[i], want[i]);
+    }
+    if (same) {
+        return ::testing::AssertionSuccess();
+    }
+    auto result = ::testing::AssertionFailure();
+    result << "got " << got.size() << " records, want " << want.size();
+    for (std::size_t i = 0; i < std::max(got.size(), want.size()); ++i) {
+        result << "\n  #" << i << " got  " << (i < got.size() ? Describe(got[i]) : "-") << "\n  #"
+               << i << " want " << (i < want.size() ? Describe(want[i]) : "-");
+    }
+    return result;
+}
+
+class EndpointLab : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ONDREL_REQUIRE_LAB();
+        ASSERT_EQ(endpoint.Open(), 1) << "the lab's port 9003 should be free";
+        endpoint.SetCallback(&LabEvents::Callback, &events);
+    }
+
+    void StartSim(std::vector<std::string> args) {
+        const std::string error = sim.Start(std::move(args));
+        ASSERT_EQ(error, "");
+    }
+
+    // Starts the simulator with these devices from a file; extra arguments follow.
+    void StartSim(const std::vector<sim::SimDevice>& devices, std::vector<std::string> extra = {}) {
+        nlohmann::json list = nlohmann::json::array();
+        for (const sim::SimDevice& d : devices) {
+            list.push_back(DeviceJson(d));
+        }
+        std::vector<std::string> args = {"--config", sim.WriteConfig(list)};
+        args.insert(args.end(), extra.begin(), extra.end());
+        StartSim(std::move(args));
+    }
+
+    // Declared in this order so that the endpoint stops before the events and the simulator
+    // go away.
+    LabSim sim;
+    LabEvents events;
+    CQuillnet endpoint;
+};
+
+} // namespace ondrel::lab
