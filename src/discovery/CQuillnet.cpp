@@ -177,16 +177,22 @@ unsigned CQuillnet::ReceiveThreadProc(void* self) {
 }
 
 void CQuillnet::Stop() {
+    if (m_receiverId.load() == std::this_thread::get_id()) {
+        // From inside the callback: the socket exists (the thread runs only after Open set
+        // it), and the loop ends when the callback returns. Taking the lock here could wait
+        // on an owner thread that is itself joining this one.
+        m_stop.store(1);
+        m_socket->Wake();
+        return;
+    }
+    std::lock_guard lock(m_lifecycleMutex);
     m_stop.store(1);
     if (m_socket) {
         m_socket->Wake();
     }
-    if (m_receiverId.load() == std::this_thread::get_id()) {
-        return; // from inside the callback: the loop ends when the callback returns
-    }
-    std::lock_guard lock(m_lifecycleMutex);
     if (m_thread.joinable()) {
         m_thread.join();
+        m_receiverId.store(std::thread::id());
     }
     if (m_state.load() == State::Listening) {
         m_state.store(State::Stopped);
