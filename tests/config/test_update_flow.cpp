@@ -168,16 +168,6 @@ TEST(UpdateFlow, SearchDuringWaitWritesNothing) {
     EXPECT_TRUE(f.Unchanged());
 }
 
-TEST(UpdateFlow, StaleEntryIsNotTracked) {
-    Fixture f;
-    const DeviceEntry* stale = f.Entry(1);
-    f.table.Clear();
-    EXPECT_FALSE(f.flow.Begin(stale, Sent(1)));
-    EXPECT_EQ(f.flow.State(), CUpdateFlow::kWaiting);
-    EXPECT_EQ(f.flow.OnResult(kAccepted, 2), UpdateOutcome::Accepted);
-    EXPECT_EQ(f.table.Count(), 0u);
-}
-
 TEST(UpdateFlow, NewUpdateWhileWaitingReplacesThePendingOne) {
     Fixture f;
     f.flow.Begin(f.Entry(1), Sent(1));
@@ -192,7 +182,7 @@ TEST(UpdateFlow, NewUpdateWhileWaitingReplacesThePendingOne) {
 // The answer on the receive thread and the timer on the user-interface thread at the same
 // moment, with a search now and then on a third: one of them ends each wait, never both.
 TEST(UpdateFlow, ResultAndTimerRaceEndTheWaitOnce) {
-    constexpr int kRounds = 2000;
+    constexpr int kRounds = 1000;
     int byResult = 0;
     int byTimer = 0;
     for (int round = 0; round < kRounds; ++round) {

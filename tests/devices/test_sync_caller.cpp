@@ -201,22 +201,6 @@ TEST(SyncCaller, DroppedTaskReleasesTheWaiter) {
     EXPECT_FALSE(waiter.get());
 }
 
-TEST(SyncCaller, DestructionReleasesWaiters) {
-    UiLoop ui;
-    auto caller = std::make_unique<CSyncCaller>(ui.Poster(), ui.Id());
-    ui.Hold(true);
-    CSyncCaller* raw = caller.get();
-    auto waiter = std::async(std::launch::async, [raw] { return raw->Call([] {}); });
-    while (ui.Posted() == 0) {
-        std::this_thread::sleep_for(1ms);
-    }
-    caller.reset();
-    ASSERT_EQ(waiter.wait_for(kStuck), std::future_status::ready);
-    EXPECT_FALSE(waiter.get());
-    ui.Hold(false);
-    ui.Drain();
-}
-
 TEST(SyncCaller, ManyWorkersThenCancelMidway) {
     constexpr int kWorkers = 6;
     constexpr int kCalls = 300;

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <thread>
 
 using namespace ondrel;
 using ondrel::test::MacOf;
@@ -231,34 +230,4 @@ TEST(DeviceTable, RepeatCheckFollowsRewrittenRecord) {
     const DeviceInfo nine = MakeRecord(9);
     EXPECT_FALSE(table.AddDevice(&nine));
     EXPECT_EQ(table.Count(), 3u);
-}
-
-TEST(DeviceTable, ManyDevicesAndTheirRepeats) {
-    CDeviceTable table;
-    constexpr unsigned kDevices = 10000;
-    for (unsigned round = 0; round < 2; ++round) {
-        for (unsigned n = 0; n < kDevices; ++n) {
-            const DeviceInfo d = MakeRecord(n);
-            EXPECT_EQ(table.AddDevice(&d), round == 0) << n;
-        }
-    }
-    ASSERT_EQ(table.Count(), kDevices);
-    DeviceInfo out = ZeroDeviceInfo();
-    ASSERT_NE(table.FindDeviceByMac(MacOf(kDevices - 1), out), nullptr);
-    EXPECT_TRUE(SameRecord(out, MakeRecord(kDevices - 1)));
-}
-
-TEST(DeviceLock, RecursiveAndReleasedAtScopeEnd) {
-    CMyLock lock;
-    {
-        CMyAutoLock outer(lock);
-        CMyAutoLock inner(lock); // a plain mutex would deadlock here
-    }
-    bool taken = false;
-    std::thread other([&] {
-        CMyAutoLock hold(lock);
-        taken = true;
-    });
-    other.join();
-    EXPECT_TRUE(taken);
 }
