@@ -177,13 +177,14 @@ public:
         return true;
     }
 
-    // SIGTERM, then SIGKILL if it does not end in time. Returns the exit status (128 + signal
-    // number when killed by a signal), or the last known status when not running.
-    int Stop(std::chrono::milliseconds timeout = 5s) {
+    // The signal (SIGTERM by default), then SIGKILL if it does not end in time. Returns the
+    // exit status (128 + signal number when killed by a signal), or the last known status
+    // when not running.
+    int Stop(std::chrono::milliseconds timeout = 5s, int signal = SIGTERM) {
         if (!Running()) {
             return m_status;
         }
-        ::kill(m_pid, SIGTERM);
+        ::kill(m_pid, signal);
         if (!WaitUntil([this] { return !Running(); }, timeout)) {
             ::kill(m_pid, SIGKILL);
             int status = 0;
@@ -192,6 +193,12 @@ public:
             m_status = Decode(status);
         }
         return m_status;
+    }
+
+    // Waits for the simulator to end by itself; its exit status, or -1 if still running.
+    int WaitForExit(std::chrono::milliseconds timeout = 5s) {
+        WaitUntil([this] { return !Running(); }, timeout);
+        return m_pid > 0 ? -1 : m_status;
     }
 
     uint16_t Port() const { return m_port; }

@@ -1,0 +1,148 @@
+// The ondrel-sim program as a whole, over loopback: it listens on 127.0.0.1 on a port the
+// system picks and answers the sender alone, so nothing here is broadcast.
+
+#include "LabSim.h"
+
+#include "SimDevice.h"
+#include "discovery/Protocol.h"
+#include "discovery/ReplyParser.h"
+#include "discovery/UdpSocket.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <string>
+#include <vector>
+
+using namespace ondrel;
+using namespace ondrel::lab;
+using namespace std::chrono_literals;
+
+namespace {
+
+const std::vector<std::string> kLoopback = {"--bind", "127.0.0.1", "--listen-port", "0",
+                                            "--unicast"};
+
+std::vector<std::string> Loopback(std::vector<std::string> more) {
+    std::vector<std::string> args = kLoopback;
+    args.insert(args.end(), more.begin(), more.end());
+    return args;
+}
+
+UdpSocket LoopbackSocket() {
+    UdpSocket s;
+    EXPECT_TRUE(s.Create());
+    EXPECT_TRUE(s.Bind("127.0.0.1", 0));
+    return s;
+}
+
+void SendSearch(const UdpSocket& s, uint16_t port) {
+    const auto* text = reinterpret_cast<const uint8_t*>(kSearchText.data());
+    ASSERT_TRUE(s.SendTo("127.0.0.1", port, {text, kSearchText.size()}));
+}
+
+// Datagrams until none arrives for quiet.
+std::vector<std::string> Drain(const UdpSocket& s, std::chrono::milliseconds quiet = 300ms) {
+    std::vector<std::string> out;
+    std::vector<uint8_t> buffer(4096);
+    for (;;) {
+        const ReceiveResult r = s.Receive(buffer, static_cast<int>(quiet.count()));
+        if (r.status != ReceiveStatus::Ok && r.status != ReceiveStatus::Empty) {
+            return out;
+        }
+        out.emplace_back(reinterpret_cast<const char*>(buffer.data()), r.count);
+    }
+}
+
+} // namespace
+
+TEST(SimProcess, BadStartsExitWithTheirCode) {
+    LabSim files;
+    const std::string badJson = files.WriteConfig(nlohmann::json::array(), "empty.json");
+    UdpSocket taken = LoopbackSocket();
+    const std::string takenPort = std::to_string(taken.LocalPort());
+    const struct {
+        const char* name;
+        std::vector<std::string> args;
+        int status;
+    } cases[] = {
+        {"unknown option", Loopback({"--colour"}), 2},
+        {"no devices", Loopback({"--devices", "0"}), 2},
+        {"missing file", Loopback({"--config", "/nonexistent/devices.json"}), 2},
+        {"empty device list", Loopback({"--config", badJson}), 2},
+        {"port taken", {"--bind", "127.0.0.1", "--listen-port", takenPort, "--unicast"}, 1},
+    };
+    for (const auto& c : cases) {
+        LabSim sim;
+        EXPECT_NE(sim.Start(c.args), "") << c.name;
+        EXPECT_EQ(sim.WaitForExit(), c.status) << c.name;
+    }
+}
+
+TEST(SimProcess, AnswersTheSenderWithEveryDevice) {
+    LabSim sim;
+    ASSERT_EQ(sim.Start(Loopback({"--devices", "5"})), "");
+    const UdpSocket tool = LoopbackSocket();
+    SendSearch(tool, sim.Port());
+    const std::vector<std::string> replies = Drain(tool);
+    ASSERT_EQ(replies.size(), 5u);
+    for (std::size_t i = 0; i < replies.size(); ++i) {
+        EXPECT_TRUE(SameRecord(DecodeSearchReply(replies[i]),
+                               sim::SimDevice::Generated(i).ExpectedRecord()))
+            << i;
+    }
+    const auto log = sim.WaitForLog("search", 1);
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(log[0]["from"], "127.0.0.1:" + std::to_string(tool.LocalPort()));
+    EXPECT_EQ(sim.Stop(), 0);
+}
+
+TEST(SimProcess, ReplyPortRedirectsTheAnswers) {
+    LabSim sim;
+    const UdpSocket tool = LoopbackSocket();
+    const UdpSocket elsewhere = LoopbackSocket();
+    ASSERT_EQ(sim.Start(Loopback(
+                  {"--devices", "2", "--reply-port", std::to_string(elsewhere.LocalPort())})),
+              "");
+    SendSearch(tool, sim.Port());
+    EXPECT_EQ(Drain(elsewhere).size(), 2u);
+    EXPECT_TRUE(Drain(tool, 50ms).empty());
+}
+
+TEST(SimProcess, OnceEndsAfterItsReplies) {
+    LabSim sim;
+    ASSERT_EQ(sim.Start(Loopback({"--devices", "3", "--once", "--delay", "50"})), "");
+    const UdpSocket tool = LoopbackSocket();
+    SendSearch(tool, sim.Port());
+    EXPECT_EQ(sim.WaitForExit(), 0);
+    EXPECT_EQ(Drain(tool, 100ms).size(), 3u) << "every reply goes out before the end";
+}
+
+TEST(SimProcess, SignalsEndItCleanly) {
+    for (int signal : {SIGTERM, SIGINT}) {
+        SCOPED_TRACE(signal);
+        {
+            LabSim idle;
+            ASSERT_EQ(idle.Start(Loopback({})), "");
+            EXPECT_EQ(idle.Stop(5s, signal), 0);
+        }
+        {
+            // In the middle of a burst that the receiver does not even read.
+            LabSim busy;
+            ASSERT_EQ(busy.Start(Loopback({"--burst", "20000"})), "");
+            const UdpSocket tool = LoopbackSocket();
+            SendSearch(tool, busy.Port());
+            ASSERT_EQ(busy.WaitForLog("search", 1).size(), 1u);
+            EXPECT_EQ(busy.Stop(5s, signal), 0);
+        }
+        {
+            // While replies wait for their delay.
+            LabSim waiting;
+            ASSERT_EQ(waiting.Start(Loopback({"--devices", "3", "--delay", "60000"})), "");
+            const UdpSocket tool = LoopbackSocket();
+            SendSearch(tool, waiting.Port());
+            ASSERT_EQ(waiting.WaitForLog("search", 1).size(), 1u);
+            EXPECT_EQ(waiting.Stop(5s, signal), 0);
+        }
+    }
+}
