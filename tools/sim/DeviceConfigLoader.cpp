@@ -1,10 +1,9 @@
 #include "DeviceConfigLoader.h"
 
-#include "discovery/Protocol.h"
+#include "DeviceReader.h"
 
 #include <nlohmann/json.hpp>
 
-#include <array>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -15,128 +14,6 @@ namespace ondrel::sim {
 using nlohmann::json;
 
 namespace {
-
-// A value holding one of these would be read by a listener as another key's value, or
-// would break the reply's tail.
-constexpr std::array<std::string_view, 17> kReadKeys = {
-    "DevName:", "CableConnect:", "IP:",         "MacEth0:",    "IPMethod:", "WifiConnect:",
-    "WiFiIP:",  "MacWiFi:",      "DevId:",      "Port:",       "DNS0:",     "DNS1:",
-    "NetMask:", "GateWay:",      "WebVersion:", "AppVersion:", "AppUpTime"};
-
-enum class TextRule { Any, NonEmpty, IPv4, IPv4OrEmpty, Mac };
-
-class DeviceReader {
-public:
-    DeviceReader(const json& object, std::string where)
-        : m_object(object), m_where(std::move(where)) {}
-
-    const std::string& Error() const { return m_error; }
-
-    void Text(const char* key, std::string& out, TextRule rule) {
-        const json* v = Find(key);
-        if (v == nullptr) {
-            return;
-        }
-        if (!v->is_string()) {
-            return Fail(key, "expected a string");
-        }
-        const std::string& s = v->get_ref<const std::string&>();
-        if (s.size() > DeviceConfigLoader::kMaxText) {
-            return Fail(key, "longer than " + std::to_string(DeviceConfigLoader::kMaxText) +
-                                 " characters");
-        }
-        for (char c : s) {
-            if (c < 0x20 || c > 0x7E) {
-                return Fail(key, "only printable ASCII characters are allowed");
-            }
-        }
-        for (std::string_view k : kReadKeys) {
-            if (s.find(k) != std::string::npos) {
-                return Fail(key,
-                            "contains \"" + std::string(k) + "\", which a listener would misread");
-            }
-        }
-        const bool empty = s.empty();
-        if ((rule == TextRule::NonEmpty && empty) ||
-            (rule == TextRule::IPv4 && !DeviceConfigLoader::IsIPv4(s)) ||
-            (rule == TextRule::IPv4OrEmpty && !empty && !DeviceConfigLoader::IsIPv4(s)) ||
-            (rule == TextRule::Mac && !DeviceConfigLoader::IsMac(s))) {
-            static constexpr const char* kWhat[] = {"", "must not be empty",
-                                                    "expected an IPv4 address a.b.c.d",
-                                                    "expected an IPv4 address a.b.c.d or \"\"",
-                                                    "expected a MAC address XX:XX:XX:XX:XX:XX"};
-            return Fail(key, kWhat[static_cast<int>(rule)]);
-        }
-        out = s;
-    }
-
-    template <typename T> void Number(const char* key, T& out, long low, long high) {
-        const json* v = Find(key);
-        if (v == nullptr) {
-            return;
-        }
-        if (!v->is_number_integer() || v->get<long>() < low || v->get<long>() > high) {
-            return Fail(key,
-                        "expected an integer " + std::to_string(low) + ".." + std::to_string(high));
-        }
-        out = static_cast<T>(v->get<long>());
-    }
-
-    void Flag(const char* key, bool& out) {
-        const json* v = Find(key);
-        if (v == nullptr) {
-            return;
-        }
-        if (!v->is_boolean()) {
-            return Fail(key, "expected true or false");
-        }
-        out = v->get<bool>();
-    }
-
-    void Behaviour(const char* key, OnSet& out) {
-        const json* v = Find(key);
-        if (v == nullptr) {
-            return;
-        }
-        const auto parsed =
-            v->is_string() ? ParseOnSet(v->get_ref<const std::string&>()) : std::nullopt;
-        if (!parsed) {
-            return Fail(key, "expected \"accept\", \"refuse\" or \"silent\"");
-        }
-        out = *parsed;
-    }
-
-    void RejectUnknownKeys(std::initializer_list<std::string_view> known) {
-        for (const auto& item : m_object.items()) {
-            bool found = false;
-            for (std::string_view k : known) {
-                found = found || k == item.key();
-            }
-            if (!found) {
-                return Fail(item.key().c_str(), "unknown key");
-            }
-        }
-    }
-
-private:
-    const json* Find(const char* key) {
-        if (!m_error.empty()) {
-            return nullptr;
-        }
-        const auto it = m_object.find(key);
-        return it == m_object.end() ? nullptr : &*it;
-    }
-
-    void Fail(const char* key, const std::string& what) {
-        if (m_error.empty()) {
-            m_error = m_where + "." + key + ": " + what;
-        }
-    }
-
-    const json& m_object;
-    std::string m_where;
-    std::string m_error;
-};
 
 std::string ReadDevice(const json& object, std::size_t index, SimDevice& d) {
     const std::string where = "devices[" + std::to_string(index) + "]";

@@ -1,0 +1,106 @@
+#include "DeviceReader.h"
+
+#include "DeviceConfigLoader.h"
+
+#include <array>
+
+namespace ondrel::sim {
+
+namespace {
+
+// A value holding one of these would be read by a listener as another key's value, or
+// would break the reply's tail.
+constexpr std::array<std::string_view, 17> kReadKeys = {
+    "DevName:", "CableConnect:", "IP:",         "MacEth0:",    "IPMethod:", "WifiConnect:",
+    "WiFiIP:",  "MacWiFi:",      "DevId:",      "Port:",       "DNS0:",     "DNS1:",
+    "NetMask:", "GateWay:",      "WebVersion:", "AppVersion:", "AppUpTime"};
+
+} // namespace
+
+void DeviceReader::Text(const char* key, std::string& out, TextRule rule) {
+    const json* v = Find(key);
+    if (v == nullptr) {
+        return;
+    }
+    if (!v->is_string()) {
+        return Fail(key, "expected a string");
+    }
+    const std::string& s = v->get_ref<const std::string&>();
+    if (s.size() > DeviceConfigLoader::kMaxText) {
+        return Fail(key,
+                    "longer than " + std::to_string(DeviceConfigLoader::kMaxText) + " characters");
+    }
+    for (char c : s) {
+        if (c < 0x20 || c > 0x7E) {
+            return Fail(key, "only printable ASCII characters are allowed");
+        }
+    }
+    for (std::string_view k : kReadKeys) {
+        if (s.find(k) != std::string::npos) {
+            return Fail(key, "contains \"" + std::string(k) + "\", which a listener would misread");
+        }
+    }
+    const bool empty = s.empty();
+    if ((rule == TextRule::NonEmpty && empty) ||
+        (rule == TextRule::IPv4 && !DeviceConfigLoader::IsIPv4(s)) ||
+        (rule == TextRule::IPv4OrEmpty && !empty && !DeviceConfigLoader::IsIPv4(s)) ||
+        (rule == TextRule::Mac && !DeviceConfigLoader::IsMac(s))) {
+        static constexpr const char* kWhat[] = {
+            "", "must not be empty", "expected an IPv4 address a.b.c.d",
+            "expected an IPv4 address a.b.c.d or \"\"", "expected a MAC address XX:XX:XX:XX:XX:XX"};
+        return Fail(key, kWhat[static_cast<int>(rule)]);
+    }
+    out = s;
+}
+
+void DeviceReader::Flag(const char* key, bool& out) {
+    const json* v = Find(key);
+    if (v == nullptr) {
+        return;
+    }
+    if (!v->is_boolean()) {
+        return Fail(key, "expected true or false");
+    }
+    out = v->get<bool>();
+}
+
+void DeviceReader::Behaviour(const char* key, OnSet& out) {
+    const json* v = Find(key);
+    if (v == nullptr) {
+        return;
+    }
+    const auto parsed =
+        v->is_string() ? ParseOnSet(v->get_ref<const std::string&>()) : std::nullopt;
+    if (!parsed) {
+        return Fail(key, "expected \"accept\", \"refuse\" or \"silent\"");
+    }
+    out = *parsed;
+}
+
+void DeviceReader::RejectUnknownKeys(std::initializer_list<std::string_view> known) {
+    for (const auto& item : m_object.items()) {
+        bool found = false;
+        for (std::string_view k : known) {
+            found = found || k == item.key();
+        }
+        if (!found) {
+            return Fail(item.key().c_str(), "unknown key");
+        }
+    }
+}
+
+const DeviceReader::json* DeviceReader::Find(const char* key) {
+    if (!m_error.empty()) {
+        return nullptr;
+    }
+    const auto it = m_object.find(key);
+    return it == m_object.end() ? nullptr : &*it;
+}
+
+void DeviceReader::Fail(const char* key, const std::string& what) {
+    if (m_error.empty()) {
+        m_error = m_where + "." + key + ": " + what;
+    }
+}
+
+} // namespace ondrel::sim

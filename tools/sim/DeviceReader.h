@@ -1,0 +1,54 @@
+#pragma once
+// Reads one device object of a device file, key by key, each value checked; the first fault
+// is kept as the error ("devices[2].httpPort: expected an integer 1..65535") and every later
+// read is skipped.
+
+#include "SimDevice.h"
+
+#include <nlohmann/json.hpp>
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+namespace ondrel::sim {
+
+enum class TextRule { Any, NonEmpty, IPv4, IPv4OrEmpty, Mac };
+
+class DeviceReader {
+public:
+    using json = nlohmann::json;
+
+    // where names the object in messages, e.g. "devices[2]".
+    DeviceReader(const json& object, std::string where)
+        : m_object(object), m_where(std::move(where)) {}
+
+    const std::string& Error() const { return m_error; }
+
+    // A key that is absent leaves out unchanged.
+    void Text(const char* key, std::string& out, TextRule rule);
+    void Flag(const char* key, bool& out);
+    void Behaviour(const char* key, OnSet& out);
+    template <typename T> void Number(const char* key, T& out, long low, long high) {
+        const json* v = Find(key);
+        if (v == nullptr) {
+            return;
+        }
+        if (!v->is_number_integer() || v->get<long>() < low || v->get<long>() > high) {
+            return Fail(key,
+                        "expected an integer " + std::to_string(low) + ".." + std::to_string(high));
+        }
+        out = static_cast<T>(v->get<long>());
+    }
+    void RejectUnknownKeys(std::initializer_list<std::string_view> known);
+
+private:
+    const json* Find(const char* key);
+    void Fail(const char* key, const std::string& what);
+
+    const json& m_object;
+    std::string m_where;
+    std::string m_error;
+};
+
+} // namespace ondrel::sim
