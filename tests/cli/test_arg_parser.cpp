@@ -67,7 +67,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"PortTooBig", std::string(kSetBase) + "--port 65536", "--port"},
         BadCase{"PortRefused", std::string(kSetBase) + "--port 10000", "--port"},
         // The window's test is on the text only; the number is what the device gets.
-        BadCase{"PortRefusedLeadingZero", std::string(kSetBase) + "--port 010000", "--port"},
+        BadCase{"PortRefusedLeadingZero", std::string(kSetBase) + "--port 010000",
+                "Can't use this http port."},
         BadCase{"DhcpAndStatic", std::string(kSetBase) + "--dhcp --static", "--dhcp"},
         BadCase{"TwoPasswordSources",
                 "set --mac 00:11:22:33:44:55 --password-stdin --password-env PW", "--password-env"},

@@ -107,6 +107,8 @@ TEST(Port, RangeAndForm) {
     EXPECT_EQ(ParsePort("80"), 80);
     EXPECT_EQ(ParsePort("65535"), 65535);
     EXPECT_EQ(ParsePort("080"), 80);
+    EXPECT_EQ(ParsePort("010000"), 10000); // the number counts, not the text
+    EXPECT_EQ(ParsePort("0000000080"), 80);
     EXPECT_FALSE(ParsePort("0"));
     EXPECT_EQ(ParsePort("0", 0), 0);
     EXPECT_FALSE(ParsePort("65536"));

@@ -141,7 +141,7 @@ bool MacMatches(std::string_view deviceMacText, const MacBytes& mac) {
 }
 
 std::optional<uint16_t> ParsePort(std::string_view text, uint16_t minimum) {
-    if (text.empty() || text.size() > 5) {
+    if (text.empty()) {
         return std::nullopt;
     }
     unsigned value = 0;
@@ -150,6 +150,9 @@ std::optional<uint16_t> ParsePort(std::string_view text, uint16_t minimum) {
             return std::nullopt;
         }
         value = value * 10 + static_cast<unsigned>(c - '0');
+        if (value > 65535) {
+            return std::nullopt;
+        }
     }
     if (value < minimum || value > 65535) {
         return std::nullopt;
