@@ -1,0 +1,182 @@
+// ondrel-cli search on the real broadcast path: every format lists the simulator's devices in
+// arrival order, exactly as the simulator holds them, with repeats dropped and nothing but
+// the result on the output.
+
+#include "cli_lab.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+using namespace ondrel;
+using namespace ondrel::lab;
+
+namespace {
+
+using Json = nlohmann::json;
+
+// The record's fields as the CLI names them, as texts (numbers in decimal).
+std::vector<std::pair<std::string, std::string>> Fields(const DeviceInfo& r) {
+    return {{"IP", FieldString(r.IP)},
+            {"NetMask", FieldString(r.NetMask)},
+            {"GateWay", FieldString(r.GateWay)},
+            {"DNS0", FieldString(r.DNS0)},
+            {"DNS1", FieldString(r.DNS1)},
+            {"HttpPort", std::to_string(r.HttpPort.get())},
+            {"Port2", std::to_string(r.Port2.get())},
+            {"Port3", std::to_string(r.Port3.get())},
+            {"Port4", std::to_string(r.Port4.get())},
+            {"Mac", FieldString(r.Mac)},
+            {"DevId", FieldString(r.DevId)},
+            {"IPMode", std::to_string(int{r.IPMode})},
+            {"DevName", FieldString(r.DevName)},
+            {"WebVersion", FieldString(r.WebVersion)},
+            {"AppVersion", FieldString(r.AppVersion)}};
+}
+
+// One CSV line into its fields (quoted fields with doubled quotes; no line breaks inside).
+std::vector<std::string> CsvLine(const std::string& line) {
+    std::vector<std::string> fields(1);
+    bool quoted = false;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (quoted) {
+            if (c == '"' && i + 1 < line.size() && line[i + 1] == '"') {
+                fields.back() += '"';
+                ++i;
+            } else if (c == '"') {
+                quoted = false;
+            } else {
+                fields.back() += c;
+            }
+        } else if (c == '"') {
+            quoted = true;
+        } else if (c == ',') {
+            fields.emplace_back();
+        } else {
+            fields.back() += c;
+        }
+    }
+    return fields;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+} // namespace
+
+TEST_F(CliLab, SearchJsonEqualsTheSimulatorsDevicesFieldByField) {
+    // Every reply three times: the list must still hold each device once.
+    StartSim({"--duplicates", "2"});
+    const CliRun run = RunCli({"search", "--wait", "0.4", "--format", "json"});
+    ASSERT_EQ(run.exitCode, 0) << run;
+    EXPECT_EQ(run.err, "");
+    const Json list = Json::parse(run.out);
+    ASSERT_TRUE(list.is_array());
+    ASSERT_EQ(list.size(), devices.size()) << run;
+    for (std::size_t i = 0; i < devices.size(); ++i) {
+        SCOPED_TRACE(devices[i].name);
+        const Json& got = list[i];
+        EXPECT_EQ(got.size(), 15u);
+        for (const auto& [name, want] : Fields(devices[i].ExpectedRecord())) {
+            ASSERT_TRUE(got.contains(name)) << name;
+            const Json& value = got[name];
+            if (value.is_number()) {
+                EXPECT_EQ(std::to_string(value.get<int>()), want) << name;
+            } else {
+                EXPECT_TRUE(name != "HttpPort" && name != "IPMode" && name != "Port2")
+                    << name << " must be a number";
+                EXPECT_EQ(value.get<std::string>(), want) << name;
+            }
+        }
+    }
+    EXPECT_EQ(sim.WaitForLog("search", 1).size(), 1u);
+}
+
+TEST_F(CliLab, SearchCsvHasTheSameNamesAndValues) {
+    StartSim();
+    const CliRun run = RunCli({"search", "--wait", "0.4", "--format", "csv"});
+    ASSERT_EQ(run.exitCode, 0) << run;
+    EXPECT_EQ(run.err, "");
+    const std::vector<std::string> lines = Lines(run.out);
+    ASSERT_EQ(lines.size(), devices.size() + 1) << run;
+    std::vector<std::string> header;
+    for (const auto& [name, value] : Fields(devices[0].ExpectedRecord())) {
+        header.push_back(name);
+    }
+    EXPECT_EQ(CsvLine(lines[0]), header);
+    for (std::size_t i = 0; i < devices.size(); ++i) {
+        std::vector<std::string> want;
+        for (const auto& [name, value] : Fields(devices[i].ExpectedRecord())) {
+            want.push_back(value);
+        }
+        EXPECT_EQ(CsvLine(lines[i + 1]), want) << lines[i + 1];
+    }
+}
+
+TEST_F(CliLab, SearchTableListsEveryDeviceInArrivalOrder) {
+    StartSim();
+    const CliRun run = RunCli({"search", "--wait", "0.4"});
+    ASSERT_EQ(run.exitCode, 0) << run;
+    EXPECT_EQ(run.err, "") << "nothing but the result when not on a terminal";
+    const std::vector<std::string> lines = Lines(run.out);
+    ASSERT_EQ(lines.size(), devices.size() + 2) << run;
+    EXPECT_EQ(lines.front().rfind("No.", 0), 0u);
+    EXPECT_EQ(lines.back(), std::to_string(devices.size()) + " devices");
+    const std::size_t macColumn = lines.front().find("Mac");
+    for (std::size_t i = 0; i < devices.size(); ++i) {
+        const DeviceInfo want = devices[i].ExpectedRecord();
+        const std::string& row = lines[i + 1];
+        EXPECT_EQ(row.rfind(std::to_string(i) + " ", 0), 0u) << row;
+        EXPECT_EQ(row.substr(macColumn, 17), FieldString(want.Mac)) << row;
+        EXPECT_NE(row.find(FieldString(want.DevName)), std::string::npos) << row;
+        EXPECT_NE(row.find(" " + FieldString(want.IP) + " "), std::string::npos) << row;
+        EXPECT_NE(row.find(want.IPMode == 1 ? " dhcp " : " static "), std::string::npos) << row;
+    }
+}
+
+TEST_F(CliLab, UrlOfADeviceFoundByItsMacInAnyNotation) {
+    StartSim();
+    std::string mac = devices[1].mac;
+    for (char& c : mac) {
+        c = c == ':' ? '-' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    const CliRun run = RunCli({"url", "--mac", mac});
+    ASSERT_EQ(run.exitCode, 0) << run;
+    EXPECT_EQ(run.out, "http://" + devices[1].ip + ":8080\n");
+    EXPECT_EQ(run.err, "");
+
+    const CliRun missing = RunCli({"url", "--mac", "02:00:00:00:00:99", "--wait", "0.3"});
+    EXPECT_EQ(missing.exitCode, 2) << missing;
+    EXPECT_EQ(missing.out, "");
+    EXPECT_NE(missing.err.find("02:00:00:00:00:99"), std::string::npos) << missing;
+}
+
+TEST_F(CliLab, ATakenPortIsABindFailure) {
+    const int blocker = ::socket(AF_INET, SOCK_DGRAM, 0);
+    ASSERT_GE(blocker, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(9003);
+    ASSERT_EQ(::bind(blocker, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    const CliRun run = RunCli({"search", "--wait", "0.1"});
+    ::close(blocker);
+    EXPECT_EQ(run.exitCode, 1) << run;
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find("bind failure"), std::string::npos) << run;
+}
+
+TEST_F(CliLab, ASearchThatCannotBeSentIsAnError) {
+    // From loopback, a lab address cannot be reached: the send itself fails.
+    const CliRun run = RunCli({"search", "--wait", "0.1", "--bind", "127.0.0.1", "--local-port",
+                               "0", "--dest", "10.77.0.99"});
+    EXPECT_EQ(run.exitCode, 1) << run;
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find("could not be sent"), std::string::npos) << run;
+}
