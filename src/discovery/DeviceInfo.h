@@ -83,7 +83,9 @@ inline bool SameRecord(const DeviceInfo& a, const DeviceInfo& b) {
 // field zeroed so that equal values give equal bytes.
 template <std::size_t N> void SetField(char (&field)[N], std::string_view text) {
     const std::size_t n = std::min(text.size(), N - 1);
-    std::memcpy(field, text.data(), n);
+    if (n > 0) { // an empty view may carry a null pointer, which memcpy must not get
+        std::memcpy(field, text.data(), n);
+    }
     std::memset(field + n, 0, N - n);
 }
 
