@@ -1,0 +1,14 @@
+#pragma once
+
+#include "IWebOpener.h"
+
+namespace ondrel {
+
+// The desktop's default browser. The address goes to the desktop as a URL, never through a
+// shell.
+class DesktopWebOpener : public IWebOpener {
+public:
+    bool Open(const QString& url) override;
+};
+
+} // namespace ondrel

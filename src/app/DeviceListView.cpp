@@ -1,0 +1,83 @@
+#include "DeviceListView.h"
+
+#include "DeviceListModel.h"
+
+#include <QHeaderView>
+#include <QMouseEvent>
+
+namespace ondrel {
+
+DeviceListView::DeviceListView(QWidget* parent) : QTableView(parent) {
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setTabKeyNavigation(false);
+    setShowGrid(false);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    setSortingEnabled(false);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    horizontalHeader()->setSectionsClickable(false);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setStretchLastSection(false);
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    horizontalHeader()->setMinimumSectionSize(0);
+}
+
+int DeviceListView::GetSelectionMark() const {
+    const QModelIndex current = selectionModel() ? selectionModel()->currentIndex() : QModelIndex();
+    return current.isValid() ? current.row() : -1;
+}
+
+void DeviceListView::SetSelectionMark(int row) {
+    if (selectionModel() == nullptr || model() == nullptr) {
+        return;
+    }
+    const QModelIndex at = row >= 0 ? model()->index(row, 0) : QModelIndex();
+    selectionModel()->setCurrentIndex(at, QItemSelectionModel::NoUpdate);
+}
+
+int DeviceListView::GetFirstSelectedRow() const {
+    if (selectionModel() == nullptr) {
+        return -1;
+    }
+    const QModelIndexList rows = selectionModel()->selectedRows();
+    int first = -1;
+    for (const QModelIndex& index : rows) {
+        if (first < 0 || index.row() < first) {
+            first = index.row();
+        }
+    }
+    return first;
+}
+
+int DeviceListView::GetItemCount() const {
+    return model() ? model()->rowCount() : 0;
+}
+
+void DeviceListView::InsertColumn(int index, const QString& title, int width) {
+    auto* list = qobject_cast<DeviceListModel*>(model());
+    if (list == nullptr) {
+        return;
+    }
+    const int at = list->InsertColumn(index, title);
+    setColumnWidth(at, width);
+}
+
+bool DeviceListView::viewportEvent(QEvent* event) {
+    const bool handled = QTableView::viewportEvent(event);
+    if (event->type() == QEvent::MouseButtonRelease) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton) {
+            const QModelIndex at = indexAt(mouse->position().toPoint());
+            Q_EMIT itemClicked(at.isValid() ? at.row() : -1);
+        }
+    }
+    return handled;
+}
+
+} // namespace ondrel

@@ -1,0 +1,31 @@
+#pragma once
+// The device list: a report view of whole rows, one selected at most. Besides the selection
+// it keeps a selection mark, the row the user last acted on, which may be cleared while a row
+// stays selected. A left click anywhere in the rows area is reported with the row under the
+// mouse, or -1 off the rows, after the view has updated its selection.
+
+#include <QTableView>
+
+namespace ondrel {
+
+class DeviceListView : public QTableView {
+    Q_OBJECT
+public:
+    explicit DeviceListView(QWidget* parent = nullptr);
+
+    int GetSelectionMark() const;
+    void SetSelectionMark(int row);
+    // The first selected row, or -1.
+    int GetFirstSelectedRow() const;
+    int GetItemCount() const;
+    // Adds a column with its title and pixel width to the view's model.
+    void InsertColumn(int index, const QString& title, int width);
+
+Q_SIGNALS:
+    void itemClicked(int itemIndex);
+
+protected:
+    bool viewportEvent(QEvent* event) override;
+};
+
+} // namespace ondrel

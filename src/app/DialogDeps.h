@@ -1,0 +1,28 @@
+#pragma once
+// What the main window needs from outside, in one place: production defaults here, fakes and
+// loopback addresses in tests.
+
+#include "IPrompter.h"
+#include "IWebOpener.h"
+#include "discovery/CQuillnet.h"
+#include "netinfo/IAdapterSource.h"
+
+#include <memory>
+
+namespace ondrel {
+
+struct TimerPeriods {
+    int updateWaitMs = 3000;  // the wait for a device's answer to an update
+    int restartTickMs = 1300; // one step of the restart progress
+    int restartTicks = 33;    // steps until the progress ends with a new search
+};
+
+struct DialogDeps {
+    std::shared_ptr<IPrompter> prompter;      // null: modal message boxes
+    std::shared_ptr<IWebOpener> opener;       // null: the desktop's browser
+    std::shared_ptr<IAdapterSource> adapters; // null: this PC's adapters
+    EndpointConfig endpoint;                  // the protocol's addresses and ports
+    TimerPeriods timers;
+};
+
+} // namespace ondrel

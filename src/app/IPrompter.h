@@ -1,0 +1,22 @@
+#pragma once
+// Message boxes, behind one small interface so that tests can read and answer them. The owner
+// is the window the box belongs to, or null for a box that belongs to no window.
+
+#include <QString>
+
+class QWidget;
+
+namespace ondrel {
+
+class IPrompter {
+public:
+    virtual ~IPrompter() = default;
+    // The information icon and an OK button.
+    virtual void Information(QWidget* owner, const QString& text, const QString& caption) = 0;
+    // The question icon and Yes and No buttons; true for Yes.
+    virtual bool Question(QWidget* owner, const QString& text, const QString& caption) = 0;
+    // No icon, an OK button.
+    virtual void Plain(QWidget* owner, const QString& text, const QString& caption) = 0;
+};
+
+} // namespace ondrel

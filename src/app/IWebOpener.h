@@ -1,0 +1,14 @@
+#pragma once
+// Opens a web page in the desktop's browser; tests record the address instead.
+
+#include <QString>
+
+namespace ondrel {
+
+class IWebOpener {
+public:
+    virtual ~IWebOpener() = default;
+    virtual bool Open(const QString& url) = 0;
+};
+
+} // namespace ondrel

@@ -1,0 +1,41 @@
+#pragma once
+// An IPv4 address field of four octets: each blank or 0..255, digits only, dots between. A
+// full octet, a dot or a blank moves on to the next octet; the arrows and backspace cross the
+// dots. A blank octet reads as 0.
+
+#include <QFrame>
+
+#include <array>
+
+class QLineEdit;
+
+namespace ondrel {
+
+class IpAddressControl : public QFrame {
+    Q_OBJECT
+public:
+    explicit IpAddressControl(QWidget* parent = nullptr);
+
+    // Takes dotted text as a device or the system gives it: up to four parts, each read as
+    // its leading digits (none: blank) and held to 255. Empty text blanks every octet.
+    void SetAddressText(const QString& dotted);
+    // "%d.%d.%d.%d", blank octets as 0.
+    QString AddressText() const;
+    std::array<int, 4> Octets() const;
+    bool IsBlank() const;
+    void ClearAddress();
+    QLineEdit* Field(int index) const { return m_fields.at(static_cast<std::size_t>(index)); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    int IndexOf(const QObject* field) const;
+    void MoveTo(int index, bool selectAll, bool atEnd);
+    void OnEdited(int index);
+
+    std::array<QLineEdit*, 4> m_fields{};
+};
+
+} // namespace ondrel

@@ -1,0 +1,62 @@
+#include "SettingsForm.h"
+
+#include "ControlIds.h"
+#include "config/FormRules.h"
+
+#include <QAbstractButton>
+#include <QLineEdit>
+
+namespace ondrel {
+
+SettingsForm::SettingsForm(ControlLookup control) : m_control(std::move(control)) {}
+
+void SettingsForm::EnableFormControl(int id, bool enable) {
+    QWidget* w = m_control(id);
+    if (w == nullptr) {
+        return;
+    }
+    if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+        edit->setReadOnly(!enable);
+        return;
+    }
+    w->setEnabled(enable);
+}
+
+bool SettingsForm::IsControlEnabled(int id) const {
+    const QWidget* w = m_control(id);
+    return w != nullptr && w->isEnabled();
+}
+
+void SettingsForm::EnableDeviceForm(int deviceSelected) {
+    if (deviceSelected != 0 && deviceSelected != 1) {
+        return;
+    }
+    const bool on = deviceSelected == 1;
+    EnableFormControl(IDC_AUTO_IP, on);
+    bool addresses = on;
+    if (on) {
+        const auto* check = qobject_cast<QAbstractButton*>(m_control(IDC_AUTO_IP));
+        addresses = check == nullptr || !check->isChecked();
+    }
+    for (int id : {IDC_DEVICE_IP, IDC_DEVICE_MASK, IDC_DEVICE_GATEWAY, IDC_DEVICE_DNS}) {
+        EnableFormControl(id, addresses);
+    }
+    for (int id : {IDC_HTTP_PORT, IDC_ACCOUNT, IDC_PASSWORD}) {
+        EnableFormControl(id, on);
+    }
+    for (int id : {IDC_PORT_SPIN, IDC_UPDATE, IDC_SET_ROUTER, IDC_BROWSE, IDC_FACTORY_DEFAULTS}) {
+        EnableFormControl(id, on);
+    }
+}
+
+int SettingsForm::OnPortDeltaPos(int delta) {
+    auto* port = qobject_cast<QLineEdit*>(m_control(IDC_HTTP_PORT));
+    if (port != nullptr) {
+        if (const std::optional<std::string> next = StepPort(port->text().toStdString(), delta)) {
+            port->setText(QString::fromStdString(*next));
+        }
+    }
+    return 0;
+}
+
+} // namespace ondrel

@@ -1,0 +1,32 @@
+#pragma once
+// The "Device information:" group's enabling rule and port stepping. An edit becomes read-only
+// rather than disabled, so its text stays legible and selectable; every other control of the
+// form is disabled.
+
+#include <functional>
+
+class QWidget;
+
+namespace ondrel {
+
+class SettingsForm {
+public:
+    using ControlLookup = std::function<QWidget*(int id)>;
+
+    explicit SettingsForm(ControlLookup control);
+
+    // 0: everything off; 1: everything on, the four addresses only while automatic addressing
+    // is off; any other value changes nothing.
+    void EnableDeviceForm(int deviceSelected);
+    void EnableFormControl(int id, bool enable);
+    bool IsControlEnabled(int id) const;
+
+    // One step of the port up-down: the port text moves by one within 1..65535; any other
+    // step leaves it. Returns the notification result, 0.
+    int OnPortDeltaPos(int delta);
+
+private:
+    ControlLookup m_control;
+};
+
+} // namespace ondrel
