@@ -61,8 +61,9 @@ Exit codes:
      settings after the restart)
   5  verification failed: after the restart the device does not report the settings sent
 
-On a terminal, waits show their progress on standard error; otherwise only the result is
-printed (on standard output) and errors (on standard error).
+On a terminal, waits show their progress on standard error (the restart wait counts down).
+When standard output is not a terminal, nothing is printed but the result (on standard
+output) and errors (on standard error).
 )";
 }
 

@@ -8,7 +8,8 @@
 namespace ondrel::cli {
 
 Progress Progress::ForStderr() {
-    return Progress(Terminal::IsTerminal(STDERR_FILENO));
+    // Output taken by a file or a pipe means a script runs: it gets the result and nothing else.
+    return Progress(Terminal::IsTerminal(STDOUT_FILENO) && Terminal::IsTerminal(STDERR_FILENO));
 }
 
 void Progress::Show(const std::string& line) {

@@ -1,7 +1,7 @@
 #pragma once
-// One status line on standard error for long waits, redrawn in place. Shown only when
-// standard error is a terminal; otherwise every call does nothing, so that a script sees
-// nothing but the result.
+// One status line on standard error for long waits, redrawn in place. Shown only when both
+// standard output and standard error are a terminal; otherwise every call does nothing, so
+// that a script sees nothing but the result.
 
 #include <string>
 
