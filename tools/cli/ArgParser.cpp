@@ -18,25 +18,25 @@ enum CommandMask : unsigned {
     kForAny = kForSearch | kForSet | kForUrl,
 };
 
-struct OptionSpec {
+struct OptionRule {
     std::string_view name;
     bool takesValue;
     unsigned commands;
 };
 
 constexpr std::array kOptions = {
-    OptionSpec{"--help", false, kForAny},         OptionSpec{"--version", false, kForAny},
-    OptionSpec{"--wait", true, kForAny},          OptionSpec{"--format", true, kForSearch},
-    OptionSpec{"--mac", true, kForSet | kForUrl}, OptionSpec{"--dhcp", false, kForSet},
-    OptionSpec{"--static", false, kForSet},       OptionSpec{"--ip", true, kForSet},
-    OptionSpec{"--mask", true, kForSet},          OptionSpec{"--gateway", true, kForSet},
-    OptionSpec{"--dns", true, kForSet},           OptionSpec{"--port", true, kForSet},
-    OptionSpec{"--user", true, kForSet},          OptionSpec{"--password-stdin", false, kForSet},
-    OptionSpec{"--password-env", true, kForSet},  OptionSpec{"--yes", false, kForSet},
-    OptionSpec{"--verify", false, kForSet},       OptionSpec{"--restart-wait", true, kForSet},
-    OptionSpec{"--answer-wait", true, kForSet},   OptionSpec{"--bind", true, kForAny},
-    OptionSpec{"--local-port", true, kForAny},    OptionSpec{"--dest", true, kForAny},
-    OptionSpec{"--dest-port", true, kForAny},
+    OptionRule{"--help", false, kForAny},         OptionRule{"--version", false, kForAny},
+    OptionRule{"--wait", true, kForAny},          OptionRule{"--format", true, kForSearch},
+    OptionRule{"--mac", true, kForSet | kForUrl}, OptionRule{"--dhcp", false, kForSet},
+    OptionRule{"--static", false, kForSet},       OptionRule{"--ip", true, kForSet},
+    OptionRule{"--mask", true, kForSet},          OptionRule{"--gateway", true, kForSet},
+    OptionRule{"--dns", true, kForSet},           OptionRule{"--port", true, kForSet},
+    OptionRule{"--user", true, kForSet},          OptionRule{"--password-stdin", false, kForSet},
+    OptionRule{"--password-env", true, kForSet},  OptionRule{"--yes", false, kForSet},
+    OptionRule{"--verify", false, kForSet},       OptionRule{"--restart-wait", true, kForSet},
+    OptionRule{"--answer-wait", true, kForSet},   OptionRule{"--bind", true, kForAny},
+    OptionRule{"--local-port", true, kForAny},    OptionRule{"--dest", true, kForAny},
+    OptionRule{"--dest-port", true, kForAny},
 };
 
 constexpr std::array<std::pair<std::string_view, std::string_view>, 2> kShortOptions = {{
@@ -53,9 +53,9 @@ constexpr std::string_view kPasswordRefusal =
     "the password is not taken as an argument (it would show in the process list and the "
     "shell history): use --password-stdin or --password-env VAR";
 
-const OptionSpec* FindOption(std::string_view name) {
+const OptionRule* FindOption(std::string_view name) {
     const auto it = std::find_if(kOptions.begin(), kOptions.end(),
-                                 [&](const OptionSpec& o) { return o.name == name; });
+                                 [&](const OptionRule& o) { return o.name == name; });
     return it == kOptions.end() ? nullptr : &*it;
 }
 
@@ -127,13 +127,13 @@ public:
                 Fail(std::string(kPasswordRefusal));
                 continue;
             }
-            const OptionSpec* spec = FindOption(name);
-            if (!spec) {
+            const OptionRule* rule = FindOption(name);
+            if (!rule) {
                 Fail("unknown option " + std::string(name));
                 continue;
             }
             std::string_view value;
-            if (spec->takesValue) {
+            if (rule->takesValue) {
                 if (eq != std::string_view::npos) {
                     value = arg.substr(eq + 1);
                 } else if (i + 1 < args.size()) {
@@ -146,7 +146,7 @@ public:
                 Fail(std::string(name) + " takes no value");
                 continue;
             }
-            if (!m_seen.emplace(spec->name, value).second) {
+            if (!m_seen.emplace(rule->name, value).second) {
                 Fail(std::string(name) + " is given more than once");
             }
         }
