@@ -11,18 +11,6 @@ namespace {
 using Args = std::vector<std::string>;
 }
 
-TEST(SimOptionParser, Defaults) {
-    const ParsedOptions p = SimOptionParser::Parse({});
-    ASSERT_EQ(p.error, "");
-    EXPECT_EQ(p.options.devices, 1u);
-    EXPECT_EQ(p.options.listenPort, 9002);
-    EXPECT_EQ(p.options.bindAddress, "0.0.0.0");
-    EXPECT_EQ(p.options.replyTo, "255.255.255.255");
-    EXPECT_FALSE(p.options.replyPort);
-    EXPECT_FALSE(p.options.unicast);
-    EXPECT_EQ(p.options.maxSearches, 0u);
-}
-
 TEST(SimOptionParser, Accepted) {
     const ParsedOptions p = SimOptionParser::Parse({"--devices",
                                                     "12",
