@@ -241,7 +241,7 @@ Output:
                       query {device: the DevId it names, or null}; setconfig {devices: [
                       {devId, index, result: accepted|refused|silent|restarting, reason,
                       restartMs}]}
-  --ready FILE        written once listening; holds the listening port
+  --ready FILE        written once listening (holds the listening port), removed on exit
   -h, --help          this text
 
 Exit status: 0 after SIGINT, SIGTERM or --max-searches; 1 when the socket cannot be

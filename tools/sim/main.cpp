@@ -110,6 +110,9 @@ int main(int argc, char** argv) {
     }
     const int code = server.Run(error);
     g_server.store(nullptr);
+    if (!o.readyFile.empty()) {
+        std::remove(o.readyFile.c_str()); // a stale file would announce a simulator that is gone
+    }
     if (code != 0) {
         return Fail(code, error);
     }
