@@ -176,3 +176,20 @@ TEST(SimResponder, QueriesNameTheirDeviceAndChangeNothing) {
     EXPECT_TRUE(responder.Handle(q, kStart).outcome["device"].is_null());
     EXPECT_EQ(responder.SearchCount(), 0u);
 }
+
+TEST(SimResponder, PrecomposedRepliesFollowAnAcceptedChange) {
+    ResponderOptions options;
+    options.precompose = true;
+    SimResponder responder(Three(), options, kStart);
+    const Response before = responder.Handle(Search(), kStart + 5s);
+    ASSERT_EQ(before.datagrams.size(), 3u);
+    EXPECT_NE(before.datagrams[0].find("AppUpTime:0000000000000000000\r\n"), std::string::npos);
+
+    responder.Handle(Set("SIM00000001", "admin", "admin"), kStart + 6s);
+    const Response after = responder.Handle(Search(), kStart + 7s);
+    ASSERT_EQ(after.datagrams.size(), 3u);
+    EXPECT_TRUE(
+        SameRecord(DecodeSearchReply(after.datagrams[0]), responder.Devices()[0].ExpectedRecord()));
+    EXPECT_EQ(FieldText(DecodeSearchReply(after.datagrams[0]).IP), "10.50.0.7");
+    EXPECT_EQ(after.datagrams[1], before.datagrams[1]);
+}

@@ -205,8 +205,9 @@ Devices (one of):
                       (1..65535), dhcp, wifi (true|false), webVersion, appVersion, user,
                       password, onSet ("accept"|"refuse"|"silent"), restartMs (0..600000).
                       Texts: printable ASCII, at most 48 characters.
-  --burst N           N generated devices for a burst (as --devices N): all replies to a
-                      search are written back to back, each as soon as the socket takes it.
+  --burst N           N generated devices (as --devices N) whose replies are composed once,
+                      at start, so that a search is answered by N datagrams written back to
+                      back, each as soon as the socket takes it (AppUpTime stays 0).
 
 Network:
   --listen-port P     UDP port to listen on (default 9002; 0 = any free port, see --ready)

@@ -13,7 +13,7 @@ namespace ondrel::sim {
 struct SimOptions {
     std::size_t devices = 1; // generated devices, unless configFile is set
     std::string configFile;  // --config
-    bool burst = false;      // --burst N: devices were generated for a burst
+    bool burst = false;      // --burst N: replies composed ahead of the search
     std::string bindAddress = "0.0.0.0";
     uint16_t listenPort = 9002;
     std::string replyTo = "255.255.255.255";

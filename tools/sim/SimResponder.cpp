@@ -33,8 +33,23 @@ std::optional<long> Decimal(std::string_view text) {
 
 SimResponder::SimResponder(std::vector<SimDevice> devices, ResponderOptions options,
                            Clock::time_point start)
-    : m_devices(std::move(devices)), m_states(m_devices.size(), State{start}),
-      m_options(std::move(options)) {}
+    : m_devices(std::move(devices)), m_states(m_devices.size(), State{start, {}}),
+      m_options(std::move(options)) {
+    if (m_options.precompose) {
+        for (std::size_t i = 0; i < m_devices.size(); ++i) {
+            m_states[i].reply = ReplyComposer::SearchReply(m_devices[i], 0);
+        }
+    }
+}
+
+std::string SimResponder::Reply(std::size_t index, Clock::time_point now) const {
+    if (m_options.precompose) {
+        return m_states[index].reply;
+    }
+    const auto upSeconds =
+        std::chrono::duration_cast<std::chrono::seconds>(now - m_states[index].bootedAt);
+    return ReplyComposer::SearchReply(m_devices[index], static_cast<uint64_t>(upSeconds.count()));
+}
 
 bool SimResponder::IsRestarting(std::size_t index, Clock::time_point now) const {
     return index < m_states.size() && now < m_states[index].bootedAt;
@@ -72,10 +87,7 @@ Response SimResponder::OnSearch(Clock::time_point now) {
             ++restarting;
             continue;
         }
-        const auto upSeconds =
-            std::chrono::duration_cast<std::chrono::seconds>(now - m_states[i].bootedAt);
-        std::string reply =
-            ReplyComposer::SearchReply(m_devices[i], static_cast<uint64_t>(upSeconds.count()));
+        std::string reply = Reply(i, now);
         for (uint32_t copy = 0; copy < m_options.duplicates; ++copy) {
             r.datagrams.push_back(reply);
         }
@@ -114,6 +126,9 @@ Response SimResponder::OnSetConfig(const SimRequest& request, Clock::time_point 
             result["result"] = accepted ? "accepted" : "refused";
             if (accepted) {
                 Apply(request, d);
+                if (m_options.precompose) {
+                    m_states[i].reply = ReplyComposer::SearchReply(d, 0);
+                }
                 m_states[i].bootedAt = now + std::chrono::milliseconds(d.restartMs);
                 result["restartMs"] = d.restartMs;
             } else {

@@ -19,6 +19,9 @@ namespace ondrel::sim {
 struct ResponderOptions {
     std::vector<Fault> faults; // sent once each, ahead of the replies to every search
     uint32_t duplicates = 0;   // extra copies of every device's reply
+    // Compose every reply once, ahead of the first search, so that a burst goes out without
+    // composing time between datagrams; AppUpTime then stays at its value when composed.
+    bool precompose = false;
 };
 
 struct Response {
@@ -41,6 +44,7 @@ public:
 private:
     struct State {
         Clock::time_point bootedAt; // end of the last restart; uptime counts from here
+        std::string reply;          // when precomposed
     };
 
     Response OnSearch(Clock::time_point now);
@@ -49,6 +53,7 @@ private:
     // Empty when the request's values can be applied, else why the device refuses them.
     static std::string Validate(const SimRequest& request);
     static void Apply(const SimRequest& request, SimDevice& device);
+    std::string Reply(std::size_t index, Clock::time_point now) const;
 
     std::vector<SimDevice> m_devices;
     std::vector<State> m_states;

@@ -89,7 +89,7 @@ int main(int argc, char** argv) {
         return Fail(2, error);
     }
 
-    SimResponder responder(std::move(devices), ResponderOptions{o.faults, o.duplicates},
+    SimResponder responder(std::move(devices), ResponderOptions{o.faults, o.duplicates, o.burst},
                            SimResponder::Clock::now());
     ServerOptions serverOptions{o.bindAddress, o.listenPort, o.replyTo,    o.unicast,
                                 o.replyPort,   o.delayMs,    o.maxSearches};
