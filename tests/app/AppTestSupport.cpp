@@ -1,0 +1,77 @@
+#include "AppTestSupport.h"
+
+#include <QApplication>
+#include <QTest>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace ondrel::testing {
+
+LoopbackReceiver::LoopbackReceiver() {
+    m_fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = 0;
+    if (m_fd >= 0 && ::bind(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+        socklen_t length = sizeof address;
+        ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&address), &length);
+        m_port = ntohs(address.sin_port);
+    }
+}
+
+LoopbackReceiver::~LoopbackReceiver() {
+    if (m_fd >= 0) {
+        ::close(m_fd);
+    }
+}
+
+std::vector<std::string> LoopbackReceiver::Receive(int waitMs) {
+    std::vector<std::string> got;
+    pollfd p{m_fd, POLLIN, 0};
+    while (::poll(&p, 1, waitMs) > 0) {
+        char buffer[4096];
+        const ssize_t n = ::recv(m_fd, buffer, sizeof buffer, 0);
+        if (n < 0) {
+            break;
+        }
+        got.emplace_back(buffer, static_cast<std::size_t>(n));
+        waitMs = 50;
+    }
+    return got;
+}
+
+DialogDeps LoopbackDeps(uint16_t destPort, std::vector<AdapterInfo> adapters) {
+    DialogDeps deps;
+    deps.prompter = std::make_shared<FakePrompter>();
+    deps.opener = std::make_shared<FakeOpener>();
+    deps.adapters = std::make_shared<FakeAdapterSource>(std::move(adapters));
+    deps.endpoint.bindAddress = "127.0.0.1";
+    deps.endpoint.bindPort = 0;
+    deps.endpoint.destAddress = "127.0.0.1";
+    deps.endpoint.destPort = destPort;
+    deps.timers = TimerPeriods{60, 5, 33};
+    return deps;
+}
+
+bool ShowActive(QWidget& window) {
+    window.show();
+    QApplication::setActiveWindow(&window);
+    window.activateWindow();
+    return QTest::qWaitForWindowActive(&window, 2000);
+}
+
+void AddRows(COndrelDlg& dialog, int count) {
+    for (int i = 0; i < count; ++i) {
+        const int row = dialog.DeviceModel()->InsertItem(dialog.DeviceModel()->GetItemCount(),
+                                                         QString::number(i));
+        dialog.DeviceModel()->SetItemText(row, 1, QStringLiteral("Cam %1").arg(i));
+        dialog.DeviceModel()->SetItemText(row, 2, QStringLiteral("AA:BB:CC:00:00:%1").arg(i));
+    }
+}
+
+} // namespace ondrel::testing
