@@ -1,0 +1,172 @@
+// In the lab, with interfaces and a resolver set up by window_lab.sh: what the window's
+// "Local PC information:" group shows agrees with `ip` and with /etc/resolv.conf.
+
+#include "COndrelApp.h"
+#include "COndrelDlg.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QRegularExpression>
+
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+using namespace ondrel;
+
+namespace {
+
+std::string Run(const char* command) {
+    std::string out;
+    FILE* pipe = popen(command, "r");
+    if (pipe == nullptr) {
+        return out;
+    }
+    char buffer[4096];
+    std::size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+        out.append(buffer, got);
+    }
+    pclose(pipe);
+    return out;
+}
+
+QString MaskOf(int prefix) {
+    const quint32 mask = prefix == 0 ? 0 : ~quint32(0) << (32 - prefix);
+    return QStringLiteral("%1.%2.%3.%4")
+        .arg(mask >> 24)
+        .arg((mask >> 16) & 0xFF)
+        .arg((mask >> 8) & 0xFF)
+        .arg(mask & 0xFF);
+}
+
+struct Expected {
+    QString name;
+    QStringList addresses;
+    QString mask = QStringLiteral("0.0.0.0");
+    QString gateway = QStringLiteral("0.0.0.0");
+};
+
+// The links in index order, with their addresses and default gateways, as `ip` reports them.
+std::vector<Expected> FromIp() {
+    std::vector<Expected> links;
+    std::map<QString, std::size_t> byName;
+    const QStringList linkLines = QString::fromStdString(Run("ip -o link show")).split('\n');
+    const QRegularExpression linkRe(QStringLiteral("^(\\d+): ([^:@]+)[@:]"));
+    for (const QString& line : linkLines) {
+        const auto m = linkRe.match(line);
+        if (m.hasMatch() && m.captured(2) != QLatin1String("lo")) {
+            byName[m.captured(2)] = links.size();
+            links.push_back(Expected{m.captured(2), {}, {}, {}});
+            links.back().mask = QStringLiteral("0.0.0.0");
+            links.back().gateway = QStringLiteral("0.0.0.0");
+        }
+    }
+    const QRegularExpression addrRe(
+        QStringLiteral("^\\d+: (\\S+)\\s+inet (\\d+\\.\\d+\\.\\d+\\.\\d+)/(\\d+)"));
+    for (const QString& line : QString::fromStdString(Run("ip -o -4 addr show")).split('\n')) {
+        const auto m = addrRe.match(line);
+        if (!m.hasMatch() || byName.count(m.captured(1)) == 0) {
+            continue;
+        }
+        Expected& e = links[byName[m.captured(1)]];
+        if (e.addresses.isEmpty()) {
+            e.mask = MaskOf(m.captured(3).toInt());
+        }
+        e.addresses << m.captured(2);
+    }
+    const QRegularExpression routeRe(QStringLiteral("^default via (\\S+) dev (\\S+)"));
+    for (const QString& line :
+         QString::fromStdString(Run("ip -4 route show default")).split('\n')) {
+        const auto m = routeRe.match(line);
+        if (m.hasMatch() && byName.count(m.captured(2)) != 0) {
+            Expected& e = links[byName[m.captured(2)]];
+            if (e.gateway == QLatin1String("0.0.0.0")) {
+                e.gateway = m.captured(1);
+            }
+        }
+    }
+    return links;
+}
+
+QStringList Nameservers() {
+    QStringList servers;
+    std::ifstream in("/etc/resolv.conf");
+    std::string keyword;
+    std::string value;
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream words(line);
+        if (words >> keyword >> value && keyword == "nameserver") {
+            servers << QString::fromStdString(value);
+        }
+    }
+    return servers;
+}
+
+QString Field(COndrelDlg& dialog, int id) {
+    return qobject_cast<QLineEdit*>(dialog.GetDlgItem(id))->text();
+}
+
+} // namespace
+
+TEST(WindowLab, AdaptersAgreeWithIpAndTheResolver) {
+    const std::vector<Expected> links = FromIp();
+    const QStringList servers = Nameservers();
+    // What window_lab.sh set up, so that every rule has something to act on.
+    ASSERT_GE(links.size(), 4u);
+    ASSERT_EQ(servers, (QStringList{"10.88.0.53", "10.88.0.54", "10.88.0.55"}));
+
+    g_appTitle = COndrelApp::BuildTitle(QStringLiteral("lab"));
+    DialogDeps deps;
+    deps.endpoint.bindAddress = "127.0.0.1";
+    deps.endpoint.bindPort = 0;
+    deps.endpoint.destAddress = "127.0.0.1";
+    deps.endpoint.destPort = 9;
+    COndrelDlg dialog(deps);
+    auto* list = qobject_cast<QComboBox*>(dialog.GetDlgItem(1034));
+    ASSERT_EQ(list->count(), static_cast<int>(links.size()));
+
+    int wantDefault = -1;
+    bool skippedOne = false;
+    for (std::size_t i = 0; i < links.size(); ++i) {
+        const Expected& e = links[i];
+        const QString first = e.addresses.value(0, QStringLiteral("0.0.0.0"));
+        if (wantDefault < 0 && !first.startsWith('0') &&
+            e.mask != QLatin1String("255.255.255.255")) {
+            wantDefault = static_cast<int>(i);
+        } else if (wantDefault < 0) {
+            skippedOne = true;
+        }
+    }
+    EXPECT_TRUE(skippedOne) << "the lab should put a host-mask or disconnected link first";
+    EXPECT_EQ(list->currentIndex(), wantDefault);
+
+    for (int i = 0; i < list->count(); ++i) {
+        const Expected& e = links[static_cast<std::size_t>(i)];
+        SCOPED_TRACE(e.name.toStdString());
+        EXPECT_TRUE(list->itemText(i) == e.name || list->itemText(i).startsWith(e.name + " ("));
+        list->setCurrentIndex(i);
+        dialog.OnAdapterSelChange();
+        const QString ips = e.addresses.isEmpty() ? QStringLiteral("0.0.0.0")
+                                                  : e.addresses.join(QStringLiteral("\r\n"));
+        EXPECT_EQ(Field(dialog, 1029), ips);
+        EXPECT_EQ(Field(dialog, 1030), e.mask);
+        EXPECT_EQ(Field(dialog, 1031), e.gateway);
+        EXPECT_EQ(Field(dialog, 1032), servers[0]);
+        EXPECT_EQ(Field(dialog, 1033), servers[1]);
+    }
+}
+
+int main(int argc, char** argv) {
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication application(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
