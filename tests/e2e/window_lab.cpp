@@ -6,8 +6,12 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QLineEdit>
+#include <QProcess>
 #include <QRegularExpression>
+#include <QThread>
 
 #include <cstdio>
 #include <fstream>
@@ -159,6 +163,47 @@ TEST(WindowLab, AdaptersAgreeWithIpAndTheResolver) {
         EXPECT_EQ(Field(dialog, 1031), e.gateway);
         EXPECT_EQ(Field(dialog, 1032), servers[0]);
         EXPECT_EQ(Field(dialog, 1033), servers[1]);
+    }
+}
+
+namespace {
+
+bool TitleChannelListed() {
+    QFile unixSockets(QStringLiteral("/proc/net/unix"));
+    if (!unixSockets.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    return unixSockets.readAll().contains("@ondrel.");
+}
+
+} // namespace
+
+TEST(WindowLab, SecondCopyLeavesAtOnceAndTheFirstRunsOn) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    QProcess first;
+    first.setProcessEnvironment(env);
+    first.start(QStringLiteral(ONDREL_APP_PATH), {});
+    ASSERT_TRUE(first.waitForStarted(5000));
+    QElapsedTimer clock;
+    clock.start();
+    while (!TitleChannelListed() && clock.elapsed() < 5000) {
+        QThread::msleep(20);
+    }
+    ASSERT_TRUE(TitleChannelListed());
+
+    QProcess second;
+    second.setProcessEnvironment(env);
+    second.start(QStringLiteral(ONDREL_APP_PATH), {});
+    ASSERT_TRUE(second.waitForFinished(5000));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_TRUE(second.readAllStandardOutput().isEmpty());
+    EXPECT_EQ(first.state(), QProcess::Running);
+    first.terminate();
+    if (!first.waitForFinished(3000)) {
+        first.kill();
+        first.waitForFinished(3000);
     }
 }
 
