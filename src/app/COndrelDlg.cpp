@@ -16,7 +16,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -104,6 +103,7 @@ bool COndrelDlg::OnInitDialog() {
     if (m_deviceList != nullptr) {
         m_deviceList->setModel(m_deviceModel);
     }
+    m_keys = std::make_unique<KeyRouter>(this, IDC_DEVICE_LIST);
     m_form = std::make_unique<SettingsForm>([this](int id) { return GetDlgItem(id); });
     m_restart = std::make_unique<RestartProgress>(m_restartLabel, m_restartProgress);
     m_adapterPanel = std::make_unique<AdapterPanel>(
@@ -326,14 +326,6 @@ void COndrelDlg::OnSetConfigResult(const uint8_t* payload, int length) {
     (void)length;
 }
 
-int COndrelDlg::ArrowKeyItemIndex(bool up, int selectionMark, int rowCount) {
-    if (up) {
-        return selectionMark < 1 ? 0 : selectionMark - 1;
-    }
-    const int next = selectionMark + 1;
-    return next >= rowCount ? rowCount - 1 : next;
-}
-
 bool COndrelDlg::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress && PreTranslateMessage(watched, event)) {
         return true;
@@ -342,61 +334,40 @@ bool COndrelDlg::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool COndrelDlg::PreTranslateMessage(QObject* target, QEvent* event) {
-    if (event->type() != QEvent::KeyPress || m_destroyed) {
+    if (m_destroyed || !m_keys) {
         return false;
     }
-    auto* w = qobject_cast<QWidget*>(target);
-    if (w == nullptr || w->window() != this) {
-        return false;
+    KeyRouter::ListState list;
+    if (m_deviceList != nullptr) {
+        list = {m_deviceList->GetSelectionMark(), m_deviceList->GetItemCount()};
     }
-    // A key that a control leaves alone travels on to its parents: act on its first stop only.
-    if (event == m_keySeen && m_keyTarget != nullptr && w->isAncestorOf(m_keyTarget)) {
-        return false;
-    }
-    m_keySeen = event;
-    m_keyTarget = w;
-
-    const auto* key = static_cast<QKeyEvent*>(event);
-    if (key->modifiers() & Qt::AltModifier) {
-        // Alt combinations are the window's system keys; of those only Alt+F4 means anything.
-        if (key->key() == Qt::Key_F4) {
-            close();
-            return true;
-        }
-        return false;
-    }
-    switch (key->key()) {
-    case Qt::Key_Escape:
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
+    const KeyRouter::Decision decision = m_keys->Route(target, event, list);
+    switch (decision.action) {
+    case KeyRouter::Action::Consume:
         return true;
-    default:
-        break;
-    }
-    if (w->property(TemplateBuilder::kIdProperty).toInt() == IDC_DEVICE_LIST &&
-        m_deviceList != nullptr && (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down)) {
-        // The notification names the row the key moves to, before the list moves there.
-        OnDeviceListClick(ArrowKeyItemIndex(key->key() == Qt::Key_Up,
-                                            m_deviceList->GetSelectionMark(),
-                                            m_deviceList->GetItemCount()));
-    }
-    switch (key->key()) {
-    case Qt::Key_F3:
+    case KeyRouter::Action::CloseWindow:
+        close();
+        return true;
+    case KeyRouter::Action::ListArrow:
+        // Before the list moves its selection for this key.
+        OnDeviceListClick(decision.itemIndex);
+        return false;
+    case KeyRouter::Action::Search:
         if (IsControlEnabled(IDC_SEARCH)) {
             StartSearch();
         }
-        break;
-    case Qt::Key_F4:
+        return false;
+    case KeyRouter::Action::Browse:
         if (IsControlEnabled(IDC_BROWSE)) {
             OnBrowse();
         }
-        break;
-    case Qt::Key_F5:
+        return false;
+    case KeyRouter::Action::Update:
         if (IsControlEnabled(IDC_UPDATE)) {
             OnUpdate();
         }
-        break;
-    default:
+        return false;
+    case KeyRouter::Action::Pass:
         break;
     }
     return false;

@@ -9,6 +9,7 @@
 #include "AdapterPanel.h"
 #include "DialogDeps.h"
 #include "DialogTimers.h"
+#include "KeyRouter.h"
 #include "RestartProgress.h"
 #include "SettingsForm.h"
 #include "SystemMenu.h"
@@ -16,7 +17,6 @@
 
 #include <QDialog>
 #include <QIcon>
-#include <QPointer>
 
 #include <atomic>
 #include <memory>
@@ -60,8 +60,6 @@ public:
 
     // Every key for this window passes here first; true when it is consumed.
     bool PreTranslateMessage(QObject* target, QEvent* event);
-    // Up or Down on the device list: the row the click notification names.
-    static int ArrowKeyItemIndex(bool up, int selectionMark, int rowCount);
 
     void FillAdapterList();
     void EnableDeviceForm(int deviceSelected);
@@ -125,11 +123,8 @@ private:
     std::unique_ptr<AdapterPanel> m_adapterPanel;
     std::unique_ptr<SettingsForm> m_form;
     std::unique_ptr<RestartProgress> m_restart;
+    std::unique_ptr<KeyRouter> m_keys;
     bool m_destroyed = false;
-    // The key event last acted on, so that a key travelling up from a control to its parents
-    // is acted on once.
-    const QEvent* m_keySeen = nullptr;
-    QPointer<QWidget> m_keyTarget;
 };
 
 } // namespace ondrel

@@ -3,6 +3,7 @@
 #include "AppTestSupport.h"
 #include "COndrelApp.h"
 #include "IpAddressControl.h"
+#include "KeyRouter.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -98,7 +99,7 @@ TEST_F(KeysTest, FunctionKeysActOnceAndOnlyWhileTheirButtonIsEnabled) {
     EXPECT_EQ(dialog->searches, 3);
 }
 
-TEST(ArrowKeyItemIndex, Rules) {
+TEST(KeyRouter, ArrowKeyItemIndex) {
     struct Case {
         bool up;
         int mark;
@@ -116,7 +117,7 @@ TEST(ArrowKeyItemIndex, Rules) {
         {true, -1, 0, 0},   // Up in an empty list names row 0, which the click handler rejects
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(COndrelDlg::ArrowKeyItemIndex(c.up, c.mark, c.rows), c.want)
+        EXPECT_EQ(KeyRouter::ArrowKeyItemIndex(c.up, c.mark, c.rows), c.want)
             << (c.up ? "up" : "down") << " mark " << c.mark << " rows " << c.rows;
     }
 }
