@@ -156,3 +156,31 @@ TEST(COndrelApp, TitleAndVersion) {
     GetAppVersion(version);
     EXPECT_EQ(version, QStringLiteral("1.0.1.1"));
 }
+
+TEST(COndrelApp, ARunningWindowIsRestoredWhenMinimisedAndLeftAloneOtherwise) {
+    LoopbackReceiver receiver;
+    StartupRun run;
+    const QString version = UniqueVersion("restore");
+    COndrelApp::Hooks hooks = Hooks(run, version, true, receiver.Port());
+    bool restored = false;
+    Qt::WindowStates visibleAfter;
+    hooks.runDialog = [&](COndrelDlg& dialog) {
+        dialog.showMinimized();
+        ASSERT_TRUE(dialog.isMinimized());
+        SingleInstance second(g_appTitle.toUpper());
+        ASSERT_TRUE(second.AnotherCopyRuns());
+        restored = QTest::qWaitFor([&] { return !dialog.isMinimized(); }, 2000);
+        EXPECT_TRUE(dialog.isVisible());
+
+        dialog.showNormal();
+        const Qt::WindowStates before = dialog.windowState();
+        ASSERT_TRUE(second.AnotherCopyRuns());
+        QTest::qWait(100);
+        visibleAfter = dialog.windowState();
+        EXPECT_EQ(visibleAfter, before);
+    };
+    COndrelApp app(std::move(hooks));
+    EXPECT_FALSE(app.InitInstance());
+    EXPECT_TRUE(restored);
+    EXPECT_FALSE(visibleAfter & Qt::WindowMinimized);
+}
