@@ -18,6 +18,7 @@
 #include <QContextMenuEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMetaObject>
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
@@ -66,6 +67,13 @@ COndrelDlg::COndrelDlg(DialogDeps deps, QWidget* parent)
         setWindowTitle(spec->caption);
         m_controls = TemplateBuilder::Build(*spec, this);
     }
+    // A task posted here runs in the window's event loop. Should the window go before the loop
+    // reaches it, Qt drops the task with its context object, unrun, which releases its waiter.
+    m_sync = std::make_unique<CSyncCaller>(
+        [this](CSyncCaller::Task task) {
+            QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
+        },
+        std::this_thread::get_id());
     m_deviceModel = new DeviceListModel(this);
     m_timers = new DialogTimers([this](int id) { OnTimer(id); }, this);
     OnInitDialog();
@@ -212,6 +220,34 @@ void COndrelDlg::EnableFormControl(int id, bool enable) {
     if (m_form) {
         m_form->EnableFormControl(id, enable);
     }
+}
+
+bool COndrelDlg::SendToDialog(std::function<void()> fn) {
+    return m_sync && m_sync->Call(std::move(fn));
+}
+
+const DeviceEntry* COndrelDlg::FindDeviceByMac(const QString& mac, DeviceInfo& out) {
+    // The list shows each byte of the record's text as one Latin-1 character, so this gives
+    // back the record's bytes exactly.
+    const QByteArray bytes = mac.toLatin1();
+    return m_table.FindDeviceByMac(
+        std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), out);
+}
+
+bool COndrelDlg::ReadDeviceForm(DeviceInfo* record) {
+    return m_form && m_form->ReadDeviceForm(record);
+}
+
+int COndrelDlg::GetSelectionMark() const {
+    return m_deviceList != nullptr ? m_deviceList->GetSelectionMark() : -1;
+}
+
+int COndrelDlg::FirstSelectedRow() const {
+    return m_deviceList != nullptr ? m_deviceList->GetFirstSelectedRow() : -1;
+}
+
+QString COndrelDlg::RowMac(int row) const {
+    return m_deviceModel != nullptr ? m_deviceModel->GetItemText(row, 2) : QString();
 }
 
 bool COndrelDlg::IsControlEnabled(int id) const {
@@ -387,6 +423,11 @@ void COndrelDlg::OnDestroy() {
         return;
     }
     m_destroyed = true;
+    // First of all, so that a receive thread waiting on this thread is released and the Stop
+    // below can join it.
+    if (m_sync) {
+        m_sync->Cancel();
+    }
     qApp->removeEventFilter(this);
     m_timers->KillTimer(UPDATE_WAIT_TIMER);
     m_timers->KillTimer(RESTART_TICK_TIMER);

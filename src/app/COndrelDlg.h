@@ -14,11 +14,15 @@
 #include "SettingsForm.h"
 #include "SystemMenu.h"
 #include "TemplateBuilder.h"
+#include "config/CUpdateFlow.h"
+#include "devices/CDeviceTable.h"
+#include "devices/CSyncCaller.h"
 
 #include <QDialog>
 #include <QIcon>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 
 class QCheckBox;
@@ -57,6 +61,21 @@ public:
     static void SearchEventCallback(int32_t code, int32_t length, const uint8_t* data,
                                     void* context);
     void OnSearchEvent(int code, int length, const uint8_t* payload);
+
+    // Runs fn on the user-interface thread while the calling (receive) thread waits. False,
+    // without waiting any longer, once the window has begun to close.
+    bool SendToDialog(std::function<void()> fn);
+
+    // A copy of the first entry with that MAC text in out; the entry, valid until the next
+    // clear, or null (out untouched).
+    const DeviceEntry* FindDeviceByMac(const QString& mac, DeviceInfo& out);
+    // Writes the form's values over record (filled from the device's entry first).
+    bool ReadDeviceForm(DeviceInfo* record);
+    int GetSelectionMark() const;
+    // The first selected row of the device list, or -1.
+    int FirstSelectedRow() const;
+    // The MAC text shown in a row (column 2); empty off the rows.
+    QString RowMac(int row) const;
 
     // Every key for this window passes here first; true when it is consumed.
     bool PreTranslateMessage(QObject* target, QEvent* event);
@@ -98,6 +117,11 @@ private:
     // destroyed last.
     QIcon m_hIcon;
     CQuillnet m_endpoint;
+    // The device table, with its lock and the entry an outstanding update was built from.
+    CDeviceTable m_table;
+    CUpdateFlow m_updateFlow{m_table};
+    // Blocking calls from the receive thread; cancelled first when the window closes.
+    std::unique_ptr<CSyncCaller> m_sync;
     std::atomic<bool> m_eventsOpen{false};
     int m_deviceSelected = 0;
     QString m_account;

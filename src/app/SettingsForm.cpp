@@ -1,6 +1,7 @@
 #include "SettingsForm.h"
 
 #include "ControlIds.h"
+#include "IpAddressControl.h"
 #include "config/FormRules.h"
 
 #include <QAbstractButton>
@@ -57,6 +58,49 @@ int SettingsForm::OnPortDeltaPos(int delta) {
         }
     }
     return 0;
+}
+
+} // namespace ondrel
+
+namespace ondrel {
+
+namespace {
+
+// Each character one byte, as the device fields hold them.
+std::string Latin1(const QString& text) {
+    return text.toLatin1().toStdString();
+}
+
+} // namespace
+
+FormValues SettingsForm::ReadFormValues() const {
+    FormValues values;
+    auto address = [this](int id) {
+        const auto* control = qobject_cast<const IpAddressControl*>(m_control(id));
+        return control != nullptr ? Latin1(control->AddressText()) : std::string("0.0.0.0");
+    };
+    auto text = [this](int id) {
+        const auto* edit = qobject_cast<const QLineEdit*>(m_control(id));
+        return edit != nullptr ? Latin1(edit->text()) : std::string();
+    };
+    values.ip = address(IDC_DEVICE_IP);
+    values.mask = address(IDC_DEVICE_MASK);
+    values.gateway = address(IDC_DEVICE_GATEWAY);
+    values.dns = address(IDC_DEVICE_DNS);
+    values.portText = text(IDC_HTTP_PORT);
+    const auto* check = qobject_cast<const QAbstractButton*>(m_control(IDC_AUTO_IP));
+    values.autoIp = check != nullptr && check->isChecked();
+    values.user = text(IDC_ACCOUNT);
+    values.password = text(IDC_PASSWORD);
+    return values;
+}
+
+bool SettingsForm::ReadDeviceForm(DeviceInfo* record) const {
+    if (record == nullptr) {
+        return false;
+    }
+    ApplyFormValues(ReadFormValues(), *record);
+    return true;
 }
 
 } // namespace ondrel

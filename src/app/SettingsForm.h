@@ -3,11 +3,15 @@
 // rather than disabled, so its text stays legible and selectable; every other control of the
 // form is disabled.
 
+#include "discovery/DeviceInfo.h"
+
 #include <functional>
 
 class QWidget;
 
 namespace ondrel {
+
+struct FormValues;
 
 class SettingsForm {
 public:
@@ -24,6 +28,11 @@ public:
     // One step of the port up-down: the port text moves by one within 1..65535; any other
     // step leaves it. Returns the notification result, 0.
     int OnPortDeltaPos(int delta);
+
+    // The form as texts: addresses "%d.%d.%d.%d" with blank octets as 0.
+    FormValues ReadFormValues() const;
+    // Writes the form over record; false, writing nothing, without a record.
+    bool ReadDeviceForm(DeviceInfo* record) const;
 
 private:
     ControlLookup m_control;
