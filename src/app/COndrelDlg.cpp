@@ -282,18 +282,9 @@ void COndrelDlg::OnDeviceListClick(int itemIndex) {
     (void)itemIndex;
 }
 
-void COndrelDlg::OnBrowse() {
-    // Opening the device's page joins here with the update flow and browse.
-}
-
-void COndrelDlg::OnUpdate() {
-    // Sending new settings joins here with the update flow.
-}
-
 void COndrelDlg::OnTimer(int timerId) {
     if (timerId == UPDATE_WAIT_TIMER) {
-        // The end of the wait for a device's answer joins here with the update flow.
-        m_timers->KillTimer(UPDATE_WAIT_TIMER);
+        OnUpdateWaitExpired();
     } else if (timerId == RESTART_TICK_TIMER) {
         if (m_restart && m_restart->Tick(m_periods.restartTicks)) {
             m_timers->KillTimer(RESTART_TICK_TIMER);
@@ -314,16 +305,6 @@ int COndrelDlg::OnStartRestartProgress() {
     }
     m_deviceSelected = 0;
     EnableDeviceForm(0);
-    return 0;
-}
-
-int COndrelDlg::OnUpdateResult(int result) {
-    if (result == 0) {
-        OnStartRestartProgress();
-        m_prompter->Information(this, String(IDS_UPDATED), String(IDS_TIPS));
-    } else if (result == 1 || result == 5) {
-        m_prompter->Information(this, String(IDS_WRONG_ACCOUNT), String(IDS_TIPS));
-    }
     return 0;
 }
 
@@ -354,12 +335,6 @@ void COndrelDlg::OnSearchEvent(int code, int length, const uint8_t* payload) {
 void COndrelDlg::AddDevice(const DeviceInfo* record) {
     // Runs on the receive thread; the device table takes the record here.
     (void)record;
-}
-
-void COndrelDlg::OnSetConfigResult(const uint8_t* payload, int length) {
-    // Runs on the receive thread; the update flow takes the device's answer here.
-    (void)payload;
-    (void)length;
 }
 
 bool COndrelDlg::eventFilter(QObject* watched, QEvent* event) {

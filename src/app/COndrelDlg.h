@@ -53,6 +53,8 @@ public:
     virtual void OnTimer(int timerId);
     virtual int OnStartRestartProgress();
     virtual int OnUpdateResult(int result);
+    // The update wait timer fired: reports the missing answer unless the answer came first.
+    void OnUpdateWaitExpired();
     void OnCloseButton();
     void OnSysCommand(int commandId);
     void OnDestroy();
@@ -71,11 +73,17 @@ public:
     const DeviceEntry* FindDeviceByMac(const QString& mac, DeviceInfo& out);
     // Writes the form's values over record (filled from the device's entry first).
     bool ReadDeviceForm(DeviceInfo* record);
+    void ResetDeviceForm();
+    // Fills the form from the first entry with that MAC text and sends it the three queries;
+    // does nothing when no entry has it.
+    void SelectDeviceByMac(const QString& mac);
     int GetSelectionMark() const;
     // The first selected row of the device list, or -1.
     int FirstSelectedRow() const;
     // The MAC text shown in a row (column 2); empty off the rows.
     QString RowMac(int row) const;
+    // 2 while an update's answer is awaited, else 0.
+    int UpdateState() const { return m_updateFlow.State(); }
 
     // Every key for this window passes here first; true when it is consumed.
     bool PreTranslateMessage(QObject* target, QEvent* event);
@@ -112,6 +120,8 @@ private:
     void AddDevice(const DeviceInfo* record);
     void OnSetConfigResult(const uint8_t* payload, int length);
     void ClearDevices();
+    // Appends the rows of every entry that arrived since the list's last row.
+    void SyncDeviceRows();
 
     // Members in the order they are built; the endpoint, first of them after the icon, is
     // destroyed last.
@@ -123,6 +133,9 @@ private:
     // Blocking calls from the receive thread; cancelled first when the window closes.
     std::unique_ptr<CSyncCaller> m_sync;
     std::atomic<bool> m_eventsOpen{false};
+    // Set while a row update is queued for the user-interface thread, so that a burst of
+    // replies queues one update rather than one per reply.
+    std::atomic<bool> m_rowUpdateQueued{false};
     int m_deviceSelected = 0;
     QString m_account;
     QString m_password;
