@@ -222,32 +222,8 @@ void COndrelDlg::EnableFormControl(int id, bool enable) {
     }
 }
 
-bool COndrelDlg::SendToDialog(std::function<void()> fn) {
-    return m_sync && m_sync->Call(std::move(fn));
-}
-
-const DeviceEntry* COndrelDlg::FindDeviceByMac(const QString& mac, DeviceInfo& out) {
-    // The list shows each byte of the record's text as one Latin-1 character, so this gives
-    // back the record's bytes exactly.
-    const QByteArray bytes = mac.toLatin1();
-    return m_table.FindDeviceByMac(
-        std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), out);
-}
-
 bool COndrelDlg::ReadDeviceForm(DeviceInfo* record) {
     return m_form && m_form->ReadDeviceForm(record);
-}
-
-int COndrelDlg::GetSelectionMark() const {
-    return m_deviceList != nullptr ? m_deviceList->GetSelectionMark() : -1;
-}
-
-int COndrelDlg::FirstSelectedRow() const {
-    return m_deviceList != nullptr ? m_deviceList->GetFirstSelectedRow() : -1;
-}
-
-QString COndrelDlg::RowMac(int row) const {
-    return m_deviceModel != nullptr ? m_deviceModel->GetItemText(row, 2) : QString();
 }
 
 bool COndrelDlg::IsControlEnabled(int id) const {
@@ -260,26 +236,6 @@ int COndrelDlg::OnPortDeltaPos(int delta) {
 
 void COndrelDlg::OnAutoIpClicked() {
     EnableDeviceForm(m_deviceSelected);
-}
-
-void COndrelDlg::StartSearch() {
-    ClearDevices();
-    m_deviceSelected = 0;
-    EnableDeviceForm(0);
-    m_endpoint.SendSearch();
-}
-
-void COndrelDlg::ClearDevices() {
-    // The device table and the form's reset join here with the device inventory.
-    if (m_deviceModel != nullptr) {
-        m_deviceModel->DeleteAllItems();
-    }
-}
-
-void COndrelDlg::OnDeviceListClick(int itemIndex) {
-    // Selection fills the settings form from the device table; it joins here with the device
-    // inventory.
-    (void)itemIndex;
 }
 
 void COndrelDlg::OnTimer(int timerId) {
@@ -306,35 +262,6 @@ int COndrelDlg::OnStartRestartProgress() {
     m_deviceSelected = 0;
     EnableDeviceForm(0);
     return 0;
-}
-
-void COndrelDlg::SearchEventCallback(int32_t code, int32_t length, const uint8_t* data,
-                                     void* context) {
-    if (context == nullptr) {
-        return;
-    }
-    static_cast<COndrelDlg*>(context)->OnSearchEvent(code, static_cast<uint16_t>(length), data);
-}
-
-void COndrelDlg::OnSearchEvent(int code, int length, const uint8_t* payload) {
-    if (!m_eventsOpen.load()) {
-        return;
-    }
-    switch (static_cast<uint16_t>(code)) {
-    case kEvtSearchReply:
-        AddDevice(reinterpret_cast<const DeviceInfo*>(payload));
-        break;
-    case kEvtSetConfigResult:
-        OnSetConfigResult(payload, length);
-        break;
-    default:
-        break;
-    }
-}
-
-void COndrelDlg::AddDevice(const DeviceInfo* record) {
-    // Runs on the receive thread; the device table takes the record here.
-    (void)record;
 }
 
 bool COndrelDlg::eventFilter(QObject* watched, QEvent* event) {

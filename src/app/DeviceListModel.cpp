@@ -37,6 +37,22 @@ void DeviceListModel::AppendItems(const std::vector<QStringList>& rows) {
     endInsertRows();
 }
 
+void DeviceListModel::AppendDevices(const std::vector<DeviceInfo>& devices) {
+    // Each byte of a device's text is shown as one character, so that the MAC text read back
+    // from a row gives the record's bytes again.
+    auto text = [](std::string_view field) {
+        return QString::fromLatin1(field.data(), static_cast<qsizetype>(field.size()));
+    };
+    std::vector<QStringList> rows;
+    rows.reserve(devices.size());
+    int number = GetItemCount();
+    for (const DeviceInfo& device : devices) {
+        rows.push_back({QString::asprintf("%i", number++), text(FieldText(device.DevName)),
+                        text(FieldText(device.Mac))});
+    }
+    AppendItems(rows);
+}
+
 bool DeviceListModel::SetItemText(int row, int column, const QString& text) {
     if (row < 0 || row >= GetItemCount() || column < 0 || column >= m_titles.size()) {
         return false;

@@ -2,6 +2,8 @@
 // The rows of the device list: texts only, by row and column, in the order they were
 // inserted. A model over a vector, so that the list stays quick with thousands of rows.
 
+#include "discovery/DeviceInfo.h"
+
 #include <QAbstractTableModel>
 #include <QStringList>
 
@@ -20,6 +22,8 @@ public:
     int InsertItem(int index, const QString& text);
     // Appends several rows at once, each a list of column texts.
     void AppendItems(const std::vector<QStringList>& rows);
+    // Appends one row per device: its row number ("%i"), DevName and Mac.
+    void AppendDevices(const std::vector<DeviceInfo>& devices);
     bool SetItemText(int row, int column, const QString& text);
     QString GetItemText(int row, int column) const;
     int GetItemCount() const { return static_cast<int>(m_rows.size()); }

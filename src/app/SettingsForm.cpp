@@ -9,6 +9,21 @@
 
 namespace ondrel {
 
+namespace {
+
+// Each character one byte, as the device fields hold them.
+std::string Latin1(const QString& text) {
+    return text.toLatin1().toStdString();
+}
+
+QString FromField(std::string_view field) {
+    return QString::fromLatin1(field.data(), static_cast<qsizetype>(field.size()));
+}
+
+constexpr int kAddressIds[] = {IDC_DEVICE_IP, IDC_DEVICE_MASK, IDC_DEVICE_GATEWAY, IDC_DEVICE_DNS};
+
+} // namespace
+
 SettingsForm::SettingsForm(ControlLookup control) : m_control(std::move(control)) {}
 
 void SettingsForm::EnableFormControl(int id, bool enable) {
@@ -60,18 +75,53 @@ int SettingsForm::OnPortDeltaPos(int delta) {
     return 0;
 }
 
-} // namespace ondrel
-
-namespace ondrel {
-
-namespace {
-
-// Each character one byte, as the device fields hold them.
-std::string Latin1(const QString& text) {
-    return text.toLatin1().toStdString();
+void SettingsForm::ResetDeviceForm() {
+    auto setText = [this](int id, const QString& text) {
+        if (auto* edit = qobject_cast<QLineEdit*>(m_control(id))) {
+            edit->setText(text);
+        }
+    };
+    setText(IDC_DEVICE_NAME, QString());
+    setText(IDC_SYS_FIRMWARE, QString());
+    // Emptied too, so that no version of the device shown last stays beside an empty form.
+    setText(IDC_APP_FIRMWARE, QString());
+    for (const int id : kAddressIds) {
+        if (auto* address = qobject_cast<IpAddressControl*>(m_control(id))) {
+            address->ClearAddress();
+        }
+    }
+    setText(IDC_HTTP_PORT, QStringLiteral("80"));
+    setText(IDC_ACCOUNT, QStringLiteral("admin"));
+    setText(IDC_PASSWORD, QStringLiteral("480271"));
+    if (auto* check = qobject_cast<QAbstractButton*>(m_control(IDC_AUTO_IP))) {
+        check->setChecked(false);
+    }
 }
 
-} // namespace
+void SettingsForm::FillFromRecord(const DeviceInfo& device) {
+    auto setText = [this](int id, const QString& text) {
+        if (auto* edit = qobject_cast<QLineEdit*>(m_control(id))) {
+            edit->setText(text);
+        }
+    };
+    auto setAddress = [this](int id, std::string_view dotted) {
+        if (auto* address = qobject_cast<IpAddressControl*>(m_control(id))) {
+            address->SetAddressText(FromField(dotted));
+        }
+    };
+    setText(IDC_DEVICE_NAME, FromField(FieldText(device.DevName)));
+    setAddress(IDC_DEVICE_IP, FieldText(device.IP));
+    setAddress(IDC_DEVICE_MASK, FieldText(device.NetMask));
+    setAddress(IDC_DEVICE_GATEWAY, FieldText(device.GateWay));
+    setAddress(IDC_DEVICE_DNS, FieldText(device.DNS0));
+    setText(IDC_SYS_FIRMWARE, FromField(FieldText(device.AppVersion)));
+    setText(IDC_APP_FIRMWARE, FromField(FieldText(device.WebVersion)));
+    // The port is unsigned on the wire: 65535 shows as such.
+    setText(IDC_HTTP_PORT, QString::asprintf("%i", static_cast<int>(device.HttpPort.get())));
+    if (auto* check = qobject_cast<QAbstractButton*>(m_control(IDC_AUTO_IP))) {
+        check->setChecked(IsAutomaticAddress(device));
+    }
+}
 
 FormValues SettingsForm::ReadFormValues() const {
     FormValues values;

@@ -29,6 +29,12 @@ public:
     // step leaves it. Returns the notification result, 0.
     int OnPortDeltaPos(int delta);
 
+    // The defaults of an empty form; which controls are enabled is left as it is.
+    void ResetDeviceForm();
+    // Shows a device: name, the four addresses, versions, port and the automatic-address box.
+    // The account and password are left as typed.
+    void FillFromRecord(const DeviceInfo& device);
+
     // The form as texts: addresses "%d.%d.%d.%d" with blank octets as 0.
     FormValues ReadFormValues() const;
     // Writes the form over record; false, writing nothing, without a record.
