@@ -1,0 +1,300 @@
+// Update(F5) through the window, with the device played over loopback: what is checked before
+// anything is sent, the request that goes out, and what each kind of answer (or none) does to
+// the window and the device table.
+
+#include "ControlIds.h"
+#include "test_update_support.h"
+
+#include <QProgressBar>
+#include <QTest>
+
+using namespace ondrel;
+using namespace ondrel::testing;
+
+namespace {
+
+const QString kSelect = QStringLiteral("Please select one device from list.");
+const QString kConfirm = QStringLiteral("Are you sure to update the selected device?");
+const QString kUpdated = QStringLiteral("Device information successfully updated!");
+const QString kWrong = QStringLiteral("The viewing account or password is wrong!");
+const QString kNoAnswer =
+    QStringLiteral("No answer from the device. If it accepted the new settings it is restarting "
+                   "now; the list will be refreshed when the restart is over.");
+
+// Long ticks: the progress does not end (and clear the table) while a test looks at it.
+constexpr TimerPeriods kSlowProgress{200, 60000, 33};
+
+int SetRequests(const std::vector<std::string>& datagrams) {
+    return CountWith(datagrams, "IPCamSetNetConfig\r\n");
+}
+
+} // namespace
+
+using UpdateChecks = UpdateTest;
+
+TEST_F(UpdateChecks, WithoutASelectionMarkAsksForADeviceAndSendsNothing) {
+    enum class Setup { Empty, ListedNotClicked, ClickedThenOffTheRows };
+    for (Setup setup : {Setup::Empty, Setup::ListedNotClicked, Setup::ClickedThenOffTheRows}) {
+        SCOPED_TRACE(static_cast<int>(setup));
+        Open(kSlowProgress);
+        if (setup != Setup::Empty) {
+            List(PlayedDevice{});
+        }
+        if (setup == Setup::ClickedThenOffTheRows) {
+            ClickRow(0);
+            dialog->OnDeviceListClick(-1); // a click beside the rows clears the mark
+            ASSERT_EQ(dialog->GetSelectionMark(), -1);
+        }
+        Drain(0);
+        dialog->OnUpdate();
+        ASSERT_EQ(prompter->prompts.size(), 1u);
+        EXPECT_EQ(prompter->prompts[0].kind, Prompt::Information);
+        EXPECT_EQ(prompter->prompts[0].text, kSelect);
+        EXPECT_EQ(prompter->prompts[0].caption, QStringLiteral("Tips"));
+        EXPECT_EQ(prompter->prompts[0].owner, dialog.get());
+        EXPECT_EQ(SetRequests(Drain(100)), 0);
+        EXPECT_EQ(dialog->UpdateState(), 0);
+        dialog.reset();
+    }
+}
+
+TEST_F(UpdateChecks, OnlyThePortTextTenThousandIsRefusedBeforeTheQuestion) {
+    struct Row {
+        const char* port;
+        bool refused;
+    };
+    const Row rows[] = {{"10000", true},   {"010000", false}, {"1000", false},
+                        {"100000", false}, {"10001", false},  {"", false}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.port);
+        Open(kSlowProgress);
+        prompter->answerYes = false;
+        List(PlayedDevice{});
+        ClickRow(0);
+        SetText(IDC_HTTP_PORT, QString::fromLatin1(row.port));
+        Drain(50);
+        dialog->OnUpdate();
+        ASSERT_EQ(prompter->prompts.size(), 1u);
+        const Prompt& p = prompter->prompts[0];
+        if (row.refused) {
+            EXPECT_EQ(p.kind, Prompt::Information);
+            EXPECT_EQ(p.text, QStringLiteral("Can't use this http port."));
+            EXPECT_EQ(p.caption, QStringLiteral("Tips"));
+        } else {
+            EXPECT_EQ(p.kind, Prompt::Question);
+            EXPECT_EQ(p.text, kConfirm);
+            EXPECT_EQ(p.caption, QStringLiteral("Ask"));
+        }
+        EXPECT_EQ(SetRequests(Drain(100)), 0);
+        dialog.reset();
+    }
+}
+
+TEST_F(UpdateChecks, NoAtTheQuestionSendsNothingAndAwaitsNoAnswer) {
+    Open(kSlowProgress);
+    prompter->answerYes = false;
+    const PlayedDevice played;
+    List(played);
+    ClickRow(0);
+    SetText(IDC_DEVICE_IP, QStringLiteral("192.168.1.99"));
+    EXPECT_TRUE(UpdateAndCapture(200).empty());
+    EXPECT_EQ(dialog->UpdateState(), 0);
+    EXPECT_FALSE(dialog->Timers().IsRunning(UPDATE_WAIT_TIMER));
+
+    // An answer now answers nothing: no box, and the table keeps the device as it reported.
+    Answer(true);
+    QTest::qWait(100);
+    EXPECT_EQ(prompter->prompts.size(), 1u); // the question only
+    EXPECT_FALSE(ProgressShown());
+    ClickRow(0);
+    EXPECT_EQ(Text(IDC_DEVICE_IP), QString::fromStdString(played.ip));
+}
+
+TEST_F(UpdateChecks, TheRequestCarriesTheFormOverTheDevicesOwnRecord) {
+    struct Row {
+        bool autoIp;
+        const char* method;
+    };
+    for (const Row row : {Row{false, "1"}, Row{true, "0"}}) {
+        SCOPED_TRACE(row.autoIp);
+        Open(kSlowProgress);
+        const PlayedDevice played;
+        List(played);
+        ClickRow(0);
+        SetText(IDC_DEVICE_IP, QStringLiteral("192.168.1.99"));
+        SetText(IDC_DEVICE_MASK, QStringLiteral("255.255.0.0"));
+        SetText(IDC_DEVICE_GATEWAY, QString()); // blank reads as 0.0.0.0
+        SetText(IDC_DEVICE_DNS, QStringLiteral("1.1.1.1"));
+        SetText(IDC_HTTP_PORT, QStringLiteral("8080"));
+        SetText(IDC_ACCOUNT, QStringLiteral("operator"));
+        SetText(IDC_PASSWORD, QStringLiteral("s3cret"));
+        if (row.autoIp) {
+            // The box turns the address controls off; what they show is sent all the same.
+            QTest::mouseClick(dialog->GetDlgItem(IDC_AUTO_IP), Qt::LeftButton);
+            ASSERT_TRUE(Checked(IDC_AUTO_IP));
+            ASSERT_FALSE(dialog->GetDlgItem(IDC_DEVICE_IP)->isEnabled());
+        }
+        auto fields = UpdateAndCapture();
+        ASSERT_FALSE(fields.empty()) << "no settings request was sent";
+        EXPECT_EQ(fields["nSeq"], "1");
+        EXPECT_EQ(fields["DevId"], played.devId);
+        EXPECT_EQ(fields["IPMethod"], row.method);
+        EXPECT_EQ(fields["IP"], "192.168.1.99");
+        EXPECT_EQ(fields["NetMask"], "255.255.0.0");
+        EXPECT_EQ(fields["GateWay"], "0.0.0.0");
+        EXPECT_EQ(fields["DNS0"], "1.1.1.1");
+        EXPECT_EQ(fields["DNS1"], played.dns1); // the device's own, not shown in the form
+        EXPECT_EQ(fields["Port"], "8080");
+        EXPECT_EQ(fields["usr"], "operator");
+        EXPECT_EQ(fields["pwd"], "s3cret");
+        EXPECT_EQ(fields["SetWiFiIP"], "0");
+        EXPECT_EQ(dialog->UpdateState(), 2);
+        EXPECT_TRUE(dialog->Timers().IsRunning(UPDATE_WAIT_TIMER));
+        dialog.reset();
+    }
+}
+
+using UpdateOutcomes = UpdateTest;
+
+TEST_F(UpdateOutcomes, AcceptedStartsTheProgressFirstAndTheTableTakesWhatWasSent) {
+    for (bool autoIp : {false, true}) {
+        SCOPED_TRACE(autoIp);
+        Open(kSlowProgress);
+        const PlayedDevice played;
+        List(played);
+        ClickRow(0);
+        SetText(IDC_DEVICE_IP, QStringLiteral("192.168.1.99"));
+        SetText(IDC_HTTP_PORT, QStringLiteral("8080"));
+        if (autoIp) {
+            QTest::mouseClick(dialog->GetDlgItem(IDC_AUTO_IP), Qt::LeftButton);
+        }
+        ASSERT_FALSE(UpdateAndCapture().empty());
+        Answer(true);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !Reports().empty(); }, 3000));
+        EXPECT_EQ(ReportTexts(), std::vector<QString>{kUpdated});
+        EXPECT_EQ(Reports()[0].kind, Prompt::Information);
+        EXPECT_EQ(Reports()[0].caption, QStringLiteral("Tips"));
+        EXPECT_TRUE(prompter->progressShown[0]) << "the progress must run before the box shows";
+        EXPECT_EQ(prompter->barValues[0], 1);
+        EXPECT_EQ(Bar()->minimum(), 1);
+        EXPECT_EQ(Bar()->maximum(), 35);
+        EXPECT_EQ(dialog->DeviceSelected(), 0);
+        EXPECT_FALSE(dialog->IsControlEnabled(IDC_UPDATE));
+        EXPECT_FALSE(dialog->IsControlEnabled(IDC_BROWSE));
+        EXPECT_EQ(dialog->UpdateState(), 0);
+        EXPECT_FALSE(dialog->Timers().IsRunning(UPDATE_WAIT_TIMER));
+
+        // The wait is over: its time passing reports nothing more.
+        QTest::qWait(kSlowProgress.updateWaitMs + 100);
+        EXPECT_EQ(Reports().size(), 1u);
+
+        // Selecting the device again shows what was sent, the address mode included, and its
+        // page is the new one.
+        ClickRow(0);
+        EXPECT_EQ(Text(IDC_DEVICE_IP), QStringLiteral("192.168.1.99"));
+        EXPECT_EQ(Text(IDC_HTTP_PORT), QStringLiteral("8080"));
+        EXPECT_EQ(Checked(IDC_AUTO_IP), autoIp);
+        dialog->OnBrowse();
+        EXPECT_EQ(opener->urls, std::vector<QString>{QStringLiteral("http://192.168.1.99:8080")});
+        dialog.reset();
+    }
+}
+
+TEST_F(UpdateOutcomes, RefusedKeepsTheFormAndTheTable) {
+    Open(kSlowProgress);
+    const PlayedDevice played;
+    List(played);
+    ClickRow(0);
+    SetText(IDC_DEVICE_IP, QStringLiteral("192.168.1.99"));
+    SetText(IDC_PASSWORD, QStringLiteral("wrong"));
+    ASSERT_FALSE(UpdateAndCapture().empty());
+    Answer(false);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !Reports().empty(); }, 3000));
+    EXPECT_EQ(ReportTexts(), std::vector<QString>{kWrong});
+    EXPECT_EQ(Reports()[0].caption, QStringLiteral("Tips"));
+    EXPECT_FALSE(prompter->progressShown[0]);
+    EXPECT_FALSE(ProgressShown());
+    EXPECT_FALSE(dialog->Timers().IsRunning(RESTART_TICK_TIMER));
+    // Still filled as typed and enabled, for another try.
+    EXPECT_EQ(dialog->DeviceSelected(), 1);
+    EXPECT_TRUE(dialog->IsControlEnabled(IDC_UPDATE));
+    EXPECT_EQ(Text(IDC_DEVICE_IP), QStringLiteral("192.168.1.99"));
+    EXPECT_EQ(Text(IDC_PASSWORD), QStringLiteral("wrong"));
+
+    QTest::qWait(kSlowProgress.updateWaitMs + 100);
+    EXPECT_EQ(Reports().size(), 1u);
+    ClickRow(0);
+    EXPECT_EQ(Text(IDC_DEVICE_IP), QString::fromStdString(played.ip));
+}
+
+TEST_F(UpdateOutcomes, NoAnswerSaysSoRunsTheProgressAndWritesNothing) {
+    Open({60, 60000, 33});
+    const PlayedDevice played;
+    List(played);
+    ClickRow(0);
+    SetText(IDC_DEVICE_IP, QStringLiteral("192.168.1.99"));
+    ASSERT_FALSE(UpdateAndCapture(10).empty());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !Reports().empty(); }, 3000));
+    EXPECT_EQ(ReportTexts(), std::vector<QString>{kNoAnswer});
+    EXPECT_EQ(Reports()[0].kind, Prompt::Information);
+    EXPECT_EQ(Reports()[0].caption, QStringLiteral("Tips"));
+    EXPECT_TRUE(prompter->progressShown[0]);
+    EXPECT_TRUE(dialog->Timers().IsRunning(RESTART_TICK_TIMER));
+    EXPECT_FALSE(dialog->Timers().IsRunning(UPDATE_WAIT_TIMER));
+    EXPECT_EQ(dialog->UpdateState(), 0);
+
+    // An answer after the wait is late: no second report, nothing written.
+    Answer(true);
+    QTest::qWait(150);
+    EXPECT_EQ(Reports().size(), 1u);
+    ClickRow(0);
+    EXPECT_EQ(Text(IDC_DEVICE_IP), QString::fromStdString(played.ip));
+}
+
+TEST_F(UpdateOutcomes, ARequestTheSocketRefusesIsReportedAtOnceWithoutAWait) {
+    // An address the socket cannot send to: the request fails before it leaves this process.
+    DialogDeps deps = LoopbackDeps(device.Port());
+    deps.endpoint.destAddress = "no.such.address";
+    Open({60, 5, 33}, std::move(deps));
+    const PlayedDevice played;
+    List(played); // replies still arrive: only sending fails
+    ClickRow(0);
+    SetText(IDC_DEVICE_IP, QStringLiteral("192.168.1.99"));
+    dialog->OnUpdate();
+    ASSERT_EQ(prompter->prompts.size(), 2u); // the question, then the failure at once
+    const Prompt& failure = prompter->prompts[1];
+    EXPECT_EQ(failure.kind, Prompt::Information);
+    EXPECT_EQ(failure.caption, QStringLiteral("Tips"));
+    EXPECT_TRUE(failure.text.startsWith(QStringLiteral("The request could not be sent: ")))
+        << failure.text.toStdString();
+    EXPECT_TRUE(failure.text.contains(QStringLiteral("Invalid argument")))
+        << failure.text.toStdString();
+    EXPECT_FALSE(prompter->progressShown[0]);
+    EXPECT_EQ(dialog->UpdateState(), 0);
+    EXPECT_FALSE(dialog->Timers().IsRunning(UPDATE_WAIT_TIMER));
+
+    // Neither the wait's end nor a stray answer reports anything, or writes.
+    QTest::qWait(200);
+    Answer(true);
+    QTest::qWait(100);
+    EXPECT_EQ(prompter->prompts.size(), 2u);
+    EXPECT_FALSE(ProgressShown());
+    EXPECT_EQ(dialog->DeviceSelected(), 1);
+    ClickRow(0);
+    EXPECT_EQ(Text(IDC_DEVICE_IP), QString::fromStdString(played.ip));
+}
+
+TEST_F(UpdateOutcomes, TheProgressStepsThirtyThreeTimesThenHidesAndSearches) {
+    Open({200, 5, 33});
+    List(PlayedDevice{});
+    ClickRow(0);
+    ASSERT_FALSE(UpdateAndCapture().empty());
+    Answer(true);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !Reports().empty(); }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !ProgressShown(); }, 3000));
+    EXPECT_EQ(Bar()->value(), 34); // from 1 by 33 steps of 1; the end, 35, is never reached
+    EXPECT_FALSE(dialog->Timers().IsRunning(RESTART_TICK_TIMER));
+    EXPECT_EQ(CountWith(Drain(100), "IPCamSearch\r\n"), 1);
+    EXPECT_EQ(dialog->DeviceModel()->GetItemCount(), 0); // the search emptied the list
+    EXPECT_EQ(dialog->DeviceSelected(), 0);
+}

@@ -1,0 +1,115 @@
+#pragma once
+// A window bound to loopback beside a device played by the test: the device's socket receives
+// what the window sends and answers to the window's own port, so a search reply, a settings
+// request and its answer all take the real path through the endpoint's receive thread.
+
+#include "AppTestSupport.h"
+
+#include <QString>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class QProgressBar;
+
+// Texts in test messages as text rather than as code units.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
+namespace ondrel::testing {
+
+// What a played device reports in its search reply.
+struct PlayedDevice {
+    std::string name = "Cam A";
+    std::string devId = "DEV-A";
+    std::string mac = "02:00:00:00:00:0A";
+    std::string ip = "192.168.1.88";
+    std::string mask = "255.255.255.0";
+    std::string gateway = "192.168.1.1";
+    std::string dns0 = "192.168.1.1";
+    std::string dns1 = "8.8.8.8";
+    uint16_t httpPort = 80;
+    bool dhcp = false;
+};
+
+// The search reply text of a device on cable, with the tail a listener accepts.
+std::string SearchReplyText(const PlayedDevice& device);
+
+// The keys of a text request such as "IPCamSetNetConfig": key -> value, first line as "".
+std::map<std::string, std::string> RequestFields(std::string_view text);
+
+// A UDP socket on 127.0.0.1 that plays the devices: it receives the window's requests and
+// sends datagrams to a port of the test's choosing.
+class DeviceSocket {
+public:
+    DeviceSocket();
+    ~DeviceSocket();
+    DeviceSocket(const DeviceSocket&) = delete;
+    DeviceSocket& operator=(const DeviceSocket&) = delete;
+
+    uint16_t Port() const { return m_port; }
+    bool SendTo(uint16_t port, std::string_view datagram) const;
+    // Every datagram that arrives within waitMs (the wait restarts shortly after each one).
+    std::vector<std::string> Receive(int waitMs);
+
+private:
+    int m_fd = -1;
+    uint16_t m_port = 0;
+};
+
+// Records prompts like FakePrompter, and with each one whether the restart progress was
+// showing when it appeared.
+class UpdatePrompter : public FakePrompter {
+public:
+    void Information(QWidget* owner, const QString& text, const QString& caption) override;
+    std::vector<bool> progressShown;
+    std::vector<int> barValues;
+    QProgressBar* bar = nullptr;
+};
+
+// How many of the datagrams contain marker.
+int CountWith(const std::vector<std::string>& datagrams, std::string_view marker);
+
+class UpdateTest : public ::testing::Test {
+protected:
+    // periods: the update wait, the restart tick and the number of ticks.
+    void Open(TimerPeriods periods, bool realPrompter = false);
+    void Open(TimerPeriods periods, DialogDeps deps);
+    void TearDown() override;
+
+    // Sends the device's search reply to the window and waits until its row is listed.
+    void List(const PlayedDevice& device);
+    // Clicks row with the mouse, as a user selects a device.
+    void ClickRow(int row);
+    // Confirms the update with Yes and presses Update; returns the settings request sent, as
+    // fields (empty when nothing was sent).
+    std::map<std::string, std::string> UpdateAndCapture(int waitMs = 300);
+    // The device answers a settings request: "errcode:0" or "errcode:1".
+    void Answer(bool accepted);
+
+    QString Text(int id) const;
+    void SetText(int id, const QString& text);
+    bool Checked(int id) const;
+    QProgressBar* Bar() const;
+    bool ProgressShown() const;
+    // The prompts other than the confirmation question, and their texts.
+    std::vector<Prompt> Reports() const;
+    std::vector<QString> ReportTexts() const;
+    // What the device received in waitMs.
+    std::vector<std::string> Drain(int waitMs = 50);
+
+    DeviceSocket device;
+    std::shared_ptr<UpdatePrompter> prompter;
+    std::shared_ptr<FakeOpener> opener;
+    std::unique_ptr<COndrelDlg> dialog;
+};
+
+} // namespace ondrel::testing

@@ -1,0 +1,204 @@
+// In the lab, through the window, against ondrel-sim on the real ports: Update(F5) on a
+// device that accepts, refuses or stays silent, followed to the search at the end of the
+// (shortened) restart progress.
+
+#include "LabSim.h"
+
+#include "COndrelDlg.h"
+#include "ControlIds.h"
+#include "DeviceListModel.h"
+#include "DeviceListView.h"
+#include "IpAddressControl.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace ondrel;
+
+namespace {
+
+const QString kUpdated = QStringLiteral("Device information successfully updated!");
+const QString kWrong = QStringLiteral("The viewing account or password is wrong!");
+const QString kNoAnswer =
+    QStringLiteral("No answer from the device. If it accepted the new settings it is restarting "
+                   "now; the list will be refreshed when the restart is over.");
+
+class LabPrompter : public IPrompter {
+public:
+    explicit LabPrompter(QProgressBar** bar) : m_bar(bar) {}
+    void Information(QWidget*, const QString& text, const QString&) override {
+        texts.push_back(text);
+        progressShown.push_back(*m_bar != nullptr && !(*m_bar)->isHidden());
+    }
+    bool Question(QWidget*, const QString& text, const QString&) override {
+        texts.push_back(text);
+        return true;
+    }
+    void Plain(QWidget*, const QString& text, const QString&) override { texts.push_back(text); }
+    std::vector<QString> texts;
+    std::vector<bool> progressShown;
+
+private:
+    QProgressBar** m_bar;
+};
+
+class LabOpener : public IWebOpener {
+public:
+    bool Open(const QString& url) override {
+        urls.push_back(url);
+        return true;
+    }
+    std::vector<QString> urls;
+};
+
+nlohmann::json Device(std::string_view onSet) {
+    return {{"name", "Lab Cam"},    {"devId", "LAB-1"},        {"mac", "02:77:00:00:00:01"},
+            {"ip", "10.77.0.21"},   {"mask", "255.255.255.0"}, {"gateway", "10.77.0.1"},
+            {"dns0", "10.77.0.1"},  {"dns1", "10.77.0.2"},     {"httpPort", 80},
+            {"dhcp", false},        {"wifi", false},           {"user", "admin"},
+            {"password", "480271"}, {"onSet", onSet}};
+}
+
+class WindowUpdateLab : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        if (QApplication::instance() == nullptr) {
+            if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+                qputenv("QT_QPA_PLATFORM", "offscreen");
+            }
+            static int argc = 1;
+            static char name[] = "lab_window_update";
+            static char* argv[] = {name, nullptr};
+            new QApplication(argc, argv);
+        }
+    }
+
+    void SetUp() override { ONDREL_REQUIRE_LAB(); }
+    void TearDown() override { dialog.reset(); }
+
+    // The simulator restarts a device in 150 ms, well inside the progress of 33 x 20 ms.
+    void Start(std::string_view onSet, TimerPeriods periods) {
+        const std::string config = sim.WriteConfig(nlohmann::json::array({Device(onSet)}));
+        ASSERT_EQ(sim.Start({"--config", config, "--restart-ms", "150"}), "");
+        DialogDeps deps; // the protocol's own ports and broadcast address: this is the lab
+        deps.prompter = prompter;
+        deps.opener = opener;
+        deps.timers = periods;
+        dialog = std::make_unique<COndrelDlg>(std::move(deps));
+        bar = qobject_cast<QProgressBar*>(dialog->GetDlgItem(IDC_RESTART_PROGRESS));
+        dialog->show();
+        ASSERT_EQ(dialog->Endpoint().BoundPort(), 9003);
+    }
+
+    void SearchAndSelect() {
+        dialog->StartSearch();
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return dialog->DeviceModel()->GetItemCount() == 1; }, 5000));
+        auto* list = qobject_cast<DeviceListView*>(dialog->GetDlgItem(IDC_DEVICE_LIST));
+        const QRect cell = list->visualRect(list->model()->index(0, 0));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell.center());
+        ASSERT_EQ(dialog->DeviceSelected(), 1);
+    }
+
+    IpAddressControl* Address(int id) const {
+        return qobject_cast<IpAddressControl*>(dialog->GetDlgItem(id));
+    }
+    QLineEdit* Edit(int id) const { return qobject_cast<QLineEdit*>(dialog->GetDlgItem(id)); }
+    bool ProgressShown() const { return bar != nullptr && !bar->isHidden(); }
+
+    // Sends 10.77.0.50 and port 8080 with the account and password given.
+    void Update(const QString& password = QStringLiteral("480271")) {
+        Address(IDC_DEVICE_IP)->SetAddressText(QStringLiteral("10.77.0.50"));
+        Edit(IDC_HTTP_PORT)->setText(QStringLiteral("8080"));
+        Edit(IDC_PASSWORD)->setText(password);
+        dialog->OnUpdate();
+        ASSERT_EQ(sim.WaitForLog("setconfig", 1).size(), 1u);
+    }
+
+    // After the progress: the search it ends with lists the device again; its address then.
+    QString AddressAfterTheProgress() {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !ProgressShown(); }, 5000));
+        EXPECT_GE(sim.WaitForLog("search", 2).size(), 2u);
+        SearchAndSelectAgain();
+        return Address(IDC_DEVICE_IP)->AddressText();
+    }
+
+    void SearchAndSelectAgain() {
+        EXPECT_TRUE(
+            QTest::qWaitFor([&] { return dialog->DeviceModel()->GetItemCount() == 1; }, 5000));
+        auto* list = qobject_cast<DeviceListView*>(dialog->GetDlgItem(IDC_DEVICE_LIST));
+        const QRect cell = list->visualRect(list->model()->index(0, 0));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell.center());
+    }
+
+    lab::LabSim sim;
+    QProgressBar* bar = nullptr;
+    std::shared_ptr<LabPrompter> prompter = std::make_shared<LabPrompter>(&bar);
+    std::shared_ptr<LabOpener> opener = std::make_shared<LabOpener>();
+    std::unique_ptr<COndrelDlg> dialog;
+};
+
+} // namespace
+
+TEST_F(WindowUpdateLab, AnAcceptedUpdateIsListedWithItsNewAddressAfterTheRestart) {
+    Start("accept", {2000, 20, 33});
+    SearchAndSelect();
+    Update();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return prompter->texts.size() >= 2; }, 5000));
+    EXPECT_EQ(prompter->texts.back(), kUpdated);
+    EXPECT_TRUE(prompter->progressShown.back());
+    const auto set = sim.LogOfKind("setconfig");
+    ASSERT_EQ(set.size(), 1u);
+    EXPECT_NE(set[0].dump().find("accepted"), std::string::npos) << set[0].dump();
+
+    EXPECT_EQ(AddressAfterTheProgress(), QStringLiteral("10.77.0.50"));
+    EXPECT_EQ(Edit(IDC_HTTP_PORT)->text(), QStringLiteral("8080"));
+    dialog->OnBrowse();
+    EXPECT_EQ(opener->urls, std::vector<QString>{QStringLiteral("http://10.77.0.50:8080")});
+    EXPECT_EQ(prompter->texts.size(), 2u); // the question and the success, nothing more
+}
+
+TEST_F(WindowUpdateLab, ARefusedUpdateShowsTheWrongPasswordBoxAndChangesNothing) {
+    struct Row {
+        const char* onSet;
+        const char* password;
+    };
+    for (const Row row : {Row{"refuse", "480271"}, Row{"accept", "not-it"}}) {
+        SCOPED_TRACE(row.onSet);
+        Start(row.onSet, {2000, 20, 33});
+        SearchAndSelect();
+        Update(QString::fromLatin1(row.password));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return prompter->texts.size() >= 2; }, 5000));
+        EXPECT_EQ(prompter->texts.back(), kWrong);
+        EXPECT_FALSE(ProgressShown());
+        EXPECT_EQ(dialog->DeviceSelected(), 1);
+        EXPECT_TRUE(dialog->IsControlEnabled(IDC_UPDATE));
+        // The device still reports its old address.
+        dialog->StartSearch();
+        SearchAndSelectAgain();
+        EXPECT_EQ(Address(IDC_DEVICE_IP)->AddressText(), QStringLiteral("10.77.0.21"));
+        EXPECT_EQ(prompter->texts.size(), 2u);
+        dialog.reset();
+        sim.Stop();
+        prompter->texts.clear();
+        prompter->progressShown.clear();
+    }
+}
+
+TEST_F(WindowUpdateLab, ASilentDeviceLeadsToTheNoAnswerBoxAndTheProgress) {
+    Start("silent", {300, 20, 33});
+    SearchAndSelect();
+    Update();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return prompter->texts.size() >= 2; }, 5000));
+    EXPECT_EQ(prompter->texts.back(), kNoAnswer);
+    EXPECT_TRUE(prompter->progressShown.back());
+    // Nothing changed on the device, and the window wrote nothing either.
+    EXPECT_EQ(AddressAfterTheProgress(), QStringLiteral("10.77.0.21"));
+    EXPECT_EQ(prompter->texts.size(), 2u);
+}
