@@ -68,6 +68,16 @@ void DeviceListView::InsertColumn(int index, const QString& title, int width) {
     setColumnWidth(at, width);
 }
 
+void DeviceListView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && !indexAt(event->position().toPoint()).isValid()) {
+        // The row stays selected, so that the click's handler can still act on it.
+        setFocus(Qt::MouseFocusReason);
+        event->accept();
+        return;
+    }
+    QTableView::mousePressEvent(event);
+}
+
 bool DeviceListView::viewportEvent(QEvent* event) {
     const bool handled = QTableView::viewportEvent(event);
     if (event->type() == QEvent::MouseButtonRelease) {

@@ -2,7 +2,8 @@
 // The device list: a report view of whole rows, one selected at most. Besides the selection
 // it keeps a selection mark, the row the user last acted on, which may be cleared while a row
 // stays selected. A left click anywhere in the rows area is reported with the row under the
-// mouse, or -1 off the rows, after the view has updated its selection.
+// mouse, or -1 off the rows, after the view has updated its selection. A click off the rows
+// leaves the selected row selected.
 
 #include <QTableView>
 
@@ -26,6 +27,7 @@ Q_SIGNALS:
 
 protected:
     bool viewportEvent(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
 };
 
 } // namespace ondrel

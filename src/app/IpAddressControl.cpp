@@ -1,5 +1,7 @@
 #include "IpAddressControl.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -138,6 +140,20 @@ bool IpAddressControl::eventFilter(QObject* watched, QEvent* event) {
         return QFrame::eventFilter(watched, event);
     }
     auto* key = static_cast<QKeyEvent*>(event);
+    if (key->matches(QKeySequence::Paste)) {
+        // A whole address copied from elsewhere fills the four octets; digits alone go into
+        // the octet as typed ones would.
+        const QString text = QGuiApplication::clipboard()->text().trimmed();
+        if (!text.contains(QLatin1Char('.'))) {
+            return QFrame::eventFilter(watched, event);
+        }
+        static const QRegularExpression dotted(QStringLiteral("^\\d{0,3}(\\.\\d{0,3}){1,3}$"));
+        if (dotted.match(text).hasMatch()) {
+            SetAddressText(text);
+            MoveTo(3, false, true);
+        }
+        return true;
+    }
     QLineEdit* field = m_fields[static_cast<std::size_t>(index)];
     const bool noSelection = !field->hasSelectedText();
     switch (key->key()) {

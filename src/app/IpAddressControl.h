@@ -1,7 +1,7 @@
 #pragma once
 // An IPv4 address field of four octets: each blank or 0..255, digits only, dots between. A
 // full octet, a dot or a blank moves on to the next octet; the arrows and backspace cross the
-// dots. A blank octet reads as 0.
+// dots. A blank octet reads as 0. A dotted address pasted into any octet fills all four.
 
 #include <QFrame>
 

@@ -1,0 +1,269 @@
+// The settings form of the window: which controls follow the selection and the check box, the
+// port arrows, reading the form into a settings record, and the input limits.
+
+#include "AppTestSupport.h"
+#include "COndrelApp.h"
+#include "ControlIds.h"
+#include "IpAddressControl.h"
+#include "UpDownControl.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace ondrel;
+using namespace ondrel::testing;
+
+namespace {
+
+class FormTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        g_appTitle = COndrelApp::BuildTitle(QStringLiteral("form"));
+        dialog = std::make_unique<COndrelDlg>(LoopbackDeps(receiver.Port()));
+    }
+    template <typename T> T* As(int id) const { return qobject_cast<T*>(dialog->GetDlgItem(id)); }
+    QLineEdit* Edit(int id) const { return As<QLineEdit>(id); }
+    IpAddressControl* Address(int id) const { return As<IpAddressControl>(id); }
+    QCheckBox* AutoIp() const { return As<QCheckBox>(IDC_AUTO_IP); }
+
+    LoopbackReceiver receiver;
+    std::unique_ptr<COndrelDlg> dialog;
+};
+
+constexpr int kAddressIds[] = {IDC_DEVICE_IP, IDC_DEVICE_MASK, IDC_DEVICE_GATEWAY, IDC_DEVICE_DNS};
+constexpr int kWritableEdits[] = {IDC_HTTP_PORT, IDC_ACCOUNT, IDC_PASSWORD};
+constexpr int kSwitchedControls[] = {IDC_PORT_SPIN, IDC_UPDATE, IDC_SET_ROUTER, IDC_BROWSE,
+                                     IDC_FACTORY_DEFAULTS};
+
+} // namespace
+
+TEST_F(FormTest, EnablingFollowsTheSelectionAndTheCheckBox) {
+    struct Case {
+        int selected;
+        bool checked;
+        bool addresses; // the four address controls enabled
+        bool rest;      // the check box, the arrows and buttons enabled, the edits writable
+    } cases[] = {
+        {0, false, false, false},
+        {0, true, false, false},
+        {1, false, true, true},
+        {1, true, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "selected " << c.selected << " checked " << c.checked);
+        AutoIp()->setChecked(c.checked);
+        dialog->EnableDeviceForm(c.selected);
+        EXPECT_EQ(AutoIp()->isEnabled(), c.rest);
+        for (int id : kAddressIds) {
+            EXPECT_EQ(Address(id)->isEnabled(), c.addresses) << id;
+        }
+        // Edits stay enabled and only change whether they take input.
+        for (int id : kWritableEdits) {
+            EXPECT_TRUE(Edit(id)->isEnabled()) << id;
+            EXPECT_EQ(Edit(id)->isReadOnly(), !c.rest) << id;
+        }
+        for (int id : kSwitchedControls) {
+            EXPECT_EQ(dialog->GetDlgItem(id)->isEnabled(), c.rest) << id;
+            EXPECT_EQ(dialog->IsControlEnabled(id), c.rest) << id;
+        }
+        // Never part of the rule.
+        EXPECT_TRUE(dialog->IsControlEnabled(IDC_SEARCH));
+        EXPECT_TRUE(dialog->IsControlEnabled(IDC_DEVICE_LIST));
+        // Any other value leaves everything as it is.
+        dialog->EnableDeviceForm(2);
+        EXPECT_EQ(dialog->IsControlEnabled(IDC_UPDATE), c.rest);
+        EXPECT_EQ(Address(IDC_DEVICE_IP)->isEnabled(), c.addresses);
+    }
+    EXPECT_FALSE(dialog->IsControlEnabled(4242));
+}
+
+TEST_F(FormTest, ClickingTheCheckBoxSwitchesTheAddressesOnlyWithADevice) {
+    ASSERT_TRUE(ShowActive(*dialog));
+    // No device: the box cannot be clicked, and toggling it leaves the form off.
+    QTest::mouseClick(AutoIp(), Qt::LeftButton);
+    EXPECT_FALSE(AutoIp()->isChecked());
+    AutoIp()->setChecked(true);
+    dialog->OnAutoIpClicked();
+    AutoIp()->setChecked(false);
+    dialog->OnAutoIpClicked();
+    for (int id : kAddressIds) {
+        EXPECT_FALSE(Address(id)->isEnabled()) << id;
+    }
+    EXPECT_FALSE(AutoIp()->isEnabled());
+
+    dialog->EnableDeviceForm(1);
+    QTest::mouseClick(AutoIp(), Qt::LeftButton);
+    ASSERT_TRUE(AutoIp()->isChecked());
+    for (int id : kAddressIds) {
+        EXPECT_FALSE(Address(id)->isEnabled()) << id;
+    }
+    EXPECT_TRUE(dialog->IsControlEnabled(IDC_UPDATE));
+    QTest::mouseClick(AutoIp(), Qt::LeftButton);
+    ASSERT_FALSE(AutoIp()->isChecked());
+    for (int id : kAddressIds) {
+        EXPECT_TRUE(Address(id)->isEnabled()) << id;
+    }
+}
+
+TEST_F(FormTest, PortArrowsStepWithinOneTo65535AndIgnoreAcceleratedSteps) {
+    struct Case {
+        const char* text;
+        bool up;
+        int acceleration;
+        const char* want;
+    } cases[] = {
+        {"", true, 1, "1"},          {"80", true, 1, "81"},       {"80", false, 1, "79"},
+        {"65535", true, 1, "65535"}, {"65534", true, 1, "65535"}, {"1", false, 1, "1"},
+        {"0", false, 1, "0"},        {"2", false, 1, "1"},        {"70000", false, 1, "69999"},
+        {"70000", true, 1, "70000"}, {"80", true, 5, "80"},       {"80", false, 20, "80"},
+        {"12ab", true, 1, "13"},     {"ab", false, 1, "ab"},
+    };
+    dialog->EnableDeviceForm(1);
+    auto* updown = As<UpDownControl>(IDC_PORT_SPIN);
+    for (const Case& c : cases) {
+        Edit(IDC_HTTP_PORT)->setText(QString::fromLatin1(c.text));
+        updown->Step(c.up, c.acceleration);
+        EXPECT_EQ(Edit(IDC_HTTP_PORT)->text(), QString::fromLatin1(c.want))
+            << c.text << (c.up ? " up " : " down ") << c.acceleration;
+    }
+}
+
+TEST_F(FormTest, ReadingTheFormWritesOnlyItsFields) {
+    struct Case {
+        const char* name;
+        const char* ip;
+        const char* gateway; // "" leaves the control blank
+        const char* port;
+        bool autoIp;
+        const char* wantGateway;
+        uint16_t wantPort;
+        int8_t wantMode;
+    } cases[] = {
+        {"fixed address", "192.168.1.20", "192.168.1.1", "8080", false, "192.168.1.1", 8080, 1},
+        {"automatic", "192.168.1.20", "192.168.1.1", "80", true, "192.168.1.1", 80, 0},
+        {"blank gateway", "192.168.1.20", "", "80", false, "0.0.0.0", 80, 1},
+        {"blank port", "10.0.0.2", "10.0.0.1", "", false, "10.0.0.1", 0, 1},
+        {"port one above 65535", "10.0.0.2", "10.0.0.1", "65536", false, "10.0.0.1", 0, 1},
+        {"port 65535", "10.0.0.2", "10.0.0.1", "65535", false, "10.0.0.1", 65535, 1},
+        {"port 70000", "10.0.0.2", "10.0.0.1", "70000", false, "10.0.0.1", 4464, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Address(IDC_DEVICE_IP)->SetAddressText(QString::fromLatin1(c.ip));
+        Address(IDC_DEVICE_MASK)->SetAddressText(QStringLiteral("255.255.255.0"));
+        Address(IDC_DEVICE_GATEWAY)->SetAddressText(QString::fromLatin1(c.gateway));
+        Address(IDC_DEVICE_DNS)->ClearAddress();
+        Edit(IDC_HTTP_PORT)->setText(QString::fromLatin1(c.port));
+        AutoIp()->setChecked(c.autoIp);
+        Edit(IDC_ACCOUNT)->setText(QStringLiteral("operator"));
+        Edit(IDC_PASSWORD)->setText(QStringLiteral("secret12"));
+
+        DeviceInfo record = ZeroDeviceInfo();
+        SetField(record.DNS1, "9.9.9.9");
+        SetField(record.Mac, "02:00:00:00:00:01");
+        SetField(record.DevId, "DEV1");
+        SetField(record.DevName, "Cam");
+        SetField(record.WebVersion, "w");
+        SetField(record.AppVersion, "a");
+        record.Port2 = 554;
+        DeviceInfo expected = record;
+        ASSERT_TRUE(dialog->ReadDeviceForm(&record));
+
+        SetField(expected.IP, c.ip);
+        SetField(expected.NetMask, "255.255.255.0");
+        SetField(expected.GateWay, c.wantGateway);
+        SetField(expected.DNS0, "0.0.0.0");
+        expected.HttpPort = c.wantPort;
+        expected.IPMode = c.wantMode;
+        SetField(expected.User, "operator");
+        SetField(expected.Password, "secret12");
+        EXPECT_TRUE(SameRecord(record, expected));
+        EXPECT_EQ(FieldText(record.GateWay), c.wantGateway);
+        EXPECT_EQ(record.HttpPort.get(), c.wantPort);
+    }
+    EXPECT_FALSE(dialog->ReadDeviceForm(nullptr));
+}
+
+TEST_F(FormTest, PartlyBlankAddressReadsItsBlankOctetsAsZero) {
+    ASSERT_TRUE(ShowActive(*dialog));
+    dialog->EnableDeviceForm(1);
+    IpAddressControl* ip = Address(IDC_DEVICE_IP);
+    ip->Field(0)->setFocus();
+    QTest::keyClicks(ip->Field(0), "10");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Period);
+    // A dot in a blank octet does not move on.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Period);
+    EXPECT_EQ(QApplication::focusWidget(), ip->Field(1));
+    QTest::keyClicks(QApplication::focusWidget(), "7");
+    DeviceInfo record = ZeroDeviceInfo();
+    ASSERT_TRUE(dialog->ReadDeviceForm(&record));
+    EXPECT_EQ(FieldText(record.IP), "10.7.0.0");
+    EXPECT_EQ(FieldText(record.DNS0), "0.0.0.0");
+}
+
+TEST_F(FormTest, PastingADottedAddressFillsAllFourOctets) {
+    ASSERT_TRUE(ShowActive(*dialog));
+    dialog->EnableDeviceForm(1);
+    IpAddressControl* mask = Address(IDC_DEVICE_MASK);
+    mask->Field(2)->setFocus();
+    QApplication::clipboard()->setText(QStringLiteral(" 255.255.240.0\n"));
+    QTest::keyClick(mask->Field(2), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(mask->AddressText(), QStringLiteral("255.255.240.0"));
+    // Digits alone go into the octet like typed ones; anything else is refused.
+    mask->ClearAddress();
+    QApplication::clipboard()->setText(QStringLiteral("24"));
+    QTest::keyClick(mask->Field(0), Qt::Key_V, Qt::ControlModifier);
+    QApplication::clipboard()->setText(QStringLiteral("x.y"));
+    QTest::keyClick(mask->Field(1), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(mask->Field(0)->text(), QStringLiteral("24"));
+    EXPECT_TRUE(mask->Field(1)->text().isEmpty());
+}
+
+TEST_F(FormTest, AccountAndPasswordRefuseTheThirteenthCharacter) {
+    ASSERT_TRUE(ShowActive(*dialog));
+    dialog->EnableDeviceForm(1);
+    for (int id : {IDC_ACCOUNT, IDC_PASSWORD}) {
+        QLineEdit* edit = Edit(id);
+        edit->clear();
+        edit->setFocus();
+        QTest::keyClicks(edit, "abcdefghijklm");
+        EXPECT_EQ(edit->text(), QStringLiteral("abcdefghijkl")) << id;
+    }
+    // The port edit takes digits only, without a length limit.
+    QLineEdit* port = Edit(IDC_HTTP_PORT);
+    port->clear();
+    port->setFocus();
+    QTest::keyClicks(port, "12x34-567890123456");
+    EXPECT_EQ(port->text(), QStringLiteral("1234567890123456"));
+}
+
+TEST_F(FormTest, ResetWritesTheDefaultsAndLeavesTheEnabling) {
+    dialog->EnableDeviceForm(1);
+    for (int id :
+         {IDC_DEVICE_NAME, IDC_SYS_FIRMWARE, IDC_APP_FIRMWARE, IDC_ACCOUNT, IDC_PASSWORD}) {
+        Edit(id)->setText(QStringLiteral("x"));
+    }
+    Edit(IDC_HTTP_PORT)->setText(QStringLiteral("8080"));
+    for (int id : kAddressIds) {
+        Address(id)->SetAddressText(QStringLiteral("1.2.3.4"));
+    }
+    AutoIp()->setChecked(true);
+    dialog->ResetDeviceForm();
+    EXPECT_EQ(Edit(IDC_DEVICE_NAME)->text(), QString());
+    EXPECT_EQ(Edit(IDC_SYS_FIRMWARE)->text(), QString());
+    EXPECT_EQ(Edit(IDC_APP_FIRMWARE)->text(), QString());
+    for (int id : kAddressIds) {
+        EXPECT_TRUE(Address(id)->IsBlank()) << id;
+    }
+    EXPECT_EQ(Edit(IDC_HTTP_PORT)->text(), QStringLiteral("80"));
+    EXPECT_EQ(Edit(IDC_ACCOUNT)->text(), QStringLiteral("admin"));
+    EXPECT_EQ(Edit(IDC_PASSWORD)->text(), QStringLiteral("480271"));
+    EXPECT_FALSE(AutoIp()->isChecked());
+    EXPECT_TRUE(dialog->IsControlEnabled(IDC_UPDATE));
+    EXPECT_FALSE(Edit(IDC_ACCOUNT)->isReadOnly());
+}

@@ -1,0 +1,258 @@
+// The device list of the window, fed by replies that come in over loopback through the real
+// receive thread: rows and count, repeats and changed replies, the search, the selection of a
+// row by mouse and arrow keys with the form and the three queries it brings, and the events
+// that are not replies.
+
+#include "COndrelApp.h"
+#include "ControlIds.h"
+#include "IpAddressControl.h"
+#include "test_inventory_support.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace ondrel;
+using namespace ondrel::testing;
+using namespace ondrel::inventory_test;
+
+namespace {
+
+class InventoryTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        g_appTitle = COndrelApp::BuildTitle(QStringLiteral("inventory"));
+        dialog = std::make_unique<ProbeDlg>(LoopbackDeps(device.Port()));
+        ASSERT_NE(dialog->Endpoint().BoundPort(), 0);
+    }
+    void Send(const Reply& reply) {
+        ASSERT_TRUE(device.Send(dialog->Endpoint().BoundPort(), ReplyText(reply)));
+    }
+    // Sends the replies in order and waits until the list holds `rows` rows.
+    void SendAndWait(const std::vector<Reply>& replies, int rows) {
+        for (const Reply& r : replies) {
+            Send(r);
+        }
+        ASSERT_TRUE(PumpUntil([&] { return Rows() >= rows; })) << Rows() << " of " << rows;
+    }
+    int Rows() const { return dialog->DeviceModel()->GetItemCount(); }
+    QString Cell(int row, int column) const {
+        return dialog->DeviceModel()->GetItemText(row, column);
+    }
+    QString CountLabel() const {
+        return qobject_cast<QLabel*>(dialog->GetDlgItem(IDC_DEVICE_COUNT))->text();
+    }
+    QString Text(int id) const {
+        if (auto* address = qobject_cast<IpAddressControl*>(dialog->GetDlgItem(id))) {
+            return address->IsBlank() ? QString() : address->AddressText();
+        }
+        return qobject_cast<QLineEdit*>(dialog->GetDlgItem(id))->text();
+    }
+    bool Checked() const {
+        return qobject_cast<QCheckBox*>(dialog->GetDlgItem(IDC_AUTO_IP))->isChecked();
+    }
+    DeviceListView* List() const {
+        return qobject_cast<DeviceListView*>(dialog->GetDlgItem(IDC_DEVICE_LIST));
+    }
+    void ClickRow(int row) {
+        const QRect cell = List()->visualRect(List()->model()->index(row, 1));
+        QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, cell.center());
+    }
+    DeviceInfo Entry(const std::string& mac) {
+        DeviceInfo record = ZeroDeviceInfo();
+        EXPECT_NE(dialog->FindDeviceByMac(QString::fromStdString(mac), record), nullptr) << mac;
+        return record;
+    }
+
+    DeviceSide device;
+    std::unique_ptr<ProbeDlg> dialog;
+};
+
+} // namespace
+
+TEST_F(InventoryTest, RepliesAreListedInArrivalOrderAndCounted) {
+    EXPECT_EQ(CountLabel(), QStringLiteral("0 个"));
+    SendAndWait({Numbered(7), Numbered(3), Numbered(5)}, 3);
+    const char* names[] = {"Cam 7", "Cam 3", "Cam 5"};
+    const unsigned numbers[] = {7, 3, 5};
+    for (int row = 0; row < 3; ++row) {
+        EXPECT_EQ(Cell(row, 0), QString::number(row));
+        EXPECT_EQ(Cell(row, 1), QString::fromLatin1(names[row]));
+        EXPECT_EQ(Cell(row, 2), QString::fromStdString(Numbered(numbers[row]).mac));
+    }
+    EXPECT_EQ(CountLabel(), QStringLiteral("3"));
+
+    // An exact repeat adds nothing; the reply after it is the next row.
+    SendAndWait({Numbered(3), Numbered(9)}, 4);
+    EXPECT_EQ(Cell(3, 1), QStringLiteral("Cam 9"));
+    EXPECT_EQ(CountLabel(), QStringLiteral("4"));
+
+    // A device answering with changed settings gets a second row under the same MAC; a
+    // lookup by that MAC finds the earlier entry.
+    Reply moved = Numbered(3);
+    moved.ip = "10.9.9.9";
+    SendAndWait({moved, Numbered(11)}, 6);
+    EXPECT_EQ(Cell(4, 2), QString::fromStdString(moved.mac));
+    EXPECT_EQ(Cell(4, 0), QStringLiteral("4"));
+    EXPECT_EQ(Cell(5, 1), QStringLiteral("Cam 11"));
+    EXPECT_EQ(CountLabel(), QStringLiteral("6"));
+    EXPECT_EQ(FieldText(Entry(moved.mac).IP), Numbered(3).ip);
+}
+
+TEST_F(InventoryTest, SearchEmptiesListTableAndFormAndCountsAgainFromZero) {
+    ASSERT_TRUE(ShowActive(*dialog));
+    Reply r = Numbered(1);
+    r.webVersion = "web-9";
+    SendAndWait({r, Numbered(2)}, 2);
+    ClickRow(0);
+    ASSERT_EQ(Text(IDC_APP_FIRMWARE), QStringLiteral("web-9"));
+    ASSERT_EQ(dialog->DeviceSelected(), 1);
+    device.Receive(100); // the queries
+
+    QTest::mouseClick(dialog->GetDlgItem(IDC_SEARCH), Qt::LeftButton);
+    EXPECT_EQ(dialog->searches, 1);
+    EXPECT_EQ(Rows(), 0);
+    EXPECT_EQ(CountLabel(), QStringLiteral("0"));
+    DeviceInfo gone = ZeroDeviceInfo();
+    EXPECT_EQ(dialog->FindDeviceByMac(QString::fromStdString(r.mac), gone), nullptr);
+    EXPECT_EQ(dialog->DeviceSelected(), 0);
+    EXPECT_FALSE(dialog->IsControlEnabled(IDC_UPDATE));
+    for (int id : {IDC_DEVICE_NAME, IDC_SYS_FIRMWARE, IDC_APP_FIRMWARE, IDC_DEVICE_IP,
+                   IDC_DEVICE_MASK, IDC_DEVICE_GATEWAY, IDC_DEVICE_DNS}) {
+        EXPECT_EQ(Text(id), QString()) << id;
+    }
+    EXPECT_EQ(Text(IDC_HTTP_PORT), QStringLiteral("80"));
+    EXPECT_EQ(Text(IDC_ACCOUNT), QStringLiteral("admin"));
+    EXPECT_EQ(Text(IDC_PASSWORD), QStringLiteral("480271"));
+    EXPECT_FALSE(Checked());
+    EXPECT_EQ(device.Receive(500), std::vector<std::string>{std::string(kSearchText)});
+
+    SendAndWait({Numbered(2)}, 1);
+    EXPECT_EQ(Cell(0, 0), QStringLiteral("0"));
+    EXPECT_EQ(CountLabel(), QStringLiteral("1"));
+}
+
+TEST_F(InventoryTest, ClickingARowFillsTheFormAndQueriesThatDevice) {
+    ASSERT_TRUE(ShowActive(*dialog));
+    Reply r = Numbered(2);
+    r.name = "Gate cam";
+    r.ip = "192.168.7.21";
+    r.mask = "255.255.0.0";
+    r.gateway = "192.168.7.1";
+    r.dns0 = "1.1.1.1";
+    r.httpPort = 65535;
+    r.dhcp = true;
+    r.webVersion = "W.1.2";
+    r.appVersion = "A.3.4";
+    SendAndWait({Numbered(1), r, Numbered(3)}, 3);
+    qobject_cast<QLineEdit*>(dialog->GetDlgItem(IDC_ACCOUNT))->setText(QStringLiteral("bob"));
+
+    ClickRow(1);
+    EXPECT_EQ(Text(IDC_DEVICE_NAME), QStringLiteral("Gate cam"));
+    EXPECT_EQ(Text(IDC_DEVICE_IP), QStringLiteral("192.168.7.21"));
+    EXPECT_EQ(Text(IDC_DEVICE_MASK), QStringLiteral("255.255.0.0"));
+    EXPECT_EQ(Text(IDC_DEVICE_GATEWAY), QStringLiteral("192.168.7.1"));
+    EXPECT_EQ(Text(IDC_DEVICE_DNS), QStringLiteral("1.1.1.1"));
+    EXPECT_EQ(Text(IDC_SYS_FIRMWARE), QStringLiteral("A.3.4"));
+    EXPECT_EQ(Text(IDC_APP_FIRMWARE), QStringLiteral("W.1.2"));
+    EXPECT_EQ(Text(IDC_HTTP_PORT), QStringLiteral("65535"));
+    EXPECT_TRUE(Checked());
+    // What the user typed for the account stays.
+    EXPECT_EQ(Text(IDC_ACCOUNT), QStringLiteral("bob"));
+    EXPECT_EQ(dialog->DeviceSelected(), 1);
+    EXPECT_TRUE(dialog->IsControlEnabled(IDC_UPDATE));
+    EXPECT_FALSE(dialog->IsControlEnabled(IDC_DEVICE_IP)); // automatic addressing
+    EXPECT_EQ(dialog->GetSelectionMark(), 1);
+
+    const DeviceInfo entry = Entry(r.mac);
+    const std::vector<std::string> sent = device.Receive(500);
+    const std::vector<std::string> want = {QueryBytes(kCmdQuery1, entry),
+                                           QueryBytes(kCmdQuery2, entry),
+                                           QueryBytes(kCmdQuery3, entry)};
+    EXPECT_EQ(sent, want);
+}
+
+TEST_F(InventoryTest, ArrowKeysFillTheFormFromTheRowTheyMoveTo) {
+    ASSERT_TRUE(ShowActive(*dialog));
+    SendAndWait({Numbered(10), Numbered(11), Numbered(12)}, 3);
+    ClickRow(0);
+    ASSERT_EQ(Text(IDC_DEVICE_NAME), QStringLiteral("Cam 10"));
+    device.Receive(100);
+
+    struct Step {
+        Qt::Key key;
+        const char* shown;
+        int mark;
+    } steps[] = {
+        {Qt::Key_Down, "Cam 11", 1}, {Qt::Key_Down, "Cam 12", 2}, {Qt::Key_Down, "Cam 12", 2},
+        {Qt::Key_Up, "Cam 11", 1},   {Qt::Key_Up, "Cam 10", 0},   {Qt::Key_Up, "Cam 10", 0},
+    };
+    for (const Step& s : steps) {
+        QTest::keyClick(List(), s.key);
+        EXPECT_EQ(Text(IDC_DEVICE_NAME), QString::fromLatin1(s.shown));
+        EXPECT_EQ(dialog->GetSelectionMark(), s.mark);
+    }
+    // Every step queried the device it showed.
+    EXPECT_EQ(device.Receive(500).size(), 3u * std::size(steps));
+}
+
+TEST_F(InventoryTest, ClickOffTheRowsRefillsFromTheSelectedRowAndDropsTheMark) {
+    ASSERT_TRUE(ShowActive(*dialog));
+    SendAndWait({Numbered(1), Numbered(2)}, 2);
+    ClickRow(1);
+    ASSERT_EQ(dialog->GetSelectionMark(), 1);
+    auto* ip = qobject_cast<IpAddressControl*>(dialog->GetDlgItem(IDC_DEVICE_IP));
+    ip->SetAddressText(QStringLiteral("1.2.3.4"));
+    device.Receive(100);
+
+    const QRect last = List()->visualRect(List()->model()->index(1, 1));
+    QTest::mouseClick(List()->viewport(), Qt::LeftButton, {},
+                      {last.center().x(), last.bottom() + 40});
+    EXPECT_EQ(dialog->clicks.back(), -1);
+    EXPECT_EQ(ip->AddressText(), QString::fromStdString(Numbered(2).ip));
+    EXPECT_EQ(dialog->GetSelectionMark(), -1);
+    EXPECT_EQ(dialog->FirstSelectedRow(), 1);
+    EXPECT_EQ(dialog->DeviceSelected(), 1);
+    EXPECT_EQ(device.Receive(500).size(), 3u);
+
+    // With nothing selected, a click off the rows does nothing at all.
+    List()->clearSelection();
+    ip->SetAddressText(QStringLiteral("1.2.3.4"));
+    QTest::mouseClick(List()->viewport(), Qt::LeftButton, {},
+                      {last.center().x(), last.bottom() + 40});
+    EXPECT_EQ(ip->AddressText(), QStringLiteral("1.2.3.4"));
+    EXPECT_TRUE(device.Receive(200).empty());
+}
+
+TEST_F(InventoryTest, OnlySearchRepliesAddRows) {
+    const Reply r = Numbered(4);
+    DeviceInfo record = ZeroDeviceInfo();
+    SetField(record.DevName, r.name);
+    SetField(record.Mac, r.mac);
+    const auto* bytes = reinterpret_cast<const uint8_t*>(&record);
+    struct Case {
+        const char* name;
+        int32_t code;
+        const uint8_t* data;
+        void* context;
+        int rowsAfter;
+    } cases[] = {
+        {"no context", kEvtSearchReply, bytes, nullptr, 0},
+        {"unknown code", 0x8F03, bytes, dialog.get(), 0},
+        {"search command itself", kCmdSearch, bytes, dialog.get(), 0},
+        {"no record", kEvtSearchReply, nullptr, dialog.get(), 0},
+        {"reply", kEvtSearchReply, bytes, dialog.get(), 1},
+        // The code is compared in its low 16 bits.
+        {"reply with high bits", 0x10000 | kEvtSearchReply, bytes, dialog.get(), 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        COndrelDlg::SearchEventCallback(c.code, sizeof record, c.data, c.context);
+        QTest::qWait(20);
+        EXPECT_EQ(Rows(), c.rowsAfter);
+        dialog->StartSearch();
+    }
+}
