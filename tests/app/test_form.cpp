@@ -6,6 +6,7 @@
 #include "ControlIds.h"
 #include "IpAddressControl.h"
 #include "UpDownControl.h"
+#include "test_inventory_support.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -96,7 +97,20 @@ TEST_F(FormTest, ClickingTheCheckBoxSwitchesTheAddressesOnlyWithADevice) {
     }
     EXPECT_FALSE(AutoIp()->isEnabled());
 
-    dialog->EnableDeviceForm(1);
+    // A device selected as a user does: its reply listed, its row clicked.
+    inventory_test::DeviceSide device;
+    ASSERT_TRUE(device.Send(dialog->Endpoint().BoundPort(),
+                            inventory_test::ReplyText(inventory_test::Numbered(1))));
+    auto* list = As<DeviceListView>(IDC_DEVICE_LIST);
+    ASSERT_TRUE(inventory_test::PumpUntil([&] { return list->GetItemCount() == 1; }));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualRect(list->model()->index(0, 1)).center());
+    ASSERT_EQ(dialog->DeviceSelected(), 1);
+    ASSERT_FALSE(AutoIp()->isChecked());
+    for (int id : kAddressIds) {
+        EXPECT_TRUE(Address(id)->isEnabled()) << id;
+    }
+
     QTest::mouseClick(AutoIp(), Qt::LeftButton);
     ASSERT_TRUE(AutoIp()->isChecked());
     for (int id : kAddressIds) {
