@@ -29,6 +29,11 @@ struct BadCase {
     const char* mustMention; // the option or word the message must name
 };
 
+// Lists the case by its name rather than its bytes.
+void PrintTo(const BadCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class BadCommandLine : public ::testing::TestWithParam<BadCase> {};
 
 TEST_P(BadCommandLine, IsRefusedNamingTheOption) {

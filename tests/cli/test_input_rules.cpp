@@ -11,6 +11,11 @@ struct AddressCase {
     bool valid;
 };
 
+// Lists the case by its name rather than its bytes.
+void PrintTo(const AddressCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class Ipv4Text : public ::testing::TestWithParam<AddressCase> {};
 
 TEST_P(Ipv4Text, AcceptsOnlyPlainDottedQuads) {

@@ -97,6 +97,11 @@ struct RefusedBuild {
     const char* mustMention;
 };
 
+// Lists the case by its name rather than its bytes.
+void PrintTo(const RefusedBuild& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class BuildRefuses : public ::testing::TestWithParam<RefusedBuild> {};
 
 TEST_P(BuildRefuses, WithAMessageNamingWhatToGive) {

@@ -100,6 +100,11 @@ struct ClassifyCase {
     uint16_t result;
 };
 
+// Keeps the case's name, not its bytes, in the test's listing.
+void PrintTo(const ClassifyCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class Classify : public ::testing::TestWithParam<ClassifyCase> {};
 
 TEST_P(Classify, ByRulesInOrder) {
