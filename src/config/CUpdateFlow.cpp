@@ -15,13 +15,7 @@ bool CUpdateFlow::Begin(const DeviceEntry* entry, const DeviceInfo& settings) {
 }
 
 bool CUpdateFlow::Abort() {
-    CMyAutoLock hold(m_table.DeviceLock());
-    int expected = kWaiting;
-    if (!m_updateState.compare_exchange_strong(expected, kIdle)) {
-        return false;
-    }
-    m_table.ForgetPending();
-    return true;
+    return EndWithoutAnswer();
 }
 
 UpdateOutcome CUpdateFlow::OnResult(const uint8_t* data, int32_t length) {
@@ -45,6 +39,10 @@ UpdateOutcome CUpdateFlow::OnResult(const uint8_t* data, int32_t length) {
 }
 
 bool CUpdateFlow::OnWaitExpired() {
+    return EndWithoutAnswer();
+}
+
+bool CUpdateFlow::EndWithoutAnswer() {
     CMyAutoLock hold(m_table.DeviceLock());
     int expected = kWaiting;
     if (!m_updateState.compare_exchange_strong(expected, kIdle)) {

@@ -54,6 +54,8 @@ public:
     DeviceInfo PendingSettings() const;
 
 private:
+    bool EndWithoutAnswer();
+
     CDeviceTable& m_table;
     std::atomic<int> m_updateState{kIdle};
     DeviceInfo m_pendingSettings{};
