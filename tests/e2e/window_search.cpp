@@ -1,0 +1,258 @@
+// The window against ondrel-sim in the lab, on the real ports and the real broadcast path:
+// F3 lists every device in the order its reply came, a repeat adds nothing, a changed reply
+// adds a row, and selecting a row fills the form and queries that device byte for byte.
+
+#include "EndpointLab.h"
+
+#include "COndrelApp.h"
+#include "COndrelDlg.h"
+#include "ControlIds.h"
+#include "DeviceListModel.h"
+#include "DeviceListView.h"
+#include "IpAddressControl.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+
+using namespace ondrel;
+using namespace ondrel::lab;
+using sim::SimDevice;
+
+namespace {
+
+class SilentPrompter : public IPrompter {
+public:
+    void Information(QWidget*, const QString& text, const QString&) override { seen << text; }
+    bool Question(QWidget*, const QString& text, const QString&) override {
+        seen << text;
+        return false;
+    }
+    void Plain(QWidget*, const QString& text, const QString&) override { seen << text; }
+    QStringList seen;
+};
+
+// The application lives from the first test to the end of the run, and goes before the
+// program's static objects do, as it would at the end of main().
+class AppEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        }
+        m_app = std::make_unique<QApplication>(m_argc, m_argv);
+    }
+    void TearDown() override { m_app.reset(); }
+
+private:
+    int m_argc = 1;
+    char m_name[18] = "lab_window_search";
+    char* m_argv[2] = {m_name, nullptr};
+    std::unique_ptr<QApplication> m_app;
+};
+
+[[maybe_unused]] ::testing::Environment* const g_appEnvironment =
+    ::testing::AddGlobalTestEnvironment(new AppEnvironment);
+
+class WindowSearchLab : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ONDREL_REQUIRE_LAB();
+        g_appTitle = COndrelApp::BuildTitle(QStringLiteral("lab search"));
+    }
+    void TearDown() override { dialog.reset(); }
+
+    void StartSim(const std::vector<SimDevice>& devices, std::vector<std::string> extra = {}) {
+        nlohmann::json list = nlohmann::json::array();
+        for (const SimDevice& d : devices) {
+            list.push_back(DeviceJson(d));
+        }
+        std::vector<std::string> args = {"--config", sim.WriteConfig(list)};
+        args.insert(args.end(), extra.begin(), extra.end());
+        ASSERT_EQ(sim.Start(std::move(args)), "");
+    }
+    // The window with the protocol's own ports and addresses, shown and active.
+    void OpenWindow() {
+        DialogDeps deps;
+        deps.prompter = prompter;
+        dialog = std::make_unique<COndrelDlg>(deps);
+        ASSERT_EQ(dialog->Endpoint().BoundPort(), kToolPort);
+        dialog->show();
+        QApplication::setActiveWindow(dialog.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get(), 2000));
+    }
+    // Presses F3 and waits until the list holds rows rows.
+    void Search(int rows) {
+        QTest::keyClick(dialog->GetDlgItem(IDC_SEARCH), Qt::Key_F3);
+        ASSERT_TRUE(Pump([&] { return Rows() >= rows; })) << Rows() << " of " << rows;
+    }
+    static bool Pump(const std::function<bool()>& done, int timeoutMs = 5000) {
+        QElapsedTimer clock;
+        clock.start();
+        while (!done() && clock.elapsed() < timeoutMs) {
+            QTest::qWait(5);
+        }
+        return done();
+    }
+    int Rows() const { return dialog->DeviceModel()->GetItemCount(); }
+    QString Cell(int row, int column) const {
+        return dialog->DeviceModel()->GetItemText(row, column);
+    }
+    DeviceListView* List() const {
+        return qobject_cast<DeviceListView*>(dialog->GetDlgItem(IDC_DEVICE_LIST));
+    }
+    void ClickRow(int row) {
+        const QRect cell = List()->visualRect(List()->model()->index(row, 1));
+        QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, cell.center());
+    }
+    QString Text(int id) const {
+        if (auto* address = qobject_cast<IpAddressControl*>(dialog->GetDlgItem(id))) {
+            return address->AddressText();
+        }
+        return qobject_cast<QLineEdit*>(dialog->GetDlgItem(id))->text();
+    }
+    // The form shows d as the search reply reported it.
+    void ExpectForm(const SimDevice& d) {
+        const DeviceInfo r = d.ExpectedRecord();
+        auto q = [](std::string_view s) {
+            return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
+        };
+        EXPECT_EQ(Text(IDC_DEVICE_NAME), q(FieldText(r.DevName)));
+        EXPECT_EQ(Text(IDC_DEVICE_IP), q(FieldText(r.IP)));
+        EXPECT_EQ(Text(IDC_DEVICE_MASK), q(FieldText(r.NetMask)));
+        EXPECT_EQ(Text(IDC_DEVICE_GATEWAY), q(FieldText(r.GateWay)));
+        EXPECT_EQ(Text(IDC_DEVICE_DNS), q(FieldText(r.DNS0)));
+        EXPECT_EQ(Text(IDC_SYS_FIRMWARE), q(FieldText(r.AppVersion)));
+        EXPECT_EQ(Text(IDC_APP_FIRMWARE), q(FieldText(r.WebVersion)));
+        EXPECT_EQ(Text(IDC_HTTP_PORT), QString::number(d.httpPort));
+        EXPECT_EQ(qobject_cast<QCheckBox*>(dialog->GetDlgItem(IDC_AUTO_IP))->isChecked(), d.dhcp);
+    }
+    // The hex of the three queries that name d, in the order they must be sent.
+    static std::vector<std::string> QueryHex(const SimDevice& d) {
+        const DeviceInfo r = d.ExpectedRecord();
+        std::vector<std::string> out;
+        for (const uint16_t command : {kCmdQuery1, kCmdQuery2, kCmdQuery3}) {
+            char header[32];
+            std::snprintf(header, sizeof header, "1010%02x%02x0000fc00", command & 0xFF,
+                          command >> 8);
+            std::string hex = header;
+            for (std::size_t i = 0; i < sizeof r; ++i) {
+                char byte[3];
+                std::snprintf(byte, sizeof byte, "%02x", reinterpret_cast<const uint8_t*>(&r)[i]);
+                hex += byte;
+            }
+            out.push_back(hex);
+        }
+        return out;
+    }
+    std::vector<std::string> LoggedQueryHex(std::size_t count) {
+        std::vector<std::string> out;
+        for (const auto& e : sim.WaitForLog("query", count)) {
+            out.push_back(e.value("hex", ""));
+        }
+        return out;
+    }
+
+    LabSim sim;
+    std::shared_ptr<SilentPrompter> prompter = std::make_shared<SilentPrompter>();
+    std::unique_ptr<COndrelDlg> dialog;
+};
+
+std::vector<SimDevice> Devices(std::size_t count) {
+    std::vector<SimDevice> out;
+    for (std::size_t i = 0; i < count; ++i) {
+        out.push_back(SimDevice::Generated(i));
+    }
+    return out;
+}
+
+} // namespace
+
+TEST_F(WindowSearchLab, F3ListsEveryDeviceInArrivalOrder) {
+    std::vector<SimDevice> devices = Devices(40);
+    devices[3].name = "Gate north";
+    devices[7].wifi = true; // listed by its Wi-Fi MAC
+    StartSim(devices);
+    OpenWindow();
+    Search(static_cast<int>(devices.size()));
+    for (int row = 0; row < Rows(); ++row) {
+        const DeviceInfo r = devices[static_cast<std::size_t>(row)].ExpectedRecord();
+        EXPECT_EQ(Cell(row, 0), QString::number(row));
+        EXPECT_EQ(Cell(row, 1).toStdString(), FieldText(r.DevName));
+        EXPECT_EQ(Cell(row, 2).toStdString(), devices[static_cast<std::size_t>(row)].mac);
+    }
+    EXPECT_EQ(qobject_cast<QLabel*>(dialog->GetDlgItem(IDC_DEVICE_COUNT))->text(),
+              QStringLiteral("40"));
+    const auto searches = sim.WaitForLog("search", 1);
+    ASSERT_EQ(searches.size(), 1u);
+    EXPECT_EQ(searches[0]["hex"],
+              "495043616d5365617263680d0a56657273696f6e3a310d0a6e5365713a310d0a");
+    EXPECT_TRUE(prompter->seen.isEmpty());
+}
+
+TEST_F(WindowSearchLab, RepeatedRepliesAddNothing) {
+    const std::vector<SimDevice> devices = Devices(3);
+    StartSim(devices, {"--duplicates", "2"});
+    OpenWindow();
+    Search(3);
+    // The repeats travel right behind the replies; let them land, then look.
+    QTest::qWait(300);
+    EXPECT_EQ(Rows(), 3);
+    for (int row = 0; row < 3; ++row) {
+        EXPECT_EQ(Cell(row, 2).toStdString(), devices[static_cast<std::size_t>(row)].mac);
+    }
+}
+
+TEST_F(WindowSearchLab, AChangedReplyAddsASecondRowThatShowsTheFirst) {
+    std::vector<SimDevice> devices = Devices(2);
+    devices[1].mac = devices[0].mac; // the same device again, since moved to another address
+    devices[1].name = devices[0].name;
+    devices[1].ip = "10.77.9.9";
+    StartSim(devices);
+    OpenWindow();
+    Search(2);
+    EXPECT_EQ(Cell(0, 2), Cell(1, 2));
+    // Either row shows the entry that came first.
+    ClickRow(1);
+    ExpectForm(devices[0]);
+    EXPECT_EQ(LoggedQueryHex(3), QueryHex(devices[0]));
+}
+
+TEST_F(WindowSearchLab, ClickingARowFillsTheFormAndQueriesThatDevice) {
+    std::vector<SimDevice> devices = Devices(4);
+    devices[2].name = "Yard";
+    devices[2].httpPort = 65535;
+    devices[2].dhcp = true;
+    devices[2].webVersion = "web 3.1";
+    devices[2].appVersion = "app 7.2";
+    StartSim(devices);
+    OpenWindow();
+    Search(4);
+    ClickRow(2);
+    ExpectForm(devices[2]);
+    EXPECT_EQ(dialog->DeviceSelected(), 1);
+    EXPECT_TRUE(dialog->IsControlEnabled(IDC_UPDATE));
+    const auto queries = sim.WaitForLog("query", 3);
+    EXPECT_EQ(LoggedQueryHex(3), QueryHex(devices[2]));
+    ASSERT_EQ(queries.size(), 3u);
+    EXPECT_EQ(queries[0]["from"], "10.77.0.1:9003");
+}
+
+TEST_F(WindowSearchLab, DownOnTheFirstOfThreeRowsShowsTheSecond) {
+    const std::vector<SimDevice> devices = Devices(3);
+    StartSim(devices);
+    OpenWindow();
+    Search(3);
+    ClickRow(0);
+    ExpectForm(devices[0]);
+    ASSERT_EQ(LoggedQueryHex(3).size(), 3u);
+    QTest::keyClick(List(), Qt::Key_Down);
+    ExpectForm(devices[1]);
+    EXPECT_EQ(dialog->GetSelectionMark(), 1);
+    std::vector<std::string> logged = LoggedQueryHex(6);
+    ASSERT_EQ(logged.size(), 6u);
+    logged.erase(logged.begin(), logged.begin() + 3);
+    EXPECT_EQ(logged, QueryHex(devices[1]));
+}
