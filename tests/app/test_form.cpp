@@ -98,9 +98,9 @@ TEST_F(FormTest, ClickingTheCheckBoxSwitchesTheAddressesOnlyWithADevice) {
     EXPECT_FALSE(AutoIp()->isEnabled());
 
     // A device selected as a user does: its reply listed, its row clicked.
-    inventory_test::DeviceSide device;
-    ASSERT_TRUE(device.Send(dialog->Endpoint().BoundPort(),
-                            inventory_test::ReplyText(inventory_test::Numbered(1))));
+    inventory_test::DeviceSocket device;
+    ASSERT_TRUE(device.SendTo(dialog->Endpoint().BoundPort(),
+                              inventory_test::SearchReplyText(inventory_test::Numbered(1))));
     auto* list = As<DeviceListView>(IDC_DEVICE_LIST);
     ASSERT_TRUE(inventory_test::PumpUntil([&] { return list->GetItemCount() == 1; }));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
@@ -254,30 +254,4 @@ TEST_F(FormTest, AccountAndPasswordRefuseTheThirteenthCharacter) {
     port->setFocus();
     QTest::keyClicks(port, "12x34-567890123456");
     EXPECT_EQ(port->text(), QStringLiteral("1234567890123456"));
-}
-
-TEST_F(FormTest, ResetWritesTheDefaultsAndLeavesTheEnabling) {
-    dialog->EnableDeviceForm(1);
-    for (int id :
-         {IDC_DEVICE_NAME, IDC_SYS_FIRMWARE, IDC_APP_FIRMWARE, IDC_ACCOUNT, IDC_PASSWORD}) {
-        Edit(id)->setText(QStringLiteral("x"));
-    }
-    Edit(IDC_HTTP_PORT)->setText(QStringLiteral("8080"));
-    for (int id : kAddressIds) {
-        Address(id)->SetAddressText(QStringLiteral("1.2.3.4"));
-    }
-    AutoIp()->setChecked(true);
-    dialog->ResetDeviceForm();
-    EXPECT_EQ(Edit(IDC_DEVICE_NAME)->text(), QString());
-    EXPECT_EQ(Edit(IDC_SYS_FIRMWARE)->text(), QString());
-    EXPECT_EQ(Edit(IDC_APP_FIRMWARE)->text(), QString());
-    for (int id : kAddressIds) {
-        EXPECT_TRUE(Address(id)->IsBlank()) << id;
-    }
-    EXPECT_EQ(Edit(IDC_HTTP_PORT)->text(), QStringLiteral("80"));
-    EXPECT_EQ(Edit(IDC_ACCOUNT)->text(), QStringLiteral("admin"));
-    EXPECT_EQ(Edit(IDC_PASSWORD)->text(), QStringLiteral("480271"));
-    EXPECT_FALSE(AutoIp()->isChecked());
-    EXPECT_TRUE(dialog->IsControlEnabled(IDC_UPDATE));
-    EXPECT_FALSE(Edit(IDC_ACCOUNT)->isReadOnly());
 }

@@ -5,6 +5,8 @@
 
 #include "COndrelApp.h"
 #include "ControlIds.h"
+#include "DeviceListModel.h"
+#include "DeviceListView.h"
 #include "IpAddressControl.h"
 #include "test_inventory_support.h"
 
@@ -28,12 +30,12 @@ protected:
         dialog = std::make_unique<ProbeDlg>(LoopbackDeps(device.Port()));
         ASSERT_NE(dialog->Endpoint().BoundPort(), 0);
     }
-    void Send(const Reply& reply) {
-        ASSERT_TRUE(device.Send(dialog->Endpoint().BoundPort(), ReplyText(reply)));
+    void Send(const PlayedDevice& reply) {
+        ASSERT_TRUE(device.SendTo(dialog->Endpoint().BoundPort(), SearchReplyText(reply)));
     }
     // Sends the replies in order and waits until the list holds `rows` rows.
-    void SendAndWait(const std::vector<Reply>& replies, int rows) {
-        for (const Reply& r : replies) {
+    void SendAndWait(const std::vector<PlayedDevice>& replies, int rows) {
+        for (const PlayedDevice& r : replies) {
             Send(r);
         }
         ASSERT_TRUE(PumpUntil([&] { return Rows() >= rows; })) << Rows() << " of " << rows;
@@ -67,7 +69,7 @@ protected:
         return record;
     }
 
-    DeviceSide device;
+    DeviceSocket device;
     std::unique_ptr<ProbeDlg> dialog;
 };
 
@@ -92,7 +94,7 @@ TEST_F(InventoryTest, RepliesAreListedInArrivalOrderAndCounted) {
 
     // A device answering with changed settings gets a second row under the same MAC; a
     // lookup by that MAC finds the earlier entry.
-    Reply moved = Numbered(3);
+    PlayedDevice moved = Numbered(3);
     moved.ip = "10.9.9.9";
     SendAndWait({moved, Numbered(11)}, 6);
     EXPECT_EQ(Cell(4, 2), QString::fromStdString(moved.mac));
@@ -104,11 +106,10 @@ TEST_F(InventoryTest, RepliesAreListedInArrivalOrderAndCounted) {
 
 TEST_F(InventoryTest, SearchEmptiesListTableAndFormAndCountsAgainFromZero) {
     ASSERT_TRUE(ShowActive(*dialog));
-    Reply r = Numbered(1);
-    r.webVersion = "web-9";
+    const PlayedDevice r = Numbered(1);
     SendAndWait({r, Numbered(2)}, 2);
     ClickRow(0);
-    ASSERT_EQ(Text(IDC_APP_FIRMWARE), QStringLiteral("web-9"));
+    ASSERT_EQ(Text(IDC_APP_FIRMWARE), QStringLiteral("web-1.0"));
     ASSERT_EQ(dialog->DeviceSelected(), 1);
     device.Receive(100); // the queries
 
@@ -137,7 +138,7 @@ TEST_F(InventoryTest, SearchEmptiesListTableAndFormAndCountsAgainFromZero) {
 
 TEST_F(InventoryTest, ClickingARowFillsTheFormAndQueriesThatDevice) {
     ASSERT_TRUE(ShowActive(*dialog));
-    Reply r = Numbered(2);
+    PlayedDevice r = Numbered(2);
     r.name = "Gate cam";
     r.ip = "192.168.7.21";
     r.mask = "255.255.0.0";
@@ -145,8 +146,6 @@ TEST_F(InventoryTest, ClickingARowFillsTheFormAndQueriesThatDevice) {
     r.dns0 = "1.1.1.1";
     r.httpPort = 65535;
     r.dhcp = true;
-    r.webVersion = "W.1.2";
-    r.appVersion = "A.3.4";
     SendAndWait({Numbered(1), r, Numbered(3)}, 3);
     qobject_cast<QLineEdit*>(dialog->GetDlgItem(IDC_ACCOUNT))->setText(QStringLiteral("bob"));
 
@@ -156,8 +155,9 @@ TEST_F(InventoryTest, ClickingARowFillsTheFormAndQueriesThatDevice) {
     EXPECT_EQ(Text(IDC_DEVICE_MASK), QStringLiteral("255.255.0.0"));
     EXPECT_EQ(Text(IDC_DEVICE_GATEWAY), QStringLiteral("192.168.7.1"));
     EXPECT_EQ(Text(IDC_DEVICE_DNS), QStringLiteral("1.1.1.1"));
-    EXPECT_EQ(Text(IDC_SYS_FIRMWARE), QStringLiteral("A.3.4"));
-    EXPECT_EQ(Text(IDC_APP_FIRMWARE), QStringLiteral("W.1.2"));
+    // The system version is the device's AppVersion, the application version its WebVersion.
+    EXPECT_EQ(Text(IDC_SYS_FIRMWARE), QStringLiteral("app-2.0"));
+    EXPECT_EQ(Text(IDC_APP_FIRMWARE), QStringLiteral("web-1.0"));
     EXPECT_EQ(Text(IDC_HTTP_PORT), QStringLiteral("65535"));
     EXPECT_TRUE(Checked());
     // What the user typed for the account stays.
@@ -228,7 +228,7 @@ TEST_F(InventoryTest, ClickOffTheRowsRefillsFromTheSelectedRowAndDropsTheMark) {
 }
 
 TEST_F(InventoryTest, OnlySearchRepliesAddRows) {
-    const Reply r = Numbered(4);
+    const PlayedDevice r = Numbered(4);
     DeviceInfo record = ZeroDeviceInfo();
     SetField(record.DevName, r.name);
     SetField(record.Mac, r.mac);

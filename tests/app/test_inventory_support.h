@@ -1,62 +1,61 @@
 #pragma once
-// The device side of the inventory tests, played over loopback: a socket that receives what
-// the window sends and answers to the window's own port with search replies of the test's
-// choosing, so that every reply takes the real path through the endpoint's receive thread.
+// For the inventory tests: numbered devices played over loopback (the played-device socket and
+// reply text are the update tests'), the exact bytes of a device query, and an event loop that
+// runs until a condition holds.
 
-#include "AppTestSupport.h"
+#include "test_update_support.h"
 
-#include <QString>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
 
-#include <cstdint>
+#include <cstdio>
+#include <functional>
 #include <string>
-#include <string_view>
-#include <vector>
 
 namespace ondrel::inventory_test {
 
-// What one search reply reports.
-struct Reply {
-    std::string name = "Cam";
-    std::string devId = "DEV";
-    std::string mac = "02:00:00:00:00:01";
-    std::string ip = "192.168.1.88";
-    std::string mask = "255.255.255.0";
-    std::string gateway = "192.168.1.1";
-    std::string dns0 = "192.168.1.1";
-    std::string dns1 = "8.8.8.8";
-    unsigned httpPort = 80;
-    bool dhcp = false;
-    std::string webVersion = "web-1.0";
-    std::string appVersion = "app-2.0";
-};
+using testing::DeviceSocket;
+using testing::PlayedDevice;
+using testing::SearchReplyText;
 
-// Reply n of a numbered family: distinct name, MAC and address.
-Reply Numbered(unsigned n);
+// Device n of a numbered family: distinct name, DevId, MAC and address.
+inline PlayedDevice Numbered(unsigned n) {
+    PlayedDevice d;
+    d.name = "Cam " + std::to_string(n);
+    d.devId = "DEV" + std::to_string(n);
+    char mac[32];
+    std::snprintf(mac, sizeof mac, "02:00:00:%02X:%02X:%02X", (n >> 16) & 0xFFu, (n >> 8) & 0xFFu,
+                  n & 0xFFu);
+    d.mac = mac;
+    d.ip = "10.1." + std::to_string((n >> 8) & 0xFFu) + "." + std::to_string(n & 0xFFu);
+    return d;
+}
 
-// The datagram a device on cable sends, with the tail a listener accepts.
-std::string ReplyText(const Reply& reply);
-
-// The 260 bytes of a device query naming record.
-std::string QueryBytes(uint16_t command, const DeviceInfo& record);
-
-class DeviceSide {
-public:
-    DeviceSide();
-    ~DeviceSide();
-    DeviceSide(const DeviceSide&) = delete;
-    DeviceSide& operator=(const DeviceSide&) = delete;
-
-    uint16_t Port() const { return m_port; }
-    bool Send(uint16_t port, std::string_view datagram) const;
-    // The datagrams that arrive within waitMs (the wait shortens after the first).
-    std::vector<std::string> Receive(int waitMs);
-
-private:
-    int m_fd = -1;
-    uint16_t m_port = 0;
-};
+// The 260 bytes of a device query naming record: two marker bytes, the command, a zero value
+// and the payload length, little-endian, then the record.
+inline std::string QueryBytes(uint16_t command, const DeviceInfo& record) {
+    std::string out = {'\x10',
+                       '\x10',
+                       static_cast<char>(command & 0xFF),
+                       static_cast<char>(command >> 8),
+                       '\0',
+                       '\0',
+                       static_cast<char>(sizeof record & 0xFF),
+                       static_cast<char>(sizeof record >> 8)};
+    out.append(reinterpret_cast<const char*>(&record), sizeof record);
+    return out;
+}
 
 // Runs the event loop until done() or timeoutMs; done()'s last answer.
-bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 5000);
+inline bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < timeoutMs) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(1);
+    }
+    return done();
+}
 
 } // namespace ondrel::inventory_test

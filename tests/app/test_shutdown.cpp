@@ -63,7 +63,7 @@ const std::vector<std::string>& Burst() {
     static const std::vector<std::string> replies = [] {
         std::vector<std::string> out;
         for (unsigned i = 0; i < kBurst; ++i) {
-            out.push_back(ReplyText(Numbered(i)));
+            out.push_back(SearchReplyText(Numbered(i)));
         }
         return out;
     }();
@@ -74,7 +74,7 @@ const std::vector<std::string>& Burst() {
 
 TEST(Shutdown, ClosingWhileThousandsOfRepliesStreamIn) {
     g_appTitle = COndrelApp::BuildTitle(QStringLiteral("shutdown"));
-    DeviceSide device;
+    DeviceSocket device;
     for (int round = 0; round < kRounds; ++round) {
         SCOPED_TRACE(round);
         Watchdog watchdog("closing during a burst", std::chrono::seconds(30));
@@ -87,7 +87,7 @@ TEST(Shutdown, ClosingWhileThousandsOfRepliesStreamIn) {
                 if (stop.load()) {
                     break;
                 }
-                device.Send(port, reply);
+                device.SendTo(port, reply);
             }
         });
         // Close at a different moment of the burst each round, from before the first row to
@@ -108,7 +108,7 @@ TEST(Shutdown, ClosingWhileThousandsOfRepliesStreamIn) {
 
 TEST(Shutdown, ClosingWhileTheReceiveThreadWaitsBehindAnOpenBox) {
     g_appTitle = COndrelApp::BuildTitle(QStringLiteral("shutdown"));
-    DeviceSide device;
+    DeviceSocket device;
     for (int round = 0; round < kRounds; ++round) {
         SCOPED_TRACE(round);
         Watchdog watchdog("closing behind an open box", std::chrono::seconds(30));
@@ -124,7 +124,7 @@ TEST(Shutdown, ClosingWhileTheReceiveThreadWaitsBehindAnOpenBox) {
                 if (stop.load() || round % 2 == 0) {
                     break;
                 }
-                device.Send(port, reply);
+                device.SendTo(port, reply);
             }
         });
         // Plays the receive thread reporting a result: it waits until the box is closed.
@@ -164,7 +164,7 @@ TEST(Shutdown, ClosingWhileTheReceiveThreadWaitsBehindAnOpenBox) {
 
 TEST(Shutdown, ACallAfterTheCloseReturnsAtOnceWithoutRunning) {
     g_appTitle = COndrelApp::BuildTitle(QStringLiteral("shutdown"));
-    DeviceSide device;
+    DeviceSocket device;
     COndrelDlg dialog(LoopbackDeps(device.Port()));
     dialog.reject();
     bool ran = false;
