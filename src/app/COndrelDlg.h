@@ -4,7 +4,10 @@
 // fixed order; the keyboard is handled for the whole window before any control sees a key.
 //
 // Threads: everything here runs on the user-interface thread except SearchEventCallback and
-// OnSearchEvent, which the endpoint calls on its receive thread.
+// OnSearchEvent, which the endpoint calls on its receive thread, and what they call from there
+// (adding a reply to the table, SendToDialog). The receive thread reaches the list only
+// through a queued row update and the window only through SendToDialog, both ended before the
+// window's destroy step goes on (see COndrelDlgInventory.cpp).
 
 #include "AdapterPanel.h"
 #include "DialogDeps.h"
