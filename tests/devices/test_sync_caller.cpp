@@ -31,11 +31,11 @@ public:
     }
 
     void Post(CSyncCaller::Task task) {
-        {
-            std::lock_guard<std::mutex> hold(m_mutex);
-            m_tasks.push_back(std::move(task));
-            ++m_posted;
-        }
+        // Notified under the lock: a test that sees the task posted may destroy the loop at
+        // once, and the condition variable must not be in use by then.
+        std::lock_guard<std::mutex> hold(m_mutex);
+        m_tasks.push_back(std::move(task));
+        ++m_posted;
         m_wake.notify_all();
     }
     CSyncCaller::Poster Poster() {
