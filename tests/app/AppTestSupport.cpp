@@ -12,7 +12,7 @@
 namespace ondrel::testing {
 
 LoopbackReceiver::LoopbackReceiver() {
-    m_fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+    m_fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -28,6 +28,15 @@ LoopbackReceiver::~LoopbackReceiver() {
     if (m_fd >= 0) {
         ::close(m_fd);
     }
+}
+
+bool LoopbackReceiver::SendTo(uint16_t port, std::string_view datagram) const {
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    to.sin_port = htons(port);
+    return ::sendto(m_fd, datagram.data(), datagram.size(), 0, reinterpret_cast<sockaddr*>(&to),
+                    sizeof to) == static_cast<ssize_t>(datagram.size());
 }
 
 std::vector<std::string> LoopbackReceiver::Receive(int waitMs) {

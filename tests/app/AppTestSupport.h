@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ondrel::testing {
@@ -50,7 +51,8 @@ public:
     std::vector<QString> urls;
 };
 
-// A UDP socket on 127.0.0.1 with a port of its own: the destination of the window's requests.
+// A UDP socket on 127.0.0.1 with a port of its own: the destination of the window's requests,
+// and a device played by the test, answering to a port of the test's choosing.
 class LoopbackReceiver {
 public:
     LoopbackReceiver();
@@ -58,7 +60,8 @@ public:
     LoopbackReceiver(const LoopbackReceiver&) = delete;
     LoopbackReceiver& operator=(const LoopbackReceiver&) = delete;
     uint16_t Port() const { return m_port; }
-    // The datagrams that arrive within waitMs.
+    bool SendTo(uint16_t port, std::string_view datagram) const;
+    // Every datagram that arrives within waitMs (the wait restarts shortly after each one).
     std::vector<std::string> Receive(int waitMs);
 
 private:

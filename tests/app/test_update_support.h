@@ -46,24 +46,8 @@ std::string SearchReplyText(const PlayedDevice& device);
 // The keys of a text request such as "IPCamSetNetConfig": key -> value, first line as "".
 std::map<std::string, std::string> RequestFields(std::string_view text);
 
-// A UDP socket on 127.0.0.1 that plays the devices: it receives the window's requests and
-// sends datagrams to a port of the test's choosing.
-class DeviceSocket {
-public:
-    DeviceSocket();
-    ~DeviceSocket();
-    DeviceSocket(const DeviceSocket&) = delete;
-    DeviceSocket& operator=(const DeviceSocket&) = delete;
-
-    uint16_t Port() const { return m_port; }
-    bool SendTo(uint16_t port, std::string_view datagram) const;
-    // Every datagram that arrives within waitMs (the wait restarts shortly after each one).
-    std::vector<std::string> Receive(int waitMs);
-
-private:
-    int m_fd = -1;
-    uint16_t m_port = 0;
-};
+// The socket that plays the devices: receives the window's requests and answers its port.
+using DeviceSocket = LoopbackReceiver;
 
 // Records prompts like FakePrompter, and with each one whether the restart progress was
 // showing when it appeared.
