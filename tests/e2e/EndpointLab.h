@@ -1,6 +1,7 @@
 #pragma once
 // The fixture of the endpoint's lab tests: an endpoint on the real ports (bound to 9003,
-// sending to 255.255.255.255:9002), a simulator beside it and the events it raised.
+// sending to 255.255.255.255:9002), a simulator beside it and the events it raised. It runs
+// only inside scripts/netlab: SetUp refuses to send anywhere else.
 
 #include "LabEvents.h"
 #include "LabSim.h"
