@@ -211,6 +211,7 @@ TEST_F(UpdateOutcomes, RefusedKeepsTheFormAndTheTable) {
     Answer(false);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !Reports().empty(); }, 3000));
     EXPECT_EQ(ReportTexts(), std::vector<QString>{kWrong});
+    EXPECT_EQ(Reports()[0].kind, Prompt::Information);
     EXPECT_EQ(Reports()[0].caption, QStringLiteral("Tips"));
     EXPECT_FALSE(prompter->progressShown[0]);
     EXPECT_FALSE(ProgressShown());
