@@ -5,6 +5,8 @@
 #include <QHeaderView>
 #include <QMouseEvent>
 
+#include <utility>
+
 namespace ondrel {
 
 DeviceListView::DeviceListView(QWidget* parent) : QTableView(parent) {
@@ -80,8 +82,17 @@ void DeviceListView::mousePressEvent(QMouseEvent* event) {
 
 bool DeviceListView::viewportEvent(QEvent* event) {
     const bool handled = QTableView::viewportEvent(event);
-    if (event->type() == QEvent::MouseButtonRelease) {
+    if ((event->type() == QEvent::MouseButtonDblClick ||
+         event->type() == QEvent::MouseButtonPress) &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        m_inDoubleClick = event->type() == QEvent::MouseButtonDblClick;
+    } else if (event->type() == QEvent::MouseButtonRelease) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton && std::exchange(m_inDoubleClick, false)) {
+            // The first click of the pair has been reported; a second report would fill the
+            // form again and query the device twice.
+            return handled;
+        }
         if (mouse->button() == Qt::LeftButton) {
             const QModelIndex at = indexAt(mouse->position().toPoint());
             Q_EMIT itemClicked(at.isValid() ? at.row() : -1);

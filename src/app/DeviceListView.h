@@ -2,8 +2,8 @@
 // The device list: a report view of whole rows, one selected at most. Besides the selection
 // it keeps a selection mark, the row the user last acted on, which may be cleared while a row
 // stays selected. A left click anywhere in the rows area is reported with the row under the
-// mouse, or -1 off the rows, after the view has updated its selection. A click off the rows
-// leaves the selected row selected.
+// mouse, or -1 off the rows, after the view has updated its selection; a double click is
+// reported once. A click off the rows leaves the selected row selected.
 
 #include <QTableView>
 
@@ -28,6 +28,9 @@ Q_SIGNALS:
 protected:
     bool viewportEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    bool m_inDoubleClick = false; // the second press of a double click is no click of its own
 };
 
 } // namespace ondrel
