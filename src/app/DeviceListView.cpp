@@ -80,6 +80,16 @@ void DeviceListView::mousePressEvent(QMouseEvent* event) {
     QTableView::mousePressEvent(event);
 }
 
+void DeviceListView::focusInEvent(QFocusEvent* event) {
+    // Qt makes the first row current when the keyboard brings the focus; that would be a
+    // selection mark the user never set, and the first Down would then skip the first row.
+    const bool hadMark = currentIndex().isValid();
+    QTableView::focusInEvent(event);
+    if (!hadMark && currentIndex().isValid()) {
+        SetSelectionMark(-1);
+    }
+}
+
 bool DeviceListView::viewportEvent(QEvent* event) {
     const bool handled = QTableView::viewportEvent(event);
     if ((event->type() == QEvent::MouseButtonDblClick ||

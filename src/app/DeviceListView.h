@@ -1,9 +1,10 @@
 #pragma once
 // The device list: a report view of whole rows, one selected at most. Besides the selection
 // it keeps a selection mark, the row the user last acted on, which may be cleared while a row
-// stays selected. A left click anywhere in the rows area is reported with the row under the
-// mouse, or -1 off the rows, after the view has updated its selection; a double click is
-// reported once. A click off the rows leaves the selected row selected.
+// stays selected; taking the keyboard focus sets none. A left click anywhere in the rows area is
+// reported with the row under the mouse, or -1 off the rows, after the view has updated its
+// selection; a double click is reported once. A click off the rows leaves the selected row
+// selected.
 
 #include <QTableView>
 
@@ -28,6 +29,7 @@ Q_SIGNALS:
 protected:
     bool viewportEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
 
 private:
     bool m_inDoubleClick = false; // the second press of a double click is no click of its own

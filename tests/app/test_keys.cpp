@@ -153,6 +153,19 @@ TEST_F(KeysTest, ArrowsOnAnEmptyListOrWithoutMark) {
     EXPECT_EQ(dialog->clicks.back(), 0);
 }
 
+TEST_F(KeysTest, TabbingIntoTheListSetsNoMarkSoDownStartsAtTheFirstRow) {
+    AddRows(*dialog, 3);
+    DeviceListView* list = List();
+    // Keyboard focus arrives by the Tab key.
+    list->setFocus(Qt::TabFocusReason);
+    ASSERT_EQ(QApplication::focusWidget(), list);
+    EXPECT_EQ(list->GetSelectionMark(), -1);
+    QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_EQ(dialog->clicks, std::vector<int>{0});
+    EXPECT_EQ(list->GetFirstSelectedRow(), 0);
+    EXPECT_EQ(list->GetSelectionMark(), 0);
+}
+
 TEST_F(KeysTest, MouseClicksNotifyTheRowOrMinusOne) {
     AddRows(*dialog, 2);
     DeviceListView* list = List();
