@@ -41,7 +41,7 @@ IpAddressControl::IpAddressControl(QWidget* parent) : QFrame(parent) {
     layout->setContentsMargins(frame, frame, frame, frame);
     layout->setSpacing(0);
     auto* validator =
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("\\d{0,3}")), this);
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,3}")), this);
     for (int i = 0; i < 4; ++i) {
         auto* field = new QLineEdit(this);
         field->setFrame(false);
@@ -147,7 +147,7 @@ bool IpAddressControl::eventFilter(QObject* watched, QEvent* event) {
         if (!text.contains(QLatin1Char('.'))) {
             return QFrame::eventFilter(watched, event);
         }
-        static const QRegularExpression dotted(QStringLiteral("^\\d{0,3}(\\.\\d{0,3}){1,3}$"));
+        static const QRegularExpression dotted(QStringLiteral("^[0-9]{0,3}(\\.[0-9]{0,3}){1,3}$"));
         if (dotted.match(text).hasMatch()) {
             SetAddressText(text);
             MoveTo(3, false, true);

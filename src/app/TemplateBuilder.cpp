@@ -60,8 +60,8 @@ QWidget* CreateControl(const ControlSpec& c, QWidget* dialog) {
             edit->setEchoMode(QLineEdit::Password);
         }
         if (c.Has("number")) {
-            edit->setValidator(
-                new QRegularExpressionValidator(QRegularExpression(QStringLiteral("\\d*")), edit));
+            edit->setValidator(new QRegularExpressionValidator(
+                QRegularExpression(QStringLiteral("[0-9]*")), edit));
         }
         return edit;
     }

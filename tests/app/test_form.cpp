@@ -13,6 +13,7 @@
 #include <QClipboard>
 #include <QLineEdit>
 #include <QTest>
+#include <QValidator>
 
 #include <gtest/gtest.h>
 
@@ -254,4 +255,13 @@ TEST_F(FormTest, AccountAndPasswordRefuseTheThirteenthCharacter) {
     port->setFocus();
     QTest::keyClicks(port, "12x34-567890123456");
     EXPECT_EQ(port->text(), QStringLiteral("1234567890123456"));
+    // Digits of other scripts would read as no number at all: refused like letters, in the
+    // port and in an octet alike.
+    IpAddressControl* ip = Address(IDC_DEVICE_IP);
+    for (QLineEdit* edit : {port, ip->Field(0)}) {
+        QString typed = QStringLiteral("8\u0668\uFF10");
+        int at = 0;
+        ASSERT_NE(edit->validator(), nullptr);
+        EXPECT_EQ(edit->validator()->validate(typed, at), QValidator::Invalid);
+    }
 }
