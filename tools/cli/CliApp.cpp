@@ -86,10 +86,17 @@ int CliApp::Run() {
     return kExitUsage;
 }
 
-int CliApp::RunSearch() {
-    DiscoverySession session(m_o.endpoint);
+bool CliApp::OpenSession(DiscoverySession& session) {
     if (const std::string problem = session.Open(); !problem.empty()) {
         Error(problem);
+        return false;
+    }
+    return true;
+}
+
+int CliApp::RunSearch() {
+    DiscoverySession session(m_o.endpoint);
+    if (!OpenSession(session)) {
         return kExitError;
     }
     Progress progress = Progress::ForStderr();
@@ -134,8 +141,7 @@ int CliApp::FindDevice(DiscoverySession& session, Progress& progress, DeviceInfo
 
 int CliApp::RunUrl() {
     DiscoverySession session(m_o.endpoint);
-    if (const std::string problem = session.Open(); !problem.empty()) {
-        Error(problem);
+    if (!OpenSession(session)) {
         return kExitError;
     }
     Progress progress = Progress::ForStderr();
@@ -188,8 +194,7 @@ int CliApp::RunSet() {
         return kExitUsage;
     }
     DiscoverySession session(m_o.endpoint);
-    if (const std::string problem = session.Open(); !problem.empty()) {
-        Error(problem);
+    if (!OpenSession(session)) {
         return kExitError;
     }
     Progress progress = Progress::ForStderr();

@@ -19,6 +19,8 @@ public:
     int Run();
 
 private:
+    // False, with the reason printed, when the endpoint cannot be opened.
+    bool OpenSession(DiscoverySession& session);
     int RunSearch();
     int RunSet();
     int RunUrl();
