@@ -120,6 +120,9 @@ int CliApp::RunSearch() {
 }
 
 int CliApp::FindDevice(DiscoverySession& session, Progress& progress, DeviceInfo& device) {
+    if (!OpenSession(session)) {
+        return kExitError;
+    }
     const MacBytes mac = m_o.macBytes;
     const SearchOutcome found = session.Search(
         m_o.waitMs, [&mac](const DeviceInfo& d) { return MacMatches(FieldText(d.Mac), mac); },
@@ -141,9 +144,6 @@ int CliApp::FindDevice(DiscoverySession& session, Progress& progress, DeviceInfo
 
 int CliApp::RunUrl() {
     DiscoverySession session(m_o.endpoint);
-    if (!OpenSession(session)) {
-        return kExitError;
-    }
     Progress progress = Progress::ForStderr();
     DeviceInfo device{};
     if (const int code = FindDevice(session, progress, device); code != kExitDone) {
@@ -194,9 +194,6 @@ int CliApp::RunSet() {
         return kExitUsage;
     }
     DiscoverySession session(m_o.endpoint);
-    if (!OpenSession(session)) {
-        return kExitError;
-    }
     Progress progress = Progress::ForStderr();
     DeviceInfo device{};
     if (const int code = FindDevice(session, progress, device); code != kExitDone) {

@@ -25,7 +25,7 @@ private:
     int RunSet();
     int RunUrl();
 
-    // Searches until the device with --mac answers; exit code 0 when found.
+    // Opens the session and searches until the device with --mac answers; 0 when found.
     int FindDevice(DiscoverySession& session, Progress& progress, DeviceInfo& device);
     // kExitDone to go on, else the exit code (declined, or no terminal to ask on).
     int Confirm(const DeviceInfo& device, const DeviceInfo& settings);
