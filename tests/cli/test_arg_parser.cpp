@@ -4,6 +4,9 @@
 
 #include <sstream>
 
+// Nothing here sends to the broadcast address: it appears as text only. Whatever broadcasts
+// runs inside the private lab of scripts/netlab.
+
 namespace ondrel::cli {
 namespace {
 

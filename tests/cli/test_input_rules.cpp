@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+// Nothing here sends to the broadcast address: it appears as text only. Whatever broadcasts
+// runs inside the private lab of scripts/netlab.
+
 namespace ondrel::cli {
 namespace {
 

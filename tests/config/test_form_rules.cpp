@@ -7,6 +7,9 @@
 #include <cstring>
 #include <string>
 
+// Nothing here sends to the broadcast address: it appears as text only. Whatever broadcasts
+// runs inside the private lab of scripts/netlab.
+
 using namespace ondrel;
 
 namespace {

@@ -11,6 +11,9 @@
 #include <cstring>
 #include <thread>
 
+// Nothing here sends to the broadcast address: it appears as text only. Whatever broadcasts
+// runs inside the private lab of scripts/netlab.
+
 using namespace ondrel;
 using namespace ondrel::testing;
 

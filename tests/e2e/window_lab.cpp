@@ -1,5 +1,6 @@
 // In the lab, with interfaces and a resolver set up by window_lab.sh: what the window's
-// "Local PC information:" group shows agrees with `ip` and with /etc/resolv.conf.
+// "Local PC information:" group shows agrees with `ip` and with /etc/resolv.conf. It runs only
+// under scripts/netlab, and its window sends to loopback.
 
 #include "COndrelApp.h"
 #include "COndrelDlg.h"
