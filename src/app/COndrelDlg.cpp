@@ -29,10 +29,6 @@ namespace {
 
 constexpr int kAccountMaxChars = 12;
 
-QString String(int id) {
-    return ResourceStore::Get().LoadString(id);
-}
-
 } // namespace
 
 COndrelDlg::COndrelDlg(DialogDeps deps, QWidget* parent)
@@ -123,7 +119,7 @@ bool COndrelDlg::OnInitDialog() {
                                   qobject_cast<QLineEdit*>(GetDlgItem(IDC_PC_DNS2))});
     ConnectMessageMap();
 
-    const QString about = String(IDS_ABOUTBOX);
+    const QString about = ResourceStore::Text(IDS_ABOUTBOX);
     if (!about.isEmpty()) {
         m_systemMenu.AppendSeparator();
         m_systemMenu.AppendItem(IDM_ABOUTBOX, about);
@@ -144,9 +140,9 @@ bool COndrelDlg::OnInitDialog() {
     }
 
     if (m_deviceList != nullptr) {
-        m_deviceList->InsertColumn(0, String(IDS_COLUMN_NO), 55);
-        m_deviceList->InsertColumn(1, String(IDS_COLUMN_NAME), 80);
-        m_deviceList->InsertColumn(2, String(IDS_COLUMN_MAC), 110);
+        m_deviceList->InsertColumn(0, ResourceStore::Text(IDS_COLUMN_NO), 55);
+        m_deviceList->InsertColumn(1, ResourceStore::Text(IDS_COLUMN_NAME), 80);
+        m_deviceList->InsertColumn(2, ResourceStore::Text(IDS_COLUMN_MAC), 110);
     }
 
     FillAdapterList();

@@ -20,17 +20,13 @@ namespace ondrel {
 
 namespace {
 
-QString LoadText(int id) {
-    return ResourceStore::Get().LoadString(id);
-}
-
 // Why the socket refused the request, in words for the user.
 QString SendFailureText(const SendResult& sent) {
     QString reason = QString::fromStdString(sent.message);
     if (reason.isEmpty() && sent.error != 0) {
         reason = QString::fromLocal8Bit(std::strerror(sent.error));
     }
-    QString text = LoadText(IDS_SEND_FAILED);
+    QString text = ResourceStore::Text(IDS_SEND_FAILED);
     text.replace(QLatin1String("%s"), reason);
     return text;
 }
@@ -38,9 +34,9 @@ QString SendFailureText(const SendResult& sent) {
 } // namespace
 
 void COndrelDlg::OnUpdate() {
-    const QString caption = LoadText(IDS_TIPS);
+    const QString caption = ResourceStore::Text(IDS_TIPS);
     if (GetSelectionMark() < 0) {
-        m_prompter->Information(this, LoadText(IDS_SELECT_DEVICE), caption);
+        m_prompter->Information(this, ResourceStore::Text(IDS_SELECT_DEVICE), caption);
         return;
     }
     // The test is on the text as typed, before any confirmation.
@@ -48,10 +44,11 @@ void COndrelDlg::OnUpdate() {
     const QByteArray portText = port != nullptr ? port->text().toLatin1() : QByteArray();
     if (IsRefusedPort(
             std::string_view(portText.constData(), static_cast<std::size_t>(portText.size())))) {
-        m_prompter->Information(this, LoadText(IDS_PORT_REFUSED), caption);
+        m_prompter->Information(this, ResourceStore::Text(IDS_PORT_REFUSED), caption);
         return;
     }
-    if (!m_prompter->Question(this, LoadText(IDS_CONFIRM_UPDATE), LoadText(IDS_ASK))) {
+    if (!m_prompter->Question(this, ResourceStore::Text(IDS_CONFIRM_UPDATE),
+                              ResourceStore::Text(IDS_ASK))) {
         return;
     }
     // The question box runs events; the window may have begun to close meanwhile.
@@ -107,9 +104,11 @@ int COndrelDlg::OnUpdateResult(int result) {
     if (result == 0) {
         // The progress runs before the box is shown, and keeps running while it is open.
         OnStartRestartProgress();
-        m_prompter->Information(this, LoadText(IDS_UPDATED), LoadText(IDS_TIPS));
+        m_prompter->Information(this, ResourceStore::Text(IDS_UPDATED),
+                                ResourceStore::Text(IDS_TIPS));
     } else if (result == 1 || result == 5) {
-        m_prompter->Information(this, LoadText(IDS_WRONG_ACCOUNT), LoadText(IDS_TIPS));
+        m_prompter->Information(this, ResourceStore::Text(IDS_WRONG_ACCOUNT),
+                                ResourceStore::Text(IDS_TIPS));
     }
     return 0;
 }
@@ -125,13 +124,14 @@ void COndrelDlg::OnUpdateWaitExpired() {
     // restarting, so the progress and the search at its end still run; but the user is told
     // that no answer came, and the table keeps what the device last reported.
     OnStartRestartProgress();
-    m_prompter->Information(this, LoadText(IDS_NO_ANSWER), LoadText(IDS_TIPS));
+    m_prompter->Information(this, ResourceStore::Text(IDS_NO_ANSWER),
+                            ResourceStore::Text(IDS_TIPS));
 }
 
 void COndrelDlg::OnBrowse() {
-    const QString caption = LoadText(IDS_TIPS);
+    const QString caption = ResourceStore::Text(IDS_TIPS);
     if (GetSelectionMark() < 0) {
-        m_prompter->Plain(this, LoadText(IDS_SELECT_DEVICE), caption);
+        m_prompter->Plain(this, ResourceStore::Text(IDS_SELECT_DEVICE), caption);
         return;
     }
     const int row = FirstSelectedRow();
@@ -148,7 +148,7 @@ void COndrelDlg::OnBrowse() {
     // goes to the desktop's URL handler, never through a shell.
     const std::optional<std::string> url = DeviceUrl(record);
     if (!url) {
-        m_prompter->Information(this, LoadText(IDS_NO_VALID_ADDRESS), caption);
+        m_prompter->Information(this, ResourceStore::Text(IDS_NO_VALID_ADDRESS), caption);
         return;
     }
     m_opener->Open(QString::fromStdString(*url));

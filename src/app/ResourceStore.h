@@ -17,6 +17,8 @@ public:
 
     // The text of a string id; empty for an id the table does not hold.
     QString LoadString(int id) const;
+    // The same, from the program's one store.
+    static QString Text(int id) { return Get().LoadString(id); }
     // Template by dialog id; nullptr for an unknown one.
     const DialogSpec* Template(int id) const;
     QIcon Icon(int id) const;
