@@ -76,24 +76,6 @@ const SocketSyscalls* SocketSyscalls::Install(const SocketSyscalls* table) {
                                std::memory_order_acq_rel);
 }
 
-std::optional<uint32_t> ParseIpv4(std::string_view text) {
-    char buffer[INET_ADDRSTRLEN] = {};
-    if (text.empty() || text.size() >= sizeof buffer) {
-        return std::nullopt;
-    }
-    std::memcpy(buffer, text.data(), text.size());
-    in_addr address{};
-    if (inet_pton(AF_INET, buffer, &address) != 1) {
-        return std::nullopt;
-    }
-    return ntohl(address.s_addr);
-}
-
-std::string FormatIpv4(uint32_t hostOrder) {
-    return std::to_string(hostOrder >> 24) + "." + std::to_string((hostOrder >> 16) & 0xFF) + "." +
-           std::to_string((hostOrder >> 8) & 0xFF) + "." + std::to_string(hostOrder & 0xFF);
-}
-
 UdpSocket::~UdpSocket() noexcept {
     Close();
 }

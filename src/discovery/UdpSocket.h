@@ -9,6 +9,8 @@
 //
 // Addresses are dotted-decimal IPv4 text ("127.0.0.1", "0.0.0.0", "255.255.255.255").
 
+#include "Ipv4Text.h"
+
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -75,10 +77,6 @@ struct SocketSyscalls {
     static const SocketSyscalls& Current();
     static const SocketSyscalls* Install(const SocketSyscalls* table);
 };
-
-// Parses dotted-decimal IPv4 text; host byte order.
-std::optional<uint32_t> ParseIpv4(std::string_view text);
-std::string FormatIpv4(uint32_t hostOrder);
 
 class UdpSocket {
 public:

@@ -8,43 +8,6 @@
 namespace ondrel::cli {
 namespace {
 
-struct AddressCase {
-    const char* name;
-    const char* text;
-    bool valid;
-};
-
-// Lists the case by its name rather than its bytes.
-void PrintTo(const AddressCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
-class Ipv4Text : public ::testing::TestWithParam<AddressCase> {};
-
-TEST_P(Ipv4Text, AcceptsOnlyPlainDottedQuads) {
-    const auto& c = GetParam();
-    const auto parsed = ParseIPv4(c.text);
-    ASSERT_EQ(parsed.has_value(), c.valid) << c.text;
-    if (c.valid) {
-        EXPECT_EQ(FormatIPv4(*parsed), c.text); // accepted texts are already canonical
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, Ipv4Text,
-    ::testing::Values(
-        AddressCase{"Plain", "192.168.1.88", true}, AddressCase{"AllZero", "0.0.0.0", true},
-        AddressCase{"AllMax", "255.255.255.255", true},
-        AddressCase{"OctetTooBig", "192.168.1.256", false},
-        AddressCase{"LeadingZero", "192.168.01.8", false},
-        AddressCase{"ThreeParts", "192.168.1", false}, AddressCase{"FiveParts", "1.2.3.4.5", false},
-        AddressCase{"TrailingDot", "1.2.3.4.", false}, AddressCase{"EmptyPart", "1..3.4", false},
-        AddressCase{"LeadingBlank", " 1.2.3.4", false},
-        AddressCase{"TrailingBlank", "1.2.3.4 ", false}, AddressCase{"Sign", "+1.2.3.4", false},
-        AddressCase{"Hex", "0x1.2.3.4", false}, AddressCase{"FourDigits", "1000.2.3.4", false},
-        AddressCase{"Empty", "", false}, AddressCase{"Hostname", "camera.local", false}),
-    [](const auto& p) { return std::string(p.param.name); });
-
 TEST(Mask, ContiguityAndPrefix) {
     const struct {
         const char* text;

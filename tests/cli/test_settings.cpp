@@ -145,6 +145,20 @@ TEST(Build, OddCurrentSettingsDoNotBlockAChangeOfPortOnly) {
     EXPECT_EQ(FieldText(out.record.GateWay), "10.9.9.9");
 }
 
+// Devices that pad their octets are read as decimal and sent their address without padding.
+TEST(Build, PaddedDeviceAddressesReadAsDecimal) {
+    DeviceInfo device = Device();
+    SetField(device.IP, "192.168.001.088");
+    SetField(device.GateWay, "192.168.001.001");
+    const BuildOutcome out = SettingsBuilder::Build(device, Options("--mask 255.255.255.0"), "pw");
+    ASSERT_TRUE(out.ok()) << out.error;
+    EXPECT_EQ(FieldText(out.record.IP), "192.168.1.88");
+    EXPECT_EQ(FieldText(out.record.GateWay), "192.168.1.1");
+    DeviceInfo answer = Device(0);
+    SetField(answer.IP, "192.168.001.088");
+    EXPECT_TRUE(SettingsCheck::Differences(out.record, answer).empty());
+}
+
 TEST(Build, DhcpNeedsNoSoundAddresses) {
     DeviceInfo device = Device(1);
     SetField(device.IP, "");

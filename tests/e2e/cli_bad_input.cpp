@@ -64,6 +64,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadInput{"SetWithoutMac", {"set", kPw, "--yes"}, kPassword, "--mac", true},
         BadInput{"MacNotHex", {"set", "--mac", "02:4F:4E:00:00:0G", kPw}, kPassword, "--mac", true},
         BadInput{"IpOctet", {"--ip", "10.77.0.300", kPw, "--yes"}, kPassword, "--ip"},
+        BadInput{"IpLeadingZero", {"--ip", "10.77.0.021", kPw, "--yes"}, kPassword, "--ip"},
         BadInput{"IpLoopback", {"--ip", "127.0.0.5", kPw, "--yes"}, kPassword, "--ip"},
         BadInput{"MaskHoles", {"--mask", "255.0.255.0", kPw, "--yes"}, kPassword, "--mask"},
         BadInput{"GatewayShort", {"--gateway", "10.77.0", kPw, "--yes"}, kPassword, "--gateway"},

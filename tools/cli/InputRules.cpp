@@ -1,5 +1,7 @@
 #include "InputRules.h"
 
+#include "discovery/Ipv4Text.h"
+
 #include <cstdio>
 
 namespace ondrel::cli {
@@ -25,37 +27,21 @@ int HexValue(char c) {
 
 } // namespace
 
-std::optional<Ipv4> ParseIPv4(std::string_view text) {
-    Ipv4 out{};
-    std::size_t pos = 0;
-    for (std::size_t octet = 0; octet < 4; ++octet) {
-        if (octet > 0) {
-            if (pos >= text.size() || text[pos] != '.') {
-                return std::nullopt;
-            }
-            ++pos;
-        }
-        const std::size_t start = pos;
-        unsigned value = 0;
-        while (pos < text.size() && IsDigit(text[pos]) && pos - start < 3) {
-            value = value * 10 + static_cast<unsigned>(text[pos] - '0');
-            ++pos;
-        }
-        const std::size_t digits = pos - start;
-        if (digits == 0 || value > 255 || (digits > 1 && text[start] == '0')) {
-            return std::nullopt;
-        }
-        out[octet] = static_cast<uint8_t>(value);
-    }
-    if (pos != text.size()) {
+std::optional<Ipv4> ReadDeviceIPv4(std::string_view text) {
+    const std::optional<uint32_t> address = ParseIpv4(text);
+    if (!address) {
         return std::nullopt;
     }
-    return out;
+    return Ipv4{static_cast<uint8_t>(*address >> 24), static_cast<uint8_t>(*address >> 16),
+                static_cast<uint8_t>(*address >> 8), static_cast<uint8_t>(*address)};
+}
+
+std::optional<Ipv4> ParseIPv4(std::string_view text) {
+    return IsCanonicalIpv4(text) ? ReadDeviceIPv4(text) : std::nullopt;
 }
 
 std::string FormatIPv4(const Ipv4& a) {
-    return std::to_string(a[0]) + '.' + std::to_string(a[1]) + '.' + std::to_string(a[2]) + '.' +
-           std::to_string(a[3]);
+    return FormatIpv4(ToUint32(a));
 }
 
 uint32_t ToUint32(const Ipv4& a) {

@@ -14,9 +14,11 @@ namespace ondrel::cli {
 using Ipv4 = std::array<uint8_t, 4>;
 using MacBytes = std::array<uint8_t, 6>;
 
-// Four decimal numbers 0-255 separated by dots, nothing else. A number with a leading zero
-// ("010") is refused: some readers take it as octal, so its meaning is unclear.
+// An address a person typed: the core's IPv4 text written without leading zeros. "010" is
+// refused: other tools read it as octal, so the person may mean another address.
 std::optional<Ipv4> ParseIPv4(std::string_view text);
+// An address a device reported: the core's IPv4 text rule as it stands ("010" is ten).
+std::optional<Ipv4> ReadDeviceIPv4(std::string_view text);
 std::string FormatIPv4(const Ipv4& address);
 uint32_t ToUint32(const Ipv4& address); // first octet highest
 

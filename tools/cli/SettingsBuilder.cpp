@@ -113,7 +113,7 @@ BuildOutcome SettingsBuilder::Build(const DeviceInfo& device, const CliOptions& 
         out.error = "the device reports HTTP port 0: give --port";
         return out;
     }
-    if (IsRefusedPort(portText)) {
+    if (CheckHttpPort(port) == HttpPortCheck::Refused) {
         out.error = std::string(o.port ? "--port" : "the device's HTTP port") +
                     " 10000: Can't use this http port. Give --port";
         return out;

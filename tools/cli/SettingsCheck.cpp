@@ -10,8 +10,8 @@ namespace {
 // Addresses compare by value when both read as addresses ("010.0.0.1" is not rewritten by
 // every device the same way), otherwise as texts.
 bool SameAddress(std::string_view a, std::string_view b) {
-    const auto pa = ParseIPv4(a);
-    const auto pb = ParseIPv4(b);
+    const auto pa = ReadDeviceIPv4(a);
+    const auto pb = ReadDeviceIPv4(b);
     return pa && pb ? *pa == *pb : a == b;
 }
 

@@ -93,31 +93,6 @@ LoadResult DeviceConfigLoader::LoadText(std::string_view text, std::string_view 
     return result;
 }
 
-bool DeviceConfigLoader::IsIPv4(std::string_view text) {
-    int parts = 0;
-    std::size_t i = 0;
-    while (parts < 4) {
-        std::size_t digits = 0;
-        int value = 0;
-        while (i < text.size() && text[i] >= '0' && text[i] <= '9' && digits < 4) {
-            value = value * 10 + (text[i] - '0');
-            ++i;
-            ++digits;
-        }
-        if (digits == 0 || digits > 3 || value > 255) {
-            return false;
-        }
-        ++parts;
-        if (parts < 4) {
-            if (i >= text.size() || text[i] != '.') {
-                return false;
-            }
-            ++i;
-        }
-    }
-    return i == text.size();
-}
-
 bool DeviceConfigLoader::IsMac(std::string_view text) {
     if (text.size() != 17) {
         return false;

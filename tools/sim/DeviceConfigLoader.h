@@ -28,7 +28,6 @@ public:
     // source names the text in error messages.
     static LoadResult LoadText(std::string_view text, std::string_view source);
 
-    static bool IsIPv4(std::string_view text);
     static bool IsMac(std::string_view text);
 };
 

@@ -2,6 +2,7 @@
 
 #include "DeviceConfigLoader.h"
 #include "SimDevice.h"
+#include "discovery/Ipv4Text.h"
 
 #include <functional>
 #include <map>
@@ -45,7 +46,7 @@ ParsedOptions SimOptionParser::Parse(const std::vector<std::string>& args) {
         return value;
     };
     auto address = [&error](const std::string& name, const std::string& text, std::string& out) {
-        if (!DeviceConfigLoader::IsIPv4(text)) {
+        if (!ParseIpv4(text).has_value()) {
             error = name + ": expected an IPv4 address a.b.c.d, got \"" + text + "\"";
             return;
         }
