@@ -42,6 +42,22 @@ uint16_t PortFromText(std::string_view text);
 // The one port text an update refuses; the test is on the text, so "010000" passes.
 bool IsRefusedPort(std::string_view text);
 
+// The HTTP port rule that the window and the CLI both apply before anything is sent: a port is
+// 1..65535, and 10000 is refused whatever the device, as the window has always refused it.
+// The caller turns the outcome into its own text; the window's refusal is "Can't use this http
+// port." for every outcome but Usable.
+enum class HttpPortCheck { Usable, NotANumber, OutOfRange, Refused };
+
+struct HttpPortReading {
+    HttpPortCheck check = HttpPortCheck::NotANumber;
+    uint16_t port = 0; // meaningful when check is Usable
+};
+
+// A typed port: ASCII digits only (no blank, sign or other script's digit), read as decimal
+// whatever its leading zeros, so "010000" is 10000 and refused. Empty text is no number.
+HttpPortReading ReadHttpPort(std::string_view text);
+HttpPortCheck CheckHttpPort(int64_t port);
+
 // The port text after an up-down step: +1 below 65535 and -1 above 1 give the next number;
 // any other case, an accelerated step of several units included, leaves the text as it is
 // (nullopt).

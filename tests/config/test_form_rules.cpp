@@ -104,6 +104,56 @@ TEST(PortFromText, LowSixteenBitsOfLeadingNumber) {
     }
 }
 
+TEST(HttpPortRule, Table) {
+    const std::string longDigits = std::string(300, '9');
+    struct Case {
+        std::string text;
+        HttpPortCheck want;
+        uint16_t port;
+    } cases[] = {
+        {"80", HttpPortCheck::Usable, 80},
+        {"1", HttpPortCheck::Usable, 1},
+        {"65535", HttpPortCheck::Usable, 65535},
+        {"9999", HttpPortCheck::Usable, 9999},
+        {"10001", HttpPortCheck::Usable, 10001},
+        {"0080", HttpPortCheck::Usable, 80},
+        {"10000", HttpPortCheck::Refused, 0},
+        {"010000", HttpPortCheck::Refused, 0},
+        {"0", HttpPortCheck::OutOfRange, 0},
+        {"000", HttpPortCheck::OutOfRange, 0},
+        {"65536", HttpPortCheck::OutOfRange, 0},
+        // Its low 16 bits are 10000: the window once sent exactly that.
+        {"75536", HttpPortCheck::OutOfRange, 0},
+        {"4294967376", HttpPortCheck::OutOfRange, 0},
+        {longDigits, HttpPortCheck::OutOfRange, 0},
+        {"", HttpPortCheck::NotANumber, 0},
+        {" 80", HttpPortCheck::NotANumber, 0},
+        {"80 ", HttpPortCheck::NotANumber, 0},
+        {"+80", HttpPortCheck::NotANumber, 0},
+        {"-1", HttpPortCheck::NotANumber, 0},
+        {"8x0", HttpPortCheck::NotANumber, 0},
+        {"\xd9\xa8\xd9\xa0", HttpPortCheck::NotANumber, 0},
+        {"\xef\xbc\x98\xef\xbc\x90", HttpPortCheck::NotANumber, 0},
+    };
+    for (const Case& c : cases) {
+        const HttpPortReading got = ReadHttpPort(c.text);
+        EXPECT_EQ(got.check, c.want) << '"' << c.text.substr(0, 20) << '"';
+        EXPECT_EQ(got.port, c.port) << '"' << c.text.substr(0, 20) << '"';
+    }
+    const struct {
+        int64_t port;
+        HttpPortCheck want;
+    } numbers[] = {
+        {80, HttpPortCheck::Usable},        {10000, HttpPortCheck::Refused},
+        {0, HttpPortCheck::OutOfRange},     {-1, HttpPortCheck::OutOfRange},
+        {65536, HttpPortCheck::OutOfRange}, {75536, HttpPortCheck::OutOfRange},
+        {65535, HttpPortCheck::Usable},
+    };
+    for (const auto& n : numbers) {
+        EXPECT_EQ(CheckHttpPort(n.port), n.want) << n.port;
+    }
+}
+
 TEST(IsRefusedPort, OnlyTheExactText) {
     EXPECT_TRUE(IsRefusedPort("10000"));
     for (const char* text : {"010000", "10000 ", " 10000", "1000", "100000", "", "10001"}) {

@@ -151,7 +151,16 @@ void OptionValues::ApplySet() {
     m_o.mask = Address("--mask");
     m_o.gateway = Address("--gateway");
     m_o.dns = Address("--dns");
-    m_o.port = Port("--port", 1);
+    if (const std::string_view* v = Value("--port")) {
+        const HttpPortReading port = ReadHttpPort(*v);
+        if (port.check == HttpPortCheck::Refused) {
+            Fail("--port: Can't use this http port.");
+        } else if (port.check != HttpPortCheck::Usable) {
+            Fail("--port: " + Quoted(*v) + " is not a port number (1-65535)");
+        } else {
+            m_o.port = port.port;
+        }
+    }
     if (!m_error.empty()) {
         return;
     }
@@ -164,9 +173,6 @@ void OptionValues::ApplySet() {
         Fail("--mask: " + FormatIPv4(*m_o.mask) +
              " is not a subnet mask (its one bits must be contiguous from the left, e.g. "
              "255.255.255.0)");
-    }
-    if (m_o.port && IsRefusedPort(std::to_string(*m_o.port))) {
-        Fail("--port: Can't use this http port.");
     }
     if (const std::string_view* v = Value("--user")) {
         const std::string problem = AccountTextProblem(*v, sizeof(DeviceInfo::User) - 1);

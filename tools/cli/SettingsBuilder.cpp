@@ -22,7 +22,7 @@ std::optional<Ipv4> Resolve(const AddressField& f, bool needUsable, std::string&
     if (f.deviceText.empty()) {
         return Ipv4{};
     }
-    if (auto parsed = ParseIPv4(f.deviceText)) {
+    if (auto parsed = ReadDeviceIPv4(f.deviceText)) {
         return parsed;
     }
     if (!needUsable) {
