@@ -44,9 +44,9 @@ namespace ondrel::lab {
 
 using namespace std::chrono_literals;
 
-// True only inside a private lab: ONDREL_NETLAB=1 and no network interface but lo, v0, v1.
-// (The interface list comes from the kernel for the current namespace; /sys would show the
-// host's.)
+// True only inside a private lab: ONDREL_NETLAB=1 and exactly the interfaces of one of its
+// layouts, lo and v0 (one adapter) or lo, eOffice and eCam (two LANs). (The interface list
+// comes from the kernel for the current namespace; /sys would show the host's.)
 inline bool InLab() {
     const char* mark = std::getenv("ONDREL_NETLAB");
     if (mark == nullptr || std::string_view(mark) != "1") {
@@ -61,7 +61,8 @@ inline bool InLab() {
         names.insert(i->if_name);
     }
     if_freenameindex(list);
-    return names == std::set<std::string>{"lo", "v0", "v1"};
+    return names == std::set<std::string>{"lo", "v0"} ||
+           names == std::set<std::string>{"lo", "eOffice", "eCam"};
 }
 
 // Polls until done() holds or the timeout passes; returns done()'s last answer.
