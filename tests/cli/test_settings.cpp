@@ -1,4 +1,4 @@
-#include "ArgParser.h"
+#include "CommandLine.h"
 #include "SettingsBuilder.h"
 #include "SettingsCheck.h"
 #include "discovery/SetNetConfig.h"
@@ -36,7 +36,7 @@ CliOptions Options(const std::string& extra) {
     for (std::string w; in >> w;) {
         words.push_back(w);
     }
-    const ParseOutcome out = ArgParser::Parse({words.begin(), words.end()});
+    const ParseOutcome out = CommandLine::Parse(words);
     EXPECT_TRUE(out.ok()) << out.error;
     return out.options;
 }

@@ -1,9 +1,8 @@
 #include "CliApp.h"
 
-#include "ArgParser.h"
+#include "CommandLine.h"
 #include "DeviceFormatter.h"
 #include "ExitCode.h"
-#include "HelpText.h"
 #include "PasswordReader.h"
 #include "SettingsBuilder.h"
 #include "SettingsCheck.h"
@@ -51,29 +50,21 @@ std::string Describe(const DeviceInfo& d) {
 } // namespace
 
 int CliApp::Main(int argc, char** argv) {
-    std::vector<std::string_view> args;
-    for (int i = 1; i < argc; ++i) {
-        args.emplace_back(argv[i]);
-    }
-    ParseOutcome parsed = ArgParser::Parse(args);
+    ParseOutcome parsed = CommandLine::Parse(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.ok()) {
         Error(parsed.error);
         std::fputs("Try 'ondrel-cli --help'.\n", stderr);
         return kExitUsage;
+    }
+    if (parsed.options.command == Command::Help || parsed.options.command == Command::Version) {
+        Print(parsed.text);
+        return kExitDone;
     }
     return CliApp(std::move(parsed.options)).Run();
 }
 
 int CliApp::Run() {
     switch (m_o.command) {
-    case Command::Help:
-        Print(HelpText());
-        return kExitDone;
-    case Command::Version:
-        Print("ondrel-cli " + std::to_string(ONDREL_VERSION_MAJOR) + "." +
-              std::to_string(ONDREL_VERSION_MINOR) + "." + std::to_string(ONDREL_VERSION_PATCH) +
-              "." + std::to_string(ONDREL_VERSION_TWEAK) + "\n");
-        return kExitDone;
     case Command::Search:
         return RunSearch();
     case Command::Set:
@@ -81,6 +72,8 @@ int CliApp::Run() {
     case Command::Url:
         return RunUrl();
     case Command::None:
+    case Command::Help:
+    case Command::Version:
         break;
     }
     return kExitUsage;

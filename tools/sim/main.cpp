@@ -1,9 +1,9 @@
 // ondrel-sim: simulated devices on the device side of the discovery protocol.
 
 #include "DeviceConfigLoader.h"
+#include "SimCommandLine.h"
 #include "SimDevice.h"
 #include "SimLog.h"
-#include "SimOptionParser.h"
 #include "SimResponder.h"
 #include "SimServer.h"
 
@@ -55,15 +55,15 @@ bool WriteReady(const std::string& path, uint16_t port, std::string& error) {
 
 int main(int argc, char** argv) {
     const ParsedOptions parsed =
-        SimOptionParser::Parse(std::vector<std::string>(argv + 1, argv + argc));
+        SimCommandLine::Parse(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.error.empty()) {
         return Fail(2, parsed.error);
     }
-    const SimOptions& o = parsed.options;
-    if (o.help) {
-        std::fputs(SimOptionParser::HelpText().c_str(), stdout);
+    if (!parsed.text.empty()) {
+        std::fputs(parsed.text.c_str(), stdout);
         return 0;
     }
+    const SimOptions& o = parsed.options;
 
     std::vector<SimDevice> devices;
     if (!o.configFile.empty()) {

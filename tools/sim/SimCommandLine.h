@@ -26,18 +26,18 @@ struct SimOptions {
     uint32_t duplicates = 0;
     uint32_t delayMs = 0;
     uint64_t maxSearches = 0; // 0: no limit
-    bool help = false;
 };
 
 struct ParsedOptions {
     SimOptions options;
     std::string error; // empty on success
+    std::string text;  // --help or --version: print it and exit
 };
 
-class SimOptionParser {
+class SimCommandLine {
 public:
+    // args without the program name.
     static ParsedOptions Parse(const std::vector<std::string>& args);
-    static std::string HelpText();
 };
 
 } // namespace ondrel::sim

@@ -1,4 +1,4 @@
-#include "ArgParser.h"
+#include "CommandLine.h"
 
 #include <gtest/gtest.h>
 
@@ -10,18 +10,13 @@
 namespace ondrel::cli {
 namespace {
 
-std::vector<std::string_view> Split(const std::string& line, std::vector<std::string>& storage) {
-    std::istringstream in(line);
-    storage.clear();
-    for (std::string word; in >> word;) {
-        storage.push_back(word);
-    }
-    return {storage.begin(), storage.end()};
-}
-
 ParseOutcome ParseLine(const std::string& line) {
-    std::vector<std::string> storage;
-    return ArgParser::Parse(Split(line, storage));
+    std::istringstream in(line);
+    std::vector<std::string> words;
+    for (std::string word; in >> word;) {
+        words.push_back(word);
+    }
+    return CommandLine::Parse(words);
 }
 
 constexpr const char* kSetBase = "set --mac 00:11:22:33:44:55 --password-stdin ";
@@ -75,7 +70,12 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"RepeatedOption", std::string(kSetBase) + "--ip 10.0.0.5 --ip 10.0.0.6", "--ip"},
         BadCase{"FlagWithValue", std::string(kSetBase) + "--yes=no", "--yes"},
         BadCase{"BindMalformed", "search --bind localhost", "--bind"},
-        BadCase{"DestPortZero", "search --dest-port 0", "--dest-port"}),
+        BadCase{"DestPortZero", "search --dest-port 0", "--dest-port"},
+        BadCase{"CommandOptionBeforeTheCommand", "--format csv search", "after the command"},
+        BadCase{"IpLeadingZero", std::string(kSetBase) + "--ip 10.0.0.05", "--ip"},
+        BadCase{"PortNotDigits", std::string(kSetBase) + "--port 8o", "--port"},
+        BadCase{"UserWithControl", std::string(kSetBase) + "--user a\x1b", "--user"},
+        BadCase{"FormatAfterUrl", "url --mac 00:11:22:33:44:55 --format json", "--format"}),
     [](const auto& p) { return std::string(p.param.name); });
 
 TEST(PasswordArgument, IsRefusedInEveryFormWithoutRepeatingIt) {
@@ -155,11 +155,35 @@ TEST(Help, WinsOverEverythingElse) {
     EXPECT_EQ(ParseLine("--version").options.command, Command::Version);
 }
 
-TEST(Options, MayComeBeforeTheCommand) {
-    const ParseOutcome out = ParseLine("--format csv --wait 1 search");
+TEST(Options, OfEveryCommandMayComeBeforeIt) {
+    const ParseOutcome out = ParseLine("--wait 1 --dest-port 19002 search --format csv");
     ASSERT_TRUE(out.ok()) << out.error;
     EXPECT_EQ(out.options.format, OutputFormat::Csv);
     EXPECT_EQ(out.options.waitMs, 1000);
+    EXPECT_EQ(out.options.endpoint.destPort, 19002);
+}
+
+// The manual pages are written from these texts.
+TEST(Help, NamesEveryOptionAndExitCode) {
+    const ParseOutcome all = ParseLine("--help");
+    for (const char* word : {"search",         "set",           "url",
+                             "--wait",         "--format",      "--mac",
+                             "--dhcp",         "--static",      "--ip",
+                             "--mask",         "--gateway",     "--dns",
+                             "--port",         "--user",        "--password-stdin",
+                             "--password-env", "--yes",         "--verify",
+                             "--restart-wait", "--answer-wait", "--bind",
+                             "--local-port",   "--dest",        "--dest-port",
+                             "--version",      "Exit codes",    "5  verification failed"}) {
+        EXPECT_NE(all.text.find(word), std::string::npos) << word;
+    }
+    const ParseOutcome set = ParseLine("set -h");
+    EXPECT_NE(set.text.find("--password-env"), std::string::npos) << set.text;
+    EXPECT_EQ(set.text.find("--format"), std::string::npos) << set.text;
+    EXPECT_EQ(ParseLine("--version").text, "ondrel-cli " + std::to_string(ONDREL_VERSION_MAJOR) +
+                                               "." + std::to_string(ONDREL_VERSION_MINOR) + "." +
+                                               std::to_string(ONDREL_VERSION_PATCH) + "." +
+                                               std::to_string(ONDREL_VERSION_TWEAK) + "\n");
 }
 
 } // namespace

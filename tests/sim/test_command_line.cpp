@@ -1,0 +1,116 @@
+#include "SimCommandLine.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace ondrel::sim;
+
+namespace {
+using Args = std::vector<std::string>;
+}
+
+TEST(SimCommandLine, Accepted) {
+    const ParsedOptions p = SimCommandLine::Parse({"--devices",
+                                                   "12",
+                                                   "--listen-port=0",
+                                                   "--bind",
+                                                   "127.0.0.1",
+                                                   "--unicast",
+                                                   "--reply-port",
+                                                   "9100",
+                                                   "--log",
+                                                   "-",
+                                                   "--ready",
+                                                   "/tmp/r",
+                                                   "--restart-ms",
+                                                   "0",
+                                                   "--faulty",
+                                                   "tail,empty",
+                                                   "--faulty=garbage",
+                                                   "--duplicates",
+                                                   "2",
+                                                   "--delay",
+                                                   "15",
+                                                   "--once"});
+    ASSERT_EQ(p.error, "");
+    const SimOptions& o = p.options;
+    EXPECT_EQ(o.devices, 12u);
+    EXPECT_EQ(o.listenPort, 0);
+    EXPECT_EQ(o.bindAddress, "127.0.0.1");
+    EXPECT_TRUE(o.unicast);
+    EXPECT_EQ(o.replyPort, 9100);
+    EXPECT_EQ(o.logFile, "-");
+    EXPECT_EQ(o.readyFile, "/tmp/r");
+    EXPECT_EQ(o.restartMs, 0u);
+    EXPECT_EQ(o.faults, (std::vector<Fault>{Fault::Tail, Fault::Empty, Fault::Garbage}));
+    EXPECT_EQ(o.duplicates, 2u);
+    EXPECT_EQ(o.delayMs, 15u);
+    EXPECT_EQ(o.maxSearches, 1u);
+
+    const ParsedOptions burst = SimCommandLine::Parse({"--burst", "10000"});
+    EXPECT_TRUE(burst.options.burst);
+    EXPECT_EQ(burst.options.devices, 10000u);
+    EXPECT_EQ(SimCommandLine::Parse({"--config", "x.json"}).options.configFile, "x.json");
+    // Decimal, whatever the leading zeros: "010" is not octal.
+    EXPECT_EQ(SimCommandLine::Parse({"--devices", "010"}).options.devices, 10u);
+    EXPECT_EQ(SimCommandLine::Parse({"--max-searches", "3"}).options.maxSearches, 3u);
+
+    const SimOptions defaults = SimCommandLine::Parse({}).options;
+    EXPECT_EQ(defaults.devices, 1u);
+    EXPECT_EQ(defaults.listenPort, 9002);
+    EXPECT_EQ(defaults.replyTo, "255.255.255.255");
+    EXPECT_FALSE(defaults.replyPort.has_value());
+    EXPECT_EQ(defaults.maxSearches, 0u);
+}
+
+TEST(SimCommandLine, Refused) {
+    struct Case {
+        Args args;
+        const char* error;
+    } cases[] = {
+        {{"--devices", "0"}, "--devices: expected a whole number 1..60000"},
+        {{"--devices", "60001"}, "--devices"},
+        {{"--devices", "-3"}, "--devices"},
+        {{"--devices", "3x"}, "--devices"},
+        {{"--devices", "0x10"}, "--devices"},
+        {{"--devices"}, "--devices"},
+        {{"--burst", "0"}, "--burst"},
+        {{"--listen-port", "65536"}, "--listen-port"},
+        {{"--reply-port", "0"}, "--reply-port"},
+        {{"--bind", "localhost"}, "--bind: expected an IPv4"},
+        {{"--reply-to", "10.0.0"}, "--reply-to"},
+        {{"--faulty", "tail,slow"}, "--faulty: expected tail"},
+        {{"--faulty", "slow"}, "got \"slow\""},
+        {{"--restart-ms", "600001"}, "--restart-ms"},
+        {{"--duplicates", "101"}, "--duplicates"},
+        {{"--max-searches", "0"}, "--max-searches"},
+        {{"--max-searches", "2", "--once"}, "excludes"},
+        {{"--unicast=yes"}, "--unicast takes no value"},
+        {{"--devices", "2", "--config", "x.json"}, "--devices excludes --config"},
+        {{"--burst", "2", "--devices", "2"}, "excludes"},
+        {{"--config", "x.json", "--burst", "2"}, "excludes"},
+        {{"--unicast", "--reply-to", "10.0.0.1"}, "excludes"},
+        {{"--verbose"}, "unknown option \"--verbose\""},
+        {{"--verbose=2"}, "unknown option \"--verbose\""},
+        {{"devices"}, "unexpected argument \"devices\""},
+    };
+    for (const Case& c : cases) {
+        const ParsedOptions p = SimCommandLine::Parse(c.args);
+        EXPECT_NE(p.error.find(c.error), std::string::npos) << c.args[0] << " -> " << p.error;
+    }
+}
+
+// The manual page is written from this text.
+TEST(SimCommandLine, HelpNamesEveryOption) {
+    const ParsedOptions help = SimCommandLine::Parse({"-h"});
+    EXPECT_EQ(help.error, "");
+    for (const char* option :
+         {"--devices", "--config", "--burst", "--listen-port", "--bind", "--reply-to", "--unicast",
+          "--reply-port", "--restart-ms", "--faulty", "--duplicates", "--delay", "--max-searches",
+          "--once", "--log", "--ready", "--help", "--version", "Exit status"}) {
+        EXPECT_NE(help.text.find(option), std::string::npos) << option;
+    }
+    EXPECT_EQ(SimCommandLine::Parse({"--version"}).text.rfind("ondrel-sim ", 0), 0u);
+}

@@ -1,0 +1,473 @@
+#include "CommandLine.h"
+
+#include "config/FormRules.h"
+#include "discovery/DeviceInfo.h"
+
+#include "CommandLineSupport.h"
+
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <array>
+#include <functional>
+
+namespace ondrel::cli {
+
+namespace {
+
+// Spellings under which someone may try to hand over the password directly.
+constexpr std::array<std::string_view, 6> kPasswordArguments = {
+    "--password", "--pass", "--passwd", "--pwd", "--pw", "-p",
+};
+
+constexpr std::string_view kPasswordRefusal =
+    "the password is not taken as an argument (it would show in the process list and the "
+    "shell history): use --password-stdin or --password-env VAR";
+
+constexpr const char* kDescription =
+    "Finds IP cameras and video servers on the local network by UDP broadcast and changes "
+    "their network settings.";
+
+constexpr const char* kFooter =
+    R"(The viewing password is read from standard input or an environment variable, never taken
+as an argument.
+
+Exit codes:
+  0  done: devices listed, URL printed, or settings accepted (and verified with --verify)
+  1  other error: socket error, "bind failure" (the local port is in use), a device without
+     a valid address for url, or the confirmation was declined
+  2  usage error or bad input (nothing was sent), or no device with that MAC answered
+  3  refused: the viewing account or password is wrong
+  4  no answer from the device within the wait (with --verify: and it does not report the
+     settings after the restart)
+  5  verification failed: after the restart the device does not report the settings sent
+
+On a terminal, waits show their progress on standard error (the restart wait counts down).
+When standard output is not a terminal, nothing is printed but the result (on standard
+output) and errors (on standard error).)";
+
+constexpr const char* kCommandFooter =
+    R"(Every command also takes --wait SECONDS, and --bind, --local-port, --dest and --dest-port
+for labs and tests; 'ondrel-cli --help' describes them and the exit codes.)";
+
+constexpr const char* kAdvanced = "Advanced (labs and tests)";
+
+std::string Quoted(std::string_view value) {
+    return "'" + std::string(value) + "'";
+}
+
+bool IsEnvName(std::string_view name) {
+    if (name.empty() || (name[0] >= '0' && name[0] <= '9')) {
+        return false;
+    }
+    return std::all_of(name.begin(), name.end(), [](char c) {
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+               c == '_';
+    });
+}
+
+// A check whose message is "'VALUE' " followed by what the value is not; CLI11 puts the
+// option's name in front.
+CLI::Validator Accepts(std::function<bool(std::string_view)> accepts, std::string notWhat) {
+    return CLI::Validator(
+        [accepts = std::move(accepts), notWhat = std::move(notWhat)](std::string& value) {
+            return accepts(value) ? std::string() : Quoted(value) + " " + notWhat;
+        },
+        "");
+}
+
+CLI::Validator Seconds() {
+    return Accepts([](std::string_view v) { return ParseSeconds(v).has_value(); },
+                   "is not a number of seconds (for example 3 or 0.5, at most a day)");
+}
+
+CLI::Validator Address() {
+    return Accepts([](std::string_view v) { return ParseIPv4(v).has_value(); },
+                   "is not an IPv4 address (four numbers 0-255 separated by dots, without "
+                   "leading zeros)");
+}
+
+CLI::Validator UdpPort(uint16_t minimum) {
+    return Accepts([minimum](std::string_view v) { return ParsePort(v, minimum).has_value(); },
+                   "is not a port number (" + std::to_string(minimum) + "-65535)");
+}
+
+CLI::Validator HttpPort() {
+    return CLI::Validator(
+        [](std::string& value) {
+            switch (ReadHttpPort(value).check) {
+            case HttpPortCheck::Usable:
+                return std::string();
+            case HttpPortCheck::Refused:
+                return std::string("Can't use this http port.");
+            case HttpPortCheck::NotANumber:
+            case HttpPortCheck::OutOfRange:
+                break;
+            }
+            return Quoted(value) + " is not a port number (1-65535)";
+        },
+        "");
+}
+
+CLI::Validator DeviceAddress() {
+    return CLI::Validator(
+        [](std::string& value) {
+            const auto ip = ParseIPv4(value);
+            if (!ip) {
+                return Quoted(value) + " is not an IPv4 address (four numbers 0-255 separated "
+                                       "by dots, without leading zeros)";
+            }
+            if (!IsUsableHostAddress(*ip)) {
+                return value + " cannot be a device's address (0.x.x.x, 127.x.x.x, multicast "
+                               "and reserved addresses are refused)";
+            }
+            return std::string();
+        },
+        "");
+}
+
+CLI::Validator Mask() {
+    return CLI::Validator(
+        [](std::string& value) {
+            const auto mask = ParseIPv4(value);
+            if (!mask) {
+                return Quoted(value) + " is not a subnet mask (four numbers 0-255 separated by "
+                                       "dots, e.g. 255.255.255.0)";
+            }
+            if (!IsContiguousMask(*mask)) {
+                return value + " is not a subnet mask (its one bits must be contiguous from the "
+                               "left, e.g. 255.255.255.0)";
+            }
+            return std::string();
+        },
+        "");
+}
+
+// Everything the command line holds, as given; converted once CLI11 has checked it.
+struct Given {
+    std::string wait, format = "table", mac, ip, mask, gateway, dns, port, user, passwordEnv;
+    std::string restartWait, answerWait, bind, localPort, dest, destPort;
+};
+
+class Reader {
+public:
+    Reader() : m_app(kDescription, "ondrel-cli") {
+        m_app.set_help_flag("-h,--help", "this text");
+        m_app.set_version_flag("--version", VersionText(), "the program's version");
+        m_app.footer(kFooter);
+        m_app.allow_extras();
+        m_app.formatter(std::make_shared<tools::HelpFormatter>());
+        AddCommonOptions();
+        AddSearch();
+        AddSet();
+        AddUrl();
+    }
+
+    ParseOutcome Parse(const std::vector<std::string>& args) {
+        ParseOutcome out;
+        if (!args.empty() && args.front() == "help") {
+            out.options.command = Command::Help;
+            out.text = m_app.help("", CLI::AppFormatMode::All);
+            return out;
+        }
+        const bool asksHelp = std::any_of(args.begin(), args.end(), [](const std::string& a) {
+            return a == "-h" || a == "--help";
+        });
+        if (!asksHelp && NamesAPassword(args)) {
+            out.error = std::string(kPasswordRefusal);
+            return out;
+        }
+        std::vector<std::string> reversed(args.rbegin(), args.rend());
+        try {
+            m_app.parse(reversed);
+        } catch (const CLI::CallForHelp&) {
+            out.options.command = Command::Help;
+            const auto chosen = m_app.get_subcommands();
+            out.text = chosen.empty() ? m_app.help("", CLI::AppFormatMode::All)
+                                      : chosen.front()->help("ondrel-cli");
+            return out;
+        } catch (const CLI::CallForVersion&) {
+            out.options.command = Command::Version;
+            out.text = VersionText() + "\n";
+            return out;
+        } catch (const CLI::ParseError& e) {
+            out.error = tools::Reworded(e.what());
+            return out;
+        }
+        out.error = ExtrasProblem(args);
+        if (out.ok()) {
+            Convert(out.options);
+        }
+        return out;
+    }
+
+private:
+    static std::string VersionText() {
+        return "ondrel-cli " + std::to_string(ONDREL_VERSION_MAJOR) + "." +
+               std::to_string(ONDREL_VERSION_MINOR) + "." + std::to_string(ONDREL_VERSION_PATCH) +
+               "." + std::to_string(ONDREL_VERSION_TWEAK);
+    }
+
+    static bool NamesAPassword(const std::vector<std::string>& args) {
+        for (const std::string& arg : args) {
+            if (arg == "--") {
+                return false;
+            }
+            const std::string_view name = std::string_view(arg).substr(0, arg.find('='));
+            if (std::find(kPasswordArguments.begin(), kPasswordArguments.end(), name) !=
+                kPasswordArguments.end()) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // Options every command takes, before or after the command's name.
+    void AddCommonOptions() {
+        m_app
+            .add_option("--wait", m_given.wait,
+                        "how long to search, in seconds (default 3; set and url stop once the "
+                        "device answers)")
+            ->type_name("SECONDS")
+            ->check(Seconds());
+        m_app.add_option("--bind", m_given.bind, "local address of the socket (default 0.0.0.0)")
+            ->type_name("ADDR")
+            ->check(Address())
+            ->group(kAdvanced);
+        m_app
+            .add_option("--local-port", m_given.localPort, "local UDP port (default 9003; 0 = any)")
+            ->type_name("P")
+            ->check(UdpPort(0))
+            ->group(kAdvanced);
+        m_app.add_option("--dest", m_given.dest, "where requests go (default 255.255.255.255)")
+            ->type_name("ADDR")
+            ->check(Address())
+            ->group(kAdvanced);
+        m_app.add_option("--dest-port", m_given.destPort, "the devices' UDP port (default 9002)")
+            ->type_name("P")
+            ->check(UdpPort(1))
+            ->group(kAdvanced);
+    }
+
+    CLI::App* AddCommand(const char* name, const char* description, Command command) {
+        CLI::App* sub = m_app.add_subcommand(name, description);
+        sub->fallthrough();
+        sub->allow_extras();
+        // "--yes=no" would otherwise quietly mean no.
+        sub->option_defaults()->disable_flag_override();
+        sub->callback([this, command] { m_command = command; });
+        sub->footer(kCommandFooter);
+        sub->group("Commands");
+        m_commands.push_back(sub);
+        return sub;
+    }
+
+    CLI::Option* AddMac(CLI::App* sub) {
+        return sub
+            ->add_option("--mac", m_given.mac,
+                         "the device's MAC address, six hex pairs separated by ':' or '-'")
+            ->type_name("MAC")
+            ->required()
+            ->check(Accepts([](std::string_view v) { return ParseMac(v).has_value(); },
+                            "is not a MAC address (six hex pairs separated by ':' or '-')"));
+    }
+
+    void AddSearch() {
+        CLI::App* search = AddCommand(
+            "search",
+            "Sends one search and lists the devices that answer within the wait (default 3 s), "
+            "in order of arrival; an answer identical to an earlier one is listed once.",
+            Command::Search);
+        search->add_option("--format", m_given.format, "output: table (default), json or csv")
+            ->type_name("FORMAT")
+            ->check(Accepts(
+                [](std::string_view v) { return v == "table" || v == "json" || v == "csv"; },
+                "is not one of table, json, csv"));
+    }
+
+    void AddSet() {
+        CLI::App* set = AddCommand(
+            "set",
+            "Finds the device by a search, sends it new network settings (the device keeps its "
+            "own value for every setting not given) and waits 3 s for its answer. On a terminal "
+            "it asks for confirmation first, unless --yes.",
+            Command::Set);
+        AddMac(set);
+        CLI::Option* dhcp =
+            set->add_flag("--dhcp", m_dhcp, "the device takes its address automatically");
+        CLI::Option* fixed =
+            set->add_flag("--static", m_static, "the device keeps a fixed address");
+        dhcp->excludes(fixed);
+        set->add_option("--ip", m_given.ip, "IPv4 address")->type_name("A")->check(DeviceAddress());
+        set->add_option("--mask", m_given.mask, "subnet mask, e.g. 255.255.255.0")
+            ->type_name("M")
+            ->check(Mask());
+        set->add_option("--gateway", m_given.gateway, "default gateway (0.0.0.0 for none)")
+            ->type_name("G")
+            ->check(Address());
+        set->add_option("--dns", m_given.dns, "first DNS server")->type_name("D")->check(Address());
+        set->add_option("--port", m_given.port, "HTTP port, 1-65535 (10000 is refused)")
+            ->type_name("P")
+            ->check(HttpPort());
+        m_user = set->add_option("--user", m_given.user, "viewing account (default admin)")
+                     ->type_name("U")
+                     ->check(CLI::Validator(
+                         [](std::string& v) {
+                             return AccountTextProblem(v, sizeof(DeviceInfo::User) - 1);
+                         },
+                         ""));
+        CLI::Option* fromStdin = set->add_flag(
+            "--password-stdin", m_passwordStdin,
+            "read the viewing password from standard input, one line (not echoed on a "
+            "terminal); without a password option it is asked for on a terminal");
+        CLI::Option* fromEnv =
+            set->add_option("--password-env", m_given.passwordEnv,
+                            "take the viewing password from the environment variable VAR")
+                ->type_name("VAR")
+                ->check(Accepts(IsEnvName, "is not an environment variable name"));
+        fromStdin->excludes(fromEnv);
+        set->add_flag("-y,--yes", m_yes,
+                      "send without asking (needed when standard error is not a terminal)");
+        CLI::Option* verify =
+            set->add_flag("--verify", m_verify,
+                          "after the answer, wait for the restart, search again and check that "
+                          "the device reports the settings sent");
+        set->add_option("--restart-wait", m_given.restartWait,
+                        "how long the restart takes, in seconds (default 43)")
+            ->type_name("SECONDS")
+            ->check(Seconds())
+            ->needs(verify);
+        set->add_option("--answer-wait", m_given.answerWait,
+                        "how long set waits for the answer, in seconds (default 3)")
+            ->type_name("SECONDS")
+            ->check(Seconds())
+            ->group(kAdvanced);
+    }
+
+    void AddUrl() {
+        CLI::App* url = AddCommand("url",
+                                   "Prints the address of the device's web page, "
+                                   "http://IP:PORT.",
+                                   Command::Url);
+        AddMac(url);
+    }
+
+    // Whatever CLI11 could not place: an unknown option, or a word no option takes. Only names
+    // of options are repeated, never a value, which may be a password typed in the wrong place.
+    std::string ExtrasProblem(const std::vector<std::string>& args) const {
+        const std::vector<std::string> extras = m_app.remaining(true);
+        if (extras.empty()) {
+            return m_command == Command::None ? "no command given: search, set or url (see --help)"
+                                              : std::string();
+        }
+        const std::string& first = extras.front();
+        if (first.size() > 1 && first[0] == '-') {
+            const std::string name = first.substr(0, first.find('='));
+            const std::string command = CommandName();
+            for (const CLI::App* sub : m_commands) {
+                if (sub->get_option_no_throw(name) == nullptr) {
+                    continue;
+                }
+                if (command.empty()) {
+                    return name + " is an option of " + sub->get_name();
+                }
+                if (sub->get_name() == command && Before(args, first, command)) {
+                    return name + " is an option of " + command + ": give it after the command";
+                }
+                return name + " is not an option of " + command;
+            }
+            return "unknown option " + name;
+        }
+        if (m_command == Command::None) {
+            return "unknown command " + Quoted(first) + " (search, set or url)";
+        }
+        return "unexpected argument after " + CommandName() + " (every value belongs to an option)";
+    }
+
+    // Whether word comes before the command's name on the command line.
+    static bool Before(const std::vector<std::string>& args, const std::string& word,
+                       const std::string& command) {
+        const auto at = [&args](const std::string& w) {
+            return std::find(args.begin(), args.end(), w) - args.begin();
+        };
+        return at(word) < at(command);
+    }
+
+    std::string CommandName() const {
+        const auto chosen = m_app.get_subcommands();
+        return chosen.empty() ? std::string() : chosen.front()->get_name();
+    }
+
+    void Convert(CliOptions& o) const {
+        o.command = m_command;
+        const auto seconds = [](const std::string& text, int64_t& ms) {
+            if (!text.empty()) {
+                ms = *ParseSeconds(text);
+            }
+        };
+        const auto address = [](const std::string& text) {
+            return text.empty() ? std::nullopt : ParseIPv4(text);
+        };
+        seconds(m_given.wait, o.waitMs);
+        seconds(m_given.restartWait, o.restartWaitMs);
+        seconds(m_given.answerWait, o.answerWaitMs);
+        if (auto a = address(m_given.bind)) {
+            o.endpoint.bindAddress = FormatIPv4(*a);
+        }
+        if (auto a = address(m_given.dest)) {
+            o.endpoint.destAddress = FormatIPv4(*a);
+        }
+        if (!m_given.localPort.empty()) {
+            o.endpoint.bindPort = *ParsePort(m_given.localPort, 0);
+        }
+        if (!m_given.destPort.empty()) {
+            o.endpoint.destPort = *ParsePort(m_given.destPort, 1);
+        }
+        o.format = m_given.format == "json"  ? OutputFormat::Json
+                   : m_given.format == "csv" ? OutputFormat::Csv
+                                             : OutputFormat::Table;
+        if (!m_given.mac.empty()) {
+            o.mac = m_given.mac;
+            o.macBytes = *ParseMac(m_given.mac);
+        }
+        o.mode = m_dhcp ? AddressMode::Dhcp : m_static ? AddressMode::Static : AddressMode::Keep;
+        o.ip = address(m_given.ip);
+        o.mask = address(m_given.mask);
+        o.gateway = address(m_given.gateway);
+        o.dns = address(m_given.dns);
+        if (!m_given.port.empty()) {
+            o.port = ReadHttpPort(m_given.port).port;
+        }
+        if (m_user->count() > 0) {
+            o.user = m_given.user;
+        }
+        if (m_passwordStdin) {
+            o.passwordSource = PasswordSource::Stdin;
+        } else if (!m_given.passwordEnv.empty()) {
+            o.passwordSource = PasswordSource::Env;
+            o.passwordEnv = m_given.passwordEnv;
+        }
+        o.yes = m_yes;
+        o.verify = m_verify;
+    }
+
+    CLI::App m_app;
+    Given m_given;
+    bool m_dhcp = false;
+    bool m_static = false;
+    bool m_passwordStdin = false;
+    bool m_yes = false;
+    bool m_verify = false;
+    Command m_command = Command::None;
+    std::vector<CLI::App*> m_commands;
+    CLI::Option* m_user = nullptr;
+};
+
+} // namespace
+
+ParseOutcome CommandLine::Parse(const std::vector<std::string>& args) {
+    Reader reader;
+    return reader.Parse(args);
+}
+
+} // namespace ondrel::cli

@@ -1,0 +1,322 @@
+#include "SimCommandLine.h"
+
+#include "CommandLineSupport.h"
+#include "SimDevice.h"
+#include "discovery/Ipv4Text.h"
+
+#include <CLI/CLI.hpp>
+
+namespace ondrel::sim {
+
+namespace {
+
+constexpr const char* kDescription =
+    "Plays simulated IP cameras on the device side of the discovery protocol: answers every "
+    "search with one reply per device, answers set-network-configuration requests addressed to "
+    "one of its DevIds, and logs every datagram it receives.\n"
+    "Only run it where a broadcast cannot reach a real network: inside scripts/netlab, or over "
+    "loopback with --bind 127.0.0.1 --unicast and ports of your own.";
+
+constexpr const char* kFooter =
+    R"(Generated devices: device i (from 0) is "Sim Camera <i+1>", DevId SIM<i+1, 8 digits>,
+MAC 02:4F:4E:xx:xx:xx, IP 10.77.<1+i/250>.<1+i%250>/255.255.0.0, HTTP port 80, account
+admin/admin, accepts changes, restarts in 2000 ms; every third device (i%3==2) uses
+automatic addressing, every fourth (i%4==3) is on Wi-Fi.
+
+Device files (--config): a list of objects, or {"devices": [...]}. Keys (each optional; a
+missing key takes the generated device's value at the same position): name, devId, mac
+("XX:XX:XX:XX:XX:XX"), ip, mask, gateway, dns0, dns1 (IPv4 text; gateway and DNS may be ""),
+httpPort (1..65535), dhcp, wifi (true|false), webVersion, appVersion, user, password, onSet
+("accept"|"refuse"|"silent"), restartMs (0..600000). Texts: printable ASCII, at most 48
+characters.
+
+Faulty replies (--faulty): tail (two replies whose AppUpTime tail is one character short and
+one too long), oversized (a well-formed reply of 2000 bytes), empty (a datagram of 0 bytes),
+garbage (64-575 random bytes).
+
+The log (--log) holds one JSON object per received datagram:
+  t        seconds since start
+  kind     search | query | setconfig | unknown
+  from     sender "address:port"
+  length   datagram length in bytes
+  hex      the exact bytes, lowercase hex
+  decoded  command (text command word, or "0x0F0F" etc. for binary), fields (text key:value
+           lines), value and payloadLength (binary), record (a query's 252-byte device record
+           by field), note (why a datagram is unknown)
+and what the devices did: search {answered, restarting, faulty}; query {device: the DevId it
+names, or null}; setconfig {devices: [{devId, index, result: accepted|refused|silent|
+restarting, reason, restartMs}]}
+
+Exit status: 0 after SIGINT, SIGTERM or --max-searches; 1 when the socket cannot be
+opened or bound; 2 for a bad option or device file.)";
+
+std::string VersionText() {
+    return "ondrel-sim " + std::to_string(ONDREL_VERSION_MAJOR) + "." +
+           std::to_string(ONDREL_VERSION_MINOR) + "." + std::to_string(ONDREL_VERSION_PATCH) + "." +
+           std::to_string(ONDREL_VERSION_TWEAK);
+}
+
+std::optional<uint64_t> Unsigned(std::string_view text, uint64_t low, uint64_t high) {
+    if (text.empty() || text.size() > 12) {
+        return std::nullopt;
+    }
+    uint64_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') {
+            return std::nullopt;
+        }
+        value = value * 10 + static_cast<uint64_t>(c - '0');
+    }
+    if (value < low || value > high) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// Numbers are read here, in decimal: CLI11's own conversion takes "010" as octal.
+CLI::Validator Number(uint64_t low, uint64_t high) {
+    return CLI::Validator(
+        [low, high](std::string& text) {
+            return Unsigned(text, low, high)
+                       ? std::string()
+                       : "expected a whole number " + std::to_string(low) + ".." +
+                             std::to_string(high) + ", got \"" + text + "\"";
+        },
+        "");
+}
+
+CLI::Validator Address() {
+    return CLI::Validator(
+        [](std::string& text) {
+            return ParseIpv4(text) ? std::string()
+                                   : "expected an IPv4 address a.b.c.d, got \"" + text + "\"";
+        },
+        "");
+}
+
+CLI::Validator FaultKind() {
+    return CLI::Validator(
+        [](std::string& text) {
+            return ParseFault(text)
+                       ? std::string()
+                       : "expected tail, oversized, empty or garbage, got \"" + text + "\"";
+        },
+        "");
+}
+
+// Everything the command line holds, as given; converted once CLI11 has checked it.
+struct Given {
+    std::string devices, burst, listenPort, replyPort, restartMs, duplicates, delay, maxSearches;
+    std::vector<std::string> faults;
+};
+
+class Reader {
+public:
+    Reader() : m_app(kDescription, "ondrel-sim") {
+        m_app.formatter(std::make_shared<tools::HelpFormatter>());
+        m_app.set_help_flag("-h,--help", "this text");
+        m_app.set_version_flag("--version", VersionText(), "the program's version");
+        m_app.footer(kFooter);
+        m_app.allow_extras();
+        m_app.option_defaults()->disable_flag_override();
+        AddDevices();
+        AddNetwork();
+        AddBehaviour();
+        AddOutput();
+    }
+
+    ParsedOptions Parse(const std::vector<std::string>& args) {
+        ParsedOptions out;
+        std::vector<std::string> reversed(args.rbegin(), args.rend());
+        try {
+            m_app.parse(reversed);
+        } catch (const CLI::CallForHelp&) {
+            out.text = m_app.help();
+            return out;
+        } catch (const CLI::CallForVersion&) {
+            out.text = VersionText() + "\n";
+            return out;
+        } catch (const CLI::ParseError& e) {
+            out.error = tools::Reworded(e.what());
+            return out;
+        }
+        const std::vector<std::string> extras = m_app.remaining();
+        if (!extras.empty()) {
+            const std::string& first = extras.front();
+            const bool option = first.size() > 1 && first[0] == '-';
+            out.error = (option ? "unknown option \"" + first.substr(0, first.find('='))
+                                : "unexpected argument \"" + first) +
+                        "\" (see --help)";
+            return out;
+        }
+        Convert(out.options);
+        return out;
+    }
+
+private:
+    void AddDevices() {
+        const char* group = "Devices (one of)";
+        const auto count = std::to_string(SimDevice::kMaxGenerated);
+        CLI::Option* devices = m_app
+                                   .add_option("--devices", m_given.devices,
+                                               "N generated devices (default 1; at most " + count +
+                                                   "), described below")
+                                   ->type_name("N")
+                                   ->check(Number(1, SimDevice::kMaxGenerated))
+                                   ->group(group);
+        CLI::Option* config = m_app
+                                  .add_option("--config", m_options.configFile,
+                                              "devices from a JSON file, described below")
+                                  ->type_name("FILE")
+                                  ->group(group);
+        CLI::Option* burst =
+            m_app
+                .add_option("--burst", m_given.burst,
+                            "N generated devices (as --devices N) whose replies are composed "
+                            "once, at start, so that a search is answered by N datagrams written "
+                            "back to back, each as soon as the socket takes it (AppUpTime stays "
+                            "0)")
+                ->type_name("N")
+                ->check(Number(1, SimDevice::kMaxGenerated))
+                ->group(group);
+        devices->excludes(config)->excludes(burst);
+        config->excludes(burst);
+    }
+
+    void AddNetwork() {
+        const char* group = "Network";
+        m_app
+            .add_option("--listen-port", m_given.listenPort,
+                        "UDP port to listen on (default 9002; 0 = any free port, see --ready)")
+            ->type_name("P")
+            ->check(Number(0, 65535))
+            ->group(group);
+        m_app
+            .add_option("--bind", m_options.bindAddress,
+                        "local address to listen on (default 0.0.0.0)")
+            ->type_name("ADDR")
+            ->check(Address())
+            ->group(group);
+        CLI::Option* replyTo = m_app
+                                   .add_option("--reply-to", m_options.replyTo,
+                                               "where replies go (default 255.255.255.255)")
+                                   ->type_name("ADDR")
+                                   ->check(Address())
+                                   ->group(group);
+        m_app
+            .add_flag("--unicast", m_options.unicast,
+                      "reply to the sender's address (and port, unless --reply-port)")
+            ->excludes(replyTo)
+            ->group(group);
+        m_app
+            .add_option("--reply-port", m_given.replyPort, "UDP port replies go to (default 9003)")
+            ->type_name("P")
+            ->check(Number(1, 65535))
+            ->group(group);
+    }
+
+    void AddBehaviour() {
+        const char* group = "Behaviour";
+        m_app
+            .add_option("--restart-ms", m_given.restartMs,
+                        "every device's restart time after an accepted change")
+            ->type_name("MS")
+            ->check(Number(0, 600000))
+            ->group(group);
+        m_app
+            .add_option("--faulty", m_given.faults,
+                        "with every search, send these faulty replies first (comma list, or "
+                        "repeat the option), described below")
+            ->type_name("KINDS")
+            ->delimiter(',')
+            ->check(FaultKind())
+            ->group(group);
+        m_app
+            .add_option("--duplicates", m_given.duplicates,
+                        "send every device's reply N more times (default 0)")
+            ->type_name("N")
+            ->check(Number(0, 100))
+            ->group(group);
+        m_app
+            .add_option("--delay", m_given.delay,
+                        "send replies MS milliseconds after the request (default 0)")
+            ->type_name("MS")
+            ->check(Number(0, 60000))
+            ->group(group);
+        CLI::Option* maxSearches =
+            m_app
+                .add_option("--max-searches", m_given.maxSearches,
+                            "exit once N searches have been answered and their replies sent")
+                ->type_name("N")
+                ->check(Number(1, 1000000000))
+                ->group(group);
+        m_app.add_flag("--once", m_once, "same as --max-searches 1")
+            ->excludes(maxSearches)
+            ->group(group);
+    }
+
+    void AddOutput() {
+        const char* group = "Output";
+        m_app
+            .add_option("--log", m_options.logFile,
+                        "one JSON object per received datagram (\"-\" = standard output), "
+                        "described below")
+            ->type_name("FILE")
+            ->group(group);
+        m_app
+            .add_option("--ready", m_options.readyFile,
+                        "written once listening (holds the listening port), removed on exit")
+            ->type_name("FILE")
+            ->group(group);
+    }
+
+    void Convert(SimOptions& o) const {
+        o = m_options;
+        const auto number = [](const std::string& text) { return *Unsigned(text, 0, ~0ull); };
+        if (!m_given.devices.empty()) {
+            o.devices = static_cast<std::size_t>(number(m_given.devices));
+        }
+        if (!m_given.burst.empty()) {
+            o.burst = true;
+            o.devices = static_cast<std::size_t>(number(m_given.burst));
+        }
+        if (!m_given.listenPort.empty()) {
+            o.listenPort = static_cast<uint16_t>(number(m_given.listenPort));
+        }
+        if (!m_given.replyPort.empty()) {
+            o.replyPort = static_cast<uint16_t>(number(m_given.replyPort));
+        }
+        if (!m_given.restartMs.empty()) {
+            o.restartMs = static_cast<uint32_t>(number(m_given.restartMs));
+        }
+        for (const std::string& kind : m_given.faults) {
+            o.faults.push_back(*ParseFault(kind));
+        }
+        if (!m_given.duplicates.empty()) {
+            o.duplicates = static_cast<uint32_t>(number(m_given.duplicates));
+        }
+        if (!m_given.delay.empty()) {
+            o.delayMs = static_cast<uint32_t>(number(m_given.delay));
+        }
+        if (!m_given.maxSearches.empty()) {
+            o.maxSearches = number(m_given.maxSearches);
+        }
+        if (m_once) {
+            o.maxSearches = 1;
+        }
+    }
+
+    CLI::App m_app;
+    SimOptions m_options;
+    Given m_given;
+    bool m_once = false;
+};
+
+} // namespace
+
+ParsedOptions SimCommandLine::Parse(const std::vector<std::string>& args) {
+    Reader reader;
+    return reader.Parse(args);
+}
+
+} // namespace ondrel::sim
