@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <sstream>
 
 namespace ondrel::cli {
@@ -71,6 +72,10 @@ TEST(Json, EveryFieldByItsRecordNameNumbersAsNumbers) {
         EXPECT_TRUE(o.at("HttpPort").is_number_unsigned());
     }
     EXPECT_EQ(DeviceFormatter::Json({}), "[]\n");
+    // Keys in the record's order, as the CSV header has them.
+    const std::string text = DeviceFormatter::Json(devices);
+    EXPECT_LT(text.find("\"IP\""), text.find("\"NetMask\""));
+    EXPECT_LT(text.find("\"DevName\""), text.find("\"AppVersion\""));
 }
 
 TEST(Json, HostileDeviceTextsStayValidAndExact) {
@@ -81,6 +86,9 @@ TEST(Json, HostileDeviceTextsStayValidAndExact) {
         SetField(d.DevName, text);
         const std::string json = DeviceFormatter::Json({d});
         EXPECT_EQ(json.find('\x1b'), std::string::npos);
+        EXPECT_TRUE(std::all_of(json.begin(), json.end(), [](char c) {
+            return static_cast<unsigned char>(c) < 0x80;
+        })) << json;
         nlohmann::json parsed;
         ASSERT_NO_THROW(parsed = nlohmann::json::parse(json)) << json;
         EXPECT_EQ(parsed[0].at("DevName").get<std::string>(), AsUtf8(FieldText(d.DevName)));

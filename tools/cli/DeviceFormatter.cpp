@@ -1,5 +1,7 @@
 #include "DeviceFormatter.h"
 
+#include <nlohmann/json.hpp>
+
 #include <array>
 #include <cstdio>
 #include <functional>
@@ -20,6 +22,22 @@ struct Field {
     bool isNumber;
     std::function<std::string(const DeviceInfo&)> text;
 };
+
+// Device texts are bytes; above ASCII they are taken as Latin-1, so that the JSON stays valid
+// UTF-8 whatever a device sends.
+std::string Latin1ToUtf8(std::string_view text) {
+    std::string out;
+    for (const char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x80) {
+            out += c;
+        } else {
+            out += static_cast<char>(0xC0 | (u >> 6));
+            out += static_cast<char>(0x80 | (u & 0x3F));
+        }
+    }
+    return out;
+}
 
 template <std::size_t N> std::string Text(const char (&field)[N]) {
     return std::string(FieldText(field));
@@ -61,40 +79,6 @@ std::string DeviceFormatter::Printable(std::string_view text) {
     return out;
 }
 
-std::string DeviceFormatter::JsonString(std::string_view text) {
-    std::string out = "\"";
-    for (char c : text) {
-        const auto u = static_cast<unsigned char>(c);
-        switch (c) {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        default:
-            // Bytes above ASCII are taken as Latin-1 so that the output stays valid UTF-8
-            // whatever a device sends.
-            if (u < 0x20 || u >= 0x7F) {
-                out += Hex(u, "\\u", 4);
-            } else {
-                out += c;
-            }
-        }
-    }
-    out += '"';
-    return out;
-}
-
 std::string DeviceFormatter::CsvField(std::string_view text) {
     std::string escaped;
     bool quote = false;
@@ -117,24 +101,19 @@ std::string DeviceFormatter::CsvField(std::string_view text) {
 }
 
 std::string DeviceFormatter::Json(const std::vector<DeviceInfo>& devices) {
-    if (devices.empty()) {
-        return "[]\n";
-    }
-    std::string out = "[\n";
-    for (std::size_t i = 0; i < devices.size(); ++i) {
-        out += "  {";
-        bool first = true;
+    // Ordered, so that the keys come in the record's order, as in the CSV header.
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+    for (const DeviceInfo& d : devices) {
+        nlohmann::ordered_json object = nlohmann::ordered_json::object();
         for (const Field& f : Fields()) {
-            out += first ? "" : ", ";
-            first = false;
-            out += JsonString(f.name) + ": ";
-            const std::string value = f.text(devices[i]);
-            out += f.isNumber ? value : JsonString(value);
+            const std::string value = f.text(d);
+            object[std::string(f.name)] = f.isNumber ? nlohmann::ordered_json::parse(value)
+                                                     : nlohmann::ordered_json(Latin1ToUtf8(value));
         }
-        out += i + 1 < devices.size() ? "},\n" : "}\n";
+        list.push_back(std::move(object));
     }
-    out += "]\n";
-    return out;
+    // ASCII only, so that no byte a device sent can reach a terminal unescaped.
+    return list.dump(2, ' ', true) + "\n";
 }
 
 std::string DeviceFormatter::Csv(const std::vector<DeviceInfo>& devices) {

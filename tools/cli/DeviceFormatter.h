@@ -17,8 +17,8 @@ public:
     // count line. Mode reads "dhcp" or "static" from the decoded IPMode (1 = automatic).
     static std::string Table(const std::vector<DeviceInfo>& devices);
 
-    // An array of objects keyed by the record's field names; numbers as numbers. The account
-    // and password fields are never written.
+    // An array of objects keyed by the record's field names, in the record's order; numbers as
+    // numbers. The account and password fields are never written.
     static std::string Json(const std::vector<DeviceInfo>& devices);
 
     // One header line with the same names as the JSON keys, then one line per device.
@@ -26,7 +26,6 @@ public:
 
     // Printable ASCII kept; other bytes written as \xNN. For texts shown to a person.
     static std::string Printable(std::string_view text);
-    static std::string JsonString(std::string_view text);
     static std::string CsvField(std::string_view text);
 };
 
