@@ -1,0 +1,85 @@
+# The Debian package, built by scripts/package with CPack's DEB generator: what it holds and
+# how it describes itself. Its version is the project's; its maintainer, summary and
+# description are set here and nowhere else.
+
+set(ONDREL_MAINTAINER "Ondrel developers <ondrel@example.org>")
+set(ONDREL_SUMMARY "find IP cameras on the LAN and change their network settings")
+# Debian shows the description as it stands: lines of at most 79 characters.
+set(ONDREL_DESCRIPTION "Ondrel is for the technician who sets up IP cameras and video servers on a
+local network. Its window searches every network adapter of the PC by UDP
+broadcast, lists each device that answers with the adapter it answered on,
+shows the device's firmware versions and IP settings, sends it new network
+settings (authorised by its viewing account and password), follows its restart
+and opens its web page in the browser.
+
+The package also holds ondrel-cli, which does the same from a terminal, and
+ondrel-sim, which plays simulated devices for trying the tool without cameras.")
+# AppStream's component id; the desktop entry keeps its plain name, ondrel.desktop.
+set(ONDREL_APP_ID io.github.ondrel.Ondrel)
+set(ONDREL_RELEASE_DATE 2026-12-08)
+set(ONDREL_RELEASE_DATE_RFC2822 "Tue, 08 Dec 2026 08:00:00 +0000")
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME ondrel)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT ${ONDREL_MAINTAINER})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY ${ONDREL_SUMMARY})
+set(CPACK_PACKAGE_DESCRIPTION ${ONDREL_DESCRIPTION})
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION net)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+
+# Text files are made from templates here and compressed the way Debian wants them: gzip -9n,
+# without name or time stamp, so that two builds of one version give the same bytes.
+set(ONDREL_PACKAGING_DIR ${PROJECT_BINARY_DIR}/packaging)
+function(ondrel_gzip source target)
+  execute_process(COMMAND gzip -9nc INPUT_FILE ${source} OUTPUT_FILE ${target}
+    RESULT_VARIABLE failed)
+  if(failed)
+    message(FATAL_ERROR "gzip ${source}: failed")
+  endif()
+endfunction()
+
+function(ondrel_install_man program)
+  set(page ${ONDREL_PACKAGING_DIR}/${program}.1)
+  configure_file(${PROJECT_SOURCE_DIR}/packaging/man/${program}.1 ${page} @ONLY)
+  ondrel_gzip(${page} ${page}.gz)
+  install(FILES ${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endfunction()
+
+if(TARGET ondrel)
+  ondrel_install_man(ondrel)
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/ondrel.desktop
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  configure_file(${PROJECT_SOURCE_DIR}/packaging/ondrel.metainfo.xml.in
+    ${ONDREL_PACKAGING_DIR}/${ONDREL_APP_ID}.metainfo.xml @ONLY)
+  install(FILES ${ONDREL_PACKAGING_DIR}/${ONDREL_APP_ID}.metainfo.xml
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+
+  # The PNG sizes are rendered from ondrel.svg (rsvg-convert -w N -h N) and kept in the tree, so
+  # that building needs no SVG renderer.
+  set(icons ${PROJECT_SOURCE_DIR}/src/res/icons)
+  set(hicolor ${CMAKE_INSTALL_DATADIR}/icons/hicolor)
+  foreach(size 16 22 24 32 48 64 128)
+    install(FILES ${icons}/hicolor/ondrel-${size}.png
+      DESTINATION ${hicolor}/${size}x${size}/apps RENAME ondrel.png)
+  endforeach()
+  install(FILES ${icons}/ondrel-256.png DESTINATION ${hicolor}/256x256/apps RENAME ondrel.png)
+  install(FILES ${icons}/ondrel.svg DESTINATION ${hicolor}/scalable/apps)
+endif()
+foreach(program ondrel-cli ondrel-sim)
+  if(TARGET ${program})
+    ondrel_install_man(${program})
+  endif()
+endforeach()
+
+configure_file(${PROJECT_SOURCE_DIR}/packaging/changelog.in ${ONDREL_PACKAGING_DIR}/changelog @ONLY)
+ondrel_gzip(${ONDREL_PACKAGING_DIR}/changelog ${ONDREL_PACKAGING_DIR}/changelog.gz)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${PROJECT_SOURCE_DIR}/README.md
+  ${ONDREL_PACKAGING_DIR}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+include(CPack)
