@@ -71,4 +71,8 @@ check "two LANs: a LAN program is stopped when the command ends" \
 check "a LAN program that ends unready fails the lab" test $? -eq 125
 check "... and the command is not run" test ! -e "$out/ran"
 
+ONDREL_LAB_READY_TIMEOUT=1 "$netlab" --wait-ready --lan-b 'sleep 30' -- touch "$out/ran" 2>/dev/null
+check "a LAN program never ready fails the lab in time" test $? -eq 125
+check "... and the command is not run" test ! -e "$out/ran"
+
 ((failures == 0)) || { echo "$failures check(s) failed"; exit 1; }
