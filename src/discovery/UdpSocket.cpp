@@ -1,6 +1,9 @@
 #include "UdpSocket.h"
 
+#include "DatagramBatch.h"
+
 #include <arpa/inet.h>
+#include <linux/sock_diag.h>
 #include <netinet/in.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
@@ -16,8 +19,8 @@ namespace ondrel {
 namespace {
 
 const SocketSyscalls kDefaultSyscalls = {
-    ::socket,  ::setsockopt, ::getsockopt, ::bind,  ::getsockname, ::sendto,
-    ::recvmsg, ::poll,       ::eventfd,    ::write, ::close,
+    ::socket,  ::setsockopt, ::getsockopt, ::bind,    ::getsockname, ::sendto, ::recvmsg,
+    ::sendmsg, ::recvmmsg,   ::poll,       ::eventfd, ::write,       ::close,
 };
 
 std::atomic<const SocketSyscalls*> g_syscalls{&kDefaultSyscalls};
@@ -124,6 +127,58 @@ SocketStatus UdpSocket::EnableBroadcast() {
     return {};
 }
 
+SocketStatus UdpSocket::EnablePacketInfo() {
+    if (m_fd < 0) {
+        return Failure(EBADF, "packet information option");
+    }
+    const int on = 1;
+    if (Sys().setsockopt(m_fd, IPPROTO_IP, IP_PKTINFO, &on, sizeof on) != 0) {
+        return Failure(errno, "packet information option");
+    }
+    return {};
+}
+
+SocketStatus UdpSocket::EnableDropCounter() {
+    if (m_fd < 0) {
+        return Failure(EBADF, "drop counter option");
+    }
+    const int on = 1;
+    if (Sys().setsockopt(m_fd, SOL_SOCKET, SO_RXQ_OVFL, &on, sizeof on) != 0) {
+        return Failure(errno, "drop counter option");
+    }
+    return {};
+}
+
+std::optional<uint32_t> UdpSocket::DropCount() const {
+    if (m_fd < 0) {
+        return std::nullopt;
+    }
+    uint32_t info[SK_MEMINFO_VARS] = {};
+    socklen_t length = sizeof info;
+    if (Sys().getsockopt(m_fd, SOL_SOCKET, SO_MEMINFO, info, &length) != 0 ||
+        length < (SK_MEMINFO_DROPS + 1) * sizeof(uint32_t)) {
+        return std::nullopt;
+    }
+    return info[SK_MEMINFO_DROPS];
+}
+
+int UdpSocket::ReceiveBufferSize() const {
+    int granted = 0;
+    socklen_t length = sizeof granted;
+    if (m_fd < 0 || Sys().getsockopt(m_fd, SOL_SOCKET, SO_RCVBUF, &granted, &length) != 0) {
+        return 0;
+    }
+    return granted;
+}
+
+int UdpSocket::SetReceiveBuffer(int bytes) {
+    if (m_fd < 0) {
+        return 0;
+    }
+    Sys().setsockopt(m_fd, SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes);
+    return ReceiveBufferSize();
+}
+
 int UdpSocket::RaiseReceiveBuffer(int bytes) {
     if (m_fd < 0) {
         return 0;
@@ -193,6 +248,106 @@ SocketStatus UdpSocket::SendTo(uint32_t hostOrderAddress, uint16_t port,
         }
         if (errno != EINTR) {
             return Failure(errno, "send to " + Where(FormatIpv4(hostOrderAddress), port));
+        }
+    }
+}
+
+SocketStatus UdpSocket::SendVia(uint32_t ifindex, uint32_t hostOrderAddress, uint16_t port,
+                                std::span<const uint8_t> bytes) const {
+    const auto where = [&] {
+        return "send to " + Where(FormatIpv4(hostOrderAddress), port) + " via interface " +
+               std::to_string(ifindex);
+    };
+    if (m_fd < 0) {
+        return Failure(EBADF, where());
+    }
+    sockaddr_in sa = MakeAddress(hostOrderAddress, port);
+    iovec part{const_cast<uint8_t*>(bytes.data()), bytes.size()};
+    alignas(cmsghdr) uint8_t control[CMSG_SPACE(sizeof(in_pktinfo))] = {};
+    msghdr message{};
+    message.msg_name = &sa;
+    message.msg_namelen = sizeof sa;
+    message.msg_iov = &part;
+    message.msg_iovlen = 1;
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
+    cmsghdr* c = CMSG_FIRSTHDR(&message);
+    c->cmsg_level = IPPROTO_IP;
+    c->cmsg_type = IP_PKTINFO;
+    c->cmsg_len = CMSG_LEN(sizeof(in_pktinfo));
+    in_pktinfo info{};
+    info.ipi_ifindex = static_cast<int>(ifindex);
+    // No source address: the kernel takes the interface's own, or, on an interface without an
+    // address, another of the PC's.
+    std::memcpy(CMSG_DATA(c), &info, sizeof info);
+    for (;;) {
+        if (Sys().sendmsg(m_fd, &message, 0) >= 0) {
+            return {};
+        }
+        if (errno != EINTR) {
+            return Failure(errno, where());
+        }
+    }
+}
+
+BatchResult UdpSocket::ReceiveMany(DatagramBatch& batch, int timeoutMs) const {
+    BatchResult result;
+    auto fail = [&result](int error, std::string_view step) {
+        const SocketStatus status = Failure(error, step);
+        result.status = ReceiveStatus::Error;
+        result.error = status.error;
+        result.message = status.message;
+        return result;
+    };
+    if (m_fd < 0) {
+        return fail(EBADF, "receive");
+    }
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        if (m_woken.load(std::memory_order_acquire)) {
+            result.status = ReceiveStatus::Woken;
+            return result;
+        }
+        batch.Prepare();
+        // MSG_TRUNC makes each datagram report its full length even when it is cut.
+        const int got =
+            Sys().recvmmsg(m_fd, batch.m_headers.data(), static_cast<unsigned>(batch.Capacity()),
+                           MSG_DONTWAIT | MSG_TRUNC, nullptr);
+        if (got > 0) {
+            batch.Collect(static_cast<std::size_t>(got));
+            result.status = ReceiveStatus::Ok;
+            result.count = batch.Size();
+            return result;
+        }
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
+            return fail(errno, "receive");
+        }
+        int waitMs = -1;
+        if (timeoutMs >= 0) {
+            const auto left =
+                std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+            waitMs = static_cast<int>(std::max<decltype(left)>(left, 0));
+        }
+        pollfd fds[2] = {{m_fd, POLLIN, 0}, {m_wakeFd, POLLIN, 0}};
+        const int ready = Sys().poll(fds, 2, waitMs);
+        if (ready < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return fail(errno, "poll");
+        }
+        if (ready == 0) {
+            result.status = ReceiveStatus::TimedOut;
+            return result;
+        }
+        if ((fds[1].revents & POLLIN) != 0) {
+            m_woken.store(true, std::memory_order_release);
+        } else if ((fds[0].revents & (POLLERR | POLLNVAL)) != 0 && (fds[0].revents & POLLIN) == 0) {
+            return fail((fds[0].revents & POLLNVAL) != 0 ? EBADF : EIO, "poll");
         }
     }
 }

@@ -66,6 +66,8 @@ struct SocketSyscalls {
     ssize_t (*sendto)(int fd, const void* data, size_t length, int flags, const sockaddr* to,
                       socklen_t toLength);
     ssize_t (*recvmsg)(int fd, msghdr* message, int flags);
+    ssize_t (*sendmsg)(int fd, const msghdr* message, int flags);
+    int (*recvmmsg)(int fd, mmsghdr* messages, unsigned int count, int flags, timespec* timeout);
     int (*poll)(pollfd* fds, nfds_t count, int timeoutMs);
     int (*eventfd)(unsigned int initial, int flags);
     ssize_t (*write)(int fd, const void* data, size_t length);
@@ -76,6 +78,16 @@ struct SocketSyscalls {
     // outlive every call made through it.
     static const SocketSyscalls& Current();
     static const SocketSyscalls* Install(const SocketSyscalls* table);
+};
+
+class DatagramBatch;
+
+// What one ReceiveMany call took.
+struct BatchResult {
+    ReceiveStatus status = ReceiveStatus::Error; // Ok (count > 0), Woken, TimedOut or Error
+    std::size_t count = 0;                       // datagrams now in the batch
+    int error = 0;
+    std::string message;
 };
 
 class UdpSocket {
@@ -97,9 +109,21 @@ public:
     bool IsOpen() const { return m_fd >= 0; }
 
     SocketStatus EnableBroadcast();
+    // Each received datagram then says which interface it arrived on (IP_PKTINFO).
+    SocketStatus EnablePacketInfo();
+    // Each received datagram then carries the socket's count of datagrams dropped for want of
+    // buffer space so far (SO_RXQ_OVFL).
+    SocketStatus EnableDropCounter();
+    // The socket's drop count right now, or nullopt where the kernel cannot tell. Unlike the
+    // count carried by datagrams, this one also covers drops after the last datagram taken.
+    std::optional<uint32_t> DropCount() const;
+    // The receive buffer granted so far (twice what was asked for), or 0 if unknown.
+    int ReceiveBufferSize() const;
     // Best effort: asks for `bytes` (beyond the system limit where permitted) and returns the
     // size the kernel actually granted, or 0 if it could not be read.
     int RaiseReceiveBuffer(int bytes = kLargeReceiveBuffer);
+    // Asks for `bytes` within the system limit, as an unprivileged program gets it.
+    int SetReceiveBuffer(int bytes);
     // No address reuse is requested: a port that another socket holds fails to bind.
     SocketStatus Bind(std::string_view address, uint16_t port);
     // The bound port (useful after binding port 0); 0 if not bound or unknown.
@@ -111,12 +135,22 @@ public:
                         std::span<const uint8_t> bytes) const;
     SocketStatus SendTo(uint32_t hostOrderAddress, uint16_t port,
                         std::span<const uint8_t> bytes) const;
+    // The same, leaving through the interface with this index whatever the routing table says
+    // (IP_PKTINFO); the only way to send a limited broadcast through an adapter that does not
+    // carry the default route.
+    SocketStatus SendVia(uint32_t ifindex, uint32_t hostOrderAddress, uint16_t port,
+                         std::span<const uint8_t> bytes) const;
 
     // Waits for one datagram and copies at most buffer.size() bytes of it. timeoutMs < 0
     // waits without limit. Once Wake() has been called every later Receive returns Woken at
     // once, whether or not datagrams are queued: a wake-up is never lost and never needs a
     // second one.
     ReceiveResult Receive(std::span<uint8_t> buffer, int timeoutMs = -1) const;
+
+    // Takes as many queued datagrams as the batch holds in one system call, waiting up to
+    // timeoutMs for the first one (0: only what is queued now). Wake() is honoured as by
+    // Receive. Datagrams that were cut or empty are in the batch too, marked as such.
+    BatchResult ReceiveMany(DatagramBatch& batch, int timeoutMs = -1) const;
 
     // Releases a blocked Receive (and all later ones). Safe from any thread and more than
     // once; does nothing on a socket that is not open.

@@ -1,0 +1,13 @@
+#include "SecureWipe.h"
+
+#include <string.h>
+
+namespace ondrel {
+
+void SecureWipe(void* data, std::size_t length) noexcept {
+    if (data != nullptr && length > 0) {
+        explicit_bzero(data, length);
+    }
+}
+
+} // namespace ondrel
