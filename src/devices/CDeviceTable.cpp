@@ -1,5 +1,7 @@
 #include "CDeviceTable.h"
 
+#include "discovery/SecureWipe.h"
+
 #include <cstring>
 #include <functional>
 #include <new>
@@ -18,30 +20,43 @@ CDeviceTable::~CDeviceTable() {
     Clear();
 }
 
-bool CDeviceTable::AddDevice(const DeviceInfo* record) {
-    return Add(record) == AddOutcome::Added;
+bool CDeviceTable::AddDevice(const DeviceInfo* record, const AdapterRef& adapter) {
+    return Add(record, adapter) == AddOutcome::Added;
 }
 
-AddOutcome CDeviceTable::Add(const DeviceInfo* record) {
+AddOutcome CDeviceTable::Add(const DeviceInfo* record, const AdapterRef& adapter) {
     if (record == nullptr) {
         return AddOutcome::Ignored;
     }
     CMyAutoLock hold(m_lock);
-    if (m_records.find(Bytes(*record)) != m_records.end()) {
-        return AddOutcome::Repeat;
+    const auto [first, last] = m_records.equal_range(Bytes(*record));
+    if (first != last) {
+        // A reply that names no adapter (fed in by hand) never hides the known one.
+        bool moved = false;
+        for (auto it = first; it != last; ++it) {
+            if (adapter.Known() && !(it->second->adapter == adapter)) {
+                it->second->adapter = adapter;
+                moved = true;
+            }
+        }
+        return moved ? AddOutcome::Relocated : AddOutcome::Repeat;
     }
-    auto* entry = new (std::nothrow) DeviceEntry;
+    if (m_entries.size() >= kMaxDevices) {
+        ++m_overflow;
+        return AddOutcome::Full;
+    }
+    auto* entry = new (std::nothrow) DeviceEntry{};
     if (entry == nullptr) {
         return AddOutcome::OutOfMemory;
     }
-    std::memset(entry, 0, sizeof *entry);
     std::memcpy(&entry->record, record, sizeof entry->record);
     // Both indexes must take the entry or neither does, or a clear would free it twice or
     // never.
     try {
+        entry->adapter = adapter;
         m_entries.push_back(entry);
         try {
-            m_records.insert(Bytes(entry->record));
+            m_records.emplace(Bytes(entry->record), entry);
         } catch (const std::bad_alloc&) {
             m_entries.pop_back();
             throw;
@@ -68,14 +83,30 @@ void CDeviceTable::Clear() {
     }
     m_head = nullptr;
     m_entries.clear();
+    m_overflow = 0;
     m_pendingEntry = nullptr;
+    WipePending();
 }
 
-const DeviceEntry* CDeviceTable::FindDeviceByMac(std::string_view mac, DeviceInfo& out) const {
+void CDeviceTable::WipePending() {
+    SecureWipe(m_pendingSettings.User);
+    SecureWipe(m_pendingSettings.Password);
+}
+
+std::size_t CDeviceTable::Overflow() const {
+    CMyAutoLock hold(m_lock);
+    return m_overflow;
+}
+
+const DeviceEntry* CDeviceTable::FindDeviceByMac(std::string_view mac, DeviceInfo& out,
+                                                 AdapterRef* adapter) const {
     CMyAutoLock hold(m_lock);
     for (const DeviceEntry* entry = m_head; entry != nullptr; entry = entry->next) {
         if (FieldText(entry->record.Mac) == mac) {
             std::memcpy(&out, &entry->record, sizeof out);
+            if (adapter != nullptr) {
+                *adapter = entry->adapter;
+            }
             return entry;
         }
     }
@@ -104,6 +135,23 @@ std::vector<DeviceInfo> CDeviceTable::Snapshot(std::size_t from) const {
     return copies;
 }
 
+std::vector<DeviceCopy> CDeviceTable::SnapshotWithAdapters(std::size_t from) const {
+    CMyAutoLock hold(m_lock);
+    std::vector<DeviceCopy> copies;
+    if (from >= m_entries.size()) {
+        return copies;
+    }
+    try {
+        copies.reserve(m_entries.size() - from);
+        for (std::size_t i = from; i < m_entries.size(); ++i) {
+            copies.push_back({m_entries[i]->record, m_entries[i]->adapter});
+        }
+    } catch (const std::bad_alloc&) {
+        copies.clear();
+    }
+    return copies;
+}
+
 bool CDeviceTable::Contains(const DeviceEntry* entry) const {
     if (entry == nullptr) {
         return false;
@@ -121,6 +169,7 @@ bool CDeviceTable::SetPending(const DeviceEntry* entry, const DeviceInfo& settin
     CMyAutoLock hold(m_lock);
     if (!Contains(entry)) {
         m_pendingEntry = nullptr;
+        WipePending();
         return false;
     }
     // The chain owns the entry; the pointer handed out was const only to keep callers from
@@ -137,25 +186,31 @@ bool CDeviceTable::ApplyPending() {
     }
     DeviceEntry* entry = m_pendingEntry;
     m_pendingEntry = nullptr;
+    DeviceInfo settings = m_pendingSettings;
+    WipePending();
+    SecureWipe(settings.User);
+    SecureWipe(settings.Password);
     // The index views the record's bytes in place: take its node out while the bytes still
     // hash as before, and put it back once they hold the new record. Reusing the node keeps
     // this free of allocation.
     const auto [first, last] = m_records.equal_range(Bytes(entry->record));
     for (auto it = first; it != last; ++it) {
-        if (it->data() == reinterpret_cast<const char*>(&entry->record)) {
+        if (it->second == entry) {
             auto node = m_records.extract(it);
-            std::memcpy(&entry->record, &m_pendingSettings, sizeof entry->record);
+            std::memcpy(&entry->record, &settings, sizeof entry->record);
+            node.key() = Bytes(entry->record);
             m_records.insert(std::move(node));
             return true;
         }
     }
-    std::memcpy(&entry->record, &m_pendingSettings, sizeof entry->record);
+    std::memcpy(&entry->record, &settings, sizeof entry->record);
     return true;
 }
 
 void CDeviceTable::ForgetPending() {
     CMyAutoLock hold(m_lock);
     m_pendingEntry = nullptr;
+    WipePending();
 }
 
 bool CDeviceTable::HasPending() const {

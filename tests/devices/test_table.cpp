@@ -231,3 +231,76 @@ TEST(DeviceTable, RepeatCheckFollowsRewrittenRecord) {
     EXPECT_FALSE(table.AddDevice(&nine));
     EXPECT_EQ(table.Count(), 3u);
 }
+
+// Each entry remembers the adapter its latest reply arrived on; a reply that names none (a
+// record handed in by other means) never hides the known one.
+TEST(DeviceTable, AnExactRepeatFromAnotherAdapterMovesTheEntry) {
+    CDeviceTable table;
+    const DeviceInfo cam = MakeRecord(4);
+    const AdapterRef wired{"eth0", 2, 0x0A4D0001, 24};
+    const AdapterRef cable{"eth1", 3, 0, 0};
+    struct Step {
+        const char* name;
+        AdapterRef via;
+        AddOutcome outcome;
+        AdapterRef stored;
+    } steps[] = {
+        {"first reply", wired, AddOutcome::Added, wired},
+        {"same adapter again", wired, AddOutcome::Repeat, wired},
+        {"the other adapter", cable, AddOutcome::Relocated, cable},
+        {"no adapter named", {}, AddOutcome::Repeat, cable},
+        {"back on the first", wired, AddOutcome::Relocated, wired},
+    };
+    for (const Step& step : steps) {
+        EXPECT_EQ(table.Add(&cam, step.via), step.outcome) << step.name;
+        DeviceInfo out = ZeroDeviceInfo();
+        AdapterRef adapter;
+        ASSERT_NE(table.FindDeviceByMac(MacOf(4), out, &adapter), nullptr);
+        EXPECT_EQ(adapter, step.stored) << step.name;
+        ASSERT_EQ(table.SnapshotWithAdapters().size(), 1u);
+        EXPECT_EQ(table.SnapshotWithAdapters()[0].adapter, step.stored) << step.name;
+    }
+}
+
+// Any host can send replies: the table stops at its bound and counts what it turned away.
+TEST(DeviceTable, HoldsAtMostTheBoundAndCountsTheRest) {
+    CDeviceTable table;
+    for (unsigned n = 0; n < CDeviceTable::kMaxDevices; ++n) {
+        const DeviceInfo d = MakeRecord(n);
+        ASSERT_EQ(table.Add(&d), AddOutcome::Added) << n;
+    }
+    const DeviceInfo stored = MakeRecord(17);
+    const DeviceInfo extra = MakeRecord(CDeviceTable::kMaxDevices);
+    EXPECT_EQ(table.Add(&stored), AddOutcome::Repeat); // a repeat is not turned away
+    EXPECT_EQ(table.Add(&extra), AddOutcome::Full);
+    EXPECT_EQ(table.Add(&extra), AddOutcome::Full);
+    EXPECT_EQ(table.Count(), CDeviceTable::kMaxDevices);
+    EXPECT_EQ(table.Overflow(), 2u);
+    DeviceInfo out = ZeroDeviceInfo();
+    EXPECT_EQ(table.FindDeviceByMac(MacOf(CDeviceTable::kMaxDevices), out), nullptr);
+    table.Clear();
+    EXPECT_EQ(table.Overflow(), 0u);
+    EXPECT_EQ(table.Add(&extra), AddOutcome::Added);
+}
+
+// After an accepted update the entry shows the new settings, but a later click on its row
+// must not find the account and password there to put into the queries.
+TEST(DeviceTable, AnAppliedUpdateKeepsTheSettingsButNotTheCredentials) {
+    CDeviceTable table;
+    const DeviceInfo cam = MakeRecord(5);
+    table.AddDevice(&cam);
+    DeviceInfo settings = cam;
+    SetField(settings.IP, "192.168.1.64");
+    SetField(settings.User, "admin");
+    SetField(settings.Password, "pw-of-25-characters-long");
+    DeviceInfo out = ZeroDeviceInfo();
+    ASSERT_TRUE(table.SetPending(table.FindDeviceByMac(MacOf(5), out), settings));
+    ASSERT_TRUE(table.ApplyPending());
+
+    DeviceInfo want = settings;
+    std::memset(want.User, 0, sizeof want.User);
+    std::memset(want.Password, 0, sizeof want.Password);
+    ASSERT_NE(table.FindDeviceByMac(MacOf(5), out), nullptr);
+    EXPECT_TRUE(SameRecord(out, want));
+    EXPECT_EQ(table.Add(&want), AddOutcome::Repeat); // the device's next reply is a repeat
+}
