@@ -195,8 +195,12 @@ Outcome Endpoint(const Route& route, const std::vector<std::string>& replies) {
     Tally tally;
     tally.seen.assign(replies.size(), false);
     Devices devices(route, replies);
-    CQuillnet endpoint(EndpointConfig{route.listenAddress(), route.listenPort(),
-                                      SearchAddress(route), devices.Port()});
+    EndpointConfig config;
+    config.bindAddress = route.listenAddress();
+    config.bindPort = route.listenPort();
+    config.destAddress = SearchAddress(route);
+    config.destPort = devices.Port();
+    CQuillnet endpoint(config);
     if (endpoint.Open() != 1) {
         std::fprintf(stderr, "endpoint: cannot open\n");
         std::exit(1);

@@ -1,18 +1,76 @@
 #include "CQuillnet.h"
 
 #include "CPacket.h"
+#include "DatagramBatch.h"
 #include "ReplyParser.h"
+#include "SecureWipe.h"
 #include "SetNetConfig.h"
 #include "UdpSocket.h"
 
-#include <array>
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <cstddef>
+#include <cstdlib>
 #include <cstring>
 #include <span>
+#include <string_view>
 #include <system_error>
 #include <utility>
 
 namespace ondrel {
+
+namespace {
+
+// Datagrams held back before they are handled although the socket still has more: enough
+// that a burst is taken off as fast as a bare loop, few enough that a flood cannot keep the
+// owner waiting or grow the backlog without bound (some 6 MB at most).
+constexpr std::size_t kBacklog = 4096;
+// Room kept for the backlog between bursts; a larger one is given back.
+constexpr std::size_t kBacklogKeep = 256 * 1024;
+// A reply from an interface not yet listed makes the receive thread list them again, but not
+// more often than this, whatever a stray sender does.
+constexpr auto kRelistEvery = std::chrono::milliseconds(200);
+
+// The receive buffer to ask for: the configured or large default, capped inside the network
+// lab by ONDREL_RCVBUF so that the lab can play a stock desktop.
+int ReceiveBufferRequest(const EndpointConfig& config) {
+    int bytes = config.receiveBuffer > 0 ? config.receiveBuffer : UdpSocket::kLargeReceiveBuffer;
+    const char* lab = std::getenv("ONDREL_NETLAB");
+    const char* cap = std::getenv("ONDREL_RCVBUF");
+    if (lab != nullptr && std::string_view(lab) == "1" && cap != nullptr) {
+        char* end = nullptr;
+        const long parsed = std::strtol(cap, &end, 10);
+        if (end != cap && *end == '\0' && parsed > 0) {
+            bytes = static_cast<int>(std::min<long>(bytes, parsed));
+        }
+    }
+    return bytes;
+}
+
+std::string Joined(const std::vector<SendResult::Refusal>& refusals) {
+    std::string text;
+    for (const SendResult::Refusal& r : refusals) {
+        text += (text.empty() ? "" : "; ") + r.adapter + ": " + r.reason;
+    }
+    return text;
+}
+
+} // namespace
+
+struct CQuillnet::Arrival {
+    std::size_t offset = 0;
+    std::size_t length = 0;
+    uint32_t ifindex = 0;
+};
+
+struct CQuillnet::Handlers {
+    SearchEventCallback callback = nullptr;
+    void* context = nullptr;
+    std::shared_ptr<const EndpointEventHandler> handler;
+    uint32_t lost = 0;
+    bool Any() const { return callback != nullptr || handler != nullptr; }
+};
 
 CQuillnet::CQuillnet(EndpointConfig config) : m_config(std::move(config)) {}
 
@@ -41,7 +99,10 @@ int CQuillnet::Open() {
         return 0;
     }
     // Best effort: with the system's default buffer a burst from many devices overflows it.
-    socket->RaiseReceiveBuffer();
+    m_receiveBufferBytes.store(socket->RaiseReceiveBuffer(ReceiveBufferRequest(m_config)));
+    // Best effort too: without them replies name no adapter and losses go uncounted.
+    socket->EnablePacketInfo();
+    socket->EnableDropCounter();
     if (!socket->Bind(m_config.bindAddress, m_config.bindPort)) {
         if (m_notifier) {
             m_notifier(kBindFailureText, kBindFailureCaption);
@@ -51,6 +112,8 @@ int CQuillnet::Open() {
         return 0;
     }
     m_socket = std::move(socket);
+    m_dropsAtSearch.store(DropCounterNow());
+    RefreshLinks();
     m_stop.store(0);
     // Listening is published before the thread starts, so that a loop ending at once on a
     // socket error leaves the state at Stopped rather than being overwritten.
@@ -72,42 +135,167 @@ void CQuillnet::SetCallback(SearchEventCallback callback, void* context) {
     m_context = context;
 }
 
+void CQuillnet::SetEventHandler(EndpointEventHandler handler) {
+    auto shared =
+        handler ? std::make_shared<const EndpointEventHandler>(std::move(handler)) : nullptr;
+    std::lock_guard lock(m_callbackMutex);
+    m_handler = std::move(shared);
+}
+
+CQuillnet::Handlers CQuillnet::TakeHandlers() {
+    std::lock_guard lock(m_callbackMutex);
+    return Handlers{m_callback, m_context, m_handler, 0};
+}
+
+bool CQuillnet::BroadcastMode() const {
+    const std::optional<uint32_t> dest = ParseIpv4(m_config.destAddress);
+    return dest && *dest == 0xFFFFFFFFu;
+}
+
+std::shared_ptr<const NetLinks> CQuillnet::RefreshLinks() {
+    auto links =
+        std::make_shared<const NetLinks>(m_config.links ? m_config.links() : ListSystemLinks());
+    std::lock_guard lock(m_linksMutex);
+    m_links = links;
+    return links;
+}
+
+std::shared_ptr<const NetLinks> CQuillnet::CurrentLinks() const {
+    std::lock_guard lock(m_linksMutex);
+    return m_links ? m_links : std::make_shared<const NetLinks>();
+}
+
+NetLinks CQuillnet::SendLinks() const {
+    const NetLinks links = m_config.links ? m_config.links() : ListSystemLinks();
+    return SelectSendLinks(links, m_config.interfaces);
+}
+
+uint32_t CQuillnet::DropCounterNow() const {
+    if (m_socket) {
+        if (const std::optional<uint32_t> now = m_socket->DropCount()) {
+            return *now;
+        }
+    }
+    return m_dropsSeen.load();
+}
+
+uint32_t CQuillnet::LostSinceSearch() const {
+    // Both are readings of one counter that only grows; unsigned subtraction survives its
+    // wrap-around.
+    return DropCounterNow() - m_dropsAtSearch.load();
+}
+
+int CQuillnet::ReceiveBufferBytes() const {
+    return m_receiveBufferBytes.load();
+}
+
 SendResult CQuillnet::SendSearch() {
+    m_dropsAtSearch.store(DropCounterNow());
     CPacket packet;
     int32_t length = 0;
     const uint8_t* data = packet.Build(kCmdSearch, 0, nullptr, 0, length);
-    return SendBytes(data, static_cast<std::size_t>(length));
+    if (!BroadcastMode()) {
+        return SendPlain(data, static_cast<std::size_t>(length));
+    }
+    const std::shared_ptr<const NetLinks> links = RefreshLinks();
+    return SendThrough(SelectSendLinks(*links, m_config.interfaces), data,
+                       static_cast<std::size_t>(length));
 }
 
-SendResult CQuillnet::SendDeviceQuery(uint16_t command, const DeviceInfo& record) {
+SendResult CQuillnet::SendDeviceQuery(uint16_t command, const DeviceInfo& record,
+                                      const AdapterRef& via) {
     uint8_t copy[sizeof(DeviceInfo)];
     std::memcpy(copy, &record, sizeof copy);
+    // A query is broadcast on the LAN: it must not carry the viewing account and password
+    // that a record prepared for an update holds.
+    std::memset(copy + offsetof(DeviceInfo, User), 0, sizeof record.User);
+    std::memset(copy + offsetof(DeviceInfo, Password), 0, sizeof record.Password);
     CPacket packet;
     int32_t length = 0;
     const uint8_t* data = packet.Build(command, 0, copy, sizeof copy, length);
     if (data == nullptr || length <= 0) {
-        return {false, EINVAL, "the device query could not be framed"};
+        return {false, EINVAL, "the device query could not be framed", {}, {}};
     }
-    return SendBytes(data, static_cast<std::size_t>(length));
+    return SendToDevice(data, static_cast<std::size_t>(length), via);
 }
 
-SendResult CQuillnet::SendSetNetConfig(const DeviceInfo& record) {
+SendResult CQuillnet::SendSetNetConfig(const DeviceInfo& record, const AdapterRef& via) {
     SetConfigBuffer text;
     const std::size_t length = ComposeSetNetConfig(record, text);
     if (length == 0) {
-        return {false, EINVAL, "the settings request could not be composed"};
+        SecureWipe(text.data(), text.size());
+        return {false, EINVAL, "the settings request could not be composed", {}, {}};
     }
-    return SendBytes(text.data(), length);
+    SendResult result = SendToDevice(text.data(), length, via);
+    SecureWipe(text.data(), text.size());
+    return result;
 }
 
-SendResult CQuillnet::SendBytes(const void* data, std::size_t length) {
+SendResult CQuillnet::SendToDevice(const void* data, std::size_t length, const AdapterRef& via) {
+    if (!BroadcastMode()) {
+        return SendPlain(data, length);
+    }
+    const std::shared_ptr<const NetLinks> links = RefreshLinks();
+    const NetLinks selected = SelectSendLinks(*links, m_config.interfaces);
+    if (via.Known()) {
+        const NetLink* same =
+            !via.name.empty() ? FindLink(selected, 0, via.name) : FindLink(selected, via.ifindex);
+        if (same != nullptr) {
+            return SendThrough(NetLinks{*same}, data, length);
+        }
+    }
+    // The device's adapter is gone (or was never known): it may answer on another now.
+    return SendThrough(selected, data, length);
+}
+
+SendResult CQuillnet::SendPlain(const void* data, std::size_t length) {
     if (!m_socket || !m_socket->IsOpen()) {
-        return {false, EBADF, "the endpoint has no open socket; nothing was sent"};
+        return {false, EBADF, "the endpoint has no open socket; nothing was sent", {}, {}};
     }
     const SocketStatus status =
         m_socket->SendTo(m_config.destAddress, m_config.destPort,
                          std::span<const uint8_t>(static_cast<const uint8_t*>(data), length));
-    return {status.ok(), status.error, status.message};
+    return {status.ok(), status.error, status.message, {}, {}};
+}
+
+SendResult CQuillnet::SendThrough(const NetLinks& links, const void* data, std::size_t length) {
+    SendResult result;
+    if (!m_socket || !m_socket->IsOpen()) {
+        return {false, EBADF, "the endpoint has no open socket; nothing was sent", {}, {}};
+    }
+    if (links.empty()) {
+        result.error = ENETDOWN;
+        result.message = m_config.interfaces.empty()
+                             ? std::string(kNoAdapterText)
+                             : "none of the chosen network adapters is up: nothing was sent";
+        return result;
+    }
+    const auto bytes = std::span<const uint8_t>(static_cast<const uint8_t*>(data), length);
+    for (const NetLink& link : links) {
+        const SocketStatus status =
+            m_socket->SendVia(link.ifindex, 0xFFFFFFFFu, m_config.destPort, bytes);
+        if (status) {
+            result.sentOn.push_back(link.name);
+        } else {
+            result.refusals.push_back({link.name, status.error, status.message});
+        }
+    }
+    result.ok = !result.sentOn.empty();
+    if (!result.ok) {
+        result.error = result.refusals.back().error;
+        result.message = "no network adapter took the request: " + Joined(result.refusals);
+    }
+    return result;
+}
+
+void CQuillnet::Raise(const Handlers& handlers, uint16_t code, std::span<const uint8_t> data,
+                      const AdapterRef& adapter) {
+    if (handlers.callback != nullptr) {
+        handlers.callback(code, static_cast<int32_t>(data.size()), data.data(), handlers.context);
+    }
+    if (handlers.handler) {
+        (*handlers.handler)(EndpointEvent{code, data, adapter, handlers.lost});
+    }
 }
 
 int CQuillnet::HandleDatagram(const uint8_t* data, int32_t count) {
@@ -119,46 +307,114 @@ int CQuillnet::HandleDatagram(const uint8_t* data, int32_t count) {
     if (reply.kind == ReplyKind::Dropped) {
         return 1;
     }
-    SearchEventCallback callback = nullptr;
-    void* context = nullptr;
-    {
-        std::lock_guard lock(m_callbackMutex);
-        callback = m_callback;
-        context = m_context;
-    }
-    if (callback == nullptr) {
+    Handlers handlers = TakeHandlers();
+    if (!handlers.Any()) {
         return 1; // nobody to tell: the event is dropped, the loop goes on
     }
+    handlers.lost = LostSinceSearch();
     if (reply.kind == ReplyKind::SearchReply) {
         CPacket packet;
         uint16_t length = 0;
         const uint8_t* record = packet.ParseSearchReply(text, length);
-        callback(kEvtSearchReply, length, record, context);
+        Raise(handlers, kEvtSearchReply, std::span<const uint8_t>(record, length), {});
     } else {
         LeU16 result{};
         result = reply.result;
-        callback(kEvtSetConfigResult, sizeof result, result.b, context);
+        Raise(handlers, kEvtSetConfigResult, std::span<const uint8_t>(result.b), {});
     }
     return 1;
 }
 
+void CQuillnet::Deliver(std::vector<Arrival>& arrivals, std::vector<uint8_t>& bytes) {
+    using Clock = std::chrono::steady_clock;
+    static thread_local Clock::time_point lastRelist{};
+    std::shared_ptr<const NetLinks> links = CurrentLinks();
+    const uint32_t lost = LostSinceSearch();
+    for (const Arrival& arrival : arrivals) {
+        // A stop that arrived while this batch was read wins over the rest of it.
+        if (m_stop.load() != 0) {
+            break;
+        }
+        const std::string_view text = ReplyText(bytes.data() + arrival.offset, arrival.length);
+        const ReplyClass reply = ClassifyReply(text);
+        if (reply.kind == ReplyKind::Dropped) {
+            continue;
+        }
+        const NetLink* link = FindLink(*links, arrival.ifindex);
+        if (link == nullptr && arrival.ifindex != 0 && Clock::now() - lastRelist >= kRelistEvery) {
+            lastRelist = Clock::now();
+            links = RefreshLinks();
+            link = FindLink(*links, arrival.ifindex);
+        }
+        if (!m_config.interfaces.empty() &&
+            (link == nullptr || std::find(m_config.interfaces.begin(), m_config.interfaces.end(),
+                                          link->name) == m_config.interfaces.end())) {
+            continue; // not from an adapter the user chose
+        }
+        Handlers handlers = TakeHandlers();
+        if (!handlers.Any()) {
+            continue;
+        }
+        handlers.lost = lost;
+        AdapterRef adapter;
+        adapter.ifindex = arrival.ifindex;
+        if (reply.kind == ReplyKind::SearchReply) {
+            const DeviceInfo record = DecodeSearchReply(text);
+            if (link != nullptr) {
+                adapter = AdapterOf(*link, ParseIpv4(FieldText(record.IP)));
+            }
+            Raise(
+                handlers, kEvtSearchReply,
+                std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(&record), sizeof record),
+                adapter);
+        } else {
+            if (link != nullptr) {
+                adapter = AdapterOf(*link);
+            }
+            LeU16 result{};
+            result = reply.result;
+            Raise(handlers, kEvtSetConfigResult, std::span<const uint8_t>(result.b), adapter);
+        }
+    }
+    arrivals.clear();
+    bytes.clear();
+    if (bytes.capacity() > kBacklogKeep) {
+        std::vector<uint8_t>().swap(bytes);
+    }
+}
+
 void CQuillnet::ReceiveLoop() {
     m_receiverId.store(std::this_thread::get_id());
-    std::array<uint8_t, kReceiveBufferSize> buffer;
+    DatagramBatch batch;
+    std::vector<Arrival> arrivals;
+    std::vector<uint8_t> bytes;
     while (m_stop.load() == 0) {
-        buffer.fill(0);
-        const ReceiveResult received = m_socket->Receive(buffer);
-        switch (received.status) {
+        // Block only while nothing is held back; with a backlog, just look whether more is
+        // queued, and hand the backlog over once the socket is empty.
+        const BatchResult got = m_socket->ReceiveMany(batch, arrivals.empty() ? -1 : 0);
+        switch (got.status) {
         case ReceiveStatus::Ok:
-            // A stop that arrived while this datagram was read wins over the datagram.
-            if (m_stop.load() == 0) {
-                HandleDatagram(buffer.data(), static_cast<int32_t>(received.count));
+            for (std::size_t i = 0; i < batch.Size(); ++i) {
+                const Datagram& d = batch[i];
+                if (d.hasDropCounter) {
+                    m_dropsSeen.store(d.dropCounter);
+                }
+                // Any host can send a cut or empty datagram; it must not end discovery.
+                if (d.truncated || d.bytes.empty()) {
+                    continue;
+                }
+                arrivals.push_back({bytes.size(), d.bytes.size(), d.ifindex});
+                bytes.insert(bytes.end(), d.bytes.begin(), d.bytes.end());
             }
+            if (arrivals.size() >= kBacklog) {
+                Deliver(arrivals, bytes);
+            }
+            break;
+        case ReceiveStatus::TimedOut:
+            Deliver(arrivals, bytes);
             break;
         case ReceiveStatus::Truncated:
         case ReceiveStatus::Empty:
-        case ReceiveStatus::TimedOut:
-            // Any host can send a stray datagram; it must not end discovery.
             break;
         case ReceiveStatus::Woken:
         case ReceiveStatus::Error:

@@ -8,16 +8,13 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <future>
 #include <memory>
 
 using namespace ondrel;
 using namespace ondrel::testing;
 
 namespace {
-
-EndpointConfig Loopback(uint16_t destPort = 9) {
-    return EndpointConfig{"127.0.0.1", 0, "127.0.0.1", destPort};
-}
 
 std::string DevName(const Event& e) {
     DeviceInfo d;
@@ -31,7 +28,7 @@ struct Rig {
     LoopbackPeer peer;
     std::unique_ptr<CQuillnet> endpoint;
     explicit Rig(bool withCallback = true)
-        : endpoint(std::make_unique<CQuillnet>(Loopback(peer.Port()))) {
+        : endpoint(std::make_unique<CQuillnet>(LoopbackConfig(peer.Port()))) {
         EXPECT_EQ(endpoint->Open(), 1);
         if (withCallback) {
             endpoint->SetCallback(&Collector::Callback, &events);
@@ -135,7 +132,7 @@ TEST(Quillnet, OversizedAndEmptyDatagramsAreDroppedAndListeningGoesOn) {
 
 TEST(Quillnet, BindFailureIsReportedOnceAndSendsThenFail) {
     LoopbackPeer holder; // owns the port, no address reuse
-    CQuillnet endpoint(EndpointConfig{"127.0.0.1", holder.Port(), "127.0.0.1", holder.Port()});
+    CQuillnet endpoint(LoopbackConfig(holder.Port(), holder.Port()));
     std::vector<std::pair<std::string, std::string>> shown;
     endpoint.SetBindFailureNotifier([&](std::string_view text, std::string_view caption) {
         shown.emplace_back(text, caption);
@@ -173,11 +170,59 @@ TEST(Quillnet, RequestsArriveByteForByte) {
     const std::string query = rig.peer.Take();
     ASSERT_EQ(query.size(), 260u);
     EXPECT_EQ(query.substr(0, 8), std::string("\x10\x10\x13\x0F\x00\x00\xFC\x00", 8));
-    EXPECT_EQ(std::memcmp(query.data() + 8, &d, sizeof d), 0);
+    // A query is broadcast: the record goes out without the account and password it held.
+    DeviceInfo withoutCredentials = d;
+    SetField(withoutCredentials.User, "");
+    SetField(withoutCredentials.Password, "");
+    EXPECT_EQ(std::memcmp(query.data() + 8, &withoutCredentials, sizeof d), 0);
 
     ASSERT_TRUE(rig.endpoint->SendSetNetConfig(d));
     EXPECT_EQ(rig.peer.Take(), "IPCamSetNetConfig\r\nVersion:1\r\nnSeq:1\r\nDevId:Z6-7\r\n"
                                "IPMethod:0\r\nIP:10.9.0.7\r\nPort:8081\r\nNetMask:255.255.255.0\r\n"
                                "GateWay:10.9.0.1\r\nDNS0:10.9.0.2\r\nDNS1:10.9.0.3\r\n"
                                "usr:admin\r\npwd:pw7\r\nSetWiFiIP:0\r\n\r\n");
+}
+
+// The kernel drops what a full receive buffer cannot hold; the endpoint must count exactly
+// those, from the search on, so that the owner can say how many replies are missing.
+TEST(Quillnet, CountsTheRepliesTheKernelDroppedSinceTheSearch) {
+    constexpr int kBurst = 300;
+    LoopbackPeer peer;
+    EndpointConfig config = LoopbackConfig(peer.Port());
+    config.receiveBuffer = 1; // the smallest the kernel grants: a few datagrams
+    CQuillnet endpoint(config);
+    ASSERT_EQ(endpoint.Open(), 1);
+    Collector events;
+    std::promise<void> entered;
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    events.hook = [&](const Event&) {
+        if (events.Count() == 1) {
+            entered.set_value();
+            released.wait(); // holds the receive thread while the burst overflows the buffer
+        }
+    };
+    std::atomic<uint32_t> lastSeenLoss{0};
+    endpoint.SetEventHandler([&](const EndpointEvent& e) { lastSeenLoss = e.lostSinceSearch; });
+    endpoint.SetCallback(&Collector::Callback, &events);
+
+    // A loss before the search does not count against it.
+    ASSERT_TRUE(endpoint.SendSearch());
+    peer.Take();
+    peer.Send(endpoint.BoundPort(), SearchReply(0));
+    entered.get_future().wait();
+    for (int i = 1; i <= kBurst; ++i) {
+        peer.Send(endpoint.BoundPort(), SearchReply(i));
+    }
+    release.set_value();
+    ASSERT_TRUE(Eventually([&] {
+        return events.Count() + endpoint.LostSinceSearch() == kBurst + 1;
+    })) << events.Count()
+        << " delivered, " << endpoint.LostSinceSearch() << " counted lost";
+    EXPECT_GT(endpoint.LostSinceSearch(), 0u);
+    EXPECT_EQ(lastSeenLoss.load(), endpoint.LostSinceSearch());
+
+    ASSERT_TRUE(endpoint.SendSearch()); // a new search starts a new count
+    peer.Take();
+    EXPECT_EQ(endpoint.LostSinceSearch(), 0u);
 }

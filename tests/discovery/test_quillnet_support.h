@@ -2,6 +2,7 @@
 // Helpers for the endpoint and socket tests: reply texts, a loopback peer, an event collector
 // and a way to swap the socket system calls for the length of one test.
 
+#include "discovery/CQuillnet.h"
 #include "discovery/UdpSocket.h"
 
 #include <gtest/gtest.h>
@@ -95,6 +96,17 @@ struct Collector {
         return events.size();
     }
 };
+
+// An endpoint configuration on loopback: bound to a port of the system's choosing, sending
+// plainly to destPort (9 by default: nobody listens there).
+inline EndpointConfig LoopbackConfig(uint16_t destPort = 9, uint16_t bindPort = 0) {
+    EndpointConfig config;
+    config.bindAddress = "127.0.0.1";
+    config.bindPort = bindPort;
+    config.destAddress = "127.0.0.1";
+    config.destPort = destPort;
+    return config;
+}
 
 // Polls a condition that another thread makes true.
 template <typename Predicate> bool Eventually(Predicate predicate) {
