@@ -26,6 +26,16 @@ void AdapterPanel::FillAdapterList(IAdapterSource& source) {
     }
 }
 
+void AdapterPanel::Refresh(IAdapterSource& source) {
+    const int chosen = m_list != nullptr ? m_list->currentIndex() : -1;
+    FillAdapterList(source);
+    if (m_list != nullptr && chosen >= 0 && chosen < m_list->count() &&
+        chosen != m_list->currentIndex()) {
+        m_list->setCurrentIndex(chosen);
+        OnAdapterSelChange();
+    }
+}
+
 void AdapterPanel::OnAdapterSelChange() {
     if (m_list == nullptr || m_list->currentIndex() < 0) {
         return;

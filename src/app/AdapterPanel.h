@@ -18,6 +18,9 @@ public:
 
     // Reads the adapters, lists them, selects the default one and shows its addresses.
     void FillAdapterList(IAdapterSource& source);
+    // Reads the adapters again (say, once the DNS servers are known), keeping the entry the
+    // user chose when it is still there.
+    void Refresh(IAdapterSource& source);
     // Shows the addresses of the entry selected in the list.
     void OnAdapterSelChange();
     // The adapters are gone: nothing is shown for any entry from now on.

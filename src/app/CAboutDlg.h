@@ -1,10 +1,13 @@
 #pragma once
-// The About box, built from dialog template 100: the icon, the program's name with its
-// version, and OK.
-
-#include "TemplateBuilder.h"
+// The About box: the icon, the program's name with its version, a copyright line and OK.
 
 #include <QDialog>
+
+#include <memory>
+
+namespace Ui {
+class CAboutDlg;
+}
 
 namespace ondrel {
 
@@ -12,15 +15,12 @@ class CAboutDlg : public QDialog {
     Q_OBJECT
 public:
     explicit CAboutDlg(QWidget* parent = nullptr);
+    ~CAboutDlg() override;
 
-    QWidget* GetDlgItem(int id) const { return m_controls.byId.value(id, nullptr); }
-    const BuiltDialog& Controls() const { return m_controls; }
-
-protected:
-    bool OnInitDialog();
+    const Ui::CAboutDlg& Form() const { return *ui; }
 
 private:
-    BuiltDialog m_controls;
+    std::unique_ptr<Ui::CAboutDlg> ui;
 };
 
 } // namespace ondrel

@@ -2,10 +2,9 @@
 
 #include "AppVersion.h"
 #include "COndrelDlg.h"
-#include "ControlIds.h"
 #include "DemoHooks.h"
 #include "MessageBoxPrompter.h"
-#include "ResourceStore.h"
+#include "Texts.h"
 
 #include <QCoreApplication>
 
@@ -27,7 +26,7 @@ COndrelApp::COndrelApp(Hooks hooks) : m_hooks(std::move(hooks)) {
 COndrelApp::~COndrelApp() = default;
 
 QString COndrelApp::BuildTitle(const QString& version) {
-    return ResourceStore::Format(ResourceStore::Get().LoadString(IDS_APP_TITLE), version);
+    return Texts::Title(version);
 }
 
 void COndrelApp::RestoreIfMinimized(QWidget& window) {
@@ -65,8 +64,7 @@ bool COndrelApp::InitInstance() {
     }
 
     if (!InitWinSock()) {
-        m_hooks.prompter->Information(nullptr, ResourceStore::Get().LoadString(IDS_INIT_FAILED),
-                                      ResourceStore::Get().LoadString(IDS_TIPS));
+        m_hooks.prompter->Information(nullptr, Texts::InitFailed(), Texts::Tips());
         return false;
     }
 

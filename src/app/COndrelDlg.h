@@ -1,43 +1,38 @@
 #pragma once
 // The main window: the PC's adapters on the left, the devices found below them, the selected
-// device's settings on the right. It is built from dialog template 102 and initialised in a
-// fixed order; the keyboard is handled for the whole window before any control sees a key.
+// device's settings on the right, the buttons and a status line at the bottom. Its controls
+// come from the Designer form COndrelDlg.ui; its areas have classes of their own
+// (AdapterPanel, SettingsForm, RestartProgress, DeviceListModel/DeviceListView).
 //
-// Threads: everything here runs on the user-interface thread except SearchEventCallback and
-// OnSearchEvent, which the endpoint calls on its receive thread, and what they call from there
-// (adding a reply to the table, SendToDialog). The receive thread reaches the list only
-// through a queued row update and the window only through SendToDialog, both ended before the
-// window's destroy step goes on (see COndrelDlgInventory.cpp).
+// Threads: the window, its device table, the list model and the update flow belong to the
+// user-interface thread alone. The endpoint's receive thread reaches the window only through
+// EndpointEvents, as queued signals, and never waits for this thread; the window stops and
+// joins the receive thread before its table goes.
 
-#include "AdapterPanel.h"
 #include "DialogDeps.h"
-#include "DialogTimers.h"
-#include "KeyRouter.h"
-#include "RestartProgress.h"
-#include "SettingsForm.h"
-#include "SystemMenu.h"
-#include "TemplateBuilder.h"
 #include "config/CUpdateFlow.h"
 #include "devices/CDeviceTable.h"
-#include "devices/CSyncCaller.h"
 
 #include <QDialog>
 #include <QIcon>
+#include <QTimer>
 
-#include <atomic>
-#include <functional>
 #include <memory>
+#include <vector>
 
-class QCheckBox;
-class QComboBox;
-class QLabel;
-class QProgressBar;
+class QAction;
+
+namespace Ui {
+class COndrelDlg;
+}
 
 namespace ondrel {
 
+class AdapterPanel;
 class DeviceListModel;
-class DeviceListView;
-class UpDownControl;
+class EndpointEvents;
+class RestartProgress;
+class SettingsForm;
 
 class COndrelDlg : public QDialog {
     Q_OBJECT
@@ -45,125 +40,114 @@ public:
     explicit COndrelDlg(DialogDeps deps = {}, QWidget* parent = nullptr);
     ~COndrelDlg() override;
 
-    // Handlers of the window's commands, notifications and messages.
+    // The window's commands.
     virtual void StartSearch();
+    // A click on a row, or the row Up/Down move to; -1 for a click beside the rows.
     virtual void OnDeviceListClick(int itemIndex);
     virtual void OnBrowse();
     virtual void OnUpdate();
-    virtual int OnPortDeltaPos(int delta);
     virtual void OnAutoIpClicked();
     virtual void OnAdapterSelChange();
-    virtual void OnTimer(int timerId);
     virtual int OnStartRestartProgress();
     virtual int OnUpdateResult(int result);
     // The update wait timer fired: reports the missing answer unless the answer came first.
     void OnUpdateWaitExpired();
+    void OnRestartTick();
     void OnCloseButton();
-    void OnSysCommand(int commandId);
+    void OnAbout();
     void OnDestroy();
 
-    // The endpoint's callback; context is the dialog.
+    // The endpoint's callback, on its receive thread; context is the window. It only hands the
+    // event to the window's EndpointEvents.
     static void SearchEventCallback(int32_t code, int32_t length, const uint8_t* data,
                                     void* context);
-    void OnSearchEvent(int code, int length, const uint8_t* payload);
 
-    // Runs fn on the user-interface thread while the calling (receive) thread waits. False,
-    // without waiting any longer, once the window has begun to close.
-    bool SendToDialog(std::function<void()> fn);
+    // Adds replies to the table and their rows to the list; repeats add nothing.
+    void AddDevices(const std::vector<DeviceInfo>& records);
+    void AddDevice(const DeviceInfo& record) { AddDevices({record}); }
 
-    // A copy of the first entry with that MAC text in out; the entry, valid until the next
-    // clear, or null (out untouched).
-    const DeviceEntry* FindDeviceByMac(const QString& mac, DeviceInfo& out);
+    // The device of a list row, or null off the rows.
+    const DeviceEntry* RowDevice(int row) const;
+    // A copy of the first entry with that MAC text in out; the entry, or null (out untouched).
+    const DeviceEntry* FindDeviceByMac(const QString& mac, DeviceInfo& out) const;
     // Writes the form's values over record (filled from the device's entry first).
     bool ReadDeviceForm(DeviceInfo* record);
     void ResetDeviceForm();
-    // Fills the form from the first entry with that MAC text and sends it the three queries;
-    // does nothing when no entry has it.
-    void SelectDeviceByMac(const QString& mac);
     int GetSelectionMark() const;
     // The first selected row of the device list, or -1.
     int FirstSelectedRow() const;
-    // The MAC text shown in a row (column 2); empty off the rows.
-    QString RowMac(int row) const;
     // 2 while an update's answer is awaited, else 0.
     int UpdateState() const { return m_updateFlow.State(); }
 
-    // Every key for this window passes here first; true when it is consumed.
-    bool PreTranslateMessage(QObject* target, QEvent* event);
-
     void FillAdapterList();
     void EnableDeviceForm(int deviceSelected);
-    void EnableFormControl(int id, bool enable);
+    // Whether the control with that id is enabled; false for an unknown id.
     bool IsControlEnabled(int id) const;
-
+    // The control that carries that id as its `controlId` property, or null. For automation
+    // and tests; the window itself reaches its controls through the form.
     QWidget* GetDlgItem(int id) const;
-    const BuiltDialog& Controls() const { return m_controls; }
-    const SystemMenu& GetSystemMenu() const { return m_systemMenu; }
+
+    const Ui::COndrelDlg& Form() const { return *ui; }
     DeviceListModel* DeviceModel() const { return m_deviceModel; }
     CQuillnet& Endpoint() { return m_endpoint; }
-    IPrompter& Prompter() { return *m_prompter; }
-    IWebOpener& Opener() { return *m_opener; }
-    const TimerPeriods& Periods() const { return m_periods; }
-    DialogTimers& Timers() { return *m_timers; }
+    const QTimer& UpdateWaitTimer() const { return m_updateWaitTimer; }
+    const QTimer& RestartTimer() const { return m_restartTimer; }
+    QAction* AboutAction() const { return m_aboutAction; }
     int DeviceSelected() const { return m_deviceSelected; }
     bool Destroyed() const { return m_destroyed; }
     const AdapterPanel& Adapters() const { return *m_adapterPanel; }
+    // What the status line and the count beside "Device list:" say.
+    QString StatusText() const;
 
     void done(int result) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 protected:
-    bool OnInitDialog();
-    void DoDataExchange();
+    // Esc and Enter are the window's own: consumed here, they neither close the window nor
+    // press a button, whichever control had the focus.
+    void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
 
 private:
-    void ConnectMessageMap();
-    void AddDevice(const DeviceInfo* record);
-    void OnSetConfigResult(const uint8_t* payload, int length);
+    void SetUpActions();
+    void SetUpDeviceList();
+    void ConnectSignals();
+    void ReadDnsInBackground();
+    void OnSetConfigResult(const QByteArray& result);
     void ClearDevices();
-    // Appends the rows of every entry that arrived since the list's last row.
-    void SyncDeviceRows();
+    void ShowDeviceCount();
+    void ShowStatus();
+    void StopRestartProgress();
+    void SyncActions();
 
-    // Members in the order they are built; the endpoint, first of them after the icon, is
-    // destroyed last.
+    // The endpoint, built first after the icon, is destroyed last.
     QIcon m_hIcon;
     CQuillnet m_endpoint;
-    // The device table, with its lock and the entry an outstanding update was built from.
     CDeviceTable m_table;
     CUpdateFlow m_updateFlow{m_table};
-    // Blocking calls from the receive thread; cancelled first when the window closes.
-    std::unique_ptr<CSyncCaller> m_sync;
-    std::atomic<bool> m_eventsOpen{false};
-    // Set while a row update is queued for the user-interface thread, so that a burst of
-    // replies queues one update rather than one per reply.
-    std::atomic<bool> m_rowUpdateQueued{false};
     int m_deviceSelected = 0;
-    QString m_account;
-    QString m_password;
 
     std::shared_ptr<IPrompter> m_prompter;
     std::shared_ptr<IWebOpener> m_opener;
     std::shared_ptr<IAdapterSource> m_adapterSource;
     TimerPeriods m_periods;
 
-    BuiltDialog m_controls;
-    SystemMenu m_systemMenu;
-    DialogTimers* m_timers = nullptr;
+    std::unique_ptr<Ui::COndrelDlg> ui;
     DeviceListModel* m_deviceModel = nullptr;
-
-    QLabel* m_restartLabel = nullptr;
-    QProgressBar* m_restartProgress = nullptr;
-    UpDownControl* m_portSpin = nullptr;
-    DeviceListView* m_deviceList = nullptr;
-    QComboBox* m_adapterCombo = nullptr;
-    QCheckBox* m_autoIpCheck = nullptr;
+    EndpointEvents* m_events = nullptr;
+    QTimer m_updateWaitTimer;
+    QTimer m_restartTimer;
+    QAction* m_searchAction = nullptr;
+    QAction* m_browseAction = nullptr;
+    QAction* m_updateAction = nullptr;
+    QAction* m_aboutAction = nullptr;
 
     std::unique_ptr<AdapterPanel> m_adapterPanel;
     std::unique_ptr<SettingsForm> m_form;
     std::unique_ptr<RestartProgress> m_restart;
-    std::unique_ptr<KeyRouter> m_keys;
+
+    // What the last search did, for the status line.
+    QString m_searchStatus;
+    std::size_t m_ignoredReplies = 0;
     bool m_destroyed = false;
 };
 

@@ -1,143 +1,125 @@
-// The window's device inventory: replies from the receive thread into the device table and
-// the list, the search, the selection of a row and the dispatch of the endpoint's events.
+// The window's device inventory: replies into the device table and the list, the search, the
+// selection of a row, and the status line.
 //
-// How rows reach the list. A reply is added to the table on the receive thread, under the
-// table's lock, which is released at once. The rows are not inserted by a blocking call per
-// reply: that costs the receive thread a round trip through the event loop for every
-// datagram, and during a burst of thousands of replies it falls behind the socket until the
-// kernel's buffer overflows and replies are lost. Instead the first reply of a burst queues
-// one non-blocking update onto the user-interface thread, and that update appends, in one
-// insertion, every entry that arrived since the list's last row. Rows and table are thus
-// only ever changed together on the user-interface thread: the rows mirror the table in
-// arrival order, a clear can never leave a row behind whose entry is gone, and no lock is
-// held while the user-interface thread is waited for. The blocking, cancellable call
-// (SendToDialog) is kept for the update results, where the receive thread must wait.
+// Replies arrive in batches from EndpointEvents, on this thread. The table and the rows change
+// together here only: the rows mirror the table in arrival order, a clear can never leave a
+// row behind whose entry is gone, and no lock is ever waited for across threads.
 
 #include "COndrelDlg.h"
 
-#include "ControlIds.h"
 #include "DeviceListModel.h"
-#include "DeviceListView.h"
+#include "EndpointEvents.h"
+#include "SettingsForm.h"
+#include "Texts.h"
+#include "ui_COndrelDlg.h"
 
-#include <QLabel>
-#include <QMetaObject>
+#include <cstring>
 
 namespace ondrel {
 
 void COndrelDlg::SearchEventCallback(int32_t code, int32_t length, const uint8_t* data,
                                      void* context) {
-    if (context == nullptr) {
-        return;
-    }
-    static_cast<COndrelDlg*>(context)->OnSearchEvent(code, static_cast<uint16_t>(length), data);
-}
-
-void COndrelDlg::OnSearchEvent(int code, int length, const uint8_t* payload) {
-    if (!m_eventsOpen.load()) {
-        return;
-    }
-    switch (static_cast<uint16_t>(code)) {
-    case kEvtSearchReply:
-        AddDevice(reinterpret_cast<const DeviceInfo*>(payload));
-        break;
-    case kEvtSetConfigResult:
-        OnSetConfigResult(payload, length);
-        break;
-    default:
-        break;
+    if (context != nullptr) {
+        static_cast<COndrelDlg*>(context)->m_events->OnEvent(code, length, data);
     }
 }
 
-void COndrelDlg::AddDevice(const DeviceInfo* record) {
-    // A repeat, a missing record or an entry that found no memory adds no row: rows are made
-    // from the table's entries only, so a row always has its device.
-    if (!m_table.AddDevice(record)) {
+void COndrelDlg::AddDevices(const std::vector<DeviceInfo>& records) {
+    if (m_destroyed) {
         return;
     }
-    if (m_rowUpdateQueued.exchange(true)) {
-        return;
+    std::vector<const DeviceEntry*> added;
+    added.reserve(records.size());
+    for (const DeviceInfo& record : records) {
+        // A repeat, or an entry that found no memory, adds no row: a row always has its device.
+        if (m_table.AddDevice(&record)) {
+            added.push_back(m_table.Entry(m_table.Count() - 1));
+        }
     }
-    // Queued, not waited for. The window outlives every call made here, because its destroy
-    // step joins this thread; an update still queued when the window goes is dropped with it.
-    QMetaObject::invokeMethod(
-        this, [this] { SyncDeviceRows(); }, Qt::QueuedConnection);
-}
-
-void COndrelDlg::SyncDeviceRows() {
-    // Cleared before the table is read: an entry linked after the read queues a new update.
-    m_rowUpdateQueued.store(false);
-    if (m_destroyed || m_deviceModel == nullptr) {
-        return;
-    }
-    const std::vector<DeviceInfo> arrived =
-        m_table.Snapshot(static_cast<std::size_t>(m_deviceModel->GetItemCount()));
-    if (arrived.empty()) {
-        return;
-    }
-    m_deviceModel->AppendDevices(arrived);
-    if (auto* count = qobject_cast<QLabel*>(GetDlgItem(IDC_DEVICE_COUNT))) {
-        count->setText(QString::asprintf("%d", m_deviceModel->GetItemCount()));
-    }
+    m_deviceModel->AppendEntries(added);
+    ShowDeviceCount();
 }
 
 void COndrelDlg::ClearDevices() {
-    // Table and rows change together on this thread only, so clearing them one after the
-    // other leaves no moment at which a row update could see one without the other.
+    // The rows go first: they point into the table.
+    m_deviceModel->Clear();
     m_table.Clear();
-    if (m_deviceModel != nullptr) {
-        m_deviceModel->DeleteAllItems();
-    }
+    m_ignoredReplies = 0;
     ResetDeviceForm();
     // The label tells the truth after a clear as well: no devices.
-    if (auto* count = qobject_cast<QLabel*>(GetDlgItem(IDC_DEVICE_COUNT))) {
-        count->setText(QString::asprintf("%d", 0));
+    ShowDeviceCount();
+}
+
+void COndrelDlg::ShowDeviceCount() {
+    const int count = m_deviceModel->GetItemCount();
+    ui->deviceCountLabel->setText(QString::asprintf("%d", count));
+    // A screen reader reads the name, so the name carries the number.
+    ui->deviceCountLabel->setAccessibleName(tr("Device count: %1").arg(count));
+    ShowStatus();
+}
+
+QString COndrelDlg::StatusText() const {
+    const int count = m_deviceModel->GetItemCount();
+    QStringList parts;
+    if (!m_searchStatus.isEmpty()) {
+        parts << m_searchStatus;
     }
+    parts << (count == 1 ? tr("1 device") : tr("%1 devices").arg(count));
+    if (m_ignoredReplies > 0) {
+        parts << tr("list full: %1 more replies were ignored").arg(m_ignoredReplies);
+    }
+    return parts.join(QStringLiteral(". "));
+}
+
+void COndrelDlg::ShowStatus() {
+    const QString text = StatusText();
+    ui->statusLabel->setText(text);
+    ui->statusLabel->setAccessibleName(text);
 }
 
 void COndrelDlg::StartSearch() {
     ClearDevices();
     m_deviceSelected = 0;
     EnableDeviceForm(0);
-    m_endpoint.SendSearch();
+    const SendResult sent = m_endpoint.SendSearch();
+    if (sent) {
+        m_searchStatus = tr("Searched on 1 adapter");
+    } else {
+        QString reason = QString::fromStdString(sent.message);
+        if (reason.isEmpty() && sent.error != 0) {
+            reason = QString::fromLocal8Bit(std::strerror(sent.error));
+        }
+        m_searchStatus = Texts::SendFailed(reason);
+    }
+    ShowStatus();
 }
 
 void COndrelDlg::OnDeviceListClick(int itemIndex) {
-    const int rows = m_deviceModel != nullptr ? m_deviceModel->GetItemCount() : 0;
+    const int rows = m_deviceModel->GetItemCount();
     const int row = (itemIndex >= 0 && itemIndex < rows) ? itemIndex : FirstSelectedRow();
-    if (row < 0) {
+    const DeviceEntry* entry = m_deviceModel->Entry(row);
+    if (entry == nullptr) {
         return;
     }
-    SelectDeviceByMac(RowMac(row));
+    // The row's own entry: two rows under one MAC are two devices' reports.
+    const DeviceInfo device = WithoutCredentials(entry->record);
+    m_form->FillFromRecord(device);
+    for (const uint16_t command : {kCmdQuery1, kCmdQuery2, kCmdQuery3}) {
+        m_endpoint.SendDeviceQuery(command, device);
+    }
     if (itemIndex < 0) {
-        if (m_deviceList != nullptr) {
-            m_deviceList->SetSelectionMark(-1);
-        }
+        ui->deviceList->SetSelectionMark(-1);
     } else {
         m_deviceSelected = 1;
         EnableDeviceForm(1);
     }
 }
 
-void COndrelDlg::SelectDeviceByMac(const QString& mac) {
-    DeviceInfo device{};
-    if (FindDeviceByMac(mac, device) == nullptr) {
-        return;
-    }
-    if (m_form) {
-        m_form->FillFromRecord(device);
-    }
-    for (const uint16_t command : {kCmdQuery1, kCmdQuery2, kCmdQuery3}) {
-        m_endpoint.SendDeviceQuery(command, device);
-    }
+const DeviceEntry* COndrelDlg::RowDevice(int row) const {
+    return m_deviceModel->Entry(row);
 }
 
-void COndrelDlg::ResetDeviceForm() {
-    if (m_form) {
-        m_form->ResetDeviceForm();
-    }
-}
-
-const DeviceEntry* COndrelDlg::FindDeviceByMac(const QString& mac, DeviceInfo& out) {
+const DeviceEntry* COndrelDlg::FindDeviceByMac(const QString& mac, DeviceInfo& out) const {
     // The list shows each byte of a record's text as one Latin-1 character, so this gives
     // back the record's bytes exactly.
     const QByteArray bytes = mac.toLatin1();
@@ -145,20 +127,12 @@ const DeviceEntry* COndrelDlg::FindDeviceByMac(const QString& mac, DeviceInfo& o
         std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), out);
 }
 
-bool COndrelDlg::SendToDialog(std::function<void()> fn) {
-    return m_sync && m_sync->Call(std::move(fn));
-}
-
 int COndrelDlg::GetSelectionMark() const {
-    return m_deviceList != nullptr ? m_deviceList->GetSelectionMark() : -1;
+    return ui->deviceList->GetSelectionMark();
 }
 
 int COndrelDlg::FirstSelectedRow() const {
-    return m_deviceList != nullptr ? m_deviceList->GetFirstSelectedRow() : -1;
-}
-
-QString COndrelDlg::RowMac(int row) const {
-    return m_deviceModel != nullptr ? m_deviceModel->GetItemText(row, 2) : QString();
+    return ui->deviceList->GetFirstSelectedRow();
 }
 
 } // namespace ondrel

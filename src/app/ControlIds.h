@@ -1,33 +1,9 @@
 #pragma once
-// Ids of the dialogs, controls, strings, icons, commands and timers of the window.
+// The numeric ids of the window's controls. Each control carries its id as the dynamic
+// property `controlId`, so that automation and tests find a control by the number it has
+// always had; the code itself reaches the controls by name through the form.
 
 namespace ondrel {
-
-inline constexpr int IDD_ABOUTBOX = 100;
-inline constexpr int IDD_ONDREL_DIALOG = 102;
-
-inline constexpr int IDR_MAINFRAME = 128; // the application icon
-inline constexpr int IDI_TIPS = 129;
-
-inline constexpr int IDM_ABOUTBOX = 0x0010;
-
-inline constexpr int IDS_ABOUTBOX = 101;
-inline constexpr int IDS_APP_TITLE = 102;
-inline constexpr int IDS_ABOUT_LINE = 103;
-inline constexpr int IDS_COLUMN_MAC = 104;
-inline constexpr int IDS_COLUMN_NO = 2102;
-inline constexpr int IDS_COLUMN_NAME = 2103;
-inline constexpr int IDS_TIPS = 2105;
-inline constexpr int IDS_ASK = 2106;
-inline constexpr int IDS_INIT_FAILED = 2107;
-inline constexpr int IDS_SELECT_DEVICE = 2108;
-inline constexpr int IDS_CONFIRM_UPDATE = 2109;
-inline constexpr int IDS_UPDATED = 2116;
-inline constexpr int IDS_WRONG_ACCOUNT = 2117;
-inline constexpr int IDS_PORT_REFUSED = 2123;
-inline constexpr int IDS_NO_ANSWER = 2124;
-inline constexpr int IDS_NO_VALID_ADDRESS = 2125;
-inline constexpr int IDS_SEND_FAILED = 2126;
 
 inline constexpr int IDC_ABOUT_LINE = 1000;
 inline constexpr int IDC_DEVICE_COUNT = 1005;
@@ -49,7 +25,6 @@ inline constexpr int IDC_DEVICE_NAME = 1022;
 inline constexpr int IDC_ACCOUNT = 1023;
 inline constexpr int IDC_PASSWORD = 1024;
 inline constexpr int IDC_HTTP_PORT = 1026;
-inline constexpr int IDC_PORT_SPIN = 1027;
 inline constexpr int IDC_CLOSE = 1028;
 inline constexpr int IDC_PC_IP = 1029;
 inline constexpr int IDC_PC_MASK = 1030;
@@ -60,7 +35,7 @@ inline constexpr int IDC_ADAPTER_LIST = 1034;
 inline constexpr int IDC_APP_FIRMWARE = 1038;
 inline constexpr int IDC_DEVICE_NAME_LABEL = 1044;
 
-inline constexpr int UPDATE_WAIT_TIMER = 2010;
-inline constexpr int RESTART_TICK_TIMER = 51;
+// The property that carries a control's id.
+inline constexpr const char* kControlIdProperty = "controlId";
 
 } // namespace ondrel

@@ -1,11 +1,12 @@
 #pragma once
-// The rows of the device list: texts only, by row and column, in the order they were
-// inserted. A model over a vector, so that the list stays quick with thousands of rows.
+// The rows of the device list, one per device table entry in arrival order: row n is the
+// entry that arrived n-th, so the row a user clicks is the very device that is shown, queried,
+// updated and browsed, also when two rows share a MAC. The entries belong to the table; the
+// window clears the model with the table.
 
-#include "discovery/DeviceInfo.h"
+#include "devices/DeviceEntry.h"
 
 #include <QAbstractTableModel>
-#include <QStringList>
 
 #include <vector>
 
@@ -14,20 +15,21 @@ namespace ondrel {
 class DeviceListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
+    enum Column { NumberColumn, NameColumn, MacColumn, ColumnCount };
+
     explicit DeviceListModel(QObject* parent = nullptr);
 
-    // Adds a column titled title at index (clamped to the end); returns its index.
-    int InsertColumn(int index, const QString& title);
-    // Adds a row at index (clamped to the end) whose column 0 holds text; returns its index.
-    int InsertItem(int index, const QString& text);
-    // Appends several rows at once, each a list of column texts.
-    void AppendItems(const std::vector<QStringList>& rows);
-    // Appends one row per device: its row number ("%i"), DevName and Mac.
-    void AppendDevices(const std::vector<DeviceInfo>& devices);
-    bool SetItemText(int row, int column, const QString& text);
-    QString GetItemText(int row, int column) const;
+    // Appends one row per entry, in one insertion.
+    void AppendEntries(const std::vector<const DeviceEntry*>& entries);
+    // A record changed in place (an accepted update): the rows are drawn again.
+    void RefreshRows();
+    void Clear();
+
+    // The row's entry, or null off the rows.
+    const DeviceEntry* Entry(int row) const;
     int GetItemCount() const { return static_cast<int>(m_rows.size()); }
-    void DeleteAllItems();
+    // The text shown in a cell; empty off the rows.
+    QString GetItemText(int row, int column) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -35,8 +37,7 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
-    QStringList m_titles;
-    std::vector<QStringList> m_rows;
+    std::vector<const DeviceEntry*> m_rows;
 };
 
 } // namespace ondrel

@@ -1,8 +1,7 @@
 #include "DeviceListView.h"
 
-#include "DeviceListModel.h"
-
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 #include <utility>
@@ -61,13 +60,22 @@ int DeviceListView::GetItemCount() const {
     return model() ? model()->rowCount() : 0;
 }
 
-void DeviceListView::InsertColumn(int index, const QString& title, int width) {
-    auto* list = qobject_cast<DeviceListModel*>(model());
-    if (list == nullptr) {
-        return;
+int DeviceListView::ArrowKeyItemIndex(bool up, int selectionMark, int rowCount) {
+    if (up) {
+        return selectionMark < 1 ? 0 : selectionMark - 1;
     }
-    const int at = list->InsertColumn(index, title);
-    setColumnWidth(at, width);
+    const int next = selectionMark + 1;
+    return next >= rowCount ? rowCount - 1 : next;
+}
+
+void DeviceListView::keyPressEvent(QKeyEvent* event) {
+    if ((event->key() == Qt::Key_Up || event->key() == Qt::Key_Down) &&
+        !(event->modifiers() & Qt::AltModifier)) {
+        // The device is shown from the row the key names, before the view moves its selection.
+        Q_EMIT itemClicked(
+            ArrowKeyItemIndex(event->key() == Qt::Key_Up, GetSelectionMark(), GetItemCount()));
+    }
+    QTableView::keyPressEvent(event);
 }
 
 void DeviceListView::mousePressEvent(QMouseEvent* event) {

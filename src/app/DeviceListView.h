@@ -4,7 +4,7 @@
 // stays selected; taking the keyboard focus sets none. A left click anywhere in the rows area is
 // reported with the row under the mouse, or -1 off the rows, after the view has updated its
 // selection; a double click is reported once. A click off the rows leaves the selected row
-// selected.
+// selected. Up and Down report the row they move to before the view moves there.
 
 #include <QTableView>
 
@@ -20,8 +20,9 @@ public:
     // The first selected row, or -1.
     int GetFirstSelectedRow() const;
     int GetItemCount() const;
-    // Adds a column with its title and pixel width to the view's model.
-    void InsertColumn(int index, const QString& title, int width);
+    // The row that Up or Down moves to from the selection mark: Up stops at row 0 (also
+    // without a mark), Down at the last row (-1 in an empty list).
+    static int ArrowKeyItemIndex(bool up, int selectionMark, int rowCount);
 
 Q_SIGNALS:
     void itemClicked(int itemIndex);
@@ -29,6 +30,7 @@ Q_SIGNALS:
 protected:
     bool viewportEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
 
 private:

@@ -7,7 +7,10 @@
 #include "discovery/CQuillnet.h"
 #include "netinfo/IAdapterSource.h"
 
+#include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 
 namespace ondrel {
 
@@ -23,6 +26,9 @@ struct DialogDeps {
     std::shared_ptr<IAdapterSource> adapters; // null: this PC's adapters
     EndpointConfig endpoint;                  // the protocol's addresses and ports
     TimerPeriods timers;
+    // With this PC's adapters: how resolved's DNS servers are asked, on a worker thread so
+    // that start-up never waits for it (null: `resolvectl dns`).
+    std::function<std::optional<std::string>()> resolvedQuery;
 };
 
 } // namespace ondrel

@@ -1,24 +1,28 @@
 #pragma once
-// The wait for a device's answer to a settings update. The answer arrives on the receive
-// thread and the wait timer fires on the user-interface thread; whichever comes first ends the
-// wait, and the other then finds nothing to do, so every update is reported exactly once.
+// The wait for a device's answer to a settings update, on the user-interface thread: the
+// answer and the wait timer both arrive there, one after the other, and whichever comes first
+// ends the wait, so every update is reported once.
 //
-// State changes are made under the device table's lock, which also guards the pending entry,
-// so an answer can never write into an entry that a clear has freed or that a newer update has
-// replaced halfway. Nothing here calls out of the class; the caller turns the outcome into
-// window messages after the call has returned, with no lock held.
+// A wait that expires is not the end of the story: the device may still answer while its
+// restart progress runs. Until the caller closes that window (EndLateWindow), a late answer is
+// reported as such, so that a refusal is never mistaken for a restart.
+//
+// No credentials outlive the request: the table keeps the new network settings of an accepted
+// update, never the account and password that authorised it.
 
 #include "devices/CDeviceTable.h"
 
-#include <atomic>
+#include <cstddef>
 #include <cstdint>
 
 namespace ondrel {
 
 enum class UpdateOutcome {
-    None,     // no update awaited an answer (late, repeated, unsolicited or unreadable)
-    Accepted, // result 0: the table entry now holds the settings sent
-    Refused,  // any other result: nothing written
+    None,         // no update awaited an answer (repeated, unsolicited or unreadable)
+    Accepted,     // result 0 within the wait: the table entry now holds the settings sent
+    Refused,      // any other result within the wait: nothing written
+    LateAccepted, // result 0 after the wait expired: the entry takes the settings all the same
+    LateRefused,  // any other result after the wait expired: nothing written
 };
 
 class CUpdateFlow {
@@ -31,34 +35,46 @@ public:
     CUpdateFlow& operator=(const CUpdateFlow&) = delete;
 
     // Starts (or, while waiting, restarts) the wait for an update built from entry with the
-    // record `settings` about to be sent. Call it before sending, so that an answer that comes
-    // back at once finds the wait begun. False when entry is not in the table: the wait still
-    // runs, but an acceptance then writes nothing.
+    // record `settings` about to be sent. Call it before sending. False when entry is not in
+    // the table: the wait still runs, but an acceptance then writes nothing.
     bool Begin(const DeviceEntry* entry, const DeviceInfo& settings);
 
     // The request could not be sent: ends the wait with no outcome. True when it was waiting.
     bool Abort();
 
-    // An answer from the receive thread: data holds the 16-bit little-endian result. Only the
-    // first answer to a wait counts. Fewer than two bytes cannot be read as either result and
-    // are ignored, leaving the wait to its timer.
+    // An answer: data holds the 16-bit little-endian result. Only the first answer to an
+    // update counts. Fewer than two bytes cannot be read as either result and are ignored.
     UpdateOutcome OnResult(const uint8_t* data, int32_t length);
 
     // The wait timer fired. True exactly when this call ended the wait, that is when no
-    // answer came; the table entry is not changed.
+    // answer came; from then on an answer is late until EndLateWindow.
     bool OnWaitExpired();
 
-    int State() const { return m_updateState.load(); }
+    // The restart that followed an unanswered update is over (or was cut short): answers to
+    // that update count no more.
+    void EndLateWindow();
 
-    // The record most recently sent (zero before the first update).
-    DeviceInfo PendingSettings() const;
+    // 2 while an answer is awaited within the wait, else 0.
+    int State() const { return m_state == Phase::Waiting ? kWaiting : kIdle; }
+    bool AwaitingLateAnswer() const { return m_state == Phase::Late; }
+
+    // The network settings most recently sent, without account and password (zero before the
+    // first update).
+    DeviceInfo PendingSettings() const { return m_pendingSettings; }
 
 private:
-    bool EndWithoutAnswer();
+    enum class Phase { Idle, Waiting, Late };
 
     CDeviceTable& m_table;
-    std::atomic<int> m_updateState{kIdle};
+    Phase m_state = Phase::Idle;
     DeviceInfo m_pendingSettings{};
 };
+
+// Overwrites the bytes so that a copy of a password does not linger in freed memory; the
+// compiler may not drop the writes as dead stores.
+void WipeBytes(void* data, std::size_t size);
+
+// The record without its account and password.
+DeviceInfo WithoutCredentials(const DeviceInfo& record);
 
 } // namespace ondrel

@@ -118,6 +118,11 @@ std::size_t CDeviceTable::Count() const {
     return m_entries.size();
 }
 
+const DeviceEntry* CDeviceTable::Entry(std::size_t index) const {
+    CMyAutoLock hold(m_lock);
+    return index < m_entries.size() ? m_entries[index] : nullptr;
+}
+
 std::vector<DeviceInfo> CDeviceTable::Snapshot(std::size_t from) const {
     CMyAutoLock hold(m_lock);
     std::vector<DeviceInfo> copies;

@@ -70,6 +70,11 @@ public:
     // Replies of new devices ignored since the last Clear because the table was full.
     std::size_t Overflow() const;
 
+    // The entry that arrived index-th (from 0), or null past the last; valid until the next
+    // Clear(). A list row and its device are the same entry this way, even when two entries
+    // share a MAC.
+    const DeviceEntry* Entry(std::size_t index) const;
+
     // Copies of the records from arrival index `from` on, in arrival order. A view model calls
     // this with its own row count to fetch only what arrived since it last looked.
     std::vector<DeviceInfo> Snapshot(std::size_t from = 0) const;

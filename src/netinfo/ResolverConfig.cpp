@@ -88,4 +88,14 @@ ResolvedDns ParseResolvectlDns(std::string_view text) {
     return dns;
 }
 
+std::optional<std::string> ResolvedDnsCache::Get() const {
+    const std::lock_guard<std::mutex> hold(m_mutex);
+    return m_text;
+}
+
+void ResolvedDnsCache::Store(std::optional<std::string> text) {
+    const std::lock_guard<std::mutex> hold(m_mutex);
+    m_text = std::move(text);
+}
+
 } // namespace ondrel

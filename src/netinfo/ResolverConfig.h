@@ -4,6 +4,8 @@
 // are the nameservers of resolv.conf, the same for every adapter. Only IPv4 servers count.
 
 #include <map>
+#include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,5 +28,17 @@ ResolvedDns ParseResolvectlDns(std::string_view text);
 // A dotted IPv4 address at the start of a server text, without any ":port", "%scope" or
 // "#name" behind it; empty when the text is not IPv4.
 std::string Ipv4ServerAddress(std::string_view server);
+
+// resolved's answer (`resolvectl dns` can take seconds), asked once on a worker thread and
+// read by the adapter source without waiting: nullopt until the answer is stored.
+class ResolvedDnsCache {
+public:
+    std::optional<std::string> Get() const;
+    void Store(std::optional<std::string> text);
+
+private:
+    mutable std::mutex m_mutex;
+    std::optional<std::string> m_text;
+};
 
 } // namespace ondrel

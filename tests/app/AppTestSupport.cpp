@@ -1,58 +1,16 @@
 #include "AppTestSupport.h"
 
-#include <QApplication>
-#include <QTest>
+#include "IpAddressControl.h"
+#include "discovery/ReplyParser.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QSpinBox>
+#include <QTest>
+#include <QThread>
 
 namespace ondrel::testing {
-
-LoopbackReceiver::LoopbackReceiver() {
-    m_fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = 0;
-    if (m_fd >= 0 && ::bind(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
-        socklen_t length = sizeof address;
-        ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&address), &length);
-        m_port = ntohs(address.sin_port);
-    }
-}
-
-LoopbackReceiver::~LoopbackReceiver() {
-    if (m_fd >= 0) {
-        ::close(m_fd);
-    }
-}
-
-bool LoopbackReceiver::SendTo(uint16_t port, std::string_view datagram) const {
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    to.sin_port = htons(port);
-    return ::sendto(m_fd, datagram.data(), datagram.size(), 0, reinterpret_cast<sockaddr*>(&to),
-                    sizeof to) == static_cast<ssize_t>(datagram.size());
-}
-
-std::vector<std::string> LoopbackReceiver::Receive(int waitMs) {
-    std::vector<std::string> got;
-    pollfd p{m_fd, POLLIN, 0};
-    while (::poll(&p, 1, waitMs) > 0) {
-        char buffer[4096];
-        const ssize_t n = ::recv(m_fd, buffer, sizeof buffer, 0);
-        if (n < 0) {
-            break;
-        }
-        got.emplace_back(buffer, static_cast<std::size_t>(n));
-        waitMs = 50;
-    }
-    return got;
-}
 
 DialogDeps LoopbackDeps(uint16_t destPort, std::vector<AdapterInfo> adapters) {
     DialogDeps deps;
@@ -74,13 +32,55 @@ bool ShowActive(QWidget& window) {
     return QTest::qWaitForWindowActive(&window, 2000);
 }
 
+DeviceInfo RecordOf(const PlayedDevice& device) {
+    return DecodeSearchReply(SearchReplyText(device));
+}
+
 void AddRows(COndrelDlg& dialog, int count) {
+    std::vector<DeviceInfo> records;
     for (int i = 0; i < count; ++i) {
-        const int row = dialog.DeviceModel()->InsertItem(dialog.DeviceModel()->GetItemCount(),
-                                                         QString::number(i));
-        dialog.DeviceModel()->SetItemText(row, 1, QStringLiteral("Cam %1").arg(i));
-        dialog.DeviceModel()->SetItemText(row, 2, QStringLiteral("AA:BB:CC:00:00:%1").arg(i));
+        records.push_back(RecordOf(Numbered(static_cast<unsigned>(i))));
     }
+    dialog.AddDevices(records);
+}
+
+QString ControlText(QWidget* control) {
+    if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+        return edit->text();
+    }
+    if (auto* address = qobject_cast<IpAddressControl*>(control)) {
+        return address->IsBlank() ? QString() : address->AddressText();
+    }
+    if (auto* spin = qobject_cast<QSpinBox*>(control)) {
+        return spin->cleanText();
+    }
+    return {};
+}
+
+void SetControlText(QWidget* control, const QString& text) {
+    if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+        edit->setText(text);
+    } else if (auto* address = qobject_cast<IpAddressControl*>(control)) {
+        address->SetAddressText(text);
+    } else if (auto* spin = qobject_cast<QSpinBox*>(control)) {
+        // As typed: the spin box's own edit takes the text, and its validator judges it.
+        const bool readOnly = spin->isReadOnly();
+        spin->setReadOnly(false);
+        spin->selectAll();
+        QTest::keyClick(spin, Qt::Key_Backspace);
+        QTest::keyClicks(spin, text);
+        spin->setReadOnly(readOnly);
+    }
+}
+
+bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < timeoutMs) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(1);
+    }
+    return done();
 }
 
 } // namespace ondrel::testing

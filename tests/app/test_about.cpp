@@ -1,10 +1,12 @@
-// The About box and the window menu that opens it.
+// The About box and the window's command that opens it.
 
 #include "AppTestSupport.h"
 #include "CAboutDlg.h"
 #include "COndrelApp.h"
 #include "ControlIds.h"
+#include "ui_CAboutDlg.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -17,25 +19,18 @@
 using namespace ondrel;
 using namespace ondrel::testing;
 
-TEST(AboutBox, ContentFromTemplate100) {
+TEST(AboutBox, IconNameWithVersionAndOk) {
     CAboutDlg about;
     EXPECT_EQ(about.windowTitle(), QString::fromUtf8("\u5173\u4e8e ZSeries Search"));
-    const QVector<QWidget*>& c = about.Controls().ordered;
-    ASSERT_EQ(c.size(), 4);
-    auto* icon = qobject_cast<QLabel*>(c[0]);
-    ASSERT_NE(icon, nullptr);
-    EXPECT_FALSE(icon->pixmap().isNull());
-    auto* line = qobject_cast<QLabel*>(about.GetDlgItem(IDC_ABOUT_LINE));
+    EXPECT_FALSE(about.Form().iconLabel->pixmap().isNull());
+    auto* line = qobject_cast<QLabel*>(about.findChild<QWidget*>(QStringLiteral("versionLabel")));
     ASSERT_NE(line, nullptr);
+    EXPECT_EQ(line->property("controlId").toInt(), IDC_ABOUT_LINE);
     EXPECT_EQ(line->text(), QStringLiteral("Z6 series Search Tool 1.0.1.1"));
     EXPECT_FALSE(line->buddy());
-    auto* ok = qobject_cast<QPushButton*>(about.GetDlgItem(1));
-    ASSERT_NE(ok, nullptr);
+    QPushButton* ok = about.Form().okButton;
     EXPECT_EQ(ok->text(), QStringLiteral("OK"));
     EXPECT_TRUE(ok->isDefault());
-    const DialogUnits& u = about.Controls().units;
-    EXPECT_EQ(about.size(), QSize(u.X(235), u.Y(55)));
-    EXPECT_EQ(ok->geometry(), u.Map(QRect(178, 7, 50, 16)));
 }
 
 TEST(AboutBox, OkEnterAndEscapeCloseIt) {
@@ -44,7 +39,7 @@ TEST(AboutBox, OkEnterAndEscapeCloseIt) {
         ASSERT_TRUE(ShowActive(about));
         QSignalSpy finished(&about, &QDialog::finished);
         if (way == 0) {
-            QTest::mouseClick(about.GetDlgItem(1), Qt::LeftButton);
+            QTest::mouseClick(about.Form().okButton, Qt::LeftButton);
         } else {
             QTest::keyClick(QApplication::focusWidget(),
                             way == 1 ? Qt::Key_Return : Qt::Key_Escape);
@@ -53,12 +48,13 @@ TEST(AboutBox, OkEnterAndEscapeCloseIt) {
     }
 }
 
-TEST(AboutBox, OpenedByTheWindowMenuCommandWhileTheWindowKeepsItsKeys) {
+TEST(AboutBox, OpenedFromTheWindowWhileTheWindowKeepsItsKeys) {
     g_appTitle = COndrelApp::BuildTitle(QStringLiteral("about"));
     LoopbackReceiver receiver;
     ProbeDlg dialog(LoopbackDeps(receiver.Port()));
     ASSERT_TRUE(ShowActive(dialog));
-    for (int command : {IDM_ABOUTBOX, IDM_ABOUTBOX | 0x000F}) {
+    EXPECT_EQ(dialog.AboutAction()->text(), QStringLiteral("&About Quorvex..."));
+    for (int way = 0; way < 2; ++way) {
         QString seen;
         int closedWithEscape = 0;
         QTimer::singleShot(50, &dialog, [&] {
@@ -66,7 +62,7 @@ TEST(AboutBox, OpenedByTheWindowMenuCommandWhileTheWindowKeepsItsKeys) {
             if (about == nullptr) {
                 return;
             }
-            seen = qobject_cast<QLabel*>(about->GetDlgItem(IDC_ABOUT_LINE))->text();
+            seen = about->Form().versionLabel->text();
             // The box's keys are its own: Escape closes it and does not reach the window.
             QSignalSpy finished(about, &QDialog::finished);
             QTest::keyClick(about, Qt::Key_F3);
@@ -76,8 +72,13 @@ TEST(AboutBox, OpenedByTheWindowMenuCommandWhileTheWindowKeepsItsKeys) {
                 about->reject();
             }
         });
-        dialog.OnSysCommand(command);
-        EXPECT_EQ(seen, QStringLiteral("Z6 series Search Tool 1.0.1.1")) << command;
+        if (way == 0) {
+            dialog.AboutAction()->trigger();
+        } else {
+            ASSERT_TRUE(ShowActive(dialog));
+            QTest::keyClick(dialog.focusWidget(), Qt::Key_F1);
+        }
+        EXPECT_EQ(seen, QStringLiteral("Z6 series Search Tool 1.0.1.1")) << way;
         EXPECT_EQ(closedWithEscape, 1);
     }
     EXPECT_EQ(dialog.searches, 0);

@@ -3,12 +3,12 @@
 // row by mouse and arrow keys with the form and the three queries it brings, and the events
 // that are not replies.
 
+#include "AppTestSupport.h"
 #include "COndrelApp.h"
 #include "ControlIds.h"
 #include "DeviceListModel.h"
 #include "DeviceListView.h"
 #include "IpAddressControl.h"
-#include "test_inventory_support.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -19,7 +19,6 @@
 
 using namespace ondrel;
 using namespace ondrel::testing;
-using namespace ondrel::inventory_test;
 
 namespace {
 
@@ -47,12 +46,7 @@ protected:
     QString CountLabel() const {
         return qobject_cast<QLabel*>(dialog->GetDlgItem(IDC_DEVICE_COUNT))->text();
     }
-    QString Text(int id) const {
-        if (auto* address = qobject_cast<IpAddressControl*>(dialog->GetDlgItem(id))) {
-            return address->IsBlank() ? QString() : address->AddressText();
-        }
-        return qobject_cast<QLineEdit*>(dialog->GetDlgItem(id))->text();
-    }
+    QString Text(int id) const { return ControlText(dialog->GetDlgItem(id)); }
     bool Checked() const {
         return qobject_cast<QCheckBox*>(dialog->GetDlgItem(IDC_AUTO_IP))->isChecked();
     }

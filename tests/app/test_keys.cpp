@@ -3,7 +3,6 @@
 #include "AppTestSupport.h"
 #include "COndrelApp.h"
 #include "IpAddressControl.h"
-#include "KeyRouter.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -44,15 +43,16 @@ TEST_F(KeysTest, EscapeAndEnterAreConsumedInEveryControl) {
     dialog->EnableDeviceForm(1);
     AddRows(*dialog, 2);
     std::vector<std::unique_ptr<QSignalSpy>> clicked;
-    for (QWidget* w : dialog->Controls().ordered) {
+    const QList<QWidget*> controls = dialog->findChildren<QWidget*>();
+    for (QWidget* w : controls) {
         if (auto* button = qobject_cast<QAbstractButton*>(w)) {
             clicked.push_back(std::make_unique<QSignalSpy>(button, &QAbstractButton::clicked));
         }
     }
     QSignalSpy finished(dialog.get(), &QDialog::finished);
     int pressedIn = 0;
-    for (QWidget* w : dialog->Controls().ordered) {
-        if (!(w->focusPolicy() & Qt::TabFocus) || w->isHidden() || !w->isEnabled()) {
+    for (QWidget* w : controls) {
+        if (!(w->focusPolicy() & Qt::TabFocus) || !w->isVisible() || !w->isEnabled()) {
             continue;
         }
         for (Qt::Key key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter}) {
@@ -100,7 +100,7 @@ TEST_F(KeysTest, FunctionKeysActOnceAndOnlyWhileTheirButtonIsEnabled) {
     EXPECT_EQ(dialog->searches, 3);
 }
 
-TEST(KeyRouter, ArrowKeyItemIndex) {
+TEST(DeviceListView, ArrowKeyItemIndex) {
     struct Case {
         bool up;
         int mark;
@@ -118,7 +118,7 @@ TEST(KeyRouter, ArrowKeyItemIndex) {
         {true, -1, 0, 0},   // Up in an empty list names row 0, which the click handler rejects
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(KeyRouter::ArrowKeyItemIndex(c.up, c.mark, c.rows), c.want)
+        EXPECT_EQ(DeviceListView::ArrowKeyItemIndex(c.up, c.mark, c.rows), c.want)
             << (c.up ? "up" : "down") << " mark " << c.mark << " rows " << c.rows;
     }
 }

@@ -58,34 +58,40 @@ TEST_F(UpdateChecks, WithoutASelectionMarkAsksForADeviceAndSendsNothing) {
     }
 }
 
-TEST_F(UpdateChecks, OnlyThePortTextTenThousandIsRefusedBeforeTheQuestion) {
+TEST_F(UpdateChecks, ThePortRuleRefusesBeforeTheQuestionAndSendsOnlyUsablePorts) {
     struct Row {
-        const char* port;
-        bool refused;
+        const char* typed;
+        const char* sent; // nullptr: refused with the port text, nothing sent
     };
-    const Row rows[] = {{"10000", true},   {"010000", false}, {"1000", false},
-                        {"100000", false}, {"10001", false},  {"", false}};
+    const Row rows[] = {
+        {"10000", nullptr},  {"010000", nullptr}, {"", nullptr},    {"0", nullptr},
+        {"00", nullptr},     {"1", "1"},          {"1000", "1000"}, {"10001", "10001"},
+        {"65535", "65535"},  {"08080", "8080"}, // a leading zero is the same number
+        {"100000", nullptr}, // the field takes no sixth digit: 10000 is what it shows
+    };
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.port);
+        SCOPED_TRACE(row.typed);
         Open(kSlowProgress);
-        prompter->answerYes = false;
         List(PlayedDevice{});
         ClickRow(0);
-        SetText(IDC_HTTP_PORT, QString::fromLatin1(row.port));
+        SetText(IDC_HTTP_PORT, QString::fromLatin1(row.typed));
         Drain(50);
-        dialog->OnUpdate();
-        ASSERT_EQ(prompter->prompts.size(), 1u);
+        const auto fields = UpdateAndCapture(150);
+        ASSERT_FALSE(prompter->prompts.empty());
         const Prompt& p = prompter->prompts[0];
-        if (row.refused) {
+        if (row.sent == nullptr) {
             EXPECT_EQ(p.kind, Prompt::Information);
             EXPECT_EQ(p.text, QStringLiteral("Can't use this http port."));
             EXPECT_EQ(p.caption, QStringLiteral("Tips"));
+            EXPECT_EQ(prompter->prompts.size(), 1u);
+            EXPECT_TRUE(fields.empty());
         } else {
             EXPECT_EQ(p.kind, Prompt::Question);
             EXPECT_EQ(p.text, kConfirm);
             EXPECT_EQ(p.caption, QStringLiteral("Ask"));
+            ASSERT_FALSE(fields.empty());
+            EXPECT_EQ(fields.at("Port"), row.sent);
         }
-        EXPECT_EQ(SetRequests(Drain(100)), 0);
         dialog.reset();
     }
 }
@@ -99,7 +105,7 @@ TEST_F(UpdateChecks, NoAtTheQuestionSendsNothingAndAwaitsNoAnswer) {
     SetText(IDC_DEVICE_IP, QStringLiteral("192.168.1.99"));
     EXPECT_TRUE(UpdateAndCapture(200).empty());
     EXPECT_EQ(dialog->UpdateState(), 0);
-    EXPECT_FALSE(dialog->Timers().IsRunning(UPDATE_WAIT_TIMER));
+    EXPECT_FALSE(dialog->UpdateWaitTimer().isActive());
 
     // An answer now answers nothing: no box, and the table keeps the device as it reported.
     Answer(true);
@@ -149,7 +155,7 @@ TEST_F(UpdateChecks, TheRequestCarriesTheFormOverTheDevicesOwnRecord) {
         EXPECT_EQ(fields["pwd"], "s3cret");
         EXPECT_EQ(fields["SetWiFiIP"], "0");
         EXPECT_EQ(dialog->UpdateState(), 2);
-        EXPECT_TRUE(dialog->Timers().IsRunning(UPDATE_WAIT_TIMER));
+        EXPECT_TRUE(dialog->UpdateWaitTimer().isActive());
         dialog.reset();
     }
 }
@@ -182,7 +188,7 @@ TEST_F(UpdateOutcomes, AcceptedStartsTheProgressFirstAndTheTableTakesWhatWasSent
         EXPECT_FALSE(dialog->IsControlEnabled(IDC_UPDATE));
         EXPECT_FALSE(dialog->IsControlEnabled(IDC_BROWSE));
         EXPECT_EQ(dialog->UpdateState(), 0);
-        EXPECT_FALSE(dialog->Timers().IsRunning(UPDATE_WAIT_TIMER));
+        EXPECT_FALSE(dialog->UpdateWaitTimer().isActive());
 
         // The wait is over: its time passing reports nothing more.
         QTest::qWait(kSlowProgress.updateWaitMs + 100);
@@ -215,7 +221,7 @@ TEST_F(UpdateOutcomes, RefusedKeepsTheFormAndTheTable) {
     EXPECT_EQ(Reports()[0].caption, QStringLiteral("Tips"));
     EXPECT_FALSE(prompter->progressShown[0]);
     EXPECT_FALSE(ProgressShown());
-    EXPECT_FALSE(dialog->Timers().IsRunning(RESTART_TICK_TIMER));
+    EXPECT_FALSE(dialog->RestartTimer().isActive());
     // Still filled as typed and enabled, for another try.
     EXPECT_EQ(dialog->DeviceSelected(), 1);
     EXPECT_TRUE(dialog->IsControlEnabled(IDC_UPDATE));
@@ -240,14 +246,36 @@ TEST_F(UpdateOutcomes, NoAnswerSaysSoRunsTheProgressAndWritesNothing) {
     EXPECT_EQ(Reports()[0].kind, Prompt::Information);
     EXPECT_EQ(Reports()[0].caption, QStringLiteral("Tips"));
     EXPECT_TRUE(prompter->progressShown[0]);
-    EXPECT_TRUE(dialog->Timers().IsRunning(RESTART_TICK_TIMER));
-    EXPECT_FALSE(dialog->Timers().IsRunning(UPDATE_WAIT_TIMER));
+    EXPECT_TRUE(dialog->RestartTimer().isActive());
+    EXPECT_FALSE(dialog->UpdateWaitTimer().isActive());
     EXPECT_EQ(dialog->UpdateState(), 0);
 
-    // An answer after the wait is late: no second report, nothing written.
+    // The table keeps what the device last reported.
+    ClickRow(0);
+    EXPECT_EQ(Text(IDC_DEVICE_IP), QString::fromStdString(played.ip));
+}
+
+TEST_F(UpdateOutcomes, ALateRefusalDuringTheProgressSaysSoAndStopsIt) {
+    Open({60, 60000, 33});
+    const PlayedDevice played;
+    List(played);
+    ClickRow(0);
+    SetText(IDC_DEVICE_IP, QStringLiteral("192.168.1.99"));
+    ASSERT_FALSE(UpdateAndCapture(10).empty());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !Reports().empty(); }, 3000));
+    ASSERT_TRUE(ProgressShown());
+
+    // The device was slow to say no: the user learns the real reason, and no restart is
+    // followed that will never come.
+    Answer(false);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Reports().size() == 2; }, 3000));
+    EXPECT_EQ(ReportTexts(), (std::vector<QString>{kNoAnswer, kWrong}));
+    EXPECT_FALSE(ProgressShown());
+    EXPECT_FALSE(dialog->RestartTimer().isActive());
+    // Answers after that answer nothing; the table keeps the device's own report.
     Answer(true);
-    QTest::qWait(150);
-    EXPECT_EQ(Reports().size(), 1u);
+    QTest::qWait(100);
+    EXPECT_EQ(Reports().size(), 2u);
     ClickRow(0);
     EXPECT_EQ(Text(IDC_DEVICE_IP), QString::fromStdString(played.ip));
 }
@@ -272,7 +300,7 @@ TEST_F(UpdateOutcomes, ARequestTheSocketRefusesIsReportedAtOnceWithoutAWait) {
         << failure.text.toStdString();
     EXPECT_FALSE(prompter->progressShown[0]);
     EXPECT_EQ(dialog->UpdateState(), 0);
-    EXPECT_FALSE(dialog->Timers().IsRunning(UPDATE_WAIT_TIMER));
+    EXPECT_FALSE(dialog->UpdateWaitTimer().isActive());
 
     // Neither the wait's end nor a stray answer reports anything, or writes.
     QTest::qWait(200);
@@ -294,7 +322,7 @@ TEST_F(UpdateOutcomes, TheProgressStepsThirtyThreeTimesThenHidesAndSearches) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return !Reports().empty(); }, 3000));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !ProgressShown(); }, 3000));
     EXPECT_EQ(Bar()->value(), 34); // from 1 by 33 steps of 1; the end, 35, is never reached
-    EXPECT_FALSE(dialog->Timers().IsRunning(RESTART_TICK_TIMER));
+    EXPECT_FALSE(dialog->RestartTimer().isActive());
     EXPECT_EQ(CountWith(Drain(100), "IPCamSearch\r\n"), 1);
     EXPECT_EQ(dialog->DeviceModel()->GetItemCount(), 0); // the search emptied the list
     EXPECT_EQ(dialog->DeviceSelected(), 0);

@@ -1,6 +1,6 @@
 // The production message boxes around an update: real modal boxes, answered and closed by a
-// timer as a user would. While the result box is open the restart progress keeps stepping,
-// and the receive thread, which waits for the box, reads nothing.
+// timer as a user would. While the result box is open the restart progress keeps stepping and
+// replies are still listed: nothing the endpoint does waits for a box.
 
 #include "ControlIds.h"
 #include "test_update_support.h"
@@ -72,7 +72,7 @@ private:
 
 using UpdateModal = UpdateTest;
 
-TEST_F(UpdateModal, TheProgressStepsWhileTheResultBoxIsOpenAndNothingIsReadMeanwhile) {
+TEST_F(UpdateModal, TheProgressStepsAndRepliesStillArriveWhileTheResultBoxIsOpen) {
     Open({500, 10, 33}, /*realPrompter=*/true);
     List(PlayedDevice{});
     ClickRow(0);
@@ -87,11 +87,11 @@ TEST_F(UpdateModal, TheProgressStepsWhileTheResultBoxIsOpenAndNothingIsReadMeanw
         }
         if (box.barAtOpen < 0) {
             box.barAtOpen = Bar()->value();
-            // Arrives while the receive thread waits for this box.
+            // Arrives while this box is open.
             device.SendTo(dialog->Endpoint().BoundPort(), SearchReplyText(other));
             return QMessageBox::NoButton;
         }
-        if (Bar()->value() < box.barAtOpen + 5) {
+        if (Bar()->value() < box.barAtOpen + 5 || dialog->DeviceModel()->GetItemCount() < 2) {
             return QMessageBox::NoButton;
         }
         box.barAtClose = Bar()->value();
@@ -120,9 +120,8 @@ TEST_F(UpdateModal, TheProgressStepsWhileTheResultBoxIsOpenAndNothingIsReadMeanw
     EXPECT_EQ(result.buttons, QMessageBox::Ok);
     EXPECT_LE(result.barAtOpen, 2);
     EXPECT_GE(result.barAtClose, result.barAtOpen + 5);
-    // The other device's reply waited in the socket until the box was closed.
-    EXPECT_EQ(result.rowsAtClose, 1);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return dialog->DeviceModel()->GetItemCount() == 2; }, 3000));
+    // The other device's reply was listed while the box was open.
+    EXPECT_EQ(result.rowsAtClose, 2);
 }
 
 TEST_F(UpdateModal, AskingForADeviceHasTheInformationIconForUpdateAndNoneForBrowse) {

@@ -1,7 +1,6 @@
 #include "test_update_support.h"
 
 #include "IpAddressControl.h"
-#include "ResourceStore.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -9,52 +8,6 @@
 #include <QTest>
 
 namespace ondrel::testing {
-
-std::string SearchReplyText(const PlayedDevice& d) {
-    std::string out = "IPCamSearchReply\r\n";
-    auto line = [&out](std::string_view key, std::string_view value) {
-        out.append(key).append(":").append(value).append("\r\n");
-    };
-    line("Version", "1");
-    line("nSeq", "1");
-    line("DevName", d.name);
-    line("DevId", d.devId);
-    line("CableConnect", "1");
-    line("IP", d.ip);
-    line("MacEth0", d.mac);
-    line("IPMethod", d.dhcp ? "0" : "1"); // on the wire 0 means automatic
-    line("WifiConnect", "0");
-    line("NetMask", d.mask);
-    line("GateWay", d.gateway);
-    line("DNS0", d.dns0);
-    line("DNS1", d.dns1);
-    line("Port", std::to_string(d.httpPort));
-    line("WebVersion", "web-1.0");
-    line("AppVersion", "app-2.0");
-    // A 19-digit value leaves the 24 characters after the key that a listener accepts.
-    out.append("AppUpTime:0000000000000000042\r\n\r\n");
-    return out;
-}
-
-std::map<std::string, std::string> RequestFields(std::string_view text) {
-    std::map<std::string, std::string> fields;
-    bool first = true;
-    while (!text.empty()) {
-        const std::size_t end = text.find("\r\n");
-        const std::string_view line = text.substr(0, end);
-        if (first) {
-            fields[""] = std::string(line);
-            first = false;
-        } else if (const std::size_t colon = line.find(':'); colon != std::string_view::npos) {
-            fields[std::string(line.substr(0, colon))] = std::string(line.substr(colon + 1));
-        }
-        if (end == std::string_view::npos) {
-            break;
-        }
-        text.remove_prefix(end + 2);
-    }
-    return fields;
-}
 
 void UpdatePrompter::Information(QWidget* owner, const QString& text, const QString& caption) {
     progressShown.push_back(bar != nullptr && !bar->isHidden());
@@ -120,29 +73,20 @@ std::map<std::string, std::string> UpdateTest::UpdateAndCapture(int waitMs) {
 }
 
 void UpdateTest::Answer(bool accepted) {
-    const std::string answer = std::string("IPCamSetNetConfigReply\r\nVersion:1\r\nnSeq:1\r\n") +
-                               (accepted ? "errcode:0" : "errcode:1") + "\r\n\r\n";
-    ASSERT_TRUE(device.SendTo(dialog->Endpoint().BoundPort(), answer));
+    ASSERT_TRUE(device.SendTo(dialog->Endpoint().BoundPort(), SetConfigAnswer(accepted)));
 }
 
 QString UpdateTest::Text(int id) const {
     QWidget* w = dialog->GetDlgItem(id);
-    if (auto* edit = qobject_cast<QLineEdit*>(w)) {
-        return edit->text();
-    }
+    // A blank address reads as the device would get it.
     if (auto* address = qobject_cast<IpAddressControl*>(w)) {
         return address->AddressText();
     }
-    return {};
+    return ControlText(w);
 }
 
 void UpdateTest::SetText(int id, const QString& text) {
-    QWidget* w = dialog->GetDlgItem(id);
-    if (auto* edit = qobject_cast<QLineEdit*>(w)) {
-        edit->setText(text);
-    } else if (auto* address = qobject_cast<IpAddressControl*>(w)) {
-        address->SetAddressText(text);
-    }
+    SetControlText(dialog->GetDlgItem(id), text);
 }
 
 bool UpdateTest::Checked(int id) const {
@@ -178,14 +122,6 @@ std::vector<QString> UpdateTest::ReportTexts() const {
 
 std::vector<std::string> UpdateTest::Drain(int waitMs) {
     return device.Receive(waitMs);
-}
-
-int CountWith(const std::vector<std::string>& datagrams, std::string_view marker) {
-    int n = 0;
-    for (const std::string& d : datagrams) {
-        n += d.find(marker) != std::string::npos ? 1 : 0;
-    }
-    return n;
 }
 
 } // namespace ondrel::testing

@@ -9,45 +9,14 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <map>
 #include <memory>
-#include <ostream>
 #include <string>
-#include <string_view>
 #include <vector>
 
 class QProgressBar;
 
-// Texts in test messages as text rather than as code units.
-inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
-
 namespace ondrel::testing {
-
-// What a played device reports in its search reply.
-struct PlayedDevice {
-    std::string name = "Cam A";
-    std::string devId = "DEV-A";
-    std::string mac = "02:00:00:00:00:0A";
-    std::string ip = "192.168.1.88";
-    std::string mask = "255.255.255.0";
-    std::string gateway = "192.168.1.1";
-    std::string dns0 = "192.168.1.1";
-    std::string dns1 = "8.8.8.8";
-    uint16_t httpPort = 80;
-    bool dhcp = false;
-};
-
-// The search reply text of a device on cable, with the tail a listener accepts.
-std::string SearchReplyText(const PlayedDevice& device);
-
-// The keys of a text request such as "IPCamSetNetConfig": key -> value, first line as "".
-std::map<std::string, std::string> RequestFields(std::string_view text);
-
-// The socket that plays the devices: receives the window's requests and answers its port.
-using DeviceSocket = LoopbackReceiver;
 
 // Records prompts like FakePrompter, and with each one whether the restart progress was
 // showing when it appeared.
@@ -58,9 +27,6 @@ public:
     std::vector<int> barValues;
     QProgressBar* bar = nullptr;
 };
-
-// How many of the datagrams contain marker.
-int CountWith(const std::vector<std::string>& datagrams, std::string_view marker);
 
 class UpdateTest : public ::testing::Test {
 protected:

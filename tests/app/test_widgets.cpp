@@ -1,13 +1,10 @@
-// The window's own widgets: the address field, the up-down arrows, the list model, the timers
-// and the restart progress.
+// The window's own widgets: the address field, the list model and the restart progress.
 
 #include "AppTestSupport.h"
 #include "COndrelApp.h"
 #include "ControlIds.h"
-#include "DialogTimers.h"
 #include "IpAddressControl.h"
 #include "RestartProgress.h"
-#include "UpDownControl.h"
 
 #include <QElapsedTimer>
 #include <QLabel>
@@ -73,99 +70,31 @@ TEST(IpAddressControl, TypingMovesOnAndHoldsOctetsTo255) {
     EXPECT_EQ(QApplication::focusWidget(), control.Field(2));
 }
 
-TEST(UpDownControl, ProposesStepsTowardsTheUpperLimit) {
-    UpDownControl updown;
-    std::vector<int> deltas;
-    int answer = 0;
-    updown.SetDeltaHandler([&](int delta) {
-        deltas.push_back(delta);
-        return answer;
-    });
-    // Before a range is set the control runs from 100 down to 0: up counts down.
-    updown.Step(true);
-    updown.SetRange(1, 65535);
-    updown.SetPos(1);
-    updown.Step(true);
-    updown.Step(false);
-    updown.Step(false); // held at the lower limit
-    updown.Step(true, 5);
-    EXPECT_EQ(deltas, (std::vector<int>{-1, 1, -1, -1, 5}));
-    EXPECT_EQ(updown.Pos(), 6);
-    answer = 1; // the owner keeps the position
-    updown.Step(true);
-    EXPECT_EQ(updown.Pos(), 6);
-
-    QLineEdit buddy;
-    updown.SetBuddy(&buddy);
-    QTest::keyClick(&buddy, Qt::Key_Up);
-    QTest::keyClick(&buddy, Qt::Key_Down);
-    EXPECT_EQ(deltas.size(), 8u);
-    EXPECT_EQ(deltas[6], 1);
-    EXPECT_EQ(deltas[7], -1);
-}
-
-TEST(UpDownControl, ArrowsStepThePortOfTheWindow) {
-    g_appTitle = COndrelApp::BuildTitle(QStringLiteral("port"));
-    LoopbackReceiver receiver;
-    COndrelDlg dialog(LoopbackDeps(receiver.Port()));
-    dialog.EnableDeviceForm(1);
-    auto* updown = qobject_cast<UpDownControl*>(dialog.GetDlgItem(IDC_PORT_SPIN));
-    auto* port = qobject_cast<QLineEdit*>(dialog.GetDlgItem(IDC_HTTP_PORT));
-    const QPoint upper(updown->width() / 2, 2);
-    const QPoint lower(updown->width() / 2, updown->height() - 3);
-    QTest::mouseClick(updown, Qt::LeftButton, {}, upper);
-    EXPECT_EQ(port->text(), QStringLiteral("81"));
-    QTest::mouseClick(updown, Qt::LeftButton, {}, lower);
-    QTest::mouseClick(updown, Qt::LeftButton, {}, lower);
-    EXPECT_EQ(port->text(), QStringLiteral("79"));
-    port->setText("65535");
-    QTest::mouseClick(updown, Qt::LeftButton, {}, upper);
-    EXPECT_EQ(port->text(), QStringLiteral("65535"));
-    // Disabled with the form, the arrows do nothing.
-    dialog.EnableDeviceForm(0);
-    QTest::mouseClick(updown, Qt::LeftButton, {}, lower);
-    EXPECT_EQ(port->text(), QStringLiteral("65535"));
-}
-
-TEST(DeviceListModel, RowsAndColumns) {
+TEST(DeviceListModel, RowsAreTheTablesEntries) {
+    CDeviceTable table;
     DeviceListModel model;
-    EXPECT_EQ(model.InsertItem(0, "x"), 0); // no columns yet: the row holds its text anyway
-    model.DeleteAllItems();
-    EXPECT_EQ(model.InsertColumn(0, "No."), 0);
-    EXPECT_EQ(model.InsertColumn(5, "MAC"), 1);
-    EXPECT_EQ(model.InsertColumn(1, "DeviceName"), 1);
-    EXPECT_EQ(model.headerData(2, Qt::Horizontal, Qt::DisplayRole).toString(), "MAC");
-    EXPECT_EQ(model.InsertItem(0, "0"), 0);
-    EXPECT_EQ(model.InsertItem(9, "1"), 1);
-    EXPECT_TRUE(model.SetItemText(1, 2, "AA"));
-    EXPECT_FALSE(model.SetItemText(2, 0, "no row"));
-    EXPECT_FALSE(model.SetItemText(0, 3, "no column"));
-    EXPECT_EQ(model.GetItemText(1, 2), "AA");
-    EXPECT_EQ(model.GetItemText(1, 1), "");
-    EXPECT_EQ(model.data(model.index(1, 0), Qt::DisplayRole).toString(), "1");
-    model.AppendItems({{"2", "b", "BB"}, {"3", "c", "CC"}});
-    EXPECT_EQ(model.rowCount(), 4);
-    EXPECT_EQ(model.GetItemText(3, 2), "CC");
-    model.DeleteAllItems();
-    EXPECT_EQ(model.GetItemCount(), 0);
     EXPECT_EQ(model.columnCount(), 3);
-}
-
-TEST(DialogTimers, ReportsByIdAndRestarts) {
-    std::vector<int> fired;
-    DialogTimers timers([&](int id) { fired.push_back(id); });
-    timers.SetTimer(51, 5);
-    timers.SetTimer(2010, 10000);
-    timers.SetTimer(2010, 20); // restarted with the new period
-    EXPECT_TRUE(
-        QTest::qWaitFor([&] { return std::count(fired.begin(), fired.end(), 2010) > 0; }, 2000));
-    timers.KillTimer(51);
-    timers.KillTimer(2010);
-    const std::size_t seen = fired.size();
-    QTest::qWait(60);
-    EXPECT_EQ(fired.size(), seen);
-    EXPECT_GT(std::count(fired.begin(), fired.end(), 51), 1);
-    EXPECT_FALSE(timers.IsRunning(51));
+    const char* titles[] = {"No.", "DeviceName", "MAC"};
+    for (int c = 0; c < 3; ++c) {
+        EXPECT_EQ(model.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString(), titles[c]);
+    }
+    std::vector<const DeviceEntry*> entries;
+    for (unsigned n : {7u, 3u}) {
+        const DeviceInfo record = RecordOf(Numbered(n));
+        ASSERT_TRUE(table.AddDevice(&record));
+        entries.push_back(table.Entry(table.Count() - 1));
+    }
+    model.AppendEntries(entries);
+    ASSERT_EQ(model.rowCount(), 2);
+    EXPECT_EQ(model.Entry(1), entries[1]);
+    EXPECT_EQ(model.Entry(2), nullptr);
+    EXPECT_EQ(model.Entry(-1), nullptr);
+    EXPECT_EQ(model.data(model.index(1, 0), Qt::DisplayRole).toString(), "1");
+    EXPECT_EQ(model.GetItemText(1, 1), "Cam 3");
+    EXPECT_EQ(model.GetItemText(0, 2), QString::fromStdString(Numbered(7).mac));
+    EXPECT_EQ(model.GetItemText(2, 1), "");
+    model.Clear();
+    EXPECT_EQ(model.rowCount(), 0);
 }
 
 TEST(RestartProgress, StepsWrapLikeAProgressBar) {
@@ -206,5 +135,5 @@ TEST(RestartProgress, RunsItsTicksThenHidesAndSearches) {
     EXPECT_EQ(bar->value(), 34);
     QTest::qWait(30);
     EXPECT_EQ(dialog.searches, 1);
-    EXPECT_FALSE(dialog.Timers().IsRunning(RESTART_TICK_TIMER));
+    EXPECT_FALSE(dialog.RestartTimer().isActive());
 }

@@ -3,10 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <latch>
+#include <cstring>
 #include <string>
-#include <thread>
 #include <vector>
 
 using namespace ondrel;
@@ -81,7 +79,7 @@ TEST(UpdateFlow, AcceptedWritesSentSettingsInTableConvention) {
     EXPECT_EQ(f.flow.State(), CUpdateFlow::kIdle);
     ASSERT_TRUE(f.flow.Begin(f.Entry(2), Sent(2)));
     EXPECT_EQ(f.flow.State(), CUpdateFlow::kWaiting);
-    EXPECT_TRUE(SameRecord(f.flow.PendingSettings(), Sent(2)));
+    EXPECT_TRUE(SameRecord(f.flow.PendingSettings(), WithoutCredentials(Sent(2))));
 
     EXPECT_EQ(f.flow.OnResult(kAccepted, 2), UpdateOutcome::Accepted);
     EXPECT_EQ(f.flow.State(), CUpdateFlow::kIdle);
@@ -129,14 +127,62 @@ TEST(UpdateFlow, ResultBytes) {
     EXPECT_EQ(f.flow.State(), CUpdateFlow::kWaiting);
 }
 
-TEST(UpdateFlow, TimerFirstThenLateAnswerWritesNothing) {
-    Fixture f;
-    f.flow.Begin(f.Entry(1), Sent(1));
-    EXPECT_TRUE(f.flow.OnWaitExpired());
-    EXPECT_FALSE(f.flow.OnWaitExpired());
-    EXPECT_EQ(f.flow.OnResult(kAccepted, 2), UpdateOutcome::None);
-    EXPECT_TRUE(f.Unchanged());
-    EXPECT_FALSE(f.table.HasPending());
+TEST(UpdateFlow, AnswersAfterTheWaitAreLateUntilTheWindowCloses) {
+    struct Case {
+        const char* name;
+        const uint8_t* answer;
+        bool closeFirst;
+        UpdateOutcome want;
+        bool written;
+    } cases[] = {
+        {"late acceptance", kAccepted, false, UpdateOutcome::LateAccepted, true},
+        {"late refusal", kRefused, false, UpdateOutcome::LateRefused, false},
+        {"after the restart", kAccepted, true, UpdateOutcome::None, false},
+        {"after the refused restart", kRefused, true, UpdateOutcome::None, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Fixture f;
+        f.flow.Begin(f.Entry(1), Sent(1));
+        EXPECT_TRUE(f.flow.OnWaitExpired());
+        EXPECT_FALSE(f.flow.OnWaitExpired());
+        EXPECT_EQ(f.flow.State(), CUpdateFlow::kIdle);
+        EXPECT_TRUE(f.flow.AwaitingLateAnswer());
+        EXPECT_TRUE(f.Unchanged());
+        if (c.closeFirst) {
+            f.flow.EndLateWindow();
+            EXPECT_FALSE(f.table.HasPending());
+        }
+        EXPECT_EQ(f.flow.OnResult(c.answer, 2), c.want);
+        EXPECT_EQ(!f.Unchanged(), c.written);
+        EXPECT_FALSE(f.flow.AwaitingLateAnswer());
+        // One answer per update, late or not.
+        EXPECT_EQ(f.flow.OnResult(kAccepted, 2), UpdateOutcome::None);
+        EXPECT_FALSE(f.table.HasPending());
+    }
+}
+
+TEST(UpdateFlow, NoAccountOrPasswordIsKeptAfterAnAcceptedUpdate) {
+    for (bool late : {false, true}) {
+        SCOPED_TRACE(late);
+        Fixture f;
+        const DeviceInfo sent = Sent(2);
+        ASSERT_EQ(FieldText(sent.Password), "secret");
+        f.flow.Begin(f.Entry(2), sent);
+        EXPECT_EQ(FieldText(f.flow.PendingSettings().Password), "");
+        EXPECT_EQ(FieldText(f.flow.PendingSettings().User), "");
+        if (late) {
+            f.flow.OnWaitExpired();
+        }
+        ASSERT_NE(f.flow.OnResult(kAccepted, 2), UpdateOutcome::None);
+        const DeviceInfo stored = f.table.Snapshot()[1];
+        // The new network settings stay; the credentials are zero bytes, not just cut short.
+        EXPECT_EQ(FieldText(stored.IP), "10.9.9.2");
+        const DeviceInfo zero = ZeroDeviceInfo();
+        EXPECT_EQ(std::memcmp(stored.User, zero.User, sizeof stored.User), 0);
+        EXPECT_EQ(std::memcmp(stored.Password, zero.Password, sizeof stored.Password), 0);
+        EXPECT_TRUE(SameRecord(stored, ToTableConvention(WithoutCredentials(sent))));
+    }
 }
 
 TEST(UpdateFlow, UnsolicitedAndAbortedWriteNothing) {
@@ -180,62 +226,9 @@ TEST(UpdateFlow, NewUpdateWhileWaitingReplacesThePendingOne) {
     Fixture f;
     f.flow.Begin(f.Entry(1), Sent(1));
     f.flow.Begin(f.Entry(3), Sent(3));
-    EXPECT_TRUE(SameRecord(f.flow.PendingSettings(), Sent(3)));
+    EXPECT_TRUE(SameRecord(f.flow.PendingSettings(), WithoutCredentials(Sent(3))));
     EXPECT_EQ(f.flow.OnResult(kAccepted, 2), UpdateOutcome::Accepted);
     const auto all = f.table.Snapshot();
     EXPECT_TRUE(SameRecord(all[0], Device(1)));
-    EXPECT_TRUE(SameRecord(all[2], Stored(Sent(3))));
-}
-
-// The answer on the receive thread and the timer on the user-interface thread at the same
-// moment, with a search now and then on a third: one of them ends each wait, never both.
-TEST(UpdateFlow, ResultAndTimerRaceEndTheWaitOnce) {
-    constexpr int kRounds = 1000;
-    int byResult = 0;
-    int byTimer = 0;
-    for (int round = 0; round < kRounds; ++round) {
-        Fixture f;
-        const bool withSearch = round % 3 == 0;
-        f.flow.Begin(f.Entry(2), Sent(2));
-        std::latch start(withSearch ? 3 : 2);
-        UpdateOutcome outcome = UpdateOutcome::None;
-        bool expired = false;
-        std::thread receive([&] {
-            start.arrive_and_wait();
-            outcome = f.flow.OnResult(kAccepted, 2);
-        });
-        std::thread timer([&] {
-            start.arrive_and_wait();
-            expired = f.flow.OnWaitExpired();
-        });
-        std::thread search;
-        if (withSearch) {
-            search = std::thread([&] {
-                start.arrive_and_wait();
-                f.table.Clear();
-            });
-        }
-        receive.join();
-        timer.join();
-        if (search.joinable()) {
-            search.join();
-        }
-        ASSERT_NE(outcome == UpdateOutcome::Accepted, expired) << "round " << round;
-        EXPECT_EQ(f.flow.State(), CUpdateFlow::kIdle);
-        if (expired) {
-            ++byTimer;
-            if (!withSearch) {
-                EXPECT_TRUE(f.Unchanged()) << "round " << round;
-            }
-        } else {
-            ++byResult;
-            if (!withSearch) {
-                EXPECT_TRUE(SameRecord(f.table.Snapshot()[1], Stored(Sent(2))));
-            }
-        }
-        EXPECT_FALSE(f.table.HasPending());
-    }
-    EXPECT_EQ(byResult + byTimer, kRounds);
-    RecordProperty("endedByResult", byResult);
-    RecordProperty("endedByTimer", byTimer);
+    EXPECT_TRUE(SameRecord(all[2], ToTableConvention(WithoutCredentials(Sent(3)))));
 }

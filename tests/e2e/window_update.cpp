@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QSpinBox>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -110,12 +111,13 @@ protected:
         return qobject_cast<IpAddressControl*>(dialog->GetDlgItem(id));
     }
     QLineEdit* Edit(int id) const { return qobject_cast<QLineEdit*>(dialog->GetDlgItem(id)); }
+    QSpinBox* Port() const { return qobject_cast<QSpinBox*>(dialog->GetDlgItem(IDC_HTTP_PORT)); }
     bool ProgressShown() const { return bar != nullptr && !bar->isHidden(); }
 
     // Sends 10.77.0.50 and port 8080 with the account and password given.
     void Update(const QString& password = QStringLiteral("480271")) {
         Address(IDC_DEVICE_IP)->SetAddressText(QStringLiteral("10.77.0.50"));
-        Edit(IDC_HTTP_PORT)->setText(QStringLiteral("8080"));
+        Port()->setValue(8080);
         Edit(IDC_PASSWORD)->setText(password);
         dialog->OnUpdate();
         ASSERT_EQ(sim.WaitForLog("setconfig", 1).size(), 1u);
@@ -158,7 +160,7 @@ TEST_F(WindowUpdateLab, AnAcceptedUpdateIsListedWithItsNewAddressAfterTheRestart
     EXPECT_NE(set[0].dump().find("accepted"), std::string::npos) << set[0].dump();
 
     EXPECT_EQ(AddressAfterTheProgress(), QStringLiteral("10.77.0.50"));
-    EXPECT_EQ(Edit(IDC_HTTP_PORT)->text(), QStringLiteral("8080"));
+    EXPECT_EQ(Port()->value(), 8080);
     dialog->OnBrowse();
     EXPECT_EQ(opener->urls, std::vector<QString>{QStringLiteral("http://10.77.0.50:8080")});
     EXPECT_EQ(prompter->texts.size(), 2u); // the question and the success, nothing more

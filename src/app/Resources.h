@@ -1,0 +1,9 @@
+#pragma once
+// The icons are compiled into the window's static library; they must be registered before the
+// first form that shows one is built.
+
+namespace ondrel {
+
+void RegisterResources();
+
+} // namespace ondrel

@@ -1,0 +1,45 @@
+#pragma once
+// The texts the program shows outside its forms: captions, message-box texts and the status
+// line. Each goes through tr() so that a translation can replace it; the English ones are the
+// texts users and scripts already know, word for word.
+
+#include <QCoreApplication>
+#include <QString>
+
+namespace ondrel {
+
+class Texts {
+    Q_DECLARE_TR_FUNCTIONS(Texts)
+
+public:
+    static QString AboutEntry() { return tr("&About Quorvex..."); }
+    // The window title and the About line, each with the program's version.
+    static QString Title(const QString& version) {
+        return tr("Z6 series Search Tool(%1)").arg(version);
+    }
+    static QString AboutLine(const QString& version) {
+        return tr("Z6 series Search Tool %1").arg(version);
+    }
+    static QString ColumnNumber() { return tr("No."); }
+    static QString ColumnName() { return tr("DeviceName"); }
+    static QString ColumnMac() { return tr("MAC"); }
+    static QString ColumnAdapter() { return tr("Adapter"); }
+    static QString Tips() { return tr("Tips"); }
+    static QString Ask() { return tr("Ask"); }
+    static QString InitFailed() { return tr("Failed to initialize."); }
+    static QString SelectDevice() { return tr("Please select one device from list."); }
+    static QString ConfirmUpdate() { return tr("Are you sure to update the selected device?"); }
+    static QString Updated() { return tr("Device information successfully updated!"); }
+    static QString WrongAccount() { return tr("The viewing account or password is wrong!"); }
+    static QString PortRefused() { return tr("Can't use this http port."); }
+    static QString NoAnswer() {
+        return tr("No answer from the device. If it accepted the new settings it is restarting "
+                  "now; the list will be refreshed when the restart is over.");
+    }
+    static QString NoValidAddress() { return tr("The device reports no valid IP address."); }
+    static QString SendFailed(const QString& reason) {
+        return tr("The request could not be sent: %1").arg(reason);
+    }
+};
+
+} // namespace ondrel
