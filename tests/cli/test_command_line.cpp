@@ -75,7 +75,13 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"IpLeadingZero", std::string(kSetBase) + "--ip 10.0.0.05", "--ip"},
         BadCase{"PortNotDigits", std::string(kSetBase) + "--port 8o", "--port"},
         BadCase{"UserWithControl", std::string(kSetBase) + "--user a\x1b", "--user"},
-        BadCase{"FormatAfterUrl", "url --mac 00:11:22:33:44:55 --format json", "--format"}),
+        BadCase{"FormatAfterUrl", "url --mac 00:11:22:33:44:55 --format json", "--format"},
+        BadCase{"RoundsZero", "search --rounds 0", "--rounds"},
+        BadCase{"RoundsTooMany", "search --rounds 101", "--rounds"},
+        BadCase{"RoundsOfSet", std::string(kSetBase) + "--rounds 2", "--rounds"},
+        BadCase{"InterfaceEmpty", "search --interface=", "--interface"},
+        BadCase{"InterfaceWithSlash", "search --interface ../eth0", "--interface"},
+        BadCase{"InterfaceTooLong", "search --interface abcdefghijklmnop", "--interface"}),
     [](const auto& p) { return std::string(p.param.name); });
 
 TEST(PasswordArgument, IsRefusedInEveryFormWithoutRepeatingIt) {
@@ -143,6 +149,19 @@ TEST(FullSet, EveryValueLands) {
     EXPECT_EQ(o.endpoint.bindPort, 0);
     EXPECT_EQ(o.endpoint.destAddress, "10.77.0.255");
     EXPECT_EQ(o.endpoint.destPort, 19002);
+    EXPECT_TRUE(o.endpoint.interfaces.empty());
+    EXPECT_EQ(o.rounds, 1);
+}
+
+TEST(Interfaces, RepeatAndComeBeforeOrAfterTheCommand) {
+    const ParseOutcome out =
+        ParseLine("--interface eth0 search --interface wlan0 --rounds 5 --format json");
+    ASSERT_TRUE(out.ok()) << out.error;
+    EXPECT_EQ(out.options.endpoint.interfaces, (std::vector<std::string>{"eth0", "wlan0"}));
+    EXPECT_EQ(out.options.rounds, 5);
+    const ParseOutcome set = ParseLine(std::string(kSetBase) + "--interface eCam");
+    ASSERT_TRUE(set.ok()) << set.error;
+    EXPECT_EQ(set.options.endpoint.interfaces, (std::vector<std::string>{"eCam"}));
 }
 
 TEST(Help, WinsOverEverythingElse) {
@@ -166,15 +185,35 @@ TEST(Options, OfEveryCommandMayComeBeforeIt) {
 // The manual pages are written from these texts.
 TEST(Help, NamesEveryOptionAndExitCode) {
     const ParseOutcome all = ParseLine("--help");
-    for (const char* word : {"search",         "set",           "url",
-                             "--wait",         "--format",      "--mac",
-                             "--dhcp",         "--static",      "--ip",
-                             "--mask",         "--gateway",     "--dns",
-                             "--port",         "--user",        "--password-stdin",
-                             "--password-env", "--yes",         "--verify",
-                             "--restart-wait", "--answer-wait", "--bind",
-                             "--local-port",   "--dest",        "--dest-port",
-                             "--version",      "Exit codes",    "5  verification failed"}) {
+    for (const char* word : {"search",
+                             "set",
+                             "url",
+                             "--wait",
+                             "--format",
+                             "--mac",
+                             "--dhcp",
+                             "--static",
+                             "--ip",
+                             "--mask",
+                             "--gateway",
+                             "--dns",
+                             "--port",
+                             "--user",
+                             "--password-stdin",
+                             "--password-env",
+                             "--yes",
+                             "--verify",
+                             "--restart-wait",
+                             "--answer-wait",
+                             "--bind",
+                             "--local-port",
+                             "--dest",
+                             "--dest-port",
+                             "--version",
+                             "--interface",
+                             "--rounds",
+                             "Exit codes",
+                             "5  verification failed"}) {
         EXPECT_NE(all.text.find(word), std::string::npos) << word;
     }
     const ParseOutcome set = ParseLine("set -h");

@@ -174,11 +174,13 @@ TEST(FindByMac, FirstInArrivalOrderAnyNotation) {
     SetField(first.Mac, "aa-bb-cc-dd-ee-ff");
     DeviceInfo second = first;
     SetField(second.IP, "192.168.1.99");
-    const auto found =
-        SettingsBuilder::FindByMac({Device(), first, second}, *ParseMac("AA:BB:CC:DD:EE:FF"));
+    const AdapterRef eth1{"eth1", 3, 0xC0A8010A, 24};
+    const auto found = SettingsBuilder::FindByMac({{Device(), {}}, {first, eth1}, {second, {}}},
+                                                  *ParseMac("AA:BB:CC:DD:EE:FF"));
     ASSERT_TRUE(found);
-    EXPECT_EQ(FieldText(found->IP), "192.168.1.88");
-    EXPECT_FALSE(SettingsBuilder::FindByMac({Device()}, *ParseMac("AA:BB:CC:DD:EE:FF")));
+    EXPECT_EQ(FieldText(found->record.IP), "192.168.1.88");
+    EXPECT_EQ(found->adapter, eth1) << "the set request goes where the device answered";
+    EXPECT_FALSE(SettingsBuilder::FindByMac({{Device(), {}}}, *ParseMac("AA:BB:CC:DD:EE:FF")));
 }
 
 TEST(Check, TheSameSettingsInTheOtherConventionPass) {

@@ -110,6 +110,10 @@ public:
     LabSim& operator=(const LabSim&) = delete;
 
     const std::string& Dir() const { return m_dir; }
+
+    // Starts the simulator inside another network namespace of the lab (a LAN of
+    // scripts/netlab --two-lans, given as ONDREL_LAB_A_NETNS or ONDREL_LAB_B_NETNS).
+    void EnterNetwork(std::string netnsPath) { m_netns = std::move(netnsPath); }
     std::string LogPath() const { return m_dir + "/log.jsonl"; }
 
     // Writes a device file for --config; returns its path.
@@ -132,6 +136,9 @@ public:
         const std::string ready = m_dir + "/ready";
         std::filesystem::remove(ready);
         args.insert(args.begin(), ONDREL_SIM_PATH);
+        if (!m_netns.empty()) {
+            args.insert(args.begin(), {"/usr/bin/nsenter", "--net=" + m_netns, "--"});
+        }
         args.insert(args.end(), {"--log", LogPath(), "--ready", ready});
         std::vector<char*> argv;
         for (std::string& a : args) {
@@ -253,6 +260,7 @@ private:
     }
 
     std::string m_dir;
+    std::string m_netns;
     pid_t m_pid = -1;
     int m_status = -1;
     uint16_t m_port = 0;

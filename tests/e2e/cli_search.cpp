@@ -15,7 +15,16 @@ namespace {
 
 using Json = nlohmann::json;
 
-// The record's fields as the CLI names them, as texts (numbers in decimal).
+// The lab's one adapter.
+constexpr const char* kAdapter = "v0";
+
+// Whether ip lies in v0's subnet, 10.77.0.0/24.
+std::string SameSubnet(const DeviceInfo& r) {
+    return FieldString(r.IP).rfind("10.77.0.", 0) == 0 ? "true" : "false";
+}
+
+// The record's fields as the CLI names them, as texts (numbers in decimal), then the adapter
+// the device answered on.
 std::vector<std::pair<std::string, std::string>> Fields(const DeviceInfo& r) {
     return {{"IP", FieldString(r.IP)},
             {"NetMask", FieldString(r.NetMask)},
@@ -31,7 +40,9 @@ std::vector<std::pair<std::string, std::string>> Fields(const DeviceInfo& r) {
             {"IPMode", std::to_string(int{r.IPMode})},
             {"DevName", FieldString(r.DevName)},
             {"WebVersion", FieldString(r.WebVersion)},
-            {"AppVersion", FieldString(r.AppVersion)}};
+            {"AppVersion", FieldString(r.AppVersion)},
+            {"Adapter", kAdapter},
+            {"SameSubnet", SameSubnet(r)}};
 }
 
 // One CSV line into its fields (quoted fields with doubled quotes; no line breaks inside).
@@ -83,12 +94,15 @@ TEST_F(CliLab, SearchJsonEqualsTheSimulatorsDevicesFieldByField) {
     for (std::size_t i = 0; i < devices.size(); ++i) {
         SCOPED_TRACE(devices[i].name);
         const Json& got = list[i];
-        EXPECT_EQ(got.size(), 15u);
+        EXPECT_EQ(got.size(), 17u);
         for (const auto& [name, want] : Fields(devices[i].ExpectedRecord())) {
             ASSERT_TRUE(got.contains(name)) << name;
             const Json& value = got[name];
             if (value.is_number()) {
                 EXPECT_EQ(std::to_string(value.get<int>()), want) << name;
+            } else if (value.is_boolean()) {
+                EXPECT_EQ(name, "SameSubnet");
+                EXPECT_EQ(value.dump(), want) << name;
             } else {
                 EXPECT_TRUE(name != "HttpPort" && name != "IPMode" && name != "Port2")
                     << name << " must be a number";
@@ -137,6 +151,7 @@ TEST_F(CliLab, SearchTableListsEveryDeviceInArrivalOrder) {
         EXPECT_EQ(row.substr(macColumn, 17), FieldString(want.Mac)) << row;
         EXPECT_NE(row.find(FieldString(want.DevName)), std::string::npos) << row;
         EXPECT_NE(row.find(" " + FieldString(want.IP) + " "), std::string::npos) << row;
+        EXPECT_NE(row.find(std::string(" ") + kAdapter + " "), std::string::npos) << row;
         EXPECT_NE(row.find(want.IPMode == 1 ? " dhcp " : " static "), std::string::npos) << row;
     }
 }

@@ -64,6 +64,9 @@ int CliApp::Main(int argc, char** argv) {
 }
 
 int CliApp::Run() {
+    if (const int code = CheckInterfaces(); code != kExitDone) {
+        return code;
+    }
     switch (m_o.command) {
     case Command::Search:
         return RunSearch();
@@ -76,6 +79,26 @@ int CliApp::Run() {
     case Command::Version:
         break;
     }
+    return kExitUsage;
+}
+
+int CliApp::CheckInterfaces() const {
+    const std::vector<std::string>& wanted = m_o.endpoint.interfaces;
+    if (wanted.empty()) {
+        return kExitDone;
+    }
+    const NetLinks links = m_o.endpoint.links ? m_o.endpoint.links() : ListSystemLinks();
+    const std::vector<std::string> unknown = UnknownLinkNames(links, wanted);
+    if (unknown.empty()) {
+        return kExitDone;
+    }
+    std::string known;
+    for (const NetLink& link : links) {
+        known += (known.empty() ? "" : ", ") + DeviceFormatter::Printable(link.name);
+    }
+    Error("--interface: this PC has no adapter named '" + DeviceFormatter::Printable(unknown[0]) +
+          "' (" + (known.empty() ? std::string("it has none") : "it has " + known) +
+          "); nothing was sent");
     return kExitUsage;
 }
 
@@ -93,7 +116,8 @@ int CliApp::RunSearch() {
         return kExitError;
     }
     Progress progress = Progress::ForStderr();
-    const SearchOutcome found = session.Search(m_o.waitMs, nullptr, progress);
+    const SearchOutcome found = session.SearchInRounds(m_o.waitMs, m_o.rounds, progress);
+    ReportRefusals("search", found.refusals);
     if (!found.ok()) {
         Error(found.error);
         return kExitError;
@@ -109,10 +133,26 @@ int CliApp::RunSearch() {
         Print(DeviceFormatter::Csv(found.devices));
         break;
     }
+    // Warnings, not failures: the list is what arrived, and a script reads the warning or
+    // asks for rounds.
+    if (found.lost > 0) {
+        Error(std::to_string(found.lost) + (found.lost == 1 ? " reply was" : " replies were") +
+              " lost: the receive buffer was full. Search again, or raise net.core.rmem_max");
+    }
+    if (found.ignored > 0) {
+        Error("list full: " + std::to_string(found.ignored) + " more replies were ignored");
+    }
     return kExitDone;
 }
 
-int CliApp::FindDevice(DiscoverySession& session, Progress& progress, DeviceInfo& device) {
+void CliApp::ReportRefusals(std::string_view request, const std::vector<std::string>& refusals) {
+    for (const std::string& refusal : refusals) {
+        Error("adapter " + refusal + " (the " + std::string(request) +
+              " went out through the others)");
+    }
+}
+
+int CliApp::FindDevice(DiscoverySession& session, Progress& progress, DeviceCopy& device) {
     if (!OpenSession(session)) {
         return kExitError;
     }
@@ -120,6 +160,7 @@ int CliApp::FindDevice(DiscoverySession& session, Progress& progress, DeviceInfo
     const SearchOutcome found = session.Search(
         m_o.waitMs, [&mac](const DeviceInfo& d) { return MacMatches(FieldText(d.Mac), mac); },
         progress);
+    ReportRefusals("search", found.refusals);
     if (!found.ok()) {
         Error(found.error);
         return kExitError;
@@ -138,14 +179,14 @@ int CliApp::FindDevice(DiscoverySession& session, Progress& progress, DeviceInfo
 int CliApp::RunUrl() {
     DiscoverySession session(m_o.endpoint);
     Progress progress = Progress::ForStderr();
-    DeviceInfo device{};
+    DeviceCopy device{};
     if (const int code = FindDevice(session, progress, device); code != kExitDone) {
         return code;
     }
-    const auto url = DeviceUrl(device);
+    const auto url = DeviceUrl(device.record);
     if (!url) {
         Error("the device reports no valid address (IP '" +
-              DeviceFormatter::Printable(FieldText(device.IP)) + "')");
+              DeviceFormatter::Printable(FieldText(device.record.IP)) + "')");
         return kExitError;
     }
     Print(*url + "\n");
@@ -188,21 +229,24 @@ int CliApp::RunSet() {
     }
     DiscoverySession session(m_o.endpoint);
     Progress progress = Progress::ForStderr();
-    DeviceInfo device{};
+    DeviceCopy device{};
     if (const int code = FindDevice(session, progress, device); code != kExitDone) {
         return code;
     }
-    BuildOutcome built = SettingsBuilder::Build(device, m_o, password.password);
+    BuildOutcome built = SettingsBuilder::Build(device.record, m_o, password.password);
     Wipe(password.password.data(), password.password.size());
     if (!built.ok()) {
         Error(built.error + " (nothing was sent)");
         return kExitUsage;
     }
-    if (const int code = Confirm(device, built.record); code != kExitDone) {
+    if (const int code = Confirm(device.record, built.record); code != kExitDone) {
         Wipe(&built.record, sizeof built.record);
         return code;
     }
-    const SetOutcome result = session.SendSettings(built.record, m_o.answerWaitMs, progress);
+    // Only through the adapter the device answered on: the request carries the password.
+    const SetOutcome result =
+        session.SendSettings(built.record, device.adapter, m_o.answerWaitMs, progress);
+    ReportRefusals("settings", result.refusals);
     DeviceInfo sent = built.record;
     Wipe(&built.record, sizeof built.record);
     Wipe(sent.Password, sizeof sent.Password);
@@ -259,7 +303,11 @@ int CliApp::Verify(DiscoverySession& session, Progress& progress, const DeviceIn
         return kExitError;
     }
     const int failed = answered ? kExitVerifyFailed : kExitNoAnswer;
-    const std::vector<DeviceInfo> answers = SettingsCheck::AnswersOf(found.devices, sent);
+    std::vector<DeviceInfo> records;
+    for (const DeviceCopy& d : found.devices) {
+        records.push_back(d.record);
+    }
+    const std::vector<DeviceInfo> answers = SettingsCheck::AnswersOf(records, sent);
     if (answers.empty()) {
         Error("verify failed: the device did not answer the search after its restart");
         return failed;

@@ -26,7 +26,12 @@ private:
     int RunUrl();
 
     // Opens the session and searches until the device with --mac answers; 0 when found.
-    int FindDevice(DiscoverySession& session, Progress& progress, DeviceInfo& device);
+    int FindDevice(DiscoverySession& session, Progress& progress, DeviceCopy& device);
+    // Each adapter that refused a request, on standard error.
+    static void ReportRefusals(std::string_view request, const std::vector<std::string>& refusals);
+    // Exit code kExitUsage, with the reason printed, when --interface names no adapter of
+    // this PC; checked before anything is sent.
+    int CheckInterfaces() const;
     // kExitDone to go on, else the exit code (declined, or no terminal to ask on).
     int Confirm(const DeviceInfo& device, const DeviceInfo& settings);
     void WaitForRestart(Progress& progress);

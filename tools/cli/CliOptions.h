@@ -26,6 +26,7 @@ struct CliOptions {
     Command command = Command::None;
 
     int64_t waitMs = kDefaultSearchWaitMs;
+    int rounds = 1; // searches at most, until one loses no reply
     OutputFormat format = OutputFormat::Table;
 
     std::string mac; // as given, for messages

@@ -42,13 +42,20 @@ Exit codes:
      settings after the restart)
   5  verification failed: after the restart the device does not report the settings sent
 
+Replies lost because the receive buffer was full, and replies ignored because the list was
+full, are reported on standard error; the exit code stays 0 (search --rounds searches again).
+Each adapter that refuses a request is reported there too.
+
 On a terminal, waits show their progress on standard error (the restart wait counts down).
 When standard output is not a terminal, nothing is printed but the result (on standard
 output) and errors (on standard error).)";
 
 constexpr const char* kCommandFooter =
-    R"(Every command also takes --wait SECONDS, and --bind, --local-port, --dest and --dest-port
-for labs and tests; 'ondrel-cli --help' describes them and the exit codes.)";
+    R"(Every command also takes --wait SECONDS and --interface NAME, and --bind, --local-port,
+--dest and --dest-port for labs and tests; 'ondrel-cli --help' describes them and the exit
+codes.)";
+
+constexpr uint16_t kMaxRounds = 100;
 
 constexpr const char* kAdvanced = "Advanced (labs and tests)";
 
@@ -63,6 +70,14 @@ bool IsEnvName(std::string_view name) {
     return std::all_of(name.begin(), name.end(), [](char c) {
         return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
                c == '_';
+    });
+}
+
+// A kernel interface name: 1-15 bytes, no blank, slash or colon.
+bool IsInterfaceName(std::string_view name) {
+    return !name.empty() && name.size() < 16 && std::all_of(name.begin(), name.end(), [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return u > 0x20 && u < 0x7F && c != '/' && c != ':';
     });
 }
 
@@ -146,7 +161,8 @@ CLI::Validator Mask() {
 // Everything the command line holds, as given; converted once CLI11 has checked it.
 struct Given {
     std::string wait, format = "table", mac, ip, mask, gateway, dns, port, user, passwordEnv;
-    std::string restartWait, answerWait, bind, localPort, dest, destPort;
+    std::string restartWait, answerWait, bind, localPort, dest, destPort, rounds;
+    std::vector<std::string> interfaces;
 };
 
 class Reader {
@@ -230,6 +246,12 @@ private:
                         "device answers)")
             ->type_name("SECONDS")
             ->check(Seconds());
+        m_app
+            .add_option("--interface", m_given.interfaces,
+                        "search and send through this adapter only (repeat for several; "
+                        "default every adapter that is up)")
+            ->type_name("NAME")
+            ->check(Accepts(IsInterfaceName, "is not an interface name"));
         m_app.add_option("--bind", m_given.bind, "local address of the socket (default 0.0.0.0)")
             ->type_name("ADDR")
             ->check(Address())
@@ -283,6 +305,17 @@ private:
             ->check(Accepts(
                 [](std::string_view v) { return v == "table" || v == "json" || v == "csv"; },
                 "is not one of table, json, csv"));
+        search
+            ->add_option("--rounds", m_given.rounds,
+                         "search up to N times, 0.5 s apart, keeping every answer, until a "
+                         "search loses no reply to a full receive buffer (default 1)")
+            ->type_name("N")
+            ->check(Accepts(
+                [](std::string_view v) {
+                    const auto rounds = ParsePort(v, 1);
+                    return rounds && *rounds <= kMaxRounds;
+                },
+                "is not a number of rounds (1-100)"));
     }
 
     void AddSet() {
@@ -409,6 +442,10 @@ private:
             return text.empty() ? std::nullopt : ParseIPv4(text);
         };
         seconds(m_given.wait, o.waitMs);
+        if (!m_given.rounds.empty()) {
+            o.rounds = *ParsePort(m_given.rounds, 1);
+        }
+        o.endpoint.interfaces = m_given.interfaces;
         seconds(m_given.restartWait, o.restartWaitMs);
         seconds(m_given.answerWait, o.answerWaitMs);
         if (auto a = address(m_given.bind)) {

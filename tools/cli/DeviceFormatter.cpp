@@ -16,11 +16,11 @@ std::string Hex(unsigned char c, std::string_view prefix, int digits) {
     return std::string(prefix) + buf;
 }
 
-// The exported fields in record order, each as a text or a number.
+// The exported fields: the record's in its order, then where the device answered.
 struct Field {
     std::string_view name;
-    bool isNumber;
-    std::function<std::string(const DeviceInfo&)> text;
+    bool literal; // written in JSON as it stands: a number, true or false
+    std::function<std::string(const DeviceCopy&)> text;
 };
 
 // Device texts are bytes; above ASCII they are taken as Latin-1, so that the JSON stays valid
@@ -39,27 +39,36 @@ std::string Latin1ToUtf8(std::string_view text) {
     return out;
 }
 
+// A browser on the PC reaches the device without a router: its IP lies in the subnet of the
+// adapter it answered on (never when that adapter has no IPv4 address).
+std::string_view SameSubnetText(const DeviceCopy& c) {
+    return c.adapter.Contains(FieldText(c.record.IP)) ? "true" : "false";
+}
+
 template <std::size_t N> std::string Text(const char (&field)[N]) {
     return std::string(FieldText(field));
 }
 
-const std::array<Field, 15>& Fields() {
-    static const std::array<Field, 15> fields = {{
-        {"IP", false, [](const DeviceInfo& d) { return Text(d.IP); }},
-        {"NetMask", false, [](const DeviceInfo& d) { return Text(d.NetMask); }},
-        {"GateWay", false, [](const DeviceInfo& d) { return Text(d.GateWay); }},
-        {"DNS0", false, [](const DeviceInfo& d) { return Text(d.DNS0); }},
-        {"DNS1", false, [](const DeviceInfo& d) { return Text(d.DNS1); }},
-        {"HttpPort", true, [](const DeviceInfo& d) { return std::to_string(d.HttpPort.get()); }},
-        {"Port2", true, [](const DeviceInfo& d) { return std::to_string(d.Port2.get()); }},
-        {"Port3", true, [](const DeviceInfo& d) { return std::to_string(d.Port3.get()); }},
-        {"Port4", true, [](const DeviceInfo& d) { return std::to_string(d.Port4.get()); }},
-        {"Mac", false, [](const DeviceInfo& d) { return Text(d.Mac); }},
-        {"DevId", false, [](const DeviceInfo& d) { return Text(d.DevId); }},
-        {"IPMode", true, [](const DeviceInfo& d) { return std::to_string(int{d.IPMode}); }},
-        {"DevName", false, [](const DeviceInfo& d) { return Text(d.DevName); }},
-        {"WebVersion", false, [](const DeviceInfo& d) { return Text(d.WebVersion); }},
-        {"AppVersion", false, [](const DeviceInfo& d) { return Text(d.AppVersion); }},
+const std::array<Field, 17>& Fields() {
+    static const std::array<Field, 17> fields = {{
+        {"IP", false, [](const DeviceCopy& c) { return Text(c.record.IP); }},
+        {"NetMask", false, [](const DeviceCopy& c) { return Text(c.record.NetMask); }},
+        {"GateWay", false, [](const DeviceCopy& c) { return Text(c.record.GateWay); }},
+        {"DNS0", false, [](const DeviceCopy& c) { return Text(c.record.DNS0); }},
+        {"DNS1", false, [](const DeviceCopy& c) { return Text(c.record.DNS1); }},
+        {"HttpPort", true,
+         [](const DeviceCopy& c) { return std::to_string(c.record.HttpPort.get()); }},
+        {"Port2", true, [](const DeviceCopy& c) { return std::to_string(c.record.Port2.get()); }},
+        {"Port3", true, [](const DeviceCopy& c) { return std::to_string(c.record.Port3.get()); }},
+        {"Port4", true, [](const DeviceCopy& c) { return std::to_string(c.record.Port4.get()); }},
+        {"Mac", false, [](const DeviceCopy& c) { return Text(c.record.Mac); }},
+        {"DevId", false, [](const DeviceCopy& c) { return Text(c.record.DevId); }},
+        {"IPMode", true, [](const DeviceCopy& c) { return std::to_string(int{c.record.IPMode}); }},
+        {"DevName", false, [](const DeviceCopy& c) { return Text(c.record.DevName); }},
+        {"WebVersion", false, [](const DeviceCopy& c) { return Text(c.record.WebVersion); }},
+        {"AppVersion", false, [](const DeviceCopy& c) { return Text(c.record.AppVersion); }},
+        {"Adapter", false, [](const DeviceCopy& c) { return c.adapter.name; }},
+        {"SameSubnet", true, [](const DeviceCopy& c) { return std::string(SameSubnetText(c)); }},
     }};
     return fields;
 }
@@ -100,15 +109,15 @@ std::string DeviceFormatter::CsvField(std::string_view text) {
     return quote ? "\"" + escaped + "\"" : escaped;
 }
 
-std::string DeviceFormatter::Json(const std::vector<DeviceInfo>& devices) {
+std::string DeviceFormatter::Json(const std::vector<DeviceCopy>& devices) {
     // Ordered, so that the keys come in the record's order, as in the CSV header.
     nlohmann::ordered_json list = nlohmann::ordered_json::array();
-    for (const DeviceInfo& d : devices) {
+    for (const DeviceCopy& d : devices) {
         nlohmann::ordered_json object = nlohmann::ordered_json::object();
         for (const Field& f : Fields()) {
             const std::string value = f.text(d);
-            object[std::string(f.name)] = f.isNumber ? nlohmann::ordered_json::parse(value)
-                                                     : nlohmann::ordered_json(Latin1ToUtf8(value));
+            object[std::string(f.name)] = f.literal ? nlohmann::ordered_json::parse(value)
+                                                    : nlohmann::ordered_json(Latin1ToUtf8(value));
         }
         list.push_back(std::move(object));
     }
@@ -116,13 +125,13 @@ std::string DeviceFormatter::Json(const std::vector<DeviceInfo>& devices) {
     return list.dump(2, ' ', true) + "\n";
 }
 
-std::string DeviceFormatter::Csv(const std::vector<DeviceInfo>& devices) {
+std::string DeviceFormatter::Csv(const std::vector<DeviceCopy>& devices) {
     std::string out;
     for (const Field& f : Fields()) {
         out += (out.empty() ? "" : ",") + std::string(f.name);
     }
     out += '\n';
-    for (const DeviceInfo& d : devices) {
+    for (const DeviceCopy& d : devices) {
         bool first = true;
         for (const Field& f : Fields()) {
             out += first ? "" : ",";
@@ -134,20 +143,22 @@ std::string DeviceFormatter::Csv(const std::vector<DeviceInfo>& devices) {
     return out;
 }
 
-std::string DeviceFormatter::Table(const std::vector<DeviceInfo>& devices) {
-    using Row = std::array<std::string, 10>;
+std::string DeviceFormatter::Table(const std::vector<DeviceCopy>& devices) {
+    using Row = std::array<std::string, 12>;
     std::vector<Row> rows;
-    rows.push_back(
-        {"No.", "DevName", "Mac", "IP", "NetMask", "GateWay", "DNS0", "HttpPort", "Mode", "DevId"});
+    rows.push_back({"No.", "DevName", "Mac", "Adapter", "IP", "NetMask", "GateWay", "DNS0",
+                    "HttpPort", "Mode", "DevId", "SameSubnet"});
     for (std::size_t i = 0; i < devices.size(); ++i) {
-        const DeviceInfo& d = devices[i];
+        const DeviceInfo& d = devices[i].record;
         rows.push_back({std::to_string(i), Printable(FieldText(d.DevName)),
-                        Printable(FieldText(d.Mac)), Printable(FieldText(d.IP)),
-                        Printable(FieldText(d.NetMask)), Printable(FieldText(d.GateWay)),
-                        Printable(FieldText(d.DNS0)), std::to_string(d.HttpPort.get()),
-                        d.IPMode == 1 ? "dhcp" : "static", Printable(FieldText(d.DevId))});
+                        Printable(FieldText(d.Mac)), Printable(devices[i].adapter.name),
+                        Printable(FieldText(d.IP)), Printable(FieldText(d.NetMask)),
+                        Printable(FieldText(d.GateWay)), Printable(FieldText(d.DNS0)),
+                        std::to_string(d.HttpPort.get()), d.IPMode == 1 ? "dhcp" : "static",
+                        Printable(FieldText(d.DevId)),
+                        SameSubnetText(devices[i]) == "true" ? "yes" : "no"});
     }
-    std::array<std::size_t, 10> widths{};
+    std::array<std::size_t, 12> widths{};
     for (const Row& row : rows) {
         for (std::size_t c = 0; c < row.size(); ++c) {
             widths[c] = std::max(widths[c], row[c].size());

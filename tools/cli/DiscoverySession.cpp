@@ -1,7 +1,6 @@
 #include "DiscoverySession.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
 
 namespace ondrel::cli {
@@ -21,6 +20,14 @@ std::string SecondsLeft(Clock::time_point deadline) {
 
 } // namespace
 
+std::vector<std::string> Refusals(const SendResult& sent) {
+    std::vector<std::string> out;
+    for (const SendResult::Refusal& r : sent.refusals) {
+        out.push_back(r.adapter + ": " + r.reason);
+    }
+    return out;
+}
+
 DiscoverySession::DiscoverySession(EndpointConfig config) : m_endpoint(std::move(config)) {}
 
 DiscoverySession::~DiscoverySession() {
@@ -31,34 +38,36 @@ std::string DiscoverySession::Open() {
     std::string bindProblem;
     m_endpoint.SetBindFailureNotifier(
         [&bindProblem](std::string_view text, std::string_view) { bindProblem = text; });
-    m_endpoint.SetCallback(&DiscoverySession::OnEvent, this);
+    m_endpoint.SetEventHandler([this](const EndpointEvent& event) { OnEvent(event); });
     if (m_endpoint.Open() == 1) {
         return {};
     }
     return bindProblem.empty() ? "the UDP socket could not be opened" : bindProblem;
 }
 
-void DiscoverySession::OnEvent(int32_t code, int32_t length, const uint8_t* data, void* context) {
-    auto* self = static_cast<DiscoverySession*>(context);
-    if (self == nullptr || data == nullptr) {
-        return;
-    }
-    const auto event = static_cast<uint16_t>(code);
-    if (event == kEvtSearchReply && length >= static_cast<int32_t>(sizeof(DeviceInfo))) {
-        DeviceInfo record;
-        std::memcpy(&record, data, sizeof record);
-        if (self->m_table.AddDevice(&record)) {
-            std::lock_guard lock(self->m_mutex);
-            ++self->m_arrivals;
-            self->m_changed.notify_all();
+void DiscoverySession::OnEvent(const EndpointEvent& event) {
+    if (event.code == kEvtSearchReply && event.data.size() >= sizeof(DeviceInfo)) {
+        // The receive thread only files the reply: every moment it spends here is a moment a
+        // burst is not being taken off the socket.
+        DeviceCopy reply;
+        std::memcpy(&reply.record, event.data.data(), sizeof reply.record);
+        reply.adapter = event.adapter;
+        std::lock_guard lock(m_mutex);
+        m_lastReply = Clock::now();
+        ++m_roundReplies;
+        m_inbox.push_back(std::move(reply));
+        // A wait for one device wants each reply at once; otherwise the main thread takes a
+        // large batch now and then, so that it does not compete with a burst.
+        if (m_watchArrivals || m_inbox.size() >= kInboxBatch) {
+            m_changed.notify_all();
         }
-    } else if (event == kEvtSetConfigResult && length >= 2) {
-        std::lock_guard lock(self->m_mutex);
+    } else if (event.code == kEvtSetConfigResult && event.data.size() >= 2) {
+        std::lock_guard lock(m_mutex);
         // Only the first answer after our request counts; the result does not say which
         // device sent it, and a late one belongs to nobody.
-        if (self->m_awaitingAnswer && !self->m_answer) {
-            self->m_answer = static_cast<uint16_t>(data[0] | (data[1] << 8));
-            self->m_changed.notify_all();
+        if (m_awaitingAnswer && !m_answer) {
+            m_answer = static_cast<uint16_t>(event.data[0] | (event.data[1] << 8));
+            m_changed.notify_all();
         }
     }
 }
@@ -69,49 +78,143 @@ std::string DiscoverySession::ReceiveProblem() const {
                : "receiving failed: the UDP socket reported an error";
 }
 
-SearchOutcome DiscoverySession::Search(int64_t waitMs, const StopWhen& stopWhen,
-                                       Progress& progress) {
-    SearchOutcome out;
-    m_table.Clear();
-    const SendResult sent = m_endpoint.SendSearch();
-    if (!sent) {
-        out.error = "the search could not be sent: " + sent.message;
-        return out;
+std::vector<DeviceInfo> DiscoverySession::TakeInbox() {
+    std::vector<DeviceCopy> inbox;
+    {
+        std::lock_guard lock(m_mutex);
+        inbox.swap(m_inbox);
     }
-    const auto deadline = Clock::now() + std::chrono::milliseconds(waitMs);
-    std::size_t looked = 0;
+    for (const DeviceCopy& reply : inbox) {
+        m_table.AddDevice(&reply.record, reply.adapter);
+    }
+    std::vector<DeviceInfo> fresh = m_table.Snapshot(m_looked);
+    m_looked += fresh.size();
+    return fresh;
+}
+
+std::string DiscoverySession::SendSearch(bool keep, SearchOutcome& out) {
+    if (keep) {
+        TakeInbox();
+    } else {
+        m_table.Clear();
+        m_looked = 0;
+    }
+    {
+        std::lock_guard lock(m_mutex);
+        if (!keep) {
+            m_inbox.clear();
+        }
+        m_roundReplies = 0;
+    }
+    const SendResult sent = m_endpoint.SendSearch();
+    ++out.rounds;
+    const std::vector<std::string> refusals = Refusals(sent);
+    out.refusals.insert(out.refusals.end(), refusals.begin(), refusals.end());
+    return sent ? std::string() : "the search could not be sent: " + sent.message;
+}
+
+bool DiscoverySession::Collect(Clock::time_point deadline, const StopWhen& stopWhen,
+                               Progress& progress) {
     bool enough = false;
     std::unique_lock lock(m_mutex);
+    m_watchArrivals = static_cast<bool>(stopWhen);
     while (!enough && Clock::now() < deadline) {
-        const uint64_t before = m_arrivals;
         m_changed.wait_until(lock, std::min(deadline, Clock::now() + kRedraw),
-                             [&] { return m_arrivals != before; });
+                             [&] { return m_inbox.size() >= (m_watchArrivals ? 1 : kInboxBatch); });
         lock.unlock();
-        const std::vector<DeviceInfo> fresh = m_table.Snapshot(looked);
-        looked += fresh.size();
+        const std::vector<DeviceInfo> fresh = TakeInbox();
         if (stopWhen) {
             enough = std::any_of(fresh.begin(), fresh.end(), stopWhen);
         }
-        progress.Show("Searching... " + SecondsLeft(deadline) + " left, " + std::to_string(looked) +
-                      (looked == 1 ? " device" : " devices"));
+        progress.Show("Searching... " + SecondsLeft(deadline) + " left, " +
+                      std::to_string(m_looked) + (m_looked == 1 ? " device" : " devices"));
         lock.lock();
     }
-    lock.unlock();
-    progress.Clear();
+    m_watchArrivals = false;
+    return enough;
+}
+
+Clock::time_point DiscoverySession::LastReply() {
+    std::lock_guard lock(m_mutex);
+    return m_lastReply;
+}
+
+uint32_t DiscoverySession::StillMissing() {
+    TakeInbox();
+    // Every device answers each search at least once, so this round's replies, taken and
+    // lost, are at least as many as there are devices; once as many distinct devices have
+    // been listed, a reply lost now came from a device listed in an earlier round.
+    const uint64_t lost = m_endpoint.LostSinceSearch();
+    uint64_t sent = lost;
+    {
+        std::lock_guard lock(m_mutex);
+        sent += m_roundReplies;
+    }
+    const uint64_t listed = m_table.Count();
+    return static_cast<uint32_t>(sent > listed ? std::min(lost, sent - listed) : 0);
+}
+
+void DiscoverySession::Finish(SearchOutcome& out) {
     out.error = ReceiveProblem();
-    out.devices = m_table.Snapshot();
+    out.lost = StillMissing(); // takes the last replies in
+    out.ignored = m_table.Overflow();
+    out.devices = m_table.SnapshotWithAdapters();
+}
+
+SearchOutcome DiscoverySession::Search(int64_t waitMs, const StopWhen& stopWhen,
+                                       Progress& progress) {
+    SearchOutcome out;
+    out.error = SendSearch(false, out);
+    if (!out.ok()) {
+        return out;
+    }
+    Collect(Clock::now() + std::chrono::milliseconds(waitMs), stopWhen, progress);
+    progress.Clear();
+    Finish(out);
     return out;
 }
 
-SetOutcome DiscoverySession::SendSettings(const DeviceInfo& record, int64_t waitMs,
-                                          Progress& progress) {
+SearchOutcome DiscoverySession::SearchInRounds(int64_t waitMs, int rounds, Progress& progress) {
+    SearchOutcome out;
+    for (int round = 1; round <= rounds; ++round) {
+        const auto sentAt = Clock::now();
+        out.error = SendSearch(round > 1, out);
+        if (!out.ok()) {
+            return out;
+        }
+        const bool last = round == rounds;
+        if (!last) {
+            // A burst's losses are known once it has been taken off the socket; the next
+            // search goes out only then, so that two bursts never meet in the buffer.
+            Collect(sentAt + kRoundGap, nullptr, progress);
+            const auto deadline = sentAt + std::chrono::milliseconds(waitMs);
+            while (Clock::now() < deadline && Clock::now() - LastReply() < kQuiet) {
+                Collect(std::min(deadline, LastReply() + kQuiet), nullptr, progress);
+            }
+            if (StillMissing() > 0) {
+                continue;
+            }
+        }
+        Collect(sentAt + std::chrono::milliseconds(waitMs), nullptr, progress);
+        if (last || StillMissing() == 0) {
+            break;
+        }
+    }
+    progress.Clear();
+    Finish(out);
+    return out;
+}
+
+SetOutcome DiscoverySession::SendSettings(const DeviceInfo& record, const AdapterRef& via,
+                                          int64_t waitMs, Progress& progress) {
     SetOutcome out;
     {
         std::lock_guard lock(m_mutex);
         m_answer.reset();
         m_awaitingAnswer = true;
     }
-    const SendResult sent = m_endpoint.SendSetNetConfig(record);
+    const SendResult sent = m_endpoint.SendSetNetConfig(record, via);
+    out.refusals = Refusals(sent);
     std::unique_lock lock(m_mutex);
     if (!sent) {
         m_awaitingAnswer = false;

@@ -1,12 +1,14 @@
 #pragma once
-// The CLI's use of the endpoint: one search collected for a while, one settings request and
-// its answer. Replies arrive on the endpoint's receive thread and are handed to the waiting
-// main thread under a mutex; the device table drops exact repeats as the window's does.
+// The CLI's use of the endpoint: a search collected for a while (in rounds when replies were
+// lost), one settings request and its answer. Replies arrive on the endpoint's receive thread
+// and are handed to the waiting main thread under a mutex; the device table drops exact
+// repeats as the window's does and remembers the adapter each device answered on.
 
 #include "Progress.h"
 #include "devices/CDeviceTable.h"
 #include "discovery/CQuillnet.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -18,8 +20,16 @@
 namespace ondrel::cli {
 
 struct SearchOutcome {
-    std::vector<DeviceInfo> devices; // arrival order, exact repeats dropped
+    std::vector<DeviceCopy> devices; // arrival order, exact repeats dropped
     std::string error;               // the search could not be sent or received
+    // Adapters that refused the search, each as "NAME: reason"; the search went out all the
+    // same through the others.
+    std::vector<std::string> refusals;
+    // Replies the kernel dropped during the last round that may have come from devices no
+    // round listed.
+    uint32_t lost = 0;
+    std::size_t ignored = 0; // replies of new devices ignored because the list was full
+    int rounds = 0;          // searches sent
     bool ok() const { return error.empty(); }
 };
 
@@ -28,12 +38,19 @@ enum class SetAnswer { Accepted, Refused, NoAnswer };
 struct SetOutcome {
     SetAnswer answer = SetAnswer::NoAnswer;
     std::string error; // the request could not be sent: no wait took place
+    std::vector<std::string> refusals;
     bool ok() const { return error.empty(); }
 };
 
 class DiscoverySession {
 public:
     using StopWhen = std::function<bool(const DeviceInfo&)>;
+
+    // Between two rounds of a search, at least; and the silence that ends a round's burst.
+    static constexpr std::chrono::milliseconds kRoundGap{500};
+    static constexpr std::chrono::milliseconds kQuiet{150};
+    // Replies the receive thread may pile up before the main thread files them.
+    static constexpr std::size_t kInboxBatch = 8192;
 
     explicit DiscoverySession(EndpointConfig config);
     ~DiscoverySession();
@@ -47,20 +64,45 @@ public:
     // Sends one search and collects answers for waitMs, or until stopWhen holds for an answer.
     SearchOutcome Search(int64_t waitMs, const StopWhen& stopWhen, Progress& progress);
 
-    // Sends the settings and waits up to waitMs for the first accepted or refused answer.
-    SetOutcome SendSettings(const DeviceInfo& record, int64_t waitMs, Progress& progress);
+    // Searches up to `rounds` times, at least kRoundGap apart, keeping every answer, until a
+    // round loses no reply of a device not yet listed; the last round collects for waitMs.
+    SearchOutcome SearchInRounds(int64_t waitMs, int rounds, Progress& progress);
+
+    // Sends the settings through the adapter the device answered on and waits up to waitMs
+    // for the first accepted or refused answer.
+    SetOutcome SendSettings(const DeviceInfo& record, const AdapterRef& via, int64_t waitMs,
+                            Progress& progress);
 
 private:
-    static void OnEvent(int32_t code, int32_t length, const uint8_t* data, void* context);
+    using Clock = std::chrono::steady_clock;
+
+    void OnEvent(const EndpointEvent& event);
+    // Sends a search; the table is emptied first unless keep. Empty, or why nothing was sent.
+    std::string SendSearch(bool keep, SearchOutcome& out);
+    // Collects answers until the deadline; true when stopWhen held for one.
+    bool Collect(Clock::time_point deadline, const StopWhen& stopWhen, Progress& progress);
+    void Finish(SearchOutcome& out);
+    Clock::time_point LastReply();
+    // Files the replies the receive thread left into the table; the records new to it.
+    std::vector<DeviceInfo> TakeInbox();
+    // Replies lost in the current round that may have come from devices not listed yet.
+    uint32_t StillMissing();
     std::string ReceiveProblem() const;
 
     CQuillnet m_endpoint;
-    CDeviceTable m_table;
-    std::mutex m_mutex;
+    CDeviceTable m_table;     // the main thread's alone
+    std::size_t m_looked = 0; // table entries already handed out as fresh
+    std::mutex m_mutex;       // guards everything below, which both threads touch
     std::condition_variable m_changed;
-    uint64_t m_arrivals = 0;
+    std::vector<DeviceCopy> m_inbox; // replies not yet filed into the table
+    bool m_watchArrivals = false;
+    Clock::time_point m_lastReply{};
+    uint64_t m_roundReplies = 0; // search replies since the latest search
     bool m_awaitingAnswer = false;
     std::optional<uint16_t> m_answer;
 };
+
+// "NAME: reason" for every adapter that refused a request.
+std::vector<std::string> Refusals(const SendResult& sent);
 
 } // namespace ondrel::cli

@@ -62,10 +62,10 @@ std::string CheckStaticAddressing(const Ipv4& ip, const Ipv4& mask, const Ipv4& 
 
 } // namespace
 
-std::optional<DeviceInfo> SettingsBuilder::FindByMac(const std::vector<DeviceInfo>& devices,
+std::optional<DeviceCopy> SettingsBuilder::FindByMac(const std::vector<DeviceCopy>& devices,
                                                      const MacBytes& mac) {
-    for (const DeviceInfo& d : devices) {
-        if (MacMatches(FieldText(d.Mac), mac)) {
+    for (const DeviceCopy& d : devices) {
+        if (MacMatches(FieldText(d.record.Mac), mac)) {
             return d;
         }
     }

@@ -4,6 +4,7 @@
 // everything not given), and refuses records that would leave the device unreachable.
 
 #include "CliOptions.h"
+#include "devices/CDeviceTable.h"
 #include "discovery/DeviceInfo.h"
 
 #include <optional>
@@ -21,7 +22,7 @@ struct BuildOutcome {
 class SettingsBuilder {
 public:
     // The first device, in arrival order, whose Mac names mac.
-    static std::optional<DeviceInfo> FindByMac(const std::vector<DeviceInfo>& devices,
+    static std::optional<DeviceCopy> FindByMac(const std::vector<DeviceCopy>& devices,
                                                const MacBytes& mac);
 
     static BuildOutcome Build(const DeviceInfo& device, const CliOptions& options,
