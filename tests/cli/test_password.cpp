@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <unistd.h>
 
@@ -69,6 +70,10 @@ TEST(PasswordStdin, Cases) {
         if (c.ok && c.password) {
             EXPECT_EQ(out.password, c.password) << c.name;
         }
+        if (c.ok) {
+            // Not in the string's own small buffer, which every move would copy.
+            EXPECT_GT(out.password.capacity(), 15u) << c.name;
+        }
         if (!c.ok) {
             EXPECT_NE(out.error.find("--password-stdin"), std::string::npos) << c.name;
             EXPECT_EQ(out.error.find("ppppp"), std::string::npos) << "password in message";
@@ -88,7 +93,9 @@ TEST(PasswordEnv, SetUnsetAndBad) {
     o.passwordSource = PasswordSource::Env;
 
     o.passwordEnv = "CAM_PW";
-    EXPECT_EQ(PasswordReader::Read(o, -1, lookup).password, "fromenv");
+    const PasswordOutcome fromEnv = PasswordReader::Read(o, -1, lookup);
+    EXPECT_EQ(fromEnv.password, "fromenv");
+    EXPECT_GT(fromEnv.password.capacity(), 15u);
     o.passwordEnv = "EMPTY";
     EXPECT_TRUE(PasswordReader::Read(o, -1, lookup).ok());
     o.passwordEnv = "MISSING";
@@ -99,6 +106,19 @@ TEST(PasswordEnv, SetUnsetAndBad) {
     const PasswordOutcome bad = PasswordReader::Read(o, -1, lookup);
     EXPECT_FALSE(bad.ok());
     EXPECT_EQ(bad.error.find("IP:1.2.3.4"), std::string::npos);
+}
+
+TEST(WipeText, ClearsTheWholeBuffer) {
+    std::string text;
+    text.reserve(40);
+    text = "s3cret-and-some-more-than-sixteen";
+    text.resize(6);
+    const char* buffer = text.data();
+    const std::size_t capacity = text.capacity();
+    WipeText(text);
+    EXPECT_TRUE(text.empty());
+    ASSERT_EQ(text.data(), buffer) << "the buffer is kept, so it can be inspected";
+    EXPECT_TRUE(std::all_of(buffer, buffer + capacity, [](char c) { return c == 0; }));
 }
 
 TEST(PasswordPrompt, WithoutATerminalAsksForAnOption) {

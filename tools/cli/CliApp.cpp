@@ -8,6 +8,7 @@
 #include "SettingsCheck.h"
 #include "Terminal.h"
 #include "config/DeviceUrl.h"
+#include "discovery/SecureWipe.h"
 
 #include <chrono>
 #include <cstdio>
@@ -31,14 +32,6 @@ void Error(const std::string& message) {
 void Print(std::string_view text) {
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fflush(stdout);
-}
-
-// The password must not linger in memory that outlives its use.
-void Wipe(void* data, std::size_t size) {
-    volatile auto* p = static_cast<volatile unsigned char*>(data);
-    for (std::size_t i = 0; i < size; ++i) {
-        p[i] = 0;
-    }
 }
 
 std::string Describe(const DeviceInfo& d) {
@@ -227,6 +220,11 @@ int CliApp::RunSet() {
         Error(password.error);
         return kExitUsage;
     }
+    // Wiped whichever way this returns, a device that did not answer included.
+    const struct WipeOnReturn {
+        std::string& text;
+        ~WipeOnReturn() { WipeText(text); }
+    } wipePassword{password.password};
     DiscoverySession session(m_o.endpoint);
     Progress progress = Progress::ForStderr();
     DeviceCopy device{};
@@ -234,13 +232,13 @@ int CliApp::RunSet() {
         return code;
     }
     BuildOutcome built = SettingsBuilder::Build(device.record, m_o, password.password);
-    Wipe(password.password.data(), password.password.size());
+    WipeText(password.password);
     if (!built.ok()) {
         Error(built.error + " (nothing was sent)");
         return kExitUsage;
     }
     if (const int code = Confirm(device.record, built.record); code != kExitDone) {
-        Wipe(&built.record, sizeof built.record);
+        SecureWipe(&built.record, sizeof built.record);
         return code;
     }
     // Only through the adapter the device answered on: the request carries the password.
@@ -248,8 +246,8 @@ int CliApp::RunSet() {
         session.SendSettings(built.record, device.adapter, m_o.answerWaitMs, progress);
     ReportRefusals("settings", result.refusals);
     DeviceInfo sent = built.record;
-    Wipe(&built.record, sizeof built.record);
-    Wipe(sent.Password, sizeof sent.Password);
+    SecureWipe(&built.record, sizeof built.record);
+    SecureWipe(sent.Password);
     if (!result.ok()) {
         Error(result.error);
         return kExitError;

@@ -4,6 +4,9 @@
 #include "Terminal.h"
 #include "discovery/DeviceInfo.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace ondrel::cli {
 
 namespace {
@@ -11,10 +14,13 @@ namespace {
 constexpr std::size_t kMaxPassword = sizeof(DeviceInfo::Password) - 1;
 constexpr std::string_view kPrompt = "Viewing password: ";
 
-PasswordOutcome Checked(std::string_view origin, std::string password) {
+// Takes the buffer over (ReadLine's never sits in the string's small buffer, so moving it
+// copies no byte); a refused password is wiped.
+PasswordOutcome Checked(std::string_view origin, std::string&& password) {
     PasswordOutcome out;
     const std::string problem = AccountTextProblem(password, kMaxPassword);
     if (!problem.empty()) {
+        WipeText(password);
         out.error = std::string(origin) + ": the password " + problem;
         return out;
     }
@@ -33,7 +39,9 @@ PasswordOutcome FromStream(std::string_view origin, int fd) {
     if (!line) {
         return {{}, std::string(origin) + ": no password line on standard input"};
     }
-    return Checked(origin, std::move(*line));
+    PasswordOutcome out = Checked(origin, std::move(*line));
+    WipeText(*line); // what a move leaves behind
+    return out;
 }
 
 } // namespace
@@ -48,7 +56,10 @@ PasswordOutcome PasswordReader::Read(const CliOptions& o, int stdinFd, const Env
             return {{},
                     "--password-env: the environment variable " + o.passwordEnv + " is not set"};
         }
-        return Checked("--password-env " + o.passwordEnv, value);
+        std::string password;
+        password.reserve(std::max<std::size_t>(std::strlen(value) + 1, 32));
+        password = value;
+        return Checked("--password-env " + o.passwordEnv, std::move(password));
     }
     case PasswordSource::Prompt:
         if (Terminal::IsTerminal(stdinFd)) {

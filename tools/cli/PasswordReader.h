@@ -11,8 +11,8 @@
 namespace ondrel::cli {
 
 struct PasswordOutcome {
-    std::string password;
-    std::string error; // a usage error: nothing may be sent
+    std::string password; // its owner wipes it (WipeText) once the record holds it
+    std::string error;    // a usage error: nothing may be sent
     bool ok() const { return error.empty(); }
 };
 

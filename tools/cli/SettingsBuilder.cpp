@@ -1,6 +1,7 @@
 #include "SettingsBuilder.h"
 
 #include "config/FormRules.h"
+#include "discovery/SecureWipe.h"
 
 namespace ondrel::cli {
 
@@ -130,6 +131,7 @@ BuildOutcome SettingsBuilder::Build(const DeviceInfo& device, const CliOptions& 
     values.password = password;
     out.record = device;
     ApplyFormValues(values, out.record);
+    SecureWipe(values.password.data(), values.password.capacity());
     return out;
 }
 

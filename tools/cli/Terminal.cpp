@@ -1,5 +1,8 @@
 #include "Terminal.h"
 
+#include "discovery/SecureWipe.h"
+
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -32,13 +35,21 @@ void WriteStderr(const std::string& text) {
 
 } // namespace
 
+void WipeText(std::string& text) noexcept {
+    SecureWipe(text.data(), text.capacity());
+    text.clear();
+}
+
 bool Terminal::IsTerminal(int fd) {
     return isatty(fd) == 1;
 }
 
 std::optional<std::string> Terminal::ReadLine(int fd, std::size_t maxLength, bool& tooLong) {
     tooLong = false;
+    // Large enough never to grow, and beyond the string's own small buffer, so that a move
+    // hands the buffer over instead of copying the bytes.
     std::string line;
+    line.reserve(std::max<std::size_t>(maxLength + 1, 32));
     bool any = false;
     for (;;) {
         char c = 0;
@@ -47,6 +58,7 @@ std::optional<std::string> Terminal::ReadLine(int fd, std::size_t maxLength, boo
             continue;
         }
         if (n < 0) {
+            WipeText(line);
             return std::nullopt;
         }
         if (n == 0) {
@@ -68,8 +80,7 @@ std::optional<std::string> Terminal::ReadLine(int fd, std::size_t maxLength, boo
     }
     if (line.size() > maxLength) {
         tooLong = true;
-        line.assign(line.size(), '\0');
-        line.clear();
+        WipeText(line);
     }
     return line;
 }

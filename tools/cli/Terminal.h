@@ -10,13 +10,18 @@ namespace ondrel::cli {
 
 enum class Answer { Yes, No, NoTerminal };
 
+// Wipes every byte of text's buffer (its capacity, not only its length) and empties it.
+void WipeText(std::string& text) noexcept;
+
 class Terminal {
 public:
     static bool IsTerminal(int fd);
 
     // One line from fd, read byte by byte so that nothing after it is consumed; without its
     // line end (LF or CR LF). Nothing when fd ends before any byte or on a read error; a line
-    // longer than maxLength is read to its end and reported through tooLong.
+    // longer than maxLength is read to its end and reported through tooLong. The line may be a
+    // password: it is read into one buffer on the heap, never moved while it grows, and every
+    // byte of it is wiped on the ways out that drop it.
     static std::optional<std::string> ReadLine(int fd, std::size_t maxLength, bool& tooLong);
 
     // Shows prompt on standard error and reads one line from fd with echo off when fd is a
