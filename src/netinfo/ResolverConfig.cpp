@@ -1,7 +1,6 @@
 #include "ResolverConfig.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
+#include "discovery/Ipv4Text.h"
 
 #include <sstream>
 
@@ -27,8 +26,8 @@ std::vector<std::string> Ipv4Servers(std::string_view list) {
 std::string Ipv4ServerAddress(std::string_view server) {
     const std::size_t end = server.find_first_of(":%#");
     const std::string address(server.substr(0, end));
-    in_addr parsed{};
-    if (address.empty() || inet_pton(AF_INET, address.c_str(), &parsed) != 1) {
+    // Only as written by ondrel: the resolver itself would read a leading zero as octal.
+    if (!IsCanonicalIpv4(address)) {
         return {};
     }
     return address;
