@@ -195,3 +195,17 @@ TEST_F(CliLab, ASearchThatCannotBeSentIsAnError) {
     EXPECT_EQ(run.out, "");
     EXPECT_NE(run.err.find("could not be sent"), std::string::npos) << run;
 }
+
+TEST_F(CliLab, NoAdapterToSendThroughIsAClearError) {
+    // Loopback is an interface, but no adapter a broadcast goes out of.
+    for (const char* command : {"search", "url"}) {
+        std::vector<std::string> args = {command, "--interface", "lo", "--wait", "0.1"};
+        if (std::string_view(command) == "url") {
+            args.insert(args.end(), {"--mac", devices[0].mac});
+        }
+        const CliRun run = RunCli(args);
+        EXPECT_EQ(run.exitCode, 1) << run;
+        EXPECT_EQ(run.out, "");
+        EXPECT_NE(run.err.find("nothing was sent"), std::string::npos) << run;
+    }
+}
