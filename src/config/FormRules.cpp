@@ -44,10 +44,6 @@ uint16_t PortFromText(std::string_view text) {
     return static_cast<uint16_t>(static_cast<uint32_t>(LeadingNumber(text)) & 0xFFFFu);
 }
 
-bool IsRefusedPort(std::string_view text) {
-    return text == "10000";
-}
-
 HttpPortCheck CheckHttpPort(int64_t port) {
     constexpr int64_t kRefusedPort = 10000;
     if (port < 1 || port > kHighestPort) {

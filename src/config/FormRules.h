@@ -39,9 +39,6 @@ int32_t LeadingNumber(std::string_view text);
 // The port a form text is stored as: the low 16 bits of its leading number.
 uint16_t PortFromText(std::string_view text);
 
-// The one port text an update refuses; the test is on the text, so "010000" passes.
-bool IsRefusedPort(std::string_view text);
-
 // The HTTP port rule that the window and the CLI both apply before anything is sent: a port is
 // 1..65535, and 10000 is refused whatever the device, as the window has always refused it.
 // The caller turns the outcome into its own text; the window's refusal is "Can't use this http

@@ -154,13 +154,6 @@ TEST(HttpPortRule, Table) {
     }
 }
 
-TEST(IsRefusedPort, OnlyTheExactText) {
-    EXPECT_TRUE(IsRefusedPort("10000"));
-    for (const char* text : {"010000", "10000 ", " 10000", "1000", "100000", "", "10001"}) {
-        EXPECT_FALSE(IsRefusedPort(text)) << '"' << text << '"';
-    }
-}
-
 TEST(ApplyFormValues, WritesFormFieldsOnly) {
     const DeviceInfo device = Device();
     for (const bool autoIp : {false, true}) {
