@@ -1,0 +1,106 @@
+#include "OptionChecks.h"
+
+#include "InputRules.h"
+#include "config/FormRules.h"
+
+#include <algorithm>
+
+namespace ondrel::cli {
+
+std::string Quoted(std::string_view value) {
+    return "'" + std::string(value) + "'";
+}
+
+bool IsEnvName(std::string_view name) {
+    if (name.empty() || (name[0] >= '0' && name[0] <= '9')) {
+        return false;
+    }
+    return std::all_of(name.begin(), name.end(), [](char c) {
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+               c == '_';
+    });
+}
+
+bool IsInterfaceName(std::string_view name) {
+    return !name.empty() && name.size() < 16 && std::all_of(name.begin(), name.end(), [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return u > 0x20 && u < 0x7F && c != '/' && c != ':';
+    });
+}
+
+CLI::Validator Accepts(std::function<bool(std::string_view)> accepts, std::string notWhat) {
+    return CLI::Validator(
+        [accepts = std::move(accepts), notWhat = std::move(notWhat)](std::string& value) {
+            return accepts(value) ? std::string() : Quoted(value) + " " + notWhat;
+        },
+        "");
+}
+
+CLI::Validator Seconds() {
+    return Accepts([](std::string_view v) { return ParseSeconds(v).has_value(); },
+                   "is not a number of seconds (for example 3 or 0.5, at most a day)");
+}
+
+CLI::Validator Address() {
+    return Accepts([](std::string_view v) { return ParseIPv4(v).has_value(); },
+                   "is not an IPv4 address (four numbers 0-255 separated by dots, without "
+                   "leading zeros)");
+}
+
+CLI::Validator UdpPort(uint16_t minimum) {
+    return Accepts([minimum](std::string_view v) { return ParsePort(v, minimum).has_value(); },
+                   "is not a port number (" + std::to_string(minimum) + "-65535)");
+}
+
+CLI::Validator HttpPort() {
+    return CLI::Validator(
+        [](std::string& value) {
+            switch (ReadHttpPort(value).check) {
+            case HttpPortCheck::Usable:
+                return std::string();
+            case HttpPortCheck::Refused:
+                return std::string("Can't use this http port.");
+            case HttpPortCheck::NotANumber:
+            case HttpPortCheck::OutOfRange:
+                break;
+            }
+            return Quoted(value) + " is not a port number (1-65535)";
+        },
+        "");
+}
+
+CLI::Validator DeviceAddress() {
+    return CLI::Validator(
+        [](std::string& value) {
+            const auto ip = ParseIPv4(value);
+            if (!ip) {
+                return Quoted(value) + " is not an IPv4 address (four numbers 0-255 separated "
+                                       "by dots, without leading zeros)";
+            }
+            if (!IsUsableHostAddress(*ip)) {
+                return value + " cannot be a device's address (0.x.x.x, 127.x.x.x, multicast "
+                               "and reserved addresses are refused)";
+            }
+            return std::string();
+        },
+        "");
+}
+
+CLI::Validator Mask() {
+    return CLI::Validator(
+        [](std::string& value) {
+            const auto mask = ParseIPv4(value);
+            if (!mask) {
+                return Quoted(value) + " is not a subnet mask (four numbers 0-255 separated by "
+                                       "dots, e.g. 255.255.255.0)";
+            }
+            if (!IsContiguousMask(*mask)) {
+                return value + " is not a subnet mask (its one bits must be contiguous from the "
+                               "left, e.g. 255.255.255.0)";
+            }
+            return std::string();
+        },
+        "");
+}
+
+} // namespace ondrel::cli
