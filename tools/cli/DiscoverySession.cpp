@@ -185,9 +185,11 @@ SearchOutcome DiscoverySession::SearchInRounds(int64_t waitMs, int rounds, Progr
         const bool last = round == rounds;
         if (!last) {
             // A burst's losses are known once it has been taken off the socket; the next
-            // search goes out only then, so that two bursts never meet in the buffer.
+            // search goes out only then, however long a slow PC takes, so that two bursts
+            // never meet in the buffer and each round's count is its own.
             Collect(sentAt + kRoundGap, nullptr, progress);
-            const auto deadline = sentAt + std::chrono::milliseconds(waitMs);
+            const auto deadline =
+                sentAt + std::max<Clock::duration>(std::chrono::milliseconds(waitMs), kBurstLimit);
             while (Clock::now() < deadline && Clock::now() - LastReply() < kQuiet) {
                 Collect(std::min(deadline, LastReply() + kQuiet), nullptr, progress);
             }

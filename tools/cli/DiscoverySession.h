@@ -49,6 +49,8 @@ public:
     // Between two rounds of a search, at least; and the silence that ends a round's burst.
     static constexpr std::chrono::milliseconds kRoundGap{500};
     static constexpr std::chrono::milliseconds kQuiet{150};
+    // The longest a round waits for its burst to end before the next search.
+    static constexpr std::chrono::seconds kBurstLimit{10};
     // Replies the receive thread may pile up before the main thread files them.
     static constexpr std::size_t kInboxBatch = 8192;
 
