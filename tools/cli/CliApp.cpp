@@ -110,7 +110,7 @@ int CliApp::RunSearch() {
     }
     Progress progress = Progress::ForStderr();
     const SearchOutcome found = session.SearchInRounds(m_o.waitMs, m_o.rounds, progress);
-    ReportRefusals("search", found.refusals);
+    ReportRefusals("search", found.refusals, found.sent);
     if (!found.ok()) {
         Error(found.error);
         return kExitError;
@@ -138,10 +138,12 @@ int CliApp::RunSearch() {
     return kExitDone;
 }
 
-void CliApp::ReportRefusals(std::string_view request, const std::vector<std::string>& refusals) {
+void CliApp::ReportRefusals(std::string_view request, const std::vector<std::string>& refusals,
+                            bool sentElsewhere) {
     for (const std::string& refusal : refusals) {
-        Error("adapter " + refusal + " (the " + std::string(request) +
-              " went out through the others)");
+        Error("adapter " + refusal +
+              (sentElsewhere ? " (the " + std::string(request) + " went out through the others)"
+                             : std::string()));
     }
 }
 
@@ -153,7 +155,7 @@ int CliApp::FindDevice(DiscoverySession& session, Progress& progress, DeviceCopy
     const SearchOutcome found = session.Search(
         m_o.waitMs, [&mac](const DeviceInfo& d) { return MacMatches(FieldText(d.Mac), mac); },
         progress);
-    ReportRefusals("search", found.refusals);
+    ReportRefusals("search", found.refusals, found.sent);
     if (!found.ok()) {
         Error(found.error);
         return kExitError;
@@ -244,7 +246,7 @@ int CliApp::RunSet() {
     // Only through the adapter the device answered on: the request carries the password.
     const SetOutcome result =
         session.SendSettings(built.record, device.adapter, m_o.answerWaitMs, progress);
-    ReportRefusals("settings", result.refusals);
+    ReportRefusals("settings", result.refusals, result.sent);
     DeviceInfo sent = built.record;
     SecureWipe(&built.record, sizeof built.record);
     SecureWipe(sent.Password);

@@ -28,7 +28,8 @@ private:
     // Opens the session and searches until the device with --mac answers; 0 when found.
     int FindDevice(DiscoverySession& session, Progress& progress, DeviceCopy& device);
     // Each adapter that refused a request, on standard error.
-    static void ReportRefusals(std::string_view request, const std::vector<std::string>& refusals);
+    static void ReportRefusals(std::string_view request, const std::vector<std::string>& refusals,
+                               bool sentElsewhere);
     // Exit code kExitUsage, with the reason printed, when --interface names no adapter of
     // this PC; checked before anything is sent.
     int CheckInterfaces() const;

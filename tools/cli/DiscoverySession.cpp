@@ -110,6 +110,7 @@ std::string DiscoverySession::SendSearch(bool keep, SearchOutcome& out) {
     ++out.rounds;
     const std::vector<std::string> refusals = Refusals(sent);
     out.refusals.insert(out.refusals.end(), refusals.begin(), refusals.end());
+    out.sent = out.sent || sent.ok;
     return sent ? std::string() : "the search could not be sent: " + sent.message;
 }
 
@@ -217,6 +218,7 @@ SetOutcome DiscoverySession::SendSettings(const DeviceInfo& record, const Adapte
     }
     const SendResult sent = m_endpoint.SendSetNetConfig(record, via);
     out.refusals = Refusals(sent);
+    out.sent = sent.ok;
     std::unique_lock lock(m_mutex);
     if (!sent) {
         m_awaitingAnswer = false;

@@ -22,9 +22,9 @@ namespace ondrel::cli {
 struct SearchOutcome {
     std::vector<DeviceCopy> devices; // arrival order, exact repeats dropped
     std::string error;               // the search could not be sent or received
-    // Adapters that refused the search, each as "NAME: reason"; the search went out all the
-    // same through the others.
+    // Adapters that refused the search, each as "NAME: reason".
     std::vector<std::string> refusals;
+    bool sent = false; // at least one adapter took the search
     // Replies the kernel dropped during the last round that may have come from devices no
     // round listed.
     uint32_t lost = 0;
@@ -39,6 +39,7 @@ struct SetOutcome {
     SetAnswer answer = SetAnswer::NoAnswer;
     std::string error; // the request could not be sent: no wait took place
     std::vector<std::string> refusals;
+    bool sent = false;
     bool ok() const { return error.empty(); }
 };
 
