@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the endpoint benchmark (Release, in build/endpoint-release unless BUILD_DIR is set) and
 # runs it inside the private network lab, on the real ports and the real broadcast path.
-# Extra arguments go to bench_endpoint, e.g. --runs 9 --sizes 100,1000,10000.
+# Extra arguments go to bench_endpoint, e.g. --runs 9 --sizes 100,1000,10000 --buffers 212992.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
