@@ -22,10 +22,12 @@ namespace ondrel {
 
 namespace {
 
-// Datagrams held back before they are handled although the socket still has more: enough
-// that a burst is taken off as fast as a bare loop, few enough that a flood cannot keep the
-// owner waiting or grow the backlog without bound (some 6 MB at most).
+// Datagrams taken off the socket but not yet handled, at most: enough to hold a burst while
+// its first replies are decoded, few enough that a flood cannot grow memory without bound.
 constexpr std::size_t kBacklog = 4096;
+// Replies decoded and handed over between two looks at the socket: a few hundred
+// microseconds of work, well within what even a stock receive buffer holds.
+constexpr std::size_t kHandleBetweenLooks = 64;
 // Room kept for the backlog between bursts; a larger one is given back.
 constexpr std::size_t kBacklogKeep = 256 * 1024;
 // A reply from an interface not yet listed makes the receive thread list them again, but not
@@ -57,12 +59,6 @@ std::string Joined(const std::vector<SendResult::Refusal>& refusals) {
 }
 
 } // namespace
-
-struct CQuillnet::Arrival {
-    std::size_t offset = 0;
-    std::size_t length = 0;
-    uint32_t ifindex = 0;
-};
 
 struct CQuillnet::Handlers {
     SearchEventCallback callback = nullptr;
@@ -325,102 +321,147 @@ int CQuillnet::HandleDatagram(const uint8_t* data, int32_t count) {
     return 1;
 }
 
-void CQuillnet::Deliver(std::vector<Arrival>& arrivals, std::vector<uint8_t>& bytes) {
-    using Clock = std::chrono::steady_clock;
-    static thread_local Clock::time_point lastRelist{};
-    std::shared_ptr<const NetLinks> links = CurrentLinks();
-    const uint32_t lost = LostSinceSearch();
-    for (const Arrival& arrival : arrivals) {
-        // A stop that arrived while this batch was read wins over the rest of it.
-        if (m_stop.load() != 0) {
-            break;
-        }
-        const std::string_view text = ReplyText(bytes.data() + arrival.offset, arrival.length);
-        const ReplyClass reply = ClassifyReply(text);
-        if (reply.kind == ReplyKind::Dropped) {
-            continue;
-        }
-        const NetLink* link = FindLink(*links, arrival.ifindex);
-        if (link == nullptr && arrival.ifindex != 0 && Clock::now() - lastRelist >= kRelistEvery) {
-            lastRelist = Clock::now();
-            links = RefreshLinks();
-            link = FindLink(*links, arrival.ifindex);
-        }
-        if (!m_config.interfaces.empty() &&
-            (link == nullptr || std::find(m_config.interfaces.begin(), m_config.interfaces.end(),
-                                          link->name) == m_config.interfaces.end())) {
-            continue; // not from an adapter the user chose
-        }
-        Handlers handlers = TakeHandlers();
-        if (!handlers.Any()) {
-            continue;
-        }
-        handlers.lost = lost;
-        AdapterRef adapter;
-        adapter.ifindex = arrival.ifindex;
-        if (reply.kind == ReplyKind::SearchReply) {
-            const DeviceInfo record = DecodeSearchReply(text);
-            if (link != nullptr) {
-                adapter = AdapterOf(*link, ParseIpv4(FieldText(record.IP)));
+// Datagrams taken off the socket and not yet handled, in arrival order, their bytes packed
+// one after the other.
+struct CQuillnet::Backlog {
+    struct Arrival {
+        std::size_t offset = 0;
+        std::size_t length = 0;
+        uint32_t ifindex = 0;
+    };
+    std::vector<Arrival> arrivals;
+    std::vector<uint8_t> bytes;
+    std::size_t next = 0; // the first one not yet handled
+
+    std::size_t Pending() const { return arrivals.size() - next; }
+
+    // Forgets what was handled, so that a flood that never lets the socket run empty does not
+    // grow the backlog without end; gives back the room a burst took.
+    void Trim() {
+        if (next == arrivals.size()) {
+            arrivals.clear();
+            bytes.clear();
+            next = 0;
+            if (bytes.capacity() > kBacklogKeep) {
+                std::vector<uint8_t>().swap(bytes);
+                std::vector<Arrival>().swap(arrivals);
             }
-            Raise(
-                handlers, kEvtSearchReply,
-                std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(&record), sizeof record),
-                adapter);
-        } else {
-            if (link != nullptr) {
-                adapter = AdapterOf(*link);
+        } else if (next >= kBacklog) {
+            const std::size_t cut = arrivals[next].offset;
+            bytes.erase(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(cut));
+            arrivals.erase(arrivals.begin(), arrivals.begin() + static_cast<std::ptrdiff_t>(next));
+            for (Arrival& a : arrivals) {
+                a.offset -= cut;
             }
-            LeU16 result{};
-            result = reply.result;
-            Raise(handlers, kEvtSetConfigResult, std::span<const uint8_t>(result.b), adapter);
+            next = 0;
         }
     }
-    arrivals.clear();
-    bytes.clear();
-    if (bytes.capacity() > kBacklogKeep) {
-        std::vector<uint8_t>().swap(bytes);
+};
+
+// The interfaces as the receive thread last looked them up.
+struct CQuillnet::LinkCache {
+    std::shared_ptr<const NetLinks> links;
+    std::chrono::steady_clock::time_point lastRelist{};
+};
+
+ReceiveStatus CQuillnet::Take(DatagramBatch& batch, Backlog& backlog, int timeoutMs) {
+    const BatchResult got = m_socket->ReceiveMany(batch, timeoutMs);
+    switch (got.status) {
+    case ReceiveStatus::Ok:
+        for (std::size_t i = 0; i < batch.Size(); ++i) {
+            const Datagram& d = batch[i];
+            if (d.hasDropCounter) {
+                m_dropsSeen.store(d.dropCounter);
+            }
+            // Any host can send a cut or empty datagram; it must not end discovery.
+            if (d.truncated || d.bytes.empty()) {
+                continue;
+            }
+            backlog.arrivals.push_back({backlog.bytes.size(), d.bytes.size(), d.ifindex});
+            backlog.bytes.insert(backlog.bytes.end(), d.bytes.begin(), d.bytes.end());
+        }
+        break;
+    case ReceiveStatus::Woken:
+    case ReceiveStatus::Error:
+        m_stop.store(1);
+        break;
+    case ReceiveStatus::TimedOut:
+    case ReceiveStatus::Truncated:
+    case ReceiveStatus::Empty:
+        break;
+    }
+    return got.status;
+}
+
+void CQuillnet::Handle(std::string_view text, uint32_t ifindex, uint32_t lost, LinkCache& cache) {
+    const ReplyClass reply = ClassifyReply(text);
+    if (reply.kind == ReplyKind::Dropped) {
+        return;
+    }
+    const NetLink* link = FindLink(*cache.links, ifindex);
+    const auto now = std::chrono::steady_clock::now();
+    if (link == nullptr && ifindex != 0 && now - cache.lastRelist >= kRelistEvery) {
+        cache.lastRelist = now;
+        cache.links = RefreshLinks();
+        link = FindLink(*cache.links, ifindex);
+    }
+    if (!m_config.interfaces.empty() &&
+        (link == nullptr || std::find(m_config.interfaces.begin(), m_config.interfaces.end(),
+                                      link->name) == m_config.interfaces.end())) {
+        return; // not from an adapter the user chose
+    }
+    Handlers handlers = TakeHandlers();
+    if (!handlers.Any()) {
+        return; // nobody to tell: the event is dropped, the loop goes on
+    }
+    handlers.lost = lost;
+    AdapterRef adapter;
+    adapter.ifindex = ifindex;
+    if (reply.kind == ReplyKind::SearchReply) {
+        const DeviceInfo record = DecodeSearchReply(text);
+        if (link != nullptr) {
+            adapter = AdapterOf(*link, ParseIpv4(FieldText(record.IP)));
+        }
+        Raise(handlers, kEvtSearchReply,
+              std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(&record), sizeof record),
+              adapter);
+    } else {
+        if (link != nullptr) {
+            adapter = AdapterOf(*link);
+        }
+        LeU16 result{};
+        result = reply.result;
+        Raise(handlers, kEvtSetConfigResult, std::span<const uint8_t>(result.b), adapter);
     }
 }
 
 void CQuillnet::ReceiveLoop() {
     m_receiverId.store(std::this_thread::get_id());
     DatagramBatch batch;
-    std::vector<Arrival> arrivals;
-    std::vector<uint8_t> bytes;
+    Backlog backlog;
+    LinkCache cache{CurrentLinks(), {}};
     while (m_stop.load() == 0) {
-        // Block only while nothing is held back; with a backlog, just look whether more is
-        // queued, and hand the backlog over once the socket is empty.
-        const BatchResult got = m_socket->ReceiveMany(batch, arrivals.empty() ? -1 : 0);
-        switch (got.status) {
-        case ReceiveStatus::Ok:
-            for (std::size_t i = 0; i < batch.Size(); ++i) {
-                const Datagram& d = batch[i];
-                if (d.hasDropCounter) {
-                    m_dropsSeen.store(d.dropCounter);
-                }
-                // Any host can send a cut or empty datagram; it must not end discovery.
-                if (d.truncated || d.bytes.empty()) {
-                    continue;
-                }
-                arrivals.push_back({bytes.size(), d.bytes.size(), d.ifindex});
-                bytes.insert(bytes.end(), d.bytes.begin(), d.bytes.end());
+        if (backlog.Pending() == 0) {
+            backlog.Trim();
+            if (Take(batch, backlog, -1) != ReceiveStatus::Ok) {
+                continue;
             }
-            if (arrivals.size() >= kBacklog) {
-                Deliver(arrivals, bytes);
-            }
-            break;
-        case ReceiveStatus::TimedOut:
-            Deliver(arrivals, bytes);
-            break;
-        case ReceiveStatus::Truncated:
-        case ReceiveStatus::Empty:
-            break;
-        case ReceiveStatus::Woken:
-        case ReceiveStatus::Error:
-            m_stop.store(1);
-            break;
         }
+        // The socket first: whatever has queued meanwhile is taken off before the next
+        // stretch of decoding and callbacks, so that the kernel's buffer never waits on them.
+        while (backlog.Pending() < kBacklog && Take(batch, backlog, 0) == ReceiveStatus::Ok) {
+        }
+        const uint32_t lost = LostSinceSearch();
+        cache.links = CurrentLinks(); // a search may have listed them again
+        for (std::size_t k = 0; k < kHandleBetweenLooks && backlog.Pending() > 0; ++k) {
+            // A stop that arrived while these were taken wins over the rest of them.
+            if (m_stop.load() != 0) {
+                break;
+            }
+            const Backlog::Arrival& a = backlog.arrivals[backlog.next++];
+            Handle(ReplyText(backlog.bytes.data() + a.offset, a.length), a.ifindex, lost, cache);
+        }
+        backlog.Trim();
     }
     m_state.store(State::Stopped);
 }

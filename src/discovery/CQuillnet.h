@@ -93,6 +93,8 @@ inline constexpr std::string_view kBindFailureText = "bind failure";
 inline constexpr std::string_view kBindFailureCaption = "Quillnet";
 
 class UdpSocket;
+class DatagramBatch;
+enum class ReceiveStatus;
 
 class CQuillnet {
 public:
@@ -150,12 +152,14 @@ public:
     uint16_t BoundPort() const; // the port actually bound (tests bind port 0)
 
 private:
-    struct Arrival; // a datagram taken off the socket, not yet handled
+    struct Backlog; // datagrams taken off the socket, not yet handled
+    struct LinkCache;
     struct Handlers;
 
     void ReceiveLoop();
     static unsigned ReceiveThreadProc(void* self);
-    void Deliver(std::vector<Arrival>& arrivals, std::vector<uint8_t>& bytes);
+    ReceiveStatus Take(DatagramBatch& batch, Backlog& backlog, int timeoutMs);
+    void Handle(std::string_view text, uint32_t ifindex, uint32_t lost, LinkCache& cache);
     void Raise(const Handlers& handlers, uint16_t code, std::span<const uint8_t> data,
                const AdapterRef& adapter);
     Handlers TakeHandlers();
