@@ -1,0 +1,202 @@
+// The endpoint on a PC with two adapters (scripts/netlab --two-lans): eOffice on LAN A with
+// the default route, eCam on LAN B, a camera switch, each LAN with a simulator of its own. A
+// search reaches both LANs and every reply names the adapter it came through; the requests for
+// one camera, the set request with its password above all, reach that camera's LAN only, and
+// reach the others only once its adapter is gone. The simulators' logs are the witnesses.
+
+#include "EndpointLab.h"
+
+#include <cstdlib>
+#include <map>
+
+using namespace ondrel;
+using namespace ondrel::lab;
+using sim::SimDevice;
+
+namespace {
+
+std::vector<SimDevice> Office() {
+    std::vector<SimDevice> d;
+    for (std::size_t i = 0; i < 3; ++i) {
+        d.push_back(SimDevice::Generated(i));
+    }
+    d[0].ip = "10.77.0.21";
+    d[0].mask = "255.255.255.0";
+    return d;
+}
+
+// One camera inside eCam's subnet, one at its factory address outside it.
+std::vector<SimDevice> Cameras() {
+    std::vector<SimDevice> d(2, SimDevice::Generated(7));
+    const char* ips[] = {"192.168.1.64", "192.168.0.64"};
+    for (std::size_t i = 0; i < d.size(); ++i) {
+        d[i].name = "LAN B cam " + std::to_string(i);
+        d[i].devId = "CAMB000" + std::to_string(i + 1);
+        d[i].mac = "02:4F:4E:B0:00:0" + std::to_string(i + 1);
+        d[i].ip = ips[i];
+        d[i].mask = "255.255.255.0";
+        d[i].password = "cam-secret-" + std::to_string(i);
+        d[i].restartMs = 100;
+    }
+    return d;
+}
+
+std::string Text(const LabSim::Entry& entry) {
+    const std::vector<uint8_t> bytes = FromHex(entry.at("hex").get<std::string>());
+    return std::string(bytes.begin(), bytes.end());
+}
+
+struct Heard {
+    AdapterRef adapter;
+    DeviceInfo record;
+};
+
+class EndpointTwoLans : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ONDREL_REQUIRE_LAB();
+        const char* topology = std::getenv("ONDREL_LAB_TOPOLOGY");
+        ASSERT_TRUE(topology != nullptr && std::string_view(topology) == "two-lans")
+            << "run under scripts/netlab --two-lans";
+        Start(lanA, "ONDREL_LAB_A_NETNS", office);
+        Start(lanB, "ONDREL_LAB_B_NETNS", cameras);
+        endpoint.SetEventHandler([this](const EndpointEvent& e) {
+            std::lock_guard lock(mutex);
+            if (e.code == kEvtSearchReply && e.data.size() == sizeof(DeviceInfo)) {
+                Heard h{e.adapter, {}};
+                std::memcpy(&h.record, e.data.data(), sizeof h.record);
+                heard[FieldString(h.record.Mac)] = h;
+            } else if (e.code == kEvtSetConfigResult) {
+                results.push_back({e.data[0], e.adapter.name});
+            }
+        });
+        ASSERT_EQ(endpoint.Open(), 1);
+    }
+
+    static void Start(LabSim& lan, const char* netnsVariable, const std::vector<SimDevice>& list) {
+        const char* netns = std::getenv(netnsVariable);
+        ASSERT_TRUE(netns != nullptr) << netnsVariable;
+        lan.EnterNetwork(netns);
+        nlohmann::json json = nlohmann::json::array();
+        for (const SimDevice& d : list) {
+            json.push_back(DeviceJson(d));
+        }
+        ASSERT_EQ(lan.Start({"--config", lan.WriteConfig(json)}), "");
+    }
+
+    // Searches until all five devices have answered; what each was heard on.
+    std::map<std::string, Heard> SearchAll() {
+        const SendResult sent = endpoint.SendSearch();
+        EXPECT_TRUE(sent) << sent.message;
+        EXPECT_EQ(sent.sentOn, (std::vector<std::string>{"eOffice", "eCam"}));
+        EXPECT_TRUE(WaitUntil([&] {
+            std::lock_guard lock(mutex);
+            return heard.size() == office.size() + cameras.size();
+        }));
+        std::lock_guard lock(mutex);
+        return heard;
+    }
+
+    // A search through every adapter that, once logged on both LANs, shows that everything
+    // sent before it was logged too: each LAN's datagrams arrive in order.
+    void Marker() {
+        const std::size_t a = lanA.LogOfKind("search").size();
+        const std::size_t b = lanB.LogOfKind("search").size();
+        ASSERT_TRUE(endpoint.SendSearch());
+        ASSERT_EQ(lanA.WaitForLog("search", a + 1).size(), a + 1);
+        ASSERT_EQ(lanB.WaitForLog("search", b + 1).size(), b + 1);
+    }
+
+    static std::size_t Count(const LabSim& lan, std::string_view kind) {
+        return lan.LogOfKind(kind).size();
+    }
+
+    std::vector<SimDevice> office = Office();
+    std::vector<SimDevice> cameras = Cameras();
+    LabSim lanA;
+    LabSim lanB;
+    std::mutex mutex;
+    std::map<std::string, Heard> heard;
+    std::vector<std::pair<int, std::string>> results; // result, adapter
+    CQuillnet endpoint;                               // stops before the rest goes
+};
+
+} // namespace
+
+TEST_F(EndpointTwoLans, EveryDeviceIsHeardOnItsOwnLansAdapter) {
+    const std::map<std::string, Heard> got = SearchAll();
+    struct Want {
+        const SimDevice& device;
+        const char* adapter;
+        const char* subnet;
+        bool inside;
+    } wants[] = {
+        {office[0], "eOffice", "10.77.0.0/24", true},
+        {office[1], "eOffice", "10.77.0.0/24", false},
+        {office[2], "eOffice", "10.77.0.0/24", false},
+        {cameras[0], "eCam", "192.168.1.0/24", true},
+        {cameras[1], "eCam", "192.168.1.0/24", false},
+    };
+    for (const Want& w : wants) {
+        SCOPED_TRACE(w.device.name);
+        ASSERT_EQ(got.count(w.device.mac), 1u);
+        const Heard& h = got.at(w.device.mac);
+        EXPECT_TRUE(SameRecords({h.record}, {w.device.ExpectedRecord()}));
+        EXPECT_EQ(h.adapter.name, w.adapter);
+        EXPECT_EQ(h.adapter.SubnetText(), w.subnet);
+        EXPECT_EQ(h.adapter.Contains(FieldText(h.record.IP)), w.inside);
+    }
+    EXPECT_EQ(Count(lanA, "search"), 1u);
+    EXPECT_EQ(Count(lanB, "search"), 1u);
+}
+
+TEST_F(EndpointTwoLans, ACamerasRequestsReachItsLanOnly) {
+    const SimDevice& camera = cameras[1]; // at its factory address, outside eCam's subnet
+    const Heard found = SearchAll().at(camera.mac);
+    DeviceInfo settings = found.record;
+    SetField(settings.IP, "192.168.1.65");
+    settings.IPMode = 1;
+    SetField(settings.User, camera.user);
+    SetField(settings.Password, camera.password);
+
+    for (uint16_t command : {kCmdQuery1, kCmdQuery2, kCmdQuery3}) {
+        const SendResult sent = endpoint.SendDeviceQuery(command, settings, found.adapter);
+        EXPECT_EQ(sent.sentOn, std::vector<std::string>{"eCam"});
+    }
+    const SendResult sent = endpoint.SendSetNetConfig(settings, found.adapter);
+    EXPECT_EQ(sent.sentOn, std::vector<std::string>{"eCam"});
+    ASSERT_TRUE(WaitUntil([&] {
+        std::lock_guard lock(mutex);
+        return !results.empty();
+    }));
+    {
+        std::lock_guard lock(mutex);
+        EXPECT_EQ(results.front(), std::make_pair(0, std::string("eCam")));
+    }
+
+    Marker();
+    EXPECT_EQ(Count(lanB, "query"), 3u);
+    ASSERT_EQ(Count(lanB, "setconfig"), 1u);
+    EXPECT_NE(Text(lanB.LogOfKind("setconfig")[0]).find("pwd:" + camera.password + "\r\n"),
+              std::string::npos);
+    for (const LabSim::Entry& e : lanB.LogOfKind("query")) {
+        EXPECT_EQ(Text(e).find(camera.password), std::string::npos) << "a query carried it";
+    }
+    for (const LabSim::Entry& e : lanA.Log()) {
+        EXPECT_EQ(e.value("kind", ""), "search") << e.dump();
+        EXPECT_EQ(Text(e).find(camera.password), std::string::npos) << e.dump();
+    }
+}
+
+// The camera's adapter unplugged between the search and the request: the request goes out
+// through the adapters that are left, as a search does, and says which.
+TEST_F(EndpointTwoLans, WithItsAdapterGoneARequestGoesOutTheOthers) {
+    const Heard found = SearchAll().at(cameras[0].mac);
+    ASSERT_EQ(std::system("PATH=$PATH:/usr/sbin:/sbin ip link set eCam down"), 0);
+    const SendResult sent = endpoint.SendDeviceQuery(kCmdQuery1, found.record, found.adapter);
+    ASSERT_EQ(std::system("PATH=$PATH:/usr/sbin:/sbin ip link set eCam up"), 0);
+    EXPECT_TRUE(sent) << sent.message;
+    EXPECT_EQ(sent.sentOn, std::vector<std::string>{"eOffice"});
+    EXPECT_EQ(lanA.WaitForLog("query", 1).size(), 1u);
+    EXPECT_EQ(Count(lanB, "query"), 0u);
+}
