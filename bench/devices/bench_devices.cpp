@@ -3,6 +3,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <malloc.h>
+
 #include <condition_variable>
 #include <cstdio>
 #include <cstring>
@@ -54,6 +56,30 @@ void AddDistinct(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(AddDistinct)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// A flood of distinct fake replies, beyond the table's bound: what it keeps, what it turns
+// away, and the heap it holds (each entry with the adapter it arrived on).
+void AddFloodBeyondTheBound(benchmark::State& state) {
+    const auto records = Records(static_cast<unsigned>(state.range(0)));
+    const AdapterRef adapter{"enp0s31f6", 2, 0xC0A8010A, 24};
+    for (auto _ : state) {
+        const std::size_t heapBefore = mallinfo2().uordblks;
+        CDeviceTable table;
+        for (const DeviceInfo& d : records) {
+            benchmark::DoNotOptimize(table.Add(&d, adapter));
+        }
+        state.PauseTiming();
+        const double held = static_cast<double>(mallinfo2().uordblks - heapBefore);
+        state.counters["stored"] = static_cast<double>(table.Count());
+        state.counters["ignored"] = static_cast<double>(table.Overflow());
+        state.counters["heap_MB"] = held / (1024.0 * 1024.0);
+        state.counters["bytes_per_device"] = held / static_cast<double>(table.Count());
+        table.Clear();
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(AddFloodBeyondTheBound)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 // The walk over the whole chain that a table without an index does per addition, for scale.
 void AddDistinctByChainWalk(benchmark::State& state) {
