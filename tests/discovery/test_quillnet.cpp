@@ -226,3 +226,40 @@ TEST(Quillnet, CountsTheRepliesTheKernelDroppedSinceTheSearch) {
     peer.Take();
     EXPECT_EQ(endpoint.LostSinceSearch(), 0u);
 }
+
+// The cap on the receive buffer is for the lab's benchmarks and tests only: outside the lab a
+// stray variable must not shrink the buffer of a user's tool.
+TEST(Quillnet, TheReceiveBufferCapHoldsInsideTheLabOnly) {
+    struct Row {
+        const char* name;
+        const char* netlab; // nullptr: unset
+        const char* cap;
+        bool capped;
+    } rows[] = {
+        {"outside the lab", nullptr, "4096", false},
+        {"inside the lab", "1", "4096", true},
+        {"inside, not a number", "1", "4k", false},
+        {"another lab mark", "yes", "4096", false},
+    };
+    unsetenv("ONDREL_RCVBUF");
+    int uncapped = 0;
+    {
+        CQuillnet endpoint(LoopbackConfig());
+        ASSERT_EQ(endpoint.Open(), 1);
+        uncapped = endpoint.ReceiveBufferBytes();
+    }
+    for (const Row& row : rows) {
+        if (row.netlab != nullptr) {
+            setenv("ONDREL_NETLAB", row.netlab, 1);
+        } else {
+            unsetenv("ONDREL_NETLAB");
+        }
+        setenv("ONDREL_RCVBUF", row.cap, 1);
+        CQuillnet endpoint(LoopbackConfig());
+        ASSERT_EQ(endpoint.Open(), 1) << row.name;
+        EXPECT_EQ(endpoint.ReceiveBufferBytes() < uncapped, row.capped) << row.name;
+        EXPECT_EQ(endpoint.ReceiveBufferBytes() <= 2 * 4096, row.capped) << row.name;
+    }
+    unsetenv("ONDREL_RCVBUF");
+    unsetenv("ONDREL_NETLAB");
+}
