@@ -88,3 +88,14 @@ TEST_F(CliBurst, RoundsThatRunOutCountWhatIsStillMissing) {
     EXPECT_LE(searches, 2u);
     EXPECT_TRUE(searches == 2 || list.size() == kBurst) << searches << " searches";
 }
+
+TEST_F(CliBurst, ADeviceNotFoundMayBeAmongTheLostReplies) {
+    const CliRun run =
+        RunCli({"url", "--mac", "02:00:00:00:00:99", "--wait", "2"}, "", kStockBuffer, 60s);
+    EXPECT_EQ(run.exitCode, 2) << run.err;
+    // "... answered the search (N other devices did)"
+    const std::size_t at = run.err.find("answered the search (");
+    ASSERT_NE(at, std::string::npos) << run.err;
+    const std::size_t others = std::stoul(run.err.substr(at + 21));
+    EXPECT_EQ(others + LostReported(run.err), kBurst) << run.err;
+}

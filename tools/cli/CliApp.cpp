@@ -128,6 +128,11 @@ int CliApp::RunSearch() {
     }
     // Warnings, not failures: the list is what arrived, and a script reads the warning or
     // asks for rounds.
+    ReportIncomplete(found);
+    return kExitDone;
+}
+
+void CliApp::ReportIncomplete(const SearchOutcome& found) {
     if (found.lost > 0) {
         Error(std::to_string(found.lost) + (found.lost == 1 ? " reply was" : " replies were") +
               " lost: the receive buffer was full. Search again, or raise net.core.rmem_max");
@@ -135,7 +140,6 @@ int CliApp::RunSearch() {
     if (found.ignored > 0) {
         Error("list full: " + std::to_string(found.ignored) + " more replies were ignored");
     }
-    return kExitDone;
 }
 
 void CliApp::ReportRefusals(std::string_view request, const std::vector<std::string>& refusals,
@@ -162,6 +166,8 @@ int CliApp::FindDevice(DiscoverySession& session, Progress& progress, DeviceCopy
     }
     const auto match = SettingsBuilder::FindByMac(found.devices, mac);
     if (!match) {
+        // The device may be among the replies that were lost or ignored.
+        ReportIncomplete(found);
         Error("no device with MAC " + FormatMac(mac) + " answered the search (" +
               std::to_string(found.devices.size()) + " other device" +
               (found.devices.size() == 1 ? "" : "s") + " did)");

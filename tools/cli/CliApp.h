@@ -27,6 +27,8 @@ private:
 
     // Opens the session and searches until the device with --mac answers; 0 when found.
     int FindDevice(DiscoverySession& session, Progress& progress, DeviceCopy& device);
+    // Replies lost to a full receive buffer or ignored for a full list, on standard error.
+    static void ReportIncomplete(const SearchOutcome& found);
     // Each adapter that refused a request, on standard error.
     static void ReportRefusals(std::string_view request, const std::vector<std::string>& refusals,
                                bool sentElsewhere);
