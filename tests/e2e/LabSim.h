@@ -125,8 +125,10 @@ public:
     }
 
     // Starts the simulator with args (plus its own --log and --ready) and waits until it
-    // listens. Returns an empty string on success, else what went wrong.
-    std::string Start(std::vector<std::string> args, std::chrono::milliseconds timeout = 10s) {
+    // listens. Returns an empty string on success, else what went wrong. The wait is generous
+    // because a simulator that composes a large burst at start is slow under a sanitizer on a
+    // loaded machine; a quick start does not wait for it.
+    std::string Start(std::vector<std::string> args, std::chrono::milliseconds timeout = 30s) {
         if (m_dir.empty()) {
             return "no temporary folder";
         }
