@@ -13,7 +13,8 @@
 namespace ondrel {
 
 static_assert(kLinkUp == IFF_UP && kLinkBroadcast == IFF_BROADCAST &&
-              kLinkLoopback == IFF_LOOPBACK && kLinkRunning == IFF_RUNNING);
+              kLinkLoopback == IFF_LOOPBACK && kLinkRunning == IFF_RUNNING &&
+              kLinkSlave == IFF_SLAVE);
 
 namespace {
 
@@ -48,7 +49,9 @@ NetLinks SelectSendLinks(const NetLinks& links, const std::vector<std::string>& 
         const bool carrier = (link.flags & (kLinkRunning | kLinkLowerUp)) != 0;
         const bool broadcast = (link.flags & kLinkBroadcast) != 0;
         const bool loopback = (link.flags & kLinkLoopback) != 0;
-        if (up && carrier && broadcast && !loopback && link.ifindex != 0 && Allowed(link, allow)) {
+        const bool member = (link.flags & kLinkSlave) != 0;
+        if (up && carrier && broadcast && !loopback && !member && link.ifindex != 0 &&
+            Allowed(link, allow)) {
             chosen.push_back(link);
         }
     }

@@ -22,6 +22,7 @@ inline constexpr unsigned kLinkUp = 0x1;          // IFF_UP
 inline constexpr unsigned kLinkBroadcast = 0x2;   // IFF_BROADCAST
 inline constexpr unsigned kLinkLoopback = 0x8;    // IFF_LOOPBACK
 inline constexpr unsigned kLinkRunning = 0x40;    // IFF_RUNNING
+inline constexpr unsigned kLinkSlave = 0x800;     // IFF_SLAVE: a bond's member
 inline constexpr unsigned kLinkLowerUp = 0x10000; // IFF_LOWER_UP: carrier
 
 struct NetLink {
@@ -39,7 +40,8 @@ using NetLinkLister = std::function<NetLinks()>;
 
 // The interfaces a broadcast goes out of, by interface index: up, with carrier, able to
 // broadcast, not loopback, whether or not they have an IPv4 address (a cable straight to a
-// factory-default camera has none). A non-empty allow-list keeps only the interfaces it names.
+// factory-default camera has none). A bond's members are left to the bond, which is an
+// interface of its own. A non-empty allow-list keeps only the interfaces it names.
 NetLinks SelectSendLinks(const NetLinks& links, const std::vector<std::string>& allow = {});
 
 // The link with this index, or with this name when the index is 0.

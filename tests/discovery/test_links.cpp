@@ -71,6 +71,10 @@ TEST(SendLinks, OnlyUpBroadcastCapableNonLoopbackInterfacesWithCarrier) {
          {"eth1"},
          {}},
         {"no index", {Link("ghost", 0, kUsable)}, {}, {}},
+        {"a bond's member: the bond sends",
+         {Link("bond0", 4, kUsable), Link("eth0", 2, kUsable | kLinkSlave, {})},
+         {},
+         {"bond0"}},
         {"nothing at all", {}, {}, {}},
     };
     for (const Row& row : rows) {
