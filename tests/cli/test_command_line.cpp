@@ -71,7 +71,6 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"FlagWithValue", std::string(kSetBase) + "--yes=no", "--yes"},
         BadCase{"BindMalformed", "search --bind localhost", "--bind"},
         BadCase{"DestPortZero", "search --dest-port 0", "--dest-port"},
-        BadCase{"CommandOptionBeforeTheCommand", "--format csv search", "after the command"},
         BadCase{"IpLeadingZero", std::string(kSetBase) + "--ip 10.0.0.05", "--ip"},
         BadCase{"PortNotDigits", std::string(kSetBase) + "--port 8o", "--port"},
         BadCase{"UserWithControl", std::string(kSetBase) + "--user a\x1b", "--user"},
@@ -175,11 +174,18 @@ TEST(Help, WinsOverEverythingElse) {
 }
 
 TEST(Options, OfEveryCommandMayComeBeforeIt) {
-    const ParseOutcome out = ParseLine("--wait 1 --dest-port 19002 search --format csv");
+    const ParseOutcome out = ParseLine("--format csv --wait 1 search --dest-port 19002");
     ASSERT_TRUE(out.ok()) << out.error;
     EXPECT_EQ(out.options.format, OutputFormat::Csv);
     EXPECT_EQ(out.options.waitMs, 1000);
     EXPECT_EQ(out.options.endpoint.destPort, 19002);
+
+    // A value spelled like a command is the option's value, not the command.
+    const ParseOutcome set = ParseLine("--user url --yes set --mac 00:11:22:33:44:55");
+    ASSERT_TRUE(set.ok()) << set.error;
+    EXPECT_EQ(set.options.command, Command::Set);
+    EXPECT_EQ(set.options.user, "url");
+    EXPECT_TRUE(set.options.yes);
 }
 
 // The manual pages are written from these texts.

@@ -95,7 +95,8 @@ public:
             out.error = std::string(kPasswordRefusal);
             return out;
         }
-        std::vector<std::string> reversed(args.rbegin(), args.rend());
+        const std::vector<std::string> ordered = CommandFirst(args);
+        std::vector<std::string> reversed(ordered.rbegin(), ordered.rend());
         try {
             m_app.parse(reversed);
         } catch (const CLI::CallForHelp&) {
@@ -112,7 +113,7 @@ public:
             out.error = tools::Reworded(e.what());
             return out;
         }
-        out.error = ExtrasProblem(args);
+        out.error = ExtrasProblem();
         if (out.ok()) {
             Convert(out.options);
         }
@@ -124,6 +125,47 @@ private:
         return "ondrel-cli " + std::to_string(ONDREL_VERSION_MAJOR) + "." +
                std::to_string(ONDREL_VERSION_MINOR) + "." + std::to_string(ONDREL_VERSION_PATCH) +
                "." + std::to_string(ONDREL_VERSION_TWEAK);
+    }
+
+    // Scripts write a command's options before its name too ("--format csv search"), as the
+    // tool has always taken them; CLI11 places an option only after its command's name, so the
+    // name is moved to the front. The common options are taken on either side of it.
+    std::vector<std::string> CommandFirst(const std::vector<std::string>& args) const {
+        for (std::size_t i = 0; i < args.size(); ++i) {
+            const std::string& arg = args[i];
+            if (arg == "--") {
+                break;
+            }
+            if (arg.size() > 1 && arg[0] == '-') {
+                if (arg.find('=') == std::string::npos && TakesValue(arg)) {
+                    ++i; // its value, which may be spelled like a command
+                }
+                continue;
+            }
+            if (!IsCommand(arg)) {
+                break;
+            }
+            std::vector<std::string> ordered{arg};
+            ordered.insert(ordered.end(), args.begin(), args.begin() + static_cast<long>(i));
+            ordered.insert(ordered.end(), args.begin() + static_cast<long>(i) + 1, args.end());
+            return ordered;
+        }
+        return args;
+    }
+
+    bool IsCommand(const std::string& word) const {
+        return std::any_of(m_commands.begin(), m_commands.end(),
+                           [&word](const CLI::App* sub) { return sub->get_name() == word; });
+    }
+
+    bool TakesValue(const std::string& name) const {
+        const CLI::Option* option = m_app.get_option_no_throw(name);
+        for (const CLI::App* sub : m_commands) {
+            if (option == nullptr) {
+                option = sub->get_option_no_throw(name);
+            }
+        }
+        return option != nullptr && option->get_items_expected_min() > 0;
     }
 
     static bool NamesAPassword(const std::vector<std::string>& args) {
@@ -289,7 +331,7 @@ private:
 
     // Whatever CLI11 could not place: an unknown option, or a word no option takes. Only names
     // of options are repeated, never a value, which may be a password typed in the wrong place.
-    std::string ExtrasProblem(const std::vector<std::string>& args) const {
+    std::string ExtrasProblem() const {
         const std::vector<std::string> extras = m_app.remaining(true);
         if (extras.empty()) {
             return m_command == Command::None ? "no command given: search, set or url (see --help)"
@@ -306,9 +348,6 @@ private:
                 if (command.empty()) {
                     return name + " is an option of " + sub->get_name();
                 }
-                if (sub->get_name() == command && Before(args, first, command)) {
-                    return name + " is an option of " + command + ": give it after the command";
-                }
                 return name + " is not an option of " + command;
             }
             return "unknown option " + name;
@@ -317,15 +356,6 @@ private:
             return "unknown command " + Quoted(first) + " (search, set or url)";
         }
         return "unexpected argument after " + CommandName() + " (every value belongs to an option)";
-    }
-
-    // Whether word comes before the command's name on the command line.
-    static bool Before(const std::vector<std::string>& args, const std::string& word,
-                       const std::string& command) {
-        const auto at = [&args](const std::string& w) {
-            return std::find(args.begin(), args.end(), w) - args.begin();
-        };
-        return at(word) < at(command);
     }
 
     std::string CommandName() const {
