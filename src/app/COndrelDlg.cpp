@@ -30,6 +30,7 @@ namespace ondrel {
 namespace {
 
 constexpr int kAccountMaxChars = 12;
+constexpr int kLossCheckMs = 500;
 
 } // namespace
 
@@ -102,7 +103,8 @@ COndrelDlg::COndrelDlg(DialogDeps deps, QWidget* parent)
     EnableDeviceForm(m_deviceSelected);
     m_restart->Hide();
     m_endpoint.Open();
-    m_endpoint.SetCallback(&COndrelDlg::SearchEventCallback, this);
+    m_endpoint.SetEventHandler(
+        [events = m_events](const EndpointEvent& event) { events->OnEvent(event); });
     ShowStatus();
     // The first tab stop that can take the focus gets it.
     ui->searchButton->setFocus(Qt::OtherFocusReason);
@@ -149,6 +151,10 @@ void COndrelDlg::SetUpDeviceList() {
     ui->deviceList->setColumnWidth(DeviceListModel::NumberColumn, width("00000", 55));
     ui->deviceList->setColumnWidth(DeviceListModel::NameColumn, width("Sim Camera 00001", 80));
     ui->deviceList->setColumnWidth(DeviceListModel::MacColumn, width("AA:AA:AA:AA:AA:AA", 110));
+    // The adapter's name, with room for the subnet mark's icon before it.
+    ui->deviceList->setColumnWidth(
+        DeviceListModel::AdapterColumn,
+        width("enp0s31f6", 80) + ui->deviceList->style()->pixelMetric(QStyle::PM_SmallIconSize));
     ui->deviceList->horizontalHeader()->setStretchLastSection(true);
     int total = 0;
     for (int c = 0; c < DeviceListModel::ColumnCount; ++c) {
@@ -169,9 +175,20 @@ void COndrelDlg::ConnectSignals() {
             [this](int index) { OnDeviceListClick(index); });
     connect(&m_updateWaitTimer, &QTimer::timeout, this, &COndrelDlg::OnUpdateWaitExpired);
     connect(&m_restartTimer, &QTimer::timeout, this, &COndrelDlg::OnRestartTick);
+    // Replies lost after the last one that arrived are only known to the endpoint: look now
+    // and then, so that a burst's loss is reported even when nothing follows it.
+    connect(&m_lossTimer, &QTimer::timeout, this, [this] {
+        const uint32_t lost = m_endpoint.LostSinceSearch();
+        if (lost != m_lostReplies && !m_destroyed) {
+            m_lostReplies = lost;
+            ShowStatus();
+        }
+    });
+    m_lossTimer.start(kLossCheckMs);
     connect(m_events, &EndpointEvents::devicesArrived, this,
-            [this](const std::vector<DeviceInfo>& devices, std::size_t ignored) {
+            [this](const std::vector<ArrivedDevice>& devices, std::size_t ignored, uint32_t lost) {
                 m_ignoredReplies += ignored;
+                m_lostReplies = lost;
                 AddDevices(devices);
             });
     connect(m_events, &EndpointEvents::setConfigResult, this, &COndrelDlg::OnSetConfigResult);
@@ -290,9 +307,10 @@ void COndrelDlg::OnDestroy() {
     m_destroyed = true;
     m_updateWaitTimer.stop();
     m_restartTimer.stop();
+    m_lossTimer.stop();
     // No event may reach the window from here on: the receive thread is stopped and joined
     // before the table goes. It never waits for this thread, so the join cannot hang on it.
-    m_endpoint.SetCallback(nullptr, nullptr);
+    m_endpoint.SetEventHandler({});
     m_endpoint.Stop();
     ClearDevices();
     m_adapterPanel->Release();

@@ -31,6 +31,7 @@ namespace ondrel {
 class AdapterPanel;
 class DeviceListModel;
 class EndpointEvents;
+struct ArrivedDevice;
 class RestartProgress;
 class SettingsForm;
 
@@ -57,14 +58,16 @@ public:
     void OnAbout();
     void OnDestroy();
 
-    // The endpoint's callback, on its receive thread; context is the window. It only hands the
-    // event to the window's EndpointEvents.
+    // An event in the endpoint's plain form, as from its receive thread; context is the
+    // window. It is handed to the window's EndpointEvents like every other event, with no
+    // adapter known.
     static void SearchEventCallback(int32_t code, int32_t length, const uint8_t* data,
                                     void* context);
 
-    // Adds replies to the table and their rows to the list; repeats add nothing.
-    void AddDevices(const std::vector<DeviceInfo>& records);
-    void AddDevice(const DeviceInfo& record) { AddDevices({record}); }
+    // Adds replies to the table and their rows to the list; repeats add nothing, a repeat from
+    // another adapter moves its device there.
+    void AddDevices(const std::vector<ArrivedDevice>& arrived);
+    void AddDevice(const DeviceInfo& record, const AdapterRef& adapter = {});
 
     // The device of a list row, or null off the rows.
     const DeviceEntry* RowDevice(int row) const;
@@ -113,6 +116,8 @@ private:
     void ConnectSignals();
     void ReadDnsInBackground();
     void OnSetConfigResult(const QByteArray& result);
+    // Why a request could not be sent, in words for the user.
+    static QString SendFailureText(const SendResult& sent);
     void ClearDevices();
     void ShowDeviceCount();
     void ShowStatus();
@@ -136,6 +141,7 @@ private:
     EndpointEvents* m_events = nullptr;
     QTimer m_updateWaitTimer;
     QTimer m_restartTimer;
+    QTimer m_lossTimer;
     QAction* m_searchAction = nullptr;
     QAction* m_browseAction = nullptr;
     QAction* m_updateAction = nullptr;
@@ -145,9 +151,11 @@ private:
     std::unique_ptr<SettingsForm> m_form;
     std::unique_ptr<RestartProgress> m_restart;
 
-    // What the last search did, for the status line.
+    // What the last search did, for the status line: its result, the replies the window
+    // could not take, and those the kernel dropped.
     QString m_searchStatus;
     std::size_t m_ignoredReplies = 0;
+    uint32_t m_lostReplies = 0;
     bool m_destroyed = false;
 };
 

@@ -19,22 +19,42 @@ namespace ondrel {
 
 void COndrelDlg::SearchEventCallback(int32_t code, int32_t length, const uint8_t* data,
                                      void* context) {
-    if (context != nullptr) {
-        static_cast<COndrelDlg*>(context)->m_events->OnEvent(code, length, data);
+    if (context == nullptr || data == nullptr || length < 0) {
+        return;
     }
+    EndpointEvent event;
+    event.code = static_cast<uint16_t>(code);
+    event.data = std::span<const uint8_t>(data, static_cast<std::size_t>(length));
+    static_cast<COndrelDlg*>(context)->m_events->OnEvent(event);
 }
 
-void COndrelDlg::AddDevices(const std::vector<DeviceInfo>& records) {
+void COndrelDlg::AddDevice(const DeviceInfo& record, const AdapterRef& adapter) {
+    AddDevices({ArrivedDevice{record, adapter}});
+}
+
+void COndrelDlg::AddDevices(const std::vector<ArrivedDevice>& arrived) {
     if (m_destroyed) {
         return;
     }
     std::vector<const DeviceEntry*> added;
-    added.reserve(records.size());
-    for (const DeviceInfo& record : records) {
-        // A repeat, or an entry that found no memory, adds no row: a row always has its device.
-        if (m_table.AddDevice(&record)) {
+    added.reserve(arrived.size());
+    bool moved = false;
+    for (const ArrivedDevice& device : arrived) {
+        // A repeat, a reply past the bound, or an entry that found no memory adds no row: a
+        // row always has its device.
+        switch (m_table.Add(&device.record, device.adapter)) {
+        case AddOutcome::Added:
             added.push_back(m_table.Entry(m_table.Count() - 1));
+            break;
+        case AddOutcome::Relocated:
+            moved = true;
+            break;
+        default:
+            break;
         }
+    }
+    if (moved) {
+        m_deviceModel->RefreshRows();
     }
     m_deviceModel->AppendEntries(added);
     ShowDeviceCount();
@@ -45,6 +65,7 @@ void COndrelDlg::ClearDevices() {
     m_deviceModel->Clear();
     m_table.Clear();
     m_ignoredReplies = 0;
+    m_lostReplies = 0;
     ResetDeviceForm();
     // The label tells the truth after a clear as well: no devices.
     ShowDeviceCount();
@@ -64,9 +85,13 @@ QString COndrelDlg::StatusText() const {
     if (!m_searchStatus.isEmpty()) {
         parts << m_searchStatus;
     }
-    parts << (count == 1 ? tr("1 device") : tr("%1 devices").arg(count));
-    if (m_ignoredReplies > 0) {
-        parts << tr("list full: %1 more replies were ignored").arg(m_ignoredReplies);
+    parts << Texts::DeviceCount(count);
+    if (m_lostReplies > 0) {
+        parts << Texts::RepliesLost(m_lostReplies);
+    }
+    const std::size_t ignored = m_ignoredReplies + m_table.Overflow();
+    if (ignored > 0) {
+        parts << Texts::ListFull(ignored);
     }
     return parts.join(QStringLiteral(". "));
 }
@@ -83,13 +108,14 @@ void COndrelDlg::StartSearch() {
     EnableDeviceForm(0);
     const SendResult sent = m_endpoint.SendSearch();
     if (sent) {
-        m_searchStatus = tr("Searched on 1 adapter");
-    } else {
-        QString reason = QString::fromStdString(sent.message);
-        if (reason.isEmpty() && sent.error != 0) {
-            reason = QString::fromLocal8Bit(std::strerror(sent.error));
+        // Sent plainly (no adapter named), the one socket send is the one adapter.
+        m_searchStatus =
+            Texts::SearchedOn(sent.sentOn.empty() ? 1 : static_cast<int>(sent.sentOn.size()));
+        for (const SendResult::Refusal& refusal : sent.refusals) {
+            m_searchStatus += QStringLiteral("; ") + QString::fromStdString(refusal.reason);
         }
-        m_searchStatus = Texts::SendFailed(reason);
+    } else {
+        m_searchStatus = SendFailureText(sent);
     }
     ShowStatus();
 }
@@ -105,7 +131,7 @@ void COndrelDlg::OnDeviceListClick(int itemIndex) {
     const DeviceInfo device = WithoutCredentials(entry->record);
     m_form->FillFromRecord(device);
     for (const uint16_t command : {kCmdQuery1, kCmdQuery2, kCmdQuery3}) {
-        m_endpoint.SendDeviceQuery(command, device);
+        m_endpoint.SendDeviceQuery(command, device, entry->adapter);
     }
     if (itemIndex < 0) {
         ui->deviceList->SetSelectionMark(-1);

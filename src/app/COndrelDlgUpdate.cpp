@@ -9,40 +9,28 @@
 #include "Texts.h"
 #include "config/DeviceUrl.h"
 #include "config/FormRules.h"
+#include "discovery/SecureWipe.h"
 #include "ui_COndrelDlg.h"
 
 #include <cstring>
 
 namespace ondrel {
 
-namespace {
-
-// Why the socket refused the request, in words for the user.
-QString SendFailureText(const SendResult& sent) {
-    QString reason = QString::fromStdString(sent.message);
-    if (reason.isEmpty() && sent.error != 0) {
-        reason = QString::fromLocal8Bit(std::strerror(sent.error));
+QString COndrelDlg::SendFailureText(const SendResult& sent) {
+    // Each adapter that refused, with its reason; else the socket's own.
+    QStringList reasons;
+    for (const SendResult::Refusal& refusal : sent.refusals) {
+        reasons << QString::fromStdString(refusal.reason);
     }
-    return Texts::SendFailed(reason);
-}
-
-// The ports a device can be given: a plain number 1..65535, except 10000, which the devices
-// keep for themselves. Anything else (an empty field, 0) would be sent as some other port.
-bool PortUsable(std::string_view text) {
-    if (text.empty() || text.size() > 5) {
-        return false;
-    }
-    long value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9') {
-            return false;
+    if (reasons.isEmpty()) {
+        QString reason = QString::fromStdString(sent.message);
+        if (reason.isEmpty() && sent.error != 0) {
+            reason = QString::fromLocal8Bit(std::strerror(sent.error));
         }
-        value = value * 10 + (c - '0');
+        reasons << reason;
     }
-    return value >= 1 && value <= 65535 && value != 10000;
+    return Texts::SendFailed(reasons.join(QStringLiteral("; ")));
 }
-
-} // namespace
 
 void COndrelDlg::OnUpdate() {
     const QString caption = Texts::Tips();
@@ -51,7 +39,7 @@ void COndrelDlg::OnUpdate() {
         return;
     }
     // The test is on the text as typed, before any confirmation.
-    if (!PortUsable(m_form->PortText())) {
+    if (ReadHttpPort(m_form->PortText()).check != HttpPortCheck::Usable) {
         m_prompter->Information(this, Texts::PortRefused(), caption);
         return;
     }
@@ -70,9 +58,10 @@ void COndrelDlg::OnUpdate() {
     // The wait begins before the request leaves, so that an answer that comes back at once
     // finds it.
     m_updateFlow.Begin(entry, record);
-    const SendResult sent = m_endpoint.SendSetNetConfig(record);
+    // Only through the adapter the device answered on: the request carries the password.
+    const SendResult sent = m_endpoint.SendSetNetConfig(record, entry->adapter);
     // The password has left in the one request that must carry it; no copy stays behind.
-    WipeBytes(&record, sizeof record);
+    SecureWipe(&record, sizeof record);
     if (!sent) {
         // Nothing went out, so nothing will answer: no wait, no progress, and the user learns
         // why now rather than after a wait that cannot end well.

@@ -2,6 +2,9 @@
 
 #include "Texts.h"
 
+#include <QApplication>
+#include <QStyle>
+
 namespace ondrel {
 
 namespace {
@@ -23,10 +26,16 @@ void DeviceListModel::AppendEntries(const std::vector<const DeviceEntry*>& entri
     const int first = GetItemCount();
     beginInsertRows({}, first, first + static_cast<int>(entries.size()) - 1);
     m_rows.insert(m_rows.end(), entries.begin(), entries.end());
+    for (const DeviceEntry* entry : entries) {
+        m_hints.push_back(SubnetHint(*entry));
+    }
     endInsertRows();
 }
 
 void DeviceListModel::RefreshRows() {
+    for (std::size_t i = 0; i < m_rows.size(); ++i) {
+        m_hints[i] = SubnetHint(*m_rows[i]);
+    }
     if (!m_rows.empty()) {
         Q_EMIT dataChanged(index(0, 0), index(GetItemCount() - 1, ColumnCount - 1));
     }
@@ -38,6 +47,7 @@ void DeviceListModel::Clear() {
     }
     beginResetModel();
     m_rows.clear();
+    m_hints.clear();
     endResetModel();
 }
 
@@ -57,6 +67,8 @@ QString DeviceListModel::GetItemText(int row, int column) const {
         return Latin1(FieldText(entry->record.DevName));
     case MacColumn:
         return Latin1(FieldText(entry->record.Mac));
+    case AdapterColumn:
+        return QString::fromStdString(entry->adapter.name);
     default:
         return {};
     }
@@ -70,11 +82,43 @@ int DeviceListModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : ColumnCount;
 }
 
-QVariant DeviceListModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::AccessibleTextRole)) {
+QString DeviceListModel::SubnetHint(const DeviceEntry& entry) {
+    const AdapterRef& adapter = entry.adapter;
+    if (!adapter.Known()) {
         return {};
     }
-    return GetItemText(index.row(), index.column());
+    const std::string_view ip = FieldText(entry.record.IP);
+    if (adapter.Contains(ip)) {
+        return {};
+    }
+    const QString device = Latin1(ip);
+    const QString name = QString::fromStdString(adapter.name);
+    if (!adapter.HasAddress()) {
+        return Texts::NoSubnetHint(device, name);
+    }
+    return Texts::OutsideSubnetHint(device, name, QString::fromStdString(adapter.SubnetText()));
+}
+
+QVariant DeviceListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= GetItemCount()) {
+        return {};
+    }
+    const QString& hint = m_hints[static_cast<std::size_t>(index.row())];
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::AccessibleTextRole:
+        return GetItemText(index.row(), index.column());
+    case Qt::ToolTipRole:
+    case Qt::AccessibleDescriptionRole:
+        return hint.isEmpty() ? QVariant() : QVariant(hint);
+    case Qt::DecorationRole:
+        if (index.column() == AdapterColumn && !hint.isEmpty()) {
+            return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
+        }
+        return {};
+    default:
+        return {};
+    }
 }
 
 QVariant DeviceListModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -89,6 +133,8 @@ QVariant DeviceListModel::headerData(int section, Qt::Orientation orientation, i
             return Texts::ColumnName();
         case MacColumn:
             return Texts::ColumnMac();
+        case AdapterColumn:
+            return Texts::ColumnAdapter();
         default:
             return {};
         }

@@ -1,7 +1,5 @@
 #include "EndpointEvents.h"
 
-#include "discovery/Protocol.h"
-
 #include <QByteArray>
 #include <QMetaObject>
 
@@ -11,19 +9,10 @@ namespace ondrel {
 
 EndpointEvents::EndpointEvents(QObject* parent) : QObject(parent) {}
 
-void EndpointEvents::Callback(int32_t code, int32_t length, const uint8_t* data, void* context) {
-    if (context != nullptr) {
-        static_cast<EndpointEvents*>(context)->OnEvent(code, length, data);
-    }
-}
-
-void EndpointEvents::OnEvent(int32_t code, int32_t length, const uint8_t* data) {
-    if (data == nullptr) {
-        return;
-    }
-    switch (static_cast<uint16_t>(code)) {
+void EndpointEvents::OnEvent(const EndpointEvent& event) {
+    switch (event.code) {
     case kEvtSearchReply: {
-        if (length < static_cast<int32_t>(sizeof(DeviceInfo))) {
+        if (event.data.size() < sizeof(DeviceInfo)) {
             return;
         }
         bool first = false;
@@ -31,11 +20,13 @@ void EndpointEvents::OnEvent(int32_t code, int32_t length, const uint8_t* data) 
             const std::lock_guard<std::mutex> hold(m_mutex);
             first = m_pending.empty() && m_ignored == 0;
             if (m_pending.size() < kMaxPending) {
-                DeviceInfo& record = m_pending.emplace_back();
-                std::memcpy(&record, data, sizeof record);
+                ArrivedDevice& arrived = m_pending.emplace_back();
+                std::memcpy(&arrived.record, event.data.data(), sizeof arrived.record);
+                arrived.adapter = event.adapter;
             } else {
                 ++m_ignored;
             }
+            m_lost = event.lostSinceSearch;
         }
         if (first) {
             // Should the object go before the loop reaches this call, Qt drops it unrun.
@@ -44,8 +35,8 @@ void EndpointEvents::OnEvent(int32_t code, int32_t length, const uint8_t* data) 
         break;
     }
     case kEvtSetConfigResult: {
-        const QByteArray result(reinterpret_cast<const char*>(data),
-                                static_cast<qsizetype>(length < 0 ? 0 : length));
+        const QByteArray result(reinterpret_cast<const char*>(event.data.data()),
+                                static_cast<qsizetype>(event.data.size()));
         QMetaObject::invokeMethod(
             this, [this, result] { Q_EMIT setConfigResult(result); }, Qt::QueuedConnection);
         break;
@@ -56,14 +47,16 @@ void EndpointEvents::OnEvent(int32_t code, int32_t length, const uint8_t* data) 
 }
 
 void EndpointEvents::DeliverDevices() {
-    std::vector<DeviceInfo> batch;
+    std::vector<ArrivedDevice> batch;
     std::size_t ignored = 0;
+    uint32_t lost = 0;
     {
         const std::lock_guard<std::mutex> hold(m_mutex);
         batch.swap(m_pending);
         std::swap(ignored, m_ignored);
+        lost = m_lost;
     }
-    Q_EMIT devicesArrived(batch, ignored);
+    Q_EMIT devicesArrived(batch, ignored, lost);
 }
 
 } // namespace ondrel

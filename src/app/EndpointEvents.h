@@ -5,7 +5,7 @@
 // neither slow the socket's draining nor hold up a close. A burst of thousands of replies
 // reaches the window as a few large batches, one per event-loop turn.
 
-#include "discovery/DeviceInfo.h"
+#include "discovery/CQuillnet.h"
 
 #include <QObject>
 
@@ -16,6 +16,12 @@
 
 namespace ondrel {
 
+// A decoded reply and the adapter it arrived on.
+struct ArrivedDevice {
+    DeviceInfo record;
+    AdapterRef adapter;
+};
+
 class EndpointEvents : public QObject {
     Q_OBJECT
 public:
@@ -25,14 +31,14 @@ public:
 
     explicit EndpointEvents(QObject* parent = nullptr);
 
-    // The endpoint's callback, on its receive thread; context is this object.
-    static void Callback(int32_t code, int32_t length, const uint8_t* data, void* context);
-    void OnEvent(int32_t code, int32_t length, const uint8_t* data);
+    // On the receive thread.
+    void OnEvent(const EndpointEvent& event);
 
 Q_SIGNALS:
-    // The replies decoded since the last batch, in arrival order, and how many were ignored
-    // because the batch was full.
-    void devicesArrived(const std::vector<DeviceInfo>& devices, std::size_t ignored);
+    // The replies decoded since the last batch, in arrival order; how many were ignored
+    // because the batch was full; and the replies the kernel dropped since the search began.
+    void devicesArrived(const std::vector<ArrivedDevice>& devices, std::size_t ignored,
+                        uint32_t lostSinceSearch);
     // An answer to a settings update: its raw result bytes (see CUpdateFlow::OnResult).
     void setConfigResult(const QByteArray& result);
 
@@ -40,8 +46,9 @@ private:
     void DeliverDevices();
 
     std::mutex m_mutex;
-    std::vector<DeviceInfo> m_pending;
+    std::vector<ArrivedDevice> m_pending;
     std::size_t m_ignored = 0;
+    uint32_t m_lost = 0;
 };
 
 } // namespace ondrel

@@ -24,6 +24,33 @@ public:
     static QString ColumnName() { return tr("DeviceName"); }
     static QString ColumnMac() { return tr("MAC"); }
     static QString ColumnAdapter() { return tr("Adapter"); }
+    static QString OutsideSubnetHint(const QString& ip, const QString& adapter,
+                                     const QString& subnet) {
+        return tr("%1 is outside %2's subnet %3: the browser cannot reach it until you change "
+                  "its address or the PC's")
+            .arg(ip, adapter, subnet);
+    }
+    static QString NoSubnetHint(const QString& ip, const QString& adapter) {
+        return tr("%1 answered on %2, which has no IPv4 address: the browser cannot reach it "
+                  "until you give the PC an address in the device's subnet or change the "
+                  "device's")
+            .arg(ip, adapter);
+    }
+    static QString SearchedOn(int adapters) {
+        return adapters == 1 ? tr("Searched on 1 adapter")
+                             : tr("Searched on %1 adapters").arg(adapters);
+    }
+    static QString DeviceCount(int devices) {
+        return devices == 1 ? tr("1 device") : tr("%1 devices").arg(devices);
+    }
+    static QString RepliesLost(qulonglong lost) {
+        return tr("%1 replies were lost: the receive buffer was full. Search again, or raise "
+                  "net.core.rmem_max")
+            .arg(lost);
+    }
+    static QString ListFull(qulonglong ignored) {
+        return tr("list full: %1 more replies were ignored").arg(ignored);
+    }
     static QString Tips() { return tr("Tips"); }
     static QString Ask() { return tr("Ask"); }
     static QString InitFailed() { return tr("Failed to initialize."); }

@@ -2,20 +2,14 @@
 
 #include "FormRules.h"
 
-#include <cstring>
+#include "discovery/SecureWipe.h"
 
 namespace ondrel {
 
-void WipeBytes(void* data, std::size_t size) {
-    if (data != nullptr && size != 0) {
-        explicit_bzero(data, size);
-    }
-}
-
 DeviceInfo WithoutCredentials(const DeviceInfo& record) {
     DeviceInfo copy = record;
-    WipeBytes(copy.User, sizeof copy.User);
-    WipeBytes(copy.Password, sizeof copy.Password);
+    SecureWipe(copy.User);
+    SecureWipe(copy.Password);
     return copy;
 }
 

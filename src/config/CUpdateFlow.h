@@ -70,10 +70,6 @@ private:
     DeviceInfo m_pendingSettings{};
 };
 
-// Overwrites the bytes so that a copy of a password does not linger in freed memory; the
-// compiler may not drop the writes as dead stores.
-void WipeBytes(void* data, std::size_t size);
-
 // The record without its account and password.
 DeviceInfo WithoutCredentials(const DeviceInfo& record);
 

@@ -1,5 +1,6 @@
 #include "AppTestSupport.h"
 
+#include "EndpointEvents.h"
 #include "IpAddressControl.h"
 #include "discovery/ReplyParser.h"
 
@@ -37,11 +38,11 @@ DeviceInfo RecordOf(const PlayedDevice& device) {
 }
 
 void AddRows(COndrelDlg& dialog, int count) {
-    std::vector<DeviceInfo> records;
+    std::vector<ArrivedDevice> devices;
     for (int i = 0; i < count; ++i) {
-        records.push_back(RecordOf(Numbered(static_cast<unsigned>(i))));
+        devices.push_back({RecordOf(Numbered(static_cast<unsigned>(i))), {}});
     }
-    dialog.AddDevices(records);
+    dialog.AddDevices(devices);
 }
 
 QString ControlText(QWidget* control) {

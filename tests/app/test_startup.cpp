@@ -192,10 +192,10 @@ TEST_F(StartupTest, CaptionPortListAndRestartProgress) {
     EXPECT_EQ(port->maximum(), 65535);
 
     auto* list = As<DeviceListView>(1006);
-    ASSERT_EQ(list->model()->columnCount(), 3);
-    const char* titles[] = {"No.", "DeviceName", "MAC"};
-    const int widths[] = {55, 80, 110};
-    for (int c = 0; c < 3; ++c) {
+    ASSERT_EQ(list->model()->columnCount(), 4);
+    const char* titles[] = {"No.", "DeviceName", "MAC", "Adapter"};
+    const int widths[] = {55, 80, 110, 80};
+    for (int c = 0; c < 4; ++c) {
         EXPECT_EQ(list->model()->headerData(c, Qt::Horizontal).toString(), titles[c]);
         EXPECT_GE(list->columnWidth(c), widths[c]);
     }

@@ -73,9 +73,9 @@ TEST(IpAddressControl, TypingMovesOnAndHoldsOctetsTo255) {
 TEST(DeviceListModel, RowsAreTheTablesEntries) {
     CDeviceTable table;
     DeviceListModel model;
-    EXPECT_EQ(model.columnCount(), 3);
-    const char* titles[] = {"No.", "DeviceName", "MAC"};
-    for (int c = 0; c < 3; ++c) {
+    EXPECT_EQ(model.columnCount(), 4);
+    const char* titles[] = {"No.", "DeviceName", "MAC", "Adapter"};
+    for (int c = 0; c < 4; ++c) {
         EXPECT_EQ(model.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString(), titles[c]);
     }
     std::vector<const DeviceEntry*> entries;

@@ -1,0 +1,167 @@
+// The window on a PC with two adapters (scripts/netlab --two-lans): eOffice on LAN A with the
+// default route, eCam on LAN B, a camera switch, each LAN with a simulator of its own. One
+// search lists the devices of both LANs, each with the adapter it answered on, and marks the
+// factory-default camera whose address lies outside eCam's subnet; an update of that camera
+// reaches LAN B only.
+
+#include "EndpointLab.h"
+
+#include "COndrelApp.h"
+#include "COndrelDlg.h"
+#include "ControlIds.h"
+#include "DeviceListModel.h"
+#include "DeviceListView.h"
+#include "FakeDesktop.h"
+#include "IpAddressControl.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTest>
+
+#include <cstdlib>
+#include <map>
+
+using namespace ondrel;
+using namespace ondrel::lab;
+using namespace ondrel::testing;
+
+namespace {
+
+std::vector<sim::SimDevice> OfficeDevices() {
+    std::vector<sim::SimDevice> d;
+    for (std::size_t i = 0; i < 3; ++i) {
+        d.push_back(sim::SimDevice::Generated(i));
+    }
+    d[0].ip = "10.77.0.21";
+    d[0].mask = "255.255.255.0";
+    return d;
+}
+
+// One camera on eCam's subnet 192.168.1.0/24, one with its factory address outside it.
+std::vector<sim::SimDevice> Cameras() {
+    std::vector<sim::SimDevice> d(2, sim::SimDevice::Generated(0));
+    const char* names[] = {"Switch cam", "Factory cam"};
+    const char* ips[] = {"192.168.1.64", "192.168.0.64"};
+    for (std::size_t i = 0; i < d.size(); ++i) {
+        d[i].name = names[i];
+        d[i].devId = "CAMB000" + std::to_string(i + 1);
+        d[i].mac = "02:4F:4E:B0:00:0" + std::to_string(i + 1);
+        d[i].ip = ips[i];
+        d[i].mask = "255.255.255.0";
+        d[i].dhcp = false;
+        d[i].restartMs = 200;
+    }
+    return d;
+}
+
+class WindowTwoLans : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ONDREL_REQUIRE_LAB();
+        const char* topology = std::getenv("ONDREL_LAB_TOPOLOGY");
+        ASSERT_TRUE(topology != nullptr && std::string_view(topology) == "two-lans")
+            << "run under scripts/netlab --two-lans";
+        Start(lanA, "ONDREL_LAB_A_NETNS", office);
+        Start(lanB, "ONDREL_LAB_B_NETNS", cameras);
+        g_appTitle = COndrelApp::BuildTitle(QStringLiteral("two lans"));
+        DialogDeps deps;
+        deps.prompter = prompter;
+        dialog = std::make_unique<COndrelDlg>(deps);
+        ASSERT_EQ(dialog->Endpoint().BoundPort(), kToolPort);
+        dialog->show();
+    }
+    void TearDown() override { dialog.reset(); }
+
+    static void Start(LabSim& lan, const char* netnsVariable,
+                      const std::vector<sim::SimDevice>& devices) {
+        const char* netns = std::getenv(netnsVariable);
+        ASSERT_TRUE(netns != nullptr) << netnsVariable;
+        lan.EnterNetwork(netns);
+        nlohmann::json list = nlohmann::json::array();
+        for (const sim::SimDevice& d : devices) {
+            list.push_back(DeviceJson(d));
+        }
+        ASSERT_EQ(lan.Start({"--config", lan.WriteConfig(list)}), "");
+    }
+    int Rows() const { return dialog->DeviceModel()->GetItemCount(); }
+    // Row of a MAC, or -1.
+    int RowOf(const std::string& mac) const {
+        for (int row = 0; row < Rows(); ++row) {
+            if (dialog->DeviceModel()->GetItemText(row, DeviceListModel::MacColumn).toStdString() ==
+                mac) {
+                return row;
+            }
+        }
+        return -1;
+    }
+    void SearchAll() {
+        dialog->StartSearch();
+        QElapsedTimer clock;
+        clock.start();
+        while (Rows() < 5 && clock.elapsed() < 5000) {
+            QTest::qWait(10);
+        }
+        ASSERT_EQ(Rows(), 5);
+    }
+
+    std::vector<sim::SimDevice> office = OfficeDevices();
+    std::vector<sim::SimDevice> cameras = Cameras();
+    LabSim lanA;
+    LabSim lanB;
+    std::shared_ptr<FakePrompter> prompter = std::make_shared<FakePrompter>();
+    std::unique_ptr<COndrelDlg> dialog;
+};
+
+} // namespace
+
+TEST_F(WindowTwoLans, OneSearchListsBothLansWithTheirAdapterAndTheSubnetMark) {
+    SearchAll();
+    EXPECT_EQ(dialog->StatusText(), QStringLiteral("Searched on 2 adapters. 5 devices"));
+    struct Want {
+        std::string mac;
+        const char* adapter;
+        bool marked;
+    };
+    const Want wants[] = {
+        {office[0].mac, "eOffice", false}, {office[1].mac, "eOffice", true},
+        {office[2].mac, "eOffice", true},  {cameras[0].mac, "eCam", false},
+        {cameras[1].mac, "eCam", true},
+    };
+    const DeviceListModel& model = *dialog->DeviceModel();
+    for (const Want& w : wants) {
+        SCOPED_TRACE(w.mac);
+        const int row = RowOf(w.mac);
+        ASSERT_GE(row, 0);
+        EXPECT_EQ(model.GetItemText(row, DeviceListModel::AdapterColumn),
+                  QString::fromLatin1(w.adapter));
+        const QModelIndex cell = model.index(row, DeviceListModel::AdapterColumn);
+        EXPECT_EQ(!model.data(cell, Qt::DecorationRole).isNull(), w.marked);
+        EXPECT_EQ(!model.data(cell, Qt::ToolTipRole).isNull(), w.marked);
+    }
+    EXPECT_EQ(model.data(model.index(RowOf(cameras[1].mac), DeviceListModel::NameColumn),
+                         Qt::ToolTipRole)
+                  .toString(),
+              QStringLiteral("192.168.0.64 is outside eCam's subnet 192.168.1.0/24: the browser "
+                             "cannot reach it until you change its address or the PC's"));
+}
+
+TEST_F(WindowTwoLans, TheMarkedCameraIsUpdatedThroughItsOwnLanOnly) {
+    SearchAll();
+    auto* list = qobject_cast<DeviceListView*>(dialog->GetDlgItem(IDC_DEVICE_LIST));
+    const int row = RowOf(cameras[1].mac);
+    ASSERT_GE(row, 0);
+    list->selectRow(row);
+    dialog->OnDeviceListClick(row);
+    ASSERT_TRUE(dialog->IsControlEnabled(IDC_UPDATE)); // the mark blocks nothing
+    qobject_cast<IpAddressControl*>(dialog->GetDlgItem(IDC_DEVICE_IP))
+        ->SetAddressText(QStringLiteral("192.168.1.65"));
+    prompter->answerYes = true;
+    dialog->OnUpdate();
+    const auto sets = lanB.WaitForLog("setconfig", 1);
+    ASSERT_EQ(sets.size(), 1u);
+    // A search afterwards reaches both LANs; by then LAN A would have logged any set request.
+    const std::size_t searchesA = lanA.LogOfKind("search").size();
+    dialog->StartSearch();
+    EXPECT_EQ(lanA.WaitForLog("search", searchesA + 1).size(), searchesA + 1);
+    EXPECT_TRUE(lanA.LogOfKind("setconfig").empty());
+}
