@@ -179,7 +179,7 @@ void COndrelDlg::ConnectSignals() {
     // and then, so that a burst's loss is reported even when nothing follows it.
     connect(&m_lossTimer, &QTimer::timeout, this, [this] {
         const uint32_t lost = m_endpoint.LostSinceSearch();
-        if (lost != m_lostReplies && !m_destroyed) {
+        if (lost > m_lostReplies && !m_destroyed) {
             m_lostReplies = lost;
             ShowStatus();
         }
@@ -188,7 +188,7 @@ void COndrelDlg::ConnectSignals() {
     connect(m_events, &EndpointEvents::devicesArrived, this,
             [this](const std::vector<ArrivedDevice>& devices, std::size_t ignored, uint32_t lost) {
                 m_ignoredReplies += ignored;
-                m_lostReplies = lost;
+                m_lostReplies = std::max(m_lostReplies, lost);
                 AddDevices(devices);
             });
     connect(m_events, &EndpointEvents::setConfigResult, this, &COndrelDlg::OnSetConfigResult);

@@ -88,7 +88,8 @@ QString DeviceListModel::SubnetHint(const DeviceEntry& entry) {
         return {};
     }
     const std::string_view ip = FieldText(entry.record.IP);
-    if (adapter.Contains(ip)) {
+    // A device that reports no address has nothing to compare; Browse says so itself.
+    if (ip.empty() || adapter.Contains(ip)) {
         return {};
     }
     const QString device = Latin1(ip);

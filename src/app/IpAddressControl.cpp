@@ -49,6 +49,7 @@ IpAddressControl::IpAddressControl(QWidget* parent) : QFrame(parent) {
         field->setValidator(validator);
         field->setMaxLength(3);
         field->setFocusPolicy(Qt::ClickFocus);
+        field->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
         field->setAccessibleName(QStringLiteral("octet %1").arg(i + 1));
         field->installEventFilter(this);
         connect(field, &QLineEdit::textEdited, this, [this, i] { OnEdited(i); });
@@ -64,6 +65,14 @@ IpAddressControl::IpAddressControl(QWidget* parent) : QFrame(parent) {
         }
     }
     setFocusProxy(m_fields[0]);
+}
+
+QSize IpAddressControl::sizeHint() const {
+    const int frame = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this);
+    const QFontMetrics metrics = fontMetrics();
+    // Four octets with a little room each, and the three dots.
+    const int width = metrics.horizontalAdvance(QStringLiteral("000.000.000.000")) + 4 * 6;
+    return {width + 2 * frame, m_fields[0]->sizeHint().height()};
 }
 
 void IpAddressControl::SetAddressText(const QString& dotted) {

@@ -26,6 +26,10 @@ public:
     void ClearAddress();
     QLineEdit* Field(int index) const { return m_fields.at(static_cast<std::size_t>(index)); }
 
+    // As wide as a full address, not as four edits of their own.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;

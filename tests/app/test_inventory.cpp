@@ -26,7 +26,9 @@ class InventoryTest : public ::testing::Test {
 protected:
     void SetUp() override {
         g_appTitle = COndrelApp::BuildTitle(QStringLiteral("inventory"));
-        dialog = std::make_unique<ProbeDlg>(LoopbackDeps(device.Port()));
+        DialogDeps deps = LoopbackDeps(device.Port());
+        opener = std::static_pointer_cast<FakeOpener>(deps.opener);
+        dialog = std::make_unique<ProbeDlg>(deps);
         ASSERT_NE(dialog->Endpoint().BoundPort(), 0);
     }
     void Send(const PlayedDevice& reply) {
@@ -64,6 +66,7 @@ protected:
     }
 
     DeviceSocket device;
+    std::shared_ptr<FakeOpener> opener;
     std::unique_ptr<ProbeDlg> dialog;
 };
 
@@ -249,4 +252,33 @@ TEST_F(InventoryTest, OnlySearchRepliesAddRows) {
         EXPECT_EQ(Rows(), c.rowsAfter);
         dialog->StartSearch();
     }
+}
+
+TEST_F(InventoryTest, TwoRowsUnderOneMacAreTwoDevicesEachShownQueriedAndBrowsedAsListed) {
+    ASSERT_TRUE(ShowActive(*dialog));
+    PlayedDevice before = Numbered(5);
+    PlayedDevice moved = before; // the same device again, since given another address and port
+    moved.ip = "10.9.9.9";
+    moved.httpPort = 8081;
+    SendAndWait({before, moved}, 2);
+    ASSERT_EQ(Cell(0, 2), Cell(1, 2));
+    device.Receive(50);
+    struct Row {
+        int row;
+        const PlayedDevice& played;
+    } rows[] = {{1, moved}, {0, before}, {1, moved}};
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.row);
+        ClickRow(r.row);
+        EXPECT_EQ(Text(IDC_DEVICE_IP), QString::fromStdString(r.played.ip));
+        EXPECT_EQ(Text(IDC_HTTP_PORT), QString::number(r.played.httpPort));
+        const DeviceInfo record = RecordOf(r.played);
+        EXPECT_EQ(device.Receive(500), (std::vector<std::string>{QueryBytes(kCmdQuery1, record),
+                                                                 QueryBytes(kCmdQuery2, record),
+                                                                 QueryBytes(kCmdQuery3, record)}));
+        dialog->COndrelDlg::OnBrowse();
+    }
+    EXPECT_EQ(opener->urls, (std::vector<QString>{QStringLiteral("http://10.9.9.9:8081"),
+                                                  QStringLiteral("http://10.1.0.5:80"),
+                                                  QStringLiteral("http://10.9.9.9:8081")}));
 }

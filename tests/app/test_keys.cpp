@@ -7,8 +7,10 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QWindow>
 
 #include <gtest/gtest.h>
@@ -210,5 +212,44 @@ TEST_F(KeysTest, CloseButtonCloseBoxAndAltF4EndTheWindow) {
         // Keys for a closed window are no longer taken.
         QTest::keyClick(other.GetDlgItem(1023), Qt::Key_F3);
         EXPECT_EQ(other.searches, 0);
+    }
+}
+
+TEST_F(KeysTest, EscapeAndEnterAfterAMessageBoxLeaveTheWindowOpen) {
+    // The real boxes: "Ask" answered No, and the box asking for a device closed with OK.
+    DialogDeps deps = LoopbackDeps(receiver.Port());
+    deps.prompter = nullptr;
+    COndrelDlg window(deps);
+    ASSERT_TRUE(ShowActive(window));
+    AddRows(window, 1);
+    auto* list = qobject_cast<DeviceListView*>(window.GetDlgItem(1006));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualRect(list->model()->index(0, 1)).center());
+    QSignalSpy finished(&window, &QDialog::finished);
+    for (bool askFirst : {true, false}) {
+        SCOPED_TRACE(askFirst);
+        if (!askFirst) {
+            list->SetSelectionMark(-1); // Update now asks for a device instead
+        }
+        QTimer::singleShot(30, &window, [] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                QAbstractButton* answer = box->button(QMessageBox::No);
+                (answer != nullptr ? answer : box->button(QMessageBox::Ok))->click();
+            }
+        });
+        window.OnUpdate();
+        ASSERT_TRUE(ShowActive(window));
+        // Wherever the focus went back to, and with no focus at all.
+        for (QWidget* at : {QApplication::focusWidget(), static_cast<QWidget*>(&window)}) {
+            if (at == &window && QApplication::focusWidget() != nullptr) {
+                QApplication::focusWidget()->clearFocus();
+            }
+            for (Qt::Key key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter}) {
+                QTest::keyClick(at != nullptr ? at : &window, key);
+            }
+        }
+        EXPECT_TRUE(window.isVisible());
+        EXPECT_EQ(finished.count(), 0);
+        EXPECT_FALSE(window.Destroyed());
     }
 }

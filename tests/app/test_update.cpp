@@ -8,6 +8,8 @@
 #include <QProgressBar>
 #include <QTest>
 
+#include <cstring>
+
 using namespace ondrel;
 using namespace ondrel::testing;
 
@@ -203,6 +205,34 @@ TEST_F(UpdateOutcomes, AcceptedStartsTheProgressFirstAndTheTableTakesWhatWasSent
         dialog->OnBrowse();
         EXPECT_EQ(opener->urls, std::vector<QString>{QStringLiteral("http://192.168.1.99:8080")});
         dialog.reset();
+    }
+}
+
+TEST_F(UpdateOutcomes, AfterAnAcceptedUpdateNoQueryCarriesTheAccountOrPassword) {
+    Open(kSlowProgress);
+    List(PlayedDevice{});
+    ClickRow(0);
+    SetText(IDC_ACCOUNT, QStringLiteral("operator"));
+    SetText(IDC_PASSWORD, QStringLiteral("s3cret"));
+    const auto fields = UpdateAndCapture();
+    ASSERT_EQ(fields.at("pwd"), "s3cret"); // the one request that must carry it
+    Answer(true);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !Reports().empty(); }, 3000));
+    // Selecting the device again queries it with the record the table kept.
+    Drain(50);
+    ClickRow(0);
+    const std::vector<std::string> queries = Drain(300);
+    ASSERT_EQ(queries.size(), 3u);
+    for (const std::string& query : queries) {
+        ASSERT_EQ(query.size(), 8 + sizeof(DeviceInfo));
+        EXPECT_EQ(query.find("s3cret"), std::string::npos);
+        EXPECT_EQ(query.find("operator"), std::string::npos);
+        DeviceInfo sent{};
+        std::memcpy(&sent, query.data() + 8, sizeof sent);
+        const DeviceInfo zero = ZeroDeviceInfo();
+        EXPECT_EQ(std::memcmp(sent.User, zero.User, sizeof sent.User), 0);
+        EXPECT_EQ(std::memcmp(sent.Password, zero.Password, sizeof sent.Password), 0);
+        EXPECT_EQ(FieldText(sent.IP), "192.168.1.88");
     }
 }
 

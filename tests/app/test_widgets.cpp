@@ -137,3 +137,54 @@ TEST(RestartProgress, RunsItsTicksThenHidesAndSearches) {
     EXPECT_EQ(dialog.searches, 1);
     EXPECT_FALSE(dialog.RestartTimer().isActive());
 }
+
+TEST(DeviceListModel, MarksADeviceOutsideItsAdaptersSubnet) {
+    struct Case {
+        const char* name;
+        const char* ip;
+        AdapterRef adapter;
+        const char* hint; // "" for no mark
+    } cases[] = {
+        {"inside", "192.168.1.64", {"eCam", 3, 0xC0A8010A, 24}, ""},
+        {"outside",
+         "192.168.0.64",
+         {"eCam", 3, 0xC0A8010A, 24},
+         "192.168.0.64 is outside eCam's subnet 192.168.1.0/24: the browser cannot reach it "
+         "until you change its address or the PC's"},
+        {"wider subnet", "10.1.200.7", {"eth0", 2, 0x0A010001, 16}, ""},
+        {"adapter without address",
+         "169.254.3.4",
+         {"eth1", 4, 0, 0},
+         "169.254.3.4 answered on eth1, which has no IPv4 address: the browser cannot reach it "
+         "until you give the PC an address in the device's subnet or change the device's"},
+        {"adapter unknown", "192.168.0.64", {}, ""},
+        {"no address reported", "", {"eCam", 3, 0xC0A8010A, 24}, ""},
+    };
+    CDeviceTable table;
+    DeviceListModel model;
+    std::vector<const DeviceEntry*> entries;
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        DeviceInfo record = RecordOf(Numbered(static_cast<unsigned>(i)));
+        SetField(record.IP, cases[i].ip);
+        ASSERT_TRUE(table.AddDevice(&record, cases[i].adapter)) << cases[i].name;
+        entries.push_back(table.Entry(i));
+    }
+    model.AppendEntries(entries);
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const Case& c = cases[i];
+        SCOPED_TRACE(c.name);
+        const int row = static_cast<int>(i);
+        EXPECT_EQ(DeviceListModel::SubnetHint(*entries[i]), QString::fromLatin1(c.hint));
+        EXPECT_EQ(model.GetItemText(row, DeviceListModel::AdapterColumn),
+                  QString::fromStdString(c.adapter.name));
+        const bool marked = *c.hint != '\0';
+        const QModelIndex adapter = model.index(row, DeviceListModel::AdapterColumn);
+        EXPECT_EQ(model.data(adapter, Qt::DecorationRole).isValid(), marked);
+        EXPECT_EQ(
+            model.data(model.index(row, DeviceListModel::NameColumn), Qt::ToolTipRole).toString(),
+            QString::fromLatin1(c.hint));
+        // The mark is on the Adapter column only; the other columns keep their look.
+        EXPECT_FALSE(model.data(model.index(row, DeviceListModel::NameColumn), Qt::DecorationRole)
+                         .isValid());
+    }
+}

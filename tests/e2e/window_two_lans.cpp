@@ -138,11 +138,11 @@ TEST_F(WindowTwoLans, OneSearchListsBothLansWithTheirAdapterAndTheSubnetMark) {
         EXPECT_EQ(!model.data(cell, Qt::DecorationRole).isNull(), w.marked);
         EXPECT_EQ(!model.data(cell, Qt::ToolTipRole).isNull(), w.marked);
     }
-    EXPECT_EQ(model.data(model.index(RowOf(cameras[1].mac), DeviceListModel::NameColumn),
-                         Qt::ToolTipRole)
-                  .toString(),
-              QStringLiteral("192.168.0.64 is outside eCam's subnet 192.168.1.0/24: the browser "
-                             "cannot reach it until you change its address or the PC's"));
+    EXPECT_EQ(
+        model.data(model.index(RowOf(cameras[1].mac), DeviceListModel::NameColumn), Qt::ToolTipRole)
+            .toString(),
+        QStringLiteral("192.168.0.64 is outside eCam's subnet 192.168.1.0/24: the browser "
+                       "cannot reach it until you change its address or the PC's"));
 }
 
 TEST_F(WindowTwoLans, TheMarkedCameraIsUpdatedThroughItsOwnLanOnly) {
