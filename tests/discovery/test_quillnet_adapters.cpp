@@ -234,21 +234,26 @@ TEST_F(AdapterRig, ADevicesRequestsGoOnlyWhereItAnsweredUnlessThatAdapterIsGone)
     auto endpoint = Open();
     const DeviceInfo camera = Camera();
     const AdapterRef cams{"cams0", kCameras, *ParseIpv4("192.168.1.10"), 24};
+    // Named rather than braced in the rows: GCC 12's optimiser mistakes braced strings in an
+    // array of rows for uninitialised ones (-Wmaybe-uninitialized).
+    const AdapterRef replugged{"cams0", 4711, 0, 0};
+    const AdapterRef neverKnown{};
     struct Row {
         const char* name;
         AdapterRef via;
         NetLinks now; // empty: the rig's
         std::vector<uint32_t> through;
-    } rows[] = {
+    };
+    const std::vector<Row> rows = {
         {"where it answered", cams, {}, {kCameras}},
-        {"found again by name after a replug", {"cams0", 4711, 0, 0}, {}, {kCameras}},
+        {"found again by name after a replug", replugged, {}, {kCameras}},
         {"adapter gone: every adapter", cams, {Link("wired0", kWired, "10.77.0.1", 24)}, {kWired}},
         {"adapter down: every adapter",
          cams,
          {Link("wired0", kWired, "10.77.0.1", 24),
           NetLink{"cams0", kCameras, kLinkUp | kLinkBroadcast, {}}},
          {kWired}},
-        {"never known: every adapter", {}, {}, {kWired, kCameras}},
+        {"never known: every adapter", neverKnown, {}, {kWired, kCameras}},
     };
     const NetLinks original = links;
     for (const Row& row : rows) {

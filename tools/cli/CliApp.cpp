@@ -35,9 +35,15 @@ void Print(std::string_view text) {
 }
 
 std::string Describe(const DeviceInfo& d) {
-    return "'" + DeviceFormatter::Printable(FieldText(d.DevName)) + "' (MAC " +
-           DeviceFormatter::Printable(FieldText(d.Mac)) + ", DevId " +
-           DeviceFormatter::Printable(FieldText(d.DevId)) + ")";
+    // Appended piece by piece: GCC 12's optimiser warns (-Wrestrict) on a literal + string chain.
+    std::string text = "'";
+    text += DeviceFormatter::Printable(FieldText(d.DevName));
+    text += "' (MAC ";
+    text += DeviceFormatter::Printable(FieldText(d.Mac));
+    text += ", DevId ";
+    text += DeviceFormatter::Printable(FieldText(d.DevId));
+    text += ")";
+    return text;
 }
 
 } // namespace

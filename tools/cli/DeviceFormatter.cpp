@@ -128,7 +128,10 @@ std::string DeviceFormatter::Json(const std::vector<DeviceCopy>& devices) {
 std::string DeviceFormatter::Csv(const std::vector<DeviceCopy>& devices) {
     std::string out;
     for (const Field& f : Fields()) {
-        out += (out.empty() ? "" : ",") + std::string(f.name);
+        if (!out.empty()) {
+            out += ',';
+        }
+        out += f.name;
     }
     out += '\n';
     for (const DeviceCopy& d : devices) {
