@@ -64,6 +64,43 @@ void CloseQuietly(int& fd) noexcept {
     }
 }
 
+using Clock = std::chrono::steady_clock;
+
+// What a wait for the socket came to: read again (a datagram is queued, Wake was called or
+// the wait was interrupted), the deadline passed, or poll failed with `error`.
+enum class WaitOutcome { Again, TimedOut, Failed };
+struct Wait {
+    WaitOutcome outcome = WaitOutcome::Again;
+    int error = 0;
+};
+
+// Sleeps until the socket or the wake-up channel is readable, or the deadline (timeoutMs < 0:
+// none) passes. A wake-up is recorded in `woken` for the caller's next look.
+Wait WaitReadable(int fd, int wakeFd, std::atomic<bool>& woken, Clock::time_point deadline,
+                  int timeoutMs) {
+    int waitMs = -1;
+    if (timeoutMs >= 0) {
+        const auto left =
+            std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        waitMs = static_cast<int>(std::max<decltype(left)>(left, 0));
+    }
+    pollfd fds[2] = {{fd, POLLIN, 0}, {wakeFd, POLLIN, 0}};
+    const int ready = Sys().poll(fds, 2, waitMs);
+    if (ready < 0) {
+        const int error = errno;
+        return error == EINTR ? Wait{} : Wait{WaitOutcome::Failed, error};
+    }
+    if (ready == 0) {
+        return {WaitOutcome::TimedOut};
+    }
+    if ((fds[1].revents & POLLIN) != 0) {
+        woken.store(true, std::memory_order_release);
+    } else if ((fds[0].revents & (POLLERR | POLLNVAL)) != 0 && (fds[0].revents & POLLIN) == 0) {
+        return {WaitOutcome::Failed, (fds[0].revents & POLLNVAL) != 0 ? EBADF : EIO};
+    }
+    return {};
+}
+
 } // namespace
 
 const SocketSyscalls& SocketSyscalls::Default() {
@@ -302,7 +339,6 @@ BatchResult UdpSocket::ReceiveMany(DatagramBatch& batch, int timeoutMs) const {
     if (m_fd < 0) {
         return fail(EBADF, "receive");
     }
-    using Clock = std::chrono::steady_clock;
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
         if (m_woken.load(std::memory_order_acquire)) {
@@ -326,28 +362,13 @@ BatchResult UdpSocket::ReceiveMany(DatagramBatch& batch, int timeoutMs) const {
         if (got < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
             return fail(errno, "receive");
         }
-        int waitMs = -1;
-        if (timeoutMs >= 0) {
-            const auto left =
-                std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
-            waitMs = static_cast<int>(std::max<decltype(left)>(left, 0));
-        }
-        pollfd fds[2] = {{m_fd, POLLIN, 0}, {m_wakeFd, POLLIN, 0}};
-        const int ready = Sys().poll(fds, 2, waitMs);
-        if (ready < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return fail(errno, "poll");
-        }
-        if (ready == 0) {
+        const Wait wait = WaitReadable(m_fd, m_wakeFd, m_woken, deadline, timeoutMs);
+        if (wait.outcome == WaitOutcome::TimedOut) {
             result.status = ReceiveStatus::TimedOut;
             return result;
         }
-        if ((fds[1].revents & POLLIN) != 0) {
-            m_woken.store(true, std::memory_order_release);
-        } else if ((fds[0].revents & (POLLERR | POLLNVAL)) != 0 && (fds[0].revents & POLLIN) == 0) {
-            return fail((fds[0].revents & POLLNVAL) != 0 ? EBADF : EIO, "poll");
+        if (wait.outcome == WaitOutcome::Failed) {
+            return fail(wait.error, "poll");
         }
     }
 }
@@ -364,7 +385,6 @@ ReceiveResult UdpSocket::Receive(std::span<uint8_t> buffer, int timeoutMs) const
     if (m_fd < 0) {
         return fail(EBADF, "receive");
     }
-    using Clock = std::chrono::steady_clock;
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
         if (m_woken.load(std::memory_order_acquire)) {
@@ -402,28 +422,13 @@ ReceiveResult UdpSocket::Receive(std::span<uint8_t> buffer, int timeoutMs) const
         if (errno != EAGAIN && errno != EWOULDBLOCK) {
             return fail(errno, "receive");
         }
-        int waitMs = -1;
-        if (timeoutMs >= 0) {
-            const auto left =
-                std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
-            waitMs = static_cast<int>(std::max<decltype(left)>(left, 0));
-        }
-        pollfd fds[2] = {{m_fd, POLLIN, 0}, {m_wakeFd, POLLIN, 0}};
-        const int ready = Sys().poll(fds, 2, waitMs);
-        if (ready < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return fail(errno, "poll");
-        }
-        if (ready == 0) {
+        const Wait wait = WaitReadable(m_fd, m_wakeFd, m_woken, deadline, timeoutMs);
+        if (wait.outcome == WaitOutcome::TimedOut) {
             result.status = ReceiveStatus::TimedOut;
             return result;
         }
-        if ((fds[1].revents & POLLIN) != 0) {
-            m_woken.store(true, std::memory_order_release);
-        } else if ((fds[0].revents & (POLLERR | POLLNVAL)) != 0 && (fds[0].revents & POLLIN) == 0) {
-            return fail((fds[0].revents & POLLNVAL) != 0 ? EBADF : EIO, "poll");
+        if (wait.outcome == WaitOutcome::Failed) {
+            return fail(wait.error, "poll");
         }
         // A poll that said "readable" with an empty queue afterwards (another reader took the
         // datagram) goes back to waiting until the same deadline.
