@@ -4,6 +4,7 @@
 // adapters named by --interface, and sends a set request, which carries the password, into the
 // camera's LAN only. The simulators' logs are the witnesses.
 
+#include "TwoLanDevices.h"
 #include "cli_lab.h"
 
 #include <cstdlib>
@@ -17,33 +18,20 @@ namespace {
 using Json = nlohmann::json;
 
 // LAN A: three devices, the first on the office adapter's subnet 10.77.0.0/24.
-std::vector<sim::SimDevice> OfficeDevices() {
-    std::vector<sim::SimDevice> d;
-    for (std::size_t i = 0; i < 3; ++i) {
-        d.push_back(sim::SimDevice::Generated(i));
+// Passwords of their own, so that the logs show which LAN heard one; no gateway on LAN B.
+std::vector<sim::SimDevice> Office() {
+    std::vector<sim::SimDevice> d = OfficeDevices();
+    for (std::size_t i = 0; i < d.size(); ++i) {
         d[i].password = "office-" + std::to_string(i);
     }
-    d[0].ip = "10.77.0.21";
-    d[0].mask = "255.255.255.0";
     return d;
 }
 
-// LAN B: one camera on the camera adapter's subnet 192.168.1.0/24, and one with its factory
-// address outside it.
 std::vector<sim::SimDevice> Cameras() {
-    std::vector<sim::SimDevice> d(2, sim::SimDevice::Generated(0));
-    const char* names[] = {"Switch cam", "Factory cam"};
-    const char* ips[] = {"192.168.1.64", "192.168.0.64"};
+    std::vector<sim::SimDevice> d = LanBCameras();
     for (std::size_t i = 0; i < d.size(); ++i) {
-        d[i].name = names[i];
-        d[i].devId = "CAMB000" + std::to_string(i + 1);
-        d[i].mac = "02:4F:4E:B0:00:0" + std::to_string(i + 1);
-        d[i].ip = ips[i];
-        d[i].mask = "255.255.255.0";
         d[i].gateway = "";
-        d[i].dhcp = false;
         d[i].password = "camera-" + std::to_string(i);
-        d[i].restartMs = 200;
     }
     return d;
 }
@@ -89,7 +77,7 @@ protected:
         return {a, b};
     }
 
-    std::vector<sim::SimDevice> office = OfficeDevices();
+    std::vector<sim::SimDevice> office = Office();
     std::vector<sim::SimDevice> cameras = Cameras();
     LabSim lanA;
     LabSim lanB;

@@ -5,6 +5,7 @@
 // reach the others only once its adapter is gone. The simulators' logs are the witnesses.
 
 #include "EndpointLab.h"
+#include "TwoLanDevices.h"
 
 #include <cstdlib>
 #include <map>
@@ -15,28 +16,11 @@ using sim::SimDevice;
 
 namespace {
 
-std::vector<SimDevice> Office() {
-    std::vector<SimDevice> d;
-    for (std::size_t i = 0; i < 3; ++i) {
-        d.push_back(SimDevice::Generated(i));
-    }
-    d[0].ip = "10.77.0.21";
-    d[0].mask = "255.255.255.0";
-    return d;
-}
-
-// One camera inside eCam's subnet, one at its factory address outside it.
+// Passwords of their own, so that the logs show which LAN heard one.
 std::vector<SimDevice> Cameras() {
-    std::vector<SimDevice> d(2, SimDevice::Generated(7));
-    const char* ips[] = {"192.168.1.64", "192.168.0.64"};
+    std::vector<SimDevice> d = LanBCameras();
     for (std::size_t i = 0; i < d.size(); ++i) {
-        d[i].name = "LAN B cam " + std::to_string(i);
-        d[i].devId = "CAMB000" + std::to_string(i + 1);
-        d[i].mac = "02:4F:4E:B0:00:0" + std::to_string(i + 1);
-        d[i].ip = ips[i];
-        d[i].mask = "255.255.255.0";
         d[i].password = "cam-secret-" + std::to_string(i);
-        d[i].restartMs = 100;
     }
     return d;
 }
@@ -111,7 +95,7 @@ protected:
         return lan.LogOfKind(kind).size();
     }
 
-    std::vector<SimDevice> office = Office();
+    std::vector<SimDevice> office = OfficeDevices();
     std::vector<SimDevice> cameras = Cameras();
     LabSim lanA;
     LabSim lanB;

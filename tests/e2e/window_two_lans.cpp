@@ -5,6 +5,7 @@
 // reaches LAN B only.
 
 #include "EndpointLab.h"
+#include "TwoLanDevices.h"
 
 #include "COndrelApp.h"
 #include "COndrelDlg.h"
@@ -26,33 +27,6 @@ using namespace ondrel::lab;
 using namespace ondrel::testing;
 
 namespace {
-
-std::vector<sim::SimDevice> OfficeDevices() {
-    std::vector<sim::SimDevice> d;
-    for (std::size_t i = 0; i < 3; ++i) {
-        d.push_back(sim::SimDevice::Generated(i));
-    }
-    d[0].ip = "10.77.0.21";
-    d[0].mask = "255.255.255.0";
-    return d;
-}
-
-// One camera on eCam's subnet 192.168.1.0/24, one with its factory address outside it.
-std::vector<sim::SimDevice> Cameras() {
-    std::vector<sim::SimDevice> d(2, sim::SimDevice::Generated(0));
-    const char* names[] = {"Switch cam", "Factory cam"};
-    const char* ips[] = {"192.168.1.64", "192.168.0.64"};
-    for (std::size_t i = 0; i < d.size(); ++i) {
-        d[i].name = names[i];
-        d[i].devId = "CAMB000" + std::to_string(i + 1);
-        d[i].mac = "02:4F:4E:B0:00:0" + std::to_string(i + 1);
-        d[i].ip = ips[i];
-        d[i].mask = "255.255.255.0";
-        d[i].dhcp = false;
-        d[i].restartMs = 200;
-    }
-    return d;
-}
 
 class WindowTwoLans : public ::testing::Test {
 protected:
@@ -105,7 +79,7 @@ protected:
     }
 
     std::vector<sim::SimDevice> office = OfficeDevices();
-    std::vector<sim::SimDevice> cameras = Cameras();
+    std::vector<sim::SimDevice> cameras = LanBCameras();
     LabSim lanA;
     LabSim lanB;
     std::shared_ptr<FakePrompter> prompter = std::make_shared<FakePrompter>();
