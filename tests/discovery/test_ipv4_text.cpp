@@ -1,3 +1,6 @@
+// Nothing here sends to the broadcast address: it appears as text only. Whatever broadcasts
+// runs inside the private lab of scripts/netlab.
+
 #include "discovery/Ipv4Text.h"
 
 #include <gtest/gtest.h>

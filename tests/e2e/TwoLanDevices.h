@@ -3,7 +3,12 @@
 // window tests: on LAN A three office devices, one of them inside eOffice's subnet; on LAN B
 // one camera inside eCam's subnet 192.168.1.0/24 and one at its factory address outside it.
 
+#include "EndpointLab.h"
 #include "SimDevice.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
 
 #include <string>
 #include <vector>
@@ -34,6 +39,25 @@ inline std::vector<sim::SimDevice> LanBCameras() {
         d[i].restartMs = 200;
     }
     return d;
+}
+
+// Enters the LAN whose namespace the lab names in netnsVariable and plays devices there.
+inline void StartLan(LabSim& lan, const char* netnsVariable,
+                     const std::vector<sim::SimDevice>& devices) {
+    const char* netns = std::getenv(netnsVariable);
+    ASSERT_TRUE(netns != nullptr) << netnsVariable;
+    lan.EnterNetwork(netns);
+    nlohmann::json list = nlohmann::json::array();
+    for (const sim::SimDevice& d : devices) {
+        list.push_back(DeviceJson(d));
+    }
+    ASSERT_EQ(lan.Start({"--config", lan.WriteConfig(list)}), "");
+}
+
+// A logged datagram's bytes as text.
+inline std::string LoggedText(const LabSim::Entry& entry) {
+    const std::vector<uint8_t> bytes = FromHex(entry.at("hex").get<std::string>());
+    return std::string(bytes.begin(), bytes.end());
 }
 
 } // namespace ondrel::lab

@@ -36,11 +36,6 @@ std::vector<sim::SimDevice> Cameras() {
     return d;
 }
 
-std::string Text(const LabSim::Entry& entry) {
-    const std::vector<uint8_t> bytes = FromHex(entry.at("hex").get<std::string>());
-    return std::string(bytes.begin(), bytes.end());
-}
-
 class CliTwoLans : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -48,20 +43,8 @@ protected:
         const char* topology = std::getenv("ONDREL_LAB_TOPOLOGY");
         ASSERT_TRUE(topology != nullptr && std::string_view(topology) == "two-lans")
             << "run under scripts/netlab --two-lans";
-        Start(lanA, "ONDREL_LAB_A_NETNS", office);
-        Start(lanB, "ONDREL_LAB_B_NETNS", cameras);
-    }
-
-    static void Start(LabSim& lan, const char* netnsVariable,
-                      const std::vector<sim::SimDevice>& devices) {
-        const char* netns = std::getenv(netnsVariable);
-        ASSERT_TRUE(netns != nullptr) << netnsVariable;
-        lan.EnterNetwork(netns);
-        Json list = Json::array();
-        for (const sim::SimDevice& d : devices) {
-            list.push_back(DeviceJson(d));
-        }
-        ASSERT_EQ(lan.Start({"--config", lan.WriteConfig(list)}), "");
+        StartLan(lanA, "ONDREL_LAB_A_NETNS", office);
+        StartLan(lanB, "ONDREL_LAB_B_NETNS", cameras);
     }
 
     // A search from every adapter that, once logged on both LANs, shows that everything sent
@@ -119,7 +102,7 @@ TEST_F(CliTwoLans, SetForACameraOnLanBReachesLanBOnly) {
 
     const auto sets = lanB.WaitForLog("setconfig", 1);
     ASSERT_EQ(sets.size(), 1u);
-    const std::string request = Text(sets[0]);
+    const std::string request = LoggedText(sets[0]);
     EXPECT_NE(request.find("DevId:" + camera.devId + "\r\n"), std::string::npos) << request;
     EXPECT_NE(request.find("IP:192.168.1.65\r\n"), std::string::npos) << request;
     EXPECT_NE(request.find("pwd:" + camera.password + "\r\n"), std::string::npos);
@@ -128,7 +111,7 @@ TEST_F(CliTwoLans, SetForACameraOnLanBReachesLanBOnly) {
     EXPECT_EQ(lanB.LogOfKind("setconfig").size(), 1u);
     for (const LabSim::Entry& e : lanA.Log()) {
         EXPECT_NE(e.value("kind", ""), "setconfig") << e.dump();
-        EXPECT_EQ(Text(e).find(camera.password), std::string::npos) << e.dump();
+        EXPECT_EQ(LoggedText(e).find(camera.password), std::string::npos) << e.dump();
     }
 }
 

@@ -25,11 +25,6 @@ std::vector<SimDevice> Cameras() {
     return d;
 }
 
-std::string Text(const LabSim::Entry& entry) {
-    const std::vector<uint8_t> bytes = FromHex(entry.at("hex").get<std::string>());
-    return std::string(bytes.begin(), bytes.end());
-}
-
 struct Heard {
     AdapterRef adapter;
     DeviceInfo record;
@@ -42,8 +37,8 @@ protected:
         const char* topology = std::getenv("ONDREL_LAB_TOPOLOGY");
         ASSERT_TRUE(topology != nullptr && std::string_view(topology) == "two-lans")
             << "run under scripts/netlab --two-lans";
-        Start(lanA, "ONDREL_LAB_A_NETNS", office);
-        Start(lanB, "ONDREL_LAB_B_NETNS", cameras);
+        StartLan(lanA, "ONDREL_LAB_A_NETNS", office);
+        StartLan(lanB, "ONDREL_LAB_B_NETNS", cameras);
         endpoint.SetEventHandler([this](const EndpointEvent& e) {
             std::lock_guard lock(mutex);
             if (e.code == kEvtSearchReply && e.data.size() == sizeof(DeviceInfo)) {
@@ -55,17 +50,6 @@ protected:
             }
         });
         ASSERT_EQ(endpoint.Open(), 1);
-    }
-
-    static void Start(LabSim& lan, const char* netnsVariable, const std::vector<SimDevice>& list) {
-        const char* netns = std::getenv(netnsVariable);
-        ASSERT_TRUE(netns != nullptr) << netnsVariable;
-        lan.EnterNetwork(netns);
-        nlohmann::json json = nlohmann::json::array();
-        for (const SimDevice& d : list) {
-            json.push_back(DeviceJson(d));
-        }
-        ASSERT_EQ(lan.Start({"--config", lan.WriteConfig(json)}), "");
     }
 
     // Searches until all five devices have answered; what each was heard on.
@@ -161,14 +145,14 @@ TEST_F(EndpointTwoLans, ACamerasRequestsReachItsLanOnly) {
     Marker();
     EXPECT_EQ(Count(lanB, "query"), 3u);
     ASSERT_EQ(Count(lanB, "setconfig"), 1u);
-    EXPECT_NE(Text(lanB.LogOfKind("setconfig")[0]).find("pwd:" + camera.password + "\r\n"),
+    EXPECT_NE(LoggedText(lanB.LogOfKind("setconfig")[0]).find("pwd:" + camera.password + "\r\n"),
               std::string::npos);
     for (const LabSim::Entry& e : lanB.LogOfKind("query")) {
-        EXPECT_EQ(Text(e).find(camera.password), std::string::npos) << "a query carried it";
+        EXPECT_EQ(LoggedText(e).find(camera.password), std::string::npos) << "a query carried it";
     }
     for (const LabSim::Entry& e : lanA.Log()) {
         EXPECT_EQ(e.value("kind", ""), "search") << e.dump();
-        EXPECT_EQ(Text(e).find(camera.password), std::string::npos) << e.dump();
+        EXPECT_EQ(LoggedText(e).find(camera.password), std::string::npos) << e.dump();
     }
 }
 

@@ -35,8 +35,8 @@ protected:
         const char* topology = std::getenv("ONDREL_LAB_TOPOLOGY");
         ASSERT_TRUE(topology != nullptr && std::string_view(topology) == "two-lans")
             << "run under scripts/netlab --two-lans";
-        Start(lanA, "ONDREL_LAB_A_NETNS", office);
-        Start(lanB, "ONDREL_LAB_B_NETNS", cameras);
+        StartLan(lanA, "ONDREL_LAB_A_NETNS", office);
+        StartLan(lanB, "ONDREL_LAB_B_NETNS", cameras);
         g_appTitle = COndrelApp::BuildTitle(QStringLiteral("two lans"));
         DialogDeps deps;
         deps.prompter = prompter;
@@ -46,17 +46,6 @@ protected:
     }
     void TearDown() override { dialog.reset(); }
 
-    static void Start(LabSim& lan, const char* netnsVariable,
-                      const std::vector<sim::SimDevice>& devices) {
-        const char* netns = std::getenv(netnsVariable);
-        ASSERT_TRUE(netns != nullptr) << netnsVariable;
-        lan.EnterNetwork(netns);
-        nlohmann::json list = nlohmann::json::array();
-        for (const sim::SimDevice& d : devices) {
-            list.push_back(DeviceJson(d));
-        }
-        ASSERT_EQ(lan.Start({"--config", lan.WriteConfig(list)}), "");
-    }
     int Rows() const { return dialog->DeviceModel()->GetItemCount(); }
     // Row of a MAC, or -1.
     int RowOf(const std::string& mac) const {
