@@ -1,17 +1,12 @@
 #include "devices/CDeviceTable.h"
-#include "devices/CSyncCaller.h"
 
 #include <benchmark/benchmark.h>
 
 #include <malloc.h>
 
-#include <condition_variable>
 #include <cstdio>
 #include <cstring>
-#include <deque>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 using namespace ondrel;
@@ -161,59 +156,5 @@ void FindMissingMac(benchmark::State& state) {
     }
 }
 BENCHMARK(FindMissingMac)->Arg(10000)->Unit(benchmark::kMicrosecond);
-
-// A minimal event loop on its own thread, standing in for the window's.
-class Loop {
-public:
-    Loop() : m_thread([this] { Run(); }) {}
-    ~Loop() {
-        {
-            std::lock_guard<std::mutex> hold(m_mutex);
-            m_stop = true;
-        }
-        m_wake.notify_all();
-        m_thread.join();
-    }
-    void Post(CSyncCaller::Task task) {
-        {
-            std::lock_guard<std::mutex> hold(m_mutex);
-            m_tasks.push_back(std::move(task));
-        }
-        m_wake.notify_one();
-    }
-    std::thread::id Id() const { return m_thread.get_id(); }
-
-private:
-    void Run() {
-        std::unique_lock<std::mutex> hold(m_mutex);
-        while (true) {
-            m_wake.wait(hold, [this] { return m_stop || !m_tasks.empty(); });
-            if (m_stop) {
-                return;
-            }
-            auto task = std::move(m_tasks.front());
-            m_tasks.pop_front();
-            hold.unlock();
-            task();
-            hold.lock();
-        }
-    }
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    std::deque<CSyncCaller::Task> m_tasks;
-    bool m_stop = false;
-    std::thread m_thread;
-};
-
-void SyncCallRoundTrip(benchmark::State& state) {
-    Loop loop;
-    CSyncCaller caller([&loop](CSyncCaller::Task task) { loop.Post(std::move(task)); }, loop.Id());
-    int runs = 0;
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(caller.Call([&runs] { ++runs; }));
-    }
-    state.counters["runs"] = runs;
-}
-BENCHMARK(SyncCallRoundTrip)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 } // namespace
