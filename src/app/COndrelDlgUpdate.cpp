@@ -9,7 +9,7 @@
 #include "Texts.h"
 #include "config/DeviceUrl.h"
 #include "config/FormRules.h"
-#include "discovery/SecureWipe.h"
+#include "core/SecureWipe.h"
 #include "ui_COndrelDlg.h"
 
 #include <cstring>

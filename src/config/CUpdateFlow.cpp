@@ -2,7 +2,7 @@
 
 #include "FormRules.h"
 
-#include "discovery/SecureWipe.h"
+#include "core/SecureWipe.h"
 
 namespace ondrel {
 

@@ -1,6 +1,6 @@
 #include "CDeviceTable.h"
 
-#include "discovery/SecureWipe.h"
+#include "core/SecureWipe.h"
 
 #include <cstring>
 #include <functional>

@@ -18,7 +18,7 @@
 #include "CMyLock.h"
 #include "DeviceEntry.h"
 
-#include "discovery/AdapterRef.h"
+#include "core/AdapterRef.h"
 
 #include <cstddef>
 #include <string_view>

@@ -2,7 +2,7 @@
 // One element of the device chain: a record held by value, the adapter its latest reply
 // arrived on, and the link to the next arrival.
 
-#include "discovery/AdapterRef.h"
+#include "core/AdapterRef.h"
 #include "discovery/DeviceInfo.h"
 
 namespace ondrel {

@@ -3,7 +3,7 @@
 #include "CPacket.h"
 #include "DatagramBatch.h"
 #include "ReplyParser.h"
-#include "SecureWipe.h"
+#include "core/SecureWipe.h"
 #include "SetNetConfig.h"
 #include "UdpSocket.h"
 
@@ -144,8 +144,8 @@ CQuillnet::Handlers CQuillnet::TakeHandlers() {
 }
 
 bool CQuillnet::BroadcastMode() const {
-    const std::optional<uint32_t> dest = ParseIpv4(m_config.destAddress);
-    return dest && *dest == 0xFFFFFFFFu;
+    const std::optional<Ipv4> dest = parseIpv4(m_config.destAddress);
+    return dest && dest->bits == 0xFFFFFFFFu;
 }
 
 std::shared_ptr<const NetLinks> CQuillnet::RefreshLinks() {
@@ -420,7 +420,7 @@ void CQuillnet::Handle(std::string_view text, uint32_t ifindex, uint32_t lost, L
     if (reply.kind == ReplyKind::SearchReply) {
         const DeviceInfo record = DecodeSearchReply(text);
         if (link != nullptr) {
-            adapter = AdapterOf(*link, ParseIpv4(FieldText(record.IP)));
+            adapter = AdapterOf(*link, parseIpv4(FieldText(record.IP)));
         }
         Raise(handlers, kEvtSearchReply,
               std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(&record), sizeof record),

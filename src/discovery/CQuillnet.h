@@ -18,7 +18,7 @@
 // (LostSinceSearch) and hands the count along with every typed event, so that the owner can
 // tell the user that the list is incomplete instead of showing it as if it were whole.
 
-#include "AdapterRef.h"
+#include "core/AdapterRef.h"
 #include "DeviceInfo.h"
 #include "NetLinks.h"
 #include "Protocol.h"

@@ -69,14 +69,14 @@ const NetLink* FindLink(const NetLinks& links, uint32_t ifindex, std::string_vie
     return nullptr;
 }
 
-AdapterRef AdapterOf(const NetLink& link, std::optional<uint32_t> deviceIp) {
+AdapterRef AdapterOf(const NetLink& link, std::optional<Ipv4> deviceIp) {
     AdapterRef adapter;
     adapter.name = link.name;
     adapter.ifindex = link.ifindex;
     const Ipv4Net* chosen = link.addresses.empty() ? nullptr : &link.addresses.front();
     if (deviceIp) {
         for (const Ipv4Net& net : link.addresses) {
-            if (net.Contains(*deviceIp)) {
+            if (net.Contains(deviceIp->bits)) {
                 chosen = &net;
                 break;
             }

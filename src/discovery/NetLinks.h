@@ -6,7 +6,8 @@
 // The list is read again at every search, so that an adapter plugged in after start-up
 // works, and again when a reply arrives on an interface the endpoint has not seen.
 
-#include "AdapterRef.h"
+#include "core/AdapterRef.h"
+#include "core/Ipv4.h"
 
 #include <cstdint>
 #include <functional>
@@ -49,7 +50,7 @@ const NetLink* FindLink(const NetLinks& links, uint32_t ifindex, std::string_vie
 
 // The adapter as a reply names it: of the link's addresses, the one whose subnet holds the
 // device's address, else the primary one.
-AdapterRef AdapterOf(const NetLink& link, std::optional<uint32_t> deviceIp = std::nullopt);
+AdapterRef AdapterOf(const NetLink& link, std::optional<Ipv4> deviceIp = std::nullopt);
 
 // The interfaces as the kernel lists them now (getifaddrs); empty when they cannot be read.
 NetLinks ListSystemLinks();

@@ -238,11 +238,11 @@ SocketStatus UdpSocket::Bind(std::string_view address, uint16_t port) {
     if (m_fd < 0) {
         return Failure(EBADF, where);
     }
-    const std::optional<uint32_t> parsed = ParseIpv4(address);
+    const std::optional<Ipv4> parsed = parseIpv4(address);
     if (!parsed) {
         return Failure(EINVAL, where);
     }
-    const sockaddr_in sa = MakeAddress(*parsed, port);
+    const sockaddr_in sa = MakeAddress(parsed->bits, port);
     if (Sys().bind(m_fd, reinterpret_cast<const sockaddr*>(&sa), sizeof sa) != 0) {
         return Failure(errno, where);
     }
@@ -264,17 +264,17 @@ uint16_t UdpSocket::LocalPort() const {
 
 SocketStatus UdpSocket::SendTo(std::string_view address, uint16_t port,
                                std::span<const uint8_t> bytes) const {
-    const std::optional<uint32_t> parsed = ParseIpv4(address);
+    const std::optional<Ipv4> parsed = parseIpv4(address);
     if (!parsed) {
         return Failure(EINVAL, "send to " + Where(address, port));
     }
-    return SendTo(*parsed, port, bytes);
+    return SendTo(parsed->bits, port, bytes);
 }
 
 SocketStatus UdpSocket::SendTo(uint32_t hostOrderAddress, uint16_t port,
                                std::span<const uint8_t> bytes) const {
     if (m_fd < 0) {
-        return Failure(EBADF, "send to " + Where(FormatIpv4(hostOrderAddress), port));
+        return Failure(EBADF, "send to " + Where(formatIpv4(hostOrderAddress), port));
     }
     const sockaddr_in sa = MakeAddress(hostOrderAddress, port);
     for (;;) {
@@ -284,7 +284,7 @@ SocketStatus UdpSocket::SendTo(uint32_t hostOrderAddress, uint16_t port,
             return {};
         }
         if (errno != EINTR) {
-            return Failure(errno, "send to " + Where(FormatIpv4(hostOrderAddress), port));
+            return Failure(errno, "send to " + Where(formatIpv4(hostOrderAddress), port));
         }
     }
 }
@@ -292,7 +292,7 @@ SocketStatus UdpSocket::SendTo(uint32_t hostOrderAddress, uint16_t port,
 SocketStatus UdpSocket::SendVia(uint32_t ifindex, uint32_t hostOrderAddress, uint16_t port,
                                 std::span<const uint8_t> bytes) const {
     const auto where = [&] {
-        return "send to " + Where(FormatIpv4(hostOrderAddress), port) + " via interface " +
+        return "send to " + Where(formatIpv4(hostOrderAddress), port) + " via interface " +
                std::to_string(ifindex);
     };
     if (m_fd < 0) {
@@ -405,7 +405,7 @@ ReceiveResult UdpSocket::Receive(std::span<uint8_t> buffer, int timeoutMs) const
         if (got >= 0) {
             result.wireLength = static_cast<std::size_t>(got);
             result.count = std::min(result.wireLength, buffer.size());
-            result.senderAddress = FormatIpv4(ntohl(from.sin_addr.s_addr));
+            result.senderAddress = formatIpv4(ntohl(from.sin_addr.s_addr));
             result.senderPort = ntohs(from.sin_port);
             if ((message.msg_flags & MSG_TRUNC) != 0 || result.wireLength > buffer.size()) {
                 result.status = ReceiveStatus::Truncated;

@@ -9,7 +9,7 @@
 //
 // Addresses are dotted-decimal IPv4 text ("127.0.0.1", "0.0.0.0", "255.255.255.255").
 
-#include "Ipv4Text.h"
+#include "core/Ipv4.h"
 
 #include <atomic>
 #include <cstddef>

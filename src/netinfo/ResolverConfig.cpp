@@ -1,6 +1,6 @@
 #include "ResolverConfig.h"
 
-#include "discovery/Ipv4Text.h"
+#include "core/Ipv4.h"
 
 #include <sstream>
 
@@ -27,7 +27,7 @@ std::string Ipv4ServerAddress(std::string_view server) {
     const std::size_t end = server.find_first_of(":%#");
     const std::string address(server.substr(0, end));
     // Only as written by ondrel: the resolver itself would read a leading zero as octal.
-    if (!IsCanonicalIpv4(address)) {
+    if (!isCanonicalIpv4(address)) {
         return {};
     }
     return address;

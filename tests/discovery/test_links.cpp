@@ -1,6 +1,6 @@
 // Which interfaces a broadcast goes out of, and how an adapter names a device's subnet.
 
-#include "discovery/AdapterRef.h"
+#include "core/AdapterRef.h"
 #include "discovery/NetLinks.h"
 #include "discovery/UdpSocket.h"
 
@@ -18,7 +18,7 @@ namespace {
 constexpr unsigned kUsable = kLinkUp | kLinkRunning | kLinkLowerUp | kLinkBroadcast;
 
 uint32_t Ip(const char* text) {
-    return *ParseIpv4(text);
+    return parseIpv4(text)->bits;
 }
 
 NetLink Link(const char* name, uint32_t index, unsigned flags,
@@ -136,10 +136,10 @@ TEST(AdapterRefTest, SubnetAndMembership) {
 
 TEST(AdapterRefTest, AReplyNamesTheAddressOfItsOwnSubnet) {
     const NetLink link = Link("eth0", 2, kUsable, {{Ip("10.0.0.5"), 8}, {Ip("192.168.1.10"), 24}});
-    EXPECT_EQ(AdapterOf(link, Ip("192.168.1.64")).SubnetText(), "192.168.1.0/24");
-    EXPECT_EQ(AdapterOf(link, Ip("172.16.0.9")).SubnetText(), "10.0.0.0/8"); // the primary
+    EXPECT_EQ(AdapterOf(link, Ipv4{Ip("192.168.1.64")}).SubnetText(), "192.168.1.0/24");
+    EXPECT_EQ(AdapterOf(link, Ipv4{Ip("172.16.0.9")}).SubnetText(), "10.0.0.0/8"); // the primary
     EXPECT_EQ(AdapterOf(link).AddressText(), "10.0.0.5");
-    const AdapterRef bare = AdapterOf(Link("eth1", 3, kUsable, {}), Ip("192.168.0.64"));
+    const AdapterRef bare = AdapterOf(Link("eth1", 3, kUsable, {}), Ipv4{Ip("192.168.0.64")});
     EXPECT_EQ(bare, (AdapterRef{"eth1", 3, 0, 0}));
     EXPECT_FALSE(bare.Contains(Ip("0.0.0.0")));
 }

@@ -69,7 +69,7 @@ ssize_t CatchSendmsg(int, const msghdr* m, int) {
 NetLink Link(const char* name, uint32_t index, const char* address, uint8_t prefix) {
     NetLink link{name, index, kUsable, {}};
     if (address != nullptr) {
-        link.addresses.push_back({*ParseIpv4(address), prefix});
+        link.addresses.push_back({parseIpv4(address)->bits, prefix});
     }
     return link;
 }
@@ -233,7 +233,7 @@ TEST_F(AdapterRig, RequestsReportEachAdapterThatRefusedAndFailOnlyWhenAllDid) {
 TEST_F(AdapterRig, ADevicesRequestsGoOnlyWhereItAnsweredUnlessThatAdapterIsGone) {
     auto endpoint = Open();
     const DeviceInfo camera = Camera();
-    const AdapterRef cams{"cams0", kCameras, *ParseIpv4("192.168.1.10"), 24};
+    const AdapterRef cams{"cams0", kCameras, parseIpv4("192.168.1.10")->bits, 24};
     // Named rather than braced in the rows: GCC 12's optimiser mistakes braced strings in an
     // array of rows for uninitialised ones (-Wmaybe-uninitialized).
     const AdapterRef replugged{"cams0", 4711, 0, 0};
@@ -303,7 +303,7 @@ TEST_F(AdapterRig, RepliesNameTheAdapterTheyArrivedOn) {
         std::lock_guard lock(mutex);
         return adapters.size() == 2;
     }));
-    const AdapterRef lo{"lo", if_nametoindex("lo"), *ParseIpv4("127.0.0.1"), 8};
+    const AdapterRef lo{"lo", if_nametoindex("lo"), parseIpv4("127.0.0.1")->bits, 8};
     EXPECT_EQ(adapters[0], lo);
     EXPECT_EQ(adapters[1], lo);
     EXPECT_EQ(codes, (std::vector<uint16_t>{kEvtSearchReply, kEvtSetConfigResult}));

@@ -172,11 +172,11 @@ TEST(UdpSocket, WakeReleasesABlockedReceiveAndEveryLaterOne) {
 }
 
 TEST(Ipv4Text, ParsesAndFormats) {
-    EXPECT_EQ(ParseIpv4("127.0.0.1"), 0x7F000001u);
-    EXPECT_EQ(ParseIpv4("255.255.255.255"), 0xFFFFFFFFu);
-    EXPECT_FALSE(ParseIpv4("1.2.3"));
-    EXPECT_FALSE(ParseIpv4("1.2.3.4 "));
-    EXPECT_EQ(FormatIpv4(0x0A4D0001u), "10.77.0.1");
+    EXPECT_EQ(parseIpv4("127.0.0.1"), Ipv4{0x7F000001u});
+    EXPECT_EQ(parseIpv4("255.255.255.255"), Ipv4{0xFFFFFFFFu});
+    EXPECT_FALSE(parseIpv4("1.2.3"));
+    EXPECT_FALSE(parseIpv4("1.2.3.4 "));
+    EXPECT_EQ(formatIpv4(0x0A4D0001u), "10.77.0.1");
 }
 
 TEST_F(UdpSocketFaults, InterruptedCallsAreRepeated) {

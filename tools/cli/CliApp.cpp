@@ -8,7 +8,7 @@
 #include "SettingsCheck.h"
 #include "Terminal.h"
 #include "config/DeviceUrl.h"
-#include "discovery/SecureWipe.h"
+#include "core/SecureWipe.h"
 
 #include <chrono>
 #include <cstdio>

@@ -1,6 +1,6 @@
 #include "InputRules.h"
 
-#include "discovery/Ipv4Text.h"
+#include "core/Ipv4.h"
 
 #include <cstdio>
 
@@ -28,20 +28,21 @@ int HexValue(char c) {
 } // namespace
 
 std::optional<Ipv4> ReadDeviceIPv4(std::string_view text) {
-    const std::optional<uint32_t> address = ParseIpv4(text);
+    const auto address = ondrel::parseIpv4(text);
     if (!address) {
         return std::nullopt;
     }
-    return Ipv4{static_cast<uint8_t>(*address >> 24), static_cast<uint8_t>(*address >> 16),
-                static_cast<uint8_t>(*address >> 8), static_cast<uint8_t>(*address)};
+    const uint32_t bits = address->bits;
+    return Ipv4{static_cast<uint8_t>(bits >> 24), static_cast<uint8_t>(bits >> 16),
+                static_cast<uint8_t>(bits >> 8), static_cast<uint8_t>(bits)};
 }
 
 std::optional<Ipv4> ParseIPv4(std::string_view text) {
-    return IsCanonicalIpv4(text) ? ReadDeviceIPv4(text) : std::nullopt;
+    return isCanonicalIpv4(text) ? ReadDeviceIPv4(text) : std::nullopt;
 }
 
 std::string FormatIPv4(const Ipv4& a) {
-    return FormatIpv4(ToUint32(a));
+    return formatIpv4(ToUint32(a));
 }
 
 uint32_t ToUint32(const Ipv4& a) {

@@ -1,7 +1,7 @@
 #include "SettingsBuilder.h"
 
 #include "config/FormRules.h"
-#include "discovery/SecureWipe.h"
+#include "core/SecureWipe.h"
 
 namespace ondrel::cli {
 

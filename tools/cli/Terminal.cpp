@@ -1,6 +1,6 @@
 #include "Terminal.h"
 
-#include "discovery/SecureWipe.h"
+#include "core/SecureWipe.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,7 +1,7 @@
 #include "DeviceReader.h"
 
 #include "DeviceConfigLoader.h"
-#include "discovery/Ipv4Text.h"
+#include "core/Ipv4.h"
 
 #include <array>
 
@@ -43,8 +43,8 @@ void DeviceReader::Text(const char* key, std::string& out, TextRule rule) {
     }
     const bool empty = s.empty();
     if ((rule == TextRule::NonEmpty && empty) ||
-        (rule == TextRule::IPv4 && !ParseIpv4(s).has_value()) ||
-        (rule == TextRule::IPv4OrEmpty && !empty && !ParseIpv4(s).has_value()) ||
+        (rule == TextRule::IPv4 && !parseIpv4(s).has_value()) ||
+        (rule == TextRule::IPv4OrEmpty && !empty && !parseIpv4(s).has_value()) ||
         (rule == TextRule::Mac && !DeviceConfigLoader::IsMac(s))) {
         static constexpr const char* kWhat[] = {
             "", "must not be empty", "expected an IPv4 address a.b.c.d",

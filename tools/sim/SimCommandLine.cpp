@@ -2,7 +2,7 @@
 
 #include "CommandLineSupport.h"
 #include "SimDevice.h"
-#include "discovery/Ipv4Text.h"
+#include "core/Ipv4.h"
 
 #include <CLI/CLI.hpp>
 
@@ -88,7 +88,7 @@ CLI::Validator Number(uint64_t low, uint64_t high) {
 CLI::Validator Address() {
     return CLI::Validator(
         [](std::string& text) {
-            return ParseIpv4(text) ? std::string()
+            return parseIpv4(text) ? std::string()
                                    : "expected an IPv4 address a.b.c.d, got \"" + text + "\"";
         },
         "");

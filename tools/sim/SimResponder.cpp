@@ -1,6 +1,6 @@
 #include "SimResponder.h"
 
-#include "discovery/Ipv4Text.h"
+#include "core/Ipv4.h"
 
 #include <algorithm>
 
@@ -163,15 +163,15 @@ std::string SimResponder::Validate(const SimRequest& request) {
     if (!request.Field("IPMethod") || !Decimal(FieldOr(request, "IPMethod"))) {
         return "IPMethod is not a number";
     }
-    if (!automatic && !ParseIpv4(ip).has_value()) {
+    if (!automatic && !parseIpv4(ip).has_value()) {
         return "IP is not an IPv4 address";
     }
-    if (!automatic && !ParseIpv4(FieldOr(request, "NetMask")).has_value()) {
+    if (!automatic && !parseIpv4(FieldOr(request, "NetMask")).has_value()) {
         return "NetMask is not an IPv4 address";
     }
     for (std::string_view key : {"GateWay", "DNS0", "DNS1"}) {
         const std::string_view value = FieldOr(request, key);
-        if (!value.empty() && !ParseIpv4(value).has_value()) {
+        if (!value.empty() && !parseIpv4(value).has_value()) {
             return std::string(key) + " is not an IPv4 address";
         }
     }
@@ -186,11 +186,11 @@ void SimResponder::Apply(const SimRequest& request, SimDevice& d) {
     d.dhcp = FieldOr(request, "IPMethod") == "0";
     // With automatic addressing a device keeps its last address until a server gives it one.
     const std::string_view ip = FieldOr(request, "IP");
-    if (ParseIpv4(ip).has_value()) {
+    if (parseIpv4(ip).has_value()) {
         d.ip = ip;
     }
     const std::string_view mask = FieldOr(request, "NetMask");
-    if (ParseIpv4(mask).has_value()) {
+    if (parseIpv4(mask).has_value()) {
         d.mask = mask;
     }
     d.gateway = FieldOr(request, "GateWay");

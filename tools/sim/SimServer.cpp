@@ -11,11 +11,11 @@ SimServer::SimServer(SimResponder& responder, SimLog& log, ServerOptions options
     : m_responder(responder), m_log(log), m_options(std::move(options)), m_start(Clock::now()) {}
 
 SocketStatus SimServer::Open() {
-    const std::optional<uint32_t> replyTo = ParseIpv4(m_options.replyTo);
+    const std::optional<Ipv4> replyTo = parseIpv4(m_options.replyTo);
     if (!replyTo) {
         return {EINVAL, "reply address " + m_options.replyTo};
     }
-    m_replyAddress = *replyTo;
+    m_replyAddress = replyTo->bits;
     if (SocketStatus s = m_socket.Create(); !s) {
         return s;
     }
@@ -78,7 +78,7 @@ void SimServer::Handle(const uint8_t* data, std::size_t length, const std::strin
     uint32_t address = m_replyAddress;
     uint16_t port = m_options.replyPort.value_or(9003);
     if (m_options.unicast) {
-        address = ParseIpv4(fromAddress).value_or(m_replyAddress);
+        address = parseIpv4(fromAddress).value_or(Ipv4{m_replyAddress}).bits;
         port = m_options.replyPort.value_or(fromPort);
     }
     const Clock::time_point due = now + std::chrono::milliseconds(m_options.delayMs);

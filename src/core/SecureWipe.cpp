@@ -1,4 +1,4 @@
-#include "SecureWipe.h"
+#include "core/SecureWipe.h"
 
 #include <string.h>
 

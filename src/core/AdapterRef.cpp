@@ -1,6 +1,6 @@
-#include "AdapterRef.h"
+#include "core/AdapterRef.h"
 
-#include "Ipv4Text.h"
+#include "core/Ipv4.h"
 
 namespace ondrel {
 
@@ -9,8 +9,8 @@ bool AdapterRef::Contains(uint32_t deviceIp) const {
 }
 
 bool AdapterRef::Contains(std::string_view deviceIp) const {
-    const std::optional<uint32_t> ip = ParseIpv4(deviceIp);
-    return ip && Contains(*ip);
+    const std::optional<Ipv4> ip = parseIpv4(deviceIp);
+    return ip && Contains(ip->bits);
 }
 
 std::string AdapterRef::SubnetText() const {
@@ -18,11 +18,11 @@ std::string AdapterRef::SubnetText() const {
         return {};
     }
     const Ipv4Net net{address, prefixLength};
-    return FormatIpv4(address & net.Mask()) + "/" + std::to_string(prefixLength);
+    return formatIpv4(address & net.Mask()) + "/" + std::to_string(prefixLength);
 }
 
 std::string AdapterRef::AddressText() const {
-    return HasAddress() ? FormatIpv4(address) : std::string();
+    return HasAddress() ? formatIpv4(address) : std::string();
 }
 
 } // namespace ondrel

@@ -9,6 +9,7 @@
 // Devices pad their octets this way ("192.168.001.088") and simulator files keep what devices
 // sent, so such texts are read, as decimal; whatever Ondrel writes has no leading zeros.
 
+#include <compare>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -16,14 +17,28 @@
 
 namespace ondrel {
 
-// The address in host byte order (first octet highest), or nullopt.
-std::optional<uint32_t> ParseIpv4(std::string_view text);
+// An IPv4 address in host byte order (first octet highest), so that it sorts as a number.
+struct Ipv4 {
+    uint32_t bits = 0;
+
+    auto operator<=>(const Ipv4&) const = default;
+
+    // Dotted decimal without leading zeros.
+    std::string text() const;
+    // 0.0.0.0: "no address", never a device's own.
+    bool isUnspecified() const { return bits == 0; }
+    // Whether a device can have this address as its own and be reached by it: not 0.x.x.x,
+    // not loopback, not multicast or reserved (224 and above, the broadcast address included).
+    bool isUsableHost() const;
+};
+
+std::optional<Ipv4> parseIpv4(std::string_view text);
 
 // Dotted decimal without leading zeros.
-std::string FormatIpv4(uint32_t hostOrder);
+std::string formatIpv4(uint32_t hostOrder);
 
-// Whether text is an IPv4 text written exactly as FormatIpv4 writes it. What a person types
+// Whether text is an IPv4 text written exactly as formatIpv4 writes it. What a person types
 // is held to this: other tools read "010" as octal, so the person may mean another address.
-bool IsCanonicalIpv4(std::string_view text);
+bool isCanonicalIpv4(std::string_view text);
 
 } // namespace ondrel

@@ -1,8 +1,8 @@
-#include "Ipv4Text.h"
+#include "Ipv4.h"
 
 namespace ondrel {
 
-std::optional<uint32_t> ParseIpv4(std::string_view text) {
+std::optional<Ipv4> parseIpv4(std::string_view text) {
     uint32_t address = 0;
     std::size_t pos = 0;
     for (int octet = 0; octet < 4; ++octet) {
@@ -29,17 +29,26 @@ std::optional<uint32_t> ParseIpv4(std::string_view text) {
     if (pos != text.size()) {
         return std::nullopt;
     }
-    return address;
+    return Ipv4{address};
 }
 
-std::string FormatIpv4(uint32_t hostOrder) {
+std::string formatIpv4(uint32_t hostOrder) {
     return std::to_string(hostOrder >> 24) + "." + std::to_string((hostOrder >> 16) & 0xFF) + "." +
            std::to_string((hostOrder >> 8) & 0xFF) + "." + std::to_string(hostOrder & 0xFF);
 }
 
-bool IsCanonicalIpv4(std::string_view text) {
-    const std::optional<uint32_t> address = ParseIpv4(text);
-    return address && FormatIpv4(*address) == text;
+std::string Ipv4::text() const {
+    return formatIpv4(bits);
+}
+
+bool Ipv4::isUsableHost() const {
+    const uint32_t first = bits >> 24;
+    return first != 0 && first != 127 && first < 224;
+}
+
+bool isCanonicalIpv4(std::string_view text) {
+    const std::optional<Ipv4> address = parseIpv4(text);
+    return address && address->text() == text;
 }
 
 } // namespace ondrel

@@ -1,0 +1,104 @@
+#pragma once
+// A device as everything above the wire sees it: what it reported in its search reply,
+// decoded once, and the adapter it answered on.
+//
+// Texts are UTF-8. A device sends bytes: a name typed on its web page arrives as UTF-8
+// ("大门 1"), older firmware sends Latin-1; decodeDeviceText tells them apart. Addresses keep
+// the text the device sent (shown as it is, however odd) beside the address it reads as, so
+// that whatever must reach the device (Browse, the subnet mark) uses the parsed value and
+// never guesses at a text.
+//
+// The reply's record travels with the device as opaque bytes: the device queries carry it
+// back exactly as it arrived, and two replies are one device when those bytes are equal.
+// Only discovery reads or writes them.
+
+#include "core/AdapterRef.h"
+#include "core/Ipv4.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace ondrel {
+
+// How a device gets its address. One meaning everywhere: decoded from a reply, shown in the
+// form, written to a settings request.
+enum class AddressMode { Static, Dhcp };
+
+// "static" or "dhcp", as the CLI prints it.
+std::string_view addressModeName(AddressMode mode);
+
+// An address as a device reported it.
+struct ReportedAddress {
+    std::string text;          // as received, decoded as a device text
+    std::optional<Ipv4> value; // where the text is an IPv4 text; empty for an odd one
+
+    bool operator==(const ReportedAddress&) const = default;
+    static ReportedAddress fromText(std::string text);
+    // An address a device can be reached at: parsed, and a usable unicast host address.
+    std::optional<Ipv4> usable() const;
+};
+
+// The bytes of a device's record as received; opaque above discovery.
+using WireRecord = std::array<std::byte, 252>;
+
+struct Device {
+    std::string name; // DevName
+    std::string mac;  // as the device writes it, e.g. "02:4F:4E:00:00:01"
+    std::string id;   // DevId: a settings request names the device by it
+    ReportedAddress ip;
+    ReportedAddress netMask;
+    ReportedAddress gateway;
+    ReportedAddress dns0;
+    ReportedAddress dns1;
+    AddressMode mode = AddressMode::Static;
+    uint16_t httpPort = 0;
+    uint16_t port2 = 0;
+    uint16_t port3 = 0;
+    uint16_t port4 = 0;
+    std::string webVersion;
+    std::string appVersion;
+    AdapterRef adapter; // where its latest reply arrived; unknown for a device fed in by hand
+    WireRecord record{};
+
+    // Whether its address lies in the subnet of the adapter it answered on.
+    bool inAdapterSubnet() const { return ip.value && adapter.Contains(ip.value->bits); }
+};
+
+// New network settings for one device, as the form or the CLI gives them. Addresses are the
+// texts to send; the account and password travel apart (Credentials) so that nothing that
+// keeps settings can keep them.
+struct NetworkSettings {
+    AddressMode mode = AddressMode::Static;
+    std::string ip;
+    std::string netMask;
+    std::string gateway;
+    std::string dns0;
+    uint16_t httpPort = 0;
+
+    bool operator==(const NetworkSettings&) const = default;
+};
+
+// The device's viewing account and password; wiped when it goes.
+struct Credentials {
+    std::string user;
+    std::string password;
+
+    Credentials() = default;
+    Credentials(std::string u, std::string p) : user(std::move(u)), password(std::move(p)) {}
+    Credentials(const Credentials&) = delete;
+    Credentials& operator=(const Credentials&) = delete;
+    ~Credentials();
+};
+
+// A device's settings as they are now: what an update changes nothing of.
+NetworkSettings currentSettings(const Device& device);
+
+// Bytes a device sent, as UTF-8: kept as they are when they are UTF-8 (a last character cut
+// short by the field's width is dropped), else read as Latin-1 so that every byte still shows.
+std::string decodeDeviceText(std::string_view bytes);
+
+} // namespace ondrel
