@@ -1,15 +1,13 @@
 #include "DeviceUrl.h"
 
-#include "core/Ipv4.h"
-
 namespace ondrel {
 
-std::optional<std::string> DeviceUrl(const DeviceInfo& record) {
-    const std::optional<Ipv4> address = parseIpv4(FieldText(record.IP));
+std::optional<std::string> deviceUrl(const Device& device) {
+    const std::optional<Ipv4> address = device.ip.usable();
     if (!address) {
         return std::nullopt;
     }
-    return "http://" + formatIpv4(*address) + ":" + std::to_string(record.HttpPort.get());
+    return "http://" + address->text() + ":" + std::to_string(device.httpPort);
 }
 
 } // namespace ondrel

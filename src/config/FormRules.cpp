@@ -13,18 +13,16 @@ constexpr int32_t kHighestPort = 65535;
 
 } // namespace
 
-void ApplyFormValues(const FormValues& values, DeviceInfo& record) {
-    SetField(record.IP, values.ip);
-    SetField(record.NetMask, values.mask);
-    SetField(record.GateWay, values.gateway);
-    SetField(record.DNS0, values.dns);
-    record.HttpPort = PortFromText(values.portText);
-    record.IPMode = values.autoIp ? int8_t{0} : int8_t{1};
-    SetField(record.User, values.user);
-    SetField(record.Password, values.password);
+NetworkSettings settingsFromForm(const FormValues& values) {
+    return {values.autoIp ? AddressMode::Dhcp : AddressMode::Static,
+            values.ip,
+            values.mask,
+            values.gateway,
+            values.dns,
+            portFromText(values.portText)};
 }
 
-int32_t LeadingNumber(std::string_view text) {
+int32_t leadingNumber(std::string_view text) {
     text = text.substr(0, kPortTextLimit);
     constexpr int64_t kMax = std::numeric_limits<int32_t>::max();
     int64_t value = 0;
@@ -40,11 +38,11 @@ int32_t LeadingNumber(std::string_view text) {
     return static_cast<int32_t>(value);
 }
 
-uint16_t PortFromText(std::string_view text) {
-    return static_cast<uint16_t>(static_cast<uint32_t>(LeadingNumber(text)) & 0xFFFFu);
+uint16_t portFromText(std::string_view text) {
+    return static_cast<uint16_t>(static_cast<uint32_t>(leadingNumber(text)) & 0xFFFFu);
 }
 
-HttpPortCheck CheckHttpPort(int64_t port) {
+HttpPortCheck checkHttpPort(int64_t port) {
     constexpr int64_t kRefusedPort = 10000;
     if (port < 1 || port > kHighestPort) {
         return HttpPortCheck::OutOfRange;
@@ -52,7 +50,7 @@ HttpPortCheck CheckHttpPort(int64_t port) {
     return port == kRefusedPort ? HttpPortCheck::Refused : HttpPortCheck::Usable;
 }
 
-HttpPortReading ReadHttpPort(std::string_view text) {
+HttpPortReading readHttpPort(std::string_view text) {
     if (text.empty()) {
         return {};
     }
@@ -64,12 +62,12 @@ HttpPortReading ReadHttpPort(std::string_view text) {
         // Past the highest port the digits that follow cannot bring it back in range.
         value = std::min<int64_t>(value * 10 + (c - '0'), int64_t{kHighestPort} + 1);
     }
-    const HttpPortCheck check = CheckHttpPort(value);
+    const HttpPortCheck check = checkHttpPort(value);
     return {check, check == HttpPortCheck::Usable ? static_cast<uint16_t>(value) : uint16_t{0}};
 }
 
-std::optional<std::string> StepPort(std::string_view text, int delta) {
-    const int32_t value = LeadingNumber(text);
+std::optional<std::string> stepPort(std::string_view text, int delta) {
+    const int32_t value = leadingNumber(text);
     if (delta == 1 && value < kHighestPort) {
         return std::to_string(value + 1);
     }
@@ -77,20 +75,6 @@ std::optional<std::string> StepPort(std::string_view text, int delta) {
         return std::to_string(value - 1);
     }
     return std::nullopt;
-}
-
-bool IsAutomaticAddress(const DeviceInfo& tableRecord) {
-    return tableRecord.IPMode == 1;
-}
-
-DeviceInfo ToTableConvention(const DeviceInfo& sent) {
-    DeviceInfo stored = sent;
-    if (sent.IPMode == 0) {
-        stored.IPMode = 1;
-    } else if (sent.IPMode == 1) {
-        stored.IPMode = 0;
-    }
-    return stored;
 }
 
 } // namespace ondrel

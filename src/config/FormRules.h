@@ -1,10 +1,9 @@
 #pragma once
-// The rules of the settings form that do not depend on widgets: how a form becomes a settings
-// record, which port is refused, how the port up-down steps, and how an accepted record is
-// stored back into the table. The window and the CLI both build their records here so that
-// they send the same bytes for the same input.
+// The rules of the settings form that do not depend on widgets: how a form becomes network
+// settings, which port is refused, how the port up-down steps. The window and the CLI both
+// build their settings here so that they send the same bytes for the same input.
 
-#include "discovery/DeviceInfo.h"
+#include "core/Device.h"
 
 #include <cstdint>
 #include <optional>
@@ -26,18 +25,16 @@ struct FormValues {
     std::string password;
 };
 
-// Writes the form over a record that the caller first filled from the device's entry: IP,
-// NetMask, GateWay, DNS0, HttpPort, IPMode (sending convention: 0 automatic, 1 fixed), User and
-// Password. Every other field keeps the device's value; texts are cut to their field's width.
-void ApplyFormValues(const FormValues& values, DeviceInfo& record);
+// The settings the form holds; the account and password travel apart.
+NetworkSettings settingsFromForm(const FormValues& values);
 
 // The decimal number at the start of the port text (first 255 characters, digits only, no
 // blanks or sign); 0 when it does not start with a digit. Numbers beyond the 32-bit signed
 // range read as its maximum.
-int32_t LeadingNumber(std::string_view text);
+int32_t leadingNumber(std::string_view text);
 
 // The port a form text is stored as: the low 16 bits of its leading number.
-uint16_t PortFromText(std::string_view text);
+uint16_t portFromText(std::string_view text);
 
 // The HTTP port rule that the window and the CLI both apply before anything is sent: a port is
 // 1..65535, and 10000 is refused whatever the device, as the window has always refused it.
@@ -52,21 +49,12 @@ struct HttpPortReading {
 
 // A typed port: ASCII digits only (no blank, sign or other script's digit), read as decimal
 // whatever its leading zeros, so "010000" is 10000 and refused. Empty text is no number.
-HttpPortReading ReadHttpPort(std::string_view text);
-HttpPortCheck CheckHttpPort(int64_t port);
+HttpPortReading readHttpPort(std::string_view text);
+HttpPortCheck checkHttpPort(int64_t port);
 
 // The port text after an up-down step: +1 below 65535 and -1 above 1 give the next number;
 // any other case, an accelerated step of several units included, leaves the text as it is
 // (nullopt).
-std::optional<std::string> StepPort(std::string_view text, int delta);
-
-// Whether a record as decoded from a search reply (and as held by the table) uses automatic
-// addressing: IPMode 1.
-bool IsAutomaticAddress(const DeviceInfo& tableRecord);
-
-// The record the table keeps after the device accepted `sent`: the same bytes, except IPMode
-// turned from the sending convention (0 automatic) into the one a selection reads
-// (1 automatic), so that selecting the device again shows the check box as it was sent.
-DeviceInfo ToTableConvention(const DeviceInfo& sent);
+std::optional<std::string> stepPort(std::string_view text, int delta);
 
 } // namespace ondrel

@@ -69,19 +69,19 @@ static_assert(offsetof(DeviceInfo, AppVersion) == 179);
 static_assert(offsetof(DeviceInfo, User) == 203);
 static_assert(offsetof(DeviceInfo, Password) == 227);
 
-inline DeviceInfo ZeroDeviceInfo() {
+inline DeviceInfo zeroDeviceInfo() {
     DeviceInfo d;
     std::memset(&d, 0, sizeof d);
     return d;
 }
 
-inline bool SameRecord(const DeviceInfo& a, const DeviceInfo& b) {
+inline bool sameRecord(const DeviceInfo& a, const DeviceInfo& b) {
     return std::memcmp(&a, &b, sizeof(DeviceInfo)) == 0;
 }
 
 // Writes text into a fixed field: cut to width-1 characters, NUL-terminated, the rest of the
 // field zeroed so that equal values give equal bytes.
-template <std::size_t N> void SetField(char (&field)[N], std::string_view text) {
+template <std::size_t N> void setField(char (&field)[N], std::string_view text) {
     const std::size_t n = std::min(text.size(), N - 1);
     if (n > 0) { // an empty view may carry a null pointer, which memcpy must not get
         std::memcpy(field, text.data(), n);
@@ -91,14 +91,14 @@ template <std::size_t N> void SetField(char (&field)[N], std::string_view text) 
 
 // Reads a fixed field up to its NUL, never past its width (a record that came raw from
 // elsewhere may lack the NUL).
-template <std::size_t N> std::string_view FieldText(const char (&field)[N]) {
+template <std::size_t N> std::string_view fieldText(const char (&field)[N]) {
     const void* nul = std::memchr(field, 0, N);
     const std::size_t n = nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - field) : N;
     return std::string_view(field, n);
 }
 
-template <std::size_t N> std::string FieldString(const char (&field)[N]) {
-    return std::string(FieldText(field));
+template <std::size_t N> std::string fieldString(const char (&field)[N]) {
+    return std::string(fieldText(field));
 }
 
 } // namespace ondrel

@@ -1,5 +1,6 @@
 #include "ReplyParser.h"
 
+#include "DeviceRecord.h"
 #include "Protocol.h"
 
 #include <cctype>
@@ -8,7 +9,7 @@
 
 namespace ondrel {
 
-std::string_view GetKeyValue(std::string_view key, std::string_view text) {
+std::string_view keyValue(std::string_view key, std::string_view text) {
     std::string pattern(key);
     pattern += ':';
     const std::size_t at = text.find(pattern);
@@ -23,7 +24,7 @@ std::string_view GetKeyValue(std::string_view key, std::string_view text) {
     return text.substr(start, end - start);
 }
 
-int32_t ReadDecimal(std::string_view text) {
+int32_t readDecimal(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) {
         ++i;
@@ -50,35 +51,39 @@ int32_t ReadDecimal(std::string_view text) {
     return static_cast<int32_t>(value);
 }
 
-DeviceInfo DecodeSearchReply(std::string_view text) {
-    DeviceInfo d = ZeroDeviceInfo();
-    SetField(d.DevName, GetKeyValue("DevName", text));
-    if (ReadDecimal(GetKeyValue("CableConnect", text)) != 0) {
+DeviceInfo decodeRecord(std::string_view text) {
+    DeviceInfo d = zeroDeviceInfo();
+    setField(d.DevName, keyValue("DevName", text));
+    if (readDecimal(keyValue("CableConnect", text)) != 0) {
         // "\r\nIP" so that the key matches only at a line start, never inside "WiFiIP".
-        SetField(d.IP, GetKeyValue("\r\nIP", text));
-        SetField(d.Mac, GetKeyValue("MacEth0", text));
-        d.IPMode = ReadDecimal(GetKeyValue("IPMethod", text)) == 0 ? 1 : 0;
-    } else if (ReadDecimal(GetKeyValue("WifiConnect", text)) != 0) {
-        SetField(d.IP, GetKeyValue("WiFiIP", text));
-        SetField(d.Mac, GetKeyValue("MacWiFi", text));
-        d.IPMode = ReadDecimal(GetKeyValue("WiFiIPMethod", text)) == 0 ? 1 : 0;
+        setField(d.IP, keyValue("\r\nIP", text));
+        setField(d.Mac, keyValue("MacEth0", text));
+        d.IPMode = readDecimal(keyValue("IPMethod", text)) == 0 ? 1 : 0;
+    } else if (readDecimal(keyValue("WifiConnect", text)) != 0) {
+        setField(d.IP, keyValue("WiFiIP", text));
+        setField(d.Mac, keyValue("MacWiFi", text));
+        d.IPMode = readDecimal(keyValue("WiFiIPMethod", text)) == 0 ? 1 : 0;
     }
-    SetField(d.DevId, GetKeyValue("DevId", text));
+    setField(d.DevId, keyValue("DevId", text));
     const auto port =
-        static_cast<uint16_t>(static_cast<uint32_t>(ReadDecimal(GetKeyValue("Port", text))));
+        static_cast<uint16_t>(static_cast<uint32_t>(readDecimal(keyValue("Port", text))));
     d.HttpPort = port;
     d.Port2 = port;
     d.Port3 = port;
-    SetField(d.DNS0, GetKeyValue("DNS0", text));
-    SetField(d.DNS1, GetKeyValue("DNS1", text));
-    SetField(d.NetMask, GetKeyValue("NetMask", text));
-    SetField(d.GateWay, GetKeyValue("GateWay", text));
-    SetField(d.WebVersion, GetKeyValue("WebVersion", text));
-    SetField(d.AppVersion, GetKeyValue("AppVersion", text));
+    setField(d.DNS0, keyValue("DNS0", text));
+    setField(d.DNS1, keyValue("DNS1", text));
+    setField(d.NetMask, keyValue("NetMask", text));
+    setField(d.GateWay, keyValue("GateWay", text));
+    setField(d.WebVersion, keyValue("WebVersion", text));
+    setField(d.AppVersion, keyValue("AppVersion", text));
     return d;
 }
 
-std::string_view ReplyText(const uint8_t* data, std::size_t count) {
+Device decodeSearchReply(std::string_view text) {
+    return deviceFromRecord(decodeRecord(text));
+}
+
+std::string_view replyText(const uint8_t* data, std::size_t count) {
     if (data == nullptr) {
         return {};
     }
@@ -88,7 +93,7 @@ std::string_view ReplyText(const uint8_t* data, std::size_t count) {
     return std::string_view(reinterpret_cast<const char*>(data), n);
 }
 
-bool PassesTailTest(std::string_view text) {
+bool passesTailTest(std::string_view text) {
     const std::size_t at = text.find(kTailKey);
     if (at == std::string_view::npos) {
         return false;
@@ -97,10 +102,10 @@ bool PassesTailTest(std::string_view text) {
     return static_cast<uint16_t>(after) == kTailLength;
 }
 
-ReplyClass ClassifyReply(std::string_view text) {
+ReplyClass classifyReply(std::string_view text) {
     if (text.find(kTailKey) != std::string_view::npos) {
         // A search-reply candidate is never tried as a set result, even when the tail fails.
-        return PassesTailTest(text) ? ReplyClass{ReplyKind::SearchReply, 0} : ReplyClass{};
+        return passesTailTest(text) ? ReplyClass{ReplyKind::SearchReply, 0} : ReplyClass{};
     }
     if (text.find(kAccepted) != std::string_view::npos) {
         return {ReplyKind::SetConfigResult, 0};

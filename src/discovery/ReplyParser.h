@@ -4,6 +4,8 @@
 
 #include "DeviceInfo.h"
 
+#include "core/Device.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -13,20 +15,23 @@ namespace ondrel {
 // The value of the first "key:" anywhere in text (not anchored to a line start, case
 // sensitive), up to the first CR LF after it, untrimmed. Empty when the key is absent or its
 // value has no CR LF end.
-std::string_view GetKeyValue(std::string_view key, std::string_view text);
+std::string_view keyValue(std::string_view key, std::string_view text);
 
 // Leading blanks, an optional sign, then digits up to the first other character; empty or
 // non-numeric text reads 0. Saturates at the 32-bit limits.
-int32_t ReadDecimal(std::string_view text);
+int32_t readDecimal(std::string_view text);
 
-DeviceInfo DecodeSearchReply(std::string_view text);
+// The record a search reply text describes, as the wire carries it.
+DeviceInfo decodeRecord(std::string_view text);
+// The device a search reply text describes; its adapter is left unknown.
+Device decodeSearchReply(std::string_view text);
 
 // The text of a datagram: its bytes up to the first NUL, never beyond count.
-std::string_view ReplyText(const uint8_t* data, std::size_t count);
+std::string_view replyText(const uint8_t* data, std::size_t count);
 
 // Exactly kTailLength characters after the first "AppUpTime", the count taken as an
 // unsigned 16-bit number.
-bool PassesTailTest(std::string_view text);
+bool passesTailTest(std::string_view text);
 
 enum class ReplyKind { Dropped, SearchReply, SetConfigResult };
 
@@ -35,6 +40,6 @@ struct ReplyClass {
     uint16_t result = 0; // for SetConfigResult: 0 accepted, 1 refused
 };
 
-ReplyClass ClassifyReply(std::string_view text);
+ReplyClass classifyReply(std::string_view text);
 
 } // namespace ondrel

@@ -9,11 +9,11 @@ namespace {
 // Fields are printed with their width as bound, so a record that arrived without a NUL
 // inside a field cannot make the formatter read past it.
 template <std::size_t N> int Width(const char (&field)[N]) {
-    return static_cast<int>(FieldText(field).size());
+    return static_cast<int>(fieldText(field).size());
 }
 } // namespace
 
-std::size_t ComposeSetNetConfig(const DeviceInfo& r, SetConfigBuffer& buffer) {
+std::size_t composeSetNetConfig(const DeviceInfo& r, SetConfigBuffer& buffer) {
     buffer.fill(0);
     const int n = std::snprintf(
         buffer.data(), buffer.size(),

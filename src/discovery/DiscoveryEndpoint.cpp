@@ -1,7 +1,9 @@
-#include "CQuillnet.h"
+#include "DiscoveryEndpoint.h"
 
-#include "CPacket.h"
 #include "DatagramBatch.h"
+#include "DeviceInfo.h"
+#include "DeviceRecord.h"
+#include "Framing.h"
 #include "ReplyParser.h"
 #include "core/SecureWipe.h"
 #include "SetNetConfig.h"
@@ -60,39 +62,39 @@ std::string Joined(const std::vector<SendResult::Refusal>& refusals) {
 
 } // namespace
 
-struct CQuillnet::Handlers {
-    SearchEventCallback callback = nullptr;
-    void* context = nullptr;
-    std::shared_ptr<const EndpointEventHandler> handler;
-    uint32_t lost = 0;
-    bool Any() const { return callback != nullptr || handler != nullptr; }
+// Events decoded in one stretch of handling, handed over together.
+struct DiscoveryEndpoint::Delivery {
+    std::vector<Device> replies;
+    // On the receive thread a stop asked for meanwhile (from a handler too) wins over what is
+    // not yet handed over; a datagram handed in by the owner is always reported.
+    bool stopWins = true;
 };
 
-CQuillnet::CQuillnet(EndpointConfig config) : m_config(std::move(config)) {}
+DiscoveryEndpoint::DiscoveryEndpoint(EndpointConfig config) : m_config(std::move(config)) {}
 
-CQuillnet::~CQuillnet() {
-    Stop();
+DiscoveryEndpoint::~DiscoveryEndpoint() {
+    stop();
     m_socket.reset();
 }
 
-void CQuillnet::SetBindFailureNotifier(BindFailureNotifier notifier) {
+void DiscoveryEndpoint::setBindFailureNotifier(BindFailureNotifier notifier) {
     std::lock_guard lock(m_lifecycleMutex);
     m_notifier = std::move(notifier);
 }
 
-int CQuillnet::Open() {
+bool DiscoveryEndpoint::open() {
     std::lock_guard lock(m_lifecycleMutex);
     const State state = m_state.load();
     if (state == State::Listening) {
-        return 1;
+        return true;
     }
     if (state == State::Stopped) {
-        return 0; // the receive thread is never restarted
+        return false; // the receive thread is never restarted
     }
     auto socket = std::make_unique<UdpSocket>();
     if (!socket->Create() || !socket->EnableBroadcast()) {
         m_state.store(State::Closed);
-        return 0;
+        return false;
     }
     // Best effort: with the system's default buffer a burst from many devices overflows it.
     m_receiveBufferBytes.store(socket->RaiseReceiveBuffer(ReceiveBufferRequest(m_config)));
@@ -105,50 +107,43 @@ int CQuillnet::Open() {
         }
         socket->Close();
         m_state.store(State::Closed);
-        return 0;
+        return false;
     }
     m_socket = std::move(socket);
-    m_dropsAtSearch.store(DropCounterNow());
-    RefreshLinks();
-    m_stop.store(0);
+    m_dropsAtSearch.store(dropCounterNow());
+    refreshLinks();
+    m_stop.store(false);
     // Listening is published before the thread starts, so that a loop ending at once on a
     // socket error leaves the state at Stopped rather than being overwritten.
     m_state.store(State::Listening);
     try {
-        m_thread = std::thread([this] { ReceiveThreadProc(this); });
+        m_thread = std::thread([this] { receiveLoop(); });
     } catch (const std::system_error&) {
         // Requests can still go out; nothing will be received.
-        m_stop.store(1);
+        m_stop.store(true);
         m_state.store(State::Stopped);
-        return 0;
+        return false;
     }
-    return 1;
+    return true;
 }
 
-void CQuillnet::SetCallback(SearchEventCallback callback, void* context) {
-    std::lock_guard lock(m_callbackMutex);
-    m_callback = callback;
-    m_context = context;
+void DiscoveryEndpoint::setHandlers(EndpointHandlers handlers) {
+    auto shared = std::make_shared<const EndpointHandlers>(std::move(handlers));
+    std::lock_guard lock(m_handlersMutex);
+    m_handlers = std::move(shared);
 }
 
-void CQuillnet::SetEventHandler(EndpointEventHandler handler) {
-    auto shared =
-        handler ? std::make_shared<const EndpointEventHandler>(std::move(handler)) : nullptr;
-    std::lock_guard lock(m_callbackMutex);
-    m_handler = std::move(shared);
+std::shared_ptr<const EndpointHandlers> DiscoveryEndpoint::currentHandlers() const {
+    std::lock_guard lock(m_handlersMutex);
+    return m_handlers;
 }
 
-CQuillnet::Handlers CQuillnet::TakeHandlers() {
-    std::lock_guard lock(m_callbackMutex);
-    return Handlers{m_callback, m_context, m_handler, 0};
-}
-
-bool CQuillnet::BroadcastMode() const {
+bool DiscoveryEndpoint::broadcastMode() const {
     const std::optional<Ipv4> dest = parseIpv4(m_config.destAddress);
     return dest && dest->bits == 0xFFFFFFFFu;
 }
 
-std::shared_ptr<const NetLinks> CQuillnet::RefreshLinks() {
+std::shared_ptr<const NetLinks> DiscoveryEndpoint::refreshLinks() {
     auto links =
         std::make_shared<const NetLinks>(m_config.links ? m_config.links() : ListSystemLinks());
     std::lock_guard lock(m_linksMutex);
@@ -156,17 +151,17 @@ std::shared_ptr<const NetLinks> CQuillnet::RefreshLinks() {
     return links;
 }
 
-std::shared_ptr<const NetLinks> CQuillnet::CurrentLinks() const {
+std::shared_ptr<const NetLinks> DiscoveryEndpoint::currentLinks() const {
     std::lock_guard lock(m_linksMutex);
     return m_links ? m_links : std::make_shared<const NetLinks>();
 }
 
-NetLinks CQuillnet::SendLinks() const {
+NetLinks DiscoveryEndpoint::sendLinks() const {
     const NetLinks links = m_config.links ? m_config.links() : ListSystemLinks();
     return SelectSendLinks(links, m_config.interfaces);
 }
 
-uint32_t CQuillnet::DropCounterNow() const {
+uint32_t DiscoveryEndpoint::dropCounterNow() const {
     if (m_socket) {
         if (const std::optional<uint32_t> now = m_socket->DropCount()) {
             return *now;
@@ -175,86 +170,96 @@ uint32_t CQuillnet::DropCounterNow() const {
     return m_dropsSeen.load();
 }
 
-uint32_t CQuillnet::LostSinceSearch() const {
+uint32_t DiscoveryEndpoint::lostSinceSearch() const {
     // Both are readings of one counter that only grows; unsigned subtraction survives its
     // wrap-around.
-    return DropCounterNow() - m_dropsAtSearch.load();
+    return dropCounterNow() - m_dropsAtSearch.load();
 }
 
-int CQuillnet::ReceiveBufferBytes() const {
+int DiscoveryEndpoint::receiveBufferBytes() const {
     return m_receiveBufferBytes.load();
 }
 
-SendResult CQuillnet::SendSearch() {
-    m_dropsAtSearch.store(DropCounterNow());
-    CPacket packet;
-    int32_t length = 0;
-    const uint8_t* data = packet.Build(kCmdSearch, 0, nullptr, 0, length);
-    if (!BroadcastMode()) {
-        return SendPlain(data, static_cast<std::size_t>(length));
+SendResult DiscoveryEndpoint::sendSearch() {
+    m_dropsAtSearch.store(dropCounterNow());
+    const std::optional<Frame> frame = frameRequest(kCmdSearch);
+    if (!broadcastMode()) {
+        return sendPlain(frame->view());
     }
-    const std::shared_ptr<const NetLinks> links = RefreshLinks();
-    return SendThrough(SelectSendLinks(*links, m_config.interfaces), data,
-                       static_cast<std::size_t>(length));
+    const std::shared_ptr<const NetLinks> links = refreshLinks();
+    return sendThrough(SelectSendLinks(*links, m_config.interfaces), frame->view());
 }
 
-SendResult CQuillnet::SendDeviceQuery(uint16_t command, const DeviceInfo& record,
-                                      const AdapterRef& via) {
-    uint8_t copy[sizeof(DeviceInfo)];
-    std::memcpy(copy, &record, sizeof copy);
-    // A query is broadcast on the LAN: it must not carry the viewing account and password
-    // that a record prepared for an update holds.
-    std::memset(copy + offsetof(DeviceInfo, User), 0, sizeof record.User);
-    std::memset(copy + offsetof(DeviceInfo, Password), 0, sizeof record.Password);
-    CPacket packet;
-    int32_t length = 0;
-    const uint8_t* data = packet.Build(command, 0, copy, sizeof copy, length);
-    if (data == nullptr || length <= 0) {
+SendResult DiscoveryEndpoint::sendQuery(uint16_t command, const Device& device) {
+    // A query is broadcast on the LAN: it must never carry a viewing account or password,
+    // whatever a record was once prepared for.
+    DeviceInfo record = recordOf(device);
+    SecureWipe(record.User);
+    SecureWipe(record.Password);
+    const std::optional<Frame> frame = frameRequest(
+        command, std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(&record), sizeof record));
+    if (!frame) {
         return {false, EINVAL, "the device query could not be framed", {}, {}};
     }
-    return SendToDevice(data, static_cast<std::size_t>(length), via);
+    return sendToDevice(frame->view(), device.adapter);
 }
 
-SendResult CQuillnet::SendSetNetConfig(const DeviceInfo& record, const AdapterRef& via) {
+SendResult DiscoveryEndpoint::sendQueries(const Device& device) {
+    SendResult result;
+    for (const uint16_t command : {kCmdQuery1, kCmdQuery2, kCmdQuery3}) {
+        SendResult one = sendQuery(command, device);
+        if (!one || !result.refusals.empty() || result.sentOn.empty()) {
+            result = std::move(one);
+        }
+    }
+    return result;
+}
+
+SendResult DiscoveryEndpoint::sendSettings(const Device& device, const NetworkSettings& settings,
+                                           const Credentials& credentials) {
+    DeviceInfo record = settingsRecord(device, settings, credentials);
     SetConfigBuffer text;
-    const std::size_t length = ComposeSetNetConfig(record, text);
+    const std::size_t length = composeSetNetConfig(record, text);
+    SecureWipe(record.User);
+    SecureWipe(record.Password);
     if (length == 0) {
         SecureWipe(text.data(), text.size());
         return {false, EINVAL, "the settings request could not be composed", {}, {}};
     }
-    SendResult result = SendToDevice(text.data(), length, via);
+    SendResult result = sendToDevice(
+        std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(text.data()), length),
+        device.adapter);
     SecureWipe(text.data(), text.size());
     return result;
 }
 
-SendResult CQuillnet::SendToDevice(const void* data, std::size_t length, const AdapterRef& via) {
-    if (!BroadcastMode()) {
-        return SendPlain(data, length);
+SendResult DiscoveryEndpoint::sendToDevice(std::span<const uint8_t> bytes, const AdapterRef& via) {
+    if (!broadcastMode()) {
+        return sendPlain(bytes);
     }
-    const std::shared_ptr<const NetLinks> links = RefreshLinks();
+    const std::shared_ptr<const NetLinks> links = refreshLinks();
     const NetLinks selected = SelectSendLinks(*links, m_config.interfaces);
     if (via.Known()) {
         const NetLink* same =
             !via.name.empty() ? FindLink(selected, 0, via.name) : FindLink(selected, via.ifindex);
         if (same != nullptr) {
-            return SendThrough(NetLinks{*same}, data, length);
+            return sendThrough(NetLinks{*same}, bytes);
         }
     }
     // The device's adapter is gone (or was never known): it may answer on another now.
-    return SendThrough(selected, data, length);
+    return sendThrough(selected, bytes);
 }
 
-SendResult CQuillnet::SendPlain(const void* data, std::size_t length) {
+SendResult DiscoveryEndpoint::sendPlain(std::span<const uint8_t> bytes) {
     if (!m_socket || !m_socket->IsOpen()) {
         return {false, EBADF, "the endpoint has no open socket; nothing was sent", {}, {}};
     }
     const SocketStatus status =
-        m_socket->SendTo(m_config.destAddress, m_config.destPort,
-                         std::span<const uint8_t>(static_cast<const uint8_t*>(data), length));
+        m_socket->SendTo(m_config.destAddress, m_config.destPort, bytes);
     return {status.ok(), status.error, status.message, {}, {}};
 }
 
-SendResult CQuillnet::SendThrough(const NetLinks& links, const void* data, std::size_t length) {
+SendResult DiscoveryEndpoint::sendThrough(const NetLinks& links, std::span<const uint8_t> bytes) {
     SendResult result;
     if (!m_socket || !m_socket->IsOpen()) {
         return {false, EBADF, "the endpoint has no open socket; nothing was sent", {}, {}};
@@ -266,7 +271,6 @@ SendResult CQuillnet::SendThrough(const NetLinks& links, const void* data, std::
                              : "none of the chosen network adapters is up: nothing was sent";
         return result;
     }
-    const auto bytes = std::span<const uint8_t>(static_cast<const uint8_t*>(data), length);
     for (const NetLink& link : links) {
         const SocketStatus status =
             m_socket->SendVia(link.ifindex, 0xFFFFFFFFu, m_config.destPort, bytes);
@@ -284,46 +288,21 @@ SendResult CQuillnet::SendThrough(const NetLinks& links, const void* data, std::
     return result;
 }
 
-void CQuillnet::Raise(const Handlers& handlers, uint16_t code, std::span<const uint8_t> data,
-                      const AdapterRef& adapter) {
-    if (handlers.callback != nullptr) {
-        handlers.callback(code, static_cast<int32_t>(data.size()), data.data(), handlers.context);
+void DiscoveryEndpoint::deliver(Delivery& out, uint32_t lost) {
+    if (out.replies.empty() || (out.stopWins && m_stop.load())) {
+        return;
     }
-    if (handlers.handler) {
-        (*handlers.handler)(EndpointEvent{code, data, adapter, handlers.lost});
+    const std::shared_ptr<const EndpointHandlers> handlers = currentHandlers();
+    if (handlers && handlers->searchReplies) {
+        handlers->searchReplies(std::move(out.replies), lost);
     }
+    out.replies = {};
 }
 
-int CQuillnet::HandleDatagram(const uint8_t* data, int32_t count) {
-    if (data == nullptr || count <= 0) {
-        return 1;
-    }
-    const std::string_view text = ReplyText(data, static_cast<std::size_t>(count));
-    const ReplyClass reply = ClassifyReply(text);
-    if (reply.kind == ReplyKind::Dropped) {
-        return 1;
-    }
-    Handlers handlers = TakeHandlers();
-    if (!handlers.Any()) {
-        return 1; // nobody to tell: the event is dropped, the loop goes on
-    }
-    handlers.lost = LostSinceSearch();
-    if (reply.kind == ReplyKind::SearchReply) {
-        CPacket packet;
-        uint16_t length = 0;
-        const uint8_t* record = packet.ParseSearchReply(text, length);
-        Raise(handlers, kEvtSearchReply, std::span<const uint8_t>(record, length), {});
-    } else {
-        LeU16 result{};
-        result = reply.result;
-        Raise(handlers, kEvtSetConfigResult, std::span<const uint8_t>(result.b), {});
-    }
-    return 1;
-}
 
 // Datagrams taken off the socket and not yet handled, in arrival order, their bytes packed
 // one after the other.
-struct CQuillnet::Backlog {
+struct DiscoveryEndpoint::Backlog {
     struct Arrival {
         std::size_t offset = 0;
         std::size_t length = 0;
@@ -359,12 +338,12 @@ struct CQuillnet::Backlog {
 };
 
 // The interfaces as the receive thread last looked them up.
-struct CQuillnet::LinkCache {
+struct DiscoveryEndpoint::LinkCache {
     std::shared_ptr<const NetLinks> links;
     std::chrono::steady_clock::time_point lastRelist{};
 };
 
-ReceiveStatus CQuillnet::Take(DatagramBatch& batch, Backlog& backlog, int timeoutMs) {
+ReceiveStatus DiscoveryEndpoint::take(DatagramBatch& batch, Backlog& backlog, int timeoutMs) {
     const BatchResult got = m_socket->ReceiveMany(batch, timeoutMs);
     switch (got.status) {
     case ReceiveStatus::Ok:
@@ -383,7 +362,7 @@ ReceiveStatus CQuillnet::Take(DatagramBatch& batch, Backlog& backlog, int timeou
         break;
     case ReceiveStatus::Woken:
     case ReceiveStatus::Error:
-        m_stop.store(1);
+        m_stop.store(true);
         break;
     case ReceiveStatus::TimedOut:
     case ReceiveStatus::Truncated:
@@ -393,8 +372,9 @@ ReceiveStatus CQuillnet::Take(DatagramBatch& batch, Backlog& backlog, int timeou
     return got.status;
 }
 
-void CQuillnet::Handle(std::string_view text, uint32_t ifindex, uint32_t lost, LinkCache& cache) {
-    const ReplyClass reply = ClassifyReply(text);
+void DiscoveryEndpoint::handle(std::string_view text, uint32_t ifindex, LinkCache& cache,
+                               Delivery& out) {
+    const ReplyClass reply = classifyReply(text);
     if (reply.kind == ReplyKind::Dropped) {
         return;
     }
@@ -402,7 +382,7 @@ void CQuillnet::Handle(std::string_view text, uint32_t ifindex, uint32_t lost, L
     const auto now = std::chrono::steady_clock::now();
     if (link == nullptr && ifindex != 0 && now - cache.lastRelist >= kRelistEvery) {
         cache.lastRelist = now;
-        cache.links = RefreshLinks();
+        cache.links = refreshLinks();
         link = FindLink(*cache.links, ifindex);
     }
     if (!m_config.interfaces.empty() &&
@@ -410,80 +390,74 @@ void CQuillnet::Handle(std::string_view text, uint32_t ifindex, uint32_t lost, L
                                       link->name) == m_config.interfaces.end())) {
         return; // not from an adapter the user chose
     }
-    Handlers handlers = TakeHandlers();
-    if (!handlers.Any()) {
-        return; // nobody to tell: the event is dropped, the loop goes on
-    }
-    handlers.lost = lost;
     AdapterRef adapter;
     adapter.ifindex = ifindex;
     if (reply.kind == ReplyKind::SearchReply) {
-        const DeviceInfo record = DecodeSearchReply(text);
+        Device device = decodeSearchReply(text);
         if (link != nullptr) {
-            adapter = AdapterOf(*link, parseIpv4(FieldText(record.IP)));
+            adapter = AdapterOf(*link, device.ip.value);
         }
-        Raise(handlers, kEvtSearchReply,
-              std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(&record), sizeof record),
-              adapter);
-    } else {
-        if (link != nullptr) {
-            adapter = AdapterOf(*link);
-        }
-        LeU16 result{};
-        result = reply.result;
-        Raise(handlers, kEvtSetConfigResult, std::span<const uint8_t>(result.b), adapter);
+        device.adapter = std::move(adapter);
+        out.replies.push_back(std::move(device));
+        return;
+    }
+    if (link != nullptr) {
+        adapter = AdapterOf(*link);
+    }
+    // The answer follows every reply that arrived before it.
+    const uint32_t lost = lostSinceSearch();
+    deliver(out, lost);
+    const std::shared_ptr<const EndpointHandlers> handlers = currentHandlers();
+    if (handlers && handlers->updateAnswer && !(out.stopWins && m_stop.load())) {
+        const UpdateAnswer answer{reply.result == 0 ? UpdateResult::Accepted : UpdateResult::Refused,
+                                  std::move(adapter)};
+        handlers->updateAnswer(answer, lost);
     }
 }
 
-void CQuillnet::ReceiveLoop() {
+void DiscoveryEndpoint::receiveLoop() {
     m_receiverId.store(std::this_thread::get_id());
     DatagramBatch batch;
     Backlog backlog;
-    LinkCache cache{CurrentLinks(), {}};
-    while (m_stop.load() == 0) {
+    LinkCache cache{currentLinks(), {}};
+    while (!m_stop.load()) {
         if (backlog.Pending() == 0) {
             backlog.Trim();
-            if (Take(batch, backlog, -1) != ReceiveStatus::Ok) {
+            if (take(batch, backlog, -1) != ReceiveStatus::Ok) {
                 continue;
             }
         }
         // The socket first: whatever has queued meanwhile is taken off before the next
         // stretch of decoding and callbacks, so that the kernel's buffer never waits on them.
-        while (backlog.Pending() < kBacklog && Take(batch, backlog, 0) == ReceiveStatus::Ok) {
+        while (backlog.Pending() < kBacklog && take(batch, backlog, 0) == ReceiveStatus::Ok) {
         }
-        const uint32_t lost = LostSinceSearch();
-        cache.links = CurrentLinks(); // a search may have listed them again
+        cache.links = currentLinks(); // a search may have listed them again
+        Delivery out;
         for (std::size_t k = 0; k < kHandleBetweenLooks && backlog.Pending() > 0; ++k) {
             // A stop that arrived while these were taken wins over the rest of them.
-            if (m_stop.load() != 0) {
+            if (m_stop.load()) {
                 break;
             }
             const Backlog::Arrival& a = backlog.arrivals[backlog.next++];
-            Handle(ReplyText(backlog.bytes.data() + a.offset, a.length), a.ifindex, lost, cache);
+            handle(replyText(backlog.bytes.data() + a.offset, a.length), a.ifindex, cache, out);
         }
+        deliver(out, lostSinceSearch());
         backlog.Trim();
     }
     m_state.store(State::Stopped);
 }
 
-unsigned CQuillnet::ReceiveThreadProc(void* self) {
-    if (self != nullptr) {
-        static_cast<CQuillnet*>(self)->ReceiveLoop();
-    }
-    return 0;
-}
-
-void CQuillnet::Stop() {
+void DiscoveryEndpoint::stop() {
     if (m_receiverId.load() == std::this_thread::get_id()) {
-        // From inside the callback: the socket exists (the thread runs only after Open set
-        // it), and the loop ends when the callback returns. Taking the lock here could wait
+        // From inside a handler: the socket exists (the thread runs only after open set
+        // it), and the loop ends when the handler returns. Taking the lock here could wait
         // on an owner thread that is itself joining this one.
-        m_stop.store(1);
+        m_stop.store(true);
         m_socket->Wake();
         return;
     }
     std::lock_guard lock(m_lifecycleMutex);
-    m_stop.store(1);
+    m_stop.store(true);
     if (m_socket) {
         m_socket->Wake();
     }
@@ -496,12 +470,20 @@ void CQuillnet::Stop() {
     }
 }
 
-CQuillnet::State CQuillnet::GetState() const {
+DiscoveryEndpoint::State DiscoveryEndpoint::state() const {
     return m_state.load();
 }
 
-uint16_t CQuillnet::BoundPort() const {
+uint16_t DiscoveryEndpoint::boundPort() const {
     return m_socket ? m_socket->LocalPort() : 0;
+}
+
+void DiscoveryEndpoint::handleDatagram(std::span<const uint8_t> datagram) {
+    LinkCache cache{std::make_shared<const NetLinks>(), {}};
+    Delivery out;
+    out.stopWins = false;
+    handle(replyText(datagram.data(), datagram.size()), 0, cache, out);
+    deliver(out, lostSinceSearch());
 }
 
 } // namespace ondrel
