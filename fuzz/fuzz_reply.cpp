@@ -45,11 +45,11 @@ void CheckRecord(const DeviceInfo& d) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // A copy of exactly the received bytes: ASan flags any read past the count.
     std::vector<uint8_t> datagram(data, data + size);
-    const std::string_view text = ReplyText(datagram.data(), datagram.size());
+    const std::string_view text = replyText(datagram.data(), datagram.size());
     if (text.size() > size) {
         std::abort();
     }
-    const ReplyClass cls = ClassifyReply(text);
+    const ReplyClass cls = classifyReply(text);
     if (cls.kind == ReplyKind::SetConfigResult && cls.result > 1) {
         std::abort();
     }
@@ -77,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         DeviceInfo raw;
         std::memcpy(&raw, data, sizeof raw);
         SetConfigBuffer buf;
-        const std::size_t n = ComposeSetNetConfig(raw, buf);
+        const std::size_t n = composeSetNetConfig(raw, buf);
         if (n >= buf.size()) {
             std::abort();
         }

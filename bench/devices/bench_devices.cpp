@@ -25,12 +25,12 @@ std::vector<DeviceInfo> Records(unsigned count) {
     std::vector<DeviceInfo> records;
     records.reserve(count);
     for (unsigned n = 0; n < count; ++n) {
-        DeviceInfo d = ZeroDeviceInfo();
-        SetField(d.Mac, MacOf(n));
-        SetField(d.DevName, "IPCAM");
-        SetField(d.IP, "10.0." + std::to_string(n >> 8) + "." + std::to_string(n & 0xFFu));
-        SetField(d.NetMask, "255.255.0.0");
-        SetField(d.WebVersion, "1.2.3.4");
+        DeviceInfo d = zeroDeviceInfo();
+        setField(d.Mac, MacOf(n));
+        setField(d.DevName, "IPCAM");
+        setField(d.IP, "10.0." + std::to_string(n >> 8) + "." + std::to_string(n & 0xFFu));
+        setField(d.NetMask, "255.255.0.0");
+        setField(d.WebVersion, "1.2.3.4");
         d.HttpPort = 80;
         records.push_back(d);
     }
@@ -137,7 +137,7 @@ void FindLastByMac(benchmark::State& state) {
         table.AddDevice(&d);
     }
     const std::string mac = MacOf(count - 1);
-    DeviceInfo out = ZeroDeviceInfo();
+    DeviceInfo out = zeroDeviceInfo();
     for (auto _ : state) {
         benchmark::DoNotOptimize(table.FindDeviceByMac(mac, out));
     }
@@ -150,7 +150,7 @@ void FindMissingMac(benchmark::State& state) {
     for (const DeviceInfo& d : records) {
         table.AddDevice(&d);
     }
-    DeviceInfo out = ZeroDeviceInfo();
+    DeviceInfo out = zeroDeviceInfo();
     for (auto _ : state) {
         benchmark::DoNotOptimize(table.FindDeviceByMac("FF:FF:FF:FF:FF:FF", out));
     }

@@ -64,9 +64,9 @@ QString DeviceListModel::GetItemText(int row, int column) const {
     case NumberColumn:
         return QString::asprintf("%i", row);
     case NameColumn:
-        return Latin1(FieldText(entry->record.DevName));
+        return Latin1(fieldText(entry->record.DevName));
     case MacColumn:
-        return Latin1(FieldText(entry->record.Mac));
+        return Latin1(fieldText(entry->record.Mac));
     case AdapterColumn:
         return QString::fromStdString(entry->adapter.name);
     default:
@@ -87,7 +87,7 @@ QString DeviceListModel::SubnetHint(const DeviceEntry& entry) {
     if (!adapter.Known()) {
         return {};
     }
-    const std::string_view ip = FieldText(entry.record.IP);
+    const std::string_view ip = fieldText(entry.record.IP);
     // A device that reports no address has nothing to compare; Browse says so itself.
     if (ip.empty() || adapter.Contains(ip)) {
         return {};

@@ -63,13 +63,13 @@ void SettingsForm::ResetDeviceForm() {
 }
 
 void SettingsForm::FillFromRecord(const DeviceInfo& device) {
-    ui.deviceNameEdit->setText(FromField(FieldText(device.DevName)));
-    ui.deviceIpEdit->SetAddressText(FromField(FieldText(device.IP)));
-    ui.deviceMaskEdit->SetAddressText(FromField(FieldText(device.NetMask)));
-    ui.deviceGatewayEdit->SetAddressText(FromField(FieldText(device.GateWay)));
-    ui.deviceDnsEdit->SetAddressText(FromField(FieldText(device.DNS0)));
-    ui.sysFirmwareEdit->setText(FromField(FieldText(device.AppVersion)));
-    ui.appFirmwareEdit->setText(FromField(FieldText(device.WebVersion)));
+    ui.deviceNameEdit->setText(FromField(fieldText(device.DevName)));
+    ui.deviceIpEdit->SetAddressText(FromField(fieldText(device.IP)));
+    ui.deviceMaskEdit->SetAddressText(FromField(fieldText(device.NetMask)));
+    ui.deviceGatewayEdit->SetAddressText(FromField(fieldText(device.GateWay)));
+    ui.deviceDnsEdit->SetAddressText(FromField(fieldText(device.DNS0)));
+    ui.sysFirmwareEdit->setText(FromField(fieldText(device.AppVersion)));
+    ui.appFirmwareEdit->setText(FromField(fieldText(device.WebVersion)));
     // The port is unsigned on the wire: 65535 shows as such.
     ui.httpPortSpin->setValue(static_cast<int>(device.HttpPort.get()));
     ui.autoIpCheck->setChecked(IsAutomaticAddress(device));

@@ -34,7 +34,7 @@ bool ShowActive(QWidget& window) {
 }
 
 DeviceInfo RecordOf(const PlayedDevice& device) {
-    return DecodeSearchReply(SearchReplyText(device));
+    return decodeRecord(SearchReplyText(device));
 }
 
 void AddRows(COndrelDlg& dialog, int count) {

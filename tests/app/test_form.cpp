@@ -174,27 +174,27 @@ TEST_F(FormTest, ReadingTheFormWritesOnlyItsFields) {
         Edit(IDC_ACCOUNT)->setText(QStringLiteral("operator"));
         Edit(IDC_PASSWORD)->setText(QStringLiteral("secret12"));
 
-        DeviceInfo record = ZeroDeviceInfo();
-        SetField(record.DNS1, "9.9.9.9");
-        SetField(record.Mac, "02:00:00:00:00:01");
-        SetField(record.DevId, "DEV1");
-        SetField(record.DevName, "Cam");
-        SetField(record.WebVersion, "w");
-        SetField(record.AppVersion, "a");
+        DeviceInfo record = zeroDeviceInfo();
+        setField(record.DNS1, "9.9.9.9");
+        setField(record.Mac, "02:00:00:00:00:01");
+        setField(record.DevId, "DEV1");
+        setField(record.DevName, "Cam");
+        setField(record.WebVersion, "w");
+        setField(record.AppVersion, "a");
         record.Port2 = 554;
         DeviceInfo expected = record;
         ASSERT_TRUE(dialog->ReadDeviceForm(&record));
 
-        SetField(expected.IP, c.ip);
-        SetField(expected.NetMask, "255.255.255.0");
-        SetField(expected.GateWay, c.wantGateway);
-        SetField(expected.DNS0, "0.0.0.0");
+        setField(expected.IP, c.ip);
+        setField(expected.NetMask, "255.255.255.0");
+        setField(expected.GateWay, c.wantGateway);
+        setField(expected.DNS0, "0.0.0.0");
         expected.HttpPort = c.wantPort;
         expected.IPMode = c.wantMode;
-        SetField(expected.User, "operator");
-        SetField(expected.Password, "secret12");
-        EXPECT_TRUE(SameRecord(record, expected));
-        EXPECT_EQ(FieldText(record.GateWay), c.wantGateway);
+        setField(expected.User, "operator");
+        setField(expected.Password, "secret12");
+        EXPECT_TRUE(sameRecord(record, expected));
+        EXPECT_EQ(fieldText(record.GateWay), c.wantGateway);
         EXPECT_EQ(record.HttpPort.get(), c.wantPort);
     }
     EXPECT_FALSE(dialog->ReadDeviceForm(nullptr));
@@ -211,10 +211,10 @@ TEST_F(FormTest, PartlyBlankAddressReadsItsBlankOctetsAsZero) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Period);
     EXPECT_EQ(QApplication::focusWidget(), ip->Field(1));
     QTest::keyClicks(QApplication::focusWidget(), "7");
-    DeviceInfo record = ZeroDeviceInfo();
+    DeviceInfo record = zeroDeviceInfo();
     ASSERT_TRUE(dialog->ReadDeviceForm(&record));
-    EXPECT_EQ(FieldText(record.IP), "10.7.0.0");
-    EXPECT_EQ(FieldText(record.DNS0), "0.0.0.0");
+    EXPECT_EQ(fieldText(record.IP), "10.7.0.0");
+    EXPECT_EQ(fieldText(record.DNS0), "0.0.0.0");
 }
 
 TEST_F(FormTest, PastingADottedAddressFillsAllFourOctets) {

@@ -60,7 +60,7 @@ protected:
         QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, cell.center());
     }
     DeviceInfo Entry(const std::string& mac) {
-        DeviceInfo record = ZeroDeviceInfo();
+        DeviceInfo record = zeroDeviceInfo();
         EXPECT_NE(dialog->FindDeviceByMac(QString::fromStdString(mac), record), nullptr) << mac;
         return record;
     }
@@ -98,7 +98,7 @@ TEST_F(InventoryTest, RepliesAreListedInArrivalOrderAndCounted) {
     EXPECT_EQ(Cell(4, 0), QStringLiteral("4"));
     EXPECT_EQ(Cell(5, 1), QStringLiteral("Cam 11"));
     EXPECT_EQ(CountLabel(), QStringLiteral("6"));
-    EXPECT_EQ(FieldText(Entry(moved.mac).IP), Numbered(3).ip);
+    EXPECT_EQ(fieldText(Entry(moved.mac).IP), Numbered(3).ip);
 }
 
 TEST_F(InventoryTest, SearchEmptiesListTableAndFormAndCountsAgainFromZero) {
@@ -114,7 +114,7 @@ TEST_F(InventoryTest, SearchEmptiesListTableAndFormAndCountsAgainFromZero) {
     EXPECT_EQ(dialog->searches, 1);
     EXPECT_EQ(Rows(), 0);
     EXPECT_EQ(CountLabel(), QStringLiteral("0"));
-    DeviceInfo gone = ZeroDeviceInfo();
+    DeviceInfo gone = zeroDeviceInfo();
     EXPECT_EQ(dialog->FindDeviceByMac(QString::fromStdString(r.mac), gone), nullptr);
     EXPECT_EQ(dialog->DeviceSelected(), 0);
     EXPECT_FALSE(dialog->IsControlEnabled(IDC_UPDATE));
@@ -226,9 +226,9 @@ TEST_F(InventoryTest, ClickOffTheRowsRefillsFromTheSelectedRowAndDropsTheMark) {
 
 TEST_F(InventoryTest, OnlySearchRepliesAddRows) {
     const PlayedDevice r = Numbered(4);
-    DeviceInfo record = ZeroDeviceInfo();
-    SetField(record.DevName, r.name);
-    SetField(record.Mac, r.mac);
+    DeviceInfo record = zeroDeviceInfo();
+    setField(record.DevName, r.name);
+    setField(record.Mac, r.mac);
     const auto* bytes = reinterpret_cast<const uint8_t*>(&record);
     struct Case {
         const char* name;

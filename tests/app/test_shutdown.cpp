@@ -97,7 +97,7 @@ TEST(Shutdown, ClosingWhileThousandsOfRepliesStreamIn) {
         // Nothing reaches the window once its destroy step has begun.
         QTest::qWait(30);
         EXPECT_EQ(dialog->DeviceModel()->GetItemCount(), 0) << "rows at close " << rowsAtClose;
-        DeviceInfo any = ZeroDeviceInfo();
+        DeviceInfo any = zeroDeviceInfo();
         EXPECT_EQ(dialog->FindDeviceByMac(QString::fromStdString(Numbered(0).mac), any), nullptr);
         dialog.reset();
         stop.store(true);

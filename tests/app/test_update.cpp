@@ -229,10 +229,10 @@ TEST_F(UpdateOutcomes, AfterAnAcceptedUpdateNoQueryCarriesTheAccountOrPassword) 
         EXPECT_EQ(query.find("operator"), std::string::npos);
         DeviceInfo sent{};
         std::memcpy(&sent, query.data() + 8, sizeof sent);
-        const DeviceInfo zero = ZeroDeviceInfo();
+        const DeviceInfo zero = zeroDeviceInfo();
         EXPECT_EQ(std::memcmp(sent.User, zero.User, sizeof sent.User), 0);
         EXPECT_EQ(std::memcmp(sent.Password, zero.Password, sizeof sent.Password), 0);
-        EXPECT_EQ(FieldText(sent.IP), "192.168.1.88");
+        EXPECT_EQ(fieldText(sent.IP), "192.168.1.88");
     }
 }
 

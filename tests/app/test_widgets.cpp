@@ -165,7 +165,7 @@ TEST(DeviceListModel, MarksADeviceOutsideItsAdaptersSubnet) {
     std::vector<const DeviceEntry*> entries;
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         DeviceInfo record = RecordOf(Numbered(static_cast<unsigned>(i)));
-        SetField(record.IP, cases[i].ip);
+        setField(record.IP, cases[i].ip);
         ASSERT_TRUE(table.AddDevice(&record, cases[i].adapter)) << cases[i].name;
         entries.push_back(table.Entry(i));
     }

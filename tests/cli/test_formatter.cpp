@@ -19,17 +19,17 @@ DeviceCopy On(const DeviceInfo& record, AdapterRef adapter = Eth1()) {
 }
 
 DeviceInfo Camera(const char* name, const char* mac, const char* ip, uint16_t port, int mode) {
-    DeviceInfo d = ZeroDeviceInfo();
-    SetField(d.DevName, name);
-    SetField(d.Mac, mac);
-    SetField(d.IP, ip);
-    SetField(d.NetMask, "255.255.255.0");
-    SetField(d.GateWay, "10.77.0.1");
-    SetField(d.DNS0, "10.77.0.2");
-    SetField(d.DNS1, "10.77.0.3");
-    SetField(d.DevId, "ID-0001");
-    SetField(d.WebVersion, "web-1.2");
-    SetField(d.AppVersion, "app-3.4");
+    DeviceInfo d = zeroDeviceInfo();
+    setField(d.DevName, name);
+    setField(d.Mac, mac);
+    setField(d.IP, ip);
+    setField(d.NetMask, "255.255.255.0");
+    setField(d.GateWay, "10.77.0.1");
+    setField(d.DNS0, "10.77.0.2");
+    setField(d.DNS1, "10.77.0.3");
+    setField(d.DevId, "ID-0001");
+    setField(d.WebVersion, "web-1.2");
+    setField(d.AppVersion, "app-3.4");
     d.HttpPort = port;
     d.Port2 = port;
     d.Port3 = port;
@@ -63,21 +63,21 @@ TEST(Json, EveryFieldByItsRecordNameNumbersAsNumbers) {
         const auto& o = parsed[i];
         const DeviceInfo& d = devices[i].record;
         EXPECT_EQ(o.size(), 17u) << "User and Password must not be written";
-        EXPECT_EQ(o.at("IP"), FieldString(d.IP));
-        EXPECT_EQ(o.at("NetMask"), FieldString(d.NetMask));
-        EXPECT_EQ(o.at("GateWay"), FieldString(d.GateWay));
-        EXPECT_EQ(o.at("DNS0"), FieldString(d.DNS0));
-        EXPECT_EQ(o.at("DNS1"), FieldString(d.DNS1));
+        EXPECT_EQ(o.at("IP"), fieldString(d.IP));
+        EXPECT_EQ(o.at("NetMask"), fieldString(d.NetMask));
+        EXPECT_EQ(o.at("GateWay"), fieldString(d.GateWay));
+        EXPECT_EQ(o.at("DNS0"), fieldString(d.DNS0));
+        EXPECT_EQ(o.at("DNS1"), fieldString(d.DNS1));
         EXPECT_EQ(o.at("HttpPort"), d.HttpPort.get());
         EXPECT_EQ(o.at("Port2"), d.Port2.get());
         EXPECT_EQ(o.at("Port3"), d.Port3.get());
         EXPECT_EQ(o.at("Port4"), 0);
-        EXPECT_EQ(o.at("Mac"), FieldString(d.Mac));
-        EXPECT_EQ(o.at("DevId"), FieldString(d.DevId));
+        EXPECT_EQ(o.at("Mac"), fieldString(d.Mac));
+        EXPECT_EQ(o.at("DevId"), fieldString(d.DevId));
         EXPECT_EQ(o.at("IPMode"), d.IPMode);
-        EXPECT_EQ(o.at("DevName"), FieldString(d.DevName));
-        EXPECT_EQ(o.at("WebVersion"), FieldString(d.WebVersion));
-        EXPECT_EQ(o.at("AppVersion"), FieldString(d.AppVersion));
+        EXPECT_EQ(o.at("DevName"), fieldString(d.DevName));
+        EXPECT_EQ(o.at("WebVersion"), fieldString(d.WebVersion));
+        EXPECT_EQ(o.at("AppVersion"), fieldString(d.AppVersion));
         EXPECT_TRUE(o.at("HttpPort").is_number_unsigned());
         EXPECT_EQ(o.at("Adapter"), "eth1");
         EXPECT_EQ(o.at("SameSubnet"), true);
@@ -94,7 +94,7 @@ TEST(Json, HostileDeviceTextsStayValidAndExact) {
                            "latin\xe9\xff", "\x7f\x01"};
     for (const char* text : texts) {
         DeviceInfo d = Camera("x", "00:11:22:33:44:55", "10.77.0.10", 80, 0);
-        SetField(d.DevName, text);
+        setField(d.DevName, text);
         const std::string json = DeviceFormatter::Json({On(d)});
         EXPECT_EQ(json.find('\x1b'), std::string::npos);
         EXPECT_TRUE(std::all_of(json.begin(), json.end(), [](char c) {
@@ -102,7 +102,7 @@ TEST(Json, HostileDeviceTextsStayValidAndExact) {
         })) << json;
         nlohmann::json parsed;
         ASSERT_NO_THROW(parsed = nlohmann::json::parse(json)) << json;
-        EXPECT_EQ(parsed[0].at("DevName").get<std::string>(), AsUtf8(FieldText(d.DevName)));
+        EXPECT_EQ(parsed[0].at("DevName").get<std::string>(), AsUtf8(fieldText(d.DevName)));
     }
 }
 
@@ -132,7 +132,7 @@ TEST(SameSubnet, FollowsTheAdapterTheDeviceAnsweredOn) {
 TEST(Csv, HeaderAndQuoting) {
     DeviceInfo plain = Camera("Front door", "00:11:22:33:44:55", "10.77.0.10", 80, 1);
     DeviceInfo odd = Camera("a,b \"c\"", "00:11:22:33:44:66", "10.77.0.11", 81, 0);
-    SetField(odd.AppVersion, "line\nbreak");
+    setField(odd.AppVersion, "line\nbreak");
     const std::string csv =
         DeviceFormatter::Csv({On(plain), On(odd, {"wlan0", 4, 0xC0A80105, 24})});
     std::istringstream in(csv);

@@ -12,17 +12,17 @@ namespace {
 
 // A decoded device as the table holds it: IPMode 1 means automatic addressing.
 DeviceInfo Device(int mode = 0) {
-    DeviceInfo d = ZeroDeviceInfo();
-    SetField(d.DevName, "Front door");
-    SetField(d.Mac, "00:11:22:33:44:55");
-    SetField(d.DevId, "CAM-000001");
-    SetField(d.IP, "192.168.1.88");
-    SetField(d.NetMask, "255.255.255.0");
-    SetField(d.GateWay, "192.168.1.1");
-    SetField(d.DNS0, "192.168.1.2");
-    SetField(d.DNS1, "192.168.1.3");
-    SetField(d.WebVersion, "web-1");
-    SetField(d.AppVersion, "app-1");
+    DeviceInfo d = zeroDeviceInfo();
+    setField(d.DevName, "Front door");
+    setField(d.Mac, "00:11:22:33:44:55");
+    setField(d.DevId, "CAM-000001");
+    setField(d.IP, "192.168.1.88");
+    setField(d.NetMask, "255.255.255.0");
+    setField(d.GateWay, "192.168.1.1");
+    setField(d.DNS0, "192.168.1.2");
+    setField(d.DNS1, "192.168.1.3");
+    setField(d.WebVersion, "web-1");
+    setField(d.AppVersion, "app-1");
     d.HttpPort = 80;
     d.Port2 = 80;
     d.Port3 = 80;
@@ -43,7 +43,7 @@ CliOptions Options(const std::string& extra) {
 
 std::string Request(const DeviceInfo& record) {
     SetConfigBuffer buffer;
-    const std::size_t n = ComposeSetNetConfig(record, buffer);
+    const std::size_t n = composeSetNetConfig(record, buffer);
     return std::string(buffer.data(), n);
 }
 
@@ -57,8 +57,8 @@ TEST(Build, KeepsTheDevicesOwnValuesForWhatIsNotGiven) {
               "DNS0:192.168.1.2\r\nDNS1:192.168.1.3\r\nusr:admin\r\npwd:secret\r\n"
               "SetWiFiIP:0\r\n\r\n");
     // Fields the form does not hold keep the device's bytes.
-    EXPECT_EQ(FieldText(out.record.DevName), "Front door");
-    EXPECT_EQ(FieldText(out.record.Mac), "00:11:22:33:44:55");
+    EXPECT_EQ(fieldText(out.record.DevName), "Front door");
+    EXPECT_EQ(fieldText(out.record.Mac), "00:11:22:33:44:55");
     EXPECT_EQ(out.record.Port2.get(), 80);
 }
 
@@ -80,7 +80,7 @@ TEST(Build, AddressModeFollowsTheOptionOrTheDevice) {
 
 TEST(Build, DhcpStillCarriesTheAddressFields) {
     DeviceInfo device = Device(0);
-    SetField(device.GateWay, "");
+    setField(device.GateWay, "");
     const BuildOutcome out = SettingsBuilder::Build(device, Options("--dhcp --user viewer"), "pw");
     ASSERT_TRUE(out.ok()) << out.error;
     EXPECT_EQ(Request(out.record),
@@ -122,11 +122,11 @@ INSTANTIATE_TEST_SUITE_P(
                      "Can't use this http port."},
         RefusedBuild{"DevicePortZero", "", [](DeviceInfo& d) { d.HttpPort = 0; }, "--port"},
         RefusedBuild{"NoDeviceAddressStatic", "--port 81",
-                     [](DeviceInfo& d) { SetField(d.IP, ""); }, "--ip"},
+                     [](DeviceInfo& d) { setField(d.IP, ""); }, "--ip"},
         RefusedBuild{"GarbageDeviceAddress", "--static",
-                     [](DeviceInfo& d) { SetField(d.IP, "n/a"); }, "--ip"},
+                     [](DeviceInfo& d) { setField(d.IP, "n/a"); }, "--ip"},
         RefusedBuild{"GarbageDeviceMask", "--ip 192.168.1.90",
-                     [](DeviceInfo& d) { SetField(d.NetMask, "x"); }, "--mask"},
+                     [](DeviceInfo& d) { setField(d.NetMask, "x"); }, "--mask"},
         RefusedBuild{"GatewayOffSubnet", "--ip 10.0.0.5 --mask 255.255.255.0", nullptr,
                      "--gateway"},
         RefusedBuild{"GivenGatewayOffSubnet", "--ip 10.0.0.5 --gateway 10.0.1.1", nullptr,
@@ -139,46 +139,46 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(Build, OddCurrentSettingsDoNotBlockAChangeOfPortOnly) {
     DeviceInfo device = Device();
-    SetField(device.GateWay, "10.9.9.9"); // off its subnet, but not ours to judge
+    setField(device.GateWay, "10.9.9.9"); // off its subnet, but not ours to judge
     const BuildOutcome out = SettingsBuilder::Build(device, Options("--port 81"), "pw");
     ASSERT_TRUE(out.ok()) << out.error;
-    EXPECT_EQ(FieldText(out.record.GateWay), "10.9.9.9");
+    EXPECT_EQ(fieldText(out.record.GateWay), "10.9.9.9");
 }
 
 // Devices that pad their octets are read as decimal and sent their address without padding.
 TEST(Build, PaddedDeviceAddressesReadAsDecimal) {
     DeviceInfo device = Device();
-    SetField(device.IP, "192.168.001.088");
-    SetField(device.GateWay, "192.168.001.001");
+    setField(device.IP, "192.168.001.088");
+    setField(device.GateWay, "192.168.001.001");
     const BuildOutcome out = SettingsBuilder::Build(device, Options("--mask 255.255.255.0"), "pw");
     ASSERT_TRUE(out.ok()) << out.error;
-    EXPECT_EQ(FieldText(out.record.IP), "192.168.1.88");
-    EXPECT_EQ(FieldText(out.record.GateWay), "192.168.1.1");
+    EXPECT_EQ(fieldText(out.record.IP), "192.168.1.88");
+    EXPECT_EQ(fieldText(out.record.GateWay), "192.168.1.1");
     DeviceInfo answer = Device(0);
-    SetField(answer.IP, "192.168.001.088");
+    setField(answer.IP, "192.168.001.088");
     EXPECT_TRUE(SettingsCheck::Differences(out.record, answer).empty());
 }
 
 TEST(Build, DhcpNeedsNoSoundAddresses) {
     DeviceInfo device = Device(1);
-    SetField(device.IP, "");
-    SetField(device.NetMask, "junk");
+    setField(device.IP, "");
+    setField(device.NetMask, "junk");
     const BuildOutcome out = SettingsBuilder::Build(device, Options(""), "pw");
     ASSERT_TRUE(out.ok()) << out.error;
-    EXPECT_EQ(FieldText(out.record.IP), "0.0.0.0");
-    EXPECT_EQ(FieldText(out.record.NetMask), "0.0.0.0");
+    EXPECT_EQ(fieldText(out.record.IP), "0.0.0.0");
+    EXPECT_EQ(fieldText(out.record.NetMask), "0.0.0.0");
 }
 
 TEST(FindByMac, FirstInArrivalOrderAnyNotation) {
     DeviceInfo first = Device();
-    SetField(first.Mac, "aa-bb-cc-dd-ee-ff");
+    setField(first.Mac, "aa-bb-cc-dd-ee-ff");
     DeviceInfo second = first;
-    SetField(second.IP, "192.168.1.99");
+    setField(second.IP, "192.168.1.99");
     const AdapterRef eth1{"eth1", 3, 0xC0A8010A, 24};
     const auto found = SettingsBuilder::FindByMac({{Device(), {}}, {first, eth1}, {second, {}}},
                                                   *ParseMac("AA:BB:CC:DD:EE:FF"));
     ASSERT_TRUE(found);
-    EXPECT_EQ(FieldText(found->record.IP), "192.168.1.88");
+    EXPECT_EQ(fieldText(found->record.IP), "192.168.1.88");
     EXPECT_EQ(found->adapter, eth1) << "the set request goes where the device answered";
     EXPECT_FALSE(SettingsBuilder::FindByMac({{Device(), {}}}, *ParseMac("AA:BB:CC:DD:EE:FF")));
 }
@@ -188,13 +188,13 @@ TEST(Check, TheSameSettingsInTheOtherConventionPass) {
         Device(), Options("--ip 192.168.1.50 --dns 1.1.1.1 --port 8080"), "pw");
     ASSERT_TRUE(built.ok()) << built.error;
     DeviceInfo answer = Device(0); // fixed address reads IPMode 0 in an answer
-    SetField(answer.IP, "192.168.1.50");
-    SetField(answer.DNS0, "1.1.1.1");
+    setField(answer.IP, "192.168.1.50");
+    setField(answer.DNS0, "1.1.1.1");
     answer.HttpPort = 8080;
     EXPECT_TRUE(SettingsCheck::Differences(built.record, answer).empty());
 
     answer.IPMode = 1;
-    SetField(answer.GateWay, "192.168.1.254");
+    setField(answer.GateWay, "192.168.1.254");
     answer.HttpPort = 80;
     const auto diff = SettingsCheck::Differences(built.record, answer);
     ASSERT_EQ(diff.size(), 3u);
@@ -207,7 +207,7 @@ TEST(Check, DhcpComparesModeAndPortOnly) {
     const BuildOutcome built = SettingsBuilder::Build(Device(0), Options("--dhcp"), "pw");
     ASSERT_TRUE(built.ok());
     DeviceInfo answer = Device(1);
-    SetField(answer.IP, "192.168.1.123"); // the DHCP server's choice
+    setField(answer.IP, "192.168.1.123"); // the DHCP server's choice
     EXPECT_TRUE(SettingsCheck::Differences(built.record, answer).empty());
     answer.IPMode = 0;
     EXPECT_EQ(SettingsCheck::Differences(built.record, answer).size(), 1u);
@@ -216,17 +216,17 @@ TEST(Check, DhcpComparesModeAndPortOnly) {
 TEST(Check, AnswersAreFoundByDevIdOrElseByMac) {
     DeviceInfo sent = Device();
     DeviceInfo moved = Device();
-    SetField(moved.IP, "192.168.1.50");
+    setField(moved.IP, "192.168.1.50");
     DeviceInfo other = Device();
-    SetField(other.DevId, "CAM-000002");
+    setField(other.DevId, "CAM-000002");
     EXPECT_EQ(SettingsCheck::AnswersOf({other, moved}, sent).size(), 1u);
 
-    SetField(sent.DevId, "");
-    SetField(other.DevId, "");
-    SetField(other.Mac, "00:11:22:33:44:66");
+    setField(sent.DevId, "");
+    setField(other.DevId, "");
+    setField(other.Mac, "00:11:22:33:44:66");
     const auto byMac = SettingsCheck::AnswersOf({other, moved}, sent);
     ASSERT_EQ(byMac.size(), 1u);
-    EXPECT_EQ(FieldText(byMac[0].IP), "192.168.1.50");
+    EXPECT_EQ(fieldText(byMac[0].IP), "192.168.1.50");
 }
 
 } // namespace

@@ -18,10 +18,10 @@ namespace {
 DeviceInfo Device() {
     DeviceInfo d;
     std::memset(&d, 0x5A, sizeof d);
-    SetField(d.IP, "192.168.1.88");
-    SetField(d.DNS1, "8.8.4.4");
-    SetField(d.Mac, "AA:BB:CC:DD:EE:FF");
-    SetField(d.DevName, "Door");
+    setField(d.IP, "192.168.1.88");
+    setField(d.DNS1, "8.8.4.4");
+    setField(d.Mac, "AA:BB:CC:DD:EE:FF");
+    setField(d.DevName, "Door");
     d.HttpPort = 80;
     d.Port2 = 554;
     d.IPMode = 1;
@@ -162,14 +162,14 @@ TEST(ApplyFormValues, WritesFormFieldsOnly) {
         form.autoIp = autoIp;
         ApplyFormValues(form, record);
 
-        EXPECT_EQ(FieldText(record.IP), "10.1.2.3");
-        EXPECT_EQ(FieldText(record.NetMask), "255.255.255.0");
-        EXPECT_EQ(FieldText(record.GateWay), "0.0.0.0");
-        EXPECT_EQ(FieldText(record.DNS0), "1.1.1.1");
+        EXPECT_EQ(fieldText(record.IP), "10.1.2.3");
+        EXPECT_EQ(fieldText(record.NetMask), "255.255.255.0");
+        EXPECT_EQ(fieldText(record.GateWay), "0.0.0.0");
+        EXPECT_EQ(fieldText(record.DNS0), "1.1.1.1");
         EXPECT_EQ(record.HttpPort.get(), 8080);
         EXPECT_EQ(record.IPMode, autoIp ? 0 : 1);
-        EXPECT_EQ(FieldText(record.User), "admin");
-        EXPECT_EQ(FieldText(record.Password), "480271");
+        EXPECT_EQ(fieldText(record.User), "admin");
+        EXPECT_EQ(fieldText(record.Password), "480271");
 
         // Every byte outside the written fields keeps the device's value.
         struct Range {
@@ -204,8 +204,8 @@ TEST(ApplyFormValues, CutsAndConvertsEdges) {
     form.password = std::string(24, 'p');
     ApplyFormValues(form, record);
     EXPECT_EQ(record.HttpPort.get(), 0);
-    EXPECT_EQ(FieldText(record.User), std::string(23, 'u'));
-    EXPECT_EQ(FieldText(record.Password), std::string(24, 'p'));
+    EXPECT_EQ(fieldText(record.User), std::string(23, 'u'));
+    EXPECT_EQ(fieldText(record.Password), std::string(24, 'p'));
 
     form.portText = "";
     ApplyFormValues(form, record);
@@ -224,7 +224,7 @@ TEST(ToTableConvention, AddressModeRoundTrip) {
         EXPECT_EQ(IsAutomaticAddress(stored), autoIp);
         DeviceInfo sameButMode = stored;
         sameButMode.IPMode = sent.IPMode;
-        EXPECT_TRUE(SameRecord(sameButMode, sent));
+        EXPECT_TRUE(sameRecord(sameButMode, sent));
     }
     DeviceInfo odd = Device();
     odd.IPMode = 7;
@@ -247,7 +247,7 @@ TEST(DeviceUrl, Table) {
     };
     for (const Case& c : cases) {
         DeviceInfo d = Device();
-        SetField(d.IP, c.ip);
+        setField(d.IP, c.ip);
         d.HttpPort = c.port;
         const auto url = DeviceUrl(d);
         if (c.want == nullptr) {

@@ -12,10 +12,10 @@ using namespace ondrel;
 namespace {
 
 DeviceInfo Device(int n) {
-    DeviceInfo d = ZeroDeviceInfo();
-    SetField(d.Mac, "AA:BB:CC:00:00:0" + std::to_string(n));
-    SetField(d.IP, "192.168.1." + std::to_string(n));
-    SetField(d.DevName, "Cam" + std::to_string(n));
+    DeviceInfo d = zeroDeviceInfo();
+    setField(d.Mac, "AA:BB:CC:00:00:0" + std::to_string(n));
+    setField(d.IP, "192.168.1." + std::to_string(n));
+    setField(d.DevName, "Cam" + std::to_string(n));
     d.HttpPort = 80;
     d.IPMode = 0; // fixed address, as decoded
     return d;
@@ -40,8 +40,8 @@ DeviceInfo Sent(int n) {
 // What the table keeps of an accepted update: the settings, without account and password.
 DeviceInfo Stored(const DeviceInfo& sent) {
     DeviceInfo d = ToTableConvention(sent);
-    SetField(d.User, "");
-    SetField(d.Password, "");
+    setField(d.User, "");
+    setField(d.Password, "");
     return d;
 }
 
@@ -59,14 +59,14 @@ struct Fixture {
         }
     }
     const DeviceEntry* Entry(int n) {
-        DeviceInfo out = ZeroDeviceInfo();
+        DeviceInfo out = zeroDeviceInfo();
         return table.FindDeviceByMac("AA:BB:CC:00:00:0" + std::to_string(n), out);
     }
     bool Unchanged() {
         const auto all = table.Snapshot();
         bool same = all.size() == 3;
         for (std::size_t i = 0; same && i < all.size(); ++i) {
-            same = SameRecord(all[i], Device(static_cast<int>(i) + 1));
+            same = sameRecord(all[i], Device(static_cast<int>(i) + 1));
         }
         return same;
     }
@@ -79,21 +79,21 @@ TEST(UpdateFlow, AcceptedWritesSentSettingsInTableConvention) {
     EXPECT_EQ(f.flow.State(), CUpdateFlow::kIdle);
     ASSERT_TRUE(f.flow.Begin(f.Entry(2), Sent(2)));
     EXPECT_EQ(f.flow.State(), CUpdateFlow::kWaiting);
-    EXPECT_TRUE(SameRecord(f.flow.PendingSettings(), WithoutCredentials(Sent(2))));
+    EXPECT_TRUE(sameRecord(f.flow.PendingSettings(), WithoutCredentials(Sent(2))));
 
     EXPECT_EQ(f.flow.OnResult(kAccepted, 2), UpdateOutcome::Accepted);
     EXPECT_EQ(f.flow.State(), CUpdateFlow::kIdle);
     const auto all = f.table.Snapshot();
     ASSERT_EQ(all.size(), 3u);
-    EXPECT_TRUE(SameRecord(all[0], Device(1)));
-    EXPECT_TRUE(SameRecord(all[1], Stored(Sent(2))));
+    EXPECT_TRUE(sameRecord(all[0], Device(1)));
+    EXPECT_TRUE(sameRecord(all[1], Stored(Sent(2))));
     EXPECT_TRUE(IsAutomaticAddress(all[1]));
-    EXPECT_TRUE(SameRecord(all[2], Device(3)));
+    EXPECT_TRUE(sameRecord(all[2], Device(3)));
 
     // A second answer, and then the timer, find the wait over.
     EXPECT_EQ(f.flow.OnResult(kAccepted, 2), UpdateOutcome::None);
     EXPECT_FALSE(f.flow.OnWaitExpired());
-    EXPECT_TRUE(SameRecord(f.table.Snapshot()[1], Stored(Sent(2))));
+    EXPECT_TRUE(sameRecord(f.table.Snapshot()[1], Stored(Sent(2))));
 }
 
 TEST(UpdateFlow, ResultBytes) {
@@ -167,21 +167,21 @@ TEST(UpdateFlow, NoAccountOrPasswordIsKeptAfterAnAcceptedUpdate) {
         SCOPED_TRACE(late);
         Fixture f;
         const DeviceInfo sent = Sent(2);
-        ASSERT_EQ(FieldText(sent.Password), "secret");
+        ASSERT_EQ(fieldText(sent.Password), "secret");
         f.flow.Begin(f.Entry(2), sent);
-        EXPECT_EQ(FieldText(f.flow.PendingSettings().Password), "");
-        EXPECT_EQ(FieldText(f.flow.PendingSettings().User), "");
+        EXPECT_EQ(fieldText(f.flow.PendingSettings().Password), "");
+        EXPECT_EQ(fieldText(f.flow.PendingSettings().User), "");
         if (late) {
             f.flow.OnWaitExpired();
         }
         ASSERT_NE(f.flow.OnResult(kAccepted, 2), UpdateOutcome::None);
         const DeviceInfo stored = f.table.Snapshot()[1];
         // The new network settings stay; the credentials are zero bytes, not just cut short.
-        EXPECT_EQ(FieldText(stored.IP), "10.9.9.2");
-        const DeviceInfo zero = ZeroDeviceInfo();
+        EXPECT_EQ(fieldText(stored.IP), "10.9.9.2");
+        const DeviceInfo zero = zeroDeviceInfo();
         EXPECT_EQ(std::memcmp(stored.User, zero.User, sizeof stored.User), 0);
         EXPECT_EQ(std::memcmp(stored.Password, zero.Password, sizeof stored.Password), 0);
-        EXPECT_TRUE(SameRecord(stored, ToTableConvention(WithoutCredentials(sent))));
+        EXPECT_TRUE(sameRecord(stored, ToTableConvention(WithoutCredentials(sent))));
     }
 }
 
@@ -226,9 +226,9 @@ TEST(UpdateFlow, NewUpdateWhileWaitingReplacesThePendingOne) {
     Fixture f;
     f.flow.Begin(f.Entry(1), Sent(1));
     f.flow.Begin(f.Entry(3), Sent(3));
-    EXPECT_TRUE(SameRecord(f.flow.PendingSettings(), WithoutCredentials(Sent(3))));
+    EXPECT_TRUE(sameRecord(f.flow.PendingSettings(), WithoutCredentials(Sent(3))));
     EXPECT_EQ(f.flow.OnResult(kAccepted, 2), UpdateOutcome::Accepted);
     const auto all = f.table.Snapshot();
-    EXPECT_TRUE(SameRecord(all[0], Device(1)));
-    EXPECT_TRUE(SameRecord(all[2], ToTableConvention(WithoutCredentials(Sent(3)))));
+    EXPECT_TRUE(sameRecord(all[0], Device(1)));
+    EXPECT_TRUE(sameRecord(all[2], ToTableConvention(WithoutCredentials(Sent(3)))));
 }

@@ -17,12 +17,12 @@ inline std::string MacOf(unsigned n) {
 }
 
 inline DeviceInfo MakeRecord(unsigned n) {
-    DeviceInfo d = ZeroDeviceInfo();
-    SetField(d.Mac, MacOf(n));
-    SetField(d.DevName, "Cam" + std::to_string(n));
-    SetField(d.IP, "10.0." + std::to_string((n >> 8) & 0xFFu) + "." + std::to_string(n & 0xFFu));
-    SetField(d.NetMask, "255.255.0.0");
-    SetField(d.DevId, "D" + std::to_string(n));
+    DeviceInfo d = zeroDeviceInfo();
+    setField(d.Mac, MacOf(n));
+    setField(d.DevName, "Cam" + std::to_string(n));
+    setField(d.IP, "10.0." + std::to_string((n >> 8) & 0xFFu) + "." + std::to_string(n & 0xFFu));
+    setField(d.NetMask, "255.255.0.0");
+    setField(d.DevId, "D" + std::to_string(n));
     d.HttpPort = 80;
     d.IPMode = 1;
     return d;

@@ -56,13 +56,13 @@ TEST(DeviceTable, ChangedReplyAddsSecondEntryAndFirstWinsLookup) {
     ASSERT_TRUE(table.AddDevice(&second));
     ASSERT_EQ(table.Count(), 2u);
 
-    DeviceInfo out = ZeroDeviceInfo();
+    DeviceInfo out = zeroDeviceInfo();
     const DeviceEntry* entry = table.FindDeviceByMac(MacOf(3), out);
     ASSERT_NE(entry, nullptr);
-    EXPECT_TRUE(SameRecord(out, first));
-    EXPECT_TRUE(SameRecord(entry->record, first));
+    EXPECT_TRUE(sameRecord(out, first));
+    EXPECT_TRUE(sameRecord(entry->record, first));
     ASSERT_NE(entry->next, nullptr);
-    EXPECT_TRUE(SameRecord(entry->next->record, second));
+    EXPECT_TRUE(sameRecord(entry->next->record, second));
     EXPECT_EQ(entry->next->next, nullptr);
 }
 
@@ -77,11 +77,11 @@ TEST(DeviceTable, ArrivalOrderAndSnapshotFrom) {
     ASSERT_EQ(all.size(), 4u);
     const unsigned want[] = {5, 2, 9, 1};
     for (std::size_t i = 0; i < all.size(); ++i) {
-        EXPECT_TRUE(SameRecord(all[i], MakeRecord(want[i]))) << i;
+        EXPECT_TRUE(sameRecord(all[i], MakeRecord(want[i]))) << i;
     }
     const auto tail = table.Snapshot(2);
     ASSERT_EQ(tail.size(), 2u);
-    EXPECT_TRUE(SameRecord(tail[0], MakeRecord(9)));
+    EXPECT_TRUE(sameRecord(tail[0], MakeRecord(9)));
     EXPECT_TRUE(table.Snapshot(4).empty());
     EXPECT_TRUE(table.Snapshot(99).empty());
 }
@@ -113,30 +113,30 @@ TEST(DeviceTable, LookupIsExactAndLeavesCallerRecordWhenMissing) {
         const DeviceEntry* entry = table.FindDeviceByMac(c.text, out);
         EXPECT_EQ(entry != nullptr, c.found) << '"' << c.text << '"';
         if (!c.found) {
-            EXPECT_TRUE(SameRecord(out, Filled(0xAB))) << '"' << c.text << '"';
+            EXPECT_TRUE(sameRecord(out, Filled(0xAB))) << '"' << c.text << '"';
         }
     }
 
     CDeviceTable empty;
     DeviceInfo out = Filled(0xCD);
     EXPECT_EQ(empty.FindDeviceByMac(mac, out), nullptr);
-    EXPECT_TRUE(SameRecord(out, Filled(0xCD)));
+    EXPECT_TRUE(sameRecord(out, Filled(0xCD)));
 }
 
 TEST(DeviceTable, KeepsItsOwnCopies) {
     CDeviceTable table;
     DeviceInfo caller = MakeRecord(4);
     table.AddDevice(&caller);
-    SetField(caller.DevName, "Changed");
+    setField(caller.DevName, "Changed");
 
-    DeviceInfo out = ZeroDeviceInfo();
+    DeviceInfo out = zeroDeviceInfo();
     ASSERT_NE(table.FindDeviceByMac(MacOf(4), out), nullptr);
-    EXPECT_TRUE(SameRecord(out, MakeRecord(4)));
+    EXPECT_TRUE(sameRecord(out, MakeRecord(4)));
 
-    SetField(out.IP, "1.1.1.1");
-    DeviceInfo again = ZeroDeviceInfo();
+    setField(out.IP, "1.1.1.1");
+    DeviceInfo again = zeroDeviceInfo();
     table.FindDeviceByMac(MacOf(4), again);
-    EXPECT_TRUE(SameRecord(again, MakeRecord(4)));
+    EXPECT_TRUE(sameRecord(again, MakeRecord(4)));
 }
 
 TEST(DeviceTable, ClearEmptiesAndForgetsRepeats) {
@@ -148,7 +148,7 @@ TEST(DeviceTable, ClearEmptiesAndForgetsRepeats) {
     }
     table.Clear();
     EXPECT_EQ(table.Count(), 0u);
-    DeviceInfo out = ZeroDeviceInfo();
+    DeviceInfo out = zeroDeviceInfo();
     EXPECT_EQ(table.FindDeviceByMac(MacOf(1), out), nullptr);
     EXPECT_TRUE(table.Snapshot().empty());
 
@@ -173,7 +173,7 @@ TEST(DeviceTable, PendingEntryIsWrittenOnlyWhileItIsInTheTable) {
     const DeviceInfo b = MakeRecord(2);
     table.AddDevice(&a);
     table.AddDevice(&b);
-    DeviceInfo out = ZeroDeviceInfo();
+    DeviceInfo out = zeroDeviceInfo();
     const DeviceEntry* entryB = table.FindDeviceByMac(MacOf(2), out);
 
     ASSERT_TRUE(table.SetPending(entryB, settings));
@@ -183,8 +183,8 @@ TEST(DeviceTable, PendingEntryIsWrittenOnlyWhileItIsInTheTable) {
     EXPECT_FALSE(table.ApplyPending()); // applied once only
     const auto after = table.Snapshot();
     ASSERT_EQ(after.size(), 2u);
-    EXPECT_TRUE(SameRecord(after[0], a));
-    EXPECT_TRUE(SameRecord(after[1], settings));
+    EXPECT_TRUE(sameRecord(after[0], a));
+    EXPECT_TRUE(sameRecord(after[1], settings));
 
     // A clear forgets the pending entry, and an entry from before the clear is refused.
     const DeviceEntry* entryA = table.FindDeviceByMac(MacOf(1), out);
@@ -202,7 +202,7 @@ TEST(DeviceTable, PendingEntryIsWrittenOnlyWhileItIsInTheTable) {
     table.SetPending(fresh, settings);
     table.ForgetPending();
     EXPECT_FALSE(table.ApplyPending());
-    EXPECT_TRUE(SameRecord(table.Snapshot()[0], a));
+    EXPECT_TRUE(sameRecord(table.Snapshot()[0], a));
 }
 
 // The repeat check must follow a record that an accepted update rewrote in place.
@@ -212,7 +212,7 @@ TEST(DeviceTable, RepeatCheckFollowsRewrittenRecord) {
     const DeviceInfo other = MakeRecord(2);
     table.AddDevice(&oldRecord);
     table.AddDevice(&other);
-    DeviceInfo out = ZeroDeviceInfo();
+    DeviceInfo out = zeroDeviceInfo();
 
     // Rewrite entry 1 into a copy of entry 2, so that two stored records are equal.
     ASSERT_TRUE(table.SetPending(table.FindDeviceByMac(MacOf(1), out), other));
@@ -253,7 +253,7 @@ TEST(DeviceTable, AnExactRepeatFromAnotherAdapterMovesTheEntry) {
     };
     for (const Step& step : steps) {
         EXPECT_EQ(table.Add(&cam, step.via), step.outcome) << step.name;
-        DeviceInfo out = ZeroDeviceInfo();
+        DeviceInfo out = zeroDeviceInfo();
         AdapterRef adapter;
         ASSERT_NE(table.FindDeviceByMac(MacOf(4), out, &adapter), nullptr);
         EXPECT_EQ(adapter, step.stored) << step.name;
@@ -276,7 +276,7 @@ TEST(DeviceTable, HoldsAtMostTheBoundAndCountsTheRest) {
     EXPECT_EQ(table.Add(&extra), AddOutcome::Full);
     EXPECT_EQ(table.Count(), CDeviceTable::kMaxDevices);
     EXPECT_EQ(table.Overflow(), 2u);
-    DeviceInfo out = ZeroDeviceInfo();
+    DeviceInfo out = zeroDeviceInfo();
     EXPECT_EQ(table.FindDeviceByMac(MacOf(CDeviceTable::kMaxDevices), out), nullptr);
     table.Clear();
     EXPECT_EQ(table.Overflow(), 0u);
@@ -290,10 +290,10 @@ TEST(DeviceTable, AnAppliedUpdateKeepsTheSettingsButNotTheCredentials) {
     const DeviceInfo cam = MakeRecord(5);
     table.AddDevice(&cam);
     DeviceInfo settings = cam;
-    SetField(settings.IP, "192.168.1.64");
-    SetField(settings.User, "admin");
-    SetField(settings.Password, "pw-of-25-characters-long");
-    DeviceInfo out = ZeroDeviceInfo();
+    setField(settings.IP, "192.168.1.64");
+    setField(settings.User, "admin");
+    setField(settings.Password, "pw-of-25-characters-long");
+    DeviceInfo out = zeroDeviceInfo();
     ASSERT_TRUE(table.SetPending(table.FindDeviceByMac(MacOf(5), out), settings));
     ASSERT_TRUE(table.ApplyPending());
 
@@ -301,6 +301,6 @@ TEST(DeviceTable, AnAppliedUpdateKeepsTheSettingsButNotTheCredentials) {
     std::memset(want.User, 0, sizeof want.User);
     std::memset(want.Password, 0, sizeof want.Password);
     ASSERT_NE(table.FindDeviceByMac(MacOf(5), out), nullptr);
-    EXPECT_TRUE(SameRecord(out, want));
+    EXPECT_TRUE(sameRecord(out, want));
     EXPECT_EQ(table.Add(&want), AddOutcome::Repeat); // the device's next reply is a repeat
 }

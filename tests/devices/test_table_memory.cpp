@@ -72,7 +72,7 @@ TEST(DeviceTableMemory, FailedAllocationLeavesTableWhole) {
         const AddOutcome outcome = table.Add(&d);
         g_allocationsBeforeFailure = -1;
 
-        DeviceInfo out = ZeroDeviceInfo();
+        DeviceInfo out = zeroDeviceInfo();
         if (outcome == AddOutcome::OutOfMemory) {
             ++failures;
             EXPECT_EQ(table.Count(), before) << failAt;

@@ -19,12 +19,12 @@ namespace {
 
 // A record whose fields agree with each other, so a copy torn by a racing writer would show.
 bool Consistent(const DeviceInfo& d) {
-    const std::string name(FieldText(d.DevName));
+    const std::string name(fieldText(d.DevName));
     if (name.rfind("Cam", 0) != 0) {
         return false;
     }
     const auto n = static_cast<unsigned>(std::strtoul(name.c_str() + 3, nullptr, 10));
-    return SameRecord(d, MakeRecord(n));
+    return sameRecord(d, MakeRecord(n));
 }
 
 } // namespace
@@ -59,7 +59,7 @@ TEST(DeviceTableStress, AddsRaceClearsAndLookups) {
     bool foundAfterClear = false;
     bool tornCopy = false;
     while (!addingDone.load() || clears == 0) {
-        DeviceInfo out = ZeroDeviceInfo();
+        DeviceInfo out = zeroDeviceInfo();
         const unsigned newest = lastAdded.load();
         const DeviceEntry* entry = nullptr;
         if (newest > 0) {

@@ -22,7 +22,7 @@ std::string Wired() {
 
 } // namespace
 
-TEST(GetKeyValue, Rules) {
+TEST(keyValue, Rules) {
     struct Case {
         const char* key;
         const char* text;
@@ -37,11 +37,11 @@ TEST(GetKeyValue, Rules) {
         {"A", "A:\r\n", ""},                          // empty value
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(GetKeyValue(c.key, c.text), c.want) << c.key << " in " << c.text;
+        EXPECT_EQ(keyValue(c.key, c.text), c.want) << c.key << " in " << c.text;
     }
 }
 
-TEST(ReadDecimal, Rules) {
+TEST(readDecimal, Rules) {
     struct Case {
         const char* text;
         int32_t want;
@@ -55,29 +55,29 @@ TEST(ReadDecimal, Rules) {
                  {"- 3", 0},
                  {"-99999999999", INT32_MIN}};
     for (const Case& c : cases) {
-        EXPECT_EQ(ReadDecimal(c.text), c.want) << '"' << c.text << '"';
+        EXPECT_EQ(readDecimal(c.text), c.want) << '"' << c.text << '"';
     }
 }
 
 TEST(Decode, WiredReply) {
-    const DeviceInfo d = DecodeSearchReply(Wired());
-    EXPECT_EQ(FieldText(d.DevName), "Lobby");
-    EXPECT_EQ(FieldText(d.IP), "10.0.0.5");
-    EXPECT_EQ(FieldText(d.Mac), "AA:BB:CC:00:00:01");
+    const DeviceInfo d = decodeRecord(Wired());
+    EXPECT_EQ(fieldText(d.DevName), "Lobby");
+    EXPECT_EQ(fieldText(d.IP), "10.0.0.5");
+    EXPECT_EQ(fieldText(d.Mac), "AA:BB:CC:00:00:01");
     EXPECT_EQ(d.IPMode, 0); // IPMethod 1 is a fixed address
-    EXPECT_EQ(FieldText(d.DevId), "D1");
+    EXPECT_EQ(fieldText(d.DevId), "D1");
     EXPECT_EQ(d.HttpPort.get(), 80);
     EXPECT_EQ(d.Port2.get(), 80);
     EXPECT_EQ(d.Port3.get(), 80);
     EXPECT_EQ(d.Port4.get(), 0);
-    EXPECT_EQ(FieldText(d.DNS0), "1.1.1.1");
-    EXPECT_EQ(FieldText(d.DNS1), "1.0.0.1");
-    EXPECT_EQ(FieldText(d.NetMask), "255.255.255.0");
-    EXPECT_EQ(FieldText(d.GateWay), "10.0.0.1");
-    EXPECT_EQ(FieldText(d.WebVersion), "w1.2");
-    EXPECT_EQ(FieldText(d.AppVersion), "a3.4");
-    EXPECT_EQ(FieldText(d.User), "");
-    EXPECT_EQ(FieldText(d.Password), "");
+    EXPECT_EQ(fieldText(d.DNS0), "1.1.1.1");
+    EXPECT_EQ(fieldText(d.DNS1), "1.0.0.1");
+    EXPECT_EQ(fieldText(d.NetMask), "255.255.255.0");
+    EXPECT_EQ(fieldText(d.GateWay), "10.0.0.1");
+    EXPECT_EQ(fieldText(d.WebVersion), "w1.2");
+    EXPECT_EQ(fieldText(d.AppVersion), "a3.4");
+    EXPECT_EQ(fieldText(d.User), "");
+    EXPECT_EQ(fieldText(d.Password), "");
     // Little-endian on the wire whatever the host.
     const auto* raw = reinterpret_cast<const uint8_t*>(&d);
     EXPECT_EQ(raw[80], 80);
@@ -113,23 +113,23 @@ TEST(Decode, InterfaceSelection) {
          1},
     };
     for (const auto& c : cases) {
-        const DeviceInfo d = DecodeSearchReply(c.text);
-        EXPECT_EQ(FieldText(d.IP), c.ip) << c.name;
-        EXPECT_EQ(FieldText(d.Mac), c.mac) << c.name;
+        const DeviceInfo d = decodeRecord(c.text);
+        EXPECT_EQ(fieldText(d.IP), c.ip) << c.name;
+        EXPECT_EQ(fieldText(d.Mac), c.mac) << c.name;
         EXPECT_EQ(d.IPMode, c.mode) << c.name;
     }
 }
 
 TEST(Decode, NumbersBlanksAndLineEnds) {
-    DeviceInfo d = DecodeSearchReply("Port:65536\r\n" + kTail);
+    DeviceInfo d = decodeRecord("Port:65536\r\n" + kTail);
     EXPECT_EQ(d.HttpPort.get(), 0);
     EXPECT_EQ(d.Port2.get(), 0);
-    d = DecodeSearchReply("Port:65535\r\nDevName: cam \r\n" + kTail);
+    d = decodeRecord("Port:65535\r\nDevName: cam \r\n" + kTail);
     EXPECT_EQ(d.HttpPort.get(), 65535);
-    EXPECT_EQ(FieldText(d.DevName), " cam ");
-    d = DecodeSearchReply("DevName:a\nDevId:b\n");
-    EXPECT_EQ(FieldText(d.DevName), "");
-    EXPECT_EQ(FieldText(d.DevId), "");
+    EXPECT_EQ(fieldText(d.DevName), " cam ");
+    d = decodeRecord("DevName:a\nDevId:b\n");
+    EXPECT_EQ(fieldText(d.DevName), "");
+    EXPECT_EQ(fieldText(d.DevId), "");
 }
 
 TEST(Decode, OverlongValuesAreCutInsideTheirField) {
@@ -137,17 +137,17 @@ TEST(Decode, OverlongValuesAreCutInsideTheirField) {
     const std::string text = "CableConnect:1\r\nIP:" + longText + "\r\nMacEth0:" + longText +
                              "\r\nDevId:" + longText + "\r\nDevName:" + longText +
                              "\r\nAppVersion:" + longText + "\r\n" + kTail;
-    const DeviceInfo d = DecodeSearchReply(text);
-    EXPECT_EQ(FieldText(d.IP), std::string(15, 'Z'));
-    EXPECT_EQ(FieldText(d.Mac), std::string(21, 'Z'));
-    EXPECT_EQ(FieldText(d.DevId), std::string(19, 'Z'));
-    EXPECT_EQ(FieldText(d.DevName), std::string(23, 'Z'));
-    EXPECT_EQ(FieldText(d.AppVersion), std::string(23, 'Z'));
-    EXPECT_EQ(FieldText(d.NetMask), ""); // the next field is untouched
+    const DeviceInfo d = decodeRecord(text);
+    EXPECT_EQ(fieldText(d.IP), std::string(15, 'Z'));
+    EXPECT_EQ(fieldText(d.Mac), std::string(21, 'Z'));
+    EXPECT_EQ(fieldText(d.DevId), std::string(19, 'Z'));
+    EXPECT_EQ(fieldText(d.DevName), std::string(23, 'Z'));
+    EXPECT_EQ(fieldText(d.AppVersion), std::string(23, 'Z'));
+    EXPECT_EQ(fieldText(d.NetMask), ""); // the next field is untouched
     EXPECT_EQ(d.HttpPort.get(), 0);
     EXPECT_EQ(d.IPMode, 1);
-    EXPECT_EQ(FieldText(d.WebVersion), "");
-    EXPECT_EQ(FieldText(d.User), "");
+    EXPECT_EQ(fieldText(d.WebVersion), "");
+    EXPECT_EQ(fieldText(d.User), "");
 }
 
 TEST(Decode, TwiceGivesIdenticalBytesAndZeroTail) {
@@ -163,17 +163,17 @@ TEST(Decode, TwiceGivesIdenticalBytesAndZeroTail) {
     EXPECT_EQ(std::memcmp(a.m_buffer, b.m_buffer, sizeof a.m_buffer), 0);
     // Behind each text is zero, so equal values compare equal as whole records.
     const DeviceInfo& d = b.Record();
-    for (std::size_t i = FieldText(d.DevName).size(); i < sizeof d.DevName; ++i) {
+    for (std::size_t i = fieldText(d.DevName).size(); i < sizeof d.DevName; ++i) {
         ASSERT_EQ(d.DevName[i], 0);
     }
 }
 
-TEST(SetField, CutsAndTerminates) {
+TEST(setField, CutsAndTerminates) {
     char f[4];
-    SetField(f, "abcdef");
+    setField(f, "abcdef");
     EXPECT_EQ(std::string(f, 4), std::string("abc\0", 4));
-    SetField(f, "x");
+    setField(f, "x");
     EXPECT_EQ(std::string(f, 4), std::string("x\0\0\0", 4));
     std::memset(f, 'q', sizeof f);
-    EXPECT_EQ(FieldText(f), "qqqq"); // a field without NUL is read to its width only
+    EXPECT_EQ(fieldText(f), "qqqq"); // a field without NUL is read to its width only
 }

@@ -19,7 +19,7 @@ namespace {
 std::string DevName(const Event& e) {
     DeviceInfo d;
     std::memcpy(&d, e.data.data(), sizeof d);
-    return FieldString(d.DevName);
+    return fieldString(d.DevName);
 }
 
 // An endpoint listening on loopback, with its events going to `events`.
@@ -155,15 +155,15 @@ TEST(Quillnet, RequestsArriveByteForByte) {
     ASSERT_TRUE(rig.endpoint->SendSearch());
     EXPECT_EQ(rig.peer.Take(), "IPCamSearch\r\nVersion:1\r\nnSeq:1\r\n");
 
-    DeviceInfo d = ZeroDeviceInfo();
-    SetField(d.IP, "10.9.0.7");
-    SetField(d.NetMask, "255.255.255.0");
-    SetField(d.GateWay, "10.9.0.1");
-    SetField(d.DNS0, "10.9.0.2");
-    SetField(d.DNS1, "10.9.0.3");
-    SetField(d.DevId, "Z6-7");
-    SetField(d.User, "admin");
-    SetField(d.Password, "pw7");
+    DeviceInfo d = zeroDeviceInfo();
+    setField(d.IP, "10.9.0.7");
+    setField(d.NetMask, "255.255.255.0");
+    setField(d.GateWay, "10.9.0.1");
+    setField(d.DNS0, "10.9.0.2");
+    setField(d.DNS1, "10.9.0.3");
+    setField(d.DevId, "Z6-7");
+    setField(d.User, "admin");
+    setField(d.Password, "pw7");
     d.HttpPort = 8081;
     d.IPMode = 0;
     ASSERT_TRUE(rig.endpoint->SendDeviceQuery(kCmdQuery3, d));
@@ -172,8 +172,8 @@ TEST(Quillnet, RequestsArriveByteForByte) {
     EXPECT_EQ(query.substr(0, 8), std::string("\x10\x10\x13\x0F\x00\x00\xFC\x00", 8));
     // A query is broadcast: the record goes out without the account and password it held.
     DeviceInfo withoutCredentials = d;
-    SetField(withoutCredentials.User, "");
-    SetField(withoutCredentials.Password, "");
+    setField(withoutCredentials.User, "");
+    setField(withoutCredentials.Password, "");
     EXPECT_EQ(std::memcmp(query.data() + 8, &withoutCredentials, sizeof d), 0);
 
     ASSERT_TRUE(rig.endpoint->SendSetNetConfig(d));

@@ -125,12 +125,12 @@ std::vector<uint32_t> Interfaces(const std::vector<Sent>& sent) {
 }
 
 DeviceInfo Camera() {
-    DeviceInfo d = ZeroDeviceInfo();
-    SetField(d.IP, "192.168.0.64");
-    SetField(d.Mac, "00:11:22:33:44:55");
-    SetField(d.DevId, "CAM-1");
-    SetField(d.User, "admin");
-    SetField(d.Password, "secret");
+    DeviceInfo d = zeroDeviceInfo();
+    setField(d.IP, "192.168.0.64");
+    setField(d.Mac, "00:11:22:33:44:55");
+    setField(d.DevId, "CAM-1");
+    setField(d.User, "admin");
+    setField(d.Password, "secret");
     d.HttpPort = 80;
     return d;
 }
@@ -274,10 +274,10 @@ TEST_F(AdapterRig, ADevicesRequestsGoOnlyWhereItAnsweredUnlessThatAdapterIsGone)
             ASSERT_EQ(out[i].bytes.size(), 260u);
             DeviceInfo carried;
             std::memcpy(&carried, out[i].bytes.data() + 8, sizeof carried);
-            EXPECT_EQ(FieldText(carried.User), "");
-            EXPECT_EQ(FieldText(carried.Password), "");
+            EXPECT_EQ(fieldText(carried.User), "");
+            EXPECT_EQ(fieldText(carried.Password), "");
             EXPECT_EQ(out[i].bytes.find("secret"), std::string::npos);
-            EXPECT_EQ(FieldText(carried.DevId), "CAM-1");
+            EXPECT_EQ(fieldText(carried.DevId), "CAM-1");
         }
         EXPECT_NE(out.back().bytes.find("usr:admin\r\npwd:secret\r\n"), std::string::npos);
     }

@@ -215,7 +215,7 @@ TEST_F(QuillnetStop, ASocketErrorEndsTheLoopForGood) {
 
 TEST_F(QuillnetStop, SendFailuresAreReportedAndNotRetried) {
     auto endpoint = OpenEndpoint(nullptr);
-    const DeviceInfo record = ZeroDeviceInfo();
+    const DeviceInfo record = zeroDeviceInfo();
     const std::function<SendResult()> sends[] = {
         [&] { return endpoint->SendSearch(); },
         [&] { return endpoint->SendDeviceQuery(kCmdQuery1, record); },

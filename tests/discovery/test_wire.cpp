@@ -16,19 +16,19 @@ std::string Bytes(const uint8_t* p, int32_t n) {
 }
 
 DeviceInfo SampleRecord() {
-    DeviceInfo d = ZeroDeviceInfo();
-    SetField(d.IP, "192.168.1.88");
-    SetField(d.NetMask, "255.255.255.0");
-    SetField(d.GateWay, "192.168.1.1");
-    SetField(d.DNS0, "8.8.8.8");
-    SetField(d.DNS1, "8.8.4.4");
+    DeviceInfo d = zeroDeviceInfo();
+    setField(d.IP, "192.168.1.88");
+    setField(d.NetMask, "255.255.255.0");
+    setField(d.GateWay, "192.168.1.1");
+    setField(d.DNS0, "8.8.8.8");
+    setField(d.DNS1, "8.8.4.4");
     d.HttpPort = 8080;
-    SetField(d.Mac, "00:11:22:33:44:55");
-    SetField(d.DevId, "Z6-000123");
+    setField(d.Mac, "00:11:22:33:44:55");
+    setField(d.DevId, "Z6-000123");
     d.IPMode = 1;
-    SetField(d.DevName, "Front door");
-    SetField(d.User, "admin");
-    SetField(d.Password, "480271");
+    setField(d.DevName, "Front door");
+    setField(d.User, "admin");
+    setField(d.Password, "480271");
     return d;
 }
 
@@ -69,7 +69,7 @@ TEST(Packet, OversizedPayloadIsRefusedNotOverrun) {
 
 TEST(SetNetConfig, FullTextByteForByte) {
     SetConfigBuffer buf;
-    const std::size_t n = ComposeSetNetConfig(SampleRecord(), buf);
+    const std::size_t n = composeSetNetConfig(SampleRecord(), buf);
     const std::string expected = "IPCamSetNetConfig\r\nVersion:1\r\nnSeq:1\r\nDevId:Z6-000123\r\n"
                                  "IPMethod:1\r\nIP:192.168.1.88\r\nPort:8080\r\n"
                                  "NetMask:255.255.255.0\r\nGateWay:192.168.1.1\r\nDNS0:8.8.8.8\r\n"
@@ -87,7 +87,7 @@ TEST(SetNetConfig, AutomaticAddressingAndFieldsWithoutNul) {
     rec.HttpPort = 65535;
     std::memset(rec.DevId, 'X', sizeof rec.DevId); // no NUL inside the field
     SetConfigBuffer buf;
-    const std::string text(buf.data(), ComposeSetNetConfig(rec, buf));
+    const std::string text(buf.data(), composeSetNetConfig(rec, buf));
     EXPECT_NE(text.find("\r\nIPMethod:0\r\n"), std::string::npos);
     EXPECT_NE(text.find("\r\nPort:65535\r\n"), std::string::npos);
     EXPECT_NE(text.find("\r\nDevId:" + std::string(20, 'X') + "\r\nIPMethod"), std::string::npos);
@@ -109,7 +109,7 @@ class Classify : public ::testing::TestWithParam<ClassifyCase> {};
 
 TEST_P(Classify, ByRulesInOrder) {
     const ClassifyCase& c = GetParam();
-    const ReplyClass got = ClassifyReply(c.text);
+    const ReplyClass got = classifyReply(c.text);
     EXPECT_EQ(got.kind, c.kind);
     if (c.kind == ReplyKind::SetConfigResult) {
         EXPECT_EQ(got.result, c.result);
@@ -145,10 +145,10 @@ INSTANTIATE_TEST_SUITE_P(
                      ReplyKind::SearchReply, 0}),
     [](const auto& p) { return std::string(p.param.name); });
 
-TEST(ReplyText, StopsAtNulAndAtCount) {
+TEST(replyText, StopsAtNulAndAtCount) {
     const uint8_t withNul[] = {'a', 'b', 0, 'c'};
-    EXPECT_EQ(ReplyText(withNul, sizeof withNul), "ab");
+    EXPECT_EQ(replyText(withNul, sizeof withNul), "ab");
     const uint8_t noNul[] = {'a', 'b', 'c', 'd'};
-    EXPECT_EQ(ReplyText(noNul, 3), "abc");
-    EXPECT_EQ(ReplyText(nullptr, 10), "");
+    EXPECT_EQ(replyText(noNul, 3), "abc");
+    EXPECT_EQ(replyText(nullptr, 10), "");
 }

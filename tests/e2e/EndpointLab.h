@@ -41,11 +41,11 @@ inline nlohmann::json DeviceJson(const sim::SimDevice& d) {
 
 inline std::string Describe(const DeviceInfo& r) {
     std::ostringstream out;
-    out << "{" << FieldText(r.DevName) << " " << FieldText(r.DevId) << " " << FieldText(r.Mac)
-        << " " << FieldText(r.IP) << "/" << FieldText(r.NetMask) << " gw " << FieldText(r.GateWay)
-        << " dns " << FieldText(r.DNS0) << "," << FieldText(r.DNS1) << " port " << r.HttpPort.get()
+    out << "{" << fieldText(r.DevName) << " " << fieldText(r.DevId) << " " << fieldText(r.Mac)
+        << " " << fieldText(r.IP) << "/" << fieldText(r.NetMask) << " gw " << fieldText(r.GateWay)
+        << " dns " << fieldText(r.DNS0) << "," << fieldText(r.DNS1) << " port " << r.HttpPort.get()
         << "/" << r.Port2.get() << "/" << r.Port3.get() << "/" << r.Port4.get() << " mode "
-        << int(r.IPMode) << " " << FieldText(r.WebVersion) << " " << FieldText(r.AppVersion) << "}";
+        << int(r.IPMode) << " " << fieldText(r.WebVersion) << " " << fieldText(r.AppVersion) << "}";
     return out.str();
 }
 
@@ -54,7 +54,7 @@ inline ::testing::AssertionResult SameRecords(const std::vector<DeviceInfo>& got
                                               const std::vector<DeviceInfo>& want) {
     bool same = got.size() == want.size();
     for (std::size_t i = 0; same && i < got.size(); ++i) {
-        same = SameRecord(got[i], want[i]);
+        same = sameRecord(got[i], want[i]);
     }
     if (same) {
         return ::testing::AssertionSuccess();

@@ -20,27 +20,27 @@ constexpr const char* kAdapter = "v0";
 
 // Whether ip lies in v0's subnet, 10.77.0.0/24.
 std::string SameSubnet(const DeviceInfo& r) {
-    return FieldString(r.IP).rfind("10.77.0.", 0) == 0 ? "true" : "false";
+    return fieldString(r.IP).rfind("10.77.0.", 0) == 0 ? "true" : "false";
 }
 
 // The record's fields as the CLI names them, as texts (numbers in decimal), then the adapter
 // the device answered on.
 std::vector<std::pair<std::string, std::string>> Fields(const DeviceInfo& r) {
-    return {{"IP", FieldString(r.IP)},
-            {"NetMask", FieldString(r.NetMask)},
-            {"GateWay", FieldString(r.GateWay)},
-            {"DNS0", FieldString(r.DNS0)},
-            {"DNS1", FieldString(r.DNS1)},
+    return {{"IP", fieldString(r.IP)},
+            {"NetMask", fieldString(r.NetMask)},
+            {"GateWay", fieldString(r.GateWay)},
+            {"DNS0", fieldString(r.DNS0)},
+            {"DNS1", fieldString(r.DNS1)},
             {"HttpPort", std::to_string(r.HttpPort.get())},
             {"Port2", std::to_string(r.Port2.get())},
             {"Port3", std::to_string(r.Port3.get())},
             {"Port4", std::to_string(r.Port4.get())},
-            {"Mac", FieldString(r.Mac)},
-            {"DevId", FieldString(r.DevId)},
+            {"Mac", fieldString(r.Mac)},
+            {"DevId", fieldString(r.DevId)},
             {"IPMode", std::to_string(int{r.IPMode})},
-            {"DevName", FieldString(r.DevName)},
-            {"WebVersion", FieldString(r.WebVersion)},
-            {"AppVersion", FieldString(r.AppVersion)},
+            {"DevName", fieldString(r.DevName)},
+            {"WebVersion", fieldString(r.WebVersion)},
+            {"AppVersion", fieldString(r.AppVersion)},
             {"Adapter", kAdapter},
             {"SameSubnet", SameSubnet(r)}};
 }
@@ -148,9 +148,9 @@ TEST_F(CliLab, SearchTableListsEveryDeviceInArrivalOrder) {
         const DeviceInfo want = devices[i].ExpectedRecord();
         const std::string& row = lines[i + 1];
         EXPECT_EQ(row.rfind(std::to_string(i) + " ", 0), 0u) << row;
-        EXPECT_EQ(row.substr(macColumn, 17), FieldString(want.Mac)) << row;
-        EXPECT_NE(row.find(FieldString(want.DevName)), std::string::npos) << row;
-        EXPECT_NE(row.find(" " + FieldString(want.IP) + " "), std::string::npos) << row;
+        EXPECT_EQ(row.substr(macColumn, 17), fieldString(want.Mac)) << row;
+        EXPECT_NE(row.find(fieldString(want.DevName)), std::string::npos) << row;
+        EXPECT_NE(row.find(" " + fieldString(want.IP) + " "), std::string::npos) << row;
         EXPECT_NE(row.find(std::string(" ") + kAdapter + " "), std::string::npos) << row;
         EXPECT_NE(row.find(want.IPMode == 1 ? " dhcp " : " static "), std::string::npos) << row;
     }

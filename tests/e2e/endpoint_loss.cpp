@@ -49,7 +49,7 @@ TEST_F(StockBufferLab, ABurstBeyondTheBufferIsReportedWithTheExactNumberLost) {
         {
             std::lock_guard lock(mutex);
             first = devices.empty();
-            devices.insert(FieldString(d.DevId));
+            devices.insert(fieldString(d.DevId));
             lastReported = e.lostSinceSearch;
         }
         if (first) {

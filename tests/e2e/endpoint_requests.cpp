@@ -36,11 +36,11 @@ std::vector<uint8_t> QueryBytes(uint16_t command, const DeviceInfo& record) {
 DeviceInfo Settings(const SimDevice& d, const char* ip, uint16_t port, const char* user,
                     const char* password) {
     DeviceInfo r = d.ExpectedRecord();
-    SetField(r.IP, ip);
+    setField(r.IP, ip);
     r.HttpPort = port;
     r.IPMode = 1;
-    SetField(r.User, user);
-    SetField(r.Password, password);
+    setField(r.User, user);
+    setField(r.Password, password);
     return r;
 }
 

@@ -44,7 +44,7 @@ protected:
             if (e.code == kEvtSearchReply && e.data.size() == sizeof(DeviceInfo)) {
                 Heard h{e.adapter, {}};
                 std::memcpy(&h.record, e.data.data(), sizeof h.record);
-                heard[FieldString(h.record.Mac)] = h;
+                heard[fieldString(h.record.Mac)] = h;
             } else if (e.code == kEvtSetConfigResult) {
                 results.push_back({e.data[0], e.adapter.name});
             }
@@ -112,7 +112,7 @@ TEST_F(EndpointTwoLans, EveryDeviceIsHeardOnItsOwnLansAdapter) {
         EXPECT_TRUE(SameRecords({h.record}, {w.device.ExpectedRecord()}));
         EXPECT_EQ(h.adapter.name, w.adapter);
         EXPECT_EQ(h.adapter.SubnetText(), w.subnet);
-        EXPECT_EQ(h.adapter.Contains(FieldText(h.record.IP)), w.inside);
+        EXPECT_EQ(h.adapter.Contains(fieldText(h.record.IP)), w.inside);
     }
     EXPECT_EQ(Count(lanA, "search"), 1u);
     EXPECT_EQ(Count(lanB, "search"), 1u);
@@ -122,10 +122,10 @@ TEST_F(EndpointTwoLans, ACamerasRequestsReachItsLanOnly) {
     const SimDevice& camera = cameras[1]; // at its factory address, outside eCam's subnet
     const Heard found = SearchAll().at(camera.mac);
     DeviceInfo settings = found.record;
-    SetField(settings.IP, "192.168.1.65");
+    setField(settings.IP, "192.168.1.65");
     settings.IPMode = 1;
-    SetField(settings.User, camera.user);
-    SetField(settings.Password, camera.password);
+    setField(settings.User, camera.user);
+    setField(settings.Password, camera.password);
 
     for (uint16_t command : {kCmdQuery1, kCmdQuery2, kCmdQuery3}) {
         const SendResult sent = endpoint.SendDeviceQuery(command, settings, found.adapter);

@@ -123,13 +123,13 @@ protected:
         auto q = [](std::string_view s) {
             return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
         };
-        EXPECT_EQ(Text(IDC_DEVICE_NAME), q(FieldText(r.DevName)));
-        EXPECT_EQ(Text(IDC_DEVICE_IP), q(FieldText(r.IP)));
-        EXPECT_EQ(Text(IDC_DEVICE_MASK), q(FieldText(r.NetMask)));
-        EXPECT_EQ(Text(IDC_DEVICE_GATEWAY), q(FieldText(r.GateWay)));
-        EXPECT_EQ(Text(IDC_DEVICE_DNS), q(FieldText(r.DNS0)));
-        EXPECT_EQ(Text(IDC_SYS_FIRMWARE), q(FieldText(r.AppVersion)));
-        EXPECT_EQ(Text(IDC_APP_FIRMWARE), q(FieldText(r.WebVersion)));
+        EXPECT_EQ(Text(IDC_DEVICE_NAME), q(fieldText(r.DevName)));
+        EXPECT_EQ(Text(IDC_DEVICE_IP), q(fieldText(r.IP)));
+        EXPECT_EQ(Text(IDC_DEVICE_MASK), q(fieldText(r.NetMask)));
+        EXPECT_EQ(Text(IDC_DEVICE_GATEWAY), q(fieldText(r.GateWay)));
+        EXPECT_EQ(Text(IDC_DEVICE_DNS), q(fieldText(r.DNS0)));
+        EXPECT_EQ(Text(IDC_SYS_FIRMWARE), q(fieldText(r.AppVersion)));
+        EXPECT_EQ(Text(IDC_APP_FIRMWARE), q(fieldText(r.WebVersion)));
         EXPECT_EQ(Text(IDC_HTTP_PORT), QString::number(d.httpPort));
         EXPECT_EQ(qobject_cast<QCheckBox*>(dialog->GetDlgItem(IDC_AUTO_IP))->isChecked(), d.dhcp);
     }
@@ -184,7 +184,7 @@ TEST_F(WindowSearchLab, F3ListsEveryDeviceInArrivalOrder) {
     for (int row = 0; row < Rows(); ++row) {
         const DeviceInfo r = devices[static_cast<std::size_t>(row)].ExpectedRecord();
         EXPECT_EQ(Cell(row, 0), QString::number(row));
-        EXPECT_EQ(Cell(row, 1).toStdString(), FieldText(r.DevName));
+        EXPECT_EQ(Cell(row, 1).toStdString(), fieldText(r.DevName));
         EXPECT_EQ(Cell(row, 2).toStdString(), devices[static_cast<std::size_t>(row)].mac);
     }
     EXPECT_EQ(qobject_cast<QLabel*>(dialog->GetDlgItem(IDC_DEVICE_COUNT))->text(),

@@ -87,7 +87,7 @@ TEST(SimProcess, AnswersTheSenderWithEveryDevice) {
     const std::vector<std::string> replies = Drain(tool);
     ASSERT_EQ(replies.size(), 5u);
     for (std::size_t i = 0; i < replies.size(); ++i) {
-        EXPECT_TRUE(SameRecord(DecodeSearchReply(replies[i]),
+        EXPECT_TRUE(sameRecord(decodeRecord(replies[i]),
                                sim::SimDevice::Generated(i).ExpectedRecord()))
             << i;
     }

@@ -68,7 +68,7 @@ TEST(DeviceConfigLoader, MissingKeysTakeTheGeneratedValues) {
     ASSERT_EQ(r.devices.size(), 2u);
     SimDevice first = SimDevice::Generated(0);
     first.name = "Gate";
-    EXPECT_TRUE(SameRecord(r.devices[0].ExpectedRecord(), first.ExpectedRecord()));
+    EXPECT_TRUE(sameRecord(r.devices[0].ExpectedRecord(), first.ExpectedRecord()));
     EXPECT_EQ(r.devices[0].password, "admin");
 
     const SimDevice& d = r.devices[1];

@@ -66,16 +66,16 @@ TEST(ReplyComposer, EveryReplyDecodesToTheDevice) {
              {uint64_t{0}, uint64_t{86400}, uint64_t{9999999999999999999u}, UINT64_MAX}) {
             const std::string reply = ReplyComposer::SearchReply(device, uptime);
             SCOPED_TRACE(std::string(name) + ", uptime " + std::to_string(uptime));
-            EXPECT_TRUE(PassesTailTest(reply));
-            EXPECT_EQ(ClassifyReply(reply).kind, ReplyKind::SearchReply);
+            EXPECT_TRUE(passesTailTest(reply));
+            EXPECT_EQ(classifyReply(reply).kind, ReplyKind::SearchReply);
             EXPECT_LT(reply.size(), kReceiveBufferSize);
-            const DeviceInfo decoded = DecodeSearchReply(reply);
+            const DeviceInfo decoded = decodeRecord(reply);
             const DeviceInfo expected = device.ExpectedRecord();
-            EXPECT_TRUE(SameRecord(decoded, expected))
-                << "IP " << FieldText(decoded.IP) << " / " << FieldText(expected.IP) << ", Mac "
-                << FieldText(decoded.Mac) << " / " << FieldText(expected.Mac) << ", IPMode "
+            EXPECT_TRUE(sameRecord(decoded, expected))
+                << "IP " << fieldText(decoded.IP) << " / " << fieldText(expected.IP) << ", Mac "
+                << fieldText(decoded.Mac) << " / " << fieldText(expected.Mac) << ", IPMode "
                 << int(decoded.IPMode) << " / " << int(expected.IPMode) << ", DevName "
-                << FieldText(decoded.DevName) << " / " << FieldText(expected.DevName);
+                << fieldText(decoded.DevName) << " / " << fieldText(expected.DevName);
         }
     }
 }
@@ -100,7 +100,7 @@ TEST(ReplyComposer, ReplyIsCleanlyFramed) {
 
 TEST(ReplyComposer, SetResultsClassifyAsTheirResult) {
     for (bool accepted : {true, false}) {
-        const ReplyClass c = ClassifyReply(ReplyComposer::SetConfigResult(accepted));
+        const ReplyClass c = classifyReply(ReplyComposer::SetConfigResult(accepted));
         EXPECT_EQ(c.kind, ReplyKind::SetConfigResult);
         EXPECT_EQ(c.result, accepted ? 0 : 1);
     }
@@ -113,17 +113,17 @@ TEST(ReplyComposer, FaultyRepliesAreNeverAccepted) {
         ASSERT_EQ(tails.size(), 2u);
         for (const std::string& t : tails) {
             EXPECT_NE(t.find(kTailKey), std::string::npos);
-            EXPECT_FALSE(PassesTailTest(t));
-            EXPECT_EQ(ClassifyReply(t).kind, ReplyKind::Dropped);
+            EXPECT_FALSE(passesTailTest(t));
+            EXPECT_EQ(classifyReply(t).kind, ReplyKind::Dropped);
         }
         EXPECT_EQ(tails[0].size() + 2, tails[1].size()); // one short, one long
 
         const auto big = ReplyComposer::FaultyReplies(Fault::Oversized, seed);
         ASSERT_EQ(big.size(), 1u);
         EXPECT_EQ(big[0].size(), ReplyComposer::kOversizedLength);
-        EXPECT_TRUE(PassesTailTest(big[0])) << "read whole, it would be accepted";
+        EXPECT_TRUE(passesTailTest(big[0])) << "read whole, it would be accepted";
         const auto* bytes = reinterpret_cast<const uint8_t*>(big[0].data());
-        EXPECT_EQ(ClassifyReply(ReplyText(bytes, kReceiveBufferSize)).kind, ReplyKind::Dropped);
+        EXPECT_EQ(classifyReply(replyText(bytes, kReceiveBufferSize)).kind, ReplyKind::Dropped);
 
         EXPECT_EQ(ReplyComposer::FaultyReplies(Fault::Empty, seed),
                   std::vector<std::string>{std::string()});
@@ -133,7 +133,7 @@ TEST(ReplyComposer, FaultyRepliesAreNeverAccepted) {
         EXPECT_GE(garbage[0].size(), 64u);
         EXPECT_LT(garbage[0].size(), kReceiveBufferSize);
         const auto* g = reinterpret_cast<const uint8_t*>(garbage[0].data());
-        EXPECT_EQ(ClassifyReply(ReplyText(g, garbage[0].size())).kind, ReplyKind::Dropped);
+        EXPECT_EQ(classifyReply(replyText(g, garbage[0].size())).kind, ReplyKind::Dropped);
         EXPECT_NE(garbage[0], ReplyComposer::FaultyReplies(Fault::Garbage, seed + 1)[0]);
     }
 }

@@ -21,17 +21,17 @@ SimRequest ParseBytes(const std::vector<uint8_t>& bytes) {
 }
 
 DeviceInfo SampleRecord() {
-    DeviceInfo r = ZeroDeviceInfo();
-    SetField(r.IP, "10.77.1.9");
-    SetField(r.NetMask, "255.255.0.0");
-    SetField(r.GateWay, "10.77.0.1");
-    SetField(r.DNS0, "10.77.0.1");
-    SetField(r.DNS1, "");
+    DeviceInfo r = zeroDeviceInfo();
+    setField(r.IP, "10.77.1.9");
+    setField(r.NetMask, "255.255.0.0");
+    setField(r.GateWay, "10.77.0.1");
+    setField(r.DNS0, "10.77.0.1");
+    setField(r.DNS1, "");
     r.HttpPort = 8080;
-    SetField(r.DevId, "SIM00000009");
-    SetField(r.Mac, "02:4F:4E:00:00:09");
-    SetField(r.User, "admin");
-    SetField(r.Password, "p:w d");
+    setField(r.DevId, "SIM00000009");
+    setField(r.Mac, "02:4F:4E:00:00:09");
+    setField(r.User, "admin");
+    setField(r.Password, "p:w d");
     r.IPMode = 1;
     return r;
 }
@@ -51,7 +51,7 @@ TEST(RequestParser, TheToolsSearchIsASearch) {
 TEST(RequestParser, TheToolsSetRequestCarriesEveryField) {
     SetConfigBuffer buffer;
     const DeviceInfo record = SampleRecord();
-    const std::size_t n = ComposeSetNetConfig(record, buffer);
+    const std::size_t n = composeSetNetConfig(record, buffer);
     const SimRequest r = RequestParser::Parse(reinterpret_cast<const uint8_t*>(buffer.data()), n);
     ASSERT_EQ(r.kind, RequestKind::SetConfig);
     const std::pair<const char*, const char*> want[] = {
@@ -79,7 +79,7 @@ TEST(RequestParser, TheToolsQueriesCarryTheRecord) {
         EXPECT_EQ(r.header->command, command);
         EXPECT_EQ(r.header->value, 0);
         EXPECT_EQ(r.header->payloadLength, 252);
-        EXPECT_TRUE(SameRecord(*r.record, record));
+        EXPECT_TRUE(sameRecord(*r.record, record));
     }
 }
 

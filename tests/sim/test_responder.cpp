@@ -58,7 +58,7 @@ std::vector<SimDevice> Three() {
 std::vector<std::string> Answering(const Response& r) {
     std::vector<std::string> ids;
     for (const std::string& d : r.datagrams) {
-        ids.push_back(FieldString(DecodeSearchReply(d).DevId));
+        ids.push_back(fieldString(decodeRecord(d).DevId));
     }
     return ids;
 }
@@ -102,7 +102,7 @@ TEST(SimResponder, SetRequestOutcomes) {
             EXPECT_TRUE(r.datagrams.empty()) << c.name;
         } else {
             ASSERT_EQ(r.datagrams.size(), 1u) << c.name;
-            const ReplyClass answer = ClassifyReply(r.datagrams[0]);
+            const ReplyClass answer = classifyReply(r.datagrams[0]);
             EXPECT_EQ(answer.kind, ReplyKind::SetConfigResult) << c.name;
             EXPECT_EQ(answer.result, c.errcode) << c.name;
         }
@@ -124,15 +124,15 @@ TEST(SimResponder, AcceptedChangeRestartsThenAnswersWithNewSettings) {
 
     const Response after = responder.Handle(Search(), t + 500ms);
     ASSERT_EQ(Answering(after).size(), 3u);
-    const DeviceInfo d = DecodeSearchReply(after.datagrams[0]);
-    EXPECT_EQ(FieldText(d.IP), "10.50.0.7");
-    EXPECT_EQ(FieldText(d.NetMask), "255.0.0.0");
-    EXPECT_EQ(FieldText(d.GateWay), "10.50.0.1");
-    EXPECT_EQ(FieldText(d.DNS0), "10.50.0.2");
-    EXPECT_EQ(FieldText(d.DNS1), "");
+    const DeviceInfo d = decodeRecord(after.datagrams[0]);
+    EXPECT_EQ(fieldText(d.IP), "10.50.0.7");
+    EXPECT_EQ(fieldText(d.NetMask), "255.0.0.0");
+    EXPECT_EQ(fieldText(d.GateWay), "10.50.0.1");
+    EXPECT_EQ(fieldText(d.DNS0), "10.50.0.2");
+    EXPECT_EQ(fieldText(d.DNS1), "");
     EXPECT_EQ(d.HttpPort.get(), 8081);
     EXPECT_EQ(d.IPMode, 0);
-    EXPECT_TRUE(SameRecord(d, responder.Devices()[0].ExpectedRecord()));
+    EXPECT_TRUE(sameRecord(d, responder.Devices()[0].ExpectedRecord()));
     // Uptime counts from the end of the restart.
     EXPECT_NE(after.datagrams[0].find("AppUpTime:0000000000000000000\r\n"), std::string::npos);
 }
@@ -141,9 +141,9 @@ TEST(SimResponder, AutomaticAddressingKeepsTheLastAddress) {
     SimResponder responder(Three(), {}, kStart);
     responder.Handle(Set("SIM00000001", "admin", "admin", {{"IPMethod", "0"}, {"IP", ""}}), kStart);
     const Response after = responder.Handle(Search(), kStart + 1s);
-    const DeviceInfo d = DecodeSearchReply(after.datagrams[0]);
+    const DeviceInfo d = decodeRecord(after.datagrams[0]);
     EXPECT_EQ(d.IPMode, 1); // decoded: 1 means automatic
-    EXPECT_EQ(FieldText(d.IP), "10.77.1.1");
+    EXPECT_EQ(fieldText(d.IP), "10.77.1.1");
 }
 
 TEST(SimResponder, FaultsFirstThenDuplicatedReplies) {
@@ -151,7 +151,7 @@ TEST(SimResponder, FaultsFirstThenDuplicatedReplies) {
     const Response r = responder.Handle(Search(), kStart);
     ASSERT_EQ(r.datagrams.size(), 2u + 3u * 3u);
     EXPECT_TRUE(r.datagrams[0].empty());
-    EXPECT_EQ(ClassifyReply(r.datagrams[1]).kind, ReplyKind::Dropped);
+    EXPECT_EQ(classifyReply(r.datagrams[1]).kind, ReplyKind::Dropped);
     const std::vector<std::string> replies(r.datagrams.begin() + 2, r.datagrams.end());
     EXPECT_EQ(Answering({replies, {}}),
               (std::vector<std::string>{"SIM00000001", "SIM00000001", "SIM00000001", "SIM00000002",
@@ -170,7 +170,7 @@ TEST(SimResponder, QueriesNameTheirDeviceAndChangeNothing) {
     Response r = responder.Handle(q, kStart);
     EXPECT_TRUE(r.datagrams.empty());
     EXPECT_EQ(r.outcome["device"], "SIM00000002");
-    SetField(q.record->DevId, "OTHER");
+    setField(q.record->DevId, "OTHER");
     EXPECT_TRUE(responder.Handle(q, kStart).outcome["device"].is_null());
     q.record.reset();
     EXPECT_TRUE(responder.Handle(q, kStart).outcome["device"].is_null());
@@ -189,7 +189,7 @@ TEST(SimResponder, PrecomposedRepliesFollowAnAcceptedChange) {
     const Response after = responder.Handle(Search(), kStart + 7s);
     ASSERT_EQ(after.datagrams.size(), 3u);
     EXPECT_TRUE(
-        SameRecord(DecodeSearchReply(after.datagrams[0]), responder.Devices()[0].ExpectedRecord()));
-    EXPECT_EQ(FieldText(DecodeSearchReply(after.datagrams[0]).IP), "10.50.0.7");
+        sameRecord(decodeRecord(after.datagrams[0]), responder.Devices()[0].ExpectedRecord()));
+    EXPECT_EQ(fieldText(decodeRecord(after.datagrams[0]).IP), "10.50.0.7");
     EXPECT_EQ(after.datagrams[1], before.datagrams[1]);
 }

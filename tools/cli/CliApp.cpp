@@ -37,11 +37,11 @@ void Print(std::string_view text) {
 std::string Describe(const DeviceInfo& d) {
     // Appended piece by piece: GCC 12's optimiser warns (-Wrestrict) on a literal + string chain.
     std::string text = "'";
-    text += DeviceFormatter::Printable(FieldText(d.DevName));
+    text += DeviceFormatter::Printable(fieldText(d.DevName));
     text += "' (MAC ";
-    text += DeviceFormatter::Printable(FieldText(d.Mac));
+    text += DeviceFormatter::Printable(fieldText(d.Mac));
     text += ", DevId ";
-    text += DeviceFormatter::Printable(FieldText(d.DevId));
+    text += DeviceFormatter::Printable(fieldText(d.DevId));
     text += ")";
     return text;
 }
@@ -163,7 +163,7 @@ int CliApp::FindDevice(DiscoverySession& session, Progress& progress, DeviceCopy
     }
     const MacBytes mac = m_o.macBytes;
     const SearchOutcome found = session.Search(
-        m_o.waitMs, [&mac](const DeviceInfo& d) { return MacMatches(FieldText(d.Mac), mac); },
+        m_o.waitMs, [&mac](const DeviceInfo& d) { return MacMatches(fieldText(d.Mac), mac); },
         progress);
     ReportRefusals("search", found.refusals, found.sent);
     if (!found.ok()) {
@@ -193,7 +193,7 @@ int CliApp::RunUrl() {
     const auto url = DeviceUrl(device.record);
     if (!url) {
         Error("the device reports no valid address (IP '" +
-              DeviceFormatter::Printable(FieldText(device.record.IP)) + "')");
+              DeviceFormatter::Printable(fieldText(device.record.IP)) + "')");
         return kExitError;
     }
     Print(*url + "\n");
@@ -206,12 +206,12 @@ int CliApp::Confirm(const DeviceInfo& device, const DeviceInfo& s) {
     }
     std::string summary = "Device " + Describe(device) + " will be sent:\n";
     summary += "  address mode  " + std::string(s.IPMode == 0 ? "dhcp" : "static") + "\n";
-    summary += "  IP            " + FieldString(s.IP) + "\n";
-    summary += "  NetMask       " + FieldString(s.NetMask) + "\n";
-    summary += "  GateWay       " + FieldString(s.GateWay) + "\n";
-    summary += "  DNS0          " + FieldString(s.DNS0) + "\n";
+    summary += "  IP            " + fieldString(s.IP) + "\n";
+    summary += "  NetMask       " + fieldString(s.NetMask) + "\n";
+    summary += "  GateWay       " + fieldString(s.GateWay) + "\n";
+    summary += "  DNS0          " + fieldString(s.DNS0) + "\n";
     summary += "  HttpPort      " + std::to_string(s.HttpPort.get()) + "\n";
-    summary += "  account       " + FieldString(s.User) + "\n";
+    summary += "  account       " + fieldString(s.User) + "\n";
     if (Terminal::IsTerminal(STDERR_FILENO)) {
         std::fputs(summary.c_str(), stderr);
     }

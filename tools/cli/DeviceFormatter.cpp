@@ -42,11 +42,11 @@ std::string Latin1ToUtf8(std::string_view text) {
 // A browser on the PC reaches the device without a router: its IP lies in the subnet of the
 // adapter it answered on (never when that adapter has no IPv4 address).
 std::string_view SameSubnetText(const DeviceCopy& c) {
-    return c.adapter.Contains(FieldText(c.record.IP)) ? "true" : "false";
+    return c.adapter.Contains(fieldText(c.record.IP)) ? "true" : "false";
 }
 
 template <std::size_t N> std::string Text(const char (&field)[N]) {
-    return std::string(FieldText(field));
+    return std::string(fieldText(field));
 }
 
 const std::array<Field, 17>& Fields() {
@@ -153,12 +153,12 @@ std::string DeviceFormatter::Table(const std::vector<DeviceCopy>& devices) {
                     "HttpPort", "Mode", "DevId", "SameSubnet"});
     for (std::size_t i = 0; i < devices.size(); ++i) {
         const DeviceInfo& d = devices[i].record;
-        rows.push_back({std::to_string(i), Printable(FieldText(d.DevName)),
-                        Printable(FieldText(d.Mac)), Printable(devices[i].adapter.name),
-                        Printable(FieldText(d.IP)), Printable(FieldText(d.NetMask)),
-                        Printable(FieldText(d.GateWay)), Printable(FieldText(d.DNS0)),
+        rows.push_back({std::to_string(i), Printable(fieldText(d.DevName)),
+                        Printable(fieldText(d.Mac)), Printable(devices[i].adapter.name),
+                        Printable(fieldText(d.IP)), Printable(fieldText(d.NetMask)),
+                        Printable(fieldText(d.GateWay)), Printable(fieldText(d.DNS0)),
                         std::to_string(d.HttpPort.get()), d.IPMode == 1 ? "dhcp" : "static",
-                        Printable(FieldText(d.DevId)),
+                        Printable(fieldText(d.DevId)),
                         SameSubnetText(devices[i]) == "true" ? "yes" : "no"});
     }
     std::array<std::size_t, 12> widths{};

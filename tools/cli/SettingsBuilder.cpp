@@ -66,7 +66,7 @@ std::string CheckStaticAddressing(const Ipv4& ip, const Ipv4& mask, const Ipv4& 
 std::optional<DeviceCopy> SettingsBuilder::FindByMac(const std::vector<DeviceCopy>& devices,
                                                      const MacBytes& mac) {
     for (const DeviceCopy& d : devices) {
-        if (MacMatches(FieldText(d.record.Mac), mac)) {
+        if (MacMatches(fieldText(d.record.Mac), mac)) {
             return d;
         }
     }
@@ -85,12 +85,12 @@ BuildOutcome SettingsBuilder::Build(const DeviceInfo& device, const CliOptions& 
     // are odd can still have, say, its port changed.
     const bool addressingChanges = o.ip || o.mask || o.gateway || o.mode == AddressMode::Static;
 
-    const auto ip = Resolve({o.ip, FieldText(device.IP), "--ip", "IP"}, fixed, out.error);
+    const auto ip = Resolve({o.ip, fieldText(device.IP), "--ip", "IP"}, fixed, out.error);
     const auto mask =
-        Resolve({o.mask, FieldText(device.NetMask), "--mask", "NetMask"}, fixed, out.error);
+        Resolve({o.mask, fieldText(device.NetMask), "--mask", "NetMask"}, fixed, out.error);
     const auto gateway =
-        Resolve({o.gateway, FieldText(device.GateWay), "--gateway", "GateWay"}, fixed, out.error);
-    const auto dns = Resolve({o.dns, FieldText(device.DNS0), "--dns", "DNS0"}, false, out.error);
+        Resolve({o.gateway, fieldText(device.GateWay), "--gateway", "GateWay"}, fixed, out.error);
+    const auto dns = Resolve({o.dns, fieldText(device.DNS0), "--dns", "DNS0"}, false, out.error);
     if (!out.ok()) {
         return out;
     }
@@ -98,7 +98,7 @@ BuildOutcome SettingsBuilder::Build(const DeviceInfo& device, const CliOptions& 
     // leave the device unreachable.
     if (fixed && !o.ip && !IsUsableHostAddress(*ip)) {
         out.error = "the device reports no usable address (IP '" +
-                    std::string(FieldText(device.IP)) + "'): give --ip or --dhcp";
+                    std::string(fieldText(device.IP)) + "'): give --ip or --dhcp";
         return out;
     }
     if (fixed && addressingChanges) {

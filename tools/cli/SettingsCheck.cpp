@@ -25,10 +25,10 @@ std::string Line(std::string_view name, std::string_view sent, std::string_view 
 std::vector<DeviceInfo> SettingsCheck::AnswersOf(const std::vector<DeviceInfo>& devices,
                                                  const DeviceInfo& sent) {
     std::vector<DeviceInfo> out;
-    const std::string_view devId = FieldText(sent.DevId);
-    const std::string_view mac = FieldText(sent.Mac);
+    const std::string_view devId = fieldText(sent.DevId);
+    const std::string_view mac = fieldText(sent.Mac);
     for (const DeviceInfo& d : devices) {
-        const bool same = devId.empty() ? FieldText(d.Mac) == mac : FieldText(d.DevId) == devId;
+        const bool same = devId.empty() ? fieldText(d.Mac) == mac : fieldText(d.DevId) == devId;
         if (same) {
             out.push_back(d);
         }
@@ -48,10 +48,10 @@ std::vector<std::string> SettingsCheck::Differences(const DeviceInfo& sent,
     if (!sentAuto) {
         const std::pair<std::string_view, std::pair<std::string_view, std::string_view>>
             addresses[] = {
-                {"IP", {FieldText(sent.IP), FieldText(answer.IP)}},
-                {"NetMask", {FieldText(sent.NetMask), FieldText(answer.NetMask)}},
-                {"GateWay", {FieldText(sent.GateWay), FieldText(answer.GateWay)}},
-                {"DNS0", {FieldText(sent.DNS0), FieldText(answer.DNS0)}},
+                {"IP", {fieldText(sent.IP), fieldText(answer.IP)}},
+                {"NetMask", {fieldText(sent.NetMask), fieldText(answer.NetMask)}},
+                {"GateWay", {fieldText(sent.GateWay), fieldText(answer.GateWay)}},
+                {"DNS0", {fieldText(sent.DNS0), fieldText(answer.DNS0)}},
             };
         for (const auto& [name, values] : addresses) {
             if (!SameAddress(values.first, values.second)) {

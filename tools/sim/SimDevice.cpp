@@ -56,21 +56,21 @@ SimDevice SimDevice::Generated(std::size_t index) {
 }
 
 DeviceInfo SimDevice::ExpectedRecord() const {
-    DeviceInfo r = ZeroDeviceInfo();
-    SetField(r.IP, ip);
-    SetField(r.NetMask, mask);
-    SetField(r.GateWay, gateway);
-    SetField(r.DNS0, dns0);
-    SetField(r.DNS1, dns1);
+    DeviceInfo r = zeroDeviceInfo();
+    setField(r.IP, ip);
+    setField(r.NetMask, mask);
+    setField(r.GateWay, gateway);
+    setField(r.DNS0, dns0);
+    setField(r.DNS1, dns1);
     r.HttpPort = httpPort;
     r.Port2 = httpPort;
     r.Port3 = httpPort;
-    SetField(r.Mac, mac);
-    SetField(r.DevId, devId);
+    setField(r.Mac, mac);
+    setField(r.DevId, devId);
     r.IPMode = dhcp ? 1 : 0;
-    SetField(r.DevName, name);
-    SetField(r.WebVersion, webVersion);
-    SetField(r.AppVersion, appVersion);
+    setField(r.DevName, name);
+    setField(r.WebVersion, webVersion);
+    setField(r.AppVersion, appVersion);
     return r;
 }
 

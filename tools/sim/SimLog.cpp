@@ -51,23 +51,23 @@ std::string SimLog::Hex(const uint8_t* data, std::size_t length) {
 }
 
 json SimLog::RecordJson(const DeviceInfo& r) {
-    return json{{"IP", FieldString(r.IP)},
-                {"NetMask", FieldString(r.NetMask)},
-                {"GateWay", FieldString(r.GateWay)},
-                {"DNS0", FieldString(r.DNS0)},
-                {"DNS1", FieldString(r.DNS1)},
+    return json{{"IP", fieldString(r.IP)},
+                {"NetMask", fieldString(r.NetMask)},
+                {"GateWay", fieldString(r.GateWay)},
+                {"DNS0", fieldString(r.DNS0)},
+                {"DNS1", fieldString(r.DNS1)},
                 {"HttpPort", r.HttpPort.get()},
                 {"Port2", r.Port2.get()},
                 {"Port3", r.Port3.get()},
                 {"Port4", r.Port4.get()},
-                {"Mac", FieldString(r.Mac)},
-                {"DevId", FieldString(r.DevId)},
+                {"Mac", fieldString(r.Mac)},
+                {"DevId", fieldString(r.DevId)},
                 {"IPMode", r.IPMode},
-                {"DevName", FieldString(r.DevName)},
-                {"WebVersion", FieldString(r.WebVersion)},
-                {"AppVersion", FieldString(r.AppVersion)},
-                {"User", FieldString(r.User)},
-                {"Password", FieldString(r.Password)}};
+                {"DevName", fieldString(r.DevName)},
+                {"WebVersion", fieldString(r.WebVersion)},
+                {"AppVersion", fieldString(r.AppVersion)},
+                {"User", fieldString(r.User)},
+                {"Password", fieldString(r.Password)}};
 }
 
 json SimLog::Entry(const SimRequest& request, const uint8_t* data, std::size_t length,

@@ -145,7 +145,7 @@ Response SimResponder::OnQuery(const SimRequest& request) const {
     Response r;
     json match = nullptr;
     if (request.record) {
-        const std::string_view devId = FieldText(request.record->DevId);
+        const std::string_view devId = fieldText(request.record->DevId);
         for (const SimDevice& d : m_devices) {
             if (!devId.empty() && d.devId == devId) {
                 match = d.devId;
