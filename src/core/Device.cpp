@@ -90,7 +90,7 @@ NetworkSettings currentSettings(const Device& device) {
             device.gateway.text, device.dns0.text, device.httpPort};
 }
 
-std::string decodeDeviceText(std::string_view bytes) {
+std::string decodeDeviceText(std::string_view bytes, std::size_t fieldWidth) {
     bool ascii = true;
     for (const char c : bytes) {
         if (static_cast<unsigned char>(c) >= 0x80) {
@@ -102,16 +102,20 @@ std::string decodeDeviceText(std::string_view bytes) {
         return std::string(bytes);
     }
     std::size_t at = 0;
+    bool multibyte = false;
     while (at < bytes.size()) {
         bool cut = false;
         const std::size_t n = sequenceLength(bytes, at, cut);
-        if (cut) {
+        // Only a text already shown to be UTF-8 is taken to be cut: "caf\xE9" filling its
+        // field is Latin-1.
+        if (cut && multibyte && fieldWidth > 0 && bytes.size() + 1 >= fieldWidth) {
             // The field's width ended inside the last character: the rest is whole UTF-8.
             return std::string(bytes.substr(0, at));
         }
         if (n == 0) {
             return latin1ToUtf8(bytes);
         }
+        multibyte = multibyte || n > 1;
         at += n;
     }
     return std::string(bytes);

@@ -84,6 +84,11 @@ struct NetworkSettings {
 
 // The device's viewing account and password; wiped when it goes.
 struct Credentials {
+    // The longest account and password a settings request has room for; a longer one would be
+    // cut short on the wire and fail for a reason nobody could see.
+    static constexpr std::size_t kMaxUserLength = 23;
+    static constexpr std::size_t kMaxPasswordLength = 24;
+
     std::string user;
     std::string password;
 
@@ -97,8 +102,9 @@ struct Credentials {
 // A device's settings as they are now: what an update changes nothing of.
 NetworkSettings currentSettings(const Device& device);
 
-// Bytes a device sent, as UTF-8: kept as they are when they are UTF-8 (a last character cut
-// short by the field's width is dropped), else read as Latin-1 so that every byte still shows.
-std::string decodeDeviceText(std::string_view bytes);
+// Bytes a device sent, as UTF-8: kept as they are when they are UTF-8, else read as Latin-1
+// so that every byte still shows. When the text filled its field (fieldWidth - 1 bytes), a
+// last character cut short by the width is dropped rather than taken for Latin-1.
+std::string decodeDeviceText(std::string_view bytes, std::size_t fieldWidth = 0);
 
 } // namespace ondrel

@@ -16,7 +16,7 @@ constexpr int8_t kRecordDhcp = 1;
 constexpr int8_t kRecordStatic = 0;
 
 template <std::size_t N> std::string text(const char (&field)[N]) {
-    return decodeDeviceText(fieldText(field));
+    return decodeDeviceText(fieldText(field), N);
 }
 
 template <std::size_t N> ReportedAddress address(const char (&field)[N]) {

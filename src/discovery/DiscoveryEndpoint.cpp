@@ -5,9 +5,9 @@
 #include "DeviceRecord.h"
 #include "Framing.h"
 #include "ReplyParser.h"
-#include "core/SecureWipe.h"
 #include "SetNetConfig.h"
 #include "UdpSocket.h"
+#include "core/SecureWipe.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -196,8 +196,9 @@ SendResult DiscoveryEndpoint::sendQuery(uint16_t command, const Device& device) 
     DeviceInfo record = recordOf(device);
     SecureWipe(record.User);
     SecureWipe(record.Password);
-    const std::optional<Frame> frame = frameRequest(
-        command, std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(&record), sizeof record));
+    const std::optional<Frame> frame =
+        frameRequest(command, std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(&record),
+                                                       sizeof record));
     if (!frame) {
         return {false, EINVAL, "the device query could not be framed", {}, {}};
     }
@@ -254,8 +255,7 @@ SendResult DiscoveryEndpoint::sendPlain(std::span<const uint8_t> bytes) {
     if (!m_socket || !m_socket->IsOpen()) {
         return {false, EBADF, "the endpoint has no open socket; nothing was sent", {}, {}};
     }
-    const SocketStatus status =
-        m_socket->SendTo(m_config.destAddress, m_config.destPort, bytes);
+    const SocketStatus status = m_socket->SendTo(m_config.destAddress, m_config.destPort, bytes);
     return {status.ok(), status.error, status.message, {}, {}};
 }
 
@@ -298,7 +298,6 @@ void DiscoveryEndpoint::deliver(Delivery& out, uint32_t lost) {
     }
     out.replies = {};
 }
-
 
 // Datagrams taken off the socket and not yet handled, in arrival order, their bytes packed
 // one after the other.
@@ -409,8 +408,8 @@ void DiscoveryEndpoint::handle(std::string_view text, uint32_t ifindex, LinkCach
     deliver(out, lost);
     const std::shared_ptr<const EndpointHandlers> handlers = currentHandlers();
     if (handlers && handlers->updateAnswer && !(out.stopWins && m_stop.load())) {
-        const UpdateAnswer answer{reply.result == 0 ? UpdateResult::Accepted : UpdateResult::Refused,
-                                  std::move(adapter)};
+        const UpdateAnswer answer{
+            reply.result == 0 ? UpdateResult::Accepted : UpdateResult::Refused, std::move(adapter)};
         handlers->updateAnswer(answer, lost);
     }
 }

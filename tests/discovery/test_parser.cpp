@@ -1,8 +1,9 @@
-#include "discovery/CPacket.h"
+#include "discovery/DeviceInfo.h"
 #include "discovery/ReplyParser.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 using namespace ondrel;
@@ -151,21 +152,63 @@ TEST(Decode, OverlongValuesAreCutInsideTheirField) {
 }
 
 TEST(Decode, TwiceGivesIdenticalBytesAndZeroTail) {
-    CPacket a;
-    CPacket b;
-    std::memset(b.m_buffer, 0xEE, sizeof b.m_buffer);
-    uint16_t la = 0;
-    uint16_t lb = 0;
-    a.ParseSearchReply(Wired(), la);
-    b.ParseSearchReply(Wired(), lb);
-    EXPECT_EQ(la, 252);
-    EXPECT_EQ(lb, 252);
-    EXPECT_EQ(std::memcmp(a.m_buffer, b.m_buffer, sizeof a.m_buffer), 0);
+    const Device a = decodeSearchReply(Wired());
+    const Device b = decodeSearchReply(Wired());
+    EXPECT_EQ(a.record, b.record);
     // Behind each text is zero, so equal values compare equal as whole records.
-    const DeviceInfo& d = b.Record();
+    DeviceInfo d;
+    std::memcpy(&d, b.record.data(), sizeof d);
     for (std::size_t i = fieldText(d.DevName).size(); i < sizeof d.DevName; ++i) {
         ASSERT_EQ(d.DevName[i], 0);
     }
+}
+
+TEST(Decode, DeviceValue) {
+    const Device d = decodeSearchReply(Wired());
+    EXPECT_EQ(d.name, "Lobby");
+    EXPECT_EQ(d.mac, "AA:BB:CC:00:00:01");
+    EXPECT_EQ(d.id, "D1");
+    EXPECT_EQ(d.ip.text, "10.0.0.5");
+    EXPECT_EQ(d.ip.value, Ipv4{0x0A000005});
+    EXPECT_EQ(d.gateway.value, Ipv4{0x0A000001});
+    EXPECT_EQ(d.mode, AddressMode::Static); // IPMethod 1 is a fixed address
+    EXPECT_EQ(d.httpPort, 80);
+    EXPECT_EQ(d.port2, 80);
+    EXPECT_EQ(d.port4, 0);
+    EXPECT_EQ(d.webVersion, "w1.2");
+    EXPECT_FALSE(d.adapter.Known());
+    // Odd address texts are kept as sent, with no value to use.
+    const Device odd =
+        decodeSearchReply("CableConnect:1\r\nIP:10.0.0.300\r\nIPMethod:0\r\n" + kTail);
+    EXPECT_EQ(odd.ip.text, "10.0.0.300");
+    EXPECT_FALSE(odd.ip.value);
+    EXPECT_EQ(odd.mode, AddressMode::Dhcp);
+}
+
+TEST(Decode, DeviceTexts) {
+    struct Case {
+        std::string bytes;
+        std::size_t width; // of the field; 0: not known
+        std::string want;
+    } cases[] = {
+        {"Cam 1", 0, "Cam 1"},
+        {"\xE5\xA4\xA7\xE9\x97\xA8 1", 0, "\xE5\xA4\xA7\xE9\x97\xA8 1"}, // UTF-8 kept
+        {"\xE5\xA4\xA7\xE9\x97", 6, "\xE5\xA4\xA7"}, // a character cut by the width
+        {"\xE5\xA4\xA7\xE9\x97", 24, "\xC3\xA5\xC2\xA4\xC2\xA7\xC3\xA9\xC2\x97"}, // not cut
+        {"caf\xE9", 5, "caf\xC3\xA9"},                     // Latin-1, even filling the field
+        {"\xC0\x80", 0, "\xC3\x80\xC2\x80"},               // overlong: not UTF-8
+        {"\xED\xA0\x80x", 0, "\xC3\xAD\xC2\xA0\xC2\x80x"}, // a surrogate: not UTF-8
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(decodeDeviceText(c.bytes, c.width), c.want) << c.bytes;
+    }
+    // A name cut by its field's width loses only the broken character.
+    std::string wide = "DevName:";
+    for (int i = 0; i < 8; ++i) {
+        wide += "\xE5\xA4\xA7"; // 24 bytes: the field keeps 23
+    }
+    const Device d = decodeSearchReply(wide + "\r\n" + kTail);
+    EXPECT_EQ(d.name.size(), 21u);
 }
 
 TEST(setField, CutsAndTerminates) {

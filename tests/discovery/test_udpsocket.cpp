@@ -1,6 +1,6 @@
 #include "discovery/UdpSocket.h"
 
-#include "test_quillnet_support.h"
+#include "test_endpoint_support.h"
 
 #include <gtest/gtest.h>
 

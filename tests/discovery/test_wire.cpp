@@ -1,9 +1,12 @@
-#include "discovery/CPacket.h"
+#include "discovery/DeviceRecord.h"
+#include "discovery/Framing.h"
 #include "discovery/ReplyParser.h"
 #include "discovery/SetNetConfig.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -34,37 +37,64 @@ DeviceInfo SampleRecord() {
 
 } // namespace
 
-TEST(Packet, SearchIsThe32ByteTextWhateverValueOrPayload) {
-    CPacket p;
-    int32_t len = -1;
+TEST(Frame, SearchIsThe32ByteTextWhateverValueOrPayload) {
     const uint8_t junk[4] = {1, 2, 3, 4};
-    const uint8_t* out = p.Build(kCmdSearch, 77, junk, sizeof junk, len);
-    ASSERT_EQ(len, 32);
-    EXPECT_EQ(Bytes(out, len), "IPCamSearch\r\nVersion:1\r\nnSeq:1\r\n");
-    EXPECT_EQ(p.m_buffer[32], 0); // no NUL is part of the datagram, the rest stays zero
+    const std::optional<Frame> f = frameRequest(kCmdSearch, junk, 77);
+    ASSERT_TRUE(f);
+    ASSERT_EQ(f->length, 32u);
+    EXPECT_EQ(Bytes(f->bytes.data(), 32), "IPCamSearch\r\nVersion:1\r\nnSeq:1\r\n");
+    EXPECT_EQ(f->bytes[32], 0); // no NUL is part of the datagram, the rest stays zero
 }
 
-TEST(Packet, DeviceQueryHasHeaderThenRecord) {
+TEST(Frame, DeviceQueryHasHeaderThenRecord) {
     const DeviceInfo rec = SampleRecord();
-    CPacket p;
-    int32_t len = 0;
-    const uint8_t* out =
-        p.Build(kCmdQuery2, 0, reinterpret_cast<const uint8_t*>(&rec), sizeof rec, len);
-    ASSERT_EQ(len, 260);
-    const std::vector<uint8_t> header(out, out + 8);
+    const std::optional<Frame> f = frameRequest(
+        kCmdQuery2, std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(&rec), sizeof rec));
+    ASSERT_TRUE(f);
+    ASSERT_EQ(f->length, 260u);
+    const std::vector<uint8_t> header(f->bytes.begin(), f->bytes.begin() + 8);
     EXPECT_EQ(header, (std::vector<uint8_t>{0x10, 0x10, 0x12, 0x0F, 0x00, 0x00, 0xFC, 0x00}));
-    EXPECT_EQ(std::memcmp(out + 8, &rec, sizeof rec), 0);
+    EXPECT_EQ(std::memcmp(f->bytes.data() + 8, &rec, sizeof rec), 0);
 }
 
-TEST(Packet, OversizedPayloadIsRefusedNotOverrun) {
+TEST(Frame, OversizedPayloadIsRefusedNotOverrun) {
     std::vector<uint8_t> big(kMaxPayload + 1, 0xAB);
-    CPacket p;
-    int32_t len = 99;
-    EXPECT_EQ(p.Build(kCmdQuery1, 0, big.data(), static_cast<uint16_t>(big.size()), len), nullptr);
-    EXPECT_EQ(len, 0);
+    EXPECT_FALSE(frameRequest(kCmdQuery1, big));
     std::vector<uint8_t> max(kMaxPayload, 0xCD);
-    EXPECT_NE(p.Build(kCmdQuery1, 0, max.data(), static_cast<uint16_t>(max.size()), len), nullptr);
-    EXPECT_EQ(len, 4096);
+    const std::optional<Frame> f = frameRequest(kCmdQuery1, max);
+    ASSERT_TRUE(f);
+    EXPECT_EQ(f->length, 4096u);
+}
+
+// The value a record decodes to gives the same record back, so a query carries exactly what
+// the device sent; settings and an accepted update rewrite only what they name.
+TEST(DeviceRecord, RoundTripSettingsAndAcceptance) {
+    DeviceInfo rec = SampleRecord();
+    setField(rec.User, "");
+    setField(rec.Password, "");
+    Device device = deviceFromRecord(rec);
+    EXPECT_EQ(std::memcmp(&rec, device.record.data(), sizeof rec), 0);
+    EXPECT_EQ(device.mode, AddressMode::Dhcp); // IPMode 1 as decoded
+
+    const NetworkSettings sent{AddressMode::Static, "10.1.2.3", "255.0.0.0",
+                               "10.0.0.1",          "9.9.9.9",  81};
+    const Credentials credentials("admin", "480271");
+    const DeviceInfo request = settingsRecord(device, sent, credentials);
+    EXPECT_EQ(request.IPMode, 1); // sent the other way round: 1 is fixed
+    EXPECT_EQ(fieldText(request.IP), "10.1.2.3");
+    EXPECT_EQ(fieldText(request.DNS1), "8.8.4.4"); // the device's own
+    EXPECT_EQ(fieldText(request.Password), "480271");
+
+    applyAcceptedSettings(device, sent);
+    const DeviceInfo stored = recordOf(device);
+    EXPECT_EQ(stored.IPMode, 0); // kept as a reply would decode it
+    EXPECT_EQ(device.mode, AddressMode::Static);
+    EXPECT_EQ(device.ip.value, Ipv4{0x0A010203});
+    EXPECT_EQ(device.httpPort, 81);
+    EXPECT_EQ(stored.Port2.get(), 0); // only the HTTP port changes
+    EXPECT_EQ(fieldText(stored.User), "");
+    EXPECT_EQ(fieldText(stored.Password), "");
+    EXPECT_EQ(fieldText(stored.DevName), "Front door");
 }
 
 TEST(SetNetConfig, FullTextByteForByte) {

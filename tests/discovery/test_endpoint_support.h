@@ -2,11 +2,13 @@
 // Helpers for the endpoint and socket tests: reply texts, a loopback peer, an event collector
 // and a way to swap the socket system calls for the length of one test.
 
-#include "discovery/CQuillnet.h"
+#include "discovery/DiscoveryEndpoint.h"
+#include "discovery/ReplyParser.h"
 #include "discovery/UdpSocket.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -61,32 +63,59 @@ struct LoopbackPeer {
     }
 };
 
+// One event as the endpoint reported it: a device from a search reply, or an answer.
 struct Event {
-    int32_t code;
-    std::vector<uint8_t> data;
+    enum class Kind { Reply, Answer };
+    Kind kind = Kind::Reply;
+    Device device;                               // for a reply
+    UpdateResult result = UpdateResult::Refused; // for an answer
+    AdapterRef adapter;
+    uint32_t lost = 0;
     std::thread::id thread;
 };
 
-// Collects events from the endpoint's callback; `hook` runs inside the callback, after the
-// event is recorded and outside the collector's lock.
+// Collects the endpoint's events, a batch of replies as one event per device; `hook` runs on
+// the receive thread after each event is recorded, outside the collector's lock.
 struct Collector {
     std::mutex mutex;
     std::condition_variable changed;
     std::vector<Event> events;
+    std::atomic<int> calls{0}; // handler calls: a batch of replies is one
     std::function<void(const Event&)> hook;
 
-    static void Callback(int32_t code, int32_t length, const uint8_t* data, void* context) {
-        auto* self = static_cast<Collector*>(context);
-        Event e{code, std::vector<uint8_t>(data, data + length), std::this_thread::get_id()};
+    void Record(Event e) {
+        e.thread = std::this_thread::get_id();
         {
-            std::lock_guard lock(self->mutex);
-            self->events.push_back(e);
+            std::lock_guard lock(mutex);
+            events.push_back(e);
         }
-        self->changed.notify_all();
-        if (self->hook) {
-            self->hook(e);
+        changed.notify_all();
+        if (hook) {
+            hook(e);
         }
     }
+    EndpointHandlers Handlers() {
+        return {[this](std::vector<Device>&& replies, uint32_t lost) {
+                    ++calls;
+                    for (Device& d : replies) {
+                        Event e;
+                        e.adapter = d.adapter;
+                        e.device = std::move(d);
+                        e.lost = lost;
+                        Record(std::move(e));
+                    }
+                },
+                [this](const UpdateAnswer& answer, uint32_t lost) {
+                    ++calls;
+                    Event e;
+                    e.kind = Event::Kind::Answer;
+                    e.result = answer.result;
+                    e.adapter = answer.adapter;
+                    e.lost = lost;
+                    Record(std::move(e));
+                }};
+    }
+    void Listen(DiscoveryEndpoint& endpoint) { endpoint.setHandlers(Handlers()); }
     bool WaitFor(std::size_t n) {
         std::unique_lock lock(mutex);
         return changed.wait_for(lock, kPatience, [&] { return events.size() >= n; });
@@ -96,6 +125,11 @@ struct Collector {
         return events.size();
     }
 };
+
+// A device as the tests send it in a query or settings request.
+inline Device SampleDevice(const std::string& reply) {
+    return decodeSearchReply(reply);
+}
 
 // An endpoint configuration on loopback: bound to a port of the system's choosing, sending
 // plainly to destPort (9 by default: nobody listens there).

@@ -1,8 +1,8 @@
 // Stopping the endpoint, and what it does when the system calls beneath it fail.
 
-#include "discovery/CQuillnet.h"
+#include "discovery/DiscoveryEndpoint.h"
 
-#include "test_quillnet_support.h"
+#include "test_endpoint_support.h"
 
 #include <gtest/gtest.h>
 
@@ -73,7 +73,7 @@ SocketSyscalls ObservedTable() {
     return t;
 }
 
-class QuillnetStop : public ::testing::Test {
+class EndpointStop : public ::testing::Test {
 protected:
     void SetUp() override {
         for (auto* v :
@@ -82,11 +82,11 @@ protected:
             v->store(0);
         }
     }
-    std::unique_ptr<CQuillnet> OpenEndpoint(Collector* events) {
-        auto e = std::make_unique<CQuillnet>(LoopbackConfig(peer.Port()));
-        EXPECT_EQ(e->Open(), 1);
+    std::unique_ptr<DiscoveryEndpoint> OpenEndpoint(Collector* events) {
+        auto e = std::make_unique<DiscoveryEndpoint>(LoopbackConfig(peer.Port()));
+        EXPECT_TRUE(e->open());
         if (events != nullptr) {
-            e->SetCallback(&Collector::Callback, events);
+            events->Listen(*e);
         }
         return e;
     }
@@ -114,28 +114,28 @@ struct Stream {
 
 } // namespace
 
-TEST_F(QuillnetStop, StopsWhileIdleAndAgain) {
+TEST_F(EndpointStop, StopsWhileIdleAndAgain) {
     Collector events;
     auto endpoint = OpenEndpoint(&events);
-    endpoint->Stop();
-    EXPECT_EQ(endpoint->GetState(), CQuillnet::State::Stopped);
-    endpoint->Stop();
-    peer.Send(endpoint->BoundPort(), SearchReply(1));
-    EXPECT_TRUE(endpoint->SendSearch()); // requests still go out once stopped
+    endpoint->stop();
+    EXPECT_EQ(endpoint->state(), DiscoveryEndpoint::State::Stopped);
+    endpoint->stop();
+    peer.Send(endpoint->boundPort(), SearchReply(1));
+    EXPECT_TRUE(endpoint->sendSearch()); // requests still go out once stopped
     EXPECT_EQ(peer.Take().size(), 32u);
     EXPECT_EQ(events.Count(), 0u);
 }
 
-TEST_F(QuillnetStop, NoCallbackAfterStopWhileDatagramsStreamIn) {
+TEST_F(EndpointStop, NoHandlerAfterStopWhileDatagramsStreamIn) {
     Collector events;
     std::atomic<bool> stopReturned{false};
     std::atomic<int> late{0};
     events.hook = [&](const Event&) { late += stopReturned.load() ? 1 : 0; };
     auto endpoint = OpenEndpoint(&events);
     {
-        Stream stream(peer, endpoint->BoundPort());
+        Stream stream(peer, endpoint->boundPort());
         ASSERT_TRUE(events.WaitFor(50));
-        endpoint->Stop();
+        endpoint->stop();
         stopReturned = true;
         const std::size_t atStop = events.Count();
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -145,12 +145,12 @@ TEST_F(QuillnetStop, NoCallbackAfterStopWhileDatagramsStreamIn) {
     // Destruction while datagrams stream in, without an explicit Stop, ends as well.
     Collector other;
     auto second = OpenEndpoint(&other);
-    Stream stream(peer, second->BoundPort());
+    Stream stream(peer, second->boundPort());
     ASSERT_TRUE(other.WaitFor(10));
     second.reset();
 }
 
-TEST_F(QuillnetStop, StopWaitsForABlockedCallbackThenDeliversNothingMore) {
+TEST_F(EndpointStop, StopWaitsForABlockedHandlerThenDeliversNothingMore) {
     Collector events;
     std::promise<void> entered;
     std::promise<void> release;
@@ -163,63 +163,64 @@ TEST_F(QuillnetStop, StopWaitsForABlockedCallbackThenDeliversNothingMore) {
     };
     auto endpoint = OpenEndpoint(&events);
     for (int i = 0; i < 5; ++i) {
-        peer.Send(endpoint->BoundPort(), SearchReply(i));
+        peer.Send(endpoint->boundPort(), SearchReply(i));
     }
     entered.get_future().wait();
-    auto stopped = std::async(std::launch::async, [&] { endpoint->Stop(); });
+    auto stopped = std::async(std::launch::async, [&] { endpoint->stop(); });
     ASSERT_TRUE(Eventually([] { return g_wakes.load() > 0; }));
     EXPECT_EQ(stopped.wait_for(std::chrono::milliseconds(20)), std::future_status::timeout);
     release.set_value();
     EXPECT_EQ(stopped.wait_for(kPatience), std::future_status::ready);
-    EXPECT_EQ(events.Count(), 1u); // four replies were queued behind it
+    // Replies queued behind the blocked call are never handed over.
+    EXPECT_EQ(events.calls.load(), 1);
 }
 
-TEST_F(QuillnetStop, StopFromInsideTheCallbackEndsTheLoopWithoutJoiningItself) {
+TEST_F(EndpointStop, StopFromInsideTheHandlerEndsTheLoopWithoutJoiningItself) {
     Collector events;
-    CQuillnet* self = nullptr;
-    events.hook = [&](const Event&) { self->Stop(); };
+    DiscoveryEndpoint* self = nullptr;
+    events.hook = [&](const Event&) { self->stop(); };
     auto endpoint = OpenEndpoint(&events);
     self = endpoint.get();
     for (int i = 0; i < 3; ++i) {
-        peer.Send(endpoint->BoundPort(), SearchReply(i));
+        peer.Send(endpoint->boundPort(), SearchReply(i));
     }
-    ASSERT_TRUE(Eventually([&] { return endpoint->GetState() == CQuillnet::State::Stopped; }));
+    ASSERT_TRUE(Eventually([&] { return endpoint->state() == DiscoveryEndpoint::State::Stopped; }));
     endpoint.reset();
-    EXPECT_EQ(events.Count(), 1u);
+    EXPECT_EQ(events.calls.load(), 1);
 }
 
-TEST_F(QuillnetStop, WithoutCallbackEventsAreDroppedAndTheLoopGoesOn) {
+TEST_F(EndpointStop, WithoutHandlersEventsAreDroppedAndTheLoopGoesOn) {
     Collector events;
     auto endpoint = OpenEndpoint(nullptr);
-    peer.Send(endpoint->BoundPort(), "errcode:1\r\n");
+    peer.Send(endpoint->boundPort(), "errcode:1\r\n");
     // Handled once the loop has found the socket empty and come back to wait for more.
     ASSERT_TRUE(Eventually([] { return g_takenAtCall > 0 && g_recvCalls > g_takenAtCall + 1; }));
-    endpoint->SetCallback(&Collector::Callback, &events);
-    peer.Send(endpoint->BoundPort(), SearchReply(5));
+    events.Listen(*endpoint);
+    peer.Send(endpoint->boundPort(), SearchReply(5));
     ASSERT_TRUE(events.WaitFor(1));
-    endpoint->Stop();
+    endpoint->stop();
     ASSERT_EQ(events.Count(), 1u);
-    EXPECT_EQ(events.events[0].code, kEvtSearchReply);
+    EXPECT_EQ(events.events[0].kind, Event::Kind::Reply);
 }
 
-TEST_F(QuillnetStop, ASocketErrorEndsTheLoopForGood) {
+TEST_F(EndpointStop, ASocketErrorEndsTheLoopForGood) {
     Collector events;
     g_recvError = EIO;
     auto endpoint = OpenEndpoint(&events);
-    ASSERT_TRUE(Eventually([&] { return endpoint->GetState() == CQuillnet::State::Stopped; }));
+    ASSERT_TRUE(Eventually([&] { return endpoint->state() == DiscoveryEndpoint::State::Stopped; }));
     g_recvError = 0;
-    peer.Send(endpoint->BoundPort(), SearchReply(1));
+    peer.Send(endpoint->boundPort(), SearchReply(1));
     EXPECT_EQ(g_recvCalls.load(), 1);
     EXPECT_EQ(events.Count(), 0u);
 }
 
-TEST_F(QuillnetStop, SendFailuresAreReportedAndNotRetried) {
+TEST_F(EndpointStop, SendFailuresAreReportedAndNotRetried) {
     auto endpoint = OpenEndpoint(nullptr);
-    const DeviceInfo record = zeroDeviceInfo();
+    const Device device;
     const std::function<SendResult()> sends[] = {
-        [&] { return endpoint->SendSearch(); },
-        [&] { return endpoint->SendDeviceQuery(kCmdQuery1, record); },
-        [&] { return endpoint->SendSetNetConfig(record); },
+        [&] { return endpoint->sendSearch(); },
+        [&] { return endpoint->sendQuery(kCmdQuery1, device); },
+        [&] { return endpoint->sendSettings(device, currentSettings(device), Credentials()); },
     };
     for (const auto& send : sends) {
         g_sendCalls = 0;
@@ -237,7 +238,7 @@ TEST_F(QuillnetStop, SendFailuresAreReportedAndNotRetried) {
     }
 }
 
-TEST_F(QuillnetStop, OpenFailsQuietlyExceptForBind) {
+TEST_F(EndpointStop, OpenFailsQuietlyExceptForBind) {
     struct Row {
         const char* name;
         std::atomic<int>* fault;
@@ -251,15 +252,15 @@ TEST_F(QuillnetStop, OpenFailsQuietlyExceptForBind) {
     };
     for (const Row& row : rows) {
         row.fault->store(EACCES);
-        CQuillnet endpoint(LoopbackConfig(peer.Port()));
+        DiscoveryEndpoint endpoint(LoopbackConfig(peer.Port()));
         std::size_t notices = 0;
-        endpoint.SetBindFailureNotifier([&](std::string_view, std::string_view) { ++notices; });
-        EXPECT_EQ(endpoint.Open(), row.open) << row.name;
+        endpoint.setBindFailureNotifier([&](std::string_view, std::string_view) { ++notices; });
+        EXPECT_EQ(endpoint.open(), row.open) << row.name;
         EXPECT_EQ(notices, row.notices) << row.name;
-        EXPECT_EQ(endpoint.GetState(),
-                  row.open ? CQuillnet::State::Listening : CQuillnet::State::Closed)
+        EXPECT_EQ(endpoint.state(),
+                  row.open ? DiscoveryEndpoint::State::Listening : DiscoveryEndpoint::State::Closed)
             << row.name;
-        EXPECT_EQ(static_cast<bool>(endpoint.SendSearch()), row.open == 1) << row.name;
+        EXPECT_EQ(static_cast<bool>(endpoint.sendSearch()), row.open == 1) << row.name;
         if (row.open == 1) {
             peer.Take();
         }

@@ -5,10 +5,10 @@
 // interfaces carry indexes that no interface of this machine has, so that even a send that
 // slipped past the table would fail in the kernel instead of leaving.
 
-#include "discovery/CQuillnet.h"
+#include "discovery/DiscoveryEndpoint.h"
 #include "discovery/ReplyParser.h"
 
-#include "test_quillnet_support.h"
+#include "test_endpoint_support.h"
 
 #include <gtest/gtest.h>
 
@@ -87,7 +87,7 @@ protected:
                  Link("lo", if_nametoindex("lo"), "127.0.0.1", 8)};
         links.back().flags |= kLinkLoopback;
     }
-    std::unique_ptr<CQuillnet> Open(std::vector<std::string> allow = {}) {
+    std::unique_ptr<DiscoveryEndpoint> Open(std::vector<std::string> allow = {}) {
         EndpointConfig config = LoopbackConfig(kDevicePort);
         config.destAddress = std::string(kBroadcastAddress);
         config.interfaces = std::move(allow);
@@ -96,8 +96,8 @@ protected:
             std::lock_guard lock(linksMutex);
             return links;
         };
-        auto endpoint = std::make_unique<CQuillnet>(std::move(config));
-        EXPECT_EQ(endpoint->Open(), 1);
+        auto endpoint = std::make_unique<DiscoveryEndpoint>(std::move(config));
+        EXPECT_TRUE(endpoint->open());
         return endpoint;
     }
     std::vector<Sent> TakeSent() {
@@ -124,14 +124,11 @@ std::vector<uint32_t> Interfaces(const std::vector<Sent>& sent) {
     return out;
 }
 
-DeviceInfo Camera() {
-    DeviceInfo d = zeroDeviceInfo();
-    setField(d.IP, "192.168.0.64");
-    setField(d.Mac, "00:11:22:33:44:55");
-    setField(d.DevId, "CAM-1");
-    setField(d.User, "admin");
-    setField(d.Password, "secret");
-    d.HttpPort = 80;
+Device Camera(const AdapterRef& via) {
+    Device d = SampleDevice("IPCamSearchReply\r\nCableConnect:1\r\nIP:192.168.0.64\r\n"
+                            "MacEth0:00:11:22:33:44:55\r\nDevId:CAM-1\r\nPort:80\r\n"
+                            "AppUpTime:0000000000000000042\r\n\r\n");
+    d.adapter = via;
     return d;
 }
 
@@ -140,7 +137,7 @@ DeviceInfo Camera() {
 TEST_F(AdapterRig, SearchGoesOutOnceThroughEveryAdapterAsALimitedBroadcast) {
     links.push_back(Link("bare0", kSpare, nullptr, 0)); // no address: still searched
     auto endpoint = Open();
-    const SendResult sent = endpoint->SendSearch();
+    const SendResult sent = endpoint->sendSearch();
     ASSERT_TRUE(sent) << sent.message;
     EXPECT_EQ(sent.sentOn, (std::vector<std::string>{"wired0", "cams0", "bare0"}));
     EXPECT_TRUE(sent.refusals.empty());
@@ -212,7 +209,7 @@ TEST_F(AdapterRig, RequestsReportEachAdapterThatRefusedAndFailOnlyWhenAllDid) {
         }
         g_refuse = row.refuse;
         auto endpoint = Open(row.allow);
-        const SendResult sent = endpoint->SendSearch();
+        const SendResult sent = endpoint->sendSearch();
         EXPECT_EQ(sent.ok, row.ok);
         EXPECT_EQ(sent.sentOn, row.sentOn);
         std::vector<std::string> refused;
@@ -232,7 +229,6 @@ TEST_F(AdapterRig, RequestsReportEachAdapterThatRefusedAndFailOnlyWhenAllDid) {
 
 TEST_F(AdapterRig, ADevicesRequestsGoOnlyWhereItAnsweredUnlessThatAdapterIsGone) {
     auto endpoint = Open();
-    const DeviceInfo camera = Camera();
     const AdapterRef cams{"cams0", kCameras, parseIpv4("192.168.1.10")->bits, 24};
     // Named rather than braced in the rows: GCC 12's optimiser mistakes braced strings in an
     // array of rows for uninitialised ones (-Wmaybe-uninitialized).
@@ -259,10 +255,10 @@ TEST_F(AdapterRig, ADevicesRequestsGoOnlyWhereItAnsweredUnlessThatAdapterIsGone)
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         SetLinks(row.now.empty() ? original : row.now);
-        for (uint16_t command : {kCmdQuery1, kCmdQuery2, kCmdQuery3}) {
-            EXPECT_TRUE(endpoint->SendDeviceQuery(command, camera, row.via));
-        }
-        EXPECT_TRUE(endpoint->SendSetNetConfig(camera, row.via));
+        const Device camera = Camera(row.via);
+        EXPECT_TRUE(endpoint->sendQueries(camera));
+        EXPECT_TRUE(endpoint->sendSettings(camera, currentSettings(camera),
+                                           Credentials("admin", "secret")));
         const std::vector<Sent> out = TakeSent();
         ASSERT_EQ(out.size(), 4 * row.through.size());
         for (std::size_t i = 0; i < out.size(); ++i) {
@@ -287,17 +283,17 @@ TEST_F(AdapterRig, RepliesNameTheAdapterTheyArrivedOn) {
     auto endpoint = Open();
     std::mutex mutex;
     std::vector<AdapterRef> adapters;
-    std::vector<uint16_t> codes;
-    Collector plain; // the plain callback keeps working beside the typed handler
-    endpoint->SetCallback(&Collector::Callback, &plain);
-    endpoint->SetEventHandler([&](const EndpointEvent& e) {
+    std::vector<Event::Kind> kinds;
+    Collector plain;
+    plain.hook = [&](const Event& e) {
         std::lock_guard lock(mutex);
         adapters.push_back(e.adapter);
-        codes.push_back(e.code);
-    });
+        kinds.push_back(e.kind);
+    };
+    plain.Listen(*endpoint);
     LoopbackPeer peer;
-    peer.Send(endpoint->BoundPort(), SearchReply(1));
-    peer.Send(endpoint->BoundPort(), "errcode:0\r\n");
+    peer.Send(endpoint->boundPort(), SearchReply(1));
+    peer.Send(endpoint->boundPort(), "errcode:0\r\n");
     ASSERT_TRUE(plain.WaitFor(2));
     ASSERT_TRUE(Eventually([&] {
         std::lock_guard lock(mutex);
@@ -306,15 +302,15 @@ TEST_F(AdapterRig, RepliesNameTheAdapterTheyArrivedOn) {
     const AdapterRef lo{"lo", if_nametoindex("lo"), parseIpv4("127.0.0.1")->bits, 8};
     EXPECT_EQ(adapters[0], lo);
     EXPECT_EQ(adapters[1], lo);
-    EXPECT_EQ(codes, (std::vector<uint16_t>{kEvtSearchReply, kEvtSetConfigResult}));
+    EXPECT_EQ(kinds, (std::vector<Event::Kind>{Event::Kind::Reply, Event::Kind::Answer}));
 
     // An interface unknown so far is looked up again; one that stays unknown keeps its index.
     const int before = listed.load();
     SetLinks({Link("wired0", kWired, "10.77.0.1", 24)});
-    endpoint->SendSearch(); // lists again: loopback is not among the interfaces now
+    endpoint->sendSearch(); // lists again: loopback is not among the interfaces now
     TakeSent();
     std::this_thread::sleep_for(std::chrono::milliseconds(250)); // past the look-up's pause
-    peer.Send(endpoint->BoundPort(), SearchReply(2));
+    peer.Send(endpoint->boundPort(), SearchReply(2));
     ASSERT_TRUE(plain.WaitFor(3));
     ASSERT_TRUE(Eventually([&] {
         std::lock_guard lock(mutex);
@@ -330,16 +326,16 @@ TEST_F(AdapterRig, RepliesFromAdaptersOutsideTheAllowListAreDropped) {
         auto endpoint =
             Open(allowed ? std::vector<std::string>{"lo"} : std::vector<std::string>{"cams0"});
         Collector events;
-        endpoint->SetCallback(&Collector::Callback, &events);
+        events.Listen(*endpoint);
         LoopbackPeer peer;
-        peer.Send(endpoint->BoundPort(), SearchReply(1));
-        peer.Send(endpoint->BoundPort(), "errcode:1\r\n");
+        peer.Send(endpoint->boundPort(), SearchReply(1));
+        peer.Send(endpoint->boundPort(), "errcode:1\r\n");
         if (allowed) {
             ASSERT_TRUE(events.WaitFor(2));
         } else {
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
-        endpoint->Stop();
+        endpoint->stop();
         EXPECT_EQ(events.Count(), allowed ? 2u : 0u);
     }
 }
