@@ -8,8 +8,8 @@
 #include "SettingsCheck.h"
 #include "Terminal.h"
 #include "config/DeviceUrl.h"
-#include "core/SecureWipe.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -34,14 +34,14 @@ void Print(std::string_view text) {
     std::fflush(stdout);
 }
 
-std::string Describe(const DeviceInfo& d) {
+std::string Describe(const Device& d) {
     // Appended piece by piece: GCC 12's optimiser warns (-Wrestrict) on a literal + string chain.
     std::string text = "'";
-    text += DeviceFormatter::Printable(fieldText(d.DevName));
+    text += DeviceFormatter::Printable(d.name);
     text += "' (MAC ";
-    text += DeviceFormatter::Printable(fieldText(d.Mac));
+    text += DeviceFormatter::Printable(d.mac);
     text += ", DevId ";
-    text += DeviceFormatter::Printable(fieldText(d.DevId));
+    text += DeviceFormatter::Printable(d.id);
     text += ")";
     return text;
 }
@@ -144,7 +144,7 @@ void CliApp::ReportIncomplete(const SearchOutcome& found) {
               " lost: the receive buffer was full. Search again, or raise net.core.rmem_max");
     }
     if (found.ignored > 0) {
-        Error("list full: " + std::to_string(found.ignored) + " more replies were ignored");
+        Error("List full: " + std::to_string(found.ignored) + " more replies were ignored");
     }
 }
 
@@ -157,20 +157,19 @@ void CliApp::ReportRefusals(std::string_view request, const std::vector<std::str
     }
 }
 
-int CliApp::FindDevice(DiscoverySession& session, Progress& progress, DeviceCopy& device) {
+int CliApp::FindDevice(DiscoverySession& session, Progress& progress, Device& device) {
     if (!OpenSession(session)) {
         return kExitError;
     }
     const MacBytes mac = m_o.macBytes;
     const SearchOutcome found = session.Search(
-        m_o.waitMs, [&mac](const DeviceInfo& d) { return MacMatches(fieldText(d.Mac), mac); },
-        progress);
+        m_o.waitMs, [&mac](const Device& d) { return MacMatches(d.mac, mac); }, progress);
     ReportRefusals("search", found.refusals, found.sent);
     if (!found.ok()) {
         Error(found.error);
         return kExitError;
     }
-    const auto match = SettingsBuilder::FindByMac(found.devices, mac);
+    const Device* match = SettingsBuilder::FindByMac(found.devices, mac);
     if (!match) {
         // The device may be among the replies that were lost or ignored.
         ReportIncomplete(found);
@@ -186,32 +185,33 @@ int CliApp::FindDevice(DiscoverySession& session, Progress& progress, DeviceCopy
 int CliApp::RunUrl() {
     DiscoverySession session(m_o.endpoint);
     Progress progress = Progress::ForStderr();
-    DeviceCopy device{};
+    Device device;
     if (const int code = FindDevice(session, progress, device); code != kExitDone) {
         return code;
     }
-    const auto url = DeviceUrl(device.record);
+    // A browser would open this PC or nothing for 0.0.0.0, loopback or a broadcast address.
+    const auto url = deviceUrl(device);
     if (!url) {
         Error("the device reports no valid address (IP '" +
-              DeviceFormatter::Printable(fieldText(device.record.IP)) + "')");
+              DeviceFormatter::Printable(device.ip.text) + "')");
         return kExitError;
     }
     Print(*url + "\n");
     return kExitDone;
 }
 
-int CliApp::Confirm(const DeviceInfo& device, const DeviceInfo& s) {
+int CliApp::Confirm(const Device& device, const NetworkSettings& s, const Credentials& account) {
     if (m_o.yes) {
         return kExitDone;
     }
     std::string summary = "Device " + Describe(device) + " will be sent:\n";
-    summary += "  address mode  " + std::string(s.IPMode == 0 ? "dhcp" : "static") + "\n";
-    summary += "  IP            " + fieldString(s.IP) + "\n";
-    summary += "  NetMask       " + fieldString(s.NetMask) + "\n";
-    summary += "  GateWay       " + fieldString(s.GateWay) + "\n";
-    summary += "  DNS0          " + fieldString(s.DNS0) + "\n";
-    summary += "  HttpPort      " + std::to_string(s.HttpPort.get()) + "\n";
-    summary += "  account       " + fieldString(s.User) + "\n";
+    summary += "  address mode  " + std::string(addressModeName(s.mode)) + "\n";
+    summary += "  IP            " + s.ip + "\n";
+    summary += "  NetMask       " + s.netMask + "\n";
+    summary += "  GateWay       " + s.gateway + "\n";
+    summary += "  DNS0          " + s.dns0 + "\n";
+    summary += "  HttpPort      " + std::to_string(s.httpPort) + "\n";
+    summary += "  account       " + account.user + "\n";
     if (Terminal::IsTerminal(STDERR_FILENO)) {
         std::fputs(summary.c_str(), stderr);
     }
@@ -234,34 +234,27 @@ int CliApp::RunSet() {
         Error(password.error);
         return kExitUsage;
     }
-    // Wiped whichever way this returns, a device that did not answer included.
-    const struct WipeOnReturn {
-        std::string& text;
-        ~WipeOnReturn() { WipeText(text); }
-    } wipePassword{password.password};
+    // Takes the password's buffer over and wipes it whichever way this returns, a device
+    // that did not answer included.
+    const Credentials credentials(m_o.user, std::move(password.password));
+    WipeText(password.password);
     DiscoverySession session(m_o.endpoint);
     Progress progress = Progress::ForStderr();
-    DeviceCopy device{};
+    Device device;
     if (const int code = FindDevice(session, progress, device); code != kExitDone) {
         return code;
     }
-    BuildOutcome built = SettingsBuilder::Build(device.record, m_o, password.password);
-    WipeText(password.password);
+    const BuildOutcome built = SettingsBuilder::Build(device, m_o);
     if (!built.ok()) {
         Error(built.error + " (nothing was sent)");
         return kExitUsage;
     }
-    if (const int code = Confirm(device.record, built.record); code != kExitDone) {
-        SecureWipe(&built.record, sizeof built.record);
+    if (const int code = Confirm(device, built.settings, credentials); code != kExitDone) {
         return code;
     }
-    // Only through the adapter the device answered on: the request carries the password.
     const SetOutcome result =
-        session.SendSettings(built.record, device.adapter, m_o.answerWaitMs, progress);
+        session.SendSettings(device, built.settings, credentials, m_o.answerWaitMs, progress);
     ReportRefusals("settings", result.refusals, result.sent);
-    DeviceInfo sent = built.record;
-    SecureWipe(&built.record, sizeof built.record);
-    SecureWipe(sent.Password);
     if (!result.ok()) {
         Error(result.error);
         return kExitError;
@@ -278,7 +271,7 @@ int CliApp::RunSet() {
         }
         Error("No answer from the device; checking after its restart whether it took the "
               "settings.");
-        return Verify(session, progress, sent, false);
+        return Verify(session, progress, device, built.settings, false);
     case SetAnswer::Accepted:
         break;
     }
@@ -286,7 +279,7 @@ int CliApp::RunSet() {
         Print(std::string(kAccepted) + "\n");
         return kExitDone;
     }
-    return Verify(session, progress, sent, true);
+    return Verify(session, progress, device, built.settings, true);
 }
 
 void CliApp::WaitForRestart(Progress& progress) {
@@ -302,11 +295,11 @@ void CliApp::WaitForRestart(Progress& progress) {
     progress.Clear();
 }
 
-int CliApp::Verify(DiscoverySession& session, Progress& progress, const DeviceInfo& sent,
-                   bool answered) {
+int CliApp::Verify(DiscoverySession& session, Progress& progress, const Device& device,
+                   const NetworkSettings& sent, bool answered) {
     WaitForRestart(progress);
-    const auto tookSettings = [&sent](const DeviceInfo& d) {
-        return !SettingsCheck::AnswersOf({d}, sent).empty() &&
+    const auto tookSettings = [&device, &sent](const Device& d) {
+        return !SettingsCheck::AnswersOf({d}, device).empty() &&
                SettingsCheck::Differences(sent, d).empty();
     };
     const SearchOutcome found = session.Search(m_o.waitMs, tookSettings, progress);
@@ -315,21 +308,15 @@ int CliApp::Verify(DiscoverySession& session, Progress& progress, const DeviceIn
         return kExitError;
     }
     const int failed = answered ? kExitVerifyFailed : kExitNoAnswer;
-    std::vector<DeviceInfo> records;
-    for (const DeviceCopy& d : found.devices) {
-        records.push_back(d.record);
-    }
-    const std::vector<DeviceInfo> answers = SettingsCheck::AnswersOf(records, sent);
+    const std::vector<Device> answers = SettingsCheck::AnswersOf(found.devices, device);
     if (answers.empty()) {
         Error("verify failed: the device did not answer the search after its restart");
         return failed;
     }
-    for (const DeviceInfo& d : answers) {
-        if (tookSettings(d)) {
-            Print(std::string(answered ? kAccepted : "The device took the settings.") +
-                  " Verified: the device reports the settings sent.\n");
-            return kExitDone;
-        }
+    if (std::any_of(answers.begin(), answers.end(), tookSettings)) {
+        Print(std::string(answered ? kAccepted : "The device took the settings.") +
+              " Verified: the device reports the settings sent.\n");
+        return kExitDone;
     }
     // The newest answer is the device's present state.
     std::string message = "verify failed: after its restart the device does not report the "

@@ -26,7 +26,7 @@ private:
     int RunUrl();
 
     // Opens the session and searches until the device with --mac answers; 0 when found.
-    int FindDevice(DiscoverySession& session, Progress& progress, DeviceCopy& device);
+    int FindDevice(DiscoverySession& session, Progress& progress, Device& device);
     // Replies lost to a full receive buffer or ignored for a full list, on standard error.
     static void ReportIncomplete(const SearchOutcome& found);
     // Each adapter that refused a request, on standard error.
@@ -36,11 +36,11 @@ private:
     // this PC; checked before anything is sent.
     int CheckInterfaces() const;
     // kExitDone to go on, else the exit code (declined, or no terminal to ask on).
-    int Confirm(const DeviceInfo& device, const DeviceInfo& settings);
+    int Confirm(const Device& device, const NetworkSettings& settings, const Credentials& account);
     void WaitForRestart(Progress& progress);
     // The exit code after --verify; answered says whether the device accepted at all.
-    int Verify(DiscoverySession& session, Progress& progress, const DeviceInfo& sent,
-               bool answered);
+    int Verify(DiscoverySession& session, Progress& progress, const Device& device,
+               const NetworkSettings& sent, bool answered);
 
     CliOptions m_o;
 };

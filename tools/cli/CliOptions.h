@@ -3,7 +3,8 @@
 // their canonical dotted form; the password itself is never part of the options.
 
 #include "InputRules.h"
-#include "discovery/CQuillnet.h"
+#include "core/Device.h"
+#include "discovery/DiscoveryEndpoint.h"
 
 #include <cstdint>
 #include <optional>
@@ -13,7 +14,6 @@ namespace ondrel::cli {
 
 enum class Command { None, Help, Version, Search, Set, Url };
 enum class OutputFormat { Table, Json, Csv };
-enum class AddressMode { Keep, Dhcp, Static };
 enum class PasswordSource { Prompt, Stdin, Env };
 
 inline constexpr int64_t kDefaultSearchWaitMs = 3000;
@@ -32,7 +32,7 @@ struct CliOptions {
     std::string mac; // as given, for messages
     MacBytes macBytes{};
 
-    AddressMode mode = AddressMode::Keep;
+    std::optional<AddressMode> mode; // none: the device keeps its own
     std::optional<Ipv4> ip;
     std::optional<Ipv4> mask;
     std::optional<Ipv4> gateway;

@@ -1,7 +1,7 @@
 #include "CommandLine.h"
 
 #include "config/FormRules.h"
-#include "discovery/DeviceInfo.h"
+#include "core/Device.h"
 
 #include "CommandLineSupport.h"
 #include "OptionChecks.h"
@@ -290,7 +290,7 @@ private:
                      ->type_name("U")
                      ->check(CLI::Validator(
                          [](std::string& v) {
-                             return AccountTextProblem(v, sizeof(DeviceInfo::User) - 1);
+                             return AccountTextProblem(v, Credentials::kMaxUserLength);
                          },
                          ""));
         CLI::Option* fromStdin = set->add_flag(
@@ -381,10 +381,10 @@ private:
         seconds(m_given.restartWait, o.restartWaitMs);
         seconds(m_given.answerWait, o.answerWaitMs);
         if (auto a = address(m_given.bind)) {
-            o.endpoint.bindAddress = FormatIPv4(*a);
+            o.endpoint.bindAddress = a->text();
         }
         if (auto a = address(m_given.dest)) {
-            o.endpoint.destAddress = FormatIPv4(*a);
+            o.endpoint.destAddress = a->text();
         }
         if (!m_given.localPort.empty()) {
             o.endpoint.bindPort = *ParsePort(m_given.localPort, 0);
@@ -399,13 +399,15 @@ private:
             o.mac = m_given.mac;
             o.macBytes = *ParseMac(m_given.mac);
         }
-        o.mode = m_dhcp ? AddressMode::Dhcp : m_static ? AddressMode::Static : AddressMode::Keep;
+        if (m_dhcp || m_static) {
+            o.mode = m_dhcp ? AddressMode::Dhcp : AddressMode::Static;
+        }
         o.ip = address(m_given.ip);
         o.mask = address(m_given.mask);
         o.gateway = address(m_given.gateway);
         o.dns = address(m_given.dns);
         if (!m_given.port.empty()) {
-            o.port = ReadHttpPort(m_given.port).port;
+            o.port = readHttpPort(m_given.port).port;
         }
         if (m_user->count() > 0) {
             o.user = m_given.user;

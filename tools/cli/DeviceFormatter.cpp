@@ -1,5 +1,7 @@
 #include "DeviceFormatter.h"
 
+#include "DisplayText.h"
+
 #include <nlohmann/json.hpp>
 
 #include <array>
@@ -10,82 +12,81 @@ namespace ondrel::cli {
 
 namespace {
 
-std::string Hex(unsigned char c, std::string_view prefix, int digits) {
+std::string Hex(unsigned char c) {
     char buf[8];
-    std::snprintf(buf, sizeof buf, "%0*X", digits, static_cast<unsigned>(c));
-    return std::string(prefix) + buf;
+    std::snprintf(buf, sizeof buf, "\\x%02X", static_cast<unsigned>(c));
+    return buf;
 }
 
-// The exported fields: the record's in its order, then where the device answered.
+enum class Kind { Text, Number, Flag };
+
+// One exported field: the reply's fields in their order, then where the device answered.
+// Scripts read the CSV by position, so a new field is appended as the last row.
 struct Field {
     std::string_view name;
-    bool literal; // written in JSON as it stands: a number, true or false
-    std::function<std::string(const DeviceCopy&)> text;
+    Kind kind;
+    std::function<std::string(const Device&)> text;
 };
 
-// Device texts are bytes; above ASCII they are taken as Latin-1, so that the JSON stays valid
-// UTF-8 whatever a device sends.
-std::string Latin1ToUtf8(std::string_view text) {
+std::string Number(unsigned value) {
+    return std::to_string(value);
+}
+
+const std::vector<Field>& Fields() {
+    static const std::vector<Field> fields = {
+        {"IP", Kind::Text, [](const Device& d) { return d.ip.text; }},
+        {"NetMask", Kind::Text, [](const Device& d) { return d.netMask.text; }},
+        {"GateWay", Kind::Text, [](const Device& d) { return d.gateway.text; }},
+        {"DNS0", Kind::Text, [](const Device& d) { return d.dns0.text; }},
+        {"DNS1", Kind::Text, [](const Device& d) { return d.dns1.text; }},
+        {"HttpPort", Kind::Number, [](const Device& d) { return Number(d.httpPort); }},
+        {"Port2", Kind::Number, [](const Device& d) { return Number(d.port2); }},
+        {"Port3", Kind::Number, [](const Device& d) { return Number(d.port3); }},
+        {"Port4", Kind::Number, [](const Device& d) { return Number(d.port4); }},
+        {"Mac", Kind::Text, [](const Device& d) { return d.mac; }},
+        {"DevId", Kind::Text, [](const Device& d) { return d.id; }},
+        // As a search reply carries it, which scripts have always read: 1 is dhcp.
+        {"IPMode", Kind::Number,
+         [](const Device& d) { return Number(d.mode == AddressMode::Dhcp ? 1 : 0); }},
+        {"DevName", Kind::Text, [](const Device& d) { return d.name; }},
+        {"WebVersion", Kind::Text, [](const Device& d) { return d.webVersion; }},
+        {"AppVersion", Kind::Text, [](const Device& d) { return d.appVersion; }},
+        {"Adapter", Kind::Text, [](const Device& d) { return d.adapter.name; }},
+        // A browser on the PC reaches the device without a router.
+        {"SameSubnet", Kind::Flag,
+         [](const Device& d) { return std::string(d.inAdapterSubnet() ? "true" : "false"); }},
+        {"Mode", Kind::Text, [](const Device& d) { return std::string(addressModeName(d.mode)); }},
+    };
+    return fields;
+}
+
+// JSON escapes C0 controls itself; DEL and the C1 controls (CSI among them) it would write as
+// they are, and a terminal that shows the JSON would act on them. In a dump they occur only
+// inside strings, and neither byte pattern can be part of another UTF-8 character.
+std::string EscapeOtherControls(const std::string& json) {
     std::string out;
-    for (const char c : text) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u < 0x80) {
-            out += c;
+    out.reserve(json.size());
+    for (std::size_t i = 0; i < json.size(); ++i) {
+        const auto u = static_cast<unsigned char>(json[i]);
+        const bool c1 = u == 0xC2 && i + 1 < json.size() &&
+                        static_cast<unsigned char>(json[i + 1]) >= 0x80 &&
+                        static_cast<unsigned char>(json[i + 1]) <= 0x9F;
+        if (u == 0x7F || c1) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\u%04x",
+                          c1 ? static_cast<unsigned char>(json[++i]) : unsigned{u});
+            out += buf;
         } else {
-            out += static_cast<char>(0xC0 | (u >> 6));
-            out += static_cast<char>(0x80 | (u & 0x3F));
+            out += json[i];
         }
     }
     return out;
-}
-
-// A browser on the PC reaches the device without a router: its IP lies in the subnet of the
-// adapter it answered on (never when that adapter has no IPv4 address).
-std::string_view SameSubnetText(const DeviceCopy& c) {
-    return c.adapter.Contains(fieldText(c.record.IP)) ? "true" : "false";
-}
-
-template <std::size_t N> std::string Text(const char (&field)[N]) {
-    return std::string(fieldText(field));
-}
-
-const std::array<Field, 17>& Fields() {
-    static const std::array<Field, 17> fields = {{
-        {"IP", false, [](const DeviceCopy& c) { return Text(c.record.IP); }},
-        {"NetMask", false, [](const DeviceCopy& c) { return Text(c.record.NetMask); }},
-        {"GateWay", false, [](const DeviceCopy& c) { return Text(c.record.GateWay); }},
-        {"DNS0", false, [](const DeviceCopy& c) { return Text(c.record.DNS0); }},
-        {"DNS1", false, [](const DeviceCopy& c) { return Text(c.record.DNS1); }},
-        {"HttpPort", true,
-         [](const DeviceCopy& c) { return std::to_string(c.record.HttpPort.get()); }},
-        {"Port2", true, [](const DeviceCopy& c) { return std::to_string(c.record.Port2.get()); }},
-        {"Port3", true, [](const DeviceCopy& c) { return std::to_string(c.record.Port3.get()); }},
-        {"Port4", true, [](const DeviceCopy& c) { return std::to_string(c.record.Port4.get()); }},
-        {"Mac", false, [](const DeviceCopy& c) { return Text(c.record.Mac); }},
-        {"DevId", false, [](const DeviceCopy& c) { return Text(c.record.DevId); }},
-        {"IPMode", true, [](const DeviceCopy& c) { return std::to_string(int{c.record.IPMode}); }},
-        {"DevName", false, [](const DeviceCopy& c) { return Text(c.record.DevName); }},
-        {"WebVersion", false, [](const DeviceCopy& c) { return Text(c.record.WebVersion); }},
-        {"AppVersion", false, [](const DeviceCopy& c) { return Text(c.record.AppVersion); }},
-        {"Adapter", false, [](const DeviceCopy& c) { return c.adapter.name; }},
-        {"SameSubnet", true, [](const DeviceCopy& c) { return std::string(SameSubnetText(c)); }},
-    }};
-    return fields;
 }
 
 } // namespace
 
 std::string DeviceFormatter::Printable(std::string_view text) {
-    std::string out;
-    for (char c : text) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u >= 0x20 && u < 0x7F) {
-            out += c;
-        } else {
-            out += Hex(u, "\\x", 2);
-        }
-    }
-    return out;
+    return printableText(text);
 }
 
 std::string DeviceFormatter::CsvField(std::string_view text) {
@@ -94,7 +95,7 @@ std::string DeviceFormatter::CsvField(std::string_view text) {
     for (char c : text) {
         const auto u = static_cast<unsigned char>(c);
         if (u < 0x20 || u == 0x7F) {
-            escaped += Hex(u, "\\x", 2);
+            escaped += Hex(u);
             continue;
         }
         if (c == '"') {
@@ -109,23 +110,25 @@ std::string DeviceFormatter::CsvField(std::string_view text) {
     return quote ? "\"" + escaped + "\"" : escaped;
 }
 
-std::string DeviceFormatter::Json(const std::vector<DeviceCopy>& devices) {
-    // Ordered, so that the keys come in the record's order, as in the CSV header.
-    nlohmann::ordered_json list = nlohmann::ordered_json::array();
-    for (const DeviceCopy& d : devices) {
-        nlohmann::ordered_json object = nlohmann::ordered_json::object();
+std::string DeviceFormatter::Json(const std::vector<Device>& devices) {
+    using Ordered = nlohmann::ordered_json;
+    // Ordered, so that the keys come in the reply's order, as in the CSV header.
+    Ordered list = Ordered::array();
+    for (const Device& d : devices) {
+        Ordered object = Ordered::object();
         for (const Field& f : Fields()) {
             const std::string value = f.text(d);
-            object[std::string(f.name)] = f.literal ? nlohmann::ordered_json::parse(value)
-                                                    : nlohmann::ordered_json(Latin1ToUtf8(value));
+            // Device texts are UTF-8 already; an adapter's name is whatever bytes the kernel
+            // holds, read as a device text is.
+            object[std::string(f.name)] =
+                f.kind == Kind::Text ? Ordered(decodeDeviceText(value)) : Ordered::parse(value);
         }
         list.push_back(std::move(object));
     }
-    // ASCII only, so that no byte a device sent can reach a terminal unescaped.
-    return list.dump(2, ' ', true) + "\n";
+    return EscapeOtherControls(list.dump(2, ' ', false, Ordered::error_handler_t::replace)) + "\n";
 }
 
-std::string DeviceFormatter::Csv(const std::vector<DeviceCopy>& devices) {
+std::string DeviceFormatter::Csv(const std::vector<Device>& devices) {
     std::string out;
     for (const Field& f : Fields()) {
         if (!out.empty()) {
@@ -134,7 +137,7 @@ std::string DeviceFormatter::Csv(const std::vector<DeviceCopy>& devices) {
         out += f.name;
     }
     out += '\n';
-    for (const DeviceCopy& d : devices) {
+    for (const Device& d : devices) {
         bool first = true;
         for (const Field& f : Fields()) {
             out += first ? "" : ",";
@@ -146,25 +149,23 @@ std::string DeviceFormatter::Csv(const std::vector<DeviceCopy>& devices) {
     return out;
 }
 
-std::string DeviceFormatter::Table(const std::vector<DeviceCopy>& devices) {
+std::string DeviceFormatter::Table(const std::vector<Device>& devices) {
     using Row = std::array<std::string, 12>;
     std::vector<Row> rows;
     rows.push_back({"No.", "DevName", "Mac", "Adapter", "IP", "NetMask", "GateWay", "DNS0",
                     "HttpPort", "Mode", "DevId", "SameSubnet"});
     for (std::size_t i = 0; i < devices.size(); ++i) {
-        const DeviceInfo& d = devices[i].record;
-        rows.push_back({std::to_string(i), Printable(fieldText(d.DevName)),
-                        Printable(fieldText(d.Mac)), Printable(devices[i].adapter.name),
-                        Printable(fieldText(d.IP)), Printable(fieldText(d.NetMask)),
-                        Printable(fieldText(d.GateWay)), Printable(fieldText(d.DNS0)),
-                        std::to_string(d.HttpPort.get()), d.IPMode == 1 ? "dhcp" : "static",
-                        Printable(fieldText(d.DevId)),
-                        SameSubnetText(devices[i]) == "true" ? "yes" : "no"});
+        const Device& d = devices[i];
+        rows.push_back({std::to_string(i), Printable(d.name), Printable(d.mac),
+                        Printable(d.adapter.name), Printable(d.ip.text), Printable(d.netMask.text),
+                        Printable(d.gateway.text), Printable(d.dns0.text),
+                        std::to_string(d.httpPort), std::string(addressModeName(d.mode)),
+                        Printable(d.id), d.inAdapterSubnet() ? "yes" : "no"});
     }
     std::array<std::size_t, 12> widths{};
     for (const Row& row : rows) {
         for (std::size_t c = 0; c < row.size(); ++c) {
-            widths[c] = std::max(widths[c], row[c].size());
+            widths[c] = std::max(widths[c], displayWidth(row[c]));
         }
     }
     std::string out;
@@ -173,7 +174,7 @@ std::string DeviceFormatter::Table(const std::vector<DeviceCopy>& devices) {
         for (std::size_t c = 0; c < row.size(); ++c) {
             line += row[c];
             if (c + 1 < row.size()) {
-                line.append(widths[c] - row[c].size() + 2, ' ');
+                line.append(widths[c] - displayWidth(row[c]) + 2, ' ');
             }
         }
         out += line + '\n';

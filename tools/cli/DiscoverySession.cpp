@@ -1,7 +1,7 @@
 #include "DiscoverySession.h"
 
 #include <algorithm>
-#include <cstring>
+#include <iterator>
 
 namespace ondrel::cli {
 
@@ -31,73 +31,74 @@ std::vector<std::string> Refusals(const SendResult& sent) {
 DiscoverySession::DiscoverySession(EndpointConfig config) : m_endpoint(std::move(config)) {}
 
 DiscoverySession::~DiscoverySession() {
-    m_endpoint.Stop();
+    m_endpoint.stop();
 }
 
 std::string DiscoverySession::Open() {
     std::string bindProblem;
-    m_endpoint.SetBindFailureNotifier(
+    m_endpoint.setBindFailureNotifier(
         [&bindProblem](std::string_view text, std::string_view) { bindProblem = text; });
-    m_endpoint.SetEventHandler([this](const EndpointEvent& event) { OnEvent(event); });
-    if (m_endpoint.Open() == 1) {
+    m_endpoint.setHandlers({
+        [this](std::vector<Device>&& replies, uint32_t) { OnReplies(std::move(replies)); },
+        [this](const UpdateAnswer& answer, uint32_t) { OnAnswer(answer); },
+    });
+    if (m_endpoint.open()) {
         return {};
     }
     return bindProblem.empty() ? "the UDP socket could not be opened" : bindProblem;
 }
 
-void DiscoverySession::OnEvent(const EndpointEvent& event) {
-    if (event.code == kEvtSearchReply && event.data.size() >= sizeof(DeviceInfo)) {
-        // The receive thread only files the reply: every moment it spends here is a moment a
-        // burst is not being taken off the socket.
-        DeviceCopy reply;
-        std::memcpy(&reply.record, event.data.data(), sizeof reply.record);
-        reply.adapter = event.adapter;
-        std::lock_guard lock(m_mutex);
-        m_lastReply = Clock::now();
-        ++m_roundReplies;
-        m_inbox.push_back(std::move(reply));
-        // A wait for one device wants each reply at once; otherwise the main thread takes a
-        // large batch now and then, so that it does not compete with a burst.
-        if (m_watchArrivals || m_inbox.size() >= kInboxBatch) {
-            m_changed.notify_all();
-        }
-    } else if (event.code == kEvtSetConfigResult && event.data.size() >= 2) {
-        std::lock_guard lock(m_mutex);
-        // Only the first answer after our request counts; the result does not say which
-        // device sent it, and a late one belongs to nobody.
-        if (m_awaitingAnswer && !m_answer) {
-            m_answer = static_cast<uint16_t>(event.data[0] | (event.data[1] << 8));
-            m_changed.notify_all();
-        }
+void DiscoverySession::OnReplies(std::vector<Device>&& replies) {
+    // The receive thread only files the batch: every moment it spends here is a moment a
+    // burst is not being taken off the socket.
+    std::lock_guard lock(m_mutex);
+    m_lastReply = Clock::now();
+    m_roundReplies += replies.size();
+    if (m_inbox.empty()) {
+        m_inbox = std::move(replies);
+    } else {
+        m_inbox.insert(m_inbox.end(), std::make_move_iterator(replies.begin()),
+                       std::make_move_iterator(replies.end()));
+    }
+    // A wait for one device wants each reply at once; otherwise the main thread takes a
+    // large batch now and then, so that it does not compete with a burst.
+    if (m_watchArrivals || m_inbox.size() >= kInboxBatch) {
+        m_changed.notify_all();
+    }
+}
+
+void DiscoverySession::OnAnswer(const UpdateAnswer& answer) {
+    std::lock_guard lock(m_mutex);
+    // Only the first answer after our request counts; the answer does not say which device
+    // sent it, and a late one belongs to nobody.
+    if (m_awaitingAnswer && !m_answer) {
+        m_answer = answer.result;
+        m_changed.notify_all();
     }
 }
 
 std::string DiscoverySession::ReceiveProblem() const {
-    return m_endpoint.GetState() == CQuillnet::State::Listening
+    return m_endpoint.state() == DiscoveryEndpoint::State::Listening
                ? std::string()
                : "receiving failed: the UDP socket reported an error";
 }
 
-std::vector<DeviceInfo> DiscoverySession::TakeInbox() {
-    std::vector<DeviceCopy> inbox;
+std::size_t DiscoverySession::TakeInbox() {
+    std::vector<Device> inbox;
     {
         std::lock_guard lock(m_mutex);
         inbox.swap(m_inbox);
     }
-    for (const DeviceCopy& reply : inbox) {
-        m_table.AddDevice(&reply.record, reply.adapter);
-    }
-    std::vector<DeviceInfo> fresh = m_table.Snapshot(m_looked);
-    m_looked += fresh.size();
-    return fresh;
+    const std::size_t firstNew = m_list.size();
+    m_list.addAll(std::move(inbox));
+    return firstNew;
 }
 
 std::string DiscoverySession::SendSearch(bool keep, SearchOutcome& out) {
     if (keep) {
         TakeInbox();
     } else {
-        m_table.Clear();
-        m_looked = 0;
+        m_list.clear();
     }
     {
         std::lock_guard lock(m_mutex);
@@ -106,7 +107,7 @@ std::string DiscoverySession::SendSearch(bool keep, SearchOutcome& out) {
         }
         m_roundReplies = 0;
     }
-    const SendResult sent = m_endpoint.SendSearch();
+    const SendResult sent = m_endpoint.sendSearch();
     ++out.rounds;
     const std::vector<std::string> refusals = Refusals(sent);
     out.refusals.insert(out.refusals.end(), refusals.begin(), refusals.end());
@@ -123,12 +124,15 @@ bool DiscoverySession::Collect(Clock::time_point deadline, const StopWhen& stopW
         m_changed.wait_until(lock, std::min(deadline, Clock::now() + kRedraw),
                              [&] { return m_inbox.size() >= (m_watchArrivals ? 1 : kInboxBatch); });
         lock.unlock();
-        const std::vector<DeviceInfo> fresh = TakeInbox();
+        const std::size_t firstNew = TakeInbox();
         if (stopWhen) {
-            enough = std::any_of(fresh.begin(), fresh.end(), stopWhen);
+            const std::vector<Device>& listed = m_list.devices();
+            enough = std::any_of(listed.begin() + static_cast<std::ptrdiff_t>(firstNew),
+                                 listed.end(), stopWhen);
         }
-        progress.Show("Searching... " + SecondsLeft(deadline) + " left, " +
-                      std::to_string(m_looked) + (m_looked == 1 ? " device" : " devices"));
+        const std::size_t count = m_list.size();
+        progress.Show("Searching... " + SecondsLeft(deadline) + " left, " + std::to_string(count) +
+                      (count == 1 ? " device" : " devices"));
         lock.lock();
     }
     m_watchArrivals = false;
@@ -145,21 +149,21 @@ uint32_t DiscoverySession::StillMissing() {
     // Every device answers each search at least once, so this round's replies, taken and
     // lost, are at least as many as there are devices; once as many distinct devices have
     // been listed, a reply lost now came from a device listed in an earlier round.
-    const uint64_t lost = m_endpoint.LostSinceSearch();
+    const uint64_t lost = m_endpoint.lostSinceSearch();
     uint64_t sent = lost;
     {
         std::lock_guard lock(m_mutex);
         sent += m_roundReplies;
     }
-    const uint64_t listed = m_table.Count();
+    const uint64_t listed = m_list.size();
     return static_cast<uint32_t>(sent > listed ? std::min(lost, sent - listed) : 0);
 }
 
 void DiscoverySession::Finish(SearchOutcome& out) {
     out.error = ReceiveProblem();
     out.lost = StillMissing(); // takes the last replies in
-    out.ignored = m_table.Overflow();
-    out.devices = m_table.SnapshotWithAdapters();
+    out.ignored = m_list.overflow();
+    out.devices = m_list.devices();
 }
 
 SearchOutcome DiscoverySession::Search(int64_t waitMs, const StopWhen& stopWhen,
@@ -208,15 +212,17 @@ SearchOutcome DiscoverySession::SearchInRounds(int64_t waitMs, int rounds, Progr
     return out;
 }
 
-SetOutcome DiscoverySession::SendSettings(const DeviceInfo& record, const AdapterRef& via,
-                                          int64_t waitMs, Progress& progress) {
+SetOutcome DiscoverySession::SendSettings(const Device& device, const NetworkSettings& settings,
+                                          const Credentials& credentials, int64_t waitMs,
+                                          Progress& progress) {
     SetOutcome out;
     {
         std::lock_guard lock(m_mutex);
         m_answer.reset();
         m_awaitingAnswer = true;
     }
-    const SendResult sent = m_endpoint.SendSetNetConfig(record, via);
+    // Only through the adapter the device answered on: the request carries the password.
+    const SendResult sent = m_endpoint.sendSettings(device, settings, credentials);
     out.refusals = Refusals(sent);
     out.sent = sent.ok;
     std::unique_lock lock(m_mutex);
@@ -234,9 +240,9 @@ SetOutcome DiscoverySession::SendSettings(const DeviceInfo& record, const Adapte
         lock.lock();
     }
     m_awaitingAnswer = false;
-    out.answer = !m_answer        ? SetAnswer::NoAnswer
-                 : *m_answer == 0 ? SetAnswer::Accepted
-                                  : SetAnswer::Refused;
+    out.answer = !m_answer                             ? SetAnswer::NoAnswer
+                 : *m_answer == UpdateResult::Accepted ? SetAnswer::Accepted
+                                                       : SetAnswer::Refused;
     lock.unlock();
     progress.Clear();
     if (out.answer == SetAnswer::NoAnswer) {

@@ -1,12 +1,13 @@
 #pragma once
 // The CLI's use of the endpoint: a search collected for a while (in rounds when replies were
 // lost), one settings request and its answer. Replies arrive on the endpoint's receive thread
-// and are handed to the waiting main thread under a mutex; the device table drops exact
+// and are handed to the waiting main thread under a mutex; the device list drops exact
 // repeats as the window's does and remembers the adapter each device answered on.
 
 #include "Progress.h"
-#include "devices/CDeviceTable.h"
-#include "discovery/CQuillnet.h"
+#include "core/Device.h"
+#include "devices/DeviceList.h"
+#include "discovery/DiscoveryEndpoint.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -20,8 +21,8 @@
 namespace ondrel::cli {
 
 struct SearchOutcome {
-    std::vector<DeviceCopy> devices; // arrival order, exact repeats dropped
-    std::string error;               // the search could not be sent or received
+    std::vector<Device> devices; // arrival order, exact repeats dropped
+    std::string error;           // the search could not be sent or received
     // Adapters that refused the search, each as "NAME: reason".
     std::vector<std::string> refusals;
     bool sent = false; // at least one adapter took the search
@@ -45,7 +46,7 @@ struct SetOutcome {
 
 class DiscoverySession {
 public:
-    using StopWhen = std::function<bool(const DeviceInfo&)>;
+    using StopWhen = std::function<bool(const Device&)>;
 
     // Between two rounds of a search, at least; and the silence that ends a round's burst.
     static constexpr std::chrono::milliseconds kRoundGap{500};
@@ -73,36 +74,37 @@ public:
 
     // Sends the settings through the adapter the device answered on and waits up to waitMs
     // for the first accepted or refused answer.
-    SetOutcome SendSettings(const DeviceInfo& record, const AdapterRef& via, int64_t waitMs,
-                            Progress& progress);
+    SetOutcome SendSettings(const Device& device, const NetworkSettings& settings,
+                            const Credentials& credentials, int64_t waitMs, Progress& progress);
 
 private:
     using Clock = std::chrono::steady_clock;
 
-    void OnEvent(const EndpointEvent& event);
+    void OnReplies(std::vector<Device>&& replies);
+    void OnAnswer(const UpdateAnswer& answer);
     // Sends a search; the table is emptied first unless keep. Empty, or why nothing was sent.
     std::string SendSearch(bool keep, SearchOutcome& out);
     // Collects answers until the deadline; true when stopWhen held for one.
     bool Collect(Clock::time_point deadline, const StopWhen& stopWhen, Progress& progress);
     void Finish(SearchOutcome& out);
     Clock::time_point LastReply();
-    // Files the replies the receive thread left into the table; the records new to it.
-    std::vector<DeviceInfo> TakeInbox();
+    // Files the replies the receive thread left into the list; the index of the first device
+    // new to it (the list's size when none is).
+    std::size_t TakeInbox();
     // Replies lost in the current round that may have come from devices not listed yet.
     uint32_t StillMissing();
     std::string ReceiveProblem() const;
 
-    CQuillnet m_endpoint;
-    CDeviceTable m_table;     // the main thread's alone
-    std::size_t m_looked = 0; // table entries already handed out as fresh
-    std::mutex m_mutex;       // guards everything below, which both threads touch
+    DiscoveryEndpoint m_endpoint;
+    DeviceList m_list;  // the main thread's alone
+    std::mutex m_mutex; // guards everything below, which both threads touch
     std::condition_variable m_changed;
-    std::vector<DeviceCopy> m_inbox; // replies not yet filed into the table
+    std::vector<Device> m_inbox; // replies not yet filed into the list
     bool m_watchArrivals = false;
     Clock::time_point m_lastReply{};
     uint64_t m_roundReplies = 0; // search replies since the latest search
     bool m_awaitingAnswer = false;
-    std::optional<uint16_t> m_answer;
+    std::optional<UpdateResult> m_answer;
 };
 
 // "NAME: reason" for every adapter that refused a request.

@@ -1,7 +1,5 @@
 #include "InputRules.h"
 
-#include "core/Ipv4.h"
-
 #include <cstdio>
 
 namespace ondrel::cli {
@@ -27,30 +25,12 @@ int HexValue(char c) {
 
 } // namespace
 
-std::optional<Ipv4> ReadDeviceIPv4(std::string_view text) {
-    const auto address = ondrel::parseIpv4(text);
-    if (!address) {
-        return std::nullopt;
-    }
-    const uint32_t bits = address->bits;
-    return Ipv4{static_cast<uint8_t>(bits >> 24), static_cast<uint8_t>(bits >> 16),
-                static_cast<uint8_t>(bits >> 8), static_cast<uint8_t>(bits)};
-}
-
 std::optional<Ipv4> ParseIPv4(std::string_view text) {
-    return isCanonicalIpv4(text) ? ReadDeviceIPv4(text) : std::nullopt;
-}
-
-std::string FormatIPv4(const Ipv4& a) {
-    return formatIpv4(ToUint32(a));
-}
-
-uint32_t ToUint32(const Ipv4& a) {
-    return (uint32_t{a[0]} << 24) | (uint32_t{a[1]} << 16) | (uint32_t{a[2]} << 8) | a[3];
+    return isCanonicalIpv4(text) ? parseIpv4(text) : std::nullopt;
 }
 
 bool IsContiguousMask(const Ipv4& mask) {
-    const uint32_t m = ToUint32(mask);
+    const uint32_t m = mask.bits;
     if (m == 0) {
         return false;
     }
@@ -61,22 +41,18 @@ bool IsContiguousMask(const Ipv4& mask) {
 
 int MaskPrefix(const Ipv4& mask) {
     int prefix = 0;
-    for (uint32_t m = ToUint32(mask); m & 0x80000000u; m <<= 1) {
+    for (uint32_t m = mask.bits; m & 0x80000000u; m <<= 1) {
         ++prefix;
     }
     return prefix;
-}
-
-bool IsUsableHostAddress(const Ipv4& a) {
-    return a[0] != 0 && a[0] != 127 && a[0] < 224;
 }
 
 std::string HostOnSubnetProblem(const Ipv4& address, const Ipv4& mask) {
     if (MaskPrefix(mask) >= 31) {
         return {};
     }
-    const uint32_t m = ToUint32(mask);
-    const uint32_t host = ToUint32(address) & ~m;
+    const uint32_t m = mask.bits;
+    const uint32_t host = address.bits & ~m;
     if (host == 0) {
         return "is the network address of its subnet";
     }
@@ -87,8 +63,8 @@ std::string HostOnSubnetProblem(const Ipv4& address, const Ipv4& mask) {
 }
 
 bool SameSubnet(const Ipv4& a, const Ipv4& b, const Ipv4& mask) {
-    const uint32_t m = ToUint32(mask);
-    return (ToUint32(a) & m) == (ToUint32(b) & m);
+    const uint32_t m = mask.bits;
+    return (a.bits & m) == (b.bits & m);
 }
 
 std::optional<MacBytes> ParseMac(std::string_view text) {

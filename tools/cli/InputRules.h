@@ -3,6 +3,8 @@
 // and account texts. Each returns nothing for text it does not accept; callers name the
 // option in their message.
 
+#include "core/Ipv4.h"
+
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -11,24 +13,16 @@
 
 namespace ondrel::cli {
 
-using Ipv4 = std::array<uint8_t, 4>;
 using MacBytes = std::array<uint8_t, 6>;
 
 // An address a person typed: the core's IPv4 text written without leading zeros. "010" is
-// refused: other tools read it as octal, so the person may mean another address.
+// refused: other tools read it as octal, so the person may mean another address. What a device
+// reports is read by the core's rule as it stands ("010" is ten): ReportedAddress::value.
 std::optional<Ipv4> ParseIPv4(std::string_view text);
-// An address a device reported: the core's IPv4 text rule as it stands ("010" is ten).
-std::optional<Ipv4> ReadDeviceIPv4(std::string_view text);
-std::string FormatIPv4(const Ipv4& address);
-uint32_t ToUint32(const Ipv4& address); // first octet highest
 
 // A mask is non-zero with its one bits contiguous from the top.
 bool IsContiguousMask(const Ipv4& mask);
 int MaskPrefix(const Ipv4& mask);
-
-// Whether an address can be given to a device as its own: not 0.x.x.x, not loopback, not
-// multicast or reserved (224 and above, the broadcast address included).
-bool IsUsableHostAddress(const Ipv4& address);
 
 // Why address cannot be a host on the subnet address/mask (the subnet's own network or
 // broadcast address), or empty when it can. Masks of /31 and /32 have no such addresses.

@@ -55,7 +55,7 @@ CLI::Validator UdpPort(uint16_t minimum) {
 CLI::Validator HttpPort() {
     return CLI::Validator(
         [](std::string& value) {
-            switch (ReadHttpPort(value).check) {
+            switch (readHttpPort(value).check) {
             case HttpPortCheck::Usable:
                 return std::string();
             case HttpPortCheck::Refused:
@@ -77,7 +77,7 @@ CLI::Validator DeviceAddress() {
                 return Quoted(value) + " is not an IPv4 address (four numbers 0-255 separated "
                                        "by dots, without leading zeros)";
             }
-            if (!IsUsableHostAddress(*ip)) {
+            if (!ip->isUsableHost()) {
                 return value + " cannot be a device's address (0.x.x.x, 127.x.x.x, multicast "
                                "and reserved addresses are refused)";
             }

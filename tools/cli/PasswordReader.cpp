@@ -2,7 +2,7 @@
 
 #include "InputRules.h"
 #include "Terminal.h"
-#include "discovery/DeviceInfo.h"
+#include "core/Device.h"
 
 #include <algorithm>
 #include <cstring>
@@ -11,7 +11,7 @@ namespace ondrel::cli {
 
 namespace {
 
-constexpr std::size_t kMaxPassword = sizeof(DeviceInfo::Password) - 1;
+constexpr std::size_t kMaxPassword = Credentials::kMaxPasswordLength;
 constexpr std::string_view kPrompt = "Viewing password: ";
 
 // Takes the buffer over (ReadLine's never sits in the string's small buffer, so moving it

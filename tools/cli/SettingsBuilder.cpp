@@ -1,7 +1,9 @@
 #include "SettingsBuilder.h"
 
+#include "DeviceFormatter.h"
 #include "config/FormRules.h"
-#include "core/SecureWipe.h"
+
+#include <algorithm>
 
 namespace ondrel::cli {
 
@@ -9,7 +11,7 @@ namespace {
 
 struct AddressField {
     const std::optional<Ipv4>& given;
-    std::string_view deviceText;
+    const ReportedAddress& reported;
     std::string_view option;
     std::string_view fieldName;
 };
@@ -20,42 +22,43 @@ std::optional<Ipv4> Resolve(const AddressField& f, bool needUsable, std::string&
     if (f.given) {
         return f.given;
     }
-    if (f.deviceText.empty()) {
+    if (f.reported.text.empty()) {
         return Ipv4{};
     }
-    if (auto parsed = ReadDeviceIPv4(f.deviceText)) {
-        return parsed;
+    if (f.reported.value) {
+        return f.reported.value;
     }
     if (!needUsable) {
         return Ipv4{};
     }
-    error = "the device reports " + std::string(f.fieldName) + " '" + std::string(f.deviceText) +
-            "', which is not an IPv4 address: give " + std::string(f.option);
+    error = "the device reports " + std::string(f.fieldName) + " '" +
+            DeviceFormatter::Printable(f.reported.text) + "', which is not an IPv4 address: give " +
+            std::string(f.option);
     return std::nullopt;
 }
 
 std::string CheckStaticAddressing(const Ipv4& ip, const Ipv4& mask, const Ipv4& gateway,
                                   const CliOptions& o) {
     const std::string ipOrigin = o.ip ? "--ip " : "the device's address ";
-    if (!IsUsableHostAddress(ip)) {
-        return ipOrigin + FormatIPv4(ip) + " cannot be a device's address: give --ip";
+    if (!ip.isUsableHost()) {
+        return ipOrigin + ip.text() + " cannot be a device's address: give --ip";
     }
     if (!IsContiguousMask(mask)) {
-        return (o.mask ? "--mask " : "the device's mask ") + FormatIPv4(mask) +
+        return (o.mask ? "--mask " : "the device's mask ") + mask.text() +
                " is not a subnet mask: give --mask";
     }
     const std::string problem = HostOnSubnetProblem(ip, mask);
     if (!problem.empty()) {
-        return ipOrigin + FormatIPv4(ip) + " " + problem + " /" + std::to_string(MaskPrefix(mask));
+        return ipOrigin + ip.text() + " " + problem + " /" + std::to_string(MaskPrefix(mask));
     }
     if (gateway != Ipv4{}) {
         const std::string gwOrigin = o.gateway ? "--gateway " : "the device's gateway ";
         if (!SameSubnet(ip, gateway, mask)) {
-            return gwOrigin + FormatIPv4(gateway) + " is not in the subnet of " + FormatIPv4(ip) +
-                   "/" + std::to_string(MaskPrefix(mask)) + ": give --gateway (0.0.0.0 for none)";
+            return gwOrigin + gateway.text() + " is not in the subnet of " + ip.text() + "/" +
+                   std::to_string(MaskPrefix(mask)) + ": give --gateway (0.0.0.0 for none)";
         }
         if (gateway == ip) {
-            return gwOrigin + FormatIPv4(gateway) + " is the device's own address";
+            return gwOrigin + gateway.text() + " is the device's own address";
         }
     }
     return {};
@@ -63,42 +66,35 @@ std::string CheckStaticAddressing(const Ipv4& ip, const Ipv4& mask, const Ipv4& 
 
 } // namespace
 
-std::optional<DeviceCopy> SettingsBuilder::FindByMac(const std::vector<DeviceCopy>& devices,
-                                                     const MacBytes& mac) {
-    for (const DeviceCopy& d : devices) {
-        if (MacMatches(fieldText(d.record.Mac), mac)) {
-            return d;
-        }
-    }
-    return std::nullopt;
+const Device* SettingsBuilder::FindByMac(const std::vector<Device>& devices, const MacBytes& mac) {
+    const auto found = std::find_if(devices.begin(), devices.end(),
+                                    [&mac](const Device& d) { return MacMatches(d.mac, mac); });
+    return found == devices.end() ? nullptr : &*found;
 }
 
-BuildOutcome SettingsBuilder::Build(const DeviceInfo& device, const CliOptions& o,
-                                    const std::string& password) {
+BuildOutcome SettingsBuilder::Build(const Device& device, const CliOptions& o) {
     BuildOutcome out;
-    const bool autoIp =
-        o.mode == AddressMode::Keep ? IsAutomaticAddress(device) : o.mode == AddressMode::Dhcp;
+    const AddressMode mode = o.mode.value_or(device.mode);
     // With automatic addressing the address fields are sent all the same but mean nothing to
     // the device, so only a fixed address must be sound.
-    const bool fixed = !autoIp;
+    const bool fixed = mode == AddressMode::Static;
     // Checked as a whole only when the addressing changes: a device whose current settings
     // are odd can still have, say, its port changed.
     const bool addressingChanges = o.ip || o.mask || o.gateway || o.mode == AddressMode::Static;
 
-    const auto ip = Resolve({o.ip, fieldText(device.IP), "--ip", "IP"}, fixed, out.error);
-    const auto mask =
-        Resolve({o.mask, fieldText(device.NetMask), "--mask", "NetMask"}, fixed, out.error);
+    const auto ip = Resolve({o.ip, device.ip, "--ip", "IP"}, fixed, out.error);
+    const auto mask = Resolve({o.mask, device.netMask, "--mask", "NetMask"}, fixed, out.error);
     const auto gateway =
-        Resolve({o.gateway, fieldText(device.GateWay), "--gateway", "GateWay"}, fixed, out.error);
-    const auto dns = Resolve({o.dns, fieldText(device.DNS0), "--dns", "DNS0"}, false, out.error);
+        Resolve({o.gateway, device.gateway, "--gateway", "GateWay"}, fixed, out.error);
+    const auto dns = Resolve({o.dns, device.dns0, "--dns", "DNS0"}, false, out.error);
     if (!out.ok()) {
         return out;
     }
     // Whatever else changes, a fixed address of 0.0.0.0 (a device that reported none) would
     // leave the device unreachable.
-    if (fixed && !o.ip && !IsUsableHostAddress(*ip)) {
+    if (fixed && !o.ip && !ip->isUsableHost()) {
         out.error = "the device reports no usable address (IP '" +
-                    std::string(fieldText(device.IP)) + "'): give --ip or --dhcp";
+                    DeviceFormatter::Printable(device.ip.text) + "'): give --ip or --dhcp";
         return out;
     }
     if (fixed && addressingChanges) {
@@ -108,30 +104,26 @@ BuildOutcome SettingsBuilder::Build(const DeviceInfo& device, const CliOptions& 
         }
     }
 
-    const uint16_t port = o.port ? *o.port : device.HttpPort.get();
-    const std::string portText = std::to_string(port);
+    const uint16_t port = o.port.value_or(device.httpPort);
     if (port == 0) {
         out.error = "the device reports HTTP port 0: give --port";
         return out;
     }
-    if (CheckHttpPort(port) == HttpPortCheck::Refused) {
+    if (checkHttpPort(port) == HttpPortCheck::Refused) {
         out.error = std::string(o.port ? "--port" : "the device's HTTP port") +
                     " 10000: Can't use this http port. Give --port";
         return out;
     }
 
-    FormValues values;
-    values.ip = FormatIPv4(*ip);
-    values.mask = FormatIPv4(*mask);
-    values.gateway = FormatIPv4(*gateway);
-    values.dns = FormatIPv4(*dns);
-    values.portText = portText;
-    values.autoIp = autoIp;
-    values.user = o.user;
-    values.password = password;
-    out.record = device;
-    ApplyFormValues(values, out.record);
-    SecureWipe(values.password.data(), values.password.capacity());
+    // Every address is written out, as the window's form writes its address controls: a
+    // padded or blank one the device reported goes back in the one written form.
+    out.settings = currentSettings(device);
+    out.settings.mode = mode;
+    out.settings.ip = ip->text();
+    out.settings.netMask = mask->text();
+    out.settings.gateway = gateway->text();
+    out.settings.dns0 = dns->text();
+    out.settings.httpPort = port;
     return out;
 }
 

@@ -1,7 +1,8 @@
 #include "SettingsCheck.h"
 
 #include "DeviceFormatter.h"
-#include "InputRules.h"
+
+#include <algorithm>
 
 namespace ondrel::cli {
 
@@ -9,10 +10,9 @@ namespace {
 
 // Addresses compare by value when both read as addresses ("010.0.0.1" is not rewritten by
 // every device the same way), otherwise as texts.
-bool SameAddress(std::string_view a, std::string_view b) {
-    const auto pa = ReadDeviceIPv4(a);
-    const auto pb = ReadDeviceIPv4(b);
-    return pa && pb ? *pa == *pb : a == b;
+bool SameAddress(const std::string& sent, const ReportedAddress& got) {
+    const auto parsed = parseIpv4(sent);
+    return parsed && got.value ? *parsed == *got.value : sent == got.text;
 }
 
 std::string Line(std::string_view name, std::string_view sent, std::string_view got) {
@@ -22,46 +22,40 @@ std::string Line(std::string_view name, std::string_view sent, std::string_view 
 
 } // namespace
 
-std::vector<DeviceInfo> SettingsCheck::AnswersOf(const std::vector<DeviceInfo>& devices,
-                                                 const DeviceInfo& sent) {
-    std::vector<DeviceInfo> out;
-    const std::string_view devId = fieldText(sent.DevId);
-    const std::string_view mac = fieldText(sent.Mac);
-    for (const DeviceInfo& d : devices) {
-        const bool same = devId.empty() ? fieldText(d.Mac) == mac : fieldText(d.DevId) == devId;
-        if (same) {
-            out.push_back(d);
-        }
-    }
+std::vector<Device> SettingsCheck::AnswersOf(const std::vector<Device>& devices,
+                                             const Device& target) {
+    std::vector<Device> out;
+    std::copy_if(devices.begin(), devices.end(), std::back_inserter(out),
+                 [&target](const Device& d) {
+                     return target.id.empty() ? d.mac == target.mac : d.id == target.id;
+                 });
     return out;
 }
 
-std::vector<std::string> SettingsCheck::Differences(const DeviceInfo& sent,
-                                                    const DeviceInfo& answer) {
+std::vector<std::string> SettingsCheck::Differences(const NetworkSettings& sent,
+                                                    const Device& answer) {
     std::vector<std::string> out;
-    const bool sentAuto = sent.IPMode == 0;
-    const bool answerAuto = answer.IPMode == 1;
-    if (sentAuto != answerAuto) {
+    if (sent.mode != answer.mode) {
         out.push_back(
-            Line("address mode", sentAuto ? "dhcp" : "static", answerAuto ? "dhcp" : "static"));
+            Line("address mode", addressModeName(sent.mode), addressModeName(answer.mode)));
     }
-    if (!sentAuto) {
-        const std::pair<std::string_view, std::pair<std::string_view, std::string_view>>
+    if (sent.mode == AddressMode::Static) {
+        const std::pair<std::string_view, std::pair<const std::string&, const ReportedAddress&>>
             addresses[] = {
-                {"IP", {fieldText(sent.IP), fieldText(answer.IP)}},
-                {"NetMask", {fieldText(sent.NetMask), fieldText(answer.NetMask)}},
-                {"GateWay", {fieldText(sent.GateWay), fieldText(answer.GateWay)}},
-                {"DNS0", {fieldText(sent.DNS0), fieldText(answer.DNS0)}},
+                {"IP", {sent.ip, answer.ip}},
+                {"NetMask", {sent.netMask, answer.netMask}},
+                {"GateWay", {sent.gateway, answer.gateway}},
+                {"DNS0", {sent.dns0, answer.dns0}},
             };
         for (const auto& [name, values] : addresses) {
             if (!SameAddress(values.first, values.second)) {
-                out.push_back(Line(name, values.first, values.second));
+                out.push_back(Line(name, values.first, values.second.text));
             }
         }
     }
-    if (sent.HttpPort.get() != answer.HttpPort.get()) {
-        out.push_back(Line("HttpPort", std::to_string(sent.HttpPort.get()),
-                           std::to_string(answer.HttpPort.get())));
+    if (sent.httpPort != answer.httpPort) {
+        out.push_back(
+            Line("HttpPort", std::to_string(sent.httpPort), std::to_string(answer.httpPort)));
     }
     return out;
 }
