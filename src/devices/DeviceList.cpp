@@ -3,6 +3,7 @@
 #include "discovery/DeviceRecord.h"
 
 #include <functional>
+#include <new>
 #include <string_view>
 
 namespace ondrel {
@@ -49,8 +50,18 @@ DeviceList::AddOutcome DeviceList::add(Device device) {
         ++m_overflow;
         return AddOutcome::Full;
     }
-    m_devices.push_back(std::move(device));
-    index(m_devices.size() - 1);
+    // The list and its index take the device together or not at all.
+    try {
+        m_devices.push_back(std::move(device));
+        try {
+            index(m_devices.size() - 1);
+        } catch (const std::bad_alloc&) {
+            m_devices.pop_back();
+            throw;
+        }
+    } catch (const std::bad_alloc&) {
+        return AddOutcome::OutOfMemory;
+    }
     return AddOutcome::Added;
 }
 

@@ -26,10 +26,11 @@ public:
     static constexpr std::size_t kMaxDevices = 65536;
 
     enum class AddOutcome {
-        Repeat,    // a listed device sent the same record, from the same adapter
-        Relocated, // a repeat from another adapter: the device now names that one
-        Added,     // appended
-        Full,      // kMaxDevices already: counted in overflow(), not stored
+        Repeat,      // a listed device sent the same record, from the same adapter
+        Relocated,   // a repeat from another adapter: the device now names that one
+        Added,       // appended
+        Full,        // kMaxDevices already: counted in overflow(), not stored
+        OutOfMemory, // no memory for it: the list is unchanged
     };
 
     AddOutcome add(Device device);

@@ -4,9 +4,14 @@
 
 #include "core/Device.h"
 
+#include <string_view>
+
 namespace ondrel {
 
 struct DeviceInfo;
+
+// The record a search reply text describes, as the wire carries it.
+DeviceInfo decodeRecord(std::string_view text);
 
 // The value a decoded record stands for; its adapter is left unknown.
 Device deviceFromRecord(const DeviceInfo& record);

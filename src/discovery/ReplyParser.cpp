@@ -1,5 +1,6 @@
 #include "ReplyParser.h"
 
+#include "DeviceInfo.h"
 #include "DeviceRecord.h"
 #include "Protocol.h"
 

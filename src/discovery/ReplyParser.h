@@ -2,8 +2,6 @@
 // Reading of reply texts: the key lookup, the number reading, the decoder of search replies
 // and the classification of a received datagram.
 
-#include "DeviceInfo.h"
-
 #include "core/Device.h"
 
 #include <cstddef>
@@ -21,8 +19,6 @@ std::string_view keyValue(std::string_view key, std::string_view text);
 // non-numeric text reads 0. Saturates at the 32-bit limits.
 int32_t readDecimal(std::string_view text);
 
-// The record a search reply text describes, as the wire carries it.
-DeviceInfo decodeRecord(std::string_view text);
 // The device a search reply text describes; its adapter is left unknown.
 Device decodeSearchReply(std::string_view text);
 

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cstddef>
-#include <cstring>
 #include <string>
 
 // Nothing here sends to the broadcast address: it appears as text only. Whatever broadcasts
@@ -13,20 +12,6 @@
 using namespace ondrel;
 
 namespace {
-
-// A device as the table holds it, with every byte set so that a stray write shows.
-DeviceInfo Device() {
-    DeviceInfo d;
-    std::memset(&d, 0x5A, sizeof d);
-    setField(d.IP, "192.168.1.88");
-    setField(d.DNS1, "8.8.4.4");
-    setField(d.Mac, "AA:BB:CC:DD:EE:FF");
-    setField(d.DevName, "Door");
-    d.HttpPort = 80;
-    d.Port2 = 554;
-    d.IPMode = 1;
-    return d;
-}
 
 FormValues Form() {
     FormValues v;
@@ -72,7 +57,7 @@ TEST(StepPort, UpDownRule) {
         {"sign is not a digit", "-5", 1, "1"},
     };
     for (const Case& c : cases) {
-        const auto got = StepPort(c.text, c.delta);
+        const auto got = stepPort(c.text, c.delta);
         if (c.want == nullptr) {
             EXPECT_FALSE(got.has_value()) << c.name << ": " << got.value_or("");
         } else {
@@ -100,7 +85,7 @@ TEST(PortFromText, LowSixteenBitsOfLeadingNumber) {
         {longText, 1},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(PortFromText(c.text), c.want) << '"' << c.text.substr(0, 20) << '"';
+        EXPECT_EQ(portFromText(c.text), c.want) << '"' << c.text.substr(0, 20) << '"';
     }
 }
 
@@ -136,7 +121,7 @@ TEST(HttpPortRule, Table) {
         {"\xef\xbc\x98\xef\xbc\x90", HttpPortCheck::NotANumber, 0},
     };
     for (const Case& c : cases) {
-        const HttpPortReading got = ReadHttpPort(c.text);
+        const HttpPortReading got = readHttpPort(c.text);
         EXPECT_EQ(got.check, c.want) << '"' << c.text.substr(0, 20) << '"';
         EXPECT_EQ(got.port, c.port) << '"' << c.text.substr(0, 20) << '"';
     }
@@ -150,87 +135,37 @@ TEST(HttpPortRule, Table) {
         {65535, HttpPortCheck::Usable},
     };
     for (const auto& n : numbers) {
-        EXPECT_EQ(CheckHttpPort(n.port), n.want) << n.port;
+        EXPECT_EQ(checkHttpPort(n.port), n.want) << n.port;
     }
 }
 
-TEST(ApplyFormValues, WritesFormFieldsOnly) {
-    const DeviceInfo device = Device();
-    for (const bool autoIp : {false, true}) {
-        DeviceInfo record = device;
+TEST(SettingsFromForm, ModeAndPortEdges) {
+    struct Case {
+        bool autoIp;
+        const char* port;
+        AddressMode mode;
+        uint16_t want;
+    } cases[] = {
+        {false, "8080", AddressMode::Static, 8080},
+        {true, "8080", AddressMode::Dhcp, 8080},
+        {false, "65536", AddressMode::Static, 0},
+        {false, "", AddressMode::Static, 0},
+    };
+    for (const Case& c : cases) {
         FormValues form = Form();
-        form.autoIp = autoIp;
-        ApplyFormValues(form, record);
-
-        EXPECT_EQ(fieldText(record.IP), "10.1.2.3");
-        EXPECT_EQ(fieldText(record.NetMask), "255.255.255.0");
-        EXPECT_EQ(fieldText(record.GateWay), "0.0.0.0");
-        EXPECT_EQ(fieldText(record.DNS0), "1.1.1.1");
-        EXPECT_EQ(record.HttpPort.get(), 8080);
-        EXPECT_EQ(record.IPMode, autoIp ? 0 : 1);
-        EXPECT_EQ(fieldText(record.User), "admin");
-        EXPECT_EQ(fieldText(record.Password), "480271");
-
-        // Every byte outside the written fields keeps the device's value.
-        struct Range {
-            std::size_t offset, size;
-        } written[] = {
-            {offsetof(DeviceInfo, IP), 64}, // IP, NetMask, GateWay, DNS0
-            {offsetof(DeviceInfo, HttpPort), 2},
-            {offsetof(DeviceInfo, IPMode), 1},
-            {offsetof(DeviceInfo, User), 49}, // User, Password
-        };
-        const auto* before = reinterpret_cast<const unsigned char*>(&device);
-        const auto* after = reinterpret_cast<const unsigned char*>(&record);
-        for (std::size_t i = 0; i < sizeof(DeviceInfo); ++i) {
-            bool inWritten = false;
-            for (const Range& r : written) {
-                inWritten = inWritten || (i >= r.offset && i < r.offset + r.size);
-            }
-            if (!inWritten) {
-                EXPECT_EQ(after[i], before[i]) << "byte " << i;
-            }
-        }
-        // Written texts are zero-filled behind, so equal forms give equal records.
-        EXPECT_EQ(record.IP[sizeof record.IP - 1], 0);
+        form.autoIp = c.autoIp;
+        form.portText = c.port;
+        const NetworkSettings s = settingsFromForm(form);
+        EXPECT_EQ(s.mode, c.mode) << c.port;
+        EXPECT_EQ(s.httpPort, c.want) << c.port;
+        EXPECT_EQ(s.ip, "10.1.2.3");
+        EXPECT_EQ(s.gateway, "0.0.0.0");
+        EXPECT_EQ(s.dns0, "1.1.1.1");
     }
 }
 
-TEST(ApplyFormValues, CutsAndConvertsEdges) {
-    DeviceInfo record = Device();
-    FormValues form = Form();
-    form.portText = "65536";
-    form.user = std::string(30, 'u');
-    form.password = std::string(24, 'p');
-    ApplyFormValues(form, record);
-    EXPECT_EQ(record.HttpPort.get(), 0);
-    EXPECT_EQ(fieldText(record.User), std::string(23, 'u'));
-    EXPECT_EQ(fieldText(record.Password), std::string(24, 'p'));
-
-    form.portText = "";
-    ApplyFormValues(form, record);
-    EXPECT_EQ(record.HttpPort.get(), 0);
-}
-
-// The check box shows what was sent when the device is selected again after an accepted update.
-TEST(ToTableConvention, AddressModeRoundTrip) {
-    for (const bool autoIp : {false, true}) {
-        DeviceInfo sent = Device();
-        FormValues form = Form();
-        form.autoIp = autoIp;
-        ApplyFormValues(form, sent);
-
-        const DeviceInfo stored = ToTableConvention(sent);
-        EXPECT_EQ(IsAutomaticAddress(stored), autoIp);
-        DeviceInfo sameButMode = stored;
-        sameButMode.IPMode = sent.IPMode;
-        EXPECT_TRUE(sameRecord(sameButMode, sent));
-    }
-    DeviceInfo odd = Device();
-    odd.IPMode = 7;
-    EXPECT_EQ(ToTableConvention(odd).IPMode, 7);
-}
-
+// Only an address a device can have as its own becomes a web address: 0.0.0.0 would open
+// this PC, a broadcast or multicast address nothing at all.
 TEST(DeviceUrl, Table) {
     struct Case {
         const char* ip;
@@ -244,20 +179,21 @@ TEST(DeviceUrl, Table) {
         {"", 80, nullptr},
         {"example.com", 80, nullptr},
         {"1.2.3.4 && x", 80, nullptr},
+        {"0.0.0.0", 80, nullptr},
+        {"0.1.2.3", 80, nullptr},
+        {"127.0.0.1", 80, nullptr},
+        {"224.0.0.1", 80, nullptr},
+        {"255.255.255.255", 80, nullptr},
     };
     for (const Case& c : cases) {
-        DeviceInfo d = Device();
-        setField(d.IP, c.ip);
-        d.HttpPort = c.port;
-        const auto url = DeviceUrl(d);
+        Device d;
+        d.ip = ReportedAddress::fromText(c.ip);
+        d.httpPort = c.port;
+        const auto url = deviceUrl(d);
         if (c.want == nullptr) {
             EXPECT_FALSE(url.has_value()) << c.ip;
         } else {
             EXPECT_EQ(url.value_or("<none>"), c.want) << c.ip;
         }
     }
-    // An IP field without its NUL runs into the next field's bytes and is refused.
-    DeviceInfo unterminated = Device();
-    std::memcpy(unterminated.IP, "1.2.3.4.........", sizeof unterminated.IP);
-    EXPECT_FALSE(DeviceUrl(unterminated).has_value());
 }

@@ -1,29 +1,24 @@
-#include "config/CUpdateFlow.h"
 #include "config/FormRules.h"
+#include "config/UpdateFlow.h"
+#include "discovery/ReplyParser.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
-#include <vector>
 
 using namespace ondrel;
 
 namespace {
 
-DeviceInfo Device(int n) {
-    DeviceInfo d = zeroDeviceInfo();
-    setField(d.Mac, "AA:BB:CC:00:00:0" + std::to_string(n));
-    setField(d.IP, "192.168.1." + std::to_string(n));
-    setField(d.DevName, "Cam" + std::to_string(n));
-    d.HttpPort = 80;
-    d.IPMode = 0; // fixed address, as decoded
-    return d;
+Device Listed(int n) {
+    return decodeSearchReply("DevName:Cam" + std::to_string(n) +
+                             "\r\nCableConnect:1\r\nIP:192.168.1." + std::to_string(n) +
+                             "\r\nMacEth0:AA:BB:CC:00:00:0" + std::to_string(n) +
+                             "\r\nIPMethod:1\r\nPort:80\r\nAppUpTime:0000000000000000042\r\n\r\n");
 }
 
-// The record an update sends for device n: new address, automatic addressing checked.
-DeviceInfo Sent(int n) {
-    DeviceInfo d = Device(n);
+// The settings an update sends for device n: new address, automatic addressing checked.
+NetworkSettings Sent(int n) {
     FormValues form;
     form.ip = "10.9.9." + std::to_string(n);
     form.mask = "255.255.255.0";
@@ -33,202 +28,111 @@ DeviceInfo Sent(int n) {
     form.autoIp = true;
     form.user = "admin";
     form.password = "secret";
-    ApplyFormValues(form, d);
-    return d;
+    return settingsFromForm(form);
 }
-
-// What the table keeps of an accepted update: the settings, without account and password.
-DeviceInfo Stored(const DeviceInfo& sent) {
-    DeviceInfo d = ToTableConvention(sent);
-    setField(d.User, "");
-    setField(d.Password, "");
-    return d;
-}
-
-const uint8_t kAccepted[] = {0, 0};
-const uint8_t kRefused[] = {1, 0};
 
 struct Fixture {
-    CDeviceTable table;
-    CUpdateFlow flow{table};
+    DeviceList list;
+    UpdateFlow flow{list};
 
     Fixture() {
         for (int n = 1; n <= 3; ++n) {
-            const DeviceInfo d = Device(n);
-            table.AddDevice(&d);
+            list.add(Listed(n));
         }
     }
-    const DeviceEntry* Entry(int n) {
-        DeviceInfo out = zeroDeviceInfo();
-        return table.FindDeviceByMac("AA:BB:CC:00:00:0" + std::to_string(n), out);
-    }
-    bool Unchanged() {
-        const auto all = table.Snapshot();
-        bool same = all.size() == 3;
-        for (std::size_t i = 0; same && i < all.size(); ++i) {
-            same = sameRecord(all[i], Device(static_cast<int>(i) + 1));
+    // Which listed devices hold the settings sent to them, as a string of 0 and 1.
+    std::string Written() const {
+        std::string out;
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            out += list[i].ip.text.rfind("10.9.9.", 0) == 0 ? '1' : '0';
         }
-        return same;
+        return out;
     }
 };
 
 } // namespace
 
-TEST(UpdateFlow, AcceptedWritesSentSettingsInTableConvention) {
+TEST(UpdateFlow, AcceptedWritesTheSettingsSentOnce) {
     Fixture f;
-    EXPECT_EQ(f.flow.State(), CUpdateFlow::kIdle);
-    ASSERT_TRUE(f.flow.Begin(f.Entry(2), Sent(2)));
-    EXPECT_EQ(f.flow.State(), CUpdateFlow::kWaiting);
-    EXPECT_TRUE(sameRecord(f.flow.PendingSettings(), WithoutCredentials(Sent(2))));
+    EXPECT_EQ(f.flow.state(), UpdateFlow::State::Idle);
+    ASSERT_TRUE(f.flow.begin(1, Sent(2)));
+    EXPECT_EQ(f.flow.state(), UpdateFlow::State::Waiting);
+    EXPECT_EQ(f.flow.pendingSettings(), Sent(2));
 
-    EXPECT_EQ(f.flow.OnResult(kAccepted, 2), UpdateOutcome::Accepted);
-    EXPECT_EQ(f.flow.State(), CUpdateFlow::kIdle);
-    const auto all = f.table.Snapshot();
-    ASSERT_EQ(all.size(), 3u);
-    EXPECT_TRUE(sameRecord(all[0], Device(1)));
-    EXPECT_TRUE(sameRecord(all[1], Stored(Sent(2))));
-    EXPECT_TRUE(IsAutomaticAddress(all[1]));
-    EXPECT_TRUE(sameRecord(all[2], Device(3)));
+    EXPECT_EQ(f.flow.onAnswer(UpdateResult::Accepted), UpdateOutcome::Accepted);
+    EXPECT_EQ(f.flow.state(), UpdateFlow::State::Idle);
+    EXPECT_EQ(f.Written(), "010");
+    EXPECT_EQ(f.list[1].mode, AddressMode::Dhcp);
+    EXPECT_EQ(f.list[1].httpPort, 8080);
 
     // A second answer, and then the timer, find the wait over.
-    EXPECT_EQ(f.flow.OnResult(kAccepted, 2), UpdateOutcome::None);
-    EXPECT_FALSE(f.flow.OnWaitExpired());
-    EXPECT_TRUE(sameRecord(f.table.Snapshot()[1], Stored(Sent(2))));
+    EXPECT_EQ(f.flow.onAnswer(UpdateResult::Accepted), UpdateOutcome::None);
+    EXPECT_FALSE(f.flow.onWaitExpired());
 }
 
-TEST(UpdateFlow, ResultBytes) {
+TEST(UpdateFlow, OutcomesOfOneUpdate) {
+    enum class Before { Nothing, Expired, ExpiredAndClosed, Aborted, Cleared, Replaced };
     struct Case {
         const char* name;
-        std::vector<uint8_t> data;
-        int32_t length;
+        Before before;
+        UpdateResult answer;
         UpdateOutcome want;
+        const char* written;
     } cases[] = {
-        {"zero", {0, 0}, 2, UpdateOutcome::Accepted},
-        {"one", {1, 0}, 2, UpdateOutcome::Refused},
-        {"five", {5, 0}, 2, UpdateOutcome::Refused},
-        {"high byte set", {0, 1}, 2, UpdateOutcome::Refused},
-        {"longer data", {0, 0, 7}, 3, UpdateOutcome::Accepted},
-        {"one byte", {0}, 1, UpdateOutcome::None},
-        {"empty", {}, 0, UpdateOutcome::None},
-        {"negative length", {0, 0}, -1, UpdateOutcome::None},
-    };
-    for (const Case& c : cases) {
-        Fixture f;
-        f.flow.Begin(f.Entry(1), Sent(1));
-        EXPECT_EQ(f.flow.OnResult(c.data.data(), c.length), c.want) << c.name;
-        const bool written = !f.Unchanged();
-        EXPECT_EQ(written, c.want == UpdateOutcome::Accepted) << c.name;
-        // An unreadable answer leaves the wait to its timer.
-        EXPECT_EQ(f.flow.OnWaitExpired(), c.want == UpdateOutcome::None) << c.name;
-    }
-    Fixture f;
-    f.flow.Begin(f.Entry(1), Sent(1));
-    EXPECT_EQ(f.flow.OnResult(nullptr, 2), UpdateOutcome::None);
-    EXPECT_EQ(f.flow.State(), CUpdateFlow::kWaiting);
-}
-
-TEST(UpdateFlow, AnswersAfterTheWaitAreLateUntilTheWindowCloses) {
-    struct Case {
-        const char* name;
-        const uint8_t* answer;
-        bool closeFirst;
-        UpdateOutcome want;
-        bool written;
-    } cases[] = {
-        {"late acceptance", kAccepted, false, UpdateOutcome::LateAccepted, true},
-        {"late refusal", kRefused, false, UpdateOutcome::LateRefused, false},
-        {"after the restart", kAccepted, true, UpdateOutcome::None, false},
-        {"after the refused restart", kRefused, true, UpdateOutcome::None, false},
+        {"refused", Before::Nothing, UpdateResult::Refused, UpdateOutcome::Refused, "000"},
+        {"late acceptance", Before::Expired, UpdateResult::Accepted, UpdateOutcome::LateAccepted,
+         "100"},
+        {"late refusal", Before::Expired, UpdateResult::Refused, UpdateOutcome::LateRefused, "000"},
+        {"after the restart", Before::ExpiredAndClosed, UpdateResult::Accepted, UpdateOutcome::None,
+         "000"},
+        {"not sent", Before::Aborted, UpdateResult::Accepted, UpdateOutcome::None, "000"},
+        // The new search finds the devices again at the same places: still not the device
+        // the update was for.
+        {"search during the wait", Before::Cleared, UpdateResult::Accepted, UpdateOutcome::Accepted,
+         "000"},
+        {"a new update replaces the first", Before::Replaced, UpdateResult::Accepted,
+         UpdateOutcome::Accepted, "001"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Fixture f;
-        f.flow.Begin(f.Entry(1), Sent(1));
-        EXPECT_TRUE(f.flow.OnWaitExpired());
-        EXPECT_FALSE(f.flow.OnWaitExpired());
-        EXPECT_EQ(f.flow.State(), CUpdateFlow::kIdle);
-        EXPECT_TRUE(f.flow.AwaitingLateAnswer());
-        EXPECT_TRUE(f.Unchanged());
-        if (c.closeFirst) {
-            f.flow.EndLateWindow();
-            EXPECT_FALSE(f.table.HasPending());
+        f.flow.begin(0, Sent(1));
+        switch (c.before) {
+        case Before::Nothing:
+            break;
+        case Before::Expired:
+        case Before::ExpiredAndClosed:
+            EXPECT_TRUE(f.flow.onWaitExpired());
+            EXPECT_FALSE(f.flow.onWaitExpired());
+            EXPECT_EQ(f.flow.state(), UpdateFlow::State::Late);
+            if (c.before == Before::ExpiredAndClosed) {
+                f.flow.endLateWindow();
+            }
+            break;
+        case Before::Aborted:
+            EXPECT_TRUE(f.flow.abort());
+            EXPECT_FALSE(f.flow.abort());
+            break;
+        case Before::Cleared:
+            f.list.clear();
+            for (int n = 1; n <= 3; ++n) {
+                f.list.add(Listed(n));
+            }
+            break;
+        case Before::Replaced:
+            f.flow.begin(2, Sent(3));
+            break;
         }
-        EXPECT_EQ(f.flow.OnResult(c.answer, 2), c.want);
-        EXPECT_EQ(!f.Unchanged(), c.written);
-        EXPECT_FALSE(f.flow.AwaitingLateAnswer());
+        EXPECT_EQ(f.flow.onAnswer(c.answer), c.want);
+        EXPECT_EQ(f.Written(), c.written);
+        EXPECT_EQ(f.flow.state(), UpdateFlow::State::Idle);
         // One answer per update, late or not.
-        EXPECT_EQ(f.flow.OnResult(kAccepted, 2), UpdateOutcome::None);
-        EXPECT_FALSE(f.table.HasPending());
+        EXPECT_EQ(f.flow.onAnswer(UpdateResult::Accepted), UpdateOutcome::None);
+        EXPECT_EQ(f.Written(), c.written);
     }
-}
-
-TEST(UpdateFlow, NoAccountOrPasswordIsKeptAfterAnAcceptedUpdate) {
-    for (bool late : {false, true}) {
-        SCOPED_TRACE(late);
-        Fixture f;
-        const DeviceInfo sent = Sent(2);
-        ASSERT_EQ(fieldText(sent.Password), "secret");
-        f.flow.Begin(f.Entry(2), sent);
-        EXPECT_EQ(fieldText(f.flow.PendingSettings().Password), "");
-        EXPECT_EQ(fieldText(f.flow.PendingSettings().User), "");
-        if (late) {
-            f.flow.OnWaitExpired();
-        }
-        ASSERT_NE(f.flow.OnResult(kAccepted, 2), UpdateOutcome::None);
-        const DeviceInfo stored = f.table.Snapshot()[1];
-        // The new network settings stay; the credentials are zero bytes, not just cut short.
-        EXPECT_EQ(fieldText(stored.IP), "10.9.9.2");
-        const DeviceInfo zero = zeroDeviceInfo();
-        EXPECT_EQ(std::memcmp(stored.User, zero.User, sizeof stored.User), 0);
-        EXPECT_EQ(std::memcmp(stored.Password, zero.Password, sizeof stored.Password), 0);
-        EXPECT_TRUE(sameRecord(stored, ToTableConvention(WithoutCredentials(sent))));
-    }
-}
-
-TEST(UpdateFlow, UnsolicitedAndAbortedWriteNothing) {
     Fixture f;
-    EXPECT_EQ(f.flow.OnResult(kAccepted, 2), UpdateOutcome::None);
-    EXPECT_FALSE(f.flow.OnWaitExpired());
-    EXPECT_FALSE(f.flow.Abort());
-
-    f.flow.Begin(f.Entry(3), Sent(3));
-    EXPECT_TRUE(f.flow.Abort());
-    EXPECT_EQ(f.flow.State(), CUpdateFlow::kIdle);
-    EXPECT_EQ(f.flow.OnResult(kAccepted, 2), UpdateOutcome::None);
-    EXPECT_FALSE(f.flow.OnWaitExpired());
-    EXPECT_TRUE(f.Unchanged());
-}
-
-TEST(UpdateFlow, RefusedKeepsEntry) {
-    Fixture f;
-    f.flow.Begin(f.Entry(2), Sent(2));
-    EXPECT_EQ(f.flow.OnResult(kRefused, 2), UpdateOutcome::Refused);
-    EXPECT_TRUE(f.Unchanged());
-    EXPECT_FALSE(f.table.HasPending());
-    EXPECT_EQ(f.flow.OnResult(kAccepted, 2), UpdateOutcome::None);
-    EXPECT_TRUE(f.Unchanged());
-}
-
-TEST(UpdateFlow, SearchDuringWaitWritesNothing) {
-    Fixture f;
-    f.flow.Begin(f.Entry(2), Sent(2));
-    f.table.Clear();
-    // The new search finds the devices again, perhaps in freed memory's old places.
-    for (int n = 1; n <= 3; ++n) {
-        const DeviceInfo d = Device(n);
-        f.table.AddDevice(&d);
-    }
-    EXPECT_EQ(f.flow.OnResult(kAccepted, 2), UpdateOutcome::Accepted);
-    EXPECT_TRUE(f.Unchanged());
-}
-
-TEST(UpdateFlow, NewUpdateWhileWaitingReplacesThePendingOne) {
-    Fixture f;
-    f.flow.Begin(f.Entry(1), Sent(1));
-    f.flow.Begin(f.Entry(3), Sent(3));
-    EXPECT_TRUE(sameRecord(f.flow.PendingSettings(), WithoutCredentials(Sent(3))));
-    EXPECT_EQ(f.flow.OnResult(kAccepted, 2), UpdateOutcome::Accepted);
-    const auto all = f.table.Snapshot();
-    EXPECT_TRUE(sameRecord(all[0], Device(1)));
-    EXPECT_TRUE(sameRecord(all[2], ToTableConvention(WithoutCredentials(Sent(3)))));
+    EXPECT_EQ(f.flow.onAnswer(UpdateResult::Accepted), UpdateOutcome::None); // unsolicited
+    EXPECT_FALSE(f.flow.begin(3, Sent(4)));                                  // no such row
+    EXPECT_EQ(f.flow.onAnswer(UpdateResult::Accepted), UpdateOutcome::Accepted);
+    EXPECT_EQ(f.Written(), "000");
 }

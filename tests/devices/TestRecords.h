@@ -1,8 +1,9 @@
 #pragma once
-// Records for the table tests: distinct by number, each internally consistent so that a torn
-// copy would show.
+// Devices for the list tests, distinct by number, each decoded from a reply as the endpoint
+// decodes it.
 
-#include "discovery/DeviceInfo.h"
+#include "core/Device.h"
+#include "discovery/ReplyParser.h"
 
 #include <cstdio>
 #include <string>
@@ -16,15 +17,13 @@ inline std::string MacOf(unsigned n) {
     return text;
 }
 
-inline DeviceInfo MakeRecord(unsigned n) {
-    DeviceInfo d = zeroDeviceInfo();
-    setField(d.Mac, MacOf(n));
-    setField(d.DevName, "Cam" + std::to_string(n));
-    setField(d.IP, "10.0." + std::to_string((n >> 8) & 0xFFu) + "." + std::to_string(n & 0xFFu));
-    setField(d.NetMask, "255.255.0.0");
-    setField(d.DevId, "D" + std::to_string(n));
-    d.HttpPort = 80;
-    d.IPMode = 1;
+inline Device MakeDevice(unsigned n, const AdapterRef& adapter = {}) {
+    Device d = decodeSearchReply(
+        "DevName:Cam" + std::to_string(n) + "\r\nCableConnect:1\r\nIP:10.0." +
+        std::to_string((n >> 8) & 0xFFu) + "." + std::to_string(n & 0xFFu) +
+        "\r\nMacEth0:" + MacOf(n) + "\r\nIPMethod:0\r\nNetMask:255.255.0.0\r\nDevId:D" +
+        std::to_string(n) + "\r\nPort:80\r\nAppUpTime:0000000000000000042\r\n\r\n");
+    d.adapter = adapter;
     return d;
 }
 

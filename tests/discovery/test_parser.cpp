@@ -1,4 +1,5 @@
 #include "discovery/DeviceInfo.h"
+#include "discovery/DeviceRecord.h"
 #include "discovery/ReplyParser.h"
 
 #include <gtest/gtest.h>

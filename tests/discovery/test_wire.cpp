@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstring>
 #include <span>
 #include <string>
@@ -84,6 +85,30 @@ TEST(DeviceRecord, RoundTripSettingsAndAcceptance) {
     EXPECT_EQ(fieldText(request.IP), "10.1.2.3");
     EXPECT_EQ(fieldText(request.DNS1), "8.8.4.4"); // the device's own
     EXPECT_EQ(fieldText(request.Password), "480271");
+    // Every byte outside the fields written keeps the device's value.
+    struct Range {
+        std::size_t offset, size;
+    } written[] = {
+        {offsetof(DeviceInfo, IP), 64}, // IP, NetMask, GateWay, DNS0
+        {offsetof(DeviceInfo, HttpPort), 2},
+        {offsetof(DeviceInfo, IPMode), 1},
+        {offsetof(DeviceInfo, User), 49}, // User, Password
+    };
+    const auto* after = reinterpret_cast<const unsigned char*>(&request);
+    for (std::size_t i = 0; i < sizeof(DeviceInfo); ++i) {
+        bool inWritten = false;
+        for (const Range& r : written) {
+            inWritten = inWritten || (i >= r.offset && i < r.offset + r.size);
+        }
+        if (!inWritten) {
+            EXPECT_EQ(after[i], static_cast<unsigned char>(device.record[i])) << "byte " << i;
+        }
+    }
+    // Texts are cut to their field's width.
+    const DeviceInfo cut =
+        settingsRecord(device, sent, Credentials(std::string(30, 'u'), std::string(30, 'p')));
+    EXPECT_EQ(fieldText(cut.User), std::string(23, 'u'));
+    EXPECT_EQ(fieldText(cut.Password), std::string(24, 'p'));
 
     applyAcceptedSettings(device, sent);
     const DeviceInfo stored = recordOf(device);

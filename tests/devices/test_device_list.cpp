@@ -1,0 +1,123 @@
+#include "TestRecords.h"
+#include "devices/DeviceList.h"
+
+#include <gtest/gtest.h>
+
+using namespace ondrel;
+using ondrel::test::MacOf;
+using ondrel::test::MakeDevice;
+using Outcome = DeviceList::AddOutcome;
+
+// Equality is over the whole record, bytes behind a text's NUL included; a key-based check
+// would miss some of these.
+TEST(DeviceList, RepeatsAreWholeRecordsAndAnyDifferentByteAddsADevice) {
+    DeviceList list;
+    const Device base = MakeDevice(7);
+    ASSERT_EQ(list.add(base), Outcome::Added);
+    EXPECT_EQ(list.add(MakeDevice(7)), Outcome::Repeat);
+    for (std::size_t offset = 0; offset < base.record.size(); ++offset) {
+        Device changed = base;
+        changed.record[offset] ^= std::byte{0x01};
+        EXPECT_EQ(list.add(changed), Outcome::Added) << "byte " << offset;
+        EXPECT_EQ(list.add(changed), Outcome::Repeat) << "byte " << offset;
+    }
+    EXPECT_EQ(list.size(), 1 + base.record.size());
+}
+
+TEST(DeviceList, ArrivalOrderLookupAndClear) {
+    DeviceList list;
+    std::vector<Device> batch;
+    for (const unsigned n : {5u, 2u, 9u, 2u, 1u}) { // the second 2 is a repeat
+        batch.push_back(MakeDevice(n));
+    }
+    Device changed = MakeDevice(2);
+    changed.record[80] = std::byte{0x99}; // another port: a second device with the MAC
+    batch.push_back(changed);
+    EXPECT_FALSE(list.addAll(std::move(batch)));
+    ASSERT_EQ(list.size(), 5u);
+    const char* names[] = {"Cam5", "Cam2", "Cam9", "Cam1", "Cam2"};
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        EXPECT_EQ(list[i].name, names[i]) << i;
+    }
+    EXPECT_EQ(list.at(5), nullptr);
+    // The first arrival with the MAC wins; the text must match exactly.
+    EXPECT_EQ(list.findMac(MacOf(2)), 1u);
+    for (const std::string& miss :
+         {MacOf(3), MacOf(2) + " ", std::string("aa:bb:00:00:00:02"), std::string()}) {
+        EXPECT_FALSE(list.findMac(miss)) << '"' << miss << '"';
+    }
+    const uint64_t generation = list.generation();
+    list.clear();
+    EXPECT_TRUE(list.empty());
+    EXPECT_NE(list.generation(), generation);
+    EXPECT_EQ(list.add(MakeDevice(5)), Outcome::Added); // new again after a clear
+}
+
+// A device remembers the adapter its latest reply arrived on; a reply that names none (a
+// device handed in by other means) never hides the known one.
+TEST(DeviceList, AnExactRepeatFromAnotherAdapterMovesTheDevice) {
+    DeviceList list;
+    const AdapterRef wired{"eth0", 2, 0x0A4D0001, 24};
+    const AdapterRef cable{"eth1", 3, 0, 0};
+    struct Step {
+        const char* name;
+        AdapterRef via;
+        Outcome outcome;
+        AdapterRef stored;
+    } steps[] = {
+        {"first reply", wired, Outcome::Added, wired},
+        {"same adapter again", wired, Outcome::Repeat, wired},
+        {"the other adapter", cable, Outcome::Relocated, cable},
+        {"no adapter named", {}, Outcome::Repeat, cable},
+        {"back on the first", wired, Outcome::Relocated, wired},
+    };
+    for (const Step& step : steps) {
+        EXPECT_EQ(list.add(MakeDevice(4, step.via)), step.outcome) << step.name;
+        ASSERT_EQ(list.size(), 1u);
+        EXPECT_EQ(list[0].adapter, step.stored) << step.name;
+    }
+    EXPECT_TRUE(list.addAll({MakeDevice(4, cable)}));
+}
+
+// The repeat check follows a device that an accepted update rewrote, also when that makes two
+// listed devices equal; the account and password are never kept.
+TEST(DeviceList, AcceptedSettingsAreKeptAndRepeatTheDevicesNextReply) {
+    DeviceList list;
+    list.add(MakeDevice(1));
+    list.add(MakeDevice(2));
+    const NetworkSettings sent{AddressMode::Static, "192.168.1.64", "255.255.255.0",
+                               "192.168.1.1",       "8.8.8.8",      8080};
+    list.applyAccepted(0, sent);
+    list.applyAccepted(7, sent); // past the last: nothing
+    EXPECT_EQ(list[0].ip.value, Ipv4{0xC0A80140});
+    EXPECT_EQ(list[0].mode, AddressMode::Static);
+    EXPECT_EQ(list[0].httpPort, 8080);
+    EXPECT_EQ(list[0].name, "Cam1");
+    EXPECT_EQ(list[1].name, "Cam2");
+
+    Device nextReply = list[0];
+    EXPECT_EQ(list.add(nextReply), Outcome::Repeat);
+    EXPECT_EQ(list.add(MakeDevice(1)), Outcome::Added); // its old reply is no longer listed
+
+    list.applyAccepted(1, sent); // now equal to 0 apart from its own fields
+    list.applyAccepted(2, currentSettings(list[2]));
+    EXPECT_EQ(list.add(list[1]), Outcome::Repeat);
+    EXPECT_EQ(list.size(), 3u);
+}
+
+// Any host can send replies: the list stops at its bound and counts what it turned away.
+TEST(DeviceList, HoldsAtMostTheBoundAndCountsTheRest) {
+    DeviceList list;
+    for (unsigned n = 0; n < DeviceList::kMaxDevices; ++n) {
+        ASSERT_EQ(list.add(MakeDevice(n)), Outcome::Added) << n;
+    }
+    const Device extra = MakeDevice(DeviceList::kMaxDevices);
+    EXPECT_EQ(list.add(MakeDevice(17)), Outcome::Repeat); // a repeat is not turned away
+    EXPECT_EQ(list.add(extra), Outcome::Full);
+    EXPECT_EQ(list.add(extra), Outcome::Full);
+    EXPECT_EQ(list.size(), DeviceList::kMaxDevices);
+    EXPECT_EQ(list.overflow(), 2u);
+    list.clear();
+    EXPECT_EQ(list.overflow(), 0u);
+    EXPECT_EQ(list.add(extra), Outcome::Added);
+}
