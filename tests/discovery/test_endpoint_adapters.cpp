@@ -5,6 +5,7 @@
 // interfaces carry indexes that no interface of this machine has, so that even a send that
 // slipped past the table would fail in the kernel instead of leaving.
 
+#include "discovery/DeviceInfo.h"
 #include "discovery/DiscoveryEndpoint.h"
 #include "discovery/ReplyParser.h"
 
