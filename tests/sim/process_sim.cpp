@@ -1,6 +1,7 @@
 // The ondrel-sim program as a whole, over loopback: it listens on 127.0.0.1 on a port the
 // system picks and answers the sender alone, so nothing here is broadcast.
 
+#include "discovery/DeviceRecord.h"
 #include "LabSim.h"
 
 #include "SimDevice.h"

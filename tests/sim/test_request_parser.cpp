@@ -1,6 +1,6 @@
 #include "RequestParser.h"
 
-#include "discovery/CPacket.h"
+#include "discovery/Framing.h"
 #include "discovery/SetNetConfig.h"
 
 #include <gtest/gtest.h>
@@ -39,10 +39,8 @@ DeviceInfo SampleRecord() {
 } // namespace
 
 TEST(RequestParser, TheToolsSearchIsASearch) {
-    CPacket packet;
-    int32_t length = 0;
-    const uint8_t* bytes = packet.Build(kCmdSearch, 0, nullptr, 0, length);
-    const SimRequest r = RequestParser::Parse(bytes, static_cast<std::size_t>(length));
+    const std::optional<Frame> frame = frameRequest(kCmdSearch);
+    const SimRequest r = RequestParser::Parse(frame->bytes.data(), frame->length);
     EXPECT_EQ(r.kind, RequestKind::Search);
     EXPECT_EQ(r.command, "IPCamSearch");
     EXPECT_EQ(r.Field("nSeq"), "1");
@@ -69,11 +67,10 @@ TEST(RequestParser, TheToolsSetRequestCarriesEveryField) {
 TEST(RequestParser, TheToolsQueriesCarryTheRecord) {
     const DeviceInfo record = SampleRecord();
     for (uint16_t command : {kCmdQuery1, kCmdQuery2, kCmdQuery3}) {
-        CPacket packet;
-        int32_t length = 0;
-        const uint8_t* bytes = packet.Build(command, 0, reinterpret_cast<const uint8_t*>(&record),
-                                            sizeof record, length);
-        const SimRequest r = RequestParser::Parse(bytes, static_cast<std::size_t>(length));
+        const std::optional<Frame> frame = frameRequest(
+            command,
+            std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(&record), sizeof record));
+        const SimRequest r = RequestParser::Parse(frame->bytes.data(), frame->length);
         ASSERT_EQ(r.kind, RequestKind::Query) << command;
         ASSERT_TRUE(r.header && r.record);
         EXPECT_EQ(r.header->command, command);

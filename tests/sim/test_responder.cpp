@@ -1,3 +1,4 @@
+#include "discovery/DeviceRecord.h"
 #include "SimResponder.h"
 
 #include "discovery/ReplyParser.h"
