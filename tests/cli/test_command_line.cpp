@@ -74,6 +74,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"IpLeadingZero", std::string(kSetBase) + "--ip 10.0.0.05", "--ip"},
         BadCase{"PortNotDigits", std::string(kSetBase) + "--port 8o", "--port"},
         BadCase{"UserWithControl", std::string(kSetBase) + "--user a\x1b", "--user"},
+        BadCase{"UserLongerThanTheRequestHolds",
+                std::string(kSetBase) + "--user " + std::string(24, 'u'), "--user"},
         BadCase{"FormatAfterUrl", "url --mac 00:11:22:33:44:55 --format json", "--format"},
         BadCase{"RoundsZero", "search --rounds 0", "--rounds"},
         BadCase{"RoundsTooMany", "search --rounds 101", "--rounds"},
@@ -113,7 +115,7 @@ TEST(Defaults, AreTheProtocolsAndTheWindows) {
     const ParseOutcome set = ParseLine(kSetBase);
     ASSERT_TRUE(set.ok()) << set.error;
     EXPECT_EQ(set.options.user, "admin");
-    EXPECT_EQ(set.options.mode, AddressMode::Keep);
+    EXPECT_EQ(set.options.mode, std::nullopt) << "the device keeps its own";
     EXPECT_EQ(set.options.restartWaitMs, 43000);
     EXPECT_EQ(set.options.answerWaitMs, 3000);
     EXPECT_FALSE(set.options.yes);
@@ -131,10 +133,10 @@ TEST(FullSet, EveryValueLands) {
     EXPECT_EQ(o.command, Command::Set);
     EXPECT_EQ(FormatMac(o.macBytes), "AA:BB:CC:DD:EE:0F");
     EXPECT_EQ(o.mode, AddressMode::Static);
-    EXPECT_EQ(FormatIPv4(*o.ip), "10.77.0.50");
-    EXPECT_EQ(FormatIPv4(*o.mask), "255.255.0.0");
-    EXPECT_EQ(FormatIPv4(*o.gateway), "10.77.0.1");
-    EXPECT_EQ(FormatIPv4(*o.dns), "8.8.8.8");
+    EXPECT_EQ(o.ip->text(), "10.77.0.50");
+    EXPECT_EQ(o.mask->text(), "255.255.0.0");
+    EXPECT_EQ(o.gateway->text(), "10.77.0.1");
+    EXPECT_EQ(o.dns->text(), "8.8.8.8");
     EXPECT_EQ(o.port, 8080);
     EXPECT_EQ(o.user, "viewer");
     EXPECT_EQ(o.passwordSource, PasswordSource::Env);
@@ -219,7 +221,8 @@ TEST(Help, NamesEveryOptionAndExitCode) {
                              "--interface",
                              "--rounds",
                              "Exit codes",
-                             "5  verification failed"}) {
+                             "5  verification failed",
+                             "SameSubnet (its IP is in that adapter's subnet) and, last, Mode"}) {
         EXPECT_NE(all.text.find(word), std::string::npos) << word;
     }
     const ParseOutcome set = ParseLine("set -h");

@@ -1,4 +1,5 @@
 #include "DeviceFormatter.h"
+#include "DisplayText.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -14,95 +15,105 @@ AdapterRef Eth1() {
     return {"eth1", 3, 0x0A4D0001, 24};
 }
 
-DeviceCopy On(const DeviceInfo& record, AdapterRef adapter = Eth1()) {
-    return {record, std::move(adapter)};
+ReportedAddress At(const char* text) {
+    return ReportedAddress::fromText(text);
 }
 
-DeviceInfo Camera(const char* name, const char* mac, const char* ip, uint16_t port, int mode) {
-    DeviceInfo d = zeroDeviceInfo();
-    setField(d.DevName, name);
-    setField(d.Mac, mac);
-    setField(d.IP, ip);
-    setField(d.NetMask, "255.255.255.0");
-    setField(d.GateWay, "10.77.0.1");
-    setField(d.DNS0, "10.77.0.2");
-    setField(d.DNS1, "10.77.0.3");
-    setField(d.DevId, "ID-0001");
-    setField(d.WebVersion, "web-1.2");
-    setField(d.AppVersion, "app-3.4");
-    d.HttpPort = port;
-    d.Port2 = port;
-    d.Port3 = port;
-    d.IPMode = static_cast<int8_t>(mode);
+Device Camera(std::string name, const char* mac, const char* ip, uint16_t port, AddressMode mode,
+              AdapterRef adapter = Eth1()) {
+    Device d;
+    d.name = std::move(name);
+    d.mac = mac;
+    d.ip = At(ip);
+    d.netMask = At("255.255.255.0");
+    d.gateway = At("10.77.0.1");
+    d.dns0 = At("10.77.0.2");
+    d.dns1 = At("10.77.0.3");
+    d.id = "ID-0001";
+    d.webVersion = "web-1.2";
+    d.appVersion = "app-3.4";
+    d.httpPort = port;
+    d.port2 = port;
+    d.port3 = port;
+    d.mode = mode;
+    d.adapter = std::move(adapter);
     return d;
 }
 
-// What a JSON reader should get back for a device text: bytes above ASCII as Latin-1.
-std::string AsUtf8(std::string_view latin1) {
-    std::string out;
-    for (char c : latin1) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u < 0x80) {
-            out += c;
-        } else {
-            out += static_cast<char>(0xC0 | (u >> 6));
-            out += static_cast<char>(0x80 | (u & 0x3F));
-        }
+std::vector<std::string> Lines(const std::string& text) {
+    std::istringstream in(text);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
     }
-    return out;
+    return lines;
 }
 
-TEST(Json, EveryFieldByItsRecordNameNumbersAsNumbers) {
-    const std::vector<DeviceCopy> devices = {
-        On(Camera("Front door", "00:11:22:33:44:55", "10.77.0.10", 80, 1)),
-        On(Camera("Yard", "00:11:22:33:44:66", "10.77.0.11", 8080, 0))};
-    const auto parsed = nlohmann::json::parse(DeviceFormatter::Json(devices));
+TEST(Json, EveryFieldByItsReplyNameNumbersAsNumbersModeLast) {
+    const std::vector<Device> devices = {
+        Camera("Front door", "00:11:22:33:44:55", "10.77.0.10", 80, AddressMode::Dhcp),
+        Camera("Yard", "00:11:22:33:44:66", "10.77.0.11", 8080, AddressMode::Static)};
+    const auto parsed = nlohmann::ordered_json::parse(DeviceFormatter::Json(devices));
     ASSERT_TRUE(parsed.is_array());
     ASSERT_EQ(parsed.size(), 2u);
     for (std::size_t i = 0; i < devices.size(); ++i) {
         const auto& o = parsed[i];
-        const DeviceInfo& d = devices[i].record;
-        EXPECT_EQ(o.size(), 17u) << "User and Password must not be written";
-        EXPECT_EQ(o.at("IP"), fieldString(d.IP));
-        EXPECT_EQ(o.at("NetMask"), fieldString(d.NetMask));
-        EXPECT_EQ(o.at("GateWay"), fieldString(d.GateWay));
-        EXPECT_EQ(o.at("DNS0"), fieldString(d.DNS0));
-        EXPECT_EQ(o.at("DNS1"), fieldString(d.DNS1));
-        EXPECT_EQ(o.at("HttpPort"), d.HttpPort.get());
-        EXPECT_EQ(o.at("Port2"), d.Port2.get());
-        EXPECT_EQ(o.at("Port3"), d.Port3.get());
+        const Device& d = devices[i];
+        const bool dhcp = d.mode == AddressMode::Dhcp;
+        EXPECT_EQ(o.size(), 18u) << "User and Password must not be written";
+        EXPECT_EQ(o.at("IP"), d.ip.text);
+        EXPECT_EQ(o.at("NetMask"), d.netMask.text);
+        EXPECT_EQ(o.at("GateWay"), d.gateway.text);
+        EXPECT_EQ(o.at("DNS0"), d.dns0.text);
+        EXPECT_EQ(o.at("DNS1"), d.dns1.text);
+        EXPECT_EQ(o.at("HttpPort"), d.httpPort);
+        EXPECT_EQ(o.at("Port2"), d.port2);
+        EXPECT_EQ(o.at("Port3"), d.port3);
         EXPECT_EQ(o.at("Port4"), 0);
-        EXPECT_EQ(o.at("Mac"), fieldString(d.Mac));
-        EXPECT_EQ(o.at("DevId"), fieldString(d.DevId));
-        EXPECT_EQ(o.at("IPMode"), d.IPMode);
-        EXPECT_EQ(o.at("DevName"), fieldString(d.DevName));
-        EXPECT_EQ(o.at("WebVersion"), fieldString(d.WebVersion));
-        EXPECT_EQ(o.at("AppVersion"), fieldString(d.AppVersion));
+        EXPECT_EQ(o.at("Mac"), d.mac);
+        EXPECT_EQ(o.at("DevId"), d.id);
+        EXPECT_EQ(o.at("IPMode"), dhcp ? 1 : 0) << "as a reply carries it: 1 is dhcp";
+        EXPECT_EQ(o.at("DevName"), d.name);
+        EXPECT_EQ(o.at("WebVersion"), d.webVersion);
+        EXPECT_EQ(o.at("AppVersion"), d.appVersion);
         EXPECT_TRUE(o.at("HttpPort").is_number_unsigned());
         EXPECT_EQ(o.at("Adapter"), "eth1");
         EXPECT_EQ(o.at("SameSubnet"), true);
+        EXPECT_EQ(o.at("Mode"), dhcp ? "dhcp" : "static");
+        EXPECT_EQ(o.items().begin().key(), "IP");
+        EXPECT_EQ(std::prev(o.end()).key(), "Mode") << "new fields come last";
     }
     EXPECT_EQ(DeviceFormatter::Json({}), "[]\n");
-    // Keys in the record's order, as the CSV header has them.
+    // Keys in the reply's order, as the CSV header has them.
     const std::string text = DeviceFormatter::Json(devices);
     EXPECT_LT(text.find("\"IP\""), text.find("\"NetMask\""));
     EXPECT_LT(text.find("\"DevName\""), text.find("\"AppVersion\""));
 }
 
-TEST(Json, HostileDeviceTextsStayValidAndExact) {
-    const char* texts[] = {"quote\"back\\slash", "line\r\nbreak\ttab", "\x1b[2Jclear",
-                           "latin\xe9\xff", "\x7f\x01"};
-    for (const char* text : texts) {
-        DeviceInfo d = Camera("x", "00:11:22:33:44:55", "10.77.0.10", 80, 0);
-        setField(d.DevName, text);
-        const std::string json = DeviceFormatter::Json({On(d)});
+// Names as real characters; what a terminal would act on escaped, and the JSON still exact.
+TEST(Json, DeviceTextsStayValidAndExact) {
+    const struct {
+        std::string name;       // as decoded
+        std::string_view shown; // in the JSON text
+    } cases[] = {
+        {"大门 1", "\"大门 1\""},
+        {"quote\"back\\slash", R"("quote\"back\\slash")"},
+        {"line\r\nbreak\ttab", R"("line\r\nbreak\ttab")"},
+        {"\x1b[2Jclear", R"("\u001b[2Jclear")"},
+        {decodeDeviceText("latin\xe9\xff"), "\"latin\xc3\xa9\xc3\xbf\""},
+        {"\x7f\x01", R"("\u007f\u0001")"},
+        {"\xc2\x9b"
+         "31m",
+         R"("\u009b31m")"},
+    };
+    for (const auto& c : cases) {
+        const Device d = Camera(c.name, "00:11:22:33:44:55", "10.77.0.10", 80, AddressMode::Static);
+        const std::string json = DeviceFormatter::Json({d});
+        EXPECT_NE(json.find(c.shown), std::string::npos) << json;
         EXPECT_EQ(json.find('\x1b'), std::string::npos);
-        EXPECT_TRUE(std::all_of(json.begin(), json.end(), [](char c) {
-            return static_cast<unsigned char>(c) < 0x80;
-        })) << json;
         nlohmann::json parsed;
         ASSERT_NO_THROW(parsed = nlohmann::json::parse(json)) << json;
-        EXPECT_EQ(parsed[0].at("DevName").get<std::string>(), AsUtf8(fieldText(d.DevName)));
+        EXPECT_EQ(parsed[0].at("DevName").get<std::string>(), c.name);
     }
 }
 
@@ -122,64 +133,107 @@ TEST(SameSubnet, FollowsTheAdapterTheDeviceAnsweredOn) {
         {"wide subnet", "10.1.2.3", {"eth0", 2, 0x0A000001, 8}, true},
     };
     for (const auto& c : cases) {
-        DeviceInfo d = Camera("x", "00:11:22:33:44:55", c.ip, 80, 0);
-        const auto parsed = nlohmann::json::parse(DeviceFormatter::Json({On(d, c.adapter)}));
+        const Device d = Camera("x", "00:11:22:33:44:55", c.ip, 80, AddressMode::Static, c.adapter);
+        const auto parsed = nlohmann::json::parse(DeviceFormatter::Json({d}));
         EXPECT_EQ(parsed[0].at("SameSubnet"), c.same) << c.name;
         EXPECT_EQ(parsed[0].at("Adapter"), c.adapter.name) << c.name;
     }
 }
 
-TEST(Csv, HeaderAndQuoting) {
-    DeviceInfo plain = Camera("Front door", "00:11:22:33:44:55", "10.77.0.10", 80, 1);
-    DeviceInfo odd = Camera("a,b \"c\"", "00:11:22:33:44:66", "10.77.0.11", 81, 0);
-    setField(odd.AppVersion, "line\nbreak");
-    const std::string csv =
-        DeviceFormatter::Csv({On(plain), On(odd, {"wlan0", 4, 0xC0A80105, 24})});
-    std::istringstream in(csv);
-    std::string header, first, second, extra;
-    std::getline(in, header);
-    std::getline(in, first);
-    std::getline(in, second);
-    EXPECT_FALSE(std::getline(in, extra)) << "a device text split a row: " << csv;
-    EXPECT_EQ(header, "IP,NetMask,GateWay,DNS0,DNS1,HttpPort,Port2,Port3,Port4,Mac,DevId,"
-                      "IPMode,DevName,WebVersion,AppVersion,Adapter,SameSubnet");
-    EXPECT_EQ(first, "10.77.0.10,255.255.255.0,10.77.0.1,10.77.0.2,10.77.0.3,80,80,80,0,"
-                     "00:11:22:33:44:55,ID-0001,1,Front door,web-1.2,app-3.4,eth1,true");
-    EXPECT_EQ(second, "10.77.0.11,255.255.255.0,10.77.0.1,10.77.0.2,10.77.0.3,81,81,81,0,"
-                      "00:11:22:33:44:66,ID-0001,0,\"a,b \"\"c\"\"\",web-1.2,line\\x0Abreak,"
-                      "wlan0,false");
+TEST(Csv, HeaderQuotingAndModeLast) {
+    const Device plain =
+        Camera("Front door", "00:11:22:33:44:55", "10.77.0.10", 80, AddressMode::Dhcp);
+    Device odd = Camera("a,b \"c\"", "00:11:22:33:44:66", "10.77.0.11", 81, AddressMode::Static,
+                        {"wlan0", 4, 0xC0A80105, 24});
+    odd.appVersion = "line\nbreak";
+    const Device wide =
+        Camera("大门 1", "00:11:22:33:44:77", "10.77.0.12", 80, AddressMode::Static);
+    const std::vector<std::string> lines = Lines(DeviceFormatter::Csv({plain, odd, wide}));
+    ASSERT_EQ(lines.size(), 4u) << "a device text split a row";
+    EXPECT_EQ(lines[0], "IP,NetMask,GateWay,DNS0,DNS1,HttpPort,Port2,Port3,Port4,Mac,DevId,"
+                        "IPMode,DevName,WebVersion,AppVersion,Adapter,SameSubnet,Mode");
+    EXPECT_EQ(lines[1], "10.77.0.10,255.255.255.0,10.77.0.1,10.77.0.2,10.77.0.3,80,80,80,0,"
+                        "00:11:22:33:44:55,ID-0001,1,Front door,web-1.2,app-3.4,eth1,true,dhcp");
+    EXPECT_EQ(lines[2], "10.77.0.11,255.255.255.0,10.77.0.1,10.77.0.2,10.77.0.3,81,81,81,0,"
+                        "00:11:22:33:44:66,ID-0001,0,\"a,b \"\"c\"\"\",web-1.2,line\\x0Abreak,"
+                        "wlan0,false,static");
+    EXPECT_EQ(lines[3], "10.77.0.12,255.255.255.0,10.77.0.1,10.77.0.2,10.77.0.3,80,80,80,0,"
+                        "00:11:22:33:44:77,ID-0001,0,大门 1,web-1.2,app-3.4,eth1,true,static");
 }
 
 TEST(Table, AlignedColumnsModeWordsAndEscapedTexts) {
-    DeviceInfo a = Camera("Front door", "00:11:22:33:44:55", "10.77.0.10", 80, 1);
-    DeviceInfo b = Camera("Y\x1b[31m", "00:11:22:33:44:66", "10.77.0.100", 8080, 0);
-    const std::string table = DeviceFormatter::Table({On(a), On(b, {"eCam", 5, 0, 0})});
+    const Device a = Camera("Front door", "00:11:22:33:44:55", "10.77.0.10", 80, AddressMode::Dhcp);
+    const Device b = Camera("Y\x1b[31m", "00:11:22:33:44:66", "10.77.0.100", 8080,
+                            AddressMode::Static, {"eCam", 5, 0, 0});
+    const Device c = Camera("大门 1", "00:11:22:33:44:77", "10.77.0.12", 80, AddressMode::Static);
+    const std::string table = DeviceFormatter::Table({a, b, c});
     EXPECT_EQ(table.find('\x1b'), std::string::npos) << "escape sequence reached the terminal";
-    std::istringstream in(table);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
-    }
-    ASSERT_EQ(lines.size(), 4u);
-    EXPECT_EQ(lines[3], "2 devices");
-    // Every column starts at the same offset in every row.
+    const std::vector<std::string> lines = Lines(table);
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines[4], "3 devices");
+    // Every column starts at the same screen column in every row: the wide name takes two
+    // columns a character, so its row is two bytes longer before each later column.
+    const auto screenAt = [](const std::string& line, std::size_t column) {
+        std::size_t at = 0;
+        while (at < line.size() && displayWidth(line.substr(0, at)) < column) {
+            ++at;
+        }
+        return at;
+    };
     for (const char* column : {"Mac", "Adapter", "IP", "HttpPort", "Mode", "DevId", "SameSubnet"}) {
         const std::size_t at = lines[0].find(column);
         ASSERT_NE(at, std::string::npos) << column;
-        EXPECT_NE(lines[1][at], ' ') << column;
-        EXPECT_EQ(lines[1][at - 1], ' ') << column;
-        EXPECT_EQ(lines[2][at - 1], ' ') << column;
+        for (std::size_t row = 1; row <= 3; ++row) {
+            const std::size_t byte = screenAt(lines[row], at);
+            EXPECT_NE(lines[row][byte], ' ') << column << " row " << row;
+            EXPECT_EQ(lines[row][byte - 1], ' ') << column << " row " << row;
+        }
     }
-    EXPECT_NE(lines[1].find("dhcp"), std::string::npos);
-    EXPECT_NE(lines[2].find("static"), std::string::npos);
+    EXPECT_NE(lines[1].find(" dhcp "), std::string::npos);
+    EXPECT_NE(lines[2].find(" static "), std::string::npos);
     EXPECT_NE(lines[1].find(" eth1 "), std::string::npos);
     EXPECT_EQ(lines[1].substr(lines[0].find("SameSubnet")), "yes");
     // An adapter without an IPv4 address has no subnet to share.
     EXPECT_EQ(lines[2].substr(lines[0].find("SameSubnet")), "no");
     EXPECT_NE(lines[2].find("Y\\x1B[31m"), std::string::npos);
+    // "大门 1" fills six of the column's ten screen columns, however many bytes it has.
+    EXPECT_EQ(lines[3].rfind("2    大门 1      00:11:22:33:44:77  eth1 ", 0), 0u) << lines[3];
     EXPECT_EQ(lines[1].rfind("0 ", 0), 0u) << "rows are numbered from 0 like the window's list";
     EXPECT_EQ(DeviceFormatter::Table({}).substr(DeviceFormatter::Table({}).find('\n') + 1),
               "0 devices\n");
+}
+
+// What a table cell shows for a device text, and how many screen columns it takes.
+TEST(Printable, RealCharactersShownTerminalControlsEscaped) {
+    const struct {
+        std::string text;
+        std::string shown;
+        std::size_t width;
+    } cases[] = {
+        {"Front door", "Front door", 10},
+        {"大门 1", "大门 1", 6},
+        {"Caf\xc3\xa9", "Caf\xc3\xa9", 4},
+        {"e\xcc\x81", "e\xcc\x81", 1}, // a combining accent takes no column
+        {"a\x1b[2Jb", "a\\x1B[2Jb", 9},
+        {"tab\there", "tab\\x09here", 11},
+        {"del\x7f", "del\\x7F", 7},
+        {"csi\xc2\x9b"
+         "2J",
+         "csi\\u009B2J", 11},
+        {"exe.\xe2\x80\xaegpj", "exe.\\u202Egpj", 13}, // right-to-left override
+        {"a\xe2\x81\xa6"
+         "b\xe2\x81\xa9",
+         "a\\u2066b\\u2069", 14}, // isolates
+        {"\xe2\x80\x8fmark\xe2\x80\x8e", "\\u200Fmark\\u200E", 16},
+        {"\xe2\x80\xaa\xe2\x80\xac", "\\u202A\\u202C", 12}, // embedding and its end
+        {"raw\xff\xe9", "raw\\xFF\\xE9", 11},               // bytes that are not UTF-8
+        {"cut\xe5\xa4", "cut\\xE5\\xA4", 11},
+    };
+    for (const auto& c : cases) {
+        const std::string shown = DeviceFormatter::Printable(c.text);
+        EXPECT_EQ(shown, c.shown) << c.text;
+        EXPECT_EQ(displayWidth(shown), c.width) << c.text;
+    }
 }
 
 } // namespace

@@ -26,20 +26,6 @@ TEST(Mask, ContiguityAndPrefix) {
     }
 }
 
-TEST(HostAddress, RefusesAddressesNoDeviceCanHold) {
-    const struct {
-        const char* text;
-        bool usable;
-    } cases[] = {
-        {"10.77.0.50", true}, {"1.0.0.1", true},          {"223.255.255.254", true},
-        {"0.1.2.3", false},   {"127.0.0.1", false},       {"224.0.0.1", false},
-        {"240.0.0.1", false}, {"255.255.255.255", false},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(IsUsableHostAddress(*ParseIPv4(c.text)), c.usable) << c.text;
-    }
-}
-
 TEST(HostAddress, NetworkAndBroadcastOfTheSubnetAreRefused) {
     const auto mask24 = *ParseIPv4("255.255.255.0");
     EXPECT_EQ(HostOnSubnetProblem(*ParseIPv4("10.0.0.5"), mask24), "");

@@ -1,7 +1,6 @@
 #include "CommandLine.h"
 #include "SettingsBuilder.h"
 #include "SettingsCheck.h"
-#include "discovery/SetNetConfig.h"
 
 #include <gtest/gtest.h>
 
@@ -10,23 +9,27 @@
 namespace ondrel::cli {
 namespace {
 
-// A decoded device as the table holds it: IPMode 1 means automatic addressing.
-DeviceInfo Device(int mode = 0) {
-    DeviceInfo d = zeroDeviceInfo();
-    setField(d.DevName, "Front door");
-    setField(d.Mac, "00:11:22:33:44:55");
-    setField(d.DevId, "CAM-000001");
-    setField(d.IP, "192.168.1.88");
-    setField(d.NetMask, "255.255.255.0");
-    setField(d.GateWay, "192.168.1.1");
-    setField(d.DNS0, "192.168.1.2");
-    setField(d.DNS1, "192.168.1.3");
-    setField(d.WebVersion, "web-1");
-    setField(d.AppVersion, "app-1");
-    d.HttpPort = 80;
-    d.Port2 = 80;
-    d.Port3 = 80;
-    d.IPMode = static_cast<int8_t>(mode);
+ReportedAddress At(const char* text) {
+    return ReportedAddress::fromText(text);
+}
+
+// A device as a search reply decodes it.
+Device Camera(AddressMode mode = AddressMode::Static) {
+    Device d;
+    d.name = "Front door";
+    d.mac = "00:11:22:33:44:55";
+    d.id = "CAM-000001";
+    d.ip = At("192.168.1.88");
+    d.netMask = At("255.255.255.0");
+    d.gateway = At("192.168.1.1");
+    d.dns0 = At("192.168.1.2");
+    d.dns1 = At("192.168.1.3");
+    d.webVersion = "web-1";
+    d.appVersion = "app-1";
+    d.httpPort = 80;
+    d.port2 = 80;
+    d.port3 = 80;
+    d.mode = mode;
     return d;
 }
 
@@ -41,59 +44,89 @@ CliOptions Options(const std::string& extra) {
     return out.options;
 }
 
-std::string Request(const DeviceInfo& record) {
-    SetConfigBuffer buffer;
-    const std::size_t n = composeSetNetConfig(record, buffer);
-    return std::string(buffer.data(), n);
+NetworkSettings Settings(AddressMode mode, const char* ip, const char* mask, const char* gateway,
+                         const char* dns, uint16_t port) {
+    return {mode, ip, mask, gateway, dns, port};
 }
 
-TEST(Build, KeepsTheDevicesOwnValuesForWhatIsNotGiven) {
-    const DeviceInfo device = Device();
-    const BuildOutcome out = SettingsBuilder::Build(device, Options("--port 8080"), "secret");
-    ASSERT_TRUE(out.ok()) << out.error;
-    EXPECT_EQ(Request(out.record),
-              "IPCamSetNetConfig\r\nVersion:1\r\nnSeq:1\r\nDevId:CAM-000001\r\nIPMethod:1\r\n"
-              "IP:192.168.1.88\r\nPort:8080\r\nNetMask:255.255.255.0\r\nGateWay:192.168.1.1\r\n"
-              "DNS0:192.168.1.2\r\nDNS1:192.168.1.3\r\nusr:admin\r\npwd:secret\r\n"
-              "SetWiFiIP:0\r\n\r\n");
-    // Fields the form does not hold keep the device's bytes.
-    EXPECT_EQ(fieldText(out.record.DevName), "Front door");
-    EXPECT_EQ(fieldText(out.record.Mac), "00:11:22:33:44:55");
-    EXPECT_EQ(out.record.Port2.get(), 80);
+// The device's own value for whatever is not given; addresses always in their written form,
+// as the window's address controls write them.
+TEST(Build, SettingsFromTheOptionsOrTheDevice) {
+    const auto padded = [](Device& d) {
+        d.ip = At("192.168.001.088");
+        d.gateway = At("192.168.001.001");
+    };
+    const auto dhcpWithoutGateway = [](Device& d) {
+        d.mode = AddressMode::Dhcp;
+        d.gateway = At("");
+    };
+    const auto dhcpWithOddAddresses = [](Device& d) {
+        d.mode = AddressMode::Dhcp;
+        d.ip = At("");
+        d.netMask = At("junk");
+    };
+    const auto oddGateway = [](Device& d) { d.gateway = At("10.9.9.9"); };
+    const struct {
+        const char* name;
+        const char* options;
+        void (*alter)(Device&);
+        NetworkSettings want;
+    } cases[] = {
+        {"port only", "--port 8080", nullptr,
+         Settings(AddressMode::Static, "192.168.1.88", "255.255.255.0", "192.168.1.1",
+                  "192.168.1.2", 8080)},
+        {"every address",
+         "--ip 192.168.1.50 --mask 255.255.0.0 --gateway 192.168.0.1 --dns 1.1.1.1", nullptr,
+         Settings(AddressMode::Static, "192.168.1.50", "255.255.0.0", "192.168.0.1", "1.1.1.1",
+                  80)},
+        {"dhcp keeps sending the addresses", "--dhcp --user viewer", dhcpWithoutGateway,
+         Settings(AddressMode::Dhcp, "192.168.1.88", "255.255.255.0", "0.0.0.0", "192.168.1.2",
+                  80)},
+        {"dhcp needs no sound addresses", "", dhcpWithOddAddresses,
+         Settings(AddressMode::Dhcp, "0.0.0.0", "0.0.0.0", "192.168.1.1", "192.168.1.2", 80)},
+        {"padded octets read as decimal", "--mask 255.255.255.0", padded,
+         Settings(AddressMode::Static, "192.168.1.88", "255.255.255.0", "192.168.1.1",
+                  "192.168.1.2", 80)},
+        // Off its subnet, but not ours to judge while the addressing stays.
+        {"odd settings do not block a port change", "--port 81", oddGateway,
+         Settings(AddressMode::Static, "192.168.1.88", "255.255.255.0", "10.9.9.9", "192.168.1.2",
+                  81)},
+    };
+    for (const auto& c : cases) {
+        Device device = Camera();
+        if (c.alter) {
+            c.alter(device);
+        }
+        const BuildOutcome out = SettingsBuilder::Build(device, Options(c.options));
+        ASSERT_TRUE(out.ok()) << c.name << ": " << out.error;
+        EXPECT_EQ(out.settings, c.want) << c.name;
+    }
 }
 
 TEST(Build, AddressModeFollowsTheOptionOrTheDevice) {
     const struct {
-        int deviceMode; // decoded convention: 1 automatic
+        AddressMode device;
         const char* option;
-        int sentMethod; // sending convention: 0 automatic
+        AddressMode sent;
     } cases[] = {
-        {1, "", 0}, {0, "", 1}, {0, "--dhcp", 0}, {1, "--static", 1}, {1, "--dhcp", 0},
+        {AddressMode::Dhcp, "", AddressMode::Dhcp},
+        {AddressMode::Static, "", AddressMode::Static},
+        {AddressMode::Static, "--dhcp", AddressMode::Dhcp},
+        {AddressMode::Dhcp, "--static", AddressMode::Static},
+        {AddressMode::Dhcp, "--dhcp", AddressMode::Dhcp},
     };
     for (const auto& c : cases) {
-        const BuildOutcome out =
-            SettingsBuilder::Build(Device(c.deviceMode), Options(c.option), "");
+        const BuildOutcome out = SettingsBuilder::Build(Camera(c.device), Options(c.option));
         ASSERT_TRUE(out.ok()) << c.option << ": " << out.error;
-        EXPECT_EQ(out.record.IPMode, c.sentMethod) << "device " << c.deviceMode << " " << c.option;
+        EXPECT_EQ(out.settings.mode, c.sent)
+            << addressModeName(c.device) << " device, options '" << c.option << "'";
     }
-}
-
-TEST(Build, DhcpStillCarriesTheAddressFields) {
-    DeviceInfo device = Device(0);
-    setField(device.GateWay, "");
-    const BuildOutcome out = SettingsBuilder::Build(device, Options("--dhcp --user viewer"), "pw");
-    ASSERT_TRUE(out.ok()) << out.error;
-    EXPECT_EQ(Request(out.record),
-              "IPCamSetNetConfig\r\nVersion:1\r\nnSeq:1\r\nDevId:CAM-000001\r\nIPMethod:0\r\n"
-              "IP:192.168.1.88\r\nPort:80\r\nNetMask:255.255.255.0\r\nGateWay:0.0.0.0\r\n"
-              "DNS0:192.168.1.2\r\nDNS1:192.168.1.3\r\nusr:viewer\r\npwd:pw\r\n"
-              "SetWiFiIP:0\r\n\r\n");
 }
 
 struct RefusedBuild {
     const char* name;
     const char* options;
-    void (*alter)(DeviceInfo&);
+    void (*alter)(Device&);
     const char* mustMention;
 };
 
@@ -106,11 +139,11 @@ class BuildRefuses : public ::testing::TestWithParam<RefusedBuild> {};
 
 TEST_P(BuildRefuses, WithAMessageNamingWhatToGive) {
     const auto& c = GetParam();
-    DeviceInfo device = Device();
+    Device device = Camera();
     if (c.alter) {
         c.alter(device);
     }
-    const BuildOutcome out = SettingsBuilder::Build(device, Options(c.options), "pw");
+    const BuildOutcome out = SettingsBuilder::Build(device, Options(c.options));
     ASSERT_FALSE(out.ok());
     EXPECT_NE(out.error.find(c.mustMention), std::string::npos) << out.error;
 }
@@ -118,15 +151,15 @@ TEST_P(BuildRefuses, WithAMessageNamingWhatToGive) {
 INSTANTIATE_TEST_SUITE_P(
     Table, BuildRefuses,
     ::testing::Values(
-        RefusedBuild{"DevicePort10000", "", [](DeviceInfo& d) { d.HttpPort = 10000; },
+        RefusedBuild{"DevicePort10000", "", [](Device& d) { d.httpPort = 10000; },
                      "Can't use this http port."},
-        RefusedBuild{"DevicePortZero", "", [](DeviceInfo& d) { d.HttpPort = 0; }, "--port"},
-        RefusedBuild{"NoDeviceAddressStatic", "--port 81",
-                     [](DeviceInfo& d) { setField(d.IP, ""); }, "--ip"},
-        RefusedBuild{"GarbageDeviceAddress", "--static",
-                     [](DeviceInfo& d) { setField(d.IP, "n/a"); }, "--ip"},
+        RefusedBuild{"DevicePortZero", "", [](Device& d) { d.httpPort = 0; }, "--port"},
+        RefusedBuild{"NoDeviceAddressStatic", "--port 81", [](Device& d) { d.ip = At(""); },
+                     "--ip"},
+        RefusedBuild{"GarbageDeviceAddress", "--static", [](Device& d) { d.ip = At("n/a"); },
+                     "--ip"},
         RefusedBuild{"GarbageDeviceMask", "--ip 192.168.1.90",
-                     [](DeviceInfo& d) { setField(d.NetMask, "x"); }, "--mask"},
+                     [](Device& d) { d.netMask = At("x"); }, "--mask"},
         RefusedBuild{"GatewayOffSubnet", "--ip 10.0.0.5 --mask 255.255.255.0", nullptr,
                      "--gateway"},
         RefusedBuild{"GivenGatewayOffSubnet", "--ip 10.0.0.5 --gateway 10.0.1.1", nullptr,
@@ -137,96 +170,67 @@ INSTANTIATE_TEST_SUITE_P(
                      "broadcast address"}),
     [](const auto& p) { return std::string(p.param.name); });
 
-TEST(Build, OddCurrentSettingsDoNotBlockAChangeOfPortOnly) {
-    DeviceInfo device = Device();
-    setField(device.GateWay, "10.9.9.9"); // off its subnet, but not ours to judge
-    const BuildOutcome out = SettingsBuilder::Build(device, Options("--port 81"), "pw");
-    ASSERT_TRUE(out.ok()) << out.error;
-    EXPECT_EQ(fieldText(out.record.GateWay), "10.9.9.9");
-}
-
-// Devices that pad their octets are read as decimal and sent their address without padding.
-TEST(Build, PaddedDeviceAddressesReadAsDecimal) {
-    DeviceInfo device = Device();
-    setField(device.IP, "192.168.001.088");
-    setField(device.GateWay, "192.168.001.001");
-    const BuildOutcome out = SettingsBuilder::Build(device, Options("--mask 255.255.255.0"), "pw");
-    ASSERT_TRUE(out.ok()) << out.error;
-    EXPECT_EQ(fieldText(out.record.IP), "192.168.1.88");
-    EXPECT_EQ(fieldText(out.record.GateWay), "192.168.1.1");
-    DeviceInfo answer = Device(0);
-    setField(answer.IP, "192.168.001.088");
-    EXPECT_TRUE(SettingsCheck::Differences(out.record, answer).empty());
-}
-
-TEST(Build, DhcpNeedsNoSoundAddresses) {
-    DeviceInfo device = Device(1);
-    setField(device.IP, "");
-    setField(device.NetMask, "junk");
-    const BuildOutcome out = SettingsBuilder::Build(device, Options(""), "pw");
-    ASSERT_TRUE(out.ok()) << out.error;
-    EXPECT_EQ(fieldText(out.record.IP), "0.0.0.0");
-    EXPECT_EQ(fieldText(out.record.NetMask), "0.0.0.0");
-}
-
 TEST(FindByMac, FirstInArrivalOrderAnyNotation) {
-    DeviceInfo first = Device();
-    setField(first.Mac, "aa-bb-cc-dd-ee-ff");
-    DeviceInfo second = first;
-    setField(second.IP, "192.168.1.99");
-    const AdapterRef eth1{"eth1", 3, 0xC0A8010A, 24};
-    const auto found = SettingsBuilder::FindByMac({{Device(), {}}, {first, eth1}, {second, {}}},
-                                                  *ParseMac("AA:BB:CC:DD:EE:FF"));
-    ASSERT_TRUE(found);
-    EXPECT_EQ(fieldText(found->record.IP), "192.168.1.88");
-    EXPECT_EQ(found->adapter, eth1) << "the set request goes where the device answered";
-    EXPECT_FALSE(SettingsBuilder::FindByMac({{Device(), {}}}, *ParseMac("AA:BB:CC:DD:EE:FF")));
+    Device first = Camera();
+    first.mac = "aa-bb-cc-dd-ee-ff";
+    first.adapter = {"eth1", 3, 0xC0A8010A, 24};
+    Device second = first;
+    second.ip = At("192.168.1.99");
+    const std::vector<Device> devices = {Camera(), first, second};
+    const Device* found = SettingsBuilder::FindByMac(devices, *ParseMac("AA:BB:CC:DD:EE:FF"));
+    ASSERT_NE(found, nullptr);
+    EXPECT_EQ(found, &devices[1]);
+    EXPECT_EQ(found->adapter.name, "eth1") << "the set request goes where the device answered";
+    EXPECT_EQ(SettingsBuilder::FindByMac({Camera()}, *ParseMac("AA:BB:CC:DD:EE:FF")), nullptr);
 }
 
-TEST(Check, TheSameSettingsInTheOtherConventionPass) {
-    const BuildOutcome built = SettingsBuilder::Build(
-        Device(), Options("--ip 192.168.1.50 --dns 1.1.1.1 --port 8080"), "pw");
+TEST(Check, TheSettingsSentReadBackPass) {
+    const BuildOutcome built =
+        SettingsBuilder::Build(Camera(), Options("--ip 192.168.1.50 --dns 1.1.1.1 --port 8080"));
     ASSERT_TRUE(built.ok()) << built.error;
-    DeviceInfo answer = Device(0); // fixed address reads IPMode 0 in an answer
-    setField(answer.IP, "192.168.1.50");
-    setField(answer.DNS0, "1.1.1.1");
-    answer.HttpPort = 8080;
-    EXPECT_TRUE(SettingsCheck::Differences(built.record, answer).empty());
+    Device answer = Camera();
+    answer.ip = At("192.168.1.50");
+    answer.dns0 = At("1.1.1.1");
+    answer.httpPort = 8080;
+    EXPECT_TRUE(SettingsCheck::Differences(built.settings, answer).empty());
+    // A device that pads its octets reports the same address.
+    answer.ip = At("192.168.001.050");
+    EXPECT_TRUE(SettingsCheck::Differences(built.settings, answer).empty());
 
-    answer.IPMode = 1;
-    setField(answer.GateWay, "192.168.1.254");
-    answer.HttpPort = 80;
-    const auto diff = SettingsCheck::Differences(built.record, answer);
+    answer.mode = AddressMode::Dhcp;
+    answer.gateway = At("192.168.1.254");
+    answer.httpPort = 80;
+    const auto diff = SettingsCheck::Differences(built.settings, answer);
     ASSERT_EQ(diff.size(), 3u);
-    EXPECT_NE(diff[0].find("address mode"), std::string::npos);
-    EXPECT_NE(diff[1].find("GateWay"), std::string::npos);
-    EXPECT_NE(diff[2].find("HttpPort"), std::string::npos);
+    EXPECT_EQ(diff[0], "address mode: sent static, the device reports dhcp");
+    EXPECT_EQ(diff[1], "GateWay: sent 192.168.1.1, the device reports 192.168.1.254");
+    EXPECT_EQ(diff[2], "HttpPort: sent 8080, the device reports 80");
 }
 
 TEST(Check, DhcpComparesModeAndPortOnly) {
-    const BuildOutcome built = SettingsBuilder::Build(Device(0), Options("--dhcp"), "pw");
+    const BuildOutcome built = SettingsBuilder::Build(Camera(), Options("--dhcp"));
     ASSERT_TRUE(built.ok());
-    DeviceInfo answer = Device(1);
-    setField(answer.IP, "192.168.1.123"); // the DHCP server's choice
-    EXPECT_TRUE(SettingsCheck::Differences(built.record, answer).empty());
-    answer.IPMode = 0;
-    EXPECT_EQ(SettingsCheck::Differences(built.record, answer).size(), 1u);
+    Device answer = Camera(AddressMode::Dhcp);
+    answer.ip = At("192.168.1.123"); // the DHCP server's choice
+    EXPECT_TRUE(SettingsCheck::Differences(built.settings, answer).empty());
+    answer.mode = AddressMode::Static;
+    EXPECT_EQ(SettingsCheck::Differences(built.settings, answer).size(), 1u);
 }
 
 TEST(Check, AnswersAreFoundByDevIdOrElseByMac) {
-    DeviceInfo sent = Device();
-    DeviceInfo moved = Device();
-    setField(moved.IP, "192.168.1.50");
-    DeviceInfo other = Device();
-    setField(other.DevId, "CAM-000002");
-    EXPECT_EQ(SettingsCheck::AnswersOf({other, moved}, sent).size(), 1u);
+    Device target = Camera();
+    Device moved = Camera();
+    moved.ip = At("192.168.1.50");
+    Device other = Camera();
+    other.id = "CAM-000002";
+    EXPECT_EQ(SettingsCheck::AnswersOf({other, moved}, target).size(), 1u);
 
-    setField(sent.DevId, "");
-    setField(other.DevId, "");
-    setField(other.Mac, "00:11:22:33:44:66");
-    const auto byMac = SettingsCheck::AnswersOf({other, moved}, sent);
+    target.id.clear();
+    other.id.clear();
+    other.mac = "00:11:22:33:44:66";
+    const auto byMac = SettingsCheck::AnswersOf({other, moved}, target);
     ASSERT_EQ(byMac.size(), 1u);
-    EXPECT_EQ(fieldText(byMac[0].IP), "192.168.1.50");
+    EXPECT_EQ(byMac[0].ip.text, "192.168.1.50");
 }
 
 } // namespace

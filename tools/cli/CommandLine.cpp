@@ -43,6 +43,12 @@ Exit codes:
      settings after the restart)
   5  verification failed: after the restart the device does not report the settings sent
 
+search --format json and csv write these fields of each device, in this order (CSV by
+position, JSON as keys): IP, NetMask, GateWay, DNS0, DNS1, HttpPort, Port2, Port3, Port4,
+Mac, DevId, IPMode (1 = dhcp, 0 = static), DevName, WebVersion, AppVersion, Adapter (the
+adapter it answered on), SameSubnet (its IP is in that adapter's subnet) and, last, Mode
+(static or dhcp). Texts are UTF-8; control characters are escaped.
+
 Replies lost because the receive buffer was full, and replies ignored because the list was
 full, are reported on standard error; the exit code stays 0 (search --rounds searches again).
 Each adapter that refuses a request is reported there too.
