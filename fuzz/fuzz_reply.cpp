@@ -1,14 +1,17 @@
 // Feeds arbitrary datagrams through classification and decoding, as the receive thread does.
 // Checks what the rest of the tool relies on: the text never reaches past the received
-// count, every decoded text field ends inside its width, and decoding is deterministic.
+// count, every decoded text field ends inside its width, decoding is deterministic, the
+// device's texts are valid UTF-8 whatever bytes arrived, and its record is the decoded one.
 
-#include "discovery/CPacket.h"
+#include "discovery/DeviceInfo.h"
+#include "discovery/DeviceRecord.h"
 #include "discovery/ReplyParser.h"
 #include "discovery/SetNetConfig.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 using namespace ondrel;
@@ -40,6 +43,28 @@ void CheckRecord(const DeviceInfo& d) {
     }
 }
 
+// Strict UTF-8: what the window and the JSON output take as text.
+void CheckUtf8(const std::string& text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        std::size_t n = c < 0x80                 ? 1
+                        : c >= 0xC2 && c <= 0xDF ? 2
+                        : c >= 0xE0 && c <= 0xEF ? 3
+                        : c >= 0xF0 && c <= 0xF4 ? 4
+                                                 : 0;
+        if (n == 0 || i + n > text.size()) {
+            std::abort();
+        }
+        for (std::size_t k = 1; k < n; ++k) {
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
+                std::abort();
+            }
+        }
+        i += n;
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -54,22 +79,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::abort();
     }
 
-    CPacket first;
-    CPacket second;
-    uint16_t len1 = 0;
-    uint16_t len2 = 0;
-    first.ParseSearchReply(text, len1);
-    second.ParseSearchReply(text, len2);
-    if (len1 != sizeof(DeviceInfo) || len2 != len1 ||
-        std::memcmp(first.m_buffer, second.m_buffer, sizeof first.m_buffer) != 0) {
+    const DeviceInfo first = decodeRecord(text);
+    const DeviceInfo second = decodeRecord(text);
+    if (!sameRecord(first, second)) {
         std::abort();
     }
-    for (std::size_t i = sizeof(DeviceInfo); i < sizeof first.m_buffer; ++i) {
-        if (first.m_buffer[i] != 0) {
-            std::abort();
-        }
+    CheckRecord(first);
+    const Device device = decodeSearchReply(text);
+    if (std::memcmp(device.record.data(), &first, sizeof first) != 0) {
+        std::abort();
     }
-    CheckRecord(first.Record());
+    for (const std::string* t : {&device.name, &device.mac, &device.id, &device.ip.text,
+                                 &device.netMask.text, &device.gateway.text, &device.dns0.text,
+                                 &device.dns1.text, &device.webVersion, &device.appVersion}) {
+        CheckUtf8(*t);
+    }
 
     // A raw record with arbitrary bytes (as one could arrive from elsewhere) must still
     // compose within the set-request buffer.

@@ -1,4 +1,6 @@
-#include "devices/CDeviceTable.h"
+#include "devices/DeviceList.h"
+#include "discovery/DeviceInfo.h"
+#include "discovery/DeviceRecord.h"
 
 #include <benchmark/benchmark.h>
 
@@ -21,8 +23,8 @@ std::string MacOf(unsigned n) {
 }
 
 // Distinct records that share most of their bytes, as replies from one model line do.
-std::vector<DeviceInfo> Records(unsigned count) {
-    std::vector<DeviceInfo> records;
+std::vector<Device> Records(unsigned count) {
+    std::vector<Device> records;
     records.reserve(count);
     for (unsigned n = 0; n < count; ++n) {
         DeviceInfo d = zeroDeviceInfo();
@@ -32,7 +34,7 @@ std::vector<DeviceInfo> Records(unsigned count) {
         setField(d.NetMask, "255.255.0.0");
         setField(d.WebVersion, "1.2.3.4");
         d.HttpPort = 80;
-        records.push_back(d);
+        records.push_back(deviceFromRecord(d));
     }
     return records;
 }
@@ -40,12 +42,14 @@ std::vector<DeviceInfo> Records(unsigned count) {
 void AddDistinct(benchmark::State& state) {
     const auto records = Records(static_cast<unsigned>(state.range(0)));
     for (auto _ : state) {
-        CDeviceTable table;
-        for (const DeviceInfo& d : records) {
-            benchmark::DoNotOptimize(table.AddDevice(&d));
-        }
         state.PauseTiming();
-        table.Clear();
+        std::vector<Device> replies = records; // as the endpoint hands them over
+        DeviceList list;
+        state.ResumeTiming();
+        list.addAll(std::move(replies));
+        benchmark::DoNotOptimize(list.size());
+        state.PauseTiming();
+        list.clear();
         state.ResumeTiming();
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
@@ -58,18 +62,24 @@ void AddFloodBeyondTheBound(benchmark::State& state) {
     const auto records = Records(static_cast<unsigned>(state.range(0)));
     const AdapterRef adapter{"enp0s31f6", 2, 0xC0A8010A, 24};
     for (auto _ : state) {
+        state.PauseTiming();
+        std::vector<Device> replies = records;
+        for (Device& d : replies) {
+            d.adapter = adapter;
+        }
+        state.ResumeTiming();
         const std::size_t heapBefore = mallinfo2().uordblks;
-        CDeviceTable table;
-        for (const DeviceInfo& d : records) {
-            benchmark::DoNotOptimize(table.Add(&d, adapter));
+        DeviceList table;
+        for (Device& d : replies) {
+            benchmark::DoNotOptimize(table.add(std::move(d)));
         }
         state.PauseTiming();
         const double held = static_cast<double>(mallinfo2().uordblks - heapBefore);
-        state.counters["stored"] = static_cast<double>(table.Count());
-        state.counters["ignored"] = static_cast<double>(table.Overflow());
+        state.counters["stored"] = static_cast<double>(table.size());
+        state.counters["ignored"] = static_cast<double>(table.overflow());
         state.counters["heap_MB"] = held / (1024.0 * 1024.0);
-        state.counters["bytes_per_device"] = held / static_cast<double>(table.Count());
-        table.Clear();
+        state.counters["bytes_per_device"] = held / static_cast<double>(table.size());
+        table.clear();
         state.ResumeTiming();
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
@@ -80,11 +90,12 @@ BENCHMARK(AddFloodBeyondTheBound)->Arg(100000)->Unit(benchmark::kMillisecond);
 void AddDistinctByChainWalk(benchmark::State& state) {
     const auto records = Records(static_cast<unsigned>(state.range(0)));
     for (auto _ : state) {
-        std::vector<DeviceInfo> chain;
-        for (const DeviceInfo& d : records) {
+        std::vector<WireRecord> chain;
+        for (const Device& device : records) {
+            const WireRecord& d = device.record;
             bool repeat = false;
-            for (const DeviceInfo& stored : chain) {
-                if (std::memcmp(&stored, &d, sizeof d) == 0) {
+            for (const WireRecord& stored : chain) {
+                if (stored == d) {
                     repeat = true;
                     break;
                 }
@@ -101,13 +112,13 @@ BENCHMARK(AddDistinctByChainWalk)->Arg(1000)->Arg(10000)->Unit(benchmark::kMilli
 
 void AddRepeats(benchmark::State& state) {
     const auto records = Records(static_cast<unsigned>(state.range(0)));
-    CDeviceTable table;
-    for (const DeviceInfo& d : records) {
-        table.AddDevice(&d);
+    DeviceList table;
+    for (const Device& d : records) {
+        table.add(d);
     }
     for (auto _ : state) {
-        for (const DeviceInfo& d : records) {
-            benchmark::DoNotOptimize(table.AddDevice(&d));
+        for (const Device& d : records) {
+            benchmark::DoNotOptimize(table.add(d));
         }
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
@@ -116,14 +127,14 @@ BENCHMARK(AddRepeats)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 void ClearFull(benchmark::State& state) {
     const auto records = Records(static_cast<unsigned>(state.range(0)));
-    CDeviceTable table;
+    DeviceList table;
     for (auto _ : state) {
         state.PauseTiming();
-        for (const DeviceInfo& d : records) {
-            table.AddDevice(&d);
+        for (const Device& d : records) {
+            table.add(d);
         }
         state.ResumeTiming();
-        table.Clear();
+        table.clear();
     }
 }
 BENCHMARK(ClearFull)->Arg(10000)->Unit(benchmark::kMicrosecond);
@@ -132,27 +143,25 @@ BENCHMARK(ClearFull)->Arg(10000)->Unit(benchmark::kMicrosecond);
 void FindLastByMac(benchmark::State& state) {
     const auto count = static_cast<unsigned>(state.range(0));
     const auto records = Records(count);
-    CDeviceTable table;
-    for (const DeviceInfo& d : records) {
-        table.AddDevice(&d);
+    DeviceList table;
+    for (const Device& d : records) {
+        table.add(d);
     }
     const std::string mac = MacOf(count - 1);
-    DeviceInfo out = zeroDeviceInfo();
     for (auto _ : state) {
-        benchmark::DoNotOptimize(table.FindDeviceByMac(mac, out));
+        benchmark::DoNotOptimize(table.findMac(mac));
     }
 }
 BENCHMARK(FindLastByMac)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond);
 
 void FindMissingMac(benchmark::State& state) {
     const auto records = Records(static_cast<unsigned>(state.range(0)));
-    CDeviceTable table;
-    for (const DeviceInfo& d : records) {
-        table.AddDevice(&d);
+    DeviceList table;
+    for (const Device& d : records) {
+        table.add(d);
     }
-    DeviceInfo out = zeroDeviceInfo();
     for (auto _ : state) {
-        benchmark::DoNotOptimize(table.FindDeviceByMac("FF:FF:FF:FF:FF:FF", out));
+        benchmark::DoNotOptimize(table.findMac("FF:FF:FF:FF:FF:FF"));
     }
 }
 BENCHMARK(FindMissingMac)->Arg(10000)->Unit(benchmark::kMicrosecond);

@@ -9,7 +9,7 @@
 // Default: loopback unicast on ports the system picks. With --lab (only inside the private
 // network lab, where ONDREL_NETLAB=1): the real ports and the real broadcast path.
 
-#include "discovery/CQuillnet.h"
+#include "discovery/DiscoveryEndpoint.h"
 #include "discovery/ReplyParser.h"
 #include "discovery/UdpSocket.h"
 
@@ -184,24 +184,21 @@ struct Tally {
     long distinct = 0;
     Clock::time_point last;
 
-    static void Callback(int32_t code, int32_t length, const uint8_t* data, void* context) {
-        auto* self = static_cast<Tally*>(context);
-        if (code != kEvtSearchReply || length != static_cast<int32_t>(sizeof(DeviceInfo))) {
-            return;
-        }
-        DeviceInfo d;
-        std::memcpy(&d, data, sizeof d);
-        const std::size_t index = static_cast<std::size_t>(std::atol(d.DevId + 3));
-        std::lock_guard lock(self->mutex);
-        if (index < self->seen.size() && !self->seen[index]) {
-            self->seen[index] = true;
-            ++self->distinct;
-            self->last = Clock::now();
-            // Only the last one wakes the waiter: a wake-up per event would have the waiting
-            // thread compete for the processor with the loop being measured.
-            if (self->distinct == static_cast<long>(self->seen.size())) {
-                self->changed.notify_one();
+    void Take(std::vector<Device>&& replies) {
+        std::lock_guard lock(mutex);
+        for (const Device& d : replies) {
+            const std::size_t index =
+                d.id.size() > 3 ? static_cast<std::size_t>(std::atol(d.id.c_str() + 3)) : 0;
+            if (index < seen.size() && !seen[index]) {
+                seen[index] = true;
+                ++distinct;
+                last = Clock::now();
             }
+        }
+        // Only the last one wakes the waiter: a wake-up per event would have the waiting
+        // thread compete for the processor with the loop being measured.
+        if (distinct == static_cast<long>(seen.size())) {
+            changed.notify_one();
         }
     }
 };
@@ -216,19 +213,21 @@ Outcome Endpoint(const Route& route, const std::vector<std::string>& replies, in
     config.destAddress = SearchAddress(route);
     config.destPort = devices.Port();
     config.receiveBuffer = bufferBytes;
-    CQuillnet endpoint(config);
-    if (endpoint.Open() != 1) {
+    DiscoveryEndpoint endpoint(config);
+    if (!endpoint.open()) {
         std::fprintf(stderr, "endpoint: cannot open\n");
         std::exit(1);
     }
-    endpoint.SetCallback(&Tally::Callback, &tally);
-    devices.Start(endpoint.BoundPort());
+    endpoint.setHandlers(
+        {[&tally](std::vector<Device>&& batch, uint32_t) { tally.Take(std::move(batch)); },
+         nullptr});
+    devices.Start(endpoint.boundPort());
     const long n = static_cast<long>(replies.size());
     std::unique_lock lock(tally.mutex);
     const Clock::time_point start = Clock::now();
     tally.last = start;
     lock.unlock();
-    const SendResult sent = endpoint.SendSearch();
+    const SendResult sent = endpoint.sendSearch();
     if (!sent) {
         std::fprintf(stderr, "endpoint: search not sent: %s\n", sent.message.c_str());
     }
@@ -238,9 +237,9 @@ Outcome Endpoint(const Route& route, const std::vector<std::string>& replies, in
         tally.changed.wait_for(lock, kIdle, [&] { return tally.distinct >= n; });
     }
     const Outcome out{std::chrono::duration<double, std::milli>(tally.last - start).count(),
-                      n - tally.distinct, static_cast<long>(endpoint.LostSinceSearch())};
+                      n - tally.distinct, static_cast<long>(endpoint.lostSinceSearch())};
     lock.unlock();
-    endpoint.Stop();
+    endpoint.stop();
     return out;
 }
 
