@@ -1,63 +1,65 @@
 #include "AdapterPanel.h"
 
-#include <QComboBox>
-#include <QLineEdit>
+#include "ui_AdapterPanel.h"
+
 #include <QSignalBlocker>
 
 namespace ondrel {
 
-AdapterPanel::AdapterPanel(QComboBox* list, std::array<QLineEdit*, 5> fields)
-    : m_list(list), m_fields(fields) {}
+AdapterPanel::AdapterPanel(QWidget* parent)
+    : QWidget(parent), ui(std::make_unique<Ui::AdapterPanel>()) {
+    ui->setupUi(this);
+    connect(ui->adapterCombo, &QComboBox::currentIndexChanged, this, &AdapterPanel::showSelected);
+}
 
-void AdapterPanel::FillAdapterList(IAdapterSource& source) {
+AdapterPanel::~AdapterPanel() = default;
+
+void AdapterPanel::fill(IAdapterSource& source) {
     const int selected = m_display.Fill(source);
-    if (m_list == nullptr) {
-        return;
+    {
+        const QSignalBlocker quiet(ui->adapterCombo);
+        ui->adapterCombo->clear();
+        const auto& entries = m_display.Entries();
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            ui->adapterCombo->addItem(QString::fromStdString(entries[i].text), static_cast<int>(i));
+        }
+        ui->adapterCombo->setCurrentIndex(selected);
     }
-    const QSignalBlocker quiet(m_list);
-    m_list->clear();
-    const auto& entries = m_display.Entries();
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        m_list->addItem(QString::fromStdString(entries[i].text), static_cast<int>(i));
-    }
-    m_list->setCurrentIndex(selected);
-    if (m_list->currentIndex() >= 0) {
-        OnAdapterSelChange();
+    showSelected();
+}
+
+void AdapterPanel::refresh(IAdapterSource& source) {
+    const int chosen = ui->adapterCombo->currentIndex();
+    fill(source);
+    if (chosen >= 0 && chosen < ui->adapterCombo->count()) {
+        ui->adapterCombo->setCurrentIndex(chosen);
     }
 }
 
-void AdapterPanel::Refresh(IAdapterSource& source) {
-    const int chosen = m_list != nullptr ? m_list->currentIndex() : -1;
-    FillAdapterList(source);
-    if (m_list != nullptr && chosen >= 0 && chosen < m_list->count() &&
-        chosen != m_list->currentIndex()) {
-        m_list->setCurrentIndex(chosen);
-        OnAdapterSelChange();
-    }
-}
-
-void AdapterPanel::OnAdapterSelChange() {
-    if (m_list == nullptr || m_list->currentIndex() < 0) {
-        return;
-    }
-    const QVariant entry = m_list->currentData();
+void AdapterPanel::showSelected() {
+    const QVariant entry = ui->adapterCombo->currentData();
     const std::optional<AdapterFields> fields =
         entry.isValid() ? m_display.FieldsFor(entry.toInt()) : std::nullopt;
     if (!fields) {
         return;
     }
-    const std::string* texts[5] = {&fields->ip, &fields->mask, &fields->gateway, &fields->dns1,
-                                   &fields->dns2};
-    for (std::size_t i = 0; i < m_fields.size(); ++i) {
-        if (m_fields[i] != nullptr) {
-            m_fields[i]->setText(QString::fromStdString(*texts[i]));
-            m_fields[i]->setCursorPosition(0);
-        }
+    QLineEdit* const edits[] = {ui->pcIpEdit, ui->pcMaskEdit, ui->pcGatewayEdit, ui->pcDns1Edit,
+                                ui->pcDns2Edit};
+    const std::string* const texts[] = {&fields->ip, &fields->mask, &fields->gateway, &fields->dns1,
+                                        &fields->dns2};
+    for (std::size_t i = 0; i < std::size(edits); ++i) {
+        edits[i]->setText(QString::fromStdString(*texts[i]));
+        edits[i]->setCursorPosition(0);
     }
 }
 
-void AdapterPanel::Release() {
+void AdapterPanel::release() {
     m_display.Release();
+}
+
+QList<QWidget*> AdapterPanel::tabStops() const {
+    return {ui->adapterCombo,  ui->pcIpEdit,   ui->pcMaskEdit,
+            ui->pcGatewayEdit, ui->pcDns1Edit, ui->pcDns2Edit};
 }
 
 } // namespace ondrel

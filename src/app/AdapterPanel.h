@@ -4,33 +4,38 @@
 
 #include "netinfo/AdapterDisplay.h"
 
-#include <array>
+#include <QWidget>
 
-class QComboBox;
-class QLineEdit;
+#include <memory>
+
+namespace Ui {
+class AdapterPanel;
+}
 
 namespace ondrel {
 
-class AdapterPanel {
+class AdapterPanel : public QWidget {
+    Q_OBJECT
 public:
-    // fields: IP address, subnet mask, gateway, DNS1, DNS2.
-    AdapterPanel(QComboBox* list, std::array<QLineEdit*, 5> fields);
+    explicit AdapterPanel(QWidget* parent = nullptr);
+    ~AdapterPanel() override;
 
     // Reads the adapters, lists them, selects the default one and shows its addresses.
-    void FillAdapterList(IAdapterSource& source);
+    void fill(IAdapterSource& source);
     // Reads the adapters again (say, once the DNS servers are known), keeping the entry the
     // user chose when it is still there.
-    void Refresh(IAdapterSource& source);
-    // Shows the addresses of the entry selected in the list.
-    void OnAdapterSelChange();
+    void refresh(IAdapterSource& source);
     // The adapters are gone: nothing is shown for any entry from now on.
-    void Release();
+    void release();
 
-    const AdapterDisplay& Display() const { return m_display; }
+    // The panel's controls in the order Tab visits them.
+    QList<QWidget*> tabStops() const;
 
 private:
-    QComboBox* m_list;
-    std::array<QLineEdit*, 5> m_fields;
+    // Shows the addresses of the entry selected in the list.
+    void showSelected();
+
+    std::unique_ptr<Ui::AdapterPanel> ui;
     AdapterDisplay m_display;
 };
 

@@ -2,16 +2,16 @@
 
 namespace ondrel {
 
-void GetAppVersion(QString& text) {
+QString appVersion() {
 #if defined(ONDREL_VERSION_MAJOR) && defined(ONDREL_VERSION_MINOR) &&                              \
     defined(ONDREL_VERSION_PATCH) && defined(ONDREL_VERSION_TWEAK)
     // Each part is a 16-bit number, as a product version holds them.
-    text = QString::asprintf("%d.%d.%d.%d", static_cast<uint16_t>(ONDREL_VERSION_MAJOR),
+    return QString::asprintf("%d.%d.%d.%d", static_cast<uint16_t>(ONDREL_VERSION_MAJOR),
                              static_cast<uint16_t>(ONDREL_VERSION_MINOR),
                              static_cast<uint16_t>(ONDREL_VERSION_PATCH),
                              static_cast<uint16_t>(ONDREL_VERSION_TWEAK));
 #else
-    (void)text;
+    return {};
 #endif
 }
 

@@ -4,7 +4,7 @@
 
 namespace ondrel {
 
-// The product version, "%d.%d.%d.%d". Leaves text unchanged when no version is known.
-void GetAppVersion(QString& text);
+// The product version, "%d.%d.%d.%d"; empty when no version is known.
+QString appVersion();
 
 } // namespace ondrel

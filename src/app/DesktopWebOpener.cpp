@@ -5,7 +5,7 @@
 
 namespace ondrel {
 
-bool DesktopWebOpener::Open(const QString& url) {
+bool DesktopWebOpener::open(const QString& url) {
     const QUrl parsed(url, QUrl::StrictMode);
     if (!parsed.isValid() || parsed.scheme() != QLatin1String("http")) {
         return false;

@@ -8,7 +8,7 @@ namespace ondrel {
 // shell.
 class DesktopWebOpener : public IWebOpener {
 public:
-    bool Open(const QString& url) override;
+    bool open(const QString& url) override;
 };
 
 } // namespace ondrel

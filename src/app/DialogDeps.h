@@ -4,7 +4,7 @@
 
 #include "IPrompter.h"
 #include "IWebOpener.h"
-#include "discovery/CQuillnet.h"
+#include "discovery/DiscoveryEndpoint.h"
 #include "netinfo/IAdapterSource.h"
 
 #include <functional>

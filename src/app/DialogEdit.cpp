@@ -5,17 +5,17 @@
 namespace ondrel {
 
 DialogEdit::DialogEdit(QWidget* parent) : QLineEdit(parent) {
-    ApplyReadOnlyLook();
+    applyReadOnlyLook();
 }
 
 void DialogEdit::changeEvent(QEvent* event) {
     QLineEdit::changeEvent(event);
     if (event->type() == QEvent::ReadOnlyChange || event->type() == QEvent::PaletteChange) {
-        ApplyReadOnlyLook();
+        applyReadOnlyLook();
     }
 }
 
-void DialogEdit::ApplyReadOnlyLook() {
+void DialogEdit::applyReadOnlyLook() {
     QPalette p = palette();
     const QColor wanted = isReadOnly()     ? p.color(QPalette::Window)
                           : parentWidget() ? parentWidget()->palette().color(QPalette::Base)

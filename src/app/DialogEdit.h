@@ -16,7 +16,7 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    void ApplyReadOnlyLook();
+    void applyReadOnlyLook();
 };
 
 } // namespace ondrel

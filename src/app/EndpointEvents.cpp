@@ -1,62 +1,62 @@
 #include "EndpointEvents.h"
 
-#include <QByteArray>
 #include <QMetaObject>
 
-#include <cstring>
+#include <algorithm>
+#include <iterator>
+#include <utility>
 
 namespace ondrel {
 
 EndpointEvents::EndpointEvents(QObject* parent) : QObject(parent) {}
 
-void EndpointEvents::OnEvent(const EndpointEvent& event) {
-    switch (event.code) {
-    case kEvtSearchReply: {
-        if (event.data.size() < sizeof(DeviceInfo)) {
-            return;
+EndpointHandlers EndpointEvents::handlers() {
+    EndpointHandlers handlers;
+    handlers.searchReplies = [this](std::vector<Device>&& replies, uint32_t lost) {
+        addReplies(std::move(replies), lost);
+    };
+    handlers.updateAnswer = [this](const UpdateAnswer& answer, uint32_t) {
+        addAnswer(answer.result);
+    };
+    return handlers;
+}
+
+void EndpointEvents::addReplies(std::vector<Device>&& replies, uint32_t lostSinceSearch) {
+    bool first = false;
+    {
+        const std::lock_guard<std::mutex> hold(m_mutex);
+        first = m_pending.devices.empty() && m_pending.ignored == 0;
+        const std::size_t room = kMaxPending - m_pending.devices.size();
+        const std::size_t taken = std::min(room, replies.size());
+        m_pending.ignored += replies.size() - taken;
+        if (m_pending.devices.empty() && taken == replies.size()) {
+            m_pending.devices = std::move(replies);
+        } else {
+            m_pending.devices.insert(
+                m_pending.devices.end(), std::make_move_iterator(replies.begin()),
+                std::make_move_iterator(replies.begin() + static_cast<std::ptrdiff_t>(taken)));
         }
-        bool first = false;
-        {
-            const std::lock_guard<std::mutex> hold(m_mutex);
-            first = m_pending.empty() && m_ignored == 0;
-            if (m_pending.size() < kMaxPending) {
-                ArrivedDevice& arrived = m_pending.emplace_back();
-                std::memcpy(&arrived.record, event.data.data(), sizeof arrived.record);
-                arrived.adapter = event.adapter;
-            } else {
-                ++m_ignored;
-            }
-            m_lost = event.lostSinceSearch;
-        }
-        if (first) {
-            // Should the object go before the loop reaches this call, Qt drops it unrun.
-            QMetaObject::invokeMethod(this, &EndpointEvents::DeliverDevices, Qt::QueuedConnection);
-        }
-        break;
+        m_pending.lostSinceSearch = lostSinceSearch;
     }
-    case kEvtSetConfigResult: {
-        const QByteArray result(reinterpret_cast<const char*>(event.data.data()),
-                                static_cast<qsizetype>(event.data.size()));
+    if (first) {
+        // Should the object go before the loop reaches this call, Qt drops it unrun.
         QMetaObject::invokeMethod(
-            this, [this, result] { Q_EMIT setConfigResult(result); }, Qt::QueuedConnection);
-        break;
-    }
-    default:
-        break;
+            this, [this] { Q_EMIT repliesArrived(); }, Qt::QueuedConnection);
     }
 }
 
-void EndpointEvents::DeliverDevices() {
-    std::vector<ArrivedDevice> batch;
-    std::size_t ignored = 0;
-    uint32_t lost = 0;
+void EndpointEvents::addAnswer(UpdateResult result) {
+    QMetaObject::invokeMethod(
+        this, [this, result] { Q_EMIT updateAnswered(result); }, Qt::QueuedConnection);
+}
+
+ReplyBatch EndpointEvents::takeReplies() {
+    ReplyBatch batch;
     {
         const std::lock_guard<std::mutex> hold(m_mutex);
-        batch.swap(m_pending);
-        std::swap(ignored, m_ignored);
-        lost = m_lost;
+        std::swap(batch, m_pending);
     }
-    Q_EMIT devicesArrived(batch, ignored, lost);
+    return batch;
 }
 
 } // namespace ondrel

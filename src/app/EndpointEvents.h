@@ -1,11 +1,12 @@
 #pragma once
-// The endpoint's events as Qt signals on the user-interface thread. The receive thread only
-// appends to a batch under a short lock and, when the batch was empty, posts one queued call;
-// it never waits for the user-interface thread, so a busy window or an open message box can
-// neither slow the socket's draining nor hold up a close. A burst of thousands of replies
-// reaches the window as a few large batches, one per event-loop turn.
+// The endpoint's events as Qt signals on the thread this object lives on (the window's). The
+// receive thread only appends to a batch under a short lock and, when the batch was empty,
+// posts one queued call; it never waits for the other thread, so a busy window or an open
+// message box can neither slow the socket's draining nor hold up a close. A burst of
+// thousands of replies reaches the window as a few large batches, one per event-loop turn,
+// and each device is moved, never copied, on its way from the decoder to the list.
 
-#include "discovery/CQuillnet.h"
+#include "discovery/DiscoveryEndpoint.h"
 
 #include <QObject>
 
@@ -16,10 +17,11 @@
 
 namespace ondrel {
 
-// A decoded reply and the adapter it arrived on.
-struct ArrivedDevice {
-    DeviceInfo record;
-    AdapterRef adapter;
+// The replies that arrived since the last batch was taken.
+struct ReplyBatch {
+    std::vector<Device> devices; // in arrival order
+    std::size_t ignored = 0;     // turned away because the batch was full
+    uint32_t lostSinceSearch = 0;
 };
 
 class EndpointEvents : public QObject {
@@ -31,24 +33,26 @@ public:
 
     explicit EndpointEvents(QObject* parent = nullptr);
 
-    // On the receive thread.
-    void OnEvent(const EndpointEvent& event);
+    // Handlers for DiscoveryEndpoint::setHandlers; they run on the receive thread and only
+    // ever feed this object.
+    EndpointHandlers handlers();
+
+    // On this object's thread, after repliesArrived: everything that came since the last call.
+    ReplyBatch takeReplies();
 
 Q_SIGNALS:
-    // The replies decoded since the last batch, in arrival order; how many were ignored
-    // because the batch was full; and the replies the kernel dropped since the search began.
-    void devicesArrived(const std::vector<ArrivedDevice>& devices, std::size_t ignored,
-                        uint32_t lostSinceSearch);
-    // An answer to a settings update: its raw result bytes (see CUpdateFlow::OnResult).
-    void setConfigResult(const QByteArray& result);
+    // Replies are waiting in takeReplies().
+    void repliesArrived();
+    // An answer to a settings request.
+    void updateAnswered(ondrel::UpdateResult result);
 
 private:
-    void DeliverDevices();
+    // On the receive thread.
+    void addReplies(std::vector<Device>&& replies, uint32_t lostSinceSearch);
+    void addAnswer(UpdateResult result);
 
     std::mutex m_mutex;
-    std::vector<ArrivedDevice> m_pending;
-    std::size_t m_ignored = 0;
-    uint32_t m_lost = 0;
+    ReplyBatch m_pending;
 };
 
 } // namespace ondrel

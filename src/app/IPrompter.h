@@ -12,11 +12,11 @@ class IPrompter {
 public:
     virtual ~IPrompter() = default;
     // The information icon and an OK button.
-    virtual void Information(QWidget* owner, const QString& text, const QString& caption) = 0;
+    virtual void information(QWidget* owner, const QString& text, const QString& caption) = 0;
     // The question icon and Yes and No buttons; true for Yes.
-    virtual bool Question(QWidget* owner, const QString& text, const QString& caption) = 0;
+    virtual bool question(QWidget* owner, const QString& text, const QString& caption) = 0;
     // No icon, an OK button.
-    virtual void Plain(QWidget* owner, const QString& text, const QString& caption) = 0;
+    virtual void plain(QWidget* owner, const QString& text, const QString& caption) = 0;
 };
 
 } // namespace ondrel

@@ -8,7 +8,7 @@ namespace ondrel {
 class IWebOpener {
 public:
     virtual ~IWebOpener() = default;
-    virtual bool Open(const QString& url) = 0;
+    virtual bool open(const QString& url) = 0;
 };
 
 } // namespace ondrel

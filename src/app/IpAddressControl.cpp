@@ -17,7 +17,7 @@ namespace {
 constexpr int kMaxOctet = 255;
 
 // The leading digits of a part, held to 255; -1 for none.
-int ReadOctet(const QString& part) {
+int readOctet(const QString& part) {
     int value = -1;
     for (const QChar c : part) {
         if (!c.isDigit()) {
@@ -50,9 +50,9 @@ IpAddressControl::IpAddressControl(QWidget* parent) : QFrame(parent) {
         field->setMaxLength(3);
         field->setFocusPolicy(Qt::ClickFocus);
         field->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-        field->setAccessibleName(QStringLiteral("octet %1").arg(i + 1));
+        field->setAccessibleName(tr("octet %1").arg(i + 1));
         field->installEventFilter(this);
-        connect(field, &QLineEdit::textEdited, this, [this, i] { OnEdited(i); });
+        connect(field, &QLineEdit::textEdited, this, [this, i] { onEdited(i); });
         m_fields[static_cast<std::size_t>(i)] = field;
         layout->addWidget(field, 1);
         if (i < 3) {
@@ -75,29 +75,29 @@ QSize IpAddressControl::sizeHint() const {
     return {width + 2 * frame, m_fields[0]->sizeHint().height()};
 }
 
-void IpAddressControl::SetAddressText(const QString& dotted) {
+void IpAddressControl::setAddressText(const QString& dotted) {
     const QStringList parts = dotted.split(QLatin1Char('.'));
     for (int i = 0; i < 4; ++i) {
-        const int value = (!dotted.isEmpty() && i < parts.size()) ? ReadOctet(parts[i]) : -1;
+        const int value = (!dotted.isEmpty() && i < parts.size()) ? readOctet(parts[i]) : -1;
         m_fields[static_cast<std::size_t>(i)]->setText(value < 0 ? QString()
                                                                  : QString::number(value));
     }
 }
 
-std::array<int, 4> IpAddressControl::Octets() const {
+std::array<int, 4> IpAddressControl::octets() const {
     std::array<int, 4> octets{};
     for (std::size_t i = 0; i < 4; ++i) {
-        octets[i] = std::max(0, ReadOctet(m_fields[i]->text()));
+        octets[i] = std::max(0, readOctet(m_fields[i]->text()));
     }
     return octets;
 }
 
-QString IpAddressControl::AddressText() const {
-    const std::array<int, 4> o = Octets();
+QString IpAddressControl::addressText() const {
+    const std::array<int, 4> o = octets();
     return QString::asprintf("%d.%d.%d.%d", o[0], o[1], o[2], o[3]);
 }
 
-bool IpAddressControl::IsBlank() const {
+bool IpAddressControl::isBlank() const {
     for (const QLineEdit* field : m_fields) {
         if (!field->text().isEmpty()) {
             return false;
@@ -106,11 +106,11 @@ bool IpAddressControl::IsBlank() const {
     return true;
 }
 
-void IpAddressControl::ClearAddress() {
-    SetAddressText(QString());
+void IpAddressControl::clearAddress() {
+    setAddressText(QString());
 }
 
-int IpAddressControl::IndexOf(const QObject* field) const {
+int IpAddressControl::indexOf(const QObject* field) const {
     for (int i = 0; i < 4; ++i) {
         if (m_fields[static_cast<std::size_t>(i)] == field) {
             return i;
@@ -119,7 +119,7 @@ int IpAddressControl::IndexOf(const QObject* field) const {
     return -1;
 }
 
-void IpAddressControl::MoveTo(int index, bool selectAll, bool atEnd) {
+void IpAddressControl::moveTo(int index, bool selectAll, bool atEnd) {
     if (index < 0 || index > 3) {
         return;
     }
@@ -132,19 +132,19 @@ void IpAddressControl::MoveTo(int index, bool selectAll, bool atEnd) {
     }
 }
 
-void IpAddressControl::OnEdited(int index) {
+void IpAddressControl::onEdited(int index) {
     QLineEdit* field = m_fields[static_cast<std::size_t>(index)];
     bool ok = false;
     if (field->text().toInt(&ok) > kMaxOctet && ok) {
         field->setText(QString::number(kMaxOctet));
     }
     if (field->text().size() == 3 && field->cursorPosition() == 3 && index < 3) {
-        MoveTo(index + 1, true, false);
+        moveTo(index + 1, true, false);
     }
 }
 
 bool IpAddressControl::eventFilter(QObject* watched, QEvent* event) {
-    const int index = IndexOf(watched);
+    const int index = indexOf(watched);
     if (index < 0 || event->type() != QEvent::KeyPress) {
         return QFrame::eventFilter(watched, event);
     }
@@ -158,8 +158,8 @@ bool IpAddressControl::eventFilter(QObject* watched, QEvent* event) {
         }
         static const QRegularExpression dotted(QStringLiteral("^[0-9]{0,3}(\\.[0-9]{0,3}){1,3}$"));
         if (dotted.match(text).hasMatch()) {
-            SetAddressText(text);
-            MoveTo(3, false, true);
+            setAddressText(text);
+            moveTo(3, false, true);
         }
         return true;
     }
@@ -169,24 +169,24 @@ bool IpAddressControl::eventFilter(QObject* watched, QEvent* event) {
     case Qt::Key_Period:
     case Qt::Key_Space:
         if (!field->text().isEmpty() && index < 3) {
-            MoveTo(index + 1, true, false);
+            moveTo(index + 1, true, false);
         }
         return true;
     case Qt::Key_Right:
         if (noSelection && field->cursorPosition() == field->text().size() && index < 3) {
-            MoveTo(index + 1, false, false);
+            moveTo(index + 1, false, false);
             return true;
         }
         break;
     case Qt::Key_Left:
         if (noSelection && field->cursorPosition() == 0 && index > 0) {
-            MoveTo(index - 1, false, true);
+            moveTo(index - 1, false, true);
             return true;
         }
         break;
     case Qt::Key_Backspace:
         if (noSelection && field->cursorPosition() == 0 && index > 0) {
-            MoveTo(index - 1, false, true);
+            moveTo(index - 1, false, true);
             return true;
         }
         break;

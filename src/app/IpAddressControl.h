@@ -18,13 +18,13 @@ public:
 
     // Takes dotted text as a device or the system gives it: up to four parts, each read as
     // its leading digits (none: blank) and held to 255. Empty text blanks every octet.
-    void SetAddressText(const QString& dotted);
+    void setAddressText(const QString& dotted);
     // "%d.%d.%d.%d", blank octets as 0.
-    QString AddressText() const;
-    std::array<int, 4> Octets() const;
-    bool IsBlank() const;
-    void ClearAddress();
-    QLineEdit* Field(int index) const { return m_fields.at(static_cast<std::size_t>(index)); }
+    QString addressText() const;
+    std::array<int, 4> octets() const;
+    bool isBlank() const;
+    void clearAddress();
+    QLineEdit* field(int index) const { return m_fields.at(static_cast<std::size_t>(index)); }
 
     // As wide as a full address, not as four edits of their own.
     QSize sizeHint() const override;
@@ -35,9 +35,9 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    int IndexOf(const QObject* field) const;
-    void MoveTo(int index, bool selectAll, bool atEnd);
-    void OnEdited(int index);
+    int indexOf(const QObject* field) const;
+    void moveTo(int index, bool selectAll, bool atEnd);
+    void onEdited(int index);
 
     std::array<QLineEdit*, 4> m_fields{};
 };

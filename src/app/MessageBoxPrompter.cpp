@@ -6,7 +6,7 @@ namespace ondrel {
 
 namespace {
 
-int Run(QWidget* owner, QMessageBox::Icon icon, const QString& text, const QString& caption,
+int run(QWidget* owner, QMessageBox::Icon icon, const QString& text, const QString& caption,
         QMessageBox::StandardButtons buttons) {
     QMessageBox box(icon, caption, text, buttons, owner);
     box.setTextFormat(Qt::PlainText);
@@ -16,17 +16,17 @@ int Run(QWidget* owner, QMessageBox::Icon icon, const QString& text, const QStri
 
 } // namespace
 
-void MessageBoxPrompter::Information(QWidget* owner, const QString& text, const QString& caption) {
-    Run(owner, QMessageBox::Information, text, caption, QMessageBox::Ok);
+void MessageBoxPrompter::information(QWidget* owner, const QString& text, const QString& caption) {
+    run(owner, QMessageBox::Information, text, caption, QMessageBox::Ok);
 }
 
-bool MessageBoxPrompter::Question(QWidget* owner, const QString& text, const QString& caption) {
-    return Run(owner, QMessageBox::Question, text, caption, QMessageBox::Yes | QMessageBox::No) ==
+bool MessageBoxPrompter::question(QWidget* owner, const QString& text, const QString& caption) {
+    return run(owner, QMessageBox::Question, text, caption, QMessageBox::Yes | QMessageBox::No) ==
            QMessageBox::Yes;
 }
 
-void MessageBoxPrompter::Plain(QWidget* owner, const QString& text, const QString& caption) {
-    Run(owner, QMessageBox::NoIcon, text, caption, QMessageBox::Ok);
+void MessageBoxPrompter::plain(QWidget* owner, const QString& text, const QString& caption) {
+    run(owner, QMessageBox::NoIcon, text, caption, QMessageBox::Ok);
 }
 
 } // namespace ondrel

@@ -7,9 +7,9 @@ namespace ondrel {
 
 class MessageBoxPrompter : public IPrompter {
 public:
-    void Information(QWidget* owner, const QString& text, const QString& caption) override;
-    bool Question(QWidget* owner, const QString& text, const QString& caption) override;
-    void Plain(QWidget* owner, const QString& text, const QString& caption) override;
+    void information(QWidget* owner, const QString& text, const QString& caption) override;
+    bool question(QWidget* owner, const QString& text, const QString& caption) override;
+    void plain(QWidget* owner, const QString& text, const QString& caption) override;
 };
 
 } // namespace ondrel

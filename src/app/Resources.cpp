@@ -3,15 +3,15 @@
 #include <QtGlobal>
 
 // Resources of a static library are registered by name, outside any namespace.
-static void RegisterCompiledResources() {
+static void registerCompiledResources() {
     Q_INIT_RESOURCE(resources);
 }
 
 namespace ondrel {
 
-void RegisterResources() {
+void registerResources() {
     static const bool registered = [] {
-        RegisterCompiledResources();
+        registerCompiledResources();
         return true;
     }();
     (void)registered;

@@ -4,6 +4,6 @@
 
 namespace ondrel {
 
-void RegisterResources();
+void registerResources();
 
 } // namespace ondrel

@@ -1,52 +1,61 @@
 #include "RestartProgress.h"
 
-#include <QProgressBar>
+#include "ui_RestartProgress.h"
 
 namespace ondrel {
 
-RestartProgress::RestartProgress(QWidget* label, QProgressBar* bar) : m_label(label), m_bar(bar) {}
+namespace {
 
-void RestartProgress::Show() {
-    if (m_bar != nullptr) {
-        m_bar->show();
-    }
-    if (m_label != nullptr) {
-        m_label->show();
-    }
+constexpr int kBarStart = 1;
+constexpr int kBarEnd = 35;
+
+} // namespace
+
+RestartProgress::RestartProgress(QWidget* parent)
+    : QWidget(parent), ui(std::make_unique<Ui::RestartProgress>()) {
+    ui->setupUi(this);
+    QSizePolicy keepRoom = sizePolicy();
+    keepRoom.setRetainSizeWhenHidden(true);
+    setSizePolicy(keepRoom);
+    connect(&m_timer, &QTimer::timeout, this, &RestartProgress::tick);
+    hide();
 }
 
-void RestartProgress::Hide() {
-    if (m_bar != nullptr) {
-        m_bar->hide();
-    }
-    if (m_label != nullptr) {
-        m_label->hide();
-    }
+RestartProgress::~RestartProgress() = default;
+
+const QProgressBar& RestartProgress::bar() const {
+    return *ui->restartProgress;
 }
 
-void RestartProgress::Reset() {
-    if (m_bar != nullptr) {
-        m_bar->setRange(1, 35);
-        m_bar->setValue(1);
-    }
-    m_step = 1;
+void RestartProgress::start(int tickMs, int ticks) {
+    m_ticks = 0;
+    m_lastTick = ticks;
+    ui->restartProgress->setRange(kBarStart, kBarEnd);
+    ui->restartProgress->setValue(kBarStart);
+    show();
+    m_timer.start(tickMs);
 }
 
-void RestartProgress::StepIt() {
-    if (m_bar == nullptr) {
-        return;
-    }
-    int next = m_bar->value() + m_step;
-    if (next > m_bar->maximum()) {
-        next = m_bar->minimum() + (next - m_bar->maximum() - 1);
-    }
-    m_bar->setValue(next);
+void RestartProgress::stop() {
+    m_timer.stop();
+    hide();
 }
 
-bool RestartProgress::Tick(int lastTick) {
-    ++m_restartTicks;
-    StepIt();
-    return m_restartTicks >= lastTick;
+void RestartProgress::step() {
+    QProgressBar& bar = *ui->restartProgress;
+    int next = bar.value() + 1;
+    if (next > bar.maximum()) {
+        next = bar.minimum();
+    }
+    bar.setValue(next);
+}
+
+void RestartProgress::tick() {
+    step();
+    if (++m_ticks >= m_lastTick) {
+        stop();
+        Q_EMIT finished();
+    }
 }
 
 } // namespace ondrel

@@ -1,32 +1,49 @@
 #pragma once
-// The notice and bar that follow a device's restart: shown when an update has been accepted,
-// stepped once per tick, hidden again after the last tick.
+// The notice and bar that follow a device's restart after an update: started when the device
+// accepted (or did not answer), stepped once per tick, and over after the last tick, when the
+// window searches again. Hidden, it keeps its room, so that what lies below does not move
+// when it appears.
+
+#include <QTimer>
+#include <QWidget>
+
+#include <memory>
+
+namespace Ui {
+class RestartProgress;
+}
 
 class QProgressBar;
-class QWidget;
 
 namespace ondrel {
 
-class RestartProgress {
+class RestartProgress : public QWidget {
+    Q_OBJECT
 public:
-    RestartProgress(QWidget* label, QProgressBar* bar);
+    explicit RestartProgress(QWidget* parent = nullptr);
+    ~RestartProgress() override;
 
-    void Show();
-    void Hide();
-    // Range 1..35 from position 1 by steps of 1.
-    void Reset();
-    // Counts one tick and steps the bar; true once the count has reached lastTick.
-    bool Tick(int lastTick);
-    void ResetTicks() { m_restartTicks = 0; }
-    int Ticks() const { return m_restartTicks; }
-    // Advances the bar by its step, wrapping to the start past the end.
-    void StepIt();
+    // Shows the bar at its start (range 1..35, position 1) and steps it every tickMs; after
+    // `ticks` steps it hides and emits finished. Starting again while running starts over.
+    void start(int tickMs, int ticks);
+    // Hides the bar without finishing: no restart is coming after all.
+    void stop();
+    bool isRunning() const { return m_timer.isActive(); }
+
+    const QProgressBar& bar() const;
+    // Advances the bar by one step, wrapping to the start past the end.
+    void step();
+
+Q_SIGNALS:
+    void finished();
 
 private:
-    QWidget* m_label;
-    QProgressBar* m_bar;
-    int m_restartTicks = 0;
-    int m_step = 10;
+    void tick();
+
+    std::unique_ptr<Ui::RestartProgress> ui;
+    QTimer m_timer;
+    int m_ticks = 0;
+    int m_lastTick = 0;
 };
 
 } // namespace ondrel

@@ -15,15 +15,15 @@ const QByteArray kRestore = QByteArrayLiteral("restore\n");
 } // namespace
 
 SingleInstance::SingleInstance(const QString& title, QObject* parent)
-    : QObject(parent), m_key(KeyFor(title)) {}
+    : QObject(parent), m_key(keyFor(title)) {}
 
 SingleInstance::~SingleInstance() = default;
 
-QString SingleInstance::KeyFor(const QString& title) {
+QString SingleInstance::keyFor(const QString& title) {
     return QStringLiteral("ondrel.%1.%2").arg(getuid()).arg(title.toLower());
 }
 
-bool SingleInstance::AnotherCopyRuns() {
+bool SingleInstance::anotherCopyRuns() {
     QLocalSocket socket;
     socket.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
     socket.connectToServer(m_key, QIODevice::WriteOnly);
@@ -36,7 +36,7 @@ bool SingleInstance::AnotherCopyRuns() {
     return true;
 }
 
-bool SingleInstance::Claim() {
+bool SingleInstance::claim() {
     if (m_server != nullptr) {
         return true;
     }
@@ -50,11 +50,11 @@ bool SingleInstance::Claim() {
         return !taken;
     }
     m_server = server;
-    connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::OnNewConnection);
+    connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::onNewConnection);
     return true;
 }
 
-void SingleInstance::OnNewConnection() {
+void SingleInstance::onNewConnection() {
     while (QLocalSocket* peer = m_server->nextPendingConnection()) {
         connect(peer, &QLocalSocket::disconnected, peer, &QObject::deleteLater);
         connect(peer, &QLocalSocket::readyRead, this, [this, peer] {

@@ -19,18 +19,18 @@ public:
     ~SingleInstance() override;
 
     // True when a copy with this title runs; it has been asked to restore itself.
-    bool AnotherCopyRuns();
+    bool anotherCopyRuns();
     // Takes the title for this copy. False when another copy holds it.
-    bool Claim();
+    bool claim();
 
-    QString Key() const { return m_key; }
-    static QString KeyFor(const QString& title);
+    QString key() const { return m_key; }
+    static QString keyFor(const QString& title);
 
 Q_SIGNALS:
     void restoreRequested();
 
 private:
-    void OnNewConnection();
+    void onNewConnection();
 
     QString m_key;
     QLocalServer* m_server = nullptr;

@@ -43,13 +43,15 @@ public:
     static QString DeviceCount(int devices) {
         return devices == 1 ? tr("1 device") : tr("%1 devices").arg(devices);
     }
+    // What a screen reader says for the count beside "Device list:".
+    static QString DeviceCountName(int devices) { return tr("Device count: %1").arg(devices); }
     static QString RepliesLost(qulonglong lost) {
         return tr("%1 replies were lost: the receive buffer was full. Search again, or raise "
                   "net.core.rmem_max")
             .arg(lost);
     }
     static QString ListFull(qulonglong ignored) {
-        return tr("list full: %1 more replies were ignored").arg(ignored);
+        return tr("List full: %1 more replies were ignored").arg(ignored);
     }
     static QString Tips() { return tr("Tips"); }
     static QString Ask() { return tr("Ask"); }

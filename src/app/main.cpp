@@ -1,5 +1,5 @@
 #include "AppVersion.h"
-#include "COndrelApp.h"
+#include "Startup.h"
 
 #include <QApplication>
 
@@ -8,13 +8,14 @@
 
 namespace {
 
-constexpr const char* kHelp = R"(Usage: ondrel [--help | --version]
+constexpr const char* kHelp = R"(Usage: ondrel [--search] [--help | --version]
 
 Finds IP cameras and video servers on the local network and changes their network
 settings, in one window. A search goes out every network adapter; nothing is sent until
 you press Search(F3). Keys: F3 search, F4 browse, F5 update; Up and Down move through the
 list.
 
+  --search     search as soon as the window opens, as Search(F3) does
   --help, -h   this text
   --version    the program's version
 
@@ -22,17 +23,19 @@ Qt's own options (for example -platform offscreen) are passed on to Qt.
 From a terminal: ondrel-cli(1); simulated devices: ondrel-sim(1).
 )";
 
+bool isOption(const char* argument, const char* name) {
+    return std::strcmp(argument, name) == 0;
+}
+
 // Answered before any window, display or socket exists, so that they work anywhere (a
 // package check, a terminal without a display) and send nothing.
-bool AnswerInfoOption(int argc, char** argv) {
+bool answerInfoOption(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--version") == 0) {
-            QString version;
-            ondrel::GetAppVersion(version);
-            std::printf("ondrel %s\n", version.toUtf8().constData());
+        if (isOption(argv[i], "--version")) {
+            std::printf("ondrel %s\n", ondrel::appVersion().toUtf8().constData());
             return true;
         }
-        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+        if (isOption(argv[i], "--help") || isOption(argv[i], "-h")) {
             std::fputs(kHelp, stdout);
             return true;
         }
@@ -40,14 +43,25 @@ bool AnswerInfoOption(int argc, char** argv) {
     return false;
 }
 
+ondrel::StartOptions readStartOptions(int argc, char** argv) {
+    ondrel::StartOptions options;
+    for (int i = 1; i < argc; ++i) {
+        options.search = options.search || isOption(argv[i], "--search");
+    }
+    return options;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    if (AnswerInfoOption(argc, argv)) {
+    if (answerInfoOption(argc, argv)) {
         return 0;
     }
+    const ondrel::StartOptions options = readStartOptions(argc, argv);
     QApplication application(argc, argv);
-    ondrel::COndrelApp app;
-    app.InitInstance();
-    return 0;
+    ondrel::Startup startup;
+    if (startup.start(options) == nullptr) {
+        return 0;
+    }
+    return QApplication::exec();
 }

@@ -1,23 +1,22 @@
-#include "CAboutDlg.h"
+#include "AboutDialog.h"
 
 #include "AppVersion.h"
 #include "Resources.h"
 #include "Texts.h"
-#include "ui_CAboutDlg.h"
+#include "ui_AboutDialog.h"
 
 namespace ondrel {
 
-CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::CAboutDlg>()) {
-    RegisterResources();
+AboutDialog::AboutDialog(QWidget* parent)
+    : QDialog(parent), ui(std::make_unique<Ui::AboutDialog>()) {
+    registerResources();
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    QString version;
-    GetAppVersion(version);
-    ui->versionLabel->setText(Texts::AboutLine(version));
+    ui->versionLabel->setText(Texts::AboutLine(appVersion()));
     ui->okButton->setFocus(Qt::OtherFocusReason);
 }
 
-CAboutDlg::~CAboutDlg() = default;
+AboutDialog::~AboutDialog() = default;
 
 } // namespace ondrel

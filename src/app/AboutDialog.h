@@ -6,21 +6,19 @@
 #include <memory>
 
 namespace Ui {
-class CAboutDlg;
+class AboutDialog;
 }
 
 namespace ondrel {
 
-class CAboutDlg : public QDialog {
+class AboutDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit CAboutDlg(QWidget* parent = nullptr);
-    ~CAboutDlg() override;
-
-    const Ui::CAboutDlg& Form() const { return *ui; }
+    explicit AboutDialog(QWidget* parent = nullptr);
+    ~AboutDialog() override;
 
 private:
-    std::unique_ptr<Ui::CAboutDlg> ui;
+    std::unique_ptr<Ui::AboutDialog> ui;
 };
 
 } // namespace ondrel
