@@ -59,6 +59,13 @@ TEST(SimCommandLine, Accepted) {
     // Decimal, whatever the leading zeros: "010" is not octal.
     EXPECT_EQ(SimCommandLine::Parse({"--devices", "010"}).options.devices, 10u);
     EXPECT_EQ(SimCommandLine::Parse({"--max-searches", "3"}).options.maxSearches, 3u);
+    const ParsedOptions same =
+        SimCommandLine::Parse({"--devices", "40", "--same-ip", "192.168.0.64"});
+    EXPECT_EQ(same.error, "");
+    EXPECT_EQ(same.options.sameIp, "192.168.0.64");
+    EXPECT_EQ(same.options.devices, 40u);
+    EXPECT_EQ(SimCommandLine::Parse({"--burst", "5", "--same-ip", "10.0.0.9"}).options.sameIp,
+              "10.0.0.9");
 
     const SimOptions defaults = SimCommandLine::Parse({}).options;
     EXPECT_EQ(defaults.devices, 1u);
@@ -95,6 +102,9 @@ TEST(SimCommandLine, Refused) {
         {{"--burst", "2", "--devices", "2"}, "excludes"},
         {{"--config", "x.json", "--burst", "2"}, "excludes"},
         {{"--unicast", "--reply-to", "10.0.0.1"}, "excludes"},
+        {{"--same-ip", "192.168.0"}, "--same-ip: expected an IPv4"},
+        {{"--same-ip"}, "--same-ip"},
+        {{"--same-ip", "192.168.0.64", "--config", "x.json"}, "excludes"},
         {{"--verbose"}, "unknown option \"--verbose\""},
         {{"--verbose=2"}, "unknown option \"--verbose\""},
         {{"devices"}, "unexpected argument \"devices\""},
@@ -110,9 +120,10 @@ TEST(SimCommandLine, HelpNamesEveryOption) {
     const ParsedOptions help = SimCommandLine::Parse({"-h"});
     EXPECT_EQ(help.error, "");
     for (const char* option :
-         {"--devices", "--config", "--burst", "--listen-port", "--bind", "--reply-to", "--unicast",
-          "--reply-port", "--restart-ms", "--faulty", "--duplicates", "--delay", "--max-searches",
-          "--once", "--log", "--ready", "--help", "--version", "Exit status"}) {
+         {"--devices", "--config",     "--burst",   "--same-ip",      "--listen-port",
+          "--bind",    "--reply-to",   "--unicast", "--reply-port",   "--restart-ms",
+          "--faulty",  "--duplicates", "--delay",   "--max-searches", "--once",
+          "--log",     "--ready",      "--help",    "--version",      "Exit status"}) {
         EXPECT_NE(help.text.find(option), std::string::npos) << option;
     }
     EXPECT_EQ(SimCommandLine::Parse({"--version"}).text.rfind("ondrel-sim ", 0), 0u);

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 
 using namespace ondrel;
@@ -136,6 +137,35 @@ TEST(SimResponder, AcceptedChangeRestartsThenAnswersWithNewSettings) {
     EXPECT_TRUE(sameRecord(d, responder.Devices()[0].ExpectedRecord()));
     // Uptime counts from the end of the restart.
     EXPECT_NE(after.datagrams[0].find("AppUpTime:0000000000000000000\r\n"), std::string::npos);
+}
+
+// Cameras out of the box: one address, told apart by DevId only; a change reaches one of them.
+TEST(SimResponder, SharedFactoryAddressChangesOneDevice) {
+    std::vector<SimDevice> devices;
+    for (std::size_t i = 0; i < 3; ++i) {
+        devices.push_back(SimDevice::FactoryDefault(i, "192.168.0.64"));
+    }
+    SimResponder responder(std::move(devices), {}, kStart);
+    const Response before = responder.Handle(Search(), kStart + 1s);
+    ASSERT_EQ(Answering(before),
+              (std::vector<std::string>{"SIM00000001", "SIM00000002", "SIM00000003"}));
+    std::set<std::string> macs;
+    for (const std::string& datagram : before.datagrams) {
+        const DeviceInfo d = DecodeSearchReply(datagram);
+        EXPECT_EQ(FieldText(d.IP), "192.168.0.64");
+        EXPECT_EQ(FieldText(d.NetMask), "255.255.255.0");
+        EXPECT_EQ(d.IPMode, 0);
+        macs.insert(FieldString(d.Mac));
+    }
+    EXPECT_EQ(macs.size(), 3u);
+
+    ASSERT_EQ(responder.Handle(Set("SIM00000002", "admin", "admin"), kStart + 2s).datagrams.size(),
+              1u);
+    const Response after = responder.Handle(Search(), kStart + 10s);
+    ASSERT_EQ(after.datagrams.size(), 3u);
+    EXPECT_EQ(FieldText(DecodeSearchReply(after.datagrams[0]).IP), "192.168.0.64");
+    EXPECT_EQ(FieldText(DecodeSearchReply(after.datagrams[1]).IP), "10.50.0.7");
+    EXPECT_EQ(FieldText(DecodeSearchReply(after.datagrams[2]).IP), "192.168.0.64");
 }
 
 TEST(SimResponder, AutomaticAddressingKeepsTheLastAddress) {

@@ -21,7 +21,8 @@ constexpr const char* kFooter =
     R"(Generated devices: device i (from 0) is "Sim Camera <i+1>", DevId SIM<i+1, 8 digits>,
 MAC 02:4F:4E:xx:xx:xx, IP 10.77.<1+i/250>.<1+i%250>/255.255.0.0, HTTP port 80, account
 admin/admin, accepts changes, restarts in 2000 ms; every third device (i%3==2) uses
-automatic addressing, every fourth (i%4==3) is on Wi-Fi.
+automatic addressing, every fourth (i%4==3) is on Wi-Fi. With --same-ip ADDR every one
+reports ADDR, mask 255.255.255.0 and a fixed address.
 
 Device files (--config): a list of objects, or {"devices": [...]}. Keys (each optional; a
 missing key takes the generated device's value at the same position): name, devId, mac
@@ -181,6 +182,15 @@ private:
                 ->group(group);
         devices->excludes(config)->excludes(burst);
         config->excludes(burst);
+        m_app
+            .add_option("--same-ip", m_options.sameIp,
+                        "every generated device reports address ADDR, with a fixed address, as "
+                        "cameras out of the box do; each still has its own MAC and DevId and "
+                        "takes the address it is given")
+            ->type_name("ADDR")
+            ->check(Address())
+            ->excludes(config)
+            ->group(group);
     }
 
     void AddNetwork() {

@@ -13,6 +13,7 @@ namespace ondrel::sim {
 struct SimOptions {
     std::size_t devices = 1; // generated devices, unless configFile is set
     std::string configFile;  // --config
+    std::string sameIp;      // --same-ip: every generated device reports this address
     bool burst = false;      // --burst N: replies composed ahead of the search
     std::string bindAddress = "0.0.0.0";
     uint16_t listenPort = 9002;

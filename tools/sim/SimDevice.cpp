@@ -55,6 +55,14 @@ SimDevice SimDevice::Generated(std::size_t index) {
     return d;
 }
 
+SimDevice SimDevice::FactoryDefault(std::size_t index, const std::string& sharedIp) {
+    SimDevice d = Generated(index);
+    d.ip = sharedIp;
+    d.mask = "255.255.255.0";
+    d.dhcp = false;
+    return d;
+}
+
 DeviceInfo SimDevice::ExpectedRecord() const {
     DeviceInfo r = zeroDeviceInfo();
     setField(r.IP, ip);

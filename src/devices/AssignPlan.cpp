@@ -1,0 +1,526 @@
+#include "AssignPlan.h"
+
+#include "config/FormRules.h"
+#include "devices/TakenAddresses.h"
+
+#include <algorithm>
+#include <deque>
+#include <map>
+#include <unordered_map>
+
+namespace ondrel {
+
+namespace {
+
+// One probe call never asks about more than this: every candidate leaves an entry in the
+// kernel's neighbour table, which starts dropping entries at a thousand or so (shared with
+// everything else on the PC).
+constexpr std::size_t kMaxBatch = 256;
+
+struct Subnet {
+    uint32_t mask = 0;
+    uint32_t network = 0;
+    uint32_t broadcast = 0;
+
+    bool isHost(Ipv4 a) const {
+        return (a.bits & mask) == network && a.bits != network && a.bits != broadcast;
+    }
+};
+
+PlanError refusal(PlanRefusal r, std::size_t index = 0) {
+    PlanError e;
+    e.refusal = r;
+    e.index = index;
+    return e;
+}
+
+AssignPlan refused(PlanError error) {
+    AssignPlan plan;
+    plan.error = std::move(error);
+    return plan;
+}
+
+std::optional<Ipv4> typedHost(std::string_view text) {
+    const std::optional<Ipv4> a = parseIpv4(text);
+    if (!a || !isCanonicalIpv4(text) || !a->isUsableHost()) {
+        return std::nullopt;
+    }
+    return a;
+}
+
+// The subnet of a mask and an address in it; a refusal when there is none.
+PlanRefusal subnetOf(std::optional<Ipv4> maskValue, Ipv4 address, Subnet& out) {
+    if (!maskValue || maskValue->bits == 0) {
+        return PlanRefusal::BadNetMask;
+    }
+    const uint32_t inverted = ~maskValue->bits;
+    if ((inverted & (inverted + 1)) != 0) {
+        return PlanRefusal::BadNetMask;
+    }
+    if (inverted < 3) {
+        return PlanRefusal::NoHostInMask;
+    }
+    out.mask = maskValue->bits;
+    out.network = address.bits & out.mask;
+    out.broadcast = out.network | inverted;
+    return out.isHost(address) ? PlanRefusal::None : PlanRefusal::AddressNotHost;
+}
+
+std::optional<Ipv4> typedMask(std::string_view text) {
+    return isCanonicalIpv4(text) ? parseIpv4(text) : std::nullopt;
+}
+
+// A gateway or DNS server as given: "0.0.0.0" (none) or a usable address.
+std::optional<Ipv4> typedServer(std::string_view text) {
+    const std::optional<Ipv4> a = isCanonicalIpv4(text) ? parseIpv4(text) : std::nullopt;
+    if (!a || !(a->isUnspecified() || a->isUsableHost())) {
+        return std::nullopt;
+    }
+    return a;
+}
+
+// The values every device of the plan takes where given; a refusal for a bad one.
+PlanError checkShared(const std::string& gateway, const std::string& dns,
+                      const std::string& httpPort, const Subnet& subnet, std::size_t index) {
+    if (!gateway.empty()) {
+        const std::optional<Ipv4> g = typedServer(gateway);
+        if (!g || (!g->isUnspecified() && !subnet.isHost(*g))) {
+            return refusal(PlanRefusal::BadGateway, index);
+        }
+    }
+    if (!dns.empty() && !typedServer(dns)) {
+        return refusal(PlanRefusal::BadDns, index);
+    }
+    if (!httpPort.empty()) {
+        const HttpPortReading port = ReadHttpPort(httpPort);
+        if (port.check != HttpPortCheck::Usable) {
+            PlanError e = refusal(PlanRefusal::BadHttpPort, index);
+            e.detail = static_cast<int>(port.check);
+            return e;
+        }
+    }
+    return {};
+}
+
+NetworkSettings settingsFor(const Device& d, Ipv4 address, const std::string& netMask,
+                            const std::string& gateway, const std::string& dns,
+                            const std::string& httpPort) {
+    NetworkSettings s = currentSettings(d);
+    s.mode = AddressMode::Static;
+    s.ip = address.text();
+    s.netMask = netMask;
+    if (!gateway.empty()) {
+        s.gateway = gateway;
+    }
+    if (!dns.empty()) {
+        s.dns0 = dns;
+    }
+    if (!httpPort.empty()) {
+        s.httpPort = ReadHttpPort(httpPort).port;
+    }
+    return s;
+}
+
+// Refuses a set of devices the set requests could not tell apart.
+PlanError checkDevices(const std::vector<const Device*>& devices) {
+    std::map<std::string, std::size_t> macs;
+    std::map<std::string, std::size_t> ids;
+    for (std::size_t i = 0; i < devices.size(); ++i) {
+        const Device& d = *devices[i];
+        const std::optional<uint64_t> mac = macValue(d.mac);
+        const std::string macKey = mac ? std::to_string(*mac) : d.mac;
+        for (auto [map, key, clash] : {std::tuple{&macs, macKey, PlanRefusal::DuplicateMac},
+                                       std::tuple{&ids, d.id, PlanRefusal::SharedDeviceId}}) {
+            if (clash == PlanRefusal::SharedDeviceId && key.empty()) {
+                PlanError e = refusal(PlanRefusal::MissingDeviceId, i);
+                e.party = deviceLabel(d);
+                return e;
+            }
+            const auto [it, added] = map->emplace(key, i);
+            if (!added) {
+                PlanError e = refusal(clash, i);
+                e.other = it->second;
+                e.party = deviceLabel(d);
+                return e;
+            }
+        }
+    }
+    return {};
+}
+
+std::vector<const Device*> pointers(const std::vector<Device>& devices) {
+    std::vector<const Device*> out;
+    for (const Device& d : devices) {
+        out.push_back(&d);
+    }
+    return out;
+}
+
+AddressCheck checkOf(const ProbeResult& r) {
+    switch (r.outcome) {
+    case ProbeOutcome::Free:
+        return AddressCheck::Free;
+    case ProbeOutcome::Failed:
+        return AddressCheck::Failed;
+    case ProbeOutcome::InUse:
+    case ProbeOutcome::NotChecked:
+        break;
+    }
+    return AddressCheck::NotChecked;
+}
+
+} // namespace
+
+namespace {
+
+// The addresses of a range plan, upward from its first, met one at a time; those the prober is
+// to be asked about are asked in batches ahead of their turn.
+class Candidates {
+public:
+    struct Entry {
+        Ipv4 address;
+        std::optional<SkippedAddress> taken; // known before asking
+        bool asked = false;
+        std::vector<std::pair<AdapterRef, ProbeResult>> answers;
+    };
+
+    Candidates(Ipv4 first, const Subnet& subnet, const TakenAddresses& taken)
+        : m_next(first.bits), m_subnet(subnet), m_taken(taken) {}
+
+    // Null when the subnet has no address left.
+    Entry* front() {
+        if (m_queue.empty() && !generate()) {
+            return nullptr;
+        }
+        return &m_queue.front();
+    }
+    void pop() { m_queue.pop_front(); }
+
+    // Asks about the next `count` addresses not known to be taken, on every adapter among
+    // `adapters` whose subnet holds them.
+    void ask(AddressProber& prober, std::size_t count, const std::vector<AdapterRef>& adapters) {
+        std::vector<ProbeRequest> requests;
+        std::vector<std::size_t> owners;
+        std::size_t collected = 0;
+        for (std::size_t i = 0; collected < count; ++i) {
+            if (i == m_queue.size() && !generate()) {
+                break;
+            }
+            Entry& e = m_queue[i];
+            if (e.taken || e.asked) {
+                continue;
+            }
+            e.asked = true;
+            ++collected;
+            for (const AdapterRef& a : adapters) {
+                if (a.ifindex != 0 && a.HasAddress() && a.Contains(e.address.bits)) {
+                    requests.push_back({e.address, a});
+                    owners.push_back(i);
+                }
+            }
+        }
+        if (requests.empty()) {
+            return;
+        }
+        std::vector<ProbeResult> results = prober.probe(requests);
+        results.resize(requests.size(), {ProbeOutcome::Failed, "the prober gave no answer"});
+        for (std::size_t r = 0; r < requests.size(); ++r) {
+            m_queue[owners[r]].answers.emplace_back(requests[r].adapter, std::move(results[r]));
+        }
+    }
+
+private:
+    bool generate() {
+        const Ipv4 a{m_next};
+        if (m_done || !m_subnet.isHost(a) || !a.isUsableHost()) {
+            m_done = true;
+            return false;
+        }
+        ++m_next; // at most the broadcast address: no overflow
+        m_queue.push_back({a, m_taken.find(a), false, {}});
+        return true;
+    }
+
+    uint32_t m_next;
+    bool m_done = false;
+    Subnet m_subnet;
+    const TakenAddresses& m_taken;
+    std::deque<Entry> m_queue;
+};
+
+std::vector<AdapterRef> distinctAdapters(const std::vector<Device>& devices, std::size_t from) {
+    std::vector<AdapterRef> out;
+    for (std::size_t i = from; i < devices.size(); ++i) {
+        if (std::find(out.begin(), out.end(), devices[i].adapter) == out.end()) {
+            out.push_back(devices[i].adapter);
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+AssignPlan planRange(const RangeRequest& request, AddressProber* prober) {
+    const std::vector<Device>& chosen = request.chosen;
+    if (chosen.empty()) {
+        return refused(refusal(PlanRefusal::NoDevices));
+    }
+    const std::optional<Ipv4> first = typedHost(request.firstAddress);
+    if (!first) {
+        return refused(refusal(PlanRefusal::BadAddress));
+    }
+    Subnet subnet;
+    if (const PlanRefusal r = subnetOf(typedMask(request.netMask), *first, subnet);
+        r != PlanRefusal::None) {
+        return refused(refusal(r));
+    }
+    if (PlanError e = checkShared(request.gateway, request.dns0, request.httpPort, subnet, 0);
+        e.refusal != PlanRefusal::None) {
+        return refused(std::move(e));
+    }
+    if (PlanError e = checkDevices(pointers(chosen)); e.refusal != PlanRefusal::None) {
+        return refused(std::move(e));
+    }
+
+    TakenAddresses taken;
+    taken.addPcAdapters(request.pcAdapters);
+    if (!request.gateway.empty()) {
+        taken.addGateway(*parseIpv4(request.gateway), {});
+    } else {
+        for (const Device& d : chosen) {
+            if (d.gateway.value) {
+                taken.addGateway(*d.gateway.value, deviceLabel(d));
+            }
+        }
+    }
+    taken.addListed(request.listed);
+
+    AssignPlan plan;
+    Candidates candidates(*first, subnet, taken);
+    for (std::size_t k = 0; k < chosen.size();) {
+        Candidates::Entry* e = candidates.front();
+        if (e == nullptr) {
+            PlanError error = refusal(PlanRefusal::OutOfAddresses, k);
+            error.party = deviceLabel(chosen[k]);
+            return refused(std::move(error));
+        }
+        if (e->taken) {
+            plan.skipped.push_back(*e->taken);
+            candidates.pop();
+            continue;
+        }
+        if (prober != nullptr && !e->asked) {
+            // A quarter more than the devices still waiting, and a few: a handful of taken
+            // addresses must not cost a second wait.
+            const std::size_t waiting = chosen.size() - k;
+            candidates.ask(*prober, std::min(kMaxBatch, waiting + waiting / 4 + 8),
+                           distinctAdapters(chosen, k));
+            e = candidates.front(); // asking grows the queue
+        }
+        const auto inUse = std::find_if(e->answers.begin(), e->answers.end(), [](const auto& a) {
+            return a.second.outcome == ProbeOutcome::InUse;
+        });
+        if (inUse != e->answers.end()) {
+            plan.skipped.push_back({e->address, SkipReason::InUse, inUse->second.detail});
+            candidates.pop();
+            continue;
+        }
+        AddressCheck check = prober == nullptr ? AddressCheck::Off : AddressCheck::NotChecked;
+        for (const auto& [adapter, result] : e->answers) {
+            if (adapter == chosen[k].adapter) {
+                check = checkOf(result);
+                if (check == AddressCheck::Failed && plan.probeError.empty()) {
+                    plan.probeError = result.detail;
+                }
+            }
+        }
+        plan.devices.push_back({chosen[k],
+                                settingsFor(chosen[k], e->address, request.netMask, request.gateway,
+                                            request.dns0, request.httpPort),
+                                check});
+        candidates.pop();
+        ++k;
+    }
+    return plan;
+}
+
+AssignPlan planExplicit(const ExplicitRequest& request, AddressProber* prober) {
+    const std::vector<PlanRow>& rows = request.rows;
+    if (rows.empty()) {
+        return refused(refusal(PlanRefusal::NoDevices));
+    }
+    const auto rowError = [&](PlanRefusal r, std::size_t i, std::string party) {
+        PlanError e = refusal(r, i);
+        e.line = rows[i].line;
+        e.party = std::move(party);
+        return e;
+    };
+
+    std::unordered_map<uint64_t, std::size_t> byMac;
+    for (std::size_t i = 0; i < request.listed.size(); ++i) {
+        if (const std::optional<uint64_t> mac = macValue(request.listed[i].mac)) {
+            byMac.emplace(*mac, i);
+        }
+    }
+    std::vector<const Device*> devices;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const std::optional<uint64_t> mac = macValue(rows[i].mac);
+        if (!mac) {
+            return refused(rowError(PlanRefusal::BadMac, i, rows[i].mac));
+        }
+        const auto it = byMac.find(*mac);
+        if (it == byMac.end()) {
+            return refused(rowError(PlanRefusal::UnknownMac, i, rows[i].mac));
+        }
+        devices.push_back(&request.listed[it->second]);
+    }
+    if (PlanError e = checkDevices(devices); e.refusal != PlanRefusal::None) {
+        e.line = rows[e.index].line;
+        return refused(std::move(e));
+    }
+
+    std::vector<Ipv4> addresses;
+    std::vector<std::string> masks;
+    std::unordered_map<uint32_t, std::size_t> given;
+    TakenAddresses taken;
+    taken.addPcAdapters(request.pcAdapters);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const PlanRow& row = rows[i];
+        const Device& d = *devices[i];
+        const std::optional<Ipv4> address = typedHost(row.ip);
+        if (!address) {
+            return refused(rowError(PlanRefusal::BadAddress, i, deviceLabel(d)));
+        }
+        const std::string mask = !row.netMask.empty() ? row.netMask
+                                 : d.netMask.value    ? d.netMask.value->text()
+                                                      : "";
+        Subnet subnet;
+        if (const PlanRefusal r = subnetOf(typedMask(mask), *address, subnet);
+            r != PlanRefusal::None) {
+            return refused(rowError(r, i, deviceLabel(d)));
+        }
+        if (PlanError e = checkShared(row.gateway, row.dns0, row.httpPort, subnet, i);
+            e.refusal != PlanRefusal::None) {
+            e.line = row.line;
+            e.party = deviceLabel(d);
+            return refused(std::move(e));
+        }
+        if (const auto [it, added] = given.emplace(address->bits, i); !added) {
+            PlanError e = rowError(PlanRefusal::DuplicateAddress, i, deviceLabel(d));
+            e.other = it->second;
+            return refused(std::move(e));
+        }
+        if (!row.gateway.empty()) {
+            taken.addGateway(*parseIpv4(row.gateway), {});
+        } else if (d.gateway.value) {
+            taken.addGateway(*d.gateway.value, deviceLabel(d));
+        }
+        addresses.push_back(*address);
+        masks.push_back(mask);
+    }
+    taken.addListed(request.listed);
+
+    const auto takenError = [&](std::size_t i, SkippedAddress why) {
+        PlanError e = rowError(PlanRefusal::AddressTaken, i, deviceLabel(*devices[i]));
+        e.taken = std::move(why);
+        return refused(std::move(e));
+    };
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (auto why = taken.find(addresses[i], macValue(devices[i]->mac))) {
+            return takenError(i, std::move(*why));
+        }
+    }
+
+    AssignPlan plan;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const PlanRow& row = rows[i];
+        plan.devices.push_back(
+            {*devices[i],
+             settingsFor(*devices[i], addresses[i], masks[i], row.gateway, row.dns0, row.httpPort),
+             prober == nullptr ? AddressCheck::Off : AddressCheck::NotChecked});
+    }
+    if (prober == nullptr) {
+        return plan;
+    }
+    // A device keeping its own address would answer for it itself.
+    std::vector<ProbeRequest> requests;
+    std::vector<std::size_t> owners;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const AdapterRef& a = devices[i]->adapter;
+        if (devices[i]->ip.value != addresses[i] && a.ifindex != 0 && a.HasAddress() &&
+            a.Contains(addresses[i].bits)) {
+            requests.push_back({addresses[i], a});
+            owners.push_back(i);
+        }
+    }
+    for (std::size_t from = 0; from < requests.size(); from += kMaxBatch) {
+        const std::size_t to = std::min(requests.size(), from + kMaxBatch);
+        std::vector<ProbeResult> results =
+            prober->probe({requests.begin() + static_cast<std::ptrdiff_t>(from),
+                           requests.begin() + static_cast<std::ptrdiff_t>(to)});
+        results.resize(to - from, {ProbeOutcome::Failed, "the prober gave no answer"});
+        for (std::size_t r = 0; r < results.size(); ++r) {
+            const std::size_t i = owners[from + r];
+            if (results[r].outcome == ProbeOutcome::InUse) {
+                return takenError(i, {addresses[i], SkipReason::InUse, results[r].detail});
+            }
+            plan.devices[i].check = checkOf(results[r]);
+            if (results[r].outcome == ProbeOutcome::Failed && plan.probeError.empty()) {
+                plan.probeError = results[r].detail;
+            }
+        }
+    }
+    return plan;
+}
+
+std::optional<uint64_t> macValue(std::string_view text) {
+    if (text.size() != 17) {
+        return std::nullopt;
+    }
+    const char separator = text[2];
+    if (separator != ':' && separator != '-') {
+        return std::nullopt;
+    }
+    uint64_t value = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (i % 3 == 2) {
+            if (c != separator) {
+                return std::nullopt;
+            }
+            continue;
+        }
+        uint64_t digit = 0;
+        if (c >= '0' && c <= '9') {
+            digit = static_cast<uint64_t>(c - '0');
+        } else if (c >= 'a' && c <= 'f') {
+            digit = static_cast<uint64_t>(c - 'a' + 10);
+        } else if (c >= 'A' && c <= 'F') {
+            digit = static_cast<uint64_t>(c - 'A' + 10);
+        } else {
+            return std::nullopt;
+        }
+        value = value << 4 | digit;
+    }
+    return value;
+}
+
+void sortByMac(std::vector<Device>& devices) {
+    std::stable_sort(devices.begin(), devices.end(), [](const Device& a, const Device& b) {
+        const std::optional<uint64_t> x = macValue(a.mac);
+        const std::optional<uint64_t> y = macValue(b.mac);
+        if (x && y) {
+            return *x < *y;
+        }
+        if (x || y) {
+            return x.has_value();
+        }
+        return a.mac < b.mac;
+    });
+}
+
+std::string deviceLabel(const Device& device) {
+    return device.name.empty() ? device.mac : device.name + " (" + device.mac + ")";
+}
+
+} // namespace ondrel

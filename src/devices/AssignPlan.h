@@ -1,0 +1,136 @@
+#pragma once
+// Addresses for many devices at once: the chosen devices in, each with the fixed address it is
+// to take, out; every address passed over is listed with its reason. Nothing is sent here: a
+// plan that cannot be carried out whole is refused before the first set request, so a
+// technician never ends with half a switch renumbered.
+//
+// A range plan gives the devices, in the caller's order, the addresses upward from a first
+// address inside the subnet its mask makes. An explicit plan takes each device's address from
+// a plan file's row. Either way an address is not given to a device when
+//   - another listed device reports it (the factory address its twins share, among others),
+//   - it is one of the PC's own addresses,
+//   - it is the gateway (the one given, or where none is, any chosen device's own),
+//   - a host on the device's LAN answers for it (the prober; see AddressProber).
+// A range plan passes over such an address; an explicit plan is refused with it.
+//
+// Candidates go to the prober in batches larger than the devices still waiting, so that one
+// wait usually covers the whole plan and a few taken addresses do not cost a second one.
+
+#include "core/Device.h"
+#include "devices/PlanFile.h"
+#include "netinfo/AddressProber.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ondrel {
+
+// Texts as typed; an empty one is not given: each device keeps its own.
+struct RangeRequest {
+    std::vector<Device> chosen; // in the order the addresses are given out
+    std::vector<Device> listed; // every device in the list, the chosen ones included
+    std::string firstAddress;
+    std::string netMask;
+    std::string gateway;
+    std::string dns0;
+    std::string httpPort;
+    std::vector<AdapterRef> pcAdapters; // the PC's own addresses, one entry each
+};
+
+struct ExplicitRequest {
+    std::vector<PlanRow> rows;
+    std::vector<Device> listed; // rows name devices of this list by MAC
+    std::vector<AdapterRef> pcAdapters;
+};
+
+enum class SkipReason {
+    ReportedByDevice, // party: the listed device
+    PcAddress,        // party: the PC's adapter
+    Gateway,          // party: empty for the gateway given, else the device whose gateway it is
+    InUse,            // party: the link address that answered, if known
+};
+
+struct SkippedAddress {
+    Ipv4 address;
+    SkipReason reason = SkipReason::ReportedByDevice;
+    std::string party;
+
+    bool operator==(const SkippedAddress&) const = default;
+};
+
+// What is known of a planned address beyond the plan's own lists.
+enum class AddressCheck {
+    Free,       // asked on the device's LAN; nothing answered
+    NotChecked, // outside the subnet of the adapter the device answered on: nothing to ask
+    Failed,     // the prober could not ask (AssignPlan::probeError says why)
+    Off,        // no prober was given
+};
+
+struct PlannedDevice {
+    Device device;
+    NetworkSettings settings; // always AddressMode::Static
+    AddressCheck check = AddressCheck::Off;
+};
+
+enum class PlanRefusal {
+    None,
+    NoDevices,
+    BadAddress,     // not a usable host address as a person writes it
+    BadNetMask,     // not a mask (contiguous ones from the top, at least one)
+    NoHostInMask,   // /31 and /32: no address between the network and broadcast address
+    AddressNotHost, // the subnet's network or broadcast address
+    BadGateway,     // not an address, or a usable one outside the subnet
+    BadDns,
+    BadHttpPort,      // detail: HttpPortCheck
+    OutOfAddresses,   // the subnet ended with devices still waiting (index: the first)
+    MissingDeviceId,  // a set request names its device by id (index)
+    SharedDeviceId,   // two chosen devices with one id (index, other)
+    DuplicateMac,     // one device chosen twice (index, other)
+    UnknownMac,       // an explicit plan's MAC that no listed device has (index)
+    BadMac,           // an explicit plan's MAC that is no MAC (index)
+    DuplicateAddress, // an explicit plan giving one address twice (index, other)
+    AddressTaken,     // an explicit plan's address that is taken (index, skipped says why)
+};
+
+struct PlanError {
+    PlanRefusal refusal = PlanRefusal::None;
+    std::size_t index = 0;               // the chosen device or plan row it concerns
+    std::optional<std::size_t> other;    // the one it clashes with
+    std::size_t line = 0;                // an explicit plan's row: its line in the file
+    std::string party;                   // the device concerned: "name (MAC)"
+    std::optional<SkippedAddress> taken; // AddressTaken: by what
+    int detail = 0;                      // BadHttpPort: the HttpPortCheck
+};
+
+struct AssignPlan {
+    PlanError error;
+    std::vector<PlannedDevice> devices;  // empty when refused
+    std::vector<SkippedAddress> skipped; // in address order as met
+    std::string probeError;              // the prober's own words when it failed
+
+    bool ok() const { return error.refusal == PlanRefusal::None; }
+};
+
+// The prober may be null: probing off.
+AssignPlan planRange(const RangeRequest& request, AddressProber* prober);
+AssignPlan planExplicit(const ExplicitRequest& request, AddressProber* prober);
+
+// The 48-bit value of "02:4F:4E:00:00:01" (or with '-'); nullopt for anything else.
+std::optional<uint64_t> macValue(std::string_view text);
+
+// Ascending MAC bytes, the order the CLI gives out addresses in; a device whose MAC does not
+// read comes last, by its text. Stable.
+void sortByMac(std::vector<Device>& devices);
+
+// "name (MAC)", or the MAC alone for a device without a name.
+std::string deviceLabel(const Device& device);
+
+// English, for the CLI; the window has its own translated texts.
+std::string describe(const PlanError& error);
+std::string describe(const SkippedAddress& skipped);
+std::string describe(AddressCheck check);
+
+} // namespace ondrel

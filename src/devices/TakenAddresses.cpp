@@ -1,0 +1,42 @@
+#include "TakenAddresses.h"
+
+namespace ondrel {
+
+void TakenAddresses::addPcAdapters(const std::vector<AdapterRef>& adapters) {
+    for (const AdapterRef& a : adapters) {
+        if (a.HasAddress()) {
+            m_holders[a.address].push_back({SkipReason::PcAddress, a.name, std::nullopt});
+        }
+    }
+}
+
+void TakenAddresses::addGateway(Ipv4 address, std::string party) {
+    if (!address.isUnspecified()) {
+        m_holders[address.bits].push_back({SkipReason::Gateway, std::move(party), std::nullopt});
+    }
+}
+
+void TakenAddresses::addListed(const std::vector<Device>& listed) {
+    for (const Device& d : listed) {
+        if (d.ip.value && !d.ip.value->isUnspecified()) {
+            m_holders[d.ip.value->bits].push_back(
+                {SkipReason::ReportedByDevice, deviceLabel(d), macValue(d.mac)});
+        }
+    }
+}
+
+std::optional<SkippedAddress> TakenAddresses::find(Ipv4 address,
+                                                   std::optional<uint64_t> self) const {
+    const auto it = m_holders.find(address.bits);
+    if (it == m_holders.end()) {
+        return std::nullopt;
+    }
+    for (const Holder& h : it->second) {
+        if (h.reason != SkipReason::ReportedByDevice || !self || h.mac != self) {
+            return SkippedAddress{address, h.reason, h.party};
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace ondrel

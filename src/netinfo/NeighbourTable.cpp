@@ -1,0 +1,212 @@
+#include "NeighbourTable.h"
+
+#include <linux/neighbour.h>
+#include <linux/netlink.h>
+#include <linux/rtnetlink.h>
+#include <sys/socket.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstring>
+
+namespace ondrel {
+
+namespace {
+
+// Netlink messages and attributes are 4-byte aligned inside a datagram, but the datagram's
+// own buffer need not be: every header is copied out rather than cast in place.
+template <typename T> T copyAt(std::span<const uint8_t> bytes, std::size_t at) {
+    T value{};
+    std::memcpy(&value, bytes.data() + at, sizeof value);
+    return value;
+}
+
+constexpr std::size_t align4(std::size_t n) {
+    return (n + 3) & ~std::size_t{3};
+}
+
+std::string linkAddressText(std::span<const uint8_t> bytes) {
+    static constexpr char digits[] = "0123456789abcdef";
+    std::string text;
+    for (const uint8_t b : bytes) {
+        if (!text.empty()) {
+            text += ':';
+        }
+        text += digits[b >> 4];
+        text += digits[b & 0xF];
+    }
+    return text;
+}
+
+// False when an attribute runs past its message.
+bool readNeighbour(std::span<const uint8_t> message, std::vector<Neighbour>& out) {
+    if (message.size() < sizeof(ndmsg)) {
+        return false;
+    }
+    const auto header = copyAt<ndmsg>(message, 0);
+    if (header.ndm_family != AF_INET) {
+        return true;
+    }
+    Neighbour n;
+    n.ifindex = static_cast<uint32_t>(header.ndm_ifindex);
+    n.state = header.ndm_state;
+    bool hasAddress = false;
+    std::size_t at = align4(sizeof(ndmsg));
+    while (at + sizeof(rtattr) <= message.size()) {
+        const auto attribute = copyAt<rtattr>(message, at);
+        if (attribute.rta_len < sizeof(rtattr) || attribute.rta_len > message.size() - at) {
+            return false;
+        }
+        const auto payload =
+            message.subspan(at + sizeof(rtattr), attribute.rta_len - sizeof(rtattr));
+        if (attribute.rta_type == NDA_DST && payload.size() == 4) {
+            n.address.bits = uint32_t{payload[0]} << 24 | uint32_t{payload[1]} << 16 |
+                             uint32_t{payload[2]} << 8 | uint32_t{payload[3]};
+            hasAddress = true;
+        } else if (attribute.rta_type == NDA_LLADDR) {
+            n.linkAddress = linkAddressText(payload);
+        }
+        at += align4(attribute.rta_len);
+    }
+    if (hasAddress) {
+        out.push_back(std::move(n));
+    }
+    return true;
+}
+
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : m_fd(fd) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor() {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+    }
+    int get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+std::string failed(const char* step, int code) {
+    return std::string(step) + ": " + std::strerror(code);
+}
+
+} // namespace
+
+bool neighbourHoldsAddress(uint16_t state) {
+    return state != 0 && (state & (NUD_INCOMPLETE | NUD_FAILED)) == 0;
+}
+
+DumpReading NeighbourTable::parseDump(std::span<const uint8_t> datagram, uint32_t sequence,
+                                      std::vector<Neighbour>& out) {
+    std::size_t at = 0;
+    while (at < datagram.size()) {
+        if (datagram.size() - at < sizeof(nlmsghdr)) {
+            return {DumpPart::Malformed, 0};
+        }
+        const auto header = copyAt<nlmsghdr>(datagram, at);
+        if (header.nlmsg_len < sizeof(nlmsghdr) || header.nlmsg_len > datagram.size() - at) {
+            return {DumpPart::Malformed, 0};
+        }
+        const auto body =
+            datagram.subspan(at + sizeof(nlmsghdr), header.nlmsg_len - sizeof(nlmsghdr));
+        if (header.nlmsg_seq == sequence) {
+            if (header.nlmsg_type == NLMSG_DONE) {
+                return {DumpPart::Done, 0};
+            }
+            if (header.nlmsg_type == NLMSG_ERROR) {
+                if (body.size() < sizeof(int)) {
+                    return {DumpPart::Malformed, 0};
+                }
+                const int code = copyAt<int>(body, 0);
+                if (code != 0) {
+                    return {DumpPart::Error, -code};
+                }
+            } else if (header.nlmsg_type == RTM_NEWNEIGH && !readNeighbour(body, out)) {
+                return {DumpPart::Malformed, 0};
+            }
+        }
+        at += align4(header.nlmsg_len);
+    }
+    return {DumpPart::More, 0};
+}
+
+bool NeighbourTable::read(std::vector<Neighbour>& out, std::string& error) {
+    const Descriptor fd(::socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC, NETLINK_ROUTE));
+    if (fd.get() < 0) {
+        error = failed("netlink socket", errno);
+        return false;
+    }
+    // A kernel that never finishes its dump must not hang the plan.
+    const timeval timeout{1, 0};
+    if (::setsockopt(fd.get(), SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout) != 0) {
+        error = failed("netlink receive timeout", errno);
+        return false;
+    }
+
+    constexpr uint32_t sequence = 1;
+    struct Request {
+        nlmsghdr header;
+        ndmsg body;
+    } request{};
+    request.header.nlmsg_len = sizeof request;
+    request.header.nlmsg_type = RTM_GETNEIGH;
+    request.header.nlmsg_flags = NLM_F_REQUEST | NLM_F_DUMP;
+    request.header.nlmsg_seq = sequence;
+    request.body.ndm_family = AF_INET;
+    sockaddr_nl kernel{};
+    kernel.nl_family = AF_NETLINK;
+    ssize_t sent = 0;
+    do {
+        sent = ::sendto(fd.get(), &request, sizeof request, 0,
+                        reinterpret_cast<const sockaddr*>(&kernel), sizeof kernel);
+    } while (sent < 0 && errno == EINTR);
+    if (sent < 0) {
+        error = failed("netlink neighbour request", errno);
+        return false;
+    }
+
+    std::array<uint8_t, 32768> buffer{};
+    std::vector<Neighbour> entries;
+    for (;;) {
+        const ssize_t n = ::recv(fd.get(), buffer.data(), buffer.size(), MSG_TRUNC);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            error = failed("netlink neighbour reply", errno);
+            return false;
+        }
+        if (n == 0) {
+            error = "netlink neighbour reply: empty";
+            return false;
+        }
+        if (static_cast<std::size_t>(n) > buffer.size()) {
+            error = "netlink neighbour reply: message larger than the buffer";
+            return false;
+        }
+        const DumpReading reading =
+            parseDump(std::span<const uint8_t>(buffer.data(), static_cast<std::size_t>(n)),
+                      sequence, entries);
+        switch (reading.part) {
+        case DumpPart::More:
+            break;
+        case DumpPart::Done:
+            out = std::move(entries);
+            return true;
+        case DumpPart::Error:
+            error = failed("netlink neighbour dump", reading.error);
+            return false;
+        case DumpPart::Malformed:
+            error = "netlink neighbour reply: malformed message";
+            return false;
+        }
+    }
+}
+
+} // namespace ondrel

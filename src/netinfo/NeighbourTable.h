@@ -1,0 +1,52 @@
+#pragma once
+// The kernel's IPv4 neighbour table, read over rtnetlink without privileges. What a host
+// answered when the kernel resolved its address is visible here, so the PC learns whether an
+// address is held without sending an ARP request of its own (which would need a raw socket).
+
+#include "core/Ipv4.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace ondrel {
+
+struct Neighbour {
+    uint32_t ifindex = 0;
+    Ipv4 address;
+    uint16_t state = 0;      // NUD_* bits
+    std::string linkAddress; // "02:4f:4e:00:00:01"; empty when the entry holds none
+
+    bool operator==(const Neighbour&) const = default;
+};
+
+// Every state but an unanswered resolution (incomplete, failed) means some host holds the
+// address or did lately: a stale entry is reported as held, which errs on the side of leaving
+// an address alone.
+bool neighbourHoldsAddress(uint16_t state);
+
+enum class DumpPart {
+    More,      // entries read; the dump goes on in the next datagram
+    Done,      // the dump's end
+    Error,     // the kernel refused the dump (see error)
+    Malformed, // a message that does not fit its datagram
+};
+
+struct DumpReading {
+    DumpPart part = DumpPart::More;
+    int error = 0; // errno from the kernel's error message
+};
+
+class NeighbourTable {
+public:
+    // Appends the IPv4 neighbours of one datagram of an RTM_GETNEIGH dump to `out`; messages
+    // of another sequence number are someone else's and skipped.
+    static DumpReading parseDump(std::span<const uint8_t> datagram, uint32_t sequence,
+                                 std::vector<Neighbour>& out);
+
+    // The whole table; false with `error` naming the failed step.
+    static bool read(std::vector<Neighbour>& out, std::string& error);
+};
+
+} // namespace ondrel

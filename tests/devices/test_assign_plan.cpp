@@ -1,0 +1,497 @@
+// The assign plan from tables: which address each device gets, which are passed over and why,
+// and which requests are refused before anything could be sent.
+
+#include "AssignFixtures.h"
+#include "config/FormRules.h"
+#include "devices/AssignPlan.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace ondrel;
+using namespace ondrel::testing;
+
+namespace {
+
+RangeRequest request(unsigned devices) {
+    RangeRequest r;
+    r.chosen = cameras(devices);
+    r.listed = r.chosen;
+    r.firstAddress = "192.168.0.100";
+    r.netMask = "255.255.255.0";
+    r.pcAdapters = {camAdapter()};
+    return r;
+}
+
+std::vector<std::string> addressesOf(const AssignPlan& plan) {
+    std::vector<std::string> out;
+    for (const PlannedDevice& d : plan.devices) {
+        out.push_back(d.settings.ip);
+    }
+    return out;
+}
+
+std::vector<std::string> skippedOf(const AssignPlan& plan) {
+    std::vector<std::string> out;
+    for (const SkippedAddress& s : plan.skipped) {
+        out.push_back(describe(s));
+    }
+    return out;
+}
+
+struct RangeCase {
+    const char* name;
+    unsigned devices;
+    std::function<void(RangeRequest&)> edit;
+    std::map<std::string, ProbeResult> answers;
+    std::vector<std::string> addresses;
+    std::vector<std::string> skipped;
+    PlanRefusal refusal = PlanRefusal::None;
+    std::size_t index = 0;
+};
+
+const ProbeResult kInUse{ProbeOutcome::InUse, "aa:bb:cc:00:00:01"};
+
+TEST(AssignPlanRange, GivesOutAndPassesOver) {
+    const RangeCase cases[] = {
+        {"upward in the caller's order",
+         3,
+         [](RangeRequest&) {},
+         {},
+         {"192.168.0.100", "192.168.0.101", "192.168.0.102"},
+         {}},
+        {"another listed device's address",
+         2,
+         [](RangeRequest& r) { r.listed.push_back(camera(9, "192.168.0.101")); },
+         {},
+         {"192.168.0.100", "192.168.0.102"},
+         {"192.168.0.101 is reported by Cam 9 (02:4F:4E:00:00:09)"}},
+        {"the factory address the chosen share",
+         2,
+         [](RangeRequest& r) { r.firstAddress = "192.168.0.63"; },
+         {},
+         {"192.168.0.63", "192.168.0.65"},
+         {"192.168.0.64 is reported by Cam 1 (02:4F:4E:00:00:01)"}},
+        {"the PC's own address",
+         2,
+         [](RangeRequest& r) { r.firstAddress = "192.168.0.10"; },
+         {},
+         {"192.168.0.11", "192.168.0.12"},
+         {"192.168.0.10 is this PC's address on eCam"}},
+        {"the gateway given",
+         2,
+         [](RangeRequest& r) { r.gateway = "192.168.0.101"; },
+         {},
+         {"192.168.0.100", "192.168.0.102"},
+         {"192.168.0.101 is the gateway"}},
+        {"each device's own gateway when none is given",
+         2,
+         [](RangeRequest& r) {
+             r.chosen[1].gateway = ReportedAddress::fromText("192.168.0.100");
+             r.listed = r.chosen;
+         },
+         {},
+         {"192.168.0.101", "192.168.0.102"},
+         {"192.168.0.100 is the gateway of Cam 2 (02:4F:4E:00:00:02)"}},
+        {"an address a host answers for",
+         2,
+         [](RangeRequest&) {},
+         {{"192.168.0.100", kInUse}},
+         {"192.168.0.101", "192.168.0.102"},
+         {"192.168.0.100 is in use by aa:bb:cc:00:00:01"}},
+        {"up to the last host of the subnet",
+         2,
+         [](RangeRequest& r) { r.firstAddress = "192.168.0.253"; },
+         {},
+         {"192.168.0.253", "192.168.0.254"},
+         {}},
+        {"a /30 holds two",
+         2,
+         [](RangeRequest& r) {
+             r.firstAddress = "10.1.2.5";
+             r.netMask = "255.255.255.252";
+         },
+         {},
+         {"10.1.2.5", "10.1.2.6"},
+         {}},
+        {"across an octet in a /16",
+         2,
+         [](RangeRequest& r) {
+             r.firstAddress = "10.1.0.255";
+             r.netMask = "255.255.0.0";
+         },
+         {},
+         {"10.1.0.255", "10.1.1.0"},
+         {}},
+        {"the subnet ends",
+         3,
+         [](RangeRequest& r) { r.firstAddress = "192.168.0.253"; },
+         {},
+         {},
+         {},
+         PlanRefusal::OutOfAddresses,
+         2},
+        {"the subnet ends among taken addresses",
+         2,
+         [](RangeRequest& r) { r.firstAddress = "192.168.0.253"; },
+         {{"192.168.0.254", kInUse}},
+         {},
+         {},
+         PlanRefusal::OutOfAddresses,
+         1},
+        {"the network address",
+         1,
+         [](RangeRequest& r) { r.firstAddress = "192.168.0.0"; },
+         {},
+         {},
+         {},
+         PlanRefusal::AddressNotHost},
+        {"the broadcast address",
+         1,
+         [](RangeRequest& r) { r.firstAddress = "192.168.0.255"; },
+         {},
+         {},
+         {},
+         PlanRefusal::AddressNotHost},
+        {"a /31",
+         1,
+         [](RangeRequest& r) { r.netMask = "255.255.255.254"; },
+         {},
+         {},
+         {},
+         PlanRefusal::NoHostInMask},
+        {"a /32",
+         1,
+         [](RangeRequest& r) { r.netMask = "255.255.255.255"; },
+         {},
+         {},
+         {},
+         PlanRefusal::NoHostInMask},
+        {"a mask with a gap",
+         1,
+         [](RangeRequest& r) { r.netMask = "255.0.255.0"; },
+         {},
+         {},
+         {},
+         PlanRefusal::BadNetMask},
+        {"no mask at all",
+         1,
+         [](RangeRequest& r) { r.netMask = "0.0.0.0"; },
+         {},
+         {},
+         {},
+         PlanRefusal::BadNetMask},
+        {"a mask with leading zeros",
+         1,
+         [](RangeRequest& r) { r.netMask = "255.255.255.000"; },
+         {},
+         {},
+         {},
+         PlanRefusal::BadNetMask},
+        {"a first address with leading zeros",
+         1,
+         [](RangeRequest& r) { r.firstAddress = "192.168.0.010"; },
+         {},
+         {},
+         {},
+         PlanRefusal::BadAddress},
+        {"a loopback first address",
+         1,
+         [](RangeRequest& r) {
+             r.firstAddress = "127.0.0.5";
+             r.netMask = "255.0.0.0";
+         },
+         {},
+         {},
+         {},
+         PlanRefusal::BadAddress},
+        {"a gateway outside the subnet",
+         1,
+         [](RangeRequest& r) { r.gateway = "10.0.0.1"; },
+         {},
+         {},
+         {},
+         PlanRefusal::BadGateway},
+        {"a DNS server that is no address",
+         1,
+         [](RangeRequest& r) { r.dns0 = "dns.local"; },
+         {},
+         {},
+         {},
+         PlanRefusal::BadDns},
+        {"the refused HTTP port",
+         1,
+         [](RangeRequest& r) { r.httpPort = "10000"; },
+         {},
+         {},
+         {},
+         PlanRefusal::BadHttpPort},
+        {"HTTP port 0",
+         1,
+         [](RangeRequest& r) { r.httpPort = "0"; },
+         {},
+         {},
+         {},
+         PlanRefusal::BadHttpPort},
+        {"no devices", 0, [](RangeRequest&) {}, {}, {}, {}, PlanRefusal::NoDevices},
+        {"one device chosen twice",
+         3,
+         [](RangeRequest& r) { r.chosen[2].mac = "02:4f:4e:00:00:01"; },
+         {},
+         {},
+         {},
+         PlanRefusal::DuplicateMac,
+         2},
+        {"a device without an id",
+         2,
+         [](RangeRequest& r) { r.chosen[1].id.clear(); },
+         {},
+         {},
+         {},
+         PlanRefusal::MissingDeviceId,
+         1},
+        {"two devices with one id",
+         3,
+         [](RangeRequest& r) { r.chosen[2].id = "CAM0002"; },
+         {},
+         {},
+         {},
+         PlanRefusal::SharedDeviceId,
+         2},
+    };
+    for (const RangeCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        RangeRequest r = request(c.devices);
+        c.edit(r);
+        ScriptedProber prober;
+        prober.answers = c.answers;
+        const AssignPlan plan = planRange(r, &prober);
+        EXPECT_EQ(plan.error.refusal, c.refusal) << describe(plan.error);
+        EXPECT_EQ(addressesOf(plan), c.addresses);
+        if (c.refusal == PlanRefusal::None) {
+            EXPECT_EQ(skippedOf(plan), c.skipped);
+        } else {
+            EXPECT_EQ(plan.error.index, c.index);
+            EXPECT_TRUE(plan.devices.empty());
+        }
+    }
+}
+
+TEST(AssignPlanRange, SettingsAreFixedWithWhatWasGiven) {
+    RangeRequest r = request(2);
+    r.chosen[1].mode = AddressMode::Dhcp;
+    r.chosen[1].httpPort = 8080;
+    AssignPlan kept = planRange(r, nullptr);
+    ASSERT_TRUE(kept.ok());
+    const NetworkSettings expected{AddressMode::Static, "192.168.0.101", "255.255.255.0",
+                                   "192.168.0.1",       "192.168.0.1",   8080};
+    EXPECT_EQ(kept.devices[1].settings, expected);
+    EXPECT_EQ(kept.devices[1].device.mac, "02:4F:4E:00:00:02");
+
+    r.gateway = "0.0.0.0";
+    r.dns0 = "9.9.9.9";
+    r.httpPort = "0081";
+    const AssignPlan given = planRange(r, nullptr);
+    ASSERT_TRUE(given.ok());
+    const NetworkSettings overridden{AddressMode::Static, "192.168.0.101", "255.255.255.0",
+                                     "0.0.0.0",           "9.9.9.9",       81};
+    EXPECT_EQ(given.devices[1].settings, overridden);
+}
+
+TEST(AssignPlanRange, SaysWhatWasChecked) {
+    RangeRequest r = request(3);
+    r.chosen[1].adapter = {};                              // fed in by hand
+    r.chosen[2].adapter = {"eOffice", 2, 0x0A4D0001u, 24}; // another LAN, 10.77.0.1/24
+    ScriptedProber prober;
+    const AssignPlan plan = planRange(r, &prober);
+    ASSERT_TRUE(plan.ok());
+    EXPECT_EQ(plan.devices[0].check, AddressCheck::Free);
+    EXPECT_EQ(plan.devices[1].check, AddressCheck::NotChecked);
+    EXPECT_EQ(plan.devices[2].check, AddressCheck::NotChecked);
+    EXPECT_EQ(planRange(r, nullptr).devices[0].check, AddressCheck::Off);
+
+    prober.answers["192.168.0.100"] = {ProbeOutcome::Failed, "netlink neighbour dump: denied"};
+    const AssignPlan failed = planRange(r, &prober);
+    ASSERT_TRUE(failed.ok());
+    EXPECT_EQ(failed.devices[0].check, AddressCheck::Failed);
+    EXPECT_EQ(failed.probeError, "netlink neighbour dump: denied");
+}
+
+TEST(AssignPlanRange, AsksInBatchesAheadOfNeed) {
+    // 20 devices: one batch of 20 + 5 + 8 covers them, with eight taken addresses.
+    RangeRequest r = request(20);
+    ScriptedProber prober;
+    for (int host = 100; host < 108; ++host) {
+        prober.answers["192.168.0." + std::to_string(host)] = kInUse;
+    }
+    const AssignPlan plan = planRange(r, &prober);
+    ASSERT_TRUE(plan.ok());
+    ASSERT_EQ(prober.batches.size(), 1u);
+    EXPECT_EQ(prober.batches[0].size(), 33u);
+    EXPECT_EQ(plan.devices.front().settings.ip, "192.168.0.108");
+    EXPECT_EQ(plan.devices.back().settings.ip, "192.168.0.127");
+
+    // Past the margin a second batch follows, sized for the devices still waiting.
+    for (int host = 108; host < 140; ++host) {
+        prober.answers["192.168.0." + std::to_string(host)] = kInUse;
+    }
+    prober.batches.clear();
+    const AssignPlan more = planRange(r, &prober);
+    ASSERT_TRUE(more.ok());
+    ASSERT_EQ(prober.batches.size(), 2u);
+    EXPECT_EQ(prober.batches[1].size(), 33u);
+    EXPECT_EQ(prober.batches[1].front().address.text(), "192.168.0.133");
+    EXPECT_EQ(more.devices.front().settings.ip, "192.168.0.140");
+    EXPECT_EQ(more.skipped.size(), 40u);
+
+    // Addresses known to be taken are never asked about.
+    for (const auto& batch : prober.batches) {
+        for (const ProbeRequest& q : batch) {
+            EXPECT_NE(q.address.text(), "192.168.0.64");
+            EXPECT_EQ(q.adapter, camAdapter());
+        }
+    }
+}
+
+struct ExplicitCase {
+    const char* name;
+    std::vector<PlanRow> rows;
+    std::map<std::string, ProbeResult> answers;
+    std::vector<std::string> addresses;
+    PlanRefusal refusal = PlanRefusal::None;
+    std::size_t line = 0;
+    std::string text = {};
+};
+
+PlanRow row(std::size_t line, std::string mac, std::string ip) {
+    PlanRow r;
+    r.line = line;
+    r.mac = std::move(mac);
+    r.ip = std::move(ip);
+    return r;
+}
+
+TEST(AssignPlanExplicit, FromRows) {
+    PlanRow masked = row(2, "02:4F:4E:00:00:01", "10.0.0.5");
+    masked.netMask = "255.0.0.0";
+    masked.gateway = "10.0.0.1";
+    PlanRow badPort = row(4, "02:4F:4E:00:00:02", "192.168.0.22");
+    badPort.httpPort = "10000";
+    PlanRow gatewayItself = row(5, "02:4F:4E:00:00:02", "192.168.0.1");
+    const ExplicitCase cases[] = {
+        {"rows in their order",
+         {row(2, "02:4F:4E:00:00:02", "192.168.0.20"), row(3, "02:4f:4e:00:00:01", "192.168.0.21")},
+         {},
+         {"192.168.0.20", "192.168.0.21"}},
+        {"a device keeps its own address",
+         {row(2, "02:4F:4E:00:00:03", "192.168.0.30")},
+         {},
+         {"192.168.0.30"}},
+        {"a mask and gateway of its own", {masked}, {}, {"10.0.0.5"}},
+        {"a MAC that did not answer",
+         {row(7, "02:4F:4E:00:00:99", "192.168.0.20")},
+         {},
+         {},
+         PlanRefusal::UnknownMac,
+         7,
+         "line 7: 02:4F:4E:00:00:99: no device with this MAC"},
+        {"not a MAC", {row(3, "02:4F:4E:00:00", "192.168.0.20")}, {}, {}, PlanRefusal::BadMac, 3},
+        {"one device twice",
+         {row(2, "02:4F:4E:00:00:01", "192.168.0.20"), row(6, "02-4f-4e-00-00-01", "192.168.0.21")},
+         {},
+         {},
+         PlanRefusal::DuplicateMac,
+         6},
+        {"one address twice",
+         {row(2, "02:4F:4E:00:00:01", "192.168.0.20"), row(3, "02:4F:4E:00:00:02", "192.168.0.20")},
+         {},
+         {},
+         PlanRefusal::DuplicateAddress,
+         3,
+         "line 3: Cam 2 (02:4F:4E:00:00:02): the address is given twice"},
+        {"another device's address",
+         {row(4, "02:4F:4E:00:00:01", "192.168.0.30")},
+         {},
+         {},
+         PlanRefusal::AddressTaken,
+         4,
+         "192.168.0.30 is reported by Cam 3"},
+        {"the PC's address",
+         {row(2, "02:4F:4E:00:00:01", "192.168.0.10")},
+         {},
+         {},
+         PlanRefusal::AddressTaken,
+         2,
+         "this PC's address"},
+        {"the device's own gateway",
+         {gatewayItself},
+         {},
+         {},
+         PlanRefusal::AddressTaken,
+         5,
+         "is the gateway of Cam 2"},
+        {"a host answers",
+         {row(2, "02:4F:4E:00:00:01", "192.168.0.40")},
+         {{"192.168.0.40", kInUse}},
+         {},
+         PlanRefusal::AddressTaken,
+         2,
+         "in use by aa:bb"},
+        {"the network address",
+         {row(9, "02:4F:4E:00:00:01", "192.168.0.0")},
+         {},
+         {},
+         PlanRefusal::AddressNotHost,
+         9},
+        {"a refused port",
+         {badPort},
+         {},
+         {},
+         PlanRefusal::BadHttpPort,
+         4,
+         "the HTTP port 10000 cannot be used"},
+        {"no rows", {}, {}, {}, PlanRefusal::NoDevices, 0},
+    };
+    std::vector<Device> listed = cameras(2);
+    listed.push_back(camera(3, "192.168.0.30"));
+    for (const ExplicitCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScriptedProber prober;
+        prober.answers = c.answers;
+        const AssignPlan plan = planExplicit({c.rows, listed, {camAdapter()}}, &prober);
+        EXPECT_EQ(plan.error.refusal, c.refusal) << describe(plan.error);
+        EXPECT_EQ(addressesOf(plan), c.addresses);
+        EXPECT_EQ(plan.error.line, c.line);
+        EXPECT_NE(describe(plan.error).find(c.text), std::string::npos) << describe(plan.error);
+        for (const auto& batch : prober.batches) {
+            for (const ProbeRequest& q : batch) {
+                EXPECT_NE(q.address.text(), "192.168.0.30") << "a device's own address";
+            }
+        }
+    }
+}
+
+TEST(AssignPlanOrder, SortsByMacBytes) {
+    std::vector<Device> devices = {camera(0x0210), camera(0x00FF), camera(0x0001)};
+    devices[0].mac = "02:4f:4e:00:02:10"; // case does not matter
+    devices.push_back(camera(5));
+    devices.back().mac = "unknown";
+    devices.push_back(camera(6));
+    devices.back().mac = "02-4F-4E-00-00-02";
+    sortByMac(devices);
+    std::vector<std::string> macs;
+    for (const Device& d : devices) {
+        macs.push_back(d.mac);
+    }
+    EXPECT_EQ(macs,
+              (std::vector<std::string>{"02:4F:4E:00:00:01", "02-4F-4E-00-00-02",
+                                        "02:4F:4E:00:00:FF", "02:4f:4e:00:02:10", "unknown"}));
+    EXPECT_EQ(macValue("FF:FF:FF:FF:FF:FF"), 0xFFFFFFFFFFFFu);
+    for (const char* bad : {"", "02:4F:4E:00:00", "02:4F:4E:00:00:0G", "02:4F-4E:00:00:01",
+                            "02:4F:4E:00:00:011", " 2:4F:4E:00:00:01"}) {
+        EXPECT_FALSE(macValue(bad).has_value()) << bad;
+    }
+}
+
+} // namespace
