@@ -92,7 +92,7 @@ PlanError checkShared(const std::string& gateway, const std::string& dns,
         return refusal(PlanRefusal::BadDns, index);
     }
     if (!httpPort.empty()) {
-        const HttpPortReading port = ReadHttpPort(httpPort);
+        const HttpPortReading port = readHttpPort(httpPort);
         if (port.check != HttpPortCheck::Usable) {
             PlanError e = refusal(PlanRefusal::BadHttpPort, index);
             e.detail = static_cast<int>(port.check);
@@ -116,7 +116,7 @@ NetworkSettings settingsFor(const Device& d, Ipv4 address, const std::string& ne
         s.dns0 = dns;
     }
     if (!httpPort.empty()) {
-        s.httpPort = ReadHttpPort(httpPort).port;
+        s.httpPort = readHttpPort(httpPort).port;
     }
     return s;
 }
