@@ -1,14 +1,10 @@
 #include "NetLinks.h"
 
-#include <arpa/inet.h>
-#include <ifaddrs.h>
-#include <linux/if_packet.h>
+#include "netinfo/InterfaceWalk.h"
+
 #include <net/if.h>
-#include <netinet/in.h>
 
 #include <algorithm>
-#include <bit>
-#include <map>
 
 namespace ondrel {
 
@@ -20,24 +16,6 @@ namespace {
 
 bool Allowed(const NetLink& link, const std::vector<std::string>& allow) {
     return allow.empty() || std::find(allow.begin(), allow.end(), link.name) != allow.end();
-}
-
-// An address label such as "eth0:1" belongs to eth0.
-std::string LinkName(const char* label) {
-    std::string name(label);
-    const std::size_t colon = name.find(':');
-    if (colon != std::string::npos) {
-        name.erase(colon);
-    }
-    return name;
-}
-
-uint8_t PrefixLength(const sockaddr* mask) {
-    if (mask == nullptr || mask->sa_family != AF_INET) {
-        return 32;
-    }
-    const uint32_t bits = ntohl(reinterpret_cast<const sockaddr_in*>(mask)->sin_addr.s_addr);
-    return static_cast<uint8_t>(std::countl_one(bits));
 }
 
 } // namespace
@@ -89,49 +67,17 @@ AdapterRef AdapterOf(const NetLink& link, std::optional<Ipv4> deviceIp) {
     return adapter;
 }
 
+NetLinks linksOf(const std::vector<Adapter>& adapters) {
+    NetLinks links;
+    links.reserve(adapters.size());
+    for (const Adapter& adapter : adapters) {
+        links.push_back({adapter.name, adapter.ifindex, adapter.flags, adapter.addresses});
+    }
+    return links;
+}
+
 NetLinks ListSystemLinks() {
-    ifaddrs* list = nullptr;
-    if (getifaddrs(&list) != 0) {
-        return {};
-    }
-    std::map<std::string, NetLink> byName;
-    for (const ifaddrs* a = list; a != nullptr; a = a->ifa_next) {
-        if (a->ifa_name == nullptr) {
-            continue;
-        }
-        const std::string name = LinkName(a->ifa_name);
-        NetLink& link = byName[name];
-        link.name = name;
-        if (a->ifa_addr == nullptr) {
-            continue;
-        }
-        if (a->ifa_addr->sa_family == AF_PACKET) {
-            // The link's own entry: its flags and index, not those of an address label.
-            link.flags = a->ifa_flags;
-            link.ifindex = static_cast<uint32_t>(
-                reinterpret_cast<const sockaddr_ll*>(a->ifa_addr)->sll_ifindex);
-        } else if (a->ifa_addr->sa_family == AF_INET) {
-            const uint32_t address =
-                ntohl(reinterpret_cast<const sockaddr_in*>(a->ifa_addr)->sin_addr.s_addr);
-            link.addresses.push_back({address, PrefixLength(a->ifa_netmask)});
-            if (link.flags == 0) {
-                link.flags = a->ifa_flags;
-            }
-        }
-    }
-    freeifaddrs(list);
-    NetLinks out;
-    for (auto& [name, link] : byName) {
-        if (link.ifindex == 0) {
-            link.ifindex = if_nametoindex(name.c_str());
-        }
-        if (link.ifindex != 0) {
-            out.push_back(std::move(link));
-        }
-    }
-    std::sort(out.begin(), out.end(),
-              [](const NetLink& a, const NetLink& b) { return a.ifindex < b.ifindex; });
-    return out;
+    return linksOf(walkInterfaces());
 }
 
 std::vector<std::string> UnknownLinkNames(const NetLinks& links,

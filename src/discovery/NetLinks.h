@@ -8,6 +8,7 @@
 
 #include "core/AdapterRef.h"
 #include "core/Ipv4.h"
+#include "netinfo/Adapter.h"
 
 #include <cstdint>
 #include <functional>
@@ -52,7 +53,11 @@ const NetLink* FindLink(const NetLinks& links, uint32_t ifindex, std::string_vie
 // device's address, else the primary one.
 AdapterRef AdapterOf(const NetLink& link, std::optional<Ipv4> deviceIp = std::nullopt);
 
-// The interfaces as the kernel lists them now (getifaddrs); empty when they cannot be read.
+// The endpoint's view of the PC's adapters: what a broadcast needs of each, in their order.
+NetLinks linksOf(const std::vector<Adapter>& adapters);
+
+// The interfaces as the kernel lists them now (the same walk the window's adapters come
+// from); empty when they cannot be read.
 NetLinks ListSystemLinks();
 
 // The names in `wanted` that no interface of `links` carries, for a caller that must refuse a

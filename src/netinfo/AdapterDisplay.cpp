@@ -1,22 +1,28 @@
 #include "AdapterDisplay.h"
 
-#include "SplitList.h"
-
 #include <cctype>
 
 namespace ondrel {
 
 namespace {
 
-std::string FirstAddress(const AdapterInfo& adapter) {
-    return adapter.ipAddressList.empty() ? std::string() : adapter.ipAddressList.front().ipAddress;
+constexpr const char* kNoAddress = "0.0.0.0";
+
+uint32_t firstAddress(const Adapter& adapter) {
+    return adapter.addresses.empty() ? 0u : adapter.addresses.front().address;
 }
 
-std::string FirstMask(const AdapterInfo& adapter) {
-    return adapter.ipAddressList.empty() ? std::string() : adapter.ipAddressList.front().ipMask;
+// A disconnected adapter (no address, or one in 0.0.0.0/8) or a point-to-point link with a
+// host mask is not where cameras are searched for.
+bool worthShowingFirst(const Adapter& adapter) {
+    if (adapter.addresses.empty()) {
+        return false;
+    }
+    const Ipv4Net& first = adapter.addresses.front();
+    return (first.address >> 24) != 0 && first.prefixLength != 32;
 }
 
-bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
+bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
     if (prefix.size() > text.size()) {
         return false;
     }
@@ -32,92 +38,64 @@ bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
 
 } // namespace
 
-int AdapterDisplay::Fill(IAdapterSource& source) {
-    const bool loaded = LoadAdapterInfo(source) == kAdaptersOk;
+int AdapterDisplay::fill(std::vector<Adapter> adapters) {
+    m_adapters = std::move(adapters);
     m_entries.clear();
-    std::string defaultDescription;
-    if (loaded) {
-        for (const AdapterInfo& adapter : *g_adapterInfo) {
-            m_entries.push_back(Entry{adapter.description, &adapter});
-            const std::string ip = FirstAddress(adapter);
-            if (defaultDescription.empty() && (ip.empty() || ip.front() != '0') &&
-                FirstMask(adapter) != "255.255.255.255") {
-                defaultDescription = adapter.description;
-            }
-            RememberDns(adapter);
+    m_dnsByAddress.clear();
+    const Adapter* preferred = nullptr;
+    for (const Adapter& adapter : m_adapters) {
+        m_entries.push_back(adapter.description);
+        if (preferred == nullptr && worthShowingFirst(adapter)) {
+            preferred = &adapter;
         }
+        m_dnsByAddress.emplace(firstAddress(adapter), adapter.dns);
     }
     if (m_entries.empty()) {
         return -1;
     }
     // No adapter qualifies: show the first one rather than whichever entry an empty prefix
     // happens to match first.
-    if (defaultDescription.empty()) {
+    if (preferred == nullptr) {
         return 0;
     }
-    return SelectString(m_entries, 0, defaultDescription);
+    return findByPrefix(m_entries, 0, preferred->description);
 }
 
-void AdapterDisplay::RememberDns(const AdapterInfo& adapter) {
-    if (!adapter.dnsServerList) {
-        return;
-    }
-    // An adapter without servers still brings one empty server, hence ";".
-    std::string text;
-    if (adapter.dnsServerList->empty()) {
-        text = ";";
-    }
-    for (const std::string& server : *adapter.dnsServerList) {
-        text += server + ";";
-    }
-    std::string& slot = m_dnsByAddress[FirstAddress(adapter)];
-    if (slot.empty()) {
-        slot = text;
-    }
-}
-
-std::optional<AdapterFields> AdapterDisplay::FieldsFor(int entry) const {
-    if (entry < 0 || static_cast<std::size_t>(entry) >= m_entries.size()) {
+std::optional<AdapterFields> AdapterDisplay::fieldsFor(int entry) const {
+    if (entry < 0 || static_cast<std::size_t>(entry) >= m_adapters.size()) {
         return std::nullopt;
     }
-    const AdapterInfo* adapter = m_entries[static_cast<std::size_t>(entry)].record;
-    if (adapter == nullptr) {
-        return std::nullopt;
-    }
+    const Adapter& adapter = m_adapters[static_cast<std::size_t>(entry)];
     AdapterFields fields;
-    for (std::size_t i = 0; i < adapter->ipAddressList.size(); ++i) {
-        if (i > 0) {
+    for (const Ipv4Net& net : adapter.addresses) {
+        if (!fields.ip.empty()) {
             fields.ip += "\r\n";
         }
-        fields.ip += adapter->ipAddressList[i].ipAddress;
+        fields.ip += formatIpv4(net.address);
     }
-    fields.mask = FirstMask(*adapter);
-    if (!adapter->gatewayList.empty()) {
-        fields.gateway = adapter->gatewayList.front();
+    if (adapter.addresses.empty()) {
+        fields.ip = kNoAddress;
     }
-    const auto found = m_dnsByAddress.find(FirstAddress(*adapter));
-    if (found != m_dnsByAddress.end() && !found->second.empty()) {
-        std::vector<std::string> parts;
-        SplitList(found->second, parts, ';');
-        if (!parts.empty()) {
-            fields.dns1 = parts[0];
-        }
-        if (parts.size() >= 2) {
-            fields.dns2 = parts[1];
-        }
+    fields.mask =
+        adapter.addresses.empty() ? kNoAddress : formatIpv4(adapter.addresses.front().Mask());
+    fields.gateway = adapter.gateway ? adapter.gateway->text() : kNoAddress;
+    const std::vector<Ipv4>& servers = m_dnsByAddress.at(firstAddress(adapter));
+    if (!servers.empty()) {
+        fields.dns1 = servers[0].text();
+    }
+    if (servers.size() >= 2) {
+        fields.dns2 = servers[1].text();
     }
     return fields;
 }
 
-void AdapterDisplay::Release() {
-    FreeAdapterInfo();
-    for (Entry& entry : m_entries) {
-        entry.record = nullptr;
-    }
+void AdapterDisplay::release() {
+    m_adapters.clear();
+    m_dnsByAddress.clear();
 }
 
-int AdapterDisplay::SelectString(const std::vector<Entry>& entries, int startAfter,
-                                 std::string_view text) {
+int AdapterDisplay::findByPrefix(const std::vector<std::string>& entries, int startAfter,
+                                 std::string_view prefix) {
     const int count = static_cast<int>(entries.size());
     if (count == 0) {
         return -1;
@@ -128,7 +106,7 @@ int AdapterDisplay::SelectString(const std::vector<Entry>& entries, int startAft
     }
     for (int tried = 0; tried < count; ++tried) {
         const int i = (first + tried) % count;
-        if (StartsWithIgnoringCase(entries[static_cast<std::size_t>(i)].text, text)) {
+        if (startsWithIgnoringCase(entries[static_cast<std::size_t>(i)], prefix)) {
             return i;
         }
     }

@@ -4,8 +4,9 @@
 // selected at start, which DNS servers belong to which adapter, and what the five fields
 // read for a chosen entry.
 
-#include "AdapterBuffer.h"
+#include "Adapter.h"
 
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
@@ -20,40 +21,38 @@ struct AdapterFields {
     std::string gateway;
     std::string dns1;
     std::string dns2;
+
+    bool operator==(const AdapterFields&) const = default;
 };
 
 class AdapterDisplay {
 public:
-    struct Entry {
-        std::string text;
-        const AdapterInfo* record = nullptr; // into g_adapterInfo; null once it is freed
-    };
+    // Takes the adapters, one entry each in their order, and returns the entry to select, or
+    // -1 for none.
+    int fill(std::vector<Adapter> adapters);
 
-    // Loads the adapters into g_adapterInfo, rebuilds the entries and the DNS map, and
-    // returns the entry to select, or -1 for none.
-    int Fill(IAdapterSource& source);
+    // The five texts for an entry, or nullopt when there is no such entry or the adapters
+    // were released (nothing shown).
+    std::optional<AdapterFields> fieldsFor(int entry) const;
 
-    // The five texts for an entry, or nullopt when the entry has no record (nothing shown).
-    std::optional<AdapterFields> FieldsFor(int entry) const;
+    // The adapters are gone; the entries keep their texts.
+    void release();
 
-    // Frees g_adapterInfo; the entries keep their texts and lose their records.
-    void Release();
-
-    const std::vector<Entry>& Entries() const { return m_entries; }
-    const std::map<std::string, std::string>& DnsByAddress() const { return m_dnsByAddress; }
+    // The entries' texts: the adapters' descriptions.
+    const std::vector<std::string>& entries() const { return m_entries; }
 
     // The list's own prefix search: entries are tried from startAfter + 1 to the last, then
-    // from 0 up to startAfter; the first whose text begins with text, ignoring ASCII case,
+    // from 0 up to startAfter; the first whose text begins with prefix, ignoring ASCII case,
     // wins. -1 when none does.
-    static int SelectString(const std::vector<Entry>& entries, int startAfter,
-                            std::string_view text);
+    static int findByPrefix(const std::vector<std::string>& entries, int startAfter,
+                            std::string_view prefix);
 
 private:
-    void RememberDns(const AdapterInfo& adapter);
-
-    std::vector<Entry> m_entries;
-    // Keyed by an adapter's first address; value "a;b;" (";" for an adapter without servers).
-    std::map<std::string, std::string> m_dnsByAddress;
+    std::vector<std::string> m_entries;
+    std::vector<Adapter> m_adapters; // empty once released
+    // Adapters sharing a first address (or having none) show the servers of the first of
+    // them: the servers are remembered by that address, first come first kept.
+    std::map<uint32_t, std::vector<Ipv4>> m_dnsByAddress;
 };
 
 } // namespace ondrel

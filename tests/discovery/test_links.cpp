@@ -144,6 +144,25 @@ TEST(AdapterRefTest, AReplyNamesTheAddressOfItsOwnSubnet) {
     EXPECT_FALSE(bare.Contains(Ip("0.0.0.0")));
 }
 
+TEST(SystemLinks, TheEndpointsViewOfTheAdapters) {
+    Adapter eth0;
+    eth0.name = "eth0";
+    eth0.ifindex = 2;
+    eth0.flags = kUsable;
+    eth0.description = "eth0 (Intel Corporation 82540EM)";
+    eth0.mac = MacAddress{0x02, 0x4f, 0x4e, 0, 0, 1};
+    eth0.addresses = {{Ip("10.0.0.5"), 8}, {Ip("192.168.1.10"), 24}};
+    eth0.gateway = Ipv4{Ip("10.0.0.1")};
+    eth0.dns = {Ipv4{Ip("10.0.0.53")}};
+    Adapter bare;
+    bare.name = "eth1";
+    bare.ifindex = 3;
+    EXPECT_EQ(linksOf({eth0, bare}),
+              (NetLinks{Link("eth0", 2, kUsable, eth0.addresses), Link("eth1", 3, 0, {})}));
+    EXPECT_TRUE(linksOf({}).empty());
+    EXPECT_EQ(macText(*eth0.mac), "02:4f:4e:00:00:01");
+}
+
 // Reading the interfaces sends nothing; every Linux machine has its loopback interface.
 TEST(SystemLinks, ListsLoopbackWithItsAddress) {
     const NetLinks links = ListSystemLinks();

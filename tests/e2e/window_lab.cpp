@@ -14,7 +14,6 @@
 #include <QRegularExpression>
 #include <QThread>
 
-#include <cstdio>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -26,18 +25,13 @@ using namespace ondrel;
 namespace {
 
 std::string Run(const char* command) {
-    std::string out;
-    FILE* pipe = popen(command, "r");
-    if (pipe == nullptr) {
-        return out;
+    QStringList words = QProcess::splitCommand(QString::fromLatin1(command));
+    QProcess process;
+    process.start(words.takeFirst(), words);
+    if (!process.waitForFinished(5000)) {
+        return {};
     }
-    char buffer[4096];
-    std::size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-        out.append(buffer, got);
-    }
-    pclose(pipe);
-    return out;
+    return process.readAllStandardOutput().toStdString();
 }
 
 QString MaskOf(int prefix) {

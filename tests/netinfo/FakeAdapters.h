@@ -1,43 +1,55 @@
 #pragma once
-// Tables of fake adapters for the display rules.
+// Tables of fake adapters for the display rules and the window.
 
-#include "netinfo/AdapterInfo.h"
-#include "netinfo/IAdapterSource.h"
+#include "netinfo/AdapterSource.h"
 
-#include <optional>
+#include <bit>
 #include <string>
 #include <vector>
 
 namespace ondrel::testing {
 
-inline AdapterInfo
-Adapter(std::string description, std::vector<IpAddrString> addresses,
-        std::string gateway = "0.0.0.0",
-        std::optional<std::vector<std::string>> dns = std::vector<std::string>{}) {
-    AdapterInfo a;
+// "10.0.0.2", "255.255.255.0" as a test writes it.
+struct AddressMask {
+    const char* address;
+    const char* mask;
+};
+
+inline Ipv4 ParsedIp(const char* text) {
+    return parseIpv4(text).value();
+}
+
+// An adapter as the system source would give it. The name is the description up to " (";
+// an empty gateway text is no default route. Down adapters have no addresses at all.
+inline Adapter FakeAdapter(std::string description, std::vector<AddressMask> addresses,
+                           std::string gateway = {}, std::vector<std::string> dns = {}) {
+    Adapter a;
+    a.name = description.substr(0, description.find(" ("));
     a.description = std::move(description);
-    a.ipAddressList = std::move(addresses);
-    a.gatewayList = {std::move(gateway)};
-    a.dnsServerList = std::move(dns);
+    for (const AddressMask& am : addresses) {
+        a.addresses.push_back({ParsedIp(am.address).bits,
+                               static_cast<uint8_t>(std::countl_one(ParsedIp(am.mask).bits))});
+    }
+    if (!gateway.empty()) {
+        a.gateway = ParsedIp(gateway.c_str());
+    }
+    for (const std::string& server : dns) {
+        a.dns.push_back(ParsedIp(server.c_str()));
+    }
     return a;
 }
 
-class FakeAdapterSource : public IAdapterSource {
+class FakeAdapterSource : public AdapterSource {
 public:
-    explicit FakeAdapterSource(std::vector<AdapterInfo> adapters, uint32_t result = kAdaptersOk)
-        : m_adapters(std::move(adapters)), m_result(result) {}
-    uint32_t GetAdaptersInfo(std::vector<AdapterInfo>& out) override {
+    explicit FakeAdapterSource(std::vector<Adapter> adapters) : m_adapters(std::move(adapters)) {}
+    std::vector<Adapter> list() override {
         ++calls;
-        if (m_result == kAdaptersOk) {
-            out = m_adapters;
-        }
-        return m_result;
+        return m_adapters;
     }
     int calls = 0;
 
 private:
-    std::vector<AdapterInfo> m_adapters;
-    uint32_t m_result;
+    std::vector<Adapter> m_adapters;
 };
 
 } // namespace ondrel::testing
