@@ -7,7 +7,7 @@
 #include "LabSim.h"
 
 #include "SimDevice.h"
-#include "discovery/CQuillnet.h"
+#include "discovery/DiscoveryEndpoint.h"
 
 #include <gtest/gtest.h>
 
@@ -72,8 +72,8 @@ class EndpointLab : public ::testing::Test {
 protected:
     void SetUp() override {
         ONDREL_REQUIRE_LAB();
-        ASSERT_EQ(endpoint.Open(), 1) << "the lab's port 9003 should be free";
-        endpoint.SetCallback(&LabEvents::Callback, &events);
+        ASSERT_TRUE(endpoint.open()) << "the lab's port 9003 should be free";
+        endpoint.setHandlers(events.Handlers());
     }
 
     void StartSim(std::vector<std::string> args) {
@@ -96,7 +96,7 @@ protected:
     // go away.
     LabSim sim;
     LabEvents events;
-    CQuillnet endpoint;
+    DiscoveryEndpoint endpoint;
 };
 
 } // namespace ondrel::lab

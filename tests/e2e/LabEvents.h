@@ -3,37 +3,37 @@
 // and inspect on its own thread.
 
 #include "discovery/DeviceInfo.h"
-#include "discovery/Protocol.h"
+#include "discovery/DeviceRecord.h"
+#include "discovery/DiscoveryEndpoint.h"
 
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
-#include <cstring>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 namespace ondrel::lab {
 
 class LabEvents {
 public:
+    // A device from a search reply, or an answer to a settings request.
     struct Event {
-        int32_t code = 0;
-        std::vector<uint8_t> data;
+        std::optional<Device> device;
+        std::optional<UpdateResult> answer;
     };
 
-    // A SearchEventCallback; context is the LabEvents. The data is copied: it lives only
-    // during the call.
-    static void Callback(int32_t code, int32_t length, const uint8_t* data, void* context) {
-        auto* self = static_cast<LabEvents*>(context);
-        Event e{code, {}};
-        if (data != nullptr && length > 0) {
-            e.data.assign(data, data + length);
-        }
-        {
-            std::lock_guard lock(self->m_mutex);
-            self->m_events.push_back(std::move(e));
-        }
-        self->m_changed.notify_all();
+    EndpointHandlers Handlers() {
+        return {[this](std::vector<Device>&& replies, uint32_t) {
+                    std::vector<Event> batch;
+                    for (Device& d : replies) {
+                        batch.push_back({std::move(d), std::nullopt});
+                    }
+                    Append(std::move(batch));
+                },
+                [this](const UpdateAnswer& answer, uint32_t) {
+                    Append({{std::nullopt, answer.result}});
+                }};
     }
 
     // Waits until at least count events have arrived; false on timeout.
@@ -57,31 +57,39 @@ public:
         m_events.clear();
     }
 
-    // The records of the search-reply events, in arrival order.
+    // The records of the search replies, in arrival order, as the wire carried them.
     std::vector<DeviceInfo> Records() const {
         std::vector<DeviceInfo> out;
         for (const Event& e : Events()) {
-            if (e.code == kEvtSearchReply && e.data.size() == sizeof(DeviceInfo)) {
-                DeviceInfo d;
-                std::memcpy(&d, e.data.data(), sizeof d);
-                out.push_back(d);
+            if (e.device) {
+                out.push_back(recordOf(*e.device));
             }
         }
         return out;
     }
 
-    // The results of the set-configuration events, in arrival order.
-    std::vector<int> Results() const {
-        std::vector<int> out;
+    // The answers to settings requests, in arrival order.
+    std::vector<UpdateResult> Results() const {
+        std::vector<UpdateResult> out;
         for (const Event& e : Events()) {
-            if (e.code == kEvtSetConfigResult && e.data.size() == 2) {
-                out.push_back(e.data[0] | (e.data[1] << 8));
+            if (e.answer) {
+                out.push_back(*e.answer);
             }
         }
         return out;
     }
 
 private:
+    void Append(std::vector<Event>&& batch) {
+        {
+            std::lock_guard lock(m_mutex);
+            for (Event& e : batch) {
+                m_events.push_back(std::move(e));
+            }
+        }
+        m_changed.notify_all();
+    }
+
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;
     std::vector<Event> m_events;

@@ -32,40 +32,39 @@ protected:
 
 TEST_F(StockBufferLab, ABurstBeyondTheBufferIsReportedWithTheExactNumberLost) {
     constexpr std::size_t kBurst = 10000;
-    ASSERT_LE(endpoint.ReceiveBufferBytes(), 2 * std::atoi(kStockBuffer));
+    ASSERT_LE(endpoint.receiveBufferBytes(), 2 * std::atoi(kStockBuffer));
     std::mutex mutex;
     std::set<std::string> devices;
     uint32_t lastReported = 0;
     std::promise<void> entered;
     std::promise<void> release;
     std::shared_future<void> released = release.get_future().share();
-    endpoint.SetEventHandler([&](const EndpointEvent& e) {
-        if (e.code != kEvtSearchReply) {
-            return;
-        }
-        DeviceInfo d;
-        std::memcpy(&d, e.data.data(), sizeof d);
-        bool first = false;
-        {
-            std::lock_guard lock(mutex);
-            first = devices.empty();
-            devices.insert(fieldString(d.DevId));
-            lastReported = e.lostSinceSearch;
-        }
-        if (first) {
-            // A desktop busy elsewhere: the receive thread is held while the burst arrives.
-            entered.set_value();
-            released.wait();
-        }
-    });
+    endpoint.setHandlers({[&](std::vector<Device>&& replies, uint32_t lost) {
+                              bool first = false;
+                              {
+                                  std::lock_guard lock(mutex);
+                                  first = devices.empty();
+                                  for (const Device& d : replies) {
+                                      devices.insert(d.id);
+                                  }
+                                  lastReported = lost;
+                              }
+                              if (first) {
+                                  // A desktop busy elsewhere: the receive thread is held while the
+                                  // burst arrives.
+                                  entered.set_value();
+                                  released.wait();
+                              }
+                          },
+                          nullptr});
     StartSim({"--burst", std::to_string(kBurst)});
-    ASSERT_TRUE(endpoint.SendSearch());
+    ASSERT_TRUE(endpoint.sendSearch());
     ASSERT_EQ(entered.get_future().wait_for(std::chrono::seconds(10)), std::future_status::ready);
     // The burst is over once the drop count stands still.
     uint32_t before = 0;
     ASSERT_TRUE(WaitUntil(
         [&] {
-            const uint32_t now = endpoint.LostSinceSearch();
+            const uint32_t now = endpoint.lostSinceSearch();
             const bool still = now == before && now > 0;
             before = now;
             std::this_thread::sleep_for(std::chrono::milliseconds(300));
@@ -78,10 +77,10 @@ TEST_F(StockBufferLab, ABurstBeyondTheBufferIsReportedWithTheExactNumberLost) {
         std::lock_guard lock(mutex);
         return devices.size();
     };
-    EXPECT_TRUE(WaitUntil([&] { return delivered() + endpoint.LostSinceSearch() == kBurst; },
+    EXPECT_TRUE(WaitUntil([&] { return delivered() + endpoint.lostSinceSearch() == kBurst; },
                           std::chrono::seconds(10)))
-        << delivered() << " delivered, " << endpoint.LostSinceSearch() << " reported lost";
-    EXPECT_GT(endpoint.LostSinceSearch(), kBurst / 2); // the buffer holds a few hundred
+        << delivered() << " delivered, " << endpoint.lostSinceSearch() << " reported lost";
+    EXPECT_GT(endpoint.lostSinceSearch(), kBurst / 2); // the buffer holds a few hundred
     std::lock_guard lock(mutex);
-    EXPECT_EQ(lastReported, endpoint.LostSinceSearch());
+    EXPECT_EQ(lastReported, endpoint.lostSinceSearch());
 }

@@ -3,6 +3,7 @@
 
 #include "EndpointLab.h"
 
+#include "discovery/DeviceRecord.h"
 #include "discovery/ReplyParser.h"
 
 using namespace ondrel;
@@ -31,17 +32,17 @@ std::vector<uint8_t> QueryBytes(uint16_t command, const DeviceInfo& record) {
     return out;
 }
 
-// The settings record the window hands over for an update: the decoded record with the
-// form's values, the sending convention of IPMode (1 = fixed) and the account filled in.
-DeviceInfo Settings(const SimDevice& d, const char* ip, uint16_t port, const char* user,
-                    const char* password) {
-    DeviceInfo r = d.ExpectedRecord();
-    setField(r.IP, ip);
-    r.HttpPort = port;
-    r.IPMode = 1;
-    setField(r.User, user);
-    setField(r.Password, password);
-    return r;
+// The settings an update sends: the device's own with a new address and port, fixed.
+NetworkSettings Settings(const Device& d, const char* ip, uint16_t port) {
+    NetworkSettings s = currentSettings(d);
+    s.ip = ip;
+    s.httpPort = port;
+    s.mode = AddressMode::Static;
+    return s;
+}
+
+Device AsListed(const SimDevice& d) {
+    return deviceFromRecord(d.ExpectedRecord());
 }
 
 std::vector<SimDevice> Behaviours() {
@@ -61,13 +62,12 @@ TEST_F(EndpointLab, RequestsArriveByteForByte) {
     const std::vector<SimDevice> devices = {SimDevice::Generated(0), SimDevice::Generated(1)};
     StartSim(devices, {"--restart-ms", "50"});
     const DeviceInfo record = devices[1].ExpectedRecord();
-    const DeviceInfo settings = Settings(devices[1], "10.77.5.5", 8000, "admin", "admin");
+    const Device device = AsListed(devices[1]);
 
-    ASSERT_TRUE(endpoint.SendSearch());
-    for (uint16_t command : {kCmdQuery1, kCmdQuery2, kCmdQuery3}) {
-        ASSERT_TRUE(endpoint.SendDeviceQuery(command, record));
-    }
-    ASSERT_TRUE(endpoint.SendSetNetConfig(settings));
+    ASSERT_TRUE(endpoint.sendSearch());
+    ASSERT_TRUE(endpoint.sendQueries(device));
+    ASSERT_TRUE(endpoint.sendSettings(device, Settings(device, "10.77.5.5", 8000),
+                                      Credentials("admin", "admin")));
 
     const std::string setText =
         "IPCamSetNetConfig\r\nVersion:1\r\nnSeq:1\r\nDevId:SIM00000002\r\nIPMethod:1\r\n"
@@ -98,20 +98,21 @@ TEST_F(EndpointLab, RequestsArriveByteForByte) {
     EXPECT_EQ(log[2]["decoded"]["record"]["Mac"], devices[1].mac);
     EXPECT_EQ(log[4]["devices"][0]["result"], "accepted");
     ASSERT_TRUE(events.WaitFor(devices.size() + 1));
-    EXPECT_EQ(events.Results(), std::vector<int>{0});
+    EXPECT_EQ(events.Results(), std::vector<UpdateResult>{UpdateResult::Accepted});
 }
 
 TEST_F(EndpointLab, SetResultsComeBackAsEvents) {
     const std::vector<SimDevice> devices = Behaviours();
     StartSim(devices, {"--restart-ms", "100"});
     const auto set = [&](std::size_t device, const char* password) {
-        return endpoint.SendSetNetConfig(
-            Settings(devices[device], "10.77.9.9", 8088, "admin", password));
+        const Device d = AsListed(devices[device]);
+        return endpoint.sendSettings(d, Settings(d, "10.77.9.9", 8088),
+                                     Credentials("admin", password));
     };
 
     ASSERT_TRUE(set(0, "wrong"));
     ASSERT_TRUE(events.WaitFor(1));
-    EXPECT_EQ(events.Results(), std::vector<int>{1});
+    EXPECT_EQ(events.Results(), std::vector<UpdateResult>{UpdateResult::Refused});
 
     // The silent device goes first: had it answered, its answer would come before the
     // refusing device's, which is sent after it.
@@ -122,28 +123,29 @@ TEST_F(EndpointLab, SetResultsComeBackAsEvents) {
     ASSERT_EQ(log.size(), 3u);
     EXPECT_EQ(log[1]["devices"][0]["result"], "silent");
     EXPECT_EQ(log[2]["devices"][0]["result"], "refused");
-    EXPECT_EQ(events.Results(), (std::vector<int>{1, 1}));
+    EXPECT_EQ(events.Results(),
+              (std::vector<UpdateResult>{UpdateResult::Refused, UpdateResult::Refused}));
 
     ASSERT_TRUE(set(0, "secret"));
     ASSERT_TRUE(events.WaitFor(3));
-    EXPECT_EQ(events.Results(), (std::vector<int>{1, 1, 0}));
-    for (const LabEvents::Event& e : events.Events()) {
-        EXPECT_EQ(e.code, kEvtSetConfigResult);
-        EXPECT_EQ(e.data.size(), 2u);
-    }
+    EXPECT_EQ(events.Results(),
+              (std::vector<UpdateResult>{UpdateResult::Refused, UpdateResult::Refused,
+                                         UpdateResult::Accepted}));
+    EXPECT_EQ(events.Count(), 3u); // answers only: nothing else was raised
 }
 
 TEST_F(EndpointLab, AcceptedDeviceRestartsAndReturnsWithItsNewSettings) {
     const std::vector<SimDevice> devices = Behaviours();
     StartSim(devices, {"--restart-ms", "300"});
+    const Device d = AsListed(devices[0]);
     ASSERT_TRUE(
-        endpoint.SendSetNetConfig(Settings(devices[0], "10.77.9.9", 8088, "admin", "secret")));
+        endpoint.sendSettings(d, Settings(d, "10.77.9.9", 8088), Credentials("admin", "secret")));
     ASSERT_TRUE(events.WaitFor(1));
-    ASSERT_EQ(events.Results(), std::vector<int>{0});
+    ASSERT_EQ(events.Results(), std::vector<UpdateResult>{UpdateResult::Accepted});
 
     // Restarting: the other two answer, in order, and the changed device does not.
     events.Clear();
-    ASSERT_TRUE(endpoint.SendSearch());
+    ASSERT_TRUE(endpoint.sendSearch());
     ASSERT_TRUE(events.WaitFor(2));
     const auto during = sim.WaitForLog("search", 1);
     ASSERT_EQ(during.size(), 1u);
@@ -158,7 +160,7 @@ TEST_F(EndpointLab, AcceptedDeviceRestartsAndReturnsWithItsNewSettings) {
     ASSERT_TRUE(WaitUntil(
         [&] {
             events.Clear();
-            if (!endpoint.SendSearch() || !events.WaitFor(3, std::chrono::milliseconds(200))) {
+            if (!endpoint.sendSearch() || !events.WaitFor(3, std::chrono::milliseconds(200))) {
                 return false;
             }
             return events.Records().size() == 3;

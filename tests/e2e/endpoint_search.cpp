@@ -43,7 +43,7 @@ std::vector<DeviceInfo> Expected(const std::vector<SimDevice>& devices, int copi
 TEST_F(EndpointLab, SearchFindsEveryDeviceAsTheSimulatorHoldsIt) {
     const std::vector<SimDevice> devices = Assorted();
     StartSim(devices);
-    ASSERT_TRUE(endpoint.SendSearch());
+    ASSERT_TRUE(endpoint.sendSearch());
     ASSERT_TRUE(events.WaitFor(devices.size()));
     EXPECT_TRUE(SameRecords(events.Records(), Expected(devices)));
     const auto searches = sim.WaitForLog("search", 1);
@@ -55,7 +55,7 @@ TEST_F(EndpointLab, SearchFindsEveryDeviceAsTheSimulatorHoldsIt) {
 TEST_F(EndpointLab, ManyDevicesAllArrive) {
     constexpr std::size_t kCount = 1000;
     StartSim({"--devices", std::to_string(kCount)});
-    ASSERT_TRUE(endpoint.SendSearch());
+    ASSERT_TRUE(endpoint.sendSearch());
     events.WaitFor(kCount);
     std::vector<DeviceInfo> want;
     for (std::size_t i = 0; i < kCount; ++i) {
@@ -70,13 +70,13 @@ TEST_F(EndpointLab, FaultyRepliesAndRepeatsHideNoDevice) {
     for (int search = 1; search <= 2; ++search) {
         SCOPED_TRACE("search " + std::to_string(search));
         events.Clear();
-        ASSERT_TRUE(endpoint.SendSearch());
+        ASSERT_TRUE(endpoint.sendSearch());
         // The faulty datagrams go out first; the listener must still be there for the rest.
         ASSERT_TRUE(events.WaitFor(devices.size() * 2));
         ASSERT_EQ(sim.WaitForLog("search", static_cast<std::size_t>(search)).size(),
                   static_cast<std::size_t>(search));
         EXPECT_TRUE(SameRecords(events.Records(), Expected(devices, 2)));
-        EXPECT_EQ(endpoint.GetState(), CQuillnet::State::Listening);
+        EXPECT_EQ(endpoint.state(), DiscoveryEndpoint::State::Listening);
     }
 }
 
@@ -84,7 +84,7 @@ TEST_F(EndpointLab, DelayedRepliesStillArrive) {
     const std::vector<SimDevice> devices = Assorted();
     StartSim(devices, {"--delay", "150"});
     const auto sent = std::chrono::steady_clock::now();
-    ASSERT_TRUE(endpoint.SendSearch());
+    ASSERT_TRUE(endpoint.sendSearch());
     ASSERT_TRUE(events.WaitFor(devices.size()));
     EXPECT_GE(std::chrono::steady_clock::now() - sent, std::chrono::milliseconds(150));
     EXPECT_TRUE(SameRecords(events.Records(), Expected(devices)));

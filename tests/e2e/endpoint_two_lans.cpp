@@ -5,7 +5,9 @@
 // reach the others only once its adapter is gone. The simulators' logs are the witnesses.
 
 #include "EndpointLab.h"
+
 #include "TwoLanDevices.h"
+#include "discovery/DeviceRecord.h"
 
 #include <cstdlib>
 #include <map>
@@ -27,6 +29,7 @@ std::vector<SimDevice> Cameras() {
 
 struct Heard {
     AdapterRef adapter;
+    Device device;
     DeviceInfo record;
 };
 
@@ -39,22 +42,23 @@ protected:
             << "run under scripts/netlab --two-lans";
         StartLan(lanA, "ONDREL_LAB_A_NETNS", office);
         StartLan(lanB, "ONDREL_LAB_B_NETNS", cameras);
-        endpoint.SetEventHandler([this](const EndpointEvent& e) {
-            std::lock_guard lock(mutex);
-            if (e.code == kEvtSearchReply && e.data.size() == sizeof(DeviceInfo)) {
-                Heard h{e.adapter, {}};
-                std::memcpy(&h.record, e.data.data(), sizeof h.record);
-                heard[fieldString(h.record.Mac)] = h;
-            } else if (e.code == kEvtSetConfigResult) {
-                results.push_back({e.data[0], e.adapter.name});
-            }
-        });
-        ASSERT_EQ(endpoint.Open(), 1);
+        endpoint.setHandlers({[this](std::vector<Device>&& replies, uint32_t) {
+                                  std::lock_guard lock(mutex);
+                                  for (Device& d : replies) {
+                                      const std::string mac = d.mac;
+                                      heard[mac] = Heard{d.adapter, d, recordOf(d)};
+                                  }
+                              },
+                              [this](const UpdateAnswer& answer, uint32_t) {
+                                  std::lock_guard lock(mutex);
+                                  results.push_back({answer.result, answer.adapter.name});
+                              }});
+        ASSERT_TRUE(endpoint.open());
     }
 
     // Searches until all five devices have answered; what each was heard on.
     std::map<std::string, Heard> SearchAll() {
-        const SendResult sent = endpoint.SendSearch();
+        const SendResult sent = endpoint.sendSearch();
         EXPECT_TRUE(sent) << sent.message;
         EXPECT_EQ(sent.sentOn, (std::vector<std::string>{"eOffice", "eCam"}));
         EXPECT_TRUE(WaitUntil([&] {
@@ -70,7 +74,7 @@ protected:
     void Marker() {
         const std::size_t a = lanA.LogOfKind("search").size();
         const std::size_t b = lanB.LogOfKind("search").size();
-        ASSERT_TRUE(endpoint.SendSearch());
+        ASSERT_TRUE(endpoint.sendSearch());
         ASSERT_EQ(lanA.WaitForLog("search", a + 1).size(), a + 1);
         ASSERT_EQ(lanB.WaitForLog("search", b + 1).size(), b + 1);
     }
@@ -85,8 +89,8 @@ protected:
     LabSim lanB;
     std::mutex mutex;
     std::map<std::string, Heard> heard;
-    std::vector<std::pair<int, std::string>> results; // result, adapter
-    CQuillnet endpoint;                               // stops before the rest goes
+    std::vector<std::pair<UpdateResult, std::string>> results; // result, adapter
+    DiscoveryEndpoint endpoint;                                // stops before the rest goes
 };
 
 } // namespace
@@ -121,17 +125,16 @@ TEST_F(EndpointTwoLans, EveryDeviceIsHeardOnItsOwnLansAdapter) {
 TEST_F(EndpointTwoLans, ACamerasRequestsReachItsLanOnly) {
     const SimDevice& camera = cameras[1]; // at its factory address, outside eCam's subnet
     const Heard found = SearchAll().at(camera.mac);
-    DeviceInfo settings = found.record;
-    setField(settings.IP, "192.168.1.65");
-    settings.IPMode = 1;
-    setField(settings.User, camera.user);
-    setField(settings.Password, camera.password);
+    NetworkSettings settings = currentSettings(found.device);
+    settings.ip = "192.168.1.65";
+    settings.mode = AddressMode::Static;
 
     for (uint16_t command : {kCmdQuery1, kCmdQuery2, kCmdQuery3}) {
-        const SendResult sent = endpoint.SendDeviceQuery(command, settings, found.adapter);
+        const SendResult sent = endpoint.sendQuery(command, found.device);
         EXPECT_EQ(sent.sentOn, std::vector<std::string>{"eCam"});
     }
-    const SendResult sent = endpoint.SendSetNetConfig(settings, found.adapter);
+    const SendResult sent =
+        endpoint.sendSettings(found.device, settings, Credentials(camera.user, camera.password));
     EXPECT_EQ(sent.sentOn, std::vector<std::string>{"eCam"});
     ASSERT_TRUE(WaitUntil([&] {
         std::lock_guard lock(mutex);
@@ -139,7 +142,7 @@ TEST_F(EndpointTwoLans, ACamerasRequestsReachItsLanOnly) {
     }));
     {
         std::lock_guard lock(mutex);
-        EXPECT_EQ(results.front(), std::make_pair(0, std::string("eCam")));
+        EXPECT_EQ(results.front(), std::make_pair(UpdateResult::Accepted, std::string("eCam")));
     }
 
     Marker();
@@ -161,7 +164,7 @@ TEST_F(EndpointTwoLans, ACamerasRequestsReachItsLanOnly) {
 TEST_F(EndpointTwoLans, WithItsAdapterGoneARequestGoesOutTheOthers) {
     const Heard found = SearchAll().at(cameras[0].mac);
     ASSERT_EQ(std::system("PATH=$PATH:/usr/sbin:/sbin ip link set eCam down"), 0);
-    const SendResult sent = endpoint.SendDeviceQuery(kCmdQuery1, found.record, found.adapter);
+    const SendResult sent = endpoint.sendQuery(kCmdQuery1, found.device);
     ASSERT_EQ(std::system("PATH=$PATH:/usr/sbin:/sbin ip link set eCam up"), 0);
     EXPECT_TRUE(sent) << sent.message;
     EXPECT_EQ(sent.sentOn, std::vector<std::string>{"eOffice"});
