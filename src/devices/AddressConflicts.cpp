@@ -1,0 +1,87 @@
+#include "AddressConflicts.h"
+
+#include <string_view>
+#include <unordered_map>
+
+namespace ondrel {
+
+namespace {
+
+// The LAN a device answered on: its adapter by name, or by index when it has none.
+std::string lanOf(const AdapterRef& adapter) {
+    return adapter.name.empty() ? "#" + std::to_string(adapter.ifindex) : adapter.name;
+}
+
+bool isPcAddress(const AdapterRef& adapter, Ipv4 address, const NetLinks& links) {
+    const NetLink* link = FindLink(links, adapter.ifindex, adapter.name);
+    if (link == nullptr) {
+        // An adapter no longer listed still had the address the reply named.
+        return adapter.HasAddress() && adapter.address == address.bits;
+    }
+    for (const Ipv4Net& net : link->addresses) {
+        if (net.address == address.bits) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+void AddressConflicts::compute(const std::vector<Device>& devices, const NetLinks& pcAdapters) {
+    m_conflicts.assign(devices.size(), {});
+    m_conflicted = 0;
+    // Devices by LAN and address, in arrival order.
+    std::unordered_map<std::string, std::vector<std::size_t>> byAddress;
+    for (std::size_t i = 0; i < devices.size(); ++i) {
+        const Device& d = devices[i];
+        if (!d.ip.value || d.ip.value->isUnspecified() || !d.adapter.Known()) {
+            continue;
+        }
+        byAddress[lanOf(d.adapter) + '/' + std::to_string(d.ip.value->bits)].push_back(i);
+        m_conflicts[i].withPc = isPcAddress(d.adapter, *d.ip.value, pcAdapters);
+    }
+    for (const auto& [key, sharing] : byAddress) {
+        if (sharing.size() < 2) {
+            continue;
+        }
+        for (const std::size_t i : sharing) {
+            for (const std::size_t j : sharing) {
+                if (i != j && devices[i].mac != devices[j].mac) {
+                    m_conflicts[i].others.push_back(j);
+                }
+            }
+        }
+    }
+    for (const Conflict& c : m_conflicts) {
+        m_conflicted += c.any() ? 1 : 0;
+    }
+}
+
+const AddressConflicts::Conflict& AddressConflicts::of(std::size_t index) const {
+    static const Conflict none;
+    return index < m_conflicts.size() ? m_conflicts[index] : none;
+}
+
+std::vector<std::string> AddressConflicts::parties(std::size_t index,
+                                                   const std::vector<Device>& devices) const {
+    std::vector<std::string> out;
+    const Conflict& c = of(index);
+    for (const std::size_t other : c.others) {
+        // Two rows of one other device name it once.
+        const std::string& mac = devices[other].mac;
+        bool seen = false;
+        for (const std::string& s : out) {
+            seen = seen || s == mac;
+        }
+        if (!seen) {
+            out.push_back(mac);
+        }
+    }
+    if (c.withPc) {
+        out.emplace_back(kThisPc);
+    }
+    return out;
+}
+
+} // namespace ondrel

@@ -1,0 +1,45 @@
+#pragma once
+// Which listed devices share an address with another device on the same LAN, or with the PC
+// itself: the usual state of a new site (every camera out of the box at one factory address)
+// and the cause of "the browser shows the wrong camera".
+//
+// A LAN is an adapter of the PC: the same address behind two adapters is two separate
+// networks, not a conflict. The rows of one device (two replies under one MAC) never conflict
+// with each other, and a device that reports no usable address (empty, odd, 0.0.0.0)
+// conflicts with nothing.
+
+#include "core/Device.h"
+#include "discovery/NetLinks.h"
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace ondrel {
+
+class AddressConflicts {
+public:
+    struct Conflict {
+        std::vector<std::size_t> others; // the other devices' indexes, in arrival order
+        bool withPc = false;             // the address is one of its adapter's own
+        bool any() const { return withPc || !others.empty(); }
+    };
+
+    // Looks at every device afresh; linear in the number of devices.
+    void compute(const std::vector<Device>& devices, const NetLinks& pcAdapters);
+
+    // The conflict of the device at index; none past the last.
+    const Conflict& of(std::size_t index) const;
+    std::size_t count() const { return m_conflicted; }
+
+    // The parties as the CLI prints them: the other devices' MACs, then "this PC".
+    std::vector<std::string> parties(std::size_t index, const std::vector<Device>& devices) const;
+
+private:
+    std::vector<Conflict> m_conflicts;
+    std::size_t m_conflicted = 0;
+};
+
+inline constexpr const char* kThisPc = "this PC";
+
+} // namespace ondrel

@@ -1,0 +1,66 @@
+#include "devices/AddressConflicts.h"
+
+#include <gtest/gtest.h>
+
+using namespace ondrel;
+
+namespace {
+
+const AdapterRef kCams{"eCam", 3, 0xC0A8010A, 24}; // 192.168.1.10/24
+const AdapterRef kOffice{"eOffice", 2, 0x0A4D0001, 24};
+
+Device At(const char* mac, const char* ip, const AdapterRef& adapter) {
+    Device d;
+    d.mac = mac;
+    d.ip = ReportedAddress::fromText(ip);
+    d.adapter = adapter;
+    return d;
+}
+
+} // namespace
+
+TEST(AddressConflicts, WhoConflictsWithWhom) {
+    const NetLinks pc = {
+        NetLink{"eOffice", 2, 0, {{0x0A4D0001, 24}}},
+        NetLink{"eCam", 3, 0, {{0xC0A8010A, 24}, {0xC0A80140, 24}}}, // .10 and .64
+    };
+    struct Case {
+        const char* name;
+        std::vector<Device> devices;
+        std::vector<std::vector<std::string>> want; // per device
+    } cases[] = {
+        {"two devices at one address on one adapter",
+         {At("M1", "192.168.0.64", kCams), At("M2", "192.168.0.64", kCams),
+          At("M3", "192.168.0.65", kCams)},
+         {{"M2"}, {"M1"}, {}}},
+        {"the same address on two adapters: two LANs",
+         {At("M1", "192.168.0.64", kCams), At("M2", "192.168.0.64", kOffice)},
+         {{}, {}}},
+        {"a device at one of its adapter's addresses",
+         {At("M1", "192.168.1.64", kCams), At("M2", "10.77.0.1", kCams),
+          At("M3", "10.77.0.1", kOffice)},
+         {{"this PC"}, {}, {"this PC"}}},
+        {"one device's own rows, and a third device",
+         {At("M1", "192.168.0.64", kCams), At("M1", "192.168.0.64", kCams),
+          At("M2", "192.168.0.64", kCams)},
+         {{"M2"}, {"M2"}, {"M1"}}},
+        {"no usable address conflicts with nothing",
+         {At("M1", "", kCams), At("M2", "", kCams), At("M3", "0.0.0.0", kCams),
+          At("M4", "0.0.0.0", kCams), At("M5", "1.2.3", kCams), At("M6", "1.2.3", kCams)},
+         {{}, {}, {}, {}, {}, {}}},
+        {"no adapter known", {At("M1", "10.0.0.1", {}), At("M2", "10.0.0.1", {})}, {{}, {}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        AddressConflicts conflicts;
+        conflicts.compute(c.devices, pc);
+        std::size_t marked = 0;
+        for (std::size_t i = 0; i < c.devices.size(); ++i) {
+            EXPECT_EQ(conflicts.parties(i, c.devices), c.want[i]) << i;
+            EXPECT_EQ(conflicts.of(i).any(), !c.want[i].empty()) << i;
+            marked += c.want[i].empty() ? 0 : 1;
+        }
+        EXPECT_EQ(conflicts.count(), marked);
+        EXPECT_FALSE(conflicts.of(c.devices.size()).any());
+    }
+}
