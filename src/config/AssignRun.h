@@ -1,0 +1,90 @@
+#pragma once
+// Carrying out an assign plan: one device at a time, each answer awaited, then every device
+// checked against a fresh search. The same steps for the CLI (a loop that waits) and the
+// window (timers and queued answers): the caller sends and keeps the clock; this decides.
+//
+// An answer names no device, and factory devices share one source address, so an answer is
+// credited to the device in flight only. When a device gives no answer within its wait, the
+// run waits one more answer wait before the next send: an answer then is that device's,
+// reported late; an answer after that is nobody's. The verify search has the final word.
+
+#include "core/Device.h"
+#include "devices/AssignPlan.h"
+#include "discovery/DiscoveryEndpoint.h"
+
+#include <cstddef>
+#include <optional>
+#include <vector>
+
+namespace ondrel {
+
+enum class AssignStatus {
+    Planned,     // not sent yet
+    Sending,     // sent; its answer awaited
+    Accepted,    // accepted within its wait
+    Refused,     // refused within its wait
+    NoAnswer,    // no answer within its wait (nor in the gap after it)
+    Late,        // answered in the gap after its wait
+    NotSent,     // the request could not be sent, or the run was cancelled first
+    Verified,    // the verify search found it with the settings sent
+    NotVerified, // found with other settings
+    Missing,     // not found by the verify search
+};
+
+// "planned", "accepted", "no answer", ... as the CLI prints them.
+const char* assignStatusName(AssignStatus status);
+
+class AssignRun {
+public:
+    struct Entry {
+        PlannedDevice planned;
+        AssignStatus status = AssignStatus::Planned;
+        std::optional<UpdateResult> lateAnswer; // for Late: what came
+    };
+
+    enum class Phase {
+        Ready,   // the next device may be sent
+        Waiting, // a device's answer is awaited within its wait
+        Gap,     // its wait ran out; an answer now is late for it
+        Done,    // every device sent (or the run cancelled)
+    };
+
+    explicit AssignRun(std::vector<PlannedDevice> plan);
+
+    // The device to send next, marked Sending; nullopt unless Ready with devices left (the run
+    // is then Done once nothing is in flight).
+    std::optional<std::size_t> next();
+    // The request for the device in flight could not be sent.
+    void sendFailed();
+    // An answer arrived; false when it was nobody's.
+    bool onAnswer(UpdateResult result);
+    // The wait the phase is in ran out (the answer wait, then the gap).
+    void onWaitExpired();
+    // Stops after the device in flight: nothing more is sent.
+    void cancel();
+
+    // The devices the verify search found; checks every device that may have taken its
+    // settings (accepted, late or silent ones).
+    void verify(const std::vector<Device>& found);
+
+    Phase phase() const { return m_phase; }
+    bool cancelled() const { return m_cancelled; }
+    const std::vector<Entry>& entries() const { return m_entries; }
+    // Whether any device ended in one of these.
+    bool any(AssignStatus status) const;
+    // Whether a device that was sent may have taken its settings, so a restart is worth
+    // waiting for before the verify search.
+    bool anySent() const;
+
+private:
+    std::vector<Entry> m_entries;
+    std::size_t m_next = 0;
+    std::optional<std::size_t> m_inFlight;
+    Phase m_phase = Phase::Ready;
+    bool m_cancelled = false;
+};
+
+// Whether a device reports the settings it was sent.
+bool reportsSettings(const Device& device, const NetworkSettings& sent);
+
+} // namespace ondrel

@@ -1,0 +1,124 @@
+#include "config/AssignRun.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace ondrel;
+
+namespace {
+
+PlannedDevice Planned(int n) {
+    PlannedDevice p;
+    p.device.mac = "02:00:00:00:00:0" + std::to_string(n);
+    p.device.ip = ReportedAddress::fromText("192.168.0.64");
+    p.settings = {AddressMode::Static, "10.0.0." + std::to_string(n),
+                  "255.255.255.0",     "10.0.0.254",
+                  "10.0.0.254",        80};
+    return p;
+}
+
+// The device as the verify search finds it: with the settings it was sent, or its own.
+Device Found(int n, bool taken) {
+    const PlannedDevice p = Planned(n);
+    Device d = p.device;
+    if (taken) {
+        d.mode = p.settings.mode;
+        d.ip = ReportedAddress::fromText(p.settings.ip);
+        d.netMask = ReportedAddress::fromText(p.settings.netMask);
+        d.gateway = ReportedAddress::fromText(p.settings.gateway);
+        d.dns0 = ReportedAddress::fromText(p.settings.dns0);
+        d.httpPort = p.settings.httpPort;
+    }
+    return d;
+}
+
+} // namespace
+
+// Each step: 's' send the next, 'a' accepted, 'r' refused, 'x' the wait runs out, 'f' the
+// send fails, 'c' cancel. Then the verify search finds the listed devices.
+TEST(AssignRun, OneDeviceAtATimeWithLateAnswersAndVerification) {
+    struct Case {
+        const char* name;
+        const char* steps;
+        std::vector<std::pair<int, bool>> found; // device, whether it took its settings
+        std::vector<AssignStatus> want;
+    } cases[] = {
+        {"all accepted and verified",
+         "sasasa",
+         {{1, true}, {2, true}, {3, true}},
+         {AssignStatus::Verified, AssignStatus::Verified, AssignStatus::Verified}},
+        {"a refusal does not stop the others",
+         "sasrsa",
+         {{1, true}, {2, false}, {3, false}},
+         {AssignStatus::Verified, AssignStatus::Refused, AssignStatus::NotVerified}},
+        {"silent, then found with its settings",
+         "sxxsasa",
+         {{1, true}, {2, true}},
+         {AssignStatus::Verified, AssignStatus::Verified, AssignStatus::Missing}},
+        {"an answer in the gap is late for the silent one",
+         "sxasasa",
+         {},
+         {AssignStatus::Missing, AssignStatus::Missing, AssignStatus::Missing}},
+        {"a late refusal is not checked",
+         "sxrsasa",
+         {{2, true}, {3, true}},
+         {AssignStatus::Late, AssignStatus::Verified, AssignStatus::Verified}},
+        {"an answer after the gap is nobody's",
+         "sxxasasa",
+         {{1, false}, {2, true}, {3, true}},
+         {AssignStatus::NotVerified, AssignStatus::Verified, AssignStatus::Verified}},
+        {"cancelled after the one in flight",
+         "sacasa",
+         {{1, true}},
+         {AssignStatus::Verified, AssignStatus::NotSent, AssignStatus::NotSent}},
+        {"cancelled while waiting",
+         "scasa",
+         {{1, true}},
+         {AssignStatus::Verified, AssignStatus::NotSent, AssignStatus::NotSent}},
+        {"a send that failed",
+         "sfsasa",
+         {{2, true}, {3, true}},
+         {AssignStatus::NotSent, AssignStatus::Verified, AssignStatus::Verified}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        AssignRun run({Planned(1), Planned(2), Planned(3)});
+        bool unanswered = false;
+        for (const char* step = c.steps; *step != '\0'; ++step) {
+            switch (*step) {
+            case 's':
+                run.next();
+                break;
+            case 'a':
+            case 'r': {
+                const bool credited =
+                    run.onAnswer(*step == 'a' ? UpdateResult::Accepted : UpdateResult::Refused);
+                unanswered = unanswered || !credited;
+                break;
+            }
+            case 'x':
+                run.onWaitExpired();
+                break;
+            case 'f':
+                run.sendFailed();
+                break;
+            case 'c':
+                run.cancel();
+                break;
+            }
+        }
+        EXPECT_FALSE(run.next());
+        EXPECT_EQ(run.phase(), AssignRun::Phase::Done);
+        std::vector<Device> found;
+        for (const auto& [n, taken] : c.found) {
+            found.push_back(Found(n, taken));
+        }
+        run.verify(found);
+        std::vector<AssignStatus> got;
+        for (const AssignRun::Entry& e : run.entries()) {
+            got.push_back(e.status);
+        }
+        EXPECT_EQ(got, c.want);
+    }
+}
