@@ -4,6 +4,8 @@
 
 #include "cli_lab.h"
 
+#include "discovery/DeviceRecord.h"
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -18,31 +20,37 @@ using Json = nlohmann::json;
 // The lab's one adapter.
 constexpr const char* kAdapter = "v0";
 
-// Whether ip lies in v0's subnet, 10.77.0.0/24.
-std::string SameSubnet(const DeviceInfo& r) {
-    return fieldString(r.IP).rfind("10.77.0.", 0) == 0 ? "true" : "false";
+// The device the tool must hold for a simulated one.
+Device Expected(const sim::SimDevice& d) {
+    return deviceFromRecord(d.ExpectedRecord());
 }
 
-// The record's fields as the CLI names them, as texts (numbers in decimal), then the adapter
-// the device answered on.
-std::vector<std::pair<std::string, std::string>> Fields(const DeviceInfo& r) {
-    return {{"IP", fieldString(r.IP)},
-            {"NetMask", fieldString(r.NetMask)},
-            {"GateWay", fieldString(r.GateWay)},
-            {"DNS0", fieldString(r.DNS0)},
-            {"DNS1", fieldString(r.DNS1)},
-            {"HttpPort", std::to_string(r.HttpPort.get())},
-            {"Port2", std::to_string(r.Port2.get())},
-            {"Port3", std::to_string(r.Port3.get())},
-            {"Port4", std::to_string(r.Port4.get())},
-            {"Mac", fieldString(r.Mac)},
-            {"DevId", fieldString(r.DevId)},
-            {"IPMode", std::to_string(int{r.IPMode})},
-            {"DevName", fieldString(r.DevName)},
-            {"WebVersion", fieldString(r.WebVersion)},
-            {"AppVersion", fieldString(r.AppVersion)},
+// Whether ip lies in v0's subnet, 10.77.0.0/24.
+std::string SameSubnet(const Device& d) {
+    return d.ip.text.rfind("10.77.0.", 0) == 0 ? "true" : "false";
+}
+
+// The reply's fields as the CLI names them, as texts (numbers in decimal), then the adapter
+// the device answered on, and the address mode last.
+std::vector<std::pair<std::string, std::string>> Fields(const Device& d) {
+    return {{"IP", d.ip.text},
+            {"NetMask", d.netMask.text},
+            {"GateWay", d.gateway.text},
+            {"DNS0", d.dns0.text},
+            {"DNS1", d.dns1.text},
+            {"HttpPort", std::to_string(d.httpPort)},
+            {"Port2", std::to_string(d.port2)},
+            {"Port3", std::to_string(d.port3)},
+            {"Port4", std::to_string(d.port4)},
+            {"Mac", d.mac},
+            {"DevId", d.id},
+            {"IPMode", d.mode == AddressMode::Dhcp ? "1" : "0"},
+            {"DevName", d.name},
+            {"WebVersion", d.webVersion},
+            {"AppVersion", d.appVersion},
             {"Adapter", kAdapter},
-            {"SameSubnet", SameSubnet(r)}};
+            {"SameSubnet", SameSubnet(d)},
+            {"Mode", d.mode == AddressMode::Dhcp ? "dhcp" : "static"}};
 }
 
 // One CSV line into its fields (quoted fields with doubled quotes; no line breaks inside).
@@ -94,8 +102,8 @@ TEST_F(CliLab, SearchJsonEqualsTheSimulatorsDevicesFieldByField) {
     for (std::size_t i = 0; i < devices.size(); ++i) {
         SCOPED_TRACE(devices[i].name);
         const Json& got = list[i];
-        EXPECT_EQ(got.size(), 17u);
-        for (const auto& [name, want] : Fields(devices[i].ExpectedRecord())) {
+        EXPECT_EQ(got.size(), 18u);
+        for (const auto& [name, want] : Fields(Expected(devices[i]))) {
             ASSERT_TRUE(got.contains(name)) << name;
             const Json& value = got[name];
             if (value.is_number()) {
@@ -121,13 +129,13 @@ TEST_F(CliLab, SearchCsvHasTheSameNamesAndValues) {
     const std::vector<std::string> lines = Lines(run.out);
     ASSERT_EQ(lines.size(), devices.size() + 1) << run;
     std::vector<std::string> header;
-    for (const auto& [name, value] : Fields(devices[0].ExpectedRecord())) {
+    for (const auto& [name, value] : Fields(Expected(devices[0]))) {
         header.push_back(name);
     }
     EXPECT_EQ(CsvLine(lines[0]), header);
     for (std::size_t i = 0; i < devices.size(); ++i) {
         std::vector<std::string> want;
-        for (const auto& [name, value] : Fields(devices[i].ExpectedRecord())) {
+        for (const auto& [name, value] : Fields(Expected(devices[i]))) {
             want.push_back(value);
         }
         EXPECT_EQ(CsvLine(lines[i + 1]), want) << lines[i + 1];
@@ -145,32 +153,48 @@ TEST_F(CliLab, SearchTableListsEveryDeviceInArrivalOrder) {
     EXPECT_EQ(lines.back(), std::to_string(devices.size()) + " devices");
     const std::size_t macColumn = lines.front().find("Mac");
     for (std::size_t i = 0; i < devices.size(); ++i) {
-        const DeviceInfo want = devices[i].ExpectedRecord();
+        const Device want = Expected(devices[i]);
         const std::string& row = lines[i + 1];
         EXPECT_EQ(row.rfind(std::to_string(i) + " ", 0), 0u) << row;
-        EXPECT_EQ(row.substr(macColumn, 17), fieldString(want.Mac)) << row;
-        EXPECT_NE(row.find(fieldString(want.DevName)), std::string::npos) << row;
-        EXPECT_NE(row.find(" " + fieldString(want.IP) + " "), std::string::npos) << row;
+        EXPECT_EQ(row.substr(macColumn, 17), want.mac) << row;
+        EXPECT_NE(row.find("  " + want.name + " "), std::string::npos) << row;
+        EXPECT_NE(row.find(" " + want.ip.text + " "), std::string::npos) << row;
         EXPECT_NE(row.find(std::string(" ") + kAdapter + " "), std::string::npos) << row;
-        EXPECT_NE(row.find(want.IPMode == 1 ? " dhcp " : " static "), std::string::npos) << row;
+        EXPECT_NE(row.find(want.mode == AddressMode::Dhcp ? " dhcp " : " static "),
+                  std::string::npos)
+            << row;
     }
 }
 
 TEST_F(CliLab, UrlOfADeviceFoundByItsMacInAnyNotation) {
+    // A device that reports no address of its own: a browser would open this PC.
+    devices[4].ip = "0.0.0.0";
     StartSim();
     std::string mac = devices[1].mac;
     for (char& c : mac) {
         c = c == ':' ? '-' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     }
-    const CliRun run = RunCli({"url", "--mac", mac});
-    ASSERT_EQ(run.exitCode, 0) << run;
-    EXPECT_EQ(run.out, "http://" + devices[1].ip + ":8080\n");
-    EXPECT_EQ(run.err, "");
-
-    const CliRun missing = RunCli({"url", "--mac", "02:00:00:00:00:99", "--wait", "0.3"});
-    EXPECT_EQ(missing.exitCode, 2) << missing;
-    EXPECT_EQ(missing.out, "");
-    EXPECT_NE(missing.err.find("02:00:00:00:00:99"), std::string::npos) << missing;
+    const struct {
+        const char* name;
+        std::string mac;
+        int exitCode;
+        std::string out;
+        std::string errMentions; // empty: nothing on standard error
+    } cases[] = {
+        {"found", mac, 0, "http://" + devices[1].ip + ":8080\n", ""},
+        {"not found", "02:00:00:00:00:99", 2, "", "02:00:00:00:00:99"},
+        {"no usable address", devices[4].mac, 1, "", "no valid address (IP '0.0.0.0')"},
+    };
+    for (const auto& c : cases) {
+        const CliRun run = RunCli({"url", "--mac", c.mac, "--wait", "0.3"});
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.name << ": " << run;
+        EXPECT_EQ(run.out, c.out) << c.name;
+        if (c.errMentions.empty()) {
+            EXPECT_EQ(run.err, "") << c.name;
+        } else {
+            EXPECT_NE(run.err.find(c.errMentions), std::string::npos) << c.name << ": " << run;
+        }
+    }
 }
 
 TEST_F(CliLab, ATakenPortIsABindFailure) {

@@ -69,6 +69,7 @@ TEST_F(CliSet, AcceptedChangesTheDevice) {
     EXPECT_EQ(now["NetMask"], devices[0].mask) << "what was not given stays the device's own";
     EXPECT_EQ(now["GateWay"], devices[0].gateway);
     EXPECT_EQ(now["IPMode"], 0);
+    EXPECT_EQ(now["Mode"], "static");
 }
 
 TEST_F(CliSet, ExactBytesOfADhcpRequest) {
@@ -86,6 +87,12 @@ TEST_F(CliSet, ExactBytesOfADhcpRequest) {
                   "DNS1:10.77.0.3\r\nusr:admin\r\npwd:" +
                   devices[0].password + "\r\nSetWiFiIP:0\r\n\r\n");
     EXPECT_EQ(sets[0]["from"], "10.77.0.1:9003");
+    // Sent as IPMethod 0, reported back as dhcp: the meaning never flips.
+    std::this_thread::sleep_for(std::chrono::milliseconds(devices[0].restartMs + 100));
+    const Json now = Current(0);
+    ASSERT_FALSE(now.is_null());
+    EXPECT_EQ(now["Mode"], "dhcp");
+    EXPECT_EQ(now["IPMode"], 1);
 }
 
 TEST_F(CliSet, RefusedByAccountOrByTheDevice) {
