@@ -432,6 +432,7 @@ void DiscoveryEndpoint::receiveLoop() {
         }
         cache.links = currentLinks(); // a search may have listed them again
         Delivery out;
+        out.replies.reserve(std::min(backlog.Pending(), kHandleBetweenLooks));
         for (std::size_t k = 0; k < kHandleBetweenLooks && backlog.Pending() > 0; ++k) {
             // A stop that arrived while these were taken wins over the rest of them.
             if (m_stop.load()) {
