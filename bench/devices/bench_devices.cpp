@@ -1,6 +1,7 @@
 #include "devices/DeviceList.h"
 #include "discovery/DeviceInfo.h"
 #include "discovery/DeviceRecord.h"
+#include "discovery/ReplyParser.h"
 
 #include <benchmark/benchmark.h>
 
@@ -165,5 +166,31 @@ void FindMissingMac(benchmark::State& state) {
     }
 }
 BENCHMARK(FindMissingMac)->Arg(10000)->Unit(benchmark::kMicrosecond);
+
+// What the receive thread does per reply: the record alone, and the Device value above it.
+std::string ReplyText(unsigned n) {
+    return "IPCamSearchReply\r\nDevName:IPCAM\r\nDevId:BN-" + std::to_string(n) +
+           "\r\nCableConnect:1\r\nIP:10.0." + std::to_string(n >> 8) + "." +
+           std::to_string(n & 0xFFu) + "\r\nMacEth0:" + MacOf(n) +
+           "\r\nIPMethod:1\r\nNetMask:255.255.0.0\r\nGateWay:10.0.0.1\r\nDNS0:10.0.0.1\r\n"
+           "Port:80\r\nWebVersion:1.2.3.4\r\nAppVersion:5.6.7.8\r\n"
+           "AppUpTime:0000000000000000042\r\n\r\n";
+}
+
+void DecodeRecord(benchmark::State& state) {
+    const std::string text = ReplyText(1234);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(decodeRecord(text));
+    }
+}
+BENCHMARK(DecodeRecord)->Unit(benchmark::kNanosecond);
+
+void DecodeDevice(benchmark::State& state) {
+    const std::string text = ReplyText(1234);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(decodeSearchReply(text));
+    }
+}
+BENCHMARK(DecodeDevice)->Unit(benchmark::kNanosecond);
 
 } // namespace
