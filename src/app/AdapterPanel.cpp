@@ -14,21 +14,21 @@ AdapterPanel::AdapterPanel(QWidget* parent)
 
 AdapterPanel::~AdapterPanel() = default;
 
-void AdapterPanel::fill(IAdapterSource& source) {
-    const int selected = m_display.Fill(source);
+void AdapterPanel::fill(AdapterSource& source) {
+    const int selected = m_display.fill(source.list());
     {
         const QSignalBlocker quiet(ui->adapterCombo);
         ui->adapterCombo->clear();
-        const auto& entries = m_display.Entries();
+        const std::vector<std::string>& entries = m_display.entries();
         for (std::size_t i = 0; i < entries.size(); ++i) {
-            ui->adapterCombo->addItem(QString::fromStdString(entries[i].text), static_cast<int>(i));
+            ui->adapterCombo->addItem(QString::fromStdString(entries[i]), static_cast<int>(i));
         }
         ui->adapterCombo->setCurrentIndex(selected);
     }
     showSelected();
 }
 
-void AdapterPanel::refresh(IAdapterSource& source) {
+void AdapterPanel::refresh(AdapterSource& source) {
     const int chosen = ui->adapterCombo->currentIndex();
     fill(source);
     if (chosen >= 0 && chosen < ui->adapterCombo->count()) {
@@ -39,7 +39,7 @@ void AdapterPanel::refresh(IAdapterSource& source) {
 void AdapterPanel::showSelected() {
     const QVariant entry = ui->adapterCombo->currentData();
     const std::optional<AdapterFields> fields =
-        entry.isValid() ? m_display.FieldsFor(entry.toInt()) : std::nullopt;
+        entry.isValid() ? m_display.fieldsFor(entry.toInt()) : std::nullopt;
     if (!fields) {
         return;
     }
@@ -54,7 +54,7 @@ void AdapterPanel::showSelected() {
 }
 
 void AdapterPanel::release() {
-    m_display.Release();
+    m_display.release();
 }
 
 QList<QWidget*> AdapterPanel::tabStops() const {

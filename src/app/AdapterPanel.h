@@ -3,6 +3,7 @@
 // chosen adapter, filled by the display rules of AdapterDisplay.
 
 #include "netinfo/AdapterDisplay.h"
+#include "netinfo/AdapterSource.h"
 
 #include <QWidget>
 
@@ -21,10 +22,10 @@ public:
     ~AdapterPanel() override;
 
     // Reads the adapters, lists them, selects the default one and shows its addresses.
-    void fill(IAdapterSource& source);
+    void fill(AdapterSource& source);
     // Reads the adapters again (say, once the DNS servers are known), keeping the entry the
     // user chose when it is still there.
-    void refresh(IAdapterSource& source);
+    void refresh(AdapterSource& source);
     // The adapters are gone: nothing is shown for any entry from now on.
     void release();
 

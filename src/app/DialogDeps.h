@@ -5,7 +5,8 @@
 #include "IPrompter.h"
 #include "IWebOpener.h"
 #include "discovery/DiscoveryEndpoint.h"
-#include "netinfo/IAdapterSource.h"
+#include "netinfo/AdapterSource.h"
+#include "netinfo/DnsConfig.h"
 
 #include <functional>
 #include <memory>
@@ -21,14 +22,14 @@ struct TimerPeriods {
 };
 
 struct DialogDeps {
-    std::shared_ptr<IPrompter> prompter;      // null: modal message boxes
-    std::shared_ptr<IWebOpener> opener;       // null: the desktop's browser
-    std::shared_ptr<IAdapterSource> adapters; // null: this PC's adapters
-    EndpointConfig endpoint;                  // the protocol's addresses and ports
+    std::shared_ptr<IPrompter> prompter;     // null: modal message boxes
+    std::shared_ptr<IWebOpener> opener;      // null: the desktop's browser
+    std::shared_ptr<AdapterSource> adapters; // null: this PC's adapters
+    EndpointConfig endpoint;                 // the protocol's addresses and ports
     TimerPeriods timers;
     // With this PC's adapters: how resolved's DNS servers are asked, on a worker thread so
-    // that start-up never waits for it (null: `resolvectl dns`).
-    std::function<std::optional<std::string>()> resolvedQuery;
+    // that start-up never waits for it (null: over the system bus).
+    std::function<std::optional<DnsConfig>()> resolvedQuery;
 };
 
 } // namespace ondrel

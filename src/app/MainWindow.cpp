@@ -9,8 +9,8 @@
 #include "Texts.h"
 #include "config/DeviceUrl.h"
 #include "config/FormRules.h"
-#include "netinfo/LinuxAdapterSource.h"
-#include "netinfo/ResolverConfig.h"
+#include "netinfo/ResolvedDns.h"
+#include "netinfo/SystemAdapterSource.h"
 #include "ui_MainWindow.h"
 
 #include <QAction>
@@ -46,12 +46,12 @@ MainWindow::MainWindow(const QString& title, DialogDeps deps, QWidget* parent)
     if (!m_opener) {
         m_opener = std::make_shared<DesktopWebOpener>();
     }
-    std::shared_ptr<ResolvedDnsCache> resolved;
+    std::shared_ptr<ResolvedAnswer> resolved;
     if (!m_adapterSource) {
-        resolved = std::make_shared<ResolvedDnsCache>();
-        m_adapterSource = std::make_shared<LinuxAdapterSource>(
-            LinuxNetPaths{}, &LinuxAdapterSource::ListInterfaces,
-            [resolved] { return resolved->Get(); });
+        resolved = std::make_shared<ResolvedAnswer>();
+        SystemAdapterSource::Seams seams;
+        seams.resolved = [resolved] { return resolved->get(); };
+        m_adapterSource = std::make_shared<SystemAdapterSource>(std::move(seams));
     }
 
     registerResources();
@@ -94,8 +94,8 @@ MainWindow::MainWindow(const QString& title, DialogDeps deps, QWidget* parent)
 
     ui->adapterPanel->fill(*m_adapterSource);
     if (resolved) {
-        readDnsInBackground(resolved, deps.resolvedQuery ? deps.resolvedQuery
-                                                         : &LinuxAdapterSource::AskResolved);
+        readDnsInBackground(
+            resolved, deps.resolvedQuery ? deps.resolvedQuery : [] { return askResolved(); });
     }
     setDeviceShown(false);
 
@@ -110,7 +110,8 @@ MainWindow::MainWindow(const QString& title, DialogDeps deps, QWidget* parent)
     m_endpoint.setHandlers(m_events->handlers());
     m_endpointUsable = m_endpoint.open() || bindFailed;
     m_endpoint.setBindFailureNotifier({});
-    showCount();
+    // The count keeps the form's own text until the first search or reply.
+    showStatus();
     ui->searchButton->setFocus(Qt::OtherFocusReason);
 }
 
@@ -119,15 +120,15 @@ MainWindow::~MainWindow() {
     m_endpoint.stop();
 }
 
-void MainWindow::readDnsInBackground(std::shared_ptr<ResolvedDnsCache> resolved,
-                                     std::function<std::optional<std::string>()> query) {
+void MainWindow::readDnsInBackground(std::shared_ptr<ResolvedAnswer> resolved,
+                                     std::function<std::optional<DnsConfig>()> query) {
     // Until resolved answers, the adapters show the servers of resolv.conf; start-up never
     // waits for it.
-    auto* watcher = new QFutureWatcher<std::optional<std::string>>(this);
-    connect(watcher, &QFutureWatcher<std::optional<std::string>>::finished, this,
+    auto* watcher = new QFutureWatcher<std::optional<DnsConfig>>(this);
+    connect(watcher, &QFutureWatcher<std::optional<DnsConfig>>::finished, this,
             [this, watcher, resolved] {
-                resolved->Store(watcher->result());
-                if (isVisible() && resolved->Get()) {
+                resolved->store(watcher->result());
+                if (isVisible() && resolved->get()) {
                     ui->adapterPanel->refresh(*m_adapterSource);
                 }
                 watcher->deleteLater();

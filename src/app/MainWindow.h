@@ -34,7 +34,7 @@ namespace ondrel {
 
 class DeviceListModel;
 class EndpointEvents;
-class ResolvedDnsCache;
+class ResolvedAnswer;
 
 class MainWindow : public QWidget {
     Q_OBJECT
@@ -62,8 +62,8 @@ private:
     void setUpActions();
     void setUpDeviceList();
     void setUpTabOrder();
-    void readDnsInBackground(std::shared_ptr<ResolvedDnsCache> resolved,
-                             std::function<std::optional<std::string>()> query);
+    void readDnsInBackground(std::shared_ptr<ResolvedAnswer> resolved,
+                             std::function<std::optional<DnsConfig>()> query);
 
     // The device of the list's current row, or null.
     const Device* currentDevice() const;
@@ -87,7 +87,7 @@ private:
     DiscoveryEndpoint m_endpoint;
     std::shared_ptr<IPrompter> m_prompter;
     std::shared_ptr<IWebOpener> m_opener;
-    std::shared_ptr<IAdapterSource> m_adapterSource;
+    std::shared_ptr<AdapterSource> m_adapterSource;
     TimerPeriods m_periods;
     bool m_endpointUsable = false;
 

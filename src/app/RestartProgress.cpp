@@ -24,14 +24,14 @@ RestartProgress::RestartProgress(QWidget* parent)
 RestartProgress::~RestartProgress() = default;
 
 const QProgressBar& RestartProgress::bar() const {
-    return *ui->restartProgress;
+    return *ui->restartBar;
 }
 
 void RestartProgress::start(int tickMs, int ticks) {
     m_ticks = 0;
     m_lastTick = ticks;
-    ui->restartProgress->setRange(kBarStart, kBarEnd);
-    ui->restartProgress->setValue(kBarStart);
+    ui->restartBar->setRange(kBarStart, kBarEnd);
+    ui->restartBar->setValue(kBarStart);
     show();
     m_timer.start(tickMs);
 }
@@ -42,7 +42,7 @@ void RestartProgress::stop() {
 }
 
 void RestartProgress::step() {
-    QProgressBar& bar = *ui->restartProgress;
+    QProgressBar& bar = *ui->restartBar;
     int next = bar.value() + 1;
     if (next > bar.maximum()) {
         next = bar.minimum();

@@ -1,19 +1,40 @@
 #include "AppTestSupport.h"
 
+#include "DeviceForm.h"
 #include "EndpointEvents.h"
 #include "IpAddressControl.h"
-#include "discovery/ReplyParser.h"
+#include "RestartProgress.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QSpinBox>
 #include <QTest>
 #include <QThread>
 
 namespace ondrel::testing {
 
-DialogDeps LoopbackDeps(uint16_t destPort, std::vector<AdapterInfo> adapters) {
+namespace {
+
+// Records prompts like FakePrompter, and with each report whether the restart progress was
+// showing when it appeared.
+class ProgressPrompter : public FakePrompter {
+public:
+    explicit ProgressPrompter(std::function<void()> atReport) : m_atReport(std::move(atReport)) {}
+    void information(QWidget* owner, const QString& text, const QString& caption) override {
+        m_atReport();
+        FakePrompter::information(owner, text, caption);
+    }
+
+private:
+    std::function<void()> m_atReport;
+};
+
+} // namespace
+
+DialogDeps LoopbackDeps(uint16_t destPort, std::vector<Adapter> adapters) {
     DialogDeps deps;
     deps.prompter = std::make_shared<FakePrompter>();
     deps.opener = std::make_shared<FakeOpener>();
@@ -33,16 +54,38 @@ bool ShowActive(QWidget& window) {
     return QTest::qWaitForWindowActive(&window, 2000);
 }
 
-DeviceInfo RecordOf(const PlayedDevice& device) {
-    return decodeRecord(SearchReplyText(device));
+void AddDevices(MainWindow& window, std::vector<Device> devices) {
+    const int want = window.devices().rowCount() + static_cast<int>(devices.size());
+    window.findChild<EndpointEvents*>()->handlers().searchReplies(std::move(devices), 0);
+    PumpUntil([&] { return window.devices().rowCount() >= want; });
 }
 
-void AddRows(COndrelDlg& dialog, int count) {
-    std::vector<ArrivedDevice> devices;
+void AddRows(MainWindow& window, int count) {
+    std::vector<Device> devices;
     for (int i = 0; i < count; ++i) {
-        devices.push_back({RecordOf(Numbered(static_cast<unsigned>(i))), {}});
+        devices.push_back(DeviceOf(Numbered(static_cast<unsigned>(i))));
     }
-    dialog.AddDevices(devices);
+    AddDevices(window, std::move(devices));
+}
+
+QString Cell(const MainWindow& window, int row, int column) {
+    const DeviceListModel& model = window.devices();
+    return model.data(model.index(row, column), Qt::DisplayRole).toString();
+}
+
+void ClickRow(const MainWindow& window, int row) {
+    QTableView* list = ListOf(window);
+    const QRect cell = list->visualRect(list->model()->index(row, 1));
+    ASSERT_TRUE(cell.isValid()) << "row " << row;
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell.center());
+}
+
+void ClickBesideRows(const MainWindow& window) {
+    QTableView* list = ListOf(window);
+    const int rows = list->model()->rowCount();
+    const QRect last = list->visualRect(list->model()->index(std::max(rows - 1, 0), 1));
+    const int y = rows > 0 ? last.bottom() + 40 : 40;
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, {list->viewport()->width() / 2, y});
 }
 
 QString ControlText(QWidget* control) {
@@ -50,10 +93,10 @@ QString ControlText(QWidget* control) {
         return edit->text();
     }
     if (auto* address = qobject_cast<IpAddressControl*>(control)) {
-        return address->IsBlank() ? QString() : address->AddressText();
+        return address->isBlank() ? QString() : address->addressText();
     }
     if (auto* spin = qobject_cast<QSpinBox*>(control)) {
-        return spin->cleanText();
+        return QString::number(spin->value());
     }
     return {};
 }
@@ -62,7 +105,7 @@ void SetControlText(QWidget* control, const QString& text) {
     if (auto* edit = qobject_cast<QLineEdit*>(control)) {
         edit->setText(text);
     } else if (auto* address = qobject_cast<IpAddressControl*>(control)) {
-        address->SetAddressText(text);
+        address->setAddressText(text);
     } else if (auto* spin = qobject_cast<QSpinBox*>(control)) {
         // As typed: the spin box's own edit takes the text, and its validator judges it.
         const bool readOnly = spin->isReadOnly();
@@ -82,6 +125,115 @@ bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {
         QThread::msleep(1);
     }
     return done();
+}
+
+void WindowTest::Open(TimerPeriods periods, bool realPrompter) {
+    DialogDeps deps = LoopbackDeps(device.Port());
+    if (realPrompter) {
+        deps.prompter = nullptr;
+    }
+    Open(periods, std::move(deps));
+}
+
+void WindowTest::Open(TimerPeriods periods, DialogDeps deps) {
+    deps.timers = periods;
+    progressAtReport.clear();
+    barAtReport.clear();
+    if (deps.prompter) {
+        prompter = std::make_shared<ProgressPrompter>([this] {
+            progressAtReport.push_back(ProgressShown());
+            barAtReport.push_back(BarValue());
+        });
+        prompter->answerYes = true;
+        deps.prompter = prompter;
+    }
+    opener = std::make_shared<FakeOpener>();
+    deps.opener = opener;
+    window = std::make_unique<MainWindow>(kTitle, std::move(deps));
+    ASSERT_TRUE(ShowActive(*window));
+    ASSERT_NE(window->endpoint().boundPort(), 0);
+}
+
+void WindowTest::TearDown() {
+    window.reset();
+}
+
+void WindowTest::List(const PlayedDevice& played) {
+    const int before = window->devices().rowCount();
+    ASSERT_TRUE(device.SendTo(window->endpoint().boundPort(), SearchReplyText(played)));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->devices().rowCount() > before; }, 3000))
+        << "the search reply of " << played.mac << " was not listed";
+}
+
+void WindowTest::Trigger(const char* action) {
+    Named<QAction>(*window, action)->trigger();
+}
+
+std::map<std::string, std::string> WindowTest::UpdateAndCapture(int waitMs) {
+    Drain(0);
+    Trigger("updateAction");
+    for (const std::string& datagram : device.Receive(waitMs)) {
+        if (datagram.rfind("IPCamSetNetConfig\r\n", 0) == 0) {
+            return RequestFields(datagram);
+        }
+    }
+    return {};
+}
+
+void WindowTest::Answer(bool accepted) {
+    ASSERT_TRUE(device.SendTo(window->endpoint().boundPort(), SetConfigAnswer(accepted)));
+}
+
+QString WindowTest::Text(const char* name) const {
+    QWidget* w = Control(name);
+    // A blank address reads as the device would get it.
+    if (auto* address = qobject_cast<IpAddressControl*>(w)) {
+        return address->addressText();
+    }
+    return ControlText(w);
+}
+
+void WindowTest::SetText(const char* name, const QString& text) {
+    SetControlText(Control(name), text);
+}
+
+bool WindowTest::Checked(const char* name) const {
+    auto* box = qobject_cast<QCheckBox*>(Control(name));
+    return box != nullptr && box->isChecked();
+}
+
+bool WindowTest::FormEditable() const {
+    return Named<DeviceForm>(*window, "deviceForm")->isEditable();
+}
+
+RestartProgress* WindowTest::Progress() const {
+    return window != nullptr ? Named<RestartProgress>(*window, "restartProgress") : nullptr;
+}
+
+bool WindowTest::ProgressShown() const {
+    return Progress() != nullptr && !Progress()->isHidden();
+}
+
+int WindowTest::BarValue() const {
+    return Progress() != nullptr ? Progress()->bar().value() : -1;
+}
+
+std::vector<Prompt> WindowTest::Reports() const {
+    std::vector<Prompt> reports;
+    for (const Prompt& p : prompter->prompts) {
+        if (p.kind != Prompt::Question) {
+            reports.push_back(p);
+        }
+    }
+    return reports;
+}
+
+std::vector<QString> WindowTest::ReportTexts() const {
+    std::vector<QString> texts;
+    for (const Prompt& p : Reports()) {
+        texts.push_back(p.text);
+    }
+    return texts;
 }
 
 } // namespace ondrel::testing

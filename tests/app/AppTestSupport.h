@@ -1,63 +1,107 @@
 #pragma once
-// Helpers for the window's tests: loopback dependencies, a window that records which commands
-// ran, rows of played devices, and the controls' texts whatever their kind.
+// Helpers for the window's tests: loopback dependencies, controls found by name, rows of
+// played devices, and clicks and keys as a user gives them.
 
-#include "COndrelDlg.h"
 #include "DeviceListModel.h"
-#include "DeviceListView.h"
 #include "FakeDesktop.h"
 #include "LoopbackDevice.h"
+#include "MainWindow.h"
 #include "Replies.h"
+#include "RestartProgress.h"
 #include "netinfo/FakeAdapters.h"
 
+#include <QAction>
 #include <QString>
+#include <QTableView>
 #include <QWidget>
 
+#include <gtest/gtest.h>
+
 #include <functional>
+#include <map>
+#include <memory>
 #include <vector>
 
 namespace ondrel::testing {
 
-// Dependencies for a window that binds and sends on loopback only, with fake adapters.
-DialogDeps LoopbackDeps(uint16_t destPort, std::vector<AdapterInfo> adapters = {});
+inline const QString kTitle = QStringLiteral("Z6 series Search Tool(1.0.1.1)");
 
-// A window that records the commands that ran, and what the device list looked like then.
-class ProbeDlg : public COndrelDlg {
-public:
-    using COndrelDlg::COndrelDlg;
-    void StartSearch() override {
-        ++searches;
-        COndrelDlg::StartSearch();
-    }
-    void OnDeviceListClick(int itemIndex) override {
-        clicks.push_back(itemIndex);
-        marksAtClick.push_back(GetSelectionMark());
-        COndrelDlg::OnDeviceListClick(itemIndex);
-    }
-    void OnBrowse() override { ++browses; }
-    void OnUpdate() override { ++updates; }
-    int searches = 0;
-    int browses = 0;
-    int updates = 0;
-    std::vector<int> clicks;
-    std::vector<int> marksAtClick;
-};
+// Dependencies for a window that binds and sends on loopback only, with fake adapters.
+DialogDeps LoopbackDeps(uint16_t destPort, std::vector<Adapter> adapters = {});
+
+// The window's child of that objectName, or null.
+template <typename T = QWidget> T* Named(const QObject& root, const char* name) {
+    return root.findChild<T*>(QLatin1String(name));
+}
+inline QTableView* ListOf(const MainWindow& window) {
+    return Named<QTableView>(window, "deviceList");
+}
 
 // Shows the window and makes it the active one, so that keys reach its focus widget.
 bool ShowActive(QWidget& window);
 
-// Adds devices 0..count-1 of the numbered family to the window, as their replies would.
-void AddRows(COndrelDlg& dialog, int count);
+// Devices 0..count-1 of the numbered family, as the endpoint hands them over.
+void AddRows(MainWindow& window, int count);
+void AddDevices(MainWindow& window, std::vector<Device> devices);
 
-// A record as a search reply of the device decodes to.
-DeviceInfo RecordOf(const PlayedDevice& device);
+// The text a cell of the list shows.
+QString Cell(const MainWindow& window, int row, int column);
+
+// A left click on a row's cell, or below the last row.
+void ClickRow(const MainWindow& window, int row);
+void ClickBesideRows(const MainWindow& window);
 
 // The text a control shows: an edit's, an address control's dotted text (empty when blank), a
-// spin box's digits.
+// spin box's number.
 QString ControlText(QWidget* control);
 void SetControlText(QWidget* control, const QString& text);
 
 // Runs the event loop until done() or timeoutMs; done()'s last answer.
 bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 5000);
+
+// A window beside a device played by the test on loopback: the device's socket receives what
+// the window sends and answers to the window's own port, so a search reply, a settings
+// request and its answer all take the real path through the endpoint's receive thread.
+class WindowTest : public ::testing::Test {
+protected:
+    // periods: the update wait, the restart tick and the number of ticks.
+    void Open(TimerPeriods periods = {200, 60000, 33}, bool realPrompter = false);
+    void Open(TimerPeriods periods, DialogDeps deps);
+    void TearDown() override;
+
+    // Sends the device's search reply to the window and waits until its row is listed.
+    void List(const PlayedDevice& played);
+    void ClickRow(int row) { testing::ClickRow(*window, row); }
+    // The window's action of that name, triggered as its key or button triggers it.
+    void Trigger(const char* action);
+    // Confirms with Yes and presses Update; the settings request sent, as fields (empty when
+    // nothing was sent).
+    std::map<std::string, std::string> UpdateAndCapture(int waitMs = 300);
+    // The device answers a settings request.
+    void Answer(bool accepted);
+
+    QWidget* Control(const char* name) const { return Named(*window, name); }
+    QString Text(const char* name) const;
+    void SetText(const char* name, const QString& text);
+    bool Checked(const char* name) const;
+    bool Enabled(const char* name) const { return Control(name)->isEnabled(); }
+    bool FormEditable() const;
+    RestartProgress* Progress() const;
+    bool ProgressShown() const;
+    int BarValue() const;
+    // The prompts other than the confirmation question, and their texts.
+    std::vector<Prompt> Reports() const;
+    std::vector<QString> ReportTexts() const;
+    // What the device received in waitMs.
+    std::vector<std::string> Drain(int waitMs = 50) { return device.Receive(waitMs); }
+
+    DeviceSocket device;
+    std::shared_ptr<FakePrompter> prompter;
+    std::shared_ptr<FakeOpener> opener;
+    std::unique_ptr<MainWindow> window;
+    // With each report, whether the restart progress showed and where its bar stood.
+    std::vector<bool> progressAtReport;
+    std::vector<int> barAtReport;
+};
 
 } // namespace ondrel::testing

@@ -1,10 +1,7 @@
 // The About box and the window's command that opens it.
 
+#include "AboutDialog.h"
 #include "AppTestSupport.h"
-#include "CAboutDlg.h"
-#include "COndrelApp.h"
-#include "ControlIds.h"
-#include "ui_CAboutDlg.h"
 
 #include <QAction>
 #include <QApplication>
@@ -20,26 +17,25 @@ using namespace ondrel;
 using namespace ondrel::testing;
 
 TEST(AboutBox, IconNameWithVersionAndOk) {
-    CAboutDlg about;
+    AboutDialog about;
     EXPECT_EQ(about.windowTitle(), QString::fromUtf8("\u5173\u4e8e ZSeries Search"));
-    EXPECT_FALSE(about.Form().iconLabel->pixmap().isNull());
-    auto* line = qobject_cast<QLabel*>(about.findChild<QWidget*>(QStringLiteral("versionLabel")));
+    EXPECT_FALSE(Named<QLabel>(about, "iconLabel")->pixmap().isNull());
+    auto* line = Named<QLabel>(about, "versionLabel");
     ASSERT_NE(line, nullptr);
-    EXPECT_EQ(line->property("controlId").toInt(), IDC_ABOUT_LINE);
     EXPECT_EQ(line->text(), QStringLiteral("Z6 series Search Tool 1.0.1.1"));
     EXPECT_FALSE(line->buddy());
-    QPushButton* ok = about.Form().okButton;
+    auto* ok = Named<QPushButton>(about, "okButton");
     EXPECT_EQ(ok->text(), QStringLiteral("OK"));
     EXPECT_TRUE(ok->isDefault());
 }
 
 TEST(AboutBox, OkEnterAndEscapeCloseIt) {
     for (int way = 0; way < 3; ++way) {
-        CAboutDlg about;
+        AboutDialog about;
         ASSERT_TRUE(ShowActive(about));
         QSignalSpy finished(&about, &QDialog::finished);
         if (way == 0) {
-            QTest::mouseClick(about.Form().okButton, Qt::LeftButton);
+            QTest::mouseClick(Named(about, "okButton"), Qt::LeftButton);
         } else {
             QTest::keyClick(QApplication::focusWidget(),
                             way == 1 ? Qt::Key_Return : Qt::Key_Escape);
@@ -49,20 +45,20 @@ TEST(AboutBox, OkEnterAndEscapeCloseIt) {
 }
 
 TEST(AboutBox, OpenedFromTheWindowWhileTheWindowKeepsItsKeys) {
-    g_appTitle = COndrelApp::BuildTitle(QStringLiteral("about"));
     LoopbackReceiver receiver;
-    ProbeDlg dialog(LoopbackDeps(receiver.Port()));
+    MainWindow dialog(kTitle, LoopbackDeps(receiver.Port()));
+    QAction* aboutAction = Named<QAction>(dialog, "aboutAction");
     ASSERT_TRUE(ShowActive(dialog));
-    EXPECT_EQ(dialog.AboutAction()->text(), QStringLiteral("&About Quorvex..."));
+    EXPECT_EQ(aboutAction->text(), QStringLiteral("&About Quorvex..."));
     for (int way = 0; way < 2; ++way) {
         QString seen;
         int closedWithEscape = 0;
         QTimer::singleShot(50, &dialog, [&] {
-            auto* about = qobject_cast<CAboutDlg*>(QApplication::activeModalWidget());
+            auto* about = qobject_cast<AboutDialog*>(QApplication::activeModalWidget());
             if (about == nullptr) {
                 return;
             }
-            seen = about->Form().versionLabel->text();
+            seen = Named<QLabel>(*about, "versionLabel")->text();
             // The box's keys are its own: Escape closes it and does not reach the window.
             QSignalSpy finished(about, &QDialog::finished);
             QTest::keyClick(about, Qt::Key_F3);
@@ -73,7 +69,7 @@ TEST(AboutBox, OpenedFromTheWindowWhileTheWindowKeepsItsKeys) {
             }
         });
         if (way == 0) {
-            dialog.AboutAction()->trigger();
+            aboutAction->trigger();
         } else {
             ASSERT_TRUE(ShowActive(dialog));
             QTest::keyClick(dialog.focusWidget(), Qt::Key_F1);
@@ -81,6 +77,6 @@ TEST(AboutBox, OpenedFromTheWindowWhileTheWindowKeepsItsKeys) {
         EXPECT_EQ(seen, QStringLiteral("Z6 series Search Tool 1.0.1.1")) << way;
         EXPECT_EQ(closedWithEscape, 1);
     }
-    EXPECT_EQ(dialog.searches, 0);
+    EXPECT_TRUE(receiver.Receive(100).empty()); // F3 in the box searched nothing
     EXPECT_TRUE(dialog.isVisible());
 }

@@ -1,8 +1,7 @@
-// Browse(F4): the page opened is the device's as the table holds it, always with its port,
-// and only for an address that is a plain dotted IPv4 address.
+// Browse(F4): the page opened is the device's as the list holds it, always with its port,
+// and only for a usable unicast address.
 
-#include "ControlIds.h"
-#include "test_update_support.h"
+#include "AppTestSupport.h"
 
 #include <QTest>
 
@@ -15,23 +14,23 @@ constexpr TimerPeriods kPeriods{200, 60000, 33};
 
 } // namespace
 
-using BrowseTest = UpdateTest;
+using BrowseTest = WindowTest;
 
-TEST_F(BrowseTest, WithoutASelectionMarkAsksInABoxWithoutIconAndOpensNothing) {
+TEST_F(BrowseTest, WithoutACurrentRowAsksInABoxWithoutIconAndOpensNothing) {
     Open(kPeriods);
-    dialog->OnBrowse();
+    Trigger("browseAction"); // no device shown yet: Browse is off
+    EXPECT_FALSE(Enabled("browseButton"));
     List(PlayedDevice{});
-    dialog->OnBrowse();
     ClickRow(0);
-    dialog->OnDeviceListClick(-1); // beside the rows: the row stays selected, the mark goes
-    dialog->OnBrowse();
-    ASSERT_EQ(prompter->prompts.size(), 3u);
-    for (const Prompt& p : prompter->prompts) {
-        EXPECT_EQ(p.kind, Prompt::Plain);
-        EXPECT_EQ(p.text, QStringLiteral("Please select one device from list."));
-        EXPECT_EQ(p.caption, QStringLiteral("Tips"));
-        EXPECT_EQ(p.owner, dialog.get());
-    }
+    ClickBesideRows(*window); // beside the rows: no current row, Browse still on
+    ASSERT_TRUE(Enabled("browseButton"));
+    Trigger("browseAction");
+    ASSERT_EQ(prompter->prompts.size(), 1u);
+    const Prompt& p = prompter->prompts[0];
+    EXPECT_EQ(p.kind, Prompt::Plain);
+    EXPECT_EQ(p.text, QStringLiteral("Please select one device from list."));
+    EXPECT_EQ(p.caption, QStringLiteral("Tips"));
+    EXPECT_EQ(p.owner, window.get());
     EXPECT_TRUE(opener->urls.empty());
 }
 
@@ -54,10 +53,10 @@ TEST_F(BrowseTest, OpensTheEntrysAddressAndPort) {
         played.httpPort = row.port;
         List(played);
         ClickRow(0);
-        dialog->OnBrowse();
+        Trigger("browseAction");
         EXPECT_EQ(opener->urls, std::vector<QString>{QString::fromLatin1(row.url)});
         EXPECT_TRUE(prompter->prompts.empty());
-        dialog.reset();
+        window.reset();
     }
 }
 
@@ -65,9 +64,9 @@ TEST_F(BrowseTest, EditsInTheFormThatWereNotSentDoNotChangeThePage) {
     Open(kPeriods);
     List(PlayedDevice{});
     ClickRow(0);
-    SetText(IDC_HTTP_PORT, QStringLiteral("8080"));
-    SetText(IDC_DEVICE_IP, QStringLiteral("10.1.1.1"));
-    dialog->OnBrowse();
+    SetText("httpPortSpin", QStringLiteral("8080"));
+    SetText("deviceIpEdit", QStringLiteral("10.1.1.1"));
+    Trigger("browseAction");
     EXPECT_EQ(opener->urls, std::vector<QString>{QStringLiteral("http://192.168.1.88:80")});
 }
 
@@ -82,6 +81,9 @@ TEST_F(BrowseTest, AnEntryWhoseIpIsNoAddressOpensNothing) {
         "1.2.3.4.",
         " 1.2.3.4",
         "0x7f.0.0.1",
+        "0.0.0.0",   // this PC, not the device
+        "127.0.0.1", // loopback
+        "224.0.0.1", // multicast
     };
     for (const char* ip : addresses) {
         SCOPED_TRACE(ip);
@@ -90,13 +92,13 @@ TEST_F(BrowseTest, AnEntryWhoseIpIsNoAddressOpensNothing) {
         played.ip = ip;
         List(played);
         ClickRow(0);
-        dialog->OnBrowse();
+        Trigger("browseAction");
         EXPECT_TRUE(opener->urls.empty());
         ASSERT_EQ(prompter->prompts.size(), 1u);
         EXPECT_EQ(prompter->prompts[0].kind, Prompt::Information);
         EXPECT_EQ(prompter->prompts[0].text,
                   QStringLiteral("The device reports no valid IP address."));
         EXPECT_EQ(prompter->prompts[0].caption, QStringLiteral("Tips"));
-        dialog.reset();
+        window.reset();
     }
 }

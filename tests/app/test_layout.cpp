@@ -3,11 +3,11 @@
 // and start-up does not wait for the resolver.
 
 #include "AppTestSupport.h"
-#include "COndrelApp.h"
-#include "ControlIds.h"
 #include "EndpointEvents.h"
-#include "ui_COndrelDlg.h"
+#include "IpAddressControl.h"
+#include "RestartProgress.h"
 
+#include <QAbstractSpinBox>
 #include <QAccessible>
 #include <QElapsedTimer>
 #include <QHeaderView>
@@ -27,11 +27,11 @@ namespace {
 class LayoutTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        g_appTitle = COndrelApp::BuildTitle(QStringLiteral("layout"));
-        dialog = std::make_unique<COndrelDlg>(LoopbackDeps(receiver.Port()));
+        dialog = std::make_unique<MainWindow>(kTitle, LoopbackDeps(receiver.Port()));
         ASSERT_TRUE(ShowActive(*dialog));
     }
-    const Ui::COndrelDlg& ui() const { return dialog->Form(); }
+    QWidget* W(const char* name) const { return Named(*dialog, name); }
+    QLabel* L(const char* name) const { return Named<QLabel>(*dialog, name); }
     // What a screen reader is told a widget is called.
     static QString Heard(QWidget* w) {
         QAccessibleInterface* face = QAccessible::queryAccessibleInterface(w);
@@ -39,27 +39,38 @@ protected:
     }
 
     LoopbackReceiver receiver;
-    std::unique_ptr<COndrelDlg> dialog;
+    std::unique_ptr<MainWindow> dialog;
 };
 
 } // namespace
 
 TEST_F(LayoutTest, TheWindowResizesAndTheListTakesTheRoom) {
+    // The restart progress keeps its room while hidden: the Tips block never moves.
+    const QPoint tips = W("tipsTitleLabel")->mapTo(dialog.get(), QPoint(0, 0));
+    Named<RestartProgress>(*dialog, "restartProgress")->start(60000, 33);
+    QTest::qWait(20);
+    EXPECT_EQ(W("tipsTitleLabel")->mapTo(dialog.get(), QPoint(0, 0)), tips);
+    Named<RestartProgress>(*dialog, "restartProgress")->stop();
+
     EXPECT_LT(dialog->minimumSize().width(), dialog->maximumSize().width());
     EXPECT_LT(dialog->minimumSize().height(), dialog->maximumSize().height());
     const QSize start = dialog->size();
-    const QSize list = ui().deviceList->size();
-    const QSize form = ui().deviceInfoGroup->size();
+    const QSize list = ListOf(*dialog)->size();
+    const QSize form = W("deviceInfoGroup")->size();
     dialog->resize(start + QSize(300, 200));
     QTest::qWait(20);
-    EXPECT_EQ(ui().deviceList->width(), list.width() + 300);
-    EXPECT_EQ(ui().deviceList->height(), list.height() + 200);
-    EXPECT_EQ(ui().deviceInfoGroup->width(), form.width());
+    EXPECT_EQ(ListOf(*dialog)->width(), list.width() + 300);
+    EXPECT_EQ(ListOf(*dialog)->height(), list.height() + 200);
+    EXPECT_EQ(W("deviceInfoGroup")->width(), form.width());
     // Every control stays inside the window, and no two visible controls overlap.
     const QList<QWidget*> all = dialog->findChildren<QWidget*>();
     std::vector<QWidget*> controls;
     for (QWidget* w : all) {
-        if (w->property(kControlIdProperty).isValid() && w->isVisible()) {
+        if (!w->objectName().isEmpty() && w->isVisible() && w->layout() == nullptr &&
+            !qobject_cast<QLabel*>(w) && w->parentWidget() != nullptr &&
+            !qobject_cast<QAbstractSpinBox*>(w->parentWidget()) &&
+            !qobject_cast<IpAddressControl*>(w->parentWidget()) &&
+            w != ListOf(*dialog)->viewport() && !w->objectName().startsWith(QLatin1String("qt_"))) {
             controls.push_back(w);
             const QRect inWindow(w->mapTo(dialog.get(), QPoint(0, 0)), w->size());
             EXPECT_TRUE(dialog->rect().contains(inWindow)) << w->objectName().toStdString();
@@ -79,8 +90,8 @@ TEST_F(LayoutTest, ColumnsShowWholeNamesAndMacsAndCanBeResized) {
     PlayedDevice longest = Numbered(1);
     longest.name = "Sim Camera 00001";
     longest.mac = "AA:BB:CC:DD:EE:FF";
-    dialog->AddDevice(RecordOf(longest));
-    DeviceListView* list = ui().deviceList;
+    AddDevices(*dialog, {DeviceOf(longest)});
+    QTableView* list = ListOf(*dialog);
     const QFontMetrics metrics = list->fontMetrics();
     struct Column {
         int column;
@@ -102,58 +113,53 @@ TEST_F(LayoutTest, ColumnsShowWholeNamesAndMacsAndCanBeResized) {
 }
 
 TEST_F(LayoutTest, AScreenReaderHearsTheCountAndTheStatusWithTheirNumbers) {
-    EXPECT_EQ(Heard(ui().deviceCountLabel), QStringLiteral("Device count: 0"));
+    EXPECT_EQ(Heard(L("deviceCountLabel")), QStringLiteral("Device count: 0"));
     AddRows(*dialog, 3);
-    EXPECT_EQ(ui().deviceCountLabel->text(), QStringLiteral("3"));
-    EXPECT_EQ(Heard(ui().deviceCountLabel), QStringLiteral("Device count: 3"));
-    EXPECT_EQ(ui().statusLabel->text(), QStringLiteral("3 devices"));
-    EXPECT_EQ(Heard(ui().statusLabel), QStringLiteral("3 devices"));
-    QTest::mouseClick(ui().searchButton, Qt::LeftButton);
-    EXPECT_EQ(Heard(ui().deviceCountLabel), QStringLiteral("Device count: 0"));
-    EXPECT_EQ(Heard(ui().statusLabel), QStringLiteral("Searched on 1 adapter. 0 devices"));
+    EXPECT_EQ(L("deviceCountLabel")->text(), QStringLiteral("3"));
+    EXPECT_EQ(Heard(L("deviceCountLabel")), QStringLiteral("Device count: 3"));
+    EXPECT_EQ(L("statusLabel")->text(), QStringLiteral("3 devices"));
+    EXPECT_EQ(Heard(L("statusLabel")), QStringLiteral("3 devices"));
+    QTest::mouseClick(W("searchButton"), Qt::LeftButton);
+    EXPECT_EQ(Heard(L("deviceCountLabel")), QStringLiteral("Device count: 0"));
+    EXPECT_EQ(Heard(L("statusLabel")), QStringLiteral("Searched on 1 adapter. 0 devices"));
 }
 
 TEST_F(LayoutTest, AFailedSearchSaysWhyInTheStatusLine) {
     DialogDeps deps = LoopbackDeps(receiver.Port());
     deps.endpoint.destAddress = "no.such.address";
-    COndrelDlg failing(deps);
-    failing.StartSearch();
-    EXPECT_TRUE(failing.StatusText().startsWith(QStringLiteral("The request could not be sent: ")))
-        << failing.StatusText().toStdString();
-    EXPECT_TRUE(failing.StatusText().endsWith(QStringLiteral(". 0 devices")));
+    MainWindow failing(kTitle, deps);
+    failing.search();
+    const QString status = Named<QLabel>(failing, "statusLabel")->text();
+    EXPECT_TRUE(status.startsWith(QStringLiteral("The request could not be sent: ")))
+        << status.toStdString();
+    EXPECT_TRUE(status.endsWith(QStringLiteral(". 0 devices")));
 }
 
 TEST_F(LayoutTest, LostAndIgnoredRepliesAreCountedInTheStatusLine) {
     // A burst that overflows what the window holds for its next turn, with the kernel's drop
     // count as the endpoint reports it.
-    const DeviceInfo record = RecordOf(Numbered(1));
-    EndpointEvent event;
-    event.code = kEvtSearchReply;
-    event.data = std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(&record), sizeof record);
-    event.lostSinceSearch = 312;
     auto* events = dialog->findChild<EndpointEvents*>();
     ASSERT_NE(events, nullptr);
-    for (std::size_t i = 0; i < EndpointEvents::kMaxPending + 5; ++i) {
-        events->OnEvent(event);
-    }
-    ASSERT_TRUE(PumpUntil([&] { return dialog->DeviceModel()->GetItemCount() == 1; }));
-    EXPECT_EQ(dialog->StatusText(),
+    const Device one = DeviceOf(Numbered(1));
+    events->handlers().searchReplies(std::vector<Device>(EndpointEvents::kMaxPending, one), 300);
+    events->handlers().searchReplies(std::vector<Device>(5, one), 312);
+    ASSERT_TRUE(PumpUntil([&] { return dialog->devices().rowCount() == 1; }));
+    EXPECT_EQ(L("statusLabel")->text(),
               QStringLiteral("1 device. 312 replies were lost: the receive buffer was full. "
-                             "Search again, or raise net.core.rmem_max. list full: 5 more "
+                             "Search again, or raise net.core.rmem_max. List full: 5 more "
                              "replies were ignored"));
     // A new search starts the counts again.
-    dialog->StartSearch();
-    EXPECT_EQ(dialog->StatusText(), QStringLiteral("Searched on 1 adapter. 0 devices"));
+    dialog->search();
+    EXPECT_EQ(L("statusLabel")->text(), QStringLiteral("Searched on 1 adapter. 0 devices"));
 }
 
 TEST(StartupResolver, TheWindowOpensWithoutWaitingForTheResolver) {
-    g_appTitle = COndrelApp::BuildTitle(QStringLiteral("resolver"));
     LoopbackReceiver receiver;
     DialogDeps deps = LoopbackDeps(receiver.Port());
     // This PC's adapters, read only; the resolver takes its time.
     deps.adapters = nullptr;
     std::atomic<bool> asked{false};
-    deps.resolvedQuery = [&asked]() -> std::optional<std::string> {
+    deps.resolvedQuery = [&asked]() -> std::optional<DnsConfig> {
         asked = true;
         std::this_thread::sleep_for(std::chrono::milliseconds(1500));
         return std::nullopt;
@@ -161,7 +167,7 @@ TEST(StartupResolver, TheWindowOpensWithoutWaitingForTheResolver) {
     QElapsedTimer clock;
     clock.start();
     {
-        COndrelDlg dialog(deps);
+        MainWindow dialog(kTitle, deps);
         EXPECT_LT(clock.elapsed(), 1000);
         EXPECT_TRUE(PumpUntil([&] { return asked.load(); }, 2000));
     }

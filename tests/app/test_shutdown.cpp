@@ -4,7 +4,7 @@
 // assertion deciding what "promptly" means.
 
 #include "AppTestSupport.h"
-#include "COndrelApp.h"
+#include "EndpointEvents.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -72,14 +72,13 @@ const std::vector<std::string>& Burst() {
 } // namespace
 
 TEST(Shutdown, ClosingWhileThousandsOfRepliesStreamIn) {
-    g_appTitle = COndrelApp::BuildTitle(QStringLiteral("shutdown"));
     DeviceSocket device;
     for (int round = 0; round < kRounds; ++round) {
         SCOPED_TRACE(round);
         Watchdog watchdog("closing during a burst", std::chrono::seconds(30));
-        auto dialog = std::make_unique<COndrelDlg>(LoopbackDeps(device.Port()));
+        auto dialog = std::make_unique<MainWindow>(kTitle, LoopbackDeps(device.Port()));
         dialog->show();
-        const uint16_t port = dialog->Endpoint().BoundPort();
+        const uint16_t port = dialog->endpoint().boundPort();
         std::atomic<bool> stop{false};
         std::thread sender([&] {
             for (const std::string& reply : Burst()) {
@@ -92,13 +91,12 @@ TEST(Shutdown, ClosingWhileThousandsOfRepliesStreamIn) {
         // Close at a different moment of the burst each round, from before the first row to
         // well into the stream.
         QTest::qWait(round * 7);
-        const int rowsAtClose = dialog->DeviceModel()->GetItemCount();
-        dialog->reject();
-        // Nothing reaches the window once its destroy step has begun.
+        const int rowsAtClose = dialog->devices().rowCount();
+        dialog->close();
+        // Nothing reaches the window once it has closed.
         QTest::qWait(30);
-        EXPECT_EQ(dialog->DeviceModel()->GetItemCount(), 0) << "rows at close " << rowsAtClose;
-        DeviceInfo any = zeroDeviceInfo();
-        EXPECT_EQ(dialog->FindDeviceByMac(QString::fromStdString(Numbered(0).mac), any), nullptr);
+        EXPECT_EQ(dialog->devices().rowCount(), 0) << "rows at close " << rowsAtClose;
+        EXPECT_FALSE(dialog->devices().devices().findMac(Numbered(0).mac));
         dialog.reset();
         stop.store(true);
         sender.join();
@@ -106,17 +104,20 @@ TEST(Shutdown, ClosingWhileThousandsOfRepliesStreamIn) {
 }
 
 TEST(Shutdown, ClosingBehindAnOpenBoxWhileRepliesStreamIn) {
-    g_appTitle = COndrelApp::BuildTitle(QStringLiteral("shutdown"));
     DeviceSocket device;
     for (int round = 0; round < kRounds; ++round) {
         SCOPED_TRACE(round);
         Watchdog watchdog("closing behind an open box", std::chrono::seconds(30));
         DialogDeps deps = LoopbackDeps(device.Port());
         deps.prompter = nullptr; // real, modal message boxes
-        auto dialog = std::make_unique<COndrelDlg>(std::move(deps));
-        dialog->show();
-        COndrelDlg* window = dialog.get();
-        const uint16_t port = window->Endpoint().BoundPort();
+        auto dialog = std::make_unique<MainWindow>(kTitle, std::move(deps));
+        ASSERT_TRUE(ShowActive(*dialog));
+        MainWindow* window = dialog.get();
+        // A device shown, then a click beside the rows: Update's box asks for a device.
+        AddRows(*window, 1);
+        ClickRow(*window, 0);
+        ClickBesideRows(*window);
+        const uint16_t port = window->endpoint().boundPort();
 
         // Replies keep coming while the box is open (odd rounds).
         std::atomic<bool> stop{false};
@@ -130,23 +131,23 @@ TEST(Shutdown, ClosingBehindAnOpenBoxWhileRepliesStreamIn) {
         });
         // While the box is open the user closes the window; then the box is dismissed.
         bool closedBehindBox = false;
-        QTimer::singleShot(round * 3, window, [window] { window->reject(); });
+        QTimer::singleShot(round * 3, window, [window] { window->close(); });
         QTimer poll;
         QObject::connect(&poll, &QTimer::timeout, &poll, [&] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (box != nullptr && window->Destroyed()) {
+            if (box != nullptr && !window->isVisible()) {
                 closedBehindBox = true;
                 box->reject();
             }
         });
         poll.start(2);
-        window->OnUpdate(); // no device selected: the box asks for one
+        Named<QAction>(*window, "updateAction")->trigger();
         poll.stop();
         EXPECT_TRUE(closedBehindBox);
-        EXPECT_TRUE(window->Destroyed());
-        // Nothing reaches the window once its destroy step has begun.
+        EXPECT_FALSE(window->isVisible());
+        // Nothing reaches the window once it has closed.
         QTest::qWait(20);
-        EXPECT_EQ(window->DeviceModel()->GetItemCount(), 0);
+        EXPECT_EQ(window->devices().rowCount(), 0);
         dialog.reset();
         stop.store(true);
         sender.join();
@@ -154,15 +155,12 @@ TEST(Shutdown, ClosingBehindAnOpenBoxWhileRepliesStreamIn) {
 }
 
 TEST(Shutdown, EventsAfterTheCloseAddNothing) {
-    g_appTitle = COndrelApp::BuildTitle(QStringLiteral("shutdown"));
     DeviceSocket device;
-    COndrelDlg dialog(LoopbackDeps(device.Port()));
-    const DeviceInfo record = RecordOf(Numbered(1));
-    COndrelDlg::SearchEventCallback(kEvtSearchReply, sizeof record,
-                                    reinterpret_cast<const uint8_t*>(&record), &dialog);
-    dialog.reject();
+    MainWindow window(kTitle, LoopbackDeps(device.Port()));
+    // Posted before the close, taken after it.
+    window.findChild<EndpointEvents*>()->handlers().searchReplies({DeviceOf(Numbered(1))}, 0);
+    window.close();
     QTest::qWait(20);
-    EXPECT_EQ(dialog.DeviceModel()->GetItemCount(), 0);
-    dialog.AddDevice(record);
-    EXPECT_EQ(dialog.DeviceModel()->GetItemCount(), 0);
+    EXPECT_EQ(window.devices().rowCount(), 0);
+    EXPECT_EQ(window.endpoint().state(), DiscoveryEndpoint::State::Stopped);
 }

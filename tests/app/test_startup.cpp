@@ -1,52 +1,190 @@
-// The window right after start-up: every control of the form, the initial state of each, and
-// what initialisation did and did not do.
+// Start-up: one copy per title, "Failed to initialize.", the window's controls and their first
+// state, and the PC panel.
 
 #include "AppTestSupport.h"
-#include "COndrelApp.h"
-#include "ControlIds.h"
+#include "AppVersion.h"
 #include "IpAddressControl.h"
+#include "SingleInstance.h"
+#include "Startup.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProgressBar>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <QTest>
 
-#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 using namespace ondrel;
 using namespace ondrel::testing;
 
 namespace {
 
-class StartupTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        g_appTitle = COndrelApp::BuildTitle(QStringLiteral("1.0.1.1"));
-        dialog = std::make_unique<COndrelDlg>(LoopbackDeps(receiver.Port(), Adapters()));
-    }
-    static std::vector<AdapterInfo> Adapters() {
-        return {Adapter("eth0", {{"0.0.0.0", "0.0.0.0"}}),
-                Adapter("wlan0", {{"192.168.1.7", "255.255.255.0"}}, "192.168.1.1",
-                        std::vector<std::string>{"192.168.1.1", "1.1.1.1"})};
-    }
-    QWidget* Item(int id) const { return dialog->GetDlgItem(id); }
-    template <typename T> T* As(int id) const { return qobject_cast<T*>(Item(id)); }
+// Titles of this test process only, so that a copy of the program running on this machine
+// is never asked to restore itself.
+QString UniqueVersion(const char* tag) {
+    static int n = 0;
+    return QStringLiteral("test-%1-%2-%3").arg(getpid()).arg(tag).arg(++n);
+}
 
-    LoopbackReceiver receiver;
-    std::unique_ptr<COndrelDlg> dialog;
+Startup::Deps StartupDeps(const QString& version, uint16_t destPort,
+                          std::shared_ptr<FakePrompter> prompter) {
+    Startup::Deps deps;
+    deps.version = version;
+    deps.prompter = prompter;
+    deps.window = LoopbackDeps(destPort);
+    deps.window.prompter = prompter;
+    return deps;
+}
+
+// No new descriptor can be opened while it lives: sockets cannot be made.
+class NoDescriptors {
+public:
+    NoDescriptors() {
+        getrlimit(RLIMIT_NOFILE, &m_saved);
+        const int lowestFree = dup(0);
+        close(lowestFree);
+        rlimit none = m_saved;
+        none.rlim_cur = static_cast<rlim_t>(lowestFree);
+        setrlimit(RLIMIT_NOFILE, &none);
+    }
+    ~NoDescriptors() { setrlimit(RLIMIT_NOFILE, &m_saved); }
+
+private:
+    rlimit m_saved{};
 };
 
 } // namespace
 
-TEST_F(StartupTest, EveryControlWithItsIdNameTextAndState) {
+TEST(SingleInstance, SameTitleIgnoringCaseFindsTheFirstCopyAndAsksItToRestore) {
+    const QString title = Startup::buildTitle(UniqueVersion("same"));
+    SingleInstance first(title);
+    ASSERT_TRUE(first.claim());
+    QSignalSpy restore(&first, &SingleInstance::restoreRequested);
+
+    SingleInstance second(title.toUpper());
+    EXPECT_TRUE(second.anotherCopyRuns());
+    EXPECT_FALSE(second.claim());
+    EXPECT_TRUE(restore.wait(2000));
+
+    SingleInstance other(Startup::buildTitle(UniqueVersion("other")));
+    EXPECT_FALSE(other.anotherCopyRuns());
+    EXPECT_TRUE(other.claim());
+    // The channel is abstract: no file carries the name.
+    EXPECT_FALSE(QFile::exists(QStringLiteral("/tmp/") + first.key()));
+}
+
+TEST(SingleInstance, TitleIsFreeAgainWhenTheFirstCopyGoes) {
+    const QString title = Startup::buildTitle(UniqueVersion("gone"));
+    {
+        SingleInstance first(title);
+        ASSERT_TRUE(first.claim());
+    }
+    SingleInstance next(title);
+    EXPECT_FALSE(next.anotherCopyRuns());
+    EXPECT_TRUE(next.claim());
+}
+
+TEST(Startup, RestoresOnlyAMinimisedWindow) {
+    QWidget minimised;
+    minimised.showMinimized();
+    ASSERT_TRUE(minimised.isMinimized());
+    Startup::restoreIfMinimized(minimised);
+    EXPECT_FALSE(minimised.isMinimized());
+    EXPECT_TRUE(minimised.isVisible());
+
+    QWidget visible;
+    visible.show();
+    const Qt::WindowStates before = visible.windowState();
+    Startup::restoreIfMinimized(visible);
+    EXPECT_EQ(visible.windowState(), before);
+}
+
+TEST(Startup, SecondCopyLeavesSilentlyWithoutAWindow) {
+    LoopbackReceiver receiver;
+    const QString version = UniqueVersion("app");
+    SingleInstance first(Startup::buildTitle(version).toLower());
+    ASSERT_TRUE(first.claim());
+    QSignalSpy restore(&first, &SingleInstance::restoreRequested);
+    auto prompter = std::make_shared<FakePrompter>();
+    Startup startup(StartupDeps(version, receiver.Port(), prompter));
+    EXPECT_EQ(startup.start(), nullptr);
+    EXPECT_TRUE(prompter->prompts.empty());
+    EXPECT_TRUE(restore.wait(2000));
+}
+
+TEST(Startup, ShowsTheWindowWithItsTitleAndSearchesOnlyWhenAsked) {
+    for (bool search : {false, true}) {
+        SCOPED_TRACE(search);
+        LoopbackReceiver receiver;
+        const QString version = UniqueVersion("window");
+        Startup startup(StartupDeps(version, receiver.Port(), std::make_shared<FakePrompter>()));
+        MainWindow* window = startup.start(StartOptions{search});
+        ASSERT_NE(window, nullptr);
+        EXPECT_TRUE(window->isVisible());
+        EXPECT_EQ(window->windowTitle(), QStringLiteral("Z6 series Search Tool(%1)").arg(version));
+        EXPECT_EQ(QCoreApplication::organizationName(), QStringLiteral("Lumivora"));
+        EXPECT_EQ(CountWith(receiver.Receive(200), "IPCamSearch\r\n"), search ? 1 : 0);
+
+        // A second copy brings a minimised window back.
+        window->showMinimized();
+        SingleInstance second(window->windowTitle().toUpper());
+        ASSERT_TRUE(second.anotherCopyRuns());
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !window->isMinimized(); }, 2000));
+    }
+}
+
+TEST(Startup, WithoutSocketsSaysFailedToInitializeAndShowsNoWindow) {
+    LoopbackReceiver receiver;
+    auto prompter = std::make_shared<FakePrompter>();
+    Startup startup(StartupDeps(UniqueVersion("nosock"), receiver.Port(), prompter));
+    MainWindow* window = nullptr;
+    {
+        const NoDescriptors none;
+        window = startup.start();
+    }
+    EXPECT_EQ(window, nullptr);
+    ASSERT_EQ(prompter->prompts.size(), 1u);
+    const Prompt& p = prompter->prompts[0];
+    EXPECT_EQ(p.kind, Prompt::Information);
+    EXPECT_EQ(p.owner, nullptr);
+    EXPECT_EQ(p.text, QStringLiteral("Failed to initialize."));
+    EXPECT_EQ(p.caption, QStringLiteral("Tips"));
+}
+
+TEST(Startup, TitleAndVersion) {
+    EXPECT_EQ(Startup::buildTitle(QString()), QStringLiteral("Z6 series Search Tool()"));
+    EXPECT_EQ(appVersion(), QStringLiteral("1.0.1.1"));
+}
+
+namespace {
+
+class StartupWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        window = std::make_unique<MainWindow>(
+            kTitle, LoopbackDeps(receiver.Port(),
+                                 {FakeAdapter("eth0", {}),
+                                  FakeAdapter("wlan0", {{"192.168.1.7", "255.255.255.0"}},
+                                              "192.168.1.1", {"192.168.1.1", "1.1.1.1"})}));
+    }
+    QWidget* Item(const char* name) const { return Named(*window, name); }
+
+    LoopbackReceiver receiver;
+    std::unique_ptr<MainWindow> window;
+};
+
+} // namespace
+
+TEST_F(StartupWindow, EveryControlWithItsNameKindTextAndState) {
     struct Row {
-        int id;
         const char* name;
         const char* type;
         const char* text;
@@ -54,59 +192,63 @@ TEST_F(StartupTest, EveryControlWithItsIdNameTextAndState) {
         bool hidden;
     };
     const Row rows[] = {
-        {1009, "setRouterButton", "QPushButton", "Set the router", false, true},
-        {1011, "searchButton", "QPushButton", "Search(F3)", true, false},
-        {1012, "browseButton", "QPushButton", "Browse(F4)", false, false},
-        {1044, "deviceNameLabel", "QLabel", "Device name:", true, false},
-        {1022, "deviceNameEdit", "ondrel::DialogEdit", "", false, false},
-        {1016, "sysFirmwareEdit", "ondrel::DialogEdit", "", false, false},
-        {1038, "appFirmwareEdit", "ondrel::DialogEdit", "", false, false},
-        {1019, "autoIpCheck", "QCheckBox", "Set IP automatically", false, false},
-        {1013, "deviceIpEdit", "ondrel::IpAddressControl", "", false, false},
-        {1014, "deviceMaskEdit", "ondrel::IpAddressControl", "", false, false},
-        {1015, "deviceGatewayEdit", "ondrel::IpAddressControl", "", false, false},
-        {1018, "deviceDnsEdit", "ondrel::IpAddressControl", "", false, false},
-        {1026, "httpPortSpin", "QSpinBox", "80", true, false},
-        {1023, "accountEdit", "ondrel::DialogEdit", "", true, false},
-        {1024, "passwordEdit", "ondrel::DialogEdit", "", true, false},
-        {1010, "factoryDefaultsButton", "QPushButton", "Default factory settings", false, true},
-        {1021, "updateButton", "QPushButton", "Update(F5)", false, false},
-        {1008, "restartLabel", "QLabel", "Device restarting.....", true, true},
-        {1007, "restartProgress", "QProgressBar", "", true, true},
-        {1028, "closeButton", "QPushButton", "Close", true, false},
-        {1034, "adapterCombo", "QComboBox", "", true, false},
-        {1029, "pcIpEdit", "ondrel::DialogEdit", "192.168.1.7", true, false},
-        {1030, "pcMaskEdit", "ondrel::DialogEdit", "255.255.255.0", true, false},
-        {1031, "pcGatewayEdit", "ondrel::DialogEdit", "192.168.1.1", true, false},
-        {1032, "pcDns1Edit", "ondrel::DialogEdit", "192.168.1.1", true, false},
-        {1033, "pcDns2Edit", "ondrel::DialogEdit", "1.1.1.1", true, false},
-        {1005, "deviceCountLabel", "QLabel", "0 \u4e2a", false, false},
-        {1006, "deviceList", "ondrel::DeviceListView", "", true, false},
+        {"searchButton", "QPushButton", "Search(F3)", true, false},
+        {"browseButton", "QPushButton", "Browse(F4)", false, false},
+        {"deviceNameLabel", "QLabel", "Device name:", true, false},
+        {"deviceNameEdit", "ondrel::DialogEdit", "", false, false},
+        {"sysFirmwareEdit", "ondrel::DialogEdit", "", false, false},
+        {"appFirmwareEdit", "ondrel::DialogEdit", "", false, false},
+        {"autoIpCheck", "QCheckBox", "Set IP automatically", false, false},
+        {"deviceIpEdit", "ondrel::IpAddressControl", "", false, false},
+        {"deviceMaskEdit", "ondrel::IpAddressControl", "", false, false},
+        {"deviceGatewayEdit", "ondrel::IpAddressControl", "", false, false},
+        {"deviceDnsEdit", "ondrel::IpAddressControl", "", false, false},
+        {"httpPortSpin", "QSpinBox", "80", true, false},
+        {"accountEdit", "ondrel::DialogEdit", "", true, false},
+        {"passwordEdit", "ondrel::DialogEdit", "", true, false},
+        {"updateButton", "QPushButton", "Update(F5)", false, false},
+        {"restartLabel", "QLabel", "Device restarting.....", true, false},
+        {"restartBar", "QProgressBar", "", true, false},
+        {"closeButton", "QPushButton", "Close", true, false},
+        {"adapterCombo", "QComboBox", "", true, false},
+        {"pcIpEdit", "ondrel::DialogEdit", "192.168.1.7", true, false},
+        {"pcMaskEdit", "ondrel::DialogEdit", "255.255.255.0", true, false},
+        {"pcGatewayEdit", "ondrel::DialogEdit", "192.168.1.1", true, false},
+        {"pcDns1Edit", "ondrel::DialogEdit", "192.168.1.1", true, false},
+        {"pcDns2Edit", "ondrel::DialogEdit", "1.1.1.1", true, false},
+        {"deviceCountLabel", "QLabel", "0 \u4e2a", false, false},
+        {"deviceList", "QTableView", "", true, false},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(::testing::Message() << "id " << row.id);
-        QWidget* w = Item(row.id);
+        SCOPED_TRACE(row.name);
+        QWidget* w = Item(row.name);
         ASSERT_NE(w, nullptr);
-        EXPECT_EQ(w->objectName(), QString::fromLatin1(row.name));
         EXPECT_STREQ(w->metaObject()->className(), row.type);
-        EXPECT_EQ(
-            ControlText(w) +
-                (qobject_cast<QAbstractButton*>(w)
-                     ? qobject_cast<QAbstractButton*>(w)->text()
-                     : (qobject_cast<QLabel*>(w) ? qobject_cast<QLabel*>(w)->text() : QString())),
-            QString::fromUtf8(row.text));
+        QString text = ControlText(w);
+        if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+            text = button->text();
+        } else if (auto* label = qobject_cast<QLabel*>(w)) {
+            text = label->text();
+        }
+        EXPECT_EQ(text, QString::fromUtf8(row.text));
         EXPECT_EQ(w->isEnabled(), row.enabled);
         EXPECT_EQ(w->isHidden(), row.hidden);
         EXPECT_FALSE(w->accessibleName().isEmpty());
     }
-    // The texts without an id, and the icon beside the tips.
+    // The restart progress is hidden as a whole, and keeps its room.
+    EXPECT_TRUE(Item("restartProgress")->isHidden());
+    EXPECT_TRUE(Item("restartProgress")->sizePolicy().retainSizeWhenHidden());
+    // No hidden buttons that nothing uses.
+    for (const QPushButton* button : window->findChildren<QPushButton*>()) {
+        EXPECT_FALSE(button->isHidden()) << button->objectName().toStdString();
+    }
+    // The texts without a control, and the icon beside the tips.
     QStringList labels;
-    for (const QLabel* label : dialog->findChildren<QLabel*>()) {
+    for (const QLabel* label : window->findChildren<QLabel*>()) {
         labels << label->text();
-        if (label->objectName().isEmpty()) {
-            continue; // part of a control, such as an address control's dots
+        if (!label->objectName().isEmpty()) {
+            EXPECT_FALSE(label->accessibleName().isEmpty()) << label->objectName().toStdString();
         }
-        EXPECT_FALSE(label->accessibleName().isEmpty()) << label->objectName().toStdString();
     }
     for (const char* text :
          {"Sys. FirmwareVer:", "App. FirmwareVer:", "IP address(&I):", "Subnet mask(&U):",
@@ -117,81 +259,75 @@ TEST_F(StartupTest, EveryControlWithItsIdNameTextAndState) {
         EXPECT_TRUE(labels.contains(QString::fromUtf8(text))) << text;
     }
     QStringList groups;
-    for (const QGroupBox* group : dialog->findChildren<QGroupBox*>()) {
+    for (const QGroupBox* group : window->findChildren<QGroupBox*>()) {
         groups << group->title();
     }
     EXPECT_EQ(groups, (QStringList{"Local PC information:", "Device list:", "Device information:",
                                    "IP config:", "Authentication:"}));
-    auto* icon = dialog->findChild<QLabel*>(QStringLiteral("tipsIconLabel"));
+    auto* icon = Named<QLabel>(*window, "tipsIconLabel");
     ASSERT_NE(icon, nullptr);
     EXPECT_FALSE(icon->pixmap().isNull());
 }
 
-TEST_F(StartupTest, TabStopsReadOnlyEditsAndLimits) {
-    // Tab from the first stop through the whole chain.
-    ASSERT_TRUE(ShowActive(*dialog));
-    QStringList tabStops;
-    QWidget* w = Item(1011);
-    w->setFocus(Qt::TabFocusReason);
-    for (int i = 0; i < 30; ++i) {
-        QWidget* focus = QApplication::focusWidget();
-        // An address control's first octet stands for the control.
-        while (focus != nullptr && focus->property("controlId").isNull()) {
+TEST_F(StartupWindow, TabStopsReadOnlyEditsAndLimits) {
+    ASSERT_TRUE(ShowActive(*window));
+    // Tab from the first stop through the whole chain; hidden and disabled stops are skipped.
+    auto named = [&](QWidget* focus) {
+        while (focus != nullptr && qobject_cast<QLineEdit*>(focus) &&
+               qobject_cast<IpAddressControl*>(focus->parentWidget())) {
+            focus = focus->parentWidget(); // an address control's octet stands for it
+        }
+        while (focus != nullptr && qobject_cast<QSpinBox*>(focus->parentWidget())) {
             focus = focus->parentWidget();
         }
-        const QString id = focus != nullptr ? focus->property("controlId").toString() : "?";
-        if (!tabStops.isEmpty() && tabStops.first() == id) {
+        return focus != nullptr ? focus->objectName() : QStringLiteral("?");
+    };
+    QStringList stops;
+    Item("searchButton")->setFocus(Qt::TabFocusReason);
+    for (int i = 0; i < 30; ++i) {
+        const QString name = named(QApplication::focusWidget());
+        if (!stops.isEmpty() && stops.first() == name) {
             break;
         }
-        tabStops << id;
+        stops << name;
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
-    // Hidden and disabled stops are skipped.
-    EXPECT_EQ(tabStops.join(' '), QStringLiteral("1011 1026 1023 1024 1028 1034 1029 1030 1031 "
-                                                 "1032 1033 1006"));
-    // The whole order, disabled stops included, is the one users have always had.
-    QStringList order;
-    for (QWidget* stop = Item(1009); stop != nullptr && order.size() < 24;) {
-        order << stop->property("controlId").toString();
-        do {
-            stop = stop->nextInFocusChain();
-        } while (stop->property("controlId").isNull() || !(stop->focusPolicy() & Qt::TabFocus));
+    EXPECT_EQ(stops.join(' '), QStringLiteral("searchButton httpPortSpin accountEdit passwordEdit "
+                                              "closeButton adapterCombo pcIpEdit pcMaskEdit "
+                                              "pcGatewayEdit pcDns1Edit pcDns2Edit deviceList"));
+    // Without a device: edits read-only, everything else off.
+    for (const char* name :
+         {"deviceNameEdit", "sysFirmwareEdit", "appFirmwareEdit", "accountEdit", "passwordEdit",
+          "pcIpEdit", "pcMaskEdit", "pcGatewayEdit", "pcDns1Edit", "pcDns2Edit"}) {
+        EXPECT_TRUE(Named<QLineEdit>(*window, name)->isReadOnly()) << name;
     }
-    EXPECT_EQ(order.join(' '), QStringLiteral("1009 1011 1012 1022 1016 1038 1019 1013 1014 1015 "
-                                              "1018 1026 1023 1024 1010 1021 1028 1034 1029 1030 "
-                                              "1031 1032 1033 1006"));
-    // Disabled form: edits read-only, everything else off.
-    for (int id : {1022, 1016, 1038, 1023, 1024, 1029, 1030, 1031, 1032, 1033}) {
-        EXPECT_TRUE(As<QLineEdit>(id)->isReadOnly()) << id;
-    }
-    EXPECT_TRUE(As<QSpinBox>(1026)->isReadOnly());
-    EXPECT_EQ(As<QLineEdit>(1023)->maxLength(), 12);
-    EXPECT_EQ(As<QLineEdit>(1024)->maxLength(), 12);
-    EXPECT_EQ(As<QLineEdit>(1024)->echoMode(), QLineEdit::Password);
-    EXPECT_EQ(As<QLineEdit>(1023)->text(), QString());
-    EXPECT_EQ(As<QLineEdit>(1024)->text(), QString());
-    EXPECT_FALSE(As<QCheckBox>(1019)->isChecked());
-    for (int id : {1013, 1014, 1015, 1018}) {
-        EXPECT_TRUE(As<IpAddressControl>(id)->IsBlank()) << id;
+    EXPECT_TRUE(Named<QSpinBox>(*window, "httpPortSpin")->isReadOnly());
+    EXPECT_EQ(Named<QLineEdit>(*window, "accountEdit")->maxLength(), 12);
+    EXPECT_EQ(Named<QLineEdit>(*window, "passwordEdit")->maxLength(), 12);
+    EXPECT_EQ(Named<QLineEdit>(*window, "passwordEdit")->echoMode(), QLineEdit::Password);
+    EXPECT_FALSE(Named<QCheckBox>(*window, "autoIpCheck")->isChecked());
+    for (const char* name :
+         {"deviceIpEdit", "deviceMaskEdit", "deviceGatewayEdit", "deviceDnsEdit"}) {
+        EXPECT_TRUE(Named<IpAddressControl>(*window, name)->isBlank()) << name;
     }
 }
 
-TEST_F(StartupTest, FocusStartsOnSearch) {
-    EXPECT_EQ(dialog->focusWidget(), Item(1011));
+TEST_F(StartupWindow, FocusStartsOnSearch) {
+    EXPECT_EQ(window->focusWidget(), Item("searchButton"));
 }
 
-TEST_F(StartupTest, CaptionPortListAndRestartProgress) {
-    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Z6 series Search Tool(1.0.1.1)"));
-    EXPECT_FALSE(dialog->windowIcon().isNull());
-    EXPECT_TRUE(dialog->windowFlags() & Qt::WindowMinimizeButtonHint);
-    EXPECT_FALSE(dialog->windowFlags() & Qt::WindowMaximizeButtonHint);
+TEST_F(StartupWindow, CaptionPortAndList) {
+    EXPECT_EQ(window->windowTitle(), kTitle);
+    EXPECT_FALSE(window->windowIcon().isNull());
+    EXPECT_TRUE(window->windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(window->windowFlags() & Qt::WindowMaximizeButtonHint);
 
-    auto* port = As<QSpinBox>(1026);
+    auto* port = Named<QSpinBox>(*window, "httpPortSpin");
     EXPECT_EQ(port->value(), 80);
-    EXPECT_EQ(port->minimum(), 1);
+    EXPECT_EQ(port->minimum(), 0);
     EXPECT_EQ(port->maximum(), 65535);
 
-    auto* list = As<DeviceListView>(1006);
+    QTableView* list = ListOf(*window);
     ASSERT_EQ(list->model()->columnCount(), 4);
     const char* titles[] = {"No.", "DeviceName", "MAC", "Adapter"};
     const int widths[] = {55, 80, 110, 80};
@@ -206,34 +342,85 @@ TEST_F(StartupTest, CaptionPortListAndRestartProgress) {
     EXPECT_FALSE(list->isSortingEnabled());
     EXPECT_FALSE(list->showGrid());
     EXPECT_FALSE(list->tabKeyNavigation());
-
-    EXPECT_TRUE(Item(1007)->isHidden());
-    EXPECT_TRUE(Item(1008)->isHidden());
-    EXPECT_EQ(dialog->DeviceSelected(), 0);
 }
 
-TEST_F(StartupTest, EndpointListensAndNothingIsSentUntilSearch) {
-    EXPECT_EQ(dialog->Endpoint().GetState(), CQuillnet::State::Listening);
-    EXPECT_NE(dialog->Endpoint().BoundPort(), 0);
+TEST_F(StartupWindow, EndpointListensAndNothingIsSentUntilSearch) {
+    EXPECT_EQ(window->endpoint().state(), DiscoveryEndpoint::State::Listening);
+    EXPECT_TRUE(window->endpointUsable());
     EXPECT_TRUE(receiver.Receive(150).empty());
-    QTest::mouseClick(Item(1011), Qt::LeftButton);
+    QTest::mouseClick(Item("searchButton"), Qt::LeftButton);
     const std::vector<std::string> got = receiver.Receive(1000);
     ASSERT_EQ(got.size(), 1u);
     EXPECT_EQ(got[0].substr(0, 11), "IPCamSearch");
 }
 
-TEST_F(StartupTest, BindFailureIsReportedAndTheWindowStillOpens) {
+TEST_F(StartupWindow, BindFailureIsReportedAndTheWindowStillOpens) {
     // A second window on the same bound port cannot bind it.
     DialogDeps deps = LoopbackDeps(receiver.Port());
-    deps.endpoint.bindPort = dialog->Endpoint().BoundPort();
+    deps.endpoint.bindPort = window->endpoint().boundPort();
     auto prompter = std::make_shared<FakePrompter>();
     deps.prompter = prompter;
-    COndrelDlg second(deps);
+    MainWindow second(kTitle, deps);
     ASSERT_EQ(prompter->prompts.size(), 1u);
     EXPECT_EQ(prompter->prompts[0].kind, Prompt::Plain);
     EXPECT_EQ(prompter->prompts[0].owner, nullptr);
     EXPECT_EQ(prompter->prompts[0].text, QStringLiteral("bind failure"));
     EXPECT_EQ(prompter->prompts[0].caption, QStringLiteral("Quillnet"));
-    EXPECT_EQ(second.windowTitle(), g_appTitle);
-    EXPECT_TRUE(second.GetDlgItem(1011)->isEnabled());
+    EXPECT_TRUE(second.endpointUsable());
+    EXPECT_TRUE(Named(second, "searchButton")->isEnabled());
+}
+
+namespace {
+
+QStringList PcFields(const MainWindow& window) {
+    QStringList texts;
+    for (const char* name :
+         {"pcIpEdit", "pcMaskEdit", "pcGatewayEdit", "pcDns1Edit", "pcDns2Edit"}) {
+        texts << Named<QLineEdit>(window, name)->text();
+    }
+    return texts;
+}
+
+} // namespace
+
+TEST(AdapterPanel, ListsAdaptersSelectsTheDefaultAndFollowsTheUsersChoice) {
+    LoopbackReceiver receiver;
+    MainWindow window(
+        kTitle,
+        LoopbackDeps(
+            receiver.Port(),
+            {FakeAdapter("eth0 (virtio_net)", {}),
+             FakeAdapter("wlan0", {{"192.168.1.7", "255.255.255.0"}, {"10.1.1.1", "255.0.0.0"}},
+                         "192.168.1.1", {"192.168.1.1", "8.8.8.8", "9.9.9.9"}),
+             FakeAdapter("usb0", {{"172.16.0.2", "255.255.0.0"}}, "172.16.0.1", {"172.16.0.1"})}));
+    auto* list = Named<QComboBox>(window, "adapterCombo");
+    ASSERT_EQ(list->count(), 3);
+    EXPECT_EQ(list->itemText(0), QStringLiteral("eth0 (virtio_net)"));
+    EXPECT_EQ(list->itemText(2), QStringLiteral("usb0"));
+    EXPECT_EQ(list->currentIndex(), 1);
+    EXPECT_EQ(PcFields(window), (QStringList{"192.168.1.7\r\n10.1.1.1", "255.255.255.0",
+                                             "192.168.1.1", "192.168.1.1", "8.8.8.8"}));
+
+    // The user picks the next adapter with the keyboard: all five fields follow, DNS2 emptied.
+    ASSERT_TRUE(ShowActive(window));
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_EQ(list->currentIndex(), 2);
+    EXPECT_EQ(PcFields(window),
+              (QStringList{"172.16.0.2", "255.255.0.0", "172.16.0.1", "172.16.0.1", ""}));
+    QTest::keyClick(list, Qt::Key_Home);
+    EXPECT_EQ(PcFields(window), (QStringList{"0.0.0.0", "0.0.0.0", "0.0.0.0", "", ""}));
+
+    // Once the window has closed the entries no longer show anything.
+    window.close();
+    list->setCurrentIndex(1);
+    EXPECT_EQ(PcFields(window), (QStringList{"0.0.0.0", "0.0.0.0", "0.0.0.0", "", ""}));
+}
+
+TEST(AdapterPanel, NoAdaptersLeavesEverythingEmpty) {
+    LoopbackReceiver receiver;
+    MainWindow window(kTitle, LoopbackDeps(receiver.Port(), {}));
+    EXPECT_EQ(Named<QComboBox>(window, "adapterCombo")->count(), 0);
+    EXPECT_EQ(Named<QComboBox>(window, "adapterCombo")->currentIndex(), -1);
+    EXPECT_EQ(PcFields(window), (QStringList{"", "", "", "", ""}));
 }

@@ -2,10 +2,11 @@
 // anything is sent, the request that goes out, and what each kind of answer (or none) does to
 // the window and the device table.
 
-#include "ControlIds.h"
-#include "test_update_support.h"
+#include "AppTestSupport.h"
 
 #include <QProgressBar>
+#include <QSignalSpy>
+#include <QSpinBox>
 #include <QTest>
 
 #include <cstring>
@@ -32,31 +33,38 @@ int SetRequests(const std::vector<std::string>& datagrams) {
 
 } // namespace
 
-using UpdateChecks = UpdateTest;
+using UpdateChecks = WindowTest;
 
-TEST_F(UpdateChecks, WithoutASelectionMarkAsksForADeviceAndSendsNothing) {
-    enum class Setup { Empty, ListedNotClicked, ClickedThenOffTheRows };
-    for (Setup setup : {Setup::Empty, Setup::ListedNotClicked, Setup::ClickedThenOffTheRows}) {
+TEST_F(UpdateChecks, WithoutACurrentRowAsksForADeviceAndSendsNothing) {
+    enum class Setup { Empty, ListedNotClicked, ClickedThenBesideTheRows };
+    for (Setup setup : {Setup::Empty, Setup::ListedNotClicked, Setup::ClickedThenBesideTheRows}) {
         SCOPED_TRACE(static_cast<int>(setup));
-        Open(kSlowProgress);
+        Open();
         if (setup != Setup::Empty) {
             List(PlayedDevice{});
         }
-        if (setup == Setup::ClickedThenOffTheRows) {
+        if (setup == Setup::ClickedThenBesideTheRows) {
             ClickRow(0);
-            dialog->OnDeviceListClick(-1); // a click beside the rows clears the mark
-            ASSERT_EQ(dialog->GetSelectionMark(), -1);
+            ClickBesideRows(*window);
+            ASSERT_EQ(ListOf(*window)->currentIndex().row(), -1);
         }
         Drain(0);
-        dialog->OnUpdate();
-        ASSERT_EQ(prompter->prompts.size(), 1u);
-        EXPECT_EQ(prompter->prompts[0].kind, Prompt::Information);
-        EXPECT_EQ(prompter->prompts[0].text, kSelect);
-        EXPECT_EQ(prompter->prompts[0].caption, QStringLiteral("Tips"));
-        EXPECT_EQ(prompter->prompts[0].owner, dialog.get());
+        Trigger("updateAction");
+        // Until a device is shown Update is off, and its key with it; once one was shown, a
+        // click beside the rows leaves Update on but nothing to update.
+        if (setup == Setup::ClickedThenBesideTheRows) {
+            ASSERT_EQ(prompter->prompts.size(), 1u);
+            EXPECT_EQ(prompter->prompts[0].kind, Prompt::Information);
+            EXPECT_EQ(prompter->prompts[0].text, kSelect);
+            EXPECT_EQ(prompter->prompts[0].caption, QStringLiteral("Tips"));
+            EXPECT_EQ(prompter->prompts[0].owner, window.get());
+        } else {
+            EXPECT_FALSE(Enabled("updateButton"));
+            EXPECT_TRUE(prompter->prompts.empty());
+        }
         EXPECT_EQ(SetRequests(Drain(100)), 0);
-        EXPECT_EQ(dialog->UpdateState(), 0);
-        dialog.reset();
+        EXPECT_EQ(window->updateState(), UpdateFlow::State::Idle);
+        window.reset();
     }
 }
 
@@ -76,7 +84,7 @@ TEST_F(UpdateChecks, ThePortRuleRefusesBeforeTheQuestionAndSendsOnlyUsablePorts)
         Open(kSlowProgress);
         List(PlayedDevice{});
         ClickRow(0);
-        SetText(IDC_HTTP_PORT, QString::fromLatin1(row.typed));
+        SetText("httpPortSpin", QString::fromLatin1(row.typed));
         Drain(50);
         const auto fields = UpdateAndCapture(150);
         ASSERT_FALSE(prompter->prompts.empty());
@@ -94,7 +102,7 @@ TEST_F(UpdateChecks, ThePortRuleRefusesBeforeTheQuestionAndSendsOnlyUsablePorts)
             ASSERT_FALSE(fields.empty());
             EXPECT_EQ(fields.at("Port"), row.sent);
         }
-        dialog.reset();
+        window.reset();
     }
 }
 
@@ -104,10 +112,9 @@ TEST_F(UpdateChecks, NoAtTheQuestionSendsNothingAndAwaitsNoAnswer) {
     const PlayedDevice played;
     List(played);
     ClickRow(0);
-    SetText(IDC_DEVICE_IP, QStringLiteral("192.168.1.99"));
+    SetText("deviceIpEdit", QStringLiteral("192.168.1.99"));
     EXPECT_TRUE(UpdateAndCapture(200).empty());
-    EXPECT_EQ(dialog->UpdateState(), 0);
-    EXPECT_FALSE(dialog->UpdateWaitTimer().isActive());
+    EXPECT_EQ(window->updateState(), UpdateFlow::State::Idle);
 
     // An answer now answers nothing: no box, and the table keeps the device as it reported.
     Answer(true);
@@ -115,7 +122,7 @@ TEST_F(UpdateChecks, NoAtTheQuestionSendsNothingAndAwaitsNoAnswer) {
     EXPECT_EQ(prompter->prompts.size(), 1u); // the question only
     EXPECT_FALSE(ProgressShown());
     ClickRow(0);
-    EXPECT_EQ(Text(IDC_DEVICE_IP), QString::fromStdString(played.ip));
+    EXPECT_EQ(Text("deviceIpEdit"), QString::fromStdString(played.ip));
 }
 
 TEST_F(UpdateChecks, TheRequestCarriesTheFormOverTheDevicesOwnRecord) {
@@ -129,18 +136,18 @@ TEST_F(UpdateChecks, TheRequestCarriesTheFormOverTheDevicesOwnRecord) {
         const PlayedDevice played;
         List(played);
         ClickRow(0);
-        SetText(IDC_DEVICE_IP, QStringLiteral("192.168.1.99"));
-        SetText(IDC_DEVICE_MASK, QStringLiteral("255.255.0.0"));
-        SetText(IDC_DEVICE_GATEWAY, QString()); // blank reads as 0.0.0.0
-        SetText(IDC_DEVICE_DNS, QStringLiteral("1.1.1.1"));
-        SetText(IDC_HTTP_PORT, QStringLiteral("8080"));
-        SetText(IDC_ACCOUNT, QStringLiteral("operator"));
-        SetText(IDC_PASSWORD, QStringLiteral("s3cret"));
+        SetText("deviceIpEdit", QStringLiteral("192.168.1.99"));
+        SetText("deviceMaskEdit", QStringLiteral("255.255.0.0"));
+        SetText("deviceGatewayEdit", QString()); // blank reads as 0.0.0.0
+        SetText("deviceDnsEdit", QStringLiteral("1.1.1.1"));
+        SetText("httpPortSpin", QStringLiteral("8080"));
+        SetText("accountEdit", QStringLiteral("operator"));
+        SetText("passwordEdit", QStringLiteral("s3cret"));
         if (row.autoIp) {
             // The box turns the address controls off; what they show is sent all the same.
-            QTest::mouseClick(dialog->GetDlgItem(IDC_AUTO_IP), Qt::LeftButton);
-            ASSERT_TRUE(Checked(IDC_AUTO_IP));
-            ASSERT_FALSE(dialog->GetDlgItem(IDC_DEVICE_IP)->isEnabled());
+            QTest::mouseClick(Control("autoIpCheck"), Qt::LeftButton);
+            ASSERT_TRUE(Checked("autoIpCheck"));
+            ASSERT_FALSE(Control("deviceIpEdit")->isEnabled());
         }
         auto fields = UpdateAndCapture();
         ASSERT_FALSE(fields.empty()) << "no settings request was sent";
@@ -156,13 +163,12 @@ TEST_F(UpdateChecks, TheRequestCarriesTheFormOverTheDevicesOwnRecord) {
         EXPECT_EQ(fields["usr"], "operator");
         EXPECT_EQ(fields["pwd"], "s3cret");
         EXPECT_EQ(fields["SetWiFiIP"], "0");
-        EXPECT_EQ(dialog->UpdateState(), 2);
-        EXPECT_TRUE(dialog->UpdateWaitTimer().isActive());
-        dialog.reset();
+        EXPECT_EQ(window->updateState(), UpdateFlow::State::Waiting);
+        window.reset();
     }
 }
 
-using UpdateOutcomes = UpdateTest;
+using UpdateOutcomes = WindowTest;
 
 TEST_F(UpdateOutcomes, AcceptedStartsTheProgressFirstAndTheTableTakesWhatWasSent) {
     for (bool autoIp : {false, true}) {
@@ -171,10 +177,10 @@ TEST_F(UpdateOutcomes, AcceptedStartsTheProgressFirstAndTheTableTakesWhatWasSent
         const PlayedDevice played;
         List(played);
         ClickRow(0);
-        SetText(IDC_DEVICE_IP, QStringLiteral("192.168.1.99"));
-        SetText(IDC_HTTP_PORT, QStringLiteral("8080"));
+        SetText("deviceIpEdit", QStringLiteral("192.168.1.99"));
+        SetText("httpPortSpin", QStringLiteral("8080"));
         if (autoIp) {
-            QTest::mouseClick(dialog->GetDlgItem(IDC_AUTO_IP), Qt::LeftButton);
+            QTest::mouseClick(Control("autoIpCheck"), Qt::LeftButton);
         }
         ASSERT_FALSE(UpdateAndCapture().empty());
         Answer(true);
@@ -182,15 +188,14 @@ TEST_F(UpdateOutcomes, AcceptedStartsTheProgressFirstAndTheTableTakesWhatWasSent
         EXPECT_EQ(ReportTexts(), std::vector<QString>{kUpdated});
         EXPECT_EQ(Reports()[0].kind, Prompt::Information);
         EXPECT_EQ(Reports()[0].caption, QStringLiteral("Tips"));
-        EXPECT_TRUE(prompter->progressShown[0]) << "the progress must run before the box shows";
-        EXPECT_EQ(prompter->barValues[0], 1);
-        EXPECT_EQ(Bar()->minimum(), 1);
-        EXPECT_EQ(Bar()->maximum(), 35);
-        EXPECT_EQ(dialog->DeviceSelected(), 0);
-        EXPECT_FALSE(dialog->IsControlEnabled(IDC_UPDATE));
-        EXPECT_FALSE(dialog->IsControlEnabled(IDC_BROWSE));
-        EXPECT_EQ(dialog->UpdateState(), 0);
-        EXPECT_FALSE(dialog->UpdateWaitTimer().isActive());
+        EXPECT_TRUE(progressAtReport[0]) << "the progress must run before the box shows";
+        EXPECT_EQ(barAtReport[0], 1);
+        EXPECT_EQ(Progress()->bar().minimum(), 1);
+        EXPECT_EQ(Progress()->bar().maximum(), 35);
+        EXPECT_FALSE(FormEditable());
+        EXPECT_FALSE(Enabled("updateButton"));
+        EXPECT_FALSE(Enabled("browseButton"));
+        EXPECT_EQ(window->updateState(), UpdateFlow::State::Idle);
 
         // The wait is over: its time passing reports nothing more.
         QTest::qWait(kSlowProgress.updateWaitMs + 100);
@@ -199,12 +204,12 @@ TEST_F(UpdateOutcomes, AcceptedStartsTheProgressFirstAndTheTableTakesWhatWasSent
         // Selecting the device again shows what was sent, the address mode included, and its
         // page is the new one.
         ClickRow(0);
-        EXPECT_EQ(Text(IDC_DEVICE_IP), QStringLiteral("192.168.1.99"));
-        EXPECT_EQ(Text(IDC_HTTP_PORT), QStringLiteral("8080"));
-        EXPECT_EQ(Checked(IDC_AUTO_IP), autoIp);
-        dialog->OnBrowse();
+        EXPECT_EQ(Text("deviceIpEdit"), QStringLiteral("192.168.1.99"));
+        EXPECT_EQ(Text("httpPortSpin"), QStringLiteral("8080"));
+        EXPECT_EQ(Checked("autoIpCheck"), autoIp);
+        Trigger("browseAction");
         EXPECT_EQ(opener->urls, std::vector<QString>{QStringLiteral("http://192.168.1.99:8080")});
-        dialog.reset();
+        window.reset();
     }
 }
 
@@ -212,8 +217,8 @@ TEST_F(UpdateOutcomes, AfterAnAcceptedUpdateNoQueryCarriesTheAccountOrPassword) 
     Open(kSlowProgress);
     List(PlayedDevice{});
     ClickRow(0);
-    SetText(IDC_ACCOUNT, QStringLiteral("operator"));
-    SetText(IDC_PASSWORD, QStringLiteral("s3cret"));
+    SetText("accountEdit", QStringLiteral("operator"));
+    SetText("passwordEdit", QStringLiteral("s3cret"));
     const auto fields = UpdateAndCapture();
     ASSERT_EQ(fields.at("pwd"), "s3cret"); // the one request that must carry it
     Answer(true);
@@ -241,27 +246,27 @@ TEST_F(UpdateOutcomes, RefusedKeepsTheFormAndTheTable) {
     const PlayedDevice played;
     List(played);
     ClickRow(0);
-    SetText(IDC_DEVICE_IP, QStringLiteral("192.168.1.99"));
-    SetText(IDC_PASSWORD, QStringLiteral("wrong"));
+    SetText("deviceIpEdit", QStringLiteral("192.168.1.99"));
+    SetText("passwordEdit", QStringLiteral("wrong"));
     ASSERT_FALSE(UpdateAndCapture().empty());
     Answer(false);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !Reports().empty(); }, 3000));
     EXPECT_EQ(ReportTexts(), std::vector<QString>{kWrong});
     EXPECT_EQ(Reports()[0].kind, Prompt::Information);
     EXPECT_EQ(Reports()[0].caption, QStringLiteral("Tips"));
-    EXPECT_FALSE(prompter->progressShown[0]);
+    EXPECT_FALSE(progressAtReport[0]);
     EXPECT_FALSE(ProgressShown());
-    EXPECT_FALSE(dialog->RestartTimer().isActive());
+    EXPECT_FALSE(Progress()->isRunning());
     // Still filled as typed and enabled, for another try.
-    EXPECT_EQ(dialog->DeviceSelected(), 1);
-    EXPECT_TRUE(dialog->IsControlEnabled(IDC_UPDATE));
-    EXPECT_EQ(Text(IDC_DEVICE_IP), QStringLiteral("192.168.1.99"));
-    EXPECT_EQ(Text(IDC_PASSWORD), QStringLiteral("wrong"));
+    EXPECT_TRUE(FormEditable());
+    EXPECT_TRUE(Enabled("updateButton"));
+    EXPECT_EQ(Text("deviceIpEdit"), QStringLiteral("192.168.1.99"));
+    EXPECT_EQ(Text("passwordEdit"), QStringLiteral("wrong"));
 
     QTest::qWait(kSlowProgress.updateWaitMs + 100);
     EXPECT_EQ(Reports().size(), 1u);
     ClickRow(0);
-    EXPECT_EQ(Text(IDC_DEVICE_IP), QString::fromStdString(played.ip));
+    EXPECT_EQ(Text("deviceIpEdit"), QString::fromStdString(played.ip));
 }
 
 TEST_F(UpdateOutcomes, NoAnswerSaysSoRunsTheProgressAndWritesNothing) {
@@ -269,20 +274,20 @@ TEST_F(UpdateOutcomes, NoAnswerSaysSoRunsTheProgressAndWritesNothing) {
     const PlayedDevice played;
     List(played);
     ClickRow(0);
-    SetText(IDC_DEVICE_IP, QStringLiteral("192.168.1.99"));
+    SetText("deviceIpEdit", QStringLiteral("192.168.1.99"));
     ASSERT_FALSE(UpdateAndCapture(10).empty());
     ASSERT_TRUE(QTest::qWaitFor([&] { return !Reports().empty(); }, 3000));
     EXPECT_EQ(ReportTexts(), std::vector<QString>{kNoAnswer});
     EXPECT_EQ(Reports()[0].kind, Prompt::Information);
     EXPECT_EQ(Reports()[0].caption, QStringLiteral("Tips"));
-    EXPECT_TRUE(prompter->progressShown[0]);
-    EXPECT_TRUE(dialog->RestartTimer().isActive());
-    EXPECT_FALSE(dialog->UpdateWaitTimer().isActive());
-    EXPECT_EQ(dialog->UpdateState(), 0);
+    EXPECT_TRUE(progressAtReport[0]);
+    EXPECT_TRUE(Progress()->isRunning());
+    // An answer now is late, and is still reported.
+    EXPECT_EQ(window->updateState(), UpdateFlow::State::Late);
 
     // The table keeps what the device last reported.
     ClickRow(0);
-    EXPECT_EQ(Text(IDC_DEVICE_IP), QString::fromStdString(played.ip));
+    EXPECT_EQ(Text("deviceIpEdit"), QString::fromStdString(played.ip));
 }
 
 TEST_F(UpdateOutcomes, ALateRefusalDuringTheProgressSaysSoAndStopsIt) {
@@ -290,7 +295,7 @@ TEST_F(UpdateOutcomes, ALateRefusalDuringTheProgressSaysSoAndStopsIt) {
     const PlayedDevice played;
     List(played);
     ClickRow(0);
-    SetText(IDC_DEVICE_IP, QStringLiteral("192.168.1.99"));
+    SetText("deviceIpEdit", QStringLiteral("192.168.1.99"));
     ASSERT_FALSE(UpdateAndCapture(10).empty());
     ASSERT_TRUE(QTest::qWaitFor([&] { return !Reports().empty(); }, 3000));
     ASSERT_TRUE(ProgressShown());
@@ -301,13 +306,13 @@ TEST_F(UpdateOutcomes, ALateRefusalDuringTheProgressSaysSoAndStopsIt) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return Reports().size() == 2; }, 3000));
     EXPECT_EQ(ReportTexts(), (std::vector<QString>{kNoAnswer, kWrong}));
     EXPECT_FALSE(ProgressShown());
-    EXPECT_FALSE(dialog->RestartTimer().isActive());
+    EXPECT_FALSE(Progress()->isRunning());
     // Answers after that answer nothing; the table keeps the device's own report.
     Answer(true);
     QTest::qWait(100);
     EXPECT_EQ(Reports().size(), 2u);
     ClickRow(0);
-    EXPECT_EQ(Text(IDC_DEVICE_IP), QString::fromStdString(played.ip));
+    EXPECT_EQ(Text("deviceIpEdit"), QString::fromStdString(played.ip));
 }
 
 TEST_F(UpdateOutcomes, ARequestTheSocketRefusesIsReportedAtOnceWithoutAWait) {
@@ -318,8 +323,8 @@ TEST_F(UpdateOutcomes, ARequestTheSocketRefusesIsReportedAtOnceWithoutAWait) {
     const PlayedDevice played;
     List(played); // replies still arrive: only sending fails
     ClickRow(0);
-    SetText(IDC_DEVICE_IP, QStringLiteral("192.168.1.99"));
-    dialog->OnUpdate();
+    SetText("deviceIpEdit", QStringLiteral("192.168.1.99"));
+    Trigger("updateAction");
     ASSERT_EQ(prompter->prompts.size(), 2u); // the question, then the failure at once
     const Prompt& failure = prompter->prompts[1];
     EXPECT_EQ(failure.kind, Prompt::Information);
@@ -328,9 +333,8 @@ TEST_F(UpdateOutcomes, ARequestTheSocketRefusesIsReportedAtOnceWithoutAWait) {
         << failure.text.toStdString();
     EXPECT_TRUE(failure.text.contains(QStringLiteral("Invalid argument")))
         << failure.text.toStdString();
-    EXPECT_FALSE(prompter->progressShown[0]);
-    EXPECT_EQ(dialog->UpdateState(), 0);
-    EXPECT_FALSE(dialog->UpdateWaitTimer().isActive());
+    EXPECT_FALSE(progressAtReport[0]);
+    EXPECT_EQ(window->updateState(), UpdateFlow::State::Idle);
 
     // Neither the wait's end nor a stray answer reports anything, or writes.
     QTest::qWait(200);
@@ -338,9 +342,9 @@ TEST_F(UpdateOutcomes, ARequestTheSocketRefusesIsReportedAtOnceWithoutAWait) {
     QTest::qWait(100);
     EXPECT_EQ(prompter->prompts.size(), 2u);
     EXPECT_FALSE(ProgressShown());
-    EXPECT_EQ(dialog->DeviceSelected(), 1);
+    EXPECT_TRUE(FormEditable());
     ClickRow(0);
-    EXPECT_EQ(Text(IDC_DEVICE_IP), QString::fromStdString(played.ip));
+    EXPECT_EQ(Text("deviceIpEdit"), QString::fromStdString(played.ip));
 }
 
 TEST_F(UpdateOutcomes, TheProgressStepsThirtyThreeTimesThenHidesAndSearches) {
@@ -351,9 +355,65 @@ TEST_F(UpdateOutcomes, TheProgressStepsThirtyThreeTimesThenHidesAndSearches) {
     Answer(true);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !Reports().empty(); }, 3000));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !ProgressShown(); }, 3000));
-    EXPECT_EQ(Bar()->value(), 34); // from 1 by 33 steps of 1; the end, 35, is never reached
-    EXPECT_FALSE(dialog->RestartTimer().isActive());
+    EXPECT_EQ(BarValue(), 34); // from 1 by 33 steps of 1; the end, 35, is never reached
+    EXPECT_FALSE(Progress()->isRunning());
     EXPECT_EQ(CountWith(Drain(100), "IPCamSearch\r\n"), 1);
-    EXPECT_EQ(dialog->DeviceModel()->GetItemCount(), 0); // the search emptied the list
-    EXPECT_EQ(dialog->DeviceSelected(), 0);
+    EXPECT_EQ(window->devices().rowCount(), 0); // the search emptied the list
+    EXPECT_FALSE(FormEditable());
+}
+
+TEST_F(UpdateChecks, AReportedPortOfZeroIsShownAsZeroAndRefused) {
+    Open();
+    PlayedDevice played;
+    played.httpPort = 0;
+    List(played);
+    ClickRow(0);
+    EXPECT_EQ(Text("httpPortSpin"), QStringLiteral("0"));
+    EXPECT_TRUE(UpdateAndCapture(150).empty());
+    EXPECT_EQ(ReportTexts(), std::vector<QString>{QStringLiteral("Can't use this http port.")});
+}
+
+TEST_F(UpdateChecks, AnUpdateWorksWhereTheLocaleWritesOtherDigits) {
+    // Arabic writes the port in its own digits; the port is read as the number it is.
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::Arabic, QLocale::Egypt));
+    Open();
+    List(PlayedDevice{});
+    ClickRow(0);
+    auto* port = qobject_cast<QSpinBox*>(Control("httpPortSpin"));
+    port->setValue(8080);
+    const bool nativeDigits = !port->text().contains(QLatin1Char('8'));
+    const auto fields = UpdateAndCapture();
+    QLocale::setDefault(before);
+    EXPECT_TRUE(nativeDigits) << port->text().toStdString();
+    ASSERT_FALSE(fields.empty()) << "refused: "
+                                 << (Reports().empty() ? "" : Reports()[0].text.toStdString());
+    EXPECT_EQ(fields.at("Port"), "8080");
+}
+
+TEST_F(UpdateChecks, YesForADeviceThatVanishedMeanwhileSaysSo) {
+    Open();
+    List(PlayedDevice{});
+    ClickRow(0);
+    // A restart's search empties the list while the question is open.
+    prompter->whileAsking = [this] { window->search(); };
+    EXPECT_TRUE(UpdateAndCapture(150).empty());
+    EXPECT_EQ(ReportTexts(), std::vector<QString>{kSelect});
+    EXPECT_EQ(window->updateState(), UpdateFlow::State::Idle);
+}
+
+TEST_F(UpdateOutcomes, ALateAcceptanceRedrawsTheRows) {
+    Open({60, 60000, 33});
+    List(PlayedDevice{});
+    ClickRow(0);
+    SetText("deviceIpEdit", QStringLiteral("192.168.1.99"));
+    ASSERT_FALSE(UpdateAndCapture(10).empty());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !Reports().empty(); }, 3000)); // no answer in time
+    QSignalSpy redrawn(&window->devices(), &QAbstractItemModel::dataChanged);
+    Answer(true);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Reports().size() == 2; }, 3000));
+    EXPECT_EQ(Reports().back().text, kUpdated);
+    // The rows show what the device took, its subnet mark included.
+    EXPECT_GE(redrawn.count(), 1);
+    EXPECT_EQ(window->devices().device(0)->ip.text, "192.168.1.99");
 }

@@ -2,8 +2,7 @@
 // timer as a user would. While the result box is open the restart progress keeps stepping and
 // replies are still listed: nothing the endpoint does waits for a box.
 
-#include "ControlIds.h"
-#include "test_update_support.h"
+#include "AppTestSupport.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -70,7 +69,7 @@ private:
 
 } // namespace
 
-using UpdateModal = UpdateTest;
+using UpdateModal = WindowTest;
 
 TEST_F(UpdateModal, TheProgressStepsAndRepliesStillArriveWhileTheResultBoxIsOpen) {
     Open({500, 10, 33}, /*realPrompter=*/true);
@@ -86,21 +85,21 @@ TEST_F(UpdateModal, TheProgressStepsAndRepliesStillArriveWhileTheResultBoxIsOpen
             return QMessageBox::Yes;
         }
         if (box.barAtOpen < 0) {
-            box.barAtOpen = Bar()->value();
+            box.barAtOpen = BarValue();
             // Arrives while this box is open.
-            device.SendTo(dialog->Endpoint().BoundPort(), SearchReplyText(other));
+            device.SendTo(window->endpoint().boundPort(), SearchReplyText(other));
             return QMessageBox::NoButton;
         }
-        if (Bar()->value() < box.barAtOpen + 5 || dialog->DeviceModel()->GetItemCount() < 2) {
+        if (BarValue() < box.barAtOpen + 5 || window->devices().rowCount() < 2) {
             return QMessageBox::NoButton;
         }
-        box.barAtClose = Bar()->value();
-        box.rowsAtClose = dialog->DeviceModel()->GetItemCount();
+        box.barAtClose = BarValue();
+        box.rowsAtClose = window->devices().rowCount();
         return QMessageBox::Ok;
     });
 
     Drain(0);
-    dialog->OnUpdate(); // the question is answered Yes by the watcher
+    Trigger("updateAction"); // the question is answered Yes by the watcher
     ASSERT_EQ(watcher.closed, 1);
     ASSERT_EQ(CountWith(Drain(300), "IPCamSetNetConfig\r\n"), 1);
     Answer(true);
@@ -126,9 +125,12 @@ TEST_F(UpdateModal, TheProgressStepsAndRepliesStillArriveWhileTheResultBoxIsOpen
 
 TEST_F(UpdateModal, AskingForADeviceHasTheInformationIconForUpdateAndNoneForBrowse) {
     Open({500, 10, 33}, /*realPrompter=*/true);
+    List(PlayedDevice{});
+    ClickRow(0);
+    ClickBesideRows(*window);
     BoxWatcher watcher([](SeenBox&) { return QMessageBox::Ok; });
-    dialog->OnUpdate();
-    dialog->OnBrowse();
+    Trigger("updateAction");
+    Trigger("browseAction");
     ASSERT_EQ(watcher.seen.size(), 2u);
     for (const SeenBox& box : watcher.seen) {
         EXPECT_EQ(box.title, QStringLiteral("Tips"));

@@ -2,8 +2,7 @@
 // timer, answers nobody waits for, a search while an answer is awaited, and a second success
 // while the restart progress runs.
 
-#include "ControlIds.h"
-#include "test_update_support.h"
+#include "AppTestSupport.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -25,7 +24,7 @@ const QString kNoAnswer =
 
 } // namespace
 
-using UpdateRaces = UpdateTest;
+using UpdateRaces = WindowTest;
 
 TEST_F(UpdateRaces, AnAnswerRacingTheWaitTimerIsReportedOnceAndMatchesTheTable) {
     // A wait of 1 ms: the answer and the timer's expiry land at nearly the same moment.
@@ -39,9 +38,9 @@ TEST_F(UpdateRaces, AnAnswerRacingTheWaitTimerIsReportedOnceAndMatchesTheTable) 
     for (int round = 0; round < 30; ++round) {
         SCOPED_TRACE(round);
         ClickRow(0);
-        ASSERT_EQ(Text(IDC_DEVICE_IP), tableIp);
+        ASSERT_EQ(Text("deviceIpEdit"), tableIp);
         const QString sentIp = QStringLiteral("10.0.%1.%2").arg(round / 200).arg(round % 200 + 1);
-        SetText(IDC_DEVICE_IP, sentIp);
+        SetText("deviceIpEdit", sentIp);
         const std::size_t before = Reports().size();
         ASSERT_FALSE(UpdateAndCapture(300).empty());
         // Answer at once, after up to 2 ms, or after the event loop had its turn, so that
@@ -70,10 +69,10 @@ TEST_F(UpdateRaces, AnAnswerRacingTheWaitTimerIsReportedOnceAndMatchesTheTable) 
             ++silent;
         }
         tableIp = sentIp;
-        EXPECT_EQ(dialog->UpdateState(), 0);
+        EXPECT_EQ(window->updateState(), UpdateFlow::State::Idle);
     }
     ClickRow(0);
-    EXPECT_EQ(Text(IDC_DEVICE_IP), tableIp);
+    EXPECT_EQ(Text("deviceIpEdit"), tableIp);
     RecordProperty("accepted", accepted);
     RecordProperty("silent", silent);
 }
@@ -92,7 +91,7 @@ TEST_F(UpdateRaces, AnswersNobodyWaitsForAreDropped) {
     EXPECT_FALSE(ProgressShown());
 
     // The same answer twice: the second one is late.
-    SetText(IDC_DEVICE_IP, QStringLiteral("192.168.1.99"));
+    SetText("deviceIpEdit", QStringLiteral("192.168.1.99"));
     ASSERT_FALSE(UpdateAndCapture().empty());
     Answer(true);
     Answer(false);
@@ -107,13 +106,13 @@ TEST_F(UpdateRaces, ASearchDuringTheWaitLeavesTheNewEntryAlone) {
     const PlayedDevice played;
     List(played);
     ClickRow(0);
-    SetText(IDC_DEVICE_IP, QStringLiteral("192.168.1.99"));
+    SetText("deviceIpEdit", QStringLiteral("192.168.1.99"));
     ASSERT_FALSE(UpdateAndCapture().empty());
 
     // The entry the request was built from goes with the search; the device answers the
     // search with the same record, which takes a new entry.
-    dialog->StartSearch();
-    ASSERT_EQ(dialog->DeviceModel()->GetItemCount(), 0);
+    window->search();
+    ASSERT_EQ(window->devices().rowCount(), 0);
     List(played);
     Answer(true);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !Reports().empty(); }, 3000));
@@ -121,7 +120,7 @@ TEST_F(UpdateRaces, ASearchDuringTheWaitLeavesTheNewEntryAlone) {
     EXPECT_EQ(Reports().back().text, kUpdated);
     // ... but the entry it writes into is gone, and the new one is the device's own report.
     ClickRow(0);
-    EXPECT_EQ(Text(IDC_DEVICE_IP), QString::fromStdString(played.ip));
+    EXPECT_EQ(Text("deviceIpEdit"), QString::fromStdString(played.ip));
 }
 
 TEST_F(UpdateRaces, ASecondSuccessDuringTheProgressStartsItOver) {
@@ -131,7 +130,7 @@ TEST_F(UpdateRaces, ASecondSuccessDuringTheProgressStartsItOver) {
     ClickRow(0);
     ASSERT_FALSE(UpdateAndCapture().empty());
     Answer(true);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Bar()->value() >= 12; }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return BarValue() >= 12; }, 3000));
     ASSERT_TRUE(ProgressShown());
 
     // The row is still selected though the form is off; Update is pressed again.
@@ -142,7 +141,7 @@ TEST_F(UpdateRaces, ASecondSuccessDuringTheProgressStartsItOver) {
     QElapsedTimer since;
     since.start();
     EXPECT_EQ(prompter->prompts.back().text, kUpdated);
-    EXPECT_EQ(prompter->barValues.back(), 1); // back at the start when the box shows
+    EXPECT_EQ(barAtReport.back(), 1); // back at the start when the box shows
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return !ProgressShown(); }, 5000));
     // 33 full ticks from the second start (timers may fire a little early, never much).

@@ -1,11 +1,10 @@
 // The window's own widgets: the address field, the list model and the restart progress.
 
 #include "AppTestSupport.h"
-#include "COndrelApp.h"
-#include "ControlIds.h"
 #include "IpAddressControl.h"
 #include "RestartProgress.h"
 
+#include "DeviceListModel.h"
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
@@ -34,13 +33,13 @@ TEST(IpAddressControl, TakesDottedText) {
     };
     IpAddressControl control;
     for (const Case& c : cases) {
-        control.SetAddressText(QString::fromLatin1(c.in));
-        EXPECT_EQ(control.AddressText(), QString::fromLatin1(c.out)) << c.in;
-        EXPECT_EQ(control.IsBlank(), c.blank) << c.in;
+        control.setAddressText(QString::fromLatin1(c.in));
+        EXPECT_EQ(control.addressText(), QString::fromLatin1(c.out)) << c.in;
+        EXPECT_EQ(control.isBlank(), c.blank) << c.in;
     }
-    control.SetAddressText("1.2.3.4");
-    control.ClearAddress();
-    EXPECT_TRUE(control.IsBlank());
+    control.setAddressText("1.2.3.4");
+    control.clearAddress();
+    EXPECT_TRUE(control.isBlank());
 }
 
 namespace {
@@ -60,82 +59,88 @@ TEST(IpAddressControl, TypingMovesOnAndHoldsOctetsTo255) {
     control.setFocus();
     // A full octet moves on by itself, so the dot typed after it is not a second move.
     Type("192.168.1.999");
-    EXPECT_EQ(control.AddressText(), QStringLiteral("192.168.1.255"));
-    EXPECT_EQ(QApplication::focusWidget(), control.Field(3));
+    EXPECT_EQ(control.addressText(), QStringLiteral("192.168.1.255"));
+    EXPECT_EQ(QApplication::focusWidget(), control.field(3));
     // Letters are refused; backspace at an octet's start goes back to the one before.
-    QTest::keyClicks(control.Field(3), "x");
-    EXPECT_EQ(control.Field(3)->text(), QStringLiteral("255"));
-    control.Field(3)->clear();
-    QTest::keyClick(control.Field(3), Qt::Key_Backspace);
-    EXPECT_EQ(QApplication::focusWidget(), control.Field(2));
+    QTest::keyClicks(control.field(3), "x");
+    EXPECT_EQ(control.field(3)->text(), QStringLiteral("255"));
+    control.field(3)->clear();
+    QTest::keyClick(control.field(3), Qt::Key_Backspace);
+    EXPECT_EQ(QApplication::focusWidget(), control.field(2));
 }
 
-TEST(DeviceListModel, RowsAreTheTablesEntries) {
-    CDeviceTable table;
+TEST(DeviceListModel, RowsAreTheListsDevicesInArrivalOrder) {
     DeviceListModel model;
     EXPECT_EQ(model.columnCount(), 4);
     const char* titles[] = {"No.", "DeviceName", "MAC", "Adapter"};
     for (int c = 0; c < 4; ++c) {
         EXPECT_EQ(model.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString(), titles[c]);
     }
-    std::vector<const DeviceEntry*> entries;
-    for (unsigned n : {7u, 3u}) {
-        const DeviceInfo record = RecordOf(Numbered(n));
-        ASSERT_TRUE(table.AddDevice(&record));
-        entries.push_back(table.Entry(table.Count() - 1));
-    }
-    model.AppendEntries(entries);
+    QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+    // One batch, one insertion; a repeat adds no row.
+    model.addReplies({DeviceOf(Numbered(7)), DeviceOf(Numbered(3)), DeviceOf(Numbered(7))});
+    EXPECT_EQ(inserted.count(), 1);
     ASSERT_EQ(model.rowCount(), 2);
-    EXPECT_EQ(model.Entry(1), entries[1]);
-    EXPECT_EQ(model.Entry(2), nullptr);
-    EXPECT_EQ(model.Entry(-1), nullptr);
-    EXPECT_EQ(model.data(model.index(1, 0), Qt::DisplayRole).toString(), "1");
-    EXPECT_EQ(model.GetItemText(1, 1), "Cam 3");
-    EXPECT_EQ(model.GetItemText(0, 2), QString::fromStdString(Numbered(7).mac));
-    EXPECT_EQ(model.GetItemText(2, 1), "");
-    model.Clear();
+    EXPECT_EQ(model.device(1)->name, "Cam 3");
+    EXPECT_EQ(model.device(2), nullptr);
+    EXPECT_EQ(model.device(-1), nullptr);
+    auto text = [&](int row, int column) {
+        return model.data(model.index(row, column), Qt::DisplayRole).toString();
+    };
+    EXPECT_EQ(text(1, 0), "1");
+    EXPECT_EQ(text(1, 1), "Cam 3");
+    EXPECT_EQ(text(0, 2), QString::fromStdString(Numbered(7).mac));
+    EXPECT_FALSE(model.data(model.index(2, 1), Qt::DisplayRole).isValid());
+    // A repeat from another adapter moves the device there and redraws its row.
+    Device moved = DeviceOf(Numbered(3));
+    moved.adapter = {"eth1", 4, 0x0A010001, 16};
+    QSignalSpy redrawn(&model, &QAbstractItemModel::dataChanged);
+    model.addReplies({moved});
+    EXPECT_EQ(model.rowCount(), 2);
+    EXPECT_EQ(text(1, DeviceListModel::AdapterColumn), "eth1");
+    EXPECT_EQ(redrawn.count(), 1);
+    model.clear();
     EXPECT_EQ(model.rowCount(), 0);
 }
 
 TEST(RestartProgress, StepsWrapLikeAProgressBar) {
-    QLabel label;
-    QProgressBar bar;
-    RestartProgress progress(&label, &bar);
-    progress.Reset();
+    RestartProgress progress;
+    progress.start(60000, 33);
+    const QProgressBar& bar = progress.bar();
     EXPECT_EQ(bar.minimum(), 1);
     EXPECT_EQ(bar.maximum(), 35);
     EXPECT_EQ(bar.value(), 1);
-    for (int i = 1; i < 33; ++i) {
-        EXPECT_FALSE(progress.Tick(33));
+    for (int i = 0; i < 33; ++i) {
+        progress.step();
     }
-    EXPECT_TRUE(progress.Tick(33));
-    EXPECT_EQ(bar.value(), 34); // never reaches the end
-    progress.StepIt();
-    progress.StepIt();
+    EXPECT_EQ(bar.value(), 34);
+    progress.step();
+    progress.step();
     EXPECT_EQ(bar.value(), 1);
 }
 
-TEST(RestartProgress, RunsItsTicksThenHidesAndSearches) {
-    g_appTitle = COndrelApp::BuildTitle(QStringLiteral("restart"));
-    LoopbackReceiver receiver;
-    ProbeDlg dialog(LoopbackDeps(receiver.Port()));
-    dialog.EnableDeviceForm(1);
+TEST(RestartProgress, RunsItsTicksThenHidesAndFinishesOnce) {
+    RestartProgress progress;
+    QSignalSpy finished(&progress, &RestartProgress::finished);
     QElapsedTimer clock;
     clock.start();
-    EXPECT_EQ(dialog.OnStartRestartProgress(), 0);
-    auto* bar = qobject_cast<QProgressBar*>(dialog.GetDlgItem(IDC_RESTART_PROGRESS));
-    EXPECT_FALSE(bar->isHidden());
-    EXPECT_FALSE(dialog.GetDlgItem(IDC_RESTART_LABEL)->isHidden());
-    EXPECT_FALSE(dialog.IsControlEnabled(IDC_UPDATE));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.searches > 0; }, 3000));
-    // 33 ticks of 5 ms.
-    EXPECT_GE(clock.elapsed(), 33 * 5);
-    EXPECT_TRUE(bar->isHidden());
-    EXPECT_TRUE(dialog.GetDlgItem(IDC_RESTART_LABEL)->isHidden());
-    EXPECT_EQ(bar->value(), 34);
+    progress.start(5, 33);
+    EXPECT_FALSE(progress.isHidden());
+    EXPECT_TRUE(progress.isRunning());
+    ASSERT_TRUE(finished.wait(3000));
+    // 33 ticks of 5 ms, from 1 by 33 steps; the end, 35, is never reached.
+    EXPECT_GE(clock.elapsed(), 33 * 5 * 9 / 10);
+    EXPECT_TRUE(progress.isHidden());
+    EXPECT_FALSE(progress.isRunning());
+    EXPECT_EQ(progress.bar().value(), 34);
     QTest::qWait(30);
-    EXPECT_EQ(dialog.searches, 1);
-    EXPECT_FALSE(dialog.RestartTimer().isActive());
+    EXPECT_EQ(finished.count(), 1);
+    // Stopped early, it hides without finishing.
+    progress.start(5, 33);
+    progress.stop();
+    QTest::qWait(30);
+    EXPECT_TRUE(progress.isHidden());
+    EXPECT_EQ(finished.count(), 1);
 }
 
 TEST(DeviceListModel, MarksADeviceOutsideItsAdaptersSubnet) {
@@ -160,22 +165,23 @@ TEST(DeviceListModel, MarksADeviceOutsideItsAdaptersSubnet) {
         {"adapter unknown", "192.168.0.64", {}, ""},
         {"no address reported", "", {"eCam", 3, 0xC0A8010A, 24}, ""},
     };
-    CDeviceTable table;
     DeviceListModel model;
-    std::vector<const DeviceEntry*> entries;
+    std::vector<Device> devices;
     for (std::size_t i = 0; i < std::size(cases); ++i) {
-        DeviceInfo record = RecordOf(Numbered(static_cast<unsigned>(i)));
-        setField(record.IP, cases[i].ip);
-        ASSERT_TRUE(table.AddDevice(&record, cases[i].adapter)) << cases[i].name;
-        entries.push_back(table.Entry(i));
+        Device device = DeviceOf(Numbered(static_cast<unsigned>(i)));
+        device.ip = ReportedAddress::fromText(cases[i].ip);
+        device.adapter = cases[i].adapter;
+        devices.push_back(std::move(device));
     }
-    model.AppendEntries(entries);
+    model.addReplies(std::move(devices));
+    ASSERT_EQ(model.rowCount(), static_cast<int>(std::size(cases)));
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         const Case& c = cases[i];
         SCOPED_TRACE(c.name);
         const int row = static_cast<int>(i);
-        EXPECT_EQ(DeviceListModel::SubnetHint(*entries[i]), QString::fromLatin1(c.hint));
-        EXPECT_EQ(model.GetItemText(row, DeviceListModel::AdapterColumn),
+        EXPECT_EQ(DeviceListModel::subnetHint(*model.device(row)), QString::fromLatin1(c.hint));
+        EXPECT_EQ(model.data(model.index(row, DeviceListModel::AdapterColumn), Qt::DisplayRole)
+                      .toString(),
                   QString::fromStdString(c.adapter.name));
         const bool marked = *c.hint != '\0';
         const QModelIndex adapter = model.index(row, DeviceListModel::AdapterColumn);

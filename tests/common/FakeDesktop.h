@@ -7,6 +7,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <ostream>
 #include <vector>
 
@@ -28,23 +29,28 @@ struct Prompt {
 
 class FakePrompter : public IPrompter {
 public:
-    void Information(QWidget* owner, const QString& text, const QString& caption) override {
+    void information(QWidget* owner, const QString& text, const QString& caption) override {
         prompts.push_back({Prompt::Information, owner, text, caption});
     }
-    bool Question(QWidget* owner, const QString& text, const QString& caption) override {
+    bool question(QWidget* owner, const QString& text, const QString& caption) override {
         prompts.push_back({Prompt::Question, owner, text, caption});
+        if (whileAsking) {
+            whileAsking();
+        }
         return answerYes;
     }
-    void Plain(QWidget* owner, const QString& text, const QString& caption) override {
+    void plain(QWidget* owner, const QString& text, const QString& caption) override {
         prompts.push_back({Prompt::Plain, owner, text, caption});
     }
     std::vector<Prompt> prompts;
     bool answerYes = false;
+    // What happens while the question is open (the event loop runs under a real box).
+    std::function<void()> whileAsking;
 };
 
 class FakeOpener : public IWebOpener {
 public:
-    bool Open(const QString& url) override {
+    bool open(const QString& url) override {
         urls.push_back(url);
         return true;
     }

@@ -1,6 +1,9 @@
 #include "Replies.h"
 
+#include "discovery/ReplyParser.h"
+
 #include <cstdio>
+#include <cstring>
 
 namespace ondrel::testing {
 
@@ -86,6 +89,17 @@ int CountWith(const std::vector<std::string>& datagrams, std::string_view marker
         n += d.find(marker) != std::string::npos ? 1 : 0;
     }
     return n;
+}
+
+std::string QueryBytes(uint16_t command, const Device& device) {
+    DeviceInfo record{};
+    static_assert(sizeof record == std::tuple_size_v<WireRecord>);
+    std::memcpy(&record, device.record.data(), sizeof record);
+    return QueryBytes(command, record);
+}
+
+Device DeviceOf(const PlayedDevice& played) {
+    return decodeSearchReply(SearchReplyText(played));
 }
 
 } // namespace ondrel::testing

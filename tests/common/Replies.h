@@ -3,6 +3,7 @@
 // (one record builder for every window test), numbered families of devices, the fields of a
 // text request and the exact bytes of a device query.
 
+#include "core/Device.h"
 #include "discovery/DeviceInfo.h"
 
 #include <cstdint>
@@ -42,6 +43,12 @@ std::map<std::string, std::string> RequestFields(std::string_view text);
 // The 260 bytes of a device query naming record: two marker bytes, the command, a zero value
 // and the payload length, little-endian, then the record.
 std::string QueryBytes(uint16_t command, const DeviceInfo& record);
+
+// The 260 bytes of a device query naming the record a device arrived with.
+std::string QueryBytes(uint16_t command, const Device& device);
+
+// A device as the endpoint decodes the search reply of a played device (no adapter known).
+Device DeviceOf(const PlayedDevice& played);
 
 // How many of the datagrams contain marker.
 int CountWith(const std::vector<std::string>& datagrams, std::string_view marker);
