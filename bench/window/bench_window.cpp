@@ -8,11 +8,9 @@
 // Both bind the real port 9003 and broadcast the search: run them only inside the network lab
 // (run.sh does), beside `ondrel-sim --burst N`. Each prints one line of key=value pairs.
 
-#include "COndrelApp.h"
-#include "COndrelDlg.h"
-#include "ControlIds.h"
 #include "DeviceListModel.h"
-#include "discovery/CQuillnet.h"
+#include "MainWindow.h"
+#include "discovery/DiscoveryEndpoint.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -52,15 +50,15 @@ double Ms(Clock::duration d) {
 
 class QuietPrompter : public IPrompter {
 public:
-    void Information(QWidget*, const QString& text, const QString&) override { Report(text); }
-    bool Question(QWidget*, const QString& text, const QString&) override {
-        Report(text);
+    void information(QWidget*, const QString& text, const QString&) override { report(text); }
+    bool question(QWidget*, const QString& text, const QString&) override {
+        report(text);
         return false;
     }
-    void Plain(QWidget*, const QString& text, const QString&) override { Report(text); }
+    void plain(QWidget*, const QString& text, const QString&) override { report(text); }
 
 private:
-    static void Report(const QString& text) {
+    static void report(const QString& text) {
         std::fprintf(stderr, "box: %s\n", text.toLocal8Bit().constData());
     }
 };
@@ -72,16 +70,13 @@ struct Counter {
     long target = 0;
     Clock::time_point last;
 
-    static void Callback(int32_t code, int32_t, const uint8_t*, void* context) {
-        auto* self = static_cast<Counter*>(context);
-        if (code != kEvtSearchReply) {
-            return;
-        }
-        std::lock_guard hold(self->mutex);
-        ++self->events;
-        self->last = Clock::now();
-        if (self->events == self->target) {
-            self->changed.notify_one();
+    void count(std::size_t replies) {
+        std::lock_guard hold(mutex);
+        const bool reached = events < target && events + static_cast<long>(replies) >= target;
+        events += static_cast<long>(replies);
+        last = Clock::now();
+        if (reached) {
+            changed.notify_one();
         }
     }
 };
@@ -89,18 +84,22 @@ struct Counter {
 int RunEndpoint(long n) {
     Counter counter;
     counter.target = n;
-    CQuillnet endpoint; // the protocol's own ports and broadcast address
-    if (endpoint.Open() != 1) {
+    DiscoveryEndpoint endpoint; // the protocol's own ports and broadcast address
+    EndpointHandlers handlers;
+    handlers.searchReplies = [&counter](std::vector<Device>&& replies, uint32_t) {
+        counter.count(replies.size());
+    };
+    endpoint.setHandlers(std::move(handlers));
+    if (!endpoint.open()) {
         std::fprintf(stderr, "endpoint: cannot open\n");
         return 1;
     }
-    endpoint.SetCallback(&Counter::Callback, &counter);
     const long baseline = PeakKb();
     std::unique_lock hold(counter.mutex);
     const Clock::time_point start = Clock::now();
     counter.last = start;
     hold.unlock();
-    if (!endpoint.SendSearch()) {
+    if (!endpoint.sendSearch()) {
         std::fprintf(stderr, "endpoint: search not sent\n");
         return 1;
     }
@@ -112,7 +111,7 @@ int RunEndpoint(long n) {
     const double ms = Ms(counter.last - start);
     const long got = counter.events;
     hold.unlock();
-    endpoint.Stop();
+    endpoint.stop();
     std::printf("mode=endpoint n=%ld ms=%.2f lost=%ld peak_kb=%ld baseline_kb=%ld\n", n, ms,
                 n - got, PeakKb(), baseline);
     return 0;
@@ -123,15 +122,14 @@ int RunWindow(int argc, char** argv, long n) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication app(argc, argv);
-    g_appTitle = QStringLiteral("bench_window");
     DialogDeps deps;
     deps.prompter = std::make_shared<QuietPrompter>();
-    COndrelDlg dialog(deps);
+    MainWindow dialog(QStringLiteral("bench_window"), deps);
     dialog.show();
-    DeviceListModel* model = dialog.DeviceModel();
-    auto* search = qobject_cast<QAbstractButton*>(dialog.GetDlgItem(IDC_SEARCH));
-    auto* list = qobject_cast<QAbstractItemView*>(dialog.GetDlgItem(IDC_DEVICE_LIST));
-    if (search == nullptr || list == nullptr || dialog.Endpoint().BoundPort() != kToolPort) {
+    const DeviceListModel* model = &dialog.devices();
+    auto* search = dialog.findChild<QAbstractButton*>(QStringLiteral("searchButton"));
+    auto* list = dialog.findChild<QAbstractItemView*>(QStringLiteral("deviceList"));
+    if (search == nullptr || list == nullptr || dialog.endpoint().boundPort() != kToolPort) {
         std::fprintf(stderr, "window: no Search button or port 9003 not bound\n");
         return 1;
     }
@@ -147,7 +145,7 @@ int RunWindow(int argc, char** argv, long n) {
 
     QObject::connect(model, &QAbstractItemModel::rowsInserted, &app, [&] {
         lastRow = Clock::now();
-        if (measuring && model->GetItemCount() >= n) {
+        if (measuring && model->rowCount() >= n) {
             // Shown means painted: the clock stops once the list has drawn itself with them.
             list->viewport()->repaint();
             shown = Clock::now();
@@ -170,7 +168,7 @@ int RunWindow(int argc, char** argv, long n) {
     QObject::connect(&watch, &QTimer::timeout, &app, [&] {
         if (!measuring || Clock::now() - std::max(lastRow, start) > kIdle) {
             // Read before quitting: quitting closes the window, which empties its list.
-            rows = model->GetItemCount();
+            rows = model->rowCount();
             app.quit();
         }
     });

@@ -2,8 +2,7 @@
 // "Local PC information:" group shows agrees with `ip` and with /etc/resolv.conf. It runs only
 // under scripts/netlab, and its window sends to loopback.
 
-#include "COndrelApp.h"
-#include "COndrelDlg.h"
+#include "MainWindow.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -107,8 +106,8 @@ QStringList Nameservers() {
     return servers;
 }
 
-QString Field(COndrelDlg& dialog, int id) {
-    return qobject_cast<QLineEdit*>(dialog.GetDlgItem(id))->text();
+QString Field(const MainWindow& window, const char* name) {
+    return window.findChild<QLineEdit*>(QLatin1String(name))->text();
 }
 
 } // namespace
@@ -120,14 +119,13 @@ TEST(WindowLab, AdaptersAgreeWithIpAndTheResolver) {
     ASSERT_GE(links.size(), 4u);
     ASSERT_EQ(servers, (QStringList{"10.88.0.53", "10.88.0.54", "10.88.0.55"}));
 
-    g_appTitle = COndrelApp::BuildTitle(QStringLiteral("lab"));
     DialogDeps deps;
     deps.endpoint.bindAddress = "127.0.0.1";
     deps.endpoint.bindPort = 0;
     deps.endpoint.destAddress = "127.0.0.1";
     deps.endpoint.destPort = 9;
-    COndrelDlg dialog(deps);
-    auto* list = qobject_cast<QComboBox*>(dialog.GetDlgItem(1034));
+    MainWindow dialog(QStringLiteral("lab"), deps);
+    auto* list = dialog.findChild<QComboBox*>(QStringLiteral("adapterCombo"));
     ASSERT_EQ(list->count(), static_cast<int>(links.size()));
 
     int wantDefault = -1;
@@ -150,14 +148,13 @@ TEST(WindowLab, AdaptersAgreeWithIpAndTheResolver) {
         SCOPED_TRACE(e.name.toStdString());
         EXPECT_TRUE(list->itemText(i) == e.name || list->itemText(i).startsWith(e.name + " ("));
         list->setCurrentIndex(i);
-        dialog.OnAdapterSelChange();
         const QString ips = e.addresses.isEmpty() ? QStringLiteral("0.0.0.0")
                                                   : e.addresses.join(QStringLiteral("\r\n"));
-        EXPECT_EQ(Field(dialog, 1029), ips);
-        EXPECT_EQ(Field(dialog, 1030), e.mask);
-        EXPECT_EQ(Field(dialog, 1031), e.gateway);
-        EXPECT_EQ(Field(dialog, 1032), servers[0]);
-        EXPECT_EQ(Field(dialog, 1033), servers[1]);
+        EXPECT_EQ(Field(dialog, "pcIpEdit"), ips);
+        EXPECT_EQ(Field(dialog, "pcMaskEdit"), e.mask);
+        EXPECT_EQ(Field(dialog, "pcGatewayEdit"), e.gateway);
+        EXPECT_EQ(Field(dialog, "pcDns1Edit"), servers[0]);
+        EXPECT_EQ(Field(dialog, "pcDns2Edit"), servers[1]);
     }
 }
 

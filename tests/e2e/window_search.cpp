@@ -4,18 +4,18 @@
 
 #include "EndpointLab.h"
 
-#include "COndrelApp.h"
-#include "COndrelDlg.h"
-#include "ControlIds.h"
+#include "DeviceForm.h"
 #include "DeviceListModel.h"
-#include "DeviceListView.h"
 #include "IpAddressControl.h"
+#include "MainWindow.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSpinBox>
+#include <QTableView>
 #include <QTest>
 
 using namespace ondrel;
@@ -24,14 +24,18 @@ using sim::SimDevice;
 
 namespace {
 
+template <typename T = QWidget> T* Named(const QObject& root, const char* name) {
+    return root.findChild<T*>(QLatin1String(name));
+}
+
 class SilentPrompter : public IPrompter {
 public:
-    void Information(QWidget*, const QString& text, const QString&) override { seen << text; }
-    bool Question(QWidget*, const QString& text, const QString&) override {
+    void information(QWidget*, const QString& text, const QString&) override { seen << text; }
+    bool question(QWidget*, const QString& text, const QString&) override {
         seen << text;
         return false;
     }
-    void Plain(QWidget*, const QString& text, const QString&) override { seen << text; }
+    void plain(QWidget*, const QString& text, const QString&) override { seen << text; }
     QStringList seen;
 };
 
@@ -59,10 +63,7 @@ private:
 
 class WindowSearchLab : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ONDREL_REQUIRE_LAB();
-        g_appTitle = COndrelApp::BuildTitle(QStringLiteral("lab search"));
-    }
+    void SetUp() override { ONDREL_REQUIRE_LAB(); }
     void TearDown() override { dialog.reset(); }
 
     void StartSim(const std::vector<SimDevice>& devices, std::vector<std::string> extra = {}) {
@@ -78,15 +79,15 @@ protected:
     void OpenWindow() {
         DialogDeps deps;
         deps.prompter = prompter;
-        dialog = std::make_unique<COndrelDlg>(deps);
-        ASSERT_EQ(dialog->Endpoint().BoundPort(), kToolPort);
+        dialog = std::make_unique<MainWindow>(QStringLiteral("lab"), deps);
+        ASSERT_EQ(dialog->endpoint().boundPort(), kToolPort);
         dialog->show();
         QApplication::setActiveWindow(dialog.get());
         ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get(), 2000));
     }
     // Presses F3 and waits until the list holds rows rows.
     void Search(int rows) {
-        QTest::keyClick(dialog->GetDlgItem(IDC_SEARCH), Qt::Key_F3);
+        QTest::keyClick(Named(*dialog, "searchButton"), Qt::Key_F3);
         ASSERT_TRUE(Pump([&] { return Rows() >= rows; })) << Rows() << " of " << rows;
     }
     static bool Pump(const std::function<bool()>& done, int timeoutMs = 5000) {
@@ -97,25 +98,25 @@ protected:
         }
         return done();
     }
-    int Rows() const { return dialog->DeviceModel()->GetItemCount(); }
+    int Rows() const { return dialog->devices().rowCount(); }
     QString Cell(int row, int column) const {
-        return dialog->DeviceModel()->GetItemText(row, column);
+        return dialog->devices()
+            .data(dialog->devices().index(row, column), Qt::DisplayRole)
+            .toString();
     }
-    DeviceListView* List() const {
-        return qobject_cast<DeviceListView*>(dialog->GetDlgItem(IDC_DEVICE_LIST));
-    }
+    QTableView* List() const { return qobject_cast<QTableView*>(Named(*dialog, "deviceList")); }
     void ClickRow(int row) {
         const QRect cell = List()->visualRect(List()->model()->index(row, 1));
         QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, cell.center());
     }
-    QString Text(int id) const {
-        if (auto* address = qobject_cast<IpAddressControl*>(dialog->GetDlgItem(id))) {
-            return address->AddressText();
+    QString Text(const char* id) const {
+        if (auto* address = qobject_cast<IpAddressControl*>(Named(*dialog, id))) {
+            return address->addressText();
         }
-        if (auto* spin = qobject_cast<QSpinBox*>(dialog->GetDlgItem(id))) {
-            return spin->cleanText();
+        if (auto* spin = qobject_cast<QSpinBox*>(Named(*dialog, id))) {
+            return QString::number(spin->value());
         }
-        return qobject_cast<QLineEdit*>(dialog->GetDlgItem(id))->text();
+        return qobject_cast<QLineEdit*>(Named(*dialog, id))->text();
     }
     // The form shows d as the search reply reported it.
     void ExpectForm(const SimDevice& d) {
@@ -123,15 +124,15 @@ protected:
         auto q = [](std::string_view s) {
             return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
         };
-        EXPECT_EQ(Text(IDC_DEVICE_NAME), q(fieldText(r.DevName)));
-        EXPECT_EQ(Text(IDC_DEVICE_IP), q(fieldText(r.IP)));
-        EXPECT_EQ(Text(IDC_DEVICE_MASK), q(fieldText(r.NetMask)));
-        EXPECT_EQ(Text(IDC_DEVICE_GATEWAY), q(fieldText(r.GateWay)));
-        EXPECT_EQ(Text(IDC_DEVICE_DNS), q(fieldText(r.DNS0)));
-        EXPECT_EQ(Text(IDC_SYS_FIRMWARE), q(fieldText(r.AppVersion)));
-        EXPECT_EQ(Text(IDC_APP_FIRMWARE), q(fieldText(r.WebVersion)));
-        EXPECT_EQ(Text(IDC_HTTP_PORT), QString::number(d.httpPort));
-        EXPECT_EQ(qobject_cast<QCheckBox*>(dialog->GetDlgItem(IDC_AUTO_IP))->isChecked(), d.dhcp);
+        EXPECT_EQ(Text("deviceNameEdit"), q(fieldText(r.DevName)));
+        EXPECT_EQ(Text("deviceIpEdit"), q(fieldText(r.IP)));
+        EXPECT_EQ(Text("deviceMaskEdit"), q(fieldText(r.NetMask)));
+        EXPECT_EQ(Text("deviceGatewayEdit"), q(fieldText(r.GateWay)));
+        EXPECT_EQ(Text("deviceDnsEdit"), q(fieldText(r.DNS0)));
+        EXPECT_EQ(Text("sysFirmwareEdit"), q(fieldText(r.AppVersion)));
+        EXPECT_EQ(Text("appFirmwareEdit"), q(fieldText(r.WebVersion)));
+        EXPECT_EQ(Text("httpPortSpin"), QString::number(d.httpPort));
+        EXPECT_EQ(qobject_cast<QCheckBox*>(Named(*dialog, "autoIpCheck"))->isChecked(), d.dhcp);
     }
     // The hex of the three queries that name d, in the order they must be sent.
     static std::vector<std::string> QueryHex(const SimDevice& d) {
@@ -161,7 +162,7 @@ protected:
 
     LabSim sim;
     std::shared_ptr<SilentPrompter> prompter = std::make_shared<SilentPrompter>();
-    std::unique_ptr<COndrelDlg> dialog;
+    std::unique_ptr<MainWindow> dialog;
 };
 
 std::vector<SimDevice> Devices(std::size_t count) {
@@ -187,7 +188,7 @@ TEST_F(WindowSearchLab, F3ListsEveryDeviceInArrivalOrder) {
         EXPECT_EQ(Cell(row, 1).toStdString(), fieldText(r.DevName));
         EXPECT_EQ(Cell(row, 2).toStdString(), devices[static_cast<std::size_t>(row)].mac);
     }
-    EXPECT_EQ(qobject_cast<QLabel*>(dialog->GetDlgItem(IDC_DEVICE_COUNT))->text(),
+    EXPECT_EQ(qobject_cast<QLabel*>(Named(*dialog, "deviceCountLabel"))->text(),
               QStringLiteral("40"));
     const auto searches = sim.WaitForLog("search", 1);
     ASSERT_EQ(searches.size(), 1u);
@@ -236,8 +237,8 @@ TEST_F(WindowSearchLab, ClickingARowFillsTheFormAndQueriesThatDevice) {
     Search(4);
     ClickRow(2);
     ExpectForm(devices[2]);
-    EXPECT_EQ(dialog->DeviceSelected(), 1);
-    EXPECT_TRUE(dialog->IsControlEnabled(IDC_UPDATE));
+    EXPECT_TRUE(Named<DeviceForm>(*dialog, "deviceForm")->isEditable());
+    EXPECT_TRUE(Named(*dialog, "updateButton")->isEnabled());
     const auto queries = sim.WaitForLog("query", 3);
     EXPECT_EQ(LoggedQueryHex(3), QueryHex(devices[2]));
     ASSERT_EQ(queries.size(), 3u);
@@ -254,7 +255,7 @@ TEST_F(WindowSearchLab, DownOnTheFirstOfThreeRowsShowsTheSecond) {
     ASSERT_EQ(LoggedQueryHex(3).size(), 3u);
     QTest::keyClick(List(), Qt::Key_Down);
     ExpectForm(devices[1]);
-    EXPECT_EQ(dialog->GetSelectionMark(), 1);
+    EXPECT_EQ(List()->currentIndex().row(), 1);
     std::vector<std::string> logged = LoggedQueryHex(6);
     ASSERT_EQ(logged.size(), 6u);
     logged.erase(logged.begin(), logged.begin() + 3);

@@ -7,16 +7,17 @@
 #include "EndpointLab.h"
 #include "TwoLanDevices.h"
 
-#include "COndrelApp.h"
-#include "COndrelDlg.h"
-#include "ControlIds.h"
+#include "DeviceForm.h"
 #include "DeviceListModel.h"
-#include "DeviceListView.h"
 #include "FakeDesktop.h"
 #include "IpAddressControl.h"
+#include "MainWindow.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLabel>
+#include <QTableView>
 #include <QTest>
 
 #include <cstdlib>
@@ -28,6 +29,10 @@ using namespace ondrel::testing;
 
 namespace {
 
+template <typename T = QWidget> T* Named(const QObject& root, const char* name) {
+    return root.findChild<T*>(QLatin1String(name));
+}
+
 class WindowTwoLans : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -37,28 +42,29 @@ protected:
             << "run under scripts/netlab --two-lans";
         StartLan(lanA, "ONDREL_LAB_A_NETNS", office);
         StartLan(lanB, "ONDREL_LAB_B_NETNS", cameras);
-        g_appTitle = COndrelApp::BuildTitle(QStringLiteral("two lans"));
         DialogDeps deps;
         deps.prompter = prompter;
-        dialog = std::make_unique<COndrelDlg>(deps);
-        ASSERT_EQ(dialog->Endpoint().BoundPort(), kToolPort);
+        dialog = std::make_unique<MainWindow>(QStringLiteral("lab"), deps);
+        ASSERT_EQ(dialog->endpoint().boundPort(), kToolPort);
         dialog->show();
     }
     void TearDown() override { dialog.reset(); }
 
-    int Rows() const { return dialog->DeviceModel()->GetItemCount(); }
+    int Rows() const { return dialog->devices().rowCount(); }
     // Row of a MAC, or -1.
     int RowOf(const std::string& mac) const {
         for (int row = 0; row < Rows(); ++row) {
-            if (dialog->DeviceModel()->GetItemText(row, DeviceListModel::MacColumn).toStdString() ==
-                mac) {
+            if (dialog->devices()
+                    .data(dialog->devices().index(row, DeviceListModel::MacColumn), Qt::DisplayRole)
+                    .toString()
+                    .toStdString() == mac) {
                 return row;
             }
         }
         return -1;
     }
     void SearchAll() {
-        dialog->StartSearch();
+        dialog->search();
         QElapsedTimer clock;
         clock.start();
         while (Rows() < 5 && clock.elapsed() < 5000) {
@@ -72,14 +78,15 @@ protected:
     LabSim lanA;
     LabSim lanB;
     std::shared_ptr<FakePrompter> prompter = std::make_shared<FakePrompter>();
-    std::unique_ptr<COndrelDlg> dialog;
+    std::unique_ptr<MainWindow> dialog;
 };
 
 } // namespace
 
 TEST_F(WindowTwoLans, OneSearchListsBothLansWithTheirAdapterAndTheSubnetMark) {
     SearchAll();
-    EXPECT_EQ(dialog->StatusText(), QStringLiteral("Searched on 2 adapters. 5 devices"));
+    EXPECT_EQ(Named<QLabel>(*dialog, "statusLabel")->text(),
+              QStringLiteral("Searched on 2 adapters. 5 devices"));
     struct Want {
         std::string mac;
         const char* adapter;
@@ -90,12 +97,13 @@ TEST_F(WindowTwoLans, OneSearchListsBothLansWithTheirAdapterAndTheSubnetMark) {
         {office[2].mac, "eOffice", true},  {cameras[0].mac, "eCam", false},
         {cameras[1].mac, "eCam", true},
     };
-    const DeviceListModel& model = *dialog->DeviceModel();
+    const DeviceListModel& model = dialog->devices();
     for (const Want& w : wants) {
         SCOPED_TRACE(w.mac);
         const int row = RowOf(w.mac);
         ASSERT_GE(row, 0);
-        EXPECT_EQ(model.GetItemText(row, DeviceListModel::AdapterColumn),
+        EXPECT_EQ(model.data(model.index(row, DeviceListModel::AdapterColumn), Qt::DisplayRole)
+                      .toString(),
                   QString::fromLatin1(w.adapter));
         const QModelIndex cell = model.index(row, DeviceListModel::AdapterColumn);
         EXPECT_EQ(!model.data(cell, Qt::DecorationRole).isNull(), w.marked);
@@ -110,21 +118,20 @@ TEST_F(WindowTwoLans, OneSearchListsBothLansWithTheirAdapterAndTheSubnetMark) {
 
 TEST_F(WindowTwoLans, TheMarkedCameraIsUpdatedThroughItsOwnLanOnly) {
     SearchAll();
-    auto* list = qobject_cast<DeviceListView*>(dialog->GetDlgItem(IDC_DEVICE_LIST));
+    auto* list = qobject_cast<QTableView*>(Named(*dialog, "deviceList"));
     const int row = RowOf(cameras[1].mac);
     ASSERT_GE(row, 0);
-    list->selectRow(row);
-    dialog->OnDeviceListClick(row);
-    ASSERT_TRUE(dialog->IsControlEnabled(IDC_UPDATE)); // the mark blocks nothing
-    qobject_cast<IpAddressControl*>(dialog->GetDlgItem(IDC_DEVICE_IP))
-        ->SetAddressText(QStringLiteral("192.168.1.65"));
+    list->setCurrentIndex(list->model()->index(row, 0));      // as Up and Down choose a row
+    ASSERT_TRUE(Named(*dialog, "updateButton")->isEnabled()); // the mark blocks nothing
+    qobject_cast<IpAddressControl*>(Named(*dialog, "deviceIpEdit"))
+        ->setAddressText(QStringLiteral("192.168.1.65"));
     prompter->answerYes = true;
-    dialog->OnUpdate();
+    Named<QAction>(*dialog, "updateAction")->trigger();
     const auto sets = lanB.WaitForLog("setconfig", 1);
     ASSERT_EQ(sets.size(), 1u);
     // A search afterwards reaches both LANs; by then LAN A would have logged any set request.
     const std::size_t searchesA = lanA.LogOfKind("search").size();
-    dialog->StartSearch();
+    dialog->search();
     EXPECT_EQ(lanA.WaitForLog("search", searchesA + 1).size(), searchesA + 1);
     EXPECT_TRUE(lanA.LogOfKind("setconfig").empty());
 }

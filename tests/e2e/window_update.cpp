@@ -4,16 +4,17 @@
 
 #include "LabSim.h"
 
-#include "COndrelDlg.h"
-#include "ControlIds.h"
+#include "DeviceForm.h"
 #include "DeviceListModel.h"
-#include "DeviceListView.h"
 #include "IpAddressControl.h"
+#include "MainWindow.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QSpinBox>
+#include <QTableView>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -24,6 +25,10 @@ using namespace ondrel;
 
 namespace {
 
+template <typename T = QWidget> T* Named(const QObject& root, const char* name) {
+    return root.findChild<T*>(QLatin1String(name));
+}
+
 const QString kUpdated = QStringLiteral("Device information successfully updated!");
 const QString kWrong = QStringLiteral("The viewing account or password is wrong!");
 const QString kNoAnswer =
@@ -33,15 +38,15 @@ const QString kNoAnswer =
 class LabPrompter : public IPrompter {
 public:
     explicit LabPrompter(QProgressBar** bar) : m_bar(bar) {}
-    void Information(QWidget*, const QString& text, const QString&) override {
+    void information(QWidget*, const QString& text, const QString&) override {
         texts.push_back(text);
-        progressShown.push_back(*m_bar != nullptr && !(*m_bar)->isHidden());
+        progressShown.push_back(*m_bar != nullptr && (*m_bar)->isVisible());
     }
-    bool Question(QWidget*, const QString& text, const QString&) override {
+    bool question(QWidget*, const QString& text, const QString&) override {
         texts.push_back(text);
         return true;
     }
-    void Plain(QWidget*, const QString& text, const QString&) override { texts.push_back(text); }
+    void plain(QWidget*, const QString& text, const QString&) override { texts.push_back(text); }
     std::vector<QString> texts;
     std::vector<bool> progressShown;
 
@@ -51,7 +56,7 @@ private:
 
 class LabOpener : public IWebOpener {
 public:
-    bool Open(const QString& url) override {
+    bool open(const QString& url) override {
         urls.push_back(url);
         return true;
     }
@@ -91,35 +96,34 @@ protected:
         deps.prompter = prompter;
         deps.opener = opener;
         deps.timers = periods;
-        dialog = std::make_unique<COndrelDlg>(std::move(deps));
-        bar = qobject_cast<QProgressBar*>(dialog->GetDlgItem(IDC_RESTART_PROGRESS));
+        dialog = std::make_unique<MainWindow>(QStringLiteral("lab"), std::move(deps));
+        bar = qobject_cast<QProgressBar*>(Named(*dialog, "restartBar"));
         dialog->show();
-        ASSERT_EQ(dialog->Endpoint().BoundPort(), 9003);
+        ASSERT_EQ(dialog->endpoint().boundPort(), 9003);
     }
 
     void SearchAndSelect() {
-        dialog->StartSearch();
-        ASSERT_TRUE(
-            QTest::qWaitFor([&] { return dialog->DeviceModel()->GetItemCount() == 1; }, 5000));
-        auto* list = qobject_cast<DeviceListView*>(dialog->GetDlgItem(IDC_DEVICE_LIST));
+        dialog->search();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->devices().rowCount() == 1; }, 5000));
+        auto* list = qobject_cast<QTableView*>(Named(*dialog, "deviceList"));
         const QRect cell = list->visualRect(list->model()->index(0, 0));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell.center());
-        ASSERT_EQ(dialog->DeviceSelected(), 1);
+        ASSERT_TRUE(Named<DeviceForm>(*dialog, "deviceForm")->isEditable());
     }
 
-    IpAddressControl* Address(int id) const {
-        return qobject_cast<IpAddressControl*>(dialog->GetDlgItem(id));
+    IpAddressControl* Address(const char* id) const {
+        return qobject_cast<IpAddressControl*>(Named(*dialog, id));
     }
-    QLineEdit* Edit(int id) const { return qobject_cast<QLineEdit*>(dialog->GetDlgItem(id)); }
-    QSpinBox* Port() const { return qobject_cast<QSpinBox*>(dialog->GetDlgItem(IDC_HTTP_PORT)); }
-    bool ProgressShown() const { return bar != nullptr && !bar->isHidden(); }
+    QLineEdit* Edit(const char* id) const { return qobject_cast<QLineEdit*>(Named(*dialog, id)); }
+    QSpinBox* Port() const { return qobject_cast<QSpinBox*>(Named(*dialog, "httpPortSpin")); }
+    bool ProgressShown() const { return bar != nullptr && bar->isVisible(); }
 
     // Sends 10.77.0.50 and port 8080 with the account and password given.
     void Update(const QString& password = QStringLiteral("480271")) {
-        Address(IDC_DEVICE_IP)->SetAddressText(QStringLiteral("10.77.0.50"));
+        Address("deviceIpEdit")->setAddressText(QStringLiteral("10.77.0.50"));
         Port()->setValue(8080);
-        Edit(IDC_PASSWORD)->setText(password);
-        dialog->OnUpdate();
+        Edit("passwordEdit")->setText(password);
+        Named<QAction>(*dialog, "updateAction")->trigger();
         ASSERT_EQ(sim.WaitForLog("setconfig", 1).size(), 1u);
     }
 
@@ -128,13 +132,12 @@ protected:
         EXPECT_TRUE(QTest::qWaitFor([&] { return !ProgressShown(); }, 5000));
         EXPECT_GE(sim.WaitForLog("search", 2).size(), 2u);
         SearchAndSelectAgain();
-        return Address(IDC_DEVICE_IP)->AddressText();
+        return Address("deviceIpEdit")->addressText();
     }
 
     void SearchAndSelectAgain() {
-        EXPECT_TRUE(
-            QTest::qWaitFor([&] { return dialog->DeviceModel()->GetItemCount() == 1; }, 5000));
-        auto* list = qobject_cast<DeviceListView*>(dialog->GetDlgItem(IDC_DEVICE_LIST));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return dialog->devices().rowCount() == 1; }, 5000));
+        auto* list = qobject_cast<QTableView*>(Named(*dialog, "deviceList"));
         const QRect cell = list->visualRect(list->model()->index(0, 0));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell.center());
     }
@@ -143,7 +146,7 @@ protected:
     QProgressBar* bar = nullptr;
     std::shared_ptr<LabPrompter> prompter = std::make_shared<LabPrompter>(&bar);
     std::shared_ptr<LabOpener> opener = std::make_shared<LabOpener>();
-    std::unique_ptr<COndrelDlg> dialog;
+    std::unique_ptr<MainWindow> dialog;
 };
 
 } // namespace
@@ -161,7 +164,7 @@ TEST_F(WindowUpdateLab, AnAcceptedUpdateIsListedWithItsNewAddressAfterTheRestart
 
     EXPECT_EQ(AddressAfterTheProgress(), QStringLiteral("10.77.0.50"));
     EXPECT_EQ(Port()->value(), 8080);
-    dialog->OnBrowse();
+    Named<QAction>(*dialog, "browseAction")->trigger();
     EXPECT_EQ(opener->urls, std::vector<QString>{QStringLiteral("http://10.77.0.50:8080")});
     EXPECT_EQ(prompter->texts.size(), 2u); // the question and the success, nothing more
 }
@@ -179,12 +182,12 @@ TEST_F(WindowUpdateLab, ARefusedUpdateShowsTheWrongPasswordBoxAndChangesNothing)
         ASSERT_TRUE(QTest::qWaitFor([&] { return prompter->texts.size() >= 2; }, 5000));
         EXPECT_EQ(prompter->texts.back(), kWrong);
         EXPECT_FALSE(ProgressShown());
-        EXPECT_EQ(dialog->DeviceSelected(), 1);
-        EXPECT_TRUE(dialog->IsControlEnabled(IDC_UPDATE));
+        EXPECT_TRUE(Named<DeviceForm>(*dialog, "deviceForm")->isEditable());
+        EXPECT_TRUE(Named(*dialog, "updateButton")->isEnabled());
         // The device still reports its old address.
-        dialog->StartSearch();
+        dialog->search();
         SearchAndSelectAgain();
-        EXPECT_EQ(Address(IDC_DEVICE_IP)->AddressText(), QStringLiteral("10.77.0.21"));
+        EXPECT_EQ(Address("deviceIpEdit")->addressText(), QStringLiteral("10.77.0.21"));
         EXPECT_EQ(prompter->texts.size(), 2u);
         dialog.reset();
         sim.Stop();
