@@ -1,0 +1,40 @@
+// scripts/screenshot's camera: the window as the program shows it, searched once, saved as a
+// PNG after a pause. A program of its own so that the shipped one never takes pictures or
+// searches by itself; it broadcasts, so it runs inside the network lab only.
+//
+//   window_screenshot OUT.png [DELAY_MS]
+
+#include "AppVersion.h"
+#include "MainWindow.h"
+#include "Startup.h"
+
+#include <QApplication>
+#include <QPixmap>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+int main(int argc, char** argv) {
+    const char* lab = std::getenv("ONDREL_NETLAB");
+    if (lab == nullptr || std::strcmp(lab, "1") != 0 || argc < 2) {
+        std::fprintf(stderr, "usage, inside scripts/netlab: window_screenshot OUT.png [DELAY_MS]\n");
+        return 2;
+    }
+    const QString out = QString::fromLocal8Bit(argv[1]);
+    const int delayMs = argc > 2 ? std::atoi(argv[2]) : 2500;
+    int qtArgc = 1;
+    QApplication application(qtArgc, argv);
+    ondrel::MainWindow window(ondrel::Startup::buildTitle(ondrel::appVersion()));
+    window.show();
+    window.search();
+    int status = 1;
+    QTimer::singleShot(delayMs, &window, [&] {
+        status = window.grab().save(out, "PNG") ? 0 : 1;
+        std::puts(out.toLocal8Bit().constData());
+        window.close();
+    });
+    QApplication::exec();
+    return status;
+}
