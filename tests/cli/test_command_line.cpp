@@ -222,7 +222,7 @@ TEST(Help, NamesEveryOptionAndExitCode) {
                              "--rounds",
                              "Exit codes",
                              "5  verification failed",
-                             "SameSubnet (its IP is in that adapter's subnet) and, last, Mode"}) {
+                             "and, last, Conflict"}) {
         EXPECT_NE(all.text.find(word), std::string::npos) << word;
     }
     const ParseOutcome set = ParseLine("set -h");

@@ -49,18 +49,23 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
-TEST(Json, EveryFieldByItsReplyNameNumbersAsNumbersModeLast) {
+TEST(Json, EveryFieldByItsReplyNameNumbersAsNumbersConflictLast) {
     const std::vector<Device> devices = {
         Camera("Front door", "00:11:22:33:44:55", "10.77.0.10", 80, AddressMode::Dhcp),
-        Camera("Yard", "00:11:22:33:44:66", "10.77.0.11", 8080, AddressMode::Static)};
-    const auto parsed = nlohmann::ordered_json::parse(DeviceFormatter::Json(devices));
+        Camera("Yard", "00:11:22:33:44:66", "10.77.0.11", 8080, AddressMode::Static),
+        Camera("Gate", "00:11:22:33:44:77", "10.77.0.11", 80, AddressMode::Static)};
+    AddressConflicts conflicts;
+    conflicts.compute(devices, {NetLink{"eth1", 3, 0, {{0x0A4D000A, 24}}}}); // .10 is the PC's
+    const auto parsed = nlohmann::ordered_json::parse(DeviceFormatter::Json(devices, &conflicts));
+    const std::vector<std::vector<std::string>> parties = {
+        {"this PC"}, {"00:11:22:33:44:77"}, {"00:11:22:33:44:66"}};
     ASSERT_TRUE(parsed.is_array());
-    ASSERT_EQ(parsed.size(), 2u);
+    ASSERT_EQ(parsed.size(), 3u);
     for (std::size_t i = 0; i < devices.size(); ++i) {
         const auto& o = parsed[i];
         const Device& d = devices[i];
         const bool dhcp = d.mode == AddressMode::Dhcp;
-        EXPECT_EQ(o.size(), 18u) << "User and Password must not be written";
+        EXPECT_EQ(o.size(), 19u) << "User and Password must not be written";
         EXPECT_EQ(o.at("IP"), d.ip.text);
         EXPECT_EQ(o.at("NetMask"), d.netMask.text);
         EXPECT_EQ(o.at("GateWay"), d.gateway.text);
@@ -80,8 +85,9 @@ TEST(Json, EveryFieldByItsReplyNameNumbersAsNumbersModeLast) {
         EXPECT_EQ(o.at("Adapter"), "eth1");
         EXPECT_EQ(o.at("SameSubnet"), true);
         EXPECT_EQ(o.at("Mode"), dhcp ? "dhcp" : "static");
+        EXPECT_EQ(o.at("Conflict"), parties[i]);
         EXPECT_EQ(o.items().begin().key(), "IP");
-        EXPECT_EQ(std::prev(o.end()).key(), "Mode") << "new fields come last";
+        EXPECT_EQ(std::prev(o.end()).key(), "Conflict") << "new fields come last";
     }
     EXPECT_EQ(DeviceFormatter::Json({}), "[]\n");
     // Keys in the reply's order, as the CSV header has them.
@@ -140,7 +146,7 @@ TEST(SameSubnet, FollowsTheAdapterTheDeviceAnsweredOn) {
     }
 }
 
-TEST(Csv, HeaderQuotingAndModeLast) {
+TEST(Csv, HeaderQuotingAndConflictLast) {
     const Device plain =
         Camera("Front door", "00:11:22:33:44:55", "10.77.0.10", 80, AddressMode::Dhcp);
     Device odd = Camera("a,b \"c\"", "00:11:22:33:44:66", "10.77.0.11", 81, AddressMode::Static,
@@ -148,17 +154,23 @@ TEST(Csv, HeaderQuotingAndModeLast) {
     odd.appVersion = "line\nbreak";
     const Device wide =
         Camera("大门 1", "00:11:22:33:44:77", "10.77.0.12", 80, AddressMode::Static);
-    const std::vector<std::string> lines = Lines(DeviceFormatter::Csv({plain, odd, wide}));
-    ASSERT_EQ(lines.size(), 4u) << "a device text split a row";
+    Device twin = plain;
+    twin.mac = "00:11:22:33:44:88";
+    AddressConflicts conflicts;
+    conflicts.compute({plain, odd, wide, twin}, {});
+    const std::vector<std::string> lines =
+        Lines(DeviceFormatter::Csv({plain, odd, wide, twin}, &conflicts));
+    ASSERT_EQ(lines.size(), 5u) << "a device text split a row";
     EXPECT_EQ(lines[0], "IP,NetMask,GateWay,DNS0,DNS1,HttpPort,Port2,Port3,Port4,Mac,DevId,"
-                        "IPMode,DevName,WebVersion,AppVersion,Adapter,SameSubnet,Mode");
+                        "IPMode,DevName,WebVersion,AppVersion,Adapter,SameSubnet,Mode,Conflict");
     EXPECT_EQ(lines[1], "10.77.0.10,255.255.255.0,10.77.0.1,10.77.0.2,10.77.0.3,80,80,80,0,"
-                        "00:11:22:33:44:55,ID-0001,1,Front door,web-1.2,app-3.4,eth1,true,dhcp");
+                        "00:11:22:33:44:55,ID-0001,1,Front door,web-1.2,app-3.4,eth1,true,dhcp,"
+                        "00:11:22:33:44:88");
     EXPECT_EQ(lines[2], "10.77.0.11,255.255.255.0,10.77.0.1,10.77.0.2,10.77.0.3,81,81,81,0,"
                         "00:11:22:33:44:66,ID-0001,0,\"a,b \"\"c\"\"\",web-1.2,line\\x0Abreak,"
-                        "wlan0,false,static");
+                        "wlan0,false,static,");
     EXPECT_EQ(lines[3], "10.77.0.12,255.255.255.0,10.77.0.1,10.77.0.2,10.77.0.3,80,80,80,0,"
-                        "00:11:22:33:44:77,ID-0001,0,大门 1,web-1.2,app-3.4,eth1,true,static");
+                        "00:11:22:33:44:77,ID-0001,0,大门 1,web-1.2,app-3.4,eth1,true,static,");
 }
 
 TEST(Table, AlignedColumnsModeWordsAndEscapedTexts) {

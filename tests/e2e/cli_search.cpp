@@ -31,7 +31,7 @@ std::string SameSubnet(const Device& d) {
 }
 
 // The reply's fields as the CLI names them, as texts (numbers in decimal), then the adapter
-// the device answered on, and the address mode last.
+// the device answered on, the address mode and, last, its address conflicts.
 std::vector<std::pair<std::string, std::string>> Fields(const Device& d) {
     return {{"IP", d.ip.text},
             {"NetMask", d.netMask.text},
@@ -50,7 +50,8 @@ std::vector<std::pair<std::string, std::string>> Fields(const Device& d) {
             {"AppVersion", d.appVersion},
             {"Adapter", kAdapter},
             {"SameSubnet", SameSubnet(d)},
-            {"Mode", d.mode == AddressMode::Dhcp ? "dhcp" : "static"}};
+            {"Mode", d.mode == AddressMode::Dhcp ? "dhcp" : "static"},
+            {"Conflict", ""}}; // every lab device has an address of its own
 }
 
 // One CSV line into its fields (quoted fields with doubled quotes; no line breaks inside).
@@ -102,12 +103,15 @@ TEST_F(CliLab, SearchJsonEqualsTheSimulatorsDevicesFieldByField) {
     for (std::size_t i = 0; i < devices.size(); ++i) {
         SCOPED_TRACE(devices[i].name);
         const Json& got = list[i];
-        EXPECT_EQ(got.size(), 18u);
+        EXPECT_EQ(got.size(), 19u);
         for (const auto& [name, want] : Fields(Expected(devices[i]))) {
             ASSERT_TRUE(got.contains(name)) << name;
             const Json& value = got[name];
             if (value.is_number()) {
                 EXPECT_EQ(std::to_string(value.get<int>()), want) << name;
+            } else if (value.is_array()) {
+                EXPECT_EQ(name, "Conflict");
+                EXPECT_EQ(value.size(), 0u) << value.dump();
             } else if (value.is_boolean()) {
                 EXPECT_EQ(name, "SameSubnet");
                 EXPECT_EQ(value.dump(), want) << name;

@@ -121,15 +121,18 @@ int CliApp::RunSearch() {
         Error(found.error);
         return kExitError;
     }
+    // The PC's own addresses as they are now: a device holding one conflicts with the PC.
+    AddressConflicts conflicts;
+    conflicts.compute(found.devices, m_o.endpoint.links ? m_o.endpoint.links() : ListSystemLinks());
     switch (m_o.format) {
     case OutputFormat::Table:
-        Print(DeviceFormatter::Table(found.devices));
+        Print(DeviceFormatter::Table(found.devices, &conflicts));
         break;
     case OutputFormat::Json:
-        Print(DeviceFormatter::Json(found.devices));
+        Print(DeviceFormatter::Json(found.devices, &conflicts));
         break;
     case OutputFormat::Csv:
-        Print(DeviceFormatter::Csv(found.devices));
+        Print(DeviceFormatter::Csv(found.devices, &conflicts));
         break;
     }
     // Warnings, not failures: the list is what arrived, and a script reads the warning or

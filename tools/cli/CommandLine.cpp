@@ -46,8 +46,10 @@ Exit codes:
 search --format json and csv write these fields of each device, in this order (CSV by
 position, JSON as keys): IP, NetMask, GateWay, DNS0, DNS1, HttpPort, Port2, Port3, Port4,
 Mac, DevId, IPMode (1 = dhcp, 0 = static), DevName, WebVersion, AppVersion, Adapter (the
-adapter it answered on), SameSubnet (its IP is in that adapter's subnet) and, last, Mode
-(static or dhcp). Texts are UTF-8; control characters are escaped.
+adapter it answered on), SameSubnet (its IP is in that adapter's subnet), Mode (static or
+dhcp) and, last, Conflict: the MACs of the other devices that report the same IP on the same
+adapter, and "this PC" when the IP is one of that adapter's own (JSON: a list; CSV and table:
+joined by spaces; empty without a conflict). Texts are UTF-8; control characters are escaped.
 
 Replies lost because the receive buffer was full, and replies ignored because the list was
 full, are reported on standard error; the exit code stays 0 (search --rounds searches again).

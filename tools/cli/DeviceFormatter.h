@@ -4,6 +4,7 @@
 // move the cursor, rewrite the screen, turn a text around or split a CSV row.
 
 #include "core/Device.h"
+#include "devices/AddressConflicts.h"
 
 #include <string>
 #include <string_view>
@@ -14,21 +15,17 @@ namespace ondrel::cli {
 class DeviceFormatter {
 public:
     // Columns No., DevName, Mac, Adapter, IP, NetMask, GateWay, DNS0, HttpPort, Mode, DevId,
-    // SameSubnet, then a count line. Mode reads "dhcp" or "static"; SameSubnet "yes" when the
-    // device's IP lies in its adapter's subnet. Texts in UTF-8 (printableText), columns aligned
-    // by the width the terminal gives them (displayWidth).
-    static std::string Table(const std::vector<Device>& devices);
+    // SameSubnet, Conflict (joined by spaces), then a count line. Mode reads "dhcp" or "static";
+    // SameSubnet "yes" when the device's IP lies in its adapter's subnet. Texts in UTF-8
+    // (printableText), columns aligned by the width the terminal gives them (displayWidth).
+    static std::string Table(const std::vector<Device>& devices,
+                             const AddressConflicts* conflicts = nullptr);
 
-    // An array of objects keyed by the reply's field names, in the reply's order; numbers as
-    // numbers. The account and password are never written. Then Adapter, the interface the
-    // device answered on ("" when unknown); SameSubnet, true when the device's IP lies in that
-    // adapter's subnet (false also when the adapter has no IPv4 address); and Mode, "static" or
-    // "dhcp". IPMode is 1 for dhcp and 0 for static, as it has always been printed. Texts as
-    // UTF-8, with control characters escaped.
-    static std::string Json(const std::vector<Device>& devices);
-
-    // One header line with the same names as the JSON keys, then one line per device.
-    static std::string Csv(const std::vector<Device>& devices);
+    // JSON and CSV as the window's "Save list..." writes them (devices/DeviceExport).
+    static std::string Json(const std::vector<Device>& devices,
+                            const AddressConflicts* conflicts = nullptr);
+    static std::string Csv(const std::vector<Device>& devices,
+                           const AddressConflicts* conflicts = nullptr);
 
     // A text shown to a person: see printableText.
     static std::string Printable(std::string_view text);
