@@ -1,5 +1,7 @@
 #include "CliApp.h"
 
+#include "AssignCommand.h"
+
 #include "CommandLine.h"
 #include "DeviceFormatter.h"
 #include "ExitCode.h"
@@ -8,9 +10,11 @@
 #include "SettingsCheck.h"
 #include "Terminal.h"
 #include "config/DeviceUrl.h"
+#include "netinfo/NeighbourProbe.h"
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -73,6 +77,8 @@ int CliApp::Run() {
         return RunSet();
     case Command::Url:
         return RunUrl();
+    case Command::Assign:
+        return RunAssign();
     case Command::None:
     case Command::Help:
     case Command::Version:
@@ -201,6 +207,26 @@ int CliApp::RunUrl() {
     }
     Print(*url + "\n");
     return kExitDone;
+}
+
+int CliApp::RunAssign() {
+    DiscoverySession session(m_o.endpoint);
+    if (!OpenSession(session)) {
+        return kExitError;
+    }
+    // Ctrl+C stops the run after the device in flight, so that the report says what was done;
+    // a second one ends the program as usual.
+    static std::atomic<bool> interrupted{false};
+    struct sigaction onInterrupt {};
+    struct sigaction previous {};
+    onInterrupt.sa_handler = [](int) { interrupted.store(true); };
+    onInterrupt.sa_flags = SA_RESETHAND;
+    sigemptyset(&onInterrupt.sa_mask);
+    sigaction(SIGINT, &onInterrupt, &previous);
+    NeighbourProbe prober;
+    const int code = AssignCommand(m_o, session, &prober, interrupted).run();
+    sigaction(SIGINT, &previous, nullptr);
+    return code;
 }
 
 int CliApp::Confirm(const Device& device, const NetworkSettings& s, const Credentials& account) {

@@ -24,6 +24,7 @@ private:
     int RunSearch();
     int RunSet();
     int RunUrl();
+    int RunAssign();
 
     // Opens the session and searches until the device with --mac answers; 0 when found.
     int FindDevice(DiscoverySession& session, Progress& progress, Device& device);

@@ -9,10 +9,11 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace ondrel::cli {
 
-enum class Command { None, Help, Version, Search, Set, Url };
+enum class Command { None, Help, Version, Search, Set, Url, Assign };
 enum class OutputFormat { Table, Json, Csv };
 enum class PasswordSource { Prompt, Stdin, Env };
 
@@ -21,6 +22,16 @@ inline constexpr int64_t kDefaultAnswerWaitMs = 3000;
 // About the 33 ticks of 1300 ms that the window waits out before it searches again.
 inline constexpr int64_t kDefaultRestartWaitMs = 43000;
 inline constexpr std::string_view kDefaultUser = "admin";
+
+// Which devices assign gives addresses to, and from where.
+struct AssignOptions {
+    std::vector<MacBytes> macs;    // --mac, each of which must answer
+    std::optional<Ipv4> currentIp; // every device that now reports this address
+    bool all = false;              // every device found
+    std::string planFile;          // an explicit plan instead of a range
+    std::optional<Ipv4> first;     // the range's first address
+    bool dryRun = false;           // search, probe and print the plan; send nothing
+};
 
 struct CliOptions {
     Command command = Command::None;
@@ -45,6 +56,8 @@ struct CliOptions {
     bool verify = false;
     int64_t restartWaitMs = kDefaultRestartWaitMs;
     int64_t answerWaitMs = kDefaultAnswerWaitMs;
+
+    AssignOptions assign;
 
     EndpointConfig endpoint;
 };

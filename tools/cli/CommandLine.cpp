@@ -42,6 +42,15 @@ Exit codes:
   4  no answer from the device within the wait (with --verify: and it does not report the
      settings after the restart)
   5  verification failed: after the restart the device does not report the settings sent
+For assign: 0 when every device accepted (and, with --verify, was verified); otherwise 3 if
+any refused, else 4 if any gave no answer or is missing after the restart, else 5 if any
+reports other settings; 2 for a plan refused before anything was sent; 1 for a cancelled run
+(Ctrl+C stops after the device in flight; the report is printed).
+
+assign --format json writes an object: "devices", one object each with Mac, DevName, DevId,
+Adapter, IP (now), NewIP and Result (planned, accepted, refused, no answer, late, verified,
+not verified, missing or not sent), and "skipped", the addresses passed over, each with IP and
+Reason. CSV and the table print the devices; the skipped addresses go to standard error.
 
 search --format json and csv write these fields of each device, in this order (CSV by
 position, JSON as keys): IP, NetMask, GateWay, DNS0, DNS1, HttpPort, Port2, Port3, Port4,
@@ -72,7 +81,8 @@ constexpr const char* kAdvanced = "Advanced (labs and tests)";
 struct Given {
     std::string wait, format = "table", mac, ip, mask, gateway, dns, port, user, passwordEnv;
     std::string restartWait, answerWait, bind, localPort, dest, destPort, rounds;
-    std::vector<std::string> interfaces;
+    std::string first, currentIp, plan;
+    std::vector<std::string> interfaces, macs;
 };
 
 class Reader {
@@ -87,6 +97,7 @@ public:
         AddSearch();
         AddSet();
         AddUrl();
+        AddAssign();
     }
 
     ParseOutcome Parse(const std::vector<std::string>& args) {
@@ -122,6 +133,9 @@ public:
             return out;
         }
         out.error = ExtrasProblem();
+        if (out.ok() && m_command == Command::Assign) {
+            out.error = AssignProblem();
+        }
         if (out.ok()) {
             Convert(out.options);
         }
@@ -252,11 +266,7 @@ private:
             "Sends one search and lists the devices that answer within the wait (default 3 s), "
             "in order of arrival; an answer identical to an earlier one is listed once.",
             Command::Search);
-        search->add_option("--format", m_given.format, "output: table (default), json or csv")
-            ->type_name("FORMAT")
-            ->check(Accepts(
-                [](std::string_view v) { return v == "table" || v == "json" || v == "csv"; },
-                "is not one of table, json, csv"));
+        AddFormat(search);
         search
             ->add_option("--rounds", m_given.rounds,
                          "search up to N times, 0.5 s apart, keeping every answer, until a "
@@ -294,39 +304,119 @@ private:
         set->add_option("--port", m_given.port, "HTTP port, 1-65535 (10000 is refused)")
             ->type_name("P")
             ->check(HttpPort());
-        m_user = set->add_option("--user", m_given.user, "viewing account (default admin)")
-                     ->type_name("U")
-                     ->check(CLI::Validator(
-                         [](std::string& v) {
-                             return AccountTextProblem(v, Credentials::kMaxUserLength);
-                         },
-                         ""));
-        CLI::Option* fromStdin = set->add_flag(
+        AddUpdateOptions(set, "set");
+    }
+
+    // The account, password, confirmation and verification of a command that sends settings.
+    void AddUpdateOptions(CLI::App* sub, const char* name) {
+        m_users.push_back(sub->add_option("--user", m_given.user, "viewing account (default admin)")
+                              ->type_name("U")
+                              ->check(CLI::Validator(
+                                  [](std::string& v) {
+                                      return AccountTextProblem(v, Credentials::kMaxUserLength);
+                                  },
+                                  "")));
+        CLI::Option* fromStdin = sub->add_flag(
             "--password-stdin", m_passwordStdin,
             "read the viewing password from standard input, one line (not echoed on a "
             "terminal); without a password option it is asked for on a terminal");
         CLI::Option* fromEnv =
-            set->add_option("--password-env", m_given.passwordEnv,
+            sub->add_option("--password-env", m_given.passwordEnv,
                             "take the viewing password from the environment variable VAR")
                 ->type_name("VAR")
                 ->check(Accepts(IsEnvName, "is not an environment variable name"));
         fromStdin->excludes(fromEnv);
-        set->add_flag("-y,--yes", m_yes,
+        sub->add_flag("-y,--yes", m_yes,
                       "send without asking (needed when standard error is not a terminal)");
         CLI::Option* verify =
-            set->add_flag("--verify", m_verify,
-                          "after the answer, wait for the restart, search again and check that "
-                          "the device reports the settings sent");
-        set->add_option("--restart-wait", m_given.restartWait,
+            sub->add_flag("--verify", m_verify,
+                          "after the answers, wait for the restart, search again and check that "
+                          "the devices report the settings sent");
+        sub->add_option("--restart-wait", m_given.restartWait,
                         "how long the restart takes, in seconds (default 43)")
             ->type_name("SECONDS")
             ->check(Seconds())
             ->needs(verify);
-        set->add_option("--answer-wait", m_given.answerWait,
-                        "how long set waits for the answer, in seconds (default 3)")
+        sub->add_option("--answer-wait", m_given.answerWait,
+                        std::string("how long ") + name +
+                            " waits for a device's answer, in seconds (default 3)")
             ->type_name("SECONDS")
             ->check(Seconds())
             ->group(kAdvanced);
+    }
+
+    void AddFormat(CLI::App* sub) {
+        sub->add_option("--format", m_given.format, "output: table (default), json or csv")
+            ->type_name("FORMAT")
+            ->check(Accepts(
+                [](std::string_view v) { return v == "table" || v == "json" || v == "csv"; },
+                "is not one of table, json, csv"));
+    }
+
+    void AddAssign() {
+        CLI::App* assign = AddCommand(
+            "assign",
+            "Gives many devices fixed addresses at once: from --first upward inside the subnet of "
+            "--mask, by ascending MAC, passing over every address another device, this PC or "
+            "the gateway holds or that answers on the device's LAN; or as a plan file says. "
+            "Sends to one device at a time, each through its own adapter, and reports each.",
+            Command::Assign);
+        CLI::Option* macs =
+            assign
+                ->add_option("--mac", m_given.macs,
+                             "a device to give an address to (repeat for several)")
+                ->type_name("MAC")
+                ->check(Accepts([](std::string_view v) { return ParseMac(v).has_value(); },
+                                "is not a MAC address (six hex pairs separated by ':' or '-')"));
+        CLI::Option* current =
+            assign
+                ->add_option("--current-ip", m_given.currentIp,
+                             "every device that now reports this address (the factory address "
+                             "new cameras share)")
+                ->type_name("A")
+                ->check(Address());
+        CLI::Option* all = assign->add_flag("--all", m_all, "every device the search finds");
+        CLI::Option* plan =
+            assign
+                ->add_option("--plan", m_given.plan,
+                             "a CSV plan instead: a header row naming Mac and IP (optionally "
+                             "NetMask, GateWay, DNS0, HttpPort), as search --format csv writes "
+                             "them; # starts a comment")
+                ->type_name("FILE");
+        CLI::Option* first =
+            assign->add_option("--first", m_given.first, "the first address to give out")
+                ->type_name("A")
+                ->check(DeviceAddress());
+        CLI::Option* mask =
+            assign->add_option("--mask", m_given.mask, "subnet mask, e.g. 255.255.255.0")
+                ->type_name("M")
+                ->check(Mask());
+        CLI::Option* gateway =
+            assign
+                ->add_option("--gateway", m_given.gateway,
+                             "default gateway (default: each device keeps its own)")
+                ->type_name("G")
+                ->check(Address());
+        CLI::Option* dns = assign
+                               ->add_option("--dns", m_given.dns,
+                                            "first DNS server (default: each device keeps its own)")
+                               ->type_name("D")
+                               ->check(Address());
+        CLI::Option* port =
+            assign
+                ->add_option("--port", m_given.port,
+                             "HTTP port (default: each device keeps its own; 10000 is refused)")
+                ->type_name("P")
+                ->check(HttpPort());
+        for (CLI::Option* range : {first, mask, gateway, dns, port}) {
+            plan->excludes(range);
+        }
+        macs->excludes(current)->excludes(all)->excludes(plan);
+        current->excludes(all)->excludes(plan);
+        all->excludes(plan);
+        assign->add_flag("--dry-run", m_dryRun, "search, probe and print the plan; send nothing");
+        AddFormat(assign);
+        AddUpdateOptions(assign, "assign");
     }
 
     void AddUrl() {
@@ -342,8 +432,9 @@ private:
     std::string ExtrasProblem() const {
         const std::vector<std::string> extras = m_app.remaining(true);
         if (extras.empty()) {
-            return m_command == Command::None ? "no command given: search, set or url (see --help)"
-                                              : std::string();
+            return m_command == Command::None
+                       ? "no command given: search, set, url or assign (see --help)"
+                       : std::string();
         }
         const std::string& first = extras.front();
         if (first.size() > 1 && first[0] == '-') {
@@ -361,9 +452,20 @@ private:
             return "unknown option " + name;
         }
         if (m_command == Command::None) {
-            return "unknown command " + Quoted(first) + " (search, set or url)";
+            return "unknown command " + Quoted(first) + " (search, set, url or assign)";
         }
         return "unexpected argument after " + CommandName() + " (every value belongs to an option)";
+    }
+
+    // What CLI11's rules cannot say: assign needs its devices, and a range needs its start.
+    std::string AssignProblem() const {
+        if (m_given.macs.empty() && m_given.currentIp.empty() && !m_all && m_given.plan.empty()) {
+            return "assign: choose the devices with --mac, --current-ip or --all, or give --plan";
+        }
+        if (m_given.plan.empty() && (m_given.first.empty() || m_given.mask.empty())) {
+            return "assign: give --first and --mask (or a --plan)";
+        }
+        return {};
     }
 
     std::string CommandName() const {
@@ -417,9 +519,18 @@ private:
         if (!m_given.port.empty()) {
             o.port = readHttpPort(m_given.port).port;
         }
-        if (m_user->count() > 0) {
+        if (std::any_of(m_users.begin(), m_users.end(),
+                        [](const CLI::Option* u) { return u->count() > 0; })) {
             o.user = m_given.user;
         }
+        for (const std::string& mac : m_given.macs) {
+            o.assign.macs.push_back(*ParseMac(mac));
+        }
+        o.assign.currentIp = address(m_given.currentIp);
+        o.assign.all = m_all;
+        o.assign.planFile = m_given.plan;
+        o.assign.first = address(m_given.first);
+        o.assign.dryRun = m_dryRun;
         if (m_passwordStdin) {
             o.passwordSource = PasswordSource::Stdin;
         } else if (!m_given.passwordEnv.empty()) {
@@ -439,7 +550,9 @@ private:
     bool m_verify = false;
     Command m_command = Command::None;
     std::vector<CLI::App*> m_commands;
-    CLI::Option* m_user = nullptr;
+    std::vector<CLI::Option*> m_users;
+    bool m_all = false;
+    bool m_dryRun = false;
 };
 
 } // namespace

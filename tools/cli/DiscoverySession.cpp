@@ -215,6 +215,24 @@ SearchOutcome DiscoverySession::SearchInRounds(int64_t waitMs, int rounds, Progr
 SetOutcome DiscoverySession::SendSettings(const Device& device, const NetworkSettings& settings,
                                           const Credentials& credentials, int64_t waitMs,
                                           Progress& progress) {
+    SetOutcome out = SendSettingsOnly(device, settings, credentials);
+    if (!out.ok()) {
+        return out;
+    }
+    const std::optional<UpdateResult> answer =
+        AwaitAnswer(waitMs, progress, "Waiting for the device's answer... ");
+    StopAwaiting();
+    out.answer = !answer                             ? SetAnswer::NoAnswer
+                 : *answer == UpdateResult::Accepted ? SetAnswer::Accepted
+                                                     : SetAnswer::Refused;
+    if (out.answer == SetAnswer::NoAnswer) {
+        out.error = ReceiveProblem();
+    }
+    return out;
+}
+
+SetOutcome DiscoverySession::SendSettingsOnly(const Device& device, const NetworkSettings& settings,
+                                              const Credentials& credentials) {
     SetOutcome out;
     {
         std::lock_guard lock(m_mutex);
@@ -225,30 +243,34 @@ SetOutcome DiscoverySession::SendSettings(const Device& device, const NetworkSet
     const SendResult sent = m_endpoint.sendSettings(device, settings, credentials);
     out.refusals = Refusals(sent);
     out.sent = sent.ok;
-    std::unique_lock lock(m_mutex);
     if (!sent) {
-        m_awaitingAnswer = false;
+        StopAwaiting();
         out.error = "the settings could not be sent: " + sent.message;
-        return out;
     }
+    return out;
+}
+
+std::optional<UpdateResult> DiscoverySession::AwaitAnswer(int64_t waitMs, Progress& progress,
+                                                          const std::string& label) {
+    std::unique_lock lock(m_mutex);
     const auto deadline = Clock::now() + std::chrono::milliseconds(waitMs);
     while (!m_answer && Clock::now() < deadline) {
         m_changed.wait_until(lock, std::min(deadline, Clock::now() + kRedraw),
                              [&] { return m_answer.has_value(); });
         lock.unlock();
-        progress.Show("Waiting for the device's answer... " + SecondsLeft(deadline));
+        progress.Show(label + SecondsLeft(deadline));
         lock.lock();
     }
-    m_awaitingAnswer = false;
-    out.answer = !m_answer                             ? SetAnswer::NoAnswer
-                 : *m_answer == UpdateResult::Accepted ? SetAnswer::Accepted
-                                                       : SetAnswer::Refused;
+    const std::optional<UpdateResult> answer = m_answer;
+    m_answer.reset(); // taken: a second answer to the same request is nobody's
     lock.unlock();
     progress.Clear();
-    if (out.answer == SetAnswer::NoAnswer) {
-        out.error = ReceiveProblem();
-    }
-    return out;
+    return answer;
+}
+
+void DiscoverySession::StopAwaiting() {
+    std::lock_guard lock(m_mutex);
+    m_awaitingAnswer = false;
 }
 
 } // namespace ondrel::cli

@@ -77,6 +77,17 @@ public:
     SetOutcome SendSettings(const Device& device, const NetworkSettings& settings,
                             const Credentials& credentials, int64_t waitMs, Progress& progress);
 
+    // The same in steps, for a caller that waits more than once for one request: sends, and
+    // keeps the first answer that follows for AwaitAnswer (answer is left unset).
+    SetOutcome SendSettingsOnly(const Device& device, const NetworkSettings& settings,
+                                const Credentials& credentials);
+    // The first answer since the request (one that came already counts), waiting up to waitMs;
+    // taken, so that a second answer counts only if it comes before the next wait ends.
+    std::optional<UpdateResult> AwaitAnswer(int64_t waitMs, Progress& progress,
+                                            const std::string& label);
+    // Answers from now on are nobody's.
+    void StopAwaiting();
+
 private:
     using Clock = std::chrono::steady_clock;
 

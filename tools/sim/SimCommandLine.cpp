@@ -109,6 +109,7 @@ CLI::Validator FaultKind() {
 struct Given {
     std::string devices, burst, listenPort, replyPort, restartMs, duplicates, delay, maxSearches;
     std::vector<std::string> faults;
+    std::string sameIpCount;
 };
 
 class Reader {
@@ -190,6 +191,14 @@ private:
             ->type_name("ADDR")
             ->check(Address())
             ->excludes(config)
+            ->group(group);
+        m_app
+            .add_option("--same-ip-count", m_given.sameIpCount,
+                        "only the first K generated devices report the --same-ip address; the "
+                        "rest are generated as usual (default: all)")
+            ->type_name("K")
+            ->check(Number(1, SimDevice::kMaxGenerated))
+            ->needs("--same-ip")
             ->group(group);
     }
 
@@ -289,6 +298,9 @@ private:
         if (!m_given.burst.empty()) {
             o.burst = true;
             o.devices = static_cast<std::size_t>(number(m_given.burst));
+        }
+        if (!m_given.sameIpCount.empty()) {
+            o.sameIpCount = static_cast<std::size_t>(number(m_given.sameIpCount));
         }
         if (!m_given.listenPort.empty()) {
             o.listenPort = static_cast<uint16_t>(number(m_given.listenPort));

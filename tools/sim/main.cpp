@@ -74,8 +74,9 @@ int main(int argc, char** argv) {
         devices = std::move(loaded.devices);
     } else {
         for (std::size_t i = 0; i < o.devices; ++i) {
-            devices.push_back(o.sameIp.empty() ? SimDevice::Generated(i)
-                                               : SimDevice::FactoryDefault(i, o.sameIp));
+            devices.push_back(o.sameIp.empty() || i >= o.sameIpCount
+                                  ? SimDevice::Generated(i)
+                                  : SimDevice::FactoryDefault(i, o.sameIp));
         }
     }
     if (o.restartMs) {

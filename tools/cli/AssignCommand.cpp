@@ -1,0 +1,374 @@
+#include "AssignCommand.h"
+
+#include "DeviceFormatter.h"
+#include "DisplayText.h"
+#include "ExitCode.h"
+#include "PasswordReader.h"
+#include "Terminal.h"
+
+#include "devices/DeviceExport.h"
+#include "devices/PlanFile.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
+#include <unistd.h>
+
+namespace ondrel::cli {
+
+namespace {
+
+void error(const std::string& message) {
+    std::fprintf(stderr, "ondrel-cli: %s\n", message.c_str());
+}
+
+void print(std::string_view text) {
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fflush(stdout);
+}
+
+std::string newIp(const AssignRun::Entry& e) {
+    return e.planned.settings.ip;
+}
+
+// The PC's own addresses, one entry each, with the adapter that holds it.
+std::vector<AdapterRef> pcAddresses(const NetLinks& links) {
+    std::vector<AdapterRef> out;
+    for (const NetLink& link : links) {
+        for (const Ipv4Net& net : link.addresses) {
+            out.push_back({link.name, link.ifindex, net.address, net.prefixLength});
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+AssignCommand::AssignCommand(const CliOptions& options, DiscoverySession& session,
+                             AddressProber* prober, const std::atomic<bool>& cancel)
+    : m_o(options), m_session(session), m_prober(prober), m_cancel(cancel) {}
+
+int AssignCommand::choose(const std::vector<Device>& found, std::vector<Device>& chosen) const {
+    const AssignOptions& a = m_o.assign;
+    if (a.all) {
+        chosen = found;
+    } else if (a.currentIp) {
+        for (const Device& d : found) {
+            if (d.ip.value == a.currentIp) {
+                chosen.push_back(d);
+            }
+        }
+        if (chosen.empty()) {
+            error("no device that answered reports " + a.currentIp->text() + " (nothing was sent)");
+            return kExitUsage;
+        }
+    } else {
+        for (const MacBytes& mac : a.macs) {
+            const auto match = std::find_if(found.begin(), found.end(), [&mac](const Device& d) {
+                return MacMatches(d.mac, mac);
+            });
+            if (match == found.end()) {
+                error("no device with MAC " + FormatMac(mac) +
+                      " answered the search (nothing was sent)");
+                return kExitUsage;
+            }
+            // Every row with the MAC: two of them are refused by the plan, not hidden here.
+            for (const Device& d : found) {
+                if (MacMatches(d.mac, mac)) {
+                    chosen.push_back(d);
+                }
+            }
+        }
+    }
+    if (chosen.empty()) {
+        error("no device answered the search (nothing was sent)");
+        return kExitUsage;
+    }
+    sortByMac(chosen);
+    return kExitDone;
+}
+
+AssignPlan AssignCommand::plan(const std::vector<Device>& found,
+                               const std::vector<Device>& chosen) {
+    const NetLinks links = m_o.endpoint.links ? m_o.endpoint.links() : ListSystemLinks();
+    if (!m_o.assign.planFile.empty()) {
+        ExplicitRequest request;
+        const PlanFileReading reading = PlanFile::load(m_o.assign.planFile);
+        if (!reading.ok()) {
+            AssignPlan refused;
+            refused.error.refusal = PlanRefusal::NoDevices;
+            error(m_o.assign.planFile + ": " + describe(reading) + " (nothing was sent)");
+            return refused;
+        }
+        request.rows = reading.rows;
+        request.listed = found;
+        request.pcAdapters = pcAddresses(links);
+        return planExplicit(request, m_prober);
+    }
+    RangeRequest request;
+    request.chosen = chosen;
+    request.listed = found;
+    request.firstAddress = m_o.assign.first ? m_o.assign.first->text() : std::string();
+    request.netMask = m_o.mask ? m_o.mask->text() : std::string();
+    request.gateway = m_o.gateway ? m_o.gateway->text() : std::string();
+    request.dns0 = m_o.dns ? m_o.dns->text() : std::string();
+    request.httpPort = m_o.port ? std::to_string(*m_o.port) : std::string();
+    request.pcAdapters = pcAddresses(links);
+    AssignPlan result = planRange(request, m_prober);
+    if (!result.ok()) {
+        error(describe(result.error) + " (nothing was sent)");
+    }
+    return result;
+}
+
+void AssignCommand::send(AssignRun& run, const Credentials& credentials, Progress& progress) {
+    const std::size_t total = run.entries().size();
+    while (true) {
+        if (m_cancel.load()) {
+            run.cancel();
+        }
+        const std::optional<std::size_t> at = run.next();
+        if (!at) {
+            return;
+        }
+        const PlannedDevice& p = run.entries()[*at].planned;
+        const std::string who = std::to_string(*at + 1) + "/" + std::to_string(total) + " " +
+                                DeviceFormatter::Printable(p.device.mac) + " -> " + p.settings.ip;
+        const SetOutcome sent = m_session.SendSettingsOnly(p.device, p.settings, credentials);
+        if (!sent.ok()) {
+            error(who + ": " + sent.error);
+            run.sendFailed();
+            continue;
+        }
+        // No answer within the wait: one more wait before the next send, so that a late
+        // answer is not taken for the next device's.
+        std::optional<UpdateResult> answer = m_session.AwaitAnswer(
+            m_o.answerWaitMs, progress, "Waiting for " + who + "'s answer... ");
+        if (!answer) {
+            run.onWaitExpired();
+            answer = m_session.AwaitAnswer(m_o.answerWaitMs, progress,
+                                           "No answer from " + who + "; waiting once more... ");
+        }
+        m_session.StopAwaiting();
+        if (answer) {
+            run.onAnswer(*answer);
+        } else {
+            run.onWaitExpired();
+        }
+        std::fprintf(stderr, "%s: %s\n", who.c_str(), assignStatusName(run.entries()[*at].status));
+    }
+}
+
+bool AssignCommand::waitForRestart(Progress& progress) {
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(m_o.restartWaitMs);
+    for (auto now = Clock::now(); now < deadline; now = Clock::now()) {
+        if (m_cancel.load()) {
+            progress.Clear();
+            return false;
+        }
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count();
+        progress.Show("Devices restarting..... " + std::to_string((left + 999) / 1000) + " s");
+        std::this_thread::sleep_for(
+            std::min(std::chrono::milliseconds(200), std::chrono::milliseconds(left)));
+    }
+    progress.Clear();
+    return true;
+}
+
+std::string AssignCommand::table(const std::vector<AssignRun::Entry>& entries) {
+    using Row = std::array<std::string, 8>;
+    std::vector<Row> rows;
+    rows.push_back({"No.", "Mac", "DevName", "DevId", "Adapter", "IP", "NewIP", "Result"});
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const Device& d = entries[i].planned.device;
+        rows.push_back({std::to_string(i), DeviceFormatter::Printable(d.mac),
+                        DeviceFormatter::Printable(d.name), DeviceFormatter::Printable(d.id),
+                        DeviceFormatter::Printable(d.adapter.name),
+                        DeviceFormatter::Printable(d.ip.text), newIp(entries[i]),
+                        assignStatusName(entries[i].status)});
+    }
+    std::array<std::size_t, 8> widths{};
+    for (const Row& row : rows) {
+        for (std::size_t c = 0; c < row.size(); ++c) {
+            widths[c] = std::max(widths[c], displayWidth(row[c]));
+        }
+    }
+    std::string out;
+    for (const Row& row : rows) {
+        std::string line;
+        for (std::size_t c = 0; c < row.size(); ++c) {
+            line += row[c];
+            if (c + 1 < row.size()) {
+                line.append(widths[c] - displayWidth(row[c]) + 2, ' ');
+            }
+        }
+        out += line + '\n';
+    }
+    return out;
+}
+
+std::string AssignCommand::json(const std::vector<AssignRun::Entry>& entries,
+                                const std::vector<SkippedAddress>& skipped) {
+    using Ordered = nlohmann::ordered_json;
+    Ordered devices = Ordered::array();
+    for (const AssignRun::Entry& e : entries) {
+        const Device& d = e.planned.device;
+        devices.push_back(Ordered{{"Mac", d.mac},
+                                  {"DevName", d.name},
+                                  {"DevId", d.id},
+                                  {"Adapter", decodeDeviceText(d.adapter.name)},
+                                  {"IP", d.ip.text},
+                                  {"NewIP", newIp(e)},
+                                  {"Result", assignStatusName(e.status)}});
+    }
+    Ordered passed = Ordered::array();
+    for (const SkippedAddress& s : skipped) {
+        passed.push_back(Ordered{{"IP", s.address.text()}, {"Reason", describe(s)}});
+    }
+    const Ordered report{{"devices", devices}, {"skipped", passed}};
+    return report.dump(2, ' ', false, Ordered::error_handler_t::replace) + "\n";
+}
+
+std::string AssignCommand::csv(const std::vector<AssignRun::Entry>& entries) {
+    std::string out = "Mac,DevName,DevId,Adapter,IP,NewIP,Result\n";
+    for (const AssignRun::Entry& e : entries) {
+        const Device& d = e.planned.device;
+        for (const std::string& field : {d.mac, d.name, d.id, d.adapter.name, d.ip.text}) {
+            out += csvField(field) + ",";
+        }
+        out += csvField(newIp(e)) + "," + assignStatusName(e.status) + "\n";
+    }
+    return out;
+}
+
+int AssignCommand::exitCode(const AssignRun& run) {
+    const auto lateRefusal =
+        std::any_of(run.entries().begin(), run.entries().end(), [](const AssignRun::Entry& e) {
+            return e.status == AssignStatus::Late && e.lateAnswer == UpdateResult::Refused;
+        });
+    if (run.cancelled() || run.any(AssignStatus::NotSent)) {
+        return kExitError;
+    }
+    if (run.any(AssignStatus::Refused) || lateRefusal) {
+        return kExitRefused;
+    }
+    if (run.any(AssignStatus::NoAnswer) || run.any(AssignStatus::Missing)) {
+        return kExitNoAnswer;
+    }
+    if (run.any(AssignStatus::NotVerified)) {
+        return kExitVerifyFailed;
+    }
+    return kExitDone;
+}
+
+void AssignCommand::print(const AssignRun& run, const std::vector<SkippedAddress>& skipped) const {
+    switch (m_o.format) {
+    case OutputFormat::Table:
+        cli::print(table(run.entries()));
+        break;
+    case OutputFormat::Json:
+        cli::print(json(run.entries(), skipped));
+        return; // the skipped addresses are part of the JSON
+    case OutputFormat::Csv:
+        cli::print(csv(run.entries()));
+        break;
+    }
+    for (const SkippedAddress& s : skipped) {
+        error("passed over " + s.address.text() + ": " + describe(s));
+    }
+}
+
+int AssignCommand::run() {
+    Progress progress = Progress::ForStderr();
+    const SearchOutcome found =
+        m_session.SearchInRounds(m_o.waitMs, std::max(m_o.rounds, 3), progress);
+    if (!found.ok()) {
+        error(found.error);
+        return kExitError;
+    }
+    if (found.lost > 0 || found.ignored > 0) {
+        // An address a lost reply holds could be given out twice.
+        error(std::to_string(found.lost + found.ignored) +
+              " replies were lost or ignored: not every address in use is known. Search again, "
+              "or raise net.core.rmem_max (nothing was sent)");
+        return kExitError;
+    }
+    std::vector<Device> chosen;
+    if (m_o.assign.planFile.empty()) {
+        if (const int code = choose(found.devices, chosen); code != kExitDone) {
+            return code;
+        }
+    }
+    const AssignPlan planned = plan(found.devices, chosen);
+    if (!planned.ok()) {
+        return kExitUsage;
+    }
+    if (!planned.probeError.empty()) {
+        error("could not check which addresses answer on the LAN: " + planned.probeError +
+              " (nothing was sent)");
+        return kExitError;
+    }
+    for (const PlannedDevice& p : planned.devices) {
+        if (p.check == AddressCheck::NotChecked) {
+            error(p.settings.ip + " for " + deviceLabel(p.device) + ": " + describe(p.check));
+        }
+    }
+    AssignRun run(planned.devices);
+    if (m_o.assign.dryRun) {
+        print(run, planned.skipped);
+        return kExitDone;
+    }
+    if (!m_o.yes) {
+        std::fputs(table(run.entries()).c_str(), stderr);
+        const std::string question =
+            "Send these addresses to " + std::to_string(planned.devices.size()) + " devices?";
+        switch (Terminal::Confirm(question)) {
+        case Answer::Yes:
+            break;
+        case Answer::No:
+            error("not confirmed: nothing was sent");
+            return kExitError;
+        case Answer::NoTerminal:
+            error("no terminal to confirm on: add --yes to send without asking (nothing was sent)");
+            return kExitUsage;
+        }
+    }
+    {
+        PasswordOutcome password = PasswordReader::Read(m_o, STDIN_FILENO, &std::getenv);
+        if (!password.ok()) {
+            error(password.error + " (nothing was sent)");
+            return kExitUsage;
+        }
+        // Asked once for every device, and wiped once the last request is out.
+        const Credentials credentials(m_o.user, std::move(password.password));
+        WipeText(password.password);
+        send(run, credentials, progress);
+    }
+    if (m_o.verify && !run.cancelled() && run.anySent()) {
+        if (waitForRestart(progress)) {
+            const SearchOutcome after =
+                m_session.SearchInRounds(m_o.waitMs, std::max(m_o.rounds, 3), progress);
+            if (!after.ok()) {
+                error(after.error);
+            } else {
+                run.verify(after.devices);
+            }
+        } else {
+            run.cancel();
+        }
+    }
+    if (run.cancelled()) {
+        error("cancelled: the report shows what was done");
+    }
+    print(run, planned.skipped);
+    return exitCode(run);
+}
+
+} // namespace ondrel::cli
