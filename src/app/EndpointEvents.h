@@ -43,16 +43,23 @@ public:
 Q_SIGNALS:
     // Replies are waiting in takeReplies().
     void repliesArrived();
-    // An answer to a settings request.
+    // An answer to a settings request, after the replies that came before it.
     void updateAnswered(ondrel::UpdateResult result);
 
 private:
     // On the receive thread.
     void addReplies(std::vector<Device>&& replies, uint32_t lostSinceSearch);
     void addAnswer(UpdateResult result);
+    // True when the caller is to announce it: nothing was announced since the last delivery.
+    bool announce();
+    // Queued from the receive thread; runs on this object's thread.
+    Q_INVOKABLE void deliver();
+    void post();
 
     std::mutex m_mutex;
     ReplyBatch m_pending;
+    std::vector<UpdateResult> m_answers;
+    bool m_announced = false;
 };
 
 } // namespace ondrel
