@@ -19,7 +19,8 @@
 int main(int argc, char** argv) {
     const char* lab = std::getenv("ONDREL_NETLAB");
     if (lab == nullptr || std::strcmp(lab, "1") != 0 || argc < 2) {
-        std::fprintf(stderr, "usage, inside scripts/netlab: window_screenshot OUT.png [DELAY_MS]\n");
+        std::fprintf(stderr,
+                     "usage, inside scripts/netlab: window_screenshot OUT.png [DELAY_MS]\n");
         return 2;
     }
     const QString out = QString::fromLocal8Bit(argv[1]);
