@@ -82,7 +82,16 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"RoundsOfSet", std::string(kSetBase) + "--rounds 2", "--rounds"},
         BadCase{"InterfaceEmpty", "search --interface=", "--interface"},
         BadCase{"InterfaceWithSlash", "search --interface ../eth0", "--interface"},
-        BadCase{"InterfaceTooLong", "search --interface abcdefghijklmnop", "--interface"}),
+        BadCase{"InterfaceTooLong", "search --interface abcdefghijklmnop", "--interface"},
+        BadCase{"AssignWithoutDevices", "assign --first 10.0.0.2 --mask 255.255.255.0",
+                "--current-ip"},
+        BadCase{"AssignWithoutFirst", "assign --all --mask 255.255.255.0", "--first"},
+        BadCase{"AssignTwoChoices",
+                "assign --all --current-ip 192.168.0.64 --first 10.0.0.2 --mask 255.0.0.0",
+                "--current-ip"},
+        BadCase{"AssignPlanAndRange", "assign --plan p.csv --first 10.0.0.2", "--first"},
+        BadCase{"AssignFirstBroadcast",
+                "assign --all --first 255.255.255.255 --mask 255.255.255.0", "--first"}),
     [](const auto& p) { return std::string(p.param.name); });
 
 TEST(PasswordArgument, IsRefusedInEveryFormWithoutRepeatingIt) {
@@ -152,6 +161,28 @@ TEST(FullSet, EveryValueLands) {
     EXPECT_EQ(o.endpoint.destPort, 19002);
     EXPECT_TRUE(o.endpoint.interfaces.empty());
     EXPECT_EQ(o.rounds, 1);
+}
+
+TEST(FullAssign, EveryValueLands) {
+    const ParseOutcome out = ParseLine(
+        "assign --mac 02:4F:4E:00:00:01 --mac 02-4f-4e-00-00-02 --first 10.77.0.10 --mask "
+        "255.255.255.0 --gateway 10.77.0.1 --dns 10.77.0.2 --port 8080 --dry-run --format csv "
+        "--password-stdin --yes --verify --restart-wait 2");
+    ASSERT_TRUE(out.ok()) << out.error;
+    const CliOptions& o = out.options;
+    EXPECT_EQ(o.command, Command::Assign);
+    ASSERT_EQ(o.assign.macs.size(), 2u);
+    EXPECT_EQ(FormatMac(o.assign.macs[1]), "02:4F:4E:00:00:02");
+    EXPECT_EQ(o.assign.first->text(), "10.77.0.10");
+    EXPECT_EQ(o.mask->text(), "255.255.255.0");
+    EXPECT_EQ(o.gateway->text(), "10.77.0.1");
+    EXPECT_EQ(o.port, 8080);
+    EXPECT_TRUE(o.assign.dryRun);
+    EXPECT_EQ(o.format, OutputFormat::Csv);
+    EXPECT_EQ(o.restartWaitMs, 2000);
+    const ParseOutcome plan = ParseLine("assign --plan site.csv --yes");
+    ASSERT_TRUE(plan.ok()) << plan.error;
+    EXPECT_EQ(plan.options.assign.planFile, "site.csv");
 }
 
 TEST(Interfaces, RepeatAndComeBeforeOrAfterTheCommand) {
