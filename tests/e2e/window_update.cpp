@@ -207,3 +207,24 @@ TEST_F(WindowUpdateLab, ASilentDeviceLeadsToTheNoAnswerBoxAndTheProgress) {
     EXPECT_EQ(AddressAfterTheProgress(), QStringLiteral("10.77.0.21"));
     EXPECT_EQ(prompter->texts.size(), 2u);
 }
+
+TEST_F(WindowUpdateLab, AnUpdateWorksWhateverTheLocaleWritesItsDigitsIn) {
+    const QLocale before;
+    for (const QLocale& locale :
+         {QLocale(QLocale::Arabic, QLocale::Egypt), QLocale(QLocale::Chinese, QLocale::China)}) {
+        SCOPED_TRACE(locale.name().toStdString());
+        QLocale::setDefault(locale);
+        Start("accept", {2000, 20, 33});
+        SearchAndSelect();
+        Update();
+        const bool answered = QTest::qWaitFor([&] { return prompter->texts.size() >= 2; }, 5000);
+        QLocale::setDefault(before);
+        ASSERT_TRUE(answered);
+        EXPECT_EQ(prompter->texts.back(), kUpdated);
+        EXPECT_NE(sim.LogOfKind("setconfig")[0].dump().find("accepted"), std::string::npos);
+        dialog.reset();
+        sim.Stop();
+        prompter->texts.clear();
+        prompter->progressShown.clear();
+    }
+}
