@@ -139,7 +139,7 @@ TEST_F(LayoutTest, LostAndIgnoredRepliesAreCountedInTheStatusLine) {
     ASSERT_TRUE(PumpUntil([&] { return dialog->DeviceModel()->GetItemCount() == 1; }));
     EXPECT_EQ(dialog->StatusText(),
               QStringLiteral("1 device. 312 replies were lost: the receive buffer was full. "
-                             "Search again, or raise net.core.rmem_max. list full: 5 more "
+                             "Search again, or raise net.core.rmem_max. List full: 5 more "
                              "replies were ignored"));
     // A new search starts the counts again.
     dialog->StartSearch();
