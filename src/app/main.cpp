@@ -1,7 +1,9 @@
 #include "AppVersion.h"
 #include "COndrelApp.h"
+#include "Translations.h"
 
 #include <QApplication>
+#include <QLocale>
 
 #include <cstdio>
 #include <cstring>
@@ -47,6 +49,10 @@ int main(int argc, char** argv) {
         return 0;
     }
     QApplication application(argc, argv);
+    // Before the first text is made: the title, the forms and the status line are translated
+    // as they are built.
+    ondrel::Translations translations;
+    translations.install(QLocale().uiLanguages());
     ondrel::COndrelApp app;
     app.InitInstance();
     return 0;
