@@ -31,6 +31,13 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+if(TARGET ondrel)
+  # dpkg-shlibdeps sees the libraries the window links, not the platform plugin Qt loads at
+  # start, which libqt6gui6 only recommends: without it the window cannot open. The computed
+  # dependencies are appended to this one. Qt's catalogues translate its standard buttons.
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
+endif()
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 # Text files are made from templates here and compressed the way Debian wants them: gzip -9n,

@@ -6,6 +6,8 @@
 #include <QCoreApplication>
 #include <QString>
 
+#include <limits>
+
 namespace ondrel {
 
 class Texts {
@@ -36,22 +38,37 @@ public:
                   "device's")
             .arg(ip, adapter);
     }
+    // English needs no catalogue: its singular is a text of its own and %n fills the plural,
+    // while a translation picks its language's forms from the number.
     static QString SearchedOn(int adapters) {
         return adapters == 1 ? tr("Searched on 1 adapter")
-                             : tr("Searched on %1 adapters").arg(adapters);
+                             : tr("Searched on %n adapters", nullptr, adapters);
     }
     static QString DeviceCount(int devices) {
-        return devices == 1 ? tr("1 device") : tr("%1 devices").arg(devices);
+        return devices == 1 ? tr("1 device") : tr("%n devices", nullptr, devices);
     }
     // What a screen reader says for the count beside "Device list:".
     static QString DeviceCountName(int devices) { return tr("Device count: %1").arg(devices); }
+    // The counts can pass what tr()'s int holds; %1 shows them whole, and the number given to
+    // tr() only chooses the plural form.
     static QString RepliesLost(qulonglong lost) {
+        if (lost == 1) {
+            return tr("1 reply was lost: the receive buffer was full. Search again, or raise "
+                      "net.core.rmem_max");
+        }
+        //: %1 is the number of replies; the plural form follows it.
         return tr("%1 replies were lost: the receive buffer was full. Search again, or raise "
-                  "net.core.rmem_max")
+                  "net.core.rmem_max",
+                  nullptr, PluralCount(lost))
             .arg(lost);
     }
     static QString ListFull(qulonglong ignored) {
-        return tr("List full: %1 more replies were ignored").arg(ignored);
+        if (ignored == 1) {
+            return tr("List full: 1 more reply was ignored");
+        }
+        //: %1 is the number of replies; the plural form follows it.
+        return tr("List full: %1 more replies were ignored", nullptr, PluralCount(ignored))
+            .arg(ignored);
     }
     static QString Tips() { return tr("Tips"); }
     static QString Ask() { return tr("Ask"); }
@@ -68,6 +85,14 @@ public:
     static QString NoValidAddress() { return tr("The device reports no valid IP address."); }
     static QString SendFailed(const QString& reason) {
         return tr("The request could not be sent: %1").arg(reason);
+    }
+
+private:
+    // Plural rules read only the last few digits of a large number, so a count too large for
+    // an int keeps its last six digits above a million and takes the form it would have taken.
+    static int PluralCount(qulonglong count) {
+        constexpr auto kIntMax = static_cast<qulonglong>(std::numeric_limits<int>::max());
+        return static_cast<int>(count <= kIntMax ? count : count % 1000000 + 1000000);
     }
 };
 

@@ -1,7 +1,9 @@
 #include "AppVersion.h"
 #include "Startup.h"
+#include "Translations.h"
 
 #include <QApplication>
+#include <QLocale>
 
 #include <cstdio>
 #include <cstring>
@@ -59,6 +61,10 @@ int main(int argc, char** argv) {
     }
     const ondrel::StartOptions options = readStartOptions(argc, argv);
     QApplication application(argc, argv);
+    // Before the first text is made: the title, the forms and the status line are translated
+    // as they are built.
+    ondrel::Translations translations;
+    translations.install(QLocale().uiLanguages());
     ondrel::Startup startup;
     if (startup.start(options) == nullptr) {
         return 0;

@@ -153,7 +153,8 @@ void CliApp::ReportIncomplete(const SearchOutcome& found) {
               " lost: the receive buffer was full. Search again, or raise net.core.rmem_max");
     }
     if (found.ignored > 0) {
-        Error("List full: " + std::to_string(found.ignored) + " more replies were ignored");
+        Error("List full: " + std::to_string(found.ignored) +
+              (found.ignored == 1 ? " more reply was" : " more replies were") + " ignored");
     }
 }
 

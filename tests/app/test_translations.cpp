@@ -1,0 +1,81 @@
+// The user's languages choose the window's catalogue: the form, the status line's plurals and
+// Qt's standard buttons come out translated, and English (or a language without a catalogue)
+// keeps the source texts.
+
+#include "Texts.h"
+#include "Translations.h"
+
+#include <QCoreApplication>
+#include <QDialogButtonBox>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+using namespace ondrel;
+
+namespace {
+
+struct LanguageCase {
+    const char* name;
+    QStringList uiLanguages;
+    QString catalogue;
+    QString search;
+    QString devices;
+    QString listFull;
+    QString yes;
+};
+
+class TranslationsTest : public ::testing::TestWithParam<LanguageCase> {};
+
+TEST_P(TranslationsTest, TheFormTheStatusLineAndQtsButtonsSpeakTheLanguage) {
+    const LanguageCase& c = GetParam();
+    {
+        Translations translations;
+        EXPECT_EQ(translations.install(c.uiLanguages), c.catalogue);
+        // The main form's button, as the form's generated code asks for it.
+        EXPECT_EQ(QCoreApplication::translate("MainWindow", "Search(F3)"), c.search);
+        EXPECT_EQ(Texts::DeviceCount(1) + QStringLiteral(" / ") + Texts::DeviceCount(5), c.devices);
+        EXPECT_EQ(Texts::ListFull(5), c.listFull);
+        QDialogButtonBox buttons(QDialogButtonBox::Yes);
+        EXPECT_EQ(buttons.button(QDialogButtonBox::Yes)->text(), c.yes);
+    }
+    // Gone with its owner: the next test sees English again.
+    EXPECT_EQ(Texts::ListFull(5), QStringLiteral("List full: 5 more replies were ignored"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Languages, TranslationsTest,
+    ::testing::Values(
+        LanguageCase{"German",
+                     {QStringLiteral("de-DE"), QStringLiteral("de")},
+                     QStringLiteral("de"),
+                     QStringLiteral("Suchen(F3)"),
+                     QString::fromUtf8("1 Ger\u00e4t / 5 Ger\u00e4te"),
+                     QStringLiteral("Liste voll: 5 weitere Antworten wurden ignoriert"),
+                     QStringLiteral("&Ja")},
+        LanguageCase{"SimplifiedChinese",
+                     {QStringLiteral("zh-Hans-CN"), QStringLiteral("zh-CN"), QStringLiteral("zh")},
+                     QStringLiteral("zh_CN"),
+                     QString::fromUtf8("\u641c\u7d22(F3)"),
+                     QString::fromUtf8("1 \u53f0\u8bbe\u5907 / 5 \u53f0\u8bbe\u5907"),
+                     QString::fromUtf8("\u5217\u8868\u5df2\u6ee1\uff1a\u53e6\u6709 5 "
+                                       "\u4e2a\u5e94\u7b54\u88ab\u5ffd\u7565"),
+                     QString::fromUtf8("\u662f(&Y)")},
+        // Preferred before German, English is the source and wins.
+        LanguageCase{"EnglishBeforeGerman",
+                     {QStringLiteral("en-US"), QStringLiteral("de-DE")},
+                     QString(),
+                     QStringLiteral("Search(F3)"),
+                     QStringLiteral("1 device / 5 devices"),
+                     QStringLiteral("List full: 5 more replies were ignored"),
+                     QStringLiteral("&Yes")},
+        LanguageCase{"CLocale",
+                     {QStringLiteral("C")},
+                     QString(),
+                     QStringLiteral("Search(F3)"),
+                     QStringLiteral("1 device / 5 devices"),
+                     QStringLiteral("List full: 5 more replies were ignored"),
+                     QStringLiteral("&Yes")}),
+    [](const ::testing::TestParamInfo<LanguageCase>& row) { return row.param.name; });
+
+} // namespace
