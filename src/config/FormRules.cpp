@@ -66,15 +66,4 @@ HttpPortReading readHttpPort(std::string_view text) {
     return {check, check == HttpPortCheck::Usable ? static_cast<uint16_t>(value) : uint16_t{0}};
 }
 
-std::optional<std::string> stepPort(std::string_view text, int delta) {
-    const int32_t value = leadingNumber(text);
-    if (delta == 1 && value < kHighestPort) {
-        return std::to_string(value + 1);
-    }
-    if (delta == -1 && value > 1) {
-        return std::to_string(value - 1);
-    }
-    return std::nullopt;
-}
-
 } // namespace ondrel

@@ -1,6 +1,6 @@
 #pragma once
 // The rules of the settings form that do not depend on widgets: how a form becomes network
-// settings, which port is refused, how the port up-down steps. The window and the CLI both
+// settings and which port is refused. The window and the CLI both
 // build their settings here so that they send the same bytes for the same input.
 
 #include "core/Device.h"
@@ -51,10 +51,5 @@ struct HttpPortReading {
 // whatever its leading zeros, so "010000" is 10000 and refused. Empty text is no number.
 HttpPortReading readHttpPort(std::string_view text);
 HttpPortCheck checkHttpPort(int64_t port);
-
-// The port text after an up-down step: +1 below 65535 and -1 above 1 give the next number;
-// any other case, an accelerated step of several units included, leaves the text as it is
-// (nullopt).
-std::optional<std::string> stepPort(std::string_view text, int delta);
 
 } // namespace ondrel

@@ -15,6 +15,10 @@ namespace {
 constexpr int8_t kRecordDhcp = 1;
 constexpr int8_t kRecordStatic = 0;
 
+// What the window and the CLI let a person type must fit the request's fields.
+static_assert(Credentials::kMaxUserLength == sizeof(DeviceInfo::User) - 1);
+static_assert(Credentials::kMaxPasswordLength == sizeof(DeviceInfo::Password) - 1);
+
 template <std::size_t N> std::string text(const char (&field)[N]) {
     return decodeDeviceText(fieldText(field), N);
 }

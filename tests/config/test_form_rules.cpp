@@ -28,44 +28,6 @@ FormValues Form() {
 
 } // namespace
 
-TEST(StepPort, UpDownRule) {
-    struct Case {
-        const char* name;
-        std::string text;
-        int delta;
-        const char* want; // nullptr: text unchanged
-    } cases[] = {
-        {"empty up", "", 1, "1"},
-        {"up", "80", 1, "81"},
-        {"up to top", "65534", 1, "65535"},
-        {"top up stays", "65535", 1, nullptr},
-        {"above top up stays", "70000", 1, nullptr},
-        {"down", "80", -1, "79"},
-        {"down to one", "2", -1, "1"},
-        {"one down stays", "1", -1, nullptr},
-        {"zero down stays", "0", -1, nullptr},
-        {"empty down stays", "", -1, nullptr},
-        {"above top down", "70000", -1, "69999"},
-        {"huge down", "99999999999", -1, "2147483646"},
-        {"accelerated up", "80", 5, nullptr},
-        {"accelerated down", "80", -2, nullptr},
-        {"no step", "80", 0, nullptr},
-        {"letters read as 0", "abc", 1, "1"},
-        {"leading digits only", "12ab", 1, "13"},
-        {"leading zeros", "0080", 1, "81"},
-        {"blank before digits", " 80", 1, "1"},
-        {"sign is not a digit", "-5", 1, "1"},
-    };
-    for (const Case& c : cases) {
-        const auto got = stepPort(c.text, c.delta);
-        if (c.want == nullptr) {
-            EXPECT_FALSE(got.has_value()) << c.name << ": " << got.value_or("");
-        } else {
-            EXPECT_EQ(got.value_or("<unchanged>"), c.want) << c.name;
-        }
-    }
-}
-
 TEST(PortFromText, LowSixteenBitsOfLeadingNumber) {
     const std::string longText = std::string(254, '0') + "12"; // the 2 is character 256
     struct Case {
