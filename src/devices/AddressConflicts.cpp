@@ -28,13 +28,14 @@ bool isPcAddress(const AdapterRef& adapter, Ipv4 address, const NetLinks& links)
 
 } // namespace
 
-void AddressConflicts::compute(const std::vector<Device>& devices, const NetLinks& pcAdapters) {
-    m_conflicts.assign(devices.size(), {});
+void AddressConflicts::computeFor(std::size_t count, const DeviceAt& at,
+                                  const NetLinks& pcAdapters) {
+    m_conflicts.assign(count, {});
     m_conflicted = 0;
     // Devices by LAN and address, in arrival order.
     std::unordered_map<std::string, std::vector<std::size_t>> byAddress;
-    for (std::size_t i = 0; i < devices.size(); ++i) {
-        const Device& d = devices[i];
+    for (std::size_t i = 0; i < count; ++i) {
+        const Device& d = at(i);
         if (!d.ip.value || d.ip.value->isUnspecified() || !d.adapter.Known()) {
             continue;
         }
@@ -47,7 +48,7 @@ void AddressConflicts::compute(const std::vector<Device>& devices, const NetLink
         }
         for (const std::size_t i : sharing) {
             for (const std::size_t j : sharing) {
-                if (i != j && devices[i].mac != devices[j].mac) {
+                if (i != j && at(i).mac != at(j).mac) {
                     m_conflicts[i].others.push_back(j);
                 }
             }
@@ -63,13 +64,12 @@ const AddressConflicts::Conflict& AddressConflicts::of(std::size_t index) const 
     return index < m_conflicts.size() ? m_conflicts[index] : none;
 }
 
-std::vector<std::string> AddressConflicts::parties(std::size_t index,
-                                                   const std::vector<Device>& devices) const {
+std::vector<std::string> AddressConflicts::partiesFor(std::size_t index, const DeviceAt& at) const {
     std::vector<std::string> out;
     const Conflict& c = of(index);
     for (const std::size_t other : c.others) {
         // Two rows of one other device name it once.
-        const std::string& mac = devices[other].mac;
+        const std::string& mac = at(other).mac;
         bool seen = false;
         for (const std::string& s : out) {
             seen = seen || s == mac;

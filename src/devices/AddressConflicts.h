@@ -12,6 +12,7 @@
 #include "discovery/NetLinks.h"
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,15 +26,28 @@ public:
         bool any() const { return withPc || !others.empty(); }
     };
 
+    // The devices of a list, by index; what compute and parties read them through, so that any
+    // list that can be indexed will do (a DeviceList's deque, the CLI's vector).
+    using DeviceAt = std::function<const Device&(std::size_t)>;
+
     // Looks at every device afresh; linear in the number of devices.
-    void compute(const std::vector<Device>& devices, const NetLinks& pcAdapters);
+    template <typename Devices> void compute(const Devices& devices, const NetLinks& pcAdapters) {
+        computeFor(
+            devices.size(), [&devices](std::size_t i) -> const Device& { return devices[i]; },
+            pcAdapters);
+    }
+    void computeFor(std::size_t count, const DeviceAt& at, const NetLinks& pcAdapters);
 
     // The conflict of the device at index; none past the last.
     const Conflict& of(std::size_t index) const;
     std::size_t count() const { return m_conflicted; }
 
     // The parties as the CLI prints them: the other devices' MACs, then "this PC".
-    std::vector<std::string> parties(std::size_t index, const std::vector<Device>& devices) const;
+    template <typename Devices>
+    std::vector<std::string> parties(std::size_t index, const Devices& devices) const {
+        return partiesFor(index, [&devices](std::size_t i) -> const Device& { return devices[i]; });
+    }
+    std::vector<std::string> partiesFor(std::size_t index, const DeviceAt& at) const;
 
 private:
     std::vector<Conflict> m_conflicts;

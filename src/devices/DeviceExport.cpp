@@ -15,7 +15,8 @@ struct Field {
     std::string_view name;
     Kind kind;
     std::function<std::vector<std::string>(const Device&, std::size_t index,
-                                           const std::vector<Device>&, const AddressConflicts*)>
+                                           const AddressConflicts::DeviceAt&,
+                                           const AddressConflicts*)>
         values;
 };
 
@@ -23,7 +24,7 @@ using Values = std::vector<std::string>;
 
 // A field holding one value read from the device alone.
 template <typename Read> auto one(Read read) {
-    return [read](const Device& d, std::size_t, const std::vector<Device>&,
+    return [read](const Device& d, std::size_t, const AddressConflicts::DeviceAt&,
                   const AddressConflicts*) { return Values{read(d)}; };
 }
 
@@ -57,9 +58,9 @@ const std::vector<Field>& fields() {
         {"Mode", Kind::Text,
          one([](const Device& d) { return std::string(addressModeName(d.mode)); })},
         {"Conflict", Kind::List,
-         [](const Device&, std::size_t index, const std::vector<Device>& all,
+         [](const Device&, std::size_t index, const AddressConflicts::DeviceAt& all,
             const AddressConflicts* conflicts) {
-             return conflicts != nullptr ? conflicts->parties(index, all) : Values{};
+             return conflicts != nullptr ? conflicts->partiesFor(index, all) : Values{};
          }},
     };
     return list;
@@ -121,14 +122,15 @@ std::string csvField(std::string_view text) {
     return quote ? "\"" + escaped + "\"" : escaped;
 }
 
-std::string devicesAsJson(const std::vector<Device>& devices, const AddressConflicts* conflicts) {
+std::string devicesAsJson(std::size_t count, const AddressConflicts::DeviceAt& at,
+                          const AddressConflicts* conflicts) {
     using Ordered = nlohmann::ordered_json;
     // Ordered, so that the keys come in the reply's order, as in the CSV header.
     Ordered list = Ordered::array();
-    for (std::size_t i = 0; i < devices.size(); ++i) {
+    for (std::size_t i = 0; i < count; ++i) {
         Ordered object = Ordered::object();
         for (const Field& f : fields()) {
-            Values values = f.values(devices[i], i, devices, conflicts);
+            Values values = f.values(at(i), i, at, conflicts);
             Ordered& slot = object[std::string(f.name)];
             switch (f.kind) {
             case Kind::Text:
@@ -153,18 +155,19 @@ std::string devicesAsJson(const std::vector<Device>& devices, const AddressConfl
     return escapeOtherControls(list.dump(2, ' ', false, Ordered::error_handler_t::replace)) + "\n";
 }
 
-std::string devicesAsCsv(const std::vector<Device>& devices, const AddressConflicts* conflicts) {
+std::string devicesAsCsv(std::size_t count, const AddressConflicts::DeviceAt& at,
+                         const AddressConflicts* conflicts) {
     std::string out;
     for (const Field& f : fields()) {
         out += (out.empty() ? "" : ",") + std::string(f.name);
     }
     out += '\n';
-    for (std::size_t i = 0; i < devices.size(); ++i) {
+    for (std::size_t i = 0; i < count; ++i) {
         bool first = true;
         for (const Field& f : fields()) {
             out += first ? "" : ",";
             first = false;
-            out += csvField(joined(f.values(devices[i], i, devices, conflicts)));
+            out += csvField(joined(f.values(at(i), i, at, conflicts)));
         }
         out += '\n';
     }

@@ -20,11 +20,25 @@ namespace ondrel {
 // then Adapter, SameSubnet, Mode ("static" or "dhcp") and Conflict (the other devices' MACs and
 // "this PC"). IPMode is 1 for dhcp and 0 for static, as it has always been printed. UTF-8, with
 // control characters escaped. conflicts may be null: no device conflicts.
-std::string devicesAsJson(const std::vector<Device>& devices, const AddressConflicts* conflicts);
+std::string devicesAsJson(std::size_t count, const AddressConflicts::DeviceAt& at,
+                          const AddressConflicts* conflicts);
+template <typename Devices>
+std::string devicesAsJson(const Devices& devices, const AddressConflicts* conflicts) {
+    return devicesAsJson(
+        devices.size(), [&devices](std::size_t i) -> const Device& { return devices[i]; },
+        conflicts);
+}
 
 // A header line with the JSON's keys, then a line per device; a conflict's parties joined by
 // spaces.
-std::string devicesAsCsv(const std::vector<Device>& devices, const AddressConflicts* conflicts);
+std::string devicesAsCsv(std::size_t count, const AddressConflicts::DeviceAt& at,
+                         const AddressConflicts* conflicts);
+template <typename Devices>
+std::string devicesAsCsv(const Devices& devices, const AddressConflicts* conflicts) {
+    return devicesAsCsv(
+        devices.size(), [&devices](std::size_t i) -> const Device& { return devices[i]; },
+        conflicts);
+}
 
 // One CSV field: control characters as \xNN, quoted when it holds a comma, a quote or blanks
 // at an end.

@@ -14,6 +14,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <string_view>
 #include <unordered_map>
@@ -47,7 +48,9 @@ public:
     const Device* at(std::size_t index) const {
         return index < m_devices.size() ? &m_devices[index] : nullptr;
     }
-    const std::vector<Device>& devices() const { return m_devices; }
+    // In arrival order. A deque, so that the list grows without moving what it holds: a burst
+    // of thousands never needs the old and the new storage at once.
+    const std::deque<Device>& devices() const { return m_devices; }
 
     // Replies of new devices ignored since the last clear because the list was full.
     std::size_t overflow() const { return m_overflow; }
@@ -65,7 +68,7 @@ private:
     void index(std::size_t at);
     void unindex(std::size_t at);
 
-    std::vector<Device> m_devices;
+    std::deque<Device> m_devices;
     // Record hash -> index, so that a repeat is found without walking the list; a multimap
     // because an accepted update can make two records equal.
     std::unordered_multimap<std::size_t, std::size_t> m_byRecord;

@@ -156,10 +156,10 @@ TEST(Csv, HeaderQuotingAndConflictLast) {
         Camera("大门 1", "00:11:22:33:44:77", "10.77.0.12", 80, AddressMode::Static);
     Device twin = plain;
     twin.mac = "00:11:22:33:44:88";
+    const std::vector<Device> devices = {plain, odd, wide, twin};
     AddressConflicts conflicts;
-    conflicts.compute({plain, odd, wide, twin}, {});
-    const std::vector<std::string> lines =
-        Lines(DeviceFormatter::Csv({plain, odd, wide, twin}, &conflicts));
+    conflicts.compute(devices, {});
+    const std::vector<std::string> lines = Lines(DeviceFormatter::Csv(devices, &conflicts));
     ASSERT_EQ(lines.size(), 5u) << "a device text split a row";
     EXPECT_EQ(lines[0], "IP,NetMask,GateWay,DNS0,DNS1,HttpPort,Port2,Port3,Port4,Mac,DevId,"
                         "IPMode,DevName,WebVersion,AppVersion,Adapter,SameSubnet,Mode,Conflict");

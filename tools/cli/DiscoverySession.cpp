@@ -126,7 +126,7 @@ bool DiscoverySession::Collect(Clock::time_point deadline, const StopWhen& stopW
         lock.unlock();
         const std::size_t firstNew = TakeInbox();
         if (stopWhen) {
-            const std::vector<Device>& listed = m_list.devices();
+            const auto& listed = m_list.devices();
             enough = std::any_of(listed.begin() + static_cast<std::ptrdiff_t>(firstNew),
                                  listed.end(), stopWhen);
         }
@@ -163,7 +163,7 @@ void DiscoverySession::Finish(SearchOutcome& out) {
     out.error = ReceiveProblem();
     out.lost = StillMissing(); // takes the last replies in
     out.ignored = m_list.overflow();
-    out.devices = m_list.devices();
+    out.devices.assign(m_list.devices().begin(), m_list.devices().end());
 }
 
 SearchOutcome DiscoverySession::Search(int64_t waitMs, const StopWhen& stopWhen,
