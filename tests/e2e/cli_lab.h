@@ -135,7 +135,7 @@ inline std::vector<sim::SimDevice> CliDevices() {
     d[1].onSet = sim::OnSet::Refuse;
     d[1].dhcp = true;
     d[1].httpPort = 8080;
-    d[2].name = "Gate";
+    d[2].name = "大门 1"; // typed on the camera's web page: UTF-8 on the wire
     d[2].onSet = sim::OnSet::Silent;
     d[2].wifi = true;
     d[3].name = "Old port";

@@ -151,11 +151,11 @@ TEST(SimResponder, SharedFactoryAddressChangesOneDevice) {
               (std::vector<std::string>{"SIM00000001", "SIM00000002", "SIM00000003"}));
     std::set<std::string> macs;
     for (const std::string& datagram : before.datagrams) {
-        const DeviceInfo d = DecodeSearchReply(datagram);
-        EXPECT_EQ(FieldText(d.IP), "192.168.0.64");
-        EXPECT_EQ(FieldText(d.NetMask), "255.255.255.0");
+        const DeviceInfo d = decodeRecord(datagram);
+        EXPECT_EQ(fieldText(d.IP), "192.168.0.64");
+        EXPECT_EQ(fieldText(d.NetMask), "255.255.255.0");
         EXPECT_EQ(d.IPMode, 0);
-        macs.insert(FieldString(d.Mac));
+        macs.insert(fieldString(d.Mac));
     }
     EXPECT_EQ(macs.size(), 3u);
 
@@ -163,9 +163,9 @@ TEST(SimResponder, SharedFactoryAddressChangesOneDevice) {
               1u);
     const Response after = responder.Handle(Search(), kStart + 10s);
     ASSERT_EQ(after.datagrams.size(), 3u);
-    EXPECT_EQ(FieldText(DecodeSearchReply(after.datagrams[0]).IP), "192.168.0.64");
-    EXPECT_EQ(FieldText(DecodeSearchReply(after.datagrams[1]).IP), "10.50.0.7");
-    EXPECT_EQ(FieldText(DecodeSearchReply(after.datagrams[2]).IP), "192.168.0.64");
+    EXPECT_EQ(fieldText(decodeRecord(after.datagrams[0]).IP), "192.168.0.64");
+    EXPECT_EQ(fieldText(decodeRecord(after.datagrams[1]).IP), "10.50.0.7");
+    EXPECT_EQ(fieldText(decodeRecord(after.datagrams[2]).IP), "192.168.0.64");
 }
 
 TEST(SimResponder, AutomaticAddressingKeepsTheLastAddress) {

@@ -31,9 +31,12 @@ void DeviceReader::Text(const char* key, std::string& out, TextRule rule) {
         return Fail(key,
                     "longer than " + std::to_string(DeviceConfigLoader::kMaxText) + " characters");
     }
+    // A name typed on a device's web page may be in any script: UTF-8 (which the JSON reader
+    // has already checked) is kept as it is; control characters would break the reply's lines.
     for (char c : s) {
-        if (c < 0x20 || c > 0x7E) {
-            return Fail(key, "only printable ASCII characters are allowed");
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u == 0x7F) {
+            return Fail(key, "control characters are not allowed");
         }
     }
     for (std::string_view k : kReadKeys) {

@@ -28,8 +28,8 @@ Device files (--config): a list of objects, or {"devices": [...]}. Keys (each op
 missing key takes the generated device's value at the same position): name, devId, mac
 ("XX:XX:XX:XX:XX:XX"), ip, mask, gateway, dns0, dns1 (IPv4 text; gateway and DNS may be ""),
 httpPort (1..65535), dhcp, wifi (true|false), webVersion, appVersion, user, password, onSet
-("accept"|"refuse"|"silent"), restartMs (0..600000). Texts: printable ASCII, at most 48
-characters.
+("accept"|"refuse"|"silent"), restartMs (0..600000). Texts: UTF-8 without control
+characters, at most 48 bytes.
 
 Faulty replies (--faulty): tail (two replies whose AppUpTime tail is one character short and
 one too long), oversized (a well-formed reply of 2000 bytes), empty (a datagram of 0 bytes),
