@@ -1,48 +1,11 @@
 #include "Device.h"
 
 #include "SecureWipe.h"
+#include "Utf8.h"
 
 namespace ondrel {
 
 namespace {
-
-// The length of the valid UTF-8 sequence at text[at], or 0 when none starts there; an
-// incomplete sequence at the very end is reported through `cut`.
-std::size_t sequenceLength(std::string_view text, std::size_t at, bool& cut) {
-    const auto lead = static_cast<unsigned char>(text[at]);
-    std::size_t length = 0;
-    uint32_t min = 0;
-    if (lead < 0x80) {
-        return 1;
-    } else if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-        min = 0x80;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        min = 0x800;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        min = 0x10000;
-    } else {
-        return 0;
-    }
-    uint32_t code = lead & (0x7Fu >> length);
-    for (std::size_t i = 1; i < length; ++i) {
-        if (at + i >= text.size()) {
-            cut = true;
-            return 0;
-        }
-        const auto next = static_cast<unsigned char>(text[at + i]);
-        if ((next & 0xC0) != 0x80) {
-            return 0;
-        }
-        code = (code << 6) | (next & 0x3Fu);
-    }
-    if (code < min || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
-        return 0;
-    }
-    return length;
-}
 
 std::string latin1ToUtf8(std::string_view text) {
     std::string out;
@@ -104,8 +67,9 @@ std::string decodeDeviceText(std::string_view bytes, std::size_t fieldWidth) {
     std::size_t at = 0;
     bool multibyte = false;
     while (at < bytes.size()) {
-        bool cut = false;
-        const std::size_t n = sequenceLength(bytes, at, cut);
+        const Utf8Char c = utf8At(bytes, at);
+        const bool cut = c.truncated;
+        const std::size_t n = c.length;
         // Only a text already shown to be UTF-8 is taken to be cut: "caf\xE9" filling its
         // field is Latin-1.
         if (cut && multibyte && fieldWidth > 0 && bytes.size() + 1 >= fieldWidth) {

@@ -183,8 +183,7 @@ bool AssignCommand::waitForRestart(Progress& progress) {
 }
 
 std::string AssignCommand::table(const std::vector<AssignRun::Entry>& entries) {
-    using Row = std::array<std::string, 8>;
-    std::vector<Row> rows;
+    std::vector<std::vector<std::string>> rows;
     rows.push_back({"No.", "Mac", "DevName", "DevId", "Adapter", "IP", "NewIP", "Result"});
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const Device& d = entries[i].planned.device;
@@ -194,24 +193,7 @@ std::string AssignCommand::table(const std::vector<AssignRun::Entry>& entries) {
                         DeviceFormatter::Printable(d.ip.text), newIp(entries[i]),
                         assignStatusName(entries[i].status)});
     }
-    std::array<std::size_t, 8> widths{};
-    for (const Row& row : rows) {
-        for (std::size_t c = 0; c < row.size(); ++c) {
-            widths[c] = std::max(widths[c], displayWidth(row[c]));
-        }
-    }
-    std::string out;
-    for (const Row& row : rows) {
-        std::string line;
-        for (std::size_t c = 0; c < row.size(); ++c) {
-            line += row[c];
-            if (c + 1 < row.size()) {
-                line.append(widths[c] - displayWidth(row[c]) + 2, ' ');
-            }
-        }
-        out += line + '\n';
-    }
-    return out;
+    return alignedColumns(rows);
 }
 
 std::string AssignCommand::json(const std::vector<AssignRun::Entry>& entries,

@@ -30,7 +30,6 @@ std::string DeviceFormatter::Csv(const std::vector<Device>& devices,
 
 std::string DeviceFormatter::Table(const std::vector<Device>& devices,
                                    const AddressConflicts* conflicts) {
-    using Row = std::array<std::string, 13>;
     const auto Conflict = [&](std::size_t i) {
         std::string text;
         if (conflicts != nullptr) {
@@ -40,7 +39,7 @@ std::string DeviceFormatter::Table(const std::vector<Device>& devices,
         }
         return text;
     };
-    std::vector<Row> rows;
+    std::vector<std::vector<std::string>> rows;
     rows.push_back({"No.", "DevName", "Mac", "Adapter", "IP", "NetMask", "GateWay", "DNS0",
                     "HttpPort", "Mode", "DevId", "SameSubnet", "Conflict"});
     for (std::size_t i = 0; i < devices.size(); ++i) {
@@ -51,25 +50,7 @@ std::string DeviceFormatter::Table(const std::vector<Device>& devices,
                         std::to_string(d.httpPort), std::string(addressModeName(d.mode)),
                         Printable(d.id), d.inAdapterSubnet() ? "yes" : "no", Conflict(i)});
     }
-    std::array<std::size_t, 13> widths{};
-    for (const Row& row : rows) {
-        for (std::size_t c = 0; c < row.size(); ++c) {
-            widths[c] = std::max(widths[c], displayWidth(row[c]));
-        }
-    }
-    std::string out;
-    for (const Row& row : rows) {
-        std::string line;
-        for (std::size_t c = 0; c < row.size(); ++c) {
-            line += row[c];
-            if (c + 1 < row.size()) {
-                line.append(widths[c] - displayWidth(row[c]) + 2, ' ');
-            }
-        }
-        // Without a conflict the last column is empty: no blanks trail the line.
-        line.erase(line.find_last_not_of(' ') + 1);
-        out += line + '\n';
-    }
+    std::string out = alignedColumns(rows);
     out += std::to_string(devices.size()) + (devices.size() == 1 ? " device\n" : " devices\n");
     return out;
 }

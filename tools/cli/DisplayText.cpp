@@ -1,5 +1,8 @@
 #include "DisplayText.h"
 
+#include "core/Utf8.h"
+
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -12,39 +15,8 @@ namespace {
 // The code point of the UTF-8 character at text[at] and its length in bytes; length 0 when
 // no well-formed character starts there.
 std::pair<char32_t, std::size_t> decodeAt(std::string_view text, std::size_t at) {
-    const auto lead = static_cast<unsigned char>(text[at]);
-    if (lead < 0x80) {
-        return {lead, 1};
-    }
-    std::size_t length = 0;
-    char32_t min = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-        min = 0x80;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        min = 0x800;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        min = 0x10000;
-    } else {
-        return {0, 0};
-    }
-    if (at + length > text.size()) {
-        return {0, 0};
-    }
-    char32_t code = lead & (0x7Fu >> length);
-    for (std::size_t i = 1; i < length; ++i) {
-        const auto next = static_cast<unsigned char>(text[at + i]);
-        if ((next & 0xC0) != 0x80) {
-            return {0, 0};
-        }
-        code = (code << 6) | (next & 0x3Fu);
-    }
-    if (code < min || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
-        return {0, 0};
-    }
-    return {code, length};
+    const Utf8Char c = utf8At(text, at);
+    return {c.code, c.length};
 }
 
 bool inRanges(char32_t c, const auto& ranges) {
@@ -145,6 +117,29 @@ std::size_t displayWidth(std::string_view text) {
         at += length;
     }
     return width;
+}
+
+std::string alignedColumns(const std::vector<std::vector<std::string>>& rows) {
+    std::vector<std::size_t> widths;
+    for (const auto& row : rows) {
+        widths.resize(std::max(widths.size(), row.size()));
+        for (std::size_t c = 0; c < row.size(); ++c) {
+            widths[c] = std::max(widths[c], displayWidth(row[c]));
+        }
+    }
+    std::string out;
+    for (const auto& row : rows) {
+        std::string line;
+        for (std::size_t c = 0; c < row.size(); ++c) {
+            line += row[c];
+            if (c + 1 < row.size()) {
+                line.append(widths[c] - displayWidth(row[c]) + 2, ' ');
+            }
+        }
+        line.erase(line.find_last_not_of(' ') + 1);
+        out += line + '\n';
+    }
+    return out;
 }
 
 } // namespace ondrel::cli

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ondrel::cli {
 
@@ -18,5 +19,9 @@ std::string printableText(std::string_view text);
 // The columns a printable text takes on a terminal: two for an East Asian wide character, none
 // for a combining mark, one for any other character (and for a byte that is not UTF-8).
 std::size_t displayWidth(std::string_view text);
+
+// Rows of printable cells as columns two blanks apart, each as wide on a terminal as its
+// widest cell; no blank trails a line (an empty last column leaves none).
+std::string alignedColumns(const std::vector<std::vector<std::string>>& rows);
 
 } // namespace ondrel::cli
