@@ -1,0 +1,157 @@
+#include "AssignTexts.h"
+
+#include "config/FormRules.h"
+
+namespace ondrel {
+
+namespace {
+
+QString fromUtf8(const std::string& text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+} // namespace
+
+QString AssignTexts::refusal(const PlanError& e) {
+    // A plan file's row is found by its line; a chosen device by its place in the table.
+    QString who = e.line != 0 ? tr("Line %1: ").arg(e.line) : tr("Device %1: ").arg(e.index + 1);
+    if (!e.party.empty()) {
+        who += fromUtf8(e.party) + QStringLiteral(": ");
+    }
+    const QString row = e.line != 0 ? who : QString();
+    const QString other = !e.other      ? QString()
+                          : e.line != 0 ? tr(" (as an earlier row)")
+                                        : tr(" (as device %1)").arg(*e.other + 1);
+    switch (e.refusal) {
+    case PlanRefusal::None:
+        return {};
+    case PlanRefusal::NoDevices:
+        return tr("No devices were chosen.");
+    case PlanRefusal::BadAddress:
+        return row + tr("The first address is not a usable IPv4 address.");
+    case PlanRefusal::BadNetMask:
+        return row + tr("The subnet mask is not a mask.");
+    case PlanRefusal::NoHostInMask:
+        return row + tr("The subnet mask leaves no address for a device.");
+    case PlanRefusal::AddressNotHost:
+        return row + tr("The address is the subnet's network or broadcast address.");
+    case PlanRefusal::BadGateway:
+        return row + tr("The gateway is not an address in the subnet.");
+    case PlanRefusal::BadDns:
+        return row + tr("The DNS server is not a usable IPv4 address.");
+    case PlanRefusal::BadHttpPort:
+        return row + (static_cast<HttpPortCheck>(e.detail) == HttpPortCheck::Refused
+                          ? tr("The HTTP port 10000 cannot be used.")
+                          : tr("The HTTP port is not 1..65535."));
+    case PlanRefusal::OutOfAddresses:
+        return who + tr("The subnet has no free address left for it.");
+    case PlanRefusal::MissingDeviceId:
+        return who + tr("The device reports no device ID, so no request can name it.");
+    case PlanRefusal::SharedDeviceId:
+        return who + tr("Another chosen device has the same device ID%1.").arg(other);
+    case PlanRefusal::DuplicateMac:
+        return who + tr("The device is chosen twice%1.").arg(other);
+    case PlanRefusal::UnknownMac:
+        return who + tr("No device with this MAC answered the search.");
+    case PlanRefusal::BadMac:
+        return who + tr("Not a MAC address.");
+    case PlanRefusal::DuplicateAddress:
+        return who + tr("The address is given twice%1.").arg(other);
+    case PlanRefusal::AddressTaken:
+        return who + (e.taken ? skipped(*e.taken) : tr("The address is taken."));
+    }
+    return tr("The plan cannot be carried out.");
+}
+
+QString AssignTexts::skipped(const SkippedAddress& s) {
+    const QString address = QString::fromStdString(s.address.text());
+    const QString party = fromUtf8(s.party);
+    switch (s.reason) {
+    case SkipReason::ReportedByDevice:
+        return tr("%1: reported by %2").arg(address, party);
+    case SkipReason::PcAddress:
+        return party.isEmpty() ? tr("%1: this PC's address").arg(address)
+                               : tr("%1: this PC's address on %2").arg(address, party);
+    case SkipReason::Gateway:
+        return party.isEmpty() ? tr("%1: the gateway").arg(address)
+                               : tr("%1: the gateway of %2").arg(address, party);
+    case SkipReason::InUse:
+        return party.isEmpty() ? tr("%1: in use on the LAN").arg(address)
+                               : tr("%1: in use on the LAN by %2").arg(address, party);
+    }
+    return tr("%1: taken").arg(address);
+}
+
+QString AssignTexts::check(AddressCheck check) {
+    switch (check) {
+    case AddressCheck::Free:
+        return tr("free");
+    case AddressCheck::NotChecked:
+        return tr("not checked (outside the adapter's subnet)");
+    case AddressCheck::Failed:
+        return tr("not checked (the check failed)");
+    case AddressCheck::Off:
+        return tr("planned");
+    }
+    return {};
+}
+
+QString AssignTexts::status(AssignStatus status) {
+    switch (status) {
+    case AssignStatus::Planned:
+        return tr("planned");
+    case AssignStatus::Sending:
+        return tr("sending");
+    case AssignStatus::Accepted:
+        return tr("accepted");
+    case AssignStatus::Refused:
+        return tr("refused");
+    case AssignStatus::NoAnswer:
+        return tr("no answer");
+    case AssignStatus::Late:
+        return tr("late");
+    case AssignStatus::NotSent:
+        return tr("not sent");
+    case AssignStatus::Verified:
+        return tr("verified");
+    case AssignStatus::NotVerified:
+        return tr("not verified");
+    case AssignStatus::Missing:
+        return tr("missing");
+    }
+    return {};
+}
+
+QString AssignTexts::planFile(const PlanFileReading& r) {
+    const QString at = r.line != 0 ? tr("Line %1: ").arg(r.line) : QString();
+    const QString detail = fromUtf8(r.detail);
+    switch (r.error) {
+    case PlanFileError::None:
+        return {};
+    case PlanFileError::Unreadable:
+        return tr("The plan file cannot be read.");
+    case PlanFileError::TooLarge:
+        return tr("The plan file is too large.");
+    case PlanFileError::NoHeader:
+        return tr("The plan file has no header row.");
+    case PlanFileError::LineTooLong:
+        return at + tr("The line is too long.");
+    case PlanFileError::TooManyRows:
+        return at + tr("The plan file has too many rows.");
+    case PlanFileError::ControlCharacter:
+        return at + tr("The line holds a control character.");
+    case PlanFileError::BadQuoting:
+        return at + tr("A quote is not closed, or text follows a closing quote.");
+    case PlanFileError::DuplicateColumn:
+        return at + tr("The header names the column %1 twice.").arg(detail);
+    case PlanFileError::MissingColumn:
+        return at + tr("The header has no column %1.").arg(detail);
+    case PlanFileError::FieldCount:
+        return at + tr("The row has %1 fields, the header %2.").arg(r.fields).arg(r.columns);
+    case PlanFileError::MissingValue:
+        return at + tr("The row has no value for %1.").arg(detail);
+    }
+    return tr("The plan file cannot be used.");
+}
+
+} // namespace ondrel

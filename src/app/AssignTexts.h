@@ -1,0 +1,28 @@
+#pragma once
+// The assign dialog's words for what the plan, the plan file and the run report as codes: one
+// place, so that a translator meets each reason once and the dialog never shows the CLI's
+// English.
+
+#include "config/AssignRun.h"
+#include "devices/AssignPlan.h"
+#include "devices/PlanFile.h"
+
+#include <QCoreApplication>
+#include <QString>
+
+namespace ondrel {
+
+class AssignTexts {
+    Q_DECLARE_TR_FUNCTIONS(AssignTexts)
+
+public:
+    // Why nothing can be sent, naming the device or plan row concerned.
+    static QString refusal(const PlanError& error);
+    // "192.168.0.64: reported by Cam 3 (02:...)".
+    static QString skipped(const SkippedAddress& skipped);
+    static QString check(AddressCheck check);
+    static QString status(AssignStatus status);
+    static QString planFile(const PlanFileReading& reading);
+};
+
+} // namespace ondrel
