@@ -82,7 +82,7 @@ protected:
         }
         setup.prober = prober;
         setup.prompter = prompter;
-        setup.periods = TimerPeriods{150, 5, 3};
+        setup.periods = TimerPeriods{400, 5, 3};
         AssignHooks hooks;
         hooks.send = [this](const Device& d, const NetworkSettings& s, const Credentials& c) {
             sentPasswords.push_back(c.password);
