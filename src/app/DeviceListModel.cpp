@@ -5,6 +5,9 @@
 #include <QApplication>
 #include <QStyle>
 
+#include <algorithm>
+#include <utility>
+
 namespace ondrel {
 
 namespace {
@@ -13,14 +16,22 @@ QString fromUtf8(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+bool sameConflict(const AddressConflicts::Conflict& a, const AddressConflicts::Conflict& b) {
+    return a.withPc == b.withPc && a.others == b.others;
+}
+
 } // namespace
 
 DeviceListModel::DeviceListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 void DeviceListModel::addReplies(std::vector<Device>&& replies) {
     const bool moved = m_list.addAll(std::move(replies));
+    // The rows known so far are compared before the new ones are announced, so that the
+    // proxy never sees a row it does not know of.
     if (moved) {
         refresh();
+    } else {
+        computeConflicts(true);
     }
     const int size = static_cast<int>(m_list.size());
     if (size > m_rows) {
@@ -33,13 +44,39 @@ void DeviceListModel::addReplies(std::vector<Device>&& replies) {
 void DeviceListModel::clear() {
     beginResetModel();
     m_list.clear();
+    m_conflicts = {};
     m_rows = 0;
     endResetModel();
 }
 
 void DeviceListModel::refresh() {
+    computeConflicts(false);
     if (m_rows > 0) {
         Q_EMIT dataChanged(index(0, 0), index(m_rows - 1, ColumnCount - 1));
+    }
+}
+
+void DeviceListModel::setPcLinks(NetLinks links) {
+    if (links == m_pcLinks) {
+        return;
+    }
+    m_pcLinks = std::move(links);
+    computeConflicts(true);
+}
+
+void DeviceListModel::computeConflicts(bool announce) {
+    AddressConflicts before = std::move(m_conflicts);
+    m_conflicts = {};
+    m_conflicts.compute(m_list.devices(), m_pcLinks);
+    if (!announce) {
+        return;
+    }
+    // Most batches change no mark at all; a new camera at a factory address changes a few.
+    for (int row = 0; row < m_rows; ++row) {
+        const auto at = static_cast<std::size_t>(row);
+        if (!sameConflict(before.of(at), m_conflicts.of(at))) {
+            Q_EMIT dataChanged(index(row, 0), index(row, ColumnCount - 1));
+        }
     }
 }
 
@@ -61,6 +98,43 @@ QString DeviceListModel::subnetHint(const Device& device) {
     return Texts::OutsideSubnetHint(ip, name, fromUtf8(adapter.SubnetText()));
 }
 
+QString DeviceListModel::conflictHint(int row) const {
+    const Device* shown = device(row);
+    if (shown == nullptr) {
+        return {};
+    }
+    const AddressConflicts::Conflict& conflict = m_conflicts.of(static_cast<std::size_t>(row));
+    if (!conflict.any()) {
+        return {};
+    }
+    // Each other device once, by what the user sees of it: its name and its MAC.
+    QStringList parties;
+    std::vector<const std::string*> named;
+    for (const std::size_t other : conflict.others) {
+        const Device& d = m_list[other];
+        if (std::none_of(named.begin(), named.end(),
+                         [&](const std::string* mac) { return *mac == d.mac; })) {
+            named.push_back(&d.mac);
+            parties << Texts::ConflictParty(fromUtf8(d.name), fromUtf8(d.mac));
+        }
+    }
+    if (conflict.withPc) {
+        parties << Texts::ThisPc();
+    }
+    return Texts::ConflictHint(fromUtf8(shown->ip.text), fromUtf8(shown->adapter.name),
+                               parties.join(QStringLiteral(", ")));
+}
+
+QString DeviceListModel::hints(const Device& device, int row) const {
+    QStringList lines;
+    for (QString hint : {conflictHint(row), subnetHint(device)}) {
+        if (!hint.isEmpty()) {
+            lines << std::move(hint);
+        }
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
 int DeviceListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : m_rows;
 }
@@ -77,8 +151,20 @@ QString DeviceListModel::text(const Device& device, int row, int column) const {
         return fromUtf8(device.name);
     case MacColumn:
         return fromUtf8(device.mac);
+    case IpColumn:
+        return fromUtf8(device.ip.text);
     case AdapterColumn:
         return fromUtf8(device.adapter.name);
+    case HttpPortColumn:
+        return QString::number(device.httpPort);
+    case ModeColumn:
+        return device.mode == AddressMode::Dhcp ? Texts::ModeDhcp() : Texts::ModeStatic();
+    case WebVersionColumn:
+        return fromUtf8(device.webVersion);
+    case AppVersionColumn:
+        return fromUtf8(device.appVersion);
+    case IdColumn:
+        return fromUtf8(device.id);
     default:
         return {};
     }
@@ -95,12 +181,16 @@ QVariant DeviceListModel::data(const QModelIndex& index, int role) const {
         return text(*shown, index.row(), index.column());
     case Qt::ToolTipRole:
     case Qt::AccessibleDescriptionRole: {
-        const QString hint = subnetHint(*shown);
+        const QString hint = hints(*shown, index.row());
         return hint.isEmpty() ? QVariant() : QVariant(hint);
     }
     case Qt::DecorationRole:
         if (index.column() == AdapterColumn && !subnetHint(*shown).isEmpty()) {
             return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
+        }
+        if (index.column() == IpColumn &&
+            m_conflicts.of(static_cast<std::size_t>(index.row())).any()) {
+            return QApplication::style()->standardIcon(QStyle::SP_MessageBoxCritical);
         }
         return {};
     default:
@@ -125,8 +215,20 @@ QVariant DeviceListModel::headerData(int section, Qt::Orientation orientation, i
         return Texts::ColumnName();
     case MacColumn:
         return Texts::ColumnMac();
+    case IpColumn:
+        return Texts::ColumnIp();
     case AdapterColumn:
         return Texts::ColumnAdapter();
+    case HttpPortColumn:
+        return Texts::ColumnHttpPort();
+    case ModeColumn:
+        return Texts::ColumnMode();
+    case WebVersionColumn:
+        return Texts::ColumnWebVersion();
+    case AppVersionColumn:
+        return Texts::ColumnAppVersion();
+    case IdColumn:
+        return Texts::ColumnId();
     default:
         return {};
     }

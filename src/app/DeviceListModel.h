@@ -2,13 +2,19 @@
 // The devices that answered, as the rows of the list: the model owns the DeviceList, so that
 // rows and devices always change together. Row n is the device that arrived n-th, so the row a
 // user picks is the very device that is shown, queried, updated and browsed, also when two
-// rows share a MAC.
+// rows share a MAC. The view sorts and filters through DeviceListProxy; this model never
+// reorders.
 //
-// A device whose address lies outside the subnet of the adapter it answered on is marked: a
-// warning icon beside its adapter and a tooltip that says why the browser cannot reach it.
-// The mark is a hint only; nothing is refused because of it.
+// Two marks, hints only (nothing is refused because of them):
+// - a device whose address lies outside the subnet of the adapter it answered on: a warning
+//   icon beside its adapter and a tooltip that says why the browser cannot reach it;
+// - a device whose address another device on the same adapter, or the adapter itself, also
+//   has: an icon beside its address and a tooltip that names the others.
+// Both tooltips are the rows' accessible descriptions too, so that a screen reader says them.
 
+#include "devices/AddressConflicts.h"
 #include "devices/DeviceList.h"
+#include "discovery/NetLinks.h"
 
 #include <QAbstractTableModel>
 
@@ -19,26 +25,45 @@ namespace ondrel {
 class DeviceListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { NumberColumn, NameColumn, MacColumn, AdapterColumn, ColumnCount };
+    enum Column {
+        NumberColumn,
+        NameColumn,
+        MacColumn,
+        IpColumn,
+        AdapterColumn,
+        HttpPortColumn,
+        ModeColumn,
+        WebVersionColumn,
+        AppVersionColumn,
+        IdColumn,
+        ColumnCount
+    };
+    // The columns a first run shows; the others are offered by the header's menu.
+    static bool shownByDefault(int column) { return column <= AdapterColumn; }
 
     explicit DeviceListModel(QObject* parent = nullptr);
 
     // Adds a batch of replies: new devices become rows in one insertion, and rows whose
-    // device moved to another adapter are drawn again.
+    // device moved to another adapter, or whose conflicts changed, are drawn again.
     void addReplies(std::vector<Device>&& replies);
     void clear();
     // Devices changed in place (an accepted update): every row is drawn again.
     void refresh();
+    // The PC's own adapters and their addresses, which a device's address must not take.
+    void setPcLinks(NetLinks links);
 
     // The list itself, for the update flow that writes an accepted update into it.
     DeviceList& devices() { return m_list; }
     const DeviceList& devices() const { return m_list; }
+    const AddressConflicts& conflicts() const { return m_conflicts; }
     // The device of a row, or null off the rows.
     const Device* device(int row) const;
 
     // Why the browser cannot reach the device from this PC, or empty when it can (or when the
     // adapter it answered on is not known, or it reports no address).
     static QString subnetHint(const Device& device);
+    // Who else answers at the row's address, or empty when nobody does.
+    QString conflictHint(int row) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -47,8 +72,14 @@ public:
 
 private:
     QString text(const Device& device, int row, int column) const;
+    QString hints(const Device& device, int row) const;
+    // Looks at every device's address again; rows whose mark changed are drawn again unless
+    // all of them are about to be.
+    void computeConflicts(bool announce);
 
     DeviceList m_list;
+    NetLinks m_pcLinks;
+    AddressConflicts m_conflicts;
     // The rows the views know of: the list grows before the model announces its new rows.
     int m_rows = 0;
 };

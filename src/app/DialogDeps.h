@@ -8,6 +8,8 @@
 #include "netinfo/AdapterSource.h"
 #include "netinfo/DnsConfig.h"
 
+#include <QString>
+
 #include <functional>
 #include <memory>
 #include <optional>
@@ -30,6 +32,9 @@ struct DialogDeps {
     // With this PC's adapters: how resolved's DNS servers are asked, on a worker thread so
     // that start-up never waits for it (null: over the system bus).
     std::function<std::optional<DnsConfig>()> resolvedQuery;
+    // Where the list's columns and the window's size are remembered: an INI file of its own
+    // (tests, the screenshot), or empty for the user's settings.
+    QString settingsFile;
 };
 
 } // namespace ondrel

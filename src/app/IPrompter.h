@@ -3,6 +3,7 @@
 // is the window the box belongs to, or null for a box that belongs to no window.
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -17,6 +18,14 @@ public:
     virtual bool question(QWidget* owner, const QString& text, const QString& caption) = 0;
     // No icon, an OK button.
     virtual void plain(QWidget* owner, const QString& text, const QString& caption) = 0;
+    // A file to write, chosen among filters ("CSV files (*.csv)"); the path (empty when the
+    // user cancelled) and, in chosenFilter, the filter it was chosen under. Nothing is chosen
+    // where no user can be asked.
+    virtual QString saveFileName(QWidget* owner, const QString& caption, const QStringList& filters,
+                                 QString* chosenFilter) {
+        (void)owner, (void)caption, (void)filters, (void)chosenFilter;
+        return {};
+    }
 };
 
 } // namespace ondrel

@@ -3,23 +3,28 @@
 #include "AboutDialog.h"
 #include "DesktopWebOpener.h"
 #include "DeviceListModel.h"
+#include "DeviceListProxy.h"
+#include "DeviceListView.h"
 #include "EndpointEvents.h"
 #include "MessageBoxPrompter.h"
 #include "Resources.h"
 #include "Texts.h"
 #include "config/DeviceUrl.h"
 #include "config/FormRules.h"
+#include "devices/DeviceExport.h"
 #include "netinfo/ResolvedDns.h"
 #include "netinfo/SystemAdapterSource.h"
 #include "ui_MainWindow.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QFutureWatcher>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QScrollBar>
+#include <QSaveFile>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <cstring>
@@ -65,13 +70,18 @@ MainWindow::MainWindow(const QString& title, DialogDeps deps, QWidget* parent)
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
+    m_pcLinks = deps.endpoint.links ? deps.endpoint.links : NetLinkLister(ListSystemLinks);
+    m_viewSettings = ViewSettings(deps.settingsFile);
     m_model = new DeviceListModel(this);
+    m_model->setPcLinks(m_pcLinks());
+    m_proxy = new DeviceListProxy(m_model, this);
     m_updateFlow = std::make_unique<UpdateFlow>(m_model->devices());
     m_events = new EndpointEvents(this);
     m_updateWait.setSingleShot(true);
     setUpActions();
     setUpDeviceList();
     setUpTabOrder();
+    m_viewSettings.restore(*ui->deviceList, *this);
 
     connect(&m_updateWait, &QTimer::timeout, this, &MainWindow::onUpdateWaitExpired);
     connect(ui->restartProgress, &RestartProgress::finished, this, [this] {
@@ -171,12 +181,28 @@ void MainWindow::setUpActions() {
     m_aboutAction = addAction("aboutAction", QKeySequence(Qt::Key_F1));
     m_aboutAction->setText(Texts::AboutEntry());
     connect(m_aboutAction, &QAction::triggered, this, &MainWindow::about);
+
+    m_filterAction = addAction("filterAction", QKeySequence::Find);
+    connect(m_filterAction, &QAction::triggered, this, [this] {
+        ui->filterEdit->setFocus(Qt::ShortcutFocusReason);
+        ui->filterEdit->selectAll();
+    });
+    m_saveAction = addAction("saveListAction", QKeySequence::Save);
+    m_saveAction->setText(Texts::SaveListEntry());
+    connect(m_saveAction, &QAction::triggered, this, &MainWindow::saveList);
+    // Copy belongs to the list: in the form's edits Ctrl+C copies their text.
+    m_copyAction = new QAction(Texts::CopyEntry(), ui->deviceList);
+    m_copyAction->setObjectName(QStringLiteral("copyAction"));
+    m_copyAction->setShortcut(QKeySequence::Copy);
+    m_copyAction->setShortcutContext(Qt::WidgetShortcut);
+    ui->deviceList->addAction(m_copyAction);
+    connect(m_copyAction, &QAction::triggered, this, &MainWindow::copyChosen);
 }
 
 void MainWindow::setUpDeviceList() {
     QTableView* list = ui->deviceList;
-    list->setModel(m_model);
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setModel(m_proxy);
+    list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list->setSelectionBehavior(QAbstractItemView::SelectRows);
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list->setTabKeyNavigation(false);
@@ -187,49 +213,43 @@ void MainWindow::setUpDeviceList() {
     list->verticalHeader()->hide();
     list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     list->verticalHeader()->setDefaultSectionSize(list->fontMetrics().height() + 4);
-    QHeaderView* header = list->horizontalHeader();
-    header->setSectionsClickable(false);
-    header->setHighlightSections(false);
-    header->setSectionResizeMode(QHeaderView::Interactive);
-    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    header->setMinimumSectionSize(0);
-    // Wide enough for the texts devices send: a whole name like "Sim Camera 00001" and a whole
-    // MAC, never narrower than the list always had.
-    const QFontMetrics metrics = list->fontMetrics();
-    const int padding = 2 * list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 12;
-    auto width = [&](const char* sample, int atLeast) {
-        return std::max(atLeast, metrics.horizontalAdvance(QLatin1String(sample)) + padding);
-    };
-    list->setColumnWidth(DeviceListModel::NumberColumn, width("00000", 55));
-    list->setColumnWidth(DeviceListModel::NameColumn, width("Sim Camera 00001", 80));
-    list->setColumnWidth(DeviceListModel::MacColumn, width("AA:AA:AA:AA:AA:AA", 110));
-    // The adapter's name, with room for the subnet mark's icon before it.
-    list->setColumnWidth(DeviceListModel::AdapterColumn,
-                         width("enp0s31f6", 80) +
-                             list->style()->pixelMetric(QStyle::PM_SmallIconSize));
-    header->setStretchLastSection(true);
-    int total = 0;
-    for (int c = 0; c < DeviceListModel::ColumnCount; ++c) {
-        total += list->columnWidth(c);
-    }
-    list->setMinimumWidth(total + 2 * list->frameWidth() +
-                          list->verticalScrollBar()->sizeHint().width());
+    DeviceListView::setUpColumns(*list);
+    // New rows of a burst arrive in arrival order, so sorted by No. they stay one insertion.
+    list->setSortingEnabled(true);
+    connect(list->horizontalHeader(), &QHeaderView::customContextMenuRequested, this,
+            [this](const QPoint& pos) { DeviceListView::showColumnMenu(*ui->deviceList, pos); });
+    list->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(list, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        QMenu menu(this);
+        menu.addAction(m_copyAction);
+        menu.addAction(m_saveAction);
+        menu.exec(ui->deviceList->viewport()->mapToGlobal(pos));
+    });
 
     // Every new current row is shown: a click on another row, Up and Down. A press on the
     // current row changes nothing for the view, so the filter shows that one again.
     connect(list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) {
                 if (current.isValid()) {
-                    showRow(current.row());
+                    showRow(m_proxy->mapToSource(current).row());
                 }
             });
+    connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &MainWindow::chosenDevicesChanged);
+    // The press before it has made the row current and shown it.
+    connect(list, &QAbstractItemView::doubleClicked, this, &MainWindow::browse);
     list->viewport()->installEventFilter(this);
+
+    connect(ui->filterEdit, &QLineEdit::textChanged, this, [this](const QString& text) {
+        m_proxy->setFilterText(text.trimmed());
+        showStatus();
+    });
 }
 
 void MainWindow::setUpTabOrder() {
     QList<QWidget*> chain = {ui->searchButton, ui->browseButton};
     chain << ui->deviceForm->tabStops() << ui->closeButton << ui->adapterPanel->tabStops()
-          << ui->deviceList;
+          << ui->filterEdit << ui->deviceList;
     for (qsizetype i = 1; i < chain.size(); ++i) {
         QWidget::setTabOrder(chain[i - 1], chain[i]);
     }
@@ -251,14 +271,73 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         list->selectionModel()->clear();
         return true;
     }
-    if (at.row() == list->currentIndex().row()) {
-        showRow(at.row());
+    // A plain click on the current row shows it again; Ctrl or Shift only change the choice.
+    if (at.row() == list->currentIndex().row() &&
+        !(press->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier))) {
+        showRow(m_proxy->mapToSource(at).row());
     }
     return false;
 }
 
+int MainWindow::currentSourceRow() const {
+    const QModelIndex current = ui->deviceList->currentIndex();
+    return current.isValid() ? m_proxy->mapToSource(current).row() : -1;
+}
+
 const Device* MainWindow::currentDevice() const {
-    return m_model->device(ui->deviceList->currentIndex().row());
+    return m_model->device(currentSourceRow());
+}
+
+std::vector<Device> MainWindow::chosenDevices() const {
+    QModelIndexList rows = ui->deviceList->selectionModel()->selectedRows();
+    std::sort(rows.begin(), rows.end(),
+              [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+    std::vector<Device> chosen;
+    chosen.reserve(static_cast<std::size_t>(rows.size()));
+    for (const QModelIndex& row : rows) {
+        if (const Device* device = m_model->device(m_proxy->mapToSource(row).row())) {
+            chosen.push_back(*device);
+        }
+    }
+    return chosen;
+}
+
+void MainWindow::copyChosen() {
+    QModelIndexList rows = ui->deviceList->selectionModel()->selectedRows();
+    if (rows.isEmpty()) {
+        return;
+    }
+    std::sort(rows.begin(), rows.end(),
+              [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+    QGuiApplication::clipboard()->setText(DeviceListView::rowsAsText(*ui->deviceList, rows));
+}
+
+void MainWindow::saveList() {
+    const QString csv = Texts::CsvFiles();
+    const QString json = Texts::JsonFiles();
+    QString filter = csv;
+    QString path = m_prompter->saveFileName(this, Texts::SaveListCaption(), {csv, json}, &filter);
+    if (path.isEmpty()) {
+        return;
+    }
+    // The file's own extension decides; a name without one takes the chosen filter's.
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    bool asJson = suffix == QLatin1String("json");
+    if (suffix != QLatin1String("json") && suffix != QLatin1String("csv")) {
+        asJson = filter == json;
+        path += asJson ? QStringLiteral(".json") : QStringLiteral(".csv");
+    }
+    // Every device in arrival order, whatever the list shows: the same text the CLI prints.
+    const auto& devices = m_model->devices().devices();
+    const std::string text = asJson ? devicesAsJson(devices, &m_model->conflicts())
+                                    : devicesAsCsv(devices, &m_model->conflicts());
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(text.data(), static_cast<qint64>(text.size())) !=
+            static_cast<qint64>(text.size()) ||
+        !file.commit()) {
+        m_prompter->information(this, Texts::SaveFailed(path, file.errorString()), Texts::Tips());
+    }
 }
 
 void MainWindow::showRow(int row) {
@@ -280,6 +359,8 @@ void MainWindow::setDeviceShown(bool shown) {
 
 void MainWindow::search() {
     m_model->clear();
+    // An adapter plugged in or given an address since: the PC's addresses as they are now.
+    m_model->setPcLinks(m_pcLinks());
     m_ignoredReplies = 0;
     m_lostReplies = 0;
     ui->deviceForm->reset();
@@ -320,6 +401,9 @@ QString MainWindow::statusText() const {
         parts << m_searchStatus;
     }
     parts << Texts::DeviceCount(m_model->rowCount());
+    if (!m_proxy->filterText().isEmpty()) {
+        parts << Texts::Showing(m_proxy->rowCount(), m_model->rowCount());
+    }
     if (m_lostReplies > 0) {
         parts << Texts::RepliesLost(m_lostReplies);
     }
@@ -398,7 +482,7 @@ void MainWindow::update() {
     const NetworkSettings settings = ui->deviceForm->settings();
     // The wait begins before the request leaves, so that an answer that comes back at once
     // finds it.
-    m_updateFlow->begin(static_cast<std::size_t>(ui->deviceList->currentIndex().row()), settings);
+    m_updateFlow->begin(static_cast<std::size_t>(currentSourceRow()), settings);
     const SendResult sent =
         m_endpoint.sendSettings(*device, settings, ui->deviceForm->credentials());
     if (!sent) {
@@ -471,6 +555,7 @@ void MainWindow::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    m_viewSettings.save(*ui->deviceList, *this);
     m_updateWait.stop();
     m_lossTimer.stop();
     ui->restartProgress->stop();

@@ -2,17 +2,22 @@
 // The main window: the PC's adapters on the left, the devices found below them, the current
 // device's settings on the right, the buttons and a status line at the bottom. Its areas are
 // widgets of their own (AdapterPanel, DeviceForm, RestartProgress) composed in MainWindow.ui;
-// the list is a QTableView over DeviceListModel.
+// the list is a QTableView over DeviceListModel, sorted and filtered by DeviceListProxy.
 //
 // The form, Update and Browse follow the list's current row and nothing else: a click on a
 // row (also the current one) or a move with Up and Down shows that row's device and queries
-// it; a click beside the rows leaves no current row.
+// it; a click beside the rows leaves no current row. Rows are the proxy's; each is mapped to
+// its device's arrival index before anything acts on it.
+//
+// Several rows may be chosen at once (Ctrl and Shift with a click or an arrow, Ctrl+A): they
+// are what Copy and the assign dialog work on, while the form stays with the current row.
 //
 // Threads: the window, its device list and the update flow belong to the user-interface
 // thread. The endpoint's receive thread reaches the window only through EndpointEvents, as
 // queued signals, and never waits for this thread; closing stops and joins it first.
 
 #include "DialogDeps.h"
+#include "ViewSettings.h"
 #include "config/UpdateFlow.h"
 
 #include <QIcon>
@@ -23,6 +28,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 class QAction;
 
@@ -33,6 +39,7 @@ class MainWindow;
 namespace ondrel {
 
 class DeviceListModel;
+class DeviceListProxy;
 class EndpointEvents;
 class ResolvedAnswer;
 
@@ -53,6 +60,13 @@ public:
     const DeviceListModel& devices() const { return *m_model; }
     UpdateFlow::State updateState() const { return m_updateFlow->state(); }
 
+    // The devices of the chosen rows, in the order the list shows them.
+    std::vector<Device> chosenDevices() const;
+
+Q_SIGNALS:
+    // The chosen rows changed: another row was chosen or left, or the list was emptied.
+    void chosenDevicesChanged();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -65,10 +79,13 @@ private:
     void readDnsInBackground(std::shared_ptr<ResolvedAnswer> resolved,
                              std::function<std::optional<DnsConfig>()> query);
 
-    // The device of the list's current row, or null.
+    // The device of the list's current row, or null; its arrival index, or -1.
     const Device* currentDevice() const;
-    // Shows the device of a row in the form and sends it the three queries.
+    int currentSourceRow() const;
+    // Shows the device of a row (an arrival index) in the form and sends it the three queries.
     void showRow(int row);
+    void copyChosen();
+    void saveList();
     void setDeviceShown(bool shown);
     void browse();
     void update();
@@ -93,6 +110,10 @@ private:
 
     std::unique_ptr<Ui::MainWindow> ui;
     DeviceListModel* m_model = nullptr;
+    DeviceListProxy* m_proxy = nullptr;
+    // The PC's own addresses, which devices are compared with.
+    NetLinkLister m_pcLinks;
+    ViewSettings m_viewSettings;
     std::unique_ptr<UpdateFlow> m_updateFlow;
     EndpointEvents* m_events = nullptr;
     QTimer m_updateWait;
@@ -101,6 +122,9 @@ private:
     QAction* m_browseAction = nullptr;
     QAction* m_updateAction = nullptr;
     QAction* m_aboutAction = nullptr;
+    QAction* m_filterAction = nullptr;
+    QAction* m_saveAction = nullptr;
+    QAction* m_copyAction = nullptr;
 
     // What the last search did, for the status line: its result, the replies the window
     // could not take, and those the kernel dropped.

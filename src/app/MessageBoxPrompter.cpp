@@ -1,5 +1,6 @@
 #include "MessageBoxPrompter.h"
 
+#include <QFileDialog>
 #include <QMessageBox>
 
 namespace ondrel {
@@ -27,6 +28,12 @@ bool MessageBoxPrompter::question(QWidget* owner, const QString& text, const QSt
 
 void MessageBoxPrompter::plain(QWidget* owner, const QString& text, const QString& caption) {
     run(owner, QMessageBox::NoIcon, text, caption, QMessageBox::Ok);
+}
+
+QString MessageBoxPrompter::saveFileName(QWidget* owner, const QString& caption,
+                                         const QStringList& filters, QString* chosenFilter) {
+    return QFileDialog::getSaveFileName(owner, caption, {}, filters.join(QStringLiteral(";;")),
+                                        chosenFilter);
 }
 
 } // namespace ondrel

@@ -10,6 +10,8 @@ public:
     void information(QWidget* owner, const QString& text, const QString& caption) override;
     bool question(QWidget* owner, const QString& text, const QString& caption) override;
     void plain(QWidget* owner, const QString& text, const QString& caption) override;
+    QString saveFileName(QWidget* owner, const QString& caption, const QStringList& filters,
+                         QString* chosenFilter) override;
 };
 
 } // namespace ondrel

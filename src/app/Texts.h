@@ -26,6 +26,37 @@ public:
     static QString ColumnName() { return tr("DeviceName"); }
     static QString ColumnMac() { return tr("MAC"); }
     static QString ColumnAdapter() { return tr("Adapter"); }
+    static QString ColumnIp() { return tr("IP"); }
+    static QString ColumnHttpPort() { return tr("HTTP port"); }
+    static QString ColumnMode() { return tr("Mode"); }
+    static QString ColumnWebVersion() { return tr("WebVersion"); }
+    static QString ColumnAppVersion() { return tr("AppVersion"); }
+    static QString ColumnId() { return tr("Device ID"); }
+    static QString ModeStatic() { return tr("static"); }
+    static QString ModeDhcp() { return tr("DHCP"); }
+    //: %1 is a device's address, %2 the PC's adapter, %3 the others, e.g. "Cam 3
+    //: (02:00:00:00:00:03), this PC".
+    static QString ConflictHint(const QString& ip, const QString& adapter, const QString& others) {
+        return tr("%1 on %2 is also the address of %3: the browser may show another device "
+                  "until each has an address of its own")
+            .arg(ip, adapter, others);
+    }
+    static QString ConflictParty(const QString& name, const QString& mac) {
+        return tr("%1 (%2)").arg(name, mac);
+    }
+    static QString ThisPc() { return tr("this PC"); }
+    // While a filter hides rows: how many the list shows of every device found.
+    static QString Showing(int shown, int all) {
+        return tr("Showing %1 of %2").arg(shown).arg(all);
+    }
+    static QString SaveListEntry() { return tr("&Save list..."); }
+    static QString CopyEntry() { return tr("&Copy"); }
+    static QString SaveListCaption() { return tr("Save list"); }
+    static QString CsvFiles() { return tr("CSV files (*.csv)"); }
+    static QString JsonFiles() { return tr("JSON files (*.json)"); }
+    static QString SaveFailed(const QString& file, const QString& reason) {
+        return tr("The list could not be saved to %1: %2").arg(file, reason);
+    }
     static QString OutsideSubnetHint(const QString& ip, const QString& adapter,
                                      const QString& subnet) {
         return tr("%1 is outside %2's subnet %3: the browser cannot reach it until you change "

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QSpinBox>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 
@@ -44,7 +45,16 @@ DialogDeps LoopbackDeps(uint16_t destPort, std::vector<Adapter> adapters) {
     deps.endpoint.destAddress = "127.0.0.1";
     deps.endpoint.destPort = destPort;
     deps.timers = TimerPeriods{60, 5, 33};
+    deps.settingsFile = FreshSettingsFile();
     return deps;
+}
+
+QString FreshSettingsFile() {
+    // One directory for the program's run; each window its own file, so that no test sees
+    // the columns another left behind, and none touches the user's own settings.
+    static QTemporaryDir dir;
+    static int next = 0;
+    return dir.filePath(QStringLiteral("settings-%1.ini").arg(++next));
 }
 
 bool ShowActive(QWidget& window) {

@@ -27,7 +27,10 @@ namespace ondrel::testing {
 inline const QString kTitle = QStringLiteral("Z6 series Search Tool(1.0.1.1)");
 
 // Dependencies for a window that binds and sends on loopback only, with fake adapters.
+// Its column and window settings live in a file of their own (FreshSettingsFile).
 DialogDeps LoopbackDeps(uint16_t destPort, std::vector<Adapter> adapters = {});
+// A settings file no window has used yet, in a directory removed when the tests end.
+QString FreshSettingsFile();
 
 // The window's child of that objectName, or null.
 template <typename T = QWidget> T* Named(const QObject& root, const char* name) {

@@ -292,9 +292,10 @@ TEST_F(StartupWindow, TabStopsReadOnlyEditsAndLimits) {
         stops << name;
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
-    EXPECT_EQ(stops.join(' '), QStringLiteral("searchButton httpPortSpin accountEdit passwordEdit "
-                                              "closeButton adapterCombo pcIpEdit pcMaskEdit "
-                                              "pcGatewayEdit pcDns1Edit pcDns2Edit deviceList"));
+    EXPECT_EQ(stops.join(' '),
+              QStringLiteral("searchButton httpPortSpin accountEdit passwordEdit "
+                             "closeButton adapterCombo pcIpEdit pcMaskEdit "
+                             "pcGatewayEdit pcDns1Edit pcDns2Edit filterEdit deviceList"));
     // Without a device: edits read-only, everything else off.
     for (const char* name :
          {"deviceNameEdit", "sysFirmwareEdit", "appFirmwareEdit", "accountEdit", "passwordEdit",
@@ -328,18 +329,24 @@ TEST_F(StartupWindow, CaptionPortAndList) {
     EXPECT_EQ(port->maximum(), 65535);
 
     QTableView* list = ListOf(*window);
-    ASSERT_EQ(list->model()->columnCount(), 4);
-    const char* titles[] = {"No.", "DeviceName", "MAC", "Adapter"};
-    const int widths[] = {55, 80, 110, 80};
-    for (int c = 0; c < 4; ++c) {
+    ASSERT_EQ(list->model()->columnCount(), DeviceListModel::ColumnCount);
+    // The first five are shown on a first run; the rest wait in the header's menu.
+    const char* titles[] = {"No.",       "DeviceName", "MAC",        "IP",         "Adapter",
+                            "HTTP port", "Mode",       "WebVersion", "AppVersion", "Device ID"};
+    const int widths[] = {55, 80, 110, 90, 80};
+    for (int c = 0; c < DeviceListModel::ColumnCount; ++c) {
         EXPECT_EQ(list->model()->headerData(c, Qt::Horizontal).toString(), titles[c]);
-        EXPECT_GE(list->columnWidth(c), widths[c]);
+        EXPECT_EQ(list->isColumnHidden(c), c >= 5) << titles[c];
+        if (c < 5) {
+            EXPECT_GE(list->columnWidth(c), widths[c]);
+        }
     }
     EXPECT_EQ(list->model()->rowCount(), 0);
     EXPECT_EQ(list->selectionBehavior(), QAbstractItemView::SelectRows);
-    EXPECT_EQ(list->selectionMode(), QAbstractItemView::SingleSelection);
-    EXPECT_FALSE(list->horizontalHeader()->sectionsClickable());
-    EXPECT_FALSE(list->isSortingEnabled());
+    EXPECT_EQ(list->selectionMode(), QAbstractItemView::ExtendedSelection);
+    EXPECT_TRUE(list->horizontalHeader()->sectionsClickable());
+    EXPECT_TRUE(list->isSortingEnabled());
+    EXPECT_EQ(list->horizontalHeader()->sortIndicatorSection(), DeviceListModel::NumberColumn);
     EXPECT_FALSE(list->showGrid());
     EXPECT_FALSE(list->tabKeyNavigation());
 }

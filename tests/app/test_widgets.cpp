@@ -71,9 +71,10 @@ TEST(IpAddressControl, TypingMovesOnAndHoldsOctetsTo255) {
 
 TEST(DeviceListModel, RowsAreTheListsDevicesInArrivalOrder) {
     DeviceListModel model;
-    EXPECT_EQ(model.columnCount(), 4);
-    const char* titles[] = {"No.", "DeviceName", "MAC", "Adapter"};
-    for (int c = 0; c < 4; ++c) {
+    EXPECT_EQ(model.columnCount(), 10);
+    const char* titles[] = {"No.",       "DeviceName", "MAC",        "IP",         "Adapter",
+                            "HTTP port", "Mode",       "WebVersion", "AppVersion", "Device ID"};
+    for (int c = 0; c < 10; ++c) {
         EXPECT_EQ(model.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString(), titles[c]);
     }
     QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);

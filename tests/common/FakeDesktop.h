@@ -42,7 +42,19 @@ public:
     void plain(QWidget* owner, const QString& text, const QString& caption) override {
         prompts.push_back({Prompt::Plain, owner, text, caption});
     }
+    // The file dialog answers with savePath, chosen under saveFilter (when not empty).
+    QString saveFileName(QWidget*, const QString&, const QStringList& filters,
+                         QString* chosenFilter) override {
+        offeredFilters = filters;
+        if (chosenFilter != nullptr && !saveFilter.isEmpty()) {
+            *chosenFilter = saveFilter;
+        }
+        return savePath;
+    }
     std::vector<Prompt> prompts;
+    QString savePath;
+    QString saveFilter;
+    QStringList offeredFilters;
     bool answerYes = false;
     // What happens while the question is open (the event loop runs under a real box).
     std::function<void()> whileAsking;

@@ -1,0 +1,85 @@
+#include "ViewSettings.h"
+
+#include <QFile>
+#include <QHeaderView>
+#include <QSettings>
+#include <QTableView>
+#include <QWidget>
+
+#include <memory>
+
+namespace ondrel {
+
+namespace {
+
+// Bumped when the list's columns change meaning, so that an older layout is not applied to
+// columns it never described.
+constexpr int kLayoutVersion = 1;
+constexpr int kLargestSide = 16384;
+
+const QString kColumnsKey = QStringLiteral("list/columns");
+const QString kHeaderKey = QStringLiteral("list/header");
+const QString kSizeKey = QStringLiteral("window/size");
+
+std::unique_ptr<QSettings> open(const QString& file) {
+    if (file.isEmpty()) {
+        return std::make_unique<QSettings>(QSettings::UserScope, QStringLiteral("ondrel"),
+                                           QStringLiteral("ondrel"));
+    }
+    return std::make_unique<QSettings>(file, QSettings::IniFormat);
+}
+
+int columnsKey(const QTableView& list) {
+    return kLayoutVersion * 1000 + list.model()->columnCount();
+}
+
+} // namespace
+
+void ViewSettings::restore(QTableView& list, QWidget& window) const {
+    const std::unique_ptr<QSettings> settings = open(m_file);
+    if (settings->status() != QSettings::NoError) {
+        return;
+    }
+    QHeaderView* header = list.horizontalHeader();
+    bool columnsRead = false;
+    const QVariant columns = settings->value(kColumnsKey);
+    const QVariant state = settings->value(kHeaderKey);
+    if (columns.toInt() == columnsKey(list) && state.typeId() == QMetaType::QByteArray) {
+        const QByteArray before = header->saveState();
+        columnsRead = header->restoreState(state.toByteArray()) &&
+                      header->count() - header->hiddenSectionCount() > 0;
+        if (!columnsRead) {
+            header->restoreState(before);
+        }
+    }
+    if (columnsRead) {
+        const int column = header->sortIndicatorSection();
+        if (column >= 0 && column < header->count()) {
+            list.sortByColumn(column, header->sortIndicatorOrder());
+        }
+    }
+
+    // A size no screen has is someone else's value; one larger than today's screen the window
+    // manager fits as it fits any window.
+    const QSize size = settings->value(kSizeKey).toSize();
+    if (size.isValid() && size.width() <= kLargestSide && size.height() <= kLargestSide) {
+        window.resize(size.expandedTo(window.minimumSizeHint()));
+    }
+}
+
+void ViewSettings::save(const QTableView& list, const QWidget& window) const {
+    std::unique_ptr<QSettings> settings = open(m_file);
+    if (settings->status() == QSettings::FormatError) {
+        // QSettings leaves a file alone that it could not read; this one is ours to replace.
+        const QString path = settings->fileName();
+        settings.reset();
+        QFile::remove(path);
+        settings = open(m_file);
+    }
+    settings->setValue(kColumnsKey, columnsKey(list));
+    settings->setValue(kHeaderKey, list.horizontalHeader()->saveState());
+    settings->setValue(kSizeKey, window.size());
+    settings->sync();
+}
+
+} // namespace ondrel
