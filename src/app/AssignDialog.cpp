@@ -129,8 +129,12 @@ void AssignDialog::showPlan() {
     if (!m_plan.ok()) {
         showMessage(AssignTexts::refusal(m_plan.error));
     } else {
-        showMessage(tr("%n device(s) planned; nothing is sent before you apply and confirm.", "",
-                       static_cast<int>(m_plan.devices.size())));
+        const int count = static_cast<int>(m_plan.devices.size());
+        // English's singular is a text of its own; a translation picks its forms from %n.
+        showMessage(count == 1
+                        ? tr("1 device planned; nothing is sent before you apply and confirm.")
+                        : tr("%n devices planned; nothing is sent before you apply and confirm.",
+                             nullptr, count));
     }
     ui->applyButton->setEnabled(m_stage == Stage::Editing && m_plan.ok());
 }
@@ -237,8 +241,9 @@ void AssignDialog::onProbed(AssignPlan probed) {
         return;
     }
     const int count = static_cast<int>(m_plan.devices.size());
-    if (!m_setup.prompter->question(this, tr("Send these addresses to %n device(s)?", "", count),
-                                    Texts::Ask())) {
+    const QString question = count == 1 ? tr("Send this address to 1 device?")
+                                        : tr("Send these addresses to %n devices?", nullptr, count);
+    if (!m_setup.prompter->question(this, question, Texts::Ask())) {
         showMessage(tr("Nothing was sent."));
         return;
     }
@@ -369,8 +374,9 @@ void AssignDialog::finish() {
     if (m_run->cancelled()) {
         showMessage(tr("Cancelled: the table shows what was done."));
     } else {
-        showMessage(
-            tr("%1 of %n device(s) verified.", "", total).arg(count(AssignStatus::Verified)));
+        const int verified = count(AssignStatus::Verified);
+        showMessage(total == 1 ? tr("%1 of 1 device verified.").arg(verified)
+                               : tr("%1 of %n devices verified.", nullptr, total).arg(verified));
     }
 }
 

@@ -221,7 +221,7 @@ TEST_F(AssignDialogTest, ARunSendsOneDeviceAtATimeAndEndsWithAStatusForEach) {
     ASSERT_FALSE(set.empty());
     EXPECT_EQ(prober->calls.load(), 1);
     ASSERT_EQ(prompter->prompts.size(), 1u);
-    EXPECT_EQ(prompter->prompts[0].text, QStringLiteral("Send these addresses to 3 device(s)?"));
+    EXPECT_EQ(prompter->prompts[0].text, QStringLiteral("Send these addresses to 3 devices?"));
     EXPECT_EQ(locks, std::vector<bool>{true});
     EXPECT_EQ(RequestFields(set).at("IP"), "10.1.0.5");
     EXPECT_EQ(Cell(0, kResultColumn), QStringLiteral("sending"));
@@ -250,7 +250,7 @@ TEST_F(AssignDialogTest, ARunSendsOneDeviceAtATimeAndEndsWithAStatusForEach) {
     EXPECT_EQ(Cell(0, kResultColumn), QStringLiteral("verified"));
     EXPECT_EQ(Cell(1, kResultColumn), QStringLiteral("refused"));
     EXPECT_EQ(Cell(2, kResultColumn), QStringLiteral("missing"));
-    EXPECT_EQ(Message(), QStringLiteral("1 of 3 device(s) verified."));
+    EXPECT_EQ(Message(), QStringLiteral("1 of 3 devices verified."));
     EXPECT_EQ(locks, (std::vector<bool>{true, false}));
     EXPECT_EQ(dialog->reportCsv(), "Mac,DevName,DevId,Adapter,IP,NewIP,Result\n"
                                    "02:00:00:00:00:01,Cam 1,DEV1,lo,10.1.0.1,10.1.0.5,verified\n"
