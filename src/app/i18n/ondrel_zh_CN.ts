@@ -84,6 +84,360 @@
     </message>
 </context>
 <context>
+    <name>AssignDialog</name>
+    <message>
+        <source>Assign addresses</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>New addresses</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;First address:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>First address</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Subnet &amp;mask:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Subnet mask</source>
+        <translation type="unfinished">子网掩码</translation>
+    </message>
+    <message>
+        <source>&amp;Gateway:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Gateway</source>
+        <translation type="unfinished">网关</translation>
+    </message>
+    <message>
+        <source>each device keeps its own</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;DNS:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>DNS</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HTTP &amp;port:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HTTP port</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Load plan...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Load plan...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Account of the devices</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Account:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Viewing Account</source>
+        <translation type="unfinished">浏览账号</translation>
+    </message>
+    <message>
+        <source>Pass&amp;word:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Viewing Password</source>
+        <translation type="unfinished">浏览密码</translation>
+    </message>
+    <message>
+        <source>Devices and their new addresses</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Addresses passed over:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Addresses passed over</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Message</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Save report...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>amp;Save report...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Apply</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>amp;Apply</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>amp;Cancel</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>C&amp;lose</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Camp;lose</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>AssignTexts</name>
+    <message>
+        <source>Line %1: </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Device %1: </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> (as an earlier row)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> (as device %1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No devices were chosen.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The first address is not a usable IPv4 address.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The subnet mask is not a mask.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The subnet mask leaves no address for a device.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The address is the subnet&apos;s network or broadcast address.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The gateway is not an address in the subnet.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The DNS server is not a usable IPv4 address.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The HTTP port 10000 cannot be used.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The HTTP port is not 1..65535.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The subnet has no free address left for it.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The device reports no device ID, so no request can name it.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Another chosen device has the same device ID%1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The device is chosen twice%1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No device with this MAC answered the search.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not a MAC address.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The address is given twice%1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The address is taken.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The plan cannot be carried out.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: reported by %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: this PC&apos;s address</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: this PC&apos;s address on %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: the gateway</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: the gateway of %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: in use on the LAN</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: in use on the LAN by %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: taken</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>free</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>not checked (outside the adapter&apos;s subnet)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>not checked (the check failed)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>planned</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>sending</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>accepted</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>refused</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no answer</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>late</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>not sent</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>verified</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>not verified</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>missing</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The plan file cannot be read.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The plan file is too large.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The plan file has no header row.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The line is too long.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The plan file has too many rows.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The line holds a control character.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A quote is not closed, or text follows a closing quote.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The header names the column %1 twice.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The header has no column %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The row has %1 fields, the header %2.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The row has no value for %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The plan file cannot be used.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>DeviceForm</name>
     <message>
         <source>Device name:</source>
@@ -264,6 +618,14 @@
         <source>Status</source>
         <translation>状态</translation>
     </message>
+    <message>
+        <source>Filter</source>
+        <translation>筛选</translation>
+    </message>
+    <message>
+        <source>Filter by name, MAC, IP or ID (Ctrl+F)</source>
+        <translation>按名称、MAC、IP 或 ID 筛选 (Ctrl+F)</translation>
+    </message>
 </context>
 <context>
     <name>RestartProgress</name>
@@ -403,6 +765,176 @@
     <message>
         <source>Device count: %1</source>
         <translation>设备数量：%1</translation>
+    </message>
+    <message>
+        <source>IP</source>
+        <translation>IP</translation>
+    </message>
+    <message>
+        <source>HTTP port</source>
+        <translation>HTTP 端口</translation>
+    </message>
+    <message>
+        <source>Mode</source>
+        <translation>模式</translation>
+    </message>
+    <message>
+        <source>WebVersion</source>
+        <translation>Web 版本</translation>
+    </message>
+    <message>
+        <source>AppVersion</source>
+        <translation>应用版本</translation>
+    </message>
+    <message>
+        <source>Device ID</source>
+        <translation>设备 ID</translation>
+    </message>
+    <message>
+        <source>static</source>
+        <translation>静态</translation>
+    </message>
+    <message>
+        <source>DHCP</source>
+        <translation>DHCP</translation>
+    </message>
+    <message>
+        <source>%1 on %2 is also the address of %3: the browser may show another device until each has an address of its own</source>
+        <extracomment>%1 is a device&apos;s address, %2 the PC&apos;s adapter, %3 the others, e.g. &quot;Cam 3 (02:00:00:00:00:03), this PC&quot;.</extracomment>
+        <translation>%2 上的 %1 也是 %3 的地址：在每台设备都有自己的地址之前，浏览器可能会显示另一台设备</translation>
+    </message>
+    <message>
+        <source>%1 (%2)</source>
+        <translation>%1 (%2)</translation>
+    </message>
+    <message>
+        <source>this PC</source>
+        <translation>本机</translation>
+    </message>
+    <message>
+        <source>Showing %1 of %2</source>
+        <translation>显示 %2 台中的 %1 台</translation>
+    </message>
+    <message>
+        <source>&amp;Save list...</source>
+        <translation>保存列表(&amp;S)...</translation>
+    </message>
+    <message>
+        <source>&amp;Copy</source>
+        <translation>复制(&amp;C)</translation>
+    </message>
+    <message>
+        <source>Save list</source>
+        <translation>保存列表</translation>
+    </message>
+    <message>
+        <source>CSV files (*.csv)</source>
+        <translation>CSV 文件 (*.csv)</translation>
+    </message>
+    <message>
+        <source>JSON files (*.json)</source>
+        <translation>JSON 文件 (*.json)</translation>
+    </message>
+    <message>
+        <source>The list could not be saved to %1: %2</source>
+        <translation>无法将列表保存到 %1：%2</translation>
+    </message>
+</context>
+<context>
+    <name>ondrel::AssignDialog</name>
+    <message>
+        <source>IP</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>New IP</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Result</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Type the first address and the subnet mask.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>%n device(s) planned; nothing is sent before you apply and confirm.</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Checking which addresses are in use on the LAN...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Could not check which addresses are in use: %1. Nothing was sent.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>Send these addresses to %n device(s)?</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Nothing was sent.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sending the new addresses, one device at a time...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The devices are restarting with their new addresses...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Searching to check every device...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancelled: the table shows what was done.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 of %n device(s) verified.</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Cancelled: nothing was sent.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancelling after the device in flight...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The report could not be saved: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The report was saved to %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Load plan</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Plan files (*.csv);;All files (*)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Save report</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>CSV files (*.csv)</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
