@@ -5,17 +5,28 @@
 // One measurement per process, so that the peak memory is that measurement's own:
 //   bench_window --endpoint N   the endpoint with a callback that only counts
 //   bench_window --window N     the window, offscreen, its Search button pressed
-// Both bind the real port 9003 and broadcast the search: run them only inside the network lab
-// (run.sh does), beside `ondrel-sim --burst N`. Each prints one line of key=value pairs.
+//   bench_window --inventory N  the window with N devices handed to it (nothing is sent): the
+//                               user-interface time of a filter keystroke, a sort by IP, an
+//                               export, and of a burst taken while sorted by IP
+// They bind the real port 9003 and the first two broadcast the search: run them only inside
+// the network lab (run.sh does), beside `ondrel-sim --burst N`. Each prints one line of
+// key=value pairs.
 
 #include "DeviceListModel.h"
+#include "EndpointEvents.h"
 #include "MainWindow.h"
 #include "discovery/DiscoveryEndpoint.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
+#include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTableView>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <sys/resource.h>
@@ -27,6 +38,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <random>
 #include <string>
 
 using namespace ondrel;
@@ -56,6 +68,11 @@ public:
         return false;
     }
     void plain(QWidget*, const QString& text, const QString&) override { report(text); }
+
+    QString saveFileName(QWidget*, const QString&, const QStringList&, QString*) override {
+        return savePath;
+    }
+    QString savePath;
 
 private:
     static void report(const QString& text) {
@@ -187,6 +204,126 @@ int RunWindow(int argc, char** argv, long n) {
     return 0;
 }
 
+// n distinct devices on one adapter, their addresses in a shuffled order so that a sort by IP
+// has work to do.
+std::vector<Device> Devices(long n, unsigned seed) {
+    std::vector<uint32_t> hosts(static_cast<std::size_t>(n));
+    for (std::size_t i = 0; i < hosts.size(); ++i) {
+        hosts[i] = 0x0A000000u + static_cast<uint32_t>(i) + 2;
+    }
+    std::shuffle(hosts.begin(), hosts.end(), std::mt19937(seed));
+    std::vector<Device> devices;
+    devices.reserve(hosts.size());
+    for (std::size_t i = 0; i < hosts.size(); ++i) {
+        Device d;
+        char text[32];
+        std::snprintf(text, sizeof text, "Sim Camera %05zu", i);
+        d.name = text;
+        std::snprintf(text, sizeof text, "02:4F:4E:%02zX:%02zX:%02zX", (i >> 16) & 0xFF,
+                      (i >> 8) & 0xFF, i & 0xFF);
+        d.mac = text;
+        d.id = "DEV" + std::to_string(i);
+        d.ip = ReportedAddress::fromText(formatIpv4(hosts[i]));
+        d.httpPort = 80;
+        d.adapter = {"veth0", 2, 0x0A000001, 8};
+        // Two replies are one device when their records are equal: each its own.
+        std::memcpy(d.record.data(), &i, sizeof i);
+        devices.push_back(std::move(d));
+    }
+    return devices;
+}
+
+// Runs what a user's action set off, and the repaint it asks for; its time in milliseconds.
+template <typename Action> double UiMs(QAbstractItemView* list, Action action) {
+    const Clock::time_point start = Clock::now();
+    action();
+    QCoreApplication::processEvents();
+    list->viewport()->repaint();
+    return Ms(Clock::now() - start);
+}
+
+int RunInventory(int argc, char** argv, long n) {
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    QTemporaryDir dir;
+    auto prompter = std::make_shared<QuietPrompter>();
+    prompter->savePath = dir.filePath(QStringLiteral("list.csv"));
+    DialogDeps deps;
+    deps.prompter = prompter;
+    deps.settingsFile = dir.filePath(QStringLiteral("settings.ini"));
+    auto dialog = std::make_unique<MainWindow>(QStringLiteral("bench_window"), deps);
+    dialog->show();
+    auto* list = dialog->findChild<QTableView*>(QStringLiteral("deviceList"));
+    auto* filter = dialog->findChild<QLineEdit*>(QStringLiteral("filterEdit"));
+    auto* events = dialog->findChild<EndpointEvents*>();
+    auto* save = dialog->findChild<QAction*>(QStringLiteral("saveListAction"));
+    if (list == nullptr || filter == nullptr || events == nullptr || save == nullptr) {
+        std::fprintf(stderr, "inventory: the window lacks a control\n");
+        return 1;
+    }
+    auto feed = [&events](std::vector<Device> devices, std::size_t batch) {
+        for (std::size_t at = 0; at < devices.size(); at += batch) {
+            const std::size_t end = std::min(devices.size(), at + batch);
+            std::vector<Device> part(std::make_move_iterator(devices.begin() + at),
+                                     std::make_move_iterator(devices.begin() + end));
+            events->handlers().searchReplies(std::move(part), 0);
+            QCoreApplication::processEvents();
+        }
+    };
+    const long baseline = PeakKb();
+    feed(Devices(n, 1), 1000);
+    const int rows = dialog->devices().rowCount();
+
+    filter->setFocus();
+    auto type = [&](Qt::Key key, const QString& text) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+        QCoreApplication::sendEvent(filter, &press);
+    };
+    // "5" keeps about a third of the rows, "55" fewer; Backspace twice brings them all back.
+    const double filter1 = UiMs(list, [&] { type(Qt::Key_5, QStringLiteral("5")); });
+    const double filter2 = UiMs(list, [&] { type(Qt::Key_5, QStringLiteral("5")); });
+    const int filtered = list->model()->rowCount();
+    UiMs(list, [&] { type(Qt::Key_Backspace, {}); });
+    const double unfilter = UiMs(list, [&] { type(Qt::Key_Backspace, {}); });
+    const double sortIp =
+        UiMs(list, [&] { list->sortByColumn(DeviceListModel::IpColumn, Qt::AscendingOrder); });
+    const double sortIpDown =
+        UiMs(list, [&] { list->sortByColumn(DeviceListModel::IpColumn, Qt::DescendingOrder); });
+    const double sortName =
+        UiMs(list, [&] { list->sortByColumn(DeviceListModel::NameColumn, Qt::AscendingOrder); });
+    const double exportCsv = UiMs(list, [&] { save->trigger(); });
+    prompter->savePath = dir.filePath(QStringLiteral("list.json"));
+    const double exportJson = UiMs(list, [&] { save->trigger(); });
+
+    // A burst into a window that opens sorted by address, as the last one was closed: every
+    // batch lands all over the list.
+    list->sortByColumn(DeviceListModel::IpColumn, Qt::AscendingOrder);
+    dialog->close();
+    dialog.reset();
+    dialog = std::make_unique<MainWindow>(QStringLiteral("bench_window"), deps);
+    dialog->show();
+    list = dialog->findChild<QTableView*>(QStringLiteral("deviceList"));
+    events = dialog->findChild<EndpointEvents*>();
+    const Clock::time_point burstStart = Clock::now();
+    feed(Devices(n, 2), 500);
+    list->viewport()->repaint();
+    const double burstSorted = Ms(Clock::now() - burstStart);
+    const int burstRows = dialog->devices().rowCount();
+    const bool sortedByIp =
+        list->horizontalHeader()->sortIndicatorSection() == DeviceListModel::IpColumn;
+
+    std::printf("mode=inventory n=%ld rows=%d filter1_ms=%.2f filter2_ms=%.2f filtered=%d "
+                "unfilter_ms=%.2f sort_ip_ms=%.2f sort_ip_desc_ms=%.2f sort_name_ms=%.2f "
+                "export_csv_ms=%.2f export_json_ms=%.2f burst_sorted_ms=%.2f burst_rows=%d "
+                "burst_sorted_by_ip=%d peak_kb=%ld baseline_kb=%ld\n",
+                n, rows, filter1, filter2, filtered, unfilter, sortIp, sortIpDown, sortName,
+                exportCsv, exportJson, burstSorted, burstRows, sortedByIp ? 1 : 0, PeakKb(),
+                baseline);
+    return rows == n && burstRows == n ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -202,6 +339,10 @@ int main(int argc, char** argv) {
         int qtArgc = 1;
         return RunWindow(qtArgc, argv, std::atol(argv[2]));
     }
-    std::fprintf(stderr, "usage: bench_window --endpoint N | --window N\n");
+    if (argc == 3 && std::strcmp(argv[1], "--inventory") == 0) {
+        int qtArgc = 1;
+        return RunInventory(qtArgc, argv, std::atol(argv[2]));
+    }
+    std::fprintf(stderr, "usage: bench_window --endpoint N | --window N | --inventory N\n");
     return 2;
 }

@@ -9,6 +9,11 @@
 # table shows medians of the time from the search to the last reply delivered (endpoint) or
 # the last row shown (window), replies lost in all runs, the highest peak memory, and the
 # median and worst longest stall of the window's event loop while rows came in.
+#
+# Then, for each N, the window with N devices handed to it (nothing sent): the medians of the
+# user-interface time of typing a filter character (and a second one, and clearing it), sorting
+# by IP (ascending and descending) and by name, saving the list as CSV and as JSON, and of
+# taking a burst of N while sorted by IP (rows lost there too), with its peak memory.
 set -euo pipefail
 self=$(readlink -f "$0")
 root=$(cd "$(dirname "$self")/../.." && pwd)
@@ -19,7 +24,8 @@ if [[ "${1:-}" == --inside-lab ]]; then
     sim=$build/tools/sim/ondrel-sim
     export QT_QPA_PLATFORM=offscreen
     results=$(mktemp)
-    trap 'rm -f "$results"' EXIT
+    inventory=$(mktemp)
+    trap 'rm -f "$results" "$inventory"' EXIT
     for n in ${sizes//,/ }; do
         ready=$(mktemp -u)
         "$sim" --burst "$n" --ready "$ready" --log /dev/null &
@@ -31,6 +37,10 @@ if [[ "${1:-}" == --inside-lab ]]; then
         done
         kill "$simpid"
         wait "$simpid" 2>/dev/null || true
+        for ((r = 0; r < runs; r++)); do
+            "$bench" --inventory "$n" 2> >(grep -v -e XDG_RUNTIME_DIR -e propagateSizeHints >&2) \
+                >>"$inventory"
+        done
     done
     awk '
         function median(list,   n, a, i, j, t) {
@@ -61,6 +71,34 @@ if [[ "${1:-}" == --inside-lab ]]; then
                     (e > 0 ? w / e : 0), median(gaps[key]), worst[key]
             }
         }' "$results" | sort -n -k1,1
+    echo
+    awk '
+        function median(list,   n, a, i, j, t) {
+            n = split(list, a, " ")
+            for (i = 1; i <= n; i++) for (j = i + 1; j <= n; j++) if (a[j] < a[i]) { t = a[i]; a[i] = a[j]; a[j] = t }
+            return a[int((n + 1) / 2)]
+        }
+        {
+            delete f
+            for (i = 1; i <= NF; i++) { split($i, kv, "="); f[kv[1]] = kv[2] }
+            key = f["n"]; seen[key] = 1
+            for (k in f) if (k ~ /_ms$/) v[k, key] = v[k, key] " " f[k]
+            lost[key] += f["n"] - f["burst_rows"]
+            if (f["peak_kb"] > peak[key]) peak[key] = f["peak_kb"]
+        }
+        END {
+            printf "%7s | %7s %7s %7s | %7s %7s %7s | %7s %7s | %9s %4s | %8s\n", "N", "filter1",
+                "filter2", "clear", "sort IP", "IP desc", "name", "CSV", "JSON", "burst/IP", "lost",
+                "peak MiB"
+            for (key in seen)
+                printf "%7d | %7.1f %7.1f %7.1f | %7.1f %7.1f %7.1f | %7.1f %7.1f | %9.1f %4d | %8.1f\n",
+                    key, median(v["filter1_ms", key]), median(v["filter2_ms", key]),
+                    median(v["unfilter_ms", key]), median(v["sort_ip_ms", key]),
+                    median(v["sort_ip_desc_ms", key]), median(v["sort_name_ms", key]),
+                    median(v["export_csv_ms", key]), median(v["export_json_ms", key]),
+                    median(v["burst_sorted_ms", key]), lost[key], peak[key] / 1024
+        }' "$inventory" | sort -n -k1,1
+    echo "(inventory: milliseconds of user-interface time, medians)"
     exit 0
 fi
 

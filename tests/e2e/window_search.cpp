@@ -1,6 +1,7 @@
 // The window against ondrel-sim in the lab, on the real ports and the real broadcast path:
 // F3 lists every device in the order its reply came, a repeat adds nothing, a changed reply
-// adds a row, and selecting a row fills the form and queries that device byte for byte.
+// adds a row, and selecting a row fills the form and queries that device byte for byte; the
+// list as an inventory: marked, sorted, filtered, copied and saved as the CLI prints it.
 
 #include "EndpointLab.h"
 
@@ -12,10 +13,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QFile>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSpinBox>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace ondrel;
@@ -36,7 +41,11 @@ public:
         return false;
     }
     void plain(QWidget*, const QString& text, const QString&) override { seen << text; }
+    QString saveFileName(QWidget*, const QString&, const QStringList&, QString*) override {
+        return savePath;
+    }
     QStringList seen;
+    QString savePath;
 };
 
 // The application lives from the first test to the end of the run, and goes before the
@@ -79,6 +88,7 @@ protected:
     void OpenWindow() {
         DialogDeps deps;
         deps.prompter = prompter;
+        deps.settingsFile = files.filePath(QStringLiteral("settings.ini"));
         dialog = std::make_unique<MainWindow>(QStringLiteral("lab"), deps);
         ASSERT_EQ(dialog->endpoint().boundPort(), kToolPort);
         dialog->show();
@@ -161,6 +171,7 @@ protected:
     }
 
     LabSim sim;
+    QTemporaryDir files;
     std::shared_ptr<SilentPrompter> prompter = std::make_shared<SilentPrompter>();
     std::unique_ptr<MainWindow> dialog;
 };
@@ -260,4 +271,61 @@ TEST_F(WindowSearchLab, DownOnTheFirstOfThreeRowsShowsTheSecond) {
     ASSERT_EQ(logged.size(), 6u);
     logged.erase(logged.begin(), logged.begin() + 3);
     EXPECT_EQ(logged, QueryHex(devices[1]));
+}
+
+TEST_F(WindowSearchLab, AnInventoryIsMarkedSortedFilteredCopiedAndSavedAsTheCliPrintsIt) {
+    std::vector<SimDevice> devices = Devices(6);
+    devices[0].ip = "10.77.1.100"; // after 10.77.1.6 as a number, before it as text
+    devices[4].ip = devices[1].ip; // a camera out of the box at an address in use
+    devices[5].ip = "10.77.0.1";   // the lab PC's own address on v0
+    StartSim(devices);
+    OpenWindow();
+    Search(6);
+    const DeviceListModel& model = dialog->devices();
+    const bool marked[] = {false, true, false, false, true, true};
+    for (int row = 0; row < 6; ++row) {
+        SCOPED_TRACE(row);
+        EXPECT_EQ(
+            model.data(model.index(row, DeviceListModel::IpColumn), Qt::DecorationRole).isValid(),
+            marked[row]);
+    }
+
+    QHeaderView* header = List()->horizontalHeader();
+    const int x = header->sectionViewportPosition(DeviceListModel::IpColumn) + 10;
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, {x, header->height() / 2});
+    std::vector<int> order;
+    for (int row = 0; row < 6; ++row) {
+        order.push_back(List()->model()->index(row, DeviceListModel::NumberColumn).data().toInt());
+    }
+    EXPECT_EQ(order, (std::vector<int>{5, 1, 4, 2, 3, 0}));
+
+    // The address in use, typed into the filter: its two devices, chosen and copied.
+    QTest::keyClick(dialog.get(), Qt::Key_F, Qt::ControlModifier);
+    QTest::keyClicks(QApplication::focusWidget(), QString::fromStdString(devices[1].ip));
+    ASSERT_EQ(List()->model()->rowCount(), 2);
+    EXPECT_TRUE(
+        Named<QLabel>(*dialog, "statusLabel")->text().contains(QStringLiteral("Showing 2 of 6")));
+    ClickRow(0);
+    QTest::keyClick(List(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(List(), Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(dialog->chosenDevices().size(), 2u);
+    EXPECT_EQ(QGuiApplication::clipboard()->text().count(QLatin1Char('\n')), 3);
+
+    // Saved: every device, in arrival order, each conflict's other party last.
+    prompter->savePath = files.filePath(QStringLiteral("site.csv"));
+    QTest::keyClick(dialog.get(), Qt::Key_S, Qt::ControlModifier);
+    QFile saved(prompter->savePath);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    const QStringList lines =
+        QString::fromUtf8(saved.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 7);
+    const QString mac1 = Cell(1, DeviceListModel::MacColumn);
+    const QString mac4 = Cell(4, DeviceListModel::MacColumn);
+    const QString conflicts[] = {{}, mac4, {}, {}, mac1, QStringLiteral("this PC")};
+    for (int row = 0; row < 6; ++row) {
+        SCOPED_TRACE(row);
+        EXPECT_TRUE(lines[row + 1].contains(Cell(row, DeviceListModel::MacColumn)));
+        EXPECT_EQ(lines[row + 1].section(QLatin1Char(','), -1), conflicts[row]);
+    }
+    EXPECT_TRUE(prompter->seen.isEmpty());
 }
