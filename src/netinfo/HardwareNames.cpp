@@ -57,8 +57,8 @@ HardwareNames lookUpHardware(const std::string& interfaceName, const std::string
         return {};
     }
     // Bridges, veths, tunnels: no hardware, nothing to name.
-    const std::string_view path = text(udev_device_get_syspath(link.get()));
-    if (path.find("/devices/virtual/") != std::string_view::npos) {
+    const std::string path = text(udev_device_get_syspath(link.get()));
+    if (path.find("/devices/virtual/") != std::string::npos) {
         return {};
     }
     const std::unique_ptr<udev_hwdb, HwdbUnref> hwdb(udev_hwdb_new(context.get()));
