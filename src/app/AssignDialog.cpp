@@ -77,6 +77,10 @@ AssignDialog::~AssignDialog() {
     m_searchWait.stop();
 }
 
+QString AssignDialog::updateBusyText() {
+    return tr("Wait until the update in progress is over, then assign the addresses.");
+}
+
 bool AssignDialog::running() const {
     return m_stage == Stage::Sending || m_stage == Stage::Restarting || m_stage == Stage::Verifying;
 }

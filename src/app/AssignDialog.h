@@ -69,6 +69,9 @@ public:
     // The report as saved: Mac, DevName, DevId, Adapter, IP, NewIP, Result.
     std::string reportCsv() const;
 
+    // Why a batch cannot start while the window's own update is not over.
+    static QString updateBusyText();
+
 public Q_SLOTS:
     // An answer to a settings request, from the window's events.
     void onAnswer(ondrel::UpdateResult result);

@@ -1,6 +1,7 @@
 #include "MainWindow.h"
 
 #include "AboutDialog.h"
+#include "AssignDialog.h"
 #include "DesktopWebOpener.h"
 #include "DeviceListModel.h"
 #include "DeviceListProxy.h"
@@ -174,6 +175,11 @@ void MainWindow::setUpActions() {
     connect(m_updateAction, &QAction::enabledChanged, ui->deviceForm,
             &DeviceForm::setUpdateEnabled);
     connect(m_updateAction, &QAction::triggered, this, &MainWindow::update);
+    m_assignAction = addAction("assignAction", QKeySequence());
+    m_assignAction->setEnabled(false);
+    bind(m_assignAction, ui->assignButton);
+    connect(m_assignAction, &QAction::triggered, this, &MainWindow::assignAddresses);
+    connect(this, &MainWindow::chosenDevicesChanged, this, &MainWindow::updateAssignEnabled);
     // Where the desktop does not take Alt+F4 itself, the window closes on it all the same.
     QAction* closeAction = addAction("closeAction", QKeySequence(Qt::ALT | Qt::Key_F4));
     connect(closeAction, &QAction::triggered, this, &QWidget::close);
@@ -223,6 +229,7 @@ void MainWindow::setUpDeviceList() {
         QMenu menu(this);
         menu.addAction(m_copyAction);
         menu.addAction(m_saveAction);
+        menu.addAction(m_assignAction);
         menu.exec(ui->deviceList->viewport()->mapToGlobal(pos));
     });
 
@@ -247,7 +254,7 @@ void MainWindow::setUpDeviceList() {
 }
 
 void MainWindow::setUpTabOrder() {
-    QList<QWidget*> chain = {ui->searchButton, ui->browseButton};
+    QList<QWidget*> chain = {ui->searchButton, ui->browseButton, ui->assignButton};
     chain << ui->deviceForm->tabStops() << ui->closeButton << ui->adapterPanel->tabStops()
           << ui->filterEdit << ui->deviceList;
     for (qsizetype i = 1; i < chain.size(); ++i) {
@@ -328,16 +335,31 @@ void MainWindow::saveList() {
         path += asJson ? QStringLiteral(".json") : QStringLiteral(".csv");
     }
     // Every device in arrival order, whatever the list shows: the same text the CLI prints.
-    const auto& devices = m_model->devices().devices();
-    const std::string text = asJson ? devicesAsJson(devices, &m_model->conflicts())
-                                    : devicesAsCsv(devices, &m_model->conflicts());
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(text.data(), static_cast<qint64>(text.size())) !=
-            static_cast<qint64>(text.size()) ||
-        !file.commit()) {
-        m_prompter->information(this, Texts::SaveFailed(path, file.errorString()), Texts::Tips());
-    }
+    // The window keeps only the copying; formatting 10,000 devices as JSON and writing them
+    // take longer than a user should wait for the list to answer again.
+    const auto& listed = m_model->devices().devices();
+    auto devices = std::make_shared<const std::vector<Device>>(listed.begin(), listed.end());
+    auto conflicts = std::make_shared<const AddressConflicts>(m_model->conflicts());
+    auto* watcher = new QFutureWatcher<QString>(this);
+    connect(watcher, &QFutureWatcher<QString>::finished, this, [this, watcher, path] {
+        const QString error = watcher->result();
+        watcher->deleteLater();
+        if (!error.isNull()) {
+            m_prompter->information(this, Texts::SaveFailed(path, error), Texts::Tips());
+        }
+    });
+    watcher->setFuture(QtConcurrent::run([devices, conflicts, path, asJson]() -> QString {
+        const std::string text = asJson ? devicesAsJson(*devices, conflicts.get())
+                                        : devicesAsCsv(*devices, conflicts.get());
+        QSaveFile file(path);
+        if (file.open(QIODevice::WriteOnly) &&
+            file.write(text.data(), static_cast<qint64>(text.size())) ==
+                static_cast<qint64>(text.size()) &&
+            file.commit()) {
+            return {};
+        }
+        return file.errorString().isNull() ? QStringLiteral("") : file.errorString();
+    }));
 }
 
 void MainWindow::showRow(int row) {
@@ -354,7 +376,62 @@ void MainWindow::showRow(int row) {
 void MainWindow::setDeviceShown(bool shown) {
     ui->deviceForm->setEditable(shown);
     m_browseAction->setEnabled(shown);
-    m_updateAction->setEnabled(shown);
+    m_updateAction->setEnabled(shown && !m_batchRunning);
+}
+
+void MainWindow::lockForBatch(bool locked) {
+    m_batchRunning = locked;
+    m_searchAction->setEnabled(!locked);
+    m_updateAction->setEnabled(!locked && ui->deviceForm->isEditable());
+    updateAssignEnabled();
+}
+
+void MainWindow::updateAssignEnabled() {
+    m_assignAction->setEnabled(!m_batchRunning &&
+                               ui->deviceList->selectionModel()->selectedRows().size() >= 2);
+}
+
+void MainWindow::assignAddresses() {
+    std::vector<Device> chosen = chosenDevices();
+    if (m_batchRunning || chosen.size() < 2) {
+        return;
+    }
+    // An update that still awaits its answer, or its restart, would take the batch's answers
+    // for its own and clear the list in the middle of it.
+    if (m_updateFlow->state() != UpdateFlow::State::Idle || ui->restartProgress->isRunning()) {
+        m_prompter->information(this, AssignDialog::updateBusyText(), Texts::Tips());
+        return;
+    }
+    delete m_assignDialog; // one not yet applied, for rows chosen before
+    AssignSetup setup;
+    setup.chosen = std::move(chosen);
+    const std::deque<Device>& listed = m_model->devices().devices();
+    setup.listed.assign(listed.begin(), listed.end());
+    for (const NetLink& link : m_pcLinks()) {
+        for (const Ipv4Net& net : link.addresses) {
+            setup.pcAddresses.push_back({link.name, link.ifindex, net.address, net.prefixLength});
+        }
+    }
+    setup.prompter = m_prompter;
+    setup.periods = m_periods;
+    AssignHooks hooks;
+    hooks.send = [this](const Device& device, const NetworkSettings& settings,
+                        const Credentials& credentials) {
+        return m_endpoint.sendSettings(device, settings, credentials);
+    };
+    hooks.search = [this] { search(); };
+    hooks.listed = [this] {
+        const std::deque<Device>& found = m_model->devices().devices();
+        return std::vector<Device>(found.begin(), found.end());
+    };
+    hooks.lostReplies = [this] { return m_endpoint.lostSinceSearch(); };
+    hooks.lock = [this](bool locked) { lockForBatch(locked); };
+    auto* dialog = new AssignDialog(std::move(setup), std::move(hooks), this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    // The window's own update is idle while a batch runs: every answer is the batch's.
+    connect(m_events, &EndpointEvents::updateAnswered, dialog, &AssignDialog::onAnswer);
+    m_assignDialog = dialog;
+    dialog->show();
 }
 
 void MainWindow::search() {

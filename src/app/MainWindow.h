@@ -21,6 +21,7 @@
 #include "config/UpdateFlow.h"
 
 #include <QIcon>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
@@ -38,6 +39,7 @@ class MainWindow;
 
 namespace ondrel {
 
+class AssignDialog;
 class DeviceListModel;
 class DeviceListProxy;
 class EndpointEvents;
@@ -63,6 +65,10 @@ public:
     // The devices of the chosen rows, in the order the list shows them.
     std::vector<Device> chosenDevices() const;
 
+    // An assign batch holds the window while it sends and checks: Search, Update and a second
+    // batch are locked.
+    void lockForBatch(bool locked);
+
 Q_SIGNALS:
     // The chosen rows changed: another row was chosen or left, or the list was emptied.
     void chosenDevicesChanged();
@@ -86,6 +92,9 @@ private:
     void showRow(int row);
     void copyChosen();
     void saveList();
+    // "Assign addresses..." for the chosen rows; on with two or more, off during a batch.
+    void assignAddresses();
+    void updateAssignEnabled();
     void setDeviceShown(bool shown);
     void browse();
     void update();
@@ -125,6 +134,9 @@ private:
     QAction* m_filterAction = nullptr;
     QAction* m_saveAction = nullptr;
     QAction* m_copyAction = nullptr;
+    QAction* m_assignAction = nullptr;
+    QPointer<AssignDialog> m_assignDialog;
+    bool m_batchRunning = false;
 
     // What the last search did, for the status line: its result, the replies the window
     // could not take, and those the kernel dropped.
