@@ -335,16 +335,31 @@ void MainWindow::saveList() {
         path += asJson ? QStringLiteral(".json") : QStringLiteral(".csv");
     }
     // Every device in arrival order, whatever the list shows: the same text the CLI prints.
-    const auto& devices = m_model->devices().devices();
-    const std::string text = asJson ? devicesAsJson(devices, &m_model->conflicts())
-                                    : devicesAsCsv(devices, &m_model->conflicts());
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(text.data(), static_cast<qint64>(text.size())) !=
-            static_cast<qint64>(text.size()) ||
-        !file.commit()) {
-        m_prompter->information(this, Texts::SaveFailed(path, file.errorString()), Texts::Tips());
-    }
+    // The window keeps only the copying; formatting 10,000 devices as JSON and writing them
+    // take longer than a user should wait for the list to answer again.
+    const auto& listed = m_model->devices().devices();
+    auto devices = std::make_shared<const std::vector<Device>>(listed.begin(), listed.end());
+    auto conflicts = std::make_shared<const AddressConflicts>(m_model->conflicts());
+    auto* watcher = new QFutureWatcher<QString>(this);
+    connect(watcher, &QFutureWatcher<QString>::finished, this, [this, watcher, path] {
+        const QString error = watcher->result();
+        watcher->deleteLater();
+        if (!error.isNull()) {
+            m_prompter->information(this, Texts::SaveFailed(path, error), Texts::Tips());
+        }
+    });
+    watcher->setFuture(QtConcurrent::run([devices, conflicts, path, asJson]() -> QString {
+        const std::string text = asJson ? devicesAsJson(*devices, conflicts.get())
+                                        : devicesAsCsv(*devices, conflicts.get());
+        QSaveFile file(path);
+        if (file.open(QIODevice::WriteOnly) &&
+            file.write(text.data(), static_cast<qint64>(text.size())) ==
+                static_cast<qint64>(text.size()) &&
+            file.commit()) {
+            return {};
+        }
+        return file.errorString().isNull() ? QStringLiteral("") : file.errorString();
+    }));
 }
 
 void MainWindow::showRow(int row) {

@@ -257,6 +257,7 @@ TEST_F(ConflictTest, SaveListWritesWhatTheCliPrintsWhateverTheListShows) {
         prompter->saveFilter = QString::fromLatin1(c.filter);
         QTest::keyClick(window.get(), Qt::Key_S, Qt::ControlModifier);
         QFile file(dir.filePath(QString::fromLatin1(c.file)));
+        ASSERT_TRUE(PumpUntil([&] { return file.exists(); }));
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
         const std::string want =
             c.json ? devicesAsJson(devices, &conflicts) : devicesAsCsv(devices, &conflicts);
@@ -265,6 +266,7 @@ TEST_F(ConflictTest, SaveListWritesWhatTheCliPrintsWhateverTheListShows) {
     // A file that cannot be written is reported, never half written.
     prompter->savePath = dir.filePath(QStringLiteral("missing/list.csv"));
     Trigger("saveListAction");
+    ASSERT_TRUE(PumpUntil([&] { return !ReportTexts().empty(); }));
     ASSERT_EQ(ReportTexts().size(), 1u);
     EXPECT_TRUE(ReportTexts()[0].startsWith(QStringLiteral("The list could not be saved to ")));
 }

@@ -315,6 +315,7 @@ TEST_F(WindowSearchLab, AnInventoryIsMarkedSortedFilteredCopiedAndSavedAsTheCliP
     prompter->savePath = files.filePath(QStringLiteral("site.csv"));
     QTest::keyClick(dialog.get(), Qt::Key_S, Qt::ControlModifier);
     QFile saved(prompter->savePath);
+    ASSERT_TRUE(Pump([&] { return saved.exists(); }));
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     const QStringList lines =
         QString::fromUtf8(saved.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
