@@ -12,8 +12,9 @@
 #
 # Then, for each N, the window with N devices handed to it (nothing sent): the medians of the
 # user-interface time of typing a filter character (and a second one, and clearing it), sorting
-# by IP (ascending and descending) and by name, saving the list as CSV and as JSON, and of
-# taking a burst of N while sorted by IP (rows lost there too), with its peak memory.
+# by IP (ascending and descending) and by name, saving the list as CSV and as JSON (and the
+# time until each file was written by the worker), and of taking a burst of N while sorted by
+# IP (rows lost there too), with its peak memory.
 set -euo pipefail
 self=$(readlink -f "$0")
 root=$(cd "$(dirname "$self")/../.." && pwd)
@@ -87,15 +88,16 @@ if [[ "${1:-}" == --inside-lab ]]; then
             if (f["peak_kb"] > peak[key]) peak[key] = f["peak_kb"]
         }
         END {
-            printf "%7s | %7s %7s %7s | %7s %7s %7s | %7s %7s | %9s %4s | %8s\n", "N", "filter1",
-                "filter2", "clear", "sort IP", "IP desc", "name", "CSV", "JSON", "burst/IP", "lost",
-                "peak MiB"
+            printf "%7s | %7s %7s %7s | %7s %7s %7s | %7s %7s %9s | %9s %4s | %8s\n", "N",
+                "filter1", "filter2", "clear", "sort IP", "IP desc", "name", "CSV", "JSON",
+                "written", "burst/IP", "lost", "peak MiB"
             for (key in seen)
-                printf "%7d | %7.1f %7.1f %7.1f | %7.1f %7.1f %7.1f | %7.1f %7.1f | %9.1f %4d | %8.1f\n",
+                printf "%7d | %7.1f %7.1f %7.1f | %7.1f %7.1f %7.1f | %7.1f %7.1f %4.0f/%4.0f | %9.1f %4d | %8.1f\n",
                     key, median(v["filter1_ms", key]), median(v["filter2_ms", key]),
                     median(v["unfilter_ms", key]), median(v["sort_ip_ms", key]),
                     median(v["sort_ip_desc_ms", key]), median(v["sort_name_ms", key]),
                     median(v["export_csv_ms", key]), median(v["export_json_ms", key]),
+                    median(v["csv_written_ms", key]), median(v["json_written_ms", key]),
                     median(v["burst_sorted_ms", key]), lost[key], peak[key] / 1024
         }' "$inventory" | sort -n -k1,1
     echo "(inventory: milliseconds of user-interface time, medians)"

@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QPixmap>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdio>
@@ -27,7 +28,11 @@ int main(int argc, char** argv) {
     const int delayMs = argc > 2 ? std::atoi(argv[2]) : 2500;
     int qtArgc = 1;
     QApplication application(qtArgc, argv);
-    ondrel::MainWindow window(ondrel::Startup::buildTitle(ondrel::appVersion()));
+    // Columns and size as a first run shows them, whatever the user last chose.
+    QTemporaryDir settings;
+    ondrel::DialogDeps deps;
+    deps.settingsFile = settings.filePath(QStringLiteral("settings.ini"));
+    ondrel::MainWindow window(ondrel::Startup::buildTitle(ondrel::appVersion()), std::move(deps));
     window.show();
     window.search();
     int status = 1;
