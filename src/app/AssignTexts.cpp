@@ -28,7 +28,8 @@ QString AssignTexts::refusal(const PlanError& e) {
     case PlanRefusal::NoDevices:
         return tr("No devices were chosen.");
     case PlanRefusal::BadAddress:
-        return row + tr("The first address is not a usable IPv4 address.");
+        return e.line != 0 ? row + tr("The address is not a usable IPv4 address.")
+                           : tr("The first address is not a usable IPv4 address.");
     case PlanRefusal::BadNetMask:
         return row + tr("The subnet mask is not a mask.");
     case PlanRefusal::NoHostInMask:

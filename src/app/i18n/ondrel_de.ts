@@ -87,354 +87,358 @@
     <name>AssignDialog</name>
     <message>
         <source>Assign addresses</source>
-        <translation type="unfinished"></translation>
+        <translation>Adressen vergeben</translation>
     </message>
     <message>
         <source>New addresses</source>
-        <translation type="unfinished"></translation>
+        <translation>Neue Adressen</translation>
     </message>
     <message>
         <source>&amp;First address:</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Erste Adresse:</translation>
     </message>
     <message>
         <source>First address</source>
-        <translation type="unfinished"></translation>
+        <translation>Erste Adresse</translation>
     </message>
     <message>
         <source>Subnet &amp;mask:</source>
-        <translation type="unfinished"></translation>
+        <translation>Subnetz&amp;maske:</translation>
     </message>
     <message>
         <source>Subnet mask</source>
-        <translation type="unfinished">Subnetzmaske</translation>
+        <translation>Subnetzmaske</translation>
     </message>
     <message>
         <source>&amp;Gateway:</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Gateway:</translation>
     </message>
     <message>
         <source>Gateway</source>
-        <translation type="unfinished">Gateway</translation>
+        <translation>Gateway</translation>
     </message>
     <message>
         <source>each device keeps its own</source>
-        <translation type="unfinished"></translation>
+        <translation>jedes Gerät behält seinen eigenen Wert</translation>
     </message>
     <message>
         <source>&amp;DNS:</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;DNS:</translation>
     </message>
     <message>
         <source>DNS</source>
-        <translation type="unfinished"></translation>
+        <translation>DNS</translation>
     </message>
     <message>
         <source>HTTP &amp;port:</source>
-        <translation type="unfinished"></translation>
+        <translation>HTTP-&amp;Port:</translation>
     </message>
     <message>
         <source>HTTP port</source>
-        <translation type="unfinished"></translation>
+        <translation>HTTP-Port</translation>
     </message>
     <message>
         <source>&amp;Load plan...</source>
-        <translation type="unfinished"></translation>
+        <translation>Plan &amp;laden...</translation>
     </message>
     <message>
         <source>Load plan...</source>
-        <translation type="unfinished"></translation>
+        <translation>Plan laden...</translation>
     </message>
     <message>
         <source>Account of the devices</source>
-        <translation type="unfinished"></translation>
+        <translation>Konto der Geräte</translation>
     </message>
     <message>
         <source>&amp;Account:</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Konto:</translation>
     </message>
     <message>
         <source>Viewing Account</source>
-        <translation type="unfinished">Zugangskonto</translation>
+        <translation>Zugangskonto</translation>
     </message>
     <message>
         <source>Pass&amp;word:</source>
-        <translation type="unfinished"></translation>
+        <translation>Pass&amp;wort:</translation>
     </message>
     <message>
         <source>Viewing Password</source>
-        <translation type="unfinished">Zugangspasswort</translation>
+        <translation>Zugangspasswort</translation>
     </message>
     <message>
         <source>Devices and their new addresses</source>
-        <translation type="unfinished"></translation>
+        <translation>Geräte und ihre neuen Adressen</translation>
     </message>
     <message>
         <source>Addresses passed over:</source>
-        <translation type="unfinished"></translation>
+        <translation>Übersprungene Adressen:</translation>
     </message>
     <message>
         <source>Addresses passed over</source>
-        <translation type="unfinished"></translation>
+        <translation>Übersprungene Adressen</translation>
     </message>
     <message>
         <source>Message</source>
-        <translation type="unfinished"></translation>
+        <translation>Meldung</translation>
     </message>
     <message>
         <source>&amp;Save report...</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>amp;Save report...</source>
-        <translation type="unfinished"></translation>
+        <translation>Bericht &amp;speichern...</translation>
     </message>
     <message>
         <source>&amp;Apply</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>amp;Apply</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Anwenden</translation>
     </message>
     <message>
         <source>&amp;Cancel</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>amp;Cancel</source>
-        <translation type="unfinished"></translation>
+        <translation>Abbre&amp;chen</translation>
     </message>
     <message>
         <source>C&amp;lose</source>
-        <translation type="unfinished"></translation>
+        <translation>Sch&amp;ließen</translation>
     </message>
     <message>
-        <source>Camp;lose</source>
-        <translation type="unfinished"></translation>
+        <source>Save report...</source>
+        <translation>Bericht speichern...</translation>
+    </message>
+    <message>
+        <source>Apply</source>
+        <translation>Anwenden</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
     </message>
 </context>
 <context>
     <name>AssignTexts</name>
     <message>
         <source>Line %1: </source>
-        <translation type="unfinished"></translation>
+        <translation>Zeile %1: </translation>
     </message>
     <message>
         <source>Device %1: </source>
-        <translation type="unfinished"></translation>
+        <translation>Gerät %1: </translation>
     </message>
     <message>
         <source> (as an earlier row)</source>
-        <translation type="unfinished"></translation>
+        <translation> (wie eine frühere Zeile)</translation>
     </message>
     <message>
         <source> (as device %1)</source>
-        <translation type="unfinished"></translation>
+        <translation> (wie Gerät %1)</translation>
     </message>
     <message>
         <source>No devices were chosen.</source>
-        <translation type="unfinished"></translation>
+        <translation>Es wurden keine Geräte ausgewählt.</translation>
     </message>
     <message>
         <source>The first address is not a usable IPv4 address.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die erste Adresse ist keine verwendbare IPv4-Adresse.</translation>
     </message>
     <message>
         <source>The subnet mask is not a mask.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Subnetzmaske ist keine gültige Maske.</translation>
     </message>
     <message>
         <source>The subnet mask leaves no address for a device.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Subnetzmaske lässt keine Adresse für ein Gerät übrig.</translation>
     </message>
     <message>
         <source>The address is the subnet&apos;s network or broadcast address.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Adresse ist die Netz- oder Broadcast-Adresse des Subnetzes.</translation>
     </message>
     <message>
         <source>The gateway is not an address in the subnet.</source>
-        <translation type="unfinished"></translation>
+        <translation>Das Gateway ist keine Adresse im Subnetz.</translation>
     </message>
     <message>
         <source>The DNS server is not a usable IPv4 address.</source>
-        <translation type="unfinished"></translation>
+        <translation>Der DNS-Server ist keine verwendbare IPv4-Adresse.</translation>
     </message>
     <message>
         <source>The HTTP port 10000 cannot be used.</source>
-        <translation type="unfinished"></translation>
+        <translation>Der HTTP-Port 10000 kann nicht verwendet werden.</translation>
     </message>
     <message>
         <source>The HTTP port is not 1..65535.</source>
-        <translation type="unfinished"></translation>
+        <translation>Der HTTP-Port liegt nicht zwischen 1 und 65535.</translation>
     </message>
     <message>
         <source>The subnet has no free address left for it.</source>
-        <translation type="unfinished"></translation>
+        <translation>Im Subnetz ist keine freie Adresse mehr für das Gerät übrig.</translation>
     </message>
     <message>
         <source>The device reports no device ID, so no request can name it.</source>
-        <translation type="unfinished"></translation>
+        <translation>Das Gerät meldet keine Geräte-ID, daher kann keine Anfrage es benennen.</translation>
     </message>
     <message>
         <source>Another chosen device has the same device ID%1.</source>
-        <translation type="unfinished"></translation>
+        <translation>Ein anderes ausgewähltes Gerät hat dieselbe Geräte-ID%1.</translation>
     </message>
     <message>
         <source>The device is chosen twice%1.</source>
-        <translation type="unfinished"></translation>
+        <translation>Das Gerät ist zweimal ausgewählt%1.</translation>
     </message>
     <message>
         <source>No device with this MAC answered the search.</source>
-        <translation type="unfinished"></translation>
+        <translation>Kein Gerät mit dieser MAC hat auf die Suche geantwortet.</translation>
     </message>
     <message>
         <source>Not a MAC address.</source>
-        <translation type="unfinished"></translation>
+        <translation>Keine MAC-Adresse.</translation>
     </message>
     <message>
         <source>The address is given twice%1.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Adresse ist zweimal vergeben%1.</translation>
     </message>
     <message>
         <source>The address is taken.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Adresse ist belegt.</translation>
     </message>
     <message>
         <source>The plan cannot be carried out.</source>
-        <translation type="unfinished"></translation>
+        <translation>Der Plan kann nicht ausgeführt werden.</translation>
     </message>
     <message>
         <source>%1: reported by %2</source>
-        <translation type="unfinished"></translation>
+        <translation>%1: gemeldet von %2</translation>
     </message>
     <message>
         <source>%1: this PC&apos;s address</source>
-        <translation type="unfinished"></translation>
+        <translation>%1: Adresse dieses PCs</translation>
     </message>
     <message>
         <source>%1: this PC&apos;s address on %2</source>
-        <translation type="unfinished"></translation>
+        <translation>%1: Adresse dieses PCs auf %2</translation>
     </message>
     <message>
         <source>%1: the gateway</source>
-        <translation type="unfinished"></translation>
+        <translation>%1: das Gateway</translation>
     </message>
     <message>
         <source>%1: the gateway of %2</source>
-        <translation type="unfinished"></translation>
+        <translation>%1: das Gateway von %2</translation>
     </message>
     <message>
         <source>%1: in use on the LAN</source>
-        <translation type="unfinished"></translation>
+        <translation>%1: im LAN belegt</translation>
     </message>
     <message>
         <source>%1: in use on the LAN by %2</source>
-        <translation type="unfinished"></translation>
+        <translation>%1: im LAN belegt von %2</translation>
     </message>
     <message>
         <source>%1: taken</source>
-        <translation type="unfinished"></translation>
+        <translation>%1: belegt</translation>
     </message>
     <message>
         <source>free</source>
-        <translation type="unfinished"></translation>
+        <translation>frei</translation>
     </message>
     <message>
         <source>not checked (outside the adapter&apos;s subnet)</source>
-        <translation type="unfinished"></translation>
+        <translation>nicht geprüft (außerhalb des Subnetzes des Adapters)</translation>
     </message>
     <message>
         <source>not checked (the check failed)</source>
-        <translation type="unfinished"></translation>
+        <translation>nicht geprüft (die Prüfung schlug fehl)</translation>
     </message>
     <message>
         <source>planned</source>
-        <translation type="unfinished"></translation>
+        <translation>geplant</translation>
     </message>
     <message>
         <source>sending</source>
-        <translation type="unfinished"></translation>
+        <translation>wird gesendet</translation>
     </message>
     <message>
         <source>accepted</source>
-        <translation type="unfinished"></translation>
+        <translation>angenommen</translation>
     </message>
     <message>
         <source>refused</source>
-        <translation type="unfinished"></translation>
+        <translation>abgelehnt</translation>
     </message>
     <message>
         <source>no answer</source>
-        <translation type="unfinished"></translation>
+        <translation>keine Antwort</translation>
     </message>
     <message>
         <source>late</source>
-        <translation type="unfinished"></translation>
+        <translation>verspätet</translation>
     </message>
     <message>
         <source>not sent</source>
-        <translation type="unfinished"></translation>
+        <translation>nicht gesendet</translation>
     </message>
     <message>
         <source>verified</source>
-        <translation type="unfinished"></translation>
+        <translation>bestätigt</translation>
     </message>
     <message>
         <source>not verified</source>
-        <translation type="unfinished"></translation>
+        <translation>nicht bestätigt</translation>
     </message>
     <message>
         <source>missing</source>
-        <translation type="unfinished"></translation>
+        <translation>fehlt</translation>
     </message>
     <message>
         <source>The plan file cannot be read.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Plandatei kann nicht gelesen werden.</translation>
     </message>
     <message>
         <source>The plan file is too large.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Plandatei ist zu groß.</translation>
     </message>
     <message>
         <source>The plan file has no header row.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Plandatei hat keine Kopfzeile.</translation>
     </message>
     <message>
         <source>The line is too long.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Zeile ist zu lang.</translation>
     </message>
     <message>
         <source>The plan file has too many rows.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Plandatei hat zu viele Zeilen.</translation>
     </message>
     <message>
         <source>The line holds a control character.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Zeile enthält ein Steuerzeichen.</translation>
     </message>
     <message>
         <source>A quote is not closed, or text follows a closing quote.</source>
-        <translation type="unfinished"></translation>
+        <translation>Ein Anführungszeichen ist nicht geschlossen, oder auf ein schließendes folgt Text.</translation>
     </message>
     <message>
         <source>The header names the column %1 twice.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Kopfzeile nennt die Spalte %1 zweimal.</translation>
     </message>
     <message>
         <source>The header has no column %1.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Kopfzeile hat keine Spalte %1.</translation>
     </message>
     <message>
         <source>The row has %1 fields, the header %2.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Zeile hat %1 Felder, die Kopfzeile %2.</translation>
     </message>
     <message>
         <source>The row has no value for %1.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Zeile hat keinen Wert für %1.</translation>
     </message>
     <message>
         <source>The plan file cannot be used.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Plandatei kann nicht verwendet werden.</translation>
+    </message>
+    <message>
+        <source>The address is not a usable IPv4 address.</source>
+        <translation>Die Adresse ist keine verwendbare IPv4-Adresse.</translation>
     </message>
 </context>
 <context>
@@ -625,6 +629,10 @@
     <message>
         <source>Filter by name, MAC, IP or ID (Ctrl+F)</source>
         <translation>Nach Name, MAC, IP oder ID filtern (Strg+F)</translation>
+    </message>
+    <message>
+        <source>Assign addresses...</source>
+        <translation>Adressen vergeben...</translation>
     </message>
 </context>
 <context>
@@ -848,100 +856,116 @@
     <name>ondrel::AssignDialog</name>
     <message>
         <source>IP</source>
-        <translation type="unfinished"></translation>
+        <translation>IP</translation>
     </message>
     <message>
         <source>New IP</source>
-        <translation type="unfinished"></translation>
+        <translation>Neue IP</translation>
     </message>
     <message>
         <source>Result</source>
-        <translation type="unfinished"></translation>
+        <translation>Ergebnis</translation>
     </message>
     <message>
         <source>Type the first address and the subnet mask.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message numerus="yes">
-        <source>%n device(s) planned; nothing is sent before you apply and confirm.</source>
-        <translation type="unfinished">
-            <numerusform></numerusform>
-            <numerusform></numerusform>
-        </translation>
+        <translation>Geben Sie die erste Adresse und die Subnetzmaske ein.</translation>
     </message>
     <message>
         <source>Checking which addresses are in use on the LAN...</source>
-        <translation type="unfinished"></translation>
+        <translation>Es wird geprüft, welche Adressen im LAN belegt sind...</translation>
     </message>
     <message>
         <source>Could not check which addresses are in use: %1. Nothing was sent.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message numerus="yes">
-        <source>Send these addresses to %n device(s)?</source>
-        <translation type="unfinished">
-            <numerusform></numerusform>
-            <numerusform></numerusform>
-        </translation>
+        <translation>Es konnte nicht geprüft werden, welche Adressen belegt sind: %1. Es wurde nichts gesendet.</translation>
     </message>
     <message>
         <source>Nothing was sent.</source>
-        <translation type="unfinished"></translation>
+        <translation>Es wurde nichts gesendet.</translation>
     </message>
     <message>
         <source>Sending the new addresses, one device at a time...</source>
-        <translation type="unfinished"></translation>
+        <translation>Die neuen Adressen werden gesendet, ein Gerät nach dem anderen...</translation>
     </message>
     <message>
         <source>The devices are restarting with their new addresses...</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Geräte starten mit ihren neuen Adressen neu...</translation>
     </message>
     <message>
         <source>Searching to check every device...</source>
-        <translation type="unfinished"></translation>
+        <translation>Es wird gesucht, um jedes Gerät zu prüfen...</translation>
     </message>
     <message>
         <source>Cancelled: the table shows what was done.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message numerus="yes">
-        <source>%1 of %n device(s) verified.</source>
-        <translation type="unfinished">
-            <numerusform></numerusform>
-            <numerusform></numerusform>
-        </translation>
+        <translation>Abgebrochen: Die Tabelle zeigt, was erledigt wurde.</translation>
     </message>
     <message>
         <source>Cancelled: nothing was sent.</source>
-        <translation type="unfinished"></translation>
+        <translation>Abgebrochen: Es wurde nichts gesendet.</translation>
     </message>
     <message>
         <source>Cancelling after the device in flight...</source>
-        <translation type="unfinished"></translation>
+        <translation>Wird nach dem gerade gesendeten Gerät abgebrochen...</translation>
     </message>
     <message>
         <source>The report could not be saved: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Der Bericht konnte nicht gespeichert werden: %1</translation>
     </message>
     <message>
         <source>The report was saved to %1.</source>
-        <translation type="unfinished"></translation>
+        <translation>Der Bericht wurde in %1 gespeichert.</translation>
     </message>
     <message>
         <source>Load plan</source>
-        <translation type="unfinished"></translation>
+        <translation>Plan laden</translation>
     </message>
     <message>
         <source>Plan files (*.csv);;All files (*)</source>
-        <translation type="unfinished"></translation>
+        <translation>Plandateien (*.csv);;Alle Dateien (*)</translation>
     </message>
     <message>
         <source>Save report</source>
-        <translation type="unfinished"></translation>
+        <translation>Bericht speichern</translation>
     </message>
     <message>
         <source>CSV files (*.csv)</source>
-        <translation type="unfinished"></translation>
+        <translation>CSV-Dateien (*.csv)</translation>
+    </message>
+    <message>
+        <source>Wait until the update in progress is over, then assign the addresses.</source>
+        <translation>Warten Sie, bis die laufende Aktualisierung beendet ist, und vergeben Sie dann die Adressen.</translation>
+    </message>
+    <message>
+        <source>1 device planned; nothing is sent before you apply and confirm.</source>
+        <translation>1 Gerät geplant; nichts wird gesendet, bevor Sie anwenden und bestätigen.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n devices planned; nothing is sent before you apply and confirm.</source>
+        <translation>
+            <numerusform>%n Gerät geplant; nichts wird gesendet, bevor Sie anwenden und bestätigen.</numerusform>
+            <numerusform>%n Geräte geplant; nichts wird gesendet, bevor Sie anwenden und bestätigen.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Send this address to 1 device?</source>
+        <translation>Diese Adresse an 1 Gerät senden?</translation>
+    </message>
+    <message numerus="yes">
+        <source>Send these addresses to %n devices?</source>
+        <translation>
+            <numerusform>Diese Adresse an %n Gerät senden?</numerusform>
+            <numerusform>Diese Adressen an %n Geräte senden?</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1 of 1 device verified.</source>
+        <translation>%1 von 1 Gerät bestätigt.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 of %n devices verified.</source>
+        <translation>
+            <numerusform>%1 von %n Gerät bestätigt.</numerusform>
+            <numerusform>%1 von %n Geräten bestätigt.</numerusform>
+        </translation>
     </message>
 </context>
 <context>

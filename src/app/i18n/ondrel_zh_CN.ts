@@ -87,354 +87,358 @@
     <name>AssignDialog</name>
     <message>
         <source>Assign addresses</source>
-        <translation type="unfinished"></translation>
+        <translation>分配地址</translation>
     </message>
     <message>
         <source>New addresses</source>
-        <translation type="unfinished"></translation>
+        <translation>新地址</translation>
     </message>
     <message>
         <source>&amp;First address:</source>
-        <translation type="unfinished"></translation>
+        <translation>起始地址(&amp;F)：</translation>
     </message>
     <message>
         <source>First address</source>
-        <translation type="unfinished"></translation>
+        <translation>起始地址</translation>
     </message>
     <message>
         <source>Subnet &amp;mask:</source>
-        <translation type="unfinished"></translation>
+        <translation>子网掩码(&amp;M)：</translation>
     </message>
     <message>
         <source>Subnet mask</source>
-        <translation type="unfinished">子网掩码</translation>
+        <translation>子网掩码</translation>
     </message>
     <message>
         <source>&amp;Gateway:</source>
-        <translation type="unfinished"></translation>
+        <translation>网关(&amp;G)：</translation>
     </message>
     <message>
         <source>Gateway</source>
-        <translation type="unfinished">网关</translation>
+        <translation>网关</translation>
     </message>
     <message>
         <source>each device keeps its own</source>
-        <translation type="unfinished"></translation>
+        <translation>各设备保留原值</translation>
     </message>
     <message>
         <source>&amp;DNS:</source>
-        <translation type="unfinished"></translation>
+        <translation>DNS(&amp;D)：</translation>
     </message>
     <message>
         <source>DNS</source>
-        <translation type="unfinished"></translation>
+        <translation>DNS</translation>
     </message>
     <message>
         <source>HTTP &amp;port:</source>
-        <translation type="unfinished"></translation>
+        <translation>HTTP 端口(&amp;P)：</translation>
     </message>
     <message>
         <source>HTTP port</source>
-        <translation type="unfinished"></translation>
+        <translation>HTTP 端口</translation>
     </message>
     <message>
         <source>&amp;Load plan...</source>
-        <translation type="unfinished"></translation>
+        <translation>载入计划(&amp;L)...</translation>
     </message>
     <message>
         <source>Load plan...</source>
-        <translation type="unfinished"></translation>
+        <translation>载入计划...</translation>
     </message>
     <message>
         <source>Account of the devices</source>
-        <translation type="unfinished"></translation>
+        <translation>设备账号</translation>
     </message>
     <message>
         <source>&amp;Account:</source>
-        <translation type="unfinished"></translation>
+        <translation>账号(&amp;A)：</translation>
     </message>
     <message>
         <source>Viewing Account</source>
-        <translation type="unfinished">浏览账号</translation>
+        <translation>浏览账号</translation>
     </message>
     <message>
         <source>Pass&amp;word:</source>
-        <translation type="unfinished"></translation>
+        <translation>密码(&amp;W)：</translation>
     </message>
     <message>
         <source>Viewing Password</source>
-        <translation type="unfinished">浏览密码</translation>
+        <translation>浏览密码</translation>
     </message>
     <message>
         <source>Devices and their new addresses</source>
-        <translation type="unfinished"></translation>
+        <translation>设备及其新地址</translation>
     </message>
     <message>
         <source>Addresses passed over:</source>
-        <translation type="unfinished"></translation>
+        <translation>跳过的地址：</translation>
     </message>
     <message>
         <source>Addresses passed over</source>
-        <translation type="unfinished"></translation>
+        <translation>跳过的地址</translation>
     </message>
     <message>
         <source>Message</source>
-        <translation type="unfinished"></translation>
+        <translation>消息</translation>
     </message>
     <message>
         <source>&amp;Save report...</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>amp;Save report...</source>
-        <translation type="unfinished"></translation>
+        <translation>保存报告(&amp;S)...</translation>
     </message>
     <message>
         <source>&amp;Apply</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>amp;Apply</source>
-        <translation type="unfinished"></translation>
+        <translation>应用(&amp;A)</translation>
     </message>
     <message>
         <source>&amp;Cancel</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>amp;Cancel</source>
-        <translation type="unfinished"></translation>
+        <translation>取消(&amp;C)</translation>
     </message>
     <message>
         <source>C&amp;lose</source>
-        <translation type="unfinished"></translation>
+        <translation>关闭(&amp;L)</translation>
     </message>
     <message>
-        <source>Camp;lose</source>
-        <translation type="unfinished"></translation>
+        <source>Save report...</source>
+        <translation>保存报告...</translation>
+    </message>
+    <message>
+        <source>Apply</source>
+        <translation>应用</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>关闭</translation>
     </message>
 </context>
 <context>
     <name>AssignTexts</name>
     <message>
         <source>Line %1: </source>
-        <translation type="unfinished"></translation>
+        <translation>第 %1 行：</translation>
     </message>
     <message>
         <source>Device %1: </source>
-        <translation type="unfinished"></translation>
+        <translation>设备 %1：</translation>
     </message>
     <message>
         <source> (as an earlier row)</source>
-        <translation type="unfinished"></translation>
+        <translation>（与前面某行相同）</translation>
     </message>
     <message>
         <source> (as device %1)</source>
-        <translation type="unfinished"></translation>
+        <translation>（与设备 %1 相同）</translation>
     </message>
     <message>
         <source>No devices were chosen.</source>
-        <translation type="unfinished"></translation>
+        <translation>未选择任何设备。</translation>
     </message>
     <message>
         <source>The first address is not a usable IPv4 address.</source>
-        <translation type="unfinished"></translation>
+        <translation>起始地址不是可用的 IPv4 地址。</translation>
     </message>
     <message>
         <source>The subnet mask is not a mask.</source>
-        <translation type="unfinished"></translation>
+        <translation>子网掩码无效。</translation>
     </message>
     <message>
         <source>The subnet mask leaves no address for a device.</source>
-        <translation type="unfinished"></translation>
+        <translation>该子网掩码没有可供设备使用的地址。</translation>
     </message>
     <message>
         <source>The address is the subnet&apos;s network or broadcast address.</source>
-        <translation type="unfinished"></translation>
+        <translation>该地址是子网的网络地址或广播地址。</translation>
     </message>
     <message>
         <source>The gateway is not an address in the subnet.</source>
-        <translation type="unfinished"></translation>
+        <translation>网关不是该子网内的地址。</translation>
     </message>
     <message>
         <source>The DNS server is not a usable IPv4 address.</source>
-        <translation type="unfinished"></translation>
+        <translation>DNS 服务器不是可用的 IPv4 地址。</translation>
     </message>
     <message>
         <source>The HTTP port 10000 cannot be used.</source>
-        <translation type="unfinished"></translation>
+        <translation>不能使用 HTTP 端口 10000。</translation>
     </message>
     <message>
         <source>The HTTP port is not 1..65535.</source>
-        <translation type="unfinished"></translation>
+        <translation>HTTP 端口不在 1..65535 范围内。</translation>
     </message>
     <message>
         <source>The subnet has no free address left for it.</source>
-        <translation type="unfinished"></translation>
+        <translation>子网中已没有可分配给它的空闲地址。</translation>
     </message>
     <message>
         <source>The device reports no device ID, so no request can name it.</source>
-        <translation type="unfinished"></translation>
+        <translation>该设备未报告设备 ID，因此无法在请求中指定它。</translation>
     </message>
     <message>
         <source>Another chosen device has the same device ID%1.</source>
-        <translation type="unfinished"></translation>
+        <translation>另一台已选设备的设备 ID 与其相同%1。</translation>
     </message>
     <message>
         <source>The device is chosen twice%1.</source>
-        <translation type="unfinished"></translation>
+        <translation>该设备被选择了两次%1。</translation>
     </message>
     <message>
         <source>No device with this MAC answered the search.</source>
-        <translation type="unfinished"></translation>
+        <translation>没有该 MAC 的设备应答搜索。</translation>
     </message>
     <message>
         <source>Not a MAC address.</source>
-        <translation type="unfinished"></translation>
+        <translation>不是 MAC 地址。</translation>
     </message>
     <message>
         <source>The address is given twice%1.</source>
-        <translation type="unfinished"></translation>
+        <translation>该地址被分配了两次%1。</translation>
     </message>
     <message>
         <source>The address is taken.</source>
-        <translation type="unfinished"></translation>
+        <translation>该地址已被占用。</translation>
     </message>
     <message>
         <source>The plan cannot be carried out.</source>
-        <translation type="unfinished"></translation>
+        <translation>无法执行该计划。</translation>
     </message>
     <message>
         <source>%1: reported by %2</source>
-        <translation type="unfinished"></translation>
+        <translation>%1：已被 %2 使用</translation>
     </message>
     <message>
         <source>%1: this PC&apos;s address</source>
-        <translation type="unfinished"></translation>
+        <translation>%1：本机地址</translation>
     </message>
     <message>
         <source>%1: this PC&apos;s address on %2</source>
-        <translation type="unfinished"></translation>
+        <translation>%1：本机在 %2 上的地址</translation>
     </message>
     <message>
         <source>%1: the gateway</source>
-        <translation type="unfinished"></translation>
+        <translation>%1：网关</translation>
     </message>
     <message>
         <source>%1: the gateway of %2</source>
-        <translation type="unfinished"></translation>
+        <translation>%1：%2 的网关</translation>
     </message>
     <message>
         <source>%1: in use on the LAN</source>
-        <translation type="unfinished"></translation>
+        <translation>%1：局域网中已被占用</translation>
     </message>
     <message>
         <source>%1: in use on the LAN by %2</source>
-        <translation type="unfinished"></translation>
+        <translation>%1：局域网中已被 %2 占用</translation>
     </message>
     <message>
         <source>%1: taken</source>
-        <translation type="unfinished"></translation>
+        <translation>%1：已占用</translation>
     </message>
     <message>
         <source>free</source>
-        <translation type="unfinished"></translation>
+        <translation>空闲</translation>
     </message>
     <message>
         <source>not checked (outside the adapter&apos;s subnet)</source>
-        <translation type="unfinished"></translation>
+        <translation>未检查（不在网卡的子网内）</translation>
     </message>
     <message>
         <source>not checked (the check failed)</source>
-        <translation type="unfinished"></translation>
+        <translation>未检查（检查失败）</translation>
     </message>
     <message>
         <source>planned</source>
-        <translation type="unfinished"></translation>
+        <translation>已计划</translation>
     </message>
     <message>
         <source>sending</source>
-        <translation type="unfinished"></translation>
+        <translation>发送中</translation>
     </message>
     <message>
         <source>accepted</source>
-        <translation type="unfinished"></translation>
+        <translation>已接受</translation>
     </message>
     <message>
         <source>refused</source>
-        <translation type="unfinished"></translation>
+        <translation>已拒绝</translation>
     </message>
     <message>
         <source>no answer</source>
-        <translation type="unfinished"></translation>
+        <translation>无应答</translation>
     </message>
     <message>
         <source>late</source>
-        <translation type="unfinished"></translation>
+        <translation>迟到应答</translation>
     </message>
     <message>
         <source>not sent</source>
-        <translation type="unfinished"></translation>
+        <translation>未发送</translation>
     </message>
     <message>
         <source>verified</source>
-        <translation type="unfinished"></translation>
+        <translation>已验证</translation>
     </message>
     <message>
         <source>not verified</source>
-        <translation type="unfinished"></translation>
+        <translation>未通过验证</translation>
     </message>
     <message>
         <source>missing</source>
-        <translation type="unfinished"></translation>
+        <translation>未找到</translation>
     </message>
     <message>
         <source>The plan file cannot be read.</source>
-        <translation type="unfinished"></translation>
+        <translation>无法读取计划文件。</translation>
     </message>
     <message>
         <source>The plan file is too large.</source>
-        <translation type="unfinished"></translation>
+        <translation>计划文件过大。</translation>
     </message>
     <message>
         <source>The plan file has no header row.</source>
-        <translation type="unfinished"></translation>
+        <translation>计划文件没有标题行。</translation>
     </message>
     <message>
         <source>The line is too long.</source>
-        <translation type="unfinished"></translation>
+        <translation>该行过长。</translation>
     </message>
     <message>
         <source>The plan file has too many rows.</source>
-        <translation type="unfinished"></translation>
+        <translation>计划文件行数过多。</translation>
     </message>
     <message>
         <source>The line holds a control character.</source>
-        <translation type="unfinished"></translation>
+        <translation>该行包含控制字符。</translation>
     </message>
     <message>
         <source>A quote is not closed, or text follows a closing quote.</source>
-        <translation type="unfinished"></translation>
+        <translation>引号未闭合，或闭合引号后还有文字。</translation>
     </message>
     <message>
         <source>The header names the column %1 twice.</source>
-        <translation type="unfinished"></translation>
+        <translation>标题行中列 %1 出现了两次。</translation>
     </message>
     <message>
         <source>The header has no column %1.</source>
-        <translation type="unfinished"></translation>
+        <translation>标题行中没有列 %1。</translation>
     </message>
     <message>
         <source>The row has %1 fields, the header %2.</source>
-        <translation type="unfinished"></translation>
+        <translation>该行有 %1 个字段，标题行有 %2 个。</translation>
     </message>
     <message>
         <source>The row has no value for %1.</source>
-        <translation type="unfinished"></translation>
+        <translation>该行缺少 %1 的值。</translation>
     </message>
     <message>
         <source>The plan file cannot be used.</source>
-        <translation type="unfinished"></translation>
+        <translation>无法使用该计划文件。</translation>
+    </message>
+    <message>
+        <source>The address is not a usable IPv4 address.</source>
+        <translation>该地址不是可用的 IPv4 地址。</translation>
     </message>
 </context>
 <context>
@@ -625,6 +629,10 @@
     <message>
         <source>Filter by name, MAC, IP or ID (Ctrl+F)</source>
         <translation>按名称、MAC、IP 或 ID 筛选 (Ctrl+F)</translation>
+    </message>
+    <message>
+        <source>Assign addresses...</source>
+        <translation>分配地址...</translation>
     </message>
 </context>
 <context>
@@ -844,97 +852,113 @@
     <name>ondrel::AssignDialog</name>
     <message>
         <source>IP</source>
-        <translation type="unfinished"></translation>
+        <translation>IP</translation>
     </message>
     <message>
         <source>New IP</source>
-        <translation type="unfinished"></translation>
+        <translation>新 IP</translation>
     </message>
     <message>
         <source>Result</source>
-        <translation type="unfinished"></translation>
+        <translation>结果</translation>
     </message>
     <message>
         <source>Type the first address and the subnet mask.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message numerus="yes">
-        <source>%n device(s) planned; nothing is sent before you apply and confirm.</source>
-        <translation type="unfinished">
-            <numerusform></numerusform>
-        </translation>
+        <translation>请输入起始地址和子网掩码。</translation>
     </message>
     <message>
         <source>Checking which addresses are in use on the LAN...</source>
-        <translation type="unfinished"></translation>
+        <translation>正在检查局域网中哪些地址已被占用...</translation>
     </message>
     <message>
         <source>Could not check which addresses are in use: %1. Nothing was sent.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message numerus="yes">
-        <source>Send these addresses to %n device(s)?</source>
-        <translation type="unfinished">
-            <numerusform></numerusform>
-        </translation>
+        <translation>无法检查哪些地址已被占用：%1。未发送任何内容。</translation>
     </message>
     <message>
         <source>Nothing was sent.</source>
-        <translation type="unfinished"></translation>
+        <translation>未发送任何内容。</translation>
     </message>
     <message>
         <source>Sending the new addresses, one device at a time...</source>
-        <translation type="unfinished"></translation>
+        <translation>正在逐台发送新地址...</translation>
     </message>
     <message>
         <source>The devices are restarting with their new addresses...</source>
-        <translation type="unfinished"></translation>
+        <translation>设备正在以新地址重启...</translation>
     </message>
     <message>
         <source>Searching to check every device...</source>
-        <translation type="unfinished"></translation>
+        <translation>正在搜索以检查每台设备...</translation>
     </message>
     <message>
         <source>Cancelled: the table shows what was done.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message numerus="yes">
-        <source>%1 of %n device(s) verified.</source>
-        <translation type="unfinished">
-            <numerusform></numerusform>
-        </translation>
+        <translation>已取消：表格显示了已完成的操作。</translation>
     </message>
     <message>
         <source>Cancelled: nothing was sent.</source>
-        <translation type="unfinished"></translation>
+        <translation>已取消：未发送任何内容。</translation>
     </message>
     <message>
         <source>Cancelling after the device in flight...</source>
-        <translation type="unfinished"></translation>
+        <translation>将在当前设备完成后取消...</translation>
     </message>
     <message>
         <source>The report could not be saved: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>无法保存报告：%1</translation>
     </message>
     <message>
         <source>The report was saved to %1.</source>
-        <translation type="unfinished"></translation>
+        <translation>报告已保存到 %1。</translation>
     </message>
     <message>
         <source>Load plan</source>
-        <translation type="unfinished"></translation>
+        <translation>载入计划</translation>
     </message>
     <message>
         <source>Plan files (*.csv);;All files (*)</source>
-        <translation type="unfinished"></translation>
+        <translation>计划文件 (*.csv);;所有文件 (*)</translation>
     </message>
     <message>
         <source>Save report</source>
-        <translation type="unfinished"></translation>
+        <translation>保存报告</translation>
     </message>
     <message>
         <source>CSV files (*.csv)</source>
-        <translation type="unfinished"></translation>
+        <translation>CSV 文件 (*.csv)</translation>
+    </message>
+    <message>
+        <source>Wait until the update in progress is over, then assign the addresses.</source>
+        <translation>请等待正在进行的更新结束后再分配地址。</translation>
+    </message>
+    <message>
+        <source>1 device planned; nothing is sent before you apply and confirm.</source>
+        <translation>已为 1 台设备制定计划；在您应用并确认之前不会发送任何内容。</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n devices planned; nothing is sent before you apply and confirm.</source>
+        <translation>
+            <numerusform>已为 %n 台设备制定计划；在您应用并确认之前不会发送任何内容。</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Send this address to 1 device?</source>
+        <translation>将此地址发送给 1 台设备？</translation>
+    </message>
+    <message numerus="yes">
+        <source>Send these addresses to %n devices?</source>
+        <translation>
+            <numerusform>将这些地址发送给 %n 台设备？</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1 of 1 device verified.</source>
+        <translation>1 台设备中 %1 台已验证。</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 of %n devices verified.</source>
+        <translation>
+            <numerusform>%n 台设备中 %1 台已验证。</numerusform>
+        </translation>
     </message>
 </context>
 <context>
