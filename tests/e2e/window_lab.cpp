@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QThread>
 
 #include <fstream>
@@ -173,6 +174,9 @@ bool TitleChannelListed() {
 TEST(WindowLab, SecondCopyLeavesAtOnceAndTheFirstRunsOn) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    // The program's settings go to a place of the test's own, never the user's.
+    QTemporaryDir config;
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
     QProcess first;
     first.setProcessEnvironment(env);
     first.start(QStringLiteral(ONDREL_APP_PATH), {});

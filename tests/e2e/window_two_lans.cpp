@@ -18,6 +18,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <cstdlib>
@@ -44,6 +45,7 @@ protected:
         StartLan(lanB, "ONDREL_LAB_B_NETNS", cameras);
         DialogDeps deps;
         deps.prompter = prompter;
+        deps.settingsFile = settings.filePath(QStringLiteral("settings.ini"));
         dialog = std::make_unique<MainWindow>(QStringLiteral("lab"), deps);
         ASSERT_EQ(dialog->endpoint().boundPort(), kToolPort);
         dialog->show();
@@ -78,6 +80,7 @@ protected:
     LabSim lanA;
     LabSim lanB;
     std::shared_ptr<FakePrompter> prompter = std::make_shared<FakePrompter>();
+    QTemporaryDir settings;
     std::unique_ptr<MainWindow> dialog;
 };
 

@@ -15,6 +15,7 @@
 #include <QProgressBar>
 #include <QSpinBox>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -96,6 +97,7 @@ protected:
         deps.prompter = prompter;
         deps.opener = opener;
         deps.timers = periods;
+        deps.settingsFile = settings.filePath(QStringLiteral("settings.ini"));
         dialog = std::make_unique<MainWindow>(QStringLiteral("lab"), std::move(deps));
         bar = qobject_cast<QProgressBar*>(Named(*dialog, "restartBar"));
         dialog->show();
@@ -146,6 +148,7 @@ protected:
     QProgressBar* bar = nullptr;
     std::shared_ptr<LabPrompter> prompter = std::make_shared<LabPrompter>(&bar);
     std::shared_ptr<LabOpener> opener = std::make_shared<LabOpener>();
+    QTemporaryDir settings;
     std::unique_ptr<MainWindow> dialog;
 };
 
