@@ -477,11 +477,17 @@ void AssignDialog::askPlanFile() {
 }
 
 void AssignDialog::askReportFile() {
-    const QString path = QFileDialog::getSaveFileName(
-        this, tr("Save report"), QStringLiteral("assign-report.csv"), tr("CSV files (*.csv)"));
-    if (!path.isEmpty()) {
-        saveReport(path);
+    // Through the prompter, as the window's Save list asks: a test answers it.
+    const QString csv = tr("CSV files (*.csv)");
+    QString filter = csv;
+    QString path = m_setup.prompter->saveFileName(this, tr("Save report"), {csv}, &filter);
+    if (path.isEmpty()) {
+        return;
     }
+    if (QFileInfo(path).suffix().isEmpty()) {
+        path += QStringLiteral(".csv");
+    }
+    saveReport(path);
 }
 
 } // namespace ondrel

@@ -277,7 +277,15 @@ TEST_F(AssignDialogTest, CancelStopsAfterTheDeviceInFlightAndWipesThePassword) {
     EXPECT_EQ(Message(), QStringLiteral("Cancelled: the table shows what was done."));
     EXPECT_EQ(locks, (std::vector<bool>{true, false}));
     EXPECT_TRUE(Await("IPCamSetNetConfig\r\n", 100).empty());
-    EXPECT_TRUE(Named(*dialog, "saveReportButton")->isEnabled());
+
+    // The report as it stands, in the file the user names.
+    QTemporaryDir dir;
+    prompter->savePath = dir.filePath(QStringLiteral("site-a"));
+    Click("saveReportButton");
+    QFile saved(dir.filePath(QStringLiteral("site-a.csv")));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll().toStdString(), dialog->reportCsv());
+    EXPECT_NE(dialog->reportCsv().find(",10.1.0.11,not sent\n"), std::string::npos);
 }
 
 TEST_F(AssignDialogTest, APlanFileNamesTheAddressesAndADamagedOneIsRefusedWithItsLine) {
