@@ -17,7 +17,7 @@ QString fromUtf8(const std::string& text) {
 }
 
 bool sameConflict(const AddressConflicts::Conflict& a, const AddressConflicts::Conflict& b) {
-    return a.withPc == b.withPc && a.others == b.others;
+    return a == b;
 }
 
 } // namespace
@@ -117,6 +117,9 @@ QString DeviceListModel::conflictHint(int row) const {
             named.push_back(&d.mac);
             parties << Texts::ConflictParty(fromUtf8(d.name), fromUtf8(d.mac));
         }
+    }
+    if (conflict.unnamed > 0) {
+        parties << Texts::MoreParties(conflict.unnamed);
     }
     if (conflict.withPc) {
         parties << Texts::ThisPc();

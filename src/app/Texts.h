@@ -45,6 +45,14 @@ public:
         return tr("%1 (%2)").arg(name, mac);
     }
     static QString ThisPc() { return tr("this PC"); }
+    // After the few devices a conflict names: how many more share the address.
+    static QString MoreParties(qulonglong more) {
+        if (more == 1) {
+            return tr("1 more device");
+        }
+        //: %1 is the number of devices; the plural form follows it.
+        return tr("%1 more devices", nullptr, PluralCount(more)).arg(more);
+    }
     // While a filter hides rows: how many the list shows of every device found.
     static QString Showing(int shown, int all) {
         return tr("Showing %1 of %2").arg(shown).arg(all);

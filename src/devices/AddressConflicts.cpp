@@ -46,12 +46,25 @@ void AddressConflicts::computeFor(std::size_t count, const DeviceAt& at,
         if (sharing.size() < 2) {
             continue;
         }
+        // The devices at the address, each by its first row, in arrival order; a device's own
+        // rows are never its conflict. Only the first few are ever named, so each device looks
+        // at a bounded number of them however many share the address.
+        std::unordered_map<std::string_view, bool> seen;
+        std::vector<std::size_t> firstRows;
         for (const std::size_t i : sharing) {
-            for (const std::size_t j : sharing) {
-                if (i != j && at(i).mac != at(j).mac) {
-                    m_conflicts[i].others.push_back(j);
+            if (!seen[at(i).mac]) {
+                seen[at(i).mac] = true;
+                firstRows.push_back(i);
+            }
+        }
+        for (const std::size_t i : sharing) {
+            Conflict& c = m_conflicts[i];
+            for (std::size_t k = 0; k < firstRows.size() && c.others.size() < kMaxNamed; ++k) {
+                if (at(firstRows[k]).mac != at(i).mac) {
+                    c.others.push_back(firstRows[k]);
                 }
             }
+            c.unnamed = firstRows.size() - 1 - c.others.size();
         }
     }
     for (const Conflict& c : m_conflicts) {
@@ -68,15 +81,10 @@ std::vector<std::string> AddressConflicts::partiesFor(std::size_t index, const D
     std::vector<std::string> out;
     const Conflict& c = of(index);
     for (const std::size_t other : c.others) {
-        // Two rows of one other device name it once.
-        const std::string& mac = at(other).mac;
-        bool seen = false;
-        for (const std::string& s : out) {
-            seen = seen || s == mac;
-        }
-        if (!seen) {
-            out.push_back(mac);
-        }
+        out.push_back(at(other).mac);
+    }
+    if (c.unnamed > 0) {
+        out.push_back("+" + std::to_string(c.unnamed) + " more");
     }
     if (c.withPc) {
         out.emplace_back(kThisPc);

@@ -20,10 +20,17 @@ namespace ondrel {
 
 class AddressConflicts {
 public:
+    // A hostile or merely crowded LAN can put thousands of devices at one address; naming every
+    // other one for each would cost the square of their number. Each names the first few.
+    static constexpr std::size_t kMaxNamed = 16;
+
     struct Conflict {
-        std::vector<std::size_t> others; // the other devices' indexes, in arrival order
-        bool withPc = false;             // the address is one of its adapter's own
+        std::vector<std::size_t>
+            others;              // other devices' indexes, in arrival order, kMaxNamed at most
+        std::size_t unnamed = 0; // further rows of other devices at the address
+        bool withPc = false;     // the address is one of its adapter's own
         bool any() const { return withPc || !others.empty(); }
+        bool operator==(const Conflict&) const = default;
     };
 
     // The devices of a list, by index; what compute and parties read them through, so that any
@@ -42,7 +49,8 @@ public:
     const Conflict& of(std::size_t index) const;
     std::size_t count() const { return m_conflicted; }
 
-    // The parties as the CLI prints them: the other devices' MACs, then "this PC".
+    // The parties as the CLI prints them: the other devices' MACs, then "+N more" when some
+    // were not named, then "this PC".
     template <typename Devices>
     std::vector<std::string> parties(std::size_t index, const Devices& devices) const {
         return partiesFor(index, [&devices](std::size_t i) -> const Device& { return devices[i]; });

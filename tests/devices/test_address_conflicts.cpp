@@ -64,3 +64,21 @@ TEST(AddressConflicts, WhoConflictsWithWhom) {
         EXPECT_FALSE(conflicts.of(c.devices.size()).any());
     }
 }
+
+// Thousands of devices at one factory address: each names a few others and counts the rest,
+// in time linear in their number.
+TEST(AddressConflicts, AThousandAtOneAddressNameAFewAndCountTheRest) {
+    std::vector<Device> devices;
+    for (int i = 0; i < 1000; ++i) {
+        devices.push_back(At(("M" + std::to_string(i)).c_str(), "192.168.0.64", kCams));
+    }
+    devices.push_back(At("M0", "192.168.0.64", kCams)); // the first device's second row
+    AddressConflicts conflicts;
+    conflicts.compute(devices, {});
+    const std::vector<std::string> first = conflicts.parties(0, devices);
+    ASSERT_EQ(first.size(), AddressConflicts::kMaxNamed + 1);
+    EXPECT_EQ(first[0], "M1");
+    EXPECT_EQ(first.back(), "+983 more");                         // 999 others, 16 named
+    EXPECT_EQ(conflicts.parties(5, devices).back(), "+983 more"); // M0's two rows: one device
+    EXPECT_EQ(conflicts.count(), devices.size());
+}

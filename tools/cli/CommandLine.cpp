@@ -57,8 +57,8 @@ position, JSON as keys): IP, NetMask, GateWay, DNS0, DNS1, HttpPort, Port2, Port
 Mac, DevId, IPMode (1 = dhcp, 0 = static), DevName, WebVersion, AppVersion, Adapter (the
 adapter it answered on), SameSubnet (its IP is in that adapter's subnet), Mode (static or
 dhcp) and, last, Conflict: the MACs of the other devices that report the same IP on the same
-adapter, and "this PC" when the IP is one of that adapter's own (JSON: a list; CSV and table:
-joined by spaces; empty without a conflict). Texts are UTF-8; control characters are escaped.
+adapter (the first 16, then "+N more"), and "this PC" when the IP is one of that adapter's
+own (JSON: a list; CSV and table: joined by spaces; empty without a conflict). Texts are UTF-8; control characters are escaped.
 
 Replies lost because the receive buffer was full, and replies ignored because the list was
 full, are reported on standard error; the exit code stays 0 (search --rounds searches again).

@@ -851,6 +851,18 @@
         <source>The list could not be saved to %1: %2</source>
         <translation>Die Liste konnte nicht unter %1 gespeichert werden: %2</translation>
     </message>
+    <message>
+        <source>1 more device</source>
+        <translation>1 weiteres Gerät</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 more devices</source>
+        <extracomment>%1 is the number of devices; the plural form follows it.</extracomment>
+        <translation>
+            <numerusform>%1 weiteres Gerät</numerusform>
+            <numerusform>%1 weitere Geräte</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>ondrel::AssignDialog</name>

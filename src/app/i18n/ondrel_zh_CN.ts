@@ -847,6 +847,17 @@
         <source>The list could not be saved to %1: %2</source>
         <translation>无法将列表保存到 %1：%2</translation>
     </message>
+    <message>
+        <source>1 more device</source>
+        <translation>另外 1 台设备</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 more devices</source>
+        <extracomment>%1 is the number of devices; the plural form follows it.</extracomment>
+        <translation>
+            <numerusform>另外 %1 台设备</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>ondrel::AssignDialog</name>
