@@ -25,7 +25,17 @@ bool sameConflict(const AddressConflicts::Conflict& a, const AddressConflicts::C
 DeviceListModel::DeviceListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 void DeviceListModel::addReplies(std::vector<Device>&& replies) {
-    const bool moved = m_list.addAll(std::move(replies));
+    std::vector<std::vector<Device>> one;
+    one.push_back(std::move(replies));
+    addReplies(std::move(one));
+}
+
+void DeviceListModel::addReplies(std::vector<std::vector<Device>>&& batches) {
+    bool moved = false;
+    for (std::vector<Device>& replies : batches) {
+        moved = m_list.addAll(std::move(replies)) || moved;
+        replies = {}; // given back as it goes, not at the end of the burst
+    }
     // The rows known so far are compared before the new ones are announced, so that the
     // proxy never sees a row it does not know of.
     if (moved) {

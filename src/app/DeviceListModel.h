@@ -46,6 +46,8 @@ public:
     // Adds a batch of replies: new devices become rows in one insertion, and rows whose
     // device moved to another adapter, or whose conflicts changed, are drawn again.
     void addReplies(std::vector<Device>&& replies);
+    // Several batches as one insertion.
+    void addReplies(std::vector<std::vector<Device>>&& batches);
     void clear();
     // Devices changed in place (an accepted update): every row is drawn again.
     void refresh();

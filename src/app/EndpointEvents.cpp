@@ -36,15 +36,13 @@ void EndpointEvents::addReplies(std::vector<Device>&& replies, uint32_t lostSinc
     bool first = false;
     {
         const std::lock_guard<std::mutex> hold(m_mutex);
-        const std::size_t room = kMaxPending - m_pending.devices.size();
+        const std::size_t room = kMaxPending - m_pending.count;
         const std::size_t taken = std::min(room, replies.size());
         m_pending.ignored += replies.size() - taken;
-        if (m_pending.devices.empty() && taken == replies.size()) {
-            m_pending.devices = std::move(replies);
-        } else {
-            m_pending.devices.insert(
-                m_pending.devices.end(), std::make_move_iterator(replies.begin()),
-                std::make_move_iterator(replies.begin() + static_cast<std::ptrdiff_t>(taken)));
+        replies.resize(taken);
+        if (taken > 0) {
+            m_pending.count += taken;
+            m_pending.devices.push_back(std::move(replies));
         }
         m_pending.lostSinceSearch = lostSinceSearch;
         first = announce();
@@ -72,7 +70,7 @@ void EndpointEvents::deliver() {
     {
         const std::lock_guard<std::mutex> hold(m_mutex);
         answers.swap(m_answers);
-        replies = !m_pending.devices.empty() || m_pending.ignored > 0;
+        replies = m_pending.count > 0 || m_pending.ignored > 0;
         m_announced = false;
     }
     if (replies) {

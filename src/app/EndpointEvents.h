@@ -17,10 +17,13 @@
 
 namespace ondrel {
 
-// The replies that arrived since the last batch was taken.
+// The replies that arrived since the last batch was taken, as the receive thread decoded
+// them: a burst arrives as many small vectors handed over whole, never gathered into one that
+// would need its old and new storage at once.
 struct ReplyBatch {
-    std::vector<Device> devices; // in arrival order
-    std::size_t ignored = 0;     // turned away because the batch was full
+    std::vector<std::vector<Device>> devices; // in arrival order
+    std::size_t count = 0;                    // devices in all of them
+    std::size_t ignored = 0;                  // turned away because the batch was full
     uint32_t lostSinceSearch = 0;
 };
 

@@ -57,7 +57,9 @@ protected:
         ASSERT_TRUE(endpoint->open());
         QObject::connect(&events, &EndpointEvents::repliesArrived, &events, [this] {
             ReplyBatch batch = events.takeReplies();
-            found.insert(found.end(), batch.devices.begin(), batch.devices.end());
+            for (const std::vector<Device>& part : batch.devices) {
+                found.insert(found.end(), part.begin(), part.end());
+            }
         });
         prompter->answerYes = true;
     }

@@ -30,9 +30,14 @@ struct Receiver {
             ++batches;
             ignored += batch.ignored;
             lost = batch.lostSinceSearch;
-            for (Device& device : batch.devices) {
-                names.push_back(device.name);
+            std::size_t count = 0;
+            for (const std::vector<Device>& part : batch.devices) {
+                for (const Device& device : part) {
+                    names.push_back(device.name);
+                    ++count;
+                }
             }
+            EXPECT_EQ(count, batch.count);
         });
         QObject::connect(&events, &EndpointEvents::updateAnswered, &events,
                          [&](UpdateResult result) { answers.push_back(result); });
