@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace ondrel {
@@ -58,7 +59,10 @@ public:
     std::vector<std::string> partiesFor(std::size_t index, const DeviceAt& at) const;
 
 private:
-    std::vector<Conflict> m_conflicts;
+    void nameOthers(const std::vector<std::size_t>& sharing, const DeviceAt& at);
+
+    // Only the devices that conflict: on most sites, none or a few of thousands.
+    std::unordered_map<std::size_t, Conflict> m_conflicts;
     std::size_t m_conflicted = 0;
 };
 
