@@ -90,8 +90,8 @@ INSTANTIATE_TEST_SUITE_P(
                 "assign --all --current-ip 192.168.0.64 --first 10.0.0.2 --mask 255.0.0.0",
                 "--current-ip"},
         BadCase{"AssignPlanAndRange", "assign --plan p.csv --first 10.0.0.2", "--first"},
-        BadCase{"AssignFirstBroadcast",
-                "assign --all --first 255.255.255.255 --mask 255.255.255.0", "--first"}),
+        BadCase{"AssignFirstBroadcast", "assign --all --first 255.255.255.255 --mask 255.255.255.0",
+                "--first"}),
     [](const auto& p) { return std::string(p.param.name); });
 
 TEST(PasswordArgument, IsRefusedInEveryFormWithoutRepeatingIt) {

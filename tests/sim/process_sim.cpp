@@ -1,8 +1,8 @@
 // The ondrel-sim program as a whole, over loopback: it listens on 127.0.0.1 on a port the
 // system picks and answers the sender alone, so nothing here is broadcast.
 
-#include "discovery/DeviceRecord.h"
 #include "LabSim.h"
+#include "discovery/DeviceRecord.h"
 
 #include "SimDevice.h"
 #include "discovery/Protocol.h"
@@ -88,8 +88,8 @@ TEST(SimProcess, AnswersTheSenderWithEveryDevice) {
     const std::vector<std::string> replies = Drain(tool);
     ASSERT_EQ(replies.size(), 5u);
     for (std::size_t i = 0; i < replies.size(); ++i) {
-        EXPECT_TRUE(sameRecord(decodeRecord(replies[i]),
-                               sim::SimDevice::Generated(i).ExpectedRecord()))
+        EXPECT_TRUE(
+            sameRecord(decodeRecord(replies[i]), sim::SimDevice::Generated(i).ExpectedRecord()))
             << i;
     }
     const auto log = sim.WaitForLog("search", 1);

@@ -1,8 +1,8 @@
 // Nothing here sends to the broadcast address: it appears as text only. Whatever broadcasts
 // runs inside the private lab of scripts/netlab.
 
-#include "discovery/DeviceRecord.h"
 #include "ReplyComposer.h"
+#include "discovery/DeviceRecord.h"
 
 #include "discovery/Protocol.h"
 #include "discovery/ReplyParser.h"

@@ -1,5 +1,5 @@
-#include "discovery/DeviceRecord.h"
 #include "SimResponder.h"
+#include "discovery/DeviceRecord.h"
 
 #include "discovery/ReplyParser.h"
 

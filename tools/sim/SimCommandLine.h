@@ -11,11 +11,11 @@
 namespace ondrel::sim {
 
 struct SimOptions {
-    std::size_t devices = 1; // generated devices, unless configFile is set
-    std::string configFile;  // --config
-    std::string sameIp;      // --same-ip: every generated device reports this address
+    std::size_t devices = 1;            // generated devices, unless configFile is set
+    std::string configFile;             // --config
+    std::string sameIp;                 // --same-ip: every generated device reports this address
     std::size_t sameIpCount = SIZE_MAX; // --same-ip-count: only the first this many do
-    bool burst = false;      // --burst N: replies composed ahead of the search
+    bool burst = false;                 // --burst N: replies composed ahead of the search
     std::string bindAddress = "0.0.0.0";
     uint16_t listenPort = 9002;
     std::string replyTo = "255.255.255.255";
