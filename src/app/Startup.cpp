@@ -34,9 +34,11 @@ void Startup::restoreIfMinimized(QWidget& window) {
 }
 
 MainWindow* Startup::start(const StartOptions& options) {
-    const QString title = buildTitle(m_deps.version.value_or(appVersion()));
-    // Before any socket: a second copy leaves without touching the network.
-    m_instance = std::make_unique<SingleInstance>(title);
+    const QString version = m_deps.version.value_or(appVersion());
+    const QString title = buildTitle(version);
+    // Before any socket: a second copy leaves without touching the network, also when it
+    // was started in another language.
+    m_instance = std::make_unique<SingleInstance>(Texts::InstanceName(version));
     if (m_instance->anotherCopyRuns() || !m_instance->claim()) {
         return nullptr;
     }

@@ -13,11 +13,16 @@ namespace ondrel {
 class Texts {
     Q_DECLARE_TR_FUNCTIONS(Texts)
 
+    static constexpr const char* kTitle = QT_TR_NOOP("Z6 series Search Tool(%1)");
+
 public:
     static QString AboutEntry() { return tr("&About Quorvex..."); }
     // The window title and the About line, each with the program's version.
-    static QString Title(const QString& version) {
-        return tr("Z6 series Search Tool(%1)").arg(version);
+    static QString Title(const QString& version) { return tr(kTitle).arg(version); }
+    // The title in the source language: what a running copy is known by to the others,
+    // whatever language each of them shows.
+    static QString InstanceName(const QString& version) {
+        return QString::fromLatin1(kTitle).arg(version);
     }
     static QString AboutLine(const QString& version) {
         return tr("Z6 series Search Tool %1").arg(version);

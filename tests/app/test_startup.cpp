@@ -6,6 +6,8 @@
 #include "IpAddressControl.h"
 #include "SingleInstance.h"
 #include "Startup.h"
+#include "Texts.h"
+#include "Translations.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -107,12 +109,16 @@ TEST(Startup, RestoresOnlyAMinimisedWindow) {
     EXPECT_EQ(visible.windowState(), before);
 }
 
+// Also when the second copy shows another language than the first.
 TEST(Startup, SecondCopyLeavesSilentlyWithoutAWindow) {
     LoopbackReceiver receiver;
     const QString version = UniqueVersion("app");
     SingleInstance first(Startup::buildTitle(version).toLower());
     ASSERT_TRUE(first.claim());
     QSignalSpy restore(&first, &SingleInstance::restoreRequested);
+    Translations german;
+    ASSERT_EQ(german.install({QStringLiteral("de-DE")}), QStringLiteral("de"));
+    ASSERT_NE(Startup::buildTitle(version), Texts::InstanceName(version));
     auto prompter = std::make_shared<FakePrompter>();
     Startup startup(StartupDeps(version, receiver.Port(), prompter));
     EXPECT_EQ(startup.start(), nullptr);
