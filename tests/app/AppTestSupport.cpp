@@ -127,16 +127,6 @@ void SetControlText(QWidget* control, const QString& text) {
     }
 }
 
-bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < timeoutMs) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(1);
-    }
-    return done();
-}
-
 void WindowTest::Open(TimerPeriods periods, bool realPrompter) {
     DialogDeps deps = LoopbackDeps(device.Port());
     if (realPrompter) {

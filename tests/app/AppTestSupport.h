@@ -6,6 +6,7 @@
 #include "FakeDesktop.h"
 #include "LoopbackDevice.h"
 #include "MainWindow.h"
+#include "PumpEvents.h"
 #include "Replies.h"
 #include "RestartProgress.h"
 #include "netinfo/FakeAdapters.h"
@@ -58,9 +59,6 @@ void ClickBesideRows(const MainWindow& window);
 // spin box's number.
 QString ControlText(QWidget* control);
 void SetControlText(QWidget* control, const QString& text);
-
-// Runs the event loop until done() or timeoutMs; done()'s last answer.
-bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 5000);
 
 // A window beside a device played by the test on loopback: the device's socket receives what
 // the window sends and answers to the window's own port, so a search reply, a settings

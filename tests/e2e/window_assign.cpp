@@ -4,6 +4,7 @@
 // filled and applied by its controls' names; every camera is to end verified at an address of
 // its own, and the three others are left as they were.
 
+#include "LabQt.h"
 #include "LabSim.h"
 
 #include "AssignDialog.h"
@@ -54,17 +55,7 @@ public:
 
 class WindowAssignLab : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        if (QApplication::instance() == nullptr) {
-            if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
-                qputenv("QT_QPA_PLATFORM", "offscreen");
-            }
-            static int argc = 1;
-            static char name[] = "lab_window_assign";
-            static char* argv[] = {name, nullptr};
-            new QApplication(argc, argv);
-        }
-    }
+    static void SetUpTestSuite() { lab::EnsureQApplication(); }
 
     void SetUp() override {
         ONDREL_REQUIRE_LAB();

@@ -2,6 +2,7 @@
 // device that accepts, refuses or stays silent, followed to the search at the end of the
 // (shortened) restart progress.
 
+#include "LabQt.h"
 #include "LabSim.h"
 
 #include "DeviceForm.h"
@@ -74,17 +75,7 @@ nlohmann::json Device(std::string_view onSet) {
 
 class WindowUpdateLab : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        if (QApplication::instance() == nullptr) {
-            if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
-                qputenv("QT_QPA_PLATFORM", "offscreen");
-            }
-            static int argc = 1;
-            static char name[] = "lab_window_update";
-            static char* argv[] = {name, nullptr};
-            new QApplication(argc, argv);
-        }
-    }
+    static void SetUpTestSuite() { lab::EnsureQApplication(); }
 
     void SetUp() override { ONDREL_REQUIRE_LAB(); }
     void TearDown() override { dialog.reset(); }

@@ -5,6 +5,7 @@
 
 #include "EndpointEvents.h"
 #include "LoopbackDevice.h"
+#include "PumpEvents.h"
 #include "Replies.h"
 
 #include <QCoreApplication>
@@ -48,16 +49,6 @@ struct Receiver {
     std::vector<std::string> names;
     std::vector<UpdateResult> answers;
 };
-
-bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < timeoutMs) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(1);
-    }
-    return done();
-}
 
 } // namespace
 
