@@ -1,5 +1,8 @@
 // The assign plan from tables: which address each device gets, which are passed over and why,
 // and which requests are refused before anything could be sent.
+//
+// Nothing here sends to the broadcast address or any other: it appears as text only, and the
+// prober is a fake. Whatever broadcasts or probes runs inside the private lab of scripts/netlab.
 
 #include "AssignFixtures.h"
 #include "config/FormRules.h"

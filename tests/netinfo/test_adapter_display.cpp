@@ -1,4 +1,7 @@
 // How the "Local PC information:" group reads a table of adapters.
+//
+// Nothing here sends anything: the broadcast address appears as an adapter's mask, as text.
+// Whatever broadcasts runs inside the private lab of scripts/netlab.
 
 #include "FakeAdapters.h"
 #include "netinfo/AdapterDisplay.h"
