@@ -5,6 +5,7 @@
 #include "AppTestSupport.h"
 #include "AssignDialog.h"
 #include "EndpointEvents.h"
+#include "devices/AssignFixtures.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -14,9 +15,6 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 
-#include <atomic>
-#include <set>
-
 using namespace ondrel;
 using namespace ondrel::testing;
 
@@ -24,25 +22,6 @@ namespace {
 
 constexpr int kNewIpColumn = 4;
 constexpr int kResultColumn = 5;
-
-class FakeProber : public AddressProber {
-public:
-    explicit FakeProber(std::set<std::string> inUse) : m_inUse(std::move(inUse)) {}
-    std::vector<ProbeResult> probe(const std::vector<ProbeRequest>& requests) override {
-        ++calls;
-        std::vector<ProbeResult> out;
-        for (const ProbeRequest& r : requests) {
-            out.push_back(m_inUse.count(r.address.text()) != 0
-                              ? ProbeResult{ProbeOutcome::InUse, "02:99:00:00:00:01"}
-                              : ProbeResult{ProbeOutcome::Free, ""});
-        }
-        return out;
-    }
-    std::atomic<int> calls{0};
-
-private:
-    std::set<std::string> m_inUse;
-};
 
 class AssignDialogTest : public ::testing::Test {
 protected:
@@ -136,8 +115,12 @@ protected:
     DeviceSocket device;
     EndpointEvents events;
     std::unique_ptr<DiscoveryEndpoint> endpoint;
-    std::shared_ptr<FakeProber> prober =
-        std::make_shared<FakeProber>(std::set<std::string>{"10.1.0.4"});
+    // Another host holds 10.1.0.4 on the LAN.
+    std::shared_ptr<ScriptedProber> prober = [] {
+        auto p = std::make_shared<ScriptedProber>();
+        p->answers["10.1.0.4"] = {ProbeOutcome::InUse, "02:99:00:00:00:01"};
+        return p;
+    }();
     std::shared_ptr<FakePrompter> prompter = std::make_shared<FakePrompter>();
     std::unique_ptr<AssignDialog> dialog;
     std::vector<Device> found;
@@ -164,7 +147,7 @@ TEST_F(AssignDialogTest, ThePlanFollowsTheTypingWithoutAskingTheLan) {
               QStringLiteral("10.1.0.6: reported by Cam 6 (02:00:00:00:00:06)"));
     Type("firstAddressEdit", "10.1.0.200");
     EXPECT_EQ(Cell(2, kNewIpColumn), QStringLiteral("10.1.0.202"));
-    EXPECT_EQ(prober->calls.load(), 0);
+    EXPECT_EQ(prober->batches.size(), 0u);
     EXPECT_TRUE(prompter->prompts.empty());
 }
 
@@ -221,7 +204,7 @@ TEST_F(AssignDialogTest, ARunSendsOneDeviceAtATimeAndEndsWithAStatusForEach) {
     // The LAN is asked once, in the background; then one question.
     std::string set = Await("IPCamSetNetConfig\r\n");
     ASSERT_FALSE(set.empty());
-    EXPECT_EQ(prober->calls.load(), 1);
+    EXPECT_EQ(prober->batches.size(), 1u);
     ASSERT_EQ(prompter->prompts.size(), 1u);
     EXPECT_EQ(prompter->prompts[0].text, QStringLiteral("Send these addresses to 3 devices?"));
     EXPECT_EQ(locks, std::vector<bool>{true});

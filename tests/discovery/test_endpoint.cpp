@@ -184,15 +184,7 @@ TEST(Endpoint, CountsTheRepliesTheKernelDroppedSinceTheSearch) {
     DiscoveryEndpoint endpoint(config);
     ASSERT_TRUE(endpoint.open());
     Collector events;
-    std::promise<void> entered;
-    std::promise<void> release;
-    std::shared_future<void> released = release.get_future().share();
-    events.hook = [&](const Event&) {
-        if (events.Count() == 1) {
-            entered.set_value();
-            released.wait(); // holds the receive thread while the burst overflows the buffer
-        }
-    };
+    HoldFirstEvent hold(events);
     std::atomic<uint32_t> lastSeenLoss{0};
     EndpointHandlers handlers = events.Handlers();
     handlers.searchReplies = [&, inner = handlers.searchReplies](std::vector<Device>&& replies,
@@ -206,11 +198,11 @@ TEST(Endpoint, CountsTheRepliesTheKernelDroppedSinceTheSearch) {
     ASSERT_TRUE(endpoint.sendSearch());
     peer.Take();
     peer.Send(endpoint.boundPort(), SearchReply(0));
-    entered.get_future().wait();
+    hold.WaitUntilHeld();
     for (int i = 1; i <= kBurst; ++i) {
         peer.Send(endpoint.boundPort(), SearchReply(i));
     }
-    release.set_value();
+    hold.Release();
     ASSERT_TRUE(Eventually([&] {
         return events.Count() + endpoint.lostSinceSearch() == kBurst + 1;
     })) << events.Count()

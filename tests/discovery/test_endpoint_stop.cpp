@@ -152,24 +152,16 @@ TEST_F(EndpointStop, NoHandlerAfterStopWhileDatagramsStreamIn) {
 
 TEST_F(EndpointStop, StopWaitsForABlockedHandlerThenDeliversNothingMore) {
     Collector events;
-    std::promise<void> entered;
-    std::promise<void> release;
-    std::shared_future<void> released = release.get_future().share();
-    events.hook = [&](const Event&) {
-        if (events.Count() == 1) {
-            entered.set_value();
-            released.wait(); // the owner's own wait, which Stop cannot interrupt
-        }
-    };
+    HoldFirstEvent hold(events);
     auto endpoint = OpenEndpoint(&events);
     for (int i = 0; i < 5; ++i) {
         peer.Send(endpoint->boundPort(), SearchReply(i));
     }
-    entered.get_future().wait();
+    hold.WaitUntilHeld();
     auto stopped = std::async(std::launch::async, [&] { endpoint->stop(); });
     ASSERT_TRUE(Eventually([] { return g_wakes.load() > 0; }));
     EXPECT_EQ(stopped.wait_for(std::chrono::milliseconds(20)), std::future_status::timeout);
-    release.set_value();
+    hold.Release();
     EXPECT_EQ(stopped.wait_for(kPatience), std::future_status::ready);
     // Replies queued behind the blocked call are never handed over.
     EXPECT_EQ(events.calls.load(), 1);

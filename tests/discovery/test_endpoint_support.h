@@ -13,6 +13,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <future>
 #include <mutex>
 #include <span>
 #include <string>
@@ -124,6 +125,25 @@ struct Collector {
         std::lock_guard lock(mutex);
         return events.size();
     }
+};
+
+// Holds the receive thread inside the collector's first event until released: the owner's
+// own wait, which stop cannot interrupt and behind which datagrams pile up.
+struct HoldFirstEvent {
+    explicit HoldFirstEvent(Collector& events) {
+        events.hook = [this, &events](const Event&) {
+            if (events.Count() == 1) {
+                entered.set_value();
+                released.wait();
+            }
+        };
+    }
+    void WaitUntilHeld() { entered.get_future().wait(); }
+    void Release() { release.set_value(); }
+
+    std::promise<void> entered;
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
 };
 
 // A device as the tests send it in a query or settings request.

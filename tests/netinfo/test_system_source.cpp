@@ -200,23 +200,6 @@ TEST(DnsConfig, ResolvConfNameservers) {
     }
 }
 
-TEST(DnsConfig, ResolvedStub) {
-    struct Case {
-        const char* name;
-        std::vector<Ipv4> global;
-        bool stub;
-    } cases[] = {
-        {"the stub", Ips({"127.0.0.53"}), true},
-        {"stub and proxy", Ips({"127.0.0.53", "127.0.0.54"}), true},
-        {"stub beside a real server", Ips({"127.0.0.53", "8.8.8.8"}), false},
-        {"another loopback resolver", Ips({"127.0.0.1"}), false},
-        {"no servers", {}, false},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ((DnsConfig{c.global, {}}.isResolvedStub()), c.stub) << c.name;
-    }
-}
-
 TEST(DnsConfig, ResolvedServersByLink) {
     const DnsConfig dns = dnsFromResolved({
         {0, AF_INET, {9, 9, 9, 9}},
@@ -437,6 +420,13 @@ TEST(SystemAdapterSource, ServersFromResolvedOrResolvConf) {
          std::nullopt, true, Ips({"127.0.0.53"}), Ips({"127.0.0.53"})},
         {"resolv.conf of its own: resolved is not asked", "nameserver 10.88.0.53\n", resolved,
          false, Ips({"10.88.0.53"}), Ips({"10.88.0.53"})},
+        {"the stub and its proxy", "nameserver 127.0.0.53\nnameserver 127.0.0.54\n", resolved, true,
+         Ips({"10.0.0.1", "10.0.0.2"}), Ips({"9.9.9.9"})},
+        {"the stub beside a real server: not resolved's alone",
+         "nameserver 127.0.0.53\nnameserver 8.8.8.8\n", resolved, false,
+         Ips({"127.0.0.53", "8.8.8.8"}), Ips({"127.0.0.53", "8.8.8.8"})},
+        {"another loopback resolver", "nameserver 127.0.0.1\n", resolved, false, Ips({"127.0.0.1"}),
+         Ips({"127.0.0.1"})},
         {"no resolv.conf at all", nullptr, resolved, false, {}, {}},
         {"resolved without servers", "nameserver 127.0.0.53\n", DnsConfig{}, true, {}, {}},
     };
