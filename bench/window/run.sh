@@ -27,6 +27,17 @@ if [[ "${1:-}" == --inside-lab ]]; then
     results=$(mktemp)
     inventory=$(mktemp)
     trap 'rm -f "$results" "$inventory"' EXIT
+    # Both tables read lines of key=value fields into f and report medians; each table's
+    # own statements close the rule this opens.
+    fields='
+        function median(list,   n, a, i, j, t) {
+            n = split(list, a, " ")
+            for (i = 1; i <= n; i++) for (j = i + 1; j <= n; j++) if (a[j] < a[i]) { t = a[i]; a[i] = a[j]; a[j] = t }
+            return a[int((n + 1) / 2)]
+        }
+        {
+            delete f
+            for (i = 1; i <= NF; i++) { split($i, kv, "="); f[kv[1]] = kv[2] }'
     for n in ${sizes//,/ }; do
         ready=$(mktemp -u)
         "$sim" --burst "$n" --ready "$ready" --log /dev/null &
@@ -43,15 +54,7 @@ if [[ "${1:-}" == --inside-lab ]]; then
                 >>"$inventory"
         done
     done
-    awk '
-        function median(list,   n, a, i, j, t) {
-            n = split(list, a, " ")
-            for (i = 1; i <= n; i++) for (j = i + 1; j <= n; j++) if (a[j] < a[i]) { t = a[i]; a[i] = a[j]; a[j] = t }
-            return a[int((n + 1) / 2)]
-        }
-        {
-            delete f
-            for (i = 1; i <= NF; i++) { split($i, kv, "="); f[kv[1]] = kv[2] }
+    awk "$fields"'
             key = f["n"]; seen[key] = 1; m = f["mode"]
             ms[m, key] = ms[m, key] " " f["ms"]
             lost[m, key] += f["lost"]
@@ -73,15 +76,7 @@ if [[ "${1:-}" == --inside-lab ]]; then
             }
         }' "$results" | sort -n -k1,1
     echo
-    awk '
-        function median(list,   n, a, i, j, t) {
-            n = split(list, a, " ")
-            for (i = 1; i <= n; i++) for (j = i + 1; j <= n; j++) if (a[j] < a[i]) { t = a[i]; a[i] = a[j]; a[j] = t }
-            return a[int((n + 1) / 2)]
-        }
-        {
-            delete f
-            for (i = 1; i <= NF; i++) { split($i, kv, "="); f[kv[1]] = kv[2] }
+    awk "$fields"'
             key = f["n"]; seen[key] = 1
             for (k in f) if (k ~ /_ms$/) v[k, key] = v[k, key] " " f[k]
             lost[key] += f["n"] - f["burst_rows"]
