@@ -1,5 +1,7 @@
 #include "AssignDialog.h"
 
+#include "Utf8Text.h"
+
 #include "AssignTexts.h"
 #include "MessageBoxPrompter.h"
 #include "Texts.h"
@@ -22,10 +24,6 @@ namespace ondrel {
 namespace {
 
 enum Column { NumberColumn, NameColumn, MacColumn, IpColumn, NewIpColumn, ResultColumn };
-
-QString fromUtf8(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 std::string text(const QLineEdit* edit) {
     return edit->text().trimmed().toStdString();

@@ -10,9 +10,9 @@
 // hands it every settings answer while a batch runs; its own update is idle then.
 
 #include "DialogDeps.h"
-#include "config/AssignRun.h"
 #include "devices/AssignPlan.h"
 #include "devices/PlanFile.h"
+#include "flows/AssignRun.h"
 
 #include <QDialog>
 #include <QTimer>

@@ -1,16 +1,10 @@
 #include "AssignTexts.h"
 
-#include "config/FormRules.h"
+#include "Utf8Text.h"
+
+#include "core/HttpPort.h"
 
 namespace ondrel {
-
-namespace {
-
-QString fromUtf8(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-} // namespace
 
 QString AssignTexts::refusal(const PlanError& e) {
     // A plan file's row is found by its line; a chosen device by its place in the table.

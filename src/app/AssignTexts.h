@@ -3,9 +3,9 @@
 // place, so that a translator meets each reason once and the dialog never shows the CLI's
 // English.
 
-#include "config/AssignRun.h"
 #include "devices/AssignPlan.h"
 #include "devices/PlanFile.h"
+#include "flows/AssignRun.h"
 
 #include <QCoreApplication>
 #include <QString>

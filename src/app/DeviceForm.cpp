@@ -1,5 +1,7 @@
 #include "DeviceForm.h"
 
+#include "Utf8Text.h"
+
 #include "ui_DeviceForm.h"
 
 namespace ondrel {
@@ -8,10 +10,6 @@ namespace {
 
 constexpr int kAccountMaxChars = 12;
 constexpr int kDefaultPort = 80;
-
-QString fromUtf8(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 } // namespace
 

@@ -1,5 +1,7 @@
 #include "DeviceListModel.h"
 
+#include "Utf8Text.h"
+
 #include "Texts.h"
 
 #include <QApplication>
@@ -11,10 +13,6 @@
 namespace ondrel {
 
 namespace {
-
-QString fromUtf8(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 bool sameConflict(const AddressConflicts::Conflict& a, const AddressConflicts::Conflict& b) {
     return a == b;

@@ -14,7 +14,7 @@
 
 #include "devices/AddressConflicts.h"
 #include "devices/DeviceList.h"
-#include "discovery/NetLinks.h"
+#include "netinfo/NetLinks.h"
 
 #include <QAbstractTableModel>
 

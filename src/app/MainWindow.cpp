@@ -1,5 +1,7 @@
 #include "MainWindow.h"
 
+#include "Utf8Text.h"
+
 #include "AboutDialog.h"
 #include "AssignDialog.h"
 #include "DesktopWebOpener.h"
@@ -10,8 +12,8 @@
 #include "MessageBoxPrompter.h"
 #include "Resources.h"
 #include "Texts.h"
-#include "config/DeviceUrl.h"
-#include "config/FormRules.h"
+#include "core/DeviceUrl.h"
+#include "core/HttpPort.h"
 #include "devices/DeviceExport.h"
 #include "netinfo/ResolvedDns.h"
 #include "netinfo/SystemAdapterSource.h"
@@ -35,10 +37,6 @@ namespace ondrel {
 namespace {
 
 constexpr int kLossCheckMs = 500;
-
-QString fromUtf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 } // namespace
 

@@ -18,7 +18,7 @@
 
 #include "DialogDeps.h"
 #include "ViewSettings.h"
-#include "config/UpdateFlow.h"
+#include "flows/UpdateFlow.h"
 
 #include <QIcon>
 #include <QPointer>

@@ -9,7 +9,7 @@
 // conflicts with nothing.
 
 #include "core/Device.h"
-#include "discovery/NetLinks.h"
+#include "netinfo/NetLinks.h"
 
 #include <cstddef>
 #include <functional>

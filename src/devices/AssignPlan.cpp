@@ -1,6 +1,6 @@
 #include "AssignPlan.h"
 
-#include "config/FormRules.h"
+#include "core/HttpPort.h"
 #include "devices/TakenAddresses.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 // The CLI's English for a plan's outcomes, in one place; the window keeps translated texts of
 // its own for the same codes.
 
-#include "config/FormRules.h"
+#include "core/HttpPort.h"
 #include "devices/AssignPlan.h"
 
 namespace ondrel {

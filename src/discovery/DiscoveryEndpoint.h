@@ -17,10 +17,10 @@
 // (lostSinceSearch) and hands the count along with every typed event, so that the owner can
 // tell the user that the list is incomplete instead of showing it as if it were whole.
 
-#include "NetLinks.h"
 #include "Protocol.h"
 #include "core/AdapterRef.h"
 #include "core/Device.h"
+#include "netinfo/NetLinks.h"
 
 #include <atomic>
 #include <cstdint>

@@ -208,14 +208,6 @@ int UdpSocket::ReceiveBufferSize() const {
     return granted;
 }
 
-int UdpSocket::SetReceiveBuffer(int bytes) {
-    if (m_fd < 0) {
-        return 0;
-    }
-    Sys().setsockopt(m_fd, SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes);
-    return ReceiveBufferSize();
-}
-
 int UdpSocket::RaiseReceiveBuffer(int bytes) {
     if (m_fd < 0) {
         return 0;

@@ -122,8 +122,6 @@ public:
     // Best effort: asks for `bytes` (beyond the system limit where permitted) and returns the
     // size the kernel actually granted, or 0 if it could not be read.
     int RaiseReceiveBuffer(int bytes = kLargeReceiveBuffer);
-    // Asks for `bytes` within the system limit, as an unprivileged program gets it.
-    int SetReceiveBuffer(int bytes);
     // No address reuse is requested: a port that another socket holds fails to bind.
     SocketStatus Bind(std::string_view address, uint16_t port);
     // The bound port (useful after binding port 0); 0 if not bound or unknown.

@@ -5,7 +5,7 @@
 // prober is a fake. Whatever broadcasts or probes runs inside the private lab of scripts/netlab.
 
 #include "AssignFixtures.h"
-#include "config/FormRules.h"
+#include "core/HttpPort.h"
 #include "devices/AssignPlan.h"
 
 #include <gtest/gtest.h>

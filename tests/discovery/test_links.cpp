@@ -1,8 +1,8 @@
 // Which interfaces a broadcast goes out of, and how an adapter names a device's subnet.
 
 #include "core/AdapterRef.h"
-#include "discovery/NetLinks.h"
 #include "discovery/UdpSocket.h"
+#include "netinfo/NetLinks.h"
 
 #include <gtest/gtest.h>
 

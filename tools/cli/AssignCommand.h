@@ -7,8 +7,8 @@
 #include "CliOptions.h"
 #include "DiscoverySession.h"
 
-#include "config/AssignRun.h"
 #include "devices/AssignPlan.h"
+#include "flows/AssignRun.h"
 #include "netinfo/AddressProber.h"
 
 #include <atomic>

@@ -9,7 +9,7 @@
 #include "SettingsBuilder.h"
 #include "SettingsCheck.h"
 #include "Terminal.h"
-#include "config/DeviceUrl.h"
+#include "core/DeviceUrl.h"
 #include "netinfo/NeighbourProbe.h"
 
 #include <algorithm>

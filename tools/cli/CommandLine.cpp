@@ -1,7 +1,7 @@
 #include "CommandLine.h"
 
-#include "config/FormRules.h"
 #include "core/Device.h"
+#include "core/HttpPort.h"
 
 #include "CommandLineSupport.h"
 #include "OptionChecks.h"

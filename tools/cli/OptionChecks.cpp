@@ -1,7 +1,7 @@
 #include "OptionChecks.h"
 
 #include "InputRules.h"
-#include "config/FormRules.h"
+#include "core/HttpPort.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #include "SettingsBuilder.h"
 
 #include "DeviceFormatter.h"
-#include "config/FormRules.h"
+#include "core/HttpPort.h"
 
 #include <algorithm>
 

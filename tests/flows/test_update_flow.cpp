@@ -1,6 +1,5 @@
-#include "config/FormRules.h"
-#include "config/UpdateFlow.h"
 #include "discovery/ReplyParser.h"
+#include "flows/UpdateFlow.h"
 
 #include <gtest/gtest.h>
 
@@ -19,16 +18,9 @@ Device Listed(int n) {
 
 // The settings an update sends for device n: new address, automatic addressing checked.
 NetworkSettings Sent(int n) {
-    FormValues form;
-    form.ip = "10.9.9." + std::to_string(n);
-    form.mask = "255.255.255.0";
-    form.gateway = "10.9.9.1";
-    form.dns = "10.9.9.1";
-    form.portText = "8080";
-    form.autoIp = true;
-    form.user = "admin";
-    form.password = "secret";
-    return settingsFromForm(form);
+    const std::string net = "10.9.9.";
+    return {
+        AddressMode::Dhcp, net + std::to_string(n), "255.255.255.0", net + "1", net + "1", 8080};
 }
 
 struct Fixture {

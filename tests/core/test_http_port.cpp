@@ -1,5 +1,5 @@
-#include "config/DeviceUrl.h"
-#include "config/FormRules.h"
+#include "core/DeviceUrl.h"
+#include "core/HttpPort.h"
 
 #include <gtest/gtest.h>
 
@@ -10,46 +10,6 @@
 // runs inside the private lab of scripts/netlab.
 
 using namespace ondrel;
-
-namespace {
-
-FormValues Form() {
-    FormValues v;
-    v.ip = "10.1.2.3";
-    v.mask = "255.255.255.0";
-    v.gateway = "0.0.0.0";
-    v.dns = "1.1.1.1";
-    v.portText = "8080";
-    v.autoIp = false;
-    v.user = "admin";
-    v.password = "480271";
-    return v;
-}
-
-} // namespace
-
-TEST(PortFromText, LowSixteenBitsOfLeadingNumber) {
-    const std::string longText = std::string(254, '0') + "12"; // the 2 is character 256
-    struct Case {
-        std::string text;
-        uint16_t want;
-    } cases[] = {
-        {"80", 80},
-        {"", 0},
-        {"65535", 65535},
-        {"65536", 0},
-        {"65617", 81},
-        {"010000", 10000},
-        {"8x0", 8},
-        {"abc", 0},
-        {"2147483647", 0xFFFF},
-        {"99999999999", 0xFFFF},
-        {longText, 1},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(portFromText(c.text), c.want) << '"' << c.text.substr(0, 20) << '"';
-    }
-}
 
 TEST(HttpPortRule, Table) {
     const std::string longDigits = std::string(300, '9');
@@ -98,31 +58,6 @@ TEST(HttpPortRule, Table) {
     };
     for (const auto& n : numbers) {
         EXPECT_EQ(checkHttpPort(n.port), n.want) << n.port;
-    }
-}
-
-TEST(SettingsFromForm, ModeAndPortEdges) {
-    struct Case {
-        bool autoIp;
-        const char* port;
-        AddressMode mode;
-        uint16_t want;
-    } cases[] = {
-        {false, "8080", AddressMode::Static, 8080},
-        {true, "8080", AddressMode::Dhcp, 8080},
-        {false, "65536", AddressMode::Static, 0},
-        {false, "", AddressMode::Static, 0},
-    };
-    for (const Case& c : cases) {
-        FormValues form = Form();
-        form.autoIp = c.autoIp;
-        form.portText = c.port;
-        const NetworkSettings s = settingsFromForm(form);
-        EXPECT_EQ(s.mode, c.mode) << c.port;
-        EXPECT_EQ(s.httpPort, c.want) << c.port;
-        EXPECT_EQ(s.ip, "10.1.2.3");
-        EXPECT_EQ(s.gateway, "0.0.0.0");
-        EXPECT_EQ(s.dns0, "1.1.1.1");
     }
 }
 

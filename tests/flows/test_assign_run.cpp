@@ -1,4 +1,4 @@
-#include "config/AssignRun.h"
+#include "flows/AssignRun.h"
 
 #include <gtest/gtest.h>
 
