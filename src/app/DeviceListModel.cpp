@@ -4,6 +4,8 @@
 
 #include "Texts.h"
 
+#include "devices/DeviceFields.h"
+
 #include <QApplication>
 #include <QStyle>
 
@@ -60,7 +62,7 @@ void DeviceListModel::clear() {
 void DeviceListModel::refresh() {
     computeConflicts(false);
     if (m_rows > 0) {
-        Q_EMIT dataChanged(index(0, 0), index(m_rows - 1, ColumnCount - 1));
+        Q_EMIT dataChanged(index(0, 0), index(m_rows - 1, listColumnCount() - 1));
     }
 }
 
@@ -83,7 +85,7 @@ void DeviceListModel::computeConflicts(bool announce) {
     for (int row = 0; row < m_rows; ++row) {
         const auto at = static_cast<std::size_t>(row);
         if (!sameConflict(before.of(at), m_conflicts.of(at))) {
-            Q_EMIT dataChanged(index(row, 0), index(row, ColumnCount - 1));
+            Q_EMIT dataChanged(index(row, 0), index(row, listColumnCount() - 1));
         }
     }
 }
@@ -151,56 +153,38 @@ int DeviceListModel::rowCount(const QModelIndex& parent) const {
 }
 
 int DeviceListModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : ColumnCount;
-}
-
-QString DeviceListModel::text(const Device& device, int row, int column) const {
-    switch (column) {
-    case NumberColumn:
-        return QString::number(row);
-    case NameColumn:
-        return fromUtf8(device.name);
-    case MacColumn:
-        return fromUtf8(device.mac);
-    case IpColumn:
-        return fromUtf8(device.ip.text);
-    case AdapterColumn:
-        return fromUtf8(device.adapter.name);
-    case HttpPortColumn:
-        return QString::number(device.httpPort);
-    case ModeColumn:
-        return device.mode == AddressMode::Dhcp ? Texts::ModeDhcp() : Texts::ModeStatic();
-    case WebVersionColumn:
-        return fromUtf8(device.webVersion);
-    case AppVersionColumn:
-        return fromUtf8(device.appVersion);
-    case IdColumn:
-        return fromUtf8(device.id);
-    default:
-        return {};
-    }
+    return parent.isValid() ? 0 : listColumnCount();
 }
 
 QVariant DeviceListModel::data(const QModelIndex& index, int role) const {
     const Device* shown = index.isValid() ? device(index.row()) : nullptr;
-    if (shown == nullptr) {
+    if (shown == nullptr || index.column() >= listColumnCount()) {
         return {};
     }
+    const DeviceField& field = listColumn(index.column());
+    const auto row = static_cast<std::size_t>(index.row());
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::AccessibleTextRole:
-        return text(*shown, index.row(), index.column());
+    case Qt::AccessibleTextRole: {
+        const FieldValue value = field.read(*shown, row);
+        if (!field.column.words.empty()) {
+            return Texts::Field(field.column.words[value.number]);
+        }
+        return field.kind == FieldKind::Number ? QString::number(value.number)
+                                               : fromUtf8(value.text);
+    }
+    case kSortRole:
+        return QVariant::fromValue(field.read(*shown, row));
     case Qt::ToolTipRole:
     case Qt::AccessibleDescriptionRole: {
         const QString hint = hints(*shown, index.row());
         return hint.isEmpty() ? QVariant() : QVariant(hint);
     }
     case Qt::DecorationRole:
-        if (index.column() == AdapterColumn && !subnetHint(*shown).isEmpty()) {
+        if (field.column.mark == FieldMark::OutsideSubnet && !subnetHint(*shown).isEmpty()) {
             return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
         }
-        if (index.column() == IpColumn &&
-            m_conflicts.of(static_cast<std::size_t>(index.row())).any()) {
+        if (field.column.mark == FieldMark::AddressConflict && m_conflicts.of(row).any()) {
             return QApplication::style()->standardIcon(QStyle::SP_MessageBoxCritical);
         }
         return {};
@@ -210,7 +194,7 @@ QVariant DeviceListModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant DeviceListModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal) {
+    if (orientation != Qt::Horizontal || section < 0 || section >= listColumnCount()) {
         return {};
     }
     if (role == Qt::TextAlignmentRole) {
@@ -219,30 +203,7 @@ QVariant DeviceListModel::headerData(int section, Qt::Orientation orientation, i
     if (role != Qt::DisplayRole) {
         return {};
     }
-    switch (section) {
-    case NumberColumn:
-        return Texts::ColumnNumber();
-    case NameColumn:
-        return Texts::ColumnName();
-    case MacColumn:
-        return Texts::ColumnMac();
-    case IpColumn:
-        return Texts::ColumnIp();
-    case AdapterColumn:
-        return Texts::ColumnAdapter();
-    case HttpPortColumn:
-        return Texts::ColumnHttpPort();
-    case ModeColumn:
-        return Texts::ColumnMode();
-    case WebVersionColumn:
-        return Texts::ColumnWebVersion();
-    case AppVersionColumn:
-        return Texts::ColumnAppVersion();
-    case IdColumn:
-        return Texts::ColumnId();
-    default:
-        return {};
-    }
+    return Texts::Field(listColumn(section).column.header);
 }
 
 } // namespace ondrel

@@ -25,21 +25,9 @@ namespace ondrel {
 class DeviceListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column {
-        NumberColumn,
-        NameColumn,
-        MacColumn,
-        IpColumn,
-        AdapterColumn,
-        HttpPortColumn,
-        ModeColumn,
-        WebVersionColumn,
-        AppVersionColumn,
-        IdColumn,
-        ColumnCount
-    };
-    // The columns a first run shows; the others are offered by the header's menu.
-    static bool shownByDefault(int column) { return column <= AdapterColumn; }
+    // Its columns are the list columns of the table of a device's fields (DeviceFields); their
+    // values under this role, FieldValue, are what the proxy sorts by.
+    static constexpr int kSortRole = Qt::UserRole;
 
     explicit DeviceListModel(QObject* parent = nullptr);
 
@@ -73,7 +61,6 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
-    QString text(const Device& device, int row, int column) const;
     QString hints(const Device& device, int row) const;
     // Looks at every device's address again; rows whose mark changed are drawn again unless
     // all of them are about to be.

@@ -4,8 +4,9 @@
 // saved from the window reads exactly as the CLI's.
 //
 // Device texts come from the network, so nothing from them reaches the output unescaped that
-// could move a terminal's cursor or split a CSV row. Fields come in the reply's order, then
-// where the device answered; scripts read the CSV by position, so a new field is appended.
+// could move a terminal's cursor or split a CSV row. Fields are the export's rows of the table
+// of a device's fields (DeviceFields): the reply's order, then where the device answered;
+// scripts read the CSV by position, so a new field is appended.
 
 #include "core/Device.h"
 #include "devices/AddressConflicts.h"

@@ -4,6 +4,7 @@
 
 #include "DeviceListModel.h"
 #include "FakeDesktop.h"
+#include "ListColumns.h"
 #include "LoopbackDevice.h"
 #include "MainWindow.h"
 #include "PumpEvents.h"

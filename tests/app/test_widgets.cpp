@@ -98,7 +98,7 @@ TEST(DeviceListModel, RowsAreTheListsDevicesInArrivalOrder) {
     QSignalSpy redrawn(&model, &QAbstractItemModel::dataChanged);
     model.addReplies({moved});
     EXPECT_EQ(model.rowCount(), 2);
-    EXPECT_EQ(text(1, DeviceListModel::AdapterColumn), "eth1");
+    EXPECT_EQ(text(1, ColumnOf("Adapter")), "eth1");
     EXPECT_EQ(redrawn.count(), 1);
     model.clear();
     EXPECT_EQ(model.rowCount(), 0);
@@ -181,17 +181,15 @@ TEST(DeviceListModel, MarksADeviceOutsideItsAdaptersSubnet) {
         SCOPED_TRACE(c.name);
         const int row = static_cast<int>(i);
         EXPECT_EQ(DeviceListModel::subnetHint(*model.device(row)), QString::fromLatin1(c.hint));
-        EXPECT_EQ(model.data(model.index(row, DeviceListModel::AdapterColumn), Qt::DisplayRole)
-                      .toString(),
+        EXPECT_EQ(model.data(model.index(row, ColumnOf("Adapter")), Qt::DisplayRole).toString(),
                   QString::fromStdString(c.adapter.name));
         const bool marked = *c.hint != '\0';
-        const QModelIndex adapter = model.index(row, DeviceListModel::AdapterColumn);
+        const QModelIndex adapter = model.index(row, ColumnOf("Adapter"));
         EXPECT_EQ(model.data(adapter, Qt::DecorationRole).isValid(), marked);
-        EXPECT_EQ(
-            model.data(model.index(row, DeviceListModel::NameColumn), Qt::ToolTipRole).toString(),
-            QString::fromLatin1(c.hint));
+        EXPECT_EQ(model.data(model.index(row, ColumnOf("DeviceName")), Qt::ToolTipRole).toString(),
+                  QString::fromLatin1(c.hint));
         // The mark is on the Adapter column only; the other columns keep their look.
-        EXPECT_FALSE(model.data(model.index(row, DeviceListModel::NameColumn), Qt::DecorationRole)
-                         .isValid());
+        EXPECT_FALSE(
+            model.data(model.index(row, ColumnOf("DeviceName")), Qt::DecorationRole).isValid());
     }
 }
