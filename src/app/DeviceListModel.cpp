@@ -14,14 +14,6 @@
 
 namespace ondrel {
 
-namespace {
-
-bool sameConflict(const AddressConflicts::Conflict& a, const AddressConflicts::Conflict& b) {
-    return a == b;
-}
-
-} // namespace
-
 DeviceListModel::DeviceListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 void DeviceListModel::addReplies(std::vector<Device>&& replies) {
@@ -36,12 +28,12 @@ void DeviceListModel::addReplies(std::vector<std::vector<Device>>&& batches) {
         moved = m_list.addAll(std::move(replies)) || moved;
         replies = {}; // given back as it goes, not at the end of the burst
     }
-    // The rows known so far are compared before the new ones are announced, so that the
+    // The rows known so far are drawn again before the new ones are announced, so that the
     // proxy never sees a row it does not know of.
     if (moved) {
         refresh();
     } else {
-        computeConflicts(true);
+        redrawMarks(m_conflicts.add(m_list, m_pcLinks));
     }
     const int size = static_cast<int>(m_list.size());
     if (size > m_rows) {
@@ -60,7 +52,7 @@ void DeviceListModel::clear() {
 }
 
 void DeviceListModel::refresh() {
-    computeConflicts(false);
+    m_conflicts.compute(m_list, m_pcLinks);
     if (m_rows > 0) {
         Q_EMIT dataChanged(index(0, 0), index(m_rows - 1, listColumnCount() - 1));
     }
@@ -71,31 +63,42 @@ void DeviceListModel::setPcLinks(NetLinks links) {
         return;
     }
     m_pcLinks = std::move(links);
-    computeConflicts(true);
-}
-
-void DeviceListModel::computeConflicts(bool announce) {
-    AddressConflicts before = std::move(m_conflicts);
-    m_conflicts = {};
-    m_conflicts.compute(m_list.devices(), m_pcLinks);
-    if (!announce) {
-        return;
-    }
-    // Most batches change no mark at all; a new camera at a factory address changes a few.
-    for (int row = 0; row < m_rows; ++row) {
-        const auto at = static_cast<std::size_t>(row);
-        if (!sameConflict(before.of(at), m_conflicts.of(at))) {
-            Q_EMIT dataChanged(index(row, 0), index(row, listColumnCount() - 1));
+    const AddressConflicts before = std::move(m_conflicts);
+    m_conflicts.compute(m_list, m_pcLinks);
+    std::vector<std::size_t> changed;
+    for (std::size_t row = 0; row < static_cast<std::size_t>(m_rows); ++row) {
+        if (!(before.of(row) == m_conflicts.of(row))) {
+            changed.push_back(row);
         }
     }
+    redrawMarks(changed);
 }
 
-const Device* DeviceListModel::device(int row) const {
-    return row >= 0 && row < m_rows ? m_list.at(static_cast<std::size_t>(row)) : nullptr;
+void DeviceListModel::redrawMarks(const std::vector<std::size_t>& rows) {
+    // Neighbouring rows as one range. A mark changes no text, so the proxy need not sort or
+    // filter them again.
+    static const QList<int> roles = {Qt::DecorationRole, Qt::ToolTipRole,
+                                     Qt::AccessibleDescriptionRole};
+    for (std::size_t first = 0; first < rows.size();) {
+        std::size_t last = first;
+        while (last + 1 < rows.size() && rows[last + 1] == rows[last] + 1) {
+            ++last;
+        }
+        Q_EMIT dataChanged(index(static_cast<int>(rows[first]), 0),
+                           index(static_cast<int>(rows[last]), listColumnCount() - 1), roles);
+        first = last + 1;
+    }
 }
 
-QString DeviceListModel::subnetHint(const Device& device) {
-    const AdapterRef& adapter = device.adapter;
+std::optional<Device> DeviceListModel::device(int row) const {
+    if (row < 0 || row >= m_rows) {
+        return std::nullopt;
+    }
+    return m_list.device(static_cast<std::size_t>(row));
+}
+
+QString DeviceListModel::subnetHint(const DeviceView& device) {
+    const AdapterRef& adapter = *device.adapter;
     // A device that reports no address has nothing to compare; Browse says so itself.
     if (!adapter.Known() || device.ip.text.empty() || device.inAdapterSubnet()) {
         return {};
@@ -109,22 +112,21 @@ QString DeviceListModel::subnetHint(const Device& device) {
 }
 
 QString DeviceListModel::conflictHint(int row) const {
-    const Device* shown = device(row);
-    if (shown == nullptr) {
+    if (row < 0 || row >= m_rows) {
         return {};
     }
+    const DeviceView shown = m_list[static_cast<std::size_t>(row)];
     const AddressConflicts::Conflict& conflict = m_conflicts.of(static_cast<std::size_t>(row));
     if (!conflict.any()) {
         return {};
     }
     // Each other device once, by what the user sees of it: its name and its MAC.
     QStringList parties;
-    std::vector<const std::string*> named;
+    std::vector<std::string_view> named;
     for (const std::size_t other : conflict.others) {
-        const Device& d = m_list[other];
-        if (std::none_of(named.begin(), named.end(),
-                         [&](const std::string* mac) { return *mac == d.mac; })) {
-            named.push_back(&d.mac);
+        const DeviceView d = m_list[other];
+        if (std::find(named.begin(), named.end(), d.mac) == named.end()) {
+            named.push_back(d.mac);
             parties << Texts::ConflictParty(fromUtf8(d.name), fromUtf8(d.mac));
         }
     }
@@ -134,11 +136,11 @@ QString DeviceListModel::conflictHint(int row) const {
     if (conflict.withPc) {
         parties << Texts::ThisPc();
     }
-    return Texts::ConflictHint(fromUtf8(shown->ip.text), fromUtf8(shown->adapter.name),
+    return Texts::ConflictHint(fromUtf8(shown.ip.text), fromUtf8(shown.adapter->name),
                                parties.join(QStringLiteral(", ")));
 }
 
-QString DeviceListModel::hints(const Device& device, int row) const {
+QString DeviceListModel::hints(const DeviceView& device, int row) const {
     QStringList lines;
     for (QString hint : {conflictHint(row), subnetHint(device)}) {
         if (!hint.isEmpty()) {
@@ -157,16 +159,16 @@ int DeviceListModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant DeviceListModel::data(const QModelIndex& index, int role) const {
-    const Device* shown = index.isValid() ? device(index.row()) : nullptr;
-    if (shown == nullptr || index.column() >= listColumnCount()) {
+    if (!index.isValid() || index.row() >= m_rows || index.column() >= listColumnCount()) {
         return {};
     }
     const DeviceField& field = listColumn(index.column());
     const auto row = static_cast<std::size_t>(index.row());
+    const DeviceView shown = m_list[row];
     switch (role) {
     case Qt::DisplayRole:
     case Qt::AccessibleTextRole: {
-        const FieldValue value = field.read(*shown, row);
+        const FieldValue value = field.read(shown, row);
         if (!field.column.words.empty()) {
             return Texts::Field(field.column.words[value.number]);
         }
@@ -174,14 +176,14 @@ QVariant DeviceListModel::data(const QModelIndex& index, int role) const {
                                                : fromUtf8(value.text);
     }
     case kSortRole:
-        return QVariant::fromValue(field.read(*shown, row));
+        return QVariant::fromValue(field.read(shown, row));
     case Qt::ToolTipRole:
     case Qt::AccessibleDescriptionRole: {
-        const QString hint = hints(*shown, index.row());
+        const QString hint = hints(shown, index.row());
         return hint.isEmpty() ? QVariant() : QVariant(hint);
     }
     case Qt::DecorationRole:
-        if (field.column.mark == FieldMark::OutsideSubnet && !subnetHint(*shown).isEmpty()) {
+        if (field.column.mark == FieldMark::OutsideSubnet && !subnetHint(shown).isEmpty()) {
             return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
         }
         if (field.column.mark == FieldMark::AddressConflict && m_conflicts.of(row).any()) {

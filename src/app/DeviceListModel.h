@@ -18,6 +18,7 @@
 
 #include <QAbstractTableModel>
 
+#include <optional>
 #include <vector>
 
 namespace ondrel {
@@ -46,12 +47,12 @@ public:
     DeviceList& devices() { return m_list; }
     const DeviceList& devices() const { return m_list; }
     const AddressConflicts& conflicts() const { return m_conflicts; }
-    // The device of a row, or null off the rows.
-    const Device* device(int row) const;
+    // A copy of the device of a row, or none off the rows.
+    std::optional<Device> device(int row) const;
 
     // Why the browser cannot reach the device from this PC, or empty when it can (or when the
     // adapter it answered on is not known, or it reports no address).
-    static QString subnetHint(const Device& device);
+    static QString subnetHint(const DeviceView& device);
     // Who else answers at the row's address, or empty when nobody does.
     QString conflictHint(int row) const;
 
@@ -61,10 +62,9 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
-    QString hints(const Device& device, int row) const;
-    // Looks at every device's address again; rows whose mark changed are drawn again unless
-    // all of them are about to be.
-    void computeConflicts(bool announce);
+    QString hints(const DeviceView& device, int row) const;
+    // The rows (in order) whose conflict mark or hint changed are drawn again.
+    void redrawMarks(const std::vector<std::size_t>& rows);
 
     DeviceList m_list;
     NetLinks m_pcLinks;

@@ -289,7 +289,7 @@ int MainWindow::currentSourceRow() const {
     return current.isValid() ? m_proxy->mapToSource(current).row() : -1;
 }
 
-const Device* MainWindow::currentDevice() const {
+std::optional<Device> MainWindow::currentDevice() const {
     return m_model->device(currentSourceRow());
 }
 
@@ -300,7 +300,7 @@ std::vector<Device> MainWindow::chosenDevices() const {
     std::vector<Device> chosen;
     chosen.reserve(static_cast<std::size_t>(rows.size()));
     for (const QModelIndex& row : rows) {
-        if (const Device* device = m_model->device(m_proxy->mapToSource(row).row())) {
+        if (const std::optional<Device> device = m_model->device(m_proxy->mapToSource(row).row())) {
             chosen.push_back(*device);
         }
     }
@@ -361,8 +361,8 @@ void MainWindow::saveList() {
 }
 
 void MainWindow::showRow(int row) {
-    const Device* device = m_model->device(row);
-    if (device == nullptr) {
+    const std::optional<Device> device = m_model->device(row);
+    if (!device) {
         return;
     }
     // The row's own device: two rows under one MAC are two devices' reports.
@@ -403,7 +403,7 @@ void MainWindow::assignAddresses() {
     delete m_assignDialog; // one not yet applied, for rows chosen before
     AssignSetup setup;
     setup.chosen = std::move(chosen);
-    const std::deque<Device>& listed = m_model->devices().devices();
+    const auto listed = m_model->devices().devices();
     setup.listed.assign(listed.begin(), listed.end());
     for (const NetLink& link : m_pcLinks()) {
         for (const Ipv4Net& net : link.addresses) {
@@ -419,7 +419,7 @@ void MainWindow::assignAddresses() {
     };
     hooks.search = [this] { search(); };
     hooks.listed = [this] {
-        const std::deque<Device>& found = m_model->devices().devices();
+        const auto found = m_model->devices().devices();
         return std::vector<Device>(found.begin(), found.end());
     };
     hooks.lostReplies = [this] { return m_endpoint.lostSinceSearch(); };
@@ -514,8 +514,8 @@ QString MainWindow::sendFailureText(const SendResult& sent) {
 void MainWindow::browse() {
     // The page of the device as the list knows it; edits in the form that were not sent do
     // not count.
-    const Device* device = currentDevice();
-    if (device == nullptr) {
+    const std::optional<Device> device = currentDevice();
+    if (!device) {
         m_prompter->plain(this, Texts::SelectDevice(), Texts::Tips());
         return;
     }
@@ -531,7 +531,7 @@ void MainWindow::browse() {
 
 void MainWindow::update() {
     const QString caption = Texts::Tips();
-    if (currentDevice() == nullptr) {
+    if (!currentDevice()) {
         m_prompter->information(this, Texts::SelectDevice(), caption);
         return;
     }
@@ -549,8 +549,8 @@ void MainWindow::update() {
     if (!isVisible()) {
         return;
     }
-    const Device* device = currentDevice();
-    if (device == nullptr) {
+    const std::optional<Device> device = currentDevice();
+    if (!device) {
         m_prompter->information(this, Texts::SelectDevice(), caption);
         return;
     }

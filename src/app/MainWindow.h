@@ -86,7 +86,7 @@ private:
                              std::function<std::optional<DnsConfig>()> query);
 
     // The device of the list's current row, or null; its arrival index, or -1.
-    const Device* currentDevice() const;
+    std::optional<Device> currentDevice() const;
     int currentSourceRow() const;
     // Shows the device of a row (an arrival index) in the form and sends it the three queries.
     void showRow(int row);

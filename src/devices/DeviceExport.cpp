@@ -19,7 +19,8 @@ std::vector<std::string> parties(std::size_t index, const AddressConflicts::Devi
 std::string joined(const std::vector<std::string>& values) {
     std::string out;
     for (const std::string& v : values) {
-        out += (out.empty() ? "" : " ") + v;
+        out += out.empty() ? "" : " ";
+        out += v;
     }
     return out;
 }
@@ -78,7 +79,7 @@ std::string devicesAsJson(std::size_t count, const AddressConflicts::DeviceAt& a
     // Ordered, so that the keys come in the reply's order, as in the CSV header.
     Ordered list = Ordered::array();
     for (std::size_t i = 0; i < count; ++i) {
-        const Device& device = at(i);
+        const DeviceView device = at(i);
         Ordered object = Ordered::object();
         for (const DeviceField& f : deviceFields()) {
             if (f.key.empty()) {
@@ -116,12 +117,13 @@ std::string devicesAsCsv(std::size_t count, const AddressConflicts::DeviceAt& at
     std::string out;
     for (const DeviceField& f : deviceFields()) {
         if (!f.key.empty()) {
-            out += (out.empty() ? "" : ",") + std::string(f.key);
+            out += out.empty() ? "" : ",";
+            out += f.key;
         }
     }
     out += '\n';
     for (std::size_t i = 0; i < count; ++i) {
-        const Device& device = at(i);
+        const DeviceView device = at(i);
         bool first = true;
         for (const DeviceField& f : deviceFields()) {
             if (f.key.empty()) {

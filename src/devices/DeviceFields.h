@@ -8,7 +8,7 @@
 // Columns carry numbers of their own, which the window's settings file keeps: a new column
 // takes the next one.
 
-#include "core/Device.h"
+#include "devices/DeviceView.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -65,7 +65,7 @@ struct DeviceField {
     std::string_view key; // the export's name; empty for a column only
     FieldKind kind = FieldKind::Text;
     // The field of the device that arrived index-th; null for Parties.
-    FieldValue (*read)(const Device& device, std::size_t index) = nullptr;
+    FieldValue (*read)(const DeviceView& device, std::size_t index) = nullptr;
     ListColumn column;
 };
 

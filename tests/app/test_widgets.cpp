@@ -83,8 +83,8 @@ TEST(DeviceListModel, RowsAreTheListsDevicesInArrivalOrder) {
     EXPECT_EQ(inserted.count(), 1);
     ASSERT_EQ(model.rowCount(), 2);
     EXPECT_EQ(model.device(1)->name, "Cam 3");
-    EXPECT_EQ(model.device(2), nullptr);
-    EXPECT_EQ(model.device(-1), nullptr);
+    EXPECT_FALSE(model.device(2));
+    EXPECT_FALSE(model.device(-1));
     auto text = [&](int row, int column) {
         return model.data(model.index(row, column), Qt::DisplayRole).toString();
     };
@@ -100,6 +100,18 @@ TEST(DeviceListModel, RowsAreTheListsDevicesInArrivalOrder) {
     EXPECT_EQ(model.rowCount(), 2);
     EXPECT_EQ(text(1, ColumnOf("Adapter")), "eth1");
     EXPECT_EQ(redrawn.count(), 1);
+    // A new device at row 1's address on its adapter marks row 1: its marks are drawn again,
+    // not its texts.
+    Device twin = DeviceOf(Numbered(9));
+    twin.ip = model.device(1)->ip;
+    twin.adapter = moved.adapter;
+    redrawn.clear();
+    model.addReplies({twin});
+    ASSERT_EQ(redrawn.count(), 1);
+    EXPECT_EQ(redrawn[0][0].toModelIndex().row(), 1);
+    EXPECT_EQ(redrawn[0][1].toModelIndex().row(), 1);
+    EXPECT_FALSE(redrawn[0][2].value<QList<int>>().contains(Qt::DisplayRole));
+    EXPECT_TRUE(model.index(1, ColumnOf("IP")).data(Qt::DecorationRole).isValid());
     model.clear();
     EXPECT_EQ(model.rowCount(), 0);
 }
