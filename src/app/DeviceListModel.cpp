@@ -4,8 +4,6 @@
 
 #include "Texts.h"
 
-#include "devices/DeviceFields.h"
-
 #include <QApplication>
 #include <QStyle>
 
@@ -150,6 +148,19 @@ QString DeviceListModel::hints(const DeviceView& device, int row) const {
     return lines.join(QLatin1Char('\n'));
 }
 
+FieldValue DeviceListModel::sortValue(const QModelIndex& index) const {
+    const auto row = static_cast<std::size_t>(index.row());
+    return listColumn(index.column()).read(m_list[row], row);
+}
+
+QModelIndex DeviceListModel::index(int row, int column, const QModelIndex& parent) const {
+    // Asked for twice per comparison while the list sorts: no virtual calls to check a cell.
+    if (parent.isValid() || row < 0 || row >= m_rows || column < 0 || column >= listColumnCount()) {
+        return {};
+    }
+    return createIndex(row, column);
+}
+
 int DeviceListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : m_rows;
 }
@@ -176,7 +187,7 @@ QVariant DeviceListModel::data(const QModelIndex& index, int role) const {
                                                : fromUtf8(value.text);
     }
     case kSortRole:
-        return QVariant::fromValue(field.read(shown, row));
+        return QVariant::fromValue(sortValue(index));
     case Qt::ToolTipRole:
     case Qt::AccessibleDescriptionRole: {
         const QString hint = hints(shown, index.row());

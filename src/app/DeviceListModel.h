@@ -13,6 +13,7 @@
 // Both tooltips are the rows' accessible descriptions too, so that a screen reader says them.
 
 #include "devices/AddressConflicts.h"
+#include "devices/DeviceFields.h"
 #include "devices/DeviceList.h"
 #include "netinfo/NetLinks.h"
 
@@ -27,7 +28,7 @@ class DeviceListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     // Its columns are the list columns of the table of a device's fields (DeviceFields); their
-    // values under this role, FieldValue, are what the proxy sorts by.
+    // values under this role, FieldValue, are what the list sorts by.
     static constexpr int kSortRole = Qt::UserRole;
 
     explicit DeviceListModel(QObject* parent = nullptr);
@@ -56,6 +57,11 @@ public:
     // Who else answers at the row's address, or empty when nobody does.
     QString conflictHint(int row) const;
 
+    // The value of a cell under kSortRole, without a QVariant around it: a sort of thousands of
+    // rows reads hundreds of thousands of them. Valid until the list changes.
+    FieldValue sortValue(const QModelIndex& index) const;
+
+    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;

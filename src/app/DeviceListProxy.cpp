@@ -7,7 +7,7 @@
 namespace ondrel {
 
 DeviceListProxy::DeviceListProxy(DeviceListModel* source, QObject* parent)
-    : QSortFilterProxyModel(parent) {
+    : QSortFilterProxyModel(parent), m_source(source) {
     setSourceModel(source);
     setSortRole(DeviceListModel::kSortRole);
 }
@@ -25,11 +25,8 @@ int DeviceListProxy::sourceRow(int row) const {
 }
 
 bool DeviceListProxy::lessThan(const QModelIndex& left, const QModelIndex& right) const {
-    const QVariant a = left.data(sortRole());
-    const QVariant b = right.data(sortRole());
-    const int order = a.isValid() && b.isValid()
-                          ? compareFieldValues(a.value<FieldValue>(), b.value<FieldValue>())
-                          : 0;
+    // The values under the sort role, read as they are.
+    const int order = compareFieldValues(m_source->sortValue(left), m_source->sortValue(right));
     // Equal keys keep the order of arrival, so that a sort is the same every time.
     return order != 0 ? order < 0 : left.row() < right.row();
 }

@@ -3,8 +3,8 @@
 // numbers of the view are the proxy's; whatever acts on a device maps its row to the source
 // (the arrival index) first, so that the row the user clicks is still the device used.
 //
-// It sorts by the source's values under its sort role, which compare as numbers where they are (an
-// address, a port) and as case-blind texts otherwise, without building a string per
+// It sorts by the source's values under its sort role, which compare as numbers where they are
+// (an address, a port) and as case-blind texts otherwise, without building a string per
 // comparison; it filters on the texts of the columns the table of fields marks as searched.
 
 #include <QSortFilterProxyModel>
@@ -31,6 +31,7 @@ protected:
     bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;
 
 private:
+    const DeviceListModel* m_source;
     QString m_filter;
 };
 

@@ -3,6 +3,7 @@
 #include "discovery/DeviceRecord.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <functional>
 #include <new>
@@ -43,25 +44,75 @@ std::size_t textLength(const Device& device) {
     return length;
 }
 
-std::size_t hashOf(const WireRecord& record) {
-    return std::hash<std::string_view>{}(
-        std::string_view(reinterpret_cast<const char*>(record.data()), record.size()));
+// A record with its runs of zero bytes counted rather than kept: a record's fields are texts
+// padded with zeros, so this takes about half of it. Each record has exactly one packed form,
+// so two packed forms are equal exactly when their records are. It is a run of zeros, a run
+// of other bytes, and so on: each run's length in a byte, then the other bytes.
+class PackedRecord {
+public:
+    explicit PackedRecord(const WireRecord& record) {
+        for (std::size_t at = 0; at < record.size();) {
+            const std::size_t zeros = run(record, at, true);
+            const std::size_t others = run(record, at + zeros, false);
+            m_bytes[m_size++] = static_cast<char>(zeros);
+            m_bytes[m_size++] = static_cast<char>(others);
+            std::memcpy(m_bytes.data() + m_size, record.data() + at + zeros, others);
+            m_size += others;
+            at += zeros + others;
+        }
+    }
+    std::string_view bytes() const { return {m_bytes.data(), m_size}; }
+
+    static void unpack(std::string_view packed, WireRecord& record) {
+        std::size_t at = 0;
+        for (std::size_t from = 0; from + 1 < packed.size();) {
+            const auto zeros = static_cast<unsigned char>(packed[from]);
+            const auto others = static_cast<unsigned char>(packed[from + 1]);
+            std::memset(record.data() + at, 0, zeros);
+            std::memcpy(record.data() + at + zeros, packed.data() + from + 2, others);
+            at += zeros + others;
+            from += 2 + others;
+        }
+    }
+
+private:
+    static std::size_t run(const WireRecord& record, std::size_t at, bool zero) {
+        std::size_t n = 0;
+        while (at + n < record.size() && (record[at + n] == std::byte{0}) == zero) {
+            ++n;
+        }
+        return n;
+    }
+
+    // At worst every other byte is zero: three bytes for every two.
+    std::array<char, std::tuple_size_v<WireRecord> * 3 / 2 + 2> m_bytes;
+    std::size_t m_size = 0;
+};
+
+std::size_t hashOf(std::string_view packedRecord) {
+    return std::hash<std::string_view>{}(packedRecord);
 }
 
 } // namespace
 
-// A device as the list keeps it; its texts follow it in the arena.
+// A device as the list keeps it. Its texts follow it in the arena, then its packed record,
+// which only repeats and requests read: what the list shows of a device lies in its first
+// cache lines.
 struct DeviceList::Entry {
-    WireRecord record;
     uint32_t textEnds[kTexts]; // where each text ends, counted from the first
     uint32_t addresses[kAddresses];
     uint16_t ports[4];
     uint16_t adapter;      // in m_adapters
     uint8_t addressesRead; // bit n: addresses[n] is the address the text reads as
     uint8_t dhcp;
+    uint16_t recordSize;
 
+    static std::size_t sizeFor(std::size_t textLength, std::size_t recordSize) {
+        return sizeof(Entry) + textLength + recordSize;
+    }
     const char* texts() const { return reinterpret_cast<const char*>(this + 1); }
     char* texts() { return reinterpret_cast<char*>(this + 1); }
+    std::string_view record() const { return {texts() + textEnds[kTexts - 1], recordSize}; }
 };
 
 // Memory handed out in order from large blocks that never move, so that entries cost no
@@ -105,9 +156,9 @@ DeviceList::DeviceList() : m_arena(std::make_unique<Arena>()) {}
 
 DeviceList::~DeviceList() = default;
 
-DeviceList::Entry* DeviceList::pack(const Device& device, uint16_t adapter) {
-    auto* entry = new (m_arena->take(sizeof(Entry) + textLength(device))) Entry{};
-    entry->record = device.record;
+DeviceList::Entry* DeviceList::pack(const Device& device, std::string_view record,
+                                    uint16_t adapter) {
+    auto* entry = new (m_arena->take(Entry::sizeFor(textLength(device), record.size()))) Entry{};
     std::size_t end = 0;
     std::size_t n = 0;
     forEachText(device, [&](const std::string& text) {
@@ -115,6 +166,8 @@ DeviceList::Entry* DeviceList::pack(const Device& device, uint16_t adapter) {
         end += text.size();
         entry->textEnds[n++] = static_cast<uint32_t>(end);
     });
+    std::memcpy(entry->texts() + end, record.data(), record.size());
+    entry->recordSize = static_cast<uint16_t>(record.size());
     n = 0;
     forEachAddress(device, [&](const ReportedAddress& a) {
         if (a.value) {
@@ -178,7 +231,7 @@ Device DeviceList::device(std::size_t index) const {
     d.webVersion = view.webVersion;
     d.appVersion = view.appVersion;
     d.adapter = *view.adapter;
-    d.record = m_entries[index]->record;
+    PackedRecord::unpack(m_entries[index]->record(), d.record);
     return d;
 }
 
@@ -195,14 +248,14 @@ std::optional<uint16_t> DeviceList::adapterNumber(const AdapterRef& adapter) {
 }
 
 template <typename Visit>
-void DeviceList::forEachSameRecord(const WireRecord& record, Visit visit) const {
+void DeviceList::forEachSameRecord(std::string_view record, Visit visit) const {
     if (m_index.empty()) {
         return;
     }
     const std::size_t mask = m_index.size() - 1;
     for (std::size_t slot = hashOf(record) & mask; m_index[slot] != 0; slot = (slot + 1) & mask) {
         const std::size_t at = m_index[slot] - 1;
-        if (m_entries[at]->record == record) {
+        if (m_entries[at]->record() == record) {
             visit(*m_entries[at]);
         }
     }
@@ -210,7 +263,7 @@ void DeviceList::forEachSameRecord(const WireRecord& record, Visit visit) const 
 
 void DeviceList::index(std::size_t at) {
     const std::size_t mask = m_index.size() - 1;
-    std::size_t slot = hashOf(m_entries[at]->record) & mask;
+    std::size_t slot = hashOf(m_entries[at]->record()) & mask;
     while (m_index[slot] != 0) {
         slot = (slot + 1) & mask;
     }
@@ -226,11 +279,12 @@ void DeviceList::reindex(std::size_t slots) {
 }
 
 DeviceList::AddOutcome DeviceList::add(const Device& device) {
+    const PackedRecord record(device.record);
     bool repeat = false;
     bool moved = false;
     std::optional<uint16_t> adapter;
     try {
-        forEachSameRecord(device.record, [&](Entry& listed) {
+        forEachSameRecord(record.bytes(), [&](Entry& listed) {
             repeat = true;
             // A reply that names no adapter (fed in by hand) never hides the known one.
             if (device.adapter.Known() && !(m_adapters[listed.adapter] == device.adapter)) {
@@ -257,8 +311,10 @@ DeviceList::AddOutcome DeviceList::add(const Device& device) {
         if (length > UINT32_MAX) {
             return AddOutcome::OutOfMemory;
         }
-        m_arena->reserve(sizeof(Entry) + length);
-        m_entries.reserve(m_entries.size() + 1);
+        m_arena->reserve(Entry::sizeFor(length, record.bytes().size()));
+        if (m_entries.size() == m_entries.capacity()) {
+            m_entries.reserve(std::max<std::size_t>(64, 2 * m_entries.capacity()));
+        }
         // Never more than half full, so that a look-up meets a free slot soon.
         if (2 * (m_entries.size() + 1) > m_index.size()) {
             reindex(std::max<std::size_t>(64, 2 * m_index.size()));
@@ -266,7 +322,7 @@ DeviceList::AddOutcome DeviceList::add(const Device& device) {
     } catch (const std::bad_alloc&) {
         return AddOutcome::OutOfMemory;
     }
-    m_entries.push_back(pack(device, *adapter));
+    m_entries.push_back(pack(device, record.bytes(), *adapter));
     index(m_entries.size() - 1);
     return AddOutcome::Added;
 }
@@ -304,8 +360,9 @@ void DeviceList::applyAccepted(std::size_t at, const NetworkSettings& sent) {
     Device device = this->device(at);
     applyAcceptedSettings(device, sent);
     // A rare change: the device is packed again at the arena's end, and the index made anew.
-    m_arena->reserve(sizeof(Entry) + textLength(device));
-    m_entries[at] = pack(device, m_entries[at]->adapter);
+    const PackedRecord record(device.record);
+    m_arena->reserve(Entry::sizeFor(textLength(device), record.bytes().size()));
+    m_entries[at] = pack(device, record.bytes(), m_entries[at]->adapter);
     reindex(m_index.size());
 }
 

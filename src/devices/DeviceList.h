@@ -11,7 +11,8 @@
 // clears; replies of new devices beyond that are counted, never stored.
 //
 // A search can list thousands, so each device is kept packed (its texts side by side, its
-// adapter once for all the devices behind it), at about half of what a Device value takes;
+// record without its padding, its adapter once for all the devices behind it), at about a
+// third of what a Device value takes;
 // readers see it through a DeviceView, and whoever keeps a device takes a Device copy.
 
 #include "core/Device.h"
@@ -129,15 +130,15 @@ private:
     struct Entry;
     class Arena;
 
-    // Packs device (with the adapter numbered adapter) into the arena; the caller has made
-    // room for it.
-    Entry* pack(const Device& device, uint16_t adapter);
+    // Packs device, its record packed, with the adapter numbered adapter into the arena; the
+    // caller has made room for it.
+    Entry* pack(const Device& device, std::string_view record, uint16_t adapter);
     std::optional<uint16_t> adapterNumber(const AdapterRef& adapter);
     // Record hash -> index, open addressed; several indexes under one record when an accepted
     // update made two records equal.
     void index(std::size_t at);
     void reindex(std::size_t slots);
-    template <typename Visit> void forEachSameRecord(const WireRecord& record, Visit visit) const;
+    template <typename Visit> void forEachSameRecord(std::string_view record, Visit visit) const;
 
     std::unique_ptr<Arena> m_arena;
     std::vector<Entry*> m_entries;

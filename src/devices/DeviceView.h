@@ -24,6 +24,7 @@ struct AddressView {
     AddressView(const ReportedAddress& a) : text(a.text), value(a.value) {}
 };
 
+// Its members are left unset by its default constructor, as a view is made whole at once.
 struct DeviceView {
     std::string_view name;
     std::string_view mac;
@@ -33,14 +34,14 @@ struct DeviceView {
     AddressView gateway;
     AddressView dns0;
     AddressView dns1;
-    AddressMode mode = AddressMode::Static;
-    uint16_t httpPort = 0;
-    uint16_t port2 = 0;
-    uint16_t port3 = 0;
-    uint16_t port4 = 0;
+    AddressMode mode;
+    uint16_t httpPort;
+    uint16_t port2;
+    uint16_t port3;
+    uint16_t port4;
     std::string_view webVersion;
     std::string_view appVersion;
-    const AdapterRef* adapter = nullptr; // never null in a view made from a device
+    const AdapterRef* adapter; // never null in a view made from a device
 
     DeviceView() = default;
     // Implicit, as the views of a value are: a Device goes wherever its view is asked for.

@@ -124,7 +124,14 @@ TEST(DeviceList, KeepsEveryFieldOfEveryDeviceAsGiven) {
     odd.appVersion = "a";
     Device fed; // fed in by hand: no record, no adapter
     fed.id = "by hand";
-    const std::vector<Device> given = {plain, odd, fed, MakeDevice(3, wired)};
+    // Records as unlike a reply's as can be: every other byte zero, and none.
+    Device alternating = MakeDevice(3, wired);
+    Device full = MakeDevice(4, wired);
+    for (std::size_t i = 0; i < alternating.record.size(); ++i) {
+        alternating.record[i] = std::byte(i % 2 == 0 ? 0 : i);
+        full.record[i] = std::byte{0xFF};
+    }
+    const std::vector<Device> given = {plain, odd, fed, alternating, full};
     DeviceList list;
     for (const Device& d : given) {
         ASSERT_EQ(list.add(d), Outcome::Added);
