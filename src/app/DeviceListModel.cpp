@@ -15,17 +15,16 @@ namespace ondrel {
 DeviceListModel::DeviceListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 void DeviceListModel::addReplies(std::vector<Device>&& replies) {
-    std::vector<std::vector<Device>> one;
-    one.push_back(std::move(replies));
-    addReplies(std::move(one));
+    showAdded(m_list.addAll(std::move(replies)));
 }
 
-void DeviceListModel::addReplies(std::vector<std::vector<Device>>&& batches) {
-    bool moved = false;
-    for (std::vector<Device>& replies : batches) {
-        moved = m_list.addAll(std::move(replies)) || moved;
-        replies = {}; // given back as it goes, not at the end of the burst
-    }
+void DeviceListModel::addReplies(PackedDevices&& replies) {
+    const bool moved = m_list.addAll(replies);
+    replies.clear(); // given back before the views take their share
+    showAdded(moved);
+}
+
+void DeviceListModel::showAdded(bool moved) {
     // The rows known so far are drawn again before the new ones are announced, so that the
     // proxy never sees a row it does not know of.
     if (moved) {

@@ -36,8 +36,7 @@ public:
     // Adds a batch of replies: new devices become rows in one insertion, and rows whose
     // device moved to another adapter, or whose conflicts changed, are drawn again.
     void addReplies(std::vector<Device>&& replies);
-    // Several batches as one insertion.
-    void addReplies(std::vector<std::vector<Device>>&& batches);
+    void addReplies(PackedDevices&& replies);
     void clear();
     // Devices changed in place (an accepted update): every row is drawn again.
     void refresh();
@@ -69,6 +68,9 @@ public:
 
 private:
     QString hints(const DeviceView& device, int row) const;
+    // After devices were added: rows whose device moved (moved) or whose marks changed are
+    // drawn again, then the new ones are inserted.
+    void showAdded(bool moved);
     // The rows (in order) whose conflict mark or hint changed are drawn again.
     void redrawMarks(const std::vector<std::size_t>& rows);
 

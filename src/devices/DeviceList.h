@@ -10,20 +10,17 @@
 // Any host on the LAN can send replies, so the list holds at most kMaxDevices between two
 // clears; replies of new devices beyond that are counted, never stored.
 //
-// A search can list thousands, so each device is kept packed (its texts side by side, its
-// record without its padding, its adapter once for all the devices behind it), at about a
-// third of what a Device value takes;
-// readers see it through a DeviceView, and whoever keeps a device takes a Device copy.
+// A search can list thousands, so the devices are kept packed (PackedDevices): readers see one
+// through a DeviceView, and whoever keeps a device takes a Device copy.
 
 #include "core/Device.h"
 #include "devices/DeviceView.h"
+#include "devices/PackedDevices.h"
 
 #include <compare>
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <iterator>
-#include <memory>
 #include <optional>
 #include <string_view>
 #include <utility>
@@ -94,25 +91,21 @@ public:
         const DeviceList* m_list;
     };
 
-    DeviceList();
-    ~DeviceList();
-    DeviceList(const DeviceList&) = delete;
-    DeviceList& operator=(const DeviceList&) = delete;
-
     AddOutcome add(const Device& device);
     // Adds every reply of a batch in order; the devices appended are the last ones. Returns
     // whether any listed device moved to another adapter.
     bool addAll(std::vector<Device>&& replies);
+    bool addAll(const PackedDevices& replies);
 
     void clear();
 
-    std::size_t size() const { return m_entries.size(); }
-    bool empty() const { return m_entries.empty(); }
+    std::size_t size() const { return m_devices.size(); }
+    bool empty() const { return m_devices.empty(); }
     // The device that arrived index-th (index < size()), as it is kept: valid until the list
     // changes.
-    DeviceView operator[](std::size_t index) const;
+    DeviceView operator[](std::size_t index) const { return m_devices[index]; }
     // A copy of it, with its record: what a request to it, or anyone who keeps it, needs.
-    Device device(std::size_t index) const;
+    Device device(std::size_t index) const { return m_devices.device(index); }
     Devices devices() const { return Devices(*this); }
 
     // Replies of new devices ignored since the last clear because the list was full.
@@ -127,23 +120,17 @@ public:
     void applyAccepted(std::size_t index, const NetworkSettings& sent);
 
 private:
-    struct Entry;
-    class Arena;
-
-    // Packs device, its record packed, with the adapter numbered adapter into the arena; the
-    // caller has made room for it.
-    Entry* pack(const Device& device, std::string_view record, uint16_t adapter);
-    std::optional<uint16_t> adapterNumber(const AdapterRef& adapter);
-    // Record hash -> index, open addressed; several indexes under one record when an accepted
-    // update made two records equal.
+    // Adds the reply whose record packs to record and that arrived on adapter; take() appends
+    // it when it is new, false when there is no memory for it.
+    template <typename Take>
+    AddOutcome add(std::string_view record, const AdapterRef& adapter, Take take);
+    // Record -> index, open addressed; several indexes under one record when an accepted update
+    // made two records equal.
+    template <typename Visit> void forEachSameRecord(std::string_view record, Visit visit) const;
     void index(std::size_t at);
     void reindex(std::size_t slots);
-    template <typename Visit> void forEachSameRecord(std::string_view record, Visit visit) const;
 
-    std::unique_ptr<Arena> m_arena;
-    std::vector<Entry*> m_entries;
-    // The adapters devices answered on, each once: a site has a few.
-    std::deque<AdapterRef> m_adapters;
+    PackedDevices m_devices;
     std::vector<uint32_t> m_index; // index + 1 per slot; 0: free
     std::size_t m_overflow = 0;
     uint64_t m_generation = 0;

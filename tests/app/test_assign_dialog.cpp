@@ -36,8 +36,8 @@ protected:
         ASSERT_TRUE(endpoint->open());
         QObject::connect(&events, &EndpointEvents::repliesArrived, &events, [this] {
             ReplyBatch batch = events.takeReplies();
-            for (const std::vector<Device>& part : batch.devices) {
-                found.insert(found.end(), part.begin(), part.end());
+            for (std::size_t i = 0; i < batch.devices.size(); ++i) {
+                found.push_back(batch.devices.device(i));
             }
         });
         prompter->answerYes = true;
