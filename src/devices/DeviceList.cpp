@@ -10,8 +10,8 @@ namespace ondrel {
 
 namespace {
 
-std::size_t hashOf(std::string_view packedRecord) {
-    return std::hash<std::string_view>{}(packedRecord);
+uint32_t hashOf(std::string_view packedRecord) {
+    return static_cast<uint32_t>(std::hash<std::string_view>{}(packedRecord));
 }
 
 } // namespace
@@ -21,29 +21,32 @@ void DeviceList::forEachSameRecord(std::string_view record, Visit visit) const {
     if (m_index.empty()) {
         return;
     }
+    const uint32_t hash = hashOf(record);
     const std::size_t mask = m_index.size() - 1;
-    for (std::size_t slot = hashOf(record) & mask; m_index[slot] != 0; slot = (slot + 1) & mask) {
-        const std::size_t at = m_index[slot] - 1;
-        if (m_devices.record(at) == record) {
+    for (std::size_t slot = hash & mask; m_index[slot].at != 0; slot = (slot + 1) & mask) {
+        const std::size_t at = m_index[slot].at - 1;
+        if (m_index[slot].hash == hash && m_devices.record(at) == record) {
             visit(at);
         }
     }
 }
 
-void DeviceList::index(std::size_t at) {
+void DeviceList::index(std::size_t at, uint32_t hash) {
     const std::size_t mask = m_index.size() - 1;
-    std::size_t slot = hashOf(m_devices.record(at)) & mask;
-    while (m_index[slot] != 0) {
+    std::size_t slot = hash & mask;
+    while (m_index[slot].at != 0) {
         slot = (slot + 1) & mask;
     }
-    m_index[slot] = static_cast<uint32_t>(at + 1);
+    m_index[slot] = {hash, static_cast<uint32_t>(at + 1)};
 }
 
 void DeviceList::reindex(std::size_t slots) {
-    std::vector<uint32_t> fresh(slots, 0);
-    m_index.swap(fresh);
-    for (std::size_t at = 0; at < size(); ++at) {
-        index(at);
+    std::vector<Slot> old(slots);
+    m_index.swap(old);
+    for (const Slot& s : old) {
+        if (s.at != 0) {
+            index(s.at - 1, s.hash);
+        }
     }
 }
 
@@ -79,7 +82,7 @@ DeviceList::AddOutcome DeviceList::add(std::string_view record, const AdapterRef
     if (!take()) {
         return AddOutcome::OutOfMemory;
     }
-    index(size() - 1);
+    index(size() - 1, hashOf(record));
     return AddOutcome::Added;
 }
 
@@ -129,7 +132,11 @@ void DeviceList::applyAccepted(std::size_t at, const NetworkSettings& sent) {
     Device device = this->device(at);
     applyAcceptedSettings(device, sent);
     m_devices.replace(at, device);
-    reindex(m_index.size());
+    // Its record changed: the index is made anew from every record.
+    std::fill(m_index.begin(), m_index.end(), Slot{});
+    for (std::size_t i = 0; i < size(); ++i) {
+        index(i, hashOf(m_devices.record(i)));
+    }
 }
 
 } // namespace ondrel

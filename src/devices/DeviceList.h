@@ -125,13 +125,18 @@ private:
     template <typename Take>
     AddOutcome add(std::string_view record, const AdapterRef& adapter, Take take);
     // Record -> index, open addressed; several indexes under one record when an accepted update
-    // made two records equal.
+    // made two records equal. A slot keeps its record's hash, so that a look-up reads a device
+    // only when the hash is its own, and the index grows without reading any.
+    struct Slot {
+        uint32_t hash = 0;
+        uint32_t at = 0; // index + 1; 0: free
+    };
     template <typename Visit> void forEachSameRecord(std::string_view record, Visit visit) const;
-    void index(std::size_t at);
+    void index(std::size_t at, uint32_t hash);
     void reindex(std::size_t slots);
 
     PackedDevices m_devices;
-    std::vector<uint32_t> m_index; // index + 1 per slot; 0: free
+    std::vector<Slot> m_index;
     std::size_t m_overflow = 0;
     uint64_t m_generation = 0;
 };

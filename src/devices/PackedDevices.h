@@ -21,9 +21,10 @@
 
 namespace ondrel {
 
-// A record without its padding: its runs of zero bytes counted rather than kept. A record's
-// fields are texts padded with zeros, so this takes about half of it; each record has exactly
-// one packed form, so two packed forms are equal exactly when their records are.
+// A record without its padding: a mask of its four-byte words that are not zero, then those
+// words. A record's fields are texts padded with zeros, so this takes a little over half of it;
+// each record has exactly one packed form, so two packed forms are equal exactly when their
+// records are.
 class PackedRecord {
 public:
     explicit PackedRecord(const WireRecord& record);
@@ -31,8 +32,10 @@ public:
     static void unpack(std::string_view packed, WireRecord& record);
 
 private:
-    // At worst every other byte is zero: three bytes for every two.
-    std::array<char, std::tuple_size_v<WireRecord> * 3 / 2 + 2> m_bytes;
+    static constexpr std::size_t kWords = std::tuple_size_v<WireRecord> / 4;
+    static_assert(kWords * 4 == std::tuple_size_v<WireRecord> && kWords <= 64);
+
+    std::array<char, sizeof(uint64_t) + std::tuple_size_v<WireRecord>> m_bytes;
     std::size_t m_size = 0;
 };
 
