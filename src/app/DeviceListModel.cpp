@@ -44,12 +44,14 @@ void DeviceListModel::clear() {
     beginResetModel();
     m_list.clear();
     m_conflicts = {};
+    m_sortValues = {};
     m_rows = 0;
     endResetModel();
 }
 
 void DeviceListModel::refresh() {
     m_conflicts.compute(m_list, m_pcLinks);
+    m_sortValues.clear();
     if (m_rows > 0) {
         Q_EMIT dataChanged(index(0, 0), index(m_rows - 1, listColumnCount() - 1));
     }
@@ -148,8 +150,17 @@ QString DeviceListModel::hints(const DeviceView& device, int row) const {
 }
 
 FieldValue DeviceListModel::sortValue(const QModelIndex& index) const {
-    const auto row = static_cast<std::size_t>(index.row());
-    return listColumn(index.column()).read(m_list[row], row);
+    if (index.column() != m_sortColumn) {
+        m_sortValues.clear();
+        m_sortColumn = index.column();
+    }
+    // Read in arrival order, as the list keeps them, up to the row asked for.
+    const DeviceField& field = listColumn(m_sortColumn);
+    for (std::size_t row = m_sortValues.size(); row <= static_cast<std::size_t>(index.row());
+         ++row) {
+        m_sortValues.push_back(field.read(m_list[row], row));
+    }
+    return m_sortValues[static_cast<std::size_t>(index.row())];
 }
 
 QModelIndex DeviceListModel::index(int row, int column, const QModelIndex& parent) const {

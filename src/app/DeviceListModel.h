@@ -57,7 +57,7 @@ public:
     QString conflictHint(int row) const;
 
     // The value of a cell under kSortRole, without a QVariant around it: a sort of thousands of
-    // rows reads hundreds of thousands of them. Valid until the list changes.
+    // rows reads hundreds of thousands of them. Valid until the list is cleared or refreshed.
     FieldValue sortValue(const QModelIndex& index) const;
 
     QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
@@ -79,6 +79,11 @@ private:
     AddressConflicts m_conflicts;
     // The rows the views know of: the list grows before the model announces its new rows.
     int m_rows = 0;
+    // The sort role's values of the column sorted by last, by row: a sort, and each insertion
+    // into a sorted list, compares every row many times, and a value kept side by side with
+    // the others costs less to read again than one read from the list.
+    mutable int m_sortColumn = -1;
+    mutable std::vector<FieldValue> m_sortValues;
 };
 
 } // namespace ondrel

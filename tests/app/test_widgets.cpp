@@ -5,6 +5,7 @@
 #include "RestartProgress.h"
 
 #include "DeviceListModel.h"
+#include "DeviceListProxy.h"
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
@@ -154,6 +155,39 @@ TEST(RestartProgress, RunsItsTicksThenHidesAndFinishesOnce) {
     QTest::qWait(30);
     EXPECT_TRUE(progress.isHidden());
     EXPECT_EQ(finished.count(), 1);
+}
+
+// The list sorts by what its devices hold now: after an accepted update, and after a search
+// that lists others in their place.
+TEST(DeviceListProxy, SortsByWhatTheDevicesHoldNow) {
+    DeviceListModel model;
+    DeviceListProxy proxy(&model);
+    const int ip = ColumnOf("IP");
+    auto devices = [](std::vector<const char*> ips) {
+        std::vector<Device> out;
+        for (const char* address : ips) {
+            PlayedDevice played = Numbered(static_cast<unsigned>(out.size()));
+            played.ip = address;
+            out.push_back(DeviceOf(played));
+        }
+        return out;
+    };
+    auto order = [&] {
+        std::vector<int> rows;
+        for (int row = 0; row < proxy.rowCount(); ++row) {
+            rows.push_back(proxy.sourceRow(row));
+        }
+        return rows;
+    };
+    model.addReplies(devices({"10.0.0.3", "10.0.0.1", "10.0.0.2"}));
+    proxy.sort(ip);
+    EXPECT_EQ(order(), (std::vector<int>{1, 2, 0}));
+    model.devices().applyAccepted(1, {AddressMode::Static, "10.0.0.9", "255.0.0.0", "", "", 80});
+    model.refresh();
+    EXPECT_EQ(order(), (std::vector<int>{2, 0, 1}));
+    model.clear();
+    model.addReplies(devices({"10.0.0.5", "10.0.0.4"}));
+    EXPECT_EQ(order(), (std::vector<int>{1, 0}));
 }
 
 TEST(DeviceListModel, MarksADeviceOutsideItsAdaptersSubnet) {
