@@ -3,19 +3,19 @@
 #include "Utf8Text.h"
 
 #include "AssignTexts.h"
+#include "DeviceListModel.h"
+#include "DeviceSession.h"
 #include "MessageBoxPrompter.h"
 #include "Texts.h"
 #include "devices/DeviceExport.h"
-#include "netinfo/NeighbourProbe.h"
 #include "ui_AssignDialog.h"
 
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QFutureWatcher>
 #include <QHeaderView>
 #include <QSaveFile>
-#include <QtConcurrent/QtConcurrentRun>
+#include <QScrollBar>
 
 #include <algorithm>
 
@@ -25,19 +25,34 @@ namespace {
 
 enum Column { NumberColumn, NameColumn, MacColumn, IpColumn, NewIpColumn, ResultColumn };
 
+// Rows the table shows without scrolling when the dialog opens at its own size.
+constexpr int kShownRows = 12;
+const QString kSizeName = QStringLiteral("assign");
+
 std::string text(const QLineEdit* edit) {
     return edit->text().trimmed().toStdString();
 }
 
+std::string recordKey(const Device& device) {
+    return {reinterpret_cast<const char*>(device.record.data()), device.record.size()};
+}
+
 } // namespace
 
-AssignDialog::AssignDialog(AssignSetup setup, AssignHooks hooks, QWidget* parent)
+AssignDialog::AssignDialog(AssignSetup setup, DeviceSession& session, QWidget* parent)
     : QDialog(parent), ui(std::make_unique<Ui::AssignDialog>()), m_setup(std::move(setup)),
-      m_hooks(std::move(hooks)) {
+      m_batch(session.batch()), m_viewSettings(m_setup.settingsFile),
+      m_pcAddresses(session.pcAddresses()) {
     setObjectName(QStringLiteral("assignDialog"));
     ui->setupUi(this);
     if (!m_setup.prompter) {
         m_setup.prompter = std::make_shared<MessageBoxPrompter>();
+    }
+    const std::deque<Device>& listed = session.devices().devices().devices();
+    m_listed.assign(listed.begin(), listed.end());
+    // Two rows are one device when their records are equal: the record finds the row.
+    for (std::size_t i = 0; i < m_listed.size(); ++i) {
+        m_numbers.emplace(recordKey(m_listed[i]), static_cast<int>(i));
     }
     ui->planTable->setColumnCount(ResultColumn + 1);
     ui->planTable->setHorizontalHeaderLabels({Texts::ColumnNumber(), Texts::ColumnName(),
@@ -45,6 +60,9 @@ AssignDialog::AssignDialog(AssignSetup setup, AssignHooks hooks, QWidget* parent
                                               tr("Result")});
     ui->planTable->verticalHeader()->hide();
     ui->planTable->horizontalHeader()->setStretchLastSection(true);
+    setSizeGripEnabled(true);
+    fitTable();
+    m_viewSettings.restoreSize(*this, kSizeName);
 
     for (QLineEdit* edit : {ui->firstAddressEdit, ui->netMaskEdit, ui->gatewayEdit, ui->dnsEdit}) {
         connect(edit, &QLineEdit::textChanged, this, &AssignDialog::replan);
@@ -56,23 +74,61 @@ AssignDialog::AssignDialog(AssignSetup setup, AssignHooks hooks, QWidget* parent
     connect(ui->cancelButton, &QPushButton::clicked, this, &AssignDialog::cancelBatch);
     connect(ui->closeButton, &QPushButton::clicked, this, &AssignDialog::reject);
 
-    m_answerWait.setSingleShot(true);
-    m_searchWait.setSingleShot(true);
-    connect(&m_answerWait, &QTimer::timeout, this, &AssignDialog::onWaitExpired);
-    connect(&m_searchWait, &QTimer::timeout, this, &AssignDialog::verify);
-    connect(ui->assignRestartProgress, &RestartProgress::finished, this,
-            &AssignDialog::searchForVerify);
+    connect(&m_batch, &AssignBatch::stageChanged, this, &AssignDialog::onBatchStage);
+    connect(&m_batch, &AssignBatch::probed, this, &AssignDialog::onProbed);
+    connect(&m_batch, &AssignBatch::entriesChanged, this, [this] {
+        if (m_started) {
+            showEntries();
+        }
+    });
+    connect(&m_batch, &AssignBatch::restartProgress, this, [this](int step, int total) {
+        if (m_started) {
+            ui->assignRestartProgress->showStep(step, total);
+        }
+    });
 
     setStage(Stage::Editing);
     replan();
     ui->firstAddressEdit->setFocus(Qt::OtherFocusReason);
 }
 
-AssignDialog::~AssignDialog() {
-    // Closed with the window in the middle of a batch: nothing is left to unlock, and the
-    // password goes with the credentials.
-    m_answerWait.stop();
-    m_searchWait.stop();
+AssignDialog::~AssignDialog() = default;
+
+void AssignDialog::fitTable() {
+    QTableWidget* table = ui->planTable;
+    const QFontMetrics cells = table->fontMetrics();
+    const QFontMetrics titles = table->horizontalHeader()->fontMetrics();
+    // Each column as wide as its title or its usual longest text, with the cell's margins.
+    const QString widest[] = {QStringLiteral("00000"),
+                              QStringLiteral("Camera 0000 Gate"),
+                              QStringLiteral("DD:DD:DD:DD:DD:DD"),
+                              QStringLiteral("255.255.255.255"),
+                              QStringLiteral("255.255.255.255"),
+                              AssignTexts::check(AddressCheck::NotChecked)};
+    constexpr int kMargins = 16;
+    int width = 0;
+    for (int column = NumberColumn; column <= ResultColumn; ++column) {
+        const QString title = table->horizontalHeaderItem(column)->text();
+        const int w =
+            std::max(cells.horizontalAdvance(widest[column]), titles.horizontalAdvance(title)) +
+            kMargins;
+        table->setColumnWidth(column, w);
+        width += w;
+    }
+    const int frame = 2 * table->frameWidth();
+    const QSize shown(width + table->verticalScrollBar()->sizeHint().width() + frame,
+                      table->horizontalHeader()->sizeHint().height() +
+                          kShownRows * table->verticalHeader()->defaultSectionSize() + frame);
+    // The dialog opens with that room for the table; the user may make it smaller.
+    const QSize before = table->minimumSize();
+    table->setMinimumSize(shown);
+    resize(sizeHint());
+    table->setMinimumSize(before);
+}
+
+void AssignDialog::hideEvent(QHideEvent* event) {
+    m_viewSettings.saveSize(*this, kSizeName);
+    QDialog::hideEvent(event);
 }
 
 QString AssignDialog::updateBusyText() {
@@ -84,17 +140,17 @@ bool AssignDialog::running() const {
 }
 
 const std::vector<AssignRun::Entry>& AssignDialog::entries() const {
-    return m_run ? m_run->entries() : m_planned;
+    return m_started ? m_batch.entries() : m_planned;
 }
 
 std::function<AssignPlan(AddressProber*)> AssignDialog::planner() const {
     if (m_planRows) {
-        ExplicitRequest request{*m_planRows, m_setup.listed, m_setup.pcAddresses};
+        ExplicitRequest request{*m_planRows, m_listed, m_pcAddresses};
         return [request](AddressProber* prober) { return planExplicit(request, prober); };
     }
     RangeRequest request;
     request.chosen = m_setup.chosen;
-    request.listed = m_setup.listed;
+    request.listed = m_listed;
     request.firstAddress = text(ui->firstAddressEdit);
     request.netMask = text(ui->netMaskEdit);
     request.gateway = text(ui->gatewayEdit);
@@ -102,7 +158,7 @@ std::function<AssignPlan(AddressProber*)> AssignDialog::planner() const {
     // 0 is the box's "each device keeps its own".
     const int port = ui->httpPortSpin->value();
     request.httpPort = port == 0 ? std::string() : std::to_string(port);
-    request.pcAdapters = m_setup.pcAddresses;
+    request.pcAdapters = m_pcAddresses;
     return [request](AddressProber* prober) { return planRange(request, prober); };
 }
 
@@ -151,8 +207,8 @@ void AssignDialog::showEntries() {
             item->setText(value);
         }
     };
-    auto setDevice = [&set](int row, const Device& d) {
-        set(row, NumberColumn, QString::number(row + 1));
+    auto setDevice = [this, &set](int row, const Device& d) {
+        set(row, NumberColumn, numberOf(d));
         set(row, NameColumn, fromUtf8(d.name));
         set(row, MacColumn, fromUtf8(d.mac));
         set(row, IpColumn, fromUtf8(d.ip.text));
@@ -174,11 +230,16 @@ void AssignDialog::showEntries() {
         setDevice(row, e.planned.device);
         set(row, NewIpColumn, QString::fromStdString(e.planned.settings.ip));
         set(row, ResultColumn,
-            m_run ? AssignTexts::status(e.status) : AssignTexts::check(e.planned.check));
+            m_started ? AssignTexts::status(e.status) : AssignTexts::check(e.planned.check));
         if (e.status == AssignStatus::Sending) {
             table->scrollToItem(table->item(row, ResultColumn));
         }
     }
+}
+
+QString AssignDialog::numberOf(const Device& device) const {
+    const auto found = m_numbers.find(recordKey(device));
+    return found != m_numbers.end() ? QString::number(found->second) : QString();
 }
 
 void AssignDialog::showMessage(const QString& message) {
@@ -208,29 +269,63 @@ void AssignDialog::apply() {
     if (m_stage != Stage::Editing || !m_plan.ok()) {
         return;
     }
-    setStage(Stage::Probing);
-    showMessage(tr("Checking which addresses are in use on the LAN..."));
-    std::shared_ptr<AddressProber> prober = m_setup.prober;
-    if (!prober) {
-        prober = std::make_shared<NeighbourProbe>();
-    }
-    // The probe waits about a second for the LAN: off this thread, so the window keeps
-    // drawing and Cancel keeps working.
-    auto* watcher = new QFutureWatcher<AssignPlan>(this);
-    connect(watcher, &QFutureWatcher<AssignPlan>::finished, this, [this, watcher] {
-        watcher->deleteLater();
-        onProbed(watcher->result());
-    });
-    watcher->setFuture(
-        QtConcurrent::run([plan = planner(), prober] { return plan(prober.get()); }));
+    m_ownsBatch = true;
+    m_batch.probe(planner());
 }
 
-void AssignDialog::onProbed(AssignPlan probed) {
-    if (m_stage != Stage::Probing) {
-        return; // cancelled while the LAN was asked
+void AssignDialog::onBatchStage(AssignBatch::Stage stage) {
+    if (!m_ownsBatch) {
+        return; // another dialog's batch
     }
-    m_plan = std::move(probed);
-    setStage(Stage::Editing);
+    switch (stage) {
+    case AssignBatch::Stage::Idle:
+        setStage(Stage::Editing);
+        return;
+    case AssignBatch::Stage::Probing:
+        setStage(Stage::Probing);
+        showMessage(tr("Checking which addresses are in use on the LAN..."));
+        return;
+    case AssignBatch::Stage::Sending:
+        setStage(Stage::Sending);
+        showMessage(tr("Sending the new addresses, one device at a time..."));
+        return;
+    case AssignBatch::Stage::Restarting:
+        // The batch has wiped the password it was given; the field goes with it.
+        ui->passwordEdit->clear();
+        setStage(Stage::Restarting);
+        showMessage(tr("The devices are restarting with their new addresses..."));
+        return;
+    case AssignBatch::Stage::Verifying:
+        setStage(Stage::Verifying);
+        ui->assignRestartProgress->stop();
+        showMessage(tr("Searching to check every device..."));
+        return;
+    case AssignBatch::Stage::Done:
+        break;
+    }
+    ui->passwordEdit->clear();
+    ui->assignRestartProgress->stop();
+    setStage(Stage::Done);
+    showEntries();
+    if (m_batch.cancelled()) {
+        showMessage(tr("Cancelled: the table shows what was done."));
+        return;
+    }
+    const std::vector<AssignRun::Entry>& shown = entries();
+    const int total = static_cast<int>(shown.size());
+    const int verified =
+        static_cast<int>(std::count_if(shown.begin(), shown.end(), [](const AssignRun::Entry& e) {
+            return e.status == AssignStatus::Verified;
+        }));
+    showMessage(total == 1 ? tr("%1 of 1 device verified.").arg(verified)
+                           : tr("%1 of %n devices verified.", nullptr, total).arg(verified));
+}
+
+void AssignDialog::onProbed(const AssignPlan& probed) {
+    if (!m_ownsBatch || m_stage != Stage::Editing) {
+        return;
+    }
+    m_plan = probed;
     showPlan();
     if (!m_plan.ok()) {
         return;
@@ -253,132 +348,11 @@ void AssignDialog::onProbed(AssignPlan probed) {
     if (!isVisible() || m_stage != Stage::Editing) {
         return;
     }
-    m_credentials = std::make_unique<Credentials>(ui->accountEdit->text().toStdString(),
-                                                  ui->passwordEdit->text().toStdString());
-    m_run = std::make_unique<AssignRun>(m_plan.devices);
-    if (m_hooks.lock) {
-        m_hooks.lock(true);
-    }
-    setStage(Stage::Sending);
-    showMessage(tr("Sending the new addresses, one device at a time..."));
-    sendNext();
-}
-
-void AssignDialog::sendNext() {
-    while (true) {
-        const std::optional<std::size_t> at = m_run->next();
-        if (!at) {
-            if (m_run->phase() == AssignRun::Phase::Done) {
-                finishSending();
-            }
-            return;
-        }
-        showEntries();
-        const PlannedDevice& p = m_run->entries()[*at].planned;
-        // Through the adapter the device answered on: the Device carries it.
-        if (m_hooks.send(p.device, p.settings, *m_credentials)) {
-            m_answerWait.start(m_setup.periods.updateWaitMs);
-            return;
-        }
-        m_run->sendFailed();
-    }
-}
-
-void AssignDialog::onAnswer(UpdateResult result) {
-    if (!m_run || m_stage != Stage::Sending) {
-        return;
-    }
-    if (m_run->onAnswer(result)) {
-        m_answerWait.stop();
-        showEntries();
-        sendNext();
-    }
-}
-
-void AssignDialog::onWaitExpired() {
-    if (!m_run || m_stage != Stage::Sending) {
-        return;
-    }
-    m_run->onWaitExpired();
-    showEntries();
-    if (m_run->phase() == AssignRun::Phase::Gap) {
-        // One more wait before the next send: an answer now is this device's, late.
-        m_answerWait.start(m_setup.periods.updateWaitMs);
-    } else {
-        sendNext();
-    }
-}
-
-void AssignDialog::finishSending() {
-    wipePassword();
-    showEntries();
-    if (m_run->cancelled() || !m_run->anySent()) {
-        finish();
-        return;
-    }
-    setStage(Stage::Restarting);
-    showMessage(tr("The devices are restarting with their new addresses..."));
-    ui->assignRestartProgress->start(m_setup.periods.restartTickMs, m_setup.periods.restartTicks);
-}
-
-void AssignDialog::searchForVerify() {
-    setStage(Stage::Verifying);
-    showMessage(tr("Searching to check every device..."));
-    ++m_searches;
-    if (m_hooks.search) {
-        m_hooks.search();
-    }
-    m_searchWait.start(m_setup.periods.updateWaitMs);
-}
-
-void AssignDialog::verify() {
-    if (m_stage != Stage::Verifying) {
-        return;
-    }
-    if (m_hooks.listed) {
-        std::vector<Device> found = m_hooks.listed();
-        m_found.insert(m_found.end(), std::make_move_iterator(found.begin()),
-                       std::make_move_iterator(found.end()));
-    }
-    // Replies the kernel dropped could be the very devices not found: one more search.
-    const bool lost = m_hooks.lostReplies && m_hooks.lostReplies() > 0;
-    if (lost && m_searches == 1) {
-        const bool allFound = std::all_of(
-            m_run->entries().begin(), m_run->entries().end(), [this](const AssignRun::Entry& e) {
-                return std::any_of(m_found.begin(), m_found.end(),
-                                   [&e](const Device& d) { return d.mac == e.planned.device.mac; });
-            });
-        if (!allFound) {
-            searchForVerify();
-            return;
-        }
-    }
-    m_run->verify(m_found);
-    finish();
-}
-
-void AssignDialog::finish() {
-    m_answerWait.stop();
-    m_searchWait.stop();
-    ui->assignRestartProgress->stop();
-    wipePassword();
-    setStage(Stage::Done);
-    showEntries();
-    if (m_hooks.lock) {
-        m_hooks.lock(false);
-    }
-    const auto count = [this](AssignStatus status) {
-        return static_cast<int>(
-            std::count_if(m_run->entries().begin(), m_run->entries().end(),
-                          [status](const AssignRun::Entry& e) { return e.status == status; }));
-    };
-    const int total = static_cast<int>(m_run->entries().size());
-    if (m_run->cancelled()) {
-        showMessage(tr("Cancelled: the table shows what was done."));
-    } else {
-        const int verified = count(AssignStatus::Verified);
-        showMessage(total == 1 ? tr("%1 of 1 device verified.").arg(verified)
-                               : tr("%1 of %n devices verified.", nullptr, total).arg(verified));
+    auto credentials = std::make_unique<Credentials>(ui->accountEdit->text().toStdString(),
+                                                     ui->passwordEdit->text().toStdString());
+    m_started = true;
+    if (!m_batch.start(m_plan.devices, std::move(credentials))) {
+        m_started = false;
     }
 }
 
@@ -388,30 +362,23 @@ void AssignDialog::cancelBatch() {
     case Stage::Done:
         return;
     case Stage::Probing:
-        setStage(Stage::Editing);
+        m_batch.cancel();
         showPlan();
         showMessage(tr("Cancelled: nothing was sent."));
         return;
     case Stage::Sending:
         // The device in flight keeps its wait; nothing after it is sent.
-        m_run->cancel();
-        wipePassword();
-        showMessage(tr("Cancelling after the device in flight..."));
-        if (m_run->phase() == AssignRun::Phase::Done) {
-            finishSending();
+        m_batch.cancel();
+        ui->passwordEdit->clear();
+        if (m_stage == Stage::Sending) {
+            showMessage(tr("Cancelling after the device in flight..."));
         }
         return;
     case Stage::Restarting:
     case Stage::Verifying:
-        m_run->cancel();
-        finish();
+        m_batch.cancel();
         return;
     }
-}
-
-void AssignDialog::wipePassword() {
-    m_credentials.reset();
-    ui->passwordEdit->clear();
 }
 
 void AssignDialog::reject() {

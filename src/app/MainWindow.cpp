@@ -1,20 +1,16 @@
 #include "MainWindow.h"
 
-#include "Utf8Text.h"
-
 #include "AboutDialog.h"
+#include "AssignBatch.h"
 #include "AssignDialog.h"
 #include "DesktopWebOpener.h"
 #include "DeviceListModel.h"
 #include "DeviceListProxy.h"
 #include "DeviceListView.h"
-#include "EndpointEvents.h"
 #include "MessageBoxPrompter.h"
 #include "Resources.h"
 #include "Texts.h"
-#include "core/DeviceUrl.h"
 #include "core/HttpPort.h"
-#include "devices/DeviceExport.h"
 #include "netinfo/ResolvedDns.h"
 #include "netinfo/SystemAdapterSource.h"
 #include "ui_MainWindow.h"
@@ -27,23 +23,16 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QSaveFile>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <cstring>
 
 namespace ondrel {
 
-namespace {
-
-constexpr int kLossCheckMs = 500;
-
-} // namespace
-
 MainWindow::MainWindow(const QString& title, DialogDeps deps, QWidget* parent)
-    : QWidget(parent), m_endpoint(deps.endpoint), m_prompter(std::move(deps.prompter)),
-      m_opener(std::move(deps.opener)), m_adapterSource(std::move(deps.adapters)),
-      m_periods(deps.timers), ui(std::make_unique<Ui::MainWindow>()) {
+    : QMainWindow(parent), m_prompter(std::move(deps.prompter)), m_opener(std::move(deps.opener)),
+      m_adapterSource(std::move(deps.adapters)), m_settingsFile(deps.settingsFile),
+      ui(std::make_unique<Ui::MainWindow>()) {
     if (!m_prompter) {
         m_prompter = std::make_shared<MessageBoxPrompter>();
     }
@@ -60,6 +49,9 @@ MainWindow::MainWindow(const QString& title, DialogDeps deps, QWidget* parent)
 
     registerResources();
     ui->setupUi(this);
+    // The status line is a status bar's, so that it reads as one; its label keeps its name.
+    statusBar()->addWidget(ui->statusLabel, 1);
+    statusBar()->setSizeGripEnabled(false);
     QIcon icon;
     icon.addFile(QStringLiteral(":/ondrel/icon128.png"));
     icon.addFile(QStringLiteral(":/ondrel/icon128-256.png"));
@@ -69,37 +61,15 @@ MainWindow::MainWindow(const QString& title, DialogDeps deps, QWidget* parent)
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
-    m_pcLinks = deps.endpoint.links ? deps.endpoint.links : NetLinkLister(ListSystemLinks);
     m_viewSettings = ViewSettings(deps.settingsFile);
-    m_model = new DeviceListModel(this);
-    m_model->setPcLinks(m_pcLinks());
-    m_proxy = new DeviceListProxy(m_model, this);
-    m_updateFlow = std::make_unique<UpdateFlow>(m_model->devices());
-    m_events = new EndpointEvents(this);
-    m_updateWait.setSingleShot(true);
+    m_session = new DeviceSession(std::move(static_cast<SessionDeps&>(deps)), this);
+    m_proxy = new DeviceListProxy(&m_session->devices(), this);
     setUpActions();
     setUpDeviceList();
     setUpTabOrder();
     m_viewSettings.restore(*ui->deviceList, *this);
-
-    connect(&m_updateWait, &QTimer::timeout, this, &MainWindow::onUpdateWaitExpired);
-    connect(ui->restartProgress, &RestartProgress::finished, this, [this] {
-        m_updateFlow->endLateWindow();
-        search();
-    });
     connect(ui->closeButton, &QPushButton::clicked, this, &QWidget::close);
-    connect(m_events, &EndpointEvents::repliesArrived, this, &MainWindow::takeReplies);
-    connect(m_events, &EndpointEvents::updateAnswered, this, &MainWindow::onUpdateAnswer);
-    // Replies lost after the last one that arrived are only known to the endpoint: look now
-    // and then, so that a burst's loss is reported even when nothing follows it.
-    connect(&m_lossTimer, &QTimer::timeout, this, [this] {
-        const uint32_t lost = m_endpoint.lostSinceSearch();
-        if (lost > m_lostReplies) {
-            m_lostReplies = lost;
-            showStatus();
-        }
-    });
-    m_lossTimer.start(kLossCheckMs);
+    connectSession();
 
     ui->adapterPanel->fill(*m_adapterSource);
     if (resolved) {
@@ -108,25 +78,40 @@ MainWindow::MainWindow(const QString& title, DialogDeps deps, QWidget* parent)
     }
     setDeviceShown(false);
 
-    // A port it cannot bind is reported in a box of its own, owned by no window; the window
-    // still opens. Only an endpoint that cannot even make its socket leaves it unusable.
-    bool bindFailed = false;
-    m_endpoint.setBindFailureNotifier(
-        [this, &bindFailed](std::string_view text, std::string_view caption) {
-            bindFailed = true;
-            m_prompter->plain(nullptr, fromUtf8(text), fromUtf8(caption));
-        });
-    m_endpoint.setHandlers(m_events->handlers());
-    m_endpointUsable = m_endpoint.open() || bindFailed;
-    m_endpoint.setBindFailureNotifier({});
+    m_endpointUsable = m_session->open();
     // The count keeps the form's own text until the first search or reply.
     showStatus();
     ui->searchButton->setFocus(Qt::OtherFocusReason);
 }
 
 MainWindow::~MainWindow() {
-    // The receive thread goes before anything it feeds.
-    m_endpoint.stop();
+    // The dialog talks to the session, which goes with the window.
+    delete m_assignDialog;
+}
+
+void MainWindow::connectSession() {
+    // A port it cannot bind is reported in a box of its own, owned by no window; the window
+    // still opens.
+    connect(m_session, &DeviceSession::bindFailed, this, [this](const QString& text) {
+        m_prompter->plain(nullptr, text, Texts::BindFailureCaption());
+    });
+    connect(m_session, &DeviceSession::devicesChanged, this, &MainWindow::showCount);
+    connect(m_session, &DeviceSession::searched, this, &MainWindow::onSearched);
+    connect(m_session, &DeviceSession::statusChanged, this, &MainWindow::showStatus);
+    connect(m_session, &DeviceSession::updateAnswered, this, &MainWindow::onUpdateAnswered);
+    connect(m_session, &DeviceSession::updateTimedOut, this,
+            [this] { m_prompter->information(this, Texts::NoAnswer(), Texts::Tips()); });
+    connect(m_session, &DeviceSession::restartProgress, this, &MainWindow::onRestartProgress);
+    connect(m_session, &DeviceSession::restartStopped, ui->restartProgress, &RestartProgress::stop);
+    connect(m_session, &DeviceSession::listSaveFailed, this,
+            [this](const QString& path, const QString& reason) {
+                m_prompter->information(this, Texts::SaveFailed(path, reason), Texts::Tips());
+            });
+    connect(&m_session->batch(), &AssignBatch::runningChanged, this, &MainWindow::lockForBatch);
+}
+
+const DeviceListModel& MainWindow::devices() const {
+    return m_session->devices();
 }
 
 void MainWindow::readDnsInBackground(std::shared_ptr<ResolvedAnswer> resolved,
@@ -153,7 +138,7 @@ void MainWindow::setUpActions() {
         action->setObjectName(QLatin1String(name));
         action->setShortcut(key);
         action->setShortcutContext(Qt::WindowShortcut);
-        QWidget::addAction(action);
+        QMainWindow::addAction(action);
         return action;
     };
     auto bind = [this](QAction* action, QAbstractButton* button) {
@@ -262,7 +247,7 @@ void MainWindow::setUpTabOrder() {
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched != ui->deviceList->viewport() || event->type() != QEvent::MouseButtonPress) {
-        return QWidget::eventFilter(watched, event);
+        return QMainWindow::eventFilter(watched, event);
     }
     const auto* press = static_cast<QMouseEvent*>(event);
     if (press->button() != Qt::LeftButton) {
@@ -290,7 +275,7 @@ int MainWindow::currentSourceRow() const {
 }
 
 const Device* MainWindow::currentDevice() const {
-    return m_model->device(currentSourceRow());
+    return m_session->devices().device(currentSourceRow());
 }
 
 std::vector<Device> MainWindow::chosenDevices() const {
@@ -300,7 +285,7 @@ std::vector<Device> MainWindow::chosenDevices() const {
     std::vector<Device> chosen;
     chosen.reserve(static_cast<std::size_t>(rows.size()));
     for (const QModelIndex& row : rows) {
-        if (const Device* device = m_model->device(m_proxy->mapToSource(row).row())) {
+        if (const Device* device = m_session->devices().device(m_proxy->mapToSource(row).row())) {
             chosen.push_back(*device);
         }
     }
@@ -332,42 +317,17 @@ void MainWindow::saveList() {
         asJson = filter == json;
         path += asJson ? QStringLiteral(".json") : QStringLiteral(".csv");
     }
-    // Every device in arrival order, whatever the list shows: the same text the CLI prints.
-    // The window keeps only the copying; formatting 10,000 devices as JSON and writing them
-    // take longer than a user should wait for the list to answer again.
-    const auto& listed = m_model->devices().devices();
-    auto devices = std::make_shared<const std::vector<Device>>(listed.begin(), listed.end());
-    auto conflicts = std::make_shared<const AddressConflicts>(m_model->conflicts());
-    auto* watcher = new QFutureWatcher<QString>(this);
-    connect(watcher, &QFutureWatcher<QString>::finished, this, [this, watcher, path] {
-        const QString error = watcher->result();
-        watcher->deleteLater();
-        if (!error.isNull()) {
-            m_prompter->information(this, Texts::SaveFailed(path, error), Texts::Tips());
-        }
-    });
-    watcher->setFuture(QtConcurrent::run([devices, conflicts, path, asJson]() -> QString {
-        const std::string text = asJson ? devicesAsJson(*devices, conflicts.get())
-                                        : devicesAsCsv(*devices, conflicts.get());
-        QSaveFile file(path);
-        if (file.open(QIODevice::WriteOnly) &&
-            file.write(text.data(), static_cast<qint64>(text.size())) ==
-                static_cast<qint64>(text.size()) &&
-            file.commit()) {
-            return {};
-        }
-        return file.errorString().isNull() ? QStringLiteral("") : file.errorString();
-    }));
+    m_session->saveList(path, asJson ? ListFormat::Json : ListFormat::Csv);
 }
 
 void MainWindow::showRow(int row) {
-    const Device* device = m_model->device(row);
+    const Device* device = m_session->devices().device(row);
     if (device == nullptr) {
         return;
     }
     // The row's own device: two rows under one MAC are two devices' reports.
     ui->deviceForm->showDevice(*device);
-    m_endpoint.sendQueries(*device);
+    m_session->queryDevice(row);
     setDeviceShown(true);
 }
 
@@ -394,76 +354,33 @@ void MainWindow::assignAddresses() {
     if (m_batchRunning || chosen.size() < 2) {
         return;
     }
-    // An update that still awaits its answer, or its restart, would take the batch's answers
-    // for its own and clear the list in the middle of it.
-    if (m_updateFlow->state() != UpdateFlow::State::Idle || ui->restartProgress->isRunning()) {
+    if (m_session->updateBusy()) {
         m_prompter->information(this, AssignDialog::updateBusyText(), Texts::Tips());
         return;
     }
     delete m_assignDialog; // one not yet applied, for rows chosen before
     AssignSetup setup;
     setup.chosen = std::move(chosen);
-    const std::deque<Device>& listed = m_model->devices().devices();
-    setup.listed.assign(listed.begin(), listed.end());
-    for (const NetLink& link : m_pcLinks()) {
-        for (const Ipv4Net& net : link.addresses) {
-            setup.pcAddresses.push_back({link.name, link.ifindex, net.address, net.prefixLength});
-        }
-    }
     setup.prompter = m_prompter;
-    setup.periods = m_periods;
-    AssignHooks hooks;
-    hooks.send = [this](const Device& device, const NetworkSettings& settings,
-                        const Credentials& credentials) {
-        return m_endpoint.sendSettings(device, settings, credentials);
-    };
-    hooks.search = [this] { search(); };
-    hooks.listed = [this] {
-        const std::deque<Device>& found = m_model->devices().devices();
-        return std::vector<Device>(found.begin(), found.end());
-    };
-    hooks.lostReplies = [this] { return m_endpoint.lostSinceSearch(); };
-    hooks.lock = [this](bool locked) { lockForBatch(locked); };
-    auto* dialog = new AssignDialog(std::move(setup), std::move(hooks), this);
+    setup.settingsFile = m_settingsFile;
+    auto* dialog = new AssignDialog(std::move(setup), *m_session, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    // The window's own update is idle while a batch runs: every answer is the batch's.
-    connect(m_events, &EndpointEvents::updateAnswered, dialog, &AssignDialog::onAnswer);
     m_assignDialog = dialog;
     dialog->show();
 }
 
 void MainWindow::search() {
-    m_model->clear();
-    // An adapter plugged in or given an address since: the PC's addresses as they are now.
-    m_model->setPcLinks(m_pcLinks());
-    m_ignoredReplies = 0;
-    m_lostReplies = 0;
-    ui->deviceForm->reset();
-    setDeviceShown(false);
-    const SendResult sent = m_endpoint.sendSearch();
-    if (sent) {
-        // Sent plainly (no adapter named), the one socket send is the one adapter.
-        m_searchStatus =
-            Texts::SearchedOn(sent.sentOn.empty() ? 1 : static_cast<int>(sent.sentOn.size()));
-        for (const SendResult::Refusal& refusal : sent.refusals) {
-            m_searchStatus += QStringLiteral("; ") + QString::fromStdString(refusal.reason);
-        }
-    } else {
-        m_searchStatus = sendFailureText(sent);
-    }
-    showCount();
+    m_session->search();
 }
 
-void MainWindow::takeReplies() {
-    ReplyBatch batch = m_events->takeReplies();
-    m_ignoredReplies += batch.ignored;
-    m_lostReplies = std::max(m_lostReplies, batch.lostSinceSearch);
-    m_model->addReplies(std::move(batch.devices));
+void MainWindow::onSearched() {
+    ui->deviceForm->reset();
+    setDeviceShown(false);
     showCount();
 }
 
 void MainWindow::showCount() {
-    const int count = m_model->rowCount();
+    const int count = m_session->devices().rowCount();
     ui->deviceCountLabel->setText(QString::number(count));
     // A screen reader reads the name, so the name carries the number.
     ui->deviceCountLabel->setAccessibleName(Texts::DeviceCountName(count));
@@ -471,20 +388,29 @@ void MainWindow::showCount() {
 }
 
 QString MainWindow::statusText() const {
+    const SearchStatus status = m_session->searchStatus();
+    const int rows = m_session->devices().rowCount();
     QStringList parts;
-    if (!m_searchStatus.isEmpty()) {
-        parts << m_searchStatus;
+    if (status.sent && *status.sent) {
+        // Sent plainly (no adapter named), the one send is the one adapter.
+        const std::size_t adapters = status.sent->sentOn.size();
+        QString searched = Texts::SearchedOn(adapters == 0 ? 1 : static_cast<int>(adapters));
+        for (const SendResult::Refusal& refusal : status.sent->refusals) {
+            searched += QStringLiteral("; ") + QString::fromStdString(refusal.reason);
+        }
+        parts << searched;
+    } else if (status.sent) {
+        parts << sendFailureText(*status.sent);
     }
-    parts << Texts::DeviceCount(m_model->rowCount());
+    parts << Texts::DeviceCount(rows);
     if (!m_proxy->filterText().isEmpty()) {
-        parts << Texts::Showing(m_proxy->rowCount(), m_model->rowCount());
+        parts << Texts::Showing(m_proxy->rowCount(), rows);
     }
-    if (m_lostReplies > 0) {
-        parts << Texts::RepliesLost(m_lostReplies);
+    if (status.lost > 0) {
+        parts << Texts::RepliesLost(status.lost);
     }
-    const std::size_t ignored = m_ignoredReplies + m_model->devices().overflow();
-    if (ignored > 0) {
-        parts << Texts::ListFull(ignored);
+    if (status.ignored > 0) {
+        parts << Texts::ListFull(status.ignored);
     }
     return parts.join(QStringLiteral(". "));
 }
@@ -496,7 +422,7 @@ void MainWindow::showStatus() {
 }
 
 QString MainWindow::sendFailureText(const SendResult& sent) {
-    // Each adapter that refused, with its reason; else the socket's own.
+    // Each adapter that refused, with its reason; else why the one send failed.
     QStringList reasons;
     for (const SendResult::Refusal& refusal : sent.refusals) {
         reasons << QString::fromStdString(refusal.reason);
@@ -514,19 +440,19 @@ QString MainWindow::sendFailureText(const SendResult& sent) {
 void MainWindow::browse() {
     // The page of the device as the list knows it; edits in the form that were not sent do
     // not count.
-    const Device* device = currentDevice();
-    if (device == nullptr) {
+    const BrowseTarget target = m_session->browseTarget(currentSourceRow());
+    switch (target.refusal) {
+    case BrowseTarget::Refusal::NoDevice:
         m_prompter->plain(this, Texts::SelectDevice(), Texts::Tips());
         return;
-    }
-    // The address came from the network: only a usable unicast address is opened, and it
-    // goes to the desktop's URL handler, never through a shell.
-    const std::optional<std::string> url = deviceUrl(*device);
-    if (!url) {
+    case BrowseTarget::Refusal::NoValidAddress:
         m_prompter->information(this, Texts::NoValidAddress(), Texts::Tips());
         return;
+    case BrowseTarget::Refusal::None:
+        // To the desktop's URL handler, never through a shell.
+        m_opener->open(QString::fromStdString(target.url));
+        return;
     }
-    m_opener->open(QString::fromStdString(*url));
 }
 
 void MainWindow::update() {
@@ -549,72 +475,40 @@ void MainWindow::update() {
     if (!isVisible()) {
         return;
     }
-    const Device* device = currentDevice();
-    if (device == nullptr) {
+    if (currentDevice() == nullptr) {
         m_prompter->information(this, Texts::SelectDevice(), caption);
         return;
     }
-    const NetworkSettings settings = ui->deviceForm->settings();
-    // The wait begins before the request leaves, so that an answer that comes back at once
-    // finds it.
-    m_updateFlow->begin(static_cast<std::size_t>(currentSourceRow()), settings);
-    const SendResult sent =
-        m_endpoint.sendSettings(*device, settings, ui->deviceForm->credentials());
+    const SendResult sent = m_session->update(currentSourceRow(), ui->deviceForm->settings(),
+                                              ui->deviceForm->credentials());
     if (!sent) {
-        // Nothing went out, so nothing will answer: no wait, no progress, and the user learns
-        // why now rather than after a wait that cannot end well.
-        m_updateFlow->abort();
-        m_updateWait.stop();
+        // The user learns why now rather than after a wait that cannot end well.
         m_prompter->information(this, sendFailureText(sent), caption);
-        return;
     }
-    m_updateWait.start(m_periods.updateWaitMs);
 }
 
-void MainWindow::onUpdateAnswer(UpdateResult result) {
-    const UpdateOutcome outcome = m_updateFlow->onAnswer(result);
+void MainWindow::onUpdateAnswered(UpdateOutcome outcome) {
     switch (outcome) {
     case UpdateOutcome::None:
         return;
     case UpdateOutcome::Accepted:
-        m_updateWait.stop();
-        m_model->refresh();
-        // The progress runs before the box is shown, and keeps running while it is open.
-        startRestart();
+    case UpdateOutcome::LateAccepted:
+        // After a late acceptance the rows show the settings the device took, and the user
+        // learns that it did take them.
         m_prompter->information(this, Texts::Updated(), Texts::Tips());
         return;
     case UpdateOutcome::Refused:
-        m_updateWait.stop();
-        m_prompter->information(this, Texts::WrongAccount(), Texts::Tips());
-        return;
-    case UpdateOutcome::LateAccepted:
-        // The restart it announced is already being followed; the rows show the settings the
-        // device took, and the user learns that it did take them.
-        m_model->refresh();
-        m_prompter->information(this, Texts::Updated(), Texts::Tips());
-        return;
     case UpdateOutcome::LateRefused:
-        // Not restarting after all: the progress would promise a restart that never comes.
-        ui->restartProgress->stop();
         m_prompter->information(this, Texts::WrongAccount(), Texts::Tips());
         return;
     }
 }
 
-void MainWindow::onUpdateWaitExpired() {
-    if (!m_updateFlow->onWaitExpired()) {
-        return;
+void MainWindow::onRestartProgress(int step, int total) {
+    ui->restartProgress->showStep(step, total);
+    if (step == 0) {
+        setDeviceShown(false);
     }
-    // No answer proves nothing either way. The device may have taken the settings and be
-    // restarting, so the progress and the search at its end still run; but the user is told
-    // that no answer came, and an answer that still comes meanwhile is reported.
-    startRestart();
-    m_prompter->information(this, Texts::NoAnswer(), Texts::Tips());
-}
-
-void MainWindow::startRestart() {
-    ui->restartProgress->start(m_periods.restartTickMs, m_periods.restartTicks);
-    setDeviceShown(false);
 }
 
 void MainWindow::about() {
@@ -631,19 +525,12 @@ void MainWindow::contextMenuEvent(QContextMenuEvent* event) {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     m_viewSettings.save(*ui->deviceList, *this);
-    m_updateWait.stop();
-    m_lossTimer.stop();
+    // Nothing reaches the window from here on.
+    m_session->close();
     ui->restartProgress->stop();
-    // Nothing reaches the window from here on: the receive thread is stopped and joined, and
-    // what it had already posted finds nobody listening. It never waits for this thread, so
-    // the join cannot hang on it.
-    m_endpoint.setHandlers({});
-    m_endpoint.stop();
-    disconnect(m_events, nullptr, this, nullptr);
-    m_model->clear();
     ui->deviceForm->reset();
     ui->adapterPanel->release();
-    QWidget::closeEvent(event);
+    QMainWindow::closeEvent(event);
 }
 
 } // namespace ondrel

@@ -103,7 +103,7 @@ bool DiscoveryEndpoint::open() {
     socket->EnableDropCounter();
     if (!socket->Bind(m_config.bindAddress, m_config.bindPort)) {
         if (m_notifier) {
-            m_notifier(kBindFailureText, kBindFailureCaption);
+            m_notifier(kBindFailureText);
         }
         socket->Close();
         m_state.store(State::Closed);

@@ -246,7 +246,7 @@ TEST_F(EndpointStop, OpenFailsQuietlyExceptForBind) {
         row.fault->store(EACCES);
         DiscoveryEndpoint endpoint(LoopbackConfig(peer.Port()));
         std::size_t notices = 0;
-        endpoint.setBindFailureNotifier([&](std::string_view, std::string_view) { ++notices; });
+        endpoint.setBindFailureNotifier([&](std::string_view) { ++notices; });
         EXPECT_EQ(endpoint.open(), row.open) << row.name;
         EXPECT_EQ(notices, row.notices) << row.name;
         EXPECT_EQ(endpoint.state(),

@@ -90,7 +90,7 @@ protected:
         deps.prompter = prompter;
         deps.settingsFile = files.filePath(QStringLiteral("settings.ini"));
         dialog = std::make_unique<MainWindow>(QStringLiteral("lab"), deps);
-        ASSERT_EQ(dialog->endpoint().boundPort(), kToolPort);
+        ASSERT_EQ(dialog->session().endpoint().boundPort(), kToolPort);
         dialog->show();
         QApplication::setActiveWindow(dialog.get());
         ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get(), 2000));

@@ -37,7 +37,7 @@ DiscoverySession::~DiscoverySession() {
 std::string DiscoverySession::Open() {
     std::string bindProblem;
     m_endpoint.setBindFailureNotifier(
-        [&bindProblem](std::string_view text, std::string_view) { bindProblem = text; });
+        [&bindProblem](std::string_view text) { bindProblem = text; });
     m_endpoint.setHandlers({
         [this](std::vector<Device>&& replies, uint32_t) { OnReplies(std::move(replies)); },
         [this](const UpdateAnswer& answer, uint32_t) { OnAnswer(answer); },

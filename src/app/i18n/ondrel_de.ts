@@ -863,6 +863,10 @@
             <numerusform>%1 weitere Geräte</numerusform>
         </translation>
     </message>
+    <message>
+        <source>Quillnet</source>
+        <translation>Quillnet</translation>
+    </message>
 </context>
 <context>
     <name>ondrel::AssignDialog</name>

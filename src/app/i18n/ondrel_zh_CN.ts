@@ -858,6 +858,10 @@
             <numerusform>另外 %1 台设备</numerusform>
         </translation>
     </message>
+    <message>
+        <source>Quillnet</source>
+        <translation>Quillnet</translation>
+    </message>
 </context>
 <context>
     <name>ondrel::AssignDialog</name>
