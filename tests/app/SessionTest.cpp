@@ -5,26 +5,6 @@
 
 namespace ondrel::testing {
 
-namespace {
-
-const char* outcomeName(UpdateOutcome outcome) {
-    switch (outcome) {
-    case UpdateOutcome::None:
-        return "None";
-    case UpdateOutcome::Accepted:
-        return "Accepted";
-    case UpdateOutcome::Refused:
-        return "Refused";
-    case UpdateOutcome::LateAccepted:
-        return "LateAccepted";
-    case UpdateOutcome::LateRefused:
-        return "LateRefused";
-    }
-    return "?";
-}
-
-} // namespace
-
 void SessionTest::open(TimerPeriods periods) {
     session.reset();
     endpoint = std::make_shared<FakeEndpoint>();
@@ -38,12 +18,11 @@ void SessionTest::open(TimerPeriods periods) {
     session = std::make_unique<DeviceSession>(std::move(deps));
     DeviceSession* s = session.get();
     auto say = [this](std::string text) { m_reports.push_back(std::move(text)); };
-    QObject::connect(s, &DeviceSession::bindFailed, s,
-                     [say](const QString& text) { say("bind failed: " + text.toStdString()); });
     QObject::connect(s, &DeviceSession::searched, s, [say] { say("searched"); });
     QObject::connect(s, &DeviceSession::statusChanged, s, [say] { say("status"); });
     QObject::connect(s, &DeviceSession::updateAnswered, s, [say](UpdateOutcome outcome) {
-        say(std::string("answered ") + outcomeName(outcome));
+        const char* const names[] = {"None", "Accepted", "Refused", "LateAccepted", "LateRefused"};
+        say(std::string("answered ") + names[static_cast<int>(outcome)]);
     });
     QObject::connect(s, &DeviceSession::updateTimedOut, s, [say] { say("timed out"); });
     QObject::connect(s, &DeviceSession::restartProgress, s, [say](int step, int total) {
@@ -61,15 +40,6 @@ void SessionTest::list(unsigned count, unsigned first) {
         devices.push_back(DeviceOf(Numbered(i)));
     }
     endpoint->reply(std::move(devices));
-}
-
-std::vector<std::string> SessionTest::reported() {
-    return std::exchange(m_reports, {});
-}
-
-std::string SessionTest::listedIp(int row) const {
-    const Device* device = session->devices().device(row);
-    return device != nullptr ? device->ip.text : std::string();
 }
 
 void SessionTest::finishBackgroundWork() {

@@ -11,10 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-#include <string>
-#include <vector>
-
 namespace ondrel::testing {
 
 class SessionTest : public ::testing::Test {
@@ -26,9 +22,8 @@ protected:
     // Devices Numbered(first..first+count-1), as one batch of replies.
     void list(unsigned count, unsigned first = 0);
     // What the session reported since the last call.
-    std::vector<std::string> reported();
-    // The address the list holds for the device of a row.
-    std::string listedIp(int row) const;
+    std::vector<std::string> reported() { return std::exchange(m_reports, {}); }
+    std::string listedIp(int row) const { return session->devices().device(row)->ip.text; }
     // Waits until every worker (the LAN's probe) has finished, and takes what it handed over.
     static void finishBackgroundWork();
 

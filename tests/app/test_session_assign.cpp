@@ -4,6 +4,7 @@
 // the LAN asked off this thread, a cancelled probe dropped.
 
 #include "SessionTest.h"
+#include "devices/AssignFixtures.h"
 
 #include <atomic>
 
@@ -177,10 +178,7 @@ TEST_F(SessionAssign, ABatchWhoseRequestsAllFailEndsWithoutARestart) {
 }
 
 TEST_F(SessionAssign, TheLanIsAskedOffThisThreadAndACancelledOrReplacedProbeIsDropped) {
-    struct NoProber : AddressProber {
-        std::vector<ProbeResult> probe(const std::vector<ProbeRequest>&) override { return {}; }
-    };
-    prober = std::make_shared<NoProber>();
+    prober = std::make_shared<ScriptedProber>();
     SetUp();
     std::atomic<AddressProber*> askedWith{nullptr};
     auto planner = [&askedWith](AddressProber* p) {

@@ -12,16 +12,15 @@ using namespace ondrel::testing;
 
 namespace {
 
-// The 200 ms wait of the fixture; its restart ticks every minute, so no step comes between.
+// The fixture's wait; its restart ticks once a minute, so that no step comes in between.
 constexpr int kWaitMs = 200;
 const std::string kSentIp = "192.168.1.99";
 
 class SessionUpdate : public SessionTest {
 protected:
-    // Sends new settings, the address changed, to the device of row 0.
+    // New settings, the address changed, for the device of row 0.
     SendResult update() {
-        const Device& device = *session->devices().device(0);
-        NetworkSettings settings = currentSettings(device);
+        NetworkSettings settings = currentSettings(*session->devices().device(0));
         settings.ip = kSentIp;
         return session->update(0, settings, Credentials("admin", "s3cret"));
     }
@@ -81,17 +80,15 @@ TEST_F(SessionUpdate, EachAnswerEndsTheWaitOnceAndTheListTakesOnlyAnAcceptance) 
         SCOPED_TRACE(row.name);
         open();
         list(1);
-        const std::string reportedIp = listedIp(0);
         // An answer before any update answers nothing.
         endpoint->answer(UpdateResult::Accepted);
-        reported();
         ASSERT_TRUE(update());
         EXPECT_EQ(session->updateState(), UpdateFlow::State::Waiting);
-        QSignalSpy redrawn(&session->devices(), &QAbstractItemModel::dataChanged);
         const auto sent = endpoint->sentOf(Kind::Settings);
         ASSERT_EQ(sent.size(), 1u);
         EXPECT_EQ(sent[0].settings.ip, kSentIp);
         EXPECT_EQ(sent[0].password, "s3cret");
+        QSignalSpy redrawn(&session->devices(), &QAbstractItemModel::dataChanged);
         if (row.answerAtMs < 0) {
             clock->advance(kWaitMs * 3);
         } else {
@@ -101,7 +98,7 @@ TEST_F(SessionUpdate, EachAnswerEndsTheWaitOnceAndTheListTakesOnlyAnAcceptance) 
         EXPECT_EQ(reported(), row.reports);
         EXPECT_EQ(session->updateState(), row.state);
         EXPECT_EQ(session->restarting(), row.restarting);
-        EXPECT_EQ(listedIp(0), row.listTakesIt ? kSentIp : reportedIp);
+        EXPECT_EQ(listedIp(0), row.listTakesIt ? kSentIp : Numbered(0).ip);
         // The rows show what the device took, its marks included.
         EXPECT_EQ(redrawn.count() > 0, row.listTakesIt);
         // The wait's time passing, and answers after the one that counted, report nothing.
@@ -116,28 +113,24 @@ TEST_F(SessionUpdate, EachAnswerEndsTheWaitOnceAndTheListTakesOnlyAnAcceptance) 
 TEST_F(SessionUpdate, ARequestThatCannotBeSentIsReturnedAndAwaitsNothing) {
     list(1);
     endpoint->sendResult = {false, EINVAL, "Invalid argument", {}, {}};
-    const SendResult sent = update();
-    EXPECT_FALSE(sent);
-    EXPECT_EQ(sent.message, "Invalid argument");
+    EXPECT_EQ(update().message, "Invalid argument");
     EXPECT_EQ(session->updateState(), UpdateFlow::State::Idle);
     clock->advance(kWaitMs * 2);
     endpoint->answer(UpdateResult::Accepted);
     EXPECT_EQ(reported(), std::vector<std::string>{});
-    EXPECT_FALSE(session->restarting());
     EXPECT_EQ(listedIp(0), Numbered(0).ip);
     // Nor is a row without a device sent to.
     EXPECT_FALSE(session->update(5, {}, Credentials()));
     EXPECT_EQ(endpoint->sentOf(Kind::Settings).size(), 1u);
 }
 
-TEST_F(SessionUpdate, TheRestartStepsThirtyThreeTimesAndASecondSuccessStartsItOver) {
+TEST_F(SessionUpdate, TheRestartStepsThirtyThreeTimesThenSearchesAndASecondSuccessStartsOver) {
     open({kWaitMs, 5, 33});
     list(1);
     ASSERT_TRUE(update());
     endpoint->answer(UpdateResult::Accepted);
     clock->advance(12 * 5);
     ASSERT_EQ(reported().size(), 2u + 12u);
-    // The device is updated again while the progress runs: it starts over from step 0.
     ASSERT_TRUE(update());
     endpoint->answer(UpdateResult::Accepted);
     EXPECT_EQ(reported(), (std::vector<std::string>{"progress 0/33", "answered Accepted"}));
@@ -149,19 +142,15 @@ TEST_F(SessionUpdate, TheRestartStepsThirtyThreeTimesAndASecondSuccessStartsItOv
     EXPECT_EQ(reported(), (std::vector<std::string>{"progress 33/33", "searched"}));
     EXPECT_EQ(endpoint->sentOf(Kind::Search).size(), 1u);
     EXPECT_EQ(session->devices().rowCount(), 0);
-    EXPECT_FALSE(session->restarting());
-    clock->advance(60 * 5);
-    EXPECT_EQ(reported(), std::vector<std::string>{});
-}
 
-TEST_F(SessionUpdate, TheLateWindowClosesWithTheRestart) {
-    open({kWaitMs, 5, 33});
+    // After a silent update the late answers end with the restart too.
     list(1);
     ASSERT_TRUE(update());
     clock->advance(kWaitMs + 33 * 5);
     EXPECT_EQ(session->updateState(), UpdateFlow::State::Idle);
     reported();
     endpoint->answer(UpdateResult::Refused);
+    clock->advance(60 * 5);
     EXPECT_EQ(reported(), std::vector<std::string>{});
 }
 
@@ -179,9 +168,8 @@ TEST_F(SessionUpdate, ASearchDuringTheWaitLeavesTheNewEntryAlone) {
     EXPECT_EQ(listedIp(0), Numbered(0).ip);
 }
 
-TEST_F(SessionUpdate, RepliesAndLostRepliesAreCountedUntilTheNextSearchAndNothingAfterClose) {
+TEST_F(SessionUpdate, LostRepliesAreFoundBetweenRepliesAndNothingComesAfterClose) {
     list(3);
-    EXPECT_EQ(session->devices().rowCount(), 3);
     // Replies the kernel dropped after the last that arrived: found by the look now and then.
     endpoint->lost = 7;
     clock->advance(499);
@@ -191,8 +179,6 @@ TEST_F(SessionUpdate, RepliesAndLostRepliesAreCountedUntilTheNextSearchAndNothin
     EXPECT_EQ(reported(), std::vector<std::string>{"status"});
     session->search();
     EXPECT_EQ(session->searchStatus().lost, 0u);
-    ASSERT_TRUE(session->searchStatus().sent.has_value());
-    EXPECT_TRUE(*session->searchStatus().sent);
 
     session->close();
     EXPECT_EQ(endpoint->state(), DiscoveryEndpoint::State::Stopped);
@@ -201,20 +187,4 @@ TEST_F(SessionUpdate, RepliesAndLostRepliesAreCountedUntilTheNextSearchAndNothin
     clock->advance(5000);
     EXPECT_EQ(session->devices().rowCount(), 0);
     EXPECT_EQ(reported(), std::vector<std::string>{"searched"});
-}
-
-TEST_F(SessionUpdate, ABindFailureIsReportedAndTheSessionStillWorks) {
-    session.reset();
-    endpoint = std::make_shared<FakeEndpoint>();
-    endpoint->opening = {true, "bind failure"};
-    SessionDeps deps;
-    deps.endpoint.links = [] { return NetLinks{}; };
-    deps.endpointOverride = endpoint;
-    deps.clock = clock;
-    DeviceSession failing(std::move(deps));
-    std::vector<QString> failures;
-    QObject::connect(&failing, &DeviceSession::bindFailed, &failing,
-                     [&](const QString& text) { failures.push_back(text); });
-    EXPECT_TRUE(failing.open());
-    EXPECT_EQ(failures, std::vector<QString>{QStringLiteral("bind failure")});
 }

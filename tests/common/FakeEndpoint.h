@@ -2,7 +2,7 @@
 // The session's endpoint as a test plays it: every request is recorded (a settings request
 // with the account and password it carried) and answered with sendResult; replies and answers
 // reach the session when the test delivers them, through the handlers the session installed,
-// exactly as from a receive thread, and are taken by the session before deliver returns.
+// as from a receive thread, and are taken by the session before reply or answer returns.
 
 #include "IEndpoint.h"
 
@@ -15,9 +15,8 @@ class FakeEndpoint : public IEndpoint {
 public:
     struct Request {
         enum class Kind { Search, Queries, Settings } kind;
-        Device device;            // the device queried or set
-        NetworkSettings settings; // Settings only
-        std::string user;
+        Device device;
+        NetworkSettings settings;
         std::string password;
     };
 
@@ -28,14 +27,12 @@ public:
     SendResult sendSettings(const Device& device, const NetworkSettings& settings,
                             const Credentials& credentials) override;
     uint32_t lostSinceSearch() const override { return lost; }
-    void stop() override { m_state = DiscoveryEndpoint::State::Stopped; }
-    DiscoveryEndpoint::State state() const override { return m_state; }
+    void stop() override { m_stopped = true; }
+    DiscoveryEndpoint::State state() const override;
     uint16_t boundPort() const override { return 0; }
 
-    // Search replies, as one batch of the receive thread.
     void reply(std::vector<Device> devices);
     void answer(UpdateResult result);
-    // The requests of that kind sent so far.
     std::vector<Request> sentOf(Request::Kind kind) const;
 
     std::vector<Request> sent;
@@ -45,7 +42,7 @@ public:
 
 private:
     EndpointHandlers m_handlers;
-    DiscoveryEndpoint::State m_state = DiscoveryEndpoint::State::Constructed;
+    bool m_stopped = false;
 };
 
 } // namespace ondrel::testing

@@ -15,8 +15,7 @@ public:
     ~Timer() override { std::erase(clock.m_timers, this); }
     void start(int periodMs) override {
         period = std::max(periodMs, 1);
-        due = clock.m_now + period;
-        order = ++clock.m_starts;
+        due = std::tuple(clock.m_now + period, ++clock.m_starts);
     }
     void stop() override { due.reset(); }
     bool isActive() const override { return due.has_value(); }
@@ -25,8 +24,7 @@ public:
     const Repeat repeat;
     const std::function<void()> onTimeout;
     int period = 1;
-    std::optional<int64_t> due;
-    uint64_t order = 0;
+    std::optional<std::tuple<int64_t, uint64_t>> due; // when, and the order it was started in
 };
 
 std::unique_ptr<SessionTimer> ManualClock::makeTimer(Repeat repeat,
@@ -39,20 +37,18 @@ void ManualClock::advance(int ms) {
     while (true) {
         Timer* next = nullptr;
         for (Timer* t : m_timers) {
-            if (t->due && *t->due <= end &&
-                (next == nullptr ||
-                 std::tie(*t->due, t->order) < std::tie(*next->due, next->order))) {
+            if (t->due && std::get<0>(*t->due) <= end &&
+                (next == nullptr || *t->due < *next->due)) {
                 next = t;
             }
         }
         if (next == nullptr) {
             break;
         }
-        m_now = *next->due;
+        m_now = std::get<0>(*next->due);
+        next->due.reset();
         if (next->repeat == Repeat::Every) {
-            next->due = m_now + next->period;
-        } else {
-            next->due.reset();
+            next->start(next->period);
         }
         // A copy: the call may start, stop or destroy any timer, this one too.
         const std::function<void()> fire = next->onTimeout;
