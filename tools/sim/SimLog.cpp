@@ -13,19 +13,18 @@ SimLog::~SimLog() {
     }
 }
 
-bool SimLog::Open(const std::string& path, std::string& error) {
+std::string SimLog::Open(const std::string& path) {
     if (path == "-") {
         m_file = stdout;
         m_owned = false;
-        return true;
+        return {};
     }
     m_file = std::fopen(path.c_str(), "w");
     if (m_file == nullptr) {
-        error = path + ": cannot open for writing: " + std::strerror(errno);
-        return false;
+        return path + ": cannot open for writing: " + std::strerror(errno);
     }
     m_owned = true;
-    return true;
+    return {};
 }
 
 void SimLog::Write(const Json& entry) {

@@ -42,7 +42,7 @@ SimResponder::SimResponder(std::vector<SimDevice> devices, ResponderOptions opti
     }
 }
 
-std::string SimResponder::Reply(std::size_t index, Clock::time_point now) const {
+std::string SimResponder::ReplyOf(std::size_t index, Clock::time_point now) const {
     if (m_options.precompose) {
         return m_states[index].reply;
     }
@@ -87,7 +87,7 @@ Response SimResponder::OnSearch(Clock::time_point now) {
             ++restarting;
             continue;
         }
-        std::string reply = Reply(i, now);
+        std::string reply = ReplyOf(i, now);
         for (uint32_t copy = 0; copy < m_options.duplicates; ++copy) {
             r.datagrams.push_back(reply);
         }
