@@ -37,13 +37,16 @@ const char* NoEnv(const char*) {
 }
 
 TEST(ReadLine, StopsAtTheLineEndAndLeavesTheRest) {
-    FakeStdin in("first\r\nsecond\nthird");
-    bool tooLong = false;
-    EXPECT_EQ(Terminal::ReadLine(in.fd(), 24, tooLong), "first");
-    EXPECT_EQ(Terminal::ReadLine(in.fd(), 24, tooLong), "second");
-    EXPECT_EQ(Terminal::ReadLine(in.fd(), 24, tooLong), "third");
-    EXPECT_EQ(Terminal::ReadLine(in.fd(), 24, tooLong), std::nullopt);
-    EXPECT_FALSE(tooLong);
+    FakeStdin in("first\r\nsecond\n" + std::string(25, 'x') + "\nthird");
+    EXPECT_EQ(Terminal::readLine(in.fd(), 24).line, "first");
+    EXPECT_EQ(Terminal::readLine(in.fd(), 24).line, "second");
+    const LineReading tooLong = Terminal::readLine(in.fd(), 24);
+    EXPECT_TRUE(tooLong.tooLong);
+    EXPECT_EQ(tooLong.line, "") << "nothing of a line too long is kept";
+    const LineReading last = Terminal::readLine(in.fd(), 24);
+    EXPECT_EQ(last.line, "third");
+    EXPECT_FALSE(last.tooLong);
+    EXPECT_EQ(Terminal::readLine(in.fd(), 24).line, std::nullopt);
 }
 
 TEST(PasswordStdin, Cases) {
@@ -127,8 +130,7 @@ TEST(PasswordPrompt, WithoutATerminalAsksForAnOption) {
     EXPECT_FALSE(out.ok());
     EXPECT_NE(out.error.find("--password-stdin"), std::string::npos);
     // Nothing was taken from the pipe that was not meant as a password.
-    bool tooLong = false;
-    EXPECT_EQ(Terminal::ReadLine(in.fd(), 64, tooLong), "would-be-password");
+    EXPECT_EQ(Terminal::readLine(in.fd(), 64).line, "would-be-password");
 }
 
 } // namespace
