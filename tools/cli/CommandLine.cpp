@@ -34,7 +34,8 @@ constexpr const char* kFooter =
 as an argument.
 
 Exit codes:
-  0  done: devices listed, URL printed, or settings accepted (and verified with --verify)
+  0  done: devices listed, URL printed, settings accepted (and verified with --verify), or
+     nothing to send (the device has the settings already, or a dry run)
   1  other error: socket error, "bind failure" (the local port is in use), a device without
      a valid address for url, or the confirmation was declined
   2  usage error or bad input (nothing was sent), or no device with that MAC answered
