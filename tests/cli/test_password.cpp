@@ -37,16 +37,13 @@ const char* NoEnv(const char*) {
 }
 
 TEST(ReadLine, StopsAtTheLineEndAndLeavesTheRest) {
-    FakeStdin in("first\r\nsecond\n" + std::string(25, 'x') + "\nthird");
+    FakeStdin in("first\r\nsecond\nthird");
     EXPECT_EQ(Terminal::readLine(in.fd(), 24).line, "first");
     EXPECT_EQ(Terminal::readLine(in.fd(), 24).line, "second");
-    const LineReading tooLong = Terminal::readLine(in.fd(), 24);
-    EXPECT_TRUE(tooLong.tooLong);
-    EXPECT_EQ(tooLong.line, "") << "nothing of a line too long is kept";
-    const LineReading last = Terminal::readLine(in.fd(), 24);
-    EXPECT_EQ(last.line, "third");
-    EXPECT_FALSE(last.tooLong);
-    EXPECT_EQ(Terminal::readLine(in.fd(), 24).line, std::nullopt);
+    EXPECT_EQ(Terminal::readLine(in.fd(), 24).line, "third");
+    const LineReading end = Terminal::readLine(in.fd(), 24);
+    EXPECT_EQ(end.line, std::nullopt);
+    EXPECT_FALSE(end.tooLong);
 }
 
 TEST(PasswordStdin, Cases) {
