@@ -93,7 +93,7 @@ void MainWindow::connectSession() {
     // A port it cannot bind is reported in a box of its own, owned by no window; the window
     // still opens.
     connect(m_session, &DeviceSession::bindFailed, this, [this](const QString& text) {
-        m_prompter->plain(nullptr, text, Texts::BindFailureCaption());
+        m_prompter->plain(nullptr, text, Texts::bindFailureCaption());
     });
     connect(m_session, &DeviceSession::devicesChanged, this, &MainWindow::showCount);
     connect(m_session, &DeviceSession::searched, this, &MainWindow::onSearched);

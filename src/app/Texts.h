@@ -116,7 +116,7 @@ public:
     }
     static QString Tips() { return tr("Tips"); }
     // The caption of the box that says the tool's port could not be bound.
-    static QString BindFailureCaption() { return tr("Quillnet"); }
+    static QString bindFailureCaption() { return tr("Quillnet"); }
     static QString Ask() { return tr("Ask"); }
     static QString InitFailed() { return tr("Failed to initialize."); }
     static QString SelectDevice() { return tr("Please select one device from list."); }

@@ -21,8 +21,4 @@ std::string AdapterRef::SubnetText() const {
     return formatIpv4(address & net.Mask()) + "/" + std::to_string(prefixLength);
 }
 
-std::string AdapterRef::AddressText() const {
-    return HasAddress() ? formatIpv4(address) : std::string();
-}
-
 } // namespace ondrel

@@ -47,8 +47,6 @@ struct AdapterRef {
 
     // "192.168.1.0/24"; empty when the adapter has no address.
     std::string SubnetText() const;
-    // "192.168.1.10"; empty when the adapter has no address.
-    std::string AddressText() const;
 };
 
 } // namespace ondrel

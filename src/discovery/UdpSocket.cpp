@@ -43,7 +43,7 @@ SocketStatus Failure(int error, std::string_view step) {
     return status;
 }
 
-std::string Where(std::string_view address, uint16_t port) {
+std::string PeerText(std::string_view address, uint16_t port) {
     return std::string(address) + ":" + std::to_string(port);
 }
 
@@ -226,7 +226,7 @@ int UdpSocket::RaiseReceiveBuffer(int bytes) {
 }
 
 SocketStatus UdpSocket::Bind(std::string_view address, uint16_t port) {
-    const std::string where = "bind " + Where(address, port);
+    const std::string where = "bind " + PeerText(address, port);
     if (m_fd < 0) {
         return Failure(EBADF, where);
     }
@@ -258,7 +258,7 @@ SocketStatus UdpSocket::SendTo(std::string_view address, uint16_t port,
                                std::span<const uint8_t> bytes) const {
     const std::optional<Ipv4> parsed = parseIpv4(address);
     if (!parsed) {
-        return Failure(EINVAL, "send to " + Where(address, port));
+        return Failure(EINVAL, "send to " + PeerText(address, port));
     }
     return SendTo(parsed->bits, port, bytes);
 }
@@ -266,7 +266,7 @@ SocketStatus UdpSocket::SendTo(std::string_view address, uint16_t port,
 SocketStatus UdpSocket::SendTo(uint32_t hostOrderAddress, uint16_t port,
                                std::span<const uint8_t> bytes) const {
     if (m_fd < 0) {
-        return Failure(EBADF, "send to " + Where(formatIpv4(hostOrderAddress), port));
+        return Failure(EBADF, "send to " + PeerText(formatIpv4(hostOrderAddress), port));
     }
     const sockaddr_in sa = MakeAddress(hostOrderAddress, port);
     for (;;) {
@@ -276,7 +276,7 @@ SocketStatus UdpSocket::SendTo(uint32_t hostOrderAddress, uint16_t port,
             return {};
         }
         if (errno != EINTR) {
-            return Failure(errno, "send to " + Where(formatIpv4(hostOrderAddress), port));
+            return Failure(errno, "send to " + PeerText(formatIpv4(hostOrderAddress), port));
         }
     }
 }
@@ -284,7 +284,7 @@ SocketStatus UdpSocket::SendTo(uint32_t hostOrderAddress, uint16_t port,
 SocketStatus UdpSocket::SendVia(uint32_t ifindex, uint32_t hostOrderAddress, uint16_t port,
                                 std::span<const uint8_t> bytes) const {
     const auto where = [&] {
-        return "send to " + Where(formatIpv4(hostOrderAddress), port) + " via interface " +
+        return "send to " + PeerText(formatIpv4(hostOrderAddress), port) + " via interface " +
                std::to_string(ifindex);
     };
     if (m_fd < 0) {

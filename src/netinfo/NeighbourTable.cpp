@@ -136,17 +136,15 @@ DumpReading NeighbourTable::parseDump(std::span<const uint8_t> datagram, uint32_
     return {DumpPart::More, 0};
 }
 
-bool NeighbourTable::read(std::vector<Neighbour>& out, std::string& error) {
+NeighbourReading NeighbourTable::read() {
     const Descriptor fd(::socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC, NETLINK_ROUTE));
     if (fd.get() < 0) {
-        error = failed("netlink socket", errno);
-        return false;
+        return {{}, failed("netlink socket", errno)};
     }
     // A kernel that never finishes its dump must not hang the plan.
     const timeval timeout{1, 0};
     if (::setsockopt(fd.get(), SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout) != 0) {
-        error = failed("netlink receive timeout", errno);
-        return false;
+        return {{}, failed("netlink receive timeout", errno)};
     }
 
     constexpr uint32_t sequence = 1;
@@ -167,8 +165,7 @@ bool NeighbourTable::read(std::vector<Neighbour>& out, std::string& error) {
                         reinterpret_cast<const sockaddr*>(&kernel), sizeof kernel);
     } while (sent < 0 && errno == EINTR);
     if (sent < 0) {
-        error = failed("netlink neighbour request", errno);
-        return false;
+        return {{}, failed("netlink neighbour request", errno)};
     }
 
     std::array<uint8_t, 32768> buffer{};
@@ -179,16 +176,13 @@ bool NeighbourTable::read(std::vector<Neighbour>& out, std::string& error) {
             if (errno == EINTR) {
                 continue;
             }
-            error = failed("netlink neighbour reply", errno);
-            return false;
+            return {{}, failed("netlink neighbour reply", errno)};
         }
         if (n == 0) {
-            error = "netlink neighbour reply: empty";
-            return false;
+            return {{}, "netlink neighbour reply: empty"};
         }
         if (static_cast<std::size_t>(n) > buffer.size()) {
-            error = "netlink neighbour reply: message larger than the buffer";
-            return false;
+            return {{}, "netlink neighbour reply: message larger than the buffer"};
         }
         const DumpReading reading =
             parseDump(std::span<const uint8_t>(buffer.data(), static_cast<std::size_t>(n)),
@@ -197,14 +191,11 @@ bool NeighbourTable::read(std::vector<Neighbour>& out, std::string& error) {
         case DumpPart::More:
             break;
         case DumpPart::Done:
-            out = std::move(entries);
-            return true;
+            return {std::move(entries), {}};
         case DumpPart::Error:
-            error = failed("netlink neighbour dump", reading.error);
-            return false;
+            return {{}, failed("netlink neighbour dump", reading.error)};
         case DumpPart::Malformed:
-            error = "netlink neighbour reply: malformed message";
-            return false;
+            return {{}, "netlink neighbour reply: malformed message"};
         }
     }
 }

@@ -1,3 +1,5 @@
+#include "AssignCommand.h"
+#include "AssignReport.h"
 #include "DeviceFormatter.h"
 #include "DisplayText.h"
 
@@ -213,6 +215,35 @@ TEST(Table, AlignedColumnsModeWordsAndEscapedTexts) {
     EXPECT_EQ(lines[1].rfind("0 ", 0), 0u) << "rows are numbered from 0 like the window's list";
     EXPECT_EQ(DeviceFormatter::Table({}).substr(DeviceFormatter::Table({}).find('\n') + 1),
               "0 devices\n");
+}
+
+// What assign and set report: the same result word in every format, and whether anything was
+// sent, by name for the scripts and modules that read it.
+TEST(AssignReport, ResultWordsAndChangedInEveryFormat) {
+    PlannedDevice kept;
+    kept.device = Camera("Gate", "00:11:22:33:44:77", "10.77.0.12", 80, AddressMode::Static);
+    kept.settings = currentSettings(kept.device);
+    kept.unchanged = true;
+    PlannedDevice moved = kept;
+    moved.settings.ip = "10.77.0.13";
+    moved.unchanged = false;
+    AssignRun run({kept, moved});
+    ASSERT_EQ(run.next(), 1u);
+    run.onAnswer(UpdateResult::Accepted);
+
+    const auto json =
+        nlohmann::ordered_json::parse(AssignReport::json(run.entries(), {}, run.changed()));
+    EXPECT_EQ(json.back(), true) << "\"changed\" comes last";
+    EXPECT_EQ(json["devices"][0]["Result"], "unchanged");
+    EXPECT_EQ(json["devices"][1]["Result"], "accepted");
+    EXPECT_EQ(Lines(AssignReport::csv(run.entries()))[1],
+              "00:11:22:33:44:77,Gate,ID-0001,eth1,10.77.0.12,10.77.0.12,unchanged");
+    EXPECT_NE(AssignReport::table(run.entries()).find(" 10.77.0.12  unchanged\n"),
+              std::string::npos);
+    EXPECT_EQ(AssignCommand::exitCode(run), 0) << "unchanged counts as done";
+    // Nothing to do is a report too.
+    EXPECT_EQ(AssignReport::write(OutputFormat::Json, {}, {}, false),
+              "{\n  \"devices\": [],\n  \"skipped\": [],\n  \"changed\": false\n}\n");
 }
 
 // What a table cell shows for a device text, and how many screen columns it takes.

@@ -38,12 +38,12 @@ const char* NoEnv(const char*) {
 
 TEST(ReadLine, StopsAtTheLineEndAndLeavesTheRest) {
     FakeStdin in("first\r\nsecond\nthird");
-    bool tooLong = false;
-    EXPECT_EQ(Terminal::ReadLine(in.fd(), 24, tooLong), "first");
-    EXPECT_EQ(Terminal::ReadLine(in.fd(), 24, tooLong), "second");
-    EXPECT_EQ(Terminal::ReadLine(in.fd(), 24, tooLong), "third");
-    EXPECT_EQ(Terminal::ReadLine(in.fd(), 24, tooLong), std::nullopt);
-    EXPECT_FALSE(tooLong);
+    EXPECT_EQ(Terminal::readLine(in.fd(), 24).line, "first");
+    EXPECT_EQ(Terminal::readLine(in.fd(), 24).line, "second");
+    EXPECT_EQ(Terminal::readLine(in.fd(), 24).line, "third");
+    const LineReading end = Terminal::readLine(in.fd(), 24);
+    EXPECT_EQ(end.line, std::nullopt);
+    EXPECT_FALSE(end.tooLong);
 }
 
 TEST(PasswordStdin, Cases) {
@@ -127,8 +127,7 @@ TEST(PasswordPrompt, WithoutATerminalAsksForAnOption) {
     EXPECT_FALSE(out.ok());
     EXPECT_NE(out.error.find("--password-stdin"), std::string::npos);
     // Nothing was taken from the pipe that was not meant as a password.
-    bool tooLong = false;
-    EXPECT_EQ(Terminal::ReadLine(in.fd(), 64, tooLong), "would-be-password");
+    EXPECT_EQ(Terminal::readLine(in.fd(), 64).line, "would-be-password");
 }
 
 } // namespace

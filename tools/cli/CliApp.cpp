@@ -1,6 +1,7 @@
 #include "CliApp.h"
 
 #include "AssignCommand.h"
+#include "AssignReport.h"
 
 #include "CommandLine.h"
 #include "DeviceFormatter.h"
@@ -167,7 +168,7 @@ void CliApp::ReportRefusals(std::string_view request, const std::vector<std::str
     }
 }
 
-int CliApp::FindDevice(DiscoverySession& session, Progress& progress, Device& device) {
+OrExit<Device> CliApp::findDevice(DiscoverySession& session, Progress& progress) {
     if (!OpenSession(session)) {
         return kExitError;
     }
@@ -188,17 +189,17 @@ int CliApp::FindDevice(DiscoverySession& session, Progress& progress, Device& de
               (found.devices.size() == 1 ? "" : "s") + " did)");
         return kExitUsage;
     }
-    device = *match;
-    return kExitDone;
+    return *match;
 }
 
 int CliApp::RunUrl() {
     DiscoverySession session(m_o.endpoint);
     Progress progress = Progress::ForStderr();
-    Device device;
-    if (const int code = FindDevice(session, progress, device); code != kExitDone) {
-        return code;
+    const OrExit<Device> found = findDevice(session, progress);
+    if (const ExitCode* code = std::get_if<ExitCode>(&found)) {
+        return *code;
     }
+    const Device& device = std::get<Device>(found);
     // A browser would open this PC or nothing for 0.0.0.0, loopback or a broadcast address.
     const auto url = deviceUrl(device);
     if (!url) {
@@ -259,57 +260,92 @@ int CliApp::Confirm(const Device& device, const NetworkSettings& s, const Creden
 }
 
 int CliApp::RunSet() {
-    PasswordOutcome password = PasswordReader::Read(m_o, STDIN_FILENO, &std::getenv);
-    if (!password.ok()) {
-        Error(password.error);
-        return kExitUsage;
+    // A dry run sends nothing, so it needs no password.
+    std::optional<Credentials> credentials;
+    if (!m_o.dryRun) {
+        PasswordOutcome password = PasswordReader::Read(m_o, STDIN_FILENO, &std::getenv);
+        if (!password.ok()) {
+            Error(password.error);
+            return kExitUsage;
+        }
+        // Takes the password's buffer over and wipes it whichever way this returns, a device
+        // that did not answer included.
+        credentials.emplace(m_o.user, std::move(password.password));
+        WipeText(password.password);
     }
-    // Takes the password's buffer over and wipes it whichever way this returns, a device
-    // that did not answer included.
-    const Credentials credentials(m_o.user, std::move(password.password));
-    WipeText(password.password);
     DiscoverySession session(m_o.endpoint);
     Progress progress = Progress::ForStderr();
-    Device device;
-    if (const int code = FindDevice(session, progress, device); code != kExitDone) {
-        return code;
+    const OrExit<Device> found = findDevice(session, progress);
+    if (const ExitCode* code = std::get_if<ExitCode>(&found)) {
+        return *code;
     }
+    const Device& device = std::get<Device>(found);
     const BuildOutcome built = SettingsBuilder::Build(device, m_o);
     if (!built.ok()) {
         Error(built.error + " (nothing was sent)");
         return kExitUsage;
     }
-    if (const int code = Confirm(device, built.settings, credentials); code != kExitDone) {
+    const PlannedDevice planned{device, built.settings, AddressCheck::Off,
+                                reportsSettings(device, built.settings)};
+    if (planned.unchanged || m_o.dryRun) {
+        return finishSet(planned,
+                         planned.unchanged ? AssignStatus::Unchanged : AssignStatus::Planned, false,
+                         kExitDone, "The device reports these settings already: nothing was sent.");
+    }
+    if (const int code = Confirm(device, built.settings, *credentials); code != kExitDone) {
         return code;
     }
     const SetOutcome result =
-        session.SendSettings(device, built.settings, credentials, m_o.answerWaitMs, progress);
+        session.SendSettings(device, built.settings, *credentials, m_o.answerWaitMs, progress);
     ReportRefusals("settings", result.refusals, result.sent);
     if (!result.ok()) {
         Error(result.error);
-        return kExitError;
+        return finishSet(planned, result.sent ? AssignStatus::NoAnswer : AssignStatus::NotSent,
+                         result.sent, kExitError);
     }
     switch (result.answer) {
     case SetAnswer::Refused:
         Error(std::string(kRefused));
-        return kExitRefused;
+        return finishSet(planned, AssignStatus::Refused, true, kExitRefused);
     case SetAnswer::NoAnswer:
         if (!m_o.verify) {
             Error("No answer from the device. If it accepted the new settings it is restarting "
                   "now.");
-            return kExitNoAnswer;
+            return finishSet(planned, AssignStatus::NoAnswer, true, kExitNoAnswer);
         }
         Error("No answer from the device; checking after its restart whether it took the "
               "settings.");
-        return Verify(session, progress, device, built.settings, false);
+        break;
     case SetAnswer::Accepted:
+        if (!m_o.verify) {
+            return finishSet(planned, AssignStatus::Accepted, true, kExitDone, kAccepted);
+        }
         break;
     }
-    if (!m_o.verify) {
-        Print(std::string(kAccepted) + "\n");
-        return kExitDone;
+    const bool answered = result.answer == SetAnswer::Accepted;
+    const OrExit<AssignStatus> checked = verify(session, progress, device, built.settings);
+    if (const ExitCode* code = std::get_if<ExitCode>(&checked)) {
+        return finishSet(planned, answered ? AssignStatus::Accepted : AssignStatus::NoAnswer, true,
+                         *code);
     }
-    return Verify(session, progress, device, built.settings, true);
+    const AssignStatus status = std::get<AssignStatus>(checked);
+    if (status == AssignStatus::Verified) {
+        return finishSet(planned, status, true, kExitDone,
+                         std::string(answered ? kAccepted : "The device took the settings.") +
+                             " Verified: the device reports the settings sent.");
+    }
+    return finishSet(planned, status, true, answered ? kExitVerifyFailed : kExitNoAnswer);
+}
+
+int CliApp::finishSet(const PlannedDevice& planned, AssignStatus status, bool sent, int exitCode,
+                      std::string_view sentence) {
+    // A dry run always reports: it has no sentence of its own.
+    if (m_o.formatGiven || m_o.dryRun) {
+        Print(AssignReport::write(m_o.format, {{planned, status, std::nullopt}}, {}, sent));
+    } else if (!sentence.empty()) {
+        Print(std::string(sentence) + "\n");
+    }
+    return exitCode;
 }
 
 void CliApp::WaitForRestart(Progress& progress) {
@@ -325,8 +361,8 @@ void CliApp::WaitForRestart(Progress& progress) {
     progress.Clear();
 }
 
-int CliApp::Verify(DiscoverySession& session, Progress& progress, const Device& device,
-                   const NetworkSettings& sent, bool answered) {
+OrExit<AssignStatus> CliApp::verify(DiscoverySession& session, Progress& progress,
+                                    const Device& device, const NetworkSettings& sent) {
     WaitForRestart(progress);
     const auto tookSettings = [&device, &sent](const Device& d) {
         return !SettingsCheck::AnswersOf({d}, device).empty() &&
@@ -337,16 +373,13 @@ int CliApp::Verify(DiscoverySession& session, Progress& progress, const Device& 
         Error(found.error);
         return kExitError;
     }
-    const int failed = answered ? kExitVerifyFailed : kExitNoAnswer;
     const std::vector<Device> answers = SettingsCheck::AnswersOf(found.devices, device);
     if (answers.empty()) {
         Error("verify failed: the device did not answer the search after its restart");
-        return failed;
+        return AssignStatus::Missing;
     }
     if (std::any_of(answers.begin(), answers.end(), tookSettings)) {
-        Print(std::string(answered ? kAccepted : "The device took the settings.") +
-              " Verified: the device reports the settings sent.\n");
-        return kExitDone;
+        return AssignStatus::Verified;
     }
     // The newest answer is the device's present state.
     std::string message = "verify failed: after its restart the device does not report the "
@@ -355,7 +388,7 @@ int CliApp::Verify(DiscoverySession& session, Progress& progress, const Device& 
         message += "\n  " + line;
     }
     Error(message);
-    return failed;
+    return AssignStatus::NotVerified;
 }
 
 } // namespace ondrel::cli

@@ -5,6 +5,9 @@
 
 #include "CliOptions.h"
 #include "DiscoverySession.h"
+#include "ExitCode.h"
+
+#include "flows/AssignRun.h"
 
 #include <optional>
 #include <string>
@@ -26,8 +29,8 @@ private:
     int RunUrl();
     int RunAssign();
 
-    // Opens the session and searches until the device with --mac answers; 0 when found.
-    int FindDevice(DiscoverySession& session, Progress& progress, Device& device);
+    // Opens the session and searches until the device with --mac answers.
+    OrExit<Device> findDevice(DiscoverySession& session, Progress& progress);
     // Replies lost to a full receive buffer or ignored for a full list, on standard error.
     static void ReportIncomplete(const SearchOutcome& found);
     // Each adapter that refused a request, on standard error.
@@ -39,9 +42,13 @@ private:
     // kExitDone to go on, else the exit code (declined, or no terminal to ask on).
     int Confirm(const Device& device, const NetworkSettings& settings, const Credentials& account);
     void WaitForRestart(Progress& progress);
-    // The exit code after --verify; answered says whether the device accepted at all.
-    int Verify(DiscoverySession& session, Progress& progress, const Device& device,
-               const NetworkSettings& sent, bool answered);
+    // After the restart: Verified, NotVerified or Missing, each failure said on standard error.
+    OrExit<AssignStatus> verify(DiscoverySession& session, Progress& progress, const Device& device,
+                                const NetworkSettings& sent);
+    // set's end: assign's report for its one device when asked for a format or a dry run, else
+    // the sentence (if any) on standard output; returns exitCode.
+    int finishSet(const PlannedDevice& planned, AssignStatus status, bool sent, int exitCode,
+                  std::string_view sentence = {});
 
     CliOptions m_o;
 };

@@ -34,7 +34,8 @@ constexpr const char* kFooter =
 as an argument.
 
 Exit codes:
-  0  done: devices listed, URL printed, or settings accepted (and verified with --verify)
+  0  done: devices listed, URL printed, settings accepted (and verified with --verify), or
+     nothing to send (the device has the settings already, or a dry run)
   1  other error: socket error, "bind failure" (the local port is in use), a device without
      a valid address for url, or the confirmation was declined
   2  usage error or bad input (nothing was sent), or no device with that MAC answered
@@ -42,15 +43,22 @@ Exit codes:
   4  no answer from the device within the wait (with --verify: and it does not report the
      settings after the restart)
   5  verification failed: after the restart the device does not report the settings sent
-For assign: 0 when every device accepted (and, with --verify, was verified); otherwise 3 if
-any refused, else 4 if any gave no answer or is missing after the restart, else 5 if any
-reports other settings; 2 for a plan refused before anything was sent; 1 for a cancelled run
-(Ctrl+C stops after the device in flight; the report is printed).
+For assign: 0 when every device accepted (and, with --verify, was verified) or is unchanged;
+otherwise 3 if any refused, else 4 if any gave no answer or is missing after the restart, else
+5 if any reports other settings; 2 for a plan refused before anything was sent; 1 for a
+cancelled run (Ctrl+C stops after the device in flight; the report is printed). A device that
+reports its planned settings already is unchanged: nothing is sent to it, so running a plan
+again changes nothing. assign --current-ip with no device reporting that address any more is
+nothing to do: an empty report, exit 0.
 
 assign --format json writes an object: "devices", one object each with Mac, DevName, DevId,
-Adapter, IP (now), NewIP and Result (planned, accepted, refused, no answer, late, verified,
-not verified, missing or not sent), and "skipped", the addresses passed over, each with IP and
-Reason. CSV and the table print the devices; the skipped addresses go to standard error.
+Adapter, IP (now), NewIP and Result (planned, unchanged, accepted, refused, no answer, late,
+verified, not verified, missing or not sent), "skipped", the addresses passed over, each with
+IP and Reason, and "changed", true when settings were sent to any device (false after
+--dry-run). CSV and the table print the devices; the skipped addresses go to standard error.
+set --format writes the same report for its one device; without --format and --dry-run set
+prints its sentences as before (and, for a device that has the settings already, that
+nothing was sent).
 
 search --format json and csv write these fields of each device, in this order (CSV by
 position, JSON as keys): IP, NetMask, GateWay, DNS0, DNS1, HttpPort, Port2, Port3, Port4,
@@ -285,7 +293,8 @@ private:
             "set",
             "Finds the device by a search, sends it new network settings (the device keeps its "
             "own value for every setting not given) and waits 3 s for its answer. On a terminal "
-            "it asks for confirmation first, unless --yes.",
+            "it asks for confirmation first, unless --yes. A device that reports the settings "
+            "already is sent nothing.",
             Command::Set);
         AddMac(set);
         CLI::Option* dhcp =
@@ -304,6 +313,11 @@ private:
         set->add_option("--port", m_given.port, "HTTP port, 1-65535 (10000 is refused)")
             ->type_name("P")
             ->check(HttpPort());
+        set->add_flag("--dry-run", m_dryRun,
+                      "find the device and print what would be sent (no password is needed); "
+                      "send nothing");
+        AddFormat(set, "output: assign's report for the device as table, json or csv (default: "
+                       "a sentence)");
         AddUpdateOptions(set, "set");
     }
 
@@ -345,12 +359,14 @@ private:
             ->group(kAdvanced);
     }
 
-    void AddFormat(CLI::App* sub) {
-        sub->add_option("--format", m_given.format, "output: table (default), json or csv")
-            ->type_name("FORMAT")
-            ->check(Accepts(
-                [](std::string_view v) { return v == "table" || v == "json" || v == "csv"; },
-                "is not one of table, json, csv"));
+    void AddFormat(CLI::App* sub,
+                   const std::string& description = "output: table (default), json or csv") {
+        m_formats.push_back(
+            sub->add_option("--format", m_given.format, description)
+                ->type_name("FORMAT")
+                ->check(Accepts(
+                    [](std::string_view v) { return v == "table" || v == "json" || v == "csv"; },
+                    "is not one of table, json, csv")));
     }
 
     void AddAssign() {
@@ -414,7 +430,8 @@ private:
         macs->excludes(current)->excludes(all)->excludes(plan);
         current->excludes(all)->excludes(plan);
         all->excludes(plan);
-        assign->add_flag("--dry-run", m_dryRun, "search, probe and print the plan; send nothing");
+        assign->add_flag("--dry-run", m_dryRun,
+                         "search, probe and print the plan (unchanged or planned); send nothing");
         AddFormat(assign);
         AddUpdateOptions(assign, "assign");
     }
@@ -505,6 +522,9 @@ private:
         o.format = m_given.format == "json"  ? OutputFormat::Json
                    : m_given.format == "csv" ? OutputFormat::Csv
                                              : OutputFormat::Table;
+        o.formatGiven = std::any_of(m_formats.begin(), m_formats.end(),
+                                    [](const CLI::Option* f) { return f->count() > 0; });
+        o.dryRun = m_dryRun;
         if (!m_given.mac.empty()) {
             o.mac = m_given.mac;
             o.macBytes = *ParseMac(m_given.mac);
@@ -530,7 +550,6 @@ private:
         o.assign.all = m_all;
         o.assign.planFile = m_given.plan;
         o.assign.first = address(m_given.first);
-        o.assign.dryRun = m_dryRun;
         if (m_passwordStdin) {
             o.passwordSource = PasswordSource::Stdin;
         } else if (!m_given.passwordEnv.empty()) {
@@ -551,6 +570,7 @@ private:
     Command m_command = Command::None;
     std::vector<CLI::App*> m_commands;
     std::vector<CLI::Option*> m_users;
+    std::vector<CLI::Option*> m_formats;
     bool m_all = false;
     bool m_dryRun = false;
 };

@@ -28,6 +28,16 @@ std::vector<std::string> Refusals(const SendResult& sent) {
     return out;
 }
 
+void SearchOutcome::countSearch(const SendResult& search) {
+    ++rounds;
+    const std::vector<std::string> refused = Refusals(search);
+    refusals.insert(refusals.end(), refused.begin(), refused.end());
+    sent = sent || search.ok;
+    if (!search) {
+        error = "the search could not be sent: " + search.message;
+    }
+}
+
 DiscoverySession::DiscoverySession(EndpointConfig config) : m_endpoint(std::move(config)) {}
 
 DiscoverySession::~DiscoverySession() {
@@ -94,7 +104,7 @@ std::size_t DiscoverySession::TakeInbox() {
     return firstNew;
 }
 
-std::string DiscoverySession::SendSearch(bool keep, SearchOutcome& out) {
+SendResult DiscoverySession::sendSearch(bool keep) {
     if (keep) {
         TakeInbox();
     } else {
@@ -107,12 +117,7 @@ std::string DiscoverySession::SendSearch(bool keep, SearchOutcome& out) {
         }
         m_roundReplies = 0;
     }
-    const SendResult sent = m_endpoint.sendSearch();
-    ++out.rounds;
-    const std::vector<std::string> refusals = Refusals(sent);
-    out.refusals.insert(out.refusals.end(), refusals.begin(), refusals.end());
-    out.sent = out.sent || sent.ok;
-    return sent ? std::string() : "the search could not be sent: " + sent.message;
+    return m_endpoint.sendSearch();
 }
 
 bool DiscoverySession::Collect(Clock::time_point deadline, const StopWhen& stopWhen,
@@ -169,7 +174,7 @@ void DiscoverySession::Finish(SearchOutcome& out) {
 SearchOutcome DiscoverySession::Search(int64_t waitMs, const StopWhen& stopWhen,
                                        Progress& progress) {
     SearchOutcome out;
-    out.error = SendSearch(false, out);
+    out.countSearch(sendSearch(false));
     if (!out.ok()) {
         return out;
     }
@@ -183,7 +188,7 @@ SearchOutcome DiscoverySession::SearchInRounds(int64_t waitMs, int rounds, Progr
     SearchOutcome out;
     for (int round = 1; round <= rounds; ++round) {
         const auto sentAt = Clock::now();
-        out.error = SendSearch(round > 1, out);
+        out.countSearch(sendSearch(round > 1));
         if (!out.ok()) {
             return out;
         }

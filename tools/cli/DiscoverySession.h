@@ -32,6 +32,8 @@ struct SearchOutcome {
     std::size_t ignored = 0; // replies of new devices ignored because the list was full
     int rounds = 0;          // searches sent
     bool ok() const { return error.empty(); }
+    // Counts one search sent (or refused by every adapter, which makes it an error).
+    void countSearch(const SendResult& sent);
 };
 
 enum class SetAnswer { Accepted, Refused, NoAnswer };
@@ -93,8 +95,8 @@ private:
 
     void OnReplies(std::vector<Device>&& replies);
     void OnAnswer(const UpdateAnswer& answer);
-    // Sends a search; the table is emptied first unless keep. Empty, or why nothing was sent.
-    std::string SendSearch(bool keep, SearchOutcome& out);
+    // Sends a search; the table is emptied first unless keep.
+    SendResult sendSearch(bool keep);
     // Collects answers until the deadline; true when stopWhen held for one.
     bool Collect(Clock::time_point deadline, const StopWhen& stopWhen, Progress& progress);
     void Finish(SearchOutcome& out);

@@ -1,6 +1,8 @@
 #pragma once
 // The process exit codes of ondrel-cli; scripts rely on them, so they never change meaning.
 
+#include <variant>
+
 namespace ondrel::cli {
 
 enum ExitCode : int {
@@ -11,5 +13,9 @@ enum ExitCode : int {
     kExitNoAnswer = 4,     // no answer to the settings within the wait
     kExitVerifyFailed = 5, // after the restart the device does not report the settings sent
 };
+
+// A step's result, or the exit code the program ends with (its reason already on standard
+// error).
+template <typename T> using OrExit = std::variant<T, ExitCode>;
 
 } // namespace ondrel::cli

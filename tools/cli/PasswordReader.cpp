@@ -14,7 +14,7 @@ namespace {
 constexpr std::size_t kMaxPassword = Credentials::kMaxPasswordLength;
 constexpr std::string_view kPrompt = "Viewing password: ";
 
-// Takes the buffer over (ReadLine's never sits in the string's small buffer, so moving it
+// Takes the buffer over (readLine's never sits in the string's small buffer, so moving it
 // copies no byte); a refused password is wiped.
 PasswordOutcome Checked(std::string_view origin, std::string&& password) {
     PasswordOutcome out;
@@ -29,8 +29,7 @@ PasswordOutcome Checked(std::string_view origin, std::string&& password) {
 }
 
 PasswordOutcome FromStream(std::string_view origin, int fd) {
-    bool tooLong = false;
-    auto line = Terminal::ReadHiddenLine(fd, std::string(kPrompt), kMaxPassword, tooLong);
+    auto [line, tooLong] = Terminal::readHiddenLine(fd, std::string(kPrompt), kMaxPassword);
     if (tooLong) {
         return {{},
                 std::string(origin) + ": the password is longer than the device accepts (" +

@@ -4,6 +4,7 @@
 #include "core/HttpPort.h"
 
 #include <algorithm>
+#include <variant>
 
 namespace ondrel::cli {
 
@@ -16,25 +17,24 @@ struct AddressField {
     std::string_view fieldName;
 };
 
-// The address to send for one field, or an error. A blank device field reads 0.0.0.0, as a
-// blank address control does in the window.
-std::optional<Ipv4> Resolve(const AddressField& f, bool needUsable, std::string& error) {
+// The address to send for one field, or why there is none. A blank device field reads
+// 0.0.0.0, as a blank address control does in the window.
+std::variant<Ipv4, std::string> resolve(const AddressField& f, bool needUsable) {
     if (f.given) {
-        return f.given;
+        return *f.given;
     }
     if (f.reported.text.empty()) {
         return Ipv4{};
     }
     if (f.reported.value) {
-        return f.reported.value;
+        return *f.reported.value;
     }
     if (!needUsable) {
         return Ipv4{};
     }
-    error = "the device reports " + std::string(f.fieldName) + " '" +
-            DeviceFormatter::Printable(f.reported.text) + "', which is not an IPv4 address: give " +
-            std::string(f.option);
-    return std::nullopt;
+    return "the device reports " + std::string(f.fieldName) + " '" +
+           DeviceFormatter::Printable(f.reported.text) + "', which is not an IPv4 address: give " +
+           std::string(f.option);
 }
 
 std::string CheckStaticAddressing(const Ipv4& ip, const Ipv4& mask, const Ipv4& gateway,
@@ -82,14 +82,22 @@ BuildOutcome SettingsBuilder::Build(const Device& device, const CliOptions& o) {
     // are odd can still have, say, its port changed.
     const bool addressingChanges = o.ip || o.mask || o.gateway || o.mode == AddressMode::Static;
 
-    const auto ip = Resolve({o.ip, device.ip, "--ip", "IP"}, fixed, out.error);
-    const auto mask = Resolve({o.mask, device.netMask, "--mask", "NetMask"}, fixed, out.error);
-    const auto gateway =
-        Resolve({o.gateway, device.gateway, "--gateway", "GateWay"}, fixed, out.error);
-    const auto dns = Resolve({o.dns, device.dns0, "--dns", "DNS0"}, false, out.error);
-    if (!out.ok()) {
-        return out;
+    const std::variant<Ipv4, std::string> resolved[] = {
+        resolve({o.ip, device.ip, "--ip", "IP"}, fixed),
+        resolve({o.mask, device.netMask, "--mask", "NetMask"}, fixed),
+        resolve({o.gateway, device.gateway, "--gateway", "GateWay"}, fixed),
+        resolve({o.dns, device.dns0, "--dns", "DNS0"}, false),
+    };
+    for (const auto& r : resolved) {
+        if (const std::string* problem = std::get_if<std::string>(&r)) {
+            out.error = *problem;
+            return out;
+        }
     }
+    const Ipv4* ip = std::get_if<Ipv4>(&resolved[0]);
+    const Ipv4* mask = std::get_if<Ipv4>(&resolved[1]);
+    const Ipv4* gateway = std::get_if<Ipv4>(&resolved[2]);
+    const Ipv4* dns = std::get_if<Ipv4>(&resolved[3]);
     // Whatever else changes, a fixed address of 0.0.0.0 (a device that reported none) would
     // leave the device unreachable.
     if (fixed && !o.ip && !ip->isUsableHost()) {

@@ -44,8 +44,7 @@ bool Terminal::IsTerminal(int fd) {
     return isatty(fd) == 1;
 }
 
-std::optional<std::string> Terminal::ReadLine(int fd, std::size_t maxLength, bool& tooLong) {
-    tooLong = false;
+LineReading Terminal::readLine(int fd, std::size_t maxLength) {
     // Large enough never to grow, and beyond the string's own small buffer, so that a move
     // hands the buffer over instead of copying the bytes.
     std::string line;
@@ -59,7 +58,7 @@ std::optional<std::string> Terminal::ReadLine(int fd, std::size_t maxLength, boo
         }
         if (n < 0) {
             WipeText(line);
-            return std::nullopt;
+            return {};
         }
         if (n == 0) {
             break;
@@ -73,22 +72,23 @@ std::optional<std::string> Terminal::ReadLine(int fd, std::size_t maxLength, boo
         }
     }
     if (!any) {
-        return std::nullopt;
+        return {};
     }
     if (!line.empty() && line.back() == '\r') {
         line.pop_back();
     }
-    if (line.size() > maxLength) {
-        tooLong = true;
+    LineReading out;
+    out.tooLong = line.size() > maxLength;
+    if (out.tooLong) {
         WipeText(line);
     }
-    return line;
+    out.line = std::move(line);
+    return out;
 }
 
-std::optional<std::string> Terminal::ReadHiddenLine(int fd, const std::string& prompt,
-                                                    std::size_t maxLength, bool& tooLong) {
+LineReading Terminal::readHiddenLine(int fd, const std::string& prompt, std::size_t maxLength) {
     if (!IsTerminal(fd) || tcgetattr(fd, &g_savedTermios) != 0) {
-        return ReadLine(fd, maxLength, tooLong);
+        return readLine(fd, maxLength);
     }
     WriteStderr(prompt);
     struct sigaction previous[std::size(kRestoreSignals)];
@@ -102,7 +102,7 @@ std::optional<std::string> Terminal::ReadHiddenLine(int fd, const std::string& p
     struct termios silent = g_savedTermios;
     silent.c_lflag &= static_cast<tcflag_t>(~(ECHO | ECHONL));
     tcsetattr(fd, TCSAFLUSH, &silent);
-    auto line = ReadLine(fd, maxLength, tooLong);
+    LineReading line = readLine(fd, maxLength);
     tcsetattr(fd, TCSAFLUSH, &g_savedTermios);
     for (std::size_t i = 0; i < std::size(kRestoreSignals); ++i) {
         sigaction(kRestoreSignals[i], &previous[i], nullptr);
@@ -121,8 +121,7 @@ Answer Terminal::Confirm(const std::string& question) {
         return Answer::NoTerminal;
     }
     WriteStderr(question + " [y/N] ");
-    bool tooLong = false;
-    const auto line = ReadLine(tty, 16, tooLong);
+    const std::optional<std::string> line = readLine(tty, 16).line;
     close(tty);
     if (!line) {
         WriteStderr("\n");

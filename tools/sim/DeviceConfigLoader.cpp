@@ -11,11 +11,11 @@
 
 namespace ondrel::sim {
 
-using nlohmann::json;
+using Json = nlohmann::json;
 
 namespace {
 
-std::string ReadDevice(const json& object, std::size_t index, SimDevice& d) {
+std::string ReadDevice(const Json& object, std::size_t index, SimDevice& d) {
     const std::string where = "devices[" + std::to_string(index) + "]";
     if (!object.is_object()) {
         return where + ": expected an object";
@@ -58,13 +58,13 @@ LoadResult DeviceConfigLoader::LoadFile(const std::string& path) {
 
 LoadResult DeviceConfigLoader::LoadText(std::string_view text, std::string_view source) {
     const std::string prefix = std::string(source) + ": ";
-    json document;
+    Json document;
     try {
-        document = json::parse(text.begin(), text.end());
-    } catch (const json::exception& e) {
+        document = Json::parse(text.begin(), text.end());
+    } catch (const Json::exception& e) {
         return {{}, prefix + "not valid JSON: " + e.what()};
     }
-    const json* list = &document;
+    const Json* list = &document;
     if (document.is_object()) {
         const auto it = document.find("devices");
         if (it == document.end() || document.size() != 1) {

@@ -19,7 +19,7 @@ constexpr std::array<std::string_view, 17> kReadKeys = {
 } // namespace
 
 void DeviceReader::Text(const char* key, std::string& out, TextRule rule) {
-    const json* v = Find(key);
+    const Json* v = Find(key);
     if (v == nullptr) {
         return;
     }
@@ -58,7 +58,7 @@ void DeviceReader::Text(const char* key, std::string& out, TextRule rule) {
 }
 
 void DeviceReader::Flag(const char* key, bool& out) {
-    const json* v = Find(key);
+    const Json* v = Find(key);
     if (v == nullptr) {
         return;
     }
@@ -69,7 +69,7 @@ void DeviceReader::Flag(const char* key, bool& out) {
 }
 
 void DeviceReader::Behaviour(const char* key, OnSet& out) {
-    const json* v = Find(key);
+    const Json* v = Find(key);
     if (v == nullptr) {
         return;
     }
@@ -93,7 +93,7 @@ void DeviceReader::RejectUnknownKeys(std::initializer_list<std::string_view> kno
     }
 }
 
-const DeviceReader::json* DeviceReader::Find(const char* key) {
+const DeviceReader::Json* DeviceReader::Find(const char* key) {
     if (!m_error.empty()) {
         return nullptr;
     }

@@ -17,10 +17,10 @@ enum class TextRule { Any, NonEmpty, IPv4, IPv4OrEmpty, Mac };
 
 class DeviceReader {
 public:
-    using json = nlohmann::json;
+    using Json = nlohmann::json;
 
     // where names the object in messages, e.g. "devices[2]".
-    DeviceReader(const json& object, std::string where)
+    DeviceReader(const Json& object, std::string where)
         : m_object(object), m_where(std::move(where)) {}
 
     const std::string& Error() const { return m_error; }
@@ -30,7 +30,7 @@ public:
     void Flag(const char* key, bool& out);
     void Behaviour(const char* key, OnSet& out);
     template <typename T> void Number(const char* key, T& out, long low, long high) {
-        const json* v = Find(key);
+        const Json* v = Find(key);
         if (v == nullptr) {
             return;
         }
@@ -43,10 +43,10 @@ public:
     void RejectUnknownKeys(std::initializer_list<std::string_view> known);
 
 private:
-    const json* Find(const char* key);
+    const Json* Find(const char* key);
     void Fail(const char* key, const std::string& what);
 
-    const json& m_object;
+    const Json& m_object;
     std::string m_where;
     std::string m_error;
 };

@@ -56,7 +56,7 @@ std::string UpTimeLine(uint64_t seconds, int valueLength) {
 
 constexpr int kUpTimeDigits = kTailLength - 5; // ":" before the value, CR LF CR LF after
 
-std::string Body(const SimDevice& d) {
+std::string ReplyBody(const SimDevice& d) {
     const long method = d.dhcp ? 0 : 1;       // on the wire 0 means automatic addressing
     std::string out = "IPCamSearchReply\r\n"; // never an "IP:" line: that key must begin a line
     Line(out, "Version", 1);
@@ -93,7 +93,7 @@ SimDevice FaultyDevice(std::string_view what) {
 } // namespace
 
 std::string ReplyComposer::SearchReply(const SimDevice& device, uint64_t uptimeSeconds) {
-    return Body(device) + UpTimeLine(uptimeSeconds, kUpTimeDigits);
+    return ReplyBody(device) + UpTimeLine(uptimeSeconds, kUpTimeDigits);
 }
 
 std::string ReplyComposer::SetConfigResult(bool accepted) {
@@ -107,13 +107,13 @@ std::string ReplyComposer::SetConfigResult(bool accepted) {
 std::vector<std::string> ReplyComposer::FaultyReplies(Fault fault, uint32_t seed) {
     switch (fault) {
     case Fault::Tail: {
-        const std::string body = Body(FaultyDevice("tail"));
+        const std::string body = ReplyBody(FaultyDevice("tail"));
         return {body + UpTimeLine(seed, kUpTimeDigits - 1),
                 body + UpTimeLine(seed, kUpTimeDigits + 1)};
     }
     case Fault::Oversized: {
         // Well formed in every other respect: whoever reads it whole would accept it.
-        std::string body = Body(FaultyDevice("oversized"));
+        std::string body = ReplyBody(FaultyDevice("oversized"));
         const std::string tail = UpTimeLine(seed, kUpTimeDigits);
         const std::size_t frame =
             body.size() + tail.size() + std::string_view("Filler:\r\n").size();

@@ -5,7 +5,7 @@
 
 namespace ondrel::sim {
 
-using json = nlohmann::ordered_json;
+using Json = nlohmann::ordered_json;
 
 SimLog::~SimLog() {
     if (m_owned && m_file != nullptr) {
@@ -13,27 +13,26 @@ SimLog::~SimLog() {
     }
 }
 
-bool SimLog::Open(const std::string& path, std::string& error) {
+std::string SimLog::Open(const std::string& path) {
     if (path == "-") {
         m_file = stdout;
         m_owned = false;
-        return true;
+        return {};
     }
     m_file = std::fopen(path.c_str(), "w");
     if (m_file == nullptr) {
-        error = path + ": cannot open for writing: " + std::strerror(errno);
-        return false;
+        return path + ": cannot open for writing: " + std::strerror(errno);
     }
     m_owned = true;
-    return true;
+    return {};
 }
 
-void SimLog::Write(const json& entry) {
+void SimLog::Write(const Json& entry) {
     if (m_file == nullptr) {
         return;
     }
     // Texts from the network need not be UTF-8; the hex field keeps the exact bytes.
-    const std::string line = entry.dump(-1, ' ', true, json::error_handler_t::replace);
+    const std::string line = entry.dump(-1, ' ', true, Json::error_handler_t::replace);
     std::fputs(line.c_str(), m_file);
     std::fputc('\n', m_file);
     std::fflush(m_file);
@@ -50,8 +49,8 @@ std::string SimLog::Hex(const uint8_t* data, std::size_t length) {
     return out;
 }
 
-json SimLog::RecordJson(const DeviceInfo& r) {
-    return json{{"IP", fieldString(r.IP)},
+Json SimLog::RecordJson(const DeviceInfo& r) {
+    return Json{{"IP", fieldString(r.IP)},
                 {"NetMask", fieldString(r.NetMask)},
                 {"GateWay", fieldString(r.GateWay)},
                 {"DNS0", fieldString(r.DNS0)},
@@ -70,9 +69,9 @@ json SimLog::RecordJson(const DeviceInfo& r) {
                 {"Password", fieldString(r.Password)}};
 }
 
-json SimLog::Entry(const SimRequest& request, const uint8_t* data, std::size_t length,
+Json SimLog::Entry(const SimRequest& request, const uint8_t* data, std::size_t length,
                    const std::string& from, double seconds) {
-    json decoded = json::object();
+    Json decoded = Json::object();
     if (request.header) {
         char command[8];
         std::snprintf(command, sizeof command, "0x%04X", request.header->command);
@@ -81,7 +80,7 @@ json SimLog::Entry(const SimRequest& request, const uint8_t* data, std::size_t l
         decoded["payloadLength"] = request.header->payloadLength;
     } else if (!request.command.empty() || !request.fields.empty()) {
         decoded["command"] = request.command;
-        json fields = json::object();
+        Json fields = Json::object();
         for (const auto& [key, value] : request.fields) {
             if (!fields.contains(key)) {
                 fields[key] = value;
@@ -95,7 +94,7 @@ json SimLog::Entry(const SimRequest& request, const uint8_t* data, std::size_t l
     if (!request.note.empty()) {
         decoded["note"] = request.note;
     }
-    return json{{"t", seconds},
+    return Json{{"t", seconds},
                 {"kind", RequestKindName(request.kind)},
                 {"from", from},
                 {"length", length},

@@ -21,7 +21,8 @@ public:
     SimLog& operator=(const SimLog&) = delete;
 
     // "-" is standard output. On failure, error says why.
-    bool Open(const std::string& path, std::string& error);
+    // Empty when open, else why not.
+    std::string Open(const std::string& path);
     bool IsOpen() const { return m_file != nullptr; }
     void Write(const nlohmann::ordered_json& entry);
 

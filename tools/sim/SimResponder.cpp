@@ -6,7 +6,7 @@
 
 namespace ondrel::sim {
 
-using json = nlohmann::ordered_json;
+using Json = nlohmann::ordered_json;
 
 namespace {
 
@@ -42,7 +42,7 @@ SimResponder::SimResponder(std::vector<SimDevice> devices, ResponderOptions opti
     }
 }
 
-std::string SimResponder::Reply(std::size_t index, Clock::time_point now) const {
+std::string SimResponder::ReplyOf(std::size_t index, Clock::time_point now) const {
     if (m_options.precompose) {
         return m_states[index].reply;
     }
@@ -87,7 +87,7 @@ Response SimResponder::OnSearch(Clock::time_point now) {
             ++restarting;
             continue;
         }
-        std::string reply = Reply(i, now);
+        std::string reply = ReplyOf(i, now);
         for (uint32_t copy = 0; copy < m_options.duplicates; ++copy) {
             r.datagrams.push_back(reply);
         }
@@ -101,13 +101,13 @@ Response SimResponder::OnSearch(Clock::time_point now) {
 Response SimResponder::OnSetConfig(const SimRequest& request, Clock::time_point now) {
     Response r;
     const std::string_view devId = FieldOr(request, "DevId");
-    json results = json::array();
+    Json results = Json::array();
     for (std::size_t i = 0; i < m_devices.size(); ++i) {
         SimDevice& d = m_devices[i];
         if (devId.empty() || d.devId != devId) {
             continue;
         }
-        json result = {{"devId", d.devId}, {"index", i}};
+        Json result = {{"devId", d.devId}, {"index", i}};
         std::string reason;
         if (IsRestarting(i, now)) {
             result["result"] = "restarting";
@@ -143,7 +143,7 @@ Response SimResponder::OnSetConfig(const SimRequest& request, Clock::time_point 
 
 Response SimResponder::OnQuery(const SimRequest& request) const {
     Response r;
-    json match = nullptr;
+    Json match = nullptr;
     if (request.record) {
         const std::string_view devId = fieldText(request.record->DevId);
         for (const SimDevice& d : m_devices) {

@@ -53,7 +53,7 @@ private:
     // Empty when the request's values can be applied, else why the device refuses them.
     static std::string Validate(const SimRequest& request);
     static void Apply(const SimRequest& request, SimDevice& device);
-    std::string Reply(std::size_t index, Clock::time_point now) const;
+    std::string ReplyOf(std::size_t index, Clock::time_point now) const;
 
     std::vector<SimDevice> m_devices;
     std::vector<State> m_states;

@@ -26,16 +26,16 @@ SocketStatus SimServer::Open() {
     return m_socket.Bind(m_options.bindAddress, m_options.listenPort);
 }
 
-int SimServer::Run(std::string& error) {
+SocketStatus SimServer::Run() {
     // Larger than any datagram UDP/IPv4 can carry, so nothing that arrives is ever cut.
     std::vector<uint8_t> buffer(65536);
     for (;;) {
-        if (!SendDue(error)) {
-            return error.empty() ? 0 : 1;
+        if (std::optional<SocketStatus> end = SendDue()) {
+            return std::move(*end);
         }
         if (m_options.maxSearches != 0 && m_responder.SearchCount() >= m_options.maxSearches &&
             m_queue.empty()) {
-            return 0;
+            return {};
         }
         int timeoutMs = -1;
         if (!m_queue.empty()) {
@@ -46,12 +46,11 @@ int SimServer::Run(std::string& error) {
         const ReceiveResult r = m_socket.Receive(buffer, timeoutMs);
         switch (r.status) {
         case ReceiveStatus::Woken:
-            return 0;
+            return {};
         case ReceiveStatus::TimedOut:
             break;
         case ReceiveStatus::Error:
-            error = r.message;
-            return 1;
+            return {r.error != 0 ? r.error : EIO, r.message};
         case ReceiveStatus::Ok:
         case ReceiveStatus::Empty:
         case ReceiveStatus::Truncated:
@@ -87,25 +86,25 @@ void SimServer::Handle(const uint8_t* data, std::size_t length, const std::strin
     }
 }
 
-bool SimServer::SendDue(std::string& error) {
+std::optional<SocketStatus> SimServer::SendDue() {
     while (!m_queue.empty() && m_queue.front().due <= Clock::now()) {
         if (m_socket.IsWoken()) {
-            return false;
+            return SocketStatus{};
         }
-        if (!SendOne(m_queue.front(), error)) {
-            return false;
+        if (std::optional<SocketStatus> failed = SendOne(m_queue.front())) {
+            return failed;
         }
         m_queue.pop_front();
     }
-    return true;
+    return std::nullopt;
 }
 
-bool SimServer::SendOne(const Pending& item, std::string& error) {
+std::optional<SocketStatus> SimServer::SendOne(const Pending& item) {
     const auto* bytes = reinterpret_cast<const uint8_t*>(item.bytes.data());
     for (int attempt = 0;; ++attempt) {
         const SocketStatus s = m_socket.SendTo(item.address, item.port, {bytes, item.bytes.size()});
         if (s.ok()) {
-            return true;
+            return std::nullopt;
         }
         // A full queue empties within moments; keep the datagram rather than lose it, so that
         // a burst measures the listener and not the simulator. Anything else is not ours to
@@ -116,13 +115,12 @@ bool SimServer::SendOne(const Pending& item, std::string& error) {
             continue;
         }
         if (s.error == EBADF) {
-            error = s.message;
-            return false;
+            return s;
         }
         if (m_sendFailures++ == 0) {
             std::fprintf(stderr, "ondrel-sim: %s (reported once)\n", s.message.c_str());
         }
-        return true;
+        return std::nullopt;
     }
 }
 

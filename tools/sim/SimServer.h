@@ -35,9 +35,9 @@ public:
     SocketStatus Open();
     uint16_t Port() const { return m_socket.LocalPort(); }
 
-    // Runs until Stop() or until the last search allowed has been answered. Returns 0, or 1
-    // after a socket failure (error says which).
-    int Run(std::string& error);
+    // Runs until Stop() or until the last search allowed has been answered; a failed status
+    // after a socket failure, naming the step.
+    SocketStatus Run();
 
     // Async-signal-safe.
     void Stop() const noexcept { m_socket.Wake(); }
@@ -52,9 +52,11 @@ private:
 
     void Handle(const uint8_t* data, std::size_t length, const std::string& fromAddress,
                 uint16_t fromPort);
-    // Sends everything that is due; false when a stop was requested meanwhile.
-    bool SendDue(std::string& error);
-    bool SendOne(const Pending& item, std::string& error);
+    // Sends everything that is due. nullopt: go on; else the run ends with this status (ok
+    // when a stop was requested meanwhile).
+    std::optional<SocketStatus> SendDue();
+    // nullopt: sent, or skipped after a passing failure; else the failure that ends the run.
+    std::optional<SocketStatus> SendOne(const Pending& item);
 
     SimResponder& m_responder;
     SimLog& m_log;

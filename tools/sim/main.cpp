@@ -34,21 +34,20 @@ int Fail(int code, const std::string& message) {
 
 // Written under another name and renamed, so that whoever waits for the file never reads it
 // half written.
-bool WriteReady(const std::string& path, uint16_t port, std::string& error) {
+// Empty when written, else why not.
+std::string WriteReady(const std::string& path, uint16_t port) {
     const std::string temporary = path + ".tmp";
     {
         std::ofstream out(temporary, std::ios::trunc);
         out << port << '\n';
         if (!out) {
-            error = temporary + ": cannot write";
-            return false;
+            return temporary + ": cannot write";
         }
     }
     if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        error = path + ": cannot create";
-        return false;
+        return path + ": cannot create";
     }
-    return true;
+    return {};
 }
 
 } // namespace
@@ -86,9 +85,10 @@ int main(int argc, char** argv) {
     }
 
     SimLog log;
-    std::string error;
-    if (!o.logFile.empty() && !log.Open(o.logFile, error)) {
-        return Fail(2, error);
+    if (!o.logFile.empty()) {
+        if (const std::string error = log.Open(o.logFile); !error.empty()) {
+            return Fail(2, error);
+        }
     }
 
     SimResponder responder(std::move(devices), ResponderOptions{o.faults, o.duplicates, o.burst},
@@ -107,16 +107,18 @@ int main(int argc, char** argv) {
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
 
-    if (!o.readyFile.empty() && !WriteReady(o.readyFile, server.Port(), error)) {
-        return Fail(1, error);
+    if (!o.readyFile.empty()) {
+        if (const std::string error = WriteReady(o.readyFile, server.Port()); !error.empty()) {
+            return Fail(1, error);
+        }
     }
-    const int code = server.Run(error);
+    const ondrel::SocketStatus ran = server.Run();
     g_server.store(nullptr);
     if (!o.readyFile.empty()) {
         std::remove(o.readyFile.c_str()); // a stale file would announce a simulator that is gone
     }
-    if (code != 0) {
-        return Fail(code, error);
+    if (!ran) {
+        return Fail(1, ran.message);
     }
     return 0;
 }
