@@ -129,12 +129,17 @@ void AssignBatch::onWaitExpired() {
 
 void AssignBatch::finishSending() {
     m_credentials.reset();
-    if (m_run->cancelled() || !m_run->anySent()) {
+    if (m_run->cancelled()) {
         finish();
-        return;
+    } else if (m_run->anySent()) {
+        setStage(Stage::Restarting);
+        m_restart->start(m_periods.restartTickMs, m_periods.restartTicks);
+    } else if (m_run->any(AssignStatus::Unchanged)) {
+        // Unchanged devices restart nothing: they are checked at once.
+        searchForVerify();
+    } else {
+        finish();
     }
-    setStage(Stage::Restarting);
-    m_restart->start(m_periods.restartTickMs, m_periods.restartTicks);
 }
 
 void AssignBatch::searchForVerify() {

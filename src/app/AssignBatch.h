@@ -3,7 +3,9 @@
 // addresses are in use (in the background: it takes about a second), then the plan is sent
 // one device at a time in its order, each answer awaited; one restart wait for all; a search
 // (a second one when replies were lost and devices are missing); and every device checked
-// against what it now reports. AssignRun decides; this keeps the clock and sends.
+// against what it now reports. A device that reports its planned settings already is sent
+// nothing and only checked; when no device was sent anything, no restart is awaited.
+// AssignRun decides; this keeps the clock and sends.
 //
 // The password lives here from the start of the run until the last device is sent (or the
 // batch is cancelled or abandoned), and is wiped then.

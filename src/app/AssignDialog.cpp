@@ -315,7 +315,8 @@ void AssignDialog::onBatchStage(AssignBatch::Stage stage) {
     const int total = static_cast<int>(shown.size());
     const int verified =
         static_cast<int>(std::count_if(shown.begin(), shown.end(), [](const AssignRun::Entry& e) {
-            return e.status == AssignStatus::Verified;
+            // Found unchanged by the check, a device reports its planned settings as one verified.
+            return e.status == AssignStatus::Verified || e.status == AssignStatus::Unchanged;
         }));
     showMessage(total == 1 ? tr("%1 of 1 device verified.").arg(verified)
                            : tr("%1 of %n devices verified.", nullptr, total).arg(verified));

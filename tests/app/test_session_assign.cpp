@@ -165,16 +165,39 @@ TEST_F(SessionAssign, LostRepliesDuringTheCheckMakeOneMoreSearchForTheMissing) {
     }
 }
 
-TEST_F(SessionAssign, ABatchWhoseRequestsAllFailEndsWithoutARestart) {
-    endpoint->sendResult = {false, ENETDOWN, "no network adapter is up", {}, {}};
-    ASSERT_TRUE(start(planned(2)));
-    EXPECT_EQ(batch().stage(), AssignBatch::Stage::Done);
-    EXPECT_EQ(statuses(), (std::vector<std::string>{"not sent", "not sent"}));
-    clock->advance(kWaitMs * 5);
-    EXPECT_EQ(sent(Kind::Search), 0u);
-    const std::vector<std::string> reports = reported();
-    EXPECT_EQ(std::vector<std::string>(reports.end() - 2, reports.end()),
-              (std::vector<std::string>{"batch locks", "batch unlocks"}));
+TEST_F(SessionAssign, ABatchWithNothingSentWaitsForNoRestart) {
+    struct Row {
+        const char* name;
+        bool unchanged;
+        std::vector<std::string> statuses;
+        std::size_t tried;    // settings requests the network was given
+        std::size_t searches; // unchanged devices are still checked, at once
+    };
+    const Row rows[] = {
+        {"every request refused by the network", false, {"not sent", "not sent"}, 2, 0},
+        {"every device unchanged", true, {"unchanged", "missing"}, 0, 1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        SetUp();
+        endpoint->sendResult = {false, ENETDOWN, "no network adapter is up", {}, {}};
+        std::vector<PlannedDevice> plan = planned(2);
+        for (PlannedDevice& p : plan) {
+            p.unchanged = row.unchanged;
+            if (p.unchanged) {
+                p.settings = currentSettings(p.device);
+            }
+        }
+        reported();
+        ASSERT_TRUE(start(plan));
+        endpoint->reply({plan[0].device});
+        clock->advance(kWaitMs);
+        EXPECT_EQ(batch().stage(), AssignBatch::Stage::Done);
+        EXPECT_EQ(statuses(), row.statuses);
+        EXPECT_EQ(sent(Kind::Settings), row.tried);
+        EXPECT_EQ(sent(Kind::Search), row.searches);
+        EXPECT_EQ(reported().back(), "batch unlocks");
+    }
 }
 
 TEST_F(SessionAssign, TheLanIsAskedOffThisThreadAndACancelledOrReplacedProbeIsDropped) {
