@@ -277,6 +277,11 @@ void AssignDialog::onBatchStage(AssignBatch::Stage stage) {
     if (!m_ownsBatch) {
         return; // another dialog's batch
     }
+    // Past sending, the batch has wiped the password it was given; the field goes with it.
+    if (stage == AssignBatch::Stage::Restarting || stage == AssignBatch::Stage::Verifying ||
+        stage == AssignBatch::Stage::Done) {
+        ui->passwordEdit->clear();
+    }
     switch (stage) {
     case AssignBatch::Stage::Idle:
         setStage(Stage::Editing);
@@ -290,8 +295,6 @@ void AssignDialog::onBatchStage(AssignBatch::Stage stage) {
         showMessage(tr("Sending the new addresses, one device at a time..."));
         return;
     case AssignBatch::Stage::Restarting:
-        // The batch has wiped the password it was given; the field goes with it.
-        ui->passwordEdit->clear();
         setStage(Stage::Restarting);
         showMessage(tr("The devices are restarting with their new addresses..."));
         return;
@@ -303,7 +306,6 @@ void AssignDialog::onBatchStage(AssignBatch::Stage stage) {
     case AssignBatch::Stage::Done:
         break;
     }
-    ui->passwordEdit->clear();
     ui->assignRestartProgress->stop();
     setStage(Stage::Done);
     showEntries();
@@ -351,10 +353,9 @@ void AssignDialog::onProbed(const AssignPlan& probed) {
     }
     auto credentials = std::make_unique<Credentials>(ui->accountEdit->text().toStdString(),
                                                      ui->passwordEdit->text().toStdString());
+    // Set before the start: the batch shows its first entry as it starts.
     m_started = true;
-    if (!m_batch.start(m_plan.devices, std::move(credentials))) {
-        m_started = false;
-    }
+    m_started = m_batch.start(m_plan.devices, std::move(credentials));
 }
 
 void AssignDialog::cancelBatch() {
