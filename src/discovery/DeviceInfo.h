@@ -75,10 +75,6 @@ inline DeviceInfo zeroDeviceInfo() {
     return d;
 }
 
-inline bool sameRecord(const DeviceInfo& a, const DeviceInfo& b) {
-    return std::memcmp(&a, &b, sizeof(DeviceInfo)) == 0;
-}
-
 // Writes text into a fixed field: cut to width-1 characters, NUL-terminated, the rest of the
 // field zeroed so that equal values give equal bytes.
 template <std::size_t N> void setField(char (&field)[N], std::string_view text) {

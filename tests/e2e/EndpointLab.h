@@ -7,6 +7,7 @@
 #include "LabSim.h"
 
 #include "SimDevice.h"
+#include "SimExpectations.h"
 #include "discovery/DiscoveryEndpoint.h"
 
 #include <gtest/gtest.h>

@@ -9,6 +9,7 @@
 #include "DeviceListModel.h"
 #include "IpAddressControl.h"
 #include "MainWindow.h"
+#include "SimExpectations.h"
 
 #include <QAction>
 #include <QApplication>
@@ -130,7 +131,7 @@ protected:
     }
     // The form shows d as the search reply reported it.
     void ExpectForm(const SimDevice& d) {
-        const DeviceInfo r = d.ExpectedRecord();
+        const DeviceInfo r = expectedRecord(d);
         auto q = [](std::string_view s) {
             return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
         };
@@ -146,7 +147,7 @@ protected:
     }
     // The hex of the three queries that name d, in the order they must be sent.
     static std::vector<std::string> QueryHex(const SimDevice& d) {
-        const DeviceInfo r = d.ExpectedRecord();
+        const DeviceInfo r = expectedRecord(d);
         std::vector<std::string> out;
         for (const uint16_t command : {kCmdQuery1, kCmdQuery2, kCmdQuery3}) {
             char header[32];
@@ -194,7 +195,7 @@ TEST_F(WindowSearchLab, F3ListsEveryDeviceInArrivalOrder) {
     OpenWindow();
     Search(static_cast<int>(devices.size()));
     for (int row = 0; row < Rows(); ++row) {
-        const DeviceInfo r = devices[static_cast<std::size_t>(row)].ExpectedRecord();
+        const DeviceInfo r = expectedRecord(devices[static_cast<std::size_t>(row)]);
         EXPECT_EQ(Cell(row, 0), QString::number(row));
         EXPECT_EQ(Cell(row, 1).toStdString(), fieldText(r.DevName));
         EXPECT_EQ(Cell(row, 2).toStdString(), devices[static_cast<std::size_t>(row)].mac);

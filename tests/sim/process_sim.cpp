@@ -5,6 +5,7 @@
 #include "discovery/DeviceRecord.h"
 
 #include "SimDevice.h"
+#include "SimExpectations.h"
 #include "discovery/Protocol.h"
 #include "discovery/ReplyParser.h"
 #include "discovery/UdpSocket.h"
@@ -89,7 +90,7 @@ TEST(SimProcess, AnswersTheSenderWithEveryDevice) {
     ASSERT_EQ(replies.size(), 5u);
     for (std::size_t i = 0; i < replies.size(); ++i) {
         EXPECT_TRUE(
-            sameRecord(decodeRecord(replies[i]), sim::SimDevice::Generated(i).ExpectedRecord()))
+            sameRecord(decodeRecord(replies[i]), expectedRecord(sim::SimDevice::Generated(i))))
             << i;
     }
     const auto log = sim.WaitForLog("search", 1);

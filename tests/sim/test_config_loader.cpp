@@ -1,4 +1,5 @@
 #include "DeviceConfigLoader.h"
+#include "SimExpectations.h"
 
 #include <gtest/gtest.h>
 
@@ -68,7 +69,7 @@ TEST(DeviceConfigLoader, MissingKeysTakeTheGeneratedValues) {
     ASSERT_EQ(r.devices.size(), 2u);
     SimDevice first = SimDevice::Generated(0);
     first.name = "Gate";
-    EXPECT_TRUE(sameRecord(r.devices[0].ExpectedRecord(), first.ExpectedRecord()));
+    EXPECT_TRUE(sameRecord(expectedRecord(r.devices[0]), expectedRecord(first)));
     EXPECT_EQ(r.devices[0].password, "admin");
 
     const SimDevice& d = r.devices[1];

@@ -4,6 +4,7 @@
 #include "ReplyComposer.h"
 #include "discovery/DeviceRecord.h"
 
+#include "SimExpectations.h"
 #include "discovery/Protocol.h"
 #include "discovery/ReplyParser.h"
 
@@ -71,7 +72,7 @@ TEST(ReplyComposer, EveryReplyDecodesToTheDevice) {
             EXPECT_EQ(classifyReply(reply).kind, ReplyKind::SearchReply);
             EXPECT_LT(reply.size(), kReceiveBufferSize);
             const DeviceInfo decoded = decodeRecord(reply);
-            const DeviceInfo expected = device.ExpectedRecord();
+            const DeviceInfo expected = expectedRecord(device);
             EXPECT_TRUE(sameRecord(decoded, expected))
                 << "IP " << fieldText(decoded.IP) << " / " << fieldText(expected.IP) << ", Mac "
                 << fieldText(decoded.Mac) << " / " << fieldText(expected.Mac) << ", IPMode "

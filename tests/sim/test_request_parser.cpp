@@ -1,5 +1,6 @@
 #include "RequestParser.h"
 
+#include "SimExpectations.h"
 #include "discovery/Framing.h"
 #include "discovery/SetNetConfig.h"
 

@@ -1,6 +1,7 @@
 #include "SimResponder.h"
 #include "discovery/DeviceRecord.h"
 
+#include "SimExpectations.h"
 #include "discovery/ReplyParser.h"
 
 #include <gtest/gtest.h>
@@ -134,7 +135,7 @@ TEST(SimResponder, AcceptedChangeRestartsThenAnswersWithNewSettings) {
     EXPECT_EQ(fieldText(d.DNS1), "");
     EXPECT_EQ(d.HttpPort.get(), 8081);
     EXPECT_EQ(d.IPMode, 0);
-    EXPECT_TRUE(sameRecord(d, responder.Devices()[0].ExpectedRecord()));
+    EXPECT_TRUE(sameRecord(d, expectedRecord(responder.Devices()[0])));
     // Uptime counts from the end of the restart.
     EXPECT_NE(after.datagrams[0].find("AppUpTime:0000000000000000000\r\n"), std::string::npos);
 }
@@ -197,7 +198,7 @@ TEST(SimResponder, QueriesNameTheirDeviceAndChangeNothing) {
     SimResponder responder(Three(), {}, kStart);
     SimRequest q;
     q.kind = RequestKind::Query;
-    q.record = responder.Devices()[1].ExpectedRecord();
+    q.record = expectedRecord(responder.Devices()[1]);
     Response r = responder.Handle(q, kStart);
     EXPECT_TRUE(r.datagrams.empty());
     EXPECT_EQ(r.outcome["device"], "SIM00000002");
@@ -220,7 +221,7 @@ TEST(SimResponder, PrecomposedRepliesFollowAnAcceptedChange) {
     const Response after = responder.Handle(Search(), kStart + 7s);
     ASSERT_EQ(after.datagrams.size(), 3u);
     EXPECT_TRUE(
-        sameRecord(decodeRecord(after.datagrams[0]), responder.Devices()[0].ExpectedRecord()));
+        sameRecord(decodeRecord(after.datagrams[0]), expectedRecord(responder.Devices()[0])));
     EXPECT_EQ(fieldText(decodeRecord(after.datagrams[0]).IP), "10.50.0.7");
     EXPECT_EQ(after.datagrams[1], before.datagrams[1]);
 }

@@ -16,7 +16,6 @@ public:
 
     static Progress ForStderr();
 
-    bool Enabled() const { return m_enabled; }
     void Show(const std::string& line);
     void Clear();
 

@@ -63,23 +63,4 @@ SimDevice SimDevice::FactoryDefault(std::size_t index, const std::string& shared
     return d;
 }
 
-DeviceInfo SimDevice::ExpectedRecord() const {
-    DeviceInfo r = zeroDeviceInfo();
-    setField(r.IP, ip);
-    setField(r.NetMask, mask);
-    setField(r.GateWay, gateway);
-    setField(r.DNS0, dns0);
-    setField(r.DNS1, dns1);
-    r.HttpPort = httpPort;
-    r.Port2 = httpPort;
-    r.Port3 = httpPort;
-    setField(r.Mac, mac);
-    setField(r.DevId, devId);
-    r.IPMode = dhcp ? 1 : 0;
-    setField(r.DevName, name);
-    setField(r.WebVersion, webVersion);
-    setField(r.AppVersion, appVersion);
-    return r;
-}
-
 } // namespace ondrel::sim

@@ -29,9 +29,6 @@ public:
     // kind shares, fixed, in a /24. Only what tells devices apart (name, DevId, MAC) differs.
     static SimDevice FactoryDefault(std::size_t index, const std::string& sharedIp);
 
-    // The record that the tool must hold after decoding this device's search reply.
-    DeviceInfo ExpectedRecord() const;
-
     std::string name;
     std::string devId;
     std::string mac;
