@@ -177,7 +177,8 @@ void AssignDialog::replan() {
 void AssignDialog::showPlan() {
     m_planned.clear();
     for (const PlannedDevice& p : m_plan.devices) {
-        m_planned.push_back({p, AssignStatus::Planned, std::nullopt});
+        m_planned.push_back(
+            {p, p.unchanged ? AssignStatus::Unchanged : AssignStatus::Planned, std::nullopt});
     }
     showEntries();
     ui->skippedList->clear();
@@ -230,7 +231,8 @@ void AssignDialog::showEntries() {
         setDevice(row, e.planned.device);
         set(row, NewIpColumn, QString::fromStdString(e.planned.settings.ip));
         set(row, ResultColumn,
-            m_started ? AssignTexts::status(e.status) : AssignTexts::check(e.planned.check));
+            m_started || e.planned.unchanged ? AssignTexts::status(e.status)
+                                             : AssignTexts::check(e.planned.check));
         if (e.status == AssignStatus::Sending) {
             table->scrollToItem(table->item(row, ResultColumn));
         }
@@ -340,16 +342,22 @@ void AssignDialog::onProbed(const AssignPlan& probed) {
         ui->applyButton->setEnabled(false);
         return;
     }
-    const int count = static_cast<int>(m_plan.devices.size());
-    const QString question = count == 1 ? tr("Send this address to 1 device?")
-                                        : tr("Send these addresses to %n devices?", nullptr, count);
-    if (!m_setup.prompter->question(this, question, Texts::Ask())) {
-        showMessage(tr("Nothing was sent."));
-        return;
-    }
-    // The box runs events: the dialog may have been closed, or the plan edited, meanwhile.
-    if (!isVisible() || m_stage != Stage::Editing) {
-        return;
+    // Devices already at their plan are only checked: the question counts those sent to.
+    const int count =
+        static_cast<int>(std::count_if(m_plan.devices.begin(), m_plan.devices.end(),
+                                       [](const PlannedDevice& p) { return !p.unchanged; }));
+    if (count > 0) {
+        const QString question = count == 1
+                                     ? tr("Send this address to 1 device?")
+                                     : tr("Send these addresses to %n devices?", nullptr, count);
+        if (!m_setup.prompter->question(this, question, Texts::Ask())) {
+            showMessage(tr("Nothing was sent."));
+            return;
+        }
+        // The box runs events: the dialog may have been closed, or the plan edited, meanwhile.
+        if (!isVisible() || m_stage != Stage::Editing) {
+            return;
+        }
     }
     auto credentials = std::make_unique<Credentials>(ui->accountEdit->text().toStdString(),
                                                      ui->passwordEdit->text().toStdString());

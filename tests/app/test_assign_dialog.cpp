@@ -109,6 +109,11 @@ TEST_F(AssignDialogTest, ThePlanFollowsTheTypingWithoutAskingTheLan) {
               QStringLiteral("10.1.0.6: reported by Cam 6 (02:00:00:00:00:06)"));
     Type("firstAddressEdit", "10.1.0.200");
     EXPECT_EQ(Cell(2, kNewIpColumn), QStringLiteral("10.1.0.202"));
+    // Devices that hold an address of the range already keep it and are sent nothing.
+    Type("firstAddressEdit", "10.1.0.2");
+    EXPECT_EQ(Cell(0, kNewIpColumn), QStringLiteral("10.1.0.4"));
+    EXPECT_EQ(Cell(1, kResultColumn), QStringLiteral("unchanged"));
+    EXPECT_EQ(Cell(2, kResultColumn), QStringLiteral("unchanged"));
     EXPECT_EQ(lan->batches.size(), 0u);
     EXPECT_TRUE(prompter->prompts.empty());
 }
@@ -189,6 +194,17 @@ TEST_F(AssignDialogTest, ARunShowsEachStageAndEachDevicesResult) {
                                    "02:00:00:00:00:01,Cam 1,DEV1,lo,10.1.0.1,10.1.0.5,verified\n"
                                    "02:00:00:00:00:02,Cam 2,DEV2,lo,10.1.0.2,10.1.0.6,refused\n"
                                    "02:00:00:00:00:03,Cam 3,DEV3,lo,10.1.0.3,10.1.0.7,missing\n");
+}
+
+TEST_F(AssignDialogTest, TheQuestionCountsOnlyTheDevicesSentTo) {
+    Open({Numbered(1), Numbered(2), Numbered(3)});
+    Type("firstAddressEdit", "10.1.0.2");
+    Type("netMaskEdit", "255.255.255.0");
+    applyAndConfirm();
+    ASSERT_EQ(prompter->prompts.size(), 1u);
+    EXPECT_EQ(prompter->prompts[0].text, QStringLiteral("Send this address to 1 device?"));
+    EXPECT_EQ(Cell(0, kNewIpColumn), QStringLiteral("10.1.0.5")); // .4 answers on the LAN
+    EXPECT_EQ(Cell(1, kResultColumn), QStringLiteral("unchanged"));
 }
 
 TEST_F(AssignDialogTest, CancelSaysWhatItWaitsForAndTheReportCanBeSaved) {
