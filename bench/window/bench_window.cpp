@@ -14,6 +14,7 @@
 
 #include "DeviceListModel.h"
 #include "EndpointEvents.h"
+#include "ListColumns.h"
 #include "MainWindow.h"
 #include "discovery/DiscoveryEndpoint.h"
 
@@ -245,6 +246,8 @@ template <typename Action> double UiMs(QAbstractItemView* list, Action action) {
 }
 
 int RunInventory(int argc, char** argv, long n) {
+    const int ipColumn = testing::ColumnOf("IP");
+    const int nameColumn = testing::ColumnOf("DeviceName");
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
@@ -289,12 +292,10 @@ int RunInventory(int argc, char** argv, long n) {
     const int filtered = list->model()->rowCount();
     UiMs(list, [&] { type(Qt::Key_Backspace, {}); });
     const double unfilter = UiMs(list, [&] { type(Qt::Key_Backspace, {}); });
-    const double sortIp =
-        UiMs(list, [&] { list->sortByColumn(DeviceListModel::IpColumn, Qt::AscendingOrder); });
+    const double sortIp = UiMs(list, [&] { list->sortByColumn(ipColumn, Qt::AscendingOrder); });
     const double sortIpDown =
-        UiMs(list, [&] { list->sortByColumn(DeviceListModel::IpColumn, Qt::DescendingOrder); });
-    const double sortName =
-        UiMs(list, [&] { list->sortByColumn(DeviceListModel::NameColumn, Qt::AscendingOrder); });
+        UiMs(list, [&] { list->sortByColumn(ipColumn, Qt::DescendingOrder); });
+    const double sortName = UiMs(list, [&] { list->sortByColumn(nameColumn, Qt::AscendingOrder); });
     // The window only copies the list; a worker formats and writes it.
     auto saveAs = [&](const QString& name, double& written) {
         const QString path = dir.filePath(name);
@@ -314,7 +315,7 @@ int RunInventory(int argc, char** argv, long n) {
 
     // A burst into a window that opens sorted by address, as the last one was closed: every
     // batch lands all over the list.
-    list->sortByColumn(DeviceListModel::IpColumn, Qt::AscendingOrder);
+    list->sortByColumn(ipColumn, Qt::AscendingOrder);
     dialog->close();
     dialog.reset();
     dialog = std::make_unique<MainWindow>(QStringLiteral("bench_window"), deps);
@@ -326,8 +327,7 @@ int RunInventory(int argc, char** argv, long n) {
     list->viewport()->repaint();
     const double burstSorted = Ms(Clock::now() - burstStart);
     const int burstRows = dialog->devices().rowCount();
-    const bool sortedByIp =
-        list->horizontalHeader()->sortIndicatorSection() == DeviceListModel::IpColumn;
+    const bool sortedByIp = list->horizontalHeader()->sortIndicatorSection() == ipColumn;
 
     std::printf("mode=inventory n=%ld rows=%d filter1_ms=%.2f filter2_ms=%.2f filtered=%d "
                 "unfilter_ms=%.2f sort_ip_ms=%.2f sort_ip_desc_ms=%.2f sort_name_ms=%.2f "

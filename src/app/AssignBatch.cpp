@@ -153,7 +153,7 @@ void AssignBatch::verify() {
     if (m_stage != Stage::Verifying) {
         return;
     }
-    const std::deque<Device>& listed = m_session.devices().devices().devices();
+    const auto listed = m_session.devices().devices().devices();
     m_found.insert(m_found.end(), listed.begin(), listed.end());
     // Replies the kernel dropped could be the very devices not found: one more search.
     if (m_endpoint.lostSinceSearch() > 0 && m_searches == 1) {

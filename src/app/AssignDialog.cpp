@@ -48,7 +48,7 @@ AssignDialog::AssignDialog(AssignSetup setup, DeviceSession& session, QWidget* p
     if (!m_setup.prompter) {
         m_setup.prompter = std::make_shared<MessageBoxPrompter>();
     }
-    const std::deque<Device>& listed = session.devices().devices().devices();
+    const auto listed = session.devices().devices().devices();
     m_listed.assign(listed.begin(), listed.end());
     // Two rows are one device when their records are equal: the record finds the row.
     for (std::size_t i = 0; i < m_listed.size(); ++i) {

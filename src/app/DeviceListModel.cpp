@@ -12,34 +12,25 @@
 
 namespace ondrel {
 
-namespace {
-
-bool sameConflict(const AddressConflicts::Conflict& a, const AddressConflicts::Conflict& b) {
-    return a == b;
-}
-
-} // namespace
-
 DeviceListModel::DeviceListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 void DeviceListModel::addReplies(std::vector<Device>&& replies) {
-    std::vector<std::vector<Device>> one;
-    one.push_back(std::move(replies));
-    addReplies(std::move(one));
+    showAdded(m_list.addAll(std::move(replies)));
 }
 
-void DeviceListModel::addReplies(std::vector<std::vector<Device>>&& batches) {
-    bool moved = false;
-    for (std::vector<Device>& replies : batches) {
-        moved = m_list.addAll(std::move(replies)) || moved;
-        replies = {}; // given back as it goes, not at the end of the burst
-    }
-    // The rows known so far are compared before the new ones are announced, so that the
+void DeviceListModel::addReplies(PackedDevices&& replies) {
+    const bool moved = m_list.addAll(replies);
+    replies.clear(); // given back before the views take their share
+    showAdded(moved);
+}
+
+void DeviceListModel::showAdded(bool moved) {
+    // The rows known so far are drawn again before the new ones are announced, so that the
     // proxy never sees a row it does not know of.
     if (moved) {
         refresh();
     } else {
-        computeConflicts(true);
+        redrawMarks(m_conflicts.add(m_list, m_pcLinks));
     }
     const int size = static_cast<int>(m_list.size());
     if (size > m_rows) {
@@ -58,9 +49,9 @@ void DeviceListModel::clear() {
 }
 
 void DeviceListModel::refresh() {
-    computeConflicts(false);
+    m_conflicts.compute(m_list, m_pcLinks);
     if (m_rows > 0) {
-        Q_EMIT dataChanged(index(0, 0), index(m_rows - 1, ColumnCount - 1));
+        Q_EMIT dataChanged(index(0, 0), index(m_rows - 1, listColumnCount() - 1));
     }
 }
 
@@ -69,31 +60,42 @@ void DeviceListModel::setPcLinks(NetLinks links) {
         return;
     }
     m_pcLinks = std::move(links);
-    computeConflicts(true);
-}
-
-void DeviceListModel::computeConflicts(bool announce) {
-    AddressConflicts before = std::move(m_conflicts);
-    m_conflicts = {};
-    m_conflicts.compute(m_list.devices(), m_pcLinks);
-    if (!announce) {
-        return;
-    }
-    // Most batches change no mark at all; a new camera at a factory address changes a few.
-    for (int row = 0; row < m_rows; ++row) {
-        const auto at = static_cast<std::size_t>(row);
-        if (!sameConflict(before.of(at), m_conflicts.of(at))) {
-            Q_EMIT dataChanged(index(row, 0), index(row, ColumnCount - 1));
+    const AddressConflicts before = std::move(m_conflicts);
+    m_conflicts.compute(m_list, m_pcLinks);
+    std::vector<std::size_t> changed;
+    for (std::size_t row = 0; row < static_cast<std::size_t>(m_rows); ++row) {
+        if (!(before.of(row) == m_conflicts.of(row))) {
+            changed.push_back(row);
         }
     }
+    redrawMarks(changed);
 }
 
-const Device* DeviceListModel::device(int row) const {
-    return row >= 0 && row < m_rows ? m_list.at(static_cast<std::size_t>(row)) : nullptr;
+void DeviceListModel::redrawMarks(const std::vector<std::size_t>& rows) {
+    // Neighbouring rows as one range. A mark changes no text, so the proxy need not sort or
+    // filter them again.
+    static const QList<int> roles = {Qt::DecorationRole, Qt::ToolTipRole,
+                                     Qt::AccessibleDescriptionRole};
+    for (std::size_t first = 0; first < rows.size();) {
+        std::size_t last = first;
+        while (last + 1 < rows.size() && rows[last + 1] == rows[last] + 1) {
+            ++last;
+        }
+        Q_EMIT dataChanged(index(static_cast<int>(rows[first]), 0),
+                           index(static_cast<int>(rows[last]), listColumnCount() - 1), roles);
+        first = last + 1;
+    }
 }
 
-QString DeviceListModel::subnetHint(const Device& device) {
-    const AdapterRef& adapter = device.adapter;
+std::optional<Device> DeviceListModel::device(int row) const {
+    if (row < 0 || row >= m_rows) {
+        return std::nullopt;
+    }
+    return m_list.device(static_cast<std::size_t>(row));
+}
+
+QString DeviceListModel::subnetHint(const DeviceView& device) {
+    const AdapterRef& adapter = *device.adapter;
     // A device that reports no address has nothing to compare; Browse says so itself.
     if (!adapter.Known() || device.ip.text.empty() || device.inAdapterSubnet()) {
         return {};
@@ -107,22 +109,21 @@ QString DeviceListModel::subnetHint(const Device& device) {
 }
 
 QString DeviceListModel::conflictHint(int row) const {
-    const Device* shown = device(row);
-    if (shown == nullptr) {
+    if (row < 0 || row >= m_rows) {
         return {};
     }
+    const DeviceView shown = m_list[static_cast<std::size_t>(row)];
     const AddressConflicts::Conflict& conflict = m_conflicts.of(static_cast<std::size_t>(row));
     if (!conflict.any()) {
         return {};
     }
     // Each other device once, by what the user sees of it: its name and its MAC.
     QStringList parties;
-    std::vector<const std::string*> named;
+    std::vector<std::string_view> named;
     for (const std::size_t other : conflict.others) {
-        const Device& d = m_list[other];
-        if (std::none_of(named.begin(), named.end(),
-                         [&](const std::string* mac) { return *mac == d.mac; })) {
-            named.push_back(&d.mac);
+        const DeviceView d = m_list[other];
+        if (std::find(named.begin(), named.end(), d.mac) == named.end()) {
+            named.push_back(d.mac);
             parties << Texts::ConflictParty(fromUtf8(d.name), fromUtf8(d.mac));
         }
     }
@@ -132,11 +133,11 @@ QString DeviceListModel::conflictHint(int row) const {
     if (conflict.withPc) {
         parties << Texts::ThisPc();
     }
-    return Texts::ConflictHint(fromUtf8(shown->ip.text), fromUtf8(shown->adapter.name),
+    return Texts::ConflictHint(fromUtf8(shown.ip.text), fromUtf8(shown.adapter->name),
                                parties.join(QStringLiteral(", ")));
 }
 
-QString DeviceListModel::hints(const Device& device, int row) const {
+QString DeviceListModel::hints(const DeviceView& device, int row) const {
     QStringList lines;
     for (QString hint : {conflictHint(row), subnetHint(device)}) {
         if (!hint.isEmpty()) {
@@ -146,61 +147,56 @@ QString DeviceListModel::hints(const Device& device, int row) const {
     return lines.join(QLatin1Char('\n'));
 }
 
+FieldValue DeviceListModel::sortValue(const QModelIndex& index) const {
+    const auto row = static_cast<std::size_t>(index.row());
+    return listColumn(index.column()).read(m_list[row], row);
+}
+
+QModelIndex DeviceListModel::index(int row, int column, const QModelIndex& parent) const {
+    // Asked for twice per comparison while the list sorts: no virtual calls to check a cell.
+    if (parent.isValid() || row < 0 || row >= m_rows || column < 0 || column >= listColumnCount()) {
+        return {};
+    }
+    return createIndex(row, column);
+}
+
 int DeviceListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : m_rows;
 }
 
 int DeviceListModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : ColumnCount;
-}
-
-QString DeviceListModel::text(const Device& device, int row, int column) const {
-    switch (column) {
-    case NumberColumn:
-        return QString::number(row);
-    case NameColumn:
-        return fromUtf8(device.name);
-    case MacColumn:
-        return fromUtf8(device.mac);
-    case IpColumn:
-        return fromUtf8(device.ip.text);
-    case AdapterColumn:
-        return fromUtf8(device.adapter.name);
-    case HttpPortColumn:
-        return QString::number(device.httpPort);
-    case ModeColumn:
-        return device.mode == AddressMode::Dhcp ? Texts::ModeDhcp() : Texts::ModeStatic();
-    case WebVersionColumn:
-        return fromUtf8(device.webVersion);
-    case AppVersionColumn:
-        return fromUtf8(device.appVersion);
-    case IdColumn:
-        return fromUtf8(device.id);
-    default:
-        return {};
-    }
+    return parent.isValid() ? 0 : listColumnCount();
 }
 
 QVariant DeviceListModel::data(const QModelIndex& index, int role) const {
-    const Device* shown = index.isValid() ? device(index.row()) : nullptr;
-    if (shown == nullptr) {
+    if (!index.isValid() || index.row() >= m_rows || index.column() >= listColumnCount()) {
         return {};
     }
+    const DeviceField& field = listColumn(index.column());
+    const auto row = static_cast<std::size_t>(index.row());
+    const DeviceView shown = m_list[row];
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::AccessibleTextRole:
-        return text(*shown, index.row(), index.column());
+    case Qt::AccessibleTextRole: {
+        const FieldValue value = field.read(shown, row);
+        if (!field.column.words.empty()) {
+            return Texts::Field(field.column.words[value.number]);
+        }
+        return field.kind == FieldKind::Number ? QString::number(value.number)
+                                               : fromUtf8(value.text);
+    }
+    case kSortRole:
+        return QVariant::fromValue(sortValue(index));
     case Qt::ToolTipRole:
     case Qt::AccessibleDescriptionRole: {
-        const QString hint = hints(*shown, index.row());
+        const QString hint = hints(shown, index.row());
         return hint.isEmpty() ? QVariant() : QVariant(hint);
     }
     case Qt::DecorationRole:
-        if (index.column() == AdapterColumn && !subnetHint(*shown).isEmpty()) {
+        if (field.column.mark == FieldMark::OutsideSubnet && !subnetHint(shown).isEmpty()) {
             return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
         }
-        if (index.column() == IpColumn &&
-            m_conflicts.of(static_cast<std::size_t>(index.row())).any()) {
+        if (field.column.mark == FieldMark::AddressConflict && m_conflicts.of(row).any()) {
             return QApplication::style()->standardIcon(QStyle::SP_MessageBoxCritical);
         }
         return {};
@@ -210,7 +206,7 @@ QVariant DeviceListModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant DeviceListModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal) {
+    if (orientation != Qt::Horizontal || section < 0 || section >= listColumnCount()) {
         return {};
     }
     if (role == Qt::TextAlignmentRole) {
@@ -219,30 +215,7 @@ QVariant DeviceListModel::headerData(int section, Qt::Orientation orientation, i
     if (role != Qt::DisplayRole) {
         return {};
     }
-    switch (section) {
-    case NumberColumn:
-        return Texts::ColumnNumber();
-    case NameColumn:
-        return Texts::ColumnName();
-    case MacColumn:
-        return Texts::ColumnMac();
-    case IpColumn:
-        return Texts::ColumnIp();
-    case AdapterColumn:
-        return Texts::ColumnAdapter();
-    case HttpPortColumn:
-        return Texts::ColumnHttpPort();
-    case ModeColumn:
-        return Texts::ColumnMode();
-    case WebVersionColumn:
-        return Texts::ColumnWebVersion();
-    case AppVersionColumn:
-        return Texts::ColumnAppVersion();
-    case IdColumn:
-        return Texts::ColumnId();
-    default:
-        return {};
-    }
+    return Texts::Field(listColumn(section).column.header);
 }
 
 } // namespace ondrel

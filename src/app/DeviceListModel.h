@@ -13,11 +13,13 @@
 // Both tooltips are the rows' accessible descriptions too, so that a screen reader says them.
 
 #include "devices/AddressConflicts.h"
+#include "devices/DeviceFields.h"
 #include "devices/DeviceList.h"
 #include "netinfo/NetLinks.h"
 
 #include <QAbstractTableModel>
 
+#include <optional>
 #include <vector>
 
 namespace ondrel {
@@ -25,29 +27,16 @@ namespace ondrel {
 class DeviceListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column {
-        NumberColumn,
-        NameColumn,
-        MacColumn,
-        IpColumn,
-        AdapterColumn,
-        HttpPortColumn,
-        ModeColumn,
-        WebVersionColumn,
-        AppVersionColumn,
-        IdColumn,
-        ColumnCount
-    };
-    // The columns a first run shows; the others are offered by the header's menu.
-    static bool shownByDefault(int column) { return column <= AdapterColumn; }
+    // Its columns are the list columns of the table of a device's fields (DeviceFields); their
+    // values under this role, FieldValue, are what the list sorts by.
+    static constexpr int kSortRole = Qt::UserRole;
 
     explicit DeviceListModel(QObject* parent = nullptr);
 
     // Adds a batch of replies: new devices become rows in one insertion, and rows whose
     // device moved to another adapter, or whose conflicts changed, are drawn again.
     void addReplies(std::vector<Device>&& replies);
-    // Several batches as one insertion.
-    void addReplies(std::vector<std::vector<Device>>&& batches);
+    void addReplies(PackedDevices&& replies);
     void clear();
     // Devices changed in place (an accepted update): every row is drawn again.
     void refresh();
@@ -58,26 +47,32 @@ public:
     DeviceList& devices() { return m_list; }
     const DeviceList& devices() const { return m_list; }
     const AddressConflicts& conflicts() const { return m_conflicts; }
-    // The device of a row, or null off the rows.
-    const Device* device(int row) const;
+    // A copy of the device of a row, or none off the rows.
+    std::optional<Device> device(int row) const;
 
     // Why the browser cannot reach the device from this PC, or empty when it can (or when the
     // adapter it answered on is not known, or it reports no address).
-    static QString subnetHint(const Device& device);
+    static QString subnetHint(const DeviceView& device);
     // Who else answers at the row's address, or empty when nobody does.
     QString conflictHint(int row) const;
 
+    // The value of a cell under kSortRole, without a QVariant around it: a sort of thousands of
+    // rows reads hundreds of thousands of them. Valid until the list changes.
+    FieldValue sortValue(const QModelIndex& index) const;
+
+    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
-    QString text(const Device& device, int row, int column) const;
-    QString hints(const Device& device, int row) const;
-    // Looks at every device's address again; rows whose mark changed are drawn again unless
-    // all of them are about to be.
-    void computeConflicts(bool announce);
+    QString hints(const DeviceView& device, int row) const;
+    // After devices were added: rows whose device moved (moved) or whose marks changed are
+    // drawn again, then the new ones are inserted.
+    void showAdded(bool moved);
+    // The rows (in order) whose conflict mark or hint changed are drawn again.
+    void redrawMarks(const std::vector<std::size_t>& rows);
 
     DeviceList m_list;
     NetLinks m_pcLinks;

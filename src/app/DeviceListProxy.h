@@ -3,9 +3,9 @@
 // numbers of the view are the proxy's; whatever acts on a device maps its row to the source
 // (the arrival index) first, so that the row the user clicks is still the device used.
 //
-// Comparisons and the filter read the devices themselves rather than the cells' texts: an
-// address sorts as a number, a port as a number, and 10,000 rows sort without building a
-// string per comparison.
+// It sorts by the source's values under its sort role, which compare as numbers where they are
+// (an address, a port) and as case-blind texts otherwise, without building a string per
+// comparison; it filters on the texts of the columns the table of fields marks as searched.
 
 #include <QSortFilterProxyModel>
 
@@ -18,8 +18,8 @@ class DeviceListProxy : public QSortFilterProxyModel {
 public:
     explicit DeviceListProxy(DeviceListModel* source, QObject* parent = nullptr);
 
-    // Keeps the rows whose name, MAC, address or device id contain text, whatever its case;
-    // an empty text keeps every row.
+    // Keeps the rows whose searched columns contain text, whatever its case; an empty text
+    // keeps every row.
     void setFilterText(const QString& text);
     const QString& filterText() const { return m_filter; }
 
@@ -31,7 +31,7 @@ protected:
     bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;
 
 private:
-    DeviceListModel* m_source;
+    const DeviceListModel* m_source;
     QString m_filter;
 };
 

@@ -1,6 +1,6 @@
 #include "DeviceListView.h"
 
-#include "DeviceListModel.h"
+#include "devices/DeviceFields.h"
 
 #include <QAction>
 #include <QHeaderView>
@@ -34,43 +34,27 @@ void setUpColumns(QTableView& list) {
     header->setSectionsClickable(true);
     header->setSectionsMovable(true);
     header->setSortIndicatorShown(true);
-    header->setSortIndicator(DeviceListModel::NumberColumn, Qt::AscendingOrder);
+    header->setSortIndicator(0, Qt::AscendingOrder); // the arrival number
     header->setHighlightSections(false);
     header->setSectionResizeMode(QHeaderView::Interactive);
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     header->setMinimumSectionSize(0);
     header->setContextMenuPolicy(Qt::CustomContextMenu);
     // Wide enough for the texts devices send: a whole name like "Sim Camera 00001", a whole
-    // MAC and address, never narrower than the list always had.
+    // MAC and address, never narrower than the list always had; a column with a mark has room
+    // for its icon before the text.
     const QFontMetrics metrics = list.fontMetrics();
     const int padding = 2 * list.style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 12;
     const int icon = list.style()->pixelMetric(QStyle::PM_SmallIconSize);
-    auto width = [&](const char* sample, int atLeast) {
-        return std::max(atLeast, metrics.horizontalAdvance(QLatin1String(sample)) + padding);
-    };
-    struct Column {
-        int column;
-        const char* sample;
-        int atLeast;
-        int mark; // room for a mark's icon before the text
-    } columns[] = {
-        {DeviceListModel::NumberColumn, "00000", 55, 0},
-        {DeviceListModel::NameColumn, "Sim Camera 00001", 80, 0},
-        {DeviceListModel::MacColumn, "AA:AA:AA:AA:AA:AA", 110, 0},
-        {DeviceListModel::IpColumn, "255.255.255.255", 90, icon},
-        {DeviceListModel::AdapterColumn, "enp0s31f6", 80, icon},
-        {DeviceListModel::HttpPortColumn, "65535", 50, 0},
-        {DeviceListModel::ModeColumn, "static", 50, 0},
-        {DeviceListModel::WebVersionColumn, "V2.0.0 build 000000", 80, 0},
-        {DeviceListModel::AppVersionColumn, "V2.0.0 build 000000", 80, 0},
-        {DeviceListModel::IdColumn, "DEV-000000000000", 80, 0},
-    };
     int total = 0;
-    for (const Column& c : columns) {
-        list.setColumnWidth(c.column, width(c.sample, c.atLeast) + c.mark);
-        const bool shown = DeviceListModel::shownByDefault(c.column);
-        list.setColumnHidden(c.column, !shown);
-        total += shown ? list.columnWidth(c.column) : 0;
+    for (int column = 0; column < listColumnCount(); ++column) {
+        const ListColumn& c = listColumn(column).column;
+        list.setColumnWidth(
+            column, std::max(c.minWidth,
+                             metrics.horizontalAdvance(QLatin1String(c.widthSample)) + padding) +
+                        (c.mark != FieldMark::None ? icon : 0));
+        list.setColumnHidden(column, !c.shownByDefault);
+        total += c.shownByDefault ? list.columnWidth(column) : 0;
     }
     header->setStretchLastSection(true);
     list.setMinimumWidth(total + 2 * list.frameWidth() +

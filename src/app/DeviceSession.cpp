@@ -129,8 +129,8 @@ void DeviceSession::checkLostReplies() {
 }
 
 bool DeviceSession::queryDevice(int row) {
-    const Device* device = m_model->device(row);
-    if (device == nullptr) {
+    const std::optional<Device> device = m_model->device(row);
+    if (!device) {
         return false;
     }
     m_endpoint->sendQueries(*device);
@@ -138,8 +138,8 @@ bool DeviceSession::queryDevice(int row) {
 }
 
 BrowseTarget DeviceSession::browseTarget(int row) const {
-    const Device* device = m_model->device(row);
-    if (device == nullptr) {
+    const std::optional<Device> device = m_model->device(row);
+    if (!device) {
         return {BrowseTarget::Refusal::NoDevice, {}};
     }
     // The address came from the network: only a usable unicast address makes a page.
@@ -152,8 +152,8 @@ BrowseTarget DeviceSession::browseTarget(int row) const {
 
 SendResult DeviceSession::update(int row, const NetworkSettings& settings,
                                  const Credentials& credentials) {
-    const Device* device = m_model->device(row);
-    if (device == nullptr) {
+    const std::optional<Device> device = m_model->device(row);
+    if (!device) {
         return {false, EINVAL, "the device is no longer listed; nothing was sent", {}, {}};
     }
     // The wait begins before the request leaves, so that an answer that comes back at once

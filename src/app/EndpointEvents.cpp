@@ -2,8 +2,6 @@
 
 #include <QMetaObject>
 
-#include <algorithm>
-#include <iterator>
 #include <utility>
 
 namespace ondrel {
@@ -13,7 +11,7 @@ EndpointEvents::EndpointEvents(QObject* parent) : QObject(parent) {}
 EndpointHandlers EndpointEvents::handlers() {
     EndpointHandlers handlers;
     handlers.searchReplies = [this](std::vector<Device>&& replies, uint32_t lost) {
-        addReplies(std::move(replies), lost);
+        addReplies(replies, lost);
     };
     handlers.updateAnswer = [this](const UpdateAnswer& answer, uint32_t) {
         addAnswer(answer.result);
@@ -32,17 +30,14 @@ bool EndpointEvents::announce() {
     return !std::exchange(m_announced, true);
 }
 
-void EndpointEvents::addReplies(std::vector<Device>&& replies, uint32_t lostSinceSearch) {
+void EndpointEvents::addReplies(const std::vector<Device>& replies, uint32_t lostSinceSearch) {
     bool first = false;
     {
         const std::lock_guard<std::mutex> hold(m_mutex);
-        const std::size_t room = kMaxPending - m_pending.count;
-        const std::size_t taken = std::min(room, replies.size());
-        m_pending.ignored += replies.size() - taken;
-        replies.resize(taken);
-        if (taken > 0) {
-            m_pending.count += taken;
-            m_pending.devices.push_back(std::move(replies));
+        for (const Device& device : replies) {
+            if (m_pending.devices.size() >= kMaxPending || !m_pending.devices.push(device)) {
+                ++m_pending.ignored;
+            }
         }
         m_pending.lostSinceSearch = lostSinceSearch;
         first = announce();
@@ -70,7 +65,7 @@ void EndpointEvents::deliver() {
     {
         const std::lock_guard<std::mutex> hold(m_mutex);
         answers.swap(m_answers);
-        replies = m_pending.count > 0 || m_pending.ignored > 0;
+        replies = !m_pending.devices.empty() || m_pending.ignored > 0;
         m_announced = false;
     }
     if (replies) {

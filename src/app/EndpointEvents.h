@@ -3,9 +3,9 @@
 // receive thread only appends to a batch under a short lock and, when the batch was empty,
 // posts one queued call; it never waits for the other thread, so a busy window or an open
 // message box can neither slow the socket's draining nor hold up a close. A burst of
-// thousands of replies reaches the window as a few large batches, one per event-loop turn,
-// and each device is moved, never copied, on its way from the decoder to the list.
+// thousands of replies reaches the window as a few large batches, one per event-loop turn.
 
+#include "devices/PackedDevices.h"
 #include "discovery/DiscoveryEndpoint.h"
 
 #include <QObject>
@@ -17,13 +17,13 @@
 
 namespace ondrel {
 
-// The replies that arrived since the last batch was taken, as the receive thread decoded
-// them: a burst arrives as many small vectors handed over whole, never gathered into one that
-// would need its old and new storage at once.
+// The replies that arrived since the last batch was taken, in arrival order. The receive
+// thread packs them as the list keeps them, into blocks that never move: what waits for a
+// window that is busy painting costs a third of the devices' values, and the values
+// themselves go back to the receive thread's memory at once.
 struct ReplyBatch {
-    std::vector<std::vector<Device>> devices; // in arrival order
-    std::size_t count = 0;                    // devices in all of them
-    std::size_t ignored = 0;                  // turned away because the batch was full
+    PackedDevices devices;
+    std::size_t ignored = 0; // turned away because the batch was full
     uint32_t lostSinceSearch = 0;
 };
 
@@ -51,7 +51,7 @@ Q_SIGNALS:
 
 private:
     // On the receive thread.
-    void addReplies(std::vector<Device>&& replies, uint32_t lostSinceSearch);
+    void addReplies(const std::vector<Device>& replies, uint32_t lostSinceSearch);
     void addAnswer(UpdateResult result);
     // True when the caller is to announce it: nothing was announced since the last delivery.
     bool announce();

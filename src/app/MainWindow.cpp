@@ -274,7 +274,7 @@ int MainWindow::currentSourceRow() const {
     return current.isValid() ? m_proxy->mapToSource(current).row() : -1;
 }
 
-const Device* MainWindow::currentDevice() const {
+std::optional<Device> MainWindow::currentDevice() const {
     return m_session->devices().device(currentSourceRow());
 }
 
@@ -285,7 +285,8 @@ std::vector<Device> MainWindow::chosenDevices() const {
     std::vector<Device> chosen;
     chosen.reserve(static_cast<std::size_t>(rows.size()));
     for (const QModelIndex& row : rows) {
-        if (const Device* device = m_session->devices().device(m_proxy->mapToSource(row).row())) {
+        if (const std::optional<Device> device =
+                m_session->devices().device(m_proxy->mapToSource(row).row())) {
             chosen.push_back(*device);
         }
     }
@@ -321,8 +322,8 @@ void MainWindow::saveList() {
 }
 
 void MainWindow::showRow(int row) {
-    const Device* device = m_session->devices().device(row);
-    if (device == nullptr) {
+    const std::optional<Device> device = m_session->devices().device(row);
+    if (!device) {
         return;
     }
     // The row's own device: two rows under one MAC are two devices' reports.
@@ -457,7 +458,7 @@ void MainWindow::browse() {
 
 void MainWindow::update() {
     const QString caption = Texts::Tips();
-    if (currentDevice() == nullptr) {
+    if (!currentDevice()) {
         m_prompter->information(this, Texts::SelectDevice(), caption);
         return;
     }
@@ -475,7 +476,7 @@ void MainWindow::update() {
     if (!isVisible()) {
         return;
     }
-    if (currentDevice() == nullptr) {
+    if (!currentDevice()) {
         m_prompter->information(this, Texts::SelectDevice(), caption);
         return;
     }

@@ -1,10 +1,9 @@
 #include "AddressConflicts.h"
 
 #include <algorithm>
-#include <compare>
-#include <cstdint>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 
 namespace ondrel {
 
@@ -28,80 +27,90 @@ bool isPcAddress(const AdapterRef& adapter, Ipv4 address, const NetLinks& links)
 
 void AddressConflicts::computeFor(std::size_t count, const DeviceAt& at,
                                   const NetLinks& pcAdapters) {
-    m_conflicts.clear();
-    m_conflicted = 0;
-    // Every device with an address, by LAN and address, then in arrival order: a sort keeps
-    // the look linear in memory, and a run of equal keys is one address on one LAN. LANs
-    // are numbered by their names as met.
-    struct Key {
-        uint32_t lan;
-        uint32_t ip;
-        std::size_t index;
-        auto operator<=>(const Key&) const = default;
-    };
-    std::vector<std::string_view> lans;
-    std::vector<Key> keys;
-    for (std::size_t i = 0; i < count; ++i) {
-        const Device& d = at(i);
-        if (!d.ip.value || d.ip.value->isUnspecified() || !d.adapter.Known()) {
+    *this = {};
+    addFor(count, at, pcAdapters);
+}
+
+std::vector<std::size_t> AddressConflicts::addFor(std::size_t count, const DeviceAt& at,
+                                                  const NetLinks& pcAdapters) {
+    std::vector<std::size_t> changed;
+    const std::size_t from = m_size;
+    std::vector<Key> fresh;
+    for (std::size_t i = from; i < count; ++i) {
+        const DeviceView d = at(i);
+        if (!d.ip.value || d.ip.value->isUnspecified() || !d.adapter->Known()) {
             continue;
         }
-        if (isPcAddress(d.adapter, *d.ip.value, pcAdapters)) {
+        if (isPcAddress(*d.adapter, *d.ip.value, pcAdapters)) {
             m_conflicts[i].withPc = true;
         }
         // An adapter without a name is told apart by its index.
-        uint32_t lanKey = 0x80000000u | d.adapter.ifindex;
-        if (const std::string_view lan = d.adapter.name; !lan.empty()) {
-            const auto known = std::find(lans.begin(), lans.end(), lan);
-            lanKey = static_cast<uint32_t>(known - lans.begin());
-            if (known == lans.end()) {
-                lans.push_back(lan);
+        uint32_t lan = 0x80000000u | d.adapter->ifindex;
+        if (const std::string& name = d.adapter->name; !name.empty()) {
+            const auto known = std::find(m_lans.begin(), m_lans.end(), name);
+            lan = static_cast<uint32_t>(known - m_lans.begin());
+            if (known == m_lans.end()) {
+                m_lans.push_back(name);
             }
         }
-        keys.push_back({lanKey, d.ip.value->bits, i});
+        fresh.push_back({lan, d.ip.value->bits, i});
     }
-    std::sort(keys.begin(), keys.end());
-    std::vector<std::size_t> sharing;
-    for (std::size_t from = 0; from < keys.size();) {
-        std::size_t to = from + 1;
-        while (to < keys.size() && keys[to].lan == keys[from].lan && keys[to].ip == keys[from].ip) {
-            ++to;
-        }
-        if (to - from > 1) {
-            sharing.clear();
-            for (std::size_t k = from; k < to; ++k) {
-                sharing.push_back(keys[k].index);
-            }
-            nameOthers(sharing, at);
-        }
-        from = to;
+    m_size = std::max(m_size, count);
+    if (fresh.empty()) {
+        return changed;
     }
-    m_conflicted = m_conflicts.size();
+    // Sorted and merged, never sorted whole again: a burst adds a few devices at a time to
+    // thousands.
+    std::sort(fresh.begin(), fresh.end());
+    const auto old = static_cast<std::ptrdiff_t>(m_keys.size());
+    m_keys.insert(m_keys.end(), fresh.begin(), fresh.end());
+    std::inplace_merge(m_keys.begin(), m_keys.begin() + old, m_keys.end());
+    const auto sameAddress = [](const Key& a, const Key& b) {
+        return a.lan != b.lan ? a.lan < b.lan : a.ip < b.ip;
+    };
+    for (auto k = fresh.begin(); k != fresh.end();) {
+        const auto [first, last] =
+            std::equal_range(m_keys.cbegin(), m_keys.cend(), *k, sameAddress);
+        if (last - first > 1) {
+            nameOthers(first, last, at, from, changed);
+        }
+        k = std::upper_bound(k, fresh.end(), *k, sameAddress);
+    }
+    std::sort(changed.begin(), changed.end());
+    return changed;
 }
 
-void AddressConflicts::nameOthers(const std::vector<std::size_t>& sharing, const DeviceAt& at) {
+void AddressConflicts::nameOthers(std::vector<Key>::const_iterator first,
+                                  std::vector<Key>::const_iterator last, const DeviceAt& at,
+                                  std::size_t from, std::vector<std::size_t>& changed) {
     // The devices at the address, each by its first row, in arrival order; a device's own rows
     // are never its conflict. Only the first few are ever named, so each device looks at a
     // bounded number of them however many share the address.
     std::unordered_map<std::string_view, bool> seen;
     std::vector<std::size_t> firstRows;
-    for (const std::size_t i : sharing) {
-        if (!seen[at(i).mac]) {
-            seen[at(i).mac] = true;
-            firstRows.push_back(i);
+    for (auto k = first; k != last; ++k) {
+        if (!std::exchange(seen[at(k->index).mac], true)) {
+            firstRows.push_back(k->index);
         }
     }
     if (firstRows.size() < 2) {
         return; // one device's own rows
     }
-    for (const std::size_t i : sharing) {
-        Conflict& c = m_conflicts[i];
-        for (std::size_t k = 0; k < firstRows.size() && c.others.size() < kMaxNamed; ++k) {
-            if (at(firstRows[k]).mac != at(i).mac) {
-                c.others.push_back(firstRows[k]);
+    for (auto k = first; k != last; ++k) {
+        const std::string_view mac = at(k->index).mac;
+        std::vector<std::size_t> others;
+        for (std::size_t n = 0; n < firstRows.size() && others.size() < kMaxNamed; ++n) {
+            if (at(firstRows[n]).mac != mac) {
+                others.push_back(firstRows[n]);
             }
         }
-        c.unnamed = firstRows.size() - 1 - c.others.size();
+        const std::size_t unnamed = firstRows.size() - 1 - others.size();
+        Conflict& c = m_conflicts[k->index];
+        if (k->index < from && (c.others != others || c.unnamed != unnamed)) {
+            changed.push_back(k->index);
+        }
+        c.others = std::move(others);
+        c.unnamed = unnamed;
     }
 }
 
@@ -115,10 +124,13 @@ std::vector<std::string> AddressConflicts::partiesFor(std::size_t index, const D
     std::vector<std::string> out;
     const Conflict& c = of(index);
     for (const std::size_t other : c.others) {
-        out.push_back(at(other).mac);
+        out.emplace_back(at(other).mac);
     }
     if (c.unnamed > 0) {
-        out.push_back("+" + std::to_string(c.unnamed) + " more");
+        std::string more = "+";
+        more += std::to_string(c.unnamed);
+        more += " more";
+        out.push_back(std::move(more));
     }
     if (c.withPc) {
         out.emplace_back(kThisPc);

@@ -9,9 +9,12 @@
 // conflicts with nothing.
 
 #include "core/Device.h"
+#include "devices/DeviceView.h"
 #include "netinfo/NetLinks.h"
 
+#include <compare>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <unordered_map>
@@ -35,35 +38,63 @@ public:
     };
 
     // The devices of a list, by index; what compute and parties read them through, so that any
-    // list that can be indexed will do (a DeviceList's deque, the CLI's vector).
-    using DeviceAt = std::function<const Device&(std::size_t)>;
+    // list that can be indexed will do (a DeviceList, the CLI's vector).
+    using DeviceAt = std::function<DeviceView(std::size_t)>;
 
-    // Looks at every device afresh; linear in the number of devices.
+    // Looks at every device afresh.
     template <typename Devices> void compute(const Devices& devices, const NetLinks& pcAdapters) {
-        computeFor(
-            devices.size(), [&devices](std::size_t i) -> const Device& { return devices[i]; },
-            pcAdapters);
+        computeFor(devices.size(), atOf(devices), pcAdapters);
     }
     void computeFor(std::size_t count, const DeviceAt& at, const NetLinks& pcAdapters);
 
+    // Looks at the devices past those looked at so far, which must be as they were: a list that
+    // grows costs the new devices and the addresses they share, not the whole list again.
+    // Returns the devices looked at before whose conflict changed, in index order.
+    template <typename Devices>
+    std::vector<std::size_t> add(const Devices& devices, const NetLinks& pcAdapters) {
+        return addFor(devices.size(), atOf(devices), pcAdapters);
+    }
+    std::vector<std::size_t> addFor(std::size_t count, const DeviceAt& at,
+                                    const NetLinks& pcAdapters);
+    // How many devices were looked at.
+    std::size_t size() const { return m_size; }
+
     // The conflict of the device at index; none past the last.
     const Conflict& of(std::size_t index) const;
-    std::size_t count() const { return m_conflicted; }
+    std::size_t count() const { return m_conflicts.size(); }
 
     // The parties as the CLI prints them: the other devices' MACs, then "+N more" when some
     // were not named, then "this PC".
     template <typename Devices>
     std::vector<std::string> parties(std::size_t index, const Devices& devices) const {
-        return partiesFor(index, [&devices](std::size_t i) -> const Device& { return devices[i]; });
+        return partiesFor(index, atOf(devices));
     }
     std::vector<std::string> partiesFor(std::size_t index, const DeviceAt& at) const;
 
 private:
-    void nameOthers(const std::vector<std::size_t>& sharing, const DeviceAt& at);
+    // A device with an address on a LAN; LANs are numbered by their names as met.
+    struct Key {
+        uint32_t lan;
+        uint32_t ip;
+        std::size_t index;
+        auto operator<=>(const Key&) const = default;
+    };
 
+    template <typename Devices> static DeviceAt atOf(const Devices& devices) {
+        return [&devices](std::size_t i) -> DeviceView { return devices[i]; };
+    }
+    // Names the others for each device of the run [first, last) of one address; those before
+    // `from` whose conflict changed go to changed.
+    void nameOthers(std::vector<Key>::const_iterator first, std::vector<Key>::const_iterator last,
+                    const DeviceAt& at, std::size_t from, std::vector<std::size_t>& changed);
+
+    // Every device looked at that has an address on a known LAN, by LAN, address and arrival:
+    // the devices that share an address are one run of it.
+    std::vector<Key> m_keys;
+    std::vector<std::string> m_lans;
+    std::size_t m_size = 0;
     // Only the devices that conflict: on most sites, none or a few of thousands.
     std::unordered_map<std::size_t, Conflict> m_conflicts;
-    std::size_t m_conflicted = 0;
 };
 
 inline constexpr const char* kThisPc = "this PC";

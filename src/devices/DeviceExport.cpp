@@ -1,75 +1,26 @@
 #include "DeviceExport.h"
 
+#include "DeviceFields.h"
+
 #include <nlohmann/json.hpp>
 
 #include <cstdio>
-#include <functional>
 
 namespace ondrel {
 
 namespace {
 
-enum class Kind { Text, Number, Flag, List };
-
-struct Field {
-    std::string_view name;
-    Kind kind;
-    std::function<std::vector<std::string>(const Device&, std::size_t index,
-                                           const AddressConflicts::DeviceAt&,
-                                           const AddressConflicts*)>
-        values;
-};
-
-using Values = std::vector<std::string>;
-
-// A field holding one value read from the device alone.
-template <typename Read> auto one(Read read) {
-    return [read](const Device& d, std::size_t, const AddressConflicts::DeviceAt&,
-                  const AddressConflicts*) { return Values{read(d)}; };
+// The other devices at a device's address, as the CLI prints them.
+std::vector<std::string> parties(std::size_t index, const AddressConflicts::DeviceAt& at,
+                                 const AddressConflicts* conflicts) {
+    return conflicts != nullptr ? conflicts->partiesFor(index, at) : std::vector<std::string>{};
 }
 
-std::string number(unsigned value) {
-    return std::to_string(value);
-}
-
-const std::vector<Field>& fields() {
-    static const std::vector<Field> list = {
-        {"IP", Kind::Text, one([](const Device& d) { return d.ip.text; })},
-        {"NetMask", Kind::Text, one([](const Device& d) { return d.netMask.text; })},
-        {"GateWay", Kind::Text, one([](const Device& d) { return d.gateway.text; })},
-        {"DNS0", Kind::Text, one([](const Device& d) { return d.dns0.text; })},
-        {"DNS1", Kind::Text, one([](const Device& d) { return d.dns1.text; })},
-        {"HttpPort", Kind::Number, one([](const Device& d) { return number(d.httpPort); })},
-        {"Port2", Kind::Number, one([](const Device& d) { return number(d.port2); })},
-        {"Port3", Kind::Number, one([](const Device& d) { return number(d.port3); })},
-        {"Port4", Kind::Number, one([](const Device& d) { return number(d.port4); })},
-        {"Mac", Kind::Text, one([](const Device& d) { return d.mac; })},
-        {"DevId", Kind::Text, one([](const Device& d) { return d.id; })},
-        // As a search reply carries it, which scripts have always read: 1 is dhcp.
-        {"IPMode", Kind::Number,
-         one([](const Device& d) { return number(d.mode == AddressMode::Dhcp ? 1 : 0); })},
-        {"DevName", Kind::Text, one([](const Device& d) { return d.name; })},
-        {"WebVersion", Kind::Text, one([](const Device& d) { return d.webVersion; })},
-        {"AppVersion", Kind::Text, one([](const Device& d) { return d.appVersion; })},
-        {"Adapter", Kind::Text, one([](const Device& d) { return d.adapter.name; })},
-        // A browser on the PC reaches the device without a router.
-        {"SameSubnet", Kind::Flag,
-         one([](const Device& d) { return std::string(d.inAdapterSubnet() ? "true" : "false"); })},
-        {"Mode", Kind::Text,
-         one([](const Device& d) { return std::string(addressModeName(d.mode)); })},
-        {"Conflict", Kind::List,
-         [](const Device&, std::size_t index, const AddressConflicts::DeviceAt& all,
-            const AddressConflicts* conflicts) {
-             return conflicts != nullptr ? conflicts->partiesFor(index, all) : Values{};
-         }},
-    };
-    return list;
-}
-
-std::string joined(const Values& values) {
+std::string joined(const std::vector<std::string>& values) {
     std::string out;
     for (const std::string& v : values) {
-        out += (out.empty() ? "" : " ") + v;
+        out += out.empty() ? "" : " ";
+        out += v;
     }
     return out;
 }
@@ -128,25 +79,31 @@ std::string devicesAsJson(std::size_t count, const AddressConflicts::DeviceAt& a
     // Ordered, so that the keys come in the reply's order, as in the CSV header.
     Ordered list = Ordered::array();
     for (std::size_t i = 0; i < count; ++i) {
+        const DeviceView device = at(i);
         Ordered object = Ordered::object();
-        for (const Field& f : fields()) {
-            Values values = f.values(at(i), i, at, conflicts);
-            Ordered& slot = object[std::string(f.name)];
+        for (const DeviceField& f : deviceFields()) {
+            if (f.key.empty()) {
+                continue;
+            }
+            Ordered& slot = object[std::string(f.key)];
+            if (f.kind == FieldKind::Parties) {
+                slot = parties(i, at, conflicts);
+                continue;
+            }
+            const FieldValue value = f.read(device, i);
             switch (f.kind) {
-            case Kind::Text:
+            case FieldKind::Text:
                 // Device texts are UTF-8 already; an adapter's name is whatever bytes the
                 // kernel holds, read as a device text is.
-                slot = decodeDeviceText(values.front());
+                slot = decodeDeviceText(value.text);
                 break;
-            case Kind::Number:
-            case Kind::Flag:
-                slot = Ordered::parse(values.front());
+            case FieldKind::Number:
+                slot = value.number;
                 break;
-            case Kind::List:
-                slot = Ordered::array();
-                for (std::string& v : values) {
-                    slot.push_back(std::move(v));
-                }
+            case FieldKind::Flag:
+                slot = value.number != 0;
+                break;
+            case FieldKind::Parties:
                 break;
             }
         }
@@ -158,16 +115,40 @@ std::string devicesAsJson(std::size_t count, const AddressConflicts::DeviceAt& a
 std::string devicesAsCsv(std::size_t count, const AddressConflicts::DeviceAt& at,
                          const AddressConflicts* conflicts) {
     std::string out;
-    for (const Field& f : fields()) {
-        out += (out.empty() ? "" : ",") + std::string(f.name);
+    for (const DeviceField& f : deviceFields()) {
+        if (!f.key.empty()) {
+            out += out.empty() ? "" : ",";
+            out += f.key;
+        }
     }
     out += '\n';
     for (std::size_t i = 0; i < count; ++i) {
+        const DeviceView device = at(i);
         bool first = true;
-        for (const Field& f : fields()) {
+        for (const DeviceField& f : deviceFields()) {
+            if (f.key.empty()) {
+                continue;
+            }
             out += first ? "" : ",";
             first = false;
-            out += csvField(joined(f.values(at(i), i, at, conflicts)));
+            if (f.kind == FieldKind::Parties) {
+                out += csvField(joined(parties(i, at, conflicts)));
+                continue;
+            }
+            const FieldValue value = f.read(device, i);
+            switch (f.kind) {
+            case FieldKind::Text:
+                out += csvField(value.text);
+                break;
+            case FieldKind::Number:
+                out += std::to_string(value.number);
+                break;
+            case FieldKind::Flag:
+                out += value.number != 0 ? "true" : "false";
+                break;
+            case FieldKind::Parties:
+                break;
+            }
         }
         out += '\n';
     }

@@ -4,8 +4,9 @@
 // saved from the window reads exactly as the CLI's.
 //
 // Device texts come from the network, so nothing from them reaches the output unescaped that
-// could move a terminal's cursor or split a CSV row. Fields come in the reply's order, then
-// where the device answered; scripts read the CSV by position, so a new field is appended.
+// could move a terminal's cursor or split a CSV row. Fields are the export's rows of the table
+// of a device's fields (DeviceFields): the reply's order, then where the device answered;
+// scripts read the CSV by position, so a new field is appended.
 
 #include "core/Device.h"
 #include "devices/AddressConflicts.h"
@@ -25,8 +26,7 @@ std::string devicesAsJson(std::size_t count, const AddressConflicts::DeviceAt& a
 template <typename Devices>
 std::string devicesAsJson(const Devices& devices, const AddressConflicts* conflicts) {
     return devicesAsJson(
-        devices.size(), [&devices](std::size_t i) -> const Device& { return devices[i]; },
-        conflicts);
+        devices.size(), [&devices](std::size_t i) -> DeviceView { return devices[i]; }, conflicts);
 }
 
 // A header line with the JSON's keys, then a line per device; a conflict's parties joined by
@@ -36,8 +36,7 @@ std::string devicesAsCsv(std::size_t count, const AddressConflicts::DeviceAt& at
 template <typename Devices>
 std::string devicesAsCsv(const Devices& devices, const AddressConflicts* conflicts) {
     return devicesAsCsv(
-        devices.size(), [&devices](std::size_t i) -> const Device& { return devices[i]; },
-        conflicts);
+        devices.size(), [&devices](std::size_t i) -> DeviceView { return devices[i]; }, conflicts);
 }
 
 // One CSV field: control characters as \xNN, quoted when it holds a comma, a quote or blanks

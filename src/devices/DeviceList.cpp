@@ -2,86 +2,119 @@
 
 #include "discovery/DeviceRecord.h"
 
+#include <algorithm>
 #include <functional>
 #include <new>
-#include <string_view>
 
 namespace ondrel {
 
-std::size_t DeviceList::hashOf(const WireRecord& record) {
-    return std::hash<std::string_view>{}(
-        std::string_view(reinterpret_cast<const char*>(record.data()), record.size()));
+namespace {
+
+std::size_t hashOf(std::string_view packedRecord) {
+    return std::hash<std::string_view>{}(packedRecord);
+}
+
+} // namespace
+
+template <typename Visit>
+void DeviceList::forEachSameRecord(std::string_view record, Visit visit) const {
+    if (m_index.empty()) {
+        return;
+    }
+    const std::size_t mask = m_index.size() - 1;
+    for (std::size_t slot = hashOf(record) & mask; m_index[slot] != 0; slot = (slot + 1) & mask) {
+        const std::size_t at = m_index[slot] - 1;
+        if (m_devices.record(at) == record) {
+            visit(at);
+        }
+    }
 }
 
 void DeviceList::index(std::size_t at) {
-    m_byRecord.emplace(hashOf(m_devices[at].record), at);
+    const std::size_t mask = m_index.size() - 1;
+    std::size_t slot = hashOf(m_devices.record(at)) & mask;
+    while (m_index[slot] != 0) {
+        slot = (slot + 1) & mask;
+    }
+    m_index[slot] = static_cast<uint32_t>(at + 1);
 }
 
-void DeviceList::unindex(std::size_t at) {
-    const auto [first, last] = m_byRecord.equal_range(hashOf(m_devices[at].record));
-    for (auto it = first; it != last; ++it) {
-        if (it->second == at) {
-            m_byRecord.erase(it);
-            return;
-        }
+void DeviceList::reindex(std::size_t slots) {
+    std::vector<uint32_t> fresh(slots, 0);
+    m_index.swap(fresh);
+    for (std::size_t at = 0; at < size(); ++at) {
+        index(at);
     }
 }
 
-DeviceList::AddOutcome DeviceList::add(Device device) {
-    const auto [first, last] = m_byRecord.equal_range(hashOf(device.record));
+template <typename Take>
+DeviceList::AddOutcome DeviceList::add(std::string_view record, const AdapterRef& adapter,
+                                       Take take) {
     bool repeat = false;
     bool moved = false;
-    for (auto it = first; it != last; ++it) {
-        Device& listed = m_devices[it->second];
-        if (listed.record != device.record) {
-            continue; // a hash collision, not a repeat
-        }
+    forEachSameRecord(record, [&](std::size_t at) {
         repeat = true;
         // A reply that names no adapter (fed in by hand) never hides the known one.
-        if (device.adapter.Known() && !(listed.adapter == device.adapter)) {
-            listed.adapter = device.adapter;
+        if (adapter.Known() && !(m_devices.adapter(at) == adapter) &&
+            m_devices.setAdapter(at, adapter)) {
             moved = true;
         }
-    }
+    });
     if (repeat) {
         return moved ? AddOutcome::Relocated : AddOutcome::Repeat;
     }
-    if (m_devices.size() >= kMaxDevices) {
+    if (size() >= kMaxDevices) {
         ++m_overflow;
         return AddOutcome::Full;
     }
-    // The list and its index take the device together or not at all.
+    // Room in the index first, so that the list takes the device whole or not at all. Never
+    // more than half full, so that a look-up meets a free slot soon.
     try {
-        m_devices.push_back(std::move(device));
-        try {
-            index(m_devices.size() - 1);
-        } catch (const std::bad_alloc&) {
-            m_devices.pop_back();
-            throw;
+        if (2 * (size() + 1) > m_index.size()) {
+            reindex(std::max<std::size_t>(64, 2 * m_index.size()));
         }
     } catch (const std::bad_alloc&) {
         return AddOutcome::OutOfMemory;
     }
+    if (!take()) {
+        return AddOutcome::OutOfMemory;
+    }
+    index(size() - 1);
     return AddOutcome::Added;
+}
+
+DeviceList::AddOutcome DeviceList::add(const Device& device) {
+    const PackedRecord record(device.record);
+    return add(record.bytes(), device.adapter, [&] { return m_devices.push(device, record); });
 }
 
 bool DeviceList::addAll(std::vector<Device>&& replies) {
     bool moved = false;
-    for (Device& reply : replies) {
-        moved = add(std::move(reply)) == AddOutcome::Relocated || moved;
+    for (const Device& reply : replies) {
+        moved = add(reply) == AddOutcome::Relocated || moved;
+    }
+    return moved;
+}
+
+bool DeviceList::addAll(const PackedDevices& replies) {
+    bool moved = false;
+    for (std::size_t i = 0; i < replies.size(); ++i) {
+        moved = add(replies.record(i), replies.adapter(i),
+                    [&] { return m_devices.push(replies, i); }) == AddOutcome::Relocated ||
+                moved;
     }
     return moved;
 }
 
 void DeviceList::clear() {
     m_devices.clear();
-    m_byRecord.clear();
+    m_index = {};
     m_overflow = 0;
     ++m_generation;
 }
 
 std::optional<std::size_t> DeviceList::findMac(std::string_view mac) const {
-    for (std::size_t i = 0; i < m_devices.size(); ++i) {
+    for (std::size_t i = 0; i < size(); ++i) {
         if (m_devices[i].mac == mac) {
             return i;
         }
@@ -90,12 +123,13 @@ std::optional<std::size_t> DeviceList::findMac(std::string_view mac) const {
 }
 
 void DeviceList::applyAccepted(std::size_t at, const NetworkSettings& sent) {
-    if (at >= m_devices.size()) {
+    if (at >= size()) {
         return;
     }
-    unindex(at);
-    applyAcceptedSettings(m_devices[at], sent);
-    index(at);
+    Device device = this->device(at);
+    applyAcceptedSettings(device, sent);
+    m_devices.replace(at, device);
+    reindex(m_index.size());
 }
 
 } // namespace ondrel

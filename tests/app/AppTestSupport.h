@@ -5,6 +5,7 @@
 #include "DeviceListModel.h"
 #include "FakeDesktop.h"
 #include "FakeEndpoint.h"
+#include "ListColumns.h"
 #include "LoopbackDevice.h"
 #include "MainWindow.h"
 #include "ManualClock.h"

@@ -97,8 +97,8 @@ TEST_F(LayoutTest, ColumnsShowWholeNamesAndMacsAndCanBeResized) {
     struct Column {
         int column;
         QString text;
-    } columns[] = {{DeviceListModel::NameColumn, QStringLiteral("Sim Camera 00001")},
-                   {DeviceListModel::MacColumn, QStringLiteral("AA:BB:CC:DD:EE:FF")}};
+    } columns[] = {{ColumnOf("DeviceName"), QStringLiteral("Sim Camera 00001")},
+                   {ColumnOf("MAC"), QStringLiteral("AA:BB:CC:DD:EE:FF")}};
     for (const Column& c : columns) {
         // The view elides a text that does not fit: the cell must hold the text with margins.
         EXPECT_GE(list->columnWidth(c.column), metrics.horizontalAdvance(c.text) + 8)
@@ -107,7 +107,7 @@ TEST_F(LayoutTest, ColumnsShowWholeNamesAndMacsAndCanBeResized) {
     }
     const QRect rows = list->viewport()->rect();
     int shown = 0;
-    for (int c = 0; c < DeviceListModel::ColumnCount; ++c) {
+    for (int c = 0; c < list->model()->columnCount(); ++c) {
         shown += list->isColumnHidden(c) ? 0 : list->columnWidth(c);
     }
     EXPECT_LE(shown, rows.width() + 1) << "the columns fit the list without scrolling";

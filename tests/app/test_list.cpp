@@ -38,7 +38,7 @@ protected:
         std::vector<int> rows;
         const QAbstractItemModel* m = View()->model();
         for (int r = 0; r < m->rowCount(); ++r) {
-            rows.push_back(m->index(r, DeviceListModel::NumberColumn).data().toInt());
+            rows.push_back(m->index(r, ColumnOf("No.")).data().toInt());
         }
         return rows;
     }
@@ -65,15 +65,15 @@ TEST_F(ListTest, AHeaderClickSortsAndTheClickedRowIsStillTheDeviceUsed) {
     for (const PlayedDevice& p : played) {
         List(p);
     }
-    View()->setColumnHidden(DeviceListModel::HttpPortColumn, false);
+    View()->setColumnHidden(ColumnOf("HTTP port"), false);
     struct Case {
         int column;
         std::vector<int> ascending; // arrival numbers, top to bottom
     } cases[] = {
         // As numbers, not as text; a text that is no address last.
-        {DeviceListModel::IpColumn, {2, 0, 1, 3}},
-        {DeviceListModel::HttpPortColumn, {1, 3, 2, 0}},
-        {DeviceListModel::NameColumn, {0, 1, 2, 3}},
+        {ColumnOf("IP"), {2, 0, 1, 3}},
+        {ColumnOf("HTTP port"), {1, 3, 2, 0}},
+        {ColumnOf("DeviceName"), {0, 1, 2, 3}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.column);
@@ -86,7 +86,7 @@ TEST_F(ListTest, AHeaderClickSortsAndTheClickedRowIsStillTheDeviceUsed) {
         EXPECT_EQ(Shown(), std::vector<int>(c.ascending.rbegin(), c.ascending.rend()));
     }
     // Sorted by address, the top row is 9.255.0.1: shown, queried, browsed and double-clicked.
-    ClickHeader(DeviceListModel::IpColumn);
+    ClickHeader(ColumnOf("IP"));
     ASSERT_EQ(Shown().front(), 2);
     Drain(50);
     ClickRow(0);
@@ -223,20 +223,19 @@ TEST_F(ConflictTest, ADeviceSharingAnAddressOnItsLanIsMarkedWithTheOthersNamed) 
     const DeviceListModel& model = window->devices();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.row);
-        const QModelIndex ip = model.index(c.row, DeviceListModel::IpColumn);
+        const QModelIndex ip = model.index(c.row, ColumnOf("IP"));
         EXPECT_EQ(model.data(ip, Qt::DecorationRole).isValid(), *c.hint != '\0');
         EXPECT_EQ(model.data(ip, Qt::ToolTipRole).toString(), QString::fromLatin1(c.hint));
-        EXPECT_EQ(model
-                      .data(model.index(c.row, DeviceListModel::NameColumn),
-                            Qt::AccessibleDescriptionRole)
-                      .toString(),
-                  QString::fromLatin1(c.hint));
+        EXPECT_EQ(
+            model.data(model.index(c.row, ColumnOf("DeviceName")), Qt::AccessibleDescriptionRole)
+                .toString(),
+            QString::fromLatin1(c.hint));
     }
 }
 
 TEST_F(ConflictTest, SaveListWritesWhatTheCliPrintsWhateverTheListShows) {
     // Sorted by address and filtered: the file still holds every device in arrival order.
-    ClickHeader(DeviceListModel::IpColumn);
+    ClickHeader(ColumnOf("IP"));
     QTest::keyClicks(Named<QLineEdit>(*window, "filterEdit"), QStringLiteral("Cam 4"));
     AddressConflicts conflicts;
     conflicts.compute(devices, PcLinks());
@@ -283,11 +282,11 @@ protected:
     }
     QHeaderView* Header() const { return ListOf(*window)->horizontalHeader(); }
     void ExpectFirstRunLayout() {
-        for (int c = 0; c < DeviceListModel::ColumnCount; ++c) {
-            EXPECT_EQ(Header()->isSectionHidden(c), !DeviceListModel::shownByDefault(c)) << c;
+        for (int c = 0; c < listColumnCount(); ++c) {
+            EXPECT_EQ(Header()->isSectionHidden(c), !listColumn(c).column.shownByDefault) << c;
             EXPECT_EQ(Header()->visualIndex(c), c);
         }
-        EXPECT_EQ(Header()->sortIndicatorSection(), DeviceListModel::NumberColumn);
+        EXPECT_EQ(Header()->sortIndicatorSection(), ColumnOf("No."));
         EXPECT_EQ(Header()->sortIndicatorOrder(), Qt::AscendingOrder);
     }
 };
@@ -298,21 +297,21 @@ TEST_F(SettingsTest, ColumnsSortAndSizeAreRememberedAndADamagedFileIsIgnored) {
     const QString file = FreshSettingsFile();
     OpenWith(file);
     ExpectFirstRunLayout();
-    ListOf(*window)->setColumnHidden(DeviceListModel::ModeColumn, false);
-    ListOf(*window)->setColumnHidden(DeviceListModel::AdapterColumn, true);
-    Header()->moveSection(Header()->visualIndex(DeviceListModel::IpColumn), 1);
-    Header()->resizeSection(DeviceListModel::MacColumn, 201);
-    ListOf(*window)->sortByColumn(DeviceListModel::IpColumn, Qt::DescendingOrder);
+    ListOf(*window)->setColumnHidden(ColumnOf("Mode"), false);
+    ListOf(*window)->setColumnHidden(ColumnOf("Adapter"), true);
+    Header()->moveSection(Header()->visualIndex(ColumnOf("IP")), 1);
+    Header()->resizeSection(ColumnOf("MAC"), 201);
+    ListOf(*window)->sortByColumn(ColumnOf("IP"), Qt::DescendingOrder);
     const QSize size = window->size() + QSize(37, 23);
     window->resize(size);
     window->close();
 
     OpenWith(file);
-    EXPECT_FALSE(Header()->isSectionHidden(DeviceListModel::ModeColumn));
-    EXPECT_TRUE(Header()->isSectionHidden(DeviceListModel::AdapterColumn));
-    EXPECT_EQ(Header()->visualIndex(DeviceListModel::IpColumn), 1);
-    EXPECT_EQ(Header()->sectionSize(DeviceListModel::MacColumn), 201);
-    EXPECT_EQ(Header()->sortIndicatorSection(), DeviceListModel::IpColumn);
+    EXPECT_FALSE(Header()->isSectionHidden(ColumnOf("Mode")));
+    EXPECT_TRUE(Header()->isSectionHidden(ColumnOf("Adapter")));
+    EXPECT_EQ(Header()->visualIndex(ColumnOf("IP")), 1);
+    EXPECT_EQ(Header()->sectionSize(ColumnOf("MAC")), 201);
+    EXPECT_EQ(Header()->sortIndicatorSection(), ColumnOf("IP"));
     EXPECT_EQ(Header()->sortIndicatorOrder(), Qt::DescendingOrder);
     EXPECT_EQ(window->size(), size);
 
@@ -330,11 +329,11 @@ TEST_F(SettingsTest, ColumnsSortAndSizeAreRememberedAndADamagedFileIsIgnored) {
         // A header that hides every column would leave nothing to click.
         QTableView scratch;
         scratch.setModel(ListOf(*window)->model());
-        for (int c = 0; c < DeviceListModel::ColumnCount; ++c) {
+        for (int c = 0; c < listColumnCount(); ++c) {
             scratch.setColumnHidden(c, true);
         }
         QSettings hidden(FreshSettingsFile(), QSettings::IniFormat);
-        hidden.setValue(QStringLiteral("list/columns"), 1000 + DeviceListModel::ColumnCount);
+        hidden.setValue(QStringLiteral("list/columns"), 1000 + listColumnCount());
         hidden.setValue(QStringLiteral("list/header"), scratch.horizontalHeader()->saveState());
         hidden.sync();
         QFile written(hidden.fileName());
@@ -351,9 +350,9 @@ TEST_F(SettingsTest, ColumnsSortAndSizeAreRememberedAndADamagedFileIsIgnored) {
         OpenWith(damaged);
         ExpectFirstRunLayout();
         // Closing writes a readable file in its place.
-        ListOf(*window)->sortByColumn(DeviceListModel::MacColumn, Qt::AscendingOrder);
+        ListOf(*window)->sortByColumn(ColumnOf("MAC"), Qt::AscendingOrder);
         window->close();
         OpenWith(damaged);
-        EXPECT_EQ(Header()->sortIndicatorSection(), DeviceListModel::MacColumn);
+        EXPECT_EQ(Header()->sortIndicatorSection(), ColumnOf("MAC"));
     }
 }

@@ -2,6 +2,8 @@
 // Qt's standard buttons come out translated, and English (or a language without a catalogue)
 // keeps the source texts.
 
+#include "DeviceListModel.h"
+#include "ListColumns.h"
 #include "Texts.h"
 #include "Translations.h"
 
@@ -23,6 +25,7 @@ struct LanguageCase {
     QString devices;
     QString listFull;
     QString yes;
+    QString modeColumn; // the list's header and a device's mode, marked in its table of fields
 };
 
 class TranslationsTest : public ::testing::TestWithParam<LanguageCase> {};
@@ -36,6 +39,12 @@ TEST_P(TranslationsTest, TheFormTheStatusLineAndQtsButtonsSpeakTheLanguage) {
         EXPECT_EQ(QCoreApplication::translate("MainWindow", "Search(F3)"), c.search);
         EXPECT_EQ(Texts::DeviceCount(1) + QStringLiteral(" / ") + Texts::DeviceCount(5), c.devices);
         EXPECT_EQ(Texts::ListFull(5), c.listFull);
+        DeviceListModel model;
+        model.addReplies(std::vector<Device>(1));
+        const int mode = ondrel::testing::ColumnOf("Mode");
+        EXPECT_EQ(model.headerData(mode, Qt::Horizontal, Qt::DisplayRole).toString() +
+                      QStringLiteral(": ") + model.index(0, mode).data().toString(),
+                  c.modeColumn);
         QDialogButtonBox buttons(QDialogButtonBox::Yes);
         EXPECT_EQ(buttons.button(QDialogButtonBox::Yes)->text(), c.yes);
     }
@@ -52,7 +61,8 @@ INSTANTIATE_TEST_SUITE_P(
                      QStringLiteral("Suchen(F3)"),
                      QString::fromUtf8("1 Ger\u00e4t / 5 Ger\u00e4te"),
                      QStringLiteral("Liste voll: 5 weitere Antworten wurden ignoriert"),
-                     QStringLiteral("&Ja")},
+                     QStringLiteral("&Ja"),
+                     QStringLiteral("Modus: statisch")},
         LanguageCase{"SimplifiedChinese",
                      {QStringLiteral("zh-Hans-CN"), QStringLiteral("zh-CN"), QStringLiteral("zh")},
                      QStringLiteral("zh_CN"),
@@ -60,7 +70,8 @@ INSTANTIATE_TEST_SUITE_P(
                      QString::fromUtf8("1 \u53f0\u8bbe\u5907 / 5 \u53f0\u8bbe\u5907"),
                      QString::fromUtf8("\u5217\u8868\u5df2\u6ee1\uff1a\u53e6\u6709 5 "
                                        "\u4e2a\u5e94\u7b54\u88ab\u5ffd\u7565"),
-                     QString::fromUtf8("\u662f(&Y)")},
+                     QString::fromUtf8("\u662f(&Y)"),
+                     QString::fromUtf8("\u6a21\u5f0f: \u9759\u6001")},
         // Preferred before German, English is the source and wins.
         LanguageCase{"EnglishBeforeGerman",
                      {QStringLiteral("en-US"), QStringLiteral("de-DE")},
@@ -68,14 +79,16 @@ INSTANTIATE_TEST_SUITE_P(
                      QStringLiteral("Search(F3)"),
                      QStringLiteral("1 device / 5 devices"),
                      QStringLiteral("List full: 5 more replies were ignored"),
-                     QStringLiteral("&Yes")},
+                     QStringLiteral("&Yes"),
+                     QStringLiteral("Mode: static")},
         LanguageCase{"CLocale",
                      {QStringLiteral("C")},
                      QString(),
                      QStringLiteral("Search(F3)"),
                      QStringLiteral("1 device / 5 devices"),
                      QStringLiteral("List full: 5 more replies were ignored"),
-                     QStringLiteral("&Yes")}),
+                     QStringLiteral("&Yes"),
+                     QStringLiteral("Mode: static")}),
     [](const ::testing::TestParamInfo<LanguageCase>& row) { return row.param.name; });
 
 } // namespace

@@ -82,8 +82,8 @@ TEST(DeviceListModel, RowsAreTheListsDevicesInArrivalOrder) {
     EXPECT_EQ(inserted.count(), 1);
     ASSERT_EQ(model.rowCount(), 2);
     EXPECT_EQ(model.device(1)->name, "Cam 3");
-    EXPECT_EQ(model.device(2), nullptr);
-    EXPECT_EQ(model.device(-1), nullptr);
+    EXPECT_FALSE(model.device(2));
+    EXPECT_FALSE(model.device(-1));
     auto text = [&](int row, int column) {
         return model.data(model.index(row, column), Qt::DisplayRole).toString();
     };
@@ -97,8 +97,20 @@ TEST(DeviceListModel, RowsAreTheListsDevicesInArrivalOrder) {
     QSignalSpy redrawn(&model, &QAbstractItemModel::dataChanged);
     model.addReplies({moved});
     EXPECT_EQ(model.rowCount(), 2);
-    EXPECT_EQ(text(1, DeviceListModel::AdapterColumn), "eth1");
+    EXPECT_EQ(text(1, ColumnOf("Adapter")), "eth1");
     EXPECT_EQ(redrawn.count(), 1);
+    // A new device at row 1's address on its adapter marks row 1: its marks are drawn again,
+    // not its texts.
+    Device twin = DeviceOf(Numbered(9));
+    twin.ip = model.device(1)->ip;
+    twin.adapter = moved.adapter;
+    redrawn.clear();
+    model.addReplies({twin});
+    ASSERT_EQ(redrawn.count(), 1);
+    EXPECT_EQ(redrawn[0][0].toModelIndex().row(), 1);
+    EXPECT_EQ(redrawn[0][1].toModelIndex().row(), 1);
+    EXPECT_FALSE(redrawn[0][2].value<QList<int>>().contains(Qt::DisplayRole));
+    EXPECT_TRUE(model.index(1, ColumnOf("IP")).data(Qt::DecorationRole).isValid());
     model.clear();
     EXPECT_EQ(model.rowCount(), 0);
 }
@@ -164,17 +176,15 @@ TEST(DeviceListModel, MarksADeviceOutsideItsAdaptersSubnet) {
         SCOPED_TRACE(c.name);
         const int row = static_cast<int>(i);
         EXPECT_EQ(DeviceListModel::subnetHint(*model.device(row)), QString::fromLatin1(c.hint));
-        EXPECT_EQ(model.data(model.index(row, DeviceListModel::AdapterColumn), Qt::DisplayRole)
-                      .toString(),
+        EXPECT_EQ(model.data(model.index(row, ColumnOf("Adapter")), Qt::DisplayRole).toString(),
                   QString::fromStdString(c.adapter.name));
         const bool marked = *c.hint != '\0';
-        const QModelIndex adapter = model.index(row, DeviceListModel::AdapterColumn);
+        const QModelIndex adapter = model.index(row, ColumnOf("Adapter"));
         EXPECT_EQ(model.data(adapter, Qt::DecorationRole).isValid(), marked);
-        EXPECT_EQ(
-            model.data(model.index(row, DeviceListModel::NameColumn), Qt::ToolTipRole).toString(),
-            QString::fromLatin1(c.hint));
+        EXPECT_EQ(model.data(model.index(row, ColumnOf("DeviceName")), Qt::ToolTipRole).toString(),
+                  QString::fromLatin1(c.hint));
         // The mark is on the Adapter column only; the other columns keep their look.
-        EXPECT_FALSE(model.data(model.index(row, DeviceListModel::NameColumn), Qt::DecorationRole)
-                         .isValid());
+        EXPECT_FALSE(
+            model.data(model.index(row, ColumnOf("DeviceName")), Qt::DecorationRole).isValid());
     }
 }

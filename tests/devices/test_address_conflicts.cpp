@@ -62,6 +62,28 @@ TEST(AddressConflicts, WhoConflictsWithWhom) {
         }
         EXPECT_EQ(conflicts.count(), marked);
         EXPECT_FALSE(conflicts.of(c.devices.size()).any());
+
+        // The list growing one device at a time ends the same, and each step names exactly
+        // the earlier devices whose conflict it changed.
+        AddressConflicts growing;
+        AddressConflicts before;
+        for (std::size_t n = 1; n <= c.devices.size(); ++n) {
+            const std::vector<Device> listed(c.devices.begin(), c.devices.begin() + n);
+            std::vector<std::size_t> changed;
+            AddressConflicts whole;
+            whole.compute(listed, pc);
+            for (std::size_t i = 0; i + 1 < n; ++i) {
+                if (!(before.of(i) == whole.of(i))) {
+                    changed.push_back(i);
+                }
+            }
+            EXPECT_EQ(growing.add(listed, pc), changed) << n;
+            before = whole;
+        }
+        for (std::size_t i = 0; i < c.devices.size(); ++i) {
+            EXPECT_EQ(growing.of(i), conflicts.of(i)) << i;
+        }
+        EXPECT_EQ(growing.count(), marked);
     }
 }
 
@@ -81,4 +103,12 @@ TEST(AddressConflicts, AThousandAtOneAddressNameAFewAndCountTheRest) {
     EXPECT_EQ(first.back(), "+983 more");                         // 999 others, 16 named
     EXPECT_EQ(conflicts.parties(5, devices).back(), "+983 more"); // M0's two rows: one device
     EXPECT_EQ(conflicts.count(), devices.size());
+
+    // Taken in two halves, each device of the second half counts once more for every device
+    // of the first.
+    AddressConflicts growing;
+    growing.add(std::vector<Device>(devices.begin(), devices.begin() + 500), {});
+    EXPECT_EQ(growing.add(devices, {}).size(), 500u);
+    EXPECT_EQ(growing.parties(0, devices), first);
+    EXPECT_EQ(growing.parties(5, devices).back(), "+983 more");
 }

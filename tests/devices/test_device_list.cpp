@@ -1,7 +1,10 @@
 #include "TestRecords.h"
+#include "devices/DeviceExport.h"
 #include "devices/DeviceList.h"
 
 #include <gtest/gtest.h>
+
+#include <tuple>
 
 using namespace ondrel;
 using ondrel::test::MacOf;
@@ -39,7 +42,6 @@ TEST(DeviceList, ArrivalOrderLookupAndClear) {
     for (std::size_t i = 0; i < list.size(); ++i) {
         EXPECT_EQ(list[i].name, names[i]) << i;
     }
-    EXPECT_EQ(list.at(5), nullptr);
     // The first arrival with the MAC wins; the text must match exactly.
     EXPECT_EQ(list.findMac(MacOf(2)), 1u);
     for (const std::string& miss :
@@ -74,7 +76,7 @@ TEST(DeviceList, AnExactRepeatFromAnotherAdapterMovesTheDevice) {
     for (const Step& step : steps) {
         EXPECT_EQ(list.add(MakeDevice(4, step.via)), step.outcome) << step.name;
         ASSERT_EQ(list.size(), 1u);
-        EXPECT_EQ(list[0].adapter, step.stored) << step.name;
+        EXPECT_EQ(*list[0].adapter, step.stored) << step.name;
     }
     EXPECT_TRUE(list.addAll({MakeDevice(4, cable)}));
 }
@@ -95,14 +97,58 @@ TEST(DeviceList, AcceptedSettingsAreKeptAndRepeatTheDevicesNextReply) {
     EXPECT_EQ(list[0].name, "Cam1");
     EXPECT_EQ(list[1].name, "Cam2");
 
-    Device nextReply = list[0];
+    Device nextReply = list.device(0);
     EXPECT_EQ(list.add(nextReply), Outcome::Repeat);
     EXPECT_EQ(list.add(MakeDevice(1)), Outcome::Added); // its old reply is no longer listed
 
     list.applyAccepted(1, sent); // now equal to 0 apart from its own fields
-    list.applyAccepted(2, currentSettings(list[2]));
-    EXPECT_EQ(list.add(list[1]), Outcome::Repeat);
+    list.applyAccepted(2, currentSettings(list.device(2)));
+    EXPECT_EQ(list.add(list.device(1)), Outcome::Repeat);
     EXPECT_EQ(list.size(), 3u);
+}
+
+// What the list keeps of a device is the device: its copy and its view hold every field as it
+// was given, however odd, and the texts of one device never run into another's.
+TEST(DeviceList, KeepsEveryFieldOfEveryDeviceAsGiven) {
+    const AdapterRef wired{"eth0", 2, 0x0A4D0001, 24};
+    Device plain = MakeDevice(1, wired);
+    Device odd = MakeDevice(2, {"", 7, 0, 0});
+    odd.name = std::string("\xe5\xa4\xa7\0x", 5);
+    odd.mac.clear();
+    odd.ip = ReportedAddress::fromText("010.1.1.300");
+    odd.dns1 = ReportedAddress::fromText("1.2.3.4");
+    odd.mode = AddressMode::Dhcp;
+    odd.port2 = 65535;
+    odd.port4 = 1;
+    odd.webVersion = std::string(70000, 'w'); // longer than a block of the list's storage
+    odd.appVersion = "a";
+    Device fed; // fed in by hand: no record, no adapter
+    fed.id = "by hand";
+    // Records as unlike a reply's as can be: every other byte zero, and none.
+    Device alternating = MakeDevice(3, wired);
+    Device full = MakeDevice(4, wired);
+    for (std::size_t i = 0; i < alternating.record.size(); ++i) {
+        alternating.record[i] = std::byte(i % 2 == 0 ? 0 : i);
+        full.record[i] = std::byte{0xFF};
+    }
+    const std::vector<Device> given = {plain, odd, fed, alternating, full};
+    DeviceList list;
+    for (const Device& d : given) {
+        ASSERT_EQ(list.add(d), Outcome::Added);
+    }
+    const auto fields = [](const Device& d) {
+        return std::tuple(d.name, d.mac, d.id, d.ip, d.netMask, d.gateway, d.dns0, d.dns1, d.mode,
+                          d.httpPort, d.port2, d.port3, d.port4, d.webVersion, d.appVersion,
+                          d.adapter, d.record);
+    };
+    for (std::size_t i = 0; i < given.size(); ++i) {
+        EXPECT_EQ(fields(list.device(i)), fields(given[i])) << i;
+    }
+    // Read through its views, the list exports as the devices given do.
+    EXPECT_EQ(devicesAsJson(list, nullptr), devicesAsJson(given, nullptr));
+    std::vector<Device> copies(list.devices().begin(), list.devices().end());
+    ASSERT_EQ(copies.size(), given.size());
+    EXPECT_EQ(fields(copies[1]), fields(odd));
 }
 
 // Any host can send replies: the list stops at its bound and counts what it turned away.

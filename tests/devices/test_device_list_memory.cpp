@@ -55,35 +55,38 @@ using ondrel::test::MacOf;
 using ondrel::test::MakeDevice;
 
 // Whichever allocation of an addition fails, the list stays whole: the device is in the list
-// and its repeat index or in neither, and a later addition of the same reply works.
+// and its repeat index or in neither, and a later addition of the same reply works. A list's
+// first device takes every kind of room there is (its storage, its place in arrival order, the
+// repeat index, its adapter); the 129th grows its place in arrival order and the index.
 TEST(DeviceListMemory, FailedAllocationLeavesTheListWhole) {
-    DeviceList list;
-    unsigned next = 0;
-    int failures = 0;
-    for (int failAt = 0; failAt < 8; ++failAt) {
-        for (unsigned warm = 0; warm < 5; ++warm) {
-            ASSERT_EQ(list.add(MakeDevice(next++)), DeviceList::AddOutcome::Added);
-        }
-        const std::size_t before = list.size();
-        const Device d = MakeDevice(next++);
-        Device copy = d; // copied before the failure is armed
+    const AdapterRef adapter{"eth0", 2, 0x0A4D0001, 24};
+    for (const unsigned before : {0u, 128u}) {
+        int failures = 0;
+        for (int failAt = 0; failAt < 8; ++failAt) {
+            SCOPED_TRACE(failAt);
+            DeviceList list;
+            for (unsigned n = 0; n < before; ++n) {
+                ASSERT_EQ(list.add(MakeDevice(n, adapter)), DeviceList::AddOutcome::Added);
+            }
+            const Device d = MakeDevice(before, {"eth1", 3, 0, 0});
 
-        g_allocationsBeforeFailure = failAt;
-        const DeviceList::AddOutcome outcome = list.add(std::move(copy));
-        g_allocationsBeforeFailure = -1;
+            g_allocationsBeforeFailure = failAt;
+            const DeviceList::AddOutcome outcome = list.add(d);
+            g_allocationsBeforeFailure = -1;
 
-        if (outcome == DeviceList::AddOutcome::OutOfMemory) {
-            ++failures;
-            EXPECT_EQ(list.size(), before) << failAt;
-            EXPECT_FALSE(list.findMac(MacOf(next - 1))) << failAt;
-            EXPECT_EQ(list.add(d), DeviceList::AddOutcome::Added) << failAt;
-        } else {
-            ASSERT_EQ(outcome, DeviceList::AddOutcome::Added) << failAt;
-            EXPECT_EQ(list.add(d), DeviceList::AddOutcome::Repeat) << failAt;
+            if (outcome == DeviceList::AddOutcome::OutOfMemory) {
+                ++failures;
+                EXPECT_EQ(list.size(), before);
+                EXPECT_FALSE(list.findMac(MacOf(before)));
+                EXPECT_EQ(list.add(d), DeviceList::AddOutcome::Added);
+            } else {
+                ASSERT_EQ(outcome, DeviceList::AddOutcome::Added);
+                EXPECT_EQ(list.add(d), DeviceList::AddOutcome::Repeat);
+            }
+            EXPECT_EQ(list.size(), before + 1);
+            EXPECT_EQ(list.findMac(MacOf(before)), before);
+            EXPECT_EQ(list.device(before).adapter.name, "eth1");
         }
-        EXPECT_EQ(list.size(), before + 1) << failAt;
-        EXPECT_TRUE(list.findMac(MacOf(next - 1))) << failAt;
+        EXPECT_GE(failures, 2) << before << " devices before";
     }
-    // The repeat index's node at least can fail, and the list's growth when it grows.
-    EXPECT_GE(failures, 1);
 }

@@ -8,6 +8,7 @@
 #include "DeviceForm.h"
 #include "DeviceListModel.h"
 #include "IpAddressControl.h"
+#include "ListColumns.h"
 #include "MainWindow.h"
 #include "SimExpectations.h"
 
@@ -26,6 +27,7 @@
 
 using namespace ondrel;
 using namespace ondrel::lab;
+using ondrel::testing::ColumnOf;
 using sim::SimDevice;
 
 namespace {
@@ -286,17 +288,16 @@ TEST_F(WindowSearchLab, AnInventoryIsMarkedSortedFilteredCopiedAndSavedAsTheCliP
     const bool marked[] = {false, true, false, false, true, true};
     for (int row = 0; row < 6; ++row) {
         SCOPED_TRACE(row);
-        EXPECT_EQ(
-            model.data(model.index(row, DeviceListModel::IpColumn), Qt::DecorationRole).isValid(),
-            marked[row]);
+        EXPECT_EQ(model.data(model.index(row, ColumnOf("IP")), Qt::DecorationRole).isValid(),
+                  marked[row]);
     }
 
     QHeaderView* header = List()->horizontalHeader();
-    const int x = header->sectionViewportPosition(DeviceListModel::IpColumn) + 10;
+    const int x = header->sectionViewportPosition(ColumnOf("IP")) + 10;
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, {x, header->height() / 2});
     std::vector<int> order;
     for (int row = 0; row < 6; ++row) {
-        order.push_back(List()->model()->index(row, DeviceListModel::NumberColumn).data().toInt());
+        order.push_back(List()->model()->index(row, ColumnOf("No.")).data().toInt());
     }
     EXPECT_EQ(order, (std::vector<int>{5, 1, 4, 2, 3, 0}));
 
@@ -321,12 +322,12 @@ TEST_F(WindowSearchLab, AnInventoryIsMarkedSortedFilteredCopiedAndSavedAsTheCliP
     const QStringList lines =
         QString::fromUtf8(saved.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 7);
-    const QString mac1 = Cell(1, DeviceListModel::MacColumn);
-    const QString mac4 = Cell(4, DeviceListModel::MacColumn);
+    const QString mac1 = Cell(1, ColumnOf("MAC"));
+    const QString mac4 = Cell(4, ColumnOf("MAC"));
     const QString conflicts[] = {{}, mac4, {}, {}, mac1, QStringLiteral("this PC")};
     for (int row = 0; row < 6; ++row) {
         SCOPED_TRACE(row);
-        EXPECT_TRUE(lines[row + 1].contains(Cell(row, DeviceListModel::MacColumn)));
+        EXPECT_TRUE(lines[row + 1].contains(Cell(row, ColumnOf("MAC"))));
         EXPECT_EQ(lines[row + 1].section(QLatin1Char(','), -1), conflicts[row]);
     }
     EXPECT_TRUE(prompter->seen.isEmpty());

@@ -11,6 +11,7 @@
 #include "DeviceListModel.h"
 #include "FakeDesktop.h"
 #include "IpAddressControl.h"
+#include "ListColumns.h"
 #include "MainWindow.h"
 
 #include <QAction>
@@ -57,7 +58,7 @@ protected:
     int RowOf(const std::string& mac) const {
         for (int row = 0; row < Rows(); ++row) {
             if (dialog->devices()
-                    .data(dialog->devices().index(row, DeviceListModel::MacColumn), Qt::DisplayRole)
+                    .data(dialog->devices().index(row, ColumnOf("MAC")), Qt::DisplayRole)
                     .toString()
                     .toStdString() == mac) {
                 return row;
@@ -105,15 +106,14 @@ TEST_F(WindowTwoLans, OneSearchListsBothLansWithTheirAdapterAndTheSubnetMark) {
         SCOPED_TRACE(w.mac);
         const int row = RowOf(w.mac);
         ASSERT_GE(row, 0);
-        EXPECT_EQ(model.data(model.index(row, DeviceListModel::AdapterColumn), Qt::DisplayRole)
-                      .toString(),
+        EXPECT_EQ(model.data(model.index(row, ColumnOf("Adapter")), Qt::DisplayRole).toString(),
                   QString::fromLatin1(w.adapter));
-        const QModelIndex cell = model.index(row, DeviceListModel::AdapterColumn);
+        const QModelIndex cell = model.index(row, ColumnOf("Adapter"));
         EXPECT_EQ(!model.data(cell, Qt::DecorationRole).isNull(), w.marked);
         EXPECT_EQ(!model.data(cell, Qt::ToolTipRole).isNull(), w.marked);
     }
     EXPECT_EQ(
-        model.data(model.index(RowOf(cameras[1].mac), DeviceListModel::NameColumn), Qt::ToolTipRole)
+        model.data(model.index(RowOf(cameras[1].mac), ColumnOf("DeviceName")), Qt::ToolTipRole)
             .toString(),
         QStringLiteral("192.168.0.64 is outside eCam's subnet 192.168.1.0/24: the browser "
                        "cannot reach it until you change its address or the PC's"));

@@ -1,0 +1,83 @@
+#pragma once
+// Devices packed one after another in large blocks: their texts side by side, their records
+// without their padding, their adapters once for all the devices behind each. A DeviceList
+// keeps its devices so, and the window's receive thread hands a burst over so, at about a third
+// of what Device values take. Readers see a device through a DeviceView; whoever keeps one
+// takes a Device copy.
+//
+// One thread at a time; the whole may move to another thread.
+
+#include "core/Device.h"
+#include "devices/DeviceView.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+namespace ondrel {
+
+// A record without its padding: its runs of zero bytes counted rather than kept. A record's
+// fields are texts padded with zeros, so this takes about half of it; each record has exactly
+// one packed form, so two packed forms are equal exactly when their records are.
+class PackedRecord {
+public:
+    explicit PackedRecord(const WireRecord& record);
+    std::string_view bytes() const { return {m_bytes.data(), m_size}; }
+    static void unpack(std::string_view packed, WireRecord& record);
+
+private:
+    // At worst every other byte is zero: three bytes for every two.
+    std::array<char, std::tuple_size_v<WireRecord> * 3 / 2 + 2> m_bytes;
+    std::size_t m_size = 0;
+};
+
+class PackedDevices {
+public:
+    PackedDevices();
+    ~PackedDevices();
+    PackedDevices(PackedDevices&&) noexcept;
+    PackedDevices& operator=(PackedDevices&&) noexcept;
+
+    // Appends device, or the index-th device of other; false, and nothing taken, when there is
+    // no memory for it.
+    bool push(const Device& device) { return push(device, PackedRecord(device.record)); }
+    bool push(const Device& device, const PackedRecord& record);
+    bool push(const PackedDevices& other, std::size_t index);
+
+    std::size_t size() const { return m_entries.size(); }
+    bool empty() const { return m_entries.empty(); }
+    // The index-th device (index < size()): valid until the next change.
+    DeviceView operator[](std::size_t index) const;
+    Device device(std::size_t index) const;
+    std::string_view record(std::size_t index) const;
+    const AdapterRef& adapter(std::size_t index) const;
+
+    // The device answered on adapter after all; false, and nothing changed, when there is no
+    // memory for it.
+    bool setAdapter(std::size_t index, const AdapterRef& adapter);
+    // The device is now device (an accepted update); may throw std::bad_alloc, changing nothing.
+    void replace(std::size_t index, const Device& device);
+    void clear();
+
+private:
+    struct Entry;
+    class Arena;
+
+    // The number of adapter, and room for one more device of textLength and recordSize; none
+    // when there is no memory for them.
+    std::optional<uint16_t> prepare(std::size_t textLength, std::size_t recordSize,
+                                    const AdapterRef& adapter);
+    std::optional<uint16_t> adapterNumber(const AdapterRef& adapter);
+    Entry* pack(const Device& device, const PackedRecord& record, uint16_t adapter);
+
+    std::unique_ptr<Arena> m_arena;
+    std::vector<Entry*> m_entries;
+    std::deque<AdapterRef> m_adapters;
+};
+
+} // namespace ondrel
