@@ -40,11 +40,11 @@ std::string recordKey(const Device& device) {
 } // namespace
 
 AssignDialog::AssignDialog(AssignSetup setup, DeviceSession& session, QWidget* parent)
-    : QDialog(parent), ui(std::make_unique<Ui::AssignDialog>()), m_setup(std::move(setup)),
+    : QDialog(parent), m_ui(std::make_unique<Ui::AssignDialog>()), m_setup(std::move(setup)),
       m_batch(session.batch()), m_viewSettings(m_setup.settingsFile),
       m_pcAddresses(session.pcAddresses()) {
     setObjectName(QStringLiteral("assignDialog"));
-    ui->setupUi(this);
+    m_ui->setupUi(this);
     if (!m_setup.prompter) {
         m_setup.prompter = std::make_shared<MessageBoxPrompter>();
     }
@@ -54,25 +54,26 @@ AssignDialog::AssignDialog(AssignSetup setup, DeviceSession& session, QWidget* p
     for (std::size_t i = 0; i < m_listed.size(); ++i) {
         m_numbers.emplace(recordKey(m_listed[i]), static_cast<int>(i));
     }
-    ui->planTable->setColumnCount(ResultColumn + 1);
-    ui->planTable->setHorizontalHeaderLabels({Texts::ColumnNumber(), Texts::ColumnName(),
-                                              Texts::ColumnMac(), tr("IP"), tr("New IP"),
-                                              tr("Result")});
-    ui->planTable->verticalHeader()->hide();
-    ui->planTable->horizontalHeader()->setStretchLastSection(true);
+    m_ui->planTable->setColumnCount(ResultColumn + 1);
+    m_ui->planTable->setHorizontalHeaderLabels({Texts::columnNumber(), Texts::columnName(),
+                                                Texts::columnMac(), tr("IP"), tr("New IP"),
+                                                tr("Result")});
+    m_ui->planTable->verticalHeader()->hide();
+    m_ui->planTable->horizontalHeader()->setStretchLastSection(true);
     setSizeGripEnabled(true);
     fitTable();
     m_viewSettings.restoreSize(*this, kSizeName);
 
-    for (QLineEdit* edit : {ui->firstAddressEdit, ui->netMaskEdit, ui->gatewayEdit, ui->dnsEdit}) {
+    for (QLineEdit* edit :
+         {m_ui->firstAddressEdit, m_ui->netMaskEdit, m_ui->gatewayEdit, m_ui->dnsEdit}) {
         connect(edit, &QLineEdit::textChanged, this, &AssignDialog::replan);
     }
-    connect(ui->httpPortSpin, &QSpinBox::valueChanged, this, &AssignDialog::replan);
-    connect(ui->loadPlanButton, &QPushButton::clicked, this, &AssignDialog::askPlanFile);
-    connect(ui->saveReportButton, &QPushButton::clicked, this, &AssignDialog::askReportFile);
-    connect(ui->applyButton, &QPushButton::clicked, this, &AssignDialog::apply);
-    connect(ui->cancelButton, &QPushButton::clicked, this, &AssignDialog::cancelBatch);
-    connect(ui->closeButton, &QPushButton::clicked, this, &AssignDialog::reject);
+    connect(m_ui->httpPortSpin, &QSpinBox::valueChanged, this, &AssignDialog::replan);
+    connect(m_ui->loadPlanButton, &QPushButton::clicked, this, &AssignDialog::askPlanFile);
+    connect(m_ui->saveReportButton, &QPushButton::clicked, this, &AssignDialog::askReportFile);
+    connect(m_ui->applyButton, &QPushButton::clicked, this, &AssignDialog::apply);
+    connect(m_ui->cancelButton, &QPushButton::clicked, this, &AssignDialog::cancelBatch);
+    connect(m_ui->closeButton, &QPushButton::clicked, this, &AssignDialog::reject);
 
     connect(&m_batch, &AssignBatch::stageChanged, this, &AssignDialog::onBatchStage);
     connect(&m_batch, &AssignBatch::probed, this, &AssignDialog::onProbed);
@@ -83,19 +84,19 @@ AssignDialog::AssignDialog(AssignSetup setup, DeviceSession& session, QWidget* p
     });
     connect(&m_batch, &AssignBatch::restartProgress, this, [this](int step, int total) {
         if (m_started) {
-            ui->assignRestartProgress->showStep(step, total);
+            m_ui->assignRestartProgress->showStep(step, total);
         }
     });
 
     setStage(Stage::Editing);
     replan();
-    ui->firstAddressEdit->setFocus(Qt::OtherFocusReason);
+    m_ui->firstAddressEdit->setFocus(Qt::OtherFocusReason);
 }
 
 AssignDialog::~AssignDialog() = default;
 
 void AssignDialog::fitTable() {
-    QTableWidget* table = ui->planTable;
+    QTableWidget* table = m_ui->planTable;
     const QFontMetrics cells = table->fontMetrics();
     const QFontMetrics titles = table->horizontalHeader()->fontMetrics();
     // Each column as wide as its title or its usual longest text, with the cell's margins.
@@ -151,12 +152,12 @@ std::function<AssignPlan(AddressProber*)> AssignDialog::planner() const {
     RangeRequest request;
     request.chosen = m_setup.chosen;
     request.listed = m_listed;
-    request.firstAddress = text(ui->firstAddressEdit);
-    request.netMask = text(ui->netMaskEdit);
-    request.gateway = text(ui->gatewayEdit);
-    request.dns0 = text(ui->dnsEdit);
+    request.firstAddress = text(m_ui->firstAddressEdit);
+    request.netMask = text(m_ui->netMaskEdit);
+    request.gateway = text(m_ui->gatewayEdit);
+    request.dns0 = text(m_ui->dnsEdit);
     // 0 is the box's "each device keeps its own".
-    const int port = ui->httpPortSpin->value();
+    const int port = m_ui->httpPortSpin->value();
     request.httpPort = port == 0 ? std::string() : std::to_string(port);
     request.pcAdapters = m_pcAddresses;
     return [request](AddressProber* prober) { return planRange(request, prober); };
@@ -169,7 +170,7 @@ void AssignDialog::replan() {
     // While typing nothing is asked on the LAN: that takes a second and would lag every key.
     m_plan = planner()(nullptr);
     showPlan();
-    if (!m_plan.ok() && !m_planRows && ui->firstAddressEdit->text().trimmed().isEmpty()) {
+    if (!m_plan.ok() && !m_planRows && m_ui->firstAddressEdit->text().trimmed().isEmpty()) {
         showMessage(tr("Type the first address and the subnet mask."));
     }
 }
@@ -181,9 +182,9 @@ void AssignDialog::showPlan() {
             {p, p.unchanged ? AssignStatus::Unchanged : AssignStatus::Planned, std::nullopt});
     }
     showEntries();
-    ui->skippedList->clear();
+    m_ui->skippedList->clear();
     for (const SkippedAddress& s : m_plan.skipped) {
-        ui->skippedList->addItem(AssignTexts::skipped(s));
+        m_ui->skippedList->addItem(AssignTexts::skipped(s));
     }
     if (!m_plan.ok()) {
         showMessage(AssignTexts::refusal(m_plan.error));
@@ -195,11 +196,11 @@ void AssignDialog::showPlan() {
                         : tr("%n devices planned; nothing is sent before you apply and confirm.",
                              nullptr, count));
     }
-    ui->applyButton->setEnabled(m_stage == Stage::Editing && m_plan.ok());
+    m_ui->applyButton->setEnabled(m_stage == Stage::Editing && m_plan.ok());
 }
 
 void AssignDialog::showEntries() {
-    QTableWidget* table = ui->planTable;
+    QTableWidget* table = m_ui->planTable;
     auto set = [table](int row, int column, const QString& value) {
         QTableWidgetItem* item = table->item(row, column);
         if (item == nullptr) {
@@ -245,26 +246,26 @@ QString AssignDialog::numberOf(const Device& device) const {
 }
 
 void AssignDialog::showMessage(const QString& message) {
-    ui->messageLabel->setText(message);
-    ui->messageLabel->setAccessibleName(message);
+    m_ui->messageLabel->setText(message);
+    m_ui->messageLabel->setAccessibleName(message);
 }
 
 void AssignDialog::setStage(Stage stage) {
     m_stage = stage;
     const bool editing = stage == Stage::Editing;
     for (QWidget* w :
-         std::initializer_list<QWidget*>{ui->firstAddressEdit, ui->netMaskEdit, ui->gatewayEdit,
-                                         ui->dnsEdit, ui->httpPortSpin}) {
+         std::initializer_list<QWidget*>{m_ui->firstAddressEdit, m_ui->netMaskEdit,
+                                         m_ui->gatewayEdit, m_ui->dnsEdit, m_ui->httpPortSpin}) {
         // A plan file names every address itself.
         w->setEnabled(editing && !m_planRows);
     }
-    ui->loadPlanButton->setEnabled(editing);
-    ui->accountEdit->setEnabled(editing);
-    ui->passwordEdit->setEnabled(editing);
-    ui->applyButton->setEnabled(editing && m_plan.ok());
-    ui->cancelButton->setEnabled(stage == Stage::Probing || running());
-    ui->closeButton->setEnabled(stage == Stage::Editing || stage == Stage::Done);
-    ui->saveReportButton->setEnabled(stage == Stage::Done);
+    m_ui->loadPlanButton->setEnabled(editing);
+    m_ui->accountEdit->setEnabled(editing);
+    m_ui->passwordEdit->setEnabled(editing);
+    m_ui->applyButton->setEnabled(editing && m_plan.ok());
+    m_ui->cancelButton->setEnabled(stage == Stage::Probing || running());
+    m_ui->closeButton->setEnabled(stage == Stage::Editing || stage == Stage::Done);
+    m_ui->saveReportButton->setEnabled(stage == Stage::Done);
 }
 
 void AssignDialog::apply() {
@@ -282,7 +283,7 @@ void AssignDialog::onBatchStage(AssignBatch::Stage stage) {
     // Past sending, the batch has wiped the password it was given; the field goes with it.
     if (stage == AssignBatch::Stage::Restarting || stage == AssignBatch::Stage::Verifying ||
         stage == AssignBatch::Stage::Done) {
-        ui->passwordEdit->clear();
+        m_ui->passwordEdit->clear();
     }
     switch (stage) {
     case AssignBatch::Stage::Idle:
@@ -302,13 +303,13 @@ void AssignDialog::onBatchStage(AssignBatch::Stage stage) {
         return;
     case AssignBatch::Stage::Verifying:
         setStage(Stage::Verifying);
-        ui->assignRestartProgress->stop();
+        m_ui->assignRestartProgress->stop();
         showMessage(tr("Searching to check every device..."));
         return;
     case AssignBatch::Stage::Done:
         break;
     }
-    ui->assignRestartProgress->stop();
+    m_ui->assignRestartProgress->stop();
     setStage(Stage::Done);
     showEntries();
     if (m_batch.cancelled()) {
@@ -339,7 +340,7 @@ void AssignDialog::onProbed(const AssignPlan& probed) {
         // Unchecked addresses could take a camera off the network: nothing is sent.
         showMessage(tr("Could not check which addresses are in use: %1. Nothing was sent.")
                         .arg(fromUtf8(m_plan.probeError)));
-        ui->applyButton->setEnabled(false);
+        m_ui->applyButton->setEnabled(false);
         return;
     }
     // Devices already at their plan are only checked: the question counts those sent to.
@@ -350,7 +351,7 @@ void AssignDialog::onProbed(const AssignPlan& probed) {
         const QString question = count == 1
                                      ? tr("Send this address to 1 device?")
                                      : tr("Send these addresses to %n devices?", nullptr, count);
-        if (!m_setup.prompter->question(this, question, Texts::Ask())) {
+        if (!m_setup.prompter->question(this, question, Texts::ask())) {
             showMessage(tr("Nothing was sent."));
             return;
         }
@@ -359,8 +360,8 @@ void AssignDialog::onProbed(const AssignPlan& probed) {
             return;
         }
     }
-    auto credentials = std::make_unique<Credentials>(ui->accountEdit->text().toStdString(),
-                                                     ui->passwordEdit->text().toStdString());
+    auto credentials = std::make_unique<Credentials>(m_ui->accountEdit->text().toStdString(),
+                                                     m_ui->passwordEdit->text().toStdString());
     // Set before the start: the batch shows its first entry as it starts.
     m_started = true;
     m_started = m_batch.start(m_plan.devices, std::move(credentials));
@@ -379,7 +380,7 @@ void AssignDialog::cancelBatch() {
     case Stage::Sending:
         // The device in flight keeps its wait; nothing after it is sent.
         m_batch.cancel();
-        ui->passwordEdit->clear();
+        m_ui->passwordEdit->clear();
         if (m_stage == Stage::Sending) {
             showMessage(tr("Cancelling after the device in flight..."));
         }
@@ -411,7 +412,7 @@ bool AssignDialog::loadPlan(const QString& path) {
         return false;
     }
     m_planRows = reading.rows;
-    ui->planFileLabel->setText(QFileInfo(path).fileName());
+    m_ui->planFileLabel->setText(QFileInfo(path).fileName());
     setStage(Stage::Editing);
     replan();
     return true;

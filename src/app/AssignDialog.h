@@ -89,7 +89,7 @@ private:
     void askPlanFile();
     void askReportFile();
 
-    std::unique_ptr<Ui::AssignDialog> ui;
+    std::unique_ptr<Ui::AssignDialog> m_ui;
     AssignSetup m_setup;
     AssignBatch& m_batch;
     ViewSettings m_viewSettings;

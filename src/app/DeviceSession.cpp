@@ -28,7 +28,7 @@ constexpr int kLossCheckMs = 500;
 
 DeviceSession::DeviceSession(SessionDeps deps, QObject* parent)
     : QObject(parent), m_periods(deps.timers),
-      m_pcLinks(deps.endpoint.links ? deps.endpoint.links : NetLinkLister(ListSystemLinks)),
+      m_pcLinks(deps.endpoint.links ? deps.endpoint.links : NetLinkLister(listSystemLinks)),
       m_clock(deps.clock ? std::move(deps.clock) : std::make_shared<QtSessionClock>()),
       m_endpoint(deps.endpointOverride ? std::move(deps.endpointOverride)
                                        : std::make_shared<NetworkEndpoint>(deps.endpoint)) {

@@ -32,7 +32,7 @@ namespace ondrel {
 MainWindow::MainWindow(const QString& title, DialogDeps deps, QWidget* parent)
     : QMainWindow(parent), m_prompter(std::move(deps.prompter)), m_opener(std::move(deps.opener)),
       m_adapterSource(std::move(deps.adapters)), m_settingsFile(deps.settingsFile),
-      ui(std::make_unique<Ui::MainWindow>()) {
+      m_ui(std::make_unique<Ui::MainWindow>()) {
     if (!m_prompter) {
         m_prompter = std::make_shared<MessageBoxPrompter>();
     }
@@ -48,9 +48,9 @@ MainWindow::MainWindow(const QString& title, DialogDeps deps, QWidget* parent)
     }
 
     registerResources();
-    ui->setupUi(this);
+    m_ui->setupUi(this);
     // The status line is a status bar's, so that it reads as one; its label keeps its name.
-    statusBar()->addWidget(ui->statusLabel, 1);
+    statusBar()->addWidget(m_ui->statusLabel, 1);
     statusBar()->setSizeGripEnabled(false);
     QIcon icon;
     icon.addFile(QStringLiteral(":/ondrel/icon128.png"));
@@ -67,11 +67,11 @@ MainWindow::MainWindow(const QString& title, DialogDeps deps, QWidget* parent)
     setUpActions();
     setUpDeviceList();
     setUpTabOrder();
-    m_viewSettings.restore(*ui->deviceList, *this);
-    connect(ui->closeButton, &QPushButton::clicked, this, &QWidget::close);
+    m_viewSettings.restore(*m_ui->deviceList, *this);
+    connect(m_ui->closeButton, &QPushButton::clicked, this, &QWidget::close);
     connectSession();
 
-    ui->adapterPanel->fill(*m_adapterSource);
+    m_ui->adapterPanel->fill(*m_adapterSource);
     if (resolved) {
         readDnsInBackground(
             resolved, deps.resolvedQuery ? deps.resolvedQuery : [] { return askResolved(); });
@@ -81,7 +81,7 @@ MainWindow::MainWindow(const QString& title, DialogDeps deps, QWidget* parent)
     m_endpointUsable = m_session->open();
     // The count keeps the form's own text until the first search or reply.
     showStatus();
-    ui->searchButton->setFocus(Qt::OtherFocusReason);
+    m_ui->searchButton->setFocus(Qt::OtherFocusReason);
 }
 
 MainWindow::~MainWindow() {
@@ -100,12 +100,13 @@ void MainWindow::connectSession() {
     connect(m_session, &DeviceSession::statusChanged, this, &MainWindow::showStatus);
     connect(m_session, &DeviceSession::updateAnswered, this, &MainWindow::onUpdateAnswered);
     connect(m_session, &DeviceSession::updateTimedOut, this,
-            [this] { m_prompter->information(this, Texts::NoAnswer(), Texts::Tips()); });
+            [this] { m_prompter->information(this, Texts::noAnswer(), Texts::tips()); });
     connect(m_session, &DeviceSession::restartProgress, this, &MainWindow::onRestartProgress);
-    connect(m_session, &DeviceSession::restartStopped, ui->restartProgress, &RestartProgress::stop);
+    connect(m_session, &DeviceSession::restartStopped, m_ui->restartProgress,
+            &RestartProgress::stop);
     connect(m_session, &DeviceSession::listSaveFailed, this,
             [this](const QString& path, const QString& reason) {
-                m_prompter->information(this, Texts::SaveFailed(path, reason), Texts::Tips());
+                m_prompter->information(this, Texts::saveFailed(path, reason), Texts::tips());
             });
     connect(&m_session->batch(), &AssignBatch::runningChanged, this, &MainWindow::lockForBatch);
 }
@@ -123,7 +124,7 @@ void MainWindow::readDnsInBackground(std::shared_ptr<ResolvedAnswer> resolved,
             [this, watcher, resolved] {
                 resolved->store(watcher->result());
                 if (isVisible() && resolved->get()) {
-                    ui->adapterPanel->refresh(*m_adapterSource);
+                    m_ui->adapterPanel->refresh(*m_adapterSource);
                 }
                 watcher->deleteLater();
             });
@@ -148,19 +149,19 @@ void MainWindow::setUpActions() {
         button->setEnabled(action->isEnabled());
     };
     m_searchAction = addAction("searchAction", QKeySequence(Qt::Key_F3));
-    bind(m_searchAction, ui->searchButton);
+    bind(m_searchAction, m_ui->searchButton);
     connect(m_searchAction, &QAction::triggered, this, &MainWindow::search);
     m_browseAction = addAction("browseAction", QKeySequence(Qt::Key_F4));
-    bind(m_browseAction, ui->browseButton);
+    bind(m_browseAction, m_ui->browseButton);
     connect(m_browseAction, &QAction::triggered, this, &MainWindow::browse);
     m_updateAction = addAction("updateAction", QKeySequence(Qt::Key_F5));
-    connect(ui->deviceForm, &DeviceForm::updateRequested, m_updateAction, &QAction::trigger);
-    connect(m_updateAction, &QAction::enabledChanged, ui->deviceForm,
+    connect(m_ui->deviceForm, &DeviceForm::updateRequested, m_updateAction, &QAction::trigger);
+    connect(m_updateAction, &QAction::enabledChanged, m_ui->deviceForm,
             &DeviceForm::setUpdateEnabled);
     connect(m_updateAction, &QAction::triggered, this, &MainWindow::update);
     m_assignAction = addAction("assignAction", QKeySequence());
     m_assignAction->setEnabled(false);
-    bind(m_assignAction, ui->assignButton);
+    bind(m_assignAction, m_ui->assignButton);
     connect(m_assignAction, &QAction::triggered, this, &MainWindow::assignAddresses);
     connect(this, &MainWindow::chosenDevicesChanged, this, &MainWindow::updateAssignEnabled);
     // Where the desktop does not take Alt+F4 itself, the window closes on it all the same.
@@ -168,28 +169,28 @@ void MainWindow::setUpActions() {
     connect(closeAction, &QAction::triggered, this, &QWidget::close);
     // About: in the window's context menu, and on F1.
     m_aboutAction = addAction("aboutAction", QKeySequence(Qt::Key_F1));
-    m_aboutAction->setText(Texts::AboutEntry());
+    m_aboutAction->setText(Texts::aboutEntry());
     connect(m_aboutAction, &QAction::triggered, this, &MainWindow::about);
 
     m_filterAction = addAction("filterAction", QKeySequence::Find);
     connect(m_filterAction, &QAction::triggered, this, [this] {
-        ui->filterEdit->setFocus(Qt::ShortcutFocusReason);
-        ui->filterEdit->selectAll();
+        m_ui->filterEdit->setFocus(Qt::ShortcutFocusReason);
+        m_ui->filterEdit->selectAll();
     });
     m_saveAction = addAction("saveListAction", QKeySequence::Save);
-    m_saveAction->setText(Texts::SaveListEntry());
+    m_saveAction->setText(Texts::saveListEntry());
     connect(m_saveAction, &QAction::triggered, this, &MainWindow::saveList);
     // Copy belongs to the list: in the form's edits Ctrl+C copies their text.
-    m_copyAction = new QAction(Texts::CopyEntry(), ui->deviceList);
+    m_copyAction = new QAction(Texts::copyEntry(), m_ui->deviceList);
     m_copyAction->setObjectName(QStringLiteral("copyAction"));
     m_copyAction->setShortcut(QKeySequence::Copy);
     m_copyAction->setShortcutContext(Qt::WidgetShortcut);
-    ui->deviceList->addAction(m_copyAction);
+    m_ui->deviceList->addAction(m_copyAction);
     connect(m_copyAction, &QAction::triggered, this, &MainWindow::copyChosen);
 }
 
 void MainWindow::setUpDeviceList() {
-    QTableView* list = ui->deviceList;
+    QTableView* list = m_ui->deviceList;
     list->setModel(m_proxy);
     list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -206,14 +207,14 @@ void MainWindow::setUpDeviceList() {
     // New rows of a burst arrive in arrival order, so sorted by No. they stay one insertion.
     list->setSortingEnabled(true);
     connect(list->horizontalHeader(), &QHeaderView::customContextMenuRequested, this,
-            [this](const QPoint& pos) { DeviceListView::showColumnMenu(*ui->deviceList, pos); });
+            [this](const QPoint& pos) { DeviceListView::showColumnMenu(*m_ui->deviceList, pos); });
     list->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(list, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
         QMenu menu(this);
         menu.addAction(m_copyAction);
         menu.addAction(m_saveAction);
         menu.addAction(m_assignAction);
-        menu.exec(ui->deviceList->viewport()->mapToGlobal(pos));
+        menu.exec(m_ui->deviceList->viewport()->mapToGlobal(pos));
     });
 
     // Every new current row is shown: a click on another row, Up and Down. A press on the
@@ -230,30 +231,30 @@ void MainWindow::setUpDeviceList() {
     connect(list, &QAbstractItemView::doubleClicked, this, &MainWindow::browse);
     list->viewport()->installEventFilter(this);
 
-    connect(ui->filterEdit, &QLineEdit::textChanged, this, [this](const QString& text) {
+    connect(m_ui->filterEdit, &QLineEdit::textChanged, this, [this](const QString& text) {
         m_proxy->setFilterText(text.trimmed());
         showStatus();
     });
 }
 
 void MainWindow::setUpTabOrder() {
-    QList<QWidget*> chain = {ui->searchButton, ui->browseButton, ui->assignButton};
-    chain << ui->deviceForm->tabStops() << ui->closeButton << ui->adapterPanel->tabStops()
-          << ui->filterEdit << ui->deviceList;
+    QList<QWidget*> chain = {m_ui->searchButton, m_ui->browseButton, m_ui->assignButton};
+    chain << m_ui->deviceForm->tabStops() << m_ui->closeButton << m_ui->adapterPanel->tabStops()
+          << m_ui->filterEdit << m_ui->deviceList;
     for (qsizetype i = 1; i < chain.size(); ++i) {
         QWidget::setTabOrder(chain[i - 1], chain[i]);
     }
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != ui->deviceList->viewport() || event->type() != QEvent::MouseButtonPress) {
+    if (watched != m_ui->deviceList->viewport() || event->type() != QEvent::MouseButtonPress) {
         return QMainWindow::eventFilter(watched, event);
     }
     const auto* press = static_cast<QMouseEvent*>(event);
     if (press->button() != Qt::LeftButton) {
         return false;
     }
-    QTableView* list = ui->deviceList;
+    QTableView* list = m_ui->deviceList;
     const QModelIndex at = list->indexAt(press->position().toPoint());
     if (!at.isValid()) {
         // Beside the rows: no device is chosen any more.
@@ -270,7 +271,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 int MainWindow::currentSourceRow() const {
-    const QModelIndex current = ui->deviceList->currentIndex();
+    const QModelIndex current = m_ui->deviceList->currentIndex();
     return current.isValid() ? m_proxy->mapToSource(current).row() : -1;
 }
 
@@ -279,7 +280,7 @@ std::optional<Device> MainWindow::currentDevice() const {
 }
 
 std::vector<Device> MainWindow::chosenDevices() const {
-    QModelIndexList rows = ui->deviceList->selectionModel()->selectedRows();
+    QModelIndexList rows = m_ui->deviceList->selectionModel()->selectedRows();
     std::sort(rows.begin(), rows.end(),
               [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
     std::vector<Device> chosen;
@@ -294,20 +295,20 @@ std::vector<Device> MainWindow::chosenDevices() const {
 }
 
 void MainWindow::copyChosen() {
-    QModelIndexList rows = ui->deviceList->selectionModel()->selectedRows();
+    QModelIndexList rows = m_ui->deviceList->selectionModel()->selectedRows();
     if (rows.isEmpty()) {
         return;
     }
     std::sort(rows.begin(), rows.end(),
               [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
-    QGuiApplication::clipboard()->setText(DeviceListView::rowsAsText(*ui->deviceList, rows));
+    QGuiApplication::clipboard()->setText(DeviceListView::rowsAsText(*m_ui->deviceList, rows));
 }
 
 void MainWindow::saveList() {
-    const QString csv = Texts::CsvFiles();
-    const QString json = Texts::JsonFiles();
+    const QString csv = Texts::csvFiles();
+    const QString json = Texts::jsonFiles();
     QString filter = csv;
-    QString path = m_prompter->saveFileName(this, Texts::SaveListCaption(), {csv, json}, &filter);
+    QString path = m_prompter->saveFileName(this, Texts::saveListCaption(), {csv, json}, &filter);
     if (path.isEmpty()) {
         return;
     }
@@ -327,13 +328,13 @@ void MainWindow::showRow(int row) {
         return;
     }
     // The row's own device: two rows under one MAC are two devices' reports.
-    ui->deviceForm->showDevice(*device);
+    m_ui->deviceForm->showDevice(*device);
     m_session->queryDevice(row);
     setDeviceShown(true);
 }
 
 void MainWindow::setDeviceShown(bool shown) {
-    ui->deviceForm->setEditable(shown);
+    m_ui->deviceForm->setEditable(shown);
     m_browseAction->setEnabled(shown);
     m_updateAction->setEnabled(shown && !m_batchRunning);
 }
@@ -341,13 +342,13 @@ void MainWindow::setDeviceShown(bool shown) {
 void MainWindow::lockForBatch(bool locked) {
     m_batchRunning = locked;
     m_searchAction->setEnabled(!locked);
-    m_updateAction->setEnabled(!locked && ui->deviceForm->isEditable());
+    m_updateAction->setEnabled(!locked && m_ui->deviceForm->isEditable());
     updateAssignEnabled();
 }
 
 void MainWindow::updateAssignEnabled() {
     m_assignAction->setEnabled(!m_batchRunning &&
-                               ui->deviceList->selectionModel()->selectedRows().size() >= 2);
+                               m_ui->deviceList->selectionModel()->selectedRows().size() >= 2);
 }
 
 void MainWindow::assignAddresses() {
@@ -356,7 +357,7 @@ void MainWindow::assignAddresses() {
         return;
     }
     if (m_session->updateBusy()) {
-        m_prompter->information(this, AssignDialog::updateBusyText(), Texts::Tips());
+        m_prompter->information(this, AssignDialog::updateBusyText(), Texts::tips());
         return;
     }
     delete m_assignDialog; // one not yet applied, for rows chosen before
@@ -375,16 +376,16 @@ void MainWindow::search() {
 }
 
 void MainWindow::onSearched() {
-    ui->deviceForm->reset();
+    m_ui->deviceForm->reset();
     setDeviceShown(false);
     showCount();
 }
 
 void MainWindow::showCount() {
     const int count = m_session->devices().rowCount();
-    ui->deviceCountLabel->setText(QString::number(count));
+    m_ui->deviceCountLabel->setText(QString::number(count));
     // A screen reader reads the name, so the name carries the number.
-    ui->deviceCountLabel->setAccessibleName(Texts::DeviceCountName(count));
+    m_ui->deviceCountLabel->setAccessibleName(Texts::deviceCountName(count));
     showStatus();
 }
 
@@ -395,7 +396,7 @@ QString MainWindow::statusText() const {
     if (status.sent && *status.sent) {
         // Sent plainly (no adapter named), the one send is the one adapter.
         const std::size_t adapters = status.sent->sentOn.size();
-        QString searched = Texts::SearchedOn(adapters == 0 ? 1 : static_cast<int>(adapters));
+        QString searched = Texts::searchedOn(adapters == 0 ? 1 : static_cast<int>(adapters));
         for (const SendResult::Refusal& refusal : status.sent->refusals) {
             searched += QStringLiteral("; ") + QString::fromStdString(refusal.reason);
         }
@@ -403,23 +404,23 @@ QString MainWindow::statusText() const {
     } else if (status.sent) {
         parts << sendFailureText(*status.sent);
     }
-    parts << Texts::DeviceCount(rows);
+    parts << Texts::deviceCount(rows);
     if (!m_proxy->filterText().isEmpty()) {
-        parts << Texts::Showing(m_proxy->rowCount(), rows);
+        parts << Texts::showing(m_proxy->rowCount(), rows);
     }
     if (status.lost > 0) {
-        parts << Texts::RepliesLost(status.lost);
+        parts << Texts::repliesLost(status.lost);
     }
     if (status.ignored > 0) {
-        parts << Texts::ListFull(status.ignored);
+        parts << Texts::listFull(status.ignored);
     }
     return parts.join(QStringLiteral(". "));
 }
 
 void MainWindow::showStatus() {
     const QString text = statusText();
-    ui->statusLabel->setText(text);
-    ui->statusLabel->setAccessibleName(text);
+    m_ui->statusLabel->setText(text);
+    m_ui->statusLabel->setAccessibleName(text);
 }
 
 QString MainWindow::sendFailureText(const SendResult& sent) {
@@ -435,7 +436,7 @@ QString MainWindow::sendFailureText(const SendResult& sent) {
         }
         reasons << reason;
     }
-    return Texts::SendFailed(reasons.join(QStringLiteral("; ")));
+    return Texts::sendFailed(reasons.join(QStringLiteral("; ")));
 }
 
 void MainWindow::browse() {
@@ -444,10 +445,10 @@ void MainWindow::browse() {
     const BrowseTarget target = m_session->browseTarget(currentSourceRow());
     switch (target.refusal) {
     case BrowseTarget::Refusal::NoDevice:
-        m_prompter->plain(this, Texts::SelectDevice(), Texts::Tips());
+        m_prompter->plain(this, Texts::selectDevice(), Texts::tips());
         return;
     case BrowseTarget::Refusal::NoValidAddress:
-        m_prompter->information(this, Texts::NoValidAddress(), Texts::Tips());
+        m_prompter->information(this, Texts::noValidAddress(), Texts::tips());
         return;
     case BrowseTarget::Refusal::None:
         // To the desktop's URL handler, never through a shell.
@@ -457,18 +458,18 @@ void MainWindow::browse() {
 }
 
 void MainWindow::update() {
-    const QString caption = Texts::Tips();
+    const QString caption = Texts::tips();
     if (!currentDevice()) {
-        m_prompter->information(this, Texts::SelectDevice(), caption);
+        m_prompter->information(this, Texts::selectDevice(), caption);
         return;
     }
     // The port is judged before any confirmation, as a number: its text is the locale's.
-    const std::optional<int> port = ui->deviceForm->httpPort();
+    const std::optional<int> port = m_ui->deviceForm->httpPort();
     if (!port || checkHttpPort(*port) != HttpPortCheck::Usable) {
-        m_prompter->information(this, Texts::PortRefused(), caption);
+        m_prompter->information(this, Texts::portRefused(), caption);
         return;
     }
-    if (!m_prompter->question(this, Texts::ConfirmUpdate(), Texts::Ask())) {
+    if (!m_prompter->question(this, Texts::confirmUpdate(), Texts::ask())) {
         return;
     }
     // The question box runs events: the window may have been closed meanwhile, and a search
@@ -477,11 +478,11 @@ void MainWindow::update() {
         return;
     }
     if (!currentDevice()) {
-        m_prompter->information(this, Texts::SelectDevice(), caption);
+        m_prompter->information(this, Texts::selectDevice(), caption);
         return;
     }
-    const SendResult sent = m_session->update(currentSourceRow(), ui->deviceForm->settings(),
-                                              ui->deviceForm->credentials());
+    const SendResult sent = m_session->update(currentSourceRow(), m_ui->deviceForm->settings(),
+                                              m_ui->deviceForm->credentials());
     if (!sent) {
         // The user learns why now rather than after a wait that cannot end well.
         m_prompter->information(this, sendFailureText(sent), caption);
@@ -496,17 +497,17 @@ void MainWindow::onUpdateAnswered(UpdateOutcome outcome) {
     case UpdateOutcome::LateAccepted:
         // After a late acceptance the rows show the settings the device took, and the user
         // learns that it did take them.
-        m_prompter->information(this, Texts::Updated(), Texts::Tips());
+        m_prompter->information(this, Texts::updated(), Texts::tips());
         return;
     case UpdateOutcome::Refused:
     case UpdateOutcome::LateRefused:
-        m_prompter->information(this, Texts::WrongAccount(), Texts::Tips());
+        m_prompter->information(this, Texts::wrongAccount(), Texts::tips());
         return;
     }
 }
 
 void MainWindow::onRestartProgress(int step, int total) {
-    ui->restartProgress->showStep(step, total);
+    m_ui->restartProgress->showStep(step, total);
     if (step == 0) {
         setDeviceShown(false);
     }
@@ -525,12 +526,12 @@ void MainWindow::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    m_viewSettings.save(*ui->deviceList, *this);
+    m_viewSettings.save(*m_ui->deviceList, *this);
     // Nothing reaches the window from here on.
     m_session->close();
-    ui->restartProgress->stop();
-    ui->deviceForm->reset();
-    ui->adapterPanel->release();
+    m_ui->restartProgress->stop();
+    m_ui->deviceForm->reset();
+    m_ui->adapterPanel->release();
     QMainWindow::closeEvent(event);
 }
 

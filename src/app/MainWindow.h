@@ -113,7 +113,7 @@ private:
     QString m_settingsFile;
     bool m_endpointUsable = false;
 
-    std::unique_ptr<Ui::MainWindow> ui;
+    std::unique_ptr<Ui::MainWindow> m_ui;
     DeviceSession* m_session = nullptr;
     DeviceListProxy* m_proxy = nullptr;
     ViewSettings m_viewSettings;

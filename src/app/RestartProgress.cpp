@@ -12,23 +12,23 @@ constexpr int kBarEnd = 35;
 } // namespace
 
 RestartProgress::RestartProgress(QWidget* parent)
-    : QWidget(parent), ui(std::make_unique<Ui::RestartProgress>()) {
-    ui->setupUi(this);
+    : QWidget(parent), m_ui(std::make_unique<Ui::RestartProgress>()) {
+    m_ui->setupUi(this);
     QSizePolicy keepRoom = sizePolicy();
     keepRoom.setRetainSizeWhenHidden(true);
     setSizePolicy(keepRoom);
-    ui->restartBar->setRange(kBarStart, kBarEnd);
+    m_ui->restartBar->setRange(kBarStart, kBarEnd);
     hide();
 }
 
 RestartProgress::~RestartProgress() = default;
 
 const QProgressBar& RestartProgress::bar() const {
-    return *ui->restartBar;
+    return *m_ui->restartBar;
 }
 
 void RestartProgress::showStep(int step, int total) {
-    ui->restartBar->setValue(kBarStart + step % (kBarEnd - kBarStart + 1));
+    m_ui->restartBar->setValue(kBarStart + step % (kBarEnd - kBarStart + 1));
     setVisible(step < total);
 }
 

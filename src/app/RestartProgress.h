@@ -31,7 +31,7 @@ public:
     const QProgressBar& bar() const;
 
 private:
-    std::unique_ptr<Ui::RestartProgress> ui;
+    std::unique_ptr<Ui::RestartProgress> m_ui;
 };
 
 } // namespace ondrel

@@ -233,7 +233,7 @@ public:
             e.asked = true;
             ++collected;
             for (const AdapterRef& a : adapters) {
-                if (a.ifindex != 0 && a.HasAddress() && a.Contains(e.address.bits)) {
+                if (a.ifindex != 0 && a.hasAddress() && a.contains(e.address.bits)) {
                     requests.push_back({e.address, a});
                     owners.push_back(i);
                 }
@@ -519,8 +519,8 @@ AssignPlan planExplicit(const ExplicitRequest& request, AddressProber* prober) {
     std::vector<std::size_t> owners;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const AdapterRef& a = devices[i]->adapter;
-        if (plan.devices[i].check != AddressCheck::Kept && a.ifindex != 0 && a.HasAddress() &&
-            a.Contains(addresses[i].bits)) {
+        if (plan.devices[i].check != AddressCheck::Kept && a.ifindex != 0 && a.hasAddress() &&
+            a.contains(addresses[i].bits)) {
             requests.push_back({addresses[i], a});
             owners.push_back(i);
         }

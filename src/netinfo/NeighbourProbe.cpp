@@ -25,7 +25,7 @@ constexpr std::chrono::milliseconds kPollPeriod{100};
 constexpr std::size_t kMaxSockets = 32;
 
 bool canAsk(const ProbeRequest& r) {
-    return r.adapter.ifindex != 0 && r.adapter.HasAddress() && r.adapter.Contains(r.address.bits);
+    return r.adapter.ifindex != 0 && r.adapter.hasAddress() && r.adapter.contains(r.address.bits);
 }
 
 class UdpSockets {

@@ -28,14 +28,14 @@ constexpr std::size_t align4(std::size_t n) {
 }
 
 std::string linkAddressText(std::span<const uint8_t> bytes) {
-    static constexpr char digits[] = "0123456789abcdef";
+    static constexpr char kDigits[] = "0123456789abcdef";
     std::string text;
     for (const uint8_t b : bytes) {
         if (!text.empty()) {
             text += ':';
         }
-        text += digits[b >> 4];
-        text += digits[b & 0xF];
+        text += kDigits[b >> 4];
+        text += kDigits[b & 0xF];
     }
     return text;
 }
@@ -147,7 +147,7 @@ NeighbourReading NeighbourTable::read() {
         return {{}, failed("netlink receive timeout", errno)};
     }
 
-    constexpr uint32_t sequence = 1;
+    constexpr uint32_t kSequence = 1;
     struct Request {
         nlmsghdr header;
         ndmsg body;
@@ -155,7 +155,7 @@ NeighbourReading NeighbourTable::read() {
     request.header.nlmsg_len = sizeof request;
     request.header.nlmsg_type = RTM_GETNEIGH;
     request.header.nlmsg_flags = NLM_F_REQUEST | NLM_F_DUMP;
-    request.header.nlmsg_seq = sequence;
+    request.header.nlmsg_seq = kSequence;
     request.body.ndm_family = AF_INET;
     sockaddr_nl kernel{};
     kernel.nl_family = AF_NETLINK;
@@ -186,7 +186,7 @@ NeighbourReading NeighbourTable::read() {
         }
         const DumpReading reading =
             parseDump(std::span<const uint8_t>(buffer.data(), static_cast<std::size_t>(n)),
-                      sequence, entries);
+                      kSequence, entries);
         switch (reading.part) {
         case DumpPart::More:
             break;

@@ -118,7 +118,7 @@ TEST(Startup, SecondCopyLeavesSilentlyWithoutAWindow) {
     QSignalSpy restore(&first, &SingleInstance::restoreRequested);
     Translations german;
     ASSERT_EQ(german.install({QStringLiteral("de-DE")}), QStringLiteral("de"));
-    ASSERT_NE(Startup::buildTitle(version), Texts::InstanceName(version));
+    ASSERT_NE(Startup::buildTitle(version), Texts::instanceName(version));
     auto prompter = std::make_shared<FakePrompter>();
     Startup startup(StartupDeps(version, receiver.Port(), prompter));
     EXPECT_EQ(startup.start(), nullptr);

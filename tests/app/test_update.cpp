@@ -244,9 +244,9 @@ TEST_F(UpdateOutcomes, AfterAnAcceptedUpdateNoQueryCarriesTheAccountOrPassword) 
         DeviceInfo sent{};
         std::memcpy(&sent, query.data() + 8, sizeof sent);
         const DeviceInfo zero = zeroDeviceInfo();
-        EXPECT_EQ(std::memcmp(sent.User, zero.User, sizeof sent.User), 0);
-        EXPECT_EQ(std::memcmp(sent.Password, zero.Password, sizeof sent.Password), 0);
-        EXPECT_EQ(fieldText(sent.IP), "192.168.1.88");
+        EXPECT_EQ(std::memcmp(sent.user, zero.user, sizeof sent.user), 0);
+        EXPECT_EQ(std::memcmp(sent.password, zero.password, sizeof sent.password), 0);
+        EXPECT_EQ(fieldText(sent.ip), "192.168.1.88");
     }
 }
 

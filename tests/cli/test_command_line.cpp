@@ -16,7 +16,7 @@ ParseOutcome ParseLine(const std::string& line) {
     for (std::string word; in >> word;) {
         words.push_back(word);
     }
-    return CommandLine::Parse(words);
+    return CommandLine::parse(words);
 }
 
 constexpr const char* kSetBase = "set --mac 00:11:22:33:44:55 --password-stdin ";
@@ -147,7 +147,7 @@ TEST(FullSet, EveryValueLands) {
     EXPECT_EQ(o.format, OutputFormat::Csv);
     EXPECT_TRUE(o.formatGiven);
     EXPECT_TRUE(o.dryRun);
-    EXPECT_EQ(FormatMac(o.macBytes), "AA:BB:CC:DD:EE:0F");
+    EXPECT_EQ(formatMac(o.macBytes), "AA:BB:CC:DD:EE:0F");
     EXPECT_EQ(o.mode, AddressMode::Static);
     EXPECT_EQ(o.ip->text(), "10.77.0.50");
     EXPECT_EQ(o.mask->text(), "255.255.0.0");
@@ -179,7 +179,7 @@ TEST(FullAssign, EveryValueLands) {
     const CliOptions& o = out.options;
     EXPECT_EQ(o.command, Command::Assign);
     ASSERT_EQ(o.assign.macs.size(), 2u);
-    EXPECT_EQ(FormatMac(o.assign.macs[1]), "02:4F:4E:00:00:02");
+    EXPECT_EQ(formatMac(o.assign.macs[1]), "02:4F:4E:00:00:02");
     EXPECT_EQ(o.assign.first->text(), "10.77.0.10");
     EXPECT_EQ(o.mask->text(), "255.255.255.0");
     EXPECT_EQ(o.gateway->text(), "10.77.0.1");

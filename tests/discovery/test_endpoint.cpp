@@ -138,7 +138,7 @@ TEST(Endpoint, BindFailureIsReportedOnceAndSendsThenFail) {
     EXPECT_EQ(sent.error, EBADF);
     EXPECT_FALSE(sent.message.empty());
     uint8_t buffer[64];
-    EXPECT_EQ(holder.socket.Receive(buffer, 50).status, ReceiveStatus::TimedOut);
+    EXPECT_EQ(holder.socket.receive(buffer, 50).status, ReceiveStatus::TimedOut);
 }
 
 TEST(Endpoint, RequestsArriveByteForByte) {

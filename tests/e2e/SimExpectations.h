@@ -11,20 +11,20 @@ namespace ondrel {
 
 inline DeviceInfo expectedRecord(const sim::SimDevice& device) {
     DeviceInfo r = zeroDeviceInfo();
-    setField(r.IP, device.ip);
-    setField(r.NetMask, device.mask);
-    setField(r.GateWay, device.gateway);
-    setField(r.DNS0, device.dns0);
-    setField(r.DNS1, device.dns1);
-    r.HttpPort = device.httpPort;
-    r.Port2 = device.httpPort;
-    r.Port3 = device.httpPort;
-    setField(r.Mac, device.mac);
-    setField(r.DevId, device.devId);
-    r.IPMode = device.dhcp ? 1 : 0;
-    setField(r.DevName, device.name);
-    setField(r.WebVersion, device.webVersion);
-    setField(r.AppVersion, device.appVersion);
+    setField(r.ip, device.ip);
+    setField(r.netMask, device.mask);
+    setField(r.gateway, device.gateway);
+    setField(r.dns0, device.dns0);
+    setField(r.dns1, device.dns1);
+    r.httpPort = device.httpPort;
+    r.port2 = device.httpPort;
+    r.port3 = device.httpPort;
+    setField(r.mac, device.mac);
+    setField(r.devId, device.devId);
+    r.ipMode = device.dhcp ? 1 : 0;
+    setField(r.devName, device.name);
+    setField(r.webVersion, device.webVersion);
+    setField(r.appVersion, device.appVersion);
     return r;
 }
 

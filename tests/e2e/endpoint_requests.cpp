@@ -49,7 +49,7 @@ Device AsListed(const SimDevice& d) {
 std::vector<SimDevice> Behaviours() {
     std::vector<SimDevice> devices;
     for (std::size_t i = 0; i < 3; ++i) {
-        devices.push_back(SimDevice::Generated(i));
+        devices.push_back(SimDevice::generated(i));
         devices.back().password = "secret";
     }
     devices[1].onSet = OnSet::Refuse;
@@ -60,7 +60,7 @@ std::vector<SimDevice> Behaviours() {
 } // namespace
 
 TEST_F(EndpointLab, RequestsArriveByteForByte) {
-    const std::vector<SimDevice> devices = {SimDevice::Generated(0), SimDevice::Generated(1)};
+    const std::vector<SimDevice> devices = {SimDevice::generated(0), SimDevice::generated(1)};
     StartSim(devices, {"--restart-ms", "50"});
     const DeviceInfo record = expectedRecord(devices[1]);
     const Device device = AsListed(devices[1]);

@@ -13,7 +13,7 @@ namespace {
 std::vector<SimDevice> Assorted() {
     std::vector<SimDevice> devices;
     for (std::size_t i = 0; i < 6; ++i) {
-        devices.push_back(SimDevice::Generated(i));
+        devices.push_back(SimDevice::generated(i));
     }
     devices[0].name = "Gate north";
     devices[0].httpPort = 8080;
@@ -60,7 +60,7 @@ TEST_F(EndpointLab, ManyDevicesAllArrive) {
     events.WaitFor(kCount);
     std::vector<DeviceInfo> want;
     for (std::size_t i = 0; i < kCount; ++i) {
-        want.push_back(expectedRecord(SimDevice::Generated(i)));
+        want.push_back(expectedRecord(SimDevice::generated(i)));
     }
     EXPECT_TRUE(SameRecords(events.Records(), want));
 }

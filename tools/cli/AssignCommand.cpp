@@ -63,16 +63,16 @@ OrExit<std::vector<Device>> AssignCommand::choose(const std::vector<Device>& fou
     } else {
         for (const MacBytes& mac : a.macs) {
             const auto match = std::find_if(found.begin(), found.end(), [&mac](const Device& d) {
-                return MacMatches(d.mac, mac);
+                return macMatches(d.mac, mac);
             });
             if (match == found.end()) {
-                error("no device with MAC " + FormatMac(mac) +
+                error("no device with MAC " + formatMac(mac) +
                       " answered the search (nothing was sent)");
                 return kExitUsage;
             }
             // Every row with the MAC: two of them are refused by the plan, not hidden here.
             for (const Device& d : found) {
-                if (MacMatches(d.mac, mac)) {
+                if (macMatches(d.mac, mac)) {
                     chosen.push_back(d);
                 }
             }
@@ -88,7 +88,7 @@ OrExit<std::vector<Device>> AssignCommand::choose(const std::vector<Device>& fou
 
 AssignPlan AssignCommand::plan(const std::vector<Device>& found,
                                const std::vector<Device>& chosen) {
-    const NetLinks links = m_o.endpoint.links ? m_o.endpoint.links() : ListSystemLinks();
+    const NetLinks links = m_o.endpoint.links ? m_o.endpoint.links() : listSystemLinks();
     if (!m_o.assign.planFile.empty()) {
         ExplicitRequest request;
         const PlanFileReading reading = PlanFile::load(m_o.assign.planFile);
@@ -131,8 +131,8 @@ void AssignCommand::send(AssignRun& run, const Credentials& credentials, Progres
         }
         const PlannedDevice& p = run.entries()[*at].planned;
         const std::string who = std::to_string(*at + 1) + "/" + std::to_string(total) + " " +
-                                DeviceFormatter::Printable(p.device.mac) + " -> " + p.settings.ip;
-        const SetOutcome sent = m_session.SendSettingsOnly(p.device, p.settings, credentials);
+                                DeviceFormatter::printable(p.device.mac) + " -> " + p.settings.ip;
+        const SetOutcome sent = m_session.sendSettingsOnly(p.device, p.settings, credentials);
         if (!sent.ok()) {
             error(who + ": " + sent.error);
             run.sendFailed();
@@ -140,14 +140,14 @@ void AssignCommand::send(AssignRun& run, const Credentials& credentials, Progres
         }
         // No answer within the wait: one more wait before the next send, so that a late
         // answer is not taken for the next device's.
-        std::optional<UpdateResult> answer = m_session.AwaitAnswer(
+        std::optional<UpdateResult> answer = m_session.awaitAnswer(
             m_o.answerWaitMs, progress, "Waiting for " + who + "'s answer... ");
         if (!answer) {
             run.onWaitExpired();
-            answer = m_session.AwaitAnswer(m_o.answerWaitMs, progress,
+            answer = m_session.awaitAnswer(m_o.answerWaitMs, progress,
                                            "No answer from " + who + "; waiting once more... ");
         }
-        m_session.StopAwaiting();
+        m_session.stopAwaiting();
         if (answer) {
             run.onAnswer(*answer);
         } else {
@@ -162,16 +162,16 @@ bool AssignCommand::waitForRestart(Progress& progress) {
     const auto deadline = Clock::now() + std::chrono::milliseconds(m_o.restartWaitMs);
     for (auto now = Clock::now(); now < deadline; now = Clock::now()) {
         if (m_cancel.load()) {
-            progress.Clear();
+            progress.clear();
             return false;
         }
         const auto left =
             std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count();
-        progress.Show("Devices restarting..... " + std::to_string((left + 999) / 1000) + " s");
+        progress.show("Devices restarting..... " + std::to_string((left + 999) / 1000) + " s");
         std::this_thread::sleep_for(
             std::min(std::chrono::milliseconds(200), std::chrono::milliseconds(left)));
     }
-    progress.Clear();
+    progress.clear();
     return true;
 }
 
@@ -217,7 +217,7 @@ ExitCode AssignCommand::confirmAndSend(AssignRun& run, Progress& progress) {
         std::fputs(AssignReport::table(run.entries()).c_str(), stderr);
         const std::string question =
             "Send these addresses to " + std::to_string(toSend) + " devices?";
-        switch (Terminal::Confirm(question)) {
+        switch (Terminal::confirm(question)) {
         case Answer::Yes:
             break;
         case Answer::No:
@@ -228,14 +228,14 @@ ExitCode AssignCommand::confirmAndSend(AssignRun& run, Progress& progress) {
             return kExitUsage;
         }
     }
-    PasswordOutcome password = PasswordReader::Read(m_o, STDIN_FILENO, &std::getenv);
+    PasswordOutcome password = PasswordReader::read(m_o, STDIN_FILENO, &std::getenv);
     if (!password.ok()) {
         error(password.error + " (nothing was sent)");
         return kExitUsage;
     }
     // Asked once for every device, and wiped once the last request is out.
     const Credentials credentials(m_o.user, std::move(password.password));
-    WipeText(password.password);
+    wipeText(password.password);
     send(run, credentials, progress);
     return kExitDone;
 }
@@ -247,7 +247,7 @@ void AssignCommand::verify(AssignRun& run, Progress& progress) {
         return;
     }
     const SearchOutcome after =
-        m_session.SearchInRounds(m_o.waitMs, std::max(m_o.rounds, 3), progress);
+        m_session.searchInRounds(m_o.waitMs, std::max(m_o.rounds, 3), progress);
     if (!after.ok()) {
         error(after.error);
         return;
@@ -256,9 +256,9 @@ void AssignCommand::verify(AssignRun& run, Progress& progress) {
 }
 
 int AssignCommand::run() {
-    Progress progress = Progress::ForStderr();
+    Progress progress = Progress::forStderr();
     const SearchOutcome found =
-        m_session.SearchInRounds(m_o.waitMs, std::max(m_o.rounds, 3), progress);
+        m_session.searchInRounds(m_o.waitMs, std::max(m_o.rounds, 3), progress);
     if (!found.ok()) {
         error(found.error);
         return kExitError;

@@ -14,10 +14,10 @@ std::string AssignReport::table(const std::vector<AssignRun::Entry>& entries) {
     rows.push_back({"No.", "Mac", "DevName", "DevId", "Adapter", "IP", "NewIP", "Result"});
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const Device& d = entries[i].planned.device;
-        rows.push_back({std::to_string(i), DeviceFormatter::Printable(d.mac),
-                        DeviceFormatter::Printable(d.name), DeviceFormatter::Printable(d.id),
-                        DeviceFormatter::Printable(d.adapter.name),
-                        DeviceFormatter::Printable(d.ip.text), entries[i].planned.settings.ip,
+        rows.push_back({std::to_string(i), DeviceFormatter::printable(d.mac),
+                        DeviceFormatter::printable(d.name), DeviceFormatter::printable(d.id),
+                        DeviceFormatter::printable(d.adapter.name),
+                        DeviceFormatter::printable(d.ip.text), entries[i].planned.settings.ip,
                         assignStatusName(entries[i].status)});
     }
     return alignedColumns(rows);

@@ -20,7 +20,7 @@ volatile sig_atomic_t g_restoreFd = -1;
 
 constexpr int kRestoreSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGTSTP};
 
-extern "C" void RestoreAndRaise(int sig) {
+extern "C" void restoreAndRaise(int sig) {
     if (g_restoreFd >= 0) {
         tcsetattr(g_restoreFd, TCSANOW, &g_savedTermios);
     }
@@ -28,19 +28,19 @@ extern "C" void RestoreAndRaise(int sig) {
     raise(sig);
 }
 
-void WriteStderr(const std::string& text) {
+void writeStderr(const std::string& text) {
     std::fputs(text.c_str(), stderr);
     std::fflush(stderr);
 }
 
 } // namespace
 
-void WipeText(std::string& text) noexcept {
-    SecureWipe(text.data(), text.capacity());
+void wipeText(std::string& text) noexcept {
+    secureWipe(text.data(), text.capacity());
     text.clear();
 }
 
-bool Terminal::IsTerminal(int fd) {
+bool Terminal::isTerminal(int fd) {
     return isatty(fd) == 1;
 }
 
@@ -57,7 +57,7 @@ LineReading Terminal::readLine(int fd, std::size_t maxLength) {
             continue;
         }
         if (n < 0) {
-            WipeText(line);
+            wipeText(line);
             return {};
         }
         if (n == 0) {
@@ -80,20 +80,20 @@ LineReading Terminal::readLine(int fd, std::size_t maxLength) {
     LineReading out;
     out.tooLong = line.size() > maxLength;
     if (out.tooLong) {
-        WipeText(line);
+        wipeText(line);
     }
     out.line = std::move(line);
     return out;
 }
 
 LineReading Terminal::readHiddenLine(int fd, const std::string& prompt, std::size_t maxLength) {
-    if (!IsTerminal(fd) || tcgetattr(fd, &g_savedTermios) != 0) {
+    if (!isTerminal(fd) || tcgetattr(fd, &g_savedTermios) != 0) {
         return readLine(fd, maxLength);
     }
-    WriteStderr(prompt);
+    writeStderr(prompt);
     struct sigaction previous[std::size(kRestoreSignals)];
     struct sigaction handler {};
-    handler.sa_handler = RestoreAndRaise;
+    handler.sa_handler = restoreAndRaise;
     sigemptyset(&handler.sa_mask);
     g_restoreFd = fd;
     for (std::size_t i = 0; i < std::size(kRestoreSignals); ++i) {
@@ -108,23 +108,23 @@ LineReading Terminal::readHiddenLine(int fd, const std::string& prompt, std::siz
         sigaction(kRestoreSignals[i], &previous[i], nullptr);
     }
     g_restoreFd = -1;
-    WriteStderr("\n");
+    writeStderr("\n");
     return line;
 }
 
-Answer Terminal::Confirm(const std::string& question) {
-    if (!IsTerminal(STDERR_FILENO)) {
+Answer Terminal::confirm(const std::string& question) {
+    if (!isTerminal(STDERR_FILENO)) {
         return Answer::NoTerminal;
     }
     const int tty = open("/dev/tty", O_RDONLY | O_CLOEXEC);
     if (tty < 0) {
         return Answer::NoTerminal;
     }
-    WriteStderr(question + " [y/N] ");
+    writeStderr(question + " [y/N] ");
     const std::optional<std::string> line = readLine(tty, 16).line;
     close(tty);
     if (!line) {
-        WriteStderr("\n");
+        writeStderr("\n");
         return Answer::No;
     }
     return *line == "y" || *line == "Y" || *line == "yes" || *line == "Yes" ? Answer::Yes

@@ -17,11 +17,11 @@ struct LineReading {
 };
 
 // Wipes every byte of text's buffer (its capacity, not only its length) and empties it.
-void WipeText(std::string& text) noexcept;
+void wipeText(std::string& text) noexcept;
 
 class Terminal {
 public:
-    static bool IsTerminal(int fd);
+    static bool isTerminal(int fd);
 
     // One line from fd, read byte by byte so that nothing after it is consumed; without its
     // line end (LF or CR LF). Nothing when fd ends before any byte or on a read error; a line
@@ -36,7 +36,7 @@ public:
 
     // Asks a yes/no question on the controlling terminal, but only while standard error is a
     // terminal: a run whose messages go to a file or pipe is not watched by anyone.
-    static Answer Confirm(const std::string& question);
+    static Answer confirm(const std::string& question);
 };
 
 } // namespace ondrel::cli

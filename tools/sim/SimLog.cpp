@@ -13,7 +13,7 @@ SimLog::~SimLog() {
     }
 }
 
-std::string SimLog::Open(const std::string& path) {
+std::string SimLog::open(const std::string& path) {
     if (path == "-") {
         m_file = stdout;
         m_owned = false;
@@ -27,7 +27,7 @@ std::string SimLog::Open(const std::string& path) {
     return {};
 }
 
-void SimLog::Write(const Json& entry) {
+void SimLog::write(const Json& entry) {
     if (m_file == nullptr) {
         return;
     }
@@ -38,7 +38,7 @@ void SimLog::Write(const Json& entry) {
     std::fflush(m_file);
 }
 
-std::string SimLog::Hex(const uint8_t* data, std::size_t length) {
+std::string SimLog::hex(const uint8_t* data, std::size_t length) {
     static constexpr char kDigits[] = "0123456789abcdef";
     std::string out;
     out.reserve(length * 2);
@@ -49,27 +49,27 @@ std::string SimLog::Hex(const uint8_t* data, std::size_t length) {
     return out;
 }
 
-Json SimLog::RecordJson(const DeviceInfo& r) {
-    return Json{{"IP", fieldString(r.IP)},
-                {"NetMask", fieldString(r.NetMask)},
-                {"GateWay", fieldString(r.GateWay)},
-                {"DNS0", fieldString(r.DNS0)},
-                {"DNS1", fieldString(r.DNS1)},
-                {"HttpPort", r.HttpPort.get()},
-                {"Port2", r.Port2.get()},
-                {"Port3", r.Port3.get()},
-                {"Port4", r.Port4.get()},
-                {"Mac", fieldString(r.Mac)},
-                {"DevId", fieldString(r.DevId)},
-                {"IPMode", r.IPMode},
-                {"DevName", fieldString(r.DevName)},
-                {"WebVersion", fieldString(r.WebVersion)},
-                {"AppVersion", fieldString(r.AppVersion)},
-                {"User", fieldString(r.User)},
-                {"Password", fieldString(r.Password)}};
+Json SimLog::recordJson(const DeviceInfo& r) {
+    return Json{{"IP", fieldString(r.ip)},
+                {"NetMask", fieldString(r.netMask)},
+                {"GateWay", fieldString(r.gateway)},
+                {"DNS0", fieldString(r.dns0)},
+                {"DNS1", fieldString(r.dns1)},
+                {"HttpPort", r.httpPort.get()},
+                {"Port2", r.port2.get()},
+                {"Port3", r.port3.get()},
+                {"Port4", r.port4.get()},
+                {"Mac", fieldString(r.mac)},
+                {"DevId", fieldString(r.devId)},
+                {"IPMode", r.ipMode},
+                {"DevName", fieldString(r.devName)},
+                {"WebVersion", fieldString(r.webVersion)},
+                {"AppVersion", fieldString(r.appVersion)},
+                {"User", fieldString(r.user)},
+                {"Password", fieldString(r.password)}};
 }
 
-Json SimLog::Entry(const SimRequest& request, const uint8_t* data, std::size_t length,
+Json SimLog::entry(const SimRequest& request, const uint8_t* data, std::size_t length,
                    const std::string& from, double seconds) {
     Json decoded = Json::object();
     if (request.header) {
@@ -89,16 +89,16 @@ Json SimLog::Entry(const SimRequest& request, const uint8_t* data, std::size_t l
         decoded["fields"] = std::move(fields);
     }
     if (request.record) {
-        decoded["record"] = RecordJson(*request.record);
+        decoded["record"] = recordJson(*request.record);
     }
     if (!request.note.empty()) {
         decoded["note"] = request.note;
     }
     return Json{{"t", seconds},
-                {"kind", RequestKindName(request.kind)},
+                {"kind", requestKindName(request.kind)},
                 {"from", from},
                 {"length", length},
-                {"hex", Hex(data, length)},
+                {"hex", hex(data, length)},
                 {"decoded", std::move(decoded)}};
 }
 
