@@ -40,6 +40,7 @@ RangeRequest inventory(unsigned count) {
     r.listed = r.chosen;
     r.firstAddress = "10.0.1.1";
     r.netMask = "255.255.0.0";
+    r.gateway = "10.0.0.254"; // their own is the factory subnet's
     r.pcAdapters = {adapter};
     return r;
 }

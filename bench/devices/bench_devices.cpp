@@ -29,12 +29,12 @@ std::vector<Device> Records(unsigned count) {
     records.reserve(count);
     for (unsigned n = 0; n < count; ++n) {
         DeviceInfo d = zeroDeviceInfo();
-        setField(d.Mac, MacOf(n));
-        setField(d.DevName, "IPCAM");
-        setField(d.IP, "10.0." + std::to_string(n >> 8) + "." + std::to_string(n & 0xFFu));
-        setField(d.NetMask, "255.255.0.0");
-        setField(d.WebVersion, "1.2.3.4");
-        d.HttpPort = 80;
+        setField(d.mac, MacOf(n));
+        setField(d.devName, "IPCAM");
+        setField(d.ip, "10.0." + std::to_string(n >> 8) + "." + std::to_string(n & 0xFFu));
+        setField(d.netMask, "255.255.0.0");
+        setField(d.webVersion, "1.2.3.4");
+        d.httpPort = 80;
         records.push_back(deviceFromRecord(d));
     }
     return records;

@@ -65,8 +65,8 @@ class Devices {
 public:
     Devices(const Route& route, const std::vector<std::string>& replies)
         : m_replies(replies), m_replyAddress(route.replyAddress()) {
-        if (!m_socket.Create() || !m_socket.EnableBroadcast() ||
-            !m_socket.Bind(route.devicesAddress(), route.devicesPort())) {
+        if (!m_socket.create() || !m_socket.enableBroadcast() ||
+            !m_socket.bind(route.devicesAddress(), route.devicesPort())) {
             std::fprintf(stderr, "devices: cannot open their socket\n");
             std::exit(1);
         }
@@ -77,19 +77,19 @@ public:
         m_thread = std::thread([this] { Run(); });
     }
     ~Devices() {
-        m_socket.Wake();
+        m_socket.wake();
         if (m_thread.joinable()) {
             m_thread.join();
         }
     }
-    uint16_t Port() const { return m_socket.LocalPort(); }
+    uint16_t Port() const { return m_socket.localPort(); }
     long SendFailures() const { return m_failures.load(); }
 
 private:
     void Run() {
         uint8_t buffer[kReceiveBufferSize];
         for (;;) {
-            const ReceiveResult r = m_socket.Receive(buffer);
+            const ReceiveResult r = m_socket.receive(buffer);
             if (r.status == ReceiveStatus::Woken || r.status == ReceiveStatus::Error) {
                 return;
             }
@@ -103,7 +103,7 @@ private:
                 std::span(reinterpret_cast<const uint8_t*>(reply.data()), reply.size());
             // A full device queue (ENOBUFS) is waited out, as a device would.
             SocketStatus s;
-            while (!(s = m_socket.SendTo(m_replyAddress, m_replyPort, bytes)) &&
+            while (!(s = m_socket.sendTo(m_replyAddress, m_replyPort, bytes)) &&
                    s.error == ENOBUFS) {
                 std::this_thread::yield();
             }
@@ -135,16 +135,16 @@ std::string SearchAddress(const Route& route) {
 // into buffers, counting.
 Outcome BareLoop(const Route& route, const std::vector<std::string>& replies, int bufferBytes) {
     UdpSocket socket;
-    if (!socket.Create() || !socket.EnableBroadcast() ||
-        !socket.Bind(route.listenAddress(), route.listenPort())) {
+    if (!socket.create() || !socket.enableBroadcast() ||
+        !socket.bind(route.listenAddress(), route.listenPort())) {
         std::fprintf(stderr, "bare loop: cannot open its socket\n");
         std::exit(1);
     }
-    socket.RaiseReceiveBuffer(bufferBytes);
+    socket.raiseReceiveBuffer(bufferBytes);
     const timeval idle{0, static_cast<suseconds_t>(kIdle.count() * 1000)};
-    setsockopt(socket.NativeHandle(), SOL_SOCKET, SO_RCVTIMEO, &idle, sizeof idle);
+    setsockopt(socket.nativeHandle(), SOL_SOCKET, SO_RCVTIMEO, &idle, sizeof idle);
     Devices devices(route, replies);
-    devices.Start(socket.LocalPort());
+    devices.Start(socket.localPort());
     const long n = static_cast<long>(replies.size());
     long received = 0;
     constexpr unsigned kBatch = 64;
@@ -153,7 +153,7 @@ Outcome BareLoop(const Route& route, const std::vector<std::string>& replies, in
     mmsghdr headers[kBatch];
     const Clock::time_point start = Clock::now();
     Clock::time_point last = start;
-    socket.SendTo(
+    socket.sendTo(
         SearchAddress(route), devices.Port(),
         std::span(reinterpret_cast<const uint8_t*>(kSearchText.data()), kSearchText.size()));
     while (received < n) {
@@ -164,7 +164,7 @@ Outcome BareLoop(const Route& route, const std::vector<std::string>& replies, in
             headers[i].msg_hdr.msg_iovlen = 1;
         }
         // Blocks for the first datagram (up to the idle timeout), then takes what is queued.
-        const int got = recvmmsg(socket.NativeHandle(), headers, kBatch, MSG_WAITFORONE, nullptr);
+        const int got = recvmmsg(socket.nativeHandle(), headers, kBatch, MSG_WAITFORONE, nullptr);
         if (got < 0 && errno == EINTR) {
             continue;
         }
@@ -292,9 +292,9 @@ int main(int argc, char** argv) {
                 "lost", "endpt ms", "lost", "reported", "ratio");
     for (int bytes : buffers) {
         UdpSocket probe;
-        probe.Create();
-        const int granted = probe.RaiseReceiveBuffer(bytes);
-        probe.Close();
+        probe.create();
+        const int granted = probe.raiseReceiveBuffer(bytes);
+        probe.close();
         for (int n : sizes) {
             std::vector<std::string> replies;
             for (int i = 0; i < n; ++i) {

@@ -148,7 +148,8 @@ int RunWindow(int argc, char** argv, long n) {
     const DeviceListModel* model = &dialog.devices();
     auto* search = dialog.findChild<QAbstractButton*>(QStringLiteral("searchButton"));
     auto* list = dialog.findChild<QAbstractItemView*>(QStringLiteral("deviceList"));
-    if (search == nullptr || list == nullptr || dialog.endpoint().boundPort() != kToolPort) {
+    if (search == nullptr || list == nullptr ||
+        dialog.session().endpoint().boundPort() != kToolPort) {
         std::fprintf(stderr, "window: no Search button or port 9003 not bound\n");
         return 1;
     }

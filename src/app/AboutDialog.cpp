@@ -8,13 +8,13 @@
 namespace ondrel {
 
 AboutDialog::AboutDialog(QWidget* parent)
-    : QDialog(parent), ui(std::make_unique<Ui::AboutDialog>()) {
+    : QDialog(parent), m_ui(std::make_unique<Ui::AboutDialog>()) {
     registerResources();
-    ui->setupUi(this);
+    m_ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    ui->versionLabel->setText(Texts::AboutLine(appVersion()));
-    ui->okButton->setFocus(Qt::OtherFocusReason);
+    m_ui->versionLabel->setText(Texts::aboutLine(appVersion()));
+    m_ui->okButton->setFocus(Qt::OtherFocusReason);
 }
 
 AboutDialog::~AboutDialog() = default;

@@ -18,7 +18,7 @@ public:
     ~AboutDialog() override;
 
 private:
-    std::unique_ptr<Ui::AboutDialog> ui;
+    std::unique_ptr<Ui::AboutDialog> m_ui;
 };
 
 } // namespace ondrel

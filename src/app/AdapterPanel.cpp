@@ -7,9 +7,9 @@
 namespace ondrel {
 
 AdapterPanel::AdapterPanel(QWidget* parent)
-    : QWidget(parent), ui(std::make_unique<Ui::AdapterPanel>()) {
-    ui->setupUi(this);
-    connect(ui->adapterCombo, &QComboBox::currentIndexChanged, this, &AdapterPanel::showSelected);
+    : QWidget(parent), m_ui(std::make_unique<Ui::AdapterPanel>()) {
+    m_ui->setupUi(this);
+    connect(m_ui->adapterCombo, &QComboBox::currentIndexChanged, this, &AdapterPanel::showSelected);
 }
 
 AdapterPanel::~AdapterPanel() = default;
@@ -17,34 +17,34 @@ AdapterPanel::~AdapterPanel() = default;
 void AdapterPanel::fill(AdapterSource& source) {
     const int selected = m_display.fill(source.list());
     {
-        const QSignalBlocker quiet(ui->adapterCombo);
-        ui->adapterCombo->clear();
+        const QSignalBlocker quiet(m_ui->adapterCombo);
+        m_ui->adapterCombo->clear();
         const std::vector<std::string>& entries = m_display.entries();
         for (std::size_t i = 0; i < entries.size(); ++i) {
-            ui->adapterCombo->addItem(QString::fromStdString(entries[i]), static_cast<int>(i));
+            m_ui->adapterCombo->addItem(QString::fromStdString(entries[i]), static_cast<int>(i));
         }
-        ui->adapterCombo->setCurrentIndex(selected);
+        m_ui->adapterCombo->setCurrentIndex(selected);
     }
     showSelected();
 }
 
 void AdapterPanel::refresh(AdapterSource& source) {
-    const int chosen = ui->adapterCombo->currentIndex();
+    const int chosen = m_ui->adapterCombo->currentIndex();
     fill(source);
-    if (chosen >= 0 && chosen < ui->adapterCombo->count()) {
-        ui->adapterCombo->setCurrentIndex(chosen);
+    if (chosen >= 0 && chosen < m_ui->adapterCombo->count()) {
+        m_ui->adapterCombo->setCurrentIndex(chosen);
     }
 }
 
 void AdapterPanel::showSelected() {
-    const QVariant entry = ui->adapterCombo->currentData();
+    const QVariant entry = m_ui->adapterCombo->currentData();
     const std::optional<AdapterFields> fields =
         entry.isValid() ? m_display.fieldsFor(entry.toInt()) : std::nullopt;
     if (!fields) {
         return;
     }
-    QLineEdit* const edits[] = {ui->pcIpEdit, ui->pcMaskEdit, ui->pcGatewayEdit, ui->pcDns1Edit,
-                                ui->pcDns2Edit};
+    QLineEdit* const edits[] = {m_ui->pcIpEdit, m_ui->pcMaskEdit, m_ui->pcGatewayEdit,
+                                m_ui->pcDns1Edit, m_ui->pcDns2Edit};
     const std::string* const texts[] = {&fields->ip, &fields->mask, &fields->gateway, &fields->dns1,
                                         &fields->dns2};
     for (std::size_t i = 0; i < std::size(edits); ++i) {
@@ -58,8 +58,8 @@ void AdapterPanel::release() {
 }
 
 QList<QWidget*> AdapterPanel::tabStops() const {
-    return {ui->adapterCombo,  ui->pcIpEdit,   ui->pcMaskEdit,
-            ui->pcGatewayEdit, ui->pcDns1Edit, ui->pcDns2Edit};
+    return {m_ui->adapterCombo,  m_ui->pcIpEdit,   m_ui->pcMaskEdit,
+            m_ui->pcGatewayEdit, m_ui->pcDns1Edit, m_ui->pcDns2Edit};
 }
 
 } // namespace ondrel

@@ -36,7 +36,7 @@ private:
     // Shows the addresses of the entry selected in the list.
     void showSelected();
 
-    std::unique_ptr<Ui::AdapterPanel> ui;
+    std::unique_ptr<Ui::AdapterPanel> m_ui;
     AdapterDisplay m_display;
 };
 

@@ -3,19 +3,19 @@
 #include "Utf8Text.h"
 
 #include "AssignTexts.h"
+#include "DeviceListModel.h"
+#include "DeviceSession.h"
 #include "MessageBoxPrompter.h"
 #include "Texts.h"
 #include "devices/DeviceExport.h"
-#include "netinfo/NeighbourProbe.h"
 #include "ui_AssignDialog.h"
 
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QFutureWatcher>
 #include <QHeaderView>
 #include <QSaveFile>
-#include <QtConcurrent/QtConcurrentRun>
+#include <QScrollBar>
 
 #include <algorithm>
 
@@ -25,54 +25,111 @@ namespace {
 
 enum Column { NumberColumn, NameColumn, MacColumn, IpColumn, NewIpColumn, ResultColumn };
 
+// Rows the table shows without scrolling when the dialog opens at its own size.
+constexpr int kShownRows = 12;
+const QString kSizeName = QStringLiteral("assign");
+
 std::string text(const QLineEdit* edit) {
     return edit->text().trimmed().toStdString();
 }
 
+std::string recordKey(const Device& device) {
+    return {reinterpret_cast<const char*>(device.record.data()), device.record.size()};
+}
+
 } // namespace
 
-AssignDialog::AssignDialog(AssignSetup setup, AssignHooks hooks, QWidget* parent)
-    : QDialog(parent), ui(std::make_unique<Ui::AssignDialog>()), m_setup(std::move(setup)),
-      m_hooks(std::move(hooks)) {
+AssignDialog::AssignDialog(AssignSetup setup, DeviceSession& session, QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::AssignDialog>()), m_setup(std::move(setup)),
+      m_batch(session.batch()), m_viewSettings(m_setup.settingsFile),
+      m_pcAddresses(session.pcAddresses()) {
     setObjectName(QStringLiteral("assignDialog"));
-    ui->setupUi(this);
+    m_ui->setupUi(this);
     if (!m_setup.prompter) {
         m_setup.prompter = std::make_shared<MessageBoxPrompter>();
     }
-    ui->planTable->setColumnCount(ResultColumn + 1);
-    ui->planTable->setHorizontalHeaderLabels({Texts::ColumnNumber(), Texts::ColumnName(),
-                                              Texts::ColumnMac(), tr("IP"), tr("New IP"),
-                                              tr("Result")});
-    ui->planTable->verticalHeader()->hide();
-    ui->planTable->horizontalHeader()->setStretchLastSection(true);
+    const auto listed = session.devices().devices().devices();
+    m_listed.assign(listed.begin(), listed.end());
+    // Two rows are one device when their records are equal: the record finds the row.
+    for (std::size_t i = 0; i < m_listed.size(); ++i) {
+        m_numbers.emplace(recordKey(m_listed[i]), static_cast<int>(i));
+    }
+    m_ui->planTable->setColumnCount(ResultColumn + 1);
+    m_ui->planTable->setHorizontalHeaderLabels({Texts::columnNumber(), Texts::columnName(),
+                                                Texts::columnMac(), tr("IP"), tr("New IP"),
+                                                tr("Result")});
+    m_ui->planTable->verticalHeader()->hide();
+    m_ui->planTable->horizontalHeader()->setStretchLastSection(true);
+    setSizeGripEnabled(true);
+    fitTable();
+    m_viewSettings.restoreSize(*this, kSizeName);
 
-    for (QLineEdit* edit : {ui->firstAddressEdit, ui->netMaskEdit, ui->gatewayEdit, ui->dnsEdit}) {
+    for (QLineEdit* edit :
+         {m_ui->firstAddressEdit, m_ui->netMaskEdit, m_ui->gatewayEdit, m_ui->dnsEdit}) {
         connect(edit, &QLineEdit::textChanged, this, &AssignDialog::replan);
     }
-    connect(ui->httpPortSpin, &QSpinBox::valueChanged, this, &AssignDialog::replan);
-    connect(ui->loadPlanButton, &QPushButton::clicked, this, &AssignDialog::askPlanFile);
-    connect(ui->saveReportButton, &QPushButton::clicked, this, &AssignDialog::askReportFile);
-    connect(ui->applyButton, &QPushButton::clicked, this, &AssignDialog::apply);
-    connect(ui->cancelButton, &QPushButton::clicked, this, &AssignDialog::cancelBatch);
-    connect(ui->closeButton, &QPushButton::clicked, this, &AssignDialog::reject);
+    connect(m_ui->httpPortSpin, &QSpinBox::valueChanged, this, &AssignDialog::replan);
+    connect(m_ui->loadPlanButton, &QPushButton::clicked, this, &AssignDialog::askPlanFile);
+    connect(m_ui->saveReportButton, &QPushButton::clicked, this, &AssignDialog::askReportFile);
+    connect(m_ui->applyButton, &QPushButton::clicked, this, &AssignDialog::apply);
+    connect(m_ui->cancelButton, &QPushButton::clicked, this, &AssignDialog::cancelBatch);
+    connect(m_ui->closeButton, &QPushButton::clicked, this, &AssignDialog::reject);
 
-    m_answerWait.setSingleShot(true);
-    m_searchWait.setSingleShot(true);
-    connect(&m_answerWait, &QTimer::timeout, this, &AssignDialog::onWaitExpired);
-    connect(&m_searchWait, &QTimer::timeout, this, &AssignDialog::verify);
-    connect(ui->assignRestartProgress, &RestartProgress::finished, this,
-            &AssignDialog::searchForVerify);
+    connect(&m_batch, &AssignBatch::stageChanged, this, &AssignDialog::onBatchStage);
+    connect(&m_batch, &AssignBatch::probed, this, &AssignDialog::onProbed);
+    connect(&m_batch, &AssignBatch::entriesChanged, this, [this] {
+        if (m_started) {
+            showEntries();
+        }
+    });
+    connect(&m_batch, &AssignBatch::restartProgress, this, [this](int step, int total) {
+        if (m_started) {
+            m_ui->assignRestartProgress->showStep(step, total);
+        }
+    });
 
     setStage(Stage::Editing);
     replan();
-    ui->firstAddressEdit->setFocus(Qt::OtherFocusReason);
+    m_ui->firstAddressEdit->setFocus(Qt::OtherFocusReason);
 }
 
-AssignDialog::~AssignDialog() {
-    // Closed with the window in the middle of a batch: nothing is left to unlock, and the
-    // password goes with the credentials.
-    m_answerWait.stop();
-    m_searchWait.stop();
+AssignDialog::~AssignDialog() = default;
+
+void AssignDialog::fitTable() {
+    QTableWidget* table = m_ui->planTable;
+    const QFontMetrics cells = table->fontMetrics();
+    const QFontMetrics titles = table->horizontalHeader()->fontMetrics();
+    // Each column as wide as its title or its usual longest text, with the cell's margins.
+    const QString widest[] = {QStringLiteral("00000"),
+                              QStringLiteral("Camera 0000 Gate"),
+                              QStringLiteral("DD:DD:DD:DD:DD:DD"),
+                              QStringLiteral("255.255.255.255"),
+                              QStringLiteral("255.255.255.255"),
+                              AssignTexts::check(AddressCheck::NotChecked)};
+    constexpr int kMargins = 16;
+    int width = 0;
+    for (int column = NumberColumn; column <= ResultColumn; ++column) {
+        const QString title = table->horizontalHeaderItem(column)->text();
+        const int w =
+            std::max(cells.horizontalAdvance(widest[column]), titles.horizontalAdvance(title)) +
+            kMargins;
+        table->setColumnWidth(column, w);
+        width += w;
+    }
+    const int frame = 2 * table->frameWidth();
+    const QSize shown(width + table->verticalScrollBar()->sizeHint().width() + frame,
+                      table->horizontalHeader()->sizeHint().height() +
+                          kShownRows * table->verticalHeader()->defaultSectionSize() + frame);
+    // The dialog opens with that room for the table; the user may make it smaller.
+    const QSize before = table->minimumSize();
+    table->setMinimumSize(shown);
+    resize(sizeHint());
+    table->setMinimumSize(before);
+}
+
+void AssignDialog::hideEvent(QHideEvent* event) {
+    m_viewSettings.saveSize(*this, kSizeName);
+    QDialog::hideEvent(event);
 }
 
 QString AssignDialog::updateBusyText() {
@@ -84,25 +141,25 @@ bool AssignDialog::running() const {
 }
 
 const std::vector<AssignRun::Entry>& AssignDialog::entries() const {
-    return m_run ? m_run->entries() : m_planned;
+    return m_started ? m_batch.entries() : m_planned;
 }
 
 std::function<AssignPlan(AddressProber*)> AssignDialog::planner() const {
     if (m_planRows) {
-        ExplicitRequest request{*m_planRows, m_setup.listed, m_setup.pcAddresses};
+        ExplicitRequest request{*m_planRows, m_listed, m_pcAddresses};
         return [request](AddressProber* prober) { return planExplicit(request, prober); };
     }
     RangeRequest request;
     request.chosen = m_setup.chosen;
-    request.listed = m_setup.listed;
-    request.firstAddress = text(ui->firstAddressEdit);
-    request.netMask = text(ui->netMaskEdit);
-    request.gateway = text(ui->gatewayEdit);
-    request.dns0 = text(ui->dnsEdit);
+    request.listed = m_listed;
+    request.firstAddress = text(m_ui->firstAddressEdit);
+    request.netMask = text(m_ui->netMaskEdit);
+    request.gateway = text(m_ui->gatewayEdit);
+    request.dns0 = text(m_ui->dnsEdit);
     // 0 is the box's "each device keeps its own".
-    const int port = ui->httpPortSpin->value();
+    const int port = m_ui->httpPortSpin->value();
     request.httpPort = port == 0 ? std::string() : std::to_string(port);
-    request.pcAdapters = m_setup.pcAddresses;
+    request.pcAdapters = m_pcAddresses;
     return [request](AddressProber* prober) { return planRange(request, prober); };
 }
 
@@ -113,7 +170,7 @@ void AssignDialog::replan() {
     // While typing nothing is asked on the LAN: that takes a second and would lag every key.
     m_plan = planner()(nullptr);
     showPlan();
-    if (!m_plan.ok() && !m_planRows && ui->firstAddressEdit->text().trimmed().isEmpty()) {
+    if (!m_plan.ok() && !m_planRows && m_ui->firstAddressEdit->text().trimmed().isEmpty()) {
         showMessage(tr("Type the first address and the subnet mask."));
     }
 }
@@ -121,12 +178,13 @@ void AssignDialog::replan() {
 void AssignDialog::showPlan() {
     m_planned.clear();
     for (const PlannedDevice& p : m_plan.devices) {
-        m_planned.push_back({p, AssignStatus::Planned, std::nullopt});
+        m_planned.push_back(
+            {p, p.unchanged ? AssignStatus::Unchanged : AssignStatus::Planned, std::nullopt});
     }
     showEntries();
-    ui->skippedList->clear();
+    m_ui->skippedList->clear();
     for (const SkippedAddress& s : m_plan.skipped) {
-        ui->skippedList->addItem(AssignTexts::skipped(s));
+        m_ui->skippedList->addItem(AssignTexts::skipped(s));
     }
     if (!m_plan.ok()) {
         showMessage(AssignTexts::refusal(m_plan.error));
@@ -138,11 +196,11 @@ void AssignDialog::showPlan() {
                         : tr("%n devices planned; nothing is sent before you apply and confirm.",
                              nullptr, count));
     }
-    ui->applyButton->setEnabled(m_stage == Stage::Editing && m_plan.ok());
+    m_ui->applyButton->setEnabled(m_stage == Stage::Editing && m_plan.ok());
 }
 
 void AssignDialog::showEntries() {
-    QTableWidget* table = ui->planTable;
+    QTableWidget* table = m_ui->planTable;
     auto set = [table](int row, int column, const QString& value) {
         QTableWidgetItem* item = table->item(row, column);
         if (item == nullptr) {
@@ -151,8 +209,8 @@ void AssignDialog::showEntries() {
             item->setText(value);
         }
     };
-    auto setDevice = [&set](int row, const Device& d) {
-        set(row, NumberColumn, QString::number(row + 1));
+    auto setDevice = [this, &set](int row, const Device& d) {
+        set(row, NumberColumn, numberOf(d));
         set(row, NameColumn, fromUtf8(d.name));
         set(row, MacColumn, fromUtf8(d.mac));
         set(row, IpColumn, fromUtf8(d.ip.text));
@@ -174,63 +232,106 @@ void AssignDialog::showEntries() {
         setDevice(row, e.planned.device);
         set(row, NewIpColumn, QString::fromStdString(e.planned.settings.ip));
         set(row, ResultColumn,
-            m_run ? AssignTexts::status(e.status) : AssignTexts::check(e.planned.check));
+            m_started || e.planned.unchanged ? AssignTexts::status(e.status)
+                                             : AssignTexts::check(e.planned.check));
         if (e.status == AssignStatus::Sending) {
             table->scrollToItem(table->item(row, ResultColumn));
         }
     }
 }
 
+QString AssignDialog::numberOf(const Device& device) const {
+    const auto found = m_numbers.find(recordKey(device));
+    return found != m_numbers.end() ? QString::number(found->second) : QString();
+}
+
 void AssignDialog::showMessage(const QString& message) {
-    ui->messageLabel->setText(message);
-    ui->messageLabel->setAccessibleName(message);
+    m_ui->messageLabel->setText(message);
+    m_ui->messageLabel->setAccessibleName(message);
 }
 
 void AssignDialog::setStage(Stage stage) {
     m_stage = stage;
     const bool editing = stage == Stage::Editing;
     for (QWidget* w :
-         std::initializer_list<QWidget*>{ui->firstAddressEdit, ui->netMaskEdit, ui->gatewayEdit,
-                                         ui->dnsEdit, ui->httpPortSpin}) {
+         std::initializer_list<QWidget*>{m_ui->firstAddressEdit, m_ui->netMaskEdit,
+                                         m_ui->gatewayEdit, m_ui->dnsEdit, m_ui->httpPortSpin}) {
         // A plan file names every address itself.
         w->setEnabled(editing && !m_planRows);
     }
-    ui->loadPlanButton->setEnabled(editing);
-    ui->accountEdit->setEnabled(editing);
-    ui->passwordEdit->setEnabled(editing);
-    ui->applyButton->setEnabled(editing && m_plan.ok());
-    ui->cancelButton->setEnabled(stage == Stage::Probing || running());
-    ui->closeButton->setEnabled(stage == Stage::Editing || stage == Stage::Done);
-    ui->saveReportButton->setEnabled(stage == Stage::Done);
+    m_ui->loadPlanButton->setEnabled(editing);
+    m_ui->accountEdit->setEnabled(editing);
+    m_ui->passwordEdit->setEnabled(editing);
+    m_ui->applyButton->setEnabled(editing && m_plan.ok());
+    m_ui->cancelButton->setEnabled(stage == Stage::Probing || running());
+    m_ui->closeButton->setEnabled(stage == Stage::Editing || stage == Stage::Done);
+    m_ui->saveReportButton->setEnabled(stage == Stage::Done);
 }
 
 void AssignDialog::apply() {
     if (m_stage != Stage::Editing || !m_plan.ok()) {
         return;
     }
-    setStage(Stage::Probing);
-    showMessage(tr("Checking which addresses are in use on the LAN..."));
-    std::shared_ptr<AddressProber> prober = m_setup.prober;
-    if (!prober) {
-        prober = std::make_shared<NeighbourProbe>();
-    }
-    // The probe waits about a second for the LAN: off this thread, so the window keeps
-    // drawing and Cancel keeps working.
-    auto* watcher = new QFutureWatcher<AssignPlan>(this);
-    connect(watcher, &QFutureWatcher<AssignPlan>::finished, this, [this, watcher] {
-        watcher->deleteLater();
-        onProbed(watcher->result());
-    });
-    watcher->setFuture(
-        QtConcurrent::run([plan = planner(), prober] { return plan(prober.get()); }));
+    m_ownsBatch = true;
+    m_batch.probe(planner());
 }
 
-void AssignDialog::onProbed(AssignPlan probed) {
-    if (m_stage != Stage::Probing) {
-        return; // cancelled while the LAN was asked
+void AssignDialog::onBatchStage(AssignBatch::Stage stage) {
+    if (!m_ownsBatch) {
+        return; // another dialog's batch
     }
-    m_plan = std::move(probed);
-    setStage(Stage::Editing);
+    // Past sending, the batch has wiped the password it was given; the field goes with it.
+    if (stage == AssignBatch::Stage::Restarting || stage == AssignBatch::Stage::Verifying ||
+        stage == AssignBatch::Stage::Done) {
+        m_ui->passwordEdit->clear();
+    }
+    switch (stage) {
+    case AssignBatch::Stage::Idle:
+        setStage(Stage::Editing);
+        return;
+    case AssignBatch::Stage::Probing:
+        setStage(Stage::Probing);
+        showMessage(tr("Checking which addresses are in use on the LAN..."));
+        return;
+    case AssignBatch::Stage::Sending:
+        setStage(Stage::Sending);
+        showMessage(tr("Sending the new addresses, one device at a time..."));
+        return;
+    case AssignBatch::Stage::Restarting:
+        setStage(Stage::Restarting);
+        showMessage(tr("The devices are restarting with their new addresses..."));
+        return;
+    case AssignBatch::Stage::Verifying:
+        setStage(Stage::Verifying);
+        m_ui->assignRestartProgress->stop();
+        showMessage(tr("Searching to check every device..."));
+        return;
+    case AssignBatch::Stage::Done:
+        break;
+    }
+    m_ui->assignRestartProgress->stop();
+    setStage(Stage::Done);
+    showEntries();
+    if (m_batch.cancelled()) {
+        showMessage(tr("Cancelled: the table shows what was done."));
+        return;
+    }
+    const std::vector<AssignRun::Entry>& shown = entries();
+    const int total = static_cast<int>(shown.size());
+    const int verified =
+        static_cast<int>(std::count_if(shown.begin(), shown.end(), [](const AssignRun::Entry& e) {
+            // Found unchanged by the check, a device reports its planned settings as one verified.
+            return e.status == AssignStatus::Verified || e.status == AssignStatus::Unchanged;
+        }));
+    showMessage(total == 1 ? tr("%1 of 1 device verified.").arg(verified)
+                           : tr("%1 of %n devices verified.", nullptr, total).arg(verified));
+}
+
+void AssignDialog::onProbed(const AssignPlan& probed) {
+    if (!m_ownsBatch || m_stage != Stage::Editing) {
+        return;
+    }
+    m_plan = probed;
     showPlan();
     if (!m_plan.ok()) {
         return;
@@ -239,147 +340,31 @@ void AssignDialog::onProbed(AssignPlan probed) {
         // Unchecked addresses could take a camera off the network: nothing is sent.
         showMessage(tr("Could not check which addresses are in use: %1. Nothing was sent.")
                         .arg(fromUtf8(m_plan.probeError)));
-        ui->applyButton->setEnabled(false);
+        m_ui->applyButton->setEnabled(false);
         return;
     }
-    const int count = static_cast<int>(m_plan.devices.size());
-    const QString question = count == 1 ? tr("Send this address to 1 device?")
-                                        : tr("Send these addresses to %n devices?", nullptr, count);
-    if (!m_setup.prompter->question(this, question, Texts::Ask())) {
-        showMessage(tr("Nothing was sent."));
-        return;
-    }
-    // The box runs events: the dialog may have been closed, or the plan edited, meanwhile.
-    if (!isVisible() || m_stage != Stage::Editing) {
-        return;
-    }
-    m_credentials = std::make_unique<Credentials>(ui->accountEdit->text().toStdString(),
-                                                  ui->passwordEdit->text().toStdString());
-    m_run = std::make_unique<AssignRun>(m_plan.devices);
-    if (m_hooks.lock) {
-        m_hooks.lock(true);
-    }
-    setStage(Stage::Sending);
-    showMessage(tr("Sending the new addresses, one device at a time..."));
-    sendNext();
-}
-
-void AssignDialog::sendNext() {
-    while (true) {
-        const std::optional<std::size_t> at = m_run->next();
-        if (!at) {
-            if (m_run->phase() == AssignRun::Phase::Done) {
-                finishSending();
-            }
+    // Devices already at their plan are only checked: the question counts those sent to.
+    const int count =
+        static_cast<int>(std::count_if(m_plan.devices.begin(), m_plan.devices.end(),
+                                       [](const PlannedDevice& p) { return !p.unchanged; }));
+    if (count > 0) {
+        const QString question = count == 1
+                                     ? tr("Send this address to 1 device?")
+                                     : tr("Send these addresses to %n devices?", nullptr, count);
+        if (!m_setup.prompter->question(this, question, Texts::ask())) {
+            showMessage(tr("Nothing was sent."));
             return;
         }
-        showEntries();
-        const PlannedDevice& p = m_run->entries()[*at].planned;
-        // Through the adapter the device answered on: the Device carries it.
-        if (m_hooks.send(p.device, p.settings, *m_credentials)) {
-            m_answerWait.start(m_setup.periods.updateWaitMs);
-            return;
-        }
-        m_run->sendFailed();
-    }
-}
-
-void AssignDialog::onAnswer(UpdateResult result) {
-    if (!m_run || m_stage != Stage::Sending) {
-        return;
-    }
-    if (m_run->onAnswer(result)) {
-        m_answerWait.stop();
-        showEntries();
-        sendNext();
-    }
-}
-
-void AssignDialog::onWaitExpired() {
-    if (!m_run || m_stage != Stage::Sending) {
-        return;
-    }
-    m_run->onWaitExpired();
-    showEntries();
-    if (m_run->phase() == AssignRun::Phase::Gap) {
-        // One more wait before the next send: an answer now is this device's, late.
-        m_answerWait.start(m_setup.periods.updateWaitMs);
-    } else {
-        sendNext();
-    }
-}
-
-void AssignDialog::finishSending() {
-    wipePassword();
-    showEntries();
-    if (m_run->cancelled() || !m_run->anySent()) {
-        finish();
-        return;
-    }
-    setStage(Stage::Restarting);
-    showMessage(tr("The devices are restarting with their new addresses..."));
-    ui->assignRestartProgress->start(m_setup.periods.restartTickMs, m_setup.periods.restartTicks);
-}
-
-void AssignDialog::searchForVerify() {
-    setStage(Stage::Verifying);
-    showMessage(tr("Searching to check every device..."));
-    ++m_searches;
-    if (m_hooks.search) {
-        m_hooks.search();
-    }
-    m_searchWait.start(m_setup.periods.updateWaitMs);
-}
-
-void AssignDialog::verify() {
-    if (m_stage != Stage::Verifying) {
-        return;
-    }
-    if (m_hooks.listed) {
-        std::vector<Device> found = m_hooks.listed();
-        m_found.insert(m_found.end(), std::make_move_iterator(found.begin()),
-                       std::make_move_iterator(found.end()));
-    }
-    // Replies the kernel dropped could be the very devices not found: one more search.
-    const bool lost = m_hooks.lostReplies && m_hooks.lostReplies() > 0;
-    if (lost && m_searches == 1) {
-        const bool allFound = std::all_of(
-            m_run->entries().begin(), m_run->entries().end(), [this](const AssignRun::Entry& e) {
-                return std::any_of(m_found.begin(), m_found.end(),
-                                   [&e](const Device& d) { return d.mac == e.planned.device.mac; });
-            });
-        if (!allFound) {
-            searchForVerify();
+        // The box runs events: the dialog may have been closed, or the plan edited, meanwhile.
+        if (!isVisible() || m_stage != Stage::Editing) {
             return;
         }
     }
-    m_run->verify(m_found);
-    finish();
-}
-
-void AssignDialog::finish() {
-    m_answerWait.stop();
-    m_searchWait.stop();
-    ui->assignRestartProgress->stop();
-    wipePassword();
-    setStage(Stage::Done);
-    showEntries();
-    if (m_hooks.lock) {
-        m_hooks.lock(false);
-    }
-    const auto count = [this](AssignStatus status) {
-        return static_cast<int>(
-            std::count_if(m_run->entries().begin(), m_run->entries().end(),
-                          [status](const AssignRun::Entry& e) { return e.status == status; }));
-    };
-    const int total = static_cast<int>(m_run->entries().size());
-    if (m_run->cancelled()) {
-        showMessage(tr("Cancelled: the table shows what was done."));
-    } else {
-        const int verified = count(AssignStatus::Verified);
-        showMessage(total == 1 ? tr("%1 of 1 device verified.").arg(verified)
-                               : tr("%1 of %n devices verified.", nullptr, total).arg(verified));
-    }
+    auto credentials = std::make_unique<Credentials>(m_ui->accountEdit->text().toStdString(),
+                                                     m_ui->passwordEdit->text().toStdString());
+    // Set before the start: the batch shows its first entry as it starts.
+    m_started = true;
+    m_started = m_batch.start(m_plan.devices, std::move(credentials));
 }
 
 void AssignDialog::cancelBatch() {
@@ -388,30 +373,23 @@ void AssignDialog::cancelBatch() {
     case Stage::Done:
         return;
     case Stage::Probing:
-        setStage(Stage::Editing);
+        m_batch.cancel();
         showPlan();
         showMessage(tr("Cancelled: nothing was sent."));
         return;
     case Stage::Sending:
         // The device in flight keeps its wait; nothing after it is sent.
-        m_run->cancel();
-        wipePassword();
-        showMessage(tr("Cancelling after the device in flight..."));
-        if (m_run->phase() == AssignRun::Phase::Done) {
-            finishSending();
+        m_batch.cancel();
+        m_ui->passwordEdit->clear();
+        if (m_stage == Stage::Sending) {
+            showMessage(tr("Cancelling after the device in flight..."));
         }
         return;
     case Stage::Restarting:
     case Stage::Verifying:
-        m_run->cancel();
-        finish();
+        m_batch.cancel();
         return;
     }
-}
-
-void AssignDialog::wipePassword() {
-    m_credentials.reset();
-    ui->passwordEdit->clear();
 }
 
 void AssignDialog::reject() {
@@ -434,7 +412,7 @@ bool AssignDialog::loadPlan(const QString& path) {
         return false;
     }
     m_planRows = reading.rows;
-    ui->planFileLabel->setText(QFileInfo(path).fileName());
+    m_ui->planFileLabel->setText(QFileInfo(path).fileName());
     setStage(Stage::Editing);
     replan();
     return true;

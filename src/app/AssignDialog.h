@@ -1,25 +1,29 @@
 #pragma once
 // "Assign addresses...": new fixed addresses for many devices at once. The plan is shown as
-// the user types (without asking the LAN, which takes a second); Apply asks the LAN which
-// addresses are in use, in the background, shows the final plan and asks once. Then one device
-// at a time, in the table's order, each answer awaited; one restart wait for all; a search; and
-// every device checked against what it now reports. The report can be saved as CSV.
+// the user types (without asking the LAN, which takes a second); Apply has the session ask the
+// LAN which addresses are in use, shows the final plan and asks once. Then the session's
+// AssignBatch sends one device at a time, in the table's order, waits for the restarts,
+// searches and checks every device; the dialog shows how each fared. The report can be saved
+// as CSV.
 //
-// The dialog owns no socket. What it needs of the window (sending, searching, the devices
-// listed, Search and Update locked while it sends) comes through AssignHooks, and the window
-// hands it every settings answer while a batch runs; its own update is idle then.
+// The dialog is a view: it owns no socket and no wait. It hands the plan and the account to
+// the batch and follows the batch's stages and entries. A device's No. is its number in the
+// main list.
 
-#include "DialogDeps.h"
+#include "AssignBatch.h"
+#include "IPrompter.h"
+#include "ViewSettings.h"
 #include "devices/AssignPlan.h"
 #include "devices/PlanFile.h"
 #include "flows/AssignRun.h"
 
 #include <QDialog>
-#include <QTimer>
 
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace Ui {
@@ -28,24 +32,12 @@ class AssignDialog;
 
 namespace ondrel {
 
-struct AssignHooks {
-    std::function<SendResult(const Device&, const NetworkSettings&, const Credentials&)> send;
-    // Empties the window's list and searches; the devices found come in through listed().
-    std::function<void()> search;
-    std::function<std::vector<Device>()> listed;
-    // Replies the kernel dropped since the last search.
-    std::function<uint32_t()> lostReplies;
-    // While true, the window's Search, Update and Assign are locked.
-    std::function<void(bool)> lock;
-};
+class DeviceSession;
 
 struct AssignSetup {
     std::vector<Device> chosen; // in the list's order: the order they are sent in
-    std::vector<Device> listed; // every device the list holds
-    std::vector<AdapterRef> pcAddresses;
-    std::shared_ptr<AddressProber> prober; // null: the neighbour table of this PC
     std::shared_ptr<IPrompter> prompter;
-    TimerPeriods periods; // the answer wait, and the restart progress for all
+    QString settingsFile; // where the dialog's size is remembered; empty: the user's settings
 };
 
 class AssignDialog : public QDialog {
@@ -53,7 +45,8 @@ class AssignDialog : public QDialog {
 public:
     enum class Stage { Editing, Probing, Sending, Restarting, Verifying, Done };
 
-    AssignDialog(AssignSetup setup, AssignHooks hooks, QWidget* parent = nullptr);
+    // The session's list as it is now is what the plan passes over and numbers the rows by.
+    AssignDialog(AssignSetup setup, DeviceSession& session, QWidget* parent = nullptr);
     ~AssignDialog() override;
 
     Stage stage() const { return m_stage; }
@@ -73,44 +66,43 @@ public:
     static QString updateBusyText();
 
 public Q_SLOTS:
-    // An answer to a settings request, from the window's events.
-    void onAnswer(ondrel::UpdateResult result);
     void reject() override;
 
+protected:
+    void hideEvent(QHideEvent* event) override;
+
 private:
+    void fitTable();
     void replan();
     // The plan as the fields and the plan file now give it, to be made on any thread.
     std::function<AssignPlan(AddressProber*)> planner() const;
     void showPlan();
     void showEntries();
+    // The device's number in the main list, or empty when it is not listed.
+    QString numberOf(const Device& device) const;
     void showMessage(const QString& text);
     void setStage(Stage stage);
     void apply();
-    void onProbed(AssignPlan probed);
-    void sendNext();
-    void onWaitExpired();
-    void finishSending();
-    void searchForVerify();
-    void verify();
-    void finish();
+    void onProbed(const AssignPlan& probed);
+    void onBatchStage(AssignBatch::Stage stage);
     void cancelBatch();
-    void wipePassword();
     void askPlanFile();
     void askReportFile();
 
-    std::unique_ptr<Ui::AssignDialog> ui;
+    std::unique_ptr<Ui::AssignDialog> m_ui;
     AssignSetup m_setup;
-    AssignHooks m_hooks;
+    AssignBatch& m_batch;
+    ViewSettings m_viewSettings;
+    std::vector<Device> m_listed; // every device the list holds, in arrival order
+    std::vector<AdapterRef> m_pcAddresses;
+    // A listed device's record bytes and its arrival index.
+    std::unordered_map<std::string, int> m_numbers;
     Stage m_stage = Stage::Editing;
     AssignPlan m_plan;
     std::vector<AssignRun::Entry> m_planned;        // the plan's devices before a run exists
     std::optional<std::vector<PlanRow>> m_planRows; // a plan file instead of the range
-    std::unique_ptr<AssignRun> m_run;
-    std::unique_ptr<Credentials> m_credentials;
-    QTimer m_answerWait;
-    QTimer m_searchWait;
-    std::vector<Device> m_found;
-    int m_searches = 0;
+    bool m_ownsBatch = false; // the batch's stages are this dialog's since its Apply
+    bool m_started = false;   // the batch runs this dialog's plan
 };
 
 } // namespace ondrel

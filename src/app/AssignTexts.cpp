@@ -4,6 +4,8 @@
 
 #include "core/HttpPort.h"
 
+#include <QStringList>
+
 namespace ondrel {
 
 QString AssignTexts::refusal(const PlanError& e) {
@@ -54,8 +56,36 @@ QString AssignTexts::refusal(const PlanError& e) {
         return who + tr("The address is given twice%1.").arg(other);
     case PlanRefusal::AddressTaken:
         return who + (e.taken ? skipped(*e.taken) : tr("The address is taken."));
+    case PlanRefusal::GatewayOutsideSubnet:
+        return who + outsideGateway(e);
     }
     return tr("The plan cannot be carried out.");
+}
+
+QString AssignTexts::outsideGateway(const PlanError& e) {
+    // The first three by name: a refusal of 200 devices must still fit the dialog's line.
+    constexpr int kNamed = 3;
+    const int others = static_cast<int>(e.others.size());
+    QStringList named;
+    for (int i = 0; i < others && i < kNamed; ++i) {
+        named << fromUtf8(e.others[static_cast<std::size_t>(i)]);
+    }
+    QString also;
+    if (others > kNamed) {
+        also = tr(" (so are those of %1 and %n more)", nullptr, others - kNamed)
+                   .arg(named.join(QStringLiteral(", ")));
+    } else if (others > 0) {
+        also = tr(" (so are those of %1)").arg(named.join(QStringLiteral(", ")));
+    }
+    const QString gateway = fromUtf8(e.gateway);
+    // A plan file's row names its own gateway; the range plan's box is typed in.
+    return e.line != 0
+               ? tr("Its own gateway %1 is outside the row's subnet%2. Give the row a GateWay "
+                    "(0.0.0.0 for none).")
+                     .arg(gateway, also)
+               : tr("Its own gateway %1 is outside the new subnet%2. Type a gateway (0.0.0.0 "
+                    "for none).")
+                     .arg(gateway, also);
 }
 
 QString AssignTexts::skipped(const SkippedAddress& s) {
@@ -87,6 +117,8 @@ QString AssignTexts::check(AddressCheck check) {
         return tr("not checked (the check failed)");
     case AddressCheck::Off:
         return tr("planned");
+    case AddressCheck::Kept:
+        return tr("kept: the device's own address");
     }
     return {};
 }
@@ -113,6 +145,8 @@ QString AssignTexts::status(AssignStatus status) {
         return tr("not verified");
     case AssignStatus::Missing:
         return tr("missing");
+    case AssignStatus::Unchanged:
+        return tr("unchanged");
     }
     return {};
 }

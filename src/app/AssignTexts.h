@@ -23,6 +23,10 @@ public:
     static QString check(AddressCheck check);
     static QString status(AssignStatus status);
     static QString planFile(const PlanFileReading& reading);
+
+private:
+    // A device's own gateway outside its new subnet, naming the others concerned.
+    static QString outsideGateway(const PlanError& error);
 };
 
 } // namespace ondrel

@@ -51,7 +51,7 @@ Q_SIGNALS:
 private:
     void applyEnabling();
 
-    std::unique_ptr<Ui::DeviceForm> ui;
+    std::unique_ptr<Ui::DeviceForm> m_ui;
     bool m_editable = false;
 };
 

@@ -76,15 +76,15 @@ void DeviceListModel::setPcLinks(NetLinks links) {
 void DeviceListModel::redrawMarks(const std::vector<std::size_t>& rows) {
     // Neighbouring rows as one range. A mark changes no text, so the proxy need not sort or
     // filter them again.
-    static const QList<int> roles = {Qt::DecorationRole, Qt::ToolTipRole,
-                                     Qt::AccessibleDescriptionRole};
+    static const QList<int> kRoles = {Qt::DecorationRole, Qt::ToolTipRole,
+                                      Qt::AccessibleDescriptionRole};
     for (std::size_t first = 0; first < rows.size();) {
         std::size_t last = first;
         while (last + 1 < rows.size() && rows[last + 1] == rows[last] + 1) {
             ++last;
         }
         Q_EMIT dataChanged(index(static_cast<int>(rows[first]), 0),
-                           index(static_cast<int>(rows[last]), listColumnCount() - 1), roles);
+                           index(static_cast<int>(rows[last]), listColumnCount() - 1), kRoles);
         first = last + 1;
     }
 }
@@ -99,15 +99,15 @@ std::optional<Device> DeviceListModel::device(int row) const {
 QString DeviceListModel::subnetHint(const DeviceView& device) {
     const AdapterRef& adapter = *device.adapter;
     // A device that reports no address has nothing to compare; Browse says so itself.
-    if (!adapter.Known() || device.ip.text.empty() || device.inAdapterSubnet()) {
+    if (!adapter.known() || device.ip.text.empty() || device.inAdapterSubnet()) {
         return {};
     }
     const QString ip = fromUtf8(device.ip.text);
     const QString name = fromUtf8(adapter.name);
-    if (!adapter.HasAddress()) {
-        return Texts::NoSubnetHint(ip, name);
+    if (!adapter.hasAddress()) {
+        return Texts::noSubnetHint(ip, name);
     }
-    return Texts::OutsideSubnetHint(ip, name, fromUtf8(adapter.SubnetText()));
+    return Texts::outsideSubnetHint(ip, name, fromUtf8(adapter.subnetText()));
 }
 
 QString DeviceListModel::conflictHint(int row) const {
@@ -126,16 +126,16 @@ QString DeviceListModel::conflictHint(int row) const {
         const DeviceView d = m_list[other];
         if (std::find(named.begin(), named.end(), d.mac) == named.end()) {
             named.push_back(d.mac);
-            parties << Texts::ConflictParty(fromUtf8(d.name), fromUtf8(d.mac));
+            parties << Texts::conflictParty(fromUtf8(d.name), fromUtf8(d.mac));
         }
     }
     if (conflict.unnamed > 0) {
-        parties << Texts::MoreParties(conflict.unnamed);
+        parties << Texts::moreParties(conflict.unnamed);
     }
     if (conflict.withPc) {
-        parties << Texts::ThisPc();
+        parties << Texts::thisPc();
     }
-    return Texts::ConflictHint(fromUtf8(shown.ip.text), fromUtf8(shown.adapter->name),
+    return Texts::conflictHint(fromUtf8(shown.ip.text), fromUtf8(shown.adapter->name),
                                parties.join(QStringLiteral(", ")));
 }
 
@@ -191,7 +191,7 @@ QVariant DeviceListModel::data(const QModelIndex& index, int role) const {
     case Qt::AccessibleTextRole: {
         const FieldValue value = field.read(shown, row);
         if (!field.column.words.empty()) {
-            return Texts::Field(field.column.words[value.number]);
+            return Texts::field(field.column.words[value.number]);
         }
         return field.kind == FieldKind::Number ? QString::number(value.number)
                                                : fromUtf8(value.text);
@@ -226,7 +226,7 @@ QVariant DeviceListModel::headerData(int section, Qt::Orientation orientation, i
     if (role != Qt::DisplayRole) {
         return {};
     }
-    return Texts::Field(listColumn(section).column.header);
+    return Texts::field(listColumn(section).column.header);
 }
 
 } // namespace ondrel

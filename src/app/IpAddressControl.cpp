@@ -156,8 +156,8 @@ bool IpAddressControl::eventFilter(QObject* watched, QEvent* event) {
         if (!text.contains(QLatin1Char('.'))) {
             return QFrame::eventFilter(watched, event);
         }
-        static const QRegularExpression dotted(QStringLiteral("^[0-9]{0,3}(\\.[0-9]{0,3}){1,3}$"));
-        if (dotted.match(text).hasMatch()) {
+        static const QRegularExpression kDotted(QStringLiteral("^[0-9]{0,3}(\\.[0-9]{0,3}){1,3}$"));
+        if (kDotted.match(text).hasMatch()) {
             setAddressText(text);
             moveTo(3, false, true);
         }

@@ -1,20 +1,16 @@
 #include "MainWindow.h"
 
-#include "Utf8Text.h"
-
 #include "AboutDialog.h"
+#include "AssignBatch.h"
 #include "AssignDialog.h"
 #include "DesktopWebOpener.h"
 #include "DeviceListModel.h"
 #include "DeviceListProxy.h"
 #include "DeviceListView.h"
-#include "EndpointEvents.h"
 #include "MessageBoxPrompter.h"
 #include "Resources.h"
 #include "Texts.h"
-#include "core/DeviceUrl.h"
 #include "core/HttpPort.h"
-#include "devices/DeviceExport.h"
 #include "netinfo/ResolvedDns.h"
 #include "netinfo/SystemAdapterSource.h"
 #include "ui_MainWindow.h"
@@ -27,23 +23,16 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QSaveFile>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <cstring>
 
 namespace ondrel {
 
-namespace {
-
-constexpr int kLossCheckMs = 500;
-
-} // namespace
-
 MainWindow::MainWindow(const QString& title, DialogDeps deps, QWidget* parent)
-    : QWidget(parent), m_endpoint(deps.endpoint), m_prompter(std::move(deps.prompter)),
-      m_opener(std::move(deps.opener)), m_adapterSource(std::move(deps.adapters)),
-      m_periods(deps.timers), ui(std::make_unique<Ui::MainWindow>()) {
+    : QMainWindow(parent), m_prompter(std::move(deps.prompter)), m_opener(std::move(deps.opener)),
+      m_adapterSource(std::move(deps.adapters)), m_settingsFile(deps.settingsFile),
+      m_ui(std::make_unique<Ui::MainWindow>()) {
     if (!m_prompter) {
         m_prompter = std::make_shared<MessageBoxPrompter>();
     }
@@ -59,7 +48,10 @@ MainWindow::MainWindow(const QString& title, DialogDeps deps, QWidget* parent)
     }
 
     registerResources();
-    ui->setupUi(this);
+    m_ui->setupUi(this);
+    // The status line is a status bar's, so that it reads as one; its label keeps its name.
+    statusBar()->addWidget(m_ui->statusLabel, 1);
+    statusBar()->setSizeGripEnabled(false);
     QIcon icon;
     icon.addFile(QStringLiteral(":/ondrel/icon128.png"));
     icon.addFile(QStringLiteral(":/ondrel/icon128-256.png"));
@@ -69,64 +61,58 @@ MainWindow::MainWindow(const QString& title, DialogDeps deps, QWidget* parent)
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
-    m_pcLinks = deps.endpoint.links ? deps.endpoint.links : NetLinkLister(ListSystemLinks);
     m_viewSettings = ViewSettings(deps.settingsFile);
-    m_model = new DeviceListModel(this);
-    m_model->setPcLinks(m_pcLinks());
-    m_proxy = new DeviceListProxy(m_model, this);
-    m_updateFlow = std::make_unique<UpdateFlow>(m_model->devices());
-    m_events = new EndpointEvents(this);
-    m_updateWait.setSingleShot(true);
+    m_session = new DeviceSession(std::move(static_cast<SessionDeps&>(deps)), this);
+    m_proxy = new DeviceListProxy(&m_session->devices(), this);
     setUpActions();
     setUpDeviceList();
     setUpTabOrder();
-    m_viewSettings.restore(*ui->deviceList, *this);
+    m_viewSettings.restore(*m_ui->deviceList, *this);
+    connect(m_ui->closeButton, &QPushButton::clicked, this, &QWidget::close);
+    connectSession();
 
-    connect(&m_updateWait, &QTimer::timeout, this, &MainWindow::onUpdateWaitExpired);
-    connect(ui->restartProgress, &RestartProgress::finished, this, [this] {
-        m_updateFlow->endLateWindow();
-        search();
-    });
-    connect(ui->closeButton, &QPushButton::clicked, this, &QWidget::close);
-    connect(m_events, &EndpointEvents::repliesArrived, this, &MainWindow::takeReplies);
-    connect(m_events, &EndpointEvents::updateAnswered, this, &MainWindow::onUpdateAnswer);
-    // Replies lost after the last one that arrived are only known to the endpoint: look now
-    // and then, so that a burst's loss is reported even when nothing follows it.
-    connect(&m_lossTimer, &QTimer::timeout, this, [this] {
-        const uint32_t lost = m_endpoint.lostSinceSearch();
-        if (lost > m_lostReplies) {
-            m_lostReplies = lost;
-            showStatus();
-        }
-    });
-    m_lossTimer.start(kLossCheckMs);
-
-    ui->adapterPanel->fill(*m_adapterSource);
+    m_ui->adapterPanel->fill(*m_adapterSource);
     if (resolved) {
         readDnsInBackground(
             resolved, deps.resolvedQuery ? deps.resolvedQuery : [] { return askResolved(); });
     }
     setDeviceShown(false);
 
-    // A port it cannot bind is reported in a box of its own, owned by no window; the window
-    // still opens. Only an endpoint that cannot even make its socket leaves it unusable.
-    bool bindFailed = false;
-    m_endpoint.setBindFailureNotifier(
-        [this, &bindFailed](std::string_view text, std::string_view caption) {
-            bindFailed = true;
-            m_prompter->plain(nullptr, fromUtf8(text), fromUtf8(caption));
-        });
-    m_endpoint.setHandlers(m_events->handlers());
-    m_endpointUsable = m_endpoint.open() || bindFailed;
-    m_endpoint.setBindFailureNotifier({});
+    m_endpointUsable = m_session->open();
     // The count keeps the form's own text until the first search or reply.
     showStatus();
-    ui->searchButton->setFocus(Qt::OtherFocusReason);
+    m_ui->searchButton->setFocus(Qt::OtherFocusReason);
 }
 
 MainWindow::~MainWindow() {
-    // The receive thread goes before anything it feeds.
-    m_endpoint.stop();
+    // The dialog talks to the session, which goes with the window.
+    delete m_assignDialog;
+}
+
+void MainWindow::connectSession() {
+    // A port it cannot bind is reported in a box of its own, owned by no window; the window
+    // still opens.
+    connect(m_session, &DeviceSession::bindFailed, this, [this](const QString& text) {
+        m_prompter->plain(nullptr, text, Texts::bindFailureCaption());
+    });
+    connect(m_session, &DeviceSession::devicesChanged, this, &MainWindow::showCount);
+    connect(m_session, &DeviceSession::searched, this, &MainWindow::onSearched);
+    connect(m_session, &DeviceSession::statusChanged, this, &MainWindow::showStatus);
+    connect(m_session, &DeviceSession::updateAnswered, this, &MainWindow::onUpdateAnswered);
+    connect(m_session, &DeviceSession::updateTimedOut, this,
+            [this] { m_prompter->information(this, Texts::noAnswer(), Texts::tips()); });
+    connect(m_session, &DeviceSession::restartProgress, this, &MainWindow::onRestartProgress);
+    connect(m_session, &DeviceSession::restartStopped, m_ui->restartProgress,
+            &RestartProgress::stop);
+    connect(m_session, &DeviceSession::listSaveFailed, this,
+            [this](const QString& path, const QString& reason) {
+                m_prompter->information(this, Texts::saveFailed(path, reason), Texts::tips());
+            });
+    connect(&m_session->batch(), &AssignBatch::runningChanged, this, &MainWindow::lockForBatch);
+}
+
+const DeviceListModel& MainWindow::devices() const {
+    return m_session->devices();
 }
 
 void MainWindow::readDnsInBackground(std::shared_ptr<ResolvedAnswer> resolved,
@@ -138,7 +124,7 @@ void MainWindow::readDnsInBackground(std::shared_ptr<ResolvedAnswer> resolved,
             [this, watcher, resolved] {
                 resolved->store(watcher->result());
                 if (isVisible() && resolved->get()) {
-                    ui->adapterPanel->refresh(*m_adapterSource);
+                    m_ui->adapterPanel->refresh(*m_adapterSource);
                 }
                 watcher->deleteLater();
             });
@@ -153,7 +139,7 @@ void MainWindow::setUpActions() {
         action->setObjectName(QLatin1String(name));
         action->setShortcut(key);
         action->setShortcutContext(Qt::WindowShortcut);
-        QWidget::addAction(action);
+        QMainWindow::addAction(action);
         return action;
     };
     auto bind = [this](QAction* action, QAbstractButton* button) {
@@ -163,19 +149,19 @@ void MainWindow::setUpActions() {
         button->setEnabled(action->isEnabled());
     };
     m_searchAction = addAction("searchAction", QKeySequence(Qt::Key_F3));
-    bind(m_searchAction, ui->searchButton);
+    bind(m_searchAction, m_ui->searchButton);
     connect(m_searchAction, &QAction::triggered, this, &MainWindow::search);
     m_browseAction = addAction("browseAction", QKeySequence(Qt::Key_F4));
-    bind(m_browseAction, ui->browseButton);
+    bind(m_browseAction, m_ui->browseButton);
     connect(m_browseAction, &QAction::triggered, this, &MainWindow::browse);
     m_updateAction = addAction("updateAction", QKeySequence(Qt::Key_F5));
-    connect(ui->deviceForm, &DeviceForm::updateRequested, m_updateAction, &QAction::trigger);
-    connect(m_updateAction, &QAction::enabledChanged, ui->deviceForm,
+    connect(m_ui->deviceForm, &DeviceForm::updateRequested, m_updateAction, &QAction::trigger);
+    connect(m_updateAction, &QAction::enabledChanged, m_ui->deviceForm,
             &DeviceForm::setUpdateEnabled);
     connect(m_updateAction, &QAction::triggered, this, &MainWindow::update);
     m_assignAction = addAction("assignAction", QKeySequence());
     m_assignAction->setEnabled(false);
-    bind(m_assignAction, ui->assignButton);
+    bind(m_assignAction, m_ui->assignButton);
     connect(m_assignAction, &QAction::triggered, this, &MainWindow::assignAddresses);
     connect(this, &MainWindow::chosenDevicesChanged, this, &MainWindow::updateAssignEnabled);
     // Where the desktop does not take Alt+F4 itself, the window closes on it all the same.
@@ -183,28 +169,28 @@ void MainWindow::setUpActions() {
     connect(closeAction, &QAction::triggered, this, &QWidget::close);
     // About: in the window's context menu, and on F1.
     m_aboutAction = addAction("aboutAction", QKeySequence(Qt::Key_F1));
-    m_aboutAction->setText(Texts::AboutEntry());
+    m_aboutAction->setText(Texts::aboutEntry());
     connect(m_aboutAction, &QAction::triggered, this, &MainWindow::about);
 
     m_filterAction = addAction("filterAction", QKeySequence::Find);
     connect(m_filterAction, &QAction::triggered, this, [this] {
-        ui->filterEdit->setFocus(Qt::ShortcutFocusReason);
-        ui->filterEdit->selectAll();
+        m_ui->filterEdit->setFocus(Qt::ShortcutFocusReason);
+        m_ui->filterEdit->selectAll();
     });
     m_saveAction = addAction("saveListAction", QKeySequence::Save);
-    m_saveAction->setText(Texts::SaveListEntry());
+    m_saveAction->setText(Texts::saveListEntry());
     connect(m_saveAction, &QAction::triggered, this, &MainWindow::saveList);
     // Copy belongs to the list: in the form's edits Ctrl+C copies their text.
-    m_copyAction = new QAction(Texts::CopyEntry(), ui->deviceList);
+    m_copyAction = new QAction(Texts::copyEntry(), m_ui->deviceList);
     m_copyAction->setObjectName(QStringLiteral("copyAction"));
     m_copyAction->setShortcut(QKeySequence::Copy);
     m_copyAction->setShortcutContext(Qt::WidgetShortcut);
-    ui->deviceList->addAction(m_copyAction);
+    m_ui->deviceList->addAction(m_copyAction);
     connect(m_copyAction, &QAction::triggered, this, &MainWindow::copyChosen);
 }
 
 void MainWindow::setUpDeviceList() {
-    QTableView* list = ui->deviceList;
+    QTableView* list = m_ui->deviceList;
     list->setModel(m_proxy);
     list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -221,14 +207,14 @@ void MainWindow::setUpDeviceList() {
     // New rows of a burst arrive in arrival order, so sorted by No. they stay one insertion.
     list->setSortingEnabled(true);
     connect(list->horizontalHeader(), &QHeaderView::customContextMenuRequested, this,
-            [this](const QPoint& pos) { DeviceListView::showColumnMenu(*ui->deviceList, pos); });
+            [this](const QPoint& pos) { DeviceListView::showColumnMenu(*m_ui->deviceList, pos); });
     list->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(list, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
         QMenu menu(this);
         menu.addAction(m_copyAction);
         menu.addAction(m_saveAction);
         menu.addAction(m_assignAction);
-        menu.exec(ui->deviceList->viewport()->mapToGlobal(pos));
+        menu.exec(m_ui->deviceList->viewport()->mapToGlobal(pos));
     });
 
     // Every new current row is shown: a click on another row, Up and Down. A press on the
@@ -245,30 +231,30 @@ void MainWindow::setUpDeviceList() {
     connect(list, &QAbstractItemView::doubleClicked, this, &MainWindow::browse);
     list->viewport()->installEventFilter(this);
 
-    connect(ui->filterEdit, &QLineEdit::textChanged, this, [this](const QString& text) {
+    connect(m_ui->filterEdit, &QLineEdit::textChanged, this, [this](const QString& text) {
         m_proxy->setFilterText(text.trimmed());
         showStatus();
     });
 }
 
 void MainWindow::setUpTabOrder() {
-    QList<QWidget*> chain = {ui->searchButton, ui->browseButton, ui->assignButton};
-    chain << ui->deviceForm->tabStops() << ui->closeButton << ui->adapterPanel->tabStops()
-          << ui->filterEdit << ui->deviceList;
+    QList<QWidget*> chain = {m_ui->searchButton, m_ui->browseButton, m_ui->assignButton};
+    chain << m_ui->deviceForm->tabStops() << m_ui->closeButton << m_ui->adapterPanel->tabStops()
+          << m_ui->filterEdit << m_ui->deviceList;
     for (qsizetype i = 1; i < chain.size(); ++i) {
         QWidget::setTabOrder(chain[i - 1], chain[i]);
     }
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != ui->deviceList->viewport() || event->type() != QEvent::MouseButtonPress) {
-        return QWidget::eventFilter(watched, event);
+    if (watched != m_ui->deviceList->viewport() || event->type() != QEvent::MouseButtonPress) {
+        return QMainWindow::eventFilter(watched, event);
     }
     const auto* press = static_cast<QMouseEvent*>(event);
     if (press->button() != Qt::LeftButton) {
         return false;
     }
-    QTableView* list = ui->deviceList;
+    QTableView* list = m_ui->deviceList;
     const QModelIndex at = list->indexAt(press->position().toPoint());
     if (!at.isValid()) {
         // Beside the rows: no device is chosen any more.
@@ -285,22 +271,23 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 int MainWindow::currentSourceRow() const {
-    const QModelIndex current = ui->deviceList->currentIndex();
+    const QModelIndex current = m_ui->deviceList->currentIndex();
     return current.isValid() ? m_proxy->mapToSource(current).row() : -1;
 }
 
 std::optional<Device> MainWindow::currentDevice() const {
-    return m_model->device(currentSourceRow());
+    return m_session->devices().device(currentSourceRow());
 }
 
 std::vector<Device> MainWindow::chosenDevices() const {
-    QModelIndexList rows = ui->deviceList->selectionModel()->selectedRows();
+    QModelIndexList rows = m_ui->deviceList->selectionModel()->selectedRows();
     std::sort(rows.begin(), rows.end(),
               [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
     std::vector<Device> chosen;
     chosen.reserve(static_cast<std::size_t>(rows.size()));
     for (const QModelIndex& row : rows) {
-        if (const std::optional<Device> device = m_model->device(m_proxy->mapToSource(row).row())) {
+        if (const std::optional<Device> device =
+                m_session->devices().device(m_proxy->mapToSource(row).row())) {
             chosen.push_back(*device);
         }
     }
@@ -308,20 +295,20 @@ std::vector<Device> MainWindow::chosenDevices() const {
 }
 
 void MainWindow::copyChosen() {
-    QModelIndexList rows = ui->deviceList->selectionModel()->selectedRows();
+    QModelIndexList rows = m_ui->deviceList->selectionModel()->selectedRows();
     if (rows.isEmpty()) {
         return;
     }
     std::sort(rows.begin(), rows.end(),
               [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
-    QGuiApplication::clipboard()->setText(DeviceListView::rowsAsText(*ui->deviceList, rows));
+    QGuiApplication::clipboard()->setText(DeviceListView::rowsAsText(*m_ui->deviceList, rows));
 }
 
 void MainWindow::saveList() {
-    const QString csv = Texts::CsvFiles();
-    const QString json = Texts::JsonFiles();
+    const QString csv = Texts::csvFiles();
+    const QString json = Texts::jsonFiles();
     QString filter = csv;
-    QString path = m_prompter->saveFileName(this, Texts::SaveListCaption(), {csv, json}, &filter);
+    QString path = m_prompter->saveFileName(this, Texts::saveListCaption(), {csv, json}, &filter);
     if (path.isEmpty()) {
         return;
     }
@@ -332,47 +319,22 @@ void MainWindow::saveList() {
         asJson = filter == json;
         path += asJson ? QStringLiteral(".json") : QStringLiteral(".csv");
     }
-    // Every device in arrival order, whatever the list shows: the same text the CLI prints.
-    // The window keeps only the copying; formatting 10,000 devices as JSON and writing them
-    // take longer than a user should wait for the list to answer again.
-    const auto& listed = m_model->devices().devices();
-    auto devices = std::make_shared<const std::vector<Device>>(listed.begin(), listed.end());
-    auto conflicts = std::make_shared<const AddressConflicts>(m_model->conflicts());
-    auto* watcher = new QFutureWatcher<QString>(this);
-    connect(watcher, &QFutureWatcher<QString>::finished, this, [this, watcher, path] {
-        const QString error = watcher->result();
-        watcher->deleteLater();
-        if (!error.isNull()) {
-            m_prompter->information(this, Texts::SaveFailed(path, error), Texts::Tips());
-        }
-    });
-    watcher->setFuture(QtConcurrent::run([devices, conflicts, path, asJson]() -> QString {
-        const std::string text = asJson ? devicesAsJson(*devices, conflicts.get())
-                                        : devicesAsCsv(*devices, conflicts.get());
-        QSaveFile file(path);
-        if (file.open(QIODevice::WriteOnly) &&
-            file.write(text.data(), static_cast<qint64>(text.size())) ==
-                static_cast<qint64>(text.size()) &&
-            file.commit()) {
-            return {};
-        }
-        return file.errorString().isNull() ? QStringLiteral("") : file.errorString();
-    }));
+    m_session->saveList(path, asJson ? ListFormat::Json : ListFormat::Csv);
 }
 
 void MainWindow::showRow(int row) {
-    const std::optional<Device> device = m_model->device(row);
+    const std::optional<Device> device = m_session->devices().device(row);
     if (!device) {
         return;
     }
     // The row's own device: two rows under one MAC are two devices' reports.
-    ui->deviceForm->showDevice(*device);
-    m_endpoint.sendQueries(*device);
+    m_ui->deviceForm->showDevice(*device);
+    m_session->queryDevice(row);
     setDeviceShown(true);
 }
 
 void MainWindow::setDeviceShown(bool shown) {
-    ui->deviceForm->setEditable(shown);
+    m_ui->deviceForm->setEditable(shown);
     m_browseAction->setEnabled(shown);
     m_updateAction->setEnabled(shown && !m_batchRunning);
 }
@@ -380,13 +342,13 @@ void MainWindow::setDeviceShown(bool shown) {
 void MainWindow::lockForBatch(bool locked) {
     m_batchRunning = locked;
     m_searchAction->setEnabled(!locked);
-    m_updateAction->setEnabled(!locked && ui->deviceForm->isEditable());
+    m_updateAction->setEnabled(!locked && m_ui->deviceForm->isEditable());
     updateAssignEnabled();
 }
 
 void MainWindow::updateAssignEnabled() {
     m_assignAction->setEnabled(!m_batchRunning &&
-                               ui->deviceList->selectionModel()->selectedRows().size() >= 2);
+                               m_ui->deviceList->selectionModel()->selectedRows().size() >= 2);
 }
 
 void MainWindow::assignAddresses() {
@@ -394,109 +356,75 @@ void MainWindow::assignAddresses() {
     if (m_batchRunning || chosen.size() < 2) {
         return;
     }
-    // An update that still awaits its answer, or its restart, would take the batch's answers
-    // for its own and clear the list in the middle of it.
-    if (m_updateFlow->state() != UpdateFlow::State::Idle || ui->restartProgress->isRunning()) {
-        m_prompter->information(this, AssignDialog::updateBusyText(), Texts::Tips());
+    if (m_session->updateBusy()) {
+        m_prompter->information(this, AssignDialog::updateBusyText(), Texts::tips());
         return;
     }
     delete m_assignDialog; // one not yet applied, for rows chosen before
     AssignSetup setup;
     setup.chosen = std::move(chosen);
-    const auto listed = m_model->devices().devices();
-    setup.listed.assign(listed.begin(), listed.end());
-    for (const NetLink& link : m_pcLinks()) {
-        for (const Ipv4Net& net : link.addresses) {
-            setup.pcAddresses.push_back({link.name, link.ifindex, net.address, net.prefixLength});
-        }
-    }
     setup.prompter = m_prompter;
-    setup.periods = m_periods;
-    AssignHooks hooks;
-    hooks.send = [this](const Device& device, const NetworkSettings& settings,
-                        const Credentials& credentials) {
-        return m_endpoint.sendSettings(device, settings, credentials);
-    };
-    hooks.search = [this] { search(); };
-    hooks.listed = [this] {
-        const auto found = m_model->devices().devices();
-        return std::vector<Device>(found.begin(), found.end());
-    };
-    hooks.lostReplies = [this] { return m_endpoint.lostSinceSearch(); };
-    hooks.lock = [this](bool locked) { lockForBatch(locked); };
-    auto* dialog = new AssignDialog(std::move(setup), std::move(hooks), this);
+    setup.settingsFile = m_settingsFile;
+    auto* dialog = new AssignDialog(std::move(setup), *m_session, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    // The window's own update is idle while a batch runs: every answer is the batch's.
-    connect(m_events, &EndpointEvents::updateAnswered, dialog, &AssignDialog::onAnswer);
     m_assignDialog = dialog;
     dialog->show();
 }
 
 void MainWindow::search() {
-    m_model->clear();
-    // An adapter plugged in or given an address since: the PC's addresses as they are now.
-    m_model->setPcLinks(m_pcLinks());
-    m_ignoredReplies = 0;
-    m_lostReplies = 0;
-    ui->deviceForm->reset();
-    setDeviceShown(false);
-    const SendResult sent = m_endpoint.sendSearch();
-    if (sent) {
-        // Sent plainly (no adapter named), the one socket send is the one adapter.
-        m_searchStatus =
-            Texts::SearchedOn(sent.sentOn.empty() ? 1 : static_cast<int>(sent.sentOn.size()));
-        for (const SendResult::Refusal& refusal : sent.refusals) {
-            m_searchStatus += QStringLiteral("; ") + QString::fromStdString(refusal.reason);
-        }
-    } else {
-        m_searchStatus = sendFailureText(sent);
-    }
-    showCount();
+    m_session->search();
 }
 
-void MainWindow::takeReplies() {
-    ReplyBatch batch = m_events->takeReplies();
-    m_ignoredReplies += batch.ignored;
-    m_lostReplies = std::max(m_lostReplies, batch.lostSinceSearch);
-    m_model->addReplies(std::move(batch.devices));
+void MainWindow::onSearched() {
+    m_ui->deviceForm->reset();
+    setDeviceShown(false);
     showCount();
 }
 
 void MainWindow::showCount() {
-    const int count = m_model->rowCount();
-    ui->deviceCountLabel->setText(QString::number(count));
+    const int count = m_session->devices().rowCount();
+    m_ui->deviceCountLabel->setText(QString::number(count));
     // A screen reader reads the name, so the name carries the number.
-    ui->deviceCountLabel->setAccessibleName(Texts::DeviceCountName(count));
+    m_ui->deviceCountLabel->setAccessibleName(Texts::deviceCountName(count));
     showStatus();
 }
 
 QString MainWindow::statusText() const {
+    const SearchStatus status = m_session->searchStatus();
+    const int rows = m_session->devices().rowCount();
     QStringList parts;
-    if (!m_searchStatus.isEmpty()) {
-        parts << m_searchStatus;
+    if (status.sent && *status.sent) {
+        // Sent plainly (no adapter named), the one send is the one adapter.
+        const std::size_t adapters = status.sent->sentOn.size();
+        QString searched = Texts::searchedOn(adapters == 0 ? 1 : static_cast<int>(adapters));
+        for (const SendResult::Refusal& refusal : status.sent->refusals) {
+            searched += QStringLiteral("; ") + QString::fromStdString(refusal.reason);
+        }
+        parts << searched;
+    } else if (status.sent) {
+        parts << sendFailureText(*status.sent);
     }
-    parts << Texts::DeviceCount(m_model->rowCount());
+    parts << Texts::deviceCount(rows);
     if (!m_proxy->filterText().isEmpty()) {
-        parts << Texts::Showing(m_proxy->rowCount(), m_model->rowCount());
+        parts << Texts::showing(m_proxy->rowCount(), rows);
     }
-    if (m_lostReplies > 0) {
-        parts << Texts::RepliesLost(m_lostReplies);
+    if (status.lost > 0) {
+        parts << Texts::repliesLost(status.lost);
     }
-    const std::size_t ignored = m_ignoredReplies + m_model->devices().overflow();
-    if (ignored > 0) {
-        parts << Texts::ListFull(ignored);
+    if (status.ignored > 0) {
+        parts << Texts::listFull(status.ignored);
     }
     return parts.join(QStringLiteral(". "));
 }
 
 void MainWindow::showStatus() {
     const QString text = statusText();
-    ui->statusLabel->setText(text);
-    ui->statusLabel->setAccessibleName(text);
+    m_ui->statusLabel->setText(text);
+    m_ui->statusLabel->setAccessibleName(text);
 }
 
 QString MainWindow::sendFailureText(const SendResult& sent) {
-    // Each adapter that refused, with its reason; else the socket's own.
+    // Each adapter that refused, with its reason; else why the one send failed.
     QStringList reasons;
     for (const SendResult::Refusal& refusal : sent.refusals) {
         reasons << QString::fromStdString(refusal.reason);
@@ -508,40 +436,40 @@ QString MainWindow::sendFailureText(const SendResult& sent) {
         }
         reasons << reason;
     }
-    return Texts::SendFailed(reasons.join(QStringLiteral("; ")));
+    return Texts::sendFailed(reasons.join(QStringLiteral("; ")));
 }
 
 void MainWindow::browse() {
     // The page of the device as the list knows it; edits in the form that were not sent do
     // not count.
-    const std::optional<Device> device = currentDevice();
-    if (!device) {
-        m_prompter->plain(this, Texts::SelectDevice(), Texts::Tips());
+    const BrowseTarget target = m_session->browseTarget(currentSourceRow());
+    switch (target.refusal) {
+    case BrowseTarget::Refusal::NoDevice:
+        m_prompter->plain(this, Texts::selectDevice(), Texts::tips());
+        return;
+    case BrowseTarget::Refusal::NoValidAddress:
+        m_prompter->information(this, Texts::noValidAddress(), Texts::tips());
+        return;
+    case BrowseTarget::Refusal::None:
+        // To the desktop's URL handler, never through a shell.
+        m_opener->open(QString::fromStdString(target.url));
         return;
     }
-    // The address came from the network: only a usable unicast address is opened, and it
-    // goes to the desktop's URL handler, never through a shell.
-    const std::optional<std::string> url = deviceUrl(*device);
-    if (!url) {
-        m_prompter->information(this, Texts::NoValidAddress(), Texts::Tips());
-        return;
-    }
-    m_opener->open(QString::fromStdString(*url));
 }
 
 void MainWindow::update() {
-    const QString caption = Texts::Tips();
+    const QString caption = Texts::tips();
     if (!currentDevice()) {
-        m_prompter->information(this, Texts::SelectDevice(), caption);
+        m_prompter->information(this, Texts::selectDevice(), caption);
         return;
     }
     // The port is judged before any confirmation, as a number: its text is the locale's.
-    const std::optional<int> port = ui->deviceForm->httpPort();
+    const std::optional<int> port = m_ui->deviceForm->httpPort();
     if (!port || checkHttpPort(*port) != HttpPortCheck::Usable) {
-        m_prompter->information(this, Texts::PortRefused(), caption);
+        m_prompter->information(this, Texts::portRefused(), caption);
         return;
     }
-    if (!m_prompter->question(this, Texts::ConfirmUpdate(), Texts::Ask())) {
+    if (!m_prompter->question(this, Texts::confirmUpdate(), Texts::ask())) {
         return;
     }
     // The question box runs events: the window may have been closed meanwhile, and a search
@@ -549,72 +477,40 @@ void MainWindow::update() {
     if (!isVisible()) {
         return;
     }
-    const std::optional<Device> device = currentDevice();
-    if (!device) {
-        m_prompter->information(this, Texts::SelectDevice(), caption);
+    if (!currentDevice()) {
+        m_prompter->information(this, Texts::selectDevice(), caption);
         return;
     }
-    const NetworkSettings settings = ui->deviceForm->settings();
-    // The wait begins before the request leaves, so that an answer that comes back at once
-    // finds it.
-    m_updateFlow->begin(static_cast<std::size_t>(currentSourceRow()), settings);
-    const SendResult sent =
-        m_endpoint.sendSettings(*device, settings, ui->deviceForm->credentials());
+    const SendResult sent = m_session->update(currentSourceRow(), m_ui->deviceForm->settings(),
+                                              m_ui->deviceForm->credentials());
     if (!sent) {
-        // Nothing went out, so nothing will answer: no wait, no progress, and the user learns
-        // why now rather than after a wait that cannot end well.
-        m_updateFlow->abort();
-        m_updateWait.stop();
+        // The user learns why now rather than after a wait that cannot end well.
         m_prompter->information(this, sendFailureText(sent), caption);
-        return;
     }
-    m_updateWait.start(m_periods.updateWaitMs);
 }
 
-void MainWindow::onUpdateAnswer(UpdateResult result) {
-    const UpdateOutcome outcome = m_updateFlow->onAnswer(result);
+void MainWindow::onUpdateAnswered(UpdateOutcome outcome) {
     switch (outcome) {
     case UpdateOutcome::None:
         return;
     case UpdateOutcome::Accepted:
-        m_updateWait.stop();
-        m_model->refresh();
-        // The progress runs before the box is shown, and keeps running while it is open.
-        startRestart();
-        m_prompter->information(this, Texts::Updated(), Texts::Tips());
+    case UpdateOutcome::LateAccepted:
+        // After a late acceptance the rows show the settings the device took, and the user
+        // learns that it did take them.
+        m_prompter->information(this, Texts::updated(), Texts::tips());
         return;
     case UpdateOutcome::Refused:
-        m_updateWait.stop();
-        m_prompter->information(this, Texts::WrongAccount(), Texts::Tips());
-        return;
-    case UpdateOutcome::LateAccepted:
-        // The restart it announced is already being followed; the rows show the settings the
-        // device took, and the user learns that it did take them.
-        m_model->refresh();
-        m_prompter->information(this, Texts::Updated(), Texts::Tips());
-        return;
     case UpdateOutcome::LateRefused:
-        // Not restarting after all: the progress would promise a restart that never comes.
-        ui->restartProgress->stop();
-        m_prompter->information(this, Texts::WrongAccount(), Texts::Tips());
+        m_prompter->information(this, Texts::wrongAccount(), Texts::tips());
         return;
     }
 }
 
-void MainWindow::onUpdateWaitExpired() {
-    if (!m_updateFlow->onWaitExpired()) {
-        return;
+void MainWindow::onRestartProgress(int step, int total) {
+    m_ui->restartProgress->showStep(step, total);
+    if (step == 0) {
+        setDeviceShown(false);
     }
-    // No answer proves nothing either way. The device may have taken the settings and be
-    // restarting, so the progress and the search at its end still run; but the user is told
-    // that no answer came, and an answer that still comes meanwhile is reported.
-    startRestart();
-    m_prompter->information(this, Texts::NoAnswer(), Texts::Tips());
-}
-
-void MainWindow::startRestart() {
-    ui->restartProgress->start(m_periods.restartTickMs, m_periods.restartTicks);
-    setDeviceShown(false);
 }
 
 void MainWindow::about() {
@@ -630,20 +526,13 @@ void MainWindow::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    m_viewSettings.save(*ui->deviceList, *this);
-    m_updateWait.stop();
-    m_lossTimer.stop();
-    ui->restartProgress->stop();
-    // Nothing reaches the window from here on: the receive thread is stopped and joined, and
-    // what it had already posted finds nobody listening. It never waits for this thread, so
-    // the join cannot hang on it.
-    m_endpoint.setHandlers({});
-    m_endpoint.stop();
-    disconnect(m_events, nullptr, this, nullptr);
-    m_model->clear();
-    ui->deviceForm->reset();
-    ui->adapterPanel->release();
-    QWidget::closeEvent(event);
+    m_viewSettings.save(*m_ui->deviceList, *this);
+    // Nothing reaches the window from here on.
+    m_session->close();
+    m_ui->restartProgress->stop();
+    m_ui->deviceForm->reset();
+    m_ui->adapterPanel->release();
+    QMainWindow::closeEvent(event);
 }
 
 } // namespace ondrel

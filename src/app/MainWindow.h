@@ -1,8 +1,12 @@
 #pragma once
 // The main window: the PC's adapters on the left, the devices found below them, the current
-// device's settings on the right, the buttons and a status line at the bottom. Its areas are
+// device's settings on the right, the buttons, and the status bar at the bottom. Its areas are
 // widgets of their own (AdapterPanel, DeviceForm, RestartProgress) composed in MainWindow.ui;
 // the list is a QTableView over DeviceListModel, sorted and filtered by DeviceListProxy.
+//
+// It is a view over its DeviceSession, which owns the endpoint, the list, the flows and their
+// waits: the window asks the session for what the user asks, and shows what the session
+// reports (rows, the status, boxes for answers and errors, the restart progress).
 //
 // The form, Update and Browse follow the list's current row and nothing else: a click on a
 // row (also the current one) or a move with Up and Down shows that row's device and queries
@@ -12,23 +16,19 @@
 // Several rows may be chosen at once (Ctrl and Shift with a click or an arrow, Ctrl+A): they
 // are what Copy and the assign dialog work on, while the form stays with the current row.
 //
-// Threads: the window, its device list and the update flow belong to the user-interface
-// thread. The endpoint's receive thread reaches the window only through EndpointEvents, as
-// queued signals, and never waits for this thread; closing stops and joins it first.
+// Threads: the window and its session belong to the user-interface thread (see
+// DeviceSession); closing closes the session first.
 
+#include "DeviceSession.h"
 #include "DialogDeps.h"
 #include "ViewSettings.h"
-#include "flows/UpdateFlow.h"
 
-#include <QIcon>
+#include <QMainWindow>
 #include <QPointer>
-#include <QTimer>
-#include <QWidget>
 
 #include <functional>
 #include <memory>
 #include <optional>
-#include <string>
 #include <vector>
 
 class QAction;
@@ -42,32 +42,27 @@ namespace ondrel {
 class AssignDialog;
 class DeviceListModel;
 class DeviceListProxy;
-class EndpointEvents;
 class ResolvedAnswer;
 
-class MainWindow : public QWidget {
+class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     MainWindow(const QString& title, DialogDeps deps = {}, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // Whether the window can work: its endpoint listens, or it could not take its port, which
+    // Whether the window can work: its session listens, or it could not take its port, which
     // the user has been told already. False only when the network cannot be used at all.
     bool endpointUsable() const { return m_endpointUsable; }
 
     // Search(F3): empties the list and sends a search.
     void search();
 
-    const DiscoveryEndpoint& endpoint() const { return m_endpoint; }
-    const DeviceListModel& devices() const { return *m_model; }
-    UpdateFlow::State updateState() const { return m_updateFlow->state(); }
+    DeviceSession& session() { return *m_session; }
+    const DeviceSession& session() const { return *m_session; }
+    const DeviceListModel& devices() const;
 
     // The devices of the chosen rows, in the order the list shows them.
     std::vector<Device> chosenDevices() const;
-
-    // An assign batch holds the window while it sends and checks: Search, Update and a second
-    // batch are locked.
-    void lockForBatch(bool locked);
 
 Q_SIGNALS:
     // The chosen rows changed: another row was chosen or left, or the list was emptied.
@@ -82,12 +77,13 @@ private:
     void setUpActions();
     void setUpDeviceList();
     void setUpTabOrder();
+    void connectSession();
     void readDnsInBackground(std::shared_ptr<ResolvedAnswer> resolved,
                              std::function<std::optional<DnsConfig>()> query);
 
-    // The device of the list's current row, or null; its arrival index, or -1.
-    std::optional<Device> currentDevice() const;
+    // The list's current row as an arrival index, or -1.
     int currentSourceRow() const;
+    std::optional<Device> currentDevice() const;
     // Shows the device of a row (an arrival index) in the form and sends it the three queries.
     void showRow(int row);
     void copyChosen();
@@ -95,38 +91,32 @@ private:
     // "Assign addresses..." for the chosen rows; on with two or more, off during a batch.
     void assignAddresses();
     void updateAssignEnabled();
+    // An assign batch holds the window while it sends and checks: Search, Update and a second
+    // batch are locked.
+    void lockForBatch(bool locked);
     void setDeviceShown(bool shown);
     void browse();
     void update();
     void about();
-    void takeReplies();
-    void onUpdateAnswer(UpdateResult result);
-    void onUpdateWaitExpired();
-    void startRestart();
+    void onSearched();
+    void onUpdateAnswered(UpdateOutcome outcome);
+    void onRestartProgress(int step, int total);
     void showCount();
     void showStatus();
     QString statusText() const;
     // Why a request could not be sent, in words for the user.
     static QString sendFailureText(const SendResult& sent);
 
-    // Built first, the endpoint is destroyed last: nothing it calls outlives it.
-    DiscoveryEndpoint m_endpoint;
     std::shared_ptr<IPrompter> m_prompter;
     std::shared_ptr<IWebOpener> m_opener;
     std::shared_ptr<AdapterSource> m_adapterSource;
-    TimerPeriods m_periods;
+    QString m_settingsFile;
     bool m_endpointUsable = false;
 
-    std::unique_ptr<Ui::MainWindow> ui;
-    DeviceListModel* m_model = nullptr;
+    std::unique_ptr<Ui::MainWindow> m_ui;
+    DeviceSession* m_session = nullptr;
     DeviceListProxy* m_proxy = nullptr;
-    // The PC's own addresses, which devices are compared with.
-    NetLinkLister m_pcLinks;
     ViewSettings m_viewSettings;
-    std::unique_ptr<UpdateFlow> m_updateFlow;
-    EndpointEvents* m_events = nullptr;
-    QTimer m_updateWait;
-    QTimer m_lossTimer;
     QAction* m_searchAction = nullptr;
     QAction* m_browseAction = nullptr;
     QAction* m_updateAction = nullptr;
@@ -137,12 +127,6 @@ private:
     QAction* m_assignAction = nullptr;
     QPointer<AssignDialog> m_assignDialog;
     bool m_batchRunning = false;
-
-    // What the last search did, for the status line: its result, the replies the window
-    // could not take, and those the kernel dropped.
-    QString m_searchStatus;
-    std::size_t m_ignoredReplies = 0;
-    uint32_t m_lostReplies = 0;
 };
 
 } // namespace ondrel

@@ -10,11 +10,11 @@ static void registerCompiledResources() {
 namespace ondrel {
 
 void registerResources() {
-    static const bool registered = [] {
+    static const bool kRegistered = [] {
         registerCompiledResources();
         return true;
     }();
-    (void)registered;
+    (void)kRegistered;
 }
 
 } // namespace ondrel

@@ -23,7 +23,7 @@ Startup::Startup(Deps deps) : m_deps(std::move(deps)) {
 Startup::~Startup() = default;
 
 QString Startup::buildTitle(const QString& version) {
-    return Texts::Title(version);
+    return Texts::title(version);
 }
 
 void Startup::restoreIfMinimized(QWidget& window) {
@@ -38,7 +38,7 @@ MainWindow* Startup::start(const StartOptions& options) {
     const QString title = buildTitle(version);
     // Before any socket: a second copy leaves without touching the network, also when it
     // was started in another language.
-    m_instance = std::make_unique<SingleInstance>(Texts::InstanceName(version));
+    m_instance = std::make_unique<SingleInstance>(Texts::instanceName(version));
     if (m_instance->anotherCopyRuns() || !m_instance->claim()) {
         return nullptr;
     }
@@ -47,7 +47,7 @@ MainWindow* Startup::start(const StartOptions& options) {
 
     auto window = std::make_unique<MainWindow>(title, m_deps.window);
     if (!window->endpointUsable()) {
-        m_deps.prompter->information(nullptr, Texts::InitFailed(), Texts::Tips());
+        m_deps.prompter->information(nullptr, Texts::initFailed(), Texts::tips());
         return nullptr;
     }
     MainWindow* shown = window.get();

@@ -16,61 +16,61 @@ class Texts {
     static constexpr const char* kTitle = QT_TR_NOOP("Z6 series Search Tool(%1)");
 
 public:
-    static QString AboutEntry() { return tr("&About Quorvex..."); }
+    static QString aboutEntry() { return tr("&About Quorvex..."); }
     // The window title and the About line, each with the program's version.
-    static QString Title(const QString& version) { return tr(kTitle).arg(version); }
+    static QString title(const QString& version) { return tr(kTitle).arg(version); }
     // The title in the source language: what a running copy is known by to the others,
     // whatever language each of them shows.
-    static QString InstanceName(const QString& version) {
+    static QString instanceName(const QString& version) {
         return QString::fromLatin1(kTitle).arg(version);
     }
-    static QString AboutLine(const QString& version) {
+    static QString aboutLine(const QString& version) {
         return tr("Z6 series Search Tool %1").arg(version);
     }
     // The list's headers and words are marked in the Qt-free table of a device's fields
     // (devices/DeviceFields.cpp) in this context; these are the ones other tables share.
-    static QString Field(const char* english) { return tr(english); }
-    static QString ColumnNumber() { return tr("No."); }
-    static QString ColumnName() { return tr("DeviceName"); }
-    static QString ColumnMac() { return tr("MAC"); }
+    static QString field(const char* english) { return tr(english); }
+    static QString columnNumber() { return tr("No."); }
+    static QString columnName() { return tr("DeviceName"); }
+    static QString columnMac() { return tr("MAC"); }
     //: %1 is a device's address, %2 the PC's adapter, %3 the others, e.g. "Cam 3
     //: (02:00:00:00:00:03), this PC".
-    static QString ConflictHint(const QString& ip, const QString& adapter, const QString& others) {
+    static QString conflictHint(const QString& ip, const QString& adapter, const QString& others) {
         return tr("%1 on %2 is also the address of %3: the browser may show another device "
                   "until each has an address of its own")
             .arg(ip, adapter, others);
     }
-    static QString ConflictParty(const QString& name, const QString& mac) {
+    static QString conflictParty(const QString& name, const QString& mac) {
         return tr("%1 (%2)").arg(name, mac);
     }
-    static QString ThisPc() { return tr("this PC"); }
+    static QString thisPc() { return tr("this PC"); }
     // After the few devices a conflict names: how many more share the address.
-    static QString MoreParties(qulonglong more) {
+    static QString moreParties(qulonglong more) {
         if (more == 1) {
             return tr("1 more device");
         }
         //: %1 is the number of devices; the plural form follows it.
-        return tr("%1 more devices", nullptr, PluralCount(more)).arg(more);
+        return tr("%1 more devices", nullptr, pluralCount(more)).arg(more);
     }
     // While a filter hides rows: how many the list shows of every device found.
-    static QString Showing(int shown, int all) {
+    static QString showing(int shown, int all) {
         return tr("Showing %1 of %2").arg(shown).arg(all);
     }
-    static QString SaveListEntry() { return tr("&Save list..."); }
-    static QString CopyEntry() { return tr("&Copy"); }
-    static QString SaveListCaption() { return tr("Save list"); }
-    static QString CsvFiles() { return tr("CSV files (*.csv)"); }
-    static QString JsonFiles() { return tr("JSON files (*.json)"); }
-    static QString SaveFailed(const QString& file, const QString& reason) {
+    static QString saveListEntry() { return tr("&Save list..."); }
+    static QString copyEntry() { return tr("&Copy"); }
+    static QString saveListCaption() { return tr("Save list"); }
+    static QString csvFiles() { return tr("CSV files (*.csv)"); }
+    static QString jsonFiles() { return tr("JSON files (*.json)"); }
+    static QString saveFailed(const QString& file, const QString& reason) {
         return tr("The list could not be saved to %1: %2").arg(file, reason);
     }
-    static QString OutsideSubnetHint(const QString& ip, const QString& adapter,
+    static QString outsideSubnetHint(const QString& ip, const QString& adapter,
                                      const QString& subnet) {
         return tr("%1 is outside %2's subnet %3: the browser cannot reach it until you change "
                   "its address or the PC's")
             .arg(ip, adapter, subnet);
     }
-    static QString NoSubnetHint(const QString& ip, const QString& adapter) {
+    static QString noSubnetHint(const QString& ip, const QString& adapter) {
         return tr("%1 answered on %2, which has no IPv4 address: the browser cannot reach it "
                   "until you give the PC an address in the device's subnet or change the "
                   "device's")
@@ -78,18 +78,18 @@ public:
     }
     // English needs no catalogue: its singular is a text of its own and %n fills the plural,
     // while a translation picks its language's forms from the number.
-    static QString SearchedOn(int adapters) {
+    static QString searchedOn(int adapters) {
         return adapters == 1 ? tr("Searched on 1 adapter")
                              : tr("Searched on %n adapters", nullptr, adapters);
     }
-    static QString DeviceCount(int devices) {
+    static QString deviceCount(int devices) {
         return devices == 1 ? tr("1 device") : tr("%n devices", nullptr, devices);
     }
     // What a screen reader says for the count beside "Device list:".
-    static QString DeviceCountName(int devices) { return tr("Device count: %1").arg(devices); }
+    static QString deviceCountName(int devices) { return tr("Device count: %1").arg(devices); }
     // The counts can pass what tr()'s int holds; %1 shows them whole, and the number given to
     // tr() only chooses the plural form.
-    static QString RepliesLost(qulonglong lost) {
+    static QString repliesLost(qulonglong lost) {
         if (lost == 1) {
             return tr("1 reply was lost: the receive buffer was full. Search again, or raise "
                       "net.core.rmem_max");
@@ -97,38 +97,40 @@ public:
         //: %1 is the number of replies; the plural form follows it.
         return tr("%1 replies were lost: the receive buffer was full. Search again, or raise "
                   "net.core.rmem_max",
-                  nullptr, PluralCount(lost))
+                  nullptr, pluralCount(lost))
             .arg(lost);
     }
-    static QString ListFull(qulonglong ignored) {
+    static QString listFull(qulonglong ignored) {
         if (ignored == 1) {
             return tr("List full: 1 more reply was ignored");
         }
         //: %1 is the number of replies; the plural form follows it.
-        return tr("List full: %1 more replies were ignored", nullptr, PluralCount(ignored))
+        return tr("List full: %1 more replies were ignored", nullptr, pluralCount(ignored))
             .arg(ignored);
     }
-    static QString Tips() { return tr("Tips"); }
-    static QString Ask() { return tr("Ask"); }
-    static QString InitFailed() { return tr("Failed to initialize."); }
-    static QString SelectDevice() { return tr("Please select one device from list."); }
-    static QString ConfirmUpdate() { return tr("Are you sure to update the selected device?"); }
-    static QString Updated() { return tr("Device information successfully updated!"); }
-    static QString WrongAccount() { return tr("The viewing account or password is wrong!"); }
-    static QString PortRefused() { return tr("Can't use this http port."); }
-    static QString NoAnswer() {
+    static QString tips() { return tr("Tips"); }
+    // The caption of the box that says the tool's port could not be bound.
+    static QString bindFailureCaption() { return tr("Quillnet"); }
+    static QString ask() { return tr("Ask"); }
+    static QString initFailed() { return tr("Failed to initialize."); }
+    static QString selectDevice() { return tr("Please select one device from list."); }
+    static QString confirmUpdate() { return tr("Are you sure to update the selected device?"); }
+    static QString updated() { return tr("Device information successfully updated!"); }
+    static QString wrongAccount() { return tr("The viewing account or password is wrong!"); }
+    static QString portRefused() { return tr("Can't use this http port."); }
+    static QString noAnswer() {
         return tr("No answer from the device. If it accepted the new settings it is restarting "
                   "now; the list will be refreshed when the restart is over.");
     }
-    static QString NoValidAddress() { return tr("The device reports no valid IP address."); }
-    static QString SendFailed(const QString& reason) {
+    static QString noValidAddress() { return tr("The device reports no valid IP address."); }
+    static QString sendFailed(const QString& reason) {
         return tr("The request could not be sent: %1").arg(reason);
     }
 
 private:
     // Plural rules read only the last few digits of a large number, so a count too large for
     // an int keeps its last six digits above a million and takes the form it would have taken.
-    static int PluralCount(qulonglong count) {
+    static int pluralCount(qulonglong count) {
         constexpr auto kIntMax = static_cast<qulonglong>(std::numeric_limits<int>::max());
         return static_cast<int>(count <= kIntMax ? count : count % 1000000 + 1000000);
     }

@@ -19,7 +19,7 @@ constexpr int kLargestSide = 16384;
 
 const QString kColumnsKey = QStringLiteral("list/columns");
 const QString kHeaderKey = QStringLiteral("list/header");
-const QString kSizeKey = QStringLiteral("window/size");
+const QString kWindowName = QStringLiteral("window");
 
 std::unique_ptr<QSettings> open(const QString& file) {
     if (file.isEmpty()) {
@@ -27,6 +27,32 @@ std::unique_ptr<QSettings> open(const QString& file) {
                                            QStringLiteral("ondrel"));
     }
     return std::make_unique<QSettings>(file, QSettings::IniFormat);
+}
+
+// For writing: QSettings leaves a file alone that it could not read; this one is ours to
+// replace.
+std::unique_ptr<QSettings> openToWrite(const QString& file) {
+    std::unique_ptr<QSettings> settings = open(file);
+    if (settings->status() == QSettings::FormatError) {
+        const QString path = settings->fileName();
+        settings.reset();
+        QFile::remove(path);
+        settings = open(file);
+    }
+    return settings;
+}
+
+QString sizeKey(const QString& name) {
+    return name + QStringLiteral("/size");
+}
+
+// A size no screen has is someone else's value; one larger than today's screen the window
+// manager fits as it fits any window.
+void readSize(const QSettings& settings, const QString& name, QWidget& window) {
+    const QSize size = settings.value(sizeKey(name)).toSize();
+    if (size.isValid() && size.width() <= kLargestSide && size.height() <= kLargestSide) {
+        window.resize(size.expandedTo(window.minimumSizeHint()));
+    }
 }
 
 int columnsKey(const QTableView& list) {
@@ -59,26 +85,27 @@ void ViewSettings::restore(QTableView& list, QWidget& window) const {
         }
     }
 
-    // A size no screen has is someone else's value; one larger than today's screen the window
-    // manager fits as it fits any window.
-    const QSize size = settings->value(kSizeKey).toSize();
-    if (size.isValid() && size.width() <= kLargestSide && size.height() <= kLargestSide) {
-        window.resize(size.expandedTo(window.minimumSizeHint()));
-    }
+    readSize(*settings, kWindowName, window);
 }
 
 void ViewSettings::save(const QTableView& list, const QWidget& window) const {
-    std::unique_ptr<QSettings> settings = open(m_file);
-    if (settings->status() == QSettings::FormatError) {
-        // QSettings leaves a file alone that it could not read; this one is ours to replace.
-        const QString path = settings->fileName();
-        settings.reset();
-        QFile::remove(path);
-        settings = open(m_file);
-    }
+    const std::unique_ptr<QSettings> settings = openToWrite(m_file);
     settings->setValue(kColumnsKey, columnsKey(list));
     settings->setValue(kHeaderKey, list.horizontalHeader()->saveState());
-    settings->setValue(kSizeKey, window.size());
+    settings->setValue(sizeKey(kWindowName), window.size());
+    settings->sync();
+}
+
+void ViewSettings::restoreSize(QWidget& dialog, const QString& name) const {
+    const std::unique_ptr<QSettings> settings = open(m_file);
+    if (settings->status() == QSettings::NoError) {
+        readSize(*settings, name, dialog);
+    }
+}
+
+void ViewSettings::saveSize(const QWidget& dialog, const QString& name) const {
+    const std::unique_ptr<QSettings> settings = openToWrite(m_file);
+    settings->setValue(sizeKey(name), dialog.size());
     settings->sync();
 }
 

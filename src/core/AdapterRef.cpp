@@ -4,25 +4,21 @@
 
 namespace ondrel {
 
-bool AdapterRef::Contains(uint32_t deviceIp) const {
-    return HasAddress() && Ipv4Net{address, prefixLength}.Contains(deviceIp);
+bool AdapterRef::contains(uint32_t deviceIp) const {
+    return hasAddress() && Ipv4Net{address, prefixLength}.contains(deviceIp);
 }
 
-bool AdapterRef::Contains(std::string_view deviceIp) const {
+bool AdapterRef::contains(std::string_view deviceIp) const {
     const std::optional<Ipv4> ip = parseIpv4(deviceIp);
-    return ip && Contains(ip->bits);
+    return ip && contains(ip->bits);
 }
 
-std::string AdapterRef::SubnetText() const {
-    if (!HasAddress()) {
+std::string AdapterRef::subnetText() const {
+    if (!hasAddress()) {
         return {};
     }
     const Ipv4Net net{address, prefixLength};
-    return formatIpv4(address & net.Mask()) + "/" + std::to_string(prefixLength);
-}
-
-std::string AdapterRef::AddressText() const {
-    return HasAddress() ? formatIpv4(address) : std::string();
+    return formatIpv4(address & net.mask()) + "/" + std::to_string(prefixLength);
 }
 
 } // namespace ondrel

@@ -21,11 +21,11 @@ struct Ipv4Net {
 
     bool operator==(const Ipv4Net&) const = default;
 
-    uint32_t Mask() const {
+    uint32_t mask() const {
         return prefixLength == 0 ? 0u
                                  : ~uint32_t{0} << (32 - std::min<unsigned>(prefixLength, 32u));
     }
-    bool Contains(uint32_t ip) const { return ((ip ^ address) & Mask()) == 0; }
+    bool contains(uint32_t ip) const { return ((ip ^ address) & mask()) == 0; }
 };
 
 struct AdapterRef {
@@ -36,19 +36,17 @@ struct AdapterRef {
 
     bool operator==(const AdapterRef&) const = default;
 
-    bool Known() const { return ifindex != 0 || !name.empty(); }
-    bool HasAddress() const { return address != 0; }
+    bool known() const { return ifindex != 0 || !name.empty(); }
+    bool hasAddress() const { return address != 0; }
 
     // Whether a device's IPv4 address lies in this adapter's subnet: a browser on the PC can
     // reach it without a router. False when the adapter has no address or the text is not a
     // dotted IPv4 address.
-    bool Contains(uint32_t deviceIp) const;
-    bool Contains(std::string_view deviceIp) const;
+    bool contains(uint32_t deviceIp) const;
+    bool contains(std::string_view deviceIp) const;
 
     // "192.168.1.0/24"; empty when the adapter has no address.
-    std::string SubnetText() const;
-    // "192.168.1.10"; empty when the adapter has no address.
-    std::string AddressText() const;
+    std::string subnetText() const;
 };
 
 } // namespace ondrel

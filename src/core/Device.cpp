@@ -44,8 +44,8 @@ std::optional<Ipv4> ReportedAddress::usable() const {
 
 Credentials::~Credentials() {
     // Wipe the whole buffer, not just the size: a shorter text may have followed a longer one.
-    SecureWipe(user.data(), user.capacity());
-    SecureWipe(password.data(), password.capacity());
+    secureWipe(user.data(), user.capacity());
+    secureWipe(password.data(), password.capacity());
 }
 
 NetworkSettings currentSettings(const Device& device) {

@@ -65,7 +65,7 @@ struct Device {
     WireRecord record{};
 
     // Whether its address lies in the subnet of the adapter it answered on.
-    bool inAdapterSubnet() const { return ip.value && adapter.Contains(ip.value->bits); }
+    bool inAdapterSubnet() const { return ip.value && adapter.contains(ip.value->bits); }
 };
 
 // New network settings for one device, as the form or the CLI gives them. Addresses are the

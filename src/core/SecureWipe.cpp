@@ -4,7 +4,7 @@
 
 namespace ondrel {
 
-void SecureWipe(void* data, std::size_t length) noexcept {
+void secureWipe(void* data, std::size_t length) noexcept {
     if (data != nullptr && length > 0) {
         explicit_bzero(data, length);
     }

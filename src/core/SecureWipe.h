@@ -6,11 +6,11 @@
 
 namespace ondrel {
 
-void SecureWipe(void* data, std::size_t length) noexcept;
+void secureWipe(void* data, std::size_t length) noexcept;
 
 // Clears a whole fixed field or buffer.
-template <typename T, std::size_t N> void SecureWipe(T (&field)[N]) noexcept {
-    SecureWipe(field, sizeof field);
+template <typename T, std::size_t N> void secureWipe(T (&field)[N]) noexcept {
+    secureWipe(field, sizeof field);
 }
 
 } // namespace ondrel

@@ -10,10 +10,10 @@ namespace ondrel {
 namespace {
 
 bool isPcAddress(const AdapterRef& adapter, Ipv4 address, const NetLinks& links) {
-    const NetLink* link = FindLink(links, adapter.ifindex, adapter.name);
+    const NetLink* link = findLink(links, adapter.ifindex, adapter.name);
     if (link == nullptr) {
         // An adapter no longer listed still had the address the reply named.
-        return adapter.HasAddress() && adapter.address == address.bits;
+        return adapter.hasAddress() && adapter.address == address.bits;
     }
     for (const Ipv4Net& net : link->addresses) {
         if (net.address == address.bits) {
@@ -38,7 +38,7 @@ std::vector<std::size_t> AddressConflicts::addFor(std::size_t count, const Devic
     std::vector<Key> fresh;
     for (std::size_t i = from; i < count; ++i) {
         const DeviceView d = at(i);
-        if (!d.ip.value || d.ip.value->isUnspecified() || !d.adapter->Known()) {
+        if (!d.ip.value || d.ip.value->isUnspecified() || !d.adapter->known()) {
             continue;
         }
         if (isPcAddress(*d.adapter, *d.ip.value, pcAdapters)) {
@@ -115,9 +115,9 @@ void AddressConflicts::nameOthers(std::vector<Key>::const_iterator first,
 }
 
 const AddressConflicts::Conflict& AddressConflicts::of(std::size_t index) const {
-    static const Conflict none;
+    static const Conflict kNone;
     const auto it = m_conflicts.find(index);
-    return it != m_conflicts.end() ? it->second : none;
+    return it != m_conflicts.end() ? it->second : kNone;
 }
 
 std::vector<std::string> AddressConflicts::partiesFor(std::size_t index, const DeviceAt& at) const {

@@ -121,6 +121,26 @@ NetworkSettings settingsFor(const Device& d, Ipv4 address, const std::string& ne
     return s;
 }
 
+// Without a gateway given a device keeps its own, which must then be none or a host of its new
+// subnet: a device set apart from its gateway answers its own subnet only.
+bool gatewayFits(const Device& d, const Subnet& subnet) {
+    const std::optional<Ipv4>& g = d.gateway.value;
+    return d.gateway.text.empty() || (g && (g->isUnspecified() || subnet.isHost(*g)));
+}
+
+// One refusal naming every device concerned (indexes into `devices`), the first in front.
+PlanError gatewayRefusal(const std::vector<const Device*>& devices,
+                         const std::vector<std::size_t>& concerned) {
+    const Device& first = *devices[concerned.front()];
+    PlanError e = refusal(PlanRefusal::GatewayOutsideSubnet, concerned.front());
+    e.party = deviceLabel(first);
+    e.gateway = first.gateway.text;
+    for (std::size_t k = 1; k < concerned.size(); ++k) {
+        e.others.push_back(deviceLabel(*devices[concerned[k]]));
+    }
+    return e;
+}
+
 // Refuses a set of devices the set requests could not tell apart.
 PlanError checkDevices(const std::vector<const Device*>& devices) {
     std::map<std::string, std::size_t> macs;
@@ -213,7 +233,7 @@ public:
             e.asked = true;
             ++collected;
             for (const AdapterRef& a : adapters) {
-                if (a.ifindex != 0 && a.HasAddress() && a.Contains(e.address.bits)) {
+                if (a.ifindex != 0 && a.hasAddress() && a.contains(e.address.bits)) {
                     requests.push_back({e.address, a});
                     owners.push_back(i);
                 }
@@ -248,14 +268,24 @@ private:
     std::deque<Entry> m_queue;
 };
 
-std::vector<AdapterRef> distinctAdapters(const std::vector<Device>& devices, std::size_t from) {
+// The adapters of the devices still waiting for an address (indexes into `devices`).
+std::vector<AdapterRef> distinctAdapters(const std::vector<Device>& devices,
+                                         const std::vector<std::size_t>& waiting,
+                                         std::size_t from) {
     std::vector<AdapterRef> out;
-    for (std::size_t i = from; i < devices.size(); ++i) {
-        if (std::find(out.begin(), out.end(), devices[i].adapter) == out.end()) {
-            out.push_back(devices[i].adapter);
+    for (std::size_t k = from; k < waiting.size(); ++k) {
+        const AdapterRef& a = devices[waiting[k]].adapter;
+        if (std::find(out.begin(), out.end(), a) == out.end()) {
+            out.push_back(a);
         }
     }
     return out;
+}
+
+void markUnchanged(std::vector<PlannedDevice>& planned) {
+    for (PlannedDevice& p : planned) {
+        p.unchanged = reportsSettings(p.device, p.settings);
+    }
 }
 
 } // namespace
@@ -281,6 +311,17 @@ AssignPlan planRange(const RangeRequest& request, AddressProber* prober) {
     if (PlanError e = checkDevices(pointers(chosen)); e.refusal != PlanRefusal::None) {
         return refused(std::move(e));
     }
+    if (request.gateway.empty()) {
+        std::vector<std::size_t> concerned;
+        for (std::size_t i = 0; i < chosen.size(); ++i) {
+            if (!gatewayFits(chosen[i], subnet)) {
+                concerned.push_back(i);
+            }
+        }
+        if (!concerned.empty()) {
+            return refused(gatewayRefusal(pointers(chosen), concerned));
+        }
+    }
 
     TakenAddresses taken;
     taken.addPcAdapters(request.pcAdapters);
@@ -295,13 +336,33 @@ AssignPlan planRange(const RangeRequest& request, AddressProber* prober) {
     }
     taken.addListed(request.listed);
 
+    const auto planned = [&](std::size_t i, Ipv4 address, AddressCheck check) {
+        return PlannedDevice{chosen[i],
+                             settingsFor(chosen[i], address, request.netMask, request.gateway,
+                                         request.dns0, request.httpPort),
+                             check, false};
+    };
     AssignPlan plan;
+    plan.devices.resize(chosen.size());
+    // A device keeps an address of the range that nothing else holds; the others wait for one.
+    std::vector<std::size_t> waiting;
+    for (std::size_t i = 0; i < chosen.size(); ++i) {
+        const std::optional<Ipv4>& own = chosen[i].ip.value;
+        if (own && own->bits >= first->bits && subnet.isHost(*own) && own->isUsableHost() &&
+            !taken.find(*own, macValue(chosen[i].mac))) {
+            plan.devices[i] = planned(i, *own, AddressCheck::Kept);
+        } else {
+            waiting.push_back(i);
+        }
+    }
+
     Candidates candidates(*first, subnet, taken);
-    for (std::size_t k = 0; k < chosen.size();) {
+    for (std::size_t k = 0; k < waiting.size();) {
+        const std::size_t i = waiting[k];
         Candidates::Entry* e = candidates.front();
         if (e == nullptr) {
-            PlanError error = refusal(PlanRefusal::OutOfAddresses, k);
-            error.party = deviceLabel(chosen[k]);
+            PlanError error = refusal(PlanRefusal::OutOfAddresses, i);
+            error.party = deviceLabel(chosen[i]);
             return refused(std::move(error));
         }
         if (e->taken) {
@@ -312,9 +373,9 @@ AssignPlan planRange(const RangeRequest& request, AddressProber* prober) {
         if (prober != nullptr && !e->asked) {
             // A quarter more than the devices still waiting, and a few: a handful of taken
             // addresses must not cost a second wait.
-            const std::size_t waiting = chosen.size() - k;
-            candidates.ask(*prober, std::min(kMaxBatch, waiting + waiting / 4 + 8),
-                           distinctAdapters(chosen, k));
+            const std::size_t left = waiting.size() - k;
+            candidates.ask(*prober, std::min(kMaxBatch, left + left / 4 + 8),
+                           distinctAdapters(chosen, waiting, k));
             e = candidates.front(); // asking grows the queue
         }
         const auto inUse = std::find_if(e->answers.begin(), e->answers.end(), [](const auto& a) {
@@ -327,20 +388,18 @@ AssignPlan planRange(const RangeRequest& request, AddressProber* prober) {
         }
         AddressCheck check = prober == nullptr ? AddressCheck::Off : AddressCheck::NotChecked;
         for (const auto& [adapter, result] : e->answers) {
-            if (adapter == chosen[k].adapter) {
+            if (adapter == chosen[i].adapter) {
                 check = checkOf(result);
                 if (check == AddressCheck::Failed && plan.probeError.empty()) {
                     plan.probeError = result.detail;
                 }
             }
         }
-        plan.devices.push_back({chosen[k],
-                                settingsFor(chosen[k], e->address, request.netMask, request.gateway,
-                                            request.dns0, request.httpPort),
-                                check});
+        plan.devices[i] = planned(i, e->address, check);
         candidates.pop();
         ++k;
     }
+    markUnchanged(plan.devices);
     return plan;
 }
 
@@ -381,6 +440,7 @@ AssignPlan planExplicit(const ExplicitRequest& request, AddressProber* prober) {
 
     std::vector<Ipv4> addresses;
     std::vector<std::string> masks;
+    std::vector<std::size_t> gatewayConcerns;
     std::unordered_map<uint32_t, std::size_t> given;
     TakenAddresses taken;
     taken.addPcAdapters(request.pcAdapters);
@@ -405,6 +465,9 @@ AssignPlan planExplicit(const ExplicitRequest& request, AddressProber* prober) {
             e.party = deviceLabel(d);
             return refused(std::move(e));
         }
+        if (row.gateway.empty() && !gatewayFits(d, subnet)) {
+            gatewayConcerns.push_back(i);
+        }
         if (const auto [it, added] = given.emplace(address->bits, i); !added) {
             PlanError e = rowError(PlanRefusal::DuplicateAddress, i, deviceLabel(d));
             e.other = it->second;
@@ -417,6 +480,11 @@ AssignPlan planExplicit(const ExplicitRequest& request, AddressProber* prober) {
         }
         addresses.push_back(*address);
         masks.push_back(mask);
+    }
+    if (!gatewayConcerns.empty()) {
+        PlanError e = gatewayRefusal(devices, gatewayConcerns);
+        e.line = rows[e.index].line;
+        return refused(std::move(e));
     }
     taken.addListed(request.listed);
 
@@ -434,21 +502,25 @@ AssignPlan planExplicit(const ExplicitRequest& request, AddressProber* prober) {
     AssignPlan plan;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const PlanRow& row = rows[i];
+        // A device keeping its own address would answer for it itself: nothing to ask.
+        const AddressCheck check = devices[i]->ip.value == addresses[i] ? AddressCheck::Kept
+                                   : prober == nullptr                  ? AddressCheck::Off
+                                                                        : AddressCheck::NotChecked;
         plan.devices.push_back(
             {*devices[i],
              settingsFor(*devices[i], addresses[i], masks[i], row.gateway, row.dns0, row.httpPort),
-             prober == nullptr ? AddressCheck::Off : AddressCheck::NotChecked});
+             check, false});
     }
+    markUnchanged(plan.devices);
     if (prober == nullptr) {
         return plan;
     }
-    // A device keeping its own address would answer for it itself.
     std::vector<ProbeRequest> requests;
     std::vector<std::size_t> owners;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const AdapterRef& a = devices[i]->adapter;
-        if (devices[i]->ip.value != addresses[i] && a.ifindex != 0 && a.HasAddress() &&
-            a.Contains(addresses[i].bits)) {
+        if (plan.devices[i].check != AddressCheck::Kept && a.ifindex != 0 && a.hasAddress() &&
+            a.contains(addresses[i].bits)) {
             requests.push_back({addresses[i], a});
             owners.push_back(i);
         }
@@ -517,6 +589,16 @@ void sortByMac(std::vector<Device>& devices) {
         }
         return a.mac < b.mac;
     });
+}
+
+bool reportsSettings(const Device& device, const NetworkSettings& settings) {
+    const auto same = [](const ReportedAddress& reported, const std::string& planned) {
+        const std::optional<Ipv4> value = parseIpv4(planned);
+        return value ? reported.value == value : reported.text == planned;
+    };
+    return device.mode == settings.mode && same(device.ip, settings.ip) &&
+           same(device.netMask, settings.netMask) && same(device.gateway, settings.gateway) &&
+           same(device.dns0, settings.dns0) && device.httpPort == settings.httpPort;
 }
 
 std::string deviceLabel(const Device& device) {

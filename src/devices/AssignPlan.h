@@ -11,7 +11,15 @@
 //   - it is one of the PC's own addresses,
 //   - it is the gateway (the one given, or where none is, any chosen device's own),
 //   - a host on the device's LAN answers for it (the prober; see AddressProber).
-// A range plan passes over such an address; an explicit plan is refused with it.
+// A range plan passes over such an address; an explicit plan is refused with it. A device
+// that already holds an address of the range (at or above the first, inside the subnet) keeps
+// it while nothing else holds it, so that running the same range again changes nothing; the
+// others take the addresses upward, around the kept ones.
+//
+// A device keeps its own gateway unless one is given, and a gateway outside the device's new
+// subnet would leave it unreachable from anywhere else: such a plan is refused, naming every
+// device concerned, until a gateway is given (0.0.0.0 for none). A device whose present
+// settings are its planned ones is marked unchanged: nothing is to be sent to it.
 //
 // Candidates go to the prober in batches larger than the devices still waiting, so that one
 // wait usually covers the whole plan and a few taken addresses do not cost a second one.
@@ -67,12 +75,14 @@ enum class AddressCheck {
     NotChecked, // outside the subnet of the adapter the device answered on: nothing to ask
     Failed,     // the prober could not ask (AssignPlan::probeError says why)
     Off,        // no prober was given
+    Kept,       // the device's own address: it answers for it itself, so nothing is asked
 };
 
 struct PlannedDevice {
     Device device;
     NetworkSettings settings; // always AddressMode::Static
     AddressCheck check = AddressCheck::Off;
+    bool unchanged = false; // the device reports these settings already
 };
 
 enum class PlanRefusal {
@@ -93,6 +103,9 @@ enum class PlanRefusal {
     BadMac,           // an explicit plan's MAC that is no MAC (index)
     DuplicateAddress, // an explicit plan giving one address twice (index, other)
     AddressTaken,     // an explicit plan's address that is taken (index, skipped says why)
+    // Without a given gateway, a device's own one outside its new subnet (index: the first
+    // such device; gateway, others).
+    GatewayOutsideSubnet,
 };
 
 struct PlanError {
@@ -103,6 +116,8 @@ struct PlanError {
     std::string party;                   // the device concerned: "name (MAC)"
     std::optional<SkippedAddress> taken; // AddressTaken: by what
     int detail = 0;                      // BadHttpPort: the HttpPortCheck
+    std::string gateway;                 // GatewayOutsideSubnet: the first device's gateway
+    std::vector<std::string> others;     // GatewayOutsideSubnet: the other devices, "name (MAC)"
 };
 
 struct AssignPlan {
@@ -124,6 +139,10 @@ std::optional<uint64_t> macValue(std::string_view text);
 // Ascending MAC bytes, the order the CLI gives out addresses in; a device whose MAC does not
 // read comes last, by its text. Stable.
 void sortByMac(std::vector<Device>& devices);
+
+// Whether a device reports these settings; addresses compare as addresses, so "010.0.0.1"
+// reported for "10.0.0.1" planned is the same.
+bool reportsSettings(const Device& device, const NetworkSettings& settings);
 
 // "name (MAC)", or the MAC alone for a device without a name.
 std::string deviceLabel(const Device& device);

@@ -36,6 +36,32 @@ std::string portText(int check) {
     return "the HTTP port cannot be used";
 }
 
+// "Cam 2 (MAC), Cam 3 (MAC), Cam 4 (MAC) and 197 more": a refusal of 200 devices stays a line.
+std::string named(const std::vector<std::string>& parties) {
+    constexpr std::size_t kNamed = 3;
+    std::string text;
+    for (std::size_t i = 0; i < parties.size() && i < kNamed; ++i) {
+        text += (i == 0 ? "" : i + 1 == parties.size() ? " and " : ", ") + parties[i];
+    }
+    if (parties.size() > kNamed) {
+        text += " and " + std::to_string(parties.size() - kNamed) + " more";
+    }
+    return text;
+}
+
+std::string gatewayText(const PlanError& e) {
+    std::string text = "its own gateway " + (e.gateway.empty() ? "" : e.gateway + " ") +
+                       "is outside " + (e.line != 0 ? "the row's subnet" : "the new subnet");
+    if (!e.others.empty()) {
+        text += " (so are those of " + named(e.others) + ")";
+    }
+    if (e.line == 0) {
+        return text + ": give --gateway (0.0.0.0 for none)";
+    }
+    return text + (e.others.empty() ? ": give the row" : ": give these rows") +
+           " a GateWay (0.0.0.0 for none)";
+}
+
 } // namespace
 
 std::string describe(const PlanError& e) {
@@ -75,6 +101,8 @@ std::string describe(const PlanError& e) {
         return who(e) + "the address is given twice" + clashWith(e);
     case PlanRefusal::AddressTaken:
         return who(e) + (e.taken ? describe(*e.taken) : "the address is taken");
+    case PlanRefusal::GatewayOutsideSubnet:
+        return who(e) + gatewayText(e);
     }
     return "the plan is refused";
 }
@@ -104,6 +132,8 @@ std::string describe(AddressCheck check) {
         return "not checked (the check failed)";
     case AddressCheck::Off:
         return "not checked";
+    case AddressCheck::Kept:
+        return "kept: the device's own address";
     }
     return "not checked";
 }

@@ -58,7 +58,7 @@ DeviceList::AddOutcome DeviceList::add(std::string_view record, const AdapterRef
     forEachSameRecord(record, [&](std::size_t at) {
         repeat = true;
         // A reply that names no adapter (fed in by hand) never hides the known one.
-        if (adapter.Known() && !(m_devices.adapter(at) == adapter) &&
+        if (adapter.known() && !(m_devices.adapter(at) == adapter) &&
             m_devices.setAdapter(at, adapter)) {
             moved = true;
         }

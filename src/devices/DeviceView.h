@@ -52,7 +52,7 @@ struct DeviceView {
           adapter(&d.adapter) {}
 
     // Whether its address lies in the subnet of the adapter it answered on.
-    bool inAdapterSubnet() const { return ip.value && adapter->Contains(ip.value->bits); }
+    bool inAdapterSubnet() const { return ip.value && adapter->contains(ip.value->bits); }
 };
 
 } // namespace ondrel

@@ -4,7 +4,7 @@ namespace ondrel {
 
 void TakenAddresses::addPcAdapters(const std::vector<AdapterRef>& adapters) {
     for (const AdapterRef& a : adapters) {
-        if (a.HasAddress()) {
+        if (a.hasAddress()) {
             m_holders[a.address].push_back({SkipReason::PcAddress, a.name, std::nullopt});
         }
     }

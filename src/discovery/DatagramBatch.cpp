@@ -14,7 +14,7 @@ DatagramBatch::DatagramBatch(std::size_t slots, std::size_t slotSize)
       m_iov(std::max<std::size_t>(slots, 1)), m_headers(std::max<std::size_t>(slots, 1)),
       m_datagrams(std::max<std::size_t>(slots, 1)) {}
 
-void DatagramBatch::Prepare() {
+void DatagramBatch::prepare() {
     m_count = 0;
     for (std::size_t i = 0; i < m_headers.size(); ++i) {
         m_iov[i] = iovec{m_data.data() + i * m_slotSize, m_slotSize};
@@ -27,7 +27,7 @@ void DatagramBatch::Prepare() {
     }
 }
 
-void DatagramBatch::Collect(std::size_t count) {
+void DatagramBatch::collect(std::size_t count) {
     m_count = std::min(count, m_headers.size());
     for (std::size_t i = 0; i < m_count; ++i) {
         msghdr& h = m_headers[i].msg_hdr;

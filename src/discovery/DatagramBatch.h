@@ -33,16 +33,16 @@ public:
     DatagramBatch(const DatagramBatch&) = delete;
     DatagramBatch& operator=(const DatagramBatch&) = delete;
 
-    std::size_t Capacity() const { return m_headers.size(); }
-    std::size_t Size() const { return m_count; }
+    std::size_t capacity() const { return m_headers.size(); }
+    std::size_t size() const { return m_count; }
     const Datagram& operator[](std::size_t i) const { return m_datagrams[i]; }
 
 private:
     friend class UdpSocket;
     // Points every header at its slot again (the kernel rewrites lengths) before a call.
-    void Prepare();
+    void prepare();
     // Reads what the kernel wrote for the first `count` headers.
-    void Collect(std::size_t count);
+    void collect(std::size_t count);
 
     // Room for IP_PKTINFO and SO_RXQ_OVFL, with the alignment the kernel's macros expect.
     static constexpr std::size_t kControlSize = 64;

@@ -30,53 +30,49 @@ struct LeU16 {
 static_assert(sizeof(LeU16) == 2 && alignof(LeU16) == 1);
 
 struct DeviceInfo {
-    char IP[16];
-    char NetMask[16];
-    char GateWay[16];
-    char DNS0[16];
-    char DNS1[16];
-    LeU16 HttpPort;
-    LeU16 Port2;
-    LeU16 Port3;
-    LeU16 Port4;
-    char Mac[22];
-    char DevId[20];
-    int8_t IPMode; // decoded: 1 = automatic; sent: 0 = automatic, 1 = fixed
-    char DevName[24];
-    char WebVersion[24];
-    char AppVersion[24];
-    char User[24];
-    char Password[25];
+    char ip[16];
+    char netMask[16];
+    char gateway[16];
+    char dns0[16];
+    char dns1[16];
+    LeU16 httpPort;
+    LeU16 port2;
+    LeU16 port3;
+    LeU16 port4;
+    char mac[22];
+    char devId[20];
+    int8_t ipMode; // decoded: 1 = automatic; sent: 0 = automatic, 1 = fixed
+    char devName[24];
+    char webVersion[24];
+    char appVersion[24];
+    char user[24];
+    char password[25];
 };
 
 static_assert(sizeof(DeviceInfo) == 252);
 static_assert(alignof(DeviceInfo) == 1);
-static_assert(offsetof(DeviceInfo, IP) == 0);
-static_assert(offsetof(DeviceInfo, NetMask) == 16);
-static_assert(offsetof(DeviceInfo, GateWay) == 32);
-static_assert(offsetof(DeviceInfo, DNS0) == 48);
-static_assert(offsetof(DeviceInfo, DNS1) == 64);
-static_assert(offsetof(DeviceInfo, HttpPort) == 80);
-static_assert(offsetof(DeviceInfo, Port2) == 82);
-static_assert(offsetof(DeviceInfo, Port3) == 84);
-static_assert(offsetof(DeviceInfo, Port4) == 86);
-static_assert(offsetof(DeviceInfo, Mac) == 88);
-static_assert(offsetof(DeviceInfo, DevId) == 110);
-static_assert(offsetof(DeviceInfo, IPMode) == 130);
-static_assert(offsetof(DeviceInfo, DevName) == 131);
-static_assert(offsetof(DeviceInfo, WebVersion) == 155);
-static_assert(offsetof(DeviceInfo, AppVersion) == 179);
-static_assert(offsetof(DeviceInfo, User) == 203);
-static_assert(offsetof(DeviceInfo, Password) == 227);
+static_assert(offsetof(DeviceInfo, ip) == 0);
+static_assert(offsetof(DeviceInfo, netMask) == 16);
+static_assert(offsetof(DeviceInfo, gateway) == 32);
+static_assert(offsetof(DeviceInfo, dns0) == 48);
+static_assert(offsetof(DeviceInfo, dns1) == 64);
+static_assert(offsetof(DeviceInfo, httpPort) == 80);
+static_assert(offsetof(DeviceInfo, port2) == 82);
+static_assert(offsetof(DeviceInfo, port3) == 84);
+static_assert(offsetof(DeviceInfo, port4) == 86);
+static_assert(offsetof(DeviceInfo, mac) == 88);
+static_assert(offsetof(DeviceInfo, devId) == 110);
+static_assert(offsetof(DeviceInfo, ipMode) == 130);
+static_assert(offsetof(DeviceInfo, devName) == 131);
+static_assert(offsetof(DeviceInfo, webVersion) == 155);
+static_assert(offsetof(DeviceInfo, appVersion) == 179);
+static_assert(offsetof(DeviceInfo, user) == 203);
+static_assert(offsetof(DeviceInfo, password) == 227);
 
 inline DeviceInfo zeroDeviceInfo() {
     DeviceInfo d;
     std::memset(&d, 0, sizeof d);
     return d;
-}
-
-inline bool sameRecord(const DeviceInfo& a, const DeviceInfo& b) {
-    return std::memcmp(&a, &b, sizeof(DeviceInfo)) == 0;
 }
 
 // Writes text into a fixed field: cut to width-1 characters, NUL-terminated, the rest of the

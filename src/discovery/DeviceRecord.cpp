@@ -16,8 +16,8 @@ constexpr int8_t kRecordDhcp = 1;
 constexpr int8_t kRecordStatic = 0;
 
 // What the window and the CLI let a person type must fit the request's fields.
-static_assert(Credentials::kMaxUserLength == sizeof(DeviceInfo::User) - 1);
-static_assert(Credentials::kMaxPasswordLength == sizeof(DeviceInfo::Password) - 1);
+static_assert(Credentials::kMaxUserLength == sizeof(DeviceInfo::user) - 1);
+static_assert(Credentials::kMaxPasswordLength == sizeof(DeviceInfo::password) - 1);
 
 template <std::size_t N> std::string text(const char (&field)[N]) {
     return decodeDeviceText(fieldText(field), N);
@@ -28,32 +28,32 @@ template <std::size_t N> ReportedAddress address(const char (&field)[N]) {
 }
 
 void writeSettings(DeviceInfo& record, const NetworkSettings& s) {
-    setField(record.IP, s.ip);
-    setField(record.NetMask, s.netMask);
-    setField(record.GateWay, s.gateway);
-    setField(record.DNS0, s.dns0);
-    record.HttpPort = s.httpPort;
+    setField(record.ip, s.ip);
+    setField(record.netMask, s.netMask);
+    setField(record.gateway, s.gateway);
+    setField(record.dns0, s.dns0);
+    record.httpPort = s.httpPort;
 }
 
 } // namespace
 
 Device deviceFromRecord(const DeviceInfo& record) {
     Device d;
-    d.name = text(record.DevName);
-    d.mac = text(record.Mac);
-    d.id = text(record.DevId);
-    d.ip = address(record.IP);
-    d.netMask = address(record.NetMask);
-    d.gateway = address(record.GateWay);
-    d.dns0 = address(record.DNS0);
-    d.dns1 = address(record.DNS1);
-    d.mode = record.IPMode == kRecordDhcp ? AddressMode::Dhcp : AddressMode::Static;
-    d.httpPort = record.HttpPort;
-    d.port2 = record.Port2;
-    d.port3 = record.Port3;
-    d.port4 = record.Port4;
-    d.webVersion = text(record.WebVersion);
-    d.appVersion = text(record.AppVersion);
+    d.name = text(record.devName);
+    d.mac = text(record.mac);
+    d.id = text(record.devId);
+    d.ip = address(record.ip);
+    d.netMask = address(record.netMask);
+    d.gateway = address(record.gateway);
+    d.dns0 = address(record.dns0);
+    d.dns1 = address(record.dns1);
+    d.mode = record.ipMode == kRecordDhcp ? AddressMode::Dhcp : AddressMode::Static;
+    d.httpPort = record.httpPort;
+    d.port2 = record.port2;
+    d.port3 = record.port3;
+    d.port4 = record.port4;
+    d.webVersion = text(record.webVersion);
+    d.appVersion = text(record.appVersion);
     std::memcpy(d.record.data(), &record, sizeof record);
     return d;
 }
@@ -69,18 +69,18 @@ DeviceInfo settingsRecord(const Device& device, const NetworkSettings& settings,
                           const Credentials& credentials) {
     DeviceInfo record = recordOf(device);
     writeSettings(record, settings);
-    record.IPMode = settings.mode == AddressMode::Dhcp ? int8_t{0} : int8_t{1};
-    setField(record.User, credentials.user);
-    setField(record.Password, credentials.password);
+    record.ipMode = settings.mode == AddressMode::Dhcp ? int8_t{0} : int8_t{1};
+    setField(record.user, credentials.user);
+    setField(record.password, credentials.password);
     return record;
 }
 
 void applyAcceptedSettings(Device& device, const NetworkSettings& sent) {
     DeviceInfo record = recordOf(device);
     writeSettings(record, sent);
-    record.IPMode = sent.mode == AddressMode::Dhcp ? kRecordDhcp : kRecordStatic;
-    SecureWipe(record.User);
-    SecureWipe(record.Password);
+    record.ipMode = sent.mode == AddressMode::Dhcp ? kRecordDhcp : kRecordStatic;
+    secureWipe(record.user);
+    secureWipe(record.password);
     const AdapterRef adapter = device.adapter;
     device = deviceFromRecord(record);
     device.adapter = adapter;

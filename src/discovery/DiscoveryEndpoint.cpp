@@ -38,7 +38,7 @@ constexpr auto kRelistEvery = std::chrono::milliseconds(200);
 
 // The receive buffer to ask for: the configured or large default, capped inside the network
 // lab by ONDREL_RCVBUF so that the lab can play a stock desktop.
-int ReceiveBufferRequest(const EndpointConfig& config) {
+int receiveBufferRequest(const EndpointConfig& config) {
     int bytes = config.receiveBuffer > 0 ? config.receiveBuffer : UdpSocket::kLargeReceiveBuffer;
     const char* lab = std::getenv("ONDREL_NETLAB");
     const char* cap = std::getenv("ONDREL_RCVBUF");
@@ -52,7 +52,7 @@ int ReceiveBufferRequest(const EndpointConfig& config) {
     return bytes;
 }
 
-std::string Joined(const std::vector<SendResult::Refusal>& refusals) {
+std::string joined(const std::vector<SendResult::Refusal>& refusals) {
     std::string text;
     for (const SendResult::Refusal& r : refusals) {
         text += (text.empty() ? "" : "; ") + r.adapter + ": " + r.reason;
@@ -92,20 +92,20 @@ bool DiscoveryEndpoint::open() {
         return false; // the receive thread is never restarted
     }
     auto socket = std::make_unique<UdpSocket>();
-    if (!socket->Create() || !socket->EnableBroadcast()) {
+    if (!socket->create() || !socket->enableBroadcast()) {
         m_state.store(State::Closed);
         return false;
     }
     // Best effort: with the system's default buffer a burst from many devices overflows it.
-    m_receiveBufferBytes.store(socket->RaiseReceiveBuffer(ReceiveBufferRequest(m_config)));
+    m_receiveBufferBytes.store(socket->raiseReceiveBuffer(receiveBufferRequest(m_config)));
     // Best effort too: without them replies name no adapter and losses go uncounted.
-    socket->EnablePacketInfo();
-    socket->EnableDropCounter();
-    if (!socket->Bind(m_config.bindAddress, m_config.bindPort)) {
+    socket->enablePacketInfo();
+    socket->enableDropCounter();
+    if (!socket->bind(m_config.bindAddress, m_config.bindPort)) {
         if (m_notifier) {
-            m_notifier(kBindFailureText, kBindFailureCaption);
+            m_notifier(kBindFailureText);
         }
-        socket->Close();
+        socket->close();
         m_state.store(State::Closed);
         return false;
     }
@@ -145,7 +145,7 @@ bool DiscoveryEndpoint::broadcastMode() const {
 
 std::shared_ptr<const NetLinks> DiscoveryEndpoint::refreshLinks() {
     auto links =
-        std::make_shared<const NetLinks>(m_config.links ? m_config.links() : ListSystemLinks());
+        std::make_shared<const NetLinks>(m_config.links ? m_config.links() : listSystemLinks());
     std::lock_guard lock(m_linksMutex);
     m_links = links;
     return links;
@@ -157,13 +157,13 @@ std::shared_ptr<const NetLinks> DiscoveryEndpoint::currentLinks() const {
 }
 
 NetLinks DiscoveryEndpoint::sendLinks() const {
-    const NetLinks links = m_config.links ? m_config.links() : ListSystemLinks();
-    return SelectSendLinks(links, m_config.interfaces);
+    const NetLinks links = m_config.links ? m_config.links() : listSystemLinks();
+    return selectSendLinks(links, m_config.interfaces);
 }
 
 uint32_t DiscoveryEndpoint::dropCounterNow() const {
     if (m_socket) {
-        if (const std::optional<uint32_t> now = m_socket->DropCount()) {
+        if (const std::optional<uint32_t> now = m_socket->dropCount()) {
             return *now;
         }
     }
@@ -187,15 +187,15 @@ SendResult DiscoveryEndpoint::sendSearch() {
         return sendPlain(frame->view());
     }
     const std::shared_ptr<const NetLinks> links = refreshLinks();
-    return sendThrough(SelectSendLinks(*links, m_config.interfaces), frame->view());
+    return sendThrough(selectSendLinks(*links, m_config.interfaces), frame->view());
 }
 
 SendResult DiscoveryEndpoint::sendQuery(uint16_t command, const Device& device) {
     // A query is broadcast on the LAN: it must never carry a viewing account or password,
     // whatever a record was once prepared for.
     DeviceInfo record = recordOf(device);
-    SecureWipe(record.User);
-    SecureWipe(record.Password);
+    secureWipe(record.user);
+    secureWipe(record.password);
     const std::optional<Frame> frame =
         frameRequest(command, std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(&record),
                                                        sizeof record));
@@ -221,16 +221,16 @@ SendResult DiscoveryEndpoint::sendSettings(const Device& device, const NetworkSe
     DeviceInfo record = settingsRecord(device, settings, credentials);
     SetConfigBuffer text;
     const std::size_t length = composeSetNetConfig(record, text);
-    SecureWipe(record.User);
-    SecureWipe(record.Password);
+    secureWipe(record.user);
+    secureWipe(record.password);
     if (length == 0) {
-        SecureWipe(text.data(), text.size());
+        secureWipe(text.data(), text.size());
         return {false, EINVAL, "the settings request could not be composed", {}, {}};
     }
     SendResult result = sendToDevice(
         std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(text.data()), length),
         device.adapter);
-    SecureWipe(text.data(), text.size());
+    secureWipe(text.data(), text.size());
     return result;
 }
 
@@ -239,10 +239,10 @@ SendResult DiscoveryEndpoint::sendToDevice(std::span<const uint8_t> bytes, const
         return sendPlain(bytes);
     }
     const std::shared_ptr<const NetLinks> links = refreshLinks();
-    const NetLinks selected = SelectSendLinks(*links, m_config.interfaces);
-    if (via.Known()) {
+    const NetLinks selected = selectSendLinks(*links, m_config.interfaces);
+    if (via.known()) {
         const NetLink* same =
-            !via.name.empty() ? FindLink(selected, 0, via.name) : FindLink(selected, via.ifindex);
+            !via.name.empty() ? findLink(selected, 0, via.name) : findLink(selected, via.ifindex);
         if (same != nullptr) {
             return sendThrough(NetLinks{*same}, bytes);
         }
@@ -252,16 +252,16 @@ SendResult DiscoveryEndpoint::sendToDevice(std::span<const uint8_t> bytes, const
 }
 
 SendResult DiscoveryEndpoint::sendPlain(std::span<const uint8_t> bytes) {
-    if (!m_socket || !m_socket->IsOpen()) {
+    if (!m_socket || !m_socket->isOpen()) {
         return {false, EBADF, "the endpoint has no open socket; nothing was sent", {}, {}};
     }
-    const SocketStatus status = m_socket->SendTo(m_config.destAddress, m_config.destPort, bytes);
+    const SocketStatus status = m_socket->sendTo(m_config.destAddress, m_config.destPort, bytes);
     return {status.ok(), status.error, status.message, {}, {}};
 }
 
 SendResult DiscoveryEndpoint::sendThrough(const NetLinks& links, std::span<const uint8_t> bytes) {
     SendResult result;
-    if (!m_socket || !m_socket->IsOpen()) {
+    if (!m_socket || !m_socket->isOpen()) {
         return {false, EBADF, "the endpoint has no open socket; nothing was sent", {}, {}};
     }
     if (links.empty()) {
@@ -273,7 +273,7 @@ SendResult DiscoveryEndpoint::sendThrough(const NetLinks& links, std::span<const
     }
     for (const NetLink& link : links) {
         const SocketStatus status =
-            m_socket->SendVia(link.ifindex, 0xFFFFFFFFu, m_config.destPort, bytes);
+            m_socket->sendVia(link.ifindex, 0xFFFFFFFFu, m_config.destPort, bytes);
         if (status) {
             result.sentOn.push_back(link.name);
         } else {
@@ -283,7 +283,7 @@ SendResult DiscoveryEndpoint::sendThrough(const NetLinks& links, std::span<const
     result.ok = !result.sentOn.empty();
     if (!result.ok) {
         result.error = result.refusals.back().error;
-        result.message = "no network adapter took the request: " + Joined(result.refusals);
+        result.message = "no network adapter took the request: " + joined(result.refusals);
     }
     return result;
 }
@@ -311,11 +311,11 @@ struct DiscoveryEndpoint::Backlog {
     std::vector<uint8_t> bytes;
     std::size_t next = 0; // the first one not yet handled
 
-    std::size_t Pending() const { return arrivals.size() - next; }
+    std::size_t pending() const { return arrivals.size() - next; }
 
     // Forgets what was handled, so that a flood that never lets the socket run empty does not
     // grow the backlog without end; gives back the room a burst took.
-    void Trim() {
+    void trim() {
         if (next == arrivals.size()) {
             arrivals.clear();
             bytes.clear();
@@ -343,10 +343,10 @@ struct DiscoveryEndpoint::LinkCache {
 };
 
 ReceiveStatus DiscoveryEndpoint::take(DatagramBatch& batch, Backlog& backlog, int timeoutMs) {
-    const BatchResult got = m_socket->ReceiveMany(batch, timeoutMs);
+    const BatchResult got = m_socket->receiveMany(batch, timeoutMs);
     switch (got.status) {
     case ReceiveStatus::Ok:
-        for (std::size_t i = 0; i < batch.Size(); ++i) {
+        for (std::size_t i = 0; i < batch.size(); ++i) {
             const Datagram& d = batch[i];
             if (d.hasDropCounter) {
                 m_dropsSeen.store(d.dropCounter);
@@ -377,12 +377,12 @@ void DiscoveryEndpoint::handle(std::string_view text, uint32_t ifindex, LinkCach
     if (reply.kind == ReplyKind::Dropped) {
         return;
     }
-    const NetLink* link = FindLink(*cache.links, ifindex);
+    const NetLink* link = findLink(*cache.links, ifindex);
     const auto now = std::chrono::steady_clock::now();
     if (link == nullptr && ifindex != 0 && now - cache.lastRelist >= kRelistEvery) {
         cache.lastRelist = now;
         cache.links = refreshLinks();
-        link = FindLink(*cache.links, ifindex);
+        link = findLink(*cache.links, ifindex);
     }
     if (!m_config.interfaces.empty() &&
         (link == nullptr || std::find(m_config.interfaces.begin(), m_config.interfaces.end(),
@@ -394,14 +394,14 @@ void DiscoveryEndpoint::handle(std::string_view text, uint32_t ifindex, LinkCach
     if (reply.kind == ReplyKind::SearchReply) {
         Device device = decodeSearchReply(text);
         if (link != nullptr) {
-            adapter = AdapterOf(*link, device.ip.value);
+            adapter = adapterOf(*link, device.ip.value);
         }
         device.adapter = std::move(adapter);
         out.replies.push_back(std::move(device));
         return;
     }
     if (link != nullptr) {
-        adapter = AdapterOf(*link);
+        adapter = adapterOf(*link);
     }
     // The answer follows every reply that arrived before it.
     const uint32_t lost = lostSinceSearch();
@@ -420,20 +420,20 @@ void DiscoveryEndpoint::receiveLoop() {
     Backlog backlog;
     LinkCache cache{currentLinks(), {}};
     while (!m_stop.load()) {
-        if (backlog.Pending() == 0) {
-            backlog.Trim();
+        if (backlog.pending() == 0) {
+            backlog.trim();
             if (take(batch, backlog, -1) != ReceiveStatus::Ok) {
                 continue;
             }
         }
         // The socket first: whatever has queued meanwhile is taken off before the next
         // stretch of decoding and callbacks, so that the kernel's buffer never waits on them.
-        while (backlog.Pending() < kBacklog && take(batch, backlog, 0) == ReceiveStatus::Ok) {
+        while (backlog.pending() < kBacklog && take(batch, backlog, 0) == ReceiveStatus::Ok) {
         }
         cache.links = currentLinks(); // a search may have listed them again
         Delivery out;
-        out.replies.reserve(std::min(backlog.Pending(), kHandleBetweenLooks));
-        for (std::size_t k = 0; k < kHandleBetweenLooks && backlog.Pending() > 0; ++k) {
+        out.replies.reserve(std::min(backlog.pending(), kHandleBetweenLooks));
+        for (std::size_t k = 0; k < kHandleBetweenLooks && backlog.pending() > 0; ++k) {
             // A stop that arrived while these were taken wins over the rest of them.
             if (m_stop.load()) {
                 break;
@@ -442,7 +442,7 @@ void DiscoveryEndpoint::receiveLoop() {
             handle(replyText(backlog.bytes.data() + a.offset, a.length), a.ifindex, cache, out);
         }
         deliver(out, lostSinceSearch());
-        backlog.Trim();
+        backlog.trim();
     }
     m_state.store(State::Stopped);
 }
@@ -453,13 +453,13 @@ void DiscoveryEndpoint::stop() {
         // it), and the loop ends when the handler returns. Taking the lock here could wait
         // on an owner thread that is itself joining this one.
         m_stop.store(true);
-        m_socket->Wake();
+        m_socket->wake();
         return;
     }
     std::lock_guard lock(m_lifecycleMutex);
     m_stop.store(true);
     if (m_socket) {
-        m_socket->Wake();
+        m_socket->wake();
     }
     if (m_thread.joinable()) {
         m_thread.join();
@@ -475,7 +475,7 @@ DiscoveryEndpoint::State DiscoveryEndpoint::state() const {
 }
 
 uint16_t DiscoveryEndpoint::boundPort() const {
-    return m_socket ? m_socket->LocalPort() : 0;
+    return m_socket ? m_socket->localPort() : 0;
 }
 
 void DiscoveryEndpoint::handleDatagram(std::span<const uint8_t> datagram) {

@@ -91,11 +91,11 @@ struct EndpointHandlers {
     std::function<void(const UpdateAnswer& answer, uint32_t lostSinceSearch)> updateAnswer;
 };
 
-// Shown by the owner: the window as a message box, the CLI as an error line.
-using BindFailureNotifier = std::function<void(std::string_view text, std::string_view caption)>;
+// Shown by the owner: the window as a message box with a caption of its own, the CLI as an
+// error line.
+using BindFailureNotifier = std::function<void(std::string_view text)>;
 
 inline constexpr std::string_view kBindFailureText = "bind failure";
-inline constexpr std::string_view kBindFailureCaption = "Quillnet";
 
 class UdpSocket;
 class DatagramBatch;

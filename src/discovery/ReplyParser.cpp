@@ -36,11 +36,11 @@ int32_t readDecimal(std::string_view text) {
         ++i;
     }
     int64_t value = 0;
-    constexpr int64_t limit = int64_t{std::numeric_limits<int32_t>::max()} + 1;
+    constexpr int64_t kLimit = int64_t{std::numeric_limits<int32_t>::max()} + 1;
     for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
         value = value * 10 + (text[i] - '0');
-        if (value > limit) {
-            value = limit;
+        if (value > kLimit) {
+            value = kLimit;
         }
     }
     if (negative) {
@@ -54,29 +54,29 @@ int32_t readDecimal(std::string_view text) {
 
 DeviceInfo decodeRecord(std::string_view text) {
     DeviceInfo d = zeroDeviceInfo();
-    setField(d.DevName, keyValue("DevName", text));
+    setField(d.devName, keyValue("DevName", text));
     if (readDecimal(keyValue("CableConnect", text)) != 0) {
         // "\r\nIP" so that the key matches only at a line start, never inside "WiFiIP".
-        setField(d.IP, keyValue("\r\nIP", text));
-        setField(d.Mac, keyValue("MacEth0", text));
-        d.IPMode = readDecimal(keyValue("IPMethod", text)) == 0 ? 1 : 0;
+        setField(d.ip, keyValue("\r\nIP", text));
+        setField(d.mac, keyValue("MacEth0", text));
+        d.ipMode = readDecimal(keyValue("IPMethod", text)) == 0 ? 1 : 0;
     } else if (readDecimal(keyValue("WifiConnect", text)) != 0) {
-        setField(d.IP, keyValue("WiFiIP", text));
-        setField(d.Mac, keyValue("MacWiFi", text));
-        d.IPMode = readDecimal(keyValue("WiFiIPMethod", text)) == 0 ? 1 : 0;
+        setField(d.ip, keyValue("WiFiIP", text));
+        setField(d.mac, keyValue("MacWiFi", text));
+        d.ipMode = readDecimal(keyValue("WiFiIPMethod", text)) == 0 ? 1 : 0;
     }
-    setField(d.DevId, keyValue("DevId", text));
+    setField(d.devId, keyValue("DevId", text));
     const auto port =
         static_cast<uint16_t>(static_cast<uint32_t>(readDecimal(keyValue("Port", text))));
-    d.HttpPort = port;
-    d.Port2 = port;
-    d.Port3 = port;
-    setField(d.DNS0, keyValue("DNS0", text));
-    setField(d.DNS1, keyValue("DNS1", text));
-    setField(d.NetMask, keyValue("NetMask", text));
-    setField(d.GateWay, keyValue("GateWay", text));
-    setField(d.WebVersion, keyValue("WebVersion", text));
-    setField(d.AppVersion, keyValue("AppVersion", text));
+    d.httpPort = port;
+    d.port2 = port;
+    d.port3 = port;
+    setField(d.dns0, keyValue("DNS0", text));
+    setField(d.dns1, keyValue("DNS1", text));
+    setField(d.netMask, keyValue("NetMask", text));
+    setField(d.gateway, keyValue("GateWay", text));
+    setField(d.webVersion, keyValue("WebVersion", text));
+    setField(d.appVersion, keyValue("AppVersion", text));
     return d;
 }
 

@@ -25,29 +25,29 @@ const SocketSyscalls kDefaultSyscalls = {
 
 std::atomic<const SocketSyscalls*> g_syscalls{&kDefaultSyscalls};
 
-const SocketSyscalls& Sys() {
+const SocketSyscalls& sys() {
     return *g_syscalls.load(std::memory_order_acquire);
 }
 
-std::string ErrorText(int error) {
+std::string errorText(int error) {
     char buffer[128] = {};
     // The GNU variant may return a static string instead of filling the buffer.
     const char* text = strerror_r(error, buffer, sizeof buffer);
     return text != nullptr ? std::string(text) : std::string("error ") + std::to_string(error);
 }
 
-SocketStatus Failure(int error, std::string_view step) {
+SocketStatus failure(int error, std::string_view step) {
     SocketStatus status;
     status.error = error != 0 ? error : EIO;
-    status.message = std::string(step) + ": " + ErrorText(status.error);
+    status.message = std::string(step) + ": " + errorText(status.error);
     return status;
 }
 
-std::string Where(std::string_view address, uint16_t port) {
+std::string peerText(std::string_view address, uint16_t port) {
     return std::string(address) + ":" + std::to_string(port);
 }
 
-sockaddr_in MakeAddress(uint32_t hostOrderAddress, uint16_t port) {
+sockaddr_in makeAddress(uint32_t hostOrderAddress, uint16_t port) {
     sockaddr_in sa;
     std::memset(&sa, 0, sizeof sa);
     sa.sin_family = AF_INET;
@@ -56,10 +56,10 @@ sockaddr_in MakeAddress(uint32_t hostOrderAddress, uint16_t port) {
     return sa;
 }
 
-void CloseQuietly(int& fd) noexcept {
+void closeQuietly(int& fd) noexcept {
     if (fd >= 0) {
         // Linux releases the descriptor even when close reports EINTR, so it is never retried.
-        Sys().close(fd);
+        sys().close(fd);
         fd = -1;
     }
 }
@@ -76,7 +76,7 @@ struct Wait {
 
 // Sleeps until the socket or the wake-up channel is readable, or the deadline (timeoutMs < 0:
 // none) passes. A wake-up is recorded in `woken` for the caller's next look.
-Wait WaitReadable(int fd, int wakeFd, std::atomic<bool>& woken, Clock::time_point deadline,
+Wait waitReadable(int fd, int wakeFd, std::atomic<bool>& woken, Clock::time_point deadline,
                   int timeoutMs) {
     int waitMs = -1;
     if (timeoutMs >= 0) {
@@ -85,7 +85,7 @@ Wait WaitReadable(int fd, int wakeFd, std::atomic<bool>& woken, Clock::time_poin
         waitMs = static_cast<int>(std::max<decltype(left)>(left, 0));
     }
     pollfd fds[2] = {{fd, POLLIN, 0}, {wakeFd, POLLIN, 0}};
-    const int ready = Sys().poll(fds, 2, waitMs);
+    const int ready = sys().poll(fds, 2, waitMs);
     if (ready < 0) {
         const int error = errno;
         return error == EINTR ? Wait{} : Wait{WaitOutcome::Failed, error};
@@ -103,21 +103,21 @@ Wait WaitReadable(int fd, int wakeFd, std::atomic<bool>& woken, Clock::time_poin
 
 } // namespace
 
-const SocketSyscalls& SocketSyscalls::Default() {
+const SocketSyscalls& SocketSyscalls::system() {
     return kDefaultSyscalls;
 }
 
-const SocketSyscalls& SocketSyscalls::Current() {
-    return Sys();
+const SocketSyscalls& SocketSyscalls::current() {
+    return sys();
 }
 
-const SocketSyscalls* SocketSyscalls::Install(const SocketSyscalls* table) {
+const SocketSyscalls* SocketSyscalls::install(const SocketSyscalls* table) {
     return g_syscalls.exchange(table != nullptr ? table : &kDefaultSyscalls,
                                std::memory_order_acq_rel);
 }
 
 UdpSocket::~UdpSocket() noexcept {
-    Close();
+    close();
 }
 
 UdpSocket::UdpSocket(UdpSocket&& other) noexcept
@@ -126,7 +126,7 @@ UdpSocket::UdpSocket(UdpSocket&& other) noexcept
 
 UdpSocket& UdpSocket::operator=(UdpSocket&& other) noexcept {
     if (this != &other) {
-        Close();
+        close();
         m_fd = std::exchange(other.m_fd, -1);
         m_wakeFd = std::exchange(other.m_wakeFd, -1);
         m_woken.store(other.m_woken.exchange(false));
@@ -134,18 +134,18 @@ UdpSocket& UdpSocket::operator=(UdpSocket&& other) noexcept {
     return *this;
 }
 
-SocketStatus UdpSocket::Create() {
-    Close();
-    const int fd = Sys().socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+SocketStatus UdpSocket::create() {
+    close();
+    const int fd = sys().socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (fd < 0) {
-        return Failure(errno, "socket");
+        return failure(errno, "socket");
     }
-    const int wakeFd = Sys().eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    const int wakeFd = sys().eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (wakeFd < 0) {
         const int error = errno;
         int doomed = fd;
-        CloseQuietly(doomed);
-        return Failure(error, "eventfd");
+        closeQuietly(doomed);
+        return failure(error, "eventfd");
     }
     m_fd = fd;
     m_wakeFd = wakeFd;
@@ -153,144 +153,144 @@ SocketStatus UdpSocket::Create() {
     return {};
 }
 
-SocketStatus UdpSocket::EnableBroadcast() {
+SocketStatus UdpSocket::enableBroadcast() {
     if (m_fd < 0) {
-        return Failure(EBADF, "broadcast option");
+        return failure(EBADF, "broadcast option");
     }
     const int32_t on = 1;
-    if (Sys().setsockopt(m_fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof on) != 0) {
-        return Failure(errno, "broadcast option");
+    if (sys().setsockopt(m_fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof on) != 0) {
+        return failure(errno, "broadcast option");
     }
     return {};
 }
 
-SocketStatus UdpSocket::EnablePacketInfo() {
+SocketStatus UdpSocket::enablePacketInfo() {
     if (m_fd < 0) {
-        return Failure(EBADF, "packet information option");
+        return failure(EBADF, "packet information option");
     }
     const int on = 1;
-    if (Sys().setsockopt(m_fd, IPPROTO_IP, IP_PKTINFO, &on, sizeof on) != 0) {
-        return Failure(errno, "packet information option");
+    if (sys().setsockopt(m_fd, IPPROTO_IP, IP_PKTINFO, &on, sizeof on) != 0) {
+        return failure(errno, "packet information option");
     }
     return {};
 }
 
-SocketStatus UdpSocket::EnableDropCounter() {
+SocketStatus UdpSocket::enableDropCounter() {
     if (m_fd < 0) {
-        return Failure(EBADF, "drop counter option");
+        return failure(EBADF, "drop counter option");
     }
     const int on = 1;
-    if (Sys().setsockopt(m_fd, SOL_SOCKET, SO_RXQ_OVFL, &on, sizeof on) != 0) {
-        return Failure(errno, "drop counter option");
+    if (sys().setsockopt(m_fd, SOL_SOCKET, SO_RXQ_OVFL, &on, sizeof on) != 0) {
+        return failure(errno, "drop counter option");
     }
     return {};
 }
 
-std::optional<uint32_t> UdpSocket::DropCount() const {
+std::optional<uint32_t> UdpSocket::dropCount() const {
     if (m_fd < 0) {
         return std::nullopt;
     }
     uint32_t info[SK_MEMINFO_VARS] = {};
     socklen_t length = sizeof info;
-    if (Sys().getsockopt(m_fd, SOL_SOCKET, SO_MEMINFO, info, &length) != 0 ||
+    if (sys().getsockopt(m_fd, SOL_SOCKET, SO_MEMINFO, info, &length) != 0 ||
         length < (SK_MEMINFO_DROPS + 1) * sizeof(uint32_t)) {
         return std::nullopt;
     }
     return info[SK_MEMINFO_DROPS];
 }
 
-int UdpSocket::ReceiveBufferSize() const {
+int UdpSocket::receiveBufferSize() const {
     int granted = 0;
     socklen_t length = sizeof granted;
-    if (m_fd < 0 || Sys().getsockopt(m_fd, SOL_SOCKET, SO_RCVBUF, &granted, &length) != 0) {
+    if (m_fd < 0 || sys().getsockopt(m_fd, SOL_SOCKET, SO_RCVBUF, &granted, &length) != 0) {
         return 0;
     }
     return granted;
 }
 
-int UdpSocket::RaiseReceiveBuffer(int bytes) {
+int UdpSocket::raiseReceiveBuffer(int bytes) {
     if (m_fd < 0) {
         return 0;
     }
     // The forcing variant passes the system limit but needs network-admin rights (which a
     // private network lab has); the ordinary one is capped by the limit. Either may fail.
-    if (Sys().setsockopt(m_fd, SOL_SOCKET, SO_RCVBUFFORCE, &bytes, sizeof bytes) != 0) {
-        Sys().setsockopt(m_fd, SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes);
+    if (sys().setsockopt(m_fd, SOL_SOCKET, SO_RCVBUFFORCE, &bytes, sizeof bytes) != 0) {
+        sys().setsockopt(m_fd, SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes);
     }
     int granted = 0;
     socklen_t length = sizeof granted;
-    if (Sys().getsockopt(m_fd, SOL_SOCKET, SO_RCVBUF, &granted, &length) != 0) {
+    if (sys().getsockopt(m_fd, SOL_SOCKET, SO_RCVBUF, &granted, &length) != 0) {
         return 0;
     }
     return granted;
 }
 
-SocketStatus UdpSocket::Bind(std::string_view address, uint16_t port) {
-    const std::string where = "bind " + Where(address, port);
+SocketStatus UdpSocket::bind(std::string_view address, uint16_t port) {
+    const std::string where = "bind " + peerText(address, port);
     if (m_fd < 0) {
-        return Failure(EBADF, where);
+        return failure(EBADF, where);
     }
     const std::optional<Ipv4> parsed = parseIpv4(address);
     if (!parsed) {
-        return Failure(EINVAL, where);
+        return failure(EINVAL, where);
     }
-    const sockaddr_in sa = MakeAddress(parsed->bits, port);
-    if (Sys().bind(m_fd, reinterpret_cast<const sockaddr*>(&sa), sizeof sa) != 0) {
-        return Failure(errno, where);
+    const sockaddr_in sa = makeAddress(parsed->bits, port);
+    if (sys().bind(m_fd, reinterpret_cast<const sockaddr*>(&sa), sizeof sa) != 0) {
+        return failure(errno, where);
     }
     return {};
 }
 
-uint16_t UdpSocket::LocalPort() const {
+uint16_t UdpSocket::localPort() const {
     if (m_fd < 0) {
         return 0;
     }
     sockaddr_in sa{};
     socklen_t length = sizeof sa;
-    if (Sys().getsockname(m_fd, reinterpret_cast<sockaddr*>(&sa), &length) != 0 ||
+    if (sys().getsockname(m_fd, reinterpret_cast<sockaddr*>(&sa), &length) != 0 ||
         sa.sin_family != AF_INET) {
         return 0;
     }
     return ntohs(sa.sin_port);
 }
 
-SocketStatus UdpSocket::SendTo(std::string_view address, uint16_t port,
+SocketStatus UdpSocket::sendTo(std::string_view address, uint16_t port,
                                std::span<const uint8_t> bytes) const {
     const std::optional<Ipv4> parsed = parseIpv4(address);
     if (!parsed) {
-        return Failure(EINVAL, "send to " + Where(address, port));
+        return failure(EINVAL, "send to " + peerText(address, port));
     }
-    return SendTo(parsed->bits, port, bytes);
+    return sendTo(parsed->bits, port, bytes);
 }
 
-SocketStatus UdpSocket::SendTo(uint32_t hostOrderAddress, uint16_t port,
+SocketStatus UdpSocket::sendTo(uint32_t hostOrderAddress, uint16_t port,
                                std::span<const uint8_t> bytes) const {
     if (m_fd < 0) {
-        return Failure(EBADF, "send to " + Where(formatIpv4(hostOrderAddress), port));
+        return failure(EBADF, "send to " + peerText(formatIpv4(hostOrderAddress), port));
     }
-    const sockaddr_in sa = MakeAddress(hostOrderAddress, port);
+    const sockaddr_in sa = makeAddress(hostOrderAddress, port);
     for (;;) {
-        const ssize_t sent = Sys().sendto(m_fd, bytes.data(), bytes.size(), 0,
+        const ssize_t sent = sys().sendto(m_fd, bytes.data(), bytes.size(), 0,
                                           reinterpret_cast<const sockaddr*>(&sa), sizeof sa);
         if (sent >= 0) {
             return {};
         }
         if (errno != EINTR) {
-            return Failure(errno, "send to " + Where(formatIpv4(hostOrderAddress), port));
+            return failure(errno, "send to " + peerText(formatIpv4(hostOrderAddress), port));
         }
     }
 }
 
-SocketStatus UdpSocket::SendVia(uint32_t ifindex, uint32_t hostOrderAddress, uint16_t port,
+SocketStatus UdpSocket::sendVia(uint32_t ifindex, uint32_t hostOrderAddress, uint16_t port,
                                 std::span<const uint8_t> bytes) const {
     const auto where = [&] {
-        return "send to " + Where(formatIpv4(hostOrderAddress), port) + " via interface " +
+        return "send to " + peerText(formatIpv4(hostOrderAddress), port) + " via interface " +
                std::to_string(ifindex);
     };
     if (m_fd < 0) {
-        return Failure(EBADF, where());
+        return failure(EBADF, where());
     }
-    sockaddr_in sa = MakeAddress(hostOrderAddress, port);
+    sockaddr_in sa = makeAddress(hostOrderAddress, port);
     iovec part{const_cast<uint8_t*>(bytes.data()), bytes.size()};
     alignas(cmsghdr) uint8_t control[CMSG_SPACE(sizeof(in_pktinfo))] = {};
     msghdr message{};
@@ -310,19 +310,19 @@ SocketStatus UdpSocket::SendVia(uint32_t ifindex, uint32_t hostOrderAddress, uin
     // address, another of the PC's.
     std::memcpy(CMSG_DATA(c), &info, sizeof info);
     for (;;) {
-        if (Sys().sendmsg(m_fd, &message, 0) >= 0) {
+        if (sys().sendmsg(m_fd, &message, 0) >= 0) {
             return {};
         }
         if (errno != EINTR) {
-            return Failure(errno, where());
+            return failure(errno, where());
         }
     }
 }
 
-BatchResult UdpSocket::ReceiveMany(DatagramBatch& batch, int timeoutMs) const {
+BatchResult UdpSocket::receiveMany(DatagramBatch& batch, int timeoutMs) const {
     BatchResult result;
     auto fail = [&result](int error, std::string_view step) {
-        const SocketStatus status = Failure(error, step);
+        const SocketStatus status = failure(error, step);
         result.status = ReceiveStatus::Error;
         result.error = status.error;
         result.message = status.message;
@@ -337,15 +337,15 @@ BatchResult UdpSocket::ReceiveMany(DatagramBatch& batch, int timeoutMs) const {
             result.status = ReceiveStatus::Woken;
             return result;
         }
-        batch.Prepare();
+        batch.prepare();
         // MSG_TRUNC makes each datagram report its full length even when it is cut.
         const int got =
-            Sys().recvmmsg(m_fd, batch.m_headers.data(), static_cast<unsigned>(batch.Capacity()),
+            sys().recvmmsg(m_fd, batch.m_headers.data(), static_cast<unsigned>(batch.capacity()),
                            MSG_DONTWAIT | MSG_TRUNC, nullptr);
         if (got > 0) {
-            batch.Collect(static_cast<std::size_t>(got));
+            batch.collect(static_cast<std::size_t>(got));
             result.status = ReceiveStatus::Ok;
-            result.count = batch.Size();
+            result.count = batch.size();
             return result;
         }
         if (got < 0 && errno == EINTR) {
@@ -354,7 +354,7 @@ BatchResult UdpSocket::ReceiveMany(DatagramBatch& batch, int timeoutMs) const {
         if (got < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
             return fail(errno, "receive");
         }
-        const Wait wait = WaitReadable(m_fd, m_wakeFd, m_woken, deadline, timeoutMs);
+        const Wait wait = waitReadable(m_fd, m_wakeFd, m_woken, deadline, timeoutMs);
         if (wait.outcome == WaitOutcome::TimedOut) {
             result.status = ReceiveStatus::TimedOut;
             return result;
@@ -365,10 +365,10 @@ BatchResult UdpSocket::ReceiveMany(DatagramBatch& batch, int timeoutMs) const {
     }
 }
 
-ReceiveResult UdpSocket::Receive(std::span<uint8_t> buffer, int timeoutMs) const {
+ReceiveResult UdpSocket::receive(std::span<uint8_t> buffer, int timeoutMs) const {
     ReceiveResult result;
     auto fail = [&result](int error, std::string_view step) {
-        const SocketStatus status = Failure(error, step);
+        const SocketStatus status = failure(error, step);
         result.status = ReceiveStatus::Error;
         result.error = status.error;
         result.message = status.message;
@@ -393,7 +393,7 @@ ReceiveResult UdpSocket::Receive(std::span<uint8_t> buffer, int timeoutMs) const
         message.msg_iov = &part;
         message.msg_iovlen = 1;
         // MSG_TRUNC makes the call return the datagram's full length even when it is cut.
-        const ssize_t got = Sys().recvmsg(m_fd, &message, MSG_DONTWAIT | MSG_TRUNC);
+        const ssize_t got = sys().recvmsg(m_fd, &message, MSG_DONTWAIT | MSG_TRUNC);
         if (got >= 0) {
             result.wireLength = static_cast<std::size_t>(got);
             result.count = std::min(result.wireLength, buffer.size());
@@ -414,7 +414,7 @@ ReceiveResult UdpSocket::Receive(std::span<uint8_t> buffer, int timeoutMs) const
         if (errno != EAGAIN && errno != EWOULDBLOCK) {
             return fail(errno, "receive");
         }
-        const Wait wait = WaitReadable(m_fd, m_wakeFd, m_woken, deadline, timeoutMs);
+        const Wait wait = waitReadable(m_fd, m_wakeFd, m_woken, deadline, timeoutMs);
         if (wait.outcome == WaitOutcome::TimedOut) {
             result.status = ReceiveStatus::TimedOut;
             return result;
@@ -427,20 +427,20 @@ ReceiveResult UdpSocket::Receive(std::span<uint8_t> buffer, int timeoutMs) const
     }
 }
 
-void UdpSocket::Wake() const noexcept {
+void UdpSocket::wake() const noexcept {
     if (m_wakeFd < 0) {
         return;
     }
     m_woken.store(true, std::memory_order_release);
     const uint64_t one = 1;
     // The counter only has to become non-zero; a full counter (EAGAIN) is already readable.
-    while (Sys().write(m_wakeFd, &one, sizeof one) < 0 && errno == EINTR) {
+    while (sys().write(m_wakeFd, &one, sizeof one) < 0 && errno == EINTR) {
     }
 }
 
-void UdpSocket::Close() noexcept {
-    CloseQuietly(m_fd);
-    CloseQuietly(m_wakeFd);
+void UdpSocket::close() noexcept {
+    closeQuietly(m_fd);
+    closeQuietly(m_wakeFd);
     m_woken.store(false, std::memory_order_release);
 }
 

@@ -55,7 +55,7 @@ struct ReceiveResult {
 };
 
 // The system calls behind UdpSocket. Tests install a table whose entries fail on purpose or
-// observe the calls; production uses Default(). Entries must behave like the POSIX calls
+// observe the calls; production uses system(). Entries must behave like the POSIX calls
 // they stand for (return value and errno).
 struct SocketSyscalls {
     int (*socket)(int domain, int type, int protocol);
@@ -73,11 +73,11 @@ struct SocketSyscalls {
     ssize_t (*write)(int fd, const void* data, size_t length);
     int (*close)(int fd);
 
-    static const SocketSyscalls& Default();
+    static const SocketSyscalls& system();
     // The table in use, process-wide. Install returns the previous one. The table must
     // outlive every call made through it.
-    static const SocketSyscalls& Current();
-    static const SocketSyscalls* Install(const SocketSyscalls* table);
+    static const SocketSyscalls& current();
+    static const SocketSyscalls* install(const SocketSyscalls* table);
 };
 
 class DatagramBatch;
@@ -105,58 +105,58 @@ public:
     UdpSocket& operator=(const UdpSocket&) = delete;
 
     // Makes the datagram socket and its wake-up channel. Closes whatever was open before.
-    SocketStatus Create();
-    bool IsOpen() const { return m_fd >= 0; }
+    SocketStatus create();
+    bool isOpen() const { return m_fd >= 0; }
 
-    SocketStatus EnableBroadcast();
+    SocketStatus enableBroadcast();
     // Each received datagram then says which interface it arrived on (IP_PKTINFO).
-    SocketStatus EnablePacketInfo();
+    SocketStatus enablePacketInfo();
     // Each received datagram then carries the socket's count of datagrams dropped for want of
     // buffer space so far (SO_RXQ_OVFL).
-    SocketStatus EnableDropCounter();
+    SocketStatus enableDropCounter();
     // The socket's drop count right now, or nullopt where the kernel cannot tell. Unlike the
     // count carried by datagrams, this one also covers drops after the last datagram taken.
-    std::optional<uint32_t> DropCount() const;
+    std::optional<uint32_t> dropCount() const;
     // The receive buffer granted so far (twice what was asked for), or 0 if unknown.
-    int ReceiveBufferSize() const;
+    int receiveBufferSize() const;
     // Best effort: asks for `bytes` (beyond the system limit where permitted) and returns the
     // size the kernel actually granted, or 0 if it could not be read.
-    int RaiseReceiveBuffer(int bytes = kLargeReceiveBuffer);
+    int raiseReceiveBuffer(int bytes = kLargeReceiveBuffer);
     // No address reuse is requested: a port that another socket holds fails to bind.
-    SocketStatus Bind(std::string_view address, uint16_t port);
+    SocketStatus bind(std::string_view address, uint16_t port);
     // The bound port (useful after binding port 0); 0 if not bound or unknown.
-    uint16_t LocalPort() const;
+    uint16_t localPort() const;
 
     // Sends one datagram, once. An interrupted call is repeated (nothing was sent); any other
     // failure is returned as it is.
-    SocketStatus SendTo(std::string_view address, uint16_t port,
+    SocketStatus sendTo(std::string_view address, uint16_t port,
                         std::span<const uint8_t> bytes) const;
-    SocketStatus SendTo(uint32_t hostOrderAddress, uint16_t port,
+    SocketStatus sendTo(uint32_t hostOrderAddress, uint16_t port,
                         std::span<const uint8_t> bytes) const;
     // The same, leaving through the interface with this index whatever the routing table says
     // (IP_PKTINFO); the only way to send a limited broadcast through an adapter that does not
     // carry the default route.
-    SocketStatus SendVia(uint32_t ifindex, uint32_t hostOrderAddress, uint16_t port,
+    SocketStatus sendVia(uint32_t ifindex, uint32_t hostOrderAddress, uint16_t port,
                          std::span<const uint8_t> bytes) const;
 
     // Waits for one datagram and copies at most buffer.size() bytes of it. timeoutMs < 0
     // waits without limit. Once Wake() has been called every later Receive returns Woken at
     // once, whether or not datagrams are queued: a wake-up is never lost and never needs a
     // second one.
-    ReceiveResult Receive(std::span<uint8_t> buffer, int timeoutMs = -1) const;
+    ReceiveResult receive(std::span<uint8_t> buffer, int timeoutMs = -1) const;
 
     // Takes as many queued datagrams as the batch holds in one system call, waiting up to
     // timeoutMs for the first one (0: only what is queued now). Wake() is honoured as by
     // Receive. Datagrams that were cut or empty are in the batch too, marked as such.
-    BatchResult ReceiveMany(DatagramBatch& batch, int timeoutMs = -1) const;
+    BatchResult receiveMany(DatagramBatch& batch, int timeoutMs = -1) const;
 
     // Releases a blocked Receive (and all later ones). Safe from any thread and more than
     // once; does nothing on a socket that is not open.
-    void Wake() const noexcept;
-    bool IsWoken() const noexcept { return m_woken.load(std::memory_order_acquire); }
+    void wake() const noexcept;
+    bool isWoken() const noexcept { return m_woken.load(std::memory_order_acquire); }
 
-    void Close() noexcept;
-    int NativeHandle() const { return m_fd; }
+    void close() noexcept;
+    int nativeHandle() const { return m_fd; }
 
 private:
     int m_fd = -1;

@@ -2,16 +2,6 @@
 
 namespace ondrel {
 
-namespace {
-
-// Addresses compare as addresses, so "010.0.0.1" reported for "10.0.0.1" sent is the same.
-bool sameAddress(const ReportedAddress& reported, const std::string& sent) {
-    const std::optional<Ipv4> value = parseIpv4(sent);
-    return value ? reported.value == value : reported.text == sent;
-}
-
-} // namespace
-
 const char* assignStatusName(AssignStatus status) {
     switch (status) {
     case AssignStatus::Planned:
@@ -34,20 +24,17 @@ const char* assignStatusName(AssignStatus status) {
         return "not verified";
     case AssignStatus::Missing:
         return "missing";
+    case AssignStatus::Unchanged:
+        return "unchanged";
     }
     return "";
-}
-
-bool reportsSettings(const Device& device, const NetworkSettings& sent) {
-    return device.mode == sent.mode && sameAddress(device.ip, sent.ip) &&
-           sameAddress(device.netMask, sent.netMask) && sameAddress(device.gateway, sent.gateway) &&
-           sameAddress(device.dns0, sent.dns0) && device.httpPort == sent.httpPort;
 }
 
 AssignRun::AssignRun(std::vector<PlannedDevice> plan) {
     m_entries.reserve(plan.size());
     for (PlannedDevice& p : plan) {
-        m_entries.push_back({std::move(p), AssignStatus::Planned, std::nullopt});
+        const AssignStatus status = p.unchanged ? AssignStatus::Unchanged : AssignStatus::Planned;
+        m_entries.push_back({std::move(p), status, std::nullopt});
     }
     m_phase = m_entries.empty() ? Phase::Done : Phase::Ready;
 }
@@ -56,9 +43,14 @@ std::optional<std::size_t> AssignRun::next() {
     if (m_phase != Phase::Ready) {
         return std::nullopt;
     }
+    while (m_next < m_entries.size() && m_entries[m_next].status == AssignStatus::Unchanged) {
+        ++m_next;
+    }
     if (m_cancelled || m_next >= m_entries.size()) {
         for (std::size_t i = m_next; i < m_entries.size(); ++i) {
-            m_entries[i].status = AssignStatus::NotSent;
+            if (m_entries[i].status != AssignStatus::Unchanged) {
+                m_entries[i].status = AssignStatus::NotSent;
+            }
         }
         m_next = m_entries.size();
         m_phase = Phase::Done;
@@ -66,6 +58,7 @@ std::optional<std::size_t> AssignRun::next() {
     }
     m_inFlight = m_next++;
     m_entries[*m_inFlight].status = AssignStatus::Sending;
+    ++m_sent;
     m_phase = Phase::Waiting;
     return m_inFlight;
 }
@@ -73,6 +66,7 @@ std::optional<std::size_t> AssignRun::next() {
 void AssignRun::sendFailed() {
     if (m_inFlight && m_phase == Phase::Waiting) {
         m_entries[*m_inFlight].status = AssignStatus::NotSent;
+        --m_sent;
         m_inFlight.reset();
         m_phase = Phase::Ready;
     }
@@ -117,7 +111,8 @@ void AssignRun::verify(const std::vector<Device>& found) {
         const bool mayHaveTaken =
             e.status == AssignStatus::Accepted || e.status == AssignStatus::NoAnswer ||
             (e.status == AssignStatus::Late && e.lateAnswer == UpdateResult::Accepted);
-        if (!mayHaveTaken) {
+        const bool unchanged = e.status == AssignStatus::Unchanged;
+        if (!mayHaveTaken && !unchanged) {
             continue;
         }
         const Device* match = nullptr;
@@ -132,7 +127,7 @@ void AssignRun::verify(const std::vector<Device>& found) {
             }
             other = true;
         }
-        e.status = match != nullptr ? AssignStatus::Verified
+        e.status = match != nullptr ? (unchanged ? AssignStatus::Unchanged : AssignStatus::Verified)
                    : other          ? AssignStatus::NotVerified
                                     : AssignStatus::Missing;
     }

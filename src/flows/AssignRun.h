@@ -7,6 +7,9 @@
 // credited to the device in flight only. When a device gives no answer within its wait, the
 // run waits one more answer wait before the next send: an answer then is that device's,
 // reported late; an answer after that is nobody's. The verify search has the final word.
+//
+// A device the plan found unchanged (it reports its planned settings already) is passed over:
+// nothing is sent to it, and the verify search checks that it still reports them.
 
 #include "core/Device.h"
 #include "devices/AssignPlan.h"
@@ -29,6 +32,7 @@ enum class AssignStatus {
     Verified,    // the verify search found it with the settings sent
     NotVerified, // found with other settings
     Missing,     // not found by the verify search
+    Unchanged,   // it reports its planned settings already: nothing sent (nor needed)
 };
 
 // "planned", "accepted", "no answer", ... as the CLI prints them.
@@ -75,16 +79,16 @@ public:
     // Whether a device that was sent may have taken its settings, so a restart is worth
     // waiting for before the verify search.
     bool anySent() const;
+    // Whether a request went out to any device, whatever came of it.
+    bool changed() const { return m_sent > 0; }
 
 private:
     std::vector<Entry> m_entries;
     std::size_t m_next = 0;
     std::optional<std::size_t> m_inFlight;
+    std::size_t m_sent = 0;
     Phase m_phase = Phase::Ready;
     bool m_cancelled = false;
 };
-
-// Whether a device reports the settings it was sent.
-bool reportsSettings(const Device& device, const NetworkSettings& sent);
 
 } // namespace ondrel

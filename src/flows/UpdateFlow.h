@@ -62,9 +62,6 @@ public:
 
     State state() const { return m_state; }
 
-    // The network settings most recently sent (empty before the first update).
-    const NetworkSettings& pendingSettings() const { return m_settings; }
-
 private:
     struct Target {
         std::size_t index = 0;

@@ -17,9 +17,6 @@ namespace ondrel {
 
 using MacAddress = std::array<uint8_t, 6>;
 
-// "02:4f:4e:00:00:01", the way `ip link` writes it.
-std::string macText(const MacAddress& mac);
-
 struct Adapter {
     std::string name;     // "eth0"
     uint32_t ifindex = 0; // never 0 for an adapter the system listed

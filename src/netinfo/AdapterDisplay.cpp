@@ -77,7 +77,7 @@ std::optional<AdapterFields> AdapterDisplay::fieldsFor(int entry) const {
         fields.ip = kNoAddress;
     }
     fields.mask =
-        adapter.addresses.empty() ? kNoAddress : formatIpv4(adapter.addresses.front().Mask());
+        adapter.addresses.empty() ? kNoAddress : formatIpv4(adapter.addresses.front().mask());
     fields.gateway = adapter.gateway ? adapter.gateway->text() : kNoAddress;
     const std::vector<Ipv4>& servers = m_dnsByAddress.at(firstAddress(adapter));
     if (!servers.empty()) {

@@ -35,7 +35,7 @@ void fromDatabase(udev_device* device, udev_hwdb* hwdb, HardwareNames& names) {
     }
     udev_list_entry* entry = udev_hwdb_get_properties_list_entry(hwdb, modalias, 0);
     for (; entry != nullptr; entry = udev_list_entry_get_next(entry)) {
-        const std::string_view key = text(udev_list_entry_get_name(entry));
+        const std::string key = text(udev_list_entry_get_name(entry));
         if (key == "ID_VENDOR_FROM_DATABASE") {
             names.vendor = text(udev_list_entry_get_value(entry));
         } else if (key == "ID_MODEL_FROM_DATABASE") {

@@ -25,7 +25,7 @@ constexpr std::chrono::milliseconds kPollPeriod{100};
 constexpr std::size_t kMaxSockets = 32;
 
 bool canAsk(const ProbeRequest& r) {
-    return r.adapter.ifindex != 0 && r.adapter.HasAddress() && r.adapter.Contains(r.address.bits);
+    return r.adapter.ifindex != 0 && r.adapter.hasAddress() && r.adapter.contains(r.address.bits);
 }
 
 class UdpSockets {
@@ -133,16 +133,16 @@ std::vector<ProbeResult> NeighbourProbe::probe(const std::vector<ProbeRequest>& 
     }
 
     const auto deadline = std::chrono::steady_clock::now() + m_wait;
-    std::vector<Neighbour> table;
-    std::string error;
     for (;;) {
         const bool last = std::chrono::steady_clock::now() >= deadline;
-        if (!NeighbourTable::read(table, error)) {
+        const NeighbourReading reading = NeighbourTable::read();
+        if (!reading.ok()) {
             for (const std::size_t i : asked) {
-                results[i] = {ProbeOutcome::Failed, error};
+                results[i] = {ProbeOutcome::Failed, reading.error};
             }
             return results;
         }
+        const std::vector<Neighbour>& table = reading.neighbours;
         bool allHeld = true;
         for (const std::size_t i : asked) {
             const Neighbour* n = find(table, requests[i]);

@@ -28,14 +28,14 @@ constexpr std::size_t align4(std::size_t n) {
 }
 
 std::string linkAddressText(std::span<const uint8_t> bytes) {
-    static constexpr char digits[] = "0123456789abcdef";
+    static constexpr char kDigits[] = "0123456789abcdef";
     std::string text;
     for (const uint8_t b : bytes) {
         if (!text.empty()) {
             text += ':';
         }
-        text += digits[b >> 4];
-        text += digits[b & 0xF];
+        text += kDigits[b >> 4];
+        text += kDigits[b & 0xF];
     }
     return text;
 }
@@ -136,20 +136,18 @@ DumpReading NeighbourTable::parseDump(std::span<const uint8_t> datagram, uint32_
     return {DumpPart::More, 0};
 }
 
-bool NeighbourTable::read(std::vector<Neighbour>& out, std::string& error) {
+NeighbourReading NeighbourTable::read() {
     const Descriptor fd(::socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC, NETLINK_ROUTE));
     if (fd.get() < 0) {
-        error = failed("netlink socket", errno);
-        return false;
+        return {{}, failed("netlink socket", errno)};
     }
     // A kernel that never finishes its dump must not hang the plan.
     const timeval timeout{1, 0};
     if (::setsockopt(fd.get(), SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout) != 0) {
-        error = failed("netlink receive timeout", errno);
-        return false;
+        return {{}, failed("netlink receive timeout", errno)};
     }
 
-    constexpr uint32_t sequence = 1;
+    constexpr uint32_t kSequence = 1;
     struct Request {
         nlmsghdr header;
         ndmsg body;
@@ -157,7 +155,7 @@ bool NeighbourTable::read(std::vector<Neighbour>& out, std::string& error) {
     request.header.nlmsg_len = sizeof request;
     request.header.nlmsg_type = RTM_GETNEIGH;
     request.header.nlmsg_flags = NLM_F_REQUEST | NLM_F_DUMP;
-    request.header.nlmsg_seq = sequence;
+    request.header.nlmsg_seq = kSequence;
     request.body.ndm_family = AF_INET;
     sockaddr_nl kernel{};
     kernel.nl_family = AF_NETLINK;
@@ -167,8 +165,7 @@ bool NeighbourTable::read(std::vector<Neighbour>& out, std::string& error) {
                         reinterpret_cast<const sockaddr*>(&kernel), sizeof kernel);
     } while (sent < 0 && errno == EINTR);
     if (sent < 0) {
-        error = failed("netlink neighbour request", errno);
-        return false;
+        return {{}, failed("netlink neighbour request", errno)};
     }
 
     std::array<uint8_t, 32768> buffer{};
@@ -179,32 +176,26 @@ bool NeighbourTable::read(std::vector<Neighbour>& out, std::string& error) {
             if (errno == EINTR) {
                 continue;
             }
-            error = failed("netlink neighbour reply", errno);
-            return false;
+            return {{}, failed("netlink neighbour reply", errno)};
         }
         if (n == 0) {
-            error = "netlink neighbour reply: empty";
-            return false;
+            return {{}, "netlink neighbour reply: empty"};
         }
         if (static_cast<std::size_t>(n) > buffer.size()) {
-            error = "netlink neighbour reply: message larger than the buffer";
-            return false;
+            return {{}, "netlink neighbour reply: message larger than the buffer"};
         }
         const DumpReading reading =
             parseDump(std::span<const uint8_t>(buffer.data(), static_cast<std::size_t>(n)),
-                      sequence, entries);
+                      kSequence, entries);
         switch (reading.part) {
         case DumpPart::More:
             break;
         case DumpPart::Done:
-            out = std::move(entries);
-            return true;
+            return {std::move(entries), {}};
         case DumpPart::Error:
-            error = failed("netlink neighbour dump", reading.error);
-            return false;
+            return {{}, failed("netlink neighbour dump", reading.error)};
         case DumpPart::Malformed:
-            error = "netlink neighbour reply: malformed message";
-            return false;
+            return {{}, "netlink neighbour reply: malformed message"};
         }
     }
 }

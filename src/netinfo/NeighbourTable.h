@@ -38,6 +38,14 @@ struct DumpReading {
     int error = 0; // errno from the kernel's error message
 };
 
+// The IPv4 neighbours, or why they could not be read.
+struct NeighbourReading {
+    std::vector<Neighbour> neighbours;
+    std::string error; // names the failed step; empty when read
+
+    bool ok() const { return error.empty(); }
+};
+
 class NeighbourTable {
 public:
     // Appends the IPv4 neighbours of one datagram of an RTM_GETNEIGH dump to `out`; messages
@@ -45,8 +53,8 @@ public:
     static DumpReading parseDump(std::span<const uint8_t> datagram, uint32_t sequence,
                                  std::vector<Neighbour>& out);
 
-    // The whole table; false with `error` naming the failed step.
-    static bool read(std::vector<Neighbour>& out, std::string& error);
+    // The whole table.
+    static NeighbourReading read();
 };
 
 } // namespace ondrel

@@ -14,13 +14,13 @@ static_assert(kLinkUp == IFF_UP && kLinkBroadcast == IFF_BROADCAST &&
 
 namespace {
 
-bool Allowed(const NetLink& link, const std::vector<std::string>& allow) {
+bool allowed(const NetLink& link, const std::vector<std::string>& allow) {
     return allow.empty() || std::find(allow.begin(), allow.end(), link.name) != allow.end();
 }
 
 } // namespace
 
-NetLinks SelectSendLinks(const NetLinks& links, const std::vector<std::string>& allow) {
+NetLinks selectSendLinks(const NetLinks& links, const std::vector<std::string>& allow) {
     NetLinks chosen;
     for (const NetLink& link : links) {
         const bool up = (link.flags & kLinkUp) != 0;
@@ -29,7 +29,7 @@ NetLinks SelectSendLinks(const NetLinks& links, const std::vector<std::string>& 
         const bool loopback = (link.flags & kLinkLoopback) != 0;
         const bool member = (link.flags & kLinkSlave) != 0;
         if (up && carrier && broadcast && !loopback && !member && link.ifindex != 0 &&
-            Allowed(link, allow)) {
+            allowed(link, allow)) {
             chosen.push_back(link);
         }
     }
@@ -38,7 +38,7 @@ NetLinks SelectSendLinks(const NetLinks& links, const std::vector<std::string>& 
     return chosen;
 }
 
-const NetLink* FindLink(const NetLinks& links, uint32_t ifindex, std::string_view name) {
+const NetLink* findLink(const NetLinks& links, uint32_t ifindex, std::string_view name) {
     for (const NetLink& link : links) {
         if (ifindex != 0 ? link.ifindex == ifindex : (!name.empty() && link.name == name)) {
             return &link;
@@ -47,14 +47,14 @@ const NetLink* FindLink(const NetLinks& links, uint32_t ifindex, std::string_vie
     return nullptr;
 }
 
-AdapterRef AdapterOf(const NetLink& link, std::optional<Ipv4> deviceIp) {
+AdapterRef adapterOf(const NetLink& link, std::optional<Ipv4> deviceIp) {
     AdapterRef adapter;
     adapter.name = link.name;
     adapter.ifindex = link.ifindex;
     const Ipv4Net* chosen = link.addresses.empty() ? nullptr : &link.addresses.front();
     if (deviceIp) {
         for (const Ipv4Net& net : link.addresses) {
-            if (net.Contains(deviceIp->bits)) {
+            if (net.contains(deviceIp->bits)) {
                 chosen = &net;
                 break;
             }
@@ -76,15 +76,15 @@ NetLinks linksOf(const std::vector<Adapter>& adapters) {
     return links;
 }
 
-NetLinks ListSystemLinks() {
+NetLinks listSystemLinks() {
     return linksOf(walkInterfaces());
 }
 
-std::vector<std::string> UnknownLinkNames(const NetLinks& links,
+std::vector<std::string> unknownLinkNames(const NetLinks& links,
                                           const std::vector<std::string>& wanted) {
     std::vector<std::string> unknown;
     for (const std::string& name : wanted) {
-        if (FindLink(links, 0, name) == nullptr) {
+        if (findLink(links, 0, name) == nullptr) {
             unknown.push_back(name);
         }
     }

@@ -44,25 +44,25 @@ using NetLinkLister = std::function<NetLinks()>;
 // broadcast, not loopback, whether or not they have an IPv4 address (a cable straight to a
 // factory-default camera has none). A bond's members are left to the bond, which is an
 // interface of its own. A non-empty allow-list keeps only the interfaces it names.
-NetLinks SelectSendLinks(const NetLinks& links, const std::vector<std::string>& allow = {});
+NetLinks selectSendLinks(const NetLinks& links, const std::vector<std::string>& allow = {});
 
 // The link with this index, or with this name when the index is 0.
-const NetLink* FindLink(const NetLinks& links, uint32_t ifindex, std::string_view name = {});
+const NetLink* findLink(const NetLinks& links, uint32_t ifindex, std::string_view name = {});
 
 // The adapter as a reply names it: of the link's addresses, the one whose subnet holds the
 // device's address, else the primary one.
-AdapterRef AdapterOf(const NetLink& link, std::optional<Ipv4> deviceIp = std::nullopt);
+AdapterRef adapterOf(const NetLink& link, std::optional<Ipv4> deviceIp = std::nullopt);
 
 // The endpoint's view of the PC's adapters: what a broadcast needs of each, in their order.
 NetLinks linksOf(const std::vector<Adapter>& adapters);
 
 // The interfaces as the kernel lists them now (the same walk the window's adapters come
 // from); empty when they cannot be read.
-NetLinks ListSystemLinks();
+NetLinks listSystemLinks();
 
 // The names in `wanted` that no interface of `links` carries, for a caller that must refuse a
 // mistyped name before anything is sent.
-std::vector<std::string> UnknownLinkNames(const NetLinks& links,
+std::vector<std::string> unknownLinkNames(const NetLinks& links,
                                           const std::vector<std::string>& wanted);
 
 } // namespace ondrel

@@ -149,9 +149,20 @@ void WindowTest::Open(TimerPeriods periods, DialogDeps deps) {
     }
     opener = std::make_shared<FakeOpener>();
     deps.opener = opener;
+    const bool fake = deps.endpointOverride != nullptr;
     window = std::make_unique<MainWindow>(kTitle, std::move(deps));
     ASSERT_TRUE(ShowActive(*window));
-    ASSERT_NE(window->endpoint().boundPort(), 0);
+    ASSERT_TRUE(fake || window->session().endpoint().boundPort() != 0);
+}
+
+void WindowTest::openWithFakes(TimerPeriods periods) {
+    window.reset();
+    fakeEndpoint = std::make_shared<FakeEndpoint>();
+    clock = std::make_shared<ManualClock>();
+    DialogDeps deps = LoopbackDeps(device.Port());
+    deps.endpointOverride = fakeEndpoint;
+    deps.clock = clock;
+    Open(periods, std::move(deps));
 }
 
 void WindowTest::TearDown() {
@@ -160,7 +171,7 @@ void WindowTest::TearDown() {
 
 void WindowTest::List(const PlayedDevice& played) {
     const int before = window->devices().rowCount();
-    ASSERT_TRUE(device.SendTo(window->endpoint().boundPort(), SearchReplyText(played)));
+    ASSERT_TRUE(device.SendTo(window->session().endpoint().boundPort(), SearchReplyText(played)));
     ASSERT_TRUE(QTest::qWaitFor([&] { return window->devices().rowCount() > before; }, 3000))
         << "the search reply of " << played.mac << " was not listed";
 }
@@ -181,7 +192,7 @@ std::map<std::string, std::string> WindowTest::UpdateAndCapture(int waitMs) {
 }
 
 void WindowTest::Answer(bool accepted) {
-    ASSERT_TRUE(device.SendTo(window->endpoint().boundPort(), SetConfigAnswer(accepted)));
+    ASSERT_TRUE(device.SendTo(window->session().endpoint().boundPort(), SetConfigAnswer(accepted)));
 }
 
 QString WindowTest::Text(const char* name) const {

@@ -4,9 +4,11 @@
 
 #include "DeviceListModel.h"
 #include "FakeDesktop.h"
+#include "FakeEndpoint.h"
 #include "ListColumns.h"
 #include "LoopbackDevice.h"
 #include "MainWindow.h"
+#include "ManualClock.h"
 #include "PumpEvents.h"
 #include "Replies.h"
 #include "RestartProgress.h"
@@ -69,6 +71,9 @@ protected:
     // periods: the update wait, the restart tick and the number of ticks.
     void Open(TimerPeriods periods = {200, 60000, 33}, bool realPrompter = false);
     void Open(TimerPeriods periods, DialogDeps deps);
+    // A window whose session sends to fakeEndpoint and waits on clock: the test delivers the
+    // replies and answers and moves the time on.
+    void openWithFakes(TimerPeriods periods = {200, 60000, 33});
     void TearDown() override;
 
     // Sends the device's search reply to the window and waits until its row is listed.
@@ -101,6 +106,8 @@ protected:
     std::shared_ptr<FakePrompter> prompter;
     std::shared_ptr<FakeOpener> opener;
     std::unique_ptr<MainWindow> window;
+    std::shared_ptr<FakeEndpoint> fakeEndpoint; // after openWithFakes
+    std::shared_ptr<ManualClock> clock;
     // With each report, whether the restart progress showed and where its bar stood.
     std::vector<bool> progressAtReport;
     std::vector<int> barAtReport;

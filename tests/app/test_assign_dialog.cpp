@@ -1,16 +1,18 @@
-// "Assign addresses..." on its own: the plan as the user types, refusals in words with Apply
-// off, and a whole run against a device played on loopback, whose set requests, answers,
-// silence and search replies take the endpoint's real path. The LAN is a fake prober.
+// "Assign addresses..." as the user sees it: the plan as the user types, refusals in words
+// with Apply off, the table's size and numbers, and a run's stages and results as the dialog
+// shows them. Its session sends to a played endpoint and waits on a clock the test advances;
+// the LAN is a fake prober. The run itself is tested on the session (test_session_assign).
 
 #include "AppTestSupport.h"
 #include "AssignDialog.h"
-#include "EndpointEvents.h"
+#include "SessionTest.h"
 #include "devices/AssignFixtures.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -22,67 +24,53 @@ namespace {
 
 constexpr int kNewIpColumn = 4;
 constexpr int kResultColumn = 5;
+constexpr TimerPeriods kPeriods{400, 5, 3};
 
-class AssignDialogTest : public ::testing::Test {
+class AssignDialogTest : public SessionTest {
 protected:
     void SetUp() override {
-        EndpointConfig config;
-        config.bindAddress = "127.0.0.1";
-        config.bindPort = 0;
-        config.destAddress = "127.0.0.1";
-        config.destPort = device.Port();
-        endpoint = std::make_unique<DiscoveryEndpoint>(config);
-        endpoint->setHandlers(events.handlers());
-        ASSERT_TRUE(endpoint->open());
-        QObject::connect(&events, &EndpointEvents::repliesArrived, &events, [this] {
-            ReplyBatch batch = events.takeReplies();
-            for (std::size_t i = 0; i < batch.devices.size(); ++i) {
-                found.push_back(batch.devices.device(i));
-            }
-        });
+        // Another host holds 10.1.0.4 on the LAN.
+        lan->answers["10.1.0.4"] = {ProbeOutcome::InUse, "02:99:00:00:00:01"};
+        prober = lan;
         prompter->answerYes = true;
     }
+    void TearDown() override { dialog.reset(); }
 
-    void TearDown() override {
-        dialog.reset();
-        endpoint->stop();
-    }
-
+    // A new session lists the chosen devices, then the others; the chosen rows open the
+    // dialog.
     void Open(const std::vector<PlayedDevice>& chosen,
               const std::vector<PlayedDevice>& others = {}) {
-        AssignSetup setup;
+        dialog.reset();
+        open(kPeriods);
+        std::vector<Device> devices;
         for (const PlayedDevice& p : chosen) {
-            // Answered on an adapter of the new subnet, so that the plan asks the prober.
+            // Answered on an adapter of the new subnet, so that the plan asks the prober; without
+            // a gateway, which would have to lie in the new subnet.
             Device d = DeviceOf(p);
             d.adapter = AdapterRef{"lo", 1, 0x0A010064, 24};
-            setup.chosen.push_back(std::move(d));
+            d.gateway = ReportedAddress::fromText("0.0.0.0");
+            devices.push_back(std::move(d));
         }
-        setup.listed = setup.chosen;
         for (const PlayedDevice& p : others) {
-            setup.listed.push_back(DeviceOf(p));
+            devices.push_back(DeviceOf(p));
         }
-        setup.prober = prober;
+        endpoint->reply(devices);
+        devices.resize(chosen.size());
+        openDialog(std::move(devices));
+    }
+    void openDialog(std::vector<Device> chosen) {
+        AssignSetup setup;
+        setup.chosen = std::move(chosen);
         setup.prompter = prompter;
-        setup.periods = TimerPeriods{400, 5, 3};
-        AssignHooks hooks;
-        hooks.send = [this](const Device& d, const NetworkSettings& s, const Credentials& c) {
-            sentPasswords.push_back(c.password);
-            // Plainly to the played device: its adapter was only for the probe.
-            Device plain = d;
-            plain.adapter = {};
-            return endpoint->sendSettings(plain, s, c);
-        };
-        hooks.search = [this] {
-            found.clear();
-            endpoint->sendSearch();
-        };
-        hooks.listed = [this] { return found; };
-        hooks.lostReplies = [this] { return endpoint->lostSinceSearch(); };
-        hooks.lock = [this](bool locked) { locks.push_back(locked); };
-        dialog = std::make_unique<AssignDialog>(std::move(setup), std::move(hooks));
-        QObject::connect(&events, &EndpointEvents::updateAnswered, dialog.get(),
-                         &AssignDialog::onAnswer);
+        setup.settingsFile = settingsFile;
+        dialog = std::make_unique<AssignDialog>(std::move(setup), *session);
         dialog->show();
+    }
+    // Applies the plan; the LAN answers, and the question is answered Yes.
+    void applyAndConfirm() {
+        Click("applyButton");
+        EXPECT_EQ(Message(), QStringLiteral("Checking which addresses are in use on the LAN..."));
+        finishBackgroundWork();
     }
 
     void Type(const char* name, const char* text) {
@@ -96,36 +84,10 @@ protected:
     bool ApplyEnabled() const { return Named(*dialog, "applyButton")->isEnabled(); }
     void Click(const char* button) { Named<QPushButton>(*dialog, button)->click(); }
 
-    // The next datagram the device receives that contains marker, within the wait.
-    std::string Await(std::string_view marker, int waitMs = 3000) {
-        std::string got;
-        PumpUntil(
-            [&] {
-                for (const std::string& d : device.Receive(0)) {
-                    if (got.empty() && d.find(marker) != std::string::npos) {
-                        got = d;
-                    }
-                }
-                return !got.empty();
-            },
-            waitMs);
-        return got;
-    }
-
-    DeviceSocket device;
-    EndpointEvents events;
-    std::unique_ptr<DiscoveryEndpoint> endpoint;
-    // Another host holds 10.1.0.4 on the LAN.
-    std::shared_ptr<ScriptedProber> prober = [] {
-        auto p = std::make_shared<ScriptedProber>();
-        p->answers["10.1.0.4"] = {ProbeOutcome::InUse, "02:99:00:00:00:01"};
-        return p;
-    }();
+    std::shared_ptr<ScriptedProber> lan = std::make_shared<ScriptedProber>();
     std::shared_ptr<FakePrompter> prompter = std::make_shared<FakePrompter>();
+    QString settingsFile = FreshSettingsFile();
     std::unique_ptr<AssignDialog> dialog;
-    std::vector<Device> found;
-    std::vector<bool> locks;
-    std::vector<std::string> sentPasswords;
 };
 
 } // namespace
@@ -133,21 +95,26 @@ protected:
 TEST_F(AssignDialogTest, ThePlanFollowsTheTypingWithoutAskingTheLan) {
     Open({Numbered(1), Numbered(2), Numbered(3)}, {Numbered(6)});
     EXPECT_FALSE(ApplyEnabled());
-    Type("firstAddressEdit", "10.1.0.1");
+    Type("firstAddressEdit", "10.1.0.4");
     Type("netMaskEdit", "255.255.255.0");
     ASSERT_TRUE(ApplyEnabled()) << Message().toStdString();
-    // The devices' own addresses and the other listed device's are passed over, in the
-    // list's order; the held address is not known until Apply asks the LAN.
+    // The other listed device's address is passed over, in the list's order; the held address
+    // is not known until Apply asks the LAN.
     EXPECT_EQ(Cell(0, kNewIpColumn), QStringLiteral("10.1.0.4"));
     EXPECT_EQ(Cell(1, kNewIpColumn), QStringLiteral("10.1.0.5"));
     EXPECT_EQ(Cell(2, kNewIpColumn), QStringLiteral("10.1.0.7"));
     QListWidget* skipped = Named<QListWidget>(*dialog, "skippedList");
-    ASSERT_EQ(skipped->count(), 4);
-    EXPECT_EQ(skipped->item(3)->text(),
+    ASSERT_EQ(skipped->count(), 1);
+    EXPECT_EQ(skipped->item(0)->text(),
               QStringLiteral("10.1.0.6: reported by Cam 6 (02:00:00:00:00:06)"));
     Type("firstAddressEdit", "10.1.0.200");
     EXPECT_EQ(Cell(2, kNewIpColumn), QStringLiteral("10.1.0.202"));
-    EXPECT_EQ(prober->batches.size(), 0u);
+    // Devices that hold an address of the range already keep it and are sent nothing.
+    Type("firstAddressEdit", "10.1.0.2");
+    EXPECT_EQ(Cell(0, kNewIpColumn), QStringLiteral("10.1.0.4"));
+    EXPECT_EQ(Cell(1, kResultColumn), QStringLiteral("unchanged"));
+    EXPECT_EQ(Cell(2, kResultColumn), QStringLiteral("unchanged"));
+    EXPECT_EQ(lan->batches.size(), 0u);
     EXPECT_TRUE(prompter->prompts.empty());
 }
 
@@ -194,75 +161,64 @@ TEST_F(AssignDialogTest, ARefusedPlanSaysWhyAndKeepsApplyOff) {
     }
 }
 
-TEST_F(AssignDialogTest, ARunSendsOneDeviceAtATimeAndEndsWithAStatusForEach) {
+TEST_F(AssignDialogTest, ARunShowsEachStageAndEachDevicesResult) {
     Open({Numbered(1), Numbered(2), Numbered(3)});
-    Type("firstAddressEdit", "10.1.0.1");
+    Type("firstAddressEdit", "10.1.0.4");
     Type("netMaskEdit", "255.255.255.0");
     Type("passwordEdit", "secret");
-    Click("applyButton");
-
-    // The LAN is asked once, in the background; then one question.
-    std::string set = Await("IPCamSetNetConfig\r\n");
-    ASSERT_FALSE(set.empty());
-    EXPECT_EQ(prober->batches.size(), 1u);
+    applyAndConfirm();
     ASSERT_EQ(prompter->prompts.size(), 1u);
     EXPECT_EQ(prompter->prompts[0].text, QStringLiteral("Send these addresses to 3 devices?"));
-    EXPECT_EQ(locks, std::vector<bool>{true});
-    EXPECT_EQ(RequestFields(set).at("IP"), "10.1.0.5");
+    EXPECT_EQ(Message(), QStringLiteral("Sending the new addresses, one device at a time..."));
+    // The held address was passed over once the LAN was asked.
+    EXPECT_EQ(Cell(0, kNewIpColumn), QStringLiteral("10.1.0.5"));
     EXPECT_EQ(Cell(0, kResultColumn), QStringLiteral("sending"));
-    // Nothing more goes out while the first device's answer is awaited.
-    EXPECT_TRUE(Await("IPCamSetNetConfig\r\n", 50).empty());
-    device.SendTo(endpoint->boundPort(), SetConfigAnswer(true));
-
-    set = Await("IPCamSetNetConfig\r\n");
-    EXPECT_EQ(RequestFields(set).at("IP"), "10.1.0.6");
-    EXPECT_EQ(Cell(0, kResultColumn), QStringLiteral("accepted"));
-    device.SendTo(endpoint->boundPort(), SetConfigAnswer(false));
-
-    // The third stays silent: its wait and the gap after it pass before the restart.
-    set = Await("IPCamSetNetConfig\r\n");
-    EXPECT_EQ(RequestFields(set).at("IP"), "10.1.0.7");
-    EXPECT_EQ(Cell(1, kResultColumn), QStringLiteral("refused"));
-    ASSERT_FALSE(Await("IPCamSearch\r\n").empty());
+    EXPECT_FALSE(Named(*dialog, "closeButton")->isEnabled());
+    endpoint->answer(UpdateResult::Accepted);
+    endpoint->answer(UpdateResult::Refused);
+    clock->advance(2 * kPeriods.updateWaitMs);
+    EXPECT_EQ(Message(), QStringLiteral("The devices are restarting with their new addresses..."));
     EXPECT_TRUE(Named<QLineEdit>(*dialog, "passwordEdit")->text().isEmpty());
-    EXPECT_EQ(sentPasswords, std::vector<std::string>(3, "secret"));
-
+    EXPECT_FALSE(Named(*dialog, "assignRestartProgress")->isHidden());
+    clock->advance(kPeriods.restartTickMs * kPeriods.restartTicks);
+    EXPECT_EQ(Message(), QStringLiteral("Searching to check every device..."));
+    EXPECT_TRUE(Named(*dialog, "assignRestartProgress")->isHidden());
     // The first reports what it was sent; the third never answers the search.
     PlayedDevice moved = Numbered(1);
     moved.ip = "10.1.0.5";
-    device.SendTo(endpoint->boundPort(), SearchReplyText(moved));
-    ASSERT_TRUE(PumpUntil([&] { return dialog->stage() == AssignDialog::Stage::Done; }));
-    EXPECT_EQ(Cell(0, kResultColumn), QStringLiteral("verified"));
-    EXPECT_EQ(Cell(1, kResultColumn), QStringLiteral("refused"));
-    EXPECT_EQ(Cell(2, kResultColumn), QStringLiteral("missing"));
+    moved.gateway = "0.0.0.0";
+    endpoint->reply({DeviceOf(moved)});
+    clock->advance(kPeriods.updateWaitMs);
     EXPECT_EQ(Message(), QStringLiteral("1 of 3 devices verified."));
-    EXPECT_EQ(locks, (std::vector<bool>{true, false}));
     EXPECT_EQ(dialog->reportCsv(), "Mac,DevName,DevId,Adapter,IP,NewIP,Result\n"
                                    "02:00:00:00:00:01,Cam 1,DEV1,lo,10.1.0.1,10.1.0.5,verified\n"
                                    "02:00:00:00:00:02,Cam 2,DEV2,lo,10.1.0.2,10.1.0.6,refused\n"
                                    "02:00:00:00:00:03,Cam 3,DEV3,lo,10.1.0.3,10.1.0.7,missing\n");
-    EXPECT_EQ(prompter->prompts.size(), 1u);
 }
 
-TEST_F(AssignDialogTest, CancelStopsAfterTheDeviceInFlightAndWipesThePassword) {
+TEST_F(AssignDialogTest, TheQuestionCountsOnlyTheDevicesSentTo) {
+    Open({Numbered(1), Numbered(2), Numbered(3)});
+    Type("firstAddressEdit", "10.1.0.2");
+    Type("netMaskEdit", "255.255.255.0");
+    applyAndConfirm();
+    ASSERT_EQ(prompter->prompts.size(), 1u);
+    EXPECT_EQ(prompter->prompts[0].text, QStringLiteral("Send this address to 1 device?"));
+    EXPECT_EQ(Cell(0, kNewIpColumn), QStringLiteral("10.1.0.5")); // .4 answers on the LAN
+    EXPECT_EQ(Cell(1, kResultColumn), QStringLiteral("unchanged"));
+}
+
+TEST_F(AssignDialogTest, CancelSaysWhatItWaitsForAndTheReportCanBeSaved) {
     Open({Numbered(1), Numbered(2), Numbered(3)});
     Type("firstAddressEdit", "10.1.0.10");
     Type("netMaskEdit", "255.255.255.0");
     Type("passwordEdit", "secret");
-    Click("applyButton");
-    ASSERT_FALSE(Await("IPCamSetNetConfig\r\n").empty());
+    applyAndConfirm();
     Click("cancelButton");
     EXPECT_TRUE(Named<QLineEdit>(*dialog, "passwordEdit")->text().isEmpty());
-    EXPECT_EQ(dialog->stage(), AssignDialog::Stage::Sending);
-    device.SendTo(endpoint->boundPort(), SetConfigAnswer(true));
-    ASSERT_TRUE(PumpUntil([&] { return dialog->stage() == AssignDialog::Stage::Done; }));
-    EXPECT_EQ(Cell(0, kResultColumn), QStringLiteral("accepted"));
-    EXPECT_EQ(Cell(1, kResultColumn), QStringLiteral("not sent"));
-    EXPECT_EQ(Cell(2, kResultColumn), QStringLiteral("not sent"));
+    EXPECT_EQ(Message(), QStringLiteral("Cancelling after the device in flight..."));
+    endpoint->answer(UpdateResult::Accepted);
     EXPECT_EQ(Message(), QStringLiteral("Cancelled: the table shows what was done."));
-    EXPECT_EQ(locks, (std::vector<bool>{true, false}));
-    EXPECT_TRUE(Await("IPCamSetNetConfig\r\n", 100).empty());
-
+    EXPECT_EQ(Cell(1, kResultColumn), QStringLiteral("not sent"));
     // The report as it stands, in the file the user names.
     QTemporaryDir dir;
     prompter->savePath = dir.filePath(QStringLiteral("site-a"));
@@ -270,7 +226,37 @@ TEST_F(AssignDialogTest, CancelStopsAfterTheDeviceInFlightAndWipesThePassword) {
     QFile saved(dir.filePath(QStringLiteral("site-a.csv")));
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     EXPECT_EQ(saved.readAll().toStdString(), dialog->reportCsv());
-    EXPECT_NE(dialog->reportCsv().find(",10.1.0.11,not sent\n"), std::string::npos);
+}
+
+TEST_F(AssignDialogTest, OpensWithTwelveRowsAndEveryColumnNumberedAsTheListAndKeepsItsSize) {
+    open(kPeriods);
+    list(20);
+    // Fourteen rows from the middle of the list: each keeps its number there.
+    std::vector<Device> chosen;
+    for (int row = 3; row < 17; ++row) {
+        chosen.push_back(*session->devices().device(row));
+    }
+    openDialog(chosen);
+    auto* plan = Named<QTableWidget>(*dialog, "planTable");
+    ASSERT_EQ(plan->rowCount(), 14);
+    for (int row = 0; row < 14; ++row) {
+        EXPECT_EQ(Cell(row, 0), QString::number(row + 3));
+    }
+    EXPECT_FALSE(plan->horizontalScrollBar()->isVisible());
+    int columns = 0;
+    for (int column = 0; column <= kResultColumn; ++column) {
+        EXPECT_GT(plan->columnWidth(column), 0);
+        columns += plan->columnWidth(column);
+    }
+    EXPECT_LE(columns, plan->viewport()->width());
+    EXPECT_GE(plan->viewport()->height(), 12 * plan->rowHeight(0));
+
+    // Resizable, and opened again at the size it was left at.
+    const QSize size = dialog->size() + QSize(41, 29);
+    dialog->resize(size);
+    dialog->close();
+    openDialog(chosen);
+    EXPECT_EQ(dialog->size(), size);
 }
 
 TEST_F(AssignDialogTest, APlanFileNamesTheAddressesAndADamagedOneIsRefusedWithItsLine) {

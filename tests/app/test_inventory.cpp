@@ -17,7 +17,8 @@ protected:
     void SetUp() override { Open(); }
     void SendAndWait(const std::vector<PlayedDevice>& replies, int rows) {
         for (const PlayedDevice& r : replies) {
-            ASSERT_TRUE(device.SendTo(window->endpoint().boundPort(), SearchReplyText(r)));
+            ASSERT_TRUE(
+                device.SendTo(window->session().endpoint().boundPort(), SearchReplyText(r)));
         }
         ASSERT_TRUE(PumpUntil([&] { return Rows() >= rows; })) << Rows() << " of " << rows;
     }

@@ -126,7 +126,7 @@ TEST_F(KeysTest, CloseButtonCloseBoxAndAltF4EndTheWindow) {
             window->close(); // the caption's close box
         }
         EXPECT_FALSE(window->isVisible());
-        EXPECT_EQ(window->endpoint().state(), DiscoveryEndpoint::State::Stopped);
+        EXPECT_EQ(window->session().endpoint().state(), DiscoveryEndpoint::State::Stopped);
         // Keys for a closed window are no longer taken.
         QTest::keyClick(Control("accountEdit"), Qt::Key_F3);
         EXPECT_EQ(Searches(), 0);

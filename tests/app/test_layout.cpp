@@ -12,6 +12,7 @@
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLabel>
+#include <QStatusBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -47,7 +48,7 @@ protected:
 TEST_F(LayoutTest, TheWindowResizesAndTheListTakesTheRoom) {
     // The restart progress keeps its room while hidden: the Tips block never moves.
     const QPoint tips = W("tipsTitleLabel")->mapTo(dialog.get(), QPoint(0, 0));
-    Named<RestartProgress>(*dialog, "restartProgress")->start(60000, 33);
+    Named<RestartProgress>(*dialog, "restartProgress")->showStep(0, 33);
     QTest::qWait(20);
     EXPECT_EQ(W("tipsTitleLabel")->mapTo(dialog.get(), QPoint(0, 0)), tips);
     Named<RestartProgress>(*dialog, "restartProgress")->stop();
@@ -113,6 +114,11 @@ TEST_F(LayoutTest, ColumnsShowWholeNamesAndMacsAndCanBeResized) {
 }
 
 TEST_F(LayoutTest, AScreenReaderHearsTheCountAndTheStatusWithTheirNumbers) {
+    // The window announces itself as one (a frame), and its status line is a status bar's.
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(dialog.get());
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->role(), QAccessible::Window);
+    EXPECT_EQ(L("statusLabel")->parentWidget(), dialog->statusBar());
     EXPECT_EQ(Heard(L("deviceCountLabel")), QStringLiteral("Device count: 0"));
     AddRows(*dialog, 3);
     EXPECT_EQ(L("deviceCountLabel")->text(), QStringLiteral("3"));

@@ -78,7 +78,7 @@ TEST(Shutdown, ClosingWhileThousandsOfRepliesStreamIn) {
         Watchdog watchdog("closing during a burst", std::chrono::seconds(30));
         auto dialog = std::make_unique<MainWindow>(kTitle, LoopbackDeps(device.Port()));
         dialog->show();
-        const uint16_t port = dialog->endpoint().boundPort();
+        const uint16_t port = dialog->session().endpoint().boundPort();
         std::atomic<bool> stop{false};
         std::thread sender([&] {
             for (const std::string& reply : Burst()) {
@@ -117,7 +117,7 @@ TEST(Shutdown, ClosingBehindAnOpenBoxWhileRepliesStreamIn) {
         AddRows(*window, 1);
         ClickRow(*window, 0);
         ClickBesideRows(*window);
-        const uint16_t port = window->endpoint().boundPort();
+        const uint16_t port = window->session().endpoint().boundPort();
 
         // Replies keep coming while the box is open (odd rounds).
         std::atomic<bool> stop{false};
@@ -162,5 +162,5 @@ TEST(Shutdown, EventsAfterTheCloseAddNothing) {
     window.close();
     QTest::qWait(20);
     EXPECT_EQ(window.devices().rowCount(), 0);
-    EXPECT_EQ(window.endpoint().state(), DiscoveryEndpoint::State::Stopped);
+    EXPECT_EQ(window.session().endpoint().state(), DiscoveryEndpoint::State::Stopped);
 }

@@ -118,7 +118,7 @@ TEST(Startup, SecondCopyLeavesSilentlyWithoutAWindow) {
     QSignalSpy restore(&first, &SingleInstance::restoreRequested);
     Translations german;
     ASSERT_EQ(german.install({QStringLiteral("de-DE")}), QStringLiteral("de"));
-    ASSERT_NE(Startup::buildTitle(version), Texts::InstanceName(version));
+    ASSERT_NE(Startup::buildTitle(version), Texts::instanceName(version));
     auto prompter = std::make_shared<FakePrompter>();
     Startup startup(StartupDeps(version, receiver.Port(), prompter));
     EXPECT_EQ(startup.start(), nullptr);
@@ -358,7 +358,7 @@ TEST_F(StartupWindow, CaptionPortAndList) {
 }
 
 TEST_F(StartupWindow, EndpointListensAndNothingIsSentUntilSearch) {
-    EXPECT_EQ(window->endpoint().state(), DiscoveryEndpoint::State::Listening);
+    EXPECT_EQ(window->session().endpoint().state(), DiscoveryEndpoint::State::Listening);
     EXPECT_TRUE(window->endpointUsable());
     EXPECT_TRUE(receiver.Receive(150).empty());
     QTest::mouseClick(Item("searchButton"), Qt::LeftButton);
@@ -370,7 +370,7 @@ TEST_F(StartupWindow, EndpointListensAndNothingIsSentUntilSearch) {
 TEST_F(StartupWindow, BindFailureIsReportedAndTheWindowStillOpens) {
     // A second window on the same bound port cannot bind it.
     DialogDeps deps = LoopbackDeps(receiver.Port());
-    deps.endpoint.bindPort = window->endpoint().boundPort();
+    deps.endpoint.bindPort = window->session().endpoint().boundPort();
     auto prompter = std::make_shared<FakePrompter>();
     deps.prompter = prompter;
     MainWindow second(kTitle, deps);

@@ -37,8 +37,8 @@ TEST_P(TranslationsTest, TheFormTheStatusLineAndQtsButtonsSpeakTheLanguage) {
         EXPECT_EQ(translations.install(c.uiLanguages), c.catalogue);
         // The main form's button, as the form's generated code asks for it.
         EXPECT_EQ(QCoreApplication::translate("MainWindow", "Search(F3)"), c.search);
-        EXPECT_EQ(Texts::DeviceCount(1) + QStringLiteral(" / ") + Texts::DeviceCount(5), c.devices);
-        EXPECT_EQ(Texts::ListFull(5), c.listFull);
+        EXPECT_EQ(Texts::deviceCount(1) + QStringLiteral(" / ") + Texts::deviceCount(5), c.devices);
+        EXPECT_EQ(Texts::listFull(5), c.listFull);
         DeviceListModel model;
         model.addReplies(std::vector<Device>(1));
         const int mode = ondrel::testing::ColumnOf("Mode");
@@ -49,7 +49,7 @@ TEST_P(TranslationsTest, TheFormTheStatusLineAndQtsButtonsSpeakTheLanguage) {
         EXPECT_EQ(buttons.button(QDialogButtonBox::Yes)->text(), c.yes);
     }
     // Gone with its owner: the next test sees English again.
-    EXPECT_EQ(Texts::ListFull(5), QStringLiteral("List full: 5 more replies were ignored"));
+    EXPECT_EQ(Texts::listFull(5), QStringLiteral("List full: 5 more replies were ignored"));
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -1,11 +1,11 @@
-// Update(F5) through the window, with the device played over loopback: what is checked before
-// anything is sent, the request that goes out, and what each kind of answer (or none) does to
-// the window and the device table.
+// Update(F5) through the window: what is checked before anything is sent and the request that
+// goes out, with the device played over loopback; and what the window shows for each kind of
+// answer (or none), its session on a played endpoint and clock. The flow itself is tested on
+// the session (test_session_update).
 
 #include "AppTestSupport.h"
 
 #include <QProgressBar>
-#include <QSignalSpy>
 #include <QSpinBox>
 #include <QTest>
 
@@ -63,7 +63,7 @@ TEST_F(UpdateChecks, WithoutACurrentRowAsksForADeviceAndSendsNothing) {
             EXPECT_TRUE(prompter->prompts.empty());
         }
         EXPECT_EQ(SetRequests(Drain(100)), 0);
-        EXPECT_EQ(window->updateState(), UpdateFlow::State::Idle);
+        EXPECT_EQ(window->session().updateState(), UpdateFlow::State::Idle);
         window.reset();
     }
 }
@@ -109,20 +109,12 @@ TEST_F(UpdateChecks, ThePortRuleRefusesBeforeTheQuestionAndSendsOnlyUsablePorts)
 TEST_F(UpdateChecks, NoAtTheQuestionSendsNothingAndAwaitsNoAnswer) {
     Open(kSlowProgress);
     prompter->answerYes = false;
-    const PlayedDevice played;
-    List(played);
+    List(PlayedDevice{});
     ClickRow(0);
     SetText("deviceIpEdit", QStringLiteral("192.168.1.99"));
     EXPECT_TRUE(UpdateAndCapture(200).empty());
-    EXPECT_EQ(window->updateState(), UpdateFlow::State::Idle);
-
-    // An answer now answers nothing: no box, and the table keeps the device as it reported.
-    Answer(true);
-    QTest::qWait(100);
+    EXPECT_EQ(window->session().updateState(), UpdateFlow::State::Idle);
     EXPECT_EQ(prompter->prompts.size(), 1u); // the question only
-    EXPECT_FALSE(ProgressShown());
-    ClickRow(0);
-    EXPECT_EQ(Text("deviceIpEdit"), QString::fromStdString(played.ip));
 }
 
 TEST_F(UpdateChecks, TheRequestCarriesTheFormOverTheDevicesOwnRecord) {
@@ -163,53 +155,70 @@ TEST_F(UpdateChecks, TheRequestCarriesTheFormOverTheDevicesOwnRecord) {
         EXPECT_EQ(fields["usr"], "operator");
         EXPECT_EQ(fields["pwd"], "s3cret");
         EXPECT_EQ(fields["SetWiFiIP"], "0");
-        EXPECT_EQ(window->updateState(), UpdateFlow::State::Waiting);
+        EXPECT_EQ(window->session().updateState(), UpdateFlow::State::Waiting);
         window.reset();
     }
 }
 
 using UpdateOutcomes = WindowTest;
 
-TEST_F(UpdateOutcomes, AcceptedStartsTheProgressFirstAndTheTableTakesWhatWasSent) {
-    for (bool autoIp : {false, true}) {
-        SCOPED_TRACE(autoIp);
-        Open(kSlowProgress);
-        const PlayedDevice played;
-        List(played);
+TEST_F(UpdateOutcomes, EachAnswerIsShownInItsBoxAndTheFormAndProgressFollowTheSession) {
+    struct Row {
+        const char* name;
+        int answerAtMs; // -1: none
+        UpdateResult result;
+        std::vector<QString> texts;
+        bool progressAtFirstReport; // at the start of the bar
+        bool progressShown;
+        bool formEditable; // for another try, still as typed
+        const char* listedIp;
+    };
+    const Row rows[] = {
+        {"accepted", 10, UpdateResult::Accepted, {kUpdated}, true, true, false, "192.168.1.99"},
+        {"refused", 10, UpdateResult::Refused, {kWrong}, false, false, true, "192.168.1.88"},
+        {"silent", -1, UpdateResult::Accepted, {kNoAnswer}, true, true, false, "192.168.1.88"},
+        // The device was slow to say no: no restart is followed that will never come.
+        {"refused late",
+         300,
+         UpdateResult::Refused,
+         {kNoAnswer, kWrong},
+         true,
+         false,
+         false,
+         "192.168.1.88"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        openWithFakes(kSlowProgress);
+        fakeEndpoint->reply({DeviceOf(PlayedDevice{})});
         ClickRow(0);
         SetText("deviceIpEdit", QStringLiteral("192.168.1.99"));
-        SetText("httpPortSpin", QStringLiteral("8080"));
-        if (autoIp) {
-            QTest::mouseClick(Control("autoIpCheck"), Qt::LeftButton);
+        Trigger("updateAction");
+        ASSERT_EQ(fakeEndpoint->sentOf(FakeEndpoint::Request::Kind::Settings).size(), 1u);
+        if (row.answerAtMs < 0) {
+            clock->advance(kSlowProgress.updateWaitMs);
+        } else {
+            clock->advance(row.answerAtMs);
+            fakeEndpoint->answer(row.result);
         }
-        ASSERT_FALSE(UpdateAndCapture().empty());
-        Answer(true);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !Reports().empty(); }, 3000));
-        EXPECT_EQ(ReportTexts(), std::vector<QString>{kUpdated});
-        EXPECT_EQ(Reports()[0].kind, Prompt::Information);
-        EXPECT_EQ(Reports()[0].caption, QStringLiteral("Tips"));
-        EXPECT_TRUE(progressAtReport[0]) << "the progress must run before the box shows";
+        EXPECT_EQ(ReportTexts(), row.texts);
+        for (const Prompt& report : Reports()) {
+            EXPECT_EQ(report.kind, Prompt::Information);
+            EXPECT_EQ(report.caption, QStringLiteral("Tips"));
+        }
+        ASSERT_FALSE(progressAtReport.empty());
+        EXPECT_EQ(progressAtReport[0], row.progressAtFirstReport);
         EXPECT_EQ(barAtReport[0], 1);
-        EXPECT_EQ(Progress()->bar().minimum(), 1);
-        EXPECT_EQ(Progress()->bar().maximum(), 35);
-        EXPECT_FALSE(FormEditable());
-        EXPECT_FALSE(Enabled("updateButton"));
-        EXPECT_FALSE(Enabled("browseButton"));
-        EXPECT_EQ(window->updateState(), UpdateFlow::State::Idle);
-
-        // The wait is over: its time passing reports nothing more.
-        QTest::qWait(kSlowProgress.updateWaitMs + 100);
-        EXPECT_EQ(Reports().size(), 1u);
-
-        // Selecting the device again shows what was sent, the address mode included, and its
-        // page is the new one.
-        ClickRow(0);
+        EXPECT_EQ(ProgressShown(), row.progressShown);
+        EXPECT_EQ(FormEditable(), row.formEditable);
+        EXPECT_EQ(Enabled("updateButton"), row.formEditable);
         EXPECT_EQ(Text("deviceIpEdit"), QStringLiteral("192.168.1.99"));
-        EXPECT_EQ(Text("httpPortSpin"), QStringLiteral("8080"));
-        EXPECT_EQ(Checked("autoIpCheck"), autoIp);
+        // Chosen again, the device shows what the list holds, and its page is that address's.
+        ClickRow(0);
+        EXPECT_EQ(Text("deviceIpEdit"), QString::fromLatin1(row.listedIp));
         Trigger("browseAction");
-        EXPECT_EQ(opener->urls, std::vector<QString>{QStringLiteral("http://192.168.1.99:8080")});
-        window.reset();
+        EXPECT_EQ(opener->urls,
+                  std::vector<QString>{QStringLiteral("http://%1:80").arg(row.listedIp)});
     }
 }
 
@@ -235,93 +244,18 @@ TEST_F(UpdateOutcomes, AfterAnAcceptedUpdateNoQueryCarriesTheAccountOrPassword) 
         DeviceInfo sent{};
         std::memcpy(&sent, query.data() + 8, sizeof sent);
         const DeviceInfo zero = zeroDeviceInfo();
-        EXPECT_EQ(std::memcmp(sent.User, zero.User, sizeof sent.User), 0);
-        EXPECT_EQ(std::memcmp(sent.Password, zero.Password, sizeof sent.Password), 0);
-        EXPECT_EQ(fieldText(sent.IP), "192.168.1.88");
+        EXPECT_EQ(std::memcmp(sent.user, zero.user, sizeof sent.user), 0);
+        EXPECT_EQ(std::memcmp(sent.password, zero.password, sizeof sent.password), 0);
+        EXPECT_EQ(fieldText(sent.ip), "192.168.1.88");
     }
 }
 
-TEST_F(UpdateOutcomes, RefusedKeepsTheFormAndTheTable) {
-    Open(kSlowProgress);
-    const PlayedDevice played;
-    List(played);
-    ClickRow(0);
-    SetText("deviceIpEdit", QStringLiteral("192.168.1.99"));
-    SetText("passwordEdit", QStringLiteral("wrong"));
-    ASSERT_FALSE(UpdateAndCapture().empty());
-    Answer(false);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !Reports().empty(); }, 3000));
-    EXPECT_EQ(ReportTexts(), std::vector<QString>{kWrong});
-    EXPECT_EQ(Reports()[0].kind, Prompt::Information);
-    EXPECT_EQ(Reports()[0].caption, QStringLiteral("Tips"));
-    EXPECT_FALSE(progressAtReport[0]);
-    EXPECT_FALSE(ProgressShown());
-    EXPECT_FALSE(Progress()->isRunning());
-    // Still filled as typed and enabled, for another try.
-    EXPECT_TRUE(FormEditable());
-    EXPECT_TRUE(Enabled("updateButton"));
-    EXPECT_EQ(Text("deviceIpEdit"), QStringLiteral("192.168.1.99"));
-    EXPECT_EQ(Text("passwordEdit"), QStringLiteral("wrong"));
-
-    QTest::qWait(kSlowProgress.updateWaitMs + 100);
-    EXPECT_EQ(Reports().size(), 1u);
-    ClickRow(0);
-    EXPECT_EQ(Text("deviceIpEdit"), QString::fromStdString(played.ip));
-}
-
-TEST_F(UpdateOutcomes, NoAnswerSaysSoRunsTheProgressAndWritesNothing) {
-    Open({60, 60000, 33});
-    const PlayedDevice played;
-    List(played);
-    ClickRow(0);
-    SetText("deviceIpEdit", QStringLiteral("192.168.1.99"));
-    ASSERT_FALSE(UpdateAndCapture(10).empty());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !Reports().empty(); }, 3000));
-    EXPECT_EQ(ReportTexts(), std::vector<QString>{kNoAnswer});
-    EXPECT_EQ(Reports()[0].kind, Prompt::Information);
-    EXPECT_EQ(Reports()[0].caption, QStringLiteral("Tips"));
-    EXPECT_TRUE(progressAtReport[0]);
-    EXPECT_TRUE(Progress()->isRunning());
-    // An answer now is late, and is still reported.
-    EXPECT_EQ(window->updateState(), UpdateFlow::State::Late);
-
-    // The table keeps what the device last reported.
-    ClickRow(0);
-    EXPECT_EQ(Text("deviceIpEdit"), QString::fromStdString(played.ip));
-}
-
-TEST_F(UpdateOutcomes, ALateRefusalDuringTheProgressSaysSoAndStopsIt) {
-    Open({60, 60000, 33});
-    const PlayedDevice played;
-    List(played);
-    ClickRow(0);
-    SetText("deviceIpEdit", QStringLiteral("192.168.1.99"));
-    ASSERT_FALSE(UpdateAndCapture(10).empty());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !Reports().empty(); }, 3000));
-    ASSERT_TRUE(ProgressShown());
-
-    // The device was slow to say no: the user learns the real reason, and no restart is
-    // followed that will never come.
-    Answer(false);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Reports().size() == 2; }, 3000));
-    EXPECT_EQ(ReportTexts(), (std::vector<QString>{kNoAnswer, kWrong}));
-    EXPECT_FALSE(ProgressShown());
-    EXPECT_FALSE(Progress()->isRunning());
-    // Answers after that answer nothing; the table keeps the device's own report.
-    Answer(true);
-    QTest::qWait(100);
-    EXPECT_EQ(Reports().size(), 2u);
-    ClickRow(0);
-    EXPECT_EQ(Text("deviceIpEdit"), QString::fromStdString(played.ip));
-}
-
-TEST_F(UpdateOutcomes, ARequestTheSocketRefusesIsReportedAtOnceWithoutAWait) {
+TEST_F(UpdateOutcomes, ARequestTheSocketRefusesIsReportedAtOnce) {
     // An address the socket cannot send to: the request fails before it leaves this process.
     DialogDeps deps = LoopbackDeps(device.Port());
     deps.endpoint.destAddress = "no.such.address";
     Open({60, 5, 33}, std::move(deps));
-    const PlayedDevice played;
-    List(played); // replies still arrive: only sending fails
+    List(PlayedDevice{}); // replies still arrive: only sending fails
     ClickRow(0);
     SetText("deviceIpEdit", QStringLiteral("192.168.1.99"));
     Trigger("updateAction");
@@ -334,32 +268,7 @@ TEST_F(UpdateOutcomes, ARequestTheSocketRefusesIsReportedAtOnceWithoutAWait) {
     EXPECT_TRUE(failure.text.contains(QStringLiteral("Invalid argument")))
         << failure.text.toStdString();
     EXPECT_FALSE(progressAtReport[0]);
-    EXPECT_EQ(window->updateState(), UpdateFlow::State::Idle);
-
-    // Neither the wait's end nor a stray answer reports anything, or writes.
-    QTest::qWait(200);
-    Answer(true);
-    QTest::qWait(100);
-    EXPECT_EQ(prompter->prompts.size(), 2u);
-    EXPECT_FALSE(ProgressShown());
     EXPECT_TRUE(FormEditable());
-    ClickRow(0);
-    EXPECT_EQ(Text("deviceIpEdit"), QString::fromStdString(played.ip));
-}
-
-TEST_F(UpdateOutcomes, TheProgressStepsThirtyThreeTimesThenHidesAndSearches) {
-    Open({200, 5, 33});
-    List(PlayedDevice{});
-    ClickRow(0);
-    ASSERT_FALSE(UpdateAndCapture().empty());
-    Answer(true);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !Reports().empty(); }, 3000));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !ProgressShown(); }, 3000));
-    EXPECT_EQ(BarValue(), 34); // from 1 by 33 steps of 1; the end, 35, is never reached
-    EXPECT_FALSE(Progress()->isRunning());
-    EXPECT_EQ(CountWith(Drain(100), "IPCamSearch\r\n"), 1);
-    EXPECT_EQ(window->devices().rowCount(), 0); // the search emptied the list
-    EXPECT_FALSE(FormEditable());
 }
 
 TEST_F(UpdateChecks, AReportedPortOfZeroIsShownAsZeroAndRefused) {
@@ -399,21 +308,5 @@ TEST_F(UpdateChecks, YesForADeviceThatVanishedMeanwhileSaysSo) {
     prompter->whileAsking = [this] { window->search(); };
     EXPECT_TRUE(UpdateAndCapture(150).empty());
     EXPECT_EQ(ReportTexts(), std::vector<QString>{kSelect});
-    EXPECT_EQ(window->updateState(), UpdateFlow::State::Idle);
-}
-
-TEST_F(UpdateOutcomes, ALateAcceptanceRedrawsTheRows) {
-    Open({60, 60000, 33});
-    List(PlayedDevice{});
-    ClickRow(0);
-    SetText("deviceIpEdit", QStringLiteral("192.168.1.99"));
-    ASSERT_FALSE(UpdateAndCapture(10).empty());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !Reports().empty(); }, 3000)); // no answer in time
-    QSignalSpy redrawn(&window->devices(), &QAbstractItemModel::dataChanged);
-    Answer(true);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Reports().size() == 2; }, 3000));
-    EXPECT_EQ(Reports().back().text, kUpdated);
-    // The rows show what the device took, its subnet mark included.
-    EXPECT_GE(redrawn.count(), 1);
-    EXPECT_EQ(window->devices().device(0)->ip.text, "192.168.1.99");
+    EXPECT_EQ(window->session().updateState(), UpdateFlow::State::Idle);
 }

@@ -87,7 +87,7 @@ TEST_F(UpdateModal, TheProgressStepsAndRepliesStillArriveWhileTheResultBoxIsOpen
         if (box.barAtOpen < 0) {
             box.barAtOpen = BarValue();
             // Arrives while this box is open.
-            device.SendTo(window->endpoint().boundPort(), SearchReplyText(other));
+            device.SendTo(window->session().endpoint().boundPort(), SearchReplyText(other));
             return QMessageBox::NoButton;
         }
         if (BarValue() < box.barAtOpen + 5 || window->devices().rowCount() < 2) {

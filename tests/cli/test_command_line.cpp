@@ -16,7 +16,7 @@ ParseOutcome ParseLine(const std::string& line) {
     for (std::string word; in >> word;) {
         words.push_back(word);
     }
-    return CommandLine::Parse(words);
+    return CommandLine::parse(words);
 }
 
 constexpr const char* kSetBase = "set --mac 00:11:22:33:44:55 --password-stdin ";
@@ -77,6 +77,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"UserLongerThanTheRequestHolds",
                 std::string(kSetBase) + "--user " + std::string(24, 'u'), "--user"},
         BadCase{"FormatAfterUrl", "url --mac 00:11:22:33:44:55 --format json", "--format"},
+        BadCase{"DryRunOfUrl", "url --mac 00:11:22:33:44:55 --dry-run", "--dry-run"},
+        BadCase{"SetFormatUnknown", std::string(kSetBase) + "--format xml", "--format"},
         BadCase{"RoundsZero", "search --rounds 0", "--rounds"},
         BadCase{"RoundsTooMany", "search --rounds 101", "--rounds"},
         BadCase{"RoundsOfSet", std::string(kSetBase) + "--rounds 2", "--rounds"},
@@ -129,6 +131,8 @@ TEST(Defaults, AreTheProtocolsAndTheWindows) {
     EXPECT_EQ(set.options.answerWaitMs, 3000);
     EXPECT_FALSE(set.options.yes);
     EXPECT_FALSE(set.options.verify);
+    EXPECT_FALSE(set.options.formatGiven) << "set keeps its sentences unless asked";
+    EXPECT_FALSE(set.options.dryRun);
 }
 
 TEST(FullSet, EveryValueLands) {
@@ -136,11 +140,14 @@ TEST(FullSet, EveryValueLands) {
         "set --mac=AA-BB-CC-DD-EE-0F --static --ip 10.77.0.50 --mask 255.255.0.0 --gateway "
         "10.77.0.1 --dns 8.8.8.8 --port 8080 --user viewer --password-env CAM_PW -y --verify "
         "--restart-wait 0.3 --answer-wait 0.25 --wait 1.5 --bind 10.77.0.1 --local-port 0 "
-        "--dest 10.77.0.255 --dest-port 19002");
+        "--dest 10.77.0.255 --dest-port 19002 --format csv --dry-run");
     ASSERT_TRUE(out.ok()) << out.error;
     const CliOptions& o = out.options;
     EXPECT_EQ(o.command, Command::Set);
-    EXPECT_EQ(FormatMac(o.macBytes), "AA:BB:CC:DD:EE:0F");
+    EXPECT_EQ(o.format, OutputFormat::Csv);
+    EXPECT_TRUE(o.formatGiven);
+    EXPECT_TRUE(o.dryRun);
+    EXPECT_EQ(formatMac(o.macBytes), "AA:BB:CC:DD:EE:0F");
     EXPECT_EQ(o.mode, AddressMode::Static);
     EXPECT_EQ(o.ip->text(), "10.77.0.50");
     EXPECT_EQ(o.mask->text(), "255.255.0.0");
@@ -172,12 +179,12 @@ TEST(FullAssign, EveryValueLands) {
     const CliOptions& o = out.options;
     EXPECT_EQ(o.command, Command::Assign);
     ASSERT_EQ(o.assign.macs.size(), 2u);
-    EXPECT_EQ(FormatMac(o.assign.macs[1]), "02:4F:4E:00:00:02");
+    EXPECT_EQ(formatMac(o.assign.macs[1]), "02:4F:4E:00:00:02");
     EXPECT_EQ(o.assign.first->text(), "10.77.0.10");
     EXPECT_EQ(o.mask->text(), "255.255.255.0");
     EXPECT_EQ(o.gateway->text(), "10.77.0.1");
     EXPECT_EQ(o.port, 8080);
-    EXPECT_TRUE(o.assign.dryRun);
+    EXPECT_TRUE(o.dryRun);
     EXPECT_EQ(o.format, OutputFormat::Csv);
     EXPECT_EQ(o.restartWaitMs, 2000);
     const ParseOutcome plan = ParseLine("assign --plan site.csv --yes");
@@ -257,8 +264,10 @@ TEST(Help, NamesEveryOptionAndExitCode) {
         EXPECT_NE(all.text.find(word), std::string::npos) << word;
     }
     const ParseOutcome set = ParseLine("set -h");
-    EXPECT_NE(set.text.find("--password-env"), std::string::npos) << set.text;
-    EXPECT_EQ(set.text.find("--format"), std::string::npos) << set.text;
+    for (const char* word : {"--password-env", "--format", "--dry-run"}) {
+        EXPECT_NE(set.text.find(word), std::string::npos) << word;
+    }
+    EXPECT_EQ(ParseLine("url -h").text.find("--format"), std::string::npos);
     EXPECT_EQ(ParseLine("--version").text, "ondrel-cli " + std::to_string(ONDREL_VERSION_MAJOR) +
                                                "." + std::to_string(ONDREL_VERSION_MINOR) + "." +
                                                std::to_string(ONDREL_VERSION_PATCH) + "." +

@@ -1,3 +1,5 @@
+#include "AssignCommand.h"
+#include "AssignReport.h"
 #include "DeviceFormatter.h"
 #include "DisplayText.h"
 
@@ -56,7 +58,7 @@ TEST(Json, EveryFieldByItsReplyNameNumbersAsNumbersConflictLast) {
         Camera("Gate", "00:11:22:33:44:77", "10.77.0.11", 80, AddressMode::Static)};
     AddressConflicts conflicts;
     conflicts.compute(devices, {NetLink{"eth1", 3, 0, {{0x0A4D000A, 24}}}}); // .10 is the PC's
-    const auto parsed = nlohmann::ordered_json::parse(DeviceFormatter::Json(devices, &conflicts));
+    const auto parsed = nlohmann::ordered_json::parse(DeviceFormatter::json(devices, &conflicts));
     const std::vector<std::vector<std::string>> parties = {
         {"this PC"}, {"00:11:22:33:44:77"}, {"00:11:22:33:44:66"}};
     ASSERT_TRUE(parsed.is_array());
@@ -89,9 +91,9 @@ TEST(Json, EveryFieldByItsReplyNameNumbersAsNumbersConflictLast) {
         EXPECT_EQ(o.items().begin().key(), "IP");
         EXPECT_EQ(std::prev(o.end()).key(), "Conflict") << "new fields come last";
     }
-    EXPECT_EQ(DeviceFormatter::Json({}), "[]\n");
+    EXPECT_EQ(DeviceFormatter::json({}), "[]\n");
     // Keys in the reply's order, as the CSV header has them.
-    const std::string text = DeviceFormatter::Json(devices);
+    const std::string text = DeviceFormatter::json(devices);
     EXPECT_LT(text.find("\"IP\""), text.find("\"NetMask\""));
     EXPECT_LT(text.find("\"DevName\""), text.find("\"AppVersion\""));
 }
@@ -114,7 +116,7 @@ TEST(Json, DeviceTextsStayValidAndExact) {
     };
     for (const auto& c : cases) {
         const Device d = Camera(c.name, "00:11:22:33:44:55", "10.77.0.10", 80, AddressMode::Static);
-        const std::string json = DeviceFormatter::Json({d});
+        const std::string json = DeviceFormatter::json({d});
         EXPECT_NE(json.find(c.shown), std::string::npos) << json;
         EXPECT_EQ(json.find('\x1b'), std::string::npos);
         nlohmann::json parsed;
@@ -140,7 +142,7 @@ TEST(SameSubnet, FollowsTheAdapterTheDeviceAnsweredOn) {
     };
     for (const auto& c : cases) {
         const Device d = Camera("x", "00:11:22:33:44:55", c.ip, 80, AddressMode::Static, c.adapter);
-        const auto parsed = nlohmann::json::parse(DeviceFormatter::Json({d}));
+        const auto parsed = nlohmann::json::parse(DeviceFormatter::json({d}));
         EXPECT_EQ(parsed[0].at("SameSubnet"), c.same) << c.name;
         EXPECT_EQ(parsed[0].at("Adapter"), c.adapter.name) << c.name;
     }
@@ -159,7 +161,7 @@ TEST(Csv, HeaderQuotingAndConflictLast) {
     const std::vector<Device> devices = {plain, odd, wide, twin};
     AddressConflicts conflicts;
     conflicts.compute(devices, {});
-    const std::vector<std::string> lines = Lines(DeviceFormatter::Csv(devices, &conflicts));
+    const std::vector<std::string> lines = Lines(DeviceFormatter::csv(devices, &conflicts));
     ASSERT_EQ(lines.size(), 5u) << "a device text split a row";
     EXPECT_EQ(lines[0], "IP,NetMask,GateWay,DNS0,DNS1,HttpPort,Port2,Port3,Port4,Mac,DevId,"
                         "IPMode,DevName,WebVersion,AppVersion,Adapter,SameSubnet,Mode,Conflict");
@@ -178,7 +180,7 @@ TEST(Table, AlignedColumnsModeWordsAndEscapedTexts) {
     const Device b = Camera("Y\x1b[31m", "00:11:22:33:44:66", "10.77.0.100", 8080,
                             AddressMode::Static, {"eCam", 5, 0, 0});
     const Device c = Camera("大门 1", "00:11:22:33:44:77", "10.77.0.12", 80, AddressMode::Static);
-    const std::string table = DeviceFormatter::Table({a, b, c});
+    const std::string table = DeviceFormatter::table({a, b, c});
     EXPECT_EQ(table.find('\x1b'), std::string::npos) << "escape sequence reached the terminal";
     const std::vector<std::string> lines = Lines(table);
     ASSERT_EQ(lines.size(), 5u);
@@ -211,8 +213,37 @@ TEST(Table, AlignedColumnsModeWordsAndEscapedTexts) {
     // "大门 1" fills six of the column's ten screen columns, however many bytes it has.
     EXPECT_EQ(lines[3].rfind("2    大门 1      00:11:22:33:44:77  eth1 ", 0), 0u) << lines[3];
     EXPECT_EQ(lines[1].rfind("0 ", 0), 0u) << "rows are numbered from 0 like the window's list";
-    EXPECT_EQ(DeviceFormatter::Table({}).substr(DeviceFormatter::Table({}).find('\n') + 1),
+    EXPECT_EQ(DeviceFormatter::table({}).substr(DeviceFormatter::table({}).find('\n') + 1),
               "0 devices\n");
+}
+
+// What assign and set report: the same result word in every format, and whether anything was
+// sent, by name for the scripts and modules that read it.
+TEST(AssignReport, ResultWordsAndChangedInEveryFormat) {
+    PlannedDevice kept;
+    kept.device = Camera("Gate", "00:11:22:33:44:77", "10.77.0.12", 80, AddressMode::Static);
+    kept.settings = currentSettings(kept.device);
+    kept.unchanged = true;
+    PlannedDevice moved = kept;
+    moved.settings.ip = "10.77.0.13";
+    moved.unchanged = false;
+    AssignRun run({kept, moved});
+    ASSERT_EQ(run.next(), 1u);
+    run.onAnswer(UpdateResult::Accepted);
+
+    const auto json =
+        nlohmann::ordered_json::parse(AssignReport::json(run.entries(), {}, run.changed()));
+    EXPECT_EQ(json.back(), true) << "\"changed\" comes last";
+    EXPECT_EQ(json["devices"][0]["Result"], "unchanged");
+    EXPECT_EQ(json["devices"][1]["Result"], "accepted");
+    EXPECT_EQ(Lines(AssignReport::csv(run.entries()))[1],
+              "00:11:22:33:44:77,Gate,ID-0001,eth1,10.77.0.12,10.77.0.12,unchanged");
+    EXPECT_NE(AssignReport::table(run.entries()).find(" 10.77.0.12  unchanged\n"),
+              std::string::npos);
+    EXPECT_EQ(AssignCommand::exitCode(run), 0) << "unchanged counts as done";
+    // Nothing to do is a report too.
+    EXPECT_EQ(AssignReport::write(OutputFormat::Json, {}, {}, false),
+              "{\n  \"devices\": [],\n  \"skipped\": [],\n  \"changed\": false\n}\n");
 }
 
 // What a table cell shows for a device text, and how many screen columns it takes.
@@ -242,7 +273,7 @@ TEST(Printable, RealCharactersShownTerminalControlsEscaped) {
         {"cut\xe5\xa4", "cut\\xE5\\xA4", 11},
     };
     for (const auto& c : cases) {
-        const std::string shown = DeviceFormatter::Printable(c.text);
+        const std::string shown = DeviceFormatter::printable(c.text);
         EXPECT_EQ(shown, c.shown) << c.text;
         EXPECT_EQ(displayWidth(shown), c.width) << c.text;
     }

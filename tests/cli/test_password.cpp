@@ -38,12 +38,12 @@ const char* NoEnv(const char*) {
 
 TEST(ReadLine, StopsAtTheLineEndAndLeavesTheRest) {
     FakeStdin in("first\r\nsecond\nthird");
-    bool tooLong = false;
-    EXPECT_EQ(Terminal::ReadLine(in.fd(), 24, tooLong), "first");
-    EXPECT_EQ(Terminal::ReadLine(in.fd(), 24, tooLong), "second");
-    EXPECT_EQ(Terminal::ReadLine(in.fd(), 24, tooLong), "third");
-    EXPECT_EQ(Terminal::ReadLine(in.fd(), 24, tooLong), std::nullopt);
-    EXPECT_FALSE(tooLong);
+    EXPECT_EQ(Terminal::readLine(in.fd(), 24).line, "first");
+    EXPECT_EQ(Terminal::readLine(in.fd(), 24).line, "second");
+    EXPECT_EQ(Terminal::readLine(in.fd(), 24).line, "third");
+    const LineReading end = Terminal::readLine(in.fd(), 24);
+    EXPECT_EQ(end.line, std::nullopt);
+    EXPECT_FALSE(end.tooLong);
 }
 
 TEST(PasswordStdin, Cases) {
@@ -65,7 +65,7 @@ TEST(PasswordStdin, Cases) {
     };
     for (const auto& c : cases) {
         FakeStdin in(c.input);
-        const PasswordOutcome out = PasswordReader::Read(FromStdin(), in.fd(), NoEnv);
+        const PasswordOutcome out = PasswordReader::read(FromStdin(), in.fd(), NoEnv);
         EXPECT_EQ(out.ok(), c.ok) << c.name << ": " << out.error;
         if (c.ok && c.password) {
             EXPECT_EQ(out.password, c.password) << c.name;
@@ -93,17 +93,17 @@ TEST(PasswordEnv, SetUnsetAndBad) {
     o.passwordSource = PasswordSource::Env;
 
     o.passwordEnv = "CAM_PW";
-    const PasswordOutcome fromEnv = PasswordReader::Read(o, -1, lookup);
+    const PasswordOutcome fromEnv = PasswordReader::read(o, -1, lookup);
     EXPECT_EQ(fromEnv.password, "fromenv");
     EXPECT_GT(fromEnv.password.capacity(), 15u);
     o.passwordEnv = "EMPTY";
-    EXPECT_TRUE(PasswordReader::Read(o, -1, lookup).ok());
+    EXPECT_TRUE(PasswordReader::read(o, -1, lookup).ok());
     o.passwordEnv = "MISSING";
-    const PasswordOutcome missing = PasswordReader::Read(o, -1, lookup);
+    const PasswordOutcome missing = PasswordReader::read(o, -1, lookup);
     EXPECT_FALSE(missing.ok());
     EXPECT_NE(missing.error.find("MISSING"), std::string::npos);
     o.passwordEnv = "BAD";
-    const PasswordOutcome bad = PasswordReader::Read(o, -1, lookup);
+    const PasswordOutcome bad = PasswordReader::read(o, -1, lookup);
     EXPECT_FALSE(bad.ok());
     EXPECT_EQ(bad.error.find("IP:1.2.3.4"), std::string::npos);
 }
@@ -115,7 +115,7 @@ TEST(WipeText, ClearsTheWholeBuffer) {
     text.resize(6);
     const char* buffer = text.data();
     const std::size_t capacity = text.capacity();
-    WipeText(text);
+    wipeText(text);
     EXPECT_TRUE(text.empty());
     ASSERT_EQ(text.data(), buffer) << "the buffer is kept, so it can be inspected";
     EXPECT_TRUE(std::all_of(buffer, buffer + capacity, [](char c) { return c == 0; }));
@@ -123,12 +123,11 @@ TEST(WipeText, ClearsTheWholeBuffer) {
 
 TEST(PasswordPrompt, WithoutATerminalAsksForAnOption) {
     FakeStdin in("would-be-password\n");
-    const PasswordOutcome out = PasswordReader::Read(CliOptions{}, in.fd(), NoEnv);
+    const PasswordOutcome out = PasswordReader::read(CliOptions{}, in.fd(), NoEnv);
     EXPECT_FALSE(out.ok());
     EXPECT_NE(out.error.find("--password-stdin"), std::string::npos);
     // Nothing was taken from the pipe that was not meant as a password.
-    bool tooLong = false;
-    EXPECT_EQ(Terminal::ReadLine(in.fd(), 64, tooLong), "would-be-password");
+    EXPECT_EQ(Terminal::readLine(in.fd(), 64).line, "would-be-password");
 }
 
 } // namespace

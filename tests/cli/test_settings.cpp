@@ -39,7 +39,7 @@ CliOptions Options(const std::string& extra) {
     for (std::string w; in >> w;) {
         words.push_back(w);
     }
-    const ParseOutcome out = CommandLine::Parse(words);
+    const ParseOutcome out = CommandLine::parse(words);
     EXPECT_TRUE(out.ok()) << out.error;
     return out.options;
 }
@@ -97,7 +97,7 @@ TEST(Build, SettingsFromTheOptionsOrTheDevice) {
         if (c.alter) {
             c.alter(device);
         }
-        const BuildOutcome out = SettingsBuilder::Build(device, Options(c.options));
+        const BuildOutcome out = SettingsBuilder::build(device, Options(c.options));
         ASSERT_TRUE(out.ok()) << c.name << ": " << out.error;
         EXPECT_EQ(out.settings, c.want) << c.name;
     }
@@ -116,7 +116,7 @@ TEST(Build, AddressModeFollowsTheOptionOrTheDevice) {
         {AddressMode::Dhcp, "--dhcp", AddressMode::Dhcp},
     };
     for (const auto& c : cases) {
-        const BuildOutcome out = SettingsBuilder::Build(Camera(c.device), Options(c.option));
+        const BuildOutcome out = SettingsBuilder::build(Camera(c.device), Options(c.option));
         ASSERT_TRUE(out.ok()) << c.option << ": " << out.error;
         EXPECT_EQ(out.settings.mode, c.sent)
             << addressModeName(c.device) << " device, options '" << c.option << "'";
@@ -143,7 +143,7 @@ TEST_P(BuildRefuses, WithAMessageNamingWhatToGive) {
     if (c.alter) {
         c.alter(device);
     }
-    const BuildOutcome out = SettingsBuilder::Build(device, Options(c.options));
+    const BuildOutcome out = SettingsBuilder::build(device, Options(c.options));
     ASSERT_FALSE(out.ok());
     EXPECT_NE(out.error.find(c.mustMention), std::string::npos) << out.error;
 }
@@ -177,30 +177,30 @@ TEST(FindByMac, FirstInArrivalOrderAnyNotation) {
     Device second = first;
     second.ip = At("192.168.1.99");
     const std::vector<Device> devices = {Camera(), first, second};
-    const Device* found = SettingsBuilder::FindByMac(devices, *ParseMac("AA:BB:CC:DD:EE:FF"));
+    const Device* found = SettingsBuilder::findByMac(devices, *parseMac("AA:BB:CC:DD:EE:FF"));
     ASSERT_NE(found, nullptr);
     EXPECT_EQ(found, &devices[1]);
     EXPECT_EQ(found->adapter.name, "eth1") << "the set request goes where the device answered";
-    EXPECT_EQ(SettingsBuilder::FindByMac({Camera()}, *ParseMac("AA:BB:CC:DD:EE:FF")), nullptr);
+    EXPECT_EQ(SettingsBuilder::findByMac({Camera()}, *parseMac("AA:BB:CC:DD:EE:FF")), nullptr);
 }
 
 TEST(Check, TheSettingsSentReadBackPass) {
     const BuildOutcome built =
-        SettingsBuilder::Build(Camera(), Options("--ip 192.168.1.50 --dns 1.1.1.1 --port 8080"));
+        SettingsBuilder::build(Camera(), Options("--ip 192.168.1.50 --dns 1.1.1.1 --port 8080"));
     ASSERT_TRUE(built.ok()) << built.error;
     Device answer = Camera();
     answer.ip = At("192.168.1.50");
     answer.dns0 = At("1.1.1.1");
     answer.httpPort = 8080;
-    EXPECT_TRUE(SettingsCheck::Differences(built.settings, answer).empty());
+    EXPECT_TRUE(SettingsCheck::differences(built.settings, answer).empty());
     // A device that pads its octets reports the same address.
     answer.ip = At("192.168.001.050");
-    EXPECT_TRUE(SettingsCheck::Differences(built.settings, answer).empty());
+    EXPECT_TRUE(SettingsCheck::differences(built.settings, answer).empty());
 
     answer.mode = AddressMode::Dhcp;
     answer.gateway = At("192.168.1.254");
     answer.httpPort = 80;
-    const auto diff = SettingsCheck::Differences(built.settings, answer);
+    const auto diff = SettingsCheck::differences(built.settings, answer);
     ASSERT_EQ(diff.size(), 3u);
     EXPECT_EQ(diff[0], "address mode: sent static, the device reports dhcp");
     EXPECT_EQ(diff[1], "GateWay: sent 192.168.1.1, the device reports 192.168.1.254");
@@ -208,13 +208,13 @@ TEST(Check, TheSettingsSentReadBackPass) {
 }
 
 TEST(Check, DhcpComparesModeAndPortOnly) {
-    const BuildOutcome built = SettingsBuilder::Build(Camera(), Options("--dhcp"));
+    const BuildOutcome built = SettingsBuilder::build(Camera(), Options("--dhcp"));
     ASSERT_TRUE(built.ok());
     Device answer = Camera(AddressMode::Dhcp);
     answer.ip = At("192.168.1.123"); // the DHCP server's choice
-    EXPECT_TRUE(SettingsCheck::Differences(built.settings, answer).empty());
+    EXPECT_TRUE(SettingsCheck::differences(built.settings, answer).empty());
     answer.mode = AddressMode::Static;
-    EXPECT_EQ(SettingsCheck::Differences(built.settings, answer).size(), 1u);
+    EXPECT_EQ(SettingsCheck::differences(built.settings, answer).size(), 1u);
 }
 
 TEST(Check, AnswersAreFoundByDevIdOrElseByMac) {
@@ -223,12 +223,12 @@ TEST(Check, AnswersAreFoundByDevIdOrElseByMac) {
     moved.ip = At("192.168.1.50");
     Device other = Camera();
     other.id = "CAM-000002";
-    EXPECT_EQ(SettingsCheck::AnswersOf({other, moved}, target).size(), 1u);
+    EXPECT_EQ(SettingsCheck::answersOf({other, moved}, target).size(), 1u);
 
     target.id.clear();
     other.id.clear();
     other.mac = "00:11:22:33:44:66";
-    const auto byMac = SettingsCheck::AnswersOf({other, moved}, target);
+    const auto byMac = SettingsCheck::answersOf({other, moved}, target);
     ASSERT_EQ(byMac.size(), 1u);
     EXPECT_EQ(byMac[0].ip.text, "192.168.1.50");
 }

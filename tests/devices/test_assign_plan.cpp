@@ -52,7 +52,29 @@ struct RangeCase {
     std::vector<std::string> skipped;
     PlanRefusal refusal = PlanRefusal::None;
     std::size_t index = 0;
+    std::string marks = {}; // per device: 'u' unchanged, 'k' kept but changed; empty: neither
+    std::string text = {};  // a part of the refusal's words
 };
+
+// One mark per planned device: 'u' it reports its plan already, 'k' it keeps its address but
+// takes other settings, '-' it takes a new address.
+std::string marksOf(const AssignPlan& plan) {
+    std::string out;
+    for (const PlannedDevice& d : plan.devices) {
+        out += d.unchanged ? 'u' : d.check == AddressCheck::Kept ? 'k' : '-';
+    }
+    return out;
+}
+
+// Devices at addresses of their own, for the plans run a second time.
+RangeRequest rerun(const std::vector<std::string>& addresses) {
+    RangeRequest r = request(0);
+    for (std::size_t i = 0; i < addresses.size(); ++i) {
+        r.chosen.push_back(camera(static_cast<unsigned>(i + 1), addresses[i]));
+    }
+    r.listed = r.chosen;
+    return r;
+}
 
 const ProbeResult kInUse{ProbeOutcome::InUse, "aa:bb:cc:00:00:01"};
 
@@ -114,6 +136,7 @@ TEST(AssignPlanRange, GivesOutAndPassesOver) {
          [](RangeRequest& r) {
              r.firstAddress = "10.1.2.5";
              r.netMask = "255.255.255.252";
+             r.gateway = "0.0.0.0";
          },
          {},
          {"10.1.2.5", "10.1.2.6"},
@@ -123,6 +146,7 @@ TEST(AssignPlanRange, GivesOutAndPassesOver) {
          [](RangeRequest& r) {
              r.firstAddress = "10.1.0.255";
              r.netMask = "255.255.0.0";
+             r.gateway = "0.0.0.0";
          },
          {},
          {"10.1.0.255", "10.1.1.0"},
@@ -262,6 +286,56 @@ TEST(AssignPlanRange, GivesOutAndPassesOver) {
          {},
          PlanRefusal::SharedDeviceId,
          2},
+        {"a rerun keeps every address; one kept address takes other settings",
+         0,
+         [](RangeRequest& r) {
+             r = rerun({"192.168.0.100", "192.168.0.101", "192.168.0.102"});
+             r.chosen[1].mode = AddressMode::Dhcp;
+         },
+         {},
+         {"192.168.0.100", "192.168.0.101", "192.168.0.102"},
+         {},
+         PlanRefusal::None,
+         0,
+         "uku"},
+        {"a kept address is given to nobody else, a shared one is not kept",
+         0,
+         [](RangeRequest& r) {
+             r = rerun({"192.168.0.64", "192.168.0.100", "192.168.0.101"});
+             r.listed.push_back(camera(9, "192.168.0.101"));
+         },
+         {},
+         {"192.168.0.102", "192.168.0.100", "192.168.0.103"},
+         {"192.168.0.100 is reported by Cam 2 (02:4F:4E:00:00:02)",
+          "192.168.0.101 is reported by Cam 3 (02:4F:4E:00:00:03)"},
+         PlanRefusal::None,
+         0,
+         "-u-"},
+        {"own gateways outside the new subnet",
+         6,
+         [](RangeRequest& r) {
+             r.firstAddress = "10.201.0.10";
+             r.chosen[2].gateway = ReportedAddress::fromText("0.0.0.0");
+         },
+         {},
+         {},
+         {},
+         PlanRefusal::GatewayOutsideSubnet,
+         0,
+         {},
+         "Cam 1 (02:4F:4E:00:00:01): its own gateway 192.168.0.1 is outside the new subnet (so "
+         "are those of Cam 2 (02:4F:4E:00:00:02), Cam 4 (02:4F:4E:00:00:04), Cam 5 "
+         "(02:4F:4E:00:00:05) and 1 more): give --gateway (0.0.0.0 for none)"},
+        {"devices without a gateway fit any subnet",
+         2,
+         [](RangeRequest& r) {
+             r.firstAddress = "10.201.0.10";
+             r.chosen[0].gateway = ReportedAddress::fromText("");
+             r.chosen[1].gateway = ReportedAddress::fromText("0.0.0.0");
+         },
+         {},
+         {"10.201.0.10", "10.201.0.11"},
+         {}},
     };
     for (const RangeCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -272,8 +346,11 @@ TEST(AssignPlanRange, GivesOutAndPassesOver) {
         const AssignPlan plan = planRange(r, &prober);
         EXPECT_EQ(plan.error.refusal, c.refusal) << describe(plan.error);
         EXPECT_EQ(addressesOf(plan), c.addresses);
+        EXPECT_NE(describe(plan.error).find(c.text), std::string::npos) << describe(plan.error);
         if (c.refusal == PlanRefusal::None) {
             EXPECT_EQ(skippedOf(plan), c.skipped);
+            EXPECT_EQ(marksOf(plan),
+                      c.marks.empty() ? std::string(plan.devices.size(), '-') : c.marks);
         } else {
             EXPECT_EQ(plan.error.index, c.index);
             EXPECT_TRUE(plan.devices.empty());
@@ -365,6 +442,7 @@ struct ExplicitCase {
     PlanRefusal refusal = PlanRefusal::None;
     std::size_t line = 0;
     std::string text = {};
+    std::string marks = {}; // as marksOf writes them; empty: every device moves
 };
 
 PlanRow row(std::size_t line, std::string mac, std::string ip) {
@@ -382,6 +460,8 @@ TEST(AssignPlanExplicit, FromRows) {
     PlanRow badPort = row(4, "02:4F:4E:00:00:02", "192.168.0.22");
     badPort.httpPort = "10000";
     PlanRow gatewayItself = row(5, "02:4F:4E:00:00:02", "192.168.0.1");
+    PlanRow offSubnet = row(3, "02:4F:4E:00:00:02", "10.0.0.6");
+    offSubnet.netMask = "255.0.0.0";
     const ExplicitCase cases[] = {
         {"rows in their order",
          {row(2, "02:4F:4E:00:00:02", "192.168.0.20"), row(3, "02:4f:4e:00:00:01", "192.168.0.21")},
@@ -390,7 +470,19 @@ TEST(AssignPlanExplicit, FromRows) {
         {"a device keeps its own address",
          {row(2, "02:4F:4E:00:00:03", "192.168.0.30")},
          {},
-         {"192.168.0.30"}},
+         {"192.168.0.30"},
+         PlanRefusal::None,
+         0,
+         {},
+         "u"},
+        {"a row moved to another subnet with the device's own gateway",
+         {row(2, "02:4F:4E:00:00:01", "10.0.0.5"), offSubnet},
+         {},
+         {},
+         PlanRefusal::GatewayOutsideSubnet,
+         2,
+         "line 2: Cam 1 (02:4F:4E:00:00:01): its own gateway 192.168.0.1 is outside the row's "
+         "subnet (so are those of Cam 2 (02:4F:4E:00:00:02)): give these rows a GateWay"},
         {"a mask and gateway of its own", {masked}, {}, {"10.0.0.5"}},
         {"a MAC that did not answer",
          {row(7, "02:4F:4E:00:00:99", "192.168.0.20")},
@@ -467,6 +559,7 @@ TEST(AssignPlanExplicit, FromRows) {
         EXPECT_EQ(addressesOf(plan), c.addresses);
         EXPECT_EQ(plan.error.line, c.line);
         EXPECT_NE(describe(plan.error).find(c.text), std::string::npos) << describe(plan.error);
+        EXPECT_EQ(marksOf(plan), c.marks.empty() ? std::string(plan.devices.size(), '-') : c.marks);
         for (const auto& batch : prober.batches) {
             for (const ProbeRequest& q : batch) {
                 EXPECT_NE(q.address.text(), "192.168.0.30") << "a device's own address";

@@ -126,13 +126,11 @@ TEST(Endpoint, OversizedAndEmptyDatagramsAreDroppedAndListeningGoesOn) {
 TEST(Endpoint, BindFailureIsReportedOnceAndSendsThenFail) {
     LoopbackPeer holder; // owns the port, no address reuse
     DiscoveryEndpoint endpoint(LoopbackConfig(holder.Port(), holder.Port()));
-    std::vector<std::pair<std::string, std::string>> shown;
-    endpoint.setBindFailureNotifier([&](std::string_view text, std::string_view caption) {
-        shown.emplace_back(text, caption);
-    });
+    std::vector<std::string> shown;
+    endpoint.setBindFailureNotifier([&](std::string_view text) { shown.emplace_back(text); });
     EXPECT_FALSE(endpoint.open());
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0], std::make_pair(std::string("bind failure"), std::string("Quillnet")));
+    EXPECT_EQ(shown[0], "bind failure");
     EXPECT_EQ(endpoint.state(), DiscoveryEndpoint::State::Closed);
     EXPECT_EQ(endpoint.boundPort(), 0);
     const SendResult sent = endpoint.sendSearch();
@@ -140,7 +138,7 @@ TEST(Endpoint, BindFailureIsReportedOnceAndSendsThenFail) {
     EXPECT_EQ(sent.error, EBADF);
     EXPECT_FALSE(sent.message.empty());
     uint8_t buffer[64];
-    EXPECT_EQ(holder.socket.Receive(buffer, 50).status, ReceiveStatus::TimedOut);
+    EXPECT_EQ(holder.socket.receive(buffer, 50).status, ReceiveStatus::TimedOut);
 }
 
 TEST(Endpoint, RequestsArriveByteForByte) {

@@ -110,7 +110,7 @@ protected:
         links = std::move(now);
     }
 
-    SocketSyscalls table = SocketSyscalls::Default();
+    SocketSyscalls table = SocketSyscalls::system();
     ScopedSyscalls scope{table};
     std::mutex linksMutex;
     NetLinks links;
@@ -271,10 +271,10 @@ TEST_F(AdapterRig, ADevicesRequestsGoOnlyWhereItAnsweredUnlessThatAdapterIsGone)
             ASSERT_EQ(out[i].bytes.size(), 260u);
             DeviceInfo carried;
             std::memcpy(&carried, out[i].bytes.data() + 8, sizeof carried);
-            EXPECT_EQ(fieldText(carried.User), "");
-            EXPECT_EQ(fieldText(carried.Password), "");
+            EXPECT_EQ(fieldText(carried.user), "");
+            EXPECT_EQ(fieldText(carried.password), "");
             EXPECT_EQ(out[i].bytes.find("secret"), std::string::npos);
-            EXPECT_EQ(fieldText(carried.DevId), "CAM-1");
+            EXPECT_EQ(fieldText(carried.devId), "CAM-1");
         }
         EXPECT_NE(out.back().bytes.find("usr:admin\r\npwd:secret\r\n"), std::string::npos);
     }

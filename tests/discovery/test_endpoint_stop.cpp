@@ -31,7 +31,7 @@ std::atomic<int> g_failBind{0};
 std::atomic<int> g_failReceiveBuffer{0};
 
 SocketSyscalls ObservedTable() {
-    SocketSyscalls t = SocketSyscalls::Default();
+    SocketSyscalls t = SocketSyscalls::system();
     t.recvmmsg = [](int fd, mmsghdr* m, unsigned n, int f, timespec* wait) -> int {
         const int call = ++g_recvCalls;
         if (g_recvError.load() != 0) {
@@ -102,7 +102,7 @@ struct Stream {
     Stream(const LoopbackPeer& peer, uint16_t port) {
         thread = std::thread([this, &peer, port] {
             for (int i = 0; running.load(); ++i) {
-                peer.socket.SendTo("127.0.0.1", port, AsBytes(SearchReply(i % 1000)));
+                peer.socket.sendTo("127.0.0.1", port, AsBytes(SearchReply(i % 1000)));
             }
         });
     }
@@ -246,7 +246,7 @@ TEST_F(EndpointStop, OpenFailsQuietlyExceptForBind) {
         row.fault->store(EACCES);
         DiscoveryEndpoint endpoint(LoopbackConfig(peer.Port()));
         std::size_t notices = 0;
-        endpoint.setBindFailureNotifier([&](std::string_view, std::string_view) { ++notices; });
+        endpoint.setBindFailureNotifier([&](std::string_view) { ++notices; });
         EXPECT_EQ(endpoint.open(), row.open) << row.name;
         EXPECT_EQ(notices, row.notices) << row.name;
         EXPECT_EQ(endpoint.state(),

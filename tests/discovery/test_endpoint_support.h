@@ -49,16 +49,16 @@ inline std::span<const uint8_t> AsBytes(const std::string& s) {
 struct LoopbackPeer {
     UdpSocket socket;
     LoopbackPeer() {
-        EXPECT_TRUE(socket.Create());
-        EXPECT_TRUE(socket.Bind("127.0.0.1", 0));
+        EXPECT_TRUE(socket.create());
+        EXPECT_TRUE(socket.bind("127.0.0.1", 0));
     }
-    uint16_t Port() const { return socket.LocalPort(); }
+    uint16_t Port() const { return socket.localPort(); }
     void Send(uint16_t port, const std::string& bytes) const {
-        ASSERT_TRUE(socket.SendTo("127.0.0.1", port, AsBytes(bytes)));
+        ASSERT_TRUE(socket.sendTo("127.0.0.1", port, AsBytes(bytes)));
     }
     std::string Take() const {
         std::vector<uint8_t> buffer(65536);
-        const ReceiveResult r = socket.Receive(buffer, 5000);
+        const ReceiveResult r = socket.receive(buffer, 5000);
         EXPECT_EQ(r.status, ReceiveStatus::Ok) << r.message;
         return std::string(buffer.begin(), buffer.begin() + static_cast<long>(r.count));
     }
@@ -178,8 +178,8 @@ template <typename Predicate> bool Eventually(Predicate predicate) {
 class ScopedSyscalls {
 public:
     explicit ScopedSyscalls(const SocketSyscalls& table)
-        : m_previous(SocketSyscalls::Install(&table)) {}
-    ~ScopedSyscalls() { SocketSyscalls::Install(m_previous); }
+        : m_previous(SocketSyscalls::install(&table)) {}
+    ~ScopedSyscalls() { SocketSyscalls::install(m_previous); }
     ScopedSyscalls(const ScopedSyscalls&) = delete;
     ScopedSyscalls& operator=(const ScopedSyscalls&) = delete;
 

@@ -63,23 +63,23 @@ TEST(readDecimal, Rules) {
 
 TEST(Decode, WiredReply) {
     const DeviceInfo d = decodeRecord(Wired());
-    EXPECT_EQ(fieldText(d.DevName), "Lobby");
-    EXPECT_EQ(fieldText(d.IP), "10.0.0.5");
-    EXPECT_EQ(fieldText(d.Mac), "AA:BB:CC:00:00:01");
-    EXPECT_EQ(d.IPMode, 0); // IPMethod 1 is a fixed address
-    EXPECT_EQ(fieldText(d.DevId), "D1");
-    EXPECT_EQ(d.HttpPort.get(), 80);
-    EXPECT_EQ(d.Port2.get(), 80);
-    EXPECT_EQ(d.Port3.get(), 80);
-    EXPECT_EQ(d.Port4.get(), 0);
-    EXPECT_EQ(fieldText(d.DNS0), "1.1.1.1");
-    EXPECT_EQ(fieldText(d.DNS1), "1.0.0.1");
-    EXPECT_EQ(fieldText(d.NetMask), "255.255.255.0");
-    EXPECT_EQ(fieldText(d.GateWay), "10.0.0.1");
-    EXPECT_EQ(fieldText(d.WebVersion), "w1.2");
-    EXPECT_EQ(fieldText(d.AppVersion), "a3.4");
-    EXPECT_EQ(fieldText(d.User), "");
-    EXPECT_EQ(fieldText(d.Password), "");
+    EXPECT_EQ(fieldText(d.devName), "Lobby");
+    EXPECT_EQ(fieldText(d.ip), "10.0.0.5");
+    EXPECT_EQ(fieldText(d.mac), "AA:BB:CC:00:00:01");
+    EXPECT_EQ(d.ipMode, 0); // IPMethod 1 is a fixed address
+    EXPECT_EQ(fieldText(d.devId), "D1");
+    EXPECT_EQ(d.httpPort.get(), 80);
+    EXPECT_EQ(d.port2.get(), 80);
+    EXPECT_EQ(d.port3.get(), 80);
+    EXPECT_EQ(d.port4.get(), 0);
+    EXPECT_EQ(fieldText(d.dns0), "1.1.1.1");
+    EXPECT_EQ(fieldText(d.dns1), "1.0.0.1");
+    EXPECT_EQ(fieldText(d.netMask), "255.255.255.0");
+    EXPECT_EQ(fieldText(d.gateway), "10.0.0.1");
+    EXPECT_EQ(fieldText(d.webVersion), "w1.2");
+    EXPECT_EQ(fieldText(d.appVersion), "a3.4");
+    EXPECT_EQ(fieldText(d.user), "");
+    EXPECT_EQ(fieldText(d.password), "");
     // Little-endian on the wire whatever the host.
     const auto* raw = reinterpret_cast<const uint8_t*>(&d);
     EXPECT_EQ(raw[80], 80);
@@ -116,22 +116,22 @@ TEST(Decode, InterfaceSelection) {
     };
     for (const auto& c : cases) {
         const DeviceInfo d = decodeRecord(c.text);
-        EXPECT_EQ(fieldText(d.IP), c.ip) << c.name;
-        EXPECT_EQ(fieldText(d.Mac), c.mac) << c.name;
-        EXPECT_EQ(d.IPMode, c.mode) << c.name;
+        EXPECT_EQ(fieldText(d.ip), c.ip) << c.name;
+        EXPECT_EQ(fieldText(d.mac), c.mac) << c.name;
+        EXPECT_EQ(d.ipMode, c.mode) << c.name;
     }
 }
 
 TEST(Decode, NumbersBlanksAndLineEnds) {
     DeviceInfo d = decodeRecord("Port:65536\r\n" + kTail);
-    EXPECT_EQ(d.HttpPort.get(), 0);
-    EXPECT_EQ(d.Port2.get(), 0);
+    EXPECT_EQ(d.httpPort.get(), 0);
+    EXPECT_EQ(d.port2.get(), 0);
     d = decodeRecord("Port:65535\r\nDevName: cam \r\n" + kTail);
-    EXPECT_EQ(d.HttpPort.get(), 65535);
-    EXPECT_EQ(fieldText(d.DevName), " cam ");
+    EXPECT_EQ(d.httpPort.get(), 65535);
+    EXPECT_EQ(fieldText(d.devName), " cam ");
     d = decodeRecord("DevName:a\nDevId:b\n");
-    EXPECT_EQ(fieldText(d.DevName), "");
-    EXPECT_EQ(fieldText(d.DevId), "");
+    EXPECT_EQ(fieldText(d.devName), "");
+    EXPECT_EQ(fieldText(d.devId), "");
 }
 
 TEST(Decode, OverlongValuesAreCutInsideTheirField) {
@@ -140,16 +140,16 @@ TEST(Decode, OverlongValuesAreCutInsideTheirField) {
                              "\r\nDevId:" + longText + "\r\nDevName:" + longText +
                              "\r\nAppVersion:" + longText + "\r\n" + kTail;
     const DeviceInfo d = decodeRecord(text);
-    EXPECT_EQ(fieldText(d.IP), std::string(15, 'Z'));
-    EXPECT_EQ(fieldText(d.Mac), std::string(21, 'Z'));
-    EXPECT_EQ(fieldText(d.DevId), std::string(19, 'Z'));
-    EXPECT_EQ(fieldText(d.DevName), std::string(23, 'Z'));
-    EXPECT_EQ(fieldText(d.AppVersion), std::string(23, 'Z'));
-    EXPECT_EQ(fieldText(d.NetMask), ""); // the next field is untouched
-    EXPECT_EQ(d.HttpPort.get(), 0);
-    EXPECT_EQ(d.IPMode, 1);
-    EXPECT_EQ(fieldText(d.WebVersion), "");
-    EXPECT_EQ(fieldText(d.User), "");
+    EXPECT_EQ(fieldText(d.ip), std::string(15, 'Z'));
+    EXPECT_EQ(fieldText(d.mac), std::string(21, 'Z'));
+    EXPECT_EQ(fieldText(d.devId), std::string(19, 'Z'));
+    EXPECT_EQ(fieldText(d.devName), std::string(23, 'Z'));
+    EXPECT_EQ(fieldText(d.appVersion), std::string(23, 'Z'));
+    EXPECT_EQ(fieldText(d.netMask), ""); // the next field is untouched
+    EXPECT_EQ(d.httpPort.get(), 0);
+    EXPECT_EQ(d.ipMode, 1);
+    EXPECT_EQ(fieldText(d.webVersion), "");
+    EXPECT_EQ(fieldText(d.user), "");
 }
 
 TEST(Decode, TwiceGivesIdenticalBytesAndZeroTail) {
@@ -159,8 +159,8 @@ TEST(Decode, TwiceGivesIdenticalBytesAndZeroTail) {
     // Behind each text is zero, so equal values compare equal as whole records.
     DeviceInfo d;
     std::memcpy(&d, b.record.data(), sizeof d);
-    for (std::size_t i = fieldText(d.DevName).size(); i < sizeof d.DevName; ++i) {
-        ASSERT_EQ(d.DevName[i], 0);
+    for (std::size_t i = fieldText(d.devName).size(); i < sizeof d.devName; ++i) {
+        ASSERT_EQ(d.devName[i], 0);
     }
 }
 
@@ -177,7 +177,7 @@ TEST(Decode, DeviceValue) {
     EXPECT_EQ(d.port2, 80);
     EXPECT_EQ(d.port4, 0);
     EXPECT_EQ(d.webVersion, "w1.2");
-    EXPECT_FALSE(d.adapter.Known());
+    EXPECT_FALSE(d.adapter.known());
     // Odd address texts are kept as sent, with no value to use.
     const Device odd =
         decodeSearchReply("CableConnect:1\r\nIP:10.0.0.300\r\nIPMethod:0\r\n" + kTail);

@@ -45,10 +45,10 @@ struct Fault {
 Fault g_socket, g_eventfd, g_setsockopt, g_recvmsg, g_poll, g_close;
 
 SocketSyscalls FaultyTable() {
-    SocketSyscalls t = SocketSyscalls::Default();
+    SocketSyscalls t = SocketSyscalls::system();
     t.socket = [](int d, int ty, int p) { return g_socket.Trip() ? -1 : ::socket(d, ty, p); };
     t.eventfd = [](unsigned v, int f) {
-        return g_eventfd.Trip() ? -1 : SocketSyscalls::Default().eventfd(v, f);
+        return g_eventfd.Trip() ? -1 : SocketSyscalls::system().eventfd(v, f);
     };
     t.setsockopt = [](int fd, int l, int n, const void* v, socklen_t len) {
         return g_setsockopt.Trip() ? -1 : ::setsockopt(fd, l, n, v, len);
@@ -85,7 +85,7 @@ TEST(UdpSocket, ReceivesWhatWasSentWithTheSender) {
     LoopbackPeer a, b;
     a.Send(b.Port(), "hello");
     uint8_t buffer[64] = {};
-    const ReceiveResult r = b.socket.Receive(buffer, 5000);
+    const ReceiveResult r = b.socket.receive(buffer, 5000);
     ASSERT_EQ(r.status, ReceiveStatus::Ok) << r.message;
     EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), r.count), "hello");
     EXPECT_EQ(r.senderAddress, "127.0.0.1");
@@ -106,7 +106,7 @@ TEST(UdpSocket, ReportsTruncatedAndEmptyDatagramsBySize) {
     for (const Row& row : rows) {
         a.Send(b.Port(), std::string(row.size, 'x'));
         std::vector<uint8_t> buffer(1400);
-        const ReceiveResult r = b.socket.Receive(buffer, 5000);
+        const ReceiveResult r = b.socket.receive(buffer, 5000);
         EXPECT_EQ(r.status, row.status) << row.size;
         EXPECT_EQ(r.count, row.count) << row.size;
         EXPECT_EQ(r.wireLength, row.size);
@@ -116,9 +116,9 @@ TEST(UdpSocket, ReportsTruncatedAndEmptyDatagramsBySize) {
 TEST(UdpSocket, ATakenPortFailsToBindWithTheReason) {
     LoopbackPeer holder;
     UdpSocket second;
-    ASSERT_TRUE(second.Create());
-    ASSERT_TRUE(second.EnableBroadcast());
-    const SocketStatus s = second.Bind("127.0.0.1", holder.Port());
+    ASSERT_TRUE(second.create());
+    ASSERT_TRUE(second.enableBroadcast());
+    const SocketStatus s = second.bind("127.0.0.1", holder.Port());
     EXPECT_EQ(s.error, EADDRINUSE);
     EXPECT_NE(s.message.find("127.0.0.1:" + std::to_string(holder.Port())), std::string::npos);
     EXPECT_NE(s.message.find(std::strerror(EADDRINUSE)), std::string::npos);
@@ -126,14 +126,14 @@ TEST(UdpSocket, ATakenPortFailsToBindWithTheReason) {
 
 TEST(UdpSocket, BadAddressesAndClosedSocketsFailWithoutSending) {
     LoopbackPeer a;
-    EXPECT_EQ(a.socket.SendTo("127.0.0.256", 9, AsBytes("x")).error, EINVAL);
-    EXPECT_EQ(a.socket.SendTo("", 9, AsBytes("x")).error, EINVAL);
+    EXPECT_EQ(a.socket.sendTo("127.0.0.256", 9, AsBytes("x")).error, EINVAL);
+    EXPECT_EQ(a.socket.sendTo("", 9, AsBytes("x")).error, EINVAL);
     UdpSocket closed;
-    EXPECT_EQ(closed.Bind("127.0.0.1", 0).error, EBADF);
-    EXPECT_EQ(closed.SendTo("127.0.0.1", a.Port(), AsBytes("x")).error, EBADF);
+    EXPECT_EQ(closed.bind("127.0.0.1", 0).error, EBADF);
+    EXPECT_EQ(closed.sendTo("127.0.0.1", a.Port(), AsBytes("x")).error, EBADF);
     uint8_t buffer[8];
-    EXPECT_EQ(closed.Receive(buffer, 0).status, ReceiveStatus::Error);
-    EXPECT_EQ(a.socket.Receive(buffer, 0).status, ReceiveStatus::TimedOut);
+    EXPECT_EQ(closed.receive(buffer, 0).status, ReceiveStatus::Error);
+    EXPECT_EQ(a.socket.receive(buffer, 0).status, ReceiveStatus::TimedOut);
 }
 
 TEST(UdpSocket, MovingTransfersOwnershipAndDestructionCloses) {
@@ -141,17 +141,17 @@ TEST(UdpSocket, MovingTransfersOwnershipAndDestructionCloses) {
     int fd = -1;
     {
         UdpSocket first;
-        ASSERT_TRUE(first.Create());
-        ASSERT_TRUE(first.Bind("127.0.0.1", 0));
-        fd = first.NativeHandle();
+        ASSERT_TRUE(first.create());
+        ASSERT_TRUE(first.bind("127.0.0.1", 0));
+        fd = first.nativeHandle();
         UdpSocket second(std::move(first));
-        EXPECT_FALSE(first.IsOpen());
+        EXPECT_FALSE(first.isOpen());
         UdpSocket third;
         third = std::move(second);
-        EXPECT_FALSE(second.IsOpen());
-        sender.Send(third.LocalPort(), "moved");
+        EXPECT_FALSE(second.isOpen());
+        sender.Send(third.localPort(), "moved");
         uint8_t buffer[16];
-        EXPECT_EQ(third.Receive(buffer, 5000).status, ReceiveStatus::Ok);
+        EXPECT_EQ(third.receive(buffer, 5000).status, ReceiveStatus::Ok);
         EXPECT_TRUE(IsOpenDescriptor(fd));
     }
     EXPECT_FALSE(IsOpenDescriptor(fd));
@@ -161,14 +161,14 @@ TEST(UdpSocket, WakeReleasesABlockedReceiveAndEveryLaterOne) {
     LoopbackPeer a, b;
     std::thread waker([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        b.socket.Wake();
+        b.socket.wake();
     });
     uint8_t buffer[16];
-    EXPECT_EQ(b.socket.Receive(buffer).status, ReceiveStatus::Woken);
+    EXPECT_EQ(b.socket.receive(buffer).status, ReceiveStatus::Woken);
     waker.join();
     a.Send(b.Port(), "queued"); // a wake-up outranks queued datagrams
-    EXPECT_EQ(b.socket.Receive(buffer).status, ReceiveStatus::Woken);
-    EXPECT_TRUE(b.socket.IsWoken());
+    EXPECT_EQ(b.socket.receive(buffer).status, ReceiveStatus::Woken);
+    EXPECT_TRUE(b.socket.isWoken());
 }
 
 TEST(Ipv4Text, ParsesAndFormats) {
@@ -184,13 +184,13 @@ TEST_F(UdpSocketFaults, InterruptedCallsAreRepeated) {
     a.Send(b.Port(), "one");
     g_recvmsg.Arm(EINTR, 1);
     uint8_t buffer[16];
-    EXPECT_EQ(b.socket.Receive(buffer, 5000).status, ReceiveStatus::Ok);
+    EXPECT_EQ(b.socket.receive(buffer, 5000).status, ReceiveStatus::Ok);
     g_poll.Arm(EINTR, 1);
     std::thread later([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
         a.Send(b.Port(), "two");
     });
-    const ReceiveResult r = b.socket.Receive(buffer, 5000);
+    const ReceiveResult r = b.socket.receive(buffer, 5000);
     later.join();
     EXPECT_EQ(r.status, ReceiveStatus::Ok);
     EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), r.count), "two");
@@ -200,7 +200,7 @@ TEST_F(UdpSocketFaults, ReceiveFailuresCarryErrnoAndText) {
     LoopbackPeer b;
     g_recvmsg.Arm(EIO, 1);
     uint8_t buffer[16];
-    const ReceiveResult r = b.socket.Receive(buffer, 5000);
+    const ReceiveResult r = b.socket.receive(buffer, 5000);
     EXPECT_EQ(r.status, ReceiveStatus::Error);
     EXPECT_EQ(r.error, EIO);
     EXPECT_FALSE(r.message.empty());
@@ -209,20 +209,20 @@ TEST_F(UdpSocketFaults, ReceiveFailuresCarryErrnoAndText) {
 TEST_F(UdpSocketFaults, CreateFailuresLeaveNothingOpen) {
     UdpSocket s;
     g_socket.Arm(EMFILE, 1);
-    EXPECT_EQ(s.Create().error, EMFILE);
-    EXPECT_FALSE(s.IsOpen());
+    EXPECT_EQ(s.create().error, EMFILE);
+    EXPECT_FALSE(s.isOpen());
     g_eventfd.Arm(ENFILE, 1);
     g_close.Arm(0, 0);
-    EXPECT_EQ(s.Create().error, ENFILE);
-    EXPECT_FALSE(s.IsOpen());
+    EXPECT_EQ(s.create().error, ENFILE);
+    EXPECT_FALSE(s.isOpen());
     EXPECT_EQ(g_close.calls, 1); // the datagram socket made before the failure
 }
 
 TEST_F(UdpSocketFaults, ReceiveBufferIsRaisedOnlyAsFarAsAllowed) {
     LoopbackPeer a;
-    const int before = a.socket.RaiseReceiveBuffer(0);
+    const int before = a.socket.raiseReceiveBuffer(0);
     g_setsockopt.Arm(EPERM, -1);
-    EXPECT_EQ(a.socket.RaiseReceiveBuffer(), before); // both ways refused: unchanged, no harm
+    EXPECT_EQ(a.socket.raiseReceiveBuffer(), before); // both ways refused: unchanged, no harm
     g_setsockopt.Arm(0, 0);
-    EXPECT_GT(a.socket.RaiseReceiveBuffer(), before);
+    EXPECT_GT(a.socket.raiseReceiveBuffer(), before);
 }

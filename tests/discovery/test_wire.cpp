@@ -21,18 +21,18 @@ std::string Bytes(const uint8_t* p, int32_t n) {
 
 DeviceInfo SampleRecord() {
     DeviceInfo d = zeroDeviceInfo();
-    setField(d.IP, "192.168.1.88");
-    setField(d.NetMask, "255.255.255.0");
-    setField(d.GateWay, "192.168.1.1");
-    setField(d.DNS0, "8.8.8.8");
-    setField(d.DNS1, "8.8.4.4");
-    d.HttpPort = 8080;
-    setField(d.Mac, "00:11:22:33:44:55");
-    setField(d.DevId, "Z6-000123");
-    d.IPMode = 1;
-    setField(d.DevName, "Front door");
-    setField(d.User, "admin");
-    setField(d.Password, "480271");
+    setField(d.ip, "192.168.1.88");
+    setField(d.netMask, "255.255.255.0");
+    setField(d.gateway, "192.168.1.1");
+    setField(d.dns0, "8.8.8.8");
+    setField(d.dns1, "8.8.4.4");
+    d.httpPort = 8080;
+    setField(d.mac, "00:11:22:33:44:55");
+    setField(d.devId, "Z6-000123");
+    d.ipMode = 1;
+    setField(d.devName, "Front door");
+    setField(d.user, "admin");
+    setField(d.password, "480271");
     return d;
 }
 
@@ -71,8 +71,8 @@ TEST(Frame, OversizedPayloadIsRefusedNotOverrun) {
 // the device sent; settings and an accepted update rewrite only what they name.
 TEST(DeviceRecord, RoundTripSettingsAndAcceptance) {
     DeviceInfo rec = SampleRecord();
-    setField(rec.User, "");
-    setField(rec.Password, "");
+    setField(rec.user, "");
+    setField(rec.password, "");
     Device device = deviceFromRecord(rec);
     EXPECT_EQ(std::memcmp(&rec, device.record.data(), sizeof rec), 0);
     EXPECT_EQ(device.mode, AddressMode::Dhcp); // IPMode 1 as decoded
@@ -81,18 +81,18 @@ TEST(DeviceRecord, RoundTripSettingsAndAcceptance) {
                                "10.0.0.1",          "9.9.9.9",  81};
     const Credentials credentials("admin", "480271");
     const DeviceInfo request = settingsRecord(device, sent, credentials);
-    EXPECT_EQ(request.IPMode, 1); // sent the other way round: 1 is fixed
-    EXPECT_EQ(fieldText(request.IP), "10.1.2.3");
-    EXPECT_EQ(fieldText(request.DNS1), "8.8.4.4"); // the device's own
-    EXPECT_EQ(fieldText(request.Password), "480271");
+    EXPECT_EQ(request.ipMode, 1); // sent the other way round: 1 is fixed
+    EXPECT_EQ(fieldText(request.ip), "10.1.2.3");
+    EXPECT_EQ(fieldText(request.dns1), "8.8.4.4"); // the device's own
+    EXPECT_EQ(fieldText(request.password), "480271");
     // Every byte outside the fields written keeps the device's value.
     struct Range {
         std::size_t offset, size;
     } written[] = {
-        {offsetof(DeviceInfo, IP), 64}, // IP, NetMask, GateWay, DNS0
-        {offsetof(DeviceInfo, HttpPort), 2},
-        {offsetof(DeviceInfo, IPMode), 1},
-        {offsetof(DeviceInfo, User), 49}, // User, Password
+        {offsetof(DeviceInfo, ip), 64}, // IP, NetMask, GateWay, DNS0
+        {offsetof(DeviceInfo, httpPort), 2},
+        {offsetof(DeviceInfo, ipMode), 1},
+        {offsetof(DeviceInfo, user), 49}, // User, Password
     };
     const auto* after = reinterpret_cast<const unsigned char*>(&request);
     for (std::size_t i = 0; i < sizeof(DeviceInfo); ++i) {
@@ -107,19 +107,19 @@ TEST(DeviceRecord, RoundTripSettingsAndAcceptance) {
     // Texts are cut to their field's width.
     const DeviceInfo cut =
         settingsRecord(device, sent, Credentials(std::string(30, 'u'), std::string(30, 'p')));
-    EXPECT_EQ(fieldText(cut.User), std::string(23, 'u'));
-    EXPECT_EQ(fieldText(cut.Password), std::string(24, 'p'));
+    EXPECT_EQ(fieldText(cut.user), std::string(23, 'u'));
+    EXPECT_EQ(fieldText(cut.password), std::string(24, 'p'));
 
     applyAcceptedSettings(device, sent);
     const DeviceInfo stored = recordOf(device);
-    EXPECT_EQ(stored.IPMode, 0); // kept as a reply would decode it
+    EXPECT_EQ(stored.ipMode, 0); // kept as a reply would decode it
     EXPECT_EQ(device.mode, AddressMode::Static);
     EXPECT_EQ(device.ip.value, Ipv4{0x0A010203});
     EXPECT_EQ(device.httpPort, 81);
-    EXPECT_EQ(stored.Port2.get(), 0); // only the HTTP port changes
-    EXPECT_EQ(fieldText(stored.User), "");
-    EXPECT_EQ(fieldText(stored.Password), "");
-    EXPECT_EQ(fieldText(stored.DevName), "Front door");
+    EXPECT_EQ(stored.port2.get(), 0); // only the HTTP port changes
+    EXPECT_EQ(fieldText(stored.user), "");
+    EXPECT_EQ(fieldText(stored.password), "");
+    EXPECT_EQ(fieldText(stored.devName), "Front door");
 }
 
 TEST(SetNetConfig, FullTextByteForByte) {
@@ -138,9 +138,9 @@ TEST(SetNetConfig, FullTextByteForByte) {
 
 TEST(SetNetConfig, AutomaticAddressingAndFieldsWithoutNul) {
     DeviceInfo rec = SampleRecord();
-    rec.IPMode = 0;
-    rec.HttpPort = 65535;
-    std::memset(rec.DevId, 'X', sizeof rec.DevId); // no NUL inside the field
+    rec.ipMode = 0;
+    rec.httpPort = 65535;
+    std::memset(rec.devId, 'X', sizeof rec.devId); // no NUL inside the field
     SetConfigBuffer buf;
     const std::string text(buf.data(), composeSetNetConfig(rec, buf));
     EXPECT_NE(text.find("\r\nIPMethod:0\r\n"), std::string::npos);

@@ -7,6 +7,7 @@
 #include "LabSim.h"
 
 #include "SimDevice.h"
+#include "SimExpectations.h"
 #include "discovery/DiscoveryEndpoint.h"
 
 #include <gtest/gtest.h>
@@ -35,17 +36,17 @@ inline nlohmann::json DeviceJson(const sim::SimDevice& d) {
             {"appVersion", d.appVersion},
             {"user", d.user},
             {"password", d.password},
-            {"onSet", sim::OnSetName(d.onSet)},
+            {"onSet", sim::onSetName(d.onSet)},
             {"restartMs", d.restartMs}};
 }
 
 inline std::string Describe(const DeviceInfo& r) {
     std::ostringstream out;
-    out << "{" << fieldText(r.DevName) << " " << fieldText(r.DevId) << " " << fieldText(r.Mac)
-        << " " << fieldText(r.IP) << "/" << fieldText(r.NetMask) << " gw " << fieldText(r.GateWay)
-        << " dns " << fieldText(r.DNS0) << "," << fieldText(r.DNS1) << " port " << r.HttpPort.get()
-        << "/" << r.Port2.get() << "/" << r.Port3.get() << "/" << r.Port4.get() << " mode "
-        << int(r.IPMode) << " " << fieldText(r.WebVersion) << " " << fieldText(r.AppVersion) << "}";
+    out << "{" << fieldText(r.devName) << " " << fieldText(r.devId) << " " << fieldText(r.mac)
+        << " " << fieldText(r.ip) << "/" << fieldText(r.netMask) << " gw " << fieldText(r.gateway)
+        << " dns " << fieldText(r.dns0) << "," << fieldText(r.dns1) << " port " << r.httpPort.get()
+        << "/" << r.port2.get() << "/" << r.port3.get() << "/" << r.port4.get() << " mode "
+        << int(r.ipMode) << " " << fieldText(r.webVersion) << " " << fieldText(r.appVersion) << "}";
     return out.str();
 }
 

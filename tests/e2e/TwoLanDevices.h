@@ -18,7 +18,7 @@ namespace ondrel::lab {
 inline std::vector<sim::SimDevice> OfficeDevices() {
     std::vector<sim::SimDevice> d;
     for (std::size_t i = 0; i < 3; ++i) {
-        d.push_back(sim::SimDevice::Generated(i));
+        d.push_back(sim::SimDevice::generated(i));
     }
     d[0].ip = "10.77.0.21";
     d[0].mask = "255.255.255.0";
@@ -26,7 +26,7 @@ inline std::vector<sim::SimDevice> OfficeDevices() {
 }
 
 inline std::vector<sim::SimDevice> LanBCameras() {
-    std::vector<sim::SimDevice> d(2, sim::SimDevice::Generated(0));
+    std::vector<sim::SimDevice> d(2, sim::SimDevice::generated(0));
     const char* names[] = {"Switch cam", "Factory cam"};
     const char* ips[] = {"192.168.1.64", "192.168.0.64"};
     for (std::size_t i = 0; i < d.size(); ++i) {

@@ -120,7 +120,7 @@ inline CliRun RunCli(std::vector<std::string> args, const std::string& input = "
 inline std::vector<sim::SimDevice> CliDevices() {
     std::vector<sim::SimDevice> d;
     for (std::size_t i = 0; i < 6; ++i) {
-        d.push_back(sim::SimDevice::Generated(i));
+        d.push_back(sim::SimDevice::generated(i));
         d[i].user = "admin";
         d[i].password = "pw-" + std::to_string(i) + "-Zq8";
         d[i].restartMs = 300;

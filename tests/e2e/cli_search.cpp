@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "SimExpectations.h"
 #include "discovery/DeviceRecord.h"
 
 #include <arpa/inet.h>
@@ -24,7 +25,7 @@ constexpr const char* kAdapter = "v0";
 
 // The device the tool must hold for a simulated one.
 Device Expected(const sim::SimDevice& d) {
-    return deviceFromRecord(d.ExpectedRecord());
+    return deviceFromRecord(expectedRecord(d));
 }
 
 // Whether ip lies in v0's subnet, 10.77.0.0/24.

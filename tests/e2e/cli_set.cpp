@@ -1,6 +1,6 @@
 // ondrel-cli set against simulated devices that accept, refuse or stay silent, with and
-// without --verify; the bytes that reach the device; and the password kept out of every
-// output.
+// without --verify; the bytes that reach the device; the password kept out of every output;
+// and settings a device has already, which set and assign leave unsent.
 
 #include "cli_lab.h"
 
@@ -157,4 +157,44 @@ TEST_F(CliSet, VerifyOfASilentDeviceShowsWhatDiffers) {
     EXPECT_EQ(run.exitCode, 4) << run;
     EXPECT_EQ(run.out, "");
     EXPECT_NE(run.err.find("HttpPort: sent 81, the device reports 80"), std::string::npos) << run;
+}
+
+TEST_F(CliSet, SettingsTheDeviceHasAlreadyAreNotSent) {
+    StartSim();
+    const CliRun same = Set(0, {"--ip", devices[0].ip, "--port", "80"});
+    ASSERT_EQ(same.exitCode, 0) << same;
+    EXPECT_EQ(same.out, "The device reports these settings already: nothing was sent.\n");
+    // A dry run reads no password.
+    const CliRun dry = Checked(
+        RunCli({"set", "--mac", devices[0].mac, "--port", "81", "--dry-run", "--format", "csv"}));
+    ASSERT_EQ(dry.exitCode, 0) << dry;
+    EXPECT_NE(dry.out.find(",10.77.0.21,10.77.0.21,planned\n"), std::string::npos) << dry;
+    EXPECT_EQ(Count(LogBeforeMarker(), "setconfig"), 0u);
+}
+
+TEST_F(CliSet, AnAssignRunAgainSendsNothing) {
+    StartSim();
+    // The lobby holds the range's first address already; the other gets the next.
+    std::vector<std::string> assign = {"assign", "--mac", devices[0].mac, "--mac", devices[5].mac};
+    for (const char* arg :
+         {"--first", "10.77.0.21", "--mask", "255.255.255.0", "--wait", "0.5", "--format", "json",
+          "--password-stdin", "--yes", "--verify", "--restart-wait", "1"}) {
+        assign.push_back(arg);
+    }
+    const CliRun first =
+        Checked(RunCli(assign, Password(devices[5]), {}, std::chrono::seconds(60)));
+    ASSERT_EQ(first.exitCode, 0) << first;
+    const Json done = Json::parse(first.out);
+    EXPECT_EQ(done["devices"][0]["Result"], "unchanged") << first;
+    EXPECT_EQ(done["devices"][1]["Result"], "verified") << first;
+    EXPECT_EQ(done["changed"], true);
+
+    const CliRun again = Checked(RunCli(assign, "", {}, std::chrono::seconds(60)));
+    ASSERT_EQ(again.exitCode, 0) << again;
+    const Json unchanged = Json::parse(again.out);
+    for (const Json& d : unchanged["devices"]) {
+        EXPECT_EQ(d["Result"], "unchanged") << again;
+    }
+    EXPECT_EQ(unchanged["changed"], false);
+    EXPECT_EQ(Count(LogBeforeMarker(), "setconfig"), 1u);
 }

@@ -3,6 +3,7 @@
 
 #include "EndpointLab.h"
 
+#include "SimExpectations.h"
 #include "discovery/DeviceRecord.h"
 #include "discovery/ReplyParser.h"
 
@@ -42,13 +43,13 @@ NetworkSettings Settings(const Device& d, const char* ip, uint16_t port) {
 }
 
 Device AsListed(const SimDevice& d) {
-    return deviceFromRecord(d.ExpectedRecord());
+    return deviceFromRecord(expectedRecord(d));
 }
 
 std::vector<SimDevice> Behaviours() {
     std::vector<SimDevice> devices;
     for (std::size_t i = 0; i < 3; ++i) {
-        devices.push_back(SimDevice::Generated(i));
+        devices.push_back(SimDevice::generated(i));
         devices.back().password = "secret";
     }
     devices[1].onSet = OnSet::Refuse;
@@ -59,9 +60,9 @@ std::vector<SimDevice> Behaviours() {
 } // namespace
 
 TEST_F(EndpointLab, RequestsArriveByteForByte) {
-    const std::vector<SimDevice> devices = {SimDevice::Generated(0), SimDevice::Generated(1)};
+    const std::vector<SimDevice> devices = {SimDevice::generated(0), SimDevice::generated(1)};
     StartSim(devices, {"--restart-ms", "50"});
-    const DeviceInfo record = devices[1].ExpectedRecord();
+    const DeviceInfo record = expectedRecord(devices[1]);
     const Device device = AsListed(devices[1]);
 
     ASSERT_TRUE(endpoint.sendSearch());
@@ -151,7 +152,7 @@ TEST_F(EndpointLab, AcceptedDeviceRestartsAndReturnsWithItsNewSettings) {
     ASSERT_EQ(during.size(), 1u);
     if (during[0]["restarting"] == 1) {
         EXPECT_TRUE(SameRecords(events.Records(),
-                                {devices[1].ExpectedRecord(), devices[2].ExpectedRecord()}));
+                                {expectedRecord(devices[1]), expectedRecord(devices[2])}));
     } // else the machine was too slow to search within the restart: nothing to check here
 
     SimDevice changed = devices[0];
@@ -166,7 +167,6 @@ TEST_F(EndpointLab, AcceptedDeviceRestartsAndReturnsWithItsNewSettings) {
             return events.Records().size() == 3;
         },
         std::chrono::seconds(5)));
-    EXPECT_TRUE(
-        SameRecords(events.Records(), {changed.ExpectedRecord(), devices[1].ExpectedRecord(),
-                                       devices[2].ExpectedRecord()}));
+    EXPECT_TRUE(SameRecords(events.Records(), {expectedRecord(changed), expectedRecord(devices[1]),
+                                               expectedRecord(devices[2])}));
 }

@@ -2,6 +2,7 @@
 // holds it, and neither faulty datagrams nor repeats hide a device.
 
 #include "EndpointLab.h"
+#include "SimExpectations.h"
 
 using namespace ondrel;
 using namespace ondrel::lab;
@@ -12,7 +13,7 @@ namespace {
 std::vector<SimDevice> Assorted() {
     std::vector<SimDevice> devices;
     for (std::size_t i = 0; i < 6; ++i) {
-        devices.push_back(SimDevice::Generated(i));
+        devices.push_back(SimDevice::generated(i));
     }
     devices[0].name = "Gate north";
     devices[0].httpPort = 8080;
@@ -32,7 +33,7 @@ std::vector<DeviceInfo> Expected(const std::vector<SimDevice>& devices, int copi
     std::vector<DeviceInfo> out;
     for (const SimDevice& d : devices) {
         for (int i = 0; i < copies; ++i) {
-            out.push_back(d.ExpectedRecord());
+            out.push_back(expectedRecord(d));
         }
     }
     return out;
@@ -59,7 +60,7 @@ TEST_F(EndpointLab, ManyDevicesAllArrive) {
     events.WaitFor(kCount);
     std::vector<DeviceInfo> want;
     for (std::size_t i = 0; i < kCount; ++i) {
-        want.push_back(SimDevice::Generated(i).ExpectedRecord());
+        want.push_back(expectedRecord(SimDevice::generated(i)));
     }
     EXPECT_TRUE(SameRecords(events.Records(), want));
 }

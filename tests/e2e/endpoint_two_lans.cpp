@@ -6,6 +6,7 @@
 
 #include "EndpointLab.h"
 
+#include "SimExpectations.h"
 #include "TwoLanDevices.h"
 #include "discovery/DeviceRecord.h"
 
@@ -113,10 +114,10 @@ TEST_F(EndpointTwoLans, EveryDeviceIsHeardOnItsOwnLansAdapter) {
         SCOPED_TRACE(w.device.name);
         ASSERT_EQ(got.count(w.device.mac), 1u);
         const Heard& h = got.at(w.device.mac);
-        EXPECT_TRUE(SameRecords({h.record}, {w.device.ExpectedRecord()}));
+        EXPECT_TRUE(SameRecords({h.record}, {expectedRecord(w.device)}));
         EXPECT_EQ(h.adapter.name, w.adapter);
-        EXPECT_EQ(h.adapter.SubnetText(), w.subnet);
-        EXPECT_EQ(h.adapter.Contains(fieldText(h.record.IP)), w.inside);
+        EXPECT_EQ(h.adapter.subnetText(), w.subnet);
+        EXPECT_EQ(h.adapter.contains(fieldText(h.record.ip)), w.inside);
     }
     EXPECT_EQ(Count(lanA, "search"), 1u);
     EXPECT_EQ(Count(lanB, "search"), 1u);

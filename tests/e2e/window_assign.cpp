@@ -104,7 +104,7 @@ TEST_F(WindowAssignLab, TwentyFourCamerasAtOneAddressEachGetTheirOwnAndAreVerifi
     deps.timers = TimerPeriods{1500, 30, 20};
     window = std::make_unique<MainWindow>(QStringLiteral("lab"), std::move(deps));
     window->show();
-    ASSERT_EQ(window->endpoint().boundPort(), 9003);
+    ASSERT_EQ(window->session().endpoint().boundPort(), 9003);
     window->search();
     ASSERT_TRUE(QTest::qWaitFor([&] { return window->devices().rowCount() == 27; }, 5000));
     std::map<std::string, std::string> before = Listed();

@@ -10,6 +10,7 @@
 #include "IpAddressControl.h"
 #include "ListColumns.h"
 #include "MainWindow.h"
+#include "SimExpectations.h"
 
 #include <QAction>
 #include <QApplication>
@@ -92,7 +93,7 @@ protected:
         deps.prompter = prompter;
         deps.settingsFile = files.filePath(QStringLiteral("settings.ini"));
         dialog = std::make_unique<MainWindow>(QStringLiteral("lab"), deps);
-        ASSERT_EQ(dialog->endpoint().boundPort(), kToolPort);
+        ASSERT_EQ(dialog->session().endpoint().boundPort(), kToolPort);
         dialog->show();
         QApplication::setActiveWindow(dialog.get());
         ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get(), 2000));
@@ -132,23 +133,23 @@ protected:
     }
     // The form shows d as the search reply reported it.
     void ExpectForm(const SimDevice& d) {
-        const DeviceInfo r = d.ExpectedRecord();
+        const DeviceInfo r = expectedRecord(d);
         auto q = [](std::string_view s) {
             return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
         };
-        EXPECT_EQ(Text("deviceNameEdit"), q(fieldText(r.DevName)));
-        EXPECT_EQ(Text("deviceIpEdit"), q(fieldText(r.IP)));
-        EXPECT_EQ(Text("deviceMaskEdit"), q(fieldText(r.NetMask)));
-        EXPECT_EQ(Text("deviceGatewayEdit"), q(fieldText(r.GateWay)));
-        EXPECT_EQ(Text("deviceDnsEdit"), q(fieldText(r.DNS0)));
-        EXPECT_EQ(Text("sysFirmwareEdit"), q(fieldText(r.AppVersion)));
-        EXPECT_EQ(Text("appFirmwareEdit"), q(fieldText(r.WebVersion)));
+        EXPECT_EQ(Text("deviceNameEdit"), q(fieldText(r.devName)));
+        EXPECT_EQ(Text("deviceIpEdit"), q(fieldText(r.ip)));
+        EXPECT_EQ(Text("deviceMaskEdit"), q(fieldText(r.netMask)));
+        EXPECT_EQ(Text("deviceGatewayEdit"), q(fieldText(r.gateway)));
+        EXPECT_EQ(Text("deviceDnsEdit"), q(fieldText(r.dns0)));
+        EXPECT_EQ(Text("sysFirmwareEdit"), q(fieldText(r.appVersion)));
+        EXPECT_EQ(Text("appFirmwareEdit"), q(fieldText(r.webVersion)));
         EXPECT_EQ(Text("httpPortSpin"), QString::number(d.httpPort));
         EXPECT_EQ(qobject_cast<QCheckBox*>(Named(*dialog, "autoIpCheck"))->isChecked(), d.dhcp);
     }
     // The hex of the three queries that name d, in the order they must be sent.
     static std::vector<std::string> QueryHex(const SimDevice& d) {
-        const DeviceInfo r = d.ExpectedRecord();
+        const DeviceInfo r = expectedRecord(d);
         std::vector<std::string> out;
         for (const uint16_t command : {kCmdQuery1, kCmdQuery2, kCmdQuery3}) {
             char header[32];
@@ -181,7 +182,7 @@ protected:
 std::vector<SimDevice> Devices(std::size_t count) {
     std::vector<SimDevice> out;
     for (std::size_t i = 0; i < count; ++i) {
-        out.push_back(SimDevice::Generated(i));
+        out.push_back(SimDevice::generated(i));
     }
     return out;
 }
@@ -196,9 +197,9 @@ TEST_F(WindowSearchLab, F3ListsEveryDeviceInArrivalOrder) {
     OpenWindow();
     Search(static_cast<int>(devices.size()));
     for (int row = 0; row < Rows(); ++row) {
-        const DeviceInfo r = devices[static_cast<std::size_t>(row)].ExpectedRecord();
+        const DeviceInfo r = expectedRecord(devices[static_cast<std::size_t>(row)]);
         EXPECT_EQ(Cell(row, 0), QString::number(row));
-        EXPECT_EQ(Cell(row, 1).toStdString(), fieldText(r.DevName));
+        EXPECT_EQ(Cell(row, 1).toStdString(), fieldText(r.devName));
         EXPECT_EQ(Cell(row, 2).toStdString(), devices[static_cast<std::size_t>(row)].mac);
     }
     EXPECT_EQ(qobject_cast<QLabel*>(Named(*dialog, "deviceCountLabel"))->text(),

@@ -48,7 +48,7 @@ protected:
         deps.prompter = prompter;
         deps.settingsFile = settings.filePath(QStringLiteral("settings.ini"));
         dialog = std::make_unique<MainWindow>(QStringLiteral("lab"), deps);
-        ASSERT_EQ(dialog->endpoint().boundPort(), kToolPort);
+        ASSERT_EQ(dialog->session().endpoint().boundPort(), kToolPort);
         dialog->show();
     }
     void TearDown() override { dialog.reset(); }

@@ -92,7 +92,7 @@ protected:
         dialog = std::make_unique<MainWindow>(QStringLiteral("lab"), std::move(deps));
         bar = qobject_cast<QProgressBar*>(Named(*dialog, "restartBar"));
         dialog->show();
-        ASSERT_EQ(dialog->endpoint().boundPort(), 9003);
+        ASSERT_EQ(dialog->session().endpoint().boundPort(), 9003);
     }
 
     void SearchAndSelect() {

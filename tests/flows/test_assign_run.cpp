@@ -36,13 +36,16 @@ Device Found(int n, bool taken) {
 } // namespace
 
 // Each step: 's' send the next, 'a' accepted, 'r' refused, 'x' the wait runs out, 'f' the
-// send fails, 'c' cancel. Then the verify search finds the listed devices.
+// send fails, 'c' cancel. Then the verify search finds the listed devices. A 'u' in unchanged
+// marks a device the plan found at its settings already.
 TEST(AssignRun, OneDeviceAtATimeWithLateAnswersAndVerification) {
     struct Case {
         const char* name;
         const char* steps;
         std::vector<std::pair<int, bool>> found; // device, whether it took its settings
         std::vector<AssignStatus> want;
+        const char* unchanged = "---";
+        bool changed = true;
     } cases[] = {
         {"all accepted and verified",
          "sasasa",
@@ -80,10 +83,36 @@ TEST(AssignRun, OneDeviceAtATimeWithLateAnswersAndVerification) {
          "sfsasa",
          {{2, true}, {3, true}},
          {AssignStatus::NotSent, AssignStatus::Verified, AssignStatus::Verified}},
+        {"an unchanged device is passed over",
+         "sasa",
+         {{1, true}, {2, true}, {3, true}},
+         {AssignStatus::Verified, AssignStatus::Unchanged, AssignStatus::Verified},
+         "-u-"},
+        {"unchanged, then found otherwise or not at all; the only send failed",
+         "sf",
+         {{1, false}},
+         {AssignStatus::NotVerified, AssignStatus::Missing, AssignStatus::NotSent},
+         "uu-",
+         false},
+        {"nothing to send",
+         "",
+         {{1, true}, {2, true}, {3, true}},
+         {AssignStatus::Unchanged, AssignStatus::Unchanged, AssignStatus::Unchanged},
+         "uuu",
+         false},
+        {"a cancel leaves the unchanged as they are",
+         "sac",
+         {{1, true}, {2, true}},
+         {AssignStatus::Verified, AssignStatus::Unchanged, AssignStatus::NotSent},
+         "-u-"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        AssignRun run({Planned(1), Planned(2), Planned(3)});
+        std::vector<PlannedDevice> plan = {Planned(1), Planned(2), Planned(3)};
+        for (std::size_t i = 0; i < plan.size(); ++i) {
+            plan[i].unchanged = c.unchanged[i] == 'u';
+        }
+        AssignRun run(plan);
         bool unanswered = false;
         for (const char* step = c.steps; *step != '\0'; ++step) {
             switch (*step) {
@@ -110,6 +139,7 @@ TEST(AssignRun, OneDeviceAtATimeWithLateAnswersAndVerification) {
         }
         EXPECT_FALSE(run.next());
         EXPECT_EQ(run.phase(), AssignRun::Phase::Done);
+        EXPECT_EQ(run.changed(), c.changed);
         std::vector<Device> found;
         for (const auto& [n, taken] : c.found) {
             found.push_back(Found(n, taken));

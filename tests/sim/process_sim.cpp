@@ -5,6 +5,7 @@
 #include "discovery/DeviceRecord.h"
 
 #include "SimDevice.h"
+#include "SimExpectations.h"
 #include "discovery/Protocol.h"
 #include "discovery/ReplyParser.h"
 #include "discovery/UdpSocket.h"
@@ -32,14 +33,14 @@ std::vector<std::string> Loopback(std::vector<std::string> more) {
 
 UdpSocket LoopbackSocket() {
     UdpSocket s;
-    EXPECT_TRUE(s.Create());
-    EXPECT_TRUE(s.Bind("127.0.0.1", 0));
+    EXPECT_TRUE(s.create());
+    EXPECT_TRUE(s.bind("127.0.0.1", 0));
     return s;
 }
 
 void SendSearch(const UdpSocket& s, uint16_t port) {
     const auto* text = reinterpret_cast<const uint8_t*>(kSearchText.data());
-    ASSERT_TRUE(s.SendTo("127.0.0.1", port, {text, kSearchText.size()}));
+    ASSERT_TRUE(s.sendTo("127.0.0.1", port, {text, kSearchText.size()}));
 }
 
 // Datagrams until none arrives for quiet.
@@ -47,7 +48,7 @@ std::vector<std::string> Drain(const UdpSocket& s, std::chrono::milliseconds qui
     std::vector<std::string> out;
     std::vector<uint8_t> buffer(4096);
     for (;;) {
-        const ReceiveResult r = s.Receive(buffer, static_cast<int>(quiet.count()));
+        const ReceiveResult r = s.receive(buffer, static_cast<int>(quiet.count()));
         if (r.status != ReceiveStatus::Ok && r.status != ReceiveStatus::Empty) {
             return out;
         }
@@ -61,7 +62,7 @@ TEST(SimProcess, BadStartsExitWithTheirCode) {
     LabSim files;
     const std::string badJson = files.WriteConfig(nlohmann::json::array(), "empty.json");
     UdpSocket taken = LoopbackSocket();
-    const std::string takenPort = std::to_string(taken.LocalPort());
+    const std::string takenPort = std::to_string(taken.localPort());
     const struct {
         const char* name;
         std::vector<std::string> args;
@@ -89,12 +90,12 @@ TEST(SimProcess, AnswersTheSenderWithEveryDevice) {
     ASSERT_EQ(replies.size(), 5u);
     for (std::size_t i = 0; i < replies.size(); ++i) {
         EXPECT_TRUE(
-            sameRecord(decodeRecord(replies[i]), sim::SimDevice::Generated(i).ExpectedRecord()))
+            sameRecord(decodeRecord(replies[i]), expectedRecord(sim::SimDevice::generated(i))))
             << i;
     }
     const auto log = sim.WaitForLog("search", 1);
     ASSERT_EQ(log.size(), 1u);
-    EXPECT_EQ(log[0]["from"], "127.0.0.1:" + std::to_string(tool.LocalPort()));
+    EXPECT_EQ(log[0]["from"], "127.0.0.1:" + std::to_string(tool.localPort()));
     EXPECT_EQ(sim.Stop(), 0);
 }
 
@@ -103,7 +104,7 @@ TEST(SimProcess, ReplyPortRedirectsTheAnswers) {
     const UdpSocket tool = LoopbackSocket();
     const UdpSocket elsewhere = LoopbackSocket();
     ASSERT_EQ(sim.Start(Loopback(
-                  {"--devices", "2", "--reply-port", std::to_string(elsewhere.LocalPort())})),
+                  {"--devices", "2", "--reply-port", std::to_string(elsewhere.localPort())})),
               "");
     SendSearch(tool, sim.Port());
     EXPECT_EQ(Drain(elsewhere).size(), 2u);

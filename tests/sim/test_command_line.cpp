@@ -15,7 +15,7 @@ using Args = std::vector<std::string>;
 }
 
 TEST(SimCommandLine, Accepted) {
-    const ParsedOptions p = SimCommandLine::Parse({"--devices",
+    const ParsedOptions p = SimCommandLine::parse({"--devices",
                                                    "12",
                                                    "--listen-port=0",
                                                    "--bind",
@@ -52,22 +52,22 @@ TEST(SimCommandLine, Accepted) {
     EXPECT_EQ(o.delayMs, 15u);
     EXPECT_EQ(o.maxSearches, 1u);
 
-    const ParsedOptions burst = SimCommandLine::Parse({"--burst", "10000"});
+    const ParsedOptions burst = SimCommandLine::parse({"--burst", "10000"});
     EXPECT_TRUE(burst.options.burst);
     EXPECT_EQ(burst.options.devices, 10000u);
-    EXPECT_EQ(SimCommandLine::Parse({"--config", "x.json"}).options.configFile, "x.json");
+    EXPECT_EQ(SimCommandLine::parse({"--config", "x.json"}).options.configFile, "x.json");
     // Decimal, whatever the leading zeros: "010" is not octal.
-    EXPECT_EQ(SimCommandLine::Parse({"--devices", "010"}).options.devices, 10u);
-    EXPECT_EQ(SimCommandLine::Parse({"--max-searches", "3"}).options.maxSearches, 3u);
+    EXPECT_EQ(SimCommandLine::parse({"--devices", "010"}).options.devices, 10u);
+    EXPECT_EQ(SimCommandLine::parse({"--max-searches", "3"}).options.maxSearches, 3u);
     const ParsedOptions same =
-        SimCommandLine::Parse({"--devices", "40", "--same-ip", "192.168.0.64"});
+        SimCommandLine::parse({"--devices", "40", "--same-ip", "192.168.0.64"});
     EXPECT_EQ(same.error, "");
     EXPECT_EQ(same.options.sameIp, "192.168.0.64");
     EXPECT_EQ(same.options.devices, 40u);
-    EXPECT_EQ(SimCommandLine::Parse({"--burst", "5", "--same-ip", "10.0.0.9"}).options.sameIp,
+    EXPECT_EQ(SimCommandLine::parse({"--burst", "5", "--same-ip", "10.0.0.9"}).options.sameIp,
               "10.0.0.9");
 
-    const SimOptions defaults = SimCommandLine::Parse({}).options;
+    const SimOptions defaults = SimCommandLine::parse({}).options;
     EXPECT_EQ(defaults.devices, 1u);
     EXPECT_EQ(defaults.listenPort, 9002);
     EXPECT_EQ(defaults.replyTo, "255.255.255.255");
@@ -110,14 +110,14 @@ TEST(SimCommandLine, Refused) {
         {{"devices"}, "unexpected argument \"devices\""},
     };
     for (const Case& c : cases) {
-        const ParsedOptions p = SimCommandLine::Parse(c.args);
+        const ParsedOptions p = SimCommandLine::parse(c.args);
         EXPECT_NE(p.error.find(c.error), std::string::npos) << c.args[0] << " -> " << p.error;
     }
 }
 
 // The manual page is written from this text.
 TEST(SimCommandLine, HelpNamesEveryOption) {
-    const ParsedOptions help = SimCommandLine::Parse({"-h"});
+    const ParsedOptions help = SimCommandLine::parse({"-h"});
     EXPECT_EQ(help.error, "");
     for (const char* option :
          {"--devices", "--config",     "--burst",   "--same-ip",      "--listen-port",
@@ -126,5 +126,5 @@ TEST(SimCommandLine, HelpNamesEveryOption) {
           "--log",     "--ready",      "--help",    "--version",      "Exit status"}) {
         EXPECT_NE(help.text.find(option), std::string::npos) << option;
     }
-    EXPECT_EQ(SimCommandLine::Parse({"--version"}).text.rfind("ondrel-sim ", 0), 0u);
+    EXPECT_EQ(SimCommandLine::parse({"--version"}).text.rfind("ondrel-sim ", 0), 0u);
 }

@@ -1,4 +1,5 @@
 #include "DeviceConfigLoader.h"
+#include "SimExpectations.h"
 
 #include <gtest/gtest.h>
 
@@ -48,7 +49,7 @@ TEST(DeviceConfigLoader, Errors) {
         {"[{}, {\"wifi\": \"yes\"}]", "devices[1].wifi"},
     };
     for (const Case& c : cases) {
-        const LoadResult r = DeviceConfigLoader::LoadText(c.text, "lab.json");
+        const LoadResult r = DeviceConfigLoader::loadText(c.text, "lab.json");
         EXPECT_FALSE(r.ok()) << c.text;
         EXPECT_TRUE(r.devices.empty()) << c.text;
         EXPECT_EQ(r.error.rfind("lab.json: ", 0), 0u) << r.error;
@@ -57,7 +58,7 @@ TEST(DeviceConfigLoader, Errors) {
 }
 
 TEST(DeviceConfigLoader, MissingKeysTakeTheGeneratedValues) {
-    const LoadResult r = DeviceConfigLoader::LoadText(
+    const LoadResult r = DeviceConfigLoader::loadText(
         R"({"devices": [{"name": "Gate"}, {"devId": "X1", "wifi": true, "dhcp": false,
             "mac": "aa:bb:cc:dd:ee:ff", "ip": "192.168.1.20", "mask": "255.255.255.0",
             "gateway": "", "dns0": "192.168.1.1", "dns1": "", "httpPort": 8080,
@@ -66,13 +67,13 @@ TEST(DeviceConfigLoader, MissingKeysTakeTheGeneratedValues) {
         "inline");
     ASSERT_TRUE(r.ok()) << r.error;
     ASSERT_EQ(r.devices.size(), 2u);
-    SimDevice first = SimDevice::Generated(0);
+    SimDevice first = SimDevice::generated(0);
     first.name = "Gate";
-    EXPECT_TRUE(sameRecord(r.devices[0].ExpectedRecord(), first.ExpectedRecord()));
+    EXPECT_TRUE(sameRecord(expectedRecord(r.devices[0]), expectedRecord(first)));
     EXPECT_EQ(r.devices[0].password, "admin");
 
     const SimDevice& d = r.devices[1];
-    EXPECT_EQ(d.name, SimDevice::Generated(1).name);
+    EXPECT_EQ(d.name, SimDevice::generated(1).name);
     EXPECT_EQ(d.devId, "X1");
     EXPECT_TRUE(d.wifi);
     EXPECT_FALSE(d.dhcp);
@@ -87,13 +88,13 @@ TEST(DeviceConfigLoader, MissingKeysTakeTheGeneratedValues) {
 }
 
 TEST(DeviceConfigLoader, Files) {
-    const LoadResult missing = DeviceConfigLoader::LoadFile("/nonexistent/devices.json");
+    const LoadResult missing = DeviceConfigLoader::loadFile("/nonexistent/devices.json");
     EXPECT_NE(missing.error.find("/nonexistent/devices.json: cannot open"), std::string::npos)
         << missing.error;
 
     const std::string path = ::testing::TempDir() + "ondrel_sim_devices.json";
     std::ofstream(path) << "[{\"name\": \"From file\"}, {}]";
-    const LoadResult r = DeviceConfigLoader::LoadFile(path);
+    const LoadResult r = DeviceConfigLoader::loadFile(path);
     std::remove(path.c_str());
     ASSERT_TRUE(r.ok()) << r.error;
     ASSERT_EQ(r.devices.size(), 2u);

@@ -4,6 +4,7 @@
 #include "ReplyComposer.h"
 #include "discovery/DeviceRecord.h"
 
+#include "SimExpectations.h"
 #include "discovery/Protocol.h"
 #include "discovery/ReplyParser.h"
 
@@ -23,18 +24,18 @@ struct Named {
 };
 
 SimDevice With(std::size_t index, void (*change)(SimDevice&)) {
-    SimDevice d = SimDevice::Generated(index);
+    SimDevice d = SimDevice::generated(index);
     change(d);
     return d;
 }
 
 std::vector<Named> Devices() {
     return {
-        {"wired fixed", SimDevice::Generated(0)},
-        {"wired dhcp", SimDevice::Generated(2)},
-        {"wifi fixed", SimDevice::Generated(3)},
-        {"wifi dhcp", SimDevice::Generated(11)},
-        {"last generated", SimDevice::Generated(SimDevice::kMaxGenerated - 1)},
+        {"wired fixed", SimDevice::generated(0)},
+        {"wired dhcp", SimDevice::generated(2)},
+        {"wifi fixed", SimDevice::generated(3)},
+        {"wifi dhcp", SimDevice::generated(11)},
+        {"last generated", SimDevice::generated(SimDevice::kMaxGenerated - 1)},
         {"full-width texts", With(0,
                                   [](SimDevice& d) {
                                       d.name = std::string(23, 'N');
@@ -65,24 +66,24 @@ TEST(ReplyComposer, EveryReplyDecodesToTheDevice) {
     for (const auto& [name, device] : Devices()) {
         for (uint64_t uptime :
              {uint64_t{0}, uint64_t{86400}, uint64_t{9999999999999999999u}, UINT64_MAX}) {
-            const std::string reply = ReplyComposer::SearchReply(device, uptime);
+            const std::string reply = ReplyComposer::searchReply(device, uptime);
             SCOPED_TRACE(std::string(name) + ", uptime " + std::to_string(uptime));
             EXPECT_TRUE(passesTailTest(reply));
             EXPECT_EQ(classifyReply(reply).kind, ReplyKind::SearchReply);
             EXPECT_LT(reply.size(), kReceiveBufferSize);
             const DeviceInfo decoded = decodeRecord(reply);
-            const DeviceInfo expected = device.ExpectedRecord();
+            const DeviceInfo expected = expectedRecord(device);
             EXPECT_TRUE(sameRecord(decoded, expected))
-                << "IP " << fieldText(decoded.IP) << " / " << fieldText(expected.IP) << ", Mac "
-                << fieldText(decoded.Mac) << " / " << fieldText(expected.Mac) << ", IPMode "
-                << int(decoded.IPMode) << " / " << int(expected.IPMode) << ", DevName "
-                << fieldText(decoded.DevName) << " / " << fieldText(expected.DevName);
+                << "IP " << fieldText(decoded.ip) << " / " << fieldText(expected.ip) << ", Mac "
+                << fieldText(decoded.mac) << " / " << fieldText(expected.mac) << ", IPMode "
+                << int(decoded.ipMode) << " / " << int(expected.ipMode) << ", DevName "
+                << fieldText(decoded.devName) << " / " << fieldText(expected.devName);
         }
     }
 }
 
 TEST(ReplyComposer, ReplyIsCleanlyFramed) {
-    const std::string reply = ReplyComposer::SearchReply(SimDevice::Generated(0), 5);
+    const std::string reply = ReplyComposer::searchReply(SimDevice::generated(0), 5);
     EXPECT_NE(reply.rfind("IP:", 0), 0u); // the address key must not open the text
     ASSERT_GE(reply.size(), 4u);
     EXPECT_EQ(reply.substr(reply.size() - 4), "\r\n\r\n");
@@ -101,7 +102,7 @@ TEST(ReplyComposer, ReplyIsCleanlyFramed) {
 
 TEST(ReplyComposer, SetResultsClassifyAsTheirResult) {
     for (bool accepted : {true, false}) {
-        const ReplyClass c = classifyReply(ReplyComposer::SetConfigResult(accepted));
+        const ReplyClass c = classifyReply(ReplyComposer::setConfigResult(accepted));
         EXPECT_EQ(c.kind, ReplyKind::SetConfigResult);
         EXPECT_EQ(c.result, accepted ? 0 : 1);
     }
@@ -110,7 +111,7 @@ TEST(ReplyComposer, SetResultsClassifyAsTheirResult) {
 TEST(ReplyComposer, FaultyRepliesAreNeverAccepted) {
     for (uint32_t seed : {0u, 1u, 2u, 77u, 4000000000u}) {
         SCOPED_TRACE("seed " + std::to_string(seed));
-        const auto tails = ReplyComposer::FaultyReplies(Fault::Tail, seed);
+        const auto tails = ReplyComposer::faultyReplies(Fault::Tail, seed);
         ASSERT_EQ(tails.size(), 2u);
         for (const std::string& t : tails) {
             EXPECT_NE(t.find(kTailKey), std::string::npos);
@@ -119,36 +120,36 @@ TEST(ReplyComposer, FaultyRepliesAreNeverAccepted) {
         }
         EXPECT_EQ(tails[0].size() + 2, tails[1].size()); // one short, one long
 
-        const auto big = ReplyComposer::FaultyReplies(Fault::Oversized, seed);
+        const auto big = ReplyComposer::faultyReplies(Fault::Oversized, seed);
         ASSERT_EQ(big.size(), 1u);
         EXPECT_EQ(big[0].size(), ReplyComposer::kOversizedLength);
         EXPECT_TRUE(passesTailTest(big[0])) << "read whole, it would be accepted";
         const auto* bytes = reinterpret_cast<const uint8_t*>(big[0].data());
         EXPECT_EQ(classifyReply(replyText(bytes, kReceiveBufferSize)).kind, ReplyKind::Dropped);
 
-        EXPECT_EQ(ReplyComposer::FaultyReplies(Fault::Empty, seed),
+        EXPECT_EQ(ReplyComposer::faultyReplies(Fault::Empty, seed),
                   std::vector<std::string>{std::string()});
 
-        const auto garbage = ReplyComposer::FaultyReplies(Fault::Garbage, seed);
+        const auto garbage = ReplyComposer::faultyReplies(Fault::Garbage, seed);
         ASSERT_EQ(garbage.size(), 1u);
         EXPECT_GE(garbage[0].size(), 64u);
         EXPECT_LT(garbage[0].size(), kReceiveBufferSize);
         const auto* g = reinterpret_cast<const uint8_t*>(garbage[0].data());
         EXPECT_EQ(classifyReply(replyText(g, garbage[0].size())).kind, ReplyKind::Dropped);
-        EXPECT_NE(garbage[0], ReplyComposer::FaultyReplies(Fault::Garbage, seed + 1)[0]);
+        EXPECT_NE(garbage[0], ReplyComposer::faultyReplies(Fault::Garbage, seed + 1)[0]);
     }
 }
 
 TEST(SimDevice, GeneratedDevicesAreDistinct) {
     std::set<std::string> names, ids, macs, ips;
     for (std::size_t i = 0; i < SimDevice::kMaxGenerated; ++i) {
-        const SimDevice d = SimDevice::Generated(i);
+        const SimDevice d = SimDevice::generated(i);
         names.insert(d.name);
         ids.insert(d.devId);
         macs.insert(d.mac);
         ips.insert(d.ip);
-        ASSERT_LT(d.name.size(), sizeof(DeviceInfo::DevName)) << i;
-        ASSERT_LT(d.devId.size(), sizeof(DeviceInfo::DevId)) << i;
+        ASSERT_LT(d.name.size(), sizeof(DeviceInfo::devName)) << i;
+        ASSERT_LT(d.devId.size(), sizeof(DeviceInfo::devId)) << i;
     }
     EXPECT_EQ(names.size(), SimDevice::kMaxGenerated);
     EXPECT_EQ(ids.size(), SimDevice::kMaxGenerated);

@@ -1,5 +1,6 @@
 #include "RequestParser.h"
 
+#include "SimExpectations.h"
 #include "discovery/Framing.h"
 #include "discovery/SetNetConfig.h"
 
@@ -13,26 +14,26 @@ using namespace ondrel::sim;
 namespace {
 
 SimRequest ParseText(std::string_view text) {
-    return RequestParser::Parse(reinterpret_cast<const uint8_t*>(text.data()), text.size());
+    return RequestParser::parse(reinterpret_cast<const uint8_t*>(text.data()), text.size());
 }
 
 SimRequest ParseBytes(const std::vector<uint8_t>& bytes) {
-    return RequestParser::Parse(bytes.data(), bytes.size());
+    return RequestParser::parse(bytes.data(), bytes.size());
 }
 
 DeviceInfo SampleRecord() {
     DeviceInfo r = zeroDeviceInfo();
-    setField(r.IP, "10.77.1.9");
-    setField(r.NetMask, "255.255.0.0");
-    setField(r.GateWay, "10.77.0.1");
-    setField(r.DNS0, "10.77.0.1");
-    setField(r.DNS1, "");
-    r.HttpPort = 8080;
-    setField(r.DevId, "SIM00000009");
-    setField(r.Mac, "02:4F:4E:00:00:09");
-    setField(r.User, "admin");
-    setField(r.Password, "p:w d");
-    r.IPMode = 1;
+    setField(r.ip, "10.77.1.9");
+    setField(r.netMask, "255.255.0.0");
+    setField(r.gateway, "10.77.0.1");
+    setField(r.dns0, "10.77.0.1");
+    setField(r.dns1, "");
+    r.httpPort = 8080;
+    setField(r.devId, "SIM00000009");
+    setField(r.mac, "02:4F:4E:00:00:09");
+    setField(r.user, "admin");
+    setField(r.password, "p:w d");
+    r.ipMode = 1;
     return r;
 }
 
@@ -40,17 +41,17 @@ DeviceInfo SampleRecord() {
 
 TEST(RequestParser, TheToolsSearchIsASearch) {
     const std::optional<Frame> frame = frameRequest(kCmdSearch);
-    const SimRequest r = RequestParser::Parse(frame->bytes.data(), frame->length);
+    const SimRequest r = RequestParser::parse(frame->bytes.data(), frame->length);
     EXPECT_EQ(r.kind, RequestKind::Search);
     EXPECT_EQ(r.command, "IPCamSearch");
-    EXPECT_EQ(r.Field("nSeq"), "1");
+    EXPECT_EQ(r.field("nSeq"), "1");
 }
 
 TEST(RequestParser, TheToolsSetRequestCarriesEveryField) {
     SetConfigBuffer buffer;
     const DeviceInfo record = SampleRecord();
     const std::size_t n = composeSetNetConfig(record, buffer);
-    const SimRequest r = RequestParser::Parse(reinterpret_cast<const uint8_t*>(buffer.data()), n);
+    const SimRequest r = RequestParser::parse(reinterpret_cast<const uint8_t*>(buffer.data()), n);
     ASSERT_EQ(r.kind, RequestKind::SetConfig);
     const std::pair<const char*, const char*> want[] = {
         {"DevId", "SIM00000009"},   {"IPMethod", "1"},
@@ -60,7 +61,7 @@ TEST(RequestParser, TheToolsSetRequestCarriesEveryField) {
         {"usr", "admin"},           {"pwd", "p:w d"},
         {"SetWiFiIP", "0"},         {"nSeq", "1"}};
     for (const auto& [key, value] : want) {
-        EXPECT_EQ(r.Field(key), value) << key;
+        EXPECT_EQ(r.field(key), value) << key;
     }
 }
 
@@ -70,7 +71,7 @@ TEST(RequestParser, TheToolsQueriesCarryTheRecord) {
         const std::optional<Frame> frame = frameRequest(
             command,
             std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(&record), sizeof record));
-        const SimRequest r = RequestParser::Parse(frame->bytes.data(), frame->length);
+        const SimRequest r = RequestParser::parse(frame->bytes.data(), frame->length);
         ASSERT_EQ(r.kind, RequestKind::Query) << command;
         ASSERT_TRUE(r.header && r.record);
         EXPECT_EQ(r.header->command, command);
@@ -126,7 +127,7 @@ TEST(RequestParser, OddDatagramsAreUnknown) {
 
 TEST(RequestParser, SplitLines) {
     std::string first;
-    const TextFields fields = RequestParser::SplitLines(
+    const TextFields fields = RequestParser::splitLines(
         "Cmd\r\nA:1\r\nno colon\r\nB:x:y\r\nA:2\r\n:empty key\r\n\r\nC:after blank\r\n", first);
     EXPECT_EQ(first, "Cmd");
     const TextFields want = {{"A", "1"}, {"B", "x:y"}, {"A", "2"}, {"", "empty key"}};
@@ -134,11 +135,11 @@ TEST(RequestParser, SplitLines) {
 
     SimRequest r;
     r.fields = fields;
-    EXPECT_EQ(r.Field("A"), "1") << "the first line with the key wins";
-    EXPECT_FALSE(r.Field("C"));
+    EXPECT_EQ(r.field("A"), "1") << "the first line with the key wins";
+    EXPECT_FALSE(r.field("C"));
 
-    EXPECT_TRUE(RequestParser::SplitLines("", first).empty());
+    EXPECT_TRUE(RequestParser::splitLines("", first).empty());
     EXPECT_EQ(first, "");
-    EXPECT_EQ(RequestParser::SplitLines("X\r\nK:unterminated", first),
+    EXPECT_EQ(RequestParser::splitLines("X\r\nK:unterminated", first),
               (TextFields{{"K", "unterminated"}}));
 }

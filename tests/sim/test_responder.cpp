@@ -1,6 +1,7 @@
 #include "SimResponder.h"
 #include "discovery/DeviceRecord.h"
 
+#include "SimExpectations.h"
 #include "discovery/ReplyParser.h"
 
 #include <gtest/gtest.h>
@@ -48,7 +49,7 @@ SimRequest Set(std::string devId, std::string usr, std::string pwd, TextFields c
 std::vector<SimDevice> Three() {
     std::vector<SimDevice> devices;
     for (std::size_t i = 0; i < 3; ++i) {
-        devices.push_back(SimDevice::Generated(i));
+        devices.push_back(SimDevice::generated(i));
     }
     devices[0].restartMs = 500;
     devices[1].onSet = OnSet::Refuse;
@@ -60,7 +61,7 @@ std::vector<SimDevice> Three() {
 std::vector<std::string> Answering(const Response& r) {
     std::vector<std::string> ids;
     for (const std::string& d : r.datagrams) {
-        ids.push_back(fieldString(decodeRecord(d).DevId));
+        ids.push_back(fieldString(decodeRecord(d).devId));
     }
     return ids;
 }
@@ -92,7 +93,7 @@ TEST(SimResponder, SetRequestOutcomes) {
     };
     for (const Case& c : cases) {
         SimResponder responder(Three(), {}, kStart);
-        const Response r = responder.Handle(c.request, kStart + 1s);
+        const Response r = responder.handle(c.request, kStart + 1s);
         const auto& devices = r.outcome["devices"];
         if (c.result == nullptr) {
             EXPECT_TRUE(devices.empty()) << c.name;
@@ -114,27 +115,27 @@ TEST(SimResponder, SetRequestOutcomes) {
 TEST(SimResponder, AcceptedChangeRestartsThenAnswersWithNewSettings) {
     SimResponder responder(Three(), {}, kStart);
     const Clock::time_point t = kStart + 10s;
-    ASSERT_EQ(responder.Handle(Set("SIM00000001", "admin", "admin"), t).datagrams.size(), 1u);
+    ASSERT_EQ(responder.handle(Set("SIM00000001", "admin", "admin"), t).datagrams.size(), 1u);
 
     // Silent to searches and to further set requests while restarting.
-    const Response during = responder.Handle(Search(), t + 499ms);
+    const Response during = responder.handle(Search(), t + 499ms);
     EXPECT_EQ(Answering(during), (std::vector<std::string>{"SIM00000002", "SIM00000003"}));
     EXPECT_EQ(during.outcome["restarting"], 1);
-    const Response again = responder.Handle(Set("SIM00000001", "admin", "admin"), t + 1ms);
+    const Response again = responder.handle(Set("SIM00000001", "admin", "admin"), t + 1ms);
     EXPECT_TRUE(again.datagrams.empty());
     EXPECT_EQ(again.outcome["devices"][0]["result"], "restarting");
 
-    const Response after = responder.Handle(Search(), t + 500ms);
+    const Response after = responder.handle(Search(), t + 500ms);
     ASSERT_EQ(Answering(after).size(), 3u);
     const DeviceInfo d = decodeRecord(after.datagrams[0]);
-    EXPECT_EQ(fieldText(d.IP), "10.50.0.7");
-    EXPECT_EQ(fieldText(d.NetMask), "255.0.0.0");
-    EXPECT_EQ(fieldText(d.GateWay), "10.50.0.1");
-    EXPECT_EQ(fieldText(d.DNS0), "10.50.0.2");
-    EXPECT_EQ(fieldText(d.DNS1), "");
-    EXPECT_EQ(d.HttpPort.get(), 8081);
-    EXPECT_EQ(d.IPMode, 0);
-    EXPECT_TRUE(sameRecord(d, responder.Devices()[0].ExpectedRecord()));
+    EXPECT_EQ(fieldText(d.ip), "10.50.0.7");
+    EXPECT_EQ(fieldText(d.netMask), "255.0.0.0");
+    EXPECT_EQ(fieldText(d.gateway), "10.50.0.1");
+    EXPECT_EQ(fieldText(d.dns0), "10.50.0.2");
+    EXPECT_EQ(fieldText(d.dns1), "");
+    EXPECT_EQ(d.httpPort.get(), 8081);
+    EXPECT_EQ(d.ipMode, 0);
+    EXPECT_TRUE(sameRecord(d, expectedRecord(responder.devices()[0])));
     // Uptime counts from the end of the restart.
     EXPECT_NE(after.datagrams[0].find("AppUpTime:0000000000000000000\r\n"), std::string::npos);
 }
@@ -143,43 +144,43 @@ TEST(SimResponder, AcceptedChangeRestartsThenAnswersWithNewSettings) {
 TEST(SimResponder, SharedFactoryAddressChangesOneDevice) {
     std::vector<SimDevice> devices;
     for (std::size_t i = 0; i < 3; ++i) {
-        devices.push_back(SimDevice::FactoryDefault(i, "192.168.0.64"));
+        devices.push_back(SimDevice::factoryDefault(i, "192.168.0.64"));
     }
     SimResponder responder(std::move(devices), {}, kStart);
-    const Response before = responder.Handle(Search(), kStart + 1s);
+    const Response before = responder.handle(Search(), kStart + 1s);
     ASSERT_EQ(Answering(before),
               (std::vector<std::string>{"SIM00000001", "SIM00000002", "SIM00000003"}));
     std::set<std::string> macs;
     for (const std::string& datagram : before.datagrams) {
         const DeviceInfo d = decodeRecord(datagram);
-        EXPECT_EQ(fieldText(d.IP), "192.168.0.64");
-        EXPECT_EQ(fieldText(d.NetMask), "255.255.255.0");
-        EXPECT_EQ(d.IPMode, 0);
-        macs.insert(fieldString(d.Mac));
+        EXPECT_EQ(fieldText(d.ip), "192.168.0.64");
+        EXPECT_EQ(fieldText(d.netMask), "255.255.255.0");
+        EXPECT_EQ(d.ipMode, 0);
+        macs.insert(fieldString(d.mac));
     }
     EXPECT_EQ(macs.size(), 3u);
 
-    ASSERT_EQ(responder.Handle(Set("SIM00000002", "admin", "admin"), kStart + 2s).datagrams.size(),
+    ASSERT_EQ(responder.handle(Set("SIM00000002", "admin", "admin"), kStart + 2s).datagrams.size(),
               1u);
-    const Response after = responder.Handle(Search(), kStart + 10s);
+    const Response after = responder.handle(Search(), kStart + 10s);
     ASSERT_EQ(after.datagrams.size(), 3u);
-    EXPECT_EQ(fieldText(decodeRecord(after.datagrams[0]).IP), "192.168.0.64");
-    EXPECT_EQ(fieldText(decodeRecord(after.datagrams[1]).IP), "10.50.0.7");
-    EXPECT_EQ(fieldText(decodeRecord(after.datagrams[2]).IP), "192.168.0.64");
+    EXPECT_EQ(fieldText(decodeRecord(after.datagrams[0]).ip), "192.168.0.64");
+    EXPECT_EQ(fieldText(decodeRecord(after.datagrams[1]).ip), "10.50.0.7");
+    EXPECT_EQ(fieldText(decodeRecord(after.datagrams[2]).ip), "192.168.0.64");
 }
 
 TEST(SimResponder, AutomaticAddressingKeepsTheLastAddress) {
     SimResponder responder(Three(), {}, kStart);
-    responder.Handle(Set("SIM00000001", "admin", "admin", {{"IPMethod", "0"}, {"IP", ""}}), kStart);
-    const Response after = responder.Handle(Search(), kStart + 1s);
+    responder.handle(Set("SIM00000001", "admin", "admin", {{"IPMethod", "0"}, {"IP", ""}}), kStart);
+    const Response after = responder.handle(Search(), kStart + 1s);
     const DeviceInfo d = decodeRecord(after.datagrams[0]);
-    EXPECT_EQ(d.IPMode, 1); // decoded: 1 means automatic
-    EXPECT_EQ(fieldText(d.IP), "10.77.1.1");
+    EXPECT_EQ(d.ipMode, 1); // decoded: 1 means automatic
+    EXPECT_EQ(fieldText(d.ip), "10.77.1.1");
 }
 
 TEST(SimResponder, FaultsFirstThenDuplicatedReplies) {
     SimResponder responder(Three(), {{Fault::Empty, Fault::Garbage}, 2}, kStart);
-    const Response r = responder.Handle(Search(), kStart);
+    const Response r = responder.handle(Search(), kStart);
     ASSERT_EQ(r.datagrams.size(), 2u + 3u * 3u);
     EXPECT_TRUE(r.datagrams[0].empty());
     EXPECT_EQ(classifyReply(r.datagrams[1]).kind, ReplyKind::Dropped);
@@ -190,37 +191,37 @@ TEST(SimResponder, FaultsFirstThenDuplicatedReplies) {
                                         "SIM00000003"}));
     EXPECT_EQ(r.outcome["faulty"], 2);
     EXPECT_EQ(r.outcome["answered"], 3);
-    EXPECT_EQ(responder.SearchCount(), 1u);
+    EXPECT_EQ(responder.searchCount(), 1u);
 }
 
 TEST(SimResponder, QueriesNameTheirDeviceAndChangeNothing) {
     SimResponder responder(Three(), {}, kStart);
     SimRequest q;
     q.kind = RequestKind::Query;
-    q.record = responder.Devices()[1].ExpectedRecord();
-    Response r = responder.Handle(q, kStart);
+    q.record = expectedRecord(responder.devices()[1]);
+    Response r = responder.handle(q, kStart);
     EXPECT_TRUE(r.datagrams.empty());
     EXPECT_EQ(r.outcome["device"], "SIM00000002");
-    setField(q.record->DevId, "OTHER");
-    EXPECT_TRUE(responder.Handle(q, kStart).outcome["device"].is_null());
+    setField(q.record->devId, "OTHER");
+    EXPECT_TRUE(responder.handle(q, kStart).outcome["device"].is_null());
     q.record.reset();
-    EXPECT_TRUE(responder.Handle(q, kStart).outcome["device"].is_null());
-    EXPECT_EQ(responder.SearchCount(), 0u);
+    EXPECT_TRUE(responder.handle(q, kStart).outcome["device"].is_null());
+    EXPECT_EQ(responder.searchCount(), 0u);
 }
 
 TEST(SimResponder, PrecomposedRepliesFollowAnAcceptedChange) {
     ResponderOptions options;
     options.precompose = true;
     SimResponder responder(Three(), options, kStart);
-    const Response before = responder.Handle(Search(), kStart + 5s);
+    const Response before = responder.handle(Search(), kStart + 5s);
     ASSERT_EQ(before.datagrams.size(), 3u);
     EXPECT_NE(before.datagrams[0].find("AppUpTime:0000000000000000000\r\n"), std::string::npos);
 
-    responder.Handle(Set("SIM00000001", "admin", "admin"), kStart + 6s);
-    const Response after = responder.Handle(Search(), kStart + 7s);
+    responder.handle(Set("SIM00000001", "admin", "admin"), kStart + 6s);
+    const Response after = responder.handle(Search(), kStart + 7s);
     ASSERT_EQ(after.datagrams.size(), 3u);
     EXPECT_TRUE(
-        sameRecord(decodeRecord(after.datagrams[0]), responder.Devices()[0].ExpectedRecord()));
-    EXPECT_EQ(fieldText(decodeRecord(after.datagrams[0]).IP), "10.50.0.7");
+        sameRecord(decodeRecord(after.datagrams[0]), expectedRecord(responder.devices()[0])));
+    EXPECT_EQ(fieldText(decodeRecord(after.datagrams[0]).ip), "10.50.0.7");
     EXPECT_EQ(after.datagrams[1], before.datagrams[1]);
 }

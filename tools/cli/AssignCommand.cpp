@@ -1,18 +1,13 @@
 #include "AssignCommand.h"
 
+#include "AssignReport.h"
 #include "DeviceFormatter.h"
-#include "DisplayText.h"
-#include "ExitCode.h"
 #include "PasswordReader.h"
 #include "Terminal.h"
 
-#include "devices/DeviceExport.h"
 #include "devices/PlanFile.h"
 
-#include <nlohmann/json.hpp>
-
 #include <algorithm>
-#include <array>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -32,10 +27,6 @@ void print(std::string_view text) {
     std::fflush(stdout);
 }
 
-std::string newIp(const AssignRun::Entry& e) {
-    return e.planned.settings.ip;
-}
-
 // The PC's own addresses, one entry each, with the adapter that holds it.
 std::vector<AdapterRef> pcAddresses(const NetLinks& links) {
     std::vector<AdapterRef> out;
@@ -53,8 +44,9 @@ AssignCommand::AssignCommand(const CliOptions& options, DiscoverySession& sessio
                              AddressProber* prober, const std::atomic<bool>& cancel)
     : m_o(options), m_session(session), m_prober(prober), m_cancel(cancel) {}
 
-int AssignCommand::choose(const std::vector<Device>& found, std::vector<Device>& chosen) const {
+OrExit<std::vector<Device>> AssignCommand::choose(const std::vector<Device>& found) const {
     const AssignOptions& a = m_o.assign;
+    std::vector<Device> chosen;
     if (a.all) {
         chosen = found;
     } else if (a.currentIp) {
@@ -64,22 +56,23 @@ int AssignCommand::choose(const std::vector<Device>& found, std::vector<Device>&
             }
         }
         if (chosen.empty()) {
-            error("no device that answered reports " + a.currentIp->text() + " (nothing was sent)");
-            return kExitUsage;
+            // Every device that had it was given its address before: a rerun has nothing to do.
+            error("no device that answered reports " + a.currentIp->text() + ": nothing to do");
+            return chosen;
         }
     } else {
         for (const MacBytes& mac : a.macs) {
             const auto match = std::find_if(found.begin(), found.end(), [&mac](const Device& d) {
-                return MacMatches(d.mac, mac);
+                return macMatches(d.mac, mac);
             });
             if (match == found.end()) {
-                error("no device with MAC " + FormatMac(mac) +
+                error("no device with MAC " + formatMac(mac) +
                       " answered the search (nothing was sent)");
                 return kExitUsage;
             }
             // Every row with the MAC: two of them are refused by the plan, not hidden here.
             for (const Device& d : found) {
-                if (MacMatches(d.mac, mac)) {
+                if (macMatches(d.mac, mac)) {
                     chosen.push_back(d);
                 }
             }
@@ -90,12 +83,12 @@ int AssignCommand::choose(const std::vector<Device>& found, std::vector<Device>&
         return kExitUsage;
     }
     sortByMac(chosen);
-    return kExitDone;
+    return chosen;
 }
 
 AssignPlan AssignCommand::plan(const std::vector<Device>& found,
                                const std::vector<Device>& chosen) {
-    const NetLinks links = m_o.endpoint.links ? m_o.endpoint.links() : ListSystemLinks();
+    const NetLinks links = m_o.endpoint.links ? m_o.endpoint.links() : listSystemLinks();
     if (!m_o.assign.planFile.empty()) {
         ExplicitRequest request;
         const PlanFileReading reading = PlanFile::load(m_o.assign.planFile);
@@ -138,8 +131,8 @@ void AssignCommand::send(AssignRun& run, const Credentials& credentials, Progres
         }
         const PlannedDevice& p = run.entries()[*at].planned;
         const std::string who = std::to_string(*at + 1) + "/" + std::to_string(total) + " " +
-                                DeviceFormatter::Printable(p.device.mac) + " -> " + p.settings.ip;
-        const SetOutcome sent = m_session.SendSettingsOnly(p.device, p.settings, credentials);
+                                DeviceFormatter::printable(p.device.mac) + " -> " + p.settings.ip;
+        const SetOutcome sent = m_session.sendSettingsOnly(p.device, p.settings, credentials);
         if (!sent.ok()) {
             error(who + ": " + sent.error);
             run.sendFailed();
@@ -147,14 +140,14 @@ void AssignCommand::send(AssignRun& run, const Credentials& credentials, Progres
         }
         // No answer within the wait: one more wait before the next send, so that a late
         // answer is not taken for the next device's.
-        std::optional<UpdateResult> answer = m_session.AwaitAnswer(
+        std::optional<UpdateResult> answer = m_session.awaitAnswer(
             m_o.answerWaitMs, progress, "Waiting for " + who + "'s answer... ");
         if (!answer) {
             run.onWaitExpired();
-            answer = m_session.AwaitAnswer(m_o.answerWaitMs, progress,
+            answer = m_session.awaitAnswer(m_o.answerWaitMs, progress,
                                            "No answer from " + who + "; waiting once more... ");
         }
-        m_session.StopAwaiting();
+        m_session.stopAwaiting();
         if (answer) {
             run.onAnswer(*answer);
         } else {
@@ -169,65 +162,17 @@ bool AssignCommand::waitForRestart(Progress& progress) {
     const auto deadline = Clock::now() + std::chrono::milliseconds(m_o.restartWaitMs);
     for (auto now = Clock::now(); now < deadline; now = Clock::now()) {
         if (m_cancel.load()) {
-            progress.Clear();
+            progress.clear();
             return false;
         }
         const auto left =
             std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count();
-        progress.Show("Devices restarting..... " + std::to_string((left + 999) / 1000) + " s");
+        progress.show("Devices restarting..... " + std::to_string((left + 999) / 1000) + " s");
         std::this_thread::sleep_for(
             std::min(std::chrono::milliseconds(200), std::chrono::milliseconds(left)));
     }
-    progress.Clear();
+    progress.clear();
     return true;
-}
-
-std::string AssignCommand::table(const std::vector<AssignRun::Entry>& entries) {
-    std::vector<std::vector<std::string>> rows;
-    rows.push_back({"No.", "Mac", "DevName", "DevId", "Adapter", "IP", "NewIP", "Result"});
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        const Device& d = entries[i].planned.device;
-        rows.push_back({std::to_string(i), DeviceFormatter::Printable(d.mac),
-                        DeviceFormatter::Printable(d.name), DeviceFormatter::Printable(d.id),
-                        DeviceFormatter::Printable(d.adapter.name),
-                        DeviceFormatter::Printable(d.ip.text), newIp(entries[i]),
-                        assignStatusName(entries[i].status)});
-    }
-    return alignedColumns(rows);
-}
-
-std::string AssignCommand::json(const std::vector<AssignRun::Entry>& entries,
-                                const std::vector<SkippedAddress>& skipped) {
-    using Ordered = nlohmann::ordered_json;
-    Ordered devices = Ordered::array();
-    for (const AssignRun::Entry& e : entries) {
-        const Device& d = e.planned.device;
-        devices.push_back(Ordered{{"Mac", d.mac},
-                                  {"DevName", d.name},
-                                  {"DevId", d.id},
-                                  {"Adapter", decodeDeviceText(d.adapter.name)},
-                                  {"IP", d.ip.text},
-                                  {"NewIP", newIp(e)},
-                                  {"Result", assignStatusName(e.status)}});
-    }
-    Ordered passed = Ordered::array();
-    for (const SkippedAddress& s : skipped) {
-        passed.push_back(Ordered{{"IP", s.address.text()}, {"Reason", describe(s)}});
-    }
-    const Ordered report{{"devices", devices}, {"skipped", passed}};
-    return report.dump(2, ' ', false, Ordered::error_handler_t::replace) + "\n";
-}
-
-std::string AssignCommand::csv(const std::vector<AssignRun::Entry>& entries) {
-    std::string out = "Mac,DevName,DevId,Adapter,IP,NewIP,Result\n";
-    for (const AssignRun::Entry& e : entries) {
-        const Device& d = e.planned.device;
-        for (const std::string& field : {d.mac, d.name, d.id, d.adapter.name, d.ip.text}) {
-            out += csvField(field) + ",";
-        }
-        out += csvField(newIp(e)) + "," + assignStatusName(e.status) + "\n";
-    }
-    return out;
 }
 
 int AssignCommand::exitCode(const AssignRun& run) {
@@ -251,26 +196,69 @@ int AssignCommand::exitCode(const AssignRun& run) {
 }
 
 void AssignCommand::print(const AssignRun& run, const std::vector<SkippedAddress>& skipped) const {
-    switch (m_o.format) {
-    case OutputFormat::Table:
-        cli::print(table(run.entries()));
-        break;
-    case OutputFormat::Json:
-        cli::print(json(run.entries(), skipped));
+    cli::print(AssignReport::write(m_o.format, run.entries(), skipped, run.changed()));
+    if (m_o.format == OutputFormat::Json) {
         return; // the skipped addresses are part of the JSON
-    case OutputFormat::Csv:
-        cli::print(csv(run.entries()));
-        break;
     }
     for (const SkippedAddress& s : skipped) {
         error("passed over " + s.address.text() + ": " + describe(s));
     }
 }
 
+ExitCode AssignCommand::confirmAndSend(AssignRun& run, Progress& progress) {
+    const auto toSend =
+        std::count_if(run.entries().begin(), run.entries().end(), [](const AssignRun::Entry& e) {
+            return e.status != AssignStatus::Unchanged;
+        });
+    if (toSend == 0) {
+        return kExitDone; // nothing to ask, and no password needed
+    }
+    if (!m_o.yes) {
+        std::fputs(AssignReport::table(run.entries()).c_str(), stderr);
+        const std::string question =
+            "Send these addresses to " + std::to_string(toSend) + " devices?";
+        switch (Terminal::confirm(question)) {
+        case Answer::Yes:
+            break;
+        case Answer::No:
+            error("not confirmed: nothing was sent");
+            return kExitError;
+        case Answer::NoTerminal:
+            error("no terminal to confirm on: add --yes to send without asking (nothing was sent)");
+            return kExitUsage;
+        }
+    }
+    PasswordOutcome password = PasswordReader::read(m_o, STDIN_FILENO, &std::getenv);
+    if (!password.ok()) {
+        error(password.error + " (nothing was sent)");
+        return kExitUsage;
+    }
+    // Asked once for every device, and wiped once the last request is out.
+    const Credentials credentials(m_o.user, std::move(password.password));
+    wipeText(password.password);
+    send(run, credentials, progress);
+    return kExitDone;
+}
+
+void AssignCommand::verify(AssignRun& run, Progress& progress) {
+    // Unchanged devices restart nothing: without a device sent there is nothing to wait for.
+    if (run.anySent() && !waitForRestart(progress)) {
+        run.cancel();
+        return;
+    }
+    const SearchOutcome after =
+        m_session.searchInRounds(m_o.waitMs, std::max(m_o.rounds, 3), progress);
+    if (!after.ok()) {
+        error(after.error);
+        return;
+    }
+    run.verify(after.devices);
+}
+
 int AssignCommand::run() {
-    Progress progress = Progress::ForStderr();
+    Progress progress = Progress::forStderr();
     const SearchOutcome found =
-        m_session.SearchInRounds(m_o.waitMs, std::max(m_o.rounds, 3), progress);
+        m_session.searchInRounds(m_o.waitMs, std::max(m_o.rounds, 3), progress);
     if (!found.ok()) {
         error(found.error);
         return kExitError;
@@ -284,8 +272,14 @@ int AssignCommand::run() {
     }
     std::vector<Device> chosen;
     if (m_o.assign.planFile.empty()) {
-        if (const int code = choose(found.devices, chosen); code != kExitDone) {
-            return code;
+        OrExit<std::vector<Device>> choice = choose(found.devices);
+        if (const ExitCode* code = std::get_if<ExitCode>(&choice)) {
+            return *code;
+        }
+        chosen = std::move(std::get<std::vector<Device>>(choice));
+        if (chosen.empty()) {
+            print(AssignRun({}), {});
+            return kExitDone;
         }
     }
     const AssignPlan planned = plan(found.devices, chosen);
@@ -298,53 +292,22 @@ int AssignCommand::run() {
         return kExitError;
     }
     for (const PlannedDevice& p : planned.devices) {
-        if (p.check == AddressCheck::NotChecked) {
+        const bool worthSaying =
+            p.check == AddressCheck::NotChecked || (p.check == AddressCheck::Kept && !p.unchanged);
+        if (worthSaying) {
             error(p.settings.ip + " for " + deviceLabel(p.device) + ": " + describe(p.check));
         }
     }
     AssignRun run(planned.devices);
-    if (m_o.assign.dryRun) {
+    if (m_o.dryRun) {
         print(run, planned.skipped);
         return kExitDone;
     }
-    if (!m_o.yes) {
-        std::fputs(table(run.entries()).c_str(), stderr);
-        const std::string question =
-            "Send these addresses to " + std::to_string(planned.devices.size()) + " devices?";
-        switch (Terminal::Confirm(question)) {
-        case Answer::Yes:
-            break;
-        case Answer::No:
-            error("not confirmed: nothing was sent");
-            return kExitError;
-        case Answer::NoTerminal:
-            error("no terminal to confirm on: add --yes to send without asking (nothing was sent)");
-            return kExitUsage;
-        }
+    if (const ExitCode code = confirmAndSend(run, progress); code != kExitDone) {
+        return code;
     }
-    {
-        PasswordOutcome password = PasswordReader::Read(m_o, STDIN_FILENO, &std::getenv);
-        if (!password.ok()) {
-            error(password.error + " (nothing was sent)");
-            return kExitUsage;
-        }
-        // Asked once for every device, and wiped once the last request is out.
-        const Credentials credentials(m_o.user, std::move(password.password));
-        WipeText(password.password);
-        send(run, credentials, progress);
-    }
-    if (m_o.verify && !run.cancelled() && run.anySent()) {
-        if (waitForRestart(progress)) {
-            const SearchOutcome after =
-                m_session.SearchInRounds(m_o.waitMs, std::max(m_o.rounds, 3), progress);
-            if (!after.ok()) {
-                error(after.error);
-            } else {
-                run.verify(after.devices);
-            }
-        } else {
-            run.cancel();
-        }
+    if (m_o.verify && !run.cancelled() && (run.anySent() || run.any(AssignStatus::Unchanged))) {
+        verify(run, progress);
     }
     if (run.cancelled()) {
         error("cancelled: the report shows what was done");

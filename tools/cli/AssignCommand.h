@@ -1,11 +1,14 @@
 #pragma once
 // ondrel-cli assign: many devices given fixed addresses in one run. Searches, plans (every
 // address in use passed over, with its reason), asks once, sends to one device at a time and,
-// with --verify, checks every device after one restart wait. The report goes to standard
-// output in the chosen format; progress, the skipped addresses and warnings to standard error.
+// with --verify, checks every device after one restart wait. A device that reports its planned
+// settings already is unchanged and sent nothing, so that running a plan again changes
+// nothing. The report goes to standard output in the chosen format; progress, the skipped
+// addresses and warnings to standard error.
 
 #include "CliOptions.h"
 #include "DiscoverySession.h"
+#include "ExitCode.h"
 
 #include "devices/AssignPlan.h"
 #include "flows/AssignRun.h"
@@ -26,21 +29,20 @@ public:
 
     int run();
 
-    // The report as the chosen format writes it.
-    static std::string table(const std::vector<AssignRun::Entry>& entries);
-    static std::string json(const std::vector<AssignRun::Entry>& entries,
-                            const std::vector<SkippedAddress>& skipped);
-    static std::string csv(const std::vector<AssignRun::Entry>& entries);
-    // 0 every device accepted (and verified); else 3 a refusal, 4 no answer or missing, 5 not
-    // verified, 1 a request that could not be sent.
+    // 0 every device accepted (and verified) or unchanged; else 3 a refusal, 4 no answer or
+    // missing, 5 not verified, 1 a request that could not be sent.
     static int exitCode(const AssignRun& run);
 
 private:
-    // The devices the options choose from those found, by ascending MAC; kExitDone or why not.
-    int choose(const std::vector<Device>& found, std::vector<Device>& chosen) const;
+    // The devices the options choose from those found, by ascending MAC; none when no device
+    // reports --current-ip any more (nothing to do).
+    OrExit<std::vector<Device>> choose(const std::vector<Device>& found) const;
     AssignPlan plan(const std::vector<Device>& found, const std::vector<Device>& chosen);
+    // Asks (unless --yes) and reads the password, then sends; kExitDone or why nothing was sent.
+    ExitCode confirmAndSend(AssignRun& run, Progress& progress);
     void send(AssignRun& run, const Credentials& credentials, Progress& progress);
     bool waitForRestart(Progress& progress);
+    void verify(AssignRun& run, Progress& progress);
     void print(const AssignRun& run, const std::vector<SkippedAddress>& skipped) const;
 
     const CliOptions& m_o;

@@ -1,6 +1,7 @@
 #include "CliApp.h"
 
 #include "AssignCommand.h"
+#include "AssignReport.h"
 
 #include "CommandLine.h"
 #include "DeviceFormatter.h"
@@ -29,56 +30,56 @@ constexpr std::string_view kAccepted = "Device information successfully updated!
 constexpr std::string_view kRefused = "The viewing account or password is wrong!";
 constexpr std::string_view kConfirm = "Are you sure to update the selected device?";
 
-void Error(const std::string& message) {
+void error(const std::string& message) {
     std::fprintf(stderr, "ondrel-cli: %s\n", message.c_str());
 }
 
-void Print(std::string_view text) {
+void print(std::string_view text) {
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fflush(stdout);
 }
 
-std::string Describe(const Device& d) {
+std::string describe(const Device& d) {
     // Appended piece by piece: GCC 12's optimiser warns (-Wrestrict) on a literal + string chain.
     std::string text = "'";
-    text += DeviceFormatter::Printable(d.name);
+    text += DeviceFormatter::printable(d.name);
     text += "' (MAC ";
-    text += DeviceFormatter::Printable(d.mac);
+    text += DeviceFormatter::printable(d.mac);
     text += ", DevId ";
-    text += DeviceFormatter::Printable(d.id);
+    text += DeviceFormatter::printable(d.id);
     text += ")";
     return text;
 }
 
 } // namespace
 
-int CliApp::Main(int argc, char** argv) {
-    ParseOutcome parsed = CommandLine::Parse(std::vector<std::string>(argv + 1, argv + argc));
+int CliApp::main(int argc, char** argv) {
+    ParseOutcome parsed = CommandLine::parse(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.ok()) {
-        Error(parsed.error);
+        error(parsed.error);
         std::fputs("Try 'ondrel-cli --help'.\n", stderr);
         return kExitUsage;
     }
     if (parsed.options.command == Command::Help || parsed.options.command == Command::Version) {
-        Print(parsed.text);
+        print(parsed.text);
         return kExitDone;
     }
-    return CliApp(std::move(parsed.options)).Run();
+    return CliApp(std::move(parsed.options)).run();
 }
 
-int CliApp::Run() {
-    if (const int code = CheckInterfaces(); code != kExitDone) {
+int CliApp::run() {
+    if (const int code = checkInterfaces(); code != kExitDone) {
         return code;
     }
     switch (m_o.command) {
     case Command::Search:
-        return RunSearch();
+        return runSearch();
     case Command::Set:
-        return RunSet();
+        return runSet();
     case Command::Url:
-        return RunUrl();
+        return runUrl();
     case Command::Assign:
-        return RunAssign();
+        return runAssign();
     case Command::None:
     case Command::Help:
     case Command::Version:
@@ -87,132 +88,132 @@ int CliApp::Run() {
     return kExitUsage;
 }
 
-int CliApp::CheckInterfaces() const {
+int CliApp::checkInterfaces() const {
     const std::vector<std::string>& wanted = m_o.endpoint.interfaces;
     if (wanted.empty()) {
         return kExitDone;
     }
-    const NetLinks links = m_o.endpoint.links ? m_o.endpoint.links() : ListSystemLinks();
-    const std::vector<std::string> unknown = UnknownLinkNames(links, wanted);
+    const NetLinks links = m_o.endpoint.links ? m_o.endpoint.links() : listSystemLinks();
+    const std::vector<std::string> unknown = unknownLinkNames(links, wanted);
     if (unknown.empty()) {
         return kExitDone;
     }
     std::string known;
     for (const NetLink& link : links) {
-        known += (known.empty() ? "" : ", ") + DeviceFormatter::Printable(link.name);
+        known += (known.empty() ? "" : ", ") + DeviceFormatter::printable(link.name);
     }
-    Error("--interface: this PC has no adapter named '" + DeviceFormatter::Printable(unknown[0]) +
+    error("--interface: this PC has no adapter named '" + DeviceFormatter::printable(unknown[0]) +
           "' (" + (known.empty() ? std::string("it has none") : "it has " + known) +
           "); nothing was sent");
     return kExitUsage;
 }
 
-bool CliApp::OpenSession(DiscoverySession& session) {
-    if (const std::string problem = session.Open(); !problem.empty()) {
-        Error(problem);
+bool CliApp::openSession(DiscoverySession& session) {
+    if (const std::string problem = session.open(); !problem.empty()) {
+        error(problem);
         return false;
     }
     return true;
 }
 
-int CliApp::RunSearch() {
+int CliApp::runSearch() {
     DiscoverySession session(m_o.endpoint);
-    if (!OpenSession(session)) {
+    if (!openSession(session)) {
         return kExitError;
     }
-    Progress progress = Progress::ForStderr();
-    const SearchOutcome found = session.SearchInRounds(m_o.waitMs, m_o.rounds, progress);
-    ReportRefusals("search", found.refusals, found.sent);
+    Progress progress = Progress::forStderr();
+    const SearchOutcome found = session.searchInRounds(m_o.waitMs, m_o.rounds, progress);
+    reportRefusals("search", found.refusals, found.sent);
     if (!found.ok()) {
-        Error(found.error);
+        error(found.error);
         return kExitError;
     }
     // The PC's own addresses as they are now: a device holding one conflicts with the PC.
     AddressConflicts conflicts;
-    conflicts.compute(found.devices, m_o.endpoint.links ? m_o.endpoint.links() : ListSystemLinks());
+    conflicts.compute(found.devices, m_o.endpoint.links ? m_o.endpoint.links() : listSystemLinks());
     switch (m_o.format) {
     case OutputFormat::Table:
-        Print(DeviceFormatter::Table(found.devices, &conflicts));
+        print(DeviceFormatter::table(found.devices, &conflicts));
         break;
     case OutputFormat::Json:
-        Print(DeviceFormatter::Json(found.devices, &conflicts));
+        print(DeviceFormatter::json(found.devices, &conflicts));
         break;
     case OutputFormat::Csv:
-        Print(DeviceFormatter::Csv(found.devices, &conflicts));
+        print(DeviceFormatter::csv(found.devices, &conflicts));
         break;
     }
     // Warnings, not failures: the list is what arrived, and a script reads the warning or
     // asks for rounds.
-    ReportIncomplete(found);
+    reportIncomplete(found);
     return kExitDone;
 }
 
-void CliApp::ReportIncomplete(const SearchOutcome& found) {
+void CliApp::reportIncomplete(const SearchOutcome& found) {
     if (found.lost > 0) {
-        Error(std::to_string(found.lost) + (found.lost == 1 ? " reply was" : " replies were") +
+        error(std::to_string(found.lost) + (found.lost == 1 ? " reply was" : " replies were") +
               " lost: the receive buffer was full. Search again, or raise net.core.rmem_max");
     }
     if (found.ignored > 0) {
-        Error("List full: " + std::to_string(found.ignored) +
+        error("List full: " + std::to_string(found.ignored) +
               (found.ignored == 1 ? " more reply was" : " more replies were") + " ignored");
     }
 }
 
-void CliApp::ReportRefusals(std::string_view request, const std::vector<std::string>& refusals,
+void CliApp::reportRefusals(std::string_view request, const std::vector<std::string>& refusals,
                             bool sentElsewhere) {
     for (const std::string& refusal : refusals) {
-        Error("adapter " + refusal +
+        error("adapter " + refusal +
               (sentElsewhere ? " (the " + std::string(request) + " went out through the others)"
                              : std::string()));
     }
 }
 
-int CliApp::FindDevice(DiscoverySession& session, Progress& progress, Device& device) {
-    if (!OpenSession(session)) {
+OrExit<Device> CliApp::findDevice(DiscoverySession& session, Progress& progress) {
+    if (!openSession(session)) {
         return kExitError;
     }
     const MacBytes mac = m_o.macBytes;
-    const SearchOutcome found = session.Search(
-        m_o.waitMs, [&mac](const Device& d) { return MacMatches(d.mac, mac); }, progress);
-    ReportRefusals("search", found.refusals, found.sent);
+    const SearchOutcome found = session.search(
+        m_o.waitMs, [&mac](const Device& d) { return macMatches(d.mac, mac); }, progress);
+    reportRefusals("search", found.refusals, found.sent);
     if (!found.ok()) {
-        Error(found.error);
+        error(found.error);
         return kExitError;
     }
-    const Device* match = SettingsBuilder::FindByMac(found.devices, mac);
+    const Device* match = SettingsBuilder::findByMac(found.devices, mac);
     if (!match) {
         // The device may be among the replies that were lost or ignored.
-        ReportIncomplete(found);
-        Error("no device with MAC " + FormatMac(mac) + " answered the search (" +
+        reportIncomplete(found);
+        error("no device with MAC " + formatMac(mac) + " answered the search (" +
               std::to_string(found.devices.size()) + " other device" +
               (found.devices.size() == 1 ? "" : "s") + " did)");
         return kExitUsage;
     }
-    device = *match;
-    return kExitDone;
+    return *match;
 }
 
-int CliApp::RunUrl() {
+int CliApp::runUrl() {
     DiscoverySession session(m_o.endpoint);
-    Progress progress = Progress::ForStderr();
-    Device device;
-    if (const int code = FindDevice(session, progress, device); code != kExitDone) {
-        return code;
+    Progress progress = Progress::forStderr();
+    const OrExit<Device> found = findDevice(session, progress);
+    if (const ExitCode* code = std::get_if<ExitCode>(&found)) {
+        return *code;
     }
+    const Device& device = std::get<Device>(found);
     // A browser would open this PC or nothing for 0.0.0.0, loopback or a broadcast address.
     const auto url = deviceUrl(device);
     if (!url) {
-        Error("the device reports no valid address (IP '" +
-              DeviceFormatter::Printable(device.ip.text) + "')");
+        error("the device reports no valid address (IP '" +
+              DeviceFormatter::printable(device.ip.text) + "')");
         return kExitError;
     }
-    Print(*url + "\n");
+    print(*url + "\n");
     return kExitDone;
 }
 
-int CliApp::RunAssign() {
+int CliApp::runAssign() {
     DiscoverySession session(m_o.endpoint);
-    if (!OpenSession(session)) {
+    if (!openSession(session)) {
         return kExitError;
     }
     // Ctrl+C stops the run after the device in flight, so that the report says what was done;
@@ -230,11 +231,11 @@ int CliApp::RunAssign() {
     return code;
 }
 
-int CliApp::Confirm(const Device& device, const NetworkSettings& s, const Credentials& account) {
+int CliApp::confirm(const Device& device, const NetworkSettings& s, const Credentials& account) {
     if (m_o.yes) {
         return kExitDone;
     }
-    std::string summary = "Device " + Describe(device) + " will be sent:\n";
+    std::string summary = "Device " + describe(device) + " will be sent:\n";
     summary += "  address mode  " + std::string(addressModeName(s.mode)) + "\n";
     summary += "  IP            " + s.ip + "\n";
     summary += "  NetMask       " + s.netMask + "\n";
@@ -242,120 +243,152 @@ int CliApp::Confirm(const Device& device, const NetworkSettings& s, const Creden
     summary += "  DNS0          " + s.dns0 + "\n";
     summary += "  HttpPort      " + std::to_string(s.httpPort) + "\n";
     summary += "  account       " + account.user + "\n";
-    if (Terminal::IsTerminal(STDERR_FILENO)) {
+    if (Terminal::isTerminal(STDERR_FILENO)) {
         std::fputs(summary.c_str(), stderr);
     }
-    switch (Terminal::Confirm(std::string(kConfirm))) {
+    switch (Terminal::confirm(std::string(kConfirm))) {
     case Answer::Yes:
         return kExitDone;
     case Answer::No:
-        Error("not confirmed: nothing was sent");
+        error("not confirmed: nothing was sent");
         return kExitError;
     case Answer::NoTerminal:
         break;
     }
-    Error("no terminal to confirm on: add --yes to send without asking (nothing was sent)");
+    error("no terminal to confirm on: add --yes to send without asking (nothing was sent)");
     return kExitUsage;
 }
 
-int CliApp::RunSet() {
-    PasswordOutcome password = PasswordReader::Read(m_o, STDIN_FILENO, &std::getenv);
-    if (!password.ok()) {
-        Error(password.error);
-        return kExitUsage;
+int CliApp::runSet() {
+    // A dry run sends nothing, so it needs no password.
+    std::optional<Credentials> credentials;
+    if (!m_o.dryRun) {
+        PasswordOutcome password = PasswordReader::read(m_o, STDIN_FILENO, &std::getenv);
+        if (!password.ok()) {
+            error(password.error);
+            return kExitUsage;
+        }
+        // Takes the password's buffer over and wipes it whichever way this returns, a device
+        // that did not answer included.
+        credentials.emplace(m_o.user, std::move(password.password));
+        wipeText(password.password);
     }
-    // Takes the password's buffer over and wipes it whichever way this returns, a device
-    // that did not answer included.
-    const Credentials credentials(m_o.user, std::move(password.password));
-    WipeText(password.password);
     DiscoverySession session(m_o.endpoint);
-    Progress progress = Progress::ForStderr();
-    Device device;
-    if (const int code = FindDevice(session, progress, device); code != kExitDone) {
-        return code;
+    Progress progress = Progress::forStderr();
+    const OrExit<Device> found = findDevice(session, progress);
+    if (const ExitCode* code = std::get_if<ExitCode>(&found)) {
+        return *code;
     }
-    const BuildOutcome built = SettingsBuilder::Build(device, m_o);
+    const Device& device = std::get<Device>(found);
+    const BuildOutcome built = SettingsBuilder::build(device, m_o);
     if (!built.ok()) {
-        Error(built.error + " (nothing was sent)");
+        error(built.error + " (nothing was sent)");
         return kExitUsage;
     }
-    if (const int code = Confirm(device, built.settings, credentials); code != kExitDone) {
+    const PlannedDevice planned{device, built.settings, AddressCheck::Off,
+                                reportsSettings(device, built.settings)};
+    if (planned.unchanged || m_o.dryRun) {
+        return finishSet(planned,
+                         planned.unchanged ? AssignStatus::Unchanged : AssignStatus::Planned, false,
+                         kExitDone, "The device reports these settings already: nothing was sent.");
+    }
+    if (const int code = confirm(device, built.settings, *credentials); code != kExitDone) {
         return code;
     }
     const SetOutcome result =
-        session.SendSettings(device, built.settings, credentials, m_o.answerWaitMs, progress);
-    ReportRefusals("settings", result.refusals, result.sent);
+        session.sendSettings(device, built.settings, *credentials, m_o.answerWaitMs, progress);
+    reportRefusals("settings", result.refusals, result.sent);
     if (!result.ok()) {
-        Error(result.error);
-        return kExitError;
+        error(result.error);
+        return finishSet(planned, result.sent ? AssignStatus::NoAnswer : AssignStatus::NotSent,
+                         result.sent, kExitError);
     }
     switch (result.answer) {
     case SetAnswer::Refused:
-        Error(std::string(kRefused));
-        return kExitRefused;
+        error(std::string(kRefused));
+        return finishSet(planned, AssignStatus::Refused, true, kExitRefused);
     case SetAnswer::NoAnswer:
         if (!m_o.verify) {
-            Error("No answer from the device. If it accepted the new settings it is restarting "
+            error("No answer from the device. If it accepted the new settings it is restarting "
                   "now.");
-            return kExitNoAnswer;
+            return finishSet(planned, AssignStatus::NoAnswer, true, kExitNoAnswer);
         }
-        Error("No answer from the device; checking after its restart whether it took the "
+        error("No answer from the device; checking after its restart whether it took the "
               "settings.");
-        return Verify(session, progress, device, built.settings, false);
+        break;
     case SetAnswer::Accepted:
+        if (!m_o.verify) {
+            return finishSet(planned, AssignStatus::Accepted, true, kExitDone, kAccepted);
+        }
         break;
     }
-    if (!m_o.verify) {
-        Print(std::string(kAccepted) + "\n");
-        return kExitDone;
+    const bool answered = result.answer == SetAnswer::Accepted;
+    const OrExit<AssignStatus> checked = verify(session, progress, device, built.settings);
+    if (const ExitCode* code = std::get_if<ExitCode>(&checked)) {
+        return finishSet(planned, answered ? AssignStatus::Accepted : AssignStatus::NoAnswer, true,
+                         *code);
     }
-    return Verify(session, progress, device, built.settings, true);
+    const AssignStatus status = std::get<AssignStatus>(checked);
+    if (status == AssignStatus::Verified) {
+        return finishSet(planned, status, true, kExitDone,
+                         std::string(answered ? kAccepted : "The device took the settings.") +
+                             " Verified: the device reports the settings sent.");
+    }
+    return finishSet(planned, status, true, answered ? kExitVerifyFailed : kExitNoAnswer);
 }
 
-void CliApp::WaitForRestart(Progress& progress) {
+int CliApp::finishSet(const PlannedDevice& planned, AssignStatus status, bool sent, int exitCode,
+                      std::string_view sentence) {
+    // A dry run always reports: it has no sentence of its own.
+    if (m_o.formatGiven || m_o.dryRun) {
+        print(AssignReport::write(m_o.format, {{planned, status, std::nullopt}}, {}, sent));
+    } else if (!sentence.empty()) {
+        print(std::string(sentence) + "\n");
+    }
+    return exitCode;
+}
+
+void CliApp::waitForRestart(Progress& progress) {
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + std::chrono::milliseconds(m_o.restartWaitMs);
     for (auto now = Clock::now(); now < deadline; now = Clock::now()) {
         const auto left =
             std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count();
-        progress.Show("Device restarting..... " + std::to_string((left + 999) / 1000) + " s");
+        progress.show("Device restarting..... " + std::to_string((left + 999) / 1000) + " s");
         std::this_thread::sleep_for(
             std::min(std::chrono::milliseconds(200), std::chrono::milliseconds(left)));
     }
-    progress.Clear();
+    progress.clear();
 }
 
-int CliApp::Verify(DiscoverySession& session, Progress& progress, const Device& device,
-                   const NetworkSettings& sent, bool answered) {
-    WaitForRestart(progress);
+OrExit<AssignStatus> CliApp::verify(DiscoverySession& session, Progress& progress,
+                                    const Device& device, const NetworkSettings& sent) {
+    waitForRestart(progress);
     const auto tookSettings = [&device, &sent](const Device& d) {
-        return !SettingsCheck::AnswersOf({d}, device).empty() &&
-               SettingsCheck::Differences(sent, d).empty();
+        return !SettingsCheck::answersOf({d}, device).empty() &&
+               SettingsCheck::differences(sent, d).empty();
     };
-    const SearchOutcome found = session.Search(m_o.waitMs, tookSettings, progress);
+    const SearchOutcome found = session.search(m_o.waitMs, tookSettings, progress);
     if (!found.ok()) {
-        Error(found.error);
+        error(found.error);
         return kExitError;
     }
-    const int failed = answered ? kExitVerifyFailed : kExitNoAnswer;
-    const std::vector<Device> answers = SettingsCheck::AnswersOf(found.devices, device);
+    const std::vector<Device> answers = SettingsCheck::answersOf(found.devices, device);
     if (answers.empty()) {
-        Error("verify failed: the device did not answer the search after its restart");
-        return failed;
+        error("verify failed: the device did not answer the search after its restart");
+        return AssignStatus::Missing;
     }
     if (std::any_of(answers.begin(), answers.end(), tookSettings)) {
-        Print(std::string(answered ? kAccepted : "The device took the settings.") +
-              " Verified: the device reports the settings sent.\n");
-        return kExitDone;
+        return AssignStatus::Verified;
     }
     // The newest answer is the device's present state.
     std::string message = "verify failed: after its restart the device does not report the "
                           "settings sent";
-    for (const std::string& line : SettingsCheck::Differences(sent, answers.back())) {
+    for (const std::string& line : SettingsCheck::differences(sent, answers.back())) {
         message += "\n  " + line;
     }
-    Error(message);
-    return failed;
+    error(message);
+    return AssignStatus::NotVerified;
 }
 
 } // namespace ondrel::cli

@@ -5,6 +5,9 @@
 
 #include "CliOptions.h"
 #include "DiscoverySession.h"
+#include "ExitCode.h"
+
+#include "flows/AssignRun.h"
 
 #include <optional>
 #include <string>
@@ -13,35 +16,39 @@ namespace ondrel::cli {
 
 class CliApp {
 public:
-    static int Main(int argc, char** argv);
+    static int main(int argc, char** argv);
 
     explicit CliApp(CliOptions options) : m_o(std::move(options)) {}
-    int Run();
+    int run();
 
 private:
     // False, with the reason printed, when the endpoint cannot be opened.
-    bool OpenSession(DiscoverySession& session);
-    int RunSearch();
-    int RunSet();
-    int RunUrl();
-    int RunAssign();
+    bool openSession(DiscoverySession& session);
+    int runSearch();
+    int runSet();
+    int runUrl();
+    int runAssign();
 
-    // Opens the session and searches until the device with --mac answers; 0 when found.
-    int FindDevice(DiscoverySession& session, Progress& progress, Device& device);
+    // Opens the session and searches until the device with --mac answers.
+    OrExit<Device> findDevice(DiscoverySession& session, Progress& progress);
     // Replies lost to a full receive buffer or ignored for a full list, on standard error.
-    static void ReportIncomplete(const SearchOutcome& found);
+    static void reportIncomplete(const SearchOutcome& found);
     // Each adapter that refused a request, on standard error.
-    static void ReportRefusals(std::string_view request, const std::vector<std::string>& refusals,
+    static void reportRefusals(std::string_view request, const std::vector<std::string>& refusals,
                                bool sentElsewhere);
     // Exit code kExitUsage, with the reason printed, when --interface names no adapter of
     // this PC; checked before anything is sent.
-    int CheckInterfaces() const;
+    int checkInterfaces() const;
     // kExitDone to go on, else the exit code (declined, or no terminal to ask on).
-    int Confirm(const Device& device, const NetworkSettings& settings, const Credentials& account);
-    void WaitForRestart(Progress& progress);
-    // The exit code after --verify; answered says whether the device accepted at all.
-    int Verify(DiscoverySession& session, Progress& progress, const Device& device,
-               const NetworkSettings& sent, bool answered);
+    int confirm(const Device& device, const NetworkSettings& settings, const Credentials& account);
+    void waitForRestart(Progress& progress);
+    // After the restart: Verified, NotVerified or Missing, each failure said on standard error.
+    OrExit<AssignStatus> verify(DiscoverySession& session, Progress& progress, const Device& device,
+                                const NetworkSettings& sent);
+    // set's end: assign's report for its one device when asked for a format or a dry run, else
+    // the sentence (if any) on standard output; returns exitCode.
+    int finishSet(const PlannedDevice& planned, AssignStatus status, bool sent, int exitCode,
+                  std::string_view sentence = {});
 
     CliOptions m_o;
 };

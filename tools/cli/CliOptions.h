@@ -30,7 +30,6 @@ struct AssignOptions {
     bool all = false;              // every device found
     std::string planFile;          // an explicit plan instead of a range
     std::optional<Ipv4> first;     // the range's first address
-    bool dryRun = false;           // search, probe and print the plan; send nothing
 };
 
 struct CliOptions {
@@ -39,6 +38,9 @@ struct CliOptions {
     int64_t waitMs = kDefaultSearchWaitMs;
     int rounds = 1; // searches at most, until one loses no reply
     OutputFormat format = OutputFormat::Table;
+    // set: --format was given, so set writes assign's report instead of its sentences.
+    bool formatGiven = false;
+    bool dryRun = false; // set and assign: search and print what would be sent; send nothing
 
     std::string mac; // as given, for messages
     MacBytes macBytes{};

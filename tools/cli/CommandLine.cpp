@@ -34,7 +34,8 @@ constexpr const char* kFooter =
 as an argument.
 
 Exit codes:
-  0  done: devices listed, URL printed, or settings accepted (and verified with --verify)
+  0  done: devices listed, URL printed, settings accepted (and verified with --verify), or
+     nothing to send (the device has the settings already, or a dry run)
   1  other error: socket error, "bind failure" (the local port is in use), a device without
      a valid address for url, or the confirmation was declined
   2  usage error or bad input (nothing was sent), or no device with that MAC answered
@@ -42,15 +43,22 @@ Exit codes:
   4  no answer from the device within the wait (with --verify: and it does not report the
      settings after the restart)
   5  verification failed: after the restart the device does not report the settings sent
-For assign: 0 when every device accepted (and, with --verify, was verified); otherwise 3 if
-any refused, else 4 if any gave no answer or is missing after the restart, else 5 if any
-reports other settings; 2 for a plan refused before anything was sent; 1 for a cancelled run
-(Ctrl+C stops after the device in flight; the report is printed).
+For assign: 0 when every device accepted (and, with --verify, was verified) or is unchanged;
+otherwise 3 if any refused, else 4 if any gave no answer or is missing after the restart, else
+5 if any reports other settings; 2 for a plan refused before anything was sent; 1 for a
+cancelled run (Ctrl+C stops after the device in flight; the report is printed). A device that
+reports its planned settings already is unchanged: nothing is sent to it, so running a plan
+again changes nothing. assign --current-ip with no device reporting that address any more is
+nothing to do: an empty report, exit 0.
 
 assign --format json writes an object: "devices", one object each with Mac, DevName, DevId,
-Adapter, IP (now), NewIP and Result (planned, accepted, refused, no answer, late, verified,
-not verified, missing or not sent), and "skipped", the addresses passed over, each with IP and
-Reason. CSV and the table print the devices; the skipped addresses go to standard error.
+Adapter, IP (now), NewIP and Result (planned, unchanged, accepted, refused, no answer, late,
+verified, not verified, missing or not sent), "skipped", the addresses passed over, each with
+IP and Reason, and "changed", true when settings were sent to any device (false after
+--dry-run). CSV and the table print the devices; the skipped addresses go to standard error.
+set --format writes the same report for its one device; without --format and --dry-run set
+prints its sentences as before (and, for a device that has the settings already, that
+nothing was sent).
 
 search --format json and csv write these fields of each device, in this order (CSV by
 position, JSON as keys): IP, NetMask, GateWay, DNS0, DNS1, HttpPort, Port2, Port3, Port4,
@@ -89,18 +97,18 @@ class Reader {
 public:
     Reader() : m_app(kDescription, "ondrel-cli") {
         m_app.set_help_flag("-h,--help", "this text");
-        m_app.set_version_flag("--version", VersionText(), "the program's version");
+        m_app.set_version_flag("--version", versionText(), "the program's version");
         m_app.footer(kFooter);
         m_app.allow_extras();
         m_app.formatter(std::make_shared<tools::HelpFormatter>());
-        AddCommonOptions();
-        AddSearch();
-        AddSet();
-        AddUrl();
-        AddAssign();
+        addCommonOptions();
+        addSearch();
+        addSet();
+        addUrl();
+        addAssign();
     }
 
-    ParseOutcome Parse(const std::vector<std::string>& args) {
+    ParseOutcome parse(const std::vector<std::string>& args) {
         ParseOutcome out;
         if (!args.empty() && args.front() == "help") {
             out.options.command = Command::Help;
@@ -110,11 +118,11 @@ public:
         const bool asksHelp = std::any_of(args.begin(), args.end(), [](const std::string& a) {
             return a == "-h" || a == "--help";
         });
-        if (!asksHelp && NamesAPassword(args)) {
+        if (!asksHelp && namesAPassword(args)) {
             out.error = std::string(kPasswordRefusal);
             return out;
         }
-        const std::vector<std::string> ordered = CommandFirst(args);
+        const std::vector<std::string> ordered = commandFirst(args);
         std::vector<std::string> reversed(ordered.rbegin(), ordered.rend());
         try {
             m_app.parse(reversed);
@@ -126,24 +134,24 @@ public:
             return out;
         } catch (const CLI::CallForVersion&) {
             out.options.command = Command::Version;
-            out.text = VersionText() + "\n";
+            out.text = versionText() + "\n";
             return out;
         } catch (const CLI::ParseError& e) {
             out.error = tools::Reworded(e.what());
             return out;
         }
-        out.error = ExtrasProblem();
+        out.error = extrasProblem();
         if (out.ok() && m_command == Command::Assign) {
-            out.error = AssignProblem();
+            out.error = assignProblem();
         }
         if (out.ok()) {
-            Convert(out.options);
+            convert(out.options);
         }
         return out;
     }
 
 private:
-    static std::string VersionText() {
+    static std::string versionText() {
         return "ondrel-cli " + std::to_string(ONDREL_VERSION_MAJOR) + "." +
                std::to_string(ONDREL_VERSION_MINOR) + "." + std::to_string(ONDREL_VERSION_PATCH) +
                "." + std::to_string(ONDREL_VERSION_TWEAK);
@@ -152,19 +160,19 @@ private:
     // Scripts write a command's options before its name too ("--format csv search"), as the
     // tool has always taken them; CLI11 places an option only after its command's name, so the
     // name is moved to the front. The common options are taken on either side of it.
-    std::vector<std::string> CommandFirst(const std::vector<std::string>& args) const {
+    std::vector<std::string> commandFirst(const std::vector<std::string>& args) const {
         for (std::size_t i = 0; i < args.size(); ++i) {
             const std::string& arg = args[i];
             if (arg == "--") {
                 break;
             }
             if (arg.size() > 1 && arg[0] == '-') {
-                if (arg.find('=') == std::string::npos && TakesValue(arg)) {
+                if (arg.find('=') == std::string::npos && takesValue(arg)) {
                     ++i; // its value, which may be spelled like a command
                 }
                 continue;
             }
-            if (!IsCommand(arg)) {
+            if (!isCommand(arg)) {
                 break;
             }
             std::vector<std::string> ordered{arg};
@@ -175,12 +183,12 @@ private:
         return args;
     }
 
-    bool IsCommand(const std::string& word) const {
+    bool isCommand(const std::string& word) const {
         return std::any_of(m_commands.begin(), m_commands.end(),
                            [&word](const CLI::App* sub) { return sub->get_name() == word; });
     }
 
-    bool TakesValue(const std::string& name) const {
+    bool takesValue(const std::string& name) const {
         const CLI::Option* option = m_app.get_option_no_throw(name);
         for (const CLI::App* sub : m_commands) {
             if (option == nullptr) {
@@ -190,7 +198,7 @@ private:
         return option != nullptr && option->get_items_expected_min() > 0;
     }
 
-    static bool NamesAPassword(const std::vector<std::string>& args) {
+    static bool namesAPassword(const std::vector<std::string>& args) {
         for (const std::string& arg : args) {
             if (arg == "--") {
                 return false;
@@ -205,39 +213,39 @@ private:
     }
 
     // Options every command takes, before or after the command's name.
-    void AddCommonOptions() {
+    void addCommonOptions() {
         m_app
             .add_option("--wait", m_given.wait,
                         "how long to search, in seconds (default 3; set and url stop once the "
                         "device answers)")
             ->type_name("SECONDS")
-            ->check(Seconds());
+            ->check(seconds());
         m_app
             .add_option("--interface", m_given.interfaces,
                         "search and send through this adapter only (repeat for several; "
                         "default every adapter that is up)")
             ->type_name("NAME")
-            ->check(Accepts(IsInterfaceName, "is not an interface name"));
+            ->check(accepts(isInterfaceName, "is not an interface name"));
         m_app.add_option("--bind", m_given.bind, "local address of the socket (default 0.0.0.0)")
             ->type_name("ADDR")
-            ->check(Address())
+            ->check(address())
             ->group(kAdvanced);
         m_app
             .add_option("--local-port", m_given.localPort, "local UDP port (default 9003; 0 = any)")
             ->type_name("P")
-            ->check(UdpPort(0))
+            ->check(udpPort(0))
             ->group(kAdvanced);
         m_app.add_option("--dest", m_given.dest, "where requests go (default 255.255.255.255)")
             ->type_name("ADDR")
-            ->check(Address())
+            ->check(address())
             ->group(kAdvanced);
         m_app.add_option("--dest-port", m_given.destPort, "the devices' UDP port (default 9002)")
             ->type_name("P")
-            ->check(UdpPort(1))
+            ->check(udpPort(1))
             ->group(kAdvanced);
     }
 
-    CLI::App* AddCommand(const char* name, const char* description, Command command) {
+    CLI::App* addCommand(const char* name, const char* description, Command command) {
         CLI::App* sub = m_app.add_subcommand(name, description);
         sub->fallthrough();
         sub->allow_extras();
@@ -250,70 +258,76 @@ private:
         return sub;
     }
 
-    CLI::Option* AddMac(CLI::App* sub) {
+    CLI::Option* addMac(CLI::App* sub) {
         return sub
             ->add_option("--mac", m_given.mac,
                          "the device's MAC address, six hex pairs separated by ':' or '-'")
             ->type_name("MAC")
             ->required()
-            ->check(Accepts([](std::string_view v) { return ParseMac(v).has_value(); },
+            ->check(accepts([](std::string_view v) { return parseMac(v).has_value(); },
                             "is not a MAC address (six hex pairs separated by ':' or '-')"));
     }
 
-    void AddSearch() {
-        CLI::App* search = AddCommand(
+    void addSearch() {
+        CLI::App* search = addCommand(
             "search",
             "Sends one search and lists the devices that answer within the wait (default 3 s), "
             "in order of arrival; an answer identical to an earlier one is listed once.",
             Command::Search);
-        AddFormat(search);
+        addFormat(search);
         search
             ->add_option("--rounds", m_given.rounds,
                          "search up to N times, 0.5 s apart, keeping every answer, until a "
                          "search loses no reply to a full receive buffer (default 1)")
             ->type_name("N")
-            ->check(Accepts(
+            ->check(accepts(
                 [](std::string_view v) {
-                    const auto rounds = ParsePort(v, 1);
+                    const auto rounds = parsePort(v, 1);
                     return rounds && *rounds <= kMaxRounds;
                 },
                 "is not a number of rounds (1-100)"));
     }
 
-    void AddSet() {
-        CLI::App* set = AddCommand(
+    void addSet() {
+        CLI::App* set = addCommand(
             "set",
             "Finds the device by a search, sends it new network settings (the device keeps its "
             "own value for every setting not given) and waits 3 s for its answer. On a terminal "
-            "it asks for confirmation first, unless --yes.",
+            "it asks for confirmation first, unless --yes. A device that reports the settings "
+            "already is sent nothing.",
             Command::Set);
-        AddMac(set);
+        addMac(set);
         CLI::Option* dhcp =
             set->add_flag("--dhcp", m_dhcp, "the device takes its address automatically");
         CLI::Option* fixed =
             set->add_flag("--static", m_static, "the device keeps a fixed address");
         dhcp->excludes(fixed);
-        set->add_option("--ip", m_given.ip, "IPv4 address")->type_name("A")->check(DeviceAddress());
+        set->add_option("--ip", m_given.ip, "IPv4 address")->type_name("A")->check(deviceAddress());
         set->add_option("--mask", m_given.mask, "subnet mask, e.g. 255.255.255.0")
             ->type_name("M")
-            ->check(Mask());
+            ->check(maskRule());
         set->add_option("--gateway", m_given.gateway, "default gateway (0.0.0.0 for none)")
             ->type_name("G")
-            ->check(Address());
-        set->add_option("--dns", m_given.dns, "first DNS server")->type_name("D")->check(Address());
+            ->check(address());
+        set->add_option("--dns", m_given.dns, "first DNS server")->type_name("D")->check(address());
         set->add_option("--port", m_given.port, "HTTP port, 1-65535 (10000 is refused)")
             ->type_name("P")
-            ->check(HttpPort());
-        AddUpdateOptions(set, "set");
+            ->check(httpPort());
+        set->add_flag("--dry-run", m_dryRun,
+                      "find the device and print what would be sent (no password is needed); "
+                      "send nothing");
+        addFormat(set, "output: assign's report for the device as table, json or csv (default: "
+                       "a sentence)");
+        addUpdateOptions(set, "set");
     }
 
     // The account, password, confirmation and verification of a command that sends settings.
-    void AddUpdateOptions(CLI::App* sub, const char* name) {
+    void addUpdateOptions(CLI::App* sub, const char* name) {
         m_users.push_back(sub->add_option("--user", m_given.user, "viewing account (default admin)")
                               ->type_name("U")
                               ->check(CLI::Validator(
                                   [](std::string& v) {
-                                      return AccountTextProblem(v, Credentials::kMaxUserLength);
+                                      return accountTextProblem(v, Credentials::kMaxUserLength);
                                   },
                                   "")));
         CLI::Option* fromStdin = sub->add_flag(
@@ -324,7 +338,7 @@ private:
             sub->add_option("--password-env", m_given.passwordEnv,
                             "take the viewing password from the environment variable VAR")
                 ->type_name("VAR")
-                ->check(Accepts(IsEnvName, "is not an environment variable name"));
+                ->check(accepts(isEnvName, "is not an environment variable name"));
         fromStdin->excludes(fromEnv);
         sub->add_flag("-y,--yes", m_yes,
                       "send without asking (needed when standard error is not a terminal)");
@@ -335,26 +349,28 @@ private:
         sub->add_option("--restart-wait", m_given.restartWait,
                         "how long the restart takes, in seconds (default 43)")
             ->type_name("SECONDS")
-            ->check(Seconds())
+            ->check(seconds())
             ->needs(verify);
         sub->add_option("--answer-wait", m_given.answerWait,
                         std::string("how long ") + name +
                             " waits for a device's answer, in seconds (default 3)")
             ->type_name("SECONDS")
-            ->check(Seconds())
+            ->check(seconds())
             ->group(kAdvanced);
     }
 
-    void AddFormat(CLI::App* sub) {
-        sub->add_option("--format", m_given.format, "output: table (default), json or csv")
-            ->type_name("FORMAT")
-            ->check(Accepts(
-                [](std::string_view v) { return v == "table" || v == "json" || v == "csv"; },
-                "is not one of table, json, csv"));
+    void addFormat(CLI::App* sub,
+                   const std::string& description = "output: table (default), json or csv") {
+        m_formats.push_back(
+            sub->add_option("--format", m_given.format, description)
+                ->type_name("FORMAT")
+                ->check(accepts(
+                    [](std::string_view v) { return v == "table" || v == "json" || v == "csv"; },
+                    "is not one of table, json, csv")));
     }
 
-    void AddAssign() {
-        CLI::App* assign = AddCommand(
+    void addAssign() {
+        CLI::App* assign = addCommand(
             "assign",
             "Gives many devices fixed addresses at once: from --first upward inside the subnet of "
             "--mask, by ascending MAC, passing over every address another device, this PC or "
@@ -366,7 +382,7 @@ private:
                 ->add_option("--mac", m_given.macs,
                              "a device to give an address to (repeat for several)")
                 ->type_name("MAC")
-                ->check(Accepts([](std::string_view v) { return ParseMac(v).has_value(); },
+                ->check(accepts([](std::string_view v) { return parseMac(v).has_value(); },
                                 "is not a MAC address (six hex pairs separated by ':' or '-')"));
         CLI::Option* current =
             assign
@@ -374,7 +390,7 @@ private:
                              "every device that now reports this address (the factory address "
                              "new cameras share)")
                 ->type_name("A")
-                ->check(Address());
+                ->check(address());
         CLI::Option* all = assign->add_flag("--all", m_all, "every device the search finds");
         CLI::Option* plan =
             assign
@@ -386,50 +402,51 @@ private:
         CLI::Option* first =
             assign->add_option("--first", m_given.first, "the first address to give out")
                 ->type_name("A")
-                ->check(DeviceAddress());
+                ->check(deviceAddress());
         CLI::Option* mask =
             assign->add_option("--mask", m_given.mask, "subnet mask, e.g. 255.255.255.0")
                 ->type_name("M")
-                ->check(Mask());
+                ->check(maskRule());
         CLI::Option* gateway =
             assign
                 ->add_option("--gateway", m_given.gateway,
                              "default gateway (default: each device keeps its own)")
                 ->type_name("G")
-                ->check(Address());
+                ->check(address());
         CLI::Option* dns = assign
                                ->add_option("--dns", m_given.dns,
                                             "first DNS server (default: each device keeps its own)")
                                ->type_name("D")
-                               ->check(Address());
+                               ->check(address());
         CLI::Option* port =
             assign
                 ->add_option("--port", m_given.port,
                              "HTTP port (default: each device keeps its own; 10000 is refused)")
                 ->type_name("P")
-                ->check(HttpPort());
+                ->check(httpPort());
         for (CLI::Option* range : {first, mask, gateway, dns, port}) {
             plan->excludes(range);
         }
         macs->excludes(current)->excludes(all)->excludes(plan);
         current->excludes(all)->excludes(plan);
         all->excludes(plan);
-        assign->add_flag("--dry-run", m_dryRun, "search, probe and print the plan; send nothing");
-        AddFormat(assign);
-        AddUpdateOptions(assign, "assign");
+        assign->add_flag("--dry-run", m_dryRun,
+                         "search, probe and print the plan (unchanged or planned); send nothing");
+        addFormat(assign);
+        addUpdateOptions(assign, "assign");
     }
 
-    void AddUrl() {
-        CLI::App* url = AddCommand("url",
+    void addUrl() {
+        CLI::App* url = addCommand("url",
                                    "Prints the address of the device's web page, "
                                    "http://IP:PORT.",
                                    Command::Url);
-        AddMac(url);
+        addMac(url);
     }
 
     // Whatever CLI11 could not place: an unknown option, or a word no option takes. Only names
     // of options are repeated, never a value, which may be a password typed in the wrong place.
-    std::string ExtrasProblem() const {
+    std::string extrasProblem() const {
         const std::vector<std::string> extras = m_app.remaining(true);
         if (extras.empty()) {
             return m_command == Command::None
@@ -439,7 +456,7 @@ private:
         const std::string& first = extras.front();
         if (first.size() > 1 && first[0] == '-') {
             const std::string name = first.substr(0, first.find('='));
-            const std::string command = CommandName();
+            const std::string command = commandName();
             for (const CLI::App* sub : m_commands) {
                 if (sub->get_option_no_throw(name) == nullptr) {
                     continue;
@@ -452,13 +469,13 @@ private:
             return "unknown option " + name;
         }
         if (m_command == Command::None) {
-            return "unknown command " + Quoted(first) + " (search, set, url or assign)";
+            return "unknown command " + inQuotes(first) + " (search, set, url or assign)";
         }
-        return "unexpected argument after " + CommandName() + " (every value belongs to an option)";
+        return "unexpected argument after " + commandName() + " (every value belongs to an option)";
     }
 
     // What CLI11's rules cannot say: assign needs its devices, and a range needs its start.
-    std::string AssignProblem() const {
+    std::string assignProblem() const {
         if (m_given.macs.empty() && m_given.currentIp.empty() && !m_all && m_given.plan.empty()) {
             return "assign: choose the devices with --mac, --current-ip or --all, or give --plan";
         }
@@ -468,24 +485,24 @@ private:
         return {};
     }
 
-    std::string CommandName() const {
+    std::string commandName() const {
         const auto chosen = m_app.get_subcommands();
         return chosen.empty() ? std::string() : chosen.front()->get_name();
     }
 
-    void Convert(CliOptions& o) const {
+    void convert(CliOptions& o) const {
         o.command = m_command;
         const auto seconds = [](const std::string& text, int64_t& ms) {
             if (!text.empty()) {
-                ms = *ParseSeconds(text);
+                ms = *parseSeconds(text);
             }
         };
         const auto address = [](const std::string& text) {
-            return text.empty() ? std::nullopt : ParseIPv4(text);
+            return text.empty() ? std::nullopt : parseIPv4(text);
         };
         seconds(m_given.wait, o.waitMs);
         if (!m_given.rounds.empty()) {
-            o.rounds = *ParsePort(m_given.rounds, 1);
+            o.rounds = *parsePort(m_given.rounds, 1);
         }
         o.endpoint.interfaces = m_given.interfaces;
         seconds(m_given.restartWait, o.restartWaitMs);
@@ -497,17 +514,20 @@ private:
             o.endpoint.destAddress = a->text();
         }
         if (!m_given.localPort.empty()) {
-            o.endpoint.bindPort = *ParsePort(m_given.localPort, 0);
+            o.endpoint.bindPort = *parsePort(m_given.localPort, 0);
         }
         if (!m_given.destPort.empty()) {
-            o.endpoint.destPort = *ParsePort(m_given.destPort, 1);
+            o.endpoint.destPort = *parsePort(m_given.destPort, 1);
         }
         o.format = m_given.format == "json"  ? OutputFormat::Json
                    : m_given.format == "csv" ? OutputFormat::Csv
                                              : OutputFormat::Table;
+        o.formatGiven = std::any_of(m_formats.begin(), m_formats.end(),
+                                    [](const CLI::Option* f) { return f->count() > 0; });
+        o.dryRun = m_dryRun;
         if (!m_given.mac.empty()) {
             o.mac = m_given.mac;
-            o.macBytes = *ParseMac(m_given.mac);
+            o.macBytes = *parseMac(m_given.mac);
         }
         if (m_dhcp || m_static) {
             o.mode = m_dhcp ? AddressMode::Dhcp : AddressMode::Static;
@@ -524,13 +544,12 @@ private:
             o.user = m_given.user;
         }
         for (const std::string& mac : m_given.macs) {
-            o.assign.macs.push_back(*ParseMac(mac));
+            o.assign.macs.push_back(*parseMac(mac));
         }
         o.assign.currentIp = address(m_given.currentIp);
         o.assign.all = m_all;
         o.assign.planFile = m_given.plan;
         o.assign.first = address(m_given.first);
-        o.assign.dryRun = m_dryRun;
         if (m_passwordStdin) {
             o.passwordSource = PasswordSource::Stdin;
         } else if (!m_given.passwordEnv.empty()) {
@@ -551,15 +570,16 @@ private:
     Command m_command = Command::None;
     std::vector<CLI::App*> m_commands;
     std::vector<CLI::Option*> m_users;
+    std::vector<CLI::Option*> m_formats;
     bool m_all = false;
     bool m_dryRun = false;
 };
 
 } // namespace
 
-ParseOutcome CommandLine::Parse(const std::vector<std::string>& args) {
+ParseOutcome CommandLine::parse(const std::vector<std::string>& args) {
     Reader reader;
-    return reader.Parse(args);
+    return reader.parse(args);
 }
 
 } // namespace ondrel::cli

@@ -21,7 +21,7 @@ struct ParseOutcome {
 class CommandLine {
 public:
     // args without the program name.
-    static ParseOutcome Parse(const std::vector<std::string>& args);
+    static ParseOutcome parse(const std::vector<std::string>& args);
 };
 
 } // namespace ondrel::cli

@@ -10,31 +10,31 @@
 
 namespace ondrel::cli {
 
-std::string DeviceFormatter::Printable(std::string_view text) {
+std::string DeviceFormatter::printable(std::string_view text) {
     return printableText(text);
 }
 
-std::string DeviceFormatter::CsvField(std::string_view text) {
-    return csvField(text);
+std::string DeviceFormatter::csvField(std::string_view text) {
+    return ondrel::csvField(text);
 }
 
-std::string DeviceFormatter::Json(const std::vector<Device>& devices,
+std::string DeviceFormatter::json(const std::vector<Device>& devices,
                                   const AddressConflicts* conflicts) {
     return devicesAsJson(devices, conflicts);
 }
 
-std::string DeviceFormatter::Csv(const std::vector<Device>& devices,
+std::string DeviceFormatter::csv(const std::vector<Device>& devices,
                                  const AddressConflicts* conflicts) {
     return devicesAsCsv(devices, conflicts);
 }
 
-std::string DeviceFormatter::Table(const std::vector<Device>& devices,
+std::string DeviceFormatter::table(const std::vector<Device>& devices,
                                    const AddressConflicts* conflicts) {
-    const auto Conflict = [&](std::size_t i) {
+    const auto conflict = [&](std::size_t i) {
         std::string text;
         if (conflicts != nullptr) {
             for (const std::string& party : conflicts->parties(i, devices)) {
-                text += (text.empty() ? "" : " ") + Printable(party);
+                text += (text.empty() ? "" : " ") + printable(party);
             }
         }
         return text;
@@ -44,11 +44,11 @@ std::string DeviceFormatter::Table(const std::vector<Device>& devices,
                     "HttpPort", "Mode", "DevId", "SameSubnet", "Conflict"});
     for (std::size_t i = 0; i < devices.size(); ++i) {
         const Device& d = devices[i];
-        rows.push_back({std::to_string(i), Printable(d.name), Printable(d.mac),
-                        Printable(d.adapter.name), Printable(d.ip.text), Printable(d.netMask.text),
-                        Printable(d.gateway.text), Printable(d.dns0.text),
+        rows.push_back({std::to_string(i), printable(d.name), printable(d.mac),
+                        printable(d.adapter.name), printable(d.ip.text), printable(d.netMask.text),
+                        printable(d.gateway.text), printable(d.dns0.text),
                         std::to_string(d.httpPort), std::string(addressModeName(d.mode)),
-                        Printable(d.id), d.inAdapterSubnet() ? "yes" : "no", Conflict(i)});
+                        printable(d.id), d.inAdapterSubnet() ? "yes" : "no", conflict(i)});
     }
     std::string out = alignedColumns(rows);
     out += std::to_string(devices.size()) + (devices.size() == 1 ? " device\n" : " devices\n");

@@ -18,18 +18,18 @@ public:
     // SameSubnet, Conflict (joined by spaces), then a count line. Mode reads "dhcp" or "static";
     // SameSubnet "yes" when the device's IP lies in its adapter's subnet. Texts in UTF-8
     // (printableText), columns aligned by the width the terminal gives them (displayWidth).
-    static std::string Table(const std::vector<Device>& devices,
+    static std::string table(const std::vector<Device>& devices,
                              const AddressConflicts* conflicts = nullptr);
 
     // JSON and CSV as the window's "Save list..." writes them (devices/DeviceExport).
-    static std::string Json(const std::vector<Device>& devices,
+    static std::string json(const std::vector<Device>& devices,
                             const AddressConflicts* conflicts = nullptr);
-    static std::string Csv(const std::vector<Device>& devices,
+    static std::string csv(const std::vector<Device>& devices,
                            const AddressConflicts* conflicts = nullptr);
 
     // A text shown to a person: see printableText.
-    static std::string Printable(std::string_view text);
-    static std::string CsvField(std::string_view text);
+    static std::string printable(std::string_view text);
+    static std::string csvField(std::string_view text);
 };
 
 } // namespace ondrel::cli

@@ -12,7 +12,7 @@ using Clock = std::chrono::steady_clock;
 // How often a waiting loop wakes to redraw its progress line.
 constexpr auto kRedraw = std::chrono::milliseconds(200);
 
-std::string SecondsLeft(Clock::time_point deadline) {
+std::string secondsLeft(Clock::time_point deadline) {
     const auto left =
         std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
     return std::to_string((std::max<int64_t>(left, 0) + 999) / 1000) + " s";
@@ -20,12 +20,22 @@ std::string SecondsLeft(Clock::time_point deadline) {
 
 } // namespace
 
-std::vector<std::string> Refusals(const SendResult& sent) {
+std::vector<std::string> refusalsOf(const SendResult& sent) {
     std::vector<std::string> out;
     for (const SendResult::Refusal& r : sent.refusals) {
         out.push_back(r.adapter + ": " + r.reason);
     }
     return out;
+}
+
+void SearchOutcome::countSearch(const SendResult& search) {
+    ++rounds;
+    const std::vector<std::string> refused = refusalsOf(search);
+    refusals.insert(refusals.end(), refused.begin(), refused.end());
+    sent = sent || search.ok;
+    if (!search) {
+        error = "the search could not be sent: " + search.message;
+    }
 }
 
 DiscoverySession::DiscoverySession(EndpointConfig config) : m_endpoint(std::move(config)) {}
@@ -34,13 +44,13 @@ DiscoverySession::~DiscoverySession() {
     m_endpoint.stop();
 }
 
-std::string DiscoverySession::Open() {
+std::string DiscoverySession::open() {
     std::string bindProblem;
     m_endpoint.setBindFailureNotifier(
-        [&bindProblem](std::string_view text, std::string_view) { bindProblem = text; });
+        [&bindProblem](std::string_view text) { bindProblem = text; });
     m_endpoint.setHandlers({
-        [this](std::vector<Device>&& replies, uint32_t) { OnReplies(std::move(replies)); },
-        [this](const UpdateAnswer& answer, uint32_t) { OnAnswer(answer); },
+        [this](std::vector<Device>&& replies, uint32_t) { onReplies(std::move(replies)); },
+        [this](const UpdateAnswer& answer, uint32_t) { onAnswer(answer); },
     });
     if (m_endpoint.open()) {
         return {};
@@ -48,7 +58,7 @@ std::string DiscoverySession::Open() {
     return bindProblem.empty() ? "the UDP socket could not be opened" : bindProblem;
 }
 
-void DiscoverySession::OnReplies(std::vector<Device>&& replies) {
+void DiscoverySession::onReplies(std::vector<Device>&& replies) {
     // The receive thread only files the batch: every moment it spends here is a moment a
     // burst is not being taken off the socket.
     std::lock_guard lock(m_mutex);
@@ -67,7 +77,7 @@ void DiscoverySession::OnReplies(std::vector<Device>&& replies) {
     }
 }
 
-void DiscoverySession::OnAnswer(const UpdateAnswer& answer) {
+void DiscoverySession::onAnswer(const UpdateAnswer& answer) {
     std::lock_guard lock(m_mutex);
     // Only the first answer after our request counts; the answer does not say which device
     // sent it, and a late one belongs to nobody.
@@ -77,13 +87,13 @@ void DiscoverySession::OnAnswer(const UpdateAnswer& answer) {
     }
 }
 
-std::string DiscoverySession::ReceiveProblem() const {
+std::string DiscoverySession::receiveProblem() const {
     return m_endpoint.state() == DiscoveryEndpoint::State::Listening
                ? std::string()
                : "receiving failed: the UDP socket reported an error";
 }
 
-std::size_t DiscoverySession::TakeInbox() {
+std::size_t DiscoverySession::takeInbox() {
     std::vector<Device> inbox;
     {
         std::lock_guard lock(m_mutex);
@@ -94,9 +104,9 @@ std::size_t DiscoverySession::TakeInbox() {
     return firstNew;
 }
 
-std::string DiscoverySession::SendSearch(bool keep, SearchOutcome& out) {
+SendResult DiscoverySession::sendSearch(bool keep) {
     if (keep) {
-        TakeInbox();
+        takeInbox();
     } else {
         m_list.clear();
     }
@@ -107,15 +117,10 @@ std::string DiscoverySession::SendSearch(bool keep, SearchOutcome& out) {
         }
         m_roundReplies = 0;
     }
-    const SendResult sent = m_endpoint.sendSearch();
-    ++out.rounds;
-    const std::vector<std::string> refusals = Refusals(sent);
-    out.refusals.insert(out.refusals.end(), refusals.begin(), refusals.end());
-    out.sent = out.sent || sent.ok;
-    return sent ? std::string() : "the search could not be sent: " + sent.message;
+    return m_endpoint.sendSearch();
 }
 
-bool DiscoverySession::Collect(Clock::time_point deadline, const StopWhen& stopWhen,
+bool DiscoverySession::collect(Clock::time_point deadline, const StopWhen& stopWhen,
                                Progress& progress) {
     bool enough = false;
     std::unique_lock lock(m_mutex);
@@ -124,14 +129,14 @@ bool DiscoverySession::Collect(Clock::time_point deadline, const StopWhen& stopW
         m_changed.wait_until(lock, std::min(deadline, Clock::now() + kRedraw),
                              [&] { return m_inbox.size() >= (m_watchArrivals ? 1 : kInboxBatch); });
         lock.unlock();
-        const std::size_t firstNew = TakeInbox();
+        const std::size_t firstNew = takeInbox();
         if (stopWhen) {
             const auto& listed = m_list.devices();
             enough = std::any_of(listed.begin() + static_cast<std::ptrdiff_t>(firstNew),
                                  listed.end(), stopWhen);
         }
         const std::size_t count = m_list.size();
-        progress.Show("Searching... " + SecondsLeft(deadline) + " left, " + std::to_string(count) +
+        progress.show("Searching... " + secondsLeft(deadline) + " left, " + std::to_string(count) +
                       (count == 1 ? " device" : " devices"));
         lock.lock();
     }
@@ -139,13 +144,13 @@ bool DiscoverySession::Collect(Clock::time_point deadline, const StopWhen& stopW
     return enough;
 }
 
-Clock::time_point DiscoverySession::LastReply() {
+Clock::time_point DiscoverySession::lastReply() {
     std::lock_guard lock(m_mutex);
     return m_lastReply;
 }
 
-uint32_t DiscoverySession::StillMissing() {
-    TakeInbox();
+uint32_t DiscoverySession::stillMissing() {
+    takeInbox();
     // Every device answers each search at least once, so this round's replies, taken and
     // lost, are at least as many as there are devices; once as many distinct devices have
     // been listed, a reply lost now came from a device listed in an earlier round.
@@ -159,31 +164,31 @@ uint32_t DiscoverySession::StillMissing() {
     return static_cast<uint32_t>(sent > listed ? std::min(lost, sent - listed) : 0);
 }
 
-void DiscoverySession::Finish(SearchOutcome& out) {
-    out.error = ReceiveProblem();
-    out.lost = StillMissing(); // takes the last replies in
+void DiscoverySession::finish(SearchOutcome& out) {
+    out.error = receiveProblem();
+    out.lost = stillMissing(); // takes the last replies in
     out.ignored = m_list.overflow();
     out.devices.assign(m_list.devices().begin(), m_list.devices().end());
 }
 
-SearchOutcome DiscoverySession::Search(int64_t waitMs, const StopWhen& stopWhen,
+SearchOutcome DiscoverySession::search(int64_t waitMs, const StopWhen& stopWhen,
                                        Progress& progress) {
     SearchOutcome out;
-    out.error = SendSearch(false, out);
+    out.countSearch(sendSearch(false));
     if (!out.ok()) {
         return out;
     }
-    Collect(Clock::now() + std::chrono::milliseconds(waitMs), stopWhen, progress);
-    progress.Clear();
-    Finish(out);
+    collect(Clock::now() + std::chrono::milliseconds(waitMs), stopWhen, progress);
+    progress.clear();
+    finish(out);
     return out;
 }
 
-SearchOutcome DiscoverySession::SearchInRounds(int64_t waitMs, int rounds, Progress& progress) {
+SearchOutcome DiscoverySession::searchInRounds(int64_t waitMs, int rounds, Progress& progress) {
     SearchOutcome out;
     for (int round = 1; round <= rounds; ++round) {
         const auto sentAt = Clock::now();
-        out.error = SendSearch(round > 1, out);
+        out.countSearch(sendSearch(round > 1));
         if (!out.ok()) {
             return out;
         }
@@ -192,46 +197,46 @@ SearchOutcome DiscoverySession::SearchInRounds(int64_t waitMs, int rounds, Progr
             // A burst's losses are known once it has been taken off the socket; the next
             // search goes out only then, however long a slow PC takes, so that two bursts
             // never meet in the buffer and each round's count is its own.
-            Collect(sentAt + kRoundGap, nullptr, progress);
+            collect(sentAt + kRoundGap, nullptr, progress);
             const auto deadline =
                 sentAt + std::max<Clock::duration>(std::chrono::milliseconds(waitMs), kBurstLimit);
-            while (Clock::now() < deadline && Clock::now() - LastReply() < kQuiet) {
-                Collect(std::min(deadline, LastReply() + kQuiet), nullptr, progress);
+            while (Clock::now() < deadline && Clock::now() - lastReply() < kQuiet) {
+                collect(std::min(deadline, lastReply() + kQuiet), nullptr, progress);
             }
-            if (StillMissing() > 0) {
+            if (stillMissing() > 0) {
                 continue;
             }
         }
-        Collect(sentAt + std::chrono::milliseconds(waitMs), nullptr, progress);
-        if (last || StillMissing() == 0) {
+        collect(sentAt + std::chrono::milliseconds(waitMs), nullptr, progress);
+        if (last || stillMissing() == 0) {
             break;
         }
     }
-    progress.Clear();
-    Finish(out);
+    progress.clear();
+    finish(out);
     return out;
 }
 
-SetOutcome DiscoverySession::SendSettings(const Device& device, const NetworkSettings& settings,
+SetOutcome DiscoverySession::sendSettings(const Device& device, const NetworkSettings& settings,
                                           const Credentials& credentials, int64_t waitMs,
                                           Progress& progress) {
-    SetOutcome out = SendSettingsOnly(device, settings, credentials);
+    SetOutcome out = sendSettingsOnly(device, settings, credentials);
     if (!out.ok()) {
         return out;
     }
     const std::optional<UpdateResult> answer =
-        AwaitAnswer(waitMs, progress, "Waiting for the device's answer... ");
-    StopAwaiting();
+        awaitAnswer(waitMs, progress, "Waiting for the device's answer... ");
+    stopAwaiting();
     out.answer = !answer                             ? SetAnswer::NoAnswer
                  : *answer == UpdateResult::Accepted ? SetAnswer::Accepted
                                                      : SetAnswer::Refused;
     if (out.answer == SetAnswer::NoAnswer) {
-        out.error = ReceiveProblem();
+        out.error = receiveProblem();
     }
     return out;
 }
 
-SetOutcome DiscoverySession::SendSettingsOnly(const Device& device, const NetworkSettings& settings,
+SetOutcome DiscoverySession::sendSettingsOnly(const Device& device, const NetworkSettings& settings,
                                               const Credentials& credentials) {
     SetOutcome out;
     {
@@ -241,16 +246,16 @@ SetOutcome DiscoverySession::SendSettingsOnly(const Device& device, const Networ
     }
     // Only through the adapter the device answered on: the request carries the password.
     const SendResult sent = m_endpoint.sendSettings(device, settings, credentials);
-    out.refusals = Refusals(sent);
+    out.refusals = refusalsOf(sent);
     out.sent = sent.ok;
     if (!sent) {
-        StopAwaiting();
+        stopAwaiting();
         out.error = "the settings could not be sent: " + sent.message;
     }
     return out;
 }
 
-std::optional<UpdateResult> DiscoverySession::AwaitAnswer(int64_t waitMs, Progress& progress,
+std::optional<UpdateResult> DiscoverySession::awaitAnswer(int64_t waitMs, Progress& progress,
                                                           const std::string& label) {
     std::unique_lock lock(m_mutex);
     const auto deadline = Clock::now() + std::chrono::milliseconds(waitMs);
@@ -258,17 +263,17 @@ std::optional<UpdateResult> DiscoverySession::AwaitAnswer(int64_t waitMs, Progre
         m_changed.wait_until(lock, std::min(deadline, Clock::now() + kRedraw),
                              [&] { return m_answer.has_value(); });
         lock.unlock();
-        progress.Show(label + SecondsLeft(deadline));
+        progress.show(label + secondsLeft(deadline));
         lock.lock();
     }
     const std::optional<UpdateResult> answer = m_answer;
     m_answer.reset(); // taken: a second answer to the same request is nobody's
     lock.unlock();
-    progress.Clear();
+    progress.clear();
     return answer;
 }
 
-void DiscoverySession::StopAwaiting() {
+void DiscoverySession::stopAwaiting() {
     std::lock_guard lock(m_mutex);
     m_awaitingAnswer = false;
 }

@@ -32,6 +32,8 @@ struct SearchOutcome {
     std::size_t ignored = 0; // replies of new devices ignored because the list was full
     int rounds = 0;          // searches sent
     bool ok() const { return error.empty(); }
+    // Counts one search sent (or refused by every adapter, which makes it an error).
+    void countSearch(const SendResult& sent);
 };
 
 enum class SetAnswer { Accepted, Refused, NoAnswer };
@@ -63,48 +65,48 @@ public:
 
     // Binds and starts receiving. Empty on success, else the reason ("bind failure" when the
     // port is taken).
-    std::string Open();
+    std::string open();
 
     // Sends one search and collects answers for waitMs, or until stopWhen holds for an answer.
-    SearchOutcome Search(int64_t waitMs, const StopWhen& stopWhen, Progress& progress);
+    SearchOutcome search(int64_t waitMs, const StopWhen& stopWhen, Progress& progress);
 
     // Searches up to `rounds` times, at least kRoundGap apart, keeping every answer, until a
     // round loses no reply of a device not yet listed; the last round collects for waitMs.
-    SearchOutcome SearchInRounds(int64_t waitMs, int rounds, Progress& progress);
+    SearchOutcome searchInRounds(int64_t waitMs, int rounds, Progress& progress);
 
     // Sends the settings through the adapter the device answered on and waits up to waitMs
     // for the first accepted or refused answer.
-    SetOutcome SendSettings(const Device& device, const NetworkSettings& settings,
+    SetOutcome sendSettings(const Device& device, const NetworkSettings& settings,
                             const Credentials& credentials, int64_t waitMs, Progress& progress);
 
     // The same in steps, for a caller that waits more than once for one request: sends, and
     // keeps the first answer that follows for AwaitAnswer (answer is left unset).
-    SetOutcome SendSettingsOnly(const Device& device, const NetworkSettings& settings,
+    SetOutcome sendSettingsOnly(const Device& device, const NetworkSettings& settings,
                                 const Credentials& credentials);
     // The first answer since the request (one that came already counts), waiting up to waitMs;
     // taken, so that a second answer counts only if it comes before the next wait ends.
-    std::optional<UpdateResult> AwaitAnswer(int64_t waitMs, Progress& progress,
+    std::optional<UpdateResult> awaitAnswer(int64_t waitMs, Progress& progress,
                                             const std::string& label);
     // Answers from now on are nobody's.
-    void StopAwaiting();
+    void stopAwaiting();
 
 private:
     using Clock = std::chrono::steady_clock;
 
-    void OnReplies(std::vector<Device>&& replies);
-    void OnAnswer(const UpdateAnswer& answer);
-    // Sends a search; the table is emptied first unless keep. Empty, or why nothing was sent.
-    std::string SendSearch(bool keep, SearchOutcome& out);
+    void onReplies(std::vector<Device>&& replies);
+    void onAnswer(const UpdateAnswer& answer);
+    // Sends a search; the table is emptied first unless keep.
+    SendResult sendSearch(bool keep);
     // Collects answers until the deadline; true when stopWhen held for one.
-    bool Collect(Clock::time_point deadline, const StopWhen& stopWhen, Progress& progress);
-    void Finish(SearchOutcome& out);
-    Clock::time_point LastReply();
+    bool collect(Clock::time_point deadline, const StopWhen& stopWhen, Progress& progress);
+    void finish(SearchOutcome& out);
+    Clock::time_point lastReply();
     // Files the replies the receive thread left into the list; the index of the first device
     // new to it (the list's size when none is).
-    std::size_t TakeInbox();
+    std::size_t takeInbox();
     // Replies lost in the current round that may have come from devices not listed yet.
-    uint32_t StillMissing();
-    std::string ReceiveProblem() const;
+    uint32_t stillMissing();
+    std::string receiveProblem() const;
 
     DiscoveryEndpoint m_endpoint;
     DeviceList m_list;  // the main thread's alone
@@ -119,6 +121,6 @@ private:
 };
 
 // "NAME: reason" for every adapter that refused a request.
-std::vector<std::string> Refusals(const SendResult& sent);
+std::vector<std::string> refusals(const SendResult& sent);
 
 } // namespace ondrel::cli

@@ -1,15 +1,29 @@
 #pragma once
 // The process exit codes of ondrel-cli; scripts rely on them, so they never change meaning.
 
+#include <variant>
+
 namespace ondrel::cli {
 
-enum ExitCode : int {
-    kExitDone = 0,         // done: listed, printed, or accepted (and verified when asked)
-    kExitError = 1,        // any other error: socket, bind failure, unusable device data
-    kExitUsage = 2,        // bad command line or input, or the device did not answer a search
-    kExitRefused = 3,      // the device refused: wrong viewing account or password
-    kExitNoAnswer = 4,     // no answer to the settings within the wait
-    kExitVerifyFailed = 5, // after the restart the device does not report the settings sent
-};
+// A type of its own, so that a step can return a result or the code to end with; the codes
+// convert to int where main returns them.
+enum ExitCode : int {};
+
+// Done: listed, printed, or accepted (and verified when asked).
+inline constexpr ExitCode kExitDone{0};
+// Any other error: socket, bind failure, unusable device data.
+inline constexpr ExitCode kExitError{1};
+// Bad command line or input, or the device did not answer a search.
+inline constexpr ExitCode kExitUsage{2};
+// The device refused: wrong viewing account or password.
+inline constexpr ExitCode kExitRefused{3};
+// No answer to the settings within the wait.
+inline constexpr ExitCode kExitNoAnswer{4};
+// After the restart the device does not report the settings sent.
+inline constexpr ExitCode kExitVerifyFailed{5};
+
+// A step's result, or the exit code the program ends with (its reason already on standard
+// error).
+template <typename T> using OrExit = std::variant<T, ExitCode>;
 
 } // namespace ondrel::cli

@@ -6,11 +6,11 @@ namespace ondrel::cli {
 
 namespace {
 
-bool IsDigit(char c) {
+bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-int HexValue(char c) {
+int hexValue(char c) {
     if (c >= '0' && c <= '9') {
         return c - '0';
     }
@@ -25,11 +25,11 @@ int HexValue(char c) {
 
 } // namespace
 
-std::optional<Ipv4> ParseIPv4(std::string_view text) {
+std::optional<Ipv4> parseIPv4(std::string_view text) {
     return isCanonicalIpv4(text) ? parseIpv4(text) : std::nullopt;
 }
 
-bool IsContiguousMask(const Ipv4& mask) {
+bool isContiguousMask(const Ipv4& mask) {
     const uint32_t m = mask.bits;
     if (m == 0) {
         return false;
@@ -39,7 +39,7 @@ bool IsContiguousMask(const Ipv4& mask) {
     return (inverted & (inverted + 1)) == 0;
 }
 
-int MaskPrefix(const Ipv4& mask) {
+int maskPrefix(const Ipv4& mask) {
     int prefix = 0;
     for (uint32_t m = mask.bits; m & 0x80000000u; m <<= 1) {
         ++prefix;
@@ -47,8 +47,8 @@ int MaskPrefix(const Ipv4& mask) {
     return prefix;
 }
 
-std::string HostOnSubnetProblem(const Ipv4& address, const Ipv4& mask) {
-    if (MaskPrefix(mask) >= 31) {
+std::string hostOnSubnetProblem(const Ipv4& address, const Ipv4& mask) {
+    if (maskPrefix(mask) >= 31) {
         return {};
     }
     const uint32_t m = mask.bits;
@@ -62,12 +62,12 @@ std::string HostOnSubnetProblem(const Ipv4& address, const Ipv4& mask) {
     return {};
 }
 
-bool SameSubnet(const Ipv4& a, const Ipv4& b, const Ipv4& mask) {
+bool sameSubnet(const Ipv4& a, const Ipv4& b, const Ipv4& mask) {
     const uint32_t m = mask.bits;
     return (a.bits & m) == (b.bits & m);
 }
 
-std::optional<MacBytes> ParseMac(std::string_view text) {
+std::optional<MacBytes> parseMac(std::string_view text) {
     if (text.size() != 17) {
         return std::nullopt;
     }
@@ -81,8 +81,8 @@ std::optional<MacBytes> ParseMac(std::string_view text) {
         if (i > 0 && text[at - 1] != separator) {
             return std::nullopt;
         }
-        const int high = HexValue(text[at]);
-        const int low = HexValue(text[at + 1]);
+        const int high = hexValue(text[at]);
+        const int low = hexValue(text[at + 1]);
         if (high < 0 || low < 0) {
             return std::nullopt;
         }
@@ -91,25 +91,25 @@ std::optional<MacBytes> ParseMac(std::string_view text) {
     return out;
 }
 
-std::string FormatMac(const MacBytes& mac) {
+std::string formatMac(const MacBytes& mac) {
     char text[18];
     std::snprintf(text, sizeof text, "%02X:%02X:%02X:%02X:%02X:%02X", mac[0], mac[1], mac[2],
                   mac[3], mac[4], mac[5]);
     return text;
 }
 
-bool MacMatches(std::string_view deviceMacText, const MacBytes& mac) {
-    const auto parsed = ParseMac(deviceMacText);
+bool macMatches(std::string_view deviceMacText, const MacBytes& mac) {
+    const auto parsed = parseMac(deviceMacText);
     return parsed && *parsed == mac;
 }
 
-std::optional<uint16_t> ParsePort(std::string_view text, uint16_t minimum) {
+std::optional<uint16_t> parsePort(std::string_view text, uint16_t minimum) {
     if (text.empty()) {
         return std::nullopt;
     }
     unsigned value = 0;
     for (char c : text) {
-        if (!IsDigit(c)) {
+        if (!isDigit(c)) {
             return std::nullopt;
         }
         value = value * 10 + static_cast<unsigned>(c - '0');
@@ -123,7 +123,7 @@ std::optional<uint16_t> ParsePort(std::string_view text, uint16_t minimum) {
     return static_cast<uint16_t>(value);
 }
 
-std::optional<int64_t> ParseSeconds(std::string_view text) {
+std::optional<int64_t> parseSeconds(std::string_view text) {
     constexpr int64_t kMaxMs = 24 * 3600 * 1000;
     const std::size_t dot = text.find('.');
     const std::string_view whole = text.substr(0, dot);
@@ -134,7 +134,7 @@ std::optional<int64_t> ParseSeconds(std::string_view text) {
     }
     int64_t ms = 0;
     for (char c : whole) {
-        if (!IsDigit(c)) {
+        if (!isDigit(c)) {
             return std::nullopt;
         }
         ms = ms * 10 + (c - '0');
@@ -144,7 +144,7 @@ std::optional<int64_t> ParseSeconds(std::string_view text) {
     bool roundUp = false;
     for (std::size_t i = 0; i < fraction.size(); ++i) {
         const char c = fraction[i];
-        if (!IsDigit(c)) {
+        if (!isDigit(c)) {
             return std::nullopt;
         }
         if (scale > 0) {
@@ -163,7 +163,7 @@ std::optional<int64_t> ParseSeconds(std::string_view text) {
     return ms;
 }
 
-std::string AccountTextProblem(std::string_view text, std::size_t maxLength) {
+std::string accountTextProblem(std::string_view text, std::size_t maxLength) {
     for (char c : text) {
         const auto u = static_cast<unsigned char>(c);
         if (u < 0x20 || u == 0x7F) {

@@ -7,11 +7,11 @@
 
 namespace ondrel::cli {
 
-std::string Quoted(std::string_view value) {
+std::string inQuotes(std::string_view value) {
     return "'" + std::string(value) + "'";
 }
 
-bool IsEnvName(std::string_view name) {
+bool isEnvName(std::string_view name) {
     if (name.empty() || (name[0] >= '0' && name[0] <= '9')) {
         return false;
     }
@@ -21,38 +21,38 @@ bool IsEnvName(std::string_view name) {
     });
 }
 
-bool IsInterfaceName(std::string_view name) {
+bool isInterfaceName(std::string_view name) {
     return !name.empty() && name.size() < 16 && std::all_of(name.begin(), name.end(), [](char c) {
         const auto u = static_cast<unsigned char>(c);
         return u > 0x20 && u < 0x7F && c != '/' && c != ':';
     });
 }
 
-CLI::Validator Accepts(std::function<bool(std::string_view)> accepts, std::string notWhat) {
+CLI::Validator accepts(std::function<bool(std::string_view)> accepts, std::string notWhat) {
     return CLI::Validator(
         [accepts = std::move(accepts), notWhat = std::move(notWhat)](std::string& value) {
-            return accepts(value) ? std::string() : Quoted(value) + " " + notWhat;
+            return accepts(value) ? std::string() : inQuotes(value) + " " + notWhat;
         },
         "");
 }
 
-CLI::Validator Seconds() {
-    return Accepts([](std::string_view v) { return ParseSeconds(v).has_value(); },
+CLI::Validator seconds() {
+    return accepts([](std::string_view v) { return parseSeconds(v).has_value(); },
                    "is not a number of seconds (for example 3 or 0.5, at most a day)");
 }
 
-CLI::Validator Address() {
-    return Accepts([](std::string_view v) { return ParseIPv4(v).has_value(); },
+CLI::Validator address() {
+    return accepts([](std::string_view v) { return parseIPv4(v).has_value(); },
                    "is not an IPv4 address (four numbers 0-255 separated by dots, without "
                    "leading zeros)");
 }
 
-CLI::Validator UdpPort(uint16_t minimum) {
-    return Accepts([minimum](std::string_view v) { return ParsePort(v, minimum).has_value(); },
+CLI::Validator udpPort(uint16_t minimum) {
+    return accepts([minimum](std::string_view v) { return parsePort(v, minimum).has_value(); },
                    "is not a port number (" + std::to_string(minimum) + "-65535)");
 }
 
-CLI::Validator HttpPort() {
+CLI::Validator httpPort() {
     return CLI::Validator(
         [](std::string& value) {
             switch (readHttpPort(value).check) {
@@ -64,18 +64,18 @@ CLI::Validator HttpPort() {
             case HttpPortCheck::OutOfRange:
                 break;
             }
-            return Quoted(value) + " is not a port number (1-65535)";
+            return inQuotes(value) + " is not a port number (1-65535)";
         },
         "");
 }
 
-CLI::Validator DeviceAddress() {
+CLI::Validator deviceAddress() {
     return CLI::Validator(
         [](std::string& value) {
-            const auto ip = ParseIPv4(value);
+            const auto ip = parseIPv4(value);
             if (!ip) {
-                return Quoted(value) + " is not an IPv4 address (four numbers 0-255 separated "
-                                       "by dots, without leading zeros)";
+                return inQuotes(value) + " is not an IPv4 address (four numbers 0-255 separated "
+                                         "by dots, without leading zeros)";
             }
             if (!ip->isUsableHost()) {
                 return value + " cannot be a device's address (0.x.x.x, 127.x.x.x, multicast "
@@ -86,15 +86,15 @@ CLI::Validator DeviceAddress() {
         "");
 }
 
-CLI::Validator Mask() {
+CLI::Validator maskRule() {
     return CLI::Validator(
         [](std::string& value) {
-            const auto mask = ParseIPv4(value);
+            const auto mask = parseIPv4(value);
             if (!mask) {
-                return Quoted(value) + " is not a subnet mask (four numbers 0-255 separated by "
-                                       "dots, e.g. 255.255.255.0)";
+                return inQuotes(value) + " is not a subnet mask (four numbers 0-255 separated by "
+                                         "dots, e.g. 255.255.255.0)";
             }
-            if (!IsContiguousMask(*mask)) {
+            if (!isContiguousMask(*mask)) {
                 return value + " is not a subnet mask (its one bits must be contiguous from the "
                                "left, e.g. 255.255.255.0)";
             }

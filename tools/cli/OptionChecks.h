@@ -12,21 +12,21 @@
 
 namespace ondrel::cli {
 
-std::string Quoted(std::string_view value);
-bool IsEnvName(std::string_view name);
+std::string inQuotes(std::string_view value);
+bool isEnvName(std::string_view name);
 // A kernel interface name: 1-15 bytes, no blank, slash or colon.
-bool IsInterfaceName(std::string_view name);
+bool isInterfaceName(std::string_view name);
 
-CLI::Validator Accepts(std::function<bool(std::string_view)> accepts, std::string notWhat);
-CLI::Validator Seconds();
+CLI::Validator accepts(std::function<bool(std::string_view)> accepts, std::string notWhat);
+CLI::Validator seconds();
 // Any IPv4 address, as a person writes it (no leading zeros).
-CLI::Validator Address();
-CLI::Validator UdpPort(uint16_t minimum);
+CLI::Validator address();
+CLI::Validator udpPort(uint16_t minimum);
 // 1..65535, 10000 refused with the window's text.
-CLI::Validator HttpPort();
+CLI::Validator httpPort();
 // An address a device can be given as its own.
-CLI::Validator DeviceAddress();
+CLI::Validator deviceAddress();
 // A subnet mask with contiguous one bits.
-CLI::Validator Mask();
+CLI::Validator maskRule();
 
 } // namespace ondrel::cli

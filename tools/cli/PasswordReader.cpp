@@ -14,13 +14,13 @@ namespace {
 constexpr std::size_t kMaxPassword = Credentials::kMaxPasswordLength;
 constexpr std::string_view kPrompt = "Viewing password: ";
 
-// Takes the buffer over (ReadLine's never sits in the string's small buffer, so moving it
+// Takes the buffer over (readLine's never sits in the string's small buffer, so moving it
 // copies no byte); a refused password is wiped.
-PasswordOutcome Checked(std::string_view origin, std::string&& password) {
+PasswordOutcome checked(std::string_view origin, std::string&& password) {
     PasswordOutcome out;
-    const std::string problem = AccountTextProblem(password, kMaxPassword);
+    const std::string problem = accountTextProblem(password, kMaxPassword);
     if (!problem.empty()) {
-        WipeText(password);
+        wipeText(password);
         out.error = std::string(origin) + ": the password " + problem;
         return out;
     }
@@ -28,9 +28,8 @@ PasswordOutcome Checked(std::string_view origin, std::string&& password) {
     return out;
 }
 
-PasswordOutcome FromStream(std::string_view origin, int fd) {
-    bool tooLong = false;
-    auto line = Terminal::ReadHiddenLine(fd, std::string(kPrompt), kMaxPassword, tooLong);
+PasswordOutcome fromStream(std::string_view origin, int fd) {
+    auto [line, tooLong] = Terminal::readHiddenLine(fd, std::string(kPrompt), kMaxPassword);
     if (tooLong) {
         return {{},
                 std::string(origin) + ": the password is longer than the device accepts (" +
@@ -39,17 +38,17 @@ PasswordOutcome FromStream(std::string_view origin, int fd) {
     if (!line) {
         return {{}, std::string(origin) + ": no password line on standard input"};
     }
-    PasswordOutcome out = Checked(origin, std::move(*line));
-    WipeText(*line); // what a move leaves behind
+    PasswordOutcome out = checked(origin, std::move(*line));
+    wipeText(*line); // what a move leaves behind
     return out;
 }
 
 } // namespace
 
-PasswordOutcome PasswordReader::Read(const CliOptions& o, int stdinFd, const EnvLookup& getEnv) {
+PasswordOutcome PasswordReader::read(const CliOptions& o, int stdinFd, const EnvLookup& getEnv) {
     switch (o.passwordSource) {
     case PasswordSource::Stdin:
-        return FromStream("--password-stdin", stdinFd);
+        return fromStream("--password-stdin", stdinFd);
     case PasswordSource::Env: {
         const char* value = getEnv(o.passwordEnv.c_str());
         if (value == nullptr) {
@@ -59,11 +58,11 @@ PasswordOutcome PasswordReader::Read(const CliOptions& o, int stdinFd, const Env
         std::string password;
         password.reserve(std::max<std::size_t>(std::strlen(value) + 1, 32));
         password = value;
-        return Checked("--password-env " + o.passwordEnv, std::move(password));
+        return checked("--password-env " + o.passwordEnv, std::move(password));
     }
     case PasswordSource::Prompt:
-        if (Terminal::IsTerminal(stdinFd)) {
-            return FromStream("password", stdinFd);
+        if (Terminal::isTerminal(stdinFd)) {
+            return fromStream("password", stdinFd);
         }
         break;
     }

@@ -20,7 +20,7 @@ class PasswordReader {
 public:
     using EnvLookup = std::function<const char*(const char*)>;
 
-    static PasswordOutcome Read(const CliOptions& options, int stdinFd, const EnvLookup& getEnv);
+    static PasswordOutcome read(const CliOptions& options, int stdinFd, const EnvLookup& getEnv);
 };
 
 } // namespace ondrel::cli

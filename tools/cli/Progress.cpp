@@ -7,12 +7,12 @@
 
 namespace ondrel::cli {
 
-Progress Progress::ForStderr() {
+Progress Progress::forStderr() {
     // Output taken by a file or a pipe means a script runs: it gets the result and nothing else.
-    return Progress(Terminal::IsTerminal(STDOUT_FILENO) && Terminal::IsTerminal(STDERR_FILENO));
+    return Progress(Terminal::isTerminal(STDOUT_FILENO) && Terminal::isTerminal(STDERR_FILENO));
 }
 
-void Progress::Show(const std::string& line) {
+void Progress::show(const std::string& line) {
     if (!m_enabled) {
         return;
     }
@@ -21,7 +21,7 @@ void Progress::Show(const std::string& line) {
     m_shown = true;
 }
 
-void Progress::Clear() {
+void Progress::clear() {
     if (!m_enabled || !m_shown) {
         return;
     }

@@ -10,15 +10,14 @@ namespace ondrel::cli {
 class Progress {
 public:
     explicit Progress(bool enabled) : m_enabled(enabled) {}
-    ~Progress() { Clear(); }
+    ~Progress() { clear(); }
     Progress(const Progress&) = delete;
     Progress& operator=(const Progress&) = delete;
 
-    static Progress ForStderr();
+    static Progress forStderr();
 
-    bool Enabled() const { return m_enabled; }
-    void Show(const std::string& line);
-    void Clear();
+    void show(const std::string& line);
+    void clear();
 
 private:
     bool m_enabled;

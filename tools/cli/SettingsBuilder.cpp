@@ -4,6 +4,7 @@
 #include "core/HttpPort.h"
 
 #include <algorithm>
+#include <variant>
 
 namespace ondrel::cli {
 
@@ -16,46 +17,45 @@ struct AddressField {
     std::string_view fieldName;
 };
 
-// The address to send for one field, or an error. A blank device field reads 0.0.0.0, as a
-// blank address control does in the window.
-std::optional<Ipv4> Resolve(const AddressField& f, bool needUsable, std::string& error) {
+// The address to send for one field, or why there is none. A blank device field reads
+// 0.0.0.0, as a blank address control does in the window.
+std::variant<Ipv4, std::string> resolve(const AddressField& f, bool needUsable) {
     if (f.given) {
-        return f.given;
+        return *f.given;
     }
     if (f.reported.text.empty()) {
         return Ipv4{};
     }
     if (f.reported.value) {
-        return f.reported.value;
+        return *f.reported.value;
     }
     if (!needUsable) {
         return Ipv4{};
     }
-    error = "the device reports " + std::string(f.fieldName) + " '" +
-            DeviceFormatter::Printable(f.reported.text) + "', which is not an IPv4 address: give " +
-            std::string(f.option);
-    return std::nullopt;
+    return "the device reports " + std::string(f.fieldName) + " '" +
+           DeviceFormatter::printable(f.reported.text) + "', which is not an IPv4 address: give " +
+           std::string(f.option);
 }
 
-std::string CheckStaticAddressing(const Ipv4& ip, const Ipv4& mask, const Ipv4& gateway,
+std::string checkStaticAddressing(const Ipv4& ip, const Ipv4& mask, const Ipv4& gateway,
                                   const CliOptions& o) {
     const std::string ipOrigin = o.ip ? "--ip " : "the device's address ";
     if (!ip.isUsableHost()) {
         return ipOrigin + ip.text() + " cannot be a device's address: give --ip";
     }
-    if (!IsContiguousMask(mask)) {
+    if (!isContiguousMask(mask)) {
         return (o.mask ? "--mask " : "the device's mask ") + mask.text() +
                " is not a subnet mask: give --mask";
     }
-    const std::string problem = HostOnSubnetProblem(ip, mask);
+    const std::string problem = hostOnSubnetProblem(ip, mask);
     if (!problem.empty()) {
-        return ipOrigin + ip.text() + " " + problem + " /" + std::to_string(MaskPrefix(mask));
+        return ipOrigin + ip.text() + " " + problem + " /" + std::to_string(maskPrefix(mask));
     }
     if (gateway != Ipv4{}) {
         const std::string gwOrigin = o.gateway ? "--gateway " : "the device's gateway ";
-        if (!SameSubnet(ip, gateway, mask)) {
+        if (!sameSubnet(ip, gateway, mask)) {
             return gwOrigin + gateway.text() + " is not in the subnet of " + ip.text() + "/" +
-                   std::to_string(MaskPrefix(mask)) + ": give --gateway (0.0.0.0 for none)";
+                   std::to_string(maskPrefix(mask)) + ": give --gateway (0.0.0.0 for none)";
         }
         if (gateway == ip) {
             return gwOrigin + gateway.text() + " is the device's own address";
@@ -66,13 +66,13 @@ std::string CheckStaticAddressing(const Ipv4& ip, const Ipv4& mask, const Ipv4& 
 
 } // namespace
 
-const Device* SettingsBuilder::FindByMac(const std::vector<Device>& devices, const MacBytes& mac) {
+const Device* SettingsBuilder::findByMac(const std::vector<Device>& devices, const MacBytes& mac) {
     const auto found = std::find_if(devices.begin(), devices.end(),
-                                    [&mac](const Device& d) { return MacMatches(d.mac, mac); });
+                                    [&mac](const Device& d) { return macMatches(d.mac, mac); });
     return found == devices.end() ? nullptr : &*found;
 }
 
-BuildOutcome SettingsBuilder::Build(const Device& device, const CliOptions& o) {
+BuildOutcome SettingsBuilder::build(const Device& device, const CliOptions& o) {
     BuildOutcome out;
     const AddressMode mode = o.mode.value_or(device.mode);
     // With automatic addressing the address fields are sent all the same but mean nothing to
@@ -82,23 +82,31 @@ BuildOutcome SettingsBuilder::Build(const Device& device, const CliOptions& o) {
     // are odd can still have, say, its port changed.
     const bool addressingChanges = o.ip || o.mask || o.gateway || o.mode == AddressMode::Static;
 
-    const auto ip = Resolve({o.ip, device.ip, "--ip", "IP"}, fixed, out.error);
-    const auto mask = Resolve({o.mask, device.netMask, "--mask", "NetMask"}, fixed, out.error);
-    const auto gateway =
-        Resolve({o.gateway, device.gateway, "--gateway", "GateWay"}, fixed, out.error);
-    const auto dns = Resolve({o.dns, device.dns0, "--dns", "DNS0"}, false, out.error);
-    if (!out.ok()) {
-        return out;
+    const std::variant<Ipv4, std::string> resolved[] = {
+        resolve({o.ip, device.ip, "--ip", "IP"}, fixed),
+        resolve({o.mask, device.netMask, "--mask", "NetMask"}, fixed),
+        resolve({o.gateway, device.gateway, "--gateway", "GateWay"}, fixed),
+        resolve({o.dns, device.dns0, "--dns", "DNS0"}, false),
+    };
+    for (const auto& r : resolved) {
+        if (const std::string* problem = std::get_if<std::string>(&r)) {
+            out.error = *problem;
+            return out;
+        }
     }
+    const Ipv4* ip = std::get_if<Ipv4>(&resolved[0]);
+    const Ipv4* mask = std::get_if<Ipv4>(&resolved[1]);
+    const Ipv4* gateway = std::get_if<Ipv4>(&resolved[2]);
+    const Ipv4* dns = std::get_if<Ipv4>(&resolved[3]);
     // Whatever else changes, a fixed address of 0.0.0.0 (a device that reported none) would
     // leave the device unreachable.
     if (fixed && !o.ip && !ip->isUsableHost()) {
         out.error = "the device reports no usable address (IP '" +
-                    DeviceFormatter::Printable(device.ip.text) + "'): give --ip or --dhcp";
+                    DeviceFormatter::printable(device.ip.text) + "'): give --ip or --dhcp";
         return out;
     }
     if (fixed && addressingChanges) {
-        out.error = CheckStaticAddressing(*ip, *mask, *gateway, o);
+        out.error = checkStaticAddressing(*ip, *mask, *gateway, o);
         if (!out.ok()) {
             return out;
         }

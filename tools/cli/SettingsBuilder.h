@@ -20,9 +20,9 @@ struct BuildOutcome {
 class SettingsBuilder {
 public:
     // The first device, in arrival order, whose MAC names mac; null when none does.
-    static const Device* FindByMac(const std::vector<Device>& devices, const MacBytes& mac);
+    static const Device* findByMac(const std::vector<Device>& devices, const MacBytes& mac);
 
-    static BuildOutcome Build(const Device& device, const CliOptions& options);
+    static BuildOutcome build(const Device& device, const CliOptions& options);
 };
 
 } // namespace ondrel::cli

@@ -10,19 +10,19 @@ namespace {
 
 // Addresses compare by value when both read as addresses ("010.0.0.1" is not rewritten by
 // every device the same way), otherwise as texts.
-bool SameAddress(const std::string& sent, const ReportedAddress& got) {
+bool sameAddress(const std::string& sent, const ReportedAddress& got) {
     const auto parsed = parseIpv4(sent);
     return parsed && got.value ? *parsed == *got.value : sent == got.text;
 }
 
-std::string Line(std::string_view name, std::string_view sent, std::string_view got) {
-    return std::string(name) + ": sent " + DeviceFormatter::Printable(sent) +
-           ", the device reports " + (got.empty() ? "nothing" : DeviceFormatter::Printable(got));
+std::string line(std::string_view name, std::string_view sent, std::string_view got) {
+    return std::string(name) + ": sent " + DeviceFormatter::printable(sent) +
+           ", the device reports " + (got.empty() ? "nothing" : DeviceFormatter::printable(got));
 }
 
 } // namespace
 
-std::vector<Device> SettingsCheck::AnswersOf(const std::vector<Device>& devices,
+std::vector<Device> SettingsCheck::answersOf(const std::vector<Device>& devices,
                                              const Device& target) {
     std::vector<Device> out;
     std::copy_if(devices.begin(), devices.end(), std::back_inserter(out),
@@ -32,12 +32,12 @@ std::vector<Device> SettingsCheck::AnswersOf(const std::vector<Device>& devices,
     return out;
 }
 
-std::vector<std::string> SettingsCheck::Differences(const NetworkSettings& sent,
+std::vector<std::string> SettingsCheck::differences(const NetworkSettings& sent,
                                                     const Device& answer) {
     std::vector<std::string> out;
     if (sent.mode != answer.mode) {
         out.push_back(
-            Line("address mode", addressModeName(sent.mode), addressModeName(answer.mode)));
+            line("address mode", addressModeName(sent.mode), addressModeName(answer.mode)));
     }
     if (sent.mode == AddressMode::Static) {
         const std::pair<std::string_view, std::pair<const std::string&, const ReportedAddress&>>
@@ -48,14 +48,14 @@ std::vector<std::string> SettingsCheck::Differences(const NetworkSettings& sent,
                 {"DNS0", {sent.dns0, answer.dns0}},
             };
         for (const auto& [name, values] : addresses) {
-            if (!SameAddress(values.first, values.second)) {
-                out.push_back(Line(name, values.first, values.second.text));
+            if (!sameAddress(values.first, values.second)) {
+                out.push_back(line(name, values.first, values.second.text));
             }
         }
     }
     if (sent.httpPort != answer.httpPort) {
         out.push_back(
-            Line("HttpPort", std::to_string(sent.httpPort), std::to_string(answer.httpPort)));
+            line("HttpPort", std::to_string(sent.httpPort), std::to_string(answer.httpPort)));
     }
     return out;
 }

@@ -20,7 +20,7 @@ volatile sig_atomic_t g_restoreFd = -1;
 
 constexpr int kRestoreSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGTSTP};
 
-extern "C" void RestoreAndRaise(int sig) {
+extern "C" void restoreAndRaise(int sig) {
     if (g_restoreFd >= 0) {
         tcsetattr(g_restoreFd, TCSANOW, &g_savedTermios);
     }
@@ -28,24 +28,23 @@ extern "C" void RestoreAndRaise(int sig) {
     raise(sig);
 }
 
-void WriteStderr(const std::string& text) {
+void writeStderr(const std::string& text) {
     std::fputs(text.c_str(), stderr);
     std::fflush(stderr);
 }
 
 } // namespace
 
-void WipeText(std::string& text) noexcept {
-    SecureWipe(text.data(), text.capacity());
+void wipeText(std::string& text) noexcept {
+    secureWipe(text.data(), text.capacity());
     text.clear();
 }
 
-bool Terminal::IsTerminal(int fd) {
+bool Terminal::isTerminal(int fd) {
     return isatty(fd) == 1;
 }
 
-std::optional<std::string> Terminal::ReadLine(int fd, std::size_t maxLength, bool& tooLong) {
-    tooLong = false;
+LineReading Terminal::readLine(int fd, std::size_t maxLength) {
     // Large enough never to grow, and beyond the string's own small buffer, so that a move
     // hands the buffer over instead of copying the bytes.
     std::string line;
@@ -58,8 +57,8 @@ std::optional<std::string> Terminal::ReadLine(int fd, std::size_t maxLength, boo
             continue;
         }
         if (n < 0) {
-            WipeText(line);
-            return std::nullopt;
+            wipeText(line);
+            return {};
         }
         if (n == 0) {
             break;
@@ -73,27 +72,28 @@ std::optional<std::string> Terminal::ReadLine(int fd, std::size_t maxLength, boo
         }
     }
     if (!any) {
-        return std::nullopt;
+        return {};
     }
     if (!line.empty() && line.back() == '\r') {
         line.pop_back();
     }
-    if (line.size() > maxLength) {
-        tooLong = true;
-        WipeText(line);
+    LineReading out;
+    out.tooLong = line.size() > maxLength;
+    if (out.tooLong) {
+        wipeText(line);
     }
-    return line;
+    out.line = std::move(line);
+    return out;
 }
 
-std::optional<std::string> Terminal::ReadHiddenLine(int fd, const std::string& prompt,
-                                                    std::size_t maxLength, bool& tooLong) {
-    if (!IsTerminal(fd) || tcgetattr(fd, &g_savedTermios) != 0) {
-        return ReadLine(fd, maxLength, tooLong);
+LineReading Terminal::readHiddenLine(int fd, const std::string& prompt, std::size_t maxLength) {
+    if (!isTerminal(fd) || tcgetattr(fd, &g_savedTermios) != 0) {
+        return readLine(fd, maxLength);
     }
-    WriteStderr(prompt);
+    writeStderr(prompt);
     struct sigaction previous[std::size(kRestoreSignals)];
     struct sigaction handler {};
-    handler.sa_handler = RestoreAndRaise;
+    handler.sa_handler = restoreAndRaise;
     sigemptyset(&handler.sa_mask);
     g_restoreFd = fd;
     for (std::size_t i = 0; i < std::size(kRestoreSignals); ++i) {
@@ -102,30 +102,29 @@ std::optional<std::string> Terminal::ReadHiddenLine(int fd, const std::string& p
     struct termios silent = g_savedTermios;
     silent.c_lflag &= static_cast<tcflag_t>(~(ECHO | ECHONL));
     tcsetattr(fd, TCSAFLUSH, &silent);
-    auto line = ReadLine(fd, maxLength, tooLong);
+    LineReading line = readLine(fd, maxLength);
     tcsetattr(fd, TCSAFLUSH, &g_savedTermios);
     for (std::size_t i = 0; i < std::size(kRestoreSignals); ++i) {
         sigaction(kRestoreSignals[i], &previous[i], nullptr);
     }
     g_restoreFd = -1;
-    WriteStderr("\n");
+    writeStderr("\n");
     return line;
 }
 
-Answer Terminal::Confirm(const std::string& question) {
-    if (!IsTerminal(STDERR_FILENO)) {
+Answer Terminal::confirm(const std::string& question) {
+    if (!isTerminal(STDERR_FILENO)) {
         return Answer::NoTerminal;
     }
     const int tty = open("/dev/tty", O_RDONLY | O_CLOEXEC);
     if (tty < 0) {
         return Answer::NoTerminal;
     }
-    WriteStderr(question + " [y/N] ");
-    bool tooLong = false;
-    const auto line = ReadLine(tty, 16, tooLong);
+    writeStderr(question + " [y/N] ");
+    const std::optional<std::string> line = readLine(tty, 16).line;
     close(tty);
     if (!line) {
-        WriteStderr("\n");
+        writeStderr("\n");
         return Answer::No;
     }
     return *line == "y" || *line == "Y" || *line == "yes" || *line == "Yes" ? Answer::Yes

@@ -10,28 +10,33 @@ namespace ondrel::cli {
 
 enum class Answer { Yes, No, NoTerminal };
 
+// A line read, or why there is none.
+struct LineReading {
+    std::optional<std::string> line; // none when the input ended, or failed, before any byte
+    bool tooLong = false;            // longer than allowed: line holds nothing of it
+};
+
 // Wipes every byte of text's buffer (its capacity, not only its length) and empties it.
-void WipeText(std::string& text) noexcept;
+void wipeText(std::string& text) noexcept;
 
 class Terminal {
 public:
-    static bool IsTerminal(int fd);
+    static bool isTerminal(int fd);
 
     // One line from fd, read byte by byte so that nothing after it is consumed; without its
     // line end (LF or CR LF). Nothing when fd ends before any byte or on a read error; a line
-    // longer than maxLength is read to its end and reported through tooLong. The line may be a
+    // longer than maxLength is read to its end and reported as too long. The line may be a
     // password: it is read into one buffer on the heap, never moved while it grows, and every
     // byte of it is wiped on the ways out that drop it.
-    static std::optional<std::string> ReadLine(int fd, std::size_t maxLength, bool& tooLong);
+    static LineReading readLine(int fd, std::size_t maxLength);
 
     // Shows prompt on standard error and reads one line from fd with echo off when fd is a
     // terminal; the terminal's settings come back even when a signal ends the program.
-    static std::optional<std::string> ReadHiddenLine(int fd, const std::string& prompt,
-                                                     std::size_t maxLength, bool& tooLong);
+    static LineReading readHiddenLine(int fd, const std::string& prompt, std::size_t maxLength);
 
     // Asks a yes/no question on the controlling terminal, but only while standard error is a
     // terminal: a run whose messages go to a file or pipe is not watched by anyone.
-    static Answer Confirm(const std::string& question);
+    static Answer confirm(const std::string& question);
 };
 
 } // namespace ondrel::cli

@@ -1,5 +1,5 @@
 #include "CliApp.h"
 
 int main(int argc, char** argv) {
-    return ondrel::cli::CliApp::Main(argc, argv);
+    return ondrel::cli::CliApp::main(argc, argv);
 }

@@ -11,60 +11,60 @@
 
 namespace ondrel::sim {
 
-using nlohmann::json;
+using Json = nlohmann::json;
 
 namespace {
 
-std::string ReadDevice(const json& object, std::size_t index, SimDevice& d) {
+std::string readDevice(const Json& object, std::size_t index, SimDevice& d) {
     const std::string where = "devices[" + std::to_string(index) + "]";
     if (!object.is_object()) {
         return where + ": expected an object";
     }
     DeviceReader r(object, where);
-    r.RejectUnknownKeys({"name", "devId", "mac", "ip", "mask", "gateway", "dns0", "dns1",
+    r.rejectUnknownKeys({"name", "devId", "mac", "ip", "mask", "gateway", "dns0", "dns1",
                          "httpPort", "dhcp", "wifi", "webVersion", "appVersion", "user", "password",
                          "onSet", "restartMs"});
-    r.Text("name", d.name, TextRule::Any);
-    r.Text("devId", d.devId, TextRule::NonEmpty);
-    r.Text("mac", d.mac, TextRule::Mac);
-    r.Text("ip", d.ip, TextRule::IPv4);
-    r.Text("mask", d.mask, TextRule::IPv4);
-    r.Text("gateway", d.gateway, TextRule::IPv4OrEmpty);
-    r.Text("dns0", d.dns0, TextRule::IPv4OrEmpty);
-    r.Text("dns1", d.dns1, TextRule::IPv4OrEmpty);
-    r.Number("httpPort", d.httpPort, 1, 65535);
-    r.Flag("dhcp", d.dhcp);
-    r.Flag("wifi", d.wifi);
-    r.Text("webVersion", d.webVersion, TextRule::Any);
-    r.Text("appVersion", d.appVersion, TextRule::Any);
-    r.Text("user", d.user, TextRule::Any);
-    r.Text("password", d.password, TextRule::Any);
-    r.Behaviour("onSet", d.onSet);
-    r.Number("restartMs", d.restartMs, 0, 600000);
-    return r.Error();
+    r.text("name", d.name, TextRule::Any);
+    r.text("devId", d.devId, TextRule::NonEmpty);
+    r.text("mac", d.mac, TextRule::Mac);
+    r.text("ip", d.ip, TextRule::IPv4);
+    r.text("mask", d.mask, TextRule::IPv4);
+    r.text("gateway", d.gateway, TextRule::IPv4OrEmpty);
+    r.text("dns0", d.dns0, TextRule::IPv4OrEmpty);
+    r.text("dns1", d.dns1, TextRule::IPv4OrEmpty);
+    r.number("httpPort", d.httpPort, 1, 65535);
+    r.flag("dhcp", d.dhcp);
+    r.flag("wifi", d.wifi);
+    r.text("webVersion", d.webVersion, TextRule::Any);
+    r.text("appVersion", d.appVersion, TextRule::Any);
+    r.text("user", d.user, TextRule::Any);
+    r.text("password", d.password, TextRule::Any);
+    r.behaviour("onSet", d.onSet);
+    r.number("restartMs", d.restartMs, 0, 600000);
+    return r.error();
 }
 
 } // namespace
 
-LoadResult DeviceConfigLoader::LoadFile(const std::string& path) {
+LoadResult DeviceConfigLoader::loadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         return {{}, path + ": cannot open: " + std::strerror(errno)};
     }
     std::ostringstream text;
     text << in.rdbuf();
-    return LoadText(text.str(), path);
+    return loadText(text.str(), path);
 }
 
-LoadResult DeviceConfigLoader::LoadText(std::string_view text, std::string_view source) {
+LoadResult DeviceConfigLoader::loadText(std::string_view text, std::string_view source) {
     const std::string prefix = std::string(source) + ": ";
-    json document;
+    Json document;
     try {
-        document = json::parse(text.begin(), text.end());
-    } catch (const json::exception& e) {
+        document = Json::parse(text.begin(), text.end());
+    } catch (const Json::exception& e) {
         return {{}, prefix + "not valid JSON: " + e.what()};
     }
-    const json* list = &document;
+    const Json* list = &document;
     if (document.is_object()) {
         const auto it = document.find("devices");
         if (it == document.end() || document.size() != 1) {
@@ -83,8 +83,8 @@ LoadResult DeviceConfigLoader::LoadText(std::string_view text, std::string_view 
     }
     LoadResult result;
     for (std::size_t i = 0; i < list->size(); ++i) {
-        SimDevice d = SimDevice::Generated(i);
-        const std::string error = ReadDevice((*list)[i], i, d);
+        SimDevice d = SimDevice::generated(i);
+        const std::string error = readDevice((*list)[i], i, d);
         if (!error.empty()) {
             return {{}, prefix + error};
         }
@@ -93,7 +93,7 @@ LoadResult DeviceConfigLoader::LoadText(std::string_view text, std::string_view 
     return result;
 }
 
-bool DeviceConfigLoader::IsMac(std::string_view text) {
+bool DeviceConfigLoader::isMac(std::string_view text) {
     if (text.size() != 17) {
         return false;
     }

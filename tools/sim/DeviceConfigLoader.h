@@ -24,11 +24,11 @@ public:
     // inside one listener's receive buffer.
     static constexpr std::size_t kMaxText = 48;
 
-    static LoadResult LoadFile(const std::string& path);
+    static LoadResult loadFile(const std::string& path);
     // source names the text in error messages.
-    static LoadResult LoadText(std::string_view text, std::string_view source);
+    static LoadResult loadText(std::string_view text, std::string_view source);
 
-    static bool IsMac(std::string_view text);
+    static bool isMac(std::string_view text);
 };
 
 } // namespace ondrel::sim

@@ -18,17 +18,17 @@ constexpr std::array<std::string_view, 17> kReadKeys = {
 
 } // namespace
 
-void DeviceReader::Text(const char* key, std::string& out, TextRule rule) {
-    const json* v = Find(key);
+void DeviceReader::text(const char* key, std::string& out, TextRule rule) {
+    const Json* v = find(key);
     if (v == nullptr) {
         return;
     }
     if (!v->is_string()) {
-        return Fail(key, "expected a string");
+        return fail(key, "expected a string");
     }
     const std::string& s = v->get_ref<const std::string&>();
     if (s.size() > DeviceConfigLoader::kMaxText) {
-        return Fail(key,
+        return fail(key,
                     "longer than " + std::to_string(DeviceConfigLoader::kMaxText) + " characters");
     }
     // A name typed on a device's web page may be in any script: UTF-8 (which the JSON reader
@@ -36,64 +36,64 @@ void DeviceReader::Text(const char* key, std::string& out, TextRule rule) {
     for (char c : s) {
         const auto u = static_cast<unsigned char>(c);
         if (u < 0x20 || u == 0x7F) {
-            return Fail(key, "control characters are not allowed");
+            return fail(key, "control characters are not allowed");
         }
     }
     for (std::string_view k : kReadKeys) {
         if (s.find(k) != std::string::npos) {
-            return Fail(key, "contains \"" + std::string(k) + "\", which a listener would misread");
+            return fail(key, "contains \"" + std::string(k) + "\", which a listener would misread");
         }
     }
     const bool empty = s.empty();
     if ((rule == TextRule::NonEmpty && empty) ||
         (rule == TextRule::IPv4 && !parseIpv4(s).has_value()) ||
         (rule == TextRule::IPv4OrEmpty && !empty && !parseIpv4(s).has_value()) ||
-        (rule == TextRule::Mac && !DeviceConfigLoader::IsMac(s))) {
+        (rule == TextRule::Mac && !DeviceConfigLoader::isMac(s))) {
         static constexpr const char* kWhat[] = {
             "", "must not be empty", "expected an IPv4 address a.b.c.d",
             "expected an IPv4 address a.b.c.d or \"\"", "expected a MAC address XX:XX:XX:XX:XX:XX"};
-        return Fail(key, kWhat[static_cast<int>(rule)]);
+        return fail(key, kWhat[static_cast<int>(rule)]);
     }
     out = s;
 }
 
-void DeviceReader::Flag(const char* key, bool& out) {
-    const json* v = Find(key);
+void DeviceReader::flag(const char* key, bool& out) {
+    const Json* v = find(key);
     if (v == nullptr) {
         return;
     }
     if (!v->is_boolean()) {
-        return Fail(key, "expected true or false");
+        return fail(key, "expected true or false");
     }
     out = v->get<bool>();
 }
 
-void DeviceReader::Behaviour(const char* key, OnSet& out) {
-    const json* v = Find(key);
+void DeviceReader::behaviour(const char* key, OnSet& out) {
+    const Json* v = find(key);
     if (v == nullptr) {
         return;
     }
     const auto parsed =
-        v->is_string() ? ParseOnSet(v->get_ref<const std::string&>()) : std::nullopt;
+        v->is_string() ? parseOnSet(v->get_ref<const std::string&>()) : std::nullopt;
     if (!parsed) {
-        return Fail(key, "expected \"accept\", \"refuse\" or \"silent\"");
+        return fail(key, "expected \"accept\", \"refuse\" or \"silent\"");
     }
     out = *parsed;
 }
 
-void DeviceReader::RejectUnknownKeys(std::initializer_list<std::string_view> known) {
+void DeviceReader::rejectUnknownKeys(std::initializer_list<std::string_view> known) {
     for (const auto& item : m_object.items()) {
         bool found = false;
         for (std::string_view k : known) {
             found = found || k == item.key();
         }
         if (!found) {
-            return Fail(item.key().c_str(), "unknown key");
+            return fail(item.key().c_str(), "unknown key");
         }
     }
 }
 
-const DeviceReader::json* DeviceReader::Find(const char* key) {
+const DeviceReader::Json* DeviceReader::find(const char* key) {
     if (!m_error.empty()) {
         return nullptr;
     }
@@ -101,7 +101,7 @@ const DeviceReader::json* DeviceReader::Find(const char* key) {
     return it == m_object.end() ? nullptr : &*it;
 }
 
-void DeviceReader::Fail(const char* key, const std::string& what) {
+void DeviceReader::fail(const char* key, const std::string& what) {
     if (m_error.empty()) {
         m_error = m_where + "." + key + ": " + what;
     }

@@ -17,36 +17,36 @@ enum class TextRule { Any, NonEmpty, IPv4, IPv4OrEmpty, Mac };
 
 class DeviceReader {
 public:
-    using json = nlohmann::json;
+    using Json = nlohmann::json;
 
     // where names the object in messages, e.g. "devices[2]".
-    DeviceReader(const json& object, std::string where)
+    DeviceReader(const Json& object, std::string where)
         : m_object(object), m_where(std::move(where)) {}
 
-    const std::string& Error() const { return m_error; }
+    const std::string& error() const { return m_error; }
 
     // A key that is absent leaves out unchanged.
-    void Text(const char* key, std::string& out, TextRule rule);
-    void Flag(const char* key, bool& out);
-    void Behaviour(const char* key, OnSet& out);
-    template <typename T> void Number(const char* key, T& out, long low, long high) {
-        const json* v = Find(key);
+    void text(const char* key, std::string& out, TextRule rule);
+    void flag(const char* key, bool& out);
+    void behaviour(const char* key, OnSet& out);
+    template <typename T> void number(const char* key, T& out, long low, long high) {
+        const Json* v = find(key);
         if (v == nullptr) {
             return;
         }
         if (!v->is_number_integer() || v->get<long>() < low || v->get<long>() > high) {
-            return Fail(key,
+            return fail(key,
                         "expected an integer " + std::to_string(low) + ".." + std::to_string(high));
         }
         out = static_cast<T>(v->get<long>());
     }
-    void RejectUnknownKeys(std::initializer_list<std::string_view> known);
+    void rejectUnknownKeys(std::initializer_list<std::string_view> known);
 
 private:
-    const json* Find(const char* key);
-    void Fail(const char* key, const std::string& what);
+    const Json* find(const char* key);
+    void fail(const char* key, const std::string& what);
 
-    const json& m_object;
+    const Json& m_object;
     std::string m_where;
     std::string m_error;
 };

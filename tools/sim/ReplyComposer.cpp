@@ -8,7 +8,7 @@
 
 namespace ondrel::sim {
 
-std::string_view FaultName(Fault fault) {
+std::string_view faultName(Fault fault) {
     switch (fault) {
     case Fault::Tail:
         return "tail";
@@ -22,9 +22,9 @@ std::string_view FaultName(Fault fault) {
     return "tail";
 }
 
-std::optional<Fault> ParseFault(std::string_view name) {
+std::optional<Fault> parseFault(std::string_view name) {
     for (Fault f : {Fault::Tail, Fault::Oversized, Fault::Empty, Fault::Garbage}) {
-        if (FaultName(f) == name) {
+        if (faultName(f) == name) {
             return f;
         }
     }
@@ -36,17 +36,17 @@ namespace {
 constexpr std::string_view kNoMac = "00:00:00:00:00:00";
 constexpr std::string_view kNoAddress = "0.0.0.0";
 
-void Line(std::string& out, std::string_view key, std::string_view value) {
+void line(std::string& out, std::string_view key, std::string_view value) {
     out.append(key).append(":").append(value).append("\r\n");
 }
 
-void Line(std::string& out, std::string_view key, long value) {
-    Line(out, key, std::to_string(value));
+void line(std::string& out, std::string_view key, long value) {
+    line(out, key, std::to_string(value));
 }
 
 // "AppUpTime:" plus a value of valueLength characters plus CR LF CR LF; a value of 19
 // characters leaves the 24 characters that a listener accepts.
-std::string UpTimeLine(uint64_t seconds, int valueLength) {
+std::string upTimeLine(uint64_t seconds, int valueLength) {
     char value[32];
     std::snprintf(value, sizeof value, "%0*" PRIu64, valueLength, seconds);
     std::string out(kTailKey);
@@ -56,34 +56,34 @@ std::string UpTimeLine(uint64_t seconds, int valueLength) {
 
 constexpr int kUpTimeDigits = kTailLength - 5; // ":" before the value, CR LF CR LF after
 
-std::string Body(const SimDevice& d) {
+std::string replyBody(const SimDevice& d) {
     const long method = d.dhcp ? 0 : 1;       // on the wire 0 means automatic addressing
     std::string out = "IPCamSearchReply\r\n"; // never an "IP:" line: that key must begin a line
-    Line(out, "Version", 1);
-    Line(out, "nSeq", 1);
-    Line(out, "DevName", d.name);
-    Line(out, "DevId", d.devId);
-    Line(out, "CableConnect", d.wifi ? 0 : 1);
-    Line(out, "IP", d.wifi ? kNoAddress : std::string_view(d.ip));
-    Line(out, "MacEth0", d.wifi ? kNoMac : std::string_view(d.mac));
+    line(out, "Version", 1);
+    line(out, "nSeq", 1);
+    line(out, "DevName", d.name);
+    line(out, "DevId", d.devId);
+    line(out, "CableConnect", d.wifi ? 0 : 1);
+    line(out, "IP", d.wifi ? kNoAddress : std::string_view(d.ip));
+    line(out, "MacEth0", d.wifi ? kNoMac : std::string_view(d.mac));
     // IPMethod before WiFiIPMethod: a lookup of "IPMethod:" finds the first of the two.
-    Line(out, "IPMethod", d.wifi ? 1 : method);
-    Line(out, "WifiConnect", d.wifi ? 1 : 0);
-    Line(out, "WiFiIP", d.wifi ? std::string_view(d.ip) : kNoAddress);
-    Line(out, "MacWiFi", d.wifi ? std::string_view(d.mac) : kNoMac);
-    Line(out, "WiFiIPMethod", d.wifi ? method : 1);
-    Line(out, "NetMask", d.mask);
-    Line(out, "GateWay", d.gateway);
-    Line(out, "DNS0", d.dns0);
-    Line(out, "DNS1", d.dns1);
-    Line(out, "Port", d.httpPort);
-    Line(out, "WebVersion", d.webVersion);
-    Line(out, "AppVersion", d.appVersion);
+    line(out, "IPMethod", d.wifi ? 1 : method);
+    line(out, "WifiConnect", d.wifi ? 1 : 0);
+    line(out, "WiFiIP", d.wifi ? std::string_view(d.ip) : kNoAddress);
+    line(out, "MacWiFi", d.wifi ? std::string_view(d.mac) : kNoMac);
+    line(out, "WiFiIPMethod", d.wifi ? method : 1);
+    line(out, "NetMask", d.mask);
+    line(out, "GateWay", d.gateway);
+    line(out, "DNS0", d.dns0);
+    line(out, "DNS1", d.dns1);
+    line(out, "Port", d.httpPort);
+    line(out, "WebVersion", d.webVersion);
+    line(out, "AppVersion", d.appVersion);
     return out;
 }
 
-SimDevice FaultyDevice(std::string_view what) {
-    SimDevice d = SimDevice::Generated(0);
+SimDevice faultyDevice(std::string_view what) {
+    SimDevice d = SimDevice::generated(0);
     d.name = "Faulty " + std::string(what);
     d.devId = "FAULTY-" + std::string(what);
     d.mac = "02:FA:00:00:00:00";
@@ -92,29 +92,29 @@ SimDevice FaultyDevice(std::string_view what) {
 
 } // namespace
 
-std::string ReplyComposer::SearchReply(const SimDevice& device, uint64_t uptimeSeconds) {
-    return Body(device) + UpTimeLine(uptimeSeconds, kUpTimeDigits);
+std::string ReplyComposer::searchReply(const SimDevice& device, uint64_t uptimeSeconds) {
+    return replyBody(device) + upTimeLine(uptimeSeconds, kUpTimeDigits);
 }
 
-std::string ReplyComposer::SetConfigResult(bool accepted) {
+std::string ReplyComposer::setConfigResult(bool accepted) {
     std::string out = "IPCamSetNetConfigReply\r\n";
-    Line(out, "Version", 1);
-    Line(out, "nSeq", 1);
+    line(out, "Version", 1);
+    line(out, "nSeq", 1);
     out.append(accepted ? kAccepted : kRefused).append("\r\n\r\n");
     return out;
 }
 
-std::vector<std::string> ReplyComposer::FaultyReplies(Fault fault, uint32_t seed) {
+std::vector<std::string> ReplyComposer::faultyReplies(Fault fault, uint32_t seed) {
     switch (fault) {
     case Fault::Tail: {
-        const std::string body = Body(FaultyDevice("tail"));
-        return {body + UpTimeLine(seed, kUpTimeDigits - 1),
-                body + UpTimeLine(seed, kUpTimeDigits + 1)};
+        const std::string body = replyBody(faultyDevice("tail"));
+        return {body + upTimeLine(seed, kUpTimeDigits - 1),
+                body + upTimeLine(seed, kUpTimeDigits + 1)};
     }
     case Fault::Oversized: {
         // Well formed in every other respect: whoever reads it whole would accept it.
-        std::string body = Body(FaultyDevice("oversized"));
-        const std::string tail = UpTimeLine(seed, kUpTimeDigits);
+        std::string body = replyBody(faultyDevice("oversized"));
+        const std::string tail = upTimeLine(seed, kUpTimeDigits);
         const std::size_t frame =
             body.size() + tail.size() + std::string_view("Filler:\r\n").size();
         body.append("Filler:").append(kOversizedLength - std::min(frame, kOversizedLength), 'x');
@@ -124,12 +124,12 @@ std::vector<std::string> ReplyComposer::FaultyReplies(Fault fault, uint32_t seed
     case Fault::Empty:
         return {std::string()};
     case Fault::Garbage:
-        return {Garbage(seed)};
+        return {garbage(seed)};
     }
     return {};
 }
 
-std::string ReplyComposer::Garbage(uint32_t seed) {
+std::string ReplyComposer::garbage(uint32_t seed) {
     uint32_t state = seed * 2654435761u + 0x9E3779B9u;
     auto next = [&state] {
         state ^= state << 13;

@@ -15,8 +15,8 @@ namespace ondrel::sim {
 
 enum class Fault { Tail, Oversized, Empty, Garbage };
 
-std::string_view FaultName(Fault fault);
-std::optional<Fault> ParseFault(std::string_view name);
+std::string_view faultName(Fault fault);
+std::optional<Fault> parseFault(std::string_view name);
 
 class ReplyComposer {
 public:
@@ -26,15 +26,15 @@ public:
     // Key:value lines ending in CR LF, closed by an AppUpTime line that leaves exactly the
     // tail a listener checks for. A Wi-Fi device reports its address on the wireless keys and
     // zeros on the wired ones, and the other way round.
-    static std::string SearchReply(const SimDevice& device, uint64_t uptimeSeconds);
+    static std::string searchReply(const SimDevice& device, uint64_t uptimeSeconds);
 
-    static std::string SetConfigResult(bool accepted);
+    static std::string setConfigResult(bool accepted);
 
     // The datagrams of one fault kind; seed varies the garbage from one search to the next.
-    static std::vector<std::string> FaultyReplies(Fault fault, uint32_t seed);
+    static std::vector<std::string> faultyReplies(Fault fault, uint32_t seed);
 
 private:
-    static std::string Garbage(uint32_t seed);
+    static std::string garbage(uint32_t seed);
 };
 
 } // namespace ondrel::sim

@@ -6,7 +6,7 @@
 
 namespace ondrel::sim {
 
-std::string_view RequestKindName(RequestKind kind) {
+std::string_view requestKindName(RequestKind kind) {
     switch (kind) {
     case RequestKind::Search:
         return "search";
@@ -20,7 +20,7 @@ std::string_view RequestKindName(RequestKind kind) {
     return "unknown";
 }
 
-std::optional<std::string_view> SimRequest::Field(std::string_view key) const {
+std::optional<std::string_view> SimRequest::field(std::string_view key) const {
     for (const auto& [k, v] : fields) {
         if (k == key) {
             return std::string_view(v);
@@ -29,7 +29,7 @@ std::optional<std::string_view> SimRequest::Field(std::string_view key) const {
     return std::nullopt;
 }
 
-TextFields RequestParser::SplitLines(std::string_view text, std::string& firstLine) {
+TextFields RequestParser::splitLines(std::string_view text, std::string& firstLine) {
     TextFields fields;
     firstLine.clear();
     bool first = true;
@@ -55,22 +55,22 @@ TextFields RequestParser::SplitLines(std::string_view text, std::string& firstLi
 
 namespace {
 
-uint16_t Le16(const uint8_t* p) {
+uint16_t le16(const uint8_t* p) {
     return static_cast<uint16_t>(p[0] | (p[1] << 8));
 }
 
-bool IsQuery(uint16_t command) {
+bool isQuery(uint16_t command) {
     return command == kCmdQuery1 || command == kCmdQuery2 || command == kCmdQuery3;
 }
 
-void ParseBinary(const uint8_t* data, std::size_t length, SimRequest& r) {
+void parseBinary(const uint8_t* data, std::size_t length, SimRequest& r) {
     BinaryHeader h;
-    h.command = Le16(data + 2);
-    h.value = Le16(data + 4);
-    h.payloadLength = Le16(data + 6);
+    h.command = le16(data + 2);
+    h.value = le16(data + 4);
+    h.payloadLength = le16(data + 6);
     r.header = h;
     const std::size_t payload = length - kBinaryHeaderSize;
-    if (!IsQuery(h.command)) {
+    if (!isQuery(h.command)) {
         r.note = "binary request with an unknown command";
         return;
     }
@@ -90,14 +90,14 @@ void ParseBinary(const uint8_t* data, std::size_t length, SimRequest& r) {
 
 } // namespace
 
-SimRequest RequestParser::Parse(const uint8_t* data, std::size_t length) {
+SimRequest RequestParser::parse(const uint8_t* data, std::size_t length) {
     SimRequest r;
     if (length == 0 || data == nullptr) {
         r.note = "empty datagram";
         return r;
     }
     if (length >= kBinaryHeaderSize && data[0] == kBinaryMarker && data[1] == kBinaryMarker) {
-        ParseBinary(data, length, r);
+        parseBinary(data, length, r);
         return r;
     }
     if (std::memchr(data, 0, length) != nullptr) {
@@ -105,7 +105,7 @@ SimRequest RequestParser::Parse(const uint8_t* data, std::size_t length) {
         return r;
     }
     const std::string_view text(reinterpret_cast<const char*>(data), length);
-    r.fields = SplitLines(text, r.command);
+    r.fields = splitLines(text, r.command);
     if (r.command == "IPCamSearch") {
         r.kind = RequestKind::Search;
     } else if (r.command == "IPCamSetNetConfig") {

@@ -16,7 +16,7 @@ namespace ondrel::sim {
 
 enum class RequestKind { Search, Query, SetConfig, Unknown };
 
-std::string_view RequestKindName(RequestKind kind);
+std::string_view requestKindName(RequestKind kind);
 
 // The lines of a text request, in order, split at their first colon.
 using TextFields = std::vector<std::pair<std::string, std::string>>;
@@ -36,16 +36,16 @@ struct SimRequest {
     std::string note;                   // why a datagram counts as unknown
 
     // The value of the first line with exactly this key.
-    std::optional<std::string_view> Field(std::string_view key) const;
+    std::optional<std::string_view> field(std::string_view key) const;
 };
 
 class RequestParser {
 public:
-    static SimRequest Parse(const uint8_t* data, std::size_t length);
+    static SimRequest parse(const uint8_t* data, std::size_t length);
 
     // Key:value lines separated by CR LF; a line without colon is skipped, parsing stops at
     // the first empty line.
-    static TextFields SplitLines(std::string_view text, std::string& firstLine);
+    static TextFields splitLines(std::string_view text, std::string& firstLine);
 };
 
 } // namespace ondrel::sim

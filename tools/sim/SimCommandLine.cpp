@@ -51,13 +51,13 @@ restarting, reason, restartMs}]}
 Exit status: 0 after SIGINT, SIGTERM or --max-searches; 1 when the socket cannot be
 opened or bound; 2 for a bad option or device file.)";
 
-std::string VersionText() {
+std::string versionText() {
     return "ondrel-sim " + std::to_string(ONDREL_VERSION_MAJOR) + "." +
            std::to_string(ONDREL_VERSION_MINOR) + "." + std::to_string(ONDREL_VERSION_PATCH) + "." +
            std::to_string(ONDREL_VERSION_TWEAK);
 }
 
-std::optional<uint64_t> Unsigned(std::string_view text, uint64_t low, uint64_t high) {
+std::optional<uint64_t> unsignedIn(std::string_view text, uint64_t low, uint64_t high) {
     if (text.empty() || text.size() > 12) {
         return std::nullopt;
     }
@@ -75,10 +75,10 @@ std::optional<uint64_t> Unsigned(std::string_view text, uint64_t low, uint64_t h
 }
 
 // Numbers are read here, in decimal: CLI11's own conversion takes "010" as octal.
-CLI::Validator Number(uint64_t low, uint64_t high) {
+CLI::Validator number(uint64_t low, uint64_t high) {
     return CLI::Validator(
         [low, high](std::string& text) {
-            return Unsigned(text, low, high)
+            return unsignedIn(text, low, high)
                        ? std::string()
                        : "expected a whole number " + std::to_string(low) + ".." +
                              std::to_string(high) + ", got \"" + text + "\"";
@@ -86,7 +86,7 @@ CLI::Validator Number(uint64_t low, uint64_t high) {
         "");
 }
 
-CLI::Validator Address() {
+CLI::Validator address() {
     return CLI::Validator(
         [](std::string& text) {
             return parseIpv4(text) ? std::string()
@@ -95,10 +95,10 @@ CLI::Validator Address() {
         "");
 }
 
-CLI::Validator FaultKind() {
+CLI::Validator faultKind() {
     return CLI::Validator(
         [](std::string& text) {
-            return ParseFault(text)
+            return parseFault(text)
                        ? std::string()
                        : "expected tail, oversized, empty or garbage, got \"" + text + "\"";
         },
@@ -117,17 +117,17 @@ public:
     Reader() : m_app(kDescription, "ondrel-sim") {
         m_app.formatter(std::make_shared<tools::HelpFormatter>());
         m_app.set_help_flag("-h,--help", "this text");
-        m_app.set_version_flag("--version", VersionText(), "the program's version");
+        m_app.set_version_flag("--version", versionText(), "the program's version");
         m_app.footer(kFooter);
         m_app.allow_extras();
         m_app.option_defaults()->disable_flag_override();
-        AddDevices();
-        AddNetwork();
-        AddBehaviour();
-        AddOutput();
+        addDevices();
+        addNetwork();
+        addBehaviour();
+        addOutput();
     }
 
-    ParsedOptions Parse(const std::vector<std::string>& args) {
+    ParsedOptions parse(const std::vector<std::string>& args) {
         ParsedOptions out;
         std::vector<std::string> reversed(args.rbegin(), args.rend());
         try {
@@ -136,7 +136,7 @@ public:
             out.text = m_app.help();
             return out;
         } catch (const CLI::CallForVersion&) {
-            out.text = VersionText() + "\n";
+            out.text = versionText() + "\n";
             return out;
         } catch (const CLI::ParseError& e) {
             out.error = tools::Reworded(e.what());
@@ -151,12 +151,12 @@ public:
                         "\" (see --help)";
             return out;
         }
-        Convert(out.options);
+        convert(out.options);
         return out;
     }
 
 private:
-    void AddDevices() {
+    void addDevices() {
         const char* group = "Devices (one of)";
         const auto count = std::to_string(SimDevice::kMaxGenerated);
         CLI::Option* devices = m_app
@@ -164,7 +164,7 @@ private:
                                                "N generated devices (default 1; at most " + count +
                                                    "), described below")
                                    ->type_name("N")
-                                   ->check(Number(1, SimDevice::kMaxGenerated))
+                                   ->check(number(1, SimDevice::kMaxGenerated))
                                    ->group(group);
         CLI::Option* config = m_app
                                   .add_option("--config", m_options.configFile,
@@ -179,7 +179,7 @@ private:
                             "back to back, each as soon as the socket takes it (AppUpTime stays "
                             "0)")
                 ->type_name("N")
-                ->check(Number(1, SimDevice::kMaxGenerated))
+                ->check(number(1, SimDevice::kMaxGenerated))
                 ->group(group);
         devices->excludes(config)->excludes(burst);
         config->excludes(burst);
@@ -189,7 +189,7 @@ private:
                         "cameras out of the box do; each still has its own MAC and DevId and "
                         "takes the address it is given")
             ->type_name("ADDR")
-            ->check(Address())
+            ->check(address())
             ->excludes(config)
             ->group(group);
         m_app
@@ -197,30 +197,30 @@ private:
                         "only the first K generated devices report the --same-ip address; the "
                         "rest are generated as usual (default: all)")
             ->type_name("K")
-            ->check(Number(1, SimDevice::kMaxGenerated))
+            ->check(number(1, SimDevice::kMaxGenerated))
             ->needs("--same-ip")
             ->group(group);
     }
 
-    void AddNetwork() {
+    void addNetwork() {
         const char* group = "Network";
         m_app
             .add_option("--listen-port", m_given.listenPort,
                         "UDP port to listen on (default 9002; 0 = any free port, see --ready)")
             ->type_name("P")
-            ->check(Number(0, 65535))
+            ->check(number(0, 65535))
             ->group(group);
         m_app
             .add_option("--bind", m_options.bindAddress,
                         "local address to listen on (default 0.0.0.0)")
             ->type_name("ADDR")
-            ->check(Address())
+            ->check(address())
             ->group(group);
         CLI::Option* replyTo = m_app
                                    .add_option("--reply-to", m_options.replyTo,
                                                "where replies go (default 255.255.255.255)")
                                    ->type_name("ADDR")
-                                   ->check(Address())
+                                   ->check(address())
                                    ->group(group);
         m_app
             .add_flag("--unicast", m_options.unicast,
@@ -230,17 +230,17 @@ private:
         m_app
             .add_option("--reply-port", m_given.replyPort, "UDP port replies go to (default 9003)")
             ->type_name("P")
-            ->check(Number(1, 65535))
+            ->check(number(1, 65535))
             ->group(group);
     }
 
-    void AddBehaviour() {
+    void addBehaviour() {
         const char* group = "Behaviour";
         m_app
             .add_option("--restart-ms", m_given.restartMs,
                         "every device's restart time after an accepted change")
             ->type_name("MS")
-            ->check(Number(0, 600000))
+            ->check(number(0, 600000))
             ->group(group);
         m_app
             .add_option("--faulty", m_given.faults,
@@ -248,33 +248,33 @@ private:
                         "repeat the option), described below")
             ->type_name("KINDS")
             ->delimiter(',')
-            ->check(FaultKind())
+            ->check(faultKind())
             ->group(group);
         m_app
             .add_option("--duplicates", m_given.duplicates,
                         "send every device's reply N more times (default 0)")
             ->type_name("N")
-            ->check(Number(0, 100))
+            ->check(number(0, 100))
             ->group(group);
         m_app
             .add_option("--delay", m_given.delay,
                         "send replies MS milliseconds after the request (default 0)")
             ->type_name("MS")
-            ->check(Number(0, 60000))
+            ->check(number(0, 60000))
             ->group(group);
         CLI::Option* maxSearches =
             m_app
                 .add_option("--max-searches", m_given.maxSearches,
                             "exit once N searches have been answered and their replies sent")
                 ->type_name("N")
-                ->check(Number(1, 1000000000))
+                ->check(number(1, 1000000000))
                 ->group(group);
         m_app.add_flag("--once", m_once, "same as --max-searches 1")
             ->excludes(maxSearches)
             ->group(group);
     }
 
-    void AddOutput() {
+    void addOutput() {
         const char* group = "Output";
         m_app
             .add_option("--log", m_options.logFile,
@@ -289,9 +289,9 @@ private:
             ->group(group);
     }
 
-    void Convert(SimOptions& o) const {
+    void convert(SimOptions& o) const {
         o = m_options;
-        const auto number = [](const std::string& text) { return *Unsigned(text, 0, ~0ull); };
+        const auto number = [](const std::string& text) { return *unsignedIn(text, 0, ~0ull); };
         if (!m_given.devices.empty()) {
             o.devices = static_cast<std::size_t>(number(m_given.devices));
         }
@@ -312,7 +312,7 @@ private:
             o.restartMs = static_cast<uint32_t>(number(m_given.restartMs));
         }
         for (const std::string& kind : m_given.faults) {
-            o.faults.push_back(*ParseFault(kind));
+            o.faults.push_back(*parseFault(kind));
         }
         if (!m_given.duplicates.empty()) {
             o.duplicates = static_cast<uint32_t>(number(m_given.duplicates));
@@ -336,9 +336,9 @@ private:
 
 } // namespace
 
-ParsedOptions SimCommandLine::Parse(const std::vector<std::string>& args) {
+ParsedOptions SimCommandLine::parse(const std::vector<std::string>& args) {
     Reader reader;
-    return reader.Parse(args);
+    return reader.parse(args);
 }
 
 } // namespace ondrel::sim

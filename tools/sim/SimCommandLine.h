@@ -39,7 +39,7 @@ struct ParsedOptions {
 class SimCommandLine {
 public:
     // args without the program name.
-    static ParsedOptions Parse(const std::vector<std::string>& args);
+    static ParsedOptions parse(const std::vector<std::string>& args);
 };
 
 } // namespace ondrel::sim

@@ -4,7 +4,7 @@
 
 namespace ondrel::sim {
 
-std::string_view OnSetName(OnSet onSet) {
+std::string_view onSetName(OnSet onSet) {
     switch (onSet) {
     case OnSet::Accept:
         return "accept";
@@ -16,9 +16,9 @@ std::string_view OnSetName(OnSet onSet) {
     return "accept";
 }
 
-std::optional<OnSet> ParseOnSet(std::string_view name) {
+std::optional<OnSet> parseOnSet(std::string_view name) {
     for (OnSet o : {OnSet::Accept, OnSet::Refuse, OnSet::Silent}) {
-        if (OnSetName(o) == name) {
+        if (onSetName(o) == name) {
             return o;
         }
     }
@@ -26,21 +26,21 @@ std::optional<OnSet> ParseOnSet(std::string_view name) {
 }
 
 namespace {
-template <typename... Args> std::string Format(const char* format, Args... args) {
+template <typename... Args> std::string format(const char* format, Args... args) {
     char text[64];
     std::snprintf(text, sizeof text, format, args...);
     return text;
 }
 } // namespace
 
-SimDevice SimDevice::Generated(std::size_t index) {
+SimDevice SimDevice::generated(std::size_t index) {
     const std::size_t n = index + 1;
     SimDevice d;
-    d.name = Format("Sim Camera %05zu", n);
-    d.devId = Format("SIM%08zu", n);
-    d.mac = Format("02:4F:4E:%02zX:%02zX:%02zX", (n >> 16) & 0xFF, (n >> 8) & 0xFF, n & 0xFF);
+    d.name = format("Sim Camera %05zu", n);
+    d.devId = format("SIM%08zu", n);
+    d.mac = format("02:4F:4E:%02zX:%02zX:%02zX", (n >> 16) & 0xFF, (n >> 8) & 0xFF, n & 0xFF);
     // 250 hosts per third octet keeps .0 and .255 out; the lab's own 10.77.0.x stays free.
-    d.ip = Format("10.77.%zu.%zu", 1 + index / 250, 1 + index % 250);
+    d.ip = format("10.77.%zu.%zu", 1 + index / 250, 1 + index % 250);
     d.mask = "255.255.0.0";
     d.gateway = "10.77.0.1";
     d.dns0 = "10.77.0.1";
@@ -49,37 +49,18 @@ SimDevice SimDevice::Generated(std::size_t index) {
     d.dhcp = index % 3 == 2;
     d.wifi = index % 4 == 3;
     d.webVersion = "1.4.2";
-    d.appVersion = Format("2.7.%zu", index % 10);
+    d.appVersion = format("2.7.%zu", index % 10);
     d.user = "admin";
     d.password = "admin";
     return d;
 }
 
-SimDevice SimDevice::FactoryDefault(std::size_t index, const std::string& sharedIp) {
-    SimDevice d = Generated(index);
+SimDevice SimDevice::factoryDefault(std::size_t index, const std::string& sharedIp) {
+    SimDevice d = generated(index);
     d.ip = sharedIp;
     d.mask = "255.255.255.0";
     d.dhcp = false;
     return d;
-}
-
-DeviceInfo SimDevice::ExpectedRecord() const {
-    DeviceInfo r = zeroDeviceInfo();
-    setField(r.IP, ip);
-    setField(r.NetMask, mask);
-    setField(r.GateWay, gateway);
-    setField(r.DNS0, dns0);
-    setField(r.DNS1, dns1);
-    r.HttpPort = httpPort;
-    r.Port2 = httpPort;
-    r.Port3 = httpPort;
-    setField(r.Mac, mac);
-    setField(r.DevId, devId);
-    r.IPMode = dhcp ? 1 : 0;
-    setField(r.DevName, name);
-    setField(r.WebVersion, webVersion);
-    setField(r.AppVersion, appVersion);
-    return r;
 }
 
 } // namespace ondrel::sim

@@ -14,8 +14,8 @@ namespace ondrel::sim {
 
 enum class OnSet { Accept, Refuse, Silent };
 
-std::string_view OnSetName(OnSet onSet);
-std::optional<OnSet> ParseOnSet(std::string_view name);
+std::string_view onSetName(OnSet onSet);
+std::optional<OnSet> parseOnSet(std::string_view name);
 
 class SimDevice {
 public:
@@ -24,13 +24,10 @@ public:
 
     // The device number index (0-based) of a generated set: distinct name, DevId, MAC and
     // address; every third one takes its address automatically, every fourth is on Wi-Fi.
-    static SimDevice Generated(std::size_t index);
+    static SimDevice generated(std::size_t index);
     // Generated device number index as it leaves the factory: the address every one of its
     // kind shares, fixed, in a /24. Only what tells devices apart (name, DevId, MAC) differs.
-    static SimDevice FactoryDefault(std::size_t index, const std::string& sharedIp);
-
-    // The record that the tool must hold after decoding this device's search reply.
-    DeviceInfo ExpectedRecord() const;
+    static SimDevice factoryDefault(std::size_t index, const std::string& sharedIp);
 
     std::string name;
     std::string devId;

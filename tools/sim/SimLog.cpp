@@ -5,7 +5,7 @@
 
 namespace ondrel::sim {
 
-using json = nlohmann::ordered_json;
+using Json = nlohmann::ordered_json;
 
 SimLog::~SimLog() {
     if (m_owned && m_file != nullptr) {
@@ -13,33 +13,32 @@ SimLog::~SimLog() {
     }
 }
 
-bool SimLog::Open(const std::string& path, std::string& error) {
+std::string SimLog::open(const std::string& path) {
     if (path == "-") {
         m_file = stdout;
         m_owned = false;
-        return true;
+        return {};
     }
     m_file = std::fopen(path.c_str(), "w");
     if (m_file == nullptr) {
-        error = path + ": cannot open for writing: " + std::strerror(errno);
-        return false;
+        return path + ": cannot open for writing: " + std::strerror(errno);
     }
     m_owned = true;
-    return true;
+    return {};
 }
 
-void SimLog::Write(const json& entry) {
+void SimLog::write(const Json& entry) {
     if (m_file == nullptr) {
         return;
     }
     // Texts from the network need not be UTF-8; the hex field keeps the exact bytes.
-    const std::string line = entry.dump(-1, ' ', true, json::error_handler_t::replace);
+    const std::string line = entry.dump(-1, ' ', true, Json::error_handler_t::replace);
     std::fputs(line.c_str(), m_file);
     std::fputc('\n', m_file);
     std::fflush(m_file);
 }
 
-std::string SimLog::Hex(const uint8_t* data, std::size_t length) {
+std::string SimLog::hex(const uint8_t* data, std::size_t length) {
     static constexpr char kDigits[] = "0123456789abcdef";
     std::string out;
     out.reserve(length * 2);
@@ -50,29 +49,29 @@ std::string SimLog::Hex(const uint8_t* data, std::size_t length) {
     return out;
 }
 
-json SimLog::RecordJson(const DeviceInfo& r) {
-    return json{{"IP", fieldString(r.IP)},
-                {"NetMask", fieldString(r.NetMask)},
-                {"GateWay", fieldString(r.GateWay)},
-                {"DNS0", fieldString(r.DNS0)},
-                {"DNS1", fieldString(r.DNS1)},
-                {"HttpPort", r.HttpPort.get()},
-                {"Port2", r.Port2.get()},
-                {"Port3", r.Port3.get()},
-                {"Port4", r.Port4.get()},
-                {"Mac", fieldString(r.Mac)},
-                {"DevId", fieldString(r.DevId)},
-                {"IPMode", r.IPMode},
-                {"DevName", fieldString(r.DevName)},
-                {"WebVersion", fieldString(r.WebVersion)},
-                {"AppVersion", fieldString(r.AppVersion)},
-                {"User", fieldString(r.User)},
-                {"Password", fieldString(r.Password)}};
+Json SimLog::recordJson(const DeviceInfo& r) {
+    return Json{{"IP", fieldString(r.ip)},
+                {"NetMask", fieldString(r.netMask)},
+                {"GateWay", fieldString(r.gateway)},
+                {"DNS0", fieldString(r.dns0)},
+                {"DNS1", fieldString(r.dns1)},
+                {"HttpPort", r.httpPort.get()},
+                {"Port2", r.port2.get()},
+                {"Port3", r.port3.get()},
+                {"Port4", r.port4.get()},
+                {"Mac", fieldString(r.mac)},
+                {"DevId", fieldString(r.devId)},
+                {"IPMode", r.ipMode},
+                {"DevName", fieldString(r.devName)},
+                {"WebVersion", fieldString(r.webVersion)},
+                {"AppVersion", fieldString(r.appVersion)},
+                {"User", fieldString(r.user)},
+                {"Password", fieldString(r.password)}};
 }
 
-json SimLog::Entry(const SimRequest& request, const uint8_t* data, std::size_t length,
+Json SimLog::entry(const SimRequest& request, const uint8_t* data, std::size_t length,
                    const std::string& from, double seconds) {
-    json decoded = json::object();
+    Json decoded = Json::object();
     if (request.header) {
         char command[8];
         std::snprintf(command, sizeof command, "0x%04X", request.header->command);
@@ -81,7 +80,7 @@ json SimLog::Entry(const SimRequest& request, const uint8_t* data, std::size_t l
         decoded["payloadLength"] = request.header->payloadLength;
     } else if (!request.command.empty() || !request.fields.empty()) {
         decoded["command"] = request.command;
-        json fields = json::object();
+        Json fields = Json::object();
         for (const auto& [key, value] : request.fields) {
             if (!fields.contains(key)) {
                 fields[key] = value;
@@ -90,16 +89,16 @@ json SimLog::Entry(const SimRequest& request, const uint8_t* data, std::size_t l
         decoded["fields"] = std::move(fields);
     }
     if (request.record) {
-        decoded["record"] = RecordJson(*request.record);
+        decoded["record"] = recordJson(*request.record);
     }
     if (!request.note.empty()) {
         decoded["note"] = request.note;
     }
-    return json{{"t", seconds},
-                {"kind", RequestKindName(request.kind)},
+    return Json{{"t", seconds},
+                {"kind", requestKindName(request.kind)},
                 {"from", from},
                 {"length", length},
-                {"hex", Hex(data, length)},
+                {"hex", hex(data, length)},
                 {"decoded", std::move(decoded)}};
 }
 

@@ -21,16 +21,17 @@ public:
     SimLog& operator=(const SimLog&) = delete;
 
     // "-" is standard output. On failure, error says why.
-    bool Open(const std::string& path, std::string& error);
-    bool IsOpen() const { return m_file != nullptr; }
-    void Write(const nlohmann::ordered_json& entry);
+    // Empty when open, else why not.
+    std::string open(const std::string& path);
+    bool isOpen() const { return m_file != nullptr; }
+    void write(const nlohmann::ordered_json& entry);
 
     // The entry for one datagram: kind, from, length, hex of the exact bytes, decoded.
-    static nlohmann::ordered_json Entry(const SimRequest& request, const uint8_t* data,
+    static nlohmann::ordered_json entry(const SimRequest& request, const uint8_t* data,
                                         std::size_t length, const std::string& from,
                                         double seconds);
-    static std::string Hex(const uint8_t* data, std::size_t length);
-    static nlohmann::ordered_json RecordJson(const DeviceInfo& record);
+    static std::string hex(const uint8_t* data, std::size_t length);
+    static nlohmann::ordered_json recordJson(const DeviceInfo& record);
 
 private:
     std::FILE* m_file = nullptr;

@@ -6,16 +6,16 @@
 
 namespace ondrel::sim {
 
-using json = nlohmann::ordered_json;
+using Json = nlohmann::ordered_json;
 
 namespace {
 
-std::string_view FieldOr(const SimRequest& request, std::string_view key) {
-    return request.Field(key).value_or(std::string_view());
+std::string_view fieldOr(const SimRequest& request, std::string_view key) {
+    return request.field(key).value_or(std::string_view());
 }
 
 // Strict decimal: digits only, no sign, no blanks; nullopt otherwise.
-std::optional<long> Decimal(std::string_view text) {
+std::optional<long> decimal(std::string_view text) {
     if (text.empty() || text.size() > 9) {
         return std::nullopt;
     }
@@ -37,45 +37,45 @@ SimResponder::SimResponder(std::vector<SimDevice> devices, ResponderOptions opti
       m_options(std::move(options)) {
     if (m_options.precompose) {
         for (std::size_t i = 0; i < m_devices.size(); ++i) {
-            m_states[i].reply = ReplyComposer::SearchReply(m_devices[i], 0);
+            m_states[i].reply = ReplyComposer::searchReply(m_devices[i], 0);
         }
     }
 }
 
-std::string SimResponder::Reply(std::size_t index, Clock::time_point now) const {
+std::string SimResponder::replyOf(std::size_t index, Clock::time_point now) const {
     if (m_options.precompose) {
         return m_states[index].reply;
     }
     const auto upSeconds =
         std::chrono::duration_cast<std::chrono::seconds>(now - m_states[index].bootedAt);
-    return ReplyComposer::SearchReply(m_devices[index], static_cast<uint64_t>(upSeconds.count()));
+    return ReplyComposer::searchReply(m_devices[index], static_cast<uint64_t>(upSeconds.count()));
 }
 
-bool SimResponder::IsRestarting(std::size_t index, Clock::time_point now) const {
+bool SimResponder::isRestarting(std::size_t index, Clock::time_point now) const {
     return index < m_states.size() && now < m_states[index].bootedAt;
 }
 
-Response SimResponder::Handle(const SimRequest& request, Clock::time_point now) {
+Response SimResponder::handle(const SimRequest& request, Clock::time_point now) {
     switch (request.kind) {
     case RequestKind::Search:
-        return OnSearch(now);
+        return onSearch(now);
     case RequestKind::SetConfig:
-        return OnSetConfig(request, now);
+        return onSetConfig(request, now);
     case RequestKind::Query:
-        return OnQuery(request);
+        return onQuery(request);
     case RequestKind::Unknown:
         break;
     }
     return {};
 }
 
-Response SimResponder::OnSearch(Clock::time_point now) {
+Response SimResponder::onSearch(Clock::time_point now) {
     Response r;
     const auto seed = static_cast<uint32_t>(m_searches++);
     std::size_t faulty = 0;
     // Faults go first: a listener that gives up on one must still see every device after it.
     for (Fault fault : m_options.faults) {
-        for (std::string& bytes : ReplyComposer::FaultyReplies(fault, seed)) {
+        for (std::string& bytes : ReplyComposer::faultyReplies(fault, seed)) {
             r.datagrams.push_back(std::move(bytes));
             ++faulty;
         }
@@ -83,11 +83,11 @@ Response SimResponder::OnSearch(Clock::time_point now) {
     std::size_t answered = 0;
     std::size_t restarting = 0;
     for (std::size_t i = 0; i < m_devices.size(); ++i) {
-        if (IsRestarting(i, now)) {
+        if (isRestarting(i, now)) {
             ++restarting;
             continue;
         }
-        std::string reply = Reply(i, now);
+        std::string reply = replyOf(i, now);
         for (uint32_t copy = 0; copy < m_options.duplicates; ++copy) {
             r.datagrams.push_back(reply);
         }
@@ -98,36 +98,36 @@ Response SimResponder::OnSearch(Clock::time_point now) {
     return r;
 }
 
-Response SimResponder::OnSetConfig(const SimRequest& request, Clock::time_point now) {
+Response SimResponder::onSetConfig(const SimRequest& request, Clock::time_point now) {
     Response r;
-    const std::string_view devId = FieldOr(request, "DevId");
-    json results = json::array();
+    const std::string_view devId = fieldOr(request, "DevId");
+    Json results = Json::array();
     for (std::size_t i = 0; i < m_devices.size(); ++i) {
         SimDevice& d = m_devices[i];
         if (devId.empty() || d.devId != devId) {
             continue;
         }
-        json result = {{"devId", d.devId}, {"index", i}};
+        Json result = {{"devId", d.devId}, {"index", i}};
         std::string reason;
-        if (IsRestarting(i, now)) {
+        if (isRestarting(i, now)) {
             result["result"] = "restarting";
         } else if (d.onSet == OnSet::Silent) {
             result["result"] = "silent";
         } else if (d.onSet == OnSet::Refuse) {
             reason = "the device refuses every change";
-        } else if (FieldOr(request, "usr") != d.user || FieldOr(request, "pwd") != d.password) {
+        } else if (fieldOr(request, "usr") != d.user || fieldOr(request, "pwd") != d.password) {
             reason = "wrong account or password";
         } else {
-            reason = Validate(request);
+            reason = validate(request);
         }
         if (!result.contains("result")) {
             const bool accepted = reason.empty();
-            r.datagrams.push_back(ReplyComposer::SetConfigResult(accepted));
+            r.datagrams.push_back(ReplyComposer::setConfigResult(accepted));
             result["result"] = accepted ? "accepted" : "refused";
             if (accepted) {
-                Apply(request, d);
+                apply(request, d);
                 if (m_options.precompose) {
-                    m_states[i].reply = ReplyComposer::SearchReply(d, 0);
+                    m_states[i].reply = ReplyComposer::searchReply(d, 0);
                 }
                 m_states[i].bootedAt = now + std::chrono::milliseconds(d.restartMs);
                 result["restartMs"] = d.restartMs;
@@ -141,11 +141,11 @@ Response SimResponder::OnSetConfig(const SimRequest& request, Clock::time_point 
     return r;
 }
 
-Response SimResponder::OnQuery(const SimRequest& request) const {
+Response SimResponder::onQuery(const SimRequest& request) const {
     Response r;
-    json match = nullptr;
+    Json match = nullptr;
     if (request.record) {
-        const std::string_view devId = fieldText(request.record->DevId);
+        const std::string_view devId = fieldText(request.record->devId);
         for (const SimDevice& d : m_devices) {
             if (!devId.empty() && d.devId == devId) {
                 match = d.devId;
@@ -157,46 +157,46 @@ Response SimResponder::OnQuery(const SimRequest& request) const {
     return r;
 }
 
-std::string SimResponder::Validate(const SimRequest& request) {
-    const bool automatic = FieldOr(request, "IPMethod") == "0";
-    const std::string_view ip = FieldOr(request, "IP");
-    if (!request.Field("IPMethod") || !Decimal(FieldOr(request, "IPMethod"))) {
+std::string SimResponder::validate(const SimRequest& request) {
+    const bool automatic = fieldOr(request, "IPMethod") == "0";
+    const std::string_view ip = fieldOr(request, "IP");
+    if (!request.field("IPMethod") || !decimal(fieldOr(request, "IPMethod"))) {
         return "IPMethod is not a number";
     }
     if (!automatic && !parseIpv4(ip).has_value()) {
         return "IP is not an IPv4 address";
     }
-    if (!automatic && !parseIpv4(FieldOr(request, "NetMask")).has_value()) {
+    if (!automatic && !parseIpv4(fieldOr(request, "NetMask")).has_value()) {
         return "NetMask is not an IPv4 address";
     }
     for (std::string_view key : {"GateWay", "DNS0", "DNS1"}) {
-        const std::string_view value = FieldOr(request, key);
+        const std::string_view value = fieldOr(request, key);
         if (!value.empty() && !parseIpv4(value).has_value()) {
             return std::string(key) + " is not an IPv4 address";
         }
     }
-    const std::optional<long> port = Decimal(FieldOr(request, "Port"));
+    const std::optional<long> port = decimal(fieldOr(request, "Port"));
     if (!port || *port < 1 || *port > 65535) {
         return "Port is not a number 1..65535";
     }
     return {};
 }
 
-void SimResponder::Apply(const SimRequest& request, SimDevice& d) {
-    d.dhcp = FieldOr(request, "IPMethod") == "0";
+void SimResponder::apply(const SimRequest& request, SimDevice& d) {
+    d.dhcp = fieldOr(request, "IPMethod") == "0";
     // With automatic addressing a device keeps its last address until a server gives it one.
-    const std::string_view ip = FieldOr(request, "IP");
+    const std::string_view ip = fieldOr(request, "IP");
     if (parseIpv4(ip).has_value()) {
         d.ip = ip;
     }
-    const std::string_view mask = FieldOr(request, "NetMask");
+    const std::string_view mask = fieldOr(request, "NetMask");
     if (parseIpv4(mask).has_value()) {
         d.mask = mask;
     }
-    d.gateway = FieldOr(request, "GateWay");
-    d.dns0 = FieldOr(request, "DNS0");
-    d.dns1 = FieldOr(request, "DNS1");
-    d.httpPort = static_cast<uint16_t>(Decimal(FieldOr(request, "Port")).value_or(d.httpPort));
+    d.gateway = fieldOr(request, "GateWay");
+    d.dns0 = fieldOr(request, "DNS0");
+    d.dns1 = fieldOr(request, "DNS1");
+    d.httpPort = static_cast<uint16_t>(decimal(fieldOr(request, "Port")).value_or(d.httpPort));
 }
 
 } // namespace ondrel::sim

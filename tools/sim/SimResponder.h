@@ -35,11 +35,11 @@ public:
 
     SimResponder(std::vector<SimDevice> devices, ResponderOptions options, Clock::time_point start);
 
-    Response Handle(const SimRequest& request, Clock::time_point now);
+    Response handle(const SimRequest& request, Clock::time_point now);
 
-    const std::vector<SimDevice>& Devices() const { return m_devices; }
-    bool IsRestarting(std::size_t index, Clock::time_point now) const;
-    uint64_t SearchCount() const { return m_searches; }
+    const std::vector<SimDevice>& devices() const { return m_devices; }
+    bool isRestarting(std::size_t index, Clock::time_point now) const;
+    uint64_t searchCount() const { return m_searches; }
 
 private:
     struct State {
@@ -47,13 +47,13 @@ private:
         std::string reply;          // when precomposed
     };
 
-    Response OnSearch(Clock::time_point now);
-    Response OnSetConfig(const SimRequest& request, Clock::time_point now);
-    Response OnQuery(const SimRequest& request) const;
+    Response onSearch(Clock::time_point now);
+    Response onSetConfig(const SimRequest& request, Clock::time_point now);
+    Response onQuery(const SimRequest& request) const;
     // Empty when the request's values can be applied, else why the device refuses them.
-    static std::string Validate(const SimRequest& request);
-    static void Apply(const SimRequest& request, SimDevice& device);
-    std::string Reply(std::size_t index, Clock::time_point now) const;
+    static std::string validate(const SimRequest& request);
+    static void apply(const SimRequest& request, SimDevice& device);
+    std::string replyOf(std::size_t index, Clock::time_point now) const;
 
     std::vector<SimDevice> m_devices;
     std::vector<State> m_states;

@@ -32,15 +32,15 @@ public:
     SimServer(SimResponder& responder, SimLog& log, ServerOptions options);
 
     // Creates and binds the socket; the status names the failed step.
-    SocketStatus Open();
-    uint16_t Port() const { return m_socket.LocalPort(); }
+    SocketStatus open();
+    uint16_t port() const { return m_socket.localPort(); }
 
-    // Runs until Stop() or until the last search allowed has been answered. Returns 0, or 1
-    // after a socket failure (error says which).
-    int Run(std::string& error);
+    // Runs until Stop() or until the last search allowed has been answered; a failed status
+    // after a socket failure, naming the step.
+    SocketStatus run();
 
     // Async-signal-safe.
-    void Stop() const noexcept { m_socket.Wake(); }
+    void stop() const noexcept { m_socket.wake(); }
 
 private:
     struct Pending {
@@ -50,11 +50,13 @@ private:
         std::string bytes;
     };
 
-    void Handle(const uint8_t* data, std::size_t length, const std::string& fromAddress,
+    void handle(const uint8_t* data, std::size_t length, const std::string& fromAddress,
                 uint16_t fromPort);
-    // Sends everything that is due; false when a stop was requested meanwhile.
-    bool SendDue(std::string& error);
-    bool SendOne(const Pending& item, std::string& error);
+    // Sends everything that is due. nullopt: go on; else the run ends with this status (ok
+    // when a stop was requested meanwhile).
+    std::optional<SocketStatus> sendDue();
+    // nullopt: sent, or skipped after a passing failure; else the failure that ends the run.
+    std::optional<SocketStatus> sendOne(const Pending& item);
 
     SimResponder& m_responder;
     SimLog& m_log;

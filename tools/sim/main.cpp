@@ -20,44 +20,43 @@ using namespace ondrel::sim;
 
 std::atomic<const SimServer*> g_server{nullptr};
 
-void OnSignal(int) {
+void onSignal(int) {
     // Only the wake-up: an atomic store and a write(), both safe in a signal handler.
     if (const SimServer* server = g_server.load()) {
-        server->Stop();
+        server->stop();
     }
 }
 
-int Fail(int code, const std::string& message) {
+int fail(int code, const std::string& message) {
     std::fprintf(stderr, "ondrel-sim: %s\n", message.c_str());
     return code;
 }
 
 // Written under another name and renamed, so that whoever waits for the file never reads it
 // half written.
-bool WriteReady(const std::string& path, uint16_t port, std::string& error) {
+// Empty when written, else why not.
+std::string writeReady(const std::string& path, uint16_t port) {
     const std::string temporary = path + ".tmp";
     {
         std::ofstream out(temporary, std::ios::trunc);
         out << port << '\n';
         if (!out) {
-            error = temporary + ": cannot write";
-            return false;
+            return temporary + ": cannot write";
         }
     }
     if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        error = path + ": cannot create";
-        return false;
+        return path + ": cannot create";
     }
-    return true;
+    return {};
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
     const ParsedOptions parsed =
-        SimCommandLine::Parse(std::vector<std::string>(argv + 1, argv + argc));
+        SimCommandLine::parse(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.error.empty()) {
-        return Fail(2, parsed.error);
+        return fail(2, parsed.error);
     }
     if (!parsed.text.empty()) {
         std::fputs(parsed.text.c_str(), stdout);
@@ -67,16 +66,16 @@ int main(int argc, char** argv) {
 
     std::vector<SimDevice> devices;
     if (!o.configFile.empty()) {
-        LoadResult loaded = DeviceConfigLoader::LoadFile(o.configFile);
+        LoadResult loaded = DeviceConfigLoader::loadFile(o.configFile);
         if (!loaded.ok()) {
-            return Fail(2, loaded.error);
+            return fail(2, loaded.error);
         }
         devices = std::move(loaded.devices);
     } else {
         for (std::size_t i = 0; i < o.devices; ++i) {
             devices.push_back(o.sameIp.empty() || i >= o.sameIpCount
-                                  ? SimDevice::Generated(i)
-                                  : SimDevice::FactoryDefault(i, o.sameIp));
+                                  ? SimDevice::generated(i)
+                                  : SimDevice::factoryDefault(i, o.sameIp));
         }
     }
     if (o.restartMs) {
@@ -86,9 +85,10 @@ int main(int argc, char** argv) {
     }
 
     SimLog log;
-    std::string error;
-    if (!o.logFile.empty() && !log.Open(o.logFile, error)) {
-        return Fail(2, error);
+    if (!o.logFile.empty()) {
+        if (const std::string error = log.open(o.logFile); !error.empty()) {
+            return fail(2, error);
+        }
     }
 
     SimResponder responder(std::move(devices), ResponderOptions{o.faults, o.duplicates, o.burst},
@@ -96,27 +96,29 @@ int main(int argc, char** argv) {
     ServerOptions serverOptions{o.bindAddress, o.listenPort, o.replyTo,    o.unicast,
                                 o.replyPort,   o.delayMs,    o.maxSearches};
     SimServer server(responder, log, serverOptions);
-    if (const ondrel::SocketStatus s = server.Open(); !s) {
-        return Fail(1, s.message);
+    if (const ondrel::SocketStatus s = server.open(); !s) {
+        return fail(1, s.message);
     }
 
     g_server.store(&server);
     struct sigaction action {};
-    action.sa_handler = OnSignal;
+    action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
 
-    if (!o.readyFile.empty() && !WriteReady(o.readyFile, server.Port(), error)) {
-        return Fail(1, error);
+    if (!o.readyFile.empty()) {
+        if (const std::string error = writeReady(o.readyFile, server.port()); !error.empty()) {
+            return fail(1, error);
+        }
     }
-    const int code = server.Run(error);
+    const ondrel::SocketStatus ran = server.run();
     g_server.store(nullptr);
     if (!o.readyFile.empty()) {
         std::remove(o.readyFile.c_str()); // a stale file would announce a simulator that is gone
     }
-    if (code != 0) {
-        return Fail(code, error);
+    if (!ran) {
+        return fail(1, ran.message);
     }
     return 0;
 }

@@ -440,6 +440,33 @@
         <source>The address is not a usable IPv4 address.</source>
         <translation>Die Adresse ist keine verwendbare IPv4-Adresse.</translation>
     </message>
+    <message numerus="yes">
+        <source> (so are those of %1 and %n more)</source>
+        <translation>
+            <numerusform> (ebenso die von %1 und %n weiteren Gerät)</numerusform>
+            <numerusform> (ebenso die von %1 und %n weiteren Geräten)</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source> (so are those of %1)</source>
+        <translation> (ebenso die von %1)</translation>
+    </message>
+    <message>
+        <source>Its own gateway %1 is outside the row&apos;s subnet%2. Give the row a GateWay (0.0.0.0 for none).</source>
+        <translation>Sein eigenes Gateway %1 liegt außerhalb des Subnetzes der Zeile%2. Geben Sie der Zeile ein GateWay (0.0.0.0 für keines).</translation>
+    </message>
+    <message>
+        <source>Its own gateway %1 is outside the new subnet%2. Type a gateway (0.0.0.0 for none).</source>
+        <translation>Sein eigenes Gateway %1 liegt außerhalb des neuen Subnetzes%2. Geben Sie ein Gateway ein (0.0.0.0 für keines).</translation>
+    </message>
+    <message>
+        <source>kept: the device&apos;s own address</source>
+        <translation>beibehalten: die eigene Adresse des Geräts</translation>
+    </message>
+    <message>
+        <source>unchanged</source>
+        <translation>unverändert</translation>
+    </message>
 </context>
 <context>
     <name>DeviceForm</name>
@@ -862,6 +889,10 @@
             <numerusform>%1 weiteres Gerät</numerusform>
             <numerusform>%1 weitere Geräte</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>Quillnet</source>
+        <translation>Quillnet</translation>
     </message>
 </context>
 <context>

@@ -440,6 +440,32 @@
         <source>The address is not a usable IPv4 address.</source>
         <translation>该地址不是可用的 IPv4 地址。</translation>
     </message>
+    <message numerus="yes">
+        <source> (so are those of %1 and %n more)</source>
+        <translation>
+            <numerusform>（%1 及另外 %n 台设备的网关也是如此）</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source> (so are those of %1)</source>
+        <translation>（%1 的网关也是如此）</translation>
+    </message>
+    <message>
+        <source>Its own gateway %1 is outside the row&apos;s subnet%2. Give the row a GateWay (0.0.0.0 for none).</source>
+        <translation>其自身的网关 %1 不在该行的子网内%2。请为该行填写 GateWay（0.0.0.0 表示无）。</translation>
+    </message>
+    <message>
+        <source>Its own gateway %1 is outside the new subnet%2. Type a gateway (0.0.0.0 for none).</source>
+        <translation>其自身的网关 %1 不在新子网内%2。请输入网关（0.0.0.0 表示无）。</translation>
+    </message>
+    <message>
+        <source>kept: the device&apos;s own address</source>
+        <translation>保留：设备自身的地址</translation>
+    </message>
+    <message>
+        <source>unchanged</source>
+        <translation>未更改</translation>
+    </message>
 </context>
 <context>
     <name>DeviceForm</name>
@@ -857,6 +883,10 @@
         <translation>
             <numerusform>另外 %1 台设备</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>Quillnet</source>
+        <translation>Quillnet</translation>
     </message>
 </context>
 <context>

@@ -1,0 +1,243 @@
+#include "DeviceSession.h"
+
+#include "AssignBatch.h"
+#include "DeviceListModel.h"
+#include "EndpointEvents.h"
+#include "NetworkEndpoint.h"
+#include "QtSessionClock.h"
+#include "RestartCountdown.h"
+#include "core/DeviceUrl.h"
+#include "devices/DeviceExport.h"
+
+#include <QFutureWatcher>
+#include <QSaveFile>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <algorithm>
+#include <cerrno>
+
+namespace ondrel {
+
+namespace {
+
+// Replies lost after the last one that arrived are only known to the endpoint: it is asked
+// this often, so that a burst's loss is reported even when nothing follows it.
+constexpr int kLossCheckMs = 500;
+
+} // namespace
+
+DeviceSession::DeviceSession(SessionDeps deps, QObject* parent)
+    : QObject(parent), m_periods(deps.timers),
+      m_pcLinks(deps.endpoint.links ? deps.endpoint.links : NetLinkLister(listSystemLinks)),
+      m_clock(deps.clock ? std::move(deps.clock) : std::make_shared<QtSessionClock>()),
+      m_endpoint(deps.endpointOverride ? std::move(deps.endpointOverride)
+                                       : std::make_shared<NetworkEndpoint>(deps.endpoint)) {
+    m_events = new EndpointEvents(this);
+    m_model = new DeviceListModel(this);
+    m_model->setPcLinks(m_pcLinks());
+    m_updateFlow = std::make_unique<UpdateFlow>(m_model->devices());
+    m_updateWait =
+        m_clock->makeTimer(SessionClock::Repeat::Once, [this] { onUpdateWaitExpired(); });
+    m_lossCheck = m_clock->makeTimer(SessionClock::Repeat::Every, [this] { checkLostReplies(); });
+    m_restart = std::make_unique<RestartCountdown>(
+        *m_clock, [this](int step, int total) { Q_EMIT restartProgress(step, total); },
+        [this] {
+            m_updateFlow->endLateWindow();
+            search();
+        });
+    m_batch = std::make_unique<AssignBatch>(*this, *m_endpoint, *m_clock, m_periods,
+                                            std::move(deps.prober));
+    connect(m_events, &EndpointEvents::repliesArrived, this, &DeviceSession::takeReplies);
+    connect(m_events, &EndpointEvents::updateAnswered, this, &DeviceSession::onAnswer);
+}
+
+DeviceSession::~DeviceSession() {
+    // The receive thread goes before anything it feeds.
+    m_endpoint->stop();
+}
+
+bool DeviceSession::open() {
+    m_endpoint->setHandlers(m_events->handlers());
+    const EndpointOpening opening = m_endpoint->open();
+    if (!opening.bindFailure.empty()) {
+        Q_EMIT bindFailed(QString::fromStdString(opening.bindFailure));
+    }
+    m_lossCheck->start(kLossCheckMs);
+    return opening.usable;
+}
+
+void DeviceSession::close() {
+    m_updateWait->stop();
+    m_lossCheck->stop();
+    m_restart->stop();
+    m_batch->abandon();
+    // Nothing reaches the session from here on: the receive thread is stopped and joined, and
+    // what it had already posted finds nobody listening. It never waits for this thread, so
+    // the join cannot hang on it.
+    m_endpoint->setHandlers({});
+    m_endpoint->stop();
+    disconnect(m_events, nullptr, this, nullptr);
+    m_model->clear();
+}
+
+bool DeviceSession::restarting() const {
+    return m_restart->isRunning();
+}
+
+bool DeviceSession::updateBusy() const {
+    return m_updateFlow->state() != UpdateFlow::State::Idle || m_restart->isRunning();
+}
+
+SearchStatus DeviceSession::searchStatus() const {
+    return {m_searchSent, m_lostReplies, m_ignoredReplies + m_model->devices().overflow()};
+}
+
+std::vector<AdapterRef> DeviceSession::pcAddresses() const {
+    std::vector<AdapterRef> addresses;
+    for (const NetLink& link : m_pcLinks()) {
+        for (const Ipv4Net& net : link.addresses) {
+            addresses.push_back({link.name, link.ifindex, net.address, net.prefixLength});
+        }
+    }
+    return addresses;
+}
+
+void DeviceSession::search() {
+    m_model->clear();
+    // An adapter plugged in or given an address since: the PC's addresses as they are now.
+    m_model->setPcLinks(m_pcLinks());
+    m_ignoredReplies = 0;
+    m_lostReplies = 0;
+    m_searchSent = m_endpoint->sendSearch();
+    Q_EMIT searched();
+}
+
+void DeviceSession::takeReplies() {
+    ReplyBatch batch = m_events->takeReplies();
+    m_ignoredReplies += batch.ignored;
+    m_lostReplies = std::max(m_lostReplies, batch.lostSinceSearch);
+    m_model->addReplies(std::move(batch.devices));
+    Q_EMIT devicesChanged();
+}
+
+void DeviceSession::checkLostReplies() {
+    const uint32_t lost = m_endpoint->lostSinceSearch();
+    if (lost > m_lostReplies) {
+        m_lostReplies = lost;
+        Q_EMIT statusChanged();
+    }
+}
+
+bool DeviceSession::queryDevice(int row) {
+    const std::optional<Device> device = m_model->device(row);
+    if (!device) {
+        return false;
+    }
+    m_endpoint->sendQueries(*device);
+    return true;
+}
+
+BrowseTarget DeviceSession::browseTarget(int row) const {
+    const std::optional<Device> device = m_model->device(row);
+    if (!device) {
+        return {BrowseTarget::Refusal::NoDevice, {}};
+    }
+    // The address came from the network: only a usable unicast address makes a page.
+    std::optional<std::string> url = deviceUrl(*device);
+    if (!url) {
+        return {BrowseTarget::Refusal::NoValidAddress, {}};
+    }
+    return {BrowseTarget::Refusal::None, std::move(*url)};
+}
+
+SendResult DeviceSession::update(int row, const NetworkSettings& settings,
+                                 const Credentials& credentials) {
+    const std::optional<Device> device = m_model->device(row);
+    if (!device) {
+        return {false, EINVAL, "the device is no longer listed; nothing was sent", {}, {}};
+    }
+    // The wait begins before the request leaves, so that an answer that comes back at once
+    // finds it.
+    m_updateFlow->begin(static_cast<std::size_t>(row), settings);
+    SendResult sent = m_endpoint->sendSettings(*device, settings, credentials);
+    if (!sent) {
+        // Nothing went out, so nothing will answer: no wait and no progress.
+        m_updateFlow->abort();
+        m_updateWait->stop();
+        return sent;
+    }
+    m_updateWait->start(m_periods.updateWaitMs);
+    return sent;
+}
+
+void DeviceSession::onAnswer(UpdateResult result) {
+    // While a batch sends, the session's own update is idle: every answer is the batch's.
+    m_batch->onAnswer(result);
+    const UpdateOutcome outcome = m_updateFlow->onAnswer(result);
+    switch (outcome) {
+    case UpdateOutcome::None:
+        return;
+    case UpdateOutcome::Accepted:
+        m_updateWait->stop();
+        m_model->refresh();
+        // The progress runs before the answer is reported, and keeps running while it is.
+        m_restart->start(m_periods.restartTickMs, m_periods.restartTicks);
+        break;
+    case UpdateOutcome::Refused:
+        m_updateWait->stop();
+        break;
+    case UpdateOutcome::LateAccepted:
+        // The restart it announced is already being followed; the rows show the settings the
+        // device took.
+        m_model->refresh();
+        break;
+    case UpdateOutcome::LateRefused:
+        // Not restarting after all: the progress would promise a restart that never comes.
+        m_restart->stop();
+        Q_EMIT restartStopped();
+        break;
+    }
+    Q_EMIT updateAnswered(outcome);
+}
+
+void DeviceSession::onUpdateWaitExpired() {
+    if (!m_updateFlow->onWaitExpired()) {
+        return;
+    }
+    // No answer proves nothing either way. The device may have taken the settings and be
+    // restarting, so the progress and the search at its end still run; an answer that still
+    // comes meanwhile is reported.
+    m_restart->start(m_periods.restartTickMs, m_periods.restartTicks);
+    Q_EMIT updateTimedOut();
+}
+
+void DeviceSession::saveList(const QString& path, ListFormat format) {
+    // Only the copy is made here: formatting 10,000 devices as JSON and writing them take
+    // longer than a user should wait for the list to answer again.
+    const auto& listed = m_model->devices().devices();
+    auto devices = std::make_shared<const std::vector<Device>>(listed.begin(), listed.end());
+    auto conflicts = std::make_shared<const AddressConflicts>(m_model->conflicts());
+    auto* watcher = new QFutureWatcher<QString>(this);
+    connect(watcher, &QFutureWatcher<QString>::finished, this, [this, watcher, path] {
+        const QString error = watcher->result();
+        watcher->deleteLater();
+        if (!error.isNull()) {
+            Q_EMIT listSaveFailed(path, error);
+        }
+    });
+    watcher->setFuture(QtConcurrent::run([devices, conflicts, path, format]() -> QString {
+        const std::string text = format == ListFormat::Json
+                                     ? devicesAsJson(*devices, conflicts.get())
+                                     : devicesAsCsv(*devices, conflicts.get());
+        QSaveFile file(path);
+        if (file.open(QIODevice::WriteOnly) &&
+            file.write(text.data(), static_cast<qint64>(text.size())) ==
+                static_cast<qint64>(text.size()) &&
+            file.commit()) {
+            return {};
+        }
+        return file.errorString().isNull() ? QStringLiteral("") : file.errorString();
+    }));
+}
+
+} // namespace ondrel

@@ -1,0 +1,190 @@
+// An update on the session, its clock advanced by the test: each answer, in time, late or
+// never, ends the wait once and is reported once; the list takes what an acceptance sent; the
+// restart progress follows and ends with a search; a request that cannot be sent awaits
+// nothing.
+
+#include "SessionTest.h"
+
+#include <QSignalSpy>
+
+using namespace ondrel;
+using namespace ondrel::testing;
+
+namespace {
+
+// The fixture's wait; its restart ticks once a minute, so that no step comes in between.
+constexpr int kWaitMs = 200;
+const std::string kSentIp = "192.168.1.99";
+
+class SessionUpdate : public SessionTest {
+protected:
+    // New settings, the address changed, for the device of row 0.
+    SendResult update() {
+        NetworkSettings settings = currentSettings(*session->devices().device(0));
+        settings.ip = kSentIp;
+        return session->update(0, settings, Credentials("admin", "s3cret"));
+    }
+};
+
+} // namespace
+
+TEST_F(SessionUpdate, EachAnswerEndsTheWaitOnceAndTheListTakesOnlyAnAcceptance) {
+    struct Row {
+        const char* name;
+        int answerAtMs; // -1: no answer
+        UpdateResult result;
+        std::vector<std::string> reports;
+        bool listTakesIt;
+        bool restarting;
+        UpdateFlow::State state;
+    };
+    const std::vector<Row> rows = {
+        {"accepted just in time",
+         kWaitMs - 1,
+         UpdateResult::Accepted,
+         {"progress 0/33", "answered Accepted"},
+         true,
+         true,
+         UpdateFlow::State::Idle},
+        {"refused in time",
+         10,
+         UpdateResult::Refused,
+         {"answered Refused"},
+         false,
+         false,
+         UpdateFlow::State::Idle},
+        {"silent",
+         -1,
+         UpdateResult::Accepted,
+         {"progress 0/33", "timed out"},
+         false,
+         true,
+         UpdateFlow::State::Late},
+        // The wait's end and the answer at one moment: the timer has come first.
+        {"accepted as the wait ends",
+         kWaitMs,
+         UpdateResult::Accepted,
+         {"progress 0/33", "timed out", "answered LateAccepted"},
+         true,
+         true,
+         UpdateFlow::State::Idle},
+        {"refused late",
+         kWaitMs + 50,
+         UpdateResult::Refused,
+         {"progress 0/33", "timed out", "restart stopped", "answered LateRefused"},
+         false,
+         false,
+         UpdateFlow::State::Idle},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        open();
+        list(1);
+        // An answer before any update answers nothing.
+        endpoint->answer(UpdateResult::Accepted);
+        ASSERT_TRUE(update());
+        EXPECT_EQ(session->updateState(), UpdateFlow::State::Waiting);
+        const auto sent = endpoint->sentOf(Kind::Settings);
+        ASSERT_EQ(sent.size(), 1u);
+        EXPECT_EQ(sent[0].settings.ip, kSentIp);
+        EXPECT_EQ(sent[0].password, "s3cret");
+        QSignalSpy redrawn(&session->devices(), &QAbstractItemModel::dataChanged);
+        if (row.answerAtMs < 0) {
+            clock->advance(kWaitMs * 3);
+        } else {
+            clock->advance(row.answerAtMs);
+            endpoint->answer(row.result);
+        }
+        EXPECT_EQ(reported(), row.reports);
+        EXPECT_EQ(session->updateState(), row.state);
+        EXPECT_EQ(session->restarting(), row.restarting);
+        EXPECT_EQ(listedIp(0), row.listTakesIt ? kSentIp : Numbered(0).ip);
+        // The rows show what the device took, its marks included.
+        EXPECT_EQ(redrawn.count() > 0, row.listTakesIt);
+        // The wait's time passing, and answers after the one that counted, report nothing.
+        clock->advance(kWaitMs * 3);
+        if (row.state == UpdateFlow::State::Idle) {
+            endpoint->answer(UpdateResult::Refused);
+        }
+        EXPECT_EQ(reported(), std::vector<std::string>{});
+    }
+}
+
+TEST_F(SessionUpdate, ARequestThatCannotBeSentIsReturnedAndAwaitsNothing) {
+    list(1);
+    endpoint->sendResult = {false, EINVAL, "Invalid argument", {}, {}};
+    EXPECT_EQ(update().message, "Invalid argument");
+    EXPECT_EQ(session->updateState(), UpdateFlow::State::Idle);
+    clock->advance(kWaitMs * 2);
+    endpoint->answer(UpdateResult::Accepted);
+    EXPECT_EQ(reported(), std::vector<std::string>{});
+    EXPECT_EQ(listedIp(0), Numbered(0).ip);
+    // Nor is a row without a device sent to.
+    EXPECT_FALSE(session->update(5, {}, Credentials()));
+    EXPECT_EQ(endpoint->sentOf(Kind::Settings).size(), 1u);
+}
+
+TEST_F(SessionUpdate, TheRestartStepsThirtyThreeTimesThenSearchesAndASecondSuccessStartsOver) {
+    open({kWaitMs, 5, 33});
+    list(1);
+    ASSERT_TRUE(update());
+    endpoint->answer(UpdateResult::Accepted);
+    clock->advance(12 * 5);
+    ASSERT_EQ(reported().size(), 2u + 12u);
+    ASSERT_TRUE(update());
+    endpoint->answer(UpdateResult::Accepted);
+    EXPECT_EQ(reported(), (std::vector<std::string>{"progress 0/33", "answered Accepted"}));
+    clock->advance(32 * 5);
+    EXPECT_EQ(reported().back(), "progress 32/33");
+    EXPECT_TRUE(endpoint->sentOf(Kind::Search).empty());
+    // The last step ends it, and the session searches once: the list is emptied.
+    clock->advance(5);
+    EXPECT_EQ(reported(), (std::vector<std::string>{"progress 33/33", "searched"}));
+    EXPECT_EQ(endpoint->sentOf(Kind::Search).size(), 1u);
+    EXPECT_EQ(session->devices().rowCount(), 0);
+
+    // After a silent update the late answers end with the restart too.
+    list(1);
+    ASSERT_TRUE(update());
+    clock->advance(kWaitMs + 33 * 5);
+    EXPECT_EQ(session->updateState(), UpdateFlow::State::Idle);
+    reported();
+    endpoint->answer(UpdateResult::Refused);
+    clock->advance(60 * 5);
+    EXPECT_EQ(reported(), std::vector<std::string>{});
+}
+
+TEST_F(SessionUpdate, ASearchDuringTheWaitLeavesTheNewEntryAlone) {
+    list(1);
+    ASSERT_TRUE(update());
+    // The entry the request was built from goes with the search; the device answers the
+    // search with the same record, which takes a new entry.
+    session->search();
+    list(1);
+    endpoint->answer(UpdateResult::Accepted);
+    // The device did take the settings and restarts, so that much is reported ...
+    EXPECT_EQ(reported().back(), "answered Accepted");
+    // ... but the entry it would write into is gone, and the new one is the device's report.
+    EXPECT_EQ(listedIp(0), Numbered(0).ip);
+}
+
+TEST_F(SessionUpdate, LostRepliesAreFoundBetweenRepliesAndNothingComesAfterClose) {
+    list(3);
+    // Replies the kernel dropped after the last that arrived: found by the look now and then.
+    endpoint->lost = 7;
+    clock->advance(499);
+    EXPECT_EQ(session->searchStatus().lost, 0u);
+    clock->advance(1);
+    EXPECT_EQ(session->searchStatus().lost, 7u);
+    EXPECT_EQ(reported(), std::vector<std::string>{"status"});
+    session->search();
+    EXPECT_EQ(session->searchStatus().lost, 0u);
+
+    session->close();
+    EXPECT_EQ(endpoint->state(), DiscoveryEndpoint::State::Stopped);
+    list(2);
+    endpoint->lost = 9;
+    clock->advance(5000);
+    EXPECT_EQ(session->devices().rowCount(), 0);
+    EXPECT_EQ(reported(), std::vector<std::string>{"searched"});
+}

@@ -1,0 +1,27 @@
+#pragma once
+// A session clock that only moves when the test says: advance() fires every timer that falls
+// due on the way, in time order (ties in the order they were started), synchronously. A flow
+// with waits of seconds runs in one call, and the order of a timer and an answer is the test's.
+
+#include "SessionClock.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace ondrel::testing {
+
+class ManualClock : public SessionClock {
+public:
+    std::unique_ptr<SessionTimer> makeTimer(Repeat repeat,
+                                            std::function<void()> onTimeout) override;
+    // A timer that one firing starts, and that falls due within ms, fires too.
+    void advance(int ms);
+
+private:
+    class Timer;
+    std::vector<Timer*> m_timers;
+    int64_t m_now = 0;
+    uint64_t m_starts = 0;
+};
+
+} // namespace ondrel::testing

@@ -1,0 +1,73 @@
+#include "AssignReport.h"
+
+#include "DeviceFormatter.h"
+#include "DisplayText.h"
+
+#include "devices/DeviceExport.h"
+
+#include <nlohmann/json.hpp>
+
+namespace ondrel::cli {
+
+std::string AssignReport::table(const std::vector<AssignRun::Entry>& entries) {
+    std::vector<std::vector<std::string>> rows;
+    rows.push_back({"No.", "Mac", "DevName", "DevId", "Adapter", "IP", "NewIP", "Result"});
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const Device& d = entries[i].planned.device;
+        rows.push_back({std::to_string(i), DeviceFormatter::printable(d.mac),
+                        DeviceFormatter::printable(d.name), DeviceFormatter::printable(d.id),
+                        DeviceFormatter::printable(d.adapter.name),
+                        DeviceFormatter::printable(d.ip.text), entries[i].planned.settings.ip,
+                        assignStatusName(entries[i].status)});
+    }
+    return alignedColumns(rows);
+}
+
+std::string AssignReport::json(const std::vector<AssignRun::Entry>& entries,
+                               const std::vector<SkippedAddress>& skipped, bool changed) {
+    using Ordered = nlohmann::ordered_json;
+    Ordered devices = Ordered::array();
+    for (const AssignRun::Entry& e : entries) {
+        const Device& d = e.planned.device;
+        devices.push_back(Ordered{{"Mac", d.mac},
+                                  {"DevName", d.name},
+                                  {"DevId", d.id},
+                                  {"Adapter", decodeDeviceText(d.adapter.name)},
+                                  {"IP", d.ip.text},
+                                  {"NewIP", e.planned.settings.ip},
+                                  {"Result", assignStatusName(e.status)}});
+    }
+    Ordered passed = Ordered::array();
+    for (const SkippedAddress& s : skipped) {
+        passed.push_back(Ordered{{"IP", s.address.text()}, {"Reason", describe(s)}});
+    }
+    const Ordered report{{"devices", devices}, {"skipped", passed}, {"changed", changed}};
+    return report.dump(2, ' ', false, Ordered::error_handler_t::replace) + "\n";
+}
+
+std::string AssignReport::csv(const std::vector<AssignRun::Entry>& entries) {
+    std::string out = "Mac,DevName,DevId,Adapter,IP,NewIP,Result\n";
+    for (const AssignRun::Entry& e : entries) {
+        const Device& d = e.planned.device;
+        for (const std::string& field : {d.mac, d.name, d.id, d.adapter.name, d.ip.text}) {
+            out += csvField(field) + ",";
+        }
+        out += csvField(e.planned.settings.ip) + "," + assignStatusName(e.status) + "\n";
+    }
+    return out;
+}
+
+std::string AssignReport::write(OutputFormat format, const std::vector<AssignRun::Entry>& entries,
+                                const std::vector<SkippedAddress>& skipped, bool changed) {
+    switch (format) {
+    case OutputFormat::Table:
+        break;
+    case OutputFormat::Json:
+        return json(entries, skipped, changed);
+    case OutputFormat::Csv:
+        return csv(entries);
+    }
+    return table(entries);
+}
+
+} // namespace ondrel::cli

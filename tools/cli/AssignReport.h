@@ -1,0 +1,30 @@
+#pragma once
+// What assign (and set, asked for a format) did, for a person or a program: one row per device
+// with its address now, the one planned and the result word, and for JSON the addresses passed
+// over and whether anything was sent. Scripts and the Ansible modules read these fields by
+// name, so their names and order never change.
+
+#include "CliOptions.h"
+
+#include "devices/AssignPlan.h"
+#include "flows/AssignRun.h"
+
+#include <string>
+#include <vector>
+
+namespace ondrel::cli {
+
+class AssignReport {
+public:
+    // Columns No., Mac, DevName, DevId, Adapter, IP, NewIP, Result, aligned.
+    static std::string table(const std::vector<AssignRun::Entry>& entries);
+    // {"devices": [...], "skipped": [...], "changed": bool}.
+    static std::string json(const std::vector<AssignRun::Entry>& entries,
+                            const std::vector<SkippedAddress>& skipped, bool changed);
+    static std::string csv(const std::vector<AssignRun::Entry>& entries);
+
+    static std::string write(OutputFormat format, const std::vector<AssignRun::Entry>& entries,
+                             const std::vector<SkippedAddress>& skipped, bool changed);
+};
+
+} // namespace ondrel::cli
