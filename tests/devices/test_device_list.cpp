@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <tuple>
+#include <utility>
 
 using namespace ondrel;
 using ondrel::test::MacOf;
@@ -79,6 +80,31 @@ TEST(DeviceList, AnExactRepeatFromAnotherAdapterMovesTheDevice) {
         EXPECT_EQ(*list[0].adapter, step.stored) << step.name;
     }
     EXPECT_TRUE(list.addAll({MakeDevice(4, cable)}));
+}
+
+// The window's receive thread packs a batch with adapters numbered its own way; each reply of
+// it joins the list as it would have alone: new, repeated within the batch, or moving a listed
+// device to the adapter it answered on now.
+TEST(DeviceList, APackedBatchJoinsAsItsRepliesWould) {
+    const AdapterRef wired{"eth0", 2, 0x0A4D0001, 24};
+    const AdapterRef cable{"eth1", 3, 0, 0};
+    DeviceList list;
+    ASSERT_EQ(list.add(MakeDevice(1, wired)), Outcome::Added);
+    PackedDevices batch;
+    for (const Device& d :
+         {MakeDevice(2, cable), MakeDevice(3, wired), MakeDevice(2, cable), MakeDevice(1, cable)}) {
+        ASSERT_TRUE(batch.push(d));
+    }
+    EXPECT_TRUE(list.addAll(batch)); // device 1 moved
+    ASSERT_EQ(list.size(), 3u);
+    const std::pair<const char*, AdapterRef> listed[] = {
+        {"Cam1", cable}, {"Cam2", cable}, {"Cam3", wired}};
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        EXPECT_EQ(list[i].name, listed[i].first) << i;
+        EXPECT_EQ(list.device(i).adapter, listed[i].second) << i;
+    }
+    EXPECT_FALSE(list.addAll(batch)); // all repeats now
+    EXPECT_EQ(list.size(), 3u);
 }
 
 // The repeat check follows a device that an accepted update rewrote, also when that makes two
@@ -161,8 +187,12 @@ TEST(DeviceList, HoldsAtMostTheBoundAndCountsTheRest) {
     EXPECT_EQ(list.add(MakeDevice(17)), Outcome::Repeat); // a repeat is not turned away
     EXPECT_EQ(list.add(extra), Outcome::Full);
     EXPECT_EQ(list.add(extra), Outcome::Full);
+    PackedDevices late;
+    ASSERT_TRUE(late.push(extra));
+    ASSERT_TRUE(late.push(MakeDevice(17)));
+    EXPECT_FALSE(list.addAll(late));
     EXPECT_EQ(list.size(), DeviceList::kMaxDevices);
-    EXPECT_EQ(list.overflow(), 2u);
+    EXPECT_EQ(list.overflow(), 3u);
     list.clear();
     EXPECT_EQ(list.overflow(), 0u);
     EXPECT_EQ(list.add(extra), Outcome::Added);
