@@ -56,8 +56,6 @@ public:
     }
     std::vector<std::size_t> addFor(std::size_t count, const DeviceAt& at,
                                     const NetLinks& pcAdapters);
-    // How many devices were looked at.
-    std::size_t size() const { return m_size; }
 
     // The conflict of the device at index; none past the last.
     const Conflict& of(std::size_t index) const;
