@@ -19,6 +19,7 @@
 
 #include <QAbstractTableModel>
 
+#include <deque>
 #include <optional>
 #include <vector>
 
@@ -81,9 +82,10 @@ private:
     int m_rows = 0;
     // The sort role's values of the column sorted by last, by row: a sort, and each insertion
     // into a sorted list, compares every row many times, and a value kept side by side with
-    // the others costs less to read again than one read from the list.
+    // the others costs less to read again than one read from the list. A deque, so that it
+    // grows by the rows it gains rather than by doubling.
     mutable int m_sortColumn = -1;
-    mutable std::vector<FieldValue> m_sortValues;
+    mutable std::deque<FieldValue> m_sortValues;
 };
 
 } // namespace ondrel
