@@ -137,7 +137,7 @@ public:
             out.text = versionText() + "\n";
             return out;
         } catch (const CLI::ParseError& e) {
-            out.error = tools::Reworded(e.what());
+            out.error = tools::reworded(e.what());
             return out;
         }
         out.error = extrasProblem();

@@ -25,7 +25,7 @@ public:
 
     // text broken at blanks into lines of at most width characters (a longer word stands
     // alone); its own line ends stay.
-    static std::string Wrap(std::string_view text, std::size_t width) {
+    static std::string wrap(std::string_view text, std::size_t width) {
         std::string out;
         std::size_t lineLength = 0;
         std::size_t pos = 0;
@@ -72,7 +72,7 @@ public:
     std::string make_description(const CLI::App* app) const override {
         const std::string& text = app->get_description();
         // Expanded commands are indented by two.
-        return text.empty() ? std::string() : Wrap(text, kWidth - 2) + "\n";
+        return text.empty() ? std::string() : wrap(text, kWidth - 2) + "\n";
     }
 
     std::string make_option_opts(const CLI::Option* opt) const override {
@@ -94,12 +94,12 @@ public:
         if (!excluded.empty()) {
             text += " (not with " + excluded + ")";
         }
-        return Wrap(text, kWidth - kColumn - 2);
+        return wrap(text, kWidth - kColumn - 2);
     }
 };
 
 // CLI11's wording where ours was plainer; the option's name stays first.
-inline std::string Reworded(const std::string& message) {
+inline std::string reworded(const std::string& message) {
     const auto endsWith = [&message](std::string_view tail) {
         return message.size() >= tail.size() &&
                message.compare(message.size() - tail.size(), tail.size(), tail) == 0;

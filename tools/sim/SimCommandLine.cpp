@@ -139,7 +139,7 @@ public:
             out.text = versionText() + "\n";
             return out;
         } catch (const CLI::ParseError& e) {
-            out.error = tools::Reworded(e.what());
+            out.error = tools::reworded(e.what());
             return out;
         }
         const std::vector<std::string> extras = m_app.remaining();
