@@ -275,8 +275,10 @@ int MainWindow::currentSourceRow() const {
     return current.isValid() ? m_proxy->mapToSource(current).row() : -1;
 }
 
-std::optional<Device> MainWindow::currentDevice() const {
-    return m_session->devices().device(currentSourceRow());
+bool MainWindow::hasCurrentDevice() const {
+    // Only whether the row is listed: the device itself is not copied out of the list for it.
+    const int row = currentSourceRow();
+    return row >= 0 && row < m_session->devices().rowCount();
 }
 
 std::vector<Device> MainWindow::chosenDevices() const {
@@ -459,7 +461,7 @@ void MainWindow::browse() {
 
 void MainWindow::update() {
     const QString caption = Texts::tips();
-    if (!currentDevice()) {
+    if (!hasCurrentDevice()) {
         m_prompter->information(this, Texts::selectDevice(), caption);
         return;
     }
@@ -477,7 +479,7 @@ void MainWindow::update() {
     if (!isVisible()) {
         return;
     }
-    if (!currentDevice()) {
+    if (!hasCurrentDevice()) {
         m_prompter->information(this, Texts::selectDevice(), caption);
         return;
     }

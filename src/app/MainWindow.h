@@ -83,7 +83,7 @@ private:
 
     // The list's current row as an arrival index, or -1.
     int currentSourceRow() const;
-    std::optional<Device> currentDevice() const;
+    bool hasCurrentDevice() const;
     // Shows the device of a row (an arrival index) in the form and sends it the three queries.
     void showRow(int row);
     void copyChosen();
