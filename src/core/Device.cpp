@@ -28,6 +28,18 @@ std::string_view addressModeName(AddressMode mode) {
     return mode == AddressMode::Dhcp ? "dhcp" : "static";
 }
 
+std::string_view protocolsName(Protocols protocols) {
+    switch (protocols) {
+    case Protocols::Native:
+        return "native";
+    case Protocols::Onvif:
+        return "onvif";
+    case Protocols::Both:
+        return "native+onvif";
+    }
+    return "native";
+}
+
 ReportedAddress ReportedAddress::fromText(std::string text) {
     ReportedAddress address;
     address.value = parseIpv4(text);

@@ -1,6 +1,6 @@
 #pragma once
-// A device as everything above the wire sees it: what it reported in its search reply,
-// decoded once, and the adapter it answered on.
+// A device as everything above the wire sees it: what it reported in its search reply or in
+// its WS-Discovery match, decoded once, and the adapter it answered on.
 //
 // Texts are UTF-8. A device sends bytes: a name typed on its web page arrives as UTF-8
 // ("大门 1"), older firmware sends Latin-1; decodeDeviceText tells them apart. Addresses keep
@@ -30,6 +30,16 @@ enum class AddressMode { Static, Dhcp };
 
 // "static" or "dhcp", as the CLI prints it.
 std::string_view addressModeName(AddressMode mode);
+
+// The protocols a device answered: our own search, ONVIF WS-Discovery, or both (one row).
+enum class Protocols : uint8_t { Native = 1, Onvif = 2, Both = 3 };
+
+// "native", "onvif" or "native+onvif", as the CLI and the export write it.
+std::string_view protocolsName(Protocols protocols);
+
+inline bool hasProtocol(Protocols set, Protocols one) {
+    return (static_cast<uint8_t>(set) & static_cast<uint8_t>(one)) != 0;
+}
 
 // An address as a device reported it.
 struct ReportedAddress {
@@ -61,8 +71,16 @@ struct Device {
     uint16_t port4 = 0;
     std::string webVersion;
     std::string appVersion;
-    AdapterRef adapter; // where its latest reply arrived; unknown for a device fed in by hand
-    WireRecord record{};
+    AdapterRef adapter;  // where its latest reply arrived; unknown for a device fed in by hand
+    WireRecord record{}; // all zero for a device found by WS-Discovery only
+
+    Protocols protocols = Protocols::Native;
+    // What a camera's WS-Discovery match gave; empty for a device found by our search only.
+    std::string hardware;   // the hardware scope, percent-decoded
+    std::string location;   // the location scope, percent-decoded
+    std::string serviceUrl; // the XAddr its address and HTTP port were taken from
+    std::string endpoint;   // the endpoint reference: an ONVIF camera's identity
+    std::string xaddrs;     // every XAddr it gave, space-separated as on the wire
 
     // Whether its address lies in the subnet of the adapter it answered on.
     bool inAdapterSubnet() const { return ip.value && adapter.contains(ip.value->bits); }
