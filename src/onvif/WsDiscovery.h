@@ -7,6 +7,7 @@
 #include "core/AdapterRef.h"
 #include "core/Device.h"
 #include "core/Ipv4.h"
+#include "onvif/XmlReader.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -23,6 +24,23 @@ inline constexpr uint16_t kPort = 3702;
 // A datagram larger than this is refused before it is parsed.
 inline constexpr std::size_t kMaxMessageBytes = 32 * 1024;
 
+inline constexpr std::string_view kSoapNamespace = "http://www.w3.org/2003/05/soap-envelope";
+inline constexpr std::string_view kAddressingNamespace =
+    "http://schemas.xmlsoap.org/ws/2004/08/addressing";
+inline constexpr std::string_view kDiscoveryNamespace =
+    "http://schemas.xmlsoap.org/ws/2005/04/discovery";
+inline constexpr std::string_view kOnvifNetworkNamespace =
+    "http://www.onvif.org/ver10/network/wsdl";
+inline constexpr std::string_view kOnvifDeviceNamespace = "http://www.onvif.org/ver10/device/wsdl";
+
+// What one datagram may carry, at most; whatever lies beyond is left unread. An item (a
+// scope, an XAddr, the endpoint reference, a message id) longer than kMaxItemBytes is dropped.
+inline constexpr std::size_t kMaxMatches = 32;
+inline constexpr std::size_t kMaxTypes = 32;
+inline constexpr std::size_t kMaxScopes = 64;
+inline constexpr std::size_t kMaxXaddrs = 16;
+inline constexpr std::size_t kMaxItemBytes = 1024;
+
 // The two types cameras answer (each camera answers one of them, or both).
 enum class ProbeType { NetworkVideoTransmitter, Device };
 
@@ -32,11 +50,7 @@ std::string newMessageId();
 std::string probeMessage(std::string_view messageId, ProbeType type);
 
 // A name resolved from its prefix: the namespace URI and the local part.
-struct QualifiedName {
-    std::string uri;
-    std::string local;
-    bool operator==(const QualifiedName&) const = default;
-};
+using QualifiedName = xml::Name;
 
 // One ProbeMatch, Hello or Bye: what a target service said about itself.
 struct Match {

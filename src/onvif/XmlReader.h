@@ -1,0 +1,70 @@
+#pragma once
+// The one reader of XML that arrives from the network. Any host on the LAN can send it, so
+// the bytes are checked before a parser sees them: a size cap, no document type (and so no
+// entity of the sender's making), no processing instruction but the XML declaration, no NUL.
+// pugixml then builds the tree, and one walk of our own (an explicit stack, never recursion)
+// caps the nesting and resolves every prefix from the `xmlns` declarations in scope, so that
+// elements are matched by namespace URI and local name whatever prefixes a maker chose.
+//
+// What comes out is a flat list of elements in document order with their parents, names and
+// texts: plain values, no tree and no pointer into the datagram.
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace ondrel::xml {
+
+// A name resolved from its prefix: the namespace URI and the local part.
+struct Name {
+    std::string uri;
+    std::string local;
+    bool operator==(const Name&) const = default;
+};
+
+enum class Refusal {
+    TooLarge,              // more bytes than the limit
+    DocumentType,          // a DOCTYPE, or any other declaration of a document type's markup
+    ProcessingInstruction, // one other than the XML declaration
+    NotXml,                // not well-formed, or a prefix declared nowhere in scope
+    TooDeep,               // nested deeper than the limit
+};
+
+struct Limits {
+    std::size_t maxBytes = 32 * 1024;
+    std::size_t maxDepth = 32; // the root element is at depth 1
+    // An element's own text longer than this is not kept.
+    std::size_t maxTextBytes = 8 * 1024;
+    // Qualified names read from one element's text, at most; the rest are left unread.
+    std::size_t maxNames = 32;
+};
+
+inline constexpr std::size_t kNoParent = SIZE_MAX;
+
+struct Element {
+    Name name;
+    std::size_t parent = kNoParent; // index in Document::elements
+    // The element's own character data (not its children's), entities replaced, CDATA
+    // included; empty when it was longer than the limit.
+    std::string text;
+    bool textTooLong = false;
+    // For an element whose text holds qualified names: each, resolved in this element's scope.
+    // A name whose prefix nothing declares is left out.
+    std::vector<Name> names;
+};
+
+struct Document {
+    std::vector<Element> elements; // document order: a parent before its children
+};
+
+using Read = std::variant<Document, Refusal>;
+// Which elements hold qualified names in their text (such as a WS-Discovery Types list).
+using HoldsNames = std::function<bool(const Name&)>;
+
+Read read(std::string_view bytes, const Limits& limits = {}, const HoldsNames& holdsNames = {});
+
+} // namespace ondrel::xml
