@@ -368,9 +368,10 @@ private:
             ->type_name("FILE")
             ->group(group);
         m_app
-            .add_option("--ready", m_options.readyFile,
-                        "written once listening (holds the listening ports, described below), removed on "
-                        "exit")
+            .add_option(
+                "--ready", m_options.readyFile,
+                "written once listening (holds the listening ports, described below), removed on "
+                "exit")
             ->type_name("FILE")
             ->group(group);
     }

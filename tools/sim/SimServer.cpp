@@ -22,8 +22,7 @@ bool later(const auto& a, const auto& b) {
 
 } // namespace
 
-SimServer::SimServer(SimResponder& responder, WsdResponder* wsd, SimLog& log,
-                     ServerOptions options)
+SimServer::SimServer(SimResponder& responder, WsdResponder* wsd, SimLog& log, ServerOptions options)
     : m_responder(responder), m_wsd(wsd), m_log(log), m_options(std::move(options)),
       m_start(Clock::now()) {}
 
@@ -63,9 +62,9 @@ SocketStatus SimServer::run() {
         m_queue.clear();
         for (std::string& bye : m_wsd->byes()) {
             for (const WsdSocket::Destination& d : m_wsdSocket.announceDestinations()) {
-                sendOne(Pending{Clock::now(), 0, Channel::Wsd, d.ifindex, d.to.address,
-                                d.to.port, bye},
-                        true);
+                sendOne(
+                    Pending{Clock::now(), 0, Channel::Wsd, d.ifindex, d.to.address, d.to.port, bye},
+                    true);
             }
         }
     }
@@ -146,8 +145,8 @@ bool SimServer::finished() const {
     if (m_options.maxSearches == 0 || !m_queue.empty()) {
         return false;
     }
-    const uint64_t searches = m_options.native || m_wsd == nullptr ? m_responder.searchCount()
-                                                                   : m_wsd->probeCount();
+    const uint64_t searches =
+        m_options.native || m_wsd == nullptr ? m_responder.searchCount() : m_wsd->probeCount();
     return searches >= m_options.maxSearches;
 }
 
@@ -177,18 +176,17 @@ void SimServer::handle(const uint8_t* data, std::size_t length, const std::strin
     }
 }
 
-void SimServer::handleWsd(const uint8_t* data, std::size_t length,
-                          const std::string& fromAddress, uint16_t fromPort) {
+void SimServer::handleWsd(const uint8_t* data, std::size_t length, const std::string& fromAddress,
+                          uint16_t fromPort) {
     const Clock::time_point now = Clock::now();
     const std::string_view text(reinterpret_cast<const char*>(data), length);
     WsdResponse response = m_wsd->handle(text, now);
     if (m_log.isOpen()) {
-        nlohmann::ordered_json entry = {
-            {"t", std::chrono::duration<double>(now - m_start).count()},
-            {"kind", response.entry["kind"]},
-            {"from", fromAddress + ":" + std::to_string(fromPort)},
-            {"length", length},
-            {"text", text}};
+        nlohmann::ordered_json entry = {{"t", std::chrono::duration<double>(now - m_start).count()},
+                                        {"kind", response.entry["kind"]},
+                                        {"from", fromAddress + ":" + std::to_string(fromPort)},
+                                        {"length", length},
+                                        {"text", text}};
         for (auto& [key, value] : response.entry.items()) {
             if (key != "kind") {
                 entry[key] = value;
@@ -216,9 +214,8 @@ void SimServer::announce(const std::vector<WsdMessage>& messages, Clock::time_po
 void SimServer::enqueue(Pending item) {
     item.order = m_queued++;
     m_queue.push_back(std::move(item));
-    std::push_heap(m_queue.begin(), m_queue.end(), [](const Pending& a, const Pending& b) {
-        return later(a, b);
-    });
+    std::push_heap(m_queue.begin(), m_queue.end(),
+                   [](const Pending& a, const Pending& b) { return later(a, b); });
 }
 
 std::optional<SocketStatus> SimServer::sendDue() {

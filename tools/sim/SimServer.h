@@ -41,7 +41,7 @@ public:
 
     // Creates and binds the sockets; the status names the failed step.
     SocketStatus open();
-    uint16_t port() const { return m_socket.localPort(); }       // 0 without our protocol
+    uint16_t port() const { return m_socket.localPort(); }                // 0 without our protocol
     uint16_t wsdPort() const { return m_wsdSocket.socket().localPort(); } // 0 without ONVIF
     const std::vector<std::string>& warnings() const { return m_wsdSocket.warnings(); }
 

@@ -1,5 +1,7 @@
 #include "WsdComposer.h"
 
+#include "onvif/WsDiscovery.h"
+
 #include <array>
 #include <cstdio>
 
@@ -9,13 +11,10 @@ namespace {
 
 enum class Ns { Envelope, Addressing, Discovery };
 
-constexpr std::array<std::string_view, 3> kUri = {
-    "http://www.w3.org/2003/05/soap-envelope",
-    "http://schemas.xmlsoap.org/ws/2004/08/addressing",
-    "http://schemas.xmlsoap.org/ws/2005/04/discovery",
-};
-constexpr std::string_view kNetworkUri = "http://www.onvif.org/ver10/network/wsdl";
-constexpr std::string_view kDeviceUri = "http://www.onvif.org/ver10/device/wsdl";
+constexpr std::array<std::string_view, 3> kUri = {wsd::kSoapNamespace, wsd::kAddressingNamespace,
+                                                  wsd::kDiscoveryNamespace};
+constexpr std::string_view kNetworkUri = wsd::kOnvifNetworkNamespace;
+constexpr std::string_view kDeviceUri = wsd::kOnvifDeviceNamespace;
 constexpr std::string_view kDiscoveryTo = "urn:schemas-xmlsoap-org:ws:2005:04:discovery";
 constexpr std::string_view kAnonymous =
     "http://schemas.xmlsoap.org/ws/2004/08/addressing/role/anonymous";
@@ -263,8 +262,7 @@ WsdTarget WsdComposer::target(const SimDevice& device, const WsdShape& shape) {
         // MAC as EUI-64).
         const auto b = macBytes(device.mac);
         char linkLocal[32];
-        std::snprintf(linkLocal, sizeof linkLocal, "169.254.%u.%u", 1 + b[4] % 254,
-                      1 + b[5] % 254);
+        std::snprintf(linkLocal, sizeof linkLocal, "169.254.%u.%u", 1 + b[4] % 254, 1 + b[5] % 254);
         char ipv6[64];
         std::snprintf(ipv6, sizeof ipv6, "[fe80::%x:%xff:fe%02x:%x]", (b[0] ^ 0x02) << 8 | b[1],
                       b[2], b[3], b[4] << 8 | b[5]);
@@ -339,8 +337,8 @@ std::string WsdComposer::percentEncoded(std::string_view text) {
 }
 
 std::string WsdComposer::messageId(uint64_t high, uint64_t low) {
-    high = (high & ~0xF000ull) | 0x4000ull;                  // version 4
-    low = (low & ~(3ull << 62)) | (2ull << 62);              // the RFC 4122 variant
+    high = (high & ~0xF000ull) | 0x4000ull;     // version 4
+    low = (low & ~(3ull << 62)) | (2ull << 62); // the RFC 4122 variant
     char text[64];
     std::snprintf(text, sizeof text, "urn:uuid:%08x-%04x-%04x-%04x-%012llx",
                   static_cast<unsigned>(high >> 32), static_cast<unsigned>(high >> 16 & 0xFFFF),

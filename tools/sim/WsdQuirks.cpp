@@ -12,10 +12,12 @@ constexpr std::array<WsdLayout, 5> kLayouts = {WsdLayout::Plain, WsdLayout::Shor
                                                WsdLayout::Gsoap, WsdLayout::DiscoveryAsDn,
                                                WsdLayout::DefaultNamespace};
 constexpr std::array<Oddity, WsdQuirks::kCycle> kOddities = {
-    Oddity::None,       Oddity::SpacedName,       Oddity::ChineseName,
-    Oddity::OtherXAddrsFirst, Oddity::NoMacScope, Oddity::Whitespace};
+    Oddity::None,       Oddity::SpacedName, Oddity::ChineseName, Oddity::OtherXAddrsFirst,
+    Oddity::NoMacScope, Oddity::Whitespace};
 
-Oddity oddityOf(std::size_t index) { return kOddities[index % kOddities.size()]; }
+Oddity oddityOf(std::size_t index) {
+    return kOddities[index % kOddities.size()];
+}
 
 } // namespace
 

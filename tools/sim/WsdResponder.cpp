@@ -8,9 +8,6 @@ using Json = nlohmann::ordered_json;
 
 namespace {
 
-constexpr std::string_view kNetworkUri = "http://www.onvif.org/ver10/network/wsdl";
-constexpr std::string_view kDeviceUri = "http://www.onvif.org/ver10/device/wsdl";
-
 std::string_view kindName(wsd::MessageKind kind) {
     switch (kind) {
     case wsd::MessageKind::Probe:
@@ -46,8 +43,9 @@ WsdResponder::WsdResponder(const SimResponder& devices, WsdOptions options)
 
 bool WsdResponder::asksForCameras(const std::vector<wsd::QualifiedName>& types) {
     for (const wsd::QualifiedName& t : types) {
-        const bool transmitter = t.uri == kNetworkUri && t.local == "NetworkVideoTransmitter";
-        const bool device = t.uri == kDeviceUri && t.local == "Device";
+        const bool transmitter =
+            t.uri == wsd::kOnvifNetworkNamespace && t.local == "NetworkVideoTransmitter";
+        const bool device = t.uri == wsd::kOnvifDeviceNamespace && t.local == "Device";
         if (!transmitter && !device) {
             return false;
         }
@@ -63,8 +61,7 @@ WsdResponse WsdResponder::handle(std::string_view datagram, Clock::time_point no
         return r;
     }
     const wsd::Message& message = std::get<wsd::Message>(decoded);
-    r.entry = {{"kind", kindName(message.kind)},
-               {"decoded", {{"messageId", message.messageId}}}};
+    r.entry = {{"kind", kindName(message.kind)}, {"decoded", {{"messageId", message.messageId}}}};
     if (message.kind != wsd::MessageKind::Probe) {
         return r;
     }
@@ -83,8 +80,7 @@ WsdResponse WsdResponder::handle(std::string_view datagram, Clock::time_point no
         const std::chrono::milliseconds delay = nextDelay();
         const std::string id = nextMessageId();
         r.answers.push_back(WsdMessage{
-            delay, WsdComposer::probeMatches(targetOf(i), id, message.messageId,
-                                             nextSequence(i))});
+            delay, WsdComposer::probeMatches(targetOf(i), id, message.messageId, nextSequence(i))});
     }
     r.entry["answered"] = r.answers.size();
     r.entry["restarting"] = restarting;

@@ -105,8 +105,14 @@ int main(int argc, char** argv) {
 
     SimResponder responder(std::move(devices), ResponderOptions{o.faults, o.duplicates, o.burst},
                            SimResponder::Clock::now());
-    ServerOptions serverOptions{o.bindAddress, o.listenPort, o.replyTo,    o.unicast,
-                                o.replyPort,   o.delayMs,    o.maxSearches};
+    ServerOptions serverOptions;
+    serverOptions.bindAddress = o.bindAddress;
+    serverOptions.listenPort = o.listenPort;
+    serverOptions.replyTo = o.replyTo;
+    serverOptions.unicast = o.unicast;
+    serverOptions.replyPort = o.replyPort;
+    serverOptions.delayMs = o.delayMs;
+    serverOptions.maxSearches = o.maxSearches;
     serverOptions.native = !o.onvifOnly;
     const auto sinceEpoch = std::chrono::system_clock::now().time_since_epoch();
     WsdOptions wsdOptions;
@@ -141,9 +147,10 @@ int main(int argc, char** argv) {
     sigaction(SIGTERM, &action, nullptr);
 
     if (!o.readyFile.empty()) {
-        if (const std::string error = writeReady(o.readyFile, server.port(),
-                                                   o.onvif ? std::optional(server.wsdPort())
-                                                           : std::nullopt); !error.empty()) {
+        if (const std::string error =
+                writeReady(o.readyFile, server.port(),
+                           o.onvif ? std::optional(server.wsdPort()) : std::nullopt);
+            !error.empty()) {
             return fail(1, error);
         }
     }
