@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <set>
 #include <sstream>
 
 using namespace ondrel;
@@ -112,32 +113,24 @@ TEST(WsdComposer, Texts) {
     }
 }
 
-TEST(WsdQuirks, EveryShapeWithinOneCycle) {
+TEST(WsdQuirks, OneCycleShowsEveryShape) {
     std::vector<SimDevice> devices;
-    for (std::size_t i = 0; i < 8; ++i) {
+    for (std::size_t i = 0; i < WsdQuirks::kCycle; ++i) {
         devices.push_back(SimDevice::generated(i));
     }
     WsdQuirks::rename(devices);
-    const struct {
-        WsdLayout layout;
-        bool mac, othersFirst, whitespace;
-        const char* name;
-    } expected[] = {
-        {WsdLayout::Plain, true, false, false, "Sim Camera 00001"},
-        {WsdLayout::ShortPrefixes, true, false, false, "Loading Bay North 2"},
-        {WsdLayout::Gsoap, true, false, false, "大门 摄像机 3"},
-        {WsdLayout::DiscoveryAsDn, true, true, false, "Sim Camera 00004"},
-        {WsdLayout::DefaultNamespace, false, false, false, "Sim Camera 00005"},
-        {WsdLayout::Plain, true, false, true, "Sim Camera 00006"},
-        {WsdLayout::ShortPrefixes, true, false, false, "Sim Camera 00007"},
-        {WsdLayout::Gsoap, true, false, false, "Loading Bay North 8"},
-    };
+    std::set<WsdLayout> layouts;
+    std::set<std::string> names;
+    std::size_t withoutMac = 0, othersFirst = 0, whitespace = 0;
     for (std::size_t i = 0; i < devices.size(); ++i) {
         const WsdShape s = WsdQuirks::shape(i);
-        EXPECT_EQ(s.layout, expected[i].layout) << i;
-        EXPECT_EQ(s.macScope, expected[i].mac) << i;
-        EXPECT_EQ(s.otherXAddrsFirst, expected[i].othersFirst) << i;
-        EXPECT_EQ(s.extraWhitespace, expected[i].whitespace) << i;
-        EXPECT_EQ(devices[i].name, expected[i].name) << i;
+        layouts.insert(s.layout);
+        withoutMac += s.macScope ? 0 : 1;
+        othersFirst += s.otherXAddrsFirst ? 1 : 0;
+        whitespace += s.extraWhitespace ? 1 : 0;
+        names.insert(devices[i].name);
     }
+    EXPECT_EQ(layouts.size(), 5u);
+    EXPECT_TRUE(withoutMac == 1 && othersFirst == 1 && whitespace == 1);
+    EXPECT_EQ(names.count("Loading Bay North 2") + names.count("大门 摄像机 3"), 2u);
 }
