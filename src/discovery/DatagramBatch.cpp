@@ -11,8 +11,8 @@ DatagramBatch::DatagramBatch(std::size_t slots, std::size_t slotSize)
     : m_slotSize(std::max<std::size_t>(slotSize, 1)),
       m_data(std::max<std::size_t>(slots, 1) * m_slotSize),
       m_control(std::max<std::size_t>(slots, 1) * kControlSize),
-      m_iov(std::max<std::size_t>(slots, 1)), m_headers(std::max<std::size_t>(slots, 1)),
-      m_datagrams(std::max<std::size_t>(slots, 1)) {}
+      m_iov(std::max<std::size_t>(slots, 1)), m_senders(std::max<std::size_t>(slots, 1)),
+      m_headers(std::max<std::size_t>(slots, 1)), m_datagrams(std::max<std::size_t>(slots, 1)) {}
 
 void DatagramBatch::prepare() {
     m_count = 0;
@@ -22,6 +22,8 @@ void DatagramBatch::prepare() {
         std::memset(&m_headers[i], 0, sizeof m_headers[i]);
         h.msg_iov = &m_iov[i];
         h.msg_iovlen = 1;
+        h.msg_name = &m_senders[i];
+        h.msg_namelen = sizeof m_senders[i];
         h.msg_control = m_control.data() + i * kControlSize;
         h.msg_controllen = kControlSize;
     }
@@ -37,6 +39,9 @@ void DatagramBatch::collect(std::size_t count) {
         d.bytes = std::span<const uint8_t>(m_data.data() + i * m_slotSize,
                                            std::min(d.wireLength, m_slotSize));
         d.ifindex = 0;
+        d.source = h.msg_namelen >= sizeof(sockaddr_in) && m_senders[i].sin_family == AF_INET
+                       ? ntohl(m_senders[i].sin_addr.s_addr)
+                       : 0;
         d.hasDropCounter = false;
         d.dropCounter = 0;
         for (cmsghdr* c = CMSG_FIRSTHDR(&h); c != nullptr; c = CMSG_NXTHDR(&h, c)) {

@@ -11,6 +11,7 @@
 #include <span>
 #include <vector>
 
+#include <netinet/in.h>
 #include <sys/socket.h>
 
 namespace ondrel {
@@ -20,6 +21,7 @@ struct Datagram {
     std::size_t wireLength = 0;     // the datagram's full length
     bool truncated = false;         // longer than the slot: cut, to be dropped
     uint32_t ifindex = 0;           // the interface it arrived on; 0 when not told
+    uint32_t source = 0;            // the sender's IPv4 address, host byte order
     bool hasDropCounter = false;
     uint32_t dropCounter = 0; // the socket's drops so far when this one was queued
 };
@@ -51,6 +53,7 @@ private:
     std::vector<uint8_t> m_data;
     std::vector<uint8_t> m_control;
     std::vector<iovec> m_iov;
+    std::vector<sockaddr_in> m_senders;
     std::vector<mmsghdr> m_headers;
     std::vector<Datagram> m_datagrams;
     std::size_t m_count = 0;

@@ -36,22 +36,6 @@ constexpr std::size_t kBacklogKeep = 256 * 1024;
 // more often than this, whatever a stray sender does.
 constexpr auto kRelistEvery = std::chrono::milliseconds(200);
 
-// The receive buffer to ask for: the configured or large default, capped inside the network
-// lab by ONDREL_RCVBUF so that the lab can play a stock desktop.
-int receiveBufferRequest(const EndpointConfig& config) {
-    int bytes = config.receiveBuffer > 0 ? config.receiveBuffer : UdpSocket::kLargeReceiveBuffer;
-    const char* lab = std::getenv("ONDREL_NETLAB");
-    const char* cap = std::getenv("ONDREL_RCVBUF");
-    if (lab != nullptr && std::string_view(lab) == "1" && cap != nullptr) {
-        char* end = nullptr;
-        const long parsed = std::strtol(cap, &end, 10);
-        if (end != cap && *end == '\0' && parsed > 0) {
-            bytes = static_cast<int>(std::min<long>(bytes, parsed));
-        }
-    }
-    return bytes;
-}
-
 std::string joined(const std::vector<SendResult::Refusal>& refusals) {
     std::string text;
     for (const SendResult::Refusal& r : refusals) {
@@ -69,6 +53,20 @@ struct DiscoveryEndpoint::Delivery {
     // not yet handed over; a datagram handed in by the owner is always reported.
     bool stopWins = true;
 };
+
+int receiveBufferRequest(int configured) {
+    int bytes = configured > 0 ? configured : UdpSocket::kLargeReceiveBuffer;
+    const char* lab = std::getenv("ONDREL_NETLAB");
+    const char* cap = std::getenv("ONDREL_RCVBUF");
+    if (lab != nullptr && std::string_view(lab) == "1" && cap != nullptr) {
+        char* end = nullptr;
+        const long parsed = std::strtol(cap, &end, 10);
+        if (end != cap && *end == '\0' && parsed > 0) {
+            bytes = static_cast<int>(std::min<long>(bytes, parsed));
+        }
+    }
+    return bytes;
+}
 
 DiscoveryEndpoint::DiscoveryEndpoint(EndpointConfig config) : m_config(std::move(config)) {}
 
@@ -97,7 +95,8 @@ bool DiscoveryEndpoint::open() {
         return false;
     }
     // Best effort: with the system's default buffer a burst from many devices overflows it.
-    m_receiveBufferBytes.store(socket->raiseReceiveBuffer(receiveBufferRequest(m_config)));
+    m_receiveBufferBytes.store(
+        socket->raiseReceiveBuffer(receiveBufferRequest(m_config.receiveBuffer)));
     // Best effort too: without them replies name no adapter and losses go uncounted.
     socket->enablePacketInfo();
     socket->enableDropCounter();

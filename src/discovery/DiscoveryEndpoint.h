@@ -72,6 +72,10 @@ struct SendResult {
 
 inline constexpr std::string_view kNoAdapterText = "no network adapter is up: nothing was sent";
 
+// The receive buffer to ask for: `configured`, or the large default for 0; inside the network
+// lab (ONDREL_NETLAB=1) capped by ONDREL_RCVBUF, so that the lab can play a stock desktop.
+int receiveBufferRequest(int configured);
+
 enum class UpdateResult { Accepted, Refused };
 
 // A device's answer to a settings request. It names no device: the adapter it arrived on is

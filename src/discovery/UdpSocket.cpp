@@ -225,6 +225,36 @@ int UdpSocket::raiseReceiveBuffer(int bytes) {
     return granted;
 }
 
+SocketStatus UdpSocket::enableAddressReuse() {
+    const int on = 1;
+    if (m_fd < 0 || sys().setsockopt(m_fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0) {
+        return failure(m_fd < 0 ? EBADF : errno, "address reuse option");
+    }
+    return {};
+}
+
+SocketStatus UdpSocket::setMulticastInterface(uint32_t ifindex) {
+    ip_mreqn request{};
+    request.imr_ifindex = static_cast<int>(ifindex);
+    if (m_fd < 0 ||
+        sys().setsockopt(m_fd, IPPROTO_IP, IP_MULTICAST_IF, &request, sizeof request) != 0) {
+        return failure(m_fd < 0 ? EBADF : errno, "multicast interface " + std::to_string(ifindex));
+    }
+    return {};
+}
+
+SocketStatus UdpSocket::joinGroup(uint32_t hostOrderGroup, uint32_t ifindex) {
+    ip_mreqn request{};
+    request.imr_multiaddr.s_addr = htonl(hostOrderGroup);
+    request.imr_ifindex = static_cast<int>(ifindex);
+    if (m_fd < 0 ||
+        sys().setsockopt(m_fd, IPPROTO_IP, IP_ADD_MEMBERSHIP, &request, sizeof request) != 0) {
+        return failure(m_fd < 0 ? EBADF : errno, "join " + formatIpv4(hostOrderGroup) +
+                                                     " on interface " + std::to_string(ifindex));
+    }
+    return {};
+}
+
 SocketStatus UdpSocket::bind(std::string_view address, uint16_t port) {
     const std::string where = "bind " + peerText(address, port);
     if (m_fd < 0) {

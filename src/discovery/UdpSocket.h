@@ -122,7 +122,15 @@ public:
     // Best effort: asks for `bytes` (beyond the system limit where permitted) and returns the
     // size the kernel actually granted, or 0 if it could not be read.
     int raiseReceiveBuffer(int bytes = kLargeReceiveBuffer);
-    // No address reuse is requested: a port that another socket holds fails to bind.
+    // Lets the port be shared with other sockets that ask the same (SO_REUSEADDR), as a
+    // multicast listener must where a daemon already holds it. Before bind.
+    SocketStatus enableAddressReuse();
+    // Multicasts then leave through the interface with this index (IP_MULTICAST_IF).
+    SocketStatus setMulticastInterface(uint32_t ifindex);
+    // Datagrams sent to the group then arrive through the interface with this index too
+    // (IP_ADD_MEMBERSHIP). Joining announces the membership on that interface's network.
+    SocketStatus joinGroup(uint32_t hostOrderGroup, uint32_t ifindex);
+    // Unless enableAddressReuse was asked for, a port that another socket holds fails to bind.
     SocketStatus bind(std::string_view address, uint16_t port);
     // The bound port (useful after binding port 0); 0 if not bound or unknown.
     uint16_t localPort() const;
@@ -157,6 +165,8 @@ public:
 
     void close() noexcept;
     int nativeHandle() const { return m_fd; }
+    // Readable once wake() was called: for an owner that polls several sockets at once.
+    int wakeHandle() const { return m_wakeFd; }
 
 private:
     int m_fd = -1;

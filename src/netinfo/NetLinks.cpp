@@ -10,7 +10,7 @@ namespace ondrel {
 
 static_assert(kLinkUp == IFF_UP && kLinkBroadcast == IFF_BROADCAST &&
               kLinkLoopback == IFF_LOOPBACK && kLinkRunning == IFF_RUNNING &&
-              kLinkSlave == IFF_SLAVE);
+              kLinkSlave == IFF_SLAVE && kLinkMulticast == IFF_MULTICAST);
 
 namespace {
 

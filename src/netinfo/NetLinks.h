@@ -20,12 +20,13 @@
 namespace ondrel {
 
 // The interface flags that matter here (the kernel's IFF_* values).
-inline constexpr unsigned kLinkUp = 0x1;          // IFF_UP
-inline constexpr unsigned kLinkBroadcast = 0x2;   // IFF_BROADCAST
-inline constexpr unsigned kLinkLoopback = 0x8;    // IFF_LOOPBACK
-inline constexpr unsigned kLinkRunning = 0x40;    // IFF_RUNNING
-inline constexpr unsigned kLinkSlave = 0x800;     // IFF_SLAVE: a bond's member
-inline constexpr unsigned kLinkLowerUp = 0x10000; // IFF_LOWER_UP: carrier
+inline constexpr unsigned kLinkUp = 0x1;           // IFF_UP
+inline constexpr unsigned kLinkBroadcast = 0x2;    // IFF_BROADCAST
+inline constexpr unsigned kLinkLoopback = 0x8;     // IFF_LOOPBACK
+inline constexpr unsigned kLinkRunning = 0x40;     // IFF_RUNNING
+inline constexpr unsigned kLinkSlave = 0x800;      // IFF_SLAVE: a bond's member
+inline constexpr unsigned kLinkMulticast = 0x1000; // IFF_MULTICAST
+inline constexpr unsigned kLinkLowerUp = 0x10000;  // IFF_LOWER_UP: carrier
 
 struct NetLink {
     std::string name;

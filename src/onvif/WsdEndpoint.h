@@ -64,6 +64,8 @@ public:
     // Datagrams dropped for want of buffer space since the last sendProbes.
     uint32_t lostSinceProbe() const;
     int receiveBufferBytes() const;
+    // The port the listener holds (tests bind port 0); 0 when it does not listen.
+    uint16_t listenPort() const;
     // No handler runs once this returns; safe to call more than once.
     void stop();
 
