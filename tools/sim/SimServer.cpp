@@ -56,7 +56,7 @@ SocketStatus SimServer::run() {
     if (m_wsdSocket.socket().isOpen()) {
         // What was still waiting (answers, Hellos) dies with the cameras.
         m_queue.clear();
-        for (std::string& bye : m_wsd->byes()) {
+        for (const std::string& bye : m_wsd->byes()) {
             for (const WsdSocket::Destination& d : m_wsdSocket.announceDestinations()) {
                 sendOne(
                     Pending{Clock::now(), 0, Channel::Wsd, d.ifindex, d.to.address, d.to.port, bye},
