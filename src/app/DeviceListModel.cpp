@@ -190,6 +190,9 @@ QVariant DeviceListModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
     case Qt::AccessibleTextRole: {
         const FieldValue value = field.read(shown, row);
+        if (field.kind == FieldKind::Number && !value.hasNumber()) {
+            return QString(); // a camera found by WS-Discovery alone does not report it
+        }
         if (!field.column.words.empty()) {
             return Texts::field(field.column.words[value.number]);
         }

@@ -23,6 +23,12 @@ bool isPcAddress(const AdapterRef& adapter, Ipv4 address, const NetLinks& links)
     return false;
 }
 
+// What tells one device from another: its MAC, or a camera's endpoint reference where it gave
+// no MAC. The rows of one device share it, and a joined row is one device already.
+std::string_view identityOf(const DeviceView& d) {
+    return d.mac.empty() ? d.endpoint : d.mac;
+}
+
 } // namespace
 
 void AddressConflicts::computeFor(std::size_t count, const DeviceAt& at,
@@ -89,7 +95,7 @@ void AddressConflicts::nameOthers(std::vector<Key>::const_iterator first,
     std::unordered_map<std::string_view, bool> seen;
     std::vector<std::size_t> firstRows;
     for (auto k = first; k != last; ++k) {
-        if (!std::exchange(seen[at(k->index).mac], true)) {
+        if (!std::exchange(seen[identityOf(at(k->index))], true)) {
             firstRows.push_back(k->index);
         }
     }
@@ -97,10 +103,10 @@ void AddressConflicts::nameOthers(std::vector<Key>::const_iterator first,
         return; // one device's own rows
     }
     for (auto k = first; k != last; ++k) {
-        const std::string_view mac = at(k->index).mac;
+        const std::string_view identity = identityOf(at(k->index));
         std::vector<std::size_t> others;
         for (std::size_t n = 0; n < firstRows.size() && others.size() < kMaxNamed; ++n) {
-            if (at(firstRows[n]).mac != mac) {
+            if (identityOf(at(firstRows[n])) != identity) {
                 others.push_back(firstRows[n]);
             }
         }
@@ -124,7 +130,7 @@ std::vector<std::string> AddressConflicts::partiesFor(std::size_t index, const D
     std::vector<std::string> out;
     const Conflict& c = of(index);
     for (const std::size_t other : c.others) {
-        out.emplace_back(at(other).mac);
+        out.emplace_back(identityOf(at(other)));
     }
     if (c.unnamed > 0) {
         std::string more = "+";

@@ -4,9 +4,10 @@
 // and the cause of "the browser shows the wrong camera".
 //
 // A LAN is an adapter of the PC: the same address behind two adapters is two separate
-// networks, not a conflict. The rows of one device (two replies under one MAC) never conflict
-// with each other, and a device that reports no usable address (empty, odd, 0.0.0.0)
-// conflicts with nothing.
+// networks, not a conflict. Devices of both protocols count alike. The rows of one device (two
+// replies under one MAC, a camera's under its endpoint reference where it gave no MAC) never
+// conflict with each other, a row that joins both protocols is one device, and a device that
+// reports no usable address (empty, odd, 0.0.0.0) conflicts with nothing.
 
 #include "core/Device.h"
 #include "devices/DeviceView.h"
@@ -61,8 +62,8 @@ public:
     const Conflict& of(std::size_t index) const;
     std::size_t count() const { return m_conflicts.size(); }
 
-    // The parties as the CLI prints them: the other devices' MACs, then "+N more" when some
-    // were not named, then "this PC".
+    // The parties as the CLI prints them: the other devices' MACs (a camera's endpoint
+    // reference where it gave none), then "+N more" when some were not named, then "this PC".
     template <typename Devices>
     std::vector<std::string> parties(std::size_t index, const Devices& devices) const {
         return partiesFor(index, atOf(devices));

@@ -98,7 +98,8 @@ std::string devicesAsJson(std::size_t count, const AddressConflicts::DeviceAt& a
                 slot = decodeDeviceText(value.text);
                 break;
             case FieldKind::Number:
-                slot = value.number;
+                // A number the device's protocol does not report.
+                slot = value.hasNumber() ? Ordered(value.number) : Ordered(nullptr);
                 break;
             case FieldKind::Flag:
                 slot = value.number != 0;
@@ -141,7 +142,7 @@ std::string devicesAsCsv(std::size_t count, const AddressConflicts::DeviceAt& at
                 out += csvField(value.text);
                 break;
             case FieldKind::Number:
-                out += std::to_string(value.number);
+                out += value.hasNumber() ? std::to_string(value.number) : std::string();
                 break;
             case FieldKind::Flag:
                 out += value.number != 0 ? "true" : "false";

@@ -19,8 +19,11 @@ namespace ondrel {
 
 // Objects keyed by the reply's field names, numbers as numbers, never the account or password;
 // then Adapter, SameSubnet, Mode ("static" or "dhcp") and Conflict (the other devices' MACs and
-// "this PC"). IPMode is 1 for dhcp and 0 for static, as it has always been printed. UTF-8, with
-// control characters escaped. conflicts may be null: no device conflicts.
+// "this PC"); then Protocol ("native", "onvif" or "native+onvif"), Hardware, Location,
+// ServiceUrl and Endpoint. IPMode is 1 for dhcp and 0 for static, as it has always been
+// printed. A camera found by WS-Discovery alone gives "" for the texts it does not report and
+// null for the numbers (empty in CSV). UTF-8, with control characters escaped. conflicts may be
+// null: no device conflicts.
 std::string devicesAsJson(std::size_t count, const AddressConflicts::DeviceAt& at,
                           const AddressConflicts* conflicts);
 template <typename Devices>

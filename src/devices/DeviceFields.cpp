@@ -25,6 +25,11 @@ FieldValue address(const AddressView& a) {
     return {a.text, a.value ? a.value->bits : FieldValue::kNoNumber};
 }
 
+// A number only our own protocol reports: a camera found by WS-Discovery alone has none.
+FieldValue nativeNumber(const DeviceView& d, uint64_t value) {
+    return d.onvifOnly() ? FieldValue{} : number(value);
+}
+
 // The address mode as a search reply carries it, which scripts have always read: 1 is dhcp.
 uint64_t modeNumber(AddressMode mode) {
     return mode == AddressMode::Dhcp ? 1 : 0;
@@ -32,6 +37,18 @@ uint64_t modeNumber(AddressMode mode) {
 
 constexpr const char* kModeWords[] = {QT_TRANSLATE_NOOP("Texts", "static"),
                                       QT_TRANSLATE_NOOP("Texts", "DHCP")};
+
+// Shown for the number protocolsNumber gives, in that order.
+constexpr const char* kProtocolWords[] = {QT_TRANSLATE_NOOP("Texts", "native"),
+                                          QT_TRANSLATE_NOOP("Texts", "ONVIF"),
+                                          QT_TRANSLATE_NOOP("Texts", "native + ONVIF")};
+
+FieldValue protocols(const DeviceView& d) {
+    const uint64_t n = d.protocols == Protocols::Native  ? 0
+                       : d.protocols == Protocols::Onvif ? 1
+                                                         : 2;
+    return {protocolsName(d.protocols), n};
+}
 
 // Each row names only the parts it has; the others keep their defaults.
 #pragma GCC diagnostic push
@@ -59,13 +76,13 @@ constexpr DeviceField kFields[] = {
                 .minWidth = 50}},
     {.key = "Port2",
      .kind = FieldKind::Number,
-     .read = [](const DeviceView& d, std::size_t) { return number(d.port2); }},
+     .read = [](const DeviceView& d, std::size_t) { return nativeNumber(d, d.port2); }},
     {.key = "Port3",
      .kind = FieldKind::Number,
-     .read = [](const DeviceView& d, std::size_t) { return number(d.port3); }},
+     .read = [](const DeviceView& d, std::size_t) { return nativeNumber(d, d.port3); }},
     {.key = "Port4",
      .kind = FieldKind::Number,
-     .read = [](const DeviceView& d, std::size_t) { return number(d.port4); }},
+     .read = [](const DeviceView& d, std::size_t) { return nativeNumber(d, d.port4); }},
     {.key = "Mac",
      .read = [](const DeviceView& d, std::size_t) { return text(d.mac); },
      .column = {.number = 2,
@@ -83,7 +100,7 @@ constexpr DeviceField kFields[] = {
                 .searched = true}},
     {.key = "IPMode",
      .kind = FieldKind::Number,
-     .read = [](const DeviceView& d, std::size_t) { return number(modeNumber(d.mode)); },
+     .read = [](const DeviceView& d, std::size_t) { return nativeNumber(d, modeNumber(d.mode)); },
      .column = {.number = 6,
                 .header = QT_TRANSLATE_NOOP("Texts", "Mode"),
                 .words = kModeWords,
@@ -122,7 +139,10 @@ constexpr DeviceField kFields[] = {
      .kind = FieldKind::Flag,
      .read = [](const DeviceView& d, std::size_t) { return number(d.inAdapterSubnet() ? 1 : 0); }},
     {.key = "Mode",
-     .read = [](const DeviceView& d, std::size_t) { return text(addressModeName(d.mode)); }},
+     .read =
+         [](const DeviceView& d, std::size_t) {
+             return text(d.onvifOnly() ? std::string_view() : addressModeName(d.mode));
+         }},
     {.key = "Conflict", .kind = FieldKind::Parties},
     {.kind = FieldKind::Number,
      .read = [](const DeviceView&, std::size_t index) { return number(index); },
@@ -131,6 +151,38 @@ constexpr DeviceField kFields[] = {
                 .widthSample = "00000",
                 .minWidth = 55,
                 .shownByDefault = true}},
+    {.key = "Protocol",
+     .read = [](const DeviceView& d, std::size_t) { return protocols(d); },
+     .column = {.number = 10,
+                .header = QT_TRANSLATE_NOOP("Texts", "Protocol"),
+                .words = kProtocolWords,
+                .widthSample = "native + ONVIF",
+                .minWidth = 60,
+                .shownByDefault = true}},
+    {.key = "Hardware",
+     .read = [](const DeviceView& d, std::size_t) { return text(d.hardware); },
+     .column = {.number = 11,
+                .header = QT_TRANSLATE_NOOP("Texts", "Hardware"),
+                .widthSample = "DS-2CD2043G2-I",
+                .minWidth = 80}},
+    {.key = "Location",
+     .read = [](const DeviceView& d, std::size_t) { return text(d.location); },
+     .column = {.number = 12,
+                .header = QT_TRANSLATE_NOOP("Texts", "Location"),
+                .widthSample = "Warehouse gate",
+                .minWidth = 80}},
+    {.key = "ServiceUrl",
+     .read = [](const DeviceView& d, std::size_t) { return text(d.serviceUrl); },
+     .column = {.number = 13,
+                .header = QT_TRANSLATE_NOOP("Texts", "Service URL"),
+                .widthSample = "http://192.168.100.100/onvif/device_service",
+                .minWidth = 120}},
+    {.key = "Endpoint",
+     .read = [](const DeviceView& d, std::size_t) { return text(d.endpoint); },
+     .column = {.number = 14,
+                .header = QT_TRANSLATE_NOOP("Texts", "Endpoint"),
+                .widthSample = "urn:uuid:00000000-0000-0000-0000-000000000000",
+                .minWidth = 120}},
 };
 #pragma GCC diagnostic pop
 

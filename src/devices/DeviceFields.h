@@ -36,7 +36,7 @@ int compareFieldValues(const FieldValue& a, const FieldValue& b);
 // Which part of a field's value is shown and written.
 enum class FieldKind {
     Text,    // the value's text; a JSON string
-    Number,  // the value's number
+    Number,  // the value's number; none where the device's protocol does not report it
     Flag,    // the value's number, 0 or 1; JSON false or true
     Parties, // the devices that share the device's address, a JSON list (no reader)
 };

@@ -5,10 +5,42 @@
 #include <algorithm>
 #include <functional>
 #include <new>
+#include <tuple>
 
 namespace ondrel {
 
 namespace {
+
+// The camera's own fields, which a joined row gains beside our reply's.
+Device withCamera(Device reply, const Device& camera) {
+    reply.protocols = Protocols::Both;
+    reply.hardware = camera.hardware;
+    reply.location = camera.location;
+    reply.serviceUrl = camera.serviceUrl;
+    reply.endpoint = camera.endpoint;
+    reply.xaddrs = camera.xaddrs;
+    return reply;
+}
+
+Device withoutCamera(Device joined) {
+    Device reply = withCamera(std::move(joined), Device{});
+    reply.protocols = Protocols::Native;
+    return reply;
+}
+
+bool sameAdapter(const AdapterRef& a, const AdapterRef& b) {
+    return a.ifindex == b.ifindex;
+}
+
+// Whether the two say the same of the device, the adapter they came by aside.
+bool sameAnswer(const Device& a, const Device& b) {
+    const auto fields = [](const Device& d) {
+        return std::tie(d.name, d.mac, d.id, d.ip, d.netMask, d.gateway, d.dns0, d.dns1, d.mode,
+                        d.httpPort, d.port2, d.port3, d.port4, d.webVersion, d.appVersion, d.record,
+                        d.protocols, d.hardware, d.location, d.serviceUrl, d.endpoint, d.xaddrs);
+    };
+    return fields(a) == fields(b);
+}
 
 uint32_t hashOf(std::string_view packedRecord) {
     return static_cast<uint32_t>(std::hash<std::string_view>{}(packedRecord));
@@ -50,11 +82,24 @@ void DeviceList::reindex(std::size_t slots) {
     }
 }
 
-template <typename Take>
+bool DeviceList::reserveIndex() {
+    // Never more than half full, so that a look-up meets a free slot soon.
+    try {
+        if (2 * (size() + 1) > m_index.size()) {
+            reindex(std::max<std::size_t>(64, 2 * m_index.size()));
+        }
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+template <typename Reply, typename Take>
 DeviceList::AddOutcome DeviceList::add(std::string_view record, const AdapterRef& adapter,
-                                       Take take) {
+                                       Reply reply, Take take) {
     bool repeat = false;
     bool moved = false;
+    bool back = false;
     forEachSameRecord(record, [&](std::size_t at) {
         repeat = true;
         // A reply that names no adapter (fed in by hand) never hides the known one.
@@ -62,58 +107,330 @@ DeviceList::AddOutcome DeviceList::add(std::string_view record, const AdapterRef
             m_devices.setAdapter(at, adapter)) {
             moved = true;
         }
+        back = clearLeft(at) || back;
     });
     if (repeat) {
-        return moved ? AddOutcome::Relocated : AddOutcome::Repeat;
+        return back ? AddOutcome::Merged : moved ? AddOutcome::Relocated : AddOutcome::Repeat;
+    }
+    if (m_joins) {
+        if (const std::optional<Join> join = cameraToJoin(reply().view())) {
+            return joinReply(*join, reply().device());
+        }
     }
     if (size() >= kMaxDevices) {
         ++m_overflow;
         return AddOutcome::Full;
     }
-    // Room in the index first, so that the list takes the device whole or not at all. Never
-    // more than half full, so that a look-up meets a free slot soon.
-    try {
-        if (2 * (size() + 1) > m_index.size()) {
-            reindex(std::max<std::size_t>(64, 2 * m_index.size()));
-        }
-    } catch (const std::bad_alloc&) {
-        return AddOutcome::OutOfMemory;
-    }
-    if (!take()) {
+    // Room in the index first, so that the list takes the device whole or not at all.
+    if (!reserveIndex() || !take()) {
         return AddOutcome::OutOfMemory;
     }
     index(size() - 1, hashOf(record));
+    if (m_joins) {
+        try {
+            indexForCameras(size() - 1);
+            const AdapterRef via = m_devices.adapter(size() - 1);
+            partAt(via, m_devices[size() - 1].ip.value, size() - 1);
+        } catch (const std::bad_alloc&) {
+            // Listed all the same; only a join with a camera may be missed.
+        }
+    }
     return AddOutcome::Added;
 }
 
 DeviceList::AddOutcome DeviceList::add(const Device& device) {
     const PackedRecord record(device.record);
-    return add(record.bytes(), device.adapter, [&] { return m_devices.push(device, record); });
+    struct Reply {
+        const Device& d;
+        DeviceView view() const { return d; }
+        Device device() const { return d; }
+    };
+    return add(
+        record.bytes(), device.adapter, [&] { return Reply{device}; },
+        [&] { return m_devices.push(device, record); });
 }
 
 bool DeviceList::addAll(std::vector<Device>&& replies) {
-    bool moved = false;
+    m_changedInPlace = false;
     for (const Device& reply : replies) {
-        moved = add(reply) == AddOutcome::Relocated || moved;
+        const AddOutcome outcome = add(reply);
+        m_changedInPlace =
+            m_changedInPlace || outcome == AddOutcome::Relocated || outcome == AddOutcome::Merged;
     }
-    return moved;
+    return std::exchange(m_changedInPlace, false);
 }
 
 bool DeviceList::addAll(const PackedDevices& replies) {
-    bool moved = false;
+    m_changedInPlace = false;
+    struct Reply {
+        const PackedDevices& batch;
+        std::size_t i;
+        DeviceView view() const { return batch[i]; }
+        Device device() const { return batch.device(i); }
+    };
     for (std::size_t i = 0; i < replies.size(); ++i) {
-        moved = add(replies.record(i), replies.adapter(i),
-                    [&] { return m_devices.push(replies, i); }) == AddOutcome::Relocated ||
-                moved;
+        const AddOutcome outcome = add(
+            replies.record(i), replies.adapter(i),
+            [&] {
+                return Reply{replies, i};
+            },
+            [&] { return m_devices.push(replies, i); });
+        m_changedInPlace =
+            m_changedInPlace || outcome == AddOutcome::Relocated || outcome == AddOutcome::Merged;
     }
-    return moved;
+    return std::exchange(m_changedInPlace, false);
 }
 
 void DeviceList::clear() {
     m_devices.clear();
     m_index = {};
+    m_joins.reset();
     m_overflow = 0;
     ++m_generation;
+}
+
+DeviceList::AddOutcome DeviceList::addCamera(const Device& answer) {
+    Device camera = answer;
+    camera.protocols = Protocols::Onvif;
+    camera.record = {}; // nothing is sent to a camera by our protocol
+    try {
+        if (!m_joins) {
+            auto joins = std::make_unique<JoinIndex>();
+            for (std::size_t i = 0; i < size(); ++i) {
+                joins->add(i, m_devices[i]);
+            }
+            m_joins = std::move(joins);
+        }
+        if (const std::optional<std::size_t> at = m_joins->endpointRow(camera.endpoint)) {
+            return addListedCamera(*at, camera);
+        }
+        if (const std::optional<Join> join = replyToJoin(camera)) {
+            // A join by MAC goes before one by address: the camera that had the row by its
+            // address alone takes a row of its own.
+            if (m_joins->joinedByAddress.contains(join->row) && !part(join->row)) {
+                ++m_overflow;
+                return AddOutcome::Full;
+            }
+            return joinCamera(*join, camera);
+        }
+        if (size() >= kMaxDevices) {
+            ++m_overflow;
+            return AddOutcome::Full;
+        }
+        if (!m_devices.push(camera)) {
+            return AddOutcome::OutOfMemory;
+        }
+        m_joins->add(size() - 1, m_devices[size() - 1]);
+        partAt(camera.adapter, camera.ip.value, size() - 1);
+        return AddOutcome::Added;
+    } catch (const std::bad_alloc&) {
+        return AddOutcome::OutOfMemory;
+    }
+}
+
+bool DeviceList::addCameras(std::vector<Device>&& cameras) {
+    m_changedInPlace = false;
+    for (const Device& camera : cameras) {
+        const AddOutcome outcome = addCamera(camera);
+        m_changedInPlace =
+            m_changedInPlace || outcome == AddOutcome::Relocated || outcome == AddOutcome::Merged;
+    }
+    return std::exchange(m_changedInPlace, false);
+}
+
+DeviceList::AddOutcome DeviceList::addListedCamera(std::size_t at, const Device& camera) {
+    const Device listed = device(at);
+    Device next;
+    if (listed.protocols == Protocols::Onvif) {
+        next = camera;
+    } else {
+        next = withCamera(listed, camera);
+        if (const auto joined = m_joins->joinedByAddress.find(at);
+            joined != m_joins->joinedByAddress.end()) {
+            joined->second = camera;
+        }
+    }
+    // As a reply that names no adapter, a camera fed in by hand never hides the known one.
+    next.adapter = camera.adapter.known() ? camera.adapter : listed.adapter;
+    const bool back = clearLeft(at);
+    if (!sameAnswer(next, listed)) {
+        replaceRow(at, next);
+        if (!(next.ip == listed.ip) || !sameAdapter(next.adapter, listed.adapter)) {
+            partAt(next.adapter, next.ip.value, at);
+        }
+        return AddOutcome::Merged;
+    }
+    if (!(next.adapter == listed.adapter)) {
+        unindexForCameras(at);
+        const bool moved = m_devices.setAdapter(at, next.adapter);
+        indexForCameras(at);
+        if (moved) {
+            return back ? AddOutcome::Merged : AddOutcome::Relocated;
+        }
+    }
+    return back ? AddOutcome::Merged : AddOutcome::Repeat;
+}
+
+std::optional<DeviceList::Join> DeviceList::replyToJoin(const Device& camera) const {
+    const std::optional<uint64_t> mac = JoinIndex::macKey(camera.mac);
+    if (mac) {
+        for (const std::size_t row : m_joins->rowsWithMac(*mac)) {
+            const DeviceView listed = m_devices[row];
+            const bool open =
+                listed.protocols == Protocols::Native || m_joins->joinedByAddress.contains(row);
+            if (open && sameAdapter(*listed.adapter, camera.adapter)) {
+                return Join{row, false};
+            }
+        }
+        return std::nullopt;
+    }
+    if (!camera.ip.value) {
+        return std::nullopt;
+    }
+    const std::vector<std::size_t> there =
+        m_joins->rowsAt(camera.adapter.ifindex, camera.ip.value->bits, 2);
+    if (there.size() == 1 && m_devices[there[0]].protocols == Protocols::Native) {
+        return Join{there[0], true};
+    }
+    return std::nullopt;
+}
+
+std::optional<DeviceList::Join> DeviceList::cameraToJoin(const DeviceView& reply) const {
+    if (const std::optional<uint64_t> mac = JoinIndex::macKey(reply.mac)) {
+        for (const std::size_t row : m_joins->rowsWithMac(*mac)) {
+            const DeviceView listed = m_devices[row];
+            if (listed.onvifOnly() && sameAdapter(*listed.adapter, *reply.adapter)) {
+                return Join{row, false};
+            }
+        }
+    }
+    if (!reply.ip.value) {
+        return std::nullopt;
+    }
+    const std::vector<std::size_t> there =
+        m_joins->rowsAt(reply.adapter->ifindex, reply.ip.value->bits, 2);
+    if (there.size() == 1) {
+        const DeviceView listed = m_devices[there[0]];
+        if (listed.onvifOnly() && !JoinIndex::macKey(listed.mac)) {
+            return Join{there[0], true};
+        }
+    }
+    return std::nullopt;
+}
+
+DeviceList::AddOutcome DeviceList::joinReply(const Join& join, const Device& reply) {
+    const Device camera = device(join.row);
+    if (!reserveIndex()) {
+        return AddOutcome::OutOfMemory;
+    }
+    try {
+        if (join.byAddress) {
+            m_joins->joinedByAddress[join.row] = camera;
+        }
+        replaceRow(join.row, withCamera(reply, camera));
+    } catch (const std::bad_alloc&) {
+        m_joins->joinedByAddress.erase(join.row);
+        return AddOutcome::OutOfMemory;
+    }
+    index(join.row, hashOf(m_devices.record(join.row)));
+    clearLeft(join.row);
+    return AddOutcome::Merged;
+}
+
+DeviceList::AddOutcome DeviceList::joinCamera(const Join& join, const Device& camera) {
+    if (join.byAddress) {
+        m_joins->joinedByAddress[join.row] = camera;
+    }
+    replaceRow(join.row, withCamera(device(join.row), camera));
+    return AddOutcome::Merged;
+}
+
+bool DeviceList::part(std::size_t row) {
+    const auto joined = m_joins->joinedByAddress.find(row);
+    if (size() >= kMaxDevices || !m_devices.push(joined->second)) {
+        return false;
+    }
+    const std::size_t camera = size() - 1;
+    m_joins->joinedByAddress.erase(joined);
+    replaceRow(row, withoutCamera(device(row)));
+    m_joins->add(camera, m_devices[camera]);
+    if (const auto left = m_joins->left.find(row); left != m_joins->left.end()) {
+        m_joins->left.emplace(camera, left->second);
+        m_joins->left.erase(left);
+    }
+    m_changedInPlace = true;
+    return true;
+}
+
+void DeviceList::partAt(const AdapterRef& adapter, std::optional<Ipv4> ip, std::size_t except) {
+    if (!ip) {
+        return;
+    }
+    std::vector<std::size_t> rows;
+    for (const auto& [row, camera] : m_joins->joinedByAddress) {
+        const DeviceView listed = m_devices[row];
+        if (row != except && listed.ip.value == ip && sameAdapter(*listed.adapter, adapter)) {
+            rows.push_back(row);
+        }
+    }
+    for (const std::size_t row : rows) {
+        part(row);
+    }
+}
+
+void DeviceList::replaceRow(std::size_t at, const Device& device) {
+    if (!m_joins) {
+        m_devices.replace(at, device);
+        return;
+    }
+    unindexForCameras(at);
+    try {
+        m_devices.replace(at, device);
+    } catch (...) {
+        indexForCameras(at);
+        throw;
+    }
+    indexForCameras(at);
+}
+
+void DeviceList::indexForCameras(std::size_t at) {
+    if (m_joins) {
+        m_joins->add(at, m_devices[at]);
+    }
+}
+
+void DeviceList::unindexForCameras(std::size_t at) {
+    if (m_joins) {
+        m_joins->remove(at, m_devices[at]);
+    }
+}
+
+bool DeviceList::clearLeft(std::size_t at) {
+    return m_joins && m_joins->left.erase(at) > 0;
+}
+
+std::optional<std::size_t> DeviceList::markLeft(std::string_view endpoint, TimePoint at) {
+    const std::optional<std::size_t> row = findEndpoint(endpoint);
+    if (row) {
+        try {
+            m_joins->left[*row] = at;
+        } catch (const std::bad_alloc&) {
+            return std::nullopt;
+        }
+    }
+    return row;
+}
+
+std::optional<DeviceList::TimePoint> DeviceList::leftAt(std::size_t index) const {
+    if (!m_joins) {
+        return std::nullopt;
+    }
+    const auto it = m_joins->left.find(index);
+    return it != m_joins->left.end() ? std::optional(it->second) : std::nullopt;
+}
+
+std::optional<std::size_t> DeviceList::findEndpoint(std::string_view endpoint) const {
+    return m_joins && !endpoint.empty() ? m_joins->endpointRow(endpoint) : std::nullopt;
 }
 
 std::optional<std::size_t> DeviceList::findMac(std::string_view mac) const {
@@ -126,16 +443,19 @@ std::optional<std::size_t> DeviceList::findMac(std::string_view mac) const {
 }
 
 void DeviceList::applyAccepted(std::size_t at, const NetworkSettings& sent) {
-    if (at >= size()) {
+    // A camera found by WS-Discovery alone is never sent settings.
+    if (at >= size() || m_devices[at].onvifOnly()) {
         return;
     }
     Device device = this->device(at);
     applyAcceptedSettings(device, sent);
-    m_devices.replace(at, device);
+    replaceRow(at, device);
     // Its record changed: the index is made anew from every record.
     std::fill(m_index.begin(), m_index.end(), Slot{});
     for (std::size_t i = 0; i < size(); ++i) {
-        index(i, hashOf(m_devices.record(i)));
+        if (!m_devices[i].onvifOnly()) {
+            index(i, hashOf(m_devices.record(i)));
+        }
     }
 }
 

@@ -7,22 +7,37 @@
 // requests for it must now leave by that one. Two devices may share a MAC; index n is always
 // the device that arrived n-th.
 //
-// Any host on the LAN can send replies, so the list holds at most kMaxDevices between two
-// clears; replies of new devices beyond that are counted, never stored.
+// A camera found by WS-Discovery is one device per endpoint reference: its answers on two
+// adapters, to two probes, or repeated, are one row, and a repeat from another adapter moves it
+// as a reply moves ours. A camera that answers our search too is one row with it: when the two
+// MACs are equal (case and separators aside) on one adapter, or, where the camera gave no MAC,
+// when the two share an address on one adapter that no other device reports there. Such a row
+// keeps our reply's fields and record (requests use them) and gains the camera's; it names
+// both protocols. Either may arrive first. A join by address holds only while the address is
+// theirs alone: a third device there parts them again (the camera takes a row of its own).
+// A camera that said Bye keeps its row, marked as left until it answers again.
+//
+// Any host on the LAN can send replies and announcements, so the list holds at most
+// kMaxDevices between two clears; new devices beyond that are counted, never stored.
 //
 // A search can list thousands, so the devices are kept packed (PackedDevices): readers see one
 // through a DeviceView, and whoever keeps a device takes a Device copy.
 
 #include "core/Device.h"
 #include "devices/DeviceView.h"
+#include "devices/JoinIndex.h"
 #include "devices/PackedDevices.h"
 
+#include <chrono>
 #include <compare>
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
+#include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -33,12 +48,16 @@ public:
     static constexpr std::size_t kMaxDevices = 65536;
 
     enum class AddOutcome {
-        Repeat,      // a listed device sent the same record, from the same adapter
+        Repeat,      // a listed device sent the same record (a camera: the same match), from
+                     // the same adapter
         Relocated,   // a repeat from another adapter: the device now names that one
         Added,       // appended
+        Merged,      // joined a listed row of the other protocol, or refreshed a listed row, in
+                     // place
         Full,        // kMaxDevices already: counted in overflow(), not stored
         OutOfMemory, // no memory for it: the list is unchanged
     };
+    using TimePoint = std::chrono::system_clock::time_point;
 
     // Every device in arrival order, each as a Device copy.
     class Devices {
@@ -91,11 +110,26 @@ public:
         const DeviceList* m_list;
     };
 
+    // A reply to our search.
     AddOutcome add(const Device& device);
     // Adds every reply of a batch in order; the devices appended are the last ones. Returns
-    // whether any listed device moved to another adapter.
+    // whether a listed row changed in place (moved to another adapter, joined, parted).
     bool addAll(std::vector<Device>&& replies);
     bool addAll(const PackedDevices& replies);
+
+    // A camera found by WS-Discovery (camera.protocols is Onvif, its endpoint not empty).
+    AddOutcome addCamera(const Device& camera);
+    // Adds every camera in order; true when a listed row changed in place (moved, joined,
+    // refreshed, parted).
+    bool addCameras(std::vector<Device>&& cameras);
+
+    // A camera said Bye: its row (if listed) is marked as left at `at`, kept, never removed.
+    // Returns its index.
+    std::optional<std::size_t> markLeft(std::string_view endpoint, TimePoint at);
+    // When the device at index said Bye; none once it answered again, and after clear().
+    std::optional<TimePoint> leftAt(std::size_t index) const;
+    // The row of the camera with this endpoint reference.
+    std::optional<std::size_t> findEndpoint(std::string_view endpoint) const;
 
     void clear();
 
@@ -120,10 +154,35 @@ public:
     void applyAccepted(std::size_t index, const NetworkSettings& sent);
 
 private:
-    // Adds the reply whose record packs to record and that arrived on adapter; take() appends
-    // it when it is new, false when there is no memory for it.
-    template <typename Take>
-    AddOutcome add(std::string_view record, const AdapterRef& adapter, Take take);
+    // Adds the reply whose record packs to record and that arrived on adapter; reply() gives it
+    // as a Device; take() appends it when it is new, false when there is no memory for it.
+    template <typename Reply, typename Take>
+    AddOutcome add(std::string_view record, const AdapterRef& adapter, Reply reply, Take take);
+    // Room in the record index for one more device; false when there is no memory for it.
+    bool reserveIndex();
+
+    // A row the other protocol's answer joins, and whether by a lone shared address.
+    struct Join {
+        std::size_t row;
+        bool byAddress;
+    };
+    std::optional<Join> cameraToJoin(const DeviceView& reply) const;
+    std::optional<Join> replyToJoin(const Device& camera) const;
+    AddOutcome joinReply(const Join& join, const Device& reply);
+    AddOutcome joinCamera(const Join& join, const Device& camera);
+    // The camera's row when it is listed: refreshed, moved, or repeated.
+    AddOutcome addListedCamera(std::size_t at, const Device& camera);
+    // Gives the camera joined to row by address a row of its own again; false when the list has
+    // no room for it.
+    bool part(std::size_t row);
+    // Parts every row joined by address at ip on adapter but except: a further device is there.
+    void partAt(const AdapterRef& adapter, std::optional<Ipv4> ip, std::size_t except);
+    // The row at index is replaced by device, the look-ups following it.
+    void replaceRow(std::size_t at, const Device& device);
+    void indexForCameras(std::size_t at);
+    void unindexForCameras(std::size_t at);
+    // Whether the row had said Bye (it has answered again now).
+    bool clearLeft(std::size_t at);
     // Record -> index, open addressed; several indexes under one record when an accepted update
     // made two records equal. A slot keeps its record's hash, so that a look-up reads a device
     // only when the hash is its own, and the index grows without reading any.
@@ -139,6 +198,10 @@ private:
     std::vector<Slot> m_index;
     std::size_t m_overflow = 0;
     uint64_t m_generation = 0;
+    // What joining the two protocols needs; made when the first camera arrives, so that a list
+    // of our devices alone costs nothing for it.
+    std::unique_ptr<JoinIndex> m_joins;
+    bool m_changedInPlace = false; // since addAll or addCameras began
 };
 
 } // namespace ondrel

@@ -42,6 +42,12 @@ struct DeviceView {
     std::string_view webVersion;
     std::string_view appVersion;
     const AdapterRef* adapter; // never null in a view made from a device
+    Protocols protocols;
+    std::string_view hardware;
+    std::string_view location;
+    std::string_view serviceUrl;
+    std::string_view endpoint;
+    std::string_view xaddrs;
 
     DeviceView() = default;
     // Implicit, as the views of a value are: a Device goes wherever its view is asked for.
@@ -49,10 +55,13 @@ struct DeviceView {
         : name(d.name), mac(d.mac), id(d.id), ip(d.ip), netMask(d.netMask), gateway(d.gateway),
           dns0(d.dns0), dns1(d.dns1), mode(d.mode), httpPort(d.httpPort), port2(d.port2),
           port3(d.port3), port4(d.port4), webVersion(d.webVersion), appVersion(d.appVersion),
-          adapter(&d.adapter) {}
+          adapter(&d.adapter), protocols(d.protocols), hardware(d.hardware), location(d.location),
+          serviceUrl(d.serviceUrl), endpoint(d.endpoint), xaddrs(d.xaddrs) {}
 
     // Whether its address lies in the subnet of the adapter it answered on.
     bool inAdapterSubnet() const { return ip.value && adapter->contains(ip.value->bits); }
+    // Whether only WS-Discovery found it: it has no record, and none of our protocol's fields.
+    bool onvifOnly() const { return protocols == Protocols::Onvif; }
 };
 
 } // namespace ondrel

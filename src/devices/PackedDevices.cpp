@@ -4,13 +4,16 @@
 #include <bit>
 #include <cstring>
 #include <new>
+#include <utility>
 
 namespace ondrel {
 
 namespace {
 
-// The texts of a device, in the order an entry keeps them.
+// The texts of a device, in the order an entry keeps them: first those of our own protocol,
+// then those only a camera's WS-Discovery match gives, which most devices leave empty.
 constexpr std::size_t kTexts = 10;
+constexpr std::size_t kCameraTexts = 5;
 constexpr std::size_t kAddresses = 5;
 
 template <typename Device, typename Visit> void forEachText(Device& d, Visit visit) {
@@ -24,6 +27,11 @@ template <typename Device, typename Visit> void forEachText(Device& d, Visit vis
     visit(d.dns1.text);
     visit(d.webVersion);
     visit(d.appVersion);
+    visit(d.hardware);
+    visit(d.location);
+    visit(d.serviceUrl);
+    visit(d.endpoint);
+    visit(d.xaddrs);
 }
 
 template <typename Device, typename Visit> void forEachAddress(Device& d, Visit visit) {
@@ -38,6 +46,11 @@ std::size_t textLength(const Device& device) {
     std::size_t length = 0;
     forEachText(device, [&](const std::string& text) { length += text.size(); });
     return length;
+}
+
+bool hasCameraTexts(const Device& d) {
+    return !d.hardware.empty() || !d.location.empty() || !d.serviceUrl.empty() ||
+           !d.endpoint.empty() || !d.xaddrs.empty();
 }
 
 } // namespace
@@ -75,7 +88,9 @@ void PackedRecord::unpack(std::string_view packed, WireRecord& record) {
 }
 
 // A device as it is kept. Its texts follow it in the arena, then its packed record, which only
-// repeats and requests read: what a list shows of a device lies in its first cache lines.
+// repeats and requests read: what a list shows of a device lies in its first cache lines. Where
+// the ends of a camera's texts are kept, they come first, right behind the entry; a device
+// without them costs nothing for them.
 struct PackedDevices::Entry {
     uint32_t textEnds[kTexts]; // where each text ends, counted from the first
     uint32_t addresses[kAddresses];
@@ -84,16 +99,30 @@ struct PackedDevices::Entry {
     uint8_t addressesRead; // bit n: addresses[n] is the address the text reads as
     uint8_t dhcp;
     uint16_t recordSize;
+    uint8_t protocols;
+    uint8_t cameraTexts; // 1: kCameraTexts more ends follow the entry
 
-    static std::size_t sizeFor(std::size_t textLength, std::size_t recordSize) {
-        return sizeof(Entry) + textLength + recordSize;
+    static std::size_t sizeFor(bool cameraTexts, std::size_t textLength, std::size_t recordSize) {
+        return sizeof(Entry) + (cameraTexts ? kCameraTexts * sizeof(uint32_t) : 0) + textLength +
+               recordSize;
     }
-    std::size_t size() const { return sizeFor(textEnds[kTexts - 1], recordSize); }
-    const char* texts() const { return reinterpret_cast<const char*>(this + 1); }
-    char* texts() { return reinterpret_cast<char*>(this + 1); }
-    std::string_view record() const { return {texts() + textEnds[kTexts - 1], recordSize}; }
+    std::size_t size() const { return sizeFor(cameraTexts != 0, textsEnd(), recordSize); }
+    uint32_t* cameraEnds() { return reinterpret_cast<uint32_t*>(this + 1); }
+    const uint32_t* cameraEnds() const { return reinterpret_cast<const uint32_t*>(this + 1); }
+    uint32_t textEnd(std::size_t n) const {
+        if (n < kTexts) {
+            return textEnds[n];
+        }
+        return cameraTexts ? cameraEnds()[n - kTexts] : textEnds[kTexts - 1];
+    }
+    uint32_t textsEnd() const { return textEnd(kTexts + kCameraTexts - 1); }
+    const char* texts() const {
+        return reinterpret_cast<const char*>(this + 1) +
+               (cameraTexts ? kCameraTexts * sizeof(uint32_t) : 0);
+    }
+    char* texts() { return const_cast<char*>(std::as_const(*this).texts()); }
+    std::string_view record() const { return {texts() + textsEnd(), recordSize}; }
 };
-
 // Memory handed out in order from large blocks that never move, so that entries cost no
 // allocation of their own and a burst of them none that doubles.
 class PackedDevices::Arena {
@@ -115,14 +144,19 @@ public:
     // What reserve made room for.
     std::byte* take(std::size_t size) {
         std::byte* at = m_blocks.back().get() + m_used;
-        m_used += (size + alignof(Entry) - 1) / alignof(Entry) * alignof(Entry);
+        const std::size_t aligned = (size + alignof(Entry) - 1) / alignof(Entry) * alignof(Entry);
+        m_used += aligned;
+        m_taken += aligned;
         return at;
     }
+    // Everything take() handed out.
+    std::size_t taken() const { return m_taken; }
 
 private:
     std::vector<std::unique_ptr<std::byte[]>> m_blocks;
     std::size_t m_used = 0;
     std::size_t m_room = 0;
+    std::size_t m_taken = 0;
 };
 
 PackedDevices::PackedDevices() = default;
@@ -142,9 +176,8 @@ std::optional<uint16_t> PackedDevices::adapterNumber(const AdapterRef& adapter) 
     return static_cast<uint16_t>(m_adapters.size() - 1);
 }
 
-std::optional<uint16_t> PackedDevices::prepare(std::size_t textLength, std::size_t recordSize,
-                                               const AdapterRef& adapter) {
-    if (textLength > UINT32_MAX) {
+std::optional<uint16_t> PackedDevices::prepare(std::size_t entrySize, const AdapterRef& adapter) {
+    if (entrySize > UINT32_MAX) {
         return std::nullopt;
     }
     try {
@@ -153,7 +186,7 @@ std::optional<uint16_t> PackedDevices::prepare(std::size_t textLength, std::size
             if (!m_arena) {
                 m_arena = std::make_unique<Arena>();
             }
-            m_arena->reserve(Entry::sizeFor(textLength, recordSize));
+            m_arena->reserve(entrySize);
             if (m_entries.size() == m_entries.capacity()) {
                 m_entries.reserve(std::max<std::size_t>(64, 2 * m_entries.capacity()));
             }
@@ -164,16 +197,26 @@ std::optional<uint16_t> PackedDevices::prepare(std::size_t textLength, std::size
     }
 }
 
-PackedDevices::Entry* PackedDevices::pack(const Device& device, const PackedRecord& record,
-                                          uint16_t adapter) {
+std::size_t PackedDevices::entrySize(const Device& device, const PackedRecord& record) {
+    return Entry::sizeFor(hasCameraTexts(device), textLength(device), record.bytes().size());
+}
+
+PackedDevices::Entry* PackedDevices::pack(std::byte* at, const Device& device,
+                                          const PackedRecord& record, uint16_t adapter) {
     const std::string_view packed = record.bytes();
-    auto* entry = new (m_arena->take(Entry::sizeFor(textLength(device), packed.size()))) Entry{};
+    auto* entry = new (at) Entry{};
+    entry->cameraTexts = hasCameraTexts(device) ? 1 : 0;
     std::size_t end = 0;
     std::size_t n = 0;
     forEachText(device, [&](const std::string& text) {
         std::memcpy(entry->texts() + end, text.data(), text.size());
         end += text.size();
-        entry->textEnds[n++] = static_cast<uint32_t>(end);
+        if (n < kTexts) {
+            entry->textEnds[n] = static_cast<uint32_t>(end);
+        } else if (entry->cameraTexts) {
+            entry->cameraEnds()[n - kTexts] = static_cast<uint32_t>(end);
+        }
+        ++n;
     });
     std::memcpy(entry->texts() + end, packed.data(), packed.size());
     entry->recordSize = static_cast<uint16_t>(packed.size());
@@ -191,23 +234,23 @@ PackedDevices::Entry* PackedDevices::pack(const Device& device, const PackedReco
     entry->ports[3] = device.port4;
     entry->adapter = adapter;
     entry->dhcp = device.mode == AddressMode::Dhcp ? 1 : 0;
+    entry->protocols = static_cast<uint8_t>(device.protocols);
     return entry;
 }
 
 bool PackedDevices::push(const Device& device, const PackedRecord& record) {
-    const std::optional<uint16_t> adapter =
-        prepare(textLength(device), record.bytes().size(), device.adapter);
+    const std::size_t size = entrySize(device, record);
+    const std::optional<uint16_t> adapter = prepare(size, device.adapter);
     if (!adapter) {
         return false;
     }
-    m_entries.push_back(pack(device, record, *adapter));
+    m_entries.push_back(pack(m_arena->take(size), device, record, *adapter));
     return true;
 }
 
 bool PackedDevices::push(const PackedDevices& other, std::size_t index) {
     const Entry& from = *other.m_entries[index];
-    const std::optional<uint16_t> adapter =
-        prepare(from.textEnds[kTexts - 1], from.recordSize, other.m_adapters[from.adapter]);
+    const std::optional<uint16_t> adapter = prepare(from.size(), other.m_adapters[from.adapter]);
     if (!adapter) {
         return false;
     }
@@ -225,8 +268,8 @@ DeviceView PackedDevices::operator[](std::size_t index) const {
     std::size_t begin = 0;
     std::size_t n = 0;
     forEachText(view, [&](std::string_view& text) {
-        text = std::string_view(e.texts() + begin, e.textEnds[n] - begin);
-        begin = e.textEnds[n++];
+        text = std::string_view(e.texts() + begin, e.textEnd(n) - begin);
+        begin = e.textEnd(n++);
     });
     n = 0;
     forEachAddress(view, [&](AddressView& a) {
@@ -241,6 +284,7 @@ DeviceView PackedDevices::operator[](std::size_t index) const {
     view.port4 = e.ports[3];
     view.mode = e.dhcp ? AddressMode::Dhcp : AddressMode::Static;
     view.adapter = &m_adapters[e.adapter];
+    view.protocols = static_cast<Protocols>(e.protocols);
     return view;
 }
 
@@ -264,6 +308,12 @@ Device PackedDevices::device(std::size_t index) const {
     d.webVersion = view.webVersion;
     d.appVersion = view.appVersion;
     d.adapter = *view.adapter;
+    d.protocols = view.protocols;
+    d.hardware = view.hardware;
+    d.location = view.location;
+    d.serviceUrl = view.serviceUrl;
+    d.endpoint = view.endpoint;
+    d.xaddrs = view.xaddrs;
     PackedRecord::unpack(m_entries[index]->record(), d.record);
     return d;
 }
@@ -289,17 +339,49 @@ bool PackedDevices::setAdapter(std::size_t index, const AdapterRef& adapter) {
 }
 
 void PackedDevices::replace(std::size_t index, const Device& device) {
-    // A rare change: the device is packed again at the end, its old bytes left unused.
     const PackedRecord record(device.record);
-    const std::optional<uint16_t> adapter =
-        prepare(textLength(device), record.bytes().size(), device.adapter);
+    const std::size_t size = entrySize(device, record);
+    const std::optional<uint16_t> adapter = prepare(size, device.adapter);
     if (!adapter) {
         throw std::bad_alloc();
     }
-    m_entries[index] = pack(device, record, *adapter);
+    // A device that fits where it was stays there; else it is packed again at the end, and
+    // once more bytes lie unused than are used, everything is packed afresh: a camera that
+    // announces itself over and over must not grow the list without bound.
+    Entry* old = m_entries[index];
+    const std::size_t oldSize = old->size();
+    if (size <= oldSize) {
+        m_wasted += oldSize - size;
+        m_entries[index] = pack(reinterpret_cast<std::byte*>(old), device, record, *adapter);
+        return;
+    }
+    m_wasted += oldSize;
+    m_entries[index] = pack(m_arena->take(size), device, record, *adapter);
+    if (m_wasted > Arena::kBlock && 2 * m_wasted > m_arena->taken()) {
+        compact();
+    }
+}
+
+void PackedDevices::compact() {
+    try {
+        auto fresh = std::make_unique<Arena>();
+        std::vector<Entry*> moved(m_entries.size());
+        for (std::size_t i = 0; i < m_entries.size(); ++i) {
+            const std::size_t size = m_entries[i]->size();
+            fresh->reserve(size);
+            moved[i] = reinterpret_cast<Entry*>(fresh->take(size));
+            std::memcpy(static_cast<void*>(moved[i]), m_entries[i], size);
+        }
+        m_arena = std::move(fresh);
+        m_entries = std::move(moved);
+        m_wasted = 0;
+    } catch (const std::bad_alloc&) {
+        // Kept as it is: unused bytes are only memory.
+    }
 }
 
 void PackedDevices::clear() {
+    m_wasted = 0;
     m_arena.reset();
     m_entries = {};
     m_adapters = {};

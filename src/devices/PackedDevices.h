@@ -63,7 +63,8 @@ public:
     // The device answered on adapter after all; false, and nothing changed, when there is no
     // memory for it.
     bool setAdapter(std::size_t index, const AdapterRef& adapter);
-    // The device is now device (an accepted update); may throw std::bad_alloc, changing nothing.
+    // The device is now device (an accepted update, a camera joined or heard again); may throw
+    // std::bad_alloc, changing nothing.
     void replace(std::size_t index, const Device& device);
     void clear();
 
@@ -71,16 +72,20 @@ private:
     struct Entry;
     class Arena;
 
-    // The number of adapter, and room for one more device of textLength and recordSize; none
-    // when there is no memory for them.
-    std::optional<uint16_t> prepare(std::size_t textLength, std::size_t recordSize,
-                                    const AdapterRef& adapter);
+    // The number of adapter, and room for one more entry of entrySize bytes; none when there is
+    // no memory for them.
+    std::optional<uint16_t> prepare(std::size_t entrySize, const AdapterRef& adapter);
     std::optional<uint16_t> adapterNumber(const AdapterRef& adapter);
-    Entry* pack(const Device& device, const PackedRecord& record, uint16_t adapter);
+    static std::size_t entrySize(const Device& device, const PackedRecord& record);
+    // Writes the entry of device at `at`, which has room for entrySize bytes.
+    Entry* pack(std::byte* at, const Device& device, const PackedRecord& record, uint16_t adapter);
+    // Every entry packed afresh, without the bytes replace() left unused.
+    void compact();
 
     std::unique_ptr<Arena> m_arena;
     std::vector<Entry*> m_entries;
     std::deque<AdapterRef> m_adapters;
+    std::size_t m_wasted = 0; // bytes of the arena that replace() left unused
 };
 
 } // namespace ondrel

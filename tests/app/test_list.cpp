@@ -161,10 +161,10 @@ TEST_F(ListTest, SeveralRowsAreChosenWhileTheFormFollowsTheCurrentRow) {
     // Ctrl+C copies the chosen rows under a header line; Ctrl+A chooses every row.
     QTest::keyClick(View(), Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QGuiApplication::clipboard()->text(),
-              QStringLiteral("No.\tDeviceName\tMAC\tIP\tAdapter\n"
-                             "0\tCam 0\t02:00:00:00:00:00\t10.1.0.0\tlo\n"
-                             "1\tCam 1\t02:00:00:00:00:01\t10.1.0.1\tlo\n"
-                             "3\tCam 3\t02:00:00:00:00:03\t10.1.0.3\tlo\n"));
+              QStringLiteral("No.\tDeviceName\tMAC\tIP\tAdapter\tProtocol\n"
+                             "0\tCam 0\t02:00:00:00:00:00\t10.1.0.0\tlo\tnative\n"
+                             "1\tCam 1\t02:00:00:00:00:01\t10.1.0.1\tlo\tnative\n"
+                             "3\tCam 3\t02:00:00:00:00:03\t10.1.0.3\tlo\tnative\n"));
     QTest::keyClick(View(), Qt::Key_A, Qt::ControlModifier);
     EXPECT_EQ(window->chosenDevices().size(), 4u);
     EXPECT_EQ(Text("deviceNameEdit"), QStringLiteral("Cam 0"));

@@ -335,14 +335,15 @@ TEST_F(StartupWindow, CaptionPortAndList) {
     EXPECT_EQ(port->maximum(), 65535);
 
     QTableView* list = ListOf(*window);
-    // The first five are shown on a first run; the rest wait in the header's menu.
-    const char* titles[] = {"No.",       "DeviceName", "MAC",        "IP",         "Adapter",
-                            "HTTP port", "Mode",       "WebVersion", "AppVersion", "Device ID"};
+    // The first five and Protocol are shown on a first run; the rest wait in the header's menu.
+    const char* titles[] = {"No.",       "DeviceName", "MAC",        "IP",          "Adapter",
+                            "HTTP port", "Mode",       "WebVersion", "AppVersion",  "Device ID",
+                            "Protocol",  "Hardware",   "Location",   "Service URL", "Endpoint"};
     ASSERT_EQ(list->model()->columnCount(), static_cast<int>(std::size(titles)));
     const int widths[] = {55, 80, 110, 90, 80};
     for (int c = 0; c < list->model()->columnCount(); ++c) {
         EXPECT_EQ(list->model()->headerData(c, Qt::Horizontal).toString(), titles[c]);
-        EXPECT_EQ(list->isColumnHidden(c), c >= 5) << titles[c];
+        EXPECT_EQ(list->isColumnHidden(c), c >= 5 && c != 10) << titles[c];
         if (c < 5) {
             EXPECT_GE(list->columnWidth(c), widths[c]);
         }

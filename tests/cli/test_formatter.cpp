@@ -67,7 +67,7 @@ TEST(Json, EveryFieldByItsReplyNameNumbersAsNumbersConflictLast) {
         const auto& o = parsed[i];
         const Device& d = devices[i];
         const bool dhcp = d.mode == AddressMode::Dhcp;
-        EXPECT_EQ(o.size(), 19u) << "User and Password must not be written";
+        EXPECT_EQ(o.size(), 24u) << "User and Password must not be written";
         EXPECT_EQ(o.at("IP"), d.ip.text);
         EXPECT_EQ(o.at("NetMask"), d.netMask.text);
         EXPECT_EQ(o.at("GateWay"), d.gateway.text);
@@ -88,8 +88,13 @@ TEST(Json, EveryFieldByItsReplyNameNumbersAsNumbersConflictLast) {
         EXPECT_EQ(o.at("SameSubnet"), true);
         EXPECT_EQ(o.at("Mode"), dhcp ? "dhcp" : "static");
         EXPECT_EQ(o.at("Conflict"), parties[i]);
+        EXPECT_EQ(o.at("Protocol"), "native");
+        for (const char* camerasOwn : {"Hardware", "Location", "ServiceUrl", "Endpoint"}) {
+            EXPECT_EQ(o.at(camerasOwn), "") << camerasOwn;
+        }
         EXPECT_EQ(o.items().begin().key(), "IP");
-        EXPECT_EQ(std::prev(o.end()).key(), "Conflict") << "new fields come last";
+        EXPECT_EQ(std::next(o.begin(), 18).key(), "Conflict");
+        EXPECT_EQ(std::prev(o.end()).key(), "Endpoint") << "new fields come last";
     }
     EXPECT_EQ(DeviceFormatter::json({}), "[]\n");
     // Keys in the reply's order, as the CSV header has them.
@@ -164,15 +169,58 @@ TEST(Csv, HeaderQuotingAndConflictLast) {
     const std::vector<std::string> lines = Lines(DeviceFormatter::csv(devices, &conflicts));
     ASSERT_EQ(lines.size(), 5u) << "a device text split a row";
     EXPECT_EQ(lines[0], "IP,NetMask,GateWay,DNS0,DNS1,HttpPort,Port2,Port3,Port4,Mac,DevId,"
-                        "IPMode,DevName,WebVersion,AppVersion,Adapter,SameSubnet,Mode,Conflict");
+                        "IPMode,DevName,WebVersion,AppVersion,Adapter,SameSubnet,Mode,Conflict,"
+                        "Protocol,Hardware,Location,ServiceUrl,Endpoint");
     EXPECT_EQ(lines[1], "10.77.0.10,255.255.255.0,10.77.0.1,10.77.0.2,10.77.0.3,80,80,80,0,"
                         "00:11:22:33:44:55,ID-0001,1,Front door,web-1.2,app-3.4,eth1,true,dhcp,"
-                        "00:11:22:33:44:88");
+                        "00:11:22:33:44:88,native,,,,");
     EXPECT_EQ(lines[2], "10.77.0.11,255.255.255.0,10.77.0.1,10.77.0.2,10.77.0.3,81,81,81,0,"
                         "00:11:22:33:44:66,ID-0001,0,\"a,b \"\"c\"\"\",web-1.2,line\\x0Abreak,"
-                        "wlan0,false,static,");
+                        "wlan0,false,static,,native,,,,");
     EXPECT_EQ(lines[3], "10.77.0.12,255.255.255.0,10.77.0.1,10.77.0.2,10.77.0.3,80,80,80,0,"
-                        "00:11:22:33:44:77,ID-0001,0,大门 1,web-1.2,app-3.4,eth1,true,static,");
+                        "00:11:22:33:44:77,ID-0001,0,大门 1,web-1.2,app-3.4,eth1,true,static,,"
+                        "native,,,,");
+}
+
+// A camera found by WS-Discovery alone reports its name, MAC, address, HTTP port and its own
+// texts: the rest are "" and, for numbers, null (empty in CSV). One found by both protocols
+// keeps our reply's fields and gains the camera's.
+TEST(Export, ACamerasFieldsAndWhatItDoesNotReport) {
+    Device onvif;
+    onvif.protocols = Protocols::Onvif;
+    onvif.name = "Lobby";
+    onvif.ip = At("10.77.0.20");
+    onvif.httpPort = 8000;
+    onvif.adapter = Eth1();
+    onvif.hardware = "IPC-1";
+    onvif.location = "hall";
+    onvif.serviceUrl = "http://10.77.0.20:8000/onvif/device_service";
+    onvif.endpoint = "urn:uuid:1";
+    Device both = Camera("Gate", "00:11:22:33:44:77", "10.77.0.12", 80, AddressMode::Dhcp);
+    both.protocols = Protocols::Both;
+    both.endpoint = "urn:uuid:2";
+    const std::vector<Device> devices = {onvif, both};
+    const auto parsed = nlohmann::ordered_json::parse(DeviceFormatter::json(devices));
+    const nlohmann::ordered_json unknown = nullptr;
+    const auto& o = parsed[0];
+    for (const char* none : {"Port2", "Port3", "Port4", "IPMode"}) {
+        EXPECT_EQ(o.at(none), unknown) << none;
+    }
+    for (const char* empty : {"NetMask", "GateWay", "DNS0", "DNS1", "Mac", "DevId", "WebVersion",
+                              "AppVersion", "Mode"}) {
+        EXPECT_EQ(o.at(empty), "") << empty;
+    }
+    EXPECT_EQ(
+        std::tuple(o.at("IP"), o.at("HttpPort"), o.at("SameSubnet"), o.at("Protocol"),
+                   o.at("Hardware"), o.at("ServiceUrl"), o.at("Endpoint")),
+        std::tuple("10.77.0.20", 8000, true, "onvif", "IPC-1", onvif.serviceUrl, "urn:uuid:1"));
+    EXPECT_EQ(parsed[1].at("IPMode"), 1);
+    EXPECT_EQ(parsed[1].at("Protocol"), "native+onvif");
+    const std::vector<std::string> lines = Lines(DeviceFormatter::csv(devices));
+    EXPECT_EQ(lines[1], "10.77.0.20,,,,,8000,,,,,,,Lobby,,,eth1,true,,,onvif,IPC-1,hall,"
+                        "http://10.77.0.20:8000/onvif/device_service,urn:uuid:1");
+    EXPECT_EQ(lines[2].substr(lines[2].find(",eth1,")),
+              ",eth1,true,dhcp,,native+onvif,,,,urn:uuid:2");
 }
 
 TEST(Table, AlignedColumnsModeWordsAndEscapedTexts) {

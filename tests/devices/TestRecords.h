@@ -27,4 +27,23 @@ inline Device MakeDevice(unsigned n, const AdapterRef& adapter = {}) {
     return d;
 }
 
+// A camera as WS-Discovery decodes its match: endpoint "urn:uuid:cam-N", the MAC as given
+// (empty: none), the address and HTTP port from its XAddr.
+inline Device MakeCamera(unsigned n, const AdapterRef& adapter, std::string mac,
+                         const std::string& ip) {
+    Device d;
+    d.protocols = Protocols::Onvif;
+    d.name = "Onvif" + std::to_string(n);
+    d.mac = std::move(mac);
+    d.ip = ReportedAddress::fromText(ip);
+    d.httpPort = 8080;
+    d.hardware = "HW" + std::to_string(n);
+    d.location = "site";
+    d.serviceUrl = "http://" + ip + ":8080/onvif/device_service";
+    d.endpoint = "urn:uuid:cam-" + std::to_string(n);
+    d.xaddrs = d.serviceUrl + " http://[fe80::1]/onvif/device_service";
+    d.adapter = adapter;
+    return d;
+}
+
 } // namespace ondrel::test

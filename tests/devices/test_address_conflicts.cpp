@@ -17,6 +17,21 @@ Device At(const char* mac, const char* ip, const AdapterRef& adapter) {
     return d;
 }
 
+// A camera found by WS-Discovery: by endpoint reference, with or without a MAC.
+Device CameraAt(const char* endpoint, const char* mac, const char* ip, const AdapterRef& adapter) {
+    Device d = At(mac, ip, adapter);
+    d.protocols = Protocols::Onvif;
+    d.endpoint = endpoint;
+    return d;
+}
+
+// A reply to our search and a camera's match joined into one row.
+Device Joined(const char* endpoint, const char* mac, const char* ip) {
+    Device d = CameraAt(endpoint, mac, ip, kCams);
+    d.protocols = Protocols::Both;
+    return d;
+}
+
 } // namespace
 
 TEST(AddressConflicts, WhoConflictsWithWhom) {
@@ -49,6 +64,15 @@ TEST(AddressConflicts, WhoConflictsWithWhom) {
           At("M4", "0.0.0.0", kCams), At("M5", "1.2.3", kCams), At("M6", "1.2.3", kCams)},
          {{}, {}, {}, {}, {}, {}}},
         {"no adapter known", {At("M1", "10.0.0.1", {}), At("M2", "10.0.0.1", {})}, {{}, {}}},
+        {"cameras without a MAC, each by its endpoint reference, beside a reply",
+         {CameraAt("urn:a", "", "192.168.0.64", kCams),
+          CameraAt("urn:b", "", "192.168.0.64", kCams), At("M1", "192.168.0.64", kCams),
+          CameraAt("urn:a", "", "192.168.0.64", kCams)},
+         {{"urn:b", "M1"}, {"urn:a", "M1"}, {"urn:a", "urn:b"}, {"urn:b", "M1"}}},
+        {"a row of both protocols is one device with its other rows",
+         {Joined("urn:b", "M1", "192.168.0.64"), At("M1", "192.168.0.64", kCams),
+          CameraAt("urn:c", "M2", "192.168.0.64", kCams)},
+         {{"M2"}, {"M2"}, {"M1"}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -9,6 +9,7 @@
 
 using namespace ondrel;
 using ondrel::test::MacOf;
+using ondrel::test::MakeCamera;
 using ondrel::test::MakeDevice;
 using Outcome = DeviceList::AddOutcome;
 
@@ -150,6 +151,7 @@ TEST(DeviceList, KeepsEveryFieldOfEveryDeviceAsGiven) {
     odd.appVersion = "a";
     Device fed; // fed in by hand: no record, no adapter
     fed.id = "by hand";
+    const Device camera = MakeCamera(5, wired, "", "10.77.0.5");
     // Records as unlike a reply's as can be: every other byte zero, and none.
     Device alternating = MakeDevice(3, wired);
     Device full = MakeDevice(4, wired);
@@ -157,15 +159,17 @@ TEST(DeviceList, KeepsEveryFieldOfEveryDeviceAsGiven) {
         alternating.record[i] = std::byte(i % 2 == 0 ? 0 : i);
         full.record[i] = std::byte{0xFF};
     }
-    const std::vector<Device> given = {plain, odd, fed, alternating, full};
+    alternating.location = "only one of a camera's texts";
+    const std::vector<Device> given = {plain, odd, fed, camera, alternating, full};
     DeviceList list;
     for (const Device& d : given) {
-        ASSERT_EQ(list.add(d), Outcome::Added);
+        ASSERT_EQ(d.endpoint.empty() ? list.add(d) : list.addCamera(d), Outcome::Added);
     }
     const auto fields = [](const Device& d) {
         return std::tuple(d.name, d.mac, d.id, d.ip, d.netMask, d.gateway, d.dns0, d.dns1, d.mode,
                           d.httpPort, d.port2, d.port3, d.port4, d.webVersion, d.appVersion,
-                          d.adapter, d.record);
+                          d.adapter, d.record, d.protocols, d.hardware, d.location, d.serviceUrl,
+                          d.endpoint, d.xaddrs);
     };
     for (std::size_t i = 0; i < given.size(); ++i) {
         EXPECT_EQ(fields(list.device(i)), fields(given[i])) << i;
@@ -187,13 +191,169 @@ TEST(DeviceList, HoldsAtMostTheBoundAndCountsTheRest) {
     EXPECT_EQ(list.add(MakeDevice(17)), Outcome::Repeat); // a repeat is not turned away
     EXPECT_EQ(list.add(extra), Outcome::Full);
     EXPECT_EQ(list.add(extra), Outcome::Full);
+    EXPECT_EQ(list.addCamera(MakeCamera(1, {}, "", "10.9.9.9")), Outcome::Full);
     PackedDevices late;
     ASSERT_TRUE(late.push(extra));
     ASSERT_TRUE(late.push(MakeDevice(17)));
     EXPECT_FALSE(list.addAll(late));
     EXPECT_EQ(list.size(), DeviceList::kMaxDevices);
-    EXPECT_EQ(list.overflow(), 3u);
+    EXPECT_EQ(list.overflow(), 4u);
     list.clear();
     EXPECT_EQ(list.overflow(), 0u);
     EXPECT_EQ(list.add(extra), Outcome::Added);
+}
+
+// A reply to our search and a camera's match are one row when they are one device: the MACs
+// agree (case and separators aside) on one adapter, or, where the camera gave no MAC, they
+// alone report an address on one adapter. Either may come first; a further device at the
+// address parts a join by address, and a join by MAC wins over one.
+TEST(DeviceList, ARepliesAndACamerasMatchAreOneRowWhenTheyAreOneDevice) {
+    const AdapterRef lans[] = {{"eth0", 2, 0x0A000001, 16}, {"eth1", 3, 0x0A000001, 16}};
+    struct Step {
+        bool camera;
+        unsigned n;
+        std::string mac; // a camera's
+        std::string ip;  // empty: a reply's own
+        int lan = 0;
+    };
+    const auto reply = [](unsigned n, std::string ip = {}) { return Step{false, n, {}, ip}; };
+    const auto camera = [](unsigned n, std::string mac, std::string ip, int lan = 0) {
+        return Step{true, n, std::move(mac), std::move(ip), lan};
+    };
+    const std::string at5 = "10.0.0.5";
+    const struct {
+        const char* name;
+        std::vector<Step> steps;
+        const char* rows;
+    } cases[] = {
+        {"MAC in capitals, reply first",
+         {reply(5), camera(1, "AA:BB:00:00:00:05", "10.0.0.99")},
+         "Cam5 native+onvif"},
+        {"MAC in small letters with dashes, camera first",
+         {camera(1, "aa-bb-00-00-00-05", "10.0.0.99"), reply(5)},
+         "Cam5 native+onvif"},
+        {"MAC without separators", {reply(5), camera(1, "AABB00000005", at5)}, "Cam5 native+onvif"},
+        {"MAC behind another adapter",
+         {reply(5), camera(1, "AA:BB:00:00:00:05", at5, 1)},
+         "Cam5 native, Onvif1 onvif"},
+        {"camera first, reply behind another adapter",
+         {camera(1, "AA:BB:00:00:00:05", at5, 1), reply(5)},
+         "Onvif1 onvif, Cam5 native"},
+        {"another MAC at the address",
+         {reply(5), camera(1, MacOf(6), at5)},
+         "Cam5 native, Onvif1 onvif"},
+        {"no MAC, their address alone, reply first",
+         {reply(5), camera(1, "", at5)},
+         "Cam5 native+onvif"},
+        {"no MAC, their address alone, camera first",
+         {camera(1, "", at5), reply(5)},
+         "Cam5 native+onvif"},
+        {"no MAC, another reply there first",
+         {reply(5), reply(6, at5), camera(1, "", at5)},
+         "Cam5 native, Cam6 native, Onvif1 onvif"},
+        {"no MAC, another reply there after: parted",
+         {reply(5), camera(1, "", at5), reply(6, at5)},
+         "Cam5 native, Cam6 native, Onvif1 onvif"},
+        {"no MAC, another camera there first",
+         {camera(2, "", at5), camera(1, "", at5), reply(5)},
+         "Onvif2 onvif, Onvif1 onvif, Cam5 native"},
+        {"no MAC, another camera there after: parted",
+         {reply(5), camera(1, "", at5), camera(2, "", at5)},
+         "Cam5 native, Onvif2 onvif, Onvif1 onvif"},
+        {"a join by MAC parts one by address",
+         {reply(5), camera(1, "", at5), camera(2, "AA:BB:00:00:00:05", "10.0.0.99")},
+         "Cam5 native+onvif, Onvif1 onvif"},
+        {"no MAC, another address",
+         {reply(5), camera(1, "", "10.0.0.6")},
+         "Cam5 native, Onvif1 onvif"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        DeviceList list;
+        for (const Step& step : c.steps) {
+            if (step.camera) {
+                list.addCamera(MakeCamera(step.n, lans[step.lan], step.mac, step.ip));
+                continue;
+            }
+            Device d = MakeDevice(step.n, lans[step.lan]);
+            if (!step.ip.empty()) {
+                d.ip = ReportedAddress::fromText(step.ip);
+            }
+            list.add(d);
+        }
+        std::string rows;
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            rows += (i == 0 ? "" : ", ") + std::string(list[i].name) + " " +
+                    std::string(protocolsName(list[i].protocols));
+            if (!list[i].endpoint.empty()) {
+                EXPECT_EQ(list.findEndpoint(list[i].endpoint), i);
+            }
+        }
+        EXPECT_EQ(rows, c.rows);
+    }
+}
+
+// A joined row is our reply's, with the camera's fields beside: requests use its record, and
+// each protocol's repeats are repeats. A camera is one row by its endpoint reference: heard
+// again it is a repeat, moves with its adapter, and what changed is taken in place.
+TEST(DeviceList, AJoinedRowKeepsTheRepliesFieldsAndFollowsBothProtocols) {
+    const AdapterRef wired{"eth0", 2, 0x0A000001, 16};
+    const AdapterRef cable{"eth1", 3, 0, 0};
+    DeviceList list;
+    const Device native = MakeDevice(5, wired);
+    Device camera = MakeCamera(1, wired, "aa:bb:00:00:00:05", "10.0.0.99");
+    ASSERT_EQ(list.add(native), Outcome::Added);
+    ASSERT_EQ(list.addCamera(camera), Outcome::Merged);
+    const Device joined = list.device(0);
+    EXPECT_EQ(std::tuple(joined.name, joined.mac, joined.ip, joined.httpPort, joined.record),
+              std::tuple(native.name, native.mac, native.ip, native.httpPort, native.record));
+    EXPECT_EQ(std::tuple(joined.hardware, joined.location, joined.serviceUrl, joined.endpoint,
+                         joined.xaddrs),
+              std::tuple(camera.hardware, camera.location, camera.serviceUrl, camera.endpoint,
+                         camera.xaddrs));
+    EXPECT_EQ(list.add(native), Outcome::Repeat);
+    EXPECT_EQ(list.addCamera(camera), Outcome::Repeat);
+    EXPECT_TRUE(list.addCameras({MakeCamera(1, cable, "aa:bb:00:00:00:05", "10.0.0.99")}));
+    EXPECT_EQ(list.device(0).adapter, cable);
+    camera.hardware = "HW1 rev. B";
+    EXPECT_EQ(list.addCamera(camera), Outcome::Merged);
+    EXPECT_EQ(list.device(0).hardware, "HW1 rev. B");
+    EXPECT_EQ(list.device(0).name, "Cam5");
+    EXPECT_EQ(list.device(0).adapter, wired);
+    ASSERT_EQ(list.size(), 1u);
+
+    // A camera alone: heard again, moved, renamed, and its texts grown and shrunk until the
+    // list packs its rows afresh, the rows beside it untouched.
+    Device alone = MakeCamera(2, wired, "", "10.0.0.77");
+    EXPECT_EQ(list.addCamera(alone), Outcome::Added);
+    EXPECT_EQ(list.addCamera(alone), Outcome::Repeat);
+    EXPECT_EQ(list.addCamera(MakeCamera(2, cable, "", "10.0.0.77")), Outcome::Relocated);
+    for (unsigned round = 0; round < 300; ++round) {
+        alone.name = std::string(round % 7 * 400, 'n');
+        EXPECT_EQ(list.addCamera(alone), Outcome::Merged);
+    }
+    EXPECT_EQ(list.device(1).name, alone.name);
+    EXPECT_EQ(list.device(1).endpoint, alone.endpoint);
+    EXPECT_EQ(list.device(0).record, native.record);
+    EXPECT_EQ(list.size(), 2u);
+}
+
+// A camera that said Bye keeps its row, marked until it answers again or the list is cleared.
+TEST(DeviceList, ACameraThatSaidByeIsMarkedUntilItAnswersAgain) {
+    using namespace std::chrono_literals;
+    const DeviceList::TimePoint at{1700000000s};
+    DeviceList list;
+    EXPECT_FALSE(list.markLeft("urn:uuid:cam-1", at));
+    const Device camera = MakeCamera(1, {"eth0", 2, 0, 0}, "", "10.0.0.9");
+    ASSERT_EQ(list.addCamera(camera), Outcome::Added);
+    EXPECT_FALSE(list.markLeft("urn:uuid:cam-2", at));
+    EXPECT_FALSE(list.leftAt(0));
+    EXPECT_EQ(list.markLeft("urn:uuid:cam-1", at), 0u);
+    EXPECT_EQ(list.leftAt(0), at);
+    EXPECT_EQ(list.addCamera(camera), Outcome::Merged); // back: the row changes
+    EXPECT_FALSE(list.leftAt(0));
+    EXPECT_EQ(list.markLeft("urn:uuid:cam-1", at + 1s), 0u);
+    list.clear();
+    EXPECT_FALSE(list.leftAt(0));
+    EXPECT_FALSE(list.findEndpoint("urn:uuid:cam-1"));
 }
