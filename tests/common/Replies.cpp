@@ -2,6 +2,7 @@
 
 #include "discovery/ReplyParser.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 
@@ -100,6 +101,32 @@ std::string QueryBytes(uint16_t command, const Device& device) {
 
 Device DeviceOf(const PlayedDevice& played) {
     return decodeSearchReply(SearchReplyText(played));
+}
+
+std::string EndpointOf(const PlayedDevice& played) {
+    std::string hex;
+    for (const char c : played.mac) {
+        if (c != ':') {
+            hex += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        }
+    }
+    return "urn:uuid:6f6e7666-0000-4000-8000-" + hex;
+}
+
+Device CameraOf(const PlayedDevice& played, bool withMac) {
+    Device d;
+    d.protocols = Protocols::Onvif;
+    d.name = played.name;
+    d.mac = withMac ? played.mac : "";
+    d.ip = ReportedAddress::fromText(played.ip);
+    d.httpPort = played.httpPort;
+    d.hardware = "SIM-ONVIF";
+    d.serviceUrl = "http://" + played.ip +
+                   (played.httpPort == 80 ? "" : ":" + std::to_string(played.httpPort)) +
+                   "/onvif/device_service";
+    d.xaddrs = d.serviceUrl;
+    d.endpoint = EndpointOf(played);
+    return d;
 }
 
 } // namespace ondrel::testing

@@ -90,6 +90,36 @@ TEST(EndpointEvents, ABatchHoldsAtMostItsBoundAndCountsTheRest) {
     EXPECT_EQ(received.lost, 9u);
 }
 
+TEST(EndpointEvents, CamerasAndByesKeepTheirOrderWithinTheSameBound) {
+    EndpointEvents events;
+    std::vector<CameraNews> news;
+    std::size_t ignored = 0;
+    QObject::connect(&events, &EndpointEvents::repliesArrived, &events, [&] {
+        ReplyBatch batch = events.takeReplies();
+        ignored += batch.ignored;
+        news.insert(news.end(), batch.cameras.begin(), batch.cameras.end());
+    });
+    const Device cam = CameraOf(Numbered(1));
+    const std::size_t bound = EndpointEvents::kMaxPending;
+    std::thread receiveThread([&] {
+        const SessionHandlers handlers = events.handlers();
+        handlers.camerasFound({cam, cam}, 0);
+        handlers.camerasFound({cam}, 0);
+        handlers.cameraLeft(EndpointOf(Numbered(1)), {});
+        handlers.cameraLeft("", {}); // names no camera
+        handlers.camerasFound(std::vector<Device>(bound, cam), 0);
+        handlers.cameraLeft(EndpointOf(Numbered(2)), {});
+    });
+    receiveThread.join();
+    ASSERT_TRUE(PumpUntil([&] { return !news.empty(); }));
+    ASSERT_EQ(news.size(), 3u);
+    EXPECT_EQ(news[0].found.size(), 3u);
+    EXPECT_EQ(news[1].left, EndpointOf(Numbered(1)));
+    EXPECT_TRUE(news[1].found.empty());
+    EXPECT_EQ(news[2].found.size(), bound - 4);
+    EXPECT_EQ(ignored, 5u);
+}
+
 TEST(EndpointEvents, ARealEndpointOnLoopbackFeedsThisThread) {
     DeviceSocket device;
     EndpointConfig config;
