@@ -7,6 +7,10 @@ std::optional<std::string> deviceUrl(const Device& device) {
     if (!address) {
         return std::nullopt;
     }
+    if (device.protocols == Protocols::Onvif) {
+        return "http://" + address->text() +
+               (device.httpPort == 80 ? "" : ":" + std::to_string(device.httpPort)) + "/";
+    }
     return "http://" + address->text() + ":" + std::to_string(device.httpPort);
 }
 

@@ -68,8 +68,13 @@ TEST(DeviceUrl, Table) {
         const char* ip;
         uint16_t port;
         const char* want; // nullptr: no URL
+        Protocols protocols = Protocols::Native;
     } cases[] = {
         {"192.168.1.88", 80, "http://192.168.1.88:80"},
+        {"192.168.1.88", 80, "http://192.168.1.88:80", Protocols::Both},
+        {"192.168.1.88", 80, "http://192.168.1.88/", Protocols::Onvif},
+        {"192.168.1.88", 8080, "http://192.168.1.88:8080/", Protocols::Onvif},
+        {"0.0.0.0", 80, nullptr, Protocols::Onvif},
         {"192.168.1.88", 65535, "http://192.168.1.88:65535"},
         {"10.0.0.1", 0, "http://10.0.0.1:0"},
         {"010.001.000.009", 8080, "http://10.1.0.9:8080"},
@@ -86,6 +91,7 @@ TEST(DeviceUrl, Table) {
         Device d;
         d.ip = ReportedAddress::fromText(c.ip);
         d.httpPort = c.port;
+        d.protocols = c.protocols;
         const auto url = deviceUrl(d);
         if (c.want == nullptr) {
             EXPECT_FALSE(url.has_value()) << c.ip;
