@@ -415,8 +415,13 @@ AssignPlan planExplicit(const ExplicitRequest& request, AddressProber* prober) {
         return e;
     };
 
+    // A camera found by ONVIF alone is listed (its address is taken) but never planned: our
+    // protocol cannot send it settings.
     std::unordered_map<uint64_t, std::size_t> byMac;
     for (std::size_t i = 0; i < request.listed.size(); ++i) {
+        if (request.listed[i].protocols == Protocols::Onvif) {
+            continue;
+        }
         if (const std::optional<uint64_t> mac = macValue(request.listed[i].mac)) {
             byMac.emplace(*mac, i);
         }

@@ -93,7 +93,16 @@ INSTANTIATE_TEST_SUITE_P(
                 "--current-ip"},
         BadCase{"AssignPlanAndRange", "assign --plan p.csv --first 10.0.0.2", "--first"},
         BadCase{"AssignFirstBroadcast", "assign --all --first 255.255.255.255 --mask 255.255.255.0",
-                "--first"}),
+                "--first"},
+        BadCase{"ProtocolUnknown", "search --protocol wsd", "--protocol"},
+        BadCase{"ProtocolOfSet", std::string(kSetBase) + "--protocol onvif", "--protocol"},
+        BadCase{"UrlMacAndEndpoint", "url --mac 00:11:22:33:44:55 --endpoint urn:uuid:1",
+                "--endpoint"},
+        BadCase{"UrlEndpointWithoutOnvif", "url --endpoint urn:uuid:1 --protocol native",
+                "--protocol native"},
+        BadCase{"EndpointWithControl", "url --endpoint urn:\x1b[2J", "--endpoint"},
+        BadCase{"WsdListenPortTooLarge", "search --wsd-listen-port 70000", "--wsd-listen-port"},
+        BadCase{"WsdDestName", "search --wsd-dest cams.local", "--wsd-dest"}),
     [](const auto& p) { return std::string(p.param.name); });
 
 TEST(PasswordArgument, IsRefusedInEveryFormWithoutRepeatingIt) {
@@ -122,6 +131,11 @@ TEST(Defaults, AreTheProtocolsAndTheWindows) {
     EXPECT_EQ(o.endpoint.bindPort, 9003);
     EXPECT_EQ(o.endpoint.destAddress, "255.255.255.255");
     EXPECT_EQ(o.endpoint.destPort, 9002);
+    EXPECT_EQ(o.protocols, Protocols::Both);
+    EXPECT_EQ(o.wsd.probeAddress, "239.255.255.250");
+    EXPECT_EQ(o.wsd.probePort, 3702);
+    EXPECT_TRUE(o.wsd.listen);
+    EXPECT_EQ(o.wsd.listenPort, 3702);
 
     const ParseOutcome set = ParseLine(kSetBase);
     ASSERT_TRUE(set.ok()) << set.error;
@@ -203,6 +217,38 @@ TEST(Interfaces, RepeatAndComeBeforeOrAfterTheCommand) {
     EXPECT_EQ(set.options.endpoint.interfaces, (std::vector<std::string>{"eCam"}));
 }
 
+// Where WS-Discovery's probes go and announcements are heard; a run aimed at one address never
+// probes the multicast group unasked.
+TEST(WsDiscovery, ProbesFollowTheDestinationUnlessToldAndUrlTakesEndpoints) {
+    const struct {
+        const char* line;
+        Protocols protocols;
+        const char* probeAddress;
+        uint16_t probePort;
+        bool listen;
+    } cases[] = {
+        {"search --protocol native", Protocols::Native, "239.255.255.250", 3702, true},
+        {"search --dest 127.0.0.1 --dest-port 19002", Protocols::Both, "127.0.0.1", 3702, true},
+        {"search --dest 255.255.255.255", Protocols::Both, "239.255.255.250", 3702, true},
+        {"--wsd-dest 127.0.0.2 search --dest 127.0.0.1 --wsd-port 13702 --wsd-listen-port 0",
+         Protocols::Both, "127.0.0.2", 13702, false},
+        {"url --endpoint urn:uuid:a --endpoint urn:uuid:b --protocol onvif", Protocols::Onvif,
+         "239.255.255.250", 3702, true},
+    };
+    for (const auto& c : cases) {
+        const ParseOutcome out = ParseLine(c.line);
+        ASSERT_TRUE(out.ok()) << c.line << ": " << out.error;
+        EXPECT_EQ(out.options.protocols, c.protocols) << c.line;
+        EXPECT_EQ(out.options.wsd.probeAddress, c.probeAddress) << c.line;
+        EXPECT_EQ(out.options.wsd.probePort, c.probePort) << c.line;
+        EXPECT_EQ(out.options.wsd.listen, c.listen) << c.line;
+    }
+    EXPECT_EQ(ParseLine(cases[4].line).options.endpoints,
+              (std::vector<std::string>{"urn:uuid:a", "urn:uuid:b"}));
+    EXPECT_EQ(ParseLine("--interface eth0 search").options.wsd.interfaces,
+              (std::vector<std::string>{"eth0"}));
+}
+
 TEST(Help, WinsOverEverythingElse) {
     for (const char* line :
          {"--help", "-h", "help", "set --help", "search --bogus -h", "set --password x --help"}) {
@@ -258,9 +304,15 @@ TEST(Help, NamesEveryOptionAndExitCode) {
                              "--version",
                              "--interface",
                              "--rounds",
+                             "--protocol",
+                             "--endpoint",
+                             "--wsd-dest",
+                             "--wsd-port",
+                             "--wsd-listen-port",
                              "Exit codes",
                              "5  verification failed",
-                             "and, last, Conflict"}) {
+                             "then Protocol",
+                             "found by ONVIF only"}) {
         EXPECT_NE(all.text.find(word), std::string::npos) << word;
     }
     const ParseOutcome set = ParseLine("set -h");

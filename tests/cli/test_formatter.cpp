@@ -242,7 +242,8 @@ TEST(Table, AlignedColumnsModeWordsAndEscapedTexts) {
         }
         return at;
     };
-    for (const char* column : {"Mac", "Adapter", "IP", "HttpPort", "Mode", "DevId", "SameSubnet"}) {
+    for (const char* column :
+         {"Mac", "Adapter", "IP", "HttpPort", "Mode", "DevId", "SameSubnet", "Protocol"}) {
         const std::size_t at = lines[0].find(column);
         ASSERT_NE(at, std::string::npos) << column;
         for (std::size_t row = 1; row <= 3; ++row) {
@@ -254,9 +255,9 @@ TEST(Table, AlignedColumnsModeWordsAndEscapedTexts) {
     EXPECT_NE(lines[1].find(" dhcp "), std::string::npos);
     EXPECT_NE(lines[2].find(" static "), std::string::npos);
     EXPECT_NE(lines[1].find(" eth1 "), std::string::npos);
-    EXPECT_EQ(lines[1].substr(lines[0].find("SameSubnet")), "yes");
+    EXPECT_EQ(lines[1].substr(lines[0].find("SameSubnet")), "yes         native");
     // An adapter without an IPv4 address has no subnet to share.
-    EXPECT_EQ(lines[2].substr(lines[0].find("SameSubnet")), "no");
+    EXPECT_EQ(lines[2].substr(lines[0].find("SameSubnet")), "no          native");
     EXPECT_NE(lines[2].find("Y\\x1B[31m"), std::string::npos);
     // "大门 1" fills six of the column's ten screen columns, however many bytes it has.
     EXPECT_EQ(lines[3].rfind("2    大门 1      00:11:22:33:44:77  eth1 ", 0), 0u) << lines[3];

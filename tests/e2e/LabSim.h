@@ -169,7 +169,7 @@ public:
             const int status = Stop();
             return "ondrel-sim did not start (exit status " + std::to_string(status) + ")";
         }
-        std::ifstream(ready) >> m_port;
+        std::ifstream(ready) >> m_port >> m_wsdPort;
         return {};
     }
 
@@ -212,6 +212,8 @@ public:
     }
 
     uint16_t Port() const { return m_port; }
+    // The WS-Discovery port (with --onvif and the like), else 0.
+    uint16_t WsdPort() const { return m_wsdPort; }
 
     // Every entry logged so far (a line still being written is left for the next call).
     std::vector<Entry> Log() const {
@@ -266,6 +268,7 @@ private:
     pid_t m_pid = -1;
     int m_status = -1;
     uint16_t m_port = 0;
+    uint16_t m_wsdPort = 0;
 };
 
 } // namespace ondrel::lab

@@ -67,6 +67,25 @@ check "two LANs: LAN A heard nothing of it" test ! -s "$out/a.log"
 check "two LANs: a LAN program is stopped when the command ends" \
     grep -qx 'b 192.168.1.254/24 eCam' "$out/stopped"
 
+# WS-Discovery's multicast stays on the LAN it is sent to: the command's, by its default route,
+# reaches LAN A's cameras alone, and each LAN's Hellos reach neither the other LAN nor anything
+# but the command by that LAN's adapter.
+"$netlab" --wait-ready \
+    --lan-a '"$sim" --onvif-only --log "$ONDREL_LAB_DIR/a.log" --ready "$ONDREL_LAB_READY"' \
+    --lan-b '"$sim" --onvif-only --log "$ONDREL_LAB_DIR/b.log" --ready "$ONDREL_LAB_READY"' \
+    -- bash -c '
+        printf "<multicast-from-cmd/>" >/dev/udp/239.255.255.250/3702
+        sleep 0.8
+        cp "$ONDREL_LAB_DIR/a.log" "$out/wsd-a.log"
+        cp "$ONDREL_LAB_DIR/b.log" "$out/wsd-b.log"'
+check "WS-Discovery: the command's multicast reaches LAN A" \
+    grep -q '"from":"10.77.0.1:.*multicast-from-cmd' "$out/wsd-a.log"
+check "WS-Discovery: LAN A hears only itself and the command" \
+    bash -c '! grep -vE "\"from\":\"10\.77\.0\.(254|1):" "$out/wsd-a.log"'
+check "WS-Discovery: LAN B hears only its own Hello" \
+    bash -c 'grep -q "\"kind\":\"hello\"" "$out/wsd-b.log" &&
+             ! grep -v "\"from\":\"192\.168\.1\.254:" "$out/wsd-b.log"'
+
 "$netlab" --wait-ready --lan-a 'exit 0' -- touch "$out/ran" 2>/dev/null
 check "a LAN program that ends unready fails the lab" test $? -eq 125
 check "... and the command is not run" test ! -e "$out/ran"

@@ -9,6 +9,7 @@
 #include "discovery/Protocol.h"
 #include "discovery/ReplyParser.h"
 #include "discovery/UdpSocket.h"
+#include "onvif/WsDiscovery.h"
 
 #include <gtest/gtest.h>
 
@@ -54,6 +55,19 @@ std::vector<std::string> Drain(const UdpSocket& s, std::chrono::milliseconds qui
         }
         out.emplace_back(reinterpret_cast<const char*>(buffer.data()), r.count);
     }
+}
+
+// The kind of each WS-Discovery message, and what it answers.
+std::vector<std::pair<wsd::MessageKind, std::string>> Kinds(const std::vector<std::string>& all) {
+    std::vector<std::pair<wsd::MessageKind, std::string>> out;
+    for (const std::string& text : all) {
+        const wsd::Decoded d = wsd::decodeMessage(text);
+        EXPECT_TRUE(std::holds_alternative<wsd::Message>(d));
+        if (const auto* m = std::get_if<wsd::Message>(&d)) {
+            out.emplace_back(m->kind, m->relatesTo);
+        }
+    }
+    return out;
 }
 
 } // namespace
@@ -146,5 +160,44 @@ TEST(SimProcess, SignalsEndItCleanly) {
             ASSERT_EQ(waiting.WaitForLog("search", 1).size(), 1u);
             EXPECT_EQ(waiting.Stop(5s, signal), 0);
         }
+    }
+}
+
+// As ONVIF cameras, kept to loopback: Hello where --announce-to says, a probe answered by
+// unicast to the prober once every camera's delay has passed, Bye on the way out.
+TEST(SimProcess, OnvifCamerasAnnounceAnswerAndLeave) {
+    using Kind = wsd::MessageKind;
+    for (const bool only : {false, true}) {
+        SCOPED_TRACE(only ? "--onvif-only" : "--onvif");
+        const UdpSocket announcements = LoopbackSocket();
+        const std::vector<std::string> onvif = {only ? "--onvif-only" : "--onvif",
+                                                "--devices",
+                                                "3",
+                                                "--wsd-port",
+                                                "0",
+                                                "--announce-to",
+                                                "127.0.0.1:" +
+                                                    std::to_string(announcements.localPort())};
+        std::vector<std::string> args = {"--bind", "127.0.0.1"};
+        args.insert(args.end(), onvif.begin(), onvif.end());
+        LabSim sim;
+        ASSERT_EQ(sim.Start(only ? args : Loopback(onvif)), "");
+        EXPECT_EQ(sim.Port() == 0, only);
+        ASSERT_NE(sim.WsdPort(), 0);
+        const std::vector<std::pair<Kind, std::string>> hello(3, {Kind::Hello, ""});
+        EXPECT_EQ(Kinds(Drain(announcements, 700ms)), hello);
+
+        const UdpSocket tool = LoopbackSocket();
+        const std::string id = wsd::newMessageId();
+        const std::string probe = wsd::probeMessage(id, wsd::ProbeType::Device);
+        const auto* bytes = reinterpret_cast<const uint8_t*>(probe.data());
+        ASSERT_TRUE(tool.sendTo("127.0.0.1", sim.WsdPort(), {bytes, probe.size()}));
+        const std::vector<std::pair<Kind, std::string>> answers(3, {Kind::ProbeMatches, id});
+        EXPECT_EQ(Kinds(Drain(tool, 700ms)), answers);
+        EXPECT_EQ(sim.WaitForLog("probe", 1).at(0)["answered"], 3);
+
+        EXPECT_EQ(sim.Stop(), 0);
+        const std::vector<std::pair<Kind, std::string>> bye(3, {Kind::Bye, ""});
+        EXPECT_EQ(Kinds(Drain(announcements, 200ms)), bye);
     }
 }

@@ -67,7 +67,18 @@ TEST(SimCommandLine, Accepted) {
     EXPECT_EQ(SimCommandLine::parse({"--burst", "5", "--same-ip", "10.0.0.9"}).options.sameIp,
               "10.0.0.9");
 
+    const ParsedOptions onvif = SimCommandLine::parse(
+        {"--onvif-only", "--onvif-quirks", "--wsd-port", "0", "--announce-to", "127.0.0.1:4000"});
+    EXPECT_EQ(onvif.error, "");
+    EXPECT_TRUE(onvif.options.onvif && onvif.options.onvifOnly && onvif.options.onvifQuirks);
+    EXPECT_EQ(onvif.options.wsdPort, 0);
+    EXPECT_EQ(onvif.options.announceAddress, "127.0.0.1");
+    EXPECT_EQ(onvif.options.announcePort, 4000);
+    EXPECT_TRUE(SimCommandLine::parse({"--onvif-quirks"}).options.onvif);
+
     const SimOptions defaults = SimCommandLine::parse({}).options;
+    EXPECT_FALSE(defaults.onvif);
+    EXPECT_EQ(defaults.wsdPort, 3702);
     EXPECT_EQ(defaults.devices, 1u);
     EXPECT_EQ(defaults.listenPort, 9002);
     EXPECT_EQ(defaults.replyTo, "255.255.255.255");
@@ -105,6 +116,15 @@ TEST(SimCommandLine, Refused) {
         {{"--same-ip", "192.168.0"}, "--same-ip: expected an IPv4"},
         {{"--same-ip"}, "--same-ip"},
         {{"--same-ip", "192.168.0.64", "--config", "x.json"}, "excludes"},
+        {{"--wsd-port", "3703"}, "--wsd-port needs --onvif, --onvif-only or --onvif-quirks"},
+        {{"--announce-to", "127.0.0.1:9"}, "--announce-to needs --onvif"},
+        {{"--onvif", "--wsd-port", "65536"}, "--wsd-port"},
+        {{"--onvif", "--announce-to", "127.0.0.1"}, "expected an IPv4 address and a port"},
+        {{"--onvif", "--announce-to", "127.0.0.1:0"}, "--announce-to"},
+        {{"--onvif", "--announce-to", "localhost:3702"}, "--announce-to"},
+        {{"--onvif", "--onvif-only"}, "excludes"},
+        {{"--onvif-only", "--faulty", "tail"}, "--faulty excludes --onvif-only"},
+        {{"--onvif-only", "--unicast"}, "excludes"},
         {{"--verbose"}, "unknown option \"--verbose\""},
         {{"--verbose=2"}, "unknown option \"--verbose\""},
         {{"devices"}, "unexpected argument \"devices\""},
@@ -120,10 +140,12 @@ TEST(SimCommandLine, HelpNamesEveryOption) {
     const ParsedOptions help = SimCommandLine::parse({"-h"});
     EXPECT_EQ(help.error, "");
     for (const char* option :
-         {"--devices", "--config",     "--burst",   "--same-ip",      "--listen-port",
-          "--bind",    "--reply-to",   "--unicast", "--reply-port",   "--restart-ms",
-          "--faulty",  "--duplicates", "--delay",   "--max-searches", "--once",
-          "--log",     "--ready",      "--help",    "--version",      "Exit status"}) {
+         {"--devices",    "--config",       "--burst",    "--same-ip",      "--listen-port",
+          "--bind",       "--reply-to",     "--unicast",  "--reply-port",   "--restart-ms",
+          "--faulty",     "--duplicates",   "--delay",    "--max-searches", "--once",
+          "--log",        "--ready",        "--help",     "--version",      "--onvif",
+          "--onvif-only", "--onvif-quirks", "--wsd-port", "--announce-to",  "239.255.255.250:3702",
+          "Exit status"}) {
         EXPECT_NE(help.text.find(option), std::string::npos) << option;
     }
     EXPECT_EQ(SimCommandLine::parse({"--version"}).text.rfind("ondrel-sim ", 0), 0u);

@@ -47,6 +47,8 @@ TEST(DeviceConfigLoader, Errors) {
         {"[{\"onSet\": \"ignore\"}]", "devices[0].onSet: expected \"accept\""},
         {"[{\"restartMs\": -1}]", "devices[0].restartMs"},
         {"[{}, {\"wifi\": \"yes\"}]", "devices[1].wifi"},
+        {"[{\"hardware\": 2100}]", "devices[0].hardware: expected a string"},
+        {"[{\"location\": \"a\\tb\"}]", "devices[0].location: control characters"},
     };
     for (const Case& c : cases) {
         const LoadResult r = DeviceConfigLoader::loadText(c.text, "lab.json");
@@ -63,7 +65,7 @@ TEST(DeviceConfigLoader, MissingKeysTakeTheGeneratedValues) {
             "mac": "aa:bb:cc:dd:ee:ff", "ip": "192.168.1.20", "mask": "255.255.255.0",
             "gateway": "", "dns0": "192.168.1.1", "dns1": "", "httpPort": 8080,
             "webVersion": "w", "appVersion": "a", "user": "u", "password": "",
-            "onSet": "silent", "restartMs": 0}]})",
+            "onSet": "silent", "restartMs": 0, "hardware": "", "location": "Gate 2/Pole 1"}]})",
         "inline");
     ASSERT_TRUE(r.ok()) << r.error;
     ASSERT_EQ(r.devices.size(), 2u);
@@ -85,6 +87,9 @@ TEST(DeviceConfigLoader, MissingKeysTakeTheGeneratedValues) {
     EXPECT_EQ(d.password, "");
     EXPECT_EQ(d.onSet, OnSet::Silent);
     EXPECT_EQ(d.restartMs, 0u);
+    EXPECT_EQ(r.devices[0].hardware, "SimCam-2100");
+    EXPECT_EQ(d.hardware, "");
+    EXPECT_EQ(d.location, "Gate 2/Pole 1");
 }
 
 TEST(DeviceConfigLoader, Files) {

@@ -3,6 +3,7 @@
 #include "AssignReport.h"
 #include "DeviceFormatter.h"
 #include "PasswordReader.h"
+#include "SettingsBuilder.h"
 #include "Terminal.h"
 
 #include "devices/PlanFile.h"
@@ -44,20 +45,26 @@ AssignCommand::AssignCommand(const CliOptions& options, DiscoverySession& sessio
                              AddressProber* prober, const std::atomic<bool>& cancel)
     : m_o(options), m_session(session), m_prober(prober), m_cancel(cancel) {}
 
-OrExit<std::vector<Device>> AssignCommand::choose(const std::vector<Device>& found) const {
+OrExit<std::vector<Device>> AssignCommand::choose(const std::vector<Device>& found) {
     const AssignOptions& a = m_o.assign;
     std::vector<Device> chosen;
+    // Cameras found by ONVIF alone cannot be sent settings: a choice of many leaves them out
+    // and says so; a choice by MAC that names only such a camera is refused.
+    const auto take = [&](const Device& d) {
+        (d.protocols == Protocols::Onvif ? m_leftOut : chosen).push_back(d);
+    };
     if (a.all) {
-        chosen = found;
+        std::for_each(found.begin(), found.end(), take);
     } else if (a.currentIp) {
         for (const Device& d : found) {
             if (d.ip.value == a.currentIp) {
-                chosen.push_back(d);
+                take(d);
             }
         }
         if (chosen.empty()) {
             // Every device that had it was given its address before: a rerun has nothing to do.
-            error("no device that answered reports " + a.currentIp->text() + ": nothing to do");
+            error("no device that answered our search reports " + a.currentIp->text() +
+                  ": nothing to do");
             return chosen;
         }
     } else {
@@ -71,12 +78,23 @@ OrExit<std::vector<Device>> AssignCommand::choose(const std::vector<Device>& fou
                 return kExitUsage;
             }
             // Every row with the MAC: two of them are refused by the plan, not hidden here.
+            // The same device seen by ONVIF alone behind another adapter is not a second one.
+            const std::size_t before = chosen.size();
             for (const Device& d : found) {
-                if (macMatches(d.mac, mac)) {
+                if (macMatches(d.mac, mac) && d.protocols != Protocols::Onvif) {
                     chosen.push_back(d);
                 }
             }
+            if (chosen.size() == before) {
+                error("the device with MAC " + formatMac(mac) + " was " +
+                      std::string(kOnvifOnlyText) + " (nothing was sent)");
+                return kExitUsage;
+            }
         }
+    }
+    if (chosen.empty() && !m_leftOut.empty()) {
+        error("every device found was " + std::string(kOnvifOnlyText) + ": nothing to do");
+        return chosen;
     }
     if (chosen.empty()) {
         error("no device answered the search (nothing was sent)");
@@ -97,6 +115,24 @@ AssignPlan AssignCommand::plan(const std::vector<Device>& found,
             refused.error.refusal = PlanRefusal::NoDevices;
             error(m_o.assign.planFile + ": " + describe(reading) + " (nothing was sent)");
             return refused;
+        }
+        for (const PlanRow& row : reading.rows) {
+            const std::optional<MacBytes> mac = parseMac(row.mac);
+            const auto named = [&mac](const Device& d) { return mac && macMatches(d.mac, *mac); };
+            const bool camera = std::any_of(found.begin(), found.end(), [&](const Device& d) {
+                return named(d) && d.protocols == Protocols::Onvif;
+            });
+            const bool ours = std::any_of(found.begin(), found.end(), [&](const Device& d) {
+                return named(d) && d.protocols != Protocols::Onvif;
+            });
+            if (camera && !ours) {
+                AssignPlan refused;
+                refused.error.refusal = PlanRefusal::NoDevices;
+                error(m_o.assign.planFile + " line " + std::to_string(row.line) +
+                      ": the device with MAC " + formatMac(*mac) + " was " +
+                      std::string(kOnvifOnlyText) + " (nothing was sent)");
+                return refused;
+            }
         }
         request.rows = reading.rows;
         request.listed = found;
@@ -196,12 +232,15 @@ int AssignCommand::exitCode(const AssignRun& run) {
 }
 
 void AssignCommand::print(const AssignRun& run, const std::vector<SkippedAddress>& skipped) const {
-    cli::print(AssignReport::write(m_o.format, run.entries(), skipped, run.changed()));
+    cli::print(AssignReport::write(m_o.format, run.entries(), skipped, run.changed(), m_leftOut));
     if (m_o.format == OutputFormat::Json) {
         return; // the skipped addresses are part of the JSON
     }
     for (const SkippedAddress& s : skipped) {
         error("passed over " + s.address.text() + ": " + describe(s));
+    }
+    for (const Device& camera : m_leftOut) {
+        error("left out " + DeviceFormatter::printable(AssignReport::leftOutReason(camera)));
     }
 }
 

@@ -35,8 +35,9 @@ public:
 
 private:
     // The devices the options choose from those found, by ascending MAC; none when no device
-    // reports --current-ip any more (nothing to do).
-    OrExit<std::vector<Device>> choose(const std::vector<Device>& found) const;
+    // reports --current-ip any more (nothing to do). Cameras found by ONVIF only that --all or
+    // --current-ip would choose are left out (m_leftOut).
+    OrExit<std::vector<Device>> choose(const std::vector<Device>& found);
     AssignPlan plan(const std::vector<Device>& found, const std::vector<Device>& chosen);
     // Asks (unless --yes) and reads the password, then sends; kExitDone or why nothing was sent.
     ExitCode confirmAndSend(AssignRun& run, Progress& progress);
@@ -49,6 +50,7 @@ private:
     DiscoverySession& m_session;
     AddressProber* m_prober;
     const std::atomic<bool>& m_cancel;
+    std::vector<Device> m_leftOut;
 };
 
 } // namespace ondrel::cli

@@ -2,6 +2,7 @@
 
 #include "DeviceFormatter.h"
 #include "DisplayText.h"
+#include "SettingsBuilder.h"
 
 #include "devices/DeviceExport.h"
 
@@ -23,8 +24,13 @@ std::string AssignReport::table(const std::vector<AssignRun::Entry>& entries) {
     return alignedColumns(rows);
 }
 
+std::string AssignReport::leftOutReason(const Device& camera) {
+    return deviceLabel(camera) + ": " + std::string(kOnvifOnlyText);
+}
+
 std::string AssignReport::json(const std::vector<AssignRun::Entry>& entries,
-                               const std::vector<SkippedAddress>& skipped, bool changed) {
+                               const std::vector<SkippedAddress>& skipped, bool changed,
+                               const std::vector<Device>& leftOut) {
     using Ordered = nlohmann::ordered_json;
     Ordered devices = Ordered::array();
     for (const AssignRun::Entry& e : entries) {
@@ -40,6 +46,9 @@ std::string AssignReport::json(const std::vector<AssignRun::Entry>& entries,
     Ordered passed = Ordered::array();
     for (const SkippedAddress& s : skipped) {
         passed.push_back(Ordered{{"IP", s.address.text()}, {"Reason", describe(s)}});
+    }
+    for (const Device& camera : leftOut) {
+        passed.push_back(Ordered{{"IP", camera.ip.text}, {"Reason", leftOutReason(camera)}});
     }
     const Ordered report{{"devices", devices}, {"skipped", passed}, {"changed", changed}};
     return report.dump(2, ' ', false, Ordered::error_handler_t::replace) + "\n";
@@ -58,12 +67,13 @@ std::string AssignReport::csv(const std::vector<AssignRun::Entry>& entries) {
 }
 
 std::string AssignReport::write(OutputFormat format, const std::vector<AssignRun::Entry>& entries,
-                                const std::vector<SkippedAddress>& skipped, bool changed) {
+                                const std::vector<SkippedAddress>& skipped, bool changed,
+                                const std::vector<Device>& leftOut) {
     switch (format) {
     case OutputFormat::Table:
         break;
     case OutputFormat::Json:
-        return json(entries, skipped, changed);
+        return json(entries, skipped, changed, leftOut);
     case OutputFormat::Csv:
         return csv(entries);
     }

@@ -18,13 +18,18 @@ class AssignReport {
 public:
     // Columns No., Mac, DevName, DevId, Adapter, IP, NewIP, Result, aligned.
     static std::string table(const std::vector<AssignRun::Entry>& entries);
-    // {"devices": [...], "skipped": [...], "changed": bool}.
+    // {"devices": [...], "skipped": [...], "changed": bool}. The cameras left out (found by
+    // ONVIF only) follow the skipped addresses, each with its IP and why.
     static std::string json(const std::vector<AssignRun::Entry>& entries,
-                            const std::vector<SkippedAddress>& skipped, bool changed);
+                            const std::vector<SkippedAddress>& skipped, bool changed,
+                            const std::vector<Device>& leftOut = {});
     static std::string csv(const std::vector<AssignRun::Entry>& entries);
 
     static std::string write(OutputFormat format, const std::vector<AssignRun::Entry>& entries,
-                             const std::vector<SkippedAddress>& skipped, bool changed);
+                             const std::vector<SkippedAddress>& skipped, bool changed,
+                             const std::vector<Device>& leftOut = {});
+    // Why a camera was left out: "NAME (MAC): found by ONVIF only: ...".
+    static std::string leftOutReason(const Device& camera);
 };
 
 } // namespace ondrel::cli

@@ -19,6 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <set>
 #include <thread>
 #include <unistd.h>
 
@@ -108,16 +109,27 @@ int CliApp::checkInterfaces() const {
     return kExitUsage;
 }
 
+WsdConfig CliApp::wsdConfig() const {
+    WsdConfig config = m_o.wsd;
+    config.interfaces = m_o.endpoint.interfaces;
+    config.links = m_o.endpoint.links;
+    return config;
+}
+
 bool CliApp::openSession(DiscoverySession& session) {
-    if (const std::string problem = session.open(); !problem.empty()) {
-        error(problem);
+    const SessionOpening opened = session.open();
+    for (const std::string& warning : opened.warnings) {
+        error(warning);
+    }
+    if (!opened.ok()) {
+        error(opened.error);
         return false;
     }
     return true;
 }
 
 int CliApp::runSearch() {
-    DiscoverySession session(m_o.endpoint);
+    DiscoverySession session(m_o.endpoint, m_o.protocols, wsdConfig());
     if (!openSession(session)) {
         return kExitError;
     }
@@ -149,6 +161,9 @@ int CliApp::runSearch() {
 }
 
 void CliApp::reportIncomplete(const SearchOutcome& found) {
+    if (!found.probeFailure.empty()) {
+        error(found.probeFailure + ": cameras found by ONVIF alone are not shown");
+    }
     if (found.lost > 0) {
         error(std::to_string(found.lost) + (found.lost == 1 ? " reply was" : " replies were") +
               " lost: the receive buffer was full. Search again, or raise net.core.rmem_max");
@@ -168,13 +183,20 @@ void CliApp::reportRefusals(std::string_view request, const std::vector<std::str
     }
 }
 
-OrExit<Device> CliApp::findDevice(DiscoverySession& session, Progress& progress) {
+OrExit<Device> CliApp::findDevice(DiscoverySession& session, Progress& progress, bool toChange) {
     if (!openSession(session)) {
         return kExitError;
     }
     const MacBytes mac = m_o.macBytes;
+    // A device to be changed must have answered our search; the wait goes on for that answer
+    // while only a camera's match has come.
     const SearchOutcome found = session.search(
-        m_o.waitMs, [&mac](const Device& d) { return macMatches(d.mac, mac); }, progress);
+        m_o.waitMs,
+        [&mac, toChange](const Device& d) {
+            return macMatches(d.mac, mac) &&
+                   (!toChange || hasProtocol(d.protocols, Protocols::Native));
+        },
+        progress);
     reportRefusals("search", found.refusals, found.sent);
     if (!found.ok()) {
         error(found.error);
@@ -192,27 +214,82 @@ OrExit<Device> CliApp::findDevice(DiscoverySession& session, Progress& progress)
     return *match;
 }
 
-int CliApp::runUrl() {
-    DiscoverySession session(m_o.endpoint);
-    Progress progress = Progress::forStderr();
-    const OrExit<Device> found = findDevice(session, progress);
-    if (const ExitCode* code = std::get_if<ExitCode>(&found)) {
-        return *code;
-    }
-    const Device& device = std::get<Device>(found);
-    // A browser would open this PC or nothing for 0.0.0.0, loopback or a broadcast address.
-    const auto url = deviceUrl(device);
-    if (!url) {
-        error("the device reports no valid address (IP '" +
-              DeviceFormatter::printable(device.ip.text) + "')");
+OrExit<std::vector<Device>> CliApp::findCameras(DiscoverySession& session, Progress& progress) {
+    if (!openSession(session)) {
         return kExitError;
     }
-    print(*url + "\n");
-    return kExitDone;
+    const std::vector<std::string>& wanted = m_o.endpoints;
+    std::set<std::string, std::less<>> seen;
+    const SearchOutcome found = session.search(
+        m_o.waitMs,
+        [&](const Device& d) {
+            if (std::find(wanted.begin(), wanted.end(), d.endpoint) != wanted.end()) {
+                seen.insert(d.endpoint);
+            }
+            return std::all_of(wanted.begin(), wanted.end(),
+                               [&seen](const std::string& e) { return seen.contains(e); });
+        },
+        progress);
+    reportRefusals("search", found.refusals, found.sent);
+    if (!found.ok()) {
+        error(found.error);
+        return kExitError;
+    }
+    std::vector<Device> cameras;
+    bool missing = false;
+    for (const std::string& endpoint : wanted) {
+        const auto match =
+            std::find_if(found.devices.begin(), found.devices.end(),
+                         [&endpoint](const Device& d) { return d.endpoint == endpoint; });
+        if (match == found.devices.end()) {
+            error("no camera with endpoint reference " + DeviceFormatter::printable(endpoint) +
+                  " answered the search");
+            missing = true;
+        } else {
+            cameras.push_back(*match);
+        }
+    }
+    if (missing) {
+        reportIncomplete(found);
+        return kExitUsage;
+    }
+    return cameras;
+}
+
+int CliApp::runUrl() {
+    DiscoverySession session(m_o.endpoint, m_o.protocols, wsdConfig());
+    Progress progress = Progress::forStderr();
+    std::vector<Device> devices;
+    if (m_o.endpoints.empty()) {
+        OrExit<Device> found = findDevice(session, progress, false);
+        if (const ExitCode* code = std::get_if<ExitCode>(&found)) {
+            return *code;
+        }
+        devices.push_back(std::move(std::get<Device>(found)));
+    } else {
+        OrExit<std::vector<Device>> found = findCameras(session, progress);
+        if (const ExitCode* code = std::get_if<ExitCode>(&found)) {
+            return *code;
+        }
+        devices = std::move(std::get<std::vector<Device>>(found));
+    }
+    int code = kExitDone;
+    for (const Device& device : devices) {
+        // A browser would open this PC or nothing for 0.0.0.0, loopback or a broadcast address.
+        const auto url = deviceUrl(device);
+        if (!url) {
+            error("the device reports no valid address (IP '" +
+                  DeviceFormatter::printable(device.ip.text) + "')");
+            code = kExitError;
+            continue;
+        }
+        print(*url + "\n");
+    }
+    return code;
 }
 
 int CliApp::runAssign() {
-    DiscoverySession session(m_o.endpoint);
+    DiscoverySession session(m_o.endpoint, Protocols::Both, wsdConfig());
     if (!openSession(session)) {
         return kExitError;
     }
@@ -273,13 +350,18 @@ int CliApp::runSet() {
         credentials.emplace(m_o.user, std::move(password.password));
         wipeText(password.password);
     }
-    DiscoverySession session(m_o.endpoint);
+    DiscoverySession session(m_o.endpoint, Protocols::Both, wsdConfig());
     Progress progress = Progress::forStderr();
-    const OrExit<Device> found = findDevice(session, progress);
+    const OrExit<Device> found = findDevice(session, progress, true);
     if (const ExitCode* code = std::get_if<ExitCode>(&found)) {
         return *code;
     }
     const Device& device = std::get<Device>(found);
+    if (device.protocols == Protocols::Onvif) {
+        error("the device with MAC " + formatMac(m_o.macBytes) + " was " +
+              std::string(kOnvifOnlyText) + " (nothing was sent)");
+        return kExitUsage;
+    }
     const BuildOutcome built = SettingsBuilder::build(device, m_o);
     if (!built.ok()) {
         error(built.error + " (nothing was sent)");

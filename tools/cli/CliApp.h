@@ -29,8 +29,14 @@ private:
     int runUrl();
     int runAssign();
 
-    // Opens the session and searches until the device with --mac answers.
-    OrExit<Device> findDevice(DiscoverySession& session, Progress& progress);
+    // Opens the session and searches until the device with --mac answers (toChange: answers
+    // our search, a camera's match not being enough).
+    OrExit<Device> findDevice(DiscoverySession& session, Progress& progress, bool toChange);
+    // Opens the session and searches until every camera of --endpoint answers; each of them,
+    // in the order given.
+    OrExit<std::vector<Device>> findCameras(DiscoverySession& session, Progress& progress);
+    // WS-Discovery's sockets as the options say, on the adapters the search uses.
+    WsdConfig wsdConfig() const;
     // Replies lost to a full receive buffer or ignored for a full list, on standard error.
     static void reportIncomplete(const SearchOutcome& found);
     // Each adapter that refused a request, on standard error.

@@ -5,6 +5,7 @@
 #include "InputRules.h"
 #include "core/Device.h"
 #include "discovery/DiscoveryEndpoint.h"
+#include "onvif/WsdEndpoint.h"
 
 #include <cstdint>
 #include <optional>
@@ -61,7 +62,13 @@ struct CliOptions {
 
     AssignOptions assign;
 
+    // Which protocols search: our own, WS-Discovery, or both. set and assign always search
+    // both, so that a device found by ONVIF alone is named as such rather than missed.
+    Protocols protocols = Protocols::Both;
+    std::vector<std::string> endpoints; // url: the cameras' endpoint references
+
     EndpointConfig endpoint;
+    WsdConfig wsd; // its interfaces and links are the endpoint's
 };
 
 } // namespace ondrel::cli

@@ -26,8 +26,8 @@ constexpr std::string_view kPasswordRefusal =
     "shell history): use --password-stdin or --password-env VAR";
 
 constexpr const char* kDescription =
-    "Finds IP cameras and video servers on the local network by UDP broadcast and changes "
-    "their network settings.";
+    "Finds IP cameras and video servers on the local network by UDP broadcast and by ONVIF "
+    "WS-Discovery, and changes the network settings of those that answer the broadcast.";
 
 constexpr const char* kFooter =
     R"(The viewing password is read from standard input or an environment variable, never taken
@@ -38,7 +38,8 @@ Exit codes:
      nothing to send (the device has the settings already, or a dry run)
   1  other error: socket error, "bind failure" (the local port is in use), a device without
      a valid address for url, or the confirmation was declined
-  2  usage error or bad input (nothing was sent), or no device with that MAC answered
+  2  usage error or bad input (nothing was sent), no device with that MAC (or endpoint
+     reference) answered, or set or assign chose a device found by ONVIF only
   3  refused: the viewing account or password is wrong
   4  no answer from the device within the wait (with --verify: and it does not report the
      settings after the restart)
@@ -64,9 +65,21 @@ search --format json and csv write these fields of each device, in this order (C
 position, JSON as keys): IP, NetMask, GateWay, DNS0, DNS1, HttpPort, Port2, Port3, Port4,
 Mac, DevId, IPMode (1 = dhcp, 0 = static), DevName, WebVersion, AppVersion, Adapter (the
 adapter it answered on), SameSubnet (its IP is in that adapter's subnet), Mode (static or
-dhcp) and, last, Conflict: the MACs of the other devices that report the same IP on the same
-adapter (the first 16, then "+N more"), and "this PC" when the IP is one of that adapter's
-own (JSON: a list; CSV and table: joined by spaces; empty without a conflict). Texts are UTF-8; control characters are escaped.
+dhcp), Conflict: the MACs of the other devices that report the same IP on the same adapter
+(the first 16, then "+N more"; a camera without a MAC by its endpoint reference), and "this
+PC" when the IP is one of that adapter's own (JSON: a list; CSV and table: joined by spaces;
+empty without a conflict); then Protocol (native, onvif or native+onvif: which searches found
+it), Hardware, Location, ServiceUrl (the XAddr its address was taken from) and Endpoint (the
+endpoint reference). A camera found by ONVIF alone gives its name, MAC (when it tells it), IP,
+HttpPort, SameSubnet and its own fields; its other texts are "" and its other numbers null in
+JSON (empty in CSV). A device found by both is one row with our protocol's fields. Texts are
+UTF-8; control characters are escaped.
+
+Every search also sends two ONVIF WS-Discovery probes (to 239.255.255.250:3702, through every
+adapter that can multicast) and, during its wait, lists the cameras that announce themselves;
+--protocol native sends none. When port 3702 is taken, the announcements are not heard (a
+warning on standard error) and the search goes on. set and assign never send settings to a
+camera found by ONVIF only: Ondrel cannot change its settings yet.
 
 Replies lost because the receive buffer was full, and replies ignored because the list was
 full, are reported on standard error; the exit code stays 0 (search --rounds searches again).
@@ -78,8 +91,8 @@ output) and errors (on standard error).)";
 
 constexpr const char* kCommandFooter =
     R"(Every command also takes --wait SECONDS and --interface NAME, and --bind, --local-port,
---dest and --dest-port for labs and tests; 'ondrel-cli --help' describes them and the exit
-codes.)";
+--dest, --dest-port, --wsd-dest, --wsd-port and --wsd-listen-port for labs and tests;
+'ondrel-cli --help' describes them and the exit codes.)";
 
 constexpr uint16_t kMaxRounds = 100;
 
@@ -90,7 +103,8 @@ struct Given {
     std::string wait, format = "table", mac, ip, mask, gateway, dns, port, user, passwordEnv;
     std::string restartWait, answerWait, bind, localPort, dest, destPort, rounds;
     std::string first, currentIp, plan;
-    std::vector<std::string> interfaces, macs;
+    std::string protocol = "all", wsdDest, wsdPort, wsdListenPort;
+    std::vector<std::string> interfaces, macs, endpoints;
 };
 
 class Reader {
@@ -143,6 +157,9 @@ public:
         out.error = extrasProblem();
         if (out.ok() && m_command == Command::Assign) {
             out.error = assignProblem();
+        }
+        if (out.ok() && m_command == Command::Url) {
+            out.error = urlProblem();
         }
         if (out.ok()) {
             convert(out.options);
@@ -243,6 +260,25 @@ private:
             ->type_name("P")
             ->check(udpPort(1))
             ->group(kAdvanced);
+        m_app
+            .add_option("--wsd-dest", m_given.wsdDest,
+                        "where WS-Discovery probes go (default 239.255.255.250; with --dest, that "
+                        "address)")
+            ->type_name("ADDR")
+            ->check(address())
+            ->group(kAdvanced);
+        m_app
+            .add_option("--wsd-port", m_given.wsdPort,
+                        "the cameras' WS-Discovery port (default 3702)")
+            ->type_name("P")
+            ->check(udpPort(1))
+            ->group(kAdvanced);
+        m_app
+            .add_option("--wsd-listen-port", m_given.wsdListenPort,
+                        "where announcements are heard (default 3702; 0 = not heard)")
+            ->type_name("P")
+            ->check(udpPort(0))
+            ->group(kAdvanced);
     }
 
     CLI::App* addCommand(const char* name, const char* description, Command command) {
@@ -258,23 +294,35 @@ private:
         return sub;
     }
 
-    CLI::Option* addMac(CLI::App* sub) {
+    CLI::Option* addMac(CLI::App* sub, bool required = true) {
         return sub
             ->add_option("--mac", m_given.mac,
                          "the device's MAC address, six hex pairs separated by ':' or '-'")
             ->type_name("MAC")
-            ->required()
+            ->required(required)
             ->check(accepts([](std::string_view v) { return parseMac(v).has_value(); },
                             "is not a MAC address (six hex pairs separated by ':' or '-')"));
+    }
+
+    void addProtocol(CLI::App* sub) {
+        sub->add_option("--protocol", m_given.protocol,
+                        "search by native (our broadcast), onvif (WS-Discovery) or all (default)")
+            ->type_name("WHICH")
+            ->check(accepts(
+                [](std::string_view v) { return v == "native" || v == "onvif" || v == "all"; },
+                "is not one of native, onvif, all"));
     }
 
     void addSearch() {
         CLI::App* search = addCommand(
             "search",
-            "Sends one search and lists the devices that answer within the wait (default 3 s), "
-            "in order of arrival; an answer identical to an earlier one is listed once.",
+            "Sends one search and two WS-Discovery probes and lists the devices that answer "
+            "within the wait (default 3 s), and the cameras that announce themselves meanwhile, "
+            "in order of arrival; an answer identical to an earlier one is listed once, and a "
+            "device found by both is one row.",
             Command::Search);
         addFormat(search);
+        addProtocol(search);
         search
             ->add_option("--rounds", m_given.rounds,
                          "search up to N times, 0.5 s apart, keeping every answer, until a "
@@ -439,9 +487,17 @@ private:
     void addUrl() {
         CLI::App* url = addCommand("url",
                                    "Prints the address of the device's web page, "
-                                   "http://IP:PORT.",
+                                   "http://IP:PORT, found by --mac or by the camera's --endpoint.",
                                    Command::Url);
-        addMac(url);
+        CLI::Option* mac = addMac(url, false);
+        CLI::Option* endpoint =
+            url->add_option("--endpoint", m_given.endpoints,
+                            "a camera's WS-Discovery endpoint reference, e.g. urn:uuid:... "
+                            "(repeat for several: a line each, in the order given)")
+                ->type_name("URN")
+                ->check(accepts(isEndpointReference, "is not an endpoint reference"));
+        mac->excludes(endpoint);
+        addProtocol(url);
     }
 
     // Whatever CLI11 could not place: an unknown option, or a word no option takes. Only names
@@ -481,6 +537,17 @@ private:
         }
         if (m_given.plan.empty() && (m_given.first.empty() || m_given.mask.empty())) {
             return "assign: give --first and --mask (or a --plan)";
+        }
+        return {};
+    }
+
+    std::string urlProblem() const {
+        if (m_given.mac.empty() && m_given.endpoints.empty()) {
+            return "url: choose the device with --mac or --endpoint";
+        }
+        if (!m_given.endpoints.empty() && m_given.protocol == "native") {
+            return "url: --endpoint names a camera found by WS-Discovery, which --protocol "
+                   "native does not search";
         }
         return {};
     }
@@ -558,6 +625,24 @@ private:
         }
         o.yes = m_yes;
         o.verify = m_verify;
+        o.protocols = m_given.protocol == "native"  ? Protocols::Native
+                      : m_given.protocol == "onvif" ? Protocols::Onvif
+                                                    : Protocols::Both;
+        o.endpoints = m_given.endpoints;
+        // A run aimed at one address (a lab, a test) never probes the multicast group unasked.
+        if (auto a = address(m_given.wsdDest)) {
+            o.wsd.probeAddress = a->text();
+        } else if (auto dest = address(m_given.dest); dest && dest->text() != "255.255.255.255") {
+            o.wsd.probeAddress = dest->text();
+        }
+        if (!m_given.wsdPort.empty()) {
+            o.wsd.probePort = *parsePort(m_given.wsdPort, 1);
+        }
+        if (!m_given.wsdListenPort.empty()) {
+            o.wsd.listenPort = *parsePort(m_given.wsdListenPort, 0);
+            o.wsd.listen = o.wsd.listenPort != 0;
+        }
+        o.wsd.interfaces = o.endpoint.interfaces;
     }
 
     CLI::App m_app;

@@ -41,14 +41,18 @@ std::string DeviceFormatter::table(const std::vector<Device>& devices,
     };
     std::vector<std::vector<std::string>> rows;
     rows.push_back({"No.", "DevName", "Mac", "Adapter", "IP", "NetMask", "GateWay", "DNS0",
-                    "HttpPort", "Mode", "DevId", "SameSubnet", "Conflict"});
+                    "HttpPort", "Mode", "DevId", "SameSubnet", "Protocol", "Conflict"});
     for (std::size_t i = 0; i < devices.size(); ++i) {
         const Device& d = devices[i];
+        // A camera found by ONVIF alone does not say how it gets its address.
+        const std::string_view mode =
+            d.protocols == Protocols::Onvif ? std::string_view() : addressModeName(d.mode);
         rows.push_back({std::to_string(i), printable(d.name), printable(d.mac),
                         printable(d.adapter.name), printable(d.ip.text), printable(d.netMask.text),
                         printable(d.gateway.text), printable(d.dns0.text),
-                        std::to_string(d.httpPort), std::string(addressModeName(d.mode)),
-                        printable(d.id), d.inAdapterSubnet() ? "yes" : "no", conflict(i)});
+                        std::to_string(d.httpPort), std::string(mode), printable(d.id),
+                        d.inAdapterSubnet() ? "yes" : "no", std::string(protocolsName(d.protocols)),
+                        conflict(i)});
     }
     std::string out = alignedColumns(rows);
     out += std::to_string(devices.size()) + (devices.size() == 1 ? " device\n" : " devices\n");

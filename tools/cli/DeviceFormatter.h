@@ -15,8 +15,9 @@ namespace ondrel::cli {
 class DeviceFormatter {
 public:
     // Columns No., DevName, Mac, Adapter, IP, NetMask, GateWay, DNS0, HttpPort, Mode, DevId,
-    // SameSubnet, Conflict (joined by spaces), then a count line. Mode reads "dhcp" or "static";
-    // SameSubnet "yes" when the device's IP lies in its adapter's subnet. Texts in UTF-8
+    // SameSubnet, Protocol, Conflict (joined by spaces), then a count line. Mode reads "dhcp" or
+    // "static" (nothing for a camera found by ONVIF alone); SameSubnet "yes" when the device's
+    // IP lies in its adapter's subnet; Protocol native, onvif or native+onvif. Texts in UTF-8
     // (printableText), columns aligned by the width the terminal gives them (displayWidth).
     static std::string table(const std::vector<Device>& devices,
                              const AddressConflicts* conflicts = nullptr);

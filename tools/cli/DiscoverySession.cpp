@@ -38,24 +38,71 @@ void SearchOutcome::countSearch(const SendResult& search) {
     }
 }
 
-DiscoverySession::DiscoverySession(EndpointConfig config) : m_endpoint(std::move(config)) {}
+void SearchOutcome::countProbes(const SendResult& probes, bool alone) {
+    if (alone) {
+        ++rounds;
+    }
+    const std::vector<std::string> refused = refusalsOf(probes);
+    refusals.insert(refusals.end(), refused.begin(), refused.end());
+    sent = sent || probes.ok;
+    if (!probes) {
+        (alone ? error : probeFailure) =
+            "the WS-Discovery probes could not be sent: " + probes.message;
+    }
+}
+
+DiscoverySession::DiscoverySession(EndpointConfig config, Protocols protocols, WsdConfig wsd)
+    : m_endpoint(std::move(config)), m_native(hasProtocol(protocols, Protocols::Native)),
+      m_wsdConfig(std::move(wsd)) {
+    if (hasProtocol(protocols, Protocols::Onvif)) {
+        m_wsd = std::make_unique<WsdEndpoint>(m_wsdConfig);
+    }
+}
 
 DiscoverySession::~DiscoverySession() {
+    if (m_wsd) {
+        m_wsd->stop();
+    }
     m_endpoint.stop();
 }
 
-std::string DiscoverySession::open() {
-    std::string bindProblem;
-    m_endpoint.setBindFailureNotifier(
-        [&bindProblem](std::string_view text) { bindProblem = text; });
-    m_endpoint.setHandlers({
-        [this](std::vector<Device>&& replies, uint32_t) { onReplies(std::move(replies)); },
-        [this](const UpdateAnswer& answer, uint32_t) { onAnswer(answer); },
-    });
-    if (m_endpoint.open()) {
-        return {};
+SessionOpening DiscoverySession::open() {
+    SessionOpening out;
+    if (m_native) {
+        std::string bindProblem;
+        m_endpoint.setBindFailureNotifier(
+            [&bindProblem](std::string_view text) { bindProblem = text; });
+        m_endpoint.setHandlers({
+            [this](std::vector<Device>&& replies, uint32_t) { onReplies(std::move(replies)); },
+            [this](const UpdateAnswer& answer, uint32_t) { onAnswer(answer); },
+        });
+        if (!m_endpoint.open()) {
+            out.error = bindProblem.empty() ? "the UDP socket could not be opened" : bindProblem;
+            return out;
+        }
     }
-    return bindProblem.empty() ? "the UDP socket could not be opened" : bindProblem;
+    if (!m_wsd) {
+        return out;
+    }
+    // A camera that says Bye during the wait was listed when it answered: the list shows what
+    // answered.
+    m_wsd->setHandlers({[this](std::vector<Device>&& cameras) { onReplies(std::move(cameras)); },
+                        [](const std::string&, const AdapterRef&) {}});
+    const WsdOpening opened = m_wsd->open();
+    if (!opened.probing) {
+        m_wsd->stop();
+        m_wsd.reset();
+        const std::string why = "the WS-Discovery socket could not be opened";
+        if (!m_native) {
+            out.error = why;
+        } else {
+            out.warnings.push_back(why + ": cameras found by ONVIF alone are not shown");
+        }
+    } else if (m_wsdConfig.listen && !opened.listening) {
+        out.warnings.push_back("Port " + std::to_string(m_wsdConfig.listenPort) +
+                               " is in use: cameras that announce themselves are not shown");
+    }
+    return out;
 }
 
 void DiscoverySession::onReplies(std::vector<Device>&& replies) {
@@ -63,7 +110,12 @@ void DiscoverySession::onReplies(std::vector<Device>&& replies) {
     // burst is not being taken off the socket.
     std::lock_guard lock(m_mutex);
     m_lastReply = Clock::now();
-    m_roundReplies += replies.size();
+    const auto cameras =
+        static_cast<uint64_t>(std::count_if(replies.begin(), replies.end(), [](const Device& d) {
+            return d.protocols == Protocols::Onvif;
+        }));
+    m_roundCameras += cameras;
+    m_roundReplies += replies.size() - cameras;
     if (m_inbox.empty()) {
         m_inbox = std::move(replies);
     } else {
@@ -88,7 +140,7 @@ void DiscoverySession::onAnswer(const UpdateAnswer& answer) {
 }
 
 std::string DiscoverySession::receiveProblem() const {
-    return m_endpoint.state() == DiscoveryEndpoint::State::Listening
+    return !m_native || m_endpoint.state() == DiscoveryEndpoint::State::Listening
                ? std::string()
                : "receiving failed: the UDP socket reported an error";
 }
@@ -100,11 +152,16 @@ std::size_t DiscoverySession::takeInbox() {
         inbox.swap(m_inbox);
     }
     const std::size_t firstNew = m_list.size();
-    m_list.addAll(std::move(inbox));
-    return firstNew;
+    bool changed = false;
+    for (const Device& d : inbox) {
+        const DeviceList::AddOutcome outcome =
+            d.protocols == Protocols::Onvif ? m_list.addCamera(d) : m_list.add(d);
+        changed = changed || outcome == DeviceList::AddOutcome::Merged;
+    }
+    return changed ? 0 : firstNew;
 }
 
-SendResult DiscoverySession::sendSearch(bool keep) {
+void DiscoverySession::sendSearch(bool keep, SearchOutcome& out) {
     if (keep) {
         takeInbox();
     } else {
@@ -116,8 +173,14 @@ SendResult DiscoverySession::sendSearch(bool keep) {
             m_inbox.clear();
         }
         m_roundReplies = 0;
+        m_roundCameras = 0;
     }
-    return m_endpoint.sendSearch();
+    if (m_native) {
+        out.countSearch(m_endpoint.sendSearch());
+    }
+    if (m_wsd) {
+        out.countProbes(m_wsd->sendProbes(), !m_native);
+    }
 }
 
 bool DiscoverySession::collect(Clock::time_point deadline, const StopWhen& stopWhen,
@@ -153,15 +216,30 @@ uint32_t DiscoverySession::stillMissing() {
     takeInbox();
     // Every device answers each search at least once, so this round's replies, taken and
     // lost, are at least as many as there are devices; once as many distinct devices have
-    // been listed, a reply lost now came from a device listed in an earlier round.
-    const uint64_t lost = m_endpoint.lostSinceSearch();
-    uint64_t sent = lost;
+    // been listed, a reply lost now came from a device listed in an earlier round. The same
+    // holds for the cameras and the probes, each protocol counted on its own.
+    uint64_t replies = 0;
+    uint64_t cameras = 0;
     {
         std::lock_guard lock(m_mutex);
-        sent += m_roundReplies;
+        replies = m_roundReplies;
+        cameras = m_roundCameras;
     }
-    const uint64_t listed = m_list.size();
-    return static_cast<uint32_t>(sent > listed ? std::min(lost, sent - listed) : 0);
+    uint64_t listedReplies = 0;
+    uint64_t listedCameras = 0;
+    for (std::size_t i = 0; i < m_list.size(); ++i) {
+        const Protocols found = m_list[i].protocols;
+        listedReplies += hasProtocol(found, Protocols::Native) ? 1 : 0;
+        listedCameras += hasProtocol(found, Protocols::Onvif) ? 1 : 0;
+    }
+    const auto missing = [](uint64_t lost, uint64_t taken, uint64_t listed) {
+        const uint64_t sent = lost + taken;
+        return sent > listed ? std::min(lost, sent - listed) : 0;
+    };
+    const uint64_t lostReplies = m_native ? m_endpoint.lostSinceSearch() : 0;
+    const uint64_t lostCameras = m_wsd ? m_wsd->lostSinceProbe() : 0;
+    return static_cast<uint32_t>(missing(lostReplies, replies, listedReplies) +
+                                 missing(lostCameras, cameras, listedCameras));
 }
 
 void DiscoverySession::finish(SearchOutcome& out) {
@@ -174,7 +252,7 @@ void DiscoverySession::finish(SearchOutcome& out) {
 SearchOutcome DiscoverySession::search(int64_t waitMs, const StopWhen& stopWhen,
                                        Progress& progress) {
     SearchOutcome out;
-    out.countSearch(sendSearch(false));
+    sendSearch(false, out);
     if (!out.ok()) {
         return out;
     }
@@ -188,7 +266,7 @@ SearchOutcome DiscoverySession::searchInRounds(int64_t waitMs, int rounds, Progr
     SearchOutcome out;
     for (int round = 1; round <= rounds; ++round) {
         const auto sentAt = Clock::now();
-        out.countSearch(sendSearch(round > 1));
+        sendSearch(round > 1, out);
         if (!out.ok()) {
             return out;
         }

@@ -1,18 +1,23 @@
 #pragma once
-// The CLI's use of the endpoint: a search collected for a while (in rounds when replies were
-// lost), one settings request and its answer. Replies arrive on the endpoint's receive thread
-// and are handed to the waiting main thread under a mutex; the device list drops exact
-// repeats as the window's does and remembers the adapter each device answered on.
+// The CLI's use of the endpoints: a search (our broadcast, WS-Discovery's probes, or both)
+// collected for a while (in rounds when answers were lost), one settings request and its
+// answer. Answers arrive on the endpoints' receive threads and are handed to the waiting main
+// thread under a mutex, in arrival order; the device list drops exact repeats, keeps a camera
+// one row and joins the two protocols' answers of one device as the window's does, and
+// remembers the adapter each device answered on. Cameras that announce themselves during the
+// wait are listed as those that answer.
 
 #include "Progress.h"
 #include "core/Device.h"
 #include "devices/DeviceList.h"
 #include "discovery/DiscoveryEndpoint.h"
+#include "onvif/WsdEndpoint.h"
 
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -23,10 +28,11 @@ namespace ondrel::cli {
 struct SearchOutcome {
     std::vector<Device> devices; // arrival order, exact repeats dropped
     std::string error;           // the search could not be sent or received
-    // Adapters that refused the search, each as "NAME: reason".
+    // Adapters that refused the search or a probe, each as "NAME: reason".
     std::vector<std::string> refusals;
-    bool sent = false; // at least one adapter took the search
-    // Replies the kernel dropped during the last round that may have come from devices no
+    std::string probeFailure; // the probes went nowhere, though our search did
+    bool sent = false;        // at least one adapter took the search
+    // Answers the kernel dropped during the last round that may have come from devices no
     // round listed.
     uint32_t lost = 0;
     std::size_t ignored = 0; // replies of new devices ignored because the list was full
@@ -34,6 +40,16 @@ struct SearchOutcome {
     bool ok() const { return error.empty(); }
     // Counts one search sent (or refused by every adapter, which makes it an error).
     void countSearch(const SendResult& sent);
+    // Counts the probes sent beside it; refused by every adapter, they are an error only when
+    // they are the whole search.
+    void countProbes(const SendResult& sent, bool alone);
+};
+
+// What opening the endpoints found: an error stops the command; warnings do not.
+struct SessionOpening {
+    std::string error;
+    std::vector<std::string> warnings;
+    bool ok() const { return error.empty(); }
 };
 
 enum class SetAnswer { Accepted, Refused, NoAnswer };
@@ -58,16 +74,20 @@ public:
     // Replies the receive thread may pile up before the main thread files them.
     static constexpr std::size_t kInboxBatch = 8192;
 
-    explicit DiscoverySession(EndpointConfig config);
+    // protocols: which searches go out; WS-Discovery's sockets are opened only for Onvif or
+    // Both, as wsd says.
+    explicit DiscoverySession(EndpointConfig config, Protocols protocols = Protocols::Native,
+                              WsdConfig wsd = {});
     ~DiscoverySession();
     DiscoverySession(const DiscoverySession&) = delete;
     DiscoverySession& operator=(const DiscoverySession&) = delete;
 
-    // Binds and starts receiving. Empty on success, else the reason ("bind failure" when the
-    // port is taken).
-    std::string open();
+    // Binds and starts receiving. The error says why not ("bind failure" when our port is
+    // taken); a warning, that WS-Discovery is not (or only partly) there beside our protocol.
+    SessionOpening open();
 
-    // Sends one search and collects answers for waitMs, or until stopWhen holds for an answer.
+    // Sends one search and collects answers for waitMs, or until stopWhen holds for a device
+    // that answered (or was joined by an answer).
     SearchOutcome search(int64_t waitMs, const StopWhen& stopWhen, Progress& progress);
 
     // Searches up to `rounds` times, at least kRoundGap apart, keeping every answer, until a
@@ -93,29 +113,35 @@ public:
 private:
     using Clock = std::chrono::steady_clock;
 
+    // Replies to our search and cameras alike: a camera's protocols are Onvif.
     void onReplies(std::vector<Device>&& replies);
     void onAnswer(const UpdateAnswer& answer);
-    // Sends a search; the table is emptied first unless keep.
-    SendResult sendSearch(bool keep);
+    // Sends a search and the probes; the table is emptied first unless keep.
+    void sendSearch(bool keep, SearchOutcome& out);
     // Collects answers until the deadline; true when stopWhen held for one.
     bool collect(Clock::time_point deadline, const StopWhen& stopWhen, Progress& progress);
     void finish(SearchOutcome& out);
     Clock::time_point lastReply();
-    // Files the replies the receive thread left into the list; the index of the first device
-    // new to it (the list's size when none is).
+    // Files the answers the receive threads left into the list; the index of the first device
+    // new to it (the list's size when none is), or 0 when a listed device changed in place
+    // (joined, moved, refreshed), so that a caller looks at it again.
     std::size_t takeInbox();
     // Replies lost in the current round that may have come from devices not listed yet.
     uint32_t stillMissing();
     std::string receiveProblem() const;
 
     DiscoveryEndpoint m_endpoint;
-    DeviceList m_list;  // the main thread's alone
-    std::mutex m_mutex; // guards everything below, which both threads touch
+    bool m_native;
+    WsdConfig m_wsdConfig;
+    std::unique_ptr<WsdEndpoint> m_wsd; // none: WS-Discovery is not searched
+    DeviceList m_list;                  // the main thread's alone
+    std::mutex m_mutex;                 // guards everything below, which both threads touch
     std::condition_variable m_changed;
-    std::vector<Device> m_inbox; // replies not yet filed into the list
+    std::vector<Device> m_inbox; // answers not yet filed into the list
     bool m_watchArrivals = false;
     Clock::time_point m_lastReply{};
     uint64_t m_roundReplies = 0; // search replies since the latest search
+    uint64_t m_roundCameras = 0; // cameras' answers since the latest probes
     bool m_awaitingAnswer = false;
     std::optional<UpdateResult> m_answer;
 };

@@ -28,6 +28,17 @@ bool isInterfaceName(std::string_view name) {
     });
 }
 
+bool isEndpointReference(std::string_view reference) {
+    // As a camera's match carries it: a URI of printable ASCII, never longer than a match's
+    // items are kept.
+    constexpr std::size_t kLongest = 1024;
+    return !reference.empty() && reference.size() <= kLongest &&
+           std::all_of(reference.begin(), reference.end(), [](char c) {
+               const auto u = static_cast<unsigned char>(c);
+               return u > 0x20 && u < 0x7F;
+           });
+}
+
 CLI::Validator accepts(std::function<bool(std::string_view)> accepts, std::string notWhat) {
     return CLI::Validator(
         [accepts = std::move(accepts), notWhat = std::move(notWhat)](std::string& value) {

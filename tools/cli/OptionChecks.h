@@ -17,6 +17,10 @@ bool isEnvName(std::string_view name);
 // A kernel interface name: 1-15 bytes, no blank, slash or colon.
 bool isInterfaceName(std::string_view name);
 
+// A WS-Discovery endpoint reference as a camera sends it ("urn:uuid:..."): printable ASCII
+// without blanks, as long as a match may carry.
+bool isEndpointReference(std::string_view reference);
+
 CLI::Validator accepts(std::function<bool(std::string_view)> accepts, std::string notWhat);
 CLI::Validator seconds();
 // Any IPv4 address, as a person writes it (no leading zeros).

@@ -67,9 +67,17 @@ std::string checkStaticAddressing(const Ipv4& ip, const Ipv4& mask, const Ipv4& 
 } // namespace
 
 const Device* SettingsBuilder::findByMac(const std::vector<Device>& devices, const MacBytes& mac) {
-    const auto found = std::find_if(devices.begin(), devices.end(),
-                                    [&mac](const Device& d) { return macMatches(d.mac, mac); });
-    return found == devices.end() ? nullptr : &*found;
+    const Device* camera = nullptr;
+    for (const Device& d : devices) {
+        if (!macMatches(d.mac, mac)) {
+            continue;
+        }
+        if (d.protocols != Protocols::Onvif) {
+            return &d;
+        }
+        camera = camera != nullptr ? camera : &d;
+    }
+    return camera;
 }
 
 BuildOutcome SettingsBuilder::build(const Device& device, const CliOptions& o) {

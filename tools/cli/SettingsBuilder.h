@@ -7,9 +7,14 @@
 #include "core/Device.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ondrel::cli {
+
+// Why set and assign send nothing to a camera that only WS-Discovery found.
+inline constexpr std::string_view kOnvifOnlyText =
+    "found by ONVIF only: Ondrel cannot change its settings yet";
 
 struct BuildOutcome {
     NetworkSettings settings;
@@ -19,7 +24,8 @@ struct BuildOutcome {
 
 class SettingsBuilder {
 public:
-    // The first device, in arrival order, whose MAC names mac; null when none does.
+    // The first device, in arrival order, whose MAC names mac, one that answered our search
+    // before a camera found by WS-Discovery alone; null when none does.
     static const Device* findByMac(const std::vector<Device>& devices, const MacBytes& mac);
 
     static BuildOutcome build(const Device& device, const CliOptions& options);

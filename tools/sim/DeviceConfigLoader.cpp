@@ -23,7 +23,7 @@ std::string readDevice(const Json& object, std::size_t index, SimDevice& d) {
     DeviceReader r(object, where);
     r.rejectUnknownKeys({"name", "devId", "mac", "ip", "mask", "gateway", "dns0", "dns1",
                          "httpPort", "dhcp", "wifi", "webVersion", "appVersion", "user", "password",
-                         "onSet", "restartMs"});
+                         "onSet", "restartMs", "hardware", "location"});
     r.text("name", d.name, TextRule::Any);
     r.text("devId", d.devId, TextRule::NonEmpty);
     r.text("mac", d.mac, TextRule::Mac);
@@ -41,6 +41,8 @@ std::string readDevice(const Json& object, std::size_t index, SimDevice& d) {
     r.text("password", d.password, TextRule::Any);
     r.behaviour("onSet", d.onSet);
     r.number("restartMs", d.restartMs, 0, 600000);
+    r.text("hardware", d.hardware, TextRule::Any);
+    r.text("location", d.location, TextRule::Any);
     return r.error();
 }
 

@@ -13,9 +13,11 @@ namespace {
 constexpr const char* kDescription =
     "Plays simulated IP cameras on the device side of the discovery protocol: answers every "
     "search with one reply per device, answers set-network-configuration requests addressed to "
-    "one of its DevIds, and logs every datagram it receives.\n"
-    "Only run it where a broadcast cannot reach a real network: inside scripts/netlab, or over "
-    "loopback with --bind 127.0.0.1 --unicast and ports of your own.";
+    "one of its DevIds, and logs every datagram it receives. With --onvif its devices are ONVIF "
+    "cameras too: they answer WS-Discovery probes and say Hello and Bye.\n"
+    "Only run it where a broadcast, or a multicast to 239.255.255.250:3702, cannot reach a real "
+    "network: inside scripts/netlab, or over loopback with --bind 127.0.0.1 --unicast and ports "
+    "of your own (bound to one address it never multicasts).";
 
 constexpr const char* kFooter =
     R"(Generated devices: device i (from 0) is "Sim Camera <i+1>", DevId SIM<i+1, 8 digits>,
@@ -30,6 +32,22 @@ missing key takes the generated device's value at the same position): name, devI
 httpPort (1..65535), dhcp, wifi (true|false), webVersion, appVersion, user, password, onSet
 ("accept"|"refuse"|"silent"), restartMs (0..600000). Texts: UTF-8 without control
 characters, at most 48 bytes.
+
+ONVIF cameras (--onvif, --onvif-only, --onvif-quirks): every device answers a WS-Discovery
+Probe for no type, dn:NetworkVideoTransmitter or tds:Device with a ProbeMatches, unicast to
+the prober, after a random delay of up to 500 ms of its own; it says Hello (to
+239.255.255.250:3702 out of every interface that can multicast) once listening, and Bye on
+its way out. Endpoint reference urn:uuid:6f6e6472-656c-1000-8000-<MAC, 12 hex digits>;
+scopes onvif://www.onvif.org/ type/video_encoder, Profile/Streaming, name/<name>,
+hardware/<hardware>, location/<location> (percent-encoded UTF-8), MacAddress/<MAC>; XAddrs
+http://<ip>[:<httpPort>]/onvif/device_service. A generated device's hardware is
+"SimCam-2100", its location "Lab" (device file keys hardware, location).
+--onvif-quirks spreads real cameras' shapes over the devices by position: namespace prefixes
+soap/wsa/wsd, s/a/d, SOAP-ENV/wsa/wsdd, env/wsa/dn (dn the discovery namespace), none (a
+default namespace) for i%5 = 0..4, the MAC in as many spellings; and for i%6 = 1..5 a name
+with spaces ("Loading Bay North <i+1>"), a name in Chinese ("大门 摄像机 <i+1>"), XAddrs
+that list a link-local and an IPv6 address before the camera's own, no MacAddress scope,
+extra white space. A renamed device reports its new name to our protocol too.
 
 Faulty replies (--faulty): tail (two replies whose AppUpTime tail is one character short and
 one too long), oversized (a well-formed reply of 2000 bytes), empty (a datagram of 0 bytes),
@@ -47,6 +65,12 @@ The log (--log) holds one JSON object per received datagram:
 and what the devices did: search {answered, restarting, faulty}; query {device: the DevId it
 names, or null}; setconfig {devices: [{devId, index, result: accepted|refused|silent|
 restarting, reason, restartMs}]}
+WS-Discovery datagrams are logged with kind probe, probematches, hello, bye or unknown (note:
+why it was not read), text (the datagram) instead of hex and decoded {messageId, types}; a
+probe with {answered, restarting}.
+
+The ready file (--ready) holds the port of our protocol (0 with --onvif-only) and, with
+--onvif, a second line: the WS-Discovery port.
 
 Exit status: 0 after SIGINT, SIGTERM or --max-searches; 1 when the socket cannot be
 opened or bound; 2 for a bad option or device file.)";
@@ -95,6 +119,19 @@ CLI::Validator address() {
         "");
 }
 
+CLI::Validator addressAndPort() {
+    return CLI::Validator(
+        [](std::string& text) {
+            const std::size_t colon = text.rfind(':');
+            const bool good = colon != std::string::npos &&
+                              parseIpv4(text.substr(0, colon)).has_value() &&
+                              unsignedIn(text.substr(colon + 1), 1, 65535).has_value();
+            return good ? std::string()
+                        : "expected an IPv4 address and a port a.b.c.d:P, got \"" + text + "\"";
+        },
+        "");
+}
+
 CLI::Validator faultKind() {
     return CLI::Validator(
         [](std::string& text) {
@@ -110,6 +147,7 @@ struct Given {
     std::string devices, burst, listenPort, replyPort, restartMs, duplicates, delay, maxSearches;
     std::vector<std::string> faults;
     std::string sameIpCount;
+    std::string wsdPort, announceTo;
 };
 
 class Reader {
@@ -124,6 +162,7 @@ public:
         addDevices();
         addNetwork();
         addBehaviour();
+        addOnvif();
         addOutput();
     }
 
@@ -152,6 +191,11 @@ public:
             return out;
         }
         convert(out.options);
+        for (const CLI::Option* needy : m_needOnvif) {
+            if (needy->count() > 0 && !out.options.onvif) {
+                out.error = needy->get_name() + " needs --onvif, --onvif-only or --onvif-quirks";
+            }
+        }
         return out;
     }
 
@@ -274,6 +318,47 @@ private:
             ->group(group);
     }
 
+    void addOnvif() {
+        const char* group = "ONVIF";
+        CLI::Option* onvif =
+            m_app
+                .add_flag("--onvif", m_options.onvif,
+                          "the devices answer WS-Discovery too, as ONVIF cameras (same MAC in "
+                          "the MacAddress scope), described below")
+                ->group(group);
+        CLI::Option* only =
+            m_app
+                .add_flag("--onvif-only", m_options.onvifOnly,
+                          "the devices answer WS-Discovery alone, not our own protocol")
+                ->excludes(onvif)
+                ->group(group);
+        m_app
+            .add_flag("--onvif-quirks", m_options.onvifQuirks,
+                      "the devices write real cameras' shapes, described below (implies "
+                      "--onvif)")
+            ->group(group);
+        CLI::Option* port =
+            m_app
+                .add_option("--wsd-port", m_given.wsdPort,
+                            "UDP port WS-Discovery listens on (default 3702; 0 = any free port)")
+                ->type_name("P")
+                ->check(number(0, 65535))
+                ->group(group);
+        CLI::Option* announce =
+            m_app
+                .add_option("--announce-to", m_given.announceTo,
+                            "Hello and Bye go to ADDR:PORT, unicast, instead of the multicast "
+                            "group")
+                ->type_name("ADDR:PORT")
+                ->check(addressAndPort())
+                ->group(group);
+        m_needOnvif = {port, announce};
+        for (const char* native : {"--listen-port", "--reply-to", "--unicast", "--reply-port",
+                                   "--faulty", "--duplicates", "--delay", "--burst"}) {
+            only->excludes(native);
+        }
+    }
+
     void addOutput() {
         const char* group = "Output";
         m_app
@@ -283,8 +368,10 @@ private:
             ->type_name("FILE")
             ->group(group);
         m_app
-            .add_option("--ready", m_options.readyFile,
-                        "written once listening (holds the listening port), removed on exit")
+            .add_option(
+                "--ready", m_options.readyFile,
+                "written once listening (holds the listening ports, described below), removed on "
+                "exit")
             ->type_name("FILE")
             ->group(group);
     }
@@ -326,9 +413,19 @@ private:
         if (m_once) {
             o.maxSearches = 1;
         }
+        o.onvif = o.onvif || o.onvifOnly || o.onvifQuirks;
+        if (!m_given.wsdPort.empty()) {
+            o.wsdPort = static_cast<uint16_t>(number(m_given.wsdPort));
+        }
+        if (!m_given.announceTo.empty()) {
+            const std::size_t colon = m_given.announceTo.rfind(':');
+            o.announceAddress = m_given.announceTo.substr(0, colon);
+            o.announcePort = static_cast<uint16_t>(number(m_given.announceTo.substr(colon + 1)));
+        }
     }
 
     CLI::App m_app;
+    std::vector<const CLI::Option*> m_needOnvif;
     SimOptions m_options;
     Given m_given;
     bool m_once = false;

@@ -28,6 +28,14 @@ struct SimOptions {
     uint32_t duplicates = 0;
     uint32_t delayMs = 0;
     uint64_t maxSearches = 0; // 0: no limit
+    // WS-Discovery: --onvif answers it beside our protocol, --onvif-only instead of it,
+    // --onvif-quirks in real cameras' shapes (and implies --onvif).
+    bool onvif = false;
+    bool onvifOnly = false;
+    bool onvifQuirks = false;
+    uint16_t wsdPort = 3702;
+    std::string announceAddress; // --announce-to: Hello and Bye go here, unicast
+    uint16_t announcePort = 0;
 };
 
 struct ParsedOptions {

@@ -52,6 +52,8 @@ SimDevice SimDevice::generated(std::size_t index) {
     d.appVersion = format("2.7.%zu", index % 10);
     d.user = "admin";
     d.password = "admin";
+    d.hardware = "SimCam-2100";
+    d.location = "Lab";
     return d;
 }
 

@@ -46,6 +46,9 @@ public:
     std::string password;
     OnSet onSet = OnSet::Accept;
     uint32_t restartMs = 2000;
+    // What a camera says of itself in WS-Discovery's hardware and location scopes.
+    std::string hardware;
+    std::string location;
 };
 
 } // namespace ondrel::sim

@@ -1,17 +1,21 @@
 #pragma once
-// The simulator's loop: one UDP socket, requests handed to the responder, replies sent in
-// order when they fall due. Stop() is safe from a signal handler: it only wakes the socket.
+// The simulator's loop: a socket for our own protocol and one for WS-Discovery (either may be
+// off), requests handed to their responders, and everything they answer sent from one timer
+// queue when it falls due, however many cameras wait on it. Stop() is safe from a signal
+// handler: it only wakes the sockets.
 
 #include "SimLog.h"
 #include "SimResponder.h"
+#include "WsdResponder.h"
+#include "WsdSocket.h"
 
 #include "discovery/UdpSocket.h"
 
 #include <chrono>
 #include <cstdint>
-#include <deque>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace ondrel::sim {
 
@@ -22,48 +26,78 @@ struct ServerOptions {
     bool unicast = false;
     std::optional<uint16_t> replyPort;
     uint32_t delayMs = 0;
-    uint64_t maxSearches = 0; // 0: no limit
+    uint64_t maxSearches = 0; // 0: no limit; with WS-Discovery alone, probes count
+    bool native = true;       // answers our own protocol
+    // WS-Discovery; its bind address is bindAddress.
+    std::optional<WsdSocketOptions> wsd;
 };
 
 class SimServer {
 public:
     using Clock = std::chrono::steady_clock;
 
-    SimServer(SimResponder& responder, SimLog& log, ServerOptions options);
+    // wsd: the cameras' WS-Discovery side; needed when options.wsd is set.
+    SimServer(SimResponder& responder, WsdResponder* wsd, SimLog& log, ServerOptions options);
 
-    // Creates and binds the socket; the status names the failed step.
+    // Creates and binds the sockets; the status names the failed step.
     SocketStatus open();
-    uint16_t port() const { return m_socket.localPort(); }
+    uint16_t port() const { return m_socket.localPort(); }                // 0 without our protocol
+    uint16_t wsdPort() const { return m_wsdSocket.socket().localPort(); } // 0 without ONVIF
+    const std::vector<std::string>& warnings() const { return m_wsdSocket.warnings(); }
 
-    // Runs until Stop() or until the last search allowed has been answered; a failed status
-    // after a socket failure, naming the step.
+    // Every camera says Hello, then the loop runs until Stop() or until the last search
+    // allowed has been answered, and every camera says Bye. A failed status after a socket
+    // failure, naming the step.
     SocketStatus run();
 
     // Async-signal-safe.
-    void stop() const noexcept { m_socket.wake(); }
+    void stop() const noexcept {
+        m_socket.wake();
+        m_wsdSocket.socket().wake();
+    }
 
 private:
+    enum class Channel { Native, Wsd };
     struct Pending {
         Clock::time_point due;
+        uint64_t order; // among datagrams due at once, the order they were queued in
+        Channel channel;
+        uint32_t ifindex; // 0: as routed
         uint32_t address; // host order
         uint16_t port;
         std::string bytes;
     };
 
+    SocketStatus loop();
+    // Takes what arrives on either socket within the timeout and hands it on. nullopt: go
+    // on; else the run ends with this status (ok when woken).
+    std::optional<SocketStatus> receive(std::vector<uint8_t>& buffer, int timeoutMs);
+    std::optional<SocketStatus> receiveFrom(const UdpSocket& socket, std::vector<uint8_t>& buffer,
+                                            int timeoutMs);
     void handle(const uint8_t* data, std::size_t length, const std::string& fromAddress,
                 uint16_t fromPort);
+    void handleWsd(const uint8_t* data, std::size_t length, const std::string& fromAddress,
+                   uint16_t fromPort);
+    void enqueue(Pending item);
+    void announce(const std::vector<WsdMessage>& messages, Clock::time_point now);
+    bool finished() const;
     // Sends everything that is due. nullopt: go on; else the run ends with this status (ok
     // when a stop was requested meanwhile).
     std::optional<SocketStatus> sendDue();
     // nullopt: sent, or skipped after a passing failure; else the failure that ends the run.
-    std::optional<SocketStatus> sendOne(const Pending& item);
+    std::optional<SocketStatus> sendOne(const Pending& item, bool stopping);
+    const UdpSocket& socketOf(Channel channel) const;
+    bool woken() const { return m_socket.isWoken() || m_wsdSocket.socket().isWoken(); }
 
     SimResponder& m_responder;
+    WsdResponder* m_wsd;
     SimLog& m_log;
     ServerOptions m_options;
     UdpSocket m_socket;
+    WsdSocket m_wsdSocket;
     uint32_t m_replyAddress = 0;
-    std::deque<Pending> m_queue; // due times never decrease: the delay is one constant
+    std::vector<Pending> m_queue; // a heap: the earliest due first
+    uint64_t m_queued = 0;
     Clock::time_point m_start;
     uint64_t m_sendFailures = 0;
 };

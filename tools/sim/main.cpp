@@ -1,4 +1,5 @@
-// ondrel-sim: simulated devices on the device side of the discovery protocol.
+// ondrel-sim: simulated devices on the device side of the discovery protocol, and of
+// WS-Discovery as ONVIF cameras.
 
 #include "DeviceConfigLoader.h"
 #include "SimCommandLine.h"
@@ -6,11 +7,16 @@
 #include "SimLog.h"
 #include "SimResponder.h"
 #include "SimServer.h"
+#include "WsdQuirks.h"
+#include "WsdResponder.h"
 
 #include <atomic>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <fstream>
+#include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -33,13 +39,16 @@ int fail(int code, const std::string& message) {
 }
 
 // Written under another name and renamed, so that whoever waits for the file never reads it
-// half written.
+// half written. Our protocol's port, then WS-Discovery's when the cameras answer it.
 // Empty when written, else why not.
-std::string writeReady(const std::string& path, uint16_t port) {
+std::string writeReady(const std::string& path, uint16_t port, std::optional<uint16_t> wsdPort) {
     const std::string temporary = path + ".tmp";
     {
         std::ofstream out(temporary, std::ios::trunc);
         out << port << '\n';
+        if (wsdPort) {
+            out << *wsdPort << '\n';
+        }
         if (!out) {
             return temporary + ": cannot write";
         }
@@ -78,6 +87,9 @@ int main(int argc, char** argv) {
                                   : SimDevice::factoryDefault(i, o.sameIp));
         }
     }
+    if (o.onvifQuirks) {
+        WsdQuirks::rename(devices);
+    }
     if (o.restartMs) {
         for (SimDevice& d : devices) {
             d.restartMs = *o.restartMs;
@@ -93,11 +105,38 @@ int main(int argc, char** argv) {
 
     SimResponder responder(std::move(devices), ResponderOptions{o.faults, o.duplicates, o.burst},
                            SimResponder::Clock::now());
-    ServerOptions serverOptions{o.bindAddress, o.listenPort, o.replyTo,    o.unicast,
-                                o.replyPort,   o.delayMs,    o.maxSearches};
-    SimServer server(responder, log, serverOptions);
+    ServerOptions serverOptions;
+    serverOptions.bindAddress = o.bindAddress;
+    serverOptions.listenPort = o.listenPort;
+    serverOptions.replyTo = o.replyTo;
+    serverOptions.unicast = o.unicast;
+    serverOptions.replyPort = o.replyPort;
+    serverOptions.delayMs = o.delayMs;
+    serverOptions.maxSearches = o.maxSearches;
+    serverOptions.native = !o.onvifOnly;
+    const auto sinceEpoch = std::chrono::system_clock::now().time_since_epoch();
+    WsdOptions wsdOptions;
+    wsdOptions.quirks = o.onvifQuirks;
+    wsdOptions.seed = std::random_device{}();
+    // A camera's instance grows with every start: its seconds since 1970 do.
+    wsdOptions.instanceId =
+        static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::seconds>(sinceEpoch).count());
+    WsdResponder wsd(responder, wsdOptions);
+    if (o.onvif) {
+        WsdSocketOptions socketOptions;
+        socketOptions.port = o.wsdPort;
+        if (!o.announceAddress.empty()) {
+            socketOptions.announceTo =
+                WsdAddress{ondrel::parseIpv4(o.announceAddress)->bits, o.announcePort};
+        }
+        serverOptions.wsd = socketOptions;
+    }
+    SimServer server(responder, &wsd, log, serverOptions);
     if (const ondrel::SocketStatus s = server.open(); !s) {
         return fail(1, s.message);
+    }
+    for (const std::string& warning : server.warnings()) {
+        std::fprintf(stderr, "ondrel-sim: %s\n", warning.c_str());
     }
 
     g_server.store(&server);
@@ -108,7 +147,10 @@ int main(int argc, char** argv) {
     sigaction(SIGTERM, &action, nullptr);
 
     if (!o.readyFile.empty()) {
-        if (const std::string error = writeReady(o.readyFile, server.port()); !error.empty()) {
+        if (const std::string error =
+                writeReady(o.readyFile, server.port(),
+                           o.onvif ? std::optional(server.wsdPort()) : std::nullopt);
+            !error.empty()) {
             return fail(1, error);
         }
     }
