@@ -313,7 +313,7 @@ TEST_F(WindowSearchLab, AnInventoryIsMarkedSortedFilteredCopiedAndSavedAsTheCliP
     EXPECT_EQ(dialog->chosenDevices().size(), 2u);
     EXPECT_EQ(QGuiApplication::clipboard()->text().count(QLatin1Char('\n')), 3);
 
-    // Saved: every device, in arrival order, each conflict's other party last.
+    // Saved: every device, in arrival order, with each conflict's other party.
     prompter->savePath = files.filePath(QStringLiteral("site.csv"));
     QTest::keyClick(dialog.get(), Qt::Key_S, Qt::ControlModifier);
     QFile saved(prompter->savePath);
@@ -325,10 +325,13 @@ TEST_F(WindowSearchLab, AnInventoryIsMarkedSortedFilteredCopiedAndSavedAsTheCliP
     const QString mac1 = Cell(1, ColumnOf("MAC"));
     const QString mac4 = Cell(4, ColumnOf("MAC"));
     const QString conflicts[] = {{}, mac4, {}, {}, mac1, QStringLiteral("this PC")};
+    const auto conflictField = lines[0].split(QLatin1Char(',')).indexOf(QStringLiteral("Conflict"));
+    ASSERT_GE(conflictField, 0);
     for (int row = 0; row < 6; ++row) {
         SCOPED_TRACE(row);
         EXPECT_TRUE(lines[row + 1].contains(Cell(row, ColumnOf("MAC"))));
-        EXPECT_EQ(lines[row + 1].section(QLatin1Char(','), -1), conflicts[row]);
+        EXPECT_EQ(lines[row + 1].section(QLatin1Char(','), conflictField, conflictField),
+                  conflicts[row]);
     }
     EXPECT_TRUE(prompter->seen.isEmpty());
 }
