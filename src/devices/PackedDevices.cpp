@@ -16,7 +16,7 @@ constexpr std::size_t kTexts = 10;
 constexpr std::size_t kCameraTexts = 5;
 constexpr std::size_t kAddresses = 5;
 
-template <typename Device, typename Visit> void forEachText(Device& d, Visit visit) {
+template <typename Device, typename Visit> void forEachNativeText(Device& d, Visit visit) {
     visit(d.name);
     visit(d.mac);
     visit(d.id);
@@ -27,11 +27,19 @@ template <typename Device, typename Visit> void forEachText(Device& d, Visit vis
     visit(d.dns1.text);
     visit(d.webVersion);
     visit(d.appVersion);
+}
+
+template <typename Device, typename Visit> void forEachCameraText(Device& d, Visit visit) {
     visit(d.hardware);
     visit(d.location);
     visit(d.serviceUrl);
     visit(d.endpoint);
     visit(d.xaddrs);
+}
+
+template <typename Device, typename Visit> void forEachText(Device& d, Visit visit) {
+    forEachNativeText(d, visit);
+    forEachCameraText(d, visit);
 }
 
 template <typename Device, typename Visit> void forEachAddress(Device& d, Visit visit) {
@@ -265,12 +273,23 @@ bool PackedDevices::push(const PackedDevices& other, std::size_t index) {
 DeviceView PackedDevices::operator[](std::size_t index) const {
     const Entry& e = *m_entries[index];
     DeviceView view;
+    const char* texts = e.texts();
     std::size_t begin = 0;
     std::size_t n = 0;
-    forEachText(view, [&](std::string_view& text) {
-        text = std::string_view(e.texts() + begin, e.textEnd(n) - begin);
-        begin = e.textEnd(n++);
+    forEachNativeText(view, [&](std::string_view& text) {
+        text = std::string_view(texts + begin, e.textEnds[n] - begin);
+        begin = e.textEnds[n++];
     });
+    if (e.cameraTexts) {
+        const uint32_t* ends = e.cameraEnds();
+        n = 0;
+        forEachCameraText(view, [&](std::string_view& text) {
+            text = std::string_view(texts + begin, ends[n] - begin);
+            begin = ends[n++];
+        });
+    } else {
+        forEachCameraText(view, [](std::string_view& text) { text = {}; });
+    }
     n = 0;
     forEachAddress(view, [&](AddressView& a) {
         if (e.addressesRead & (1u << n)) {

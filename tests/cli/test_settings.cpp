@@ -182,6 +182,15 @@ TEST(FindByMac, FirstInArrivalOrderAnyNotation) {
     EXPECT_EQ(found, &devices[1]);
     EXPECT_EQ(found->adapter.name, "eth1") << "the set request goes where the device answered";
     EXPECT_EQ(SettingsBuilder::findByMac({Camera()}, *parseMac("AA:BB:CC:DD:EE:FF")), nullptr);
+
+    // A camera found by ONVIF alone comes after any device that answered our search: only
+    // such a device can be sent settings.
+    Device onvif = first;
+    onvif.protocols = Protocols::Onvif;
+    const std::vector<Device> mixed = {onvif, second};
+    EXPECT_EQ(SettingsBuilder::findByMac(mixed, *parseMac("AA:BB:CC:DD:EE:FF")), &mixed[1]);
+    const std::vector<Device> alone = {Camera(), onvif};
+    EXPECT_EQ(SettingsBuilder::findByMac(alone, *parseMac("AA:BB:CC:DD:EE:FF")), &alone[1]);
 }
 
 TEST(Check, TheSettingsSentReadBackPass) {

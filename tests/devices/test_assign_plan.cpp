@@ -547,9 +547,25 @@ TEST(AssignPlanExplicit, FromRows) {
          4,
          "the HTTP port 10000 cannot be used"},
         {"no rows", {}, {}, {}, PlanRefusal::NoDevices, 0},
+        // A camera found by ONVIF alone holds its address, but is never sent settings.
+        {"a camera found by ONVIF alone",
+         {row(8, "02:4F:4E:00:00:04", "192.168.0.50")},
+         {},
+         {},
+         PlanRefusal::UnknownMac,
+         8},
+        {"the address of a camera found by ONVIF alone",
+         {row(2, "02:4F:4E:00:00:01", "192.168.0.44")},
+         {},
+         {},
+         PlanRefusal::AddressTaken,
+         2,
+         "192.168.0.44 is reported by Cam 4"},
     };
     std::vector<Device> listed = cameras(2);
     listed.push_back(camera(3, "192.168.0.30"));
+    listed.push_back(camera(4, "192.168.0.44"));
+    listed.back().protocols = Protocols::Onvif;
     for (const ExplicitCase& c : cases) {
         SCOPED_TRACE(c.name);
         ScriptedProber prober;

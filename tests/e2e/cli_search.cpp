@@ -34,7 +34,8 @@ std::string SameSubnet(const Device& d) {
 }
 
 // The reply's fields as the CLI names them, as texts (numbers in decimal), then the adapter
-// the device answered on, the address mode and, last, its address conflicts.
+// the device answered on, the address mode, its address conflicts and, last, what a camera's
+// WS-Discovery match gives (nothing: these devices answer our search alone).
 std::vector<std::pair<std::string, std::string>> Fields(const Device& d) {
     return {{"IP", d.ip.text},
             {"NetMask", d.netMask.text},
@@ -54,7 +55,12 @@ std::vector<std::pair<std::string, std::string>> Fields(const Device& d) {
             {"Adapter", kAdapter},
             {"SameSubnet", SameSubnet(d)},
             {"Mode", d.mode == AddressMode::Dhcp ? "dhcp" : "static"},
-            {"Conflict", ""}}; // every lab device has an address of its own
+            {"Conflict", ""}, // every lab device has an address of its own
+            {"Protocol", "native"},
+            {"Hardware", ""},
+            {"Location", ""},
+            {"ServiceUrl", ""},
+            {"Endpoint", ""}};
 }
 
 // One CSV line into its fields (quoted fields with doubled quotes; no line breaks inside).
@@ -106,7 +112,7 @@ TEST_F(CliLab, SearchJsonEqualsTheSimulatorsDevicesFieldByField) {
     for (std::size_t i = 0; i < devices.size(); ++i) {
         SCOPED_TRACE(devices[i].name);
         const Json& got = list[i];
-        EXPECT_EQ(got.size(), 19u);
+        EXPECT_EQ(got.size(), 24u);
         for (const auto& [name, want] : Fields(Expected(devices[i]))) {
             ASSERT_TRUE(got.contains(name)) << name;
             const Json& value = got[name];
