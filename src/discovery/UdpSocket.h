@@ -125,7 +125,8 @@ public:
     // Lets the port be shared with other sockets that ask the same (SO_REUSEADDR), as a
     // multicast listener must where a daemon already holds it. Before bind.
     SocketStatus enableAddressReuse();
-    // Multicasts then leave through the interface with this index (IP_MULTICAST_IF).
+    // Multicasts then leave through the interface with this index (IP_MULTICAST_IF). Like
+    // joinGroup, safe while another thread receives: it only reads the descriptor.
     SocketStatus setMulticastInterface(uint32_t ifindex);
     // Datagrams sent to the group then arrive through the interface with this index too
     // (IP_ADD_MEMBERSHIP). Joining announces the membership on that interface's network.

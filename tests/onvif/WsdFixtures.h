@@ -22,11 +22,8 @@ inline std::string Fixture(std::string_view file) {
 }
 
 inline std::string AnswerTo(std::string text, std::string_view probeId) {
-    for (std::size_t at = text.find(kFixtureProbeId); at != std::string::npos;
-         at = text.find(kFixtureProbeId, at + probeId.size())) {
-        text.replace(at, kFixtureProbeId.size(), probeId);
-    }
-    return text;
+    const std::size_t at = text.find(kFixtureProbeId);
+    return at == std::string::npos ? text : text.replace(at, kFixtureProbeId.size(), probeId);
 }
 
 } // namespace ondrel::testing

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <random>
 #include <regex>
@@ -24,15 +25,29 @@ AdapterRef Adapter(const char* address, uint8_t prefix) {
 
 const Ipv4 kSource = *parseIpv4("192.168.1.200");
 
+// A camera's match as a device on 192.168.1.10/24, answered from kSource, in one line.
+std::string Described(const Match& match) {
+    const Device d = cameraDevice(match, Adapter("192.168.1.10", 24), kSource);
+    EXPECT_EQ(d.protocols, Protocols::Onvif);
+    EXPECT_EQ(d.adapter, Adapter("192.168.1.10", 24));
+    return d.name + "|" + d.mac + "|" + d.ip.text + ":" + std::to_string(d.httpPort) + "|" +
+           d.serviceUrl + "|" + d.hardware + "|" + d.location + "|" + d.endpoint;
+}
+
+// A SOAP envelope around `body`, with the prefixes s, a and d declared.
+std::string Envelope(const std::string& body) {
+    return R"(<s:Envelope xmlns:s="http://www.w3.org/2003/05/soap-envelope" )"
+           R"(xmlns:a="http://schemas.xmlsoap.org/ws/2004/08/addressing" )"
+           R"(xmlns:d="http://schemas.xmlsoap.org/ws/2005/04/discovery">)" +
+           body + "</s:Envelope>";
+}
+
 std::string Nested(int depth) {
-    std::string text = R"(<s:Envelope xmlns:s="http://www.w3.org/2003/05/soap-envelope">)";
+    std::string inner;
     for (int i = 1; i < depth; ++i) {
-        text += "<x>";
+        inner = "<x>" + inner + "</x>";
     }
-    for (int i = 1; i < depth; ++i) {
-        text += "</x>";
-    }
-    return text + "</s:Envelope>";
+    return Envelope(inner);
 }
 
 // A valid answer grown to `size` bytes by white space inside the envelope.
@@ -45,10 +60,8 @@ std::string PaddedTo(std::size_t size) {
 
 std::string Garbage() {
     std::mt19937 random(23);
-    std::string text(2000, '\0');
-    for (char& c : text) {
-        c = static_cast<char>(random() % 255 + 1);
-    }
+    std::string text;
+    std::generate_n(std::back_inserter(text), 2000, [&] { return char(random() % 255 + 1); });
     return text;
 }
 
@@ -60,48 +73,40 @@ TEST(WsdDecode, MakersShapes) {
         MessageKind kind;
         std::size_t matches;
         bool camera;
-        // The first match as a device on 192.168.1.10/24, answered from 192.168.1.200.
-        const char* name;
-        const char* mac;
-        const char* ip;
-        uint16_t port;
-        const char* serviceUrl;
-        const char* hardware;
-        const char* location;
-        const char* endpoint;
+        const char* first; // the first match, Described
     } cases[] = {
-        {"probematch_hikvision.xml", MessageKind::ProbeMatches, 1, true, "HIKVISION DS-2CD2143G2-I",
-         "BC:BA:C2:11:22:33", "192.168.1.64", 80, "http://192.168.1.64/onvif/device_service",
-         "DS-2CD2143G2-I", "city/hangzhou", "urn:uuid:3fa1b2c4-66f3-11b2-8a4c-bcbac2112233"},
+        {"probematch_hikvision.xml", MessageKind::ProbeMatches, 1, true,
+         "HIKVISION DS-2CD2143G2-I|BC:BA:C2:11:22:33|192.168.1.64:80|http://192.168.1.64/onvif/"
+         "device_service|DS-2CD2143G2-I|city/"
+         "hangzhou|urn:uuid:3fa1b2c4-66f3-11b2-8a4c-bcbac2112233"},
         // Link-local XAddr first, values on lines of their own, an empty location.
-        {"probematch_axis.xml", MessageKind::ProbeMatches, 1, true, "AXIS M3045-V", "",
-         "192.168.0.90", 80, "http://192.168.0.90/onvif/device_service", "M3045-V", "",
+        {"probematch_axis.xml", MessageKind::ProbeMatches, 1, true,
+         "AXIS M3045-V||192.168.0.90:80|http://192.168.0.90/onvif/device_service|M3045-V||"
          "urn:uuid:a6f4e3a0-8e1b-11e1-8f1b-00408c1a2b3c"},
-        {"probematch_dahua.xml", MessageKind::ProbeMatches, 1, true, "Dahua", "3C:E8:24:11:AA:BB",
-         "192.168.1.108", 80, "http://192.168.1.108/onvif/device_service", "IPC-HDW1230S",
-         "country/china", "uuid:5a2d61c4-6a11-4b7d-8d0e-3ce82411aabb"},
+        {"probematch_dahua.xml", MessageKind::ProbeMatches, 1, true,
+         "Dahua|3C:E8:24:11:AA:BB|192.168.1.108:80|http://192.168.1.108/onvif/device_service|"
+         "IPC-HDW1230S|country/china|uuid:5a2d61c4-6a11-4b7d-8d0e-3ce82411aabb"},
         // Default namespaces only, a UTF-8 name, an IPv6 XAddr first, a port.
-        {"probematch_default_namespace.xml", MessageKind::ProbeMatches, 1, true, "大门 1",
-         "00:07:5F:AA:BB:CC", "10.20.0.15", 8080, "http://10.20.0.15:8080/onvif/device_service",
-         "FLEXIDOME IP 5000i", "Building A/Floor 2",
-         "urn:uuid:0e7c1d22-9b5a-4f0a-8c3b-00075f445566"},
-        {"probematch_soap11_two_matches.xml", MessageKind::ProbeMatches, 2, true, "Encoder_CH1",
-         "00:12:FA:10:00:02", "172.16.5.20", 8000, "http://172.16.5.20:8000/onvif/device_service",
-         "VS-2", "", "urn:uuid:d2f0a7c6-9e31-4d9b-b1aa-0012fa100002"},
-        {"hello_camera.xml", MessageKind::Hello, 1, true, "Lobby North", "E0:50:8B:7A:0B:0C",
-         "192.168.1.77", 2020, "http://192.168.1.77:2020/onvif/device_service", "IPC-B140", "",
-         "urn:uuid:7c4e2a10-5b3d-11ee-8c99-e0508b7a0b0c"},
-        {"bye_camera.xml", MessageKind::Bye, 1, false, "", "", "192.168.1.200", 80, "", "", "",
-         "urn:uuid:7c4e2a10-5b3d-11ee-8c99-e0508b7a0b0c"},
-        {"hello_windows_pc.xml", MessageKind::Hello, 1, false, "", "", "192.168.1.23", 5357,
-         "http://192.168.1.23:5357/4d2c1b0a-9e8f-4a7b-b6c5-d4e3f2a1b0c9/", "", "",
+        {"probematch_default_namespace.xml", MessageKind::ProbeMatches, 1, true,
+         "大门 1|00:07:5F:AA:BB:CC|10.20.0.15:8080|http://10.20.0.15:8080/onvif/device_service|"
+         "FLEXIDOME IP 5000i|Building A/Floor 2|urn:uuid:0e7c1d22-9b5a-4f0a-8c3b-00075f445566"},
+        {"probematch_soap11_two_matches.xml", MessageKind::ProbeMatches, 2, true,
+         "Encoder_CH1|00:12:FA:10:00:02|172.16.5.20:8000|http://172.16.5.20:8000/onvif/"
+         "device_service|VS-2||urn:uuid:d2f0a7c6-9e31-4d9b-b1aa-0012fa100002"},
+        {"hello_camera.xml", MessageKind::Hello, 1, true,
+         "Lobby North|E0:50:8B:7A:0B:0C|192.168.1.77:2020|http://192.168.1.77:2020/onvif/"
+         "device_service|IPC-B140||urn:uuid:7c4e2a10-5b3d-11ee-8c99-e0508b7a0b0c"},
+        {"bye_camera.xml", MessageKind::Bye, 1, false,
+         "||192.168.1.200:80||||urn:uuid:7c4e2a10-5b3d-11ee-8c99-e0508b7a0b0c"},
+        {"hello_windows_pc.xml", MessageKind::Hello, 1, false,
+         "||192.168.1.23:5357|http://192.168.1.23:5357/4d2c1b0a-9e8f-4a7b-b6c5-d4e3f2a1b0c9/|||"
          "urn:uuid:4d2c1b0a-9e8f-4a7b-b6c5-d4e3f2a1b0c9"},
-        {"probematch_printer.xml", MessageKind::ProbeMatches, 1, false, "", "", "192.168.1.40",
-         3911, "http://192.168.1.40:3911/", "", "",
+        {"probematch_printer.xml", MessageKind::ProbeMatches, 1, false,
+         "||192.168.1.40:3911|http://192.168.1.40:3911/|||"
          "urn:uuid:16a65700-007c-1000-bb49-a0b3cc112233"},
         // "Device" and "NetworkVideoTransmitter" in namespaces that are not ONVIF's.
-        {"probematch_wrong_device_namespace.xml", MessageKind::ProbeMatches, 1, false, "", "",
-         "192.168.1.50", 80, "http://192.168.1.50/onvif/device_service", "", "",
+        {"probematch_wrong_device_namespace.xml", MessageKind::ProbeMatches, 1, false,
+         "||192.168.1.50:80|http://192.168.1.50/onvif/device_service|||"
          "urn:uuid:11111111-2222-4333-8444-555555555555"},
     };
     for (const Case& c : cases) {
@@ -110,23 +115,11 @@ TEST(WsdDecode, MakersShapes) {
         const Message* message = std::get_if<Message>(&decoded);
         ASSERT_NE(message, nullptr) << refusalText(std::get<Refusal>(decoded));
         EXPECT_EQ(message->kind, c.kind);
-        if (c.kind == MessageKind::ProbeMatches) {
-            EXPECT_EQ(message->relatesTo, kFixtureProbeId);
-        }
+        EXPECT_EQ(message->relatesTo,
+                  c.kind == MessageKind::ProbeMatches ? kFixtureProbeId : std::string_view());
         ASSERT_EQ(message->matches.size(), c.matches);
-        const Match& match = message->matches.front();
-        EXPECT_EQ(isCamera(match), c.camera);
-        const Device d = cameraDevice(match, Adapter("192.168.1.10", 24), kSource);
-        EXPECT_EQ(d.name, c.name);
-        EXPECT_EQ(d.mac, c.mac);
-        EXPECT_EQ(d.ip.text, c.ip);
-        EXPECT_EQ(d.httpPort, c.port);
-        EXPECT_EQ(d.serviceUrl, c.serviceUrl);
-        EXPECT_EQ(d.hardware, c.hardware);
-        EXPECT_EQ(d.location, c.location);
-        EXPECT_EQ(d.endpoint, c.endpoint);
-        EXPECT_EQ(d.protocols, Protocols::Onvif);
-        EXPECT_EQ(d.adapter, Adapter("192.168.1.10", 24));
+        EXPECT_EQ(isCamera(message->matches.front()), c.camera);
+        EXPECT_EQ(Described(message->matches.front()), c.first);
     }
 }
 
@@ -159,9 +152,7 @@ TEST(WsdDecode, HostileOrForeignDatagramsAreRefused) {
         {"WS-Discovery 1.1", Fixture("probematches_discovery11.xml"), Refusal::NotDiscovery},
         {"not SOAP", "<Envelope xmlns=\"urn:other\"><Body/></Envelope>", Refusal::NotDiscovery},
         {"Hello without endpoint",
-         R"(<s:Envelope xmlns:s="http://www.w3.org/2003/05/soap-envelope" )"
-         R"(xmlns:d="http://schemas.xmlsoap.org/ws/2005/04/discovery"><s:Body><d:Hello>)"
-         R"(<d:XAddrs>http://10.0.0.1/</d:XAddrs></d:Hello></s:Body></s:Envelope>)",
+         Envelope("<s:Body><d:Hello><d:XAddrs>http://10.0.0.1/</d:XAddrs></d:Hello></s:Body>"),
          Refusal::NotDiscovery},
     };
     for (const Case& c : cases) {
@@ -187,10 +178,7 @@ TEST(WsdDecode, CountsAndLengthsAreCapped) {
                    "</d:Scopes></d:ProbeMatch>";
     }
     const Decoded decoded = decodeMessage(
-        R"(<s:Envelope xmlns:s="http://www.w3.org/2003/05/soap-envelope" )"
-        R"(xmlns:a="http://schemas.xmlsoap.org/ws/2004/08/addressing" )"
-        R"(xmlns:d="http://schemas.xmlsoap.org/ws/2005/04/discovery"><s:Body><d:ProbeMatches>)" +
-        matches + "</d:ProbeMatches></s:Body></s:Envelope>");
+        Envelope("<s:Body><d:ProbeMatches>" + matches + "</d:ProbeMatches></s:Body>"));
     const Message& message = std::get<Message>(decoded);
     ASSERT_EQ(message.matches.size(), kMaxMatches);
     EXPECT_EQ(message.matches.back().endpoint, "urn:m" + std::to_string(kMaxMatches - 1));
@@ -203,61 +191,32 @@ TEST(WsdDecode, CountsAndLengthsAreCapped) {
 TEST(WsdDecode, XaddrAndNameChoice) {
     struct Case {
         const char* name;
-        std::vector<std::string> xaddrs;
-        std::vector<std::string> scopes;
-        const char* wantIp;
-        uint16_t wantPort;
-        const char* wantUrl; // empty: the source was used
-        const char* wantName;
+        const char* xaddrs; // as on the wire
+        const char* scopes;
+        const char* want; // Described
     } cases[] = {
-        {"in the adapter's subnet wins over the first",
-         {"http://10.1.1.5/", "http://192.168.1.20:81/x"},
-         {},
-         "192.168.1.20",
-         81,
-         "http://192.168.1.20:81/x",
-         ""},
+        {"in the adapter's subnet wins over the first", "http://10.1.1.5/ http://192.168.1.20:81/x",
+         "", "||192.168.1.20:81|http://192.168.1.20:81/x|||x"},
         {"IPv6, names, link-local and no host skipped",
-         {"http://[fe80::1]/", "http://cam.local/", "http://169.254.1.2/", "http://0.0.0.0/",
-          "https://user@10.1.1.6/"},
-         {},
-         "10.1.1.6",
-         80,
+         "http://[fe80::1]/ http://cam.local/ http://169.254.1.2/ http://0.0.0.0/ "
          "https://user@10.1.1.6/",
-         ""},
-        {"only link-local: the source", {"http://169.254.1.2/"}, {}, "192.168.1.200", 80, "", ""},
-        {"a port that is no port",
-         {"http://10.1.1.7:99999/", "http://10.1.1.8:/"},
-         {},
-         "10.1.1.8",
-         80,
-         "http://10.1.1.8:/",
-         ""},
-        {"hardware when there is no name",
-         {},
-         {"onvif://www.onvif.org/name/", "onvif://www.onvif.org/Hardware/NVR%2D8"},
-         "192.168.1.200",
-         80,
-         "",
-         "NVR-8"},
-        {"Latin-1, controls dropped, a bad escape kept",
-         {},
-         {"ONVIF://www.onvif.org/name/Caf%E9%0A%zz"},
-         "192.168.1.200",
-         80,
-         "",
-         "Café%zz"},
+         "", "||10.1.1.6:80|https://user@10.1.1.6/|||x"},
+        {"only link-local: the source", "http://169.254.1.2/", "", "||192.168.1.200:80||||x"},
+        {"a port that is no port", "http://10.1.1.7:99999/ http://10.1.1.8:/", "",
+         "||10.1.1.8:80|http://10.1.1.8:/|||x"},
+        {"hardware when there is no name", "",
+         "onvif://www.onvif.org/name/ onvif://www.onvif.org/Hardware/NVR%2D8",
+         "NVR-8||192.168.1.200:80||NVR-8||x"},
+        {"Latin-1, controls dropped, a bad escape kept", "",
+         "ONVIF://www.onvif.org/name/Caf%E9%0A%zz", "Café%zz||192.168.1.200:80||||x"},
     };
     for (const Case& c : cases) {
-        Match match;
-        match.endpoint = "urn:x";
-        match.xaddrs = c.xaddrs;
-        match.scopes = c.scopes;
-        const Device d = cameraDevice(match, Adapter("192.168.1.10", 24), kSource);
-        EXPECT_EQ(d.ip.text, c.wantIp) << c.name;
-        EXPECT_EQ(d.httpPort, c.wantPort) << c.name;
-        EXPECT_EQ(d.serviceUrl, c.wantUrl) << c.name;
-        EXPECT_EQ(d.name, c.wantName) << c.name;
+        const Decoded decoded =
+            decodeMessage(Envelope("<s:Body><d:Hello><a:EndpointReference><a:Address>x</a:Address>"
+                                   "</a:EndpointReference><d:Scopes>" +
+                                   std::string(c.scopes) + "</d:Scopes><d:XAddrs>" + c.xaddrs +
+                                   "</d:XAddrs></d:Hello></s:Body>"));
+        EXPECT_EQ(Described(std::get<Message>(decoded).matches.at(0)), c.want) << c.name;
     }
 }
 

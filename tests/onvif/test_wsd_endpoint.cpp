@@ -20,29 +20,30 @@ using namespace ondrel::testing;
 
 namespace {
 
+// What the handlers were told, one line each: "camera <name> <ip> <adapter>", "left <endpoint>".
 struct Events {
     std::mutex mutex;
     std::condition_variable changed;
-    std::vector<std::string> log; // "camera <name> <ip> <adapter>" or "left <endpoint>"
+    std::vector<std::string> log;
     std::function<void()> onLeft;
 
     WsdHandlers Handlers() {
-        return {[this](std::vector<Device>&& cameras) {
+        const auto add = [this](std::string line) {
+            std::lock_guard lock(mutex);
+            log.push_back(std::move(line));
+            changed.notify_all();
+        };
+        return {[add](std::vector<Device>&& cameras) {
                     for (const Device& d : cameras) {
-                        Add("camera " + d.name + " " + d.ip.text + " " + d.adapter.name);
+                        add("camera " + d.name + " " + d.ip.text + " " + d.adapter.name);
                     }
                 },
-                [this](const std::string& endpoint, const AdapterRef&) {
-                    Add("left " + endpoint);
+                [this, add](const std::string& endpoint, const AdapterRef&) {
+                    add("left " + endpoint);
                     if (onLeft) {
                         onLeft();
                     }
                 }};
-    }
-    void Add(std::string line) {
-        std::lock_guard lock(mutex);
-        log.push_back(std::move(line));
-        changed.notify_all();
     }
     std::vector<std::string> WaitFor(std::size_t n) {
         std::unique_lock lock(mutex);
@@ -120,7 +121,7 @@ TEST(WsdEndpoint, TakesCamerasAnsweringOurProbesOnly) {
 
 TEST(WsdEndpoint, ListensForHelloAndBye) {
     LoopbackPeer peer;
-    WsdEndpoint endpoint(LoopbackWsd(9));
+    WsdEndpoint endpoint(LoopbackWsd(peer.Port()));
     Events events;
     events.onLeft = [&] { endpoint.stop(); }; // from its own handler: must not hang
     endpoint.setHandlers(events.Handlers());
@@ -140,17 +141,15 @@ TEST(WsdEndpoint, ListensForHelloAndBye) {
 
 TEST(WsdEndpoint, APortInUseLeavesProbing) {
     LoopbackPeer holder; // holds its port without sharing it
-    LoopbackPeer peer;
-    WsdConfig config = LoopbackWsd(peer.Port());
+    WsdConfig config = LoopbackWsd(holder.Port());
     config.listenPort = holder.Port();
     WsdEndpoint endpoint(config);
     const WsdOpening opening = endpoint.open();
-    EXPECT_TRUE(opening.probing);
-    EXPECT_FALSE(opening.listening);
-    EXPECT_NE(opening.listenFailure.find("Address already in use"), std::string::npos)
-        << opening.listenFailure;
+    EXPECT_TRUE(opening.probing && !opening.listening);
+    EXPECT_EQ(opening.listenFailure,
+              "bind 127.0.0.1:" + std::to_string(holder.Port()) + ": Address already in use");
     EXPECT_TRUE(endpoint.sendProbes());
-    EXPECT_EQ(TakeProbe(peer).type, "NetworkVideoTransmitter");
+    EXPECT_EQ(TakeProbe(holder).type, "NetworkVideoTransmitter");
 }
 
 namespace {
