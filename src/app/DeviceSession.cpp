@@ -160,7 +160,7 @@ BrowseTarget DeviceSession::browseTarget(int row) const {
         return {BrowseTarget::Refusal::NoDevice, {}};
     }
     // The address came from the network: only a usable unicast address makes a page.
-    std::optional<std::string> url = deviceUrl(*device);
+    std::optional<std::string> url = pageUrl(*device);
     if (!url) {
         return {BrowseTarget::Refusal::NoValidAddress, {}};
     }

@@ -10,11 +10,13 @@
 
 namespace ondrel {
 
-// "http://IP:PORT" with the port always written in unsigned decimal, 80 included; for a camera
-// found by WS-Discovery only, its page as cameras name it, "http://IP/" or "http://IP:PORT/"
-// when the port is not 80. nullopt when the device reports no usable address. Octets are written
-// without leading zeros, because a browser reads "010" as octal and would open another host than
-// the one shown.
+// "http://IP:PORT" with the port always written in unsigned decimal, 80 included; nullopt
+// when the device reports no usable address. Octets are written without leading zeros,
+// because a browser reads "010" as octal and would open another host than the one shown.
 std::optional<std::string> deviceUrl(const Device& device);
+
+// The page Browse opens: deviceUrl's, but for a camera found by WS-Discovery only its page as
+// cameras name it, "http://IP/", or "http://IP:PORT/" when the port is not 80.
+std::optional<std::string> pageUrl(const Device& device);
 
 } // namespace ondrel
