@@ -2,7 +2,6 @@
 
 #include "discovery/ReplyParser.h"
 
-#include <cctype>
 #include <cstdio>
 #include <cstring>
 
@@ -104,13 +103,7 @@ Device DeviceOf(const PlayedDevice& played) {
 }
 
 std::string EndpointOf(const PlayedDevice& played) {
-    std::string hex;
-    for (const char c : played.mac) {
-        if (c != ':') {
-            hex += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        }
-    }
-    return "urn:uuid:6f6e7666-0000-4000-8000-" + hex;
+    return "urn:uuid:camera-" + played.mac;
 }
 
 Device CameraOf(const PlayedDevice& played, bool withMac) {
@@ -120,11 +113,7 @@ Device CameraOf(const PlayedDevice& played, bool withMac) {
     d.mac = withMac ? played.mac : "";
     d.ip = ReportedAddress::fromText(played.ip);
     d.httpPort = played.httpPort;
-    d.hardware = "SIM-ONVIF";
-    d.serviceUrl = "http://" + played.ip +
-                   (played.httpPort == 80 ? "" : ":" + std::to_string(played.httpPort)) +
-                   "/onvif/device_service";
-    d.xaddrs = d.serviceUrl;
+    d.serviceUrl = d.xaddrs = "http://" + played.ip + "/onvif/device_service";
     d.endpoint = EndpointOf(played);
     return d;
 }

@@ -51,10 +51,9 @@ std::string QueryBytes(uint16_t command, const Device& device);
 Device DeviceOf(const PlayedDevice& played);
 
 // The camera a played device is when it answers WS-Discovery, as its match decodes (no
-// adapter known): its name, address and port, its MAC in the match unless withMac is false,
-// and an endpoint reference of its own.
+// adapter known): its name, address and port, its MAC unless withMac is false, and the
+// endpoint reference EndpointOf gives it.
 Device CameraOf(const PlayedDevice& played, bool withMac = true);
-// The endpoint reference CameraOf gives the device with that MAC.
 std::string EndpointOf(const PlayedDevice& played);
 
 // How many of the datagrams contain marker.
