@@ -103,8 +103,7 @@ DeviceList::AddOutcome DeviceList::add(std::string_view record, const AdapterRef
     forEachSameRecord(record, [&](std::size_t at) {
         repeat = true;
         // A reply that names no adapter (fed in by hand) never hides the known one.
-        if (adapter.known() && !(m_devices.adapter(at) == adapter) &&
-            m_devices.setAdapter(at, adapter)) {
+        if (adapter.known() && !(m_devices.adapter(at) == adapter) && moveRow(at, adapter)) {
             moved = true;
         }
         back = clearLeft(at) || back;
@@ -260,13 +259,8 @@ DeviceList::AddOutcome DeviceList::addListedCamera(std::size_t at, const Device&
         }
         return AddOutcome::Merged;
     }
-    if (!(next.adapter == listed.adapter)) {
-        unindexForCameras(at);
-        const bool moved = m_devices.setAdapter(at, next.adapter);
-        indexForCameras(at);
-        if (moved) {
-            return back ? AddOutcome::Merged : AddOutcome::Relocated;
-        }
+    if (!(next.adapter == listed.adapter) && moveRow(at, next.adapter)) {
+        return back ? AddOutcome::Merged : AddOutcome::Relocated;
     }
     return back ? AddOutcome::Merged : AddOutcome::Repeat;
 }
@@ -391,6 +385,17 @@ void DeviceList::replaceRow(std::size_t at, const Device& device) {
         throw;
     }
     indexForCameras(at);
+}
+
+bool DeviceList::moveRow(std::size_t at, const AdapterRef& adapter) {
+    try {
+        unindexForCameras(at);
+        const bool moved = m_devices.setAdapter(at, adapter);
+        indexForCameras(at);
+        return moved;
+    } catch (const std::bad_alloc&) {
+        return false; // moved or not, only a later join may miss it
+    }
 }
 
 void DeviceList::indexForCameras(std::size_t at) {

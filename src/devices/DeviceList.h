@@ -177,8 +177,9 @@ private:
     bool part(std::size_t row);
     // Parts every row joined by address at ip on adapter but except: a further device is there.
     void partAt(const AdapterRef& adapter, std::optional<Ipv4> ip, std::size_t except);
-    // The row at index is replaced by device, the look-ups following it.
+    // The row at index is replaced by device, or answered on adapter now; the look-ups follow.
     void replaceRow(std::size_t at, const Device& device);
+    bool moveRow(std::size_t at, const AdapterRef& adapter);
     void indexForCameras(std::size_t at);
     void unindexForCameras(std::size_t at);
     // Whether the row had said Bye (it has answered again now).

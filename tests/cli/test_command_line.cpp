@@ -247,6 +247,7 @@ TEST(WsDiscovery, ProbesFollowTheDestinationUnlessToldAndUrlTakesEndpoints) {
               (std::vector<std::string>{"urn:uuid:a", "urn:uuid:b"}));
     EXPECT_EQ(ParseLine("--interface eth0 search").options.wsd.interfaces,
               (std::vector<std::string>{"eth0"}));
+    EXPECT_EQ(ParseLine("search --bind 127.0.0.1").options.wsd.listenAddress, "127.0.0.1");
 }
 
 TEST(Help, WinsOverEverythingElse) {

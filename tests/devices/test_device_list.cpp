@@ -216,7 +216,9 @@ TEST(DeviceList, ARepliesAndACamerasMatchAreOneRowWhenTheyAreOneDevice) {
         std::string ip;  // empty: a reply's own
         int lan = 0;
     };
-    const auto reply = [](unsigned n, std::string ip = {}) { return Step{false, n, {}, ip}; };
+    const auto reply = [](unsigned n, std::string ip = {}, int lan = 0) {
+        return Step{false, n, {}, std::move(ip), lan};
+    };
     const auto camera = [](unsigned n, std::string mac, std::string ip, int lan = 0) {
         return Step{true, n, std::move(mac), std::move(ip), lan};
     };
@@ -266,6 +268,9 @@ TEST(DeviceList, ARepliesAndACamerasMatchAreOneRowWhenTheyAreOneDevice) {
         {"no MAC, another address",
          {reply(5), camera(1, "", "10.0.0.6")},
          "Cam5 native, Onvif1 onvif"},
+        {"no MAC, behind the adapter the reply moved to",
+         {camera(2, MacOf(9), "10.0.0.99"), reply(5), reply(5, {}, 1), camera(1, "", at5, 1)},
+         "Onvif2 onvif, Cam5 native+onvif"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -352,7 +352,8 @@ TEST_F(WindowSearchLab, AnInventoryIsMarkedSortedFilteredCopiedAndSavedAsTheCliP
     EXPECT_EQ(dialog->chosenDevices().size(), 2u);
     EXPECT_EQ(QGuiApplication::clipboard()->text().count(QLatin1Char('\n')), 3);
 
-    // Saved: every device, in arrival order, with each conflict's other party.
+    // Saved: every device, in arrival order, each conflict's other party before the five
+    // fields a camera's WS-Discovery match fills.
     prompter->savePath = files.filePath(QStringLiteral("site.csv"));
     QTest::keyClick(dialog.get(), Qt::Key_S, Qt::ControlModifier);
     QFile saved(prompter->savePath);
@@ -371,6 +372,7 @@ TEST_F(WindowSearchLab, AnInventoryIsMarkedSortedFilteredCopiedAndSavedAsTheCliP
         EXPECT_TRUE(lines[row + 1].contains(Cell(row, ColumnOf("MAC"))));
         EXPECT_EQ(lines[row + 1].section(QLatin1Char(','), conflictField, conflictField),
                   conflicts[row]);
+        EXPECT_EQ(lines[row + 1].section(QLatin1Char(','), -5), QStringLiteral("native,,,,"));
     }
     EXPECT_TRUE(prompter->seen.isEmpty());
 }

@@ -243,7 +243,10 @@ private:
                         "default every adapter that is up)")
             ->type_name("NAME")
             ->check(accepts(isInterfaceName, "is not an interface name"));
-        m_app.add_option("--bind", m_given.bind, "local address of the socket (default 0.0.0.0)")
+        m_app
+            .add_option("--bind", m_given.bind,
+                        "local address of the sockets (default 0.0.0.0; bound to another, "
+                        "announcements are heard there alone and no multicast group is joined)")
             ->type_name("ADDR")
             ->check(address())
             ->group(kAdvanced);
@@ -576,6 +579,7 @@ private:
         seconds(m_given.answerWait, o.answerWaitMs);
         if (auto a = address(m_given.bind)) {
             o.endpoint.bindAddress = a->text();
+            o.wsd.listenAddress = a->text();
         }
         if (auto a = address(m_given.dest)) {
             o.endpoint.destAddress = a->text();
