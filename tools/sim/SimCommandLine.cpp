@@ -30,8 +30,8 @@ Device files (--config): a list of objects, or {"devices": [...]}. Keys (each op
 missing key takes the generated device's value at the same position): name, devId, mac
 ("XX:XX:XX:XX:XX:XX"), ip, mask, gateway, dns0, dns1 (IPv4 text; gateway and DNS may be ""),
 httpPort (1..65535), dhcp, wifi (true|false), webVersion, appVersion, user, password, onSet
-("accept"|"refuse"|"silent"), restartMs (0..600000). Texts: UTF-8 without control
-characters, at most 48 bytes.
+("accept"|"refuse"|"silent"), restartMs (0..600000), hardware, location (ONVIF scopes).
+Texts: UTF-8 without control characters, at most 48 bytes.
 
 ONVIF cameras (--onvif, --onvif-only, --onvif-quirks): every device answers a WS-Discovery
 Probe for no type, dn:NetworkVideoTransmitter or tds:Device with a ProbeMatches, unicast to
@@ -41,7 +41,7 @@ its way out. Endpoint reference urn:uuid:6f6e6472-656c-1000-8000-<MAC, 12 hex di
 scopes onvif://www.onvif.org/ type/video_encoder, Profile/Streaming, name/<name>,
 hardware/<hardware>, location/<location> (percent-encoded UTF-8), MacAddress/<MAC>; XAddrs
 http://<ip>[:<httpPort>]/onvif/device_service. A generated device's hardware is
-"SimCam-2100", its location "Lab" (device file keys hardware, location).
+"SimCam-2100", its location "Lab".
 --onvif-quirks spreads real cameras' shapes over the devices by position: namespace prefixes
 soap/wsa/wsd, s/a/d, SOAP-ENV/wsa/wsdd, env/wsa/dn (dn the discovery namespace), none (a
 default namespace) for i%5 = 0..4, the MAC in as many spellings; and for i%6 = 1..5 a name

@@ -12,10 +12,6 @@ namespace ondrel::sim {
 
 namespace {
 
-// With two sockets the loop polls both itself and cannot see their wake-up channel: a stop
-// that lands between its check and the poll is seen this much later.
-constexpr int kStopCheckMs = 100;
-
 bool later(const auto& a, const auto& b) {
     return a.due != b.due ? a.due > b.due : a.order > b.order;
 }
@@ -60,7 +56,7 @@ SocketStatus SimServer::run() {
     if (m_wsdSocket.socket().isOpen()) {
         // What was still waiting (answers, Hellos) dies with the cameras.
         m_queue.clear();
-        for (std::string& bye : m_wsd->byes()) {
+        for (const std::string& bye : m_wsd->byes()) {
             for (const WsdSocket::Destination& d : m_wsdSocket.announceDestinations()) {
                 sendOne(
                     Pending{Clock::now(), 0, Channel::Wsd, d.ifindex, d.to.address, d.to.port, bye},
@@ -98,14 +94,16 @@ std::optional<SocketStatus> SimServer::receive(std::vector<uint8_t>& buffer, int
     if (!m_socket.isOpen() || !wsd.isOpen()) {
         return receiveFrom(m_socket.isOpen() ? m_socket : wsd, buffer, timeoutMs);
     }
-    if (woken()) {
-        return SocketStatus{};
-    }
-    pollfd fds[2] = {{m_socket.nativeHandle(), POLLIN, 0}, {wsd.nativeHandle(), POLLIN, 0}};
-    const int wait = timeoutMs < 0 ? kStopCheckMs : std::min(timeoutMs, kStopCheckMs);
-    const int ready = SocketSyscalls::current().poll(fds, 2, wait);
+    // stop() wakes both sockets; one wake-up channel is enough to hear it.
+    pollfd fds[3] = {{m_socket.nativeHandle(), POLLIN, 0},
+                     {wsd.nativeHandle(), POLLIN, 0},
+                     {m_socket.wakeHandle(), POLLIN, 0}};
+    const int ready = SocketSyscalls::current().poll(fds, 3, timeoutMs);
     if (ready < 0 && errno != EINTR) {
         return SocketStatus{errno, std::string("poll: ") + std::strerror(errno)};
+    }
+    if (fds[2].revents != 0 || woken()) {
+        return SocketStatus{};
     }
     for (int i = 0; i < 2 && ready > 0; ++i) {
         if (fds[i].revents == 0) {

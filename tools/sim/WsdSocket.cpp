@@ -2,12 +2,9 @@
 
 #include "netinfo/NetLinks.h"
 
-#include <arpa/inet.h>
 #include <net/if.h>
-#include <netinet/in.h>
 
 #include <cerrno>
-#include <cstring>
 
 namespace ondrel::sim {
 
@@ -31,11 +28,8 @@ SocketStatus WsdSocket::open(const WsdSocketOptions& options) {
     if (SocketStatus s = m_socket.create(); !s) {
         return s;
     }
-    const SocketSyscalls& sys = SocketSyscalls::current();
-    const int fd = m_socket.nativeHandle();
-    const int on = 1;
-    if (sys.setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0) {
-        return {errno, std::string("address reuse option: ") + std::strerror(errno)};
+    if (SocketStatus s = m_socket.enableAddressReuse(); !s) {
+        return s;
     }
     m_socket.raiseReceiveBuffer();
     if (SocketStatus s = m_socket.bind(options.bindAddress, options.port); !s) {
@@ -51,12 +45,8 @@ SocketStatus WsdSocket::open(const WsdSocketOptions& options) {
         if (!joinsGroup(link)) {
             continue;
         }
-        ip_mreqn request{};
-        request.imr_multiaddr.s_addr = htonl(group->bits);
-        request.imr_ifindex = static_cast<int>(link.ifindex);
-        if (sys.setsockopt(fd, IPPROTO_IP, IP_ADD_MEMBERSHIP, &request, sizeof request) != 0) {
-            m_warnings.push_back("cannot join " + std::string(wsd::kMulticastAddress) + " on " +
-                                 link.name + ": " + std::strerror(errno));
+        if (SocketStatus s = m_socket.joinGroup(group->bits, link.ifindex); !s) {
+            m_warnings.push_back(s.message + " (" + link.name + ")");
             continue;
         }
         if (!options.announceTo) {
