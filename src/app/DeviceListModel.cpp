@@ -5,6 +5,8 @@
 #include "Texts.h"
 
 #include <QApplication>
+#include <QDateTime>
+#include <QPalette>
 #include <QStyle>
 
 #include <algorithm>
@@ -22,6 +24,22 @@ void DeviceListModel::addReplies(PackedDevices&& replies) {
     const bool moved = m_list.addAll(replies);
     replies.clear(); // given back before the views take their share
     showAdded(moved);
+}
+
+void DeviceListModel::addCameras(std::vector<Device>&& cameras) {
+    showAdded(m_list.addCameras(std::move(cameras)));
+}
+
+void DeviceListModel::markLeft(std::string_view endpoint,
+                               std::chrono::system_clock::time_point at) {
+    const std::optional<std::size_t> left = m_list.markLeft(endpoint, at);
+    if (!left || *left >= static_cast<std::size_t>(m_rows)) {
+        return;
+    }
+    // Greyed and explained: no text changes, so the proxy need not sort or filter it again.
+    const int row = static_cast<int>(*left);
+    Q_EMIT dataChanged(index(row, 0), index(row, listColumnCount() - 1),
+                       {Qt::ForegroundRole, Qt::ToolTipRole, Qt::AccessibleDescriptionRole});
 }
 
 void DeviceListModel::showAdded(bool moved) {
@@ -139,9 +157,22 @@ QString DeviceListModel::conflictHint(int row) const {
                                parties.join(QStringLiteral(", ")));
 }
 
+QString DeviceListModel::leftHint(int row) const {
+    if (row < 0 || row >= m_rows) {
+        return {};
+    }
+    const auto at = m_list.leftAt(static_cast<std::size_t>(row));
+    if (!at) {
+        return {};
+    }
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(at->time_since_epoch());
+    return Texts::leftAt(
+        QDateTime::fromMSecsSinceEpoch(ms.count()).toString(QStringLiteral("HH:mm:ss")));
+}
+
 QString DeviceListModel::hints(const DeviceView& device, int row) const {
     QStringList lines;
-    for (QString hint : {conflictHint(row), subnetHint(device)}) {
+    for (QString hint : {leftHint(row), conflictHint(row), subnetHint(device)}) {
         if (!hint.isEmpty()) {
             lines << std::move(hint);
         }
@@ -206,6 +237,11 @@ QVariant DeviceListModel::data(const QModelIndex& index, int role) const {
         const QString hint = hints(shown, index.row());
         return hint.isEmpty() ? QVariant() : QVariant(hint);
     }
+    case Qt::ForegroundRole:
+        if (m_list.leftAt(row)) {
+            return QApplication::palette().brush(QPalette::Disabled, QPalette::Text);
+        }
+        return {};
     case Qt::DecorationRole:
         if (field.column.mark == FieldMark::OutsideSubnet && !subnetHint(shown).isEmpty()) {
             return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);

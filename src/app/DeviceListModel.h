@@ -5,6 +5,9 @@
 // rows share a MAC. The view sorts and filters through DeviceListProxy; this model never
 // reorders.
 //
+// A camera that said Bye keeps its row, greyed, with the time it left in its tooltip, until a
+// search empties the list or it answers again.
+//
 // Two marks, hints only (nothing is refused because of them):
 // - a device whose address lies outside the subnet of the adapter it answered on: a warning
 //   icon beside its adapter and a tooltip that says why the browser cannot reach it;
@@ -19,8 +22,10 @@
 
 #include <QAbstractTableModel>
 
+#include <chrono>
 #include <deque>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 namespace ondrel {
@@ -38,6 +43,11 @@ public:
     // device moved to another adapter, or whose conflicts changed, are drawn again.
     void addReplies(std::vector<Device>&& replies);
     void addReplies(PackedDevices&& replies);
+    // Adds cameras found by WS-Discovery: new ones become rows, and a camera that is a listed
+    // device (ours, or one that answered before) joins its row.
+    void addCameras(std::vector<Device>&& cameras);
+    // The camera of that endpoint reference said Bye at `at`: its row, if listed, is greyed.
+    void markLeft(std::string_view endpoint, std::chrono::system_clock::time_point at);
     void clear();
     // Devices changed in place (an accepted update): every row is drawn again.
     void refresh();
@@ -56,6 +66,8 @@ public:
     static QString subnetHint(const DeviceView& device);
     // Who else answers at the row's address, or empty when nobody does.
     QString conflictHint(int row) const;
+    // When the row's camera said it was leaving, or empty while it has not.
+    QString leftHint(int row) const;
 
     // The value of a cell under kSortRole, without a QVariant around it: a sort of thousands of
     // rows reads hundreds of thousands of them. Valid until the list is cleared or refreshed.

@@ -30,8 +30,9 @@ DeviceSession::DeviceSession(SessionDeps deps, QObject* parent)
     : QObject(parent), m_periods(deps.timers),
       m_pcLinks(deps.endpoint.links ? deps.endpoint.links : NetLinkLister(listSystemLinks)),
       m_clock(deps.clock ? std::move(deps.clock) : std::make_shared<QtSessionClock>()),
-      m_endpoint(deps.endpointOverride ? std::move(deps.endpointOverride)
-                                       : std::make_shared<NetworkEndpoint>(deps.endpoint)) {
+      m_endpoint(deps.endpointOverride
+                     ? std::move(deps.endpointOverride)
+                     : std::make_shared<NetworkEndpoint>(deps.endpoint, deps.wsd, deps.protocols)) {
     m_events = new EndpointEvents(this);
     m_model = new DeviceListModel(this);
     m_model->setPcLinks(m_pcLinks());
@@ -62,6 +63,7 @@ bool DeviceSession::open() {
     if (!opening.bindFailure.empty()) {
         Q_EMIT bindFailed(QString::fromStdString(opening.bindFailure));
     }
+    m_announcementsUnheard = !opening.listenFailure.empty();
     m_lossCheck->start(kLossCheckMs);
     return opening.usable;
 }
@@ -89,7 +91,8 @@ bool DeviceSession::updateBusy() const {
 }
 
 SearchStatus DeviceSession::searchStatus() const {
-    return {m_searchSent, m_lostReplies, m_ignoredReplies + m_model->devices().overflow()};
+    return {m_searchSent, m_lostReplies, m_ignoredReplies + m_model->devices().overflow(),
+            m_announcementsUnheard};
 }
 
 std::vector<AdapterRef> DeviceSession::pcAddresses() const {
@@ -117,6 +120,13 @@ void DeviceSession::takeReplies() {
     m_ignoredReplies += batch.ignored;
     m_lostReplies = std::max(m_lostReplies, batch.lostSinceSearch);
     m_model->addReplies(std::move(batch.devices));
+    for (CameraNews& news : batch.cameras) {
+        if (news.left.empty()) {
+            m_model->addCameras(std::move(news.found));
+        } else {
+            m_model->markLeft(news.left, m_clock->now());
+        }
+    }
     Q_EMIT devicesChanged();
 }
 
@@ -133,8 +143,15 @@ bool DeviceSession::queryDevice(int row) {
     if (!device) {
         return false;
     }
-    m_endpoint->sendQueries(*device);
+    if (device->protocols != Protocols::Onvif) {
+        m_endpoint->sendQueries(*device);
+    }
     return true;
+}
+
+bool DeviceSession::foundByOnvifOnly(int row) const {
+    const std::optional<Device> device = m_model->device(row);
+    return device && device->protocols == Protocols::Onvif;
 }
 
 BrowseTarget DeviceSession::browseTarget(int row) const {
@@ -143,7 +160,7 @@ BrowseTarget DeviceSession::browseTarget(int row) const {
         return {BrowseTarget::Refusal::NoDevice, {}};
     }
     // The address came from the network: only a usable unicast address makes a page.
-    std::optional<std::string> url = deviceUrl(*device);
+    std::optional<std::string> url = pageUrl(*device);
     if (!url) {
         return {BrowseTarget::Refusal::NoValidAddress, {}};
     }
@@ -155,6 +172,9 @@ SendResult DeviceSession::update(int row, const NetworkSettings& settings,
     const std::optional<Device> device = m_model->device(row);
     if (!device) {
         return {false, EINVAL, "the device is no longer listed; nothing was sent", {}, {}};
+    }
+    if (device->protocols == Protocols::Onvif) {
+        return {false, EPERM, "found by ONVIF only: Ondrel cannot change its settings yet", {}, {}};
     }
     // The wait begins before the request leaves, so that an answer that comes back at once
     // finds it.

@@ -1,9 +1,10 @@
 #pragma once
-// The window's controller: it owns the endpoint and the events its receive thread hands over,
-// the list of devices (DeviceListModel, which the views show), the update flow with its
-// waits, the assign batch (AssignBatch) and the worker that saves the list. It shows nothing:
-// it has methods for what a user asks and signals for what happens, and MainWindow and
-// AssignDialog are views that connect to them.
+// The window's controller: it owns the endpoint and the events its receive threads hand over,
+// the list of devices (DeviceListModel, which the views show: our devices and WS-Discovery's
+// cameras, a camera that said Hello without a search, one that said Bye kept and greyed), the
+// update flow with its waits, the assign batch (AssignBatch) and the worker that saves the list. It
+// shows nothing: it has methods for what a user asks and signals for what happens, and MainWindow
+// and AssignDialog are views that connect to them.
 //
 // Rows are arrival indices in the list (the model's rows), never a view's sorted rows.
 //
@@ -37,6 +38,8 @@ struct SearchStatus {
     std::optional<SendResult> sent; // none before the first search
     uint32_t lost = 0;              // replies the kernel dropped since it
     std::size_t ignored = 0;        // replies turned away because the list was full
+    // WS-Discovery's port could not be taken: cameras that announce themselves go unheard.
+    bool announcementsUnheard = false;
 };
 
 // Where Browse goes: the page of the device as the list knows it, or why there is none.
@@ -81,9 +84,14 @@ public:
     // Empties the list and searches through every adapter.
     void search();
     // Sends the three queries to the device of a row; false when no device is listed there.
+    // A camera found by WS-Discovery only is sent nothing: it has no record to be named by.
     bool queryDevice(int row);
+    // Whether the device of a row was found by WS-Discovery only: Ondrel cannot change its
+    // settings, so nothing is ever sent to it.
+    bool foundByOnvifOnly(int row) const;
     // Sends new settings to the device of a row and awaits its answer (updateAnswered, or
-    // updateTimedOut). What could not be sent is returned at once, and nothing is awaited.
+    // updateTimedOut). What could not be sent is returned at once, and nothing is awaited;
+    // a camera found by WS-Discovery only is refused so.
     SendResult update(int row, const NetworkSettings& settings, const Credentials& credentials);
     // Every device in arrival order, whatever a view shows, as the CLI prints them; written
     // by a worker. A failure is reported through listSaveFailed.
@@ -131,6 +139,7 @@ private:
     std::size_t m_ignoredReplies = 0;
     uint32_t m_lostReplies = 0;
     std::optional<SendResult> m_searchSent;
+    bool m_announcementsUnheard = false;
 };
 
 } // namespace ondrel

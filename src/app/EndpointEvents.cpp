@@ -2,19 +2,28 @@
 
 #include <QMetaObject>
 
+#include <algorithm>
+#include <iterator>
 #include <utility>
 
 namespace ondrel {
 
 EndpointEvents::EndpointEvents(QObject* parent) : QObject(parent) {}
 
-EndpointHandlers EndpointEvents::handlers() {
-    EndpointHandlers handlers;
+SessionHandlers EndpointEvents::handlers() {
+    SessionHandlers handlers;
     handlers.searchReplies = [this](std::vector<Device>&& replies, uint32_t lost) {
         addReplies(replies, lost);
     };
     handlers.updateAnswer = [this](const UpdateAnswer& answer, uint32_t) {
         addAnswer(answer.result);
+    };
+    handlers.camerasFound = [this](std::vector<Device>&& cameras, uint32_t lost) {
+        addCameras(std::move(cameras), lost);
+    };
+    // Whichever adapter the Bye came by, the camera is one row.
+    handlers.cameraLeft = [this](const std::string& endpoint, const AdapterRef&) {
+        addLeft(endpoint);
     };
     return handlers;
 }
@@ -47,6 +56,53 @@ void EndpointEvents::addReplies(const std::vector<Device>& replies, uint32_t los
     }
 }
 
+void EndpointEvents::addCameras(std::vector<Device>&& cameras, uint32_t lostSinceSearch) {
+    bool first = false;
+    {
+        const std::lock_guard<std::mutex> hold(m_mutex);
+        const std::size_t room = kMaxPending - std::min(m_pendingCameras, kMaxPending);
+        if (cameras.size() > room) {
+            m_pending.ignored += cameras.size() - room;
+            cameras.resize(room);
+        }
+        if (!cameras.empty()) {
+            m_pendingCameras += cameras.size();
+            // Cameras that follow cameras join them, so that a burst of answers is one batch.
+            if (m_pending.cameras.empty() || !m_pending.cameras.back().left.empty()) {
+                m_pending.cameras.push_back({});
+            }
+            std::vector<Device>& found = m_pending.cameras.back().found;
+            found.insert(found.end(), std::make_move_iterator(cameras.begin()),
+                         std::make_move_iterator(cameras.end()));
+        }
+        m_pending.lostSinceSearch = lostSinceSearch;
+        first = announce();
+    }
+    if (first) {
+        post();
+    }
+}
+
+void EndpointEvents::addLeft(const std::string& endpoint) {
+    if (endpoint.empty()) {
+        return; // names no camera
+    }
+    bool first = false;
+    {
+        const std::lock_guard<std::mutex> hold(m_mutex);
+        if (m_pendingCameras >= kMaxPending) {
+            ++m_pending.ignored;
+        } else {
+            ++m_pendingCameras;
+            m_pending.cameras.push_back({{}, endpoint});
+        }
+        first = announce();
+    }
+    if (first) {
+        post();
+    }
+}
+
 void EndpointEvents::addAnswer(UpdateResult result) {
     bool first = false;
     {
@@ -65,7 +121,7 @@ void EndpointEvents::deliver() {
     {
         const std::lock_guard<std::mutex> hold(m_mutex);
         answers.swap(m_answers);
-        replies = !m_pending.devices.empty() || m_pending.ignored > 0;
+        replies = !m_pending.devices.empty() || !m_pending.cameras.empty() || m_pending.ignored > 0;
         m_announced = false;
     }
     if (replies) {
@@ -81,6 +137,7 @@ ReplyBatch EndpointEvents::takeReplies() {
     {
         const std::lock_guard<std::mutex> hold(m_mutex);
         std::swap(batch, m_pending);
+        m_pendingCameras = 0;
     }
     return batch;
 }

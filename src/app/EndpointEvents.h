@@ -5,24 +5,35 @@
 // message box can neither slow the socket's draining nor hold up a close. A burst of
 // thousands of replies reaches the window as a few large batches, one per event-loop turn.
 
+#include "IEndpoint.h"
 #include "devices/PackedDevices.h"
-#include "discovery/DiscoveryEndpoint.h"
 
 #include <QObject>
 
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
+#include <string>
 #include <vector>
 
 namespace ondrel {
 
+// What WS-Discovery told: cameras that answered a probe or said Hello, or the endpoint
+// reference of one that said Bye.
+struct CameraNews {
+    std::vector<Device> found;
+    std::string left; // empty for cameras found
+};
+
 // The replies that arrived since the last batch was taken, in arrival order. The receive
 // thread packs them as the list keeps them, into blocks that never move: what waits for a
 // window that is busy painting costs a third of the devices' values, and the values
-// themselves go back to the receive thread's memory at once.
+// themselves go back to the receive thread's memory at once. Cameras are few beside them and
+// come from a thread of their own; their news keeps its order, so that a Bye and a Hello from
+// one camera end the way the camera ended.
 struct ReplyBatch {
     PackedDevices devices;
+    std::vector<CameraNews> cameras;
     std::size_t ignored = 0; // turned away because the batch was full
     uint32_t lostSinceSearch = 0;
 };
@@ -30,15 +41,15 @@ struct ReplyBatch {
 class EndpointEvents : public QObject {
     Q_OBJECT
 public:
-    // Replies held for the window at most; more than this while the window is not taking
-    // them are counted as ignored, never stored.
+    // Replies held for the window at most, and as many cameras and Byes; more than this while
+    // the window is not taking them are counted as ignored, never stored.
     static constexpr std::size_t kMaxPending = 65536;
 
     explicit EndpointEvents(QObject* parent = nullptr);
 
-    // Handlers for DiscoveryEndpoint::setHandlers; they run on the receive thread and only
-    // ever feed this object.
-    EndpointHandlers handlers();
+    // Handlers for the endpoint's setHandlers; they run on its receive threads and only ever
+    // feed this object.
+    SessionHandlers handlers();
 
     // On this object's thread, after repliesArrived: everything that came since the last call.
     ReplyBatch takeReplies();
@@ -52,6 +63,8 @@ Q_SIGNALS:
 private:
     // On the receive thread.
     void addReplies(const std::vector<Device>& replies, uint32_t lostSinceSearch);
+    void addCameras(std::vector<Device>&& cameras, uint32_t lostSinceSearch);
+    void addLeft(const std::string& endpoint);
     void addAnswer(UpdateResult result);
     // True when the caller is to announce it: nothing was announced since the last delivery.
     bool announce();
@@ -61,6 +74,7 @@ private:
 
     std::mutex m_mutex;
     ReplyBatch m_pending;
+    std::size_t m_pendingCameras = 0; // cameras and Byes in m_pending
     std::vector<UpdateResult> m_answers;
     bool m_announced = false;
 };

@@ -25,6 +25,7 @@
 #include <QMouseEvent>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <algorithm>
 #include <cstring>
 
 namespace ondrel {
@@ -358,6 +359,17 @@ void MainWindow::assignAddresses() {
     if (m_batchRunning || chosen.size() < 2) {
         return;
     }
+    // Said once for all of them; the others are assigned without them.
+    const auto onvifOnly = std::remove_if(chosen.begin(), chosen.end(), [](const Device& d) {
+        return d.protocols == Protocols::Onvif;
+    });
+    if (onvifOnly != chosen.end()) {
+        chosen.erase(onvifOnly, chosen.end());
+        m_prompter->information(this, Texts::onvifOnly(), Texts::tips());
+        if (chosen.empty()) {
+            return;
+        }
+    }
     if (m_session->updateBusy()) {
         m_prompter->information(this, AssignDialog::updateBusyText(), Texts::tips());
         return;
@@ -416,6 +428,9 @@ QString MainWindow::statusText() const {
     if (status.ignored > 0) {
         parts << Texts::listFull(status.ignored);
     }
+    if (status.announcementsUnheard) {
+        parts << Texts::announcementsUnheard();
+    }
     return parts.join(QStringLiteral(". "));
 }
 
@@ -463,6 +478,10 @@ void MainWindow::update() {
     const QString caption = Texts::tips();
     if (!hasCurrentDevice()) {
         m_prompter->information(this, Texts::selectDevice(), caption);
+        return;
+    }
+    if (m_session->foundByOnvifOnly(currentSourceRow())) {
+        m_prompter->information(this, Texts::onvifOnly(), caption);
         return;
     }
     // The port is judged before any confirmation, as a number: its text is the locale's.

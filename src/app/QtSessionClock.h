@@ -1,5 +1,6 @@
 #pragma once
-// The session's timers as the program runs them: Qt timers on the thread that makes them.
+// The session's timers as the program runs them: Qt timers on the thread that makes them, and
+// the system's clock.
 
 #include "SessionClock.h"
 
@@ -9,6 +10,9 @@ class QtSessionClock final : public SessionClock {
 public:
     std::unique_ptr<SessionTimer> makeTimer(Repeat repeat,
                                             std::function<void()> onTimeout) override;
+    std::chrono::system_clock::time_point now() const override {
+        return std::chrono::system_clock::now();
+    }
 };
 
 } // namespace ondrel

@@ -1,9 +1,11 @@
 #pragma once
 // The time the session's flows run on: the update's answer wait, the restart progress, the
-// assign run's waits and the look for lost replies. The program's timers are Qt's
+// assign run's waits and the look for lost replies, and the time of day a camera said it was
+// leaving. The program's timers are Qt's
 // (QtSessionClock); a test hands in a clock it advances itself, so that a whole update or
 // batch runs in one go without waiting on the event loop.
 
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -27,6 +29,8 @@ public:
     // period until it is stopped. A timer stopped or destroyed never calls it again.
     virtual std::unique_ptr<SessionTimer> makeTimer(Repeat repeat,
                                                     std::function<void()> onTimeout) = 0;
+    // The time of day, as a user's clock shows it.
+    virtual std::chrono::system_clock::time_point now() const = 0;
 };
 
 } // namespace ondrel

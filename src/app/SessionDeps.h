@@ -1,12 +1,13 @@
 #pragma once
-// What a DeviceSession needs from outside: the protocol's addresses and ports and the
-// periods of its waits, and the seams tests fill (the endpoint, the clock, the LAN prober).
-// Null seams are the program's own.
+// What a DeviceSession needs from outside: the protocols' addresses and ports, which of them
+// a search uses, the periods of its waits, and the seams tests fill (the endpoint, the clock,
+// the LAN prober). Null seams are the program's own.
 
 #include "IEndpoint.h"
 #include "SessionClock.h"
 #include "discovery/DiscoveryEndpoint.h"
 #include "netinfo/AddressProber.h"
+#include "onvif/WsdEndpoint.h"
 
 #include <memory>
 
@@ -20,8 +21,13 @@ struct TimerPeriods {
 
 struct SessionDeps {
     EndpointConfig endpoint; // the protocol's addresses and ports; its links are the PC's
+    // WS-Discovery's addresses and ports; its links and adapters, when it names none, are
+    // the endpoint's.
+    WsdConfig wsd;
+    // The searches a search sends. Native: ours alone, and no WS-Discovery socket at all.
+    Protocols protocols = Protocols::Both;
     TimerPeriods timers;
-    std::shared_ptr<IEndpoint> endpointOverride; // null: a DiscoveryEndpoint on `endpoint`
+    std::shared_ptr<IEndpoint> endpointOverride; // null: a NetworkEndpoint on the above
     std::shared_ptr<SessionClock> clock;         // null: Qt's timers
     std::shared_ptr<AddressProber> prober;       // null: this PC's neighbour table
 };

@@ -123,6 +123,16 @@ public:
                   "now; the list will be refreshed when the restart is over.");
     }
     static QString noValidAddress() { return tr("The device reports no valid IP address."); }
+    // Update and Assign, for a device found by WS-Discovery alone.
+    static QString onvifOnly() {
+        return tr("This camera was found by ONVIF only. Ondrel cannot change its settings yet.");
+    }
+    // In the status line while WS-Discovery's port is held by a program that shares it not.
+    static QString announcementsUnheard() {
+        return tr("Port 3702 is in use: cameras that announce themselves are not shown");
+    }
+    //: The tooltip of a camera that said it was leaving; %1 is the time, e.g. 14:05:09.
+    static QString leftAt(const QString& time) { return tr("Left at %1").arg(time); }
     static QString sendFailed(const QString& reason) {
         return tr("The request could not be sent: %1").arg(reason);
     }

@@ -15,4 +15,8 @@ namespace ondrel {
 // because a browser reads "010" as octal and would open another host than the one shown.
 std::optional<std::string> deviceUrl(const Device& device);
 
+// The page Browse opens: deviceUrl's, but for a camera found by WS-Discovery only its page as
+// cameras name it, "http://IP/", or "http://IP:PORT/" when the port is not 80.
+std::optional<std::string> pageUrl(const Device& device);
+
 } // namespace ondrel

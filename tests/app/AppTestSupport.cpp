@@ -44,6 +44,13 @@ DialogDeps LoopbackDeps(uint16_t destPort, std::vector<Adapter> adapters) {
     deps.endpoint.bindPort = 0;
     deps.endpoint.destAddress = "127.0.0.1";
     deps.endpoint.destPort = destPort;
+    // WS-Discovery's probes go to a socket that only swallows them; its listener takes a port
+    // of its own.
+    static LoopbackDevice probeSink;
+    deps.wsd.probeAddress = "127.0.0.1";
+    deps.wsd.probePort = probeSink.Port();
+    deps.wsd.listenAddress = "127.0.0.1";
+    deps.wsd.listenPort = 0;
     deps.timers = TimerPeriods{60, 5, 33};
     deps.settingsFile = FreshSettingsFile();
     return deps;
@@ -67,6 +74,12 @@ bool ShowActive(QWidget& window) {
 void AddDevices(MainWindow& window, std::vector<Device> devices) {
     const int want = window.devices().rowCount() + static_cast<int>(devices.size());
     window.findChild<EndpointEvents*>()->handlers().searchReplies(std::move(devices), 0);
+    PumpUntil([&] { return window.devices().rowCount() >= want; });
+}
+
+void AddCameras(MainWindow& window, std::vector<Device> cameras) {
+    const int want = window.devices().rowCount() + static_cast<int>(cameras.size());
+    window.findChild<EndpointEvents*>()->handlers().camerasFound(std::move(cameras), 0);
     PumpUntil([&] { return window.devices().rowCount() >= want; });
 }
 
@@ -155,9 +168,10 @@ void WindowTest::Open(TimerPeriods periods, DialogDeps deps) {
     ASSERT_TRUE(fake || window->session().endpoint().boundPort() != 0);
 }
 
-void WindowTest::openWithFakes(TimerPeriods periods) {
+void WindowTest::openWithFakes(TimerPeriods periods, EndpointOpening opening) {
     window.reset();
     fakeEndpoint = std::make_shared<FakeEndpoint>();
+    fakeEndpoint->opening = std::move(opening);
     clock = std::make_shared<ManualClock>();
     DialogDeps deps = LoopbackDeps(device.Port());
     deps.endpointOverride = fakeEndpoint;

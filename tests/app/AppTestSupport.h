@@ -30,7 +30,8 @@ namespace ondrel::testing {
 
 inline const QString kTitle = QStringLiteral("Z6 series Search Tool(1.0.1.1)");
 
-// Dependencies for a window that binds and sends on loopback only, with fake adapters.
+// Dependencies for a window that binds and sends on loopback only (WS-Discovery's sockets
+// too), with fake adapters.
 // Its column and window settings live in a file of their own (FreshSettingsFile).
 DialogDeps LoopbackDeps(uint16_t destPort, std::vector<Adapter> adapters = {});
 // A settings file no window has used yet, in a directory removed when the tests end.
@@ -50,6 +51,8 @@ bool ShowActive(QWidget& window);
 // Devices 0..count-1 of the numbered family, as the endpoint hands them over.
 void AddRows(MainWindow& window, int count);
 void AddDevices(MainWindow& window, std::vector<Device> devices);
+// Cameras as WS-Discovery's sockets hand them over; new ones become rows.
+void AddCameras(MainWindow& window, std::vector<Device> cameras);
 
 // The text a cell of the list shows.
 QString Cell(const MainWindow& window, int row, int column);
@@ -72,8 +75,9 @@ protected:
     void Open(TimerPeriods periods = {200, 60000, 33}, bool realPrompter = false);
     void Open(TimerPeriods periods, DialogDeps deps);
     // A window whose session sends to fakeEndpoint and waits on clock: the test delivers the
-    // replies and answers and moves the time on.
-    void openWithFakes(TimerPeriods periods = {200, 60000, 33});
+    // replies and answers and moves the time on. opening: what the endpoint's open gives.
+    void openWithFakes(TimerPeriods periods = {200, 60000, 33},
+                       EndpointOpening opening = {true, {}, {}});
     void TearDown() override;
 
     // Sends the device's search reply to the window and waits until its row is listed.

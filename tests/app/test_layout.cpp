@@ -133,6 +133,7 @@ TEST_F(LayoutTest, AScreenReaderHearsTheCountAndTheStatusWithTheirNumbers) {
 TEST_F(LayoutTest, AFailedSearchSaysWhyInTheStatusLine) {
     DialogDeps deps = LoopbackDeps(receiver.Port());
     deps.endpoint.destAddress = "no.such.address";
+    deps.wsd.probeAddress = "no.such.address"; // neither protocol's search goes out
     MainWindow failing(kTitle, deps);
     failing.search();
     const QString status = Named<QLabel>(failing, "statusLabel")->text();

@@ -200,6 +200,11 @@ protected:
                    OnAdapter(2, "192.168.1.50", "eth1"), OnAdapter(3, "192.168.1.10", "eth0"),
                    OnAdapter(4, "192.168.1.51", "eth0")};
         AddDevices(*window, devices);
+        // A camera found by WS-Discovery alone, at Cam 4's address under a MAC of its own.
+        Device camera = CameraOf(At(5, "192.168.1.51"));
+        camera.adapter = devices[4].adapter;
+        AddCameras(*window, {camera});
+        devices.push_back(camera);
     }
     std::vector<Device> devices;
 };
@@ -210,6 +215,7 @@ TEST_F(ConflictTest, ADeviceSharingAnAddressOnItsLanIsMarkedWithTheOthersNamed) 
     struct Case {
         int row;
         const char* hint; // empty: no mark
+        const char* protocol = "native";
     } cases[] = {
         {0, "192.168.1.50 on eth0 is also the address of Cam 1 (02:00:00:00:00:01): the browser "
             "may show another device until each has an address of its own"},
@@ -218,7 +224,12 @@ TEST_F(ConflictTest, ADeviceSharingAnAddressOnItsLanIsMarkedWithTheOthersNamed) 
         {2, ""}, // the same address behind another adapter is another LAN
         {3, "192.168.1.10 on eth0 is also the address of this PC: the browser may show another "
             "device until each has an address of its own"},
-        {4, ""},
+        {4, "192.168.1.51 on eth0 is also the address of Cam 5 (02:00:00:00:00:05): the browser "
+            "may show another device until each has an address of its own"},
+        {5,
+         "192.168.1.51 on eth0 is also the address of Cam 4 (02:00:00:00:00:04): the browser "
+         "may show another device until each has an address of its own",
+         "ONVIF"},
     };
     const DeviceListModel& model = window->devices();
     for (const Case& c : cases) {
@@ -230,6 +241,7 @@ TEST_F(ConflictTest, ADeviceSharingAnAddressOnItsLanIsMarkedWithTheOthersNamed) 
             model.data(model.index(c.row, ColumnOf("DeviceName")), Qt::AccessibleDescriptionRole)
                 .toString(),
             QString::fromLatin1(c.hint));
+        EXPECT_EQ(Cell(*window, c.row, ColumnOf("Protocol")), QString::fromLatin1(c.protocol));
     }
 }
 

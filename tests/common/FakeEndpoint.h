@@ -1,8 +1,8 @@
 #pragma once
 // The session's endpoint as a test plays it: every request is recorded (a settings request
-// with the password it carried) and answered with sendResult; replies and answers reach the
-// session when the test delivers them, through the handlers the session installed, as from a
-// receive thread, and are taken by the session before reply or answer returns.
+// with the password it carried) and answered with sendResult; replies, answers, cameras and
+// their Byes reach the session when the test delivers them, through the handlers the session
+// installed, as from a receive thread, and are taken by the session before the call returns.
 
 #include "IEndpoint.h"
 
@@ -24,7 +24,7 @@ public:
     };
 
     EndpointOpening open() override { return opening; }
-    void setHandlers(EndpointHandlers handlers) override { m_handlers = std::move(handlers); }
+    void setHandlers(SessionHandlers handlers) override { m_handlers = std::move(handlers); }
     SendResult sendSearch() override {
         lost = 0;
         return record({Request::Kind::Search, {}, {}, {}});
@@ -49,6 +49,19 @@ public:
         }
         takePosted();
     }
+    // Cameras that answered a probe or said Hello.
+    void cameras(std::vector<Device> devices) {
+        if (m_handlers.camerasFound && !m_stopped) {
+            m_handlers.camerasFound(std::move(devices), lost);
+        }
+        takePosted();
+    }
+    void bye(const std::string& endpoint) {
+        if (m_handlers.cameraLeft && !m_stopped) {
+            m_handlers.cameraLeft(endpoint, {});
+        }
+        takePosted();
+    }
     void answer(UpdateResult result) {
         if (m_handlers.updateAnswer && !m_stopped) {
             m_handlers.updateAnswer(UpdateAnswer{result, {}}, lost);
@@ -64,7 +77,7 @@ public:
 
     std::vector<Request> sent;
     SendResult sendResult{true, 0, {}, {}, {}};
-    EndpointOpening opening{true, {}};
+    EndpointOpening opening{true, {}, {}};
     uint32_t lost = 0; // back to 0 at every search, as the kernel's count is
 
 private:
@@ -75,7 +88,7 @@ private:
     // What the receive thread would have posted, taken now rather than at a loop's next turn.
     static void takePosted() { QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall); }
 
-    EndpointHandlers m_handlers;
+    SessionHandlers m_handlers;
     bool m_stopped = false;
 };
 

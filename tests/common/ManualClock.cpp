@@ -1,5 +1,7 @@
 #include "ManualClock.h"
 
+#include <QDateTime>
+
 #include <algorithm>
 #include <optional>
 #include <tuple>
@@ -30,6 +32,12 @@ public:
 std::unique_ptr<SessionTimer> ManualClock::makeTimer(Repeat repeat,
                                                      std::function<void()> onTimeout) {
     return std::make_unique<Timer>(*this, repeat, std::move(onTimeout));
+}
+
+std::chrono::system_clock::time_point ManualClock::now() const {
+    static const qint64 start =
+        QDateTime(QDate(2024, 5, 2), QTime(9, 30)).toMSecsSinceEpoch(); // local time
+    return std::chrono::system_clock::time_point(std::chrono::milliseconds(start + m_now));
 }
 
 void ManualClock::advance(int ms) {

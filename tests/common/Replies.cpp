@@ -102,4 +102,20 @@ Device DeviceOf(const PlayedDevice& played) {
     return decodeSearchReply(SearchReplyText(played));
 }
 
+std::string EndpointOf(const PlayedDevice& played) {
+    return "urn:uuid:camera-" + played.mac;
+}
+
+Device CameraOf(const PlayedDevice& played, bool withMac) {
+    Device d;
+    d.protocols = Protocols::Onvif;
+    d.name = played.name;
+    d.mac = withMac ? played.mac : "";
+    d.ip = ReportedAddress::fromText(played.ip);
+    d.httpPort = played.httpPort;
+    d.serviceUrl = d.xaddrs = "http://" + played.ip + "/onvif/device_service";
+    d.endpoint = EndpointOf(played);
+    return d;
+}
+
 } // namespace ondrel::testing

@@ -50,6 +50,12 @@ std::string QueryBytes(uint16_t command, const Device& device);
 // A device as the endpoint decodes the search reply of a played device (no adapter known).
 Device DeviceOf(const PlayedDevice& played);
 
+// The camera a played device is when it answers WS-Discovery, as its match decodes (no
+// adapter known): its name, address and port, its MAC unless withMac is false, and the
+// endpoint reference EndpointOf gives it.
+Device CameraOf(const PlayedDevice& played, bool withMac = true);
+std::string EndpointOf(const PlayedDevice& played);
+
 // How many of the datagrams contain marker.
 int CountWith(const std::vector<std::string>& datagrams, std::string_view marker);
 

@@ -62,14 +62,20 @@ TEST(HttpPortRule, Table) {
 }
 
 // Only an address a device can have as its own becomes a web address: 0.0.0.0 would open
-// this PC, a broadcast or multicast address nothing at all.
+// this PC, a broadcast or multicast address nothing at all. Browse opens the same page as the
+// CLI's url, but a camera found by WS-Discovery only at the page cameras name.
 TEST(DeviceUrl, Table) {
     struct Case {
         const char* ip;
         uint16_t port;
         const char* want; // nullptr: no URL
+        Protocols protocols = Protocols::Native;
     } cases[] = {
         {"192.168.1.88", 80, "http://192.168.1.88:80"},
+        {"192.168.1.88", 80, "http://192.168.1.88:80", Protocols::Both},
+        {"192.168.1.88", 80, "http://192.168.1.88/", Protocols::Onvif},
+        {"192.168.1.88", 8080, "http://192.168.1.88:8080/", Protocols::Onvif},
+        {"0.0.0.0", 80, nullptr, Protocols::Onvif},
         {"192.168.1.88", 65535, "http://192.168.1.88:65535"},
         {"10.0.0.1", 0, "http://10.0.0.1:0"},
         {"010.001.000.009", 8080, "http://10.1.0.9:8080"},
@@ -86,7 +92,11 @@ TEST(DeviceUrl, Table) {
         Device d;
         d.ip = ReportedAddress::fromText(c.ip);
         d.httpPort = c.port;
-        const auto url = deviceUrl(d);
+        d.protocols = c.protocols;
+        const auto url = pageUrl(d);
+        if (c.protocols != Protocols::Onvif) {
+            EXPECT_EQ(url, deviceUrl(d)) << c.ip;
+        }
         if (c.want == nullptr) {
             EXPECT_FALSE(url.has_value()) << c.ip;
         } else {

@@ -894,6 +894,51 @@
         <source>Quillnet</source>
         <translation>Quillnet</translation>
     </message>
+    <message>
+        <source>This camera was found by ONVIF only. Ondrel cannot change its settings yet.</source>
+        <translation>Diese Kamera wurde nur über ONVIF gefunden. Ondrel kann ihre Einstellungen noch nicht ändern.</translation>
+    </message>
+    <message>
+        <source>Port 3702 is in use: cameras that announce themselves are not shown</source>
+        <translation>Port 3702 ist belegt: Kameras, die sich selbst ankündigen, werden nicht angezeigt</translation>
+    </message>
+    <message>
+        <source>Left at %1</source>
+        <extracomment>The tooltip of a camera that said it was leaving; %1 is the time, e.g. 14:05:09.</extracomment>
+        <translation>Abgemeldet um %1</translation>
+    </message>
+    <message>
+        <source>native</source>
+        <translation>nativ</translation>
+    </message>
+    <message>
+        <source>ONVIF</source>
+        <translation>ONVIF</translation>
+    </message>
+    <message>
+        <source>native + ONVIF</source>
+        <translation>nativ + ONVIF</translation>
+    </message>
+    <message>
+        <source>Protocol</source>
+        <translation>Protokoll</translation>
+    </message>
+    <message>
+        <source>Hardware</source>
+        <translation>Hardware</translation>
+    </message>
+    <message>
+        <source>Location</source>
+        <translation>Standort</translation>
+    </message>
+    <message>
+        <source>Service URL</source>
+        <translation>Dienst-URL</translation>
+    </message>
+    <message>
+        <source>Endpoint</source>
+        <translation>Endpunkt</translation>
+    </message>
 </context>
 <context>
     <name>ondrel::AssignDialog</name>

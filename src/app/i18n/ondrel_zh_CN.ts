@@ -888,6 +888,51 @@
         <source>Quillnet</source>
         <translation>Quillnet</translation>
     </message>
+    <message>
+        <source>This camera was found by ONVIF only. Ondrel cannot change its settings yet.</source>
+        <translation>此摄像机仅通过 ONVIF 发现。Ondrel 暂时无法更改其设置。</translation>
+    </message>
+    <message>
+        <source>Port 3702 is in use: cameras that announce themselves are not shown</source>
+        <translation>端口 3702 已被占用：主动通告自身的摄像机不会显示</translation>
+    </message>
+    <message>
+        <source>Left at %1</source>
+        <extracomment>The tooltip of a camera that said it was leaving; %1 is the time, e.g. 14:05:09.</extracomment>
+        <translation>已于 %1 离线</translation>
+    </message>
+    <message>
+        <source>native</source>
+        <translation>原生</translation>
+    </message>
+    <message>
+        <source>ONVIF</source>
+        <translation>ONVIF</translation>
+    </message>
+    <message>
+        <source>native + ONVIF</source>
+        <translation>原生 + ONVIF</translation>
+    </message>
+    <message>
+        <source>Protocol</source>
+        <translation>协议</translation>
+    </message>
+    <message>
+        <source>Hardware</source>
+        <translation>硬件</translation>
+    </message>
+    <message>
+        <source>Location</source>
+        <translation>位置</translation>
+    </message>
+    <message>
+        <source>Service URL</source>
+        <translation>服务 URL</translation>
+    </message>
+    <message>
+        <source>Endpoint</source>
+        <translation>端点</translation>
+    </message>
 </context>
 <context>
     <name>ondrel::AssignDialog</name>

@@ -1,7 +1,7 @@
 // The path from the endpoint's receive thread to the window's thread, on QCoreApplication
 // alone so that the ThreadSanitizer build, which builds no window, runs it: replies handed over
-// from another thread arrive in order, in batches, on this thread, bounded, and a real endpoint
-// on loopback feeds the same path.
+// from another thread arrive in order, in batches, on this thread, bounded (cameras and Byes
+// too), and a real endpoint on loopback feeds the same path.
 
 #include "EndpointEvents.h"
 #include "LoopbackDevice.h"
@@ -34,6 +34,10 @@ struct Receiver {
             for (std::size_t i = 0; i < batch.devices.size(); ++i) {
                 names.emplace_back(batch.devices[i].name);
             }
+            for (const CameraNews& news : batch.cameras) {
+                cameras.push_back(news.left.empty() ? std::to_string(news.found.size())
+                                                    : "left " + news.left);
+            }
         });
         QObject::connect(&events, &EndpointEvents::updateAnswered, &events,
                          [&](UpdateResult result) { answers.push_back(result); });
@@ -42,6 +46,7 @@ struct Receiver {
     std::size_t ignored = 0;
     uint32_t lost = 0;
     std::vector<std::string> names;
+    std::vector<std::string> cameras; // how many were found in a row, or who left
     std::vector<UpdateResult> answers;
 };
 
@@ -82,11 +87,19 @@ TEST(EndpointEvents, ABatchHoldsAtMostItsBoundAndCountsTheRest) {
         events.handlers().searchReplies(std::vector<Device>(EndpointEvents::kMaxPending - 2, one),
                                         0);
         events.handlers().searchReplies(std::vector<Device>(7, one), 9);
+        // Cameras and Byes keep their order, within a bound of their own.
+        events.handlers().camerasFound({one, one}, 9);
+        events.handlers().cameraLeft("urn:a", {});
+        events.handlers().camerasFound(std::vector<Device>(EndpointEvents::kMaxPending, one), 9);
+        events.handlers().cameraLeft("urn:b", {});
     });
     receiveThread.join();
     ASSERT_TRUE(PumpUntil([&] { return received.batches == 1; }));
     EXPECT_EQ(received.names.size(), EndpointEvents::kMaxPending);
-    EXPECT_EQ(received.ignored, 5u);
+    EXPECT_EQ(received.cameras,
+              (std::vector<std::string>{"2", "left urn:a",
+                                        std::to_string(EndpointEvents::kMaxPending - 3)}));
+    EXPECT_EQ(received.ignored, 5u + 3u + 1u);
     EXPECT_EQ(received.lost, 9u);
 }
 

@@ -1,0 +1,182 @@
+// Cameras found by WS-Discovery, on a session whose endpoint and clock the test plays: a Hello
+// lists a camera without a search, a Bye greys it until it answers again or a search, a camera
+// that is one of our devices joins its row, and a camera found by WS-Discovery only is sent
+// nothing whatever the window is asked. The program's endpoint sends both searches, or ours
+// alone.
+
+#include "AppTestSupport.h"
+#include "AssignDialog.h"
+#include "NetworkEndpoint.h"
+#include "SessionTest.h"
+
+#include <QItemSelectionModel>
+#include <QLabel>
+
+using namespace ondrel;
+using namespace ondrel::testing;
+
+namespace {
+
+class SessionCameras : public SessionTest {
+protected:
+    QVariant cell(int row, const char* header, int role = Qt::DisplayRole) const {
+        const DeviceListModel& model = session->devices();
+        return model.index(row, ColumnOf(header)).data(role);
+    }
+    bool greyed(int row) const { return cell(row, "DeviceName", Qt::ForegroundRole).isValid(); }
+};
+
+} // namespace
+
+TEST_F(SessionCameras, AHelloListsACameraAndAByeGreysItUntilItAnswersOrASearch) {
+    const PlayedDevice cam = Numbered(7);
+    endpoint->cameras({CameraOf(cam)});
+    ASSERT_EQ(session->devices().rowCount(), 1);
+    EXPECT_EQ(session->browseTarget(0).url, "http://10.1.0.7/");
+    // It has no record to be named by: nothing is ever sent to it.
+    EXPECT_TRUE(session->queryDevice(0));
+    EXPECT_FALSE(session->update(0, currentSettings(*session->devices().device(0)), {}));
+    EXPECT_TRUE(endpoint->sent.empty());
+
+    clock->advance(65 * 1000);
+    endpoint->bye("urn:uuid:not-listed");
+    EXPECT_FALSE(greyed(0));
+    endpoint->bye(EndpointOf(cam));
+    ASSERT_EQ(session->devices().rowCount(), 1);
+    EXPECT_TRUE(greyed(0));
+    EXPECT_EQ(cell(0, "IP", Qt::ToolTipRole).toString(), QStringLiteral("Left at 09:31:05"));
+    endpoint->cameras({CameraOf(cam)});
+    EXPECT_FALSE(greyed(0));
+    EXPECT_FALSE(cell(0, "IP", Qt::ToolTipRole).isValid());
+
+    endpoint->bye(EndpointOf(cam));
+    session->search();
+    endpoint->cameras({CameraOf(cam)});
+    EXPECT_FALSE(greyed(0));
+}
+
+TEST_F(SessionCameras, ACameraThatIsOneOfOurDevicesJoinsItsRowWhicheverComesFirst) {
+    for (const bool cameraFirst : {false, true}) {
+        SCOPED_TRACE(cameraFirst);
+        open();
+        // By its MAC, or without one by the address it alone reports on its adapter.
+        const Device camera = CameraOf(Numbered(1), cameraFirst);
+        if (cameraFirst) {
+            endpoint->cameras({camera});
+        }
+        list(3);
+        endpoint->cameras({camera});
+        ASSERT_EQ(session->devices().rowCount(), 3);
+        const int row = cameraFirst ? 0 : 1;
+        EXPECT_EQ(cell(row, "Protocol").toString(), QStringLiteral("native + ONVIF"));
+        EXPECT_FALSE(session->foundByOnvifOnly(row));
+        EXPECT_TRUE(session->queryDevice(row));
+        EXPECT_EQ(endpoint->sentOf(Kind::Queries).size(), 1u);
+    }
+}
+
+namespace {
+
+class WindowCameras : public WindowTest {
+protected:
+    void SetUp() override {
+        openWithFakes();
+        fakeEndpoint->reply({DeviceOf(Numbered(0)), DeviceOf(Numbered(1))});
+        fakeEndpoint->cameras({CameraOf(Numbered(2)), CameraOf(Numbered(3))});
+    }
+    int boxes() const {
+        const std::vector<QString> texts = ReportTexts();
+        return static_cast<int>(std::count(
+            texts.begin(), texts.end(),
+            QStringLiteral(
+                "This camera was found by ONVIF only. Ondrel cannot change its settings yet.")));
+    }
+};
+
+} // namespace
+
+TEST_F(WindowCameras, TheFormShowsWhatIsKnownAndUpdateSaysWhyNothingIsSent) {
+    ClickRow(2);
+    EXPECT_EQ(Text("deviceNameEdit"), QStringLiteral("Cam 2"));
+    EXPECT_EQ(Text("deviceIpEdit"), QStringLiteral("10.1.0.2"));
+    EXPECT_EQ(Text("sysFirmwareEdit"), QString());
+    Trigger("updateAction");
+    EXPECT_EQ(prompter->prompts.size(), 1u) << "no question before the box";
+    EXPECT_EQ(boxes(), 1);
+    EXPECT_TRUE(fakeEndpoint->sent.empty());
+}
+
+TEST_F(WindowCameras, AssignLeavesCamerasFoundByOnvifOnlyOutAfterOneBox) {
+    struct Row {
+        std::vector<int> chosen; // 0 and 1 ours, 2 and 3 cameras
+        int boxes;
+        std::size_t planned; // devices the dialog plans for; 0: no dialog
+    };
+    for (const Row& row : {Row{{0, 1}, 0, 2}, Row{{0, 1, 2, 3}, 1, 2}, Row{{2, 3}, 1, 0}}) {
+        SCOPED_TRACE(row.chosen.size());
+        delete window->findChild<AssignDialog*>();
+        prompter->prompts.clear();
+        QItemSelectionModel* chosen = ListOf(*window)->selectionModel();
+        chosen->clear();
+        for (const int r : row.chosen) {
+            chosen->select(ListOf(*window)->model()->index(r, 0),
+                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        }
+        Trigger("assignAction");
+        EXPECT_EQ(boxes(), row.boxes);
+        auto* dialog = window->findChild<AssignDialog*>();
+        ASSERT_EQ(dialog != nullptr, row.planned > 0);
+        if (dialog != nullptr) {
+            SetControlText(Named(*dialog, "firstAddressEdit"), QStringLiteral("10.1.0.50"));
+            SetControlText(Named(*dialog, "netMaskEdit"), QStringLiteral("255.255.255.0"));
+            SetControlText(Named(*dialog, "gatewayEdit"), QStringLiteral("0.0.0.0"));
+            EXPECT_EQ(dialog->plan().devices.size(), row.planned);
+        }
+    }
+}
+
+TEST_F(WindowCameras, ATakenDiscoveryPortIsSaidInTheStatusLineBesideTheRest) {
+    openWithFakes({200, 60000, 33}, {true, {}, "bind 0.0.0.0:3702: Address already in use"});
+    auto status = [this] { return Named<QLabel>(*window, "statusLabel")->text(); };
+    const QString unheard =
+        QStringLiteral("Port 3702 is in use: cameras that announce themselves are not shown");
+    EXPECT_EQ(status(), QStringLiteral("0 devices. ") + unheard);
+    Trigger("searchAction");
+    fakeEndpoint->lost = 1;
+    fakeEndpoint->reply({DeviceOf(Numbered(0))});
+    EXPECT_TRUE(status().endsWith(QStringLiteral("net.core.rmem_max. ") + unheard));
+}
+
+TEST(SessionEndpoint, ASearchSendsTheProbesUnlessOurProtocolAloneWasChosen) {
+    struct Row {
+        Protocols protocols;
+        int searches;
+        int probes;
+    };
+    for (const Row row :
+         {Row{Protocols::Both, 1, 2}, Row{Protocols::Native, 1, 0}, Row{Protocols::Onvif, 0, 2}}) {
+        SCOPED_TRACE(protocolsName(row.protocols));
+        LoopbackDevice devices;
+        LoopbackDevice cameras;
+        DialogDeps deps = LoopbackDeps(devices.Port());
+        deps.wsd.probePort = cameras.Port();
+        NetworkEndpoint endpoint(deps.endpoint, deps.wsd, row.protocols);
+        ASSERT_TRUE(endpoint.open().usable);
+        EXPECT_EQ(endpoint.listenPort() != 0, row.probes > 0) << "no socket for Hello and Bye";
+        ASSERT_TRUE(endpoint.sendSearch());
+        EXPECT_EQ(CountWith(devices.Receive(200), "IPCamSearch"), row.searches);
+        EXPECT_EQ(CountWith(cameras.Receive(200), "/discovery/Probe<"), row.probes);
+    }
+}
+
+TEST(SessionEndpoint, OneSearchSaysWhatEitherProtocolSentAndWhatEachCouldNot) {
+    const SendResult sent{true, 0, {}, {"eth0"}, {{"eth1", EPERM, "eth1 refused"}}};
+    const SendResult failed{false, EINVAL, "invalid", {}, {}};
+    const SendResult oneFailed = combinedSearch(failed, sent);
+    EXPECT_TRUE(oneFailed);
+    EXPECT_EQ(oneFailed.sentOn, std::vector<std::string>{"eth0"});
+    EXPECT_EQ(oneFailed.refusals.size(), 2u) << "ours, whole, and the probes' on eth1";
+    const SendResult bothFailed = combinedSearch(failed, failed);
+    EXPECT_FALSE(bothFailed);
+    EXPECT_EQ(bothFailed.message, "invalid; invalid");
+}
