@@ -9,7 +9,9 @@ namespace ondrel {
 
 DatagramBatch::DatagramBatch(std::size_t slots, std::size_t slotSize)
     : m_slotSize(std::max<std::size_t>(slotSize, 1)),
-      m_data(std::max<std::size_t>(slots, 1) * m_slotSize),
+      // Left uninitialised: a slot's pages are only taken once the kernel writes a datagram
+      // into them, so room for the largest datagram costs nothing until one arrives.
+      m_data(new uint8_t[std::max<std::size_t>(slots, 1) * m_slotSize]),
       m_control(std::max<std::size_t>(slots, 1) * kControlSize),
       m_iov(std::max<std::size_t>(slots, 1)), m_senders(std::max<std::size_t>(slots, 1)),
       m_headers(std::max<std::size_t>(slots, 1)), m_datagrams(std::max<std::size_t>(slots, 1)) {}
@@ -17,7 +19,7 @@ DatagramBatch::DatagramBatch(std::size_t slots, std::size_t slotSize)
 void DatagramBatch::prepare() {
     m_count = 0;
     for (std::size_t i = 0; i < m_headers.size(); ++i) {
-        m_iov[i] = iovec{m_data.data() + i * m_slotSize, m_slotSize};
+        m_iov[i] = iovec{m_data.get() + i * m_slotSize, m_slotSize};
         msghdr& h = m_headers[i].msg_hdr;
         std::memset(&m_headers[i], 0, sizeof m_headers[i]);
         h.msg_iov = &m_iov[i];
@@ -36,7 +38,7 @@ void DatagramBatch::collect(std::size_t count) {
         Datagram& d = m_datagrams[i];
         d.wireLength = m_headers[i].msg_len;
         d.truncated = (h.msg_flags & MSG_TRUNC) != 0 || d.wireLength > m_slotSize;
-        d.bytes = std::span<const uint8_t>(m_data.data() + i * m_slotSize,
+        d.bytes = std::span<const uint8_t>(m_data.get() + i * m_slotSize,
                                            std::min(d.wireLength, m_slotSize));
         d.ifindex = 0;
         d.source = h.msg_namelen >= sizeof(sockaddr_in) && m_senders[i].sin_family == AF_INET

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -50,7 +51,7 @@ private:
     static constexpr std::size_t kControlSize = 64;
 
     std::size_t m_slotSize;
-    std::vector<uint8_t> m_data;
+    std::unique_ptr<uint8_t[]> m_data;
     std::vector<uint8_t> m_control;
     std::vector<iovec> m_iov;
     std::vector<sockaddr_in> m_senders;
