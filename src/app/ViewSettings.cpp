@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <vector>
 
 namespace ondrel {
 
@@ -70,10 +71,22 @@ void ViewSettings::restore(QTableView& list, QWidget& window) const {
     bool columnsRead = false;
     const QVariant columns = settings->value(kColumnsKey);
     const QVariant state = settings->value(kHeaderKey);
-    if (columns.toInt() == columnsKey(list) && state.typeId() == QMetaType::QByteArray) {
+    // A layout saved before columns were appended still holds for the columns it knew; the
+    // appended ones keep what a first run shows, rather than the user's choices being lost.
+    const int savedKey = columns.toInt();
+    const int savedCount = savedKey - kLayoutVersion * 1000;
+    if (savedKey / 1000 == kLayoutVersion && savedCount > 0 && savedCount <= header->count() &&
+        state.typeId() == QMetaType::QByteArray) {
         const QByteArray before = header->saveState();
-        columnsRead = header->restoreState(state.toByteArray()) &&
-                      header->count() - header->hiddenSectionCount() > 0;
+        std::vector<bool> appendedHidden;
+        for (int column = savedCount; column < header->count(); ++column) {
+            appendedHidden.push_back(header->isSectionHidden(column));
+        }
+        columnsRead = header->restoreState(state.toByteArray());
+        for (int column = savedCount; columnsRead && column < header->count(); ++column) {
+            header->setSectionHidden(column, appendedHidden[column - savedCount]);
+        }
+        columnsRead = columnsRead && header->count() - header->hiddenSectionCount() > 0;
         if (!columnsRead) {
             header->restoreState(before);
         }

@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QStandardItemModel>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -304,6 +305,26 @@ protected:
 };
 
 } // namespace
+
+TEST_F(SettingsTest, ALayoutSavedBeforeColumnsWereAppendedKeepsItsChoices) {
+    // A release whose list had the first ten columns saved this layout: Mode shown, IP moved.
+    QStandardItemModel older(0, 10);
+    QTableView scratch;
+    scratch.setModel(&older);
+    scratch.setColumnHidden(ColumnOf("Mode"), false);
+    scratch.horizontalHeader()->moveSection(ColumnOf("IP"), 1);
+    const QString file = FreshSettingsFile();
+    {
+        QSettings saved(file, QSettings::IniFormat);
+        saved.setValue(QStringLiteral("list/columns"), 1000 + 10);
+        saved.setValue(QStringLiteral("list/header"), scratch.horizontalHeader()->saveState());
+    }
+    OpenWith(file);
+    EXPECT_FALSE(Header()->isSectionHidden(ColumnOf("Mode")));
+    EXPECT_EQ(Header()->visualIndex(ColumnOf("IP")), 1);
+    EXPECT_FALSE(Header()->isSectionHidden(ColumnOf("Protocol")));
+    EXPECT_TRUE(Header()->isSectionHidden(ColumnOf("Endpoint")));
+}
 
 TEST_F(SettingsTest, ColumnsSortAndSizeAreRememberedAndADamagedFileIsIgnored) {
     const QString file = FreshSettingsFile();
