@@ -120,7 +120,7 @@ TEST_F(CliOnvifLab, OurDevicesAndOnvifCamerasEachOnceByTheirProtocol) {
     const CliRun url = RunCli({"url", "--wait", "1.2", "--endpoint", EndpointOf(cameras[2]),
                                "--endpoint", EndpointOf(cameras[0])});
     EXPECT_EQ(url.exitCode, 0) << url;
-    EXPECT_EQ(url.out, "http://" + cameras[2].ip + ":80\nhttp://" + cameras[0].ip + ":80\n");
+    EXPECT_EQ(url.out, "http://" + cameras[2].ip + "/\nhttp://" + cameras[0].ip + "/\n");
 
     const CliRun set = RunCli({"set", "--wait", "1.2", "--mac", cameras[1].mac, "--dry-run"});
     EXPECT_EQ(set.exitCode, 2) << set;

@@ -276,7 +276,7 @@ int CliApp::runUrl() {
     int code = kExitDone;
     for (const Device& device : devices) {
         // A browser would open this PC or nothing for 0.0.0.0, loopback or a broadcast address.
-        const auto url = deviceUrl(device);
+        const auto url = pageUrl(device);
         if (!url) {
             error("the device reports no valid address (IP '" +
                   DeviceFormatter::printable(device.ip.text) + "')");

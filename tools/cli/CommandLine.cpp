@@ -488,10 +488,12 @@ private:
     }
 
     void addUrl() {
-        CLI::App* url = addCommand("url",
-                                   "Prints the address of the device's web page, "
-                                   "http://IP:PORT, found by --mac or by the camera's --endpoint.",
-                                   Command::Url);
+        CLI::App* url =
+            addCommand("url",
+                       "Prints the address of the device's web page, "
+                       "http://IP:PORT (a camera found by ONVIF only: http://IP[:PORT]/, "
+                       "as Browse opens it), found by --mac or by the camera's --endpoint.",
+                       Command::Url);
         CLI::Option* mac = addMac(url, false);
         CLI::Option* endpoint =
             url->add_option("--endpoint", m_given.endpoints,
