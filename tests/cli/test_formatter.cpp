@@ -285,6 +285,8 @@ TEST(AssignReport, ResultWordsAndChangedInEveryFormat) {
     EXPECT_EQ(json.back(), true) << "\"changed\" comes last";
     EXPECT_EQ(json["devices"][0]["Result"], "unchanged");
     EXPECT_EQ(json["devices"][1]["Result"], "accepted");
+    EXPECT_EQ(json["devices"][1].back(), "") << "Endpoint comes last, after Protocol";
+    EXPECT_EQ(json["devices"][1]["Protocol"], "native");
     EXPECT_EQ(Lines(AssignReport::csv(run.entries()))[1],
               "00:11:22:33:44:77,Gate,ID-0001,eth1,10.77.0.12,10.77.0.12,unchanged");
     EXPECT_NE(AssignReport::table(run.entries()).find(" 10.77.0.12  unchanged\n"),

@@ -41,7 +41,9 @@ std::string AssignReport::json(const std::vector<AssignRun::Entry>& entries,
                                   {"Adapter", decodeDeviceText(d.adapter.name)},
                                   {"IP", d.ip.text},
                                   {"NewIP", e.planned.settings.ip},
-                                  {"Result", assignStatusName(e.status)}});
+                                  {"Result", assignStatusName(e.status)},
+                                  {"Protocol", protocolsName(d.protocols)},
+                                  {"Endpoint", d.endpoint}});
     }
     Ordered passed = Ordered::array();
     for (const SkippedAddress& s : skipped) {

@@ -18,8 +18,9 @@ class AssignReport {
 public:
     // Columns No., Mac, DevName, DevId, Adapter, IP, NewIP, Result, aligned.
     static std::string table(const std::vector<AssignRun::Entry>& entries);
-    // {"devices": [...], "skipped": [...], "changed": bool}. The cameras left out (found by
-    // ONVIF only) follow the skipped addresses, each with its IP and why.
+    // {"devices": [...], "skipped": [...], "changed": bool}; each device's fields end with the
+    // protocols that found it and its endpoint reference ("" when it has none). The cameras left
+    // out (found by ONVIF only) follow the skipped addresses, each with its IP and why.
     static std::string json(const std::vector<AssignRun::Entry>& entries,
                             const std::vector<SkippedAddress>& skipped, bool changed,
                             const std::vector<Device>& leftOut = {});
