@@ -305,7 +305,9 @@ CallResult<std::chrono::system_clock::time_point> parseSystemDateAndTime(long st
     if (std::holds_alternative<CallError>(read)) {
         return std::get<CallError>(std::move(read));
     }
-    const auto& [tree, response] = std::get<BodyContent>(read);
+    // Plain references, not a structured binding: the lambdas below capture them.
+    const Tree& tree = std::get<BodyContent>(read).tree;
+    const std::size_t response = std::get<BodyContent>(read).index;
     const std::optional<std::size_t> all =
         tree.child(response, kDeviceNamespace, "SystemDateAndTime");
     const std::optional<std::size_t> utc =
@@ -347,7 +349,8 @@ CallResult<DeviceInformation> parseDeviceInformation(long status, std::string_vi
     if (std::holds_alternative<CallError>(read)) {
         return std::get<CallError>(std::move(read));
     }
-    const auto& [tree, response] = std::get<BodyContent>(read);
+    const Tree& tree = std::get<BodyContent>(read).tree;
+    const std::size_t response = std::get<BodyContent>(read).index;
     const auto text = [&](std::string_view local) {
         return std::string(trim(tree.text(response, local, kDeviceNamespace).value_or("")));
     };
@@ -362,7 +365,8 @@ CallResult<std::vector<NetworkInterface>> parseNetworkInterfaces(long status,
     if (std::holds_alternative<CallError>(read)) {
         return std::get<CallError>(std::move(read));
     }
-    const auto& [tree, response] = std::get<BodyContent>(read);
+    const Tree& tree = std::get<BodyContent>(read).tree;
+    const std::size_t response = std::get<BodyContent>(read).index;
     std::vector<NetworkInterface> interfaces;
     for (const std::size_t entry : tree.all(response, kDeviceNamespace, "NetworkInterfaces")) {
         NetworkInterface nic;
@@ -405,7 +409,8 @@ CallResult<std::vector<Ipv4>> parseNetworkDefaultGateway(long status, std::strin
     if (std::holds_alternative<CallError>(read)) {
         return std::get<CallError>(std::move(read));
     }
-    const auto& [tree, response] = std::get<BodyContent>(read);
+    const Tree& tree = std::get<BodyContent>(read).tree;
+    const std::size_t response = std::get<BodyContent>(read).index;
     const std::optional<std::size_t> gateway =
         tree.child(response, kDeviceNamespace, "NetworkGateway");
     std::vector<Ipv4> addresses;
@@ -427,7 +432,8 @@ CallResult<DnsInformation> parseDns(long status, std::string_view body) {
     if (std::holds_alternative<CallError>(read)) {
         return std::get<CallError>(std::move(read));
     }
-    const auto& [tree, response] = std::get<BodyContent>(read);
+    const Tree& tree = std::get<BodyContent>(read).tree;
+    const std::size_t response = std::get<BodyContent>(read).index;
     const std::optional<std::size_t> info =
         tree.child(response, kDeviceNamespace, "DNSInformation");
     if (!info) {
@@ -454,7 +460,8 @@ CallResult<bool> parseSetNetworkInterfaces(long status, std::string_view body) {
     if (std::holds_alternative<CallError>(read)) {
         return std::get<CallError>(std::move(read));
     }
-    const auto& [tree, response] = std::get<BodyContent>(read);
+    const Tree& tree = std::get<BodyContent>(read).tree;
+    const std::size_t response = std::get<BodyContent>(read).index;
     // A camera that leaves the flag out is restarted: a restart too many costs a minute, one
     // too few leaves the old address in place.
     const std::optional<std::string_view> flag =
