@@ -1,39 +1,26 @@
 // The device service's calls against a fake transport that plays real cameras' answers (files
 // under fixtures/soap/, each maker with its own prefixes) and keeps the requests sent.
 
-#include "WsdFixtures.h"
+#include "SoapFixtures.h"
 #include "onvif/DeviceService.h"
 #include "onvif/WsSecurity.h"
 
 #include <gtest/gtest.h>
 
-#include <deque>
 #include <functional>
 
 using namespace ondrel;
 using namespace ondrel::onvif;
 using namespace std::chrono_literals;
+using ondrel::testing::FakeTransport;
 using ondrel::testing::Fixture;
+using ondrel::testing::SoapBody;
+using ondrel::testing::SoapFile;
 
 namespace {
 
-class FakeTransport : public HttpTransport {
-public:
-    HttpResult post(const HttpRequest& request) override {
-        sent.push_back(request);
-        if (answers.empty()) {
-            return TransportError{"nothing more to play"};
-        }
-        HttpResult next = answers.front();
-        answers.pop_front();
-        return next;
-    }
-    std::deque<HttpResult> answers;
-    std::vector<HttpRequest> sent;
-};
-
 HttpResult ok(std::string_view fixture) {
-    return HttpResponse{200, Fixture("soap/" + std::string(fixture))};
+    return SoapFile(fixture);
 }
 
 const auto kNow = std::chrono::sys_days(std::chrono::year(2026) / 12 / 8) + 22h;
@@ -199,11 +186,6 @@ TEST(DeviceService, ErrorsInWords) {
     const auto setAddress = run([](DeviceService& s) {
         return s.setNetworkInterface("eth0", {Ipv4Prefix{*parseIpv4("10.1.0.20"), 16}});
     });
-    const std::string envelope =
-        R"(<s:Envelope xmlns:s="http://www.w3.org/2003/05/soap-envelope" xmlns:tds="http://www.onvif.org/ver10/device/wsdl" xmlns:tt="http://www.onvif.org/ver10/schema"><s:Body>)";
-    const auto wrapped = [&](std::string body) {
-        return HttpResponse{200, envelope + body + "</s:Body></s:Envelope>"};
-    };
     check({
         {"a NotAuthorized fault",
          interfaces,
@@ -248,24 +230,24 @@ TEST(DeviceService, ErrorsInWords) {
          "bad answer: the camera's answer is not understood: no UTC time"},
         {"an interface without a token",
          interfaces,
-         {wrapped("<tds:GetNetworkInterfacesResponse><tds:NetworkInterfaces/>"
-                  "</tds:GetNetworkInterfacesResponse>")},
+         {SoapBody("<tds:GetNetworkInterfacesResponse><tds:NetworkInterfaces/>"
+                   "</tds:GetNetworkInterfacesResponse>")},
          "bad answer: the camera's answer is not understood: a network interface without a "
          "token"},
         {"a gateway that is no address",
          gateway,
-         {wrapped("<tds:GetNetworkDefaultGatewayResponse><tds:NetworkGateway><tt:IPv4Address>"
-                  "192.168.1.256</tt:IPv4Address></tds:NetworkGateway>"
-                  "</tds:GetNetworkDefaultGatewayResponse>")},
+         {SoapBody("<tds:GetNetworkDefaultGatewayResponse><tds:NetworkGateway><tt:IPv4Address>"
+                   "192.168.1.256</tt:IPv4Address></tds:NetworkGateway>"
+                   "</tds:GetNetworkDefaultGatewayResponse>")},
          "bad answer: the camera's answer is not understood: a gateway that is no IPv4 address"},
         {"a hostile fault is cut to a line",
          gateway,
-         {wrapped("<s:Fault><s:Code><s:Value>s:Sender</s:Value><s:Subcode><s:Value>x\n" +
-                  std::string(300, 'y') + "</s:Value></s:Subcode></s:Code></s:Fault>")},
+         {SoapBody("<s:Fault><s:Code><s:Value>s:Sender</s:Value><s:Subcode><s:Value>x\n" +
+                   std::string(300, 'y') + "</s:Value></s:Subcode></s:Code></s:Fault>")},
          "fault: the camera refused: x " + std::string(118, 'y') + "..."},
         {"no RebootNeeded: restart to be sure",
          setAddress,
-         {wrapped("<tds:SetNetworkInterfacesResponse/>")},
+         {SoapBody("<tds:SetNetworkInterfacesResponse/>")},
          "reboot needed"},
     });
 }
