@@ -21,7 +21,6 @@ constexpr std::size_t kMaxFaultWords = 120;
 xml::Limits answerLimits() {
     xml::Limits limits;
     limits.maxBytes = kMaxAnswerBytes;
-    limits.maxNames = 4;
     return limits;
 }
 
@@ -157,10 +156,11 @@ struct BodyContent {
 CallError faultError(const Tree& tree, std::size_t fault, std::string_view soap) {
     std::string codes;
     bool notAuthorized = false;
+    // Matched by its local name: some cameras send "ter:NotAuthorized" without declaring ter.
     const auto take = [&](std::size_t value) {
-        for (const xml::Name& name : tree.at(value).names) {
-            notAuthorized = notAuthorized || name.local == "NotAuthorized";
-        }
+        const std::string_view code = trim(tree.at(value).text);
+        notAuthorized =
+            notAuthorized || code == "NotAuthorized" || code.ends_with(":NotAuthorized");
     };
     std::string reason;
     bool subcoded = false;
@@ -216,10 +216,7 @@ std::variant<BodyContent, CallError> bodyOf(long status, std::string_view answer
     if (status == 401) {
         return CallError{CallErrorKind::NotAuthorized, "the camera refused the account"};
     }
-    const auto holdsNames = [](const xml::Name& name) {
-        return name.local == "Value" || name.local == "faultcode";
-    };
-    xml::Read read = xml::read(answer, answerLimits(), holdsNames);
+    xml::Read read = xml::read(answer, answerLimits());
     if (std::holds_alternative<xml::Refusal>(read)) {
         if (status != 200) {
             return CallError{CallErrorKind::BadAnswer,

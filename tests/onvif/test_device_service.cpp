@@ -191,6 +191,12 @@ TEST(DeviceService, ErrorsInWords) {
          interfaces,
          {HttpResponse{400, Fixture("soap/fault_not_authorized.xml")}},
          "not authorized: the camera refused the account"},
+        {"a NotAuthorized fault whose prefix is declared nowhere",
+         interfaces,
+         {SoapBody("<s:Fault><s:Code><s:Value>s:Sender</s:Value><s:Subcode><s:Value>"
+                   "ter:NotAuthorized</s:Value></s:Subcode></s:Code></s:Fault>",
+                   400)},
+         "not authorized: the camera refused the account"},
         {"a fault's nested subcodes",
          setAddress,
          {HttpResponse{500, Fixture("soap/fault_invalid_arg.xml")}},
