@@ -219,10 +219,15 @@ TEST(CurlTransport, BadPeersCostTheirTimeoutAndAreNamed) {
     }
 }
 
-TEST(CurlTransport, NamesAPortWhereNothingListens) {
-    HttpRequest r;
-    r.url = "http://127.0.0.1:1/onvif";
-    r.timeouts = {500ms, 700ms};
+TEST(CurlTransport, GoesOnlyWhereItIsSent) {
+    TestServer server([](int socket, const Received&, int) { sendAll(socket, okAnswer("<a/>")); });
+    HttpRequest r = request(server);
+    r.interfaceName = "lo";
+    EXPECT_EQ(errorOf(CurlTransport().post(r)), "status 200");
+    r.interfaceName = "nosuchif0";
+    EXPECT_NE(errorOf(CurlTransport().post(r)), "status 200");
+    r.interfaceName.clear();
+    r.url = "http://127.0.0.1:1/onvif"; // nothing listens
     EXPECT_TRUE(std::holds_alternative<TransportError>(CurlTransport().post(r)));
     r.url = "file:///etc/passwd";
     EXPECT_TRUE(std::holds_alternative<TransportError>(CurlTransport().post(r)));
