@@ -29,7 +29,7 @@ struct Received {
 // Serves each connection on 127.0.0.1 with `answer`, which gets the request and the socket.
 class TestServer {
 public:
-    using Answer = std::function<void(int socket, const Received&, int connection)>;
+    using Answer = std::function<void(int socket, const Received&)>;
 
     explicit TestServer(Answer answer) : m_answer(std::move(answer)) {
         m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -90,7 +90,6 @@ private:
     }
 
     void serve() {
-        int connection = 0;
         while (!m_stop) {
             pollfd ready{m_listener, POLLIN, 0};
             if (::poll(&ready, 1, 20) <= 0) {
@@ -101,8 +100,7 @@ private:
             Received request;
             while (readRequest(socket, request)) {
                 m_received.push_back(request);
-                m_answer(socket, request, connection);
-                ++connection;
+                m_answer(socket, request);
             }
             ::close(socket);
         }
@@ -149,7 +147,7 @@ std::string errorOf(const HttpResult& result) {
 } // namespace
 
 TEST(CurlTransport, SendsOneSoapPostAndReadsTheAnswer) {
-    TestServer server([](int socket, const Received&, int) { sendAll(socket, okAnswer("<a/>")); });
+    TestServer server([](int socket, const Received&) { sendAll(socket, okAnswer("<a/>")); });
     const HttpResult result = CurlTransport().post(request(server));
     ASSERT_TRUE(std::holds_alternative<HttpResponse>(result)) << errorOf(result);
     EXPECT_EQ(std::get<HttpResponse>(result).status, 200);
@@ -165,7 +163,7 @@ TEST(CurlTransport, SendsOneSoapPostAndReadsTheAnswer) {
 }
 
 TEST(CurlTransport, AnswersWithHttpDigestWhenChallenged) {
-    TestServer server([](int socket, const Received& got, int) {
+    TestServer server([](int socket, const Received& got) {
         if (got.head.find("Authorization: Digest username=\"admin\"") == std::string::npos) {
             sendAll(socket, "HTTP/1.1 401 Unauthorized\r\nWWW-Authenticate: Digest "
                             "realm=\"cam\", nonce=\"abc\", qop=\"auth\"\r\nContent-Length: "
@@ -189,7 +187,7 @@ TEST(CurlTransport, BadPeersCostTheirTimeoutAndAreNamed) {
         std::string want; // the start of the error's words
     } cases[] = {
         {"an answer over the cap, in chunks",
-         [&](int socket, const Received&, int) {
+         [&](int socket, const Received&) {
              sendAll(socket, "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n");
              for (int i = 0; i < 4; ++i) {
                  sendAll(socket, "10000\r\n" + big + "\r\n");
@@ -198,13 +196,13 @@ TEST(CurlTransport, BadPeersCostTheirTimeoutAndAreNamed) {
          },
          "the answer exceeds 100000 bytes"},
         {"a peer that drops the connection",
-         [](int socket, const Received&, int) { ::shutdown(socket, SHUT_RDWR); }, "Empty reply"},
-        {"a peer that never answers", [](int, const Received&, int) {}, "no answer within 700 ms"},
+         [](int socket, const Received&) { ::shutdown(socket, SHUT_RDWR); }, "Empty reply"},
+        {"a peer that never answers", [](int, const Received&) {}, "no answer within 700 ms"},
         {"garbage instead of HTTP",
-         [](int socket, const Received&, int) { sendAll(socket, "\x01\x02garbage\r\n\r\n"); },
+         [](int socket, const Received&) { sendAll(socket, "\x01\x02garbage\r\n\r\n"); },
          "Received HTTP/0.9"},
         {"a redirect is not followed",
-         [](int socket, const Received&, int) {
+         [](int socket, const Received&) {
              sendAll(socket, "HTTP/1.1 302 Found\r\nLocation: http://10.9.9.9/\r\n"
                              "Content-Length: 0\r\n\r\n");
          },
@@ -220,7 +218,7 @@ TEST(CurlTransport, BadPeersCostTheirTimeoutAndAreNamed) {
 }
 
 TEST(CurlTransport, GoesOnlyWhereItIsSent) {
-    TestServer server([](int socket, const Received&, int) { sendAll(socket, okAnswer("<a/>")); });
+    TestServer server([](int socket, const Received&) { sendAll(socket, okAnswer("<a/>")); });
     HttpRequest r = request(server);
     r.interfaceName = "lo";
     EXPECT_EQ(errorOf(CurlTransport().post(r)), "status 200");
