@@ -183,6 +183,30 @@ std::optional<std::string> ownText(const pugi::xml_node& node, const Limits& lim
     return text;
 }
 
+std::vector<Attribute> ownAttributes(const pugi::xml_node& node, const Scope& scope,
+                                     const Limits& limits) {
+    std::vector<Attribute> attributes;
+    for (const pugi::xml_attribute& attribute : node.attributes()) {
+        const std::string_view name = attribute.name();
+        const std::string_view value = attribute.value();
+        if (name == "xmlns" || name.starts_with("xmlns:") || value.size() > limits.maxTextBytes) {
+            continue;
+        }
+        const std::optional<Split> split = splitName(name);
+        if (!split) {
+            continue;
+        }
+        const std::optional<std::string_view> uri = split->prefix.empty()
+                                                        ? std::optional<std::string_view>("")
+                                                        : scope.resolve(split->prefix);
+        if (uri) {
+            attributes.push_back(
+                {{std::string(*uri), std::string(split->local)}, std::string(value)});
+        }
+    }
+    return attributes;
+}
+
 struct Frame {
     pugi::xml_node next; // the next child to look at
     std::size_t index = 0;
@@ -245,6 +269,7 @@ private:
         } else {
             element.textTooLong = true;
         }
+        element.attributes = ownAttributes(node, m_scope, m_limits);
         m_document.elements.push_back(std::move(element));
         m_stack.push_back({node.first_child(), m_document.elements.size() - 1, mark});
         return std::nullopt;

@@ -45,6 +45,12 @@ struct Limits {
 
 inline constexpr std::size_t kNoParent = SIZE_MAX;
 
+// An attribute other than a namespace declaration. An unprefixed one is in no namespace.
+struct Attribute {
+    Name name;
+    std::string value;
+};
+
 struct Element {
     Name name;
     std::size_t parent = kNoParent; // index in Document::elements
@@ -55,6 +61,8 @@ struct Element {
     // For an element whose text holds qualified names: each, resolved in this element's scope.
     // A name whose prefix nothing declares is left out.
     std::vector<Name> names;
+    // Those whose prefix is declared in scope and whose value is within the text limit.
+    std::vector<Attribute> attributes;
 };
 
 struct Document {

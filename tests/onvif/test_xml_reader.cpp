@@ -23,6 +23,9 @@ std::string Outline(const Read& read) {
         for (const Name& n : e.names) {
             out += " {" + n.uri + "}" + n.local;
         }
+        for (const Attribute& a : e.attributes) {
+            out += " @{" + a.name.uri + "}" + a.name.local + "=" + a.value;
+        }
     }
     return out;
 }
@@ -52,7 +55,11 @@ TEST(XmlReader, Rules) {
         {"a declaration, a byte-order mark and a comment",
          "\xEF\xBB\xBF <?xml version=\"1.0\"?><!-- c --><a/>", "|a="},
         {"the xml prefix is always declared", R"(<a xml:lang="en"><xml:b/></a>)",
-         "|a= http://www.w3.org/XML/1998/namespace|b="},
+         "|a= @{http://www.w3.org/XML/1998/namespace}lang=en "
+         "http://www.w3.org/XML/1998/namespace|b="},
+        {"attributes: unprefixed in no namespace, prefixed resolved, undeclared left out",
+         R"(<a xmlns:p="u" xmlns="d" token="eth0" p:t="1" q:t="2"/>)",
+         "d|a= @{}token=eth0 @{u}t=1"},
         {"a text over its limit", "<a>123456<b>12345</b></a>", "|a=(too long) |b=12345", small},
         {"at most so many names", "<T>a b c</T>", "|T=a b c {}a {}b", small},
         {"deeper than the limit", "<a><b><c/></b></a>", "refused 4", small},

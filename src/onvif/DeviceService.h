@@ -1,0 +1,149 @@
+#pragma once
+// A camera's ONVIF device service: the calls Update and Assign make, each one SOAP request over
+// an HttpTransport, its answer read by the hardened XML reader with names matched by
+// namespace URI, whatever prefixes the maker chose.
+//
+// Every call but the clock reading carries a fresh UsernameToken whose creation time is the
+// camera's clock (the local clock plus the offset kept from GetSystemDateAndTime), since
+// cameras refuse a token a few seconds away from their own time. A camera that refuses the
+// token at the HTTP level (401) is asked again with HTTP Digest, and from then on only so.
+
+#include "HttpTransport.h"
+
+#include "core/Ipv4.h"
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace ondrel::onvif {
+
+inline constexpr std::string_view kDeviceNamespace = "http://www.onvif.org/ver10/device/wsdl";
+inline constexpr std::string_view kSchemaNamespace = "http://www.onvif.org/ver10/schema";
+
+enum class CallErrorKind {
+    NotAuthorized, // HTTP 401 or a NotAuthorized fault: the account or password is wrong
+    Fault,         // any other SOAP fault
+    Transport,     // no HTTP answer
+    BadAnswer,     // an answer that is not the one asked for
+};
+
+struct CallError {
+    CallErrorKind kind = CallErrorKind::Transport;
+    std::string words; // e.g. "the camera refused: ter:InvalidArgVal"
+};
+
+// Ends a call with nothing to return but success.
+struct Done {
+    bool operator==(const Done&) const = default;
+};
+
+template <typename T> using CallResult = std::variant<T, CallError>;
+
+struct DeviceInformation {
+    std::string manufacturer;
+    std::string model;
+    std::string firmwareVersion;
+    std::string serialNumber;
+    std::string hardwareId;
+};
+
+struct Ipv4Prefix {
+    Ipv4 address;
+    int prefixLength = 0;
+    bool operator==(const Ipv4Prefix&) const = default;
+};
+
+struct NetworkInterface {
+    std::string token;
+    std::string mac; // as the camera writes it
+    bool enabled = false;
+    bool ipv4Enabled = false;
+    bool dhcp = false;
+    std::vector<Ipv4Prefix> manual;
+    std::optional<Ipv4Prefix> fromDhcp;
+};
+
+struct DnsInformation {
+    bool fromDhcp = false;
+    std::vector<Ipv4> manual;
+};
+
+// What SetNetworkInterfaces asks: a manual address with DHCP off, or DHCP on.
+struct Ipv4Setting {
+    std::optional<Ipv4Prefix> manual; // none: DHCP on
+};
+
+// The answer parsers, one per operation, each given the HTTP status and body. Shared by the
+// calls below and the fuzzer.
+CallResult<std::chrono::system_clock::time_point> parseSystemDateAndTime(long status,
+                                                                         std::string_view body);
+CallResult<DeviceInformation> parseDeviceInformation(long status, std::string_view body);
+CallResult<std::vector<NetworkInterface>> parseNetworkInterfaces(long status,
+                                                                 std::string_view body);
+CallResult<std::vector<Ipv4>> parseNetworkDefaultGateway(long status, std::string_view body);
+CallResult<DnsInformation> parseDns(long status, std::string_view body);
+// Whether the camera must restart for the change to take.
+CallResult<bool> parseSetNetworkInterfaces(long status, std::string_view body);
+// For the operations whose answer carries nothing: success, a fault, or something else.
+CallResult<Done> parseEmptyAnswer(long status, std::string_view body, std::string_view operation);
+
+struct Account {
+    std::string username;
+    std::string password;
+};
+
+class DeviceService {
+public:
+    using Clock = std::function<std::chrono::system_clock::time_point()>;
+
+    struct Target {
+        std::string url;           // the device service's XAddr
+        std::string interfaceName; // the adapter the camera is reached through
+        HttpTimeouts timeouts;
+    };
+
+    // The account is held by reference: its owner wipes the password when the batch ends and
+    // must outlive this object.
+    DeviceService(HttpTransport& transport, Target target, const Account& account,
+                  Clock clock = std::chrono::system_clock::now)
+        : m_transport(transport), m_target(std::move(target)), m_account(account),
+          m_clock(std::move(clock)) {}
+
+    // Unauthenticated; on success the camera's clock offset is kept for the calls after it.
+    CallResult<std::chrono::system_clock::time_point> getSystemDateAndTime();
+    CallResult<DeviceInformation> getDeviceInformation();
+    CallResult<std::vector<NetworkInterface>> getNetworkInterfaces();
+    CallResult<std::vector<Ipv4>> getNetworkDefaultGateway();
+    CallResult<DnsInformation> getDns();
+    CallResult<Done> setNetworkDefaultGateway(Ipv4 gateway);
+    CallResult<Done> setDns(const std::vector<Ipv4>& servers);
+    CallResult<Done> setHttpPort(std::uint16_t port);
+    // Whether the camera needs SystemReboot for the change to take.
+    CallResult<bool> setNetworkInterface(std::string_view token, const Ipv4Setting& setting);
+    CallResult<Done> systemReboot();
+
+    // The camera's clock minus ours, as last read; kept per camera across a batch.
+    std::chrono::seconds clockOffset() const { return m_clockOffset; }
+    void setClockOffset(std::chrono::seconds offset) { m_clockOffset = offset; }
+    bool usesHttpDigest() const { return m_httpDigest; }
+
+private:
+    // The answer to one operation, or the transport's error; authenticated unless told.
+    std::variant<HttpResponse, CallError> call(std::string_view operation, std::string_view body,
+                                               bool authenticated);
+
+    HttpTransport& m_transport;
+    Target m_target;
+    const Account& m_account;
+    Clock m_clock;
+    std::chrono::seconds m_clockOffset{0};
+    bool m_httpDigest = false;
+};
+
+} // namespace ondrel::onvif

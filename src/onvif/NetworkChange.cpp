@@ -1,0 +1,204 @@
+#include "NetworkChange.h"
+
+#include "WsDiscovery.h"
+
+#include <algorithm>
+
+namespace ondrel::onvif {
+
+namespace {
+
+const NetworkInterface* chosenInterface(const std::vector<NetworkInterface>& nics,
+                                        const std::string& mac) {
+    if (mac.empty()) {
+        const auto enabled = std::find_if(nics.begin(), nics.end(),
+                                          [](const NetworkInterface& n) { return n.enabled; });
+        return enabled == nics.end() ? nullptr : &*enabled;
+    }
+    const std::optional<std::string> wanted = wsd::normalisedMac(mac);
+    for (const NetworkInterface& nic : nics) {
+        if (wanted && wsd::normalisedMac(nic.mac) == wanted) {
+            return &nic;
+        }
+    }
+    return nullptr;
+}
+
+bool addressAsPlanned(const NetworkInterface& nic, const Ipv4Setting& setting) {
+    if (!setting.manual) {
+        return nic.dhcp;
+    }
+    return !nic.dhcp && nic.manual.size() == 1 && nic.manual.front() == *setting.manual;
+}
+
+std::string addressText(const Ipv4Setting& setting) {
+    return setting.manual
+               ? setting.manual->address.text() + "/" + std::to_string(setting.manual->prefixLength)
+               : "DHCP";
+}
+
+std::string addressText(const NetworkInterface& nic) {
+    if (nic.dhcp) {
+        return "DHCP";
+    }
+    std::string out;
+    for (const Ipv4Prefix& p : nic.manual) {
+        out += (out.empty() ? "" : ", ") + p.address.text() + "/" + std::to_string(p.prefixLength);
+    }
+    return out.empty() ? "none" : out;
+}
+
+std::string listText(const std::vector<Ipv4>& addresses) {
+    std::string out;
+    for (const Ipv4 a : addresses) {
+        out += (out.empty() ? "" : ", ") + a.text();
+    }
+    return out.empty() ? "none" : out;
+}
+
+ChangeResult failedBy(const CallError& error) {
+    if (error.kind == CallErrorKind::NotAuthorized) {
+        return {ChangeOutcome::Refused, error.words, false};
+    }
+    return {ChangeOutcome::Failed, error.words, false};
+}
+
+// The camera's clock, for the tokens after it. A camera that will not tell it is still tried
+// with ours; one that does not answer at all is not tried further.
+std::optional<CallError> readClock(DeviceService& camera) {
+    const auto clock = camera.getSystemDateAndTime();
+    const CallError* error = std::get_if<CallError>(&clock);
+    if (error != nullptr && error->kind == CallErrorKind::Transport) {
+        return *error;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+ChangeResult applyNetworkPlan(DeviceService& camera, const NetworkPlan& plan) {
+    if (const std::optional<CallError> error = readClock(camera)) {
+        return failedBy(*error);
+    }
+    const auto interfaces = camera.getNetworkInterfaces();
+    if (const auto* error = std::get_if<CallError>(&interfaces)) {
+        return failedBy(*error);
+    }
+    const NetworkInterface* nic =
+        chosenInterface(std::get<std::vector<NetworkInterface>>(interfaces), plan.mac);
+    if (nic == nullptr) {
+        return {ChangeOutcome::Failed,
+                plan.mac.empty() ? "the camera has no enabled network interface"
+                                 : "another camera answers at this address",
+                false};
+    }
+
+    bool gatewaySame = !plan.gateway;
+    if (plan.gateway) {
+        const auto gateways = camera.getNetworkDefaultGateway();
+        if (const auto* error = std::get_if<CallError>(&gateways)) {
+            return failedBy(*error);
+        }
+        gatewaySame = std::get<std::vector<Ipv4>>(gateways) == std::vector<Ipv4>{*plan.gateway};
+    }
+    bool dnsSame = !plan.dns;
+    if (plan.dns) {
+        const auto dns = camera.getDns();
+        if (const auto* error = std::get_if<CallError>(&dns)) {
+            return failedBy(*error);
+        }
+        dnsSame = !std::get<DnsInformation>(dns).fromDhcp &&
+                  std::get<DnsInformation>(dns).manual == *plan.dns;
+    }
+    const bool portSame = !plan.httpPort || *plan.httpPort == plan.currentHttpPort;
+    const bool addressSame = addressAsPlanned(*nic, plan.address);
+    if (gatewaySame && dnsSame && portSame && addressSame) {
+        return {ChangeOutcome::Unchanged, {}, false};
+    }
+
+    if (!gatewaySame) {
+        const CallResult<Done> set = camera.setNetworkDefaultGateway(*plan.gateway);
+        if (const auto* error = std::get_if<CallError>(&set)) {
+            return failedBy(*error);
+        }
+    }
+    if (!dnsSame) {
+        const CallResult<Done> set = camera.setDns(*plan.dns);
+        if (const auto* error = std::get_if<CallError>(&set)) {
+            return failedBy(*error);
+        }
+    }
+    if (!portSame) {
+        const CallResult<Done> set = camera.setHttpPort(*plan.httpPort);
+        if (const auto* error = std::get_if<CallError>(&set)) {
+            return failedBy(*error);
+        }
+    }
+    if (addressSame) {
+        return {ChangeOutcome::Accepted, {}, false};
+    }
+    const CallResult<bool> set = camera.setNetworkInterface(nic->token, plan.address);
+    if (const auto* error = std::get_if<CallError>(&set)) {
+        return failedBy(*error);
+    }
+    if (!std::get<bool>(set)) {
+        return {ChangeOutcome::Accepted, {}, false};
+    }
+    // The camera may have left its old address already, so a reboot that gets no answer is no
+    // failure of the change: verification at the new address tells.
+    const CallResult<Done> reboot = camera.systemReboot();
+    const auto* error = std::get_if<CallError>(&reboot);
+    if (error != nullptr && error->kind == CallErrorKind::NotAuthorized) {
+        return failedBy(*error);
+    }
+    return {ChangeOutcome::Accepted, error != nullptr ? error->words : std::string(),
+            error == nullptr};
+}
+
+Verification verifyNetworkPlan(DeviceService& camera, const NetworkPlan& plan) {
+    if (const std::optional<CallError> error = readClock(camera)) {
+        return {false, error->words};
+    }
+    const auto interfaces = camera.getNetworkInterfaces();
+    if (const auto* error = std::get_if<CallError>(&interfaces)) {
+        return {false, error->words};
+    }
+    const NetworkInterface* nic =
+        chosenInterface(std::get<std::vector<NetworkInterface>>(interfaces), plan.mac);
+    if (nic == nullptr) {
+        return {false, "another camera answers at this address"};
+    }
+    std::vector<std::string> differences;
+    if (!addressAsPlanned(*nic, plan.address)) {
+        differences.push_back("address " + addressText(plan.address) + " reads " +
+                              addressText(*nic));
+    }
+    if (plan.gateway) {
+        const auto gateways = camera.getNetworkDefaultGateway();
+        if (const auto* error = std::get_if<CallError>(&gateways)) {
+            return {false, error->words};
+        }
+        const auto& read = std::get<std::vector<Ipv4>>(gateways);
+        if (read != std::vector<Ipv4>{*plan.gateway}) {
+            differences.push_back("gateway " + plan.gateway->text() + " reads " + listText(read));
+        }
+    }
+    if (plan.dns) {
+        const auto dns = camera.getDns();
+        if (const auto* error = std::get_if<CallError>(&dns)) {
+            return {false, error->words};
+        }
+        const DnsInformation& read = std::get<DnsInformation>(dns);
+        if (read.fromDhcp || read.manual != *plan.dns) {
+            differences.push_back("DNS " + listText(*plan.dns) + " reads " +
+                                  (read.fromDhcp ? "DHCP" : listText(read.manual)));
+        }
+    }
+    std::string words;
+    for (const std::string& d : differences) {
+        words += (words.empty() ? "" : "; ") + d;
+    }
+    return {differences.empty(), words};
+}
+
+} // namespace ondrel::onvif
