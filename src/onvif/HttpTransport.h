@@ -1,0 +1,52 @@
+#pragma once
+// How an ONVIF call reaches a camera: one SOAP POST, answered by a status and a body or by a
+// transport error in words. The device service speaks through this interface so that its
+// operations run against fixture answers in tests and against libcurl in the programs.
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <variant>
+
+namespace ondrel::onvif {
+
+struct HttpTimeouts {
+    std::chrono::milliseconds connect{3000};
+    std::chrono::milliseconds total{10000}; // the whole call, answer included
+};
+
+// An account for HTTP Digest, for cameras that ask for it instead of a UsernameToken.
+struct DigestCredentials {
+    std::string username;
+    std::string password;
+};
+
+struct HttpRequest {
+    std::string url;
+    std::string body;
+    std::string soapAction;
+    HttpTimeouts timeouts;
+    std::string interfaceName; // the adapter the call leaves through; empty for any
+    std::optional<DigestCredentials> digest;
+};
+
+struct HttpResponse {
+    long status = 0;
+    std::string body;
+};
+
+// Why no answer came, in words for a person ("timed out after 10000 ms", "the answer exceeds
+// 1048576 bytes").
+struct TransportError {
+    std::string words;
+};
+
+using HttpResult = std::variant<HttpResponse, TransportError>;
+
+class HttpTransport {
+public:
+    virtual ~HttpTransport() = default;
+    virtual HttpResult post(const HttpRequest& request) = 0;
+};
+
+} // namespace ondrel::onvif
