@@ -6,17 +6,15 @@
 #include "OnvifRequests.h"
 
 #include "discovery/UdpSocket.h"
+#include "onvif/WsSecurity.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
-#include <openssl/evp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
-
-#include <ctime>
 
 using namespace ondrel;
 using namespace ondrel::lab;
@@ -79,26 +77,13 @@ std::string Exchange(uint16_t port, const std::string& request) {
     return c.Receive();
 }
 
-// A token for the admin account created now, with the fixed nonce.
+// A token for the admin account created now.
 std::string TokenNow() {
-    const std::time_t now = std::time(nullptr);
-    std::tm tm{};
-    gmtime_r(&now, &tm);
-    char created[32];
-    std::strftime(created, sizeof created, "%Y-%m-%dT%H:%M:%SZ", &tm);
-    std::string input;
-    for (char b = 0; b < 16; ++b) {
-        input.push_back(b);
-    }
-    input += created;
-    input += "admin";
-    unsigned char sha[EVP_MAX_MD_SIZE];
-    unsigned int length = 0;
-    EVP_Digest(input.data(), input.size(), sha, &length, EVP_sha1(), nullptr);
-    std::string digest(32, '\0');
-    digest.resize(static_cast<std::size_t>(EVP_EncodeBlock(
-        reinterpret_cast<unsigned char*>(digest.data()), sha, static_cast<int>(length))));
-    return UsernameToken("admin", digest, created);
+    const std::optional<onvif::UsernameToken> token =
+        onvif::makeToken("admin", "admin", std::chrono::system_clock::now());
+    EXPECT_TRUE(token.has_value());
+    return "<s:Header>" + onvif::securityHeader(token.value_or(onvif::UsernameToken{})) +
+           "</s:Header>";
 }
 
 const std::vector<std::string> kArgs = {

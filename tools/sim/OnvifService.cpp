@@ -1,9 +1,8 @@
 #include "OnvifService.h"
 
 #include "core/Ipv4.h"
+#include "onvif/WsSecurity.h"
 #include "onvif/XmlReader.h"
-
-#include <openssl/evp.h>
 
 #include "Substitute.h"
 #include <bit>
@@ -96,21 +95,6 @@ bool isAddress(std::string_view text) {
     return parseIpv4(text).has_value();
 }
 
-std::vector<uint8_t> base64Decode(std::string_view text) {
-    if (text.empty() || text.size() % 4 != 0) {
-        return {};
-    }
-    std::vector<uint8_t> out(text.size() / 4 * 3);
-    const int n = EVP_DecodeBlock(out.data(), reinterpret_cast<const unsigned char*>(text.data()),
-                                  static_cast<int>(text.size()));
-    if (n < 0) {
-        return {};
-    }
-    const std::size_t padding = text.ends_with("==") ? 2 : text.ends_with('=') ? 1 : 0;
-    out.resize(static_cast<std::size_t>(n) - padding);
-    return out;
-}
-
 } // namespace
 
 // One request's document, with the lookups the operations share.
@@ -166,61 +150,6 @@ std::optional<std::size_t> OnvifService::cameraAt(std::string_view address,
         }
     }
     return std::nullopt;
-}
-
-bool OnvifService::digestMatches(std::string_view nonce, std::string_view created,
-                                 std::string_view password, std::string_view digest) {
-    std::vector<uint8_t> input = base64Decode(nonce);
-    if (input.empty()) {
-        return false;
-    }
-    input.insert(input.end(), created.begin(), created.end());
-    input.insert(input.end(), password.begin(), password.end());
-    unsigned char sha[EVP_MAX_MD_SIZE];
-    unsigned int shaLength = 0;
-    if (EVP_Digest(input.data(), input.size(), sha, &shaLength, EVP_sha1(), nullptr) != 1) {
-        return false;
-    }
-    std::string expected(4 * ((shaLength + 2) / 3) + 1, '\0');
-    const int n = EVP_EncodeBlock(reinterpret_cast<unsigned char*>(expected.data()), sha,
-                                  static_cast<int>(shaLength));
-    expected.resize(static_cast<std::size_t>(n));
-    return expected == digest;
-}
-
-std::optional<OnvifService::WallClock::time_point> OnvifService::parseUtc(std::string_view text) {
-    std::tm tm{};
-    int fields[6] = {};
-    const char separators[6] = {'-', '-', 'T', ':', ':', '\0'};
-    const char* p = text.data();
-    const char* end = text.data() + text.size();
-    for (int i = 0; i < 6; ++i) {
-        const auto [next, error] = std::from_chars(p, end, fields[i]);
-        if (error != std::errc{} || (i < 5 && (next == end || *next != separators[i]))) {
-            return std::nullopt;
-        }
-        p = i < 5 ? next + 1 : next;
-    }
-    if (p != end && *p == '.') {
-        ++p;
-        while (p != end && *p >= '0' && *p <= '9') {
-            ++p;
-        }
-    }
-    if (p == end || *p != 'Z' || p + 1 != end) {
-        return std::nullopt;
-    }
-    tm.tm_year = fields[0] - 1900;
-    tm.tm_mon = fields[1] - 1;
-    tm.tm_mday = fields[2];
-    tm.tm_hour = fields[3];
-    tm.tm_min = fields[4];
-    tm.tm_sec = fields[5];
-    if (tm.tm_mon < 0 || tm.tm_mon > 11 || tm.tm_mday < 1 || tm.tm_mday > 31 || tm.tm_hour > 23 ||
-        tm.tm_min > 59 || tm.tm_sec > 60) {
-        return std::nullopt;
-    }
-    return WallClock::from_time_t(timegm(&tm));
 }
 
 OnvifReply OnvifService::handle(std::size_t index, std::string_view body, Clock::time_point now,
@@ -290,22 +219,26 @@ OnvifReply OnvifService::handle(std::size_t index, std::string_view body, Clock:
     if (!token) {
         return notAuthorized(401, "no UsernameToken");
     }
-    const std::string user = call.text(*token, {{kSecurity, "Username"}}).value_or("");
-    const std::string password = call.text(*token, {{kSecurity, "Password"}}).value_or("");
-    const std::string nonce = call.text(*token, {{kSecurity, "Nonce"}}).value_or("");
-    const std::string created = call.text(*token, {{kUtility, "Created"}}).value_or("");
-    if (user != d.user || !digestMatches(nonce, created, d.password, password)) {
+    const onvif::UsernameToken received{call.text(*token, {{kSecurity, "Username"}}).value_or(""),
+                                        call.text(*token, {{kSecurity, "Password"}}).value_or(""),
+                                        call.text(*token, {{kSecurity, "Nonce"}}).value_or(""),
+                                        call.text(*token, {{kUtility, "Created"}}).value_or("")};
+    switch (onvif::checkToken(received, d.user, d.password, wall, m_options.maxSkew)) {
+    case onvif::TokenCheck::Valid:
+        break;
+    case onvif::TokenCheck::UnknownUser:
+    case onvif::TokenCheck::BadDigest:
+    case onvif::TokenCheck::BadNonce:
         return notAuthorized(401, "wrong account or password");
-    }
-    const std::optional<WallClock::time_point> createdAt = parseUtc(created);
-    if (!createdAt) {
+    case onvif::TokenCheck::BadCreated:
         return notAuthorized(400, "Created is not a UTC time");
-    }
-    const auto skew = std::chrono::abs(*createdAt - wall);
-    if (skew > m_options.maxSkew) {
+    case onvif::TokenCheck::ClockSkewed: {
+        const auto skew =
+            std::chrono::abs(onvif::parseCreated(received.created).value_or(wall) - wall);
         return notAuthorized(
             400, substitute("Created is {} s off the camera's clock",
                             std::chrono::duration_cast<std::chrono::seconds>(skew).count()));
+    }
     }
     r.entry["authorized"] = true;
 

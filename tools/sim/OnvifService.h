@@ -46,12 +46,6 @@ public:
     OnvifReply handle(std::size_t index, std::string_view body, Clock::time_point now,
                       WallClock::time_point wall);
 
-    // Base64(SHA-1(nonce + created + password)) == digest, the nonce given in Base64.
-    static bool digestMatches(std::string_view nonce, std::string_view created,
-                              std::string_view password, std::string_view digest);
-    // xsd:dateTime in UTC ("Z", fraction allowed); nullopt when it is not one.
-    static std::optional<WallClock::time_point> parseUtc(std::string_view text);
-
 private:
     struct PendingInterface {
         bool dhcp = false;
