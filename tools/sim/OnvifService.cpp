@@ -17,6 +17,7 @@ namespace {
 
 constexpr std::string_view kSoap = "http://www.w3.org/2003/05/soap-envelope";
 constexpr std::string_view kDevice = "http://www.onvif.org/ver10/device/wsdl";
+constexpr std::string_view kMedia = "http://www.onvif.org/ver10/media/wsdl";
 constexpr std::string_view kSchema = "http://www.onvif.org/ver10/schema";
 constexpr std::string_view kSecurity =
     "http://docs.oasis-open.org/wss/2004/01/oasis-200401-wss-wssecurity-secext-1.0.xsd";
@@ -112,12 +113,14 @@ struct OnvifCall {
         }
         return std::nullopt;
     }
-    std::vector<std::size_t> children(std::size_t parent, std::string_view uri,
-                                      std::string_view local) const {
+    // An operation's parameters: makers' clients write them in the device namespace or in
+    // the schema's, and cameras take either.
+    std::vector<std::size_t> children(std::size_t parent, std::string_view local) const {
         std::vector<std::size_t> out;
         for (std::size_t i = parent + 1; i < doc.elements.size(); ++i) {
             const xml::Element& e = doc.elements[i];
-            if (e.parent == parent && e.name.uri == uri && e.name.local == local) {
+            if (e.parent == parent && (e.name.uri == kDevice || e.name.uri == kSchema) &&
+                e.name.local == local) {
                 out.push_back(i);
             }
         }
@@ -243,7 +246,7 @@ OnvifReply OnvifService::handle(std::size_t index, std::string_view body, Clock:
     r.entry["authorized"] = true;
 
     const std::size_t o = call.operation;
-    const std::string local = op.uri == kDevice ? op.local : std::string();
+    const std::string local = op.uri == kDevice || op.uri == kMedia ? op.local : std::string();
     if (local == "GetDeviceInformation") {
         r.body = envelope(substitute(
             "<tds:GetDeviceInformationResponse><tds:Manufacturer>Ondrel</tds:Manufacturer>"
@@ -251,6 +254,33 @@ OnvifReply OnvifService::handle(std::size_t index, std::string_view body, Clock:
             "<tds:SerialNumber>{}</tds:SerialNumber><tds:HardwareId>{}</tds:HardwareId>"
             "</tds:GetDeviceInformationResponse>",
             escaped(d.hardware), escaped(d.appVersion), escaped(d.devId), escaped(d.hardware)));
+    } else if (local == "GetProfiles" || local == "GetProfile") {
+        // One profile with nothing in it: clients read a profile before anything else, and
+        // a camera that streams nothing is still one whose network can be changed.
+        const bool one = local == "GetProfile";
+        r.body = envelope(substitute(
+            "<trt:{}Response xmlns:trt=\"http://www.onvif.org/ver10/media/wsdl\"><trt:{} "
+            "token=\"profile_1\" fixed=\"true\"><tt:Name>main</tt:Name></trt:{}>"
+            "</trt:{}Response>",
+            local, one ? "Profile" : "Profiles", one ? "Profile" : "Profiles", local));
+    } else if (local == "GetCapabilities") {
+        // The device service alone: what a client needs to find where to change the network.
+        const std::string xaddr =
+            d.httpPort == 80 ? substitute("http://{}/onvif/device_service", d.ip)
+                             : substitute("http://{}:{}/onvif/device_service", d.ip, d.httpPort);
+        r.body = envelope(substitute(
+            "<tds:GetCapabilitiesResponse><tds:Capabilities><tt:Device><tt:XAddr>{}</tt:XAddr>"
+            "<tt:Network><tt:IPFilter>false</tt:IPFilter><tt:ZeroConfiguration>false"
+            "</tt:ZeroConfiguration><tt:IPVersion6>false</tt:IPVersion6><tt:DynDNS>false"
+            "</tt:DynDNS></tt:Network><tt:System><tt:DiscoveryResolve>false"
+            "</tt:DiscoveryResolve><tt:DiscoveryBye>true</tt:DiscoveryBye><tt:RemoteDiscovery>"
+            "false</tt:RemoteDiscovery><tt:SystemBackup>false</tt:SystemBackup><tt:SystemLogging>"
+            "false</tt:SystemLogging><tt:FirmwareUpgrade>false</tt:FirmwareUpgrade>"
+            "</tt:System></tt:Device><tt:Media><tt:XAddr>{}</tt:XAddr><tt:StreamingCapabilities>"
+            "<tt:RTPMulticast>false</tt:RTPMulticast><tt:RTP_TCP>true</tt:RTP_TCP>"
+            "<tt:RTP_RTSP_TCP>true</tt:RTP_RTSP_TCP></tt:StreamingCapabilities></tt:Media>"
+            "</tds:Capabilities></tds:GetCapabilitiesResponse>",
+            escaped(xaddr), escaped(xaddr)));
     } else if (local == "GetNetworkInterfaces") {
         r.body = envelope(substitute(
             "<tds:GetNetworkInterfacesResponse><tds:NetworkInterfaces token=\"{}\">"
@@ -285,7 +315,7 @@ OnvifReply OnvifService::handle(std::size_t index, std::string_view body, Clock:
                                      "</tds:GetDNSResponse>",
                                      servers));
     } else if (local == "SetNetworkDefaultGateway") {
-        const std::vector<std::size_t> given = call.children(o, kDevice, "IPv4Address");
+        const std::vector<std::size_t> given = call.children(o, "IPv4Address");
         if (given.size() > 1) {
             return withOperation(invalidArg("ter:InvalidGatewayAddress", "one gateway at most"));
         }
@@ -303,7 +333,7 @@ OnvifReply OnvifService::handle(std::size_t index, std::string_view body, Clock:
         r.body = envelope("<tds:SetNetworkDefaultGatewayResponse/>");
     } else if (local == "SetDNS") {
         std::vector<std::string> servers;
-        for (const std::size_t manual : call.children(o, kDevice, "DNSManual")) {
+        for (const std::size_t manual : call.children(o, "DNSManual")) {
             const std::string address = call.text(manual, {{kSchema, "IPv4Address"}}).value_or("");
             if (!isAddress(address)) {
                 return withOperation(
@@ -321,7 +351,7 @@ OnvifReply OnvifService::handle(std::size_t index, std::string_view body, Clock:
         r.body = envelope("<tds:SetDNSResponse/>");
     } else if (local == "SetNetworkProtocols") {
         Json set = Json::array();
-        for (const std::size_t protocol : call.children(o, kDevice, "NetworkProtocols")) {
+        for (const std::size_t protocol : call.children(o, "NetworkProtocols")) {
             const std::string name = call.text(protocol, {{kSchema, "Name"}}).value_or("");
             const std::string port = call.text(protocol, {{kSchema, "Port"}}).value_or("");
             unsigned value = 0;
@@ -342,14 +372,15 @@ OnvifReply OnvifService::handle(std::size_t index, std::string_view body, Clock:
         r.entry["set"] = {{"protocols", std::move(set)}};
         r.body = envelope("<tds:SetNetworkProtocolsResponse/>");
     } else if (local == "SetNetworkInterfaces") {
-        const std::string interfaceToken = call.text(o, {{kDevice, "InterfaceToken"}}).value_or("");
+        const std::vector<std::size_t> tokens = call.children(o, "InterfaceToken");
+        const std::string interfaceToken = tokens.empty() ? "" : elements[tokens[0]].text;
         if (interfaceToken != kInterfaceToken) {
             return withOperation(invalidArg("ter:InvalidNetworkInterface",
                                             "no such network interface: " + interfaceToken));
         }
         const std::optional<std::size_t> ipv4 = [&]() -> std::optional<std::size_t> {
-            const std::optional<std::size_t> config = call.child(o, kDevice, "NetworkInterface");
-            return config ? call.child(*config, kSchema, "IPv4") : std::nullopt;
+            const std::vector<std::size_t> config = call.children(o, "NetworkInterface");
+            return config.empty() ? std::nullopt : call.child(config[0], kSchema, "IPv4");
         }();
         if (!ipv4) {
             return withOperation(invalidArg("ter:InvalidIPv4Address", "no IPv4 settings"));

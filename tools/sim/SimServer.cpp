@@ -208,6 +208,8 @@ std::optional<HttpAnswer> SimServer::handleHttp(const HttpRequest& request, Cloc
     if (answer) {
         entry["status"] = answer->status;
     }
+    entry["length"] = request.body.size();
+    entry["text"] = request.body;
     m_log.write(entry);
     return answer;
 }
