@@ -1,8 +1,9 @@
 // Third-party ONVIF clients against the simulated cameras of `ondrel-sim --onvif-quirks`, played
 // in LAN A of `scripts/netlab --two-lans` (onvif-util turns the multicast loop off, so the
 // cameras cannot sit beside it): Debian's onvif-util and the npm onvif package each list every
-// camera with the name and address expected of that client. A client that is not installed
-// skips its test and says so.
+// camera with the name and address expected of that client, and onvif-util changes one
+// camera's address through its device service. A client that is not installed skips its test
+// and says so.
 
 #include "LabSim.h"
 #include "SimDevice.h"
@@ -119,6 +120,27 @@ TEST_F(OnvifPeers, OnvifUtilListsEveryCamera) {
             EXPECT_EQ(found->second, c.name + " SimCam-2100");
         }
     }
+}
+
+// onvif-util logged in to one camera reads its network settings and gives it another address:
+// the simulator's log says what it set, and that the camera restarted to take it.
+TEST_F(OnvifPeers, OnvifUtilReadsAndChangesACamerasNetwork) {
+    if (!Installed("onvif-util")) {
+        GTEST_SKIP() << "onvif-util (Debian's onvif-tools) is not installed";
+    }
+    const std::string out = Shell("printf 'get network\\nset ip_address 10.77.1.50\\nquit\\n' | "
+                                  "timeout 30 onvif-util -u admin -p admin 10.77.1.1 2>&1");
+    EXPECT_NE(out.find("IP Address: 10.77.1.1\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("Gateway:    10.77.0.1\n"), std::string::npos) << out;
+    std::map<std::string, nlohmann::json> byOperation; // the last request of each
+    for (const nlohmann::json& e : m_sim.LogOfKind("http")) {
+        if (e.contains("operation")) {
+            byOperation[e["operation"].get<std::string>()] = e;
+        }
+    }
+    EXPECT_EQ(byOperation["SetNetworkInterfaces"]["set"],
+              (nlohmann::json{{"dhcp", false}, {"address", "10.77.1.50"}, {"prefixLength", 16}}));
+    EXPECT_EQ(byOperation["SystemReboot"]["address"], "10.77.1.50");
 }
 
 // tests/peers/discover.js prints what the package read of each answer: the name scope
