@@ -68,10 +68,11 @@ restarting, reason, restartMs}]}
 WS-Discovery datagrams are logged with kind probe, probematches, hello, bye or unknown (note:
 why it was not read), text (the datagram) instead of hex and decoded {messageId, types}; a
 probe with {answered, restarting}. Device service requests are logged with kind http, from,
-to (the address reached), method, path, status, and for a camera's: index, operation,
-authorized, set (what a Set operation set: gateway, dns, protocols, or dhcp, address and
-prefixLength), forgotten (a gateway not kept), restartMs and address (SystemReboot), fault
-and reason; note "no camera answers here" when the request was dropped unanswered.
+to (the address reached), method, path, status, text (the request body), and for a camera's:
+index, operation, authorized, set (what a Set operation set: gateway, dns, protocols, or
+dhcp, address and prefixLength), forgotten (a gateway not kept), restartMs and address
+(SystemReboot), fault and reason; note "no camera answers here" when the request was
+dropped unanswered.
 
 Device service: with --onvif every camera also answers SOAP 1.2 over HTTP/1.1 (one request
 per connection) at POST http://<ip>:<httpPort>/onvif/device_service: the simulator listens on
@@ -79,7 +80,8 @@ each camera's HTTP port at the bind address and tells the cameras apart by the a
 connection reached (in a lab, a local route for the cameras' subnet brings their addresses
 to it). With --onvif-http-port P every camera is at P, camera number i (0-based) at
 /onvif/device_service/<i>, and a camera at its own address as before. Operations:
-GetSystemDateAndTime (open to all); GetDeviceInformation, GetNetworkInterfaces (token eth0),
+GetSystemDateAndTime (open to all); GetDeviceInformation, GetCapabilities, the media
+GetProfiles and GetProfile (one empty profile), GetNetworkInterfaces (token eth0),
 GetNetworkDefaultGateway, GetDNS, SetNetworkDefaultGateway, SetDNS, SetNetworkProtocols (HTTP
 moves the camera's port), SetNetworkInterfaces (kept until the restart; RebootNeeded true),
 SystemReboot (the camera is silent for its restartMs, then answers at its new address and says
