@@ -10,7 +10,6 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
-#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -40,24 +39,16 @@ public:
         EXPECT_EQ(::send(m_fd, bytes.data(), bytes.size(), MSG_NOSIGNAL),
                   static_cast<ssize_t>(bytes.size()));
     }
-    // Everything until the server closes, or what came within the timeout.
-    std::string Receive(std::chrono::milliseconds timeout = 3s) const {
+    // Everything until the server closes, or until it has been silent for the timeout.
+    std::string Receive(std::chrono::seconds timeout = 3s) const {
+        const timeval wait{timeout.count(), 0};
+        ::setsockopt(m_fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
         std::string out;
-        const auto deadline = std::chrono::steady_clock::now() + timeout;
-        for (;;) {
-            pollfd p{m_fd, POLLIN, 0};
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                deadline - std::chrono::steady_clock::now());
-            if (left <= 0ms || ::poll(&p, 1, static_cast<int>(left.count())) <= 0) {
-                return out;
-            }
-            char buffer[4096];
-            const ssize_t n = ::recv(m_fd, buffer, sizeof buffer, 0);
-            if (n <= 0) {
-                return out;
-            }
+        char buffer[4096];
+        for (ssize_t n; (n = ::recv(m_fd, buffer, sizeof buffer, 0)) > 0;) {
             out.append(buffer, static_cast<std::size_t>(n));
         }
+        return out;
     }
 
 private:

@@ -92,20 +92,6 @@ TEST(OnvifService, EveryOperationButTheClockNeedsTheAccount) {
     EXPECT_EQ(TextOf(clock.body, "Day"), "8");
 }
 
-TEST(OnvifService, ReadsAnswerInCamerasShapes) {
-    Camera camera;
-    const OnvifReply interfaces = camera.Ask(DeviceRequest("GetNetworkInterfaces"));
-    EXPECT_NE(interfaces.body.find(R"(<tds:NetworkInterfaces token="eth0">)"), std::string::npos);
-    EXPECT_EQ(TextOf(interfaces.body, "HwAddress"), SimDevice::generated(0).mac);
-    EXPECT_EQ(TextOf(interfaces.body, "Address"), "10.77.1.1");
-    EXPECT_EQ(TextOf(interfaces.body, "PrefixLength"), "16");
-    EXPECT_EQ(TextOf(interfaces.body, "DHCP"), "false");
-    EXPECT_EQ(TextOf(camera.Ask(DeviceRequest("GetNetworkDefaultGateway")).body, "IPv4Address"),
-              "10.77.0.1");
-    EXPECT_EQ(TextOf(camera.Ask(DeviceRequest("GetDeviceInformation")).body, "Model"),
-              "SimCam-2100");
-}
-
 TEST(OnvifService, BadRequestsGetCamerasFaults) {
     struct Row {
         const char* what;
