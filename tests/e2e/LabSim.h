@@ -169,7 +169,7 @@ public:
             const int status = Stop();
             return "ondrel-sim did not start (exit status " + std::to_string(status) + ")";
         }
-        std::ifstream(ready) >> m_port >> m_wsdPort;
+        std::ifstream(ready) >> m_port >> m_wsdPort >> m_httpPort;
         return {};
     }
 
@@ -214,6 +214,8 @@ public:
     uint16_t Port() const { return m_port; }
     // The WS-Discovery port (with --onvif and the like), else 0.
     uint16_t WsdPort() const { return m_wsdPort; }
+    // The ONVIF device service's HTTP port (with --onvif), else 0.
+    uint16_t HttpPort() const { return m_httpPort; }
 
     // Every entry logged so far (a line still being written is left for the next call).
     std::vector<Entry> Log() const {
@@ -269,6 +271,7 @@ private:
     int m_status = -1;
     uint16_t m_port = 0;
     uint16_t m_wsdPort = 0;
+    uint16_t m_httpPort = 0;
 };
 
 } // namespace ondrel::lab

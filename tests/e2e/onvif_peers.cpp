@@ -1,8 +1,9 @@
 // Third-party ONVIF clients against the simulated cameras of `ondrel-sim --onvif-quirks`, played
 // in LAN A of `scripts/netlab --two-lans` (onvif-util turns the multicast loop off, so the
 // cameras cannot sit beside it): Debian's onvif-util and the npm onvif package each list every
-// camera with the name and address expected of that client. A client that is not installed
-// skips its test and says so.
+// camera with the name and address expected of that client and reads one camera's network
+// through its device service, and onvif-util changes that camera's address. A client that is
+// not installed skips its test and says so.
 
 #include "LabSim.h"
 #include "SimDevice.h"
@@ -121,6 +122,27 @@ TEST_F(OnvifPeers, OnvifUtilListsEveryCamera) {
     }
 }
 
+// onvif-util logged in to one camera reads its network settings and gives it another address:
+// the simulator's log says what it set, and that the camera restarted to take it.
+TEST_F(OnvifPeers, OnvifUtilReadsAndChangesACamerasNetwork) {
+    if (!Installed("onvif-util")) {
+        GTEST_SKIP() << "onvif-util (Debian's onvif-tools) is not installed";
+    }
+    const std::string out = Shell("printf 'get network\\nset ip_address 10.77.1.50\\nquit\\n' | "
+                                  "timeout 30 onvif-util -u admin -p admin 10.77.1.1 2>&1");
+    EXPECT_NE(out.find("IP Address: 10.77.1.1\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("Gateway:    10.77.0.1\n"), std::string::npos) << out;
+    std::map<std::string, nlohmann::json> byOperation; // the last request of each
+    for (const nlohmann::json& e : m_sim.LogOfKind("http")) {
+        if (e.contains("operation")) {
+            byOperation[e["operation"].get<std::string>()] = e;
+        }
+    }
+    EXPECT_EQ(byOperation["SetNetworkInterfaces"]["set"],
+              (nlohmann::json{{"dhcp", false}, {"address", "10.77.1.50"}, {"prefixLength", 16}}));
+    EXPECT_EQ(byOperation["SystemReboot"]["address"], "10.77.1.50");
+}
+
 // tests/peers/discover.js prints what the package read of each answer: the name scope
 // percent-decoded and the first IPv4 XAddr that is not link-local.
 TEST_F(OnvifPeers, NpmOnvifListsEveryCamera) {
@@ -146,4 +168,24 @@ TEST_F(OnvifPeers, NpmOnvifListsEveryCamera) {
         EXPECT_EQ(found->second["name"], c.name);
         EXPECT_EQ(found->second["xaddrs"].size(), c.shape.otherXAddrsFirst ? 3u : 1u);
     }
+}
+
+// tests/peers/network.js reads one camera's network settings through the package's Cam: the
+// interface with its token, MAC and manual IPv4 address, and the gateway.
+TEST_F(OnvifPeers, NpmOnvifReadsACamerasNetwork) {
+    const std::string peers = ONDREL_PEERS_DIR;
+    if (!Installed("node") ||
+        Shell("test -d " + peers + "/node_modules/onvif && echo yes") != "yes\n") {
+        GTEST_SKIP() << "node or the npm onvif package is not installed";
+    }
+    const std::string out =
+        Shell("cd " + peers + " && timeout 30 node network.js 10.77.1.1 admin admin 2>&1");
+    const nlohmann::json read = nlohmann::json::parse(out, nullptr, false);
+    ASSERT_FALSE(read.is_discarded()) << out;
+    const nlohmann::json& eth = read["interfaces"][0];
+    EXPECT_EQ(eth["$"]["token"], "eth0") << out;
+    EXPECT_EQ(eth["info"]["hwAddress"], sim::SimDevice::generated(0).mac) << out;
+    EXPECT_EQ(eth["IPv4"]["config"]["manual"]["address"], "10.77.1.1") << out;
+    EXPECT_EQ(eth["IPv4"]["config"]["manual"]["prefixLength"], 16) << out;
+    EXPECT_EQ(read["gateway"]["IPv4Address"], "10.77.0.1") << out;
 }

@@ -67,10 +67,36 @@ names, or null}; setconfig {devices: [{devId, index, result: accepted|refused|si
 restarting, reason, restartMs}]}
 WS-Discovery datagrams are logged with kind probe, probematches, hello, bye or unknown (note:
 why it was not read), text (the datagram) instead of hex and decoded {messageId, types}; a
-probe with {answered, restarting}.
+probe with {answered, restarting}. Device service requests are logged with kind http, from,
+to (the address reached), method, path, status, text (the request body), and for a camera's:
+index, operation, authorized, set (what a Set operation set: gateway, dns, protocols, or
+dhcp, address and prefixLength), forgotten (a gateway not kept), restartMs and address
+(SystemReboot), fault and reason; note "no camera answers here" when the request was
+dropped unanswered.
+
+Device service: with --onvif every camera also answers SOAP 1.2 over HTTP/1.1 (one request
+per connection) at POST http://<ip>:<httpPort>/onvif/device_service: the simulator listens on
+each camera's HTTP port at the bind address and tells the cameras apart by the address a
+connection reached (in a lab, a local route for the cameras' subnet brings their addresses
+to it). With --onvif-http-port P every camera is at P, camera number i (0-based) at
+/onvif/device_service/<i>, and a camera at its own address as before. Operations:
+GetSystemDateAndTime (open to all); GetDeviceInformation, GetCapabilities, the media
+GetProfiles and GetProfile (one empty profile), GetNetworkInterfaces (token eth0),
+GetNetworkDefaultGateway, GetDNS, SetNetworkDefaultGateway, SetDNS, SetNetworkProtocols (HTTP
+moves the camera's port), SetNetworkInterfaces (kept until the restart; RebootNeeded true),
+SystemReboot (the camera is silent for its restartMs, then answers at its new address and says
+Hello again). All but the first need a WS-Security UsernameToken with a PasswordDigest for
+the camera's user and password whose Created is within 5 s of the camera's clock (UTC):
+without one, or with a wrong one, a SOAP fault ter:NotAuthorized with HTTP 401; beyond 5 s,
+the same fault with HTTP 400. Bad values get env:Sender / ter:InvalidArgVal faults (HTTP 400)
+with a detail such as ter:InvalidIPv4Address, unknown operations env:Receiver /
+ter:ActionNotSupported (HTTP 500). Requests: head up to 8 KiB, body up to 64 KiB (Content-
+Length), whole within 5 s. --onvif-forget-gateway: the camera answers SetNetworkDefaultGateway
+with success but does not keep the gateway.
 
 The ready file (--ready) holds the port of our protocol (0 with --onvif-only) and, with
---onvif, a second line: the WS-Discovery port.
+--onvif, a second line: the WS-Discovery port, and a third: the device service's HTTP port
+(the first camera's, or --onvif-http-port's).
 
 Exit status: 0 after SIGINT, SIGTERM or --max-searches; 1 when the socket cannot be
 opened or bound; 2 for a bad option or device file.)";
@@ -147,7 +173,7 @@ struct Given {
     std::string devices, burst, listenPort, replyPort, restartMs, duplicates, delay, maxSearches;
     std::vector<std::string> faults;
     std::string sameIpCount;
-    std::string wsdPort, announceTo;
+    std::string wsdPort, announceTo, onvifHttpPort;
 };
 
 class Reader {
@@ -352,7 +378,20 @@ private:
                 ->type_name("ADDR:PORT")
                 ->check(addressAndPort())
                 ->group(group);
-        m_needOnvif = {port, announce};
+        CLI::Option* httpPort =
+            m_app
+                .add_option("--onvif-http-port", m_given.onvifHttpPort,
+                            "every camera's device service on this one TCP port (0 = any free "
+                            "port), told apart by path, for tests over loopback")
+                ->type_name("P")
+                ->check(number(0, 65535))
+                ->group(group);
+        CLI::Option* forget = m_app
+                                  .add_flag("--onvif-forget-gateway", m_options.onvifForgetGateway,
+                                            "SetNetworkDefaultGateway succeeds but the camera "
+                                            "keeps its old gateway")
+                                  ->group(group);
+        m_needOnvif = {port, announce, httpPort, forget};
         for (const char* native : {"--listen-port", "--reply-to", "--unicast", "--reply-port",
                                    "--faulty", "--duplicates", "--delay", "--burst"}) {
             only->excludes(native);
@@ -421,6 +460,9 @@ private:
             const std::size_t colon = m_given.announceTo.rfind(':');
             o.announceAddress = m_given.announceTo.substr(0, colon);
             o.announcePort = static_cast<uint16_t>(number(m_given.announceTo.substr(colon + 1)));
+        }
+        if (!m_given.onvifHttpPort.empty()) {
+            o.onvifHttpPort = static_cast<uint16_t>(number(m_given.onvifHttpPort));
         }
     }
 

@@ -36,6 +36,9 @@ struct SimOptions {
     uint16_t wsdPort = 3702;
     std::string announceAddress; // --announce-to: Hello and Bye go here, unicast
     uint16_t announcePort = 0;
+    // The device service over HTTP: one port for all cameras instead of each camera's own.
+    std::optional<uint16_t> onvifHttpPort;
+    bool onvifForgetGateway = false;
 };
 
 struct ParsedOptions {

@@ -55,6 +55,13 @@ bool SimResponder::isRestarting(std::size_t index, Clock::time_point now) const 
     return index < m_states.size() && now < m_states[index].bootedAt;
 }
 
+void SimResponder::restart(std::size_t index, Clock::time_point now) {
+    if (m_options.precompose) {
+        m_states[index].reply = ReplyComposer::searchReply(m_devices[index], 0);
+    }
+    m_states[index].bootedAt = now + std::chrono::milliseconds(m_devices[index].restartMs);
+}
+
 Response SimResponder::handle(const SimRequest& request, Clock::time_point now) {
     switch (request.kind) {
     case RequestKind::Search:

@@ -38,6 +38,10 @@ public:
     Response handle(const SimRequest& request, Clock::time_point now);
 
     const std::vector<SimDevice>& devices() const { return m_devices; }
+    // For the ONVIF device service, which changes a camera's settings in its own way.
+    SimDevice& device(std::size_t index) { return m_devices[index]; }
+    // The camera goes silent for its restart delay and then answers with its current settings.
+    void restart(std::size_t index, Clock::time_point now);
     bool isRestarting(std::size_t index, Clock::time_point now) const;
     uint64_t searchCount() const { return m_searches; }
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <thread>
@@ -18,8 +19,9 @@ bool later(const auto& a, const auto& b) {
 
 } // namespace
 
-SimServer::SimServer(SimResponder& responder, WsdResponder* wsd, SimLog& log, ServerOptions options)
-    : m_responder(responder), m_wsd(wsd), m_log(log), m_options(std::move(options)),
+SimServer::SimServer(SimResponder& responder, WsdResponder* wsd, SimLog& log, ServerOptions options,
+                     OnvifService* onvif)
+    : m_responder(responder), m_wsd(wsd), m_onvif(onvif), m_log(log), m_options(std::move(options)),
       m_start(Clock::now()) {}
 
 SocketStatus SimServer::open() {
@@ -40,10 +42,35 @@ SocketStatus SimServer::open() {
             return s;
         }
     }
+    if (m_options.onvifHttp && m_onvif != nullptr) {
+        std::vector<uint16_t> ports;
+        if (m_options.onvifHttpPort) {
+            ports.push_back(*m_options.onvifHttpPort);
+        } else {
+            for (const SimDevice& d : m_responder.devices()) {
+                if (std::ranges::find(ports, d.httpPort) == ports.end()) {
+                    ports.push_back(d.httpPort);
+                }
+            }
+        }
+        for (const uint16_t p : ports) {
+            if (SocketStatus s = m_http.listen(m_options.bindAddress, p); !s) {
+                // The one port asked for is the caller's to have; a camera's own port may be
+                // another program's (or another simulator's), and discovery still works.
+                if (m_options.onvifHttpPort) {
+                    return s;
+                }
+                m_warnings.push_back(s.message + ": no device service on this port");
+            }
+        }
+    }
     if (m_options.wsd && m_wsd != nullptr) {
         WsdSocketOptions wsd = *m_options.wsd;
         wsd.bindAddress = m_options.bindAddress;
-        return m_wsdSocket.open(wsd);
+        SocketStatus s = m_wsdSocket.open(wsd);
+        m_warnings.insert(m_warnings.end(), m_wsdSocket.warnings().begin(),
+                          m_wsdSocket.warnings().end());
+        return s;
     }
     return {};
 }
@@ -91,29 +118,100 @@ SocketStatus SimServer::loop() {
 
 std::optional<SocketStatus> SimServer::receive(std::vector<uint8_t>& buffer, int timeoutMs) {
     const UdpSocket& wsd = m_wsdSocket.socket();
-    if (!m_socket.isOpen() || !wsd.isOpen()) {
-        return receiveFrom(m_socket.isOpen() ? m_socket : wsd, buffer, timeoutMs);
+    std::vector<pollfd> fds;
+    std::vector<const UdpSocket*> sockets;
+    for (const UdpSocket* s : std::initializer_list<const UdpSocket*>{&m_socket, &wsd}) {
+        if (s->isOpen()) {
+            fds.push_back({s->nativeHandle(), POLLIN, 0});
+            sockets.push_back(s);
+        }
     }
     // stop() wakes both sockets; one wake-up channel is enough to hear it.
-    pollfd fds[3] = {{m_socket.nativeHandle(), POLLIN, 0},
-                     {wsd.nativeHandle(), POLLIN, 0},
-                     {m_socket.wakeHandle(), POLLIN, 0}};
-    const int ready = SocketSyscalls::current().poll(fds, 3, timeoutMs);
+    fds.push_back({sockets.front()->wakeHandle(), POLLIN, 0});
+    const std::size_t httpFirst = fds.size();
+    m_http.addPollEntries(fds);
+    const int httpTimeout = m_http.timeoutMs(Clock::now());
+    if (httpTimeout >= 0) {
+        timeoutMs = timeoutMs < 0 ? httpTimeout : std::min(timeoutMs, httpTimeout);
+    }
+    const int ready =
+        SocketSyscalls::current().poll(fds.data(), static_cast<nfds_t>(fds.size()), timeoutMs);
     if (ready < 0 && errno != EINTR) {
         return SocketStatus{errno, std::string("poll: ") + std::strerror(errno)};
     }
-    if (fds[2].revents != 0 || woken()) {
+    if (fds[httpFirst - 1].revents != 0 || woken()) {
         return SocketStatus{};
     }
-    for (int i = 0; i < 2 && ready > 0; ++i) {
+    for (std::size_t i = 0; i < sockets.size() && ready > 0; ++i) {
         if (fds[i].revents == 0) {
             continue;
         }
-        if (std::optional<SocketStatus> end = receiveFrom(i == 0 ? m_socket : wsd, buffer, 0)) {
+        if (std::optional<SocketStatus> end = receiveFrom(*sockets[i], buffer, 0)) {
             return end;
         }
     }
+    m_http.service(fds.data() + httpFirst, fds.size() - httpFirst, Clock::now(),
+                   [this](const HttpRequest& request, Clock::time_point now) {
+                       return handleHttp(request, now);
+                   });
     return std::nullopt;
+}
+
+std::optional<HttpAnswer> SimServer::handleHttp(const HttpRequest& request, Clock::time_point now) {
+    static constexpr std::string_view kPath = "/onvif/device_service";
+    nlohmann::ordered_json entry = {{"t", std::chrono::duration<double>(now - m_start).count()},
+                                    {"kind", "http"},
+                                    {"from", request.peer},
+                                    {"to", request.localAddress},
+                                    {"method", request.method},
+                                    {"path", request.path}};
+    std::optional<std::size_t> index;
+    bool ours = request.path == kPath;
+    if (ours) {
+        index = m_onvif->cameraAt(request.localAddress, now);
+    } else if (request.path.starts_with(std::string(kPath) + "/")) {
+        const std::string_view number = std::string_view(request.path).substr(kPath.size() + 1);
+        std::size_t n = 0;
+        const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), n);
+        ours = error == std::errc{} && end == number.data() + number.size() &&
+               n < m_responder.devices().size();
+        if (ours && !m_responder.isRestarting(n, now)) {
+            index = n;
+        }
+    }
+    std::optional<HttpAnswer> answer;
+    if (!ours) {
+        answer = HttpAnswer{404, "", "text/plain"};
+    } else if (!index) {
+        entry["note"] = "no camera answers here";
+    } else if (request.method != "POST") {
+        answer = HttpAnswer{405, "", "text/plain"};
+    } else {
+        OnvifReply reply =
+            m_onvif->handle(*index, request.body, now, OnvifService::WallClock::now());
+        entry["index"] = *index;
+        entry["status"] = reply.status;
+        for (auto& [key, value] : reply.entry.items()) {
+            entry[key] = value;
+        }
+        if (reply.restart && m_wsdSocket.socket().isOpen()) {
+            announce({WsdMessage{*reply.restart, m_wsd->hello(*index)}}, now);
+        }
+        const uint16_t port = m_responder.devices()[*index].httpPort;
+        if (!m_options.onvifHttpPort && !m_http.isListening(port)) {
+            if (SocketStatus s = m_http.listen(m_options.bindAddress, port); !s) {
+                entry["note"] = s.message;
+            }
+        }
+        answer = HttpAnswer{reply.status, std::move(reply.body)};
+    }
+    if (answer) {
+        entry["status"] = answer->status;
+    }
+    entry["length"] = request.body.size();
+    entry["text"] = request.body;
+    m_log.write(entry);
+    return answer;
 }
 
 std::optional<SocketStatus> SimServer::receiveFrom(const UdpSocket& socket,

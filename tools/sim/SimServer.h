@@ -4,6 +4,8 @@
 // queue when it falls due, however many cameras wait on it. Stop() is safe from a signal
 // handler: it only wakes the sockets.
 
+#include "HttpServer.h"
+#include "OnvifService.h"
 #include "SimLog.h"
 #include "SimResponder.h"
 #include "WsdResponder.h"
@@ -30,6 +32,10 @@ struct ServerOptions {
     bool native = true;       // answers our own protocol
     // WS-Discovery; its bind address is bindAddress.
     std::optional<WsdSocketOptions> wsd;
+    // The ONVIF device service over HTTP, with an OnvifService: on every camera's own HTTP
+    // port, or all cameras on this one (each then also at /onvif/device_service/<index>).
+    bool onvifHttp = false;
+    std::optional<uint16_t> onvifHttpPort;
 };
 
 class SimServer {
@@ -37,13 +43,18 @@ public:
     using Clock = std::chrono::steady_clock;
 
     // wsd: the cameras' WS-Discovery side; needed when options.wsd is set.
-    SimServer(SimResponder& responder, WsdResponder* wsd, SimLog& log, ServerOptions options);
+    // onvif: the cameras' device service; needed when options.onvifHttp is set.
+    SimServer(SimResponder& responder, WsdResponder* wsd, SimLog& log, ServerOptions options,
+              OnvifService* onvif = nullptr);
 
     // Creates and binds the sockets; the status names the failed step.
     SocketStatus open();
     uint16_t port() const { return m_socket.localPort(); }                // 0 without our protocol
     uint16_t wsdPort() const { return m_wsdSocket.socket().localPort(); } // 0 without ONVIF
-    const std::vector<std::string>& warnings() const { return m_wsdSocket.warnings(); }
+    uint16_t httpPort() const { return m_http.port(); } // 0 without the device service
+    // What open() could not do but the run goes on without: WS-Discovery's interfaces that
+    // refused to join, and cameras' HTTP ports another program holds.
+    const std::vector<std::string>& warnings() const { return m_warnings; }
 
     // Every camera says Hello, then the loop runs until Stop() or until the last search
     // allowed has been answered, and every camera says Bye. A failed status after a socket
@@ -78,6 +89,7 @@ private:
                 uint16_t fromPort);
     void handleWsd(const uint8_t* data, std::size_t length, const std::string& fromAddress,
                    uint16_t fromPort);
+    std::optional<HttpAnswer> handleHttp(const HttpRequest& request, Clock::time_point now);
     void enqueue(Pending item);
     void announce(const std::vector<WsdMessage>& messages, Clock::time_point now);
     bool finished() const;
@@ -91,15 +103,18 @@ private:
 
     SimResponder& m_responder;
     WsdResponder* m_wsd;
+    OnvifService* m_onvif;
     SimLog& m_log;
     ServerOptions m_options;
     UdpSocket m_socket;
     WsdSocket m_wsdSocket;
+    HttpServer m_http;
     uint32_t m_replyAddress = 0;
     std::vector<Pending> m_queue; // a heap: the earliest due first
     uint64_t m_queued = 0;
     Clock::time_point m_start;
     uint64_t m_sendFailures = 0;
+    std::vector<std::string> m_warnings;
 };
 
 } // namespace ondrel::sim

@@ -97,6 +97,11 @@ std::vector<WsdMessage> WsdResponder::hellos() {
     return out;
 }
 
+std::string WsdResponder::hello(std::size_t index) {
+    const std::string id = nextMessageId();
+    return WsdComposer::hello(targetOf(index), id, nextSequence(index));
+}
+
 std::vector<std::string> WsdResponder::byes() {
     std::vector<std::string> out;
     for (std::size_t i = 0; i < m_devices.devices().size(); ++i) {

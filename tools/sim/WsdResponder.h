@@ -52,6 +52,8 @@ public:
     WsdResponse handle(std::string_view datagram, Clock::time_point now);
     // One Hello from every camera, each after a random delay of its own.
     std::vector<WsdMessage> hellos();
+    // One camera's Hello, after a restart.
+    std::string hello(std::size_t index);
     // One Bye from every camera, at once: the simulator is on its way out.
     std::vector<std::string> byes();
     uint64_t probeCount() const { return m_probes; }

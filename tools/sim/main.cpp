@@ -41,13 +41,14 @@ int fail(int code, const std::string& message) {
 // Written under another name and renamed, so that whoever waits for the file never reads it
 // half written. Our protocol's port, then WS-Discovery's when the cameras answer it.
 // Empty when written, else why not.
-std::string writeReady(const std::string& path, uint16_t port, std::optional<uint16_t> wsdPort) {
+std::string writeReady(const std::string& path, uint16_t port, std::optional<uint16_t> wsdPort,
+                       uint16_t httpPort) {
     const std::string temporary = path + ".tmp";
     {
         std::ofstream out(temporary, std::ios::trunc);
         out << port << '\n';
         if (wsdPort) {
-            out << *wsdPort << '\n';
+            out << *wsdPort << '\n' << httpPort << '\n';
         }
         if (!out) {
             return temporary + ": cannot write";
@@ -130,8 +131,11 @@ int main(int argc, char** argv) {
                 WsdAddress{ondrel::parseIpv4(o.announceAddress)->bits, o.announcePort};
         }
         serverOptions.wsd = socketOptions;
+        serverOptions.onvifHttp = true;
+        serverOptions.onvifHttpPort = o.onvifHttpPort;
     }
-    SimServer server(responder, &wsd, log, serverOptions);
+    OnvifService onvif(responder, OnvifOptions{.forgetGateway = o.onvifForgetGateway});
+    SimServer server(responder, &wsd, log, serverOptions, &onvif);
     if (const ondrel::SocketStatus s = server.open(); !s) {
         return fail(1, s.message);
     }
@@ -147,9 +151,9 @@ int main(int argc, char** argv) {
     sigaction(SIGTERM, &action, nullptr);
 
     if (!o.readyFile.empty()) {
-        if (const std::string error =
-                writeReady(o.readyFile, server.port(),
-                           o.onvif ? std::optional(server.wsdPort()) : std::nullopt);
+        if (const std::string error = writeReady(
+                o.readyFile, server.port(),
+                o.onvif ? std::optional(server.wsdPort()) : std::nullopt, server.httpPort());
             !error.empty()) {
             return fail(1, error);
         }

@@ -1,0 +1,437 @@
+#include "OnvifService.h"
+
+#include "core/Ipv4.h"
+#include "onvif/WsSecurity.h"
+#include "onvif/XmlReader.h"
+
+#include "Substitute.h"
+#include <bit>
+#include <charconv>
+#include <ctime>
+
+namespace ondrel::sim {
+
+using Json = nlohmann::ordered_json;
+
+namespace {
+
+constexpr std::string_view kSoap = "http://www.w3.org/2003/05/soap-envelope";
+constexpr std::string_view kDevice = "http://www.onvif.org/ver10/device/wsdl";
+constexpr std::string_view kMedia = "http://www.onvif.org/ver10/media/wsdl";
+constexpr std::string_view kSchema = "http://www.onvif.org/ver10/schema";
+constexpr std::string_view kSecurity =
+    "http://docs.oasis-open.org/wss/2004/01/oasis-200401-wss-wssecurity-secext-1.0.xsd";
+constexpr std::string_view kUtility =
+    "http://docs.oasis-open.org/wss/2004/01/oasis-200401-wss-wssecurity-utility-1.0.xsd";
+constexpr std::string_view kInterfaceToken = "eth0";
+
+std::string escaped(std::string_view text) {
+    std::string out;
+    for (const char c : text) {
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::string envelope(std::string_view body) {
+    return substitute(R"(<?xml version="1.0" encoding="UTF-8"?>)"
+                      R"(<env:Envelope xmlns:env="{}" xmlns:tds="{}" xmlns:tt="{}" )"
+                      R"(xmlns:ter="http://www.onvif.org/ver10/error"><env:Body>{}</env:Body>)"
+                      R"(</env:Envelope>)",
+                      kSoap, kDevice, kSchema, body);
+}
+
+OnvifReply fault(int status, std::string_view code, std::string_view subcode,
+                 std::string_view detail, std::string_view reason) {
+    OnvifReply r;
+    r.status = status;
+    const std::string inner =
+        detail.empty()
+            ? substitute("<env:Subcode><env:Value>{}</env:Value></env:Subcode>", subcode)
+            : substitute("<env:Subcode><env:Value>{}</env:Value><env:Subcode><env:Value>{}"
+                         "</env:Value></env:Subcode></env:Subcode>",
+                         subcode, detail);
+    r.body = envelope(substitute("<env:Fault><env:Code><env:Value>{}</env:Value>{}</env:Code>"
+                                 "<env:Reason><env:Text xml:lang=\"en\">{}</env:Text>"
+                                 "</env:Reason></env:Fault>",
+                                 code, inner, escaped(reason)));
+    r.entry["fault"] = detail.empty() ? std::string(subcode) : std::string(detail);
+    r.entry["reason"] = reason;
+    return r;
+}
+
+OnvifReply invalidArg(std::string_view detail, std::string_view reason) {
+    return fault(400, "env:Sender", "ter:InvalidArgVal", detail, reason);
+}
+
+OnvifReply answer(std::string_view body) {
+    OnvifReply r;
+    r.body = envelope(body);
+    return r;
+}
+
+int prefixOf(const std::string& mask) {
+    const std::optional<Ipv4> m = parseIpv4(mask);
+    return m ? std::popcount(m->bits) : 24;
+}
+
+std::string maskOf(int prefixLength) {
+    const uint32_t bits = prefixLength == 0 ? 0 : ~uint32_t{0} << (32 - prefixLength);
+    return formatIpv4(bits);
+}
+
+bool isAddress(std::string_view text) {
+    return parseIpv4(text).has_value();
+}
+
+} // namespace
+
+// One request's document, with the lookups the operations share.
+struct OnvifCall {
+    xml::Document doc;
+    std::size_t operation = xml::kNoParent;
+
+    std::optional<std::size_t> child(std::size_t parent, std::string_view uri,
+                                     std::string_view local) const {
+        for (std::size_t i = parent + 1; i < doc.elements.size(); ++i) {
+            const xml::Element& e = doc.elements[i];
+            if (e.parent == parent && e.name.uri == uri && e.name.local == local) {
+                return i;
+            }
+        }
+        return std::nullopt;
+    }
+    // An operation's parameters: makers' clients write them in the device namespace or in
+    // the schema's, and cameras take either.
+    std::vector<std::size_t> children(std::size_t parent, std::string_view local) const {
+        std::vector<std::size_t> out;
+        for (std::size_t i = parent + 1; i < doc.elements.size(); ++i) {
+            const xml::Element& e = doc.elements[i];
+            if (e.parent == parent && (e.name.uri == kDevice || e.name.uri == kSchema) &&
+                e.name.local == local) {
+                out.push_back(i);
+            }
+        }
+        return out;
+    }
+    // The text at the end of a path of children in one namespace per step.
+    std::optional<std::string>
+    text(std::size_t from,
+         std::initializer_list<std::pair<std::string_view, std::string_view>> path) const {
+        std::optional<std::size_t> at = from;
+        for (const auto& [uri, local] : path) {
+            at = child(*at, uri, local);
+            if (!at) {
+                return std::nullopt;
+            }
+        }
+        return doc.elements[*at].text;
+    }
+};
+
+OnvifService::OnvifService(SimResponder& devices, OnvifOptions options)
+    : m_devices(devices), m_options(options), m_pending(devices.devices().size()) {}
+
+std::optional<std::size_t> OnvifService::cameraAt(std::string_view address,
+                                                  Clock::time_point now) const {
+    const std::vector<SimDevice>& devices = m_devices.devices();
+    for (std::size_t i = 0; i < devices.size(); ++i) {
+        if (devices[i].ip == address && !m_devices.isRestarting(i, now)) {
+            return i;
+        }
+    }
+    return std::nullopt;
+}
+
+OnvifReply OnvifService::handle(std::size_t index, std::string_view body, Clock::time_point now,
+                                WallClock::time_point wall) {
+    xml::Read read = xml::read(body, xml::Limits{.maxBytes = 64 * 1024});
+    if (std::holds_alternative<xml::Refusal>(read)) {
+        return fault(400, "env:Sender", "ter:WellFormed", "", "the request is not XML we read");
+    }
+    OnvifCall call{std::move(std::get<xml::Document>(read))};
+    const std::vector<xml::Element>& elements = call.doc.elements;
+    if (elements.empty() || elements[0].name.uri != kSoap || elements[0].name.local != "Envelope") {
+        return fault(400, "env:Sender", "ter:WellFormed", "", "not a SOAP 1.2 envelope");
+    }
+    const std::optional<std::size_t> soapBody = call.child(0, kSoap, "Body");
+    for (std::size_t i = soapBody.value_or(elements.size()) + 1; i < elements.size(); ++i) {
+        if (elements[i].parent == *soapBody) {
+            call.operation = i;
+            break;
+        }
+    }
+    if (call.operation == xml::kNoParent) {
+        return fault(400, "env:Sender", "ter:WellFormed", "", "the body names no operation");
+    }
+    const xml::Name& op = elements[call.operation].name;
+    OnvifReply r;
+    const auto withOperation = [&](OnvifReply reply) {
+        Json entry = {{"operation", op.local}};
+        for (auto& [key, value] : reply.entry.items()) {
+            entry[key] = value;
+        }
+        reply.entry = std::move(entry);
+        return reply;
+    };
+    SimDevice& d = m_devices.device(index);
+    const auto utc = [](WallClock::time_point t) {
+        const std::time_t seconds = WallClock::to_time_t(t);
+        std::tm tm{};
+        gmtime_r(&seconds, &tm);
+        return tm;
+    };
+    if (op.uri == kDevice && op.local == "GetSystemDateAndTime") {
+        const std::tm tm = utc(wall);
+        return withOperation(answer(substitute(
+            "<tds:GetSystemDateAndTimeResponse><tds:SystemDateAndTime>"
+            "<tt:DateTimeType>Manual</tt:DateTimeType><tt:DaylightSavings>false"
+            "</tt:DaylightSavings><tt:TimeZone><tt:TZ>UTC0</tt:TZ></tt:TimeZone><tt:UTCDateTime>"
+            "<tt:Time><tt:Hour>{}</tt:Hour><tt:Minute>{}</tt:Minute><tt:Second>{}</tt:Second>"
+            "</tt:Time><tt:Date><tt:Year>{}</tt:Year><tt:Month>{}</tt:Month><tt:Day>{}</tt:Day>"
+            "</tt:Date></tt:UTCDateTime></tds:SystemDateAndTime>"
+            "</tds:GetSystemDateAndTimeResponse>",
+            tm.tm_hour, tm.tm_min, tm.tm_sec, tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday)));
+    }
+
+    // Everything else needs the camera's account.
+    const std::optional<std::size_t> header = call.child(0, kSoap, "Header");
+    const std::optional<std::size_t> security =
+        header ? call.child(*header, kSecurity, "Security") : std::nullopt;
+    const std::optional<std::size_t> token =
+        security ? call.child(*security, kSecurity, "UsernameToken") : std::nullopt;
+    const auto notAuthorized = [&](int status, std::string_view reason) {
+        OnvifReply refused =
+            fault(status, "env:Sender", "ter:NotAuthorized", "", "Sender not Authorized");
+        refused.entry["authorized"] = false;
+        refused.entry["reason"] = reason;
+        return withOperation(std::move(refused));
+    };
+    if (!token) {
+        return notAuthorized(401, "no UsernameToken");
+    }
+    const onvif::UsernameToken received{call.text(*token, {{kSecurity, "Username"}}).value_or(""),
+                                        call.text(*token, {{kSecurity, "Password"}}).value_or(""),
+                                        call.text(*token, {{kSecurity, "Nonce"}}).value_or(""),
+                                        call.text(*token, {{kUtility, "Created"}}).value_or("")};
+    switch (onvif::checkToken(received, d.user, d.password, wall, m_options.maxSkew)) {
+    case onvif::TokenCheck::Valid:
+        break;
+    case onvif::TokenCheck::UnknownUser:
+    case onvif::TokenCheck::BadDigest:
+    case onvif::TokenCheck::BadNonce:
+        return notAuthorized(401, "wrong account or password");
+    case onvif::TokenCheck::BadCreated:
+        return notAuthorized(400, "Created is not a UTC time");
+    case onvif::TokenCheck::ClockSkewed: {
+        const auto skew =
+            std::chrono::abs(onvif::parseCreated(received.created).value_or(wall) - wall);
+        return notAuthorized(
+            400, substitute("Created is {} s off the camera's clock",
+                            std::chrono::duration_cast<std::chrono::seconds>(skew).count()));
+    }
+    }
+    r.entry["authorized"] = true;
+
+    const std::size_t o = call.operation;
+    const std::string local = op.uri == kDevice || op.uri == kMedia ? op.local : std::string();
+    if (local == "GetDeviceInformation") {
+        r.body = envelope(substitute(
+            "<tds:GetDeviceInformationResponse><tds:Manufacturer>Ondrel</tds:Manufacturer>"
+            "<tds:Model>{}</tds:Model><tds:FirmwareVersion>{}</tds:FirmwareVersion>"
+            "<tds:SerialNumber>{}</tds:SerialNumber><tds:HardwareId>{}</tds:HardwareId>"
+            "</tds:GetDeviceInformationResponse>",
+            escaped(d.hardware), escaped(d.appVersion), escaped(d.devId), escaped(d.hardware)));
+    } else if (local == "GetProfiles" || local == "GetProfile") {
+        // One profile with nothing in it: clients read a profile before anything else, and
+        // a camera that streams nothing is still one whose network can be changed.
+        const bool one = local == "GetProfile";
+        r.body = envelope(substitute(
+            "<trt:{}Response xmlns:trt=\"http://www.onvif.org/ver10/media/wsdl\"><trt:{} "
+            "token=\"profile_1\" fixed=\"true\"><tt:Name>main</tt:Name></trt:{}>"
+            "</trt:{}Response>",
+            local, one ? "Profile" : "Profiles", one ? "Profile" : "Profiles", local));
+    } else if (local == "GetCapabilities") {
+        // The device service alone: what a client needs to find where to change the network.
+        const std::string xaddr =
+            d.httpPort == 80 ? substitute("http://{}/onvif/device_service", d.ip)
+                             : substitute("http://{}:{}/onvif/device_service", d.ip, d.httpPort);
+        r.body = envelope(substitute(
+            "<tds:GetCapabilitiesResponse><tds:Capabilities><tt:Device><tt:XAddr>{}</tt:XAddr>"
+            "<tt:Network><tt:IPFilter>false</tt:IPFilter><tt:ZeroConfiguration>false"
+            "</tt:ZeroConfiguration><tt:IPVersion6>false</tt:IPVersion6><tt:DynDNS>false"
+            "</tt:DynDNS></tt:Network><tt:System><tt:DiscoveryResolve>false"
+            "</tt:DiscoveryResolve><tt:DiscoveryBye>true</tt:DiscoveryBye><tt:RemoteDiscovery>"
+            "false</tt:RemoteDiscovery><tt:SystemBackup>false</tt:SystemBackup><tt:SystemLogging>"
+            "false</tt:SystemLogging><tt:FirmwareUpgrade>false</tt:FirmwareUpgrade>"
+            "</tt:System></tt:Device><tt:Media><tt:XAddr>{}</tt:XAddr><tt:StreamingCapabilities>"
+            "<tt:RTPMulticast>false</tt:RTPMulticast><tt:RTP_TCP>true</tt:RTP_TCP>"
+            "<tt:RTP_RTSP_TCP>true</tt:RTP_RTSP_TCP></tt:StreamingCapabilities></tt:Media>"
+            "</tds:Capabilities></tds:GetCapabilitiesResponse>",
+            escaped(xaddr), escaped(xaddr)));
+    } else if (local == "GetNetworkInterfaces") {
+        r.body = envelope(substitute(
+            "<tds:GetNetworkInterfacesResponse><tds:NetworkInterfaces token=\"{}\">"
+            "<tt:Enabled>true</tt:Enabled><tt:Info><tt:Name>{}</tt:Name><tt:HwAddress>{}"
+            "</tt:HwAddress><tt:MTU>1500</tt:MTU></tt:Info><tt:IPv4><tt:Enabled>true</tt:Enabled>"
+            "<tt:Config>{}<tt:DHCP>{}</tt:DHCP></tt:Config></tt:IPv4></tds:NetworkInterfaces>"
+            "</tds:GetNetworkInterfacesResponse>",
+            kInterfaceToken, kInterfaceToken, escaped(d.mac),
+            substitute("<tt:{}><tt:Address>{}</tt:Address><tt:PrefixLength>{}"
+                       "</tt:PrefixLength></tt:{}>",
+                       d.dhcp ? "FromDHCP" : "Manual", escaped(d.ip), prefixOf(d.mask),
+                       d.dhcp ? "FromDHCP" : "Manual"),
+            d.dhcp ? "true" : "false"));
+    } else if (local == "GetNetworkDefaultGateway") {
+        r.body = envelope(substitute(
+            "<tds:GetNetworkDefaultGatewayResponse><tds:NetworkGateway>{}</tds:NetworkGateway>"
+            "</tds:GetNetworkDefaultGatewayResponse>",
+            d.gateway.empty()
+                ? ""
+                : substitute("<tt:IPv4Address>{}</tt:IPv4Address>", escaped(d.gateway))));
+    } else if (local == "GetDNS") {
+        std::string servers;
+        for (const std::string* dns : {&d.dns0, &d.dns1}) {
+            if (!dns->empty()) {
+                servers += substitute("<tt:DNSManual><tt:Type>IPv4</tt:Type><tt:IPv4Address>{}"
+                                      "</tt:IPv4Address></tt:DNSManual>",
+                                      escaped(*dns));
+            }
+        }
+        r.body = envelope(substitute("<tds:GetDNSResponse><tds:DNSInformation><tt:FromDHCP>"
+                                     "false</tt:FromDHCP>{}</tds:DNSInformation>"
+                                     "</tds:GetDNSResponse>",
+                                     servers));
+    } else if (local == "SetNetworkDefaultGateway") {
+        const std::vector<std::size_t> given = call.children(o, "IPv4Address");
+        if (given.size() > 1) {
+            return withOperation(invalidArg("ter:InvalidGatewayAddress", "one gateway at most"));
+        }
+        const std::string gateway = given.empty() ? "" : elements[given[0]].text;
+        if (!gateway.empty() && !isAddress(gateway)) {
+            return withOperation(
+                invalidArg("ter:InvalidGatewayAddress", "not an IPv4 address: " + gateway));
+        }
+        r.entry["set"] = {{"gateway", gateway}};
+        if (m_options.forgetGateway) {
+            r.entry["forgotten"] = true;
+        } else {
+            d.gateway = gateway;
+        }
+        r.body = envelope("<tds:SetNetworkDefaultGatewayResponse/>");
+    } else if (local == "SetDNS") {
+        std::vector<std::string> servers;
+        for (const std::size_t manual : call.children(o, "DNSManual")) {
+            const std::string address = call.text(manual, {{kSchema, "IPv4Address"}}).value_or("");
+            if (!isAddress(address)) {
+                return withOperation(
+                    invalidArg("ter:InvalidIPv4Address", "not an IPv4 address: " + address));
+            }
+            servers.push_back(address);
+        }
+        if (servers.size() > 2) {
+            return withOperation(invalidArg("ter:TooManyDNSServers", "two DNS servers at most"));
+        }
+        servers.resize(2);
+        d.dns0 = servers[0];
+        d.dns1 = servers[1];
+        r.entry["set"] = {{"dns", {d.dns0, d.dns1}}};
+        r.body = envelope("<tds:SetDNSResponse/>");
+    } else if (local == "SetNetworkProtocols") {
+        Json set = Json::array();
+        for (const std::size_t protocol : call.children(o, "NetworkProtocols")) {
+            const std::string name = call.text(protocol, {{kSchema, "Name"}}).value_or("");
+            const std::string port = call.text(protocol, {{kSchema, "Port"}}).value_or("");
+            unsigned value = 0;
+            const auto [end, error] =
+                std::from_chars(port.data(), port.data() + port.size(), value);
+            if (error != std::errc{} || end != port.data() + port.size() || value == 0 ||
+                value > 65535) {
+                return withOperation(invalidArg("ter:InvalidPort", "not a port: " + port));
+            }
+            if (name == "HTTP") {
+                d.httpPort = static_cast<uint16_t>(value);
+            } else if (name != "HTTPS" && name != "RTSP") {
+                return withOperation(
+                    invalidArg("ter:ServiceNotSupported", "no such protocol: " + name));
+            }
+            set.push_back({{"name", name}, {"port", value}});
+        }
+        r.entry["set"] = {{"protocols", std::move(set)}};
+        r.body = envelope("<tds:SetNetworkProtocolsResponse/>");
+    } else if (local == "SetNetworkInterfaces") {
+        const std::vector<std::size_t> tokens = call.children(o, "InterfaceToken");
+        const std::string interfaceToken = tokens.empty() ? "" : elements[tokens[0]].text;
+        if (interfaceToken != kInterfaceToken) {
+            return withOperation(invalidArg("ter:InvalidNetworkInterface",
+                                            "no such network interface: " + interfaceToken));
+        }
+        const std::optional<std::size_t> ipv4 = [&]() -> std::optional<std::size_t> {
+            const std::vector<std::size_t> config = call.children(o, "NetworkInterface");
+            return config.empty() ? std::nullopt : call.child(config[0], kSchema, "IPv4");
+        }();
+        if (!ipv4) {
+            return withOperation(invalidArg("ter:InvalidIPv4Address", "no IPv4 settings"));
+        }
+        PendingInterface next;
+        next.dhcp = call.text(*ipv4, {{kSchema, "DHCP"}}).value_or("false") == "true";
+        if (!next.dhcp) {
+            next.address =
+                call.text(*ipv4, {{kSchema, "Manual"}, {kSchema, "Address"}}).value_or("");
+            const std::string prefix =
+                call.text(*ipv4, {{kSchema, "Manual"}, {kSchema, "PrefixLength"}}).value_or("");
+            const auto [end, error] =
+                std::from_chars(prefix.data(), prefix.data() + prefix.size(), next.prefixLength);
+            if (!isAddress(next.address)) {
+                return withOperation(
+                    invalidArg("ter:InvalidIPv4Address", "not an IPv4 address: " + next.address));
+            }
+            if (error != std::errc{} || end != prefix.data() + prefix.size() ||
+                next.prefixLength < 1 || next.prefixLength > 30) {
+                return withOperation(
+                    invalidArg("ter:InvalidIPv4Address", "not a prefix length: " + prefix));
+            }
+        }
+        r.entry["set"] = {
+            {"dhcp", next.dhcp}, {"address", next.address}, {"prefixLength", next.prefixLength}};
+        m_pending[index] = next;
+        r.body = envelope("<tds:SetNetworkInterfacesResponse><tds:RebootNeeded>true"
+                          "</tds:RebootNeeded></tds:SetNetworkInterfacesResponse>");
+    } else if (local == "SystemReboot") {
+        // Interface settings take effect now, as a camera applies them while it starts.
+        if (const std::optional<PendingInterface>& next = m_pending[index]) {
+            d.dhcp = next->dhcp;
+            if (!next->dhcp) {
+                d.ip = next->address;
+                d.mask = maskOf(next->prefixLength);
+            }
+            m_pending[index].reset();
+        }
+        m_devices.restart(index, now);
+        r.restart = std::chrono::milliseconds(d.restartMs);
+        r.entry["restartMs"] = d.restartMs;
+        r.entry["address"] = d.ip;
+        r.body = envelope("<tds:SystemRebootResponse><tds:Message>Rebooting</tds:Message>"
+                          "</tds:SystemRebootResponse>");
+    } else {
+        OnvifReply unknown = fault(500, "env:Receiver", "ter:ActionNotSupported", "",
+                                   "operation not supported: " + op.local);
+        unknown.entry["authorized"] = true;
+        return withOperation(std::move(unknown));
+    }
+    return withOperation(std::move(r));
+}
+
+} // namespace ondrel::sim
