@@ -44,6 +44,9 @@ public:
         PlannedDevice planned;
         AssignStatus status = AssignStatus::Planned;
         std::optional<UpdateResult> lateAnswer; // for Late: what came
+        // Why an ONVIF change failed, for a result that is none of the statuses; reported as
+        // "failed: " and these words in place of the status.
+        std::string failure{};
     };
 
     enum class Phase {

@@ -509,8 +509,14 @@ DeviceService::call(std::string_view operation, std::string_view body, bool auth
     if (authenticated && !m_httpDigest && std::holds_alternative<HttpResponse>(answer) &&
         std::get<HttpResponse>(answer).status == 401) {
         std::variant<HttpResponse, CallError> again = send(true);
-        if (std::holds_alternative<HttpResponse>(again) &&
-            std::get<HttpResponse>(again).status != 401) {
+        const long status =
+            std::holds_alternative<HttpResponse>(again) ? std::get<HttpResponse>(again).status : 0;
+        // A camera that knows no Digest answers libcurl's bodiless first Digest request with a
+        // client error of its own: the token's refusal is then the camera's last word.
+        if (status >= 400 && status < 500) {
+            return answer;
+        }
+        if (status != 0) {
             m_httpDigest = true;
         }
         return again;

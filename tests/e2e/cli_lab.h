@@ -29,6 +29,17 @@ struct CliRun {
     std::string err;
 };
 
+// The endpoint reference the simulator gives a camera: its MAC's hex digits, lower case.
+inline std::string EndpointOf(const sim::SimDevice& d) {
+    std::string hex;
+    for (const char c : d.mac) {
+        if (c != ':') {
+            hex += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        }
+    }
+    return "urn:uuid:6f6e6472-656c-1000-8000-" + hex;
+}
+
 inline std::ostream& operator<<(std::ostream& os, const CliRun& r) {
     return os << "exit " << r.exitCode << "\n--- stdout\n" << r.out << "--- stderr\n" << r.err;
 }

@@ -151,3 +151,76 @@ TEST_F(CliTwoLans, UrlFindsTheCameraOnWhicheverAdapterItAnswers) {
     ASSERT_EQ(run.exitCode, 0) << run;
     EXPECT_EQ(run.out, "http://192.168.1.64:80\n");
 }
+
+// set changes a camera found by ONVIF alone, on LAN A at an address of its own, through its
+// device service, chosen by its endpoint reference: verified at its new address with the sets
+// in the camera's log; a wrong password is refused; a camera that forgets its gateway is not
+// verified, naming the gateway.
+class CliOnvifSet : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ONDREL_REQUIRE_LAB();
+        const char* lan = std::getenv("ONDREL_LAB_A_NETNS");
+        ASSERT_NE(lan, nullptr) << "run under scripts/netlab --two-lans";
+        // The cameras' addresses, old and new (and the gateway given), belong to LAN A; the
+        // PC's 10.77.0.1 does not.
+        const std::string route =
+            std::string("nsenter --net=") + lan + " ip route replace local 10.77.0.128/26 dev lo";
+        ASSERT_EQ(std::system(route.c_str()), 0) << route;
+        camera.restartMs = 300;
+        sim.EnterNetwork(lan);
+    }
+
+    void Start(std::vector<std::string> flags) {
+        flags.insert(flags.end(), {"--onvif-only", "--config",
+                                   sim.WriteConfig(Json::array({DeviceJson(camera)}))});
+        ASSERT_EQ(sim.Start(flags), "");
+    }
+
+    // The camera's report row's Result, after set with the password given.
+    std::pair<CliRun, std::string> Set(const std::string& password) {
+        CliRun run =
+            RunCli({"set", "--endpoint", EndpointOf(camera), "--ip", "10.77.0.150", "--mask",
+                    "255.255.255.0", "--gateway", "10.77.0.129", "--password-stdin", "--yes",
+                    "--verify", "--restart-wait", "1", "--wait", "1.5", "--format", "json"},
+                   password + "\n");
+        const Json report = Json::parse(run.out, nullptr, false);
+        std::string result =
+            report.is_object() ? report.at("devices").at(0).value("Result", "") : "";
+        return {std::move(run), std::move(result)};
+    }
+
+    sim::SimDevice camera = [] {
+        sim::SimDevice d = sim::SimDevice::generated(100);
+        d.mac = "02:CA:00:00:00:01";
+        d.ip = "10.77.0.130";
+        return d;
+    }();
+    LabSim sim;
+};
+
+TEST_F(CliOnvifSet, VerifiedAtItsNewAddressOrRefusedForAWrongPassword) {
+    Start({});
+    const auto [wrong, refused] = Set("not-the-password");
+    EXPECT_EQ(wrong.exitCode, 3) << wrong;
+    EXPECT_EQ(refused, "refused") << wrong;
+
+    const auto [run, result] = Set(camera.password);
+    EXPECT_EQ(run.exitCode, 0) << run;
+    EXPECT_EQ(result, "verified") << run;
+    std::vector<std::string> sets;
+    for (const LabSim::Entry& e : sim.LogOfKind("http")) {
+        if (e.contains("set")) {
+            sets.push_back(e.value("operation", ""));
+        }
+    }
+    EXPECT_EQ(sets, (std::vector<std::string>{"SetNetworkDefaultGateway", "SetNetworkInterfaces"}));
+}
+
+TEST_F(CliOnvifSet, AForgottenGatewayIsNotVerified) {
+    Start({"--onvif-forget-gateway"});
+    const auto [run, result] = Set(camera.password);
+    EXPECT_EQ(run.exitCode, 5) << run;
+    EXPECT_EQ(result, "not verified") << run;
+    EXPECT_NE(run.err.find("gateway"), std::string::npos) << run;
+}

@@ -10,6 +10,14 @@
 
 namespace ondrel::cli {
 
+namespace {
+
+std::string resultWords(const AssignRun::Entry& e) {
+    return e.failure.empty() ? std::string(assignStatusName(e.status)) : "failed: " + e.failure;
+}
+
+} // namespace
+
 std::string AssignReport::table(const std::vector<AssignRun::Entry>& entries) {
     std::vector<std::vector<std::string>> rows;
     rows.push_back({"No.", "Mac", "DevName", "DevId", "Adapter", "IP", "NewIP", "Result"});
@@ -19,7 +27,7 @@ std::string AssignReport::table(const std::vector<AssignRun::Entry>& entries) {
                         DeviceFormatter::printable(d.name), DeviceFormatter::printable(d.id),
                         DeviceFormatter::printable(d.adapter.name),
                         DeviceFormatter::printable(d.ip.text), entries[i].planned.settings.ip,
-                        assignStatusName(entries[i].status)});
+                        DeviceFormatter::printable(resultWords(entries[i]))});
     }
     return alignedColumns(rows);
 }
@@ -41,7 +49,7 @@ std::string AssignReport::json(const std::vector<AssignRun::Entry>& entries,
                                   {"Adapter", decodeDeviceText(d.adapter.name)},
                                   {"IP", d.ip.text},
                                   {"NewIP", e.planned.settings.ip},
-                                  {"Result", assignStatusName(e.status)},
+                                  {"Result", resultWords(e)},
                                   {"Protocol", protocolsName(d.protocols)},
                                   {"Endpoint", d.endpoint}});
     }
@@ -63,7 +71,7 @@ std::string AssignReport::csv(const std::vector<AssignRun::Entry>& entries) {
         for (const std::string& field : {d.mac, d.name, d.id, d.adapter.name, d.ip.text}) {
             out += csvField(field) + ",";
         }
-        out += csvField(e.planned.settings.ip) + "," + assignStatusName(e.status) + "\n";
+        out += csvField(e.planned.settings.ip) + "," + csvField(resultWords(e)) + "\n";
     }
     return out;
 }

@@ -6,12 +6,14 @@
 #include "CommandLine.h"
 #include "DeviceFormatter.h"
 #include "ExitCode.h"
+#include "OnvifSet.h"
 #include "PasswordReader.h"
 #include "SettingsBuilder.h"
 #include "SettingsCheck.h"
 #include "Terminal.h"
 #include "core/DeviceUrl.h"
 #include "netinfo/NeighbourProbe.h"
+#include "onvif/CurlTransport.h"
 
 #include <algorithm>
 #include <chrono>
@@ -55,6 +57,8 @@ std::string describe(const Device& d) {
 } // namespace
 
 int CliApp::main(int argc, char** argv) {
+    // Before the search starts its threads.
+    onvif::initCurl();
     ParseOutcome parsed = CommandLine::parse(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.ok()) {
         error(parsed.error);
@@ -352,20 +356,33 @@ int CliApp::runSet() {
     }
     DiscoverySession session(m_o.endpoint, Protocols::Both, wsdConfig());
     Progress progress = Progress::forStderr();
-    const OrExit<Device> found = findDevice(session, progress, true);
+    OrExit<Device> found = kExitUsage;
+    if (m_o.endpoints.empty()) {
+        // Only our own protocol's answer is worth waiting for: ONVIF needs no more than the
+        // camera's match.
+        found = findDevice(session, progress, m_o.setProtocol != SetProtocol::Onvif);
+    } else if (OrExit<std::vector<Device>> cameras = findCameras(session, progress);
+               const ExitCode* code = std::get_if<ExitCode>(&cameras)) {
+        found = *code;
+    } else {
+        found = std::get<std::vector<Device>>(cameras).front();
+    }
     if (const ExitCode* code = std::get_if<ExitCode>(&found)) {
         return *code;
     }
     const Device& device = std::get<Device>(found);
-    if (device.protocols == Protocols::Onvif) {
-        error("the device with MAC " + formatMac(m_o.macBytes) + " was " +
-              std::string(kOnvifOnlyText) + " (nothing was sent)");
+    const std::variant<SetRoute, std::string> route = chooseSetRoute(device, m_o.setProtocol);
+    if (const std::string* refusal = std::get_if<std::string>(&route)) {
+        error("the device " + deviceLabel(device) + " " + *refusal + " (nothing was sent)");
         return kExitUsage;
     }
     const BuildOutcome built = SettingsBuilder::build(device, m_o);
     if (!built.ok()) {
         error(built.error + " (nothing was sent)");
         return kExitUsage;
+    }
+    if (std::get<SetRoute>(route) == SetRoute::Onvif) {
+        return runOnvifSet(session, progress, device, built.settings, credentials);
     }
     const PlannedDevice planned{device, built.settings, AddressCheck::Off,
                                 reportsSettings(device, built.settings)};
@@ -420,10 +437,11 @@ int CliApp::runSet() {
 }
 
 int CliApp::finishSet(const PlannedDevice& planned, AssignStatus status, bool sent, int exitCode,
-                      std::string_view sentence) {
+                      std::string_view sentence, std::string failure) {
     // A dry run always reports: it has no sentence of its own.
     if (m_o.formatGiven || m_o.dryRun) {
-        print(AssignReport::write(m_o.format, {{planned, status, std::nullopt}}, {}, sent));
+        print(AssignReport::write(m_o.format, {{planned, status, std::nullopt, std::move(failure)}},
+                                  {}, sent));
     } else if (!sentence.empty()) {
         print(std::string(sentence) + "\n");
     }
@@ -471,6 +489,80 @@ OrExit<AssignStatus> CliApp::verify(DiscoverySession& session, Progress& progres
     }
     error(message);
     return AssignStatus::NotVerified;
+}
+
+} // namespace ondrel::cli
+
+namespace ondrel::cli {
+
+int CliApp::runOnvifSet(DiscoverySession& session, Progress& progress, const Device& device,
+                        const NetworkSettings& settings,
+                        const std::optional<Credentials>& credentials) {
+    const onvif::NetworkPlan plan = onvifPlan(device, settings, m_o);
+    const PlannedDevice planned{device, settings, AddressCheck::Off, false};
+    if (m_o.dryRun) {
+        return finishSet(planned, AssignStatus::Planned, false, kExitDone);
+    }
+    if (const int code = confirm(device, settings, *credentials); code != kExitDone) {
+        return code;
+    }
+    // A copy the device service holds by reference, wiped on every way out.
+    struct WipedAccount {
+        onvif::Account account;
+        ~WipedAccount() { wipeText(account.password); }
+    } held{{credentials->user, credentials->password}};
+    onvif::CurlTransport transport;
+    onvif::DeviceService camera(transport, {device.serviceUrl, device.adapter.name, {}},
+                                held.account);
+    const onvif::ChangeResult result = onvif::applyNetworkPlan(camera, plan);
+    switch (result.outcome) {
+    case onvif::ChangeOutcome::Unchanged:
+        return finishSet(planned, AssignStatus::Unchanged, false, kExitDone,
+                         "The device reports these settings already: nothing was sent.");
+    case onvif::ChangeOutcome::Refused:
+        error(std::string(kRefused));
+        return finishSet(planned, AssignStatus::Refused, true, kExitRefused);
+    case onvif::ChangeOutcome::Failed:
+        error("failed: " + result.words);
+        return finishSet(planned, AssignStatus::NotSent, true, kExitError, {}, result.words);
+    case onvif::ChangeOutcome::Accepted:
+        break;
+    }
+    if (!m_o.verify) {
+        return finishSet(planned, AssignStatus::Accepted, true, kExitDone, kAccepted);
+    }
+    waitForRestart(progress);
+    // The camera at its new address, by the identity it had before.
+    const std::string newIp = plan.address.manual ? plan.address.manual->address.text() : "";
+    const std::optional<MacBytes> mac = parseMac(device.mac);
+    const auto atNewAddress = [&device, &newIp, &mac](const Device& d) {
+        return hasProtocol(d.protocols, Protocols::Onvif) && !d.serviceUrl.empty() &&
+               (device.endpoint.empty() ? mac && macMatches(d.mac, *mac)
+                                        : d.endpoint == device.endpoint) &&
+               (newIp.empty() || d.ip.text == newIp);
+    };
+    const SearchOutcome found = session.search(m_o.waitMs, atNewAddress, progress);
+    if (!found.ok()) {
+        error(found.error);
+        return finishSet(planned, AssignStatus::Accepted, true, kExitError);
+    }
+    const auto moved = std::find_if(found.devices.begin(), found.devices.end(), atNewAddress);
+    if (moved == found.devices.end()) {
+        error("verify failed: the camera did not answer WS-Discovery at its new address after "
+              "its restart");
+        return finishSet(planned, AssignStatus::Missing, true, kExitVerifyFailed);
+    }
+    onvif::DeviceService there(transport, {moved->serviceUrl, moved->adapter.name, {}},
+                               held.account);
+    there.setClockOffset(camera.clockOffset());
+    const onvif::Verification checked = onvif::verifyNetworkPlan(there, plan);
+    if (checked.verified) {
+        return finishSet(planned, AssignStatus::Verified, true, kExitDone,
+                         std::string(kAccepted) +
+                             " Verified: the device reports the settings sent.");
+    }
+    error("verify failed: " + checked.words);
+    return finishSet(planned, AssignStatus::NotVerified, true, kExitVerifyFailed);
 }
 
 } // namespace ondrel::cli

@@ -53,8 +53,12 @@ private:
                                 const NetworkSettings& sent);
     // set's end: assign's report for its one device when asked for a format or a dry run, else
     // the sentence (if any) on standard output; returns exitCode.
+    // failure: why an ONVIF change failed, reported in place of the status.
     int finishSet(const PlannedDevice& planned, AssignStatus status, bool sent, int exitCode,
-                  std::string_view sentence = {});
+                  std::string_view sentence = {}, std::string failure = {});
+    // set through the camera's ONVIF device service, from the settings already checked.
+    int runOnvifSet(DiscoverySession& session, Progress& progress, const Device& device,
+                    const NetworkSettings& settings, const std::optional<Credentials>& credentials);
 
     CliOptions m_o;
 };

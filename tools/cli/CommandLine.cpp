@@ -37,9 +37,11 @@ Exit codes:
   0  done: devices listed, URL printed, settings accepted (and verified with --verify), or
      nothing to send (the device has the settings already, or a dry run)
   1  other error: socket error, "bind failure" (the local port is in use), a device without
-     a valid address for url, or the confirmation was declined
+     a valid address for url, the confirmation was declined, or an ONVIF camera's change
+     failed (set prints "failed: " and why)
   2  usage error or bad input (nothing was sent), no device with that MAC (or endpoint
-     reference) answered, or set or assign chose a device found by ONVIF only
+     reference) answered, assign chose a device found by ONVIF only, or set's --protocol
+     names a protocol the device was not found by
   3  refused: the viewing account or password is wrong
   4  no answer from the device within the wait (with --verify: and it does not report the
      settings after the restart)
@@ -78,8 +80,11 @@ UTF-8; control characters are escaped.
 Every search also sends two ONVIF WS-Discovery probes (to 239.255.255.250:3702, through every
 adapter that can multicast) and, during its wait, lists the cameras that announce themselves;
 --protocol native sends none. When port 3702 is taken, the announcements are not heard (a
-warning on standard error) and the search goes on. set and assign never send settings to a
-camera found by ONVIF only: Ondrel cannot change its settings yet.
+warning on standard error) and the search goes on. assign never sends settings to a camera
+found by ONVIF only: Ondrel cannot change its settings yet. set changes one through its ONVIF
+device service (--protocol auto, the default, takes our own protocol for a device found by
+both), chosen by --mac or --endpoint; with --verify it is verified when, after the restart
+wait, it answers WS-Discovery at its new address and reads back every value sent.
 
 Replies lost because the receive buffer was full, and replies ignored because the list was
 full, are reported on standard error; the exit code stays 0 (search --rounds searches again).
@@ -103,7 +108,7 @@ struct Given {
     std::string wait, format = "table", mac, ip, mask, gateway, dns, port, user, passwordEnv;
     std::string restartWait, answerWait, bind, localPort, dest, destPort, rounds;
     std::string first, currentIp, plan;
-    std::string protocol = "all", wsdDest, wsdPort, wsdListenPort;
+    std::string protocol = "all", setProtocol = "auto", wsdDest, wsdPort, wsdListenPort;
     std::vector<std::string> interfaces, macs, endpoints;
 };
 
@@ -157,6 +162,9 @@ public:
         out.error = extrasProblem();
         if (out.ok() && m_command == Command::Assign) {
             out.error = assignProblem();
+        }
+        if (out.ok() && m_command == Command::Set) {
+            out.error = setProblem();
         }
         if (out.ok() && m_command == Command::Url) {
             out.error = urlProblem();
@@ -347,7 +355,22 @@ private:
             "it asks for confirmation first, unless --yes. A device that reports the settings "
             "already is sent nothing.",
             Command::Set);
-        addMac(set);
+        CLI::Option* mac = addMac(set, false);
+        CLI::Option* endpoint =
+            set->add_option("--endpoint", m_given.endpoints,
+                            "instead of --mac: a camera's WS-Discovery endpoint reference, "
+                            "e.g. urn:uuid:...")
+                ->type_name("URN")
+                ->expected(1)
+                ->check(accepts(isEndpointReference, "is not an endpoint reference"));
+        mac->excludes(endpoint);
+        set->add_option("--protocol", m_given.setProtocol,
+                        "send through native (our datagram), onvif, or auto (default: native "
+                        "where the device answered it, else onvif)")
+            ->type_name("WHICH")
+            ->check(accepts(
+                [](std::string_view v) { return v == "native" || v == "onvif" || v == "auto"; },
+                "is not one of auto, native, onvif"));
         CLI::Option* dhcp =
             set->add_flag("--dhcp", m_dhcp, "the device takes its address automatically");
         CLI::Option* fixed =
@@ -546,6 +569,17 @@ private:
         return {};
     }
 
+    std::string setProblem() const {
+        if (m_given.mac.empty() && m_given.endpoints.empty()) {
+            return "set: choose the device with --mac or --endpoint";
+        }
+        if (!m_given.endpoints.empty() && m_given.setProtocol == "native") {
+            return "set: --endpoint names a camera found by WS-Discovery, which --protocol "
+                   "native cannot change";
+        }
+        return {};
+    }
+
     std::string urlProblem() const {
         if (m_given.mac.empty() && m_given.endpoints.empty()) {
             return "url: choose the device with --mac or --endpoint";
@@ -635,6 +669,9 @@ private:
                       : m_given.protocol == "onvif" ? Protocols::Onvif
                                                     : Protocols::Both;
         o.endpoints = m_given.endpoints;
+        o.setProtocol = m_given.setProtocol == "native"  ? SetProtocol::Native
+                        : m_given.setProtocol == "onvif" ? SetProtocol::Onvif
+                                                         : SetProtocol::Auto;
         // A run aimed at one address (a lab, a test) never probes the multicast group unasked.
         if (auto a = address(m_given.wsdDest)) {
             o.wsd.probeAddress = a->text();
