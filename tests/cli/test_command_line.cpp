@@ -95,7 +95,11 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"AssignFirstBroadcast", "assign --all --first 255.255.255.255 --mask 255.255.255.0",
                 "--first"},
         BadCase{"ProtocolUnknown", "search --protocol wsd", "--protocol"},
-        BadCase{"ProtocolOfSet", std::string(kSetBase) + "--protocol onvif", "--protocol"},
+        BadCase{"SetProtocolOfSearch", std::string(kSetBase) + "--protocol all", "--protocol"},
+        BadCase{"SetMacAndEndpoint", std::string(kSetBase) + "--endpoint urn:uuid:1", "--endpoint"},
+        BadCase{"SetTwoEndpoints", "set --endpoint urn:uuid:1 --endpoint urn:uuid:2", "--endpoint"},
+        BadCase{"SetEndpointOverNative", "set --endpoint urn:uuid:1 --protocol native",
+                "--protocol native"},
         BadCase{"UrlMacAndEndpoint", "url --mac 00:11:22:33:44:55 --endpoint urn:uuid:1",
                 "--endpoint"},
         BadCase{"UrlEndpointWithoutOnvif", "url --endpoint urn:uuid:1 --protocol native",
@@ -243,6 +247,16 @@ TEST(WsDiscovery, ProbesFollowTheDestinationUnlessToldAndUrlTakesEndpoints) {
         EXPECT_EQ(out.options.wsd.probePort, c.probePort) << c.line;
         EXPECT_EQ(out.options.wsd.listen, c.listen) << c.line;
     }
+    for (const auto& [line, protocol] :
+         {std::pair{kSetBase, SetProtocol::Auto},
+          std::pair{"set --endpoint urn:uuid:c --protocol onvif", SetProtocol::Onvif},
+          std::pair{"set --mac 00:11:22:33:44:55 --protocol native", SetProtocol::Native}}) {
+        const ParseOutcome set = ParseLine(line);
+        ASSERT_TRUE(set.ok()) << line << ": " << set.error;
+        EXPECT_EQ(set.options.setProtocol, protocol) << line;
+    }
+    EXPECT_EQ(ParseLine("set --endpoint urn:uuid:c").options.endpoints,
+              (std::vector<std::string>{"urn:uuid:c"}));
     EXPECT_EQ(ParseLine(cases[4].line).options.endpoints,
               (std::vector<std::string>{"urn:uuid:a", "urn:uuid:b"}));
     EXPECT_EQ(ParseLine("--interface eth0 search").options.wsd.interfaces,

@@ -1,4 +1,5 @@
 #include "CommandLine.h"
+#include "OnvifSet.h"
 #include "SettingsBuilder.h"
 #include "SettingsCheck.h"
 
@@ -169,6 +170,65 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedBuild{"BroadcastAddress", "--mask 255.255.255.128 --ip 192.168.1.127", nullptr,
                      "broadcast address"}),
     [](const auto& p) { return std::string(p.param.name); });
+
+// Which protocol carries set: auto prefers our datagram, and a protocol the device was not
+// found by (or a camera without a device service) is refused.
+TEST(SetRoute, FollowsTheProtocolAskedAndTheDevice) {
+    const struct {
+        Protocols found;
+        const char* serviceUrl;
+        SetProtocol asked;
+        std::optional<SetRoute> route;
+    } cases[] = {
+        {Protocols::Both, "http://192.168.1.88/onvif/device_service", SetProtocol::Auto,
+         SetRoute::Native},
+        {Protocols::Onvif, "http://192.168.1.88/onvif/device_service", SetProtocol::Auto,
+         SetRoute::Onvif},
+        {Protocols::Both, "http://192.168.1.88/onvif/device_service", SetProtocol::Onvif,
+         SetRoute::Onvif},
+        {Protocols::Onvif, "http://192.168.1.88/onvif/device_service", SetProtocol::Native,
+         std::nullopt},
+        {Protocols::Native, "", SetProtocol::Onvif, std::nullopt},
+        {Protocols::Onvif, "", SetProtocol::Onvif, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        Device d = Camera();
+        d.protocols = c.found;
+        d.serviceUrl = c.serviceUrl;
+        const auto route = chooseSetRoute(d, c.asked);
+        SCOPED_TRACE(std::string(protocolsName(c.found)) + " " + c.serviceUrl);
+        if (c.route) {
+            ASSERT_TRUE(std::holds_alternative<SetRoute>(route)) << std::get<std::string>(route);
+            EXPECT_EQ(std::get<SetRoute>(route), *c.route);
+        } else {
+            EXPECT_TRUE(std::holds_alternative<std::string>(route));
+        }
+    }
+}
+
+// The ONVIF plan sends the address always and the rest only where it was given, so that a
+// camera that told no gateway at discovery is not given 0.0.0.0.
+TEST(SetRoute, OnvifPlanCarriesTheAddressAndOnlyWhatWasGiven) {
+    Device d = Camera();
+    d.httpPort = 8080;
+    const CliOptions o = Options("--ip 192.168.1.90 --mask 255.255.0.0 --dns 192.168.1.5");
+    const onvif::NetworkPlan plan = onvifPlan(d, SettingsBuilder::build(d, o).settings, o);
+    EXPECT_EQ(plan.mac, d.mac);
+    ASSERT_TRUE(plan.address.manual.has_value());
+    EXPECT_EQ(plan.address.manual->address.text(), "192.168.1.90");
+    EXPECT_EQ(plan.address.manual->prefixLength, 16);
+    EXPECT_FALSE(plan.gateway.has_value());
+    EXPECT_EQ(plan.dns, (std::vector<Ipv4>{*parseIPv4("192.168.1.5")}));
+    EXPECT_FALSE(plan.httpPort.has_value());
+    EXPECT_EQ(plan.currentHttpPort, 8080);
+
+    const CliOptions dhcp = Options("--dhcp --gateway 192.168.1.254 --port 81");
+    const onvif::NetworkPlan automatic =
+        onvifPlan(d, SettingsBuilder::build(d, dhcp).settings, dhcp);
+    EXPECT_FALSE(automatic.address.manual.has_value());
+    EXPECT_EQ(automatic.gateway, parseIPv4("192.168.1.254"));
+    EXPECT_EQ(automatic.httpPort, std::optional<std::uint16_t>(81));
+}
 
 TEST(FindByMac, FirstInArrivalOrderAnyNotation) {
     Device first = Camera();
