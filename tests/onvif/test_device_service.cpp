@@ -309,4 +309,12 @@ TEST(DeviceService, HttpDigestWhereTheCameraAsksForIt) {
               "not authorized: the camera refused the account");
     EXPECT_EQ(transport.sent.size(), 4u);
     EXPECT_TRUE(transport.sent[3].digest);
+
+    // A camera without Digest answers libcurl's bodiless first Digest request with a client
+    // error: the token's refusal stands, and the next call sends a token again.
+    FakeTransport noDigest;
+    noDigest.answers = {HttpResponse{401, ""}, HttpResponse{400, "<not/>"}};
+    DeviceService camera(noDigest, {"http://192.168.1.64/onvif/device_service", "", {}}, account);
+    EXPECT_EQ(outcome(camera.getDns()), "not authorized: the camera refused the account");
+    EXPECT_FALSE(camera.usesHttpDigest());
 }
