@@ -48,26 +48,6 @@ std::string printable(std::string_view text) {
     return out;
 }
 
-std::string escapeXml(std::string_view text) {
-    std::string out;
-    for (const char c : text) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
-}
-
 std::optional<int> number(std::string_view text, int low, int high) {
     text = trim(text);
     int value = 0;
@@ -589,7 +569,7 @@ CallResult<Done> DeviceService::setHttpPort(std::uint16_t port) {
 
 CallResult<bool> DeviceService::setNetworkInterface(std::string_view token,
                                                     const Ipv4Setting& setting) {
-    std::string body = "<tds:SetNetworkInterfaces><tds:InterfaceToken>" + escapeXml(token) +
+    std::string body = "<tds:SetNetworkInterfaces><tds:InterfaceToken>" + xml::escaped(token) +
                        "</tds:InterfaceToken><tds:NetworkInterface><tt:Enabled>true</"
                        "tt:Enabled><tt:IPv4><tt:Enabled>true</tt:Enabled>";
     if (setting.manual) {

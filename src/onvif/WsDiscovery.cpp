@@ -1,5 +1,6 @@
 #include "WsDiscovery.h"
 
+#include "onvif/XmlReader.h"
 #include <sys/random.h>
 
 #include <array>
@@ -378,26 +379,6 @@ std::string joined(const std::vector<std::string>& items) {
     return text;
 }
 
-std::string escaped(std::string_view text) {
-    std::string out;
-    for (const char c : text) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
-}
-
 } // namespace
 
 std::string newMessageId() {
@@ -456,7 +437,7 @@ std::string probeMessage(std::string_view messageId, ProbeType type) {
     m += kDiscoveryNamespace;
     m += "/Probe</a:Action>";
     m += "<a:MessageID>";
-    m += escaped(messageId);
+    m += xml::escaped(messageId);
     m += "</a:MessageID>";
     m += "<a:ReplyTo><a:Address>";
     m += kAddressingNamespace;

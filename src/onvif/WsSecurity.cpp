@@ -1,6 +1,7 @@
 #include "WsSecurity.h"
 
 #include "core/SecureWipe.h"
+#include "onvif/XmlReader.h"
 
 #include <openssl/crypto.h>
 #include <openssl/evp.h>
@@ -24,30 +25,6 @@ constexpr std::string_view kWsseNamespace =
     "http://docs.oasis-open.org/wss/2004/01/oasis-200401-wss-wssecurity-secext-1.0.xsd";
 constexpr std::string_view kWsuNamespace =
     "http://docs.oasis-open.org/wss/2004/01/oasis-200401-wss-wssecurity-utility-1.0.xsd";
-
-std::string escapeXml(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (const char c : text) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
-}
 
 bool isDigits(std::string_view text) {
     for (const char c : text) {
@@ -187,17 +164,17 @@ std::string securityHeader(const UsernameToken& token) {
     out += "\" xmlns:wsu=\"";
     out += kWsuNamespace;
     out += "\"><wsse:UsernameToken><wsse:Username>";
-    out += escapeXml(token.username);
+    out += xml::escaped(token.username);
     out += "</wsse:Username><wsse:Password Type=\"";
     out += kPasswordDigestType;
     out += "\">";
-    out += escapeXml(token.digest);
+    out += xml::escaped(token.digest);
     out += "</wsse:Password><wsse:Nonce EncodingType=\"";
     out += kBase64Type;
     out += "\">";
-    out += escapeXml(token.nonce);
+    out += xml::escaped(token.nonce);
     out += "</wsse:Nonce><wsu:Created>";
-    out += escapeXml(token.created);
+    out += xml::escaped(token.created);
     out += "</wsu:Created></wsse:UsernameToken></wsse:Security>";
     return out;
 }

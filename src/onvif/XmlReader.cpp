@@ -313,4 +313,28 @@ Read read(std::string_view bytes, const Limits& limits, const HoldsNames& holdsN
     return Walk(limits, holdsNames).run(root);
 }
 
+std::string escaped(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
 } // namespace ondrel::xml

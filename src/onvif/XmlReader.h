@@ -75,4 +75,7 @@ using HoldsNames = std::function<bool(const Name&)>;
 
 Read read(std::string_view bytes, const Limits& limits = {}, const HoldsNames& holdsNames = {});
 
+// Text as XML character data or an attribute value: & < > " written as entities.
+std::string escaped(std::string_view text);
+
 } // namespace ondrel::xml

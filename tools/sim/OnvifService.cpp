@@ -25,26 +25,6 @@ constexpr std::string_view kUtility =
     "http://docs.oasis-open.org/wss/2004/01/oasis-200401-wss-wssecurity-utility-1.0.xsd";
 constexpr std::string_view kInterfaceToken = "eth0";
 
-std::string escaped(std::string_view text) {
-    std::string out;
-    for (const char c : text) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
-}
-
 std::string envelope(std::string_view body) {
     return substitute(R"(<?xml version="1.0" encoding="UTF-8"?>)"
                       R"(<env:Envelope xmlns:env="{}" xmlns:tds="{}" xmlns:tt="{}" )"
@@ -66,7 +46,7 @@ OnvifReply fault(int status, std::string_view code, std::string_view subcode,
     r.body = envelope(substitute("<env:Fault><env:Code><env:Value>{}</env:Value>{}</env:Code>"
                                  "<env:Reason><env:Text xml:lang=\"en\">{}</env:Text>"
                                  "</env:Reason></env:Fault>",
-                                 code, inner, escaped(reason)));
+                                 code, inner, xml::escaped(reason)));
     r.entry["fault"] = detail.empty() ? std::string(subcode) : std::string(detail);
     r.entry["reason"] = reason;
     return r;
@@ -253,7 +233,8 @@ OnvifReply OnvifService::handle(std::size_t index, std::string_view body, Clock:
             "<tds:Model>{}</tds:Model><tds:FirmwareVersion>{}</tds:FirmwareVersion>"
             "<tds:SerialNumber>{}</tds:SerialNumber><tds:HardwareId>{}</tds:HardwareId>"
             "</tds:GetDeviceInformationResponse>",
-            escaped(d.hardware), escaped(d.appVersion), escaped(d.devId), escaped(d.hardware)));
+            xml::escaped(d.hardware), xml::escaped(d.appVersion), xml::escaped(d.devId),
+            xml::escaped(d.hardware)));
     } else if (local == "GetProfiles" || local == "GetProfile") {
         // One profile with nothing in it: clients read a profile before anything else, and
         // a camera that streams nothing is still one whose network can be changed.
@@ -280,7 +261,7 @@ OnvifReply OnvifService::handle(std::size_t index, std::string_view body, Clock:
             "<tt:RTPMulticast>false</tt:RTPMulticast><tt:RTP_TCP>true</tt:RTP_TCP>"
             "<tt:RTP_RTSP_TCP>true</tt:RTP_RTSP_TCP></tt:StreamingCapabilities></tt:Media>"
             "</tds:Capabilities></tds:GetCapabilitiesResponse>",
-            escaped(xaddr), escaped(xaddr)));
+            xml::escaped(xaddr), xml::escaped(xaddr)));
     } else if (local == "GetNetworkInterfaces") {
         r.body = envelope(substitute(
             "<tds:GetNetworkInterfacesResponse><tds:NetworkInterfaces token=\"{}\">"
@@ -288,10 +269,10 @@ OnvifReply OnvifService::handle(std::size_t index, std::string_view body, Clock:
             "</tt:HwAddress><tt:MTU>1500</tt:MTU></tt:Info><tt:IPv4><tt:Enabled>true</tt:Enabled>"
             "<tt:Config>{}<tt:DHCP>{}</tt:DHCP></tt:Config></tt:IPv4></tds:NetworkInterfaces>"
             "</tds:GetNetworkInterfacesResponse>",
-            kInterfaceToken, kInterfaceToken, escaped(d.mac),
+            kInterfaceToken, kInterfaceToken, xml::escaped(d.mac),
             substitute("<tt:{}><tt:Address>{}</tt:Address><tt:PrefixLength>{}"
                        "</tt:PrefixLength></tt:{}>",
-                       d.dhcp ? "FromDHCP" : "Manual", escaped(d.ip), prefixOf(d.mask),
+                       d.dhcp ? "FromDHCP" : "Manual", xml::escaped(d.ip), prefixOf(d.mask),
                        d.dhcp ? "FromDHCP" : "Manual"),
             d.dhcp ? "true" : "false"));
     } else if (local == "GetNetworkDefaultGateway") {
@@ -300,14 +281,14 @@ OnvifReply OnvifService::handle(std::size_t index, std::string_view body, Clock:
             "</tds:GetNetworkDefaultGatewayResponse>",
             d.gateway.empty()
                 ? ""
-                : substitute("<tt:IPv4Address>{}</tt:IPv4Address>", escaped(d.gateway))));
+                : substitute("<tt:IPv4Address>{}</tt:IPv4Address>", xml::escaped(d.gateway))));
     } else if (local == "GetDNS") {
         std::string servers;
         for (const std::string* dns : {&d.dns0, &d.dns1}) {
             if (!dns->empty()) {
                 servers += substitute("<tt:DNSManual><tt:Type>IPv4</tt:Type><tt:IPv4Address>{}"
                                       "</tt:IPv4Address></tt:DNSManual>",
-                                      escaped(*dns));
+                                      xml::escaped(*dns));
             }
         }
         r.body = envelope(substitute("<tds:GetDNSResponse><tds:DNSInformation><tt:FromDHCP>"

@@ -1,6 +1,7 @@
 #include "WsdComposer.h"
 
 #include "onvif/WsDiscovery.h"
+#include "onvif/XmlReader.h"
 
 #include <array>
 #include <cstdio>
@@ -37,26 +38,6 @@ constexpr std::array<Layout, 5> kLayouts = {{
     {{"", "", ""}, "dn", "tds", MacSpelling::DashesUpper},
 }};
 
-std::string escaped(std::string_view text) {
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
-}
-
 class Writer {
 public:
     explicit Writer(const WsdShape& shape)
@@ -86,7 +67,11 @@ public:
     }
     void leaf(Ns ns, std::string_view local, std::string_view text) {
         start(ns, local, {});
-        m_out.append(">").append(escaped(text)).append("</").append(name(ns, local)).append(">");
+        m_out.append(">")
+            .append(xml::escaped(text))
+            .append("</")
+            .append(name(ns, local))
+            .append(">");
         if (m_defaultNamespace) {
             m_defaults.pop_back();
         }
@@ -96,7 +81,7 @@ public:
         const std::string gap = m_pretty ? "\n" + std::string(m_depth + 1, '\t') : " ";
         std::string text = m_pretty ? gap : "";
         for (std::size_t i = 0; i < items.size(); ++i) {
-            text += (i == 0 ? "" : gap) + escaped(items[i]);
+            text += (i == 0 ? "" : gap) + xml::escaped(items[i]);
         }
         if (m_pretty) {
             text += "\n" + std::string(m_depth, '\t');
