@@ -2,7 +2,8 @@
 // lists a camera without a search, a Bye greys it until it answers again or a search, a camera
 // that is one of our devices joins its row, and a camera found by WS-Discovery only is sent
 // nothing whatever the window is asked. The program's endpoint sends both searches, or ours
-// alone.
+// alone: to loopback only (asserted below), never a broadcast or WS-Discovery's multicast,
+// which only the network lab's tests (tests/e2e) send.
 
 #include "AppTestSupport.h"
 #include "AssignDialog.h"
@@ -160,6 +161,8 @@ TEST(SessionEndpoint, ASearchSendsTheProbesUnlessOurProtocolAloneWasChosen) {
         LoopbackDevice cameras;
         DialogDeps deps = LoopbackDeps(devices.Port());
         deps.wsd.probePort = cameras.Port();
+        ASSERT_EQ(deps.endpoint.destAddress, "127.0.0.1");
+        ASSERT_EQ(deps.wsd.probeAddress, "127.0.0.1");
         NetworkEndpoint endpoint(deps.endpoint, deps.wsd, row.protocols);
         ASSERT_TRUE(endpoint.open().usable);
         EXPECT_EQ(endpoint.listenPort() != 0, row.probes > 0) << "no socket for Hello and Bye";

@@ -1,7 +1,8 @@
 // ondrel-cli search with ONVIF cameras beside our devices, on the lab's real WS-Discovery path
 // (probes to 239.255.255.250:3702 through v0, looped back to the simulators): every camera is
 // listed once, with its name, address and the protocols that found it, and a device that
-// answers both is one row.
+// answers both is one row. It multicasts, so it runs only inside the network lab: CMake starts
+// it through scripts/netlab (lab_cli), and it refuses to run anywhere else.
 
 #include "cli_lab.h"
 

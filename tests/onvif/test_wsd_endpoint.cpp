@@ -1,6 +1,8 @@
 // The WS-Discovery sockets over loopback with ports of their own: a peer that answers our
 // probes with makers' ProbeMatches, Hellos and Byes to a listener on 127.0.0.1, and the
-// multicast sends per adapter caught in the system-call table so that none leaves.
+// multicast sends per adapter caught in the system-call table so that none leaves. Nothing here
+// reaches a real network: a real multicast is sent only by the network lab's tests (tests/e2e,
+// inside scripts/netlab).
 
 #include "onvif/WsdEndpoint.h"
 
