@@ -1,11 +1,13 @@
 #include "DeviceSession.h"
 
 #include "AssignBatch.h"
+#include "CameraPlan.h"
 #include "DeviceListModel.h"
 #include "EndpointEvents.h"
 #include "NetworkEndpoint.h"
 #include "QtSessionClock.h"
 #include "RestartCountdown.h"
+#include "ThreadCameraWorker.h"
 #include "core/DeviceUrl.h"
 #include "devices/DeviceExport.h"
 
@@ -46,6 +48,8 @@ DeviceSession::DeviceSession(SessionDeps deps, QObject* parent)
             m_updateFlow->endLateWindow();
             search();
         });
+    m_cameraWorker =
+        deps.cameraWorker ? std::move(deps.cameraWorker) : std::make_shared<ThreadCameraWorker>();
     m_batch = std::make_unique<AssignBatch>(*this, *m_endpoint, *m_clock, m_periods,
                                             std::move(deps.prober));
     connect(m_events, &EndpointEvents::repliesArrived, this, &DeviceSession::takeReplies);
@@ -53,8 +57,9 @@ DeviceSession::DeviceSession(SessionDeps deps, QObject* parent)
 }
 
 DeviceSession::~DeviceSession() {
-    // The receive thread goes before anything it feeds.
+    // The receive thread goes before anything it feeds, and a camera job's end finds nobody.
     m_endpoint->stop();
+    m_cameraWorker->abandon();
 }
 
 bool DeviceSession::open() {
@@ -73,6 +78,8 @@ void DeviceSession::close() {
     m_lossCheck->stop();
     m_restart->stop();
     m_batch->abandon();
+    m_cameraWorker->abandon();
+    m_cameraUpdating = false;
     // Nothing reaches the session from here on: the receive thread is stopped and joined, and
     // what it had already posted finds nobody listening. It never waits for this thread, so
     // the join cannot hang on it.
@@ -149,11 +156,6 @@ bool DeviceSession::queryDevice(int row) {
     return true;
 }
 
-bool DeviceSession::foundByOnvifOnly(int row) const {
-    const std::optional<Device> device = m_model->device(row);
-    return device && device->protocols == Protocols::Onvif;
-}
-
 BrowseTarget DeviceSession::browseTarget(int row) const {
     const std::optional<Device> device = m_model->device(row);
     if (!device) {
@@ -174,7 +176,10 @@ SendResult DeviceSession::update(int row, const NetworkSettings& settings,
         return {false, EINVAL, "the device is no longer listed; nothing was sent", {}, {}};
     }
     if (device->protocols == Protocols::Onvif) {
-        return {false, EPERM, "found by ONVIF only: Ondrel cannot change its settings yet", {}, {}};
+        return updateCamera(static_cast<std::size_t>(row), *device, settings, credentials);
+    }
+    if (m_cameraUpdating) {
+        return {false, EBUSY, "a camera is still being changed; nothing was sent", {}, {}};
     }
     // The wait begins before the request leaves, so that an answer that comes back at once
     // finds it.
@@ -190,10 +195,64 @@ SendResult DeviceSession::update(int row, const NetworkSettings& settings,
     return sent;
 }
 
+SendResult DeviceSession::updateCamera(std::size_t row, const Device& device,
+                                       const NetworkSettings& settings,
+                                       const Credentials& credentials) {
+    if (m_cameraUpdating) {
+        return {false, EBUSY, "a camera is still being changed; nothing was sent", {}, {}};
+    }
+    if (device.serviceUrl.empty()) {
+        return {false, EINVAL, "the camera gave no ONVIF device service; nothing was sent", {}, {}};
+    }
+    if (std::string problem = cameraPlanProblem(settings); !problem.empty()) {
+        return {false, EINVAL, std::move(problem), {}, {}};
+    }
+    m_updateWait->stop();
+    m_updateFlow->begin(row, settings);
+    m_cameraUpdating = true;
+    auto account = std::make_shared<const HeldAccount>(credentials);
+    auto result = std::make_shared<onvif::ChangeResult>();
+    onvif::DeviceService::Target target{device.serviceUrl, device.adapter.name, {}};
+    m_cameraWorker->run(
+        [account, result, target,
+         plan = cameraPlan(device, settings)](onvif::HttpTransport& transport) {
+            onvif::DeviceService camera(transport, target, account->account);
+            *result = onvif::applyNetworkPlan(camera, plan);
+        },
+        [this, result] { onCameraChanged(*result); });
+    return {true, 0, {}, {}, {}};
+}
+
+void DeviceSession::onCameraChanged(const onvif::ChangeResult& result) {
+    m_cameraUpdating = false;
+    switch (result.outcome) {
+    case onvif::ChangeOutcome::Accepted:
+        takeOutcome(m_updateFlow->onAnswer(UpdateResult::Accepted));
+        return;
+    case onvif::ChangeOutcome::Refused:
+        takeOutcome(m_updateFlow->onAnswer(UpdateResult::Refused));
+        return;
+    case onvif::ChangeOutcome::Unchanged:
+        m_updateFlow->abort();
+        Q_EMIT updateUnchanged();
+        return;
+    case onvif::ChangeOutcome::Failed:
+        m_updateFlow->abort();
+        Q_EMIT updateFailed(QString::fromStdString(result.words));
+        return;
+    }
+}
+
 void DeviceSession::onAnswer(UpdateResult result) {
     // While a batch sends, the session's own update is idle: every answer is the batch's.
     m_batch->onAnswer(result);
-    const UpdateOutcome outcome = m_updateFlow->onAnswer(result);
+    if (m_cameraUpdating) {
+        return; // a datagram answers no camera changed over ONVIF
+    }
+    takeOutcome(m_updateFlow->onAnswer(result));
+}
+
+void DeviceSession::takeOutcome(UpdateOutcome outcome) {
     switch (outcome) {
     case UpdateOutcome::None:
         return;

@@ -15,6 +15,7 @@
 
 #include "SessionDeps.h"
 #include "flows/UpdateFlow.h"
+#include "onvif/NetworkChange.h"
 
 #include <QObject>
 #include <QString>
@@ -86,12 +87,11 @@ public:
     // Sends the three queries to the device of a row; false when no device is listed there.
     // A camera found by WS-Discovery only is sent nothing: it has no record to be named by.
     bool queryDevice(int row);
-    // Whether the device of a row was found by WS-Discovery only: Ondrel cannot change its
-    // settings, so nothing is ever sent to it.
-    bool foundByOnvifOnly(int row) const;
     // Sends new settings to the device of a row and awaits its answer (updateAnswered, or
-    // updateTimedOut). What could not be sent is returned at once, and nothing is awaited;
-    // a camera found by WS-Discovery only is refused so.
+    // updateTimedOut). What could not be sent is returned at once, and nothing is awaited.
+    // A camera found by WS-Discovery only is changed through its device service on the camera
+    // worker instead: its end is updateAnswered, updateUnchanged or updateFailed, and no
+    // answer wait runs, since the calls carry their own timeouts.
     SendResult update(int row, const NetworkSettings& settings, const Credentials& credentials);
     // Every device in arrival order, whatever a view shows, as the CLI prints them; written
     // by a worker. A failure is reported through listSaveFailed.
@@ -111,6 +111,10 @@ Q_SIGNALS:
     void updateAnswered(ondrel::UpdateOutcome outcome);
     // No answer came within the wait: the restart progress runs all the same.
     void updateTimedOut();
+    // A camera changed over ONVIF has every value sent already: nothing was set.
+    void updateUnchanged();
+    // A camera changed over ONVIF failed for a reason other than its account, in words.
+    void updateFailed(const QString& words);
     // The restart after an update: step 0 at the start, total at the end, after which the
     // session searches again.
     void restartProgress(int step, int total);
@@ -121,6 +125,10 @@ Q_SIGNALS:
 private:
     void takeReplies();
     void onAnswer(UpdateResult result);
+    void takeOutcome(UpdateOutcome outcome);
+    SendResult updateCamera(std::size_t row, const Device& device, const NetworkSettings& settings,
+                            const Credentials& credentials);
+    void onCameraChanged(const onvif::ChangeResult& result);
     void onUpdateWaitExpired();
     void checkLostReplies();
 
@@ -135,6 +143,10 @@ private:
     std::unique_ptr<SessionTimer> m_updateWait;
     std::unique_ptr<SessionTimer> m_lossCheck;
     std::unique_ptr<RestartCountdown> m_restart;
+    // Joined last but one: what it still delivers is dropped with it.
+    std::shared_ptr<CameraWorker> m_cameraWorker;
+    // A camera update on the worker: the session's own answers do not end it.
+    bool m_cameraUpdating = false;
     std::unique_ptr<AssignBatch> m_batch; // goes before the clock and endpoint it uses
     std::size_t m_ignoredReplies = 0;
     uint32_t m_lostReplies = 0;

@@ -100,6 +100,11 @@ void MainWindow::connectSession() {
     connect(m_session, &DeviceSession::searched, this, &MainWindow::onSearched);
     connect(m_session, &DeviceSession::statusChanged, this, &MainWindow::showStatus);
     connect(m_session, &DeviceSession::updateAnswered, this, &MainWindow::onUpdateAnswered);
+    connect(m_session, &DeviceSession::updateUnchanged, this,
+            [this] { m_prompter->information(this, Texts::cameraUnchanged(), Texts::tips()); });
+    connect(m_session, &DeviceSession::updateFailed, this, [this](const QString& words) {
+        m_prompter->information(this, Texts::cameraFailed(words), Texts::tips());
+    });
     connect(m_session, &DeviceSession::updateTimedOut, this,
             [this] { m_prompter->information(this, Texts::noAnswer(), Texts::tips()); });
     connect(m_session, &DeviceSession::restartProgress, this, &MainWindow::onRestartProgress);
@@ -478,10 +483,6 @@ void MainWindow::update() {
     const QString caption = Texts::tips();
     if (!hasCurrentDevice()) {
         m_prompter->information(this, Texts::selectDevice(), caption);
-        return;
-    }
-    if (m_session->foundByOnvifOnly(currentSourceRow())) {
-        m_prompter->information(this, Texts::onvifOnly(), caption);
         return;
     }
     // The port is judged before any confirmation, as a number: its text is the locale's.

@@ -1,8 +1,9 @@
 #pragma once
 // What a DeviceSession needs from outside: the protocols' addresses and ports, which of them
 // a search uses, the periods of its waits, and the seams tests fill (the endpoint, the clock,
-// the LAN prober). Null seams are the program's own.
+// the LAN prober, the worker for ONVIF calls). Null seams are the program's own.
 
+#include "CameraWorker.h"
 #include "IEndpoint.h"
 #include "SessionClock.h"
 #include "discovery/DiscoveryEndpoint.h"
@@ -30,6 +31,7 @@ struct SessionDeps {
     std::shared_ptr<IEndpoint> endpointOverride; // null: a NetworkEndpoint on the above
     std::shared_ptr<SessionClock> clock;         // null: Qt's timers
     std::shared_ptr<AddressProber> prober;       // null: this PC's neighbour table
+    std::shared_ptr<CameraWorker> cameraWorker;  // null: a thread of its own with libcurl
 };
 
 } // namespace ondrel

@@ -123,9 +123,17 @@ public:
                   "now; the list will be refreshed when the restart is over.");
     }
     static QString noValidAddress() { return tr("The device reports no valid IP address."); }
-    // Update and Assign, for a device found by WS-Discovery alone.
+    // Assign, for a device found by WS-Discovery alone.
     static QString onvifOnly() {
         return tr("This camera was found by ONVIF only. Ondrel cannot change its settings yet.");
+    }
+    // An update over ONVIF that found every value in place already.
+    static QString cameraUnchanged() {
+        return tr("The camera has these settings already: nothing was changed.");
+    }
+    //: %1 says why in English words from the camera's answer, e.g. "no answer within 10000 ms".
+    static QString cameraFailed(const QString& words) {
+        return tr("The camera was not updated: failed: %1").arg(words);
     }
     // In the status line while WS-Discovery's port is held by a program that shares it not.
     static QString announcementsUnheard() {

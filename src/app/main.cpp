@@ -1,6 +1,7 @@
 #include "AppVersion.h"
 #include "Startup.h"
 #include "Translations.h"
+#include "onvif/CurlTransport.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -60,6 +61,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     const ondrel::StartOptions options = readStartOptions(argc, argv);
+    // Before Qt or the session starts a thread: the camera worker's calls rely on it.
+    ondrel::onvif::initCurl();
     QApplication application(argc, argv);
     // Before the first text is made: the title, the forms and the status line are translated
     // as they are built.

@@ -173,8 +173,10 @@ void WindowTest::openWithFakes(TimerPeriods periods, EndpointOpening opening) {
     fakeEndpoint = std::make_shared<FakeEndpoint>();
     fakeEndpoint->opening = std::move(opening);
     clock = std::make_shared<ManualClock>();
+    cameras = std::make_shared<FakeCameraWorker>();
     DialogDeps deps = LoopbackDeps(device.Port());
     deps.endpointOverride = fakeEndpoint;
+    deps.cameraWorker = cameras;
     deps.clock = clock;
     Open(periods, std::move(deps));
 }

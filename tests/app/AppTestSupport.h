@@ -3,6 +3,7 @@
 // played devices, and clicks and keys as a user gives them.
 
 #include "DeviceListModel.h"
+#include "FakeCameraWorker.h"
 #include "FakeDesktop.h"
 #include "FakeEndpoint.h"
 #include "ListColumns.h"
@@ -112,6 +113,7 @@ protected:
     std::unique_ptr<MainWindow> window;
     std::shared_ptr<FakeEndpoint> fakeEndpoint; // after openWithFakes
     std::shared_ptr<ManualClock> clock;
+    std::shared_ptr<FakeCameraWorker> cameras; // after openWithFakes
     // With each report, whether the restart progress showed and where its bar stood.
     std::vector<bool> progressAtReport;
     std::vector<int> barAtReport;

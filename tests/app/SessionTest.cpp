@@ -9,7 +9,9 @@ void SessionTest::open(TimerPeriods periods) {
     session.reset();
     endpoint = std::make_shared<FakeEndpoint>();
     clock = std::make_shared<ManualClock>();
+    cameras = std::make_shared<FakeCameraWorker>();
     SessionDeps deps;
+    deps.cameraWorker = cameras;
     deps.timers = periods;
     deps.endpoint.links = [] { return NetLinks{}; };
     deps.endpointOverride = endpoint;
@@ -25,6 +27,9 @@ void SessionTest::open(TimerPeriods periods) {
         say(std::string("answered ") + names[static_cast<int>(outcome)]);
     });
     QObject::connect(s, &DeviceSession::updateTimedOut, s, [say] { say("timed out"); });
+    QObject::connect(s, &DeviceSession::updateUnchanged, s, [say] { say("unchanged"); });
+    QObject::connect(s, &DeviceSession::updateFailed, s,
+                     [say](const QString& words) { say("failed: " + words.toStdString()); });
     QObject::connect(s, &DeviceSession::restartProgress, s, [say](int step, int total) {
         say("progress " + std::to_string(step) + "/" + std::to_string(total));
     });

@@ -5,6 +5,7 @@
 #include "AssignBatch.h"
 #include "DeviceListModel.h"
 #include "DeviceSession.h"
+#include "FakeCameraWorker.h"
 #include "FakeEndpoint.h"
 #include "ManualClock.h"
 #include "Replies.h"
@@ -29,6 +30,7 @@ protected:
 
     std::shared_ptr<FakeEndpoint> endpoint;
     std::shared_ptr<ManualClock> clock;
+    std::shared_ptr<FakeCameraWorker> cameras;
     std::shared_ptr<AddressProber> prober; // set before open(), for the batch
     std::unique_ptr<DeviceSession> session;
 

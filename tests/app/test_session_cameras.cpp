@@ -1,9 +1,9 @@
 // Cameras found by WS-Discovery, on a session whose endpoint and clock the test plays: a Hello
 // lists a camera without a search, a Bye greys it until it answers again or a search, a camera
-// that is one of our devices joins its row, and a camera found by WS-Discovery only is sent
-// nothing whatever the window is asked. The program's endpoint sends both searches, or ours
-// alone: to loopback only (asserted below), never a broadcast or WS-Discovery's multicast,
-// which only the network lab's tests (tests/e2e) send.
+// that is one of our devices joins its row, and a camera found by WS-Discovery only is sent no
+// datagram whatever the window is asked: Update reaches it through its device service. The
+// program's endpoint sends both searches, or ours alone: to loopback only (asserted below), never a
+// broadcast or WS-Discovery's multicast, which only the network lab's tests (tests/e2e) send.
 
 #include "AppTestSupport.h"
 #include "AssignDialog.h"
@@ -34,9 +34,8 @@ TEST_F(SessionCameras, AHelloListsACameraAndAByeGreysItUntilItAnswersOrASearch) 
     endpoint->cameras({CameraOf(cam)});
     ASSERT_EQ(session->devices().rowCount(), 1);
     EXPECT_EQ(session->browseTarget(0).url, "http://10.1.0.7/");
-    // It has no record to be named by: nothing is ever sent to it.
+    // It has no record to be named by: no datagram is ever sent to it.
     EXPECT_TRUE(session->queryDevice(0));
-    EXPECT_FALSE(session->update(0, currentSettings(*session->devices().device(0)), {}));
     EXPECT_TRUE(endpoint->sent.empty());
 
     clock->advance(65 * 1000);
@@ -70,7 +69,6 @@ TEST_F(SessionCameras, ACameraThatIsOneOfOurDevicesJoinsItsRowWhicheverComesFirs
         ASSERT_EQ(session->devices().rowCount(), 3);
         const int row = cameraFirst ? 0 : 1;
         EXPECT_EQ(cell(row, "Protocol").toString(), QStringLiteral("native + ONVIF"));
-        EXPECT_FALSE(session->foundByOnvifOnly(row));
         EXPECT_TRUE(session->queryDevice(row));
         EXPECT_EQ(endpoint->sentOf(Kind::Queries).size(), 1u);
     }
@@ -96,15 +94,39 @@ protected:
 
 } // namespace
 
-TEST_F(WindowCameras, TheFormShowsWhatIsKnownAndUpdateSaysWhyNothingIsSent) {
+TEST_F(WindowCameras, TheFormShowsWhatIsKnownAndUpdateChangesTheCameraOverOnvif) {
     ClickRow(2);
     EXPECT_EQ(Text("deviceNameEdit"), QStringLiteral("Cam 2"));
     EXPECT_EQ(Text("deviceIpEdit"), QStringLiteral("10.1.0.2"));
     EXPECT_EQ(Text("sysFirmwareEdit"), QString());
+    // A camera tells no mask at discovery: one must be typed before anything goes.
+    prompter->answerYes = true;
     Trigger("updateAction");
-    EXPECT_EQ(prompter->prompts.size(), 1u) << "no question before the box";
-    EXPECT_EQ(boxes(), 1);
-    EXPECT_TRUE(fakeEndpoint->sent.empty());
+    EXPECT_EQ(ReportTexts().back(),
+              QStringLiteral("The request could not be sent: the net mask 0.0.0.0 is no mask; "
+                             "nothing was sent"));
+    SetText("deviceMaskEdit", QStringLiteral("255.255.0.0"));
+    struct Row {
+        std::vector<onvif::HttpResult> answers;
+        QString box;
+    };
+    const Row rows[] = {
+        {{SoapFile("get_system_date_and_time_hikvision.xml"), onvif::HttpResponse{401, ""},
+          onvif::HttpResponse{401, ""}},
+         QStringLiteral("The viewing account or password is wrong!")},
+        {{onvif::TransportError{"no answer within 10000 ms"}},
+         QStringLiteral("The camera was not updated: failed: no answer within 10000 ms")},
+    };
+    for (const Row& row : rows) {
+        Trigger("updateAction");
+        EXPECT_EQ(prompter->prompts.back().text,
+                  QStringLiteral("Are you sure to update the selected device?"));
+        ASSERT_EQ(cameras->waiting(), 1u);
+        cameras->finish(row.answers);
+        EXPECT_EQ(ReportTexts().back(), row.box);
+    }
+    EXPECT_EQ(cameras->sent.front().url, "http://10.1.0.2/onvif/device_service");
+    EXPECT_TRUE(fakeEndpoint->sentOf(FakeEndpoint::Request::Kind::Settings).empty());
 }
 
 TEST_F(WindowCameras, AssignLeavesCamerasFoundByOnvifOnlyOutAfterOneBox) {

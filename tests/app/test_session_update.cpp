@@ -188,3 +188,101 @@ TEST_F(SessionUpdate, LostRepliesAreFoundBetweenRepliesAndNothingComesAfterClose
     EXPECT_EQ(session->devices().rowCount(), 0);
     EXPECT_EQ(reported(), std::vector<std::string>{"searched"});
 }
+
+namespace {
+
+// A camera found by WS-Discovery alone, changed through its device service on the worker.
+class SessionCameraUpdate : public SessionTest {
+protected:
+    void SetUp() override {
+        SessionTest::SetUp();
+        endpoint->cameras({CameraOf(Numbered(4))});
+    }
+    SendResult update(const std::string& ip, const std::string& mask = "255.255.255.0") {
+        NetworkSettings settings = currentSettings(*session->devices().device(0));
+        settings.ip = ip;
+        settings.netMask = mask;
+        return session->update(0, settings, Credentials("admin", "s3cret"));
+    }
+    // The camera's one interface, at its address; another MAC is another camera.
+    static onvif::HttpResult interfaces(const std::string& mac = Numbered(4).mac) {
+        return SoapBody(R"(<tds:GetNetworkInterfacesResponse><tds:NetworkInterfaces token="eth0">)"
+                        "<tt:Enabled>true</tt:Enabled><tt:Info><tt:HwAddress>" +
+                        mac +
+                        "</tt:HwAddress></tt:Info><tt:IPv4><tt:Enabled>true</tt:Enabled>"
+                        "<tt:Config><tt:Manual><tt:Address>10.1.0.4</tt:Address>"
+                        "<tt:PrefixLength>24</tt:PrefixLength></tt:Manual><tt:DHCP>false"
+                        "</tt:DHCP></tt:Config></tt:IPv4></tds:NetworkInterfaces>"
+                        "</tds:GetNetworkInterfacesResponse>");
+    }
+};
+
+} // namespace
+
+TEST_F(SessionCameraUpdate, TheCallsEndTheUpdateOnceAsTheCameraAnswersAndNoDatagramDoes) {
+    const onvif::HttpResult time = SoapFile("get_system_date_and_time_hikvision.xml");
+    struct Row {
+        const char* name;
+        std::string ip;
+        std::vector<onvif::HttpResult> answers;
+        std::vector<std::string> reports;
+        bool restarting;
+    };
+    const std::vector<Row> rows = {
+        {"accepted, restarting",
+         kSentIp,
+         {time, interfaces(), SoapFile("set_network_interfaces_reboot.xml"),
+          SoapFile("system_reboot.xml")},
+         {"progress 0/33", "answered Accepted"},
+         true},
+        {"a wrong password",
+         kSentIp,
+         {time, onvif::HttpResponse{401, ""}, onvif::HttpResponse{401, ""}},
+         {"answered Refused"},
+         false},
+        {"another camera at its address",
+         kSentIp,
+         {time, interfaces("02:00:00:00:00:99")},
+         {"failed: another camera answers at this address"},
+         false},
+        {"no answer",
+         kSentIp,
+         {onvif::TransportError{"no answer within 10000 ms"}},
+         {"failed: no answer within 10000 ms"},
+         false},
+        {"every value in place", Numbered(4).ip, {time, interfaces()}, {"unchanged"}, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        open();
+        endpoint->cameras({CameraOf(Numbered(4))});
+        ASSERT_TRUE(update(row.ip));
+        ASSERT_EQ(cameras->waiting(), 1u);
+        EXPECT_TRUE(session->updateBusy());
+        // The calls carry their own timeouts: no answer wait, and a datagram answers nothing.
+        clock->advance(kWaitMs * 10);
+        endpoint->answer(UpdateResult::Accepted);
+        EXPECT_EQ(session->update(0, {}, Credentials()).error, EBUSY);
+        EXPECT_EQ(reported(), std::vector<std::string>{});
+        cameras->finish(row.answers);
+        EXPECT_EQ(reported(), row.reports);
+        // A camera's row is what WS-Discovery said: the search after the restart renews it.
+        EXPECT_EQ(listedIp(0), Numbered(4).ip);
+        EXPECT_EQ(session->restarting(), row.restarting);
+        EXPECT_EQ(session->updateState(), UpdateFlow::State::Idle);
+        EXPECT_TRUE(endpoint->sentOf(Kind::Settings).empty());
+    }
+}
+
+TEST_F(SessionCameraUpdate, WhatCannotBePlannedIsRefusedAndACloseLeavesTheCallUnheard) {
+    EXPECT_EQ(update(kSentIp, "255.0.255.0").message,
+              "the net mask 255.0.255.0 is no mask; nothing was sent");
+    EXPECT_EQ(update("0.0.0.0").error, EINVAL);
+    EXPECT_EQ(cameras->waiting(), 0u);
+
+    ASSERT_TRUE(update(kSentIp));
+    session->close();
+    EXPECT_EQ(cameras->abandoned, 1);
+    cameras->finishAbandoned();
+    EXPECT_EQ(reported(), std::vector<std::string>{});
+}

@@ -1,3 +1,5 @@
+#include "onvif/CurlTransport.h"
+
 #include <QApplication>
 
 #include <gtest/gtest.h>
@@ -7,6 +9,8 @@ int main(int argc, char** argv) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
+    // Before any thread: a window's camera worker may call through libcurl.
+    ondrel::onvif::initCurl();
     QApplication application(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

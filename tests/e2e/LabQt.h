@@ -2,6 +2,8 @@
 // The Qt application of a window lab test, made once for the whole program: offscreen unless
 // the environment names a platform.
 
+#include "onvif/CurlTransport.h"
+
 #include <QApplication>
 
 namespace ondrel::lab {
@@ -13,6 +15,8 @@ inline void EnsureQApplication() {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
+    // Before the session's camera worker, or Qt, starts a thread.
+    ondrel::onvif::initCurl();
     static int argc = 1;
     static char name[] = "ondrel-lab";
     static char* argv[] = {name, nullptr};
