@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -44,8 +45,13 @@ protected:
             << "run under scripts/netlab --two-lans";
         StartLan(lanA, "ONDREL_LAB_A_NETNS", office);
         StartLan(lanB, "ONDREL_LAB_B_NETNS", cameras);
+        OpenWindow({});
+    }
+    void OpenWindow(TimerPeriods periods) {
+        dialog.reset();
         DialogDeps deps;
         deps.prompter = prompter;
+        deps.timers = periods;
         deps.settingsFile = settings.filePath(QStringLiteral("settings.ini"));
         dialog = std::make_unique<MainWindow>(QStringLiteral("lab"), deps);
         ASSERT_EQ(dialog->session().endpoint().boundPort(), kToolPort);
@@ -74,6 +80,13 @@ protected:
             QTest::qWait(10);
         }
         ASSERT_EQ(Rows(), 5);
+    }
+
+    // Lists until the device of the MAC is there; its row, or -1.
+    int SearchFor(const std::string& mac) {
+        dialog->search();
+        static_cast<void>(QTest::qWaitFor([&] { return RowOf(mac) >= 0; }, 5000));
+        return RowOf(mac);
     }
 
     std::vector<sim::SimDevice> office = OfficeDevices();
@@ -137,4 +150,62 @@ TEST_F(WindowTwoLans, TheMarkedCameraIsUpdatedThroughItsOwnLanOnly) {
     dialog->search();
     EXPECT_EQ(lanA.WaitForLog("search", searchesA + 1).size(), searchesA + 1);
     EXPECT_TRUE(lanA.LogOfKind("setconfig").empty());
+}
+
+// A camera found by WS-Discovery alone, on LAN A at an address of its own, is updated through its
+// device service: a wrong password is the window's refusal; the right one moves it, and the
+// search at the end of the restart finds it at its new address.
+TEST_F(WindowTwoLans, ACameraFoundByOnvifAloneIsUpdatedThroughItsDeviceService) {
+    const std::string route = std::string("nsenter --net=") + std::getenv("ONDREL_LAB_A_NETNS") +
+                              " ip route replace local 10.77.0.128/26 dev lo";
+    ASSERT_EQ(std::system(route.c_str()), 0) << route;
+    sim::SimDevice camera = sim::SimDevice::generated(100);
+    camera.mac = "02:CA:00:00:00:01";
+    camera.ip = "10.77.0.130";
+    camera.restartMs = 300;
+    LabSim onvif;
+    onvif.EnterNetwork(std::getenv("ONDREL_LAB_A_NETNS"));
+    ASSERT_EQ(onvif.Start({"--onvif-only", "--config",
+                           onvif.WriteConfig(nlohmann::json::array({DeviceJson(camera)}))}),
+              "");
+    OpenWindow({2000, 20, 33});
+    prompter->answerYes = true;
+    auto* list = qobject_cast<QTableView*>(Named(*dialog, "deviceList"));
+    const struct {
+        const char* password;
+        QString box;
+    } rows[] = {
+        {"not-it", QStringLiteral("The viewing account or password is wrong!")},
+        {camera.password.c_str(), QStringLiteral("Device information successfully updated!")}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.password);
+        const int at = SearchFor(camera.mac);
+        ASSERT_GE(at, 0);
+        list->setCurrentIndex(list->model()->index(at, 0));
+        qobject_cast<IpAddressControl*>(Named(*dialog, "deviceIpEdit"))
+            ->setAddressText(QStringLiteral("10.77.0.150"));
+        qobject_cast<IpAddressControl*>(Named(*dialog, "deviceMaskEdit"))
+            ->setAddressText(QStringLiteral("255.255.255.0"));
+        Named<QLineEdit>(*dialog, "accountEdit")->setText(QString::fromStdString(camera.user));
+        Named<QLineEdit>(*dialog, "passwordEdit")->setText(QString::fromLatin1(row.password));
+        const std::size_t boxes = prompter->prompts.size();
+        Named<QAction>(*dialog, "updateAction")->trigger();
+        // The question, then the camera's end: the window answers meanwhile.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return prompter->prompts.size() >= boxes + 2; }, 15000));
+        EXPECT_EQ(prompter->prompts.back().text, row.box);
+    }
+    std::vector<std::string> sets;
+    for (const LabSim::Entry& e : onvif.LogOfKind("http")) {
+        if (e.contains("set")) {
+            sets.push_back(e.value("operation", ""));
+        }
+    }
+    EXPECT_EQ(sets, std::vector<std::string>{"SetNetworkInterfaces"});
+    // The search at the end of the restart lists the camera at its new address.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            const int at = RowOf(camera.mac);
+            return at >= 0 && dialog->devices().device(at)->ip.text == "10.77.0.150";
+        },
+        10000));
 }
