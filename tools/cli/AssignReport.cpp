@@ -13,7 +13,8 @@ namespace ondrel::cli {
 namespace {
 
 std::string resultWords(const AssignRun::Entry& e) {
-    return e.failure.empty() ? std::string(assignStatusName(e.status)) : "failed: " + e.failure;
+    return e.status == AssignStatus::Failed ? "failed: " + e.detail
+                                            : std::string(assignStatusName(e.status));
 }
 
 } // namespace

@@ -384,8 +384,12 @@ int CliApp::runSet() {
     if (std::get<SetRoute>(route) == SetRoute::Onvif) {
         return runOnvifSet(session, progress, device, built.settings, credentials);
     }
-    const PlannedDevice planned{device, built.settings, AddressCheck::Off,
-                                reportsSettings(device, built.settings)};
+    const PlannedDevice planned{device,
+                                built.settings,
+                                AddressCheck::Off,
+                                reportsSettings(device, built.settings),
+                                Route::Native,
+                                {}};
     if (planned.unchanged || m_o.dryRun) {
         return finishSet(planned,
                          planned.unchanged ? AssignStatus::Unchanged : AssignStatus::Planned, false,
@@ -499,7 +503,7 @@ int CliApp::runOnvifSet(DiscoverySession& session, Progress& progress, const Dev
                         const NetworkSettings& settings,
                         const std::optional<Credentials>& credentials) {
     const onvif::NetworkPlan plan = onvifPlan(device, settings, m_o);
-    const PlannedDevice planned{device, settings, AddressCheck::Off, false};
+    const PlannedDevice planned{device, settings, AddressCheck::Off, false, Route::Onvif, {}};
     if (m_o.dryRun) {
         return finishSet(planned, AssignStatus::Planned, false, kExitDone);
     }
@@ -524,7 +528,7 @@ int CliApp::runOnvifSet(DiscoverySession& session, Progress& progress, const Dev
         return finishSet(planned, AssignStatus::Refused, true, kExitRefused);
     case onvif::ChangeOutcome::Failed:
         error("failed: " + result.words);
-        return finishSet(planned, AssignStatus::NotSent, true, kExitError, {}, result.words);
+        return finishSet(planned, AssignStatus::Failed, true, kExitError, {}, result.words);
     case onvif::ChangeOutcome::Accepted:
         break;
     }
