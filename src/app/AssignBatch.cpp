@@ -12,9 +12,11 @@
 
 namespace ondrel {
 
-AssignBatch::AssignBatch(DeviceSession& session, IEndpoint& endpoint, SessionClock& clock,
-                         TimerPeriods periods, std::shared_ptr<AddressProber> prober)
-    : m_session(session), m_endpoint(endpoint), m_periods(periods), m_prober(std::move(prober)),
+AssignBatch::AssignBatch(DeviceSession& session, IEndpoint& endpoint, CameraWorker& cameras,
+                         SessionClock& clock, TimerPeriods periods,
+                         std::shared_ptr<AddressProber> prober)
+    : m_session(session), m_endpoint(endpoint), m_cameras(cameras), m_periods(periods),
+      m_prober(std::move(prober)),
       m_answerWait(clock.makeTimer(SessionClock::Repeat::Once, [this] { onWaitExpired(); })),
       m_searchWait(clock.makeTimer(SessionClock::Repeat::Once, [this] { verify(); })),
       m_restart(std::make_unique<RestartCountdown>(
@@ -72,7 +74,12 @@ bool AssignBatch::start(std::vector<PlannedDevice> plan, std::unique_ptr<Credent
     if (running() || m_stage == Stage::Probing) {
         return false;
     }
+    const bool cameras = std::any_of(
+        plan.begin(), plan.end(), [](const PlannedDevice& p) { return p.route == Route::Onvif; });
+    m_cameraCalls = cameras ? std::make_shared<CameraCalls>(*credentials) : nullptr;
     m_credentials = std::move(credentials);
+    ++m_runs;
+    m_readBacksLeft = 0;
     m_run = std::make_unique<AssignRun>(std::move(plan));
     m_found.clear();
     m_searches = 0;
@@ -93,12 +100,59 @@ void AssignBatch::sendNext() {
         }
         Q_EMIT entriesChanged();
         const PlannedDevice& p = m_run->entries()[*at].planned;
+        if (p.route == Route::Onvif) {
+            changeCamera(p);
+            return;
+        }
         // Through the adapter the device answered on: the Device carries it.
         if (m_endpoint.sendSettings(p.device, p.settings, *m_credentials)) {
             m_answerWait->start(m_periods.updateWaitMs);
             return;
         }
         m_run->sendFailed();
+    }
+}
+
+void AssignBatch::changeCamera(const PlannedDevice& planned) {
+    auto result = std::make_shared<onvif::ChangeResult>();
+    m_cameras.run(
+        [calls = m_cameraCalls, result, camera = planned.device, url = planned.reach.url,
+         plan = networkPlanFor(planned.device, planned.settings)](onvif::HttpTransport& transport) {
+            *result = calls->over(transport).change(camera, url, plan);
+        },
+        [this, run = m_runs, result] { onCameraResult(run, *result); });
+}
+
+void AssignBatch::onCameraResult(unsigned run, const onvif::ChangeResult& result) {
+    if (run != m_runs || m_stage != Stage::Sending) {
+        return;
+    }
+    m_run->onCameraResult(result);
+    Q_EMIT entriesChanged();
+    sendNext();
+}
+
+void AssignBatch::readBack(const std::vector<std::size_t>& cameras) {
+    m_readBacksLeft = cameras.size();
+    for (const std::size_t at : cameras) {
+        const AssignRun::Entry& e = m_run->entries()[at];
+        auto result = std::make_shared<onvif::Verification>();
+        m_cameras.run(
+            [calls = m_cameraCalls, result, camera = e.planned.device, found = *e.foundAfter,
+             plan = networkPlanFor(e.planned.device, e.planned.settings)](
+                onvif::HttpTransport& transport) {
+                *result = calls->over(transport).readBack(camera, found, plan);
+            },
+            [this, run = m_runs, at, result] {
+                if (run != m_runs || m_stage != Stage::Verifying) {
+                    return;
+                }
+                m_run->onReadBack(at, *result);
+                Q_EMIT entriesChanged();
+                if (--m_readBacksLeft == 0) {
+                    finish();
+                }
+            });
     }
 }
 
@@ -168,7 +222,13 @@ void AssignBatch::verify() {
         }
     }
     m_run->verify(m_found);
-    finish();
+    const std::vector<std::size_t> cameras = m_run->readBacks();
+    if (cameras.empty()) {
+        finish();
+        return;
+    }
+    Q_EMIT entriesChanged();
+    readBack(cameras);
 }
 
 void AssignBatch::finish() {
@@ -177,6 +237,8 @@ void AssignBatch::finish() {
     m_searchWait->stop();
     m_restart->stop();
     m_credentials.reset();
+    m_cameraCalls.reset();
+    ++m_runs; // a read-back still under way ends unheard
     Q_EMIT entriesChanged();
     setStage(Stage::Done);
     if (wasRunning) {
@@ -215,6 +277,8 @@ void AssignBatch::abandon() {
     m_searchWait->stop();
     m_restart->stop();
     m_credentials.reset();
+    m_cameraCalls.reset();
+    ++m_runs;
 }
 
 } // namespace ondrel

@@ -7,9 +7,16 @@
 // nothing and only checked; when no device was sent anything, no restart is awaited.
 // AssignRun decides; this keeps the clock and sends.
 //
+// A camera reached over ONVIF is changed by calls on the camera worker, one camera at a time
+// like the rest; after the verify search, each camera found at its new address is read back
+// there on the worker, and the batch ends with the last read-back. A cancel while a camera's
+// calls run lets them finish, and reports them.
+//
 // The password lives here from the start of the run until the last device is sent (or the
-// batch is cancelled or abandoned), and is wiped then.
+// batch is cancelled or abandoned), and is wiped then; the cameras' copy lives until the
+// read-backs end, as long as a job in flight holds it.
 
+#include "CameraCalls.h"
 #include "SessionDeps.h"
 #include "devices/AssignPlan.h"
 #include "flows/AssignRun.h"
@@ -30,8 +37,8 @@ class AssignBatch : public QObject {
 public:
     enum class Stage { Idle, Probing, Sending, Restarting, Verifying, Done };
 
-    AssignBatch(DeviceSession& session, IEndpoint& endpoint, SessionClock& clock,
-                TimerPeriods periods, std::shared_ptr<AddressProber> prober);
+    AssignBatch(DeviceSession& session, IEndpoint& endpoint, CameraWorker& cameras,
+                SessionClock& clock, TimerPeriods periods, std::shared_ptr<AddressProber> prober);
     ~AssignBatch() override;
 
     Stage stage() const { return m_stage; }
@@ -65,6 +72,9 @@ Q_SIGNALS:
 private:
     void setStage(Stage stage);
     void sendNext();
+    void changeCamera(const PlannedDevice& planned);
+    void onCameraResult(unsigned run, const onvif::ChangeResult& result);
+    void readBack(const std::vector<std::size_t>& cameras);
     void onWaitExpired();
     void finishSending();
     void searchForVerify();
@@ -73,6 +83,7 @@ private:
 
     DeviceSession& m_session;
     IEndpoint& m_endpoint;
+    CameraWorker& m_cameras;
     TimerPeriods m_periods;
     std::shared_ptr<AddressProber> m_prober;
     Stage m_stage = Stage::Idle;
@@ -80,6 +91,10 @@ private:
     unsigned m_probes = 0;
     std::unique_ptr<AssignRun> m_run;
     std::unique_ptr<Credentials> m_credentials;
+    std::shared_ptr<CameraCalls> m_cameraCalls; // for a run with cameras over ONVIF
+    // Counts runs, so that a camera's result that comes after its run ended is dropped.
+    unsigned m_runs = 0;
+    std::size_t m_readBacksLeft = 0;
     std::unique_ptr<SessionTimer> m_answerWait;
     std::unique_ptr<SessionTimer> m_searchWait;
     std::unique_ptr<RestartCountdown> m_restart;

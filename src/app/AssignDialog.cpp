@@ -176,11 +176,8 @@ void AssignDialog::replan() {
 }
 
 void AssignDialog::showPlan() {
-    m_planned.clear();
-    for (const PlannedDevice& p : m_plan.devices) {
-        m_planned.push_back(
-            {p, p.unchanged ? AssignStatus::Unchanged : AssignStatus::Planned, std::nullopt});
-    }
+    // As the run would begin: a camera no address of its own reaches has failed already.
+    m_planned = AssignRun(m_plan.devices).entries();
     showEntries();
     m_ui->skippedList->clear();
     for (const SkippedAddress& s : m_plan.skipped) {
@@ -232,8 +229,8 @@ void AssignDialog::showEntries() {
         setDevice(row, e.planned.device);
         set(row, NewIpColumn, QString::fromStdString(e.planned.settings.ip));
         set(row, ResultColumn,
-            m_started || e.planned.unchanged ? AssignTexts::status(e.status)
-                                             : AssignTexts::check(e.planned.check));
+            m_started || e.status != AssignStatus::Planned ? AssignTexts::result(e)
+                                                           : AssignTexts::check(e.planned.check));
         if (e.status == AssignStatus::Sending) {
             table->scrollToItem(table->item(row, ResultColumn));
         }

@@ -189,4 +189,18 @@ QString AssignTexts::planFile(const PlanFileReading& r) {
     return tr("The plan file cannot be used.");
 }
 
+QString AssignTexts::result(const AssignRun::Entry& entry) {
+    const QString words = QString::fromStdString(entry.detail);
+    if (entry.status == AssignStatus::Failed) {
+        //: %1 says why in English words from the camera or the plan, e.g. "no answer within
+        //: 10000 ms".
+        return tr("failed: %1").arg(words);
+    }
+    if (entry.status == AssignStatus::NotVerified && !words.isEmpty()) {
+        //: %1 says what the camera read back otherwise, e.g. "gateway 10.1.0.1 reads 0.0.0.0".
+        return tr("not verified: %1").arg(words);
+    }
+    return status(entry.status);
+}
+
 } // namespace ondrel

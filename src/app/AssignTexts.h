@@ -22,6 +22,9 @@ public:
     static QString skipped(const SkippedAddress& skipped);
     static QString check(AddressCheck check);
     static QString status(AssignStatus status);
+    // A device's result as the report row shows it: its status, with the camera's own words
+    // where an ONVIF camera failed or read back otherwise.
+    static QString result(const AssignRun::Entry& entry);
     static QString planFile(const PlanFileReading& reading);
 
 private:

@@ -1,7 +1,7 @@
 #include "DeviceSession.h"
 
 #include "AssignBatch.h"
-#include "CameraPlan.h"
+#include "CameraCalls.h"
 #include "DeviceListModel.h"
 #include "EndpointEvents.h"
 #include "NetworkEndpoint.h"
@@ -50,8 +50,8 @@ DeviceSession::DeviceSession(SessionDeps deps, QObject* parent)
         });
     m_cameraWorker =
         deps.cameraWorker ? std::move(deps.cameraWorker) : std::make_shared<ThreadCameraWorker>();
-    m_batch = std::make_unique<AssignBatch>(*this, *m_endpoint, *m_clock, m_periods,
-                                            std::move(deps.prober));
+    m_batch = std::make_unique<AssignBatch>(*this, *m_endpoint, *m_cameraWorker, *m_clock,
+                                            m_periods, std::move(deps.prober));
     connect(m_events, &EndpointEvents::repliesArrived, this, &DeviceSession::takeReplies);
     connect(m_events, &EndpointEvents::updateAnswered, this, &DeviceSession::onAnswer);
 }
@@ -210,14 +210,12 @@ SendResult DeviceSession::updateCamera(std::size_t row, const Device& device,
     m_updateWait->stop();
     m_updateFlow->begin(row, settings);
     m_cameraUpdating = true;
-    auto account = std::make_shared<const HeldAccount>(credentials);
+    auto calls = std::make_shared<CameraCalls>(credentials);
     auto result = std::make_shared<onvif::ChangeResult>();
-    onvif::DeviceService::Target target{device.serviceUrl, device.adapter.name, {}};
     m_cameraWorker->run(
-        [account, result, target,
+        [calls, result, device,
          plan = cameraPlan(device, settings)](onvif::HttpTransport& transport) {
-            onvif::DeviceService camera(transport, target, account->account);
-            *result = onvif::applyNetworkPlan(camera, plan);
+            *result = calls->over(transport).change(device, device.serviceUrl, plan);
         },
         [this, result] { onCameraChanged(*result); });
     return {true, 0, {}, {}, {}};

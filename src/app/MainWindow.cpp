@@ -364,17 +364,6 @@ void MainWindow::assignAddresses() {
     if (m_batchRunning || chosen.size() < 2) {
         return;
     }
-    // Said once for all of them; the others are assigned without them.
-    const auto onvifOnly = std::remove_if(chosen.begin(), chosen.end(), [](const Device& d) {
-        return d.protocols == Protocols::Onvif;
-    });
-    if (onvifOnly != chosen.end()) {
-        chosen.erase(onvifOnly, chosen.end());
-        m_prompter->information(this, Texts::onvifOnly(), Texts::tips());
-        if (chosen.empty()) {
-            return;
-        }
-    }
     if (m_session->updateBusy()) {
         m_prompter->information(this, AssignDialog::updateBusyText(), Texts::tips());
         return;

@@ -123,10 +123,6 @@ public:
                   "now; the list will be refreshed when the restart is over.");
     }
     static QString noValidAddress() { return tr("The device reports no valid IP address."); }
-    // Assign, for a device found by WS-Discovery alone.
-    static QString onvifOnly() {
-        return tr("This camera was found by ONVIF only. Ondrel cannot change its settings yet.");
-    }
     // An update over ONVIF that found every value in place already.
     static QString cameraUnchanged() {
         return tr("The camera has these settings already: nothing was changed.");

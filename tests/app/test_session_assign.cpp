@@ -229,3 +229,113 @@ TEST_F(SessionAssign, TheLanIsAskedOffThisThreadAndACancelledOrReplacedProbeIsDr
     finishBackgroundWork();
     EXPECT_EQ(probed, (std::vector<std::string>{"asked", "asked"}));
 }
+
+namespace {
+
+// Our devices and cameras found by WS-Discovery alone in one batch: each camera changed by
+// calls on the worker, one device at a time with the rest.
+class SessionMixedAssign : public SessionAssign {
+protected:
+    // Device 1 ours, cameras 2 (its own address), 3 (none of its own) and 4, then device 5 ours;
+    // each planned at 10.1.0.(4 + n), the cameras with the gateway 10.1.0.1.
+    std::vector<PlannedDevice> mixed() {
+        list(1, 1);
+        endpoint->cameras({CameraOf(Numbered(2)), CameraOf(Numbered(3)), CameraOf(Numbered(4))});
+        list(1, 5);
+        std::vector<PlannedDevice> plan;
+        for (int row = 0; row < 5; ++row) {
+            PlannedDevice p;
+            p.device = *session->devices().device(row);
+            p.settings = currentSettings(p.device);
+            p.settings.ip = "10.1.0." + std::to_string(5 + row);
+            if (p.device.protocols == Protocols::Onvif) {
+                p.settings.netMask = "255.255.255.0";
+                p.settings.gateway = "10.1.0.1";
+                p.route = Route::Onvif;
+                p.reach.url = p.device.serviceUrl;
+            }
+            plan.push_back(p);
+        }
+        plan[2].reach = {{}, "shares its address with 1 others: connect it alone"};
+        return plan;
+    }
+    // A camera's calls that change it: its clock, identity and gateway read, the gateway and
+    // then the address set.
+    static std::vector<onvif::HttpResult> takes(const PlannedDevice& p) {
+        return {CameraClock(), CameraInterfaces(p.device.mac, p.device.ip.text),
+                CameraGateway("10.1.0.254"), SoapFile("set_network_default_gateway.xml"),
+                SoapFile("set_network_interfaces_at_once.xml")};
+    }
+    static Device movedCamera(const PlannedDevice& p) {
+        Device d = moved(p);
+        d.serviceUrl = "http://" + p.settings.ip + "/onvif/device_service";
+        return d;
+    }
+};
+
+} // namespace
+
+TEST_F(SessionMixedAssign, CamerasAreChangedOnTheWorkerInTurnAndReadBackAfterTheSearch) {
+    const std::vector<PlannedDevice> plan = mixed();
+    ASSERT_TRUE(start(plan));
+    endpoint->answer(UpdateResult::Accepted);
+    // A camera's calls carry their own timeouts: no answer wait, and nothing else goes out.
+    ASSERT_EQ(cameras->waiting(), 1u);
+    clock->advance(kWaitMs * 10);
+    EXPECT_EQ(sent(Kind::Settings), 1u);
+    EXPECT_EQ(cameras->finish(takes(plan[1])),
+              "GetSystemDateAndTime GetNetworkInterfaces GetNetworkDefaultGateway "
+              "SetNetworkDefaultGateway SetNetworkInterfaces");
+    // The camera without an address of its own is passed over; the next one is refused.
+    EXPECT_EQ(cameras->finish(
+                  {CameraClock(), onvif::HttpResponse{401, ""}, onvif::HttpResponse{401, ""}}),
+              "GetSystemDateAndTime GetNetworkInterfaces GetNetworkInterfaces");
+    ASSERT_EQ(sent(Kind::Settings), 2u);
+    endpoint->answer(UpdateResult::Accepted);
+    EXPECT_EQ(statuses(),
+              (std::vector<std::string>{"accepted", "accepted", "failed", "refused", "accepted"}));
+    EXPECT_EQ(batch().entries()[2].detail, "shares its address with 1 others: connect it alone");
+
+    clock->advance(kRestartMs);
+    ASSERT_EQ(batch().stage(), AssignBatch::Stage::Verifying);
+    endpoint->reply({moved(plan[0]), moved(plan[4])});
+    endpoint->cameras({movedCamera(plan[1])});
+    clock->advance(kWaitMs);
+    // Found at its new address, the camera is read back there before the batch ends.
+    EXPECT_EQ(batch().stage(), AssignBatch::Stage::Verifying);
+    ASSERT_EQ(cameras->waiting(), 1u);
+    cameras->finish({CameraClock(), CameraInterfaces(plan[1].device.mac, plan[1].settings.ip),
+                     CameraGateway("10.1.0.254")});
+    EXPECT_EQ(cameras->sent().back().url, "http://10.1.0.6/onvif/device_service");
+    EXPECT_EQ(batch().stage(), AssignBatch::Stage::Done);
+    EXPECT_EQ(statuses(), (std::vector<std::string>{"verified", "not verified", "failed", "refused",
+                                                    "verified"}));
+    EXPECT_EQ(batch().entries()[1].detail, "gateway 10.1.0.1 reads 10.1.0.254");
+    EXPECT_EQ(reported().back(), "batch unlocks");
+}
+
+TEST_F(SessionMixedAssign, ACancelLetsTheCameraInFlightFinishAndACloseLeavesItUnheard) {
+    for (const bool closed : {false, true}) {
+        SCOPED_TRACE(closed ? "closed" : "cancelled");
+        SetUp();
+        const std::vector<PlannedDevice> plan = mixed();
+        ASSERT_TRUE(start(plan));
+        endpoint->answer(UpdateResult::Accepted);
+        ASSERT_EQ(cameras->waiting(), 1u);
+        reported();
+        if (closed) {
+            session->close();
+            cameras->finishAbandoned();
+            EXPECT_EQ(reported(), std::vector<std::string>{});
+            continue;
+        }
+        batch().cancel();
+        EXPECT_EQ(batch().stage(), AssignBatch::Stage::Sending);
+        cameras->finish(takes(plan[1]));
+        EXPECT_EQ(statuses(), (std::vector<std::string>{"accepted", "accepted", "failed",
+                                                        "not sent", "not sent"}));
+        EXPECT_EQ(batch().stage(), AssignBatch::Stage::Done);
+        EXPECT_EQ(cameras->waiting(), 0u);
+        EXPECT_EQ(sent(Kind::Settings), 1u);
+    }
+}

@@ -83,13 +83,6 @@ protected:
         fakeEndpoint->reply({DeviceOf(Numbered(0)), DeviceOf(Numbered(1))});
         fakeEndpoint->cameras({CameraOf(Numbered(2)), CameraOf(Numbered(3))});
     }
-    int boxes() const {
-        const std::vector<QString> texts = ReportTexts();
-        return static_cast<int>(std::count(
-            texts.begin(), texts.end(),
-            QStringLiteral(
-                "This camera was found by ONVIF only. Ondrel cannot change its settings yet.")));
-    }
 };
 
 } // namespace
@@ -125,20 +118,21 @@ TEST_F(WindowCameras, TheFormShowsWhatIsKnownAndUpdateChangesTheCameraOverOnvif)
         cameras->finish(row.answers);
         EXPECT_EQ(ReportTexts().back(), row.box);
     }
-    EXPECT_EQ(cameras->sent.front().url, "http://10.1.0.2/onvif/device_service");
+    EXPECT_EQ(cameras->sent().front().url, "http://10.1.0.2/onvif/device_service");
     EXPECT_TRUE(fakeEndpoint->sentOf(FakeEndpoint::Request::Kind::Settings).empty());
 }
 
-TEST_F(WindowCameras, AssignLeavesCamerasFoundByOnvifOnlyOutAfterOneBox) {
+TEST_F(WindowCameras, AssignPlansCamerasFoundByOnvifAloneBesideOurDevices) {
     struct Row {
         std::vector<int> chosen; // 0 and 1 ours, 2 and 3 cameras
-        int boxes;
-        std::size_t planned; // devices the dialog plans for; 0: no dialog
+        std::vector<Route> routes;
     };
-    for (const Row& row : {Row{{0, 1}, 0, 2}, Row{{0, 1, 2, 3}, 1, 2}, Row{{2, 3}, 1, 0}}) {
+    const Row rows[] = {{{0, 1}, {Route::Native, Route::Native}},
+                        {{0, 1, 2, 3}, {Route::Native, Route::Native, Route::Onvif, Route::Onvif}},
+                        {{2, 3}, {Route::Onvif, Route::Onvif}}};
+    for (const Row& row : rows) {
         SCOPED_TRACE(row.chosen.size());
         delete window->findChild<AssignDialog*>();
-        prompter->prompts.clear();
         QItemSelectionModel* chosen = ListOf(*window)->selectionModel();
         chosen->clear();
         for (const int r : row.chosen) {
@@ -146,16 +140,18 @@ TEST_F(WindowCameras, AssignLeavesCamerasFoundByOnvifOnlyOutAfterOneBox) {
                            QItemSelectionModel::Select | QItemSelectionModel::Rows);
         }
         Trigger("assignAction");
-        EXPECT_EQ(boxes(), row.boxes);
         auto* dialog = window->findChild<AssignDialog*>();
-        ASSERT_EQ(dialog != nullptr, row.planned > 0);
-        if (dialog != nullptr) {
-            SetControlText(Named(*dialog, "firstAddressEdit"), QStringLiteral("10.1.0.50"));
-            SetControlText(Named(*dialog, "netMaskEdit"), QStringLiteral("255.255.255.0"));
-            SetControlText(Named(*dialog, "gatewayEdit"), QStringLiteral("0.0.0.0"));
-            EXPECT_EQ(dialog->plan().devices.size(), row.planned);
+        ASSERT_NE(dialog, nullptr);
+        SetControlText(Named(*dialog, "firstAddressEdit"), QStringLiteral("10.1.0.50"));
+        SetControlText(Named(*dialog, "netMaskEdit"), QStringLiteral("255.255.255.0"));
+        SetControlText(Named(*dialog, "gatewayEdit"), QStringLiteral("10.1.0.1"));
+        std::vector<Route> routes;
+        for (const PlannedDevice& p : dialog->plan().devices) {
+            routes.push_back(p.route);
         }
+        EXPECT_EQ(routes, row.routes);
     }
+    EXPECT_TRUE(prompter->prompts.empty());
 }
 
 TEST_F(WindowCameras, ATakenDiscoveryPortIsSaidInTheStatusLineBesideTheRest) {

@@ -204,23 +204,15 @@ protected:
         settings.netMask = mask;
         return session->update(0, settings, Credentials("admin", "s3cret"));
     }
-    // The camera's one interface, at its address; another MAC is another camera.
     static onvif::HttpResult interfaces(const std::string& mac = Numbered(4).mac) {
-        return SoapBody(R"(<tds:GetNetworkInterfacesResponse><tds:NetworkInterfaces token="eth0">)"
-                        "<tt:Enabled>true</tt:Enabled><tt:Info><tt:HwAddress>" +
-                        mac +
-                        "</tt:HwAddress></tt:Info><tt:IPv4><tt:Enabled>true</tt:Enabled>"
-                        "<tt:Config><tt:Manual><tt:Address>10.1.0.4</tt:Address>"
-                        "<tt:PrefixLength>24</tt:PrefixLength></tt:Manual><tt:DHCP>false"
-                        "</tt:DHCP></tt:Config></tt:IPv4></tds:NetworkInterfaces>"
-                        "</tds:GetNetworkInterfacesResponse>");
+        return CameraInterfaces(mac, Numbered(4).ip);
     }
 };
 
 } // namespace
 
 TEST_F(SessionCameraUpdate, TheCallsEndTheUpdateOnceAsTheCameraAnswersAndNoDatagramDoes) {
-    const onvif::HttpResult time = SoapFile("get_system_date_and_time_hikvision.xml");
+    const onvif::HttpResult time = CameraClock();
     struct Row {
         const char* name;
         std::string ip;

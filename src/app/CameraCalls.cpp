@@ -1,0 +1,51 @@
+#include "CameraCalls.h"
+
+#include "core/SecureWipe.h"
+
+namespace ondrel {
+
+CameraCalls::CameraCalls(const Credentials& credentials)
+    : m_account{credentials.user, credentials.password} {}
+
+CameraCalls::~CameraCalls() {
+    m_changer.reset();
+    secureWipe(m_account.username.data(), m_account.username.capacity());
+    secureWipe(m_account.password.data(), m_account.password.capacity());
+}
+
+CameraChanger& CameraCalls::over(onvif::HttpTransport& transport) {
+    if (!m_changer || m_transport != &transport) {
+        m_changer.emplace(transport, m_account);
+        m_transport = &transport;
+    }
+    return *m_changer;
+}
+
+std::string cameraPlanProblem(const NetworkSettings& settings) {
+    if (settings.mode == AddressMode::Dhcp) {
+        return {};
+    }
+    const std::optional<Ipv4> mask = parseIpv4(settings.netMask);
+    const int ones = mask ? maskPrefix(*mask) : 0;
+    if (ones == 0 || (ones < 32 && (mask->bits << ones) != 0)) {
+        return "the net mask " + settings.netMask + " is no mask; nothing was sent";
+    }
+    const std::optional<Ipv4> ip = parseIpv4(settings.ip);
+    if (!ip || !ip->isUsableHost()) {
+        return "the address " + settings.ip + " is no address; nothing was sent";
+    }
+    return {};
+}
+
+onvif::NetworkPlan cameraPlan(const Device& device, const NetworkSettings& settings) {
+    onvif::NetworkPlan plan = networkPlanFor(device, settings);
+    if (plan.gateway && plan.gateway->isUnspecified()) {
+        plan.gateway.reset();
+    }
+    if (plan.dns && plan.dns->front().isUnspecified()) {
+        plan.dns.reset();
+    }
+    return plan;
+}
+
+} // namespace ondrel
