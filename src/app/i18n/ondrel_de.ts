@@ -479,6 +479,16 @@
         <source>failed</source>
         <translation>fehlgeschlagen</translation>
     </message>
+    <message>
+        <source>failed: %1</source>
+        <extracomment>%1 says why in English words from the camera or the plan, e.g. &quot;no answer within 10000 ms&quot;.</extracomment>
+        <translation>fehlgeschlagen: %1</translation>
+    </message>
+    <message>
+        <source>not verified: %1</source>
+        <extracomment>%1 says what the camera read back otherwise, e.g. &quot;gateway 10.1.0.1 reads 0.0.0.0&quot;.</extracomment>
+        <translation>nicht bestätigt: %1</translation>
+    </message>
 </context>
 <context>
     <name>DeviceForm</name>
@@ -907,10 +917,6 @@
         <translation>Quillnet</translation>
     </message>
     <message>
-        <source>This camera was found by ONVIF only. Ondrel cannot change its settings yet.</source>
-        <translation>Diese Kamera wurde nur über ONVIF gefunden. Ondrel kann ihre Einstellungen noch nicht ändern.</translation>
-    </message>
-    <message>
         <source>Port 3702 is in use: cameras that announce themselves are not shown</source>
         <translation>Port 3702 ist belegt: Kameras, die sich selbst ankündigen, werden nicht angezeigt</translation>
     </message>
@@ -950,6 +956,15 @@
     <message>
         <source>Endpoint</source>
         <translation>Endpunkt</translation>
+    </message>
+    <message>
+        <source>The camera has these settings already: nothing was changed.</source>
+        <translation>Die Kamera hat diese Einstellungen bereits: Es wurde nichts geändert.</translation>
+    </message>
+    <message>
+        <source>The camera was not updated: failed: %1</source>
+        <extracomment>%1 says why in English words from the camera&apos;s answer, e.g. &quot;no answer within 10000 ms&quot;.</extracomment>
+        <translation>Die Kamera wurde nicht aktualisiert: fehlgeschlagen: %1</translation>
     </message>
 </context>
 <context>

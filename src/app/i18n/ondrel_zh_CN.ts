@@ -478,6 +478,16 @@
         <source>failed</source>
         <translation>失败</translation>
     </message>
+    <message>
+        <source>failed: %1</source>
+        <extracomment>%1 says why in English words from the camera or the plan, e.g. &quot;no answer within 10000 ms&quot;.</extracomment>
+        <translation>失败：%1</translation>
+    </message>
+    <message>
+        <source>not verified: %1</source>
+        <extracomment>%1 says what the camera read back otherwise, e.g. &quot;gateway 10.1.0.1 reads 0.0.0.0&quot;.</extracomment>
+        <translation>未通过验证：%1</translation>
+    </message>
 </context>
 <context>
     <name>DeviceForm</name>
@@ -901,10 +911,6 @@
         <translation>Quillnet</translation>
     </message>
     <message>
-        <source>This camera was found by ONVIF only. Ondrel cannot change its settings yet.</source>
-        <translation>此摄像机仅通过 ONVIF 发现。Ondrel 暂时无法更改其设置。</translation>
-    </message>
-    <message>
         <source>Port 3702 is in use: cameras that announce themselves are not shown</source>
         <translation>端口 3702 已被占用：主动通告自身的摄像机不会显示</translation>
     </message>
@@ -944,6 +950,15 @@
     <message>
         <source>Endpoint</source>
         <translation>端点</translation>
+    </message>
+    <message>
+        <source>The camera has these settings already: nothing was changed.</source>
+        <translation>摄像机已是这些设置：未做任何更改。</translation>
+    </message>
+    <message>
+        <source>The camera was not updated: failed: %1</source>
+        <extracomment>%1 says why in English words from the camera&apos;s answer, e.g. &quot;no answer within 10000 ms&quot;.</extracomment>
+        <translation>摄像机未更新：失败：%1</translation>
     </message>
 </context>
 <context>
