@@ -2,11 +2,13 @@
 // default route, eCam on LAN B, a camera switch, each LAN with a simulator of its own. One
 // search lists the devices of both LANs, each with the adapter it answered on, and marks the
 // factory-default camera whose address lies outside eCam's subnet; an update of that camera
-// reaches LAN B only.
+// reaches LAN B only. A camera found by ONVIF alone on LAN A is updated, and assigned beside our
+// devices, through its device service.
 
 #include "EndpointLab.h"
 #include "TwoLanDevices.h"
 
+#include "AssignDialog.h"
 #include "DeviceForm.h"
 #include "DeviceListModel.h"
 #include "FakeDesktop.h"
@@ -14,11 +16,13 @@
 #include "ListColumns.h"
 #include "MainWindow.h"
 
+#include <QAbstractProxyModel>
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -89,6 +93,27 @@ protected:
         return RowOf(mac);
     }
 
+    // A camera that answers WS-Discovery alone, on LAN A at an address of its own: LAN A's local
+    // route lets its simulator answer for 10.77.0.128/26 (never the PC's 10.77.0.1).
+    void StartOnvifCamera() {
+        const std::string route = std::string("nsenter --net=") +
+                                  std::getenv("ONDREL_LAB_A_NETNS") +
+                                  " ip route replace local 10.77.0.128/26 dev lo";
+        ASSERT_EQ(std::system(route.c_str()), 0) << route;
+        onvif.EnterNetwork(std::getenv("ONDREL_LAB_A_NETNS"));
+        ASSERT_EQ(onvif.Start({"--onvif-only", "--config",
+                               onvif.WriteConfig(nlohmann::json::array({DeviceJson(camera)}))}),
+                  "");
+    }
+
+    sim::SimDevice camera = [] {
+        sim::SimDevice d = sim::SimDevice::generated(100);
+        d.mac = "02:CA:00:00:00:01";
+        d.ip = "10.77.0.130";
+        d.restartMs = 300;
+        return d;
+    }();
+    LabSim onvif;
     std::vector<sim::SimDevice> office = OfficeDevices();
     std::vector<sim::SimDevice> cameras = LanBCameras();
     LabSim lanA;
@@ -156,18 +181,7 @@ TEST_F(WindowTwoLans, TheMarkedCameraIsUpdatedThroughItsOwnLanOnly) {
 // device service: a wrong password is the window's refusal; the right one moves it, and the
 // search at the end of the restart finds it at its new address.
 TEST_F(WindowTwoLans, ACameraFoundByOnvifAloneIsUpdatedThroughItsDeviceService) {
-    const std::string route = std::string("nsenter --net=") + std::getenv("ONDREL_LAB_A_NETNS") +
-                              " ip route replace local 10.77.0.128/26 dev lo";
-    ASSERT_EQ(std::system(route.c_str()), 0) << route;
-    sim::SimDevice camera = sim::SimDevice::generated(100);
-    camera.mac = "02:CA:00:00:00:01";
-    camera.ip = "10.77.0.130";
-    camera.restartMs = 300;
-    LabSim onvif;
-    onvif.EnterNetwork(std::getenv("ONDREL_LAB_A_NETNS"));
-    ASSERT_EQ(onvif.Start({"--onvif-only", "--config",
-                           onvif.WriteConfig(nlohmann::json::array({DeviceJson(camera)}))}),
-              "");
+    StartOnvifCamera();
     OpenWindow({2000, 20, 33});
     prompter->answerYes = true;
     auto* list = qobject_cast<QTableView*>(Named(*dialog, "deviceList"));
@@ -208,4 +222,55 @@ TEST_F(WindowTwoLans, ACameraFoundByOnvifAloneIsUpdatedThroughItsDeviceService) 
             return at >= 0 && dialog->devices().device(at)->ip.text == "10.77.0.150";
         },
         10000));
+}
+
+// LAN A's route answers ARP for every address of the cameras' range, so the LAN is said free
+// there: the prober's own work is the window assign lab's.
+class FreeLan : public AddressProber {
+public:
+    std::vector<ProbeResult> probe(const std::vector<ProbeRequest>& requests) override {
+        return std::vector<ProbeResult>(requests.size(), ProbeResult{ProbeOutcome::Free, {}});
+    }
+};
+
+// One Assign from the window gives two of our devices and the camera found by ONVIF alone
+// addresses of their own, each through its own protocol, and verifies every one: ours by the
+// search, the camera by WS-Discovery at its new address and a read-back there.
+TEST_F(WindowTwoLans, OneAssignChangesOurDevicesAndAnOnvifCameraAndVerifiesEach) {
+    StartOnvifCamera();
+    dialog.reset();
+    DialogDeps deps;
+    deps.prompter = prompter;
+    deps.timers = {1500, 100, 25}; // a restart of 2.5 s: our office devices take 2 s
+    deps.prober = std::make_shared<FreeLan>();
+    deps.settingsFile = settings.filePath(QStringLiteral("settings.ini"));
+    dialog = std::make_unique<MainWindow>(QStringLiteral("lab"), deps);
+    dialog->show();
+    ASSERT_GE(SearchFor(camera.mac), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return RowOf(office[1].mac) >= 0; }, 5000));
+    auto* list = qobject_cast<QTableView*>(Named(*dialog, "deviceList"));
+    const auto* proxy = qobject_cast<QAbstractProxyModel*>(list->model());
+    for (const std::string& mac : {office[0].mac, office[1].mac, camera.mac}) {
+        const QModelIndex at = proxy->mapFromSource(dialog->devices().index(RowOf(mac), 0));
+        list->selectionModel()->select(at, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+    prompter->answerYes = true;
+    Named<QAction>(*dialog, "assignAction")->trigger();
+    auto* assign = Named<AssignDialog>(*dialog, "assignDialog");
+    ASSERT_NE(assign, nullptr);
+    Named<QLineEdit>(*assign, "firstAddressEdit")->setText(QStringLiteral("10.77.0.140"));
+    Named<QLineEdit>(*assign, "netMaskEdit")->setText(QStringLiteral("255.255.255.0"));
+    Named<QLineEdit>(*assign, "passwordEdit")->setText(QStringLiteral("admin"));
+    QTest::mouseClick(Named<QPushButton>(*assign, "applyButton"), Qt::LeftButton);
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return assign->stage() == AssignDialog::Stage::Done; }, 30000));
+    std::map<std::string, std::pair<Route, AssignStatus>> results;
+    for (const AssignRun::Entry& e : assign->entries()) {
+        results[e.planned.device.mac] = {e.planned.route, e.status};
+        EXPECT_EQ(e.status, AssignStatus::Verified) << e.planned.device.mac << " " << e.detail;
+    }
+    EXPECT_EQ(results.size(), 3u);
+    EXPECT_EQ(results[camera.mac].first, Route::Onvif);
+    EXPECT_EQ(results[office[1].mac].first, Route::Native);
+    EXPECT_EQ(lanA.LogOfKind("setconfig").size(), 2u);
 }
