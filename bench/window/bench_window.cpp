@@ -8,15 +8,21 @@
 //   bench_window --inventory N  the window with N devices handed to it (nothing is sent): the
 //                               user-interface time of a filter keystroke, a sort by IP, an
 //                               export, and of a burst taken while sorted by IP
+//   bench_window --onvif-batch N  the window assigning addresses to N cameras found by ONVIF
+//                               alone (onvif_batch.sh plays them in LAN A of the two-LAN lab):
+//                               the time to the last camera's change and to the end of the
+//                               read-backs, and the longest stall of its event loop meanwhile
 // They bind the real port 9003 and the first two broadcast the search: run them only inside
 // the network lab (run.sh does), beside `ondrel-sim --burst N`. Each prints one line of
 // key=value pairs.
 
+#include "AssignDialog.h"
 #include "DeviceListModel.h"
 #include "EndpointEvents.h"
 #include "ListColumns.h"
 #include "MainWindow.h"
 #include "discovery/DiscoveryEndpoint.h"
+#include "onvif/CurlTransport.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -25,8 +31,10 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -340,6 +348,90 @@ int RunInventory(int argc, char** argv, long n) {
     return rows == n && burstRows == n ? 0 : 1;
 }
 
+class YesPrompter : public IPrompter {
+public:
+    void information(QWidget*, const QString& text, const QString&) override {
+        std::fprintf(stderr, "box: %s\n", text.toLocal8Bit().constData());
+    }
+    bool question(QWidget*, const QString&, const QString&) override { return true; }
+    void plain(QWidget* owner, const QString& text, const QString& caption) override {
+        information(owner, text, caption);
+    }
+};
+
+int RunOnvifBatch(int argc, char** argv, long n) {
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    QTemporaryDir dir;
+    DialogDeps deps;
+    deps.prompter = std::make_shared<YesPrompter>();
+    deps.settingsFile = dir.filePath(QStringLiteral("settings.ini"));
+    // The simulator's cameras restart in 300 ms: a restart wait of 1 s.
+    deps.timers = {3000, 100, 10};
+    MainWindow window(QStringLiteral("bench_window"), deps);
+    window.show();
+    const DeviceListModel& model = window.devices();
+    auto* list = window.findChild<QTableView*>(QStringLiteral("deviceList"));
+
+    Clock::time_point start;
+    Clock::time_point sent;
+    Clock::time_point lastTick;
+    Clock::duration longestGap{};
+    bool measuring = false;
+    AssignDialog* dialog = nullptr;
+    QTimer pulse;
+    pulse.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&pulse, &QTimer::timeout, &app, [&] {
+        const Clock::time_point now = Clock::now();
+        if (measuring && now - lastTick > longestGap) {
+            longestGap = now - lastTick;
+        }
+        lastTick = now;
+    });
+    pulse.start(kTickMs);
+    QTimer::singleShot(300, &window, [&] { window.search(); });
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, &app, [&] {
+        if (dialog == nullptr && model.rowCount() >= n) {
+            list->selectAll();
+            window.findChild<QAction*>(QStringLiteral("assignAction"))->trigger();
+            dialog = window.findChild<AssignDialog*>(QStringLiteral("assignDialog"));
+            dialog->findChild<QLineEdit*>(QStringLiteral("firstAddressEdit"))
+                ->setText(QStringLiteral("10.77.2.1"));
+            dialog->findChild<QLineEdit*>(QStringLiteral("netMaskEdit"))
+                ->setText(QStringLiteral("255.255.0.0"));
+            dialog->findChild<QLineEdit*>(QStringLiteral("passwordEdit"))
+                ->setText(QStringLiteral("admin"));
+            lastTick = start = Clock::now();
+            measuring = true;
+            dialog->findChild<QPushButton*>(QStringLiteral("applyButton"))->click();
+        } else if (dialog != nullptr && sent == Clock::time_point() &&
+                   window.session().batch().stage() == AssignBatch::Stage::Restarting) {
+            sent = Clock::now();
+        } else if (dialog != nullptr && dialog->stage() == AssignDialog::Stage::Done) {
+            measuring = false;
+            app.quit();
+        }
+    });
+    watch.start(20);
+    QTimer::singleShot(120000, &app, [&] { app.quit(); });
+    app.exec();
+    const Clock::time_point end = Clock::now();
+    long verified = 0;
+    if (dialog != nullptr) {
+        for (const AssignRun::Entry& e : dialog->entries()) {
+            verified += e.status == AssignStatus::Verified ? 1 : 0;
+        }
+    }
+    std::printf("mode=onvif_batch n=%ld sent_ms=%.2f per_camera_ms=%.2f total_ms=%.2f "
+                "verified=%ld gap_ms=%.2f\n",
+                n, Ms(sent - start), Ms(sent - start) / static_cast<double>(n), Ms(end - start),
+                verified, Ms(longestGap));
+    return verified == n ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -359,6 +451,13 @@ int main(int argc, char** argv) {
         int qtArgc = 1;
         return RunInventory(qtArgc, argv, std::atol(argv[2]));
     }
-    std::fprintf(stderr, "usage: bench_window --endpoint N | --window N | --inventory N\n");
+    if (argc == 3 && std::strcmp(argv[1], "--onvif-batch") == 0) {
+        // Before any thread: the window's camera worker calls through libcurl.
+        onvif::initCurl();
+        int qtArgc = 1;
+        return RunOnvifBatch(qtArgc, argv, std::atol(argv[2]));
+    }
+    std::fprintf(stderr, "usage: bench_window --endpoint N | --window N | --inventory N | "
+                         "--onvif-batch N\n");
     return 2;
 }
