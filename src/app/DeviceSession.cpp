@@ -9,6 +9,7 @@
 #include "RestartCountdown.h"
 #include "ThreadCameraWorker.h"
 #include "core/DeviceUrl.h"
+#include "devices/CameraRoute.h"
 #include "devices/DeviceExport.h"
 
 #include <QFutureWatcher>
@@ -47,7 +48,11 @@ DeviceSession::DeviceSession(SessionDeps deps, QObject* parent)
         [this] {
             m_updateFlow->endLateWindow();
             search();
+            if (m_cameraCheck) {
+                m_cameraCheckWait->start(m_periods.updateWaitMs);
+            }
         });
+    m_cameraCheckWait = m_clock->makeTimer(SessionClock::Repeat::Once, [this] { checkCamera(); });
     m_cameraWorker =
         deps.cameraWorker ? std::move(deps.cameraWorker) : std::make_shared<ThreadCameraWorker>();
     m_batch = std::make_unique<AssignBatch>(*this, *m_endpoint, *m_cameraWorker, *m_clock,
@@ -80,6 +85,8 @@ void DeviceSession::close() {
     m_batch->abandon();
     m_cameraWorker->abandon();
     m_cameraUpdating = false;
+    m_cameraCheckWait->stop();
+    m_cameraCheck.reset();
     // Nothing reaches the session from here on: the receive thread is stopped and joined, and
     // what it had already posted finds nobody listening. It never waits for this thread, so
     // the join cannot hang on it.
@@ -208,14 +215,17 @@ SendResult DeviceSession::updateCamera(std::size_t row, const Device& device,
         return {false, EINVAL, std::move(problem), {}, {}};
     }
     m_updateWait->stop();
+    m_cameraCheckWait->stop();
     m_updateFlow->begin(row, settings);
     m_cameraUpdating = true;
-    auto calls = std::make_shared<CameraCalls>(credentials);
+    // Held until the camera is read back after its restart, or the update ends otherwise.
+    m_cameraCheck = CameraCheck{std::make_shared<CameraCalls>(credentials), device,
+                                cameraPlan(device, settings)};
     auto result = std::make_shared<onvif::ChangeResult>();
     m_cameraWorker->run(
-        [calls, result, device,
-         plan = cameraPlan(device, settings)](onvif::HttpTransport& transport) {
-            *result = calls->over(transport).change(device, device.serviceUrl, plan);
+        [check = *m_cameraCheck, result](onvif::HttpTransport& transport) {
+            *result = check.calls->over(transport).change(check.camera, check.camera.serviceUrl,
+                                                          check.plan);
         },
         [this, result] { onCameraChanged(*result); });
     return {true, 0, {}, {}, {}};
@@ -223,6 +233,9 @@ SendResult DeviceSession::updateCamera(std::size_t row, const Device& device,
 
 void DeviceSession::onCameraChanged(const onvif::ChangeResult& result) {
     m_cameraUpdating = false;
+    if (result.outcome != onvif::ChangeOutcome::Accepted) {
+        m_cameraCheck.reset();
+    }
     switch (result.outcome) {
     case onvif::ChangeOutcome::Accepted:
         takeOutcome(m_updateFlow->onAnswer(UpdateResult::Accepted));
@@ -239,6 +252,40 @@ void DeviceSession::onCameraChanged(const onvif::ChangeResult& result) {
         Q_EMIT updateFailed(QString::fromStdString(result.words));
         return;
     }
+}
+
+void DeviceSession::checkCamera() {
+    if (!m_cameraCheck) {
+        return;
+    }
+    CameraCheck check = std::move(*m_cameraCheck);
+    m_cameraCheck.reset();
+    // The same camera by its identity, answering WS-Discovery at the address it was given.
+    const std::string key = identityKey(check.camera);
+    const std::optional<Ipv4> given = check.plan.address.manual
+                                          ? std::optional(check.plan.address.manual->address)
+                                          : std::nullopt;
+    std::optional<Device> found;
+    for (const Device& d : m_model->devices().devices()) {
+        if (hasProtocol(d.protocols, Protocols::Onvif) && !d.serviceUrl.empty() &&
+            identityKey(d) == key && (!given || d.ip.value == given)) {
+            found = d;
+        }
+    }
+    if (!found) {
+        Q_EMIT updateChecked(UpdateCheck::Missing, {});
+        return;
+    }
+    auto result = std::make_shared<onvif::Verification>();
+    m_cameraWorker->run(
+        [check = std::move(check), found = *found, result](onvif::HttpTransport& transport) {
+            *result = check.calls->over(transport).readBack(check.camera, found, check.plan);
+        },
+        [this, result] {
+            Q_EMIT updateChecked(result->verified ? UpdateCheck::Verified
+                                                  : UpdateCheck::NotVerified,
+                                 QString::fromStdString(result->words));
+        });
 }
 
 void DeviceSession::onAnswer(UpdateResult result) {

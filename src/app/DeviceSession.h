@@ -30,6 +30,7 @@
 namespace ondrel {
 
 class AssignBatch;
+class CameraCalls;
 class DeviceListModel;
 class EndpointEvents;
 class RestartCountdown;
@@ -51,6 +52,13 @@ struct BrowseTarget {
 };
 
 enum class ListFormat { Csv, Json };
+
+// How a camera changed over ONVIF was found after its restart.
+enum class UpdateCheck {
+    Verified,    // at its new address, reading back every value sent
+    NotVerified, // at its new address, reading back otherwise (in words)
+    Missing,     // not answering WS-Discovery at its new address
+};
 
 class DeviceSession : public QObject {
     Q_OBJECT
@@ -115,6 +123,9 @@ Q_SIGNALS:
     void updateUnchanged();
     // A camera changed over ONVIF failed for a reason other than its account, in words.
     void updateFailed(const QString& words);
+    // After the restart of a camera changed over ONVIF, the search found it and it was read
+    // back there, or not found; words: what differs, for NotVerified.
+    void updateChecked(ondrel::UpdateCheck check, const QString& words);
     // The restart after an update: step 0 at the start, total at the end, after which the
     // session searches again.
     void restartProgress(int step, int total);
@@ -129,6 +140,7 @@ private:
     SendResult updateCamera(std::size_t row, const Device& device, const NetworkSettings& settings,
                             const Credentials& credentials);
     void onCameraChanged(const onvif::ChangeResult& result);
+    void checkCamera();
     void onUpdateWaitExpired();
     void checkLostReplies();
 
@@ -147,6 +159,14 @@ private:
     std::shared_ptr<CameraWorker> m_cameraWorker;
     // A camera update on the worker: the session's own answers do not end it.
     bool m_cameraUpdating = false;
+    // A camera accepted its update: it is read back after its restart.
+    struct CameraCheck {
+        std::shared_ptr<CameraCalls> calls;
+        Device camera;
+        onvif::NetworkPlan plan;
+    };
+    std::optional<CameraCheck> m_cameraCheck;
+    std::unique_ptr<SessionTimer> m_cameraCheckWait;
     std::unique_ptr<AssignBatch> m_batch; // goes before the clock and endpoint it uses
     std::size_t m_ignoredReplies = 0;
     uint32_t m_lostReplies = 0;

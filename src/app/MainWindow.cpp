@@ -102,6 +102,14 @@ void MainWindow::connectSession() {
     connect(m_session, &DeviceSession::updateAnswered, this, &MainWindow::onUpdateAnswered);
     connect(m_session, &DeviceSession::updateUnchanged, this,
             [this] { m_prompter->information(this, Texts::cameraUnchanged(), Texts::tips()); });
+    connect(m_session, &DeviceSession::updateChecked, this,
+            [this](UpdateCheck check, const QString& words) {
+                const QString text = check == UpdateCheck::Verified ? Texts::cameraVerified()
+                                     : check == UpdateCheck::Missing
+                                         ? Texts::cameraMissing()
+                                         : Texts::cameraNotVerified(words);
+                m_prompter->information(this, text, Texts::tips());
+            });
     connect(m_session, &DeviceSession::updateFailed, this, [this](const QString& words) {
         m_prompter->information(this, Texts::cameraFailed(words), Texts::tips());
     });

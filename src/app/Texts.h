@@ -127,6 +127,19 @@ public:
     static QString cameraUnchanged() {
         return tr("The camera has these settings already: nothing was changed.");
     }
+    // After the restart of a camera updated over ONVIF.
+    static QString cameraVerified() {
+        return tr("The camera answers at its new address and reports the settings sent.");
+    }
+    //: %1 says what differs in English words, e.g. "gateway 10.1.0.1 reads 0.0.0.0".
+    static QString cameraNotVerified(const QString& words) {
+        return tr("The camera answers at its new address but does not report the settings "
+                  "sent: %1")
+            .arg(words);
+    }
+    static QString cameraMissing() {
+        return tr("The camera did not answer at its new address after its restart.");
+    }
     //: %1 says why in English words from the camera's answer, e.g. "no answer within 10000 ms".
     static QString cameraFailed(const QString& words) {
         return tr("The camera was not updated: failed: %1").arg(words);

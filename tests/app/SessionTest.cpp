@@ -28,6 +28,12 @@ void SessionTest::open(TimerPeriods periods) {
     });
     QObject::connect(s, &DeviceSession::updateTimedOut, s, [say] { say("timed out"); });
     QObject::connect(s, &DeviceSession::updateUnchanged, s, [say] { say("unchanged"); });
+    QObject::connect(s, &DeviceSession::updateChecked, s,
+                     [say](UpdateCheck check, const QString& words) {
+                         const char* const names[] = {"verified", "not verified", "missing"};
+                         say(names[static_cast<int>(check)] +
+                             (words.isEmpty() ? "" : ": " + words.toStdString()));
+                     });
     QObject::connect(s, &DeviceSession::updateFailed, s,
                      [say](const QString& words) { say("failed: " + words.toStdString()); });
     QObject::connect(s, &DeviceSession::restartProgress, s, [say](int step, int total) {

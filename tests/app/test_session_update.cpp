@@ -278,3 +278,42 @@ TEST_F(SessionCameraUpdate, WhatCannotBePlannedIsRefusedAndACloseLeavesTheCallUn
     cameras->finishAbandoned();
     EXPECT_EQ(reported(), std::vector<std::string>{});
 }
+
+TEST_F(SessionCameraUpdate, AfterTheRestartTheCameraIsLookedForAtItsNewAddressAndReadBack) {
+    struct Row {
+        const char* name;
+        bool answers; // the camera answers WS-Discovery at its new address
+        std::string readsIp;
+        std::string report;
+    };
+    const Row rows[] = {
+        {"verified", true, kSentIp, "verified"},
+        {"not verified", true, "192.168.1.98",
+         "not verified: address 192.168.1.99/24 reads 192.168.1.98/24"},
+        {"missing", false, "", "missing"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        open({kWaitMs, 5, 33});
+        endpoint->cameras({CameraOf(Numbered(4))});
+        ASSERT_TRUE(update(kSentIp));
+        cameras->finish({CameraClock(), interfaces(), SoapFile("set_network_interfaces_reboot.xml"),
+                         SoapFile("system_reboot.xml")});
+        clock->advance(33 * 5);
+        EXPECT_EQ(reported().back(), "searched");
+        if (row.answers) {
+            Device moved = CameraOf(Numbered(4));
+            moved.ip = ReportedAddress::fromText(kSentIp);
+            moved.serviceUrl = "http://" + kSentIp + "/onvif/device_service";
+            endpoint->cameras({moved});
+        }
+        clock->advance(kWaitMs);
+        if (row.answers) {
+            EXPECT_EQ(reported(), std::vector<std::string>{}) << "read back first";
+            cameras->finish({CameraClock(), CameraInterfaces(Numbered(4).mac, row.readsIp)});
+            EXPECT_EQ(cameras->sent().back().url, "http://" + kSentIp + "/onvif/device_service");
+        }
+        EXPECT_EQ(reported(), std::vector<std::string>{row.report});
+        EXPECT_EQ(cameras->waiting(), 0u);
+    }
+}

@@ -179,7 +179,7 @@ TEST_F(WindowTwoLans, TheMarkedCameraIsUpdatedThroughItsOwnLanOnly) {
 
 // A camera found by WS-Discovery alone, on LAN A at an address of its own, is updated through its
 // device service: a wrong password is the window's refusal; the right one moves it, and the
-// search at the end of the restart finds it at its new address.
+// search at the end of the restart finds it at its new address, where it reads back as sent.
 TEST_F(WindowTwoLans, ACameraFoundByOnvifAloneIsUpdatedThroughItsDeviceService) {
     StartOnvifCamera();
     OpenWindow({2000, 20, 33});
@@ -215,7 +215,11 @@ TEST_F(WindowTwoLans, ACameraFoundByOnvifAloneIsUpdatedThroughItsDeviceService) 
         }
     }
     EXPECT_EQ(sets, std::vector<std::string>{"SetNetworkInterfaces"});
-    // The search at the end of the restart lists the camera at its new address.
+    // The search at the end of the restart finds the camera at its new address, and it is read
+    // back there.
+    const QString verified =
+        QStringLiteral("The camera answers at its new address and reports the settings sent.");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return prompter->prompts.back().text == verified; }, 10000));
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {
             const int at = RowOf(camera.mac);

@@ -966,6 +966,19 @@
         <extracomment>%1 says why in English words from the camera&apos;s answer, e.g. &quot;no answer within 10000 ms&quot;.</extracomment>
         <translation>Die Kamera wurde nicht aktualisiert: fehlgeschlagen: %1</translation>
     </message>
+    <message>
+        <source>The camera answers at its new address and reports the settings sent.</source>
+        <translation>Die Kamera antwortet unter ihrer neuen Adresse und meldet die gesendeten Einstellungen.</translation>
+    </message>
+    <message>
+        <source>The camera answers at its new address but does not report the settings sent: %1</source>
+        <extracomment>%1 says what differs in English words, e.g. &quot;gateway 10.1.0.1 reads 0.0.0.0&quot;.</extracomment>
+        <translation>Die Kamera antwortet unter ihrer neuen Adresse, meldet aber nicht die gesendeten Einstellungen: %1</translation>
+    </message>
+    <message>
+        <source>The camera did not answer at its new address after its restart.</source>
+        <translation>Die Kamera hat nach ihrem Neustart unter ihrer neuen Adresse nicht geantwortet.</translation>
+    </message>
 </context>
 <context>
     <name>ondrel::AssignDialog</name>

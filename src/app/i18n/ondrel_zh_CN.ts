@@ -960,6 +960,19 @@
         <extracomment>%1 says why in English words from the camera&apos;s answer, e.g. &quot;no answer within 10000 ms&quot;.</extracomment>
         <translation>摄像机未更新：失败：%1</translation>
     </message>
+    <message>
+        <source>The camera answers at its new address and reports the settings sent.</source>
+        <translation>摄像机在新地址上应答，并报告了所发送的设置。</translation>
+    </message>
+    <message>
+        <source>The camera answers at its new address but does not report the settings sent: %1</source>
+        <extracomment>%1 says what differs in English words, e.g. &quot;gateway 10.1.0.1 reads 0.0.0.0&quot;.</extracomment>
+        <translation>摄像机在新地址上应答，但未报告所发送的设置：%1</translation>
+    </message>
+    <message>
+        <source>The camera did not answer at its new address after its restart.</source>
+        <translation>摄像机重启后未在新地址上应答。</translation>
+    </message>
 </context>
 <context>
     <name>ondrel::AssignDialog</name>
