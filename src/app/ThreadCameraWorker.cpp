@@ -8,10 +8,11 @@ ThreadCameraWorker::ThreadCameraWorker(std::unique_ptr<onvif::HttpTransport> tra
     : m_transport(transport ? std::move(transport) : std::make_unique<onvif::CurlTransport>()) {}
 
 ThreadCameraWorker::~ThreadCameraWorker() {
+    std::deque<Task> dropped;
     {
         const std::lock_guard lock(m_mutex);
         m_stopping = true;
-        m_tasks.clear();
+        dropped.swap(m_tasks);
         ++m_generation;
     }
     m_wake.notify_one();
@@ -55,16 +56,30 @@ void ThreadCameraWorker::loop() {
         }
         task.job(*m_transport);
         task.job = nullptr;
-        const std::uint64_t generation = task.generation;
-        // Checked again on the asking thread: an abandon may come after the post.
-        QMetaObject::invokeMethod(
-            &m_receiver,
-            [this, generation, delivered = std::move(task.delivered)] {
-                if (generation == m_generation.load()) {
-                    delivered();
-                }
-            },
-            Qt::QueuedConnection);
+        bool post = false;
+        {
+            const std::lock_guard lock(m_mutex);
+            m_done.push_back(std::move(task));
+            post = !std::exchange(m_posted, true);
+        }
+        if (post) {
+            QMetaObject::invokeMethod(this, "deliver", Qt::QueuedConnection);
+        }
+    }
+}
+
+void ThreadCameraWorker::deliver() {
+    std::deque<Task> done;
+    {
+        const std::lock_guard lock(m_mutex);
+        done.swap(m_done);
+        m_posted = false;
+    }
+    for (Task& task : done) {
+        // An end may abandon the worker (the session closes): the ends after it go unheard.
+        if (task.generation == m_generation.load()) {
+            task.delivered();
+        }
     }
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 // The program's CameraWorker: one thread with its own libcurl transport, started with the first
-// job. Its results reach the asking thread as queued calls on a QObject of its own, so that a
-// result posted just before the worker goes is dropped with that object rather than run on a
-// session that is gone; the destructor drops what waits and joins the thread, which takes at
+// job. A finished job waits in a list under a short lock, and one queued call by name takes the
+// list on the asking thread (as EndpointEvents does), so that Qt alone makes, hands over and
+// drops the call: a call still queued when the worker goes is dropped with it, never run on a
+// session that is gone. The destructor drops what waits and joins the thread, which takes at
 // most the call in flight's timeout. curl's global set-up (onvif::initCurl) must have run in
 // main() before.
 
@@ -17,20 +18,21 @@
 #include <memory>
 #include <mutex>
 #include <thread>
-#include <utility>
 
 namespace ondrel {
 
-class ThreadCameraWorker : public CameraWorker {
+class ThreadCameraWorker : public QObject, public CameraWorker {
+    Q_OBJECT
 public:
     // transport: null for libcurl; a test hands in its own.
     explicit ThreadCameraWorker(std::unique_ptr<onvif::HttpTransport> transport = nullptr);
     ~ThreadCameraWorker() override;
-    ThreadCameraWorker(const ThreadCameraWorker&) = delete;
-    ThreadCameraWorker& operator=(const ThreadCameraWorker&) = delete;
 
     void run(Job job, std::function<void()> delivered) override;
     void abandon() override;
+
+private Q_SLOTS:
+    void deliver();
 
 private:
     struct Task {
@@ -41,14 +43,14 @@ private:
 
     void loop();
 
-    // Lives on the asking thread; deliveries are queued to it.
-    QObject m_receiver;
     std::unique_ptr<onvif::HttpTransport> m_transport;
     std::mutex m_mutex;
     std::condition_variable m_wake;
-    std::deque<Task> m_tasks;
+    std::deque<Task> m_tasks; // to run
+    std::deque<Task> m_done;  // run, their ends not yet delivered
+    bool m_posted = false;    // a call to deliver is queued
     bool m_stopping = false;
-    // Bumped by abandon: a delivery of an older generation finds nobody.
+    // Bumped by abandon: an end of an older generation finds nobody.
     std::atomic<std::uint64_t> m_generation{0};
     std::thread m_thread; // last: joined before anything it uses goes
 };
