@@ -7,7 +7,6 @@
 #include "SoapFixtures.h"
 
 #include <deque>
-#include <utility>
 #include <vector>
 
 namespace ondrel::testing {
@@ -38,53 +37,41 @@ inline onvif::HttpResult CameraClock() {
 class FakeCameraWorker : public CameraWorker {
 public:
     void run(Job job, std::function<void()> delivered) override {
-        m_jobs.push_back({std::move(job), std::move(delivered)});
+        m_jobs.push_back({std::move(job), std::move(delivered), m_abandons});
     }
-    void abandon() override {
-        ++abandoned;
-        m_abandonedJobs.insert(m_abandonedJobs.end(), m_jobs.begin(), m_jobs.end());
-        m_jobs.clear();
-    }
+    void abandon() override { ++m_abandons; }
 
     std::size_t waiting() const { return m_jobs.size(); }
-    // The oldest job runs against these answers, then its end is delivered; the operations it
-    // asked for, in order.
+    // The oldest job runs against these answers, then its end is delivered unless the worker
+    // was abandoned meanwhile; the operations it asked for, in order.
     std::string finish(std::vector<onvif::HttpResult> answers) {
-        EXPECT_FALSE(m_jobs.empty()) << "no camera job waits";
         if (m_jobs.empty()) {
+            ADD_FAILURE() << "no camera job waits";
             return {};
         }
-        auto [job, delivered] = std::move(m_jobs.front());
+        Pending next = std::move(m_jobs.front());
         m_jobs.pop_front();
-        const std::size_t before = m_transport.sent.size();
-        m_transport.answers.assign(answers.begin(), answers.end());
-        job(m_transport);
-        delivered();
-        std::string operations;
-        for (std::size_t i = before; i < m_transport.sent.size(); ++i) {
-            const std::string& action = m_transport.sent[i].soapAction;
-            operations += (operations.empty() ? "" : " ") + action.substr(action.rfind('/') + 1);
+        transport.sent.clear();
+        transport.answers.assign(answers.begin(), answers.end());
+        next.job(transport);
+        if (next.abandons == m_abandons) {
+            next.delivered();
         }
-        return operations;
-    }
-    // A job that was in flight when the worker was abandoned runs to its end, which nobody
-    // hears of.
-    void finishAbandoned() {
-        for (auto& [job, delivered] : std::exchange(m_abandonedJobs, {})) {
-            job(m_transport);
-        }
+        return transport.operations();
     }
 
-    // Every request the jobs made, in order.
-    const std::vector<onvif::HttpRequest>& sent() const { return m_transport.sent; }
-
-    int abandoned = 0;
+    // One for the worker's life, as the program's (a batch's changer keeps it); it holds the
+    // last job's requests.
+    FakeTransport transport;
 
 private:
-    // One for the worker's life, as the program's: a batch's changer keeps it.
-    FakeTransport m_transport;
-    std::deque<std::pair<Job, std::function<void()>>> m_jobs;
-    std::vector<std::pair<Job, std::function<void()>>> m_abandonedJobs;
+    struct Pending {
+        Job job;
+        std::function<void()> delivered;
+        int abandons = 0;
+    };
+    std::deque<Pending> m_jobs;
+    int m_abandons = 0;
 };
 
 } // namespace ondrel::testing

@@ -118,7 +118,7 @@ TEST_F(WindowCameras, TheFormShowsWhatIsKnownAndUpdateChangesTheCameraOverOnvif)
         cameras->finish(row.answers);
         EXPECT_EQ(ReportTexts().back(), row.box);
     }
-    EXPECT_EQ(cameras->sent().front().url, "http://10.1.0.2/onvif/device_service");
+    EXPECT_EQ(cameras->transport.sent.front().url, "http://10.1.0.2/onvif/device_service");
     EXPECT_TRUE(fakeEndpoint->sentOf(FakeEndpoint::Request::Kind::Settings).empty());
 }
 
