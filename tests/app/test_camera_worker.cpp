@@ -15,29 +15,26 @@
 using namespace ondrel;
 using namespace ondrel::testing;
 
-TEST(ThreadCameraWorker, AJobRunsOffThisThreadAndItsEndComesBackToIt) {
-    auto transport = std::make_unique<FakeTransport>();
-    transport->answers.push_back(onvif::HttpResponse{200, "ok"});
-    ThreadCameraWorker worker(std::move(transport));
-    std::thread::id ranOn;
-    std::thread::id deliveredOn;
-    std::string answer;
-    worker.run(
-        [&](onvif::HttpTransport& t) {
-            ranOn = std::this_thread::get_id();
-            answer = std::get<onvif::HttpResponse>(t.post({})).body;
-        },
-        [&] { deliveredOn = std::this_thread::get_id(); });
-    ASSERT_TRUE(QTest::qWaitFor([&] { return deliveredOn != std::thread::id(); }, 5000));
-    EXPECT_NE(ranOn, deliveredOn);
-    EXPECT_EQ(deliveredOn, std::this_thread::get_id());
-    EXPECT_EQ(answer, "ok");
-}
-
-TEST(ThreadCameraWorker, AfterAbandonOrWithTheWorkerGoneNoEndIsHeard) {
+TEST(ThreadCameraWorker, AnEndComesBackToThisThreadUntilAnAbandonOrTheWorkerGoes) {
     for (const bool destroyed : {false, true}) {
         SCOPED_TRACE(destroyed ? "worker destroyed" : "worker abandoned");
-        auto worker = std::make_unique<ThreadCameraWorker>(std::make_unique<FakeTransport>());
+        auto transport = std::make_unique<FakeTransport>();
+        transport->answers.push_back(onvif::HttpResponse{200, "ok"});
+        auto worker = std::make_unique<ThreadCameraWorker>(std::move(transport));
+        std::thread::id ranOn;
+        std::thread::id deliveredOn;
+        std::string answer;
+        worker->run(
+            [&](onvif::HttpTransport& t) {
+                ranOn = std::this_thread::get_id();
+                answer = std::get<onvif::HttpResponse>(t.post({})).body;
+            },
+            [&] { deliveredOn = std::this_thread::get_id(); });
+        ASSERT_TRUE(QTest::qWaitFor([&] { return deliveredOn != std::thread::id(); }, 5000));
+        EXPECT_NE(ranOn, deliveredOn);
+        EXPECT_EQ(deliveredOn, std::this_thread::get_id());
+        EXPECT_EQ(answer, "ok");
+
         std::promise<void> started;
         std::promise<void> release;
         std::atomic<bool> ended = false;

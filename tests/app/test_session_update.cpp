@@ -194,14 +194,12 @@ namespace {
 // A camera found by WS-Discovery alone, changed through its device service on the worker.
 class SessionCameraUpdate : public SessionTest {
 protected:
-    void SetUp() override {
-        SessionTest::SetUp();
+    // Camera 4, found by WS-Discovery alone (it told no mask), given ip/24.
+    SendResult update(const std::string& ip) {
         endpoint->cameras({CameraOf(Numbered(4))});
-    }
-    SendResult update(const std::string& ip, const std::string& mask = "255.255.255.0") {
         NetworkSettings settings = currentSettings(*session->devices().device(0));
         settings.ip = ip;
-        settings.netMask = mask;
+        settings.netMask = "255.255.255.0";
         return session->update(0, settings, Credentials("admin", "s3cret"));
     }
     static onvif::HttpResult interfaces(const std::string& mac = Numbered(4).mac) {
@@ -247,7 +245,6 @@ TEST_F(SessionCameraUpdate, TheCallsEndTheUpdateOnceAsTheCameraAnswersAndNoDatag
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         open();
-        endpoint->cameras({CameraOf(Numbered(4))});
         ASSERT_TRUE(update(row.ip));
         ASSERT_EQ(cameras->waiting(), 1u);
         EXPECT_TRUE(session->updateBusy());
@@ -282,7 +279,6 @@ TEST_F(SessionCameraUpdate, AfterTheRestartTheCameraIsLookedForAtItsNewAddressAn
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         open({kWaitMs, 5, 33});
-        endpoint->cameras({CameraOf(Numbered(4))});
         ASSERT_TRUE(update(kSentIp));
         cameras->finish({CameraClock(), interfaces(), SoapFile("set_network_interfaces_reboot.xml"),
                          SoapFile("system_reboot.xml")});
