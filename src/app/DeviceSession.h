@@ -2,16 +2,19 @@
 // The window's controller: it owns the endpoint and the events its receive threads hand over,
 // the list of devices (DeviceListModel, which the views show: our devices and WS-Discovery's
 // cameras, a camera that said Hello without a search, one that said Bye kept and greyed), the
-// update flow with its waits, the assign batch (AssignBatch) and the worker that saves the list. It
-// shows nothing: it has methods for what a user asks and signals for what happens, and MainWindow
-// and AssignDialog are views that connect to them.
+// update flow with its waits, the assign batch (AssignBatch), the camera worker that makes the
+// ONVIF calls of both, and the worker that saves the list. It shows nothing: it has methods for
+// what a user asks and signals for what happens, and MainWindow and AssignDialog are views that
+// connect to them.
 //
 // Rows are arrival indices in the list (the model's rows), never a view's sorted rows.
 //
 // Threads: everything here belongs to the thread that made the session. The endpoint's
 // receive thread reaches it only through EndpointEvents, as queued signals, and never waits
-// for it; close stops and joins that thread first. Its waits run on a SessionClock: Qt's
-// timers in the program, a clock a test advances in the tests.
+// for it; close stops and joins that thread first. The camera worker's calls block, so they
+// run on its own thread and their ends come back queued; close abandons it, so that a call
+// still in flight ends unheard. Its waits run on a SessionClock: Qt's timers in the program, a
+// clock a test advances in the tests.
 
 #include "SessionDeps.h"
 #include "flows/UpdateFlow.h"
@@ -99,7 +102,8 @@ public:
     // updateTimedOut). What could not be sent is returned at once, and nothing is awaited.
     // A camera found by WS-Discovery only is changed through its device service on the camera
     // worker instead: its end is updateAnswered, updateUnchanged or updateFailed, and no
-    // answer wait runs, since the calls carry their own timeouts.
+    // answer wait runs, since the calls carry their own timeouts; an accepted change is read
+    // back after the restart (updateChecked).
     SendResult update(int row, const NetworkSettings& settings, const Credentials& credentials);
     // Every device in arrival order, whatever a view shows, as the CLI prints them; written
     // by a worker. A failure is reported through listSaveFailed.
@@ -155,7 +159,7 @@ private:
     std::unique_ptr<SessionTimer> m_updateWait;
     std::unique_ptr<SessionTimer> m_lossCheck;
     std::unique_ptr<RestartCountdown> m_restart;
-    // Joined last but one: what it still delivers is dropped with it.
+    // Shared with the batch, which goes first.
     std::shared_ptr<CameraWorker> m_cameraWorker;
     // A camera update on the worker: the session's own answers do not end it.
     bool m_cameraUpdating = false;

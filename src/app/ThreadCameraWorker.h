@@ -3,9 +3,9 @@
 // job. A finished job waits in a list under a short lock, and one queued call by name takes the
 // list on the asking thread (as EndpointEvents does), so that Qt alone makes, hands over and
 // drops the call: a call still queued when the worker goes is dropped with it, never run on a
-// session that is gone. The destructor drops what waits and joins the thread, which takes at
-// most the call in flight's timeout. curl's global set-up (onvif::initCurl) must have run in
-// main() before.
+// session that is gone. The destructor drops what waits and joins the thread: that waits for
+// the camera in flight, in practice at most one call's timeout, since a call that fails ends
+// that camera's calls. curl's global set-up (onvif::initCurl) must have run in main() before.
 
 #include "CameraWorker.h"
 
