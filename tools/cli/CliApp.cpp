@@ -360,7 +360,7 @@ int CliApp::runSet() {
     if (m_o.endpoints.empty()) {
         // Only our own protocol's answer is worth waiting for: ONVIF needs no more than the
         // camera's match.
-        found = findDevice(session, progress, m_o.setProtocol != SetProtocol::Onvif);
+        found = findDevice(session, progress, m_o.route != RouteChoice::Onvif);
     } else if (OrExit<std::vector<Device>> cameras = findCameras(session, progress);
                const ExitCode* code = std::get_if<ExitCode>(&cameras)) {
         found = *code;
@@ -371,7 +371,7 @@ int CliApp::runSet() {
         return *code;
     }
     const Device& device = std::get<Device>(found);
-    const std::variant<SetRoute, std::string> route = chooseSetRoute(device, m_o.setProtocol);
+    const std::variant<Route, std::string> route = chooseRoute(device, m_o.route);
     if (const std::string* refusal = std::get_if<std::string>(&route)) {
         error("the device " + deviceLabel(device) + " " + *refusal + " (nothing was sent)");
         return kExitUsage;
@@ -381,7 +381,7 @@ int CliApp::runSet() {
         error(built.error + " (nothing was sent)");
         return kExitUsage;
     }
-    if (std::get<SetRoute>(route) == SetRoute::Onvif) {
+    if (std::get<Route>(route) == Route::Onvif) {
         return runOnvifSet(session, progress, device, built.settings, credentials);
     }
     const PlannedDevice planned{device,
