@@ -13,6 +13,7 @@
 #include "Terminal.h"
 #include "core/DeviceUrl.h"
 #include "netinfo/NeighbourProbe.h"
+#include "flows/CameraChange.h"
 #include "onvif/CurlTransport.h"
 
 #include <algorithm>
@@ -516,9 +517,8 @@ int CliApp::runOnvifSet(DiscoverySession& session, Progress& progress, const Dev
         ~WipedAccount() { wipeText(account.password); }
     } held{{credentials->user, credentials->password}};
     onvif::CurlTransport transport;
-    onvif::DeviceService camera(transport, {device.serviceUrl, device.adapter.name, {}},
-                                held.account);
-    const onvif::ChangeResult result = onvif::applyNetworkPlan(camera, plan);
+    CameraChanger camera(transport, held.account);
+    const onvif::ChangeResult result = camera.change(device, device.serviceUrl, plan);
     switch (result.outcome) {
     case onvif::ChangeOutcome::Unchanged:
         return finishSet(planned, AssignStatus::Unchanged, false, kExitDone,
@@ -556,10 +556,7 @@ int CliApp::runOnvifSet(DiscoverySession& session, Progress& progress, const Dev
               "its restart");
         return finishSet(planned, AssignStatus::Missing, true, kExitVerifyFailed);
     }
-    onvif::DeviceService there(transport, {moved->serviceUrl, moved->adapter.name, {}},
-                               held.account);
-    there.setClockOffset(camera.clockOffset());
-    const onvif::Verification checked = onvif::verifyNetworkPlan(there, plan);
+    const onvif::Verification checked = camera.readBack(device, *moved, plan);
     if (checked.verified) {
         return finishSet(planned, AssignStatus::Verified, true, kExitDone,
                          std::string(kAccepted) +
