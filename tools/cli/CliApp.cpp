@@ -12,8 +12,8 @@
 #include "SettingsCheck.h"
 #include "Terminal.h"
 #include "core/DeviceUrl.h"
-#include "netinfo/NeighbourProbe.h"
 #include "flows/CameraChange.h"
+#include "netinfo/NeighbourProbe.h"
 #include "onvif/CurlTransport.h"
 
 #include <algorithm>

@@ -8,6 +8,7 @@ onvif::NetworkPlan onvifPlan(const Device& device, const NetworkSettings& settin
                              const CliOptions& o) {
     onvif::NetworkPlan plan;
     plan.mac = device.mac;
+    plan.endpoint = device.endpoint;
     if (settings.mode == AddressMode::Static) {
         const Ipv4 ip = parseIPv4(settings.ip).value_or(Ipv4{});
         const Ipv4 mask = parseIPv4(settings.netMask).value_or(Ipv4{});
