@@ -12,7 +12,7 @@ module: ondrel_assign
 short_description: Give many cameras on a site's LAN fixed addresses
 version_added: 1.0.0
 description:
-  - Runs C(ondrel-cli assign --format json) on the managed host: the devices chosen by
+  - Runs C(ondrel-cli assign --format json) on the managed host. The devices chosen by
     I(current_ip), by I(macs) (and I(endpoints)), by I(all) or by an explicit I(plan) get fixed
     addresses, from I(first) upward by ascending MAC in the subnet of I(mask), or as the plan
     says. Addresses that another device, the host or a neighbour holds are passed over and

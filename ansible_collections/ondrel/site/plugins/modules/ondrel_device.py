@@ -107,7 +107,7 @@ EXAMPLES = r'''
 RETURN = r'''
 devices:
   description:
-    - The device's row as C(ondrel-cli set --format json) reports it (one row): C(Mac),
+    - The device's row as C(ondrel-cli set --format json) reports it, one row with C(Mac),
       C(DevName), C(DevId), C(Adapter), C(IP), C(NewIP), C(Result), C(Protocol), C(Endpoint).
       C(Result) is C(unchanged), C(planned) (check mode), C(accepted), C(refused),
       C(no answer), C(verified), C(not verified), C(missing) or C(failed) with its reason.
