@@ -44,20 +44,14 @@ def argument_spec(name):
     raise AssertionError(name + ' never built an AnsibleModule')
 
 
-def from_spec(spec):
+def options(table, nested):
+    """Each option's shape, by name, from an argument spec (nested='options') or its
+    documentation (nested='suboptions')."""
     return {name: dict(type=o.get('type', 'str'), elements=o.get('elements'),
                        default=o.get('default'), choices=o.get('choices'),
                        required=o.get('required', False),
-                       options=from_spec(o['options']) if 'options' in o else None)
-            for name, o in spec.items()}
-
-
-def from_doc(options):
-    return {name: dict(type=o.get('type', 'str'), elements=o.get('elements'),
-                       default=o.get('default'), choices=o.get('choices'),
-                       required=o.get('required', False),
-                       options=from_doc(o['suboptions']) if 'suboptions' in o else None)
-            for name, o in options.items()}
+                       options=options(o[nested], nested) if nested in o else None)
+            for name, o in table.items()}
 
 
 class DocMatchesSpec(unittest.TestCase):
@@ -88,7 +82,7 @@ class DocMatchesSpec(unittest.TestCase):
                 self.assertTrue(doc['short_description'])
                 self.assertIn('rc', self.docs['ondrel.site.' + name]['return'])
                 spec = argument_spec(name)
-                self.assertEqual(from_doc(doc['options']), from_spec(spec))
+                self.assertEqual(options(doc['options'], 'suboptions'), options(spec, 'options'))
                 for option, o in spec.items():
                     if 'password' in option:
                         self.assertTrue(o.get('no_log'), option + ' is logged')

@@ -3,13 +3,10 @@
 # MIT License (see LICENSE)
 """One playbook for two sites in the two-LAN lab (scripts/netlab --two-lans): the inventory's
 hosts are this PC kept to eOffice (LAN A) and to eCam (LAN B), each LAN with cameras of its own
-at the factory address. In this order, on the same cameras:
-  --check         reports what would change and sends no settings (the simulators' logs);
-  wrong password  fails the assign task on both sites with every camera reported refused;
-  the play        addresses and verifies every camera of both sites, each in its own LAN;
-  again           changed=0.
-The password reaches the CLI on standard input only: it is never in a command line or in what
-Ansible reports.
+at the factory address. In this order, on the same cameras: --check sends no settings (the
+simulators' logs); a wrong password fails the assign task on both sites with every camera
+reported refused; the play addresses and verifies every camera, each in its own LAN; the same
+play again changes nothing. The password never shows in what Ansible reports.
 
   site_playbook_lab.py ONDREL_SIM ONDREL_CLI_DIR
 """
@@ -22,17 +19,14 @@ import tempfile
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-REPO = os.path.dirname(os.path.dirname(HERE))
-FACTORY = '192.168.0.64'
-PASSWORD = 'yard-and-office-7'
-WRONG = 'not-the-password'
-
-# Site: (LAN's namespace variable, adapter, cameras' MAC prefix, camera count, address range).
-SITES = {
-    'office': ('ONDREL_LAB_A_NETNS', 'eOffice', '02:0A:00:00:00:0', 3, '10.77.0.'),
-    'yard': ('ONDREL_LAB_B_NETNS', 'eCam', '02:0B:00:00:00:0', 4, '192.168.1.'),
-}
-
+PASSWORD, WRONG = 'yard-and-office-7', 'not-the-password'
+ASSIGN = 'New cameras get their addresses'
+RECORD = "The cameras are where the site's record puts them"
+# Site: its LAN's namespace, its adapter, its cameras' MACs, the addresses they are to get.
+SITES = {'office': ('ONDREL_LAB_A_NETNS', 'eOffice', ['02:0A:00:00:00:0%d' % i for i in (1, 2, 3)],
+                    '10.77.0.'),
+         'yard': ('ONDREL_LAB_B_NETNS', 'eCam', ['02:0B:00:00:00:0%d' % i for i in (1, 2, 3, 4)],
+                  '192.168.1.')}
 failures = []
 
 
@@ -42,181 +36,119 @@ def check(condition, what):
         print('FAIL ' + what, flush=True)
 
 
-def cameras(site):
-    _, _, prefix, count, _ = SITES[site]
-    return [dict(name='%s camera %d' % (site, i + 1), devId='%s%05d' % (site[:2].upper(), i + 1),
-                 mac='%s%d' % (prefix, i + 1), ip=FACTORY, mask='255.255.255.0',
-                 gateway='192.168.0.1', dhcp=False, password=PASSWORD, restartMs=300)
-            for i in range(count)]
+def start_simulator(sim, site, work):
+    """ondrel-sim in the site's LAN, its cameras at the factory address; returns it and its log."""
+    netns, _, macs, _ = SITES[site]
+    config, log, ready = (os.path.join(work, site + ext) for ext in ('.json', '.jsonl', '.ready'))
+    with open(config, 'w') as f:
+        json.dump([dict(mac=mac, devId='%s%d' % (site, i), ip='192.168.0.64', gateway='192.168.0.1',
+                        dhcp=False, password=PASSWORD, restartMs=300)
+                   for i, mac in enumerate(macs)], f)
+    process = subprocess.Popen(['nsenter', '--net=' + os.environ[netns], '--', sim, '--config',
+                                config, '--log', log, '--ready', ready])
+    deadline = time.monotonic() + 20
+    while not os.path.exists(ready):
+        if process.poll() is not None or time.monotonic() > deadline:
+            raise SystemExit('ondrel-sim for %s did not start' % site)
+        time.sleep(0.05)
+    return process, log
 
 
-class Simulator(object):
-    """ondrel-sim in one LAN of the lab, with its log."""
-
-    def __init__(self, sim, site, work):
-        netns = os.environ[SITES[site][0]]
-        self.log = os.path.join(work, site + '.jsonl')
-        ready = os.path.join(work, site + '.ready')
-        config = os.path.join(work, site + '.json')
-        with open(config, 'w') as f:
-            json.dump(cameras(site), f)
-        self.process = subprocess.Popen(['nsenter', '--net=' + netns, '--', sim, '--config', config,
-                                         '--log', self.log, '--ready', ready])
-        deadline = time.monotonic() + 20
-        while not os.path.exists(ready):
-            if self.process.poll() is not None or time.monotonic() > deadline:
-                raise SystemExit('ondrel-sim for %s did not start' % site)
-            time.sleep(0.05)
-
-    def setconfigs(self):
-        with open(self.log) as f:
-            entries = [json.loads(line) for line in f if line.strip()]
-        return [e for e in entries if e.get('kind') == 'setconfig']
-
-    def stop(self):
-        self.process.terminate()
-        self.process.wait()
+def set_requests(log):
+    with open(log) as f:
+        return sum(1 for line in f if json.loads(line).get('kind') == 'setconfig')
 
 
-class Play(object):
-    """ansible-playbook with everything it writes kept in a temporary folder."""
-
-    def __init__(self, work, cli_dir):
-        self.work = work
-        home = os.path.join(work, 'home')
-        os.makedirs(home)
-        self.env = dict(os.environ, HOME=home, ANSIBLE_HOME=os.path.join(home, '.ansible'),
-                        ANSIBLE_LOCAL_TEMP=os.path.join(work, 'tmp'),
-                        ANSIBLE_REMOTE_TEMP=os.path.join(work, 'remote-tmp'),
-                        ANSIBLE_COLLECTIONS_PATH=REPO,
-                        ANSIBLE_CALLBACK_PLUGINS=os.path.join(HERE, 'callback_plugins'),
-                        ANSIBLE_CALLBACKS_ENABLED='record', ANSIBLE_NOCOLOR='1',
-                        ANSIBLE_RETRY_FILES_ENABLED='0',
-                        # Both sites are this one PC here: two CLIs at once would compete for
-                        # the search's port, which two site boxes never do.
-                        ANSIBLE_FORKS='1',
-                        PATH=cli_dir + os.pathsep + os.environ.get('PATH', ''))
-        vault_key = os.path.join(work, 'vault-key')
-        with open(vault_key, 'w') as f:
-            f.write('lab-vault-key\n')
-        self.secrets = os.path.join(work, 'secrets.yml')
-        with open(self.secrets, 'w') as f:
-            f.write('camera_password: %s\n' % PASSWORD)
-        subprocess.run(['ansible-vault', 'encrypt', '--vault-password-file', vault_key,
-                        self.secrets], env=self.env, check=True, stdout=subprocess.DEVNULL)
-        self.base = ['ansible-playbook', '-i', os.path.join(HERE, 'inventory.yml'),
-                     '--vault-password-file', vault_key, '-e', '@' + self.secrets,
-                     os.path.join(HERE, 'site.yml')]
-
-    def run(self, name, *extra):
-        """Runs the play; returns its exit code, its output and every task result."""
-        record = os.path.join(self.work, name + '.json')
-        env = dict(self.env, ONDREL_ANSIBLE_RECORD=record)
-        done = subprocess.run(self.base + list(extra), env=env, stdout=subprocess.PIPE,
-                              stderr=subprocess.STDOUT, universal_newlines=True)
-        print('--- %s (exit %d)\n%s' % (name, done.returncode, done.stdout), flush=True)
-        with open(record) as f:
-            results = json.load(f)
-        return done.returncode, done.stdout, results
+def play(work, cli_dir, name, *extra):
+    """Runs the play with everything Ansible writes kept in `work`; returns its exit code and
+    the results as Ansible hands them on, by task and host."""
+    record = os.path.join(work, name + '.json')
+    env = dict(os.environ, HOME=work, ANSIBLE_HOME=os.path.join(work, 'ansible'),
+               ANSIBLE_LOCAL_TEMP=os.path.join(work, 'tmp'),
+               ANSIBLE_REMOTE_TEMP=os.path.join(work, 'remote-tmp'),
+               ANSIBLE_COLLECTIONS_PATH=os.path.dirname(os.path.dirname(HERE)),
+               ANSIBLE_CALLBACK_PLUGINS=os.path.join(HERE, 'callback_plugins'),
+               ANSIBLE_CALLBACKS_ENABLED='record', ONDREL_ANSIBLE_RECORD=record,
+               # Both sites are this one PC here: two CLIs at once would compete for the
+               # search's port, which two site boxes never do.
+               ANSIBLE_FORKS='1', PATH=cli_dir + os.pathsep + os.environ['PATH'])
+    done = subprocess.run(['ansible-playbook', '-i', os.path.join(HERE, 'inventory.yml'),
+                           '--vault-password-file', os.path.join(work, 'vault-key'),
+                           '-e', '@' + os.path.join(work, 'secrets.yml'),
+                           os.path.join(HERE, 'site.yml')] + list(extra),
+                          env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                          universal_newlines=True)
+    print('--- %s (exit %d)\n%s' % (name, done.returncode, done.stdout), flush=True)
+    with open(record) as f:
+        results = json.load(f)
+    check(PASSWORD not in done.stdout + json.dumps(results) and WRONG not in done.stdout,
+          name + ': a password shows in what Ansible reports')
+    by_task = {}
+    for r in results:
+        by_task.setdefault(r['task'], {})[r['host']] = dict(r['result'], status=r['status'])
+    return done.returncode, by_task
 
 
-def task_results(results, task):
-    return {r['host']: r for r in results if r['task'] == task}
+def scenario(work, cli_dir, logs):
+    rc, tasks = play(work, cli_dir, 'check', '--check', '--diff')
+    check(rc == 0, '--check: exit %d' % rc)
+    for site, (_, adapter, macs, prefix) in SITES.items():
+        r = tasks[ASSIGN][site]
+        check(r['changed'] and [(d['Mac'], d['Result'], d['Adapter']) for d in r['devices']]
+              == [(mac, 'planned', adapter) for mac in macs], '--check %s: %s' % (site, r))
+        check(r['diff']['after'].count(prefix) == len(macs), '--check %s: diff %s' % (site, r))
+        check([d['Result'] for d in tasks[RECORD][site]['devices']] == ['planned'] * len(macs),
+              '--check %s: the record as a plan %s' % (site, tasks[RECORD][site]))
+    check([set_requests(log) for log in logs.values()] == [0, 0], '--check sent settings')
 
+    rc, tasks = play(work, cli_dir, 'wrong-password', '-e', 'camera_password=' + WRONG)
+    for site, (_, _, macs, _) in SITES.items():
+        r = tasks[ASSIGN][site]
+        check(r['status'] == 'failed' and r['rc'] == 3 and r['msg'] and '--password-stdin' in r['cmd']
+              and [(d['Mac'], d['Result']) for d in r['devices']] == [(m, 'refused') for m in macs],
+              'wrong password %s: %s' % (site, r))
 
-def recap(output, host):
-    """The counters of one host's PLAY RECAP line."""
-    for line in output.splitlines():
-        if line.startswith(host + ' ') and 'ok=' in line:
-            return dict(field.split('=') for field in line.split(':', 1)[1].split())
-    return {}
+    rc, tasks = play(work, cli_dir, 'first')
+    check(rc == 0, 'first run: exit %d' % rc)
+    for site, (_, _, macs, prefix) in SITES.items():
+        r = tasks[ASSIGN][site]
+        check(r['changed'] and all(d['Result'] == 'verified' and d['NewIP'].startswith(prefix)
+                                   for d in r['devices']), 'first run %s: %s' % (site, r))
+        r = tasks[RECORD][site]
+        check(not r['changed'] and [d['Result'] for d in r['devices']] == ['unchanged'] * len(macs),
+              'first run %s: the record as a plan %s' % (site, r))
+        now = tasks['The site as it is now'][site]
+        check(sorted((d['Mac'], d['IP'][:len(prefix)], d['HttpPort']) for d in now['devices'])
+              == [(mac, prefix, 8080 if i == 0 else 80) for i, mac in enumerate(macs)]
+              and now['lost'] == 0, 'first run %s: the site now %s' % (site, now))
+    sent = [set_requests(log) for log in logs.values()]
 
-
-def secret_kept(output, results):
-    text = output + json.dumps(results)
-    check(PASSWORD not in text and WRONG not in text, 'a password shows in what Ansible reports')
+    rc, tasks = play(work, cli_dir, 'again')
+    check(rc == 0 and not any(r['changed'] for t in tasks.values() for r in t.values()),
+          'second run: exit %d, changes %s' % (rc, tasks))
+    check([set_requests(log) for log in logs.values()] == sent, 'second run sent settings')
 
 
 def main():
     sim, cli_dir = sys.argv[1], sys.argv[2]
     with tempfile.TemporaryDirectory() as work:
-        sims = {site: Simulator(sim, site, work) for site in SITES}
+        with open(os.path.join(work, 'vault-key'), 'w') as f:
+            f.write('lab-vault-key\n')
+        secrets = os.path.join(work, 'secrets.yml')
+        with open(secrets, 'w') as f:
+            f.write('camera_password: %s\n' % PASSWORD)
+        subprocess.run(['ansible-vault', 'encrypt', '--vault-password-file',
+                        os.path.join(work, 'vault-key'), secrets], check=True,
+                       env=dict(os.environ, HOME=work, ANSIBLE_HOME=os.path.join(work, 'ansible')))
+        sims = {site: start_simulator(sim, site, work) for site in SITES}
         try:
-            play = Play(work, cli_dir)
-            scenario(play, sims)
+            scenario(work, cli_dir, {site: log for site, (_, log) in sims.items()})
         finally:
-            for s in sims.values():
-                s.stop()
-    for f in failures:
-        print('FAILED: ' + f)
+            for process, _ in sims.values():
+                process.terminate()
+                process.wait()
+    print('\n'.join(['FAILED: ' + f for f in failures] or ['passed']))
     return 1 if failures else 0
-
-
-def scenario(play, sims):
-    assign = 'New cameras get their addresses'
-    macs = {site: [c['mac'] for c in cameras(site)] for site in SITES}
-
-    rc, out, results = play.run('check', '--check', '--diff')
-    check(rc == 0, '--check: exit %d' % rc)
-    for site, (_, adapter, _, count, _) in SITES.items():
-        r = task_results(results, assign).get(site, {}).get('result', {})
-        check(r.get('changed') is True, '--check %s: assign not reported changed' % site)
-        check(sorted(d['Mac'] for d in r.get('devices', [])) == macs[site]
-              and all(d['Result'] == 'planned' and d['Adapter'] == adapter
-                      for d in r['devices']), '--check %s: plan %s' % (site, r.get('devices')))
-        after = r.get('diff', {}).get('after', '')
-        check(len(after.splitlines()) == count and FACTORY not in after,
-              '--check %s: diff %s' % (site, r.get('diff')))
-        check(recap(out, site).get('changed') == '2', '--check %s: recap %s'
-              % (site, recap(out, site)))
-    check(all(not s.setconfigs() for s in sims.values()), '--check sent settings')
-
-    rc, out, results = play.run('wrong-password', '-e', 'camera_password=' + WRONG)
-    check(rc != 0, 'wrong password: the play succeeded')
-    for site in SITES:
-        r = task_results(results, assign).get(site, {})
-        check(r.get('status') == 'failed', 'wrong password %s: assign did not fail' % site)
-        devices = r.get('result', {}).get('devices', [])
-        check(sorted(d['Mac'] for d in devices) == macs[site]
-              and all(d['Result'] == 'refused' for d in devices),
-              'wrong password %s: devices %s' % (site, devices))
-        check(r.get('result', {}).get('rc') == 3 and r['result'].get('msg'),
-              'wrong password %s: rc and message %s' % (site, r.get('result')))
-        check('--password-stdin' in r.get('result', {}).get('cmd', []),
-              'wrong password %s: the CLI was not given the password on standard input' % site)
-    secret_kept(out, results)
-    refused = {site: len(s.setconfigs()) for site, s in sims.items()}
-    check(refused == {site: len(macs[site]) for site in SITES},
-          'wrong password: set requests per LAN %s' % refused)
-
-    rc, out, results = play.run('first')
-    check(rc == 0, 'first run: exit %d' % rc)
-    for site, (_, _, _, count, prefix) in SITES.items():
-        assigned = task_results(results, assign).get(site, {}).get('result', {})
-        check(assigned.get('changed') is True and len(assigned.get('devices', [])) == count
-              and all(d['Result'] == 'verified' and d['NewIP'].startswith(prefix)
-                      for d in assigned['devices']),
-              'first run %s: assign %s' % (site, assigned.get('devices')))
-        listed = task_results(results, 'The site as it is now').get(site, {}).get('result', {})
-        now = {d['Mac']: d for d in listed.get('devices', [])}
-        check(sorted(now) == macs[site] and listed.get('lost') == 0
-              and all(d['IP'].startswith(prefix) for d in now.values()),
-              'first run %s: the site now %s' % (site, listed.get('devices')))
-        gate = now.get(macs[site][0], {})
-        check(gate.get('HttpPort') == 8080, 'first run %s: gate camera %s' % (site, gate))
-        # Each camera's settings went to its own LAN only: the request names its DevId.
-        sent = sims[site].setconfigs()[refused[site]:]
-        check(len(sent) == count + 1, 'first run %s: %d set requests' % (site, len(sent)))
-    secret_kept(out, results)
-
-    sent_before = {site: len(s.setconfigs()) for site, s in sims.items()}
-    rc, out, results = play.run('again')
-    check(rc == 0, 'second run: exit %d' % rc)
-    for site in SITES:
-        check(recap(out, site).get('changed') == '0',
-              'second run %s: recap %s' % (site, recap(out, site)))
-    check({site: len(s.setconfigs()) for site, s in sims.items()} == sent_before,
-          'second run sent settings')
 
 
 if __name__ == '__main__':

@@ -133,7 +133,9 @@ def settings_result(module, cli, run):
     """The result of assign and set: what the report says, and a failure when the exit code
     says something went wrong (after returning what was done)."""
     devices = report_rows(run, 'devices')
-    result = dict(rc=run.rc, devices=devices, skipped=report_rows(run, 'skipped'))
+    # The CLI's "skipped" under a name of its own: a task result's "skipped" is Ansible's, and
+    # a list of addresses there would mark the task skipped and bypass changed_when.
+    result = dict(rc=run.rc, devices=devices, skipped_addresses=report_rows(run, 'skipped'))
     if module.check_mode:
         result['changed'] = any(d.get('Result') == 'planned' for d in devices)
         result['diff'] = settings_diff(devices)

@@ -16,7 +16,7 @@ description:
     I(current_ip), by I(macs) (and I(endpoints)), by I(all) or by an explicit I(plan) get fixed
     addresses, from I(first) upward by ascending MAC in the subnet of I(mask), or as the plan
     says. Addresses that another device, the host or a neighbour holds are passed over and
-    reported in C(skipped).
+    reported in C(skipped_addresses).
   - Idempotent. A device whose settings are already those planned is C(unchanged) and is sent
     nothing, and a device that already holds an address of the range keeps it; so the second
     run of the same task reports C(changed=false).
@@ -183,8 +183,10 @@ devices:
       Result: verified
       Protocol: native
       Endpoint: ""
-skipped:
-  description: The addresses passed over, each with C(IP) and C(Reason).
+skipped_addresses:
+  description:
+    - The addresses passed over, each with C(IP) and C(Reason), as the CLI's C(skipped) lists
+      them (named apart from C(skipped), which is Ansible's own key for a skipped task).
   returned: always
   type: list
   elements: dict

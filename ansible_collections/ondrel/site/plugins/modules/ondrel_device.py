@@ -124,8 +124,10 @@ devices:
       Result: accepted
       Protocol: native
       Endpoint: ""
-skipped:
-  description: As the CLI's report gives it; empty for one device.
+skipped_addresses:
+  description:
+    - The CLI's C(skipped), as its report gives it (named apart from C(skipped), which is
+      Ansible's own key for a skipped task).
   returned: always
   type: list
   elements: dict
