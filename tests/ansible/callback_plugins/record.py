@@ -1,8 +1,7 @@
-# -*- coding: utf-8 -*-
 # Copyright 2026 Ondrel developers
 # MIT License (see LICENSE)
-"""Writes every task result of a playbook run to the JSON file named by ONDREL_ANSIBLE_RECORD,
-so that the lab test reads the modules' results as Ansible handed them on, after no_log."""
+"""Writes every task result, as Ansible hands it on (after no_log), to the JSON file named by
+ONDREL_ANSIBLE_RECORD, for the lab test to read."""
 
 from __future__ import absolute_import, division, print_function
 __metaclass__ = type
@@ -18,20 +17,14 @@ class CallbackModule(CallbackBase):
     CALLBACK_TYPE = 'aggregate'
     CALLBACK_NAME = 'record'
     CALLBACK_NEEDS_ENABLED = True
+    results = []
 
-    def __init__(self, *args, **kwargs):
-        super(CallbackModule, self).__init__(*args, **kwargs)
-        self.results = []
-
-    def _record(self, result, status):
+    def v2_runner_on_ok(self, result, status='ok'):
         self.results.append(dict(host=result._host.get_name(), task=result._task.get_name(),
                                  status=status, result=result._result))
 
-    def v2_runner_on_ok(self, result):
-        self._record(result, 'ok')
-
     def v2_runner_on_failed(self, result, ignore_errors=False):
-        self._record(result, 'failed')
+        self.v2_runner_on_ok(result, 'failed')
 
     def v2_playbook_on_stats(self, stats):
         with open(os.environ['ONDREL_ANSIBLE_RECORD'], 'w') as f:
