@@ -118,6 +118,8 @@ else()
   install(DIRECTORY ${ONDREL_COLLECTION_DIR}/ DESTINATION ${ONDREL_COLLECTION_DEST}
     PATTERN "tests" EXCLUDE PATTERN "__pycache__" EXCLUDE PATTERN ".gitignore" EXCLUDE)
 endif()
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/lintian-overrides
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME ondrel)
 
 configure_file(${PROJECT_SOURCE_DIR}/packaging/changelog.in ${ONDREL_PACKAGING_DIR}/changelog @ONLY)
 ondrel_gzip(${ONDREL_PACKAGING_DIR}/changelog ${ONDREL_PACKAGING_DIR}/changelog.gz)
