@@ -99,6 +99,8 @@ def scenario(work, cli_dir, logs):
         check(r['diff']['after'].count(prefix) == len(macs), '--check %s: diff %s' % (site, r))
         check([d['Result'] for d in tasks[RECORD][site]['devices']] == ['planned'] * len(macs),
               '--check %s: the record as a plan %s' % (site, tasks[RECORD][site]))
+        gate = tasks['The gate camera serves its page on port 8080'][site]
+        check(gate['changed'] and gate['devices'][0]['Result'] == 'planned', '--check: %s' % gate)
     check(set_requests(logs) == [0, 0], '--check sent settings')
 
     rc, tasks = play(work, cli_dir, 'wrong-password', '-e', 'camera_password=' + WRONG)
