@@ -192,7 +192,7 @@ skipped_addresses:
   elements: dict
   sample:
     - IP: 192.168.1.21
-      Reason: in use (a host answers for it on eth1)
+      Reason: 192.168.1.21 is in use
 rc:
   description: The exit code of C(ondrel-cli).
   returned: always
