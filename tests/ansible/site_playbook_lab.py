@@ -3,7 +3,7 @@
 # MIT License (see LICENSE)
 """One playbook for two sites in the two-LAN lab (scripts/netlab --two-lans): the inventory's
 hosts are this PC kept to eOffice (LAN A) and to eCam (LAN B), each LAN with cameras of its own
-at the factory address. In this order, on the same cameras: --check sends no settings (the
+at the factory address, LAN A also with a camera found by ONVIF alone. In this order, on the same cameras: --check sends no settings (the
 simulators' logs); a wrong password fails the assign task on both sites with every camera
 reported refused; the play addresses and verifies every camera, each in its own LAN; the same
 play again changes nothing. The password never shows in what Ansible reports.
@@ -22,6 +22,8 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 PASSWORD, WRONG = 'yard-and-office-7', 'not-the-password'
 ASSIGN = 'New cameras get their addresses'
 RECORD = "The cameras are where the site's record puts them"
+ONVIF = 'ONVIF cameras get their addresses through their device service'
+ONVIF_MAC = '02:CA:00:00:00:01'  # LAN A's, at 10.77.0.130, to go to 10.78.0.10
 # Site: its LAN's namespace, its adapter, its cameras' MACs, the addresses they are to get.
 SITES = {'office': ('ONDREL_LAB_A_NETNS', 'eOffice', ['02:0A:00:00:00:0%d' % i for i in (1, 2, 3)],
                     '10.77.0.'),
@@ -36,16 +38,19 @@ def check(condition, what):
         print('FAIL ' + what, flush=True)
 
 
-def start_simulator(sim, site, work):
-    """ondrel-sim in the site's LAN, its cameras at the factory address; returns it and its log."""
+def start_simulator(sim, site, work, onvif=False):
+    """ondrel-sim in the site's LAN, its cameras at the factory address (or the ONVIF camera at
+    an address of its own); returns it and its log."""
     netns, _, macs, _ = SITES[site]
-    config, log, ready = (os.path.join(work, site + ext) for ext in ('.json', '.jsonl', '.ready'))
+    name = site + ('-onvif' if onvif else '')
+    config, log, ready = (os.path.join(work, name + ext) for ext in ('.json', '.jsonl', '.ready'))
+    cameras = [dict(mac=ONVIF_MAC, ip='10.77.0.130', mask='255.255.255.0')] if onvif else [
+        dict(mac=mac, devId='%s%d' % (site, i), ip='192.168.0.64') for i, mac in enumerate(macs)]
     with open(config, 'w') as f:
-        json.dump([dict(mac=mac, devId='%s%d' % (site, i), ip='192.168.0.64', gateway='192.168.0.1',
-                        dhcp=False, password=PASSWORD, restartMs=300)
-                   for i, mac in enumerate(macs)], f)
+        json.dump([dict(c, gateway='192.168.0.1', dhcp=False, password=PASSWORD, restartMs=300)
+                   for c in cameras], f)
     process = subprocess.Popen(['nsenter', '--net=' + os.environ[netns], '--', sim, '--config',
-                                config, '--log', log, '--ready', ready])
+                                config, '--log', log, '--ready', ready] + ['--onvif-only'] * onvif)
     deadline = time.monotonic() + 20
     while not os.path.exists(ready):
         if process.poll() is not None or time.monotonic() > deadline:
@@ -55,8 +60,9 @@ def start_simulator(sim, site, work):
 
 
 def set_requests(logs):
-    """The set requests each LAN's simulator has logged."""
-    return [sum(1 for line in open(log) if '"kind":"setconfig"' in line) for log in logs]
+    """The settings each simulator has been sent: set requests, and ONVIF Set calls."""
+    return [sum(1 for line in open(log) if '"kind":"setconfig"' in line or '"operation":"Set' in line)
+            for log in logs]
 
 
 def play(work, cli_dir, name, *extra):
@@ -101,7 +107,8 @@ def scenario(work, cli_dir, logs):
               '--check %s: the record as a plan %s' % (site, tasks[RECORD][site]))
         gate = tasks['The gate camera serves its page on port 8080'][site]
         check(gate['changed'] and gate['devices'][0]['Result'] == 'planned', '--check: %s' % gate)
-    check(set_requests(logs) == [0, 0], '--check sent settings')
+    check(tasks[ONVIF]['office']['devices'][0]['Result'] == 'planned', '--check: %s' % tasks[ONVIF])
+    check(set_requests(logs) == [0, 0, 0], '--check sent settings')
 
     rc, tasks = play(work, cli_dir, 'wrong-password', '-e', 'camera_password=' + WRONG)
     for site, (_, _, macs, _) in SITES.items():
@@ -120,9 +127,14 @@ def scenario(work, cli_dir, logs):
         check(not r['changed'] and [d['Result'] for d in r['devices']] == ['unchanged'] * len(macs),
               'first run %s: the record as a plan %s' % (site, r))
         now = tasks['The site as it is now'][site]
-        check(sorted((d['Mac'], d['IP'][:len(prefix)], d['HttpPort']) for d in now['devices'])
-              == [(mac, prefix, 8080 if i == 0 else 80) for i, mac in enumerate(macs)]
-              and now['lost'] == 0, 'first run %s: the site now %s' % (site, now))
+        want = [(mac, prefix, 8080 if i == 0 else 80, 'native') for i, mac in enumerate(macs)]
+        want += [(ONVIF_MAC, '10.78.0.', 80, 'onvif')] if site == 'office' else []
+        check(sorted((d['Mac'], d['IP'][:len(want[-1][1])], d['HttpPort'], d['Protocol'])
+                     for d in now['devices']) == want and now['lost'] == 0,
+              'first run %s: the site now %s' % (site, now))
+    r = tasks[ONVIF]['office']
+    check(r['changed'] and [(d['Mac'], d['Protocol'], d['Result']) for d in r['devices']]
+          == [(ONVIF_MAC, 'onvif', 'verified')], 'first run: the ONVIF camera %s' % r)
     sent = set_requests(logs)
 
     rc, tasks = play(work, cli_dir, 'again')
@@ -142,11 +154,16 @@ def main():
         subprocess.run(['ansible-vault', 'encrypt', '--vault-password-file',
                         os.path.join(work, 'vault-key'), secrets], check=True,
                        env=dict(os.environ, HOME=work, ANSIBLE_HOME=os.path.join(work, 'ansible')))
+        # LAN A answers for the ONVIF camera's old and new addresses.
+        for subnet in ('10.77.0.128/26', '10.78.0.0/24'):
+            subprocess.run(['nsenter', '--net=' + os.environ['ONDREL_LAB_A_NETNS'], 'ip', 'route',
+                            'replace', 'local', subnet, 'dev', 'lo'], check=True)
         sims = {site: start_simulator(sim, site, work) for site in SITES}
+        camera = start_simulator(sim, 'office', work, onvif=True)
         try:
-            scenario(work, cli_dir, [log for _, log in sims.values()])
+            scenario(work, cli_dir, [log for _, log in list(sims.values()) + [camera]])
         finally:
-            for process, _ in sims.values():
+            for process, _ in list(sims.values()) + [camera]:
                 process.terminate()
                 process.wait()
     print('\n'.join(['FAILED: ' + f for f in failures] or ['passed']))
