@@ -1,12 +1,12 @@
 #!/usr/bin/env python3
 # Copyright 2026 Ondrel developers
 # MIT License (see LICENSE)
-"""One playbook for two sites in the two-LAN lab (scripts/netlab --two-lans): the inventory's
-hosts are this PC kept to eOffice (LAN A) and to eCam (LAN B), each LAN with cameras of its own
-at the factory address, LAN A also with a camera found by ONVIF alone. In this order, on the same cameras: --check sends no settings (the
-simulators' logs); a wrong password fails the assign task on both sites with every camera
-reported refused; the play addresses and verifies every camera, each in its own LAN; the same
-play again changes nothing. The password never shows in what Ansible reports.
+"""One playbook for two sites in the two-LAN lab: the inventory's hosts are this PC kept to
+eOffice (LAN A) and to eCam (LAN B), each LAN with cameras at the factory address, LAN A also
+with one found by ONVIF alone. In this order: --check sends no settings (the simulators' logs);
+a wrong password (the vaulted one overridden) fails on both sites with every camera refused;
+the play addresses and verifies every camera; the same play again changes nothing. The password
+never shows in what Ansible reports.
 
   site_playbook_lab.py ONDREL_SIM ONDREL_CLI_DIR
 """
