@@ -91,7 +91,11 @@ endforeach()
 # reads as well.
 set(ONDREL_COLLECTION_DIR ${PROJECT_SOURCE_DIR}/ansible_collections/ondrel/site)
 set(ONDREL_COLLECTION_DEST ${CMAKE_INSTALL_DATADIR}/ansible/collections/ansible_collections/ondrel/site)
-file(GLOB_RECURSE collection_files CONFIGURE_DEPENDS ${ONDREL_COLLECTION_DIR}/*)
+# Configured again when the collection changes (not when ansible-test writes tests/output).
+file(GLOB_RECURSE collection_files CONFIGURE_DEPENDS ${ONDREL_COLLECTION_DIR}/plugins/*.py
+  ${ONDREL_COLLECTION_DIR}/meta/*)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${collection_files}
+  ${ONDREL_COLLECTION_DIR}/galaxy.yml ${ONDREL_COLLECTION_DIR}/README.md)
 find_program(ONDREL_ANSIBLE_GALAXY ansible-galaxy)
 if(ONDREL_ANSIBLE_GALAXY)
   set(galaxy_home ${ONDREL_PACKAGING_DIR}/galaxy-home)
