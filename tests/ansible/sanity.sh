@@ -1,7 +1,7 @@
 #!/bin/sh
 # The collection's sanity checks, in an empty network namespace where one can be made: the
 # ansible-test sanity tests that run on Debian's ansible-core alone (the others set up virtual
-# environments with pip; doc_matches_spec.py stands in for validate-modules), then Debian's
+# environments with pip; doc_matches_options.py stands in for validate-modules), then Debian's
 # pycodestyle and yamllint with the settings ansible-test gives them.
 #   sanity.sh [ANSIBLE_TEST]
 set -eu

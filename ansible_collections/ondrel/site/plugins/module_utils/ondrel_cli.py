@@ -28,18 +28,18 @@ EXTRA_BIN_PATHS = ['/usr/bin', '/usr/local/bin']
 
 LOST_LINE = re.compile(r'(\d+) (?:replies were|reply was) lost\b')
 
-CLI_ARGUMENT_SPEC = dict(
+COMMON_OPTIONS = dict(
     cli=dict(type='path'),
     interfaces=dict(type='list', elements='str', default=[]),
     wait=dict(type='float'),
 )
 
 
-def argument_spec(**own):
+def module_options(**own):
     """The module's own options beside the ones every module takes."""
-    spec = dict(CLI_ARGUMENT_SPEC)
-    spec.update(own)
-    return spec
+    options = dict(COMMON_OPTIONS)
+    options.update(own)
+    return options
 
 
 def lost_replies(stderr):

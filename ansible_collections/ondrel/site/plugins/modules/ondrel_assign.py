@@ -206,7 +206,7 @@ import os
 
 from ansible.module_utils.basic import AnsibleModule
 from ansible_collections.ondrel.site.plugins.module_utils.ondrel_cli import (
-    OndrelCli, add_flag, argument_spec, settings_result)
+    OndrelCli, add_flag, module_options, settings_result)
 
 # The plan file's columns as `ondrel-cli search --format csv` names them, by plan key.
 PLAN_COLUMNS = [('mac', 'Mac'), ('ip', 'IP'), ('mask', 'NetMask'), ('gateway', 'GateWay'),
@@ -250,7 +250,7 @@ def chosen_devices(module):
 
 def main():
     module = AnsibleModule(
-        argument_spec=argument_spec(
+        argument_spec=module_options(
             current_ip=dict(type='str'),
             macs=dict(type='list', elements='str'),
             endpoints=dict(type='list', elements='str'),

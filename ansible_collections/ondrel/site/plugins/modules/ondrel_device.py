@@ -141,14 +141,14 @@ rc:
 
 from ansible.module_utils.basic import AnsibleModule
 from ansible_collections.ondrel.site.plugins.module_utils.ondrel_cli import (
-    OndrelCli, add_flag, argument_spec, settings_result)
+    OndrelCli, add_flag, module_options, settings_result)
 
 SETTINGS = ['ip', 'mask', 'gateway', 'dns', 'port']
 
 
 def main():
     module = AnsibleModule(
-        argument_spec=argument_spec(
+        argument_spec=module_options(
             mac=dict(type='str'),
             endpoint=dict(type='str'),
             protocol=dict(type='str', choices=['auto', 'native', 'onvif']),

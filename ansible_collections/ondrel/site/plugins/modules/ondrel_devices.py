@@ -96,12 +96,12 @@ rc:
 
 from ansible.module_utils.basic import AnsibleModule
 from ansible_collections.ondrel.site.plugins.module_utils.ondrel_cli import (
-    EXIT_DONE, OndrelCli, add_flag, argument_spec, lost_replies)
+    EXIT_DONE, OndrelCli, add_flag, module_options, lost_replies)
 
 
 def main():
     module = AnsibleModule(
-        argument_spec=argument_spec(
+        argument_spec=module_options(
             protocol=dict(type='str', choices=['native', 'onvif', 'all'], default='all'),
             rounds=dict(type='int', default=1),
         ),

@@ -19,27 +19,27 @@ MODULES = sorted(os.path.basename(p)[:-3] for p in glob.glob(
     os.path.join(REPO, 'ansible_collections/ondrel/site/plugins/modules/ondrel_*.py')))
 
 
-class SpecCaught(Exception):
+class OptionsCaught(Exception):
     pass
 
 
-def argument_spec(name):
-    """The argument spec module `name` builds, caught before it reads any parameter."""
+def options_taken(name):
+    """The options module `name` gives AnsibleModule, caught before it reads any parameter."""
     module = importlib.import_module('ansible_collections.ondrel.site.plugins.modules.' + name)
 
     def catch(**kwargs):
-        raise SpecCaught(kwargs['argument_spec'])
+        raise OptionsCaught(kwargs['argument_spec'])
 
     module.AnsibleModule = catch
     try:
         module.main()
-    except SpecCaught as caught:
+    except OptionsCaught as caught:
         return caught.args[0]
     raise AssertionError(name + ' never built an AnsibleModule')
 
 
 def options(table, nested):
-    """Each option's shape, by name, from an argument spec (nested='options') or its
+    """Each option's shape, by name, from what a module takes (nested='options') or its
     documentation (nested='suboptions')."""
     return {name: dict(type=o.get('type', 'str'), elements=o.get('elements'),
                        default=o.get('default'), choices=o.get('choices'),
@@ -62,13 +62,13 @@ def main():
     failures = [] if MODULES == ['ondrel_assign', 'ondrel_device', 'ondrel_devices'] \
         else ['modules: %s' % MODULES]
     for name in MODULES:
-        doc, spec = docs['ondrel.site.' + name], argument_spec(name)
-        documented, taken = options(doc['doc']['options'], 'suboptions'), options(spec, 'options')
+        doc, table = docs['ondrel.site.' + name], options_taken(name)
+        documented, taken = options(doc['doc']['options'], 'suboptions'), options(table, 'options')
         failures += ['%s: %s documented %s, taken %s' % (name, o, documented.get(o), taken.get(o))
                      for o in sorted(set(documented) | set(taken)) if documented.get(o) != taken.get(o)]
         if not doc['doc']['short_description'] or 'rc' not in doc['return']:
             failures.append(name + ': no short description or no rc among its returns')
-        failures += ['%s: %s is logged' % (name, option) for option, o in spec.items()
+        failures += ['%s: %s is logged' % (name, option) for option, o in table.items()
                      if 'password' in option and not o.get('no_log')]
     print('\n'.join(failures or ['%d modules: documented as they take their options' % len(MODULES)]))
     return 1 if failures else 0
