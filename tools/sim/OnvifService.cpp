@@ -1,5 +1,7 @@
 #include "OnvifService.h"
 
+#include "WsdComposer.h"
+
 #include "core/Ipv4.h"
 #include "onvif/WsSecurity.h"
 #include "onvif/XmlReader.h"
@@ -128,7 +130,9 @@ std::optional<std::size_t> OnvifService::cameraAt(std::string_view address,
                                                   Clock::time_point now) const {
     const std::vector<SimDevice>& devices = m_devices.devices();
     for (std::size_t i = 0; i < devices.size(); ++i) {
-        if (devices[i].ip == address && !m_devices.isRestarting(i, now)) {
+        const bool here = devices[i].ip == address ||
+                          (m_options.linkLocal && WsdComposer::linkLocalOf(devices[i].mac) == address);
+        if (here && !m_devices.isRestarting(i, now)) {
             return i;
         }
     }
