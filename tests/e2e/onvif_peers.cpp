@@ -1,14 +1,18 @@
-// Third-party ONVIF clients against the simulated cameras of `ondrel-sim --onvif-quirks`, played
-// in LAN A of `scripts/netlab --two-lans` (onvif-util turns the multicast loop off, so the
-// cameras cannot sit beside it): Debian's onvif-util and the npm onvif package each list every
-// camera with the name and address expected of that client and reads one camera's network
-// through its device service, and onvif-util changes that camera's address. A client that is
-// not installed skips its test and says so.
+// Third-party ONVIF clients against the simulated ONVIF-only cameras of `ondrel-sim
+// --onvif-only --onvif-quirks`, played in LAN A of `scripts/netlab --two-lans` (onvif-util turns
+// the multicast loop off, so the cameras cannot sit beside it): Debian's onvif-util and the npm
+// onvif package each list every camera with the name and address expected of that client, read
+// one camera's network through its device service and change that camera's address. A client
+// that is not installed skips its test and says so. Then libcurl, as our client calls it, through
+// the PC's camera adapter to cameras in LAN B that share one factory address: the shared address
+// reaches the first, and each one's link-local address reaches that one.
 
 #include "LabSim.h"
 #include "SimDevice.h"
 #include "WsdComposer.h"
 #include "WsdQuirks.h"
+#include "onvif/CurlTransport.h"
+#include "onvif/WsSecurity.h"
 
 #include <gtest/gtest.h>
 
@@ -84,7 +88,9 @@ protected:
             ASSERT_EQ(Shell(route), "") << route;
         }
         m_sim.EnterNetwork(lanA);
-        ASSERT_EQ(m_sim.Start({"--devices", std::to_string(kCameras), "--onvif-quirks"}), "");
+        ASSERT_EQ(
+            m_sim.Start({"--devices", std::to_string(kCameras), "--onvif-only", "--onvif-quirks"}),
+            "");
         // Let the Hellos pass: a client is to find the cameras by its own probe.
         std::this_thread::sleep_for(600ms);
     }
@@ -143,16 +149,25 @@ TEST_F(OnvifPeers, OnvifUtilReadsAndChangesACamerasNetwork) {
     EXPECT_EQ(byOperation["SystemReboot"]["address"], "10.77.1.50");
 }
 
+// The npm package's network calls, as tests/peers/network.js makes them.
+std::string NpmNetwork(const std::string& arguments) {
+    return Shell("cd " ONDREL_PEERS_DIR " && timeout 30 node network.js " + arguments + " 2>&1");
+}
+
+bool NpmInstalled() {
+    return Installed("node") && Shell("test -d " ONDREL_PEERS_DIR "/node_modules/onvif && echo "
+                                      "yes") == "yes\n";
+}
+
 // tests/peers/discover.js prints what the package read of each answer: the name scope
 // percent-decoded and the first IPv4 XAddr that is not link-local.
 TEST_F(OnvifPeers, NpmOnvifListsEveryCamera) {
-    const std::string peers = ONDREL_PEERS_DIR;
-    if (!Installed("node") ||
-        Shell("test -d " + peers + "/node_modules/onvif && echo yes") != "yes\n") {
-        GTEST_SKIP() << "node or the npm onvif package (scripts/install-deps puts it in " << peers
-                     << "/node_modules) is not installed";
+    if (!NpmInstalled()) {
+        GTEST_SKIP() << "node or the npm onvif package (scripts/install-deps puts it in "
+                     << ONDREL_PEERS_DIR << "/node_modules) is not installed";
     }
-    const std::string out = Shell("cd " + peers + " && timeout 60 node discover.js 2000 2>&1");
+    const std::string out =
+        Shell("cd " ONDREL_PEERS_DIR " && timeout 60 node discover.js 2000 2>&1");
     std::map<std::string, nlohmann::json> listed; // address -> the line
     std::istringstream lines(out);
     for (std::string line; std::getline(lines, line);) {
@@ -173,13 +188,10 @@ TEST_F(OnvifPeers, NpmOnvifListsEveryCamera) {
 // tests/peers/network.js reads one camera's network settings through the package's Cam: the
 // interface with its token, MAC and manual IPv4 address, and the gateway.
 TEST_F(OnvifPeers, NpmOnvifReadsACamerasNetwork) {
-    const std::string peers = ONDREL_PEERS_DIR;
-    if (!Installed("node") ||
-        Shell("test -d " + peers + "/node_modules/onvif && echo yes") != "yes\n") {
+    if (!NpmInstalled()) {
         GTEST_SKIP() << "node or the npm onvif package is not installed";
     }
-    const std::string out =
-        Shell("cd " + peers + " && timeout 30 node network.js 10.77.1.1 admin admin 2>&1");
+    const std::string out = NpmNetwork("10.77.1.1 admin admin");
     const nlohmann::json read = nlohmann::json::parse(out, nullptr, false);
     ASSERT_FALSE(read.is_discarded()) << out;
     const nlohmann::json& eth = read["interfaces"][0];
@@ -188,4 +200,113 @@ TEST_F(OnvifPeers, NpmOnvifReadsACamerasNetwork) {
     EXPECT_EQ(eth["IPv4"]["config"]["manual"]["address"], "10.77.1.1") << out;
     EXPECT_EQ(eth["IPv4"]["config"]["manual"]["prefixLength"], 16) << out;
     EXPECT_EQ(read["gateway"]["IPv4Address"], "10.77.0.1") << out;
+}
+
+// tests/peers/network.js sets one camera's gateway and address through the package and asks
+// for the restart the camera says it needs: the simulator's log holds exactly what was set,
+// and after its restart the camera answers at its new address with the new gateway.
+TEST_F(OnvifPeers, NpmOnvifChangesACamerasAddress) {
+    if (!NpmInstalled()) {
+        GTEST_SKIP() << "node or the npm onvif package is not installed";
+    }
+    const nlohmann::json changed = nlohmann::json::parse(
+        NpmNetwork("10.77.1.1 admin admin 10.77.1.61/16 10.77.0.254"), nullptr, false);
+    ASSERT_TRUE(changed.is_object() && !changed.contains("error")) << changed;
+    EXPECT_EQ(changed["set"]["rebootNeeded"], true) << changed;
+    std::map<std::string, std::vector<nlohmann::json>> byOperation;
+    for (const nlohmann::json& e : m_sim.LogOfKind("http")) {
+        if (e.value("index", 99) == 0 && e.contains("operation")) {
+            byOperation[e["operation"].get<std::string>()].push_back(e);
+        }
+    }
+    const auto set = [&](const char* operation) {
+        return byOperation[operation].size() == 1 ? byOperation[operation][0]["set"]
+                                                  : nlohmann::json();
+    };
+    EXPECT_EQ(set("SetNetworkDefaultGateway"), (nlohmann::json{{"gateway", "10.77.0.254"}}));
+    EXPECT_EQ(set("SetNetworkInterfaces"),
+              (nlohmann::json{{"dhcp", false}, {"address", "10.77.1.61"}, {"prefixLength", 16}}));
+    ASSERT_EQ(byOperation["SystemReboot"].size(), 1u);
+    EXPECT_EQ(byOperation["SystemReboot"][0]["address"], "10.77.1.61");
+
+    nlohmann::json after;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            after = nlohmann::json::parse(NpmNetwork("10.77.1.61 admin admin"), nullptr, false);
+            return after.is_object() && !after.contains("error");
+        },
+        15s))
+        << after;
+    const nlohmann::json& eth = after["interfaces"][0];
+    EXPECT_EQ(eth["info"]["hwAddress"], sim::SimDevice::generated(0).mac);
+    EXPECT_EQ(eth["IPv4"]["config"]["manual"]["address"], "10.77.1.61");
+    EXPECT_EQ(after["gateway"]["IPv4Address"], "10.77.0.254");
+}
+
+namespace {
+
+constexpr std::size_t kSharing = 3;
+constexpr const char* kFactoryAddress = "192.168.1.64";
+
+// Cameras out of the box at one address in LAN B, the camera switch, each with a link-local
+// address of its own; LAN B holds both the factory address and 169.254.0.0/16.
+class OnvifLinkLocal : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ONDREL_REQUIRE_LAB();
+        const char* lanB = std::getenv("ONDREL_LAB_B_NETNS");
+        ASSERT_NE(lanB, nullptr) << "run under scripts/netlab --two-lans";
+        for (const char* range : {"192.168.1.64/32", "169.254.0.0/16"}) {
+            const std::string route = std::string("nsenter --net=") + lanB +
+                                      " ip route replace local " + range + " dev lo 2>&1";
+            ASSERT_EQ(Shell(route), "") << route;
+        }
+        m_sim.EnterNetwork(lanB);
+        ASSERT_EQ(m_sim.Start({"--devices", std::to_string(kSharing), "--onvif-only", "--same-ip",
+                               kFactoryAddress, "--onvif-link-local"}),
+                  "");
+        onvif::initCurl();
+    }
+
+    LabSim m_sim;
+};
+
+} // namespace
+
+// libcurl bound to the camera adapter, as our client calls it: the PC has no route to
+// 169.254.0.0/16, so the kernel takes the address as on the adapter's link, and the camera
+// there answers with its own MAC.
+TEST_F(OnvifLinkLocal, EachCameraAnswersAtItsOwnLinkLocalAddress) {
+    std::vector<std::pair<std::string, std::size_t>> rows = {{kFactoryAddress, 0}};
+    for (std::size_t i = 0; i < kSharing; ++i) {
+        rows.emplace_back(sim::WsdComposer::linkLocalOf(sim::SimDevice::generated(i).mac), i);
+    }
+    onvif::CurlTransport transport;
+    for (const auto& [address, camera] : rows) {
+        SCOPED_TRACE(address);
+        const std::optional<onvif::UsernameToken> token =
+            onvif::makeToken("admin", "admin", std::chrono::system_clock::now());
+        ASSERT_TRUE(token.has_value());
+        onvif::HttpRequest request;
+        request.url = "http://" + address + "/onvif/device_service";
+        request.interfaceName = std::getenv("ONDREL_LAB_B_IF");
+        request.body = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><s:Envelope xmlns:s=\""
+                       "http://www.w3.org/2003/05/soap-envelope\"><s:Header>" +
+                       onvif::securityHeader(*token) +
+                       "</s:Header><s:Body><GetNetworkInterfaces xmlns=\""
+                       "http://www.onvif.org/ver10/device/wsdl\"/></s:Body></s:Envelope>";
+        const onvif::HttpResult result = transport.post(request);
+        const auto* response = std::get_if<onvif::HttpResponse>(&result);
+        ASSERT_NE(response, nullptr) << std::get<onvif::TransportError>(result).words;
+        EXPECT_EQ(response->status, 200);
+        EXPECT_NE(response->body.find(">" + sim::SimDevice::generated(camera).mac + "<"),
+                  std::string::npos)
+            << response->body;
+    }
+    const auto log = m_sim.WaitForLog("http", rows.size());
+    ASSERT_EQ(log.size(), rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(log[i]["to"], rows[i].first);
+        EXPECT_EQ(log[i]["index"], rows[i].second);
+    }
 }

@@ -38,9 +38,13 @@ function changeAddress(cam, read) {
         done({ ...read, set, reboot: null });
         return;
       }
-      cam.systemReboot((rebootError, reboot) => {
-        done(rebootError ? { error: 'systemReboot: ' + String(rebootError) }
-          : { ...read, set, reboot });
+      // The package follows the address it set at once, but a camera that needs its restart
+      // first is still at the old one: the reboot is asked there, by a Cam of its own.
+      const before = new Cam({ hostname, username, password, timeout: 5000 }, () => {
+        before.systemReboot((rebootError, reboot) => {
+          done(rebootError ? { error: 'systemReboot: ' + String(rebootError) }
+            : { ...read, set, reboot });
+        });
       });
     });
   });

@@ -143,13 +143,34 @@ TEST(SimCommandLine, Refused) {
 TEST(SimCommandLine, HelpNamesEveryOption) {
     const ParsedOptions help = SimCommandLine::parse({"-h"});
     EXPECT_EQ(help.error, "");
-    for (const char* option :
-         {"--devices",    "--config",       "--burst",    "--same-ip",      "--listen-port",
-          "--bind",       "--reply-to",     "--unicast",  "--reply-port",   "--restart-ms",
-          "--faulty",     "--duplicates",   "--delay",    "--max-searches", "--once",
-          "--log",        "--ready",        "--help",     "--version",      "--onvif",
-          "--onvif-only", "--onvif-quirks", "--wsd-port", "--announce-to",  "239.255.255.250:3702",
-          "--onvif-link-local", "169.254.0.0/16", "Exit status"}) {
+    for (const char* option : {"--devices",
+                               "--config",
+                               "--burst",
+                               "--same-ip",
+                               "--listen-port",
+                               "--bind",
+                               "--reply-to",
+                               "--unicast",
+                               "--reply-port",
+                               "--restart-ms",
+                               "--faulty",
+                               "--duplicates",
+                               "--delay",
+                               "--max-searches",
+                               "--once",
+                               "--log",
+                               "--ready",
+                               "--help",
+                               "--version",
+                               "--onvif",
+                               "--onvif-only",
+                               "--onvif-quirks",
+                               "--wsd-port",
+                               "--announce-to",
+                               "239.255.255.250:3702",
+                               "--onvif-link-local",
+                               "169.254.0.0/16",
+                               "Exit status"}) {
         EXPECT_NE(help.text.find(option), std::string::npos) << option;
     }
     EXPECT_EQ(SimCommandLine::parse({"--version"}).text.rfind("ondrel-sim ", 0), 0u);

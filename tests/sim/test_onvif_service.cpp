@@ -198,8 +198,8 @@ TEST(OnvifService, SharedAddressReachesTheFirstAndLinkLocalEachOne) {
         responder.restart(0, kStart);
         const Clock::time_point during = kStart + 1s;
         const Clock::time_point after = kStart + 3s;
-        const std::optional<std::size_t> second = linkLocal ? std::optional<std::size_t>(1)
-                                                            : std::nullopt;
+        const std::optional<std::size_t> second =
+            linkLocal ? std::optional<std::size_t>(1) : std::nullopt;
         const struct {
             const char* what;
             std::string address;

@@ -70,8 +70,9 @@ TEST(WsdComposer, EveryShapeReadsAsTheCamera) {
             EXPECT_EQ(m->messageId, kMessageId);
             ASSERT_EQ(m->matches.size(), 1u);
             EXPECT_TRUE(wsd::isCamera(m->matches[0]));
-            EXPECT_EQ(m->matches[0].xaddrs.size(),
-                      c.shape.otherXAddrsFirst ? 3u : c.shape.linkLocalSecond ? 2u : 1u);
+            EXPECT_EQ(m->matches[0].xaddrs.size(), c.shape.otherXAddrsFirst  ? 3u
+                                                   : c.shape.linkLocalSecond ? 2u
+                                                                             : 1u);
             const Device camera = wsd::cameraDevice(m->matches[0], adapter, Ipv4{adapter.address});
             EXPECT_EQ(camera.name, d.name);
             EXPECT_EQ(camera.mac, c.shape.macScope ? d.mac : "");
