@@ -8,6 +8,7 @@
 // reaches the first, and each one's link-local address reaches that one.
 
 #include "LabSim.h"
+#include "OnvifRequests.h"
 #include "SimDevice.h"
 #include "WsdComposer.h"
 #include "WsdQuirks.h"
@@ -73,6 +74,15 @@ bool Installed(const std::string& program) {
     return Shell("command -v " + program + " >/dev/null && echo yes") == "yes\n";
 }
 
+// Brings these ranges to the LAN's own host, so that one simulator there answers for them all.
+void RouteLocally(const char* netns, std::initializer_list<const char*> ranges) {
+    for (const char* range : ranges) {
+        const std::string route = std::string("nsenter --net=") + netns +
+                                  " ip route replace local " + range + " dev lo 2>&1";
+        ASSERT_EQ(Shell(route), "") << route;
+    }
+}
+
 class OnvifPeers : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -82,11 +92,7 @@ protected:
         // LAN A holds the cameras' addresses, so that a client that asks a camera something
         // (onvif-util asks each one found for its host name) is refused at once instead of
         // waiting for a host that never answers.
-        for (const char* range : {"10.77.1.0/24", "169.254.0.0/16"}) {
-            const std::string route = std::string("nsenter --net=") + lanA +
-                                      " ip route replace local " + range + " dev lo 2>&1";
-            ASSERT_EQ(Shell(route), "") << route;
-        }
+        ASSERT_NO_FATAL_FAILURE(RouteLocally(lanA, {"10.77.1.0/24", "169.254.0.0/16"}));
         m_sim.EnterNetwork(lanA);
         ASSERT_EQ(
             m_sim.Start({"--devices", std::to_string(kCameras), "--onvif-only", "--onvif-quirks"}),
@@ -243,70 +249,44 @@ TEST_F(OnvifPeers, NpmOnvifChangesACamerasAddress) {
     EXPECT_EQ(after["gateway"]["IPv4Address"], "10.77.0.254");
 }
 
-namespace {
-
-constexpr std::size_t kSharing = 3;
-constexpr const char* kFactoryAddress = "192.168.1.64";
-
 // Cameras out of the box at one address in LAN B, the camera switch, each with a link-local
-// address of its own; LAN B holds both the factory address and 169.254.0.0/16.
-class OnvifLinkLocal : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ONDREL_REQUIRE_LAB();
-        const char* lanB = std::getenv("ONDREL_LAB_B_NETNS");
-        ASSERT_NE(lanB, nullptr) << "run under scripts/netlab --two-lans";
-        for (const char* range : {"192.168.1.64/32", "169.254.0.0/16"}) {
-            const std::string route = std::string("nsenter --net=") + lanB +
-                                      " ip route replace local " + range + " dev lo 2>&1";
-            ASSERT_EQ(Shell(route), "") << route;
-        }
-        m_sim.EnterNetwork(lanB);
-        ASSERT_EQ(m_sim.Start({"--devices", std::to_string(kSharing), "--onvif-only", "--same-ip",
-                               kFactoryAddress, "--onvif-link-local"}),
-                  "");
-        onvif::initCurl();
+// address of its own, reached by libcurl bound to the camera adapter as our client calls it: the
+// PC has no route to 169.254.0.0/16, so the kernel takes the address as on the adapter's link.
+// The shared address reaches the first camera, each link-local address its own.
+TEST(OnvifLinkLocal, EachCameraAnswersAtItsOwnLinkLocalAddress) {
+    ONDREL_REQUIRE_LAB();
+    const char* lanB = std::getenv("ONDREL_LAB_B_NETNS");
+    ASSERT_NE(lanB, nullptr) << "run under scripts/netlab --two-lans";
+    ASSERT_NO_FATAL_FAILURE(RouteLocally(lanB, {"192.168.1.64/32", "169.254.0.0/16"}));
+    LabSim sim;
+    sim.EnterNetwork(lanB);
+    ASSERT_EQ(sim.Start({"--devices", "3", "--onvif-only", "--same-ip", "192.168.1.64",
+                         "--onvif-link-local"}),
+              "");
+    std::vector<std::string> addresses = {"192.168.1.64"};
+    for (std::size_t i = 0; i < 3; ++i) {
+        addresses.push_back(sim::WsdComposer::linkLocalOf(sim::SimDevice::generated(i).mac));
     }
-
-    LabSim m_sim;
-};
-
-} // namespace
-
-// libcurl bound to the camera adapter, as our client calls it: the PC has no route to
-// 169.254.0.0/16, so the kernel takes the address as on the adapter's link, and the camera
-// there answers with its own MAC.
-TEST_F(OnvifLinkLocal, EachCameraAnswersAtItsOwnLinkLocalAddress) {
-    std::vector<std::pair<std::string, std::size_t>> rows = {{kFactoryAddress, 0}};
-    for (std::size_t i = 0; i < kSharing; ++i) {
-        rows.emplace_back(sim::WsdComposer::linkLocalOf(sim::SimDevice::generated(i).mac), i);
-    }
+    onvif::initCurl();
     onvif::CurlTransport transport;
-    for (const auto& [address, camera] : rows) {
-        SCOPED_TRACE(address);
-        const std::optional<onvif::UsernameToken> token =
-            onvif::makeToken("admin", "admin", std::chrono::system_clock::now());
+    for (const std::string& address : addresses) {
+        const auto token = onvif::makeToken("admin", "admin", std::chrono::system_clock::now());
         ASSERT_TRUE(token.has_value());
+        const std::string header = "<s:Header>" + onvif::securityHeader(*token) + "</s:Header>";
         onvif::HttpRequest request;
         request.url = "http://" + address + "/onvif/device_service";
+        request.body = sim::test::DeviceRequest("GetNetworkInterfaces", "", header);
         request.interfaceName = std::getenv("ONDREL_LAB_B_IF");
-        request.body = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><s:Envelope xmlns:s=\""
-                       "http://www.w3.org/2003/05/soap-envelope\"><s:Header>" +
-                       onvif::securityHeader(*token) +
-                       "</s:Header><s:Body><GetNetworkInterfaces xmlns=\""
-                       "http://www.onvif.org/ver10/device/wsdl\"/></s:Body></s:Envelope>";
         const onvif::HttpResult result = transport.post(request);
         const auto* response = std::get_if<onvif::HttpResponse>(&result);
-        ASSERT_NE(response, nullptr) << std::get<onvif::TransportError>(result).words;
-        EXPECT_EQ(response->status, 200);
-        EXPECT_NE(response->body.find(">" + sim::SimDevice::generated(camera).mac + "<"),
-                  std::string::npos)
-            << response->body;
+        ASSERT_NE(response, nullptr)
+            << address << ": " << std::get<onvif::TransportError>(result).words;
+        EXPECT_EQ(response->status, 200) << address;
     }
-    const auto log = m_sim.WaitForLog("http", rows.size());
-    ASSERT_EQ(log.size(), rows.size());
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        EXPECT_EQ(log[i]["to"], rows[i].first);
-        EXPECT_EQ(log[i]["index"], rows[i].second);
+    const auto log = sim.WaitForLog("http", addresses.size());
+    ASSERT_EQ(log.size(), addresses.size());
+    for (std::size_t i = 0; i < log.size(); ++i) {
+        EXPECT_EQ(log[i]["to"], addresses[i]);
+        EXPECT_EQ(log[i]["index"], i == 0 ? 0 : i - 1);
     }
 }
