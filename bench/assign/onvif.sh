@@ -4,8 +4,9 @@
 # local route, as bench/onvif/run.sh does), beside the same assign for N native devices that
 # share one factory address, in the same LAN. Per run and kind it prints how many devices were
 # verified, the seconds from the command's start to the last device's answer (before the restart
-# wait: the last SystemReboot, or the last set request, the simulator logged), that per device,
-# the median of one camera's own calls (its first request to its reboot), and the whole command's
+# wait: the last SystemReboot, or the last set request, the simulator logged), the sending alone
+# (the first request the simulator logged to that answer), the first figure per device, the
+# median of one camera's own calls (its first request to its reboot), and the whole command's
 # wall time; then the medians over the runs. A benchmark, not a test: scripts/test does not run
 # it.
 #
@@ -33,6 +34,8 @@ if kind == "onvif":
 else:
     answers = [e for e in entries if e.get("kind") == "setconfig"]
 last = float(ready_at) + answers[-1]["t"] - float(start) if answers else float("nan")
+requests = [e for e in entries if e.get("kind") in ("http", "setconfig")]
+sending = answers[-1]["t"] - requests[0]["t"] if answers else float("nan")
 own = {}
 if kind == "onvif":
     rebooted = {e["index"]: e["t"] for e in answers}
@@ -47,8 +50,8 @@ except ValueError:
 verified = sum(1 for r in rows if r.get("Result") == "verified")
 per_camera = "%.3fs" % statistics.median(b - a for a, b in own.values()) if own else "-"
 count = max(len(answers), 1)
-print("%d %.3f %.4f %s %.3f" % (verified, last, last / count, per_camera,
-                                  float(end) - float(start)))
+print("%d %.3f %.3f %.4f %s %.3f" % (verified, last, sending, last / count, per_camera,
+                                     float(end) - float(start)))
 PY
 }
 
@@ -64,8 +67,8 @@ if [[ "${1:-}" == --inside-lab ]]; then
         echo "this build's ondrel-cli assign has no --protocol: native devices only" >&2
         kinds=(native) chosen=
     fi
-    printf '%-7s %4s %9s %14s %12s %12s %9s  %s\n' kind run verified "to last answer" \
-        "per device" "per camera" "whole" "exit"
+    printf '%-7s %4s %9s %14s %9s %11s %11s %9s  %s\n' kind run verified "to last answer" \
+        sending "per device" "per camera" whole exit
     declare -A lasts walls
     for ((r = 0; r < runs; r++)); do
         for kind in "${kinds[@]}"; do
@@ -76,11 +79,12 @@ if [[ "${1:-}" == --inside-lab ]]; then
             else
                 args=(--devices "$n" --same-ip "$FACTORY")
             fi
-            lan_a "$sim" "${args[@]}" --restart-ms "$RESTART_MS" --log "$dir/sim.log" \
-                --ready "$dir/ready" 2>"$dir/sim.err" &
+            # nsenter becomes the simulator, so that $! is the simulator's own process.
+            nsenter --net="$ONDREL_LAB_A_NETNS" "$sim" "${args[@]}" --restart-ms "$RESTART_MS" \
+                --log "$dir/sim.log" --ready "$dir/ready" 2>"$dir/sim.err" &
             simpid=$!
             for _ in $(seq 400); do [[ -e $dir/ready ]] && break; sleep 0.05; done
-            ready_at=$(stat -c %.9Y "$dir/ready")
+            ready_at=$(stat -c %.9Y "$dir/ready") || { cat "$dir/sim.err" >&2; exit 1; }
             # Let the cameras' Hellos pass before the search.
             sleep 1
             start=$(date +%s.%N)
@@ -92,10 +96,10 @@ if [[ "${1:-}" == --inside-lab ]]; then
             end=$(date +%s.%N)
             kill "$simpid"
             wait "$simpid" 2>/dev/null || true
-            read -r verified last per camera wall < <(analyse "$dir/sim.log" "$dir/report.json" \
-                "$kind" "$ready_at" "$start" "$end")
-            printf '%-7s %4d %5d/%-3d %13.3fs %11.4fs %12s %8.3fs  %s\n' "$kind" "$r" \
-                "$verified" "$n" "$last" "$per" "$camera" "$wall" "$status"
+            read -r verified last sending per camera wall < <(analyse "$dir/sim.log" \
+                "$dir/report.json" "$kind" "$ready_at" "$start" "$end")
+            printf '%-7s %4d %5d/%-3d %13.3fs %8.3fs %10.4fs %11s %8.3fs  %s\n' "$kind" "$r" \
+                "$verified" "$n" "$last" "$sending" "$per" "$camera" "$wall" "$status"
             [[ $status == 0 ]] || sed 's/^/    /' "$dir/cli.err" | tail -5 >&2
             lasts[$kind]+="$last " walls[$kind]+="$wall "
         done
