@@ -50,6 +50,10 @@ QString AssignTexts::refusal(const PlanError& e) {
         return who + tr("The device is chosen twice%1.").arg(other);
     case PlanRefusal::UnknownMac:
         return who + tr("No device with this MAC answered the search.");
+    case PlanRefusal::UnknownEndpoint:
+        return who + tr("No camera with this endpoint reference answered the search.");
+    case PlanRefusal::NoRoute:
+        return who + tr("The camera gave no ONVIF device service to change it through.");
     case PlanRefusal::BadMac:
         return who + tr("Not a MAC address.");
     case PlanRefusal::DuplicateAddress:
@@ -147,6 +151,8 @@ QString AssignTexts::status(AssignStatus status) {
         return tr("missing");
     case AssignStatus::Unchanged:
         return tr("unchanged");
+    case AssignStatus::Failed:
+        return tr("failed");
     }
     return {};
 }

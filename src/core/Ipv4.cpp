@@ -51,4 +51,12 @@ bool isCanonicalIpv4(std::string_view text) {
     return address && address->text() == text;
 }
 
+int maskPrefix(const Ipv4& mask) {
+    int prefix = 0;
+    for (uint32_t m = mask.bits; (m & 0x80000000u) != 0; m <<= 1) {
+        ++prefix;
+    }
+    return prefix;
+}
+
 } // namespace ondrel

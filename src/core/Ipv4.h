@@ -41,4 +41,7 @@ std::string formatIpv4(uint32_t hostOrder);
 // is held to this: other tools read "010" as octal, so the person may mean another address.
 bool isCanonicalIpv4(std::string_view text);
 
+// The number of one bits at the top of a mask: 24 for 255.255.255.0.
+int maskPrefix(const Ipv4& mask);
+
 } // namespace ondrel

@@ -141,22 +141,46 @@ PlanError gatewayRefusal(const std::vector<const Device*>& devices,
     return e;
 }
 
-// Refuses a set of devices the set requests could not tell apart.
-PlanError checkDevices(const std::vector<const Device*>& devices) {
-    std::map<std::string, std::size_t> macs;
+// The protocol each device is reached by, or a refusal naming the first it cannot reach.
+PlanError routeAll(const std::vector<const Device*>& devices, RouteChoice asked,
+                   std::vector<Route>& routes) {
+    routes.clear();
+    for (std::size_t i = 0; i < devices.size(); ++i) {
+        const std::variant<Route, std::string> route = chooseRoute(*devices[i], asked);
+        if (const std::string* why = std::get_if<std::string>(&route)) {
+            PlanError e = refusal(PlanRefusal::NoRoute, i);
+            e.party = deviceLabel(*devices[i]);
+            e.why = *why;
+            return e;
+        }
+        routes.push_back(std::get<Route>(route));
+    }
+    return {};
+}
+
+// Refuses a set of devices the requests could not tell apart: our datagram names a device by
+// its id, ONVIF reaches one camera and checks its MAC (or, without one, its endpoint reference).
+PlanError checkDevices(const std::vector<const Device*>& devices,
+                       const std::vector<Route>& routes) {
+    std::map<std::string, std::size_t> identities;
     std::map<std::string, std::size_t> ids;
     for (std::size_t i = 0; i < devices.size(); ++i) {
         const Device& d = *devices[i];
+        const bool native = routes[i] == Route::Native;
+        if (native && d.id.empty()) {
+            PlanError e = refusal(PlanRefusal::MissingDeviceId, i);
+            e.party = deviceLabel(d);
+            return e;
+        }
         const std::optional<uint64_t> mac = macValue(d.mac);
-        const std::string macKey = mac ? std::to_string(*mac) : d.mac;
-        for (auto [map, key, clash] : {std::tuple{&macs, macKey, PlanRefusal::DuplicateMac},
-                                       std::tuple{&ids, d.id, PlanRefusal::SharedDeviceId}}) {
-            if (clash == PlanRefusal::SharedDeviceId && key.empty()) {
-                PlanError e = refusal(PlanRefusal::MissingDeviceId, i);
-                e.party = deviceLabel(d);
-                return e;
+        const std::string key = mac ? std::to_string(*mac) : identityKey(d);
+        for (auto [map, k, clash] :
+             {std::tuple{&identities, key, PlanRefusal::DuplicateMac},
+              std::tuple{&ids, native ? d.id : std::string(), PlanRefusal::SharedDeviceId}}) {
+            if (k.empty()) {
+                continue;
             }
-            const auto [it, added] = map->emplace(key, i);
+            const auto [it, added] = map->emplace(k, i);
             if (!added) {
                 PlanError e = refusal(clash, i);
                 e.other = it->second;
@@ -166,6 +190,15 @@ PlanError checkDevices(const std::vector<const Device*>& devices) {
         }
     }
     return {};
+}
+
+// Checks the devices and finds their routes: the first refusal, if any.
+PlanError checkAndRoute(const std::vector<const Device*>& devices, RouteChoice asked,
+                        std::vector<Route>& routes) {
+    if (PlanError e = routeAll(devices, asked, routes); e.refusal != PlanRefusal::None) {
+        return e;
+    }
+    return checkDevices(devices, routes);
 }
 
 std::vector<const Device*> pointers(const std::vector<Device>& devices) {
@@ -282,9 +315,16 @@ std::vector<AdapterRef> distinctAdapters(const std::vector<Device>& devices,
     return out;
 }
 
-void markUnchanged(std::vector<PlannedDevice>& planned) {
-    for (PlannedDevice& p : planned) {
+// Marks the devices already at their plan, and where each ONVIF camera is reached.
+void finishPlan(std::vector<PlannedDevice>& planned, const std::vector<Route>& routes,
+                const std::vector<Device>& listed) {
+    for (std::size_t i = 0; i < planned.size(); ++i) {
+        PlannedDevice& p = planned[i];
         p.unchanged = reportsSettings(p.device, p.settings);
+        p.route = routes[i];
+        if (p.route == Route::Onvif) {
+            p.reach = reachCamera(p.device, listed);
+        }
     }
 }
 
@@ -308,7 +348,9 @@ AssignPlan planRange(const RangeRequest& request, AddressProber* prober) {
         e.refusal != PlanRefusal::None) {
         return refused(std::move(e));
     }
-    if (PlanError e = checkDevices(pointers(chosen)); e.refusal != PlanRefusal::None) {
+    std::vector<Route> routes;
+    if (PlanError e = checkAndRoute(pointers(chosen), request.route, routes);
+        e.refusal != PlanRefusal::None) {
         return refused(std::move(e));
     }
     if (request.gateway.empty()) {
@@ -340,7 +382,10 @@ AssignPlan planRange(const RangeRequest& request, AddressProber* prober) {
         return PlannedDevice{chosen[i],
                              settingsFor(chosen[i], address, request.netMask, request.gateway,
                                          request.dns0, request.httpPort),
-                             check, false};
+                             check,
+                             false,
+                             Route::Native,
+                             {}};
     };
     AssignPlan plan;
     plan.devices.resize(chosen.size());
@@ -399,7 +444,7 @@ AssignPlan planRange(const RangeRequest& request, AddressProber* prober) {
         candidates.pop();
         ++k;
     }
-    markUnchanged(plan.devices);
+    finishPlan(plan.devices, routes, request.listed);
     return plan;
 }
 
@@ -415,19 +460,40 @@ AssignPlan planExplicit(const ExplicitRequest& request, AddressProber* prober) {
         return e;
     };
 
-    // A camera found by ONVIF alone is listed (its address is taken) but never planned: our
-    // protocol cannot send it settings.
+    // One device may be listed twice (a camera seen by ONVIF alone behind a second adapter):
+    // the row that the chosen protocol reaches, ours first, is the one planned.
+    const auto better = [&request](const Device& candidate, const Device& held) {
+        const auto rank = [&request](const Device& d) {
+            return std::holds_alternative<Route>(chooseRoute(d, request.route))
+                       ? (hasProtocol(d.protocols, Protocols::Native) ? 2 : 1)
+                       : 0;
+        };
+        return rank(candidate) > rank(held);
+    };
     std::unordered_map<uint64_t, std::size_t> byMac;
+    std::unordered_map<std::string, std::size_t> byEndpoint;
     for (std::size_t i = 0; i < request.listed.size(); ++i) {
-        if (request.listed[i].protocols == Protocols::Onvif) {
-            continue;
+        const Device& d = request.listed[i];
+        if (const std::optional<uint64_t> mac = macValue(d.mac)) {
+            const auto [it, added] = byMac.emplace(*mac, i);
+            if (!added && better(d, request.listed[it->second])) {
+                it->second = i;
+            }
         }
-        if (const std::optional<uint64_t> mac = macValue(request.listed[i].mac)) {
-            byMac.emplace(*mac, i);
+        if (!d.endpoint.empty()) {
+            byEndpoint.emplace(d.endpoint, i);
         }
     }
     std::vector<const Device*> devices;
     for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (rows[i].mac.empty()) {
+            const auto it = byEndpoint.find(rows[i].endpoint);
+            if (it == byEndpoint.end()) {
+                return refused(rowError(PlanRefusal::UnknownEndpoint, i, rows[i].endpoint));
+            }
+            devices.push_back(&request.listed[it->second]);
+            continue;
+        }
         const std::optional<uint64_t> mac = macValue(rows[i].mac);
         if (!mac) {
             return refused(rowError(PlanRefusal::BadMac, i, rows[i].mac));
@@ -438,7 +504,9 @@ AssignPlan planExplicit(const ExplicitRequest& request, AddressProber* prober) {
         }
         devices.push_back(&request.listed[it->second]);
     }
-    if (PlanError e = checkDevices(devices); e.refusal != PlanRefusal::None) {
+    std::vector<Route> routes;
+    if (PlanError e = checkAndRoute(devices, request.route, routes);
+        e.refusal != PlanRefusal::None) {
         e.line = rows[e.index].line;
         return refused(std::move(e));
     }
@@ -514,9 +582,12 @@ AssignPlan planExplicit(const ExplicitRequest& request, AddressProber* prober) {
         plan.devices.push_back(
             {*devices[i],
              settingsFor(*devices[i], addresses[i], masks[i], row.gateway, row.dns0, row.httpPort),
-             check, false});
+             check,
+             false,
+             Route::Native,
+             {}});
     }
-    markUnchanged(plan.devices);
+    finishPlan(plan.devices, routes, request.listed);
     if (prober == nullptr) {
         return plan;
     }

@@ -25,6 +25,7 @@
 // wait usually covers the whole plan and a few taken addresses do not cost a second one.
 
 #include "core/Device.h"
+#include "devices/CameraRoute.h"
 #include "devices/PlanFile.h"
 #include "netinfo/AddressProber.h"
 
@@ -46,12 +47,14 @@ struct RangeRequest {
     std::string dns0;
     std::string httpPort;
     std::vector<AdapterRef> pcAdapters; // the PC's own addresses, one entry each
+    RouteChoice route = RouteChoice::Auto;
 };
 
 struct ExplicitRequest {
     std::vector<PlanRow> rows;
-    std::vector<Device> listed; // rows name devices of this list by MAC
+    std::vector<Device> listed; // rows name devices of this list by MAC or endpoint reference
     std::vector<AdapterRef> pcAdapters;
+    RouteChoice route = RouteChoice::Auto;
 };
 
 enum class SkipReason {
@@ -83,6 +86,10 @@ struct PlannedDevice {
     NetworkSettings settings; // always AddressMode::Static
     AddressCheck check = AddressCheck::Off;
     bool unchanged = false; // the device reports these settings already
+    Route route = Route::Native;
+    // Onvif: the camera's device service at an address of its own, or why it has none (then
+    // nothing is sent to it and the run reports it failed).
+    CameraReach reach;
 };
 
 enum class PlanRefusal {
@@ -96,10 +103,12 @@ enum class PlanRefusal {
     BadDns,
     BadHttpPort,      // detail: HttpPortCheck
     OutOfAddresses,   // the subnet ended with devices still waiting (index: the first)
-    MissingDeviceId,  // a set request names its device by id (index)
+    MissingDeviceId,  // our set request names its device by id (index)
     SharedDeviceId,   // two chosen devices with one id (index, other)
     DuplicateMac,     // one device chosen twice (index, other)
     UnknownMac,       // an explicit plan's MAC that no listed device has (index)
+    UnknownEndpoint,  // an explicit plan's endpoint reference that no listed camera has (index)
+    NoRoute,          // a device the chosen protocol cannot reach (index; detail words: why)
     BadMac,           // an explicit plan's MAC that is no MAC (index)
     DuplicateAddress, // an explicit plan giving one address twice (index, other)
     AddressTaken,     // an explicit plan's address that is taken (index, skipped says why)
@@ -118,6 +127,7 @@ struct PlanError {
     int detail = 0;                      // BadHttpPort: the HttpPortCheck
     std::string gateway;                 // GatewayOutsideSubnet: the first device's gateway
     std::vector<std::string> others;     // GatewayOutsideSubnet: the other devices, "name (MAC)"
+    std::string why;                     // NoRoute: why the protocol cannot reach the device
 };
 
 struct AssignPlan {

@@ -95,6 +95,10 @@ std::string describe(const PlanError& e) {
         return who(e) + "the device is chosen twice" + clashWith(e);
     case PlanRefusal::UnknownMac:
         return who(e) + "no device with this MAC answered the search";
+    case PlanRefusal::UnknownEndpoint:
+        return who(e) + "no camera with this endpoint reference answered the search";
+    case PlanRefusal::NoRoute:
+        return who(e) + "the device " + e.why;
     case PlanRefusal::BadMac:
         return who(e) + "not a MAC address";
     case PlanRefusal::DuplicateAddress:

@@ -9,10 +9,10 @@ namespace ondrel {
 
 namespace {
 
-enum class Column { Mac, Ip, NetMask, GateWay, Dns0, HttpPort, Other };
+enum class Column { Mac, Ip, NetMask, GateWay, Dns0, HttpPort, Endpoint, Other };
 
-constexpr std::array<std::string_view, 6> kColumnNames = {"Mac",     "IP",   "NetMask",
-                                                          "GateWay", "DNS0", "HttpPort"};
+constexpr std::array<std::string_view, 7> kColumnNames = {"Mac",  "IP",       "NetMask", "GateWay",
+                                                          "DNS0", "HttpPort", "Endpoint"};
 
 bool sameName(std::string_view a, std::string_view b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
@@ -160,12 +160,14 @@ private:
             }
             m_columns.push_back(c);
         }
-        for (const Column required : {Column::Mac, Column::Ip}) {
-            if (!seen[static_cast<std::size_t>(required)]) {
-                fail(PlanFileError::MissingColumn, line,
-                     std::string(kColumnNames[static_cast<std::size_t>(required)]));
-                return false;
-            }
+        const auto has = [&seen](Column c) { return seen[static_cast<std::size_t>(c)]; };
+        if (!has(Column::Mac) && !has(Column::Endpoint)) {
+            fail(PlanFileError::MissingColumn, line, "Mac");
+            return false;
+        }
+        if (!has(Column::Ip)) {
+            fail(PlanFileError::MissingColumn, line, "IP");
+            return false;
         }
         return true;
     }
@@ -204,6 +206,9 @@ private:
             case Column::HttpPort:
                 target = &r.httpPort;
                 break;
+            case Column::Endpoint:
+                target = &r.endpoint;
+                break;
             case Column::Other:
                 break;
             }
@@ -211,13 +216,14 @@ private:
                 *target = std::move(fields[i]);
             }
         }
-        for (const auto& [value, column] :
-             {std::pair{&r.mac, Column::Mac}, std::pair{&r.ip, Column::Ip}}) {
-            if (value->empty()) {
-                fail(PlanFileError::MissingValue, line,
-                     std::string(kColumnNames[static_cast<std::size_t>(column)]));
-                return false;
-            }
+        // A camera without a MAC is named by its endpoint reference instead.
+        if (r.mac.empty() && r.endpoint.empty()) {
+            fail(PlanFileError::MissingValue, line, "Mac");
+            return false;
+        }
+        if (r.ip.empty()) {
+            fail(PlanFileError::MissingValue, line, "IP");
+            return false;
         }
         m_out.rows.push_back(std::move(r));
         return true;

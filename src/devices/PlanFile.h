@@ -1,9 +1,10 @@
 #pragma once
-// A plan written out by hand: which device (by MAC) gets which address. The file is CSV with a
+// A plan written out by hand: which device (by MAC, or a camera without one by its endpoint
+// reference) gets which address. The file is CSV with a
 // header row naming its columns as `ondrel-cli search --format csv` writes them, so that an
 // exported list with its IP column edited is a plan as it stands:
 //
-//   Mac, IP              required
+//   Mac, IP              required; Endpoint may stand in for Mac (a row gives either)
 //   NetMask, GateWay,    optional; an empty or missing value keeps the device's own
 //   DNS0, HttpPort
 //   anything else        ignored
@@ -30,6 +31,7 @@ struct PlanRow {
     std::string gateway;
     std::string dns0;
     std::string httpPort;
+    std::string endpoint{}; // a camera without a MAC; empty: not given
 
     bool operator==(const PlanRow&) const = default;
 };
@@ -44,9 +46,9 @@ enum class PlanFileError {
     ControlCharacter, // a control byte (a binary file, or a line break of another system)
     BadQuoting,       // an unterminated quote, or text after a closing quote
     DuplicateColumn,  // the header names a column twice (detail: the column)
-    MissingColumn,    // the header lacks Mac or IP (detail: the column)
+    MissingColumn,    // the header lacks IP, or both Mac and Endpoint (detail: the column)
     FieldCount,       // a row with more or fewer fields than the header
-    MissingValue,     // a row with an empty Mac or IP (detail: the column)
+    MissingValue,     // a row with an empty IP, or neither Mac nor Endpoint (detail: the column)
 };
 
 struct PlanFileReading {

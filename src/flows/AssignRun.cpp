@@ -1,5 +1,7 @@
 #include "AssignRun.h"
 
+#include <algorithm>
+
 namespace ondrel {
 
 const char* assignStatusName(AssignStatus status) {
@@ -26,6 +28,8 @@ const char* assignStatusName(AssignStatus status) {
         return "missing";
     case AssignStatus::Unchanged:
         return "unchanged";
+    case AssignStatus::Failed:
+        return "failed";
     }
     return "";
 }
@@ -33,8 +37,12 @@ const char* assignStatusName(AssignStatus status) {
 AssignRun::AssignRun(std::vector<PlannedDevice> plan) {
     m_entries.reserve(plan.size());
     for (PlannedDevice& p : plan) {
-        const AssignStatus status = p.unchanged ? AssignStatus::Unchanged : AssignStatus::Planned;
-        m_entries.push_back({std::move(p), status, std::nullopt});
+        const bool unreachable = p.route == Route::Onvif && !p.reach.unreachable.empty();
+        const AssignStatus status = p.unchanged   ? AssignStatus::Unchanged
+                                    : unreachable ? AssignStatus::Failed
+                                                  : AssignStatus::Planned;
+        std::string detail = unreachable ? p.reach.unreachable : std::string();
+        m_entries.push_back({std::move(p), status, std::nullopt, std::move(detail)});
     }
     m_phase = m_entries.empty() ? Phase::Done : Phase::Ready;
 }
@@ -43,12 +51,16 @@ std::optional<std::size_t> AssignRun::next() {
     if (m_phase != Phase::Ready) {
         return std::nullopt;
     }
-    while (m_next < m_entries.size() && m_entries[m_next].status == AssignStatus::Unchanged) {
+    const auto passedOver = [this](std::size_t i) {
+        return m_entries[i].status == AssignStatus::Unchanged ||
+               m_entries[i].status == AssignStatus::Failed;
+    };
+    while (m_next < m_entries.size() && passedOver(m_next)) {
         ++m_next;
     }
     if (m_cancelled || m_next >= m_entries.size()) {
         for (std::size_t i = m_next; i < m_entries.size(); ++i) {
-            if (m_entries[i].status != AssignStatus::Unchanged) {
+            if (!passedOver(i)) {
                 m_entries[i].status = AssignStatus::NotSent;
             }
         }
@@ -89,6 +101,32 @@ bool AssignRun::onAnswer(UpdateResult result) {
     return true;
 }
 
+void AssignRun::onCameraResult(const onvif::ChangeResult& result) {
+    if (!m_inFlight || m_phase != Phase::Waiting) {
+        return;
+    }
+    Entry& e = m_entries[*m_inFlight];
+    switch (result.outcome) {
+    case onvif::ChangeOutcome::Unchanged:
+        // Read, not set: the camera had every planned value already.
+        e.status = AssignStatus::Unchanged;
+        --m_sent;
+        break;
+    case onvif::ChangeOutcome::Accepted:
+        e.status = AssignStatus::Accepted;
+        break;
+    case onvif::ChangeOutcome::Refused:
+        e.status = AssignStatus::Refused;
+        break;
+    case onvif::ChangeOutcome::Failed:
+        e.status = AssignStatus::Failed;
+        e.detail = result.words;
+        break;
+    }
+    m_inFlight.reset();
+    m_phase = Phase::Ready;
+}
+
 void AssignRun::onWaitExpired() {
     if (m_phase == Phase::Waiting && m_inFlight) {
         m_entries[*m_inFlight].status = AssignStatus::NoAnswer;
@@ -115,6 +153,20 @@ void AssignRun::verify(const std::vector<Device>& found) {
         if (!mayHaveTaken && !unchanged) {
             continue;
         }
+        if (e.planned.route == Route::Onvif) {
+            // The same camera (by its identity), found by WS-Discovery at its new address.
+            const std::string key = identityKey(e.planned.device);
+            const auto there = std::find_if(found.begin(), found.end(), [&](const Device& d) {
+                return hasProtocol(d.protocols, Protocols::Onvif) && !d.serviceUrl.empty() &&
+                       identityKey(d) == key && d.ip.value == parseIpv4(e.planned.settings.ip);
+            });
+            if (there == found.end()) {
+                e.status = AssignStatus::Missing;
+            } else {
+                e.foundAfter = *there;
+            }
+            continue;
+        }
         const Device* match = nullptr;
         bool other = false;
         for (const Device& d : found) {
@@ -130,6 +182,31 @@ void AssignRun::verify(const std::vector<Device>& found) {
         e.status = match != nullptr ? (unchanged ? AssignStatus::Unchanged : AssignStatus::Verified)
                    : other          ? AssignStatus::NotVerified
                                     : AssignStatus::Missing;
+    }
+}
+
+std::vector<std::size_t> AssignRun::readBacks() const {
+    std::vector<std::size_t> out;
+    for (std::size_t i = 0; i < m_entries.size(); ++i) {
+        if (m_entries[i].foundAfter) {
+            out.push_back(i);
+        }
+    }
+    return out;
+}
+
+void AssignRun::onReadBack(std::size_t index, const onvif::Verification& verification) {
+    if (index >= m_entries.size() || !m_entries[index].foundAfter) {
+        return;
+    }
+    Entry& e = m_entries[index];
+    e.foundAfter.reset();
+    if (verification.verified) {
+        e.status =
+            e.status == AssignStatus::Unchanged ? AssignStatus::Unchanged : AssignStatus::Verified;
+    } else {
+        e.status = AssignStatus::NotVerified;
+        e.detail = verification.words;
     }
 }
 

@@ -10,10 +10,16 @@
 //
 // A device the plan found unchanged (it reports its planned settings already) is passed over:
 // nothing is sent to it, and the verify search checks that it still reports them.
+//
+// A camera reached over ONVIF is changed by a call that returns its outcome (the caller makes
+// it, blocking or on a worker): no answer wait and no gap. It is verified in two steps: the
+// verify search must find it at its new address, then the caller reads its settings back
+// there. A camera that cannot be reached alone fails before anything is sent to it.
 
 #include "core/Device.h"
 #include "devices/AssignPlan.h"
 #include "discovery/DiscoveryEndpoint.h"
+#include "onvif/NetworkChange.h"
 
 #include <cstddef>
 #include <optional>
@@ -33,6 +39,7 @@ enum class AssignStatus {
     NotVerified, // found with other settings
     Missing,     // not found by the verify search
     Unchanged,   // it reports its planned settings already: nothing sent (nor needed)
+    Failed,      // an ONVIF camera could not be changed for another reason (Entry::detail)
 };
 
 // "planned", "accepted", "no answer", ... as the CLI prints them.
@@ -44,9 +51,12 @@ public:
         PlannedDevice planned;
         AssignStatus status = AssignStatus::Planned;
         std::optional<UpdateResult> lateAnswer; // for Late: what came
-        // Why an ONVIF change failed, for a result that is none of the statuses; reported as
-        // "failed: " and these words in place of the status.
-        std::string failure{};
+        // Failed: why, reported as "failed: " and these words; NotVerified over ONVIF: what
+        // differs.
+        std::string detail{};
+        // An ONVIF camera as the verify search found it at its new address, to be read back
+        // (readBacks); cleared by onReadBack.
+        std::optional<Device> foundAfter{};
     };
 
     enum class Phase {
@@ -67,12 +77,19 @@ public:
     bool onAnswer(UpdateResult result);
     // The wait the phase is in ran out (the answer wait, then the gap).
     void onWaitExpired();
+    // The ONVIF change of the camera in flight returned.
+    void onCameraResult(const onvif::ChangeResult& result);
     // Stops after the device in flight: nothing more is sent.
     void cancel();
 
     // The devices the verify search found; checks every device that may have taken its
-    // settings (accepted, late or silent ones).
+    // settings (accepted, late or silent ones). An ONVIF camera found at its new address waits
+    // for its read-back (readBacks); one not found there is missing.
     void verify(const std::vector<Device>& found);
+    // The ONVIF cameras found at their new address whose settings are to be read back there.
+    std::vector<std::size_t> readBacks() const;
+    // What reading a camera back showed.
+    void onReadBack(std::size_t index, const onvif::Verification& verification);
 
     Phase phase() const { return m_phase; }
     bool cancelled() const { return m_cancelled; }

@@ -327,14 +327,8 @@ std::string scopeValue(const std::vector<std::string>& scopes, std::string_view 
     return {};
 }
 
-struct XaddrHost {
-    Ipv4 ip;
-    std::string_view text; // as the URL writes it
-    uint16_t port = kDefaultHttpPort;
-};
+} // namespace
 
-// The IPv4 host and port of an http or https XAddr; none for an IPv6 or named host, another
-// scheme, or a port that is no port.
 std::optional<XaddrHost> ipv4Host(std::string_view url) {
     const std::size_t schemeEnd = url.find("://");
     if (schemeEnd == std::string_view::npos ||
@@ -370,6 +364,8 @@ std::optional<XaddrHost> ipv4Host(std::string_view url) {
     host.ip = *ip;
     return host;
 }
+
+namespace {
 
 std::string joined(const std::vector<std::string>& items) {
     std::string text;

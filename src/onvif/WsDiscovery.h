@@ -95,6 +95,15 @@ bool isCamera(const Match& match);
 // none); protocols Onvif. adapter: where it arrived; source: the datagram's sender.
 Device cameraDevice(const Match& match, const AdapterRef& adapter, Ipv4 source);
 
+// The IPv4 host and port of an http or https XAddr (port 80 where it names none); none for an
+// IPv6 or named host, another scheme, or a port that is no port.
+struct XaddrHost {
+    Ipv4 ip;
+    std::string_view text; // as the URL writes it
+    uint16_t port = 80;
+};
+std::optional<XaddrHost> ipv4Host(std::string_view url);
+
 // A MAC in any common spelling (001122AABBCC, 00-11-22-aa-bb-cc, 00:11:22:AA:BB:CC) written as
 // our devices write theirs; none for anything else.
 std::optional<std::string> normalisedMac(std::string_view text);

@@ -35,6 +35,19 @@ inline Device camera(unsigned n, std::string ip = "192.168.0.64") {
     return d;
 }
 
+// Camera n as WS-Discovery alone found it: no device id, no mask or gateway reported, its
+// device service at its address (or, with none given, none at all).
+inline Device onvifCamera(unsigned n, std::string ip, std::string xaddrs) {
+    Device d = camera(n, std::move(ip));
+    d.protocols = Protocols::Onvif;
+    d.id.clear();
+    d.netMask = d.gateway = d.dns0 = ReportedAddress{};
+    d.endpoint = "urn:uuid:cam-" + std::to_string(n);
+    d.xaddrs = std::move(xaddrs);
+    d.serviceUrl = d.xaddrs.substr(0, d.xaddrs.find(' '));
+    return d;
+}
+
 inline std::vector<Device> cameras(unsigned count) {
     std::vector<Device> out;
     for (unsigned n = 1; n <= count; ++n) {

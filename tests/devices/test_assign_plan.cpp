@@ -57,11 +57,14 @@ struct RangeCase {
 };
 
 // One mark per planned device: 'u' it reports its plan already, 'k' it keeps its address but
-// takes other settings, '-' it takes a new address.
+// takes other settings, 'o' it takes a new address over ONVIF, '-' over our datagram.
 std::string marksOf(const AssignPlan& plan) {
     std::string out;
     for (const PlannedDevice& d : plan.devices) {
-        out += d.unchanged ? 'u' : d.check == AddressCheck::Kept ? 'k' : '-';
+        out += d.unchanged                     ? 'u'
+               : d.check == AddressCheck::Kept ? 'k'
+               : d.route == Route::Onvif       ? 'o'
+                                               : '-';
     }
     return out;
 }
@@ -278,6 +281,32 @@ TEST(AssignPlanRange, GivesOutAndPassesOver) {
          {},
          PlanRefusal::MissingDeviceId,
          1},
+        {"a device ONVIF is asked to reach but which did not answer it",
+         1,
+         [](RangeRequest& r) { r.route = RouteChoice::Onvif; },
+         {},
+         {},
+         {},
+         PlanRefusal::NoRoute,
+         0,
+         {},
+         "(--protocol onvif)"},
+        {"a camera needs no id and keeps no gateway of its own; two without a MAC are two",
+         0,
+         [](RangeRequest& r) {
+             const char* url = "http://192.168.0.64/onvif/device_service";
+             r.chosen = {onvifCamera(1, "192.168.0.64", url), onvifCamera(2, "192.168.0.64", url),
+                         onvifCamera(3, "192.168.0.64", url)};
+             r.chosen[1].mac.clear();
+             r.chosen[2].mac.clear();
+             r.listed = r.chosen;
+         },
+         {},
+         {"192.168.0.100", "192.168.0.101", "192.168.0.102"},
+         {},
+         PlanRefusal::None,
+         0,
+         "ooo"},
         {"two devices with one id",
          3,
          [](RangeRequest& r) { r.chosen[2].id = "CAM0002"; },
@@ -445,6 +474,20 @@ struct ExplicitCase {
     std::string marks = {}; // as marksOf writes them; empty: every device moves
 };
 
+// A camera found by ONVIF alone reported no mask of its own: its row gives one.
+PlanRow masked24(PlanRow r) {
+    r.netMask = "255.255.255.0";
+    return r;
+}
+
+PlanRow endpointRow(std::size_t line, std::string endpoint, std::string ip) {
+    PlanRow r;
+    r.line = line;
+    r.endpoint = std::move(endpoint);
+    r.ip = std::move(ip);
+    return r;
+}
+
 PlanRow row(std::size_t line, std::string mac, std::string ip) {
     PlanRow r;
     r.line = line;
@@ -547,13 +590,35 @@ TEST(AssignPlanExplicit, FromRows) {
          4,
          "the HTTP port 10000 cannot be used"},
         {"no rows", {}, {}, {}, PlanRefusal::NoDevices, 0},
-        // A camera found by ONVIF alone holds its address, but is never sent settings.
-        {"a camera found by ONVIF alone",
-         {row(8, "02:4F:4E:00:00:04", "192.168.0.50")},
+        {"a camera found by ONVIF alone goes over ONVIF",
+         {masked24(row(8, "02:4F:4E:00:00:04", "192.168.0.50"))},
+         {},
+         {"192.168.0.50"},
+         PlanRefusal::None,
+         0,
+         {},
+         "o"},
+        {"a camera without a MAC, by its endpoint reference",
+         {masked24(endpointRow(3, "urn:uuid:cam-5", "192.168.0.51"))},
+         {},
+         {"192.168.0.51"},
+         PlanRefusal::None,
+         0,
+         {},
+         "o"},
+        {"an endpoint reference no camera gave",
+         {endpointRow(3, "urn:uuid:cam-9", "192.168.0.51")},
          {},
          {},
-         PlanRefusal::UnknownMac,
-         8},
+         PlanRefusal::UnknownEndpoint,
+         3},
+        {"a camera without a device service",
+         {row(6, "02:4F:4E:00:00:06", "192.168.0.52")},
+         {},
+         {},
+         PlanRefusal::NoRoute,
+         6,
+         "gave no ONVIF device service"},
         {"the address of a camera found by ONVIF alone",
          {row(2, "02:4F:4E:00:00:01", "192.168.0.44")},
          {},
@@ -564,8 +629,10 @@ TEST(AssignPlanExplicit, FromRows) {
     };
     std::vector<Device> listed = cameras(2);
     listed.push_back(camera(3, "192.168.0.30"));
-    listed.push_back(camera(4, "192.168.0.44"));
-    listed.back().protocols = Protocols::Onvif;
+    listed.push_back(onvifCamera(4, "192.168.0.44", "http://192.168.0.44/onvif/device_service"));
+    listed.push_back(onvifCamera(5, "192.168.0.45", "http://192.168.0.45/onvif/device_service"));
+    listed.back().mac.clear();
+    listed.push_back(onvifCamera(6, "192.168.0.46", ""));
     for (const ExplicitCase& c : cases) {
         SCOPED_TRACE(c.name);
         ScriptedProber prober;
@@ -607,3 +674,55 @@ TEST(AssignPlanOrder, SortsByMacBytes) {
 }
 
 } // namespace
+
+// Where a camera is reached: at its own address, or at an XAddr no other camera on its LAN
+// gives, or nowhere, so that settings never reach its twin.
+TEST(CameraReach, OwnAddressOrNone) {
+    const std::string shared = "http://192.168.0.64/onvif/device_service";
+    const auto linkLocal = [](int n) {
+        return "http://169.254.7." + std::to_string(n) + "/onvif/device_service";
+    };
+    struct Case {
+        const char* name;
+        std::vector<Device> others;
+        std::string xaddrs; // camera 1's
+        std::string url;
+        std::string unreachable;
+    } cases[] = {
+        {"alone at its address",
+         {onvifCamera(2, "192.168.0.65", "http://192.168.0.65/")},
+         shared,
+         shared,
+         ""},
+        {"shared, with a link-local address of its own",
+         {onvifCamera(2, "192.168.0.64", shared + " " + linkLocal(2))},
+         shared + " " + linkLocal(1),
+         linkLocal(1),
+         ""},
+        {"shared with two, nothing of its own",
+         {onvifCamera(2, "192.168.0.64", shared), onvifCamera(3, "192.168.0.64", shared)},
+         shared,
+         "",
+         "shares its address with 2 others: connect it alone"},
+        {"its other XAddr is another camera's too",
+         {onvifCamera(2, "192.168.0.64", shared + " " + linkLocal(1))},
+         shared + " " + linkLocal(1),
+         "",
+         "shares its address with 1 other: connect it alone"},
+    };
+    for (Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Device me = onvifCamera(1, "192.168.0.64", c.xaddrs);
+        std::vector<Device> listed = c.others;
+        listed.push_back(me);
+        // The same camera behind a second adapter is no twin of itself, nor is a twin there.
+        listed.push_back(me);
+        listed.back().adapter = {"eOffice", 2, parseIpv4("10.77.0.1")->bits, 24};
+        Device elsewhere = onvifCamera(9, "192.168.0.64", shared + " " + linkLocal(1));
+        elsewhere.adapter = listed.back().adapter;
+        listed.push_back(elsewhere);
+        const CameraReach reach = reachCamera(me, listed);
+        EXPECT_EQ(reach.url, c.url);
+        EXPECT_EQ(reach.unreachable, c.unreachable);
+    }
+}

@@ -29,6 +29,12 @@ PlanRow row(std::size_t line, std::string mac, std::string ip, std::string mask 
             std::move(dns), std::move(port)};
 }
 
+PlanRow endpointRow(std::size_t line, std::string endpoint, std::string ip) {
+    PlanRow r = row(line, {}, std::move(ip));
+    r.endpoint = std::move(endpoint);
+    return r;
+}
+
 struct GoodCase {
     const char* name;
     std::string text;
@@ -59,6 +65,9 @@ TEST(PlanFile, Reads) {
          "Mac,IP\n02:4F:4E:00:00:01,10.0.0.5",
          {row(2, "02:4F:4E:00:00:01", "10.0.0.5")}},
         {"a header alone", "Mac,IP\n", {}},
+        {"a camera without a MAC by its endpoint reference",
+         "Mac,Endpoint,IP\n,urn:uuid:a1,10.0.0.5\n",
+         {endpointRow(2, "urn:uuid:a1", "10.0.0.5")}},
     };
     for (const GoodCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -95,8 +104,8 @@ TEST(PlanFile, RefusesDamage) {
          "line 2"},
         {"a quoted header name split over lines", "\"Mac\nIP\"\n", PlanFileError::BadQuoting, 1,
          "line 1"},
-        {"an empty MAC", "Mac,IP\n,10.0.0.5\n", PlanFileError::MissingValue, 2,
-         "the Mac field is empty"},
+        {"an empty MAC and endpoint", "Mac,IP,Endpoint\n,10.0.0.5,\n", PlanFileError::MissingValue,
+         2, "the Mac field is empty"},
         {"an empty IP", "IP,Mac\n\"\",02:4F:4E:00:00:01\n", PlanFileError::MissingValue, 2,
          "the IP field is empty"},
         {"a NUL byte", std::string("Mac,IP\n02:4F:4E:00:00:01,10.0.0.5\0\n", 35),

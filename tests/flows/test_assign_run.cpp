@@ -36,8 +36,10 @@ Device Found(int n, bool taken) {
 } // namespace
 
 // Each step: 's' send the next, 'a' accepted, 'r' refused, 'x' the wait runs out, 'f' the
-// send fails, 'c' cancel. Then the verify search finds the listed devices. A 'u' in unchanged
-// marks a device the plan found at its settings already.
+// send fails, 'c' cancel; an ONVIF camera's call returns 'A' accepted, 'R' refused, 'F' failed,
+// 'U' unchanged. Then the verify search finds the listed devices, and the cameras found are
+// read back in turn ('v' verified, 'n' not). In unchanged, per device: 'u' the plan found it at
+// its settings already, 'o' a camera reached over ONVIF, 's' one that shares its address.
 TEST(AssignRun, OneDeviceAtATimeWithLateAnswersAndVerification) {
     struct Case {
         const char* name;
@@ -46,6 +48,7 @@ TEST(AssignRun, OneDeviceAtATimeWithLateAnswersAndVerification) {
         std::vector<AssignStatus> want;
         const char* unchanged = "---";
         bool changed = true;
+        const char* readBack = "";
     } cases[] = {
         {"all accepted and verified",
          "sasasa",
@@ -100,6 +103,34 @@ TEST(AssignRun, OneDeviceAtATimeWithLateAnswersAndVerification) {
          {AssignStatus::Unchanged, AssignStatus::Unchanged, AssignStatus::Unchanged},
          "uuu",
          false},
+        {"cameras over ONVIF: read back where found at their new address, else missing",
+         "sAsAsA",
+         {{1, true}, {2, true}, {3, false}},
+         {AssignStatus::Verified, AssignStatus::NotVerified, AssignStatus::Missing},
+         "ooo",
+         true,
+         "vn"},
+        {"a camera refused, one failed, one unchanged: only the unchanged is read back",
+         "sRsFsU",
+         {{1, true}, {2, true}, {3, true}},
+         {AssignStatus::Refused, AssignStatus::Failed, AssignStatus::Unchanged},
+         "ooo",
+         true,
+         "v"},
+        {"a camera that shares its address is passed over as failed; a mixed batch",
+         "sasA",
+         {{1, true}, {3, true}},
+         {AssignStatus::Verified, AssignStatus::Failed, AssignStatus::Verified},
+         "-so",
+         true,
+         "v"},
+        {"the only camera unchanged: nothing was sent",
+         "sU",
+         {{1, true}},
+         {AssignStatus::Unchanged, AssignStatus::Missing, AssignStatus::Missing},
+         "ouu",
+         false,
+         "v"},
         {"a cancel leaves the unchanged as they are",
          "sac",
          {{1, true}, {2, true}},
@@ -111,6 +142,12 @@ TEST(AssignRun, OneDeviceAtATimeWithLateAnswersAndVerification) {
         std::vector<PlannedDevice> plan = {Planned(1), Planned(2), Planned(3)};
         for (std::size_t i = 0; i < plan.size(); ++i) {
             plan[i].unchanged = c.unchanged[i] == 'u';
+            if (c.unchanged[i] == 'o' || c.unchanged[i] == 's') {
+                plan[i].route = Route::Onvif;
+                plan[i].device.protocols = Protocols::Onvif;
+                plan[i].device.serviceUrl = "http://192.168.0.64/onvif/device_service";
+                plan[i].reach.unreachable = c.unchanged[i] == 's' ? "shares its address" : "";
+            }
         }
         AssignRun run(plan);
         bool unanswered = false;
@@ -135,6 +172,16 @@ TEST(AssignRun, OneDeviceAtATimeWithLateAnswersAndVerification) {
             case 'c':
                 run.cancel();
                 break;
+            case 'A':
+            case 'R':
+            case 'F':
+            case 'U': {
+                const std::string outcomes = "UARF"; // in ChangeOutcome's order
+                run.onCameraResult({static_cast<onvif::ChangeOutcome>(outcomes.find(*step)),
+                                    *step == 'F' ? "the camera refused: ter:InvalidArgVal" : "",
+                                    false});
+                break;
+            }
             }
         }
         EXPECT_FALSE(run.next());
@@ -143,8 +190,15 @@ TEST(AssignRun, OneDeviceAtATimeWithLateAnswersAndVerification) {
         std::vector<Device> found;
         for (const auto& [n, taken] : c.found) {
             found.push_back(Found(n, taken));
+            found.back().protocols = Protocols::Both;
+            found.back().serviceUrl = "http://" + found.back().ip.text + "/onvif/device_service";
         }
         run.verify(found);
+        const std::vector<std::size_t> readBacks = run.readBacks();
+        ASSERT_EQ(readBacks.size(), std::string_view(c.readBack).size());
+        for (std::size_t i = 0; i < readBacks.size(); ++i) {
+            run.onReadBack(readBacks[i], {c.readBack[i] == 'v', "gateway 10.0.0.254 reads none"});
+        }
         std::vector<AssignStatus> got;
         for (const AssignRun::Entry& e : run.entries()) {
             got.push_back(e.status);

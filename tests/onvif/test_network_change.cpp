@@ -2,6 +2,7 @@
 // played answers: which operations go out, in which order, and what the outcome says.
 
 #include "SoapFixtures.h"
+#include "flows/CameraChange.h"
 #include "onvif/NetworkChange.h"
 
 #include <gtest/gtest.h>
@@ -182,4 +183,54 @@ TEST(NetworkChange, VerificationNamesWhatDiffers) {
         const Verification v = verifyNetworkPlan(camera, plannedChange());
         EXPECT_EQ(v.verified ? "verified" : "not verified: " + v.words, row.want) << row.name;
     }
+}
+
+// Planned settings as ONVIF carries them: a camera whose own gateway, DNS and port were never
+// reported keeps them; the change goes to the camera's own service, the read-back to where the
+// verify search found it, both through its adapter.
+TEST(CameraChange, PlansWhatWasPlannedAndCallsWhereTheCameraIs) {
+    Device camera;
+    camera.mac = "44:19:B6:00:00:01";
+    camera.httpPort = 80;
+    camera.adapter.name = "eCam";
+    const struct {
+        NetworkSettings settings;
+        std::string want; // address, gateway, DNS, port
+    } rows[] = {
+        {{AddressMode::Static, "10.1.0.20", "255.255.0.0", "10.1.0.1", "10.1.0.2", 8080},
+         "10.1.0.20/16 10.1.0.1 10.1.0.2 8080"},
+        {{AddressMode::Static, "10.1.0.20", "255.255.255.0", "", "", 0}, "10.1.0.20/24 - - -"},
+        {{AddressMode::Dhcp, "", "", "", "", 0}, "DHCP - - -"},
+    };
+    for (const auto& row : rows) {
+        const NetworkPlan plan = networkPlanFor(camera, row.settings);
+        const auto text = [](const auto& v) { return v ? v->text() : std::string("-"); };
+        const std::string got =
+            (plan.address.manual ? plan.address.manual->address.text() + "/" +
+                                       std::to_string(plan.address.manual->prefixLength)
+                                 : "DHCP") +
+            " " + text(plan.gateway) + " " + (plan.dns ? plan.dns->front().text() : "-") + " " +
+            (plan.httpPort ? std::to_string(*plan.httpPort) : "-");
+        EXPECT_EQ(got, row.want);
+        EXPECT_EQ(plan.mac, camera.mac);
+    }
+
+    FakeTransport transport;
+    transport.answers = {SoapFile("get_system_date_and_time_hikvision.xml"),
+                         SoapFile("get_network_interfaces_hikvision.xml"), movedInterfaces()};
+    const Account account{"admin", "12345"};
+    CameraChanger changer(transport, account);
+    NetworkPlan plan;
+    plan.mac = camera.mac;
+    plan.address.manual = Ipv4Prefix{*parseIpv4("10.1.0.20"), 16};
+    EXPECT_EQ(changer.change(camera, "http://169.254.7.1/onvif/device_service", plan).outcome,
+              ChangeOutcome::Failed); // played out after the interfaces
+    Device found = camera;
+    found.serviceUrl = "http://10.1.0.20/onvif/device_service";
+    transport.answers = {SoapFile("get_system_date_and_time_hikvision.xml"), movedInterfaces()};
+    EXPECT_TRUE(changer.readBack(camera, found, plan).verified);
+    ASSERT_EQ(transport.sent.size(), 5u);
+    EXPECT_EQ(transport.sent[1].url, "http://169.254.7.1/onvif/device_service");
+    EXPECT_EQ(transport.sent[4].url, found.serviceUrl);
+    EXPECT_EQ(transport.sent[4].interfaceName, "eCam");
 }

@@ -360,7 +360,7 @@ int CliApp::runSet() {
     if (m_o.endpoints.empty()) {
         // Only our own protocol's answer is worth waiting for: ONVIF needs no more than the
         // camera's match.
-        found = findDevice(session, progress, m_o.setProtocol != SetProtocol::Onvif);
+        found = findDevice(session, progress, m_o.route != RouteChoice::Onvif);
     } else if (OrExit<std::vector<Device>> cameras = findCameras(session, progress);
                const ExitCode* code = std::get_if<ExitCode>(&cameras)) {
         found = *code;
@@ -371,7 +371,7 @@ int CliApp::runSet() {
         return *code;
     }
     const Device& device = std::get<Device>(found);
-    const std::variant<SetRoute, std::string> route = chooseSetRoute(device, m_o.setProtocol);
+    const std::variant<Route, std::string> route = chooseRoute(device, m_o.route);
     if (const std::string* refusal = std::get_if<std::string>(&route)) {
         error("the device " + deviceLabel(device) + " " + *refusal + " (nothing was sent)");
         return kExitUsage;
@@ -381,11 +381,15 @@ int CliApp::runSet() {
         error(built.error + " (nothing was sent)");
         return kExitUsage;
     }
-    if (std::get<SetRoute>(route) == SetRoute::Onvif) {
+    if (std::get<Route>(route) == Route::Onvif) {
         return runOnvifSet(session, progress, device, built.settings, credentials);
     }
-    const PlannedDevice planned{device, built.settings, AddressCheck::Off,
-                                reportsSettings(device, built.settings)};
+    const PlannedDevice planned{device,
+                                built.settings,
+                                AddressCheck::Off,
+                                reportsSettings(device, built.settings),
+                                Route::Native,
+                                {}};
     if (planned.unchanged || m_o.dryRun) {
         return finishSet(planned,
                          planned.unchanged ? AssignStatus::Unchanged : AssignStatus::Planned, false,
@@ -499,7 +503,7 @@ int CliApp::runOnvifSet(DiscoverySession& session, Progress& progress, const Dev
                         const NetworkSettings& settings,
                         const std::optional<Credentials>& credentials) {
     const onvif::NetworkPlan plan = onvifPlan(device, settings, m_o);
-    const PlannedDevice planned{device, settings, AddressCheck::Off, false};
+    const PlannedDevice planned{device, settings, AddressCheck::Off, false, Route::Onvif, {}};
     if (m_o.dryRun) {
         return finishSet(planned, AssignStatus::Planned, false, kExitDone);
     }
@@ -524,7 +528,7 @@ int CliApp::runOnvifSet(DiscoverySession& session, Progress& progress, const Dev
         return finishSet(planned, AssignStatus::Refused, true, kExitRefused);
     case onvif::ChangeOutcome::Failed:
         error("failed: " + result.words);
-        return finishSet(planned, AssignStatus::NotSent, true, kExitError, {}, result.words);
+        return finishSet(planned, AssignStatus::Failed, true, kExitError, {}, result.words);
     case onvif::ChangeOutcome::Accepted:
         break;
     }

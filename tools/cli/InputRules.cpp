@@ -39,14 +39,6 @@ bool isContiguousMask(const Ipv4& mask) {
     return (inverted & (inverted + 1)) == 0;
 }
 
-int maskPrefix(const Ipv4& mask) {
-    int prefix = 0;
-    for (uint32_t m = mask.bits; m & 0x80000000u; m <<= 1) {
-        ++prefix;
-    }
-    return prefix;
-}
-
 std::string hostOnSubnetProblem(const Ipv4& address, const Ipv4& mask) {
     if (maskPrefix(mask) >= 31) {
         return {};

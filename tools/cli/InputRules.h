@@ -22,7 +22,6 @@ std::optional<Ipv4> parseIPv4(std::string_view text);
 
 // A mask is non-zero with its one bits contiguous from the top.
 bool isContiguousMask(const Ipv4& mask);
-int maskPrefix(const Ipv4& mask);
 
 // Why address cannot be a host on the subnet address/mask (the subnet's own network or
 // broadcast address), or empty when it can. Masks of /31 and /32 have no such addresses.

@@ -467,6 +467,18 @@
         <source>unchanged</source>
         <translation>unverändert</translation>
     </message>
+    <message>
+        <source>No camera with this endpoint reference answered the search.</source>
+        <translation>Keine Kamera mit dieser Endpunktreferenz hat auf die Suche geantwortet.</translation>
+    </message>
+    <message>
+        <source>The camera gave no ONVIF device service to change it through.</source>
+        <translation>Die Kamera hat keinen ONVIF-Gerätedienst genannt, über den sie geändert werden kann.</translation>
+    </message>
+    <message>
+        <source>failed</source>
+        <translation>fehlgeschlagen</translation>
+    </message>
 </context>
 <context>
     <name>DeviceForm</name>

@@ -466,6 +466,18 @@
         <source>unchanged</source>
         <translation>未更改</translation>
     </message>
+    <message>
+        <source>No camera with this endpoint reference answered the search.</source>
+        <translation>没有具有此端点引用的摄像机响应搜索。</translation>
+    </message>
+    <message>
+        <source>The camera gave no ONVIF device service to change it through.</source>
+        <translation>该摄像机未提供可用于更改设置的 ONVIF 设备服务。</translation>
+    </message>
+    <message>
+        <source>failed</source>
+        <translation>失败</translation>
+    </message>
 </context>
 <context>
     <name>DeviceForm</name>

@@ -1,0 +1,42 @@
+#pragma once
+// Which protocol carries a device's new settings, and where an ONVIF camera is reached.
+//
+// Our datagram reaches every device that answered our search, whatever its address; ONVIF
+// reaches a camera's device service over HTTP at one address, so cameras out of the box at one
+// static factory address are one host to the LAN and HTTP would reach whichever of them it
+// resolves. Such a camera is reached at an address of its own where it advertises one (a DHCP
+// or link-local XAddr no other camera gives); one without is not reached at all, so that
+// settings never go to its twin.
+
+#include "core/Device.h"
+
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace ondrel {
+
+// What the user asked: our datagram for every device that answered it, else ONVIF (Auto);
+// or one protocol for every device.
+enum class RouteChoice { Auto, Native, Onvif };
+
+enum class Route { Native, Onvif };
+
+// The route for a device, or why it has none, in words ("was found by ONVIF only, ...").
+std::variant<Route, std::string> chooseRoute(const Device& device, RouteChoice asked);
+
+// The identity settings are planned for: the MAC, or the endpoint reference where a camera
+// gave no MAC.
+std::string identityKey(const Device& device);
+
+// Where a camera's device service is reached, or why it is not.
+struct CameraReach {
+    std::string url;         // the device service to call; empty when unreachable
+    std::string unreachable; // "shares its address with 2 others: connect it alone"
+};
+
+// The camera's own device service: the one chosen at discovery when no other listed camera
+// answers at its host (on its adapter), else an XAddr whose host no other listed camera gives.
+CameraReach reachCamera(const Device& camera, const std::vector<Device>& listed);
+
+} // namespace ondrel
