@@ -5,9 +5,10 @@
 # share one factory address, in the same LAN. Per run and kind it prints how many devices were
 # verified, the seconds from the command's start to the last device's answer (before the restart
 # wait: the last SystemReboot, or the last set request, the simulator logged), the sending alone
-# (the first request the simulator logged to that answer), the first figure per device, the
-# median of one camera's own calls (its first request to its reboot), and the whole command's
-# wall time; then the medians over the runs. A benchmark, not a test: scripts/test does not run
+# (the first request the simulator logged to that answer), the first figure per device, one
+# device's own share of the sending (the median of a camera's calls from its first request to its
+# reboot; of the gaps between two set requests for native devices), and the whole command's wall
+# time; then the medians over the runs. A benchmark, not a test: scripts/test does not run
 # it.
 #
 #   bench/assign/onvif.sh [--runs R] [--cameras N]
@@ -48,7 +49,12 @@ try:
 except ValueError:
     rows = []
 verified = sum(1 for r in rows if r.get("Result") == "verified")
-per_camera = "%.3fs" % statistics.median(b - a for a, b in own.values()) if own else "-"
+if own:
+    one = statistics.median(b - a for a, b in own.values())
+else:
+    gaps = [b["t"] - a["t"] for a, b in zip(answers, answers[1:])]
+    one = statistics.median(gaps) if gaps else float("nan")
+per_camera = "%.2fms" % (one * 1000)
 count = max(len(answers), 1)
 print("%d %.3f %.3f %.4f %s %.3f" % (verified, last, sending, last / count, per_camera,
                                      float(end) - float(start)))
@@ -68,8 +74,8 @@ if [[ "${1:-}" == --inside-lab ]]; then
         kinds=(native) chosen=
     fi
     printf '%-7s %4s %9s %14s %9s %11s %11s %9s  %s\n' kind run verified "to last answer" \
-        sending "per device" "per camera" whole exit
-    declare -A lasts walls
+        sending "per device" "one device" whole exit
+    declare -A lasts sendings walls
     for ((r = 0; r < runs; r++)); do
         for kind in "${kinds[@]}"; do
             dir=$ONDREL_LAB_DIR/$kind-$r
@@ -101,14 +107,15 @@ if [[ "${1:-}" == --inside-lab ]]; then
             printf '%-7s %4d %5d/%-3d %13.3fs %8.3fs %10.4fs %11s %8.3fs  %s\n' "$kind" "$r" \
                 "$verified" "$n" "$last" "$sending" "$per" "$camera" "$wall" "$status"
             [[ $status == 0 ]] || sed 's/^/    /' "$dir/cli.err" | tail -5 >&2
-            lasts[$kind]+="$last " walls[$kind]+="$wall "
+            lasts[$kind]+="$last " sendings[$kind]+="$sending " walls[$kind]+="$wall "
         done
     done
     median() { printf '%s\n' $1 | sort -g | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }'; }
     for kind in "${kinds[@]}"; do
         last=$(median "${lasts[$kind]}")
         echo "median of $runs $kind runs: last answer $last s ($(awk -v l="$last" -v n="$n" \
-            'BEGIN { printf "%.4f", l / n }') s per device), whole command $(median "${walls[$kind]}") s"
+            'BEGIN { printf "%.4f", l / n }') s per device), sending $(median "${sendings[$kind]}") s," \
+            "whole command $(median "${walls[$kind]}") s"
     done
     exit 0
 fi
