@@ -225,6 +225,15 @@ TEST_F(CliOnvifSet, AForgottenGatewayIsNotVerified) {
     EXPECT_NE(run.err.find("gateway"), std::string::npos) << run;
 }
 
+// The LAN in netns answers for these addresses itself: one simulator plays many cameras.
+void AnswerLocally(const char* netns, std::initializer_list<const char*> subnets) {
+    for (const char* subnet : subnets) {
+        const std::string route =
+            std::string("nsenter --net=") + netns + " ip route replace local " + subnet + " dev lo";
+        ASSERT_EQ(std::system(route.c_str()), 0) << route;
+    }
+}
+
 // A mixed site on LAN A, given addresses in one assign: two devices of ours at one factory
 // address that answer WS-Discovery too (our datagram carries their change) and two cameras
 // found by ONVIF alone at addresses of their own (each through its device service). The new
@@ -235,11 +244,7 @@ TEST(CliMixedSite, OneAssignAddressesEveryDeviceByItsOwnProtocol) {
     ONDREL_REQUIRE_LAB();
     const char* lan = std::getenv("ONDREL_LAB_A_NETNS");
     ASSERT_NE(lan, nullptr) << "run under scripts/netlab --two-lans";
-    for (const char* subnet : {"10.77.0.128/26", "10.78.0.0/24"}) {
-        const std::string route =
-            std::string("nsenter --net=") + lan + " ip route replace local " + subnet + " dev lo";
-        ASSERT_EQ(std::system(route.c_str()), 0) << route;
-    }
+    ASSERT_NO_FATAL_FAILURE(AnswerLocally(lan, {"10.77.0.128/26", "10.78.0.0/24"}));
     Json ours = Json::array();
     Json theirs = Json::array();
     for (std::size_t i = 0; i < 4; ++i) {
@@ -302,4 +307,53 @@ TEST(CliMixedSite, OneAssignAddressesEveryDeviceByItsOwnProtocol) {
     EXPECT_EQ(again.exitCode, 0) << again;
     EXPECT_EQ(unchanged, want("unchanged")) << again;
     EXPECT_FALSE(changedAgain) << again;
+}
+
+// Three cameras out of the box at one address on the camera switch, changed over ONVIF: HTTP
+// there would reach only one of them, so each is reached at the link-local address of its own
+// it advertises and verified at its new one; without such an address each fails, saying why,
+// and nothing is set.
+TEST(CliSharedAddress, EachCameraByAnAddressOfItsOwnOrNone) {
+    ONDREL_REQUIRE_LAB();
+    const char* lan = std::getenv("ONDREL_LAB_B_NETNS");
+    ASSERT_NE(lan, nullptr) << "run under scripts/netlab --two-lans";
+    ASSERT_NO_FATAL_FAILURE(
+        AnswerLocally(lan, {"192.168.1.64/32", "169.254.0.0/16", "10.79.0.0/24"}));
+    for (const bool linkLocal : {false, true}) {
+        SCOPED_TRACE(linkLocal ? "with link-local addresses" : "without");
+        LabSim sim;
+        sim.EnterNetwork(lan);
+        std::vector<std::string> flags = {
+            "--devices", "3", "--onvif-only", "--same-ip", "192.168.1.64", "--restart-ms", "300"};
+        if (linkLocal) {
+            flags.push_back("--onvif-link-local");
+        }
+        ASSERT_EQ(sim.Start(flags), "");
+        const CliRun run =
+            RunCli({"assign",      "--all",
+                    "--protocol",  "onvif",
+                    "--interface", "eCam",
+                    "--first",     "10.79.0.10",
+                    "--mask",      "255.255.255.0",
+                    "--gateway",   "10.79.0.1",
+                    "--yes",       "--password-stdin",
+                    "--verify",    "--restart-wait",
+                    "1",           "--wait",
+                    "1.5",         "--format",
+                    "json"},
+                   sim::SimDevice::generated(0).password + "\n", {}, std::chrono::seconds(60));
+        EXPECT_EQ(run.exitCode, linkLocal ? 0 : 1) << run;
+        const Json report = Json::parse(run.out, nullptr, false);
+        ASSERT_TRUE(report.is_object()) << run;
+        ASSERT_EQ(report.at("devices").size(), 3u) << run;
+        for (const Json& d : report.at("devices")) {
+            EXPECT_EQ(d.at("Result"), linkLocal ? "verified"
+                                                : "failed: shares its address with 2 others: "
+                                                  "connect it alone")
+                << run;
+        }
+        for (const LabSim::Entry& e : sim.LogOfKind("http")) {
+            EXPECT_TRUE(linkLocal) << "a camera sharing its address was called: " << e.dump();
+        }
+    }
 }
