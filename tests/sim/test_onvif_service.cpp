@@ -91,6 +91,9 @@ TEST(OnvifService, EveryOperationButTheClockNeedsTheAccount) {
     const OnvifReply clock = camera.Ask(DeviceRequest("GetSystemDateAndTime", "", ""));
     EXPECT_EQ(TextOf(clock.body, "Hour"), "10");
     EXPECT_EQ(TextOf(clock.body, "Day"), "8");
+    // The identity a client checks a camera without a MAC by: the reference it is found by.
+    EXPECT_EQ(TextOf(camera.Ask(DeviceRequest("GetEndpointReference")).body, "GUID"),
+              WsdComposer::endpointOf(SimDevice::generated(0).mac));
 }
 
 TEST(OnvifService, BadRequestsGetCamerasFaults) {

@@ -240,6 +240,10 @@ OnvifReply OnvifService::handle(std::size_t index, std::string_view body, Clock:
             "</tds:GetDeviceInformationResponse>",
             xml::escaped(d.hardware), xml::escaped(d.appVersion), xml::escaped(d.devId),
             xml::escaped(d.hardware)));
+    } else if (local == "GetEndpointReference") {
+        r.body = envelope(substitute("<tds:GetEndpointReferenceResponse><tds:GUID>{}</tds:GUID>"
+                                     "</tds:GetEndpointReferenceResponse>",
+                                     WsdComposer::endpointOf(d.mac)));
     } else if (local == "GetProfiles" || local == "GetProfile") {
         // One profile with nothing in it: clients read a profile before anything else, and
         // a camera that streams nothing is still one whose network can be changed.

@@ -80,7 +80,7 @@ each camera's HTTP port at the bind address and tells the cameras apart by the a
 connection reached (in a lab, a local route for the cameras' subnet brings their addresses
 to it). With --onvif-http-port P every camera is at P, camera number i (0-based) at
 /onvif/device_service/<i>, and a camera at its own address as before. Operations:
-GetSystemDateAndTime (open to all); GetDeviceInformation, GetCapabilities (the device
+GetSystemDateAndTime (open to all); GetDeviceInformation, GetEndpointReference, GetCapabilities (the device
 service, and the device IO service at the same address, where some clients send
 SystemReboot), the media GetProfiles and GetProfile (one empty profile), GetNetworkInterfaces (token eth0),
 GetNetworkDefaultGateway, GetDNS, SetNetworkDefaultGateway, SetDNS, SetNetworkProtocols (HTTP
