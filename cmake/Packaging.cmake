@@ -84,6 +84,47 @@ foreach(program ondrel-cli ondrel-sim)
   endif()
 endforeach()
 
+# The Ansible collection ondrel.site, on Ansible's default collections path, as
+# `ansible-galaxy collection install` would leave it (with its MANIFEST.json and FILES.json), so
+# that a site's box with the package needs nothing else. Built from the tree here, like the
+# compressed pages above; without ansible-galaxy the tree itself is installed, which Ansible
+# reads as well.
+set(ONDREL_COLLECTION_DIR ${PROJECT_SOURCE_DIR}/ansible_collections/ondrel/site)
+set(ONDREL_COLLECTION_DEST ${CMAKE_INSTALL_DATADIR}/ansible/collections/ansible_collections/ondrel/site)
+# Configured again when the collection changes (not when ansible-test writes tests/output).
+file(GLOB_RECURSE collection_files CONFIGURE_DEPENDS ${ONDREL_COLLECTION_DIR}/plugins/*.py
+  ${ONDREL_COLLECTION_DIR}/meta/*)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${collection_files}
+  ${ONDREL_COLLECTION_DIR}/galaxy.yml ${ONDREL_COLLECTION_DIR}/README.md)
+find_program(ONDREL_ANSIBLE_GALAXY ansible-galaxy)
+if(ONDREL_ANSIBLE_GALAXY)
+  set(galaxy_home ${ONDREL_PACKAGING_DIR}/galaxy-home)
+  file(REMOVE_RECURSE ${ONDREL_PACKAGING_DIR}/collection ${galaxy_home})
+  file(GLOB old_tarballs ${ONDREL_PACKAGING_DIR}/ondrel-site-*.tar.gz)
+  if(old_tarballs)
+    file(REMOVE ${old_tarballs})
+  endif()
+  execute_process(COMMAND ${CMAKE_COMMAND} -E env HOME=${galaxy_home}
+      ANSIBLE_HOME=${galaxy_home} ANSIBLE_LOCAL_TEMP=${galaxy_home}/tmp
+      ${ONDREL_ANSIBLE_GALAXY} collection build --force --output-path ${ONDREL_PACKAGING_DIR}
+      ${ONDREL_COLLECTION_DIR}
+    RESULT_VARIABLE failed OUTPUT_QUIET)
+  file(GLOB ONDREL_COLLECTION_TARBALL ${ONDREL_PACKAGING_DIR}/ondrel-site-*.tar.gz)
+  if(failed OR NOT ONDREL_COLLECTION_TARBALL)
+    message(FATAL_ERROR "ansible-galaxy collection build ${ONDREL_COLLECTION_DIR}: failed")
+  endif()
+  file(ARCHIVE_EXTRACT INPUT ${ONDREL_COLLECTION_TARBALL}
+    DESTINATION ${ONDREL_PACKAGING_DIR}/collection)
+  file(REMOVE_RECURSE ${galaxy_home})
+  install(DIRECTORY ${ONDREL_PACKAGING_DIR}/collection/ DESTINATION ${ONDREL_COLLECTION_DEST})
+else()
+  message(WARNING "ansible-galaxy not found: the package holds the collection's tree as it is")
+  install(DIRECTORY ${ONDREL_COLLECTION_DIR}/ DESTINATION ${ONDREL_COLLECTION_DEST}
+    PATTERN "tests" EXCLUDE PATTERN "__pycache__" EXCLUDE PATTERN ".gitignore" EXCLUDE)
+endif()
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/lintian-overrides
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME ondrel)
+
 configure_file(${PROJECT_SOURCE_DIR}/packaging/changelog.in ${ONDREL_PACKAGING_DIR}/changelog @ONLY)
 ondrel_gzip(${ONDREL_PACKAGING_DIR}/changelog ${ONDREL_PACKAGING_DIR}/changelog.gz)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${PROJECT_SOURCE_DIR}/README.md

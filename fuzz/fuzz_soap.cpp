@@ -49,6 +49,7 @@ void parseAll(long status, std::string_view body) {
     parseTwice<std::chrono::system_clock::time_point>(
         [&] { return parseSystemDateAndTime(status, body); });
     parseTwice<DeviceInformation>([&] { return parseDeviceInformation(status, body); });
+    parseTwice<std::string>([&] { return parseEndpointReference(status, body); });
     const auto interfaces = parseTwice<std::vector<NetworkInterface>>(
         [&] { return parseNetworkInterfaces(status, body); });
     if (const auto* nics = std::get_if<std::vector<NetworkInterface>>(&interfaces)) {

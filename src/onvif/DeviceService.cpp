@@ -335,6 +335,17 @@ CallResult<DeviceInformation> parseDeviceInformation(long status, std::string_vi
                              text("SerialNumber"), text("HardwareId")};
 }
 
+CallResult<std::string> parseEndpointReference(long status, std::string_view body) {
+    std::variant<BodyContent, CallError> read =
+        bodyOf(status, body, "GetEndpointReferenceResponse");
+    if (std::holds_alternative<CallError>(read)) {
+        return std::get<CallError>(std::move(read));
+    }
+    const Tree& tree = std::get<BodyContent>(read).tree;
+    return std::string(
+        trim(tree.text(std::get<BodyContent>(read).index, "GUID", kDeviceNamespace).value_or("")));
+}
+
 CallResult<std::vector<NetworkInterface>> parseNetworkInterfaces(long status,
                                                                  std::string_view body) {
     std::variant<BodyContent, CallError> read =
@@ -518,6 +529,11 @@ CallResult<std::chrono::system_clock::time_point> DeviceService::getSystemDateAn
 CallResult<DeviceInformation> DeviceService::getDeviceInformation() {
     return answerOf<DeviceInformation>(
         call("GetDeviceInformation", "<tds:GetDeviceInformation/>", true), parseDeviceInformation);
+}
+
+CallResult<std::string> DeviceService::getEndpointReference() {
+    return answerOf<std::string>(call("GetEndpointReference", "<tds:GetEndpointReference/>", true),
+                                 parseEndpointReference);
 }
 
 CallResult<std::vector<NetworkInterface>> DeviceService::getNetworkInterfaces() {

@@ -84,6 +84,8 @@ struct Ipv4Setting {
 CallResult<std::chrono::system_clock::time_point> parseSystemDateAndTime(long status,
                                                                          std::string_view body);
 CallResult<DeviceInformation> parseDeviceInformation(long status, std::string_view body);
+// The camera's endpoint reference (its GUID), as WS-Discovery gave it.
+CallResult<std::string> parseEndpointReference(long status, std::string_view body);
 CallResult<std::vector<NetworkInterface>> parseNetworkInterfaces(long status,
                                                                  std::string_view body);
 CallResult<std::vector<Ipv4>> parseNetworkDefaultGateway(long status, std::string_view body);
@@ -118,6 +120,7 @@ public:
     // Unauthenticated; on success the camera's clock offset is kept for the calls after it.
     CallResult<std::chrono::system_clock::time_point> getSystemDateAndTime();
     CallResult<DeviceInformation> getDeviceInformation();
+    CallResult<std::string> getEndpointReference();
     CallResult<std::vector<NetworkInterface>> getNetworkInterfaces();
     CallResult<std::vector<Ipv4>> getNetworkDefaultGateway();
     CallResult<DnsInformation> getDns();

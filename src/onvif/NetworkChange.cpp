@@ -3,6 +3,7 @@
 #include "WsDiscovery.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace ondrel::onvif {
 
@@ -74,11 +75,45 @@ std::optional<CallError> readClock(DeviceService& camera) {
     return std::nullopt;
 }
 
+// "urn:uuid:X" and "X" are one reference; case aside, as cameras write uuids either way.
+std::string referenceKey(std::string_view reference) {
+    std::string out(reference);
+    for (char& c : out) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    constexpr std::string_view kUuid = "urn:uuid:";
+    return out.starts_with(kUuid) ? out.substr(kUuid.size()) : out;
+}
+
+// Without a MAC, the camera's identity is its endpoint reference. A camera that will not tell
+// it (the operation is optional) is taken at its word of discovery.
+std::optional<ChangeResult> checkEndpoint(DeviceService& camera, const NetworkPlan& plan) {
+    if (!plan.mac.empty() || plan.endpoint.empty()) {
+        return std::nullopt;
+    }
+    const CallResult<std::string> reference = camera.getEndpointReference();
+    if (const auto* error = std::get_if<CallError>(&reference)) {
+        if (error->kind == CallErrorKind::NotAuthorized ||
+            error->kind == CallErrorKind::Transport) {
+            return failedBy(*error);
+        }
+        return std::nullopt;
+    }
+    const std::string& told = std::get<std::string>(reference);
+    if (!told.empty() && referenceKey(told) != referenceKey(plan.endpoint)) {
+        return ChangeResult{ChangeOutcome::Failed, "another camera answers at this address", false};
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 ChangeResult applyNetworkPlan(DeviceService& camera, const NetworkPlan& plan) {
     if (const std::optional<CallError> error = readClock(camera)) {
         return failedBy(*error);
+    }
+    if (std::optional<ChangeResult> other = checkEndpoint(camera, plan)) {
+        return *other;
     }
     const auto interfaces = camera.getNetworkInterfaces();
     if (const auto* error = std::get_if<CallError>(&interfaces)) {

@@ -17,9 +17,10 @@ namespace ondrel::onvif {
 
 struct NetworkPlan {
     // The MAC the settings were planned for, in any common spelling; empty where the camera
-    // gave none (its endpoint reference stood in), and then its first enabled interface is
-    // taken.
+    // gave none, and then its first enabled interface is taken, once the camera's endpoint
+    // reference (when it tells it) is the one planned for.
     std::string mac;
+    std::string endpoint;
     Ipv4Setting address;
     std::optional<Ipv4> gateway;          // none: left as it is
     std::optional<std::vector<Ipv4>> dns; // none: left as it is

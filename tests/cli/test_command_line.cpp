@@ -100,6 +100,13 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"SetTwoEndpoints", "set --endpoint urn:uuid:1 --endpoint urn:uuid:2", "--endpoint"},
         BadCase{"SetEndpointOverNative", "set --endpoint urn:uuid:1 --protocol native",
                 "--protocol native"},
+        BadCase{"AssignEndpointOverNative",
+                "assign --endpoint urn:uuid:1 --protocol native --first 10.0.0.2 --mask 255.0.0.0",
+                "--protocol native"},
+        BadCase{"AssignEndpointAndAll",
+                "assign --endpoint urn:uuid:1 --all --first 10.0.0.2 "
+                "--mask 255.0.0.0",
+                "--endpoint"},
         BadCase{"UrlMacAndEndpoint", "url --mac 00:11:22:33:44:55 --endpoint urn:uuid:1",
                 "--endpoint"},
         BadCase{"UrlEndpointWithoutOnvif", "url --endpoint urn:uuid:1 --protocol native",
@@ -248,12 +255,15 @@ TEST(WsDiscovery, ProbesFollowTheDestinationUnlessToldAndUrlTakesEndpoints) {
         EXPECT_EQ(out.options.wsd.listen, c.listen) << c.line;
     }
     for (const auto& [line, protocol] :
-         {std::pair{kSetBase, SetProtocol::Auto},
-          std::pair{"set --endpoint urn:uuid:c --protocol onvif", SetProtocol::Onvif},
-          std::pair{"set --mac 00:11:22:33:44:55 --protocol native", SetProtocol::Native}}) {
+         {std::pair{kSetBase, RouteChoice::Auto},
+          std::pair{"set --endpoint urn:uuid:c --protocol onvif", RouteChoice::Onvif},
+          std::pair{"set --mac 00:11:22:33:44:55 --protocol native", RouteChoice::Native},
+          std::pair{"assign --endpoint urn:uuid:c --endpoint urn:uuid:d --mac 00:11:22:33:44:55 "
+                    "--first 10.0.0.2 --mask 255.0.0.0 --protocol onvif",
+                    RouteChoice::Onvif}}) {
         const ParseOutcome set = ParseLine(line);
         ASSERT_TRUE(set.ok()) << line << ": " << set.error;
-        EXPECT_EQ(set.options.setProtocol, protocol) << line;
+        EXPECT_EQ(set.options.route, protocol) << line;
     }
     EXPECT_EQ(ParseLine("set --endpoint urn:uuid:c").options.endpoints,
               (std::vector<std::string>{"urn:uuid:c"}));

@@ -292,14 +292,17 @@ TEST(AssignReport, ResultWordsAndChangedInEveryFormat) {
     EXPECT_NE(AssignReport::table(run.entries()).find(" 10.77.0.12  unchanged\n"),
               std::string::npos);
     EXPECT_EQ(AssignCommand::exitCode(run), 0) << "unchanged counts as done";
-    // A camera found by ONVIF alone, left out of a choice of many, is named among the skipped.
+    // A device the protocol asked cannot reach, left out of a choice of many, is named among
+    // the skipped.
     Device camera = kept.device;
     camera.protocols = Protocols::Onvif;
-    const auto left = nlohmann::ordered_json::parse(
-        AssignReport::write(OutputFormat::Json, run.entries(), {}, false, {camera}));
+    const auto left = nlohmann::ordered_json::parse(AssignReport::write(
+        OutputFormat::Json, run.entries(), {}, false,
+        {{camera, "was found by ONVIF only, not by our own protocol (--protocol native)"}}));
     EXPECT_EQ(left["skipped"][0]["IP"], "10.77.0.12");
-    EXPECT_EQ(left["skipped"][0]["Reason"], "Gate (00:11:22:33:44:77): found by ONVIF only: "
-                                            "Ondrel cannot change its settings yet");
+    EXPECT_EQ(left["skipped"][0]["Reason"],
+              "Gate (00:11:22:33:44:77): the device was found by ONVIF only, not by our own "
+              "protocol (--protocol native)");
     // Nothing to do is a report too.
     EXPECT_EQ(AssignReport::write(OutputFormat::Json, {}, {}, false),
               "{\n  \"devices\": [],\n  \"skipped\": [],\n  \"changed\": false\n}\n");

@@ -177,29 +177,29 @@ TEST(SetRoute, FollowsTheProtocolAskedAndTheDevice) {
     const struct {
         Protocols found;
         const char* serviceUrl;
-        SetProtocol asked;
-        std::optional<SetRoute> route;
+        RouteChoice asked;
+        std::optional<Route> route;
     } cases[] = {
-        {Protocols::Both, "http://192.168.1.88/onvif/device_service", SetProtocol::Auto,
-         SetRoute::Native},
-        {Protocols::Onvif, "http://192.168.1.88/onvif/device_service", SetProtocol::Auto,
-         SetRoute::Onvif},
-        {Protocols::Both, "http://192.168.1.88/onvif/device_service", SetProtocol::Onvif,
-         SetRoute::Onvif},
-        {Protocols::Onvif, "http://192.168.1.88/onvif/device_service", SetProtocol::Native,
+        {Protocols::Both, "http://192.168.1.88/onvif/device_service", RouteChoice::Auto,
+         Route::Native},
+        {Protocols::Onvif, "http://192.168.1.88/onvif/device_service", RouteChoice::Auto,
+         Route::Onvif},
+        {Protocols::Both, "http://192.168.1.88/onvif/device_service", RouteChoice::Onvif,
+         Route::Onvif},
+        {Protocols::Onvif, "http://192.168.1.88/onvif/device_service", RouteChoice::Native,
          std::nullopt},
-        {Protocols::Native, "", SetProtocol::Onvif, std::nullopt},
-        {Protocols::Onvif, "", SetProtocol::Onvif, std::nullopt},
+        {Protocols::Native, "", RouteChoice::Onvif, std::nullopt},
+        {Protocols::Onvif, "", RouteChoice::Onvif, std::nullopt},
     };
     for (const auto& c : cases) {
         Device d = Camera();
         d.protocols = c.found;
         d.serviceUrl = c.serviceUrl;
-        const auto route = chooseSetRoute(d, c.asked);
+        const auto route = chooseRoute(d, c.asked);
         SCOPED_TRACE(std::string(protocolsName(c.found)) + " " + c.serviceUrl);
         if (c.route) {
-            ASSERT_TRUE(std::holds_alternative<SetRoute>(route)) << std::get<std::string>(route);
-            EXPECT_EQ(std::get<SetRoute>(route), *c.route);
+            ASSERT_TRUE(std::holds_alternative<Route>(route)) << std::get<std::string>(route);
+            EXPECT_EQ(std::get<Route>(route), *c.route);
         } else {
             EXPECT_TRUE(std::holds_alternative<std::string>(route));
         }

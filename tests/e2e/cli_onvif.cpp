@@ -116,20 +116,31 @@ TEST_F(CliOnvifLab, OurDevicesAndOnvifCamerasEachOnceByTheirProtocol) {
         {"set", "--wait", "1.2", "--mac", cameras[1].mac, "--protocol", "native", "--dry-run"});
     EXPECT_EQ(set.exitCode, 2) << set;
     EXPECT_NE(set.err.find("found by ONVIF only"), std::string::npos) << set;
-    const CliRun assign =
-        RunCli({"assign", "--all", "--first", "10.77.0.60", "--mask", "255.255.255.0", "--gateway",
-                "10.77.0.1", "--port", "8080", "--dry-run", "--format", "json", "--wait", "1.2"});
-    ASSERT_EQ(assign.exitCode, 0) << assign;
-    const Json report = Json::parse(assign.out);
-    EXPECT_EQ(report.at("devices").size(), devices.size()) << assign;
-    std::size_t leftOut = 0;
-    for (const Json& skipped : report.at("skipped")) {
-        leftOut +=
-            skipped.at("Reason").get<std::string>().find("found by ONVIF only") != std::string::npos
-                ? 1
-                : 0;
+    // Every device is planned, each for its own protocol; asked for ours alone, the cameras
+    // found by ONVIF only are left out and named.
+    for (const char* protocol : {"auto", "native"}) {
+        const CliRun assign =
+            RunCli({"assign", "--all", "--first", "10.77.0.60", "--mask", "255.255.255.0",
+                    "--gateway", "10.77.0.1", "--port", "8080", "--dry-run", "--format", "json",
+                    "--wait", "1.2", "--protocol", protocol});
+        ASSERT_EQ(assign.exitCode, 0) << assign;
+        const Json report = Json::parse(assign.out);
+        const bool native = std::string(protocol) == "native";
+        std::size_t overOnvif = 0;
+        for (const Json& row : report.at("devices")) {
+            overOnvif += row.at("Protocol") == "onvif" ? 1 : 0;
+        }
+        EXPECT_EQ(overOnvif, native ? 0 : cameras.size()) << assign;
+        EXPECT_EQ(report.at("devices").size(), devices.size() + overOnvif) << assign;
+        std::size_t leftOut = 0;
+        for (const Json& skipped : report.at("skipped")) {
+            leftOut += skipped.at("Reason").get<std::string>().find("found by ONVIF only") !=
+                               std::string::npos
+                           ? 1
+                           : 0;
+        }
+        EXPECT_EQ(leftOut, native ? cameras.size() : 0) << assign;
     }
-    EXPECT_EQ(leftOut, cameras.size()) << assign;
     EXPECT_TRUE(sim.LogOfKind("setconfig").empty());
 }
 

@@ -224,3 +224,136 @@ TEST_F(CliOnvifSet, AForgottenGatewayIsNotVerified) {
     EXPECT_EQ(result, "not verified") << run;
     EXPECT_NE(run.err.find("gateway"), std::string::npos) << run;
 }
+
+// The LAN in netns answers for these addresses itself: one simulator plays many cameras.
+void AnswerLocally(const char* netns, std::initializer_list<const char*> subnets) {
+    for (const char* subnet : subnets) {
+        const std::string route =
+            std::string("nsenter --net=") + netns + " ip route replace local " + subnet + " dev lo";
+        ASSERT_EQ(std::system(route.c_str()), 0) << route;
+    }
+}
+
+// A mixed site on LAN A, given addresses in one assign: two devices of ours at one factory
+// address that answer WS-Discovery too (our datagram carries their change) and two cameras
+// found by ONVIF alone at addresses of their own (each through its device service). The new
+// subnet lies beyond the adapter's, so nothing is probed; LAN A answers for the cameras' old
+// and new addresses by local routes. A wrong password is refused device by device and the
+// batch goes on; the right one verifies every device; the same run again changes nothing.
+TEST(CliMixedSite, OneAssignAddressesEveryDeviceByItsOwnProtocol) {
+    ONDREL_REQUIRE_LAB();
+    const char* lan = std::getenv("ONDREL_LAB_A_NETNS");
+    ASSERT_NE(lan, nullptr) << "run under scripts/netlab --two-lans";
+    ASSERT_NO_FATAL_FAILURE(AnswerLocally(lan, {"10.77.0.128/26", "10.78.0.0/24"}));
+    Json ours = Json::array();
+    Json theirs = Json::array();
+    for (std::size_t i = 0; i < 4; ++i) {
+        sim::SimDevice d = i < 2 ? sim::SimDevice::factoryDefault(i, "192.168.0.64")
+                                 : sim::SimDevice::generated(200 + i);
+        d.password = "site-pass";
+        d.restartMs = 300;
+        if (i >= 2) {
+            d.mac = "02:CA:00:00:00:0" + std::to_string(i);
+            d.ip = "10.77.0.1" + std::to_string(28 + i);
+            d.httpPort = 8080; // the other simulator serves port 80
+        }
+        (i < 2 ? ours : theirs).push_back(DeviceJson(d));
+    }
+    LabSim both;
+    LabSim onvifOnly;
+    both.EnterNetwork(lan);
+    onvifOnly.EnterNetwork(lan);
+    ASSERT_EQ(both.Start({"--onvif", "--config", both.WriteConfig(ours)}), "");
+    ASSERT_EQ(onvifOnly.Start({"--onvif-only", "--config", onvifOnly.WriteConfig(theirs)}), "");
+
+    const auto assign = [](const std::string& password) {
+        CliRun run =
+            RunCli({"assign", "--all", "--interface", "eOffice", "--first", "10.78.0.10", "--mask",
+                    "255.255.255.0", "--gateway", "10.78.0.1", "--yes", "--password-stdin",
+                    "--verify", "--restart-wait", "1", "--wait", "1.5", "--format", "json"},
+                   password + "\n", {}, std::chrono::seconds(60));
+        std::map<std::string, std::string> results; // protocol and result, by MAC
+        const Json report = Json::parse(run.out, nullptr, false);
+        if (report.is_object()) {
+            for (const Json& d : report.at("devices")) {
+                results[d.at("Mac").get<std::string>()] =
+                    d.at("Protocol").get<std::string>() + " " + d.at("Result").get<std::string>();
+            }
+        }
+        const bool changed = report.is_object() && report.at("changed").get<bool>();
+        return std::tuple(std::move(run), std::move(results), changed);
+    };
+    const auto want = [&](const std::string& result) {
+        std::map<std::string, std::string> out;
+        for (const Json& d : ours) {
+            out[d.at("mac").get<std::string>()] = "native+onvif " + result;
+        }
+        for (const Json& d : theirs) {
+            out[d.at("mac").get<std::string>()] = "onvif " + result;
+        }
+        return out;
+    };
+
+    const auto [wrong, refused, _] = assign("not-the-password");
+    EXPECT_EQ(wrong.exitCode, 3) << wrong;
+    EXPECT_EQ(refused, want("refused")) << wrong;
+
+    const auto [run, verified, changed] = assign("site-pass");
+    EXPECT_EQ(run.exitCode, 0) << run;
+    EXPECT_EQ(verified, want("verified")) << run;
+    EXPECT_TRUE(changed);
+
+    const auto [again, unchanged, changedAgain] = assign("site-pass");
+    EXPECT_EQ(again.exitCode, 0) << again;
+    EXPECT_EQ(unchanged, want("unchanged")) << again;
+    EXPECT_FALSE(changedAgain) << again;
+}
+
+// Three cameras out of the box at one address on the camera switch, changed over ONVIF: HTTP
+// there would reach only one of them, so each is reached at the link-local address of its own
+// it advertises and verified at its new one; without such an address each fails, saying why,
+// and nothing is set.
+TEST(CliSharedAddress, EachCameraByAnAddressOfItsOwnOrNone) {
+    ONDREL_REQUIRE_LAB();
+    const char* lan = std::getenv("ONDREL_LAB_B_NETNS");
+    ASSERT_NE(lan, nullptr) << "run under scripts/netlab --two-lans";
+    ASSERT_NO_FATAL_FAILURE(
+        AnswerLocally(lan, {"192.168.1.64/32", "169.254.0.0/16", "10.79.0.0/24"}));
+    for (const bool linkLocal : {false, true}) {
+        SCOPED_TRACE(linkLocal ? "with link-local addresses" : "without");
+        LabSim sim;
+        sim.EnterNetwork(lan);
+        std::vector<std::string> flags = {
+            "--devices", "3", "--onvif-only", "--same-ip", "192.168.1.64", "--restart-ms", "300"};
+        if (linkLocal) {
+            flags.push_back("--onvif-link-local");
+        }
+        ASSERT_EQ(sim.Start(flags), "");
+        const CliRun run =
+            RunCli({"assign",      "--all",
+                    "--protocol",  "onvif",
+                    "--interface", "eCam",
+                    "--first",     "10.79.0.10",
+                    "--mask",      "255.255.255.0",
+                    "--gateway",   "10.79.0.1",
+                    "--yes",       "--password-stdin",
+                    "--verify",    "--restart-wait",
+                    "1",           "--wait",
+                    "1.5",         "--format",
+                    "json"},
+                   sim::SimDevice::generated(0).password + "\n", {}, std::chrono::seconds(60));
+        EXPECT_EQ(run.exitCode, linkLocal ? 0 : 1) << run;
+        const Json report = Json::parse(run.out, nullptr, false);
+        ASSERT_TRUE(report.is_object()) << run;
+        ASSERT_EQ(report.at("devices").size(), 3u) << run;
+        for (const Json& d : report.at("devices")) {
+            EXPECT_EQ(d.at("Result"), linkLocal ? "verified"
+                                                : "failed: shares its address with 2 others: "
+                                                  "connect it alone")
+                << run;
+        }
+        for (const LabSim::Entry& e : sim.LogOfKind("http")) {
+            EXPECT_TRUE(linkLocal) << "a camera sharing its address was called: " << e.dump();
+        }
+    }
+}

@@ -1,14 +1,19 @@
-// Third-party ONVIF clients against the simulated cameras of `ondrel-sim --onvif-quirks`, played
-// in LAN A of `scripts/netlab --two-lans` (onvif-util turns the multicast loop off, so the
-// cameras cannot sit beside it): Debian's onvif-util and the npm onvif package each list every
-// camera with the name and address expected of that client and reads one camera's network
-// through its device service, and onvif-util changes that camera's address. A client that is
-// not installed skips its test and says so.
+// Third-party ONVIF clients against the simulated ONVIF-only cameras of `ondrel-sim
+// --onvif-only --onvif-quirks`, played in LAN A of `scripts/netlab --two-lans` (onvif-util turns
+// the multicast loop off, so the cameras cannot sit beside it): Debian's onvif-util and the npm
+// onvif package each list every camera with the name and address expected of that client, read
+// one camera's network through its device service and change that camera's address. A client
+// that is not installed skips its test and says so. Then libcurl, as our client calls it, through
+// the PC's camera adapter to cameras in LAN B that share one factory address: the shared address
+// reaches the first, and each one's link-local address reaches that one.
 
 #include "LabSim.h"
+#include "OnvifRequests.h"
 #include "SimDevice.h"
 #include "WsdComposer.h"
 #include "WsdQuirks.h"
+#include "onvif/CurlTransport.h"
+#include "onvif/WsSecurity.h"
 
 #include <gtest/gtest.h>
 
@@ -69,6 +74,15 @@ bool Installed(const std::string& program) {
     return Shell("command -v " + program + " >/dev/null && echo yes") == "yes\n";
 }
 
+// Brings these ranges to the LAN's own host, so that one simulator there answers for them all.
+void RouteLocally(const char* netns, std::initializer_list<const char*> ranges) {
+    for (const char* range : ranges) {
+        const std::string route = std::string("nsenter --net=") + netns +
+                                  " ip route replace local " + range + " dev lo 2>&1";
+        ASSERT_EQ(Shell(route), "") << route;
+    }
+}
+
 class OnvifPeers : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -78,15 +92,24 @@ protected:
         // LAN A holds the cameras' addresses, so that a client that asks a camera something
         // (onvif-util asks each one found for its host name) is refused at once instead of
         // waiting for a host that never answers.
-        for (const char* range : {"10.77.1.0/24", "169.254.0.0/16"}) {
-            const std::string route = std::string("nsenter --net=") + lanA +
-                                      " ip route replace local " + range + " dev lo 2>&1";
-            ASSERT_EQ(Shell(route), "") << route;
-        }
+        ASSERT_NO_FATAL_FAILURE(RouteLocally(lanA, {"10.77.1.0/24", "169.254.0.0/16"}));
         m_sim.EnterNetwork(lanA);
-        ASSERT_EQ(m_sim.Start({"--devices", std::to_string(kCameras), "--onvif-quirks"}), "");
+        ASSERT_EQ(
+            m_sim.Start({"--devices", std::to_string(kCameras), "--onvif-only", "--onvif-quirks"}),
+            "");
         // Let the Hellos pass: a client is to find the cameras by its own probe.
         std::this_thread::sleep_for(600ms);
+    }
+
+    // The simulator's log of the last request of each device service operation.
+    std::map<std::string, nlohmann::json> LastOfEachOperation() const {
+        std::map<std::string, nlohmann::json> last;
+        for (const nlohmann::json& e : m_sim.LogOfKind("http")) {
+            if (e.contains("operation")) {
+                last[e["operation"].get<std::string>()] = e;
+            }
+        }
+        return last;
     }
 
     LabSim m_sim;
@@ -132,27 +155,31 @@ TEST_F(OnvifPeers, OnvifUtilReadsAndChangesACamerasNetwork) {
                                   "timeout 30 onvif-util -u admin -p admin 10.77.1.1 2>&1");
     EXPECT_NE(out.find("IP Address: 10.77.1.1\n"), std::string::npos) << out;
     EXPECT_NE(out.find("Gateway:    10.77.0.1\n"), std::string::npos) << out;
-    std::map<std::string, nlohmann::json> byOperation; // the last request of each
-    for (const nlohmann::json& e : m_sim.LogOfKind("http")) {
-        if (e.contains("operation")) {
-            byOperation[e["operation"].get<std::string>()] = e;
-        }
-    }
+    std::map<std::string, nlohmann::json> byOperation = LastOfEachOperation();
     EXPECT_EQ(byOperation["SetNetworkInterfaces"]["set"],
               (nlohmann::json{{"dhcp", false}, {"address", "10.77.1.50"}, {"prefixLength", 16}}));
     EXPECT_EQ(byOperation["SystemReboot"]["address"], "10.77.1.50");
 }
 
+// The npm package's network calls, as tests/peers/network.js makes them.
+std::string NpmNetwork(const std::string& arguments) {
+    return Shell("cd " ONDREL_PEERS_DIR " && timeout 30 node network.js " + arguments + " 2>&1");
+}
+
+bool NpmInstalled() {
+    return Installed("node") && Shell("test -d " ONDREL_PEERS_DIR "/node_modules/onvif && echo "
+                                      "yes") == "yes\n";
+}
+
 // tests/peers/discover.js prints what the package read of each answer: the name scope
 // percent-decoded and the first IPv4 XAddr that is not link-local.
 TEST_F(OnvifPeers, NpmOnvifListsEveryCamera) {
-    const std::string peers = ONDREL_PEERS_DIR;
-    if (!Installed("node") ||
-        Shell("test -d " + peers + "/node_modules/onvif && echo yes") != "yes\n") {
-        GTEST_SKIP() << "node or the npm onvif package (scripts/install-deps puts it in " << peers
-                     << "/node_modules) is not installed";
+    if (!NpmInstalled()) {
+        GTEST_SKIP() << "node or the npm onvif package (scripts/install-deps puts it in "
+                     << ONDREL_PEERS_DIR << "/node_modules) is not installed";
     }
-    const std::string out = Shell("cd " + peers + " && timeout 60 node discover.js 2000 2>&1");
+    const std::string out =
+        Shell("cd " ONDREL_PEERS_DIR " && timeout 60 node discover.js 2000 2>&1");
     std::map<std::string, nlohmann::json> listed; // address -> the line
     std::istringstream lines(out);
     for (std::string line; std::getline(lines, line);) {
@@ -173,13 +200,10 @@ TEST_F(OnvifPeers, NpmOnvifListsEveryCamera) {
 // tests/peers/network.js reads one camera's network settings through the package's Cam: the
 // interface with its token, MAC and manual IPv4 address, and the gateway.
 TEST_F(OnvifPeers, NpmOnvifReadsACamerasNetwork) {
-    const std::string peers = ONDREL_PEERS_DIR;
-    if (!Installed("node") ||
-        Shell("test -d " + peers + "/node_modules/onvif && echo yes") != "yes\n") {
+    if (!NpmInstalled()) {
         GTEST_SKIP() << "node or the npm onvif package is not installed";
     }
-    const std::string out =
-        Shell("cd " + peers + " && timeout 30 node network.js 10.77.1.1 admin admin 2>&1");
+    const std::string out = NpmNetwork("10.77.1.1 admin admin");
     const nlohmann::json read = nlohmann::json::parse(out, nullptr, false);
     ASSERT_FALSE(read.is_discarded()) << out;
     const nlohmann::json& eth = read["interfaces"][0];
@@ -188,4 +212,78 @@ TEST_F(OnvifPeers, NpmOnvifReadsACamerasNetwork) {
     EXPECT_EQ(eth["IPv4"]["config"]["manual"]["address"], "10.77.1.1") << out;
     EXPECT_EQ(eth["IPv4"]["config"]["manual"]["prefixLength"], 16) << out;
     EXPECT_EQ(read["gateway"]["IPv4Address"], "10.77.0.1") << out;
+}
+
+// tests/peers/network.js sets one camera's gateway and address through the package and asks
+// for the restart the camera says it needs: the simulator's log holds exactly what was set,
+// and after its restart the camera answers at its new address with the new gateway.
+TEST_F(OnvifPeers, NpmOnvifChangesACamerasAddress) {
+    if (!NpmInstalled()) {
+        GTEST_SKIP() << "node or the npm onvif package is not installed";
+    }
+    const nlohmann::json changed = nlohmann::json::parse(
+        NpmNetwork("10.77.1.1 admin admin 10.77.1.61/16 10.77.0.254"), nullptr, false);
+    ASSERT_TRUE(changed.is_object() && !changed.contains("error")) << changed;
+    EXPECT_EQ(changed["set"]["rebootNeeded"], true) << changed;
+    std::map<std::string, nlohmann::json> byOperation = LastOfEachOperation();
+    EXPECT_EQ(byOperation["SetNetworkDefaultGateway"]["set"],
+              (nlohmann::json{{"gateway", "10.77.0.254"}}));
+    EXPECT_EQ(byOperation["SetNetworkInterfaces"]["set"],
+              (nlohmann::json{{"dhcp", false}, {"address", "10.77.1.61"}, {"prefixLength", 16}}));
+    EXPECT_EQ(byOperation["SystemReboot"]["address"], "10.77.1.61");
+
+    nlohmann::json after;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            after = nlohmann::json::parse(NpmNetwork("10.77.1.61 admin admin"), nullptr, false);
+            return after.is_object() && !after.contains("error");
+        },
+        15s))
+        << after;
+    const nlohmann::json& eth = after["interfaces"][0];
+    EXPECT_EQ(eth["info"]["hwAddress"], sim::SimDevice::generated(0).mac);
+    EXPECT_EQ(eth["IPv4"]["config"]["manual"]["address"], "10.77.1.61");
+    EXPECT_EQ(after["gateway"]["IPv4Address"], "10.77.0.254");
+}
+
+// Cameras out of the box at one address in LAN B, the camera switch, each with a link-local
+// address of its own, reached by libcurl bound to the camera adapter as our client calls it: the
+// PC has no route to 169.254.0.0/16, so the kernel takes the address as on the adapter's link.
+// The shared address reaches the first camera, each link-local address its own.
+TEST(OnvifLinkLocal, EachCameraAnswersAtItsOwnLinkLocalAddress) {
+    ONDREL_REQUIRE_LAB();
+    const char* lanB = std::getenv("ONDREL_LAB_B_NETNS");
+    ASSERT_NE(lanB, nullptr) << "run under scripts/netlab --two-lans";
+    ASSERT_NO_FATAL_FAILURE(RouteLocally(lanB, {"192.168.1.64/32", "169.254.0.0/16"}));
+    LabSim sim;
+    sim.EnterNetwork(lanB);
+    ASSERT_EQ(sim.Start({"--devices", "3", "--onvif-only", "--same-ip", "192.168.1.64",
+                         "--onvif-link-local"}),
+              "");
+    std::vector<std::string> addresses = {"192.168.1.64"};
+    for (std::size_t i = 0; i < 3; ++i) {
+        addresses.push_back(sim::WsdComposer::linkLocalOf(sim::SimDevice::generated(i).mac));
+    }
+    onvif::initCurl();
+    onvif::CurlTransport transport;
+    for (const std::string& address : addresses) {
+        const auto token = onvif::makeToken("admin", "admin", std::chrono::system_clock::now());
+        ASSERT_TRUE(token.has_value());
+        const std::string header = "<s:Header>" + onvif::securityHeader(*token) + "</s:Header>";
+        onvif::HttpRequest request;
+        request.url = "http://" + address + "/onvif/device_service";
+        request.body = sim::test::DeviceRequest("GetNetworkInterfaces", "", header);
+        request.interfaceName = std::getenv("ONDREL_LAB_B_IF");
+        const onvif::HttpResult result = transport.post(request);
+        const auto* response = std::get_if<onvif::HttpResponse>(&result);
+        ASSERT_NE(response, nullptr)
+            << address << ": " << std::get<onvif::TransportError>(result).words;
+        EXPECT_EQ(response->status, 200) << address;
+    }
+    const auto log = sim.WaitForLog("http", addresses.size());
+    ASSERT_EQ(log.size(), addresses.size());
+    for (std::size_t i = 0; i < log.size(); ++i) {
+        EXPECT_EQ(log[i]["to"], addresses[i]);
+        EXPECT_EQ(log[i]["index"], i == 0 ? 0 : i - 1);
+    }
 }

@@ -70,6 +70,11 @@ TEST(NetworkChange, InOrderWithTheAddressLast) {
     const HttpResult gateway = SoapFile("get_network_default_gateway_axis.xml"); // 192.168.1.1
     const HttpResult dns = SoapFile("get_dns_hikvision.xml");
     const HttpResult notAuthorized = HttpResponse{401, ""};
+    // A camera that gave no MAC at discovery is known by its endpoint reference.
+    const auto withoutMac = [](NetworkPlan& p) {
+        p = NetworkPlan{};
+        p.endpoint = "urn:uuid:cam-1";
+    };
     const std::string reads = "GetSystemDateAndTime GetNetworkInterfaces "
                               "GetNetworkDefaultGateway GetDNS";
     const Row rows[] = {
@@ -106,6 +111,26 @@ TEST(NetworkChange, InOrderWithTheAddressLast) {
          "unchanged",
          "GetSystemDateAndTime GetNetworkInterfaces",
          [](NetworkPlan& p) { p = NetworkPlan{}; }},
+        {"no MAC: another camera's endpoint reference",
+         {clock, SoapBody("<tds:GetEndpointReferenceResponse><tds:GUID>urn:uuid:other</tds:GUID>"
+                          "</tds:GetEndpointReferenceResponse>")},
+         "failed: another camera answers at this address",
+         "GetSystemDateAndTime GetEndpointReference",
+         withoutMac},
+        {"no MAC: its own reference however written, then DHCP as asked",
+         {clock,
+          SoapBody("<tds:GetEndpointReferenceResponse><tds:GUID>CAM-1</tds:GUID>"
+                   "</tds:GetEndpointReferenceResponse>"),
+          SoapFile("get_network_interfaces_dahua_dhcp.xml")},
+         "unchanged",
+         "GetSystemDateAndTime GetEndpointReference GetNetworkInterfaces",
+         withoutMac},
+        {"no MAC: a camera that does not tell its reference is taken at its word",
+         {clock, HttpResponse{500, Fixture("soap/fault_invalid_arg.xml")},
+          SoapFile("get_network_interfaces_dahua_dhcp.xml")},
+         "unchanged",
+         "GetSystemDateAndTime GetEndpointReference GetNetworkInterfaces",
+         withoutMac},
         {"a wrong password, in Digest too",
          {clock, notAuthorized, notAuthorized},
          "refused: the camera refused the account",

@@ -68,9 +68,12 @@ TEST(SimCommandLine, Accepted) {
               "10.0.0.9");
 
     const ParsedOptions onvif = SimCommandLine::parse(
-        {"--onvif-only", "--onvif-quirks", "--wsd-port", "0", "--announce-to", "127.0.0.1:4000"});
+        {"--onvif-only", "--onvif-quirks", "--wsd-port", "0", "--announce-to", "127.0.0.1:4000",
+         "--onvif-link-local", "--same-ip", "192.168.0.64"});
     EXPECT_EQ(onvif.error, "");
-    EXPECT_TRUE(onvif.options.onvif && onvif.options.onvifOnly && onvif.options.onvifQuirks);
+    EXPECT_TRUE(onvif.options.onvif && onvif.options.onvifOnly && onvif.options.onvifQuirks &&
+                onvif.options.onvifLinkLocal);
+    EXPECT_EQ(onvif.options.sameIp, "192.168.0.64");
     EXPECT_EQ(onvif.options.wsdPort, 0);
     EXPECT_EQ(onvif.options.announceAddress, "127.0.0.1");
     EXPECT_EQ(onvif.options.announcePort, 4000);
@@ -123,6 +126,7 @@ TEST(SimCommandLine, Refused) {
         {{"--onvif", "--announce-to", "127.0.0.1:0"}, "--announce-to"},
         {{"--onvif", "--announce-to", "localhost:3702"}, "--announce-to"},
         {{"--onvif", "--onvif-only"}, "excludes"},
+        {{"--onvif-link-local"}, "--onvif-link-local needs --onvif"},
         {{"--onvif-only", "--faulty", "tail"}, "--faulty excludes --onvif-only"},
         {{"--onvif-only", "--unicast"}, "excludes"},
         {{"--verbose"}, "unknown option \"--verbose\""},
@@ -139,13 +143,16 @@ TEST(SimCommandLine, Refused) {
 TEST(SimCommandLine, HelpNamesEveryOption) {
     const ParsedOptions help = SimCommandLine::parse({"-h"});
     EXPECT_EQ(help.error, "");
-    for (const char* option :
-         {"--devices",    "--config",       "--burst",    "--same-ip",      "--listen-port",
-          "--bind",       "--reply-to",     "--unicast",  "--reply-port",   "--restart-ms",
-          "--faulty",     "--duplicates",   "--delay",    "--max-searches", "--once",
-          "--log",        "--ready",        "--help",     "--version",      "--onvif",
-          "--onvif-only", "--onvif-quirks", "--wsd-port", "--announce-to",  "239.255.255.250:3702",
-          "Exit status"}) {
+    for (const char* option : {"--announce-to", "--bind",         "--burst",
+                               "--config",      "--delay",        "--devices",
+                               "--duplicates",  "--faulty",       "--help",
+                               "--listen-port", "--log",          "--max-searches",
+                               "--once",        "--onvif",        "--onvif-link-local",
+                               "--onvif-only",  "--onvif-quirks", "--ready",
+                               "--reply-port",  "--reply-to",     "--restart-ms",
+                               "--same-ip",     "--unicast",      "--version",
+                               "--wsd-port",    "169.254.0.0/16", "239.255.255.250:3702",
+                               "Exit status"}) {
         EXPECT_NE(help.text.find(option), std::string::npos) << option;
     }
     EXPECT_EQ(SimCommandLine::parse({"--version"}).text.rfind("ondrel-sim ", 0), 0u);

@@ -3,6 +3,7 @@
 
 #include "OnvifRequests.h"
 #include "OnvifService.h"
+#include "WsdComposer.h"
 #include "onvif/XmlReader.h"
 
 #include <gtest/gtest.h>
@@ -90,6 +91,9 @@ TEST(OnvifService, EveryOperationButTheClockNeedsTheAccount) {
     const OnvifReply clock = camera.Ask(DeviceRequest("GetSystemDateAndTime", "", ""));
     EXPECT_EQ(TextOf(clock.body, "Hour"), "10");
     EXPECT_EQ(TextOf(clock.body, "Day"), "8");
+    // The identity a client checks a camera without a MAC by: the reference it is found by.
+    EXPECT_EQ(TextOf(camera.Ask(DeviceRequest("GetEndpointReference")).body, "GUID"),
+              WsdComposer::endpointOf(SimDevice::generated(0).mac));
 }
 
 TEST(OnvifService, BadRequestsGetCamerasFaults) {
@@ -181,3 +185,27 @@ TEST(OnvifService, RebootMovesTheCameraAfterItsRestart) {
 }
 
 } // namespace
+
+// Cameras out of the box at one address: HTTP there reaches the first that is there, and with
+// link-local addresses each one at its own too, before and after it moves.
+TEST(OnvifService, SharedAddressReachesTheFirstAndLinkLocalEachOne) {
+    std::vector<SimDevice> devices;
+    for (std::size_t i = 0; i < 3; ++i) {
+        devices.push_back(SimDevice::factoryDefault(i, "192.168.0.64"));
+    }
+    const std::string second = WsdComposer::linkLocalOf(devices[1].mac);
+    SimResponder responder(devices, {}, kStart);
+    OnvifService service(responder, OnvifOptions{.linkLocal = true});
+    const OnvifService withoutLinkLocal(responder, {});
+    responder.restart(0, kStart);
+    EXPECT_EQ(service.cameraAt("192.168.0.64", kStart + 1s), 1u); // while the first restarts
+    EXPECT_EQ(service.cameraAt("192.168.0.64", kStart + 3s), 0u);
+    EXPECT_EQ(service.cameraAt(second, kStart + 3s), 1u);
+    EXPECT_EQ(withoutLinkLocal.cameraAt(second, kStart + 3s), std::nullopt);
+    EXPECT_EQ(service.cameraAt("169.254.1.1", kStart + 3s), std::nullopt); // nobody's
+    const auto manual = DeviceRequest("SetNetworkInterfaces", ManualAddress("10.1.0.2", "24"));
+    EXPECT_EQ(service.handle(1, manual, kStart, kCreatedAt).status, 200);
+    service.handle(1, DeviceRequest("SystemReboot"), kStart + 3s, kCreatedAt);
+    EXPECT_EQ(service.cameraAt("10.1.0.2", kStart + 5s), 1u);
+    EXPECT_EQ(service.cameraAt(second, kStart + 5s), 1u);
+}

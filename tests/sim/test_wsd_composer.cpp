@@ -55,6 +55,7 @@ TEST(WsdComposer, EveryShapeReadsAsTheCamera) {
         {"no MacAddress scope", {WsdLayout::DefaultNamespace, false}},
         {"link-local and IPv6 first", {WsdLayout::ShortPrefixes, true, true}},
         {"white space", {WsdLayout::DiscoveryAsDn, true, false, true}},
+        {"link-local second", {WsdLayout::Gsoap, true, false, false, true}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -69,7 +70,9 @@ TEST(WsdComposer, EveryShapeReadsAsTheCamera) {
             EXPECT_EQ(m->messageId, kMessageId);
             ASSERT_EQ(m->matches.size(), 1u);
             EXPECT_TRUE(wsd::isCamera(m->matches[0]));
-            EXPECT_EQ(m->matches[0].xaddrs.size(), c.shape.otherXAddrsFirst ? 3u : 1u);
+            EXPECT_EQ(m->matches[0].xaddrs.size(), c.shape.otherXAddrsFirst  ? 3u
+                                                   : c.shape.linkLocalSecond ? 2u
+                                                                             : 1u);
             const Device camera = wsd::cameraDevice(m->matches[0], adapter, Ipv4{adapter.address});
             EXPECT_EQ(camera.name, d.name);
             EXPECT_EQ(camera.mac, c.shape.macScope ? d.mac : "");
@@ -107,9 +110,26 @@ TEST(WsdComposer, Texts) {
         {WsdComposer::messageId(~0ull, ~0ull), "urn:uuid:ffffffff-ffff-4fff-bfff-ffffffffffff"},
         {WsdComposer::target(SimDevice::generated(3), {WsdLayout::Plain, true, true}).xaddrs[1],
          "http://[fe80::4f:4eff:fe00:4]/onvif/device_service"},
+        {WsdComposer::target(SimDevice::generated(3), {.linkLocalSecond = true}).xaddrs[1],
+         "http://169.254.1.5/onvif/device_service"},
+        {WsdComposer::linkLocalOf("02:4F:4E:00:00:00"), "169.254.1.1"},
+        {WsdComposer::linkLocalOf("02:4f:4e:00:fc:03"), "169.254.254.254"},
+        {WsdComposer::linkLocalOf("02:4F:4E:00:FC:04"), "169.254.1.1"},
     };
     for (const auto& r : rows) {
         EXPECT_EQ(r.got, r.expected);
+    }
+}
+
+// Every generated camera has a link-local address of its own, none where the range keeps
+// addresses back.
+TEST(WsdComposer, LinkLocalAddressesAreDistinct) {
+    std::set<std::string> seen;
+    for (std::size_t i = 0; i < SimDevice::kMaxGenerated; ++i) {
+        const std::string address = WsdComposer::linkLocalOf(SimDevice::generated(i).mac);
+        ASSERT_TRUE(seen.insert(address).second) << address;
+        ASSERT_FALSE(address.starts_with("169.254.0.") || address.starts_with("169.254.255."))
+            << address;
     }
 }
 

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <thread>
 #include <unistd.h>
 
@@ -45,13 +46,36 @@ AssignCommand::AssignCommand(const CliOptions& options, DiscoverySession& sessio
                              AddressProber* prober, const std::atomic<bool>& cancel)
     : m_o(options), m_session(session), m_prober(prober), m_cancel(cancel) {}
 
+AssignCommand::~AssignCommand() {
+    forgetPassword();
+}
+
+CameraChanger& AssignCommand::cameras() {
+    if (!m_cameras) {
+        m_transport = std::make_unique<onvif::CurlTransport>();
+        m_cameras = std::make_unique<CameraChanger>(*m_transport, m_account);
+    }
+    return *m_cameras;
+}
+
+void AssignCommand::forgetPassword() {
+    m_cameras.reset();
+    wipeText(m_account.password);
+    m_credentials.reset(); // wipes its own
+}
+
 OrExit<std::vector<Device>> AssignCommand::choose(const std::vector<Device>& found) {
     const AssignOptions& a = m_o.assign;
     std::vector<Device> chosen;
-    // Cameras found by ONVIF alone cannot be sent settings: a choice of many leaves them out
-    // and says so; a choice by MAC that names only such a camera is refused.
+    // A choice of many leaves out the devices the protocol asked cannot reach, and says so; a
+    // choice by MAC or endpoint reference that names such a device is refused.
     const auto take = [&](const Device& d) {
-        (d.protocols == Protocols::Onvif ? m_leftOut : chosen).push_back(d);
+        const std::variant<Route, std::string> route = chooseRoute(d, m_o.route);
+        if (const std::string* why = std::get_if<std::string>(&route)) {
+            m_leftOut.push_back({d, *why});
+        } else {
+            chosen.push_back(d);
+        }
     };
     if (a.all) {
         std::for_each(found.begin(), found.end(), take);
@@ -61,39 +85,65 @@ OrExit<std::vector<Device>> AssignCommand::choose(const std::vector<Device>& fou
                 take(d);
             }
         }
-        if (chosen.empty()) {
+        if (chosen.empty() && m_leftOut.empty()) {
             // Every device that had it was given its address before: a rerun has nothing to do.
             error("no device that answered our search reports " + a.currentIp->text() +
                   ": nothing to do");
             return chosen;
         }
     } else {
-        for (const MacBytes& mac : a.macs) {
-            const auto match = std::find_if(found.begin(), found.end(), [&mac](const Device& d) {
-                return macMatches(d.mac, mac);
-            });
-            if (match == found.end()) {
-                error("no device with MAC " + formatMac(mac) +
-                      " answered the search (nothing was sent)");
+        const auto named = [&](const std::string& what,
+                               const std::function<bool(const Device&)>& matches) -> ExitCode {
+            std::vector<const Device*> rows;
+            for (const Device& d : found) {
+                if (matches(d)) {
+                    rows.push_back(&d);
+                }
+            }
+            if (rows.empty()) {
+                error("no device with " + what + " answered the search (nothing was sent)");
                 return kExitUsage;
             }
-            // Every row with the MAC: two of them are refused by the plan, not hidden here.
-            // The same device seen by ONVIF alone behind another adapter is not a second one.
+            // Every row the protocol reaches: two of ours are refused by the plan, not hidden
+            // here. The same device seen by ONVIF alone behind another adapter is not a second.
+            const bool anyNative = std::any_of(rows.begin(), rows.end(), [this](const Device* d) {
+                return hasProtocol(d->protocols, Protocols::Native) &&
+                       m_o.route != RouteChoice::Onvif;
+            });
+            std::string why;
             const std::size_t before = chosen.size();
-            for (const Device& d : found) {
-                if (macMatches(d.mac, mac) && d.protocols != Protocols::Onvif) {
-                    chosen.push_back(d);
+            for (const Device* d : rows) {
+                const std::variant<Route, std::string> route = chooseRoute(*d, m_o.route);
+                if (const std::string* refusal = std::get_if<std::string>(&route)) {
+                    why = *refusal;
+                } else if (!anyNative || std::get<Route>(route) == Route::Native) {
+                    chosen.push_back(*d);
                 }
             }
             if (chosen.size() == before) {
-                error("the device with MAC " + formatMac(mac) + " was " +
-                      std::string(kOnvifOnlyText) + " (nothing was sent)");
+                error("the device with " + what + " " + why + " (nothing was sent)");
                 return kExitUsage;
+            }
+            return kExitDone;
+        };
+        for (const MacBytes& mac : a.macs) {
+            const ExitCode code = named("MAC " + formatMac(mac),
+                                        [&mac](const Device& d) { return macMatches(d.mac, mac); });
+            if (code != kExitDone) {
+                return code;
+            }
+        }
+        for (const std::string& endpoint : m_o.endpoints) {
+            const ExitCode code =
+                named("endpoint reference " + DeviceFormatter::printable(endpoint),
+                      [&endpoint](const Device& d) { return d.endpoint == endpoint; });
+            if (code != kExitDone) {
+                return code;
             }
         }
     }
     if (chosen.empty() && !m_leftOut.empty()) {
-        error("every device found was " + std::string(kOnvifOnlyText) + ": nothing to do");
+        error("no device found can be reached by the protocol asked: nothing to do");
         return chosen;
     }
     if (chosen.empty()) {
@@ -116,28 +166,15 @@ AssignPlan AssignCommand::plan(const std::vector<Device>& found,
             error(m_o.assign.planFile + ": " + describe(reading) + " (nothing was sent)");
             return refused;
         }
-        for (const PlanRow& row : reading.rows) {
-            const std::optional<MacBytes> mac = parseMac(row.mac);
-            const auto named = [&mac](const Device& d) { return mac && macMatches(d.mac, *mac); };
-            const bool camera = std::any_of(found.begin(), found.end(), [&](const Device& d) {
-                return named(d) && d.protocols == Protocols::Onvif;
-            });
-            const bool ours = std::any_of(found.begin(), found.end(), [&](const Device& d) {
-                return named(d) && d.protocols != Protocols::Onvif;
-            });
-            if (camera && !ours) {
-                AssignPlan refused;
-                refused.error.refusal = PlanRefusal::NoDevices;
-                error(m_o.assign.planFile + " line " + std::to_string(row.line) +
-                      ": the device with MAC " + formatMac(*mac) + " was " +
-                      std::string(kOnvifOnlyText) + " (nothing was sent)");
-                return refused;
-            }
-        }
         request.rows = reading.rows;
         request.listed = found;
         request.pcAdapters = pcAddresses(links);
-        return planExplicit(request, m_prober);
+        request.route = m_o.route;
+        AssignPlan result = planExplicit(request, m_prober);
+        if (!result.ok()) {
+            error(m_o.assign.planFile + ": " + describe(result.error) + " (nothing was sent)");
+        }
+        return result;
     }
     RangeRequest request;
     request.chosen = chosen;
@@ -148,6 +185,7 @@ AssignPlan AssignCommand::plan(const std::vector<Device>& found,
     request.dns0 = m_o.dns ? m_o.dns->text() : std::string();
     request.httpPort = m_o.port ? std::to_string(*m_o.port) : std::string();
     request.pcAdapters = pcAddresses(links);
+    request.route = m_o.route;
     AssignPlan result = planRange(request, m_prober);
     if (!result.ok()) {
         error(describe(result.error) + " (nothing was sent)");
@@ -167,7 +205,18 @@ void AssignCommand::send(AssignRun& run, const Credentials& credentials, Progres
         }
         const PlannedDevice& p = run.entries()[*at].planned;
         const std::string who = std::to_string(*at + 1) + "/" + std::to_string(total) + " " +
-                                DeviceFormatter::printable(p.device.mac) + " -> " + p.settings.ip;
+                                AssignReport::who(run.entries()[*at]) + " -> " + p.settings.ip;
+        if (p.route == Route::Onvif) {
+            // One call that returns its outcome: the camera is read, checked and set in turn.
+            progress.show("Changing " + who + " over ONVIF... ");
+            const onvif::ChangeResult result =
+                cameras().change(p.device, p.reach.url, networkPlanFor(p.device, p.settings));
+            progress.clear();
+            run.onCameraResult(result);
+            std::fprintf(stderr, "%s: %s\n", who.c_str(),
+                         AssignReport::result(run.entries()[*at]).c_str());
+            continue;
+        }
         const SetOutcome sent = m_session.sendSettingsOnly(p.device, p.settings, credentials);
         if (!sent.ok()) {
             error(who + ": " + sent.error);
@@ -216,7 +265,7 @@ int AssignCommand::exitCode(const AssignRun& run) {
         std::any_of(run.entries().begin(), run.entries().end(), [](const AssignRun::Entry& e) {
             return e.status == AssignStatus::Late && e.lateAnswer == UpdateResult::Refused;
         });
-    if (run.cancelled() || run.any(AssignStatus::NotSent)) {
+    if (run.cancelled() || run.any(AssignStatus::NotSent) || run.any(AssignStatus::Failed)) {
         return kExitError;
     }
     if (run.any(AssignStatus::Refused) || lateRefusal) {
@@ -239,8 +288,8 @@ void AssignCommand::print(const AssignRun& run, const std::vector<SkippedAddress
     for (const SkippedAddress& s : skipped) {
         error("passed over " + s.address.text() + ": " + describe(s));
     }
-    for (const Device& camera : m_leftOut) {
-        error("left out " + DeviceFormatter::printable(AssignReport::leftOutReason(camera)));
+    for (const LeftOut& left : m_leftOut) {
+        error("left out " + DeviceFormatter::printable(AssignReport::leftOutReason(left)));
     }
 }
 
@@ -272,10 +321,11 @@ ExitCode AssignCommand::confirmAndSend(AssignRun& run, Progress& progress) {
         error(password.error + " (nothing was sent)");
         return kExitUsage;
     }
-    // Asked once for every device, and wiped once the last request is out.
-    const Credentials credentials(m_o.user, std::move(password.password));
+    // Asked once for every device, and wiped once the last device is sent and verified.
+    m_credentials = std::make_unique<Credentials>(m_o.user, std::move(password.password));
     wipeText(password.password);
-    send(run, credentials, progress);
+    m_account = {m_o.user, m_credentials->password};
+    send(run, *m_credentials, progress);
     return kExitDone;
 }
 
@@ -292,6 +342,18 @@ void AssignCommand::verify(AssignRun& run, Progress& progress) {
         return;
     }
     run.verify(after.devices);
+    // The cameras found at their new address are read back there, one at a time.
+    for (const std::size_t i : run.readBacks()) {
+        const AssignRun::Entry& e = run.entries()[i];
+        progress.show("Reading " + AssignReport::who(e) + " back at " + e.planned.settings.ip +
+                      "... ");
+        run.onReadBack(i, cameras().readBack(e.planned.device, *e.foundAfter,
+                                             networkPlanFor(e.planned.device, e.planned.settings)));
+        progress.clear();
+        if (e.status == AssignStatus::NotVerified) {
+            error(AssignReport::who(e) + ": not verified: " + e.detail);
+        }
+    }
 }
 
 int AssignCommand::run() {
@@ -348,6 +410,7 @@ int AssignCommand::run() {
     if (m_o.verify && !run.cancelled() && (run.anySent() || run.any(AssignStatus::Unchanged))) {
         verify(run, progress);
     }
+    forgetPassword();
     if (run.cancelled()) {
         error("cancelled: the report shows what was done");
     }

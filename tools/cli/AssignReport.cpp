@@ -10,14 +10,15 @@
 
 namespace ondrel::cli {
 
-namespace {
-
-std::string resultWords(const AssignRun::Entry& e) {
+std::string AssignReport::result(const AssignRun::Entry& e) {
     return e.status == AssignStatus::Failed ? "failed: " + e.detail
                                             : std::string(assignStatusName(e.status));
 }
 
-} // namespace
+std::string AssignReport::who(const AssignRun::Entry& e) {
+    const Device& d = e.planned.device;
+    return DeviceFormatter::printable(d.mac.empty() ? d.endpoint : d.mac);
+}
 
 std::string AssignReport::table(const std::vector<AssignRun::Entry>& entries) {
     std::vector<std::vector<std::string>> rows;
@@ -28,18 +29,18 @@ std::string AssignReport::table(const std::vector<AssignRun::Entry>& entries) {
                         DeviceFormatter::printable(d.name), DeviceFormatter::printable(d.id),
                         DeviceFormatter::printable(d.adapter.name),
                         DeviceFormatter::printable(d.ip.text), entries[i].planned.settings.ip,
-                        DeviceFormatter::printable(resultWords(entries[i]))});
+                        DeviceFormatter::printable(result(entries[i]))});
     }
     return alignedColumns(rows);
 }
 
-std::string AssignReport::leftOutReason(const Device& camera) {
-    return deviceLabel(camera) + ": " + std::string(kOnvifOnlyText);
+std::string AssignReport::leftOutReason(const LeftOut& left) {
+    return deviceLabel(left.device) + ": the device " + left.why;
 }
 
 std::string AssignReport::json(const std::vector<AssignRun::Entry>& entries,
                                const std::vector<SkippedAddress>& skipped, bool changed,
-                               const std::vector<Device>& leftOut) {
+                               const std::vector<LeftOut>& leftOut) {
     using Ordered = nlohmann::ordered_json;
     Ordered devices = Ordered::array();
     for (const AssignRun::Entry& e : entries) {
@@ -50,7 +51,7 @@ std::string AssignReport::json(const std::vector<AssignRun::Entry>& entries,
                                   {"Adapter", decodeDeviceText(d.adapter.name)},
                                   {"IP", d.ip.text},
                                   {"NewIP", e.planned.settings.ip},
-                                  {"Result", resultWords(e)},
+                                  {"Result", result(e)},
                                   {"Protocol", protocolsName(d.protocols)},
                                   {"Endpoint", d.endpoint}});
     }
@@ -58,8 +59,8 @@ std::string AssignReport::json(const std::vector<AssignRun::Entry>& entries,
     for (const SkippedAddress& s : skipped) {
         passed.push_back(Ordered{{"IP", s.address.text()}, {"Reason", describe(s)}});
     }
-    for (const Device& camera : leftOut) {
-        passed.push_back(Ordered{{"IP", camera.ip.text}, {"Reason", leftOutReason(camera)}});
+    for (const LeftOut& left : leftOut) {
+        passed.push_back(Ordered{{"IP", left.device.ip.text}, {"Reason", leftOutReason(left)}});
     }
     const Ordered report{{"devices", devices}, {"skipped", passed}, {"changed", changed}};
     return report.dump(2, ' ', false, Ordered::error_handler_t::replace) + "\n";
@@ -72,14 +73,14 @@ std::string AssignReport::csv(const std::vector<AssignRun::Entry>& entries) {
         for (const std::string& field : {d.mac, d.name, d.id, d.adapter.name, d.ip.text}) {
             out += csvField(field) + ",";
         }
-        out += csvField(e.planned.settings.ip) + "," + csvField(resultWords(e)) + "\n";
+        out += csvField(e.planned.settings.ip) + "," + csvField(result(e)) + "\n";
     }
     return out;
 }
 
 std::string AssignReport::write(OutputFormat format, const std::vector<AssignRun::Entry>& entries,
                                 const std::vector<SkippedAddress>& skipped, bool changed,
-                                const std::vector<Device>& leftOut) {
+                                const std::vector<LeftOut>& leftOut) {
     switch (format) {
     case OutputFormat::Table:
         break;

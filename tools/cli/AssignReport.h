@@ -14,23 +14,34 @@
 
 namespace ondrel::cli {
 
+// A device that --all or --current-ip would have chosen but that the protocol asked cannot
+// reach; why, in words ("was found by ONVIF only, ...").
+struct LeftOut {
+    Device device;
+    std::string why;
+};
+
 class AssignReport {
 public:
     // Columns No., Mac, DevName, DevId, Adapter, IP, NewIP, Result, aligned.
     static std::string table(const std::vector<AssignRun::Entry>& entries);
     // {"devices": [...], "skipped": [...], "changed": bool}; each device's fields end with the
     // protocols that found it and its endpoint reference ("" when it has none). The cameras left
-    // out (found by ONVIF only) follow the skipped addresses, each with its IP and why.
+    // out follow the skipped addresses, each with its IP and why.
     static std::string json(const std::vector<AssignRun::Entry>& entries,
                             const std::vector<SkippedAddress>& skipped, bool changed,
-                            const std::vector<Device>& leftOut = {});
+                            const std::vector<LeftOut>& leftOut = {});
     static std::string csv(const std::vector<AssignRun::Entry>& entries);
 
     static std::string write(OutputFormat format, const std::vector<AssignRun::Entry>& entries,
                              const std::vector<SkippedAddress>& skipped, bool changed,
-                             const std::vector<Device>& leftOut = {});
-    // Why a camera was left out: "NAME (MAC): found by ONVIF only: ...".
-    static std::string leftOutReason(const Device& camera);
+                             const std::vector<LeftOut>& leftOut = {});
+    // The result word, or "failed: " and why.
+    static std::string result(const AssignRun::Entry& entry);
+    // Who an entry is in progress lines: its MAC, or a camera's endpoint reference.
+    static std::string who(const AssignRun::Entry& entry);
+    // Why a device was left out: "NAME (MAC): the device was found by ONVIF only, ...".
+    static std::string leftOutReason(const LeftOut& left);
 };
 
 } // namespace ondrel::cli

@@ -12,6 +12,7 @@
 #include "SettingsCheck.h"
 #include "Terminal.h"
 #include "core/DeviceUrl.h"
+#include "flows/CameraChange.h"
 #include "netinfo/NeighbourProbe.h"
 #include "onvif/CurlTransport.h"
 
@@ -360,7 +361,7 @@ int CliApp::runSet() {
     if (m_o.endpoints.empty()) {
         // Only our own protocol's answer is worth waiting for: ONVIF needs no more than the
         // camera's match.
-        found = findDevice(session, progress, m_o.setProtocol != SetProtocol::Onvif);
+        found = findDevice(session, progress, m_o.route != RouteChoice::Onvif);
     } else if (OrExit<std::vector<Device>> cameras = findCameras(session, progress);
                const ExitCode* code = std::get_if<ExitCode>(&cameras)) {
         found = *code;
@@ -371,7 +372,7 @@ int CliApp::runSet() {
         return *code;
     }
     const Device& device = std::get<Device>(found);
-    const std::variant<SetRoute, std::string> route = chooseSetRoute(device, m_o.setProtocol);
+    const std::variant<Route, std::string> route = chooseRoute(device, m_o.route);
     if (const std::string* refusal = std::get_if<std::string>(&route)) {
         error("the device " + deviceLabel(device) + " " + *refusal + " (nothing was sent)");
         return kExitUsage;
@@ -381,7 +382,7 @@ int CliApp::runSet() {
         error(built.error + " (nothing was sent)");
         return kExitUsage;
     }
-    if (std::get<SetRoute>(route) == SetRoute::Onvif) {
+    if (std::get<Route>(route) == Route::Onvif) {
         return runOnvifSet(session, progress, device, built.settings, credentials);
     }
     const PlannedDevice planned{device,
@@ -516,9 +517,8 @@ int CliApp::runOnvifSet(DiscoverySession& session, Progress& progress, const Dev
         ~WipedAccount() { wipeText(account.password); }
     } held{{credentials->user, credentials->password}};
     onvif::CurlTransport transport;
-    onvif::DeviceService camera(transport, {device.serviceUrl, device.adapter.name, {}},
-                                held.account);
-    const onvif::ChangeResult result = onvif::applyNetworkPlan(camera, plan);
+    CameraChanger camera(transport, held.account);
+    const onvif::ChangeResult result = camera.change(device, device.serviceUrl, plan);
     switch (result.outcome) {
     case onvif::ChangeOutcome::Unchanged:
         return finishSet(planned, AssignStatus::Unchanged, false, kExitDone,
@@ -556,10 +556,7 @@ int CliApp::runOnvifSet(DiscoverySession& session, Progress& progress, const Dev
               "its restart");
         return finishSet(planned, AssignStatus::Missing, true, kExitVerifyFailed);
     }
-    onvif::DeviceService there(transport, {moved->serviceUrl, moved->adapter.name, {}},
-                               held.account);
-    there.setClockOffset(camera.clockOffset());
-    const onvif::Verification checked = onvif::verifyNetworkPlan(there, plan);
+    const onvif::Verification checked = camera.readBack(device, *moved, plan);
     if (checked.verified) {
         return finishSet(planned, AssignStatus::Verified, true, kExitDone,
                          std::string(kAccepted) +

@@ -4,6 +4,7 @@
 
 #include "InputRules.h"
 #include "core/Device.h"
+#include "devices/CameraRoute.h"
 #include "discovery/DiscoveryEndpoint.h"
 #include "onvif/WsdEndpoint.h"
 
@@ -17,8 +18,6 @@ namespace ondrel::cli {
 enum class Command { None, Help, Version, Search, Set, Url, Assign };
 enum class OutputFormat { Table, Json, Csv };
 enum class PasswordSource { Prompt, Stdin, Env };
-// How set reaches its device: auto takes our datagram where the device answered it, else ONVIF.
-enum class SetProtocol { Auto, Native, Onvif };
 
 inline constexpr int64_t kDefaultSearchWaitMs = 3000;
 inline constexpr int64_t kDefaultAnswerWaitMs = 3000;
@@ -67,8 +66,11 @@ struct CliOptions {
     // Which protocols search: our own, WS-Discovery, or both. set and assign always search
     // both, so that a device found by ONVIF alone is named as such rather than missed.
     Protocols protocols = Protocols::Both;
-    std::vector<std::string> endpoints; // url and set: the cameras' endpoint references
-    SetProtocol setProtocol = SetProtocol::Auto;
+    // url, set and assign: the cameras' endpoint references (a camera without a MAC is named so)
+    std::vector<std::string> endpoints;
+    // set and assign: how settings reach a device; auto takes our datagram where the device
+    // answered it, else ONVIF.
+    RouteChoice route = RouteChoice::Auto;
 
     EndpointConfig endpoint;
     WsdConfig wsd; // its interfaces and links are the endpoint's

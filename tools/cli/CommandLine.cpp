@@ -38,10 +38,10 @@ Exit codes:
      nothing to send (the device has the settings already, or a dry run)
   1  other error: socket error, "bind failure" (the local port is in use), a device without
      a valid address for url, the confirmation was declined, or an ONVIF camera's change
-     failed (set prints "failed: " and why)
+     failed ("failed: " and why)
   2  usage error or bad input (nothing was sent), no device with that MAC (or endpoint
-     reference) answered, assign chose a device found by ONVIF only, or set's --protocol
-     names a protocol the device was not found by
+     reference) answered, or set's or assign's --protocol names a protocol a chosen device was
+     not found by
   3  refused: the viewing account or password is wrong
   4  no answer from the device within the wait (with --verify: and it does not report the
      settings after the restart)
@@ -49,14 +49,14 @@ Exit codes:
 For assign: 0 when every device accepted (and, with --verify, was verified) or is unchanged;
 otherwise 3 if any refused, else 4 if any gave no answer or is missing after the restart, else
 5 if any reports other settings; 2 for a plan refused before anything was sent; 1 for a
-cancelled run (Ctrl+C stops after the device in flight; the report is printed). A device that
+camera that failed or a cancelled run (Ctrl+C stops after the device in flight; the report is printed). A device that
 reports its planned settings already is unchanged: nothing is sent to it, so running a plan
 again changes nothing. assign --current-ip with no device reporting that address any more is
 nothing to do: an empty report, exit 0.
 
 assign --format json writes an object: "devices", one object each with Mac, DevName, DevId,
-Adapter, IP (now), NewIP and Result (planned, unchanged, accepted, refused, no answer, late,
-verified, not verified, missing or not sent), "skipped", the addresses passed over, each with
+Adapter, IP (now), NewIP, Result (planned, unchanged, accepted, refused, no answer, late,
+verified, not verified, missing, not sent or "failed: " and why), Protocol and Endpoint, "skipped", the addresses passed over, each with
 IP and Reason, and "changed", true when settings were sent to any device (false after
 --dry-run). CSV and the table print the devices; the skipped addresses go to standard error.
 set --format writes the same report for its one device; without --format and --dry-run set
@@ -80,11 +80,14 @@ UTF-8; control characters are escaped.
 Every search also sends two ONVIF WS-Discovery probes (to 239.255.255.250:3702, through every
 adapter that can multicast) and, during its wait, lists the cameras that announce themselves;
 --protocol native sends none. When port 3702 is taken, the announcements are not heard (a
-warning on standard error) and the search goes on. assign never sends settings to a camera
-found by ONVIF only: Ondrel cannot change its settings yet. set changes one through its ONVIF
-device service (--protocol auto, the default, takes our own protocol for a device found by
-both), chosen by --mac or --endpoint; with --verify it is verified when, after the restart
-wait, it answers WS-Discovery at its new address and reads back every value sent.
+warning on standard error) and the search goes on. set and assign change a camera found by
+ONVIF only through its ONVIF device service (--protocol auto, the default, takes our own
+protocol for a device found by both; --protocol onvif takes ONVIF for every device): its MAC is
+checked first ("failed: another camera answers at this address"), then the gateway, DNS and
+HTTP port are set where given and its address last. Cameras that share one address are each
+reached at an address of their own they advertise (DHCP or link-local), else "failed: shares
+its address with N others: connect it alone". With --verify a camera is verified when, after
+the restart wait, it answers WS-Discovery at its new address and reads back every value sent.
 
 Replies lost because the receive buffer was full, and replies ignored because the list was
 full, are reported on standard error; the exit code stays 0 (search --rounds searches again).
@@ -324,6 +327,23 @@ private:
                 "is not one of native, onvif, all"));
     }
 
+    // How set and assign reach their devices.
+    void addRouteProtocol(CLI::App* sub) {
+        sub->add_option("--protocol", m_given.setProtocol,
+                        "send through native (our datagram), onvif, or auto (default: native "
+                        "where the device answered it, else onvif)")
+            ->type_name("WHICH")
+            ->check(accepts(
+                [](std::string_view v) { return v == "native" || v == "onvif" || v == "auto"; },
+                "is not one of auto, native, onvif"));
+    }
+
+    CLI::Option* addEndpoints(CLI::App* sub, const std::string& description) {
+        return sub->add_option("--endpoint", m_given.endpoints, description)
+            ->type_name("URN")
+            ->check(accepts(isEndpointReference, "is not an endpoint reference"));
+    }
+
     void addSearch() {
         CLI::App* search = addCommand(
             "search",
@@ -357,20 +377,11 @@ private:
             Command::Set);
         CLI::Option* mac = addMac(set, false);
         CLI::Option* endpoint =
-            set->add_option("--endpoint", m_given.endpoints,
-                            "instead of --mac: a camera's WS-Discovery endpoint reference, "
-                            "e.g. urn:uuid:...")
-                ->type_name("URN")
-                ->expected(1)
-                ->check(accepts(isEndpointReference, "is not an endpoint reference"));
+            addEndpoints(set, "instead of --mac: a camera's WS-Discovery endpoint "
+                              "reference, e.g. urn:uuid:...")
+                ->expected(1);
         mac->excludes(endpoint);
-        set->add_option("--protocol", m_given.setProtocol,
-                        "send through native (our datagram), onvif, or auto (default: native "
-                        "where the device answered it, else onvif)")
-            ->type_name("WHICH")
-            ->check(accepts(
-                [](std::string_view v) { return v == "native" || v == "onvif" || v == "auto"; },
-                "is not one of auto, native, onvif"));
+        addRouteProtocol(set);
         CLI::Option* dhcp =
             set->add_flag("--dhcp", m_dhcp, "the device takes its address automatically");
         CLI::Option* fixed =
@@ -458,6 +469,9 @@ private:
                 ->type_name("MAC")
                 ->check(accepts([](std::string_view v) { return parseMac(v).has_value(); },
                                 "is not a MAC address (six hex pairs separated by ':' or '-')"));
+        CLI::Option* endpoints =
+            addEndpoints(assign, "a camera without a MAC, by its WS-Discovery endpoint "
+                                 "reference (repeat for several; may go with --mac)");
         CLI::Option* current =
             assign
                 ->add_option("--current-ip", m_given.currentIp,
@@ -469,9 +483,9 @@ private:
         CLI::Option* plan =
             assign
                 ->add_option("--plan", m_given.plan,
-                             "a CSV plan instead: a header row naming Mac and IP (optionally "
-                             "NetMask, GateWay, DNS0, HttpPort), as search --format csv writes "
-                             "them; # starts a comment")
+                             "a CSV plan instead: a header row naming Mac (or Endpoint) and IP "
+                             "(optionally NetMask, GateWay, DNS0, HttpPort), as search --format "
+                             "csv writes them; # starts a comment")
                 ->type_name("FILE");
         CLI::Option* first =
             assign->add_option("--first", m_given.first, "the first address to give out")
@@ -502,10 +516,12 @@ private:
             plan->excludes(range);
         }
         macs->excludes(current)->excludes(all)->excludes(plan);
+        endpoints->excludes(current)->excludes(all)->excludes(plan);
         current->excludes(all)->excludes(plan);
         all->excludes(plan);
         assign->add_flag("--dry-run", m_dryRun,
                          "search, probe and print the plan (unchanged or planned); send nothing");
+        addRouteProtocol(assign);
         addFormat(assign);
         addUpdateOptions(assign, "assign");
     }
@@ -560,8 +576,14 @@ private:
 
     // What CLI11's rules cannot say: assign needs its devices, and a range needs its start.
     std::string assignProblem() const {
-        if (m_given.macs.empty() && m_given.currentIp.empty() && !m_all && m_given.plan.empty()) {
-            return "assign: choose the devices with --mac, --current-ip or --all, or give --plan";
+        if (m_given.macs.empty() && m_given.endpoints.empty() && m_given.currentIp.empty() &&
+            !m_all && m_given.plan.empty()) {
+            return "assign: choose the devices with --mac, --endpoint, --current-ip or --all, or "
+                   "give --plan";
+        }
+        if (!m_given.endpoints.empty() && m_given.setProtocol == "native") {
+            return "assign: --endpoint names cameras found by WS-Discovery, which --protocol "
+                   "native cannot change";
         }
         if (m_given.plan.empty() && (m_given.first.empty() || m_given.mask.empty())) {
             return "assign: give --first and --mask (or a --plan)";
@@ -669,9 +691,9 @@ private:
                       : m_given.protocol == "onvif" ? Protocols::Onvif
                                                     : Protocols::Both;
         o.endpoints = m_given.endpoints;
-        o.setProtocol = m_given.setProtocol == "native"  ? SetProtocol::Native
-                        : m_given.setProtocol == "onvif" ? SetProtocol::Onvif
-                                                         : SetProtocol::Auto;
+        o.route = m_given.setProtocol == "native"  ? RouteChoice::Native
+                  : m_given.setProtocol == "onvif" ? RouteChoice::Onvif
+                                                   : RouteChoice::Auto;
         // A run aimed at one address (a lab, a test) never probes the multicast group unasked.
         if (auto a = address(m_given.wsdDest)) {
             o.wsd.probeAddress = a->text();

@@ -4,30 +4,11 @@
 
 namespace ondrel::cli {
 
-std::variant<SetRoute, std::string> chooseSetRoute(const Device& device, SetProtocol asked) {
-    const bool native = hasProtocol(device.protocols, Protocols::Native);
-    const bool onvif = hasProtocol(device.protocols, Protocols::Onvif);
-    switch (asked) {
-    case SetProtocol::Auto:
-        return native ? SetRoute::Native : SetRoute::Onvif;
-    case SetProtocol::Native:
-        if (native) {
-            return SetRoute::Native;
-        }
-        return std::string("was found by ONVIF only, not by our own protocol (--protocol native)");
-    case SetProtocol::Onvif:
-        if (onvif && !device.serviceUrl.empty()) {
-            return SetRoute::Onvif;
-        }
-        return std::string("gave no ONVIF device service (--protocol onvif)");
-    }
-    return std::string("has no protocol to change it through");
-}
-
 onvif::NetworkPlan onvifPlan(const Device& device, const NetworkSettings& settings,
                              const CliOptions& o) {
     onvif::NetworkPlan plan;
     plan.mac = device.mac;
+    plan.endpoint = device.endpoint;
     if (settings.mode == AddressMode::Static) {
         const Ipv4 ip = parseIPv4(settings.ip).value_or(Ipv4{});
         const Ipv4 mask = parseIPv4(settings.netMask).value_or(Ipv4{});

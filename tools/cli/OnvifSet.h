@@ -1,21 +1,13 @@
 #pragma once
-// set for a camera reached through its ONVIF device service: which protocol carries the
-// change, and the plan sent, built from the same checked settings our own datagram would carry.
+// set for a camera reached through its ONVIF device service: the plan sent, built from the same
+// checked settings our own datagram would carry.
 
 #include "CliOptions.h"
 
 #include "core/Device.h"
 #include "onvif/NetworkChange.h"
 
-#include <string>
-#include <variant>
-
 namespace ondrel::cli {
-
-enum class SetRoute { Native, Onvif };
-
-// The protocol set speaks to the device, or why none fits (nothing is sent then).
-std::variant<SetRoute, std::string> chooseSetRoute(const Device& device, SetProtocol asked);
 
 // The ONVIF plan for settings already checked by SettingsBuilder: the address (or DHCP) always,
 // the gateway, DNS and HTTP port only where the command line gave them, so that a camera that

@@ -12,10 +12,6 @@
 
 namespace ondrel::cli {
 
-// Why set and assign send nothing to a camera that only WS-Discovery found.
-inline constexpr std::string_view kOnvifOnlyText =
-    "found by ONVIF only: Ondrel cannot change its settings yet";
-
 struct BuildOutcome {
     NetworkSettings settings;
     std::string error; // bad input for this device: nothing may be sent

@@ -1,5 +1,7 @@
 #include "OnvifService.h"
 
+#include "WsdComposer.h"
+
 #include "core/Ipv4.h"
 #include "onvif/WsSecurity.h"
 #include "onvif/XmlReader.h"
@@ -128,7 +130,10 @@ std::optional<std::size_t> OnvifService::cameraAt(std::string_view address,
                                                   Clock::time_point now) const {
     const std::vector<SimDevice>& devices = m_devices.devices();
     for (std::size_t i = 0; i < devices.size(); ++i) {
-        if (devices[i].ip == address && !m_devices.isRestarting(i, now)) {
+        const bool here =
+            devices[i].ip == address ||
+            (m_options.linkLocal && WsdComposer::linkLocalOf(devices[i].mac) == address);
+        if (here && !m_devices.isRestarting(i, now)) {
             return i;
         }
     }
@@ -235,6 +240,10 @@ OnvifReply OnvifService::handle(std::size_t index, std::string_view body, Clock:
             "</tds:GetDeviceInformationResponse>",
             xml::escaped(d.hardware), xml::escaped(d.appVersion), xml::escaped(d.devId),
             xml::escaped(d.hardware)));
+    } else if (local == "GetEndpointReference") {
+        r.body = envelope(substitute("<tds:GetEndpointReferenceResponse><tds:GUID>{}</tds:GUID>"
+                                     "</tds:GetEndpointReferenceResponse>",
+                                     WsdComposer::endpointOf(d.mac)));
     } else if (local == "GetProfiles" || local == "GetProfile") {
         // One profile with nothing in it: clients read a profile before anything else, and
         // a camera that streams nothing is still one whose network can be changed.
@@ -245,7 +254,8 @@ OnvifReply OnvifService::handle(std::size_t index, std::string_view body, Clock:
             "</trt:{}Response>",
             local, one ? "Profile" : "Profiles", one ? "Profile" : "Profiles", local));
     } else if (local == "GetCapabilities") {
-        // The device service alone: what a client needs to find where to change the network.
+        // The device service, and at its address the device IO service, where some clients
+        // send SystemReboot: what a client needs to find where to change the network.
         const std::string xaddr =
             d.httpPort == 80 ? substitute("http://{}/onvif/device_service", d.ip)
                              : substitute("http://{}:{}/onvif/device_service", d.ip, d.httpPort);
@@ -260,8 +270,12 @@ OnvifReply OnvifService::handle(std::size_t index, std::string_view body, Clock:
             "</tt:System></tt:Device><tt:Media><tt:XAddr>{}</tt:XAddr><tt:StreamingCapabilities>"
             "<tt:RTPMulticast>false</tt:RTPMulticast><tt:RTP_TCP>true</tt:RTP_TCP>"
             "<tt:RTP_RTSP_TCP>true</tt:RTP_RTSP_TCP></tt:StreamingCapabilities></tt:Media>"
+            "<tt:Extension><tt:DeviceIO><tt:XAddr>{}</tt:XAddr><tt:VideoSources>0"
+            "</tt:VideoSources><tt:VideoOutputs>0</tt:VideoOutputs><tt:AudioSources>0"
+            "</tt:AudioSources><tt:AudioOutputs>0</tt:AudioOutputs><tt:RelayOutputs>0"
+            "</tt:RelayOutputs></tt:DeviceIO></tt:Extension>"
             "</tds:Capabilities></tds:GetCapabilitiesResponse>",
-            xml::escaped(xaddr), xml::escaped(xaddr)));
+            xml::escaped(xaddr), xml::escaped(xaddr), xml::escaped(xaddr)));
     } else if (local == "GetNetworkInterfaces") {
         r.body = envelope(substitute(
             "<tds:GetNetworkInterfacesResponse><tds:NetworkInterfaces token=\"{}\">"

@@ -21,6 +21,8 @@ namespace ondrel::sim {
 struct OnvifOptions {
     // The camera answers SetNetworkDefaultGateway with success but keeps its old gateway.
     bool forgetGateway = false;
+    // Each camera also answers at its link-local address (WsdComposer::linkLocalOf).
+    bool linkLocal = false;
     std::chrono::seconds maxSkew{5};
 };
 
@@ -40,7 +42,8 @@ public:
 
     OnvifService(SimResponder& devices, OnvifOptions options);
 
-    // The camera that answers at this IPv4 address, unless it is restarting.
+    // The camera that answers at this IPv4 address, unless it is restarting. Where several
+    // share the address, the first of them: on a LAN, one of them wins every client's ARP.
     std::optional<std::size_t> cameraAt(std::string_view address, Clock::time_point now) const;
     // The request body sent to camera index; wall is the camera's clock.
     OnvifReply handle(std::size_t index, std::string_view body, Clock::time_point now,

@@ -80,8 +80,9 @@ each camera's HTTP port at the bind address and tells the cameras apart by the a
 connection reached (in a lab, a local route for the cameras' subnet brings their addresses
 to it). With --onvif-http-port P every camera is at P, camera number i (0-based) at
 /onvif/device_service/<i>, and a camera at its own address as before. Operations:
-GetSystemDateAndTime (open to all); GetDeviceInformation, GetCapabilities, the media
-GetProfiles and GetProfile (one empty profile), GetNetworkInterfaces (token eth0),
+GetSystemDateAndTime (open to all); GetDeviceInformation, GetEndpointReference, GetCapabilities (the device
+service, and the device IO service at the same address, where some clients send
+SystemReboot), the media GetProfiles and GetProfile (one empty profile), GetNetworkInterfaces (token eth0),
 GetNetworkDefaultGateway, GetDNS, SetNetworkDefaultGateway, SetDNS, SetNetworkProtocols (HTTP
 moves the camera's port), SetNetworkInterfaces (kept until the restart; RebootNeeded true),
 SystemReboot (the camera is silent for its restartMs, then answers at its new address and says
@@ -93,6 +94,17 @@ with a detail such as ter:InvalidIPv4Address, unknown operations env:Receiver /
 ter:ActionNotSupported (HTTP 500). Requests: head up to 8 KiB, body up to 64 KiB (Content-
 Length), whole within 5 s. --onvif-forget-gateway: the camera answers SetNetworkDefaultGateway
 with success but does not keep the gateway.
+
+Cameras at one address (--same-ip with --onvif or --onvif-only): every one answers
+WS-Discovery with the shared address, and HTTP to it reaches the first of them that is
+there (not restarting, not moved), as a LAN's ARP settles on one. --onvif-link-local: every
+camera also lists http://169.254.X.Y[:<httpPort>]/onvif/device_service after its own XAddr,
+X.Y from the MAC's last three bytes (n = their value mod 64516, X = 1 + n/254, Y = 1 +
+n%254: never 169.254.0.x or 169.254.255.x), and answers its device service there too, before
+and after a change of address, so that a client reaches each camera of a shared address at
+one of its own. In a lab, `ip route replace local 169.254.0.0/16 dev lo` in the simulator's
+namespace brings those addresses to it, and a client bound to its adapter (curl's
+--interface) reaches them on-link.
 
 The ready file (--ready) holds the port of our protocol (0 with --onvif-only) and, with
 --onvif, a second line: the WS-Discovery port, and a third: the device service's HTTP port
@@ -391,7 +403,14 @@ private:
                                             "SetNetworkDefaultGateway succeeds but the camera "
                                             "keeps its old gateway")
                                   ->group(group);
-        m_needOnvif = {port, announce, httpPort, forget};
+        CLI::Option* linkLocal =
+            m_app
+                .add_flag("--onvif-link-local", m_options.onvifLinkLocal,
+                          "every camera also lists a link-local address of its own, 169.254.X.Y "
+                          "from its MAC, as a second XAddr and answers its device service there, "
+                          "described below")
+                ->group(group);
+        m_needOnvif = {port, announce, httpPort, forget, linkLocal};
         for (const char* native : {"--listen-port", "--reply-to", "--unicast", "--reply-port",
                                    "--faulty", "--duplicates", "--delay", "--burst"}) {
             only->excludes(native);

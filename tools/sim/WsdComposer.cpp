@@ -246,15 +246,16 @@ WsdTarget WsdComposer::target(const SimDevice& device, const WsdShape& shape) {
         // Where such a camera also listens: its link-local IPv4 address and its IPv6 one (the
         // MAC as EUI-64).
         const auto b = macBytes(device.mac);
-        char linkLocal[32];
-        std::snprintf(linkLocal, sizeof linkLocal, "169.254.%u.%u", 1 + b[4] % 254, 1 + b[5] % 254);
         char ipv6[64];
         std::snprintf(ipv6, sizeof ipv6, "[fe80::%x:%xff:fe%02x:%x]", (b[0] ^ 0x02) << 8 | b[1],
                       b[2], b[3], b[4] << 8 | b[5]);
-        t.xaddrs.push_back(deviceService(linkLocal, device.httpPort));
+        t.xaddrs.push_back(deviceService(linkLocalOf(device.mac), device.httpPort));
         t.xaddrs.push_back(deviceService(ipv6, device.httpPort));
     }
     t.xaddrs.push_back(deviceService(device.ip, device.httpPort));
+    if (shape.linkLocalSecond) {
+        t.xaddrs.push_back(deviceService(linkLocalOf(device.mac), device.httpPort));
+    }
     return t;
 }
 
@@ -294,6 +295,13 @@ std::string WsdComposer::bye(const WsdTarget& target, std::string_view messageId
     endpointReference(w, target);
     w.close(Ns::Discovery, "Bye");
     return finish(w);
+}
+
+std::string WsdComposer::linkLocalOf(std::string_view mac) {
+    const auto b = macBytes(mac);
+    constexpr unsigned kHosts = 254;
+    const unsigned n = (b[3] << 16 | b[4] << 8 | b[5]) % (kHosts * kHosts);
+    return "169.254." + std::to_string(1 + n / kHosts) + "." + std::to_string(1 + n % kHosts);
 }
 
 std::string WsdComposer::endpointOf(std::string_view mac) {

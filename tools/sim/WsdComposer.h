@@ -27,6 +27,7 @@ struct WsdShape {
     WsdLayout layout = WsdLayout::Plain;
     bool macScope = true;
     bool otherXAddrsFirst = false; // a link-local and an IPv6 XAddr before the camera's own
+    bool linkLocalSecond = false;  // its link-local address as a second XAddr, after its own
     bool extraWhitespace = false;  // indented, and lists spread over lines
 };
 
@@ -60,6 +61,10 @@ public:
     static std::string bye(const WsdTarget& target, std::string_view messageId,
                            AppSequence sequence);
 
+    // The camera's own 169.254.X.Y, from the MAC's last three bytes: X and Y within 1..254,
+    // since 169.254.0.x and 169.254.255.x are kept back, and distinct for MACs whose last three
+    // bytes differ by less than 254 * 254.
+    static std::string linkLocalOf(std::string_view mac);
     // "urn:uuid:" with the MAC as the node, as time-based UUIDs carry it; mac is
     // "XX:XX:XX:XX:XX:XX".
     static std::string endpointOf(std::string_view mac);

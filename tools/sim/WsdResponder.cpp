@@ -38,6 +38,7 @@ WsdResponder::WsdResponder(const SimResponder& devices, WsdOptions options)
       m_random(options.seed) {
     for (std::size_t i = 0; i < devices.devices().size(); ++i) {
         m_shapes.push_back(m_options.quirks ? WsdQuirks::shape(i) : WsdShape{});
+        m_shapes.back().linkLocalSecond = m_options.linkLocal;
     }
 }
 

@@ -26,6 +26,7 @@ struct WsdOptions {
     std::chrono::milliseconds maxDelay{500};
     uint64_t seed = 0;       // of the delays and the message ids
     uint64_t instanceId = 0; // AppSequence's: this run of the simulator
+    bool linkLocal = false;  // every camera lists its link-local address after its own
 };
 
 // A message to send once its delay has passed.

@@ -118,6 +118,7 @@ int main(int argc, char** argv) {
     const auto sinceEpoch = std::chrono::system_clock::now().time_since_epoch();
     WsdOptions wsdOptions;
     wsdOptions.quirks = o.onvifQuirks;
+    wsdOptions.linkLocal = o.onvifLinkLocal;
     wsdOptions.seed = std::random_device{}();
     // A camera's instance grows with every start: its seconds since 1970 do.
     wsdOptions.instanceId =
@@ -134,7 +135,8 @@ int main(int argc, char** argv) {
         serverOptions.onvifHttp = true;
         serverOptions.onvifHttpPort = o.onvifHttpPort;
     }
-    OnvifService onvif(responder, OnvifOptions{.forgetGateway = o.onvifForgetGateway});
+    OnvifService onvif(responder, OnvifOptions{.forgetGateway = o.onvifForgetGateway,
+                                               .linkLocal = o.onvifLinkLocal});
     SimServer server(responder, &wsd, log, serverOptions, &onvif);
     if (const ondrel::SocketStatus s = server.open(); !s) {
         return fail(1, s.message);
