@@ -103,8 +103,8 @@ X.Y from the MAC's last three bytes (n = their value mod 64516, X = 1 + n/254, Y
 n%254: never 169.254.0.x or 169.254.255.x), and answers its device service there too, before
 and after a change of address, so that a client reaches each camera of a shared address at
 one of its own. In a lab, `ip route replace local 169.254.0.0/16 dev lo` in the simulator's
-namespace brings those addresses to it, and a client bound to its adapter (curl's
---interface) reaches them on-link.
+namespace brings those addresses to it, and a client bound to its adapter (as curl binds with
+its interface option) reaches them on-link.
 
 The ready file (--ready) holds the port of our protocol (0 with --onvif-only) and, with
 --onvif, a second line: the WS-Discovery port, and a third: the device service's HTTP port
