@@ -3,10 +3,11 @@
 // with the worker gone, the job in flight runs to its end unheard and a job not started never
 // runs.
 
-#include "FakeCameraWorker.h"
+#include "PumpEvents.h"
+#include "SoapFixtures.h"
 #include "ThreadCameraWorker.h"
 
-#include <QTest>
+#include <gtest/gtest.h>
 
 #include <atomic>
 #include <future>
@@ -30,7 +31,7 @@ TEST(ThreadCameraWorker, AnEndComesBackToThisThreadUntilAnAbandonOrTheWorkerGoes
                 answer = std::get<onvif::HttpResponse>(t.post({})).body;
             },
             [&] { deliveredOn = std::this_thread::get_id(); });
-        ASSERT_TRUE(QTest::qWaitFor([&] { return deliveredOn != std::thread::id(); }, 5000));
+        ASSERT_TRUE(PumpUntil([&] { return deliveredOn != std::thread::id(); }, 5000));
         EXPECT_NE(ranOn, deliveredOn);
         EXPECT_EQ(deliveredOn, std::this_thread::get_id());
         EXPECT_EQ(answer, "ok");
@@ -60,8 +61,8 @@ TEST(ThreadCameraWorker, AnEndComesBackToThisThreadUntilAnAbandonOrTheWorkerGoes
             worker->abandon();
         }
         letGo.join();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return ended.load(); }, 5000));
-        QTest::qWait(20);
+        ASSERT_TRUE(PumpUntil([&] { return ended.load(); }, 5000));
+        PumpUntil([] { return false; }, 20);
         EXPECT_EQ(heard, 0);
     }
 }
