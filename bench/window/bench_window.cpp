@@ -70,6 +70,36 @@ double Ms(Clock::duration d) {
     return std::chrono::duration<double, std::milli>(d).count();
 }
 
+// The event loop's pulse: a precise 5 ms timer whose longest interval, while measuring, is how
+// long the window could not react to the user.
+class StallMeter {
+public:
+    explicit StallMeter(QObject* context) {
+        m_pulse.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&m_pulse, &QTimer::timeout, context, [this] {
+            const Clock::time_point now = Clock::now();
+            if (m_measuring && now - m_lastTick > m_longest) {
+                m_longest = now - m_lastTick;
+            }
+            m_lastTick = now;
+        });
+        m_pulse.start(kTickMs);
+    }
+    void start(Clock::time_point now) {
+        m_lastTick = now;
+        m_measuring = true;
+    }
+    void stop() { m_measuring = false; }
+    bool measuring() const { return m_measuring; }
+    Clock::duration longest() const { return m_longest; }
+
+private:
+    QTimer m_pulse;
+    Clock::time_point m_lastTick;
+    Clock::duration m_longest{};
+    bool m_measuring = false;
+};
+
 class QuietPrompter : public IPrompter {
 public:
     void information(QWidget*, const QString& text, const QString&) override { report(text); }
@@ -165,36 +195,22 @@ int RunWindow(int argc, char** argv, long n) {
     Clock::time_point start;
     Clock::time_point shown;
     Clock::time_point lastRow;
-    Clock::time_point lastTick;
-    Clock::duration longestGap{};
-    bool measuring = false;
+    StallMeter stall(&app);
     long baseline = 0;
     long rows = 0;
 
     QObject::connect(model, &QAbstractItemModel::rowsInserted, &app, [&] {
         lastRow = Clock::now();
-        if (measuring && model->rowCount() >= n) {
+        if (stall.measuring() && model->rowCount() >= n) {
             // Shown means painted: the clock stops once the list has drawn itself with them.
             list->viewport()->repaint();
             shown = Clock::now();
-            measuring = false;
+            stall.stop();
         }
     });
-    // The event loop's pulse: a precise 5 ms timer whose longest interval, while the rows come
-    // in, is how long the window could not react to the user.
-    QTimer pulse;
-    pulse.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&pulse, &QTimer::timeout, &app, [&] {
-        const Clock::time_point now = Clock::now();
-        if (measuring && now - lastTick > longestGap) {
-            longestGap = now - lastTick;
-        }
-        lastTick = now;
-    });
-    pulse.start(kTickMs);
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, &app, [&] {
-        if (!measuring || Clock::now() - std::max(lastRow, start) > kIdle) {
+        if (!stall.measuring() || Clock::now() - std::max(lastRow, start) > kIdle) {
             // Read before quitting: quitting closes the window, which empties its list.
             rows = model->rowCount();
             app.quit();
@@ -203,15 +219,15 @@ int RunWindow(int argc, char** argv, long n) {
 
     QTimer::singleShot(300, &dialog, [&] {
         baseline = PeakKb();
-        lastTick = start = lastRow = Clock::now();
-        measuring = true;
+        start = lastRow = Clock::now();
+        stall.start(start);
         search->click();
         watch.start(50);
     });
     app.exec();
     const double ms = Ms((rows >= n ? shown : lastRow) - start);
     std::printf("mode=window n=%ld ms=%.2f lost=%ld peak_kb=%ld baseline_kb=%ld gap_ms=%.2f\n", n,
-                ms, n - rows, PeakKb(), baseline, Ms(longestGap));
+                ms, n - rows, PeakKb(), baseline, Ms(stall.longest()));
     return 0;
 }
 
@@ -377,20 +393,8 @@ int RunOnvifBatch(int argc, char** argv, long n) {
 
     Clock::time_point start;
     Clock::time_point sent;
-    Clock::time_point lastTick;
-    Clock::duration longestGap{};
-    bool measuring = false;
+    StallMeter stall(&app);
     AssignDialog* dialog = nullptr;
-    QTimer pulse;
-    pulse.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&pulse, &QTimer::timeout, &app, [&] {
-        const Clock::time_point now = Clock::now();
-        if (measuring && now - lastTick > longestGap) {
-            longestGap = now - lastTick;
-        }
-        lastTick = now;
-    });
-    pulse.start(kTickMs);
     QTimer::singleShot(300, &window, [&] { window.search(); });
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, &app, [&] {
@@ -404,14 +408,14 @@ int RunOnvifBatch(int argc, char** argv, long n) {
                 ->setText(QStringLiteral("255.255.0.0"));
             dialog->findChild<QLineEdit*>(QStringLiteral("passwordEdit"))
                 ->setText(QStringLiteral("admin"));
-            lastTick = start = Clock::now();
-            measuring = true;
+            start = Clock::now();
+            stall.start(start);
             dialog->findChild<QPushButton*>(QStringLiteral("applyButton"))->click();
         } else if (dialog != nullptr && sent == Clock::time_point() &&
                    window.session().batch().stage() == AssignBatch::Stage::Restarting) {
             sent = Clock::now();
         } else if (dialog != nullptr && dialog->stage() == AssignDialog::Stage::Done) {
-            measuring = false;
+            stall.stop();
             app.quit();
         }
     });
@@ -428,7 +432,7 @@ int RunOnvifBatch(int argc, char** argv, long n) {
     std::printf("mode=onvif_batch n=%ld sent_ms=%.2f per_camera_ms=%.2f total_ms=%.2f "
                 "verified=%ld gap_ms=%.2f\n",
                 n, Ms(sent - start), Ms(sent - start) / static_cast<double>(n), Ms(end - start),
-                verified, Ms(longestGap));
+                verified, Ms(stall.longest()));
     return verified == n ? 0 : 1;
 }
 

@@ -2,8 +2,10 @@
 // lists a camera without a search, a Bye greys it until it answers again or a search, a camera
 // that is one of our devices joins its row, and a camera found by WS-Discovery only is sent no
 // datagram whatever the window is asked: Update reaches it through its device service. The
-// program's endpoint sends both searches, or ours alone: to loopback only (asserted below), never a
-// broadcast or WS-Discovery's multicast, which only the network lab's tests (tests/e2e) send.
+// program's endpoint sends both searches, or ours alone: to 127.0.0.1 only (asserted below), so
+// it needs no lab. A real broadcast or WS-Discovery's multicast is sent only inside the private
+// network lab (scripts/netlab), by the lab tests of tests/e2e; and scripts/test runs this too
+// in a namespace whose only adapter is loopback.
 
 #include "AppTestSupport.h"
 #include "AssignDialog.h"
