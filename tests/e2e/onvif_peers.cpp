@@ -8,12 +8,9 @@
 // reaches the first, and each one's link-local address reaches that one.
 
 #include "LabSim.h"
-#include "OnvifRequests.h"
 #include "SimDevice.h"
 #include "WsdComposer.h"
 #include "WsdQuirks.h"
-#include "onvif/CurlTransport.h"
-#include "onvif/WsSecurity.h"
 
 #include <gtest/gtest.h>
 
@@ -244,46 +241,4 @@ TEST_F(OnvifPeers, NpmOnvifChangesACamerasAddress) {
     EXPECT_EQ(eth["info"]["hwAddress"], sim::SimDevice::generated(0).mac);
     EXPECT_EQ(eth["IPv4"]["config"]["manual"]["address"], "10.77.1.61");
     EXPECT_EQ(after["gateway"]["IPv4Address"], "10.77.0.254");
-}
-
-// Cameras out of the box at one address in LAN B, the camera switch, each with a link-local
-// address of its own, reached by libcurl bound to the camera adapter as our client calls it: the
-// PC has no route to 169.254.0.0/16, so the kernel takes the address as on the adapter's link.
-// The shared address reaches the first camera, each link-local address its own.
-TEST(OnvifLinkLocal, EachCameraAnswersAtItsOwnLinkLocalAddress) {
-    ONDREL_REQUIRE_LAB();
-    const char* lanB = std::getenv("ONDREL_LAB_B_NETNS");
-    ASSERT_NE(lanB, nullptr) << "run under scripts/netlab --two-lans";
-    ASSERT_NO_FATAL_FAILURE(RouteLocally(lanB, {"192.168.1.64/32", "169.254.0.0/16"}));
-    LabSim sim;
-    sim.EnterNetwork(lanB);
-    ASSERT_EQ(sim.Start({"--devices", "3", "--onvif-only", "--same-ip", "192.168.1.64",
-                         "--onvif-link-local"}),
-              "");
-    std::vector<std::string> addresses = {"192.168.1.64"};
-    for (std::size_t i = 0; i < 3; ++i) {
-        addresses.push_back(sim::WsdComposer::linkLocalOf(sim::SimDevice::generated(i).mac));
-    }
-    onvif::initCurl();
-    onvif::CurlTransport transport;
-    for (const std::string& address : addresses) {
-        const auto token = onvif::makeToken("admin", "admin", std::chrono::system_clock::now());
-        ASSERT_TRUE(token.has_value());
-        const std::string header = "<s:Header>" + onvif::securityHeader(*token) + "</s:Header>";
-        onvif::HttpRequest request;
-        request.url = "http://" + address + "/onvif/device_service";
-        request.body = sim::test::DeviceRequest("GetNetworkInterfaces", "", header);
-        request.interfaceName = std::getenv("ONDREL_LAB_B_IF");
-        const onvif::HttpResult result = transport.post(request);
-        const auto* response = std::get_if<onvif::HttpResponse>(&result);
-        ASSERT_NE(response, nullptr)
-            << address << ": " << std::get<onvif::TransportError>(result).words;
-        EXPECT_EQ(response->status, 200) << address;
-    }
-    const auto log = sim.WaitForLog("http", addresses.size());
-    ASSERT_EQ(log.size(), addresses.size());
-    for (std::size_t i = 0; i < log.size(); ++i) {
-        EXPECT_EQ(log[i]["to"], addresses[i]);
-        EXPECT_EQ(log[i]["index"], i == 0 ? 0 : i - 1);
-    }
 }
