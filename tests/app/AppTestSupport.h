@@ -29,7 +29,10 @@
 
 namespace ondrel::testing {
 
-inline const QString kTitle = QStringLiteral("Z6 series Search Tool(1.0.1.1)");
+// The product version as the project declares it (CMakeLists.txt), so that a release bump
+// changes no test.
+inline const QString kVersion = QStringLiteral(ONDREL_PROJECT_VERSION);
+inline const QString kTitle = QStringLiteral("Z6 series Search Tool(") + kVersion + u')';
 
 // Dependencies for a window that binds and sends on loopback only (WS-Discovery's sockets
 // too), with fake adapters.

@@ -167,7 +167,7 @@ TEST(Startup, WithoutSocketsSaysFailedToInitializeAndShowsNoWindow) {
 
 TEST(Startup, TitleAndVersion) {
     EXPECT_EQ(Startup::buildTitle(QString()), QStringLiteral("Z6 series Search Tool()"));
-    EXPECT_EQ(appVersion(), QStringLiteral("1.0.1.1"));
+    EXPECT_EQ(appVersion(), kVersion);
 }
 
 namespace {
