@@ -100,6 +100,10 @@ bool DiscoveryEndpoint::open() {
     // Best effort too: without them replies name no adapter and losses go uncounted.
     socket->enablePacketInfo();
     socket->enableDropCounter();
+    // Shared with our other programs (the window and a script's ondrel-cli at once): devices
+    // answer by broadcast, which reaches every socket that shares the port. A program that
+    // holds the port without sharing it still makes this bind fail.
+    socket->enableAddressReuse();
     if (!socket->bind(m_config.bindAddress, m_config.bindPort)) {
         if (m_notifier) {
             m_notifier(kBindFailureText);

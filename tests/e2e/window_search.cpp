@@ -2,9 +2,11 @@
 // F3 lists every device in the order its reply came, a repeat adds nothing, a changed reply
 // adds a row, and selecting a row fills the form and queries that device byte for byte; the
 // list as an inventory: marked, sorted, filtered, copied and saved as the CLI prints it; ONVIF
-// cameras in real makers' shapes that say Hello, join our devices' rows and say Bye.
+// cameras in real makers' shapes that say Hello, join our devices' rows and say Bye; a
+// script's ondrel-cli searching and setting beside the open window.
 
 #include "EndpointLab.h"
+#include "cli_lab.h"
 
 #include "DeviceForm.h"
 #include "DeviceListModel.h"
@@ -375,4 +377,27 @@ TEST_F(WindowSearchLab, AnInventoryIsMarkedSortedFilteredCopiedAndSavedAsTheCliP
         EXPECT_EQ(lines[row + 1].section(QLatin1Char(','), -5), QStringLiteral("native,,,,"));
     }
     EXPECT_TRUE(prompter->seen.isEmpty());
+}
+
+TEST_F(WindowSearchLab, TheCliSearchesAndSetsBesideTheOpenWindow) {
+    const std::vector<SimDevice> devices = Devices(20);
+    StartSim(devices);
+    OpenWindow();
+    Search(20);
+    // The window holds the search port: every run still hears every device.
+    for (int run = 0; run < 20; ++run) {
+        const CliRun search = RunCli({"search", "--wait", "0.4", "--format", "csv"});
+        ASSERT_EQ(search.exitCode, 0) << "run " << run << ": " << search;
+        for (const SimDevice& d : devices) {
+            EXPECT_NE(search.out.find(d.mac), std::string::npos) << "run " << run << ": " << d.mac;
+        }
+    }
+    const CliRun set = RunCli(
+        {"set", "--mac", devices[5].mac, "--port", "81", "--password-env", "CAM_PW", "--yes"}, "",
+        {"CAM_PW=" + devices[5].password});
+    EXPECT_EQ(set.exitCode, 0) << set;
+    EXPECT_EQ(sim.WaitForLog("setconfig", 1).size(), 1u);
+    // ... and the window keeps listing: a fresh F3 lists them all again.
+    Search(20);
+    EXPECT_TRUE(prompter->seen.isEmpty()) << prompter->seen.join(u'|').toStdString();
 }
