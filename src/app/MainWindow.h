@@ -16,8 +16,9 @@
 // Several rows may be chosen at once (Ctrl and Shift with a click or an arrow, Ctrl+A): they
 // are what Copy and the assign dialog work on, while the form stays with the current row.
 //
-// A camera found by WS-Discovery alone is shown (what its match told) and browsed, but Ondrel
-// cannot change its settings yet: Update and Assign say so in a box and send it nothing.
+// A camera found by WS-Discovery alone is shown (what its match told), browsed, and changed by
+// Update and Assign through its ONVIF device service; those calls run on the session's camera
+// worker, never on this thread.
 //
 // Threads: the window and its session belong to the user-interface thread (see
 // DeviceSession); closing closes the session first.
