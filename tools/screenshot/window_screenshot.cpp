@@ -2,7 +2,9 @@
 // PNG after a pause. A program of its own so that the shipped one never takes pictures or
 // searches by itself; it broadcasts, so it runs inside the network lab only.
 //
-//   window_screenshot OUT.png [DELAY_MS]
+//   window_screenshot OUT.png [DELAY_MS [WIDTHxHEIGHT]]
+//
+// A size grows the window to it before the search, as a user dragging its corner would.
 
 #include "AppVersion.h"
 #include "MainWindow.h"
@@ -21,7 +23,7 @@ int main(int argc, char** argv) {
     const char* lab = std::getenv("ONDREL_NETLAB");
     if (lab == nullptr || std::strcmp(lab, "1") != 0 || argc < 2) {
         std::fprintf(stderr,
-                     "usage, inside scripts/netlab: window_screenshot OUT.png [DELAY_MS]\n");
+                     "usage, inside scripts/netlab: window_screenshot OUT.png [DELAY_MS [WxH]]\n");
         return 2;
     }
     const QString out = QString::fromLocal8Bit(argv[1]);
@@ -34,6 +36,11 @@ int main(int argc, char** argv) {
     deps.settingsFile = settings.filePath(QStringLiteral("settings.ini"));
     ondrel::MainWindow window(ondrel::Startup::buildTitle(ondrel::appVersion()), std::move(deps));
     window.show();
+    int width = 0;
+    int height = 0;
+    if (argc > 3 && std::sscanf(argv[3], "%dx%d", &width, &height) == 2) {
+        window.resize(width, height);
+    }
     window.search();
     int status = 1;
     QTimer::singleShot(delayMs, &window, [&] {
