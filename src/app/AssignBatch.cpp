@@ -116,9 +116,9 @@ void AssignBatch::sendNext() {
 void AssignBatch::changeCamera(const PlannedDevice& planned) {
     auto result = std::make_shared<onvif::ChangeResult>();
     m_cameras.run(
-        [calls = m_cameraCalls, result, camera = planned.device, url = planned.reach.url,
+        [calls = m_cameraCalls, result, camera = planned.device, reach = planned.reach,
          plan = networkPlanFor(planned.device, planned.settings)](onvif::HttpTransport& transport) {
-            *result = calls->over(transport).change(camera, url, plan);
+            *result = calls->over(transport).change(camera, reach, plan);
         },
         [this, run = m_runs, result] { onCameraResult(run, *result); });
 }

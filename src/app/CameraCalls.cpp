@@ -8,17 +8,17 @@ CameraCalls::CameraCalls(const Credentials& credentials)
     : m_account{credentials.user, credentials.password} {}
 
 CameraCalls::~CameraCalls() {
-    m_changer.reset();
+    m_update.reset();
     secureWipe(m_account.username.data(), m_account.username.capacity());
     secureWipe(m_account.password.data(), m_account.password.capacity());
 }
 
-CameraChanger& CameraCalls::over(onvif::HttpTransport& transport) {
-    if (!m_changer || m_transport != &transport) {
-        m_changer.emplace(transport, m_account);
+CameraUpdate& CameraCalls::over(onvif::HttpTransport& transport) {
+    if (!m_update || m_transport != &transport) {
+        m_update.emplace(transport, m_account);
         m_transport = &transport;
     }
-    return *m_changer;
+    return *m_update;
 }
 
 std::string cameraPlanProblem(const NetworkSettings& settings) {

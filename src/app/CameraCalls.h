@@ -1,10 +1,10 @@
 #pragma once
 // What one update or one batch needs to call its cameras over ONVIF: the account, held from the
 // start until the batch and its read-backs end and wiped when its last holder lets go (a job
-// still in flight on the worker is such a holder), and the changer that keeps each camera's
+// still in flight on the worker is such a holder), and the camera update that keeps each camera's
 // clock offset from its change to its read-back. The jobs use it on the worker, one at a time.
 
-#include "flows/CameraChange.h"
+#include "flows/CameraUpdate.h"
 
 #include <optional>
 #include <string>
@@ -18,13 +18,13 @@ public:
     CameraCalls& operator=(const CameraCalls&) = delete;
     ~CameraCalls();
 
-    // The changer over the worker's transport.
-    CameraChanger& over(onvif::HttpTransport& transport);
+    // The camera update over the worker's transport.
+    CameraUpdate& over(onvif::HttpTransport& transport);
 
 private:
     onvif::Account m_account;
     onvif::HttpTransport* m_transport = nullptr;
-    std::optional<CameraChanger> m_changer;
+    std::optional<CameraUpdate> m_update;
 };
 
 // Why the form's settings make no ONVIF plan, or empty: a fixed address needs a mask whose one

@@ -219,13 +219,15 @@ SendResult DeviceSession::updateCamera(std::size_t row, const Device& device,
     m_updateFlow->begin(row, settings);
     m_cameraUpdating = true;
     // Held until the camera is read back after its restart, or the update ends otherwise.
-    m_cameraCheck = CameraCheck{std::make_shared<CameraCalls>(credentials), device,
-                                cameraPlan(device, settings)};
+    // Reached alone or not at all: the list as it is now tells which cameras share its address.
+    const DeviceList::Devices listed = m_model->devices().devices();
+    m_cameraCheck = CameraCheck{
+        std::make_shared<CameraCalls>(credentials), device, cameraPlan(device, settings),
+        reachCamera(device, std::vector<Device>(listed.begin(), listed.end()))};
     auto result = std::make_shared<onvif::ChangeResult>();
     m_cameraWorker->run(
         [check = *m_cameraCheck, result](onvif::HttpTransport& transport) {
-            *result = check.calls->over(transport).change(check.camera, check.camera.serviceUrl,
-                                                          check.plan);
+            *result = check.calls->over(transport).change(check.camera, check.reach, check.plan);
         },
         [this, result] { onCameraChanged(*result); });
     return {true, 0, {}, {}, {}};
@@ -233,6 +235,7 @@ SendResult DeviceSession::updateCamera(std::size_t row, const Device& device,
 
 void DeviceSession::onCameraChanged(const onvif::ChangeResult& result) {
     m_cameraUpdating = false;
+    const std::size_t sharing = m_cameraCheck ? m_cameraCheck->reach.sharing : 0;
     if (result.outcome != onvif::ChangeOutcome::Accepted) {
         m_cameraCheck.reset();
     }
@@ -251,6 +254,10 @@ void DeviceSession::onCameraChanged(const onvif::ChangeResult& result) {
         m_updateFlow->abort();
         Q_EMIT updateFailed(QString::fromStdString(result.words));
         return;
+    case onvif::ChangeOutcome::Unreachable:
+        m_updateFlow->abort();
+        Q_EMIT updateUnreachable(static_cast<int>(sharing));
+        return;
     }
 }
 
@@ -260,18 +267,8 @@ void DeviceSession::checkCamera() {
     }
     CameraCheck check = std::move(*m_cameraCheck);
     m_cameraCheck.reset();
-    // The same camera by its identity, answering WS-Discovery at the address it was given.
-    const std::string key = identityKey(check.camera);
-    const std::optional<Ipv4> given = check.plan.address.manual
-                                          ? std::optional(check.plan.address.manual->address)
-                                          : std::nullopt;
-    std::optional<Device> found;
-    for (const Device& d : m_model->devices().devices()) {
-        if (hasProtocol(d.protocols, Protocols::Onvif) && !d.serviceUrl.empty() &&
-            identityKey(d) == key && (!given || d.ip.value == given)) {
-            found = d;
-        }
-    }
+    const std::optional<Device> found =
+        findAfterRestart(check.camera, plannedAddress(check.plan), m_model->devices().devices());
     if (!found) {
         Q_EMIT updateChecked(UpdateCheck::Missing, {});
         return;

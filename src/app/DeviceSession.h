@@ -17,6 +17,7 @@
 // clock a test advances in the tests.
 
 #include "SessionDeps.h"
+#include "devices/CameraRoute.h"
 #include "flows/UpdateFlow.h"
 #include "onvif/NetworkChange.h"
 
@@ -127,6 +128,8 @@ Q_SIGNALS:
     void updateUnchanged();
     // A camera changed over ONVIF failed for a reason other than its account, in words.
     void updateFailed(const QString& words);
+    // The camera shares its address with this many other listed cameras: nothing was sent.
+    void updateUnreachable(int others);
     // After the restart of a camera changed over ONVIF, the search found it and it was read
     // back there, or not found; words: what differs, for NotVerified.
     void updateChecked(ondrel::UpdateCheck check, const QString& words);
@@ -168,6 +171,7 @@ private:
         std::shared_ptr<CameraCalls> calls;
         Device camera;
         onvif::NetworkPlan plan;
+        CameraReach reach;
     };
     std::optional<CameraCheck> m_cameraCheck;
     std::unique_ptr<SessionTimer> m_cameraCheckWait;

@@ -113,6 +113,9 @@ void MainWindow::connectSession() {
     connect(m_session, &DeviceSession::updateFailed, this, [this](const QString& words) {
         m_prompter->information(this, Texts::cameraFailed(words), Texts::tips());
     });
+    connect(m_session, &DeviceSession::updateUnreachable, this, [this](int others) {
+        m_prompter->information(this, Texts::cameraSharesAddress(others), Texts::tips());
+    });
     connect(m_session, &DeviceSession::updateTimedOut, this,
             [this] { m_prompter->information(this, Texts::noAnswer(), Texts::tips()); });
     connect(m_session, &DeviceSession::restartProgress, this, &MainWindow::onRestartProgress);

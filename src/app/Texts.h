@@ -144,6 +144,14 @@ public:
     static QString cameraFailed(const QString& words) {
         return tr("The camera was not updated: failed: %1").arg(words);
     }
+    // HTTP at its address would reach whichever of the cameras there answers first.
+    static QString cameraSharesAddress(int others) {
+        return others == 1 ? tr("The camera was not updated: it shares its address with 1 other: "
+                                "connect it alone.")
+                           : tr("The camera was not updated: it shares its address with %n "
+                                "others: connect it alone.",
+                                nullptr, others);
+    }
     // In the status line while WS-Discovery's port is held by a program that shares it not.
     static QString announcementsUnheard() {
         return tr("Port 3702 is in use: cameras that announce themselves are not shown");

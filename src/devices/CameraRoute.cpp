@@ -103,7 +103,8 @@ CameraReach reachCamera(const Device& camera, const std::vector<Device>& listed)
     }
     return {{},
             "shares its address with " + std::to_string(sharing) +
-                (sharing == 1 ? " other" : " others") + ": connect it alone"};
+                (sharing == 1 ? " other" : " others") + ": connect it alone",
+            sharing};
 }
 
 } // namespace ondrel

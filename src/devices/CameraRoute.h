@@ -10,6 +10,7 @@
 
 #include "core/Device.h"
 
+#include <cstddef>
 #include <string>
 #include <variant>
 #include <vector>
@@ -33,6 +34,7 @@ std::string identityKey(const Device& device);
 struct CameraReach {
     std::string url;         // the device service to call; empty when unreachable
     std::string unreachable; // "shares its address with 2 others: connect it alone"
+    std::size_t sharing = 0; // how many others, for the window's own words
 };
 
 // The camera's own device service: the one chosen at discovery when no other listed camera

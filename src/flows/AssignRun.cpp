@@ -1,5 +1,7 @@
 #include "AssignRun.h"
 
+#include "CameraUpdate.h"
+
 #include <algorithm>
 
 namespace ondrel {
@@ -119,6 +121,7 @@ void AssignRun::onCameraResult(const onvif::ChangeResult& result) {
         e.status = AssignStatus::Refused;
         break;
     case onvif::ChangeOutcome::Failed:
+    case onvif::ChangeOutcome::Unreachable:
         e.status = AssignStatus::Failed;
         e.detail = result.words;
         break;
@@ -154,16 +157,11 @@ void AssignRun::verify(const std::vector<Device>& found) {
             continue;
         }
         if (e.planned.route == Route::Onvif) {
-            // The same camera (by its identity), found by WS-Discovery at its new address.
-            const std::string key = identityKey(e.planned.device);
-            const auto there = std::find_if(found.begin(), found.end(), [&](const Device& d) {
-                return hasProtocol(d.protocols, Protocols::Onvif) && !d.serviceUrl.empty() &&
-                       identityKey(d) == key && d.ip.value == parseIpv4(e.planned.settings.ip);
-            });
-            if (there == found.end()) {
+            const std::optional<Ipv4> planned =
+                plannedAddress(networkPlanFor(e.planned.device, e.planned.settings));
+            e.foundAfter = findAfterRestart(e.planned.device, planned, found);
+            if (!e.foundAfter) {
                 e.status = AssignStatus::Missing;
-            } else {
-                e.foundAfter = *there;
             }
             continue;
         }

@@ -131,6 +131,11 @@ public:
     CallResult<bool> setNetworkInterface(std::string_view token, const Ipv4Setting& setting);
     CallResult<Done> systemReboot();
 
+    // A camera that applies a port or address change at once is followed to its new service;
+    // its clock offset and its way of authenticating go with it.
+    void moveTo(std::string url) { m_target.url = std::move(url); }
+    const std::string& url() const { return m_target.url; }
+
     // The camera's clock minus ours, as last read; kept per camera across a batch.
     std::chrono::seconds clockOffset() const { return m_clockOffset; }
     void setClockOffset(std::chrono::seconds offset) { m_clockOffset = offset; }

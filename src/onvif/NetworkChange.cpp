@@ -106,6 +106,60 @@ std::optional<ChangeResult> checkEndpoint(DeviceService& camera, const NetworkPl
     return std::nullopt;
 }
 
+// The same device service at another host or port, the rest of its URL as the camera gave it.
+std::optional<std::string> serviceMovedTo(const std::string& url, std::optional<Ipv4> host,
+                                          std::optional<std::uint16_t> port) {
+    const std::optional<wsd::XaddrHost> was = wsd::ipv4Host(url);
+    if (!was) {
+        return std::nullopt;
+    }
+    const std::size_t schemeEnd = url.find("://");
+    const std::size_t pathAt = url.find_first_of("/?#", schemeEnd + 3);
+    const std::string scheme = url.substr(0, schemeEnd);
+    const std::uint16_t to = port.value_or(was->port);
+    const bool usualPort = (to == 80 && scheme == "http") || (to == 443 && scheme == "https");
+    return scheme + "://" + host.value_or(was->ip).text() +
+           (usualPort ? std::string() : ":" + std::to_string(to)) +
+           (pathAt == std::string::npos ? std::string() : url.substr(pathAt));
+}
+
+bool noServer(const auto& result) {
+    const auto* error = std::get_if<CallError>(&result);
+    return error != nullptr && error->kind == CallErrorKind::Transport;
+}
+
+// Where the last change put the camera if it took it at once: the next call that finds no
+// server where the camera answered before is sent once more there, and the camera is followed
+// when it answers. A camera that takes the change only at its restart answers where it was.
+class Follower {
+public:
+    explicit Follower(DeviceService& camera) : m_camera(camera) {}
+
+    void movedTo(std::optional<Ipv4> host, std::optional<std::uint16_t> port) {
+        m_next = serviceMovedTo(m_camera.url(), host, port);
+    }
+
+    template <typename Call> auto send(Call call) {
+        auto result = call(m_camera);
+        if (!noServer(result) || !m_next || *m_next == m_camera.url()) {
+            return result;
+        }
+        const std::string was = m_camera.url();
+        m_camera.moveTo(*m_next);
+        auto there = call(m_camera);
+        if (noServer(there)) {
+            m_camera.moveTo(was);
+            return result;
+        }
+        m_next.reset();
+        return there;
+    }
+
+private:
+    DeviceService& m_camera;
+    std::optional<std::string> m_next;
+};
+
 } // namespace
 
 ChangeResult applyNetworkPlan(DeviceService& camera, const NetworkPlan& plan) {
@@ -151,6 +205,7 @@ ChangeResult applyNetworkPlan(DeviceService& camera, const NetworkPlan& plan) {
         return {ChangeOutcome::Unchanged, {}, false};
     }
 
+    Follower follow(camera);
     if (!gatewaySame) {
         const CallResult<Done> set = camera.setNetworkDefaultGateway(*plan.gateway);
         if (const auto* error = std::get_if<CallError>(&set)) {
@@ -168,20 +223,27 @@ ChangeResult applyNetworkPlan(DeviceService& camera, const NetworkPlan& plan) {
         if (const auto* error = std::get_if<CallError>(&set)) {
             return failedBy(*error);
         }
+        follow.movedTo(std::nullopt, *plan.httpPort);
     }
     if (addressSame) {
         return {ChangeOutcome::Accepted, {}, false};
     }
-    const CallResult<bool> set = camera.setNetworkInterface(nic->token, plan.address);
+    const std::string token = nic->token;
+    const CallResult<bool> set =
+        follow.send([&](DeviceService& at) { return at.setNetworkInterface(token, plan.address); });
     if (const auto* error = std::get_if<CallError>(&set)) {
         return failedBy(*error);
     }
     if (!std::get<bool>(set)) {
         return {ChangeOutcome::Accepted, {}, false};
     }
+    if (plan.address.manual) {
+        follow.movedTo(plan.address.manual->address, std::nullopt);
+    }
     // The camera may have left its old address already, so a reboot that gets no answer is no
     // failure of the change: verification at the new address tells.
-    const CallResult<Done> reboot = camera.systemReboot();
+    const CallResult<Done> reboot =
+        follow.send([](DeviceService& at) { return at.systemReboot(); });
     const auto* error = std::get_if<CallError>(&reboot);
     if (error != nullptr && error->kind == CallErrorKind::NotAuthorized) {
         return failedBy(*error);

@@ -2,9 +2,11 @@
 // One camera's address change over ONVIF, in the order that keeps it reachable: the clock
 // first (tokens carry the camera's time), then its identity, then the gateway, DNS and HTTP
 // port, and the interface's address last, since the camera may leave its old address at once;
-// a restart when the camera says it needs one. Afterwards, the same camera at its new address
-// is read back and every value sent compared, so that a setting the camera took but did not
-// keep is caught.
+// a restart when the camera says it needs one. Each call goes where the camera answered the one
+// before; a call that finds no HTTP server there, after a change of port or address, is sent
+// once more where that change put the camera, and the calls after it follow it there. Afterwards,
+// the same camera at its new address is read back and every value sent compared, so that a setting
+// the camera took but did not keep is caught.
 
 #include "DeviceService.h"
 
@@ -34,6 +36,8 @@ enum class ChangeOutcome {
     Accepted,
     Refused, // the account or password is wrong
     Failed,  // anything else, in words
+    // Not reached alone: another listed camera answers at its address; nothing was sent.
+    Unreachable,
 };
 
 struct ChangeResult {

@@ -36,6 +36,9 @@ void SessionTest::open(TimerPeriods periods) {
                      });
     QObject::connect(s, &DeviceSession::updateFailed, s,
                      [say](const QString& words) { say("failed: " + words.toStdString()); });
+    QObject::connect(s, &DeviceSession::updateUnreachable, s, [say](int others) {
+        say("shares its address with " + std::to_string(others));
+    });
     QObject::connect(s, &DeviceSession::restartProgress, s, [say](int step, int total) {
         say("progress " + std::to_string(step) + "/" + std::to_string(total));
     });

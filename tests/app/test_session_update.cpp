@@ -194,9 +194,17 @@ namespace {
 // A camera found by WS-Discovery alone, changed through its device service on the worker.
 class SessionCameraUpdate : public SessionTest {
 protected:
-    // Camera 4, found by WS-Discovery alone (it told no mask), given ip/24.
-    SendResult update(const std::string& ip) {
-        endpoint->cameras({CameraOf(Numbered(4))});
+    // Camera 4, found by WS-Discovery alone (it told no mask), given ip/24; with a twin, a
+    // second camera listed at its address.
+    SendResult update(const std::string& ip, bool twin = false) {
+        const Device camera = CameraOf(Numbered(4));
+        endpoint->cameras({camera});
+        if (twin) {
+            Device other = CameraOf(Numbered(5));
+            other.ip = camera.ip;
+            other.serviceUrl = other.xaddrs = camera.serviceUrl;
+            endpoint->cameras({other});
+        }
         NetworkSettings settings = currentSettings(*session->devices().device(0));
         settings.ip = ip;
         settings.netMask = "255.255.255.0";
@@ -217,6 +225,7 @@ TEST_F(SessionCameraUpdate, TheCallsEndTheUpdateOnceAsTheCameraAnswersAndNoDatag
         std::vector<onvif::HttpResult> answers;
         std::vector<std::string> reports;
         bool restarting;
+        bool twin = false;
     };
     const std::vector<Row> rows = {
         {"accepted, restarting",
@@ -241,11 +250,18 @@ TEST_F(SessionCameraUpdate, TheCallsEndTheUpdateOnceAsTheCameraAnswersAndNoDatag
          {"failed: no answer within 10000 ms"},
          false},
         {"every value in place", Numbered(4).ip, {time, interfaces()}, {"unchanged"}, false},
+        // HTTP at the shared address would reach either camera: neither is called.
+        {"another listed camera at its address",
+         kSentIp,
+         {},
+         {"shares its address with 1"},
+         false,
+         true},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         open();
-        ASSERT_TRUE(update(row.ip));
+        ASSERT_TRUE(update(row.ip, row.twin));
         ASSERT_EQ(cameras->waiting(), 1u);
         EXPECT_TRUE(session->updateBusy());
         // The calls carry their own timeouts: no answer wait, and a datagram answers nothing.
@@ -255,6 +271,7 @@ TEST_F(SessionCameraUpdate, TheCallsEndTheUpdateOnceAsTheCameraAnswersAndNoDatag
         EXPECT_EQ(reported(), std::vector<std::string>{});
         cameras->finish(row.answers);
         EXPECT_EQ(reported(), row.reports);
+        EXPECT_EQ(cameras->transport.sent.empty(), row.twin);
         // A camera's row is what WS-Discovery said: the search after the restart renews it.
         EXPECT_EQ(listedIp(0), Numbered(4).ip);
         EXPECT_EQ(session->restarting(), row.restarting);

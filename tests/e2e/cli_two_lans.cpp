@@ -217,6 +217,35 @@ TEST_F(CliOnvifSet, VerifiedAtItsNewAddressOrRefusedForAWrongPassword) {
     EXPECT_EQ(sets, (std::vector<std::string>{"SetNetworkDefaultGateway", "SetNetworkInterfaces"}));
 }
 
+// A camera that takes a new port, and then a new address, the moment it answers their Set is
+// followed to each in turn, and verified where it ends up; one that takes them at its restart
+// is verified there too.
+TEST_F(CliOnvifSet, ANewPortAndAddressAreFollowedWhenTheCameraTakesThemAtOnce) {
+    for (const bool atOnce : {true, false}) {
+        SCOPED_TRACE(atOnce ? "at once" : "at its restart");
+        LabSim lab;
+        lab.EnterNetwork(std::getenv("ONDREL_LAB_A_NETNS"));
+        std::vector<std::string> flags = {"--onvif-only", "--config",
+                                          lab.WriteConfig(Json::array({DeviceJson(camera)}))};
+        if (atOnce) {
+            flags.push_back("--onvif-at-once");
+        }
+        ASSERT_EQ(lab.Start(flags), "");
+        const CliRun run = RunCli({"set", "--endpoint", EndpointOf(camera), "--ip", "10.77.0.150",
+                                   "--mask", "255.255.255.0", "--port", "8080", "--password-stdin",
+                                   "--yes", "--verify", "--restart-wait", "1", "--wait", "1.5"},
+                                  camera.password + "\n");
+        EXPECT_EQ(run.exitCode, 0) << run;
+        EXPECT_NE(run.out.find("Verified"), std::string::npos) << run;
+        // The read-back is the last call: at the new address and port.
+        const std::vector<LabSim::Entry> calls = lab.LogOfKind("http");
+        ASSERT_FALSE(calls.empty());
+        EXPECT_EQ(calls.back().value("to", ""), "10.77.0.150");
+        EXPECT_EQ(calls.back().value("port", 0), 8080);
+        EXPECT_EQ(calls.back().value("operation", ""), "GetNetworkInterfaces");
+    }
+}
+
 TEST_F(CliOnvifSet, AForgottenGatewayIsNotVerified) {
     Start({"--onvif-forget-gateway"});
     const auto [run, result] = Set(camera.password);
@@ -329,6 +358,20 @@ TEST(CliSharedAddress, EachCameraByAnAddressOfItsOwnOrNone) {
             flags.push_back("--onvif-link-local");
         }
         ASSERT_EQ(sim.Start(flags), "");
+        // One camera at a time, set reaches it by the same rule: refused, again and again,
+        // whichever of the three answers the search first.
+        for (int i = 0; i < (linkLocal ? 0 : 5); ++i) {
+            const CliRun set = RunCli(
+                {"set", "--endpoint",
+                 EndpointOf(sim::SimDevice::factoryDefault(i % 3, "192.168.1.64")), "--protocol",
+                 "onvif", "--interface", "eCam", "--ip", "10.79.0.10", "--mask", "255.255.255.0",
+                 "--yes", "--password-stdin", "--verify", "--restart-wait", "1", "--wait", "1.5"},
+                sim::SimDevice::generated(0).password + "\n");
+            EXPECT_EQ(set.exitCode, 2) << set;
+            EXPECT_NE(set.err.find("shares its address with 2 others: connect it alone"),
+                      std::string::npos)
+                << set;
+        }
         const CliRun run =
             RunCli({"assign",      "--all",
                     "--protocol",  "onvif",

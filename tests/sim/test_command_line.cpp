@@ -69,10 +69,10 @@ TEST(SimCommandLine, Accepted) {
 
     const ParsedOptions onvif = SimCommandLine::parse(
         {"--onvif-only", "--onvif-quirks", "--wsd-port", "0", "--announce-to", "127.0.0.1:4000",
-         "--onvif-link-local", "--same-ip", "192.168.0.64"});
+         "--onvif-link-local", "--onvif-at-once", "--same-ip", "192.168.0.64"});
     EXPECT_EQ(onvif.error, "");
     EXPECT_TRUE(onvif.options.onvif && onvif.options.onvifOnly && onvif.options.onvifQuirks &&
-                onvif.options.onvifLinkLocal);
+                onvif.options.onvifLinkLocal && onvif.options.onvifAtOnce);
     EXPECT_EQ(onvif.options.sameIp, "192.168.0.64");
     EXPECT_EQ(onvif.options.wsdPort, 0);
     EXPECT_EQ(onvif.options.announceAddress, "127.0.0.1");
@@ -127,6 +127,7 @@ TEST(SimCommandLine, Refused) {
         {{"--onvif", "--announce-to", "localhost:3702"}, "--announce-to"},
         {{"--onvif", "--onvif-only"}, "excludes"},
         {{"--onvif-link-local"}, "--onvif-link-local needs --onvif"},
+        {{"--onvif-at-once"}, "--onvif-at-once needs --onvif"},
         {{"--onvif-only", "--faulty", "tail"}, "--faulty excludes --onvif-only"},
         {{"--onvif-only", "--unicast"}, "excludes"},
         {{"--verbose"}, "unknown option \"--verbose\""},

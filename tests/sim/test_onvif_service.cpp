@@ -164,24 +164,39 @@ TEST(OnvifService, GatewayAndDnsAreKeptUnlessTheCameraForgets) {
     }
 }
 
-// The address is kept until the restart, then the camera answers at its new one alone.
+// The address is kept until the restart, then the camera answers at its new one alone; a
+// camera that takes it at once answers there from its Set on, and on its new port only.
 TEST(OnvifService, RebootMovesTheCameraAfterItsRestart) {
-    Camera camera;
-    const OnvifReply set =
-        camera.Ask(DeviceRequest("SetNetworkInterfaces", ManualAddress("192.168.5.20", "24")));
-    EXPECT_EQ(TextOf(set.body, "RebootNeeded"), "true");
-    EXPECT_EQ(camera.service.cameraAt("10.77.1.1", kStart), 0u);
-    EXPECT_EQ(set.restart, std::nullopt);
+    for (const bool atOnce : {false, true}) {
+        SCOPED_TRACE(atOnce ? "at once" : "at its restart");
+        Camera camera(OnvifOptions{.atOnce = atOnce});
+        const OnvifReply set =
+            camera.Ask(DeviceRequest("SetNetworkInterfaces", ManualAddress("192.168.5.20", "24")));
+        EXPECT_EQ(TextOf(set.body, "RebootNeeded"), "true");
+        EXPECT_EQ(camera.service.cameraAt("10.77.1.1", kStart, 80),
+                  atOnce ? std::nullopt : std::optional<std::size_t>(0));
+        EXPECT_EQ(camera.service.cameraAt("192.168.5.20", kStart, 80),
+                  atOnce ? std::optional<std::size_t>(0) : std::nullopt);
+        EXPECT_EQ(set.restart, std::nullopt);
+        camera.Ask(DeviceRequest("SetNetworkProtocols", "<tds:NetworkProtocols><tt:Name>HTTP"
+                                                        "</tt:Name><tt:Enabled>true</tt:Enabled>"
+                                                        "<tt:Port>8080</tt:Port>"
+                                                        "</tds:NetworkProtocols>"));
+        const std::string now = atOnce ? "192.168.5.20" : "10.77.1.1";
+        EXPECT_EQ(camera.service.cameraAt(now, kStart, 80),
+                  atOnce ? std::nullopt : std::optional<std::size_t>(0));
+        EXPECT_EQ(camera.service.cameraAt(now, kStart, 8080), 0u);
 
-    const Clock::time_point rebootAt = kStart + 10s;
-    const OnvifReply reboot = camera.Ask(DeviceRequest("SystemReboot"), 0s, rebootAt);
-    EXPECT_EQ(reboot.status, 200);
-    EXPECT_EQ(reboot.restart, 2000ms);
-    EXPECT_EQ(camera.service.cameraAt("192.168.5.20", rebootAt + 1999ms), std::nullopt);
-    EXPECT_EQ(camera.service.cameraAt("192.168.5.20", rebootAt + 2000ms), 0u);
-    EXPECT_EQ(camera.service.cameraAt("10.77.1.1", rebootAt + 2000ms), std::nullopt);
-    EXPECT_EQ(camera.service.cameraAt("10.77.1.2", rebootAt), 1u); // the other one stays
-    EXPECT_EQ(camera.responder.devices()[0].mask, "255.255.255.0");
+        const Clock::time_point rebootAt = kStart + 10s;
+        const OnvifReply reboot = camera.Ask(DeviceRequest("SystemReboot"), 0s, rebootAt);
+        EXPECT_EQ(reboot.status, 200);
+        EXPECT_EQ(reboot.restart, 2000ms);
+        EXPECT_EQ(camera.service.cameraAt("192.168.5.20", rebootAt + 1999ms), std::nullopt);
+        EXPECT_EQ(camera.service.cameraAt("192.168.5.20", rebootAt + 2000ms), 0u);
+        EXPECT_EQ(camera.service.cameraAt("10.77.1.1", rebootAt + 2000ms), std::nullopt);
+        EXPECT_EQ(camera.service.cameraAt("10.77.1.2", rebootAt), 1u); // the other one stays
+        EXPECT_EQ(camera.responder.devices()[0].mask, "255.255.255.0");
+    }
 }
 
 } // namespace

@@ -50,10 +50,10 @@ AssignCommand::~AssignCommand() {
     forgetPassword();
 }
 
-CameraChanger& AssignCommand::cameras() {
+CameraUpdate& AssignCommand::cameras() {
     if (!m_cameras) {
         m_transport = std::make_unique<onvif::CurlTransport>();
-        m_cameras = std::make_unique<CameraChanger>(*m_transport, m_account);
+        m_cameras = std::make_unique<CameraUpdate>(*m_transport, m_account);
     }
     return *m_cameras;
 }
@@ -210,7 +210,7 @@ void AssignCommand::send(AssignRun& run, const Credentials& credentials, Progres
             // One call that returns its outcome: the camera is read, checked and set in turn.
             progress.show("Changing " + who + " over ONVIF... ");
             const onvif::ChangeResult result =
-                cameras().change(p.device, p.reach.url, networkPlanFor(p.device, p.settings));
+                cameras().change(p.device, p.reach, networkPlanFor(p.device, p.settings));
             progress.clear();
             run.onCameraResult(result);
             std::fprintf(stderr, "%s: %s\n", who.c_str(),

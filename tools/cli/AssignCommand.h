@@ -14,7 +14,7 @@
 
 #include "devices/AssignPlan.h"
 #include "flows/AssignRun.h"
-#include "flows/CameraChange.h"
+#include "flows/CameraUpdate.h"
 #include "netinfo/AddressProber.h"
 #include "onvif/CurlTransport.h"
 
@@ -51,7 +51,7 @@ private:
     ExitCode confirmAndSend(AssignRun& run, Progress& progress);
     void send(AssignRun& run, const Credentials& credentials, Progress& progress);
     // The cameras of this run over ONVIF, made at the first one.
-    CameraChanger& cameras();
+    CameraUpdate& cameras();
     // The password goes once the last device is sent and verified (or the run ends otherwise).
     void forgetPassword();
     bool waitForRestart(Progress& progress);
@@ -67,7 +67,7 @@ private:
     std::unique_ptr<Credentials> m_credentials;
     onvif::Account m_account;
     std::unique_ptr<onvif::CurlTransport> m_transport;
-    std::unique_ptr<CameraChanger> m_cameras; // holds m_account and m_transport
+    std::unique_ptr<CameraUpdate> m_cameras; // holds m_account and m_transport
 };
 
 } // namespace ondrel::cli

@@ -12,7 +12,7 @@
 #include "SettingsCheck.h"
 #include "Terminal.h"
 #include "core/DeviceUrl.h"
-#include "flows/CameraChange.h"
+#include "flows/CameraUpdate.h"
 #include "netinfo/NeighbourProbe.h"
 #include "onvif/CurlTransport.h"
 
@@ -195,13 +195,15 @@ OrExit<Device> CliApp::findDevice(DiscoverySession& session, Progress& progress,
     const MacBytes mac = m_o.macBytes;
     // A device to be changed must have answered our search; the wait goes on for that answer
     // while only a camera's match has come.
+    const bool byOurs = !toChange || m_o.route != RouteChoice::Onvif;
     const SearchOutcome found = session.search(
         m_o.waitMs,
-        [&mac, toChange](const Device& d) {
-            return macMatches(d.mac, mac) &&
+        [&mac, toChange, byOurs](const Device& d) {
+            return byOurs && macMatches(d.mac, mac) &&
                    (!toChange || hasProtocol(d.protocols, Protocols::Native));
         },
         progress);
+    m_listed = found.devices;
     reportRefusals("search", found.refusals, found.sent);
     if (!found.ok()) {
         error(found.error);
@@ -219,7 +221,8 @@ OrExit<Device> CliApp::findDevice(DiscoverySession& session, Progress& progress,
     return *match;
 }
 
-OrExit<std::vector<Device>> CliApp::findCameras(DiscoverySession& session, Progress& progress) {
+OrExit<std::vector<Device>> CliApp::findCameras(DiscoverySession& session, Progress& progress,
+                                                bool toChange) {
     if (!openSession(session)) {
         return kExitError;
     }
@@ -231,10 +234,12 @@ OrExit<std::vector<Device>> CliApp::findCameras(DiscoverySession& session, Progr
             if (std::find(wanted.begin(), wanted.end(), d.endpoint) != wanted.end()) {
                 seen.insert(d.endpoint);
             }
-            return std::all_of(wanted.begin(), wanted.end(),
+            return !toChange &&
+                   std::all_of(wanted.begin(), wanted.end(),
                                [&seen](const std::string& e) { return seen.contains(e); });
         },
         progress);
+    m_listed = found.devices;
     reportRefusals("search", found.refusals, found.sent);
     if (!found.ok()) {
         error(found.error);
@@ -272,7 +277,7 @@ int CliApp::runUrl() {
         }
         devices.push_back(std::move(std::get<Device>(found)));
     } else {
-        OrExit<std::vector<Device>> found = findCameras(session, progress);
+        OrExit<std::vector<Device>> found = findCameras(session, progress, false);
         if (const ExitCode* code = std::get_if<ExitCode>(&found)) {
             return *code;
         }
@@ -359,10 +364,8 @@ int CliApp::runSet() {
     Progress progress = Progress::forStderr();
     OrExit<Device> found = kExitUsage;
     if (m_o.endpoints.empty()) {
-        // Only our own protocol's answer is worth waiting for: ONVIF needs no more than the
-        // camera's match.
-        found = findDevice(session, progress, m_o.route != RouteChoice::Onvif);
-    } else if (OrExit<std::vector<Device>> cameras = findCameras(session, progress);
+        found = findDevice(session, progress, true);
+    } else if (OrExit<std::vector<Device>> cameras = findCameras(session, progress, true);
                const ExitCode* code = std::get_if<ExitCode>(&cameras)) {
         found = *code;
     } else {
@@ -504,7 +507,13 @@ int CliApp::runOnvifSet(DiscoverySession& session, Progress& progress, const Dev
                         const NetworkSettings& settings,
                         const std::optional<Credentials>& credentials) {
     const onvif::NetworkPlan plan = onvifPlan(device, settings, m_o);
-    const PlannedDevice planned{device, settings, AddressCheck::Off, false, Route::Onvif, {}};
+    const CameraReach reach = reachCamera(device, m_listed);
+    const PlannedDevice planned{device, settings, AddressCheck::Off, false, Route::Onvif, reach};
+    if (reach.url.empty()) {
+        error("the device " + deviceLabel(device) + " " + reach.unreachable +
+              " (nothing was sent)");
+        return finishSet(planned, AssignStatus::Failed, false, kExitUsage, {}, reach.unreachable);
+    }
     if (m_o.dryRun) {
         return finishSet(planned, AssignStatus::Planned, false, kExitDone);
     }
@@ -517,8 +526,8 @@ int CliApp::runOnvifSet(DiscoverySession& session, Progress& progress, const Dev
         ~WipedAccount() { wipeText(account.password); }
     } held{{credentials->user, credentials->password}};
     onvif::CurlTransport transport;
-    CameraChanger camera(transport, held.account);
-    const onvif::ChangeResult result = camera.change(device, device.serviceUrl, plan);
+    CameraUpdate camera(transport, held.account);
+    const onvif::ChangeResult result = camera.change(device, reach, plan);
     switch (result.outcome) {
     case onvif::ChangeOutcome::Unchanged:
         return finishSet(planned, AssignStatus::Unchanged, false, kExitDone,
@@ -526,6 +535,7 @@ int CliApp::runOnvifSet(DiscoverySession& session, Progress& progress, const Dev
     case onvif::ChangeOutcome::Refused:
         error(std::string(kRefused));
         return finishSet(planned, AssignStatus::Refused, true, kExitRefused);
+    case onvif::ChangeOutcome::Unreachable:
     case onvif::ChangeOutcome::Failed:
         error("failed: " + result.words);
         return finishSet(planned, AssignStatus::Failed, true, kExitError, {}, result.words);
@@ -536,22 +546,15 @@ int CliApp::runOnvifSet(DiscoverySession& session, Progress& progress, const Dev
         return finishSet(planned, AssignStatus::Accepted, true, kExitDone, kAccepted);
     }
     waitForRestart(progress);
-    // The camera at its new address, by the identity it had before.
-    const std::string newIp = plan.address.manual ? plan.address.manual->address.text() : "";
-    const std::optional<MacBytes> mac = parseMac(device.mac);
-    const auto atNewAddress = [&device, &newIp, &mac](const Device& d) {
-        return hasProtocol(d.protocols, Protocols::Onvif) && !d.serviceUrl.empty() &&
-               (device.endpoint.empty() ? mac && macMatches(d.mac, *mac)
-                                        : d.endpoint == device.endpoint) &&
-               (newIp.empty() || d.ip.text == newIp);
-    };
-    const SearchOutcome found = session.search(m_o.waitMs, atNewAddress, progress);
+    const std::optional<Ipv4> given = plannedAddress(plan);
+    const SearchOutcome found = session.search(
+        m_o.waitMs, [&](const Device& d) { return isSameCameraAt(device, given, d); }, progress);
     if (!found.ok()) {
         error(found.error);
         return finishSet(planned, AssignStatus::Accepted, true, kExitError);
     }
-    const auto moved = std::find_if(found.devices.begin(), found.devices.end(), atNewAddress);
-    if (moved == found.devices.end()) {
+    const std::optional<Device> moved = findAfterRestart(device, given, found.devices);
+    if (!moved) {
         error("verify failed: the camera did not answer WS-Discovery at its new address after "
               "its restart");
         return finishSet(planned, AssignStatus::Missing, true, kExitVerifyFailed);

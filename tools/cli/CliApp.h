@@ -30,11 +30,13 @@ private:
     int runAssign();
 
     // Opens the session and searches until the device with --mac answers (toChange: answers
-    // our search, a camera's match not being enough).
+    // our search and is changed by it, a camera's match not being enough: a camera changed
+    // over ONVIF needs the whole wait, every other camera at its address listed).
     OrExit<Device> findDevice(DiscoverySession& session, Progress& progress, bool toChange);
-    // Opens the session and searches until every camera of --endpoint answers; each of them,
-    // in the order given.
-    OrExit<std::vector<Device>> findCameras(DiscoverySession& session, Progress& progress);
+    // Opens the session and searches until every camera of --endpoint answers (toChange: for
+    // the whole wait); each of them, in the order given.
+    OrExit<std::vector<Device>> findCameras(DiscoverySession& session, Progress& progress,
+                                            bool toChange);
     // WS-Discovery's sockets as the options say, on the adapters the search uses.
     WsdConfig wsdConfig() const;
     // Replies lost to a full receive buffer or ignored for a full list, on standard error.
@@ -61,6 +63,7 @@ private:
                     const NetworkSettings& settings, const std::optional<Credentials>& credentials);
 
     CliOptions m_o;
+    std::vector<Device> m_listed; // every device the last search found
 };
 
 } // namespace ondrel::cli

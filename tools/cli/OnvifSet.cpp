@@ -1,6 +1,6 @@
 #include "OnvifSet.h"
 
-#include "flows/CameraChange.h"
+#include "flows/CameraUpdate.h"
 
 namespace ondrel::cli {
 

@@ -165,6 +165,7 @@ void HttpServer::accept(int listener, Clock::time_point now) {
         c.fd = fd;
         c.deadline = now + m_limits.deadline;
         c.localAddress = addressText(local);
+        c.localPort = ntohs(local.sin_port);
         c.peer = substitute("{}:{}", addressText(peer), ntohs(peer.sin_port));
         m_connections.push_back(std::move(c));
     }
@@ -286,6 +287,7 @@ void HttpServer::parse(Connection& c, Clock::time_point now, const Handler& hand
     }
     request.body = c.in.substr(headEnd + 4, length);
     request.localAddress = c.localAddress;
+    request.localPort = c.localPort;
     request.peer = c.peer;
     const std::optional<HttpAnswer> answer = handler(request, now);
     if (!answer) {

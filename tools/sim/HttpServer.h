@@ -24,7 +24,8 @@ struct HttpRequest {
     std::string path;
     std::string body;
     std::string localAddress; // where the connection arrived: tells the cameras apart
-    std::string peer;         // address:port
+    uint16_t localPort = 0;
+    std::string peer; // address:port
 };
 
 struct HttpAnswer {
@@ -78,6 +79,7 @@ private:
         std::string out;
         std::size_t sent = 0;
         std::string localAddress;
+        uint16_t localPort = 0;
         std::string peer;
         bool done = false;
     };

@@ -126,14 +126,15 @@ struct OnvifCall {
 OnvifService::OnvifService(SimResponder& devices, OnvifOptions options)
     : m_devices(devices), m_options(options), m_pending(devices.devices().size()) {}
 
-std::optional<std::size_t> OnvifService::cameraAt(std::string_view address,
-                                                  Clock::time_point now) const {
+std::optional<std::size_t> OnvifService::cameraAt(std::string_view address, Clock::time_point now,
+                                                  uint16_t port) const {
     const std::vector<SimDevice>& devices = m_devices.devices();
     for (std::size_t i = 0; i < devices.size(); ++i) {
         const bool here =
             devices[i].ip == address ||
             (m_options.linkLocal && WsdComposer::linkLocalOf(devices[i].mac) == address);
-        if (here && !m_devices.isRestarting(i, now)) {
+        const bool onItsPort = !m_options.atOnce || port == 0 || port == devices[i].httpPort;
+        if (here && onItsPort && !m_devices.isRestarting(i, now)) {
             return i;
         }
     }
@@ -401,6 +402,10 @@ OnvifReply OnvifService::handle(std::size_t index, std::string_view body, Clock:
         }
         r.entry["set"] = {
             {"dhcp", next.dhcp}, {"address", next.address}, {"prefixLength", next.prefixLength}};
+        if (m_options.atOnce && !next.dhcp) {
+            d.ip = next.address;
+            d.mask = maskOf(next.prefixLength);
+        }
         m_pending[index] = next;
         r.body = envelope("<tds:SetNetworkInterfacesResponse><tds:RebootNeeded>true"
                           "</tds:RebootNeeded></tds:SetNetworkInterfacesResponse>");

@@ -23,6 +23,9 @@ struct OnvifOptions {
     bool forgetGateway = false;
     // Each camera also answers at its link-local address (WsdComposer::linkLocalOf).
     bool linkLocal = false;
+    // A camera takes a new port and address as it answers their Set, and answers only on its
+    // own port.
+    bool atOnce = false;
     std::chrono::seconds maxSkew{5};
 };
 
@@ -44,7 +47,9 @@ public:
 
     // The camera that answers at this IPv4 address, unless it is restarting. Where several
     // share the address, the first of them: on a LAN, one of them wins every client's ARP.
-    std::optional<std::size_t> cameraAt(std::string_view address, Clock::time_point now) const;
+    // With atOnce, only on the camera's own port (port 0: any).
+    std::optional<std::size_t> cameraAt(std::string_view address, Clock::time_point now,
+                                        uint16_t port = 0) const;
     // The request body sent to camera index; wall is the camera's clock.
     OnvifReply handle(std::size_t index, std::string_view body, Clock::time_point now,
                       WallClock::time_point wall);

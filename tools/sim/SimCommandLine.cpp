@@ -93,7 +93,9 @@ the same fault with HTTP 400. Bad values get env:Sender / ter:InvalidArgVal faul
 with a detail such as ter:InvalidIPv4Address, unknown operations env:Receiver /
 ter:ActionNotSupported (HTTP 500). Requests: head up to 8 KiB, body up to 64 KiB (Content-
 Length), whole within 5 s. --onvif-forget-gateway: the camera answers SetNetworkDefaultGateway
-with success but does not keep the gateway.
+with success but does not keep the gateway. --onvif-at-once: a camera answers only on its own
+HTTP port, and takes SetNetworkProtocols' HTTP port and SetNetworkInterfaces' address as it
+answers them (RebootNeeded still true): a call at its old port or address finds nobody.
 
 Cameras at one address (--same-ip with --onvif or --onvif-only): every one answers
 WS-Discovery with the shared address, and HTTP to it reaches the first of them that is
@@ -410,7 +412,13 @@ private:
                           "from its MAC, as a second XAddr and answers its device service there, "
                           "described below")
                 ->group(group);
-        m_needOnvif = {port, announce, httpPort, forget, linkLocal};
+        CLI::Option* atOnce =
+            m_app
+                .add_flag("--onvif-at-once", m_options.onvifAtOnce,
+                          "a camera takes a new HTTP port and a new address the moment it "
+                          "answers their Set, and answers only there, described below")
+                ->group(group);
+        m_needOnvif = {port, announce, httpPort, forget, linkLocal, atOnce};
         for (const char* native : {"--listen-port", "--reply-to", "--unicast", "--reply-port",
                                    "--faulty", "--duplicates", "--delay", "--burst"}) {
             only->excludes(native);

@@ -39,6 +39,7 @@ struct SimOptions {
     // The device service over HTTP: one port for all cameras instead of each camera's own.
     std::optional<uint16_t> onvifHttpPort;
     bool onvifForgetGateway = false;
+    bool onvifAtOnce = false;
     bool onvifLinkLocal = false; // --onvif-link-local: a second XAddr at 169.254.X.Y, answered
 };
 

@@ -163,12 +163,14 @@ std::optional<HttpAnswer> SimServer::handleHttp(const HttpRequest& request, Cloc
                                     {"kind", "http"},
                                     {"from", request.peer},
                                     {"to", request.localAddress},
+                                    {"port", request.localPort},
                                     {"method", request.method},
                                     {"path", request.path}};
     std::optional<std::size_t> index;
     bool ours = request.path == kPath;
     if (ours) {
-        index = m_onvif->cameraAt(request.localAddress, now);
+        index = m_onvif->cameraAt(request.localAddress, now,
+                                  m_options.onvifHttpPort ? 0 : request.localPort);
     } else if (request.path.starts_with(std::string(kPath) + "/")) {
         const std::string_view number = std::string_view(request.path).substr(kPath.size() + 1);
         std::size_t n = 0;

@@ -136,7 +136,8 @@ int main(int argc, char** argv) {
         serverOptions.onvifHttpPort = o.onvifHttpPort;
     }
     OnvifService onvif(responder, OnvifOptions{.forgetGateway = o.onvifForgetGateway,
-                                               .linkLocal = o.onvifLinkLocal});
+                                               .linkLocal = o.onvifLinkLocal,
+                                               .atOnce = o.onvifAtOnce});
     SimServer server(responder, &wsd, log, serverOptions, &onvif);
     if (const ondrel::SocketStatus s = server.open(); !s) {
         return fail(1, s.message);

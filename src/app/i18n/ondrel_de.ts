@@ -967,6 +967,17 @@
         <translation>Die Kamera wurde nicht aktualisiert: fehlgeschlagen: %1</translation>
     </message>
     <message>
+        <source>The camera was not updated: it shares its address with 1 other: connect it alone.</source>
+        <translation>Die Kamera wurde nicht aktualisiert: Sie teilt ihre Adresse mit einem anderen Gerät: Schließen Sie sie allein an.</translation>
+    </message>
+    <message numerus="yes">
+        <source>The camera was not updated: it shares its address with %n others: connect it alone.</source>
+        <translation>
+            <numerusform>Die Kamera wurde nicht aktualisiert: Sie teilt ihre Adresse mit %n anderen Gerät: Schließen Sie sie allein an.</numerusform>
+            <numerusform>Die Kamera wurde nicht aktualisiert: Sie teilt ihre Adresse mit %n anderen Geräten: Schließen Sie sie allein an.</numerusform>
+        </translation>
+    </message>
+    <message>
         <source>The camera answers at its new address and reports the settings sent.</source>
         <translation>Die Kamera antwortet unter ihrer neuen Adresse und meldet die gesendeten Einstellungen.</translation>
     </message>

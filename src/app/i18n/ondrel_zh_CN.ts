@@ -961,6 +961,16 @@
         <translation>摄像机未更新：失败：%1</translation>
     </message>
     <message>
+        <source>The camera was not updated: it shares its address with 1 other: connect it alone.</source>
+        <translation>摄像机未更新：它与另外 1 台设备共用同一地址：请单独连接它。</translation>
+    </message>
+    <message numerus="yes">
+        <source>The camera was not updated: it shares its address with %n others: connect it alone.</source>
+        <translation>
+            <numerusform>摄像机未更新：它与另外 %n 台设备共用同一地址：请单独连接它。</numerusform>
+        </translation>
+    </message>
+    <message>
         <source>The camera answers at its new address and reports the settings sent.</source>
         <translation>摄像机在新地址上应答，并报告了所发送的设置。</translation>
     </message>

@@ -1,0 +1,75 @@
+#include "CameraUpdate.h"
+
+#include "onvif/WsDiscovery.h"
+
+namespace ondrel {
+
+onvif::NetworkPlan networkPlanFor(const Device& device, const NetworkSettings& settings) {
+    onvif::NetworkPlan plan;
+    plan.mac = device.mac;
+    plan.endpoint = device.endpoint;
+    if (settings.mode == AddressMode::Static) {
+        const Ipv4 ip = parseIpv4(settings.ip).value_or(Ipv4{});
+        const Ipv4 mask = parseIpv4(settings.netMask).value_or(Ipv4{});
+        plan.address.manual = onvif::Ipv4Prefix{ip, maskPrefix(mask)};
+    }
+    plan.gateway = parseIpv4(settings.gateway);
+    if (const std::optional<Ipv4> dns = parseIpv4(settings.dns0)) {
+        plan.dns = std::vector<Ipv4>{*dns};
+    }
+    plan.currentHttpPort = device.httpPort != 0 ? device.httpPort : plan.currentHttpPort;
+    if (settings.httpPort != 0) {
+        plan.httpPort = settings.httpPort;
+    }
+    return plan;
+}
+
+std::optional<Ipv4> plannedAddress(const onvif::NetworkPlan& plan) {
+    return plan.address.manual ? std::optional(plan.address.manual->address) : std::nullopt;
+}
+
+bool isSameCameraAt(const Device& camera, std::optional<Ipv4> planned, const Device& candidate) {
+    if (!hasProtocol(candidate.protocols, Protocols::Onvif) || candidate.serviceUrl.empty()) {
+        return false;
+    }
+    if (planned && candidate.ip.value != planned) {
+        return false;
+    }
+    // A camera's MAC is its identity wherever both tell one; its endpoint reference otherwise,
+    // never a MAC guessed from it.
+    const std::optional<std::string> mac = wsd::normalisedMac(camera.mac);
+    const std::optional<std::string> theirs = wsd::normalisedMac(candidate.mac);
+    if (mac && theirs) {
+        return *mac == *theirs;
+    }
+    return !camera.endpoint.empty() && candidate.endpoint == camera.endpoint;
+}
+
+CameraUpdate::CameraUpdate(onvif::HttpTransport& transport, const onvif::Account& account,
+                           onvif::HttpTimeouts timeouts)
+    : m_transport(transport), m_account(account), m_timeouts(timeouts) {}
+
+onvif::ChangeResult CameraUpdate::change(const Device& camera, const CameraReach& reach,
+                                         const onvif::NetworkPlan& plan) {
+    if (reach.url.empty()) {
+        return {onvif::ChangeOutcome::Unreachable, reach.unreachable, false};
+    }
+    onvif::DeviceService service(m_transport, {reach.url, camera.adapter.name, m_timeouts},
+                                 m_account);
+    const onvif::ChangeResult result = onvif::applyNetworkPlan(service, plan);
+    m_clockOffsets[identityKey(camera)] = service.clockOffset();
+    return result;
+}
+
+onvif::Verification CameraUpdate::readBack(const Device& camera, const Device& found,
+                                           const onvif::NetworkPlan& plan) {
+    onvif::DeviceService service(m_transport, {found.serviceUrl, found.adapter.name, m_timeouts},
+                                 m_account);
+    if (const auto offset = m_clockOffsets.find(identityKey(camera));
+        offset != m_clockOffsets.end()) {
+        service.setClockOffset(offset->second);
+    }
+    return onvif::verifyNetworkPlan(service, plan);
+}
+
+} // namespace ondrel
