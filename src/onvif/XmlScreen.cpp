@@ -1,6 +1,7 @@
 #include "XmlScreen.h"
 
 #include <algorithm>
+#include <array>
 #include <optional>
 
 namespace ondrel::xml {
@@ -29,18 +30,22 @@ bool startsWithCaseless(std::string_view text, std::string_view prefix) {
 }
 
 // A C0 control but tab, line feed and carriage return (NUL among them: pugixml would end a
-// text there), or, written in UTF-8, a surrogate, U+FFFE or U+FFFF. Most datagrams hold no byte
-// that starts one of the latter, so the first loop stays branch-free and the second rarely runs.
+// text there), or, written in UTF-8, a surrogate, U+FFFE or U+FFFF. The first loop is written
+// so that it compiles to vector instructions; most datagrams hold no byte that starts one of
+// the latter (0xED, 0xEF), so the second rarely runs.
 bool hasForbiddenBytes(std::string_view bytes) {
-    bool control = false;
-    bool lead = false;
+    uint8_t control = 0;
+    uint8_t lead = 0;
     for (const char c : bytes) {
-        const auto u = static_cast<unsigned char>(c);
-        control |= (u < 0x20) & (u != '\t') & (u != '\n') & (u != '\r');
-        lead |= (u == 0xED) | (u == 0xEF);
+        const auto u = static_cast<uint8_t>(c);
+        const auto below = static_cast<uint8_t>(-static_cast<int>(u < 0x20));
+        const auto allowed =
+            static_cast<uint8_t>(-static_cast<int>((u == '\t') | (u == '\n') | (u == '\r')));
+        control |= static_cast<uint8_t>(below & ~allowed);
+        lead |= static_cast<uint8_t>(-static_cast<int>((u | 2) == 0xEF));
     }
-    if (control || !lead) {
-        return control;
+    if (control != 0 || lead == 0) {
+        return control != 0;
     }
     for (std::size_t at = 0; at + 2 < bytes.size(); ++at) {
         const auto u = static_cast<unsigned char>(bytes[at]);
@@ -82,21 +87,37 @@ bool hasForbiddenReference(std::string_view bytes) {
     return false;
 }
 
+enum class TagByte : uint8_t { Plain, Open, Close, Quote };
+
+constexpr std::array<TagByte, 256> kTagBytes = [] {
+    std::array<TagByte, 256> table{};
+    table['<'] = TagByte::Open;
+    table['>'] = TagByte::Close;
+    table['"'] = TagByte::Quote;
+    table['\''] = TagByte::Quote;
+    return table;
+}();
+
 // The quoted values of the start tag whose name begins at `at`, one per attribute, up to the
 // tag's end or the next '<' (a tag of its own, counted on its own), so no byte is counted twice.
 std::size_t quotedValues(std::string_view bytes, std::size_t at) {
     std::size_t values = 0;
-    char quote = 0;
-    for (; at < bytes.size() && bytes[at] != '<'; ++at) {
-        const char c = bytes[at];
-        if (quote != 0) {
-            quote = c == quote ? 0 : quote;
-        } else if (c == '>') {
-            break;
-        } else if (c == '"' || c == '\'') {
-            quote = c;
-            ++values;
+    while (at < bytes.size()) {
+        TagByte kind = TagByte::Plain;
+        while (at < bytes.size() &&
+               (kind = kTagBytes[static_cast<unsigned char>(bytes[at])]) == TagByte::Plain) {
+            ++at;
         }
+        if (kind != TagByte::Quote) {
+            break;
+        }
+        ++values;
+        const std::size_t end = bytes.find(bytes[at], at + 1);
+        const std::string_view value = bytes.substr(at + 1, end - std::min(end, at + 1));
+        if (end == std::string_view::npos || value.find('<') != std::string_view::npos) {
+            break;
+        }
+        at = end + 1;
     }
     return values;
 }
