@@ -1,5 +1,6 @@
 #include "XmlReader.h"
 
+#include "onvif/XmlNameBlock.h"
 #include "onvif/XmlScreen.h"
 
 #include <pugixml.hpp>
@@ -13,51 +14,10 @@ namespace ondrel::xml {
 namespace {
 
 constexpr std::string_view kXmlNamespace = "http://www.w3.org/XML/1998/namespace";
+
 bool isXmlSpace(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
-
-// The block every name of one document views. Its size is the document's: each name, URI and
-// name read from a text is copied from a part of the bytes no other one is copied from, and
-// none grows when read. A URI declared again is stored again only past the first few distinct
-// ones, so that storing stays linear whatever a sender repeats.
-class NameBlock {
-public:
-    explicit NameBlock(std::size_t capacity)
-        : m_bytes(new char[std::max<std::size_t>(capacity, 1)]), m_capacity(capacity) {}
-
-    std::optional<std::string_view> store(std::string_view text) {
-        if (text.size() > m_capacity - m_used) {
-            return std::nullopt;
-        }
-        char* at = m_bytes.get() + m_used;
-        std::copy(text.begin(), text.end(), at);
-        m_used += text.size();
-        return std::string_view(at, text.size());
-    }
-    std::optional<std::string_view> storeUri(std::string_view uri) {
-        for (const std::string_view known : m_uris) {
-            if (known == uri) {
-                return known;
-            }
-        }
-        const std::optional<std::string_view> stored = store(uri);
-        if (stored && m_uris.size() < kRemembered) {
-            m_uris.push_back(*stored);
-        }
-        return stored;
-    }
-    std::shared_ptr<const char[]> release() {
-        return std::shared_ptr<const char[]>(m_bytes.release());
-    }
-
-private:
-    static constexpr std::size_t kRemembered = 16;
-    std::unique_ptr<char[]> m_bytes;
-    std::size_t m_capacity = 0;
-    std::size_t m_used = 0;
-    std::vector<std::string_view> m_uris;
-};
 
 // The namespace declarations in scope: per prefix ("" for the default namespace) a stack of
 // URIs, innermost last, and an undo log so that leaving an element forgets its own.
