@@ -1,6 +1,7 @@
 #include "AppVersion.h"
 #include "Startup.h"
 #include "Translations.h"
+#include "core/Undumpable.h"
 #include "onvif/CurlTransport.h"
 
 #include <QApplication>
@@ -57,6 +58,8 @@ ondrel::StartOptions readStartOptions(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Before an account is typed or a camera is called.
+    ondrel::makeUndumpable();
     if (answerInfoOption(argc, argv)) {
         return 0;
     }

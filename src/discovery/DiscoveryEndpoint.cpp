@@ -15,7 +15,9 @@
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <span>
+#include <stdexcept>
 #include <string_view>
 #include <system_error>
 #include <utility>
@@ -114,6 +116,7 @@ bool DiscoveryEndpoint::open() {
     }
     m_socket = std::move(socket);
     m_dropsAtSearch.store(dropCounterNow());
+    m_undecodedAtSearch.store(m_undecoded.load());
     refreshLinks();
     m_stop.store(false);
     // Listening is published before the thread starts, so that a loop ending at once on a
@@ -176,7 +179,8 @@ uint32_t DiscoveryEndpoint::dropCounterNow() const {
 uint32_t DiscoveryEndpoint::lostSinceSearch() const {
     // Both are readings of one counter that only grows; unsigned subtraction survives its
     // wrap-around.
-    return dropCounterNow() - m_dropsAtSearch.load();
+    return dropCounterNow() - m_dropsAtSearch.load() +
+           (m_undecoded.load() - m_undecodedAtSearch.load());
 }
 
 int DiscoveryEndpoint::receiveBufferBytes() const {
@@ -185,6 +189,7 @@ int DiscoveryEndpoint::receiveBufferBytes() const {
 
 SendResult DiscoveryEndpoint::sendSearch() {
     m_dropsAtSearch.store(dropCounterNow());
+    m_undecodedAtSearch.store(m_undecoded.load());
     const std::optional<Frame> frame = frameRequest(kCmdSearch);
     if (!broadcastMode()) {
         return sendPlain(frame->view());
@@ -395,7 +400,7 @@ void DiscoveryEndpoint::handle(std::string_view text, uint32_t ifindex, LinkCach
     AdapterRef adapter;
     adapter.ifindex = ifindex;
     if (reply.kind == ReplyKind::SearchReply) {
-        Device device = decodeSearchReply(text);
+        Device device = m_config.decodeReply ? m_config.decodeReply(text) : decodeSearchReply(text);
         if (link != nullptr) {
             adapter = adapterOf(*link, device.ip.value);
         }
@@ -414,6 +419,19 @@ void DiscoveryEndpoint::handle(std::string_view text, uint32_t ifindex, LinkCach
         const UpdateAnswer answer{
             reply.result == 0 ? UpdateResult::Accepted : UpdateResult::Refused, std::move(adapter)};
         handlers->updateAnswer(answer, lost);
+    }
+}
+
+// Memory running out while one datagram is read is that datagram's loss, counted with those
+// the kernel dropped; the listener goes on with the next.
+void DiscoveryEndpoint::handleOrCount(std::string_view text, uint32_t ifindex, LinkCache& cache,
+                                      Delivery& out) {
+    try {
+        handle(text, ifindex, cache, out);
+    } catch (const std::bad_alloc&) {
+        ++m_undecoded;
+    } catch (const std::length_error&) {
+        ++m_undecoded;
     }
 }
 
@@ -442,7 +460,8 @@ void DiscoveryEndpoint::receiveLoop() {
                 break;
             }
             const Backlog::Arrival& a = backlog.arrivals[backlog.next++];
-            handle(replyText(backlog.bytes.data() + a.offset, a.length), a.ifindex, cache, out);
+            handleOrCount(replyText(backlog.bytes.data() + a.offset, a.length), a.ifindex, cache,
+                          out);
         }
         deliver(out, lostSinceSearch());
         backlog.trim();
@@ -485,7 +504,7 @@ void DiscoveryEndpoint::handleDatagram(std::span<const uint8_t> datagram) {
     LinkCache cache{std::make_shared<const NetLinks>(), {}};
     Delivery out;
     out.stopWins = false;
-    handle(replyText(datagram.data(), datagram.size()), 0, cache, out);
+    handleOrCount(replyText(datagram.data(), datagram.size()), 0, cache, out);
     deliver(out, lostSinceSearch());
 }
 

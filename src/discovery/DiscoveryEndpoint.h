@@ -52,6 +52,9 @@ struct EndpointConfig {
     // (ONDREL_NETLAB=1) ONDREL_RCVBUF caps it, so that a benchmark or test can reproduce the
     // buffer a stock desktop grants (net.core.rmem_max 212,992) without a change of code.
     int receiveBuffer = 0;
+    // Decodes a search reply; empty: the protocol's decoder. Tests make it fail as an
+    // exhausted heap would.
+    std::function<Device(std::string_view)> decodeReply = {};
 };
 
 // Whether a request was handed to the network, and through which adapters.
@@ -88,7 +91,8 @@ struct UpdateAnswer {
 // What the endpoint tells its owner, on the receive thread, in arrival order. Search replies
 // come in batches (every reply decoded since the last batch, exact repeats included: the
 // owner's list knows which devices it has); an update answer comes after the replies that
-// arrived before it. lostSinceSearch: replies the kernel dropped since the last sendSearch.
+// arrived before it. lostSinceSearch: replies lost since the last sendSearch (dropped by the
+// kernel, or left undecoded for want of memory).
 // Handlers must return quickly and must never wait for the thread that stops the endpoint.
 struct EndpointHandlers {
     std::function<void(std::vector<Device>&& replies, uint32_t lostSinceSearch)> searchReplies;
@@ -139,8 +143,9 @@ public:
     // one event, on the calling thread.
     void handleDatagram(std::span<const uint8_t> datagram);
 
-    // Replies the kernel dropped for want of buffer space since the last sendSearch (since
-    // open before the first). Safe from any thread.
+    // Replies lost since the last sendSearch (since open before the first): those the kernel
+    // dropped for want of buffer space, and those dropped for want of memory to decode them.
+    // Safe from any thread.
     uint32_t lostSinceSearch() const;
     // The receive buffer the kernel granted at open, in bytes (0 before, or unknown).
     int receiveBufferBytes() const;
@@ -167,6 +172,7 @@ private:
     void receiveLoop();
     ReceiveStatus take(DatagramBatch& batch, Backlog& backlog, int timeoutMs);
     void handle(std::string_view text, uint32_t ifindex, LinkCache& cache, Delivery& out);
+    void handleOrCount(std::string_view text, uint32_t ifindex, LinkCache& cache, Delivery& out);
     void deliver(Delivery& out, uint32_t lost);
     std::shared_ptr<const EndpointHandlers> currentHandlers() const;
     bool broadcastMode() const;
@@ -196,6 +202,10 @@ private:
     // current search began.
     std::atomic<uint32_t> m_dropsSeen{0};
     std::atomic<uint32_t> m_dropsAtSearch{0};
+    // Datagrams dropped because memory ran out while they were decoded, and when the current
+    // search began.
+    std::atomic<uint32_t> m_undecoded{0};
+    std::atomic<uint32_t> m_undecodedAtSearch{0};
     std::atomic<int> m_receiveBufferBytes{0};
     // Serialises open, stop and the notifier between owner threads.
     std::mutex m_lifecycleMutex;

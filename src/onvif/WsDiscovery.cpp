@@ -33,7 +33,8 @@ bool isAddressing(std::string_view uri) {
     return uri == kAddressingNamespace || uri == kAddressing10Namespace;
 }
 
-bool is(const QualifiedName& name, std::string_view uri, std::string_view local) {
+template <typename AnyName>
+bool is(const AnyName& name, std::string_view uri, std::string_view local) {
     return name.local == local && name.uri == uri;
 }
 
@@ -229,11 +230,11 @@ private:
     }
 
     static void appendNames(const xml::Element& e, std::vector<QualifiedName>& into) {
-        for (const QualifiedName& name : e.names) {
+        for (const xml::Name& name : e.names) {
             if (into.size() >= kMaxTypes) {
                 return;
             }
-            into.push_back(name);
+            into.push_back({std::string(name.uri), std::string(name.local)});
         }
     }
 
@@ -254,6 +255,14 @@ Refusal refusalOf(xml::Refusal refusal) {
         return Refusal::ProcessingInstruction;
     case xml::Refusal::TooDeep:
         return Refusal::TooDeep;
+    case xml::Refusal::TooManyElements:
+        return Refusal::TooManyElements;
+    case xml::Refusal::TooManyAttributes:
+        return Refusal::TooManyAttributes;
+    case xml::Refusal::NamespaceTooLong:
+        return Refusal::NamespaceTooLong;
+    case xml::Refusal::ForbiddenCharacter:
+        return Refusal::ForbiddenCharacter;
     case xml::Refusal::NotXml:
         break;
     }
@@ -460,6 +469,14 @@ std::string_view refusalText(Refusal refusal) {
         return "not well-formed XML";
     case Refusal::TooDeep:
         return "nested too deeply";
+    case Refusal::TooManyElements:
+        return "holds too many elements";
+    case Refusal::TooManyAttributes:
+        return "holds too many attributes";
+    case Refusal::NamespaceTooLong:
+        return "declares a namespace URI longer than 1 KiB";
+    case Refusal::ForbiddenCharacter:
+        return "holds a character XML forbids";
     case Refusal::NotDiscovery:
         return "no WS-Discovery message";
     }
@@ -470,6 +487,8 @@ Decoded decodeMessage(std::string_view datagram) {
     xml::Limits limits;
     limits.maxBytes = kMaxMessageBytes;
     limits.maxNames = kMaxTypes;
+    limits.maxElements = kMaxElements;
+    limits.maxAttributes = kMaxElements;
     static const xml::HoldsNames kTypes = [](const xml::Name& name) {
         return name.local == "Types" && name.uri == kDiscoveryNamespace;
     };

@@ -40,6 +40,9 @@ inline constexpr std::size_t kMaxTypes = 32;
 inline constexpr std::size_t kMaxScopes = 64;
 inline constexpr std::size_t kMaxXaddrs = 16;
 inline constexpr std::size_t kMaxItemBytes = 1024;
+// Elements, and attributes, one datagram may hold: a ProbeMatches of kMaxMatches matches with
+// every field uses a third of it. More is refused before a tree is built.
+inline constexpr std::size_t kMaxElements = 2048;
 
 // The two types cameras answer (each camera answers one of them, or both).
 enum class ProbeType { NetworkVideoTransmitter, Device };
@@ -49,8 +52,13 @@ std::string newMessageId();
 // The whole Probe envelope for one type, as sent.
 std::string probeMessage(std::string_view messageId, ProbeType type);
 
-// A name resolved from its prefix: the namespace URI and the local part.
-using QualifiedName = xml::Name;
+// A name resolved from its prefix: the namespace URI and the local part, kept beyond the
+// datagram it was read from.
+struct QualifiedName {
+    std::string uri;
+    std::string local;
+    bool operator==(const QualifiedName&) const = default;
+};
 
 // One ProbeMatch, Hello or Bye: what a target service said about itself.
 struct Match {
@@ -78,6 +86,10 @@ enum class Refusal {
     ProcessingInstruction, // one other than the XML declaration
     NotXml,                // not well-formed
     TooDeep,               // nested deeper than the reader allows
+    TooManyElements,       // more elements than a datagram may hold
+    TooManyAttributes,     // more attributes than an element or a datagram may hold
+    NamespaceTooLong,      // a namespace URI longer than the reader allows
+    ForbiddenCharacter,    // a character XML forbids, raw or as a reference
     NotDiscovery,          // a SOAP envelope, but no WS-Discovery message we read
 };
 std::string_view refusalText(Refusal refusal);

@@ -11,7 +11,9 @@
 #include <chrono>
 #include <deque>
 #include <mutex>
+#include <new>
 #include <set>
+#include <stdexcept>
 #include <system_error>
 #include <thread>
 
@@ -84,6 +86,10 @@ struct WsdEndpoint::State {
 
     std::atomic<uint32_t> dropsSeen{0};
     std::atomic<uint32_t> dropsAtProbe{0};
+    // Datagrams dropped because memory ran out while they were read, and when the current
+    // search began.
+    std::atomic<uint32_t> undecoded{0};
+    std::atomic<uint32_t> undecodedAtProbe{0};
     std::atomic<int> receiveBuffer{0};
 
     struct LinkCache {
@@ -145,6 +151,7 @@ struct WsdEndpoint::State {
     bool drain(UdpSocket& socket, DatagramBatch& batch, LinkCache& cache,
                std::vector<Device>& found);
     void handle(const Datagram& datagram, LinkCache& cache, std::vector<Device>& found);
+    void handleOrCount(const Datagram& datagram, LinkCache& cache, std::vector<Device>& found);
     void handOver(std::vector<Device>& found);
 };
 
@@ -212,8 +219,9 @@ void WsdEndpoint::State::handle(const Datagram& datagram, LinkCache& cache,
     if (datagram.truncated || datagram.bytes.empty()) {
         return; // larger than any message we read, or nothing at all
     }
-    wsd::Decoded decoded = wsd::decodeMessage(std::string_view(
-        reinterpret_cast<const char*>(datagram.bytes.data()), datagram.bytes.size()));
+    const std::string_view bytes(reinterpret_cast<const char*>(datagram.bytes.data()),
+                                 datagram.bytes.size());
+    wsd::Decoded decoded = config.decode ? config.decode(bytes) : wsd::decodeMessage(bytes);
     wsd::Message* message = std::get_if<wsd::Message>(&decoded);
     if (message == nullptr || message->kind == wsd::MessageKind::Probe ||
         (message->kind == wsd::MessageKind::ProbeMatches && !ours(message->relatesTo))) {
@@ -262,6 +270,20 @@ void WsdEndpoint::State::handle(const Datagram& datagram, LinkCache& cache,
     }
 }
 
+// Memory running out while one datagram is read is that datagram's loss, counted with those
+// the kernel dropped; the listener goes on with the next. The cameras of earlier datagrams
+// stay in `found`.
+void WsdEndpoint::State::handleOrCount(const Datagram& datagram, LinkCache& cache,
+                                       std::vector<Device>& found) {
+    try {
+        handle(datagram, cache, found);
+    } catch (const std::bad_alloc&) {
+        ++undecoded;
+    } catch (const std::length_error&) {
+        ++undecoded;
+    }
+}
+
 bool WsdEndpoint::State::drain(UdpSocket& socket, DatagramBatch& batch, LinkCache& cache,
                                std::vector<Device>& found) {
     const BatchResult got = socket.receiveMany(batch, 0);
@@ -276,7 +298,7 @@ bool WsdEndpoint::State::drain(UdpSocket& socket, DatagramBatch& batch, LinkCach
         if (&socket == &probe && batch[i].hasDropCounter) {
             dropsSeen.store(batch[i].dropCounter);
         }
-        handle(batch[i], cache, found);
+        handleOrCount(batch[i], cache, found);
         if (found.size() >= kHandOverEvery) {
             handOver(found);
         }
@@ -343,6 +365,7 @@ SendResult WsdEndpoint::sendProbes() {
         return {false, EBADF, "the WS-Discovery socket is not open; nothing was sent", {}, {}};
     }
     s.dropsAtProbe.store(s.dropCounterNow());
+    s.undecodedAtProbe.store(s.undecoded.load());
     std::vector<std::string> probes;
     for (const wsd::ProbeType type :
          {wsd::ProbeType::NetworkVideoTransmitter, wsd::ProbeType::Device}) {
@@ -393,7 +416,8 @@ SendResult WsdEndpoint::sendProbes() {
 
 uint32_t WsdEndpoint::lostSinceProbe() const {
     // Readings of one counter that only grows; unsigned subtraction survives its wrap-around.
-    return m_state->dropCounterNow() - m_state->dropsAtProbe.load();
+    return m_state->dropCounterNow() - m_state->dropsAtProbe.load() +
+           (m_state->undecoded.load() - m_state->undecodedAtProbe.load());
 }
 
 int WsdEndpoint::receiveBufferBytes() const {

@@ -32,6 +32,9 @@ struct WsdConfig {
     std::vector<std::string> interfaces = {};
     NetLinkLister links = {};
     int receiveBuffer = 0; // 0: the large default, capped in the lab by ONDREL_RCVBUF
+    // Decodes a datagram; empty: wsd::decodeMessage. Tests make it fail as an exhausted heap
+    // would.
+    std::function<wsd::Decoded(std::string_view)> decode = {};
 };
 
 struct WsdOpening {
@@ -61,7 +64,8 @@ public:
     // Two probes (NetworkVideoTransmitter, Device), each with a fresh message id, each once
     // through every adapter; answers to earlier searches' probes are still taken.
     SendResult sendProbes();
-    // Datagrams dropped for want of buffer space since the last sendProbes.
+    // Datagrams lost since the last sendProbes: dropped for want of buffer space, or for want
+    // of memory to decode them.
     uint32_t lostSinceProbe() const;
     int receiveBufferBytes() const;
     // The port the listener holds (tests bind port 0); 0 when it does not listen.

@@ -1,9 +1,11 @@
 #include "XmlReader.h"
 
+#include "onvif/XmlNameBlock.h"
+#include "onvif/XmlScreen.h"
+
 #include <pugixml.hpp>
 
 #include <algorithm>
-#include <cstring>
 #include <optional>
 #include <unordered_map>
 
@@ -12,57 +14,9 @@ namespace ondrel::xml {
 namespace {
 
 constexpr std::string_view kXmlNamespace = "http://www.w3.org/XML/1998/namespace";
-constexpr std::string_view kBom = "\xEF\xBB\xBF";
 
 bool isXmlSpace(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-bool startsWithCaseless(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        const auto a = static_cast<unsigned char>(text[i]);
-        const auto b = static_cast<unsigned char>(prefix[i]);
-        if ((a | 0x20) != (b | 0x20)) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// Everything that could make the parser expand, fetch or execute something is refused here,
-// on the raw bytes, before pugixml runs. A comment or CDATA section that merely mentions such
-// markup is refused as well: no camera sends one, and a scan that never skips is one that
-// cannot be fooled about where a comment ends.
-std::optional<Refusal> screen(std::string_view bytes, const Limits& limits) {
-    if (bytes.size() > limits.maxBytes) {
-        return Refusal::TooLarge;
-    }
-    if (bytes.find('\0') != std::string_view::npos) {
-        return Refusal::NotXml;
-    }
-    std::size_t start = bytes.starts_with(kBom) ? kBom.size() : 0;
-    while (start < bytes.size() && isXmlSpace(bytes[start])) {
-        ++start;
-    }
-    for (std::size_t at = bytes.find('<'); at != std::string_view::npos;
-         at = bytes.find('<', at + 1)) {
-        const std::string_view rest = bytes.substr(at + 1);
-        if (rest.starts_with('!')) {
-            if (!rest.starts_with("!--") && !rest.starts_with("![CDATA[")) {
-                return Refusal::DocumentType;
-            }
-        } else if (rest.starts_with('?')) {
-            const bool declaration = at == start && startsWithCaseless(rest, "?xml") &&
-                                     rest.size() > 4 && isXmlSpace(rest[4]);
-            if (!declaration) {
-                return Refusal::ProcessingInstruction;
-            }
-        }
-    }
-    return std::nullopt;
 }
 
 // The namespace declarations in scope: per prefix ("" for the default namespace) a stack of
@@ -116,35 +70,44 @@ std::optional<Split> splitName(std::string_view name) {
     return split;
 }
 
-// Takes the element's namespace declarations into scope; false when one is malformed or a
-// prefix is declared twice on the same element.
-bool declare(const pugi::xml_node& node, Scope& scope) {
+// Takes the element's namespace declarations into scope, each URI stored once; a refusal when
+// one is malformed or too long, or a prefix is declared twice on the same element.
+std::optional<Refusal> declare(const pugi::xml_node& node, const Limits& limits, Scope& scope,
+                               NameBlock& block) {
     std::vector<std::string_view> declared;
     for (const pugi::xml_attribute& attribute : node.attributes()) {
         const std::string_view name = attribute.name();
+        const std::string_view value = attribute.value();
         std::string_view prefix;
         if (name == "xmlns") {
             prefix = {};
         } else if (name.starts_with("xmlns:")) {
             prefix = name.substr(6);
             // Undeclaring a prefix ("xmlns:p=''") does not exist in XML 1.0's namespaces.
-            if (prefix.empty() || prefix.find(':') != std::string_view::npos ||
-                *attribute.value() == '\0') {
-                return false;
+            if (prefix.empty() || prefix.find(':') != std::string_view::npos || value.empty()) {
+                return Refusal::NotXml;
             }
         } else {
             continue;
         }
+        if (value.size() > limits.maxNamespaceBytes) {
+            return Refusal::NamespaceTooLong;
+        }
         if (std::find(declared.begin(), declared.end(), prefix) != declared.end()) {
-            return false;
+            return Refusal::NotXml;
         }
         declared.push_back(prefix);
-        scope.bind(prefix, attribute.value());
+        const std::optional<std::string_view> uri = block.storeUri(value);
+        if (!uri) {
+            return Refusal::NotXml;
+        }
+        scope.bind(prefix, *uri);
     }
-    return true;
+    return std::nullopt;
 }
 
-std::vector<Name> readNames(std::string_view text, const Scope& scope, const Limits& limits) {
+std::vector<Name> readNames(std::string_view text, const Scope& scope, const Limits& limits,
+                            NameBlock& block) {
     std::vector<Name> names;
     std::size_t at = 0;
     while (at < text.size() && names.size() < limits.maxNames) {
@@ -157,8 +120,11 @@ std::vector<Name> readNames(std::string_view text, const Scope& scope, const Lim
         }
         if (end > at) {
             if (const std::optional<Split> split = splitName(text.substr(at, end - at))) {
-                if (const std::optional<std::string_view> uri = scope.resolve(split->prefix)) {
-                    names.push_back({std::string(*uri), std::string(split->local)});
+                const std::optional<std::string_view> uri = scope.resolve(split->prefix);
+                const std::optional<std::string_view> local =
+                    uri ? block.store(split->local) : std::nullopt;
+                if (local) {
+                    names.push_back({*uri, *local});
                 }
             }
         }
@@ -184,7 +150,7 @@ std::optional<std::string> ownText(const pugi::xml_node& node, const Limits& lim
 }
 
 std::vector<Attribute> ownAttributes(const pugi::xml_node& node, const Scope& scope,
-                                     const Limits& limits) {
+                                     const Limits& limits, NameBlock& block) {
     std::vector<Attribute> attributes;
     for (const pugi::xml_attribute& attribute : node.attributes()) {
         const std::string_view name = attribute.name();
@@ -199,12 +165,21 @@ std::vector<Attribute> ownAttributes(const pugi::xml_node& node, const Scope& sc
         const std::optional<std::string_view> uri = split->prefix.empty()
                                                         ? std::optional<std::string_view>("")
                                                         : scope.resolve(split->prefix);
-        if (uri) {
-            attributes.push_back(
-                {{std::string(*uri), std::string(split->local)}, std::string(value)});
+        const std::optional<std::string_view> local =
+            uri ? block.store(split->local) : std::nullopt;
+        if (local) {
+            attributes.push_back({{*uri, *local}, std::string(value)});
         }
     }
     return attributes;
+}
+
+std::size_t attributeCount(const pugi::xml_node& node) {
+    std::size_t count = 0;
+    for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
+        ++count;
+    }
+    return count;
 }
 
 struct Frame {
@@ -215,8 +190,11 @@ struct Frame {
 
 class Walk {
 public:
-    Walk(const Limits& limits, const HoldsNames& holdsNames)
-        : m_limits(limits), m_holdsNames(holdsNames) {}
+    Walk(const Limits& limits, const HoldsNames& holdsNames, std::size_t bytes,
+         std::size_t elements)
+        : m_limits(limits), m_holdsNames(holdsNames), m_block(bytes) {
+        m_document.elements.reserve(elements);
+    }
 
     Read run(const pugi::xml_node& root) {
         if (const std::optional<Refusal> refused = enter(root, kNoParent)) {
@@ -238,38 +216,56 @@ public:
                 return *refused;
             }
         }
+        m_document.names = m_block.release();
         return std::move(m_document);
     }
 
 private:
+    // The exact counts; the screen's are upper bounds that a look-alike in a comment inflates.
+    std::optional<Refusal> count(const pugi::xml_node& node) {
+        if (m_document.elements.size() + 1 > m_limits.maxElements) {
+            return Refusal::TooManyElements;
+        }
+        const std::size_t attributes = attributeCount(node);
+        m_attributes += attributes;
+        if (attributes > m_limits.maxAttributesPerElement ||
+            m_attributes > m_limits.maxAttributes) {
+            return Refusal::TooManyAttributes;
+        }
+        return std::nullopt;
+    }
+
     std::optional<Refusal> enter(const pugi::xml_node& node, std::size_t parent) {
         if (m_stack.size() + 1 > m_limits.maxDepth) {
             return Refusal::TooDeep;
         }
+        if (const std::optional<Refusal> refused = count(node)) {
+            return refused;
+        }
         const std::size_t mark = m_scope.mark();
-        if (!declare(node, m_scope)) {
-            return Refusal::NotXml;
+        if (const std::optional<Refusal> refused = declare(node, m_limits, m_scope, m_block)) {
+            return refused;
         }
         const std::optional<Split> split = splitName(node.name());
-        if (!split) {
-            return Refusal::NotXml;
-        }
-        const std::optional<std::string_view> uri = m_scope.resolve(split->prefix);
-        if (!uri) {
+        const std::optional<std::string_view> uri =
+            split ? m_scope.resolve(split->prefix) : std::nullopt;
+        const std::optional<std::string_view> local =
+            uri ? m_block.store(split->local) : std::nullopt;
+        if (!local) {
             return Refusal::NotXml;
         }
         Element element;
-        element.name = {std::string(*uri), std::string(split->local)};
+        element.name = {*uri, *local};
         element.parent = parent;
         if (std::optional<std::string> text = ownText(node, m_limits)) {
             element.text = std::move(*text);
             if (m_holdsNames && m_holdsNames(element.name)) {
-                element.names = readNames(element.text, m_scope, m_limits);
+                element.names = readNames(element.text, m_scope, m_limits, m_block);
             }
         } else {
             element.textTooLong = true;
         }
-        element.attributes = ownAttributes(node, m_scope, m_limits);
+        element.attributes = ownAttributes(node, m_scope, m_limits, m_block);
         m_document.elements.push_back(std::move(element));
         m_stack.push_back({node.first_child(), m_document.elements.size() - 1, mark});
         return std::nullopt;
@@ -277,15 +273,18 @@ private:
 
     const Limits& m_limits;
     const HoldsNames& m_holdsNames;
+    NameBlock m_block;
     Scope m_scope;
     std::vector<Frame> m_stack;
+    std::size_t m_attributes = 0;
     Document m_document;
 };
 
 } // namespace
 
 Read read(std::string_view bytes, const Limits& limits, const HoldsNames& holdsNames) {
-    if (const std::optional<Refusal> refused = screen(bytes, limits)) {
+    const std::variant<Screened, Refusal> screened = screen(bytes, limits);
+    if (const Refusal* refused = std::get_if<Refusal>(&screened)) {
         return *refused;
     }
     pugi::xml_document document;
@@ -310,7 +309,9 @@ Read read(std::string_view bytes, const Limits& limits, const HoldsNames& holdsN
     if (!root) {
         return Refusal::NotXml;
     }
-    return Walk(limits, holdsNames).run(root);
+    const std::size_t elements =
+        std::min(std::get<Screened>(screened).elements, limits.maxElements);
+    return Walk(limits, holdsNames, bytes.size(), elements).run(root);
 }
 
 std::string escaped(std::string_view text) {

@@ -129,6 +129,23 @@ TEST(PasswordArgument, IsRefusedInEveryFormWithoutRepeatingIt) {
     EXPECT_EQ(stray.error.find("hunter2"), std::string::npos) << stray.error;
     const ParseOutcome unknown = ParseLine(std::string(kSetBase) + "--secret=hunter2");
     EXPECT_EQ(unknown.error.find("hunter2"), std::string::npos) << unknown.error;
+    // A password typed onto an option's name: only the start of the name is repeated.
+    const struct {
+        const char* argument;
+        const char* start;
+    } glued[] = {{"-phunter2", "-p"},
+                 {"--passhunter2", "--pass"},
+                 {"--pwhunter2=x", "--pw"},
+                 {"--password-hunter2", "--pass"}};
+    for (const auto& g : glued) {
+        for (const std::string& line :
+             {std::string(kSetBase) + g.argument, std::string("search ") + g.argument}) {
+            const ParseOutcome out = ParseLine(line);
+            EXPECT_EQ(out.error, "unknown option " + std::string(g.start) +
+                                     "... (its text is not shown: it may hold a password)")
+                << line;
+        }
+    }
 }
 
 TEST(Defaults, AreTheProtocolsAndTheWindows) {

@@ -1,11 +1,16 @@
 #include "PasswordReader.h"
 #include "Terminal.h"
+#include "core/Undumpable.h"
 
 #include <gtest/gtest.h>
 
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <map>
-#include <unistd.h>
 
 namespace ondrel::cli {
 namespace {
@@ -32,7 +37,7 @@ CliOptions FromStdin() {
     return o;
 }
 
-const char* NoEnv(const char*) {
+char* NoEnv(const char*) {
     return nullptr;
 }
 
@@ -85,9 +90,9 @@ TEST(PasswordStdin, Cases) {
 TEST(PasswordEnv, SetUnsetAndBad) {
     std::map<std::string, std::string> env = {
         {"CAM_PW", "fromenv"}, {"EMPTY", ""}, {"BAD", "x\r\nIP:1.2.3.4"}};
-    const auto lookup = [&env](const char* name) -> const char* {
+    const auto lookup = [&env](const char* name) -> char* {
         const auto it = env.find(name);
-        return it == env.end() ? nullptr : it->second.c_str();
+        return it == env.end() ? nullptr : it->second.data();
     };
     CliOptions o;
     o.passwordSource = PasswordSource::Env;
@@ -96,6 +101,7 @@ TEST(PasswordEnv, SetUnsetAndBad) {
     const PasswordOutcome fromEnv = PasswordReader::read(o, -1, lookup);
     EXPECT_EQ(fromEnv.password, "fromenv");
     EXPECT_GT(fromEnv.password.capacity(), 15u);
+    EXPECT_EQ(env["CAM_PW"], std::string(7, '\0')) << "the environment's copy is overwritten";
     o.passwordEnv = "EMPTY";
     EXPECT_TRUE(PasswordReader::read(o, -1, lookup).ok());
     o.passwordEnv = "MISSING";
@@ -106,6 +112,23 @@ TEST(PasswordEnv, SetUnsetAndBad) {
     const PasswordOutcome bad = PasswordReader::read(o, -1, lookup);
     EXPECT_FALSE(bad.ok());
     EXPECT_EQ(bad.error.find("IP:1.2.3.4"), std::string::npos);
+    EXPECT_EQ(env["BAD"].find_first_not_of('\0'), std::string::npos) << "refused, yet wiped";
+}
+
+// In a child, so that the test program itself stays debuggable.
+TEST(Undumpable, NoCoreFileAndNoAttachAfterStart) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        rlimit core{};
+        const bool made = makeUndumpable();
+        const bool ok = made && prctl(PR_GET_DUMPABLE) == 0 && getrlimit(RLIMIT_CORE, &core) == 0 &&
+                        core.rlim_cur == 0 && core.rlim_max == 0;
+        _exit(ok ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 TEST(WipeText, ClearsTheWholeBuffer) {

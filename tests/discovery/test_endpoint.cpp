@@ -8,9 +8,12 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <future>
 #include <memory>
+#include <new>
 #include <optional>
+#include <stdexcept>
 
 using namespace ondrel;
 using namespace ondrel::testing;
@@ -26,8 +29,14 @@ struct Rig {
     Collector events;
     LoopbackPeer peer;
     std::unique_ptr<DiscoveryEndpoint> endpoint;
-    explicit Rig(bool withHandlers = true)
-        : endpoint(std::make_unique<DiscoveryEndpoint>(LoopbackConfig(peer.Port()))) {
+    explicit Rig(bool withHandlers = true, const std::function<void(EndpointConfig&)>& tweak = {})
+        : endpoint(std::make_unique<DiscoveryEndpoint>([&] {
+              EndpointConfig config = LoopbackConfig(peer.Port());
+              if (tweak) {
+                  tweak(config);
+              }
+              return config;
+          }())) {
         EXPECT_TRUE(endpoint->open());
         if (withHandlers) {
             events.Listen(*endpoint);
@@ -111,14 +120,29 @@ TEST(Endpoint, ReadsA1400ByteDatagramWithoutNulAndNothingBeyondIt) {
 }
 
 TEST(Endpoint, OversizedAndEmptyDatagramsAreDroppedAndListeningGoesOn) {
-    Rig rig;
+    // Two replies whose decoding runs out of memory, as a heap exhausted by something else
+    // would make it: each is a lost reply, and the listener reads the next.
+    Rig rig(true, [](EndpointConfig& config) {
+        config.decodeReply = [](std::string_view text) {
+            if (text.find("Cam-8") != std::string_view::npos) {
+                throw std::bad_alloc();
+            }
+            if (text.find("Cam-9") != std::string_view::npos) {
+                throw std::length_error("vector");
+            }
+            return decodeSearchReply(text);
+        };
+    });
     // Cut to 1400 bytes this would pass the tail test: only truncation detection drops it.
     rig.Send(SearchReply(1, 1400) + "!");
     rig.Send(std::string(65507, 'x'));
     rig.Send("");
+    rig.Send(SearchReply(8));
+    rig.Send(SearchReply(9));
     rig.Send(SearchReply(2));
     ASSERT_TRUE(rig.events.WaitFor(1));
     EXPECT_EQ(DevName(rig.events.events[0]), "Cam-2");
+    EXPECT_EQ(rig.endpoint->lostSinceSearch(), 2u);
     rig.endpoint->stop();
     EXPECT_EQ(rig.events.Count(), 1u);
 }

@@ -58,10 +58,21 @@ std::string PaddedTo(std::size_t size) {
     return text;
 }
 
+// A ProbeMatches-shaped datagram of a long default namespace over many empty elements.
+std::string Bomb(std::size_t namespaceBytes, std::size_t elements) {
+    std::string text = "<s:Envelope xmlns:s=\"http://www.w3.org/2003/05/soap-envelope\"><s:Body "
+                       "xmlns=\"" +
+                       std::string(namespaceBytes, 'n') + "\">";
+    for (std::size_t i = 0; i < elements; ++i) {
+        text += "<e/>";
+    }
+    return text + "</s:Body></s:Envelope>";
+}
+
 std::string Garbage() {
     std::mt19937 random(23);
     std::string text;
-    std::generate_n(std::back_inserter(text), 2000, [&] { return char(random() % 255 + 1); });
+    std::generate_n(std::back_inserter(text), 2000, [&] { return char(random() % 95 + 32); });
     return text;
 }
 
@@ -141,9 +152,17 @@ TEST(WsdDecode, HostileOrForeignDatagramsAreRefused) {
         {"unterminated", axis.substr(0, axis.size() / 2), Refusal::NotXml},
         {"mismatched end tag", R"(<s:Envelope xmlns:s="x"><a></b></s:Envelope>)", Refusal::NotXml},
         {"undeclared prefix", "<s:Envelope/>", Refusal::NotXml},
-        {"NUL inside", std::string("<a>\0</a>", 8), Refusal::NotXml},
+        {"NUL inside", std::string("<a>\0</a>", 8), Refusal::ForbiddenCharacter},
         {"two roots", "<a/><b/>", Refusal::NotXml},
-        {"UTF-16", std::string("\xFF\xFE<\0a\0/\0>\0", 10), Refusal::NotXml},
+        {"UTF-16", std::string("\xFF\xFE<\0a\0/\0>\0", 10), Refusal::ForbiddenCharacter},
+        {"a 12 KB default namespace over 4,800 elements", Bomb(12'000, 4'800),
+         Refusal::NamespaceTooLong},
+        {"a 1 KiB one over as many as fit", Bomb(1024, 7'700), Refusal::TooManyElements},
+        {"a NUL reference inside an XAddr",
+         Envelope("<s:Body><d:Hello><a:EndpointReference><a:Address>urn:x</a:Address>"
+                  "</a:EndpointReference><d:XAddrs>http://10.0.0.1&#0;/</d:XAddrs>"
+                  "</d:Hello></s:Body>"),
+         Refusal::ForbiddenCharacter},
         {"stylesheet", "<?xml version=\"1.0\"?><?xml-stylesheet href=\"x\"?><a/>",
          Refusal::ProcessingInstruction},
         {"declaration after the start", "<a/><?xml version=\"1.0\"?>",

@@ -16,6 +16,7 @@
 
 #include <cstring>
 #include <map>
+#include <new>
 
 using namespace ondrel;
 using namespace ondrel::testing;
@@ -85,6 +86,14 @@ TEST(WsdEndpoint, TakesCamerasAnsweringOurProbesOnly) {
     LoopbackPeer peer;
     WsdConfig config = LoopbackWsd(peer.Port());
     config.listen = false;
+    // Memory runs out while one answer is read, as a heap exhausted by something else would
+    // make it: that answer is a lost one, and the listener reads the next.
+    config.decode = [](std::string_view datagram) {
+        if (datagram.find("<!-- no memory -->") != std::string_view::npos) {
+            throw std::bad_alloc();
+        }
+        return wsd::decodeMessage(datagram);
+    };
     WsdEndpoint endpoint(config);
     Events events;
     endpoint.setHandlers(events.Handlers());
@@ -100,11 +109,13 @@ TEST(WsdEndpoint, TakesCamerasAnsweringOurProbesOnly) {
              Fixture("probematch_hikvision.xml"), // another client's probe
              AnswerTo(Fixture("hostile_entity_bomb.xml"), first.id),
              std::string(40000, '<'),
+             AnswerTo(Fixture("probematch_dahua.xml"), first.id) + "<!-- no memory -->",
              AnswerTo(Fixture("probematch_axis.xml"), second.id),
          }) {
         peer.Send(first.port, datagram);
     }
     EXPECT_EQ(events.WaitFor(1), std::vector<std::string>{"camera AXIS M3045-V 192.168.0.90 lo"});
+    EXPECT_EQ(endpoint.lostSinceProbe(), 1u);
 
     // 32 searches later the first one's probes are forgotten; the second search's are not.
     std::vector<ProbeSeen> later;

@@ -12,6 +12,7 @@
 #include "SettingsCheck.h"
 #include "Terminal.h"
 #include "core/DeviceUrl.h"
+#include "core/Undumpable.h"
 #include "flows/CameraUpdate.h"
 #include "netinfo/NeighbourProbe.h"
 #include "onvif/CurlTransport.h"
@@ -58,6 +59,8 @@ std::string describe(const Device& d) {
 } // namespace
 
 int CliApp::main(int argc, char** argv) {
+    // Before a password is read from anywhere.
+    makeUndumpable();
     // Before the search starts its threads.
     onvif::initCurl();
     ParseOutcome parsed = CommandLine::parse(std::vector<std::string>(argv + 1, argv + argc));

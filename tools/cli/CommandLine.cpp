@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <array>
 #include <functional>
+#include <optional>
 
 namespace ondrel::cli {
 
@@ -20,6 +21,19 @@ namespace {
 constexpr std::array<std::string_view, 6> kPasswordArguments = {
     "--password", "--pass", "--passwd", "--pwd", "--pw", "-p",
 };
+
+// How an option begins that may hold a password typed without a space (-pSecret, --passSecret,
+// --pw=Secret): one that no command knows is named by this start alone.
+constexpr std::array<std::string_view, 3> kPasswordStarts = {"--pass", "--pw", "-p"};
+
+std::optional<std::string_view> passwordStart(std::string_view argument) {
+    for (const std::string_view start : kPasswordStarts) {
+        if (argument.starts_with(start)) {
+            return start;
+        }
+    }
+    return std::nullopt;
+}
 
 constexpr std::string_view kPasswordRefusal =
     "the password is not taken as an argument (it would show in the process list and the "
@@ -565,6 +579,10 @@ private:
                     return name + " is an option of " + sub->get_name();
                 }
                 return name + " is not an option of " + command;
+            }
+            if (const std::optional<std::string_view> start = passwordStart(first)) {
+                return "unknown option " + std::string(*start) +
+                       "... (its text is not shown: it may hold a password)";
             }
             return "unknown option " + name;
         }

@@ -3,6 +3,7 @@
 #include "InputRules.h"
 #include "Terminal.h"
 #include "core/Device.h"
+#include "core/SecureWipe.h"
 
 #include <algorithm>
 #include <cstring>
@@ -50,14 +51,17 @@ PasswordOutcome PasswordReader::read(const CliOptions& o, int stdinFd, const Env
     case PasswordSource::Stdin:
         return fromStream("--password-stdin", stdinFd);
     case PasswordSource::Env: {
-        const char* value = getEnv(o.passwordEnv.c_str());
+        char* value = getEnv(o.passwordEnv.c_str());
         if (value == nullptr) {
             return {{},
                     "--password-env: the environment variable " + o.passwordEnv + " is not set"};
         }
+        const std::size_t length = std::strlen(value);
         std::string password;
-        password.reserve(std::max<std::size_t>(std::strlen(value) + 1, 32));
-        password = value;
+        password.reserve(std::max<std::size_t>(length + 1, 32));
+        password.assign(value, length);
+        // Refused or not, it was meant as a password.
+        secureWipe(value, length);
         return checked("--password-env " + o.passwordEnv, std::move(password));
     }
     case PasswordSource::Prompt:

@@ -18,8 +18,10 @@ struct PasswordOutcome {
 
 class PasswordReader {
 public:
-    using EnvLookup = std::function<const char*(const char*)>;
+    using EnvLookup = std::function<char*(const char*)>;
 
+    // From the environment, the variable's value is overwritten in place once copied, so that
+    // the process's environment (as /proc shows it) no longer holds the password.
     static PasswordOutcome read(const CliOptions& options, int stdinFd, const EnvLookup& getEnv);
 };
 

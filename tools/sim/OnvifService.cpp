@@ -232,7 +232,8 @@ OnvifReply OnvifService::handle(std::size_t index, std::string_view body, Clock:
     r.entry["authorized"] = true;
 
     const std::size_t o = call.operation;
-    const std::string local = op.uri == kDevice || op.uri == kMedia ? op.local : std::string();
+    const std::string local =
+        op.uri == kDevice || op.uri == kMedia ? std::string(op.local) : std::string();
     if (local == "GetDeviceInformation") {
         r.body = envelope(substitute(
             "<tds:GetDeviceInformationResponse><tds:Manufacturer>Ondrel</tds:Manufacturer>"
@@ -427,7 +428,7 @@ OnvifReply OnvifService::handle(std::size_t index, std::string_view body, Clock:
                           "</tds:SystemRebootResponse>");
     } else {
         OnvifReply unknown = fault(500, "env:Receiver", "ter:ActionNotSupported", "",
-                                   "operation not supported: " + op.local);
+                                   "operation not supported: " + std::string(op.local));
         unknown.entry["authorized"] = true;
         return withOperation(std::move(unknown));
     }
