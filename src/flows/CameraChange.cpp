@@ -25,26 +25,45 @@ onvif::NetworkPlan networkPlanFor(const Device& device, const NetworkSettings& s
 }
 
 CameraChanger::CameraChanger(onvif::HttpTransport& transport, const onvif::Account& account,
-                             onvif::HttpTimeouts timeouts)
-    : m_transport(transport), m_account(account), m_timeouts(timeouts) {}
+                             onvif::HttpTimeouts timeouts, NeighbourLookup* neighbours)
+    : m_transport(transport), m_account(account), m_timeouts(timeouts),
+      m_neighbours(neighbours != nullptr ? neighbours : &m_systemNeighbours) {}
+
+onvif::AccountGate CameraChanger::gateFor(const Device& camera, const CameraReach& reach) {
+    return [this, &camera, &reach] { return wireMismatch(camera, reach, *m_neighbours); };
+}
 
 onvif::ChangeResult CameraChanger::change(const Device& camera, const std::string& url,
                                           const onvif::NetworkPlan& plan) {
-    onvif::DeviceService service(m_transport, {url, camera.adapter.name, m_timeouts}, m_account);
-    const onvif::ChangeResult result = onvif::applyNetworkPlan(service, plan);
+    const CameraReach reach = accountReach(camera, url);
+    if (!reach.reachable()) {
+        return {onvif::ChangeOutcome::Failed, reach.unreachable, false};
+    }
+    onvif::DeviceService service(m_transport, {url, reach.adapter.name, m_timeouts}, m_account);
+    const onvif::ChangeResult result =
+        onvif::applyNetworkPlan(service, plan, gateFor(camera, reach));
     m_clockOffsets[identityKey(camera)] = service.clockOffset();
     return result;
 }
 
 onvif::Verification CameraChanger::readBack(const Device& camera, const Device& found,
                                             const onvif::NetworkPlan& plan) {
-    onvif::DeviceService service(m_transport, {found.serviceUrl, found.adapter.name, m_timeouts},
+    // Where the camera was found again: its identity was matched, its host is checked here.
+    const CameraReach reach = accountReach(found, found.serviceUrl);
+    if (!reach.reachable()) {
+        return {false, reach.unreachable};
+    }
+    onvif::DeviceService service(m_transport, {found.serviceUrl, reach.adapter.name, m_timeouts},
                                  m_account);
     if (const auto offset = m_clockOffsets.find(identityKey(camera));
         offset != m_clockOffsets.end()) {
         service.setClockOffset(offset->second);
     }
-    return onvif::verifyNetworkPlan(service, plan);
+    // The wire is checked against the MAC known before the change: the found camera's own word
+    // is what is in doubt.
+    Device known = found;
+    known.mac = camera.mac.empty() ? found.mac : camera.mac;
+    return onvif::verifyNetworkPlan(service, plan, gateFor(known, reach));
 }
 
 } // namespace ondrel

@@ -5,6 +5,7 @@
 // to its read-back, since the read-back reaches it at its new address as a new service.
 
 #include "core/Device.h"
+#include "devices/WireCheck.h"
 #include "onvif/HttpTransport.h"
 #include "onvif/NetworkChange.h"
 
@@ -23,20 +24,29 @@ class CameraChanger {
 public:
     // Both are held by reference: the account's owner wipes the password when the batch and
     // its verification end, and outlives this object.
+    // neighbours: who holds an address on the wire; none: the PC's own neighbour table.
     CameraChanger(onvif::HttpTransport& transport, const onvif::Account& account,
-                  onvif::HttpTimeouts timeouts = {});
+                  onvif::HttpTimeouts timeouts = {}, NeighbourLookup* neighbours = nullptr);
 
-    // Changes the camera reached at url (its own device service, CameraReach).
+    // Changes the camera reached at url (its own device service, CameraReach). The account goes
+    // there only as accountReach allows and only while the wire agrees (wireMismatch); else the
+    // change fails with why, and nothing carrying the account was sent.
     onvif::ChangeResult change(const Device& camera, const std::string& url,
                                const onvif::NetworkPlan& plan);
-    // Reads the camera back where the verify search found it (found.serviceUrl).
+    // Reads the camera back where the verify search found it (found.serviceUrl), under the same
+    // rule for found.
     onvif::Verification readBack(const Device& camera, const Device& found,
                                  const onvif::NetworkPlan& plan);
 
 private:
+    // The check made once the camera's address is resolved, before the account leaves.
+    onvif::AccountGate gateFor(const Device& camera, const CameraReach& reach);
+
     onvif::HttpTransport& m_transport;
     const onvif::Account& m_account;
     onvif::HttpTimeouts m_timeouts;
+    SystemNeighbours m_systemNeighbours;
+    NeighbourLookup* m_neighbours;
     std::map<std::string, std::chrono::seconds> m_clockOffsets; // by identity
 };
 

@@ -108,9 +108,13 @@ std::optional<ChangeResult> checkEndpoint(DeviceService& camera, const NetworkPl
 
 } // namespace
 
-ChangeResult applyNetworkPlan(DeviceService& camera, const NetworkPlan& plan) {
+ChangeResult applyNetworkPlan(DeviceService& camera, const NetworkPlan& plan,
+                              const AccountGate& gate) {
     if (const std::optional<CallError> error = readClock(camera)) {
         return failedBy(*error);
+    }
+    if (std::string refused = gate ? gate() : std::string(); !refused.empty()) {
+        return {ChangeOutcome::Failed, std::move(refused), false};
     }
     if (std::optional<ChangeResult> other = checkEndpoint(camera, plan)) {
         return *other;
@@ -190,9 +194,13 @@ ChangeResult applyNetworkPlan(DeviceService& camera, const NetworkPlan& plan) {
             error == nullptr};
 }
 
-Verification verifyNetworkPlan(DeviceService& camera, const NetworkPlan& plan) {
+Verification verifyNetworkPlan(DeviceService& camera, const NetworkPlan& plan,
+                               const AccountGate& gate) {
     if (const std::optional<CallError> error = readClock(camera)) {
         return {false, error->words};
+    }
+    if (std::string refused = gate ? gate() : std::string(); !refused.empty()) {
+        return {false, std::move(refused)};
     }
     const auto interfaces = camera.getNetworkInterfaces();
     if (const auto* error = std::get_if<CallError>(&interfaces)) {

@@ -504,7 +504,13 @@ int CliApp::runOnvifSet(DiscoverySession& session, Progress& progress, const Dev
                         const NetworkSettings& settings,
                         const std::optional<Credentials>& credentials) {
     const onvif::NetworkPlan plan = onvifPlan(device, settings, m_o);
-    const PlannedDevice planned{device, settings, AddressCheck::Off, false, Route::Onvif, {}};
+    const CameraReach reach = reachCamera(device, {});
+    if (!reach.reachable()) {
+        error("the camera " + deviceLabel(device) + " is " + reach.unreachable +
+              " (nothing was sent)");
+        return kExitUsage;
+    }
+    const PlannedDevice planned{device, settings, AddressCheck::Off, false, Route::Onvif, reach};
     if (m_o.dryRun) {
         return finishSet(planned, AssignStatus::Planned, false, kExitDone);
     }
@@ -518,7 +524,7 @@ int CliApp::runOnvifSet(DiscoverySession& session, Progress& progress, const Dev
     } held{{credentials->user, credentials->password}};
     onvif::CurlTransport transport;
     CameraChanger camera(transport, held.account);
-    const onvif::ChangeResult result = camera.change(device, device.serviceUrl, plan);
+    const onvif::ChangeResult result = camera.change(device, reach.url, plan);
     switch (result.outcome) {
     case onvif::ChangeOutcome::Unchanged:
         return finishSet(planned, AssignStatus::Unchanged, false, kExitDone,
