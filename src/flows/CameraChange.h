@@ -24,7 +24,9 @@ class CameraChanger {
 public:
     // Both are held by reference: the account's owner wipes the password when the batch and
     // its verification end, and outlives this object.
-    // neighbours: who holds an address on the wire; none: the PC's own neighbour table.
+    // neighbours: who holds an address on the wire (SystemNeighbours: the PC's own table); none:
+    // the wire is not checked. The front ends pass none until the lab's simulator gives each
+    // camera a MAC of its own on the wire: behind one veth, every camera has the veth's.
     CameraChanger(onvif::HttpTransport& transport, const onvif::Account& account,
                   onvif::HttpTimeouts timeouts = {}, NeighbourLookup* neighbours = nullptr);
 
@@ -45,7 +47,6 @@ private:
     onvif::HttpTransport& m_transport;
     const onvif::Account& m_account;
     onvif::HttpTimeouts m_timeouts;
-    SystemNeighbours m_systemNeighbours;
     NeighbourLookup* m_neighbours;
     std::map<std::string, std::chrono::seconds> m_clockOffsets; // by identity
 };
