@@ -170,9 +170,18 @@ QString DeviceListModel::leftHint(int row) const {
         QDateTime::fromMSecsSinceEpoch(ms.count()).toString(QStringLiteral("HH:mm:ss")));
 }
 
+QString DeviceListModel::claimHint(const DeviceView& device) {
+    if (device.claims.empty()) {
+        return {};
+    }
+    QStringList hosts = fromUtf8(device.claims).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    const QString last = hosts.takeLast();
+    return Texts::claimedHint(hosts.join(QStringLiteral(", ")), last);
+}
+
 QString DeviceListModel::hints(const DeviceView& device, int row) const {
     QStringList lines;
-    for (QString hint : {leftHint(row), conflictHint(row), subnetHint(device)}) {
+    for (QString hint : {claimHint(device), leftHint(row), conflictHint(row), subnetHint(device)}) {
         if (!hint.isEmpty()) {
             lines << std::move(hint);
         }
@@ -247,6 +256,9 @@ QVariant DeviceListModel::data(const QModelIndex& index, int role) const {
             return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
         }
         if (field.column.mark == FieldMark::AddressConflict && m_conflicts.of(row).any()) {
+            return QApplication::style()->standardIcon(QStyle::SP_MessageBoxCritical);
+        }
+        if (field.column.mark == FieldMark::Claimed && !shown.claims.empty()) {
             return QApplication::style()->standardIcon(QStyle::SP_MessageBoxCritical);
         }
         return {};

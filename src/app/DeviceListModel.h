@@ -8,6 +8,10 @@
 // A camera that said Bye keeps its row, greyed, with the time it left in its tooltip, until a
 // search empties the list or it answers again.
 //
+// A camera that a second host claims as well (one endpoint reference from two addresses) is
+// marked beside its name, with a tooltip naming both: the update refuses it until a search in
+// which one of them alone answers.
+//
 // Two marks, hints only (nothing is refused because of them):
 // - a device whose address lies outside the subnet of the adapter it answered on: a warning
 //   icon beside its adapter and a tooltip that says why the browser cannot reach it;
@@ -66,6 +70,8 @@ public:
     static QString subnetHint(const DeviceView& device);
     // Who else answers at the row's address, or empty when nobody does.
     QString conflictHint(int row) const;
+    // Which hosts claim the camera, or empty when one does.
+    static QString claimHint(const DeviceView& device);
     // When the row's camera said it was leaving, or empty while it has not.
     QString leftHint(int row) const;
 

@@ -211,6 +211,9 @@ SendResult DeviceSession::updateCamera(std::size_t row, const Device& device,
     if (device.serviceUrl.empty()) {
         return {false, EINVAL, "the camera gave no ONVIF device service; nothing was sent", {}, {}};
     }
+    if (const CameraReach reach = accountReach(device, device.serviceUrl); !reach.reachable()) {
+        return {false, EPERM, "the camera " + reach.unreachable + "; nothing was sent", {}, {}};
+    }
     if (std::string problem = cameraPlanProblem(settings); !problem.empty()) {
         return {false, EINVAL, std::move(problem), {}, {}};
     }

@@ -44,6 +44,13 @@ public:
         return tr("%1 (%2)").arg(name, mac);
     }
     static QString thisPc() { return tr("this PC"); }
+    //: %1 and %2 are the addresses of hosts that both claim to be this camera, e.g.
+    //: "10.0.0.5" and "10.0.0.66"; %1 may name several, comma-separated.
+    static QString claimedHint(const QString& hosts, const QString& last) {
+        return tr("Claimed by %1 and %2: either may not be this camera. Nothing is sent to it "
+                  "until a search in which one of them alone answers.")
+            .arg(hosts, last);
+    }
     // After the few devices a conflict names: how many more share the address.
     static QString moreParties(qulonglong more) {
         if (more == 1) {

@@ -81,6 +81,15 @@ struct Device {
     std::string serviceUrl; // the XAddr its address and HTTP port were taken from
     std::string endpoint;   // the endpoint reference: an ONVIF camera's identity
     std::string xaddrs;     // every XAddr it gave, space-separated as on the wire
+    // Who sent the match: the address its datagram came from (dotted quad), the one host the
+    // message proves, and what the account may be sent to. Empty for a device fed in by hand.
+    std::string sentFrom;
+    // Every address that claimed this camera's endpoint reference, space-separated, when more
+    // than one host did since the list began: no account goes to it then. Empty when one.
+    std::string claims;
+    // It came in a Hello, not in an answer to our probe: it may add a camera, never move one.
+    // Not kept by a list.
+    bool announced = false;
 
     // Whether its address lies in the subnet of the adapter it answered on.
     bool inAdapterSubnet() const { return ip.value && adapter.contains(ip.value->bits); }

@@ -31,6 +31,59 @@ bool sameCamera(const Device& a, const Device& b) {
     return identityKey(a) == identityKey(b) && a.endpoint == b.endpoint;
 }
 
+CameraReach refused(std::string why) {
+    CameraReach reach;
+    reach.unreachable = std::move(why);
+    return reach;
+}
+
+constexpr uint32_t kLinkLocalNet = 0xA9FE0000u; // 169.254/16
+
+std::string claimedText(std::string_view claims) {
+    std::vector<std::string_view> hosts;
+    while (!claims.empty()) {
+        const std::size_t end = std::min(claims.find(' '), claims.size());
+        hosts.push_back(claims.substr(0, end));
+        claims.remove_prefix(std::min(end + 1, claims.size()));
+    }
+    std::string out = "claimed by ";
+    for (std::size_t i = 0; i < hosts.size(); ++i) {
+        out += i == 0 ? "" : i + 1 == hosts.size() ? " and " : ", ";
+        out += hosts[i];
+    }
+    return out;
+}
+
+// The path of an http(s) URL: what follows its host and port; "/" when it names none.
+std::string pathOf(std::string_view url) {
+    const std::size_t scheme = url.find("://");
+    const std::size_t slash = url.find('/', scheme == std::string_view::npos ? 0 : scheme + 3);
+    return slash == std::string_view::npos ? "/" : std::string(url.substr(slash));
+}
+
+// The account may go to url: its host sent the camera's message, or the message advertises it
+// on the link it arrived by. Never elsewhere, so that a match sent in a camera's name cannot
+// point the account at a third host.
+CameraReach onLink(const Device& camera, const std::string& url) {
+    const std::optional<wsd::XaddrHost> host = wsd::ipv4Host(url);
+    if (!host) {
+        return refused("gave no IPv4 device service to change it through");
+    }
+    const std::optional<Ipv4> sender = parseIpv4(camera.sentFrom);
+    const std::vector<std::string> xaddrs = xaddrsOf(camera);
+    const bool advertised = std::find(xaddrs.begin(), xaddrs.end(), url) != xaddrs.end();
+    const bool onLink = camera.adapter.known() && (camera.adapter.contains(host->ip.bits) ||
+                                                   (host->ip.bits & 0xFFFF0000u) == kLinkLocalNet);
+    if (!(sender == host->ip) && !(advertised && onLink)) {
+        return refused("answers from " +
+                       (camera.sentFrom.empty() ? std::string("nowhere known") : camera.sentFrom) +
+                       " but names " + host->ip.text() +
+                       " as its service, off this adapter's link: the account is not "
+                       "sent there");
+    }
+    return {url, host->ip, host->port, pathOf(url), camera.adapter, {}};
+}
+
 } // namespace
 
 std::variant<Route, std::string> chooseRoute(const Device& device, RouteChoice asked) {
@@ -67,7 +120,22 @@ std::string identityKey(const Device& device) {
     return device.endpoint;
 }
 
+CameraReach accountReach(const Device& camera, const std::string& url) {
+    if (!camera.claims.empty()) {
+        return refused(claimedText(camera.claims));
+    }
+    return onLink(camera, url);
+}
+
+bool sameMac(std::string_view a, std::string_view b) {
+    const std::optional<std::string> one = wsd::normalisedMac(a);
+    return one && one == wsd::normalisedMac(b);
+}
+
 CameraReach reachCamera(const Device& camera, const std::vector<Device>& listed) {
+    if (!camera.claims.empty()) {
+        return refused(claimedText(camera.claims));
+    }
     // The hosts every other camera on the same LAN answers at.
     std::vector<uint32_t> others;
     std::size_t sharing = 0;
@@ -90,21 +158,24 @@ CameraReach reachCamera(const Device& camera, const std::vector<Device>& listed)
         const std::optional<Ipv4> host = hostOf(url);
         return host && std::find(others.begin(), others.end(), host->bits) == others.end();
     };
+    std::optional<std::string> url;
     if (own(camera.serviceUrl)) {
-        return {camera.serviceUrl, {}};
+        url = camera.serviceUrl;
     }
-    for (const std::string& url : xaddrsOf(camera)) {
-        if (own(url)) {
-            return {url, {}};
+    for (const std::vector<std::string> xaddrs = xaddrsOf(camera); !url && !xaddrs.empty();) {
+        const auto found = std::find_if(xaddrs.begin(), xaddrs.end(), own);
+        if (found == xaddrs.end()) {
+            break;
         }
+        url = *found;
     }
-    if (sharing == 0) {
-        return {camera.serviceUrl, {}}; // a host no parse reads: the call itself will say so
+    if (!url && sharing != 0) {
+        CameraReach shared = refused("shares its address with " + std::to_string(sharing) +
+                                     (sharing == 1 ? " other" : " others") + ": connect it alone");
+        shared.sharing = sharing;
+        return shared;
     }
-    return {{},
-            "shares its address with " + std::to_string(sharing) +
-                (sharing == 1 ? " other" : " others") + ": connect it alone",
-            sharing};
+    return onLink(camera, url.value_or(camera.serviceUrl));
 }
 
 } // namespace ondrel

@@ -11,7 +11,9 @@
 #include "core/Device.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -30,15 +32,34 @@ std::variant<Route, std::string> chooseRoute(const Device& device, RouteChoice a
 // gave no MAC.
 std::string identityKey(const Device& device);
 
-// Where a camera's device service is reached, or why it is not.
+// Whether two MAC texts name one MAC (case and separators aside); false when either is none.
+bool sameMac(std::string_view a, std::string_view b);
+
+// Where the account may go to reach a camera's device service, or why it may not go at all.
 struct CameraReach {
-    std::string url;         // the device service to call; empty when unreachable
+    std::string url;             // the device service to call; empty when unreachable
+    std::optional<Ipv4> address; // the host url names
+    uint16_t port = 0;
+    std::string path;        // "/onvif/device_service"
+    AdapterRef adapter;      // the only adapter to call it through: the one the camera answered on
     std::string unreachable; // "shares its address with 2 others: connect it alone"
     std::size_t sharing = 0; // how many others, for the window's own words
+
+    bool reachable() const { return unreachable.empty(); }
 };
 
 // The camera's own device service: the one chosen at discovery when no other listed camera
 // answers at its host (on its adapter), else an XAddr whose host no other listed camera gives.
+//
+// The account goes nowhere else. Anyone on the LAN may send a match in a camera's name, so a
+// service is called only at the address the camera's message came from, or at one that message
+// advertises on the same link (in its adapter's subnet, or link-local on that adapter: how
+// cameras that share a factory address are reached), and never while a second host claims the
+// camera: either of them may be the one that lies.
 CameraReach reachCamera(const Device& camera, const std::vector<Device>& listed);
+
+// The same rule for one URL already chosen (a read-back's, a caller's): where the account may
+// go to call it, or why not. reachCamera's answer passes it unchanged.
+CameraReach accountReach(const Device& camera, const std::string& url);
 
 } // namespace ondrel

@@ -25,6 +25,17 @@ std::string joined(const std::vector<std::string>& values) {
     return out;
 }
 
+// A text of words apart by single spaces, as a JSON list of them.
+nlohmann::ordered_json words(std::string_view text) {
+    nlohmann::ordered_json out = nlohmann::ordered_json::array();
+    while (!text.empty()) {
+        const std::size_t end = std::min(text.find(' '), text.size());
+        out.push_back(decodeDeviceText(text.substr(0, end)));
+        text.remove_prefix(std::min(end + 1, text.size()));
+    }
+    return out;
+}
+
 // JSON escapes C0 controls itself; DEL and the C1 controls (CSI among them) it would write as
 // they are, and a terminal that shows the JSON would act on them. In a dump they occur only
 // inside strings, and neither byte pattern can be part of another UTF-8 character.
@@ -104,6 +115,9 @@ std::string devicesAsJson(std::size_t count, const AddressConflicts::DeviceAt& a
             case FieldKind::Flag:
                 slot = value.number != 0;
                 break;
+            case FieldKind::List:
+                slot = words(value.text);
+                break;
             case FieldKind::Parties:
                 break;
             }
@@ -139,6 +153,7 @@ std::string devicesAsCsv(std::size_t count, const AddressConflicts::DeviceAt& at
             const FieldValue value = f.read(device, i);
             switch (f.kind) {
             case FieldKind::Text:
+            case FieldKind::List:
                 out += csvField(value.text);
                 break;
             case FieldKind::Number:

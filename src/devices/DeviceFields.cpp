@@ -113,7 +113,8 @@ constexpr DeviceField kFields[] = {
                 .widthSample = "Sim Camera 00001",
                 .minWidth = 80,
                 .shownByDefault = true,
-                .searched = true}},
+                .searched = true,
+                .mark = FieldMark::Claimed}},
     {.key = "WebVersion",
      .read = [](const DeviceView& d, std::size_t) { return text(d.webVersion); },
      .column = {.number = 7,
@@ -183,6 +184,10 @@ constexpr DeviceField kFields[] = {
                 .header = QT_TRANSLATE_NOOP("Texts", "Endpoint"),
                 .widthSample = "urn:uuid:00000000-0000-0000-0000-000000000000",
                 .minWidth = 120}},
+    // The hosts that claim to be the camera, when more than one does.
+    {.key = "Claims",
+     .kind = FieldKind::List,
+     .read = [](const DeviceView& d, std::size_t) { return text(d.claims); }},
 };
 #pragma GCC diagnostic pop
 

@@ -39,6 +39,7 @@ enum class FieldKind {
     Number,  // the value's number; none where the device's protocol does not report it
     Flag,    // the value's number, 0 or 1; JSON false or true
     Parties, // the devices that share the device's address, a JSON list (no reader)
+    List,    // the value's text, words apart by single spaces; a JSON list of them
 };
 
 // A mark the list may show beside a column's text.
@@ -46,6 +47,7 @@ enum class FieldMark {
     None,
     OutsideSubnet,   // the device's address is outside its adapter's subnet
     AddressConflict, // another device on its LAN, or the PC, has its address
+    Claimed,         // a second host claims the camera: no account goes to either
 };
 
 // A row's part as a column of the list.

@@ -1,6 +1,7 @@
 #include "DeviceList.h"
 
 #include "discovery/DeviceRecord.h"
+#include "onvif/WsDiscovery.h"
 
 #include <algorithm>
 #include <functional>
@@ -19,6 +20,8 @@ Device withCamera(Device reply, const Device& camera) {
     reply.serviceUrl = camera.serviceUrl;
     reply.endpoint = camera.endpoint;
     reply.xaddrs = camera.xaddrs;
+    reply.sentFrom = camera.sentFrom;
+    reply.claims = camera.claims;
     return reply;
 }
 
@@ -37,9 +40,48 @@ bool sameAnswer(const Device& a, const Device& b) {
     const auto fields = [](const Device& d) {
         return std::tie(d.name, d.mac, d.id, d.ip, d.netMask, d.gateway, d.dns0, d.dns1, d.mode,
                         d.httpPort, d.port2, d.port3, d.port4, d.webVersion, d.appVersion, d.record,
-                        d.protocols, d.hardware, d.location, d.serviceUrl, d.endpoint, d.xaddrs);
+                        d.protocols, d.hardware, d.location, d.serviceUrl, d.endpoint, d.xaddrs,
+                        d.sentFrom, d.claims);
     };
     return fields(a) == fields(b);
+}
+
+// The hosts a camera's message advertises, in order: its XAddrs' IPv4 hosts.
+std::vector<uint32_t> advertisedHosts(const Device& camera) {
+    std::vector<uint32_t> hosts;
+    std::string_view rest = camera.xaddrs;
+    while (!rest.empty()) {
+        const std::size_t end = std::min(rest.find(' '), rest.size());
+        if (const std::optional<wsd::XaddrHost> host = wsd::ipv4Host(rest.substr(0, end))) {
+            hosts.push_back(host->ip.bits);
+        }
+        rest.remove_prefix(std::min(end + 1, rest.size()));
+    }
+    std::sort(hosts.begin(), hosts.end());
+    return hosts;
+}
+
+// The hosts that claim the listed camera: its one sender, or each that claimed it.
+std::vector<std::string> claimantsOf(const Device& listed) {
+    std::vector<std::string> hosts;
+    std::string_view rest = listed.claims.empty() ? listed.sentFrom : listed.claims;
+    while (!rest.empty()) {
+        const std::size_t end = std::min(rest.find(' '), rest.size());
+        hosts.emplace_back(rest.substr(0, end));
+        rest.remove_prefix(std::min(end + 1, rest.size()));
+    }
+    return hosts;
+}
+
+// Whether the answer comes from a host other than the camera's and says the camera is elsewhere:
+// one camera's answers on two adapters, or from another of its own addresses, say the same.
+bool claimsAnother(const Device& listed, const Device& camera) {
+    if (listed.sentFrom.empty() || camera.sentFrom.empty()) {
+        return false;
+    }
+    const std::vector<std::string> hosts = claimantsOf(listed);
+    return std::find(hosts.begin(), hosts.end(), camera.sentFrom) == hosts.end() &&
+           advertisedHosts(camera) != advertisedHosts(listed);
 }
 
 uint32_t hashOf(std::string_view packedRecord) {
@@ -239,6 +281,14 @@ bool DeviceList::addCameras(std::vector<Device>&& cameras) {
 
 DeviceList::AddOutcome DeviceList::addListedCamera(std::size_t at, const Device& camera) {
     const Device listed = device(at);
+    if (claimsAnother(listed, camera)) {
+        return addClaim(at, listed, camera.sentFrom);
+    }
+    if (!listed.claims.empty() || camera.announced) {
+        // Only a search in which one host alone answers tells which is the camera; a Hello
+        // says no more than that someone is there.
+        return clearLeft(at) ? AddOutcome::Merged : AddOutcome::Repeat;
+    }
     Device next;
     if (listed.protocols == Protocols::Onvif) {
         next = camera;
@@ -263,6 +313,25 @@ DeviceList::AddOutcome DeviceList::addListedCamera(std::size_t at, const Device&
         return back ? AddOutcome::Merged : AddOutcome::Relocated;
     }
     return back ? AddOutcome::Merged : AddOutcome::Repeat;
+}
+
+DeviceList::AddOutcome DeviceList::addClaim(std::size_t at, const Device& listed,
+                                            const std::string& claimant) {
+    std::vector<std::string> hosts = claimantsOf(listed);
+    if (std::find(hosts.begin(), hosts.end(), claimant) != hosts.end()) {
+        return AddOutcome::Repeat;
+    }
+    if (hosts.size() >= kMaxClaimants) {
+        return AddOutcome::Repeat; // claimed already: a further host changes nothing of that
+    }
+    hosts.push_back(claimant);
+    Device next = listed;
+    next.claims.clear();
+    for (const std::string& host : hosts) {
+        next.claims += (next.claims.empty() ? "" : " ") + host;
+    }
+    replaceRow(at, next);
+    return AddOutcome::Merged;
 }
 
 std::optional<DeviceList::Join> DeviceList::replyToJoin(const Device& camera) const {

@@ -17,6 +17,13 @@
 // theirs alone: a third device there parts them again (the camera takes a row of its own).
 // A camera that said Bye keeps its row, marked as left until it answers again.
 //
+// Anyone can claim a camera's endpoint reference. A second host that does (its message comes
+// from another address and advertises other addresses) leaves the row as it was, marked as
+// claimed by both (Device::claims), since either may be the camera: the next search, in a list
+// cleared for it, decides. A Hello never moves or changes a listed camera either; only an
+// answer to our probe does. A camera we moved ourselves is looked for again in a list cleared
+// by the search that verifies it, so its new address is no claim against its old one.
+//
 // Any host on the LAN can send replies and announcements, so the list holds at most
 // kMaxDevices between two clears; new devices beyond that are counted, never stored.
 //
@@ -170,8 +177,12 @@ private:
     std::optional<Join> replyToJoin(const Device& camera) const;
     AddOutcome joinReply(const Join& join, const Device& reply);
     AddOutcome joinCamera(const Join& join, const Device& camera);
-    // The camera's row when it is listed: refreshed, moved, or repeated.
+    // At most this many hosts are named as claiming one camera.
+    static constexpr std::size_t kMaxClaimants = 8;
+    // The camera's row when it is listed: refreshed, moved, claimed, or repeated.
     AddOutcome addListedCamera(std::size_t at, const Device& camera);
+    // Names claimant beside the hosts that claim the row already.
+    AddOutcome addClaim(std::size_t at, const Device& listed, const std::string& claimant);
     // Gives the camera joined to row by address a row of its own again; false when the list has
     // no room for it.
     bool part(std::size_t row);

@@ -13,7 +13,7 @@ namespace {
 // The texts of a device, in the order an entry keeps them: first those of our own protocol,
 // then those only a camera's WS-Discovery match gives, which most devices leave empty.
 constexpr std::size_t kTexts = 10;
-constexpr std::size_t kCameraTexts = 5;
+constexpr std::size_t kCameraTexts = 7;
 constexpr std::size_t kAddresses = 5;
 
 template <typename Device, typename Visit> void forEachNativeText(Device& d, Visit visit) {
@@ -35,6 +35,8 @@ template <typename Device, typename Visit> void forEachCameraText(Device& d, Vis
     visit(d.serviceUrl);
     visit(d.endpoint);
     visit(d.xaddrs);
+    visit(d.sentFrom);
+    visit(d.claims);
 }
 
 template <typename Device, typename Visit> void forEachText(Device& d, Visit visit) {
@@ -58,7 +60,7 @@ std::size_t textLength(const Device& device) {
 
 bool hasCameraTexts(const Device& d) {
     return !d.hardware.empty() || !d.location.empty() || !d.serviceUrl.empty() ||
-           !d.endpoint.empty() || !d.xaddrs.empty();
+           !d.endpoint.empty() || !d.xaddrs.empty() || !d.sentFrom.empty() || !d.claims.empty();
 }
 
 } // namespace
@@ -333,6 +335,8 @@ Device PackedDevices::device(std::size_t index) const {
     d.serviceUrl = view.serviceUrl;
     d.endpoint = view.endpoint;
     d.xaddrs = view.xaddrs;
+    d.sentFrom = view.sentFrom;
+    d.claims = view.claims;
     PackedRecord::unpack(m_entries[index]->record(), d.record);
     return d;
 }

@@ -313,9 +313,18 @@ SocketStatus UdpSocket::sendTo(uint32_t hostOrderAddress, uint16_t port,
 
 SocketStatus UdpSocket::sendVia(uint32_t ifindex, uint32_t hostOrderAddress, uint16_t port,
                                 std::span<const uint8_t> bytes) const {
+    // No source address: the kernel takes the interface's own, or, on an interface without an
+    // address, another of the PC's.
+    return sendFrom(ifindex, 0, hostOrderAddress, port, bytes);
+}
+
+SocketStatus UdpSocket::sendFrom(uint32_t ifindex, uint32_t hostOrderSource,
+                                 uint32_t hostOrderAddress, uint16_t port,
+                                 std::span<const uint8_t> bytes) const {
     const auto where = [&] {
         return "send to " + peerText(formatIpv4(hostOrderAddress), port) + " via interface " +
-               std::to_string(ifindex);
+               std::to_string(ifindex) +
+               (hostOrderSource != 0 ? " from " + formatIpv4(hostOrderSource) : std::string());
     };
     if (m_fd < 0) {
         return failure(EBADF, where());
@@ -336,8 +345,7 @@ SocketStatus UdpSocket::sendVia(uint32_t ifindex, uint32_t hostOrderAddress, uin
     c->cmsg_len = CMSG_LEN(sizeof(in_pktinfo));
     in_pktinfo info{};
     info.ipi_ifindex = static_cast<int>(ifindex);
-    // No source address: the kernel takes the interface's own, or, on an interface without an
-    // address, another of the PC's.
+    info.ipi_spec_dst.s_addr = htonl(hostOrderSource);
     std::memcpy(CMSG_DATA(c), &info, sizeof info);
     for (;;) {
         if (sys().sendmsg(m_fd, &message, 0) >= 0) {

@@ -147,6 +147,11 @@ public:
     // carry the default route.
     SocketStatus sendVia(uint32_t ifindex, uint32_t hostOrderAddress, uint16_t port,
                          std::span<const uint8_t> bytes) const;
+    // The same from a source address of this host's own (IP_PKTINFO's ipi_spec_dst), out of
+    // the interface with this index (0: as routed): a wildcard socket answering for several of
+    // its addresses. EINVAL when the host does not hold the source.
+    SocketStatus sendFrom(uint32_t ifindex, uint32_t hostOrderSource, uint32_t hostOrderAddress,
+                          uint16_t port, std::span<const uint8_t> bytes) const;
 
     // Waits for one datagram and copies at most buffer.size() bytes of it. timeoutMs < 0
     // waits without limit. Once Wake() has been called every later Receive returns Woken at

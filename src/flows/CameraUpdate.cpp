@@ -46,30 +46,52 @@ bool isSameCameraAt(const Device& camera, std::optional<Ipv4> planned, const Dev
 }
 
 CameraUpdate::CameraUpdate(onvif::HttpTransport& transport, const onvif::Account& account,
-                           onvif::HttpTimeouts timeouts)
-    : m_transport(transport), m_account(account), m_timeouts(timeouts) {}
+                           onvif::HttpTimeouts timeouts, NeighbourLookup* neighbours)
+    : m_transport(transport), m_account(account), m_timeouts(timeouts), m_neighbours(neighbours) {}
+
+onvif::AccountGate CameraUpdate::gateFor(const Device& camera, const CameraReach& reach) {
+    if (m_neighbours == nullptr) {
+        return {};
+    }
+    return [this, &camera, &reach] { return wireMismatch(camera, reach, *m_neighbours); };
+}
 
 onvif::ChangeResult CameraUpdate::change(const Device& camera, const CameraReach& reach,
                                          const onvif::NetworkPlan& plan) {
-    if (reach.url.empty()) {
+    if (reach.sharing != 0) {
         return {onvif::ChangeOutcome::Unreachable, reach.unreachable, false};
     }
-    onvif::DeviceService service(m_transport, {reach.url, camera.adapter.name, m_timeouts},
+    // The rule is asked again for the very URL about to be called, whoever chose it.
+    const CameraReach allowed = reach.reachable() ? accountReach(camera, reach.url) : reach;
+    if (!allowed.reachable()) {
+        return {onvif::ChangeOutcome::Failed, allowed.unreachable, false};
+    }
+    onvif::DeviceService service(m_transport, {allowed.url, allowed.adapter.name, m_timeouts},
                                  m_account);
-    const onvif::ChangeResult result = onvif::applyNetworkPlan(service, plan);
+    const onvif::ChangeResult result =
+        onvif::applyNetworkPlan(service, plan, gateFor(camera, allowed));
     m_clockOffsets[identityKey(camera)] = service.clockOffset();
     return result;
 }
 
 onvif::Verification CameraUpdate::readBack(const Device& camera, const Device& found,
                                            const onvif::NetworkPlan& plan) {
-    onvif::DeviceService service(m_transport, {found.serviceUrl, found.adapter.name, m_timeouts},
+    // Where the camera was found again: its identity was matched, its host is checked here.
+    const CameraReach reach = accountReach(found, found.serviceUrl);
+    if (!reach.reachable()) {
+        return {false, reach.unreachable};
+    }
+    onvif::DeviceService service(m_transport, {found.serviceUrl, reach.adapter.name, m_timeouts},
                                  m_account);
     if (const auto offset = m_clockOffsets.find(identityKey(camera));
         offset != m_clockOffsets.end()) {
         service.setClockOffset(offset->second);
     }
-    return onvif::verifyNetworkPlan(service, plan);
+    // The wire is checked against the MAC known before the change: the found camera's own word
+    // is what is in doubt.
+    Device known = found;
+    known.mac = camera.mac.empty() ? found.mac : camera.mac;
+    return onvif::verifyNetworkPlan(service, plan, gateFor(known, reach));
 }
 
 } // namespace ondrel

@@ -13,6 +13,7 @@
 
 #include "core/Device.h"
 #include "devices/CameraRoute.h"
+#include "devices/WireCheck.h"
 #include "onvif/HttpTransport.h"
 #include "onvif/NetworkChange.h"
 
@@ -43,11 +44,15 @@ class CameraUpdate {
 public:
     // Both are held by reference: the account's owner wipes the password when the batch and
     // its verification end, and outlives this object.
+    // neighbours: who holds an address on the wire (SystemNeighbours: the PC's own table); none:
+    // the wire is not checked.
     CameraUpdate(onvif::HttpTransport& transport, const onvif::Account& account,
-                 onvif::HttpTimeouts timeouts = {});
+                 onvif::HttpTimeouts timeouts = {}, NeighbourLookup* neighbours = nullptr);
 
     // Changes the camera where reach says it answers alone (reachCamera); Unreachable, with
-    // reach's words and nothing sent, where it does not.
+    // reach's words and nothing sent, where it does not. The account goes only where
+    // accountReach allows for the URL called, and only while the wire agrees (wireMismatch);
+    // else the change fails with why, and nothing carrying the account was sent.
     onvif::ChangeResult change(const Device& camera, const CameraReach& reach,
                                const onvif::NetworkPlan& plan);
     // Reads the camera back where findAfterRestart found it (found.serviceUrl).
@@ -55,9 +60,13 @@ public:
                                  const onvif::NetworkPlan& plan);
 
 private:
+    // The check made once the camera's address is resolved, before the account leaves.
+    onvif::AccountGate gateFor(const Device& camera, const CameraReach& reach);
+
     onvif::HttpTransport& m_transport;
     const onvif::Account& m_account;
     onvif::HttpTimeouts m_timeouts;
+    NeighbourLookup* m_neighbours;
     std::map<std::string, std::chrono::seconds> m_clockOffsets; // by identity
 };
 

@@ -162,9 +162,13 @@ private:
 
 } // namespace
 
-ChangeResult applyNetworkPlan(DeviceService& camera, const NetworkPlan& plan) {
+ChangeResult applyNetworkPlan(DeviceService& camera, const NetworkPlan& plan,
+                              const AccountGate& gate) {
     if (const std::optional<CallError> error = readClock(camera)) {
         return failedBy(*error);
+    }
+    if (std::string refused = gate ? gate() : std::string(); !refused.empty()) {
+        return {ChangeOutcome::Failed, std::move(refused), false};
     }
     if (std::optional<ChangeResult> other = checkEndpoint(camera, plan)) {
         return *other;
@@ -252,9 +256,13 @@ ChangeResult applyNetworkPlan(DeviceService& camera, const NetworkPlan& plan) {
             error == nullptr};
 }
 
-Verification verifyNetworkPlan(DeviceService& camera, const NetworkPlan& plan) {
+Verification verifyNetworkPlan(DeviceService& camera, const NetworkPlan& plan,
+                               const AccountGate& gate) {
     if (const std::optional<CallError> error = readClock(camera)) {
         return {false, error->words};
+    }
+    if (std::string refused = gate ? gate() : std::string(); !refused.empty()) {
+        return {false, std::move(refused)};
     }
     const auto interfaces = camera.getNetworkInterfaces();
     if (const auto* error = std::get_if<CallError>(&interfaces)) {

@@ -11,6 +11,7 @@
 #include "DeviceService.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -46,7 +47,13 @@ struct ChangeResult {
     bool rebootSent = false; // the camera restarts to take the change
 };
 
-ChangeResult applyNetworkPlan(DeviceService& camera, const NetworkPlan& plan);
+// Asked after the clock is read (the one call that carries no account, and that makes the PC
+// resolve the camera's address on the wire) and before any call that carries it: why the
+// account must not go, or empty when it may.
+using AccountGate = std::function<std::string()>;
+
+ChangeResult applyNetworkPlan(DeviceService& camera, const NetworkPlan& plan,
+                              const AccountGate& gate = {});
 
 struct Verification {
     bool verified = false;
@@ -55,6 +62,7 @@ struct Verification {
 };
 
 // Reads the camera back (the service pointed at its new address) and compares.
-Verification verifyNetworkPlan(DeviceService& camera, const NetworkPlan& plan);
+Verification verifyNetworkPlan(DeviceService& camera, const NetworkPlan& plan,
+                               const AccountGate& gate = {});
 
 } // namespace ondrel::onvif

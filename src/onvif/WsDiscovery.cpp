@@ -522,6 +522,7 @@ Device cameraDevice(const Match& match, const AdapterRef& adapter, Ipv4 source) 
     }
     device.mac = normalisedMac(scopeValue(match.scopes, "MacAddress")).value_or("");
     device.adapter = adapter;
+    device.sentFrom = source.text();
 
     std::vector<std::pair<XaddrHost, const std::string*>> hosts;
     for (const std::string& url : match.xaddrs) {

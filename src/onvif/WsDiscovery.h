@@ -104,7 +104,7 @@ bool isCamera(const Match& match);
 // A camera's match as a device, decoded once: name, MAC, hardware and location from the
 // scopes; the address and HTTP port from the XAddr in the adapter's subnet, else the first
 // IPv4 XAddr that is not link-local, else the datagram's source (port 80 where the URL names
-// none); protocols Onvif. adapter: where it arrived; source: the datagram's sender.
+// none); protocols Onvif. adapter: where it arrived; source: the datagram's sender (sentFrom).
 Device cameraDevice(const Match& match, const AdapterRef& adapter, Ipv4 source);
 
 // The IPv4 host and port of an http or https XAddr (port 80 where it names none); none for an

@@ -266,6 +266,7 @@ void WsdEndpoint::State::handle(const Datagram& datagram, LinkCache& cache,
                 device = wsd::cameraDevice(match, better, source);
             }
         }
+        device.announced = message->kind == wsd::MessageKind::Hello;
         found.push_back(std::move(device));
     }
 }

@@ -256,7 +256,8 @@ protected:
             }
             plan.push_back(p);
         }
-        plan[2].reach = {{}, "shares its address with 1 others: connect it alone"};
+        plan[2].reach.url.clear();
+        plan[2].reach.unreachable = "shares its address with 1 others: connect it alone";
         return plan;
     }
     // A camera's calls that change it: its clock, identity and gateway read, the gateway and
@@ -268,7 +269,8 @@ protected:
     }
     static Device movedCamera(const PlannedDevice& p) {
         Device d = moved(p);
-        d.serviceUrl = "http://" + p.settings.ip + "/onvif/device_service";
+        d.serviceUrl = d.xaddrs = "http://" + p.settings.ip + "/onvif/device_service";
+        d.sentFrom = p.settings.ip;
         return d;
     }
 };

@@ -304,7 +304,8 @@ TEST_F(SessionCameraUpdate, AfterTheRestartTheCameraIsLookedForAtItsNewAddressAn
         if (row.answers) {
             Device moved = CameraOf(Numbered(4));
             moved.ip = ReportedAddress::fromText(kSentIp);
-            moved.serviceUrl = "http://" + kSentIp + "/onvif/device_service";
+            moved.serviceUrl = moved.xaddrs = "http://" + kSentIp + "/onvif/device_service";
+            moved.sentFrom = kSentIp;
             endpoint->cameras({moved});
         }
         clock->advance(kWaitMs);

@@ -67,7 +67,7 @@ TEST(Json, EveryFieldByItsReplyNameNumbersAsNumbersConflictLast) {
         const auto& o = parsed[i];
         const Device& d = devices[i];
         const bool dhcp = d.mode == AddressMode::Dhcp;
-        EXPECT_EQ(o.size(), 24u) << "User and Password must not be written";
+        EXPECT_EQ(o.size(), 25u) << "User and Password must not be written";
         EXPECT_EQ(o.at("IP"), d.ip.text);
         EXPECT_EQ(o.at("NetMask"), d.netMask.text);
         EXPECT_EQ(o.at("GateWay"), d.gateway.text);
@@ -92,9 +92,11 @@ TEST(Json, EveryFieldByItsReplyNameNumbersAsNumbersConflictLast) {
         for (const char* camerasOwn : {"Hardware", "Location", "ServiceUrl", "Endpoint"}) {
             EXPECT_EQ(o.at(camerasOwn), "") << camerasOwn;
         }
+        EXPECT_EQ(o.at("Claims"), nlohmann::json::array());
         EXPECT_EQ(o.items().begin().key(), "IP");
         EXPECT_EQ(std::next(o.begin(), 18).key(), "Conflict");
-        EXPECT_EQ(std::prev(o.end()).key(), "Endpoint") << "new fields come last";
+        EXPECT_EQ(std::next(o.begin(), 23).key(), "Endpoint");
+        EXPECT_EQ(std::prev(o.end()).key(), "Claims") << "new fields come last";
     }
     EXPECT_EQ(DeviceFormatter::json({}), "[]\n");
     // Keys in the reply's order, as the CSV header has them.
@@ -170,16 +172,16 @@ TEST(Csv, HeaderQuotingAndConflictLast) {
     ASSERT_EQ(lines.size(), 5u) << "a device text split a row";
     EXPECT_EQ(lines[0], "IP,NetMask,GateWay,DNS0,DNS1,HttpPort,Port2,Port3,Port4,Mac,DevId,"
                         "IPMode,DevName,WebVersion,AppVersion,Adapter,SameSubnet,Mode,Conflict,"
-                        "Protocol,Hardware,Location,ServiceUrl,Endpoint");
+                        "Protocol,Hardware,Location,ServiceUrl,Endpoint,Claims");
     EXPECT_EQ(lines[1], "10.77.0.10,255.255.255.0,10.77.0.1,10.77.0.2,10.77.0.3,80,80,80,0,"
                         "00:11:22:33:44:55,ID-0001,1,Front door,web-1.2,app-3.4,eth1,true,dhcp,"
-                        "00:11:22:33:44:88,native,,,,");
+                        "00:11:22:33:44:88,native,,,,,");
     EXPECT_EQ(lines[2], "10.77.0.11,255.255.255.0,10.77.0.1,10.77.0.2,10.77.0.3,81,81,81,0,"
                         "00:11:22:33:44:66,ID-0001,0,\"a,b \"\"c\"\"\",web-1.2,line\\x0Abreak,"
-                        "wlan0,false,static,,native,,,,");
+                        "wlan0,false,static,,native,,,,,");
     EXPECT_EQ(lines[3], "10.77.0.12,255.255.255.0,10.77.0.1,10.77.0.2,10.77.0.3,80,80,80,0,"
                         "00:11:22:33:44:77,ID-0001,0,大门 1,web-1.2,app-3.4,eth1,true,static,,"
-                        "native,,,,");
+                        "native,,,,,");
 }
 
 // A camera found by WS-Discovery alone reports its name, MAC, address, HTTP port and its own
@@ -196,6 +198,7 @@ TEST(Export, ACamerasFieldsAndWhatItDoesNotReport) {
     onvif.location = "hall";
     onvif.serviceUrl = "http://10.77.0.20:8000/onvif/device_service";
     onvif.endpoint = "urn:uuid:1";
+    onvif.claims = "10.77.0.20 10.77.0.66";
     Device both = Camera("Gate", "00:11:22:33:44:77", "10.77.0.12", 80, AddressMode::Dhcp);
     both.protocols = Protocols::Both;
     both.endpoint = "urn:uuid:2";
@@ -214,13 +217,16 @@ TEST(Export, ACamerasFieldsAndWhatItDoesNotReport) {
         std::tuple(o.at("IP"), o.at("HttpPort"), o.at("SameSubnet"), o.at("Protocol"),
                    o.at("Hardware"), o.at("ServiceUrl"), o.at("Endpoint")),
         std::tuple("10.77.0.20", 8000, true, "onvif", "IPC-1", onvif.serviceUrl, "urn:uuid:1"));
+    EXPECT_EQ(o.at("Claims"), nlohmann::json::array({"10.77.0.20", "10.77.0.66"}));
+    EXPECT_EQ(parsed[1].at("Claims"), nlohmann::json::array()) << "one host: empty";
     EXPECT_EQ(parsed[1].at("IPMode"), 1);
     EXPECT_EQ(parsed[1].at("Protocol"), "native+onvif");
     const std::vector<std::string> lines = Lines(DeviceFormatter::csv(devices));
     EXPECT_EQ(lines[1], "10.77.0.20,,,,,8000,,,,,,,Lobby,,,eth1,true,,,onvif,IPC-1,hall,"
-                        "http://10.77.0.20:8000/onvif/device_service,urn:uuid:1");
+                        "http://10.77.0.20:8000/onvif/device_service,urn:uuid:1,"
+                        "10.77.0.20 10.77.0.66");
     EXPECT_EQ(lines[2].substr(lines[2].find(",eth1,")),
-              ",eth1,true,dhcp,,native+onvif,,,,urn:uuid:2");
+              ",eth1,true,dhcp,,native+onvif,,,,urn:uuid:2,");
 }
 
 TEST(Table, AlignedColumnsModeWordsAndEscapedTexts) {

@@ -114,6 +114,7 @@ Device CameraOf(const PlayedDevice& played, bool withMac) {
     d.ip = ReportedAddress::fromText(played.ip);
     d.httpPort = played.httpPort;
     d.serviceUrl = d.xaddrs = "http://" + played.ip + "/onvif/device_service";
+    d.sentFrom = played.ip; // a camera answers from its own address
     d.endpoint = EndpointOf(played);
     return d;
 }

@@ -7,6 +7,7 @@
 #include "AssignFixtures.h"
 #include "core/HttpPort.h"
 #include "devices/AssignPlan.h"
+#include "devices/WireCheck.h"
 
 #include <gtest/gtest.h>
 
@@ -724,5 +725,99 @@ TEST(CameraReach, OwnAddressOrNone) {
         const CameraReach reach = reachCamera(me, listed);
         EXPECT_EQ(reach.url, c.url);
         EXPECT_EQ(reach.unreachable, c.unreachable);
+    }
+}
+
+// Where the account may go: the address the camera's message came from, or one it advertises
+// on the link it arrived by (the adapter's subnet, link-local), through that adapter; never
+// while a second host claims the camera.
+TEST(CameraReach, TheAccountGoesOnlyToTheSenderOrItsOwnLink) {
+    const auto service = [](const std::string& host) {
+        return "http://" + host + ":8080/onvif/device_service";
+    };
+    const struct {
+        const char* name;
+        std::string sentFrom;
+        std::string xaddrs;
+        AdapterRef adapter;
+        std::string claims;
+        std::string address; // where it goes; empty: nowhere
+        std::string unreachable;
+    } rows[] = {
+        {"its sender", "192.168.0.64", service("192.168.0.64"), camAdapter(), "", "192.168.0.64",
+         ""},
+        {"advertised in the adapter's subnet", "192.168.0.99", service("192.168.0.64"),
+         camAdapter(), "", "192.168.0.64", ""},
+        {"link-local on that adapter", "192.168.0.99", service("169.254.7.1"), camAdapter(), "",
+         "169.254.7.1", ""},
+        {"its sender off the subnet", "10.9.0.5", service("10.9.0.5"), camAdapter(), "", "10.9.0.5",
+         ""},
+        {"a third host off the link", "192.168.0.99", service("10.9.0.5"), camAdapter(), "", "",
+         "answers from 192.168.0.99 but names 10.9.0.5 as its service, off this adapter's link: "
+         "the account is not sent there"},
+        {"no adapter known: its sender alone", "", service("192.168.0.64"), AdapterRef{}, "", "",
+         "answers from nowhere known but names 192.168.0.64 as its service, off this adapter's "
+         "link: the account is not sent there"},
+        {"claimed by two hosts", "192.168.0.64", service("192.168.0.64"), camAdapter(),
+         "192.168.0.64 192.168.0.66", "", "claimed by 192.168.0.64 and 192.168.0.66"},
+        {"claimed by three", "192.168.0.64", service("192.168.0.64"), camAdapter(),
+         "192.168.0.64 192.168.0.66 192.168.0.67", "",
+         "claimed by 192.168.0.64, 192.168.0.66 and 192.168.0.67"},
+        {"a named host", "192.168.0.64", "http://cam.local/onvif/device_service", camAdapter(), "",
+         "", "gave no IPv4 device service to change it through"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Device camera = onvifCamera(1, "192.168.0.64", row.xaddrs);
+        camera.sentFrom = row.sentFrom;
+        camera.adapter = row.adapter;
+        camera.claims = row.claims;
+        const CameraReach reach = reachCamera(camera, {camera});
+        EXPECT_EQ(reach.unreachable, row.unreachable);
+        EXPECT_EQ(reach.address ? reach.address->text() : "", row.address);
+        if (reach.reachable()) {
+            EXPECT_EQ(reach.url, row.xaddrs);
+            EXPECT_EQ(reach.port, 8080);
+            EXPECT_EQ(reach.path, "/onvif/device_service");
+            EXPECT_EQ(reach.adapter, row.adapter);
+        }
+        const CameraReach again = accountReach(camera, row.xaddrs);
+        EXPECT_EQ(again.unreachable, row.unreachable) << "one rule for a URL chosen elsewhere";
+    }
+}
+
+// The wire agrees before the account leaves: where the camera's MAC is known and the PC has
+// resolved the address, another MAC there refuses; what cannot be told is let through.
+TEST(WireCheck, AnotherMacAtTheAddressRefuses) {
+    struct Table final : NeighbourLookup {
+        std::optional<std::string> held;
+        uint32_t askedIfindex = 0;
+        std::optional<std::string> linkAddressAt(uint32_t ifindex, Ipv4) override {
+            askedIfindex = ifindex;
+            return held;
+        }
+    };
+    const struct {
+        const char* name;
+        std::string mac; // the camera's
+        std::optional<std::string> held;
+        std::string refusal;
+    } rows[] = {
+        {"the camera itself, in another spelling", "02:4F:4E:00:00:01", "02-4f-4e-00-00-01", ""},
+        {"another device", "02:4F:4E:00:00:01", "02:00:00:00:00:66",
+         "another device answers at 192.168.0.64: its MAC is 02:00:00:00:00:66, the camera's is "
+         "02:4F:4E:00:00:01"},
+        {"not resolved", "02:4F:4E:00:00:01", std::nullopt, ""},
+        {"no MAC known", "", "02:00:00:00:00:66", ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Device camera = onvifCamera(1, "192.168.0.64", "http://192.168.0.64/onvif/device_service");
+        camera.mac = row.mac;
+        camera.sentFrom = "192.168.0.64";
+        Table table;
+        table.held = row.held;
+        EXPECT_EQ(wireMismatch(camera, reachCamera(camera, {}), table), row.refusal);
+        EXPECT_TRUE(table.askedIfindex == 0 || table.askedIfindex == camAdapter().ifindex);
     }
 }

@@ -362,3 +362,89 @@ TEST(DeviceList, ACameraThatSaidByeIsMarkedUntilItAnswersAgain) {
     EXPECT_FALSE(list.leftAt(0));
     EXPECT_FALSE(list.findEndpoint("urn:uuid:cam-1"));
 }
+
+// A second host that claims a listed camera (its endpoint reference from another address,
+// advertising other addresses) marks the row claimed by both and changes nothing else of it; a
+// Hello never moves or changes a listed camera; answers of the camera itself stay one row.
+TEST(DeviceList, ASecondHostClaimingACameraMarksItsRowAndMovesNothing) {
+    const AdapterRef lan{"eth0", 2, 0x0A000001, 24};
+    const AdapterRef other{"eth1", 3, 0x0A630001, 24};
+    const auto from = [](Device d, const std::string& sender, bool hello = false) {
+        d.sentFrom = sender;
+        d.announced = hello;
+        return d;
+    };
+    const Device camera = from(MakeCamera(1, lan, "", "10.0.0.9"), "10.0.0.9");
+    const Device liar = from(MakeCamera(1, lan, "", "10.0.0.66"), "10.0.0.66");
+    const struct {
+        const char* name;
+        std::vector<Device> answers; // after the camera's own
+        std::string claims;
+        std::string ip; // the row's address afterwards
+        Outcome last;
+    } rows[] = {
+        {"a liar answering the probe", {liar}, "10.0.0.9 10.0.0.66", "10.0.0.9", Outcome::Merged},
+        {"a liar saying Hello",
+         {from(liar, "10.0.0.66", true)},
+         "10.0.0.9 10.0.0.66",
+         "10.0.0.9",
+         Outcome::Merged},
+        {"the liar again changes nothing",
+         {liar, liar},
+         "10.0.0.9 10.0.0.66",
+         "10.0.0.9",
+         Outcome::Repeat},
+        {"nor does the camera once claimed",
+         {liar, camera},
+         "10.0.0.9 10.0.0.66",
+         "10.0.0.9",
+         Outcome::Repeat},
+        {"a third host is named too",
+         {liar, from(MakeCamera(1, lan, "", "10.0.0.77"), "10.0.0.77")},
+         "10.0.0.9 10.0.0.66 10.0.0.77",
+         "10.0.0.9",
+         Outcome::Merged},
+        {"the camera's own Hello from a new address moves nothing",
+         {from(MakeCamera(1, lan, "", "10.0.0.10"), "10.0.0.10", true)},
+         "10.0.0.9 10.0.0.10",
+         "10.0.0.9",
+         Outcome::Merged},
+        {"a Hello from the camera itself moves nothing",
+         {from(MakeCamera(1, other, "", "10.0.0.9"), "10.0.0.9", true)},
+         "",
+         "10.0.0.9",
+         Outcome::Repeat},
+        {"its answer on a second adapter is no claim",
+         {from(MakeCamera(1, other, "", "10.0.0.9"), "10.0.0.9")},
+         "",
+         "10.0.0.9",
+         Outcome::Relocated},
+        {"another host repeating its very addresses is no claim",
+         {from(camera, "10.0.0.66")},
+         "",
+         "10.0.0.9",
+         Outcome::Merged},
+        {"its answer from a new address of its own moves it",
+         {from(MakeCamera(1, lan, "", "10.0.0.10"), "10.0.0.9")},
+         "",
+         "10.0.0.10",
+         Outcome::Merged},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        DeviceList list;
+        ASSERT_EQ(list.addCamera(camera), Outcome::Added);
+        Outcome last = Outcome::Added;
+        for (const Device& answer : row.answers) {
+            last = list.addCamera(answer);
+        }
+        EXPECT_EQ(last, row.last);
+        ASSERT_EQ(list.size(), 1u);
+        EXPECT_EQ(list.device(0).claims, row.claims);
+        EXPECT_EQ(list[0].claims, row.claims);
+        EXPECT_EQ(list.device(0).ip.text, row.ip);
+        list.clear();
+        ASSERT_EQ(list.addCamera(liar), Outcome::Added) << "a search in which one alone answers";
+        EXPECT_EQ(list.device(0).claims, "");
+    }
+}

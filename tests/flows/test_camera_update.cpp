@@ -44,6 +44,8 @@ TEST(CameraUpdate, PlansWhatWasPlannedAndCallsWhereTheCameraIs) {
     camera.mac = "44:19:B6:00:00:01";
     camera.httpPort = 80;
     camera.adapter.name = "eCam";
+    camera.sentFrom = "169.254.7.1";
+    camera.xaddrs = "http://169.254.7.1/onvif/device_service";
     const struct {
         NetworkSettings settings;
         std::string want; // address, gateway, DNS, port
@@ -75,15 +77,21 @@ TEST(CameraUpdate, PlansWhatWasPlannedAndCallsWhereTheCameraIs) {
     plan.mac = camera.mac;
     plan.address.manual = Ipv4Prefix{*parseIpv4("10.1.0.20"), 16};
     // A camera that shares its address is sent nothing, in reachCamera's words.
-    const ChangeResult alone =
-        update.change(camera, {{}, "shares its address with 1 other: connect it alone", 1}, plan);
+    CameraReach shared;
+    shared.unreachable = "shares its address with 1 other: connect it alone";
+    shared.sharing = 1;
+    const ChangeResult alone = update.change(camera, shared, plan);
     EXPECT_EQ(alone.outcome, ChangeOutcome::Unreachable);
     EXPECT_EQ(alone.words, "shares its address with 1 other: connect it alone");
     EXPECT_TRUE(transport.sent.empty());
-    EXPECT_EQ(update.change(camera, {"http://169.254.7.1/onvif/device_service", {}}, plan).outcome,
+    CameraReach own;
+    own.url = "http://169.254.7.1/onvif/device_service";
+    EXPECT_EQ(update.change(camera, own, plan).outcome,
               ChangeOutcome::Failed); // played out after the interfaces
     Device found = camera;
     found.serviceUrl = "http://10.1.0.20/onvif/device_service";
+    found.xaddrs = found.serviceUrl;
+    found.sentFrom = "10.1.0.20";
     transport.answers = {SoapFile("get_system_date_and_time_hikvision.xml"), movedInterfaces()};
     EXPECT_TRUE(update.readBack(camera, found, plan).verified);
     ASSERT_EQ(transport.sent.size(), 5u);
@@ -133,6 +141,60 @@ TEST(CameraUpdate, FoundAfterItsRestartByItsIdentityAtItsNewAddress) {
         EXPECT_EQ(found.has_value(), row.found) << row.name;
         if (found) {
             EXPECT_EQ(found->ip.text, row.answer.ip.text) << row.name;
+        }
+    }
+}
+
+// The account leaves only for a host the rule allows and the wire agrees with: a claimed camera
+// is sent nothing; a host of another MAC at the camera's address gets the clock question alone
+// (it carries no account), and neither the change nor the read-back goes further.
+TEST(CameraUpdate, TheAccountGoesOnlyWhereTheRuleAndTheWireAllow) {
+    struct Neighbours final : NeighbourLookup {
+        std::optional<std::string> held;
+        std::optional<std::string> linkAddressAt(uint32_t, Ipv4) override { return held; }
+    };
+    Device camera;
+    camera.mac = "44:19:B6:00:00:01";
+    camera.adapter = {"eCam", 3, parseIpv4("10.1.0.1")->bits, 24};
+    camera.sentFrom = "10.1.0.7";
+    camera.serviceUrl = "http://10.1.0.7/onvif/device_service";
+    camera.xaddrs = camera.serviceUrl;
+    const struct {
+        const char* name;
+        std::string claims;
+        std::optional<std::string> held;
+        std::size_t sent;  // requests that left, per call
+        std::string words; // why it failed
+    } rows[] = {
+        {"claimed by two hosts", "10.1.0.7 10.1.0.66", "44:19:b6:00:00:01", 0,
+         "claimed by 10.1.0.7 and 10.1.0.66"},
+        {"another MAC answers", "", "02:00:00:00:00:66", 1,
+         "another device answers at 10.1.0.7: its MAC is 02:00:00:00:00:66, the camera's is "
+         "44:19:B6:00:00:01"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Device asListed = camera;
+        asListed.claims = row.claims;
+        FakeTransport transport;
+        transport.answers = {SoapFile("get_system_date_and_time_hikvision.xml"),
+                             SoapFile("get_system_date_and_time_hikvision.xml")};
+        Neighbours neighbours;
+        neighbours.held = row.held;
+        const Account account{"admin", "12345"};
+        CameraUpdate changer(transport, account, {}, &neighbours);
+        NetworkPlan plan;
+        plan.mac = camera.mac;
+        const ChangeResult changed = changer.change(asListed, reachCamera(asListed, {}), plan);
+        EXPECT_EQ(changed.outcome, ChangeOutcome::Failed);
+        EXPECT_EQ(changed.words, row.words);
+        const Verification read = changer.readBack(asListed, asListed, plan);
+        EXPECT_FALSE(read.verified);
+        EXPECT_EQ(read.words, row.words);
+        ASSERT_EQ(transport.sent.size(), 2 * row.sent);
+        for (const auto& request : transport.sent) {
+            EXPECT_EQ(request.body.find("UsernameToken"), std::string::npos);
+            EXPECT_FALSE(request.digest);
         }
     }
 }

@@ -512,8 +512,8 @@ int CliApp::runOnvifSet(DiscoverySession& session, Progress& progress, const Dev
     const onvif::NetworkPlan plan = onvifPlan(device, settings, m_o);
     const CameraReach reach = reachCamera(device, m_listed);
     const PlannedDevice planned{device, settings, AddressCheck::Off, false, Route::Onvif, reach};
-    if (reach.url.empty()) {
-        error("the device " + deviceLabel(device) + " " + reach.unreachable +
+    if (!reach.reachable()) {
+        error("the device " + deviceLabel(device) + ": " + reach.unreachable +
               " (nothing was sent)");
         return finishSet(planned, AssignStatus::Failed, false, kExitUsage, {}, reach.unreachable);
     }

@@ -180,6 +180,7 @@ void DiscoverySession::sendSearch(bool keep, SearchOutcome& out) {
     }
     if (m_wsd) {
         out.countProbes(m_wsd->sendProbes(), !m_native);
+        m_lastProbes = Clock::now();
     }
 }
 
@@ -257,9 +258,16 @@ SearchOutcome DiscoverySession::search(int64_t waitMs, const StopWhen& stopWhen,
         return out;
     }
     collect(Clock::now() + std::chrono::milliseconds(waitMs), stopWhen, progress);
+    hearEveryClaim(progress);
     progress.clear();
     finish(out);
     return out;
+}
+
+void DiscoverySession::hearEveryClaim(Progress& progress) {
+    if (m_wsd) {
+        collect(m_lastProbes + kHearClaims, nullptr, progress);
+    }
 }
 
 SearchOutcome DiscoverySession::searchInRounds(int64_t waitMs, int rounds, Progress& progress) {
@@ -290,6 +298,7 @@ SearchOutcome DiscoverySession::searchInRounds(int64_t waitMs, int rounds, Progr
             break;
         }
     }
+    hearEveryClaim(progress);
     progress.clear();
     finish(out);
     return out;

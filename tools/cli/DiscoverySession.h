@@ -71,6 +71,10 @@ public:
     static constexpr std::chrono::milliseconds kQuiet{150};
     // The longest a round waits for its burst to end before the next search.
     static constexpr std::chrono::seconds kBurstLimit{10};
+    // How long after its last probes a search still listens, whatever stopped it: twice the
+    // 500 ms in which cameras answer, so that a host that answers first in a camera's name is
+    // still heard beside the camera before anything is decided.
+    static constexpr std::chrono::milliseconds kHearClaims{1000};
     // Replies the receive thread may pile up before the main thread files them.
     static constexpr std::size_t kInboxBatch = 8192;
 
@@ -121,6 +125,8 @@ private:
     // Collects answers until the deadline; true when stopWhen held for one.
     bool collect(Clock::time_point deadline, const StopWhen& stopWhen, Progress& progress);
     void finish(SearchOutcome& out);
+    // Collects until kHearClaims after the last probes, when there were any.
+    void hearEveryClaim(Progress& progress);
     Clock::time_point lastReply();
     // Files the answers the receive threads left into the list; the index of the first device
     // new to it (the list's size when none is), or 0 when a listed device changed in place
@@ -135,6 +141,7 @@ private:
     WsdConfig m_wsdConfig;
     std::unique_ptr<WsdEndpoint> m_wsd; // none: WS-Discovery is not searched
     DeviceList m_list;                  // the main thread's alone
+    Clock::time_point m_lastProbes{};   // the main thread's alone
     std::mutex m_mutex;                 // guards everything below, which both threads touch
     std::condition_variable m_changed;
     std::vector<Device> m_inbox; // answers not yet filed into the list

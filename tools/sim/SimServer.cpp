@@ -296,7 +296,7 @@ void SimServer::handleWsd(const uint8_t* data, std::size_t length, const std::st
     const uint32_t address = parseIpv4(fromAddress).value_or(Ipv4{}).bits;
     for (WsdMessage& answer : response.answers) {
         enqueue(Pending{now + answer.delay, 0, Channel::Wsd, 0, address, fromPort,
-                        std::move(answer.bytes)});
+                        std::move(answer.bytes), answer.from});
     }
 }
 
@@ -304,7 +304,7 @@ void SimServer::announce(const std::vector<WsdMessage>& messages, Clock::time_po
     for (const WsdMessage& m : messages) {
         for (const WsdSocket::Destination& d : m_wsdSocket.announceDestinations()) {
             enqueue(Pending{now + m.delay, 0, Channel::Wsd, d.ifindex, d.to.address, d.to.port,
-                            m.bytes});
+                            m.bytes, m.from});
         }
     }
 }
@@ -341,9 +341,22 @@ std::optional<SocketStatus> SimServer::sendOne(const Pending& item, bool stoppin
     const auto* bytes = reinterpret_cast<const uint8_t*>(item.bytes.data());
     for (int attempt = 0;; ++attempt) {
         const std::span<const uint8_t> datagram{bytes, item.bytes.size()};
-        const SocketStatus s = item.ifindex != 0
-                                   ? socket.sendVia(item.ifindex, item.address, item.port, datagram)
-                                   : socket.sendTo(item.address, item.port, datagram);
+        SocketStatus s;
+        if (item.from != 0 && m_ownSources) {
+            // From the camera's own address, where this namespace holds it (the lab's local
+            // route for the cameras); where it does not, from the socket's own as before.
+            s = socket.sendFrom(item.ifindex, item.from, item.address, item.port, datagram);
+            const bool held =
+                s.ok() || s.error == EAGAIN || s.error == EWOULDBLOCK || s.error == ENOBUFS;
+            if (!held) {
+                m_ownSources = false;
+                continue;
+            }
+        } else if (item.ifindex != 0) {
+            s = socket.sendVia(item.ifindex, item.address, item.port, datagram);
+        } else {
+            s = socket.sendTo(item.address, item.port, datagram);
+        }
         if (s.ok()) {
             return std::nullopt;
         }

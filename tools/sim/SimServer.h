@@ -77,6 +77,7 @@ private:
         uint32_t address; // host order
         uint16_t port;
         std::string bytes;
+        uint32_t from = 0; // the source address it leaves from (host order); 0: the socket's
     };
 
     SocketStatus loop();
@@ -114,6 +115,10 @@ private:
     uint64_t m_queued = 0;
     Clock::time_point m_start;
     uint64_t m_sendFailures = 0;
+    // Whether answers can leave from the cameras' own addresses; false once the kernel says
+    // it cannot send from them (a namespace that does not hold them, a simulator kept to
+    // loopback).
+    bool m_ownSources = true;
     std::vector<std::string> m_warnings;
 };
 

@@ -81,7 +81,8 @@ WsdResponse WsdResponder::handle(std::string_view datagram, Clock::time_point no
         const std::chrono::milliseconds delay = nextDelay();
         const std::string id = nextMessageId();
         r.answers.push_back(WsdMessage{
-            delay, WsdComposer::probeMatches(targetOf(i), id, message.messageId, nextSequence(i))});
+            delay, WsdComposer::probeMatches(targetOf(i), id, message.messageId, nextSequence(i)),
+            parseIpv4(m_devices.devices()[i].ip).value_or(Ipv4{}).bits});
     }
     r.entry["answered"] = r.answers.size();
     r.entry["restarting"] = restarting;
@@ -93,7 +94,8 @@ std::vector<WsdMessage> WsdResponder::hellos() {
     for (std::size_t i = 0; i < m_devices.devices().size(); ++i) {
         const std::chrono::milliseconds delay = nextDelay();
         const std::string id = nextMessageId();
-        out.push_back(WsdMessage{delay, WsdComposer::hello(targetOf(i), id, nextSequence(i))});
+        out.push_back(WsdMessage{delay, WsdComposer::hello(targetOf(i), id, nextSequence(i)),
+                                 parseIpv4(m_devices.devices()[i].ip).value_or(Ipv4{}).bits});
     }
     return out;
 }

@@ -33,6 +33,9 @@ struct WsdOptions {
 struct WsdMessage {
     std::chrono::milliseconds delay{0};
     std::string bytes;
+    // The camera's own address, which its answer leaves from where the simulator holds it
+    // (host order; 0: the socket's own), as a camera on the wire answers from its address.
+    uint32_t from = 0;
 };
 
 struct WsdResponse {

@@ -873,6 +873,11 @@
         <translation>diesem PC</translation>
     </message>
     <message>
+        <source>Claimed by %1 and %2: either may not be this camera. Nothing is sent to it until a search in which one of them alone answers.</source>
+        <extracomment>%1 and %2 are the addresses of hosts that both claim to be this camera, e.g. &quot;10.0.0.5&quot; and &quot;10.0.0.66&quot;; %1 may name several, comma-separated.</extracomment>
+        <translation>Beansprucht von %1 und %2: Einer von ihnen ist womöglich nicht diese Kamera. Es wird nichts an sie gesendet, bis bei einer Suche nur einer von ihnen antwortet.</translation>
+    </message>
+    <message>
         <source>Showing %1 of %2</source>
         <translation>%1 von %2 angezeigt</translation>
     </message>

@@ -868,6 +868,11 @@
         <translation>本机</translation>
     </message>
     <message>
+        <source>Claimed by %1 and %2: either may not be this camera. Nothing is sent to it until a search in which one of them alone answers.</source>
+        <extracomment>%1 and %2 are the addresses of hosts that both claim to be this camera, e.g. &quot;10.0.0.5&quot; and &quot;10.0.0.66&quot;; %1 may name several, comma-separated.</extracomment>
+        <translation>%1 和 %2 都声称是这台摄像机：其中可能有一个不是它。在某次搜索中只有其中一个应答之前，不会向它发送任何内容。</translation>
+    </message>
+    <message>
         <source>Showing %1 of %2</source>
         <translation>显示 %2 台中的 %1 台</translation>
     </message>
