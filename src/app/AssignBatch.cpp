@@ -214,7 +214,7 @@ void AssignBatch::verify() {
         const std::vector<AssignRun::Entry>& all = m_run->entries();
         const bool allFound = std::all_of(all.begin(), all.end(), [this](const auto& e) {
             return std::any_of(m_found.begin(), m_found.end(),
-                               [&e](const Device& d) { return d.mac == e.planned.device.mac; });
+                               [&e](const Device& d) { return d.mac.sameAs(e.planned.device.mac); });
         });
         if (!allFound) {
             searchForVerify();

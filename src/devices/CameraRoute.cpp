@@ -61,10 +61,7 @@ std::variant<Route, std::string> chooseRoute(const Device& device, RouteChoice a
 }
 
 std::string identityKey(const Device& device) {
-    if (!device.mac.empty()) {
-        return wsd::normalisedMac(device.mac).value_or(device.mac);
-    }
-    return device.endpoint;
+    return device.mac.value ? device.mac.value->text() : device.endpoint;
 }
 
 CameraReach reachCamera(const Device& camera, const std::vector<Device>& listed) {

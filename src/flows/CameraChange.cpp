@@ -6,7 +6,7 @@ namespace ondrel {
 
 onvif::NetworkPlan networkPlanFor(const Device& device, const NetworkSettings& settings) {
     onvif::NetworkPlan plan;
-    plan.mac = device.mac;
+    plan.mac = device.mac.value;
     plan.endpoint = device.endpoint;
     if (settings.mode == AddressMode::Static) {
         const Ipv4 ip = parseIpv4(settings.ip).value_or(Ipv4{});

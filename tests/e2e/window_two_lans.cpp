@@ -260,8 +260,8 @@ TEST_F(WindowTwoLans, ACameraFoundByOnvifAloneIsUpdatedThenAssignedBesideOurDevi
         QTest::qWaitFor([&] { return assign->stage() == AssignDialog::Stage::Done; }, 30000));
     std::map<std::string, Route> routes;
     for (const AssignRun::Entry& e : assign->entries()) {
-        routes[e.planned.device.mac] = e.planned.route;
-        EXPECT_EQ(e.status, AssignStatus::Verified) << e.planned.device.mac << " " << e.detail;
+        routes[e.planned.device.mac.text] = e.planned.route;
+        EXPECT_EQ(e.status, AssignStatus::Verified) << e.planned.device.mac.text << " " << e.detail;
     }
     EXPECT_EQ(routes, (std::map<std::string, Route>{{office[0].mac, Route::Native},
                                                     {office[1].mac, Route::Native},

@@ -40,7 +40,7 @@ HttpResult movedInterfaces() {
 
 NetworkPlan plannedChange() {
     NetworkPlan plan;
-    plan.mac = "44-19-b6-00-00-01";
+    plan.mac = parseMac("44-19-b6-00-00-01");
     plan.address.manual = Ipv4Prefix{*parseIpv4("10.1.0.20"), 16};
     plan.gateway = parseIpv4("10.1.0.1");
     plan.dns = std::vector<Ipv4>{*parseIpv4("10.1.0.2")};
@@ -105,7 +105,7 @@ TEST(NetworkChange, InOrderWithTheAddressLast) {
          {clock, interfaces},
          "failed: another camera answers at this address",
          "GetSystemDateAndTime GetNetworkInterfaces",
-         [](NetworkPlan& p) { p.mac = "44:19:b6:00:00:02"; }},
+         [](NetworkPlan& p) { p.mac = parseMac("44:19:b6:00:00:02"); }},
         {"no MAC planned: the enabled interface, DHCP as asked",
          {clock, SoapFile("get_network_interfaces_dahua_dhcp.xml")},
          "unchanged",
@@ -146,7 +146,7 @@ TEST(NetworkChange, InOrderWithTheAddressLast) {
          "GetSystemDateAndTime GetNetworkInterfaces",
          [](NetworkPlan& p) {
              p = NetworkPlan{};
-             p.mac = "4419B6000001";
+             p.mac = parseMac("4419B6000001");
              p.address.manual = Ipv4Prefix{*parseIpv4("192.168.1.64"), 24};
          }},
         {"no answer at all",
@@ -215,7 +215,7 @@ TEST(NetworkChange, VerificationNamesWhatDiffers) {
 // verify search found it, both through its adapter.
 TEST(CameraChange, PlansWhatWasPlannedAndCallsWhereTheCameraIs) {
     Device camera;
-    camera.mac = "44:19:B6:00:00:01";
+    camera.mac = ReportedMac::fromText("44:19:B6:00:00:01");
     camera.httpPort = 80;
     camera.adapter.name = "eCam";
     const struct {
@@ -237,7 +237,7 @@ TEST(CameraChange, PlansWhatWasPlannedAndCallsWhereTheCameraIs) {
             " " + text(plan.gateway) + " " + (plan.dns ? plan.dns->front().text() : "-") + " " +
             (plan.httpPort ? std::to_string(*plan.httpPort) : "-");
         EXPECT_EQ(got, row.want);
-        EXPECT_EQ(plan.mac, camera.mac);
+        EXPECT_EQ(plan.mac, camera.mac.value);
     }
 
     FakeTransport transport;
@@ -246,7 +246,7 @@ TEST(CameraChange, PlansWhatWasPlannedAndCallsWhereTheCameraIs) {
     const Account account{"admin", "12345"};
     CameraChanger changer(transport, account);
     NetworkPlan plan;
-    plan.mac = camera.mac;
+    plan.mac = camera.mac.value;
     plan.address.manual = Ipv4Prefix{*parseIpv4("10.1.0.20"), 16};
     EXPECT_EQ(changer.change(camera, "http://169.254.7.1/onvif/device_service", plan).outcome,
               ChangeOutcome::Failed); // played out after the interfaces

@@ -126,9 +126,9 @@ OrExit<std::vector<Device>> AssignCommand::choose(const std::vector<Device>& fou
             }
             return kExitDone;
         };
-        for (const MacBytes& mac : a.macs) {
-            const ExitCode code = named("MAC " + formatMac(mac),
-                                        [&mac](const Device& d) { return macMatches(d.mac, mac); });
+        for (const Mac& mac : a.macs) {
+            const ExitCode code = named("MAC " + mac.text(),
+                                        [&mac](const Device& d) { return d.mac.value == mac; });
             if (code != kExitDone) {
                 return code;
             }
@@ -150,7 +150,7 @@ OrExit<std::vector<Device>> AssignCommand::choose(const std::vector<Device>& fou
         error("no device answered the search (nothing was sent)");
         return kExitUsage;
     }
-    sortByMac(chosen);
+    sortByIdentity(chosen);
     return chosen;
 }
 
@@ -290,6 +290,11 @@ void AssignCommand::print(const AssignRun& run, const std::vector<SkippedAddress
     }
     for (const LeftOut& left : m_leftOut) {
         error("left out " + DeviceFormatter::printable(AssignReport::leftOutReason(left)));
+    }
+    for (const AssignRun::Entry& e : run.entries()) {
+        if (e.status == AssignStatus::Refused && e.planned.route == Route::Onvif) {
+            error(AssignReport::who(e) + ": " + std::string(kCameraRefusedWords));
+        }
     }
 }
 

@@ -31,7 +31,6 @@ namespace ondrel::cli {
 namespace {
 
 constexpr std::string_view kAccepted = "Device information successfully updated!";
-constexpr std::string_view kRefused = "The viewing account or password is wrong!";
 constexpr std::string_view kConfirm = "Are you sure to update the selected device?";
 
 void error(const std::string& message) {
@@ -48,7 +47,7 @@ std::string describe(const Device& d) {
     std::string text = "'";
     text += DeviceFormatter::printable(d.name);
     text += "' (MAC ";
-    text += DeviceFormatter::printable(d.mac);
+    text += DeviceFormatter::printable(d.mac.text);
     text += ", DevId ";
     text += DeviceFormatter::printable(d.id);
     text += ")";
@@ -192,13 +191,13 @@ OrExit<Device> CliApp::findDevice(DiscoverySession& session, Progress& progress,
     if (!openSession(session)) {
         return kExitError;
     }
-    const MacBytes mac = m_o.macBytes;
+    const Mac mac = m_o.macValue;
     // A device to be changed must have answered our search; the wait goes on for that answer
     // while only a camera's match has come.
     const SearchOutcome found = session.search(
         m_o.waitMs,
         [&mac, toChange](const Device& d) {
-            return macMatches(d.mac, mac) &&
+            return d.mac.value == mac &&
                    (!toChange || hasProtocol(d.protocols, Protocols::Native));
         },
         progress);
@@ -211,7 +210,7 @@ OrExit<Device> CliApp::findDevice(DiscoverySession& session, Progress& progress,
     if (!match) {
         // The device may be among the replies that were lost or ignored.
         reportIncomplete(found);
-        error("no device with MAC " + formatMac(mac) + " answered the search (" +
+        error("no device with MAC " + mac.text() + " answered the search (" +
               std::to_string(found.devices.size()) + " other device" +
               (found.devices.size() == 1 ? "" : "s") + " did)");
         return kExitUsage;
@@ -409,7 +408,7 @@ int CliApp::runSet() {
     }
     switch (result.answer) {
     case SetAnswer::Refused:
-        error(std::string(kRefused));
+        error(std::string(kRefusedWords));
         return finishSet(planned, AssignStatus::Refused, true, kExitRefused);
     case SetAnswer::NoAnswer:
         if (!m_o.verify) {
@@ -524,7 +523,7 @@ int CliApp::runOnvifSet(DiscoverySession& session, Progress& progress, const Dev
         return finishSet(planned, AssignStatus::Unchanged, false, kExitDone,
                          "The device reports these settings already: nothing was sent.");
     case onvif::ChangeOutcome::Refused:
-        error(std::string(kRefused));
+        error(std::string(kCameraRefusedWords));
         return finishSet(planned, AssignStatus::Refused, true, kExitRefused);
     case onvif::ChangeOutcome::Failed:
         error("failed: " + result.words);
@@ -538,10 +537,9 @@ int CliApp::runOnvifSet(DiscoverySession& session, Progress& progress, const Dev
     waitForRestart(progress);
     // The camera at its new address, by the identity it had before.
     const std::string newIp = plan.address.manual ? plan.address.manual->address.text() : "";
-    const std::optional<MacBytes> mac = parseMac(device.mac);
-    const auto atNewAddress = [&device, &newIp, &mac](const Device& d) {
+    const auto atNewAddress = [&device, &newIp](const Device& d) {
         return hasProtocol(d.protocols, Protocols::Onvif) && !d.serviceUrl.empty() &&
-               (device.endpoint.empty() ? mac && macMatches(d.mac, *mac)
+               (device.endpoint.empty() ? d.mac.sameAs(device.mac)
                                         : d.endpoint == device.endpoint) &&
                (newIp.empty() || d.ip.text == newIp);
     };

@@ -40,6 +40,9 @@ struct SimOptions {
     std::optional<uint16_t> onvifHttpPort;
     bool onvifForgetGateway = false;
     bool onvifLinkLocal = false; // --onvif-link-local: a second XAddr at 169.254.X.Y, answered
+    // --onvif-mac-scope: the scope every camera names its MAC in ("MacAddress" or "MAC"), or
+    // "none" for cameras that name it nowhere.
+    std::string onvifMacScope = "MacAddress";
 };
 
 struct ParsedOptions {
