@@ -282,6 +282,11 @@ int AssignCommand::exitCode(const AssignRun& run) {
 
 void AssignCommand::print(const AssignRun& run, const std::vector<SkippedAddress>& skipped) const {
     cli::print(AssignReport::write(m_o.format, run.entries(), skipped, run.changed(), m_leftOut));
+    for (const AssignRun::Entry& e : run.entries()) {
+        if (e.status == AssignStatus::Refused && e.planned.route == Route::Onvif) {
+            error(AssignReport::who(e) + ": " + std::string(kCameraRefusedWords));
+        }
+    }
     if (m_o.format == OutputFormat::Json) {
         return; // the skipped addresses are part of the JSON
     }
@@ -290,11 +295,6 @@ void AssignCommand::print(const AssignRun& run, const std::vector<SkippedAddress
     }
     for (const LeftOut& left : m_leftOut) {
         error("left out " + DeviceFormatter::printable(AssignReport::leftOutReason(left)));
-    }
-    for (const AssignRun::Entry& e : run.entries()) {
-        if (e.status == AssignStatus::Refused && e.planned.route == Route::Onvif) {
-            error(AssignReport::who(e) + ": " + std::string(kCameraRefusedWords));
-        }
     }
 }
 
