@@ -148,9 +148,7 @@ public:
             return tr("%1 is the broadcast address of its subnet /%2.").arg(ip).arg(prefix);
         case AddressProblem::GatewayOutsideSubnet:
             //: %2/%3 is the device's new address and the mask's prefix length, e.g. 10.0.0.5/24.
-            return tr("The gateway %1 is not in the subnet of %2/%3.")
-                .arg(gateway, ip)
-                .arg(prefix);
+            return tr("The gateway %1 is not in the subnet of %2/%3.").arg(gateway, ip).arg(prefix);
         case AddressProblem::GatewayIsOwnAddress:
             return tr("The gateway %1 is the device's own address.").arg(gateway);
         }

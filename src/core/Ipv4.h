@@ -64,8 +64,7 @@ struct Ipv4Subnet {
     // Inside it and neither its network nor its broadcast address; a /31 or /32 has no such
     // two, so each of its addresses is a host.
     bool isHost(const Ipv4& a) const {
-        return contains(a) &&
-               (maskPrefix(mask) >= 31 || (a != network && a != broadcast()));
+        return contains(a) && (maskPrefix(mask) >= 31 || (a != network && a != broadcast()));
     }
 };
 

@@ -614,9 +614,7 @@ AssignPlan planExplicit(const ExplicitRequest& request, AddressProber* prober) {
 }
 
 void sortByIdentity(std::vector<Device>& devices) {
-    const auto rank = [](const Device& d) {
-        return d.mac.value ? 0 : !d.endpoint.empty() ? 1 : 2;
-    };
+    const auto rank = [](const Device& d) { return d.mac.value ? 0 : !d.endpoint.empty() ? 1 : 2; };
     std::stable_sort(devices.begin(), devices.end(), [&rank](const Device& a, const Device& b) {
         if (rank(a) != rank(b)) {
             return rank(a) < rank(b);

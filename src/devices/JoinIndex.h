@@ -43,7 +43,7 @@ private:
                       std::size_t row);
 
     std::unordered_map<std::string, std::size_t> m_endpoints;
-    std::unordered_multimap<uint64_t, std::size_t> m_macs; // by Mac::bits
+    std::unordered_multimap<uint64_t, std::size_t> m_macs;      // by Mac::bits
     std::unordered_multimap<uint64_t, std::size_t> m_addresses; // by adapter index and address
 };
 

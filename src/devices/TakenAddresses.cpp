@@ -12,7 +12,8 @@ void TakenAddresses::addPcAdapters(const std::vector<AdapterRef>& adapters) {
 
 void TakenAddresses::addGateway(Ipv4 address, std::string party) {
     if (!address.isUnspecified()) {
-        m_holders[address.bits].push_back({SkipReason::Gateway, std::move(party), std::nullopt, {}});
+        m_holders[address.bits].push_back(
+            {SkipReason::Gateway, std::move(party), std::nullopt, {}});
     }
 }
 

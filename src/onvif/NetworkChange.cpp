@@ -1,6 +1,5 @@
 #include "NetworkChange.h"
 
-
 #include <algorithm>
 #include <cctype>
 
@@ -122,7 +121,7 @@ ChangeResult applyNetworkPlan(DeviceService& camera, const NetworkPlan& plan) {
     if (nic == nullptr) {
         return {ChangeOutcome::Failed,
                 !plan.mac ? "the camera has no enabled network interface"
-                                 : "another camera answers at this address",
+                          : "another camera answers at this address",
                 false};
     }
 

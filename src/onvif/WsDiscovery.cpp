@@ -323,7 +323,8 @@ std::optional<std::string> scopeRest(std::string_view scope, std::string_view se
 // The first non-empty value of the scopes of the segment.
 std::string scopeValue(const std::vector<std::string>& scopes, std::string_view segment) {
     for (const std::string& scope : scopes) {
-        if (std::optional<std::string> value = scopeRest(scope, segment); value && !value->empty()) {
+        if (std::optional<std::string> value = scopeRest(scope, segment);
+            value && !value->empty()) {
             return std::move(*value);
         }
     }

@@ -126,7 +126,8 @@ TEST(Ipv4StaticSettings, RefusesWhatLeavesADeviceUnreachable) {
                   c.want)
             << c.ip << " " << c.mask << " " << c.gateway;
     }
-    const Ipv4Subnet subnet = Ipv4Subnet::of(*parseIpv4("10.0.0.77"), *parseIpv4("255.255.255.192"));
+    const Ipv4Subnet subnet =
+        Ipv4Subnet::of(*parseIpv4("10.0.0.77"), *parseIpv4("255.255.255.192"));
     EXPECT_EQ(subnet.network.text(), "10.0.0.64");
     EXPECT_EQ(subnet.broadcast().text(), "10.0.0.127");
     EXPECT_TRUE(sameSubnet(*parseIpv4("10.0.0.65"), *parseIpv4("10.0.0.126"), subnet.mask));

@@ -127,8 +127,8 @@ OrExit<std::vector<Device>> AssignCommand::choose(const std::vector<Device>& fou
             return kExitDone;
         };
         for (const Mac& mac : a.macs) {
-            const ExitCode code = named("MAC " + mac.text(),
-                                        [&mac](const Device& d) { return d.mac.value == mac; });
+            const ExitCode code =
+                named("MAC " + mac.text(), [&mac](const Device& d) { return d.mac.value == mac; });
             if (code != kExitDone) {
                 return code;
             }

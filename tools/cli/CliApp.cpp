@@ -197,8 +197,7 @@ OrExit<Device> CliApp::findDevice(DiscoverySession& session, Progress& progress,
     const SearchOutcome found = session.search(
         m_o.waitMs,
         [&mac, toChange](const Device& d) {
-            return d.mac.value == mac &&
-                   (!toChange || hasProtocol(d.protocols, Protocols::Native));
+            return d.mac.value == mac && (!toChange || hasProtocol(d.protocols, Protocols::Native));
         },
         progress);
     reportRefusals("search", found.refusals, found.sent);
