@@ -21,7 +21,7 @@ std::vector<Device> listed() {
     for (unsigned n = 1; n <= 4; ++n) {
         Device d;
         d.name = "Cam " + std::to_string(n);
-        d.mac = "02:4F:4E:00:00:0" + std::to_string(n);
+        d.mac = ReportedMac::fromText("02:4F:4E:00:00:0" + std::to_string(n));
         d.id = "CAM" + std::to_string(n);
         d.ip = ReportedAddress::fromText("192.168.0.64");
         d.netMask = ReportedAddress::fromText("255.255.255.0");

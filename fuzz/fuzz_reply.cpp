@@ -89,7 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (std::memcmp(device.record.data(), &first, sizeof first) != 0) {
         std::abort();
     }
-    for (const std::string* t : {&device.name, &device.mac, &device.id, &device.ip.text,
+    for (const std::string* t : {&device.name, &device.mac.text, &device.id, &device.ip.text,
                                  &device.netMask.text, &device.gateway.text, &device.dns0.text,
                                  &device.dns1.text, &device.webVersion, &device.appVersion}) {
         CheckUtf8(*t);

@@ -66,14 +66,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         checkItems(match.xaddrs, kMaxXaddrs);
         (void)isCamera(match);
         const Device device = cameraDevice(match, adapter, source);
-        for (const std::string* text :
-             {&device.name, &device.mac, &device.hardware, &device.location, &device.ip.text}) {
+        for (const std::string* text : {&device.name, &device.mac.text, &device.hardware,
+                                        &device.location, &device.ip.text}) {
             checkUtf8(*text);
         }
         check(device.ip.value.has_value() && device.httpPort != 0);
         check(device.serviceUrl.empty() ? *device.ip.value == source
                                         : device.ip.value->isUsableHost());
-        check(device.mac.empty() || normalisedMac(device.mac) == device.mac);
+        // A camera's MAC is kept in our spelling, and never without its value.
+        check(device.mac.empty() ||
+              (device.mac.value && device.mac.value->text() == device.mac.text));
         check(device.protocols == Protocols::Onvif && device.endpoint == match.endpoint);
     }
     return 0;

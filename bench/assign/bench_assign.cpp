@@ -28,7 +28,7 @@ RangeRequest inventory(unsigned count) {
         std::snprintf(mac, sizeof mac, "02:4F:4E:00:%02X:%02X", (n >> 8) & 0xFFu, n & 0xFFu);
         Device d;
         d.name = "IPCAM";
-        d.mac = mac;
+        d.mac = ReportedMac::fromText(mac);
         d.id = "CAM" + std::to_string(n);
         d.ip = ReportedAddress::fromText(n % 10 == 9 ? "10.0.1." + std::to_string(n % 250 + 1)
                                                      : "192.168.0.64");
@@ -47,7 +47,7 @@ RangeRequest inventory(unsigned count) {
 
 void PlanWithProbingAnsweredAtOnce(benchmark::State& state) {
     RangeRequest request = inventory(static_cast<unsigned>(state.range(0)));
-    sortByMac(request.chosen);
+    sortByIdentity(request.chosen);
     FreeProber prober;
     for (auto _ : state) {
         const AssignPlan plan = planRange(request, &prober);
@@ -64,7 +64,7 @@ void SortByMac(benchmark::State& state) {
     const RangeRequest request = inventory(static_cast<unsigned>(state.range(0)));
     for (auto _ : state) {
         std::vector<Device> devices(request.chosen.rbegin(), request.chosen.rend());
-        sortByMac(devices);
+        sortByIdentity(devices);
         benchmark::DoNotOptimize(devices.data());
     }
 }

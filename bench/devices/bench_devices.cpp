@@ -153,7 +153,7 @@ void FindLastByMac(benchmark::State& state) {
     }
     const std::string mac = MacOf(count - 1);
     for (auto _ : state) {
-        benchmark::DoNotOptimize(table.findMac(mac));
+        benchmark::DoNotOptimize(table.findMac(*parseMac(mac)));
     }
 }
 BENCHMARK(FindLastByMac)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond);
@@ -165,7 +165,7 @@ void FindMissingMac(benchmark::State& state) {
         table.add(d);
     }
     for (auto _ : state) {
-        benchmark::DoNotOptimize(table.findMac("FF:FF:FF:FF:FF:FF"));
+        benchmark::DoNotOptimize(table.findMac(*parseMac("FF:FF:FF:FF:FF:FF")));
     }
 }
 BENCHMARK(FindMissingMac)->Arg(10000)->Unit(benchmark::kMicrosecond);

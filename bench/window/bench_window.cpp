@@ -248,7 +248,7 @@ std::vector<Device> Devices(long n, unsigned seed) {
         d.name = text;
         std::snprintf(text, sizeof text, "02:4F:4E:%02zX:%02zX:%02zX", (i >> 16) & 0xFF,
                       (i >> 8) & 0xFF, i & 0xFF);
-        d.mac = text;
+        d.mac = ReportedMac::fromText(text);
         d.id = "DEV" + std::to_string(i);
         d.ip = ReportedAddress::fromText(formatIpv4(hosts[i]));
         d.httpPort = 80;

@@ -213,8 +213,9 @@ void AssignBatch::verify() {
     if (m_endpoint.lostSinceSearch() > 0 && m_searches == 1) {
         const std::vector<AssignRun::Entry>& all = m_run->entries();
         const bool allFound = std::all_of(all.begin(), all.end(), [this](const auto& e) {
-            return std::any_of(m_found.begin(), m_found.end(),
-                               [&e](const Device& d) { return d.mac == e.planned.device.mac; });
+            return std::any_of(m_found.begin(), m_found.end(), [&e](const Device& d) {
+                return d.mac.sameAs(e.planned.device.mac);
+            });
         });
         if (!allFound) {
             searchForVerify();

@@ -209,7 +209,7 @@ void AssignDialog::showEntries() {
     auto setDevice = [this, &set](int row, const Device& d) {
         set(row, NumberColumn, numberOf(d));
         set(row, NameColumn, fromUtf8(d.name));
-        set(row, MacColumn, fromUtf8(d.mac));
+        set(row, MacColumn, fromUtf8(d.mac.text));
         set(row, IpColumn, fromUtf8(d.ip.text));
     };
     const std::vector<AssignRun::Entry>& shown = entries();
@@ -419,7 +419,7 @@ std::string AssignDialog::reportCsv() const {
     std::string out = "Mac,DevName,DevId,Adapter,IP,NewIP,Result\n";
     for (const AssignRun::Entry& e : entries()) {
         const Device& d = e.planned.device;
-        for (const std::string& field : {d.mac, d.name, d.id, d.adapter.name, d.ip.text}) {
+        for (const std::string& field : {d.mac.text, d.name, d.id, d.adapter.name, d.ip.text}) {
             out += csvField(field) + ",";
         }
         out += csvField(e.planned.settings.ip) + "," + assignStatusName(e.status) + "\n";

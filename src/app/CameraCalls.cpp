@@ -26,8 +26,7 @@ std::string cameraPlanProblem(const NetworkSettings& settings) {
         return {};
     }
     const std::optional<Ipv4> mask = parseIpv4(settings.netMask);
-    const int ones = mask ? maskPrefix(*mask) : 0;
-    if (ones == 0 || (ones < 32 && (mask->bits << ones) != 0)) {
+    if (!mask || !isMask(*mask)) {
         return "the net mask " + settings.netMask + " is no mask; nothing was sent";
     }
     const std::optional<Ipv4> ip = parseIpv4(settings.ip);

@@ -1,5 +1,6 @@
 #include "DeviceForm.h"
 
+#include "Texts.h"
 #include "Utf8Text.h"
 
 #include "ui_DeviceForm.h"
@@ -94,6 +95,19 @@ NetworkSettings DeviceForm::settings() const {
     settings.dns0 = m_ui->deviceDnsEdit->addressText().toStdString();
     settings.httpPort = static_cast<uint16_t>(httpPort().value_or(0));
     return settings;
+}
+
+QString DeviceForm::addressRefusal() const {
+    if (m_ui->autoIpCheck->isChecked()) {
+        return {};
+    }
+    const Ipv4 ip = m_ui->deviceIpEdit->address();
+    const Ipv4 mask = m_ui->deviceMaskEdit->address();
+    const Ipv4 gateway = m_ui->deviceGatewayEdit->address();
+    return Texts::addressRefusal(staticAddressProblem(ip, mask, gateway),
+                                 QString::fromStdString(ip.text()),
+                                 QString::fromStdString(mask.text()),
+                                 QString::fromStdString(gateway.text()), maskPrefix(mask));
 }
 
 Credentials DeviceForm::credentials() const {

@@ -37,6 +37,9 @@ public:
     // What an update sends; the port as httpPort() reads it (0 when there is none).
     NetworkSettings settings() const;
     Credentials credentials() const;
+    // Why the typed static settings would leave the device unreachable, in the words `set`
+    // uses; empty when they would not, or the device is to take its address by DHCP.
+    QString addressRefusal() const;
 
     // The form's controls in the order Tab visits them.
     QList<QWidget*> tabStops() const;

@@ -137,15 +137,13 @@ QString DeviceListModel::conflictHint(int row) const {
     if (!conflict.any()) {
         return {};
     }
-    // Each other device once, by what the user sees of it: its name and its MAC.
+    // Each other device (they are each another already) by what the user sees of it: its name
+    // and its MAC, or a camera's endpoint reference where it gave none.
     QStringList parties;
-    std::vector<std::string_view> named;
     for (const std::size_t other : conflict.others) {
         const DeviceView d = m_list[other];
-        if (std::find(named.begin(), named.end(), d.mac) == named.end()) {
-            named.push_back(d.mac);
-            parties << Texts::conflictParty(fromUtf8(d.name), fromUtf8(d.mac));
-        }
+        const std::string_view identity = d.mac.text.empty() ? d.endpoint : d.mac.text;
+        parties << Texts::conflictParty(fromUtf8(d.name), fromUtf8(identity));
     }
     if (conflict.unnamed > 0) {
         parties << Texts::moreParties(conflict.unnamed);

@@ -93,8 +93,15 @@ std::array<int, 4> IpAddressControl::octets() const {
 }
 
 QString IpAddressControl::addressText() const {
-    const std::array<int, 4> o = octets();
-    return QString::asprintf("%d.%d.%d.%d", o[0], o[1], o[2], o[3]);
+    return QString::fromStdString(address().text());
+}
+
+Ipv4 IpAddressControl::address() const {
+    uint32_t bits = 0;
+    for (const int octet : octets()) {
+        bits = bits << 8 | static_cast<uint32_t>(octet);
+    }
+    return Ipv4{bits};
 }
 
 bool IpAddressControl::isBlank() const {

@@ -5,6 +5,8 @@
 
 #include <QFrame>
 
+#include "core/Ipv4.h"
+
 #include <array>
 
 class QLineEdit;
@@ -21,6 +23,8 @@ public:
     void setAddressText(const QString& dotted);
     // "%d.%d.%d.%d", blank octets as 0.
     QString addressText() const;
+    // The address the octets make, blank ones as 0: what the core's address rules judge.
+    Ipv4 address() const;
     std::array<int, 4> octets() const;
     bool isBlank() const;
     void clearAddress();

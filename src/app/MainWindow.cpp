@@ -491,6 +491,10 @@ void MainWindow::update() {
         m_prompter->information(this, Texts::portRefused(), caption);
         return;
     }
+    if (const QString refusal = m_ui->deviceForm->addressRefusal(); !refusal.isEmpty()) {
+        m_prompter->information(this, refusal, caption);
+        return;
+    }
     if (!m_prompter->question(this, Texts::confirmUpdate(), Texts::ask())) {
         return;
     }
@@ -503,6 +507,8 @@ void MainWindow::update() {
         m_prompter->information(this, Texts::selectDevice(), caption);
         return;
     }
+    const std::optional<Device> device = m_session->devices().device(currentSourceRow());
+    m_updateOverOnvif = device && device->protocols == Protocols::Onvif;
     const SendResult sent = m_session->update(currentSourceRow(), m_ui->deviceForm->settings(),
                                               m_ui->deviceForm->credentials());
     if (!sent) {
@@ -523,7 +529,9 @@ void MainWindow::onUpdateAnswered(UpdateOutcome outcome) {
         return;
     case UpdateOutcome::Refused:
     case UpdateOutcome::LateRefused:
-        m_prompter->information(this, Texts::wrongAccount(), Texts::tips());
+        m_prompter->information(
+            this, m_updateOverOnvif ? Texts::cameraRefusedAccount() : Texts::wrongAccount(),
+            Texts::tips());
         return;
     }
 }

@@ -131,6 +131,9 @@ private:
     QAction* m_assignAction = nullptr;
     QPointer<AssignDialog> m_assignDialog;
     bool m_batchRunning = false;
+    // The update under way goes to a camera over ONVIF, whose one refusal cannot say whether
+    // the password is wrong or the account lacks the right.
+    bool m_updateOverOnvif = false;
 };
 
 } // namespace ondrel

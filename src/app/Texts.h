@@ -3,6 +3,8 @@
 // line. Each goes through tr() so that a translation can replace it; the English ones are the
 // texts users and scripts already know, word for word.
 
+#include "core/Ipv4.h"
+
 #include <QCoreApplication>
 #include <QString>
 
@@ -124,10 +126,40 @@ public:
     static QString confirmUpdate() { return tr("Are you sure to update the selected device?"); }
     static QString updated() { return tr("Device information successfully updated!"); }
     static QString wrongAccount() { return tr("The viewing account or password is wrong!"); }
+    // ONVIF answers a wrong password and an account without the right alike.
+    static QString cameraRefusedAccount() {
+        return tr("The camera refused the account: wrong password, or an account without the "
+                  "right to change settings.");
+    }
     static QString portRefused() { return tr("Can't use this http port."); }
     static QString noAnswer() {
         return tr("No answer from the device. If it accepted the new settings it is restarting "
                   "now; the list will be refreshed when the restart is over.");
+    }
+    // Static settings that would leave the device unreachable: what `set` refuses, in its
+    // words. %1 is the address, the mask or the gateway as the form holds it.
+    static QString addressRefusal(AddressProblem problem, const QString& ip, const QString& mask,
+                                  const QString& gateway, int prefix) {
+        switch (problem) {
+        case AddressProblem::None:
+            break;
+        case AddressProblem::NotUsableHost:
+            return tr("%1 cannot be a device's address.").arg(ip);
+        case AddressProblem::NotAMask:
+            return tr("%1 is not a subnet mask.").arg(mask);
+        case AddressProblem::NetworkAddress:
+            //: %2 is the mask's prefix length, e.g. 24.
+            return tr("%1 is the network address of its subnet /%2.").arg(ip).arg(prefix);
+        case AddressProblem::BroadcastAddress:
+            //: %2 is the mask's prefix length, e.g. 24.
+            return tr("%1 is the broadcast address of its subnet /%2.").arg(ip).arg(prefix);
+        case AddressProblem::GatewayOutsideSubnet:
+            //: %2/%3 is the device's new address and the mask's prefix length, e.g. 10.0.0.5/24.
+            return tr("The gateway %1 is not in the subnet of %2/%3.").arg(gateway, ip).arg(prefix);
+        case AddressProblem::GatewayIsOwnAddress:
+            return tr("The gateway %1 is the device's own address.").arg(gateway);
+        }
+        return {};
     }
     static QString noValidAddress() { return tr("The device reports no valid IP address."); }
     // An update over ONVIF that found every value in place already.

@@ -14,6 +14,7 @@
 
 #include "core/AdapterRef.h"
 #include "core/Ipv4.h"
+#include "core/Mac.h"
 
 #include <array>
 #include <cstddef>
@@ -57,7 +58,7 @@ using WireRecord = std::array<std::byte, 252>;
 
 struct Device {
     std::string name; // DevName
-    std::string mac;  // as the device writes it, e.g. "02:4F:4E:00:00:01"
+    ReportedMac mac;  // our protocol: as the device writes it; a camera: in our spelling
     std::string id;   // DevId: a settings request names the device by it
     ReportedAddress ip;
     ReportedAddress netMask;

@@ -51,12 +51,47 @@ bool isCanonicalIpv4(std::string_view text) {
     return address && address->text() == text;
 }
 
+std::optional<Ipv4> parseTypedIpv4(std::string_view text) {
+    return isCanonicalIpv4(text) ? parseIpv4(text) : std::nullopt;
+}
+
 int maskPrefix(const Ipv4& mask) {
     int prefix = 0;
     for (uint32_t m = mask.bits; (m & 0x80000000u) != 0; m <<= 1) {
         ++prefix;
     }
     return prefix;
+}
+
+bool isMask(const Ipv4& mask) {
+    const uint32_t inverted = ~mask.bits;
+    // The host part is a run of low ones: adding one carries through it cleanly.
+    return mask.bits != 0 && (inverted & (inverted + 1)) == 0;
+}
+
+bool sameSubnet(const Ipv4& a, const Ipv4& b, const Ipv4& mask) {
+    return Ipv4Subnet::of(a, mask).contains(b);
+}
+
+AddressProblem staticAddressProblem(const Ipv4& ip, const Ipv4& mask, const Ipv4& gateway) {
+    if (!ip.isUsableHost()) {
+        return AddressProblem::NotUsableHost;
+    }
+    if (!isMask(mask)) {
+        return AddressProblem::NotAMask;
+    }
+    const Ipv4Subnet subnet = Ipv4Subnet::of(ip, mask);
+    if (!subnet.isHost(ip)) {
+        return ip == subnet.network ? AddressProblem::NetworkAddress
+                                    : AddressProblem::BroadcastAddress;
+    }
+    if (gateway.isUnspecified()) {
+        return AddressProblem::None;
+    }
+    if (!subnet.contains(gateway)) {
+        return AddressProblem::GatewayOutsideSubnet;
+    }
+    return gateway == ip ? AddressProblem::GatewayIsOwnAddress : AddressProblem::None;
 }
 
 } // namespace ondrel

@@ -41,7 +41,47 @@ std::string formatIpv4(uint32_t hostOrder);
 // is held to this: other tools read "010" as octal, so the person may mean another address.
 bool isCanonicalIpv4(std::string_view text);
 
+// An address a person typed (a form, an option, a plan): held to isCanonicalIpv4. What a
+// device reports is read by parseIpv4 as it stands.
+std::optional<Ipv4> parseTypedIpv4(std::string_view text);
+
 // The number of one bits at the top of a mask: 24 for 255.255.255.0.
 int maskPrefix(const Ipv4& mask);
+
+// A mask is non-zero with its one bits contiguous from the top.
+bool isMask(const Ipv4& mask);
+
+// The subnet an address lies in under a mask.
+struct Ipv4Subnet {
+    Ipv4 network;
+    Ipv4 mask;
+
+    static Ipv4Subnet of(const Ipv4& address, const Ipv4& mask) {
+        return {Ipv4{address.bits & mask.bits}, mask};
+    }
+    Ipv4 broadcast() const { return Ipv4{network.bits | ~mask.bits}; }
+    bool contains(const Ipv4& a) const { return (a.bits & mask.bits) == network.bits; }
+    // Inside it and neither its network nor its broadcast address; a /31 or /32 has no such
+    // two, so each of its addresses is a host.
+    bool isHost(const Ipv4& a) const {
+        return contains(a) && (maskPrefix(mask) >= 31 || (a != network && a != broadcast()));
+    }
+};
+
+bool sameSubnet(const Ipv4& a, const Ipv4& b, const Ipv4& mask);
+
+// Why static settings would leave a device unreachable, checked in this order; the window's
+// Update, `set` and the plans refuse each of them.
+enum class AddressProblem {
+    None,
+    NotUsableHost,        // the address cannot be a device's (see Ipv4::isUsableHost)
+    NotAMask,             // the mask is no mask
+    NetworkAddress,       // the address is its subnet's network address
+    BroadcastAddress,     // the address is its subnet's broadcast address
+    GatewayOutsideSubnet, // a gateway (0.0.0.0: none) outside the address's subnet
+    GatewayIsOwnAddress,  // the gateway is the address itself
+};
+
+AddressProblem staticAddressProblem(const Ipv4& ip, const Ipv4& mask, const Ipv4& gateway);
 
 } // namespace ondrel

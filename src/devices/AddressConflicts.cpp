@@ -24,9 +24,36 @@ bool isPcAddress(const AdapterRef& adapter, Ipv4 address, const NetLinks& links)
 }
 
 // What tells one device from another: its MAC, or a camera's endpoint reference where it gave
-// no MAC. The rows of one device share it, and a joined row is one device already.
-std::string_view identityOf(const DeviceView& d) {
-    return d.mac.empty() ? d.endpoint : d.mac;
+// no MAC. The rows of one device share it, and a joined row is one device already. A row with
+// neither is a device of its own: nothing says two of them are one.
+struct Identity {
+    std::optional<Mac> mac;
+    std::string_view endpoint;
+    std::size_t row = 0;
+
+    bool operator==(const Identity&) const = default;
+};
+
+struct IdentityHash {
+    std::size_t operator()(const Identity& i) const noexcept {
+        return i.mac ? std::hash<Mac>{}(*i.mac)
+                     : std::hash<std::string_view>{}(i.endpoint) ^ std::hash<std::size_t>{}(i.row);
+    }
+};
+
+Identity identityOf(const DeviceView& d, std::size_t row) {
+    if (d.mac.value) {
+        return {d.mac.value, {}, 0};
+    }
+    if (!d.endpoint.empty()) {
+        return {std::nullopt, d.endpoint, 0};
+    }
+    return {std::nullopt, {}, row + 1};
+}
+
+// How a party is named: as the list shows it.
+std::string_view labelOf(const DeviceView& d) {
+    return d.mac.text.empty() ? d.endpoint : d.mac.text;
 }
 
 } // namespace
@@ -92,10 +119,10 @@ void AddressConflicts::nameOthers(std::vector<Key>::const_iterator first,
     // The devices at the address, each by its first row, in arrival order; a device's own rows
     // are never its conflict. Only the first few are ever named, so each device looks at a
     // bounded number of them however many share the address.
-    std::unordered_map<std::string_view, bool> seen;
+    std::unordered_map<Identity, bool, IdentityHash> seen;
     std::vector<std::size_t> firstRows;
     for (auto k = first; k != last; ++k) {
-        if (!std::exchange(seen[identityOf(at(k->index))], true)) {
+        if (!std::exchange(seen[identityOf(at(k->index), k->index)], true)) {
             firstRows.push_back(k->index);
         }
     }
@@ -103,10 +130,10 @@ void AddressConflicts::nameOthers(std::vector<Key>::const_iterator first,
         return; // one device's own rows
     }
     for (auto k = first; k != last; ++k) {
-        const std::string_view identity = identityOf(at(k->index));
+        const Identity identity = identityOf(at(k->index), k->index);
         std::vector<std::size_t> others;
         for (std::size_t n = 0; n < firstRows.size() && others.size() < kMaxNamed; ++n) {
-            if (identityOf(at(firstRows[n])) != identity) {
+            if (identityOf(at(firstRows[n]), firstRows[n]) != identity) {
                 others.push_back(firstRows[n]);
             }
         }
@@ -130,7 +157,7 @@ std::vector<std::string> AddressConflicts::partiesFor(std::size_t index, const D
     std::vector<std::string> out;
     const Conflict& c = of(index);
     for (const std::size_t other : c.others) {
-        out.emplace_back(identityOf(at(other)));
+        out.emplace_back(labelOf(at(other)));
     }
     if (c.unnamed > 0) {
         std::string more = "+";

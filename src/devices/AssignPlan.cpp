@@ -41,8 +41,8 @@ AssignPlan refused(PlanError error) {
 }
 
 std::optional<Ipv4> typedHost(std::string_view text) {
-    const std::optional<Ipv4> a = parseIpv4(text);
-    if (!a || !isCanonicalIpv4(text) || !a->isUsableHost()) {
+    const std::optional<Ipv4> a = parseTypedIpv4(text);
+    if (!a || !a->isUsableHost()) {
         return std::nullopt;
     }
     return a;
@@ -50,13 +50,10 @@ std::optional<Ipv4> typedHost(std::string_view text) {
 
 // The subnet of a mask and an address in it; a refusal when there is none.
 PlanRefusal subnetOf(std::optional<Ipv4> maskValue, Ipv4 address, Subnet& out) {
-    if (!maskValue || maskValue->bits == 0) {
+    if (!maskValue || !isMask(*maskValue)) {
         return PlanRefusal::BadNetMask;
     }
     const uint32_t inverted = ~maskValue->bits;
-    if ((inverted & (inverted + 1)) != 0) {
-        return PlanRefusal::BadNetMask;
-    }
     if (inverted < 3) {
         return PlanRefusal::NoHostInMask;
     }
@@ -66,13 +63,9 @@ PlanRefusal subnetOf(std::optional<Ipv4> maskValue, Ipv4 address, Subnet& out) {
     return out.isHost(address) ? PlanRefusal::None : PlanRefusal::AddressNotHost;
 }
 
-std::optional<Ipv4> typedMask(std::string_view text) {
-    return isCanonicalIpv4(text) ? parseIpv4(text) : std::nullopt;
-}
-
 // A gateway or DNS server as given: "0.0.0.0" (none) or a usable address.
 std::optional<Ipv4> typedServer(std::string_view text) {
-    const std::optional<Ipv4> a = isCanonicalIpv4(text) ? parseIpv4(text) : std::nullopt;
+    const std::optional<Ipv4> a = parseTypedIpv4(text);
     if (!a || !(a->isUnspecified() || a->isUsableHost())) {
         return std::nullopt;
     }
@@ -172,8 +165,7 @@ PlanError checkDevices(const std::vector<const Device*>& devices,
             e.party = deviceLabel(d);
             return e;
         }
-        const std::optional<uint64_t> mac = macValue(d.mac);
-        const std::string key = mac ? std::to_string(*mac) : identityKey(d);
+        const std::string key = identityKey(d);
         for (auto [map, k, clash] :
              {std::tuple{&identities, key, PlanRefusal::DuplicateMac},
               std::tuple{&ids, native ? d.id : std::string(), PlanRefusal::SharedDeviceId}}) {
@@ -340,7 +332,7 @@ AssignPlan planRange(const RangeRequest& request, AddressProber* prober) {
         return refused(refusal(PlanRefusal::BadAddress));
     }
     Subnet subnet;
-    if (const PlanRefusal r = subnetOf(typedMask(request.netMask), *first, subnet);
+    if (const PlanRefusal r = subnetOf(parseTypedIpv4(request.netMask), *first, subnet);
         r != PlanRefusal::None) {
         return refused(refusal(r));
     }
@@ -394,7 +386,7 @@ AssignPlan planRange(const RangeRequest& request, AddressProber* prober) {
     for (std::size_t i = 0; i < chosen.size(); ++i) {
         const std::optional<Ipv4>& own = chosen[i].ip.value;
         if (own && own->bits >= first->bits && subnet.isHost(*own) && own->isUsableHost() &&
-            !taken.find(*own, macValue(chosen[i].mac))) {
+            !taken.find(*own, &chosen[i])) {
             plan.devices[i] = planned(i, *own, AddressCheck::Kept);
         } else {
             waiting.push_back(i);
@@ -470,12 +462,12 @@ AssignPlan planExplicit(const ExplicitRequest& request, AddressProber* prober) {
         };
         return rank(candidate) > rank(held);
     };
-    std::unordered_map<uint64_t, std::size_t> byMac;
+    std::unordered_map<Mac, std::size_t> byMac;
     std::unordered_map<std::string, std::size_t> byEndpoint;
     for (std::size_t i = 0; i < request.listed.size(); ++i) {
         const Device& d = request.listed[i];
-        if (const std::optional<uint64_t> mac = macValue(d.mac)) {
-            const auto [it, added] = byMac.emplace(*mac, i);
+        if (d.mac.value) {
+            const auto [it, added] = byMac.emplace(*d.mac.value, i);
             if (!added && better(d, request.listed[it->second])) {
                 it->second = i;
             }
@@ -494,7 +486,7 @@ AssignPlan planExplicit(const ExplicitRequest& request, AddressProber* prober) {
             devices.push_back(&request.listed[it->second]);
             continue;
         }
-        const std::optional<uint64_t> mac = macValue(rows[i].mac);
+        const std::optional<Mac> mac = parseMac(rows[i].mac);
         if (!mac) {
             return refused(rowError(PlanRefusal::BadMac, i, rows[i].mac));
         }
@@ -528,7 +520,7 @@ AssignPlan planExplicit(const ExplicitRequest& request, AddressProber* prober) {
                                  : d.netMask.value    ? d.netMask.value->text()
                                                       : "";
         Subnet subnet;
-        if (const PlanRefusal r = subnetOf(typedMask(mask), *address, subnet);
+        if (const PlanRefusal r = subnetOf(parseTypedIpv4(mask), *address, subnet);
             r != PlanRefusal::None) {
             return refused(rowError(r, i, deviceLabel(d)));
         }
@@ -567,7 +559,7 @@ AssignPlan planExplicit(const ExplicitRequest& request, AddressProber* prober) {
         return refused(std::move(e));
     };
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        if (auto why = taken.find(addresses[i], macValue(devices[i]->mac))) {
+        if (auto why = taken.find(addresses[i], devices[i])) {
             return takenError(i, std::move(*why));
         }
     }
@@ -621,49 +613,16 @@ AssignPlan planExplicit(const ExplicitRequest& request, AddressProber* prober) {
     return plan;
 }
 
-std::optional<uint64_t> macValue(std::string_view text) {
-    if (text.size() != 17) {
-        return std::nullopt;
-    }
-    const char separator = text[2];
-    if (separator != ':' && separator != '-') {
-        return std::nullopt;
-    }
-    uint64_t value = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (i % 3 == 2) {
-            if (c != separator) {
-                return std::nullopt;
-            }
-            continue;
+void sortByIdentity(std::vector<Device>& devices) {
+    const auto rank = [](const Device& d) { return d.mac.value ? 0 : !d.endpoint.empty() ? 1 : 2; };
+    std::stable_sort(devices.begin(), devices.end(), [&rank](const Device& a, const Device& b) {
+        if (rank(a) != rank(b)) {
+            return rank(a) < rank(b);
         }
-        uint64_t digit = 0;
-        if (c >= '0' && c <= '9') {
-            digit = static_cast<uint64_t>(c - '0');
-        } else if (c >= 'a' && c <= 'f') {
-            digit = static_cast<uint64_t>(c - 'a' + 10);
-        } else if (c >= 'A' && c <= 'F') {
-            digit = static_cast<uint64_t>(c - 'A' + 10);
-        } else {
-            return std::nullopt;
+        if (a.mac.value) {
+            return *a.mac.value < *b.mac.value;
         }
-        value = value << 4 | digit;
-    }
-    return value;
-}
-
-void sortByMac(std::vector<Device>& devices) {
-    std::stable_sort(devices.begin(), devices.end(), [](const Device& a, const Device& b) {
-        const std::optional<uint64_t> x = macValue(a.mac);
-        const std::optional<uint64_t> y = macValue(b.mac);
-        if (x && y) {
-            return *x < *y;
-        }
-        if (x || y) {
-            return x.has_value();
-        }
-        return a.mac < b.mac;
+        return a.endpoint < b.endpoint;
     });
 }
 
@@ -678,7 +637,8 @@ bool reportsSettings(const Device& device, const NetworkSettings& settings) {
 }
 
 std::string deviceLabel(const Device& device) {
-    return device.name.empty() ? device.mac : device.name + " (" + device.mac + ")";
+    const std::string& identity = device.mac.empty() ? device.endpoint : device.mac.text;
+    return device.name.empty() ? identity : device.name + " (" + identity + ")";
 }
 
 } // namespace ondrel

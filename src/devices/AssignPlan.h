@@ -143,18 +143,17 @@ struct AssignPlan {
 AssignPlan planRange(const RangeRequest& request, AddressProber* prober);
 AssignPlan planExplicit(const ExplicitRequest& request, AddressProber* prober);
 
-// The 48-bit value of "02:4F:4E:00:00:01" (or with '-'); nullopt for anything else.
-std::optional<uint64_t> macValue(std::string_view text);
-
-// Ascending MAC bytes, the order the CLI gives out addresses in; a device whose MAC does not
-// read comes last, by its text. Stable.
-void sortByMac(std::vector<Device>& devices);
+// The order the CLI gives out addresses in, the same on every run whatever order the answers
+// came in: devices with a MAC by ascending MAC, then cameras without one by endpoint reference,
+// then the rest as they were. Stable.
+void sortByIdentity(std::vector<Device>& devices);
 
 // Whether a device reports these settings; addresses compare as addresses, so "010.0.0.1"
 // reported for "10.0.0.1" planned is the same.
 bool reportsSettings(const Device& device, const NetworkSettings& settings);
 
-// "name (MAC)", or the MAC alone for a device without a name.
+// "name (MAC)", or the MAC alone for a device without a name; a camera without a MAC is named
+// by its endpoint reference instead.
 std::string deviceLabel(const Device& device);
 
 // English, for the CLI; the window has its own translated texts.

@@ -114,10 +114,7 @@ std::variant<Route, std::string> chooseRoute(const Device& device, RouteChoice a
 }
 
 std::string identityKey(const Device& device) {
-    if (!device.mac.empty()) {
-        return wsd::normalisedMac(device.mac).value_or(device.mac);
-    }
-    return device.endpoint;
+    return device.mac.value ? device.mac.value->text() : device.endpoint;
 }
 
 CameraReach accountReach(const Device& camera, const std::string& url) {
@@ -128,8 +125,8 @@ CameraReach accountReach(const Device& camera, const std::string& url) {
 }
 
 bool sameMac(std::string_view a, std::string_view b) {
-    const std::optional<std::string> one = wsd::normalisedMac(a);
-    return one && one == wsd::normalisedMac(b);
+    const std::optional<Mac> one = parseMac(a);
+    return one && one == parseMac(b);
 }
 
 CameraReach reachCamera(const Device& camera, const std::vector<Device>& listed) {

@@ -84,7 +84,7 @@ constexpr DeviceField kFields[] = {
      .kind = FieldKind::Number,
      .read = [](const DeviceView& d, std::size_t) { return nativeNumber(d, d.port4); }},
     {.key = "Mac",
-     .read = [](const DeviceView& d, std::size_t) { return text(d.mac); },
+     .read = [](const DeviceView& d, std::size_t) { return text(d.mac.text); },
      .column = {.number = 2,
                 .header = QT_TRANSLATE_NOOP("Texts", "MAC"),
                 .widthSample = "AA:AA:AA:AA:AA:AA",

@@ -335,8 +335,7 @@ DeviceList::AddOutcome DeviceList::addClaim(std::size_t at, const Device& listed
 }
 
 std::optional<DeviceList::Join> DeviceList::replyToJoin(const Device& camera) const {
-    const std::optional<uint64_t> mac = JoinIndex::macKey(camera.mac);
-    if (mac) {
+    if (const std::optional<Mac>& mac = camera.mac.value) {
         for (const std::size_t row : m_joins->rowsWithMac(*mac)) {
             const DeviceView listed = m_devices[row];
             const bool open =
@@ -359,7 +358,7 @@ std::optional<DeviceList::Join> DeviceList::replyToJoin(const Device& camera) co
 }
 
 std::optional<DeviceList::Join> DeviceList::cameraToJoin(const DeviceView& reply) const {
-    if (const std::optional<uint64_t> mac = JoinIndex::macKey(reply.mac)) {
+    if (const std::optional<Mac>& mac = reply.mac.value) {
         for (const std::size_t row : m_joins->rowsWithMac(*mac)) {
             const DeviceView listed = m_devices[row];
             if (listed.onvifOnly() && sameAdapter(*listed.adapter, *reply.adapter)) {
@@ -374,7 +373,7 @@ std::optional<DeviceList::Join> DeviceList::cameraToJoin(const DeviceView& reply
         m_joins->rowsAt(reply.adapter->ifindex, reply.ip.value->bits, 2);
     if (there.size() == 1) {
         const DeviceView listed = m_devices[there[0]];
-        if (listed.onvifOnly() && !JoinIndex::macKey(listed.mac)) {
+        if (listed.onvifOnly() && !listed.mac.value) {
             return Join{there[0], true};
         }
     }
@@ -507,9 +506,9 @@ std::optional<std::size_t> DeviceList::findEndpoint(std::string_view endpoint) c
     return m_joins && !endpoint.empty() ? m_joins->endpointRow(endpoint) : std::nullopt;
 }
 
-std::optional<std::size_t> DeviceList::findMac(std::string_view mac) const {
+std::optional<std::size_t> DeviceList::findMac(const Mac& mac) const {
     for (std::size_t i = 0; i < size(); ++i) {
-        if (m_devices[i].mac == mac) {
+        if (m_devices[i].mac.value == mac) {
             return i;
         }
     }

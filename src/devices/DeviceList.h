@@ -154,8 +154,8 @@ public:
     // Changes at every clear, so that an index kept across a clear is known to be stale.
     uint64_t generation() const { return m_generation; }
 
-    // The first device in arrival order whose MAC text is exactly mac.
-    std::optional<std::size_t> findMac(std::string_view mac) const;
+    // The first device in arrival order with the MAC, however it spelled it.
+    std::optional<std::size_t> findMac(const Mac& mac) const;
 
     // The device at index accepted `sent`: it now holds those settings.
     void applyAccepted(std::size_t index, const NetworkSettings& sent);

@@ -24,10 +24,19 @@ struct AddressView {
     AddressView(const ReportedAddress& a) : text(a.text), value(a.value) {}
 };
 
+struct MacView {
+    std::string_view text;
+    std::optional<Mac> value;
+
+    MacView() = default;
+    MacView(std::string_view t, std::optional<Mac> v) : text(t), value(v) {}
+    MacView(const ReportedMac& m) : text(m.text), value(m.value) {}
+};
+
 // Its members are left unset by its default constructor, as a view is made whole at once.
 struct DeviceView {
     std::string_view name;
-    std::string_view mac;
+    MacView mac;
     std::string_view id;
     AddressView ip;
     AddressView netMask;

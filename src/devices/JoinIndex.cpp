@@ -12,34 +12,12 @@ uint64_t addressKey(uint32_t ifindex, uint32_t address) {
 
 } // namespace
 
-std::optional<uint64_t> JoinIndex::macKey(std::string_view mac) {
-    uint64_t key = 0;
-    int digits = 0;
-    for (const char c : mac) {
-        int value = -1;
-        if (c >= '0' && c <= '9') {
-            value = c - '0';
-        } else if (c >= 'a' && c <= 'f') {
-            value = c - 'a' + 10;
-        } else if (c >= 'A' && c <= 'F') {
-            value = c - 'A' + 10;
-        } else if (c == ':' || c == '-' || c == '.') {
-            continue;
-        }
-        if (value < 0 || ++digits > 12) {
-            return std::nullopt;
-        }
-        key = key << 4 | static_cast<uint64_t>(value);
-    }
-    return digits == 12 ? std::optional(key) : std::nullopt;
-}
-
 void JoinIndex::add(std::size_t row, const DeviceView& device) {
     if (!device.endpoint.empty()) {
         m_endpoints[std::string(device.endpoint)] = row;
     }
-    if (const std::optional<uint64_t> key = macKey(device.mac)) {
-        m_macs.emplace(*key, row);
+    if (device.mac.value) {
+        m_macs.emplace(device.mac.value->bits, row);
     }
     if (device.ip.value) {
         m_addresses.emplace(addressKey(device.adapter->ifindex, device.ip.value->bits), row);
@@ -51,8 +29,8 @@ void JoinIndex::remove(std::size_t row, const DeviceView& device) {
         it != m_endpoints.end() && it->second == row) {
         m_endpoints.erase(it);
     }
-    if (const std::optional<uint64_t> key = macKey(device.mac)) {
-        erase(m_macs, *key, row);
+    if (device.mac.value) {
+        erase(m_macs, device.mac.value->bits, row);
     }
     if (device.ip.value) {
         erase(m_addresses, addressKey(device.adapter->ifindex, device.ip.value->bits), row);
@@ -64,9 +42,9 @@ std::optional<std::size_t> JoinIndex::endpointRow(std::string_view endpoint) con
     return it != m_endpoints.end() ? std::optional(it->second) : std::nullopt;
 }
 
-std::vector<std::size_t> JoinIndex::rowsWithMac(uint64_t key) const {
+std::vector<std::size_t> JoinIndex::rowsWithMac(const Mac& mac) const {
     std::vector<std::size_t> rows;
-    const auto [first, last] = m_macs.equal_range(key);
+    const auto [first, last] = m_macs.equal_range(mac.bits);
     for (auto it = first; it != last; ++it) {
         rows.push_back(it->second);
     }

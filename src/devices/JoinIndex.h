@@ -21,17 +21,13 @@ class JoinIndex {
 public:
     using TimePoint = std::chrono::system_clock::time_point;
 
-    // A MAC as one number, whatever its case and separators (":", "-", "." or none); none for
-    // a text that is not twelve hex digits.
-    static std::optional<uint64_t> macKey(std::string_view mac);
-
     // The row's keys as device has them; remove() takes the keys it was added with.
     void add(std::size_t row, const DeviceView& device);
     void remove(std::size_t row, const DeviceView& device);
 
     std::optional<std::size_t> endpointRow(std::string_view endpoint) const;
     // The rows with the MAC, in arrival order.
-    std::vector<std::size_t> rowsWithMac(uint64_t key) const;
+    std::vector<std::size_t> rowsWithMac(const Mac& mac) const;
     // Up to atMost rows that report the address on the adapter with that index, in no order:
     // a factory address can be thousands' at once, and a join asks only whether it is one's.
     std::vector<std::size_t> rowsAt(uint32_t ifindex, uint32_t address, std::size_t atMost) const;
@@ -47,7 +43,7 @@ private:
                       std::size_t row);
 
     std::unordered_map<std::string, std::size_t> m_endpoints;
-    std::unordered_multimap<uint64_t, std::size_t> m_macs;
+    std::unordered_multimap<uint64_t, std::size_t> m_macs;      // by Mac::bits
     std::unordered_multimap<uint64_t, std::size_t> m_addresses; // by adapter index and address
 };
 

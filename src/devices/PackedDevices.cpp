@@ -15,10 +15,11 @@ namespace {
 constexpr std::size_t kTexts = 10;
 constexpr std::size_t kCameraTexts = 7;
 constexpr std::size_t kAddresses = 5;
+constexpr uint8_t kMacRead = 0x80;
 
 template <typename Device, typename Visit> void forEachNativeText(Device& d, Visit visit) {
     visit(d.name);
-    visit(d.mac);
+    visit(d.mac.text);
     visit(d.id);
     visit(d.ip.text);
     visit(d.netMask.text);
@@ -106,7 +107,8 @@ struct PackedDevices::Entry {
     uint32_t addresses[kAddresses];
     uint16_t ports[4];
     uint16_t adapter;      // in m_adapters
-    uint8_t addressesRead; // bit n: addresses[n] is the address the text reads as
+    uint8_t addressesRead; // bit n: addresses[n] is the address the text reads as; bit 7: mac
+    uint8_t mac[6];
     uint8_t dhcp;
     uint16_t recordSize;
     uint8_t protocols;
@@ -238,6 +240,11 @@ PackedDevices::Entry* PackedDevices::pack(std::byte* at, const Device& device,
         }
         ++n;
     });
+    if (device.mac.value) {
+        const std::array<uint8_t, 6> bytes = device.mac.value->bytes();
+        std::memcpy(entry->mac, bytes.data(), bytes.size());
+        entry->addressesRead |= kMacRead;
+    }
     entry->ports[0] = device.httpPort;
     entry->ports[1] = device.port2;
     entry->ports[2] = device.port3;
@@ -299,6 +306,11 @@ DeviceView PackedDevices::operator[](std::size_t index) const {
         }
         ++n;
     });
+    if (e.addressesRead & kMacRead) {
+        std::array<uint8_t, 6> bytes{};
+        std::memcpy(bytes.data(), e.mac, bytes.size());
+        view.mac.value = Mac::fromBytes(bytes);
+    }
     view.httpPort = e.ports[0];
     view.port2 = e.ports[1];
     view.port3 = e.ports[2];
@@ -313,7 +325,7 @@ Device PackedDevices::device(std::size_t index) const {
     const DeviceView view = (*this)[index];
     Device d;
     d.name = view.name;
-    d.mac = view.mac;
+    d.mac = {std::string(view.mac.text), view.mac.value};
     d.id = view.id;
     const AddressView* from[] = {&view.ip, &view.netMask, &view.gateway, &view.dns0, &view.dns1};
     forEachAddress(d, [&, n = 0](ReportedAddress& a) mutable {

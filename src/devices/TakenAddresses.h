@@ -17,16 +17,19 @@ public:
     void addGateway(Ipv4 address, std::string party);
     void addListed(const std::vector<Device>& listed);
 
-    // Why the address is taken; a device is not in its own way (`self`: its MAC value).
-    std::optional<SkippedAddress> find(Ipv4 address,
-                                       std::optional<uint64_t> self = std::nullopt) const;
+    // Why the address is taken; a device is not in its own way: the address `self` reports
+    // is not taken by `self` (known by its MAC, or a camera without one by its endpoint
+    // reference), however many rows of the list it has.
+    std::optional<SkippedAddress> find(Ipv4 address, const Device* self = nullptr) const;
 
 private:
     struct Holder {
         SkipReason reason;
         std::string party;
-        std::optional<uint64_t> mac;
+        std::optional<Mac> mac;
+        std::string endpoint;
     };
+    static bool isSelf(const Holder& holder, const Device& self);
     std::unordered_map<uint32_t, std::vector<Holder>> m_holders;
 };
 

@@ -1,7 +1,7 @@
 #include "WireCheck.h"
 
+#include "core/Mac.h"
 #include "netinfo/NeighbourTable.h"
-#include "onvif/WsDiscovery.h"
 
 namespace ondrel {
 
@@ -19,19 +19,17 @@ std::optional<std::string> SystemNeighbours::linkAddressAt(uint32_t ifindex, Ipv
 
 std::string wireMismatch(const Device& camera, const CameraReach& reach,
                          NeighbourLookup& neighbours) {
-    if (!reach.address || camera.mac.empty() || reach.adapter.ifindex == 0) {
+    if (!reach.address || !camera.mac.value || reach.adapter.ifindex == 0) {
         return {};
     }
     const std::optional<std::string> held =
         neighbours.linkAddressAt(reach.adapter.ifindex, *reach.address);
-    if (!held || sameMac(*held, camera.mac)) {
+    const std::optional<Mac> heldMac = held ? parseMac(*held) : std::nullopt;
+    if (!held || heldMac == camera.mac.value) {
         return {};
     }
-    const auto written = [](const std::string& mac) {
-        return wsd::normalisedMac(mac).value_or(mac);
-    };
-    return "another device answers at " + reach.address->text() + ": its MAC is " + written(*held) +
-           ", the camera's is " + written(camera.mac);
+    return "another device answers at " + reach.address->text() + ": its MAC is " +
+           (heldMac ? heldMac->text() : *held) + ", the camera's is " + camera.mac.value->text();
 }
 
 } // namespace ondrel

@@ -40,7 +40,7 @@ void writeSettings(DeviceInfo& record, const NetworkSettings& s) {
 Device deviceFromRecord(const DeviceInfo& record) {
     Device d;
     d.name = text(record.devName);
-    d.mac = text(record.mac);
+    d.mac = ReportedMac::fromText(text(record.mac));
     d.id = text(record.devId);
     d.ip = address(record.ip);
     d.netMask = address(record.netMask);

@@ -168,7 +168,7 @@ void AssignRun::verify(const std::vector<Device>& found) {
         const Device* match = nullptr;
         bool other = false;
         for (const Device& d : found) {
-            if (d.mac != e.planned.device.mac) {
+            if (!d.mac.sameAs(e.planned.device.mac)) {
                 continue;
             }
             if (reportsSettings(d, e.planned.settings)) {

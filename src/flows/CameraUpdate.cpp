@@ -6,7 +6,7 @@ namespace ondrel {
 
 onvif::NetworkPlan networkPlanFor(const Device& device, const NetworkSettings& settings) {
     onvif::NetworkPlan plan;
-    plan.mac = device.mac;
+    plan.mac = device.mac.value;
     plan.endpoint = device.endpoint;
     if (settings.mode == AddressMode::Static) {
         const Ipv4 ip = parseIpv4(settings.ip).value_or(Ipv4{});
@@ -37,10 +37,8 @@ bool isSameCameraAt(const Device& camera, std::optional<Ipv4> planned, const Dev
     }
     // A camera's MAC is its identity wherever both tell one; its endpoint reference otherwise,
     // never a MAC guessed from it.
-    const std::optional<std::string> mac = wsd::normalisedMac(camera.mac);
-    const std::optional<std::string> theirs = wsd::normalisedMac(candidate.mac);
-    if (mac && theirs) {
-        return *mac == *theirs;
+    if (camera.mac.value && candidate.mac.value) {
+        return camera.mac.value == candidate.mac.value;
     }
     return !camera.endpoint.empty() && candidate.endpoint == camera.endpoint;
 }

@@ -6,16 +6,14 @@
 
 #include "core/AdapterRef.h"
 #include "core/Ipv4.h"
+#include "core/Mac.h"
 
-#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace ondrel {
-
-using MacAddress = std::array<uint8_t, 6>;
 
 struct Adapter {
     std::string name;     // "eth0"
@@ -24,7 +22,7 @@ struct Adapter {
     // What the user picks the adapter by: the name, with the hardware's model behind it when
     // the hardware database knows it ("eth0 (Intel Corporation 82540EM)").
     std::string description;
-    std::optional<MacAddress> mac;  // none for links without an Ethernet address (tun, ppp)
+    std::optional<Mac> mac;         // none for links without an Ethernet address (tun, ppp)
     std::vector<Ipv4Net> addresses; // the kernel's order: the primary address first
     std::optional<Ipv4> gateway;    // the first default route through this adapter
     std::vector<Ipv4> dns;          // the servers lookups through this adapter go to

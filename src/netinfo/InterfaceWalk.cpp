@@ -46,9 +46,9 @@ void takeLinkEntry(const ifaddrs& entry, Adapter& adapter) {
     adapter.flags = entry.ifa_flags;
     adapter.ifindex = static_cast<uint32_t>(link.sll_ifindex);
     if (link.sll_halen == 6) {
-        MacAddress mac{};
-        std::copy_n(link.sll_addr, mac.size(), mac.begin());
-        adapter.mac = mac;
+        std::array<uint8_t, 6> bytes{};
+        std::copy_n(link.sll_addr, bytes.size(), bytes.begin());
+        adapter.mac = Mac::fromBytes(bytes);
     }
 }
 

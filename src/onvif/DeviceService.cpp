@@ -368,7 +368,8 @@ CallResult<std::vector<NetworkInterface>> parseNetworkInterfaces(long status,
         }
         nic.enabled = boolean(tree.text(entry, "Enabled").value_or("")).value_or(false);
         if (const std::optional<std::size_t> info = tree.child(entry, kSchemaNamespace, "Info")) {
-            nic.mac = std::string(trim(tree.text(*info, "HwAddress").value_or("")));
+            nic.mac = ReportedMac::fromText(
+                std::string(trim(tree.text(*info, "HwAddress").value_or(""))));
         }
         if (const std::optional<std::size_t> ipv4 = tree.child(entry, kSchemaNamespace, "IPv4")) {
             nic.ipv4Enabled = boolean(tree.text(*ipv4, "Enabled").value_or("")).value_or(false);

@@ -11,6 +11,7 @@
 #include "HttpTransport.h"
 
 #include "core/Ipv4.h"
+#include "core/Mac.h"
 
 #include <chrono>
 #include <cstdint>
@@ -61,7 +62,7 @@ struct Ipv4Prefix {
 
 struct NetworkInterface {
     std::string token;
-    std::string mac; // as the camera writes it
+    ReportedMac mac; // as the camera writes it, and what it reads as
     bool enabled = false;
     bool ipv4Enabled = false;
     bool dhcp = false;

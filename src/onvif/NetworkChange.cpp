@@ -10,15 +10,14 @@ namespace ondrel::onvif {
 namespace {
 
 const NetworkInterface* chosenInterface(const std::vector<NetworkInterface>& nics,
-                                        const std::string& mac) {
-    if (mac.empty()) {
+                                        const std::optional<Mac>& mac) {
+    if (!mac) {
         const auto enabled = std::find_if(nics.begin(), nics.end(),
                                           [](const NetworkInterface& n) { return n.enabled; });
         return enabled == nics.end() ? nullptr : &*enabled;
     }
-    const std::optional<std::string> wanted = wsd::normalisedMac(mac);
     for (const NetworkInterface& nic : nics) {
-        if (wanted && wsd::normalisedMac(nic.mac) == wanted) {
+        if (nic.mac.value == mac) {
             return &nic;
         }
     }
@@ -88,7 +87,7 @@ std::string referenceKey(std::string_view reference) {
 // Without a MAC, the camera's identity is its endpoint reference. A camera that will not tell
 // it (the operation is optional) is taken at its word of discovery.
 std::optional<ChangeResult> checkEndpoint(DeviceService& camera, const NetworkPlan& plan) {
-    if (!plan.mac.empty() || plan.endpoint.empty()) {
+    if (plan.mac || plan.endpoint.empty()) {
         return std::nullopt;
     }
     const CallResult<std::string> reference = camera.getEndpointReference();
@@ -181,8 +180,8 @@ ChangeResult applyNetworkPlan(DeviceService& camera, const NetworkPlan& plan,
         chosenInterface(std::get<std::vector<NetworkInterface>>(interfaces), plan.mac);
     if (nic == nullptr) {
         return {ChangeOutcome::Failed,
-                plan.mac.empty() ? "the camera has no enabled network interface"
-                                 : "another camera answers at this address",
+                !plan.mac ? "the camera has no enabled network interface"
+                          : "another camera answers at this address",
                 false};
     }
 

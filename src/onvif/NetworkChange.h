@@ -19,10 +19,10 @@
 namespace ondrel::onvif {
 
 struct NetworkPlan {
-    // The MAC the settings were planned for, in any common spelling; empty where the camera
-    // gave none, and then its first enabled interface is taken, once the camera's endpoint
-    // reference (when it tells it) is the one planned for.
-    std::string mac;
+    // The MAC the settings were planned for; none where the camera gave none, and then its
+    // first enabled interface is taken, once the camera's endpoint reference (when it tells
+    // it) is the one planned for.
+    std::optional<Mac> mac;
     std::string endpoint;
     Ipv4Setting address;
     std::optional<Ipv4> gateway;          // none: left as it is

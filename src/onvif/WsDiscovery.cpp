@@ -316,24 +316,43 @@ std::string scopeText(std::string_view text) {
     return decodeDeviceText(bytes);
 }
 
-// The first non-empty value of the scopes onvif://www.onvif.org/<segment>/..., the rest of
-// the path decoded. Scheme, host and segment are compared without regard to case: makers
-// write "MacAddress", "macaddress" and "Name".
+// The rest of the path of a scope onvif://www.onvif.org/<segment>/..., decoded; none for a
+// scope of another segment. Scheme, host and segment are compared without regard to case:
+// makers write "MacAddress", "macaddress" and "Name".
+std::optional<std::string> scopeRest(std::string_view scope, std::string_view segment) {
+    const std::size_t head = kScopePrefix.size() + segment.size() + 1;
+    if (scope.size() <= head || scope[head - 1] != '/' ||
+        !equalCaseless(scope.substr(0, kScopePrefix.size()), kScopePrefix) ||
+        !equalCaseless(scope.substr(kScopePrefix.size(), segment.size()), segment)) {
+        return std::nullopt;
+    }
+    return scopeText(scope.substr(head));
+}
+
+// The first non-empty value of the scopes of the segment.
 std::string scopeValue(const std::vector<std::string>& scopes, std::string_view segment) {
     for (const std::string& scope : scopes) {
-        const std::size_t head = kScopePrefix.size() + segment.size() + 1;
-        const std::string_view view = scope;
-        if (view.size() <= head || view[head - 1] != '/' ||
-            !equalCaseless(view.substr(0, kScopePrefix.size()), kScopePrefix) ||
-            !equalCaseless(view.substr(kScopePrefix.size(), segment.size()), segment)) {
-            continue;
-        }
-        std::string value = scopeText(view.substr(head));
-        if (!value.empty()) {
-            return value;
+        if (std::optional<std::string> value = scopeRest(scope, segment);
+            value && !value->empty()) {
+            return std::move(*value);
         }
     }
     return {};
+}
+
+// The camera's MAC: the first scope .../MAC/<mac> or .../MacAddress/<mac> that reads as one.
+// Both are common; a camera that spells one of them oddly may still spell the other well.
+std::optional<Mac> scopeMac(const std::vector<std::string>& scopes) {
+    for (const std::string& scope : scopes) {
+        for (const std::string_view segment : {"MAC", "MacAddress"}) {
+            if (const std::optional<std::string> value = scopeRest(scope, segment)) {
+                if (const std::optional<Mac> mac = parseMac(trimmed(*value))) {
+                    return mac;
+                }
+            }
+        }
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -520,7 +539,9 @@ Device cameraDevice(const Match& match, const AdapterRef& adapter, Ipv4 source) 
     if (device.name.empty()) {
         device.name = device.hardware;
     }
-    device.mac = normalisedMac(scopeValue(match.scopes, "MacAddress")).value_or("");
+    if (const std::optional<Mac> mac = scopeMac(match.scopes)) {
+        device.mac = ReportedMac::of(*mac);
+    }
     device.adapter = adapter;
     device.sentFrom = source.text();
 
@@ -553,42 +574,6 @@ Device cameraDevice(const Match& match, const AdapterRef& adapter, Ipv4 source) 
         device.httpPort = kDefaultHttpPort;
     }
     return device;
-}
-
-std::optional<std::string> normalisedMac(std::string_view text) {
-    text = trimmed(text);
-    std::string digits;
-    if (text.size() == 12) {
-        digits = text;
-    } else if (text.size() == 17 && (text[2] == ':' || text[2] == '-')) {
-        for (std::size_t i = 0; i < text.size(); ++i) {
-            if (i % 3 == 2) {
-                if (text[i] != text[2]) {
-                    return std::nullopt;
-                }
-            } else {
-                digits += text[i];
-            }
-        }
-    } else if (text.size() == 14 && text[4] == '.' && text[9] == '.') {
-        digits = std::string(text.substr(0, 4)) + std::string(text.substr(5, 4)) +
-                 std::string(text.substr(10, 4));
-    } else {
-        return std::nullopt;
-    }
-    constexpr std::string_view kHex = "0123456789ABCDEF";
-    std::string mac;
-    for (std::size_t i = 0; i < digits.size(); ++i) {
-        const int value = hexValue(digits[i]);
-        if (value < 0) {
-            return std::nullopt;
-        }
-        if (i > 0 && i % 2 == 0) {
-            mac += ':';
-        }
-        mac += kHex[static_cast<std::size_t>(value)];
-    }
-    return mac;
 }
 
 } // namespace ondrel::wsd

@@ -116,8 +116,4 @@ struct XaddrHost {
 };
 std::optional<XaddrHost> ipv4Host(std::string_view url);
 
-// A MAC in any common spelling (001122AABBCC, 00-11-22-aa-bb-cc, 00:11:22:AA:BB:CC) written as
-// our devices write theirs; none for anything else.
-std::optional<std::string> normalisedMac(std::string_view text);
-
 } // namespace ondrel::wsd

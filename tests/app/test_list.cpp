@@ -52,7 +52,7 @@ protected:
     std::vector<std::string> Macs(const std::vector<Device>& devices) const {
         std::vector<std::string> macs;
         for (const Device& d : devices) {
-            macs.push_back(d.mac);
+            macs.push_back(d.mac.text);
         }
         return macs;
     }

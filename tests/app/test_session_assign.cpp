@@ -263,7 +263,7 @@ protected:
     // A camera's calls that change it: its clock, identity and gateway read, the gateway and
     // then the address set.
     static std::vector<onvif::HttpResult> takes(const PlannedDevice& p) {
-        return {CameraClock(), CameraInterfaces(p.device.mac, p.device.ip.text),
+        return {CameraClock(), CameraInterfaces(p.device.mac.text, p.device.ip.text),
                 CameraGateway("10.1.0.254"), SoapFile("set_network_default_gateway.xml"),
                 SoapFile("set_network_interfaces_at_once.xml")};
     }
@@ -306,7 +306,7 @@ TEST_F(SessionMixedAssign, CamerasAreChangedOnTheWorkerInTurnAndReadBackAfterThe
     // Found at its new address, the camera is read back there before the batch ends.
     EXPECT_EQ(batch().stage(), AssignBatch::Stage::Verifying);
     ASSERT_EQ(cameras->waiting(), 1u);
-    cameras->finish({CameraClock(), CameraInterfaces(plan[1].device.mac, plan[1].settings.ip),
+    cameras->finish({CameraClock(), CameraInterfaces(plan[1].device.mac.text, plan[1].settings.ip),
                      CameraGateway("10.1.0.254")});
     EXPECT_EQ(cameras->transport.sent.back().url, "http://10.1.0.6/onvif/device_service");
     EXPECT_EQ(batch().stage(), AssignBatch::Stage::Done);

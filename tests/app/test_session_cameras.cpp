@@ -94,12 +94,11 @@ TEST_F(WindowCameras, TheFormShowsWhatIsKnownAndUpdateChangesTheCameraOverOnvif)
     EXPECT_EQ(Text("deviceNameEdit"), QStringLiteral("Cam 2"));
     EXPECT_EQ(Text("deviceIpEdit"), QStringLiteral("10.1.0.2"));
     EXPECT_EQ(Text("sysFirmwareEdit"), QString());
-    // A camera tells no mask at discovery: one must be typed before anything goes.
+    // A camera tells no mask at discovery: one must be typed before anything is asked.
     prompter->answerYes = true;
     Trigger("updateAction");
-    EXPECT_EQ(ReportTexts().back(),
-              QStringLiteral("The request could not be sent: the net mask 0.0.0.0 is no mask; "
-                             "nothing was sent"));
+    EXPECT_EQ(ReportTexts().back(), QStringLiteral("0.0.0.0 is not a subnet mask."));
+    EXPECT_EQ(cameras->waiting(), 0u);
     SetText("deviceMaskEdit", QStringLiteral("255.255.0.0"));
     struct Row {
         std::vector<onvif::HttpResult> answers;
@@ -108,7 +107,8 @@ TEST_F(WindowCameras, TheFormShowsWhatIsKnownAndUpdateChangesTheCameraOverOnvif)
     const Row rows[] = {
         {{SoapFile("get_system_date_and_time_hikvision.xml"), onvif::HttpResponse{401, ""},
           onvif::HttpResponse{401, ""}},
-         QStringLiteral("The viewing account or password is wrong!")},
+         QStringLiteral("The camera refused the account: wrong password, or an account without "
+                        "the right to change settings.")},
         {{onvif::TransportError{"no answer within 10000 ms"}},
          QStringLiteral("The camera was not updated: failed: no answer within 10000 ms")},
     };

@@ -5,6 +5,7 @@
 
 #include "AppTestSupport.h"
 
+#include <QCheckBox>
 #include <QProgressBar>
 #include <QSpinBox>
 #include <QTest>
@@ -101,6 +102,56 @@ TEST_F(UpdateChecks, ThePortRuleRefusesBeforeTheQuestionAndSendsOnlyUsablePorts)
             EXPECT_EQ(p.caption, QStringLiteral("Ask"));
             ASSERT_FALSE(fields.empty());
             EXPECT_EQ(fields.at("Port"), row.sent);
+        }
+        window.reset();
+    }
+}
+
+// Static settings `set` refuses are refused before the question, in its words; DHCP needs
+// none of them.
+TEST_F(UpdateChecks, TheAddressRulesRefuseBeforeTheQuestionAsSetDoes) {
+    struct Row {
+        const char* field;
+        const char* typed;
+        const char* refusal; // nullptr: asked and sent
+        bool dhcp = false;
+    };
+    const Row rows[] = {
+        {"deviceMaskEdit", "255.0.255.0", "255.0.255.0 is not a subnet mask."},
+        {"deviceMaskEdit", "0.0.0.0", "0.0.0.0 is not a subnet mask."},
+        {"deviceGatewayEdit", "192.168.2.1",
+         "The gateway 192.168.2.1 is not in the subnet of 192.168.1.88/24."},
+        {"deviceGatewayEdit", "192.168.1.88",
+         "The gateway 192.168.1.88 is the device's own address."},
+        {"deviceIpEdit", "192.168.1.0", "192.168.1.0 is the network address of its subnet /24."},
+        {"deviceIpEdit", "192.168.1.255",
+         "192.168.1.255 is the broadcast address of its subnet /24."},
+        {"deviceIpEdit", "127.0.0.1", "127.0.0.1 cannot be a device's address."},
+        {"deviceGatewayEdit", "0.0.0.0", nullptr},
+        {"deviceMaskEdit", "255.255.0.0", nullptr},
+        {"deviceMaskEdit", "255.0.255.0", nullptr, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.field) + " " + row.typed);
+        Open(kSlowProgress);
+        List(PlayedDevice{});
+        ClickRow(0);
+        SetText(row.field, QString::fromLatin1(row.typed));
+        if (row.dhcp) {
+            QTest::mouseClick(Named<QCheckBox>(*window, "autoIpCheck"), Qt::LeftButton);
+        }
+        Drain(50);
+        const auto fields = UpdateAndCapture(150);
+        ASSERT_FALSE(prompter->prompts.empty());
+        const Prompt& p = prompter->prompts[0];
+        if (row.refusal != nullptr) {
+            EXPECT_EQ(p.kind, Prompt::Information);
+            EXPECT_EQ(p.text, QString::fromUtf8(row.refusal));
+            EXPECT_EQ(prompter->prompts.size(), 1u);
+            EXPECT_TRUE(fields.empty());
+        } else {
+            EXPECT_EQ(p.text, kConfirm);
+            EXPECT_FALSE(fields.empty());
         }
         window.reset();
     }

@@ -189,7 +189,7 @@ TEST(FullSet, EveryValueLands) {
     EXPECT_EQ(o.format, OutputFormat::Csv);
     EXPECT_TRUE(o.formatGiven);
     EXPECT_TRUE(o.dryRun);
-    EXPECT_EQ(formatMac(o.macBytes), "AA:BB:CC:DD:EE:0F");
+    EXPECT_EQ(o.macValue.text(), "AA:BB:CC:DD:EE:0F");
     EXPECT_EQ(o.mode, AddressMode::Static);
     EXPECT_EQ(o.ip->text(), "10.77.0.50");
     EXPECT_EQ(o.mask->text(), "255.255.0.0");
@@ -221,7 +221,7 @@ TEST(FullAssign, EveryValueLands) {
     const CliOptions& o = out.options;
     EXPECT_EQ(o.command, Command::Assign);
     ASSERT_EQ(o.assign.macs.size(), 2u);
-    EXPECT_EQ(formatMac(o.assign.macs[1]), "02:4F:4E:00:00:02");
+    EXPECT_EQ(o.assign.macs[1].text(), "02:4F:4E:00:00:02");
     EXPECT_EQ(o.assign.first->text(), "10.77.0.10");
     EXPECT_EQ(o.mask->text(), "255.255.255.0");
     EXPECT_EQ(o.gateway->text(), "10.77.0.1");

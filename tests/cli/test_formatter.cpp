@@ -25,7 +25,7 @@ Device Camera(std::string name, const char* mac, const char* ip, uint16_t port, 
               AdapterRef adapter = Eth1()) {
     Device d;
     d.name = std::move(name);
-    d.mac = mac;
+    d.mac = ReportedMac::fromText(mac);
     d.ip = At(ip);
     d.netMask = At("255.255.255.0");
     d.gateway = At("10.77.0.1");
@@ -77,7 +77,7 @@ TEST(Json, EveryFieldByItsReplyNameNumbersAsNumbersConflictLast) {
         EXPECT_EQ(o.at("Port2"), d.port2);
         EXPECT_EQ(o.at("Port3"), d.port3);
         EXPECT_EQ(o.at("Port4"), 0);
-        EXPECT_EQ(o.at("Mac"), d.mac);
+        EXPECT_EQ(o.at("Mac"), d.mac.text);
         EXPECT_EQ(o.at("DevId"), d.id);
         EXPECT_EQ(o.at("IPMode"), dhcp ? 1 : 0) << "as a reply carries it: 1 is dhcp";
         EXPECT_EQ(o.at("DevName"), d.name);
@@ -164,7 +164,7 @@ TEST(Csv, HeaderQuotingAndConflictLast) {
     const Device wide =
         Camera("大门 1", "00:11:22:33:44:77", "10.77.0.12", 80, AddressMode::Static);
     Device twin = plain;
-    twin.mac = "00:11:22:33:44:88";
+    twin.mac = ReportedMac::fromText("00:11:22:33:44:88");
     const std::vector<Device> devices = {plain, odd, wide, twin};
     AddressConflicts conflicts;
     conflicts.compute(devices, {});

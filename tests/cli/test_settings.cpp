@@ -18,7 +18,7 @@ ReportedAddress At(const char* text) {
 Device Camera(AddressMode mode = AddressMode::Static) {
     Device d;
     d.name = "Front door";
-    d.mac = "00:11:22:33:44:55";
+    d.mac = ReportedMac::fromText("00:11:22:33:44:55");
     d.id = "CAM-000001";
     d.ip = At("192.168.1.88");
     d.netMask = At("255.255.255.0");
@@ -213,12 +213,12 @@ TEST(SetRoute, OnvifPlanCarriesTheAddressAndOnlyWhatWasGiven) {
     d.httpPort = 8080;
     const CliOptions o = Options("--ip 192.168.1.90 --mask 255.255.0.0 --dns 192.168.1.5");
     const onvif::NetworkPlan plan = onvifPlan(d, SettingsBuilder::build(d, o).settings, o);
-    EXPECT_EQ(plan.mac, d.mac);
+    EXPECT_EQ(plan.mac, d.mac.value);
     ASSERT_TRUE(plan.address.manual.has_value());
     EXPECT_EQ(plan.address.manual->address.text(), "192.168.1.90");
     EXPECT_EQ(plan.address.manual->prefixLength, 16);
     EXPECT_FALSE(plan.gateway.has_value());
-    EXPECT_EQ(plan.dns, (std::vector<Ipv4>{*parseIPv4("192.168.1.5")}));
+    EXPECT_EQ(plan.dns, (std::vector<Ipv4>{*parseTypedIpv4("192.168.1.5")}));
     EXPECT_FALSE(plan.httpPort.has_value());
     EXPECT_EQ(plan.currentHttpPort, 8080);
 
@@ -226,13 +226,13 @@ TEST(SetRoute, OnvifPlanCarriesTheAddressAndOnlyWhatWasGiven) {
     const onvif::NetworkPlan automatic =
         onvifPlan(d, SettingsBuilder::build(d, dhcp).settings, dhcp);
     EXPECT_FALSE(automatic.address.manual.has_value());
-    EXPECT_EQ(automatic.gateway, parseIPv4("192.168.1.254"));
+    EXPECT_EQ(automatic.gateway, parseTypedIpv4("192.168.1.254"));
     EXPECT_EQ(automatic.httpPort, std::optional<std::uint16_t>(81));
 }
 
 TEST(FindByMac, FirstInArrivalOrderAnyNotation) {
     Device first = Camera();
-    first.mac = "aa-bb-cc-dd-ee-ff";
+    first.mac = ReportedMac::fromText("aa-bb-cc-dd-ee-ff");
     first.adapter = {"eth1", 3, 0xC0A8010A, 24};
     Device second = first;
     second.ip = At("192.168.1.99");
@@ -296,7 +296,7 @@ TEST(Check, AnswersAreFoundByDevIdOrElseByMac) {
 
     target.id.clear();
     other.id.clear();
-    other.mac = "00:11:22:33:44:66";
+    other.mac = ReportedMac::fromText("00:11:22:33:44:66");
     const auto byMac = SettingsCheck::answersOf({other, moved}, target);
     ASSERT_EQ(byMac.size(), 1u);
     EXPECT_EQ(byMac[0].ip.text, "192.168.1.50");

@@ -110,7 +110,7 @@ Device CameraOf(const PlayedDevice& played, bool withMac) {
     Device d;
     d.protocols = Protocols::Onvif;
     d.name = played.name;
-    d.mac = withMac ? played.mac : "";
+    d.mac = ReportedMac::fromText(withMac ? played.mac : "");
     d.ip = ReportedAddress::fromText(played.ip);
     d.httpPort = played.httpPort;
     d.serviceUrl = d.xaddrs = "http://" + played.ip + "/onvif/device_service";

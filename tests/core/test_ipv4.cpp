@@ -76,5 +76,63 @@ INSTANTIATE_TEST_SUITE_P(
         Ipv4Row{"OneNumber", "3232235864", kNone, false}, Ipv4Row{"Empty", "", kNone, false}),
     [](const auto& p) { return std::string(p.param.name); });
 
+TEST(Ipv4Mask, ContiguityAndPrefix) {
+    const struct {
+        const char* text;
+        bool mask;
+        int prefix;
+    } cases[] = {
+        {"255.255.255.0", true, 24},  {"255.255.255.255", true, 32}, {"128.0.0.0", true, 1},
+        {"255.255.254.0", true, 23},  {"0.0.0.0", false, 0},         {"255.0.255.0", false, 8},
+        {"255.255.255.1", false, 24}, {"0.255.255.255", false, 0},
+    };
+    for (const auto& c : cases) {
+        const std::optional<Ipv4> mask = parseTypedIpv4(c.text);
+        ASSERT_TRUE(mask) << c.text;
+        EXPECT_EQ(isMask(*mask), c.mask) << c.text;
+        EXPECT_EQ(maskPrefix(*mask), c.prefix) << c.text;
+    }
+    // What a person types is held to the written form: "010" may mean octal elsewhere.
+    EXPECT_FALSE(parseTypedIpv4("255.255.255.000"));
+    EXPECT_EQ(parseIpv4("255.255.255.000"), parseTypedIpv4("255.255.255.0"));
+}
+
+// The rules the window's Update, `set` and the plans share, first problem first.
+TEST(Ipv4StaticSettings, RefusesWhatLeavesADeviceUnreachable) {
+    const struct {
+        const char* ip;
+        const char* mask;
+        const char* gateway;
+        AddressProblem want;
+    } cases[] = {
+        {"10.0.0.5", "255.255.255.0", "10.0.0.1", AddressProblem::None},
+        {"10.0.0.5", "255.255.255.0", "0.0.0.0", AddressProblem::None},
+        {"0.0.0.0", "255.255.255.0", "0.0.0.0", AddressProblem::NotUsableHost},
+        {"127.0.0.5", "255.0.0.0", "0.0.0.0", AddressProblem::NotUsableHost},
+        {"224.0.0.5", "255.255.255.0", "0.0.0.0", AddressProblem::NotUsableHost},
+        {"10.0.0.5", "255.0.255.0", "10.0.0.1", AddressProblem::NotAMask},
+        {"10.0.0.5", "0.0.0.0", "0.0.0.0", AddressProblem::NotAMask},
+        {"10.0.0.0", "255.255.255.0", "0.0.0.0", AddressProblem::NetworkAddress},
+        {"10.0.0.255", "255.255.255.0", "0.0.0.0", AddressProblem::BroadcastAddress},
+        // /31 links and /32 hosts have no network or broadcast address.
+        {"10.0.0.0", "255.255.255.254", "10.0.0.1", AddressProblem::None},
+        {"10.0.0.0", "255.255.255.255", "0.0.0.0", AddressProblem::None},
+        {"10.0.0.5", "255.255.255.0", "10.0.1.1", AddressProblem::GatewayOutsideSubnet},
+        {"10.0.1.5", "255.255.254.0", "10.0.0.1", AddressProblem::None},
+        {"10.0.0.5", "255.255.255.0", "10.0.0.5", AddressProblem::GatewayIsOwnAddress},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(staticAddressProblem(*parseIpv4(c.ip), *parseIpv4(c.mask), *parseIpv4(c.gateway)),
+                  c.want)
+            << c.ip << " " << c.mask << " " << c.gateway;
+    }
+    const Ipv4Subnet subnet =
+        Ipv4Subnet::of(*parseIpv4("10.0.0.77"), *parseIpv4("255.255.255.192"));
+    EXPECT_EQ(subnet.network.text(), "10.0.0.64");
+    EXPECT_EQ(subnet.broadcast().text(), "10.0.0.127");
+    EXPECT_TRUE(sameSubnet(*parseIpv4("10.0.0.65"), *parseIpv4("10.0.0.126"), subnet.mask));
+    EXPECT_FALSE(sameSubnet(*parseIpv4("10.0.0.65"), *parseIpv4("10.0.0.128"), subnet.mask));
+}
+
 } // namespace
 } // namespace ondrel

@@ -24,7 +24,7 @@ inline Device camera(unsigned n, std::string ip = "192.168.0.64") {
     std::snprintf(id, sizeof id, "CAM%04u", n);
     Device d;
     d.name = "Cam " + std::to_string(n);
-    d.mac = mac;
+    d.mac = ReportedMac::fromText(mac);
     d.id = id;
     d.ip = ReportedAddress::fromText(std::move(ip));
     d.netMask = ReportedAddress::fromText("255.255.255.0");

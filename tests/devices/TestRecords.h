@@ -34,7 +34,7 @@ inline Device MakeCamera(unsigned n, const AdapterRef& adapter, std::string mac,
     Device d;
     d.protocols = Protocols::Onvif;
     d.name = "Onvif" + std::to_string(n);
-    d.mac = std::move(mac);
+    d.mac = ReportedMac::fromText(std::move(mac));
     d.ip = ReportedAddress::fromText(ip);
     d.httpPort = 8080;
     d.hardware = "HW" + std::to_string(n);

@@ -9,9 +9,12 @@ namespace {
 const AdapterRef kCams{"eCam", 3, 0xC0A8010A, 24}; // 192.168.1.10/24
 const AdapterRef kOffice{"eOffice", 2, 0x0A4D0001, 24};
 
+// "M7" is the MAC 00:00:00:00:00:07, shown short; "" none.
 Device At(const char* mac, const char* ip, const AdapterRef& adapter) {
     Device d;
-    d.mac = mac;
+    if (*mac != '\0') {
+        d.mac = {mac, Mac{std::stoull(mac + 1)}};
+    }
     d.ip = ReportedAddress::fromText(ip);
     d.adapter = adapter;
     return d;

@@ -268,7 +268,7 @@ TEST(AssignPlanRange, GivesOutAndPassesOver) {
         {"no devices", 0, [](RangeRequest&) {}, {}, {}, {}, PlanRefusal::NoDevices},
         {"one device chosen twice",
          3,
-         [](RangeRequest& r) { r.chosen[2].mac = "02:4f:4e:00:00:01"; },
+         [](RangeRequest& r) { r.chosen[2].mac = ReportedMac::fromText("02:4f:4e:00:00:01"); },
          {},
          {},
          {},
@@ -298,8 +298,8 @@ TEST(AssignPlanRange, GivesOutAndPassesOver) {
              const char* url = "http://192.168.0.64/onvif/device_service";
              r.chosen = {onvifCamera(1, "192.168.0.64", url), onvifCamera(2, "192.168.0.64", url),
                          onvifCamera(3, "192.168.0.64", url)};
-             r.chosen[1].mac.clear();
-             r.chosen[2].mac.clear();
+             r.chosen[1].mac = {};
+             r.chosen[2].mac = {};
              r.listed = r.chosen;
          },
          {},
@@ -328,6 +328,25 @@ TEST(AssignPlanRange, GivesOutAndPassesOver) {
          PlanRefusal::None,
          0,
          "uku"},
+        {"a rerun over cameras without a MAC keeps each one's address, by endpoint reference",
+         0,
+         [](RangeRequest& r) {
+             r = RangeRequest(request(0));
+             for (unsigned n = 1; n <= 3; ++n) {
+                 const std::string ip = "192.168.0.10" + std::to_string(n - 1);
+                 r.chosen.push_back(onvifCamera(n, ip, "http://" + ip + "/onvif/device_service"));
+                 r.chosen.back().mac = {};
+             }
+             r.listed = r.chosen;
+             // Seen once more under its MAC (a second row), it is still itself.
+             r.listed.push_back(onvifCamera(2, "192.168.0.101", ""));
+         },
+         {},
+         {"192.168.0.100", "192.168.0.101", "192.168.0.102"},
+         {},
+         PlanRefusal::None,
+         0,
+         "kkk"},
         {"a kept address is given to nobody else, a shared one is not kept",
          0,
          [](RangeRequest& r) {
@@ -397,7 +416,7 @@ TEST(AssignPlanRange, SettingsAreFixedWithWhatWasGiven) {
     const NetworkSettings expected{AddressMode::Static, "192.168.0.101", "255.255.255.0",
                                    "192.168.0.1",       "192.168.0.1",   8080};
     EXPECT_EQ(kept.devices[1].settings, expected);
-    EXPECT_EQ(kept.devices[1].device.mac, "02:4F:4E:00:00:02");
+    EXPECT_EQ(kept.devices[1].device.mac.text, "02:4F:4E:00:00:02");
 
     r.gateway = "0.0.0.0";
     r.dns0 = "9.9.9.9";
@@ -632,7 +651,7 @@ TEST(AssignPlanExplicit, FromRows) {
     listed.push_back(camera(3, "192.168.0.30"));
     listed.push_back(onvifCamera(4, "192.168.0.44", "http://192.168.0.44/onvif/device_service"));
     listed.push_back(onvifCamera(5, "192.168.0.45", "http://192.168.0.45/onvif/device_service"));
-    listed.back().mac.clear();
+    listed.back().mac = {};
     listed.push_back(onvifCamera(6, "192.168.0.46", ""));
     for (const ExplicitCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -652,25 +671,29 @@ TEST(AssignPlanExplicit, FromRows) {
     }
 }
 
-TEST(AssignPlanOrder, SortsByMacBytes) {
+// The same order whatever order the answers came in: by MAC, then cameras without one by
+// endpoint reference, then what has neither.
+TEST(AssignPlanOrder, ByMacThenEndpointReference) {
     std::vector<Device> devices = {camera(0x0210), camera(0x00FF), camera(0x0001)};
-    devices[0].mac = "02:4f:4e:00:02:10"; // case does not matter
+    devices[0].mac = ReportedMac::fromText("02:4f:4e:00:02:10"); // case does not matter
     devices.push_back(camera(5));
-    devices.back().mac = "unknown";
-    devices.push_back(camera(6));
-    devices.back().mac = "02-4F-4E-00-00-02";
-    sortByMac(devices);
-    std::vector<std::string> macs;
-    for (const Device& d : devices) {
-        macs.push_back(d.mac);
+    devices.back().mac = ReportedMac::fromText("unknown");
+    for (const unsigned n : {9u, 7u}) {
+        devices.push_back(onvifCamera(n, "192.168.0.64", ""));
+        devices.back().mac = {};
     }
-    EXPECT_EQ(macs,
-              (std::vector<std::string>{"02:4F:4E:00:00:01", "02-4F-4E-00-00-02",
-                                        "02:4F:4E:00:00:FF", "02:4f:4e:00:02:10", "unknown"}));
-    EXPECT_EQ(macValue("FF:FF:FF:FF:FF:FF"), 0xFFFFFFFFFFFFu);
-    for (const char* bad : {"", "02:4F:4E:00:00", "02:4F:4E:00:00:0G", "02:4F-4E:00:00:01",
-                            "02:4F:4E:00:00:011", " 2:4F:4E:00:00:01"}) {
-        EXPECT_FALSE(macValue(bad).has_value()) << bad;
+    devices.push_back(camera(6));
+    devices.back().mac = ReportedMac::fromText("02-4F-4E-00-00-02");
+    for (int pass = 0; pass < 2; ++pass) {
+        sortByIdentity(devices);
+        std::vector<std::string> order;
+        for (const Device& d : devices) {
+            order.push_back(d.mac.text.empty() ? d.endpoint : d.mac.text);
+        }
+        EXPECT_EQ(order, (std::vector<std::string>{"02:4F:4E:00:00:01", "02-4F-4E-00-00-02",
+                                                   "02:4F:4E:00:00:FF", "02:4f:4e:00:02:10",
+                                                   "urn:uuid:cam-7", "urn:uuid:cam-9", "unknown"}));
+        std::reverse(devices.begin(), devices.end());
     }
 }
 
@@ -813,7 +836,7 @@ TEST(WireCheck, AnotherMacAtTheAddressRefuses) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         Device camera = onvifCamera(1, "192.168.0.64", "http://192.168.0.64/onvif/device_service");
-        camera.mac = row.mac;
+        camera.mac = ReportedMac::fromText(row.mac);
         camera.sentFrom = "192.168.0.64";
         Table table;
         table.held = row.held;

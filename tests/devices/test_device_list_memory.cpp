@@ -77,14 +77,14 @@ TEST(DeviceListMemory, FailedAllocationLeavesTheListWhole) {
             if (outcome == DeviceList::AddOutcome::OutOfMemory) {
                 ++failures;
                 EXPECT_EQ(list.size(), before);
-                EXPECT_FALSE(list.findMac(MacOf(before)));
+                EXPECT_FALSE(list.findMac(*parseMac(MacOf(before))));
                 EXPECT_EQ(list.add(d), DeviceList::AddOutcome::Added);
             } else {
                 ASSERT_EQ(outcome, DeviceList::AddOutcome::Added);
                 EXPECT_EQ(list.add(d), DeviceList::AddOutcome::Repeat);
             }
             EXPECT_EQ(list.size(), before + 1);
-            EXPECT_EQ(list.findMac(MacOf(before)), before);
+            EXPECT_EQ(list.findMac(*parseMac(MacOf(before))), before);
             EXPECT_EQ(list.device(before).adapter.name, "eth1");
         }
         EXPECT_GE(failures, 2) << before << " devices before";

@@ -150,7 +150,7 @@ TEST(SystemLinks, TheEndpointsViewOfTheAdapters) {
     eth0.ifindex = 2;
     eth0.flags = kUsable;
     eth0.description = "eth0 (Intel Corporation 82540EM)";
-    eth0.mac = MacAddress{0x02, 0x4f, 0x4e, 0, 0, 1};
+    eth0.mac = Mac::fromBytes({0x02, 0x4f, 0x4e, 0, 0, 1});
     eth0.addresses = {{Ip("10.0.0.5"), 8}, {Ip("192.168.1.10"), 24}};
     eth0.gateway = Ipv4{Ip("10.0.0.1")};
     eth0.dns = {Ipv4{Ip("10.0.0.53")}};

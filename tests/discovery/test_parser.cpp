@@ -167,7 +167,7 @@ TEST(Decode, TwiceGivesIdenticalBytesAndZeroTail) {
 TEST(Decode, DeviceValue) {
     const Device d = decodeSearchReply(Wired());
     EXPECT_EQ(d.name, "Lobby");
-    EXPECT_EQ(d.mac, "AA:BB:CC:00:00:01");
+    EXPECT_EQ(d.mac.text, "AA:BB:CC:00:00:01");
     EXPECT_EQ(d.id, "D1");
     EXPECT_EQ(d.ip.text, "10.0.0.5");
     EXPECT_EQ(d.ip.value, Ipv4{0x0A000005});

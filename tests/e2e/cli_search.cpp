@@ -46,7 +46,7 @@ std::vector<std::pair<std::string, std::string>> Fields(const Device& d) {
             {"Port2", std::to_string(d.port2)},
             {"Port3", std::to_string(d.port3)},
             {"Port4", std::to_string(d.port4)},
-            {"Mac", d.mac},
+            {"Mac", d.mac.text},
             {"DevId", d.id},
             {"IPMode", d.mode == AddressMode::Dhcp ? "1" : "0"},
             {"DevName", d.name},
@@ -175,9 +175,9 @@ TEST_F(CliLab, SearchTableListsEveryDeviceInArrivalOrder) {
         const bool ascii = std::all_of(want.name.begin(), want.name.end(),
                                        [](char c) { return static_cast<unsigned char>(c) < 0x80; });
         if (ascii) {
-            EXPECT_EQ(row.substr(macColumn, 17), want.mac) << row;
+            EXPECT_EQ(row.substr(macColumn, 17), want.mac.text) << row;
         } else {
-            EXPECT_NE(row.find("  " + want.mac + "  "), std::string::npos) << row;
+            EXPECT_NE(row.find("  " + want.mac.text + "  "), std::string::npos) << row;
         }
         EXPECT_NE(row.find("  " + want.name + " "), std::string::npos) << row;
         EXPECT_NE(row.find(" " + want.ip.text + " "), std::string::npos) << row;

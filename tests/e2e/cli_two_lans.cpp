@@ -274,68 +274,109 @@ TEST(CliMixedSite, OneAssignAddressesEveryDeviceByItsOwnProtocol) {
     const char* lan = std::getenv("ONDREL_LAB_A_NETNS");
     ASSERT_NE(lan, nullptr) << "run under scripts/netlab --two-lans";
     ASSERT_NO_FATAL_FAILURE(AnswerLocally(lan, {"10.77.0.128/26", "10.78.0.0/24"}));
-    Json ours = Json::array();
-    Json theirs = Json::array();
-    for (std::size_t i = 0; i < 4; ++i) {
-        sim::SimDevice d = i < 2 ? sim::SimDevice::factoryDefault(i, "192.168.0.64")
-                                 : sim::SimDevice::generated(200 + i);
-        d.password = "site-pass";
-        d.restartMs = 300;
-        if (i >= 2) {
-            d.mac = "02:CA:00:00:00:0" + std::to_string(i);
-            d.ip = "10.77.0.1" + std::to_string(28 + i);
-            d.httpPort = 8080; // the other simulator serves port 80
-        }
-        (i < 2 ? ours : theirs).push_back(DeviceJson(d));
-    }
-    LabSim both;
-    LabSim onvifOnly;
-    both.EnterNetwork(lan);
-    onvifOnly.EnterNetwork(lan);
-    ASSERT_EQ(both.Start({"--onvif", "--config", both.WriteConfig(ours)}), "");
-    ASSERT_EQ(onvifOnly.Start({"--onvif-only", "--config", onvifOnly.WriteConfig(theirs)}), "");
-
-    const auto assign = [](const std::string& password) {
-        CliRun run =
-            RunCli({"assign", "--all", "--interface", "eOffice", "--first", "10.78.0.10", "--mask",
-                    "255.255.255.0", "--gateway", "10.78.0.1", "--yes", "--password-stdin",
-                    "--verify", "--restart-wait", "1", "--wait", "1.5", "--format", "json"},
-                   password + "\n", {}, std::chrono::seconds(60));
-        std::map<std::string, std::string> results; // protocol and result, by MAC
-        const Json report = Json::parse(run.out, nullptr, false);
-        if (report.is_object()) {
-            for (const Json& d : report.at("devices")) {
-                results[d.at("Mac").get<std::string>()] =
-                    d.at("Protocol").get<std::string>() + " " + d.at("Result").get<std::string>();
+    // Each site: our devices beside the cameras or not, how the cameras name their MAC, and
+    // the protocol asked. Cameras that name no MAC are known by their endpoint reference: a
+    // re-run leaves them where they are, and a dry run gives each the address the run gives.
+    const struct Site {
+        const char* name;
+        bool ours;
+        const char* macScope;
+        std::vector<std::string> protocol;
+    } sites[] = {
+        {"a mixed site", true, "MacAddress", {}},
+        {"cameras without a MAC over ONVIF", false, "none", {"--protocol", "onvif"}},
+    };
+    for (const Site& site : sites) {
+        SCOPED_TRACE(site.name);
+        Json ours = Json::array();
+        Json theirs = Json::array();
+        std::vector<sim::SimDevice> cameras;
+        for (std::size_t i = site.ours ? 0 : 2; i < (site.ours ? 4u : 6u); ++i) {
+            sim::SimDevice d = i < 2 ? sim::SimDevice::factoryDefault(i, "192.168.0.64")
+                                     : sim::SimDevice::generated(200 + i);
+            d.password = "site-pass";
+            d.restartMs = 300;
+            if (i >= 2) {
+                d.mac = "02:CA:00:00:00:0" + std::to_string(i);
+                d.ip = "10.77.0.1" + std::to_string(28 + i);
+                d.httpPort = 8080; // the other simulator serves port 80
+                cameras.push_back(d);
             }
+            (i < 2 ? ours : theirs).push_back(DeviceJson(d));
         }
-        const bool changed = report.is_object() && report.at("changed").get<bool>();
-        return std::tuple(std::move(run), std::move(results), changed);
-    };
-    const auto want = [&](const std::string& result) {
-        std::map<std::string, std::string> out;
-        for (const Json& d : ours) {
-            out[d.at("mac").get<std::string>()] = "native+onvif " + result;
+        LabSim both;
+        LabSim onvifOnly;
+        both.EnterNetwork(lan);
+        onvifOnly.EnterNetwork(lan);
+        if (site.ours) {
+            ASSERT_EQ(both.Start({"--onvif", "--config", both.WriteConfig(ours)}), "");
         }
-        for (const Json& d : theirs) {
-            out[d.at("mac").get<std::string>()] = "onvif " + result;
-        }
-        return out;
-    };
+        ASSERT_EQ(onvifOnly.Start({"--onvif-only", "--onvif-mac-scope", site.macScope, "--config",
+                                   onvifOnly.WriteConfig(theirs)}),
+                  "");
 
-    const auto [wrong, refused, _] = assign("not-the-password");
-    EXPECT_EQ(wrong.exitCode, 3) << wrong;
-    EXPECT_EQ(refused, want("refused")) << wrong;
+        // Protocol and result, and the new address, by MAC or, without one, endpoint reference.
+        const auto assign = [&site](const std::string& password, bool dryRun = false) {
+            std::vector<std::string> args = {
+                "assign",    "--all",          "--interface", "eOffice",
+                "--first",   "10.78.0.10",     "--mask",      "255.255.255.0",
+                "--gateway", "10.78.0.1",      "--yes",       "--password-stdin",
+                "--verify",  "--restart-wait", "1",           "--wait",
+                "1.5",       "--format",       "json"};
+            args.insert(args.end(), site.protocol.begin(), site.protocol.end());
+            if (dryRun) {
+                args.push_back("--dry-run");
+            }
+            CliRun run = RunCli(args, password + "\n", {}, std::chrono::seconds(60));
+            std::map<std::string, std::string> results;
+            std::map<std::string, std::string> newIps;
+            const Json report = Json::parse(run.out, nullptr, false);
+            if (report.is_object()) {
+                for (const Json& d : report.at("devices")) {
+                    std::string who = d.at("Mac").get<std::string>();
+                    who = who.empty() ? d.at("Endpoint").get<std::string>() : who;
+                    results[who] = d.at("Protocol").get<std::string>() + " " +
+                                   d.at("Result").get<std::string>();
+                    newIps[who] = d.at("NewIP").get<std::string>();
+                }
+            }
+            const bool changed = report.is_object() && report.at("changed").get<bool>();
+            return std::tuple(std::move(run), std::move(results), changed, std::move(newIps));
+        };
+        const auto want = [&](const std::string& result) {
+            std::map<std::string, std::string> out;
+            for (const Json& d : ours) {
+                out[d.at("mac").get<std::string>()] = "native+onvif " + result;
+            }
+            for (const sim::SimDevice& c : cameras) {
+                out[std::string(site.macScope) == "none" ? EndpointOf(c) : c.mac] =
+                    "onvif " + result;
+            }
+            return out;
+        };
 
-    const auto [run, verified, changed] = assign("site-pass");
-    EXPECT_EQ(run.exitCode, 0) << run;
-    EXPECT_EQ(verified, want("verified")) << run;
-    EXPECT_TRUE(changed);
+        const auto [wrong, refused, _, _ips] = assign("not-the-password");
+        EXPECT_EQ(wrong.exitCode, 3) << wrong;
+        EXPECT_EQ(refused, want("refused")) << wrong;
+        EXPECT_NE(wrong.err.find("The camera refused the account: wrong password, or an account "
+                                 "without the right to change settings."),
+                  std::string::npos)
+            << wrong;
 
-    const auto [again, unchanged, changedAgain] = assign("site-pass");
-    EXPECT_EQ(again.exitCode, 0) << again;
-    EXPECT_EQ(unchanged, want("unchanged")) << again;
-    EXPECT_FALSE(changedAgain) << again;
+        const auto [dry, _planned, _changed, planned] = assign("site-pass", true);
+        EXPECT_EQ(dry.exitCode, 0) << dry;
+        const auto [run, verified, changed, given] = assign("site-pass");
+        EXPECT_EQ(run.exitCode, 0) << run;
+        EXPECT_EQ(verified, want("verified")) << run;
+        EXPECT_TRUE(changed);
+        EXPECT_EQ(planned, given) << dry << run;
+
+        const auto [again, unchanged, changedAgain, kept] = assign("site-pass");
+        EXPECT_EQ(again.exitCode, 0) << again;
+        EXPECT_EQ(unchanged, want("unchanged")) << again;
+        EXPECT_FALSE(changedAgain) << again;
+        EXPECT_EQ(kept, given) << again;
+    }
 }
 
 // Three cameras out of the box at one address on the camera switch, changed over ONVIF: HTTP

@@ -46,7 +46,7 @@ protected:
         endpoint.setHandlers({[this](std::vector<Device>&& replies, uint32_t) {
                                   std::lock_guard lock(mutex);
                                   for (Device& d : replies) {
-                                      const std::string mac = d.mac;
+                                      const std::string mac = d.mac.text;
                                       heard[mac] = Heard{d.adapter, d, recordOf(d)};
                                   }
                               },

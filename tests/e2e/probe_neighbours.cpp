@@ -50,7 +50,7 @@ TEST(ProbeLab, PlanPassesOverTheHeldAddress) {
     for (unsigned n = 1; n <= 3; ++n) {
         Device d;
         d.name = "Cam " + std::to_string(n);
-        d.mac = "02:4F:4E:00:00:0" + std::to_string(n);
+        d.mac = ReportedMac::fromText("02:4F:4E:00:00:0" + std::to_string(n));
         d.id = "CAM" + std::to_string(n);
         d.ip = ReportedAddress::fromText("10.77.0.200");
         d.adapter = labAdapter();

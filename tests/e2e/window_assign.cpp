@@ -69,7 +69,7 @@ protected:
         std::map<std::string, std::string> out;
         const DeviceListModel& model = window->devices();
         for (int row = 0; row < model.rowCount(); ++row) {
-            out[model.device(row)->mac] = model.device(row)->ip.text;
+            out[model.device(row)->mac.text] = model.device(row)->ip.text;
         }
         return out;
     }
@@ -148,7 +148,7 @@ TEST_F(WindowAssignLab, TwentyFourCamerasAtOneAddressEachGetTheirOwnAndAreVerifi
     std::set<std::string> given;
     ASSERT_EQ(dialog->entries().size(), static_cast<std::size_t>(kChosen));
     for (const AssignRun::Entry& e : dialog->entries()) {
-        EXPECT_EQ(e.status, AssignStatus::Verified) << e.planned.device.mac;
+        EXPECT_EQ(e.status, AssignStatus::Verified) << e.planned.device.mac.text;
         given.insert(e.planned.settings.ip);
     }
     EXPECT_EQ(given.size(), static_cast<std::size_t>(kChosen));

@@ -166,6 +166,9 @@ TEST_F(WindowTwoLans, TheMarkedCameraIsUpdatedThroughItsOwnLanOnly) {
     ASSERT_TRUE(Named(*dialog, "updateButton")->isEnabled()); // the mark blocks nothing
     qobject_cast<IpAddressControl*>(Named(*dialog, "deviceIpEdit"))
         ->setAddressText(QStringLiteral("192.168.1.65"));
+    // Its gateway of the factory subnet would be outside the new one: Update refuses that.
+    qobject_cast<IpAddressControl*>(Named(*dialog, "deviceGatewayEdit"))
+        ->setAddressText(QStringLiteral("192.168.1.1"));
     prompter->answerYes = true;
     Named<QAction>(*dialog, "updateAction")->trigger();
     const auto sets = lanB.WaitForLog("setconfig", 1);
@@ -187,7 +190,7 @@ public:
 };
 
 // A camera found by WS-Discovery alone, on LAN A at an address of its own, is updated through
-// its device service: a wrong password is the window's refusal; the right one moves it, and
+// its device service: a wrong password is the camera's refusal; the right one moves it, and
 // after the restart it is found and read back at its new address. Then one Assign gives two of
 // our devices and the camera addresses above that one (a device keeps an address of the range),
 // each through its own protocol, every one verified.
@@ -207,7 +210,8 @@ TEST_F(WindowTwoLans, ACameraFoundByOnvifAloneIsUpdatedThenAssignedBesideOurDevi
         const char* password;
         QString box;
     } rows[] = {
-        {"not-it", QStringLiteral("The viewing account or password is wrong!")},
+        {"not-it", QStringLiteral("The camera refused the account: wrong password, or an account "
+                                  "without the right to change settings.")},
         {camera.password.c_str(), QStringLiteral("Device information successfully updated!")}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.password);
@@ -260,8 +264,8 @@ TEST_F(WindowTwoLans, ACameraFoundByOnvifAloneIsUpdatedThenAssignedBesideOurDevi
         QTest::qWaitFor([&] { return assign->stage() == AssignDialog::Stage::Done; }, 30000));
     std::map<std::string, Route> routes;
     for (const AssignRun::Entry& e : assign->entries()) {
-        routes[e.planned.device.mac] = e.planned.route;
-        EXPECT_EQ(e.status, AssignStatus::Verified) << e.planned.device.mac << " " << e.detail;
+        routes[e.planned.device.mac.text] = e.planned.route;
+        EXPECT_EQ(e.status, AssignStatus::Verified) << e.planned.device.mac.text << " " << e.detail;
     }
     EXPECT_EQ(routes, (std::map<std::string, Route>{{office[0].mac, Route::Native},
                                                     {office[1].mac, Route::Native},

@@ -10,7 +10,7 @@ namespace {
 
 PlannedDevice Planned(int n) {
     PlannedDevice p;
-    p.device.mac = "02:00:00:00:00:0" + std::to_string(n);
+    p.device.mac = ReportedMac::fromText("02:00:00:00:00:0" + std::to_string(n));
     p.device.ip = ReportedAddress::fromText("192.168.0.64");
     p.settings = {AddressMode::Static, "10.0.0." + std::to_string(n),
                   "255.255.255.0",     "10.0.0.254",

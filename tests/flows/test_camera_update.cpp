@@ -27,7 +27,7 @@ HttpResult movedInterfaces() {
 Device cameraAt(const std::string& mac, const std::string& endpoint, const std::string& ip) {
     Device d;
     d.protocols = Protocols::Onvif;
-    d.mac = mac;
+    d.mac = ReportedMac::fromText(mac);
     d.endpoint = endpoint;
     d.ip = ReportedAddress::fromText(ip);
     d.serviceUrl = d.xaddrs = "http://" + ip + "/onvif/device_service";
@@ -41,7 +41,7 @@ Device cameraAt(const std::string& mac, const std::string& endpoint, const std::
 // where the search after the restart found it, both through its adapter.
 TEST(CameraUpdate, PlansWhatWasPlannedAndCallsWhereTheCameraIs) {
     Device camera;
-    camera.mac = "44:19:B6:00:00:01";
+    camera.mac = ReportedMac::fromText("44:19:B6:00:00:01");
     camera.httpPort = 80;
     camera.adapter.name = "eCam";
     camera.sentFrom = "169.254.7.1";
@@ -65,7 +65,7 @@ TEST(CameraUpdate, PlansWhatWasPlannedAndCallsWhereTheCameraIs) {
             " " + text(plan.gateway) + " " + (plan.dns ? plan.dns->front().text() : "-") + " " +
             (plan.httpPort ? std::to_string(*plan.httpPort) : "-");
         EXPECT_EQ(got, row.want);
-        EXPECT_EQ(plan.mac, camera.mac);
+        EXPECT_EQ(plan.mac, camera.mac.value);
     }
 
     FakeTransport transport;
@@ -74,7 +74,7 @@ TEST(CameraUpdate, PlansWhatWasPlannedAndCallsWhereTheCameraIs) {
     const Account account{"admin", "12345"};
     CameraUpdate update(transport, account);
     NetworkPlan plan;
-    plan.mac = camera.mac;
+    plan.mac = camera.mac.value;
     plan.address.manual = Ipv4Prefix{*parseIpv4("10.1.0.20"), 16};
     // A camera that shares its address is sent nothing, in reachCamera's words.
     CameraReach shared;
@@ -154,7 +154,7 @@ TEST(CameraUpdate, TheAccountGoesOnlyWhereTheRuleAndTheWireAllow) {
         std::optional<std::string> linkAddressAt(uint32_t, Ipv4) override { return held; }
     };
     Device camera;
-    camera.mac = "44:19:B6:00:00:01";
+    camera.mac = ReportedMac::fromText("44:19:B6:00:00:01");
     camera.adapter = {"eCam", 3, parseIpv4("10.1.0.1")->bits, 24};
     camera.sentFrom = "10.1.0.7";
     camera.serviceUrl = "http://10.1.0.7/onvif/device_service";
@@ -184,7 +184,7 @@ TEST(CameraUpdate, TheAccountGoesOnlyWhereTheRuleAndTheWireAllow) {
         const Account account{"admin", "12345"};
         CameraUpdate changer(transport, account, {}, &neighbours);
         NetworkPlan plan;
-        plan.mac = camera.mac;
+        plan.mac = camera.mac.value;
         const ChangeResult changed = changer.change(asListed, reachCamera(asListed, {}), plan);
         EXPECT_EQ(changed.outcome, ChangeOutcome::Failed);
         EXPECT_EQ(changed.words, row.words);

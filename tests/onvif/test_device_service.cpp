@@ -38,8 +38,9 @@ std::string text(const Ipv4Prefix& p) {
 std::string text(const std::vector<NetworkInterface>& nics) {
     std::string out;
     for (const NetworkInterface& n : nics) {
-        out += (out.empty() ? "" : "; ") + n.token + " " + n.mac + (n.enabled ? " on" : " off") +
-               (n.ipv4Enabled ? " ipv4" : "") + (n.dhcp ? " dhcp" : " static");
+        out += (out.empty() ? "" : "; ") + n.token + " " + n.mac.text +
+               (n.enabled ? " on" : " off") + (n.ipv4Enabled ? " ipv4" : "") +
+               (n.dhcp ? " dhcp" : " static");
         for (const Ipv4Prefix& p : n.manual) {
             out += " manual " + text(p);
         }

@@ -39,7 +39,7 @@ HttpResult movedInterfaces() {
 
 NetworkPlan plannedChange() {
     NetworkPlan plan;
-    plan.mac = "44-19-b6-00-00-01";
+    plan.mac = parseMac("44-19-b6-00-00-01");
     plan.address.manual = Ipv4Prefix{*parseIpv4("10.1.0.20"), 16};
     plan.gateway = parseIpv4("10.1.0.1");
     plan.dns = std::vector<Ipv4>{*parseIpv4("10.1.0.2")};
@@ -119,7 +119,7 @@ TEST(NetworkChange, InOrderWithTheAddressLast) {
          {clock, interfaces},
          "failed: another camera answers at this address",
          "GetSystemDateAndTime GetNetworkInterfaces",
-         [](NetworkPlan& p) { p.mac = "44:19:b6:00:00:02"; }},
+         [](NetworkPlan& p) { p.mac = parseMac("44:19:b6:00:00:02"); }},
         {"no MAC planned: the enabled interface, DHCP as asked",
          {clock, SoapFile("get_network_interfaces_dahua_dhcp.xml")},
          "unchanged",
@@ -160,7 +160,7 @@ TEST(NetworkChange, InOrderWithTheAddressLast) {
          "GetSystemDateAndTime GetNetworkInterfaces",
          [](NetworkPlan& p) {
              p = NetworkPlan{};
-             p.mac = "4419B6000001";
+             p.mac = parseMac("4419B6000001");
              p.address.manual = Ipv4Prefix{*parseIpv4("192.168.1.64"), 24};
          }},
         {"no answer at all",

@@ -75,7 +75,7 @@ TEST(WsdComposer, EveryShapeReadsAsTheCamera) {
                                                                              : 1u);
             const Device camera = wsd::cameraDevice(m->matches[0], adapter, Ipv4{adapter.address});
             EXPECT_EQ(camera.name, d.name);
-            EXPECT_EQ(camera.mac, c.shape.macScope ? d.mac : "");
+            EXPECT_EQ(camera.mac.text, c.shape.macScope ? d.mac : "");
             EXPECT_EQ(camera.ip.text, d.ip);
             EXPECT_EQ(camera.httpPort, 8080);
             EXPECT_EQ(camera.hardware, d.hardware);

@@ -126,9 +126,9 @@ OrExit<std::vector<Device>> AssignCommand::choose(const std::vector<Device>& fou
             }
             return kExitDone;
         };
-        for (const MacBytes& mac : a.macs) {
-            const ExitCode code = named("MAC " + formatMac(mac),
-                                        [&mac](const Device& d) { return macMatches(d.mac, mac); });
+        for (const Mac& mac : a.macs) {
+            const ExitCode code =
+                named("MAC " + mac.text(), [&mac](const Device& d) { return d.mac.value == mac; });
             if (code != kExitDone) {
                 return code;
             }
@@ -150,7 +150,7 @@ OrExit<std::vector<Device>> AssignCommand::choose(const std::vector<Device>& fou
         error("no device answered the search (nothing was sent)");
         return kExitUsage;
     }
-    sortByMac(chosen);
+    sortByIdentity(chosen);
     return chosen;
 }
 
@@ -282,6 +282,11 @@ int AssignCommand::exitCode(const AssignRun& run) {
 
 void AssignCommand::print(const AssignRun& run, const std::vector<SkippedAddress>& skipped) const {
     cli::print(AssignReport::write(m_o.format, run.entries(), skipped, run.changed(), m_leftOut));
+    for (const AssignRun::Entry& e : run.entries()) {
+        if (e.status == AssignStatus::Refused && e.planned.route == Route::Onvif) {
+            error(AssignReport::who(e) + ": " + std::string(kCameraRefusedWords));
+        }
+    }
     if (m_o.format == OutputFormat::Json) {
         return; // the skipped addresses are part of the JSON
     }

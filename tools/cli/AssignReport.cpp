@@ -17,7 +17,7 @@ std::string AssignReport::result(const AssignRun::Entry& e) {
 
 std::string AssignReport::who(const AssignRun::Entry& e) {
     const Device& d = e.planned.device;
-    return DeviceFormatter::printable(d.mac.empty() ? d.endpoint : d.mac);
+    return DeviceFormatter::printable(d.mac.text.empty() ? d.endpoint : d.mac.text);
 }
 
 std::string AssignReport::table(const std::vector<AssignRun::Entry>& entries) {
@@ -25,7 +25,7 @@ std::string AssignReport::table(const std::vector<AssignRun::Entry>& entries) {
     rows.push_back({"No.", "Mac", "DevName", "DevId", "Adapter", "IP", "NewIP", "Result"});
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const Device& d = entries[i].planned.device;
-        rows.push_back({std::to_string(i), DeviceFormatter::printable(d.mac),
+        rows.push_back({std::to_string(i), DeviceFormatter::printable(d.mac.text),
                         DeviceFormatter::printable(d.name), DeviceFormatter::printable(d.id),
                         DeviceFormatter::printable(d.adapter.name),
                         DeviceFormatter::printable(d.ip.text), entries[i].planned.settings.ip,
@@ -45,7 +45,7 @@ std::string AssignReport::json(const std::vector<AssignRun::Entry>& entries,
     Ordered devices = Ordered::array();
     for (const AssignRun::Entry& e : entries) {
         const Device& d = e.planned.device;
-        devices.push_back(Ordered{{"Mac", d.mac},
+        devices.push_back(Ordered{{"Mac", d.mac.text},
                                   {"DevName", d.name},
                                   {"DevId", d.id},
                                   {"Adapter", decodeDeviceText(d.adapter.name)},
@@ -70,7 +70,7 @@ std::string AssignReport::csv(const std::vector<AssignRun::Entry>& entries) {
     std::string out = "Mac,DevName,DevId,Adapter,IP,NewIP,Result\n";
     for (const AssignRun::Entry& e : entries) {
         const Device& d = e.planned.device;
-        for (const std::string& field : {d.mac, d.name, d.id, d.adapter.name, d.ip.text}) {
+        for (const std::string& field : {d.mac.text, d.name, d.id, d.adapter.name, d.ip.text}) {
             out += csvField(field) + ",";
         }
         out += csvField(e.planned.settings.ip) + "," + csvField(result(e)) + "\n";

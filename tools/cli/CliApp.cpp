@@ -32,7 +32,6 @@ namespace ondrel::cli {
 namespace {
 
 constexpr std::string_view kAccepted = "Device information successfully updated!";
-constexpr std::string_view kRefused = "The viewing account or password is wrong!";
 constexpr std::string_view kConfirm = "Are you sure to update the selected device?";
 
 void error(const std::string& message) {
@@ -49,7 +48,7 @@ std::string describe(const Device& d) {
     std::string text = "'";
     text += DeviceFormatter::printable(d.name);
     text += "' (MAC ";
-    text += DeviceFormatter::printable(d.mac);
+    text += DeviceFormatter::printable(d.mac.text);
     text += ", DevId ";
     text += DeviceFormatter::printable(d.id);
     text += ")";
@@ -195,14 +194,14 @@ OrExit<Device> CliApp::findDevice(DiscoverySession& session, Progress& progress,
     if (!openSession(session)) {
         return kExitError;
     }
-    const MacBytes mac = m_o.macBytes;
+    const Mac mac = m_o.macValue;
     // A device to be changed must have answered our search; the wait goes on for that answer
     // while only a camera's match has come.
     const bool byOurs = !toChange || m_o.route != RouteChoice::Onvif;
     const SearchOutcome found = session.search(
         m_o.waitMs,
         [&mac, toChange, byOurs](const Device& d) {
-            return byOurs && macMatches(d.mac, mac) &&
+            return byOurs && d.mac.value == mac &&
                    (!toChange || hasProtocol(d.protocols, Protocols::Native));
         },
         progress);
@@ -216,7 +215,7 @@ OrExit<Device> CliApp::findDevice(DiscoverySession& session, Progress& progress,
     if (!match) {
         // The device may be among the replies that were lost or ignored.
         reportIncomplete(found);
-        error("no device with MAC " + formatMac(mac) + " answered the search (" +
+        error("no device with MAC " + mac.text() + " answered the search (" +
               std::to_string(found.devices.size()) + " other device" +
               (found.devices.size() == 1 ? "" : "s") + " did)");
         return kExitUsage;
@@ -415,7 +414,7 @@ int CliApp::runSet() {
     }
     switch (result.answer) {
     case SetAnswer::Refused:
-        error(std::string(kRefused));
+        error(std::string(kRefusedWords));
         return finishSet(planned, AssignStatus::Refused, true, kExitRefused);
     case SetAnswer::NoAnswer:
         if (!m_o.verify) {
@@ -536,7 +535,7 @@ int CliApp::runOnvifSet(DiscoverySession& session, Progress& progress, const Dev
         return finishSet(planned, AssignStatus::Unchanged, false, kExitDone,
                          "The device reports these settings already: nothing was sent.");
     case onvif::ChangeOutcome::Refused:
-        error(std::string(kRefused));
+        error(std::string(kCameraRefusedWords));
         return finishSet(planned, AssignStatus::Refused, true, kExitRefused);
     case onvif::ChangeOutcome::Unreachable:
     case onvif::ChangeOutcome::Failed:

@@ -27,7 +27,7 @@ inline constexpr std::string_view kDefaultUser = "admin";
 
 // Which devices assign gives addresses to, and from where.
 struct AssignOptions {
-    std::vector<MacBytes> macs;    // --mac, each of which must answer
+    std::vector<Mac> macs;         // --mac, each of which must answer
     std::optional<Ipv4> currentIp; // every device that now reports this address
     bool all = false;              // every device found
     std::string planFile;          // an explicit plan instead of a range
@@ -45,7 +45,7 @@ struct CliOptions {
     bool dryRun = false; // set and assign: search and print what would be sent; send nothing
 
     std::string mac; // as given, for messages
-    MacBytes macBytes{};
+    Mac macValue;
 
     std::optional<AddressMode> mode; // none: the device keeps its own
     std::optional<Ipv4> ip;

@@ -644,7 +644,7 @@ private:
             }
         };
         const auto address = [](const std::string& text) {
-            return text.empty() ? std::nullopt : parseIPv4(text);
+            return text.empty() ? std::nullopt : parseTypedIpv4(text);
         };
         seconds(m_given.wait, o.waitMs);
         if (!m_given.rounds.empty()) {
@@ -674,7 +674,7 @@ private:
         o.dryRun = m_dryRun;
         if (!m_given.mac.empty()) {
             o.mac = m_given.mac;
-            o.macBytes = *parseMac(m_given.mac);
+            o.macValue = *parseMac(m_given.mac);
         }
         if (m_dhcp || m_static) {
             o.mode = m_dhcp ? AddressMode::Dhcp : AddressMode::Static;

@@ -47,7 +47,7 @@ std::string DeviceFormatter::table(const std::vector<Device>& devices,
         // A camera found by ONVIF alone does not say how it gets its address.
         const std::string_view mode =
             d.protocols == Protocols::Onvif ? std::string_view() : addressModeName(d.mode);
-        rows.push_back({std::to_string(i), printable(d.name), printable(d.mac),
+        rows.push_back({std::to_string(i), printable(d.name), printable(d.mac.text),
                         printable(d.adapter.name), printable(d.ip.text), printable(d.netMask.text),
                         printable(d.gateway.text), printable(d.dns0.text),
                         std::to_string(d.httpPort), std::string(mode), printable(d.id),

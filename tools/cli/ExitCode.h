@@ -1,6 +1,7 @@
 #pragma once
 // The process exit codes of ondrel-cli; scripts rely on them, so they never change meaning.
 
+#include <string_view>
 #include <variant>
 
 namespace ondrel::cli {
@@ -17,6 +18,12 @@ inline constexpr ExitCode kExitError{1};
 inline constexpr ExitCode kExitUsage{2};
 // The device refused: wrong viewing account or password.
 inline constexpr ExitCode kExitRefused{3};
+// Why over our own protocol, and over ONVIF, which answers a wrong password and an account
+// without the right alike.
+inline constexpr std::string_view kRefusedWords = "The viewing account or password is wrong!";
+inline constexpr std::string_view kCameraRefusedWords =
+    "The camera refused the account: wrong password, or an account without the right to change "
+    "settings.";
 // No answer to the settings within the wait.
 inline constexpr ExitCode kExitNoAnswer{4};
 // After the restart the device does not report the settings sent.

@@ -53,7 +53,7 @@ CLI::Validator seconds() {
 }
 
 CLI::Validator address() {
-    return accepts([](std::string_view v) { return parseIPv4(v).has_value(); },
+    return accepts([](std::string_view v) { return parseTypedIpv4(v).has_value(); },
                    "is not an IPv4 address (four numbers 0-255 separated by dots, without "
                    "leading zeros)");
 }
@@ -83,7 +83,7 @@ CLI::Validator httpPort() {
 CLI::Validator deviceAddress() {
     return CLI::Validator(
         [](std::string& value) {
-            const auto ip = parseIPv4(value);
+            const auto ip = parseTypedIpv4(value);
             if (!ip) {
                 return inQuotes(value) + " is not an IPv4 address (four numbers 0-255 separated "
                                          "by dots, without leading zeros)";
@@ -100,12 +100,12 @@ CLI::Validator deviceAddress() {
 CLI::Validator maskRule() {
     return CLI::Validator(
         [](std::string& value) {
-            const auto mask = parseIPv4(value);
+            const auto mask = parseTypedIpv4(value);
             if (!mask) {
                 return inQuotes(value) + " is not a subnet mask (four numbers 0-255 separated by "
                                          "dots, e.g. 255.255.255.0)";
             }
-            if (!isContiguousMask(*mask)) {
+            if (!isMask(*mask)) {
                 return value + " is not a subnet mask (its one bits must be contiguous from the "
                                "left, e.g. 255.255.255.0)";
             }

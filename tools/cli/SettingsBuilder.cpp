@@ -40,36 +40,35 @@ std::variant<Ipv4, std::string> resolve(const AddressField& f, bool needUsable) 
 std::string checkStaticAddressing(const Ipv4& ip, const Ipv4& mask, const Ipv4& gateway,
                                   const CliOptions& o) {
     const std::string ipOrigin = o.ip ? "--ip " : "the device's address ";
-    if (!ip.isUsableHost()) {
+    const std::string gwOrigin = o.gateway ? "--gateway " : "the device's gateway ";
+    const std::string prefix = std::to_string(maskPrefix(mask));
+    switch (staticAddressProblem(ip, mask, gateway)) {
+    case AddressProblem::None:
+        return {};
+    case AddressProblem::NotUsableHost:
         return ipOrigin + ip.text() + " cannot be a device's address: give --ip";
-    }
-    if (!isContiguousMask(mask)) {
+    case AddressProblem::NotAMask:
         return (o.mask ? "--mask " : "the device's mask ") + mask.text() +
                " is not a subnet mask: give --mask";
-    }
-    const std::string problem = hostOnSubnetProblem(ip, mask);
-    if (!problem.empty()) {
-        return ipOrigin + ip.text() + " " + problem + " /" + std::to_string(maskPrefix(mask));
-    }
-    if (gateway != Ipv4{}) {
-        const std::string gwOrigin = o.gateway ? "--gateway " : "the device's gateway ";
-        if (!sameSubnet(ip, gateway, mask)) {
-            return gwOrigin + gateway.text() + " is not in the subnet of " + ip.text() + "/" +
-                   std::to_string(maskPrefix(mask)) + ": give --gateway (0.0.0.0 for none)";
-        }
-        if (gateway == ip) {
-            return gwOrigin + gateway.text() + " is the device's own address";
-        }
+    case AddressProblem::NetworkAddress:
+        return ipOrigin + ip.text() + " is the network address of its subnet /" + prefix;
+    case AddressProblem::BroadcastAddress:
+        return ipOrigin + ip.text() + " is the broadcast address of its subnet /" + prefix;
+    case AddressProblem::GatewayOutsideSubnet:
+        return gwOrigin + gateway.text() + " is not in the subnet of " + ip.text() + "/" + prefix +
+               ": give --gateway (0.0.0.0 for none)";
+    case AddressProblem::GatewayIsOwnAddress:
+        return gwOrigin + gateway.text() + " is the device's own address";
     }
     return {};
 }
 
 } // namespace
 
-const Device* SettingsBuilder::findByMac(const std::vector<Device>& devices, const MacBytes& mac) {
+const Device* SettingsBuilder::findByMac(const std::vector<Device>& devices, const Mac& mac) {
     const Device* camera = nullptr;
     for (const Device& d : devices) {
-        if (!macMatches(d.mac, mac)) {
+        if (d.mac.value != mac) {
             continue;
         }
         if (d.protocols != Protocols::Onvif) {

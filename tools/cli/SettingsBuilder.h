@@ -22,7 +22,7 @@ class SettingsBuilder {
 public:
     // The first device, in arrival order, whose MAC names mac, one that answered our search
     // before a camera found by WS-Discovery alone; null when none does.
-    static const Device* findByMac(const std::vector<Device>& devices, const MacBytes& mac);
+    static const Device* findByMac(const std::vector<Device>& devices, const Mac& mac);
 
     static BuildOutcome build(const Device& device, const CliOptions& options);
 };

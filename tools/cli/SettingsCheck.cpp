@@ -27,7 +27,7 @@ std::vector<Device> SettingsCheck::answersOf(const std::vector<Device>& devices,
     std::vector<Device> out;
     std::copy_if(devices.begin(), devices.end(), std::back_inserter(out),
                  [&target](const Device& d) {
-                     return target.id.empty() ? d.mac == target.mac : d.id == target.id;
+                     return target.id.empty() ? d.mac.sameAs(target.mac) : d.id == target.id;
                  });
     return out;
 }

@@ -39,7 +39,8 @@ the prober, after a random delay of up to 500 ms of its own; it says Hello (to
 239.255.255.250:3702 out of every interface that can multicast) once listening, and Bye on
 its way out. Endpoint reference urn:uuid:6f6e6472-656c-1000-8000-<MAC, 12 hex digits>;
 scopes onvif://www.onvif.org/ type/video_encoder, Profile/Streaming, name/<name>,
-hardware/<hardware>, location/<location> (percent-encoded UTF-8), MacAddress/<MAC>; XAddrs
+hardware/<hardware>, location/<location> (percent-encoded UTF-8), MacAddress/<MAC> (or
+MAC/<mac> or none, --onvif-mac-scope); XAddrs
 http://<ip>[:<httpPort>]/onvif/device_service. A generated device's hardware is
 "SimCam-2100", its location "Lab".
 --onvif-quirks spreads real cameras' shapes over the devices by position: namespace prefixes
@@ -418,7 +419,15 @@ private:
                           "a camera takes a new HTTP port and a new address the moment it "
                           "answers their Set, and answers only there, described below")
                 ->group(group);
-        m_needOnvif = {port, announce, httpPort, forget, linkLocal, atOnce};
+        CLI::Option* macScope =
+            m_app
+                .add_option("--onvif-mac-scope", m_options.onvifMacScope,
+                            "the scope every camera names its MAC in: MacAddress (the default), "
+                            "MAC (onvif://www.onvif.org/MAC/<mac>, in lower case), or none")
+                ->type_name("KIND")
+                ->check(CLI::IsMember({"MacAddress", "MAC", "none"}))
+                ->group(group);
+        m_needOnvif = {port, announce, httpPort, forget, linkLocal, atOnce, macScope};
         for (const char* native : {"--listen-port", "--reply-to", "--unicast", "--reply-port",
                                    "--faulty", "--duplicates", "--delay", "--burst"}) {
             only->excludes(native);

@@ -41,6 +41,9 @@ struct SimOptions {
     bool onvifForgetGateway = false;
     bool onvifAtOnce = false;
     bool onvifLinkLocal = false; // --onvif-link-local: a second XAddr at 169.254.X.Y, answered
+    // --onvif-mac-scope: the scope every camera names its MAC in ("MacAddress" or "MAC"), or
+    // "none" for cameras that name it nowhere.
+    std::string onvifMacScope = "MacAddress";
 };
 
 struct ParsedOptions {

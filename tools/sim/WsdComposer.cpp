@@ -3,7 +3,9 @@
 #include "onvif/WsDiscovery.h"
 #include "onvif/XmlReader.h"
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 #include <cstdio>
 
 namespace ondrel::sim {
@@ -239,8 +241,15 @@ WsdTarget WsdComposer::target(const SimDevice& device, const WsdShape& shape) {
         t.scopes.push_back(prefix + "location/" + percentEncoded(device.location));
     }
     if (shape.macScope) {
-        const MacSpelling spelling = kLayouts[static_cast<std::size_t>(shape.layout)].mac;
-        t.scopes.push_back(prefix + "MacAddress/" + spelled(device.mac, spelling));
+        if (shape.shortMacScope) {
+            std::string lower = device.mac;
+            std::transform(lower.begin(), lower.end(), lower.begin(),
+                           [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+            t.scopes.push_back(prefix + "MAC/" + lower);
+        } else {
+            const MacSpelling spelling = kLayouts[static_cast<std::size_t>(shape.layout)].mac;
+            t.scopes.push_back(prefix + "MacAddress/" + spelled(device.mac, spelling));
+        }
     }
     if (shape.otherXAddrsFirst) {
         // Where such a camera also listens: its link-local IPv4 address and its IPv6 one (the

@@ -29,6 +29,7 @@ struct WsdShape {
     bool otherXAddrsFirst = false; // a link-local and an IPv6 XAddr before the camera's own
     bool linkLocalSecond = false;  // its link-local address as a second XAddr, after its own
     bool extraWhitespace = false;  // indented, and lists spread over lines
+    bool shortMacScope = false;    // MAC/<mac, lower case> instead of MacAddress/<mac>
 };
 
 // What a camera says of itself, the same in every message it sends.

@@ -39,6 +39,8 @@ WsdResponder::WsdResponder(const SimResponder& devices, WsdOptions options)
     for (std::size_t i = 0; i < devices.devices().size(); ++i) {
         m_shapes.push_back(m_options.quirks ? WsdQuirks::shape(i) : WsdShape{});
         m_shapes.back().linkLocalSecond = m_options.linkLocal;
+        m_shapes.back().macScope = m_shapes.back().macScope && !m_options.noMacScope;
+        m_shapes.back().shortMacScope = m_options.shortMacScope;
     }
 }
 

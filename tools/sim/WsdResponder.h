@@ -24,9 +24,11 @@ namespace ondrel::sim {
 struct WsdOptions {
     bool quirks = false; // the shapes of WsdQuirks; else every camera writes the plain one
     std::chrono::milliseconds maxDelay{500};
-    uint64_t seed = 0;       // of the delays and the message ids
-    uint64_t instanceId = 0; // AppSequence's: this run of the simulator
-    bool linkLocal = false;  // every camera lists its link-local address after its own
+    uint64_t seed = 0;          // of the delays and the message ids
+    uint64_t instanceId = 0;    // AppSequence's: this run of the simulator
+    bool linkLocal = false;     // every camera lists its link-local address after its own
+    bool noMacScope = false;    // no camera names its MAC in a scope
+    bool shortMacScope = false; // every camera names it in MAC/, as many real ones do
 };
 
 // A message to send once its delay has passed.

@@ -119,6 +119,8 @@ int main(int argc, char** argv) {
     WsdOptions wsdOptions;
     wsdOptions.quirks = o.onvifQuirks;
     wsdOptions.linkLocal = o.onvifLinkLocal;
+    wsdOptions.noMacScope = o.onvifMacScope == "none";
+    wsdOptions.shortMacScope = o.onvifMacScope == "MAC";
     wsdOptions.seed = std::random_device{}();
     // A camera's instance grows with every start: its seconds since 1970 do.
     wsdOptions.instanceId =

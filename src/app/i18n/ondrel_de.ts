@@ -778,6 +778,37 @@
         <translation>Zugangskonto oder Passwort ist falsch!</translation>
     </message>
     <message>
+        <source>The camera refused the account: wrong password, or an account without the right to change settings.</source>
+        <translation>Die Kamera hat das Konto abgelehnt: falsches Passwort oder ein Konto ohne das Recht, Einstellungen zu ändern.</translation>
+    </message>
+    <message>
+        <source>%1 cannot be a device&apos;s address.</source>
+        <translation>%1 kann nicht die Adresse eines Geräts sein.</translation>
+    </message>
+    <message>
+        <source>%1 is not a subnet mask.</source>
+        <translation>%1 ist keine Subnetzmaske.</translation>
+    </message>
+    <message>
+        <source>%1 is the network address of its subnet /%2.</source>
+        <extracomment>%2 is the mask&apos;s prefix length, e.g. 24.</extracomment>
+        <translation>%1 ist die Netzadresse seines Subnetzes /%2.</translation>
+    </message>
+    <message>
+        <source>%1 is the broadcast address of its subnet /%2.</source>
+        <extracomment>%2 is the mask&apos;s prefix length, e.g. 24.</extracomment>
+        <translation>%1 ist die Broadcast-Adresse seines Subnetzes /%2.</translation>
+    </message>
+    <message>
+        <source>The gateway %1 is not in the subnet of %2/%3.</source>
+        <extracomment>%2/%3 is the device&apos;s new address and the mask&apos;s prefix length, e.g. 10.0.0.5/24.</extracomment>
+        <translation>Das Gateway %1 liegt nicht im Subnetz von %2/%3.</translation>
+    </message>
+    <message>
+        <source>The gateway %1 is the device&apos;s own address.</source>
+        <translation>Das Gateway %1 ist die eigene Adresse des Geräts.</translation>
+    </message>
+    <message>
         <source>Can&apos;t use this http port.</source>
         <translation>Dieser HTTP-Port kann nicht verwendet werden.</translation>
     </message>

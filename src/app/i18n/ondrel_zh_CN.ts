@@ -776,6 +776,37 @@
         <translation>浏览账号或密码错误！</translation>
     </message>
     <message>
+        <source>The camera refused the account: wrong password, or an account without the right to change settings.</source>
+        <translation>摄像机拒绝了该账号：密码错误，或该账号无权更改设置。</translation>
+    </message>
+    <message>
+        <source>%1 cannot be a device&apos;s address.</source>
+        <translation>%1 不能作为设备的地址。</translation>
+    </message>
+    <message>
+        <source>%1 is not a subnet mask.</source>
+        <translation>%1 不是子网掩码。</translation>
+    </message>
+    <message>
+        <source>%1 is the network address of its subnet /%2.</source>
+        <extracomment>%2 is the mask&apos;s prefix length, e.g. 24.</extracomment>
+        <translation>%1 是其子网 /%2 的网络地址。</translation>
+    </message>
+    <message>
+        <source>%1 is the broadcast address of its subnet /%2.</source>
+        <extracomment>%2 is the mask&apos;s prefix length, e.g. 24.</extracomment>
+        <translation>%1 是其子网 /%2 的广播地址。</translation>
+    </message>
+    <message>
+        <source>The gateway %1 is not in the subnet of %2/%3.</source>
+        <extracomment>%2/%3 is the device&apos;s new address and the mask&apos;s prefix length, e.g. 10.0.0.5/24.</extracomment>
+        <translation>网关 %1 不在 %2/%3 的子网内。</translation>
+    </message>
+    <message>
+        <source>The gateway %1 is the device&apos;s own address.</source>
+        <translation>网关 %1 是设备自己的地址。</translation>
+    </message>
+    <message>
         <source>Can&apos;t use this http port.</source>
         <translation>无法使用此 HTTP 端口。</translation>
     </message>
