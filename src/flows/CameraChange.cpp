@@ -2,7 +2,23 @@
 
 #include "devices/CameraRoute.h"
 
+#include <exception>
+#include <new>
+
 namespace ondrel {
+
+namespace {
+
+// Whatever a camera's answers make throw (an allocation they made fail) ends that camera's
+// calls with a reason; the batch goes on with the next camera.
+std::string thrownWords(const std::exception& e) {
+    if (dynamic_cast<const std::bad_alloc*>(&e) != nullptr) {
+        return "out of memory during the camera's calls";
+    }
+    return std::string("the camera's calls failed: ") + e.what();
+}
+
+} // namespace
 
 onvif::NetworkPlan networkPlanFor(const Device& device, const NetworkSettings& settings) {
     onvif::NetworkPlan plan;
@@ -30,21 +46,30 @@ CameraChanger::CameraChanger(onvif::HttpTransport& transport, const onvif::Accou
 
 onvif::ChangeResult CameraChanger::change(const Device& camera, const std::string& url,
                                           const onvif::NetworkPlan& plan) {
-    onvif::DeviceService service(m_transport, {url, camera.adapter.name, m_timeouts}, m_account);
-    const onvif::ChangeResult result = onvif::applyNetworkPlan(service, plan);
-    m_clockOffsets[identityKey(camera)] = service.clockOffset();
-    return result;
+    try {
+        onvif::DeviceService service(m_transport, {url, camera.adapter.name, m_timeouts},
+                                     m_account);
+        const onvif::ChangeResult result = onvif::applyNetworkPlan(service, plan);
+        m_clockOffsets[identityKey(camera)] = service.clockOffset();
+        return result;
+    } catch (const std::exception& e) {
+        return {onvif::ChangeOutcome::Failed, thrownWords(e), false};
+    }
 }
 
 onvif::Verification CameraChanger::readBack(const Device& camera, const Device& found,
                                             const onvif::NetworkPlan& plan) {
-    onvif::DeviceService service(m_transport, {found.serviceUrl, found.adapter.name, m_timeouts},
-                                 m_account);
-    if (const auto offset = m_clockOffsets.find(identityKey(camera));
-        offset != m_clockOffsets.end()) {
-        service.setClockOffset(offset->second);
+    try {
+        onvif::DeviceService service(m_transport,
+                                     {found.serviceUrl, found.adapter.name, m_timeouts}, m_account);
+        if (const auto offset = m_clockOffsets.find(identityKey(camera));
+            offset != m_clockOffsets.end()) {
+            service.setClockOffset(offset->second);
+        }
+        return onvif::verifyNetworkPlan(service, plan);
+    } catch (const std::exception& e) {
+        return {false, thrownWords(e)};
     }
-    return onvif::verifyNetworkPlan(service, plan);
 }
 
 } // namespace ondrel
