@@ -495,7 +495,10 @@ void MainWindow::update() {
         m_prompter->information(this, refusal, caption);
         return;
     }
-    if (!m_prompter->question(this, Texts::confirmUpdate(), Texts::ask())) {
+    const std::optional<Device> chosen = m_session->devices().device(currentSourceRow());
+    const bool native = chosen && hasProtocol(chosen->protocols, Protocols::Native);
+    if (!m_prompter->question(this, native ? Texts::confirmNativeUpdate() : Texts::confirmUpdate(),
+                              Texts::ask())) {
         return;
     }
     // The question box runs events: the window may have been closed meanwhile, and a search

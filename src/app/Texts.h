@@ -124,6 +124,13 @@ public:
     static QString initFailed() { return tr("Failed to initialize."); }
     static QString selectDevice() { return tr("Please select one device from list."); }
     static QString confirmUpdate() { return tr("Are you sure to update the selected device?"); }
+    // Asked before an update by our own protocol: its request carries the account in clear.
+    static QString confirmNativeUpdate() {
+        return confirmUpdate() + QStringLiteral("\n\n") +
+               tr("Our own protocol sends the account and password in clear text to every device "
+                  "on the LAN. A device that also speaks ONVIF is changed with the password "
+                  "protected (HTTP digest) by: ondrel-cli set --protocol onvif");
+    }
     static QString updated() { return tr("Device information successfully updated!"); }
     static QString wrongAccount() { return tr("The viewing account or password is wrong!"); }
     // ONVIF answers a wrong password and an account without the right alike.

@@ -2,6 +2,8 @@
 
 #include "onvif/CurlTransport.h"
 
+#include <exception>
+
 namespace ondrel {
 
 ThreadCameraWorker::ThreadCameraWorker(std::unique_ptr<onvif::HttpTransport> transport)
@@ -54,7 +56,12 @@ void ThreadCameraWorker::loop() {
             task = std::move(m_tasks.front());
             m_tasks.pop_front();
         }
-        task.job(*m_transport);
+        try {
+            task.job(*m_transport);
+        } catch (const std::exception&) {
+            // The job's calls catch their own failures; whatever escapes them still leaves the
+            // window up: the job ends with what it had found.
+        }
         task.job = nullptr;
         bool post = false;
         {

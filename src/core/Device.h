@@ -72,7 +72,10 @@ struct Device {
     uint16_t port4 = 0;
     std::string webVersion;
     std::string appVersion;
-    AdapterRef adapter;  // where its latest reply arrived; unknown for a device fed in by hand
+    AdapterRef adapter; // where its latest reply arrived; unknown for a device fed in by hand
+    // The address its latest reply came from (the datagram's sender); 0 when not told. A
+    // device's answers are believed only from there.
+    Ipv4 source;
     WireRecord record{}; // all zero for a device found by WS-Discovery only
 
     Protocols protocols = Protocols::Native;

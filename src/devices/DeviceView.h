@@ -51,6 +51,7 @@ struct DeviceView {
     std::string_view webVersion;
     std::string_view appVersion;
     const AdapterRef* adapter; // never null in a view made from a device
+    Ipv4 source;
     Protocols protocols;
     std::string_view hardware;
     std::string_view location;
@@ -66,9 +67,9 @@ struct DeviceView {
         : name(d.name), mac(d.mac), id(d.id), ip(d.ip), netMask(d.netMask), gateway(d.gateway),
           dns0(d.dns0), dns1(d.dns1), mode(d.mode), httpPort(d.httpPort), port2(d.port2),
           port3(d.port3), port4(d.port4), webVersion(d.webVersion), appVersion(d.appVersion),
-          adapter(&d.adapter), protocols(d.protocols), hardware(d.hardware), location(d.location),
-          serviceUrl(d.serviceUrl), endpoint(d.endpoint), xaddrs(d.xaddrs), sentFrom(d.sentFrom),
-          claims(d.claims) {}
+          adapter(&d.adapter), source(d.source), protocols(d.protocols), hardware(d.hardware),
+          location(d.location), serviceUrl(d.serviceUrl), endpoint(d.endpoint), xaddrs(d.xaddrs),
+          sentFrom(d.sentFrom), claims(d.claims) {}
 
     // Whether its address lies in the subnet of the adapter it answered on.
     bool inAdapterSubnet() const { return ip.value && adapter->contains(ip.value->bits); }

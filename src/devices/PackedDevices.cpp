@@ -105,6 +105,7 @@ void PackedRecord::unpack(std::string_view packed, WireRecord& record) {
 struct PackedDevices::Entry {
     uint32_t textEnds[kTexts]; // where each text ends, counted from the first
     uint32_t addresses[kAddresses];
+    uint32_t source; // where the device's latest reply came from
     uint16_t ports[4];
     uint16_t adapter;      // in m_adapters
     uint8_t addressesRead; // bit n: addresses[n] is the address the text reads as; bit 7: mac
@@ -250,6 +251,7 @@ PackedDevices::Entry* PackedDevices::pack(std::byte* at, const Device& device,
     entry->ports[2] = device.port3;
     entry->ports[3] = device.port4;
     entry->adapter = adapter;
+    entry->source = device.source.bits;
     entry->dhcp = device.mode == AddressMode::Dhcp ? 1 : 0;
     entry->protocols = static_cast<uint8_t>(device.protocols);
     return entry;
@@ -317,6 +319,7 @@ DeviceView PackedDevices::operator[](std::size_t index) const {
     view.port4 = e.ports[3];
     view.mode = e.dhcp ? AddressMode::Dhcp : AddressMode::Static;
     view.adapter = &m_adapters[e.adapter];
+    view.source = Ipv4{e.source};
     view.protocols = static_cast<Protocols>(e.protocols);
     return view;
 }
@@ -341,6 +344,7 @@ Device PackedDevices::device(std::size_t index) const {
     d.webVersion = view.webVersion;
     d.appVersion = view.appVersion;
     d.adapter = *view.adapter;
+    d.source = view.source;
     d.protocols = view.protocols;
     d.hardware = view.hardware;
     d.location = view.location;

@@ -235,6 +235,11 @@ SendResult DiscoveryEndpoint::sendSettings(const Device& device, const NetworkSe
         secureWipe(text.data(), text.size());
         return {false, EINVAL, "the settings request could not be composed", {}, {}};
     }
+    {
+        const std::lock_guard lock(m_askedMutex);
+        m_askedSource = device.source;
+        m_askedIfindex = device.adapter.ifindex;
+    }
     SendResult result = sendToDevice(
         std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(text.data()), length),
         device.adapter);
@@ -314,6 +319,7 @@ struct DiscoveryEndpoint::Backlog {
         std::size_t offset = 0;
         std::size_t length = 0;
         uint32_t ifindex = 0;
+        uint32_t source = 0;
     };
     std::vector<Arrival> arrivals;
     std::vector<uint8_t> bytes;
@@ -363,7 +369,7 @@ ReceiveStatus DiscoveryEndpoint::take(DatagramBatch& batch, Backlog& backlog, in
             if (d.truncated || d.bytes.empty()) {
                 continue;
             }
-            backlog.arrivals.push_back({backlog.bytes.size(), d.bytes.size(), d.ifindex});
+            backlog.arrivals.push_back({backlog.bytes.size(), d.bytes.size(), d.ifindex, d.source});
             backlog.bytes.insert(backlog.bytes.end(), d.bytes.begin(), d.bytes.end());
         }
         break;
@@ -379,8 +385,8 @@ ReceiveStatus DiscoveryEndpoint::take(DatagramBatch& batch, Backlog& backlog, in
     return got.status;
 }
 
-void DiscoveryEndpoint::handle(std::string_view text, uint32_t ifindex, LinkCache& cache,
-                               Delivery& out) {
+void DiscoveryEndpoint::handle(std::string_view text, uint32_t ifindex, Ipv4 source,
+                               LinkCache& cache, Delivery& out) {
     const ReplyClass reply = classifyReply(text);
     if (reply.kind == ReplyKind::Dropped) {
         return;
@@ -405,7 +411,13 @@ void DiscoveryEndpoint::handle(std::string_view text, uint32_t ifindex, LinkCach
             adapter = adapterOf(*link, device.ip.value);
         }
         device.adapter = std::move(adapter);
+        device.source = source;
         out.replies.push_back(std::move(device));
+        return;
+    }
+    // Anyone on the LAN can write to our port while a set request waits: a refusal (or an
+    // acceptance) from another host must not end the wait.
+    if (!fromAskedDevice(ifindex, source)) {
         return;
     }
     if (link != nullptr) {
@@ -416,23 +428,59 @@ void DiscoveryEndpoint::handle(std::string_view text, uint32_t ifindex, LinkCach
     deliver(out, lost);
     const std::shared_ptr<const EndpointHandlers> handlers = currentHandlers();
     if (handlers && handlers->updateAnswer && !(out.stopWins && m_stop.load())) {
-        const UpdateAnswer answer{
-            reply.result == 0 ? UpdateResult::Accepted : UpdateResult::Refused, std::move(adapter)};
+        const UpdateAnswer answer{reply.result == 0 ? UpdateResult::Accepted
+                                                    : UpdateResult::Refused,
+                                  std::move(adapter), source};
         handlers->updateAnswer(answer, lost);
     }
 }
 
 // Memory running out while one datagram is read is that datagram's loss, counted with those
 // the kernel dropped; the listener goes on with the next.
-void DiscoveryEndpoint::handleOrCount(std::string_view text, uint32_t ifindex, LinkCache& cache,
-                                      Delivery& out) {
+void DiscoveryEndpoint::handleOrCount(std::string_view text, uint32_t ifindex, Ipv4 source,
+                                      LinkCache& cache, Delivery& out) {
     try {
-        handle(text, ifindex, cache, out);
+        handle(text, ifindex, source, cache, out);
     } catch (const std::bad_alloc&) {
         ++m_undecoded;
     } catch (const std::length_error&) {
         ++m_undecoded;
     }
+}
+
+bool DiscoveryEndpoint::fromAskedDevice(uint32_t ifindex, Ipv4 source) {
+    constexpr std::size_t kSourcesKept = 8;
+    const std::lock_guard lock(m_askedMutex);
+    if (m_askedSource.isUnspecified() ||
+        (source == m_askedSource &&
+         (m_askedIfindex == 0 || ifindex == 0 || ifindex == m_askedIfindex))) {
+        return true;
+    }
+    ++m_ignored.count;
+    if (m_ignored.sources.size() < kSourcesKept &&
+        std::find(m_ignored.sources.begin(), m_ignored.sources.end(), source) ==
+            m_ignored.sources.end()) {
+        m_ignored.sources.push_back(source);
+    }
+    return false;
+}
+
+IgnoredAnswers DiscoveryEndpoint::ignoredAnswers() const {
+    const std::lock_guard lock(m_askedMutex);
+    return m_ignored;
+}
+
+std::string ignoredAnswersText(const IgnoredAnswers& ignored) {
+    if (ignored.count == 0) {
+        return {};
+    }
+    std::string hosts;
+    for (const Ipv4& source : ignored.sources) {
+        hosts += (hosts.empty() ? "" : ", ") + source.text();
+    }
+    const bool one = ignored.count == 1;
+    return "ignored " + std::to_string(ignored.count) + (one ? " answer" : " answers") + " from " +
+           (ignored.sources.size() == 1 ? "another host" : "other hosts") + " (" + hosts + ")";
 }
 
 void DiscoveryEndpoint::receiveLoop() {
@@ -460,8 +508,8 @@ void DiscoveryEndpoint::receiveLoop() {
                 break;
             }
             const Backlog::Arrival& a = backlog.arrivals[backlog.next++];
-            handleOrCount(replyText(backlog.bytes.data() + a.offset, a.length), a.ifindex, cache,
-                          out);
+            handleOrCount(replyText(backlog.bytes.data() + a.offset, a.length), a.ifindex,
+                          Ipv4{a.source}, cache, out);
         }
         deliver(out, lostSinceSearch());
         backlog.trim();
@@ -500,11 +548,11 @@ uint16_t DiscoveryEndpoint::boundPort() const {
     return m_socket ? m_socket->localPort() : 0;
 }
 
-void DiscoveryEndpoint::handleDatagram(std::span<const uint8_t> datagram) {
+void DiscoveryEndpoint::handleDatagram(std::span<const uint8_t> datagram, Ipv4 source) {
     LinkCache cache{std::make_shared<const NetLinks>(), {}};
     Delivery out;
     out.stopWins = false;
-    handleOrCount(replyText(datagram.data(), datagram.size()), 0, cache, out);
+    handleOrCount(replyText(datagram.data(), datagram.size()), 0, source, cache, out);
     deliver(out, lostSinceSearch());
 }
 

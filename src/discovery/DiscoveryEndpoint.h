@@ -81,12 +81,24 @@ int receiveBufferRequest(int configured);
 
 enum class UpdateResult { Accepted, Refused };
 
-// A device's answer to a settings request. It names no device: the adapter it arrived on is
-// all that is known of its sender.
+// A device's answer to a settings request. It names no device: the adapter it arrived on and
+// its sender's address are all that is known of it. Only an answer from where the device's
+// search reply came from, on its adapter, is handed on; others are counted (ignoredAnswers).
 struct UpdateAnswer {
     UpdateResult result = UpdateResult::Refused;
     AdapterRef adapter;
+    Ipv4 source;
 };
+
+// Answers to settings requests that came from another host than the device asked, or on another
+// adapter, since the endpoint opened: ignored, the wait goes on.
+struct IgnoredAnswers {
+    uint32_t count = 0;
+    std::vector<Ipv4> sources; // each sender once, in order of arrival (at most a few)
+};
+
+// "ignored 1 answer from another host (10.77.0.66)"; empty when none was ignored.
+std::string ignoredAnswersText(const IgnoredAnswers& ignored);
 
 // What the endpoint tells its owner, on the receive thread, in arrival order. Search replies
 // come in batches (every reply decoded since the last batch, exact repeats included: the
@@ -139,9 +151,11 @@ public:
     SendResult sendSettings(const Device& device, const NetworkSettings& settings,
                             const Credentials& credentials);
 
-    // Classifies one datagram as if it had arrived with no adapter known, and raises at most
-    // one event, on the calling thread.
-    void handleDatagram(std::span<const uint8_t> datagram);
+    // Classifies one datagram as if it had arrived from `source` with no adapter known, and
+    // raises at most one event, on the calling thread.
+    void handleDatagram(std::span<const uint8_t> datagram, Ipv4 source = {});
+
+    IgnoredAnswers ignoredAnswers() const;
 
     // Replies lost since the last sendSearch (since open before the first): those the kernel
     // dropped for want of buffer space, and those dropped for want of memory to decode them.
@@ -171,8 +185,12 @@ private:
 
     void receiveLoop();
     ReceiveStatus take(DatagramBatch& batch, Backlog& backlog, int timeoutMs);
-    void handle(std::string_view text, uint32_t ifindex, LinkCache& cache, Delivery& out);
-    void handleOrCount(std::string_view text, uint32_t ifindex, LinkCache& cache, Delivery& out);
+    void handle(std::string_view text, uint32_t ifindex, Ipv4 source, LinkCache& cache,
+                Delivery& out);
+    // Whether an update answer comes from the device last asked (counted when it does not).
+    bool fromAskedDevice(uint32_t ifindex, Ipv4 source);
+    void handleOrCount(std::string_view text, uint32_t ifindex, Ipv4 source, LinkCache& cache,
+                       Delivery& out);
     void deliver(Delivery& out, uint32_t lost);
     std::shared_ptr<const EndpointHandlers> currentHandlers() const;
     bool broadcastMode() const;
@@ -207,6 +225,12 @@ private:
     std::atomic<uint32_t> m_undecoded{0};
     std::atomic<uint32_t> m_undecodedAtSearch{0};
     std::atomic<int> m_receiveBufferBytes{0};
+    // The device the last settings request went to: where its answer must come from (a source
+    // of 0: a device that never answered a search here, whose answer cannot be told apart).
+    mutable std::mutex m_askedMutex;
+    Ipv4 m_askedSource;
+    uint32_t m_askedIfindex = 0;
+    IgnoredAnswers m_ignored;
     // Serialises open, stop and the notifier between owner threads.
     std::mutex m_lifecycleMutex;
     BindFailureNotifier m_notifier;

@@ -2,7 +2,23 @@
 
 #include "onvif/WsDiscovery.h"
 
+#include <exception>
+#include <new>
+
 namespace ondrel {
+
+namespace {
+
+// Whatever a camera's answers make throw (an allocation they made fail) ends that camera's
+// calls with a reason; the batch goes on with the next camera.
+std::string thrownWords(const std::exception& e) {
+    if (dynamic_cast<const std::bad_alloc*>(&e) != nullptr) {
+        return "out of memory during the camera's calls";
+    }
+    return std::string("the camera's calls failed: ") + e.what();
+}
+
+} // namespace
 
 onvif::NetworkPlan networkPlanFor(const Device& device, const NetworkSettings& settings) {
     onvif::NetworkPlan plan;
@@ -64,12 +80,16 @@ onvif::ChangeResult CameraUpdate::change(const Device& camera, const CameraReach
     if (!allowed.reachable()) {
         return {onvif::ChangeOutcome::Failed, allowed.unreachable, false};
     }
-    onvif::DeviceService service(m_transport, {allowed.url, allowed.adapter.name, m_timeouts},
-                                 m_account);
-    const onvif::ChangeResult result =
-        onvif::applyNetworkPlan(service, plan, gateFor(camera, allowed));
-    m_clockOffsets[identityKey(camera)] = service.clockOffset();
-    return result;
+    try {
+        onvif::DeviceService service(m_transport, {allowed.url, allowed.adapter.name, m_timeouts},
+                                     m_account);
+        const onvif::ChangeResult result =
+            onvif::applyNetworkPlan(service, plan, gateFor(camera, allowed));
+        m_clockOffsets[identityKey(camera)] = service.clockOffset();
+        return result;
+    } catch (const std::exception& e) {
+        return {onvif::ChangeOutcome::Failed, thrownWords(e), false};
+    }
 }
 
 onvif::Verification CameraUpdate::readBack(const Device& camera, const Device& found,
@@ -79,17 +99,21 @@ onvif::Verification CameraUpdate::readBack(const Device& camera, const Device& f
     if (!reach.reachable()) {
         return {false, reach.unreachable};
     }
-    onvif::DeviceService service(m_transport, {found.serviceUrl, reach.adapter.name, m_timeouts},
-                                 m_account);
-    if (const auto offset = m_clockOffsets.find(identityKey(camera));
-        offset != m_clockOffsets.end()) {
-        service.setClockOffset(offset->second);
-    }
     // The wire is checked against the MAC known before the change: the found camera's own word
     // is what is in doubt.
     Device known = found;
-    known.mac = camera.mac.empty() ? found.mac : camera.mac;
-    return onvif::verifyNetworkPlan(service, plan, gateFor(known, reach));
+    known.mac = camera.mac.value ? camera.mac : found.mac;
+    try {
+        onvif::DeviceService service(m_transport,
+                                     {found.serviceUrl, reach.adapter.name, m_timeouts}, m_account);
+        if (const auto offset = m_clockOffsets.find(identityKey(camera));
+            offset != m_clockOffsets.end()) {
+            service.setClockOffset(offset->second);
+        }
+        return onvif::verifyNetworkPlan(service, plan, gateFor(known, reach));
+    } catch (const std::exception& e) {
+        return {false, thrownWords(e)};
+    }
 }
 
 } // namespace ondrel

@@ -1,7 +1,10 @@
 #include "CurlTransport.h"
 
 #include <curl/curl.h>
+#include <sys/socket.h>
 
+#include <cerrno>
+#include <exception>
 #include <memory>
 #include <mutex>
 
@@ -9,21 +12,44 @@ namespace ondrel::onvif {
 
 namespace {
 
+constexpr std::string_view kNotOnLink = "the camera is not on this adapter's link";
+
 struct Sink {
     std::string body;
     std::size_t cap = 0;
     bool overflowed = false;
+    bool outOfMemory = false;
 };
 
-std::size_t writeBody(char* data, std::size_t size, std::size_t count, void* user) {
+// Called by libcurl, which is C: nothing may be thrown through it.
+std::size_t writeBody(char* data, std::size_t size, std::size_t count, void* user) noexcept {
     auto* sink = static_cast<Sink*>(user);
     const std::size_t bytes = size * count;
     if (sink->body.size() + bytes > sink->cap) {
         sink->overflowed = true;
         return 0; // anything but `bytes` makes libcurl abort the transfer
     }
-    sink->body.append(data, bytes);
+    try {
+        sink->body.append(data, bytes);
+    } catch (const std::exception&) {
+        sink->outOfMemory = true;
+        return 0;
+    }
     return bytes;
+}
+
+// A camera on this LAN is never behind a router: the kernel must not hand the connection to a
+// gateway. Bound to the adapter as well, an address outside its subnet is looked for on its wire
+// (the kernel asks ARP), which is how a camera at a link-local or foreign factory address is
+// reached; one that is nowhere on the wire fails to connect instead of leaving through a router.
+int directlyOnLink(void*, curl_socket_t socket, curlsocktype purpose) noexcept {
+    if (purpose != CURLSOCKTYPE_IPCXN) {
+        return CURL_SOCKOPT_OK;
+    }
+    const int one = 1;
+    return ::setsockopt(socket, SOL_SOCKET, SO_DONTROUTE, &one, sizeof one) == 0
+               ? CURL_SOCKOPT_OK
+               : CURL_SOCKOPT_ERROR;
 }
 
 struct EasyDeleter {
@@ -33,6 +59,30 @@ struct ListDeleter {
     void operator()(curl_slist* list) const { curl_slist_free_all(list); }
 };
 
+bool connected(CURL* easy) {
+    curl_off_t connectTime = 0;
+    return curl_easy_getinfo(easy, CURLINFO_CONNECT_TIME_T, &connectTime) == CURLE_OK &&
+           connectTime > 0;
+}
+
+// Why a performed call has no answer, in words.
+std::string failure(CURL* easy, CURLcode code, const char* errorText, const HttpRequest& request) {
+    long osError = 0;
+    curl_easy_getinfo(easy, CURLINFO_OS_ERRNO, &osError);
+    if (code == CURLE_COULDNT_CONNECT && (osError == EHOSTUNREACH || osError == ENETUNREACH)) {
+        return std::string(kNotOnLink);
+    }
+    if (code == CURLE_OPERATION_TIMEDOUT && !connected(easy)) {
+        // On a link every host answers ARP and SYN at once: silence means nobody is there.
+        return std::string(kNotOnLink) + " (no answer within " +
+               std::to_string(request.timeouts.connect.count()) + " ms)";
+    }
+    if (code == CURLE_OPERATION_TIMEDOUT) {
+        return "no answer within " + std::to_string(request.timeouts.total.count()) + " ms";
+    }
+    return *errorText != '\0' ? std::string(errorText) : std::string(curl_easy_strerror(code));
+}
+
 } // namespace
 
 void initCurl() {
@@ -41,6 +91,19 @@ void initCurl() {
 }
 
 HttpResult CurlTransport::post(const HttpRequest& request) {
+    try {
+        return perform(request);
+    } catch (const std::bad_alloc&) {
+        return TransportError{"out of memory during the call"};
+    } catch (const std::exception& e) {
+        return TransportError{std::string("the call failed: ") + e.what()};
+    }
+}
+
+HttpResult CurlTransport::perform(const HttpRequest& request) {
+    if (request.interfaceName.empty() && !request.address.isLoopback()) {
+        return TransportError{"the camera's adapter is not known: nothing was sent"};
+    }
     initCurl();
     const std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
     if (!easy) {
@@ -58,7 +121,8 @@ HttpResult CurlTransport::post(const HttpRequest& request) {
     Sink sink;
     sink.cap = m_maxResponseBytes;
     char errorText[CURL_ERROR_SIZE] = {};
-    curl_easy_setopt(e, CURLOPT_URL, request.url.c_str());
+    const std::string url = curlUrl(request.address);
+    curl_easy_setopt(e, CURLOPT_URL, url.c_str());
     curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 0L);
     curl_easy_setopt(e, CURLOPT_PROXY, "");
@@ -73,6 +137,7 @@ HttpResult CurlTransport::post(const HttpRequest& request) {
     curl_easy_setopt(e, CURLOPT_TIMEOUT_MS, static_cast<long>(request.timeouts.total.count()));
     curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, writeBody);
     curl_easy_setopt(e, CURLOPT_WRITEDATA, &sink);
+    curl_easy_setopt(e, CURLOPT_SOCKOPTFUNCTION, directlyOnLink);
     curl_easy_setopt(e, CURLOPT_ERRORBUFFER, errorText);
     if (!request.interfaceName.empty()) {
         const std::string name = "if!" + request.interfaceName;
@@ -89,13 +154,11 @@ HttpResult CurlTransport::post(const HttpRequest& request) {
         return TransportError{"the answer exceeds " + std::to_string(m_maxResponseBytes) +
                               " bytes"};
     }
-    if (code == CURLE_OPERATION_TIMEDOUT) {
-        return TransportError{"no answer within " + std::to_string(request.timeouts.total.count()) +
-                              " ms"};
+    if (sink.outOfMemory) {
+        return TransportError{"out of memory while reading the answer"};
     }
     if (code != CURLE_OK) {
-        return TransportError{*errorText != '\0' ? std::string(errorText)
-                                                 : std::string(curl_easy_strerror(code))};
+        return TransportError{failure(e, code, errorText, request)};
     }
     HttpResponse response;
     curl_easy_getinfo(e, CURLINFO_RESPONSE_CODE, &response.status);

@@ -2,6 +2,8 @@
 // SOAP over HTTP with libcurl. Each call is one easy handle on the calling thread: no
 // redirects, no proxy taken from the environment, only http and https, and an answer larger
 // than the cap aborts the transfer (a chunked answer announces no length to refuse up front).
+// Every call is bound to its adapter and sent without a gateway; nothing thrown inside a call
+// (an allocation the answer made fail) leaves it: it is the call's error.
 
 #include "HttpTransport.h"
 
@@ -23,6 +25,8 @@ public:
     HttpResult post(const HttpRequest& request) override;
 
 private:
+    HttpResult perform(const HttpRequest& request);
+
     std::size_t m_maxResponseBytes;
 };
 

@@ -264,13 +264,27 @@ std::string envelope(std::string_view header, std::string_view body) {
     return out;
 }
 
+// A camera's answer may make an allocation fail (or anything else throw) while it is read:
+// that is this call's failure, never the program's.
+CallError thrown(const std::exception& e) {
+    if (dynamic_cast<const std::bad_alloc*>(&e) != nullptr) {
+        return {CallErrorKind::BadAnswer, "out of memory while reading the camera's answer"};
+    }
+    return {CallErrorKind::BadAnswer,
+            std::string("the camera's answer is not understood: ") + printable(e.what())};
+}
+
 template <typename T, typename Parse>
 CallResult<T> answerOf(std::variant<HttpResponse, CallError> answered, Parse parse) {
     if (std::holds_alternative<CallError>(answered)) {
         return std::get<CallError>(std::move(answered));
     }
     const HttpResponse& response = std::get<HttpResponse>(answered);
-    return parse(response.status, response.body);
+    try {
+        return parse(response.status, response.body);
+    } catch (const std::exception& e) {
+        return thrown(e);
+    }
 }
 
 } // namespace
@@ -467,10 +481,42 @@ CallResult<Done> parseEmptyAnswer(long status, std::string_view body, std::strin
     return Done{};
 }
 
+DeviceService::DeviceService(HttpTransport& transport, Target target, const Account& account,
+                             Clock clock)
+    : m_transport(transport), m_target(std::move(target)),
+      m_address(parseServiceAddress(m_target.url)), m_account(account), m_clock(std::move(clock)) {}
+
+void DeviceService::moveTo(std::string url) {
+    m_target.url = std::move(url);
+    m_address = parseServiceAddress(m_target.url);
+}
+
 std::variant<HttpResponse, CallError>
 DeviceService::call(std::string_view operation, std::string_view body, bool authenticated) {
+    try {
+        return exchange(operation, body, authenticated);
+    } catch (const std::exception& e) {
+        return thrown(e);
+    }
+}
+
+std::variant<HttpResponse, CallError>
+DeviceService::exchange(std::string_view operation, std::string_view body, bool authenticated) {
+    if (const auto* why = std::get_if<std::string>(&m_address)) {
+        return CallError{CallErrorKind::Transport,
+                         "the camera's service address " + printable(m_target.url) + " " + *why};
+    }
     HttpRequest request;
-    request.url = m_target.url;
+    // The digest's copy of the password is wiped however the call ends, a throw included.
+    struct WipeDigest {
+        HttpRequest& request;
+        ~WipeDigest() {
+            if (request.digest) {
+                secureWipe(request.digest->password.data(), request.digest->password.size());
+            }
+        }
+    } const wipe{request};
+    request.address = std::get<ServiceAddress>(m_address);
     request.soapAction = std::string(kDeviceNamespace) + "/" + std::string(operation);
     request.timeouts = m_target.timeouts;
     request.interfaceName = m_target.interfaceName;

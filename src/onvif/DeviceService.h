@@ -9,6 +9,7 @@
 // token at the HTTP level (401) is asked again with HTTP Digest, and from then on only so.
 
 #include "HttpTransport.h"
+#include "ServiceAddress.h"
 
 #include "core/Ipv4.h"
 #include "core/Mac.h"
@@ -113,10 +114,9 @@ public:
 
     // The account is held by reference: its owner wipes the password when the batch ends and
     // must outlive this object.
+    // The target's URL is parsed here, once: every call goes to the parsed address.
     DeviceService(HttpTransport& transport, Target target, const Account& account,
-                  Clock clock = std::chrono::system_clock::now)
-        : m_transport(transport), m_target(std::move(target)), m_account(account),
-          m_clock(std::move(clock)) {}
+                  Clock clock = std::chrono::system_clock::now);
 
     // Unauthenticated; on success the camera's clock offset is kept for the calls after it.
     CallResult<std::chrono::system_clock::time_point> getSystemDateAndTime();
@@ -134,7 +134,7 @@ public:
 
     // A camera that applies a port or address change at once is followed to its new service;
     // its clock offset and its way of authenticating go with it.
-    void moveTo(std::string url) { m_target.url = std::move(url); }
+    void moveTo(std::string url);
     const std::string& url() const { return m_target.url; }
 
     // The camera's clock minus ours, as last read; kept per camera across a batch.
@@ -146,9 +146,12 @@ private:
     // The answer to one operation, or the transport's error; authenticated unless told.
     std::variant<HttpResponse, CallError> call(std::string_view operation, std::string_view body,
                                                bool authenticated);
+    std::variant<HttpResponse, CallError> exchange(std::string_view operation,
+                                                   std::string_view body, bool authenticated);
 
     HttpTransport& m_transport;
     Target m_target;
+    std::variant<ServiceAddress, std::string> m_address; // or why the URL is none
     const Account& m_account;
     Clock m_clock;
     std::chrono::seconds m_clockOffset{0};

@@ -3,6 +3,8 @@
 // transport error in words. The device service speaks through this interface so that its
 // operations run against fixture answers in tests and against libcurl in the programs.
 
+#include "ServiceAddress.h"
+
 #include <chrono>
 #include <optional>
 #include <string>
@@ -22,11 +24,13 @@ struct DigestCredentials {
 };
 
 struct HttpRequest {
-    std::string url;
+    ServiceAddress address; // the URL is written from it, never taken from a camera's text
     std::string body;
     std::string soapAction;
     HttpTimeouts timeouts;
-    std::string interfaceName; // the adapter the call leaves through; empty for any
+    // The adapter the call leaves through, directly on its link. Empty only for a service on
+    // loopback (a test's): a camera's call without its adapter is refused, not routed.
+    std::string interfaceName;
     std::optional<DigestCredentials> digest;
 };
 

@@ -308,7 +308,8 @@ TEST_F(SessionMixedAssign, CamerasAreChangedOnTheWorkerInTurnAndReadBackAfterThe
     ASSERT_EQ(cameras->waiting(), 1u);
     cameras->finish({CameraClock(), CameraInterfaces(plan[1].device.mac.text, plan[1].settings.ip),
                      CameraGateway("10.1.0.254")});
-    EXPECT_EQ(cameras->transport.sent.back().url, "http://10.1.0.6/onvif/device_service");
+    EXPECT_EQ(onvif::curlUrl(cameras->transport.sent.back().address),
+              "http://10.1.0.6:80/onvif/device_service");
     EXPECT_EQ(batch().stage(), AssignBatch::Stage::Done);
     EXPECT_EQ(statuses(), (std::vector<std::string>{"verified", "not verified", "failed", "refused",
                                                     "verified"}));

@@ -120,7 +120,8 @@ TEST_F(WindowCameras, TheFormShowsWhatIsKnownAndUpdateChangesTheCameraOverOnvif)
         cameras->finish(row.answers);
         EXPECT_EQ(ReportTexts().back(), row.box);
     }
-    EXPECT_EQ(cameras->transport.sent.front().url, "http://10.1.0.2/onvif/device_service");
+    EXPECT_EQ(onvif::curlUrl(cameras->transport.sent.front().address),
+              "http://10.1.0.2:80/onvif/device_service");
     EXPECT_TRUE(fakeEndpoint->sentOf(FakeEndpoint::Request::Kind::Settings).empty());
 }
 

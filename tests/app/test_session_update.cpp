@@ -312,8 +312,8 @@ TEST_F(SessionCameraUpdate, AfterTheRestartTheCameraIsLookedForAtItsNewAddressAn
         if (row.answers) {
             EXPECT_EQ(reported(), std::vector<std::string>{}) << "read back first";
             cameras->finish({CameraClock(), CameraInterfaces(Numbered(4).mac, row.readsIp)});
-            EXPECT_EQ(cameras->transport.sent.back().url,
-                      "http://" + kSentIp + "/onvif/device_service");
+            EXPECT_EQ(onvif::curlUrl(cameras->transport.sent.back().address),
+                      "http://" + kSentIp + ":80/onvif/device_service");
         }
         EXPECT_EQ(reported(), std::vector<std::string>{row.report});
         EXPECT_EQ(cameras->waiting(), 0u);

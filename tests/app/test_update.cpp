@@ -18,7 +18,11 @@ using namespace ondrel::testing;
 namespace {
 
 const QString kSelect = QStringLiteral("Please select one device from list.");
-const QString kConfirm = QStringLiteral("Are you sure to update the selected device?");
+// Our own protocol's update says before it is sent that the account goes in clear.
+const QString kConfirm = QStringLiteral(
+    "Are you sure to update the selected device?\n\nOur own protocol sends the account and "
+    "password in clear text to every device on the LAN. A device that also speaks ONVIF is "
+    "changed with the password protected (HTTP digest) by: ondrel-cli set --protocol onvif");
 const QString kUpdated = QStringLiteral("Device information successfully updated!");
 const QString kWrong = QStringLiteral("The viewing account or password is wrong!");
 const QString kNoAnswer =

@@ -108,7 +108,9 @@ TEST_F(UpdateModal, TheProgressStepsAndRepliesStillArriveWhileTheResultBoxIsOpen
     ASSERT_EQ(watcher.seen.size(), 2u);
     const SeenBox& question = watcher.seen[0];
     EXPECT_EQ(question.title, QStringLiteral("Ask"));
-    EXPECT_EQ(question.text, QStringLiteral("Are you sure to update the selected device?"));
+    EXPECT_TRUE(question.text.startsWith(QStringLiteral(
+        "Are you sure to update the selected device?\n\nOur own protocol sends the account")))
+        << question.text.toStdString();
     EXPECT_EQ(question.icon, QMessageBox::Question);
     EXPECT_EQ(question.buttons, QMessageBox::Yes | QMessageBox::No);
 

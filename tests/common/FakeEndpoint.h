@@ -64,7 +64,7 @@ public:
     }
     void answer(UpdateResult result) {
         if (m_handlers.updateAnswer && !m_stopped) {
-            m_handlers.updateAnswer(UpdateAnswer{result, {}}, lost);
+            m_handlers.updateAnswer(UpdateAnswer{result, {}, {}}, lost);
         }
         takePosted();
     }

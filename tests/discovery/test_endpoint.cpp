@@ -73,12 +73,17 @@ TEST(Endpoint, DeliversEventsInArrivalOrderOnOneThread) {
     EXPECT_EQ(rig.endpoint->state(), DiscoveryEndpoint::State::Listening);
 }
 
+// A set answer counts only from where the asked device's search reply came from: anyone on the
+// LAN can write to our port while a set waits.
 TEST(Endpoint, ClassifiesEachDatagramIntoAtMostOneEvent) {
     const std::string good = SearchReply(7);
     struct Row {
         const char* name;
         std::string bytes;
         std::optional<UpdateResult> answer; // nullopt: no event
+        const char* asked = "";             // the source of the device a set went to; "": none
+        const char* from = "0.0.0.0";       // the datagram's sender
+        const char* ignored = "";           // ignoredAnswersText afterwards
     } rows[] = {
         {"accepted", "errcode:0\r\n", UpdateResult::Accepted},
         {"refused", "x errcode:10", UpdateResult::Refused},
@@ -86,17 +91,35 @@ TEST(Endpoint, ClassifiesEachDatagramIntoAtMostOneEvent) {
         {"cut at a NUL", good.substr(0, 20) + std::string(1, '\0') + good.substr(20), std::nullopt},
         {"garbage", "\x01\x02\x03", std::nullopt},
         {"empty", "", std::nullopt},
+        {"the asked device's own refusal", "errcode:1\r\n", UpdateResult::Refused, "10.77.0.5",
+         "10.77.0.5"},
+        {"a refusal forged by another host", "errcode:1\r\n", std::nullopt, "10.77.0.5",
+         "10.77.0.66", "ignored 1 answer from another host (10.77.0.66)"},
+        {"an acceptance from nobody known", "errcode:0\r\n", std::nullopt, "10.77.0.5", "0.0.0.0",
+         "ignored 1 answer from another host (0.0.0.0)"},
+        {"a search reply from anyone is still a reply, not an answer", good, std::nullopt,
+         "10.77.0.5", "10.77.0.66"},
     };
     for (const Row& row : rows) {
         Collector events;
-        DiscoveryEndpoint endpoint;
+        DiscoveryEndpoint endpoint(LoopbackConfig()); // never opened: nothing is sent
         events.Listen(endpoint);
-        endpoint.handleDatagram(AsBytes(row.bytes));
-        ASSERT_EQ(events.Count(), row.answer ? 1u : 0u) << row.name;
+        if (*row.asked != '\0') {
+            Device device = SampleDevice(good);
+            device.source = *parseIpv4(row.asked);
+            endpoint.sendSettings(device, {}, Credentials("admin", "pw"));
+        }
+        endpoint.handleDatagram(AsBytes(row.bytes), *parseIpv4(row.from));
+        const bool reply = row.bytes == good && *row.asked != '\0';
+        ASSERT_EQ(events.Count(), row.answer || reply ? 1u : 0u) << row.name;
         if (row.answer) {
             EXPECT_EQ(events.events[0].kind, Event::Kind::Answer) << row.name;
             EXPECT_EQ(events.events[0].result, *row.answer) << row.name;
         }
+        if (reply) {
+            EXPECT_EQ(events.events[0].device.source, *parseIpv4(row.from)) << row.name;
+        }
+        EXPECT_EQ(ignoredAnswersText(endpoint.ignoredAnswers()), row.ignored) << row.name;
     }
 }
 
@@ -194,6 +217,17 @@ TEST(Endpoint, RequestsArriveByteForByte) {
                                "IPMethod:0\r\nIP:10.9.0.7\r\nPort:8081\r\nNetMask:255.255.255.0\r\n"
                                "GateWay:10.9.0.1\r\nDNS0:10.9.0.2\r\nDNS1:10.9.0.3\r\n"
                                "usr:admin\r\npwd:pw7\r\nSetWiFiIP:0\r\n\r\n");
+
+    // The answer from where the device's search reply came from counts; loopback is that here.
+    rig.Send(SearchReply(1));
+    ASSERT_TRUE(rig.events.WaitFor(1));
+    const Device found = rig.events.events.at(0).device;
+    EXPECT_EQ(found.source, *parseIpv4("127.0.0.1"));
+    ASSERT_TRUE(rig.endpoint->sendSettings(found, settings, Credentials("admin", "pw7")));
+    rig.peer.Take();
+    rig.Send("errcode:0\r\n");
+    ASSERT_TRUE(rig.events.WaitFor(2));
+    EXPECT_EQ(rig.events.events.at(1).kind, Event::Kind::Answer);
 }
 
 // The kernel drops what a full receive buffer cannot hold; the endpoint must count exactly

@@ -95,8 +95,10 @@ TEST(CameraUpdate, PlansWhatWasPlannedAndCallsWhereTheCameraIs) {
     transport.answers = {SoapFile("get_system_date_and_time_hikvision.xml"), movedInterfaces()};
     EXPECT_TRUE(update.readBack(camera, found, plan).verified);
     ASSERT_EQ(transport.sent.size(), 5u);
-    EXPECT_EQ(transport.sent[1].url, "http://169.254.7.1/onvif/device_service");
-    EXPECT_EQ(transport.sent[4].url, found.serviceUrl);
+    EXPECT_EQ(onvif::curlUrl(transport.sent[1].address),
+              "http://169.254.7.1:80/onvif/device_service");
+    EXPECT_EQ(onvif::curlUrl(transport.sent[4].address),
+              "http://10.1.0.20:80/onvif/device_service");
     EXPECT_EQ(transport.sent[4].interfaceName, "eCam");
 }
 

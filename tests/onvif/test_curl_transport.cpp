@@ -3,6 +3,8 @@
 
 #include "onvif/CurlTransport.h"
 
+#include "core/Ipv4.h"
+
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
@@ -49,7 +51,9 @@ public:
         ::close(m_listener);
     }
 
-    std::string url() const { return "http://127.0.0.1:" + std::to_string(m_port) + "/onvif"; }
+    ServiceAddress address() const {
+        return {ServiceAddress::Scheme::Http, *ondrel::parseIpv4("127.0.0.1"), m_port, "/onvif"};
+    }
     std::vector<Received> received() {
         m_stop = true;
         m_thread.join();
@@ -131,7 +135,7 @@ std::string okAnswer(std::string_view body) {
 
 HttpRequest request(const TestServer& server) {
     HttpRequest r;
-    r.url = server.url();
+    r.address = server.address();
     r.body = "<s:Envelope/>";
     r.soapAction = "http://www.onvif.org/ver10/device/wsdl/GetDNS";
     r.timeouts = {500ms, 700ms};
@@ -219,14 +223,25 @@ TEST(CurlTransport, BadPeersCostTheirTimeoutAndAreNamed) {
 
 TEST(CurlTransport, GoesOnlyWhereItIsSent) {
     TestServer server([](int socket, const Received&) { sendAll(socket, okAnswer("<a/>")); });
-    HttpRequest r = request(server);
-    r.interfaceName = "lo";
-    EXPECT_EQ(errorOf(CurlTransport().post(r)), "status 200");
-    r.interfaceName = "nosuchif0";
-    EXPECT_NE(errorOf(CurlTransport().post(r)), "status 200");
-    r.interfaceName.clear();
-    r.url = "http://127.0.0.1:1/onvif"; // nothing listens
-    EXPECT_TRUE(std::holds_alternative<TransportError>(CurlTransport().post(r)));
-    r.url = "file:///etc/passwd";
-    EXPECT_TRUE(std::holds_alternative<TransportError>(CurlTransport().post(r)));
+    struct Case {
+        const char* name;
+        const char* interfaceName;
+        const char* host;
+        std::uint16_t port; // 0: the server's
+        const char* want;   // the start of the error's words
+    } cases[] = {
+        {"bound to loopback, directly on its link", "lo", "127.0.0.1", 0, "status 200"},
+        {"an adapter that does not exist", "nosuchif0", "127.0.0.1", 0, "Couldn't bind"},
+        {"no adapter: loopback only", "", "127.0.0.1", 1, "Failed to connect"},
+        {"no adapter for a camera: nothing sent", "", "10.201.0.20", 0,
+         "the camera's adapter is not known: nothing was sent"},
+    };
+    for (const Case& c : cases) {
+        HttpRequest r = request(server);
+        r.interfaceName = c.interfaceName;
+        r.address.host = *ondrel::parseIpv4(c.host);
+        r.address.port = c.port == 0 ? r.address.port : c.port;
+        const std::string words = errorOf(CurlTransport().post(r));
+        EXPECT_TRUE(words.starts_with(c.want)) << c.name << ": " << words;
+    }
 }

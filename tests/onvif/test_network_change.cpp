@@ -67,7 +67,11 @@ std::string placesOf(const FakeTransport& transport) {
     std::string out;
     std::string last;
     for (const HttpRequest& r : transport.sent) {
-        const std::string host = r.url.substr(7, r.url.find('/', 7) - 7);
+        const std::string url = curlUrl(r.address);
+        std::string host = url.substr(7, url.find('/', 7) - 7);
+        if (host.ends_with(":80")) {
+            host.resize(host.size() - 3);
+        }
         if (host != last) {
             out += (out.empty() ? "" : " ") + host;
             last = host;

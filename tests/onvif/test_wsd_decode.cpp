@@ -5,6 +5,8 @@
 
 #include "WsdFixtures.h"
 
+#include "onvif/ServiceAddress.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -207,37 +209,50 @@ TEST(WsdDecode, CountsAndLengthsAreCapped) {
     EXPECT_EQ(kept.back(), "s" + std::to_string(kMaxScopes - 1));
 }
 
+// The address a camera is listed and checked at is the address its calls go to: the URL for
+// libcurl is written from the parsed service address, never from the XAddr's text.
 TEST(WsdDecode, XaddrAndNameChoice) {
     struct Case {
         const char* name;
         const char* xaddrs; // as on the wire
         const char* scopes;
-        const char* want; // Described
+        const char* want;  // Described
+        const char* calls; // the URL handed to libcurl for the chosen XAddr; "" for none
     } cases[] = {
         {"in the adapter's subnet wins over the first", "http://10.1.1.5/ http://192.168.1.20:81/x",
-         "", "||192.168.1.20:81|http://192.168.1.20:81/x|||x"},
+         "", "||192.168.1.20:81|http://192.168.1.20:81/x|||x", "http://192.168.1.20:81/x"},
         {"IPv6, names, link-local and no host skipped",
          "http://[fe80::1]/ http://cam.local/ http://169.254.1.2/ http://0.0.0.0/ "
          "https://user@10.1.1.6/",
-         "", "||10.1.1.6:80|https://user@10.1.1.6/|||x"},
-        {"only link-local: the source", "http://169.254.1.2/", "", "||192.168.1.200:80||||x"},
+         "", "||10.1.1.6:80|https://user@10.1.1.6/|||x", "https://10.1.1.6:443/"},
+        {"only link-local: the source", "http://169.254.1.2/", "", "||192.168.1.200:80||||x", ""},
         {"a port that is no port", "http://10.1.1.7:99999/ http://10.1.1.8:/", "",
-         "||10.1.1.8:80|http://10.1.1.8:/|||x"},
+         "||10.1.1.8:80|http://10.1.1.8:/|||x", "http://10.1.1.8:80/"},
+        {"padded octets are decimal where checked and where called",
+         "http://10.201.0.020:8080/onvif/device_service", "",
+         "||10.201.0.020:8080|http://10.201.0.020:8080/onvif/device_service|||x",
+         "http://10.201.0.20:8080/onvif/device_service"},
+        {"a path's bare characters are escaped, its escapes and query kept, no fragment",
+         "HTTP://192.168.1.21/a%zz^{}|\\%41?q=1&amp;r=(2)#frag", "",
+         "||192.168.1.21:80|HTTP://192.168.1.21/a%zz^{}|\\%41?q=1&r=(2)#frag|||x",
+         "http://192.168.1.21:80/a%25zz%5E%7B%7D%7C%5C%41?q=1&r=(2)"},
+        {"no path", "http://192.168.1.22:8000", "",
+         "||192.168.1.22:8000|http://192.168.1.22:8000|||x", "http://192.168.1.22:8000/"},
         {"hardware when there is no name", "",
          "onvif://www.onvif.org/name/ onvif://www.onvif.org/Hardware/NVR%2D8",
-         "NVR-8||192.168.1.200:80||NVR-8||x"},
+         "NVR-8||192.168.1.200:80||NVR-8||x", ""},
         {"the MAC scope, in our spelling", "", "onvif://www.onvif.org/MAC/44:19:b6:a1:00:70",
-         "|44:19:B6:A1:00:70|192.168.1.200:80||||x"},
+         "|44:19:B6:A1:00:70|192.168.1.200:80||||x", ""},
         {"MacAddress in groups of four, escaped blanks", "",
          "onvif://www.onvif.org/macaddress/%204419.b6a1.0070%20",
-         "|44:19:B6:A1:00:70|192.168.1.200:80||||x"},
+         "|44:19:B6:A1:00:70|192.168.1.200:80||||x", ""},
         {"a MAC scope that is none, then one that is", "",
          "onvif://www.onvif.org/MAC/unknown onvif://www.onvif.org/MacAddress/4419B6A10070",
-         "|44:19:B6:A1:00:70|192.168.1.200:80||||x"},
+         "|44:19:B6:A1:00:70|192.168.1.200:80||||x", ""},
         {"mixed separators: no MAC", "", "onvif://www.onvif.org/MAC/44:19-b6:a1:00:70",
-         "||192.168.1.200:80||||x"},
+         "||192.168.1.200:80||||x", ""},
         {"Latin-1, controls dropped, a bad escape kept", "",
-         "ONVIF://www.onvif.org/name/Caf%E9%0A%zz", "Café%zz||192.168.1.200:80||||x"},
+         "ONVIF://www.onvif.org/name/Caf%E9%0A%zz", "Café%zz||192.168.1.200:80||||x", ""},
     };
     for (const Case& c : cases) {
         const Decoded decoded =
@@ -245,7 +260,33 @@ TEST(WsdDecode, XaddrAndNameChoice) {
                                    "</a:EndpointReference><d:Scopes>" +
                                    std::string(c.scopes) + "</d:Scopes><d:XAddrs>" + c.xaddrs +
                                    "</d:XAddrs></d:Hello></s:Body>"));
-        EXPECT_EQ(Described(std::get<Message>(decoded).matches.at(0)), c.want) << c.name;
+        const Match& match = std::get<Message>(decoded).matches.at(0);
+        EXPECT_EQ(Described(match), c.want) << c.name;
+        const auto called = onvif::parseServiceAddress(
+            cameraDevice(match, Adapter("192.168.1.10", 24), kSource).serviceUrl);
+        EXPECT_EQ(std::holds_alternative<onvif::ServiceAddress>(called)
+                      ? onvif::curlUrl(std::get<onvif::ServiceAddress>(called))
+                      : std::string(),
+                  c.calls)
+            << c.name;
+    }
+}
+
+// What is never called: a service address that is not an IPv4 http(s) one.
+TEST(WsdDecode, ServiceAddressesThatAreNone) {
+    const char* const refused[] = {"file:///etc/passwd",
+                                   "http://cam.local/",
+                                   "http://[::1]/",
+                                   "http://0.0.0.0/",
+                                   "http://239.255.255.250/",
+                                   "http://10.1.1.1:0/",
+                                   "http://10.1.1.1:65536/",
+                                   "http://0x0a.1.1.1/",
+                                   "http://10.1.1/",
+                                   "//10.1.1.1/",
+                                   ""};
+    for (const char* url : refused) {
+        EXPECT_TRUE(std::holds_alternative<std::string>(onvif::parseServiceAddress(url))) << url;
     }
 }
 

@@ -103,6 +103,12 @@ reached at an address of their own they advertise (DHCP or link-local), else "fa
 its address with N others: connect it alone". With --verify a camera is verified when, after
 the restart wait, it answers WS-Discovery at its new address and reads back every value sent.
 
+Our own protocol sends the account and password in clear text to every device on the LAN
+(its set request is a broadcast). --protocol onvif (HTTP digest or a WS-Security token, never
+the password itself) reaches the devices that speak both. A set answer counts only from the
+address the device's search reply came from; answers from other hosts are ignored, the wait
+goes on, and their count is written to standard error at the end.
+
 Replies lost because the receive buffer was full, and replies ignored because the list was
 full, are reported on standard error; the exit code stays 0 (search --rounds searches again).
 Each adapter that refuses a request is reported there too.

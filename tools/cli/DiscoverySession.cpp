@@ -1,6 +1,7 @@
 #include "DiscoverySession.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <iterator>
 
 namespace ondrel::cli {
@@ -64,6 +65,11 @@ DiscoverySession::~DiscoverySession() {
         m_wsd->stop();
     }
     m_endpoint.stop();
+    // The end of the run: how many set answers came from another host than the device asked.
+    const std::string ignored = ignoredAnswersText(m_endpoint.ignoredAnswers());
+    if (!ignored.empty()) {
+        std::fprintf(stderr, "%s\n", ignored.c_str());
+    }
 }
 
 SessionOpening DiscoverySession::open() {

@@ -770,6 +770,10 @@
         <translation>Möchten Sie das ausgewählte Gerät wirklich aktualisieren?</translation>
     </message>
     <message>
+        <source>Our own protocol sends the account and password in clear text to every device on the LAN. A device that also speaks ONVIF is changed with the password protected (HTTP digest) by: ondrel-cli set --protocol onvif</source>
+        <translation>Unser eigenes Protokoll sendet das Konto und das Passwort im Klartext an jedes Gerät im LAN. Ein Gerät, das auch ONVIF spricht, wird mit geschütztem Passwort (HTTP-Digest) geändert durch: ondrel-cli set --protocol onvif</translation>
+    </message>
+    <message>
         <source>Device information successfully updated!</source>
         <translation>Geräteinformationen erfolgreich aktualisiert!</translation>
     </message>

@@ -768,6 +768,10 @@
         <translation>确定要更新所选设备吗？</translation>
     </message>
     <message>
+        <source>Our own protocol sends the account and password in clear text to every device on the LAN. A device that also speaks ONVIF is changed with the password protected (HTTP digest) by: ondrel-cli set --protocol onvif</source>
+        <translation>我们自己的协议会把账户和密码以明文发送给局域网内的每一台设备。同时支持 ONVIF 的设备可以在密码受保护（HTTP 摘要认证）的情况下修改：ondrel-cli set --protocol onvif</translation>
+    </message>
+    <message>
         <source>Device information successfully updated!</source>
         <translation>设备信息更新成功！</translation>
     </message>

@@ -65,7 +65,7 @@ TEST(EndpointEvents, RepliesFromAnotherThreadArriveInOrderInBatchesOnThisThread)
             }
             handlers.searchReplies(std::move(batch), n / 10);
         }
-        handlers.updateAnswer(UpdateAnswer{UpdateResult::Accepted, {}}, 0);
+        handlers.updateAnswer(UpdateAnswer{UpdateResult::Accepted, {}, {}}, 0);
     });
     // This thread keeps taking batches while the other one still adds.
     ASSERT_TRUE(PumpUntil([&] { return received.answers.size() == 1; }));

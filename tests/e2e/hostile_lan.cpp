@@ -1,0 +1,254 @@
+// The hostile-host table: a host of an attacker's in LAN A (lab_hostile_host), beside the
+// simulator's cameras, plays what a hostile camera LAN does to ondrel-cli, one row per case.
+// The host logs every connection and request, so that a row can say what must never be
+// contacted. Every CLI run is under a 2 GiB address-space limit, as the LAN would find it.
+
+#include "cli_lab.h"
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+#ifndef ONDREL_HOSTILE_HOST_PATH
+#error "ONDREL_HOSTILE_HOST_PATH must name lab_hostile_host (tests/e2e/CMakeLists.txt sets it)"
+#endif
+
+using namespace ondrel;
+using namespace ondrel::lab;
+using Json = nlohmann::json;
+
+namespace {
+
+constexpr long kMaxResidentKiB = 64 * 1024;
+const std::string kPassword = "pw-Hostile-7";
+
+// The endpoint reference lab_hostile_host gives its camera n.
+std::string HostileEndpoint(std::size_t n) {
+    return "urn:uuid:0badf00d-0000-4000-8000-" + std::to_string(200000000000 + n);
+}
+
+// lab_hostile_host in LAN A, started with the row's flags, stopped at the row's end.
+class HostileHost {
+public:
+    explicit HostileHost(const std::string& dir) : m_log(dir + "/hostile.log") {}
+    ~HostileHost() { Stop(); }
+
+    std::string Start(std::vector<std::string> flags, const std::string& lan) {
+        const std::string ready = m_log + ".ready";
+        std::filesystem::remove(ready);
+        flags.insert(flags.begin(),
+                     {"/usr/bin/nsenter", "--net=" + lan, "--", ONDREL_HOSTILE_HOST_PATH, "--log",
+                      m_log, "--ready", ready, "--seconds", "60"});
+        std::vector<char*> argv;
+        for (std::string& f : flags) {
+            argv.push_back(f.data());
+        }
+        argv.push_back(nullptr);
+        m_pid = ::fork();
+        if (m_pid == 0) {
+            ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+            ::execv(argv[0], argv.data());
+            ::_exit(127);
+        }
+        return WaitUntil([&] { return std::filesystem::exists(ready); }, 10s)
+                   ? ""
+                   : "lab_hostile_host did not start";
+    }
+    void Stop() {
+        if (m_pid > 0) {
+            ::kill(m_pid, SIGTERM);
+            ::waitpid(m_pid, nullptr, 0);
+            m_pid = -1;
+        }
+    }
+    std::vector<std::string> Log() const {
+        std::vector<std::string> lines;
+        std::ifstream in(m_log);
+        for (std::string line; std::getline(in, line);) {
+            lines.push_back(line);
+        }
+        return lines;
+    }
+
+private:
+    std::string m_log;
+    pid_t m_pid = -1;
+};
+
+std::size_t CountWith(const std::vector<std::string>& lines, const std::string& part) {
+    return static_cast<std::size_t>(std::count_if(lines.begin(), lines.end(), [&](const auto& l) {
+        return l.find(part) != std::string::npos;
+    }));
+}
+
+// The largest resident size of any child waited for so far (the CLI's runs among them).
+long PeakChildKiB() {
+    rusage usage{};
+    ::getrusage(RUSAGE_CHILDREN, &usage);
+    return usage.ru_maxrss;
+}
+
+// Results of an assign or set report, by endpoint reference.
+std::map<std::string, std::string> Results(const CliRun& run) {
+    std::map<std::string, std::string> out;
+    const Json report = Json::parse(run.out, nullptr, false);
+    if (report.is_object() && report.contains("devices")) {
+        for (const Json& d : report.at("devices")) {
+            out[d.value("Endpoint", "")] = d.value("Result", "");
+        }
+    }
+    return out;
+}
+
+std::vector<std::string> SetHostile(const std::string& more = "") {
+    std::vector<std::string> args = {"set",
+                                     HostileEndpoint(0),
+                                     "--ip",
+                                     "10.77.0.150",
+                                     "--mask",
+                                     "255.255.255.0",
+                                     "--protocol",
+                                     "onvif",
+                                     "--password-stdin",
+                                     "--yes",
+                                     "--wait",
+                                     "1.5"};
+    args.insert(args.begin() + 1, "--endpoint");
+    if (!more.empty()) {
+        args.push_back(more);
+    }
+    return args;
+}
+
+struct Row {
+    const char* name;
+    std::vector<std::string> host; // lab_hostile_host's flags
+    bool cameras;                  // two real cameras (the simulator) beside the host
+    std::vector<std::string> cli;
+    std::function<void(const CliRun& run, const std::vector<std::string>& log,
+                       const std::vector<sim::SimDevice>& cameras)>
+        check;
+};
+
+const std::string kHostileXaddr = "http://10.77.0.254:8080/onvif/device_service";
+
+std::vector<Row> Rows() {
+    return {
+        {"a padded XAddr is called where it was checked, never at its octal reading",
+         {"--camera", "http://10.201.0.020:8080/onvif/device_service", "--hold", "10.201.0.16"},
+         false,
+         SetHostile(),
+         [](const CliRun& run, const std::vector<std::string>& log, const auto&) {
+             EXPECT_EQ(CountWith(log, "10.201.0.16"), 0u) << run;
+             EXPECT_NE(run.exitCode, 0) << run;
+         }},
+        {"an XAddr behind the gateway is never reached through it",
+         {"--camera", "http://198.51.100.7:8080/onvif/device_service", "--hold-routed",
+          "198.51.100.7"},
+         false,
+         SetHostile(),
+         [](const CliRun& run, const std::vector<std::string>& log, const auto&) {
+             EXPECT_EQ(CountWith(log, "198.51.100.7"), 0u) << run;
+             EXPECT_NE(run.exitCode, 0) << run;
+         }},
+        {"a 1 MB answer fails that camera alone, the batch goes on, memory stays small",
+         {"--camera", kHostileXaddr, "--http", "bomb"},
+         true,
+         {"assign", "--all", "--interface", "eOffice", "--first", "10.77.0.150", "--mask",
+          "255.255.255.0", "--protocol", "onvif", "--yes", "--password-stdin", "--wait", "1.5",
+          "--format", "json"},
+         [](const CliRun& run, const std::vector<std::string>&, const auto& cameras) {
+             const auto results = Results(run);
+             EXPECT_TRUE(results.count(HostileEndpoint(0)) &&
+                         results.at(HostileEndpoint(0)).starts_with("failed: "))
+                 << run;
+             for (const sim::SimDevice& c : cameras) {
+                 ASSERT_TRUE(results.count(EndpointOf(c))) << run;
+                 EXPECT_FALSE(results.at(EndpointOf(c)).starts_with("failed")) << run;
+             }
+             EXPECT_LT(PeakChildKiB(), kMaxResidentKiB);
+         }},
+        {"200 bomb datagrams: both real cameras listed, memory stays small",
+         {"--probe-bomb", "200"},
+         true,
+         {"search", "--protocol", "onvif", "--wait", "1.5", "--format", "json"},
+         [](const CliRun& run, const std::vector<std::string>&, const auto& cameras) {
+             EXPECT_EQ(run.exitCode, 0) << run;
+             for (const sim::SimDevice& c : cameras) {
+                 EXPECT_NE(run.out.find(EndpointOf(c)), std::string::npos) << run;
+             }
+             EXPECT_LT(PeakChildKiB(), kMaxResidentKiB);
+         }},
+        {"a redirect is reported, not followed",
+         {"--camera", kHostileXaddr, "--http", "redirect"},
+         false,
+         SetHostile(),
+         [](const CliRun& run, const std::vector<std::string>& log, const auto&) {
+             EXPECT_NE(run.exitCode, 0) << run;
+             EXPECT_EQ(CountWith(log, "10.77.0.66"), 0u) << run;
+             EXPECT_NE(run.err.find("302"), std::string::npos) << run;
+         }},
+        {"a Basic challenge is never answered",
+         {"--camera", kHostileXaddr, "--http", "basic"},
+         false,
+         SetHostile(),
+         [](const CliRun& run, const std::vector<std::string>& log, const auto&) {
+             EXPECT_NE(run.exitCode, 0) << run;
+             EXPECT_EQ(CountWith(log, "basic=1"), 0u) << run;
+         }},
+        {"a camera refusing every digest is asked twice at most",
+         {"--camera", kHostileXaddr, "--http", "digest-refuse"},
+         false,
+         SetHostile(),
+         [](const CliRun& run, const std::vector<std::string>& log, const auto&) {
+             EXPECT_NE(run.exitCode, 0) << run;
+             EXPECT_LE(CountWith(log, "authorization=1"), 2u) << run;
+         }},
+    };
+}
+
+} // namespace
+
+TEST(HostileLan, EachCaseHoldsItsLine) {
+    ONDREL_REQUIRE_LAB();
+    const char* lan = std::getenv("ONDREL_LAB_A_NETNS");
+    ASSERT_NE(lan, nullptr) << "run under scripts/netlab --two-lans";
+    const std::string route =
+        std::string("nsenter --net=") + lan + " ip route replace local 10.77.0.128/26 dev lo";
+    ASSERT_EQ(std::system(route.c_str()), 0) << route;
+    // As the LAN would find the CLI: an address-space limit, inherited by every child.
+    const rlimit limit{2UL << 30, 2UL << 30};
+    ASSERT_EQ(::setrlimit(RLIMIT_AS, &limit), 0);
+    std::vector<sim::SimDevice> cameras;
+    for (std::size_t i = 0; i < 2; ++i) {
+        sim::SimDevice d = sim::SimDevice::generated(100 + i);
+        d.mac = "02:CA:00:00:01:0" + std::to_string(i);
+        d.ip = "10.77.0.13" + std::to_string(i);
+        d.user = "admin";
+        d.password = kPassword;
+        d.restartMs = 300;
+        cameras.push_back(d);
+    }
+    for (const Row& row : Rows()) {
+        SCOPED_TRACE(row.name);
+        LabSim sim;
+        sim.EnterNetwork(lan);
+        HostileHost host(sim.Dir());
+        ASSERT_EQ(host.Start(row.host, lan), "");
+        if (row.cameras) {
+            Json list = Json::array();
+            for (const sim::SimDevice& c : cameras) {
+                list.push_back(DeviceJson(c));
+            }
+            ASSERT_EQ(sim.Start({"--onvif-only", "--config", sim.WriteConfig(list)}), "");
+        }
+        const CliRun run = RunCli(row.cli, kPassword + "\n", {}, std::chrono::seconds(60));
+        host.Stop();
+        // A row proves nothing when the hostile camera went unheard.
+        EXPECT_EQ(run.err.find("answered the search"), std::string::npos) << run;
+        row.check(run, host.Log(), row.cameras ? cameras : std::vector<sim::SimDevice>{});
+    }
+}
