@@ -2,7 +2,7 @@
 
 #include "DeviceListModel.h"
 #include "DeviceSession.h"
-#include "RestartCountdown.h"
+#include "flows/RestartCountdown.h"
 #include "netinfo/NeighbourProbe.h"
 
 #include <QFutureWatcher>

@@ -2,6 +2,8 @@
 
 #include "IWebOpener.h"
 
+#include <QString>
+
 namespace ondrel {
 
 // The desktop's default browser. The address goes to the desktop as a URL, never through a

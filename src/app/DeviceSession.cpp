@@ -4,13 +4,13 @@
 #include "CameraCalls.h"
 #include "DeviceListModel.h"
 #include "EndpointEvents.h"
-#include "NetworkEndpoint.h"
 #include "QtSessionClock.h"
-#include "RestartCountdown.h"
 #include "ThreadCameraWorker.h"
 #include "core/DeviceUrl.h"
 #include "devices/CameraRoute.h"
 #include "devices/DeviceExport.h"
+#include "flows/RestartCountdown.h"
+#include "search/SearchSession.h"
 
 #include <QFutureWatcher>
 #include <QSaveFile>
@@ -35,7 +35,7 @@ DeviceSession::DeviceSession(SessionDeps deps, QObject* parent)
       m_clock(deps.clock ? std::move(deps.clock) : std::make_shared<QtSessionClock>()),
       m_endpoint(deps.endpointOverride
                      ? std::move(deps.endpointOverride)
-                     : std::make_shared<NetworkEndpoint>(deps.endpoint, deps.wsd, deps.protocols)) {
+                     : std::make_shared<SearchSession>(deps.endpoint, deps.wsd, deps.protocols)) {
     m_events = new EndpointEvents(this);
     m_model = new DeviceListModel(this);
     m_model->setPcLinks(m_pcLinks());

@@ -5,8 +5,8 @@
 // message box can neither slow the socket's draining nor hold up a close. A burst of
 // thousands of replies reaches the window as a few large batches, one per event-loop turn.
 
-#include "IEndpoint.h"
 #include "devices/PackedDevices.h"
+#include "search/IEndpoint.h"
 
 #include <QObject>
 

@@ -3,6 +3,10 @@
 
 #include "IPrompter.h"
 
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
 namespace ondrel {
 
 class MessageBoxPrompter : public IPrompter {

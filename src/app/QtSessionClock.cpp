@@ -1,7 +1,5 @@
 #include "QtSessionClock.h"
 
-#include <QTimer>
-
 namespace ondrel {
 
 namespace {

@@ -2,7 +2,9 @@
 // The session's timers as the program runs them: Qt timers on the thread that makes them, and
 // the system's clock.
 
-#include "SessionClock.h"
+#include "flows/SessionClock.h"
+
+#include <QTimer>
 
 namespace ondrel {
 

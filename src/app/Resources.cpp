@@ -1,7 +1,5 @@
 #include "Resources.h"
 
-#include <QtGlobal>
-
 // Resources of a static library are registered by name, outside any namespace.
 static void registerCompiledResources() {
     Q_INIT_RESOURCE(resources);

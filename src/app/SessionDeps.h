@@ -4,11 +4,11 @@
 // the LAN prober, the worker for ONVIF calls). Null seams are the program's own.
 
 #include "CameraWorker.h"
-#include "IEndpoint.h"
-#include "SessionClock.h"
 #include "discovery/DiscoveryEndpoint.h"
+#include "flows/SessionClock.h"
 #include "netinfo/AddressProber.h"
 #include "onvif/WsdEndpoint.h"
+#include "search/IEndpoint.h"
 
 #include <memory>
 
@@ -28,7 +28,7 @@ struct SessionDeps {
     // The searches a search sends. Native: ours alone, and no WS-Discovery socket at all.
     Protocols protocols = Protocols::Both;
     TimerPeriods timers;
-    std::shared_ptr<IEndpoint> endpointOverride; // null: a NetworkEndpoint on the above
+    std::shared_ptr<IEndpoint> endpointOverride; // null: a SearchSession on the above
     std::shared_ptr<SessionClock> clock;         // null: Qt's timers
     std::shared_ptr<AddressProber> prober;       // null: this PC's neighbour table
     std::shared_ptr<CameraWorker> cameraWorker;  // null: a thread of its own with libcurl

@@ -2,14 +2,10 @@
 // lists a camera without a search, a Bye greys it until it answers again or a search, a camera
 // that is one of our devices joins its row, and a camera found by WS-Discovery only is sent no
 // datagram whatever the window is asked: Update reaches it through its device service. The
-// program's endpoint sends both searches, or ours alone: to 127.0.0.1 only (asserted below), so
-// it needs no lab. A real broadcast or WS-Discovery's multicast is sent only inside the private
-// network lab (scripts/netlab), by the lab tests of tests/e2e; and scripts/test runs this too
-// in a namespace whose only adapter is loopback.
+// program's endpoint, the core's search session, is tested in tests/search.
 
 #include "AppTestSupport.h"
 #include "AssignDialog.h"
-#include "NetworkEndpoint.h"
 #include "SessionTest.h"
 
 #include <QItemSelectionModel>
@@ -167,40 +163,4 @@ TEST_F(WindowCameras, ATakenDiscoveryPortIsSaidInTheStatusLineBesideTheRest) {
     fakeEndpoint->lost = 1;
     fakeEndpoint->reply({DeviceOf(Numbered(0))});
     EXPECT_TRUE(status().endsWith(QStringLiteral("net.core.rmem_max. ") + unheard));
-}
-
-TEST(SessionEndpoint, ASearchSendsTheProbesUnlessOurProtocolAloneWasChosen) {
-    struct Row {
-        Protocols protocols;
-        int searches;
-        int probes;
-    };
-    for (const Row row :
-         {Row{Protocols::Both, 1, 2}, Row{Protocols::Native, 1, 0}, Row{Protocols::Onvif, 0, 2}}) {
-        SCOPED_TRACE(protocolsName(row.protocols));
-        LoopbackDevice devices;
-        LoopbackDevice cameras;
-        DialogDeps deps = LoopbackDeps(devices.Port());
-        deps.wsd.probePort = cameras.Port();
-        ASSERT_EQ(deps.endpoint.destAddress, "127.0.0.1");
-        ASSERT_EQ(deps.wsd.probeAddress, "127.0.0.1");
-        NetworkEndpoint endpoint(deps.endpoint, deps.wsd, row.protocols);
-        ASSERT_TRUE(endpoint.open().usable);
-        EXPECT_EQ(endpoint.listenPort() != 0, row.probes > 0) << "no socket for Hello and Bye";
-        ASSERT_TRUE(endpoint.sendSearch());
-        EXPECT_EQ(CountWith(devices.Receive(200), "IPCamSearch"), row.searches);
-        EXPECT_EQ(CountWith(cameras.Receive(200), "/discovery/Probe<"), row.probes);
-    }
-}
-
-TEST(SessionEndpoint, OneSearchSaysWhatEitherProtocolSentAndWhatEachCouldNot) {
-    const SendResult sent{true, 0, {}, {"eth0"}, {{"eth1", EPERM, "eth1 refused"}}};
-    const SendResult failed{false, EINVAL, "invalid", {}, {}};
-    const SendResult oneFailed = combinedSearch(failed, sent);
-    EXPECT_TRUE(oneFailed);
-    EXPECT_EQ(oneFailed.sentOn, std::vector<std::string>{"eth0"});
-    EXPECT_EQ(oneFailed.refusals.size(), 2u) << "ours, whole, and the probes' on eth1";
-    const SendResult bothFailed = combinedSearch(failed, failed);
-    EXPECT_FALSE(bothFailed);
-    EXPECT_EQ(bothFailed.message, "invalid; invalid");
 }

@@ -4,7 +4,7 @@
 // their Byes reach the session when the test delivers them, through the handlers the session
 // installed, as from a receive thread, and are taken by the session before the call returns.
 
-#include "IEndpoint.h"
+#include "search/IEndpoint.h"
 
 #include <QCoreApplication>
 

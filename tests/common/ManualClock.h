@@ -5,7 +5,7 @@
 // Its time of day starts at 09:30:00 local time (on a day without a clock change) and moves
 // with it.
 
-#include "SessionClock.h"
+#include "flows/SessionClock.h"
 
 #include <chrono>
 #include <cstdint>

@@ -42,7 +42,7 @@ std::vector<AdapterRef> pcAddresses(const NetLinks& links) {
 
 } // namespace
 
-AssignCommand::AssignCommand(const CliOptions& options, DiscoverySession& session,
+AssignCommand::AssignCommand(const CliOptions& options, BlockingSession& session,
                              AddressProber* prober, const std::atomic<bool>& cancel)
     : m_o(options), m_session(session), m_prober(prober), m_cancel(cancel) {}
 

@@ -6,8 +6,8 @@
 // nothing. The report goes to standard output in the chosen format; progress, the skipped
 // addresses and warnings to standard error.
 
+#include "BlockingSession.h"
 #include "CliOptions.h"
-#include "DiscoverySession.h"
 #include "ExitCode.h"
 
 #include "AssignReport.h"
@@ -29,7 +29,7 @@ class AssignCommand {
 public:
     // The prober asks whether an address answers on a device's LAN; null: nothing is probed.
     // cancel is raised from elsewhere (Ctrl+C): the run stops after the device in flight.
-    AssignCommand(const CliOptions& options, DiscoverySession& session, AddressProber* prober,
+    AssignCommand(const CliOptions& options, BlockingSession& session, AddressProber* prober,
                   const std::atomic<bool>& cancel);
     ~AssignCommand();
     AssignCommand(const AssignCommand&) = delete;
@@ -59,7 +59,7 @@ private:
     void print(const AssignRun& run, const std::vector<SkippedAddress>& skipped) const;
 
     const CliOptions& m_o;
-    DiscoverySession& m_session;
+    BlockingSession& m_session;
     AddressProber* m_prober;
     const std::atomic<bool>& m_cancel;
     std::vector<LeftOut> m_leftOut;

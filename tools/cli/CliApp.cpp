@@ -123,20 +123,20 @@ WsdConfig CliApp::wsdConfig() const {
     return config;
 }
 
-bool CliApp::openSession(DiscoverySession& session) {
-    const SessionOpening opened = session.open();
-    for (const std::string& warning : opened.warnings) {
-        error(warning);
-    }
-    if (!opened.ok()) {
+bool CliApp::openSession(BlockingSession& session) {
+    const EndpointOpening opened = session.open();
+    if (!opened.error.empty()) {
         error(opened.error);
         return false;
+    }
+    for (const std::string& warning : opened.warnings) {
+        error(warning);
     }
     return true;
 }
 
 int CliApp::runSearch() {
-    DiscoverySession session(m_o.endpoint, m_o.protocols, wsdConfig());
+    BlockingSession session(m_o.endpoint, m_o.protocols, wsdConfig());
     if (!openSession(session)) {
         return kExitError;
     }
@@ -190,7 +190,7 @@ void CliApp::reportRefusals(std::string_view request, const std::vector<std::str
     }
 }
 
-OrExit<Device> CliApp::findDevice(DiscoverySession& session, Progress& progress, bool toChange) {
+OrExit<Device> CliApp::findDevice(BlockingSession& session, Progress& progress, bool toChange) {
     if (!openSession(session)) {
         return kExitError;
     }
@@ -223,7 +223,7 @@ OrExit<Device> CliApp::findDevice(DiscoverySession& session, Progress& progress,
     return *match;
 }
 
-OrExit<std::vector<Device>> CliApp::findCameras(DiscoverySession& session, Progress& progress,
+OrExit<std::vector<Device>> CliApp::findCameras(BlockingSession& session, Progress& progress,
                                                 bool toChange) {
     if (!openSession(session)) {
         return kExitError;
@@ -269,7 +269,7 @@ OrExit<std::vector<Device>> CliApp::findCameras(DiscoverySession& session, Progr
 }
 
 int CliApp::runUrl() {
-    DiscoverySession session(m_o.endpoint, m_o.protocols, wsdConfig());
+    BlockingSession session(m_o.endpoint, m_o.protocols, wsdConfig());
     Progress progress = Progress::forStderr();
     std::vector<Device> devices;
     if (m_o.endpoints.empty()) {
@@ -301,7 +301,7 @@ int CliApp::runUrl() {
 }
 
 int CliApp::runAssign() {
-    DiscoverySession session(m_o.endpoint, Protocols::Both, wsdConfig());
+    BlockingSession session(m_o.endpoint, Protocols::Both, wsdConfig());
     if (!openSession(session)) {
         return kExitError;
     }
@@ -362,7 +362,7 @@ int CliApp::runSet() {
         credentials.emplace(m_o.user, std::move(password.password));
         wipeText(password.password);
     }
-    DiscoverySession session(m_o.endpoint, Protocols::Both, wsdConfig());
+    BlockingSession session(m_o.endpoint, Protocols::Both, wsdConfig());
     Progress progress = Progress::forStderr();
     OrExit<Device> found = kExitUsage;
     if (m_o.endpoints.empty()) {
@@ -471,7 +471,7 @@ void CliApp::waitForRestart(Progress& progress) {
     progress.clear();
 }
 
-OrExit<AssignStatus> CliApp::verify(DiscoverySession& session, Progress& progress,
+OrExit<AssignStatus> CliApp::verify(BlockingSession& session, Progress& progress,
                                     const Device& device, const NetworkSettings& sent) {
     waitForRestart(progress);
     const auto tookSettings = [&device, &sent](const Device& d) {
@@ -505,7 +505,7 @@ OrExit<AssignStatus> CliApp::verify(DiscoverySession& session, Progress& progres
 
 namespace ondrel::cli {
 
-int CliApp::runOnvifSet(DiscoverySession& session, Progress& progress, const Device& device,
+int CliApp::runOnvifSet(BlockingSession& session, Progress& progress, const Device& device,
                         const NetworkSettings& settings,
                         const std::optional<Credentials>& credentials) {
     const onvif::NetworkPlan plan = onvifPlan(device, settings, m_o);

@@ -3,8 +3,8 @@
 // Standard output carries only the result; messages go to standard error; the exit code says
 // how it went (see ExitCode.h and --help).
 
+#include "BlockingSession.h"
 #include "CliOptions.h"
-#include "DiscoverySession.h"
 #include "ExitCode.h"
 
 #include "flows/AssignRun.h"
@@ -23,7 +23,7 @@ public:
 
 private:
     // False, with the reason printed, when the endpoint cannot be opened.
-    bool openSession(DiscoverySession& session);
+    bool openSession(BlockingSession& session);
     int runSearch();
     int runSet();
     int runUrl();
@@ -32,10 +32,10 @@ private:
     // Opens the session and searches until the device with --mac answers (toChange: answers
     // our search and is changed by it, a camera's match not being enough: a camera changed
     // over ONVIF needs the whole wait, every other camera at its address listed).
-    OrExit<Device> findDevice(DiscoverySession& session, Progress& progress, bool toChange);
+    OrExit<Device> findDevice(BlockingSession& session, Progress& progress, bool toChange);
     // Opens the session and searches until every camera of --endpoint answers (toChange: for
     // the whole wait); each of them, in the order given.
-    OrExit<std::vector<Device>> findCameras(DiscoverySession& session, Progress& progress,
+    OrExit<std::vector<Device>> findCameras(BlockingSession& session, Progress& progress,
                                             bool toChange);
     // WS-Discovery's sockets as the options say, on the adapters the search uses.
     WsdConfig wsdConfig() const;
@@ -51,7 +51,7 @@ private:
     int confirm(const Device& device, const NetworkSettings& settings, const Credentials& account);
     void waitForRestart(Progress& progress);
     // After the restart: Verified, NotVerified or Missing, each failure said on standard error.
-    OrExit<AssignStatus> verify(DiscoverySession& session, Progress& progress, const Device& device,
+    OrExit<AssignStatus> verify(BlockingSession& session, Progress& progress, const Device& device,
                                 const NetworkSettings& sent);
     // set's end: assign's report for its one device when asked for a format or a dry run, else
     // the sentence (if any) on standard output; returns exitCode.
@@ -59,7 +59,7 @@ private:
     int finishSet(const PlannedDevice& planned, AssignStatus status, bool sent, int exitCode,
                   std::string_view sentence = {}, std::string failure = {});
     // set through the camera's ONVIF device service, from the settings already checked.
-    int runOnvifSet(DiscoverySession& session, Progress& progress, const Device& device,
+    int runOnvifSet(BlockingSession& session, Progress& progress, const Device& device,
                     const NetworkSettings& settings, const std::optional<Credentials>& credentials);
 
     CliOptions m_o;

@@ -1,4 +1,4 @@
-#include "DiscoverySession.h"
+#include "BlockingSession.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -19,8 +19,7 @@ std::string secondsLeft(Clock::time_point deadline) {
     return std::to_string((std::max<int64_t>(left, 0) + 999) / 1000) + " s";
 }
 
-} // namespace
-
+// "NAME: reason" for every adapter that refused a request.
 std::vector<std::string> refusalsOf(const SendResult& sent) {
     std::vector<std::string> out;
     for (const SendResult::Refusal& r : sent.refusals) {
@@ -28,6 +27,8 @@ std::vector<std::string> refusalsOf(const SendResult& sent) {
     }
     return out;
 }
+
+} // namespace
 
 void SearchOutcome::countSearch(const SendResult& search) {
     ++rounds;
@@ -52,76 +53,38 @@ void SearchOutcome::countProbes(const SendResult& probes, bool alone) {
     }
 }
 
-DiscoverySession::DiscoverySession(EndpointConfig config, Protocols protocols, WsdConfig wsd)
-    : m_endpoint(std::move(config)), m_native(hasProtocol(protocols, Protocols::Native)),
-      m_wsdConfig(std::move(wsd)) {
-    if (hasProtocol(protocols, Protocols::Onvif)) {
-        m_wsd = std::make_unique<WsdEndpoint>(m_wsdConfig);
-    }
-}
+BlockingSession::BlockingSession(EndpointConfig config, Protocols protocols, WsdConfig wsd)
+    : m_session(std::move(config), std::move(wsd), protocols) {}
 
-DiscoverySession::~DiscoverySession() {
-    if (m_wsd) {
-        m_wsd->stop();
-    }
-    m_endpoint.stop();
+BlockingSession::~BlockingSession() {
+    m_session.stop();
     // The end of the run: how many set answers came from another host than the device asked.
-    const std::string ignored = ignoredAnswersText(m_endpoint.ignoredAnswers());
+    const std::string ignored = ignoredAnswersText(m_session.ignoredAnswers());
     if (!ignored.empty()) {
         std::fprintf(stderr, "%s\n", ignored.c_str());
     }
 }
 
-SessionOpening DiscoverySession::open() {
-    SessionOpening out;
-    if (m_native) {
-        std::string bindProblem;
-        m_endpoint.setBindFailureNotifier(
-            [&bindProblem](std::string_view text) { bindProblem = text; });
-        m_endpoint.setHandlers({
-            [this](std::vector<Device>&& replies, uint32_t) { onReplies(std::move(replies)); },
-            [this](const UpdateAnswer& answer, uint32_t) { onAnswer(answer); },
-        });
-        if (!m_endpoint.open()) {
-            out.error = bindProblem.empty() ? "the UDP socket could not be opened" : bindProblem;
-            return out;
-        }
-    }
-    if (!m_wsd) {
-        return out;
-    }
+EndpointOpening BlockingSession::open() {
+    SessionHandlers handlers;
+    handlers.searchReplies = [this](std::vector<Device>&& replies, uint32_t) {
+        onReplies(std::move(replies));
+    };
+    handlers.updateAnswer = [this](const UpdateAnswer& answer, uint32_t) { onAnswer(answer); };
+    handlers.camerasFound = [this](std::vector<Device>&& cameras, uint32_t) {
+        onReplies(std::move(cameras));
+    };
     // A camera that says Bye during the wait was listed when it answered: the list shows what
     // answered.
-    m_wsd->setHandlers({[this](std::vector<Device>&& cameras) { onReplies(std::move(cameras)); },
-                        [](const std::string&, const AdapterRef&) {}});
-    const WsdOpening opened = m_wsd->open();
-    if (!opened.probing) {
-        m_wsd->stop();
-        m_wsd.reset();
-        const std::string why = "the WS-Discovery socket could not be opened";
-        if (!m_native) {
-            out.error = why;
-        } else {
-            out.warnings.push_back(why + ": cameras found by ONVIF alone are not shown");
-        }
-    } else if (m_wsdConfig.listen && !opened.listening) {
-        out.warnings.push_back("Port " + std::to_string(m_wsdConfig.listenPort) +
-                               " is in use: cameras that announce themselves are not shown");
-    }
-    return out;
+    m_session.setHandlers(std::move(handlers));
+    return m_session.open();
 }
 
-void DiscoverySession::onReplies(std::vector<Device>&& replies) {
+void BlockingSession::onReplies(std::vector<Device>&& replies) {
     // The receive thread only files the batch: every moment it spends here is a moment a
     // burst is not being taken off the socket.
     std::lock_guard lock(m_mutex);
     m_lastReply = Clock::now();
-    const auto cameras =
-        static_cast<uint64_t>(std::count_if(replies.begin(), replies.end(), [](const Device& d) {
-            return d.protocols == Protocols::Onvif;
-        }));
-    m_roundCameras += cameras;
-    m_roundReplies += replies.size() - cameras;
     if (m_inbox.empty()) {
         m_inbox = std::move(replies);
     } else {
@@ -135,7 +98,7 @@ void DiscoverySession::onReplies(std::vector<Device>&& replies) {
     }
 }
 
-void DiscoverySession::onAnswer(const UpdateAnswer& answer) {
+void BlockingSession::onAnswer(const UpdateAnswer& answer) {
     std::lock_guard lock(m_mutex);
     // Only the first answer after our request counts; the answer does not say which device
     // sent it, and a late one belongs to nobody.
@@ -145,13 +108,7 @@ void DiscoverySession::onAnswer(const UpdateAnswer& answer) {
     }
 }
 
-std::string DiscoverySession::receiveProblem() const {
-    return !m_native || m_endpoint.state() == DiscoveryEndpoint::State::Listening
-               ? std::string()
-               : "receiving failed: the UDP socket reported an error";
-}
-
-std::size_t DiscoverySession::takeInbox() {
+std::size_t BlockingSession::takeInbox() {
     std::vector<Device> inbox;
     {
         std::lock_guard lock(m_mutex);
@@ -167,7 +124,7 @@ std::size_t DiscoverySession::takeInbox() {
     return changed ? 0 : firstNew;
 }
 
-void DiscoverySession::sendSearch(bool keep, SearchOutcome& out) {
+void BlockingSession::sendSearch(bool keep, SearchOutcome& out) {
     if (keep) {
         takeInbox();
     } else {
@@ -178,20 +135,19 @@ void DiscoverySession::sendSearch(bool keep, SearchOutcome& out) {
         if (!keep) {
             m_inbox.clear();
         }
-        m_roundReplies = 0;
-        m_roundCameras = 0;
     }
-    if (m_native) {
-        out.countSearch(m_endpoint.sendSearch());
+    const SearchSent sent = m_session.search();
+    if (sent.ours) {
+        out.countSearch(*sent.ours);
     }
-    if (m_wsd) {
-        out.countProbes(m_wsd->sendProbes(), !m_native);
+    if (sent.probes) {
+        out.countProbes(*sent.probes, !sent.ours);
         m_lastProbes = Clock::now();
     }
 }
 
-bool DiscoverySession::collect(Clock::time_point deadline, const StopWhen& stopWhen,
-                               Progress& progress) {
+bool BlockingSession::collect(Clock::time_point deadline, const StopWhen& stopWhen,
+                              Progress& progress) {
     bool enough = false;
     std::unique_lock lock(m_mutex);
     m_watchArrivals = static_cast<bool>(stopWhen);
@@ -214,50 +170,25 @@ bool DiscoverySession::collect(Clock::time_point deadline, const StopWhen& stopW
     return enough;
 }
 
-Clock::time_point DiscoverySession::lastReply() {
+Clock::time_point BlockingSession::lastReply() {
     std::lock_guard lock(m_mutex);
     return m_lastReply;
 }
 
-uint32_t DiscoverySession::stillMissing() {
+uint32_t BlockingSession::stillMissing() {
     takeInbox();
-    // Every device answers each search at least once, so this round's replies, taken and
-    // lost, are at least as many as there are devices; once as many distinct devices have
-    // been listed, a reply lost now came from a device listed in an earlier round. The same
-    // holds for the cameras and the probes, each protocol counted on its own.
-    uint64_t replies = 0;
-    uint64_t cameras = 0;
-    {
-        std::lock_guard lock(m_mutex);
-        replies = m_roundReplies;
-        cameras = m_roundCameras;
-    }
-    uint64_t listedReplies = 0;
-    uint64_t listedCameras = 0;
-    for (std::size_t i = 0; i < m_list.size(); ++i) {
-        const Protocols found = m_list[i].protocols;
-        listedReplies += hasProtocol(found, Protocols::Native) ? 1 : 0;
-        listedCameras += hasProtocol(found, Protocols::Onvif) ? 1 : 0;
-    }
-    const auto missing = [](uint64_t lost, uint64_t taken, uint64_t listed) {
-        const uint64_t sent = lost + taken;
-        return sent > listed ? std::min(lost, sent - listed) : 0;
-    };
-    const uint64_t lostReplies = m_native ? m_endpoint.lostSinceSearch() : 0;
-    const uint64_t lostCameras = m_wsd ? m_wsd->lostSinceProbe() : 0;
-    return static_cast<uint32_t>(missing(lostReplies, replies, listedReplies) +
-                                 missing(lostCameras, cameras, listedCameras));
+    return m_session.tally().unlisted(m_list);
 }
 
-void DiscoverySession::finish(SearchOutcome& out) {
-    out.error = receiveProblem();
+void BlockingSession::finish(SearchOutcome& out) {
+    out.error = m_session.receiveProblem();
     out.lost = stillMissing(); // takes the last replies in
     out.ignored = m_list.overflow();
     out.devices.assign(m_list.devices().begin(), m_list.devices().end());
 }
 
-SearchOutcome DiscoverySession::search(int64_t waitMs, const StopWhen& stopWhen,
-                                       Progress& progress) {
+SearchOutcome BlockingSession::search(int64_t waitMs, const StopWhen& stopWhen,
+                                      Progress& progress) {
     SearchOutcome out;
     sendSearch(false, out);
     if (!out.ok()) {
@@ -270,13 +201,13 @@ SearchOutcome DiscoverySession::search(int64_t waitMs, const StopWhen& stopWhen,
     return out;
 }
 
-void DiscoverySession::hearEveryClaim(Progress& progress) {
-    if (m_wsd) {
+void BlockingSession::hearEveryClaim(Progress& progress) {
+    if (m_session.searchesCameras()) {
         collect(m_lastProbes + kHearClaims, nullptr, progress);
     }
 }
 
-SearchOutcome DiscoverySession::searchInRounds(int64_t waitMs, int rounds, Progress& progress) {
+SearchOutcome BlockingSession::searchInRounds(int64_t waitMs, int rounds, Progress& progress) {
     SearchOutcome out;
     for (int round = 1; round <= rounds; ++round) {
         const auto sentAt = Clock::now();
@@ -310,9 +241,9 @@ SearchOutcome DiscoverySession::searchInRounds(int64_t waitMs, int rounds, Progr
     return out;
 }
 
-SetOutcome DiscoverySession::sendSettings(const Device& device, const NetworkSettings& settings,
-                                          const Credentials& credentials, int64_t waitMs,
-                                          Progress& progress) {
+SetOutcome BlockingSession::sendSettings(const Device& device, const NetworkSettings& settings,
+                                         const Credentials& credentials, int64_t waitMs,
+                                         Progress& progress) {
     SetOutcome out = sendSettingsOnly(device, settings, credentials);
     if (!out.ok()) {
         return out;
@@ -324,13 +255,13 @@ SetOutcome DiscoverySession::sendSettings(const Device& device, const NetworkSet
                  : *answer == UpdateResult::Accepted ? SetAnswer::Accepted
                                                      : SetAnswer::Refused;
     if (out.answer == SetAnswer::NoAnswer) {
-        out.error = receiveProblem();
+        out.error = m_session.receiveProblem();
     }
     return out;
 }
 
-SetOutcome DiscoverySession::sendSettingsOnly(const Device& device, const NetworkSettings& settings,
-                                              const Credentials& credentials) {
+SetOutcome BlockingSession::sendSettingsOnly(const Device& device, const NetworkSettings& settings,
+                                             const Credentials& credentials) {
     SetOutcome out;
     {
         std::lock_guard lock(m_mutex);
@@ -338,7 +269,7 @@ SetOutcome DiscoverySession::sendSettingsOnly(const Device& device, const Networ
         m_awaitingAnswer = true;
     }
     // Only through the adapter the device answered on: the request carries the password.
-    const SendResult sent = m_endpoint.sendSettings(device, settings, credentials);
+    const SendResult sent = m_session.sendSettings(device, settings, credentials);
     out.refusals = refusalsOf(sent);
     out.sent = sent.ok;
     if (!sent) {
@@ -348,8 +279,8 @@ SetOutcome DiscoverySession::sendSettingsOnly(const Device& device, const Networ
     return out;
 }
 
-std::optional<UpdateResult> DiscoverySession::awaitAnswer(int64_t waitMs, Progress& progress,
-                                                          const std::string& label) {
+std::optional<UpdateResult> BlockingSession::awaitAnswer(int64_t waitMs, Progress& progress,
+                                                         const std::string& label) {
     std::unique_lock lock(m_mutex);
     const auto deadline = Clock::now() + std::chrono::milliseconds(waitMs);
     while (!m_answer && Clock::now() < deadline) {
@@ -366,7 +297,7 @@ std::optional<UpdateResult> DiscoverySession::awaitAnswer(int64_t waitMs, Progre
     return answer;
 }
 
-void DiscoverySession::stopAwaiting() {
+void BlockingSession::stopAwaiting() {
     std::lock_guard lock(m_mutex);
     m_awaitingAnswer = false;
 }

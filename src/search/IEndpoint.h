@@ -1,8 +1,9 @@
 #pragma once
-// The network as the session uses it: open, send the requests a user asks for, and report
-// replies, answers and cameras through SessionHandlers on threads of its own. The program's
-// is a DiscoveryEndpoint with WS-Discovery's sockets beside it (NetworkEndpoint); a test hands
-// in one that records what is sent and delivers the replies, answers and cameras it is told to.
+// The network as a front end's session uses it: open, send the requests a user asks for, and
+// report replies, answers and cameras through SessionHandlers on threads of its own. The
+// program's is a SearchSession (our protocol's DiscoveryEndpoint with WS-Discovery's sockets
+// beside it); a window test hands in one that records what is sent and delivers the replies,
+// answers and cameras it is told to.
 
 #include "discovery/DiscoveryEndpoint.h"
 
@@ -13,7 +14,8 @@
 
 namespace ondrel {
 
-// What opening gave: whether the session can work, and why its port could not be bound.
+// What opening gave: whether the session can work, why a port could not be taken, and the
+// same in words for a front end that prints them.
 struct EndpointOpening {
     // Listening, or only the port was taken: requests can still go out. False when the
     // network cannot be used at all.
@@ -21,6 +23,11 @@ struct EndpointOpening {
     std::string bindFailure; // the failure's text when the port could not be bound
     // Why Hello and Bye cannot be heard, when they were to be: searches still find cameras.
     std::string listenFailure;
+    // Why no answer to a search can come ("bind failure", ...): a front end that waits for
+    // answers stops here. Empty when answers can come.
+    std::string error = {};
+    // What the searches will miss, each a sentence of its own ("Port 3702 is in use: ...").
+    std::vector<std::string> warnings = {};
 };
 
 // Our protocol's events, and what WS-Discovery's sockets hear: cameras that answered a probe

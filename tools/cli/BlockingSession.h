@@ -1,23 +1,21 @@
 #pragma once
-// The CLI's use of the endpoints: a search (our broadcast, WS-Discovery's probes, or both)
-// collected for a while (in rounds when answers were lost), one settings request and its
-// answer. Answers arrive on the endpoints' receive threads and are handed to the waiting main
-// thread under a mutex, in arrival order; the device list drops exact repeats, keeps a camera
-// one row and joins the two protocols' answers of one device as the window's does, and
-// remembers the adapter each device answered on. Cameras that announce themselves during the
-// wait are listed as those that answer.
+// The core's SearchSession as the CLI waits on it: a search (our broadcast, WS-Discovery's
+// probes, or both) collected for a while (in rounds when answers were lost), one settings
+// request and its answer. Answers arrive on the session's receive threads and are handed to
+// the waiting main thread under a mutex, in arrival order; the device list drops exact
+// repeats, keeps a camera one row and joins the two protocols' answers of one device as the
+// window's does, and remembers the adapter each device answered on. Cameras that announce
+// themselves during the wait are listed as those that answer.
 
 #include "Progress.h"
 #include "core/Device.h"
 #include "devices/DeviceList.h"
-#include "discovery/DiscoveryEndpoint.h"
-#include "onvif/WsdEndpoint.h"
+#include "search/SearchSession.h"
 
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -45,13 +43,6 @@ struct SearchOutcome {
     void countProbes(const SendResult& sent, bool alone);
 };
 
-// What opening the endpoints found: an error stops the command; warnings do not.
-struct SessionOpening {
-    std::string error;
-    std::vector<std::string> warnings;
-    bool ok() const { return error.empty(); }
-};
-
 enum class SetAnswer { Accepted, Refused, NoAnswer };
 
 struct SetOutcome {
@@ -62,7 +53,7 @@ struct SetOutcome {
     bool ok() const { return error.empty(); }
 };
 
-class DiscoverySession {
+class BlockingSession {
 public:
     using StopWhen = std::function<bool(const Device&)>;
 
@@ -78,17 +69,15 @@ public:
     // Replies the receive thread may pile up before the main thread files them.
     static constexpr std::size_t kInboxBatch = 8192;
 
-    // protocols: which searches go out; WS-Discovery's sockets are opened only for Onvif or
-    // Both, as wsd says.
-    explicit DiscoverySession(EndpointConfig config, Protocols protocols = Protocols::Native,
-                              WsdConfig wsd = {});
-    ~DiscoverySession();
-    DiscoverySession(const DiscoverySession&) = delete;
-    DiscoverySession& operator=(const DiscoverySession&) = delete;
+    // protocols: which searches go out, as SearchSession's.
+    explicit BlockingSession(EndpointConfig config, Protocols protocols = Protocols::Native,
+                             WsdConfig wsd = {});
+    ~BlockingSession();
+    BlockingSession(const BlockingSession&) = delete;
+    BlockingSession& operator=(const BlockingSession&) = delete;
 
-    // Binds and starts receiving. The error says why not ("bind failure" when our port is
-    // taken); a warning, that WS-Discovery is not (or only partly) there beside our protocol.
-    SessionOpening open();
+    // Binds and starts receiving; the opening's error and warnings say what failed.
+    EndpointOpening open();
 
     // Sends one search and collects answers for waitMs, or until stopWhen holds for a device
     // that answered (or was joined by an answer).
@@ -134,26 +123,17 @@ private:
     std::size_t takeInbox();
     // Replies lost in the current round that may have come from devices not listed yet.
     uint32_t stillMissing();
-    std::string receiveProblem() const;
 
-    DiscoveryEndpoint m_endpoint;
-    bool m_native;
-    WsdConfig m_wsdConfig;
-    std::unique_ptr<WsdEndpoint> m_wsd; // none: WS-Discovery is not searched
-    DeviceList m_list;                  // the main thread's alone
-    Clock::time_point m_lastProbes{};   // the main thread's alone
-    std::mutex m_mutex;                 // guards everything below, which both threads touch
+    SearchSession m_session;
+    DeviceList m_list;                // the main thread's alone
+    Clock::time_point m_lastProbes{}; // the main thread's alone
+    std::mutex m_mutex;               // guards everything below, which both threads touch
     std::condition_variable m_changed;
     std::vector<Device> m_inbox; // answers not yet filed into the list
     bool m_watchArrivals = false;
     Clock::time_point m_lastReply{};
-    uint64_t m_roundReplies = 0; // search replies since the latest search
-    uint64_t m_roundCameras = 0; // cameras' answers since the latest probes
     bool m_awaitingAnswer = false;
     std::optional<UpdateResult> m_answer;
 };
-
-// "NAME: reason" for every adapter that refused a request.
-std::vector<std::string> refusals(const SendResult& sent);
 
 } // namespace ondrel::cli
