@@ -13,6 +13,7 @@
 // Only discovery reads or writes them.
 
 #include "core/AdapterRef.h"
+#include "core/CameraDetails.h"
 #include "core/Ipv4.h"
 
 #include <array>
@@ -81,6 +82,7 @@ struct Device {
     std::string serviceUrl; // the XAddr its address and HTTP port were taken from
     std::string endpoint;   // the endpoint reference: an ONVIF camera's identity
     std::string xaddrs;     // every XAddr it gave, space-separated as on the wire
+    CameraDetails details;  // what its device service said of itself, once read
 
     // Whether its address lies in the subnet of the adapter it answered on.
     bool inAdapterSubnet() const { return ip.value && adapter.contains(ip.value->bits); }

@@ -48,6 +48,7 @@ struct DeviceView {
     std::string_view serviceUrl;
     std::string_view endpoint;
     std::string_view xaddrs;
+    const CameraDetails* details = nullptr; // none: never read
 
     DeviceView() = default;
     // Implicit, as the views of a value are: a Device goes wherever its view is asked for.
@@ -56,7 +57,7 @@ struct DeviceView {
           dns0(d.dns0), dns1(d.dns1), mode(d.mode), httpPort(d.httpPort), port2(d.port2),
           port3(d.port3), port4(d.port4), webVersion(d.webVersion), appVersion(d.appVersion),
           adapter(&d.adapter), protocols(d.protocols), hardware(d.hardware), location(d.location),
-          serviceUrl(d.serviceUrl), endpoint(d.endpoint), xaddrs(d.xaddrs) {}
+          serviceUrl(d.serviceUrl), endpoint(d.endpoint), xaddrs(d.xaddrs), details(&d.details) {}
 
     // Whether its address lies in the subnet of the adapter it answered on.
     bool inAdapterSubnet() const { return ip.value && adapter->contains(ip.value->bits); }
