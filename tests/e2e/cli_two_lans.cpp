@@ -452,10 +452,11 @@ TEST_F(CliOnvifDetails, TheAccountFirstThenEveryKeyAsTheCameraReportsIt) {
         ASSERT_EQ(run.exitCode, row.exitCode) << run;
         const std::set<int> authenticated = Authenticated(before);
         EXPECT_LE(authenticated.size(), row.mostAuthenticated) << run;
-        const Json list = Json::parse(run.out, nullptr, false);
+        // Ordered: the keys' order is part of what is checked.
+        const nlohmann::ordered_json list = nlohmann::ordered_json::parse(run.out, nullptr, false);
         ASSERT_TRUE(list.is_array() && list.size() == 6) << run;
         std::size_t notAsked = 0;
-        for (const Json& d : list) {
+        for (const nlohmann::ordered_json& d : list) {
             std::vector<std::string> last;
             for (auto it = std::prev(d.end(), static_cast<long>(keys.size())); it != d.end();
                  ++it) {
