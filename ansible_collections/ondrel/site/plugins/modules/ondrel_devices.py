@@ -34,11 +34,11 @@ options:
     default: 1
   details:
     description:
-      - Reads each camera's details (the CLI's C(--details)): every device gains C(Manufacturer),
+      - Reads each camera's details (the CLI's C(--details)), and every device gains C(Manufacturer),
         C(Model), C(Firmware), C(Serial), C(HardwareId), C(Hostname), C(ClockOffset) (seconds,
         the camera's clock minus the managed host's), C(TimeZone), C(TimeSource), C(Ntp) and
-        C(Details) (C(read), C(partial: ...), C(refused), C(not asked), C(no answer) or
-        C(failed: ...)).
+        C(Details) (C(read), C(partial) and what was not read, C(refused), C(not asked),
+        C(no answer), or C(failed) and why).
       - Without I(password) only what cameras tell anyone is read (the clock and host name).
       - The task fails when every camera asked refused the account (exit 3).
     type: bool
