@@ -9,7 +9,7 @@
 # cameras it read, and the npm package's time and count. A benchmark, not a test.
 #
 # Uses the binaries of BUILD_DIR (default build/dev: build ondrel-sim and ondrel-cli there).
-# CAMERAS=N and LATENCY=MS play other numbers.
+# CAMERAS=N and LATENCY=MS play other numbers; PARALLEL=N is passed to --parallel.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
@@ -37,7 +37,7 @@ for round in $(seq "$rounds"); do
         --wait "$wait_s" --format json >/dev/null 2>&1 || true
     searched=$(cat "$ONDREL_LAB_DIR/search")
     /usr/bin/time -f '%e %M' -o "$ONDREL_LAB_DIR/time" "$cli" search --protocol onvif \
-        --wait "$wait_s" --details --password-env CAMERA_PASSWORD --format json \
+        --wait "$wait_s" --details --password-env CAMERA_PASSWORD --parallel "${PARALLEL:-256}" --format json \
         >"$ONDREL_LAB_DIR/out.json" 2>"$ONDREL_LAB_DIR/err" || true
     read -r elapsed rss <"$ONDREL_LAB_DIR/time"
     readcount=$(python3 -c 'import json,sys; print(sum(d["Details"] == "read" for d in json.load(open(sys.argv[1]))))' "$ONDREL_LAB_DIR/out.json")
@@ -53,6 +53,6 @@ for round in $(seq "$rounds"); do
         "$(awk -v k="$rss" 'BEGIN { print k / 1024 }')" "$readcount" $npm
 done | tee "$ONDREL_LAB_DIR/rows"
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
-printf '%-6s %10s %10s %8s %12s\n' median "$(awk 'NR > 1 { print $2 }' "$ONDREL_LAB_DIR/rows" | median)" \
-    "$(awk 'NR > 1 { print $3 }' "$ONDREL_LAB_DIR/rows" | median)" "" \
-    "$(awk 'NR > 1 { print $5 }' "$ONDREL_LAB_DIR/rows" | median)"
+printf '%-6s %10s %10s %8s %12s\n' median "$(awk '{ print $2 }' "$ONDREL_LAB_DIR/rows" | median)" \
+    "$(awk '{ print $3 }' "$ONDREL_LAB_DIR/rows" | median)" "" \
+    "$(awk '{ print $5 }' "$ONDREL_LAB_DIR/rows" | median)"
