@@ -13,6 +13,7 @@
 // Only discovery reads or writes them.
 
 #include "core/AdapterRef.h"
+#include "core/CameraDetails.h"
 #include "core/Ipv4.h"
 #include "core/Mac.h"
 
@@ -94,6 +95,7 @@ struct Device {
     // It came in a Hello, not in an answer to our probe: it may add a camera, never move one.
     // Not kept by a list.
     bool announced = false;
+    CameraDetails details; // what its device service said of itself, once read
 
     // Whether its address lies in the subnet of the adapter it answered on.
     bool inAdapterSubnet() const { return ip.value && adapter.contains(ip.value->bits); }

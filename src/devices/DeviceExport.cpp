@@ -118,6 +118,9 @@ std::string devicesAsJson(std::size_t count, const AddressConflicts::DeviceAt& a
             case FieldKind::List:
                 slot = words(value.text);
                 break;
+            case FieldKind::Seconds:
+                slot = value.hasNumber() ? Ordered(secondsValue(value.number)) : Ordered(nullptr);
+                break;
             case FieldKind::Parties:
                 break;
             }
@@ -161,6 +164,10 @@ std::string devicesAsCsv(std::size_t count, const AddressConflicts::DeviceAt& at
                 break;
             case FieldKind::Flag:
                 out += value.number != 0 ? "true" : "false";
+                break;
+            case FieldKind::Seconds:
+                out +=
+                    value.hasNumber() ? std::to_string(secondsValue(value.number)) : std::string();
                 break;
             case FieldKind::Parties:
                 break;

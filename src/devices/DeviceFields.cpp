@@ -30,6 +30,23 @@ FieldValue nativeNumber(const DeviceView& d, uint64_t value) {
     return d.onvifOnly() ? FieldValue{} : number(value);
 }
 
+// Whether the device's address mode is known: our protocol reports it, a camera's device
+// service tells it when its details are read.
+bool modeKnown(const DeviceView& d) {
+    return !d.onvifOnly() || (d.details != nullptr && d.details->networkRead);
+}
+
+const CameraDetails kNoDetails;
+
+const CameraDetails& detailsOf(const DeviceView& d) {
+    return d.details != nullptr ? *d.details : kNoDetails;
+}
+
+FieldValue clockOffset(const DeviceView& d) {
+    const std::optional<int64_t> offset = detailsOf(d).clockOffset;
+    return offset ? number(secondsNumber(*offset)) : FieldValue{};
+}
+
 // The address mode as a search reply carries it, which scripts have always read: 1 is dhcp.
 uint64_t modeNumber(AddressMode mode) {
     return mode == AddressMode::Dhcp ? 1 : 0;
@@ -100,7 +117,8 @@ constexpr DeviceField kFields[] = {
                 .searched = true}},
     {.key = "IPMode",
      .kind = FieldKind::Number,
-     .read = [](const DeviceView& d, std::size_t) { return nativeNumber(d, modeNumber(d.mode)); },
+     .read = [](const DeviceView& d,
+                std::size_t) { return modeKnown(d) ? number(modeNumber(d.mode)) : FieldValue{}; },
      .column = {.number = 6,
                 .header = QT_TRANSLATE_NOOP("Texts", "Mode"),
                 .words = kModeWords,
@@ -142,7 +160,7 @@ constexpr DeviceField kFields[] = {
     {.key = "Mode",
      .read =
          [](const DeviceView& d, std::size_t) {
-             return text(d.onvifOnly() ? std::string_view() : addressModeName(d.mode));
+             return text(modeKnown(d) ? addressModeName(d.mode) : std::string_view());
          }},
     {.key = "Conflict", .kind = FieldKind::Parties},
     {.kind = FieldKind::Number,
@@ -188,6 +206,64 @@ constexpr DeviceField kFields[] = {
     {.key = "Claims",
      .kind = FieldKind::List,
      .read = [](const DeviceView& d, std::size_t) { return text(d.claims); }},
+    // What a camera's device service says of itself, once its details are read.
+    {.key = "Manufacturer",
+     .read = [](const DeviceView& d, std::size_t) { return text(detailsOf(d).manufacturer); },
+     .column = {.number = 15,
+                .header = QT_TRANSLATE_NOOP("Texts", "Manufacturer"),
+                .widthSample = "HIKVISION",
+                .minWidth = 80,
+                .searched = true}},
+    {.key = "Model",
+     .read = [](const DeviceView& d, std::size_t) { return text(detailsOf(d).model); },
+     .column = {.number = 16,
+                .header = QT_TRANSLATE_NOOP("Texts", "Model"),
+                .widthSample = "DS-2CD2043G2-I",
+                .minWidth = 80,
+                .searched = true}},
+    {.key = "Firmware",
+     .read = [](const DeviceView& d, std::size_t) { return text(detailsOf(d).firmware); },
+     .column = {.number = 17,
+                .header = QT_TRANSLATE_NOOP("Texts", "Firmware"),
+                .widthSample = "V5.7.3 build 220112",
+                .minWidth = 80,
+                .searched = true}},
+    {.key = "Serial",
+     .read = [](const DeviceView& d, std::size_t) { return text(detailsOf(d).serial); },
+     .column = {.number = 18,
+                .header = QT_TRANSLATE_NOOP("Texts", "Serial"),
+                .widthSample = "DS-2CD2043G2-I20210101AAWRF00000000",
+                .minWidth = 80,
+                .searched = true}},
+    {.key = "HardwareId",
+     .read = [](const DeviceView& d, std::size_t) { return text(detailsOf(d).hardwareId); }},
+    {.key = "Hostname",
+     .read = [](const DeviceView& d, std::size_t) { return text(detailsOf(d).hostname); },
+     .column = {.number = 19,
+                .header = QT_TRANSLATE_NOOP("Texts", "Hostname"),
+                .widthSample = "IPC-Gate-North",
+                .minWidth = 80,
+                .searched = true}},
+    {.key = "ClockOffset",
+     .kind = FieldKind::Seconds,
+     .read = [](const DeviceView& d, std::size_t) { return clockOffset(d); },
+     .column = {.number = 20,
+                .header = QT_TRANSLATE_NOOP("Texts", "Clock"),
+                .widthSample = "-12 h 05 min",
+                .minWidth = 70,
+                .mark = FieldMark::ClockOff}},
+    {.key = "TimeZone",
+     .read = [](const DeviceView& d, std::size_t) { return text(detailsOf(d).timeZone); }},
+    {.key = "TimeSource",
+     .read = [](const DeviceView& d, std::size_t) { return text(detailsOf(d).timeSource); }},
+    {.key = "Ntp",
+     .read = [](const DeviceView& d, std::size_t) { return text(detailsOf(d).ntp); },
+     .column = {.number = 21,
+                .header = QT_TRANSLATE_NOOP("Texts", "Time servers"),
+                .widthSample = "pool.ntp.org 192.168.1.1",
+                .minWidth = 90}},
+    {.key = "Details",
+     .read = [](const DeviceView& d, std::size_t) { return text(detailsOf(d).status); }},
 };
 #pragma GCC diagnostic pop
 

@@ -40,7 +40,17 @@ enum class FieldKind {
     Flag,    // the value's number, 0 or 1; JSON false or true
     Parties, // the devices that share the device's address, a JSON list (no reader)
     List,    // the value's text, words apart by single spaces; a JSON list of them
+    Seconds, // a signed count of seconds (secondsValue); null where unknown
 };
+
+// A signed number of seconds as a field's number, in an order that sorts as the seconds do.
+inline constexpr uint64_t kSecondsBias = uint64_t{1} << 62;
+inline uint64_t secondsNumber(int64_t seconds) {
+    return kSecondsBias + static_cast<uint64_t>(seconds);
+}
+inline int64_t secondsValue(uint64_t number) {
+    return static_cast<int64_t>(number - kSecondsBias);
+}
 
 // A mark the list may show beside a column's text.
 enum class FieldMark {
@@ -48,6 +58,7 @@ enum class FieldMark {
     OutsideSubnet,   // the device's address is outside its adapter's subnet
     AddressConflict, // another device on its LAN, or the PC, has its address
     Claimed,         // a second host claims the camera: no account goes to either
+    ClockOff,        // the camera's clock is more than a minute away from the PC's
 };
 
 // A row's part as a column of the list.

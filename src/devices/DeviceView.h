@@ -60,6 +60,7 @@ struct DeviceView {
     std::string_view xaddrs;
     std::string_view sentFrom;
     std::string_view claims;
+    const CameraDetails* details = nullptr; // none: never read
 
     DeviceView() = default;
     // Implicit, as the views of a value are: a Device goes wherever its view is asked for.
@@ -69,7 +70,7 @@ struct DeviceView {
           port3(d.port3), port4(d.port4), webVersion(d.webVersion), appVersion(d.appVersion),
           adapter(&d.adapter), source(d.source), protocols(d.protocols), hardware(d.hardware),
           location(d.location), serviceUrl(d.serviceUrl), endpoint(d.endpoint), xaddrs(d.xaddrs),
-          sentFrom(d.sentFrom), claims(d.claims) {}
+          sentFrom(d.sentFrom), claims(d.claims), details(&d.details) {}
 
     // Whether its address lies in the subnet of the adapter it answered on.
     bool inAdapterSubnet() const { return ip.value && adapter->contains(ip.value->bits); }

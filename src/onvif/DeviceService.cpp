@@ -6,6 +6,7 @@
 #include "core/SecureWipe.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 
 namespace ondrel::onvif {
@@ -264,6 +265,90 @@ std::string envelope(std::string_view header, std::string_view body) {
     return out;
 }
 
+// A Date and a Time under one element (UTCDateTime, LocalDateTime) as a point in time.
+std::variant<std::chrono::system_clock::time_point, CallError> dateTimeOf(const Tree& tree,
+                                                                          std::size_t parent) {
+    const std::optional<std::size_t> date = tree.child(parent, kSchemaNamespace, "Date");
+    const std::optional<std::size_t> time = tree.child(parent, kSchemaNamespace, "Time");
+    if (!date || !time) {
+        return badAnswer("no UTC time");
+    }
+    const auto field = [&](std::size_t in, std::string_view local, int low, int high) {
+        const std::optional<std::string_view> text = tree.text(in, local);
+        return text ? number(*text, low, high) : std::nullopt;
+    };
+    const std::optional<int> year = field(*date, "Year", 1970, 9999);
+    const std::optional<int> month = field(*date, "Month", 1, 12);
+    const std::optional<int> day = field(*date, "Day", 1, 31);
+    const std::optional<int> hour = field(*time, "Hour", 0, 23);
+    const std::optional<int> minute = field(*time, "Minute", 0, 59);
+    const std::optional<int> second = field(*time, "Second", 0, 60);
+    if (!year || !month || !day || !hour || !minute || !second) {
+        return badAnswer("a UTC time out of range");
+    }
+    using namespace std::chrono;
+    const year_month_day ymd{std::chrono::year(*year), std::chrono::month(unsigned(*month)),
+                             std::chrono::day(unsigned(*day))};
+    if (!ymd.ok()) {
+        return badAnswer("a UTC time out of range");
+    }
+    return system_clock::time_point(sys_days(ymd) + hours(*hour) + minutes(*minute) +
+                                    seconds(*second));
+}
+
+// What a POSIX zone's standard time adds to local time to make UTC: "CST-8" -8 h,
+// "<+0530>-5:30" -5 h 30 min, "EST5EDT,M3.2.0,M11.1.0" +5 h (summer time is not guessed).
+// None for any other spelling ("Europe/Berlin"), and for GMT or UTC with an offset: cameras
+// write "GMT+08:00" for UTC+8, which POSIX reads as UTC-8.
+std::optional<std::chrono::seconds> posixZoneOffset(std::string_view zone) {
+    std::size_t at = 0;
+    if (!zone.empty() && zone[0] == '<') {
+        at = zone.find('>');
+        if (at == std::string_view::npos) {
+            return std::nullopt;
+        }
+        ++at;
+    } else {
+        while (at < zone.size() && std::isalpha(static_cast<unsigned char>(zone[at])) != 0) {
+            ++at;
+        }
+        if (at < 3) {
+            return std::nullopt;
+        }
+    }
+    const std::string_view name = zone.substr(0, at);
+    int sign = 1;
+    if (at < zone.size() && (zone[at] == '+' || zone[at] == '-')) {
+        sign = zone[at] == '-' ? -1 : 1;
+        ++at;
+    }
+    int parts[3] = {0, 0, 0};
+    for (int n = 0; n < 3; ++n) {
+        const std::size_t from = at;
+        while (at < zone.size() && std::isdigit(static_cast<unsigned char>(zone[at])) != 0) {
+            ++at;
+        }
+        const std::optional<int> value = number(zone.substr(from, at - from), 0, n == 0 ? 24 : 59);
+        if (!value) {
+            return std::nullopt;
+        }
+        parts[n] = *value;
+        if (at >= zone.size() || zone[at] != ':') {
+            break;
+        }
+        ++at;
+    }
+    if (at < zone.size() && std::isalpha(static_cast<unsigned char>(zone[at])) == 0 &&
+        zone[at] != ',' && zone[at] != '<') {
+        return std::nullopt;
+    }
+    const int seconds = parts[0] * 3600 + parts[1] * 60 + parts[2];
+    if ((name == "GMT" || name == "UTC") && seconds != 0) {
+        return std::nullopt;
+    }
+    return std::chrono::seconds(sign * seconds);
+}
+
 // A camera's answer may make an allocation fail (or anything else throw) while it is read:
 // that is this call's failure, never the program's.
 CallError thrown(const std::exception& e) {
@@ -291,47 +376,52 @@ CallResult<T> answerOf(std::variant<HttpResponse, CallError> answered, Parse par
 
 CallResult<std::chrono::system_clock::time_point> parseSystemDateAndTime(long status,
                                                                          std::string_view body) {
+    CallResult<ClockReading> read = parseClockReading(status, body);
+    if (std::holds_alternative<CallError>(read)) {
+        return std::get<CallError>(std::move(read));
+    }
+    const ClockReading& clock = std::get<ClockReading>(read);
+    if (!clock.utc) {
+        return badAnswer("no UTC time");
+    }
+    return *clock.utc;
+}
+
+CallResult<ClockReading> parseClockReading(long status, std::string_view body) {
     std::variant<BodyContent, CallError> read =
         bodyOf(status, body, "GetSystemDateAndTimeResponse");
     if (std::holds_alternative<CallError>(read)) {
         return std::get<CallError>(std::move(read));
     }
-    // Plain references, not a structured binding: the lambdas below capture them.
     const Tree& tree = std::get<BodyContent>(read).tree;
     const std::size_t response = std::get<BodyContent>(read).index;
     const std::optional<std::size_t> all =
         tree.child(response, kDeviceNamespace, "SystemDateAndTime");
-    const std::optional<std::size_t> utc =
-        all ? tree.child(*all, kSchemaNamespace, "UTCDateTime") : std::nullopt;
-    if (!utc) {
-        return badAnswer("no UTC time");
+    if (!all) {
+        return badAnswer("no SystemDateAndTime in it");
     }
-    const std::optional<std::size_t> date = tree.child(*utc, kSchemaNamespace, "Date");
-    const std::optional<std::size_t> time = tree.child(*utc, kSchemaNamespace, "Time");
-    if (!date || !time) {
-        return badAnswer("no UTC time");
+    ClockReading clock;
+    const std::string_view type = trim(tree.text(*all, "DateTimeType").value_or(""));
+    clock.source = type == "NTP" ? "ntp" : type == "Manual" ? "manual" : "";
+    if (const std::optional<std::size_t> zone = tree.child(*all, kSchemaNamespace, "TimeZone")) {
+        clock.timeZone = printable(tree.text(*zone, "TZ").value_or(""));
     }
-    const auto field = [&](std::size_t parent, std::string_view local, int low, int high) {
-        const std::optional<std::string_view> text = tree.text(parent, local);
-        return text ? number(*text, low, high) : std::nullopt;
-    };
-    const std::optional<int> year = field(*date, "Year", 1970, 9999);
-    const std::optional<int> month = field(*date, "Month", 1, 12);
-    const std::optional<int> day = field(*date, "Day", 1, 31);
-    const std::optional<int> hour = field(*time, "Hour", 0, 23);
-    const std::optional<int> minute = field(*time, "Minute", 0, 59);
-    const std::optional<int> second = field(*time, "Second", 0, 60);
-    if (!year || !month || !day || !hour || !minute || !second) {
-        return badAnswer("a UTC time out of range");
+    if (const std::optional<std::size_t> utc = tree.child(*all, kSchemaNamespace, "UTCDateTime")) {
+        std::variant<std::chrono::system_clock::time_point, CallError> at = dateTimeOf(tree, *utc);
+        if (std::holds_alternative<CallError>(at)) {
+            return std::get<CallError>(std::move(at));
+        }
+        clock.utc = std::get<std::chrono::system_clock::time_point>(at);
+    } else if (const std::optional<std::size_t> local =
+                   tree.child(*all, kSchemaNamespace, "LocalDateTime")) {
+        const std::variant<std::chrono::system_clock::time_point, CallError> at =
+            dateTimeOf(tree, *local);
+        const std::optional<std::chrono::seconds> west = posixZoneOffset(clock.timeZone);
+        if (const auto* t = std::get_if<std::chrono::system_clock::time_point>(&at); t && west) {
+            clock.utc = *t + *west;
+        }
     }
-    using namespace std::chrono;
-    const year_month_day ymd{std::chrono::year(*year), std::chrono::month(unsigned(*month)),
-                             std::chrono::day(unsigned(*day))};
-    if (!ymd.ok()) {
-        return badAnswer("a UTC time out of range");
-    }
-    return system_clock::time_point(sys_days(ymd) + hours(*hour) + minutes(*minute) +
-                                    seconds(*second));
+    return clock;
 }
 
 CallResult<DeviceInformation> parseDeviceInformation(long status, std::string_view body) {
@@ -457,6 +547,53 @@ CallResult<DnsInformation> parseDns(long status, std::string_view body) {
     return dns;
 }
 
+CallResult<HostnameInformation> parseHostname(long status, std::string_view body) {
+    std::variant<BodyContent, CallError> read = bodyOf(status, body, "GetHostnameResponse");
+    if (std::holds_alternative<CallError>(read)) {
+        return std::get<CallError>(std::move(read));
+    }
+    const Tree& tree = std::get<BodyContent>(read).tree;
+    const std::optional<std::size_t> info =
+        tree.child(std::get<BodyContent>(read).index, kDeviceNamespace, "HostnameInformation");
+    if (!info) {
+        return badAnswer("no HostnameInformation in it");
+    }
+    return HostnameInformation{boolean(tree.text(*info, "FromDHCP").value_or("")).value_or(false),
+                               printable(tree.text(*info, "Name").value_or(""))};
+}
+
+CallResult<NtpInformation> parseNtp(long status, std::string_view body) {
+    std::variant<BodyContent, CallError> read = bodyOf(status, body, "GetNTPResponse");
+    if (std::holds_alternative<CallError>(read)) {
+        return std::get<CallError>(std::move(read));
+    }
+    const Tree& tree = std::get<BodyContent>(read).tree;
+    const std::optional<std::size_t> info =
+        tree.child(std::get<BodyContent>(read).index, kDeviceNamespace, "NTPInformation");
+    if (!info) {
+        return badAnswer("no NTPInformation in it");
+    }
+    // A host is named by whichever of its three spellings the camera filled.
+    const auto hosts = [&](std::string_view local) {
+        std::vector<std::string> out;
+        for (const std::size_t entry : tree.all(*info, kSchemaNamespace, local)) {
+            for (const char* kind : {"IPv4Address", "IPv6Address", "DNSname"}) {
+                const std::string name = printable(tree.text(entry, kind).value_or(""));
+                if (!name.empty()) {
+                    out.push_back(name);
+                    break;
+                }
+            }
+        }
+        return out;
+    };
+    NtpInformation ntp;
+    ntp.fromDhcp = boolean(tree.text(*info, "FromDHCP").value_or("")).value_or(false);
+    ntp.manual = hosts("NTPManual");
+    ntp.dhcp = hosts("NTPFromDHCP");
+    return ntp;
+}
+
 CallResult<bool> parseSetNetworkInterfaces(long status, std::string_view body) {
     std::variant<BodyContent, CallError> read =
         bodyOf(status, body, "SetNetworkInterfacesResponse");
@@ -571,6 +708,30 @@ CallResult<std::chrono::system_clock::time_point> DeviceService::getSystemDateAn
         m_clockOffset = std::chrono::round<std::chrono::seconds>(*at - m_clock());
     }
     return camera;
+}
+
+CallResult<ClockReading> DeviceService::getClock() {
+    const std::chrono::system_clock::time_point asked = m_clock();
+    CallResult<ClockReading> camera = answerOf<ClockReading>(
+        call("GetSystemDateAndTime", "<tds:GetSystemDateAndTime/>", false), parseClockReading);
+    if (const auto* clock = std::get_if<ClockReading>(&camera); clock && clock->utc) {
+        // The camera wrote its time somewhere between the request and the answer, in whole
+        // seconds: its clock stood half a second past it on average.
+        const std::chrono::system_clock::time_point answered = m_clock();
+        const auto middle = asked + (answered - asked) / 2;
+        m_clockOffset = std::chrono::round<std::chrono::seconds>(
+            *clock->utc + std::chrono::milliseconds(500) - middle);
+    }
+    return camera;
+}
+
+CallResult<HostnameInformation> DeviceService::getHostname(bool authenticated) {
+    return answerOf<HostnameInformation>(call("GetHostname", "<tds:GetHostname/>", authenticated),
+                                         parseHostname);
+}
+
+CallResult<NtpInformation> DeviceService::getNtp() {
+    return answerOf<NtpInformation>(call("GetNTP", "<tds:GetNTP/>", true), parseNtp);
 }
 
 CallResult<DeviceInformation> DeviceService::getDeviceInformation() {

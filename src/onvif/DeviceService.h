@@ -76,6 +76,27 @@ struct DnsInformation {
     std::vector<Ipv4> manual;
 };
 
+// The camera's clock as GetSystemDateAndTime tells it. A camera that gives its local time
+// alone is read through a POSIX time zone ("CST-8"); with any other zone its clock is unknown.
+struct ClockReading {
+    std::optional<std::chrono::system_clock::time_point> utc;
+    std::string timeZone; // as the camera writes it, trimmed
+    std::string source;   // "ntp", "manual" or "" (DateTimeType)
+};
+
+struct HostnameInformation {
+    bool fromDhcp = false;
+    std::string name;
+};
+
+// The time servers: from DHCP, or set by hand; each as the camera names it (an address or a
+// DNS name).
+struct NtpInformation {
+    bool fromDhcp = false;
+    std::vector<std::string> manual;
+    std::vector<std::string> dhcp;
+};
+
 // What SetNetworkInterfaces asks: a manual address with DHCP off, or DHCP on.
 struct Ipv4Setting {
     std::optional<Ipv4Prefix> manual; // none: DHCP on
@@ -85,7 +106,10 @@ struct Ipv4Setting {
 // calls below and the fuzzer.
 CallResult<std::chrono::system_clock::time_point> parseSystemDateAndTime(long status,
                                                                          std::string_view body);
+CallResult<ClockReading> parseClockReading(long status, std::string_view body);
 CallResult<DeviceInformation> parseDeviceInformation(long status, std::string_view body);
+CallResult<HostnameInformation> parseHostname(long status, std::string_view body);
+CallResult<NtpInformation> parseNtp(long status, std::string_view body);
 // The camera's endpoint reference (its GUID), as WS-Discovery gave it.
 CallResult<std::string> parseEndpointReference(long status, std::string_view body);
 CallResult<std::vector<NetworkInterface>> parseNetworkInterfaces(long status,
@@ -120,7 +144,12 @@ public:
 
     // Unauthenticated; on success the camera's clock offset is kept for the calls after it.
     CallResult<std::chrono::system_clock::time_point> getSystemDateAndTime();
+    // The same call, with the time zone and time source; the offset is kept as above.
+    CallResult<ClockReading> getClock();
     CallResult<DeviceInformation> getDeviceInformation();
+    // Most cameras tell their host name to anyone; asked with the account where there is one.
+    CallResult<HostnameInformation> getHostname(bool authenticated);
+    CallResult<NtpInformation> getNtp();
     CallResult<std::string> getEndpointReference();
     CallResult<std::vector<NetworkInterface>> getNetworkInterfaces();
     CallResult<std::vector<Ipv4>> getNetworkDefaultGateway();

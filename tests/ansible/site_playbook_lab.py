@@ -23,6 +23,7 @@ PASSWORD, WRONG = 'yard-and-office-7', 'not-the-password'
 ASSIGN = 'New cameras get their addresses'
 RECORD = "The cameras are where the site's record puts them"
 ONVIF = 'ONVIF cameras get their addresses through their device service'
+DETAILS = "The cameras' details"
 ONVIF_MAC = '02:CA:00:00:00:01'  # LAN A's, at 10.77.0.130, to go to 10.78.0.10
 # Site: its LAN's namespace, its adapter, its cameras' MACs, the addresses they are to get.
 SITES = {'office': ('ONDREL_LAB_A_NETNS', 'eOffice', ['02:0A:00:00:00:0%d' % i for i in (1, 2, 3)],
@@ -116,6 +117,13 @@ def scenario(work, cli_dir, logs):
         check(r['status'] == 'failed' and r['rc'] == 3 and r['msg'] and '--password-stdin' in r['cmd']
               and [(d['Mac'], d['Result']) for d in r['devices']] == [(m, 'refused') for m in macs],
               'wrong password %s: %s' % (site, r))
+    # The office's ONVIF camera refused the account: the task fails (exit 3); the yard has
+    # no camera ONVIF found, so nobody was asked and nothing failed.
+    r = tasks[DETAILS]['office']
+    check(r['status'] == 'failed' and r['rc'] == 3 and '--details' in r['cmd'],
+          'wrong password: details %s' % r)
+    check(tasks[DETAILS]['yard']['status'] != 'failed', 'wrong password: yard details %s'
+          % tasks[DETAILS]['yard'])
 
     rc, tasks = play(work, cli_dir, 'first')
     check(rc == 0, 'first run: exit %d' % rc)
@@ -132,6 +140,12 @@ def scenario(work, cli_dir, logs):
         check(sorted((d['Mac'], d['IP'][:len(want[-1][1])], d['HttpPort'], d['Protocol'])
                      for d in now['devices']) == want and now['lost'] == 0,
               'first run %s: the site now %s' % (site, now))
+    details = [d for d in tasks[DETAILS]['office']['devices'] if d['Protocol'] == 'onvif']
+    check([(d['Mac'], d['Details'], d['Manufacturer']) for d in details]
+          == [(ONVIF_MAC, 'read', 'Ondrel')] and abs(details[0]['ClockOffset']) <= 2
+          and details[0]['NetMask'] == '255.255.255.0', 'first run: details %s' % details)
+    check(all(d['Details'] == '' for d in tasks[DETAILS]['yard']['devices']),
+          'first run: the yard\'s own devices have no details %s' % tasks[DETAILS]['yard'])
     r = tasks[ONVIF]['office']
     check(r['changed'] and [(d['Mac'], d['Protocol'], d['Result']) for d in r['devices']]
           == [(ONVIF_MAC, 'onvif', 'verified')], 'first run: the ONVIF camera %s' % r)

@@ -336,9 +336,11 @@ TEST_F(StartupWindow, CaptionPortAndList) {
 
     QTableView* list = ListOf(*window);
     // The first five and Protocol are shown on a first run; the rest wait in the header's menu.
-    const char* titles[] = {"No.",       "DeviceName", "MAC",        "IP",          "Adapter",
-                            "HTTP port", "Mode",       "WebVersion", "AppVersion",  "Device ID",
-                            "Protocol",  "Hardware",   "Location",   "Service URL", "Endpoint"};
+    const char* titles[] = {"No.",          "DeviceName",  "MAC",        "IP",          "Adapter",
+                            "HTTP port",    "Mode",        "WebVersion", "AppVersion",  "Device ID",
+                            "Protocol",     "Hardware",    "Location",   "Service URL", "Endpoint",
+                            "Manufacturer", "Model",       "Firmware",   "Serial",      "Hostname",
+                            "Clock",        "Time servers"};
     ASSERT_EQ(list->model()->columnCount(), static_cast<int>(std::size(titles)));
     const int widths[] = {55, 80, 110, 90, 80};
     for (int c = 0; c < list->model()->columnCount(); ++c) {

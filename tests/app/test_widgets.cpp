@@ -71,9 +71,11 @@ TEST(IpAddressControl, TypingMovesOnAndHoldsOctetsTo255) {
 
 TEST(DeviceListModel, RowsAreTheListsDevicesInArrivalOrder) {
     DeviceListModel model;
-    const char* titles[] = {"No.",       "DeviceName", "MAC",        "IP",          "Adapter",
-                            "HTTP port", "Mode",       "WebVersion", "AppVersion",  "Device ID",
-                            "Protocol",  "Hardware",   "Location",   "Service URL", "Endpoint"};
+    const char* titles[] = {"No.",          "DeviceName",  "MAC",        "IP",          "Adapter",
+                            "HTTP port",    "Mode",        "WebVersion", "AppVersion",  "Device ID",
+                            "Protocol",     "Hardware",    "Location",   "Service URL", "Endpoint",
+                            "Manufacturer", "Model",       "Firmware",   "Serial",      "Hostname",
+                            "Clock",        "Time servers"};
     EXPECT_EQ(model.columnCount(), static_cast<int>(std::size(titles)));
     for (int c = 0; c < model.columnCount(); ++c) {
         EXPECT_EQ(model.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString(), titles[c]);

@@ -67,7 +67,7 @@ TEST(Json, EveryFieldByItsReplyNameNumbersAsNumbersConflictLast) {
         const auto& o = parsed[i];
         const Device& d = devices[i];
         const bool dhcp = d.mode == AddressMode::Dhcp;
-        EXPECT_EQ(o.size(), 25u) << "User and Password must not be written";
+        EXPECT_EQ(o.size(), 36u) << "User and Password must not be written";
         EXPECT_EQ(o.at("IP"), d.ip.text);
         EXPECT_EQ(o.at("NetMask"), d.netMask.text);
         EXPECT_EQ(o.at("GateWay"), d.gateway.text);
@@ -96,7 +96,14 @@ TEST(Json, EveryFieldByItsReplyNameNumbersAsNumbersConflictLast) {
         EXPECT_EQ(o.items().begin().key(), "IP");
         EXPECT_EQ(std::next(o.begin(), 18).key(), "Conflict");
         EXPECT_EQ(std::next(o.begin(), 23).key(), "Endpoint");
-        EXPECT_EQ(std::prev(o.end()).key(), "Claims") << "new fields come last";
+        EXPECT_EQ(std::next(o.begin(), 24).key(), "Claims");
+        EXPECT_EQ(std::prev(o.end()).key(), "Details") << "new fields come last";
+        // Not read: present and empty, the clock null.
+        for (const char* detail : {"Manufacturer", "Model", "Firmware", "Serial", "HardwareId",
+                                   "Hostname", "TimeZone", "TimeSource", "Ntp", "Details"}) {
+            EXPECT_EQ(o.at(detail), "") << detail;
+        }
+        EXPECT_TRUE(o.at("ClockOffset").is_null());
     }
     EXPECT_EQ(DeviceFormatter::json({}), "[]\n");
     // Keys in the reply's order, as the CSV header has them.
@@ -170,18 +177,20 @@ TEST(Csv, HeaderQuotingAndConflictLast) {
     conflicts.compute(devices, {});
     const std::vector<std::string> lines = Lines(DeviceFormatter::csv(devices, &conflicts));
     ASSERT_EQ(lines.size(), 5u) << "a device text split a row";
-    EXPECT_EQ(lines[0], "IP,NetMask,GateWay,DNS0,DNS1,HttpPort,Port2,Port3,Port4,Mac,DevId,"
-                        "IPMode,DevName,WebVersion,AppVersion,Adapter,SameSubnet,Mode,Conflict,"
-                        "Protocol,Hardware,Location,ServiceUrl,Endpoint,Claims");
+    EXPECT_EQ(lines[0],
+              "IP,NetMask,GateWay,DNS0,DNS1,HttpPort,Port2,Port3,Port4,Mac,DevId,"
+              "IPMode,DevName,WebVersion,AppVersion,Adapter,SameSubnet,Mode,Conflict,"
+              "Protocol,Hardware,Location,ServiceUrl,Endpoint,Claims,Manufacturer,Model,Firmware,"
+              "Serial,HardwareId,Hostname,ClockOffset,TimeZone,TimeSource,Ntp,Details");
     EXPECT_EQ(lines[1], "10.77.0.10,255.255.255.0,10.77.0.1,10.77.0.2,10.77.0.3,80,80,80,0,"
                         "00:11:22:33:44:55,ID-0001,1,Front door,web-1.2,app-3.4,eth1,true,dhcp,"
-                        "00:11:22:33:44:88,native,,,,,");
+                        "00:11:22:33:44:88,native,,,,,,,,,,,,,,,,");
     EXPECT_EQ(lines[2], "10.77.0.11,255.255.255.0,10.77.0.1,10.77.0.2,10.77.0.3,81,81,81,0,"
                         "00:11:22:33:44:66,ID-0001,0,\"a,b \"\"c\"\"\",web-1.2,line\\x0Abreak,"
-                        "wlan0,false,static,,native,,,,,");
+                        "wlan0,false,static,,native,,,,,,,,,,,,,,,,");
     EXPECT_EQ(lines[3], "10.77.0.12,255.255.255.0,10.77.0.1,10.77.0.2,10.77.0.3,80,80,80,0,"
                         "00:11:22:33:44:77,ID-0001,0,大门 1,web-1.2,app-3.4,eth1,true,static,,"
-                        "native,,,,,");
+                        "native,,,,,,,,,,,,,,,,");
 }
 
 // A camera found by WS-Discovery alone reports its name, MAC, address, HTTP port and its own
@@ -202,7 +211,29 @@ TEST(Export, ACamerasFieldsAndWhatItDoesNotReport) {
     Device both = Camera("Gate", "00:11:22:33:44:77", "10.77.0.12", 80, AddressMode::Dhcp);
     both.protocols = Protocols::Both;
     both.endpoint = "urn:uuid:2";
-    const std::vector<Device> devices = {onvif, both};
+    both.details.status = "refused";
+    // Read in full: its mask, gateway, DNS and mode now known, its details after the rest.
+    Device read = onvif;
+    read.netMask = At("255.255.0.0");
+    read.gateway = At("10.77.0.1");
+    read.dns0 = At("10.77.0.2");
+    read.mode = AddressMode::Dhcp;
+    read.details = {"HIKVISION",
+                    "DS-2CD2043G2-I",
+                    "V5.5.0 build 170725",
+                    "DS-2CD2043G2-I2017",
+                    "88",
+                    "cam-gate",
+                    -7500,
+                    "CST-8:00:00",
+                    "ntp",
+                    "ntp.site, 10.0.0.1",
+                    "read",
+                    true};
+    Device clockOnly = onvif;
+    clockOnly.details.clockOffset = 0;
+    clockOnly.details.status = "partial: device information";
+    const std::vector<Device> devices = {onvif, both, read, clockOnly};
     const auto parsed = nlohmann::ordered_json::parse(DeviceFormatter::json(devices));
     const nlohmann::ordered_json unknown = nullptr;
     const auto& o = parsed[0];
@@ -220,13 +251,33 @@ TEST(Export, ACamerasFieldsAndWhatItDoesNotReport) {
     EXPECT_EQ(o.at("Claims"), nlohmann::json::array({"10.77.0.20", "10.77.0.66"}));
     EXPECT_EQ(parsed[1].at("Claims"), nlohmann::json::array()) << "one host: empty";
     EXPECT_EQ(parsed[1].at("IPMode"), 1);
+    const auto& r = parsed[2];
+    EXPECT_EQ(
+        std::tuple(r.at("NetMask"), r.at("GateWay"), r.at("DNS0"), r.at("IPMode"), r.at("Mode")),
+        std::tuple("255.255.0.0", "10.77.0.1", "10.77.0.2", 1, "dhcp"));
+    EXPECT_EQ(std::tuple(r.at("Manufacturer"), r.at("Model"), r.at("Firmware"), r.at("Serial"),
+                         r.at("HardwareId"), r.at("Hostname"), r.at("ClockOffset"),
+                         r.at("TimeZone"), r.at("TimeSource"), r.at("Ntp"), r.at("Details")),
+              std::tuple("HIKVISION", "DS-2CD2043G2-I", "V5.5.0 build 170725", "DS-2CD2043G2-I2017",
+                         "88", "cam-gate", -7500, "CST-8:00:00", "ntp", "ntp.site, 10.0.0.1",
+                         "read"));
+    EXPECT_TRUE(r.at("ClockOffset").is_number_integer());
+    EXPECT_EQ(parsed[3].at("ClockOffset"), 0) << "in step is a number, not null";
+    EXPECT_EQ(parsed[3].at("IPMode"), unknown) << "a mode not read stays unknown";
     EXPECT_EQ(parsed[1].at("Protocol"), "native+onvif");
     const std::vector<std::string> lines = Lines(DeviceFormatter::csv(devices));
-    EXPECT_EQ(lines[1], "10.77.0.20,,,,,8000,,,,,,,Lobby,,,eth1,true,,,onvif,IPC-1,hall,"
-                        "http://10.77.0.20:8000/onvif/device_service,urn:uuid:1,"
-                        "10.77.0.20 10.77.0.66");
+    EXPECT_EQ(
+        lines[1],
+        "10.77.0.20,,,,,8000,,,,,,,Lobby,,,eth1,true,,,onvif,IPC-1,hall,"
+        "http://10.77.0.20:8000/onvif/device_service,urn:uuid:1,10.77.0.20 10.77.0.66,,,,,,,,,,,");
+    EXPECT_EQ(lines[3].substr(lines[3].find("urn:uuid:1,")),
+              "urn:uuid:1,10.77.0.20 10.77.0.66,HIKVISION,DS-2CD2043G2-I,V5.5.0 build "
+              "170725,DS-2CD2043G2-I2017,88,"
+              "cam-gate,-7500,CST-8:00:00,ntp,\"ntp.site, 10.0.0.1\",read");
+    EXPECT_EQ(lines[4].substr(lines[4].find("urn:uuid:1,")),
+              "urn:uuid:1,10.77.0.20 10.77.0.66,,,,,,,0,,,,partial: device information");
     EXPECT_EQ(lines[2].substr(lines[2].find(",eth1,")),
-              ",eth1,true,dhcp,,native+onvif,,,,urn:uuid:2,");
+              ",eth1,true,dhcp,,native+onvif,,,,urn:uuid:2,,,,,,,,,,,,refused");
 }
 
 TEST(Table, AlignedColumnsModeWordsAndEscapedTexts) {

@@ -9,6 +9,8 @@
 
 #include <cstdlib>
 #include <map>
+#include <optional>
+#include <set>
 
 using namespace ondrel;
 using namespace ondrel::lab;
@@ -438,6 +440,149 @@ TEST(CliSharedAddress, EachCameraByAnAddressOfItsOwnOrNone) {
         }
         for (const LabSim::Entry& e : sim.LogOfKind("http")) {
             EXPECT_TRUE(linkLocal) << "a camera sharing its address was called: " << e.dump();
+        }
+    }
+}
+
+// search --details against six cameras on LAN A, each written as a maker writes it (a clock
+// ahead or behind, time zones in three spellings, time servers by hand or from DHCP). A wrong
+// password reaches three cameras at most, the others not asked; the right one reads every key
+// as the camera reports it; none reads what cameras tell anyone.
+class CliOnvifDetails : public ::testing::Test {
+protected:
+    struct Layout {
+        const char* manufacturer;
+        const char* model;
+        const char* firmware;
+        const char* timeZone;
+        const char* ntp;
+        int clockOffset;
+        const char* timeSource; // as search reports it
+    };
+    static constexpr Layout kLayouts[] = {
+        {"HIKVISION", "DS-2CD2043G2-I", "V5.5.0 build 170725", "CST-8:00:00", "", 0, "manual"},
+        {"Dahua", "IPC-HFW2431S", "2.800.0000000.16.R", "GMT+08:00", "dhcp", 180, "ntp"},
+        {"AXIS", "M3045-V", "9.80.1", "CET-1CEST,M3.5.0,M10.5.0/3", "pool.ntp.org 10.77.0.129",
+         -7500, "ntp"},
+    };
+
+    void SetUp() override {
+        ONDREL_REQUIRE_LAB();
+        const char* lan = std::getenv("ONDREL_LAB_A_NETNS");
+        ASSERT_NE(lan, nullptr) << "run under scripts/netlab --two-lans";
+        AnswerLocally(lan, {"10.77.0.128/26"});
+        sim.EnterNetwork(lan);
+        Json list = Json::array();
+        for (std::size_t i = 0; i < 6; ++i) {
+            sim::SimDevice d = sim::SimDevice::generated(110 + i);
+            d.mac = "02:CA:00:00:01:0" + std::to_string(i);
+            d.ip = "10.77.0." + std::to_string(140 + i);
+            d.mask = "255.255.255.192";
+            d.gateway = "10.77.0.129";
+            Json camera = DeviceJson(d);
+            const Layout& l = kLayouts[i % 3];
+            camera.update({{"manufacturer", l.manufacturer},
+                           {"model", l.model},
+                           {"firmware", l.firmware},
+                           {"serial", "SN-" + std::to_string(i)},
+                           {"hostname", "cam-" + std::to_string(i)},
+                           {"clockOffset", l.clockOffset},
+                           {"timeZone", l.timeZone},
+                           {"ntp", l.ntp}});
+            cameras.push_back(camera);
+        }
+        ASSERT_EQ(sim.Start({"--onvif-only", "--config", sim.WriteConfig(cameras)}), "");
+    }
+
+    // The cameras (by index) that saw a request with an account since `from` log entries.
+    std::set<int> Authenticated(std::size_t from) const {
+        std::set<int> seen;
+        const std::vector<LabSim::Entry> log = sim.LogOfKind("http");
+        for (std::size_t i = from; i < log.size(); ++i) {
+            if (log[i].value("authenticated", false)) {
+                seen.insert(log[i].value("index", -1));
+            }
+        }
+        return seen;
+    }
+
+    Json cameras = Json::array();
+    LabSim sim;
+};
+
+TEST_F(CliOnvifDetails, TheAccountFirstThenEveryKeyAsTheCameraReportsIt) {
+    const std::vector<std::string> keys = {"Manufacturer", "Model",    "Firmware",    "Serial",
+                                           "HardwareId",   "Hostname", "ClockOffset", "TimeZone",
+                                           "TimeSource",   "Ntp",      "Details"};
+    const struct {
+        const char* name;
+        std::optional<std::string> password;
+        int exitCode;
+        std::size_t mostAuthenticated;
+    } rows[] = {
+        {"a wrong password", "not-the-password", 3, 3},
+        {"the right password", sim::SimDevice::generated(110).password, 0, 6},
+        {"no password", std::nullopt, 0, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::size_t before = sim.LogOfKind("http").size();
+        std::vector<std::string> args = {"search", "--protocol", "onvif",    "--wait",
+                                         "1.5",    "--details",  "--format", "json"};
+        if (row.password) {
+            args.push_back("--password-stdin");
+        }
+        const CliRun run = RunCli(args, row.password.value_or("") + "\n");
+        ASSERT_EQ(run.exitCode, row.exitCode) << run;
+        const std::set<int> authenticated = Authenticated(before);
+        EXPECT_LE(authenticated.size(), row.mostAuthenticated) << run;
+        // Ordered: the keys' order is part of what is checked.
+        const nlohmann::ordered_json list = nlohmann::ordered_json::parse(run.out, nullptr, false);
+        ASSERT_TRUE(list.is_array() && list.size() == 6) << run;
+        std::size_t notAsked = 0;
+        for (const nlohmann::ordered_json& d : list) {
+            std::vector<std::string> last;
+            for (auto it = std::prev(d.end(), static_cast<long>(keys.size())); it != d.end();
+                 ++it) {
+                last.push_back(it.key());
+            }
+            EXPECT_EQ(last, keys) << d.dump();
+            const std::size_t i = std::stoul(d.at("Mac").get<std::string>().substr(16));
+            const Json& camera = cameras[i];
+            const Layout& l = kLayouts[i % 3];
+            const std::string details = d.at("Details");
+            notAsked += details == "not asked" ? 1 : 0;
+            if (!row.password) {
+                EXPECT_TRUE(details.starts_with("partial: ")) << details;
+                EXPECT_EQ(d.at("Hostname"), camera.at("hostname"));
+                EXPECT_EQ(d.at("Model"), "");
+            } else if (row.exitCode == 0) {
+                EXPECT_EQ(details, "read") << d.dump();
+                EXPECT_EQ(std::tuple(d.at("Manufacturer"), d.at("Model"), d.at("Firmware"),
+                                     d.at("Serial"), d.at("Hostname"), d.at("TimeZone"),
+                                     d.at("TimeSource"), d.at("Ntp")),
+                          std::tuple(l.manufacturer, l.model, l.firmware, camera.at("serial"),
+                                     camera.at("hostname"), l.timeZone, l.timeSource, l.ntp))
+                    << d.dump();
+                EXPECT_EQ(std::tuple(d.at("NetMask"), d.at("GateWay"), d.at("Mode")),
+                          std::tuple("255.255.255.192", "10.77.0.129",
+                                     camera.at("dhcp").get<bool>() ? "dhcp" : "static"))
+                    << "found by ONVIF alone, its network now read";
+            } else {
+                EXPECT_TRUE(details == "refused" || details == "not asked") << details;
+                EXPECT_FALSE(authenticated.contains(static_cast<int>(i)) && details == "not asked");
+            }
+            if (details != "not asked") {
+                ASSERT_TRUE(d.at("ClockOffset").is_number()) << d.dump();
+                EXPECT_NEAR(d.at("ClockOffset").get<double>(), l.clockOffset, 2) << d.dump();
+            }
+        }
+        if (row.exitCode == 3) {
+            EXPECT_EQ(notAsked, 3u) << run;
+            EXPECT_NE(run.err.find("the account was refused by 3 cameras in a row; the others "
+                                   "were not asked"),
+                      std::string::npos)
+                << run;
         }
     }
 }

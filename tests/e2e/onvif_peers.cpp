@@ -114,9 +114,9 @@ protected:
 
 } // namespace
 
-// onvif-util prints "ADDRESS (NAME HARDWARE)" for each camera: the address of the first XAddr
-// whatever it is, and the scopes split at spaces alone, so a camera that spreads them over lines
-// shows its name followed by the rest of its scopes.
+// onvif-util prints "ADDRESS HOSTNAME(NAME HARDWARE)" for each camera: the address of the first
+// XAddr whatever it is, and the scopes split at spaces alone, so a camera that spreads them over
+// lines shows its name followed by the rest of its scopes.
 TEST_F(OnvifPeers, OnvifUtilListsEveryCamera) {
     if (!Installed("onvif-util")) {
         GTEST_SKIP() << "onvif-util (Debian's onvif-tools) is not installed";
@@ -124,7 +124,8 @@ TEST_F(OnvifPeers, OnvifUtilListsEveryCamera) {
     const std::string out = Shell("timeout 60 onvif-util -a 2>&1");
     EXPECT_NE(out.find("Found " + std::to_string(kCameras) + " cameras"), std::string::npos) << out;
     std::map<std::string, std::string> listed; // address -> what stands in the parentheses
-    const std::regex entry(R"((?:^|\n)(\d+\.\d+\.\d+\.\d+) \(([^)]*)\))");
+    // The camera's host name (GetHostname, open to all) stands between them where it answers.
+    const std::regex entry(R"((?:^|\n)(\d+\.\d+\.\d+\.\d+) [^ (\n]*\(([^)]*)\))");
     for (auto it = std::sregex_iterator(out.begin(), out.end(), entry);
          it != std::sregex_iterator(); ++it) {
         listed[(*it)[1]] = (*it)[2];

@@ -60,6 +60,23 @@ std::string text(const std::vector<Ipv4>& addresses) {
 std::string text(const DnsInformation& d) {
     return std::string(d.fromDhcp ? "dhcp " : "manual ") + text(d.manual);
 }
+std::string text(const ClockReading& c) {
+    return (c.utc ? createdText(*c.utc) : std::string("no UTC time")) + " " + c.timeZone + " " +
+           c.source;
+}
+std::string text(const HostnameInformation& h) {
+    return h.name + (h.fromDhcp ? " (dhcp)" : " (manual)");
+}
+std::string text(const NtpInformation& n) {
+    std::string out = n.fromDhcp ? "dhcp" : "manual";
+    for (const std::string& host : n.manual) {
+        out += " " + host;
+    }
+    for (const std::string& host : n.dhcp) {
+        out += " from " + host;
+    }
+    return out;
+}
 std::string text(bool rebootNeeded) {
     return rebootNeeded ? "reboot needed" : "at once";
 }
@@ -110,6 +127,10 @@ void check(const std::vector<Row>& rows) {
 
 TEST(DeviceService, OperationsAsCamerasAnswerThem) {
     const std::string action = "http://www.onvif.org/ver10/device/wsdl/";
+    const auto clockAndOffset = [](DeviceService& s) {
+        const std::string read = outcome(s.getClock());
+        return read + ", offset " + std::to_string(s.clockOffset().count()) + " s";
+    };
     check({
         {"clock",
          run([](DeviceService& s) { return s.getSystemDateAndTime(); }),
@@ -121,6 +142,50 @@ TEST(DeviceService, OperationsAsCamerasAnswerThem) {
          {ok("get_device_information_axis.xml")},
          "AXIS M3045-V 9.80.1 ACCC8E000001 74D",
          {action + "GetDeviceInformation", "<wsse:Username>admin</wsse:Username>"}},
+        {"device information, a maker's line breaks",
+         run([](DeviceService& s) { return s.getDeviceInformation(); }),
+         {ok("get_device_information_hikvision.xml")},
+         "HIKVISION DS-2CD2043G2-I V5.5.0 build 170725 DS-2CD2043G2-I20210101AAWRF00000000 88"},
+        {"device information in default namespaces",
+         run([](DeviceService& s) { return s.getDeviceInformation(); }),
+         {ok("get_device_information_dahua.xml")},
+         "Dahua IPC-HFW2431S-S-S2 2.800.0000000.16.R, Build Date 2021-07-16 6J0AB12PAZ00000 1.00"},
+        {"clock with its zone and source, the offset from the middle of the call",
+         clockAndOffset,
+         {ok("get_system_date_and_time_hikvision.xml")},
+         "2026-12-08T22:00:30Z CST-8:00:00 manual, offset 30 s",
+         {action + "GetSystemDateAndTime"}},
+        {"clock kept by NTP, a zone with summer rules, 2 h 05 min behind",
+         clockAndOffset,
+         {ok("get_system_date_and_time_axis_ntp.xml")},
+         "2026-12-08T19:55:00Z CET-1CEST,M3.5.0,M10.5.0/3 ntp, offset -7500 s"},
+        {"clock in default namespaces, a zone in GMT spelling trimmed",
+         clockAndOffset,
+         {ok("get_system_date_and_time_dahua_gmt.xml")},
+         "2026-12-08T22:03:00Z GMT+08:00 manual, offset 180 s"},
+        {"local time alone, no zone: no clock, the source still read",
+         clockAndOffset,
+         {ok("get_system_date_and_time_local_only.xml")},
+         "no UTC time  ntp, offset 0 s"},
+        {"hostname, asked without the account",
+         run([](DeviceService& s) { return s.getHostname(false); }),
+         {ok("get_hostname_hikvision.xml")},
+         "IPC-Gate-North (manual)",
+         {action + "GetHostname", "<tds:GetHostname/>"}},
+        {"hostname from DHCP, default namespaces, blanks trimmed",
+         run([](DeviceService& s) { return s.getHostname(true); }),
+         {ok("get_hostname_dahua_dhcp.xml")},
+         "DH-IPC-HFW2431S (dhcp)",
+         {"<wsse:Username>admin</wsse:Username>"}},
+        {"time servers by name, IPv4 and IPv6",
+         run([](DeviceService& s) { return s.getNtp(); }),
+         {ok("get_ntp_axis_manual.xml")},
+         "manual 0.pool.ntp.org 192.168.1.1 fd00::1",
+         {action + "GetNTP", "<wsse:Username>admin</wsse:Username>"}},
+        {"time servers from DHCP",
+         run([](DeviceService& s) { return s.getNtp(); }),
+         {ok("get_ntp_dahua_dhcp.xml")},
+         "dhcp from 10.0.0.1"},
         {"a static interface",
          run([](DeviceService& s) { return s.getNetworkInterfaces(); }),
          {ok("get_network_interfaces_hikvision.xml")},
@@ -318,4 +383,45 @@ TEST(DeviceService, HttpDigestWhereTheCameraAsksForIt) {
     DeviceService camera(noDigest, {"http://192.168.1.64/onvif/device_service", "", {}}, account);
     EXPECT_EQ(outcome(camera.getDns()), "not authorized: the camera refused the account");
     EXPECT_FALSE(camera.usesHttpDigest());
+}
+
+// A camera's local time read through its zone where the zone is POSIX's, as some cameras send
+// no UTC time: the offset a zone names is the one to add to local time for UTC.
+TEST(DeviceService, LocalTimeThroughTimeZoneSpellings) {
+    const struct {
+        const char* zone;
+        const char* want; // UTC for a local 12:00:00 on 8 December 2026
+    } rows[] = {
+        {"CST-8", "2026-12-08T04:00:00Z"},
+        {"CST-8:00:00", "2026-12-08T04:00:00Z"},
+        {"EST5EDT,M3.2.0,M11.1.0", "2026-12-08T17:00:00Z"},
+        {"<+0530>-5:30", "2026-12-08T06:30:00Z"},
+        {"UTC0", "2026-12-08T12:00:00Z"},
+        {"GMT+08:00", "no UTC time"}, // UTC+8 to its maker, UTC-8 to POSIX: not guessed
+        {"UTC-3", "no UTC time"},
+        {"Europe/Berlin", "no UTC time"},
+        {"", "no UTC time"},
+        {"X-1", "no UTC time"},
+        {"CET-25", "no UTC time"},
+    };
+    for (const auto& row : rows) {
+        std::string zone = row.zone;
+        for (std::size_t at = 0; (at = zone.find_first_of("<>", at)) != std::string::npos;) {
+            zone.replace(at, 1, zone[at] == '<' ? "&lt;" : "&gt;");
+        }
+        const HttpResult answer = SoapBody(
+            std::string("<tds:GetSystemDateAndTimeResponse><tds:SystemDateAndTime><tt:DateTimeType>"
+                        "Manual</tt:DateTimeType><tt:TimeZone><tt:TZ>") +
+            zone +
+            "</tt:TZ></tt:TimeZone><tt:LocalDateTime><tt:Time><tt:Hour>12</tt:Hour><tt:Minute>0"
+            "</tt:Minute><tt:Second>0</tt:Second></tt:Time><tt:Date><tt:Year>2026</tt:Year>"
+            "<tt:Month>12</tt:Month><tt:Day>8</tt:Day></tt:Date></tt:LocalDateTime>"
+            "</tds:SystemDateAndTime></tds:GetSystemDateAndTimeResponse>");
+        const HttpResponse& r = std::get<HttpResponse>(answer);
+        const CallResult<ClockReading> read = parseClockReading(r.status, r.body);
+        ASSERT_TRUE(std::holds_alternative<ClockReading>(read)) << row.zone;
+        const ClockReading& clock = std::get<ClockReading>(read);
+        EXPECT_EQ(clock.utc ? createdText(*clock.utc) : "no UTC time", row.want) << row.zone;
+        EXPECT_EQ(clock.timeZone, row.zone);
+    }
 }

@@ -76,12 +76,17 @@ TEST(OnvifService, EveryOperationButTheClockNeedsTheAccount) {
          401},
         {"not a time", DeviceRequest("GetDNS", "", UsernameToken("admin", kAdminDigest, "today")),
          0s, 400},
+        {"hostname without a token", DeviceRequest("GetHostname", "", ""), 0s, 200},
+        {"time servers with a token", DeviceRequest("GetNTP"), 0s, 200},
+        {"time servers without", DeviceRequest("GetNTP", "", ""), 0s, 401},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.what);
         Camera camera;
         const OnvifReply reply = camera.Ask(r.request, r.clockOff);
         EXPECT_EQ(reply.status, r.status);
+        // The log tells a lab which cameras were sent an account, right or wrong.
+        EXPECT_EQ(reply.entry["authenticated"], r.request.find("Username") != std::string::npos);
         if (r.status != 200) {
             EXPECT_EQ(FaultOf(reply), "ter:NotAuthorized");
             EXPECT_EQ(reply.entry["authorized"], false);
@@ -223,4 +228,42 @@ TEST(OnvifService, SharedAddressReachesTheFirstAndLinkLocalEachOne) {
     service.handle(1, DeviceRequest("SystemReboot"), kStart + 3s, kCreatedAt);
     EXPECT_EQ(service.cameraAt("10.1.0.2", kStart + 5s), 1u);
     EXPECT_EQ(service.cameraAt(second, kStart + 5s), 1u);
+}
+
+// A camera's own maker, model, host name, clock and time servers, as its configuration says.
+TEST(OnvifService, TheCamerasOwnDetails) {
+    const struct {
+        const char* what;
+        const char* ntp;
+        int32_t clockOffset;
+        const char* operation;
+        const char* element;
+        std::optional<std::string> want;
+    } rows[] = {
+        {"maker", "", 0, "GetDeviceInformation", "Manufacturer", "Axis"},
+        {"model", "", 0, "GetDeviceInformation", "Model", "Q1615"},
+        {"host name", "", 0, "GetHostname", "Name", "gate-cam"},
+        {"a camera an hour ahead", "", 3600, "GetSystemDateAndTime", "Hour", "11"},
+        {"its zone as written", "", 0, "GetSystemDateAndTime", "TZ", "CST-8:00:00"},
+        {"a manual clock", "", 0, "GetSystemDateAndTime", "DateTimeType", "Manual"},
+        {"a clock kept by NTP", "pool.ntp.org", 0, "GetSystemDateAndTime", "DateTimeType", "NTP"},
+        {"a server by name", "pool.ntp.org 10.0.0.1", 0, "GetNTP", "DNSname", "pool.ntp.org"},
+        {"a server by address", "10.0.0.1", 0, "GetNTP", "IPv4Address", "10.0.0.1"},
+        {"servers from DHCP", "dhcp", 0, "GetNTP", "FromDHCP", "true"},
+        {"no servers", "", 0, "GetNTP", "NTPManual", std::nullopt},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.what);
+        Camera camera;
+        SimDevice& d = camera.responder.device(0);
+        d.manufacturer = "Axis";
+        d.model = "Q1615";
+        d.hostname = "gate-cam";
+        d.timeZone = "CST-8:00:00";
+        d.ntp = r.ntp;
+        d.clockOffsetS = r.clockOffset;
+        const OnvifReply reply = camera.Ask(DeviceRequest(r.operation));
+        EXPECT_EQ(reply.status, 200);
+        EXPECT_EQ(TextOf(reply.body, r.element), r.want);
+    }
 }

@@ -7,7 +7,9 @@
 #include "CliOptions.h"
 #include "ExitCode.h"
 
+#include "Progress.h"
 #include "flows/AssignRun.h"
+#include "flows/DetailsRun.h"
 
 #include <optional>
 #include <string>
@@ -25,6 +27,9 @@ private:
     // False, with the reason printed, when the endpoint cannot be opened.
     bool openSession(BlockingSession& session);
     int runSearch();
+    // Reads the cameras' details into the devices found, with the account where given.
+    DetailsSummary readCameraDetails(std::vector<Device>& devices, const onvif::Account* account,
+                                     Progress& progress);
     int runSet();
     int runUrl();
     int runAssign();

@@ -6,6 +6,7 @@
 #include "core/Device.h"
 #include "devices/CameraRoute.h"
 #include "discovery/DiscoveryEndpoint.h"
+#include "flows/DetailsRun.h"
 #include "onvif/WsdEndpoint.h"
 
 #include <cstdint>
@@ -62,6 +63,10 @@ struct CliOptions {
     int64_t answerWaitMs = kDefaultAnswerWaitMs;
 
     AssignOptions assign;
+
+    // search: read each camera's details (with the account where a password option is given)
+    bool details = false;
+    std::size_t parallel = DetailsOptions::kDefaultParallel;
 
     // Which protocols search: our own, WS-Discovery, or both. set and assign always search
     // both, so that a device found by ONVIF alone is named as such rather than missed.

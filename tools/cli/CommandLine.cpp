@@ -91,6 +91,23 @@ HttpPort, SameSubnet and its own fields; its other texts are "" and its other nu
 JSON (empty in CSV). A device found by both is one row with our protocol's fields. Texts are
 UTF-8; control characters are escaped.
 
+After those, every device has Manufacturer, Model, Firmware, Serial, HardwareId, Hostname,
+ClockOffset (seconds, the camera's clock minus this PC's; null when unknown), TimeZone (as the
+camera writes it), TimeSource (ntp, manual or ""), Ntp ("dhcp" when the camera takes its time
+servers from DHCP, else its servers separated by spaces) and Details: empty unless search
+--details read them. search --details asks each camera ONVIF found, through the adapter it
+answered on; with --user and --password-stdin or --password-env it reads all of them (and, for
+a camera found by ONVIF alone, its NetMask, GateWay, DNS0, DNS1, IPMode and Mode); without a
+password option only what cameras tell anyone (the clock and host name). Details reads read,
+"partial: " and what was not read, refused, not asked, no answer or "failed: " and why; ""
+for a device of our protocol alone, which keeps its versions in WebVersion and AppVersion.
+The account goes to one camera at a time until one takes it, then to up to --parallel cameras
+at once (default 256); once 3 cameras have refused it and none has taken it, no other camera is
+asked ("the account was refused by 3 cameras in a row; the others were not asked"), so a
+mistyped password reaches three cameras at most. Exit 3 when every camera asked refused the
+account. The table adds Model, Firmware and Clock ("in step" within 2 s, else "+3 min",
+"−2 h 05 min").
+
 Every search also sends two ONVIF WS-Discovery probes (to 239.255.255.250:3702, through every
 adapter that can multicast) and, during its wait, lists the cameras that announce themselves;
 --protocol native sends none. When port 3702 is taken, the announcements are not heard (a
@@ -128,6 +145,7 @@ constexpr const char* kAdvanced = "Advanced (labs and tests)";
 
 // Everything the command line holds, as given; converted once CLI11 has checked it.
 struct Given {
+    std::string parallel;
     std::string wait, format = "table", mac, ip, mask, gateway, dns, port, user, passwordEnv;
     std::string restartWait, answerWait, bind, localPort, dest, destPort, rounds;
     std::string first, currentIp, plan;
@@ -385,6 +403,26 @@ private:
                     return rounds && *rounds <= kMaxRounds;
                 },
                 "is not a number of rounds (1-100)"));
+        CLI::Option* details = search->add_flag(
+            "--details", m_details,
+            "read each ONVIF camera's maker, model, firmware, serial, host name, clock and time "
+            "servers (and, for a camera found by ONVIF alone, its mask, gateway, DNS and mode)");
+        for (CLI::Option* account : addAccountOptions(
+                 search, "only what cameras tell anyone is read (clock, host name)")) {
+            account->needs(details);
+        }
+        search
+            ->add_option("--parallel", m_given.parallel,
+                         "read at most N cameras at once once one has taken the account "
+                         "(default 256)")
+            ->type_name("N")
+            ->needs(details)
+            ->check(accepts(
+                [](std::string_view v) {
+                    const auto n = parsePort(v, 1);
+                    return n && *n <= DetailsOptions::kMaxParallel;
+                },
+                "is not a number of cameras (1-1024)"));
     }
 
     void addSet() {
@@ -426,8 +464,8 @@ private:
         addUpdateOptions(set, "set");
     }
 
-    // The account, password, confirmation and verification of a command that sends settings.
-    void addUpdateOptions(CLI::App* sub, const char* name) {
+    // The account and where its password comes from.
+    std::vector<CLI::Option*> addAccountOptions(CLI::App* sub, const char* whenNone) {
         m_users.push_back(sub->add_option("--user", m_given.user, "viewing account (default admin)")
                               ->type_name("U")
                               ->check(CLI::Validator(
@@ -437,14 +475,21 @@ private:
                                   "")));
         CLI::Option* fromStdin = sub->add_flag(
             "--password-stdin", m_passwordStdin,
-            "read the viewing password from standard input, one line (not echoed on a "
-            "terminal); without a password option it is asked for on a terminal");
+            std::string("read the viewing password from standard input, one line (not echoed on "
+                        "a terminal); without a password option ") +
+                whenNone);
         CLI::Option* fromEnv =
             sub->add_option("--password-env", m_given.passwordEnv,
                             "take the viewing password from the environment variable VAR")
                 ->type_name("VAR")
                 ->check(accepts(isEnvName, "is not an environment variable name"));
         fromStdin->excludes(fromEnv);
+        return {m_users.back(), fromStdin, fromEnv};
+    }
+
+    // The account, password, confirmation and verification of a command that sends settings.
+    void addUpdateOptions(CLI::App* sub, const char* name) {
+        addAccountOptions(sub, "it is asked for on a terminal");
         sub->add_flag("-y,--yes", m_yes,
                       "send without asking (needed when standard error is not a terminal)");
         CLI::Option* verify =
@@ -711,6 +756,10 @@ private:
         }
         o.yes = m_yes;
         o.verify = m_verify;
+        o.details = m_details;
+        if (!m_given.parallel.empty()) {
+            o.parallel = *parsePort(m_given.parallel, 1);
+        }
         o.protocols = m_given.protocol == "native"  ? Protocols::Native
                       : m_given.protocol == "onvif" ? Protocols::Onvif
                                                     : Protocols::Both;
@@ -741,6 +790,7 @@ private:
     bool m_passwordStdin = false;
     bool m_yes = false;
     bool m_verify = false;
+    bool m_details = false;
     Command m_command = Command::None;
     std::vector<CLI::App*> m_commands;
     std::vector<CLI::Option*> m_users;

@@ -21,9 +21,11 @@ std::string readDevice(const Json& object, std::size_t index, SimDevice& d) {
         return where + ": expected an object";
     }
     DeviceReader r(object, where);
-    r.rejectUnknownKeys({"name", "devId", "mac", "ip", "mask", "gateway", "dns0", "dns1",
-                         "httpPort", "dhcp", "wifi", "webVersion", "appVersion", "user", "password",
-                         "onSet", "restartMs", "hardware", "location"});
+    r.rejectUnknownKeys(
+        {"name",     "devId",    "mac",       "ip",          "mask",       "gateway",      "dns0",
+         "dns1",     "httpPort", "dhcp",      "wifi",        "webVersion", "appVersion",   "user",
+         "password", "onSet",    "restartMs", "hardware",    "location",   "manufacturer", "model",
+         "firmware", "serial",   "hostname",  "clockOffset", "timeZone",   "ntp"});
     r.text("name", d.name, TextRule::Any);
     r.text("devId", d.devId, TextRule::NonEmpty);
     r.text("mac", d.mac, TextRule::Mac);
@@ -43,6 +45,14 @@ std::string readDevice(const Json& object, std::size_t index, SimDevice& d) {
     r.number("restartMs", d.restartMs, 0, 600000);
     r.text("hardware", d.hardware, TextRule::Any);
     r.text("location", d.location, TextRule::Any);
+    r.text("manufacturer", d.manufacturer, TextRule::Any);
+    r.text("model", d.model, TextRule::Any);
+    r.text("firmware", d.firmware, TextRule::Any);
+    r.text("serial", d.serial, TextRule::Any);
+    r.text("hostname", d.hostname, TextRule::Any);
+    r.number("clockOffset", d.clockOffsetS, -10 * 365 * 86400L, 10 * 365 * 86400L);
+    r.text("timeZone", d.timeZone, TextRule::Any);
+    r.text("ntp", d.ntp, TextRule::Any);
     return r.error();
 }
 

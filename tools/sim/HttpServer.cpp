@@ -99,14 +99,16 @@ void HttpServer::addPollEntries(std::vector<pollfd>& fds) const {
         fds.push_back({l.fd, POLLIN, 0});
     }
     for (const Connection& c : m_connections) {
-        fds.push_back({c.fd, static_cast<short>(c.out.empty() ? POLLIN : POLLOUT), 0});
+        const short events = !c.held.empty() ? 0 : c.out.empty() ? POLLIN : POLLOUT;
+        fds.push_back({c.fd, events, 0});
     }
 }
 
 int HttpServer::timeoutMs(Clock::time_point now) const {
     int earliest = -1;
     for (const Connection& c : m_connections) {
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(c.deadline - now).count();
+        const Clock::time_point next = c.held.empty() ? c.deadline : c.readyAt;
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(next - now).count();
         const int ms = static_cast<int>(std::max<decltype(left)>(left, 0));
         earliest = earliest < 0 ? ms : std::min(earliest, ms);
     }
@@ -123,6 +125,12 @@ void HttpServer::service(const pollfd* entries, std::size_t count, Clock::time_p
         const short revents = entries[listeners + i].revents;
         if ((revents & (POLLERR | POLLNVAL)) != 0) {
             c.done = true;
+        } else if (!c.held.empty()) {
+            if (now >= c.readyAt) {
+                c.out = std::move(c.held);
+                c.held.clear();
+                write(c);
+            }
         } else if (c.out.empty() && (revents & (POLLIN | POLLHUP)) != 0) {
             read(c, now, handler);
         } else if (!c.out.empty() && (revents & POLLOUT) != 0) {
@@ -292,6 +300,12 @@ void HttpServer::parse(Connection& c, Clock::time_point now, const Handler& hand
     const std::optional<HttpAnswer> answer = handler(request, now);
     if (!answer) {
         c.done = true;
+        return;
+    }
+    if (m_limits.answerDelay.count() > 0) {
+        c.held = compose(*answer);
+        c.readyAt = now + m_limits.answerDelay;
+        c.deadline = std::max(c.deadline, c.readyAt + m_limits.deadline);
         return;
     }
     c.out = compose(*answer);

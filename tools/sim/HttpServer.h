@@ -3,7 +3,8 @@
 // connections, one request per connection (answered with Connection: close). A request head
 // over 8 KiB or a body over 64 KiB is refused, and a connection that has not sent its whole
 // request within its deadline is closed, so that a slow or garbage client holds nothing but its
-// own descriptor while the others are served.
+// own descriptor while the others are served. An answer delay (a camera's think time) holds
+// each answer back without holding up any other connection.
 
 #include "discovery/UdpSocket.h"
 
@@ -39,6 +40,8 @@ struct HttpLimits {
     std::size_t maxBody = 64 * 1024;
     std::chrono::milliseconds deadline{5000};
     std::size_t maxConnections = 512;
+    // Each answer waits this long before it is sent, the other connections served meanwhile.
+    std::chrono::milliseconds answerDelay{0};
 };
 
 class HttpServer {
@@ -77,6 +80,8 @@ private:
         Clock::time_point deadline;
         std::string in;
         std::string out;
+        std::string held; // an answer waiting out the delay
+        Clock::time_point readyAt;
         std::size_t sent = 0;
         std::string localAddress;
         uint16_t localPort = 0;

@@ -10,6 +10,7 @@
 #include <bit>
 #include <charconv>
 #include <ctime>
+#include <sstream>
 
 namespace ondrel::sim {
 
@@ -76,6 +77,71 @@ std::string maskOf(int prefixLength) {
 
 bool isAddress(std::string_view text) {
     return parseIpv4(text).has_value();
+}
+
+std::string orElse(const std::string& text, const std::string& otherwise) {
+    return text.empty() ? otherwise : text;
+}
+
+// The camera's own clock, time zone and time source.
+OnvifReply clockAnswer(const SimDevice& d, std::chrono::system_clock::time_point cameraWall) {
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(cameraWall);
+    std::tm tm{};
+    gmtime_r(&seconds, &tm);
+    return answer(substitute(
+        "<tds:GetSystemDateAndTimeResponse><tds:SystemDateAndTime>"
+        "<tt:DateTimeType>{}</tt:DateTimeType><tt:DaylightSavings>false"
+        "</tt:DaylightSavings><tt:TimeZone><tt:TZ>{}</tt:TZ></tt:TimeZone><tt:UTCDateTime>"
+        "<tt:Time><tt:Hour>{}</tt:Hour><tt:Minute>{}</tt:Minute><tt:Second>{}</tt:Second>"
+        "</tt:Time><tt:Date><tt:Year>{}</tt:Year><tt:Month>{}</tt:Month><tt:Day>{}</tt:Day>"
+        "</tt:Date></tt:UTCDateTime></tds:SystemDateAndTime>"
+        "</tds:GetSystemDateAndTimeResponse>",
+        d.ntp.empty() ? "Manual" : "NTP", xml::escaped(d.timeZone), tm.tm_hour, tm.tm_min,
+        tm.tm_sec, tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday));
+}
+
+OnvifReply hostnameAnswer(const SimDevice& d) {
+    return answer(substitute("<tds:GetHostnameResponse><tds:HostnameInformation><tt:FromDHCP>"
+                             "false</tt:FromDHCP><tt:Name>{}</tt:Name></tds:HostnameInformation>"
+                             "</tds:GetHostnameResponse>",
+                             xml::escaped(d.hostname)));
+}
+
+OnvifReply deviceInformationAnswer(const SimDevice& d) {
+    return answer(substitute(
+        "<tds:GetDeviceInformationResponse><tds:Manufacturer>{}</tds:Manufacturer>"
+        "<tds:Model>{}</tds:Model><tds:FirmwareVersion>{}</tds:FirmwareVersion>"
+        "<tds:SerialNumber>{}</tds:SerialNumber><tds:HardwareId>{}</tds:HardwareId>"
+        "</tds:GetDeviceInformationResponse>",
+        xml::escaped(orElse(d.manufacturer, "Ondrel")), xml::escaped(orElse(d.model, d.hardware)),
+        xml::escaped(orElse(d.firmware, d.appVersion)), xml::escaped(orElse(d.serial, d.devId)),
+        xml::escaped(d.hardware)));
+}
+
+// Servers by hand, each named as an address where it reads as one, else by its DNS name; or
+// "dhcp": the servers the DHCP server gave (the camera's gateway stands in for one).
+OnvifReply ntpAnswer(const SimDevice& d) {
+    const auto host = [](std::string_view kind, const std::string& name) {
+        return isAddress(name)
+                   ? substitute("<tt:{}><tt:Type>IPv4</tt:Type><tt:IPv4Address>{}</tt:IPv4Address>"
+                                "</tt:{}>",
+                                kind, name, kind)
+                   : substitute("<tt:{}><tt:Type>DNS</tt:Type><tt:DNSname>{}</tt:DNSname></tt:{}>",
+                                kind, xml::escaped(name), kind);
+    };
+    const bool fromDhcp = d.ntp == "dhcp";
+    std::string hosts;
+    if (fromDhcp) {
+        hosts = host("NTPFromDHCP", orElse(d.gateway, "10.77.0.1"));
+    } else {
+        std::istringstream in(d.ntp);
+        for (std::string name; in >> name;) {
+            hosts += host("NTPManual", name);
+        }
+    }
+    return answer(substitute("<tds:GetNTPResponse><tds:NTPInformation><tt:FromDHCP>{}"
+                             "</tt:FromDHCP>{}</tds:NTPInformation></tds:GetNTPResponse>",
+                             fromDhcp ? "true" : "false", hosts));
 }
 
 } // namespace
@@ -164,8 +230,14 @@ OnvifReply OnvifService::handle(std::size_t index, std::string_view body, Clock:
     }
     const xml::Name& op = elements[call.operation].name;
     OnvifReply r;
+    const std::optional<std::size_t> header = call.child(0, kSoap, "Header");
+    const std::optional<std::size_t> security =
+        header ? call.child(*header, kSecurity, "Security") : std::nullopt;
+    const std::optional<std::size_t> token =
+        security ? call.child(*security, kSecurity, "UsernameToken") : std::nullopt;
     const auto withOperation = [&](OnvifReply reply) {
-        Json entry = {{"operation", op.local}};
+        // What a lab counts: which cameras were sent an account, right or wrong.
+        Json entry = {{"operation", op.local}, {"authenticated", token.has_value()}};
         for (auto& [key, value] : reply.entry.items()) {
             entry[key] = value;
         }
@@ -173,31 +245,16 @@ OnvifReply OnvifService::handle(std::size_t index, std::string_view body, Clock:
         return reply;
     };
     SimDevice& d = m_devices.device(index);
-    const auto utc = [](WallClock::time_point t) {
-        const std::time_t seconds = WallClock::to_time_t(t);
-        std::tm tm{};
-        gmtime_r(&seconds, &tm);
-        return tm;
-    };
+    const WallClock::time_point cameraWall = wall + std::chrono::seconds(d.clockOffsetS);
+    // What cameras tell anyone.
     if (op.uri == kDevice && op.local == "GetSystemDateAndTime") {
-        const std::tm tm = utc(wall);
-        return withOperation(answer(substitute(
-            "<tds:GetSystemDateAndTimeResponse><tds:SystemDateAndTime>"
-            "<tt:DateTimeType>Manual</tt:DateTimeType><tt:DaylightSavings>false"
-            "</tt:DaylightSavings><tt:TimeZone><tt:TZ>UTC0</tt:TZ></tt:TimeZone><tt:UTCDateTime>"
-            "<tt:Time><tt:Hour>{}</tt:Hour><tt:Minute>{}</tt:Minute><tt:Second>{}</tt:Second>"
-            "</tt:Time><tt:Date><tt:Year>{}</tt:Year><tt:Month>{}</tt:Month><tt:Day>{}</tt:Day>"
-            "</tt:Date></tt:UTCDateTime></tds:SystemDateAndTime>"
-            "</tds:GetSystemDateAndTimeResponse>",
-            tm.tm_hour, tm.tm_min, tm.tm_sec, tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday)));
+        return withOperation(clockAnswer(d, cameraWall));
+    }
+    if (op.uri == kDevice && op.local == "GetHostname") {
+        return withOperation(hostnameAnswer(d));
     }
 
     // Everything else needs the camera's account.
-    const std::optional<std::size_t> header = call.child(0, kSoap, "Header");
-    const std::optional<std::size_t> security =
-        header ? call.child(*header, kSecurity, "Security") : std::nullopt;
-    const std::optional<std::size_t> token =
-        security ? call.child(*security, kSecurity, "UsernameToken") : std::nullopt;
     const auto notAuthorized = [&](int status, std::string_view reason) {
         OnvifReply refused =
             fault(status, "env:Sender", "ter:NotAuthorized", "", "Sender not Authorized");
@@ -212,7 +269,7 @@ OnvifReply OnvifService::handle(std::size_t index, std::string_view body, Clock:
                                         call.text(*token, {{kSecurity, "Password"}}).value_or(""),
                                         call.text(*token, {{kSecurity, "Nonce"}}).value_or(""),
                                         call.text(*token, {{kUtility, "Created"}}).value_or("")};
-    switch (onvif::checkToken(received, d.user, d.password, wall, m_options.maxSkew)) {
+    switch (onvif::checkToken(received, d.user, d.password, cameraWall, m_options.maxSkew)) {
     case onvif::TokenCheck::Valid:
         break;
     case onvif::TokenCheck::UnknownUser:
@@ -222,8 +279,8 @@ OnvifReply OnvifService::handle(std::size_t index, std::string_view body, Clock:
     case onvif::TokenCheck::BadCreated:
         return notAuthorized(400, "Created is not a UTC time");
     case onvif::TokenCheck::ClockSkewed: {
-        const auto skew =
-            std::chrono::abs(onvif::parseCreated(received.created).value_or(wall) - wall);
+        const auto skew = std::chrono::abs(
+            onvif::parseCreated(received.created).value_or(cameraWall) - cameraWall);
         return notAuthorized(
             400, substitute("Created is {} s off the camera's clock",
                             std::chrono::duration_cast<std::chrono::seconds>(skew).count()));
@@ -235,13 +292,9 @@ OnvifReply OnvifService::handle(std::size_t index, std::string_view body, Clock:
     const std::string local =
         op.uri == kDevice || op.uri == kMedia ? std::string(op.local) : std::string();
     if (local == "GetDeviceInformation") {
-        r.body = envelope(substitute(
-            "<tds:GetDeviceInformationResponse><tds:Manufacturer>Ondrel</tds:Manufacturer>"
-            "<tds:Model>{}</tds:Model><tds:FirmwareVersion>{}</tds:FirmwareVersion>"
-            "<tds:SerialNumber>{}</tds:SerialNumber><tds:HardwareId>{}</tds:HardwareId>"
-            "</tds:GetDeviceInformationResponse>",
-            xml::escaped(d.hardware), xml::escaped(d.appVersion), xml::escaped(d.devId),
-            xml::escaped(d.hardware)));
+        r.body = deviceInformationAnswer(d).body;
+    } else if (local == "GetNTP") {
+        r.body = ntpAnswer(d).body;
     } else if (local == "GetEndpointReference") {
         r.body = envelope(substitute("<tds:GetEndpointReferenceResponse><tds:GUID>{}</tds:GUID>"
                                      "</tds:GetEndpointReferenceResponse>",

@@ -30,7 +30,11 @@ Device files (--config): a list of objects, or {"devices": [...]}. Keys (each op
 missing key takes the generated device's value at the same position): name, devId, mac
 ("XX:XX:XX:XX:XX:XX"), ip, mask, gateway, dns0, dns1 (IPv4 text; gateway and DNS may be ""),
 httpPort (1..65535), dhcp, wifi (true|false), webVersion, appVersion, user, password, onSet
-("accept"|"refuse"|"silent"), restartMs (0..600000), hardware, location (ONVIF scopes).
+("accept"|"refuse"|"silent"), restartMs (0..600000), hardware, location (ONVIF scopes),
+manufacturer, model, firmware, serial (GetDeviceInformation; "Ondrel", the hardware, the
+appVersion and the devId when empty), hostname (GetHostname; "simcam-<n>"), clockOffset (the
+camera's clock minus the true time, in seconds), timeZone (its TZ as written; "UTC0"), ntp
+("dhcp", or time servers separated by spaces; "" for a manual clock).
 Texts: UTF-8 without control characters, at most 48 bytes.
 
 ONVIF cameras (--onvif, --onvif-only, --onvif-quirks): every device answers a WS-Discovery
@@ -81,7 +85,7 @@ each camera's HTTP port at the bind address and tells the cameras apart by the a
 connection reached (in a lab, a local route for the cameras' subnet brings their addresses
 to it). With --onvif-http-port P every camera is at P, camera number i (0-based) at
 /onvif/device_service/<i>, and a camera at its own address as before. Operations:
-GetSystemDateAndTime (open to all); GetDeviceInformation, GetEndpointReference, GetCapabilities (the device
+GetSystemDateAndTime and GetHostname (open to all); GetDeviceInformation, GetNTP, GetEndpointReference, GetCapabilities (the device
 service, and the device IO service at the same address, where some clients send
 SystemReboot), the media GetProfiles and GetProfile (one empty profile), GetNetworkInterfaces (token eth0),
 GetNetworkDefaultGateway, GetDNS, SetNetworkDefaultGateway, SetDNS, SetNetworkProtocols (HTTP
@@ -93,7 +97,9 @@ without one, or with a wrong one, a SOAP fault ter:NotAuthorized with HTTP 401; 
 the same fault with HTTP 400. Bad values get env:Sender / ter:InvalidArgVal faults (HTTP 400)
 with a detail such as ter:InvalidIPv4Address, unknown operations env:Receiver /
 ter:ActionNotSupported (HTTP 500). Requests: head up to 8 KiB, body up to 64 KiB (Content-
-Length), whole within 5 s. --onvif-forget-gateway: the camera answers SetNetworkDefaultGateway
+Length), whole within 5 s. --onvif-latency MS: every answer waits MS ms (each on its own;
+the others go on). Each request's log entry says whether it carried an account
+(authenticated). --onvif-forget-gateway: the camera answers SetNetworkDefaultGateway
 with success but does not keep the gateway. --onvif-at-once: a camera answers only on its own
 HTTP port, and takes SetNetworkProtocols' HTTP port and SetNetworkInterfaces' address as it
 answers them (RebootNeeded still true): a call at its old port or address finds nobody.
@@ -427,7 +433,15 @@ private:
                 ->type_name("KIND")
                 ->check(CLI::IsMember({"MacAddress", "MAC", "none"}))
                 ->group(group);
-        m_needOnvif = {port, announce, httpPort, forget, linkLocal, atOnce, macScope};
+        CLI::Option* latency =
+            m_app
+                .add_option("--onvif-latency", m_options.onvifLatencyMs,
+                            "each camera's device service answers MS milliseconds after the "
+                            "request, without holding up the other cameras' answers (0-10000)")
+                ->type_name("MS")
+                ->check(CLI::Range(0, 10000))
+                ->group(group);
+        m_needOnvif = {port, announce, httpPort, forget, linkLocal, atOnce, macScope, latency};
         for (const char* native : {"--listen-port", "--reply-to", "--unicast", "--reply-port",
                                    "--faulty", "--duplicates", "--delay", "--burst"}) {
             only->excludes(native);

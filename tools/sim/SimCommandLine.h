@@ -38,6 +38,7 @@ struct SimOptions {
     uint16_t announcePort = 0;
     // The device service over HTTP: one port for all cameras instead of each camera's own.
     std::optional<uint16_t> onvifHttpPort;
+    uint32_t onvifLatencyMs = 0; // --onvif-latency: each device service answer waits this long
     bool onvifForgetGateway = false;
     bool onvifAtOnce = false;
     bool onvifLinkLocal = false; // --onvif-link-local: a second XAddr at 169.254.X.Y, answered

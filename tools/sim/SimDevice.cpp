@@ -54,6 +54,8 @@ SimDevice SimDevice::generated(std::size_t index) {
     d.password = "admin";
     d.hardware = "SimCam-2100";
     d.location = "Lab";
+    d.hostname = format("simcam-%05zu", n);
+    d.timeZone = "UTC0";
     return d;
 }
 

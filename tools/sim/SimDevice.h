@@ -49,6 +49,17 @@ public:
     // What a camera says of itself in WS-Discovery's hardware and location scopes.
     std::string hardware;
     std::string location;
+    // What its device service says of itself (GetDeviceInformation, GetHostname, the clock,
+    // GetNTP). An empty maker is "Ondrel"; an empty model, firmware or serial is its hardware,
+    // appVersion or devId, as the simulator has always answered.
+    std::string manufacturer;
+    std::string model;
+    std::string firmware;
+    std::string serial;
+    std::string hostname;
+    int32_t clockOffsetS = 0; // its clock minus the true time, in seconds
+    std::string timeZone;     // its TZ, as written
+    std::string ntp;          // "dhcp", or servers separated by spaces; "" for a manual clock
 };
 
 } // namespace ondrel::sim

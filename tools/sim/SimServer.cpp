@@ -22,7 +22,7 @@ bool later(const auto& a, const auto& b) {
 SimServer::SimServer(SimResponder& responder, WsdResponder* wsd, SimLog& log, ServerOptions options,
                      OnvifService* onvif)
     : m_responder(responder), m_wsd(wsd), m_onvif(onvif), m_log(log), m_options(std::move(options)),
-      m_start(Clock::now()) {}
+      m_http(HttpLimits{.answerDelay = m_options.onvifLatency}), m_start(Clock::now()) {}
 
 SocketStatus SimServer::open() {
     const std::optional<Ipv4> replyTo = parseIpv4(m_options.replyTo);

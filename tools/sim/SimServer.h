@@ -36,6 +36,7 @@ struct ServerOptions {
     // port, or all cameras on this one (each then also at /onvif/device_service/<index>).
     bool onvifHttp = false;
     std::optional<uint16_t> onvifHttpPort;
+    std::chrono::milliseconds onvifLatency{0}; // each device service answer waits this long
 };
 
 class SimServer {

@@ -136,6 +136,7 @@ int main(int argc, char** argv) {
         serverOptions.wsd = socketOptions;
         serverOptions.onvifHttp = true;
         serverOptions.onvifHttpPort = o.onvifHttpPort;
+        serverOptions.onvifLatency = std::chrono::milliseconds(o.onvifLatencyMs);
     }
     OnvifService onvif(responder, OnvifOptions{.forgetGateway = o.onvifForgetGateway,
                                                .linkLocal = o.onvifLinkLocal,

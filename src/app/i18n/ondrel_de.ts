@@ -998,6 +998,34 @@
         <translation>Endpunkt</translation>
     </message>
     <message>
+        <source>Manufacturer</source>
+        <translation>Hersteller</translation>
+    </message>
+    <message>
+        <source>Model</source>
+        <translation>Modell</translation>
+    </message>
+    <message>
+        <source>Firmware</source>
+        <translation>Firmware</translation>
+    </message>
+    <message>
+        <source>Serial</source>
+        <translation>Seriennummer</translation>
+    </message>
+    <message>
+        <source>Hostname</source>
+        <translation>Hostname</translation>
+    </message>
+    <message>
+        <source>Clock</source>
+        <translation>Uhr</translation>
+    </message>
+    <message>
+        <source>Time servers</source>
+        <translation>Zeitserver</translation>
+    </message>
+    <message>
         <source>The camera has these settings already: nothing was changed.</source>
         <translation>Die Kamera hat diese Einstellungen bereits: Es wurde nichts geändert.</translation>
     </message>

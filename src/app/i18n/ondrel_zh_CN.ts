@@ -992,6 +992,34 @@
         <translation>端点</translation>
     </message>
     <message>
+        <source>Manufacturer</source>
+        <translation>制造商</translation>
+    </message>
+    <message>
+        <source>Model</source>
+        <translation>型号</translation>
+    </message>
+    <message>
+        <source>Firmware</source>
+        <translation>固件</translation>
+    </message>
+    <message>
+        <source>Serial</source>
+        <translation>序列号</translation>
+    </message>
+    <message>
+        <source>Hostname</source>
+        <translation>主机名</translation>
+    </message>
+    <message>
+        <source>Clock</source>
+        <translation>时钟</translation>
+    </message>
+    <message>
+        <source>Time servers</source>
+        <translation>时间服务器</translation>
+    </message>
+    <message>
         <source>The camera has these settings already: nothing was changed.</source>
         <translation>摄像机已是这些设置：未做任何更改。</translation>
     </message>

@@ -15,6 +15,9 @@ description:
   - Runs C(ondrel-cli search --format json) on the managed host and returns every device that
     answered, with the fields the CLI names (C(IP), C(Mac), C(Adapter), C(Protocol) and so on).
   - Changes nothing; a search is harmless, so it also runs in check mode.
+  - With I(details), also reads each ONVIF camera's maker, model, firmware, serial, host name,
+    clock and time servers (C(search --details)); with I(password) the account goes to one
+    camera at a time until one takes it, and after three refusals no other camera is asked.
 options:
   protocol:
     description:
@@ -29,6 +32,26 @@ options:
         receive buffer (the CLI's C(--rounds)).
     type: int
     default: 1
+  details:
+    description:
+      - Reads each camera's details (the CLI's C(--details)), and every device gains C(Manufacturer),
+        C(Model), C(Firmware), C(Serial), C(HardwareId), C(Hostname), C(ClockOffset) (seconds,
+        the camera's clock minus the managed host's), C(TimeZone), C(TimeSource), C(Ntp) and
+        C(Details) (C(read), C(partial) and what was not read, C(refused), C(not asked),
+        C(no answer), or C(failed) and why).
+      - Without I(password) only what cameras tell anyone is read (the clock and host name).
+      - The task fails when every camera asked refused the account (exit 3).
+    type: bool
+    default: false
+  user:
+    description: The cameras' account, for I(details).
+    type: str
+    default: admin
+  password:
+    description:
+      - The cameras' password, for I(details); passed to the CLI on standard input, never on
+        its command line. Keep it in Ansible Vault.
+    type: str
 extends_documentation_fragment:
   - ondrel.site.cli
 attributes:
@@ -55,6 +78,13 @@ EXAMPLES = r'''
     dest: "records/{{ inventory_hostname }}.json"
   delegate_to: localhost
 
+- name: Firmware of every camera, with the account from the vault
+  ondrel.site.ondrel_devices:
+    details: true
+    user: admin
+    password: "{{ vault_camera_password }}"
+  register: inventory
+
 - name: Cameras still at the factory address
   ansible.builtin.debug:
     msg: "{{ found.devices | selectattr('IP', 'equalto', '192.168.0.64') | map(attribute='Mac') }}"
@@ -80,6 +110,11 @@ devices:
       Mode: static
       Conflict: []
       Protocol: native+onvif
+      Manufacturer: HIKVISION
+      Model: DS-2CD2043G2-I
+      Firmware: V5.5.0 build 170725
+      ClockOffset: 3
+      Details: read
 lost:
   description:
     - Replies lost to a full receive buffer, as the CLI reported them on standard error; 0 when
@@ -104,13 +139,22 @@ def main():
         argument_spec=module_options(
             protocol=dict(type='str', choices=['native', 'onvif', 'all'], default='all'),
             rounds=dict(type='int', default=1),
+            details=dict(type='bool', default=False),
+            user=dict(type='str', default='admin'),
+            password=dict(type='str', no_log=True),
         ),
         supports_check_mode=True,
     )
     cli = OndrelCli(module)
     args = ['--protocol', module.params['protocol']]
     add_flag(args, '--rounds', module.params['rounds'])
-    run = cli.run('search', args)
+    password = None
+    if module.params['details']:
+        args.append('--details')
+        password = module.params['password']
+        if password is not None:
+            args += ['--user', module.params['user']]
+    run = cli.run('search', args, password=password)
     if run.rc != EXIT_DONE:
         cli.fail(run, changed=False)
     if not isinstance(run.report, list):

@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# 1,000 simulated ONVIF cameras in LAN A of the two-LAN lab (ondrel-sim --onvif-only), every
+# device service answer held back 100 ms (--onvif-latency 100), and two readers of the same
+# cameras side by side in one run: ondrel-cli search --details with the cameras' account (seven
+# calls a camera, the account first, then up to 256 cameras at once) and the npm onvif
+# package reading each camera's device information with its own concurrency (one call a
+# camera, all at once). Prints, for ROUNDS rounds (default 3) and their median: the time
+# ondrel-cli took to read every camera (the time of a plain search taken off), its peak RSS, how many
+# cameras it read, and the npm package's time and count. A benchmark, not a test.
+#
+# Uses the binaries of BUILD_DIR (default build/dev: build ondrel-sim and ondrel-cli there).
+# CAMERAS=N and LATENCY=MS play other numbers; PARALLEL=N is passed to --parallel.
+set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+build=${BUILD_DIR:-$root/build/dev}
+cameras=${CAMERAS:-1000}
+latency=${LATENCY:-100}
+rounds=${ROUNDS:-3}
+
+if [[ "${1:-}" != --inside-lab ]]; then
+    lan_a="for r in 10.77.1.0/24 10.77.2.0/23 10.77.4.0/22 10.77.8.0/21 10.77.16.0/20; do \
+                 ip route replace local \$r dev lo; done
+        exec '$build/tools/sim/ondrel-sim' --onvif-only --devices $cameras \
+             --onvif-latency $latency --ready \"\$ONDREL_LAB_READY\""
+    exec "$root/scripts/netlab" --wait-ready --lan-a "$lan_a" -- "${BASH_SOURCE[0]}" --inside-lab
+fi
+
+cli=$build/tools/cli/ondrel-cli
+wait_s=1.5
+export CAMERA_PASSWORD=admin
+sleep 1
+printf '%-6s %10s %10s %8s %12s %8s\n' round ondrel_s rss_MiB read npm_onvif_s read
+for round in $(seq "$rounds"); do
+    # The search alone, to take its time off the one with details.
+    /usr/bin/time -f '%e' -o "$ONDREL_LAB_DIR/search" "$cli" search --protocol onvif \
+        --wait "$wait_s" --format json >/dev/null 2>&1 || true
+    searched=$(cat "$ONDREL_LAB_DIR/search")
+    /usr/bin/time -f '%e %M' -o "$ONDREL_LAB_DIR/time" "$cli" search --protocol onvif \
+        --wait "$wait_s" --details --password-env CAMERA_PASSWORD --parallel "${PARALLEL:-256}" --format json \
+        >"$ONDREL_LAB_DIR/out.json" 2>"$ONDREL_LAB_DIR/err" || true
+    read -r elapsed rss <"$ONDREL_LAB_DIR/time"
+    readcount=$(python3 -c 'import json,sys; print(sum(d["Details"] == "read" for d in json.load(open(sys.argv[1]))))' "$ONDREL_LAB_DIR/out.json")
+    python3 -c 'import json,sys; print(" ".join(d["IP"] for d in json.load(open(sys.argv[1]))))' \
+        "$ONDREL_LAB_DIR/out.json" >"$ONDREL_LAB_DIR/hosts"
+    npm="- -"
+    if [[ -d "$root/tests/peers/node_modules/onvif" ]]; then
+        npm=$(cd "$root/tests/peers" && timeout 120 node details.js "$ONDREL_LAB_DIR/hosts" admin admin |
+            python3 -c 'import json,sys; r=json.loads(sys.stdin.read()); print("%.2f %d" % (r["ms"] / 1000, r["read"]))')
+    fi
+    printf '%-6s %10.2f %10.1f %8s %12s %8s\n' "$round" \
+        "$(awk -v e="$elapsed" -v s="$searched" 'BEGIN { print e - s }')" \
+        "$(awk -v k="$rss" 'BEGIN { print k / 1024 }')" "$readcount" $npm
+done | tee "$ONDREL_LAB_DIR/rows"
+median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+printf '%-6s %10s %10s %8s %12s\n' median "$(awk '{ print $2 }' "$ONDREL_LAB_DIR/rows" | median)" \
+    "$(awk '{ print $3 }' "$ONDREL_LAB_DIR/rows" | median)" "" \
+    "$(awk '{ print $5 }' "$ONDREL_LAB_DIR/rows" | median)"
