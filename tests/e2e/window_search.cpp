@@ -369,12 +369,16 @@ TEST_F(WindowSearchLab, AnInventoryIsMarkedSortedFilteredCopiedAndSavedAsTheCliP
     const QString conflicts[] = {{}, mac4, {}, {}, mac1, QStringLiteral("this PC")};
     const auto conflictField = lines[0].split(QLatin1Char(',')).indexOf(QStringLiteral("Conflict"));
     ASSERT_GE(conflictField, 0);
+    const auto protocolField = lines[0].split(QLatin1Char(',')).indexOf(QStringLiteral("Protocol"));
+    ASSERT_GE(protocolField, 0);
     for (int row = 0; row < 6; ++row) {
         SCOPED_TRACE(row);
         EXPECT_TRUE(lines[row + 1].contains(Cell(row, ColumnOf("MAC"))));
         EXPECT_EQ(lines[row + 1].section(QLatin1Char(','), conflictField, conflictField),
                   conflicts[row]);
-        EXPECT_EQ(lines[row + 1].section(QLatin1Char(','), -5), QStringLiteral("native,,,,"));
+        // Our devices: the protocol, and nothing of what only a camera's match or details give.
+        EXPECT_EQ(lines[row + 1].section(QLatin1Char(','), protocolField, protocolField + 4),
+                  QStringLiteral("native,,,,"));
     }
     EXPECT_TRUE(prompter->seen.isEmpty());
 }
