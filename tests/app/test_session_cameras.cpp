@@ -2,7 +2,8 @@
 // lists a camera without a search, a Bye greys it until it answers again or a search, a camera
 // that is one of our devices joins its row, and a camera found by WS-Discovery only is sent no
 // datagram whatever the window is asked: Update reaches it through its device service. The
-// program's endpoint, the core's search session, is tested in tests/search.
+// program's endpoint, the core's search session, is tested in tests/search. Nothing here
+// opens a socket: the endpoint is a fake, so no probe or multicast leaves the test.
 
 #include "AppTestSupport.h"
 #include "AssignDialog.h"

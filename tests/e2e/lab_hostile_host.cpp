@@ -15,6 +15,7 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <string_view>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -279,6 +280,12 @@ Options parse(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // It joins WS-Discovery's group, answers probes and floods: only ever inside the network lab.
+    const char* lab = std::getenv("ONDREL_NETLAB");
+    if (lab == nullptr || std::string_view(lab) != "1") {
+        std::fprintf(stderr, "lab_hostile_host runs inside scripts/netlab only\n");
+        return 2;
+    }
     const Options o = parse(argc, argv);
     logFile.open(o.log, std::ios::app);
     std::string problem;

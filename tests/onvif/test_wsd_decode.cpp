@@ -1,5 +1,6 @@
 // The WS-Discovery decoder against makers' real shapes (fixture files), hostile datagrams,
-// and the rules that turn a camera's match into a device.
+// and the rules that turn a camera's match into a device. Bytes in, values out: nothing is
+// sent (the multicast group below is only a text an XAddr may hold).
 
 #include "onvif/WsDiscovery.h"
 
