@@ -24,6 +24,21 @@ WsdConfig withEndpointLinks(WsdConfig wsd, const EndpointConfig& config) {
     return wsd;
 }
 
+struct ListedCounts {
+    uint64_t replies = 0;
+    uint64_t cameras = 0;
+};
+
+ListedCounts listedCounts(const DeviceList& listed) {
+    ListedCounts counts;
+    for (std::size_t i = 0; i < listed.size(); ++i) {
+        const Protocols found = listed[i].protocols;
+        counts.replies += hasProtocol(found, Protocols::Native) ? 1 : 0;
+        counts.cameras += hasProtocol(found, Protocols::Onvif) ? 1 : 0;
+    }
+    return counts;
+}
+
 } // namespace
 
 SendResult SearchSent::combined() const {
@@ -38,19 +53,18 @@ uint32_t SearchTally::unlisted(const DeviceList& listed) const {
     // lost, are at least as many as there are devices; once as many distinct devices have
     // been listed, a reply lost now came from a device listed in an earlier round. The same
     // holds for the cameras and the probes, each protocol counted on its own.
-    uint64_t listedReplies = 0;
-    uint64_t listedCameras = 0;
-    for (std::size_t i = 0; i < listed.size(); ++i) {
-        const Protocols found = listed[i].protocols;
-        listedReplies += hasProtocol(found, Protocols::Native) ? 1 : 0;
-        listedCameras += hasProtocol(found, Protocols::Onvif) ? 1 : 0;
-    }
-    const auto missing = [](uint64_t lost, uint64_t taken, uint64_t known) {
+    const ListedCounts known = listedCounts(listed);
+    const auto missing = [](uint64_t lost, uint64_t taken, uint64_t devices) {
         const uint64_t sent = lost + taken;
-        return sent > known ? std::min(lost, sent - known) : 0;
+        return sent > devices ? std::min(lost, sent - devices) : 0;
     };
-    return static_cast<uint32_t>(missing(lostReplies, replies, listedReplies) +
-                                 missing(lostCameras, cameras, listedCameras));
+    return static_cast<uint32_t>(missing(lostReplies, replies, known.replies) +
+                                 missing(lostCameras, cameras, known.cameras));
+}
+
+bool SearchTally::heardAsManyAsListed(const DeviceList& listed) const {
+    const ListedCounts known = listedCounts(listed);
+    return lostReplies + replies >= known.replies && lostCameras + cameras >= known.cameras;
 }
 
 SearchSession::SearchSession(EndpointConfig config, WsdConfig wsd, Protocols protocols)

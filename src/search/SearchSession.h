@@ -37,6 +37,10 @@ struct SearchTally {
     uint32_t lostCameras = 0;
     // The lost ones that may have come from devices the list does not hold yet.
     uint32_t unlisted(const DeviceList& listed) const;
+    // Whether this round has heard, taken or lost, at least one reply per listed device of
+    // each protocol: before that, its burst may still be on its way, and a loss the kernel
+    // reports only with the next datagram may be to come.
+    bool heardAsManyAsListed(const DeviceList& listed) const;
 };
 
 class SearchSession final : public IEndpoint {

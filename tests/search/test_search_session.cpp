@@ -5,6 +5,8 @@
 
 #include "search/SearchSession.h"
 
+#include "devices/DeviceList.h"
+
 #include "LoopbackDevice.h"
 #include "Replies.h"
 
@@ -115,4 +117,32 @@ TEST(SearchSession, OneSearchSaysWhatEitherProtocolSentAndWhatEachCouldNot) {
     EXPECT_EQ(bothFailed.message, "invalid; invalid");
     const SearchSent probesAlone{std::nullopt, failed};
     EXPECT_EQ(probesAlone.combined().message, "invalid");
+}
+
+TEST(SearchSession, ARoundSaysWhatMayBeMissingOnlyOnceItHeardFromEveryListedDevice) {
+    DeviceList listed; // three devices of ours and two cameras, one of them also ours
+    for (unsigned n = 1; n <= 3; ++n) {
+        listed.add(DeviceOf(Numbered(n)));
+    }
+    listed.addCamera(CameraOf(Numbered(3)));
+    listed.addCamera(CameraOf(Numbered(4)));
+    ASSERT_EQ(listed.size(), 4u);
+    struct Row {
+        const char* name;
+        SearchTally tally;
+        uint32_t unlisted;
+        bool heard;
+    };
+    const std::vector<Row> rows = {
+        {"nothing lost", {3, 2, 0, 0}, 0, true},
+        {"every reply heard, one lost: a fourth device of ours", {3, 2, 1, 0}, 1, true},
+        {"one taken, one lost, three listed: the rest may be on its way", {1, 2, 1, 0}, 0, false},
+        {"a camera lost beside two cameras listed: an unseen one", {3, 2, 0, 1}, 1, true},
+        {"the probes not yet answered", {3, 1, 0, 0}, 0, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(row.tally.unlisted(listed), row.unlisted);
+        EXPECT_EQ(row.tally.heardAsManyAsListed(listed), row.heard);
+    }
 }

@@ -175,6 +175,11 @@ Clock::time_point BlockingSession::lastReply() {
     return m_lastReply;
 }
 
+bool BlockingSession::heardAsManyAsListed() {
+    takeInbox();
+    return m_session.tally().heardAsManyAsListed(m_list);
+}
+
 uint32_t BlockingSession::stillMissing() {
     takeInbox();
     return m_session.tally().unlisted(m_list);
@@ -223,8 +228,13 @@ SearchOutcome BlockingSession::searchInRounds(int64_t waitMs, int rounds, Progre
             collect(sentAt + kRoundGap, nullptr, progress);
             const auto deadline =
                 sentAt + std::max<Clock::duration>(std::chrono::milliseconds(waitMs), kBurstLimit);
-            while (Clock::now() < deadline && Clock::now() - lastReply() < kQuiet) {
-                collect(std::min(deadline, lastReply() + kQuiet), nullptr, progress);
+            // A pause in the burst (a busy PC) is not its end while fewer replies have come
+            // than devices are listed: the rest may still come, and with it losses the
+            // kernel reports only with a later datagram.
+            while (Clock::now() < deadline &&
+                   (Clock::now() - lastReply() < kQuiet || !heardAsManyAsListed())) {
+                const auto quietAt = std::max(lastReply(), Clock::now()) + kQuiet;
+                collect(std::min(deadline, quietAt), nullptr, progress);
             }
             if (stillMissing() > 0) {
                 continue;

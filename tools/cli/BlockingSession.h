@@ -123,6 +123,8 @@ private:
     std::size_t takeInbox();
     // Replies lost in the current round that may have come from devices not listed yet.
     uint32_t stillMissing();
+    // The current round has heard from as many devices as are listed (SearchTally's).
+    bool heardAsManyAsListed();
 
     SearchSession m_session;
     DeviceList m_list;                // the main thread's alone
