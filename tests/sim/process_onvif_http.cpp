@@ -104,7 +104,8 @@ TEST(SimProcessHttp, AnswersAndRefusesAsACamera) {
          Post(DeviceRequest("GetSystemDateAndTime", "", ""), 0, false) +
              Post(DeviceRequest("GetSystemDateAndTime", "", "")),
          "HTTP/1.1 200 OK", 2},
-        {"GET", "GET /onvif/device_service/0 HTTP/1.1\r\n\r\n", "HTTP/1.1 405 Method Not Allowed"},
+        {"GET", "GET /onvif/device_service/0 HTTP/1.1\r\nConnection: close\r\n\r\n",
+         "HTTP/1.1 405 Method Not Allowed"},
         {"garbage", "\x16\x03\x01 hello\r\n\r\n", "HTTP/1.1 400 Bad Request"},
         {"chunked", "POST /onvif/device_service/0 HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n",
          "HTTP/1.1 400 Bad Request"},
