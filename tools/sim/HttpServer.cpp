@@ -93,7 +93,8 @@ SocketStatus HttpServer::listen(const std::string& address, uint16_t port) {
     a.sin_family = AF_INET;
     a.sin_addr.s_addr = htonl(ip->bits);
     a.sin_port = htons(port);
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(fd, m_limits.backlog) != 0) {
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
+        ::listen(fd, m_limits.backlog) != 0) {
         const int error = errno;
         ::close(fd);
         return {error, substitute("HTTP bind {}:{}: {}", address, port, std::strerror(error))};
