@@ -21,8 +21,7 @@
 namespace ondrel {
 
 DetailsController::DetailsController(DeviceSession& session, QAbstractButton& button,
-                                     const DeviceForm& form, QTableView& list,
-                                     QMainWindow& window)
+                                     const DeviceForm& form, QTableView& list, QMainWindow& window)
     : QObject(&window), m_session(session), m_form(form), m_list(list), m_window(window) {
     m_action = new QAction(button.text(), &window);
     m_action->setObjectName(QStringLiteral("readDetailsAction"));

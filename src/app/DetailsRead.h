@@ -63,8 +63,8 @@ private:
 
     DeviceListModel& m_model;
     CameraWorker& m_worker;
-    std::shared_ptr<Run> m_run; // the read under way
-    std::uint64_t m_runs = 0;   // bumped by every start and abandon
+    std::shared_ptr<Run> m_run;     // the read under way
+    std::uint64_t m_runs = 0;       // bumped by every start and abandon
     std::uint64_t m_generation = 0; // the list's at the start
     std::size_t m_done = 0;
     bool m_running = false;

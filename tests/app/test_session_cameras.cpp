@@ -219,14 +219,13 @@ TEST_F(WindowCameras, ReadDetailsAsksForTheAccountOnceAndFillsTheCamerasColumns)
     EXPECT_TRUE(list->isColumnHidden(ColumnOf("Model")));
     readWith(QStringLiteral("admin"));
     ClickRow(2);
-    const std::string asked = cameras->finish(
-        [&] {
-            auto answers = ReadWhole(-(2 * 3600 + 5 * 60), Numbered(2));
-            for (auto& a : ReadWhole(1, Numbered(3))) {
-                answers.push_back(std::move(a));
-            }
-            return answers;
-        }());
+    const std::string asked = cameras->finish([&] {
+        auto answers = ReadWhole(-(2 * 3600 + 5 * 60), Numbered(2));
+        for (auto& a : ReadWhole(1, Numbered(3))) {
+            answers.push_back(std::move(a));
+        }
+        return answers;
+    }());
     EXPECT_EQ(asked.substr(0, asked.find(" GetSystemDateAndTime", 1)),
               "GetSystemDateAndTime GetDeviceInformation GetHostname GetNTP "
               "GetNetworkInterfaces GetNetworkDefaultGateway GetDNS");
@@ -250,9 +249,8 @@ TEST_F(WindowCameras, ReadDetailsAsksForTheAccountOnceAndFillsTheCamerasColumns)
     for (const Row& row : rows) {
         EXPECT_EQ(cell(2, row.header), row.camera2) << row.header;
         EXPECT_EQ(cell(3, row.header), row.camera3) << row.header;
-        EXPECT_EQ(cell(0, row.header), row.header == std::string("DeviceName")
-                                           ? QStringLiteral("Cam 0")
-                                           : QString())
+        EXPECT_EQ(cell(0, row.header),
+                  row.header == std::string("DeviceName") ? QStringLiteral("Cam 0") : QString())
             << row.header; // our protocol's device is never asked
     }
     EXPECT_EQ(cell(2, "Clock", Qt::ToolTipRole),

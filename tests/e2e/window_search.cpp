@@ -22,11 +22,11 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDialogButtonBox>
-#include <QPushButton>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -271,7 +271,8 @@ TEST_F(WindowSearchLab, ReadDetailsFillsTheCamerasColumnsFromTheirDeviceServices
     ASSERT_EQ(sim.Start({"--onvif", "--config", sim.WriteConfig(list)}), "");
     OpenWindow();
     Search(3);
-    ASSERT_TRUE(Pump([&] { return Cell(2, ColumnOf("Protocol")) == QLatin1String("native + ONVIF"); }));
+    ASSERT_TRUE(
+        Pump([&] { return Cell(2, ColumnOf("Protocol")) == QLatin1String("native + ONVIF"); }));
     Named<QAction>(*dialog, "readDetailsAction")->trigger();
     auto* account = dialog->findChild<DetailsAccountDialog*>();
     ASSERT_NE(account, nullptr);
@@ -280,7 +281,9 @@ TEST_F(WindowSearchLab, ReadDetailsFillsTheCamerasColumnsFromTheirDeviceServices
         ->button(QDialogButtonBox::Ok)
         ->click();
     auto* status = qobject_cast<QLabel*>(Named(*dialog, "statusLabel"));
-    ASSERT_TRUE(Pump([&] { return status->text().endsWith(QStringLiteral("Details read from 3 of 3 cameras")); }, 20000))
+    ASSERT_TRUE(Pump(
+        [&] { return status->text().endsWith(QStringLiteral("Details read from 3 of 3 cameras")); },
+        20000))
         << status->text().toStdString();
     const QString clocks[] = {QStringLiteral("in step"), QString::fromUtf8("\u22122 h 05 min"),
                               QStringLiteral("+3 min")};
