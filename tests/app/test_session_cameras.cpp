@@ -14,6 +14,7 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTableView>
 
 #include <ctime>
@@ -202,12 +203,14 @@ TEST_F(WindowCameras, ReadDetailsAsksForTheAccountOnceAndFillsTheCamerasColumns)
     };
     auto status = [this] { return Named<QLabel>(*window, "statusLabel")->text(); };
     auto readWith = [&](const QString& account) {
+        // The last read's dialog is gone first.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         Trigger("readDetailsAction");
         auto* dialog = window->findChild<DetailsAccountDialog*>();
         EXPECT_NE(dialog, nullptr);
         if (dialog != nullptr) {
             // The form's account is the default.
-            EXPECT_EQ(Named<QLineEdit>(*dialog, "accountEdit")->text(), QStringLiteral("admin"));
+            EXPECT_EQ(Named<QLineEdit>(*dialog, "accountEdit")->text(), Text("accountEdit"));
             Named<QLineEdit>(*dialog, "accountEdit")->setText(account);
             Named<QDialogButtonBox>(*dialog, "buttons")->button(QDialogButtonBox::Ok)->click();
         }
@@ -241,9 +244,8 @@ TEST_F(WindowCameras, ReadDetailsAsksForTheAccountOnceAndFillsTheCamerasColumns)
         {"Firmware", QStringLiteral("V5.5.0 build 170725"), QStringLiteral("V5.5.0 build 170725")},
         {"Hostname", QStringLiteral("IPC-Gate-North"), QStringLiteral("IPC-Gate-North")},
         {"Clock", QString::fromUtf8("\u22122 h 05 min"), QStringLiteral("in step")},
-        {"Time servers", QStringLiteral("0.pool.ntp.org 192.168.1.1"),
-         QStringLiteral("0.pool.ntp.org 192.168.1.1")},
-        {"Mask", QStringLiteral("255.255.255.0"), QStringLiteral("255.255.255.0")},
+        {"Time servers", QStringLiteral("0.pool.ntp.org 192.168.1.1 fd00::1"),
+         QStringLiteral("0.pool.ntp.org 192.168.1.1 fd00::1")},
         {"DeviceName", QStringLiteral("Cam 2"), QStringLiteral("Cam 3")},
     };
     for (const Row& row : rows) {
@@ -256,6 +258,8 @@ TEST_F(WindowCameras, ReadDetailsAsksForTheAccountOnceAndFillsTheCamerasColumns)
     EXPECT_EQ(cell(2, "Clock", Qt::ToolTipRole),
               QStringLiteral("The camera's clock is 2 h 05 min behind this PC"));
     EXPECT_TRUE(cell(3, "Clock", Qt::ToolTipRole).isEmpty());
+    // Its interfaces told the address mode, which its discovery did not.
+    EXPECT_EQ(cell(2, "Mode"), QStringLiteral("static"));
     EXPECT_FALSE(list->isColumnHidden(ColumnOf("Model")));
     EXPECT_FALSE(list->isColumnHidden(ColumnOf("Firmware")));
     EXPECT_EQ(Text("sysFirmwareEdit"), QStringLiteral("V5.5.0 build 170725"));
