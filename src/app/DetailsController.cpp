@@ -51,7 +51,9 @@ DetailsController::DetailsController(DeviceSession& session, QAbstractButton& bu
     connect(m_cancel, &QPushButton::clicked, &read, &DetailsRead::cancel);
     connect(m_cancel, &QPushButton::clicked, this, &DetailsController::statusChanged);
     connect(&read, &DetailsRead::progress, this, &DetailsController::onProgress);
-    connect(&m_session, &DeviceSession::searched, this, [this] { m_noCameras = false; });
+    // Off while no camera is listed, as Assign is while fewer than two rows are chosen.
+    connect(&m_session, &DeviceSession::devicesChanged, this, &DetailsController::updateEnabled);
+    connect(&m_session, &DeviceSession::searched, this, &DetailsController::updateEnabled);
     connect(&read, &DetailsRead::runningChanged, this, [this](bool running) {
         m_progressArea->setVisible(running);
         updateEnabled();
@@ -70,16 +72,12 @@ DetailsController::~DetailsController() {
 }
 
 void DetailsController::updateEnabled() {
-    m_action->setEnabled(!m_batchRunning && !m_session.details().running());
+    const DetailsRead& read = m_session.details();
+    m_action->setEnabled(!m_batchRunning && !read.running() && read.hasCameras());
 }
 
 void DetailsController::ask() {
     if (!m_action->isEnabled() || m_dialog) {
-        return;
-    }
-    m_noCameras = m_session.details().cameras() == 0;
-    if (m_noCameras) {
-        Q_EMIT statusChanged();
         return;
     }
     auto* dialog = new DetailsAccountDialog(m_form.credentials(), &m_window);
@@ -111,7 +109,7 @@ void DetailsController::onProgress(int done, int total) {
 QString DetailsController::statusText() const {
     const DetailsRead& read = m_session.details();
     if (!read.hasTally()) {
-        return m_noCameras ? DetailsTexts::noCameras() : QString();
+        return {};
     }
     if (read.running()) {
         return DetailsTexts::reading(m_progress->value(), static_cast<int>(read.tally().cameras));

@@ -2,8 +2,8 @@
 // The window's "Read details" (its button beside Assign, Ctrl+D): asks for the account once
 // (DetailsAccountDialog), starts the session's read of every camera (DetailsRead), and shows it
 // going in the status bar, a progress bar with Cancel, and how it went in the status line.
-// Off during an assign batch, and while a read runs; the list's columns show what arrives, and
-// Model and Firmware come into view once a camera was read.
+// Off during an assign batch, while a read runs and while no camera is listed; the list's columns
+// show what arrives, and Model and Firmware come into view once a camera was read.
 
 #include <QObject>
 #include <QPointer>
@@ -53,7 +53,6 @@ private:
     QPushButton* m_cancel = nullptr;
     QPointer<DetailsAccountDialog> m_dialog;
     bool m_batchRunning = false;
-    bool m_noCameras = false; // asked for with no camera listed
 };
 
 } // namespace ondrel

@@ -74,13 +74,14 @@ DetailsRead::~DetailsRead() {
     abandon();
 }
 
-std::size_t DetailsRead::cameras() const {
+bool DetailsRead::hasCameras() const {
     const DeviceList& list = m_model.devices();
-    std::size_t count = 0;
     for (std::size_t i = 0; i < list.size(); ++i) {
-        count += hasProtocol(list[i].protocols, Protocols::Onvif) ? 1 : 0;
+        if (hasProtocol(list[i].protocols, Protocols::Onvif)) {
+            return true;
+        }
     }
-    return count;
+    return false;
 }
 
 bool DetailsRead::start(std::unique_ptr<Credentials> credentials) {

@@ -37,8 +37,8 @@ public:
     // How the last read went, or goes; empty before the first, and after a search.
     const DetailsTally& tally() const { return m_tally; }
     bool hasTally() const { return m_tally.cameras > 0; }
-    // The listed cameras a read would ask.
-    std::size_t cameras() const;
+    // Whether a camera that a read would ask is listed.
+    bool hasCameras() const;
 
     // Reads every camera ONVIF found. credentials: none reads only what cameras tell anyone.
     // False, and nothing asked, while a read runs or when no camera is listed.

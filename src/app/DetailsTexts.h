@@ -29,9 +29,6 @@ class DetailsTexts {
 public:
     static QString readEntry() { return tr("Read details"); }
     static QString cancelEntry() { return tr("Cancel"); }
-    static QString noCameras() {
-        return tr("No camera found by ONVIF is listed: no details to read");
-    }
 
     // The size of an offset, "3 min", "2 h 05 min", "45 s", without its sign.
     static QString offsetSize(const ClockOffsetParts& p) {

@@ -528,10 +528,6 @@
         <translation>Abbrechen</translation>
     </message>
     <message>
-        <source>No camera found by ONVIF is listed: no details to read</source>
-        <translation>Keine per ONVIF gefundene Kamera in der Liste: keine Details zu lesen</translation>
-    </message>
-    <message>
         <source>%1 h %2 min</source>
         <extracomment>Hours and minutes of a clock offset, e.g. &quot;2 h 05 min&quot;.</extracomment>
         <translation>%1 h %2 min</translation>

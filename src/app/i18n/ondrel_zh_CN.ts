@@ -527,10 +527,6 @@
         <translation>取消</translation>
     </message>
     <message>
-        <source>No camera found by ONVIF is listed: no details to read</source>
-        <translation>列表中没有通过 ONVIF 找到的摄像机：没有可读取的详细信息</translation>
-    </message>
-    <message>
         <source>%1 h %2 min</source>
         <extracomment>Hours and minutes of a clock offset, e.g. &quot;2 h 05 min&quot;.</extracomment>
         <translation>%1 小时 %2 分钟</translation>
