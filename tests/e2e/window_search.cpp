@@ -8,7 +8,6 @@
 #include "EndpointLab.h"
 #include "cli_lab.h"
 
-#include "DetailsAccountDialog.h"
 #include "DeviceForm.h"
 #include "DeviceListModel.h"
 #include "IpAddressControl.h"
@@ -21,12 +20,10 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
-#include <QDialogButtonBox>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QSpinBox>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -253,47 +250,6 @@ TEST_F(WindowSearchLab, CamerasSayHelloJoinOurRowsOnASearchAndStayGreyedAfterBye
     EXPECT_TRUE(Pump([&] { return last.data(Qt::ForegroundRole).isValid(); }));
     EXPECT_TRUE(last.data(Qt::ToolTipRole).toString().startsWith(QStringLiteral("Left at ")));
     EXPECT_EQ(Rows(), n);
-}
-
-TEST_F(WindowSearchLab, ReadDetailsFillsTheCamerasColumnsFromTheirDeviceServices) {
-    const std::vector<SimDevice> devices = Devices(3);
-    const int32_t offsets[] = {0, -(2 * 3600 + 5 * 60), 3 * 60};
-    nlohmann::json list = nlohmann::json::array();
-    for (std::size_t i = 0; i < devices.size(); ++i) {
-        nlohmann::json d = DeviceJson(devices[i]);
-        d["manufacturer"] = "AXIS";
-        d["model"] = "M3106-L Mk II";
-        d["firmware"] = "10.12." + std::to_string(i);
-        d["clockOffset"] = offsets[i];
-        d["ntp"] = "dhcp";
-        list.push_back(d);
-    }
-    ASSERT_EQ(sim.Start({"--onvif", "--config", sim.WriteConfig(list)}), "");
-    OpenWindow();
-    Search(3);
-    ASSERT_TRUE(
-        Pump([&] { return Cell(2, ColumnOf("Protocol")) == QLatin1String("native + ONVIF"); }));
-    Named<QAction>(*dialog, "readDetailsAction")->trigger();
-    auto* account = dialog->findChild<DetailsAccountDialog*>();
-    ASSERT_NE(account, nullptr);
-    qobject_cast<QLineEdit*>(Named(*account, "passwordEdit"))->setText(QStringLiteral("admin"));
-    qobject_cast<QDialogButtonBox*>(Named(*account, "buttons"))
-        ->button(QDialogButtonBox::Ok)
-        ->click();
-    auto* status = qobject_cast<QLabel*>(Named(*dialog, "statusLabel"));
-    ASSERT_TRUE(Pump(
-        [&] { return status->text().endsWith(QStringLiteral("Details read from 3 of 3 cameras")); },
-        20000))
-        << status->text().toStdString();
-    const QString clocks[] = {QStringLiteral("in step"), QString::fromUtf8("\u22122 h 05 min"),
-                              QStringLiteral("+3 min")};
-    for (int row = 0; row < 3; ++row) {
-        EXPECT_EQ(Cell(row, ColumnOf("Manufacturer")), QStringLiteral("AXIS"));
-        EXPECT_EQ(Cell(row, ColumnOf("Firmware")), QStringLiteral("10.12.%1").arg(row));
-        EXPECT_EQ(Cell(row, ColumnOf("Clock")), clocks[row]);
-    }
-    EXPECT_EQ(dialog->devices().index(1, ColumnOf("Clock")).data(Qt::ToolTipRole).toString(),
-              QStringLiteral("The camera's clock is 2 h 05 min behind this PC"));
 }
 
 TEST_F(WindowSearchLab, RepeatedRepliesAddNothing) {
