@@ -2,6 +2,7 @@
 
 #include "AssignBatch.h"
 #include "CameraCalls.h"
+#include "DetailsRead.h"
 #include "DeviceListModel.h"
 #include "EndpointEvents.h"
 #include "QtSessionClock.h"
@@ -58,6 +59,7 @@ DeviceSession::DeviceSession(SessionDeps deps, QObject* parent)
     m_batch =
         std::make_unique<AssignBatch>(static_cast<BatchSearch&>(*this), *m_endpoint,
                                       *m_cameraWorker, *m_clock, m_periods, std::move(deps.prober));
+    m_details = std::make_unique<DetailsRead>(*m_model, *m_cameraWorker);
     connect(m_events, &EndpointEvents::repliesArrived, this, &DeviceSession::takeReplies);
     connect(m_events, &EndpointEvents::updateAnswered, this, &DeviceSession::onAnswer);
 }
@@ -84,6 +86,7 @@ void DeviceSession::close() {
     m_lossCheck->stop();
     m_restart->stop();
     m_batch->abandon();
+    m_details->abandon();
     m_cameraWorker->abandon();
     m_cameraUpdating = false;
     m_cameraCheckWait->stop();
@@ -126,6 +129,7 @@ std::vector<Device> DeviceSession::listedDevices() const {
 }
 
 void DeviceSession::search() {
+    m_details->abandon();
     m_model->clear();
     // An adapter plugged in or given an address since: the PC's addresses as they are now.
     m_model->setPcLinks(m_pcLinks());

@@ -35,6 +35,7 @@
 namespace ondrel {
 
 class CameraCalls;
+class DetailsRead;
 class DeviceListModel;
 class EndpointEvents;
 class RestartCountdown;
@@ -82,6 +83,9 @@ public:
     const DeviceListModel& listModel() const { return *m_model; }
     AssignBatch& batch() { return *m_batch; }
     const AssignBatch& batch() const { return *m_batch; }
+    // Reading the cameras' details on the camera worker; a search abandons it.
+    DetailsRead& details() { return *m_details; }
+    const DetailsRead& details() const { return *m_details; }
 
     UpdateFlow::State updateState() const { return m_updateFlow->state(); }
     // Whether the restart progress after an update runs.
@@ -177,6 +181,7 @@ private:
     std::optional<CameraCheck> m_cameraCheck;
     std::unique_ptr<SessionTimer> m_cameraCheckWait;
     std::unique_ptr<AssignBatch> m_batch; // goes before the clock and endpoint it uses
+    std::unique_ptr<DetailsRead> m_details;
     std::size_t m_ignoredReplies = 0;
     uint32_t m_lostReplies = 0;
     std::optional<SendResult> m_searchSent;

@@ -4,6 +4,8 @@
 #include "AssignBatch.h"
 #include "AssignDialog.h"
 #include "DesktopWebOpener.h"
+#include "DetailsController.h"
+#include "DetailsRead.h"
 #include "DeviceListModel.h"
 #include "DeviceListProxy.h"
 #include "DeviceListView.h"
@@ -66,6 +68,15 @@ MainWindow::MainWindow(const QString& title, DialogDeps deps, QWidget* parent)
     m_session = new DeviceSession(std::move(static_cast<SessionDeps&>(deps)), this);
     m_proxy = new DeviceListProxy(&m_session->listModel(), this);
     setUpActions();
+    m_details = new DetailsController(*m_session, *m_ui->readDetailsButton, *m_ui->deviceForm,
+                                      *m_ui->deviceList, *this);
+    connect(m_details, &DetailsController::statusChanged, this, &MainWindow::showStatus);
+    // A camera shown in the form gains its firmware once read.
+    connect(&m_session->details(), &DetailsRead::progress, this, [this] {
+        if (const std::optional<Device> shown = m_session->devices().device(currentSourceRow())) {
+            m_ui->deviceForm->showFirmware(*shown);
+        }
+    });
     setUpDeviceList();
     setUpTabOrder();
     m_viewSettings.restore(*m_ui->deviceList, *this);
@@ -255,7 +266,8 @@ void MainWindow::setUpDeviceList() {
 }
 
 void MainWindow::setUpTabOrder() {
-    QList<QWidget*> chain = {m_ui->searchButton, m_ui->browseButton, m_ui->assignButton};
+    QList<QWidget*> chain = {m_ui->searchButton, m_ui->browseButton, m_ui->assignButton,
+                             m_ui->readDetailsButton};
     chain << m_ui->deviceForm->tabStops() << m_ui->closeButton << m_ui->adapterPanel->tabStops()
           << m_ui->filterEdit << m_ui->deviceList;
     for (qsizetype i = 1; i < chain.size(); ++i) {
@@ -435,6 +447,9 @@ QString MainWindow::statusText() const {
     }
     if (status.announcementsUnheard) {
         parts << Texts::announcementsUnheard();
+    }
+    if (const QString details = m_details->statusText(); !details.isEmpty()) {
+        parts << details;
     }
     return parts.join(QStringLiteral(". "));
 }

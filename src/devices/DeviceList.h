@@ -158,6 +158,11 @@ public:
     // The first device in arrival order with the MAC, however it spelled it.
     std::optional<std::size_t> findMac(const Mac& mac) const;
 
+    // The device at index is now `read`, a copy of it with its details (and, for a camera found
+    // by WS-Discovery alone, its network settings) read from its device service; its record and
+    // identity are the listed ones. False, and nothing changed, off the list or without memory.
+    bool takeDetails(std::size_t index, const Device& read);
+
     // The device at index accepted `sent`: it now holds those settings.
     void applyAccepted(std::size_t index, const NetworkSettings& sent);
 
