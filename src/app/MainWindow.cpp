@@ -73,7 +73,7 @@ MainWindow::MainWindow(const QString& title, DialogDeps deps, QWidget* parent)
     connect(m_details, &DetailsController::statusChanged, this, &MainWindow::showStatus);
     // A camera shown in the form gains its firmware once read.
     connect(&m_session->details(), &DetailsRead::progress, this, [this] {
-        if (const std::optional<Device> shown = m_session->devices().device(currentSourceRow())) {
+        if (const std::optional<Device> shown = m_session->listModel().device(currentSourceRow())) {
             m_ui->deviceForm->showFirmware(*shown);
         }
     });
