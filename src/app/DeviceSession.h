@@ -16,10 +16,10 @@
 // still in flight ends unheard. Its waits run on a SessionClock: Qt's timers in the program, a
 // clock a test advances in the tests.
 
-#include "SessionDeps.h"
 #include "devices/CameraRoute.h"
 #include "flows/UpdateFlow.h"
 #include "onvif/NetworkChange.h"
+#include "search/SessionDeps.h"
 
 #include <QObject>
 #include <QString>
