@@ -6,7 +6,7 @@
 // count and the status line (StatusLine), Save and Copy (InventoryActions) and Update with its
 // boxes (UpdateRequest) are parts of their own over the same session.
 //
-// It is a view over its DeviceSession, which owns the endpoint, the list, the flows and their
+// It is a view over its DeviceSession, which owns the search, the list, the flows and their
 // waits: the window asks the session for what the user asks, and shows what the session
 // reports (rows, the status, boxes for answers and errors, the restart progress).
 //
