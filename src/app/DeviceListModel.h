@@ -59,8 +59,8 @@ public:
     void setPcLinks(NetLinks links);
 
     // The list itself, for the update flow that writes an accepted update into it.
-    DeviceList& devices() { return m_list; }
-    const DeviceList& devices() const { return m_list; }
+    DeviceList& list() { return m_list; }
+    const DeviceList& list() const { return m_list; }
     const AddressConflicts& conflicts() const { return m_conflicts; }
     // A copy of the device of a row, or none off the rows.
     std::optional<Device> device(int row) const;

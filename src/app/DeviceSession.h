@@ -17,6 +17,7 @@
 // still in flight ends unheard. Its waits run on a SessionClock: Qt's timers in the program, a
 // clock a test advances in the tests.
 
+#include "AssignBatch.h"
 #include "devices/CameraRoute.h"
 #include "flows/UpdateFlow.h"
 #include "onvif/NetworkChange.h"
@@ -34,7 +35,6 @@
 
 namespace ondrel {
 
-class AssignBatch;
 class CameraCalls;
 class DeviceListModel;
 class EndpointEvents;
@@ -65,7 +65,7 @@ enum class UpdateCheck {
     Missing,     // not answering WS-Discovery at its new address
 };
 
-class DeviceSession : public QObject {
+class DeviceSession : public QObject, private BatchSearch {
     Q_OBJECT
 public:
     explicit DeviceSession(SessionDeps deps, QObject* parent = nullptr);
@@ -79,8 +79,8 @@ public:
     void close();
 
     const IEndpoint& endpoint() const { return *m_endpoint; }
-    DeviceListModel& devices() { return *m_model; }
-    const DeviceListModel& devices() const { return *m_model; }
+    DeviceListModel& listModel() { return *m_model; }
+    const DeviceListModel& listModel() const { return *m_model; }
     AssignBatch& batch() { return *m_batch; }
     const AssignBatch& batch() const { return *m_batch; }
 
@@ -96,7 +96,7 @@ public:
     std::vector<AdapterRef> pcAddresses() const;
 
     // Empties the list and searches through every adapter.
-    void search();
+    void search() override;
     // Sends the three queries to the device of a row; false when no device is listed there.
     // A camera found by WS-Discovery only is sent nothing: it has no record to be named by.
     bool queryDevice(int row);
@@ -142,6 +142,7 @@ Q_SIGNALS:
     void listSaveFailed(const QString& path, const QString& reason);
 
 private:
+    std::vector<Device> listedDevices() const override;
     void takeReplies();
     void onAnswer(UpdateResult result);
     void takeOutcome(UpdateOutcome outcome);

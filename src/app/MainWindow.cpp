@@ -63,7 +63,7 @@ MainWindow::MainWindow(const QString& title, DialogDeps deps, QWidget* parent)
                    Qt::WindowCloseButtonHint);
     m_viewSettings = ViewSettings(deps.settingsFile);
     m_session = new DeviceSession(std::move(static_cast<SessionDeps&>(deps)), this);
-    m_proxy = new DeviceListProxy(&m_session->devices(), this);
+    m_proxy = new DeviceListProxy(&m_session->listModel(), this);
     m_statusLine =
         new StatusLine(*m_session, *m_proxy, *m_ui->deviceCountLabel, *m_ui->statusLabel, this);
     m_inventory = new InventoryActions(*this, *m_ui->deviceList, *m_session, m_prompter);
@@ -108,7 +108,7 @@ void MainWindow::connectSession() {
 }
 
 const DeviceListModel& MainWindow::devices() const {
-    return m_session->devices();
+    return m_session->listModel();
 }
 
 void MainWindow::readDnsInBackground(std::shared_ptr<ResolvedAnswer> resolved,
@@ -269,7 +269,7 @@ std::vector<Device> MainWindow::chosenDevices() const {
     chosen.reserve(static_cast<std::size_t>(rows.size()));
     for (const QModelIndex& row : rows) {
         if (const std::optional<Device> device =
-                m_session->devices().device(m_proxy->mapToSource(row).row())) {
+                m_session->listModel().device(m_proxy->mapToSource(row).row())) {
             chosen.push_back(*device);
         }
     }
@@ -277,7 +277,7 @@ std::vector<Device> MainWindow::chosenDevices() const {
 }
 
 void MainWindow::showRow(int row) {
-    const std::optional<Device> device = m_session->devices().device(row);
+    const std::optional<Device> device = m_session->listModel().device(row);
     if (!device) {
         return;
     }

@@ -20,7 +20,7 @@ StatusLine::StatusLine(const DeviceSession& session, const DeviceListProxy& prox
 }
 
 void StatusLine::showCount() {
-    const int count = m_session.devices().rowCount();
+    const int count = m_session.listModel().rowCount();
     m_count.setText(QString::number(count));
     // A screen reader reads the name, so the name carries the number.
     m_count.setAccessibleName(Texts::deviceCountName(count));
@@ -29,7 +29,7 @@ void StatusLine::showCount() {
 
 QString StatusLine::statusText() const {
     const SearchStatus status = m_session.searchStatus();
-    const int rows = m_session.devices().rowCount();
+    const int rows = m_session.listModel().rowCount();
     QStringList parts;
     if (status.sent && *status.sent) {
         // Sent plainly (no adapter named), the one send is the one adapter.

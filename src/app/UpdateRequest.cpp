@@ -43,7 +43,7 @@ void UpdateRequest::tell(const QString& text) {
 bool UpdateRequest::hasCurrentDevice() const {
     // Only whether the row is listed: the device itself is not copied out of the list for it.
     const int row = m_currentRow();
-    return row >= 0 && row < m_session.devices().rowCount();
+    return row >= 0 && row < m_session.listModel().rowCount();
 }
 
 void UpdateRequest::request() {
@@ -61,7 +61,7 @@ void UpdateRequest::request() {
         tell(refusal);
         return;
     }
-    const std::optional<Device> chosen = m_session.devices().device(m_currentRow());
+    const std::optional<Device> chosen = m_session.listModel().device(m_currentRow());
     const bool native = chosen && hasProtocol(chosen->protocols, Protocols::Native);
     if (!m_prompter->question(&m_window,
                               native ? Texts::confirmNativeUpdate() : Texts::confirmUpdate(),
@@ -77,7 +77,7 @@ void UpdateRequest::request() {
         tell(Texts::selectDevice());
         return;
     }
-    const std::optional<Device> device = m_session.devices().device(m_currentRow());
+    const std::optional<Device> device = m_session.listModel().device(m_currentRow());
     m_overOnvif = device && device->protocols == Protocols::Onvif;
     const SendResult sent =
         m_session.update(m_currentRow(), m_form.settings(), m_form.credentials());

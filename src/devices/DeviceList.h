@@ -147,7 +147,8 @@ public:
     DeviceView operator[](std::size_t index) const { return m_devices[index]; }
     // A copy of it, with its record: what a request to it, or anyone who keeps it, needs.
     Device device(std::size_t index) const { return m_devices.device(index); }
-    Devices devices() const { return Devices(*this); }
+    // Every device, in the order they arrived.
+    Devices all() const { return Devices(*this); }
 
     // Replies of new devices ignored since the last clear because the list was full.
     std::size_t overflow() const { return m_overflow; }

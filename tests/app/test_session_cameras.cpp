@@ -20,7 +20,7 @@ namespace {
 class SessionCameras : public SessionTest {
 protected:
     QVariant cell(int row, const char* header, int role = Qt::DisplayRole) const {
-        const DeviceListModel& model = session->devices();
+        const DeviceListModel& model = session->listModel();
         return model.index(row, ColumnOf(header)).data(role);
     }
     bool greyed(int row) const { return cell(row, "DeviceName", Qt::ForegroundRole).isValid(); }
@@ -31,7 +31,7 @@ protected:
 TEST_F(SessionCameras, AHelloListsACameraAndAByeGreysItUntilItAnswersOrASearch) {
     const PlayedDevice cam = Numbered(7);
     endpoint->cameras({CameraOf(cam)});
-    ASSERT_EQ(session->devices().rowCount(), 1);
+    ASSERT_EQ(session->listModel().rowCount(), 1);
     EXPECT_EQ(session->browseTarget(0).url, "http://10.1.0.7/");
     // It has no record to be named by: no datagram is ever sent to it.
     EXPECT_TRUE(session->queryDevice(0));
@@ -41,7 +41,7 @@ TEST_F(SessionCameras, AHelloListsACameraAndAByeGreysItUntilItAnswersOrASearch) 
     endpoint->bye("urn:uuid:not-listed");
     EXPECT_FALSE(greyed(0));
     endpoint->bye(EndpointOf(cam));
-    ASSERT_EQ(session->devices().rowCount(), 1);
+    ASSERT_EQ(session->listModel().rowCount(), 1);
     EXPECT_TRUE(greyed(0));
     EXPECT_EQ(cell(0, "IP", Qt::ToolTipRole).toString(), QStringLiteral("Left at 09:31:05"));
     endpoint->cameras({CameraOf(cam)});
@@ -65,7 +65,7 @@ TEST_F(SessionCameras, ACameraThatIsOneOfOurDevicesJoinsItsRowWhicheverComesFirs
         }
         list(3);
         endpoint->cameras({camera});
-        ASSERT_EQ(session->devices().rowCount(), 3);
+        ASSERT_EQ(session->listModel().rowCount(), 3);
         const int row = cameraFirst ? 0 : 1;
         EXPECT_EQ(cell(row, "Protocol").toString(), QStringLiteral("native + ONVIF"));
         EXPECT_TRUE(session->queryDevice(row));
