@@ -16,10 +16,10 @@
 // batch is cancelled or abandoned), and is wiped then; the cameras' copy lives until the
 // read-backs end, as long as a job in flight holds it.
 
-#include "CameraCalls.h"
-#include "SessionDeps.h"
 #include "devices/AssignPlan.h"
 #include "flows/AssignRun.h"
+#include "flows/CameraCalls.h"
+#include "search/SessionDeps.h"
 
 #include <QObject>
 

@@ -10,7 +10,7 @@
 // or the session closing, abandons the read: what is still coming belongs to rows that are
 // gone, and goes unheard.
 
-#include "CameraWorker.h"
+#include "flows/CameraWorker.h"
 #include "DetailsTexts.h"
 
 #ifndef Q_MOC_RUN

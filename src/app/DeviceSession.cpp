@@ -1,7 +1,6 @@
 #include "DeviceSession.h"
 
 #include "AssignBatch.h"
-#include "CameraCalls.h"
 #include "DetailsRead.h"
 #include "DeviceListModel.h"
 #include "EndpointEvents.h"
@@ -10,6 +9,7 @@
 #include "core/DeviceUrl.h"
 #include "devices/CameraRoute.h"
 #include "devices/DeviceExport.h"
+#include "flows/CameraCalls.h"
 #include "flows/RestartCountdown.h"
 #include "search/SearchSession.h"
 

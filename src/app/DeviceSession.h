@@ -1,5 +1,6 @@
 #pragma once
-// The window's controller: it owns the endpoint and the events its receive threads hand over,
+// The window's controller: it owns the search session (SearchSession: our protocol's endpoint
+// and WS-Discovery's, behind IEndpoint) and the events its receive threads hand over,
 // the list of devices (DeviceListModel, which the views show: our devices and WS-Discovery's
 // cameras, a camera that said Hello without a search, one that said Bye kept and greyed), the
 // update flow with its waits, the assign batch (AssignBatch), the camera worker that makes the
@@ -17,10 +18,10 @@
 // clock a test advances in the tests.
 
 #include "AssignBatch.h"
-#include "SessionDeps.h"
 #include "devices/CameraRoute.h"
 #include "flows/UpdateFlow.h"
 #include "onvif/NetworkChange.h"
+#include "search/SessionDeps.h"
 
 #include <QObject>
 #include <QString>
@@ -106,9 +107,9 @@ public:
     // Sends new settings to the device of a row and awaits its answer (updateAnswered, or
     // updateTimedOut). What could not be sent is returned at once, and nothing is awaited.
     // A camera found by WS-Discovery only is changed through its device service on the camera
-    // worker instead: its end is updateAnswered, updateUnchanged or updateFailed, and no
-    // answer wait runs, since the calls carry their own timeouts; an accepted change is read
-    // back after the restart (updateChecked).
+    // worker instead: its end is updateAnswered, updateUnchanged, updateFailed or
+    // updateUnreachable, and no answer wait runs, since the calls carry their own timeouts; an
+    // accepted change is read back after the restart (updateChecked).
     SendResult update(int row, const NetworkSettings& settings, const Credentials& credentials);
     // Every device in arrival order, whatever a view shows, as the CLI prints them; written
     // by a worker. A failure is reported through listSaveFailed.

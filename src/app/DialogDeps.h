@@ -4,9 +4,9 @@
 
 #include "IPrompter.h"
 #include "IWebOpener.h"
-#include "SessionDeps.h"
 #include "netinfo/AdapterSource.h"
 #include "netinfo/DnsConfig.h"
+#include "search/SessionDeps.h"
 
 #include <QString>
 

@@ -7,8 +7,7 @@ if(NOT TARGET ondrel_events)
   if(Qt6Core_FOUND)
     add_library(ondrel_events STATIC
       ${CMAKE_CURRENT_LIST_DIR}/EndpointEvents.cpp ${CMAKE_CURRENT_LIST_DIR}/EndpointEvents.h
-      ${CMAKE_CURRENT_LIST_DIR}/ThreadCameraWorker.cpp ${CMAKE_CURRENT_LIST_DIR}/ThreadCameraWorker.h
-      ${CMAKE_CURRENT_LIST_DIR}/CameraWorker.h)
+      ${CMAKE_CURRENT_LIST_DIR}/ThreadCameraWorker.cpp ${CMAKE_CURRENT_LIST_DIR}/ThreadCameraWorker.h)
     set_target_properties(ondrel_events PROPERTIES AUTOMOC ON)
     target_include_directories(ondrel_events PUBLIC ${CMAKE_CURRENT_LIST_DIR})
     target_link_libraries(ondrel_events PUBLIC ondrel_core Qt6::Core)

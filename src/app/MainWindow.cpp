@@ -9,18 +9,18 @@
 #include "DeviceListModel.h"
 #include "DeviceListProxy.h"
 #include "DeviceListView.h"
+#include "InventoryActions.h"
 #include "MessageBoxPrompter.h"
 #include "Resources.h"
+#include "StatusLine.h"
 #include "Texts.h"
-#include "core/HttpPort.h"
+#include "UpdateRequest.h"
 #include "netinfo/ResolvedDns.h"
 #include "netinfo/SystemAdapterSource.h"
 #include "ui_MainWindow.h"
 
 #include <QAction>
-#include <QClipboard>
 #include <QCloseEvent>
-#include <QFileInfo>
 #include <QFutureWatcher>
 #include <QHeaderView>
 #include <QMenu>
@@ -28,7 +28,6 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
-#include <cstring>
 
 namespace ondrel {
 
@@ -67,10 +66,16 @@ MainWindow::MainWindow(const QString& title, DialogDeps deps, QWidget* parent)
     m_viewSettings = ViewSettings(deps.settingsFile);
     m_session = new DeviceSession(std::move(static_cast<SessionDeps&>(deps)), this);
     m_proxy = new DeviceListProxy(&m_session->listModel(), this);
+    m_statusLine =
+        new StatusLine(*m_session, *m_proxy, *m_ui->deviceCountLabel, *m_ui->statusLabel, this);
+    m_inventory = new InventoryActions(*this, *m_ui->deviceList, *m_session, m_prompter);
+    m_updateRequest = new UpdateRequest(*this, *m_session, *m_ui->deviceForm, m_prompter,
+                                        [this] { return currentSourceRow(); });
     setUpActions();
     m_details = new DetailsController(*m_session, *m_ui->readDetailsButton, *m_ui->deviceForm,
                                       *m_ui->deviceList, *this);
-    connect(m_details, &DetailsController::statusChanged, this, &MainWindow::showStatus);
+    m_statusLine->addPart([this] { return m_details->statusText(); });
+    connect(m_details, &DetailsController::statusChanged, m_statusLine, &StatusLine::showStatus);
     // A camera shown in the form gains its firmware once read.
     connect(&m_session->details(), &DetailsRead::progress, this, [this] {
         if (const std::optional<Device> shown = m_session->listModel().device(currentSourceRow())) {
@@ -92,7 +97,7 @@ MainWindow::MainWindow(const QString& title, DialogDeps deps, QWidget* parent)
 
     m_endpointUsable = m_session->open();
     // The count keeps the form's own text until the first search or reply.
-    showStatus();
+    m_statusLine->showStatus();
     m_ui->searchButton->setFocus(Qt::OtherFocusReason);
 }
 
@@ -107,35 +112,10 @@ void MainWindow::connectSession() {
     connect(m_session, &DeviceSession::bindFailed, this, [this](const QString& text) {
         m_prompter->plain(nullptr, text, Texts::bindFailureCaption());
     });
-    connect(m_session, &DeviceSession::devicesChanged, this, &MainWindow::showCount);
     connect(m_session, &DeviceSession::searched, this, &MainWindow::onSearched);
-    connect(m_session, &DeviceSession::statusChanged, this, &MainWindow::showStatus);
-    connect(m_session, &DeviceSession::updateAnswered, this, &MainWindow::onUpdateAnswered);
-    connect(m_session, &DeviceSession::updateUnchanged, this,
-            [this] { m_prompter->information(this, Texts::cameraUnchanged(), Texts::tips()); });
-    connect(m_session, &DeviceSession::updateChecked, this,
-            [this](UpdateCheck check, const QString& words) {
-                const QString text = check == UpdateCheck::Verified ? Texts::cameraVerified()
-                                     : check == UpdateCheck::Missing
-                                         ? Texts::cameraMissing()
-                                         : Texts::cameraNotVerified(words);
-                m_prompter->information(this, text, Texts::tips());
-            });
-    connect(m_session, &DeviceSession::updateFailed, this, [this](const QString& words) {
-        m_prompter->information(this, Texts::cameraFailed(words), Texts::tips());
-    });
-    connect(m_session, &DeviceSession::updateUnreachable, this, [this](int others) {
-        m_prompter->information(this, Texts::cameraSharesAddress(others), Texts::tips());
-    });
-    connect(m_session, &DeviceSession::updateTimedOut, this,
-            [this] { m_prompter->information(this, Texts::noAnswer(), Texts::tips()); });
     connect(m_session, &DeviceSession::restartProgress, this, &MainWindow::onRestartProgress);
     connect(m_session, &DeviceSession::restartStopped, m_ui->restartProgress,
             &RestartProgress::stop);
-    connect(m_session, &DeviceSession::listSaveFailed, this,
-            [this](const QString& path, const QString& reason) {
-                m_prompter->information(this, Texts::saveFailed(path, reason), Texts::tips());
-            });
     connect(&m_session->batch(), &AssignBatch::runningChanged, this, &MainWindow::lockForBatch);
 }
 
@@ -186,7 +166,7 @@ void MainWindow::setUpActions() {
     connect(m_ui->deviceForm, &DeviceForm::updateRequested, m_updateAction, &QAction::trigger);
     connect(m_updateAction, &QAction::enabledChanged, m_ui->deviceForm,
             &DeviceForm::setUpdateEnabled);
-    connect(m_updateAction, &QAction::triggered, this, &MainWindow::update);
+    connect(m_updateAction, &QAction::triggered, m_updateRequest, &UpdateRequest::request);
     m_assignAction = addAction("assignAction", QKeySequence());
     m_assignAction->setEnabled(false);
     bind(m_assignAction, m_ui->assignButton);
@@ -205,16 +185,6 @@ void MainWindow::setUpActions() {
         m_ui->filterEdit->setFocus(Qt::ShortcutFocusReason);
         m_ui->filterEdit->selectAll();
     });
-    m_saveAction = addAction("saveListAction", QKeySequence::Save);
-    m_saveAction->setText(Texts::saveListEntry());
-    connect(m_saveAction, &QAction::triggered, this, &MainWindow::saveList);
-    // Copy belongs to the list: in the form's edits Ctrl+C copies their text.
-    m_copyAction = new QAction(Texts::copyEntry(), m_ui->deviceList);
-    m_copyAction->setObjectName(QStringLiteral("copyAction"));
-    m_copyAction->setShortcut(QKeySequence::Copy);
-    m_copyAction->setShortcutContext(Qt::WidgetShortcut);
-    m_ui->deviceList->addAction(m_copyAction);
-    connect(m_copyAction, &QAction::triggered, this, &MainWindow::copyChosen);
 }
 
 void MainWindow::setUpDeviceList() {
@@ -239,8 +209,8 @@ void MainWindow::setUpDeviceList() {
     list->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(list, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
         QMenu menu(this);
-        menu.addAction(m_copyAction);
-        menu.addAction(m_saveAction);
+        menu.addAction(m_inventory->copyAction());
+        menu.addAction(m_inventory->saveAction());
         menu.addAction(m_assignAction);
         menu.exec(m_ui->deviceList->viewport()->mapToGlobal(pos));
     });
@@ -261,7 +231,7 @@ void MainWindow::setUpDeviceList() {
 
     connect(m_ui->filterEdit, &QLineEdit::textChanged, this, [this](const QString& text) {
         m_proxy->setFilterText(text.trimmed());
-        showStatus();
+        m_statusLine->showStatus();
     });
 }
 
@@ -304,12 +274,6 @@ int MainWindow::currentSourceRow() const {
     return current.isValid() ? m_proxy->mapToSource(current).row() : -1;
 }
 
-bool MainWindow::hasCurrentDevice() const {
-    // Only whether the row is listed: the device itself is not copied out of the list for it.
-    const int row = currentSourceRow();
-    return row >= 0 && row < m_session->listModel().rowCount();
-}
-
 std::vector<Device> MainWindow::chosenDevices() const {
     QModelIndexList rows = m_ui->deviceList->selectionModel()->selectedRows();
     std::sort(rows.begin(), rows.end(),
@@ -323,34 +287,6 @@ std::vector<Device> MainWindow::chosenDevices() const {
         }
     }
     return chosen;
-}
-
-void MainWindow::copyChosen() {
-    QModelIndexList rows = m_ui->deviceList->selectionModel()->selectedRows();
-    if (rows.isEmpty()) {
-        return;
-    }
-    std::sort(rows.begin(), rows.end(),
-              [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
-    QGuiApplication::clipboard()->setText(DeviceListView::rowsAsText(*m_ui->deviceList, rows));
-}
-
-void MainWindow::saveList() {
-    const QString csv = Texts::csvFiles();
-    const QString json = Texts::jsonFiles();
-    QString filter = csv;
-    QString path = m_prompter->saveFileName(this, Texts::saveListCaption(), {csv, json}, &filter);
-    if (path.isEmpty()) {
-        return;
-    }
-    // The file's own extension decides; a name without one takes the chosen filter's.
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    bool asJson = suffix == QLatin1String("json");
-    if (suffix != QLatin1String("json") && suffix != QLatin1String("csv")) {
-        asJson = filter == json;
-        path += asJson ? QStringLiteral(".json") : QStringLiteral(".csv");
-    }
-    m_session->saveList(path, asJson ? ListFormat::Json : ListFormat::Csv);
 }
 
 void MainWindow::showRow(int row) {
@@ -409,71 +345,7 @@ void MainWindow::search() {
 void MainWindow::onSearched() {
     m_ui->deviceForm->reset();
     setDeviceShown(false);
-    showCount();
-}
-
-void MainWindow::showCount() {
-    const int count = m_session->listModel().rowCount();
-    m_ui->deviceCountLabel->setText(QString::number(count));
-    // A screen reader reads the name, so the name carries the number.
-    m_ui->deviceCountLabel->setAccessibleName(Texts::deviceCountName(count));
-    showStatus();
-}
-
-QString MainWindow::statusText() const {
-    const SearchStatus status = m_session->searchStatus();
-    const int rows = m_session->listModel().rowCount();
-    QStringList parts;
-    if (status.sent && *status.sent) {
-        // Sent plainly (no adapter named), the one send is the one adapter.
-        const std::size_t adapters = status.sent->sentOn.size();
-        QString searched = Texts::searchedOn(adapters == 0 ? 1 : static_cast<int>(adapters));
-        for (const SendResult::Refusal& refusal : status.sent->refusals) {
-            searched += QStringLiteral("; ") + QString::fromStdString(refusal.reason);
-        }
-        parts << searched;
-    } else if (status.sent) {
-        parts << sendFailureText(*status.sent);
-    }
-    parts << Texts::deviceCount(rows);
-    if (!m_proxy->filterText().isEmpty()) {
-        parts << Texts::showing(m_proxy->rowCount(), rows);
-    }
-    if (status.lost > 0) {
-        parts << Texts::repliesLost(status.lost);
-    }
-    if (status.ignored > 0) {
-        parts << Texts::listFull(status.ignored);
-    }
-    if (status.announcementsUnheard) {
-        parts << Texts::announcementsUnheard();
-    }
-    if (const QString details = m_details->statusText(); !details.isEmpty()) {
-        parts << details;
-    }
-    return parts.join(QStringLiteral(". "));
-}
-
-void MainWindow::showStatus() {
-    const QString text = statusText();
-    m_ui->statusLabel->setText(text);
-    m_ui->statusLabel->setAccessibleName(text);
-}
-
-QString MainWindow::sendFailureText(const SendResult& sent) {
-    // Each adapter that refused, with its reason; else why the one send failed.
-    QStringList reasons;
-    for (const SendResult::Refusal& refusal : sent.refusals) {
-        reasons << QString::fromStdString(refusal.reason);
-    }
-    if (reasons.isEmpty()) {
-        QString reason = QString::fromStdString(sent.message);
-        if (reason.isEmpty() && sent.error != 0) {
-            reason = QString::fromLocal8Bit(std::strerror(sent.error));
-        }
-        reasons << reason;
-    }
-    return Texts::sendFailed(reasons.join(QStringLiteral("; ")));
+    m_statusLine->showCount();
 }
 
 void MainWindow::browse() {
@@ -490,66 +362,6 @@ void MainWindow::browse() {
     case BrowseTarget::Refusal::None:
         // To the desktop's URL handler, never through a shell.
         m_opener->open(QString::fromStdString(target.url));
-        return;
-    }
-}
-
-void MainWindow::update() {
-    const QString caption = Texts::tips();
-    if (!hasCurrentDevice()) {
-        m_prompter->information(this, Texts::selectDevice(), caption);
-        return;
-    }
-    // The port is judged before any confirmation, as a number: its text is the locale's.
-    const std::optional<int> port = m_ui->deviceForm->httpPort();
-    if (!port || checkHttpPort(*port) != HttpPortCheck::Usable) {
-        m_prompter->information(this, Texts::portRefused(), caption);
-        return;
-    }
-    if (const QString refusal = m_ui->deviceForm->addressRefusal(); !refusal.isEmpty()) {
-        m_prompter->information(this, refusal, caption);
-        return;
-    }
-    const std::optional<Device> chosen = m_session->listModel().device(currentSourceRow());
-    const bool native = chosen && hasProtocol(chosen->protocols, Protocols::Native);
-    if (!m_prompter->question(this, native ? Texts::confirmNativeUpdate() : Texts::confirmUpdate(),
-                              Texts::ask())) {
-        return;
-    }
-    // The question box runs events: the window may have been closed meanwhile, and a search
-    // may have emptied the list.
-    if (!isVisible()) {
-        return;
-    }
-    if (!hasCurrentDevice()) {
-        m_prompter->information(this, Texts::selectDevice(), caption);
-        return;
-    }
-    const std::optional<Device> device = m_session->listModel().device(currentSourceRow());
-    m_updateOverOnvif = device && device->protocols == Protocols::Onvif;
-    const SendResult sent = m_session->update(currentSourceRow(), m_ui->deviceForm->settings(),
-                                              m_ui->deviceForm->credentials());
-    if (!sent) {
-        // The user learns why now rather than after a wait that cannot end well.
-        m_prompter->information(this, sendFailureText(sent), caption);
-    }
-}
-
-void MainWindow::onUpdateAnswered(UpdateOutcome outcome) {
-    switch (outcome) {
-    case UpdateOutcome::None:
-        return;
-    case UpdateOutcome::Accepted:
-    case UpdateOutcome::LateAccepted:
-        // After a late acceptance the rows show the settings the device took, and the user
-        // learns that it did take them.
-        m_prompter->information(this, Texts::updated(), Texts::tips());
-        return;
-    case UpdateOutcome::Refused:
-    case UpdateOutcome::LateRefused:
-        m_prompter->information(
-            this, m_updateOverOnvif ? Texts::cameraRefusedAccount() : Texts::wrongAccount(),
-            Texts::tips());
         return;
     }
 }

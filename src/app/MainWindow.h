@@ -2,9 +2,11 @@
 // The main window: the PC's adapters on the left, the devices found below them, the current
 // device's settings on the right, the buttons, and the status bar at the bottom. Its areas are
 // widgets of their own (AdapterPanel, DeviceForm, RestartProgress) composed in MainWindow.ui;
-// the list is a QTableView over DeviceListModel, sorted and filtered by DeviceListProxy.
+// the list is a QTableView over DeviceListModel, sorted and filtered by DeviceListProxy. The
+// count and the status line (StatusLine), Save and Copy (InventoryActions) and Update with its
+// boxes (UpdateRequest) are parts of their own over the same session.
 //
-// It is a view over its DeviceSession, which owns the endpoint, the list, the flows and their
+// It is a view over its DeviceSession, which owns the search, the list, the flows and their
 // waits: the window asks the session for what the user asks, and shows what the session
 // reports (rows, the status, boxes for answers and errors, the restart progress).
 //
@@ -47,7 +49,10 @@ class AssignDialog;
 class DetailsController;
 class DeviceListModel;
 class DeviceListProxy;
+class InventoryActions;
 class ResolvedAnswer;
+class StatusLine;
+class UpdateRequest;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -88,11 +93,8 @@ private:
 
     // The list's current row as an arrival index, or -1.
     int currentSourceRow() const;
-    bool hasCurrentDevice() const;
     // Shows the device of a row (an arrival index) in the form and sends it the three queries.
     void showRow(int row);
-    void copyChosen();
-    void saveList();
     // "Assign addresses..." for the chosen rows; on with two or more, off during a batch.
     void assignAddresses();
     void updateAssignEnabled();
@@ -101,16 +103,9 @@ private:
     void lockForBatch(bool locked);
     void setDeviceShown(bool shown);
     void browse();
-    void update();
     void about();
     void onSearched();
-    void onUpdateAnswered(UpdateOutcome outcome);
     void onRestartProgress(int step, int total);
-    void showCount();
-    void showStatus();
-    QString statusText() const;
-    // Why a request could not be sent, in words for the user.
-    static QString sendFailureText(const SendResult& sent);
 
     std::shared_ptr<IPrompter> m_prompter;
     std::shared_ptr<IWebOpener> m_opener;
@@ -127,15 +122,13 @@ private:
     QAction* m_updateAction = nullptr;
     QAction* m_aboutAction = nullptr;
     QAction* m_filterAction = nullptr;
-    QAction* m_saveAction = nullptr;
-    QAction* m_copyAction = nullptr;
     DetailsController* m_details = nullptr;
     QAction* m_assignAction = nullptr;
     QPointer<AssignDialog> m_assignDialog;
     bool m_batchRunning = false;
-    // The update under way goes to a camera over ONVIF, whose one refusal cannot say whether
-    // the password is wrong or the account lacks the right.
-    bool m_updateOverOnvif = false;
+    StatusLine* m_statusLine = nullptr;
+    InventoryActions* m_inventory = nullptr;
+    UpdateRequest* m_updateRequest = nullptr;
 };
 
 } // namespace ondrel

@@ -7,7 +7,7 @@
 // the camera in flight, in practice at most one call's timeout, since a call that fails ends
 // that camera's calls. curl's global set-up (onvif::initCurl) must have run in main() before.
 
-#include "CameraWorker.h"
+#include "flows/CameraWorker.h"
 
 #include <QObject>
 

@@ -3,8 +3,8 @@
 // off the test's thread, nothing goes over HTTP, and the order of a job's end against the
 // clock and the user is the test's.
 
-#include "CameraWorker.h"
 #include "SoapFixtures.h"
+#include "flows/CameraWorker.h"
 
 #include <deque>
 #include <vector>

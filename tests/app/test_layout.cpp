@@ -55,14 +55,25 @@ TEST_F(LayoutTest, TheWindowResizesAndTheListTakesTheRoom) {
 
     EXPECT_LT(dialog->minimumSize().width(), dialog->maximumSize().width());
     EXPECT_LT(dialog->minimumSize().height(), dialog->maximumSize().height());
-    const QSize start = dialog->size();
-    const QSize list = ListOf(*dialog)->size();
-    const QSize form = W("deviceInfoGroup")->size();
-    dialog->resize(start + QSize(300, 200));
-    QTest::qWait(20);
-    EXPECT_EQ(ListOf(*dialog)->width(), list.width() + 300);
-    EXPECT_EQ(ListOf(*dialog)->height(), list.height() + 200);
-    EXPECT_EQ(W("deviceInfoGroup")->width(), form.width());
+    // Whatever size it grows from, every pixel it gains goes to the list, none to the form.
+    struct Growth {
+        const char* name;
+        bool fromMinimum;
+        QSize by;
+    } growths[] = {{"a corner dragged", false, {300, 200}},
+                   {"wider from the smallest", true, {420, 0}},
+                   {"taller from the smallest", true, {0, 300}},
+                   {"to a large screen", false, {900, 500}}};
+    for (const Growth& g : growths) {
+        dialog->resize(g.fromMinimum ? dialog->minimumSize() : dialog->sizeHint());
+        QTest::qWait(20);
+        const QSize list = ListOf(*dialog)->size();
+        const QSize form = W("deviceInfoGroup")->size();
+        dialog->resize(dialog->size() + g.by);
+        QTest::qWait(20);
+        EXPECT_EQ(ListOf(*dialog)->size(), list + g.by) << g.name;
+        EXPECT_EQ(W("deviceInfoGroup")->width(), form.width()) << g.name;
+    }
     // Every control stays inside the window, and no two visible controls overlap.
     const QList<QWidget*> all = dialog->findChildren<QWidget*>();
     std::vector<QWidget*> controls;

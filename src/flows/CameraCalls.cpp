@@ -1,4 +1,4 @@
-#include "CameraCalls.h"
+#include "flows/CameraCalls.h"
 
 #include "core/SecureWipe.h"
 

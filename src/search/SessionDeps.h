@@ -1,10 +1,11 @@
 #pragma once
-// What a DeviceSession needs from outside: the protocols' addresses and ports, which of them
-// a search uses, the periods of its waits, and the seams tests fill (the endpoint, the clock,
-// the LAN prober, the worker for ONVIF calls). Null seams are the program's own.
+// What a session over the search needs from outside (the window's DeviceSession takes it
+// whole): the protocols' addresses and ports, which of them a search uses, the periods of its
+// waits, and the seams tests fill (the endpoint, the clock, the LAN prober, the worker for
+// ONVIF calls). Null seams are the program's own.
 
-#include "CameraWorker.h"
 #include "discovery/DiscoveryEndpoint.h"
+#include "flows/CameraWorker.h"
 #include "flows/SessionClock.h"
 #include "netinfo/AddressProber.h"
 #include "onvif/WsdEndpoint.h"
