@@ -10,8 +10,8 @@
 // or the session closing, abandons the read: what is still coming belongs to rows that are
 // gone, and goes unheard.
 
-#include "flows/CameraWorker.h"
 #include "DetailsTexts.h"
+#include "flows/CameraWorker.h"
 
 #ifndef Q_MOC_RUN
 #include "flows/DetailsRun.h"
