@@ -177,7 +177,7 @@ TEST(CurlTransport, AnswersWithHttpDigestWhenChallenged) {
         }
     });
     HttpRequest r = request(server);
-    r.digest = DigestCredentials{"admin", "secret"};
+    r.digest = ondrel::Credentials{"admin", "secret"};
     const HttpResult result = CurlTransport().post(r);
     EXPECT_EQ(errorOf(result), "status 200");
     EXPECT_EQ(server.received().size(), 2u);

@@ -138,22 +138,14 @@ bool CliApp::openSession(BlockingSession& session) {
 int CliApp::runSearch() {
     // Read before the search, so that a script's standard input is taken at once; wiped on
     // every way out.
-    struct WipedAccount {
-        std::optional<onvif::Account> account;
-        ~WipedAccount() {
-            if (account) {
-                wipeText(account->password);
-            }
-        }
-    } held;
+    std::optional<Credentials> account;
     if (m_o.details && m_o.passwordSource != PasswordSource::Prompt) {
         PasswordOutcome password = PasswordReader::read(m_o, STDIN_FILENO, &std::getenv);
         if (!password.ok()) {
             error(password.error);
             return kExitUsage;
         }
-        held.account = onvif::Account{m_o.user, std::move(password.password)};
-        wipeText(password.password);
+        account = Credentials{m_o.user, std::move(password.password)};
     }
     BlockingSession session(m_o.endpoint, m_o.protocols, wsdConfig());
     if (!openSession(session)) {
@@ -167,9 +159,8 @@ int CliApp::runSearch() {
         return kExitError;
     }
     const DetailsSummary details =
-        m_o.details
-            ? readCameraDetails(found.devices, held.account ? &*held.account : nullptr, progress)
-            : DetailsSummary{};
+        m_o.details ? readCameraDetails(found.devices, account ? &*account : nullptr, progress)
+                    : DetailsSummary{};
     // The PC's own addresses as they are now: a device holding one conflicts with the PC.
     AddressConflicts conflicts;
     conflicts.compute(found.devices, m_o.endpoint.links ? m_o.endpoint.links() : listSystemLinks());
@@ -190,8 +181,8 @@ int CliApp::runSearch() {
     return details.allRefused() ? kExitRefused : kExitDone;
 }
 
-DetailsSummary CliApp::readCameraDetails(std::vector<Device>& devices,
-                                         const onvif::Account* account, Progress& progress) {
+DetailsSummary CliApp::readCameraDetails(std::vector<Device>& devices, const Credentials* account,
+                                         Progress& progress) {
     onvif::CurlTransport transport(DetailsOptions::kMaxAnswerBytes);
     DetailsOptions options;
     options.parallel = m_o.parallel;
@@ -375,7 +366,7 @@ int CliApp::confirm(const Device& device, const NetworkSettings& s, const Creden
     summary += "  GateWay       " + s.gateway + "\n";
     summary += "  DNS0          " + s.dns0 + "\n";
     summary += "  HttpPort      " + std::to_string(s.httpPort) + "\n";
-    summary += "  account       " + account.user + "\n";
+    summary += "  account       " + std::string(account.user.view()) + "\n";
     if (Terminal::isTerminal(STDERR_FILENO)) {
         std::fputs(summary.c_str(), stderr);
     }
@@ -404,7 +395,6 @@ int CliApp::runSet() {
         // Takes the password's buffer over and wipes it whichever way this returns, a device
         // that did not answer included.
         credentials.emplace(m_o.user, std::move(password.password));
-        wipeText(password.password);
     }
     BlockingSession session(m_o.endpoint, Protocols::Both, wsdConfig());
     Progress progress = Progress::forStderr();
@@ -566,13 +556,8 @@ int CliApp::runOnvifSet(BlockingSession& session, Progress& progress, const Devi
     if (const int code = confirm(device, settings, *credentials); code != kExitDone) {
         return code;
     }
-    // A copy the device service holds by reference, wiped on every way out.
-    struct WipedAccount {
-        onvif::Account account;
-        ~WipedAccount() { wipeText(account.password); }
-    } held{{credentials->user, credentials->password}};
     onvif::CurlTransport transport;
-    CameraUpdate camera(transport, held.account);
+    CameraUpdate camera(transport, *credentials);
     const onvif::ChangeResult result = camera.change(device, reach, plan);
     switch (result.outcome) {
     case onvif::ChangeOutcome::Unchanged:

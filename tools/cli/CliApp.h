@@ -28,7 +28,7 @@ private:
     bool openSession(BlockingSession& session);
     int runSearch();
     // Reads the cameras' details into the devices found, with the account where given.
-    DetailsSummary readCameraDetails(std::vector<Device>& devices, const onvif::Account* account,
+    DetailsSummary readCameraDetails(std::vector<Device>& devices, const Credentials* account,
                                      Progress& progress);
     int runSet();
     int runUrl();
