@@ -9,8 +9,8 @@ namespace ondrel {
 DetailsAccountDialog::DetailsAccountDialog(const Credentials& defaults, QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::DetailsAccountDialog>()) {
     m_ui->setupUi(this);
-    m_ui->accountEdit->setText(fromUtf8(defaults.user));
-    m_ui->passwordEdit->setText(fromUtf8(defaults.password));
+    m_ui->accountEdit->setText(fromUtf8(defaults.user.view()));
+    m_ui->passwordEdit->setText(fromUtf8(defaults.password.view()));
     m_ui->accountEdit->selectAll();
 }
 

@@ -1,7 +1,6 @@
 #include "DetailsRead.h"
 
 #include "DeviceListModel.h"
-#include "core/SecureWipe.h"
 
 #include <QCoreApplication>
 #include <QPointer>
@@ -18,7 +17,7 @@ struct DetailsRead::Run {
     std::uint64_t id = 0;
     QPointer<DetailsRead> owner; // read on the owner's thread only
     std::vector<Device> devices;
-    std::optional<onvif::Account> account;
+    std::optional<Credentials> account;
     DetailsOptions options;
     std::atomic<bool> cancel{false};
     DetailsSummary summary; // the job's, read after its end is delivered
@@ -30,12 +29,6 @@ struct DetailsRead::Run {
     Run() = default;
     Run(const Run&) = delete;
     Run& operator=(const Run&) = delete;
-    ~Run() {
-        if (account) {
-            secureWipe(account->username.data(), account->username.capacity());
-            secureWipe(account->password.data(), account->password.capacity());
-        }
-    }
 
     // From the reader's threads, one at a time.
     static void arrive(const std::shared_ptr<Run>& run, std::size_t index,
@@ -99,7 +92,7 @@ bool DetailsRead::start(std::unique_ptr<Credentials> credentials) {
         return false;
     }
     if (credentials) {
-        run->account = onvif::Account{credentials->user, credentials->password};
+        run->account = *credentials;
     }
     run->id = ++m_runs;
     run->owner = this;

@@ -1,6 +1,5 @@
 #include "Device.h"
 
-#include "SecureWipe.h"
 #include "Utf8.h"
 
 namespace ondrel {
@@ -52,12 +51,6 @@ std::optional<Ipv4> ReportedAddress::usable() const {
         return value;
     }
     return std::nullopt;
-}
-
-Credentials::~Credentials() {
-    // Wipe the whole buffer, not just the size: a shorter text may have followed a longer one.
-    secureWipe(user.data(), user.capacity());
-    secureWipe(password.data(), password.capacity());
 }
 
 NetworkSettings currentSettings(const Device& device) {

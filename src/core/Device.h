@@ -16,6 +16,7 @@
 #include "core/CameraDetails.h"
 #include "core/Ipv4.h"
 #include "core/Mac.h"
+#include "core/Secret.h"
 
 #include <array>
 #include <cstddef>
@@ -115,21 +116,16 @@ struct NetworkSettings {
     bool operator==(const NetworkSettings&) const = default;
 };
 
-// The device's viewing account and password; wiped when it goes.
+// A viewing account and its password: the one account type of our protocol's settings request,
+// of a camera's UsernameToken and of HTTP Digest. Each copy wipes itself when it goes.
 struct Credentials {
     // The longest account and password a settings request has room for; a longer one would be
     // cut short on the wire and fail for a reason nobody could see.
     static constexpr std::size_t kMaxUserLength = 23;
     static constexpr std::size_t kMaxPasswordLength = 24;
 
-    std::string user;
-    std::string password;
-
-    Credentials() = default;
-    Credentials(std::string u, std::string p) : user(std::move(u)), password(std::move(p)) {}
-    Credentials(const Credentials&) = delete;
-    Credentials& operator=(const Credentials&) = delete;
-    ~Credentials();
+    Secret user;
+    Secret password;
 };
 
 // A device's settings as they are now: what an update changes nothing of.

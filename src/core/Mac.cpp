@@ -1,23 +1,12 @@
 #include "Mac.h"
 
+#include "HexDigit.h"
+
 #include <cstdio>
 
 namespace ondrel {
 
 namespace {
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
 
 // The twelve digits of text in groups of `group` digits, each group after the first led by
 // `separator` (none: no separator at all).

@@ -70,8 +70,8 @@ DeviceInfo settingsRecord(const Device& device, const NetworkSettings& settings,
     DeviceInfo record = recordOf(device);
     writeSettings(record, settings);
     record.ipMode = settings.mode == AddressMode::Dhcp ? int8_t{0} : int8_t{1};
-    setField(record.user, credentials.user);
-    setField(record.password, credentials.password);
+    setField(record.user, credentials.user.view());
+    setField(record.password, credentials.password.view());
     return record;
 }
 

@@ -1,16 +1,12 @@
 #include "flows/CameraCalls.h"
 
-#include "core/SecureWipe.h"
-
 namespace ondrel {
 
-CameraCalls::CameraCalls(const Credentials& credentials)
-    : m_account{credentials.user, credentials.password} {}
+CameraCalls::CameraCalls(const Credentials& credentials) : m_account(credentials) {}
 
 CameraCalls::~CameraCalls() {
+    // The update holds the account by reference: it goes first.
     m_update.reset();
-    secureWipe(m_account.username.data(), m_account.username.capacity());
-    secureWipe(m_account.password.data(), m_account.password.capacity());
 }
 
 CameraUpdate& CameraCalls::over(onvif::HttpTransport& transport) {

@@ -22,7 +22,7 @@ public:
     CameraUpdate& over(onvif::HttpTransport& transport);
 
 private:
-    onvif::Account m_account;
+    Credentials m_account;
     onvif::HttpTransport* m_transport = nullptr;
     std::optional<CameraUpdate> m_update;
 };

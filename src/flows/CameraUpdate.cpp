@@ -59,7 +59,7 @@ bool isSameCameraAt(const Device& camera, std::optional<Ipv4> planned, const Dev
     return !camera.endpoint.empty() && candidate.endpoint == camera.endpoint;
 }
 
-CameraUpdate::CameraUpdate(onvif::HttpTransport& transport, const onvif::Account& account,
+CameraUpdate::CameraUpdate(onvif::HttpTransport& transport, const Credentials& account,
                            onvif::HttpTimeouts timeouts, NeighbourLookup* neighbours)
     : m_transport(transport), m_account(account), m_timeouts(timeouts), m_neighbours(neighbours) {}
 

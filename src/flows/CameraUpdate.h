@@ -46,7 +46,7 @@ public:
     // its verification end, and outlives this object.
     // neighbours: who holds an address on the wire (SystemNeighbours: the PC's own table); none:
     // the wire is not checked.
-    CameraUpdate(onvif::HttpTransport& transport, const onvif::Account& account,
+    CameraUpdate(onvif::HttpTransport& transport, const Credentials& account,
                  onvif::HttpTimeouts timeouts = {}, NeighbourLookup* neighbours = nullptr);
 
     // Changes the camera where reach says it answers alone (reachCamera); Unreachable, with
@@ -64,7 +64,7 @@ private:
     onvif::AccountGate gateFor(const Device& camera, const CameraReach& reach);
 
     onvif::HttpTransport& m_transport;
-    const onvif::Account& m_account;
+    const Credentials& m_account;
     onvif::HttpTimeouts m_timeouts;
     NeighbourLookup* m_neighbours;
     std::map<std::string, std::chrono::seconds> m_clockOffsets; // by identity

@@ -33,7 +33,7 @@ DetailsSchedule::Answer answerOf(const CameraReading& reading) {
 // The shared state of one run's workers, behind one lock.
 class Run {
 public:
-    Run(std::vector<Device>& devices, std::vector<Job> jobs, const onvif::Account* account,
+    Run(std::vector<Device>& devices, std::vector<Job> jobs, const Credentials* account,
         onvif::HttpTransport& transport, const DetailsOptions& options,
         const DetailsProgress& progress, const std::atomic<bool>* cancel)
         : m_devices(devices), m_jobs(std::move(jobs)), m_account(account ? *account : m_none),
@@ -93,8 +93,8 @@ public:
 private:
     std::vector<Device>& m_devices;
     std::vector<Job> m_jobs;
-    const onvif::Account m_none;
-    const onvif::Account& m_account;
+    const Credentials m_none;
+    const Credentials& m_account;
     bool m_withAccount;
     onvif::HttpTransport& m_transport;
     const DetailsOptions& m_options;
@@ -118,7 +118,7 @@ std::vector<std::size_t> camerasToRead(const std::vector<Device>& devices) {
     return out;
 }
 
-DetailsSummary readDetails(std::vector<Device>& devices, const onvif::Account* account,
+DetailsSummary readDetails(std::vector<Device>& devices, const Credentials* account,
                            onvif::HttpTransport& transport, const DetailsOptions& options,
                            const DetailsProgress& progress, const std::atomic<bool>* cancel) {
     std::vector<Job> jobs;

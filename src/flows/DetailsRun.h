@@ -47,7 +47,7 @@ std::vector<std::size_t> camerasToRead(const std::vector<Device>& devices);
 
 // Reads them and takes each reading into its device (applyReading). account: none reads only
 // what needs none. cancel, when set, stops the run from asking any further camera.
-DetailsSummary readDetails(std::vector<Device>& devices, const onvif::Account* account,
+DetailsSummary readDetails(std::vector<Device>& devices, const Credentials* account,
                            onvif::HttpTransport& transport, const DetailsOptions& options,
                            const DetailsProgress& progress = {},
                            const std::atomic<bool>* cancel = nullptr);

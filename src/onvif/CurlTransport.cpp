@@ -175,7 +175,7 @@ HttpResult CurlTransport::perform(const HttpRequest& request) {
     }
     if (request.digest) {
         curl_easy_setopt(e, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_DIGEST));
-        curl_easy_setopt(e, CURLOPT_USERNAME, request.digest->username.c_str());
+        curl_easy_setopt(e, CURLOPT_USERNAME, request.digest->user.c_str());
         curl_easy_setopt(e, CURLOPT_PASSWORD, request.digest->password.c_str());
     }
 

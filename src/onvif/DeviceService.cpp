@@ -3,8 +3,6 @@
 #include "WsSecurity.h"
 #include "XmlReader.h"
 
-#include "core/SecureWipe.h"
-
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -618,7 +616,7 @@ CallResult<Done> parseEmptyAnswer(long status, std::string_view body, std::strin
     return Done{};
 }
 
-DeviceService::DeviceService(HttpTransport& transport, Target target, const Account& account,
+DeviceService::DeviceService(HttpTransport& transport, Target target, const Credentials& account,
                              Clock clock)
     : m_transport(transport), m_target(std::move(target)),
       m_address(parseServiceAddress(m_target.url)), m_account(account), m_clock(std::move(clock)) {}
@@ -644,15 +642,6 @@ DeviceService::exchange(std::string_view operation, std::string_view body, bool 
                          "the camera's service address " + printable(m_target.url) + " " + *why};
     }
     HttpRequest request;
-    // The digest's copy of the password is wiped however the call ends, a throw included.
-    struct WipeDigest {
-        HttpRequest& request;
-        ~WipeDigest() {
-            if (request.digest) {
-                secureWipe(request.digest->password.data(), request.digest->password.size());
-            }
-        }
-    } const wipe{request};
     request.address = std::get<ServiceAddress>(m_address);
     request.soapAction = std::string(kDeviceNamespace) + "/" + std::string(operation);
     request.timeouts = m_target.timeouts;
@@ -660,10 +649,10 @@ DeviceService::exchange(std::string_view operation, std::string_view body, bool 
     const auto send = [&](bool httpDigest) -> std::variant<HttpResponse, CallError> {
         std::string header;
         if (authenticated && httpDigest) {
-            request.digest = DigestCredentials{m_account.username, m_account.password};
+            request.digest = m_account;
         } else if (authenticated) {
-            const std::optional<UsernameToken> token =
-                makeToken(m_account.username, m_account.password, m_clock() + m_clockOffset);
+            const std::optional<UsernameToken> token = makeToken(
+                m_account.user.view(), m_account.password.view(), m_clock() + m_clockOffset);
             if (!token) {
                 return CallError{CallErrorKind::Transport, "no random bytes for the account proof"};
             }
@@ -671,10 +660,7 @@ DeviceService::exchange(std::string_view operation, std::string_view body, bool 
         }
         request.body = envelope(header, body);
         HttpResult result = m_transport.post(request);
-        if (request.digest) {
-            secureWipe(request.digest->password.data(), request.digest->password.size());
-            request.digest.reset();
-        }
+        request.digest.reset();
         if (std::holds_alternative<TransportError>(result)) {
             return CallError{CallErrorKind::Transport, std::get<TransportError>(result).words};
         }

@@ -121,11 +121,6 @@ CallResult<bool> parseSetNetworkInterfaces(long status, std::string_view body);
 // For the operations whose answer carries nothing: success, a fault, or something else.
 CallResult<Done> parseEmptyAnswer(long status, std::string_view body, std::string_view operation);
 
-struct Account {
-    std::string username;
-    std::string password;
-};
-
 class DeviceService {
 public:
     using Clock = std::function<std::chrono::system_clock::time_point()>;
@@ -139,7 +134,7 @@ public:
     // The account is held by reference: its owner wipes the password when the batch ends and
     // must outlive this object.
     // The target's URL is parsed here, once: every call goes to the parsed address.
-    DeviceService(HttpTransport& transport, Target target, const Account& account,
+    DeviceService(HttpTransport& transport, Target target, const Credentials& account,
                   Clock clock = std::chrono::system_clock::now);
 
     // Unauthenticated; on success the camera's clock offset is kept for the calls after it.
@@ -181,7 +176,7 @@ private:
     HttpTransport& m_transport;
     Target m_target;
     std::variant<ServiceAddress, std::string> m_address; // or why the URL is none
-    const Account& m_account;
+    const Credentials& m_account;
     Clock m_clock;
     std::chrono::seconds m_clockOffset{0};
     bool m_httpDigest = false;

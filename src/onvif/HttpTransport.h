@@ -4,6 +4,7 @@
 // operations run against fixture answers in tests and against libcurl in the programs.
 
 #include "ServiceAddress.h"
+#include "core/Device.h"
 
 #include <chrono>
 #include <memory>
@@ -18,12 +19,6 @@ struct HttpTimeouts {
     std::chrono::milliseconds total{10000}; // the whole call, answer included
 };
 
-// An account for HTTP Digest, for cameras that ask for it instead of a UsernameToken.
-struct DigestCredentials {
-    std::string username;
-    std::string password;
-};
-
 struct HttpRequest {
     ServiceAddress address; // the URL is written from it, never taken from a camera's text
     std::string body;
@@ -32,7 +27,8 @@ struct HttpRequest {
     // The adapter the call leaves through, directly on its link. Empty only for a service on
     // loopback (a test's): a camera's call without its adapter is refused, not routed.
     std::string interfaceName;
-    std::optional<DigestCredentials> digest;
+    // The account for HTTP Digest, for cameras that ask for it instead of a UsernameToken.
+    std::optional<Credentials> digest;
 };
 
 struct HttpResponse {

@@ -1,6 +1,8 @@
 #include "WsDiscovery.h"
 
+#include "core/HexDigit.h"
 #include "onvif/XmlReader.h"
+
 #include <sys/random.h>
 
 #include <array>
@@ -269,19 +271,6 @@ Refusal refusalOf(xml::Refusal refusal) {
     return Refusal::NotXml;
 }
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
 bool equalCaseless(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) {
         return false;
@@ -303,9 +292,9 @@ std::string scopeText(std::string_view text) {
     bytes.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
         char c = text[i];
-        if (c == '%' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0 &&
-            hexValue(text[i + 2]) >= 0) {
-            c = static_cast<char>(hexValue(text[i + 1]) * 16 + hexValue(text[i + 2]));
+        if (c == '%' && i + 2 < text.size() && hexDigit(text[i + 1]) >= 0 &&
+            hexDigit(text[i + 2]) >= 0) {
+            c = static_cast<char>(hexDigit(text[i + 1]) * 16 + hexDigit(text[i + 2]));
             i += 2;
         }
         const auto u = static_cast<unsigned char>(c);

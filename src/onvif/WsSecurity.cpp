@@ -1,6 +1,6 @@
 #include "WsSecurity.h"
 
-#include "core/SecureWipe.h"
+#include "core/Secret.h"
 #include "onvif/XmlReader.h"
 
 #include <openssl/crypto.h>
@@ -43,29 +43,20 @@ int number(std::string_view text) {
     return value;
 }
 
-// The digest over bytes that hold the password; the buffer is wiped before it is freed.
-std::string digestOf(std::vector<std::uint8_t>& material) {
-    unsigned char sha[EVP_MAX_MD_SIZE];
-    unsigned int length = 0;
-    const int done =
-        EVP_Digest(material.data(), material.size(), sha, &length, EVP_sha1(), nullptr);
-    secureWipe(material.data(), material.size());
-    if (done != 1) {
-        return {};
-    }
-    return base64Encode(std::vector<std::uint8_t>(sha, sha + length));
-}
-
 } // namespace
 
 std::string passwordDigest(const std::vector<std::uint8_t>& nonce, std::string_view created,
                            std::string_view password) {
-    std::vector<std::uint8_t> material;
-    material.reserve(nonce.size() + created.size() + password.size());
-    material.insert(material.end(), nonce.begin(), nonce.end());
-    material.insert(material.end(), created.begin(), created.end());
-    material.insert(material.end(), password.begin(), password.end());
-    return digestOf(material);
+    Secret material;
+    material.append(nonce.data(), nonce.size());
+    material.append(created);
+    material.append(password);
+    unsigned char sha[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    if (EVP_Digest(material.bytes(), material.size(), sha, &length, EVP_sha1(), nullptr) != 1) {
+        return {};
+    }
+    return base64Encode(std::vector<std::uint8_t>(sha, sha + length));
 }
 
 std::string createdText(std::chrono::system_clock::time_point when) {

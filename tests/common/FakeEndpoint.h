@@ -34,7 +34,8 @@ public:
     }
     SendResult sendSettings(const Device& device, const NetworkSettings& settings,
                             const Credentials& credentials) override {
-        return record({Request::Kind::Settings, device, settings, credentials.password});
+        return record(
+            {Request::Kind::Settings, device, settings, std::string(credentials.password.view())});
     }
     uint32_t lostSinceSearch() const override { return lost; }
     void stop() override { m_stopped = true; }

@@ -60,7 +60,7 @@ TEST(CameraUpdate, PlansWhatWasPlannedAndCallsWhereTheCameraIs) {
     FakeTransport transport;
     transport.answers = {SoapFile("get_system_date_and_time_hikvision.xml"),
                          SoapFile("get_network_interfaces_hikvision.xml"), MovedInterfaces()};
-    const Account account{"admin", "12345"};
+    const Credentials account{"admin", "12345"};
     CameraUpdate update(transport, account);
     NetworkPlan plan;
     plan.mac = camera.mac.value;
@@ -172,7 +172,7 @@ TEST(CameraUpdate, TheAccountGoesOnlyWhereTheRuleAndTheWireAllow) {
                              SoapFile("get_system_date_and_time_hikvision.xml")};
         Neighbours neighbours;
         neighbours.held = row.held;
-        const Account account{"admin", "12345"};
+        const Credentials account{"admin", "12345"};
         CameraUpdate changer(transport, account, {}, &neighbours);
         NetworkPlan plan;
         plan.mac = camera.mac.value;

@@ -166,7 +166,7 @@ TEST(DetailsRun, OnItsThreadsTheAccountReachesWhomTheRulesAllow) {
         {"one camera with another account", 5, true, "AR", "rRrrr", 5, false},
         {"no account", 4, false, "RRRR", "pppp", 0, false},
     };
-    const onvif::Account account{"admin", "secret"};
+    const Credentials account{"admin", "secret"};
     for (const auto& row : rows) {
         Cameras cameras(row.refusers);
         std::vector<Device> devices = Found(row.cameras);
@@ -208,7 +208,7 @@ TEST(DetailsRun, ACameraSharingItsAddressIsNotReached) {
     devices[1].xaddrs = devices[0].serviceUrl;
     devices[0].xaddrs = devices[0].serviceUrl;
     Cameras cameras("");
-    const onvif::Account account{"admin", "secret"};
+    const Credentials account{"admin", "secret"};
     readDetails(devices, &account, cameras, {});
     for (const Device& d : devices) {
         EXPECT_EQ(d.details.status, "failed: shares its address with 1 other: connect it alone");

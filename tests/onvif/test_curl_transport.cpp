@@ -180,7 +180,7 @@ TEST(CurlTransport, AnswersWithHttpDigestWhenChallenged) {
         }
     });
     HttpRequest r = request(server);
-    r.digest = DigestCredentials{"admin", "secret"};
+    r.digest = ondrel::Credentials{"admin", "secret"};
     const HttpResult result = CurlTransport().post(r);
     EXPECT_EQ(errorOf(result), "status 200");
     EXPECT_EQ(server.received().size(), 2u);
@@ -202,7 +202,7 @@ TEST(CurlTransport, ACameraKeepsItsConnectionFromCallToCall) {
         const std::unique_ptr<HttpTransport> camera = shared.forOneCamera();
         HttpRequest withDigest = request(server);
         withDigest.soapAction = "http://www.onvif.org/ver10/device/wsdl/GetHostname";
-        withDigest.digest = DigestCredentials{"admin", "secret"};
+        withDigest.digest = ondrel::Credentials{"admin", "secret"};
         for (const HttpRequest& r : {request(server), withDigest, request(server)}) {
             EXPECT_EQ(errorOf(camera->post(r)), "status 200");
         }

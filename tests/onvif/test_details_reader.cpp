@@ -122,7 +122,7 @@ TEST(DetailsReader, WhatIsReadAndWhereTheCallsStop) {
          "8.8.8.8 dns 192.168.1.1",
          all, true},
     };
-    const Account account{"admin", "12345"};
+    const Credentials account{"admin", "12345"};
     for (const auto& row : rows) {
         FakeTransport transport;
         transport.answers.assign(row.answers.begin(), row.answers.end());

@@ -106,7 +106,7 @@ template <typename Method> auto run(Method method) {
 }
 
 void check(const std::vector<Row>& rows) {
-    const Account account{"admin", "12345"};
+    const Credentials account{"admin", "12345"};
     for (const Row& row : rows) {
         FakeTransport transport;
         transport.answers.assign(row.answers.begin(), row.answers.end());
@@ -328,7 +328,7 @@ TEST(DeviceService, TokensCarryTheCamerasClock) {
     FakeTransport transport;
     transport.answers = {ok("get_system_date_and_time_hikvision.xml"),
                          ok("get_network_interfaces_hikvision.xml")};
-    const Account account{"admin", "12345"};
+    const Credentials account{"admin", "12345"};
     auto now = kNow - 95s; // ours runs 1 min 35 s (and a bit) behind the camera's
     DeviceService service(transport, {"http://192.168.1.64/onvif/device_service", "", {}}, account,
                           [&] { return now; });
@@ -358,14 +358,14 @@ TEST(DeviceService, HttpDigestWhereTheCameraAsksForIt) {
     FakeTransport transport;
     transport.answers = {HttpResponse{401, ""}, ok("get_dns_hikvision.xml"),
                          ok("get_network_default_gateway_axis.xml"), HttpResponse{401, ""}};
-    const Account account{"admin", "12345"};
+    const Credentials account{"admin", "12345"};
     DeviceService service(transport, {"http://192.168.1.64/onvif/device_service", "", {}}, account);
     EXPECT_EQ(outcome(service.getDns()), "manual 8.8.8.8 192.168.1.1");
     ASSERT_EQ(transport.sent.size(), 2u);
     EXPECT_NE(transport.sent[0].body.find("UsernameToken"), std::string::npos);
     EXPECT_FALSE(transport.sent[0].digest);
     ASSERT_TRUE(transport.sent[1].digest);
-    EXPECT_EQ(transport.sent[1].digest->username, "admin");
+    EXPECT_EQ(transport.sent[1].digest->user, "admin");
     EXPECT_EQ(transport.sent[1].body.find("UsernameToken"), std::string::npos);
     EXPECT_TRUE(service.usesHttpDigest());
 

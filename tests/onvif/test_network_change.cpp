@@ -221,7 +221,7 @@ TEST(NetworkChange, InOrderWithTheAddressLast) {
          {},
          "192.168.1.64"},
     };
-    const Account account{"admin", "12345"};
+    const Credentials account{"admin", "12345"};
     for (const Row& row : rows) {
         FakeTransport transport;
         transport.answers.assign(row.answers.begin(), row.answers.end());
@@ -261,7 +261,7 @@ TEST(NetworkChange, VerificationNamesWhatDiffers) {
          {TransportError{"no answer within 10000 ms"}},
          "not verified: no answer within 10000 ms"},
     };
-    const Account account{"admin", "12345"};
+    const Credentials account{"admin", "12345"};
     for (const auto& row : rows) {
         FakeTransport transport;
         transport.answers.assign(row.answers.begin(), row.answers.end());

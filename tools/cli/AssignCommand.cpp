@@ -53,8 +53,7 @@ CameraUpdate& AssignCommand::cameras() {
 
 void AssignCommand::forgetPassword() {
     m_cameras.reset();
-    wipeText(m_account.password);
-    m_credentials.reset(); // wipes its own
+    m_account = {};
 }
 
 OrExit<std::vector<Device>> AssignCommand::choose(const std::vector<Device>& found) {
@@ -320,10 +319,8 @@ ExitCode AssignCommand::confirmAndSend(AssignRun& run, Progress& progress) {
         return kExitUsage;
     }
     // Asked once for every device, and wiped once the last device is sent and verified.
-    m_credentials = std::make_unique<Credentials>(m_o.user, std::move(password.password));
-    wipeText(password.password);
-    m_account = {m_o.user, m_credentials->password};
-    send(run, *m_credentials, progress);
+    m_account = {m_o.user, std::move(password.password)};
+    send(run, m_account, progress);
     return kExitDone;
 }
 

@@ -64,8 +64,7 @@ private:
     const std::atomic<bool>& m_cancel;
     std::vector<LeftOut> m_leftOut;
     // Held from the confirmation to the end of the verification: ONVIF's read-back needs it.
-    std::unique_ptr<Credentials> m_credentials;
-    onvif::Account m_account;
+    Credentials m_account;
     std::unique_ptr<onvif::CurlTransport> m_transport;
     std::unique_ptr<CameraUpdate> m_cameras; // holds m_account and m_transport
 };

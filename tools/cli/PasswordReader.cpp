@@ -3,9 +3,7 @@
 #include "InputRules.h"
 #include "Terminal.h"
 #include "core/Device.h"
-#include "core/SecureWipe.h"
 
-#include <algorithm>
 #include <cstring>
 
 namespace ondrel::cli {
@@ -15,13 +13,10 @@ namespace {
 constexpr std::size_t kMaxPassword = Credentials::kMaxPasswordLength;
 constexpr std::string_view kPrompt = "Viewing password: ";
 
-// Takes the buffer over (readLine's never sits in the string's small buffer, so moving it
-// copies no byte); a refused password is wiped.
-PasswordOutcome checked(std::string_view origin, std::string&& password) {
+PasswordOutcome checked(std::string_view origin, Secret password) {
     PasswordOutcome out;
-    const std::string problem = accountTextProblem(password, kMaxPassword);
+    const std::string problem = accountTextProblem(password.view(), kMaxPassword);
     if (!problem.empty()) {
-        wipeText(password);
         out.error = std::string(origin) + ": the password " + problem;
         return out;
     }
@@ -39,9 +34,7 @@ PasswordOutcome fromStream(std::string_view origin, int fd) {
     if (!line) {
         return {{}, std::string(origin) + ": no password line on standard input"};
     }
-    PasswordOutcome out = checked(origin, std::move(*line));
-    wipeText(*line); // what a move leaves behind
-    return out;
+    return checked(origin, std::move(*line));
 }
 
 } // namespace
@@ -56,13 +49,9 @@ PasswordOutcome PasswordReader::read(const CliOptions& o, int stdinFd, const Env
             return {{},
                     "--password-env: the environment variable " + o.passwordEnv + " is not set"};
         }
-        const std::size_t length = std::strlen(value);
-        std::string password;
-        password.reserve(std::max<std::size_t>(length + 1, 32));
-        password.assign(value, length);
         // Refused or not, it was meant as a password.
-        secureWipe(value, length);
-        return checked("--password-env " + o.passwordEnv, std::move(password));
+        return checked("--password-env " + o.passwordEnv,
+                       Secret::takeFrom(value, std::strlen(value)));
     }
     case PasswordSource::Prompt:
         if (Terminal::isTerminal(stdinFd)) {

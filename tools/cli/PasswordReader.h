@@ -4,6 +4,7 @@
 // nowhere else: no message ever contains it.
 
 #include "CliOptions.h"
+#include "core/Secret.h"
 
 #include <functional>
 #include <string>
@@ -11,8 +12,8 @@
 namespace ondrel::cli {
 
 struct PasswordOutcome {
-    std::string password; // its owner wipes it (WipeText) once the record holds it
-    std::string error;    // a usage error: nothing may be sent
+    Secret password;
+    std::string error; // a usage error: nothing may be sent
     bool ok() const { return error.empty(); }
 };
 

@@ -16,22 +16,14 @@ namespace ondrel::cli {
 int SearchCommand::run() {
     // Read before the search, so that a script's standard input is taken at once; wiped on
     // every way out.
-    struct WipedAccount {
-        std::optional<onvif::Account> account;
-        ~WipedAccount() {
-            if (account) {
-                wipeText(account->password);
-            }
-        }
-    } held;
+    std::optional<Credentials> account;
     if (m_o.details && m_o.passwordSource != PasswordSource::Prompt) {
         PasswordOutcome password = PasswordReader::read(m_o, STDIN_FILENO, &std::getenv);
         if (!password.ok()) {
             error(password.error);
             return kExitUsage;
         }
-        held.account = onvif::Account{m_o.user, std::move(password.password)};
-        wipeText(password.password);
+        account = Credentials{m_o.user, std::move(password.password)};
     }
     BlockingSession session(m_o.endpoint, m_o.protocols, m_lookup.wsdConfig());
     if (!m_lookup.openSession(session)) {
@@ -46,7 +38,7 @@ int SearchCommand::run() {
     }
     const DetailsSummary details =
         m_o.details
-            ? readCameraDetails(found.devices, held.account ? &*held.account : nullptr, progress)
+            ? readCameraDetails(found.devices, account ? &*account : nullptr, progress)
             : DetailsSummary{};
     // The PC's own addresses as they are now: a device holding one conflicts with the PC.
     AddressConflicts conflicts;
@@ -69,7 +61,7 @@ int SearchCommand::run() {
 }
 
 DetailsSummary SearchCommand::readCameraDetails(std::vector<Device>& devices,
-                                                const onvif::Account* account, Progress& progress) {
+                                                const Credentials* account, Progress& progress) {
     onvif::CurlTransport transport(DetailsOptions::kMaxAnswerBytes);
     DetailsOptions options;
     options.parallel = m_o.parallel;

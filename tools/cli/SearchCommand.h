@@ -16,7 +16,7 @@ public:
 
 private:
     // Reads the cameras' details into the devices found, with the account where given.
-    DetailsSummary readCameraDetails(std::vector<Device>& devices, const onvif::Account* account,
+    DetailsSummary readCameraDetails(std::vector<Device>& devices, const Credentials* account,
                                      Progress& progress);
 
     const CliOptions& m_o;

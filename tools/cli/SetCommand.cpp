@@ -51,7 +51,7 @@ int SetCommand::confirm(const Device& device, const NetworkSettings& s,
     summary += "  GateWay       " + s.gateway + "\n";
     summary += "  DNS0          " + s.dns0 + "\n";
     summary += "  HttpPort      " + std::to_string(s.httpPort) + "\n";
-    summary += "  account       " + account.user + "\n";
+    summary += "  account       " + std::string(account.user.view()) + "\n";
     if (Terminal::isTerminal(STDERR_FILENO)) {
         std::fputs(summary.c_str(), stderr);
     }
@@ -80,7 +80,6 @@ int SetCommand::run() {
         // Takes the password's buffer over and wipes it whichever way this returns, a device
         // that did not answer included.
         credentials.emplace(m_o.user, std::move(password.password));
-        wipeText(password.password);
     }
     BlockingSession session(m_o.endpoint, Protocols::Both, m_lookup.wsdConfig());
     Progress progress = Progress::forStderr();
@@ -238,13 +237,8 @@ int SetCommand::runOnvifSet(BlockingSession& session, Progress& progress, const 
     if (const int code = confirm(device, settings, *credentials); code != kExitDone) {
         return code;
     }
-    // A copy the device service holds by reference, wiped on every way out.
-    struct WipedAccount {
-        onvif::Account account;
-        ~WipedAccount() { wipeText(account.password); }
-    } held{{credentials->user, credentials->password}};
     onvif::CurlTransport transport;
-    CameraUpdate camera(transport, held.account);
+    CameraUpdate camera(transport, *credentials);
     const onvif::ChangeResult result = camera.change(device, reach, plan);
     switch (result.outcome) {
     case onvif::ChangeOutcome::Unchanged:

@@ -1,7 +1,5 @@
 #include "Terminal.h"
 
-#include "core/SecureWipe.h"
-
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
@@ -35,21 +33,20 @@ void writeStderr(const std::string& text) {
 
 } // namespace
 
-void wipeText(std::string& text) noexcept {
-    secureWipe(text.data(), text.capacity());
-    text.clear();
-}
-
 bool Terminal::isTerminal(int fd) {
     return isatty(fd) == 1;
 }
 
 LineReading Terminal::readLine(int fd, std::size_t maxLength) {
-    // Large enough never to grow, and beyond the string's own small buffer, so that a move
-    // hands the buffer over instead of copying the bytes.
-    std::string line;
-    line.reserve(std::max<std::size_t>(maxLength + 1, 32));
+    Secret line;
     bool any = false;
+    // A carriage return counts only when a line feed does not follow it.
+    bool carriage = false;
+    const auto keep = [&](char c) {
+        if (line.size() <= maxLength) {
+            line.append(&c, 1);
+        }
+    };
     for (;;) {
         char c = 0;
         const ssize_t n = read(fd, &c, 1);
@@ -57,7 +54,6 @@ LineReading Terminal::readLine(int fd, std::size_t maxLength) {
             continue;
         }
         if (n < 0) {
-            wipeText(line);
             return {};
         }
         if (n == 0) {
@@ -67,20 +63,21 @@ LineReading Terminal::readLine(int fd, std::size_t maxLength) {
         if (c == '\n') {
             break;
         }
-        if (line.size() <= maxLength) {
-            line += c;
+        if (carriage) {
+            keep('\r');
+        }
+        carriage = c == '\r';
+        if (!carriage) {
+            keep(c);
         }
     }
     if (!any) {
         return {};
     }
-    if (!line.empty() && line.back() == '\r') {
-        line.pop_back();
-    }
     LineReading out;
     out.tooLong = line.size() > maxLength;
     if (out.tooLong) {
-        wipeText(line);
+        line.wipe();
     }
     out.line = std::move(line);
     return out;
@@ -121,7 +118,7 @@ Answer Terminal::confirm(const std::string& question) {
         return Answer::NoTerminal;
     }
     writeStderr(question + " [y/N] ");
-    const std::optional<std::string> line = readLine(tty, 16).line;
+    const std::optional<Secret> line = readLine(tty, 16).line;
     close(tty);
     if (!line) {
         writeStderr("\n");

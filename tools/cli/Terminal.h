@@ -2,6 +2,8 @@
 // The terminal side of the tool: is a stream a terminal, a line read without echo, the
 // confirmation question. Nothing here writes to standard output, which carries only results.
 
+#include "core/Secret.h"
+
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -12,12 +14,9 @@ enum class Answer { Yes, No, NoTerminal };
 
 // A line read, or why there is none.
 struct LineReading {
-    std::optional<std::string> line; // none when the input ended, or failed, before any byte
-    bool tooLong = false;            // longer than allowed: line holds nothing of it
+    std::optional<Secret> line; // none when the input ended, or failed, before any byte
+    bool tooLong = false;       // longer than allowed: line holds nothing of it
 };
-
-// Wipes every byte of text's buffer (its capacity, not only its length) and empties it.
-void wipeText(std::string& text) noexcept;
 
 class Terminal {
 public:
@@ -26,8 +25,7 @@ public:
     // One line from fd, read byte by byte so that nothing after it is consumed; without its
     // line end (LF or CR LF). Nothing when fd ends before any byte or on a read error; a line
     // longer than maxLength is read to its end and reported as too long. The line may be a
-    // password: it is read into one buffer on the heap, never moved while it grows, and every
-    // byte of it is wiped on the ways out that drop it.
+    // password: it is held as a secret from its first byte.
     static LineReading readLine(int fd, std::size_t maxLength);
 
     // Shows prompt on standard error and reads one line from fd with echo off when fd is a

@@ -146,10 +146,18 @@ OnvifReply ntpAnswer(const SimDevice& d) {
 
 } // namespace
 
-// One request's document, with the lookups the operations share.
+// One request: its document with the lookups the operations share, the camera it went to,
+// and the operations' answers, each of which may change the camera.
 struct OnvifCall {
+    OnvifService& service;
     xml::Document doc;
     std::size_t operation = xml::kNoParent;
+    std::size_t index = 0;
+    SimDevice& d;
+    OnvifService::Clock::time_point now;
+    OnvifService::WallClock::time_point cameraWall;
+    // The operation's name where it is in the device or the media namespace, else empty.
+    std::string operationName;
 
     std::optional<std::size_t> child(std::size_t parent, std::string_view uri,
                                      std::string_view local) const {
@@ -187,7 +195,70 @@ struct OnvifCall {
         }
         return doc.elements[*at].text;
     }
+
+    // What cameras tell anyone.
+    OnvifReply clock() { return clockAnswer(d, cameraWall); }
+    OnvifReply hostname() { return hostnameAnswer(d); }
+    // Behind the account.
+    static OnvifReply authorized() {
+        OnvifReply r;
+        r.entry["authorized"] = true;
+        return r;
+    }
+    OnvifReply deviceInformation();
+    OnvifReply ntp();
+    OnvifReply endpointReference();
+    OnvifReply profiles();
+    OnvifReply capabilities();
+    OnvifReply networkInterfaces();
+    OnvifReply networkDefaultGateway();
+    OnvifReply dns();
+    OnvifReply setNetworkDefaultGateway();
+    OnvifReply setDns();
+    OnvifReply setNetworkProtocols();
+    OnvifReply setNetworkInterfaces();
+    OnvifReply systemReboot();
 };
+
+namespace {
+
+struct Operation {
+    std::string_view name;
+    bool open; // answered without the account
+    OnvifReply (OnvifCall::*answer)();
+};
+
+// The operations a camera answers. The open ones only in the device namespace; the others in
+// the device or the media namespace, as cameras take either.
+constexpr Operation kOperations[] = {
+    {"GetSystemDateAndTime", true, &OnvifCall::clock},
+    {"GetHostname", true, &OnvifCall::hostname},
+    {"GetDeviceInformation", false, &OnvifCall::deviceInformation},
+    {"GetNTP", false, &OnvifCall::ntp},
+    {"GetEndpointReference", false, &OnvifCall::endpointReference},
+    {"GetProfiles", false, &OnvifCall::profiles},
+    {"GetProfile", false, &OnvifCall::profiles},
+    {"GetCapabilities", false, &OnvifCall::capabilities},
+    {"GetNetworkInterfaces", false, &OnvifCall::networkInterfaces},
+    {"GetNetworkDefaultGateway", false, &OnvifCall::networkDefaultGateway},
+    {"GetDNS", false, &OnvifCall::dns},
+    {"SetNetworkDefaultGateway", false, &OnvifCall::setNetworkDefaultGateway},
+    {"SetDNS", false, &OnvifCall::setDns},
+    {"SetNetworkProtocols", false, &OnvifCall::setNetworkProtocols},
+    {"SetNetworkInterfaces", false, &OnvifCall::setNetworkInterfaces},
+    {"SystemReboot", false, &OnvifCall::systemReboot},
+};
+
+const Operation* operationNamed(std::string_view name, bool open) {
+    for (const Operation& operation : kOperations) {
+        if (operation.open == open && operation.name == name) {
+            return &operation;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
 
 OnvifService::OnvifService(SimResponder& devices, OnvifOptions options)
     : m_devices(devices), m_options(options), m_pending(devices.devices().size()) {}
@@ -213,7 +284,15 @@ OnvifReply OnvifService::handle(std::size_t index, std::string_view body, Clock:
     if (std::holds_alternative<xml::Refusal>(read)) {
         return fault(400, "env:Sender", "ter:WellFormed", "", "the request is not XML we read");
     }
-    OnvifCall call{std::move(std::get<xml::Document>(read))};
+    SimDevice& d = m_devices.device(index);
+    OnvifCall call{*this,
+                   std::move(std::get<xml::Document>(read)),
+                   xml::kNoParent,
+                   index,
+                   d,
+                   now,
+                   wall + std::chrono::seconds(d.clockOffsetS),
+                   {}};
     const std::vector<xml::Element>& elements = call.doc.elements;
     if (elements.empty() || elements[0].name.uri != kSoap || elements[0].name.local != "Envelope") {
         return fault(400, "env:Sender", "ter:WellFormed", "", "not a SOAP 1.2 envelope");
@@ -229,7 +308,6 @@ OnvifReply OnvifService::handle(std::size_t index, std::string_view body, Clock:
         return fault(400, "env:Sender", "ter:WellFormed", "", "the body names no operation");
     }
     const xml::Name& op = elements[call.operation].name;
-    OnvifReply r;
     const std::optional<std::size_t> header = call.child(0, kSoap, "Header");
     const std::optional<std::size_t> security =
         header ? call.child(*header, kSecurity, "Security") : std::nullopt;
@@ -244,14 +322,11 @@ OnvifReply OnvifService::handle(std::size_t index, std::string_view body, Clock:
         reply.entry = std::move(entry);
         return reply;
     };
-    SimDevice& d = m_devices.device(index);
-    const WallClock::time_point cameraWall = wall + std::chrono::seconds(d.clockOffsetS);
-    // What cameras tell anyone.
-    if (op.uri == kDevice && op.local == "GetSystemDateAndTime") {
-        return withOperation(clockAnswer(d, cameraWall));
-    }
-    if (op.uri == kDevice && op.local == "GetHostname") {
-        return withOperation(hostnameAnswer(d));
+    const WallClock::time_point cameraWall = call.cameraWall;
+    if (op.uri == kDevice) {
+        if (const Operation* open = operationNamed(op.local, true)) {
+            return withOperation((call.*open->answer)());
+        }
     }
 
     // Everything else needs the camera's account.
@@ -286,206 +361,249 @@ OnvifReply OnvifService::handle(std::size_t index, std::string_view body, Clock:
                             std::chrono::duration_cast<std::chrono::seconds>(skew).count()));
     }
     }
-    r.entry["authorized"] = true;
-
-    const std::size_t o = call.operation;
-    const std::string local =
-        op.uri == kDevice || op.uri == kMedia ? std::string(op.local) : std::string();
-    if (local == "GetDeviceInformation") {
-        r.body = deviceInformationAnswer(d).body;
-    } else if (local == "GetNTP") {
-        r.body = ntpAnswer(d).body;
-    } else if (local == "GetEndpointReference") {
-        r.body = envelope(substitute("<tds:GetEndpointReferenceResponse><tds:GUID>{}</tds:GUID>"
-                                     "</tds:GetEndpointReferenceResponse>",
-                                     WsdComposer::endpointOf(d.mac)));
-    } else if (local == "GetProfiles" || local == "GetProfile") {
-        // One profile with nothing in it: clients read a profile before anything else, and
-        // a camera that streams nothing is still one whose network can be changed.
-        const bool one = local == "GetProfile";
-        r.body = envelope(substitute(
-            "<trt:{}Response xmlns:trt=\"http://www.onvif.org/ver10/media/wsdl\"><trt:{} "
-            "token=\"profile_1\" fixed=\"true\"><tt:Name>main</tt:Name></trt:{}>"
-            "</trt:{}Response>",
-            local, one ? "Profile" : "Profiles", one ? "Profile" : "Profiles", local));
-    } else if (local == "GetCapabilities") {
-        // The device service, and at its address the device IO service, where some clients
-        // send SystemReboot: what a client needs to find where to change the network.
-        const std::string xaddr =
-            d.httpPort == 80 ? substitute("http://{}/onvif/device_service", d.ip)
-                             : substitute("http://{}:{}/onvif/device_service", d.ip, d.httpPort);
-        r.body = envelope(substitute(
-            "<tds:GetCapabilitiesResponse><tds:Capabilities><tt:Device><tt:XAddr>{}</tt:XAddr>"
-            "<tt:Network><tt:IPFilter>false</tt:IPFilter><tt:ZeroConfiguration>false"
-            "</tt:ZeroConfiguration><tt:IPVersion6>false</tt:IPVersion6><tt:DynDNS>false"
-            "</tt:DynDNS></tt:Network><tt:System><tt:DiscoveryResolve>false"
-            "</tt:DiscoveryResolve><tt:DiscoveryBye>true</tt:DiscoveryBye><tt:RemoteDiscovery>"
-            "false</tt:RemoteDiscovery><tt:SystemBackup>false</tt:SystemBackup><tt:SystemLogging>"
-            "false</tt:SystemLogging><tt:FirmwareUpgrade>false</tt:FirmwareUpgrade>"
-            "</tt:System></tt:Device><tt:Media><tt:XAddr>{}</tt:XAddr><tt:StreamingCapabilities>"
-            "<tt:RTPMulticast>false</tt:RTPMulticast><tt:RTP_TCP>true</tt:RTP_TCP>"
-            "<tt:RTP_RTSP_TCP>true</tt:RTP_RTSP_TCP></tt:StreamingCapabilities></tt:Media>"
-            "<tt:Extension><tt:DeviceIO><tt:XAddr>{}</tt:XAddr><tt:VideoSources>0"
-            "</tt:VideoSources><tt:VideoOutputs>0</tt:VideoOutputs><tt:AudioSources>0"
-            "</tt:AudioSources><tt:AudioOutputs>0</tt:AudioOutputs><tt:RelayOutputs>0"
-            "</tt:RelayOutputs></tt:DeviceIO></tt:Extension>"
-            "</tds:Capabilities></tds:GetCapabilitiesResponse>",
-            xml::escaped(xaddr), xml::escaped(xaddr), xml::escaped(xaddr)));
-    } else if (local == "GetNetworkInterfaces") {
-        r.body = envelope(substitute(
-            "<tds:GetNetworkInterfacesResponse><tds:NetworkInterfaces token=\"{}\">"
-            "<tt:Enabled>true</tt:Enabled><tt:Info><tt:Name>{}</tt:Name><tt:HwAddress>{}"
-            "</tt:HwAddress><tt:MTU>1500</tt:MTU></tt:Info><tt:IPv4><tt:Enabled>true</tt:Enabled>"
-            "<tt:Config>{}<tt:DHCP>{}</tt:DHCP></tt:Config></tt:IPv4></tds:NetworkInterfaces>"
-            "</tds:GetNetworkInterfacesResponse>",
-            kInterfaceToken, kInterfaceToken, xml::escaped(d.mac),
-            substitute("<tt:{}><tt:Address>{}</tt:Address><tt:PrefixLength>{}"
-                       "</tt:PrefixLength></tt:{}>",
-                       d.dhcp ? "FromDHCP" : "Manual", xml::escaped(d.ip), prefixOf(d.mask),
-                       d.dhcp ? "FromDHCP" : "Manual"),
-            d.dhcp ? "true" : "false"));
-    } else if (local == "GetNetworkDefaultGateway") {
-        r.body = envelope(substitute(
-            "<tds:GetNetworkDefaultGatewayResponse><tds:NetworkGateway>{}</tds:NetworkGateway>"
-            "</tds:GetNetworkDefaultGatewayResponse>",
-            d.gateway.empty()
-                ? ""
-                : substitute("<tt:IPv4Address>{}</tt:IPv4Address>", xml::escaped(d.gateway))));
-    } else if (local == "GetDNS") {
-        std::string servers;
-        for (const std::string* dns : {&d.dns0, &d.dns1}) {
-            if (!dns->empty()) {
-                servers += substitute("<tt:DNSManual><tt:Type>IPv4</tt:Type><tt:IPv4Address>{}"
-                                      "</tt:IPv4Address></tt:DNSManual>",
-                                      xml::escaped(*dns));
-            }
-        }
-        r.body = envelope(substitute("<tds:GetDNSResponse><tds:DNSInformation><tt:FromDHCP>"
-                                     "false</tt:FromDHCP>{}</tds:DNSInformation>"
-                                     "</tds:GetDNSResponse>",
-                                     servers));
-    } else if (local == "SetNetworkDefaultGateway") {
-        const std::vector<std::size_t> given = call.children(o, "IPv4Address");
-        if (given.size() > 1) {
-            return withOperation(invalidArg("ter:InvalidGatewayAddress", "one gateway at most"));
-        }
-        const std::string gateway = given.empty() ? "" : elements[given[0]].text;
-        if (!gateway.empty() && !isAddress(gateway)) {
-            return withOperation(
-                invalidArg("ter:InvalidGatewayAddress", "not an IPv4 address: " + gateway));
-        }
-        r.entry["set"] = {{"gateway", gateway}};
-        if (m_options.forgetGateway) {
-            r.entry["forgotten"] = true;
-        } else {
-            d.gateway = gateway;
-        }
-        r.body = envelope("<tds:SetNetworkDefaultGatewayResponse/>");
-    } else if (local == "SetDNS") {
-        std::vector<std::string> servers;
-        for (const std::size_t manual : call.children(o, "DNSManual")) {
-            const std::string address = call.text(manual, {{kSchema, "IPv4Address"}}).value_or("");
-            if (!isAddress(address)) {
-                return withOperation(
-                    invalidArg("ter:InvalidIPv4Address", "not an IPv4 address: " + address));
-            }
-            servers.push_back(address);
-        }
-        if (servers.size() > 2) {
-            return withOperation(invalidArg("ter:TooManyDNSServers", "two DNS servers at most"));
-        }
-        servers.resize(2);
-        d.dns0 = servers[0];
-        d.dns1 = servers[1];
-        r.entry["set"] = {{"dns", {d.dns0, d.dns1}}};
-        r.body = envelope("<tds:SetDNSResponse/>");
-    } else if (local == "SetNetworkProtocols") {
-        Json set = Json::array();
-        for (const std::size_t protocol : call.children(o, "NetworkProtocols")) {
-            const std::string name = call.text(protocol, {{kSchema, "Name"}}).value_or("");
-            const std::string port = call.text(protocol, {{kSchema, "Port"}}).value_or("");
-            unsigned value = 0;
-            const auto [end, error] =
-                std::from_chars(port.data(), port.data() + port.size(), value);
-            if (error != std::errc{} || end != port.data() + port.size() || value == 0 ||
-                value > 65535) {
-                return withOperation(invalidArg("ter:InvalidPort", "not a port: " + port));
-            }
-            if (name == "HTTP") {
-                d.httpPort = static_cast<uint16_t>(value);
-            } else if (name != "HTTPS" && name != "RTSP") {
-                return withOperation(
-                    invalidArg("ter:ServiceNotSupported", "no such protocol: " + name));
-            }
-            set.push_back({{"name", name}, {"port", value}});
-        }
-        r.entry["set"] = {{"protocols", std::move(set)}};
-        r.body = envelope("<tds:SetNetworkProtocolsResponse/>");
-    } else if (local == "SetNetworkInterfaces") {
-        const std::vector<std::size_t> tokens = call.children(o, "InterfaceToken");
-        const std::string interfaceToken = tokens.empty() ? "" : elements[tokens[0]].text;
-        if (interfaceToken != kInterfaceToken) {
-            return withOperation(invalidArg("ter:InvalidNetworkInterface",
-                                            "no such network interface: " + interfaceToken));
-        }
-        const std::optional<std::size_t> ipv4 = [&]() -> std::optional<std::size_t> {
-            const std::vector<std::size_t> config = call.children(o, "NetworkInterface");
-            return config.empty() ? std::nullopt : call.child(config[0], kSchema, "IPv4");
-        }();
-        if (!ipv4) {
-            return withOperation(invalidArg("ter:InvalidIPv4Address", "no IPv4 settings"));
-        }
-        PendingInterface next;
-        next.dhcp = call.text(*ipv4, {{kSchema, "DHCP"}}).value_or("false") == "true";
-        if (!next.dhcp) {
-            next.address =
-                call.text(*ipv4, {{kSchema, "Manual"}, {kSchema, "Address"}}).value_or("");
-            const std::string prefix =
-                call.text(*ipv4, {{kSchema, "Manual"}, {kSchema, "PrefixLength"}}).value_or("");
-            const auto [end, error] =
-                std::from_chars(prefix.data(), prefix.data() + prefix.size(), next.prefixLength);
-            if (!isAddress(next.address)) {
-                return withOperation(
-                    invalidArg("ter:InvalidIPv4Address", "not an IPv4 address: " + next.address));
-            }
-            if (error != std::errc{} || end != prefix.data() + prefix.size() ||
-                next.prefixLength < 1 || next.prefixLength > 30) {
-                return withOperation(
-                    invalidArg("ter:InvalidIPv4Address", "not a prefix length: " + prefix));
-            }
-        }
-        r.entry["set"] = {
-            {"dhcp", next.dhcp}, {"address", next.address}, {"prefixLength", next.prefixLength}};
-        if (m_options.atOnce && !next.dhcp) {
-            d.ip = next.address;
-            d.mask = maskOf(next.prefixLength);
-        }
-        m_pending[index] = next;
-        r.body = envelope("<tds:SetNetworkInterfacesResponse><tds:RebootNeeded>true"
-                          "</tds:RebootNeeded></tds:SetNetworkInterfacesResponse>");
-    } else if (local == "SystemReboot") {
-        // Interface settings take effect now, as a camera applies them while it starts.
-        if (const std::optional<PendingInterface>& next = m_pending[index]) {
-            d.dhcp = next->dhcp;
-            if (!next->dhcp) {
-                d.ip = next->address;
-                d.mask = maskOf(next->prefixLength);
-            }
-            m_pending[index].reset();
-        }
-        m_devices.restart(index, now);
-        r.restart = std::chrono::milliseconds(d.restartMs);
-        r.entry["restartMs"] = d.restartMs;
-        r.entry["address"] = d.ip;
-        r.body = envelope("<tds:SystemRebootResponse><tds:Message>Rebooting</tds:Message>"
-                          "</tds:SystemRebootResponse>");
-    } else {
-        OnvifReply unknown = fault(500, "env:Receiver", "ter:ActionNotSupported", "",
-                                   "operation not supported: " + std::string(op.local));
-        unknown.entry["authorized"] = true;
-        return withOperation(std::move(unknown));
+    if (op.uri == kDevice || op.uri == kMedia) {
+        call.operationName = op.local;
     }
-    return withOperation(std::move(r));
+    if (const Operation* known = operationNamed(call.operationName, false)) {
+        return withOperation((call.*known->answer)());
+    }
+    OnvifReply unknown = fault(500, "env:Receiver", "ter:ActionNotSupported", "",
+                               "operation not supported: " + std::string(op.local));
+    unknown.entry["authorized"] = true;
+    return withOperation(std::move(unknown));
+}
+
+OnvifReply OnvifCall::deviceInformation() {
+    OnvifReply r = authorized();
+    r.body = deviceInformationAnswer(d).body;
+    return r;
+}
+
+OnvifReply OnvifCall::ntp() {
+    OnvifReply r = authorized();
+    r.body = ntpAnswer(d).body;
+    return r;
+}
+
+OnvifReply OnvifCall::endpointReference() {
+    OnvifReply r = authorized();
+    r.body = envelope(substitute("<tds:GetEndpointReferenceResponse><tds:GUID>{}</tds:GUID>"
+                                 "</tds:GetEndpointReferenceResponse>",
+                                 WsdComposer::endpointOf(d.mac)));
+    return r;
+}
+
+OnvifReply OnvifCall::profiles() {
+    OnvifReply r = authorized();
+    // One profile with nothing in it: clients read a profile before anything else, and
+    // a camera that streams nothing is still one whose network can be changed.
+    const bool one = operationName == "GetProfile";
+    r.body = envelope(substitute(
+        "<trt:{}Response xmlns:trt=\"http://www.onvif.org/ver10/media/wsdl\"><trt:{} "
+        "token=\"profile_1\" fixed=\"true\"><tt:Name>main</tt:Name></trt:{}>"
+        "</trt:{}Response>",
+        operationName, one ? "Profile" : "Profiles", one ? "Profile" : "Profiles", operationName));
+    return r;
+}
+
+OnvifReply OnvifCall::capabilities() {
+    OnvifReply r = authorized();
+    // The device service, and at its address the device IO service, where some clients
+    // send SystemReboot: what a client needs to find where to change the network.
+    const std::string xaddr =
+        d.httpPort == 80 ? substitute("http://{}/onvif/device_service", d.ip)
+                         : substitute("http://{}:{}/onvif/device_service", d.ip, d.httpPort);
+    r.body = envelope(substitute(
+        "<tds:GetCapabilitiesResponse><tds:Capabilities><tt:Device><tt:XAddr>{}</tt:XAddr>"
+        "<tt:Network><tt:IPFilter>false</tt:IPFilter><tt:ZeroConfiguration>false"
+        "</tt:ZeroConfiguration><tt:IPVersion6>false</tt:IPVersion6><tt:DynDNS>false"
+        "</tt:DynDNS></tt:Network><tt:System><tt:DiscoveryResolve>false"
+        "</tt:DiscoveryResolve><tt:DiscoveryBye>true</tt:DiscoveryBye><tt:RemoteDiscovery>"
+        "false</tt:RemoteDiscovery><tt:SystemBackup>false</tt:SystemBackup><tt:SystemLogging>"
+        "false</tt:SystemLogging><tt:FirmwareUpgrade>false</tt:FirmwareUpgrade>"
+        "</tt:System></tt:Device><tt:Media><tt:XAddr>{}</tt:XAddr><tt:StreamingCapabilities>"
+        "<tt:RTPMulticast>false</tt:RTPMulticast><tt:RTP_TCP>true</tt:RTP_TCP>"
+        "<tt:RTP_RTSP_TCP>true</tt:RTP_RTSP_TCP></tt:StreamingCapabilities></tt:Media>"
+        "<tt:Extension><tt:DeviceIO><tt:XAddr>{}</tt:XAddr><tt:VideoSources>0"
+        "</tt:VideoSources><tt:VideoOutputs>0</tt:VideoOutputs><tt:AudioSources>0"
+        "</tt:AudioSources><tt:AudioOutputs>0</tt:AudioOutputs><tt:RelayOutputs>0"
+        "</tt:RelayOutputs></tt:DeviceIO></tt:Extension>"
+        "</tds:Capabilities></tds:GetCapabilitiesResponse>",
+        xml::escaped(xaddr), xml::escaped(xaddr), xml::escaped(xaddr)));
+    return r;
+}
+
+OnvifReply OnvifCall::networkInterfaces() {
+    OnvifReply r = authorized();
+    r.body = envelope(substitute(
+        "<tds:GetNetworkInterfacesResponse><tds:NetworkInterfaces token=\"{}\">"
+        "<tt:Enabled>true</tt:Enabled><tt:Info><tt:Name>{}</tt:Name><tt:HwAddress>{}"
+        "</tt:HwAddress><tt:MTU>1500</tt:MTU></tt:Info><tt:IPv4><tt:Enabled>true</tt:Enabled>"
+        "<tt:Config>{}<tt:DHCP>{}</tt:DHCP></tt:Config></tt:IPv4></tds:NetworkInterfaces>"
+        "</tds:GetNetworkInterfacesResponse>",
+        kInterfaceToken, kInterfaceToken, xml::escaped(d.mac),
+        substitute("<tt:{}><tt:Address>{}</tt:Address><tt:PrefixLength>{}"
+                   "</tt:PrefixLength></tt:{}>",
+                   d.dhcp ? "FromDHCP" : "Manual", xml::escaped(d.ip), prefixOf(d.mask),
+                   d.dhcp ? "FromDHCP" : "Manual"),
+        d.dhcp ? "true" : "false"));
+    return r;
+}
+
+OnvifReply OnvifCall::networkDefaultGateway() {
+    OnvifReply r = authorized();
+    r.body = envelope(substitute(
+        "<tds:GetNetworkDefaultGatewayResponse><tds:NetworkGateway>{}</tds:NetworkGateway>"
+        "</tds:GetNetworkDefaultGatewayResponse>",
+        d.gateway.empty()
+            ? ""
+            : substitute("<tt:IPv4Address>{}</tt:IPv4Address>", xml::escaped(d.gateway))));
+    return r;
+}
+
+OnvifReply OnvifCall::dns() {
+    OnvifReply r = authorized();
+    std::string servers;
+    for (const std::string* dns : {&d.dns0, &d.dns1}) {
+        if (!dns->empty()) {
+            servers += substitute("<tt:DNSManual><tt:Type>IPv4</tt:Type><tt:IPv4Address>{}"
+                                  "</tt:IPv4Address></tt:DNSManual>",
+                                  xml::escaped(*dns));
+        }
+    }
+    r.body = envelope(substitute("<tds:GetDNSResponse><tds:DNSInformation><tt:FromDHCP>"
+                                 "false</tt:FromDHCP>{}</tds:DNSInformation>"
+                                 "</tds:GetDNSResponse>",
+                                 servers));
+    return r;
+}
+
+OnvifReply OnvifCall::setNetworkDefaultGateway() {
+    OnvifReply r = authorized();
+    const std::vector<std::size_t> given = children(operation, "IPv4Address");
+    if (given.size() > 1) {
+        return invalidArg("ter:InvalidGatewayAddress", "one gateway at most");
+    }
+    const std::string gateway = given.empty() ? "" : doc.elements[given[0]].text;
+    if (!gateway.empty() && !isAddress(gateway)) {
+        return invalidArg("ter:InvalidGatewayAddress", "not an IPv4 address: " + gateway);
+    }
+    r.entry["set"] = {{"gateway", gateway}};
+    if (service.m_options.forgetGateway) {
+        r.entry["forgotten"] = true;
+    } else {
+        d.gateway = gateway;
+    }
+    r.body = envelope("<tds:SetNetworkDefaultGatewayResponse/>");
+    return r;
+}
+
+OnvifReply OnvifCall::setDns() {
+    OnvifReply r = authorized();
+    std::vector<std::string> servers;
+    for (const std::size_t manual : children(operation, "DNSManual")) {
+        const std::string address = text(manual, {{kSchema, "IPv4Address"}}).value_or("");
+        if (!isAddress(address)) {
+            return invalidArg("ter:InvalidIPv4Address", "not an IPv4 address: " + address);
+        }
+        servers.push_back(address);
+    }
+    if (servers.size() > 2) {
+        return invalidArg("ter:TooManyDNSServers", "two DNS servers at most");
+    }
+    servers.resize(2);
+    d.dns0 = servers[0];
+    d.dns1 = servers[1];
+    r.entry["set"] = {{"dns", {d.dns0, d.dns1}}};
+    r.body = envelope("<tds:SetDNSResponse/>");
+    return r;
+}
+
+OnvifReply OnvifCall::setNetworkProtocols() {
+    OnvifReply r = authorized();
+    Json set = Json::array();
+    for (const std::size_t protocol : children(operation, "NetworkProtocols")) {
+        const std::string name = text(protocol, {{kSchema, "Name"}}).value_or("");
+        const std::string port = text(protocol, {{kSchema, "Port"}}).value_or("");
+        unsigned value = 0;
+        const auto [end, error] = std::from_chars(port.data(), port.data() + port.size(), value);
+        if (error != std::errc{} || end != port.data() + port.size() || value == 0 ||
+            value > 65535) {
+            return invalidArg("ter:InvalidPort", "not a port: " + port);
+        }
+        if (name == "HTTP") {
+            d.httpPort = static_cast<uint16_t>(value);
+        } else if (name != "HTTPS" && name != "RTSP") {
+            return invalidArg("ter:ServiceNotSupported", "no such protocol: " + name);
+        }
+        set.push_back({{"name", name}, {"port", value}});
+    }
+    r.entry["set"] = {{"protocols", std::move(set)}};
+    r.body = envelope("<tds:SetNetworkProtocolsResponse/>");
+    return r;
+}
+
+OnvifReply OnvifCall::setNetworkInterfaces() {
+    OnvifReply r = authorized();
+    const std::vector<std::size_t> tokens = children(operation, "InterfaceToken");
+    const std::string interfaceToken = tokens.empty() ? "" : doc.elements[tokens[0]].text;
+    if (interfaceToken != kInterfaceToken) {
+        return invalidArg("ter:InvalidNetworkInterface",
+                          "no such network interface: " + interfaceToken);
+    }
+    const std::optional<std::size_t> ipv4 = [&]() -> std::optional<std::size_t> {
+        const std::vector<std::size_t> config = children(operation, "NetworkInterface");
+        return config.empty() ? std::nullopt : child(config[0], kSchema, "IPv4");
+    }();
+    if (!ipv4) {
+        return invalidArg("ter:InvalidIPv4Address", "no IPv4 settings");
+    }
+    OnvifService::PendingInterface next;
+    next.dhcp = text(*ipv4, {{kSchema, "DHCP"}}).value_or("false") == "true";
+    if (!next.dhcp) {
+        next.address = text(*ipv4, {{kSchema, "Manual"}, {kSchema, "Address"}}).value_or("");
+        const std::string prefix =
+            text(*ipv4, {{kSchema, "Manual"}, {kSchema, "PrefixLength"}}).value_or("");
+        const auto [end, error] =
+            std::from_chars(prefix.data(), prefix.data() + prefix.size(), next.prefixLength);
+        if (!isAddress(next.address)) {
+            return invalidArg("ter:InvalidIPv4Address", "not an IPv4 address: " + next.address);
+        }
+        if (error != std::errc{} || end != prefix.data() + prefix.size() || next.prefixLength < 1 ||
+            next.prefixLength > 30) {
+            return invalidArg("ter:InvalidIPv4Address", "not a prefix length: " + prefix);
+        }
+    }
+    r.entry["set"] = {
+        {"dhcp", next.dhcp}, {"address", next.address}, {"prefixLength", next.prefixLength}};
+    if (service.m_options.atOnce && !next.dhcp) {
+        d.ip = next.address;
+        d.mask = maskOf(next.prefixLength);
+    }
+    service.m_pending[index] = next;
+    r.body = envelope("<tds:SetNetworkInterfacesResponse><tds:RebootNeeded>true"
+                      "</tds:RebootNeeded></tds:SetNetworkInterfacesResponse>");
+    return r;
+}
+
+OnvifReply OnvifCall::systemReboot() {
+    OnvifReply r = authorized();
+    // Interface settings take effect now, as a camera applies them while it starts.
+    if (const std::optional<OnvifService::PendingInterface>& next = service.m_pending[index]) {
+        d.dhcp = next->dhcp;
+        if (!next->dhcp) {
+            d.ip = next->address;
+            d.mask = maskOf(next->prefixLength);
+        }
+        service.m_pending[index].reset();
+    }
+    service.m_devices.restart(index, now);
+    r.restart = std::chrono::milliseconds(d.restartMs);
+    r.entry["restartMs"] = d.restartMs;
+    r.entry["address"] = d.ip;
+    r.body = envelope("<tds:SystemRebootResponse><tds:Message>Rebooting</tds:Message>"
+                      "</tds:SystemRebootResponse>");
+    return r;
 }
 
 } // namespace ondrel::sim
