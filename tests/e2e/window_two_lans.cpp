@@ -101,7 +101,7 @@ protected:
                                   " ip route replace local 10.77.0.128/26 dev lo";
         ASSERT_EQ(std::system(route.c_str()), 0) << route;
         onvif.EnterNetwork(std::getenv("ONDREL_LAB_A_NETNS"));
-        ASSERT_EQ(onvif.Start({"--onvif-only", "--config",
+        ASSERT_EQ(onvif.Start({"--onvif-only", "--onvif-own-macs", "--config",
                                onvif.WriteConfig(nlohmann::json::array({DeviceJson(camera)}))}),
                   "");
     }

@@ -67,6 +67,7 @@ private:
     std::unique_ptr<Credentials> m_credentials;
     onvif::Account m_account;
     std::unique_ptr<onvif::CurlTransport> m_transport;
+    SystemNeighbours m_neighbours;
     std::unique_ptr<CameraUpdate> m_cameras; // holds m_account and m_transport
 };
 

@@ -572,7 +572,8 @@ int CliApp::runOnvifSet(BlockingSession& session, Progress& progress, const Devi
         ~WipedAccount() { wipeText(account.password); }
     } held{{credentials->user, credentials->password}};
     onvif::CurlTransport transport;
-    CameraUpdate camera(transport, held.account);
+    SystemNeighbours neighbours;
+    CameraUpdate camera(transport, held.account, {}, &neighbours);
     const onvif::ChangeResult result = camera.change(device, reach, plan);
     switch (result.outcome) {
     case onvif::ChangeOutcome::Unchanged:

@@ -191,6 +191,9 @@ std::optional<HttpAnswer> SimServer::handleHttp(const HttpRequest& request, Cloc
     } else {
         OnvifReply reply =
             m_onvif->handle(*index, request.body, now, OnvifService::WallClock::now());
+        if (m_links != nullptr) {
+            m_links->follow(m_responder.devices());
+        }
         entry["index"] = *index;
         entry["status"] = reply.status;
         for (auto& [key, value] : reply.entry.items()) {
@@ -253,6 +256,9 @@ void SimServer::handle(const uint8_t* data, std::size_t length, const std::strin
     const Clock::time_point now = Clock::now();
     const SimRequest request = RequestParser::parse(data, length);
     Response response = m_responder.handle(request, now);
+    if (m_links != nullptr) {
+        m_links->follow(m_responder.devices());
+    }
     if (m_log.isOpen()) {
         const std::string from = fromAddress + ":" + std::to_string(fromPort);
         const double seconds = std::chrono::duration<double>(now - m_start).count();

@@ -4,6 +4,7 @@
 // queue when it falls due, however many cameras wait on it. Stop() is safe from a signal
 // handler: it only wakes the sockets.
 
+#include "CameraLinks.h"
 #include "HttpServer.h"
 #include "OnvifService.h"
 #include "SimLog.h"
@@ -62,6 +63,9 @@ public:
     // failure, naming the step.
     SocketStatus run();
 
+    // Cameras on interfaces of their own, whose addresses move when a request moves a camera.
+    void followAddresses(CameraLinks* links) { m_links = links; }
+
     // Async-signal-safe.
     void stop() const noexcept {
         m_socket.wake();
@@ -106,6 +110,7 @@ private:
     SimResponder& m_responder;
     WsdResponder* m_wsd;
     OnvifService* m_onvif;
+    CameraLinks* m_links = nullptr;
     SimLog& m_log;
     ServerOptions m_options;
     UdpSocket m_socket;
