@@ -27,8 +27,10 @@ namespace {
 // "sim<pid>.<camera>": simulators side by side in one namespace keep apart, within the 15
 // characters an interface name may have.
 constexpr const char* kNamePrefix = "sim";
-constexpr std::string_view kArpFiles[] = {"arp_ignore", "arp_announce"};
-constexpr std::string_view kArpValues[] = {"1", "2"};
+// arp_notify: an interface coming up tells its addresses (a gratuitous ARP), as a camera does
+// when it starts, so that the PC forgets whoever held the address before.
+constexpr std::string_view kArpFiles[] = {"arp_ignore", "arp_announce", "arp_notify"};
+constexpr std::string_view kArpValues[] = {"1", "2", "1"};
 
 std::string arpFile(std::string_view name) {
     return "/proc/sys/net/ipv4/conf/all/" + std::string(name);
@@ -178,6 +180,8 @@ void CameraLinks::follow(const std::vector<SimDevice>& devices) {
         if (wanted == held.wire.addresses) {
             continue;
         }
+        // Down and up again, as the camera restarts: coming up, it tells its new addresses.
+        setUp(held.ifindex, false);
         for (const Ipv4 a : held.wire.addresses) {
             if (std::ranges::find(wanted, a) == wanted.end()) {
                 changeAddress(RTM_DELADDR, held.ifindex, a);
@@ -189,6 +193,7 @@ void CameraLinks::follow(const std::vector<SimDevice>& devices) {
             }
         }
         held.wire.addresses = wanted;
+        setUp(held.ifindex, true);
     }
 }
 
@@ -242,8 +247,6 @@ int CameraLinks::addLink(const CameraWire& wire, int lower) {
     const auto make = [&] {
         ifinfomsg info{};
         info.ifi_family = AF_UNSPEC;
-        info.ifi_flags = IFF_UP;
-        info.ifi_change = IFF_UP;
         const std::array<uint8_t, 6> mac = wire.mac.bytes();
         const uint32_t mode = MACVLAN_MODE_BRIDGE;
         Message m(RTM_NEWLINK, NLM_F_CREATE | NLM_F_EXCL, &info, sizeof info);
@@ -269,6 +272,15 @@ int CameraLinks::addLink(const CameraWire& wire, int lower) {
         e = make();
     }
     return e;
+}
+
+int CameraLinks::setUp(int ifindex, bool up) {
+    ifinfomsg info{};
+    info.ifi_family = AF_UNSPEC;
+    info.ifi_index = ifindex;
+    info.ifi_flags = up ? IFF_UP : 0;
+    info.ifi_change = IFF_UP;
+    return request(Message(RTM_NEWLINK, 0, &info, sizeof info).done(++m_sequence));
 }
 
 int CameraLinks::changeAddress(uint16_t type, int ifindex, Ipv4 address) {

@@ -63,6 +63,7 @@ private:
     // 0 when the kernel accepted the request, else its errno.
     int request(std::vector<uint8_t> message);
     int addLink(const CameraWire& wire, int lower);
+    int setUp(int ifindex, bool up);
     int changeAddress(uint16_t type, int ifindex, Ipv4 address);
     std::string setArp();
     void restoreArp();
