@@ -287,7 +287,7 @@ TEST_F(WindowTwoLans, ACameraTwoHostsClaimIsMarkedAndItsUpdateRefused) {
     const int at = SearchFor(camera.mac);
     ASSERT_GE(at, 0);
     const DeviceListModel& model = dialog->devices();
-    const QModelIndex cell = model.index(at, ColumnOf("Adapter"));
+    const QModelIndex cell = model.index(at, ColumnOf("DeviceName"));
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return model.data(cell, Qt::ToolTipRole).toString().contains("10.77.0.140"); },
         5000));

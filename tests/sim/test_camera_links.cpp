@@ -68,3 +68,14 @@ TEST(CameraLinks, OutsideTheLabNothingIsMade) {
     EXPECT_EQ(links.open({SimDevice::generated(0)}, false), "inside scripts/netlab only");
     EXPECT_FALSE(links.isOpen());
 }
+
+TEST(CameraLinks, OnlyASimulatorsCameraInterfaceIsTakenForOne) {
+    const std::pair<const char*, bool> rows[] = {
+        {"sim412.0", true}, {"sim7.59999", true}, {"eth0", false},   {"sim", false},
+        {"sim412", false},  {"sim412.", false},   {"simA.0", false}, {"sim.0", false},
+        {"sim4.0x", false}, {"eOffice", false},
+    };
+    for (const auto& [name, camera] : rows) {
+        EXPECT_EQ(isCameraLinkName(name), camera) << name;
+    }
+}

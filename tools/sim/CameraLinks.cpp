@@ -105,7 +105,7 @@ std::vector<Ipv4> addressesOf(const SimDevice& device, bool linkLocal) {
 int lowerLink() {
     for (const NetLink& l : listSystemLinks()) {
         if ((l.flags & kLinkUp) != 0 && (l.flags & kLinkLoopback) == 0 &&
-            (l.flags & kLinkBroadcast) != 0 && !l.name.starts_with(kNamePrefix)) {
+            (l.flags & kLinkBroadcast) != 0 && !isCameraLinkName(l.name)) {
             return static_cast<int>(l.ifindex);
         }
     }
@@ -113,6 +113,20 @@ int lowerLink() {
 }
 
 } // namespace
+
+bool isCameraLinkName(std::string_view name) {
+    if (!name.starts_with(kNamePrefix)) {
+        return false;
+    }
+    name.remove_prefix(std::string_view(kNamePrefix).size());
+    const std::size_t dot = name.find('.');
+    const auto digits = [](std::string_view part) {
+        return !part.empty() &&
+               std::ranges::all_of(part, [](char c) { return c >= '0' && c <= '9'; });
+    };
+    return dot != std::string_view::npos && digits(name.substr(0, dot)) &&
+           digits(name.substr(dot + 1));
+}
 
 std::vector<std::optional<CameraWire>> planWires(const std::vector<SimDevice>& devices,
                                                  bool linkLocal) {

@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ondrel::sim {
@@ -30,6 +31,11 @@ struct CameraWire {
 
     bool operator==(const CameraWire&) const = default;
 };
+
+// Whether an interface is one a simulator made for a camera ("sim<pid>.<camera>"). A broadcast
+// or multicast on the LAN reaches each of them as well as the LAN's interface: what arrives
+// there is a copy, and a simulator answers the LAN's own.
+bool isCameraLinkName(std::string_view name);
 
 // One entry per device, in the devices' order: none for a device whose MAC no station could
 // have (unreadable, group or all zero), which keeps the LAN interface's.

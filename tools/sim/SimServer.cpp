@@ -1,5 +1,6 @@
 #include "SimServer.h"
 
+#include <net/if.h>
 #include <poll.h>
 
 #include <algorithm>
@@ -35,6 +36,9 @@ SocketStatus SimServer::open() {
             return s;
         }
         if (SocketStatus s = m_socket.enableBroadcast(); !s) {
+            return s;
+        }
+        if (SocketStatus s = m_socket.enablePacketInfo(); !s) {
             return s;
         }
         m_socket.raiseReceiveBuffer();
@@ -232,6 +236,9 @@ std::optional<SocketStatus> SimServer::receiveFrom(const UdpSocket& socket,
     case ReceiveStatus::Ok:
     case ReceiveStatus::Empty:
     case ReceiveStatus::Truncated:
+        if (heardOnCameraLink(r.ifindex)) {
+            break;
+        }
         if (&socket == &m_socket) {
             handle(buffer.data(), r.count, r.senderAddress, r.senderPort);
         } else {
@@ -240,6 +247,20 @@ std::optional<SocketStatus> SimServer::receiveFrom(const UdpSocket& socket,
         break;
     }
     return std::nullopt;
+}
+
+bool SimServer::heardOnCameraLink(uint32_t ifindex) {
+    if (ifindex == 0) {
+        return false;
+    }
+    const auto known = m_cameraLinks.find(ifindex);
+    if (known != m_cameraLinks.end()) {
+        return known->second;
+    }
+    char name[IF_NAMESIZE] = {};
+    const bool camera = ::if_indextoname(ifindex, name) != nullptr && isCameraLinkName(name);
+    m_cameraLinks.emplace(ifindex, camera);
+    return camera;
 }
 
 bool SimServer::finished() const {

@@ -16,6 +16,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -98,6 +99,9 @@ private:
     std::optional<HttpAnswer> handleHttp(const HttpRequest& request, Clock::time_point now);
     void enqueue(Pending item);
     void announce(const std::vector<WsdMessage>& messages, Clock::time_point now);
+    // Whether a datagram came in through a simulator's camera interface: a copy of one the
+    // LAN's interface heard too. Looked up once per interface.
+    bool heardOnCameraLink(uint32_t ifindex);
     bool finished() const;
     // Sends everything that is due. nullopt: go on; else the run ends with this status (ok
     // when a stop was requested meanwhile).
@@ -126,6 +130,7 @@ private:
     // loopback).
     bool m_ownSources = true;
     std::vector<std::string> m_warnings;
+    std::map<uint32_t, bool> m_cameraLinks; // by interface index
 };
 
 } // namespace ondrel::sim
