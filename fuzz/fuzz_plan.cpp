@@ -56,10 +56,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const std::vector<Device> devices = listed();
     const AssignPlan plan = planExplicit({reading.rows, devices, {}}, nullptr);
     if (!plan.ok()) {
-        if (!plan.devices.empty() || describe(plan.error).empty()) {
-            std::abort();
-        }
-        if (plan.error.refusal != PlanRefusal::NoDevices && plan.error.line == 0) {
+        // Every refusal of a plan file's rows names its row's line.
+        const PlanPlace* at = placeOf(*plan.refusal);
+        if (!plan.devices.empty() || (!std::holds_alternative<refusal::NoDevices>(*plan.refusal) &&
+                                      (at == nullptr || at->line == 0))) {
             std::abort();
         }
         return 0;

@@ -6,7 +6,10 @@
 # package reading each camera's device information with its own concurrency (one call a
 # camera, all at once). Prints, for ROUNDS rounds (default 3) and their median: the time
 # ondrel-cli took to read every camera (the time of a plain search taken off), its peak RSS, how many
-# cameras it read, and the npm package's time and count. A benchmark, not a test.
+# cameras it read, the npm package's time and count, and the npm package's time over
+# Ondrel's (one run's ratio; the medians' ratio below them). The window's stall while it
+# reads details is not measured here: bench/window measures searches and the assign batch.
+# A benchmark, not a test.
 #
 # Uses the binaries of BUILD_DIR (default build/dev: build ondrel-sim and ondrel-cli there).
 # CAMERAS=N and LATENCY=MS play other numbers; PARALLEL=N is passed to --parallel.
@@ -30,7 +33,7 @@ cli=$build/tools/cli/ondrel-cli
 wait_s=1.5
 export CAMERA_PASSWORD=admin
 sleep 1
-printf '%-6s %10s %10s %8s %12s %8s\n' round ondrel_s rss_MiB read npm_onvif_s read
+printf '%-6s %10s %10s %8s %12s %8s %7s\n' round ondrel_s rss_MiB read npm_onvif_s read ratio
 for round in $(seq "$rounds"); do
     # The search alone, to take its time off the one with details.
     /usr/bin/time -f '%e' -o "$ONDREL_LAB_DIR/search" "$cli" search --protocol onvif \
@@ -48,11 +51,14 @@ for round in $(seq "$rounds"); do
         npm=$(cd "$root/tests/peers" && timeout 120 node details.js "$ONDREL_LAB_DIR/hosts" admin admin |
             python3 -c 'import json,sys; r=json.loads(sys.stdin.read()); print("%.2f %d" % (r["ms"] / 1000, r["read"]))')
     fi
-    printf '%-6s %10.2f %10.1f %8s %12s %8s\n' "$round" \
-        "$(awk -v e="$elapsed" -v s="$searched" 'BEGIN { print e - s }')" \
-        "$(awk -v k="$rss" 'BEGIN { print k / 1024 }')" "$readcount" $npm
+    ondrel=$(awk -v e="$elapsed" -v s="$searched" 'BEGIN { print e - s }')
+    ratio=$(awk -v o="$ondrel" -v n="${npm%% *}" 'BEGIN { print (n == "-" || o <= 0) ? "-" : sprintf("%.2f", n / o) }')
+    printf '%-6s %10.2f %10.1f %8s %12s %8s %7s\n' "$round" "$ondrel" \
+        "$(awk -v k="$rss" 'BEGIN { print k / 1024 }')" "$readcount" $npm "$ratio"
 done | tee "$ONDREL_LAB_DIR/rows"
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
-printf '%-6s %10s %10s %8s %12s\n' median "$(awk '{ print $2 }' "$ONDREL_LAB_DIR/rows" | median)" \
-    "$(awk '{ print $3 }' "$ONDREL_LAB_DIR/rows" | median)" "" \
-    "$(awk '{ print $5 }' "$ONDREL_LAB_DIR/rows" | median)"
+ondrel_median=$(awk '{ print $2 }' "$ONDREL_LAB_DIR/rows" | median)
+npm_median=$(awk '{ print $5 }' "$ONDREL_LAB_DIR/rows" | median)
+printf '%-6s %10s %10s %8s %12s %8s %7s\n' median "$ondrel_median" \
+    "$(awk '{ print $3 }' "$ONDREL_LAB_DIR/rows" | median)" "" "$npm_median" "" \
+    "$(awk -v o="$ondrel_median" -v n="$npm_median" 'BEGIN { print (n == "-" || o <= 0) ? "-" : sprintf("%.2f", n / o) }')"

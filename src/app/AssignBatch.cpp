@@ -1,7 +1,5 @@
 #include "AssignBatch.h"
 
-#include "DeviceListModel.h"
-#include "DeviceSession.h"
 #include "flows/RestartCountdown.h"
 #include "netinfo/NeighbourProbe.h"
 
@@ -12,7 +10,7 @@
 
 namespace ondrel {
 
-AssignBatch::AssignBatch(DeviceSession& session, IEndpoint& endpoint, CameraWorker& cameras,
+AssignBatch::AssignBatch(BatchSearch& session, IEndpoint& endpoint, CameraWorker& cameras,
                          SessionClock& clock, TimerPeriods periods,
                          std::shared_ptr<AddressProber> prober)
     : m_session(session), m_endpoint(endpoint), m_cameras(cameras), m_periods(periods),
@@ -207,7 +205,7 @@ void AssignBatch::verify() {
     if (m_stage != Stage::Verifying) {
         return;
     }
-    const auto listed = m_session.devices().devices().devices();
+    const std::vector<Device> listed = m_session.listedDevices();
     m_found.insert(m_found.end(), listed.begin(), listed.end());
     // Replies the kernel dropped could be the very devices not found: one more search.
     if (m_endpoint.lostSinceSearch() > 0 && m_searches == 1) {

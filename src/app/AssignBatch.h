@@ -29,15 +29,25 @@
 
 namespace ondrel {
 
-class DeviceSession;
 class RestartCountdown;
+
+// What a batch needs of its session: a search through every adapter (the list emptied first),
+// and what the list holds when the batch's wait for answers ends.
+class BatchSearch {
+public:
+    virtual void search() = 0;
+    virtual std::vector<Device> listedDevices() const = 0;
+
+protected:
+    ~BatchSearch() = default;
+};
 
 class AssignBatch : public QObject {
     Q_OBJECT
 public:
     enum class Stage { Idle, Probing, Sending, Restarting, Verifying, Done };
 
-    AssignBatch(DeviceSession& session, IEndpoint& endpoint, CameraWorker& cameras,
+    AssignBatch(BatchSearch& session, IEndpoint& endpoint, CameraWorker& cameras,
                 SessionClock& clock, TimerPeriods periods, std::shared_ptr<AddressProber> prober);
     ~AssignBatch() override;
 
@@ -81,7 +91,7 @@ private:
     void verify();
     void finish();
 
-    DeviceSession& m_session;
+    BatchSearch& m_session;
     IEndpoint& m_endpoint;
     CameraWorker& m_cameras;
     TimerPeriods m_periods;

@@ -48,7 +48,7 @@ AssignDialog::AssignDialog(AssignSetup setup, DeviceSession& session, QWidget* p
     if (!m_setup.prompter) {
         m_setup.prompter = std::make_shared<MessageBoxPrompter>();
     }
-    const auto listed = session.devices().devices().devices();
+    const auto listed = session.listModel().list().all();
     m_listed.assign(listed.begin(), listed.end());
     // Two rows are one device when their records are equal: the record finds the row.
     for (std::size_t i = 0; i < m_listed.size(); ++i) {
@@ -184,7 +184,7 @@ void AssignDialog::showPlan() {
         m_ui->skippedList->addItem(AssignTexts::skipped(s));
     }
     if (!m_plan.ok()) {
-        showMessage(AssignTexts::refusal(m_plan.error));
+        showMessage(AssignTexts::refusal(*m_plan.refusal));
     } else {
         const int count = static_cast<int>(m_plan.devices.size());
         // English's singular is a text of its own; a translation picks its forms from %n.

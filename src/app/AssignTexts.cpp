@@ -6,67 +6,79 @@
 
 #include <QStringList>
 
+#include <type_traits>
+
 namespace ondrel {
 
-QString AssignTexts::refusal(const PlanError& e) {
+QString AssignTexts::who(const PlanPlace& at) {
     // A plan file's row is found by its line; a chosen device by its place in the table.
-    QString who = e.line != 0 ? tr("Line %1: ").arg(e.line) : tr("Device %1: ").arg(e.index + 1);
-    if (!e.party.empty()) {
-        who += fromUtf8(e.party) + QStringLiteral(": ");
+    QString who = at.line != 0 ? tr("Line %1: ").arg(at.line) : tr("Device %1: ").arg(at.index + 1);
+    if (!at.party.empty()) {
+        who += fromUtf8(at.party) + QStringLiteral(": ");
     }
-    const QString row = e.line != 0 ? who : QString();
-    const QString other = !e.other      ? QString()
-                          : e.line != 0 ? tr(" (as an earlier row)")
-                                        : tr(" (as device %1)").arg(*e.other + 1);
-    switch (e.refusal) {
-    case PlanRefusal::None:
-        return {};
-    case PlanRefusal::NoDevices:
-        return tr("No devices were chosen.");
-    case PlanRefusal::BadAddress:
-        return e.line != 0 ? row + tr("The address is not a usable IPv4 address.")
-                           : tr("The first address is not a usable IPv4 address.");
-    case PlanRefusal::BadNetMask:
-        return row + tr("The subnet mask is not a mask.");
-    case PlanRefusal::NoHostInMask:
-        return row + tr("The subnet mask leaves no address for a device.");
-    case PlanRefusal::AddressNotHost:
-        return row + tr("The address is the subnet's network or broadcast address.");
-    case PlanRefusal::BadGateway:
-        return row + tr("The gateway is not an address in the subnet.");
-    case PlanRefusal::BadDns:
-        return row + tr("The DNS server is not a usable IPv4 address.");
-    case PlanRefusal::BadHttpPort:
-        return row + (static_cast<HttpPortCheck>(e.detail) == HttpPortCheck::Refused
-                          ? tr("The HTTP port 10000 cannot be used.")
-                          : tr("The HTTP port is not 1..65535."));
-    case PlanRefusal::OutOfAddresses:
-        return who + tr("The subnet has no free address left for it.");
-    case PlanRefusal::MissingDeviceId:
-        return who + tr("The device reports no device ID, so no request can name it.");
-    case PlanRefusal::SharedDeviceId:
-        return who + tr("Another chosen device has the same device ID%1.").arg(other);
-    case PlanRefusal::DuplicateMac:
-        return who + tr("The device is chosen twice%1.").arg(other);
-    case PlanRefusal::UnknownMac:
-        return who + tr("No device with this MAC answered the search.");
-    case PlanRefusal::UnknownEndpoint:
-        return who + tr("No camera with this endpoint reference answered the search.");
-    case PlanRefusal::NoRoute:
-        return who + tr("The camera gave no ONVIF device service to change it through.");
-    case PlanRefusal::BadMac:
-        return who + tr("Not a MAC address.");
-    case PlanRefusal::DuplicateAddress:
-        return who + tr("The address is given twice%1.").arg(other);
-    case PlanRefusal::AddressTaken:
-        return who + (e.taken ? skipped(*e.taken) : tr("The address is taken."));
-    case PlanRefusal::GatewayOutsideSubnet:
-        return who + outsideGateway(e);
-    }
-    return tr("The plan cannot be carried out.");
+    return who;
 }
 
-QString AssignTexts::outsideGateway(const PlanError& e) {
+QString AssignTexts::refusal(const PlanRefusal& reason) {
+    const PlanPlace* at = placeOf(reason);
+    const QString who = at != nullptr ? AssignTexts::who(*at) : QString();
+    // A value typed in the dialog's boxes is named by nothing; a plan row's by its row.
+    const QString row = at != nullptr && at->line != 0 ? who : QString();
+    const auto other = [at](std::size_t index) {
+        return at->line != 0 ? tr(" (as an earlier row)") : tr(" (as device %1)").arg(index + 1);
+    };
+    return std::visit(
+        [&](const auto& r) -> QString {
+            using Kind = std::decay_t<decltype(r)>;
+            if constexpr (std::is_same_v<Kind, refusal::NoDevices>) {
+                return tr("No devices were chosen.");
+            } else if constexpr (std::is_same_v<Kind, refusal::BadAddress>) {
+                return !row.isEmpty() ? row + tr("The address is not a usable IPv4 address.")
+                                      : tr("The first address is not a usable IPv4 address.");
+            } else if constexpr (std::is_same_v<Kind, refusal::BadNetMask>) {
+                return row + tr("The subnet mask is not a mask.");
+            } else if constexpr (std::is_same_v<Kind, refusal::NoHostInMask>) {
+                return row + tr("The subnet mask leaves no address for a device.");
+            } else if constexpr (std::is_same_v<Kind, refusal::AddressNotHost>) {
+                return row + tr("The address is the subnet's network or broadcast address.");
+            } else if constexpr (std::is_same_v<Kind, refusal::BadGateway>) {
+                return row + tr("The gateway is not an address in the subnet.");
+            } else if constexpr (std::is_same_v<Kind, refusal::BadDns>) {
+                return row + tr("The DNS server is not a usable IPv4 address.");
+            } else if constexpr (std::is_same_v<Kind, refusal::BadHttpPort>) {
+                return row + (r.check == HttpPortCheck::Refused
+                                  ? tr("The HTTP port 10000 cannot be used.")
+                                  : tr("The HTTP port is not 1..65535."));
+            } else if constexpr (std::is_same_v<Kind, refusal::OutOfAddresses>) {
+                return who + tr("The subnet has no free address left for it.");
+            } else if constexpr (std::is_same_v<Kind, refusal::MissingDeviceId>) {
+                return who + tr("The device reports no device ID, so no request can name it.");
+            } else if constexpr (std::is_same_v<Kind, refusal::SharedDeviceId>) {
+                return who +
+                       tr("Another chosen device has the same device ID%1.").arg(other(r.other));
+            } else if constexpr (std::is_same_v<Kind, refusal::DuplicateMac>) {
+                return who + tr("The device is chosen twice%1.").arg(other(r.other));
+            } else if constexpr (std::is_same_v<Kind, refusal::UnknownMac>) {
+                return who + tr("No device with this MAC answered the search.");
+            } else if constexpr (std::is_same_v<Kind, refusal::UnknownEndpoint>) {
+                return who + tr("No camera with this endpoint reference answered the search.");
+            } else if constexpr (std::is_same_v<Kind, refusal::NoRoute>) {
+                return who + tr("The camera gave no ONVIF device service to change it through.");
+            } else if constexpr (std::is_same_v<Kind, refusal::BadMac>) {
+                return who + tr("Not a MAC address.");
+            } else if constexpr (std::is_same_v<Kind, refusal::DuplicateAddress>) {
+                return who + tr("The address is given twice%1.").arg(other(r.other));
+            } else if constexpr (std::is_same_v<Kind, refusal::AddressTaken>) {
+                return who + skipped(r.by);
+            } else {
+                static_assert(std::is_same_v<Kind, refusal::GatewayOutsideSubnet>);
+                return who + outsideGateway(r);
+            }
+        },
+        reason);
+}
+
+QString AssignTexts::outsideGateway(const refusal::GatewayOutsideSubnet& e) {
     // The first three by name: a refusal of 200 devices must still fit the dialog's line.
     constexpr int kNamed = 3;
     const int others = static_cast<int>(e.others.size());
@@ -83,7 +95,7 @@ QString AssignTexts::outsideGateway(const PlanError& e) {
     }
     const QString gateway = fromUtf8(e.gateway);
     // A plan file's row names its own gateway; the range plan's box is typed in.
-    return e.line != 0
+    return e.at.line != 0
                ? tr("Its own gateway %1 is outside the row's subnet%2. Give the row a GateWay "
                     "(0.0.0.0 for none).")
                      .arg(gateway, also)

@@ -17,7 +17,7 @@ class AssignTexts {
 
 public:
     // Why nothing can be sent, naming the device or plan row concerned.
-    static QString refusal(const PlanError& error);
+    static QString refusal(const PlanRefusal& reason);
     // "192.168.0.64: reported by Cam 3 (02:...)".
     static QString skipped(const SkippedAddress& skipped);
     static QString check(AddressCheck check);
@@ -28,8 +28,10 @@ public:
     static QString planFile(const PlanFileReading& reading);
 
 private:
+    // "Line 7: Cam 2 (02:...): " or "Device 3: ...".
+    static QString who(const PlanPlace& at);
     // A device's own gateway outside its new subnet, naming the others concerned.
-    static QString outsideGateway(const PlanError& error);
+    static QString outsideGateway(const refusal::GatewayOutsideSubnet& reason);
 };
 
 } // namespace ondrel

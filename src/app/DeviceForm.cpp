@@ -70,12 +70,17 @@ void DeviceForm::showDevice(const Device& device) {
     m_ui->deviceMaskEdit->setAddressText(fromUtf8(device.netMask.text));
     m_ui->deviceGatewayEdit->setAddressText(fromUtf8(device.gateway.text));
     m_ui->deviceDnsEdit->setAddressText(fromUtf8(device.dns0.text));
-    m_ui->sysFirmwareEdit->setText(fromUtf8(device.appVersion));
+    showFirmware(device);
     m_ui->appFirmwareEdit->setText(fromUtf8(device.webVersion));
     // The port as reported, 0 included: the box never turns it into another number.
     m_ui->httpPortSpin->setValue(device.httpPort);
     m_ui->autoIpCheck->setChecked(device.mode == AddressMode::Dhcp);
     applyEnabling();
+}
+
+void DeviceForm::showFirmware(const Device& device) {
+    m_ui->sysFirmwareEdit->setText(
+        fromUtf8(device.appVersion.empty() ? device.details.firmware : device.appVersion));
 }
 
 std::optional<int> DeviceForm::httpPort() const {

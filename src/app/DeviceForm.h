@@ -27,6 +27,9 @@ public:
     // Shows a device: name, the four addresses, versions, port and the automatic-address box.
     // The account and password are left as typed.
     void showDevice(const Device& device);
+    // The device's system firmware again, once its details were read: our protocol's version
+    // where it reported one, else what its device service said.
+    void showFirmware(const Device& device);
     // The defaults of an empty form; which controls are enabled is left as it is.
     void reset();
     void setEditable(bool editable);

@@ -2,6 +2,7 @@
 
 #include "Utf8Text.h"
 
+#include "DetailsTexts.h"
 #include "Texts.h"
 
 #include <QApplication>
@@ -65,6 +66,30 @@ void DeviceListModel::clear() {
     m_sortValues = {};
     m_rows = 0;
     endResetModel();
+}
+
+void DeviceListModel::takeReadings(
+    const std::vector<std::pair<std::size_t, onvif::CameraReading>>& readings) {
+    std::size_t first = m_list.size();
+    std::size_t last = 0;
+    for (const auto& [row, reading] : readings) {
+        if (row >= static_cast<std::size_t>(m_rows)) {
+            continue;
+        }
+        Device device = m_list.device(row);
+        onvif::applyReading(device, reading);
+        if (m_list.takeDetails(row, device)) {
+            first = std::min(first, row);
+            last = std::max(last, row);
+        }
+    }
+    if (first > last) {
+        return;
+    }
+    // Texts changed: the proxy sorts and filters these rows again.
+    m_sortValues.clear();
+    Q_EMIT dataChanged(index(static_cast<int>(first), 0),
+                       index(static_cast<int>(last), listColumnCount() - 1));
 }
 
 void DeviceListModel::refresh() {
@@ -177,9 +202,17 @@ QString DeviceListModel::claimHint(const DeviceView& device) {
     return Texts::claimedHint(hosts.join(QStringLiteral(", ")), last);
 }
 
+QString DeviceListModel::clockHint(const DeviceView& device) {
+    if (device.details == nullptr || !device.details->clockOffset) {
+        return {};
+    }
+    return DetailsTexts::clockHint(*device.details->clockOffset);
+}
+
 QString DeviceListModel::hints(const DeviceView& device, int row) const {
     QStringList lines;
-    for (QString hint : {claimHint(device), leftHint(row), conflictHint(row), subnetHint(device)}) {
+    for (QString hint : {claimHint(device), leftHint(row), conflictHint(row), subnetHint(device),
+                         clockHint(device)}) {
         if (!hint.isEmpty()) {
             lines << std::move(hint);
         }
@@ -228,8 +261,12 @@ QVariant DeviceListModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
     case Qt::AccessibleTextRole: {
         const FieldValue value = field.read(shown, row);
-        if (field.kind == FieldKind::Number && !value.hasNumber()) {
+        if ((field.kind == FieldKind::Number || field.kind == FieldKind::Seconds) &&
+            !value.hasNumber()) {
             return QString(); // a camera found by WS-Discovery alone does not report it
+        }
+        if (field.kind == FieldKind::Seconds) {
+            return DetailsTexts::clockOffset(secondsValue(value.number));
         }
         if (!field.column.words.empty()) {
             return Texts::field(field.column.words[value.number]);
@@ -258,6 +295,9 @@ QVariant DeviceListModel::data(const QModelIndex& index, int role) const {
         }
         if (field.column.mark == FieldMark::Claimed && !shown.claims.empty()) {
             return QApplication::style()->standardIcon(QStyle::SP_MessageBoxCritical);
+        }
+        if (field.column.mark == FieldMark::ClockOff && !clockHint(shown).isEmpty()) {
+            return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
         }
         return {};
     default:

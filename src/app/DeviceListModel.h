@@ -17,12 +17,15 @@
 //   icon beside its adapter and a tooltip that says why the browser cannot reach it;
 // - a device whose address another device on the same adapter, or the adapter itself, also
 //   has: an icon beside its address and a tooltip that names the others.
-// Both tooltips are the rows' accessible descriptions too, so that a screen reader says them.
+// - a camera whose clock is more than a minute away from the PC's (its details read): a
+//   warning icon beside its Clock and a tooltip that says by how much, ahead or behind.
+// The tooltips are the rows' accessible descriptions too, so that a screen reader says them.
 
 #include "devices/AddressConflicts.h"
 #include "devices/DeviceFields.h"
 #include "devices/DeviceList.h"
 #include "netinfo/NetLinks.h"
+#include "onvif/DetailsReader.h"
 
 #include <QAbstractTableModel>
 
@@ -53,14 +56,17 @@ public:
     // The camera of that endpoint reference said Bye at `at`: its row, if listed, is greyed.
     void markLeft(std::string_view endpoint, std::chrono::system_clock::time_point at);
     void clear();
+    // Cameras' details, read for the rows given (arrival indices): each row takes its reading,
+    // and the rows are drawn again in one change.
+    void takeReadings(const std::vector<std::pair<std::size_t, onvif::CameraReading>>& readings);
     // Devices changed in place (an accepted update): every row is drawn again.
     void refresh();
     // The PC's own adapters and their addresses, which a device's address must not take.
     void setPcLinks(NetLinks links);
 
     // The list itself, for the update flow that writes an accepted update into it.
-    DeviceList& devices() { return m_list; }
-    const DeviceList& devices() const { return m_list; }
+    DeviceList& list() { return m_list; }
+    const DeviceList& list() const { return m_list; }
     const AddressConflicts& conflicts() const { return m_conflicts; }
     // A copy of the device of a row, or none off the rows.
     std::optional<Device> device(int row) const;
@@ -72,6 +78,8 @@ public:
     QString conflictHint(int row) const;
     // Which hosts claim the camera, or empty when one does.
     static QString claimHint(const DeviceView& device);
+    // How far the camera's clock is off, when more than a minute, or empty.
+    static QString clockHint(const DeviceView& device);
     // When the row's camera said it was leaving, or empty while it has not.
     QString leftHint(int row) const;
 

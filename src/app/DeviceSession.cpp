@@ -2,6 +2,7 @@
 
 #include "AssignBatch.h"
 #include "CameraCalls.h"
+#include "DetailsRead.h"
 #include "DeviceListModel.h"
 #include "EndpointEvents.h"
 #include "QtSessionClock.h"
@@ -39,7 +40,7 @@ DeviceSession::DeviceSession(SessionDeps deps, QObject* parent)
     m_events = new EndpointEvents(this);
     m_model = new DeviceListModel(this);
     m_model->setPcLinks(m_pcLinks());
-    m_updateFlow = std::make_unique<UpdateFlow>(m_model->devices());
+    m_updateFlow = std::make_unique<UpdateFlow>(m_model->list());
     m_updateWait =
         m_clock->makeTimer(SessionClock::Repeat::Once, [this] { onUpdateWaitExpired(); });
     m_lossCheck = m_clock->makeTimer(SessionClock::Repeat::Every, [this] { checkLostReplies(); });
@@ -55,8 +56,10 @@ DeviceSession::DeviceSession(SessionDeps deps, QObject* parent)
     m_cameraCheckWait = m_clock->makeTimer(SessionClock::Repeat::Once, [this] { checkCamera(); });
     m_cameraWorker =
         deps.cameraWorker ? std::move(deps.cameraWorker) : std::make_shared<ThreadCameraWorker>();
-    m_batch = std::make_unique<AssignBatch>(*this, *m_endpoint, *m_cameraWorker, *m_clock,
-                                            m_periods, std::move(deps.prober));
+    m_batch =
+        std::make_unique<AssignBatch>(static_cast<BatchSearch&>(*this), *m_endpoint,
+                                      *m_cameraWorker, *m_clock, m_periods, std::move(deps.prober));
+    m_details = std::make_unique<DetailsRead>(*m_model, *m_cameraWorker);
     connect(m_events, &EndpointEvents::repliesArrived, this, &DeviceSession::takeReplies);
     connect(m_events, &EndpointEvents::updateAnswered, this, &DeviceSession::onAnswer);
 }
@@ -83,6 +86,7 @@ void DeviceSession::close() {
     m_lossCheck->stop();
     m_restart->stop();
     m_batch->abandon();
+    m_details->abandon();
     m_cameraWorker->abandon();
     m_cameraUpdating = false;
     m_cameraCheckWait->stop();
@@ -105,7 +109,7 @@ bool DeviceSession::updateBusy() const {
 }
 
 SearchStatus DeviceSession::searchStatus() const {
-    return {m_searchSent, m_lostReplies, m_ignoredReplies + m_model->devices().overflow(),
+    return {m_searchSent, m_lostReplies, m_ignoredReplies + m_model->list().overflow(),
             m_announcementsUnheard};
 }
 
@@ -119,7 +123,13 @@ std::vector<AdapterRef> DeviceSession::pcAddresses() const {
     return addresses;
 }
 
+std::vector<Device> DeviceSession::listedDevices() const {
+    const DeviceList::Devices listed = m_model->list().all();
+    return {listed.begin(), listed.end()};
+}
+
 void DeviceSession::search() {
+    m_details->abandon();
     m_model->clear();
     // An adapter plugged in or given an address since: the PC's addresses as they are now.
     m_model->setPcLinks(m_pcLinks());
@@ -223,7 +233,7 @@ SendResult DeviceSession::updateCamera(std::size_t row, const Device& device,
     m_cameraUpdating = true;
     // Held until the camera is read back after its restart, or the update ends otherwise.
     // Reached alone or not at all: the list as it is now tells which cameras share its address.
-    const DeviceList::Devices listed = m_model->devices().devices();
+    const DeviceList::Devices listed = m_model->list().all();
     m_cameraCheck = CameraCheck{
         std::make_shared<CameraCalls>(credentials), device, cameraPlan(device, settings),
         reachCamera(device, std::vector<Device>(listed.begin(), listed.end()))};
@@ -271,7 +281,7 @@ void DeviceSession::checkCamera() {
     CameraCheck check = std::move(*m_cameraCheck);
     m_cameraCheck.reset();
     const std::optional<Device> found =
-        findAfterRestart(check.camera, plannedAddress(check.plan), m_model->devices().devices());
+        findAfterRestart(check.camera, plannedAddress(check.plan), m_model->list().all());
     if (!found) {
         Q_EMIT updateChecked(UpdateCheck::Missing, {});
         return;
@@ -338,7 +348,7 @@ void DeviceSession::onUpdateWaitExpired() {
 void DeviceSession::saveList(const QString& path, ListFormat format) {
     // Only the copy is made here: formatting 10,000 devices as JSON and writing them take
     // longer than a user should wait for the list to answer again.
-    const auto& listed = m_model->devices().devices();
+    const auto& listed = m_model->list().all();
     auto devices = std::make_shared<const std::vector<Device>>(listed.begin(), listed.end());
     auto conflicts = std::make_shared<const AddressConflicts>(m_model->conflicts());
     auto* watcher = new QFutureWatcher<QString>(this);

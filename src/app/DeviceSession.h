@@ -16,6 +16,7 @@
 // still in flight ends unheard. Its waits run on a SessionClock: Qt's timers in the program, a
 // clock a test advances in the tests.
 
+#include "AssignBatch.h"
 #include "SessionDeps.h"
 #include "devices/CameraRoute.h"
 #include "flows/UpdateFlow.h"
@@ -33,8 +34,8 @@
 
 namespace ondrel {
 
-class AssignBatch;
 class CameraCalls;
+class DetailsRead;
 class DeviceListModel;
 class EndpointEvents;
 class RestartCountdown;
@@ -64,7 +65,7 @@ enum class UpdateCheck {
     Missing,     // not answering WS-Discovery at its new address
 };
 
-class DeviceSession : public QObject {
+class DeviceSession : public QObject, private BatchSearch {
     Q_OBJECT
 public:
     explicit DeviceSession(SessionDeps deps, QObject* parent = nullptr);
@@ -78,10 +79,13 @@ public:
     void close();
 
     const IEndpoint& endpoint() const { return *m_endpoint; }
-    DeviceListModel& devices() { return *m_model; }
-    const DeviceListModel& devices() const { return *m_model; }
+    DeviceListModel& listModel() { return *m_model; }
+    const DeviceListModel& listModel() const { return *m_model; }
     AssignBatch& batch() { return *m_batch; }
     const AssignBatch& batch() const { return *m_batch; }
+    // Reading the cameras' details on the camera worker; a search abandons it.
+    DetailsRead& details() { return *m_details; }
+    const DetailsRead& details() const { return *m_details; }
 
     UpdateFlow::State updateState() const { return m_updateFlow->state(); }
     // Whether the restart progress after an update runs.
@@ -95,7 +99,7 @@ public:
     std::vector<AdapterRef> pcAddresses() const;
 
     // Empties the list and searches through every adapter.
-    void search();
+    void search() override;
     // Sends the three queries to the device of a row; false when no device is listed there.
     // A camera found by WS-Discovery only is sent nothing: it has no record to be named by.
     bool queryDevice(int row);
@@ -141,6 +145,7 @@ Q_SIGNALS:
     void listSaveFailed(const QString& path, const QString& reason);
 
 private:
+    std::vector<Device> listedDevices() const override;
     void takeReplies();
     void onAnswer(UpdateResult result);
     void takeOutcome(UpdateOutcome outcome);
@@ -176,6 +181,7 @@ private:
     std::optional<CameraCheck> m_cameraCheck;
     std::unique_ptr<SessionTimer> m_cameraCheckWait;
     std::unique_ptr<AssignBatch> m_batch; // goes before the clock and endpoint it uses
+    std::unique_ptr<DetailsRead> m_details;
     std::size_t m_ignoredReplies = 0;
     uint32_t m_lostReplies = 0;
     std::optional<SendResult> m_searchSent;

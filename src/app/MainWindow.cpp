@@ -4,6 +4,8 @@
 #include "AssignBatch.h"
 #include "AssignDialog.h"
 #include "DesktopWebOpener.h"
+#include "DetailsController.h"
+#include "DetailsRead.h"
 #include "DeviceListModel.h"
 #include "DeviceListProxy.h"
 #include "DeviceListView.h"
@@ -64,8 +66,17 @@ MainWindow::MainWindow(const QString& title, DialogDeps deps, QWidget* parent)
                    Qt::WindowCloseButtonHint);
     m_viewSettings = ViewSettings(deps.settingsFile);
     m_session = new DeviceSession(std::move(static_cast<SessionDeps&>(deps)), this);
-    m_proxy = new DeviceListProxy(&m_session->devices(), this);
+    m_proxy = new DeviceListProxy(&m_session->listModel(), this);
     setUpActions();
+    m_details = new DetailsController(*m_session, *m_ui->readDetailsButton, *m_ui->deviceForm,
+                                      *m_ui->deviceList, *this);
+    connect(m_details, &DetailsController::statusChanged, this, &MainWindow::showStatus);
+    // A camera shown in the form gains its firmware once read.
+    connect(&m_session->details(), &DetailsRead::progress, this, [this] {
+        if (const std::optional<Device> shown = m_session->listModel().device(currentSourceRow())) {
+            m_ui->deviceForm->showFirmware(*shown);
+        }
+    });
     setUpDeviceList();
     setUpTabOrder();
     m_viewSettings.restore(*m_ui->deviceList, *this);
@@ -129,7 +140,7 @@ void MainWindow::connectSession() {
 }
 
 const DeviceListModel& MainWindow::devices() const {
-    return m_session->devices();
+    return m_session->listModel();
 }
 
 void MainWindow::readDnsInBackground(std::shared_ptr<ResolvedAnswer> resolved,
@@ -255,7 +266,8 @@ void MainWindow::setUpDeviceList() {
 }
 
 void MainWindow::setUpTabOrder() {
-    QList<QWidget*> chain = {m_ui->searchButton, m_ui->browseButton, m_ui->assignButton};
+    QList<QWidget*> chain = {m_ui->searchButton, m_ui->browseButton, m_ui->assignButton,
+                             m_ui->readDetailsButton};
     chain << m_ui->deviceForm->tabStops() << m_ui->closeButton << m_ui->adapterPanel->tabStops()
           << m_ui->filterEdit << m_ui->deviceList;
     for (qsizetype i = 1; i < chain.size(); ++i) {
@@ -295,7 +307,7 @@ int MainWindow::currentSourceRow() const {
 bool MainWindow::hasCurrentDevice() const {
     // Only whether the row is listed: the device itself is not copied out of the list for it.
     const int row = currentSourceRow();
-    return row >= 0 && row < m_session->devices().rowCount();
+    return row >= 0 && row < m_session->listModel().rowCount();
 }
 
 std::vector<Device> MainWindow::chosenDevices() const {
@@ -306,7 +318,7 @@ std::vector<Device> MainWindow::chosenDevices() const {
     chosen.reserve(static_cast<std::size_t>(rows.size()));
     for (const QModelIndex& row : rows) {
         if (const std::optional<Device> device =
-                m_session->devices().device(m_proxy->mapToSource(row).row())) {
+                m_session->listModel().device(m_proxy->mapToSource(row).row())) {
             chosen.push_back(*device);
         }
     }
@@ -342,7 +354,7 @@ void MainWindow::saveList() {
 }
 
 void MainWindow::showRow(int row) {
-    const std::optional<Device> device = m_session->devices().device(row);
+    const std::optional<Device> device = m_session->listModel().device(row);
     if (!device) {
         return;
     }
@@ -401,7 +413,7 @@ void MainWindow::onSearched() {
 }
 
 void MainWindow::showCount() {
-    const int count = m_session->devices().rowCount();
+    const int count = m_session->listModel().rowCount();
     m_ui->deviceCountLabel->setText(QString::number(count));
     // A screen reader reads the name, so the name carries the number.
     m_ui->deviceCountLabel->setAccessibleName(Texts::deviceCountName(count));
@@ -410,7 +422,7 @@ void MainWindow::showCount() {
 
 QString MainWindow::statusText() const {
     const SearchStatus status = m_session->searchStatus();
-    const int rows = m_session->devices().rowCount();
+    const int rows = m_session->listModel().rowCount();
     QStringList parts;
     if (status.sent && *status.sent) {
         // Sent plainly (no adapter named), the one send is the one adapter.
@@ -435,6 +447,9 @@ QString MainWindow::statusText() const {
     }
     if (status.announcementsUnheard) {
         parts << Texts::announcementsUnheard();
+    }
+    if (const QString details = m_details->statusText(); !details.isEmpty()) {
+        parts << details;
     }
     return parts.join(QStringLiteral(". "));
 }
@@ -495,7 +510,7 @@ void MainWindow::update() {
         m_prompter->information(this, refusal, caption);
         return;
     }
-    const std::optional<Device> chosen = m_session->devices().device(currentSourceRow());
+    const std::optional<Device> chosen = m_session->listModel().device(currentSourceRow());
     const bool native = chosen && hasProtocol(chosen->protocols, Protocols::Native);
     if (!m_prompter->question(this, native ? Texts::confirmNativeUpdate() : Texts::confirmUpdate(),
                               Texts::ask())) {
@@ -510,7 +525,7 @@ void MainWindow::update() {
         m_prompter->information(this, Texts::selectDevice(), caption);
         return;
     }
-    const std::optional<Device> device = m_session->devices().device(currentSourceRow());
+    const std::optional<Device> device = m_session->listModel().device(currentSourceRow());
     m_updateOverOnvif = device && device->protocols == Protocols::Onvif;
     const SendResult sent = m_session->update(currentSourceRow(), m_ui->deviceForm->settings(),
                                               m_ui->deviceForm->credentials());

@@ -44,6 +44,7 @@ class MainWindow;
 namespace ondrel {
 
 class AssignDialog;
+class DetailsController;
 class DeviceListModel;
 class DeviceListProxy;
 class ResolvedAnswer;
@@ -128,6 +129,7 @@ private:
     QAction* m_filterAction = nullptr;
     QAction* m_saveAction = nullptr;
     QAction* m_copyAction = nullptr;
+    DetailsController* m_details = nullptr;
     QAction* m_assignAction = nullptr;
     QPointer<AssignDialog> m_assignDialog;
     bool m_batchRunning = false;

@@ -27,10 +27,10 @@
 #include "core/Device.h"
 #include "devices/CameraRoute.h"
 #include "devices/PlanFile.h"
+#include "devices/PlanRefusal.h"
 #include "netinfo/AddressProber.h"
 
 #include <cstddef>
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -57,21 +57,6 @@ struct ExplicitRequest {
     RouteChoice route = RouteChoice::Auto;
 };
 
-enum class SkipReason {
-    ReportedByDevice, // party: the listed device
-    PcAddress,        // party: the PC's adapter
-    Gateway,          // party: empty for the gateway given, else the device whose gateway it is
-    InUse,            // party: the link address that answered, if known
-};
-
-struct SkippedAddress {
-    Ipv4 address;
-    SkipReason reason = SkipReason::ReportedByDevice;
-    std::string party;
-
-    bool operator==(const SkippedAddress&) const = default;
-};
-
 // What is known of a planned address beyond the plan's own lists.
 enum class AddressCheck {
     Free,       // asked on the device's LAN; nothing answered
@@ -92,51 +77,13 @@ struct PlannedDevice {
     CameraReach reach;
 };
 
-enum class PlanRefusal {
-    None,
-    NoDevices,
-    BadAddress,     // not a usable host address as a person writes it
-    BadNetMask,     // not a mask (contiguous ones from the top, at least one)
-    NoHostInMask,   // /31 and /32: no address between the network and broadcast address
-    AddressNotHost, // the subnet's network or broadcast address
-    BadGateway,     // not an address, or a usable one outside the subnet
-    BadDns,
-    BadHttpPort,      // detail: HttpPortCheck
-    OutOfAddresses,   // the subnet ended with devices still waiting (index: the first)
-    MissingDeviceId,  // our set request names its device by id (index)
-    SharedDeviceId,   // two chosen devices with one id (index, other)
-    DuplicateMac,     // one device chosen twice (index, other)
-    UnknownMac,       // an explicit plan's MAC that no listed device has (index)
-    UnknownEndpoint,  // an explicit plan's endpoint reference that no listed camera has (index)
-    NoRoute,          // a device the chosen protocol cannot reach (index; detail words: why)
-    BadMac,           // an explicit plan's MAC that is no MAC (index)
-    DuplicateAddress, // an explicit plan giving one address twice (index, other)
-    AddressTaken,     // an explicit plan's address that is taken (index, skipped says why)
-    // Without a given gateway, a device's own one outside its new subnet (index: the first
-    // such device; gateway, others).
-    GatewayOutsideSubnet,
-};
-
-struct PlanError {
-    PlanRefusal refusal = PlanRefusal::None;
-    std::size_t index = 0;               // the chosen device or plan row it concerns
-    std::optional<std::size_t> other;    // the one it clashes with
-    std::size_t line = 0;                // an explicit plan's row: its line in the file
-    std::string party;                   // the device concerned: "name (MAC)"
-    std::optional<SkippedAddress> taken; // AddressTaken: by what
-    int detail = 0;                      // BadHttpPort: the HttpPortCheck
-    std::string gateway;                 // GatewayOutsideSubnet: the first device's gateway
-    std::vector<std::string> others;     // GatewayOutsideSubnet: the other devices, "name (MAC)"
-    std::string why;                     // NoRoute: why the protocol cannot reach the device
-};
-
 struct AssignPlan {
-    PlanError error;
+    std::optional<PlanRefusal> refusal;
     std::vector<PlannedDevice> devices;  // empty when refused
     std::vector<SkippedAddress> skipped; // in address order as met
     std::string probeError;              // the prober's own words when it failed
 
-    bool ok() const { return error.refusal == PlanRefusal::None; }
+    bool ok() const { return !refusal; }
 };
 
 // The prober may be null: probing off.
@@ -155,10 +102,5 @@ bool reportsSettings(const Device& device, const NetworkSettings& settings);
 // "name (MAC)", or the MAC alone for a device without a name; a camera without a MAC is named
 // by its endpoint reference instead.
 std::string deviceLabel(const Device& device);
-
-// English, for the CLI; the window has its own translated texts.
-std::string describe(const PlanError& error);
-std::string describe(const SkippedAddress& skipped);
-std::string describe(AddressCheck check);
 
 } // namespace ondrel

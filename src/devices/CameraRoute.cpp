@@ -124,11 +124,6 @@ CameraReach accountReach(const Device& camera, const std::string& url) {
     return onLink(camera, url);
 }
 
-bool sameMac(std::string_view a, std::string_view b) {
-    const std::optional<Mac> one = parseMac(a);
-    return one && one == parseMac(b);
-}
-
 CameraReach reachCamera(const Device& camera, const std::vector<Device>& listed) {
     if (!camera.claims.empty()) {
         return refused(claimedText(camera.claims));

@@ -32,9 +32,6 @@ std::variant<Route, std::string> chooseRoute(const Device& device, RouteChoice a
 // gave no MAC.
 std::string identityKey(const Device& device);
 
-// Whether two MAC texts name one MAC (case and separators aside); false when either is none.
-bool sameMac(std::string_view a, std::string_view b);
-
 // Where the account may go to reach a camera's device service, or why it may not go at all.
 struct CameraReach {
     std::string url;             // the device service to call; empty when unreachable

@@ -292,6 +292,16 @@ DeviceList::AddOutcome DeviceList::addListedCamera(std::size_t at, const Device&
     Device next;
     if (listed.protocols == Protocols::Onvif) {
         next = camera;
+        // What its device service said stays until a search clears the list: a match says
+        // nothing of it.
+        next.details = listed.details;
+        if (listed.details.networkRead) {
+            next.netMask = listed.netMask;
+            next.gateway = listed.gateway;
+            next.dns0 = listed.dns0;
+            next.dns1 = listed.dns1;
+            next.mode = listed.mode;
+        }
     } else {
         next = withCamera(listed, camera);
         if (const auto joined = m_joins->joinedByAddress.find(at);
@@ -513,6 +523,18 @@ std::optional<std::size_t> DeviceList::findMac(const Mac& mac) const {
         }
     }
     return std::nullopt;
+}
+
+bool DeviceList::takeDetails(std::size_t at, const Device& read) {
+    if (at >= size()) {
+        return false;
+    }
+    try {
+        replaceRow(at, read);
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false; // the row stays as it was: only its details are missing
+    }
 }
 
 void DeviceList::applyAccepted(std::size_t at, const NetworkSettings& sent) {

@@ -147,7 +147,8 @@ public:
     DeviceView operator[](std::size_t index) const { return m_devices[index]; }
     // A copy of it, with its record: what a request to it, or anyone who keeps it, needs.
     Device device(std::size_t index) const { return m_devices.device(index); }
-    Devices devices() const { return Devices(*this); }
+    // Every device, in the order they arrived.
+    Devices all() const { return Devices(*this); }
 
     // Replies of new devices ignored since the last clear because the list was full.
     std::size_t overflow() const { return m_overflow; }
@@ -156,6 +157,11 @@ public:
 
     // The first device in arrival order with the MAC, however it spelled it.
     std::optional<std::size_t> findMac(const Mac& mac) const;
+
+    // The device at index is now `read`, a copy of it with its details (and, for a camera found
+    // by WS-Discovery alone, its network settings) read from its device service; its record and
+    // identity are the listed ones. False, and nothing changed, off the list or without memory.
+    bool takeDetails(std::size_t index, const Device& read);
 
     // The device at index accepted `sent`: it now holds those settings.
     void applyAccepted(std::size_t index, const NetworkSettings& sent);

@@ -59,6 +59,12 @@ std::size_t textLength(const Device& device) {
     return length;
 }
 
+bool hasDetails(const CameraDetails& d) {
+    return !d.status.empty() || !d.manufacturer.empty() || !d.model.empty() ||
+           !d.firmware.empty() || !d.serial.empty() || !d.hostname.empty() || d.clockOffset ||
+           d.networkRead;
+}
+
 bool hasCameraTexts(const Device& d) {
     return !d.hardware.empty() || !d.location.empty() || !d.serviceUrl.empty() ||
            !d.endpoint.empty() || !d.xaddrs.empty() || !d.sentFrom.empty() || !d.claims.empty();
@@ -264,7 +270,21 @@ bool PackedDevices::push(const Device& device, const PackedRecord& record) {
         return false;
     }
     m_entries.push_back(pack(m_arena->take(size), device, record, *adapter));
+    try {
+        keepDetails(m_entries.size() - 1, device.details);
+    } catch (const std::bad_alloc&) {
+        m_entries.pop_back();
+        return false;
+    }
     return true;
+}
+
+void PackedDevices::keepDetails(std::size_t index, const CameraDetails& details) {
+    if (hasDetails(details)) {
+        m_details.insert_or_assign(index, details);
+    } else {
+        m_details.erase(index);
+    }
 }
 
 bool PackedDevices::push(const PackedDevices& other, std::size_t index) {
@@ -278,6 +298,14 @@ bool PackedDevices::push(const PackedDevices& other, std::size_t index) {
     std::memcpy(static_cast<void*>(entry), &from, from.size());
     entry->adapter = *adapter;
     m_entries.push_back(entry);
+    if (const auto details = other.m_details.find(index); details != other.m_details.end()) {
+        try {
+            m_details.insert_or_assign(m_entries.size() - 1, details->second);
+        } catch (const std::bad_alloc&) {
+            m_entries.pop_back();
+            return false;
+        }
+    }
     return true;
 }
 
@@ -321,6 +349,9 @@ DeviceView PackedDevices::operator[](std::size_t index) const {
     view.adapter = &m_adapters[e.adapter];
     view.source = Ipv4{e.source};
     view.protocols = static_cast<Protocols>(e.protocols);
+    if (const auto details = m_details.find(index); details != m_details.end()) {
+        view.details = &details->second;
+    }
     return view;
 }
 
@@ -353,6 +384,9 @@ Device PackedDevices::device(std::size_t index) const {
     d.xaddrs = view.xaddrs;
     d.sentFrom = view.sentFrom;
     d.claims = view.claims;
+    if (view.details != nullptr) {
+        d.details = *view.details;
+    }
     PackedRecord::unpack(m_entries[index]->record(), d.record);
     return d;
 }
@@ -384,6 +418,7 @@ void PackedDevices::replace(std::size_t index, const Device& device) {
     if (!adapter) {
         throw std::bad_alloc();
     }
+    keepDetails(index, device.details);
     // A device that fits where it was stays there; else it is packed again at the end, and
     // once more bytes lie unused than are used, everything is packed afresh: a camera that
     // announces itself over and over must not grow the list without bound.
@@ -424,6 +459,7 @@ void PackedDevices::clear() {
     m_arena.reset();
     m_entries = {};
     m_adapters = {};
+    m_details = {};
 }
 
 } // namespace ondrel

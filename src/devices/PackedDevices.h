@@ -17,6 +17,7 @@
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace ondrel {
@@ -69,6 +70,9 @@ public:
     void clear();
 
 private:
+    // Keeps the details of the device at index, or drops them when nobody read any.
+    void keepDetails(std::size_t index, const CameraDetails& details);
+
     struct Entry;
     class Arena;
 
@@ -85,6 +89,9 @@ private:
     std::unique_ptr<Arena> m_arena;
     std::vector<Entry*> m_entries;
     std::deque<AdapterRef> m_adapters;
+    // A camera's details, by index, for the devices whose details were read: few of a list's
+    // devices, and kept beside the arena because an entry holds no pointer.
+    std::unordered_map<std::size_t, CameraDetails> m_details;
     std::size_t m_wasted = 0; // bytes of the arena that replace() left unused
 };
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -59,7 +60,9 @@ public:
             const std::optional<Ipv4> ip = m_devices[job.device].ip.value;
             const std::string interfaceName = m_devices[job.device].adapter.name;
             lock.unlock();
-            onvif::DeviceService service(m_transport, {job.url, interfaceName, m_options.timeouts},
+            // The camera's calls share one connection where it keeps them open.
+            const std::unique_ptr<onvif::HttpTransport> camera = m_transport.forOneCamera();
+            onvif::DeviceService service(*camera, {job.url, interfaceName, m_options.timeouts},
                                          m_account);
             const CameraReading reading = onvif::readCamera(service, m_withAccount, ip);
             lock.lock();

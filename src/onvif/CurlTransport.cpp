@@ -85,6 +85,20 @@ std::string failure(CURL* easy, CURLcode code, const char* errorText, const Http
 
 } // namespace
 
+struct CurlTransport::KeptHandle {
+    std::unique_ptr<CURL, EasyDeleter> easy;
+};
+
+CurlTransport::CurlTransport(std::size_t maxResponseBytes) : m_maxResponseBytes(maxResponseBytes) {}
+
+CurlTransport::~CurlTransport() = default;
+
+std::unique_ptr<HttpTransport> CurlTransport::forOneCamera() {
+    auto camera = std::make_unique<CurlTransport>(m_maxResponseBytes);
+    camera->m_kept = std::make_unique<KeptHandle>();
+    return camera;
+}
+
 void initCurl() {
     static std::once_flag once;
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
@@ -105,11 +119,27 @@ HttpResult CurlTransport::perform(const HttpRequest& request) {
         return TransportError{"the camera's adapter is not known: nothing was sent"};
     }
     initCurl();
-    const std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
-    if (!easy) {
-        return TransportError{"cannot start an HTTP call"};
+    std::unique_ptr<CURL, EasyDeleter> own;
+    if (!m_kept || !m_kept->easy) {
+        own.reset(curl_easy_init());
+        if (!own) {
+            return TransportError{"cannot start an HTTP call"};
+        }
+        if (m_kept) {
+            m_kept->easy = std::move(own);
+        }
     }
-    CURL* const e = easy.get();
+    CURL* const e = m_kept ? m_kept->easy.get() : own.get();
+    // A kept handle forgets the call's options (its buffers, the account) as the call ends;
+    // its connection stays in the handle's cache for the camera's next call.
+    struct Forget {
+        CURL* easy;
+        ~Forget() {
+            if (easy != nullptr) {
+                curl_easy_reset(easy);
+            }
+        }
+    } const forget{m_kept ? e : nullptr};
     const std::string contentType =
         "Content-Type: application/soap+xml; charset=utf-8; action=\"" + request.soapAction + "\"";
     curl_slist* headers = curl_slist_append(nullptr, contentType.c_str());

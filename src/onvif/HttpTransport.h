@@ -6,6 +6,7 @@
 #include "ServiceAddress.h"
 
 #include <chrono>
+#include <memory>
 #include <optional>
 #include <string>
 #include <variant>
@@ -51,6 +52,24 @@ class HttpTransport {
 public:
     virtual ~HttpTransport() = default;
     virtual HttpResult post(const HttpRequest& request) = 0;
+    // A transport for one camera's calls, made one after another by one thread: it may keep
+    // the camera's connection open from one call to the next, and closes it when destroyed.
+    // By default the calls simply go through this transport.
+    virtual std::unique_ptr<HttpTransport> forOneCamera();
 };
+
+// What forOneCamera gives where nothing is kept between calls.
+class ForwardingTransport : public HttpTransport {
+public:
+    explicit ForwardingTransport(HttpTransport& to) : m_to(to) {}
+    HttpResult post(const HttpRequest& request) override { return m_to.post(request); }
+
+private:
+    HttpTransport& m_to;
+};
+
+inline std::unique_ptr<HttpTransport> HttpTransport::forOneCamera() {
+    return std::make_unique<ForwardingTransport>(*this);
+}
 
 } // namespace ondrel::onvif

@@ -24,7 +24,7 @@ protected:
     void list(unsigned count, unsigned first = 0);
     // What the session reported since the last call.
     std::vector<std::string> reported() { return std::exchange(m_reports, {}); }
-    std::string listedIp(int row) const { return session->devices().device(row)->ip.text; }
+    std::string listedIp(int row) const { return session->listModel().device(row)->ip.text; }
     // Waits until every worker (the LAN's probe) has finished, and takes what it handed over.
     static void finishBackgroundWork();
 

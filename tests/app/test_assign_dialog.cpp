@@ -234,7 +234,7 @@ TEST_F(AssignDialogTest, OpensWithTwelveRowsAndEveryColumnNumberedAsTheListAndKe
     // Fourteen rows from the middle of the list: each keeps its number there.
     std::vector<Device> chosen;
     for (int row = 3; row < 17; ++row) {
-        chosen.push_back(*session->devices().device(row));
+        chosen.push_back(*session->listModel().device(row));
     }
     openDialog(chosen);
     auto* plan = Named<QTableWidget>(*dialog, "planTable");

@@ -59,7 +59,7 @@ TEST_F(InventoryTest, RepliesAreListedInArrivalOrderAndCounted) {
     EXPECT_EQ(Cell(*window, 4, 0), QStringLiteral("4"));
     EXPECT_EQ(Cell(*window, 5, 1), QStringLiteral("Cam 11"));
     EXPECT_EQ(CountLabel(), QStringLiteral("6"));
-    const DeviceList& list = window->devices().devices();
+    const DeviceList& list = window->devices().list();
     EXPECT_EQ(list[*list.findMac(*parseMac(moved.mac))].ip.text, Numbered(3).ip);
 }
 
@@ -83,7 +83,7 @@ TEST_F(InventoryTest, SearchEmptiesListAndFormAndCountsAgainFromZero) {
     QTest::mouseClick(Control("searchButton"), Qt::LeftButton);
     EXPECT_EQ(Rows(), 0);
     EXPECT_EQ(CountLabel(), QStringLiteral("0"));
-    EXPECT_FALSE(window->devices().devices().findMac(*parseMac(r.mac)));
+    EXPECT_FALSE(window->devices().list().findMac(*parseMac(r.mac)));
     EXPECT_FALSE(FormEditable());
     EXPECT_FALSE(Enabled("updateButton"));
     for (const char* name : {"deviceNameEdit", "sysFirmwareEdit", "appFirmwareEdit", "deviceIpEdit",

@@ -29,7 +29,7 @@ protected:
         std::vector<PlannedDevice> plan;
         for (int row = 0; row < static_cast<int>(count); ++row) {
             PlannedDevice p;
-            p.device = *session->devices().device(row);
+            p.device = *session->listModel().device(row);
             p.settings = currentSettings(p.device);
             p.settings.ip = "10.1.0." + std::to_string(5 + row);
             plan.push_back(p);
@@ -245,7 +245,7 @@ protected:
         std::vector<PlannedDevice> plan;
         for (int row = 0; row < 5; ++row) {
             PlannedDevice p;
-            p.device = *session->devices().device(row);
+            p.device = *session->listModel().device(row);
             p.settings = currentSettings(p.device);
             p.settings.ip = "10.1.0." + std::to_string(5 + row);
             if (p.device.protocols == Protocols::Onvif) {

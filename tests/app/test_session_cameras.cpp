@@ -7,10 +7,17 @@
 
 #include "AppTestSupport.h"
 #include "AssignDialog.h"
+#include "DetailsAccountDialog.h"
 #include "SessionTest.h"
 
+#include <QDialogButtonBox>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+
+#include <ctime>
 
 using namespace ondrel;
 using namespace ondrel::testing;
@@ -20,7 +27,7 @@ namespace {
 class SessionCameras : public SessionTest {
 protected:
     QVariant cell(int row, const char* header, int role = Qt::DisplayRole) const {
-        const DeviceListModel& model = session->devices();
+        const DeviceListModel& model = session->listModel();
         return model.index(row, ColumnOf(header)).data(role);
     }
     bool greyed(int row) const { return cell(row, "DeviceName", Qt::ForegroundRole).isValid(); }
@@ -31,7 +38,7 @@ protected:
 TEST_F(SessionCameras, AHelloListsACameraAndAByeGreysItUntilItAnswersOrASearch) {
     const PlayedDevice cam = Numbered(7);
     endpoint->cameras({CameraOf(cam)});
-    ASSERT_EQ(session->devices().rowCount(), 1);
+    ASSERT_EQ(session->listModel().rowCount(), 1);
     EXPECT_EQ(session->browseTarget(0).url, "http://10.1.0.7/");
     // It has no record to be named by: no datagram is ever sent to it.
     EXPECT_TRUE(session->queryDevice(0));
@@ -41,7 +48,7 @@ TEST_F(SessionCameras, AHelloListsACameraAndAByeGreysItUntilItAnswersOrASearch) 
     endpoint->bye("urn:uuid:not-listed");
     EXPECT_FALSE(greyed(0));
     endpoint->bye(EndpointOf(cam));
-    ASSERT_EQ(session->devices().rowCount(), 1);
+    ASSERT_EQ(session->listModel().rowCount(), 1);
     EXPECT_TRUE(greyed(0));
     EXPECT_EQ(cell(0, "IP", Qt::ToolTipRole).toString(), QStringLiteral("Left at 09:31:05"));
     endpoint->cameras({CameraOf(cam)});
@@ -65,7 +72,7 @@ TEST_F(SessionCameras, ACameraThatIsOneOfOurDevicesJoinsItsRowWhicheverComesFirs
         }
         list(3);
         endpoint->cameras({camera});
-        ASSERT_EQ(session->devices().rowCount(), 3);
+        ASSERT_EQ(session->listModel().rowCount(), 3);
         const int row = cameraFirst ? 0 : 1;
         EXPECT_EQ(cell(row, "Protocol").toString(), QStringLiteral("native + ONVIF"));
         EXPECT_TRUE(session->queryDevice(row));
@@ -152,6 +159,128 @@ TEST_F(WindowCameras, AssignPlansCamerasFoundByOnvifAloneBesideOurDevices) {
         EXPECT_EQ(routes, row.routes);
     }
     EXPECT_TRUE(prompter->prompts.empty());
+}
+
+namespace {
+
+// A camera's clock `offset` seconds off this PC's, as GetSystemDateAndTime answers.
+onvif::HttpResult ClockOff(std::int64_t offset) {
+    const std::time_t at = std::time(nullptr) + offset;
+    std::tm utc{};
+    gmtime_r(&at, &utc);
+    char time[256];
+    std::snprintf(time, sizeof time,
+                  "<tt:Time><tt:Hour>%d</tt:Hour><tt:Minute>%d</tt:Minute><tt:Second>%d"
+                  "</tt:Second></tt:Time><tt:Date><tt:Year>%d</tt:Year><tt:Month>%d</tt:Month>"
+                  "<tt:Day>%d</tt:Day></tt:Date>",
+                  utc.tm_hour, utc.tm_min, utc.tm_sec, utc.tm_year + 1900, utc.tm_mon + 1,
+                  utc.tm_mday);
+    return SoapBody("<tds:GetSystemDateAndTimeResponse><tds:SystemDateAndTime><tt:DateTimeType>"
+                    "NTP</tt:DateTimeType><tt:TimeZone><tt:TZ>CET-1</tt:TZ></tt:TimeZone>"
+                    "<tt:UTCDateTime>" +
+                    std::string(time) +
+                    "</tt:UTCDateTime></tds:SystemDateAndTime>"
+                    "</tds:GetSystemDateAndTimeResponse>");
+}
+
+// Every call of a read answered, as a Hikvision camera would.
+std::vector<onvif::HttpResult> ReadWhole(std::int64_t offset, const PlayedDevice& cam) {
+    return {ClockOff(offset),
+            SoapFile("get_device_information_hikvision.xml"),
+            SoapFile("get_hostname_hikvision.xml"),
+            SoapFile("get_ntp_axis_manual.xml"),
+            CameraInterfaces(cam.mac, cam.ip),
+            CameraGateway("10.1.0.1"),
+            SoapFile("get_dns_hikvision.xml")};
+}
+
+} // namespace
+
+TEST_F(WindowCameras, ReadDetailsAsksForTheAccountOnceAndFillsTheCamerasColumns) {
+    QTableView* list = ListOf(*window);
+    auto cell = [&](int row, const char* header, int role = Qt::DisplayRole) {
+        return list->model()->index(row, ColumnOf(header)).data(role).toString();
+    };
+    auto status = [this] { return Named<QLabel>(*window, "statusLabel")->text(); };
+    auto readWith = [&](const QString& account) {
+        // The last read's dialog is gone first.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        Trigger("readDetailsAction");
+        auto* dialog = window->findChild<DetailsAccountDialog*>();
+        EXPECT_NE(dialog, nullptr);
+        if (dialog != nullptr) {
+            // The form's account is the default.
+            EXPECT_EQ(Named<QLineEdit>(*dialog, "accountEdit")->text(), Text("accountEdit"));
+            Named<QLineEdit>(*dialog, "accountEdit")->setText(account);
+            Named<QDialogButtonBox>(*dialog, "buttons")->button(QDialogButtonBox::Ok)->click();
+        }
+        // One read, whatever is pressed while it runs.
+        Trigger("readDetailsAction");
+        EXPECT_FALSE(Named<QAction>(*window, "readDetailsAction")->isEnabled());
+        EXPECT_EQ(cameras->waiting(), 1u);
+    };
+    EXPECT_TRUE(list->isColumnHidden(ColumnOf("Model")));
+    readWith(QStringLiteral("admin"));
+    ClickRow(2);
+    const std::string asked = cameras->finish([&] {
+        auto answers = ReadWhole(-(2 * 3600 + 5 * 60), Numbered(2));
+        for (auto& a : ReadWhole(1, Numbered(3))) {
+            answers.push_back(std::move(a));
+        }
+        return answers;
+    }());
+    EXPECT_EQ(asked.substr(0, asked.find(" GetSystemDateAndTime", 1)),
+              "GetSystemDateAndTime GetDeviceInformation GetHostname GetNTP "
+              "GetNetworkInterfaces GetNetworkDefaultGateway GetDNS");
+    EXPECT_EQ(status(), QStringLiteral("4 devices. Details read from 2 of 2 cameras"));
+    struct Row {
+        const char* header;
+        QString camera2;
+        QString camera3;
+    };
+    const Row rows[] = {
+        {"Manufacturer", QStringLiteral("HIKVISION"), QStringLiteral("HIKVISION")},
+        {"Model", QStringLiteral("DS-2CD2043G2-I"), QStringLiteral("DS-2CD2043G2-I")},
+        {"Firmware", QStringLiteral("V5.5.0 build 170725"), QStringLiteral("V5.5.0 build 170725")},
+        {"Hostname", QStringLiteral("IPC-Gate-North"), QStringLiteral("IPC-Gate-North")},
+        {"Clock", QString::fromUtf8("\u22122 h 05 min"), QStringLiteral("in step")},
+        {"Time servers", QStringLiteral("0.pool.ntp.org 192.168.1.1 fd00::1"),
+         QStringLiteral("0.pool.ntp.org 192.168.1.1 fd00::1")},
+        {"DeviceName", QStringLiteral("Cam 2"), QStringLiteral("Cam 3")},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(cell(2, row.header), row.camera2) << row.header;
+        EXPECT_EQ(cell(3, row.header), row.camera3) << row.header;
+        EXPECT_EQ(cell(0, row.header),
+                  row.header == std::string("DeviceName") ? QStringLiteral("Cam 0") : QString())
+            << row.header; // our protocol's device is never asked
+    }
+    EXPECT_EQ(cell(2, "Clock", Qt::ToolTipRole),
+              QStringLiteral("The camera's clock is 2 h 05 min behind this PC"));
+    EXPECT_TRUE(cell(3, "Clock", Qt::ToolTipRole).isEmpty());
+    // Its interfaces told the address mode, which its discovery did not.
+    EXPECT_EQ(cell(2, "Mode"), QStringLiteral("static"));
+    EXPECT_FALSE(list->isColumnHidden(ColumnOf("Model")));
+    EXPECT_FALSE(list->isColumnHidden(ColumnOf("Firmware")));
+    EXPECT_EQ(Text("sysFirmwareEdit"), QStringLiteral("V5.5.0 build 170725"));
+
+    // A wrong password: three cameras in a row refuse it, and the fourth is not asked.
+    fakeEndpoint->cameras({CameraOf(Numbered(4)), CameraOf(Numbered(5))});
+    readWith(QStringLiteral("admim"));
+    const onvif::HttpResult refusal = SoapFile("fault_not_authorized.xml");
+    EXPECT_EQ(cameras->finish({ClockOff(0), refusal, ClockOff(0), refusal, ClockOff(0), refusal}),
+              "GetSystemDateAndTime GetDeviceInformation GetSystemDateAndTime "
+              "GetDeviceInformation GetSystemDateAndTime GetDeviceInformation");
+    EXPECT_EQ(status(), QStringLiteral("6 devices. Details read from 0 of 4 cameras; the account "
+                                       "was refused by 3 cameras in a row; the others were not "
+                                       "asked"));
+    EXPECT_TRUE(Named<QAction>(*window, "readDetailsAction")->isEnabled());
+
+    // A new search empties the details with the list, and the status line forgets the read.
+    Trigger("searchAction");
+    fakeEndpoint->cameras({CameraOf(Numbered(2))});
+    EXPECT_EQ(cell(0, "Model"), QString());
+    EXPECT_EQ(status().indexOf(QStringLiteral("Details")), -1);
 }
 
 TEST_F(WindowCameras, ATakenDiscoveryPortIsSaidInTheStatusLineBesideTheRest) {

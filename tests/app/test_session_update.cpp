@@ -20,7 +20,7 @@ class SessionUpdate : public SessionTest {
 protected:
     // New settings, the address changed, for the device of row 0.
     SendResult update() {
-        NetworkSettings settings = currentSettings(*session->devices().device(0));
+        NetworkSettings settings = currentSettings(*session->listModel().device(0));
         settings.ip = kSentIp;
         return session->update(0, settings, Credentials("admin", "s3cret"));
     }
@@ -88,7 +88,7 @@ TEST_F(SessionUpdate, EachAnswerEndsTheWaitOnceAndTheListTakesOnlyAnAcceptance) 
         ASSERT_EQ(sent.size(), 1u);
         EXPECT_EQ(sent[0].settings.ip, kSentIp);
         EXPECT_EQ(sent[0].password, "s3cret");
-        QSignalSpy redrawn(&session->devices(), &QAbstractItemModel::dataChanged);
+        QSignalSpy redrawn(&session->listModel(), &QAbstractItemModel::dataChanged);
         if (row.answerAtMs < 0) {
             clock->advance(kWaitMs * 3);
         } else {
@@ -141,7 +141,7 @@ TEST_F(SessionUpdate, TheRestartStepsThirtyThreeTimesThenSearchesAndASecondSucce
     clock->advance(5);
     EXPECT_EQ(reported(), (std::vector<std::string>{"progress 33/33", "searched"}));
     EXPECT_EQ(endpoint->sentOf(Kind::Search).size(), 1u);
-    EXPECT_EQ(session->devices().rowCount(), 0);
+    EXPECT_EQ(session->listModel().rowCount(), 0);
 
     // After a silent update the late answers end with the restart too.
     list(1);
@@ -185,7 +185,7 @@ TEST_F(SessionUpdate, LostRepliesAreFoundBetweenRepliesAndNothingComesAfterClose
     list(2);
     endpoint->lost = 9;
     clock->advance(5000);
-    EXPECT_EQ(session->devices().rowCount(), 0);
+    EXPECT_EQ(session->listModel().rowCount(), 0);
     EXPECT_EQ(reported(), std::vector<std::string>{"searched"});
 }
 
@@ -205,7 +205,7 @@ protected:
             other.serviceUrl = other.xaddrs = camera.serviceUrl;
             endpoint->cameras({other});
         }
-        NetworkSettings settings = currentSettings(*session->devices().device(0));
+        NetworkSettings settings = currentSettings(*session->listModel().device(0));
         settings.ip = ip;
         settings.netMask = "255.255.255.0";
         return session->update(0, settings, Credentials("admin", "s3cret"));

@@ -96,7 +96,7 @@ TEST(Shutdown, ClosingWhileThousandsOfRepliesStreamIn) {
         // Nothing reaches the window once it has closed.
         QTest::qWait(30);
         EXPECT_EQ(dialog->devices().rowCount(), 0) << "rows at close " << rowsAtClose;
-        EXPECT_FALSE(dialog->devices().devices().findMac(*parseMac(Numbered(0).mac)));
+        EXPECT_FALSE(dialog->devices().list().findMac(*parseMac(Numbered(0).mac)));
         dialog.reset();
         stop.store(true);
         sender.join();

@@ -2,6 +2,7 @@
 // Qt's standard buttons come out translated, and English (or a language without a catalogue)
 // keeps the source texts.
 
+#include "DetailsTexts.h"
 #include "DeviceListModel.h"
 #include "ListColumns.h"
 #include "Texts.h"
@@ -26,6 +27,7 @@ struct LanguageCase {
     QString listFull;
     QString yes;
     QString modeColumn; // the list's header and a device's mode, marked in its table of fields
+    QString clock;      // a camera's clock two hours behind, its mark's tooltip, and one in step
 };
 
 class TranslationsTest : public ::testing::TestWithParam<LanguageCase> {};
@@ -45,6 +47,10 @@ TEST_P(TranslationsTest, TheFormTheStatusLineAndQtsButtonsSpeakTheLanguage) {
         EXPECT_EQ(model.headerData(mode, Qt::Horizontal, Qt::DisplayRole).toString() +
                       QStringLiteral(": ") + model.index(0, mode).data().toString(),
                   c.modeColumn);
+        EXPECT_EQ(DetailsTexts::clockOffset(-7500) + QStringLiteral(" | ") +
+                      DetailsTexts::clockHint(-7500) + QStringLiteral(" | ") +
+                      DetailsTexts::clockOffset(1),
+                  c.clock);
         QDialogButtonBox buttons(QDialogButtonBox::Yes);
         EXPECT_EQ(buttons.button(QDialogButtonBox::Yes)->text(), c.yes);
     }
@@ -62,7 +68,9 @@ INSTANTIATE_TEST_SUITE_P(
                      QString::fromUtf8("1 Ger\u00e4t / 5 Ger\u00e4te"),
                      QStringLiteral("Liste voll: 5 weitere Antworten wurden ignoriert"),
                      QStringLiteral("&Ja"),
-                     QStringLiteral("Modus: statisch")},
+                     QStringLiteral("Modus: statisch"),
+                     QString::fromUtf8("\u22122 h 05 min | Die Uhr der Kamera geht gegen\u00fcber "
+                                       "diesem PC 2 h 05 min nach | synchron")},
         LanguageCase{"SimplifiedChinese",
                      {QStringLiteral("zh-Hans-CN"), QStringLiteral("zh-CN"), QStringLiteral("zh")},
                      QStringLiteral("zh_CN"),
@@ -71,7 +79,11 @@ INSTANTIATE_TEST_SUITE_P(
                      QString::fromUtf8("\u5217\u8868\u5df2\u6ee1\uff1a\u53e6\u6709 5 "
                                        "\u4e2a\u5e94\u7b54\u88ab\u5ffd\u7565"),
                      QString::fromUtf8("\u662f(&Y)"),
-                     QString::fromUtf8("\u6a21\u5f0f: \u9759\u6001")},
+                     QString::fromUtf8("\u6a21\u5f0f: \u9759\u6001"),
+                     QString::fromUtf8("\u22122 \u5c0f\u65f6 05 \u5206\u949f | "
+                                       "\u6444\u50cf\u673a\u7684\u65f6\u949f\u6bd4"
+                                       "\u672c\u7535\u8111\u6162 2 \u5c0f\u65f6 05 "
+                                       "\u5206\u949f | \u540c\u6b65")},
         // Preferred before German, English is the source and wins.
         LanguageCase{"EnglishBeforeGerman",
                      {QStringLiteral("en-US"), QStringLiteral("de-DE")},
@@ -80,7 +92,9 @@ INSTANTIATE_TEST_SUITE_P(
                      QStringLiteral("1 device / 5 devices"),
                      QStringLiteral("List full: 5 more replies were ignored"),
                      QStringLiteral("&Yes"),
-                     QStringLiteral("Mode: static")},
+                     QStringLiteral("Mode: static"),
+                     QString::fromUtf8("\u22122 h 05 min | The camera's clock is 2 h 05 min "
+                                       "behind this PC | in step")},
         LanguageCase{"CLocale",
                      {QStringLiteral("C")},
                      QString(),
@@ -88,7 +102,9 @@ INSTANTIATE_TEST_SUITE_P(
                      QStringLiteral("1 device / 5 devices"),
                      QStringLiteral("List full: 5 more replies were ignored"),
                      QStringLiteral("&Yes"),
-                     QStringLiteral("Mode: static")}),
+                     QStringLiteral("Mode: static"),
+                     QString::fromUtf8("\u22122 h 05 min | The camera's clock is 2 h 05 min "
+                                       "behind this PC | in step")}),
     [](const ::testing::TestParamInfo<LanguageCase>& row) { return row.param.name; });
 
 } // namespace

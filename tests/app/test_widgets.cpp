@@ -168,7 +168,7 @@ TEST(DeviceListProxy, SortsByWhatTheDevicesHoldNow) {
     model.addReplies(devices({"10.0.0.3", "10.0.0.1", "10.0.0.2"}));
     proxy.sort(ip);
     EXPECT_EQ(order(), (std::vector<int>{1, 2, 0}));
-    model.devices().applyAccepted(1, {AddressMode::Static, "10.0.0.9", "255.0.0.0", "", "", 80});
+    model.list().applyAccepted(1, {AddressMode::Static, "10.0.0.9", "255.0.0.0", "", "", 80});
     model.refresh();
     EXPECT_EQ(order(), (std::vector<int>{2, 0, 1}));
     model.clear();

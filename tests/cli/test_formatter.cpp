@@ -2,6 +2,7 @@
 #include "AssignReport.h"
 #include "DeviceFormatter.h"
 #include "DisplayText.h"
+#include "PlanText.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -396,6 +397,64 @@ TEST(Printable, RealCharactersShownTerminalControlsEscaped) {
         EXPECT_EQ(shown, c.shown) << c.text;
         EXPECT_EQ(displayWidth(shown), c.width) << c.text;
     }
+}
+
+// The plan's refusals as the CLI words them: a chosen device by its place, a plan row by its
+// line, a value typed in by nothing; long lists cut to three names.
+TEST(PlanText, EveryRefusalNamesItsDeviceOrRow) {
+    const std::string cam1 = "Cam 1 (02:4F:4E:00:00:01)";
+    const std::string cam2 = "Cam 2 (02:4F:4E:00:00:02)";
+    const PlanPlace device3{2, 0, "Cam 3 (02:4F:4E:00:00:03)"};
+    const PlanPlace line4{0, 4, cam1};
+    const Ipv4 taken = *parseIpv4("192.168.0.30");
+    const struct {
+        PlanRefusal refusal;
+        std::string words;
+    } rows[] = {
+        {refusal::NoDevices{}, "no devices were chosen"},
+        {refusal::BadAddress{}, "the address is not a usable IPv4 address"},
+        {refusal::BadNetMask{line4}, "line 4: " + cam1 + ": the subnet mask is not a mask"},
+        {refusal::BadHttpPort{std::nullopt, HttpPortCheck::Refused},
+         "the HTTP port 10000 cannot be used"},
+        {refusal::BadHttpPort{line4, HttpPortCheck::OutOfRange},
+         "line 4: " + cam1 + ": the HTTP port is not 1..65535"},
+        {refusal::OutOfAddresses{device3},
+         "device 3: Cam 3 (02:4F:4E:00:00:03): the subnet has no free address left for it"},
+        {refusal::DuplicateMac{device3, 0},
+         "device 3: Cam 3 (02:4F:4E:00:00:03): the device is chosen twice (as device 1)"},
+        {refusal::DuplicateAddress{{1, 3, cam2}, 0},
+         "line 3: " + cam2 + ": the address is given twice (as an earlier row)"},
+        {refusal::UnknownMac{{0, 7, "02:4F:4E:00:00:99"}},
+         "line 7: 02:4F:4E:00:00:99: no device with this MAC answered the search"},
+        {refusal::NoRoute{{0, 0, cam1}, "gave no ONVIF device service (--protocol onvif)"},
+         "device 1: " + cam1 + ": the device gave no ONVIF device service (--protocol onvif)"},
+        {refusal::AddressTaken{line4, {taken, SkipReason::ReportedByDevice, "Cam 3"}},
+         "line 4: " + cam1 + ": 192.168.0.30 is reported by Cam 3"},
+        {refusal::AddressTaken{line4, {taken, SkipReason::InUse, {}}},
+         "line 4: " + cam1 + ": 192.168.0.30 is in use"},
+        {refusal::GatewayOutsideSubnet{{0, 0, cam1}, "192.168.0.1", {cam2, "B", "C", "D"}},
+         "device 1: " + cam1 +
+             ": its own gateway 192.168.0.1 is outside the new subnet (so are "
+             "those of " +
+             cam2 + ", B, C and 1 more): give --gateway (0.0.0.0 for none)"},
+        {refusal::GatewayOutsideSubnet{{0, 2, cam1}, "192.168.0.1", {cam2}},
+         "line 2: " + cam1 +
+             ": its own gateway 192.168.0.1 is outside the row's subnet (so are "
+             "those of " +
+             cam2 + "): give these rows a GateWay (0.0.0.0 for none)"},
+        {refusal::GatewayOutsideSubnet{{0, 2, cam1}, "", {}},
+         "line 2: " + cam1 +
+             ": its own gateway is outside the row's subnet: give the row a "
+             "GateWay (0.0.0.0 for none)"},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(describe(row.refusal), row.words);
+    }
+    EXPECT_EQ(describe(SkippedAddress{taken, SkipReason::PcAddress, "eCam"}),
+              "192.168.0.30 is this PC's address on eCam");
+    EXPECT_EQ(describe(SkippedAddress{taken, SkipReason::Gateway, {}}),
+              "192.168.0.30 is the gateway");
+    EXPECT_EQ(describe(AddressCheck::Kept), "kept: the device's own address");
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // socket: the prober answers from a table.
 
 #include "core/Device.h"
+#include "devices/AssignPlan.h"
 #include "netinfo/AddressProber.h"
 
 #include <cstdio>
@@ -46,6 +47,16 @@ inline Device onvifCamera(unsigned n, std::string ip, std::string xaddrs) {
     d.xaddrs = std::move(xaddrs);
     d.serviceUrl = d.xaddrs.substr(0, d.xaddrs.find(' '));
     return d;
+}
+
+// A refusal's kind as a table names it: its place among the reasons.
+template <typename Kind> std::size_t refusedAs() {
+    return PlanRefusal(Kind{}).index();
+}
+inline constexpr std::size_t kNotRefused = std::variant_npos;
+
+inline std::size_t kindOf(const AssignPlan& plan) {
+    return plan.refusal ? plan.refusal->index() : kNotRefused;
 }
 
 inline std::vector<Device> cameras(unsigned count) {

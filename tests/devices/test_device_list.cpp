@@ -173,7 +173,7 @@ TEST(DeviceList, KeepsEveryFieldOfEveryDeviceAsGiven) {
     }
     // Read through its views, the list exports as the devices given do.
     EXPECT_EQ(devicesAsJson(list, nullptr), devicesAsJson(given, nullptr));
-    std::vector<Device> copies(list.devices().begin(), list.devices().end());
+    std::vector<Device> copies(list.all().begin(), list.all().end());
     ASSERT_EQ(copies.size(), given.size());
     EXPECT_EQ(fields(copies[1]), fields(odd));
 }

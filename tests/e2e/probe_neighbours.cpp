@@ -62,7 +62,7 @@ TEST(ProbeLab, PlanPassesOverTheHeldAddress) {
     request.pcAdapters = {labAdapter()};
     NeighbourProbe prober;
     const AssignPlan plan = planRange(request, &prober);
-    ASSERT_TRUE(plan.ok()) << describe(plan.error);
+    ASSERT_TRUE(plan.ok()) << "refused for reason " << plan.refusal->index();
     ASSERT_EQ(plan.devices.size(), 3u);
     EXPECT_EQ(plan.devices[0].settings.ip, "10.77.0.49");
     EXPECT_EQ(plan.devices[1].settings.ip, "10.77.0.51");

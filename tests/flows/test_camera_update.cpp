@@ -13,17 +13,6 @@ using namespace ondrel::testing;
 
 namespace {
 
-// The hikvision camera (44:19:b6:00:00:01) at the address it was given.
-HttpResult movedInterfaces() {
-    return SoapBody(
-        R"(<tds:GetNetworkInterfacesResponse><tds:NetworkInterfaces token="eth0">)"
-        "<tt:Enabled>true</tt:Enabled><tt:Info><tt:HwAddress>44:19:B6:00:00:01</tt:HwAddress>"
-        "</tt:Info><tt:IPv4><tt:Enabled>true</tt:Enabled><tt:Config><tt:Manual><tt:Address>"
-        "10.1.0.20</tt:Address><tt:PrefixLength>16</tt:PrefixLength></tt:Manual><tt:DHCP>false"
-        "</tt:DHCP></tt:Config></tt:IPv4></tds:NetworkInterfaces>"
-        "</tds:GetNetworkInterfacesResponse>");
-}
-
 Device cameraAt(const std::string& mac, const std::string& endpoint, const std::string& ip) {
     Device d;
     d.protocols = Protocols::Onvif;
@@ -70,7 +59,7 @@ TEST(CameraUpdate, PlansWhatWasPlannedAndCallsWhereTheCameraIs) {
 
     FakeTransport transport;
     transport.answers = {SoapFile("get_system_date_and_time_hikvision.xml"),
-                         SoapFile("get_network_interfaces_hikvision.xml"), movedInterfaces()};
+                         SoapFile("get_network_interfaces_hikvision.xml"), MovedInterfaces()};
     const Account account{"admin", "12345"};
     CameraUpdate update(transport, account);
     NetworkPlan plan;
@@ -92,7 +81,7 @@ TEST(CameraUpdate, PlansWhatWasPlannedAndCallsWhereTheCameraIs) {
     found.serviceUrl = "http://10.1.0.20/onvif/device_service";
     found.xaddrs = found.serviceUrl;
     found.sentFrom = "10.1.0.20";
-    transport.answers = {SoapFile("get_system_date_and_time_hikvision.xml"), movedInterfaces()};
+    transport.answers = {SoapFile("get_system_date_and_time_hikvision.xml"), MovedInterfaces()};
     EXPECT_TRUE(update.readBack(camera, found, plan).verified);
     ASSERT_EQ(transport.sent.size(), 5u);
     EXPECT_EQ(onvif::curlUrl(transport.sent[1].address),

@@ -46,4 +46,15 @@ inline onvif::HttpResult SoapBody(std::string_view body, long status = 200) {
                                    std::string(body) + "</s:Body></s:Envelope>"};
 }
 
+// The hikvision camera (44:19:b6:00:00:01) at the address it was given, 10.1.0.20/16.
+inline onvif::HttpResult MovedInterfaces() {
+    return SoapBody(
+        R"(<tds:GetNetworkInterfacesResponse><tds:NetworkInterfaces token="eth0">)"
+        "<tt:Enabled>true</tt:Enabled><tt:Info><tt:HwAddress>44:19:B6:00:00:01</tt:HwAddress>"
+        "</tt:Info><tt:IPv4><tt:Enabled>true</tt:Enabled><tt:Config><tt:Manual><tt:Address>"
+        "10.1.0.20</tt:Address><tt:PrefixLength>16</tt:PrefixLength></tt:Manual><tt:DHCP>false"
+        "</tt:DHCP></tt:Config></tt:IPv4></tds:NetworkInterfaces>"
+        "</tds:GetNetworkInterfacesResponse>");
+}
+
 } // namespace ondrel::testing

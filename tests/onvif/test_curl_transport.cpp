@@ -26,6 +26,7 @@ namespace {
 struct Received {
     std::string head;
     std::string body;
+    int connection = 0; // counted from 0 in the order they were accepted
 };
 
 // Serves each connection on 127.0.0.1 with `answer`, which gets the request and the socket.
@@ -102,6 +103,7 @@ private:
             const int socket = ::accept(m_listener, nullptr, nullptr);
             // Several requests may share one connection (a Digest challenge, then the answer).
             Received request;
+            request.connection = m_connections++;
             while (readRequest(socket, request)) {
                 m_received.push_back(request);
                 m_answer(socket, request);
@@ -114,6 +116,7 @@ private:
     int m_listener = -1;
     std::uint16_t m_port = 0;
     std::atomic<bool> m_stop{false};
+    int m_connections = 0;
     std::vector<Received> m_received;
     std::thread m_thread;
 };
@@ -181,6 +184,39 @@ TEST(CurlTransport, AnswersWithHttpDigestWhenChallenged) {
     const HttpResult result = CurlTransport().post(r);
     EXPECT_EQ(errorOf(result), "status 200");
     EXPECT_EQ(server.received().size(), 2u);
+}
+
+// A camera's transport sends all of its calls over one connection, the account of a Digest call
+// forgotten by the next; the shared transport opens one connection a call.
+TEST(CurlTransport, ACameraKeepsItsConnectionFromCallToCall) {
+    TestServer server([](int socket, const Received& got) {
+        const bool challenge = got.head.find("GetHostname") != std::string::npos &&
+                               got.head.find("Authorization: Digest") == std::string::npos;
+        sendAll(socket, challenge ? "HTTP/1.1 401 Unauthorized\r\nWWW-Authenticate: Digest "
+                                    "realm=\"cam\", nonce=\"abc\", qop=\"auth\"\r\n"
+                                    "Content-Length: 0\r\n\r\n"
+                                  : okAnswer("<ok/>"));
+    });
+    CurlTransport shared;
+    {
+        const std::unique_ptr<HttpTransport> camera = shared.forOneCamera();
+        HttpRequest withDigest = request(server);
+        withDigest.soapAction = "http://www.onvif.org/ver10/device/wsdl/GetHostname";
+        withDigest.digest = DigestCredentials{"admin", "secret"};
+        for (const HttpRequest& r : {request(server), withDigest, request(server)}) {
+            EXPECT_EQ(errorOf(camera->post(r)), "status 200");
+        }
+    }
+    EXPECT_EQ(errorOf(shared.post(request(server))), "status 200");
+    EXPECT_EQ(errorOf(shared.post(request(server))), "status 200");
+    const std::vector<Received> seen = server.received();
+    std::vector<int> connections;
+    for (const Received& r : seen) {
+        connections.push_back(r.connection);
+    }
+    EXPECT_EQ(connections, (std::vector<int>{0, 0, 0, 0, 1, 2}));
+    ASSERT_EQ(seen.size(), 6u);
+    EXPECT_EQ(seen[3].head.find("Authorization"), std::string::npos) << seen[3].head;
 }
 
 TEST(CurlTransport, BadPeersCostTheirTimeoutAndAreNamed) {

@@ -26,17 +26,6 @@ HttpResult dnsAnswer(std::string_view address) {
                     "</tt:IPv4Address></tt:DNSManual></tds:DNSInformation></tds:GetDNSResponse>");
 }
 
-// The hikvision camera (44:19:b6:00:00:01) at the address it was given.
-HttpResult movedInterfaces() {
-    return SoapBody(
-        R"(<tds:GetNetworkInterfacesResponse><tds:NetworkInterfaces token="eth0">)"
-        "<tt:Enabled>true</tt:Enabled><tt:Info><tt:HwAddress>44:19:B6:00:00:01</tt:HwAddress>"
-        "</tt:Info><tt:IPv4><tt:Enabled>true</tt:Enabled><tt:Config><tt:Manual><tt:Address>"
-        "10.1.0.20</tt:Address><tt:PrefixLength>16</tt:PrefixLength></tt:Manual><tt:DHCP>false"
-        "</tt:DHCP></tt:Config></tt:IPv4></tds:NetworkInterfaces>"
-        "</tds:GetNetworkInterfacesResponse>");
-}
-
 NetworkPlan plannedChange() {
     NetworkPlan plan;
     plan.mac = parseMac("44-19-b6-00-00-01");
@@ -258,10 +247,10 @@ TEST(NetworkChange, VerificationNamesWhatDiffers) {
         std::string want;
     } rows[] = {
         {"every value kept",
-         {clock, movedInterfaces(), gatewayAnswer("10.1.0.1"), dnsAnswer("10.1.0.2")},
+         {clock, MovedInterfaces(), gatewayAnswer("10.1.0.1"), dnsAnswer("10.1.0.2")},
          "verified"},
         {"the gateway forgotten",
-         {clock, movedInterfaces(), gatewayAnswer("192.168.1.1"), dnsAnswer("10.1.0.2")},
+         {clock, MovedInterfaces(), gatewayAnswer("192.168.1.1"), dnsAnswer("10.1.0.2")},
          "not verified: gateway 10.1.0.1 reads 192.168.1.1"},
         {"the address reverted and DNS from DHCP",
          {clock, SoapFile("get_network_interfaces_hikvision.xml"), gatewayAnswer("10.1.0.1"),

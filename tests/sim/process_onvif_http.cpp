@@ -55,11 +55,12 @@ private:
     int m_fd;
 };
 
-std::string Post(const std::string& body, int camera = 0) {
+// closing: the last request of its connection, which the server then closes.
+std::string Post(const std::string& body, int camera = 0, bool closing = true) {
     return "POST /onvif/device_service/" + std::to_string(camera) +
-           " HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: application/soap+xml\r\n"
-           "Content-Length: " +
-           std::to_string(body.size()) + "\r\n\r\n" + body;
+           " HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: application/soap+xml\r\n" +
+           (closing ? "Connection: close\r\n" : "") +
+           "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
 }
 
 std::string Exchange(uint16_t port, const std::string& request) {
@@ -90,6 +91,7 @@ TEST(SimProcessHttp, AnswersAndRefusesAsACamera) {
         const char* what;
         std::string request;
         const char* statusLine;
+        std::size_t answers = 1;
     } rows[] = {
         {"the clock", Post(DeviceRequest("GetSystemDateAndTime", "", "")), "HTTP/1.1 200 OK"},
         {"a token of now", Post(DeviceRequest("GetNetworkInterfaces", "", TokenNow())),
@@ -98,7 +100,12 @@ TEST(SimProcessHttp, AnswersAndRefusesAsACamera) {
          "HTTP/1.1 400 Bad Request"},
         {"no such camera", Post(DeviceRequest("GetSystemDateAndTime", "", ""), 7),
          "HTTP/1.1 404 Not Found"},
-        {"GET", "GET /onvif/device_service/0 HTTP/1.1\r\n\r\n", "HTTP/1.1 405 Method Not Allowed"},
+        {"a kept connection",
+         Post(DeviceRequest("GetSystemDateAndTime", "", ""), 0, false) +
+             Post(DeviceRequest("GetSystemDateAndTime", "", "")),
+         "HTTP/1.1 200 OK", 2},
+        {"GET", "GET /onvif/device_service/0 HTTP/1.1\r\nConnection: close\r\n\r\n",
+         "HTTP/1.1 405 Method Not Allowed"},
         {"garbage", "\x16\x03\x01 hello\r\n\r\n", "HTTP/1.1 400 Bad Request"},
         {"chunked", "POST /onvif/device_service/0 HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n",
          "HTTP/1.1 400 Bad Request"},
@@ -112,6 +119,11 @@ TEST(SimProcessHttp, AnswersAndRefusesAsACamera) {
         SCOPED_TRACE(r.what);
         const std::string answer = Exchange(sim.HttpPort(), r.request);
         EXPECT_EQ(answer.substr(0, answer.find("\r\n")), r.statusLine);
+        std::size_t answers = 0;
+        for (std::size_t at = 0; (at = answer.find("HTTP/1.1 ", at)) != std::string::npos; ++at) {
+            ++answers;
+        }
+        EXPECT_EQ(answers, r.answers);
     }
     const auto log = sim.WaitForLog("http", 5);
     ASSERT_GE(log.size(), 3u);

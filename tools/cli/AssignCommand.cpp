@@ -1,8 +1,10 @@
 #include "AssignCommand.h"
 
 #include "AssignReport.h"
+#include "CliOutput.h"
 #include "DeviceFormatter.h"
 #include "PasswordReader.h"
+#include "PlanText.h"
 #include "SettingsBuilder.h"
 #include "Terminal.h"
 
@@ -19,15 +21,6 @@
 namespace ondrel::cli {
 
 namespace {
-
-void error(const std::string& message) {
-    std::fprintf(stderr, "ondrel-cli: %s\n", message.c_str());
-}
-
-void print(std::string_view text) {
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    std::fflush(stdout);
-}
 
 // The PC's own addresses, one entry each, with the adapter that holds it.
 std::vector<AdapterRef> pcAddresses(const NetLinks& links) {
@@ -163,7 +156,7 @@ AssignPlan AssignCommand::plan(const std::vector<Device>& found,
         const PlanFileReading reading = PlanFile::load(m_o.assign.planFile);
         if (!reading.ok()) {
             AssignPlan refused;
-            refused.error.refusal = PlanRefusal::NoDevices;
+            refused.refusal = refusal::NoDevices{};
             error(m_o.assign.planFile + ": " + describe(reading) + " (nothing was sent)");
             return refused;
         }
@@ -173,7 +166,7 @@ AssignPlan AssignCommand::plan(const std::vector<Device>& found,
         request.route = m_o.route;
         AssignPlan result = planExplicit(request, m_prober);
         if (!result.ok()) {
-            error(m_o.assign.planFile + ": " + describe(result.error) + " (nothing was sent)");
+            error(m_o.assign.planFile + ": " + describe(*result.refusal) + " (nothing was sent)");
         }
         return result;
     }
@@ -189,7 +182,7 @@ AssignPlan AssignCommand::plan(const std::vector<Device>& found,
     request.route = m_o.route;
     AssignPlan result = planRange(request, m_prober);
     if (!result.ok()) {
-        error(describe(result.error) + " (nothing was sent)");
+        error(describe(*result.refusal) + " (nothing was sent)");
     }
     return result;
 }

@@ -2,6 +2,7 @@
 
 #include "DeviceFormatter.h"
 #include "DisplayText.h"
+#include "PlanText.h"
 #include "SettingsBuilder.h"
 
 #include "devices/DeviceExport.h"

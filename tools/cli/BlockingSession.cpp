@@ -157,7 +157,7 @@ bool BlockingSession::collect(Clock::time_point deadline, const StopWhen& stopWh
         lock.unlock();
         const std::size_t firstNew = takeInbox();
         if (stopWhen) {
-            const auto& listed = m_list.devices();
+            const auto& listed = m_list.all();
             enough = std::any_of(listed.begin() + static_cast<std::ptrdiff_t>(firstNew),
                                  listed.end(), stopWhen);
         }
@@ -189,7 +189,7 @@ void BlockingSession::finish(SearchOutcome& out) {
     out.error = m_session.receiveProblem();
     out.lost = stillMissing(); // takes the last replies in
     out.ignored = m_list.overflow();
-    out.devices.assign(m_list.devices().begin(), m_list.devices().end());
+    out.devices.assign(m_list.all().begin(), m_list.all().end());
 }
 
 SearchOutcome BlockingSession::search(int64_t waitMs, const StopWhen& stopWhen,

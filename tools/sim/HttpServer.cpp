@@ -4,6 +4,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -65,6 +66,19 @@ HttpServer::~HttpServer() {
 }
 
 SocketStatus HttpServer::listen(const std::string& address, uint16_t port) {
+    if (m_listeners.empty()) {
+        // Every connection is a descriptor: the usual soft limit of 1024 would refuse a thousand
+        // cameras' clients long before the cap does. Raised as far as the hard limit allows.
+        rlimit files{};
+        if (::getrlimit(RLIMIT_NOFILE, &files) == 0) {
+            const rlim_t wanted = static_cast<rlim_t>(m_limits.maxConnections) + 256;
+            const rlim_t raised = std::min(files.rlim_max, std::max(files.rlim_cur, wanted));
+            if (raised > files.rlim_cur) {
+                files.rlim_cur = raised;
+                ::setrlimit(RLIMIT_NOFILE, &files);
+            }
+        }
+    }
     const std::optional<Ipv4> ip = parseIpv4(address);
     if (!ip) {
         return {EINVAL, "HTTP bind address " + address};
@@ -79,7 +93,8 @@ SocketStatus HttpServer::listen(const std::string& address, uint16_t port) {
     a.sin_family = AF_INET;
     a.sin_addr.s_addr = htonl(ip->bits);
     a.sin_port = htons(port);
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(fd, 128) != 0) {
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
+        ::listen(fd, m_limits.backlog) != 0) {
         const int error = errno;
         ::close(fd);
         return {error, substitute("HTTP bind {}:{}: {}", address, port, std::strerror(error))};
@@ -129,12 +144,12 @@ void HttpServer::service(const pollfd* entries, std::size_t count, Clock::time_p
             if (now >= c.readyAt) {
                 c.out = std::move(c.held);
                 c.held.clear();
-                write(c);
+                write(c, now, handler);
             }
         } else if (c.out.empty() && (revents & (POLLIN | POLLHUP)) != 0) {
             read(c, now, handler);
         } else if (!c.out.empty() && (revents & POLLOUT) != 0) {
-            write(c);
+            write(c, now, handler);
         }
         if (now >= c.deadline) {
             c.done = true;
@@ -203,7 +218,7 @@ void HttpServer::read(Connection& c, Clock::time_point now, const Handler& handl
     parse(c, now, handler);
 }
 
-void HttpServer::write(Connection& c) {
+void HttpServer::write(Connection& c, Clock::time_point now, const Handler& handler) {
     while (c.sent < c.out.size()) {
         const ssize_t n = ::send(c.fd, c.out.data() + c.sent, c.out.size() - c.sent, MSG_NOSIGNAL);
         if (n < 0) {
@@ -214,6 +229,16 @@ void HttpServer::write(Connection& c) {
         }
         c.sent += static_cast<std::size_t>(n);
     }
+    if (c.keepOpen) {
+        c.keepOpen = false;
+        c.out.clear();
+        c.sent = 0;
+        c.deadline = now + m_limits.deadline;
+        if (!c.in.empty()) {
+            parse(c, now, handler); // the next request came with the last one
+        }
+        return;
+    }
     ::shutdown(c.fd, SHUT_WR);
     c.done = true;
 }
@@ -221,7 +246,7 @@ void HttpServer::write(Connection& c) {
 void HttpServer::parse(Connection& c, Clock::time_point now, const Handler& handler) {
     const auto refuse = [&](int status) {
         c.out = compose(plain(status));
-        write(c);
+        write(c, now, handler);
     };
     const std::size_t headEnd = c.in.find("\r\n\r\n");
     if (headEnd == std::string::npos) {
@@ -248,6 +273,8 @@ void HttpServer::parse(Connection& c, Clock::time_point now, const Handler& hand
     request.path = std::string(line.substr(s1 + 1, s2 - s1 - 1));
     std::optional<std::size_t> contentLength;
     bool chunked = false;
+    // HTTP/1.1 keeps a connection unless told otherwise; HTTP/1.0 closes it unless told.
+    bool keepOpen = line.substr(s2 + 1) == "HTTP/1.1";
     std::size_t at = lineEnd == std::string_view::npos ? head.size() : lineEnd + 2;
     while (at < head.size()) {
         std::size_t next = head.find("\r\n", at);
@@ -279,6 +306,9 @@ void HttpServer::parse(Connection& c, Clock::time_point now, const Handler& hand
             contentLength = length;
         } else if (equalsIgnoringCase(name, "Transfer-Encoding")) {
             chunked = true;
+        } else if (equalsIgnoringCase(name, "Connection")) {
+            keepOpen = equalsIgnoringCase(value, "keep-alive") ||
+                       (keepOpen && !equalsIgnoringCase(value, "close"));
         }
     }
     if (chunked) {
@@ -294,6 +324,8 @@ void HttpServer::parse(Connection& c, Clock::time_point now, const Handler& hand
         return;
     }
     request.body = c.in.substr(headEnd + 4, length);
+    c.in.erase(0, headEnd + 4 + length);
+    c.keepOpen = keepOpen && ++c.requests < m_limits.maxRequestsPerConnection;
     request.localAddress = c.localAddress;
     request.localPort = c.localPort;
     request.peer = c.peer;
@@ -303,20 +335,20 @@ void HttpServer::parse(Connection& c, Clock::time_point now, const Handler& hand
         return;
     }
     if (m_limits.answerDelay.count() > 0) {
-        c.held = compose(*answer);
+        c.held = compose(*answer, c.keepOpen);
         c.readyAt = now + m_limits.answerDelay;
         c.deadline = std::max(c.deadline, c.readyAt + m_limits.deadline);
         return;
     }
-    c.out = compose(*answer);
-    write(c);
+    c.out = compose(*answer, c.keepOpen);
+    write(c, now, handler);
 }
 
-std::string HttpServer::compose(const HttpAnswer& answer) {
+std::string HttpServer::compose(const HttpAnswer& answer, bool keepOpen) {
     return substitute("HTTP/1.1 {} {}\r\nContent-Type: {}\r\nContent-Length: {}\r\n"
-                      "Connection: close\r\n\r\n{}",
+                      "Connection: {}\r\n\r\n{}",
                       answer.status, reasonOf(answer.status), answer.contentType,
-                      answer.body.size(), answer.body);
+                      answer.body.size(), keepOpen ? "keep-alive" : "close", answer.body);
 }
 
 } // namespace ondrel::sim

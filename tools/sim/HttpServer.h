@@ -1,6 +1,7 @@
 #pragma once
 // The simulator's HTTP/1.1 side, run from its one poll loop: non-blocking listeners and
-// connections, one request per connection (answered with Connection: close). A request head
+// connections, kept open between requests as a camera's web server keeps them unless the
+// client asks to close (a bounded number of requests each). A request head
 // over 8 KiB or a body over 64 KiB is refused, and a connection that has not sent its whole
 // request within its deadline is closed, so that a slow or garbage client holds nothing but its
 // own descriptor while the others are served. An answer delay (a camera's think time) holds
@@ -39,7 +40,12 @@ struct HttpLimits {
     std::size_t maxHead = 8 * 1024;
     std::size_t maxBody = 64 * 1024;
     std::chrono::milliseconds deadline{5000};
-    std::size_t maxConnections = 512;
+    // A thousand cameras read at once by a client that opens them all together: every one of
+    // them is queued and served rather than dropped into a SYN retry a second later. The
+    // kernel caps the backlog at net.core.somaxconn.
+    std::size_t maxConnections = 4096;
+    int backlog = 4096;
+    std::size_t maxRequestsPerConnection = 100;
     // Each answer waits this long before it is sent, the other connections served meanwhile.
     std::chrono::milliseconds answerDelay{0};
 };
@@ -68,7 +74,7 @@ public:
     void service(const pollfd* entries, std::size_t count, Clock::time_point now,
                  const Handler& handler);
 
-    static std::string compose(const HttpAnswer& answer);
+    static std::string compose(const HttpAnswer& answer, bool keepOpen = false);
 
 private:
     struct Listener {
@@ -83,6 +89,8 @@ private:
         std::string held; // an answer waiting out the delay
         Clock::time_point readyAt;
         std::size_t sent = 0;
+        std::size_t requests = 0;
+        bool keepOpen = false; // once the answer is out, the connection waits for the next
         std::string localAddress;
         uint16_t localPort = 0;
         std::string peer;
@@ -91,7 +99,7 @@ private:
 
     void accept(int listener, Clock::time_point now);
     void read(Connection& c, Clock::time_point now, const Handler& handler);
-    void write(Connection& c);
+    void write(Connection& c, Clock::time_point now, const Handler& handler);
     // Parses what has arrived; once the request is whole (or cannot be), c.out is set.
     void parse(Connection& c, Clock::time_point now, const Handler& handler);
 

@@ -491,6 +491,99 @@
     </message>
 </context>
 <context>
+    <name>DetailsAccountDialog</name>
+    <message>
+        <source>Read details</source>
+        <translation>Details lesen</translation>
+    </message>
+    <message>
+        <source>The cameras are asked with this account. Leave it empty to read only what cameras tell anyone (their clock and host name).</source>
+        <translation>Die Kameras werden mit diesem Konto gefragt. Leer gelassen wird nur gelesen, was Kameras jedem sagen (ihre Uhr und ihr Hostname).</translation>
+    </message>
+    <message>
+        <source>&amp;Account:</source>
+        <translation>&amp;Konto:</translation>
+    </message>
+    <message>
+        <source>Account</source>
+        <translation>Konto</translation>
+    </message>
+    <message>
+        <source>&amp;Password:</source>
+        <translation>&amp;Passwort:</translation>
+    </message>
+    <message>
+        <source>Password</source>
+        <translation>Passwort</translation>
+    </message>
+</context>
+<context>
+    <name>DetailsTexts</name>
+    <message>
+        <source>Read details</source>
+        <translation>Details lesen</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>%1 h %2 min</source>
+        <extracomment>Hours and minutes of a clock offset, e.g. &quot;2 h 05 min&quot;.</extracomment>
+        <translation>%1 h %2 min</translation>
+    </message>
+    <message>
+        <source>%1 min</source>
+        <translation>%1 min</translation>
+    </message>
+    <message>
+        <source>%1 s</source>
+        <translation>%1 s</translation>
+    </message>
+    <message>
+        <source>in step</source>
+        <translation>synchron</translation>
+    </message>
+    <message>
+        <source>The camera&apos;s clock is %1 ahead of this PC</source>
+        <extracomment>%1 is how far the camera&apos;s clock is off, e.g. &quot;2 h 05 min&quot;.</extracomment>
+        <translation>Die Uhr der Kamera geht gegenüber diesem PC %1 vor</translation>
+    </message>
+    <message>
+        <source>The camera&apos;s clock is %1 behind this PC</source>
+        <translation>Die Uhr der Kamera geht gegenüber diesem PC %1 nach</translation>
+    </message>
+    <message>
+        <source>Reading details: %1 of %2 cameras</source>
+        <translation>Details werden gelesen: %1 von %2 Kameras</translation>
+    </message>
+    <message>
+        <source>Details read from %1 of %2 cameras</source>
+        <extracomment>%1 cameras of %2 answered with their details.</extracomment>
+        <translation>Details von %1 von %2 Kameras gelesen</translation>
+    </message>
+    <message>
+        <source>the account was refused by 3 cameras in a row; the others were not asked</source>
+        <translation>das Konto wurde von 3 Kameras nacheinander abgelehnt; die übrigen wurden nicht gefragt</translation>
+    </message>
+    <message>
+        <source>every camera asked refused the account</source>
+        <translation>jede gefragte Kamera hat das Konto abgelehnt</translation>
+    </message>
+    <message>
+        <source>%1 refused the account</source>
+        <translation>%1 haben das Konto abgelehnt</translation>
+    </message>
+    <message>
+        <source>cancelled: %1 were not asked</source>
+        <translation>abgebrochen: %1 wurden nicht gefragt</translation>
+    </message>
+    <message>
+        <source>without an account only the clock and the host name</source>
+        <translation>ohne Konto nur Uhr und Hostname</translation>
+    </message>
+</context>
+<context>
     <name>DeviceForm</name>
     <message>
         <source>Device name:</source>
@@ -682,6 +775,14 @@
     <message>
         <source>Assign addresses...</source>
         <translation>Adressen vergeben...</translation>
+    </message>
+    <message>
+        <source>Read details</source>
+        <translation>Details lesen</translation>
+    </message>
+    <message>
+        <source>Reads every camera&apos;s maker, model, firmware, serial, clock and time servers (Ctrl+D)</source>
+        <translation>Liest Hersteller, Modell, Firmware, Seriennummer, Uhr und Zeitserver jeder Kamera (Strg+D)</translation>
     </message>
 </context>
 <context>

@@ -490,6 +490,99 @@
     </message>
 </context>
 <context>
+    <name>DetailsAccountDialog</name>
+    <message>
+        <source>Read details</source>
+        <translation>读取详细信息</translation>
+    </message>
+    <message>
+        <source>The cameras are asked with this account. Leave it empty to read only what cameras tell anyone (their clock and host name).</source>
+        <translation>使用此账户询问摄像机。留空则只读取摄像机对任何人公开的信息（时钟和主机名）。</translation>
+    </message>
+    <message>
+        <source>&amp;Account:</source>
+        <translation>账号(&amp;A)：</translation>
+    </message>
+    <message>
+        <source>Account</source>
+        <translation>账户</translation>
+    </message>
+    <message>
+        <source>&amp;Password:</source>
+        <translation>密码(&amp;P)：</translation>
+    </message>
+    <message>
+        <source>Password</source>
+        <translation>密码</translation>
+    </message>
+</context>
+<context>
+    <name>DetailsTexts</name>
+    <message>
+        <source>Read details</source>
+        <translation>读取详细信息</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>%1 h %2 min</source>
+        <extracomment>Hours and minutes of a clock offset, e.g. &quot;2 h 05 min&quot;.</extracomment>
+        <translation>%1 小时 %2 分钟</translation>
+    </message>
+    <message>
+        <source>%1 min</source>
+        <translation>%1 分钟</translation>
+    </message>
+    <message>
+        <source>%1 s</source>
+        <translation>%1 秒</translation>
+    </message>
+    <message>
+        <source>in step</source>
+        <translation>同步</translation>
+    </message>
+    <message>
+        <source>The camera&apos;s clock is %1 ahead of this PC</source>
+        <extracomment>%1 is how far the camera&apos;s clock is off, e.g. &quot;2 h 05 min&quot;.</extracomment>
+        <translation>摄像机的时钟比本电脑快 %1</translation>
+    </message>
+    <message>
+        <source>The camera&apos;s clock is %1 behind this PC</source>
+        <translation>摄像机的时钟比本电脑慢 %1</translation>
+    </message>
+    <message>
+        <source>Reading details: %1 of %2 cameras</source>
+        <translation>正在读取详细信息：%1 / %2 台摄像机</translation>
+    </message>
+    <message>
+        <source>Details read from %1 of %2 cameras</source>
+        <extracomment>%1 cameras of %2 answered with their details.</extracomment>
+        <translation>已读取 %2 台摄像机中 %1 台的详细信息</translation>
+    </message>
+    <message>
+        <source>the account was refused by 3 cameras in a row; the others were not asked</source>
+        <translation>账户被连续 3 台摄像机拒绝；其余摄像机未被询问</translation>
+    </message>
+    <message>
+        <source>every camera asked refused the account</source>
+        <translation>所有被询问的摄像机都拒绝了该账户</translation>
+    </message>
+    <message>
+        <source>%1 refused the account</source>
+        <translation>%1 台拒绝了该账户</translation>
+    </message>
+    <message>
+        <source>cancelled: %1 were not asked</source>
+        <translation>已取消：%1 台未被询问</translation>
+    </message>
+    <message>
+        <source>without an account only the clock and the host name</source>
+        <translation>无账户时只读取时钟和主机名</translation>
+    </message>
+</context>
+<context>
     <name>DeviceForm</name>
     <message>
         <source>Device name:</source>
@@ -681,6 +774,14 @@
     <message>
         <source>Assign addresses...</source>
         <translation>分配地址...</translation>
+    </message>
+    <message>
+        <source>Read details</source>
+        <translation>读取详细信息</translation>
+    </message>
+    <message>
+        <source>Reads every camera&apos;s maker, model, firmware, serial, clock and time servers (Ctrl+D)</source>
+        <translation>读取每台摄像机的制造商、型号、固件、序列号、时钟和时间服务器 (Ctrl+D)</translation>
     </message>
 </context>
 <context>
