@@ -430,9 +430,19 @@ ReceiveResult UdpSocket::receive(std::span<uint8_t> buffer, int timeoutMs) const
         message.msg_namelen = sizeof from;
         message.msg_iov = &part;
         message.msg_iovlen = 1;
+        alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))] = {};
+        message.msg_control = control;
+        message.msg_controllen = sizeof control;
         // MSG_TRUNC makes the call return the datagram's full length even when it is cut.
         const ssize_t got = sys().recvmsg(m_fd, &message, MSG_DONTWAIT | MSG_TRUNC);
         if (got >= 0) {
+            for (cmsghdr* c = CMSG_FIRSTHDR(&message); c != nullptr; c = CMSG_NXTHDR(&message, c)) {
+                if (c->cmsg_level == IPPROTO_IP && c->cmsg_type == IP_PKTINFO) {
+                    in_pktinfo info{};
+                    std::memcpy(&info, CMSG_DATA(c), sizeof info);
+                    result.ifindex = static_cast<uint32_t>(info.ipi_ifindex);
+                }
+            }
             result.wireLength = static_cast<std::size_t>(got);
             result.count = std::min(result.wireLength, buffer.size());
             result.senderAddress = formatIpv4(ntohl(from.sin_addr.s_addr));

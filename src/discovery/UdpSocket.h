@@ -50,6 +50,7 @@ struct ReceiveResult {
     std::size_t wireLength = 0; // the datagram's full length (larger than count if truncated)
     std::string senderAddress;  // dotted decimal; empty for Woken, TimedOut and Error
     uint16_t senderPort = 0;
+    uint32_t ifindex = 0; // the interface it arrived on, with enablePacketInfo; else 0
     int error = 0;
     std::string message;
 };

@@ -11,7 +11,7 @@ CameraCalls::~CameraCalls() {
 
 CameraUpdate& CameraCalls::over(onvif::HttpTransport& transport) {
     if (!m_update || m_transport != &transport) {
-        m_update.emplace(transport, m_account);
+        m_update.emplace(transport, m_account, onvif::HttpTimeouts{}, &m_neighbours);
         m_transport = &transport;
     }
     return *m_update;

@@ -24,6 +24,7 @@ public:
 private:
     Credentials m_account;
     onvif::HttpTransport* m_transport = nullptr;
+    SystemNeighbours m_neighbours; // the account leaves only while the wire agrees
     std::optional<CameraUpdate> m_update;
 };
 

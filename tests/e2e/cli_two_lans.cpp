@@ -174,7 +174,7 @@ protected:
     }
 
     void Start(std::vector<std::string> flags) {
-        flags.insert(flags.end(), {"--onvif-only", "--config",
+        flags.insert(flags.end(), {"--onvif-only", "--onvif-own-macs", "--config",
                                    sim.WriteConfig(Json::array({DeviceJson(camera)}))});
         ASSERT_EQ(sim.Start(flags), "");
     }
@@ -227,7 +227,7 @@ TEST_F(CliOnvifSet, ANewPortAndAddressAreFollowedWhenTheCameraTakesThemAtOnce) {
         SCOPED_TRACE(atOnce ? "at once" : "at its restart");
         LabSim lab;
         lab.EnterNetwork(std::getenv("ONDREL_LAB_A_NETNS"));
-        std::vector<std::string> flags = {"--onvif-only", "--config",
+        std::vector<std::string> flags = {"--onvif-only", "--onvif-own-macs", "--config",
                                           lab.WriteConfig(Json::array({DeviceJson(camera)}))};
         if (atOnce) {
             flags.push_back("--onvif-at-once");
@@ -311,10 +311,12 @@ TEST(CliMixedSite, OneAssignAddressesEveryDeviceByItsOwnProtocol) {
         both.EnterNetwork(lan);
         onvifOnly.EnterNetwork(lan);
         if (site.ours) {
-            ASSERT_EQ(both.Start({"--onvif", "--config", both.WriteConfig(ours)}), "");
+            ASSERT_EQ(
+                both.Start({"--onvif", "--onvif-own-macs", "--config", both.WriteConfig(ours)}),
+                "");
         }
-        ASSERT_EQ(onvifOnly.Start({"--onvif-only", "--onvif-mac-scope", site.macScope, "--config",
-                                   onvifOnly.WriteConfig(theirs)}),
+        ASSERT_EQ(onvifOnly.Start({"--onvif-only", "--onvif-own-macs", "--onvif-mac-scope",
+                                   site.macScope, "--config", onvifOnly.WriteConfig(theirs)}),
                   "");
 
         // Protocol and result, and the new address, by MAC or, without one, endpoint reference.
@@ -395,8 +397,9 @@ TEST(CliSharedAddress, EachCameraByAnAddressOfItsOwnOrNone) {
         SCOPED_TRACE(linkLocal ? "with link-local addresses" : "without");
         LabSim sim;
         sim.EnterNetwork(lan);
-        std::vector<std::string> flags = {
-            "--devices", "3", "--onvif-only", "--same-ip", "192.168.1.64", "--restart-ms", "300"};
+        std::vector<std::string> flags = {"--devices",        "3",         "--onvif-only",
+                                          "--onvif-own-macs", "--same-ip", "192.168.1.64",
+                                          "--restart-ms",     "300"};
         if (linkLocal) {
             flags.push_back("--onvif-link-local");
         }

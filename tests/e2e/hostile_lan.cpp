@@ -111,19 +111,23 @@ std::map<std::string, std::string> Results(const CliRun& run) {
     return out;
 }
 
-std::vector<std::string> SetHostile(const std::string& more = "") {
-    std::vector<std::string> args = {"set",
-                                     HostileEndpoint(0),
-                                     "--ip",
-                                     "10.77.0.150",
-                                     "--mask",
-                                     "255.255.255.0",
-                                     "--protocol",
-                                     "onvif",
-                                     "--password-stdin",
-                                     "--yes",
-                                     "--wait",
-                                     "1.5"};
+// One of the two real cameras the simulator plays beside the host.
+sim::SimDevice RealCamera(std::size_t i) {
+    sim::SimDevice d = sim::SimDevice::generated(100 + i);
+    d.mac = "02:CA:00:00:01:0" + std::to_string(i);
+    d.ip = "10.77.0.13" + std::to_string(i);
+    d.user = "admin";
+    d.password = kPassword;
+    d.restartMs = 300;
+    return d;
+}
+
+std::vector<std::string> SetHostile(const std::string& more = "",
+                                    const std::string& endpoint = HostileEndpoint(0)) {
+    std::vector<std::string> args = {"set",         endpoint, "--ip",
+                                     "10.77.0.150", "--mask", "255.255.255.0",
+                                     "--protocol",  "onvif",  "--password-stdin",
+                                     "--yes",       "--wait", "1.5"};
     args.insert(args.begin() + 1, "--endpoint");
     if (!more.empty()) {
         args.push_back(more);
@@ -139,7 +143,17 @@ struct Row {
     std::function<void(const CliRun& run, const std::vector<std::string>& log,
                        const std::vector<sim::SimDevice>& cameras)>
         check;
+    bool ownMacs = true;           // each real camera with its own MAC on the wire
+    bool camerasUntouched = false; // no account reached the real cameras either
 };
+
+// Nothing that carried the account reached the host: neither a token nor a digest.
+void NoAccountSent(const CliRun& run, const std::vector<std::string>& log) {
+    EXPECT_EQ(CountWith(log, "token=1"), 0u) << run;
+    EXPECT_EQ(CountWith(log, "authorization=1"), 0u) << run;
+}
+
+const std::string kRealEndpoint = EndpointOf(RealCamera(0));
 
 const std::string kHostileXaddr = "http://10.77.0.254:8080/onvif/device_service";
 
@@ -215,6 +229,56 @@ std::vector<Row> Rows() {
              EXPECT_NE(run.exitCode, 0) << run;
              EXPECT_LE(CountWith(log, "authorization=1"), 2u) << run;
          }},
+        {"a host claiming a listed camera, answering first and by Hello: nothing sent to either",
+         {"--claim", kRealEndpoint, "--hello", "1", "--http", "clock"},
+         true,
+         SetHostile("", kRealEndpoint),
+         [](const CliRun& run, const std::vector<std::string>& log, const auto&) {
+             EXPECT_EQ(run.exitCode, 2) << run;
+             EXPECT_GE(CountWith(log, "claimed"), 1u) << run;
+             EXPECT_EQ(CountWith(log, "connect"), 0u) << run;
+             EXPECT_NE(run.err.find("claimed by"), std::string::npos) << run;
+             EXPECT_NE(run.err.find("10.77.0.254"), std::string::npos) << run;
+             EXPECT_NE(run.err.find("10.77.0.130"), std::string::npos) << run;
+         },
+         true,
+         true},
+        {"a claimant with the camera's MAC while the camera is away: the wire tells it apart",
+         {"--claim", kRealEndpoint, "--claim-mac", RealCamera(0).mac, "--http", "clock"},
+         false,
+         SetHostile("", kRealEndpoint),
+         [](const CliRun& run, const std::vector<std::string>& log, const auto&) {
+             EXPECT_NE(run.exitCode, 0) << run;
+             NoAccountSent(run, log);
+             EXPECT_NE(run.err.find("another device answers at 10.77.0.254: its MAC is "),
+                       std::string::npos)
+                 << run;
+             EXPECT_NE(run.err.find(", the camera's is 02:CA:00:00:01:00"), std::string::npos)
+                 << run;
+         }},
+        {"a read-back after the restart, claimed by another host: never sent to the claimant",
+         {"--claim", kRealEndpoint, "--claim-after-hellos", "2", "--http", "clock"},
+         true,
+         SetHostile("--verify", kRealEndpoint),
+         [](const CliRun& run, const std::vector<std::string>& log, const auto&) {
+             NoAccountSent(run, log);
+             EXPECT_GE(CountWith(log, "hello 2"), 1u) << run;
+             EXPECT_EQ(CountWith(log, "connect"), 0u) << run;
+         }},
+        {"a neighbour MAC that disagrees with the camera's: refused before the account leaves",
+         {},
+         true,
+         SetHostile("", kRealEndpoint),
+         [](const CliRun& run, const std::vector<std::string>&, const auto&) {
+             EXPECT_NE(run.exitCode, 0) << run;
+             EXPECT_NE(run.err.find("another device answers at 10.77.0.130: its MAC is "),
+                       std::string::npos)
+                 << run;
+             EXPECT_NE(run.err.find(", the camera's is 02:CA:00:00:01:00"), std::string::npos)
+                 << run;
+         },
+         false,
+         true},
     };
 }
 
@@ -232,18 +296,12 @@ TEST(HostileLan, EachCaseHoldsItsLine) {
         const rlimit limit{2UL << 30, 2UL << 30};
         ASSERT_EQ(::setrlimit(RLIMIT_AS, &limit), 0);
     }
-    std::vector<sim::SimDevice> cameras;
-    for (std::size_t i = 0; i < 2; ++i) {
-        sim::SimDevice d = sim::SimDevice::generated(100 + i);
-        d.mac = "02:CA:00:00:01:0" + std::to_string(i);
-        d.ip = "10.77.0.13" + std::to_string(i);
-        d.user = "admin";
-        d.password = kPassword;
-        d.restartMs = 300;
-        cameras.push_back(d);
-    }
+    const std::vector<sim::SimDevice> cameras = {RealCamera(0), RealCamera(1)};
     for (const Row& row : Rows()) {
         SCOPED_TRACE(row.name);
+        // What the PC learnt of the last row's hosts would hold for a while: each row's LAN
+        // starts unknown, as a LAN met for the first time.
+        ASSERT_EQ(std::system("ip neigh flush dev eOffice"), 0);
         LabSim sim;
         sim.EnterNetwork(lan);
         HostileHost host(sim.Dir());
@@ -253,10 +311,18 @@ TEST(HostileLan, EachCaseHoldsItsLine) {
             for (const sim::SimDevice& c : cameras) {
                 list.push_back(DeviceJson(c));
             }
-            ASSERT_EQ(sim.Start({"--onvif-only", "--config", sim.WriteConfig(list)}), "");
+            std::vector<std::string> flags = {"--onvif-only", "--config", sim.WriteConfig(list)};
+            if (row.ownMacs) {
+                flags.push_back("--onvif-own-macs");
+            }
+            ASSERT_EQ(sim.Start(flags), "");
         }
         const CliRun run = RunCli(row.cli, kPassword + "\n", {}, std::chrono::seconds(60));
         host.Stop();
+        for (const LabSim::Entry& e :
+             row.camerasUntouched ? sim.LogOfKind("http") : std::vector<LabSim::Entry>{}) {
+            EXPECT_EQ(e.value("text", "").find("UsernameToken"), std::string::npos) << e.dump();
+        }
         // A row proves nothing when the hostile camera went unheard.
         EXPECT_EQ(run.err.find("answered the search"), std::string::npos) << run;
         row.check(run, host.Log(), row.cameras ? cameras : std::vector<sim::SimDevice>{});

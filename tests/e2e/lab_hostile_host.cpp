@@ -8,6 +8,13 @@
 //   lab_hostile_host --log FILE --ready FILE [--seconds N] [--camera XADDR]...
 //                    [--http ok|bomb|redirect|basic|digest-refuse] [--probe-bomb N]
 //                    [--hold ADDR]... [--hold-routed ADDR]...
+//                    [--claim URN [--claim-mac MAC] [--hello 1] [--claim-after-hellos N]]
+//
+// --claim answers every probe at once with a match for a listed camera's endpoint reference
+// (with --claim-mac, its MAC scope too) and this host's address as XAddr; --hello says Hello
+// for it first; --claim-after-hellos stays silent until it has heard the camera's own Hello N
+// times (the camera's start, then its restart). --http clock answers GetSystemDateAndTime as a
+// camera does and fails everything else, so that a client goes on to its calls with an account.
 //
 // --hold puts ADDR on the LAN interface (ARP answers for it); --hold-routed puts it on lo with
 // arp_ignore, so that only a host routing through this one reaches it.
@@ -23,6 +30,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <regex>
 #include <string>
@@ -39,6 +47,10 @@ struct Options {
     int probeBomb = 0;
     std::vector<std::string> holds;
     std::vector<std::string> routedHolds;
+    std::string claim;
+    std::string claimMac;
+    bool hello = false;
+    int claimAfterHellos = 0;
 };
 
 constexpr int kMaxBombDatagrams = 200;
@@ -61,25 +73,38 @@ std::string messageIdOf(const std::string& probe) {
     return std::regex_search(probe, m, id) ? m[1].str() : "";
 }
 
-std::string probeMatches(const std::string& relatesTo, std::size_t n, const std::string& xaddr) {
+// A ProbeMatch (relatesTo set) or a Hello for the endpoint, numbered n among this host's.
+std::string discoveryMessage(const std::string& relatesTo, std::size_t n,
+                             const std::string& endpoint, const std::string& scopes,
+                             const std::string& xaddr) {
+    const bool hello = relatesTo.empty();
+    const std::string action = hello ? "Hello" : "ProbeMatches";
+    const std::string to = hello
+                               ? "urn:schemas-xmlsoap-org:ws:2005:04:discovery"
+                               : "http://schemas.xmlsoap.org/ws/2004/08/addressing/role/anonymous";
+    const std::string open = hello ? "<d:Hello>" : "<d:ProbeMatches><d:ProbeMatch>";
+    const std::string close = hello ? "</d:Hello>" : "</d:ProbeMatch></d:ProbeMatches>";
     return R"(<?xml version="1.0" encoding="UTF-8"?><s:Envelope )"
            R"(xmlns:s="http://www.w3.org/2003/05/soap-envelope" )"
            R"(xmlns:a="http://schemas.xmlsoap.org/ws/2004/08/addressing" )"
            R"(xmlns:d="http://schemas.xmlsoap.org/ws/2005/04/discovery" )"
            R"(xmlns:dn="http://www.onvif.org/ver10/network/wsdl"><s:Header>)"
            R"(<a:MessageID>urn:uuid:0badf00d-0000-4000-8000-)" +
-           std::to_string(100000000000 + n) + "</a:MessageID><a:RelatesTo>" + relatesTo +
-           R"(</a:RelatesTo><a:To>http://schemas.xmlsoap.org/ws/2004/08/addressing/role/anonymous)"
-           R"(</a:To><a:Action>http://schemas.xmlsoap.org/ws/2005/04/discovery/ProbeMatches)"
-           R"(</a:Action></s:Header><s:Body><d:ProbeMatches><d:ProbeMatch><a:EndpointReference>)"
-           R"(<a:Address>urn:uuid:0badf00d-0000-4000-8000-)" +
-           std::to_string(200000000000 + n) +
+           std::to_string(100000000000 + n) + "</a:MessageID>" +
+           (hello ? "" : "<a:RelatesTo>" + relatesTo + "</a:RelatesTo>") + "<a:To>" + to +
+           "</a:To><a:Action>http://schemas.xmlsoap.org/ws/2005/04/discovery/" + action +
+           "</a:Action></s:Header><s:Body>" + open + "<a:EndpointReference><a:Address>" + endpoint +
            R"(</a:Address></a:EndpointReference><d:Types>dn:NetworkVideoTransmitter</d:Types>)"
            R"(<d:Scopes>onvif://www.onvif.org/type/video_encoder onvif://www.onvif.org/name/)"
-           R"(Hostile</d:Scopes><d:XAddrs>)" +
-           xaddr +
-           R"(</d:XAddrs><d:MetadataVersion>1</d:MetadataVersion></d:ProbeMatch></d:ProbeMatches>)"
-           R"(</s:Body></s:Envelope>)";
+           "Hostile" +
+           scopes + "</d:Scopes><d:XAddrs>" + xaddr +
+           "</d:XAddrs><d:MetadataVersion>1</d:MetadataVersion>" + close + "</s:Body></s:Envelope>";
+}
+
+std::string probeMatches(const std::string& relatesTo, std::size_t n, const std::string& xaddr) {
+    return discoveryMessage(relatesTo, n,
+                            "urn:uuid:0badf00d-0000-4000-8000-" + std::to_string(200000000000 + n),
+                            "", xaddr);
 }
 
 // Just under 32 KiB: a 12 KB default namespace on an element of 4,800 empty elements.
@@ -126,6 +151,27 @@ std::string answerFor(const std::string& mode, const std::string& request) {
     }
     if (mode == "redirect") {
         return with("302 Found", "Location: http://10.77.0.66/onvif/device_service\r\n", "");
+    }
+    if (mode == "clock" && request.find("GetSystemDateAndTime") != std::string::npos) {
+        const std::time_t now = std::time(nullptr);
+        std::tm t{};
+        gmtime_r(&now, &t);
+        const auto tag = [](const char* name, int value) {
+            return std::string("<tt:") + name + ">" + std::to_string(value) + "</tt:" + name + ">";
+        };
+        return with("200 OK", "Content-Type: application/soap+xml\r\n",
+                    R"(<?xml version="1.0" encoding="UTF-8"?><env:Envelope )"
+                    R"(xmlns:env="http://www.w3.org/2003/05/soap-envelope" )"
+                    R"(xmlns:tds="http://www.onvif.org/ver10/device/wsdl" )"
+                    R"(xmlns:tt="http://www.onvif.org/ver10/schema"><env:Body>)"
+                    "<tds:GetSystemDateAndTimeResponse><tds:SystemDateAndTime>"
+                    "<tt:DateTimeType>Manual</tt:DateTimeType><tt:DaylightSavings>false"
+                    "</tt:DaylightSavings><tt:UTCDateTime><tt:Time>" +
+                        tag("Hour", t.tm_hour) + tag("Minute", t.tm_min) + tag("Second", t.tm_sec) +
+                        "</tt:Time><tt:Date>" + tag("Year", t.tm_year + 1900) +
+                        tag("Month", t.tm_mon + 1) + tag("Day", t.tm_mday) +
+                        "</tt:Date></tt:UTCDateTime></tds:SystemDateAndTime>"
+                        "</tds:GetSystemDateAndTimeResponse></env:Body></env:Envelope>");
     }
     if (mode == "basic") {
         return with("401 Unauthorized", "WWW-Authenticate: Basic realm=\"cam\"\r\n", "");
@@ -226,7 +272,26 @@ int openTcp() {
     return s;
 }
 
-void answerProbe(int udp, const Options& o, int& bombsLeft) {
+std::string claimScopes(const Options& o) {
+    return o.claimMac.empty() ? "" : " onvif://www.onvif.org/MacAddress/" + o.claimMac;
+}
+
+std::string hostAddress() {
+    const char* lan = std::getenv("ONDREL_LAB_ADDR");
+    const std::string a = lan != nullptr ? lan : "10.77.0.254/24";
+    return a.substr(0, a.find('/'));
+}
+
+void sendHello(int udp, const Options& o, const std::string& xaddr) {
+    const std::string hello = discoveryMessage("", 999, o.claim, claimScopes(o), xaddr);
+    sockaddr_in group{};
+    group.sin_family = AF_INET;
+    group.sin_port = htons(3702);
+    group.sin_addr.s_addr = inet_addr("239.255.255.250");
+    ::sendto(udp, hello.data(), hello.size(), 0, reinterpret_cast<sockaddr*>(&group), sizeof group);
+}
+
+void answerProbe(int udp, const Options& o, int& bombsLeft, int& hellosHeard) {
     char buffer[65536];
     sockaddr_in from{};
     socklen_t length = sizeof from;
@@ -236,11 +301,28 @@ void answerProbe(int udp, const Options& o, int& bombsLeft) {
         return;
     }
     const std::string probe(buffer, static_cast<std::size_t>(got));
+    // The camera's own Hello, heard by the group this host joined (its own are not counted).
+    if (!o.claim.empty() && probe.find("discovery/Hello") != std::string::npos &&
+        probe.find(o.claim) != std::string::npos &&
+        probe.find("name/Hostile") == std::string::npos) {
+        ++hellosHeard;
+        note("hello " + std::to_string(hellosHeard));
+        return;
+    }
     if (probe.find("Probe") == std::string::npos ||
         probe.find("ProbeMatches") != std::string::npos) {
         return;
     }
     const std::string id = messageIdOf(probe);
+    if (!o.claim.empty() && hellosHeard >= o.claimAfterHellos) {
+        const std::string xaddr = "http://" + hostAddress() + ":8080/onvif/device_service";
+        if (o.hello) {
+            sendHello(udp, o, xaddr);
+        }
+        const std::string claim = discoveryMessage(id, 900, o.claim, claimScopes(o), xaddr);
+        ::sendto(udp, claim.data(), claim.size(), 0, reinterpret_cast<sockaddr*>(&from), length);
+        note("claimed");
+    }
     for (std::size_t n = 0; n < o.cameras.size(); ++n) {
         const std::string reply = probeMatches(id, n, o.cameras[n]);
         ::sendto(udp, reply.data(), reply.size(), 0, reinterpret_cast<sockaddr*>(&from), length);
@@ -272,6 +354,14 @@ Options parse(int argc, char** argv) {
             o.holds.push_back(value);
         } else if (flag == "--hold-routed") {
             o.routedHolds.push_back(value);
+        } else if (flag == "--claim") {
+            o.claim = value;
+        } else if (flag == "--claim-mac") {
+            o.claimMac = value;
+        } else if (flag == "--hello") {
+            o.hello = value == "1";
+        } else if (flag == "--claim-after-hellos") {
+            o.claimAfterHellos = std::atoi(value.c_str());
         }
     }
     return o;
@@ -306,6 +396,7 @@ int main(int argc, char** argv) {
     std::signal(SIGTERM, [](int) { stopAsked = 1; });
     std::ofstream(o.ready) << "ready\n";
     int bombsLeft = o.probeBomb;
+    int hellosHeard = 0;
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(o.seconds);
     while (stopAsked == 0 && std::chrono::steady_clock::now() < end) {
         pollfd ready[2] = {{udp, POLLIN, 0}, {tcp, POLLIN, 0}};
@@ -313,7 +404,7 @@ int main(int argc, char** argv) {
             continue;
         }
         if (ready[0].revents & POLLIN) {
-            answerProbe(udp, o, bombsLeft);
+            answerProbe(udp, o, bombsLeft, hellosHeard);
         }
         if (ready[1].revents & POLLIN) {
             serveConnection(tcp, o);

@@ -101,7 +101,7 @@ protected:
                                   " ip route replace local 10.77.0.128/26 dev lo";
         ASSERT_EQ(std::system(route.c_str()), 0) << route;
         onvif.EnterNetwork(std::getenv("ONDREL_LAB_A_NETNS"));
-        ASSERT_EQ(onvif.Start({"--onvif-only", "--config",
+        ASSERT_EQ(onvif.Start({"--onvif-only", "--onvif-own-macs", "--config",
                                onvif.WriteConfig(nlohmann::json::array({DeviceJson(camera)}))}),
                   "");
     }
@@ -271,4 +271,47 @@ TEST_F(WindowTwoLans, ACameraFoundByOnvifAloneIsUpdatedThenAssignedBesideOurDevi
                                                     {office[1].mac, Route::Native},
                                                     {camera.mac, Route::Onvif}}));
     EXPECT_EQ(lanA.LogOfKind("setconfig").size(), 2u);
+}
+
+// A second host answers for the same camera (another simulator plays it at an address of its
+// own): the window marks the row, naming both hosts, and Update sends the account to neither.
+TEST_F(WindowTwoLans, ACameraTwoHostsClaimIsMarkedAndItsUpdateRefused) {
+    StartOnvifCamera();
+    sim::SimDevice twin = camera;
+    twin.ip = "10.77.0.140";
+    LabSim claimant;
+    claimant.EnterNetwork(std::getenv("ONDREL_LAB_A_NETNS"));
+    ASSERT_EQ(claimant.Start({"--onvif-only", "--config",
+                              claimant.WriteConfig(nlohmann::json::array({DeviceJson(twin)}))}),
+              "");
+    const int at = SearchFor(camera.mac);
+    ASSERT_GE(at, 0);
+    const DeviceListModel& model = dialog->devices();
+    const QModelIndex cell = model.index(at, ColumnOf("DeviceName"));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return model.data(cell, Qt::ToolTipRole).toString().contains("10.77.0.140"); },
+        5000));
+    EXPECT_TRUE(model.data(cell, Qt::ToolTipRole).toString().contains("10.77.0.130"));
+    EXPECT_FALSE(model.data(cell, Qt::DecorationRole).isNull());
+
+    auto* list = qobject_cast<QTableView*>(Named(*dialog, "deviceList"));
+    const auto* proxy = qobject_cast<QAbstractProxyModel*>(list->model());
+    list->setCurrentIndex(proxy->mapFromSource(model.index(at, 0)));
+    qobject_cast<IpAddressControl*>(Named(*dialog, "deviceIpEdit"))
+        ->setAddressText(QStringLiteral("10.77.0.150"));
+    qobject_cast<IpAddressControl*>(Named(*dialog, "deviceMaskEdit"))
+        ->setAddressText(QStringLiteral("255.255.255.0"));
+    Named<QLineEdit>(*dialog, "passwordEdit")->setText(QString::fromStdString(camera.password));
+    prompter->answerYes = true;
+    const std::size_t boxes = prompter->prompts.size();
+    Named<QAction>(*dialog, "updateAction")->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return prompter->prompts.size() > boxes; }, 5000));
+    EXPECT_TRUE(prompter->prompts.back().text.contains(QStringLiteral("claimed by")))
+        << prompter->prompts.back().text.toStdString();
+    QTest::qWait(500);
+    for (const LabSim* host : {&onvif, &claimant}) {
+        for (const LabSim::Entry& e : host->LogOfKind("http")) {
+            EXPECT_EQ(e.value("text", "").find("UsernameToken"), std::string::npos) << e.dump();
+        }
+    }
 }

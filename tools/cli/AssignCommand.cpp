@@ -46,7 +46,8 @@ AssignCommand::~AssignCommand() {
 CameraUpdate& AssignCommand::cameras() {
     if (!m_cameras) {
         m_transport = std::make_unique<onvif::CurlTransport>();
-        m_cameras = std::make_unique<CameraUpdate>(*m_transport, m_account);
+        m_cameras = std::make_unique<CameraUpdate>(*m_transport, m_account, onvif::HttpTimeouts{},
+                                                   &m_neighbours);
     }
     return *m_cameras;
 }

@@ -66,6 +66,7 @@ private:
     // Held from the confirmation to the end of the verification: ONVIF's read-back needs it.
     Credentials m_account;
     std::unique_ptr<onvif::CurlTransport> m_transport;
+    SystemNeighbours m_neighbours;
     std::unique_ptr<CameraUpdate> m_cameras; // holds m_account and m_transport
 };
 

@@ -238,7 +238,8 @@ int SetCommand::runOnvifSet(BlockingSession& session, Progress& progress, const 
         return code;
     }
     onvif::CurlTransport transport;
-    CameraUpdate camera(transport, *credentials);
+    SystemNeighbours neighbours;
+    CameraUpdate camera(transport, *credentials, {}, &neighbours);
     const onvif::ChangeResult result = camera.change(device, reach, plan);
     switch (result.outcome) {
     case onvif::ChangeOutcome::Unchanged:

@@ -115,6 +115,15 @@ one of its own. In a lab, `ip route replace local 169.254.0.0/16 dev lo` in the 
 namespace brings those addresses to it, and a client bound to its adapter (as curl binds with
 its interface option) reaches them on-link.
 
+Own MACs (--onvif-own-macs): inside scripts/netlab, in a LAN's namespace, every camera's
+addresses (its own and, with --onvif-link-local, its 169.254.X.Y) sit on a macvlan interface
+of its own (sim<pid>.<i>) on the LAN's interface, with the MAC the camera announces, and move
+with the camera's address; the namespace answers ARP only on the interface holding the
+address asked for. The PC's neighbour table then holds each camera's own MAC, as on a real
+switch. An address no camera holds, a local route's included, goes unanswered on the wire.
+Outside a lab, or without the rights to make interfaces, the simulator says so and goes on
+with the LAN interface's MAC for every camera. The interfaces are removed when it ends.
+
 The ready file (--ready) holds the port of our protocol (0 with --onvif-only) and, with
 --onvif, a second line: the WS-Discovery port, and a third: the device service's HTTP port
 (the first camera's, or --onvif-http-port's).
@@ -441,7 +450,14 @@ private:
                 ->type_name("MS")
                 ->check(CLI::Range(0, 10000))
                 ->group(group);
-        m_needOnvif = {port, announce, httpPort, forget, linkLocal, atOnce, macScope, latency};
+        CLI::Option* ownMacs =
+            m_app
+                .add_flag("--onvif-own-macs", m_options.onvifOwnMacs,
+                          "inside a lab LAN, each camera's addresses on an interface of its own "
+                          "with the camera's MAC, described below")
+                ->group(group);
+        m_needOnvif = {port,   announce, httpPort, forget, linkLocal,
+                       atOnce, macScope, latency,  ownMacs};
         for (const char* native : {"--listen-port", "--reply-to", "--unicast", "--reply-port",
                                    "--faulty", "--duplicates", "--delay", "--burst"}) {
             only->excludes(native);

@@ -45,6 +45,7 @@ struct SimOptions {
     // --onvif-mac-scope: the scope every camera names its MAC in ("MacAddress" or "MAC"), or
     // "none" for cameras that name it nowhere.
     std::string onvifMacScope = "MacAddress";
+    bool onvifOwnMacs = false; // --onvif-own-macs: each camera on an interface with its MAC
 };
 
 struct ParsedOptions {

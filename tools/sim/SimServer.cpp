@@ -1,5 +1,6 @@
 #include "SimServer.h"
 
+#include <net/if.h>
 #include <poll.h>
 
 #include <algorithm>
@@ -35,6 +36,9 @@ SocketStatus SimServer::open() {
             return s;
         }
         if (SocketStatus s = m_socket.enableBroadcast(); !s) {
+            return s;
+        }
+        if (SocketStatus s = m_socket.enablePacketInfo(); !s) {
             return s;
         }
         m_socket.raiseReceiveBuffer();
@@ -191,6 +195,9 @@ std::optional<HttpAnswer> SimServer::handleHttp(const HttpRequest& request, Cloc
     } else {
         OnvifReply reply =
             m_onvif->handle(*index, request.body, now, OnvifService::WallClock::now());
+        if (m_links != nullptr) {
+            m_links->follow(m_responder.devices());
+        }
         entry["index"] = *index;
         entry["status"] = reply.status;
         for (auto& [key, value] : reply.entry.items()) {
@@ -229,6 +236,9 @@ std::optional<SocketStatus> SimServer::receiveFrom(const UdpSocket& socket,
     case ReceiveStatus::Ok:
     case ReceiveStatus::Empty:
     case ReceiveStatus::Truncated:
+        if (heardOnCameraLink(r.ifindex)) {
+            break;
+        }
         if (&socket == &m_socket) {
             handle(buffer.data(), r.count, r.senderAddress, r.senderPort);
         } else {
@@ -237,6 +247,20 @@ std::optional<SocketStatus> SimServer::receiveFrom(const UdpSocket& socket,
         break;
     }
     return std::nullopt;
+}
+
+bool SimServer::heardOnCameraLink(uint32_t ifindex) {
+    if (ifindex == 0) {
+        return false;
+    }
+    const auto known = m_cameraLinks.find(ifindex);
+    if (known != m_cameraLinks.end()) {
+        return known->second;
+    }
+    char name[IF_NAMESIZE] = {};
+    const bool camera = ::if_indextoname(ifindex, name) != nullptr && isCameraLinkName(name);
+    m_cameraLinks.emplace(ifindex, camera);
+    return camera;
 }
 
 bool SimServer::finished() const {
@@ -253,6 +277,9 @@ void SimServer::handle(const uint8_t* data, std::size_t length, const std::strin
     const Clock::time_point now = Clock::now();
     const SimRequest request = RequestParser::parse(data, length);
     Response response = m_responder.handle(request, now);
+    if (m_links != nullptr) {
+        m_links->follow(m_responder.devices());
+    }
     if (m_log.isOpen()) {
         const std::string from = fromAddress + ":" + std::to_string(fromPort);
         const double seconds = std::chrono::duration<double>(now - m_start).count();

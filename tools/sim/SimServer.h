@@ -4,6 +4,7 @@
 // queue when it falls due, however many cameras wait on it. Stop() is safe from a signal
 // handler: it only wakes the sockets.
 
+#include "CameraLinks.h"
 #include "HttpServer.h"
 #include "OnvifService.h"
 #include "SimLog.h"
@@ -15,6 +16,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -62,6 +64,9 @@ public:
     // failure, naming the step.
     SocketStatus run();
 
+    // Cameras on interfaces of their own, whose addresses move when a request moves a camera.
+    void followAddresses(CameraLinks* links) { m_links = links; }
+
     // Async-signal-safe.
     void stop() const noexcept {
         m_socket.wake();
@@ -94,6 +99,9 @@ private:
     std::optional<HttpAnswer> handleHttp(const HttpRequest& request, Clock::time_point now);
     void enqueue(Pending item);
     void announce(const std::vector<WsdMessage>& messages, Clock::time_point now);
+    // Whether a datagram came in through a simulator's camera interface: a copy of one the
+    // LAN's interface heard too. Looked up once per interface.
+    bool heardOnCameraLink(uint32_t ifindex);
     bool finished() const;
     // Sends everything that is due. nullopt: go on; else the run ends with this status (ok
     // when a stop was requested meanwhile).
@@ -106,6 +114,7 @@ private:
     SimResponder& m_responder;
     WsdResponder* m_wsd;
     OnvifService* m_onvif;
+    CameraLinks* m_links = nullptr;
     SimLog& m_log;
     ServerOptions m_options;
     UdpSocket m_socket;
@@ -121,6 +130,7 @@ private:
     // loopback).
     bool m_ownSources = true;
     std::vector<std::string> m_warnings;
+    std::map<uint32_t, bool> m_cameraLinks; // by interface index
 };
 
 } // namespace ondrel::sim

@@ -1,5 +1,7 @@
 #include "WsdSocket.h"
 
+#include "CameraLinks.h"
+
 #include "netinfo/NetLinks.h"
 
 #include <net/if.h>
@@ -14,7 +16,10 @@ bool joinsGroup(const NetLink& link) {
     const bool up = (link.flags & kLinkUp) != 0;
     const bool multicast = (link.flags & IFF_MULTICAST) != 0;
     const bool loopback = (link.flags & kLinkLoopback) != 0;
-    return up && multicast && !loopback && link.ifindex != 0 && !link.addresses.empty();
+    // A simulator's camera interface hears what the LAN's interface hears: joined there too, the
+    // group would reach this socket twice.
+    return up && multicast && !loopback && link.ifindex != 0 && !link.addresses.empty() &&
+           !isCameraLinkName(link.name);
 }
 
 } // namespace
@@ -29,6 +34,9 @@ SocketStatus WsdSocket::open(const WsdSocketOptions& options) {
         return s;
     }
     if (SocketStatus s = m_socket.enableAddressReuse(); !s) {
+        return s;
+    }
+    if (SocketStatus s = m_socket.enablePacketInfo(); !s) {
         return s;
     }
     m_socket.raiseReceiveBuffer();

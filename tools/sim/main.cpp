@@ -1,6 +1,7 @@
 // ondrel-sim: simulated devices on the device side of the discovery protocol, and of
 // WS-Discovery as ONVIF cameras.
 
+#include "CameraLinks.h"
 #include "DeviceConfigLoader.h"
 #include "SimCommandLine.h"
 #include "SimDevice.h"
@@ -147,6 +148,24 @@ int main(int argc, char** argv) {
     }
     for (const std::string& warning : server.warnings()) {
         std::fprintf(stderr, "ondrel-sim: %s\n", warning.c_str());
+    }
+
+    CameraLinks links;
+    if (o.onvifOwnMacs) {
+        if (const std::string why = links.open(responder.devices(), o.onvifLinkLocal);
+            !why.empty()) {
+            std::fprintf(stderr,
+                         "ondrel-sim: --onvif-own-macs: %s; every camera answers with this "
+                         "host's MAC\n",
+                         why.c_str());
+        }
+        for (const std::string& name : links.skipped()) {
+            std::fprintf(stderr,
+                         "ondrel-sim: %s has no MAC a station could have: it keeps "
+                         "this host's\n",
+                         name.c_str());
+        }
+        server.followAddresses(links.isOpen() ? &links : nullptr);
     }
 
     g_server.store(&server);
