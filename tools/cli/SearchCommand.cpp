@@ -37,9 +37,8 @@ int SearchCommand::run() {
         return kExitError;
     }
     const DetailsSummary details =
-        m_o.details
-            ? readCameraDetails(found.devices, account ? &*account : nullptr, progress)
-            : DetailsSummary{};
+        m_o.details ? readCameraDetails(found.devices, account ? &*account : nullptr, progress)
+                    : DetailsSummary{};
     // The PC's own addresses as they are now: a device holding one conflicts with the PC.
     AddressConflicts conflicts;
     conflicts.compute(found.devices, m_o.endpoint.links ? m_o.endpoint.links() : listSystemLinks());
