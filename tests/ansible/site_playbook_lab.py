@@ -51,7 +51,8 @@ def start_simulator(sim, site, work, onvif=False):
         json.dump([dict(c, gateway='192.168.0.1', dhcp=False, password=PASSWORD, restartMs=300)
                    for c in cameras], f)
     process = subprocess.Popen(['nsenter', '--net=' + os.environ[netns], '--', sim, '--config',
-                                config, '--log', log, '--ready', ready] + ['--onvif-only'] * onvif)
+                                config, '--log', log, '--ready', ready] +
+                               ['--onvif-only', '--onvif-own-macs'] * onvif)
     deadline = time.monotonic() + 20
     while not os.path.exists(ready):
         if process.poll() is not None or time.monotonic() > deadline:
