@@ -1,5 +1,7 @@
 #include "DetailsRead.h"
 
+#include "devices/WireCheck.h"
+
 #include "DeviceListModel.h"
 
 #include <QCoreApplication>
@@ -18,6 +20,7 @@ struct DetailsRead::Run {
     QPointer<DetailsRead> owner; // read on the owner's thread only
     std::vector<Device> devices;
     std::optional<Credentials> account;
+    SystemNeighbours neighbours; // the account leaves only while the wire agrees
     DetailsOptions options;
     std::atomic<bool> cancel{false};
     DetailsSummary summary; // the job's, read after its end is delivered
@@ -94,6 +97,7 @@ bool DetailsRead::start(std::unique_ptr<Credentials> credentials) {
     if (credentials) {
         run->account = *credentials;
     }
+    run->options.neighbours = &run->neighbours;
     run->id = ++m_runs;
     run->owner = this;
     m_run = run;

@@ -1,6 +1,7 @@
 #include "DetailsRun.h"
 
 #include "devices/CameraRoute.h"
+#include "devices/WireCheck.h"
 #include "flows/DetailsSchedule.h"
 
 #include <algorithm>
@@ -125,8 +126,13 @@ DetailsSummary readDetails(std::vector<Device>& devices, const Credentials* acco
     std::vector<std::pair<std::size_t, std::string>> unreachable;
     for (const std::size_t i : camerasToRead(devices)) {
         const CameraReach reach = reachCamera(devices[i], devices);
+        const std::string mismatch = account && options.neighbours && !reach.url.empty()
+                                         ? wireMismatch(devices[i], reach, *options.neighbours)
+                                         : std::string();
         if (reach.url.empty()) {
             unreachable.emplace_back(i, reach.unreachable);
+        } else if (!mismatch.empty()) {
+            unreachable.emplace_back(i, mismatch);
         } else {
             jobs.push_back({i, reach.url});
         }

@@ -19,6 +19,8 @@
 
 namespace ondrel {
 
+class NeighbourLookup;
+
 struct DetailsOptions {
     // Enough for a thousand cameras answering each call in 100 ms to be read in a few seconds.
     static constexpr std::size_t kDefaultParallel = 256;
@@ -28,6 +30,8 @@ struct DetailsOptions {
 
     std::size_t parallel = kDefaultParallel;
     onvif::HttpTimeouts timeouts{std::chrono::milliseconds(3000), std::chrono::milliseconds(5000)};
+    // The PC's neighbour table, asked before the account goes to a camera; none: not checked.
+    NeighbourLookup* neighbours = nullptr;
 };
 
 struct DetailsSummary {

@@ -494,7 +494,9 @@ protected:
                            {"ntp", l.ntp}});
             cameras.push_back(camera);
         }
-        ASSERT_EQ(sim.Start({"--onvif-only", "--config", sim.WriteConfig(cameras)}), "");
+        ASSERT_EQ(
+            sim.Start({"--onvif-only", "--onvif-own-macs", "--config", sim.WriteConfig(cameras)}),
+            "");
     }
 
     // The cameras (by index) that saw a request with an account since `from` log entries.

@@ -5,6 +5,7 @@
 #include "PasswordReader.h"
 #include "Terminal.h"
 #include "devices/AddressConflicts.h"
+#include "devices/WireCheck.h"
 #include "onvif/CurlTransport.h"
 
 #include <cstdlib>
@@ -62,7 +63,9 @@ int SearchCommand::run() {
 DetailsSummary SearchCommand::readCameraDetails(std::vector<Device>& devices,
                                                 const Credentials* account, Progress& progress) {
     onvif::CurlTransport transport(DetailsOptions::kMaxAnswerBytes);
+    SystemNeighbours neighbours; // the account leaves only while the wire agrees
     DetailsOptions options;
+    options.neighbours = &neighbours;
     options.parallel = m_o.parallel;
     const std::size_t cameras = camerasToRead(devices).size();
     std::size_t done = 0;
