@@ -116,8 +116,8 @@ QString DeviceForm::addressRefusal() const {
 }
 
 Credentials DeviceForm::credentials() const {
-    return Credentials(m_ui->accountEdit->text().toStdString(),
-                       m_ui->passwordEdit->text().toStdString());
+    return Credentials{m_ui->accountEdit->text().toStdString(),
+                       m_ui->passwordEdit->text().toStdString()};
 }
 
 QList<QWidget*> DeviceForm::tabStops() const {

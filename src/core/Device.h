@@ -24,6 +24,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace ondrel {
 
@@ -123,6 +124,12 @@ struct Credentials {
     // cut short on the wire and fail for a reason nobody could see.
     static constexpr std::size_t kMaxUserLength = 23;
     static constexpr std::size_t kMaxPasswordLength = 24;
+
+    // Spelled out so that make_unique and emplace can build one from two texts: not every
+    // compiler we build with takes an aggregate from parentheses.
+    Credentials() = default;
+    Credentials(Secret account, Secret secret)
+        : user(std::move(account)), password(std::move(secret)) {}
 
     Secret user;
     Secret password;

@@ -31,7 +31,7 @@ public:
     static Secret takeFrom(char* text, std::size_t length);
 
     std::string_view view() const { return m_text; }
-    const char* c_str() const { return m_text.c_str(); }
+    const char* cString() const { return m_text.c_str(); }
     const unsigned char* bytes() const {
         return reinterpret_cast<const unsigned char*>(m_text.data());
     }

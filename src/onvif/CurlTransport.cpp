@@ -175,8 +175,8 @@ HttpResult CurlTransport::perform(const HttpRequest& request) {
     }
     if (request.digest) {
         curl_easy_setopt(e, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_DIGEST));
-        curl_easy_setopt(e, CURLOPT_USERNAME, request.digest->user.c_str());
-        curl_easy_setopt(e, CURLOPT_PASSWORD, request.digest->password.c_str());
+        curl_easy_setopt(e, CURLOPT_USERNAME, request.digest->user.cString());
+        curl_easy_setopt(e, CURLOPT_PASSWORD, request.digest->password.cString());
     }
 
     const CURLcode code = curl_easy_perform(e);

@@ -22,7 +22,7 @@ protected:
     SendResult update() {
         NetworkSettings settings = currentSettings(*session->listModel().device(0));
         settings.ip = kSentIp;
-        return session->update(0, settings, Credentials("admin", "s3cret"));
+        return session->update(0, settings, Credentials{"admin", "s3cret"});
     }
 };
 
@@ -208,7 +208,7 @@ protected:
         NetworkSettings settings = currentSettings(*session->listModel().device(0));
         settings.ip = ip;
         settings.netMask = "255.255.255.0";
-        return session->update(0, settings, Credentials("admin", "s3cret"));
+        return session->update(0, settings, Credentials{"admin", "s3cret"});
     }
     static onvif::HttpResult interfaces(const std::string& mac = Numbered(4).mac) {
         return CameraInterfaces(mac, Numbered(4).ip);

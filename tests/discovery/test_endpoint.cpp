@@ -107,7 +107,7 @@ TEST(Endpoint, ClassifiesEachDatagramIntoAtMostOneEvent) {
         if (*row.asked != '\0') {
             Device device = SampleDevice(good);
             device.source = *parseIpv4(row.asked);
-            endpoint.sendSettings(device, {}, Credentials("admin", "pw"));
+            endpoint.sendSettings(device, {}, Credentials{"admin", "pw"});
         }
         endpoint.handleDatagram(AsBytes(row.bytes), *parseIpv4(row.from));
         const bool reply = row.bytes == good && *row.asked != '\0';
@@ -212,7 +212,7 @@ TEST(Endpoint, RequestsArriveByteForByte) {
 
     const NetworkSettings settings{AddressMode::Dhcp, "10.9.0.7", "255.255.255.0",
                                    "10.9.0.1",        "10.9.0.2", 8081};
-    ASSERT_TRUE(rig.endpoint->sendSettings(d, settings, Credentials("admin", "pw7")));
+    ASSERT_TRUE(rig.endpoint->sendSettings(d, settings, Credentials{"admin", "pw7"}));
     EXPECT_EQ(rig.peer.Take(), "IPCamSetNetConfig\r\nVersion:1\r\nnSeq:1\r\nDevId:Z6-7\r\n"
                                "IPMethod:0\r\nIP:10.9.0.7\r\nPort:8081\r\nNetMask:255.255.255.0\r\n"
                                "GateWay:10.9.0.1\r\nDNS0:10.9.0.2\r\nDNS1:10.9.0.3\r\n"
@@ -223,7 +223,7 @@ TEST(Endpoint, RequestsArriveByteForByte) {
     ASSERT_TRUE(rig.events.WaitFor(1));
     const Device found = rig.events.events.at(0).device;
     EXPECT_EQ(found.source, *parseIpv4("127.0.0.1"));
-    ASSERT_TRUE(rig.endpoint->sendSettings(found, settings, Credentials("admin", "pw7")));
+    ASSERT_TRUE(rig.endpoint->sendSettings(found, settings, Credentials{"admin", "pw7"}));
     rig.peer.Take();
     rig.Send("errcode:0\r\n");
     ASSERT_TRUE(rig.events.WaitFor(2));

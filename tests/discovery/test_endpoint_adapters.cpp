@@ -259,7 +259,7 @@ TEST_F(AdapterRig, ADevicesRequestsGoOnlyWhereItAnsweredUnlessThatAdapterIsGone)
         const Device camera = Camera(row.via);
         EXPECT_TRUE(endpoint->sendQueries(camera));
         EXPECT_TRUE(endpoint->sendSettings(camera, currentSettings(camera),
-                                           Credentials("admin", "secret")));
+                                           Credentials{"admin", "secret"}));
         const std::vector<Sent> out = TakeSent();
         ASSERT_EQ(out.size(), 4 * row.through.size());
         for (std::size_t i = 0; i < out.size(); ++i) {

@@ -106,7 +106,7 @@ TEST(DeviceRecord, RoundTripSettingsAndAcceptance) {
     }
     // Texts are cut to their field's width.
     const DeviceInfo cut =
-        settingsRecord(device, sent, Credentials(std::string(30, 'u'), std::string(30, 'p')));
+        settingsRecord(device, sent, Credentials{std::string(30, 'u'), std::string(30, 'p')});
     EXPECT_EQ(fieldText(cut.user), std::string(23, 'u'));
     EXPECT_EQ(fieldText(cut.password), std::string(24, 'p'));
 

@@ -68,7 +68,7 @@ TEST_F(EndpointLab, RequestsArriveByteForByte) {
     ASSERT_TRUE(endpoint.sendSearch());
     ASSERT_TRUE(endpoint.sendQueries(device));
     ASSERT_TRUE(endpoint.sendSettings(device, Settings(device, "10.77.5.5", 8000),
-                                      Credentials("admin", "admin")));
+                                      Credentials{"admin", "admin"}));
 
     const std::string setText =
         "IPCamSetNetConfig\r\nVersion:1\r\nnSeq:1\r\nDevId:SIM00000002\r\nIPMethod:1\r\n"
@@ -108,7 +108,7 @@ TEST_F(EndpointLab, SetResultsComeBackAsEvents) {
     const auto set = [&](std::size_t device, const char* password) {
         const Device d = AsListed(devices[device]);
         return endpoint.sendSettings(d, Settings(d, "10.77.9.9", 8088),
-                                     Credentials("admin", password));
+                                     Credentials{"admin", password});
     };
 
     ASSERT_TRUE(set(0, "wrong"));
@@ -140,7 +140,7 @@ TEST_F(EndpointLab, AcceptedDeviceRestartsAndReturnsWithItsNewSettings) {
     StartSim(devices, {"--restart-ms", "300"});
     const Device d = AsListed(devices[0]);
     ASSERT_TRUE(
-        endpoint.sendSettings(d, Settings(d, "10.77.9.9", 8088), Credentials("admin", "secret")));
+        endpoint.sendSettings(d, Settings(d, "10.77.9.9", 8088), Credentials{"admin", "secret"}));
     ASSERT_TRUE(events.WaitFor(1));
     ASSERT_EQ(events.Results(), std::vector<UpdateResult>{UpdateResult::Accepted});
 

@@ -135,7 +135,7 @@ TEST_F(EndpointTwoLans, ACamerasRequestsReachItsLanOnly) {
         EXPECT_EQ(sent.sentOn, std::vector<std::string>{"eCam"});
     }
     const SendResult sent =
-        endpoint.sendSettings(found.device, settings, Credentials(camera.user, camera.password));
+        endpoint.sendSettings(found.device, settings, Credentials{camera.user, camera.password});
     EXPECT_EQ(sent.sentOn, std::vector<std::string>{"eCam"});
     ASSERT_TRUE(WaitUntil([&] {
         std::lock_guard lock(mutex);

@@ -79,7 +79,7 @@ int SetCommand::run() {
         }
         // Takes the password's buffer over and wipes it whichever way this returns, a device
         // that did not answer included.
-        credentials.emplace(m_o.user, std::move(password.password));
+        credentials.emplace(Credentials{m_o.user, std::move(password.password)});
     }
     BlockingSession session(m_o.endpoint, Protocols::Both, m_lookup.wsdConfig());
     Progress progress = Progress::forStderr();
