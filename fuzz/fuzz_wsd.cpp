@@ -5,7 +5,7 @@
 // HTTP port is never 0.
 
 #include "core/Utf8.h"
-#include "onvif/WsDiscovery.h"
+#include "wsd/WsDiscovery.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -2,7 +2,7 @@
 #include "discovery/DeviceInfo.h"
 #include "discovery/DeviceRecord.h"
 #include "discovery/ReplyParser.h"
-#include "onvif/WsDiscovery.h"
+#include "wsd/WsDiscovery.h"
 
 #include <benchmark/benchmark.h>
 

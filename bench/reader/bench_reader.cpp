@@ -1,8 +1,8 @@
 // Every allocation of the process goes through the counters below (operator new, and pugixml's
 // own allocator), so the peak of one read is what the reader held, pugixml's tree included.
 
-#include "onvif/WsDiscovery.h"
-#include "onvif/XmlReader.h"
+#include "wsd/WsDiscovery.h"
+#include "xml/XmlReader.h"
 
 #include <benchmark/benchmark.h>
 #include <pugixml.hpp>

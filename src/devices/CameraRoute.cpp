@@ -1,6 +1,6 @@
 #include "CameraRoute.h"
 
-#include "onvif/WsDiscovery.h"
+#include "wsd/WsDiscovery.h"
 
 #include <algorithm>
 #include <optional>

@@ -1,7 +1,7 @@
 #include "DeviceList.h"
 
 #include "discovery/DeviceRecord.h"
-#include "onvif/WsDiscovery.h"
+#include "wsd/WsDiscovery.h"
 
 #include <algorithm>
 #include <functional>

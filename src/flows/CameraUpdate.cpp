@@ -1,6 +1,6 @@
 #include "CameraUpdate.h"
 
-#include "onvif/WsDiscovery.h"
+#include "wsd/WsDiscovery.h"
 
 #include <exception>
 #include <new>

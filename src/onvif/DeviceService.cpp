@@ -1,7 +1,7 @@
 #include "DeviceService.h"
 
 #include "WsSecurity.h"
-#include "XmlReader.h"
+#include "xml/XmlReader.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,6 +1,6 @@
 #include "NetworkChange.h"
 
-#include "WsDiscovery.h"
+#include "wsd/WsDiscovery.h"
 
 #include <algorithm>
 #include <cctype>

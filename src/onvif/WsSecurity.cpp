@@ -1,7 +1,7 @@
 #include "WsSecurity.h"
 
 #include "core/Secret.h"
-#include "onvif/XmlReader.h"
+#include "xml/XmlReader.h"
 
 #include <openssl/crypto.h>
 #include <openssl/evp.h>

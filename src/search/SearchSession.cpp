@@ -14,7 +14,7 @@ constexpr std::string_view kNoProbesText = "the WS-Discovery socket could not be
 constexpr std::string_view kReceiveFailedText =
     "receiving failed: the UDP socket reported an error";
 
-WsdConfig withEndpointLinks(WsdConfig wsd, const EndpointConfig& config) {
+wsd::WsdConfig withEndpointLinks(wsd::WsdConfig wsd, const EndpointConfig& config) {
     if (!wsd.links) {
         wsd.links = config.links;
     }
@@ -67,12 +67,12 @@ bool SearchTally::heardAsManyAsListed(const DeviceList& listed) const {
     return lostReplies + replies >= known.replies && lostCameras + cameras >= known.cameras;
 }
 
-SearchSession::SearchSession(EndpointConfig config, WsdConfig wsd, Protocols protocols)
+SearchSession::SearchSession(EndpointConfig config, wsd::WsdConfig wsd, Protocols protocols)
     : m_native(hasProtocol(protocols, Protocols::Native)),
       m_onvif(hasProtocol(protocols, Protocols::Onvif)),
       m_wsdConfig(withEndpointLinks(std::move(wsd), config)), m_endpoint(std::move(config)) {
     if (m_onvif) {
-        m_cameras = std::make_unique<WsdEndpoint>(m_wsdConfig);
+        m_cameras = std::make_unique<wsd::WsdEndpoint>(m_wsdConfig);
     }
 }
 
@@ -108,7 +108,7 @@ void SearchSession::openOurs(EndpointOpening& opening) {
 }
 
 void SearchSession::openCameras(EndpointOpening& opening) {
-    const WsdOpening opened = m_cameras->open();
+    const wsd::WsdOpening opened = m_cameras->open();
     opening.listenFailure = opened.listenFailure;
     if (!m_native) {
         opening.usable = opened.probing;
@@ -131,7 +131,7 @@ void SearchSession::openCameras(EndpointOpening& opening) {
 
 void SearchSession::setHandlers(SessionHandlers handlers) {
     if (m_cameras) {
-        WsdHandlers cameras;
+        wsd::WsdHandlers cameras;
         cameras.camerasFound =
             [this, found = std::move(handlers.camerasFound)](std::vector<Device>&& devices) {
                 m_camerasFound += devices.size();

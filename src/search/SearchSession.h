@@ -1,6 +1,6 @@
 #pragma once
 // The search session both front ends run: our protocol's DiscoveryEndpoint and, beside it,
-// WS-Discovery's sockets (WsdEndpoint), which find cameras and hear them come and go. It opens
+// WS-Discovery's sockets (wsd::WsdEndpoint), which find cameras and hear them come and go. It opens
 // them and says in words what failed, sends a search as both protocols' searches and says what
 // each sent, counts what each lost, and hands on their typed events. The window adapts it to
 // queued signals (EndpointEvents), the CLI to a blocking loop (BlockingSession); neither opens
@@ -8,7 +8,7 @@
 // found by WS-Discovery alone has no record to name it by.
 
 #include "IEndpoint.h"
-#include "onvif/WsdEndpoint.h"
+#include "wsd/WsdEndpoint.h"
 
 #include <atomic>
 #include <cstdint>
@@ -48,7 +48,7 @@ public:
     // protocols: which searches a search sends and which sockets are opened: ours only with
     // Native, WS-Discovery's only with Onvif. WS-Discovery's links and adapters, when wsd
     // names none, are config's.
-    explicit SearchSession(EndpointConfig config, WsdConfig wsd = {},
+    explicit SearchSession(EndpointConfig config, wsd::WsdConfig wsd = {},
                            Protocols protocols = Protocols::Both);
     ~SearchSession() override;
     SearchSession(const SearchSession&) = delete;
@@ -85,10 +85,10 @@ private:
 
     const bool m_native;
     const bool m_onvif;
-    const WsdConfig m_wsdConfig;
+    const wsd::WsdConfig m_wsdConfig;
     DiscoveryEndpoint m_endpoint;
     // Null: WS-Discovery is not searched. Only open drops it, before its thread runs.
-    std::unique_ptr<WsdEndpoint> m_cameras;
+    std::unique_ptr<wsd::WsdEndpoint> m_cameras;
     // Counted on the receive threads, started over by each search.
     std::atomic<uint64_t> m_replies{0};
     std::atomic<uint64_t> m_camerasFound{0};

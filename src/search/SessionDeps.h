@@ -8,8 +8,8 @@
 #include "flows/CameraWorker.h"
 #include "flows/SessionClock.h"
 #include "netinfo/AddressProber.h"
-#include "onvif/WsdEndpoint.h"
 #include "search/IEndpoint.h"
+#include "wsd/WsdEndpoint.h"
 
 #include <memory>
 
@@ -25,7 +25,7 @@ struct SessionDeps {
     EndpointConfig endpoint; // the protocol's addresses and ports; its links are the PC's
     // WS-Discovery's addresses and ports; its links and adapters, when it names none, are
     // the endpoint's.
-    WsdConfig wsd;
+    wsd::WsdConfig wsd;
     // The searches a search sends. Native: ours alone, and no WS-Discovery socket at all.
     Protocols protocols = Protocols::Both;
     TimerPeriods timers;

@@ -2,7 +2,7 @@
 // and the check a simulated camera runs on what it receives.
 
 #include "onvif/WsSecurity.h"
-#include "onvif/XmlReader.h"
+#include "xml/XmlReader.h"
 
 #include <gtest/gtest.h>
 

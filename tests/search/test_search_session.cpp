@@ -23,7 +23,7 @@ namespace {
 
 struct LoopbackSession {
     EndpointConfig endpoint;
-    WsdConfig wsd;
+    wsd::WsdConfig wsd;
 };
 
 // Our requests go to devicePort, WS-Discovery's probes to probePort, both on loopback; the

@@ -9,7 +9,7 @@
 #include "discovery/Protocol.h"
 #include "discovery/ReplyParser.h"
 #include "discovery/UdpSocket.h"
-#include "onvif/WsDiscovery.h"
+#include "wsd/WsDiscovery.h"
 
 #include <gtest/gtest.h>
 

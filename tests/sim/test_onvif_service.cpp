@@ -4,7 +4,7 @@
 #include "OnvifRequests.h"
 #include "OnvifService.h"
 #include "WsdComposer.h"
-#include "onvif/XmlReader.h"
+#include "xml/XmlReader.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 
 #include "WsdComposer.h"
 #include "WsdQuirks.h"
-#include "onvif/WsDiscovery.h"
+#include "wsd/WsDiscovery.h"
 
 #include <gtest/gtest.h>
 

@@ -53,7 +53,7 @@ void SearchOutcome::countProbes(const SendResult& probes, bool alone) {
     }
 }
 
-BlockingSession::BlockingSession(EndpointConfig config, Protocols protocols, WsdConfig wsd)
+BlockingSession::BlockingSession(EndpointConfig config, Protocols protocols, wsd::WsdConfig wsd)
     : m_session(std::move(config), std::move(wsd), protocols) {}
 
 BlockingSession::~BlockingSession() {

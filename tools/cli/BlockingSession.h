@@ -71,7 +71,7 @@ public:
 
     // protocols: which searches go out, as SearchSession's.
     explicit BlockingSession(EndpointConfig config, Protocols protocols = Protocols::Native,
-                             WsdConfig wsd = {});
+                             wsd::WsdConfig wsd = {});
     ~BlockingSession();
     BlockingSession(const BlockingSession&) = delete;
     BlockingSession& operator=(const BlockingSession&) = delete;

@@ -7,7 +7,7 @@
 #include "devices/CameraRoute.h"
 #include "discovery/DiscoveryEndpoint.h"
 #include "flows/DetailsRun.h"
-#include "onvif/WsdEndpoint.h"
+#include "wsd/WsdEndpoint.h"
 
 #include <cstdint>
 #include <optional>
@@ -78,7 +78,7 @@ struct CliOptions {
     RouteChoice route = RouteChoice::Auto;
 
     EndpointConfig endpoint;
-    WsdConfig wsd; // its interfaces and links are the endpoint's
+    wsd::WsdConfig wsd; // its interfaces and links are the endpoint's
 };
 
 } // namespace ondrel::cli

@@ -9,8 +9,8 @@
 
 namespace ondrel::cli {
 
-WsdConfig DeviceLookup::wsdConfig() const {
-    WsdConfig config = m_o.wsd;
+wsd::WsdConfig DeviceLookup::wsdConfig() const {
+    wsd::WsdConfig config = m_o.wsd;
     config.interfaces = m_o.endpoint.interfaces;
     config.links = m_o.endpoint.links;
     return config;

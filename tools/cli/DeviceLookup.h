@@ -30,7 +30,7 @@ public:
     // Every device the last search found.
     const std::vector<Device>& listed() const { return m_listed; }
     // WS-Discovery's sockets as the options say, on the adapters the search uses.
-    WsdConfig wsdConfig() const;
+    wsd::WsdConfig wsdConfig() const;
 
     // Replies lost to a full receive buffer or ignored for a full list, on standard error.
     static void reportIncomplete(const SearchOutcome& found);

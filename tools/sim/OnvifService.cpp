@@ -4,7 +4,7 @@
 
 #include "core/Ipv4.h"
 #include "onvif/WsSecurity.h"
-#include "onvif/XmlReader.h"
+#include "xml/XmlReader.h"
 
 #include "Substitute.h"
 #include <bit>

@@ -1,7 +1,7 @@
 #include "WsdComposer.h"
 
-#include "onvif/WsDiscovery.h"
-#include "onvif/XmlReader.h"
+#include "wsd/WsDiscovery.h"
+#include "xml/XmlReader.h"
 
 #include <algorithm>
 #include <array>

@@ -8,7 +8,7 @@
 
 #include "SimResponder.h"
 #include "WsdComposer.h"
-#include "onvif/WsDiscovery.h"
+#include "wsd/WsDiscovery.h"
 
 #include <nlohmann/json.hpp>
 

@@ -7,7 +7,7 @@
 // multicasts.
 
 #include "discovery/UdpSocket.h"
-#include "onvif/WsDiscovery.h"
+#include "wsd/WsDiscovery.h"
 
 #include <cstdint>
 #include <optional>

@@ -7,7 +7,7 @@
 #include "core/AdapterRef.h"
 #include "core/Device.h"
 #include "core/Ipv4.h"
-#include "onvif/XmlReader.h"
+#include "xml/XmlReader.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #include "WsDiscovery.h"
 
 #include "core/HexDigit.h"
-#include "onvif/XmlReader.h"
+#include "xml/XmlReader.h"
 
 #include <sys/random.h>
 

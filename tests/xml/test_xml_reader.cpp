@@ -1,7 +1,7 @@
 // The hardened reader's own rules: names resolved through the declarations in scope (and only
 // those), texts as a person wrote them, and the limits.
 
-#include "onvif/XmlReader.h"
+#include "xml/XmlReader.h"
 
 #include <gtest/gtest.h>
 

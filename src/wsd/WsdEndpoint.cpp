@@ -17,7 +17,7 @@
 #include <system_error>
 #include <thread>
 
-namespace ondrel {
+namespace ondrel::wsd {
 
 namespace {
 
@@ -447,4 +447,4 @@ void WsdEndpoint::stop() {
     }
 }
 
-} // namespace ondrel
+} // namespace ondrel::wsd

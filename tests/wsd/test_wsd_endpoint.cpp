@@ -4,10 +4,10 @@
 // reaches a real network: a real multicast is sent only by the network lab's tests (tests/e2e,
 // inside scripts/netlab).
 
-#include "onvif/WsdEndpoint.h"
+#include "wsd/WsdEndpoint.h"
 
 #include "../discovery/test_endpoint_support.h"
-#include "WsdFixtures.h"
+#include "../onvif/WsdFixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -30,7 +30,7 @@ struct Events {
     std::vector<std::string> log;
     std::function<void()> onLeft;
 
-    WsdHandlers Handlers() {
+    wsd::WsdHandlers Handlers() {
         const auto add = [this](std::string line) {
             std::lock_guard lock(mutex);
             log.push_back(std::move(line));
@@ -71,8 +71,8 @@ ProbeSeen TakeProbe(const LoopbackPeer& peer) {
     return {probe.messageId, probe.probeTypes.at(0).local, r.senderPort};
 }
 
-WsdConfig LoopbackWsd(uint16_t probePort) {
-    WsdConfig config;
+wsd::WsdConfig LoopbackWsd(uint16_t probePort) {
+    wsd::WsdConfig config;
     config.probeAddress = "127.0.0.1";
     config.probePort = probePort;
     config.listenAddress = "127.0.0.1";
@@ -84,7 +84,7 @@ WsdConfig LoopbackWsd(uint16_t probePort) {
 
 TEST(WsdEndpoint, TakesCamerasAnsweringOurProbesOnly) {
     LoopbackPeer peer;
-    WsdConfig config = LoopbackWsd(peer.Port());
+    wsd::WsdConfig config = LoopbackWsd(peer.Port());
     config.listen = false;
     // Memory runs out while one answer is read, as a heap exhausted by something else would
     // make it: that answer is a lost one, and the listener reads the next.
@@ -94,7 +94,7 @@ TEST(WsdEndpoint, TakesCamerasAnsweringOurProbesOnly) {
         }
         return wsd::decodeMessage(datagram);
     };
-    WsdEndpoint endpoint(config);
+    wsd::WsdEndpoint endpoint(config);
     Events events;
     endpoint.setHandlers(events.Handlers());
     ASSERT_TRUE(endpoint.open().probing);
@@ -134,11 +134,11 @@ TEST(WsdEndpoint, TakesCamerasAnsweringOurProbesOnly) {
 
 TEST(WsdEndpoint, ListensForHelloAndBye) {
     LoopbackPeer peer;
-    WsdEndpoint endpoint(LoopbackWsd(peer.Port()));
+    wsd::WsdEndpoint endpoint(LoopbackWsd(peer.Port()));
     Events events;
     events.onLeft = [&] { endpoint.stop(); }; // from its own handler: must not hang
     endpoint.setHandlers(events.Handlers());
-    const WsdOpening opening = endpoint.open();
+    const wsd::WsdOpening opening = endpoint.open();
     ASSERT_TRUE(opening.probing && opening.listening) << opening.listenFailure;
     for (const char* file : {"hello_windows_pc.xml", "hello_camera.xml"}) {
         peer.Send(endpoint.listenPort(), Fixture(file));
@@ -154,10 +154,10 @@ TEST(WsdEndpoint, ListensForHelloAndBye) {
 
 TEST(WsdEndpoint, APortInUseLeavesProbing) {
     LoopbackPeer holder; // holds its port without sharing it
-    WsdConfig config = LoopbackWsd(holder.Port());
+    wsd::WsdConfig config = LoopbackWsd(holder.Port());
     config.listenPort = holder.Port();
-    WsdEndpoint endpoint(config);
-    const WsdOpening opening = endpoint.open();
+    wsd::WsdEndpoint endpoint(config);
+    const wsd::WsdOpening opening = endpoint.open();
     EXPECT_TRUE(opening.probing && !opening.listening);
     EXPECT_EQ(opening.listenFailure,
               "bind 127.0.0.1:" + std::to_string(holder.Port()) + ": Address already in use");
@@ -228,14 +228,14 @@ TEST(WsdEndpoint, ProbesLeaveByEveryAdapterThatCanMulticast) {
                       Link("nomc0", 9104, kLinkUp | kLinkRunning, "10.1.0.1"),
                       Link("down0", 9105, kLinkMulticast, "10.2.0.1"),
                       Link("lo", if_nametoindex("lo"), kUsable | kLinkLoopback, "127.0.0.1")};
-    WsdConfig config;
+    wsd::WsdConfig config;
     config.probePort = 9; // caught before it could leave, and never WS-Discovery's own
     config.listenPort = 0;
     config.links = [&] {
         std::lock_guard lock(linksMutex);
         return links;
     };
-    WsdEndpoint endpoint(config);
+    wsd::WsdEndpoint endpoint(config);
     ASSERT_TRUE(endpoint.open().listening);
 
     SendResult sent = endpoint.sendProbes();

@@ -4,7 +4,7 @@
 // hide in a place the scan took for a comment; what it counts is an upper bound of what a parser
 // finds, and a look-alike inside a comment is refused as if it were real.
 
-#include "onvif/XmlReader.h"
+#include "xml/XmlReader.h"
 
 #include <cstddef>
 #include <cstdint>

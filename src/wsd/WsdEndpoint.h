@@ -9,7 +9,7 @@
 #include "core/Device.h"
 #include "discovery/DiscoveryEndpoint.h"
 #include "netinfo/NetLinks.h"
-#include "onvif/WsDiscovery.h"
+#include "wsd/WsDiscovery.h"
 
 #include <cstdint>
 #include <functional>
@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-namespace ondrel {
+namespace ondrel::wsd {
 
 // Where probes go and where the listener binds. Defaults are WS-Discovery's; tests point the
 // probes at loopback with a port of their own and bind the listener to one too (or none).
@@ -78,4 +78,4 @@ private:
     std::unique_ptr<State> m_state;
 };
 
-} // namespace ondrel
+} // namespace ondrel::wsd

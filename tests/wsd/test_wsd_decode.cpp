@@ -2,9 +2,9 @@
 // and the rules that turn a camera's match into a device. Bytes in, values out: nothing is
 // sent (the multicast group below is only a text an XAddr may hold).
 
-#include "onvif/WsDiscovery.h"
+#include "wsd/WsDiscovery.h"
 
-#include "WsdFixtures.h"
+#include "../onvif/WsdFixtures.h"
 
 #include "onvif/ServiceAddress.h"
 

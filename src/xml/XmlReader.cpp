@@ -1,7 +1,7 @@
 #include "XmlReader.h"
 
-#include "onvif/XmlNameBlock.h"
-#include "onvif/XmlScreen.h"
+#include "xml/XmlNameBlock.h"
+#include "xml/XmlScreen.h"
 
 #include <pugixml.hpp>
 

@@ -1,6 +1,6 @@
 #pragma once
 // The one reader of XML that arrives from the network. Any host on the LAN can send it, so
-// the bytes are checked before a parser sees them (onvif/XmlScreen): a size cap, no document
+// the bytes are checked before a parser sees them (xml/XmlScreen): a size cap, no document
 // type (and so no entity of the sender's making), no processing instruction but the XML
 // declaration, no character XML forbids, and caps on what a parser would build of them:
 // elements, attributes and the length of a namespace URI. pugixml then builds the tree, and one
