@@ -9,14 +9,18 @@
 //                               user-interface time of a filter keystroke, a sort by IP, an
 //                               export, and of a burst taken while sorted by IP
 //   bench_window --onvif-batch N  the window assigning addresses to N cameras found by ONVIF
-//                               alone (onvif_batch.sh plays them in LAN A of the two-LAN lab):
+//                               alone (onvif.sh plays them in LAN A of the two-LAN lab):
 //                               the time to the last camera's change and to the end of the
 //                               read-backs, and the longest stall of its event loop meanwhile
+//   bench_window --details N    the window reading the details of those N cameras: the time
+//                               to the last reading, and the longest stall meanwhile
 // They bind the real port 9003 and the first two broadcast the search: run them only inside
 // the network lab (run.sh does), beside `ondrel-sim --burst N`. Each prints one line of
 // key=value pairs.
 
 #include "AssignDialog.h"
+#include "DetailsAccountDialog.h"
+#include "DetailsRead.h"
 #include "DeviceListModel.h"
 #include "EndpointEvents.h"
 #include "ListColumns.h"
@@ -47,6 +51,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <mutex>
 #include <random>
 #include <string>
@@ -375,7 +380,17 @@ public:
     }
 };
 
-int RunOnvifBatch(int argc, char** argv, long n) {
+// The window over N cameras found by ONVIF alone (onvif.sh plays them in LAN A of the
+// two-LAN lab): searched until all are listed, then act() starts the run measured and done()
+// says when it has ended; report() prints with the window still open. The stall meter runs
+// from act() to done().
+struct CameraRun {
+    std::function<void(MainWindow&, QTableView&)> act;
+    std::function<bool(MainWindow&)> done;
+    std::function<int(MainWindow&, Clock::duration elapsed, Clock::duration stall)> report;
+};
+
+int RunOnCameras(int argc, char** argv, long n, const CameraRun& run) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
@@ -388,33 +403,20 @@ int RunOnvifBatch(int argc, char** argv, long n) {
     deps.timers = {3000, 100, 10};
     MainWindow window(QStringLiteral("bench_window"), deps);
     window.show();
-    const DeviceListModel& model = window.devices();
     auto* list = window.findChild<QTableView*>(QStringLiteral("deviceList"));
 
     Clock::time_point start;
-    Clock::time_point sent;
     StallMeter stall(&app);
-    AssignDialog* dialog = nullptr;
+    bool acting = false;
     QTimer::singleShot(300, &window, [&] { window.search(); });
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, &app, [&] {
-        if (dialog == nullptr && model.rowCount() >= n) {
-            list->selectAll();
-            window.findChild<QAction*>(QStringLiteral("assignAction"))->trigger();
-            dialog = window.findChild<AssignDialog*>(QStringLiteral("assignDialog"));
-            dialog->findChild<QLineEdit*>(QStringLiteral("firstAddressEdit"))
-                ->setText(QStringLiteral("10.77.2.1"));
-            dialog->findChild<QLineEdit*>(QStringLiteral("netMaskEdit"))
-                ->setText(QStringLiteral("255.255.0.0"));
-            dialog->findChild<QLineEdit*>(QStringLiteral("passwordEdit"))
-                ->setText(QStringLiteral("admin"));
+        if (!acting && window.devices().rowCount() >= n) {
+            acting = true;
             start = Clock::now();
             stall.start(start);
-            dialog->findChild<QPushButton*>(QStringLiteral("applyButton"))->click();
-        } else if (dialog != nullptr && sent == Clock::time_point() &&
-                   window.session().batch().stage() == AssignBatch::Stage::Restarting) {
-            sent = Clock::now();
-        } else if (dialog != nullptr && dialog->stage() == AssignDialog::Stage::Done) {
+            run.act(window, *list);
+        } else if (acting && run.done(window)) {
             stall.stop();
             app.quit();
         }
@@ -422,18 +424,74 @@ int RunOnvifBatch(int argc, char** argv, long n) {
     watch.start(20);
     QTimer::singleShot(120000, &app, [&] { app.quit(); });
     app.exec();
-    const Clock::time_point end = Clock::now();
-    long verified = 0;
-    if (dialog != nullptr) {
-        for (const AssignRun::Entry& e : dialog->entries()) {
-            verified += e.status == AssignStatus::Verified ? 1 : 0;
+    return run.report(window, acting ? Clock::now() - start : Clock::duration(), stall.longest());
+}
+
+int RunOnvifBatch(int argc, char** argv, long n) {
+    AssignDialog* dialog = nullptr;
+    Clock::time_point start;
+    Clock::time_point sent;
+    CameraRun run;
+    run.act = [&](MainWindow& window, QTableView& list) {
+        list.selectAll();
+        window.findChild<QAction*>(QStringLiteral("assignAction"))->trigger();
+        dialog = window.findChild<AssignDialog*>(QStringLiteral("assignDialog"));
+        dialog->findChild<QLineEdit*>(QStringLiteral("firstAddressEdit"))
+            ->setText(QStringLiteral("10.77.2.1"));
+        dialog->findChild<QLineEdit*>(QStringLiteral("netMaskEdit"))
+            ->setText(QStringLiteral("255.255.0.0"));
+        dialog->findChild<QLineEdit*>(QStringLiteral("passwordEdit"))
+            ->setText(QStringLiteral("admin"));
+        start = Clock::now();
+        dialog->findChild<QPushButton*>(QStringLiteral("applyButton"))->click();
+    };
+    run.done = [&](MainWindow& window) {
+        if (sent == Clock::time_point() &&
+            window.session().batch().stage() == AssignBatch::Stage::Restarting) {
+            sent = Clock::now();
         }
-    }
-    std::printf("mode=onvif_batch n=%ld sent_ms=%.2f per_camera_ms=%.2f total_ms=%.2f "
-                "verified=%ld gap_ms=%.2f\n",
-                n, Ms(sent - start), Ms(sent - start) / static_cast<double>(n), Ms(end - start),
-                verified, Ms(stall.longest()));
-    return verified == n ? 0 : 1;
+        return dialog->stage() == AssignDialog::Stage::Done;
+    };
+    run.report = [&](MainWindow&, Clock::duration elapsed, Clock::duration stall) {
+        long verified = 0;
+        if (dialog != nullptr) {
+            for (const AssignRun::Entry& e : dialog->entries()) {
+                verified += e.status == AssignStatus::Verified ? 1 : 0;
+            }
+        }
+        std::printf("mode=onvif_batch n=%ld sent_ms=%.2f per_camera_ms=%.2f total_ms=%.2f "
+                    "verified=%ld gap_ms=%.2f\n",
+                    n, Ms(sent - start), Ms(sent - start) / static_cast<double>(n), Ms(elapsed),
+                    verified, Ms(stall));
+        return verified == n ? 0 : 1;
+    };
+    return RunOnCameras(argc, argv, n, run);
+}
+
+// Read details with the cameras' account, every camera read side by side on the camera
+// worker's threads while the window takes their readings.
+int RunDetails(int argc, char** argv, long n) {
+    CameraRun run;
+    run.act = [](MainWindow& window, QTableView&) {
+        window.findChild<QAction*>(QStringLiteral("readDetailsAction"))->trigger();
+        auto* dialog = window.findChild<DetailsAccountDialog*>();
+        dialog->findChild<QLineEdit*>(QStringLiteral("accountEdit"))
+            ->setText(QStringLiteral("admin"));
+        dialog->findChild<QLineEdit*>(QStringLiteral("passwordEdit"))
+            ->setText(QStringLiteral("admin"));
+        dialog->accept();
+    };
+    run.done = [](MainWindow& window) {
+        const DetailsRead& read = window.session().details();
+        return read.hasTally() && !read.running();
+    };
+    run.report = [n](MainWindow& window, Clock::duration elapsed, Clock::duration stall) {
+        const DetailsTally& tally = window.session().details().tally();
+        std::printf("mode=details n=%ld ms=%.2f read=%zu gap_ms=%.2f peak_kb=%ld\n", n, Ms(elapsed),
+                    tally.read, Ms(stall), PeakKb());
+        return static_cast<long>(tally.read) == n ? 0 : 1;
+    };
+    return RunOnCameras(argc, argv, n, run);
 }
 
 } // namespace
@@ -461,7 +519,12 @@ int main(int argc, char** argv) {
         int qtArgc = 1;
         return RunOnvifBatch(qtArgc, argv, std::atol(argv[2]));
     }
+    if (argc == 3 && std::strcmp(argv[1], "--details") == 0) {
+        onvif::initCurl();
+        int qtArgc = 1;
+        return RunDetails(qtArgc, argv, std::atol(argv[2]));
+    }
     std::fprintf(stderr, "usage: bench_window --endpoint N | --window N | --inventory N | "
-                         "--onvif-batch N\n");
+                         "--onvif-batch N | --details N\n");
     return 2;
 }

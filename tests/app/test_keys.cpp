@@ -1,7 +1,8 @@
-// The keyboard: F3, F4 and F5 do what their buttons do whatever has the focus, Esc and Enter
-// close nothing, Alt+F4 and the close box end the window.
+// The keyboard: F3, F4, F5 and Ctrl+D do what their buttons do whatever has the focus, Esc and
+// Enter close nothing, Alt+F4 and the close box end the window.
 
 #include "AppTestSupport.h"
+#include "DetailsAccountDialog.h"
 #include "IpAddressControl.h"
 
 #include <QLineEdit>
@@ -66,13 +67,15 @@ TEST_F(KeysTest, EscapeAndEnterCloseNothingAndPressNothingInEveryControl) {
 
 TEST_F(KeysTest, FunctionKeysActOnceAndOnlyWhileTheirButtonIsEnabled) {
     QWidget* account = Control("accountEdit");
-    // No device shown: F4 and F5 do nothing; F3 works from any control, once per press.
+    // No device shown: F4, F5 and Ctrl+D do nothing; F3 works from any control, once per press.
     for (QWidget* at : {account, Control("searchButton"), Control("deviceList")}) {
         Press(at, Qt::Key_F3);
         Press(at, Qt::Key_F4);
         Press(at, Qt::Key_F5);
+        Press(at, Qt::Key_D, Qt::ControlModifier);
     }
     EXPECT_EQ(Searches(), 3);
+    EXPECT_EQ(window->findChild<DetailsAccountDialog*>(), nullptr);
     EXPECT_TRUE(opener->urls.empty());
     EXPECT_TRUE(prompter->prompts.empty());
 
@@ -84,6 +87,9 @@ TEST_F(KeysTest, FunctionKeysActOnceAndOnlyWhileTheirButtonIsEnabled) {
     EXPECT_EQ(opener->urls.size(), 1u);
     ASSERT_EQ(prompter->prompts.size(), 1u); // the question: Update ran
     EXPECT_EQ(prompter->prompts[0].kind, Prompt::Question);
+    // Our protocol's device has no details to read: Ctrl+D stays off.
+    Press(account, Qt::Key_D, Qt::ControlModifier);
+    EXPECT_EQ(window->findChild<DetailsAccountDialog*>(), nullptr);
 
     // The button and its key are one: off together, and Alt+F3 is not F3.
     Named<QAction>(*window, "searchAction")->setEnabled(false);

@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <QTest>
 
 #include <ctime>
 
@@ -281,6 +282,56 @@ TEST_F(WindowCameras, ReadDetailsAsksForTheAccountOnceAndFillsTheCamerasColumns)
     fakeEndpoint->cameras({CameraOf(Numbered(2))});
     EXPECT_EQ(cell(0, "Model"), QString());
     EXPECT_EQ(status().indexOf(QStringLiteral("Details")), -1);
+}
+
+TEST_F(WindowCameras, CtrlDAsksForTheAccountAndLessIsAskedWithoutOneOrAfterCancel) {
+    auto status = [this] { return Named<QLabel>(*window, "statusLabel")->text(); };
+    // One camera: without an account cameras are read side by side, in no order the fake
+    // transport's answers could follow.
+    Trigger("searchAction");
+    fakeEndpoint->cameras({CameraOf(Numbered(2))});
+    // Ctrl+D from the list opens the account dialog, as the button does.
+    auto open = [&](const QString& account) {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QTest::keyClick(ListOf(*window), Qt::Key_D, Qt::ControlModifier);
+        auto* dialog = window->findChild<DetailsAccountDialog*>();
+        EXPECT_NE(dialog, nullptr);
+        if (dialog != nullptr) {
+            Named<QLineEdit>(*dialog, "accountEdit")->setText(account);
+        }
+        return dialog;
+    };
+    // The dialog's Cancel asks no camera.
+    if (auto* dialog = open(QStringLiteral("admin"))) {
+        Named<QDialogButtonBox>(*dialog, "buttons")->button(QDialogButtonBox::Cancel)->click();
+    }
+    EXPECT_EQ(cameras->waiting(), 0u);
+    EXPECT_EQ(status().indexOf(QStringLiteral("Details")), -1);
+
+    // No account: what cameras tell anyone, and nothing that needs one.
+    if (auto* dialog = open(QString())) {
+        Named<QDialogButtonBox>(*dialog, "buttons")->button(QDialogButtonBox::Ok)->click();
+    }
+    EXPECT_EQ(cameras->finish({ClockOff(0), SoapFile("get_hostname_hikvision.xml")}),
+              "GetSystemDateAndTime GetHostname");
+    EXPECT_EQ(status(),
+              QStringLiteral(
+                  "Searched on 1 adapter. 1 device. Details read from 1 of 1 cameras; without an "
+                  "account only the clock and the host name"));
+    EXPECT_EQ(ListOf(*window)->model()->index(0, ColumnOf("Hostname")).data().toString(),
+              QStringLiteral("IPC-Gate-North"));
+
+    // Cancel while the read waits for the camera worker: no camera is asked.
+    if (auto* dialog = open(QStringLiteral("admin"))) {
+        Named<QDialogButtonBox>(*dialog, "buttons")->button(QDialogButtonBox::Ok)->click();
+    }
+    Named<QPushButton>(*window, "detailsCancelButton")->click();
+    EXPECT_EQ(cameras->finish({}), "");
+    EXPECT_EQ(status(),
+              QStringLiteral(
+                  "Searched on 1 adapter. 1 device. Details read from 0 of 1 cameras; cancelled: 1 "
+                  "were not asked"));
+    EXPECT_TRUE(Named<QAction>(*window, "readDetailsAction")->isEnabled());
 }
 
 TEST_F(WindowCameras, ATakenDiscoveryPortIsSaidInTheStatusLineBesideTheRest) {

@@ -3,12 +3,14 @@
 // search lists the devices of both LANs, each with the adapter it answered on, and marks the
 // factory-default camera whose address lies outside eCam's subnet; an update of that camera
 // reaches LAN B only. A camera found by ONVIF alone on LAN A is updated, and assigned beside our
-// devices, through its device service.
+// devices, through its device service, and its details are read into the list.
 
 #include "EndpointLab.h"
 #include "TwoLanDevices.h"
 
 #include "AssignDialog.h"
+#include "DetailsAccountDialog.h"
+#include "DetailsRead.h"
 #include "DeviceForm.h"
 #include "DeviceListModel.h"
 #include "FakeDesktop.h"
@@ -95,14 +97,17 @@ protected:
 
     // A camera that answers WS-Discovery alone, on LAN A at an address of its own: LAN A's local
     // route lets its simulator answer for 10.77.0.128/26 (never the PC's 10.77.0.1).
-    void StartOnvifCamera() {
+    // details: config keys beside the camera's own (its maker, clock, ...).
+    void StartOnvifCamera(const nlohmann::json& details = nlohmann::json::object()) {
         const std::string route = std::string("nsenter --net=") +
                                   std::getenv("ONDREL_LAB_A_NETNS") +
                                   " ip route replace local 10.77.0.128/26 dev lo";
         ASSERT_EQ(std::system(route.c_str()), 0) << route;
         onvif.EnterNetwork(std::getenv("ONDREL_LAB_A_NETNS"));
+        nlohmann::json config = DeviceJson(camera);
+        config.update(details);
         ASSERT_EQ(onvif.Start({"--onvif-only", "--onvif-own-macs", "--config",
-                               onvif.WriteConfig(nlohmann::json::array({DeviceJson(camera)}))}),
+                               onvif.WriteConfig(nlohmann::json::array({config}))}),
                   "");
     }
 
@@ -314,4 +319,51 @@ TEST_F(WindowTwoLans, ACameraTwoHostsClaimIsMarkedAndItsUpdateRefused) {
             EXPECT_EQ(e.value("text", "").find("UsernameToken"), std::string::npos) << e.dump();
         }
     }
+}
+
+// Read details against the camera on LAN A: its device service fills its row as it reports
+// itself, and our protocol's devices beside it are not asked.
+TEST_F(WindowTwoLans, ReadDetailsFillsTheCamerasRowFromItsDeviceService) {
+    StartOnvifCamera({{"manufacturer", "AXIS"},
+                      {"model", "M3045-V"},
+                      {"firmware", "9.80.1"},
+                      {"hostname", "gate-north"},
+                      {"clockOffset", -7500},
+                      {"ntp", "pool.ntp.org 10.77.0.129"}});
+    const int at = SearchFor(camera.mac);
+    ASSERT_GE(at, 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Rows() == 6; }, 5000));
+    Named<QAction>(*dialog, "readDetailsAction")->trigger();
+    auto* account = dialog->findChild<DetailsAccountDialog*>();
+    ASSERT_NE(account, nullptr);
+    Named<QLineEdit>(*account, "accountEdit")->setText(QString::fromStdString(camera.user));
+    Named<QLineEdit>(*account, "passwordEdit")->setText(QString::fromStdString(camera.password));
+    account->accept();
+    const DetailsRead& read = dialog->session().details();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return read.hasTally() && !read.running(); }, 15000));
+    auto cell = [&](int row, const char* header, int role = Qt::DisplayRole) {
+        return dialog->devices().index(row, ColumnOf(header)).data(role).toString();
+    };
+    const std::pair<const char*, QString> expected[] = {
+        {"Manufacturer", QStringLiteral("AXIS")},
+        {"Model", QStringLiteral("M3045-V")},
+        {"Firmware", QStringLiteral("9.80.1")},
+        {"Hostname", QStringLiteral("gate-north")},
+        {"Clock", QString::fromUtf8("\u22122 h 05 min")},
+        {"Time servers", QStringLiteral("pool.ntp.org 10.77.0.129")},
+    };
+    for (const auto& [header, text] : expected) {
+        EXPECT_EQ(cell(at, header), text) << header;
+        for (int row = 0; row < Rows(); ++row) {
+            if (row != at) {
+                EXPECT_EQ(cell(row, header), QString()) << header << " of row " << row;
+            }
+        }
+    }
+    EXPECT_EQ(cell(at, "Clock", Qt::ToolTipRole),
+              QStringLiteral("The camera's clock is 2 h 05 min behind this PC"));
+    EXPECT_TRUE(Named<QLabel>(*dialog, "statusLabel")
+                    ->text()
+                    .endsWith(QStringLiteral("Details read from 1 of 1 cameras")))
+        << Named<QLabel>(*dialog, "statusLabel")->text().toStdString();
 }
