@@ -23,12 +23,13 @@ AssignPlan refused(PlanRefusal refusal) {
 // Marks the devices already at their plan, and where each ONVIF camera is reached.
 void finishPlan(std::vector<PlannedDevice>& planned, const std::vector<Route>& routes,
                 const std::vector<Device>& listed) {
+    const ListedHosts hosts(listed);
     for (std::size_t i = 0; i < planned.size(); ++i) {
         PlannedDevice& p = planned[i];
         p.unchanged = reportsSettings(p.device, p.settings);
         p.route = routes[i];
         if (p.route == Route::Onvif) {
-            p.reach = reachCamera(p.device, listed);
+            p.reach = reachCamera(p.device, hosts);
         }
     }
 }

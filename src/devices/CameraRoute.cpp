@@ -124,31 +124,48 @@ CameraReach accountReach(const Device& camera, const std::string& url) {
     return onLink(camera, url);
 }
 
+ListedHosts::ListedHosts(const std::vector<Device>& listed) : m_listed(listed) {
+    for (std::size_t i = 0; i < listed.size(); ++i) {
+        if (!hasProtocol(listed[i].protocols, Protocols::Onvif)) {
+            continue;
+        }
+        for (const std::string& url : xaddrsOf(listed[i])) {
+            if (const std::optional<Ipv4> host = hostOf(url)) {
+                std::vector<std::size_t>& cameras = m_byHost[host->bits];
+                if (cameras.empty() || cameras.back() != i) {
+                    cameras.push_back(i);
+                }
+            }
+        }
+    }
+}
+
+std::span<const std::size_t> ListedHosts::at(Ipv4 host) const {
+    const auto found = m_byHost.find(host.bits);
+    return found == m_byHost.end() ? std::span<const std::size_t>() : found->second;
+}
+
 CameraReach reachCamera(const Device& camera, const std::vector<Device>& listed) {
+    return reachCamera(camera, ListedHosts(listed));
+}
+
+CameraReach reachCamera(const Device& camera, const ListedHosts& hosts) {
     if (!camera.claims.empty()) {
         return refused(claimedText(camera.claims));
     }
-    // The hosts every other camera on the same LAN answers at.
-    std::vector<uint32_t> others;
-    std::size_t sharing = 0;
-    const std::optional<Ipv4> chosen = hostOf(camera.serviceUrl);
-    for (const Device& d : listed) {
-        if (!hasProtocol(d.protocols, Protocols::Onvif) || sameCamera(d, camera) ||
-            !(d.adapter == camera.adapter)) {
-            continue;
+    // How many other cameras on the same LAN answer at a host.
+    const auto othersAt = [&](std::optional<Ipv4> host) {
+        std::size_t others = 0;
+        for (const std::size_t i : host ? hosts.at(*host) : std::span<const std::size_t>()) {
+            const Device& d = hosts.device(i);
+            others += !sameCamera(d, camera) && d.adapter == camera.adapter ? 1 : 0;
         }
-        bool shares = false;
-        for (const std::string& url : xaddrsOf(d)) {
-            if (const std::optional<Ipv4> host = hostOf(url)) {
-                others.push_back(host->bits);
-                shares = shares || host == chosen;
-            }
-        }
-        sharing += shares ? 1 : 0;
-    }
-    const auto own = [&others](const std::string& url) {
+        return others;
+    };
+    const std::size_t sharing = othersAt(hostOf(camera.serviceUrl));
+    const auto own = [&](const std::string& url) {
         const std::optional<Ipv4> host = hostOf(url);
-        return host && std::find(others.begin(), others.end(), host->bits) == others.end();
+        return host && othersAt(host) == 0;
     };
     std::optional<std::string> url;
     if (own(camera.serviceUrl)) {

@@ -12,8 +12,10 @@
 
 #include <cstddef>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <variant>
 #include <vector>
 
@@ -54,6 +56,23 @@ struct CameraReach {
 // cameras that share a factory address are reached), and never while a second host claims the
 // camera: either of them may be the one that lies.
 CameraReach reachCamera(const Device& camera, const std::vector<Device>& listed);
+
+// The hosts the listed cameras answer at, found once for the list: reaching each of a
+// thousand cameras then asks after its own hosts only, not every other camera's.
+class ListedHosts {
+public:
+    // listed must outlive this.
+    explicit ListedHosts(const std::vector<Device>& listed);
+    // The cameras among listed that report host (each once).
+    std::span<const std::size_t> at(Ipv4 host) const;
+    const Device& device(std::size_t index) const { return m_listed[index]; }
+
+private:
+    const std::vector<Device>& m_listed;
+    std::unordered_map<uint32_t, std::vector<std::size_t>> m_byHost;
+};
+
+CameraReach reachCamera(const Device& camera, const ListedHosts& hosts);
 
 // The same rule for one URL already chosen (a read-back's, a caller's): where the account may
 // go to call it, or why not. reachCamera's answer passes it unchanged.

@@ -6,6 +6,14 @@
 namespace ondrel {
 
 std::optional<std::string> SystemNeighbours::linkAddressAt(uint32_t ifindex, Ipv4 address) {
+    const NeighbourTable::Lookup one = NeighbourTable::find(ifindex, address);
+    if (one.error.empty()) {
+        return one.entry && !one.entry->linkAddress.empty() &&
+                       neighbourHoldsAddress(one.entry->state)
+                   ? std::optional<std::string>(one.entry->linkAddress)
+                   : std::nullopt;
+    }
+    // A kernel that answers no single question: the whole table.
     const NeighbourReading table = NeighbourTable::read();
     for (const Neighbour& n : table.neighbours) {
         // A held entry names who answered; an unanswered resolution names nobody.

@@ -20,7 +20,7 @@ using onvif::DetailsOutcome;
 
 struct Job {
     std::size_t device = 0;
-    std::string url;
+    CameraReach reach;
 };
 
 DetailsSchedule::Answer answerOf(const CameraReading& reading) {
@@ -58,14 +58,10 @@ public:
                 continue;
             }
             const Job& job = m_jobs[*k];
-            const std::optional<Ipv4> ip = m_devices[job.device].ip.value;
-            const std::string interfaceName = m_devices[job.device].adapter.name;
+            // A copy: the device is written by take() while this camera is asked.
+            const Device device = m_devices[job.device];
             lock.unlock();
-            // The camera's calls share one connection where it keeps them open.
-            const std::unique_ptr<onvif::HttpTransport> camera = m_transport.forOneCamera();
-            onvif::DeviceService service(*camera, {job.url, interfaceName, m_options.timeouts},
-                                         m_account);
-            const CameraReading reading = onvif::readCamera(service, m_withAccount, ip);
+            const CameraReading reading = read(device, job.reach);
             lock.lock();
             m_schedule.finished(answerOf(reading));
             ++m_summary.asked;
@@ -73,6 +69,25 @@ public:
             take(job.device, reading);
             m_changed.notify_all();
         }
+    }
+
+    CameraReading read(const Device& device, const CameraReach& reach) {
+        // The camera's calls share one connection where it keeps them open.
+        const std::unique_ptr<onvif::HttpTransport> camera = m_transport.forOneCamera();
+        onvif::DeviceService service(*camera, {reach.url, device.adapter.name, m_options.timeouts},
+                                     m_account);
+        onvif::ReadWatch watch;
+        if (m_options.neighbours != nullptr) {
+            watch.refuseAccount = [&] {
+                return wireMismatch(device, reach, *m_options.neighbours);
+            };
+        }
+        watch.accountTaken = [this] {
+            const std::lock_guard lock(m_lock);
+            m_schedule.taken();
+            m_changed.notify_all();
+        };
+        return onvif::readCamera(service, m_withAccount, device.ip.value, watch);
     }
 
     void take(std::size_t device, const CameraReading& reading) {
@@ -124,17 +139,13 @@ DetailsSummary readDetails(std::vector<Device>& devices, const Credentials* acco
                            const DetailsProgress& progress, const std::atomic<bool>* cancel) {
     std::vector<Job> jobs;
     std::vector<std::pair<std::size_t, std::string>> unreachable;
+    const ListedHosts hosts(devices);
     for (const std::size_t i : camerasToRead(devices)) {
-        const CameraReach reach = reachCamera(devices[i], devices);
-        const std::string mismatch = account && options.neighbours && !reach.url.empty()
-                                         ? wireMismatch(devices[i], reach, *options.neighbours)
-                                         : std::string();
+        CameraReach reach = reachCamera(devices[i], hosts);
         if (reach.url.empty()) {
             unreachable.emplace_back(i, reach.unreachable);
-        } else if (!mismatch.empty()) {
-            unreachable.emplace_back(i, mismatch);
         } else {
-            jobs.push_back({i, reach.url});
+            jobs.push_back({i, std::move(reach)});
         }
     }
     const std::size_t threads = std::min(

@@ -30,7 +30,8 @@ struct DetailsOptions {
 
     std::size_t parallel = kDefaultParallel;
     onvif::HttpTimeouts timeouts{std::chrono::milliseconds(3000), std::chrono::milliseconds(5000)};
-    // The PC's neighbour table, asked before the account goes to a camera; none: not checked.
+    // The PC's neighbour table, asked after each camera's clock and before the account goes
+    // to it, from the run's threads at once; none: not checked.
     NeighbourLookup* neighbours = nullptr;
 };
 

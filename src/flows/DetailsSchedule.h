@@ -24,6 +24,8 @@ public:
     // ever again once every camera has been given out or the run has stopped.
     std::optional<std::size_t> next();
     void finished(Answer answer);
+    // A camera being asked took the account: the others need not wait for it to end.
+    void taken() { m_accepted = true; }
     // No camera is asked after this; those asked finish.
     void cancel() { m_cancelled = true; }
 

@@ -10,6 +10,7 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 namespace ondrel {
 
@@ -79,6 +80,7 @@ bool readNeighbour(std::span<const uint8_t> message, std::vector<Neighbour>& out
 class Descriptor {
 public:
     explicit Descriptor(int fd) : m_fd(fd) {}
+    Descriptor(Descriptor&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
     ~Descriptor() {
@@ -94,6 +96,33 @@ private:
 
 std::string failed(const char* step, int code) {
     return std::string(step) + ": " + std::strerror(code);
+}
+
+// A route netlink socket whose answers are waited for at most a second: a kernel that never
+// finishes must not hang the caller. Closed (and error set) on failure.
+Descriptor openRoute(std::string& error) {
+    Descriptor fd(::socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC, NETLINK_ROUTE));
+    if (fd.get() < 0) {
+        error = failed("netlink socket", errno);
+        return fd;
+    }
+    const timeval timeout{1, 0};
+    if (::setsockopt(fd.get(), SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout) != 0) {
+        error = failed("netlink receive timeout", errno);
+        return Descriptor(-1);
+    }
+    return fd;
+}
+
+bool sendAll(int fd, const void* request, std::size_t size) {
+    sockaddr_nl kernel{};
+    kernel.nl_family = AF_NETLINK;
+    ssize_t sent = 0;
+    do {
+        sent = ::sendto(fd, request, size, 0, reinterpret_cast<const sockaddr*>(&kernel),
+                        sizeof kernel);
+    } while (sent < 0 && errno == EINTR);
+    return sent >= 0;
 }
 
 } // namespace
@@ -137,14 +166,10 @@ DumpReading NeighbourTable::parseDump(std::span<const uint8_t> datagram, uint32_
 }
 
 NeighbourReading NeighbourTable::read() {
-    const Descriptor fd(::socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC, NETLINK_ROUTE));
+    std::string error;
+    const Descriptor fd = openRoute(error);
     if (fd.get() < 0) {
-        return {{}, failed("netlink socket", errno)};
-    }
-    // A kernel that never finishes its dump must not hang the plan.
-    const timeval timeout{1, 0};
-    if (::setsockopt(fd.get(), SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout) != 0) {
-        return {{}, failed("netlink receive timeout", errno)};
+        return {{}, error};
     }
 
     constexpr uint32_t kSequence = 1;
@@ -157,14 +182,7 @@ NeighbourReading NeighbourTable::read() {
     request.header.nlmsg_flags = NLM_F_REQUEST | NLM_F_DUMP;
     request.header.nlmsg_seq = kSequence;
     request.body.ndm_family = AF_INET;
-    sockaddr_nl kernel{};
-    kernel.nl_family = AF_NETLINK;
-    ssize_t sent = 0;
-    do {
-        sent = ::sendto(fd.get(), &request, sizeof request, 0,
-                        reinterpret_cast<const sockaddr*>(&kernel), sizeof kernel);
-    } while (sent < 0 && errno == EINTR);
-    if (sent < 0) {
+    if (!sendAll(fd.get(), &request, sizeof request)) {
         return {{}, failed("netlink neighbour request", errno)};
     }
 
@@ -197,6 +215,63 @@ NeighbourReading NeighbourTable::read() {
         case DumpPart::Malformed:
             return {{}, "netlink neighbour reply: malformed message"};
         }
+    }
+}
+
+NeighbourTable::Lookup NeighbourTable::find(uint32_t ifindex, Ipv4 address) {
+    std::string error;
+    const Descriptor fd = openRoute(error);
+    if (fd.get() < 0) {
+        return {std::nullopt, error};
+    }
+    constexpr uint32_t kSequence = 2;
+    struct Request {
+        nlmsghdr header;
+        ndmsg body;
+        rtattr destination;
+        uint8_t address[4];
+    } request{};
+    request.header.nlmsg_len = sizeof request;
+    request.header.nlmsg_type = RTM_GETNEIGH;
+    request.header.nlmsg_flags = NLM_F_REQUEST;
+    request.header.nlmsg_seq = kSequence;
+    request.body.ndm_family = AF_INET;
+    request.body.ndm_ifindex = static_cast<int>(ifindex);
+    request.destination.rta_len = RTA_LENGTH(4);
+    request.destination.rta_type = NDA_DST;
+    request.address[0] = static_cast<uint8_t>(address.bits >> 24);
+    request.address[1] = static_cast<uint8_t>(address.bits >> 16);
+    request.address[2] = static_cast<uint8_t>(address.bits >> 8);
+    request.address[3] = static_cast<uint8_t>(address.bits);
+    if (!sendAll(fd.get(), &request, sizeof request)) {
+        return {std::nullopt, failed("netlink neighbour request", errno)};
+    }
+    std::array<uint8_t, 4096> buffer{};
+    for (;;) {
+        const ssize_t n = ::recv(fd.get(), buffer.data(), buffer.size(), MSG_TRUNC);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0 || static_cast<std::size_t>(n) > buffer.size()) {
+            return {std::nullopt, n < 0 ? failed("netlink neighbour reply", errno)
+                                        : std::string("netlink neighbour reply: unreadable")};
+        }
+        std::vector<Neighbour> entries;
+        const DumpReading reading =
+            parseDump(std::span<const uint8_t>(buffer.data(), static_cast<std::size_t>(n)),
+                      kSequence, entries);
+        if (reading.part == DumpPart::Error) {
+            // ENOENT: the table holds nothing for the address.
+            return {std::nullopt,
+                    reading.error == ENOENT ? "" : failed("netlink neighbour get", reading.error)};
+        }
+        if (reading.part == DumpPart::Malformed) {
+            return {std::nullopt, "netlink neighbour reply: malformed message"};
+        }
+        if (!entries.empty()) {
+            return {std::move(entries.front()), {}};
+        }
+        // Someone else's message: the answer is still to come.
     }
 }
 

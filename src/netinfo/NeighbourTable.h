@@ -6,6 +6,7 @@
 #include "core/Ipv4.h"
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -55,6 +56,16 @@ public:
 
     // The whole table.
     static NeighbourReading read();
+
+    // One entry, asked of the kernel by address (no dump): none when the table holds none.
+    // A thousand cameras each checked before their account leaves cost a thousand small
+    // answers rather than a thousand dumps of a thousand entries. An error when the kernel
+    // cannot answer such a question.
+    struct Lookup {
+        std::optional<Neighbour> entry;
+        std::string error;
+    };
+    static Lookup find(uint32_t ifindex, Ipv4 address);
 };
 
 } // namespace ondrel

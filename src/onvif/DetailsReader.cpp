@@ -36,6 +36,12 @@ public:
         return true;
     }
 
+    // The camera is asked nothing more: why, in the status.
+    void stop(std::string why) {
+        m_end = DetailsOutcome::Failed;
+        m_firstError = std::move(why);
+    }
+
     void miss(const char* piece) {
         m_missing += m_missing.empty() ? "" : ", ";
         m_missing += piece;
@@ -116,18 +122,28 @@ void takeInterface(NetworkReading& network, const NetworkInterface& nic) {
     }
 }
 
-bool readAccountParts(Reading& r, std::optional<Ipv4> ip) {
+bool readAccountParts(Reading& r, std::optional<Ipv4> ip, const ReadWatch& watch) {
     DeviceService& s = r.service();
     CameraDetails& d = r.reading().details;
     NetworkReading& n = r.reading().network;
-    return r.step(s.getDeviceInformation(), "device information", true,
-                  [&](const DeviceInformation& info) {
-                      d.manufacturer = info.manufacturer;
-                      d.model = info.model;
-                      d.firmware = info.firmwareVersion;
-                      d.serial = info.serialNumber;
-                      d.hardwareId = info.hardwareId;
-                  }) &&
+    if (watch.refuseAccount) {
+        if (std::string why = watch.refuseAccount(); !why.empty()) {
+            r.stop(std::move(why));
+            return false;
+        }
+    }
+    const bool informed = r.step(s.getDeviceInformation(), "device information", true,
+                                 [&](const DeviceInformation& info) {
+                                     d.manufacturer = info.manufacturer;
+                                     d.model = info.model;
+                                     d.firmware = info.firmwareVersion;
+                                     d.serial = info.serialNumber;
+                                     d.hardwareId = info.hardwareId;
+                                 });
+    if (r.reading().accepted && watch.accountTaken) {
+        watch.accountTaken();
+    }
+    return informed &&
            r.step(s.getHostname(true), "hostname", true,
                   [&](const HostnameInformation& h) { d.hostname = h.name; }) &&
            r.step(s.getNtp(), "time servers", true,
@@ -164,7 +180,8 @@ CameraReading unaskedReading(DetailsOutcome outcome, std::string status) {
     return reading;
 }
 
-CameraReading readCamera(DeviceService& service, bool withAccount, std::optional<Ipv4> ip) {
+CameraReading readCamera(DeviceService& service, bool withAccount, std::optional<Ipv4> ip,
+                         const ReadWatch& watch) {
     Reading r(service);
     CameraDetails& d = r.reading().details;
     const bool goOn = r.step(service.getClock(), "clock", false, [&](const ClockReading& clock) {
@@ -175,7 +192,7 @@ CameraReading readCamera(DeviceService& service, bool withAccount, std::optional
         }
     });
     if (goOn && withAccount) {
-        readAccountParts(r, ip);
+        readAccountParts(r, ip, watch);
     } else if (goOn) {
         r.step(service.getHostname(false), "hostname", false,
                [&](const HostnameInformation& h) { d.hostname = h.name; });

@@ -13,6 +13,7 @@
 #include "core/CameraDetails.h"
 #include "core/Device.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -47,8 +48,20 @@ struct CameraReading {
 // The reading of a camera nobody asked, or could not reach, with its words.
 CameraReading unaskedReading(DetailsOutcome outcome, std::string status);
 
+// What the run is told and asked between one camera's calls.
+struct ReadWatch {
+    // Asked after the clock (the first call, which carries no account) and before the first
+    // call that does: why the account must not go to this host, or empty. The clock's answer
+    // is what makes the PC's neighbour table know who answers at the camera's address.
+    std::function<std::string()> refuseAccount;
+    // The camera took the account: its first authenticated call was answered. Told at once,
+    // not when the camera's last call ends, so that the others need not wait for it.
+    std::function<void()> accountTaken;
+};
+
 // ip: the address the camera was found at, which picks its interface among several.
-CameraReading readCamera(DeviceService& service, bool withAccount, std::optional<Ipv4> ip);
+CameraReading readCamera(DeviceService& service, bool withAccount, std::optional<Ipv4> ip,
+                         const ReadWatch& watch = {});
 
 // Takes a reading into the device: its details always; its mask, gateway, DNS and address
 // mode where only ONVIF found it (our protocol's own fields stay as its reply gave them).

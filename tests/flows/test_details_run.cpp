@@ -2,6 +2,7 @@
 // by side; three refusals before that end the run. The schedule alone, step by step, and the
 // run on its threads against cameras played by a transport that counts what each was sent.
 
+#include "devices/WireCheck.h"
 #include "flows/DetailsRun.h"
 #include "flows/DetailsSchedule.h"
 
@@ -21,7 +22,8 @@ using namespace std::chrono_literals;
 namespace {
 
 // The cameras given out together, group by group, as each camera in turn ends with its letter
-// of answers (A takes the account, R refuses it, O neither); "cancel" after cancelAfter ends.
+// of answers (A takes the account, R refuses it, O neither; T takes it as soon as it is given
+// out, before it ends); "cancel" after cancelAfter ends.
 std::string Groups(std::size_t cameras, bool withAccount, std::size_t parallel,
                    std::string_view answers, int cancelAfter = -1) {
     DetailsSchedule schedule(cameras, withAccount, parallel);
@@ -32,6 +34,9 @@ std::string Groups(std::size_t cameras, bool withAccount, std::size_t parallel,
         while (const std::optional<std::size_t> k = schedule.next()) {
             group += (group.empty() ? "" : " ") + std::to_string(*k);
             running.push_back(*k);
+            if (answers[*k] == 'T') {
+                schedule.taken();
+            }
         }
         if (!group.empty()) {
             out += (out.empty() ? "" : " | ") + group;
@@ -45,9 +50,9 @@ std::string Groups(std::size_t cameras, bool withAccount, std::size_t parallel,
         }
         const char answer = answers[running.front()];
         running.pop_front();
-        schedule.finished(answer == 'A'   ? DetailsSchedule::Answer::Accepted
-                          : answer == 'R' ? DetailsSchedule::Answer::Refused
-                                          : DetailsSchedule::Answer::Other);
+        schedule.finished(answer == 'A' || answer == 'T' ? DetailsSchedule::Answer::Accepted
+                          : answer == 'R'                ? DetailsSchedule::Answer::Refused
+                                                         : DetailsSchedule::Answer::Other);
     }
     EXPECT_TRUE(schedule.over());
     if (schedule.refusedThrice()) {
@@ -72,6 +77,8 @@ TEST(DetailsSchedule, AccountFirstThenSideBySide) {
          "0 | 1 | 2 | refused thrice, 3 not asked"},
         {"taken by the first: the rest side by side", 7, true, 3, "AAAAAAA",
          "0 | 1 2 3 | 4 | 5 | 6"},
+        {"taken while the first is still read: the rest beside it", 7, true, 3, "TAAAAAA",
+         "0 1 2 | 3 | 4 | 5 | 6"},
         {"a silent camera neither takes nor refuses", 7, true, 3, "ORAAAAA",
          "0 | 1 | 2 | 3 4 5 | 6"},
         {"silence between refusals does not reset them", 6, true, 4, "RORRAA",
@@ -144,10 +151,27 @@ std::vector<Device> Found(std::size_t count) {
         d.serviceUrl = "http://10.0.0." + std::to_string(i + 1) + "/onvif/device_service";
         d.endpoint = "urn:uuid:" + std::to_string(i + 1);
         d.adapter = {"eth1", 3, 0x0A000064, 24};
+        d.mac.value = parseMac("02:CA:00:00:00:0" + std::to_string(i % 10));
         devices.push_back(d);
     }
     return devices;
 }
+
+// The PC's neighbour table: who answered at 10.0.0.N, by N; asked from the run's threads.
+class Neighbours : public NeighbourLookup {
+public:
+    explicit Neighbours(std::map<uint32_t, std::string> held) : m_held(std::move(held)) {}
+    std::optional<std::string> linkAddressAt(uint32_t ifindex, Ipv4 address) override {
+        const auto at = m_held.find(address.bits & 0xFFu);
+        if (ifindex != 3 || at == m_held.end()) {
+            return std::nullopt;
+        }
+        return at->second;
+    }
+
+private:
+    const std::map<uint32_t, std::string> m_held;
+};
 
 } // namespace
 
@@ -157,21 +181,34 @@ TEST(DetailsRun, OnItsThreadsTheAccountReachesWhomTheRulesAllow) {
         std::size_t cameras;
         bool withAccount;
         std::string refusers;
-        std::string want; // each camera's status, by its letter: r(ead), p(artial), R, n(ot asked)
+        // each camera's status, by its letter: r(ead), p(artial), R, n(ot asked), h(eld by
+        // another MAC)
+        std::string want;
         std::size_t authenticatedCameras;
         bool allRefused;
+        std::map<uint32_t, std::string> neighbours = {};
     } rows[] = {
         {"a wrong password", 6, true, "RRRRRR", "RRRnnn", 3, true},
         {"the right one", 12, true, "", "rrrrrrrrrrrr", 12, false},
         {"one camera with another account", 5, true, "AR", "rRrrr", 5, false},
         {"no account", 4, false, "RRRR", "pppp", 0, false},
+        {"another MAC answers at a camera's address",
+         5,
+         true,
+         "",
+         "rhrrr",
+         4,
+         false,
+         {{1, "02:ca:00:00:00:00"}, {2, "02:00:00:00:00:66"}, {3, "02:CA:00:00:00:02"}}},
     };
     const Credentials account{"admin", "secret"};
     for (const auto& row : rows) {
         Cameras cameras(row.refusers);
         std::vector<Device> devices = Found(row.cameras);
+        Neighbours neighbours(row.neighbours);
         DetailsOptions options;
         options.parallel = 4;
+        options.neighbours = &neighbours;
         std::size_t reported = 0;
         const DetailsSummary summary =
             readDetails(devices, row.withAccount ? &account : nullptr, cameras, options,
@@ -183,7 +220,10 @@ TEST(DetailsRun, OnItsThreadsTheAccountReachesWhomTheRulesAllow) {
                         : s.starts_with("partial") ? 'p'
                         : s == "refused"           ? 'R'
                         : s == "not asked"         ? 'n'
-                                                   : '?';
+                        : s.starts_with("failed: another device answers at 10.0.0.2: its MAC is "
+                                        "02:00:00:00:00:66")
+                            ? 'h'
+                            : '?';
         }
         EXPECT_EQ(statuses, row.want) << row.name;
         EXPECT_EQ(cameras.authenticatedTo.size() -

@@ -1,4 +1,6 @@
-// The neighbour dump read from bytes as the kernel writes them; no socket is opened.
+// The neighbour dump read from bytes as the kernel writes them; no socket is opened. The one
+// question asked of the kernel by address is asked of this test's own network namespace (the
+// test runs isolated, loopback only), on a veth pair it makes there: nothing is sent.
 
 #include "netinfo/NeighbourTable.h"
 
@@ -9,6 +11,9 @@
 #include <linux/rtnetlink.h>
 #include <sys/socket.h>
 
+#include <net/if.h>
+
+#include <cstdlib>
 #include <cstring>
 
 using namespace ondrel;
@@ -148,3 +153,42 @@ TEST(NeighbourTable, StatesThatHoldAnAddress) {
 }
 
 } // namespace
+
+TEST(NeighbourTable, FindAnswersForOneAddressAsTheTableHoldsIt) {
+    // Only in a namespace of our own, whose one adapter is loopback: the veth is ours to make
+    // there, and gone with it. Anywhere else the PC's own adapters are left alone.
+    struct if_nameindex* names = if_nameindex();
+    std::size_t adapters = 0;
+    for (const struct if_nameindex* n = names; n != nullptr && n->if_index != 0; ++n) {
+        ++adapters;
+    }
+    if_freenameindex(names);
+    if (adapters != 1 ||
+        std::system("ip link add name ondrelva type veth peer name ondrelvb 2>/dev/null") != 0) {
+        GTEST_SKIP() << "no veth can be made here (run isolated, as scripts/test does)";
+    }
+    ASSERT_EQ(std::system("ip link set dev ondrelva up && ip addr add 10.9.0.1/24 dev ondrelva && "
+                          "ip neigh add 10.9.0.7 lladdr 02:00:00:00:00:07 dev ondrelva"),
+              0);
+    const uint32_t ifindex = if_nametoindex("ondrelva");
+    const struct {
+        uint32_t ifindex;
+        const char* address;
+        const char* link; // nullptr: no entry
+    } rows[] = {
+        {ifindex, "10.9.0.7", "02:00:00:00:00:07"},
+        {ifindex, "10.9.0.8", nullptr},
+        {if_nametoindex("lo"), "10.9.0.7", nullptr},
+    };
+    for (const auto& row : rows) {
+        const NeighbourTable::Lookup found =
+            NeighbourTable::find(row.ifindex, *parseIpv4(row.address));
+        EXPECT_EQ(found.error, "") << row.address;
+        ASSERT_EQ(found.entry.has_value(), row.link != nullptr) << row.address;
+        if (row.link != nullptr) {
+            EXPECT_EQ(found.entry->linkAddress, row.link);
+            EXPECT_TRUE(neighbourHoldsAddress(found.entry->state));
+        }
+    }
+    static_cast<void>(std::system("ip link del dev ondrelva"));
+}
