@@ -37,6 +37,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
@@ -53,6 +54,7 @@
 #include <cstring>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <random>
 #include <string>
 
@@ -382,8 +384,8 @@ public:
 
 // The window over N cameras found by ONVIF alone (onvif.sh plays them in LAN A of the
 // two-LAN lab): searched until all are listed, then act() starts the run measured and done()
-// says when it has ended; report() prints with the window still open. The stall meter runs
-// from act() to done().
+// says when it has ended; report() prints at once, before the window closes and forgets. The
+// stall meter runs from act() to done().
 struct CameraRun {
     std::function<void(MainWindow&, QTableView&)> act;
     std::function<bool(MainWindow&)> done;
@@ -408,6 +410,7 @@ int RunOnCameras(int argc, char** argv, long n, const CameraRun& run) {
     Clock::time_point start;
     StallMeter stall(&app);
     bool acting = false;
+    std::optional<int> result;
     QTimer::singleShot(300, &window, [&] { window.search(); });
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, &app, [&] {
@@ -418,13 +421,18 @@ int RunOnCameras(int argc, char** argv, long n, const CameraRun& run) {
             run.act(window, *list);
         } else if (acting && run.done(window)) {
             stall.stop();
+            result = run.report(window, Clock::now() - start, stall.longest());
             app.quit();
         }
     });
     watch.start(20);
     QTimer::singleShot(120000, &app, [&] { app.quit(); });
     app.exec();
-    return run.report(window, acting ? Clock::now() - start : Clock::duration(), stall.longest());
+    if (!result) { // the time ran out
+        result =
+            run.report(window, acting ? Clock::now() - start : Clock::duration(), stall.longest());
+    }
+    return *result;
 }
 
 int RunOnvifBatch(int argc, char** argv, long n) {
@@ -487,8 +495,17 @@ int RunDetails(int argc, char** argv, long n) {
     };
     run.report = [n](MainWindow& window, Clock::duration elapsed, Clock::duration stall) {
         const DetailsTally& tally = window.session().details().tally();
-        std::printf("mode=details n=%ld ms=%.2f read=%zu gap_ms=%.2f peak_kb=%ld\n", n, Ms(elapsed),
-                    tally.read, Ms(stall), PeakKb());
+        std::printf("mode=details n=%ld ms=%.2f read=%zu refused=%zu not_asked=%zu gap_ms=%.2f "
+                    "peak_kb=%ld\n",
+                    n, Ms(elapsed), tally.read, tally.refused, tally.notAsked, Ms(stall), PeakKb());
+        if (tally.read < static_cast<std::size_t>(n)) {
+            // Why, as the list and the status line say it.
+            const QModelIndex first = window.devices().index(0, testing::ColumnOf("Details"));
+            std::fprintf(
+                stderr, "%d rows, %zu cameras; first camera: %s; status: %s\n",
+                window.devices().rowCount(), tally.cameras, qPrintable(first.data().toString()),
+                qPrintable(window.findChild<QLabel*>(QStringLiteral("statusLabel"))->text()));
+        }
         return static_cast<long>(tally.read) == n ? 0 : 1;
     };
     return RunOnCameras(argc, argv, n, run);

@@ -6,12 +6,20 @@
 
 #include <QCoreApplication>
 #include <QPointer>
+#include <QTimer>
 
 #include <mutex>
 #include <optional>
 #include <utility>
 
 namespace ondrel {
+
+namespace {
+
+// How long readings gather before the list takes them.
+constexpr int kBatchMs = 50;
+
+} // namespace
 
 // One read, shared by this thread and the job: the job's copy of the devices, the account, the
 // cancel flag, and the readings that arrived and wait for this thread.
@@ -48,8 +56,14 @@ struct DetailsRead::Run {
             QMetaObject::invokeMethod(
                 QCoreApplication::instance(),
                 [run] {
+                    // What arrives meanwhile joins this batch: a few model changes and
+                    // repaints a second however many cameras answer, not one each.
                     if (run->owner) {
-                        run->owner->take(run->id);
+                        QTimer::singleShot(kBatchMs, run->owner, [run] {
+                            if (run->owner) {
+                                run->owner->take(run->id);
+                            }
+                        });
                     }
                 },
                 Qt::QueuedConnection);

@@ -7,6 +7,7 @@
 #include "flows/CameraWorker.h"
 
 #include <deque>
+#include <map>
 #include <vector>
 
 namespace ondrel::testing {
@@ -45,6 +46,10 @@ public:
     // The oldest job runs against these answers, then its end is delivered unless the worker
     // was abandoned meanwhile; the operations it asked for, in order.
     std::string finish(std::vector<onvif::HttpResult> answers) {
+        return finishEach({{"", std::move(answers)}});
+    }
+    // The same with each camera's answers by its address (cameras read side by side).
+    std::string finishEach(std::map<std::string, std::vector<onvif::HttpResult>> answers) {
         if (m_jobs.empty()) {
             ADD_FAILURE() << "no camera job waits";
             return {};
@@ -52,7 +57,12 @@ public:
         Pending next = std::move(m_jobs.front());
         m_jobs.pop_front();
         transport.sent.clear();
-        transport.answers.assign(answers.begin(), answers.end());
+        transport.answers.clear();
+        transport.answersTo.clear();
+        for (auto& [host, played] : answers) {
+            auto& queue = host.empty() ? transport.answers : transport.answersTo[host];
+            queue.assign(played.begin(), played.end());
+        }
         next.job(transport);
         if (next.abandons == m_abandons) {
             next.delivered();

@@ -223,16 +223,16 @@ TEST_F(WindowCameras, ReadDetailsAsksForTheAccountOnceAndFillsTheCamerasColumns)
     EXPECT_TRUE(list->isColumnHidden(ColumnOf("Model")));
     readWith(QStringLiteral("admin"));
     ClickRow(2);
-    const std::string asked = cameras->finish([&] {
-        auto answers = ReadWhole(-(2 * 3600 + 5 * 60), Numbered(2));
-        for (auto& a : ReadWhole(1, Numbered(3))) {
-            answers.push_back(std::move(a));
-        }
-        return answers;
-    }());
-    EXPECT_EQ(asked.substr(0, asked.find(" GetSystemDateAndTime", 1)),
-              "GetSystemDateAndTime GetDeviceInformation GetHostname GetNTP "
-              "GetNetworkInterfaces GetNetworkDefaultGateway GetDNS");
+    cameras->finishEach({{"10.1.0.2", ReadWhole(-(2 * 3600 + 5 * 60), Numbered(2))},
+                         {"10.1.0.3", ReadWhole(1, Numbered(3))}});
+    for (const char* camera : {"10.1.0.2", "10.1.0.3"}) {
+        EXPECT_EQ(cameras->transport.operations(camera),
+                  "GetSystemDateAndTime GetDeviceInformation GetHostname GetNTP "
+                  "GetNetworkInterfaces GetNetworkDefaultGateway GetDNS");
+    }
+    // The account first: the second camera is asked once the first took it.
+    EXPECT_EQ(cameras->transport.operations().substr(0, 41),
+              "GetSystemDateAndTime GetDeviceInformation");
     EXPECT_EQ(status(), QStringLiteral("4 devices. Details read from 2 of 2 cameras"));
     struct Row {
         const char* header;

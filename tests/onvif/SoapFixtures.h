@@ -1,36 +1,50 @@
 #pragma once
 // A transport that plays cameras' answers (files under fixtures/soap/, or bodies written in the
-// test) in order and keeps every request sent.
+// test) in order, or each camera's in order by its address, and keeps every request sent.
 
 #include "WsdFixtures.h"
 #include "onvif/HttpTransport.h"
 
 #include <deque>
+#include <map>
+#include <mutex>
+#include <string_view>
 #include <vector>
 
 namespace ondrel::testing {
 
 class FakeTransport : public onvif::HttpTransport {
 public:
+    // Cameras read side by side call from threads of their own.
     onvif::HttpResult post(const onvif::HttpRequest& request) override {
+        const std::lock_guard lock(m_lock);
         sent.push_back(request);
-        if (answers.empty()) {
+        std::deque<onvif::HttpResult>& queue =
+            answersTo.empty() ? answers : answersTo[request.address.host.text()];
+        if (queue.empty()) {
             return onvif::TransportError{"nothing more to play"};
         }
-        onvif::HttpResult next = answers.front();
-        answers.pop_front();
+        onvif::HttpResult next = queue.front();
+        queue.pop_front();
         return next;
     }
-    // The operation names the requests asked for, in order.
-    std::string operations() const {
+    // The operation names the requests asked for, in order; to one host only when given.
+    std::string operations(std::string_view host = {}) const {
         std::string out;
         for (const onvif::HttpRequest& r : sent) {
-            out += (out.empty() ? "" : " ") + r.soapAction.substr(r.soapAction.rfind('/') + 1);
+            if (host.empty() || r.address.host.text() == host) {
+                out += (out.empty() ? "" : " ") + r.soapAction.substr(r.soapAction.rfind('/') + 1);
+            }
         }
         return out;
     }
     std::deque<onvif::HttpResult> answers;
+    // Each camera's answers by its address; when any is given, answers is not used.
+    std::map<std::string, std::deque<onvif::HttpResult>> answersTo;
     std::vector<onvif::HttpRequest> sent;
+
+private:
+    std::mutex m_lock;
 };
 
 inline onvif::HttpResult SoapFile(std::string_view fixture) {
