@@ -153,37 +153,27 @@ SocketStatus UdpSocket::create() {
     return {};
 }
 
-SocketStatus UdpSocket::enableBroadcast() {
+SocketStatus UdpSocket::switchOn(int level, int option, const char* what) {
     if (m_fd < 0) {
-        return failure(EBADF, "broadcast option");
+        return failure(EBADF, what);
     }
-    const int32_t on = 1;
-    if (sys().setsockopt(m_fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof on) != 0) {
-        return failure(errno, "broadcast option");
+    const int on = 1;
+    if (sys().setsockopt(m_fd, level, option, &on, sizeof on) != 0) {
+        return failure(errno, what);
     }
     return {};
+}
+
+SocketStatus UdpSocket::enableBroadcast() {
+    return switchOn(SOL_SOCKET, SO_BROADCAST, "broadcast option");
 }
 
 SocketStatus UdpSocket::enablePacketInfo() {
-    if (m_fd < 0) {
-        return failure(EBADF, "packet information option");
-    }
-    const int on = 1;
-    if (sys().setsockopt(m_fd, IPPROTO_IP, IP_PKTINFO, &on, sizeof on) != 0) {
-        return failure(errno, "packet information option");
-    }
-    return {};
+    return switchOn(IPPROTO_IP, IP_PKTINFO, "packet information option");
 }
 
 SocketStatus UdpSocket::enableDropCounter() {
-    if (m_fd < 0) {
-        return failure(EBADF, "drop counter option");
-    }
-    const int on = 1;
-    if (sys().setsockopt(m_fd, SOL_SOCKET, SO_RXQ_OVFL, &on, sizeof on) != 0) {
-        return failure(errno, "drop counter option");
-    }
-    return {};
+    return switchOn(SOL_SOCKET, SO_RXQ_OVFL, "drop counter option");
 }
 
 std::optional<uint32_t> UdpSocket::dropCount() const {

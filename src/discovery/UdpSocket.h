@@ -176,6 +176,8 @@ public:
     int wakeHandle() const { return m_wakeFd; }
 
 private:
+    // Sets an on/off socket option on; what names it in the failure.
+    SocketStatus switchOn(int level, int option, const char* what);
     int m_fd = -1;
     int m_wakeFd = -1;
     mutable std::atomic<bool> m_woken{false};
