@@ -27,7 +27,6 @@ class DetailsTexts {
     Q_DECLARE_TR_FUNCTIONS(DetailsTexts)
 
 public:
-    static QString readEntry() { return tr("Read details"); }
     static QString cancelEntry() { return tr("Cancel"); }
 
     // The size of an offset, "3 min", "2 h 05 min", "45 s", without its sign.

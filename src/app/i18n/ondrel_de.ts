@@ -297,14 +297,6 @@
         <translation>Die Adresse ist zweimal vergeben%1.</translation>
     </message>
     <message>
-        <source>The address is taken.</source>
-        <translation>Die Adresse ist belegt.</translation>
-    </message>
-    <message>
-        <source>The plan cannot be carried out.</source>
-        <translation>Der Plan kann nicht ausgeführt werden.</translation>
-    </message>
-    <message>
         <source>%1: reported by %2</source>
         <translation>%1: gemeldet von %2</translation>
     </message>
@@ -519,10 +511,6 @@
 </context>
 <context>
     <name>DetailsTexts</name>
-    <message>
-        <source>Read details</source>
-        <translation>Details lesen</translation>
-    </message>
     <message>
         <source>Cancel</source>
         <translation>Abbrechen</translation>

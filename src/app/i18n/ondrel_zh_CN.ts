@@ -297,14 +297,6 @@
         <translation>该地址被分配了两次%1。</translation>
     </message>
     <message>
-        <source>The address is taken.</source>
-        <translation>该地址已被占用。</translation>
-    </message>
-    <message>
-        <source>The plan cannot be carried out.</source>
-        <translation>无法执行该计划。</translation>
-    </message>
-    <message>
         <source>%1: reported by %2</source>
         <translation>%1：已被 %2 使用</translation>
     </message>
@@ -518,10 +510,6 @@
 </context>
 <context>
     <name>DetailsTexts</name>
-    <message>
-        <source>Read details</source>
-        <translation>读取详细信息</translation>
-    </message>
     <message>
         <source>Cancel</source>
         <translation>取消</translation>
