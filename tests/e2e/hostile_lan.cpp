@@ -279,6 +279,28 @@ std::vector<Row> Rows() {
          },
          false,
          true},
+        {"details read where a neighbour MAC disagrees: each camera says so and gets no token",
+         {},
+         true,
+         {"search", "--protocol", "onvif", "--wait", "1.5", "--details", "--password-stdin",
+          "--format", "json"},
+         [](const CliRun& run, const std::vector<std::string>&, const auto& cameras) {
+             EXPECT_EQ(run.exitCode, 0) << run;
+             std::size_t told = 0;
+             for (const Json& d : Json::parse(run.out)) {
+                 for (const sim::SimDevice& c : cameras) {
+                     if (d.at("IP") == c.ip) {
+                         EXPECT_TRUE(d.at("Details").get<std::string>().starts_with(
+                             "failed: another device answers at " + c.ip + ": its MAC is "))
+                             << d.dump();
+                         ++told;
+                     }
+                 }
+             }
+             EXPECT_EQ(told, cameras.size()) << run;
+         },
+         false,
+         true},
     };
 }
 
