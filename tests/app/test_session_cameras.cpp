@@ -3,7 +3,11 @@
 // that is one of our devices joins its row, and a camera found by WS-Discovery only is sent no
 // datagram whatever the window is asked: Update reaches it through its device service. The
 // program's endpoint, the core's search session, is tested in tests/search. Nothing here
-// opens a socket: the endpoint is a fake, so no probe or multicast leaves the test.
+// opens a socket: the endpoint and the camera worker are fakes, so no probe, multicast or HTTP
+// call leaves the test (the port 3702 below is a text the fake reports). What does send, the
+// window's probes and Hellos and its camera calls, is tested in the network lab only
+// (tests/e2e/window_*.cpp, under scripts/netlab); this binary runs, as every unit test, in
+// scripts/test's namespace of its own whose only adapter is loopback.
 
 #include "AppTestSupport.h"
 #include "AssignDialog.h"

@@ -1,6 +1,8 @@
 // The WS-Discovery decoder against makers' real shapes (fixture files), hostile datagrams,
-// and the rules that turn a camera's match into a device. Bytes in, values out: nothing is
-// sent (the multicast group below is only a text an XAddr may hold).
+// and the rules that turn a camera's match into a device. Bytes in, values out: no socket is
+// opened and nothing is sent (the multicast group below is only a text an XAddr may hold).
+// Probes and Hellos on the wire are tested in the network lab only (tests/e2e, under
+// scripts/netlab); this binary runs in scripts/test's namespace whose only adapter is loopback.
 
 #include "wsd/WsDiscovery.h"
 
