@@ -285,17 +285,10 @@ SendResult DiscoveryEndpoint::sendThrough(const NetLinks& links, std::span<const
         return result;
     }
     for (const NetLink& link : links) {
-        const SocketStatus status =
-            m_socket->sendVia(link.ifindex, 0xFFFFFFFFu, m_config.destPort, bytes);
-        if (status) {
-            result.sentOn.push_back(link.name);
-        } else {
-            result.refusals.push_back({link.name, status.error, status.message});
-        }
+        result.tally(link.name,
+                     m_socket->sendVia(link.ifindex, 0xFFFFFFFFu, m_config.destPort, bytes));
     }
-    result.ok = !result.sentOn.empty();
-    if (!result.ok) {
-        result.error = result.refusals.back().error;
+    if (!result.settle()) {
         result.message = "no network adapter took the request: " + joined(result.refusals);
     }
     return result;

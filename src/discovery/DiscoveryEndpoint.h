@@ -18,6 +18,7 @@
 // tell the user that the list is incomplete instead of showing it as if it were whole.
 
 #include "Protocol.h"
+#include "UdpSocket.h"
 #include "core/AdapterRef.h"
 #include "core/Device.h"
 #include "netinfo/NetLinks.h"
@@ -71,6 +72,24 @@ struct SendResult {
     std::vector<std::string> sentOn; // adapters that took it; empty when sent plainly
     std::vector<Refusal> refusals;   // adapters that refused it, each with its reason
     explicit operator bool() const { return ok; }
+
+    // One adapter's part: taken, or refused with its reason.
+    void tally(const std::string& adapter, const SocketStatus& status) {
+        if (status) {
+            sentOn.push_back(adapter);
+        } else {
+            refusals.push_back({adapter, status.error, status.message});
+        }
+    }
+    // Once every adapter had its part: whether one took it; if none did, error is the last
+    // refusal's (the message is the caller's to word).
+    bool settle() {
+        ok = !sentOn.empty();
+        if (!ok && !refusals.empty()) {
+            error = refusals.back().error;
+        }
+        return ok;
+    }
 };
 
 inline constexpr std::string_view kNoAdapterText = "no network adapter is up: nothing was sent";
@@ -116,10 +135,6 @@ struct EndpointHandlers {
 using BindFailureNotifier = std::function<void(std::string_view text)>;
 
 inline constexpr std::string_view kBindFailureText = "bind failure";
-
-class UdpSocket;
-class DatagramBatch;
-enum class ReceiveStatus;
 
 class DiscoveryEndpoint {
 public:

@@ -401,15 +401,9 @@ SendResult WsdEndpoint::sendProbes() {
         for (std::size_t i = 0; status && i < probes.size(); ++i) {
             status = s.probe.sendTo(destination->bits, s.config.probePort, bytesOf(probes[i]));
         }
-        if (status) {
-            result.sentOn.push_back(link.name);
-        } else {
-            result.refusals.push_back({link.name, status.error, status.message});
-        }
+        result.tally(link.name, status);
     }
-    result.ok = !result.sentOn.empty();
-    if (!result.ok) {
-        result.error = result.refusals.back().error;
+    if (!result.settle()) {
         result.message = "no network adapter took the probe: " + result.refusals.back().reason;
     }
     return result;
