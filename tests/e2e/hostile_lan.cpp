@@ -145,6 +145,7 @@ struct Row {
         check;
     bool ownMacs = true;           // each real camera with its own MAC on the wire
     bool camerasUntouched = false; // no account reached the real cameras either
+    std::vector<std::string> simFlags = {"--onvif-only"}; // how the simulator plays them
 };
 
 // Nothing that carried the account reached the host: neither a token nor a digest.
@@ -212,6 +213,24 @@ std::vector<Row> Rows() {
              EXPECT_NE(run.exitCode, 0) << run;
              EXPECT_EQ(CountWith(log, "10.77.0.66"), 0u) << run;
              EXPECT_NE(run.err.find("302"), std::string::npos) << run;
+         }},
+        {"an answer that drips is given up at the call's 10 s",
+         {"--camera", kHostileXaddr, "--http", "drip"},
+         false,
+         SetHostile(),
+         [](const CliRun& run, const std::vector<std::string>& log, const auto&) {
+             EXPECT_NE(run.exitCode, 0) << run;
+             EXPECT_NE(run.err.find("no answer within 10000 ms"), std::string::npos) << run;
+             EXPECT_EQ(CountWith(log, "connect"), 1u) << run;
+         }},
+        {"a 50 MB chunked body is refused at 1 MiB, memory stays small",
+         {"--camera", kHostileXaddr, "--http", "big"},
+         false,
+         SetHostile(),
+         [](const CliRun& run, const std::vector<std::string>&, const auto&) {
+             EXPECT_NE(run.exitCode, 0) << run;
+             EXPECT_NE(run.err.find("the answer exceeds 1048576 bytes"), std::string::npos) << run;
+             EXPECT_LT(PeakChildKiB(), kMaxResidentKiB);
          }},
         {"a Basic challenge is never answered",
          {"--camera", kHostileXaddr, "--http", "basic"},
@@ -301,6 +320,19 @@ std::vector<Row> Rows() {
          },
          false,
          true},
+        {"a refusal forged by another host is ignored: set waits for the device's own answer",
+         {"--forge-refusals-from", "10.77.0.66"},
+         true,
+         {"set", "--mac", RealCamera(0).mac, "--ip", "10.77.0.150", "--mask", "255.255.255.0",
+          "--protocol", "native", "--password-stdin", "--yes", "--wait", "1.5"},
+         [](const CliRun& run, const std::vector<std::string>& log, const auto&) {
+             EXPECT_EQ(run.exitCode, 0) << run;
+             EXPECT_GE(CountWith(log, "forged"), 10u) << run;
+             EXPECT_NE(run.err.find("from another host (10.77.0.66)"), std::string::npos) << run;
+         },
+         false,
+         false,
+         {"--delay", "700"}},
     };
 }
 
@@ -333,7 +365,8 @@ TEST(HostileLan, EachCaseHoldsItsLine) {
             for (const sim::SimDevice& c : cameras) {
                 list.push_back(DeviceJson(c));
             }
-            std::vector<std::string> flags = {"--onvif-only", "--config", sim.WriteConfig(list)};
+            std::vector<std::string> flags = row.simFlags;
+            flags.insert(flags.end(), {"--config", sim.WriteConfig(list)});
             if (row.ownMacs) {
                 flags.push_back("--onvif-own-macs");
             }

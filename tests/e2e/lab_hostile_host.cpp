@@ -6,8 +6,9 @@
 // count, and the host ends after --seconds whatever happens.
 //
 //   lab_hostile_host --log FILE --ready FILE [--seconds N] [--camera XADDR]...
-//                    [--http ok|bomb|redirect|basic|digest-refuse] [--probe-bomb N]
-//                    [--hold ADDR]... [--hold-routed ADDR]...
+//                    [--http ok|bomb|redirect|basic|digest-refuse|drip|big]
+//                    [--probe-bomb N] [--hold ADDR]... [--hold-routed ADDR]...
+//                    [--forge-refusals-from ADDR]
 //                    [--claim URN [--claim-mac MAC] [--hello 1] [--claim-after-hellos N]]
 //
 // --claim answers every probe at once with a match for a listed camera's endpoint reference
@@ -15,6 +16,10 @@
 // for it first; --claim-after-hellos stays silent until it has heard the camera's own Hello N
 // times (the camera's start, then its restart). --http clock answers GetSystemDateAndTime as a
 // camera does and fails everything else, so that a client goes on to its calls with an account.
+//
+// --http drip sends an answer's head and then a byte every half second; --http big a chunked
+// body of 50 MB. --forge-refusals-from sends, from ADDR (held as --hold does), our protocol's
+// refusal to the PC's port every 100 ms, as a host would that wants a set request to fail.
 //
 // --hold puts ADDR on the LAN interface (ARP answers for it); --hold-routed puts it on lo with
 // arp_ignore, so that only a host routing through this one reaches it.
@@ -51,10 +56,13 @@ struct Options {
     std::string claimMac;
     bool hello = false;
     int claimAfterHellos = 0;
+    std::string forgeFrom;
 };
 
 constexpr int kMaxBombDatagrams = 200;
 constexpr std::size_t kMaxRequestBytes = 64 * 1024;
+constexpr std::size_t kBigBodyBytes = 50 * 1000 * 1000;
+constexpr auto kDripFor = std::chrono::seconds(15);
 
 std::ofstream logFile;
 volatile std::sig_atomic_t stopAsked = 0;
@@ -185,6 +193,40 @@ std::string answerFor(const std::string& mode, const std::string& request) {
     return with("500 Internal Server Error", "", "");
 }
 
+bool sendAll(int socket, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::send(socket, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        if (n <= 0) {
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+// The answers that never end by themselves: each stops when the client hangs up, and is
+// bounded in time or size whatever the client does.
+bool streamAnswer(int socket, const std::string& mode) {
+    if (mode == "drip") {
+        const auto end = std::chrono::steady_clock::now() + kDripFor;
+        bool open = sendAll(socket, "HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n");
+        while (open && std::chrono::steady_clock::now() < end) {
+            ::usleep(500 * 1000);
+            open = sendAll(socket, "<");
+        }
+        return true;
+    }
+    if (mode == "big") {
+        const std::string chunk = "10000\r\n" + std::string(0x10000, 'x') + "\r\n";
+        bool open = sendAll(socket, "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n");
+        for (std::size_t sent = 0; open && sent < kBigBodyBytes; sent += 0x10000) {
+            open = sendAll(socket, chunk);
+        }
+        return true;
+    }
+    return false;
+}
+
 void serveConnection(int listener, const Options& o) {
     sockaddr_in local{};
     socklen_t length = sizeof local;
@@ -229,15 +271,8 @@ void serveConnection(int listener, const Options& o) {
         const bool basic = request.find("\r\nAuthorization: Basic") != std::string::npos;
         note(std::string("request ") + text + " token=" + (token ? "1" : "0") +
              " authorization=" + (authorization ? "1" : "0") + " basic=" + (basic ? "1" : "0"));
-        const std::string answer = answerFor(o.http, request);
-        std::size_t sent = 0;
-        while (sent < answer.size()) {
-            const ssize_t n =
-                ::send(socket, answer.data() + sent, answer.size() - sent, MSG_NOSIGNAL);
-            if (n <= 0) {
-                break;
-            }
-            sent += static_cast<std::size_t>(n);
+        if (!streamAnswer(socket, o.http)) {
+            sendAll(socket, answerFor(o.http, request));
         }
     }
     ::close(socket);
@@ -257,6 +292,33 @@ int openUdp() {
     group.imr_ifindex = 0;
     ::setsockopt(s, IPPROTO_IP, IP_ADD_MEMBERSHIP, &group, sizeof group);
     return s;
+}
+
+// A UDP socket sending from ADDR (held on the LAN interface), or -1.
+int openForger(const std::string& from) {
+    const int s = ::socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = inet_addr(from.c_str());
+    if (s < 0 || ::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+        return -1;
+    }
+    return s;
+}
+
+// Our protocol's refusal, to where the PC waits for a set request's answer.
+void forgeRefusal(int forger) {
+    const char* pc = std::getenv("ONDREL_LAB_A_ADDR");
+    const std::string a = pc != nullptr ? pc : "10.77.0.1/24";
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(9003);
+    to.sin_addr.s_addr = inet_addr(a.substr(0, a.find('/')).c_str());
+    const std::string_view refusal = "errcode:1\r\n";
+    if (::sendto(forger, refusal.data(), refusal.size(), 0, reinterpret_cast<sockaddr*>(&to),
+                 sizeof to) > 0) {
+        note("forged");
+    }
 }
 
 int openTcp() {
@@ -362,6 +424,9 @@ Options parse(int argc, char** argv) {
             o.hello = value == "1";
         } else if (flag == "--claim-after-hellos") {
             o.claimAfterHellos = std::atoi(value.c_str());
+        } else if (flag == "--forge-refusals-from") {
+            o.forgeFrom = value;
+            o.holds.push_back(value);
         }
     }
     return o;
@@ -388,7 +453,8 @@ int main(int argc, char** argv) {
     }
     const int udp = openUdp();
     const int tcp = openTcp();
-    if (!problem.empty() || udp < 0 || tcp < 0) {
+    const int forger = o.forgeFrom.empty() ? 0 : openForger(o.forgeFrom);
+    if (!problem.empty() || udp < 0 || tcp < 0 || forger < 0) {
         std::fprintf(stderr, "lab_hostile_host: %s\n",
                      problem.empty() ? "no socket" : problem.c_str());
         return 1;
@@ -398,9 +464,15 @@ int main(int argc, char** argv) {
     int bombsLeft = o.probeBomb;
     int hellosHeard = 0;
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(o.seconds);
+    auto nextForgery = std::chrono::steady_clock::now();
     while (stopAsked == 0 && std::chrono::steady_clock::now() < end) {
         pollfd ready[2] = {{udp, POLLIN, 0}, {tcp, POLLIN, 0}};
-        if (::poll(ready, 2, 100) <= 0) {
+        const int events = ::poll(ready, 2, 100);
+        if (forger > 0 && std::chrono::steady_clock::now() >= nextForgery) {
+            forgeRefusal(forger);
+            nextForgery = std::chrono::steady_clock::now() + std::chrono::milliseconds(100);
+        }
+        if (events <= 0) {
             continue;
         }
         if (ready[0].revents & POLLIN) {
