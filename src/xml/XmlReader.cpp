@@ -70,14 +70,19 @@ std::optional<Split> splitName(std::string_view name) {
     return split;
 }
 
+// An attribute as written on its element: name and value read once from the parser's tree.
+struct Written {
+    std::string_view name;
+    std::string_view value;
+};
+
 // Takes the element's namespace declarations into scope, each URI stored once; a refusal when
 // one is malformed or too long, or a prefix is declared twice on the same element.
-std::optional<Refusal> declare(const pugi::xml_node& node, const Limits& limits, Scope& scope,
-                               NameBlock& block) {
-    std::vector<std::string_view> declared;
-    for (const pugi::xml_attribute& attribute : node.attributes()) {
-        const std::string_view name = attribute.name();
-        const std::string_view value = attribute.value();
+std::optional<Refusal> declare(const std::vector<Written>& written, const Limits& limits,
+                               Scope& scope, NameBlock& block,
+                               std::vector<std::string_view>& declared) {
+    declared.clear();
+    for (const auto& [name, value] : written) {
         std::string_view prefix;
         if (name == "xmlns") {
             prefix = {};
@@ -149,12 +154,10 @@ std::optional<std::string> ownText(const pugi::xml_node& node, const Limits& lim
     return text;
 }
 
-std::vector<Attribute> ownAttributes(const pugi::xml_node& node, const Scope& scope,
+std::vector<Attribute> ownAttributes(const std::vector<Written>& written, const Scope& scope,
                                      const Limits& limits, NameBlock& block) {
     std::vector<Attribute> attributes;
-    for (const pugi::xml_attribute& attribute : node.attributes()) {
-        const std::string_view name = attribute.name();
-        const std::string_view value = attribute.value();
+    for (const auto& [name, value] : written) {
         if (name == "xmlns" || name.starts_with("xmlns:") || value.size() > limits.maxTextBytes) {
             continue;
         }
@@ -172,14 +175,6 @@ std::vector<Attribute> ownAttributes(const pugi::xml_node& node, const Scope& sc
         }
     }
     return attributes;
-}
-
-std::size_t attributeCount(const pugi::xml_node& node) {
-    std::size_t count = 0;
-    for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
-        ++count;
-    }
-    return count;
 }
 
 struct Frame {
@@ -221,12 +216,20 @@ public:
     }
 
 private:
-    // The exact counts; the screen's are upper bounds that a look-alike in a comment inflates.
-    std::optional<Refusal> count(const pugi::xml_node& node) {
+    // Reads the element's attributes as written and checks the exact counts; the screen's are
+    // upper bounds that a look-alike in a comment inflates.
+    std::optional<Refusal> readAttributes(const pugi::xml_node& node) {
         if (m_document.elements.size() + 1 > m_limits.maxElements) {
             return Refusal::TooManyElements;
         }
-        const std::size_t attributes = attributeCount(node);
+        m_written.clear();
+        for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
+            if (m_written.size() == m_limits.maxAttributesPerElement) {
+                return Refusal::TooManyAttributes;
+            }
+            m_written.push_back({a.name(), a.value()});
+        }
+        const std::size_t attributes = m_written.size();
         m_attributes += attributes;
         if (attributes > m_limits.maxAttributesPerElement ||
             m_attributes > m_limits.maxAttributes) {
@@ -239,11 +242,12 @@ private:
         if (m_stack.size() + 1 > m_limits.maxDepth) {
             return Refusal::TooDeep;
         }
-        if (const std::optional<Refusal> refused = count(node)) {
+        if (const std::optional<Refusal> refused = readAttributes(node)) {
             return refused;
         }
         const std::size_t mark = m_scope.mark();
-        if (const std::optional<Refusal> refused = declare(node, m_limits, m_scope, m_block)) {
+        if (const std::optional<Refusal> refused =
+                declare(m_written, m_limits, m_scope, m_block, m_declared)) {
             return refused;
         }
         const std::optional<Split> split = splitName(node.name());
@@ -265,7 +269,7 @@ private:
         } else {
             element.textTooLong = true;
         }
-        element.attributes = ownAttributes(node, m_scope, m_limits, m_block);
+        element.attributes = ownAttributes(m_written, m_scope, m_limits, m_block);
         m_document.elements.push_back(std::move(element));
         m_stack.push_back({node.first_child(), m_document.elements.size() - 1, mark});
         return std::nullopt;
@@ -277,6 +281,9 @@ private:
     Scope m_scope;
     std::vector<Frame> m_stack;
     std::size_t m_attributes = 0;
+    // Reused from element to element, so that reading one costs no allocation of its own.
+    std::vector<Written> m_written;
+    std::vector<std::string_view> m_declared;
     Document m_document;
 };
 
