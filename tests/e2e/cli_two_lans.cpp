@@ -285,7 +285,8 @@ TEST(CliMixedSite, OneAssignAddressesEveryDeviceByItsOwnProtocol) {
         const char* macScope;
         std::vector<std::string> protocol;
     } sites[] = {
-        {"a mixed site", true, "MacAddress", {}},
+        // The cameras' MAC scope as many makers write it: onvif://www.onvif.org/MAC/, lower case.
+        {"a mixed site", true, "MAC", {}},
         {"cameras without a MAC over ONVIF", false, "none", {"--protocol", "onvif"}},
     };
     for (const Site& site : sites) {
